@@ -1,0 +1,60 @@
+# Project-wide compile settings and the helpers that declare tests, fuzz targets and benchmarks.
+
+add_library(marovin_options INTERFACE)
+target_compile_options(marovin_options INTERFACE -Wall -Wextra -Wpedantic)
+if(MAROVIN_WERROR)
+  target_compile_options(marovin_options INTERFACE -Werror)
+endif()
+if(MAROVIN_SANITIZE)
+  set(MAROVIN_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
+      -fno-omit-frame-pointer)
+  add_compile_options(${MAROVIN_SANITIZER_FLAGS})
+  add_link_options(${MAROVIN_SANITIZER_FLAGS})
+endif()
+
+# marovin_add_tests(NAME SOURCES... LIBS...): one GoogleTest executable; CTest runs each test case in
+# its own process, so module-wide state of the library and the program starts fresh in every case.
+function(marovin_add_tests name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} marovin_options GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    MAROVIN_FIXTURES="${CMAKE_SOURCE_DIR}/tests/fixtures")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+endfunction()
+
+# marovin_add_fuzzer(NAME SOURCE LIBS...): SOURCE defines LLVMFuzzerTestOneInput. With
+# MAROVIN_LIBFUZZER (clang) it becomes a real fuzzer; otherwise a driver replays
+# (the corpus folder beside the target) as a test, which under MAROVIN_SANITIZE is how CI keeps every stored input clean.
+function(marovin_add_fuzzer name source)
+  set(target fuzz_${name})
+  add_executable(${target} ${source})
+  target_link_libraries(${target} PRIVATE ${ARGN} marovin_options)
+  if(MAROVIN_LIBFUZZER)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  else()
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
+    add_test(NAME fuzz_replay.${name}
+             COMMAND ${target} ${CMAKE_CURRENT_SOURCE_DIR}/corpus)
+  endif()
+endfunction()
+
+# marovin_add_bench(NAME SOURCES... LIBS...): a Google Benchmark program; never part of the tests.
+function(marovin_add_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} marovin_options benchmark::benchmark
+                        benchmark::benchmark_main)
+endfunction()
+
+# Adds every immediate subfolder that has a CMakeLists.txt: fuzz/ and bench/ hold one folder per
+# file format or measurement, each declaring its own program.
+function(marovin_add_child_folders)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child IN LISTS children)
+    if(EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

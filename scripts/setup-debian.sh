@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, testing and running need; does nothing when they
+# are all present already.
+set -euo pipefail
+
+packages=(
+  # toolchain, tests, benchmarks, fuzzing
+  g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+  # dialogs and the main window; joysticks and sound; rendering; images; glyphs
+  qt6-base-dev libsdl2-dev libsdl2-mixer-dev libegl-dev libgl-dev libgl1-mesa-dri libstb-dev
+  libfreetype-dev libfontconfig-dev
+  # peers measured in bench/ and their test models
+  lib3ds-dev libassimp-dev assimp-testmodels
+  # the default data set's voice callouts and sound effects; a display for window tests
+  espeak-ng sox xvfb xauth
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
