@@ -5,6 +5,10 @@
 //
 // A test creates the creation object with the capabilities it needs, then reaches the device's
 // test controls through Headless(device).
+//
+// Where it is more lenient than a hardware device, it is so on purpose: every colour surface can be
+// locked (render targets and default-pool textures included), a device or swap chain has one back
+// buffer, and Present shows the whole back buffer (its rectangles and dirty region are ignored).
 #pragma once
 
 #include "platform/d3d/device_state.h"

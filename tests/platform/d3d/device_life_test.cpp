@@ -270,4 +270,32 @@ TEST_F(HeadlessDeviceTest, FrontBufferPlacesWindowsOnTheDesktop) {
   EXPECT_EQ(chain->Release(), 0u);
 }
 
+TEST(HeadlessFullScreen, FrontBufferIsThePresentedBackBuffer) {
+  IDirect3D8* direct3d = CreateHeadlessDirect3D();
+  D3DPRESENT_PARAMETERS params = WindowedParams(4, 2, D3DFMT_UNKNOWN);
+  params.Windowed = 0;
+  params.BackBufferFormat = D3DFMT_R5G6B5;
+  IDirect3DDevice8* device = nullptr;
+  ASSERT_EQ(direct3d->CreateDevice(0, D3DDEVTYPE_HAL, FakeWindow(1),
+                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device),
+            D3D_OK);
+  D3DDISPLAYMODE mode{};
+  device->GetDisplayMode(&mode);
+  EXPECT_EQ(mode.Width, 4u);
+  EXPECT_EQ(mode.Format, D3DFMT_R5G6B5);
+  ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  IDirect3DSurface8* screen = nullptr;
+  ASSERT_EQ(device->CreateImageSurface(4, 2, D3DFMT_A8R8G8B8, &screen), D3D_OK);
+  ASSERT_EQ(device->GetFrontBuffer(screen), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  screen->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+  EXPECT_EQ(static_cast<const uint32_t*>(locked.pBits)[7], 0xFFFF0000u)
+      << "R5G6B5 red widens back to full red";
+  screen->UnlockRect();
+  screen->Release();
+  EXPECT_EQ(device->Release(), 0u);
+  EXPECT_EQ(direct3d->Release(), 0u);
+}
+
 }  // namespace
