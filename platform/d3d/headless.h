@@ -95,6 +95,9 @@ class HeadlessControl {
 
   virtual const std::vector<DrawRecord>& Draws() const = 0;
   virtual void ClearDraws() = 0;
+  // Recording is on from creation. A long headless run turns it off so that records do not pile
+  // up; draws are still checked.
+  virtual void SetRecording(bool on) = 0;
   virtual UINT PresentCount() const = 0;
 
   // Resources, surfaces and swap chains of this device that are still alive (the device's own

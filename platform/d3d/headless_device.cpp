@@ -782,6 +782,10 @@ DrawRecord Device::StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primit
   return record;
 }
 
+void Device::Keep(DrawRecord record) {
+  if (recording_) draws_.push_back(std::move(record));
+}
+
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
   const UINT stride = streamStrides_[0];
   if (const HRESULT invalid = CheckDrawReady(type, primitiveCount, stride); FAILED(invalid)) {
@@ -801,7 +805,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   record.vertices =
       CopyBytes(bytes.data() + static_cast<size_t>(startVertex) * stride,
                 static_cast<size_t>(vertexCount) * stride);
-  draws_.push_back(std::move(record));
+  Keep(std::move(record));
   return D3D_OK;
 }
 
@@ -841,7 +845,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   record.vertices = CopyBytes(vertexBytes.data() + firstVertex * stride,
                               static_cast<size_t>(vertexCount) * stride);
   record.indices = CopyBytes(firstIndex, static_cast<size_t>(indexCount) * indexSize);
-  draws_.push_back(std::move(record));
+  Keep(std::move(record));
   return D3D_OK;
 }
 
@@ -856,7 +860,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
   record.vertexCount = vertexCount;
   record.vertices = CopyBytes(static_cast<const BYTE*>(vertexData),
                               static_cast<size_t>(vertexCount) * stride);
-  draws_.push_back(std::move(record));
+  Keep(std::move(record));
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   return D3D_OK;
@@ -886,7 +890,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
       CopyBytes(static_cast<const BYTE*>(vertexData) + static_cast<size_t>(minVertexIndex) * stride,
                 static_cast<size_t>(vertexCount) * stride);
   record.indices = CopyBytes(indices, static_cast<size_t>(indexCount) * indexSize);
-  draws_.push_back(std::move(record));
+  Keep(std::move(record));
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   indices_.Set(nullptr, false);

@@ -136,6 +136,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   void FailNextCreation(HRESULT result) override { injectedFailure_ = result; }
   const std::vector<DrawRecord>& Draws() const override { return draws_; }
   void ClearDraws() override { draws_.clear(); }
+  void SetRecording(bool on) override { recording_ = on; }
   UINT PresentCount() const override { return presentCount_; }
   size_t LiveObjectCount() const override { return live_.size(); }
   void SetWindowOrigin(HWND window, POINT origin) override { windowOrigins_[window] = origin; }
@@ -169,6 +170,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   HRESULT CheckDrawReady(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT stride) const;
   DrawRecord StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primitiveCount,
                          UINT stride) const;
+  void Keep(DrawRecord record);
 
   Direct3D* parent_;
   D3DDEVICE_CREATION_PARAMETERS creation_;
@@ -192,6 +194,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   UINT baseVertexIndex_ = 0;
 
   std::vector<DrawRecord> draws_;
+  bool recording_ = true;
   UINT presentCount_ = 0;
   std::map<HWND, PresentedImage> presented_;
   std::map<HWND, POINT> windowOrigins_;

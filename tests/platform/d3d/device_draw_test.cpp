@@ -120,6 +120,13 @@ TEST_F(DrawTest, UserPointerDrawsRecordACopyAndTheStateOfTheMoment) {
 
   control->ClearDraws();
   EXPECT_TRUE(control->Draws().empty());
+  control->SetRecording(false);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(ScreenVertex)),
+            D3D_OK);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, nullptr, sizeof(ScreenVertex)),
+            D3DERR_INVALIDCALL)
+      << "draws are checked while not recorded";
+  EXPECT_TRUE(control->Draws().empty());
   device->SetTexture(1, nullptr);
   texture->Release();
 }
