@@ -104,9 +104,9 @@ class IDirect3DDevice8 : public IUnknown {
   virtual HRESULT GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* params) = 0;
   virtual HRESULT CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* params,
                                             IDirect3DSwapChain8** swapChain) = 0;
-  // Fails with D3DERR_INVALIDCALL while any default-pool resource, additional swap chain or
-  // reference to the back buffer or automatic depth surface is alive. On success every state
-  // returns to its default.
+  // Drops the device's own bindings first, then fails with D3DERR_INVALIDCALL (and stays to be
+  // reset) while any default-pool resource, additional swap chain or reference to the back buffer
+  // or automatic depth surface is alive. On success every state returns to its default.
   virtual HRESULT Reset(D3DPRESENT_PARAMETERS* params) = 0;
   // Shows the back buffer in the device window, or in overrideWindow when it is not null.
   virtual HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND overrideWindow,
