@@ -138,8 +138,8 @@ class IDirect3DDevice8 : public IUnknown {
   // without points each rectangle keeps its position.
   virtual HRESULT CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UINT rectCount,
                             IDirect3DSurface8* destination, const POINT* destPoints) = 0;
-  // Copies what the screen shows into an A8R8G8B8 surface: the desktop when windowed, the
-  // presented back buffer in full screen.
+  // Copies what the screen shows into an A8R8G8B8 surface of the screen's size: the desktop when
+  // windowed, the presented back buffer in full screen.
   virtual HRESULT GetFrontBuffer(IDirect3DSurface8* destination) = 0;
 
   // ---- Targets and scenes ----
