@@ -1,0 +1,104 @@
+#include "program/missions/ini.h"
+
+#include <cstdio>
+#include <limits>
+#include <locale>
+#include <stdexcept>
+
+#include "platform/win/numbers.h"
+#include "platform/win/app_path.h"
+#include "platform/win/profile.h"
+
+namespace {
+
+constexpr int ReadINIBufferSize = 2048;     // characters, terminator included
+constexpr int ProfileValueBufferSize = 128;  // characters, terminator included
+
+char SystemDecimalSeparator() {
+  try {
+    return std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
+  } catch (const std::runtime_error&) {
+    return '.';
+  }
+}
+
+template <typename Integer>
+std::optional<Integer> RoundInto(double value) {
+  // Half a unit beyond either end still rounds into range, except at the odd top end.
+  constexpr double lowest = std::numeric_limits<Integer>::min() - 0.5;
+  constexpr double beyondHighest = std::numeric_limits<Integer>::max() + 0.5;
+  if (!(value >= lowest && value < beyondHighest)) return std::nullopt;
+  return static_cast<Integer>(win::RoundHalfEven(value));
+}
+
+}  // namespace
+
+char RegionalDecimalSeparator = SystemDecimalSeparator();
+
+std::string ProgramFolder() { return win::AppPath(); }
+
+void WriteINI(const std::string& section, const std::string& key, const std::string& value,
+              const std::string& path) {
+  win::WritePrivateProfileString(section, key, value, path);
+}
+
+std::string ReadINI(const std::string& section, const std::string& key,
+                    const std::string& defaultText, const std::string& path) {
+  return win::GetPrivateProfileString(section, key, defaultText, ReadINIBufferSize, path);
+}
+
+std::string ReadProfileValue(const std::string& section, const std::string& key,
+                             const std::string& defaultText, const std::string& path) {
+  return win::GetPrivateProfileString(section, key, defaultText, ProfileValueBufferSize, path);
+}
+
+float ToNumber(std::string_view text) { return win::ParseDecimal(text); }
+
+double ToValue(std::string_view text) { return win::LeadingNumber(text); }
+
+std::optional<int32_t> RoundToLong(double value) { return RoundInto<int32_t>(value); }
+
+std::optional<int16_t> RoundToShort(double value) { return RoundInto<int16_t>(value); }
+
+std::optional<int32_t> ToWhole(std::string_view text) { return RoundToLong(ToValue(text)); }
+
+std::optional<int16_t> ToShort(std::string_view text) { return RoundToShort(ToValue(text)); }
+
+bool ToFlag(std::string_view text) { return ToValue(text) != 0.0; }
+
+std::string ProfileFile::Text(const std::string& section, const std::string& key,
+                              const std::string& defaultText) const {
+  return ReadProfileValue(section, key, defaultText, path_);
+}
+
+float ProfileFile::Number(const std::string& section, const std::string& key,
+                          const std::string& defaultText) const {
+  return ToNumber(Text(section, key, defaultText));
+}
+
+double ProfileFile::Value(const std::string& section, const std::string& key,
+                          const std::string& defaultText) const {
+  return ToValue(Text(section, key, defaultText));
+}
+
+int32_t ProfileFile::Whole(const std::string& section, const std::string& key,
+                           const std::string& defaultText) const {
+  return ToWhole(Text(section, key, defaultText)).value_or(ToWhole(defaultText).value_or(0));
+}
+
+bool ProfileFile::Flag(const std::string& section, const std::string& key,
+                       const std::string& defaultText) const {
+  return ToFlag(Text(section, key, defaultText));
+}
+
+std::string FlagText(bool flag) { return flag ? "-1" : "0"; }
+
+std::string SingleText(float value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(value));
+  std::string text = buffer;
+  for (char& c : text) {
+    if (c == '.') c = RegionalDecimalSeparator;
+  }
+  return text;
+}
