@@ -5,6 +5,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/win/ascii_case.h"
+
 namespace win {
 
 namespace {
@@ -17,8 +19,6 @@ std::string& ProgramFolder() {
   }();
   return folder;
 }
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool Exists(const std::filesystem::path& path) {
   std::error_code error;
@@ -48,11 +48,6 @@ const std::string& AppPath() { return ProgramFolder(); }
 void SetAppPath(std::string folder) {
   while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
   ProgramFolder() = std::move(folder);
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
 std::filesystem::path ResolvePath(std::string_view programPath) {

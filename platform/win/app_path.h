@@ -23,7 +23,4 @@ void SetAppPath(std::string folder);
 // several entries differ only in case, the first in byte order wins, so the choice is repeatable.
 std::filesystem::path ResolvePath(std::string_view programPath);
 
-// True when the two names are equal without regard to ASCII case; other bytes must match exactly.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 }  // namespace win

@@ -1,16 +1,14 @@
 #include "platform/win/profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "platform/win/app_path.h"
+#include "platform/win/ascii_case.h"
 #include "platform/win/byte_reader.h"
+#include "platform/win/byte_writer.h"
 
 namespace win {
 
@@ -131,36 +129,6 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
   return std::string(bytes->begin(), bytes->end());
 }
 
-bool WriteAll(int descriptor, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t written = ::write(descriptor, data.data(), data.size());
-    if (written <= 0) return false;
-    data.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
-
-mode_t NewFileMode() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-// Writes contents to a temporary file in the target's folder and renames it over the target, which
-// keeps the target's permissions when it exists.
-bool ReplaceFile(const std::filesystem::path& target, std::string_view contents) {
-  std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-  int descriptor = ::mkstemp(pattern.data());
-  if (descriptor < 0) return false;
-  struct stat existing {};
-  mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
-  bool ok = ::fchmod(descriptor, mode) == 0 && WriteAll(descriptor, contents) && ::fsync(descriptor) == 0;
-  ok = (::close(descriptor) == 0) && ok;
-  ok = ok && ::rename(pattern.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(pattern.c_str());
-  return ok;
-}
-
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 }  // namespace
@@ -223,7 +191,7 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     contents.append("[").append(section).append("]").append(lineEnd);
     contents.append(key).append("=").append(value).append(lineEnd);
   }
-  return ReplaceFile(path, contents);
+  return WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(contents.data()), contents.size()));
 }
 
 }  // namespace win

@@ -53,7 +53,9 @@ TEST(FormatNumber, FollowsThePlaceholders) {
                {2.5, "##", "3"},           {-0.001, ".00", ".00"},     {99.95, "###.0", "100.0"},
                {5, "#.##", "5."},          {5.1, "0.0#", "5.1"},       {5.123, "0.0#", "5.12"},
                {1e20, "0", "100000000000000000000"}};
-  for (const auto& c : cases) EXPECT_EQ(win::FormatNumber(c.value, c.pattern), c.expected) << c.value << " " << c.pattern;
+  for (const auto& c : cases) {
+    EXPECT_EQ(win::FormatNumber(c.value, c.pattern), c.expected) << c.value << " " << c.pattern;
+  }
 }
 
 TEST(FormatNumber, RefusesUnknownPlaceholders) {
