@@ -4,11 +4,8 @@
 #include <cstdint>
 #include <string>
 
-struct Vector3 {
-  float x = 0.0f;
-  float y = 0.0f;
-  float z = 0.0f;
-};
+#include "program/flight/time_record.h"
+#include "program/flight/vector3.h"
 
 // East-west and north-south coordinates on the landscape, world units.
 struct SurfacePoint {
@@ -48,6 +45,11 @@ inline Vector3 StartRotation;       // radians
 inline Vector3 StartVelocity;       // ft/s
 inline float P64LowGateHeight = 0.0f;  // feet
 inline float AscentStartTime = 0.0f;   // seconds
+
+// The clocks of the flight.
+inline TimeRecord MissionClock;
+inline TimeRecord EventClock;
+inline TimeRecord TimeToAscentIgnition;
 
 inline bool AutoThrottleOn = false;
 inline float CaptureFrameRate = 0.0f;  // frames per second of the movie capture

@@ -84,6 +84,7 @@ inline bool UseMouse = false;
 inline bool UseJoystick = false;
 inline bool UseKeyboard = false;
 inline bool MenuJoystickChoice = false;
+inline bool MenuSoundChoice = false;
 
 // Controllers gone through by the last enumeration, addressed by their 1-based position.
 inline int32_t JoystickCount = 0;

@@ -53,6 +53,9 @@ inline bool NodeMakeMode = false;
 inline bool WriteVCPositionsMode = false;
 inline bool WriteLMMatrixMode = false;
 
+// The sound volumes run from 0 to this.
+inline constexpr int32_t MaxVolume = 100;
+
 // Number of pilots in the score table.
 inline constexpr int32_t PilotCount = 10;
 
