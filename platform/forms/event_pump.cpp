@@ -63,6 +63,8 @@ void FireDueTimers() {
   std::ranges::copy_if(state.timers, std::back_inserter(due),
                        [now](Control* timer) { return timer->TimerDue(now); });
   std::ranges::sort(due, {}, [](Control* timer) { return std::pair(timer->DueAt(), timer->Sequence()); });
+  // Keeps every timer of this pass alive until the pass ends, even one whose form a handler unloads.
+  detail::HandlerScope scope;
   for (Control* timer : due) {
     // An earlier handler of this pass may have stopped, restarted or unloaded this timer.
     if (std::ranges::find(state.timers, timer) == state.timers.end()) continue;
