@@ -232,16 +232,13 @@ constexpr ActionIndex ButtonSaveOrder[] = {
 };
 static_assert(std::size(ButtonSaveOrder) == ControlAssignmentCount - 2);
 
-// A numeric entry by the leading-number rule into a 16-bit field. A value that does not fit the
-// field counts as absent, so the field takes its default rather than a wrapped number.
-int16_t ReadShortEntry(const std::string& path, const char* key, int16_t fallback) {
+// A numeric entry by the leading-number rule. A value that does not fit the field counts as
+// absent, so the field takes its default rather than a wrapped number.
+template <typename Integer>
+Integer ReadNumberEntry(const std::string& path, const char* key, Integer fallback) {
   const std::string text = ReadProfileValue(AssignmentSection, key, std::to_string(fallback), path);
-  return ToShort(text).value_or(fallback);
-}
-
-int32_t ReadLongEntry(const std::string& path, const char* key, int32_t fallback) {
-  const std::string text = ReadProfileValue(AssignmentSection, key, std::to_string(fallback), path);
-  return ToWhole(text).value_or(fallback);
+  const std::optional<Integer> value = RoundTo<Integer>(ToValue(text));
+  return value.value_or(fallback);
 }
 
 std::string AssignmentPath(const char* baseName) {
@@ -272,44 +269,34 @@ void LoadJoyAssignments() {
   for (int i = 0; i < AxisAssignmentCount; ++i) {
     const AxisDefinition& definition = AxisDefinitions[i];
     AxisAssignment& axis = AxisAssignments[i];
-    axis.AxisType = ReadLongEntry(joyAssign, definition.AxisKey, definition.DefaultAxis);
-    axis.Joystick = ReadShortEntry(joyAssign, definition.JoystickKey, definition.DefaultJoystick);
-    axis.Reverse = ReadShortEntry(joyAssign, definition.ReverseKey, definition.DefaultReverse);
+    axis.AxisType = ReadNumberEntry<int32_t>(joyAssign, definition.AxisKey, definition.DefaultAxis);
+    axis.Joystick = ReadNumberEntry<int16_t>(joyAssign, definition.JoystickKey, definition.DefaultJoystick);
+    axis.Reverse = ReadNumberEntry<int16_t>(joyAssign, definition.ReverseKey, definition.DefaultReverse);
   }
   for (int i = 0; i < ControlAssignmentCount; ++i) {
     const ActionDefinition& action = ActionDefinitions[i];
     ParseAssignment(ControlAssignments[i], action.KeyName, action.DefaultKeyText,
                     action.DefaultButton, action.DefaultJoystick);
   }
-  POVJoystick = ReadShortEntry(joyAssign, "POV Joystick", 1);
+  POVJoystick = ReadNumberEntry<int16_t>(joyAssign, "POV Joystick", 1);
 }
 
 void ParseAssignment(ControlAssignment& record, const std::string& keyName,
                      const std::string& defaultKeyText, int16_t defaultButton,
                      int16_t defaultJoystick) {
   const std::string path = UseJoystick ? JoyAssignPath() : KeyBoardOnlyPath();
-  record.Button = ReadShortEntry(path, (keyName + " Button").c_str(), defaultButton);
-  record.Joystick = ReadShortEntry(path, (keyName + " JoyStick").c_str(), defaultJoystick);
+  record.Button = ReadNumberEntry<int16_t>(path, (keyName + " Button").c_str(), defaultButton);
+  record.Joystick = ReadNumberEntry<int16_t>(path, (keyName + " JoyStick").c_str(), defaultJoystick);
   record.KeyName = ReadProfileValue(AssignmentSection, keyName + " Key", defaultKeyText, path);
   record.KeyCode = KeyTextToCode(record.KeyName);
   TranslateKeyNamesGerman(record);
 }
 
 int SplitKeyTokens(std::string_view text, std::array<std::string, MaxKeyTokens>& tokens) {
-  for (std::string& token : tokens) token.clear();
-  int count = 0;
-  bool tokenOpen = false;
-  for (const char c : text) {
-    if (c == '+') {
-      tokenOpen = false;
-      continue;
-    }
-    if (!tokenOpen) {
-      if (count == MaxKeyTokens) break;
-      ++count;
-      tokenOpen = true;
-    }
-    tokens[count - 1] += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const int count = SplitFields(text, '+', tokens);
+  for (std::string& token : tokens) {
+    std::transform(token.begin(), token.end(), token.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   }
   return count;
 }

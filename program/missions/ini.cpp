@@ -1,7 +1,6 @@
 #include "program/missions/ini.h"
 
 #include <cstdio>
-#include <limits>
 #include <locale>
 #include <stdexcept>
 
@@ -20,15 +19,6 @@ char SystemDecimalSeparator() {
   } catch (const std::runtime_error&) {
     return '.';
   }
-}
-
-template <typename Integer>
-std::optional<Integer> RoundInto(double value) {
-  // Half a unit beyond either end still rounds into range, except at the odd top end.
-  constexpr double lowest = std::numeric_limits<Integer>::min() - 0.5;
-  constexpr double beyondHighest = std::numeric_limits<Integer>::max() + 0.5;
-  if (!(value >= lowest && value < beyondHighest)) return std::nullopt;
-  return static_cast<Integer>(win::RoundHalfEven(value));
 }
 
 }  // namespace
@@ -56,13 +46,9 @@ float ToNumber(std::string_view text) { return win::ParseDecimal(text); }
 
 double ToValue(std::string_view text) { return win::LeadingNumber(text); }
 
-std::optional<int32_t> RoundToLong(double value) { return RoundInto<int32_t>(value); }
+std::optional<int32_t> ToWhole(std::string_view text) { return RoundTo<int32_t>(ToValue(text)); }
 
-std::optional<int16_t> RoundToShort(double value) { return RoundInto<int16_t>(value); }
-
-std::optional<int32_t> ToWhole(std::string_view text) { return RoundToLong(ToValue(text)); }
-
-std::optional<int16_t> ToShort(std::string_view text) { return RoundToShort(ToValue(text)); }
+std::optional<int16_t> ToShort(std::string_view text) { return RoundTo<int16_t>(ToValue(text)); }
 
 bool ToFlag(std::string_view text) { return ToValue(text) != 0.0; }
 
@@ -89,6 +75,25 @@ int32_t ProfileFile::Whole(const std::string& section, const std::string& key,
 bool ProfileFile::Flag(const std::string& section, const std::string& key,
                        const std::string& defaultText) const {
   return ToFlag(Text(section, key, defaultText));
+}
+
+int32_t SplitFields(std::string_view text, char separator, std::span<std::string> fields) {
+  for (std::string& field : fields) field.clear();
+  size_t count = 0;
+  bool fieldOpen = false;
+  for (const char c : text) {
+    if (c == separator) {
+      fieldOpen = false;
+      continue;
+    }
+    if (!fieldOpen) {
+      if (count == fields.size()) break;
+      ++count;
+      fieldOpen = true;
+    }
+    fields[count - 1] += c;
+  }
+  return static_cast<int32_t>(count);
 }
 
 std::string FlagText(bool flag) { return flag ? "-1" : "0"; }

@@ -7,10 +7,14 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "platform/win/numbers.h"
 
 // The program folder, without a trailing separator.
 std::string ProgramFolder();
@@ -34,9 +38,15 @@ double ToValue(std::string_view text);    // leading number, "." only
 // The leading number rounded half to even; nothing when it does not fit the integer.
 std::optional<int32_t> ToWhole(std::string_view text);
 std::optional<int16_t> ToShort(std::string_view text);
-// A number rounded half to even; nothing when it does not fit the integer.
-std::optional<int32_t> RoundToLong(double value);
-std::optional<int16_t> RoundToShort(double value);
+// A number rounded half to even into an integer type; nothing when it does not fit.
+template <typename Integer>
+std::optional<Integer> RoundTo(double value) {
+  // Half a unit beyond either end still rounds into range, except at the odd top end.
+  constexpr double lowest = std::numeric_limits<Integer>::min() - 0.5;
+  constexpr double beyondHighest = std::numeric_limits<Integer>::max() + 0.5;
+  if (!(value >= lowest && value < beyondHighest)) return std::nullopt;
+  return static_cast<Integer>(win::RoundHalfEven(value));
+}
 // True when the leading number is not 0.
 bool ToFlag(std::string_view text);
 
@@ -61,6 +71,11 @@ class ProfileFile {
  private:
   std::string path_;
 };
+
+// Cuts a value into the fields between separators, for lists such as "a,b,c" or "CTRL+D". A run
+// of separators ends one field and starts no empty one; blanks belong to the fields; the text
+// after the last field that fits is ignored. Empties every field first; returns the number filled.
+int32_t SplitFields(std::string_view text, char separator, std::span<std::string> fields);
 
 // The written forms: integers as decimal text, flags as "-1" and "0", singles as the platform's
 // ordinary number text (7 significant digits, no trailing zeros) with the regional separator.

@@ -52,7 +52,7 @@ void LoadInstrumentLayout() {
     if (section.DefaultSwitchPosition != nullptr) {
       // A position too large for any switch keeps the switch where it was.
       const std::optional<int32_t> position =
-          RoundToLong(number("Switch Position", section.DefaultSwitchPosition));
+          RoundTo<int32_t>(number("Switch Position", section.DefaultSwitchPosition));
       if (position) item.SwitchPosition = *position;
     }
     if (section.Item == PanelAutoThrottleSwitch) {

@@ -52,7 +52,7 @@ std::optional<int32_t> StrictInteger(std::string_view text) {
   for (char& c : plain) {
     if (c == RegionalDecimalSeparator) c = '.';
   }
-  return RoundToLong(std::strtod(plain.c_str(), nullptr));
+  return RoundTo<int32_t>(std::strtod(plain.c_str(), nullptr));
 }
 
 std::optional<bool> StrictFlag(std::string_view text) {
@@ -154,22 +154,8 @@ void ReadSoundNames(const ProfileFile& file) {
 }  // namespace
 
 int32_t SplitCommaList(std::string_view text, std::array<std::string, CommaListFields + 1>& parts) {
-  for (std::string& part : parts) part.clear();
-  int32_t count = 0;
-  bool fieldOpen = false;
-  for (const char c : text) {
-    if (c == ',') {
-      fieldOpen = false;
-      continue;
-    }
-    if (!fieldOpen) {
-      if (count == CommaListFields) break;
-      ++count;
-      fieldOpen = true;
-    }
-    parts[static_cast<size_t>(count)] += c;
-  }
-  return count;
+  parts[0].clear();
+  return SplitFields(text, ',', std::span(parts).subspan(1));
 }
 
 void LoadMissionSetup() {

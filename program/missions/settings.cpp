@@ -114,7 +114,7 @@ void ReadGraphicSettings(SettingsReader& file) {
   file.Run([&] { VideoMode = file.Whole("Video Mode", "27"); });
   file.Run(SelectVideoMode);
   file.Run([&] { RenderDetail = file.Whole("Terrain Flash", "1"); });
-  file.Run([&] { Advanced->Combo5.SetListIndex(file.Checked(RoundToShort(RenderDetail))); });
+  file.Run([&] { Advanced->Combo5.SetListIndex(file.Checked(RoundTo<int16_t>(RenderDetail))); });
   file.Run([&] { FullScreen = file.Flag("Full Screen", "0"); });
   file.Run([&] {
     if (!FullScreen) DriverDialog->chkWindowed.SetValue(Ticked);
@@ -178,7 +178,7 @@ void ReadMiscellaneous(SettingsReader& file) {
     }
   });
   file.Run([&] { StarMagnitudeCut = file.Number("Star Magnitude Cut 1", ".8"); });
-  file.Run([&] { StarSize = file.Checked(RoundToLong(file.Number("Star Size", "2"))); });
+  file.Run([&] { StarSize = file.Checked(RoundTo<int32_t>(file.Number("Star Size", "2"))); });
   file.Run([&] { StarBrightness = file.Whole("Star Brightness", "3"); });
   file.Run([&] { StarInformationFlag = file.Flag("Star Information Flag", "-1"); });
   file.Run([&] { MovieMode = file.Flag("Movie Mode", "0"); });
@@ -194,10 +194,10 @@ void ReadMiscellaneous(SettingsReader& file) {
     if (SimpleCockpit) Advanced->Check1.SetValue(Ticked);
   });
   file.Run([&] { RockCount = file.Whole("Number of Rocks", "40"); });
-  file.Run([&] { DriverDialog->HScrollRocks.SetValue(file.Checked(RoundToShort(RockCount))); });
+  file.Run([&] { DriverDialog->HScrollRocks.SetValue(file.Checked(RoundTo<int16_t>(RockCount))); });
   file.Run([&] { RockGraphic = file.Whole("Rock Graphic", "75"); });
   file.Run([&] {
-    DriverDialog->HScrollRockGraphic.SetValue(file.Checked(RoundToShort(RockGraphic)));
+    DriverDialog->HScrollRockGraphic.SetValue(file.Checked(RoundTo<int16_t>(RockGraphic)));
   });
   file.Run([&] { MissionName = file.Text("Mission", "Apollo 11"); });
   file.Run([&] { FlightName = file.Text("Flight", "None"); });
@@ -299,7 +299,7 @@ void ReadDevelopment(SettingsReader& file) {
 
 // The rocks slider position p whose p squared over 8 rocks the flight start made.
 int16_t RocksSliderPosition() {
-  return RoundToShort(std::sqrt(8.0 * RockCount)).value_or(0);
+  return RoundTo<int16_t>(std::sqrt(8.0 * RockCount)).value_or(0);
 }
 
 std::string AntialiasingText() {

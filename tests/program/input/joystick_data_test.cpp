@@ -220,6 +220,11 @@ TEST_F(Assignments, SaveWritesButtonsAndAxesAndLoadReadsThemBack) {
   EXPECT_EQ(text.find("ATTMON AGS"), std::string::npos);
   EXPECT_NE(text.find("Yaw Reverse=-1\n"), std::string::npos);
   EXPECT_NE(text.find("KeyAbortDescent Joystick=-1\n"), std::string::npos);
+  size_t buttonEntries = 0;
+  for (size_t at = text.find(" Button="); at != std::string::npos; at = text.find(" Button=", at + 1)) {
+    ++buttonEntries;
+  }
+  EXPECT_EQ(buttonEntries, 105u + 1u);  // every command but the two ATTMON ones, and the hand-made one
 
   const auto saved = ControlAssignments;
   const auto savedAxes = AxisAssignments;

@@ -12,19 +12,7 @@ namespace {
 
 constexpr float RadiansPerDegree = 0.0174532925f;
 
-class ScenarioFile : public ProgramFolderTest {
- protected:
-  void SetUp() override {
-    ProgramFolderTest::SetUp();
-    MissionName = "Apollo 12";
-    FlightFile = "Test";
-    MissionType = 12;
-    LandPrecision = 4;
-  }
-  void WriteScenario(const std::string& text) const {
-    folder_.WriteFile("Missions/Apollo 12/Test.sit", text);
-  }
-};
+using ScenarioFile = ScenarioTest;
 
 TEST_F(ScenarioFile, WithoutAFileEveryValueIsItsDefault) {
   CurrentProgram = 7;

@@ -8,17 +8,7 @@
 
 namespace {
 
-class MissionSetup : public ProgramFolderTest {
- protected:
-  void SetUp() override {
-    ProgramFolderTest::SetUp();
-    MissionName = "Apollo 15";
-    FlightFile = "Test";
-  }
-  void WriteScenario(const std::string& text) const {
-    folder_.WriteFile("Missions/Apollo 15/Test.sit", text);
-  }
-};
+using MissionSetup = ScenarioTest;
 
 TEST(CommaList, SkipsEmptyFieldsAndKeepsAtMostSix) {
   const struct {

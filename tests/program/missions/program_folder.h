@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/win/app_path.h"
+#include "program/flight/flight_state.h"
+#include "program/missions/missions_state.h"
 #include "tests/platform/win/temp_folder.h"
 
 class ProgramFolderTest : public ::testing::Test {
@@ -13,4 +15,20 @@ class ProgramFolderTest : public ::testing::Test {
   static void UseShippedData() { win::SetAppPath(std::getenv("MAROVIN_DATA")); }
 
   TempFolder folder_;
+};
+
+// A program folder with the scenario "Test" of the mission "Apollo 12" chosen, at high landscape
+// precision.
+class ScenarioTest : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    MissionName = "Apollo 12";
+    FlightFile = "Test";
+    MissionType = 12;
+    LandPrecision = 4;
+  }
+  void WriteScenario(const std::string& text) const {
+    folder_.WriteFile("Missions/" + MissionName + "/" + FlightFile + ".sit", text);
+  }
 };
