@@ -1,6 +1,6 @@
 #include "program/missions/ini.h"
 
-#include <cstdio>
+#include <charconv>
 #include <locale>
 #include <stdexcept>
 
@@ -12,6 +12,7 @@ namespace {
 
 constexpr int ReadINIBufferSize = 2048;     // characters, terminator included
 constexpr int ProfileValueBufferSize = 128;  // characters, terminator included
+constexpr int SingleSignificantDigits = 7;
 
 char SystemDecimalSeparator() {
   try {
@@ -99,11 +100,15 @@ int32_t SplitFields(std::string_view text, char separator, std::span<std::string
 std::string FlagText(bool flag) { return flag ? "-1" : "0"; }
 
 std::string SingleText(float value) {
+  // Seven significant digits in the shortest form, independent of the C library's locale: the
+  // separator is the regional one, the exponent mark upper case ("1E+07").
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(value));
-  std::string text = buffer;
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                    std::chars_format::general, SingleSignificantDigits);
+  std::string text(buffer, result.ptr);
   for (char& c : text) {
     if (c == '.') c = RegionalDecimalSeparator;
+    if (c == 'e') c = 'E';
   }
   return text;
 }
