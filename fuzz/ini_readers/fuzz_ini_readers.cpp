@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/win/app_path.h"
+#include "program/flight/flight_state.h"
 #include "program/input/joystick_data.h"
 #include "program/missions/instrument_layout.h"
 #include "program/missions/mission_file.h"

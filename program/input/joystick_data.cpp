@@ -122,6 +122,11 @@ namespace {
 
 const char* const AssignmentSection = "Assignments";
 
+void UpperCase(std::string& text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+}
+
 // The DirectInput keyboard scan codes by key name.
 struct KeyNameEntry {
   std::string_view Name;
@@ -294,10 +299,7 @@ void ParseAssignment(ControlAssignment& record, const std::string& keyName,
 
 int SplitKeyTokens(std::string_view text, std::array<std::string, MaxKeyTokens>& tokens) {
   const int count = SplitFields(text, '+', tokens);
-  for (std::string& token : tokens) {
-    std::transform(token.begin(), token.end(), token.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  }
+  for (std::string& token : tokens) UpperCase(token);
   return count;
 }
 
@@ -326,8 +328,7 @@ int32_t KeyTextToCode(std::string_view text) {
 
 int32_t KeyNameToCode(std::string_view name) {
   std::string upper(name);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  UpperCase(upper);
   for (const KeyNameEntry& entry : KeyNames) {
     if (entry.Name == upper) return entry.Code;
   }

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "program/flight/flight_state.h"
 #include "program/missions/ini.h"
 #include "program/missions/missions_state.h"
 

@@ -1,6 +1,10 @@
 #include "program/missions/mission_file.h"
 
+#include <array>
+#include <utility>
+
 #include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_state.h"
 #include "program/missions/ini.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "program/flight/flight_state.h"
+#include "program/flight/vector3.h"
 
 // --- Settings ---------------------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/forms/dialogs.h"
+#include "program/flight/flight_state.h"
 #include "program/input/input_state.h"
 #include "program/missions/ini.h"
 #include "program/missions/launcher_forms.h"

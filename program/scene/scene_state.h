@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "program/flight/flight_state.h"
+#include "program/flight/vector3.h"
 
 // One camera view.
 struct ViewRecord {
