@@ -17,6 +17,10 @@
 #include "platform/forms/qt_view.h"
 #include "tests/platform/forms/test_form.h"
 
+// Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
+// process on purpose.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 struct DisplayForm : forms::Form {
