@@ -92,6 +92,29 @@ void ApplyBackColor(QWidget& widget, int32_t color) {
 
 void Dispatch(const std::function<void()>& action) { detail::DispatchUserAction(action); }
 
+void ForwardMouse(Form* form, const QMouseEvent& event, bool down) {
+  if (!form) return;
+  const QPointF at = event.position();
+  const MouseButton button = ButtonOf(event.button());
+  const int16_t shift = ShiftOf(event.modifiers());
+  Dispatch([=] {
+    form->UserMouse(button, down, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
+  });
+}
+
+// Slots that hand typed text and chosen items to a control.
+auto TypeInto(Control* control) {
+  return [control](const QString& text) {
+    Dispatch([control, typed = text.toStdString()] { control->UserType(typed); });
+  };
+}
+
+auto ChooseIn(Control* control) {
+  return [control](int item) {
+    Dispatch([control, item] { control->UserChoose(static_cast<int16_t>(item)); });
+  };
+}
+
 // The native child window of a form that hosts the 3D device. The device draws into it, so Qt
 // must not paint it; mouse presses still reach the form.
 class RenderSurface final : public QWidget {
@@ -106,19 +129,10 @@ class RenderSurface final : public QWidget {
   void Forget() { form_ = nullptr; }
 
  protected:
-  void mousePressEvent(QMouseEvent* event) override { Mouse(event, true); }
-  void mouseReleaseEvent(QMouseEvent* event) override { Mouse(event, false); }
+  void mousePressEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, true); }
+  void mouseReleaseEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, false); }
 
  private:
-  void Mouse(QMouseEvent* event, bool down) {
-    if (!form_) return;
-    Form* form = form_;
-    const QPointF at = event->position();
-    Dispatch([=] {
-      form->UserMouse(ButtonOf(event->button()), down, ShiftOf(event->modifiers()),
-                      static_cast<float>(at.x()), static_cast<float>(at.y()));
-    });
-  }
   Form* form_;
 };
 
@@ -167,8 +181,8 @@ class FormWindow final : public QWidget {
       Dispatch([form, active] { form->UserFocus(active); });
     }
   }
-  void mousePressEvent(QMouseEvent* event) override { Mouse(event, true); }
-  void mouseReleaseEvent(QMouseEvent* event) override { Mouse(event, false); }
+  void mousePressEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, true); }
+  void mouseReleaseEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, false); }
   void keyPressEvent(QKeyEvent* event) override { Key(event, true); }
   void keyReleaseEvent(QKeyEvent* event) override { Key(event, false); }
 
@@ -182,15 +196,6 @@ class FormWindow final : public QWidget {
     Dispatch([=] {
       form->UserMoved(Twips(frame.x()), Twips(frame.y()), Twips(frame.width()),
                       Twips(frame.height()), innerWidth, innerHeight);
-    });
-  }
-  void Mouse(QMouseEvent* event, bool down) {
-    Form* form = form_;
-    if (!form) return;
-    const QPointF at = event->position();
-    Dispatch([=] {
-      form->UserMouse(ButtonOf(event->button()), down, ShiftOf(event->modifiers()),
-                      static_cast<float>(at.x()), static_cast<float>(at.y()));
     });
   }
   void Key(QKeyEvent* event, bool down) {
@@ -399,20 +404,17 @@ void QtView::Connect(Control& control, QWidget& widget) {
     }
     case ControlKind::TextBox:
       QObject::connect(static_cast<QLineEdit*>(&widget), &QLineEdit::textEdited, &widget,
-                       [c](const QString& text) { Dispatch([c, t = text.toStdString()] { c->UserType(t); }); });
+                       TypeInto(c));
       break;
     case ControlKind::ComboBox: {
       auto* combo = static_cast<QComboBox*>(&widget);
-      QObject::connect(combo, &QComboBox::activated, combo,
-                       [c](int item) { Dispatch([c, item] { c->UserChoose(static_cast<int16_t>(item)); }); });
-      QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
-                       [c](const QString& text) { Dispatch([c, t = text.toStdString()] { c->UserType(t); }); });
+      QObject::connect(combo, &QComboBox::activated, combo, ChooseIn(c));
+      QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, TypeInto(c));
       break;
     }
     case ControlKind::ListBox: {
       auto* list = static_cast<QListWidget*>(&widget);
-      QObject::connect(list, &QListWidget::currentRowChanged, list,
-                       [c](int row) { Dispatch([c, row] { c->UserChoose(static_cast<int16_t>(row)); }); });
+      QObject::connect(list, &QListWidget::currentRowChanged, list, ChooseIn(c));
       QObject::connect(list, &QListWidget::itemDoubleClicked, list,
                        [c] { Dispatch([c] { c->UserDoubleClick(); }); });
       break;
