@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win/profile.h"
+
 #include "program/cockpit/cockpit_state.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
@@ -151,6 +159,77 @@ TEST_F(ScenarioFile, ShippedApollo11ShortFlightStartsInP66) {
   CurrentLanguage = 1;
   LoadMissionDescription();
   EXPECT_NE(MissionDescription[0].find("Apollo 11"), std::string::npos);
+}
+
+// The shipped scenario spells out every key its readers know, so that it documents them all.
+TEST(ShippedScenario, HoldsEveryKey) {
+  std::vector<std::pair<std::string, std::string>> keys;
+  const auto add = [&](const std::string& section, std::initializer_list<std::string> names) {
+    for (const std::string& name : names) keys.emplace_back(section, name);
+  };
+  add("Switch Positions", {"PGNS", "AGS", "YawRCS", "PitchRCS", "RollRCS", "XPointer", "Ratescale",
+                           "Autothrottle", "Deadband"});
+  add("Static Parameters",
+      {"Maximum Commanded Radial Velocity", "DPS Thrust", "APS Thrust", "Min Thrust", "RCS Thrust",
+       "Gravity", "Distance between RCS units", "Descent Mass Empty", "Ascent Mass Empty",
+       "Descent Fuel Mass", "Ascent Fuel Mass", "FtPerWorldUnit", "CockpitViewAngle",
+       "FullScreenViewAngle", "FullScreenViewYawAngle"});
+  add("Flight Parameters",
+      {"CM Pitch", "CM Roll", "CM Yaw", "Landing Spot EW", "Landing Spot NS",
+       "Historic Landing Spot EW", "Historic Landing Spot NS", "Descent Speed", "Docked",
+       "AscentOnly", "RCS Fuel", "StartX", "StartY", "StartZ", "RotationX", "RotationY",
+       "RotationZ", "VelocityX", "VelocityY", "VelocityZ", "P64 LowGate Height", "Program Mode",
+       "Mission Time Hours", "Mission Time Minutes", "Mission Time Seconds", "Event Time Hours",
+       "Event Time Minutes", "Event Time Seconds", "Ascent Start Time",
+       "Time to Ascent Ignition H", "Time to Ascent Ignition Min", "Time to Ascent Ignition Sec"});
+  for (const char* view : {"1", "2", "3"}) {
+    const std::string n = view;
+    add("Flight Parameters",
+        {"VirtualC" + n + ".X", "VirtualC" + n + ".Y", "VirtualC" + n + ".Z",
+         "VirtualRotation" + n + ".X", "VirtualRotation" + n + ".Y", "VirtualRotation" + n + ".Z",
+         "VirtualView" + n + " VVFrustram", "CockpitView" + n + " VVFrustram"});
+  }
+  add("Flight Parameters", {"SpotView1 VVFrustram", "SpotView2 VVFrustram"});
+  add("Landscape", {"Moon Radius", "Moon Angle X", "Moon Angle Y", "Moon Angle Z"});
+  for (int n = 0; n < LandTileFileCount; ++n) {
+    add("Landscape", {"Land Texture " + std::to_string(n), "Land Height " + std::to_string(n)});
+  }
+  for (const char* precision : {" Low", " Medium", " High"}) {
+    add(std::string("Surveyor") + precision,
+        {"Surveyor X", "Surveyor Y", "Surveyor Z", "Surveyor RotateX", "Surveyor RotateY",
+         "Surveyor RotateZ"});
+    for (const char* tile : {"0", "1", "2"}) {
+      for (const char* key : {"LandPositionX ", "LandPositionY ", "LandPositionZ ", "LandX ",
+                              "LandY ", "LandZ "}) {
+        add(std::string("Landscape Position") + precision, {key + std::string(tile)});
+      }
+    }
+  }
+  for (const char* language : {"1", "2"}) {
+    const std::string section = std::string("Mission Description ") + language;
+    add(section, {"Title", "Scenario Name"});
+    for (int line = 1; line < MissionDescriptionLines; ++line) {
+      add(section, {"Line " + std::to_string(line)});
+    }
+  }
+  add("General", {"Start Loading", "After Initiation", "Flying Theme", "Ascent", "Undock1",
+                  "Undock2", "Dock1", "Dock2"});
+  add("Mission Specific",
+      {"On the Porch", "Down Ladder", "Foot of Ladder", "Drifting to Right", "Forward"});
+  add("Moon Surface", {"Surface", "Landed"});
+  for (const char* section : {"Altitude Calls", "Descent Calls", "LPD Calls", "Fuel Calls"}) {
+    add(section, {"Number of Calls"});
+  }
+
+  const std::string path = std::string(std::getenv("MAROVIN_DATA")) +
+                           "\\Missions\\Apollo 11\\Short Flight P66.sit";
+  const char* const absent = "\x01";
+  for (const auto& [section, key] : keys) {
+    EXPECT_NE(win::GetPrivateProfileString(section, key, absent, 128, path), absent)
+        << "[" << section << "] " << key;
+  }
+  EXPECT_EQ(win::GetPrivateProfileString("Mission Description 1", "Scenario Name", "", 128, path),
+            "Short Flight P66");
 }
 
 }  // namespace
