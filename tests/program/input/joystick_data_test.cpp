@@ -243,6 +243,17 @@ TEST_F(Assignments, SaveWritesButtonsAndAxesAndLoadReadsThemBack) {
   EXPECT_EQ(POVJoystick, 2);
 }
 
+TEST_F(Assignments, TheShippedFileIsWrittenBackUnchanged) {
+  const std::filesystem::path shipped =
+      std::filesystem::path(std::getenv("MAROVIN_DATA")) / "JoyAssign.ini";
+  std::filesystem::copy_file(shipped, folder_.Path() / "JoyAssign.ini");
+  const std::string before = folder_.ReadFile("JoyAssign.ini");
+  UseJoystick = true;
+  LoadJoyAssignments();
+  SaveJoystickAssignments();
+  EXPECT_EQ(folder_.ReadFile("JoyAssign.ini"), before);
+}
+
 // The shipped assignment files bind every command to a key of the name table, and no two
 // commands that are polled while held share a key.
 TEST(ShippedAssignments, BindEveryCommand) {
