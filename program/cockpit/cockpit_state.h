@@ -1,0 +1,9 @@
+// Program-wide state of the cockpit, guidance computer and sound that the other subsystems read
+// and write.
+#pragma once
+
+#include <cstdint>
+
+// The running guidance program: 2 P00, 3 P12, 4 P20, 5 P30, 6 P40, 7 P41, 8 P51, 9 P63, 10 P64,
+// 11 P65, 12 P66, 13 P68, 14 P70, 15 P71; 0 none.
+inline int32_t CurrentProgram = 0;

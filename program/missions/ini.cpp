@@ -1,0 +1,114 @@
+#include "program/missions/ini.h"
+
+#include <charconv>
+#include <locale>
+#include <stdexcept>
+
+#include "platform/win/numbers.h"
+#include "platform/win/app_path.h"
+#include "platform/win/profile.h"
+
+namespace {
+
+constexpr int ReadINIBufferSize = 2048;     // characters, terminator included
+constexpr int ProfileValueBufferSize = 128;  // characters, terminator included
+constexpr int SingleSignificantDigits = 7;
+
+char SystemDecimalSeparator() {
+  try {
+    return std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
+  } catch (const std::runtime_error&) {
+    return '.';
+  }
+}
+
+}  // namespace
+
+char RegionalDecimalSeparator = SystemDecimalSeparator();
+
+std::string ProgramFolder() { return win::AppPath(); }
+
+void WriteINI(const std::string& section, const std::string& key, const std::string& value,
+              const std::string& path) {
+  win::WritePrivateProfileString(section, key, value, path);
+}
+
+std::string ReadINI(const std::string& section, const std::string& key,
+                    const std::string& defaultText, const std::string& path) {
+  return win::GetPrivateProfileString(section, key, defaultText, ReadINIBufferSize, path);
+}
+
+std::string ReadProfileValue(const std::string& section, const std::string& key,
+                             const std::string& defaultText, const std::string& path) {
+  return win::GetPrivateProfileString(section, key, defaultText, ProfileValueBufferSize, path);
+}
+
+float ToNumber(std::string_view text) { return win::ParseDecimal(text); }
+
+double ToValue(std::string_view text) { return win::LeadingNumber(text); }
+
+std::optional<int32_t> ToWhole(std::string_view text) { return RoundTo<int32_t>(ToValue(text)); }
+
+std::optional<int16_t> ToShort(std::string_view text) { return RoundTo<int16_t>(ToValue(text)); }
+
+bool ToFlag(std::string_view text) { return ToValue(text) != 0.0; }
+
+std::string ProfileFile::Text(const std::string& section, const std::string& key,
+                              const std::string& defaultText) const {
+  return ReadProfileValue(section, key, defaultText, path_);
+}
+
+float ProfileFile::Number(const std::string& section, const std::string& key,
+                          const std::string& defaultText) const {
+  return ToNumber(Text(section, key, defaultText));
+}
+
+double ProfileFile::Value(const std::string& section, const std::string& key,
+                          const std::string& defaultText) const {
+  return ToValue(Text(section, key, defaultText));
+}
+
+int32_t ProfileFile::Whole(const std::string& section, const std::string& key,
+                           const std::string& defaultText) const {
+  return ToWhole(Text(section, key, defaultText)).value_or(ToWhole(defaultText).value_or(0));
+}
+
+bool ProfileFile::Flag(const std::string& section, const std::string& key,
+                       const std::string& defaultText) const {
+  return ToFlag(Text(section, key, defaultText));
+}
+
+int32_t SplitFields(std::string_view text, char separator, std::span<std::string> fields) {
+  for (std::string& field : fields) field.clear();
+  size_t count = 0;
+  bool fieldOpen = false;
+  for (const char c : text) {
+    if (c == separator) {
+      fieldOpen = false;
+      continue;
+    }
+    if (!fieldOpen) {
+      if (count == fields.size()) break;
+      ++count;
+      fieldOpen = true;
+    }
+    fields[count - 1] += c;
+  }
+  return static_cast<int32_t>(count);
+}
+
+std::string FlagText(bool flag) { return flag ? "-1" : "0"; }
+
+std::string SingleText(float value) {
+  // Seven significant digits in the shortest form, independent of the C library's locale: the
+  // separator is the regional one, the exponent mark upper case ("1E+07").
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                    std::chars_format::general, SingleSignificantDigits);
+  std::string text(buffer, result.ptr);
+  for (char& c : text) {
+    if (c == '.') c = RegionalDecimalSeparator;
+    if (c == 'e') c = 'E';
+  }
+  return text;
+}

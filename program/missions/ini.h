@@ -1,0 +1,87 @@
+// The program's access to its INI files: the profile-file wrappers, the reading rule every reader
+// follows, and the conversions of the texts read.
+//
+// Every key is read by its own call through the platform's profile reader, which matches section
+// and key names without regard to case, returns the default for a missing file, section or key and
+// an empty text for a key present with nothing after "=". Nothing is cached.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/win/numbers.h"
+
+// The program folder, without a trailing separator.
+std::string ProgramFolder();
+
+// Writes one key; a write the platform refuses is lost silently.
+void WriteINI(const std::string& section, const std::string& key, const std::string& value,
+              const std::string& path);
+
+// Reads one key with a buffer of 2048 characters (at most 2047 of the value).
+std::string ReadINI(const std::string& section, const std::string& key,
+                    const std::string& defaultText, const std::string& path);
+
+// Reads one key with a buffer of 128 characters (at most 127 of the value): the reading rule of
+// the settings, scenario, layout and assignment files.
+std::string ReadProfileValue(const std::string& section, const std::string& key,
+                             const std::string& defaultText, const std::string& path);
+
+// Conversions of a text read.
+float ToNumber(std::string_view text);    // decimal number, "." or "," as separator
+double ToValue(std::string_view text);    // leading number, "." only
+// The leading number rounded half to even; nothing when it does not fit the integer.
+std::optional<int32_t> ToWhole(std::string_view text);
+std::optional<int16_t> ToShort(std::string_view text);
+// A number rounded half to even into an integer type; nothing when it does not fit.
+template <typename Integer>
+std::optional<Integer> RoundTo(double value) {
+  // Half a unit beyond either end still rounds into range, except at the odd top end.
+  constexpr double lowest = std::numeric_limits<Integer>::min() - 0.5;
+  constexpr double beyondHighest = std::numeric_limits<Integer>::max() + 0.5;
+  if (!(value >= lowest && value < beyondHighest)) return std::nullopt;
+  return static_cast<Integer>(win::RoundHalfEven(value));
+}
+// True when the leading number is not 0.
+bool ToFlag(std::string_view text);
+
+// The keys of one file read by the reading rule and converted. A whole number that does not fit
+// a 32-bit integer gives the value of the default text instead.
+class ProfileFile {
+ public:
+  explicit ProfileFile(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+  std::string Text(const std::string& section, const std::string& key,
+                   const std::string& defaultText) const;
+  float Number(const std::string& section, const std::string& key,
+               const std::string& defaultText) const;
+  double Value(const std::string& section, const std::string& key,
+               const std::string& defaultText) const;
+  int32_t Whole(const std::string& section, const std::string& key,
+                const std::string& defaultText) const;
+  bool Flag(const std::string& section, const std::string& key,
+            const std::string& defaultText) const;
+
+ private:
+  std::string path_;
+};
+
+// Cuts a value into the fields between separators, for lists such as "a,b,c" or "CTRL+D". A run
+// of separators ends one field and starts no empty one; blanks belong to the fields; the text
+// after the last field that fits is ignored. Empties every field first; returns the number filled.
+int32_t SplitFields(std::string_view text, char separator, std::span<std::string> fields);
+
+// The written forms: integers as decimal text, flags as "-1" and "0", singles as the platform's
+// ordinary number text (7 significant digits, no trailing zeros) with the regional separator.
+std::string FlagText(bool flag);
+std::string SingleText(float value);
+
+// The decimal separator of the user's regional settings, taken once from the environment's
+// locale; tests set it.
+extern char RegionalDecimalSeparator;

@@ -1,0 +1,64 @@
+#include "program/missions/launcher_forms.h"
+
+#include <initializer_list>
+#include <string>
+
+#include "program/missions/missions_state.h"
+
+namespace {
+
+void Range(forms::Control& scrollBar, int16_t min, int16_t max) {
+  scrollBar.SetMin(min);
+  scrollBar.SetMax(max);
+}
+
+void Items(forms::Control& list, std::initializer_list<const char*> items) {
+  for (const char* item : items) list.AddItem(item);
+}
+
+constexpr std::initializer_list<const char*> FilterNames = {
+    "None", "Trilinear", "Bilinear", "Nearestpoint", "Gaussiancubic", "Flatcubic", "Anisotropic"};
+
+}  // namespace
+
+DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
+  SetCaption("Marovin");
+  Range(HScrollLandscape, 0, 2);
+  Range(HScrollRocks, 0, 100);
+  Range(HScrollRockGraphic, 0, 299);
+  Range(HScroll1, 0, 2);
+  Range(HScroll2, 0, 3);
+  Range(HScroll_MasterVolume, 0, static_cast<int16_t>(MaxVolume));
+  chkWindowed.SetCaption("Windowed");
+  Check_Sound.SetCaption("Sound Enabled");
+  Option_Joystick.SetCaption("Joystick   >");
+  Option_KeyBoard.SetCaption("Keyboard / Mouse");
+  Command1.SetCaption("Setup");
+}
+
+AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
+  SetCaption("Advanced");
+  Check1.SetCaption("Simple Cockpit");
+  Check2.SetCaption("Simple LM");
+  Check3.SetCaption("Display frames / sec");
+  Check4.SetCaption("Limit Vertical Sync Rate");
+  Check5.SetCaption("Specular Lighting");
+  Check6.SetCaption("Debug File");
+  Items(Combo1, FilterNames);
+  Items(Combo2, {"Compressed", "16 Bit", "32 Bit", "Auto (Best)"});
+  Items(Combo3, {"Z-Buffer", "W-Buffer"});
+  Items(Combo5, {"Off", "Medium Resolution", "High Resolution"});
+  Items(Combo6, {"Add", "AddSigned", "Modulate", "Modulate2x", "Subtract"});
+  Items(Combo7, FilterNames);
+  Load = [this] {
+    Combo4.AddItem("None");
+    for (int samples = 1; samples <= 10; ++samples) Combo4.AddItem(std::to_string(samples));
+  };
+}
+
+SoundSettingsForm::SoundSettingsForm() : forms::Form("SoundSettings") {
+  SetCaption("Sound Settings");
+  Range(HScroll_RCSVolume, 0, static_cast<int16_t>(MaxVolume));
+  Range(HScroll_EngineVolume, 0, static_cast<int16_t>(MaxVolume));
+  Range(HScroll_MusicVolume, 0, static_cast<int16_t>(MaxVolume));
+}

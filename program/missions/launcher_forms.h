@@ -1,0 +1,65 @@
+// The control model of the launcher and of the two side dialogs whose controls the settings file
+// fills: the controls by their names, with the ranges and list entries they are designed with.
+// Only what the settings reader and writer touch is here; the dialogs' handlers belong to their
+// own modules.
+#pragma once
+
+#include "platform/forms/control.h"
+#include "platform/forms/form.h"
+
+// The launcher dialog.
+class DriverDialogForm : public forms::Form {
+ public:
+  DriverDialogForm();
+
+  // Element 0 lists the display adapters, element 2 the display modes (item data: the mode's
+  // number).
+  forms::ControlArray<forms::ComboBox> cboGroup{*this, "cboGroup", {0, 2}};
+  forms::CheckBox chkWindowed{*this, "chkWindowed"};
+  forms::HScrollBar HScrollLandscape{*this, "HScrollLandscape"};
+  forms::HScrollBar HScrollRocks{*this, "HScrollRocks"};
+  forms::HScrollBar HScrollRockGraphic{*this, "HScrollRockGraphic"};
+  forms::HScrollBar HScroll1{*this, "HScroll1"};  // texture quality
+  forms::HScrollBar HScroll2{*this, "HScroll2"};  // shadow type
+  forms::CheckBox Check_Sound{*this, "Check_Sound"};
+  forms::HScrollBar HScroll_MasterVolume{*this, "HScroll_MasterVolume"};
+  forms::OptionButton Option_Joystick{*this, "Option_Joystick"};
+  forms::OptionButton Option_KeyBoard{*this, "Option_KeyBoard"};
+  forms::CommandButton Command1{*this, "Command1"};  // joystick set-up
+  forms::ComboBox Combo3{*this, "Combo3"};           // start view
+};
+
+// The advanced graphics dialog.
+class AdvancedForm : public forms::Form {
+ public:
+  AdvancedForm();
+
+  forms::CheckBox Check1{*this, "Check1"};  // simple cockpit
+  forms::CheckBox Check2{*this, "Check2"};  // simple LM
+  forms::CheckBox Check3{*this, "Check3"};  // frames per second shown
+  forms::CheckBox Check4{*this, "Check4"};  // vertical sync limit
+  forms::CheckBox Check5{*this, "Check5"};  // specular lighting
+  forms::CheckBox Check6{*this, "Check6"};  // debug file
+  forms::ComboBox Combo1{*this, "Combo1"};  // 3D filtering
+  forms::ComboBox Combo2{*this, "Combo2"};  // texture mode
+  forms::ComboBox Combo3{*this, "Combo3"};  // depth buffer
+  forms::ComboBox Combo4{*this, "Combo4"};  // antialiasing
+  forms::ComboBox Combo5{*this, "Combo5"};  // terrain flash reduction
+  forms::ComboBox Combo6{*this, "Combo6"};  // land detail texture mode
+  forms::ComboBox Combo7{*this, "Combo7"};  // 2D filtering
+};
+
+// The sound settings dialog.
+class SoundSettingsForm : public forms::Form {
+ public:
+  SoundSettingsForm();
+
+  forms::HScrollBar HScroll_RCSVolume{*this, "HScroll_RCSVolume"};
+  forms::HScrollBar HScroll_EngineVolume{*this, "HScroll_EngineVolume"};
+  forms::HScrollBar HScroll_MusicVolume{*this, "HScroll_MusicVolume"};
+};
+
+// Each loads on first touch.
+inline forms::FormSlot<DriverDialogForm> DriverDialog;
+inline forms::FormSlot<AdvancedForm> Advanced;
+inline forms::FormSlot<SoundSettingsForm> SoundSettings;

@@ -1,0 +1,163 @@
+// Program-wide state of the settings, missions and launcher subsystem: the settings that only the
+// settings file and the dialogs keep, the scenario's own values, the mission set-up with its
+// callout tables, and the instrument layout.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "program/flight/vector3.h"
+
+// --- Settings ---------------------------------------------------------------------------------
+
+inline int32_t VideoMode = 0;        // item data of the chosen display mode
+inline int32_t RenderDetail = 0;     // terrain-flash reduction: 0 off, 1 medium, 2 high
+inline bool FullScreen = false;
+inline int32_t LandPrecision = 0;    // landscape detail: 1, 2 or 4
+inline float TextureQuality = 0.0f;  // 0.25, 0.5 or 1
+inline int32_t DetailTextureMode = 0;  // texture-operation code of the land detail texture
+inline int16_t StartupView = 0;      // 1 to 9, the view a flight starts in
+inline float StarMagnitudeCut = 0.0f;
+inline int32_t StarSize = 0;
+inline int32_t StarBrightness = 0;
+inline bool StarInformationFlag = false;
+inline bool MovieMode = false;
+inline int32_t MovieWidth = 0;       // pixels
+inline int32_t MovieHeight = 0;      // pixels
+inline bool SimpleLM = false;
+inline bool SimpleCockpit = false;
+inline int32_t RockCount = 0;        // the rocks slider position until a flight starts
+inline int32_t RockGraphic = 0;
+inline std::string FlightName;       // the scenario name chosen in the launcher
+inline bool SoundOn = false;
+inline int32_t RCSVolume = 0;        // 0 to 100
+inline int32_t EngineVolume = 0;     // 0 to 100
+inline int32_t MusicVolume = 0;      // 0 to 100
+inline int32_t MasterVolume = 0;     // 0 to 100
+inline float Gamma = 0.0f;
+inline float ShipGamma = 0.0f;
+inline int32_t ActivePilot = 0;      // 1 to PilotCount
+inline bool GraphicsDebug = false;
+inline bool DisplayFPS = false;
+inline bool SetVsync = false;
+inline bool SpecularLighting = false;
+inline int32_t TextureMode = 0;      // 0 16 bit, 1 32 bit, 2 compressed, 3 automatic
+inline int32_t SetDepthBuffer = 0;   // 1 z-buffer, 2 w-buffer
+inline bool AntialiasingOn = false;
+inline int16_t AntialiasingSamples = 0;  // 2 to 10 while on
+inline bool SurveyorMoveMode = false;
+inline bool LandMoveMode = false;
+inline bool NodeMakeMode = false;
+inline bool WriteVCPositionsMode = false;
+inline bool WriteLMMatrixMode = false;
+
+// The sound volumes run from 0 to this.
+inline constexpr int32_t MaxVolume = 100;
+
+// Number of pilots in the score table.
+inline constexpr int32_t PilotCount = 10;
+
+// --- Scenario ---------------------------------------------------------------------------------
+
+struct CommandModuleAttitude {
+  float Pitch = 0.0f;  // radians
+  float Roll = 0.0f;   // radians
+  float Yaw = 0.0f;    // radians
+};
+
+inline constexpr int LandTileCount = 3;
+inline constexpr int MissionDescriptionLines = 16;  // the title and fifteen lines
+
+inline Vector3 SurveyorPosition;         // world units
+inline Vector3 SurveyorRotation;         // radians
+inline CommandModuleAttitude CMAttitude;
+inline int32_t StartProgram = 0;         // program index the flight started with
+inline float MoonRadius = 0.0f;          // world units
+inline Vector3 MoonAngle;                // radians
+inline std::array<Vector3, LandTileCount> LandTilePosition;
+inline std::array<Vector3, LandTileCount> LandTileScale;
+inline std::array<std::string, MissionDescriptionLines> MissionDescription;
+
+// --- Mission set-up ---------------------------------------------------------------------------
+
+// One altitude callout.
+struct AltitudeCallEntry {
+  std::string File;
+  int32_t Altitude = 0;        // feet above ground
+  int32_t Interval = 0;        // milliseconds in which no other callout may start
+  bool ArmsRateCalls = false;  // lets one descent-rate or LPD check follow
+  bool Once = false;
+  bool Played = false;
+};
+
+// One descent-rate, landing-point or fuel callout.
+struct CalloutEntry {
+  std::string File;
+  int32_t Low = 0;    // tenths of ft/s downward, degrees, or fuel percent
+  int32_t High = 0;
+  int32_t Interval = 0;  // milliseconds
+  bool Once = false;
+  bool Played = false;
+};
+
+struct LandTileFile {
+  std::string TextureFile;
+  std::string HeightFile;
+};
+
+inline constexpr int LandTileFileCount = 15;
+
+inline float CockpitViewAngle = 0.0f;        // degrees
+inline float FullScreenViewAngle = 0.0f;     // degrees
+inline float FullScreenViewYawAngle = 0.0f;  // degrees
+inline std::array<LandTileFile, LandTileFileCount> LandTileFiles;
+// The callout tables hold their entries from index 0; the file numbers them from 1.
+inline std::vector<AltitudeCallEntry> AltitudeCalls;
+inline std::vector<CalloutEntry> DescentCalls;
+inline std::vector<CalloutEntry> LPDCalls;
+inline std::vector<CalloutEntry> FuelCalls;
+inline std::string LoadingSoundFile;
+inline std::string InitiationSoundFile;
+inline std::string FlyingTheme;
+inline std::string AscentSoundFile;
+inline std::array<std::string, 4> DockingSoundFiles;   // undock 1, undock 2, dock 1, dock 2
+inline std::array<std::string, 5> MissionVoiceFiles;
+inline std::string SurfaceSoundFile;
+inline std::string LandedSoundFile;
+
+// --- Instrument layout ------------------------------------------------------------------------
+
+// One 2D instrument or cockpit switch, in reference units of a 1600 by 1200 screen.
+struct PanelItem {
+  float Left = 0.0f;
+  float Top = 0.0f;
+  float Bottom = 0.0f;
+  float Right = 0.0f;
+  bool Enabled = false;
+  int32_t SwitchPosition = 0;  // 0..1 or 0..2 for switches
+  std::string Label;
+};
+
+// Indices of InstrumentLayout.
+enum PanelIndex : int {
+  PanelFDAI, PanelXPointer, PanelAltitudeTape, PanelAltitudeRateTape, PanelThrust2WeightArrow,
+  PanelThrottleArrowCMD, PanelThrottleArrowACT, PanelAutoThrottleSwitch, PanelXPointerSwitch,
+  PanelDSKY, PanelDSKYLights, PanelContactLight, PanelFuelLED, PanelPGNSSwitch, PanelAGSSwitch,
+  PanelDeadbandSwitch, PanelRateScaleSwitch, PanelYawRCSSwitch, PanelPitchRCSSwitch,
+  PanelRollRCSSwitch, PanelItemCount
+};
+
+inline std::array<PanelItem, PanelItemCount> InstrumentLayout;
+
+// The switch records under the names the other subsystems use.
+inline PanelItem& AutoThrottleSwitch = InstrumentLayout[PanelAutoThrottleSwitch];
+inline PanelItem& XPointerSwitch = InstrumentLayout[PanelXPointerSwitch];
+inline PanelItem& PGNSSwitch = InstrumentLayout[PanelPGNSSwitch];
+inline PanelItem& AGSSwitch = InstrumentLayout[PanelAGSSwitch];
+inline PanelItem& DeadbandSwitch = InstrumentLayout[PanelDeadbandSwitch];
+inline PanelItem& RateScaleSwitch = InstrumentLayout[PanelRateScaleSwitch];
+inline PanelItem& YawRCSSwitch = InstrumentLayout[PanelYawRCSSwitch];
+inline PanelItem& PitchRCSSwitch = InstrumentLayout[PanelPitchRCSSwitch];
+inline PanelItem& RollRCSSwitch = InstrumentLayout[PanelRollRCSSwitch];

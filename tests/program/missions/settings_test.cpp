@@ -1,0 +1,223 @@
+#include "program/missions/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/forms/script.h"
+#include "program/input/input_state.h"
+#include "program/missions/ini.h"
+#include "program/missions/launcher_forms.h"
+#include "program/missions/missions_state.h"
+#include "program/scene/scene_state.h"
+#include "program/startup/startup_state.h"
+#include "tests/program/missions/program_folder.h"
+
+namespace {
+
+constexpr int16_t Ticked = forms::Control::kChecked;
+
+class SettingsFile : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    RegionalDecimalSeparator = '.';
+    UiText[52] = "Cockpit View 1";
+    UiText[57] = "Ground View";
+    UiText[266] = "Keine";
+    // The launcher lists the display modes before it reads the settings.
+    forms::Control& modes = DriverDialog->cboGroup(2);
+    for (const int32_t mode : {3, 27, 40}) {
+      modes.AddItem("mode " + std::to_string(mode));
+      modes.SetItemData(modes.NewIndex(), mode);
+    }
+  }
+
+  void WriteSettings(const std::string& text) const { folder_.WriteFile("Marovin.ini", text); }
+  std::string Written() const { return folder_.ReadFile("Marovin.ini"); }
+  static size_t MessageCount() { return forms::script::ShownMessageBoxes().size(); }
+};
+
+TEST_F(SettingsFile, WithoutAFileTheLauncherShowsTheDefaults) {
+  LoadSettings();
+  EXPECT_EQ(MessageCount(), 0u);
+  EXPECT_EQ(EngineThrust, 9700.0f);
+  EXPECT_EQ(RCSDistance, -6.5);
+  DriverDialogForm& launcher = *DriverDialog;
+  EXPECT_EQ(launcher.cboGroup(2).ListIndex(), 1);
+  EXPECT_EQ(launcher.chkWindowed.Value(), Ticked);
+  EXPECT_EQ(launcher.HScroll2.Value(), 0);
+  EXPECT_EQ(launcher.HScrollLandscape.Value(), 2);
+  EXPECT_EQ(launcher.HScroll1.Value(), 2);
+  EXPECT_EQ(launcher.Combo3.Text(), "Cockpit View 1");
+  EXPECT_EQ(launcher.HScrollRocks.Value(), 40);
+  EXPECT_EQ(launcher.HScrollRockGraphic.Value(), 75);
+  EXPECT_EQ(launcher.Check_Sound.Value(), Ticked);
+  EXPECT_EQ(launcher.HScroll_MasterVolume.Value(), 100);
+  EXPECT_EQ(launcher.Option_KeyBoard.Value(), -1);
+  EXPECT_FALSE(launcher.Command1.Enabled());
+  AdvancedForm& advanced = *Advanced;
+  EXPECT_EQ(advanced.Combo5.ListIndex(), 1);
+  EXPECT_EQ(advanced.Combo6.Text(), "Modulate2x");
+  EXPECT_EQ(advanced.Check3.Value(), Ticked);
+  EXPECT_EQ(advanced.Check5.Value(), Ticked);
+  EXPECT_EQ(advanced.Check6.Value(), 0);
+  EXPECT_EQ(advanced.Combo2.Text(), "Auto");
+  EXPECT_EQ(advanced.Combo1.Text(), "Trilinear");
+  EXPECT_EQ(advanced.Combo7.Text(), "Trilinear");
+  EXPECT_EQ(advanced.Combo3.Text(), "Z-Buffer");
+  EXPECT_EQ(advanced.Combo4.Text(), "Keine");
+  EXPECT_EQ(SoundSettings->HScroll_MusicVolume.Value(), 50);
+  EXPECT_EQ(MissionName, "Apollo 11");
+  EXPECT_EQ(FlightName, "None");
+  EXPECT_EQ(StarMagnitudeCut, 0.8f);
+  EXPECT_EQ(CaptureFrameRate, 30.0f);
+  EXPECT_EQ(ShipGamma, 0.2f);
+  EXPECT_TRUE(UseKeyboard);
+  EXPECT_FALSE(UseJoystick);
+  EXPECT_TRUE(SoundOn);
+  EXPECT_TRUE(MenuSoundChoice);
+  EXPECT_EQ(ActivePilot, 1);
+  EXPECT_EQ(SetDepthBuffer, 1);
+  EXPECT_FALSE(AntialiasingOn);
+}
+
+TEST_F(SettingsFile, OddValuesLeaveControlsAsTheyWere) {
+  WriteSettings(
+      "[Graphic Settings]\nShadows=1.5\nTextureQuality=0.3\nLand Precision=3\n"
+      "[Miscellaneous]\nStartup View=12\nDetailTextureMode=6\nPilot=-3\n"
+      "RCSVolume=-20\nEngineVolume=500\nMusicVolume=abc\nMasterVolume=101\n"
+      "[Advanced Graphic Settings]\nTexture Mode=7\nSetDepthBuffer=W\nEnableAntialiasing=04\n"
+      "3D Texture Filter=9\n");
+  DriverDialog->HScroll2.SetValue(2);
+  DriverDialog->HScroll1.SetValue(1);
+  DriverDialog->Combo3.SetText("as before");
+  LoadSettings();
+  EXPECT_EQ(MessageCount(), 0u);
+  EXPECT_EQ(DriverDialog->HScroll2.Value(), 2);
+  EXPECT_EQ(ShadowFlags, (std::array<bool, 3>{}));
+  EXPECT_FLOAT_EQ(TextureQuality, 0.3f);
+  EXPECT_EQ(DriverDialog->HScroll1.Value(), 1);
+  EXPECT_EQ(DriverDialog->HScrollLandscape.Value(), 0);
+  EXPECT_EQ(DriverDialog->Combo3.Text(), "as before");
+  EXPECT_EQ(Advanced->Combo6.Text(), "");
+  EXPECT_EQ(ActivePilot, 1);
+  EXPECT_EQ(RCSVolume, 0);
+  EXPECT_EQ(EngineVolume, 100);
+  EXPECT_EQ(MusicVolume, 0);
+  EXPECT_EQ(MasterVolume, 100);
+  EXPECT_EQ(TextureMode, 0);
+  EXPECT_EQ(Advanced->Combo2.Text(), "");
+  EXPECT_EQ(SetDepthBuffer, 1);
+  EXPECT_FALSE(AntialiasingOn);
+  EXPECT_EQ(Advanced->Combo4.Text(), "Keine");
+  EXPECT_EQ(TextureFilter3D, 9);
+  EXPECT_EQ(Advanced->Combo1.Text(), "");
+}
+
+TEST_F(SettingsFile, TablesMapValuesToVariablesAndControls) {
+  WriteSettings(
+      "[Graphic Settings]\nShadows=2\nTextureQuality=0,5\nLand Precision=1\nVideo Mode=40\n"
+      "Full Screen=-1\nTerrain Flash=2\n"
+      "[Miscellaneous]\nStartup View=9\nDetailTextureMode=10\nPilot=11\nSimple LM=-1\n"
+      "JoyStick=-1\nKeyboard=0\n"
+      "[Advanced Graphic Settings]\nTexture Mode=1\nSetDepthBuffer=2\nEnableAntialiasing=4\n"
+      "2D Texture Filter=6\nGraphicsDebug=-1\n"
+      "[Development]\nNodeMake=1\nWrite LM Matrix=-1\n");
+  LoadSettings();
+  EXPECT_EQ(ShadowFlags, (std::array<bool, 3>{true, false, true}));
+  EXPECT_EQ(DriverDialog->HScroll2.Value(), 2);
+  EXPECT_EQ(TextureQuality, 0.5f);
+  EXPECT_EQ(DriverDialog->HScroll1.Value(), 1);
+  EXPECT_EQ(DriverDialog->HScrollLandscape.Value(), 0);
+  EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), 2);
+  EXPECT_EQ(DriverDialog->chkWindowed.Value(), 0);
+  EXPECT_EQ(Advanced->Combo5.ListIndex(), 2);
+  EXPECT_EQ(DriverDialog->Combo3.Text(), "Ground View");
+  EXPECT_EQ(Advanced->Combo6.Text(), "Subtract");
+  EXPECT_EQ(ActivePilot, 1);  // the score table has ten pilots
+  EXPECT_EQ(Advanced->Check2.Value(), Ticked);
+  EXPECT_TRUE(UseJoystick);
+  EXPECT_TRUE(MenuJoystickChoice);
+  EXPECT_EQ(DriverDialog->Option_Joystick.Value(), -1);
+  EXPECT_TRUE(DriverDialog->Command1.Enabled());
+  EXPECT_EQ(Advanced->Combo2.Text(), "32 Bit");
+  EXPECT_EQ(Advanced->Combo3.Text(), "W-Buffer");
+  EXPECT_TRUE(AntialiasingOn);
+  EXPECT_EQ(AntialiasingSamples, 4);
+  EXPECT_EQ(Advanced->Combo4.Text(), "4");
+  EXPECT_EQ(Advanced->Combo7.Text(), "None");
+  EXPECT_EQ(Advanced->Check6.Value(), Ticked);
+  EXPECT_TRUE(NodeMakeMode);
+  EXPECT_TRUE(WriteLMMatrixMode);
+  EXPECT_FALSE(LandMoveMode);
+}
+
+TEST_F(SettingsFile, KeyboardWinsOverTheJoystick) {
+  WriteSettings("[Miscellaneous]\nMouse=-1\nJoyStick=-1\nKeyboard=-1\n");
+  LoadSettings();
+  EXPECT_FALSE(UseJoystick);
+  EXPECT_FALSE(UseMouse);
+  EXPECT_FALSE(MenuJoystickChoice);
+  EXPECT_EQ(DriverDialog->Option_KeyBoard.Value(), -1);
+  SaveSettings();
+  EXPECT_NE(Written().find("JoyStick=0\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
+  WriteSettings("[Graphic Settings]\nVideo Mode=1E12\n[Miscellaneous]\nNumber of Rocks=500\n"
+                "Rock Graphic=12\n");
+  LoadSettings();
+  const auto& shown = forms::script::ShownMessageBoxes();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].prompt, "Graphic Settings = 1E12");
+  EXPECT_EQ(shown[0].buttons, forms::MsgBoxButtons::Ok);
+  EXPECT_EQ(shown[1].prompt, "Miscellaneous = 500");
+  EXPECT_EQ(VideoMode, 0);
+  EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), 0);
+  EXPECT_EQ(RockCount, 500);  // the slider refused it, the variable keeps it
+  EXPECT_EQ(DriverDialog->HScrollRocks.Value(), 0);
+  EXPECT_EQ(RockGraphic, 12);  // later keys are still read
+}
+
+TEST_F(SettingsFile, NoDisplayModeToSelectIsNoError) {
+  DriverDialog->cboGroup(2).Clear();
+  LoadSettings();
+  EXPECT_EQ(MessageCount(), 0u);
+  EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), -1);
+}
+
+TEST_F(SettingsFile, WhatIsWrittenReadsBackAndIsWrittenAgainUnchanged) {
+  WriteSettings("; my settings\n[Miscellaneous]\nMouse=-1\nMovie Width=1024\nGamma=1.5\n"
+                "[Development]\nLandMove=-1\n");
+  LoadSettings();
+  RockCount = 40 * 40 / 8;  // what a flight start makes of the slider at 40
+  WindowLeft = 12;
+  WindowHeight = 600;
+  RegionalDecimalSeparator = ',';
+  SaveSettings();
+  const std::string first = Written();
+  EXPECT_NE(first.find("; my settings\n"), std::string::npos);
+  EXPECT_NE(first.find("Mouse=-1\n"), std::string::npos);
+  EXPECT_NE(first.find("Movie Width=1024\n"), std::string::npos);
+  EXPECT_NE(first.find("LandMove=-1\n"), std::string::npos);
+  EXPECT_NE(first.find("Gamma=1,5\n"), std::string::npos);
+  EXPECT_NE(first.find("Ship Gamma=0,2\n"), std::string::npos);
+  EXPECT_NE(first.find("Star Magnitude Cut 1=0,8\n"), std::string::npos);
+  EXPECT_NE(first.find("Number of Rocks=40\n"), std::string::npos);
+  EXPECT_NE(first.find("EnableAntialiasing=None\n"), std::string::npos);
+  EXPECT_NE(first.find("SetShadeMode=0\n"), std::string::npos);
+  EXPECT_NE(first.find("[Window]\nLeft=12\nTop=0\nWidth=0\nHeight=600\n"), std::string::npos);
+
+  Gamma = 0.0f;
+  ShipGamma = 0.0f;
+  RockCount = 0;
+  LoadSettings();
+  EXPECT_EQ(Gamma, 1.5f);
+  EXPECT_EQ(ShipGamma, 0.2f);
+  EXPECT_EQ(RockCount, 40);
+  RockCount = 40 * 40 / 8;
+  SaveSettings();
+  EXPECT_EQ(Written(), first);
+  EXPECT_EQ(MessageCount(), 0u);
+}
+
+}  // namespace
