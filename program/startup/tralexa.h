@@ -14,11 +14,12 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace forms {
 class Form;
-class Control;
+class Object;
 }  // namespace forms
 
 // An error the component raises to its caller, with the number its callers know it by.
@@ -116,22 +117,24 @@ class Tralexa {
   // Form translation: every listed property of the form and its controls, and the items of its
   // list boxes, become their translations; controls whose Tag begins with sTagExclude are left.
   void TranslateForm(forms::Form& form);
-  void TranslateControlStrings(forms::Control& oControl, bool& bWasTranslated);
-  void TranslateObject(forms::Control& object);
+  void TranslateControlStrings(forms::Object& oControl, bool& bWasTranslated);
+  void TranslateObject(forms::Object& object);
 
   // String export, which only the Access kind of database could take: each path ends in
   // LocalisationError, or for an over-long phrase in a message box.
   void ExportStrings(int32_t lDummyParam);
   void ExportFormStrings(forms::Form& form);
-  void ExportControlStrings(forms::Control& oControl, bool& bWasExported);
-  void ExportObjectStrings(forms::Control& object);
+  void ExportControlStrings(forms::Object& oControl, bool& bWasExported);
+  void ExportObjectStrings(forms::Object& object);
   void ExportOneString(const std::string& sNative);
 
  private:
   std::string PadForWidthTest(const std::string& sNative) const;
   std::string GetMemoryTranslation(const std::string& sNative) const;
   void ParsePropertyList();
-  bool ExcludedByTag(forms::Control& object) const;
+  bool ExcludedByTag(const forms::Object& object) const;
+  // The texts of the listed properties that the object has, by property name.
+  std::vector<std::pair<std::string, std::string>> ListedTexts(const forms::Object& object) const;
 
   bool enabled_ = true;
   bool dbIsOpen_ = false;
