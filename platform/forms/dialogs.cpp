@@ -1,0 +1,114 @@
+#include "platform/forms/dialogs.h"
+
+#include <deque>
+#include <span>
+
+#include "platform/forms/registry.h"
+#include "platform/forms/script.h"
+#include "platform/forms/view.h"
+
+namespace forms {
+
+namespace {
+
+struct Scripts {
+  std::deque<MsgBoxResult> messageBoxAnswers;
+  std::deque<OpenFileResult> openFileAnswers;
+  std::vector<MessageBox> shownMessageBoxes;
+  std::vector<OpenFileRequest> shownOpenFiles;
+  MousePointer pointer = MousePointer::Default;
+};
+
+Scripts& State() {
+  static Scripts* scripts = new Scripts;
+  return *scripts;
+}
+
+}  // namespace
+
+std::string AppTitle = "Marovin";
+
+MsgBoxResult DefaultAnswer(const MessageBox& box) {
+  static constexpr MsgBoxResult kOk[] = {MsgBoxResult::Ok};
+  static constexpr MsgBoxResult kOkCancel[] = {MsgBoxResult::Ok, MsgBoxResult::Cancel};
+  static constexpr MsgBoxResult kYesNo[] = {MsgBoxResult::Yes, MsgBoxResult::No};
+  static constexpr MsgBoxResult kYesNoCancel[] = {MsgBoxResult::Yes, MsgBoxResult::No,
+                                                  MsgBoxResult::Cancel};
+  std::span<const MsgBoxResult> answers;
+  switch (box.buttons) {
+    case MsgBoxButtons::Ok: answers = kOk; break;
+    case MsgBoxButtons::OkCancel: answers = kOkCancel; break;
+    case MsgBoxButtons::YesNo: answers = kYesNo; break;
+    case MsgBoxButtons::YesNoCancel: answers = kYesNoCancel; break;
+  }
+  const auto chosen = static_cast<size_t>(box.defaultButton);
+  return chosen < answers.size() ? answers[chosen] : answers.front();
+}
+
+MsgBoxResult MsgBox(MessageBox box) {
+  if (box.title.empty()) box.title = AppTitle;
+  Scripts& state = State();
+  state.shownMessageBoxes.push_back(box);
+  // A box is modal: it is a handler's wait, during which forms unloaded must stay alive.
+  detail::HandlerScope scope;
+  if (!state.messageBoxAnswers.empty()) {
+    MsgBoxResult answer = state.messageBoxAnswers.front();
+    state.messageBoxAnswers.pop_front();
+    return answer;
+  }
+  return CurrentView().ShowMessageBox(box);
+}
+
+MsgBoxResult MsgBox(std::string prompt, MsgBoxButtons buttons, MsgBoxIcon icon,
+                    std::string title) {
+  return MsgBox(MessageBox{std::move(prompt), buttons, icon, 0, std::move(title)});
+}
+
+OpenFileResult ShowOpenFile(const OpenFileRequest& request) {
+  Scripts& state = State();
+  state.shownOpenFiles.push_back(request);
+  detail::HandlerScope scope;
+  if (!state.openFileAnswers.empty()) {
+    OpenFileResult answer = std::move(state.openFileAnswers.front());
+    state.openFileAnswers.pop_front();
+    return answer;
+  }
+  return CurrentView().ShowOpenFile(request);
+}
+
+void Beep() { CurrentView().Beep(); }
+
+void SetMousePointer(MousePointer pointer) {
+  if (pointer == State().pointer) return;
+  State().pointer = pointer;
+  CurrentView().MousePointerChanged(pointer);
+}
+
+MousePointer CurrentMousePointer() { return State().pointer; }
+
+ScreenInfo Screen() {
+  ScreenInfo screen = CurrentView().QueryScreen();
+  screen.bitsPerPixel = ReportedDepth(screen.bitsPerPixel);
+  return screen;
+}
+
+int32_t ScreenWidthTwips() { return Screen().widthPixels * kTwipsPerPixel; }
+int32_t ScreenHeightTwips() { return Screen().heightPixels * kTwipsPerPixel; }
+
+int32_t ReportedDepth(int32_t bitsPerPixel) { return bitsPerPixel == 24 ? 32 : bitsPerPixel; }
+
+namespace script {
+
+void AnswerNextMessageBox(MsgBoxResult answer) { State().messageBoxAnswers.push_back(answer); }
+
+void AnswerNextOpenFile(OpenFileResult answer) {
+  State().openFileAnswers.push_back(std::move(answer));
+}
+
+const std::vector<MessageBox>& ShownMessageBoxes() { return State().shownMessageBoxes; }
+
+const std::vector<OpenFileRequest>& ShownOpenFileDialogs() { return State().shownOpenFiles; }
+
+}  // namespace script
+
+}  // namespace forms

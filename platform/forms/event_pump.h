@@ -1,0 +1,83 @@
+#pragma once
+// The one event pump of the program: the clock that timers count on, the yield (DoEvents), the
+// idle loop (Run), deferred actions and ending the program.
+//
+// Rules the dialogs and the flight loops rely on:
+// - Window events and timers fire only inside DoEvents, a modal Show or Run.
+// - Each DoEvents fires every due timer at most once, earliest due first (ties in the order the
+//   timers were created); a timer that fired next falls due one interval after that pass, so a
+//   late pump does not replay the ticks it missed. A timer whose handler is still running is not
+//   fired again from a nested DoEvents; its count restarts when it is next due.
+// - Handlers may call DoEvents again (a flight runs inside a timer's handler).
+// - Defer() queues an action for the outermost loop: it runs once every handler on the stack has
+//   returned, so a handler that restarts a flight does not nest one flight inside another.
+// - End() ends the program at once: it unloads every form without their events and unwinds the
+//   stack by throwing ProgramEnded, which Run() catches.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+namespace forms {
+
+using Duration = std::chrono::nanoseconds;
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual Duration Now() const = 0;
+  // Lets a virtual clock jump over an idle wait; a real clock returns false and the caller waits.
+  virtual bool SkipAhead(Duration wait) = 0;
+};
+
+// Time that moves only when a test moves it.
+class VirtualClock final : public Clock {
+ public:
+  Duration Now() const override { return now_; }
+  bool SkipAhead(Duration wait) override {
+    now_ += wait;
+    return true;
+  }
+  void Advance(Duration by) { now_ += by; }
+
+ private:
+  Duration now_{0};
+};
+
+// nullptr returns to the monotonic system clock. The clock must outlive its use.
+void UseClock(Clock* clock);
+Clock& CurrentClock();
+Duration Now();
+
+void DoEvents();
+// The idle loop: pumps and waits until End() or until no form is loaded. Returns the exit code.
+int Run();
+void Defer(std::function<void()> action);
+
+// Thrown by End(); not a std::exception, so a handler's catch of ordinary errors lets it pass.
+struct ProgramEnded {};
+[[noreturn]] void End();
+bool ProgramHasEnded();
+
+// True while an event handler, a timer or a deferred action runs.
+bool InsideHandler();
+
+namespace detail {
+
+// Counts the handlers on the stack; forms unloaded while one runs are freed once none does.
+class HandlerScope {
+ public:
+  HandlerScope();
+  ~HandlerScope();
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+};
+
+// Runs a user action from a view: an exception, End() included, is held and rethrown by the pump
+// that dispatched it, so it never crosses the view's own event loop.
+void DispatchUserAction(const std::function<void()>& action);
+void RethrowHeldException();
+
+}  // namespace detail
+
+}  // namespace forms

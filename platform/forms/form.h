@@ -1,0 +1,146 @@
+#pragma once
+// Forms: top-level windows holding controls, loaded on first touch and dropped whole on unload.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/forms/control.h"
+#include "platform/forms/object.h"
+
+namespace forms {
+
+class FormSlotBase;
+
+enum class WindowState : int16_t { Normal = 0, Minimized = 1, Maximized = 2 };
+enum class BorderStyle : int16_t {
+  None = 0, FixedSingle = 1, Sizable = 2, FixedDialog = 3, FixedToolWindow = 4,
+  SizableToolWindow = 5,
+};
+// Why a form is being unloaded, as QueryUnload reports it.
+enum class UnloadMode : int16_t { UserClose = 0, Code = 1, ProgramEnd = 2 };
+
+class Form : public Object, public InputEvents<> {
+ public:
+  explicit Form(std::string name);
+  ~Form() override;
+
+  std::function<void()> Load, Unload, Resize;
+  std::function<void(bool& cancel, UnloadMode mode)> QueryUnload;
+
+  // Every control in the form's own order: declared controls first, in declaration order, then
+  // control-array elements loaded at run time, in the order they were loaded.
+  const std::vector<Control*>& Controls() const { return controls_; }
+  // The control of that name (and index, for an element of a control array), or nullptr.
+  Control* FindControl(std::string_view name, int16_t index = kNoIndex) const;
+
+  bool Visible() const { return visible_; }
+  // Modeless returns at once; modal returns when the form is hidden or unloaded.
+  void Show(bool modal = false);
+  void Hide();
+  bool IsModal() const { return modal_; }
+  WindowState GetWindowState() const { return windowState_; }
+  void SetWindowState(WindowState state);
+  BorderStyle GetBorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(BorderStyle style);
+  // The inner drawing area [pixels], the outer size less the frame of the border style.
+  int32_t ScaleWidth() const;
+  int32_t ScaleHeight() const;
+  // A form declared with a render surface hosts a native child window over its whole inner area,
+  // whose handle hWnd() gives, for a 3D device to draw into. Set while declaring the form.
+  void SetRenderSurface(bool hosts) { renderSurface_ = hosts; }
+  bool HasRenderSurface() const { return renderSurface_; }
+  uintptr_t hWnd();
+  void SetFocus();
+  bool Loaded() const { return !unloaded_; }
+  // Unloads this form, as the Unload statement does: QueryUnload may cancel; the form's state is
+  // dropped and the next touch of its slot loads it afresh. Returns false when cancelled.
+  bool UnloadForm(UnloadMode mode = UnloadMode::Code);
+
+  std::string GetProperty(std::string_view name) const override;
+  void SetProperty(std::string_view name, std::string_view value) override;
+
+  // What a user does to the window; views and tests call these.
+  void UserClose();
+  // New outer place and size [twips] and inner size [pixels], as the window system reports them.
+  void UserMoved(int32_t left, int32_t top, int32_t width, int32_t height,
+                 int32_t innerWidthPixels, int32_t innerHeightPixels);
+  void UserSetWindowState(WindowState state);
+  void UserFocus(bool gained);
+  void UserMouse(MouseButton button, bool down, int16_t shift, float x, float y);
+  void UserKey(int16_t keyCode, bool down, int16_t shift);
+
+  // Used by slots, controls and the pump.
+  void Attach(Control& control);
+  void Detach(Control& control);
+  void FinishLoading(FormSlotBase* slot);
+  bool Declaring() const { return declaring_; }
+  void NotifyView(Control& control, Property what);
+  void DropWithoutEvents();
+  Control* FocusedControl() const { return focused_; }
+  void SetFocusedControl(Control* control);
+  void Move(int32_t left, int32_t top, int32_t width, int32_t height) override;
+
+ protected:
+  bool Supports(Has what) const override;
+  void Changed(Property what) override;
+
+ private:
+  void StoreInnerSize();
+  template <class Handler, class... Args>
+  void Raise(Handler Form::*handler, Args&&... args);
+  template <class Handler, class... Args>
+  void RaiseInput(Handler InputEvents<>::*handler, Args&&... args);
+  void Drop();
+
+  std::vector<Control*> controls_;
+  FormSlotBase* slot_ = nullptr;
+  Control* focused_ = nullptr;
+  bool declaring_ = true;
+  bool unloaded_ = false;
+  bool visible_ = false;
+  bool modal_ = false;
+  bool shownOnce_ = false;
+  bool renderSurface_ = false;
+  WindowState windowState_ = WindowState::Normal;
+  BorderStyle borderStyle_ = BorderStyle::Sizable;
+  int32_t innerWidth_ = 0;
+  int32_t innerHeight_ = 0;
+};
+
+// Program-wide forms that load on first touch. All slots are listed so that End() can reach them.
+class FormSlotBase {
+ public:
+  virtual ~FormSlotBase() = default;
+  // Hands the loaded form to the pump, which frees it once no handler runs.
+  virtual std::unique_ptr<Form> Release() = 0;
+};
+
+template <class T>
+class FormSlot final : public FormSlotBase {
+ public:
+  T& operator*() { return Get(); }
+  T* operator->() { return &Get(); }
+  T& Get() {
+    if (!form_) {
+      form_ = std::make_unique<T>();
+      form_->FinishLoading(this);
+    }
+    return *form_;
+  }
+  // Touches nothing: a form not loaded stays so.
+  bool Loaded() const { return form_ != nullptr; }
+  // Unloads the form when it is loaded; false when its QueryUnload or Unload cancelled.
+  bool Unload() { return !form_ || form_->UnloadForm(UnloadMode::Code); }
+  std::unique_ptr<Form> Release() override { return std::move(form_); }
+
+ private:
+  std::unique_ptr<T> form_;
+};
+
+// The loaded forms, in load order.
+std::vector<Form*> LoadedForms();
+
+}  // namespace forms

@@ -1,0 +1,43 @@
+#pragma once
+// The view of tests and CI: no window at all. User actions come from the script
+// (platform/forms/script.h); an idle wait jumps a virtual clock ahead.
+
+#include <deque>
+#include <functional>
+
+#include "platform/forms/view.h"
+
+namespace forms {
+
+class HeadlessView final : public View {
+ public:
+  void FormLoaded(Form&) override {}
+  void FormUnloaded(Form&) override {}
+  void ControlAdded(Control&) override {}
+  void ControlRemoved(Control&) override {}
+  void Changed(Form&, Property) override {}
+  void Changed(Control&, Property) override {}
+  WindowHandle Handle(Form& form) override;
+  WindowHandle Handle(Control& control) override;
+  void ProcessEvents() override;
+  void WaitForEvents(std::optional<Duration> timeout) override;
+  MsgBoxResult ShowMessageBox(const MessageBox& box) override { return DefaultAnswer(box); }
+  OpenFileResult ShowOpenFile(const OpenFileRequest&) override { return {}; }
+  ScreenInfo QueryScreen() override { return screen_; }
+  void Beep() override { ++beeps_; }
+  void MousePointerChanged(MousePointer) override {}
+
+  void Post(std::function<void()> action) { actions_.push_back(std::move(action)); }
+  int Beeps() const { return beeps_; }
+  void SetScreen(ScreenInfo screen) { screen_ = screen; }
+
+ private:
+  WindowHandle HandleOf(const void* object);
+
+  std::deque<std::function<void()>> actions_;
+  std::vector<std::pair<const void*, WindowHandle>> handles_;
+  ScreenInfo screen_;
+  int beeps_ = 0;
+};
+
+}  // namespace forms

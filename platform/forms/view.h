@@ -1,0 +1,50 @@
+#pragma once
+// The side users see. The control model is the truth; a view mirrors it and turns what the user
+// does into the model's user actions (Control::UserClick, Form::UserClose, ...), each run through
+// detail::DispatchUserAction. Without an installed view the headless view is used.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "platform/forms/dialogs.h"
+#include "platform/forms/event_pump.h"
+#include "platform/forms/object.h"
+
+namespace forms {
+
+class Control;
+class Form;
+
+using WindowHandle = uintptr_t;
+
+class View {
+ public:
+  virtual ~View() = default;
+
+  virtual void FormLoaded(Form& form) = 0;
+  virtual void FormUnloaded(Form& form) = 0;
+  virtual void ControlAdded(Control& control) = 0;
+  virtual void ControlRemoved(Control& control) = 0;
+  virtual void Changed(Form& form, Property what) = 0;
+  virtual void Changed(Control& control, Property what) = 0;
+  virtual WindowHandle Handle(Form& form) = 0;
+  virtual WindowHandle Handle(Control& control) = 0;
+
+  // Runs the user's pending actions once, without waiting.
+  virtual void ProcessEvents() = 0;
+  // Waits for a user action or until the timeout (none: nothing else can happen).
+  virtual void WaitForEvents(std::optional<Duration> timeout) = 0;
+
+  virtual MsgBoxResult ShowMessageBox(const MessageBox& box) = 0;
+  virtual OpenFileResult ShowOpenFile(const OpenFileRequest& request) = 0;
+  virtual ScreenInfo QueryScreen() = 0;
+  virtual void Beep() = 0;
+  virtual void MousePointerChanged(MousePointer pointer) = 0;
+};
+
+// Installs a view (nullptr: back to headless). Install it before loading any form.
+void InstallView(std::unique_ptr<View> view);
+View& CurrentView();
+
+}  // namespace forms
