@@ -42,8 +42,8 @@ void Main() {
   Step([&] { chosen = frmChooseLang->SetupDefaultLanguage(languageList, EnsureTralexa()); });
   if (!chosen) Step([&] { chosen = frmChooseLang->SetLanguageByLocaleID(languageList, EnsureTralexa(), localeId); });
   if (!chosen) Step([&] { frmChooseLang->Choose(languageList, EnsureTralexa()); });
-  // Touching an unloaded chooser would load it again only to hide it.
-  Step([] { if (frmChooseLang.Loaded()) frmChooseLang->Hide(); });
+  // The chooser ends out of sight; unloaded rather than hidden, it holds nothing for the run.
+  Step([] { frmChooseLang.Unload(); });
   Step(LoadTranslatedStrings);
   Step([] { DriverDialog.Get(); });
   Step(forms::DoEvents);
