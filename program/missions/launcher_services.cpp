@@ -5,40 +5,27 @@
 #include "program/startup/startup_state.h"
 
 forms::FormSlot<DriverDialogForm> DriverDialog;
-forms::FormSlot<PilotListForm> PilotList;
-forms::FormSlot<AdvancedForm> Advanced;
-forms::FormSlot<StarFormForm> StarForm;
-forms::FormSlot<SoundSettingsForm> SoundSettings;
-forms::FormSlot<JoystickAssignForm> JoystickAssign;
+forms::FormSlot<StandInDialog<kPilotListName>> PilotList;
+forms::FormSlot<StandInDialog<kAdvancedName>> Advanced;
+forms::FormSlot<StandInDialog<kStarFormName>> StarForm;
+forms::FormSlot<StandInDialog<kSoundSettingsName>> SoundSettings;
+forms::FormSlot<StandInDialog<kJoystickAssignName>> JoystickAssign;
 
-namespace {
-
-// Each dialog translates itself as it loads: unloading is what brings it into a new language.
-template <class T>
-void TranslateOnLoad(T& form, forms::FormSlot<T>& slot) {
-  form.Load = [&slot] { EnsureTralexa().TranslateForm(*slot); };
-}
-
-}  // namespace
+void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }
 
 DriverDialogForm::DriverDialogForm() : Form("DriverDialog") {
   SetCaption("Marovin");
   Move(0, 0, 9600, 7200);
   Command_Continue.SetCaption("Continue");
   Command_Continue.Move(7800, 6300, 1500, 450);
-  TranslateOnLoad(*this, DriverDialog);
+  Load = [this] { TranslateOnLoad(*this); };
+  // Unloading the launcher ends the program, except while the language change rebuilds it.
   QueryUnload = [](bool&, forms::UnloadMode) {
     if (!LanguageChanging) forms::End();
   };
 }
 
 void DriverDialogForm::ExportAppStrings() { ::ExportAppStrings(*this); }
-
-PilotListForm::PilotListForm() : Form("PilotList") { TranslateOnLoad(*this, PilotList); }
-AdvancedForm::AdvancedForm() : Form("Advanced") { TranslateOnLoad(*this, Advanced); }
-StarFormForm::StarFormForm() : Form("StarForm") { TranslateOnLoad(*this, StarForm); }
-SoundSettingsForm::SoundSettingsForm() : Form("SoundSettings") { TranslateOnLoad(*this, SoundSettings); }
-JoystickAssignForm::JoystickAssignForm() : Form("JoystickAssign") { TranslateOnLoad(*this, JoystickAssign); }
 
 void WriteINI(const std::string& section, const std::string& key, const std::string& value,
               const std::string& file) {

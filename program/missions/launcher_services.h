@@ -10,6 +10,9 @@
 
 #include "platform/forms/forms.h"
 
+// Each dialog translates itself as it loads: unloading is what brings it into a new language.
+void TranslateOnLoad(forms::Form& dialog);
+
 struct DriverDialogForm : forms::Form {
   DriverDialogForm();
   // The launcher's Export Language command.
@@ -18,30 +21,24 @@ struct DriverDialogForm : forms::Form {
 };
 extern forms::FormSlot<DriverDialogForm> DriverDialog;
 
-struct PilotListForm : forms::Form {
-  PilotListForm();
+// A dialog that the language change unloads, with nothing of it needed here but its name.
+template <const char* kName>
+struct StandInDialog : forms::Form {
+  StandInDialog() : Form(kName) {
+    Load = [this] { TranslateOnLoad(*this); };
+  }
 };
-extern forms::FormSlot<PilotListForm> PilotList;
 
-struct AdvancedForm : forms::Form {
-  AdvancedForm();
-};
-extern forms::FormSlot<AdvancedForm> Advanced;
-
-struct StarFormForm : forms::Form {
-  StarFormForm();
-};
-extern forms::FormSlot<StarFormForm> StarForm;
-
-struct SoundSettingsForm : forms::Form {
-  SoundSettingsForm();
-};
-extern forms::FormSlot<SoundSettingsForm> SoundSettings;
-
-struct JoystickAssignForm : forms::Form {
-  JoystickAssignForm();
-};
-extern forms::FormSlot<JoystickAssignForm> JoystickAssign;
+inline constexpr char kPilotListName[] = "PilotList";
+inline constexpr char kAdvancedName[] = "Advanced";
+inline constexpr char kStarFormName[] = "StarForm";
+inline constexpr char kSoundSettingsName[] = "SoundSettings";
+inline constexpr char kJoystickAssignName[] = "JoystickAssign";
+extern forms::FormSlot<StandInDialog<kPilotListName>> PilotList;
+extern forms::FormSlot<StandInDialog<kAdvancedName>> Advanced;
+extern forms::FormSlot<StandInDialog<kStarFormName>> StarForm;
+extern forms::FormSlot<StandInDialog<kSoundSettingsName>> SoundSettings;
+extern forms::FormSlot<StandInDialog<kJoystickAssignName>> JoystickAssign;
 
 // Writes one key of an INI file; a failure is not reported.
 void WriteINI(const std::string& section, const std::string& key, const std::string& value,

@@ -1,6 +1,7 @@
 #include "program/startup/form_translation.h"
 
 #include <array>
+#include <functional>
 
 #include "platform/forms/forms.h"
 #include "platform/win/app_path.h"
@@ -31,6 +32,13 @@ forms::Control* AsListBox(forms::Object& object) {
   return control && control->Kind() == forms::ControlKind::ListBox ? control : nullptr;
 }
 
+// The walk that translation and export share: the form itself, then each of its controls in the
+// form's own order.
+void VisitFormAndControls(forms::Form& form, const std::function<void(forms::Object&)>& visit) {
+  visit(form);
+  for (forms::Control* control : form.Controls()) visit(*control);
+}
+
 }  // namespace
 
 bool Tralexa::ExcludedByTag(const forms::Object& object) const {
@@ -53,13 +61,11 @@ std::vector<std::pair<std::string, std::string>> Tralexa::ListedTexts(const form
 
 void Tralexa::TranslateForm(forms::Form& form) {
   if (!testStrWidth_ && !(dbIsOpen_ && readOnly_)) return;
-  bool translated = false;
-  TranslateControlStrings(form, translated);
-  TranslateObject(form);
-  for (forms::Control* control : form.Controls()) {
-    TranslateControlStrings(*control, translated);
-    TranslateObject(*control);
-  }
+  VisitFormAndControls(form, [this](forms::Object& object) {
+    bool translated = false;
+    TranslateControlStrings(object, translated);
+    TranslateObject(object);
+  });
 }
 
 void Tralexa::TranslateControlStrings(forms::Object& oControl, bool& bWasTranslated) {
@@ -93,12 +99,12 @@ void Tralexa::ExportStrings([[maybe_unused]] int32_t lDummyParam) {
 }
 
 void Tralexa::ExportFormStrings(forms::Form& form) {
-  bool exported = false;
-  ExportObjectStrings(form);
-  for (forms::Control* control : form.Controls()) {
-    ExportControlStrings(*control, exported);
-    ExportObjectStrings(*control);
-  }
+  // A form is no list box, so its control strings are none: the walk mirrors translation's.
+  VisitFormAndControls(form, [this](forms::Object& object) {
+    bool exported = false;
+    ExportControlStrings(object, exported);
+    ExportObjectStrings(object);
+  });
 }
 
 void Tralexa::ExportControlStrings(forms::Object& oControl, bool& bWasExported) {

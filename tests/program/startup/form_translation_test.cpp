@@ -39,7 +39,7 @@ class FormTranslation : public testing::Test {
  protected:
   void OpenGerman() {
     tralexa_.sForeignColumnName("Deutsch");
-    ASSERT_TRUE(tralexa_.OpenLanguageDatabase(folder_ / "MarovinLanguages.txt", true, kTextLanguageDb));
+    ASSERT_TRUE(tralexa_.OpenLanguageDatabase(PathIn(folder_, "MarovinLanguages.txt"), true, kTextLanguageDb));
   }
 
   ProgramFolder folder_;

@@ -56,7 +56,7 @@ TEST(SetupLanguage, ABrokenDatabaseGivesOneClearMessageAndNativeTexts) {
       {"binary garbage", std::string("\0\xff[Tralexa]\0\r\n\x01", 15)},
   };
   for (const auto& c : cases) {
-    folder.Write("broken.txt", c.contents);
+    WriteTestFile(folder, "broken.txt", c.contents);
     Tralexa tralexa;
     std::string database = "broken.txt";
     const size_t before = forms::script::ShownMessageBoxes().size();

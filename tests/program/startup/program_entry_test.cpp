@@ -125,7 +125,7 @@ TEST(Main, ASingleLanguageIsTakenWithoutAList) {
 
 TEST(Main, ABrokenDatabaseStartsInNativeTextsWithOneMessage) {
   ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=2\n");
-  folder.Write("MarovinLanguages.txt", "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=302\r\n"
+  WriteTestFile(folder, "MarovinLanguages.txt", "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=302\r\n"
                                        "Language1=Deutsch\r\n[NATIVE]\r\nL1= not fou");
   Main();
   EXPECT_EQ(UiText[kStagedId], "Staged");

@@ -9,7 +9,7 @@
 
 #include "program/startup/native_strings.h"
 #include "tests/program/startup/language_db_builder.h"
-#include "tests/program/startup/temp_folder.h"
+#include "tests/program/startup/program_folder.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ std::string ReadText(const std::string& path) {
 
 TEST(TextLanguageDb, ReadsTheNativeAndAForeignColumnLineForLine) {
   TempFolder folder;
-  const std::string db = folder.Write("de.txt", SmallGermanDb());
+  const std::string db = WriteTestFile(folder, "de.txt", SmallGermanDb());
   const TextLanguageColumn native = LoadTextLanguageColumn(db, "native");
   const TextLanguageColumn german = LoadTextLanguageColumn(db, "DEUTSCH");
   ASSERT_TRUE(native.ok);
@@ -34,7 +34,7 @@ TEST(TextLanguageDb, ReadsTheNativeAndAForeignColumnLineForLine) {
 
 TEST(TextLanguageDb, AnEmptyColumnNameReadsTheFirstLanguage) {
   TempFolder folder;
-  const std::string db = folder.Write("de.txt", SmallGermanDb());
+  const std::string db = WriteTestFile(folder, "de.txt", SmallGermanDb());
   const TextLanguageColumn column = LoadTextLanguageColumn(db, "");
   EXPECT_TRUE(column.ok);
   EXPECT_EQ(column.columnName, "Deutsch");
@@ -42,7 +42,7 @@ TEST(TextLanguageDb, AnEmptyColumnNameReadsTheFirstLanguage) {
 
 TEST(TextLanguageDb, PhrasesKeepBlanksEqualSignsAndMarkup) {
   TempFolder folder;
-  const std::string db = folder.Write(
+  const std::string db = WriteTestFile(folder, 
       "db.txt", BuildLanguageDb({{"NATIVE", {" a=b {\\r}%s "}}, {"X", {"x"}}}));
   EXPECT_EQ(LoadTextLanguageColumn(db, "Native").phrases.front(), " a=b {\\r}%s ");
 }
@@ -54,7 +54,7 @@ TEST(TextLanguageDb, AcceptsLineEndsOfEveryKind) {
     for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + lineEnd.size())) {
       text.replace(at, 2, lineEnd);
     }
-    const TextLanguageColumn column = LoadTextLanguageColumn(folder.Write("db.txt", text), "Deutsch");
+    const TextLanguageColumn column = LoadTextLanguageColumn(WriteTestFile(folder, "db.txt", text), "Deutsch");
     EXPECT_TRUE(column.ok);
     EXPECT_EQ(column.phrases.back(), "Zeit");
   }
@@ -67,7 +67,7 @@ TEST(TextLanguageDb, FindsColumnsByOffsetOrByScanWhenTheOffsetIsMissingOrWrong) 
   const size_t german = plain.find("[Deutsch]");
   const std::string right = std::to_string(german - native);
   for (const std::string& offset : {right, std::string("3"), std::string("-40"), std::string("999999")}) {
-    const std::string db = folder.Write(
+    const std::string db = WriteTestFile(folder, 
         "db.txt", BuildLanguageDb({{"NATIVE", {"Already Staged", "Fuel", "Range", "Staged", "Time"}},
                                    {"Deutsch", {"a", "b", "c", "d", "e"}}},
                                   "Language1_Offset=" + offset + "\r\n"));
@@ -103,11 +103,11 @@ TEST(TextLanguageDb, RefusesBrokenFilesWithTheirReason) {
       {"empty file", "", "Native", kNotAValidTextDb},
   };
   for (const auto& c : cases) {
-    const TextLanguageColumn column = LoadTextLanguageColumn(folder.Write("db.txt", c.text), c.column);
+    const TextLanguageColumn column = LoadTextLanguageColumn(WriteTestFile(folder, "db.txt", c.text), c.column);
     EXPECT_FALSE(column.ok) << c.what;
     EXPECT_EQ(column.error, c.error) << c.what;
   }
-  EXPECT_EQ(LoadTextLanguageColumn(folder / "missing.txt", "Native").error, kNotAValidTextDb);
+  EXPECT_EQ(LoadTextLanguageColumn(PathIn(folder, "missing.txt"), "Native").error, kNotAValidTextDb);
 }
 
 // The shipped database must hold every native text exactly, in byte order, with a translation for

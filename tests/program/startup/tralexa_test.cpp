@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "tests/program/startup/language_db_builder.h"
-#include "tests/program/startup/temp_folder.h"
+#include "tests/program/startup/program_folder.h"
 
 namespace {
 
 class TralexaWithGerman : public testing::Test {
  protected:
   void SetUp() override {
-    db_ = folder_.Write("de.txt", SmallGermanDb());
+    db_ = WriteTestFile(folder_, "de.txt", SmallGermanDb());
     tralexa_.sForeignColumnName("Deutsch");
     ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db_, true, kTextLanguageDb)) << tralexa_.sErrDescription();
   }
@@ -52,7 +52,7 @@ TEST_F(TralexaWithGerman, AFailedOpenClosesAndLeavesNativeTexts) {
 
 TEST_F(TralexaWithGerman, TheAccessKindIsRefusedAndKeepsTheOpenDatabase) {
   try {
-    tralexa_.OpenLanguageDatabase(folder_ / "strings.mdb", false, kAccessLanguageDb);
+    tralexa_.OpenLanguageDatabase(PathIn(folder_, "strings.mdb"), false, kAccessLanguageDb);
     FAIL() << "no error raised";
   } catch (const LocalisationError& error) {
     EXPECT_EQ(error.Number(), kLocalisationErrorNumber);
@@ -64,7 +64,7 @@ TEST_F(TralexaWithGerman, TheAccessKindIsRefusedAndKeepsTheOpenDatabase) {
 }
 
 TEST_F(TralexaWithGerman, AnUnsortedColumnMissesTextsOffTheSearchPath) {
-  const std::string db = folder_.Write(
+  const std::string db = WriteTestFile(folder_, 
       "unsorted.txt", BuildLanguageDb({{"NATIVE", {"Time", "Fuel", "Alt"}}, {"Deutsch", {"Zeit", "Treibstoff", "Höhe"}}}));
   ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db, true, kTextLanguageDb));
   EXPECT_EQ(tralexa_.GetTranslation("Fuel"), "Treibstoff");

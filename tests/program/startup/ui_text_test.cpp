@@ -20,7 +20,7 @@ TEST(LoadTranslatedStrings, FillsTheShippedTranslationAndRefillsOnAChange) {
   ProgramFolder folder;
   Tralexa& tralexa = EnsureTralexa();
   tralexa.sForeignColumnName("Deutsch");
-  ASSERT_TRUE(tralexa.OpenLanguageDatabase(folder / "MarovinLanguages.txt", true, kTextLanguageDb));
+  ASSERT_TRUE(tralexa.OpenLanguageDatabase(PathIn(folder, "MarovinLanguages.txt"), true, kTextLanguageDb));
   LoadTranslatedStrings();
   EXPECT_EQ(UiText[37], "Speichern");
   EXPECT_EQ(UiText[266], "Keine");
