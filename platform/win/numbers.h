@@ -20,8 +20,9 @@ double LeadingNumber(std::string_view text);
 // A decimal number written with "." or "," as its separator, so that files written under any
 // regional setting read alike: "1,5" and "1.5" give 1.5, ".5" and ",5" give 0.5, "1.5E-3" and
 // "1,5e-3" give 0.0015. The fraction is the run of digits after the separator, so trailing text
-// such as a unit ("12.5 ft") is ignored. Texts with more than one separator between digits
-// ("1.2.3") give 0, as does a result beyond the range of a float.
+// such as a unit ("12.5 ft") is ignored. Separators side by side count as one ("1..5" gives 1.5);
+// a text cut into three or more parts by separators ("1.2.3") gives 0, as does a result beyond
+// the range of a float.
 float ParseDecimal(std::string_view text);
 
 // value as text by a pattern of placeholders: "0" a digit that is always shown, "#" a digit shown

@@ -41,7 +41,7 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-std::vector<Line> SplitLines(const std::string& text) {
+std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
   size_t begin = 0;
   while (begin < text.size()) {
@@ -59,9 +59,9 @@ std::vector<Line> SplitLines(const std::string& text) {
 
 class ProfileText {
  public:
-  explicit ProfileText(std::string text) : text_(std::move(text)), lines_(SplitLines(text_)) {}
+  explicit ProfileText(std::string_view text) : text_(text), lines_(SplitLines(text_)) {}
 
-  const std::string& Text() const { return text_; }
+  std::string_view Text() const { return text_; }
   const std::vector<Line>& Lines() const { return lines_; }
 
   std::optional<Section> FindSection(std::string_view name) const {
@@ -89,13 +89,13 @@ class ProfileText {
   }
 
   std::string_view LineText(size_t index) const {
-    return std::string_view(text_).substr(lines_[index].begin, lines_[index].end - lines_[index].begin);
+    return text_.substr(lines_[index].begin, lines_[index].end - lines_[index].begin);
   }
 
   // The line end this file already uses, so that added lines look like the rest.
   std::string_view LineEnd() const {
     for (const Line& line : lines_) {
-      if (line.next > line.end) return std::string_view(text_).substr(line.end, line.next - line.end);
+      if (line.next > line.end) return text_.substr(line.end, line.next - line.end);
     }
     return "\r\n";
   }
@@ -108,7 +108,7 @@ class ProfileText {
     return Trim(line.substr(0, line.find(']')));
   }
 
-  std::string text_;
+  std::string_view text_;
   std::vector<Line> lines_;
 };
 
@@ -133,27 +133,59 @@ bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != 
 
 }  // namespace
 
+std::optional<std::string> FindProfileValue(std::string_view contents, std::string_view section,
+                                            std::string_view key) {
+  ProfileText profile(contents);
+  auto found = profile.FindSection(section);
+  auto entry = found ? profile.FindKey(*found, key) : std::nullopt;
+  if (!entry) return std::nullopt;
+  const Line& line = profile.Lines()[entry->lineIndex];
+  return std::string(Unquote(Trim(contents.substr(entry->valueBegin, line.end - entry->valueBegin))));
+}
+
+std::optional<std::string> SetProfileValue(std::string_view contents, std::string_view section,
+                                           std::string_view key, std::string_view value) {
+  if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) || HasLineBreak(key) ||
+      HasLineBreak(value) || section.find(']') != std::string_view::npos ||
+      key.find('=') != std::string_view::npos || Trim(key).starts_with('[')) {
+    return std::nullopt;
+  }
+  ProfileText profile(contents);
+  std::string lineEnd(profile.LineEnd());
+  std::string edited;
+  auto found = profile.FindSection(section);
+  auto entry = found ? profile.FindKey(*found, key) : std::nullopt;
+  if (entry) {
+    const Line& line = profile.Lines()[entry->lineIndex];
+    edited.append(contents.substr(0, entry->valueBegin)).append(value).append(contents.substr(line.end));
+  } else if (found) {
+    // After the section's last line that is not blank, so that blank lines before the next
+    // section stay where they are.
+    size_t last = found->endIndex - 1;
+    while (last > found->headerIndex && Trim(profile.LineText(last)).empty()) --last;
+    const Line& line = profile.Lines()[last];
+    edited.append(contents.substr(0, line.next));
+    if (line.next == line.end) edited.append(lineEnd);
+    edited.append(key).append("=").append(value).append(lineEnd).append(contents.substr(line.next));
+  } else {
+    edited.append(contents);
+    if (!contents.empty() && contents.back() != '\n' && contents.back() != '\r') edited.append(lineEnd);
+    edited.append("[").append(section).append("]").append(lineEnd);
+    edited.append(key).append("=").append(value).append(lineEnd);
+  }
+  return edited;
+}
+
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultText, size_t bufferSize,
                                     std::string_view fileName) {
-  auto text = ReadWholeFile(ResolvePath(fileName));
-  if (!text) return CutToBuffer(defaultText, bufferSize);
-  ProfileText profile(std::move(*text));
-  auto found = profile.FindSection(section);
-  auto entry = found ? profile.FindKey(*found, key) : std::nullopt;
-  if (!entry) return CutToBuffer(defaultText, bufferSize);
-  const Line& line = profile.Lines()[entry->lineIndex];
-  std::string_view value(profile.Text().data() + entry->valueBegin, line.end - entry->valueBegin);
-  return CutToBuffer(Unquote(Trim(value)), bufferSize);
+  auto contents = ReadWholeFile(ResolvePath(fileName));
+  auto value = contents ? FindProfileValue(*contents, section, key) : std::nullopt;
+  return CutToBuffer(value ? *value : defaultText, bufferSize);
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                std::string_view fileName) {
-  if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) || HasLineBreak(key) ||
-      HasLineBreak(value) || section.find(']') != std::string_view::npos ||
-      key.find('=') != std::string_view::npos || Trim(key).starts_with('[')) {
-    return false;
-  }
   std::filesystem::path path = ResolvePath(fileName);
   // Writing through a link replaces the file it points to, not the link.
   std::error_code error;
@@ -165,33 +197,12 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
   bool present = std::filesystem::exists(path, error);
   if (error) return false;
   if (present) {
-    auto text = ReadWholeFile(path);
-    if (!text) return false;
-    existing = std::move(*text);
+    auto contents = ReadWholeFile(path);
+    if (!contents) return false;
+    existing = std::move(*contents);
   }
-  ProfileText profile(std::move(existing));
-  std::string_view text = profile.Text();
-  std::string lineEnd(profile.LineEnd());
-  std::string contents;
-  auto found = profile.FindSection(section);
-  auto entry = found ? profile.FindKey(*found, key) : std::nullopt;
-  if (entry) {
-    const Line& line = profile.Lines()[entry->lineIndex];
-    contents.append(text.substr(0, entry->valueBegin)).append(value).append(text.substr(line.end));
-  } else if (found) {
-    size_t last = found->endIndex - 1;
-    while (last > found->headerIndex && Trim(profile.LineText(last)).empty()) --last;
-    const Line& line = profile.Lines()[last];
-    contents.append(text.substr(0, line.next));
-    if (line.next == line.end) contents.append(lineEnd);
-    contents.append(key).append("=").append(value).append(lineEnd).append(text.substr(line.next));
-  } else {
-    contents.append(text);
-    if (!text.empty() && text.back() != '\n' && text.back() != '\r') contents.append(lineEnd);
-    contents.append("[").append(section).append("]").append(lineEnd);
-    contents.append(key).append("=").append(value).append(lineEnd);
-  }
-  return WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(contents.data()), contents.size()));
+  auto edited = SetProfileValue(existing, section, key, value);
+  return edited && WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(edited->data()), edited->size()));
 }
 
 }  // namespace win

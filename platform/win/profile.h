@@ -9,10 +9,12 @@
 // for reading and for writing alike.
 //
 // Nothing is cached: every call reads the file again, so an edit by hand or by another writer is
-// seen at the next call. File names are program paths, resolved by ResolvePath.
+// seen at the next call. File names are program paths, resolved by ResolvePath. A file larger than
+// 64 MiB is no settings file: reading it gives defaults and writing to it is refused.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,5 +35,12 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 // structure: a line break anywhere, "=" in the key, "]" in the section, an empty section or key.
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                std::string_view fileName);
+
+// The same rules on a file's contents in memory. FindProfileValue gives nothing for a missing
+// section or key; SetProfileValue gives the edited contents, or nothing when it refuses the write.
+std::optional<std::string> FindProfileValue(std::string_view contents, std::string_view section,
+                                            std::string_view key);
+std::optional<std::string> SetProfileValue(std::string_view contents, std::string_view section,
+                                           std::string_view key, std::string_view value);
 
 }  // namespace win

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using win::RegistryRoot;
@@ -11,6 +13,8 @@ TEST(Registry, AnswersTheGraphicsRuntimeVersionWithoutRegardToCase) {
             "4.08.01.0810");
   EXPECT_EQ(win::ReadRegistryString(RegistryRoot::LocalMachine, "software\\microsoft\\directx", "VERSION"),
             "4.08.01.0810");
+  EXPECT_GE(std::stoi(std::string(win::GraphicsRuntimeVersion.substr(2, 2))), 8)
+      << "the launcher reads the third and fourth characters as the level it needs, 8 or more";
 }
 
 TEST(Registry, UnknownKeysAndValuesGiveTheEmptyText) {
