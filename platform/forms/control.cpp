@@ -197,16 +197,13 @@ int16_t Control::Max() const {
   return max_;
 }
 
-void Control::SetMin(int16_t value) {
-  RequireKind(IsScrollBar(), "Min");
-  min_ = value;
-  Changed(Property::Range);
-  SetValue(std::clamp(value_, std::min(min_, max_), std::max(min_, max_)));
-}
+void Control::SetMin(int16_t value) { SetRange(value, max_, "Min"); }
+void Control::SetMax(int16_t value) { SetRange(min_, value, "Max"); }
 
-void Control::SetMax(int16_t value) {
-  RequireKind(IsScrollBar(), "Max");
-  max_ = value;
+void Control::SetRange(int16_t min, int16_t max, std::string_view what) {
+  RequireKind(IsScrollBar(), what);
+  min_ = min;
+  max_ = max;
   Changed(Property::Range);
   SetValue(std::clamp(value_, std::min(min_, max_), std::max(min_, max_)));
 }
@@ -221,17 +218,13 @@ int16_t Control::LargeChange() const {
   return largeChange_;
 }
 
-void Control::SetSmallChange(int16_t step) {
-  RequireKind(IsScrollBar(), "SmallChange");
-  if (step < 1) throw Error(Error::kInvalidValue, "Invalid SmallChange for " + name_);
-  smallChange_ = step;
-  Changed(Property::Range);
-}
+void Control::SetSmallChange(int16_t step) { SetStep(smallChange_, step, "SmallChange"); }
+void Control::SetLargeChange(int16_t step) { SetStep(largeChange_, step, "LargeChange"); }
 
-void Control::SetLargeChange(int16_t step) {
-  RequireKind(IsScrollBar(), "LargeChange");
-  if (step < 1) throw Error(Error::kInvalidValue, "Invalid LargeChange for " + name_);
-  largeChange_ = step;
+void Control::SetStep(int16_t& field, int16_t step, std::string_view what) {
+  RequireKind(IsScrollBar(), what);
+  if (step < 1) throw Error(Error::kInvalidValue, "Invalid " + std::string(what) + " for " + name_);
+  field = step;
   Changed(Property::Range);
 }
 

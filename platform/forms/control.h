@@ -155,6 +155,8 @@ class Control : public Object, public ControlEvents<> {
   void RequireKind(bool ok, std::string_view what) const;
   void CheckItem(int16_t at) const;
   void RestartCount();
+  void SetRange(int16_t min, int16_t max, std::string_view what);
+  void SetStep(int16_t& field, int16_t step, std::string_view what);
   void SelectOption();
   template <class Own, class Shared, class... Args>
   void Raise(Own own, Shared shared, Args&&... args);

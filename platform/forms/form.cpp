@@ -188,8 +188,9 @@ void Form::UserClose() {
 void Form::UserMoved(int32_t left, int32_t top, int32_t width, int32_t height,
                      int32_t innerWidthPixels, int32_t innerHeightPixels) {
   if (unloaded_) return;
-  const bool resized = width != width_ || height != height_ || innerWidthPixels != innerWidth_ ||
-                       innerHeightPixels != innerHeight_;
+  // The window system may report the outer frame differently from how it was set; only a new
+  // inner area is a resize.
+  const bool resized = innerWidthPixels != innerWidth_ || innerHeightPixels != innerHeight_;
   StoreGeometry(left, top, width, height);
   innerWidth_ = innerWidthPixels;
   innerHeight_ = innerHeightPixels;

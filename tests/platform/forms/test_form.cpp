@@ -13,11 +13,13 @@ TestDialogForm::TestDialogForm() : Form("TestDialog") {
   OptionB.SetCaption("B");
   OptionB.SetContainer(Frame1);
   Check1.SetCaption("Check");
+  Check1.Move(120, 1600, 1500, 300);
   HScroll1.SetMin(0);
   HScroll1.SetMax(100);
   Label1.SetCaption("Label");
   Label1.SetToolTipText("A label");
   Command1.SetCaption("OK");
+  Command1.Move(4500, 3600, 1200, 375);
   Command1.SetTag("!keep");
   Names(1).Move(120, 400, 2000, 300);
   Timer1.SetEnabled(false);

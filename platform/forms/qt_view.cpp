@@ -1,0 +1,820 @@
+#include "platform/forms/qt_view.h"
+
+#include <QAbstractButton>
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QWindow>
+
+#include <chrono>
+#include <unordered_map>
+
+#include "platform/forms/form.h"
+
+namespace forms {
+
+namespace {
+
+int Pixels(int32_t twips) { return twips / kTwipsPerPixel; }
+int32_t Twips(int pixels) { return pixels * kTwipsPerPixel; }
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+// Key codes as the dialogs' key handlers know them (the original window system's virtual keys).
+int16_t KeyCodeOf(int qtKey) {
+  if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
+    return static_cast<int16_t>(qtKey);
+  }
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) {
+    return static_cast<int16_t>(112 + (qtKey - Qt::Key_F1));
+  }
+  static const std::unordered_map<int, int16_t> kKeys = {
+      {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},     {Qt::Key_Return, 13}, {Qt::Key_Enter, 13},
+      {Qt::Key_Shift, 16},    {Qt::Key_Control, 17}, {Qt::Key_Alt, 18},   {Qt::Key_Escape, 27},
+      {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33}, {Qt::Key_PageDown, 34}, {Qt::Key_End, 35},
+      {Qt::Key_Home, 36},     {Qt::Key_Left, 37},   {Qt::Key_Up, 38},     {Qt::Key_Right, 39},
+      {Qt::Key_Down, 40},     {Qt::Key_Insert, 45}, {Qt::Key_Delete, 46},
+  };
+  auto found = kKeys.find(qtKey);
+  return found == kKeys.end() ? 0 : found->second;
+}
+
+int16_t ShiftOf(Qt::KeyboardModifiers modifiers) {
+  int16_t shift = 0;
+  if (modifiers & Qt::ShiftModifier) shift |= kShiftMask;
+  if (modifiers & Qt::ControlModifier) shift |= kCtrlMask;
+  if (modifiers & Qt::AltModifier) shift |= kAltMask;
+  return shift;
+}
+
+MouseButton ButtonOf(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::RightButton: return MouseButton::Right;
+    case Qt::MiddleButton: return MouseButton::Middle;
+    default: return MouseButton::Left;
+  }
+}
+
+void ApplyFont(QWidget& widget, const Font& font) {
+  QFont qfont(ToQt(font.Name));
+  qfont.setPointSizeF(font.Size);
+  qfont.setBold(font.Bold);
+  widget.setFont(qfont);
+}
+
+// A system colour (high bit set) keeps the style's own palette; any other is 0x00BBGGRR.
+void ApplyBackColor(QWidget& widget, int32_t color) {
+  if (color < 0) {
+    widget.setAutoFillBackground(false);
+    widget.setPalette(QPalette());
+    return;
+  }
+  QPalette palette = widget.palette();
+  palette.setColor(widget.backgroundRole(),
+                   QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+  widget.setPalette(palette);
+  widget.setAutoFillBackground(true);
+}
+
+void Dispatch(const std::function<void()>& action) { detail::DispatchUserAction(action); }
+
+void ForwardMouse(Form* form, const QMouseEvent& event, bool down) {
+  if (!form) return;
+  const QPointF at = event.position();
+  const MouseButton button = ButtonOf(event.button());
+  const int16_t shift = ShiftOf(event.modifiers());
+  Dispatch([=] {
+    form->UserMouse(button, down, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
+  });
+}
+
+// Slots that hand typed text and chosen items to a control.
+auto TypeInto(Control* control) {
+  return [control](const QString& text) {
+    Dispatch([control, typed = text.toStdString()] { control->UserType(typed); });
+  };
+}
+
+auto ChooseIn(Control* control) {
+  return [control](int item) {
+    Dispatch([control, item] { control->UserChoose(static_cast<int16_t>(item)); });
+  };
+}
+
+// The native child window of a form that hosts the 3D device. The device draws into it, so Qt
+// must not paint it; mouse presses still reach the form.
+class RenderSurface final : public QWidget {
+ public:
+  RenderSurface(QWidget* parent, Form& form) : QWidget(parent), form_(&form) {
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+  QPaintEngine* paintEngine() const override { return nullptr; }
+  void Forget() { form_ = nullptr; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, true); }
+  void mouseReleaseEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, false); }
+
+ private:
+  Form* form_;
+};
+
+class FormWindow final : public QWidget {
+ public:
+  explicit FormWindow(Form& form) : form_(&form) {
+    setAttribute(Qt::WA_QuitOnClose, false);
+    if (form.HasRenderSurface()) surface_ = new RenderSurface(this, form);
+  }
+
+  Form* GetForm() const { return form_; }
+  RenderSurface* Surface() const { return surface_; }
+  void Forget() {
+    form_ = nullptr;
+    if (surface_) surface_->Forget();
+  }
+  // Set while the model moves the window, so the move is not reported back as the user's.
+  bool applying = false;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    // The model decides: QueryUnload may keep the form, and unloading it removes this window.
+    event->ignore();
+    if (Form* form = form_) Dispatch([form] { form->UserClose(); });
+  }
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    if (surface_) surface_->setGeometry(rect());
+    ReportGeometry();
+  }
+  void moveEvent(QMoveEvent* event) override {
+    QWidget::moveEvent(event);
+    ReportGeometry();
+  }
+  void changeEvent(QEvent* event) override {
+    QWidget::changeEvent(event);
+    Form* form = form_;
+    if (!form) return;
+    if (event->type() == QEvent::WindowStateChange) {
+      WindowState state = isMinimized()   ? WindowState::Minimized
+                          : isMaximized() ? WindowState::Maximized
+                                          : WindowState::Normal;
+      Dispatch([form, state] { form->UserSetWindowState(state); });
+    } else if (event->type() == QEvent::ActivationChange) {
+      const bool active = isActiveWindow();
+      Dispatch([form, active] { form->UserFocus(active); });
+    }
+  }
+  void mousePressEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, true); }
+  void mouseReleaseEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, false); }
+  void keyPressEvent(QKeyEvent* event) override { Key(event, true); }
+  void keyReleaseEvent(QKeyEvent* event) override { Key(event, false); }
+
+ private:
+  void ReportGeometry() {
+    Form* form = form_;
+    if (!form || applying) return;
+    const QRect frame = frameGeometry();
+    const int innerWidth = width();
+    const int innerHeight = height();
+    Dispatch([=] {
+      form->UserMoved(Twips(frame.x()), Twips(frame.y()), Twips(frame.width()),
+                      Twips(frame.height()), innerWidth, innerHeight);
+    });
+  }
+  void Key(QKeyEvent* event, bool down) {
+    Form* form = form_;
+    const int16_t code = KeyCodeOf(event->key());
+    if (!form || code == 0 || event->isAutoRepeat()) return;
+    const int16_t shift = ShiftOf(event->modifiers());
+    Dispatch([=] { form->UserKey(code, down, shift); });
+  }
+
+  Form* form_;
+  RenderSurface* surface_ = nullptr;
+};
+
+// Mouse, key and focus events of any control's widget, and clicks on the kinds Qt gives no click.
+class ControlEvents final : public QObject {
+ public:
+  ControlEvents(QObject* parent, Control& control) : QObject(parent), control_(&control) {}
+  void Forget() { control_ = nullptr; }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    Control* control = control_;
+    if (!control) return false;
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool down = event->type() == QEvent::MouseButtonPress;
+        const QPointF at = mouse->position();
+        const MouseButton button = ButtonOf(mouse->button());
+        const int16_t shift = ShiftOf(mouse->modifiers());
+        Dispatch([=] { control->UserMouse(button, down, shift, static_cast<float>(at.x()),
+                                          static_cast<float>(at.y())); });
+        if (!down && ClickedByMouse(control->Kind())) Dispatch([control] { control->UserClick(); });
+        break;
+      }
+      case QEvent::MouseButtonDblClick:
+        Dispatch([control] { control->UserDoubleClick(); });
+        break;
+      case QEvent::FocusIn:
+        Dispatch([control] { control->UserFocus(); });
+        break;
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const int16_t code = KeyCodeOf(key->key());
+        if (code == 0 || key->isAutoRepeat()) break;
+        const bool down = event->type() == QEvent::KeyPress;
+        const int16_t shift = ShiftOf(key->modifiers());
+        Dispatch([=] { control->UserKey(code, down, shift); });
+        if (down && !key->text().isEmpty() && key->text().at(0).unicode() < 128) {
+          const auto ascii = static_cast<int16_t>(key->text().at(0).unicode());
+          Dispatch([=] { control->UserKeyPress(ascii); });
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  static bool ClickedByMouse(ControlKind kind) {
+    return kind == ControlKind::Label || kind == ControlKind::Image ||
+           kind == ControlKind::PictureBox || kind == ControlKind::Frame;
+  }
+  Control* control_;
+};
+
+class QtView final : public View {
+ public:
+  void FormLoaded(Form& form) override;
+  void FormUnloaded(Form& form) override;
+  void ControlAdded(Control& control) override;
+  void ControlRemoved(Control& control) override;
+  void Changed(Form& form, Property what) override;
+  void Changed(Control& control, Property what) override;
+  WindowHandle Handle(Form& form) override;
+  WindowHandle Handle(Control& control) override;
+  void ProcessEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+  void WaitForEvents(std::optional<Duration> timeout) override;
+  MsgBoxResult ShowMessageBox(const MessageBox& box) override;
+  OpenFileResult ShowOpenFile(const OpenFileRequest& request) override;
+  ScreenInfo QueryScreen() override;
+  void Beep() override { QApplication::beep(); }
+  void MousePointerChanged(MousePointer pointer) override;
+
+  QWidget* Find(Form& form) const {
+    auto found = windows_.find(&form);
+    return found == windows_.end() ? nullptr : found->second;
+  }
+  QWidget* Find(Control& control) const {
+    auto found = widgets_.find(&control);
+    return found == widgets_.end() ? nullptr : found->second.widget;
+  }
+
+ private:
+  struct ControlWidget {
+    QWidget* widget;
+    ControlEvents* events;
+  };
+  void Create(Control& control, FormWindow& window);
+  void Connect(Control& control, QWidget& widget);
+  void ApplyAll(Control& control);
+  void ApplyList(Control& control, QWidget& widget);
+  void ApplyValue(Control& control, QWidget& widget);
+  void ApplyWindowGeometry(Form& form, FormWindow& window);
+  void ApplyBorder(Form& form, FormWindow& window);
+  QWidget& ParentFor(Control& control, FormWindow& window);
+  void Retire(Control& control);
+
+  std::unordered_map<Form*, FormWindow*> windows_;
+  std::unordered_map<Control*, ControlWidget> widgets_;
+  bool overrideCursor_ = false;
+};
+
+QtView* TheView = nullptr;
+
+QWidget* MakeWidget(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::CommandButton: return new QPushButton;
+    case ControlKind::Label:
+    case ControlKind::Image:
+    case ControlKind::PictureBox: return new QLabel;
+    case ControlKind::TextBox: return new QLineEdit;
+    case ControlKind::ComboBox: {
+      auto* combo = new QComboBox;
+      combo->setEditable(true);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      return combo;
+    }
+    case ControlKind::ListBox: return new QListWidget;
+    case ControlKind::CheckBox: return new QCheckBox;
+    case ControlKind::OptionButton: {
+      // The model keeps one option of a container chosen; Qt's own grouping would fight it.
+      auto* option = new QRadioButton;
+      option->setAutoExclusive(false);
+      return option;
+    }
+    case ControlKind::HScrollBar: return new QScrollBar(Qt::Horizontal);
+    case ControlKind::VScrollBar: return new QScrollBar(Qt::Vertical);
+    case ControlKind::Frame: return new QGroupBox;
+    case ControlKind::Timer: return nullptr;
+  }
+  return nullptr;
+}
+
+QWidget& QtView::ParentFor(Control& control, FormWindow& window) {
+  if (Control* container = control.Container()) {
+    if (QWidget* widget = Find(*container)) return *widget;
+  }
+  return window;
+}
+
+void QtView::FormLoaded(Form& form) {
+  auto* window = new FormWindow(form);
+  windows_[&form] = window;
+  window->setObjectName(ToQt(form.Name()));
+  window->setWindowTitle(ToQt(form.Caption()));
+  ApplyFont(*window, form.GetFont());
+  ApplyBackColor(*window, form.BackColor());
+  window->setLayoutDirection(form.RightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+  ApplyBorder(form, *window);
+  ApplyWindowGeometry(form, *window);
+  // Containers first, so that their contents can be placed inside them.
+  for (Control* control : form.Controls()) {
+    if (control->Kind() == ControlKind::Frame || control->Kind() == ControlKind::PictureBox) {
+      Create(*control, *window);
+    }
+  }
+  for (Control* control : form.Controls()) {
+    if (!widgets_.contains(control)) Create(*control, *window);
+  }
+  for (Control* control : form.Controls()) ApplyAll(*control);
+}
+
+void QtView::Create(Control& control, FormWindow& window) {
+  QWidget* widget = MakeWidget(control.Kind());
+  if (!widget) return;
+  widget->setParent(&window);
+  widget->setObjectName(ToQt(control.Name()));
+  auto* events = new ControlEvents(widget, control);
+  widget->installEventFilter(events);
+  widgets_[&control] = {widget, events};
+  Connect(control, *widget);
+}
+
+void QtView::Connect(Control& control, QWidget& widget) {
+  Control* c = &control;
+  switch (control.Kind()) {
+    case ControlKind::CommandButton:
+      QObject::connect(static_cast<QPushButton*>(&widget), &QPushButton::clicked, &widget,
+                       [c] { Dispatch([c] { c->UserClick(); }); });
+      break;
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton: {
+      auto* button = static_cast<QAbstractButton*>(&widget);
+      QObject::connect(button, &QAbstractButton::clicked, button, [this, c, button] {
+        Dispatch([c] { c->UserClick(); });
+        // Qt toggled its own state; the model's is the one shown.
+        if (widgets_.contains(c)) ApplyValue(*c, *button);
+      });
+      break;
+    }
+    case ControlKind::TextBox:
+      QObject::connect(static_cast<QLineEdit*>(&widget), &QLineEdit::textEdited, &widget,
+                       TypeInto(c));
+      break;
+    case ControlKind::ComboBox: {
+      auto* combo = static_cast<QComboBox*>(&widget);
+      QObject::connect(combo, &QComboBox::activated, combo, ChooseIn(c));
+      QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, TypeInto(c));
+      break;
+    }
+    case ControlKind::ListBox: {
+      auto* list = static_cast<QListWidget*>(&widget);
+      QObject::connect(list, &QListWidget::currentRowChanged, list, ChooseIn(c));
+      QObject::connect(list, &QListWidget::itemDoubleClicked, list,
+                       [c] { Dispatch([c] { c->UserDoubleClick(); }); });
+      break;
+    }
+    case ControlKind::HScrollBar:
+    case ControlKind::VScrollBar: {
+      auto* bar = static_cast<QScrollBar*>(&widget);
+      QObject::connect(bar, &QScrollBar::valueChanged, bar, [c, bar](int value) {
+        const bool dragging = bar->isSliderDown();
+        Dispatch([=] { c->UserScroll(static_cast<int16_t>(value), dragging); });
+      });
+      QObject::connect(bar, &QScrollBar::sliderReleased, bar, [c, bar] {
+        const auto value = static_cast<int16_t>(bar->value());
+        Dispatch([=] { c->UserScroll(value, false); });
+      });
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void QtView::ApplyAll(Control& control) {
+  for (Property what : {Property::Geometry, Property::Caption, Property::Text, Property::Range,
+                        Property::List, Property::Value, Property::Enabled, Property::Visible,
+                        Property::ToolTipText, Property::Font, Property::RightToLeft,
+                        Property::BackColor, Property::Picture}) {
+    Changed(control, what);
+  }
+}
+
+void QtView::ApplyList(Control& control, QWidget& widget) {
+  QStringList items;
+  for (int16_t i = 0; i < control.ListCount(); ++i) items << ToQt(control.List(i));
+  if (auto* combo = qobject_cast<QComboBox*>(&widget)) {
+    combo->clear();
+    combo->addItems(items);
+    combo->setCurrentIndex(control.ListIndex());
+    combo->setEditText(ToQt(control.Text()));
+  } else if (auto* list = qobject_cast<QListWidget*>(&widget)) {
+    list->clear();
+    list->addItems(items);
+    list->setCurrentRow(control.ListIndex());
+  }
+}
+
+void QtView::ApplyValue(Control& control, QWidget& widget) {
+  const QSignalBlocker block(&widget);
+  if (auto* check = qobject_cast<QCheckBox*>(&widget)) {
+    check->setTristate(control.Value() == Control::kGrayed);
+    check->setCheckState(control.Value() == Control::kChecked  ? Qt::Checked
+                         : control.Value() == Control::kGrayed ? Qt::PartiallyChecked
+                                                               : Qt::Unchecked);
+  } else if (auto* option = qobject_cast<QRadioButton*>(&widget)) {
+    option->setChecked(control.Value() != 0);
+  } else if (auto* bar = qobject_cast<QScrollBar*>(&widget)) {
+    bar->setValue(control.Value());
+  }
+}
+
+void QtView::Changed(Control& control, Property what) {
+  QWidget* widget = Find(control);
+  if (!widget) return;
+  const QSignalBlocker block(widget);
+  switch (what) {
+    case Property::Geometry: {
+      if (QWidget* window = Find(control.Parent())) {
+        QWidget& parent = ParentFor(control, *static_cast<FormWindow*>(window));
+        if (widget->parentWidget() != &parent) widget->setParent(&parent);
+      }
+      widget->setGeometry(Pixels(control.Left()), Pixels(control.Top()), Pixels(control.Width()),
+                          Pixels(control.Height()));
+      break;
+    }
+    case Property::Caption:
+      if (control.Kind() == ControlKind::Frame) {
+        static_cast<QGroupBox*>(widget)->setTitle(ToQt(control.Caption()));
+      } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(ToQt(control.Caption()));
+      } else if (auto* label = qobject_cast<QLabel*>(widget); label && control.Kind() == ControlKind::Label) {
+        label->setText(ToQt(control.Caption()));
+      }
+      break;
+    case Property::Text:
+      if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        if (edit->text() != ToQt(control.Text())) edit->setText(ToQt(control.Text()));
+      } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        if (combo->currentText() != ToQt(control.Text())) combo->setEditText(ToQt(control.Text()));
+      }
+      break;
+    case Property::List:
+    case Property::ListIndex:
+      if (control.Kind() == ControlKind::ComboBox || control.Kind() == ControlKind::ListBox) {
+        if (what == Property::List) {
+          ApplyList(control, *widget);
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+          combo->setCurrentIndex(control.ListIndex());
+          combo->setEditText(ToQt(control.Text()));
+        } else {
+          static_cast<QListWidget*>(widget)->setCurrentRow(control.ListIndex());
+        }
+      }
+      break;
+    case Property::Range:
+      if (auto* bar = qobject_cast<QScrollBar*>(widget)) {
+        // A bar whose Min is above its Max runs from Min at its start to Max at its end.
+        bar->setRange(std::min(control.Min(), control.Max()), std::max(control.Min(), control.Max()));
+        bar->setInvertedAppearance(control.Min() > control.Max());
+        bar->setInvertedControls(control.Min() > control.Max());
+        bar->setSingleStep(control.SmallChange());
+        bar->setPageStep(control.LargeChange());
+        bar->setValue(control.Value());
+      }
+      break;
+    case Property::Value:
+      if (control.Kind() == ControlKind::CheckBox || control.Kind() == ControlKind::OptionButton ||
+          control.Kind() == ControlKind::HScrollBar || control.Kind() == ControlKind::VScrollBar) {
+        ApplyValue(control, *widget);
+      }
+      break;
+    case Property::Enabled:
+      widget->setEnabled(control.Enabled());
+      break;
+    case Property::Visible:
+      widget->setVisible(control.Visible());
+      break;
+    case Property::ToolTipText:
+      widget->setToolTip(ToQt(control.ToolTipText()));
+      break;
+    case Property::Font:
+      if (control.Kind() != ControlKind::Image && control.Kind() != ControlKind::HScrollBar &&
+          control.Kind() != ControlKind::VScrollBar) {
+        ApplyFont(*widget, control.GetFont());
+      }
+      break;
+    case Property::RightToLeft:
+      if (control.Kind() != ControlKind::Image) {
+        widget->setLayoutDirection(control.RightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+          label->setAlignment(control.RightToLeft() ? Qt::AlignRight | Qt::AlignVCenter
+                                                    : Qt::AlignLeft | Qt::AlignVCenter);
+        }
+      }
+      break;
+    case Property::BackColor:
+      if (control.Kind() != ControlKind::Image) ApplyBackColor(*widget, control.BackColor());
+      break;
+    case Property::Picture:
+      if (auto* label = qobject_cast<QLabel*>(widget); label && control.Kind() != ControlKind::Label) {
+        label->setPixmap(control.Picture().empty() ? QPixmap() : QPixmap(ToQt(control.Picture())));
+        label->setScaledContents(control.Kind() == ControlKind::Image);
+      }
+      break;
+    case Property::Interval:
+    case Property::WindowState:
+    case Property::BorderStyle:
+      break;
+  }
+}
+
+void QtView::ApplyWindowGeometry(Form& form, FormWindow& window) {
+  window.applying = true;
+  window.move(Pixels(form.Left()), Pixels(form.Top()));
+  window.resize(form.ScaleWidth(), form.ScaleHeight());
+  if (form.GetBorderStyle() != BorderStyle::Sizable &&
+      form.GetBorderStyle() != BorderStyle::SizableToolWindow) {
+    window.setFixedSize(form.ScaleWidth(), form.ScaleHeight());
+  }
+  window.applying = false;
+}
+
+void QtView::ApplyBorder(Form& form, FormWindow& window) {
+  Qt::WindowFlags flags = Qt::Window;
+  switch (form.GetBorderStyle()) {
+    case BorderStyle::None:
+      flags |= Qt::FramelessWindowHint;
+      break;
+    case BorderStyle::FixedToolWindow:
+    case BorderStyle::SizableToolWindow:
+      flags = Qt::Tool;
+      break;
+    case BorderStyle::FixedDialog:
+      flags = Qt::Dialog;
+      break;
+    case BorderStyle::FixedSingle:
+    case BorderStyle::Sizable:
+      break;
+  }
+  const bool sizable = form.GetBorderStyle() == BorderStyle::Sizable ||
+                       form.GetBorderStyle() == BorderStyle::SizableToolWindow;
+  if (sizable) {
+    window.setMinimumSize(0, 0);
+    window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  const bool shown = window.isVisible();
+  window.setWindowFlags(flags);
+  if (shown) window.show();
+}
+
+void QtView::Changed(Form& form, Property what) {
+  auto found = windows_.find(&form);
+  if (found == windows_.end()) return;
+  FormWindow& window = *found->second;
+  switch (what) {
+    case Property::Caption:
+      window.setWindowTitle(ToQt(form.Caption()));
+      break;
+    case Property::Geometry:
+      ApplyWindowGeometry(form, window);
+      break;
+    case Property::Visible:
+      if (form.Visible()) {
+        window.setWindowModality(form.IsModal() ? Qt::ApplicationModal : Qt::NonModal);
+        window.show();
+        window.raise();
+        window.activateWindow();
+      } else {
+        window.hide();
+      }
+      break;
+    case Property::WindowState: {
+      window.applying = true;
+      switch (form.GetWindowState()) {
+        case WindowState::Minimized: window.setWindowState(Qt::WindowMinimized); break;
+        case WindowState::Maximized: window.setWindowState(Qt::WindowMaximized); break;
+        case WindowState::Normal: window.setWindowState(Qt::WindowNoState); break;
+      }
+      window.applying = false;
+      break;
+    }
+    case Property::BorderStyle:
+      ApplyBorder(form, window);
+      ApplyWindowGeometry(form, window);
+      break;
+    case Property::Enabled:
+      window.setEnabled(form.Enabled());
+      break;
+    case Property::Font:
+      ApplyFont(window, form.GetFont());
+      break;
+    case Property::RightToLeft:
+      window.setLayoutDirection(form.RightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+      break;
+    case Property::BackColor:
+      ApplyBackColor(window, form.BackColor());
+      break;
+    default:
+      break;
+  }
+}
+
+void QtView::Retire(Control& control) {
+  auto found = widgets_.find(&control);
+  if (found == widgets_.end()) return;
+  // The widget may still be mid-signal; cut it off from the model now and let Qt delete it later.
+  found->second.events->Forget();
+  found->second.widget->disconnect();
+  found->second.widget->hide();
+  found->second.widget->deleteLater();
+  widgets_.erase(found);
+}
+
+void QtView::FormUnloaded(Form& form) {
+  auto found = windows_.find(&form);
+  if (found == windows_.end()) return;
+  for (Control* control : form.Controls()) Retire(*control);
+  FormWindow* window = found->second;
+  windows_.erase(found);
+  window->Forget();
+  window->hide();
+  window->deleteLater();
+}
+
+void QtView::ControlAdded(Control& control) {
+  auto found = windows_.find(&control.Parent());
+  if (found == windows_.end()) return;
+  Create(control, *found->second);
+  ApplyAll(control);
+}
+
+void QtView::ControlRemoved(Control& control) { Retire(control); }
+
+WindowHandle QtView::Handle(Form& form) {
+  auto found = windows_.find(&form);
+  if (found == windows_.end()) return 0;
+  FormWindow& window = *found->second;
+  return window.Surface() ? window.Surface()->winId() : window.winId();
+}
+
+WindowHandle QtView::Handle(Control& control) {
+  QWidget* widget = Find(control);
+  if (!widget) return 0;
+  widget->setAttribute(Qt::WA_NativeWindow);
+  return widget->winId();
+}
+
+void QtView::WaitForEvents(std::optional<Duration> timeout) {
+  if (timeout && CurrentClock().SkipAhead(*timeout)) {
+    ProcessEvents();
+    return;
+  }
+  // A timer event wakes the wait when the next model timer falls due.
+  QTimer wake;
+  wake.setSingleShot(true);
+  if (timeout) {
+    wake.start(static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*timeout).count()));
+  }
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+MsgBoxResult QtView::ShowMessageBox(const MessageBox& box) {
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  switch (box.icon) {
+    case MsgBoxIcon::None: break;
+    case MsgBoxIcon::Critical: icon = QMessageBox::Critical; break;
+    case MsgBoxIcon::Question: icon = QMessageBox::Question; break;
+    case MsgBoxIcon::Exclamation: icon = QMessageBox::Warning; break;
+    case MsgBoxIcon::Information: icon = QMessageBox::Information; break;
+  }
+  std::vector<std::pair<QMessageBox::StandardButton, MsgBoxResult>> buttons;
+  switch (box.buttons) {
+    case MsgBoxButtons::Ok:
+      buttons = {{QMessageBox::Ok, MsgBoxResult::Ok}};
+      break;
+    case MsgBoxButtons::OkCancel:
+      buttons = {{QMessageBox::Ok, MsgBoxResult::Ok}, {QMessageBox::Cancel, MsgBoxResult::Cancel}};
+      break;
+    case MsgBoxButtons::YesNo:
+      buttons = {{QMessageBox::Yes, MsgBoxResult::Yes}, {QMessageBox::No, MsgBoxResult::No}};
+      break;
+    case MsgBoxButtons::YesNoCancel:
+      buttons = {{QMessageBox::Yes, MsgBoxResult::Yes},
+                 {QMessageBox::No, MsgBoxResult::No},
+                 {QMessageBox::Cancel, MsgBoxResult::Cancel}};
+      break;
+  }
+  QMessageBox dialog(icon, ToQt(box.title), ToQt(box.prompt), QMessageBox::NoButton,
+                     QApplication::activeWindow());
+  for (const auto& [button, answer] : buttons) dialog.addButton(button);
+  const auto chosenDefault = static_cast<size_t>(box.defaultButton);
+  dialog.setDefaultButton(buttons[chosenDefault < buttons.size() ? chosenDefault : 0].first);
+  dialog.exec();
+  for (const auto& [button, answer] : buttons) {
+    if (dialog.clickedButton() == dialog.button(button)) return answer;
+  }
+  return DefaultAnswer(box);
+}
+
+OpenFileResult QtView::ShowOpenFile(const OpenFileRequest& request) {
+  QWidget* owner = request.owner ? Find(*request.owner) : nullptr;
+  QFileDialog dialog(owner, ToQt(request.title), ToQt(request.startFolder));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const FileFilter& filter : request.filters) {
+    filters << ToQt(filter.description + " (" + filter.patterns + ")").replace(';', ' ');
+  }
+  dialog.setNameFilters(filters);
+  if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(ToQt(request.defaultExtension));
+  if (!request.initialName.empty()) dialog.selectFile(ToQt(request.initialName));
+  OpenFileResult result;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return result;
+  result.cancelled = false;
+  result.folder = QFileInfo(dialog.selectedFiles().front()).absolutePath().toStdString();
+  for (const QString& file : dialog.selectedFiles()) {
+    result.names.push_back(QFileInfo(file).fileName().toStdString());
+  }
+  return result;
+}
+
+ScreenInfo QtView::QueryScreen() {
+  ScreenInfo screen;
+  if (QScreen* primary = QGuiApplication::primaryScreen()) {
+    screen.widthPixels = primary->geometry().width();
+    screen.heightPixels = primary->geometry().height();
+    screen.bitsPerPixel = primary->depth();
+    screen.refreshHz = static_cast<int32_t>(std::lround(primary->refreshRate()));
+  }
+  return screen;
+}
+
+void QtView::MousePointerChanged(MousePointer pointer) {
+  if (overrideCursor_) QApplication::restoreOverrideCursor();
+  overrideCursor_ = pointer == MousePointer::Hourglass;
+  if (overrideCursor_) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+}  // namespace
+
+void StartQtView(int& argc, char** argv) {
+  if (!QApplication::instance()) new QApplication(argc, argv);
+  // The model's idle loop decides when the program ends, not the last window closed.
+  QApplication::setQuitOnLastWindowClosed(false);
+  auto view = std::make_unique<QtView>();
+  TheView = view.get();
+  InstallView(std::move(view));
+}
+
+QWidget* WidgetOf(Form& form) { return TheView ? TheView->Find(form) : nullptr; }
+QWidget* WidgetOf(Control& control) { return TheView ? TheView->Find(control) : nullptr; }
+
+}  // namespace forms

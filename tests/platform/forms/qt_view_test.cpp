@@ -1,0 +1,179 @@
+// The Qt side under the offscreen platform: windows mirror their forms, and what a user does to
+// the widgets reaches the model's events.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/forms/qt_view.h"
+#include "tests/platform/forms/test_form.h"
+
+// Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
+// process on purpose.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+namespace {
+
+struct DisplayForm : forms::Form {
+  DisplayForm() : Form("Main_Display") {
+    SetRenderSurface(true);
+    SetCaption("Marovin");
+    Move(0, 0, 640 * forms::kTwipsPerPixel, 480 * forms::kTwipsPerPixel);
+    Resize = [this] { resizes.push_back(ScaleWidth()); };
+  }
+  std::vector<int32_t> resizes;
+};
+
+forms::FormSlot<DisplayForm> MainDisplay;
+
+class QtView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "forms_qt_tests";
+    static char* argv[] = {name, nullptr};
+    forms::StartQtView(argc, argv);
+  }
+  template <class T>
+  static T& WidgetOf(forms::Control& control) {
+    auto* widget = qobject_cast<T*>(forms::WidgetOf(control));
+    if (!widget) throw std::runtime_error("no widget of the expected kind for " + control.Name());
+    return *widget;
+  }
+};
+
+}  // namespace
+
+TEST_F(QtView, AFormIsAWindowShowingItsControlsAtTheirPlaces) {
+  TestDialogForm& f = *TestDialog;
+  f.Combo1.AddItem("800x600x32");
+  f.Combo1.AddItem("1024x768x32");
+  f.Combo1.SetListIndex(1);
+  f.Label1.SetRightToLeft(true);
+  f.Show();
+  forms::DoEvents();
+
+  QWidget* window = forms::WidgetOf(f);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->windowTitle(), "Test Dialog");
+  auto& ok = WidgetOf<QPushButton>(f.Command1);
+  EXPECT_EQ(ok.text(), "OK");
+  auto& name = WidgetOf<QLineEdit>(f.Names(1));
+  EXPECT_EQ(name.geometry(), QRect(120 / 15, 400 / 15, 2000 / 15, 300 / 15));
+  auto& combo = WidgetOf<QComboBox>(f.Combo1);
+  EXPECT_EQ(combo.count(), 2);
+  EXPECT_EQ(combo.currentText(), "1024x768x32");
+  EXPECT_EQ(WidgetOf<QLabel>(f.Label1).layoutDirection(), Qt::RightToLeft);
+  EXPECT_EQ(WidgetOf<QLabel>(f.Label1).toolTip(), "A label");
+  EXPECT_EQ(forms::WidgetOf(f.OptionA)->parentWidget(), forms::WidgetOf(f.Frame1))
+      << "controls of a frame sit inside it";
+}
+
+TEST_F(QtView, UserActionsOnWidgetsRaiseTheModelsEvents) {
+  TestDialogForm& f = *TestDialog;
+  f.Show();
+  forms::DoEvents();
+  Seen.clear();
+  QTest::mouseClick(&WidgetOf<QPushButton>(f.Command1), Qt::LeftButton);
+  QTest::mouseClick(&WidgetOf<QCheckBox>(f.Check1), Qt::LeftButton);
+  QTest::keyClicks(&WidgetOf<QLineEdit>(f.Text1), "ab");
+  WidgetOf<QScrollBar>(f.HScroll1).triggerAction(QAbstractSlider::SliderPageStepAdd);
+  forms::DoEvents();
+  EXPECT_EQ(Seen, (std::vector<std::string>{"Command1:Click", "Check1:Click", "Text1:Change",
+                                            "Text1:Change", "HScroll1:Change"}));
+  EXPECT_EQ(f.Check1.Value(), forms::Control::kChecked);
+  EXPECT_EQ(f.Text1.Text(), "ab");
+  EXPECT_EQ(f.HScroll1.Value(), f.HScroll1.LargeChange());
+
+  f.Command1.SetEnabled(false);
+  QTest::mouseClick(&WidgetOf<QPushButton>(f.Command1), Qt::LeftButton);
+  EXPECT_EQ(Seen.size(), 5u) << "a disabled button takes no click";
+}
+
+TEST_F(QtView, ChangesInCodeReachTheWidgetsAndUnloadingClosesTheWindow) {
+  TestDialogForm& f = *TestDialog;
+  f.Show();
+  f.Command1.SetCaption("Weiter");
+  f.Check1.SetValue(forms::Control::kChecked);
+  f.OptionB.SetValue(-1);
+  f.Text1.SetVisible(false);
+  f.Names.Load(2);
+  f.Names(2).SetVisible(true);
+  f.Names(2).SetTop(800);
+  forms::DoEvents();
+  EXPECT_EQ(WidgetOf<QPushButton>(f.Command1).text(), "Weiter");
+  EXPECT_TRUE(WidgetOf<QCheckBox>(f.Check1).isChecked());
+  EXPECT_FALSE(WidgetOf<QAbstractButton>(f.OptionA).isChecked());
+  EXPECT_FALSE(forms::WidgetOf(f.Text1)->isVisible());
+  EXPECT_TRUE(WidgetOf<QLineEdit>(f.Names(2)).isVisible());
+  EXPECT_EQ(forms::WidgetOf(f.Names(2))->y(), 800 / 15);
+
+  TestDialog.Unload();
+  forms::DoEvents();
+  EXPECT_EQ(forms::WidgetOf(TestDialog.Get()), forms::WidgetOf(*TestDialog));
+  EXPECT_FALSE(forms::WidgetOf(*TestDialog)->isVisible()) << "a reloaded form starts hidden";
+}
+
+TEST_F(QtView, ClosingTheWindowAsksTheFormWhichMayRefuse) {
+  TestDialogForm& f = *TestDialog;
+  bool refuse = true;
+  f.QueryUnload = [&refuse](bool& cancel, forms::UnloadMode mode) {
+    EXPECT_EQ(mode, forms::UnloadMode::UserClose);
+    cancel = refuse;
+  };
+  f.Show();
+  forms::DoEvents();
+  forms::WidgetOf(f)->close();
+  forms::DoEvents();
+  EXPECT_TRUE(TestDialog.Loaded());
+  refuse = false;
+  forms::WidgetOf(f)->close();
+  forms::DoEvents();
+  EXPECT_FALSE(TestDialog.Loaded());
+}
+
+TEST_F(QtView, TheMainDisplayHostsANativeSurfaceAndReportsResizeAndMinimise) {
+  DisplayForm& display = *MainDisplay;
+  display.Show();
+  forms::DoEvents();
+  QWidget* window = forms::WidgetOf(display);
+  ASSERT_NE(window, nullptr);
+  const forms::WindowHandle surface = display.hWnd();
+  EXPECT_NE(surface, 0u);
+  EXPECT_NE(surface, window->winId()) << "the device draws into a child, not the whole window";
+  EXPECT_EQ(window->width(), display.ScaleWidth()) << "the window's inner area is the form's";
+
+  window->resize(800, 600);
+  forms::DoEvents();
+  EXPECT_EQ(display.ScaleWidth(), 800);
+  EXPECT_EQ(display.ScaleHeight(), 600);
+  EXPECT_EQ(display.resizes.back(), 800);
+  window->showMinimized();
+  forms::DoEvents();
+  EXPECT_EQ(display.GetWindowState(), forms::WindowState::Minimized);
+}
+
+TEST_F(QtView, MessageBoxesAreQtDialogsReturningTheButtonPressed) {
+  QTimer::singleShot(0, [] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "DirectX Problem");
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+    box->button(QMessageBox::Yes)->click();
+  });
+  forms::MessageBox question{"Go on?", forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Critical,
+                             1, "DirectX Problem"};
+  EXPECT_EQ(forms::MsgBox(question), forms::MsgBoxResult::Yes);
+  EXPECT_EQ(forms::Screen().bitsPerPixel, 32);
+  EXPECT_GT(forms::ScreenWidthTwips(), 0);
+}
