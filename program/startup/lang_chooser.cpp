@@ -11,6 +11,7 @@
 #include "program/missions/launcher_services.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
+#include "program/startup/trim.h"
 
 forms::FormSlot<ChooseLangForm> frmChooseLang;
 
@@ -30,15 +31,9 @@ std::string Read(const std::string& sIniFile, const std::string& key, int32_t n)
   return Read(sIniFile, key + std::to_string(n));
 }
 
-std::string Trim(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The value of a whole text that is one decimal number, blanks around it allowed.
 std::optional<double> NumericValue(const std::string& text) {
-  const std::string trimmed = Trim(text);
+  const std::string_view trimmed = TrimBlanks(text);
   double value = 0;
   const char* end = trimmed.data() + trimmed.size();
   const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
@@ -99,12 +94,12 @@ bool ChooseLangForm::SetupLanguage(std::string& sLanguageDB, const std::string& 
                                    Tralexa& oTralexa) {
   return Guarded("SetupLanguage()", [&] {
     oTralexa.bTestStrWidth(false);
-    const std::string database = Trim(sLanguageDB);
+    const std::string_view database = TrimBlanks(sLanguageDB);
     if (win::EqualsIgnoringCase(database, kTestWidth)) {
       oTralexa.bTestStrWidth(true);
       return true;
     }
-    if (database.empty() || Trim(sLanguageColumn).empty()) {
+    if (database.empty() || TrimBlanks(sLanguageColumn).empty()) {
       oTralexa.CloseLanguageDatabase();
       return true;
     }
@@ -130,7 +125,7 @@ bool ChooseLangForm::SetupDefaultLanguage(const std::string& sIniFile, Tralexa& 
     if (!value) return false;
     // Only a language the file still lists; anything else falls through to the locale and the list.
     const int32_t n = win::RoundHalfEven(*value);
-    if (n < 1 || n > kMaxLanguages || Trim(Read(sIniFile, "Language_", n)).empty()) return false;
+    if (n < 1 || n > kMaxLanguages || TrimBlanks(Read(sIniFile, "Language_", n)).empty()) return false;
     MakeCurrent(sIniFile, n, oTralexa);
     return SetupLanguageNumber(sIniFile, n, oTralexa);
   });
@@ -157,7 +152,7 @@ bool ChooseLangForm::Choose(const std::string& sIniFile, Tralexa& oTralexa) {
     lstLanguages.Clear();
     for (int32_t n = 1; n <= kMaxLanguages; ++n) {
       const std::string name = Read(sIniFile, "Language_", n);
-      if (Trim(name).empty()) break;
+      if (TrimBlanks(name).empty()) break;
       lstLanguages.AddItem(name);
     }
     int16_t position = -1;

@@ -7,6 +7,7 @@
 #include "platform/win/byte_reader.h"
 #include "platform/win/numbers.h"
 #include "platform/win/profile.h"
+#include "program/startup/trim.h"
 
 namespace {
 
@@ -22,12 +23,6 @@ std::string HeaderValue(const std::string& filePath, const std::string& key) {
 
 int32_t HeaderNumber(const std::string& filePath, const std::string& key) {
   return win::RoundHalfEven(win::LeadingNumber(HeaderValue(filePath, key)));
-}
-
-std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // The file's lines with the byte offset at which each begins.
@@ -67,7 +62,7 @@ bool SeekSection(LineCursor& cursor, const std::string& name, int64_t offset) {
   std::optional<int64_t> nativeStart;
   while (!cursor.AtEnd()) {
     const size_t lineStart = cursor.Position();
-    if (win::EqualsIgnoringCase(Trim(*cursor.Next()), "[NATIVE]")) {
+    if (win::EqualsIgnoringCase(TrimBlanks(*cursor.Next()), "[NATIVE]")) {
       nativeStart = static_cast<int64_t>(lineStart);
       break;
     }

@@ -9,6 +9,7 @@
 #include "program/startup/native_strings.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/text_language_db.h"
+#include "program/startup/trim.h"
 
 namespace {
 
@@ -29,12 +30,6 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
-}
-
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // A relative database name is taken from the current folder, as the component always did.
@@ -237,8 +232,8 @@ std::string Tralexa::TranslateString(const std::string& sText, const std::vector
 void Tralexa::ParsePropertyList() {
   propertyList_.clear();
   std::string rest = properties_;
-  for (std::string name = Trimmed(GetToken(rest, ",")); !name.empty();
-       name = Trimmed(GetToken(rest, ","))) {
+  for (std::string name(TrimBlanks(GetToken(rest, ","))); !name.empty();
+       name = TrimBlanks(GetToken(rest, ","))) {
     propertyList_.push_back(name);
   }
 }
