@@ -32,7 +32,8 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
   }
 }
 
-// A relative database name is taken from the current folder, as the component always did.
+// A relative database name is taken from the current folder; the chooser tries the program folder
+// after it.
 std::string AbsoluteDatabasePath(const std::string& sDatabase) {
   if (sDatabase.starts_with('/')) return sDatabase;
   return AddPath(std::filesystem::current_path().string(), sDatabase);

@@ -7,8 +7,8 @@
 // width-test mode every text comes back padded instead, so that dialog layouts can be tried out for
 // languages with longer words.
 //
-// Properties keep the component's historical names; each is a getter, and a setter overload where
-// the property may be set.
+// Properties keep the names the rest of the program knows them by; each is a getter, with a setter
+// overload where the property may be set.
 #pragma once
 
 #include <cstdint>
