@@ -59,9 +59,12 @@ TEST_F(FormTranslation, TranslatesCaptionsToolTipsAndListBoxItemsInPlace) {
   EXPECT_EQ(form_.Views.List(1), "Not in the database");
   EXPECT_EQ(form_.Axes.List(0), "Roll") << "combo box items stay";
   EXPECT_EQ(form_.Entry.Text(), "Pitch") << "Text is not in the default property list";
-  tralexa_.sProperties("Text");
+  form_.Continue.SetFont({"Fuel"});
+  tralexa_.sProperties("Text,Font,Tag");
   tralexa_.TranslateForm(form_);
   EXPECT_EQ(form_.Entry.Text(), "Nicken");
+  EXPECT_EQ(form_.Continue.GetFont().Name, "Treibstoff");
+  EXPECT_EQ(form_.Continue.Caption(), "Weiter") << "a caption translated once stays as it is";
 }
 
 TEST_F(FormTranslation, LeavesTaggedControlsButStillSetsTheirReadingDirection) {
@@ -105,8 +108,8 @@ TEST_F(FormTranslation, ExportRefusesAndKeepsTheTranslationInUse) {
   EXPECT_EQ(forms::script::ShownOpenFileDialogs().back().title, "Sprachdatenbank öffnen");
   EXPECT_EQ(forms::CurrentMousePointer(), forms::MousePointer::Default);
   EXPECT_TRUE(tralexa_.bDbIsOpen());
-  PilotList.Unload();
-  EXPECT_EQ(tralexa_.GetS(246), "Weiter");
+  tralexa_.TranslateForm(form_);
+  EXPECT_EQ(form_.Continue.Caption(), "Weiter");
 }
 
 TEST_F(FormTranslation, ExportEndsQuietlyWhenTheUserCancelsOrSaysNo) {

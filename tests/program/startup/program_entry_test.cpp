@@ -7,6 +7,7 @@
 #include "program/missions/launcher_services.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
+#include "tests/program/startup/language_db_builder.h"
 #include "tests/program/startup/program_folder.h"
 
 namespace {
@@ -133,6 +134,16 @@ TEST(Main, ABrokenDatabaseStartsInNativeTextsWithOneMessage) {
   EXPECT_NE(forms::script::ShownMessageBoxes()[0].prompt.find("Not a valid Text Language Database"),
             std::string::npos);
   EXPECT_TRUE(DriverDialog->Visible());
+}
+
+TEST(Main, ALanguageWrittenRightToLeftTurnsTheDialogs) {
+  ProgramFolder folder("[Language]\nDefaultLanguage=1\nLanguage_1=Arabic\nLanguageDB_1=ar.txt\n"
+                       "LanguageColumn_1=Arabic\nLanguageLocaleID_1=1025\n");
+  WriteTestFile(folder, "ar.txt", BuildLanguageDb({{"NATIVE", {"Continue"}}, {"Arabic", {"متابعة"}}}));
+  Main();
+  EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "متابعة");
+  EXPECT_TRUE(DriverDialog->Command_Continue.RightToLeft());
+  EXPECT_TRUE(DriverDialog->RightToLeft());
 }
 
 TEST(ChangeLanguage, RebuildsTheDialogsInTheNewLanguageWhereTheLauncherWas) {
