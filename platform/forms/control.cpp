@@ -573,8 +573,8 @@ void ControlArrayBase::Load(int16_t index) {
 }
 
 void ControlArrayBase::Unload(int16_t index) {
+  Element(index);  // refuses an index that is not loaded
   auto found = elements_.find(index);
-  if (found == elements_.end()) Element(index);
   std::unique_ptr<Control> element = std::move(found->second);
   elements_.erase(found);
   CurrentView().ControlRemoved(*element);

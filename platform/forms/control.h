@@ -146,7 +146,6 @@ class Control : public Object, public ControlEvents<> {
   void Changed(Property what) override;
 
  private:
-  friend class Form;
   bool IsList() const { return kind_ == ControlKind::ComboBox || kind_ == ControlKind::ListBox; }
   bool IsScrollBar() const {
     return kind_ == ControlKind::HScrollBar || kind_ == ControlKind::VScrollBar;

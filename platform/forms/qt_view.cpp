@@ -629,7 +629,6 @@ void QtView::Changed(Form& form, Property what) {
       if (form.Visible()) {
         window.setWindowModality(form.IsModal() ? Qt::ApplicationModal : Qt::NonModal);
         window.show();
-        window.raise();
         window.activateWindow();
       } else {
         window.hide();
@@ -806,6 +805,11 @@ void QtView::MousePointerChanged(MousePointer pointer) {
 }  // namespace
 
 void StartQtView(int& argc, char** argv) {
+  // The 3D device renders into the main display's native child through an X11 window handle, so
+  // under a Wayland session the program runs as an X11 client where one is offered.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+  }
   if (!QApplication::instance()) new QApplication(argc, argv);
   // The model's idle loop decides when the program ends, not the last window closed.
   QApplication::setQuitOnLastWindowClosed(false);
