@@ -319,7 +319,12 @@ QtView* TheView = nullptr;
 QWidget* MakeWidget(ControlKind kind) {
   switch (kind) {
     case ControlKind::CommandButton: return new QPushButton;
-    case ControlKind::Label:
+    case ControlKind::Label: {
+      // Captions sit at the top of their box, as the dialogs were laid out for.
+      auto* label = new QLabel;
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
     case ControlKind::Image:
     case ControlKind::PictureBox: return new QLabel;
     case ControlKind::TextBox: return new QLineEdit;
@@ -552,11 +557,8 @@ void QtView::Changed(Control& control, Property what) {
       break;
     case Property::RightToLeft:
       if (control.Kind() != ControlKind::Image) {
+        // Alignments mirror with the direction, so a right-to-left label reads from the right.
         widget->setLayoutDirection(control.RightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
-        if (auto* label = qobject_cast<QLabel*>(widget)) {
-          label->setAlignment(control.RightToLeft() ? Qt::AlignRight | Qt::AlignVCenter
-                                                    : Qt::AlignLeft | Qt::AlignVCenter);
-        }
       }
       break;
     case Property::BackColor:
