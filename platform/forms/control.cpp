@@ -339,9 +339,7 @@ void Control::SetInterval(int32_t milliseconds) {
 
 void Control::RestartCount() { due_ = Now() + std::chrono::milliseconds(interval_); }
 
-bool Control::TimerDue(Duration now) const {
-  return enabled_ && interval_ > 0 && !timerRunning_ && now >= due_;
-}
+bool Control::TimerArmed() const { return enabled_ && interval_ > 0 && !timerRunning_; }
 
 void Control::FireTimer(Duration now) {
   due_ = now + std::chrono::milliseconds(interval_);
