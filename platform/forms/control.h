@@ -136,7 +136,9 @@ class Control : public Object, public ControlEvents<> {
   void NotifyFocus(bool gained);
   // Takes the control out of its form's list and stops its timer.
   void Retire();
-  bool TimerDue(Duration now) const;
+  // A timer counts while enabled with an interval and while its handler is not running.
+  bool TimerArmed() const;
+  bool TimerDue(Duration now) const { return TimerArmed() && now >= due_; }
   Duration DueAt() const { return due_; }
   void FireTimer(Duration now);
   uint64_t Sequence() const { return sequence_; }
@@ -146,7 +148,6 @@ class Control : public Object, public ControlEvents<> {
   void Changed(Property what) override;
 
  private:
-  friend class Form;
   bool IsList() const { return kind_ == ControlKind::ComboBox || kind_ == ControlKind::ListBox; }
   bool IsScrollBar() const {
     return kind_ == ControlKind::HScrollBar || kind_ == ControlKind::VScrollBar;
