@@ -1,36 +1,13 @@
 #include "program/missions/launcher_services.h"
 
-#include "platform/win/profile.h"
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
-forms::FormSlot<DriverDialogForm> DriverDialog;
 forms::FormSlot<StandInDialog<kPilotListName>> PilotList;
-forms::FormSlot<StandInDialog<kAdvancedName>> Advanced;
 forms::FormSlot<StandInDialog<kStarFormName>> StarForm;
-forms::FormSlot<StandInDialog<kSoundSettingsName>> SoundSettings;
 forms::FormSlot<StandInDialog<kJoystickAssignName>> JoystickAssign;
 
 void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }
-
-DriverDialogForm::DriverDialogForm() : Form("DriverDialog") {
-  SetCaption("Marovin");
-  Move(0, 0, 9600, 7200);
-  Command_Continue.SetCaption("Continue");
-  Command_Continue.Move(7800, 6300, 1500, 450);
-  Load = [this] { TranslateOnLoad(*this); };
-  // Unloading the launcher ends the program, except while the language change rebuilds it.
-  QueryUnload = [](bool&, forms::UnloadMode) {
-    if (!LanguageChanging) forms::End();
-  };
-}
-
-void DriverDialogForm::ExportAppStrings() { ::ExportAppStrings(*this); }
-
-void WriteINI(const std::string& section, const std::string& key, const std::string& value,
-              const std::string& file) {
-  win::WritePrivateProfileString(section, key, value, file);
-}
 
 OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner, int16_t centre) {
   forms::OpenFileRequest request;

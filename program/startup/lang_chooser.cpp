@@ -8,6 +8,7 @@
 #include "platform/win/ascii_case.h"
 #include "platform/win/numbers.h"
 #include "platform/win/profile.h"
+#include "program/missions/ini.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
