@@ -488,7 +488,10 @@ void QtView::Changed(Control& control, Property what) {
     case Property::Geometry: {
       if (QWidget* window = Find(control.Parent())) {
         QWidget& parent = ParentFor(control, *static_cast<FormWindow*>(window));
-        if (widget->parentWidget() != &parent) widget->setParent(&parent);
+        if (widget->parentWidget() != &parent) {
+          widget->setParent(&parent);
+          widget->setVisible(control.Visible());  // a widget given a new parent starts hidden
+        }
       }
       widget->setGeometry(Pixels(control.Left()), Pixels(control.Top()), Pixels(control.Width()),
                           Pixels(control.Height()));
