@@ -37,8 +37,7 @@ inline constexpr int16_t kAltMask = 4;
 template <class... Index>
 struct InputEvents {
   std::function<void(Index...)> Click, DblClick, GotFocus, LostFocus;
-  std::function<void(Index..., MouseButton, int16_t shift, float x, float y)> MouseDown, MouseUp,
-      MouseMove;
+  std::function<void(Index..., MouseButton, int16_t shift, float x, float y)> MouseDown, MouseUp;
   std::function<void(Index..., int16_t& keyCode, int16_t shift)> KeyDown, KeyUp;
   std::function<void(Index..., int16_t& keyAscii)> KeyPress;
 };
@@ -70,9 +69,13 @@ class Control : public Object, public ControlEvents<> {
   void SetVisible(bool visible);
   const std::string& ToolTipText() const;
   void SetToolTipText(std::string text);
-  // The chosen item's text for lists; a combo box's text need not be one of its items.
+  // The chosen item's text for lists; an editable combo box's text need not be one of its items.
   const std::string& Text() const;
   void SetText(std::string text);
+  // A combo box is editable unless declared a drop-down list, whose text is always one of its
+  // items: setting another throws Error kReadOnly.
+  bool Editable() const;
+  void SetEditable(bool editable);
 
   // Check box: kUnchecked, kChecked, kGrayed. Option button: -1 selected, 0 not (selecting one
   // clears the others of its container). Scroll bar: Min..Max, in either order.
@@ -111,15 +114,15 @@ class Control : public Object, public ControlEvents<> {
   int32_t ScaleWidth() const;
   int32_t ScaleHeight() const;
 
-  // A picture box's native window, into which a 3D device can render.
+  // The native window of a windowed control; a picture box's is where a 3D device can render.
   uintptr_t hWnd();
   void SetFocus();
 
   std::string GetProperty(std::string_view name) const override;
   void SetProperty(std::string_view name, std::string_view value) override;
 
-  // What a user does; views and tests call these. A hidden or disabled control, or one on a
-  // disabled form, ignores them as its widget would.
+  // What a user does; views and tests call these. A hidden or disabled control (or frame around
+  // it), or one on a hidden or disabled form, ignores them as its widget would.
   void UserClick();
   void UserDoubleClick();
   void UserType(std::string text);
@@ -177,6 +180,7 @@ class Control : public Object, public ControlEvents<> {
   int16_t smallChange_ = 1;
   int16_t largeChange_ = 1;
   bool dragged_ = false;
+  bool editable_ = true;
   std::vector<std::string> items_;
   std::vector<int32_t> itemData_;
   int16_t listIndex_ = -1;
