@@ -2,6 +2,7 @@
 
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "platform/d3d/format.h"
 #include "platform/d3dx/byte_writer.h"
 #include "platform/d3dx/dds.h"
+#include "platform/win/byte_reader.h"
 
 namespace d3dx {
 namespace {
@@ -40,6 +42,25 @@ D3DFORMAT FormatOfChannels(int channels) {
   }
 }
 
+// PNG files are a signature and chunks: 4-byte big-endian length, 4-byte type, data, 4-byte CRC. The
+// decoder copies the first image-data chunk from a null buffer when that chunk is empty, so such
+// files are refused before it sees them.
+bool PngIsSafeToDecode(std::span<const uint8_t> bytes) {
+  constexpr size_t kSignatureBytes = 8;
+  constexpr size_t kCrcBytes = 4;
+  win::ByteReader reader(bytes);
+  reader.Skip(kSignatureBytes);
+  while (reader.Remaining() > 0) {
+    auto length = reader.Bytes(4);
+    auto type = reader.Bytes(4);
+    if (!reader.Ok()) break;
+    uint32_t dataBytes = uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 | length[3];
+    if (dataBytes == 0 && std::equal(type.begin(), type.end(), "IDAT")) return false;
+    if (!reader.Skip(size_t{dataBytes} + kCrcBytes)) break;
+  }
+  return true;
+}
+
 // The decoder's limit is on the byte count it is given.
 bool FitsDecoder(std::span<const uint8_t> bytes) {
   return !bytes.empty() && bytes.size() <= static_cast<size_t>(INT_MAX);
@@ -47,6 +68,7 @@ bool FitsDecoder(std::span<const uint8_t> bytes) {
 
 std::optional<D3DXIMAGE_INFO> DecoderInfo(std::span<const uint8_t> bytes) {
   if (!FitsDecoder(bytes)) return std::nullopt;
+  if (FileFormatOf(bytes) == D3DXIFF_PNG && !PngIsSafeToDecode(bytes)) return std::nullopt;
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels)) {
     return std::nullopt;
@@ -93,14 +115,11 @@ std::optional<ImageFile> DecodeImageFile(std::span<const uint8_t> bytes) {
   ImageFile image;
   image.info = *info;
   image.storedFormat = D3DFMT_A8R8G8B8;
-  std::vector<uint8_t> pixels(size_t{info->Width} * info->Height * 4);
   // The decoder gives red, green, blue, alpha bytes; A8R8G8B8 stores blue, green, red, alpha.
-  for (size_t i = 0; i < pixels.size(); i += 4) {
-    pixels[i + 0] = rgba.get()[i + 2];
-    pixels[i + 1] = rgba.get()[i + 1];
-    pixels[i + 2] = rgba.get()[i + 0];
-    pixels[i + 3] = rgba.get()[i + 3];
-  }
+  uint8_t* first = rgba.get();
+  uint8_t* last = first + size_t{info->Width} * info->Height * 4;
+  for (uint8_t* pixel = first; pixel != last; pixel += 4) std::swap(pixel[0], pixel[2]);
+  std::vector<uint8_t> pixels(first, last);
   image.levels.push_back({std::move(pixels)});
   return image;
 }

@@ -5,6 +5,7 @@
 #include <stb/stb_dxt.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace d3dx {
 namespace {
@@ -179,6 +180,7 @@ bool IsConvertibleFormat(D3DFORMAT format) {
 std::optional<ArgbImage> ReadPixels(const PixelView& view, const PALETTEENTRY* palette) {
   if (!IsConvertibleFormat(view.format)) return std::nullopt;
   ArgbImage image(view.width, view.height);
+  if (view.width == 0 || view.height == 0) return image;
   if (IsBlockCompressed(view.format)) {
     uint32_t colours[16];
     for (uint32_t by = 0; by < RowCount(view.format, view.height); ++by) {
@@ -196,7 +198,13 @@ std::optional<ArgbImage> ReadPixels(const PixelView& view, const PALETTEENTRY* p
   uint32_t bytes = BitsPerPixel(view.format) / 8;
   for (uint32_t y = 0; y < view.height; ++y) {
     const uint8_t* row = view.bits + y * view.pitch;
-    for (uint32_t x = 0; x < view.width; ++x) image.At(x, y) = ReadPixel(view.format, row + x * bytes, palette);
+    uint32_t* out = &image.At(0, y);
+    // Little-endian A8R8G8B8 is the image's own layout: rows copy as they are.
+    if (view.format == D3DFMT_A8R8G8B8) {
+      std::memcpy(out, row, size_t{view.width} * 4);
+      continue;
+    }
+    for (uint32_t x = 0; x < view.width; ++x) out[x] = ReadPixel(view.format, row + x * bytes, palette);
   }
   return image;
 }
@@ -205,6 +213,7 @@ bool WritePixels(const ArgbImage& image, const PixelView& view, const PALETTEENT
   if (!IsConvertibleFormat(view.format) || image.width != view.width || image.height != view.height) {
     return false;
   }
+  if (view.width == 0 || view.height == 0) return true;
   if (IsBlockCompressed(view.format)) {
     uint32_t colours[16];
     for (uint32_t by = 0; by < RowCount(view.format, view.height); ++by) {
@@ -224,7 +233,12 @@ bool WritePixels(const ArgbImage& image, const PixelView& view, const PALETTEENT
   uint32_t bytes = BitsPerPixel(view.format) / 8;
   for (uint32_t y = 0; y < view.height; ++y) {
     uint8_t* row = view.bits + y * view.pitch;
-    for (uint32_t x = 0; x < view.width; ++x) WritePixel(view.format, image.At(x, y), row + x * bytes, palette);
+    const uint32_t* in = image.pixels.data() + size_t{y} * image.width;
+    if (view.format == D3DFMT_A8R8G8B8) {
+      std::memcpy(row, in, size_t{view.width} * 4);
+      continue;
+    }
+    for (uint32_t x = 0; x < view.width; ++x) WritePixel(view.format, in[x], row + x * bytes, palette);
   }
   return true;
 }
