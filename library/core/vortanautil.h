@@ -255,3 +255,68 @@ VORTANA_API int32_t MaterialFactory_GetName(int32_t identifier, char* destinatio
 VORTANA_API int32_t MaterialFactory_GetMaterialFromName(const char* name);
 VORTANA_API int32_t MaterialFactory_GetCount();
 VORTANA_API int32_t MaterialFactory_GetUsedCount();
+
+// ---- Texture table (identifier 0 is "no texture") ----------------------------------------------
+// Resets the table to its reserved record; returns 0.
+VORTANA_API int32_t TextureFactory_Initialize();
+// Records the device's texture memory as the base of TextureFactory_GetUsedTextureMemory; 0.
+VORTANA_API int32_t TextureFactory_InitializeTextureMemory();
+// The first free identifier from 1 (the table grows when none is free); not marked in use.
+VORTANA_API int32_t TextureFactory_GetNewTextureId();
+// Records in the table, the reserved one included.
+VORTANA_API int32_t TextureFactory_GetCount();
+// Loads an image file (PCX included) under name (null: the file name); width or height -1 keeps the
+// file's size; a non-zero colour key selects the alpha format (0xFFFAFFAC: alpha, nothing keyed).
+// Returns the identifier (shared with a record of the same file), 0 on failure.
+VORTANA_API int32_t TextureFactory_LoadTextureFromFile(const char* file, const char* name,
+                                                       int32_t width, int32_t height,
+                                                       int32_t colourKey, int32_t filterFlag,
+                                                       int32_t unused);
+// The texture in use with that name (and file when given; with no name, that file); else 0.
+VORTANA_API int32_t TextureFactory_IsAlreadyLoaded(const char* name, const char* file);
+VORTANA_API int32_t TextureFactory_GetTextureIDByName(const char* name);
+VORTANA_API int32_t TextureFactory_GetTextureIDByFilename(const char* file);
+// Copies the name into a buffer of at least 512 bytes.
+VORTANA_API int32_t TextureFactory_GetTextureName(int32_t identifier, char* destination);
+VORTANA_API int32_t TextureFactory_SetTextureName(int32_t identifier, const char* name);
+// Fills info (zeroes for a free record or a bad identifier); returns 0 in every case.
+VORTANA_API int32_t TextureFactory_GetTextureInfo(int32_t identifier, TextureInfo* info);
+// Frees the record and releases its objects; returns the identifier.
+VORTANA_API int32_t TextureFactory_DeleteTexture(int32_t identifier);
+// Releases every texture and frees the table.
+VORTANA_API int32_t TextureFactory_UnloadAll();
+// Saves as DDS (cube textures, or ddsFlag set) or BMP; 1 when saved.
+VORTANA_API int32_t TextureFactory_SaveTexture(const char* file, int32_t identifier, int32_t ddsFlag);
+// Writes the table to the log.
+VORTANA_API int32_t TextureFactory_DumpToDebug();
+// 0: 16 bits; 1: 32 bits; 2: compressed; 3: the best the device takes; 4: palettized.
+VORTANA_API int32_t TextureFactory_SetTextureMode(int32_t mode);
+VORTANA_API int32_t TextureFactory_SetAutoTransColor(int32_t enable, uint32_t color);
+// Binds the texture to the stage; identifier 0 unbinds stage 0 and the stage.
+VORTANA_API int32_t TextureFactory_ApplyTexture(int32_t stage, int32_t identifier);
+VORTANA_API int32_t TextureFactory_ApplyCubeTexture(int32_t stage, int32_t identifier);
+VORTANA_API int32_t TextureFactory_ApplyBumpTexture(int32_t stage, int32_t identifier);
+// Write one object of the record without adding a reference; 0 and null outside the table.
+VORTANA_API int32_t TextureFactory_GetDXTexture(int32_t identifier, d3d::IDirect3DTexture8** texture);
+VORTANA_API int32_t TextureFactory_GetDXTextureCube(int32_t identifier,
+                                                    d3d::IDirect3DCubeTexture8** cube);
+VORTANA_API int32_t TextureFactory_GetDXTextureNormal(int32_t identifier,
+                                                      d3d::IDirect3DTexture8** normalMap);
+VORTANA_API int32_t TextureFactory_GetDXRenderToSurface(int32_t identifier,
+                                                        d3dx::ID3DXRenderToSurface** renderTarget);
+// Store the caller's object in the record with a reference added, releasing the one it held.
+VORTANA_API int32_t TextureFactory_SetTextureData(int32_t identifier, d3d::IDirect3DTexture8** texture);
+VORTANA_API int32_t TextureFactory_SetCubeTextureData(int32_t identifier,
+                                                      d3d::IDirect3DCubeTexture8** cube);
+VORTANA_API int32_t TextureFactory_SetRenderToTextureData(int32_t identifier,
+                                                          d3dx::ID3DXRenderToSurface** renderTarget);
+// Bytes of texture memory the device has left, and used since TextureFactory_InitializeTextureMemory.
+VORTANA_API int32_t TextureFactory_GetFreeTextureMemory();
+VORTANA_API int32_t TextureFactory_GetUsedTextureMemory();
+// For an A8R8G8B8 texture, copies each texel's blue into its alpha; E_FAIL for other formats.
+VORTANA_API int32_t TextureFactory_FixAlpha(d3d::IDirect3DTexture8** texture);
+// Size, format, mip levels and file type of an image file; 0 when it cannot be read.
+VORTANA_API int32_t Imaging_GetFileInfo(const char* file, int32_t* width, int32_t* height,
+                                        int32_t* format, int32_t* mipLevels, int32_t* fileFormat);
+// A managed R5G6B5 texture from an 8-bit PCX file; 0 (and null) when the file is refused.
+VORTANA_API int32_t LoadPCX(const char* file, d3d::IDirect3DTexture8** texture);
