@@ -254,32 +254,39 @@ int32_t TextureFactory_IsAlreadyLoaded(const char* name, const char* file) {
   return 0;
 }
 
-int32_t TextureFactory_GetTextureIDByName(const char* name) {
-  if (name != nullptr) {
-    for (int32_t index = 1; index < TextureCount; ++index) {
-      if (TextureTable[index].inUse != 0 && win::EqualsIgnoringCase(TextureTable[index].name, name)) {
-        return index;
-      }
+namespace {
+
+// The first record in use whose name or file (field) equals text without regard to case; else 0.
+int32_t FindInUse(char (TextureRecord::*field)[512], const char* text) {
+  if (text == nullptr) return 0;
+  for (int32_t index = 1; index < TextureCount; ++index) {
+    if (TextureTable[index].inUse != 0 && win::EqualsIgnoringCase(TextureTable[index].*field, text)) {
+      return index;
     }
   }
-  AddLog("TEXTURE FACTORY 2 : TextureFactory_GetTex : The texture '%s' hasn't been found in the "
-         "texture list.",
-         name != nullptr ? name : "");
   return 0;
 }
 
-int32_t TextureFactory_GetTextureIDByFilename(const char* file) {
-  if (file != nullptr) {
-    for (int32_t index = 1; index < TextureCount; ++index) {
-      if (TextureTable[index].inUse != 0 && win::EqualsIgnoringCase(TextureTable[index].file, file)) {
-        return index;
-      }
-    }
+}  // namespace
+
+int32_t TextureFactory_GetTextureIDByName(const char* name) {
+  const int32_t identifier = FindInUse(&TextureRecord::name, name);
+  if (identifier == 0) {
+    AddLog("TEXTURE FACTORY 2 : TextureFactory_GetTex : The texture '%s' hasn't been found in the "
+           "texture list.",
+           name != nullptr ? name : "");
   }
-  AddLog("TEXTURE FACTORY 2 : TextureFactory_GetTexByFilename : The texture that has for filename "
-         "'%s' hasn't been found in the texture list.",
-         file != nullptr ? file : "");
-  return 0;
+  return identifier;
+}
+
+int32_t TextureFactory_GetTextureIDByFilename(const char* file) {
+  const int32_t identifier = FindInUse(&TextureRecord::file, file);
+  if (identifier == 0) {
+    AddLog("TEXTURE FACTORY 2 : TextureFactory_GetTexByFilename : The texture that has for filename "
+           "'%s' hasn't been found in the texture list.",
+           file != nullptr ? file : "");
+  }
+  return identifier;
 }
 
 int32_t TextureFactory_GetTextureName(int32_t identifier, char* destination) {
