@@ -76,7 +76,8 @@ VORTANA_API int32_t EndErrorHandler();
 VORTANA_API int32_t RenderAllDebug();
 
 // ---- Library frame and device life cycle -------------------------------------------------------
-// Called by the loader's stand-in with the library's own handle; returns 1.
+// Kept for callers that call it as their loader once did; returns 1 (the library finds its own file
+// itself).
 VORTANA_API int32_t DllMain(void* module, uint32_t reason, void* reserved);
 // 6 and 100; returns 0.
 VORTANA_API int32_t GetDllVersion(int32_t* version, int32_t* revision);
@@ -126,6 +127,11 @@ VORTANA_API int32_t Internal_GetBackbuffer(d3d::IDirect3DSurface8** surface);
 // Saves what the screen shows (windowed: the current viewport's window) as a BMP file; 0 when
 // saved, 1 when refused or failed.
 VORTANA_API int32_t VortanaUtils_ScreenShot(const char* fileName);
+// Copies a bitmap (a win::Bitmap handle) into level 0 of *texture as a 32-bit bottom-up image,
+// creating a managed X8R8G8B8 texture of width x height (0: the bitmap's) when *texture is null;
+// 0 for a null bitmap or a texture that cannot be made.
+VORTANA_API int32_t CreateTextureFromDIB(int32_t width, int32_t height, void* deviceContext,
+                                         const void* bitmap, d3d::IDirect3DTexture8** texture);
 // Loads the named library and calls its "DllRegisterServer" entry; 0 when it or the entry is missing.
 VORTANA_API int32_t CheckEngineRegistration(const char* libraryFile);
 // The same with "DllUnregisterServer".

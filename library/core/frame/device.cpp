@@ -26,7 +26,6 @@ D3DFILLMODE FillMode = D3DFILL_SOLID;
 
 namespace {
 
-void* ModuleHandle = nullptr;
 constexpr int32_t kDllVersion = 6;
 constexpr int32_t kDllRevision = 100;
 constexpr uint32_t kMeshRequestEvent = 800;
@@ -92,10 +91,7 @@ int32_t ReleaseCurrentDevice() {
 
 }  // namespace
 
-int32_t DllMain(void* module, uint32_t, void*) {
-  ModuleHandle = module;
-  return 1;
-}
+int32_t DllMain(void*, uint32_t, void*) { return 1; }
 
 int32_t GetDllVersion(int32_t* version, int32_t* revision) {
   if (version != nullptr) *version = kDllVersion;

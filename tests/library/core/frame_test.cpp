@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/d3dx/image_file.h"
+#include "platform/win/bitmap.h"
 #include "platform/win/byte_reader.h"
 #include "tests/library/core/library_fixture.h"
 
@@ -290,6 +291,36 @@ TEST_F(Frame, WindowedScreenshotSavesTheWindowsPartOfTheDesktop) {
   EXPECT_EQ(pixels->At(639, 479) & 0xFFFFFF, 0x336699u);
   // A file that cannot be written is a failure, not a screenshot.
   EXPECT_EQ(VortanaUtils_ScreenShot((Folder() / "missing" / "shot.bmp").c_str()), 1);
+  EXPECT_TRUE(ShutDownAndRelease());
+}
+
+TEST_F(Frame, BitmapsBecomeBottomUpTextures) {
+  ASSERT_EQ(CreateDevice(), D3D_OK);
+  win::Bitmap bitmap{3, 2, {0x010101, 0x020202, 0x030303, 0x0A0A0A, 0x0B0B0B, 0x0C0C0C}};
+  IDirect3DTexture8* texture = nullptr;
+  EXPECT_EQ(CreateTextureFromDIB(0, 0, nullptr, nullptr, &texture), 0);
+  EXPECT_TRUE(Logged("BITMAP : The bitmap pointer is NULL"));
+  ASSERT_EQ(CreateTextureFromDIB(0, 0, nullptr, &bitmap, &texture), 1);
+  D3DSURFACE_DESC desc{};
+  texture->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Format, D3DFMT_X8R8G8B8);
+  D3DLOCKED_RECT locked{};
+  texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
+  auto texel = [&](int x, int y) {
+    return static_cast<const uint32_t*>(locked.pBits)[y * locked.Pitch / 4 + x];
+  };
+  EXPECT_EQ(texel(0, 0) & 0xFFFFFF, 0x0A0A0Au);
+  EXPECT_EQ(texel(2, 1) & 0xFFFFFF, 0x030303u);
+  texture->UnlockRect(0);
+  // A caller's texture smaller than the bitmap takes only what fits.
+  IDirect3DTexture8* small = nullptr;
+  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &small), D3D_OK);
+  EXPECT_EQ(CreateTextureFromDIB(3, 2, nullptr, &bitmap, &small), 1);
+  small->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
+  EXPECT_EQ(*static_cast<const uint32_t*>(locked.pBits), 0x0A0A0Au);
+  small->UnlockRect(0);
+  small->Release();
+  texture->Release();
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
