@@ -11,14 +11,6 @@ namespace {
 
 constexpr UINT kMaxStreams = 16;
 
-template <class T>
-HRESULT HandOut(T* object, T** out) {
-  if (out == nullptr) return D3DERR_INVALIDCALL;
-  if (object != nullptr) object->AddRef();
-  *out = object;
-  return D3D_OK;
-}
-
 bool IsValidPrimitive(D3DPRIMITIVETYPE type) {
   return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN;
 }
@@ -78,9 +70,9 @@ std::optional<D3DRECT> ClipToViewport(const D3DRECT& rect, const D3DVIEWPORT8& v
 Device::Device(Direct3D* parent, const D3DDEVICE_CREATION_PARAMETERS& creation,
                const D3DPRESENT_PARAMETERS& params)
     : parent_(parent), creation_(creation), params_(params) {
-  parent_->AddRef();
-  CreateImplicitSurfaces();
+  MakeImplicitSurfaces(params_, &backBuffer_, &autoDepth_);
   ResetState();
+  parent_->AddRef();  // last: a constructor that throws must leave the parent as it was
 }
 
 Device::~Device() { parent_->Release(); }
@@ -171,23 +163,23 @@ HRESULT Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* params,
   const UINT bytes =
       SurfaceSize(params->BackBufferFormat, params->BackBufferWidth, params->BackBufferHeight);
   if (const HRESULT full = CheckMemory(D3DPOOL_DEFAULT, bytes); FAILED(full)) return full;
-  *swapChain = new SwapChain(this, *params, bytes);
-  return D3D_OK;
+  return Allocating([&] { *swapChain = new SwapChain(this, *params, bytes); });
 }
 
-void Device::CreateImplicitSurfaces() {
-  backBuffer_.reset(new Surface(this,
-                                {params_.BackBufferFormat, params_.BackBufferWidth,
-                                 params_.BackBufferHeight, D3DUSAGE_RENDERTARGET,
-                                 D3DPOOL_DEFAULT},
-                                SurfaceOwnership::Implicit, nullptr));
-  autoDepth_.reset();
-  if (params_.EnableAutoDepthStencil) {
-    autoDepth_.reset(new Surface(this,
-                                 {params_.AutoDepthStencilFormat, params_.BackBufferWidth,
-                                  params_.BackBufferHeight, D3DUSAGE_DEPTHSTENCIL,
-                                  D3DPOOL_DEFAULT},
-                                 SurfaceOwnership::Implicit, nullptr));
+void Device::MakeImplicitSurfaces(const D3DPRESENT_PARAMETERS& params, SurfacePtr* backBuffer,
+                                  SurfacePtr* autoDepth) {
+  *backBuffer = std::make_unique<Surface>(
+      this,
+      SurfaceSpec{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
+                  D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
+      SurfaceOwnership::Implicit, nullptr);
+  autoDepth->reset();
+  if (params.EnableAutoDepthStencil) {
+    *autoDepth = std::make_unique<Surface>(
+        this,
+        SurfaceSpec{params.AutoDepthStencilFormat, params.BackBufferWidth, params.BackBufferHeight,
+                    D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT},
+        SurfaceOwnership::Implicit, nullptr);
   }
 }
 
@@ -222,8 +214,16 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     loss_ = DeviceLoss::NotReset;
     return D3DERR_INVALIDCALL;
   }
+  SurfacePtr backBuffer;
+  SurfacePtr autoDepth;
+  if (const HRESULT full = Allocating([&] { MakeImplicitSurfaces(*params, &backBuffer, &autoDepth); });
+      FAILED(full)) {
+    loss_ = DeviceLoss::NotReset;
+    return full;
+  }
   params_ = *params;
-  CreateImplicitSurfaces();
+  backBuffer_ = std::move(backBuffer);
+  autoDepth_ = std::move(autoDepth);
   ResetState();
   loss_ = DeviceLoss::None;
   return D3D_OK;
@@ -242,10 +242,12 @@ HRESULT Device::ShowInWindow(HWND window, const Surface& backBuffer) {
   return D3D_OK;
 }
 
+HWND Device::PresentWindow() const {
+  return params_.hDeviceWindow != nullptr ? params_.hDeviceWindow : creation_.hFocusWindow;
+}
+
 HRESULT Device::Present(const RECT*, const RECT*, HWND overrideWindow, const void*) {
-  HWND window = overrideWindow != nullptr ? overrideWindow : params_.hDeviceWindow;
-  if (window == nullptr) window = creation_.hFocusWindow;
-  return ShowInWindow(window, *backBuffer_);
+  return ShowInWindow(overrideWindow != nullptr ? overrideWindow : PresentWindow(), *backBuffer_);
 }
 
 HRESULT Device::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8** backBuffer) {
@@ -269,14 +271,10 @@ bool Device::ReadDepthStencil(IDirect3DSurface8* surface, std::vector<float>* de
 
 // ---- Resources ------------------------------------------------------------------------------------
 
-bool Device::Supports(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) const {
-  return std::find(formats.begin(), formats.end(), format) != formats.end();
-}
-
 HRESULT Device::CheckTextureSize(UINT width, UINT height) const {
   const D3DCAPS8& caps = Config().caps;
-  if (width == 0 || height == 0 || width > caps.MaxTextureWidth ||
-      height > caps.MaxTextureHeight) {
+  if (width == 0 || height == 0 || width > std::min(caps.MaxTextureWidth, kMaxSurfaceEdge) ||
+      height > std::min(caps.MaxTextureHeight, kMaxSurfaceEdge)) {
     return D3DERR_INVALIDCALL;
   }
   const bool powersOfTwo = (width & (width - 1)) == 0 && (height & (height - 1)) == 0;
@@ -297,8 +295,8 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
   if (const HRESULT badSize = CheckTextureSize(width, height); FAILED(badSize)) return badSize;
   const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
-  if (renderTarget ? !Supports(Config().renderTargetFormats, format) || pool != D3DPOOL_DEFAULT
-                   : !Supports(Config().textureFormats, format)) {
+  if (renderTarget ? !IsListed(Config().renderTargetFormats, format) || pool != D3DPOOL_DEFAULT
+                   : !IsListed(Config().textureFormats, format)) {
     return D3DERR_INVALIDCALL;
   }
   const UINT fullChain = FullMipCount(width, height);
@@ -309,9 +307,10 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     bytes += SurfaceSize(format, MipDimension(width, level), MipDimension(height, level));
   }
   if (const HRESULT full = CheckMemory(pool, bytes); FAILED(full)) return full;
-  *texture = new Texture(this, {format, width, height, usage, pool}, levels,
-                         pool == D3DPOOL_SYSTEMMEM ? 0 : bytes);
-  return D3D_OK;
+  return Allocating([&] {
+    *texture = new Texture(this, {format, width, height, usage, pool}, levels,
+                           pool == D3DPOOL_SYSTEMMEM ? 0 : bytes);
+  });
 }
 
 HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format,
@@ -322,13 +321,13 @@ HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3D
   const D3DCAPS8& caps = Config().caps;
   if (!(caps.TextureCaps & D3DPTEXTURECAPS_CUBEMAP)) return D3DERR_INVALIDCALL;
   const bool powerOfTwo = (edgeLength & (edgeLength - 1)) == 0;
-  if (edgeLength == 0 || edgeLength > caps.MaxTextureWidth ||
+  if (edgeLength == 0 || edgeLength > std::min(caps.MaxTextureWidth, kMaxSurfaceEdge) ||
       ((caps.TextureCaps & D3DPTEXTURECAPS_CUBEMAP_POW2) && !powerOfTwo)) {
     return D3DERR_INVALIDCALL;
   }
   const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
-  if (renderTarget ? !Supports(Config().renderTargetFormats, format) || pool != D3DPOOL_DEFAULT
-                   : !Supports(Config().textureFormats, format)) {
+  if (renderTarget ? !IsListed(Config().renderTargetFormats, format) || pool != D3DPOOL_DEFAULT
+                   : !IsListed(Config().textureFormats, format)) {
     return D3DERR_INVALIDCALL;
   }
   const UINT fullChain = FullMipCount(edgeLength, edgeLength);
@@ -340,9 +339,10 @@ HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3D
     bytes += kCubeFaceCount * SurfaceSize(format, edge, edge);
   }
   if (const HRESULT full = CheckMemory(pool, bytes); FAILED(full)) return full;
-  *cubeTexture = new CubeTexture(this, {format, edgeLength, edgeLength, usage, pool}, levels,
-                                 pool == D3DPOOL_SYSTEMMEM ? 0 : bytes);
-  return D3D_OK;
+  return Allocating([&] {
+    *cubeTexture = new CubeTexture(this, {format, edgeLength, edgeLength, usage, pool}, levels,
+                                   pool == D3DPOOL_SYSTEMMEM ? 0 : bytes);
+  });
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -352,8 +352,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
   if (length == 0 || (fvf != 0 && length < FvfVertexSize(fvf))) return D3DERR_INVALIDCALL;
   if (const HRESULT full = CheckMemory(pool, length); FAILED(full)) return full;
-  *buffer = new VertexBuffer(this, length, usage, fvf, pool);
-  return D3D_OK;
+  return Allocating([&] { *buffer = new VertexBuffer(this, length, usage, fvf, pool); });
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -363,35 +362,35 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
   if (length == 0 || IndexSize(format) == 0) return D3DERR_INVALIDCALL;
   if (const HRESULT full = CheckMemory(pool, length); FAILED(full)) return full;
-  *buffer = new IndexBuffer(this, length, usage, format, pool);
-  return D3D_OK;
+  return Allocating([&] { *buffer = new IndexBuffer(this, length, usage, format, pool); });
 }
 
 HRESULT Device::CreateStandaloneSurface(const SurfaceSpec& spec, IDirect3DSurface8** surface) {
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
-  if (spec.width == 0 || spec.height == 0 || BitsPerPixel(spec.format) == 0) {
+  if (spec.width == 0 || spec.height == 0 || spec.width > kMaxSurfaceEdge ||
+      spec.height > kMaxSurfaceEdge || BitsPerPixel(spec.format) == 0) {
     return D3DERR_INVALIDCALL;
   }
   if (const HRESULT full = CheckMemory(spec.pool, SurfaceSize(spec.format, spec.width, spec.height));
       FAILED(full)) {
     return full;
   }
-  *surface = new Surface(this, spec, SurfaceOwnership::Standalone, nullptr);
-  return D3D_OK;
+  return Allocating(
+      [&] { *surface = new Surface(this, spec, SurfaceOwnership::Standalone, nullptr); });
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
                                    D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8** surface) {
-  if (!Supports(Config().renderTargetFormats, format)) return D3DERR_INVALIDCALL;
+  if (!IsListed(Config().renderTargetFormats, format)) return D3DERR_INVALIDCALL;
   return CreateStandaloneSurface({format, width, height, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
                                  surface);
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                           D3DMULTISAMPLE_TYPE, IDirect3DSurface8** surface) {
-  if (!Supports(Config().depthFormats, format)) return D3DERR_INVALIDCALL;
+  if (!IsListed(Config().depthFormats, format)) return D3DERR_INVALIDCALL;
   return CreateStandaloneSurface({format, width, height, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT},
                                  surface);
 }
@@ -462,7 +461,7 @@ HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destination) {
     }
   }
   for (const auto& [window, image] : presented_) {
-    if (!params_.Windowed && window != params_.hDeviceWindow) continue;
+    if (!params_.Windowed && window != PresentWindow()) continue;
     const auto origin = windowOrigins_.find(window);
     const POINT at = params_.Windowed && origin != windowOrigins_.end() ? origin->second
                                                                           : POINT{0, 0};
@@ -792,7 +791,9 @@ DrawRecord Device::StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primit
   return record;
 }
 
-void Device::Record(DrawRecord record) { draws_.push_back(std::move(record)); }
+void Device::Keep(DrawRecord record) {
+  if (recording_) draws_.push_back(std::move(record));
+}
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
   const UINT stride = streamStrides_[0];
@@ -800,9 +801,9 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     return invalid;
   }
   const auto* buffer = dynamic_cast<VertexBuffer*>(streams_[0].Get());
-  if (buffer == nullptr || buffer->Storage().lockCount > 0) return D3DERR_INVALIDCALL;
+  if (buffer == nullptr || buffer->IsLocked()) return D3DERR_INVALIDCALL;
   const UINT vertexCount = PrimitiveVertexCount(type, primitiveCount);
-  const std::vector<BYTE>& bytes = buffer->Storage().bytes;
+  const std::vector<BYTE>& bytes = buffer->Bytes();
   if (!Fits(uint64_t{startVertex} * stride, vertexCount, stride, bytes.size())) {
     return D3DERR_INVALIDCALL;
   }
@@ -813,7 +814,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   record.vertices =
       CopyBytes(bytes.data() + static_cast<size_t>(startVertex) * stride,
                 static_cast<size_t>(vertexCount) * stride);
-  Record(std::move(record));
+  Keep(std::move(record));
   return D3D_OK;
 }
 
@@ -825,14 +826,14 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   }
   const auto* vertices = dynamic_cast<VertexBuffer*>(streams_[0].Get());
   const auto* indices = dynamic_cast<IndexBuffer*>(indices_.Get());
-  if (vertices == nullptr || indices == nullptr || vertices->Storage().lockCount > 0 ||
-      indices->Storage().lockCount > 0 || vertexCount == 0) {
+  if (vertices == nullptr || indices == nullptr || vertices->IsLocked() || indices->IsLocked() ||
+      vertexCount == 0) {
     return D3DERR_INVALIDCALL;
   }
   const UINT indexSize = IndexSize(indices->Format());
   const UINT indexCount = PrimitiveVertexCount(type, primitiveCount);
-  const std::vector<BYTE>& indexBytes = indices->Storage().bytes;
-  const std::vector<BYTE>& vertexBytes = vertices->Storage().bytes;
+  const std::vector<BYTE>& indexBytes = indices->Bytes();
+  const std::vector<BYTE>& vertexBytes = vertices->Bytes();
   const uint64_t firstVertex = uint64_t{baseVertexIndex_} + minIndex;
   if (!Fits(uint64_t{startIndex} * indexSize, indexCount, indexSize, indexBytes.size()) ||
       !Fits(firstVertex * stride, vertexCount, stride, vertexBytes.size())) {
@@ -853,7 +854,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   record.vertices = CopyBytes(vertexBytes.data() + firstVertex * stride,
                               static_cast<size_t>(vertexCount) * stride);
   record.indices = CopyBytes(firstIndex, static_cast<size_t>(indexCount) * indexSize);
-  Record(std::move(record));
+  Keep(std::move(record));
   return D3D_OK;
 }
 
@@ -868,7 +869,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
   record.vertexCount = vertexCount;
   record.vertices = CopyBytes(static_cast<const BYTE*>(vertexData),
                               static_cast<size_t>(vertexCount) * stride);
-  Record(std::move(record));
+  Keep(std::move(record));
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   return D3D_OK;
@@ -898,7 +899,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
       CopyBytes(static_cast<const BYTE*>(vertexData) + static_cast<size_t>(minVertexIndex) * stride,
                 static_cast<size_t>(vertexCount) * stride);
   record.indices = CopyBytes(indices, static_cast<size_t>(indexCount) * indexSize);
-  Record(std::move(record));
+  Keep(std::move(record));
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   indices_.Set(nullptr, false);
