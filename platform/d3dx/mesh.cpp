@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/d3d/com_object.h"
 #include "platform/d3d/format.h"
 #include "platform/d3dx/com_ptr.h"
 #include "platform/d3dx/intersect.h"
@@ -93,14 +94,7 @@ class Buffer final : public ID3DXBuffer {
   explicit Buffer(DWORD size) : bytes_(size) {}
 
   HRESULT QueryInterface(const IID& iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_ID3DXBuffer) {
-      *object = static_cast<ID3DXBuffer*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery<ID3DXBuffer>(iid, object, this, {&IID_IUnknown, &IID_ID3DXBuffer});
   }
   ULONG AddRef() override { return ++references_; }
   ULONG Release() override {
@@ -212,14 +206,7 @@ class Mesh final : public ID3DXMesh {
 
   // ---- IUnknown
   HRESULT QueryInterface(const IID& iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_ID3DXBaseMesh || iid == IID_ID3DXMesh) {
-      *object = static_cast<ID3DXMesh*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return AnswerQuery<ID3DXMesh>(iid, object, this, {&IID_IUnknown, &IID_ID3DXBaseMesh, &IID_ID3DXMesh});
   }
   ULONG AddRef() override { return ++references_; }
   ULONG Release() override {
@@ -254,12 +241,7 @@ class Mesh final : public ID3DXMesh {
   DWORD GetFVF() override { return fvf_; }
   DWORD GetNumBytesPerVertex() override { return layout_.size; }
   DWORD GetOptions() override { return options_; }
-  HRESULT GetDevice(IDirect3DDevice8** device) override {
-    if (device == nullptr) return D3DERR_INVALIDCALL;
-    device_->AddRef();
-    *device = device_;
-    return D3D_OK;
-  }
+  HRESULT GetDevice(IDirect3DDevice8** device) override { return HandOut(device_, device); }
   HRESULT CloneMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* device, ID3DXMesh** clone) override {
     if (clone == nullptr) return D3DERR_INVALIDCALL;
     auto vertices = ReadVertices();
@@ -283,8 +265,8 @@ class Mesh final : public ID3DXMesh {
     *clone = copy;
     return D3D_OK;
   }
-  HRESULT GetVertexBuffer(IDirect3DVertexBuffer8** buffer) override { return Hand(vertices_, buffer); }
-  HRESULT GetIndexBuffer(IDirect3DIndexBuffer8** buffer) override { return Hand(indices_, buffer); }
+  HRESULT GetVertexBuffer(IDirect3DVertexBuffer8** buffer) override { return HandOut(vertices_.Get(), buffer); }
+  HRESULT GetIndexBuffer(IDirect3DIndexBuffer8** buffer) override { return HandOut(indices_.Get(), buffer); }
   HRESULT LockVertexBuffer(DWORD flags, BYTE** data) override { return vertices_->Lock(0, 0, data, flags); }
   HRESULT UnlockVertexBuffer() override { return vertices_->Unlock(); }
   HRESULT LockIndexBuffer(DWORD flags, BYTE** data) override { return indices_->Lock(0, 0, data, flags); }
@@ -405,14 +387,6 @@ class Mesh final : public ID3DXMesh {
   static D3DPOOL Pool(DWORD options, DWORD managed, DWORD systemMemory) {
     if (options & managed) return D3DPOOL_MANAGED;
     return (options & systemMemory) ? D3DPOOL_SYSTEMMEM : D3DPOOL_DEFAULT;
-  }
-
-  template <typename T>
-  static HRESULT Hand(const ComPtr<T>& held, T** out) {
-    if (out == nullptr) return D3DERR_INVALIDCALL;
-    held->AddRef();
-    *out = held.Get();
-    return D3D_OK;
   }
 
   template <typename T>
