@@ -218,8 +218,9 @@ HRESULT FillFace(TextureSurfaces& surfaces, UINT face, const ImageFile& file, D3
   }
   auto image = ReadPixels(file.View(face, 0), nullptr);
   if (!image) return D3DXERR_INVALIDDATA;
-  HRESULT result = LoadIntoSurface(top.Get(), nullptr, nullptr, *image, nullptr, filter, colourKey);
-  if (FAILED(result)) return result;
+  HRESULT result = LoadIntoSurface(top.Get(), nullptr, nullptr, std::move(*image), nullptr, filter, colourKey);
+  if (FAILED(result) || surfaces.Levels() == 1) return result;
+  // The lower levels are filtered from level 0 as stored, in the texture's own format.
   auto level0 = ReadSurface(top.Get(), nullptr);
   if (!level0) return D3DERR_INVALIDCALL;
   return FilterLevels(surfaces, face, 0, *level0, nullptr, mipFilter);
@@ -242,6 +243,39 @@ HRESULT CreateTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, 
   if (FAILED(result)) return result;
   *texture = created.Detach();
   return D3D_OK;
+}
+
+HRESULT CreateCubeTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, UINT size,
+                                   UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                   DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
+                                   IDirect3DCubeTexture8** texture) {
+  if (file.FaceCount() != kCubeFaceCount) return D3DXERR_INVALIDDATA;
+  if (IsDefault(size)) size = file.info.Width;
+  if (format == D3DFMT_UNKNOWN || format == static_cast<D3DFORMAT>(D3DX_DEFAULT)) format = file.info.Format;
+  HRESULT result = D3DXCheckCubeTextureRequirements(device, &size, &mipLevels, usage, &format, pool);
+  if (FAILED(result)) return result;
+  ComPtr<IDirect3DCubeTexture8> created;
+  result = device->CreateCubeTexture(size, mipLevels, usage, format, pool, created.Out());
+  if (FAILED(result)) return result;
+  TextureSurfaces surfaces(created.Get());
+  for (UINT face = 0; face < kCubeFaceCount && SUCCEEDED(result); ++face) {
+    result = FillFace(surfaces, face, file, format, filter, mipFilter, colourKey);
+  }
+  if (FAILED(result)) return result;
+  *texture = created.Detach();
+  return D3D_OK;
+}
+
+// Decodes the file and makes the texture with make, reporting the file's description on success.
+template <typename Make>
+HRESULT FromMemory(const void* data, UINT size, DWORD filter, DWORD mipFilter, D3DXIMAGE_INFO* info,
+                   Make make) {
+  if (data == nullptr || !IsValidFilter(filter) || !IsValidFilter(mipFilter)) return D3DERR_INVALIDCALL;
+  auto file = DecodeImageFile({static_cast<const uint8_t*>(data), size});
+  if (!file) return D3DXERR_INVALIDDATA;
+  HRESULT result = make(*file);
+  if (SUCCEEDED(result) && info != nullptr) *info = file->info;
+  return result;
 }
 
 }  // namespace
@@ -302,16 +336,35 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void
                                             DWORD mipFilter, D3DCOLOR colourKey,
                                             D3DXIMAGE_INFO* info, PALETTEENTRY*,
                                             IDirect3DTexture8** texture) {
-  if (device == nullptr || data == nullptr || texture == nullptr || !IsValidFilter(filter) ||
-      !IsValidFilter(mipFilter)) {
-    return D3DERR_INVALIDCALL;
-  }
-  auto file = DecodeImageFile({static_cast<const uint8_t*>(data), size});
-  if (!file) return D3DXERR_INVALIDDATA;
-  HRESULT result = CreateTextureFromImage(device, *file, width, height, mipLevels, usage, format, pool,
-                                          filter, mipFilter, colourKey, texture);
-  if (SUCCEEDED(result) && info != nullptr) *info = file->info;
-  return result;
+  if (device == nullptr || texture == nullptr) return D3DERR_INVALIDCALL;
+  return FromMemory(data, size, filter, mipFilter, info, [&](const ImageFile& file) {
+    return CreateTextureFromImage(device, file, width, height, mipLevels, usage, format, pool, filter,
+                                  mipFilter, colourKey, texture);
+  });
+}
+
+HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void* data, UINT dataSize,
+                                                UINT size, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                                D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                                D3DCOLOR colourKey, D3DXIMAGE_INFO* info, PALETTEENTRY*,
+                                                IDirect3DCubeTexture8** texture) {
+  if (device == nullptr || texture == nullptr) return D3DERR_INVALIDCALL;
+  return FromMemory(data, dataSize, filter, mipFilter, info, [&](const ImageFile& file) {
+    return CreateCubeTextureFromImage(device, file, size, mipLevels, usage, format, pool, filter, mipFilter,
+                                      colourKey, texture);
+  });
+}
+
+HRESULT D3DXCreateCubeTextureFromFileExA(IDirect3DDevice8* device, const char* file, UINT size,
+                                         UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                         DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
+                                         D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
+                                         IDirect3DCubeTexture8** texture) {
+  auto bytes = ReadWholeFile(file);
+  if (!bytes) return D3DERR_NOTFOUND;
+  return D3DXCreateCubeTextureFromFileInMemoryEx(device, bytes->data(), static_cast<UINT>(bytes->size()),
+                                                 size, mipLevels, usage, format, pool, filter, mipFilter,
+                                                 colourKey, info, palette, texture);
 }
 
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* file, UINT width,

@@ -67,6 +67,17 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void
                                             DWORD mipFilter, D3DCOLOR colourKey,
                                             D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
                                             IDirect3DTexture8** texture);
+// A cube texture from a DDS cube map, by the same rules; size 0 or D3DX_DEFAULT takes the file's.
+HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void* data, UINT dataSize,
+                                                UINT size, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                                D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                                D3DCOLOR colourKey, D3DXIMAGE_INFO* info,
+                                                PALETTEENTRY* palette, IDirect3DCubeTexture8** texture);
+HRESULT D3DXCreateCubeTextureFromFileExA(IDirect3DDevice8* device, const char* file, UINT size,
+                                         UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                         DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
+                                         D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
+                                         IDirect3DCubeTexture8** texture);
 // All defaults: the file's size and format, a full chain, managed pool.
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* file,
                                    IDirect3DTexture8** texture);

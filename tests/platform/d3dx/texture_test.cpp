@@ -218,6 +218,19 @@ TEST_F(D3dxTexture, DdsFilesRoundTripLevelsAndFaces) {
   D3DXIMAGE_INFO info{};
   ASSERT_EQ(D3D_OK, D3DXGetImageInfoFromFileA(path.c_str(), &info));
   EXPECT_EQ(D3DRTYPE_CUBETEXTURE, info.ResourceType);
+  ComPtr<IDirect3DCubeTexture8> loadedCube;
+  ASSERT_EQ(D3D_OK, D3DXCreateCubeTextureFromFileExA(device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                                     D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                                     D3DX_DEFAULT, 0, nullptr, nullptr, loadedCube.Out()));
+  EXPECT_EQ(3u, loadedCube->GetLevelCount()) << "a full chain below the file's one level";
+  // A flat texture file is no cube map.
+  IDirect3DCubeTexture8* refused = nullptr;
+  std::string flat = TempPath("texture.dds");
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            D3DXCreateCubeTextureFromFileExA(device, flat.c_str(), D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN,
+                                             D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                             &refused));
+  EXPECT_EQ(nullptr, refused);
   EXPECT_EQ(D3DERR_INVALIDCALL, D3DXSaveTextureToFileA(path.c_str(), D3DXIFF_PNG, cube.Get(), nullptr));
 }
 
