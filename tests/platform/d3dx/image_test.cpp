@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/d3d/format.h"
@@ -248,6 +249,8 @@ TEST(D3dxImageFile, DdsRoundTripWithMipsAndCubeFaces) {
   EXPECT_FALSE(EncodeDds(paletted).has_value());
 }
 
+const std::vector<uint8_t> kHuffmanMarker = {0xFF, 0xC4};
+
 TEST(D3dxImageFile, RefusesDamagedFiles) {
   ImageFile image;
   image.info = {4, 4, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_DDS};
@@ -262,6 +265,18 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
     return copy;
   };
   std::vector<uint8_t> truncated(dds.begin(), dds.end() - 1);
+  // Files the decoder would mishandle: a Huffman table of more than 256 codes, and an empty first
+  // image-data chunk.
+  std::vector<uint8_t> jpeg = d3dx_test::EncodeJpeg(d3dx_test::Picture(8, 8), 90);
+  auto table = std::search(jpeg.begin(), jpeg.end(), kHuffmanMarker.begin(), kHuffmanMarker.end());
+  ASSERT_NE(jpeg.end(), table);
+  std::fill_n(table + 5, 16, uint8_t{255});
+  std::vector<uint8_t> emptyData = d3dx_test::EncodePng(d3dx_test::Picture(4, 4));
+  const uint8_t kImageDataType[] = {'I', 'D', 'A', 'T'};
+  auto data = std::search(emptyData.begin(), emptyData.end(), std::begin(kImageDataType), std::end(kImageDataType));
+  ASSERT_NE(emptyData.end(), data);
+  const uint8_t kEmptyChunk[] = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0};
+  emptyData.insert(data - 4, std::begin(kEmptyChunk), std::end(kEmptyChunk));
   std::vector<uint8_t> png = d3dx_test::EncodePng(d3dx_test::Picture(4, 4));
   std::vector<uint8_t> cutPng(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
   const std::vector<uint8_t> refused[] = {
@@ -273,6 +288,8 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
       patched(kCaps2Offset, 0x200 | 0x400),  // a cube map with one face
       patched(kCaps2Offset, 0x200000),       // a volume
       cutPng,
+      jpeg,
+      emptyData,
       {},
       {'B', 'M', 0, 0},
   };
