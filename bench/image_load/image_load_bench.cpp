@@ -15,9 +15,9 @@
 
 namespace {
 
-constexpr uint32_t kSide = 512;           // pixels
-constexpr int kJpegQuality = 90;          // of 100
-constexpr int kPeerSamples = 20;          // stb decodes timed for the ratio
+constexpr uint32_t kSide = 512;   // pixels
+constexpr int kJpegQuality = 90;  // of 100
+constexpr int kPeerSamples = 20;  // stb decodes timed for the ratio
 
 enum class FileType { Png, Jpeg };
 
@@ -30,8 +30,8 @@ const std::vector<uint8_t>& File(FileType type) {
 
 void DecodeWithStb(const std::vector<uint8_t>& bytes) {
   int width = 0, height = 0, channels = 0;
-  stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
-                                          &height, &channels, STBI_rgb_alpha);
+  stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
+                                          &channels, STBI_rgb_alpha);
   benchmark::DoNotOptimize(pixels);
   stbi_image_free(pixels);
 }
@@ -55,10 +55,9 @@ d3d::IDirect3DDevice8* Device() {
 
 void DecodeWithLayer(const std::vector<uint8_t>& bytes) {
   d3d::IDirect3DTexture8* texture = nullptr;
-  d3dx::D3DXCreateTextureFromFileInMemoryEx(Device(), bytes.data(), static_cast<d3d::UINT>(bytes.size()),
-                                            kSide, kSide, 1, 0, d3d::D3DFMT_A8R8G8B8,
-                                            d3d::D3DPOOL_MANAGED, d3dx::D3DX_FILTER_NONE,
-                                            d3dx::D3DX_FILTER_NONE, 0, nullptr, nullptr, &texture);
+  d3dx::D3DXCreateTextureFromFileInMemoryEx(
+      Device(), bytes.data(), static_cast<d3d::UINT>(bytes.size()), kSide, kSide, 1, 0, d3d::D3DFMT_A8R8G8B8,
+      d3d::D3DPOOL_MANAGED, d3dx::D3DX_FILTER_NONE, d3dx::D3DX_FILTER_NONE, 0, nullptr, nullptr, &texture);
   benchmark::DoNotOptimize(texture);
   texture->Release();
 }

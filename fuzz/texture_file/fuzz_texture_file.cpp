@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto bytes = static_cast<d3d::UINT>(size);
   for (d3d::UINT side : {d3d::UINT{D3DX_DEFAULT}, kScaledSide}) {
     d3d::IDirect3DTexture8* texture = nullptr;
-    D3DXCreateTextureFromFileInMemoryEx(Device(), data, bytes, side, side, D3DX_DEFAULT, 0, d3d::D3DFMT_UNKNOWN,
-                                        d3d::D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0xFF000000, nullptr,
-                                        nullptr, &texture);
+    D3DXCreateTextureFromFileInMemoryEx(Device(), data, bytes, side, side, D3DX_DEFAULT, 0,
+                                        d3d::D3DFMT_UNKNOWN, d3d::D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+                                        0xFF000000, nullptr, nullptr, &texture);
     Drop(texture);
     d3d::IDirect3DCubeTexture8* cube = nullptr;
     D3DXCreateCubeTextureFromFileInMemoryEx(Device(), data, bytes, side, D3DX_DEFAULT, 0,

@@ -54,7 +54,8 @@ bool PngIsSafeToDecode(std::span<const uint8_t> bytes) {
     auto length = reader.Bytes(4);
     auto type = reader.Bytes(4);
     if (!reader.Ok()) break;
-    uint32_t dataBytes = uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 | length[3];
+    uint32_t dataBytes =
+        uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 | length[3];
     if (dataBytes == 0 && std::equal(type.begin(), type.end(), "IDAT")) return false;
     if (!reader.Skip(size_t{dataBytes} + kCrcBytes)) break;
   }
@@ -117,8 +118,8 @@ std::optional<D3DXIMAGE_INFO> DecoderInfo(std::span<const uint8_t> bytes) {
       height > static_cast<int>(kMaxImageSide)) {
     return std::nullopt;
   }
-  return D3DXIMAGE_INFO{static_cast<UINT>(width), static_cast<UINT>(height), 1, 1,
-                        FormatOfChannels(channels), D3DRTYPE_TEXTURE, FileFormatOf(bytes)};
+  return D3DXIMAGE_INFO{static_cast<UINT>(width), static_cast<UINT>(height), 1, 1, FormatOfChannels(channels),
+                        D3DRTYPE_TEXTURE,         FileFormatOf(bytes)};
 }
 
 struct StbFree {
@@ -147,8 +148,8 @@ std::optional<ImageFile> DecodeImageFile(std::span<const uint8_t> bytes) {
   auto info = DecoderInfo(bytes);
   if (!info) return std::nullopt;
   int width = 0, height = 0, channels = 0;
-  std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(
-      bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, STBI_rgb_alpha));
+  std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()),
+                                                               &width, &height, &channels, STBI_rgb_alpha));
   if (!rgba || static_cast<UINT>(width) != info->Width || static_cast<UINT>(height) != info->Height) {
     return std::nullopt;
   }

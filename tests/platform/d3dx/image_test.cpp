@@ -35,7 +35,8 @@ int MaxChannelError(const ArgbImage& a, const ArgbImage& b) {
   int worst = 0;
   for (size_t i = 0; i < std::min(a.pixels.size(), b.pixels.size()); ++i) {
     for (int shift = 0; shift < 32; shift += 8) {
-      int d = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) - static_cast<int>((b.pixels[i] >> shift) & 0xFF));
+      int d = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) -
+                       static_cast<int>((b.pixels[i] >> shift) & 0xFF));
       worst = std::max(worst, d);
     }
   }
@@ -50,14 +51,10 @@ TEST(D3dxPixels, PlainFormatsKeepWhatTheyCanHold) {
     D3DFORMAT format;
     uint32_t first, second;
   } const cases[] = {
-      {D3DFMT_A8R8G8B8, 0x80FF0000, 0xFF00FF80},
-      {D3DFMT_X8R8G8B8, 0xFFFF0000, 0xFF00FF80},
-      {D3DFMT_R8G8B8, 0xFFFF0000, 0xFF00FF80},
-      {D3DFMT_R5G6B5, 0xFFFF0000, 0xFF00FF84},
-      {D3DFMT_A1R5G5B5, 0xFFFF0000, 0xFF00FF84},
-      {D3DFMT_A4R4G4B4, 0x88FF0000, 0xFF00FF88},
-      {D3DFMT_A8, 0x80000000, 0xFF000000},
-      {D3DFMT_L8, 0xFF4D4D4D, 0xFFA4A4A4},
+      {D3DFMT_A8R8G8B8, 0x80FF0000, 0xFF00FF80}, {D3DFMT_X8R8G8B8, 0xFFFF0000, 0xFF00FF80},
+      {D3DFMT_R8G8B8, 0xFFFF0000, 0xFF00FF80},   {D3DFMT_R5G6B5, 0xFFFF0000, 0xFF00FF84},
+      {D3DFMT_A1R5G5B5, 0xFFFF0000, 0xFF00FF84}, {D3DFMT_A4R4G4B4, 0x88FF0000, 0xFF00FF88},
+      {D3DFMT_A8, 0x80000000, 0xFF000000},       {D3DFMT_L8, 0xFF4D4D4D, 0xFFA4A4A4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
@@ -171,8 +168,8 @@ TEST(D3dxNormalMap, SlopesFromTheChosenChannel) {
   // (-0.7071, 0, 0.7071) encodes as red 37, green 128, blue 218.
   EXPECT_EQ(0xFF2580DAu, normals->At(1, 0));
   // The inverted sign turns the slope around.
-  auto inverted = ComputeNormalMapImage(ramp, D3DX_NORMALMAP_MIRROR | D3DX_NORMALMAP_INVERTSIGN,
-                                        D3DX_CHANNEL_RED, 5);
+  auto inverted =
+      ComputeNormalMapImage(ramp, D3DX_NORMALMAP_MIRROR | D3DX_NORMALMAP_INVERTSIGN, D3DX_CHANNEL_RED, 5);
   EXPECT_NEAR(218, static_cast<int>((inverted->At(1, 0) >> 16) & 0xFF), 1);
   EXPECT_FALSE(ComputeNormalMapImage(ramp, 0, D3DX_CHANNEL_RED | D3DX_CHANNEL_BLUE, 1).has_value());
 }
@@ -273,7 +270,8 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
   std::fill_n(table + 5, 16, uint8_t{255});
   std::vector<uint8_t> emptyData = d3dx_test::EncodePng(d3dx_test::Picture(4, 4));
   const uint8_t kImageDataType[] = {'I', 'D', 'A', 'T'};
-  auto data = std::search(emptyData.begin(), emptyData.end(), std::begin(kImageDataType), std::end(kImageDataType));
+  auto data =
+      std::search(emptyData.begin(), emptyData.end(), std::begin(kImageDataType), std::end(kImageDataType));
   ASSERT_NE(emptyData.end(), data);
   const uint8_t kEmptyChunk[] = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0};
   emptyData.insert(data - 4, std::begin(kEmptyChunk), std::end(kEmptyChunk));
@@ -281,9 +279,9 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
   std::vector<uint8_t> cutPng(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
   const std::vector<uint8_t> refused[] = {
       truncated,
-      patched(kMipCountOffset, 4),           // more levels than the data holds
-      patched(kMipCountOffset, 9),           // more levels than a 4x4 chain has
-      patched(kWidthOffset, 0),              // no pixels
+      patched(kMipCountOffset, 4),  // more levels than the data holds
+      patched(kMipCountOffset, 9),  // more levels than a 4x4 chain has
+      patched(kWidthOffset, 0),     // no pixels
       patched(kWidthOffset, kMaxImageSide + 1),
       patched(kCaps2Offset, 0x200 | 0x400),  // a cube map with one face
       patched(kCaps2Offset, 0x200000),       // a volume
