@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "platform/d3d/format.h"
-#include "platform/d3dx/byte_writer.h"
 #include "platform/d3dx/dds.h"
 #include "platform/win/byte_reader.h"
+#include "platform/win/byte_writer.h"
 
 namespace d3dx {
 namespace {
@@ -172,7 +172,7 @@ std::vector<uint8_t> EncodeBmp(const ArgbImage& image, bool keepAlpha) {
   uint32_t imageBytes = paddedRow * image.height;
   uint32_t offset = kBmpFileHeaderBytes + kBmpInfoHeaderBytes;
 
-  ByteWriter out;
+  win::ByteWriter out;
   out.U8('B');
   out.U8('M');
   out.U32(offset + imageBytes);
@@ -198,9 +198,9 @@ std::vector<uint8_t> EncodeBmp(const ArgbImage& image, bool keepAlpha) {
       out.U8(static_cast<uint8_t>(argb >> 16));
       if (keepAlpha) out.U8(static_cast<uint8_t>(argb >> 24));
     }
-    out.Zeros(paddedRow - rowBytes);
+    for (uint32_t pad = rowBytes; pad < paddedRow; ++pad) out.U8(0);
   }
-  return out.Take();
+  return out.Data();
 }
 
 }  // namespace d3dx
