@@ -73,7 +73,7 @@ uint32_t BigEndian16(win::ByteReader& reader) {
 bool JpegIsSafeToDecode(std::span<const uint8_t> bytes) {
   constexpr uint8_t kMarker = 0xFF, kStuffed = 0x00, kTemporary = 0x01, kEndOfImage = 0xD9;
   constexpr uint8_t kFirstRestart = 0xD0, kLastRestart = 0xD7, kHuffmanTables = 0xC4;
-  constexpr uint32_t kTableHeaderBytes = 17;  // class and number, then 16 code counts
+  constexpr int kCodeLengths = 16;  // a table is its class and number, then a count per code length
   constexpr uint32_t kMaxCodes = 256;
   win::ByteReader reader(bytes);
   reader.Skip(2);  // start of image
@@ -90,10 +90,11 @@ bool JpegIsSafeToDecode(std::span<const uint8_t> bytes) {
     if (!reader.Ok() || length < 2) break;
     // A segment cut off by the end of the file is checked as far as it goes: the decoder reads on.
     win::ByteReader segment = reader.Sub(std::min<size_t>(length - 2, reader.Remaining()));
-    while (code == kHuffmanTables && segment.Remaining() >= kTableHeaderBytes) {
+    // Counts missing at the end of the file read as zero, as the decoder reads them.
+    while (code == kHuffmanTables && !segment.AtEnd()) {
       segment.U8();
       uint32_t codes = 0;
-      for (int i = 0; i < 16; ++i) codes += segment.U8();
+      for (int i = 0; i < kCodeLengths && !segment.AtEnd(); ++i) codes += segment.U8();
       if (codes > kMaxCodes) return false;
       segment.Skip(codes);
     }
