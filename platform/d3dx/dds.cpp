@@ -1,7 +1,6 @@
 #include "platform/d3dx/dds.h"
 
 #include <array>
-#include <cstring>
 
 #include "platform/d3d/format.h"
 #include "platform/win/byte_reader.h"

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <memory>
 
 #include "platform/d3d/format.h"

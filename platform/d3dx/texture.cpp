@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <memory>
 #include <span>
 
 #include "platform/d3d/format.h"
