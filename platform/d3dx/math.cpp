@@ -6,7 +6,7 @@
 namespace d3dx {
 namespace {
 
-// Below this a length or determinant is treated as zero.
+// Below this a length is treated as zero.
 constexpr float kTiny = 1e-12f;
 
 float Clamp01(float value) { return std::clamp(value, 0.0f, 1.0f); }
