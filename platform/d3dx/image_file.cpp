@@ -87,16 +87,20 @@ bool JpegIsSafeToDecode(std::span<const uint8_t> bytes) {
     if (code == kEndOfImage) break;
     uint32_t length = BigEndian16(reader);
     if (!reader.Ok() || length < 2) break;
-    // A segment cut off by the end of the file is checked as far as it goes: the decoder reads on.
-    win::ByteReader segment = reader.Sub(std::min<size_t>(length - 2, reader.Remaining()));
-    // Counts missing at the end of the file read as zero, as the decoder reads them.
-    while (code == kHuffmanTables && !segment.AtEnd()) {
-      segment.U8();
-      uint32_t codes = 0;
-      for (int i = 0; i < kCodeLengths && !segment.AtEnd(); ++i) codes += segment.U8();
-      if (codes > kMaxCodes) return false;
-      segment.Skip(codes);
+    if (code == kHuffmanTables) {
+      // Tables are read as the decoder reads them: one after another while the segment's length
+      // has bytes left, running on past the segment's end, and as zeros past the file's.
+      win::ByteReader tables = reader;
+      for (int64_t left = length - 2; left > 0;) {
+        tables.U8();
+        uint32_t codes = 0;
+        for (int i = 0; i < kCodeLengths; ++i) codes += tables.U8();
+        if (codes > kMaxCodes) return false;
+        tables.Skip(codes);
+        left -= 1 + kCodeLengths + codes;
+      }
     }
+    reader.Skip(std::min<size_t>(length - 2, reader.Remaining()));
   }
   return true;
 }
