@@ -8,6 +8,8 @@
 #include "library/core/render/texture_factory.h"
 #include "library/core/render/viewport.h"
 #include "library/core/vortanautil.h"
+#include "platform/d3dx/error_string.h"
+#include "platform/d3dx/mesh.h"
 
 using namespace d3d;
 
@@ -29,19 +31,7 @@ namespace {
 constexpr int32_t kDllVersion = 6;
 constexpr int32_t kDllRevision = 100;
 constexpr uint32_t kMeshRequestEvent = 800;
-
-// The message of a device result, for the log.
-const char* ResultText(HRESULT result) {
-  switch (result) {
-    case D3DERR_INVALIDCALL: return "D3DERR_INVALIDCALL";
-    case D3DERR_NOTAVAILABLE: return "D3DERR_NOTAVAILABLE";
-    case D3DERR_OUTOFVIDEOMEMORY: return "D3DERR_OUTOFVIDEOMEMORY";
-    case D3DERR_DEVICELOST: return "D3DERR_DEVICELOST";
-    case D3DERR_INVALIDDEVICE: return "D3DERR_INVALIDDEVICE";
-    case E_OUTOFMEMORY: return "E_OUTOFMEMORY";
-    default: return "Unknown error";
-  }
-}
+constexpr size_t kErrorTextSize = 512;  // characters of a result code's text
 
 // The presentation parameters of an adopted device, read back from the device itself, so that the
 // families that size things by them see the device's real sizes and formats.
@@ -68,6 +58,12 @@ void ReadParametersFromDevice(IDirect3DDevice8* device) {
     DevicePresentParams.AutoDepthStencilFormat = desc.Format;
   }
   SafeRelease(surface);
+}
+
+void LogCreationFailure(HRESULT result) {
+  char text[kErrorTextSize];
+  d3dx::D3DXGetErrorStringA(result, text, sizeof text);
+  AddLog("DEVICE INIT : Failed : Error %d, %s", result, text);
 }
 
 void InitializeFamilies() {
@@ -112,7 +108,7 @@ int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND foc
                                    int32_t behaviorFlags, D3DPRESENT_PARAMETERS* params,
                                    IDirect3DDevice8** device, IDirect3D8** direct3d) {
   if (direct3d == nullptr || *direct3d == nullptr || params == nullptr) {
-    AddLog("DEVICE INIT : Failed : Error %d, %s", D3DERR_INVALIDCALL, ResultText(D3DERR_INVALIDCALL));
+    LogCreationFailure(D3DERR_INVALIDCALL);
     return D3DERR_INVALIDCALL;
   }
   if (CurrentDevice != nullptr) {
@@ -130,7 +126,7 @@ int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND foc
                                                    flags, params, &CurrentDevice);
   if (FAILED(result)) {
     CurrentDevice = nullptr;
-    AddLog("DEVICE INIT : Failed : Error %d, %s", result, ResultText(result));
+    LogCreationFailure(result);
     return result;
   }
   CurrentDeviceAdopted = false;
@@ -254,7 +250,7 @@ int32_t Internal_GetMesh(int32_t identifier, d3dx::ID3DXMesh** mesh) {
   if (EngineCallback == nullptr) return 0;
   EngineCallback(kMeshRequestEvent, identifier, 0, nullptr);
   if (MeshMailbox == nullptr) return 0;
-  AsUnknown(MeshMailbox)->AddRef();
+  MeshMailbox->AddRef();
   *mesh = MeshMailbox;
   return 1;
 }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/d3dx/image_file.h"
+#include "platform/d3dx/mesh.h"
 #include "platform/win/bitmap.h"
 #include "platform/win/byte_reader.h"
 #include "tests/library/core/library_fixture.h"
@@ -211,13 +212,10 @@ TEST(FrameSettings, SmallExportsKeepTheirValues) {
   EXPECT_EQ(DllMain(nullptr, 1, nullptr), 1);
 }
 
-// The engine's side of a mesh request: hands over the object it was given for identifier 3.
-IUnknown* MeshOnOffer = nullptr;
+// The engine's side of a mesh request: hands over the mesh it keeps for identifier 3.
+d3dx::ID3DXMesh* MeshOnOffer = nullptr;
 int32_t OfferMesh(int32_t event, int32_t identifier, int32_t, void*) {
-  if (event == 800 && identifier == 3 && MeshOnOffer != nullptr) {
-    auto* mesh = reinterpret_cast<d3dx::ID3DXMesh*>(MeshOnOffer);
-    Internal_SendMesh(&mesh);
-  }
+  if (event == 800 && identifier == 3 && MeshOnOffer != nullptr) Internal_SendMesh(&MeshOnOffer);
   return 0;
 }
 
@@ -226,18 +224,18 @@ TEST_F(Frame, MeshRequestsGoThroughTheCallback) {
   d3dx::ID3DXMesh* mesh = nullptr;
   EXPECT_EQ(Internal_GetMesh(3, &mesh), 0);  // no callback yet
   EXPECT_EQ(mesh, nullptr);
-  IDirect3DTexture8* stand = nullptr;
-  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &stand), D3D_OK);
-  MeshOnOffer = stand;
+  d3dx::ID3DXMesh* sphere = nullptr;
+  ASSERT_EQ(d3dx::D3DXCreateSphere(device_, 1.0f, 4, 2, &sphere, nullptr), D3D_OK);
+  MeshOnOffer = sphere;
   Engine_SetCallback(OfferMesh);
   EXPECT_EQ(Internal_GetMesh(3, &mesh), 1);
-  EXPECT_EQ(reinterpret_cast<IUnknown*>(mesh), static_cast<IUnknown*>(stand));
+  EXPECT_EQ(mesh, sphere);
   // A request the engine does not answer must not return the previous mesh again.
   d3dx::ID3DXMesh* unanswered = nullptr;
   EXPECT_EQ(Internal_GetMesh(4, &unanswered), 0);
   EXPECT_EQ(unanswered, nullptr);
-  EXPECT_EQ(stand->Release(), 1u);  // the reference Internal_GetMesh added
-  EXPECT_EQ(stand->Release(), 0u);
+  EXPECT_EQ(sphere->Release(), 1u);  // the reference Internal_GetMesh added
+  EXPECT_EQ(sphere->Release(), 0u);
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
