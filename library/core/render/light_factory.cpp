@@ -203,7 +203,7 @@ int32_t LightFactory_UpdateLight(int32_t identifier, D3DLIGHT8* light) {
   if (record->inUse == 0) {
     AddLog("LIGHT ENGINE : LightFactory_UpdateLight : LightID Incorrect since it points to a non "
            "existing or deleted light. => %d",
-           identifier);
+           identifier - 1);
     return 0;
   }
   if (light->Attenuation0 == 0.0f && light->Attenuation1 == 0.0f && light->Attenuation2 == 0.0f) {

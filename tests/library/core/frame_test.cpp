@@ -292,6 +292,27 @@ TEST_F(Frame, WindowedScreenshotSavesTheWindowsPartOfTheDesktop) {
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
+TEST_F(Frame, FullScreenScreenshotSavesTheBackBufferSize) {
+  direct3d_ = CreateHeadlessDirect3D();
+  D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
+  params.Windowed = 0;
+  params.BackBufferWidth = 1024;
+  params.BackBufferHeight = 768;
+  ASSERT_EQ(VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                       &params, &device_, &direct3d_),
+            D3D_OK);
+  Viewport_SetBackground(0, 0xFF203040);
+  ASSERT_EQ(Viewport_Clear(0, 0), 1);
+  ASSERT_EQ(Viewport_Present(0, -1), 0);
+  const std::filesystem::path shot = Folder() / "full.bmp";
+  EXPECT_EQ(VortanaUtils_ScreenShot(shot.c_str()), 0);
+  int32_t width = 0, height = 0, format = 0, mips = 0, fileFormat = -1;
+  ASSERT_EQ(Imaging_GetFileInfo(shot.c_str(), &width, &height, &format, &mips, &fileFormat), 1);
+  EXPECT_EQ(width, 1024);
+  EXPECT_EQ(height, 768);
+  EXPECT_TRUE(ShutDownAndRelease());
+}
+
 TEST_F(Frame, BitmapsBecomeBottomUpTextures) {
   ASSERT_EQ(CreateDevice(), D3D_OK);
   win::Bitmap bitmap{3, 2, {0x010101, 0x020202, 0x030303, 0x0A0A0A, 0x0B0B0B, 0x0C0C0C}};
