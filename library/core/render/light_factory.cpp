@@ -224,85 +224,100 @@ int32_t LightFactory_GetEnabledLightCount() {
   return enabled;
 }
 
-int32_t LightFactory_SetLightRange(int32_t identifier, float range) {
-  LightRecord* record = LightInUse(
-      identifier, "LIGHT ENGINE : LightFactory_SetLightRange : LightId Index out of range. => %d");
-  if (record == nullptr) return 0;
-  if (record->light.Type == D3DLIGHT_DIRECTIONAL) {
-    AddLog("LIGHT ENGINE : LightFactory_SetLightRange : you can't set the range of a directional light => %d",
-           identifier);
-    return 0;
-  }
-  record->light.Range = range;
+namespace {
+
+// Applies change to a light in use and sends the whole light again; change returns false (after
+// logging its refusal) to leave the light as it was.
+template <class Change>
+int32_t ChangeLight(int32_t identifier, const char* refusal, Change change) {
+  LightRecord* record = LightInUse(identifier, refusal);
+  if (record == nullptr || !change(record->light)) return 0;
   Send(identifier);
   return 1;
+}
+
+}  // namespace
+
+int32_t LightFactory_SetLightRange(int32_t identifier, float range) {
+  return ChangeLight(identifier, "LIGHT ENGINE : LightFactory_SetLightRange : LightId Index out of range. => %d",
+                     [&](D3DLIGHT8& light) {
+                       if (light.Type == D3DLIGHT_DIRECTIONAL) {
+                         AddLog("LIGHT ENGINE : LightFactory_SetLightRange : you can't set the range "
+                                "of a directional light => %d",
+                                identifier);
+                         return false;
+                       }
+                       light.Range = range;
+                       return true;
+                     });
 }
 
 int32_t LightFactory_SetLightPosition(int32_t identifier, const D3DVECTOR* position) {
-  LightRecord* record = LightInUse(
-      identifier, "LIGHT ENGINE : LightFactory_SetLightPosition : LightId index out of range. => %d");
-  if (record == nullptr || position == nullptr) return 0;
-  if (record->light.Type == D3DLIGHT_DIRECTIONAL) {
-    AddLog("LIGHT ENGINE : LightFactory_SetLightPosition : you can't set the position of a "
-           "directional light => %d",
-           identifier);
-    return 0;
-  }
-  record->light.Position = *position;
-  Send(identifier);
-  return 1;
+  if (position == nullptr) return 0;
+  return ChangeLight(identifier, "LIGHT ENGINE : LightFactory_SetLightPosition : LightId index out of range. => %d",
+                     [&](D3DLIGHT8& light) {
+                       if (light.Type == D3DLIGHT_DIRECTIONAL) {
+                         AddLog("LIGHT ENGINE : LightFactory_SetLightPosition : you can't set the "
+                                "position of a directional light => %d",
+                                identifier);
+                         return false;
+                       }
+                       light.Position = *position;
+                       return true;
+                     });
 }
 
 int32_t LightFactory_SetLightDirection(int32_t identifier, const D3DVECTOR* direction) {
-  LightRecord* record = LightInUse(
-      identifier, "LIGHT ENGINE : LightFactory_SetLightDirection : LightID index out of range. => %d");
-  if (record == nullptr || direction == nullptr) return 0;
-  if (IsZero(*direction)) {
-    AddLog("LIGHT ENGINE : LightFactory_SetLightDirection : you can't set a null vector as a "
-           "direction for a light => %d",
-           identifier);
-    return 0;
-  }
-  if (record->light.Type == D3DLIGHT_POINT) {
-    AddLog("LIGHT ENGINE : LightFactory_SetLightDirection : you can't set the direction of a point "
-           "light => %d",
-           identifier);
-    return 0;
-  }
-  const float length = std::sqrt(direction->x * direction->x + direction->y * direction->y +
-                                 direction->z * direction->z);
-  record->light.Direction = {direction->x / length, direction->y / length, direction->z / length};
-  Send(identifier);
-  return 1;
+  if (direction == nullptr) return 0;
+  return ChangeLight(identifier, "LIGHT ENGINE : LightFactory_SetLightDirection : LightID index out of range. => %d",
+                     [&](D3DLIGHT8& light) {
+                       if (IsZero(*direction)) {
+                         AddLog("LIGHT ENGINE : LightFactory_SetLightDirection : you can't set a null "
+                                "vector as a direction for a light => %d",
+                                identifier);
+                         return false;
+                       }
+                       if (light.Type == D3DLIGHT_POINT) {
+                         AddLog("LIGHT ENGINE : LightFactory_SetLightDirection : you can't set the "
+                                "direction of a point light => %d",
+                                identifier);
+                         return false;
+                       }
+                       const float length = std::sqrt(direction->x * direction->x +
+                                                      direction->y * direction->y +
+                                                      direction->z * direction->z);
+                       light.Direction = {direction->x / length, direction->y / length,
+                                          direction->z / length};
+                       return true;
+                     });
 }
 
 int32_t LightFactory_SetLightColor(int32_t identifier, float r, float g, float b, float a) {
-  LightRecord* record = LightInUse(
-      identifier, "LIGHT ENGINE : LightFactory_SetLightColor : LightID Index out of range => %d");
-  if (record == nullptr) return 0;
-  record->light.Diffuse = record->light.Ambient = {r, g, b, a};
-  Send(identifier);
-  return 1;
+  return ChangeLight(identifier, "LIGHT ENGINE : LightFactory_SetLightColor : LightID Index out of range => %d",
+                     [&](D3DLIGHT8& light) {
+                       light.Diffuse = light.Ambient = {r, g, b, a};
+                       return true;
+                     });
 }
 
 int32_t LightFactory_SetLightSpecularColor(int32_t identifier, float r, float g, float b, float a) {
-  LightRecord* record = LightInUse(
-      identifier, "LIGHT ENGINE : LightFactory_SetLightSpecularColor : IndexID index out of range => %d");
-  if (record == nullptr) return 0;
-  record->light.Specular = {r, g, b, a};
-  Send(identifier);
-  return 1;
+  return ChangeLight(identifier,
+                     "LIGHT ENGINE : LightFactory_SetLightSpecularColor : IndexID index out of range => %d",
+                     [&](D3DLIGHT8& light) {
+                       light.Specular = {r, g, b, a};
+                       return true;
+                     });
 }
 
 int32_t LightFactory_SetLightAttenuation(int32_t identifier, float a0, float a1, float a2) {
-  LightRecord* record = LightInUse(
-      identifier, "LIGHT ENGINE : LightFactory_SetLightAttenuation : LightID index out of range => %d");
-  if (record == nullptr) return 0;
-  record->light.Attenuation0 = a0;
-  record->light.Attenuation1 = a1;
-  record->light.Attenuation2 = a2;
-  Send(identifier);
-  return 1;
+  return ChangeLight(identifier,
+                     "LIGHT ENGINE : LightFactory_SetLightAttenuation : LightID index out of range => %d",
+                     [&](D3DLIGHT8& light) {
+                       light.Attenuation0 = a0;
+                       light.Attenuation1 = a1;
+                       light.Attenuation2 = a2;
+                       return true;
+                     });
 }
 
 int32_t LightFactory_SetLightName(int32_t identifier, const char* name) {
