@@ -393,9 +393,12 @@ class BinarySource {
     for (;;) {
       if (reader_.AtEnd()) return Kind::End;
       size_t at = reader_.Position();
+      if (reader_.Remaining() < 2) {
+        tokenStart_ = at;
+        Fail("file ends inside a token");
+      }
       uint16_t token = reader_.U16();
       reader_.Seek(at);
-      if (!reader_.Ok()) return Kind::End;
       switch (token) {
         case kTokenComma:
         case kTokenSemicolon: reader_.Skip(2); continue;
@@ -704,7 +707,8 @@ class Parser {
       } else if (next == Kind::Name || next == Kind::Primitive || next == Kind::Array) {
         if (auto child = ParseObject(depth + 1)) object.children.push_back(std::move(*child));
       } else {
-        source_.Fail(std::string("unexpected ") + KindText(next) + " in " + object.templateName);
+        source_.Fail(std::string("found ") + KindText(next) + " inside " + object.templateName +
+                     ", where a child object or '}' belongs");
       }
     }
     source_.Take(Kind::CBrace);
