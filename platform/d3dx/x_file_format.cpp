@@ -77,18 +77,24 @@ bool XNameLess::operator()(std::string_view a, std::string_view b) const {
 }
 
 void XTemplateSet::Add(XTemplate declared) {
-  auto found = byName_.find(declared.name);
-  if (found != byName_.end()) {
+  if (!byName_) {
+    byName_ = std::make_shared<Map>();
+  } else if (byName_.use_count() > 1) {
+    byName_ = std::make_shared<Map>(*byName_);
+  }
+  auto found = byName_->find(declared.name);
+  if (found != byName_->end()) {
     found->second = std::move(declared);
   } else {
     std::string name = declared.name;
-    byName_.emplace(std::move(name), std::move(declared));
+    byName_->emplace(std::move(name), std::move(declared));
   }
 }
 
 const XTemplate* XTemplateSet::Find(std::string_view name) const {
-  auto found = byName_.find(name);
-  return found == byName_.end() ? nullptr : &found->second;
+  if (!byName_) return nullptr;
+  auto found = byName_->find(name);
+  return found == byName_->end() ? nullptr : &found->second;
 }
 
 bool SameContent(const XDataObject& a, const XDataObject& b) {

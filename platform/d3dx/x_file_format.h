@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -100,15 +101,17 @@ struct XNameLess {
   bool operator()(std::string_view a, std::string_view b) const;
 };
 
-// Templates by name. Declaring a name again replaces the earlier template.
+// Templates by name. Declaring a name again replaces the earlier template. Copies share their
+// templates until one of them adds one, so every read can start from the registered set cheaply.
 class XTemplateSet {
  public:
   void Add(XTemplate declared);
   const XTemplate* Find(std::string_view name) const;
-  size_t Size() const { return byName_.size(); }
+  size_t Size() const { return byName_ ? byName_->size() : 0; }
 
  private:
-  std::map<std::string, XTemplate, XNameLess> byName_;
+  using Map = std::map<std::string, XTemplate, XNameLess>;
+  std::shared_ptr<Map> byName_;
 };
 
 // A data object, or a reference to one (isReference: name and guid say what it refers to, and

@@ -342,6 +342,8 @@ class TextSource {
 
   void EndMembers() {}
 
+  size_t ValuesAhead() const { return 0; }
+
   // An array dimension follows its member's name directly; a '[' after the member's ';' opens the
   // template's child rule instead.
   bool DimensionFollows() {
@@ -505,6 +507,10 @@ class BinarySource {
   void EndMembers() {
     if (pending_ > 0) Fail("the object holds more values than its template");
   }
+
+  // Values of the current list not read yet (as far as the file holds them): all of them belong
+  // to the object being read.
+  size_t ValuesAhead() const { return std::min<size_t>(pending_, reader_.Remaining() / 4); }
 
   bool DimensionFollows() {
     size_t at = reader_.Position();
@@ -770,7 +776,7 @@ class Parser {
       if (primitive == XPrimitive::Float && document_.floatBits == 32) {
         value = static_cast<float>(value);
       }
-      object.numbers.push_back(value);
+      Store(object.numbers, value);
       return 0;
     }
     int64_t value = source_.TakeInteger();
@@ -779,8 +785,15 @@ class Parser {
       value -= int64_t{1} << 32;
     }
     if (value < INT32_MIN || value > UINT32_MAX) source_.Fail("integer out of range");
-    object.numbers.push_back(static_cast<double>(value));
+    Store(object.numbers, static_cast<double>(value));
     return value;
+  }
+
+  void Store(std::vector<double>& numbers, double value) {
+    if (numbers.size() == numbers.capacity()) {
+      numbers.reserve(numbers.size() + std::max(source_.ValuesAhead() + 1, numbers.size()));
+    }
+    numbers.push_back(value);
   }
 
   Source& source_;
