@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+namespace d3dx {
 namespace {
 
 // Below this the ray is taken to run parallel to the triangle's plane.
@@ -67,3 +68,5 @@ bool D3DXBoxBoundProbe(const D3DXVECTOR3* min, const D3DXVECTOR3* max, const D3D
   }
   return true;
 }
+
+}  // namespace d3dx

@@ -7,6 +7,8 @@
 
 #include "platform/d3dx/math.h"
 
+namespace d3dx {
+
 // Whether the ray meets the triangle p0 p1 p2. On a hit, u and v (when given) are the barycentric
 // weights of p1 and p2 (the point is p0 + u (p1 - p0) + v (p2 - p0)) and distance is along the ray.
 bool D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2,
@@ -20,3 +22,5 @@ bool D3DXSphereBoundProbe(const D3DXVECTOR3* center, float radius, const D3DXVEC
 // Whether the ray meets the axis-aligned box min..max; a ray that starts inside it does.
 bool D3DXBoxBoundProbe(const D3DXVECTOR3* min, const D3DXVECTOR3* max, const D3DXVECTOR3* rayStart,
                        const D3DXVECTOR3* rayDirection);
+
+}  // namespace d3dx

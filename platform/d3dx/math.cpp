@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+namespace d3dx {
 namespace {
 
 // Below this a length or determinant is treated as zero.
@@ -34,6 +35,15 @@ D3DXCOLOR::D3DXCOLOR(uint32_t argb)
 uint32_t D3DXCOLOR::ToArgb() const {
   auto byte = [](float value) { return static_cast<uint32_t>(std::lround(Clamp01(value) * 255.0f)); };
   return byte(a) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+}
+
+bool operator==(const D3DXMATRIX& a, const D3DXMATRIX& b) {
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      if (a.m[row][column] != b.m[row][column]) return false;
+    }
+  }
+  return true;
 }
 
 D3DXMATRIX operator*(const D3DXMATRIX& a, const D3DXMATRIX& b) {
@@ -643,3 +653,5 @@ D3DXCOLOR* D3DXColorNegative(D3DXCOLOR* out, const D3DXCOLOR* c) {
   *out = D3DXCOLOR(1 - c->r, 1 - c->g, 1 - c->b, c->a);
   return out;
 }
+
+}  // namespace d3dx

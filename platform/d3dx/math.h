@@ -12,13 +12,16 @@
 
 #include <cstdint>
 
+#include "platform/d3d/types.h"
+
+namespace d3dx {
+
 struct D3DXVECTOR2 {
   float x = 0, y = 0;
 };
 
-struct D3DXVECTOR3 {
-  float x = 0, y = 0, z = 0;
-
+// A D3DVECTOR, so that it passes wherever the device takes one (lights, for instance).
+struct D3DXVECTOR3 : d3d::D3DVECTOR {
   friend D3DXVECTOR3 operator+(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
     return {a.x + b.x, a.y + b.y, a.z + b.z};
   }
@@ -27,7 +30,9 @@ struct D3DXVECTOR3 {
   }
   friend D3DXVECTOR3 operator*(const D3DXVECTOR3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
   friend D3DXVECTOR3 operator-(const D3DXVECTOR3& a) { return {-a.x, -a.y, -a.z}; }
-  friend bool operator==(const D3DXVECTOR3&, const D3DXVECTOR3&) = default;
+  friend bool operator==(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+  }
 };
 
 struct D3DXVECTOR4 {
@@ -35,14 +40,13 @@ struct D3DXVECTOR4 {
   friend bool operator==(const D3DXVECTOR4&, const D3DXVECTOR4&) = default;
 };
 
-// Row-major 4x4 matrix: m[row][column].
-struct D3DXMATRIX {
-  float m[4][4] = {};
+// Row-major 4x4 matrix, m[row][column]; a D3DMATRIX, so that SetTransform takes it as it is.
+struct D3DXMATRIX : d3d::D3DMATRIX {
 
   float& operator()(int row, int column) { return m[row][column]; }
   float operator()(int row, int column) const { return m[row][column]; }
   friend D3DXMATRIX operator*(const D3DXMATRIX& a, const D3DXMATRIX& b);
-  friend bool operator==(const D3DXMATRIX&, const D3DXMATRIX&) = default;
+  friend bool operator==(const D3DXMATRIX& a, const D3DXMATRIX& b);
 };
 
 struct D3DXQUATERNION {
@@ -196,3 +200,5 @@ D3DXCOLOR* D3DXColorModulate(D3DXCOLOR* out, const D3DXCOLOR* a, const D3DXCOLOR
 D3DXCOLOR* D3DXColorScale(D3DXCOLOR* out, const D3DXCOLOR* c, float s);
 D3DXCOLOR* D3DXColorAdd(D3DXCOLOR* out, const D3DXCOLOR* a, const D3DXCOLOR* b);
 D3DXCOLOR* D3DXColorNegative(D3DXCOLOR* out, const D3DXCOLOR* c);
+
+}  // namespace d3dx

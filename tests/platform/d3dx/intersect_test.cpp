@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace d3dx;
+
 struct RayCase {
   const char* name;
   D3DXVECTOR3 start, direction;

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace d3dx;
+
 constexpr float kHalfPi = std::numbers::pi_v<float> / 2;
 constexpr float kTolerance = 1e-5f;
 
@@ -45,7 +47,7 @@ TEST(D3dxVectors, BasicsAndZeroNormalisation) {
   D3DXVECTOR3 x{1, 0, 0}, y{0, 1, 0};
   ExpectNear({0, 0, 1}, *D3DXVec3Cross(&out, &x, &y));
   ExpectNear({1 / 3.0f, 2 / 3.0f, 2 / 3.0f}, *D3DXVec3Normalize(&out, &a));
-  D3DXVECTOR3 zero;
+  D3DXVECTOR3 zero{};
   ExpectNear({0, 0, 0}, *D3DXVec3Normalize(&out, &zero));
   ExpectNear({0.5f, 1.5f, 1}, *D3DXVec3Lerp(&out, &a, &b, 0.5f));
 }

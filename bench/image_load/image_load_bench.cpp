@@ -1,0 +1,69 @@
+// Loading the same PNG and JPEG files through this layer (decode and conversion to ARGB pixels) and
+// through stb_image directly. Each layer run also times stb_image on the same file and reports
+// layer time / stb time as the counter "vs_stb".
+#include <benchmark/benchmark.h>
+#include <stb/stb_image.h>
+
+#include <chrono>
+#include <span>
+#include <vector>
+
+#include "platform/d3dx/image_file.h"
+#include "tests/platform/d3dx/image_encoders.h"
+
+namespace {
+
+constexpr uint32_t kSide = 512;           // pixels
+constexpr int kJpegQuality = 90;          // of 100
+constexpr int kPeerSamples = 20;          // stb decodes timed for the ratio
+
+enum class FileType { Png, Jpeg };
+
+const std::vector<uint8_t>& File(FileType type) {
+  static const d3dx::ArgbImage picture = d3dx_test::Picture(kSide, kSide);
+  static const std::vector<uint8_t> png = d3dx_test::EncodePng(picture);
+  static const std::vector<uint8_t> jpeg = d3dx_test::EncodeJpeg(picture, kJpegQuality);
+  return type == FileType::Png ? png : jpeg;
+}
+
+void DecodeWithStb(const std::vector<uint8_t>& bytes) {
+  int width = 0, height = 0, channels = 0;
+  stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
+                                          &height, &channels, STBI_rgb_alpha);
+  benchmark::DoNotOptimize(pixels);
+  stbi_image_free(pixels);
+}
+
+void DecodeWithLayer(const std::vector<uint8_t>& bytes) {
+  auto file = d3dx::DecodeImageFile(bytes);
+  auto pixels = d3dx::ReadPixels(file->View(0, 0), nullptr);
+  benchmark::DoNotOptimize(pixels);
+}
+
+double SecondsPerStbDecode(const std::vector<uint8_t>& bytes) {
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kPeerSamples; ++i) DecodeWithStb(bytes);
+  std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  return elapsed.count() / kPeerSamples;
+}
+
+void Layer(benchmark::State& state, FileType type) {
+  const auto& bytes = File(type);
+  auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) DecodeWithLayer(bytes);
+  std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  double layerSeconds = elapsed.count() / static_cast<double>(state.iterations());
+  state.counters["vs_stb"] = layerSeconds / SecondsPerStbDecode(bytes);
+}
+
+void Stb(benchmark::State& state, FileType type) {
+  const auto& bytes = File(type);
+  for (auto _ : state) DecodeWithStb(bytes);
+}
+
+BENCHMARK_CAPTURE(Layer, png, FileType::Png)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Stb, png, FileType::Png)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Layer, jpeg, FileType::Jpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Stb, jpeg, FileType::Jpeg)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,224 @@
+// Internal to the headless device: the creation object and the device.
+#pragma once
+
+#include "platform/d3d/headless_objects.h"
+
+#include <map>
+#include <set>
+
+namespace d3d::headless {
+
+class Direct3D final : public IDirect3D8 {
+ public:
+  explicit Direct3D(const HeadlessConfig& config) : config_(config) {}
+
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  ULONG AddRef() override { return ++references_; }
+  ULONG Release() override;
+  UINT GetAdapterCount() override { return 1; }
+  HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
+  HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                            D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override;
+  HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override;
+  HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+                       D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** device) override;
+
+  const HeadlessConfig& Config() const { return config_; }
+  // Completes and checks presentation parameters for a device or swap chain.
+  HRESULT CompleteParameters(D3DPRESENT_PARAMETERS* params) const;
+
+ private:
+  ~Direct3D() = default;
+
+  HeadlessConfig config_;
+  ULONG references_ = 1;
+};
+
+// A binding of the device to an object. Bindings made by the caller hold a reference; the
+// device's initial binding of its own surfaces does not.
+template <class T>
+class Binding {
+ public:
+  Binding() = default;
+  Binding(const Binding&) = delete;
+  Binding& operator=(const Binding&) = delete;
+  ~Binding() { Set(nullptr, false); }
+
+  void Set(T* object, bool counted) {
+    if (object != nullptr && counted) object->AddRef();
+    T* previous = object_;
+    const bool previousCounted = counted_;
+    object_ = object;
+    counted_ = counted && object != nullptr;
+    if (previous != nullptr && previousCounted) previous->Release();
+  }
+  T* Get() const { return object_; }
+
+ private:
+  T* object_ = nullptr;
+  bool counted_ = false;
+};
+
+class Device final : public IDirect3DDevice8, public HeadlessControl {
+ public:
+  Device(Direct3D* parent, const D3DDEVICE_CREATION_PARAMETERS& creation,
+         const D3DPRESENT_PARAMETERS& params);
+
+  // IUnknown
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  ULONG AddRef() override { return ++references_; }
+  ULONG Release() override;
+
+  // Device life
+  HRESULT TestCooperativeLevel() override;
+  UINT GetAvailableTextureMem() override;
+  HRESULT ResourceManagerDiscardBytes(DWORD bytes) override;
+  HRESULT GetDirect3D(IDirect3D8** direct3d) override;
+  HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
+  HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override;
+  HRESULT GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* params) override;
+  HRESULT CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* params,
+                                    IDirect3DSwapChain8** swapChain) override;
+  HRESULT Reset(D3DPRESENT_PARAMETERS* params) override;
+  HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND overrideWindow,
+                  const void* dirtyRegion) override;
+  HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
+                        IDirect3DSurface8** backBuffer) override;
+
+  // Resources
+  HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                        D3DPOOL pool, IDirect3DTexture8** texture) override;
+  HRESULT CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format,
+                            D3DPOOL pool, IDirect3DCubeTexture8** cubeTexture) override;
+  HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                             IDirect3DVertexBuffer8** buffer) override;
+  HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                            IDirect3DIndexBuffer8** buffer) override;
+  HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
+                             D3DMULTISAMPLE_TYPE multiSample, BOOL lockable,
+                             IDirect3DSurface8** surface) override;
+  HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                    D3DMULTISAMPLE_TYPE multiSample,
+                                    IDirect3DSurface8** surface) override;
+  HRESULT CreateImageSurface(UINT width, UINT height, D3DFORMAT format,
+                             IDirect3DSurface8** surface) override;
+  HRESULT CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UINT rectCount,
+                    IDirect3DSurface8* destination, const POINT* destPoints) override;
+  HRESULT GetFrontBuffer(IDirect3DSurface8* destination) override;
+
+  // Targets and scenes
+  HRESULT SetRenderTarget(IDirect3DSurface8* renderTarget,
+                          IDirect3DSurface8* depthStencil) override;
+  HRESULT GetRenderTarget(IDirect3DSurface8** renderTarget) override;
+  HRESULT GetDepthStencilSurface(IDirect3DSurface8** depthStencil) override;
+  HRESULT BeginScene() override;
+  HRESULT EndScene() override;
+  HRESULT Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                DWORD stencil) override;
+
+  // Fixed-function state
+  HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+  HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+  HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
+  HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
+  HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+  HRESULT GetMaterial(D3DMATERIAL8* material) override;
+  HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+  HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
+  HRESULT LightEnable(DWORD index, BOOL enable) override;
+  HRESULT GetLightEnable(DWORD index, BOOL* enabled) override;
+  HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+  HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+  HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
+  HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
+  HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                               DWORD* value) override;
+  HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+
+  // Drawing
+  HRESULT SetVertexShader(DWORD handle) override;
+  HRESULT GetVertexShader(DWORD* handle) override;
+  HRESULT SetPixelShader(DWORD handle) override;
+  HRESULT GetPixelShader(DWORD* handle) override;
+  HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
+  HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer, UINT* stride) override;
+  HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) override;
+  HRESULT GetIndices(IDirect3DIndexBuffer8** buffer, UINT* baseVertexIndex) override;
+  HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
+                               UINT startIndex, UINT primitiveCount) override;
+  HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertexData,
+                          UINT stride) override;
+  HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT vertexCount,
+                                 UINT primitiveCount, const void* indexData,
+                                 D3DFORMAT indexFormat, const void* vertexData,
+                                 UINT stride) override;
+
+  // HeadlessControl
+  void SetLoss(DeviceLoss loss) override { loss_ = loss; }
+  DeviceLoss Loss() const override { return loss_; }
+  void FailNextCreation(HRESULT result) override { injectedFailure_ = result; }
+  const std::vector<DrawRecord>& Draws() const override { return draws_; }
+  void ClearDraws() override { draws_.clear(); }
+  UINT PresentCount() const override { return presentCount_; }
+  size_t LiveObjectCount() const override { return live_.size(); }
+  void SetWindowOrigin(HWND window, POINT origin) override { windowOrigins_[window] = origin; }
+  const PresentedImage* Presented(HWND window) const override;
+  bool ReadDepthStencil(IDirect3DSurface8* surface, std::vector<float>* depth,
+                        std::vector<BYTE>* stencil) const override;
+
+  // Bookkeeping of the objects the device made.
+  void Track(const DeviceHold* hold) { live_.insert(hold); }
+  void Untrack(const DeviceHold* hold) { live_.erase(hold); }
+  // Shows a back buffer in a window, as a present does.
+  HRESULT ShowInWindow(HWND window, const Surface& backBuffer);
+  const HeadlessConfig& Config() const { return parent_->Config(); }
+  // This device's surface behind an interface pointer; null for null or another device's.
+  Surface* OwnSurface(IDirect3DSurface8* surface) const;
+
+ private:
+  ~Device();
+
+  HRESULT LossResult() const;
+  // The failure a test asked for, once; D3D_OK otherwise.
+  HRESULT TakeInjectedFailure();
+  UINT UsedMemory() const;
+  HRESULT CheckMemory(D3DPOOL pool, UINT bytes) const;
+  HRESULT CheckTextureSize(UINT width, UINT height) const;
+  bool Supports(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) const;
+  HRESULT CreateStandaloneSurface(const SurfaceSpec& spec, IDirect3DSurface8** surface);
+  void CreateImplicitSurfaces();
+  void ResetState();
+  HRESULT CheckDrawReady(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT stride) const;
+  DrawRecord StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primitiveCount,
+                         UINT stride) const;
+  void Record(DrawRecord record);
+
+  Direct3D* parent_;
+  D3DDEVICE_CREATION_PARAMETERS creation_;
+  D3DPRESENT_PARAMETERS params_;
+  ULONG references_ = 1;
+  DeviceLoss loss_ = DeviceLoss::None;
+  HRESULT injectedFailure_ = D3D_OK;
+  bool inScene_ = false;
+
+  SurfacePtr backBuffer_;
+  SurfacePtr autoDepth_;
+  std::set<const DeviceHold*> live_;
+
+  FixedFunctionState state_;
+  Binding<IDirect3DSurface8> renderTarget_;
+  Binding<IDirect3DSurface8> depthStencil_;
+  std::array<Binding<IDirect3DBaseTexture8>, kMaxTextureStages> textures_;
+  std::array<Binding<IDirect3DVertexBuffer8>, 16> streams_;
+  std::array<UINT, 16> streamStrides_{};
+  Binding<IDirect3DIndexBuffer8> indices_;
+  UINT baseVertexIndex_ = 0;
+
+  std::vector<DrawRecord> draws_;
+  UINT presentCount_ = 0;
+  std::map<HWND, PresentedImage> presented_;
+  std::map<HWND, POINT> windowOrigins_;
+};
+
+}  // namespace d3d::headless

@@ -1,0 +1,256 @@
+// Internal to the headless device: its resource objects and the bookkeeping they share with the
+// device. Callers see only the interfaces and platform/d3d/headless.h.
+#pragma once
+
+#include "platform/d3d/headless.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace d3d::headless {
+
+class Device;
+
+// Answers QueryInterface for an object whose interfaces form one chain, so one pointer serves them
+// all.
+template <class Interface>
+HRESULT AnswerQuery(const IID& iid, void** object, Interface* self,
+                    std::initializer_list<const IID*> answers) {
+  if (object == nullptr) return E_POINTER;
+  for (const IID* answer : answers) {
+    if (*answer == iid) {
+      self->AddRef();
+      *object = self;
+      return S_OK;
+    }
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+// The hold a created object keeps on its device: a device reference, and an entry in the device's
+// list of live objects (pool and memory, for texture memory and Reset). Declared as an object's
+// first member, it is released last, after the object's own storage.
+class DeviceHold {
+ public:
+  DeviceHold(Device* device, D3DPOOL pool, UINT memoryBytes);
+  ~DeviceHold();
+  DeviceHold(const DeviceHold&) = delete;
+  DeviceHold& operator=(const DeviceHold&) = delete;
+
+  Device* Owner() const { return device_; }
+  D3DPOOL Pool() const { return pool_; }
+  UINT MemoryBytes() const { return memoryBytes_; }
+
+ private:
+  Device* device_;
+  D3DPOOL pool_;
+  UINT memoryBytes_;
+};
+
+// How a surface counts its references.
+enum class SurfaceOwnership {
+  Standalone,  // created on its own: own count, holds the device
+  Contained,   // a texture level, cube face or swap-chain back buffer: the container's count
+  Implicit,    // the device's back buffer or automatic depth surface: lives with the device
+};
+
+struct SurfaceSpec {
+  D3DFORMAT format;
+  UINT width;
+  UINT height;
+  DWORD usage;
+  D3DPOOL pool;
+};
+
+class Surface final : public IDirect3DSurface8 {
+ public:
+  // container is the object that answers for a contained surface; null otherwise.
+  Surface(Device* device, const SurfaceSpec& spec, SurfaceOwnership ownership,
+          IUnknown* container);
+
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  ULONG AddRef() override;
+  ULONG Release() override;
+  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  HRESULT GetContainer(const IID& iid, void** container) override;
+  HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
+  HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
+  HRESULT UnlockRect() override;
+
+  Device* Owner() const { return device_; }
+  const SurfaceSpec& Spec() const { return spec_; }
+  bool IsDepth() const;
+  bool IsLocked() const { return locked_; }
+  ULONG ImplicitReferences() const { return references_; }
+  UINT Pitch() const;
+  // Whether a rectangle lies inside the surface (on block boundaries for compressed formats).
+  bool Holds(const RECT& rect) const;
+  // Where the pixel (or the block holding the pixel) at (x, y) starts in Bits().
+  size_t ByteOffset(UINT x, UINT y) const;
+  BYTE* Bits() { return bits_.data(); }
+  const BYTE* Bits() const { return bits_.data(); }
+  std::vector<float>& Depth() { return depth_; }
+  std::vector<BYTE>& Stencil() { return stencil_; }
+  const std::vector<float>& Depth() const { return depth_; }
+  const std::vector<BYTE>& Stencil() const { return stencil_; }
+  // The pixel at (x, y) as A8R8G8B8; opaque black for formats that do not unpack.
+  D3DCOLOR ReadColor(UINT x, UINT y) const;
+
+ private:
+  ~Surface() = default;
+  friend class Device;  // destroys the implicit surfaces it owns
+  friend class Texture;
+  friend class CubeTexture;
+  friend class SwapChain;
+  friend struct std::default_delete<Surface>;
+
+  std::optional<DeviceHold> hold_;
+  Device* device_;
+  SurfaceSpec spec_;
+  SurfaceOwnership ownership_;
+  IUnknown* container_;
+  ULONG references_;
+  bool locked_ = false;
+  std::vector<BYTE> bits_;     // colour formats
+  std::vector<float> depth_;   // depth formats: 0..1 per pixel
+  std::vector<BYTE> stencil_;  // depth formats with stencil
+};
+
+using SurfacePtr = std::unique_ptr<Surface>;
+
+// Count and deletion of the objects that are created on their own.
+template <class Interface>
+class CountedObject : public Interface {
+ public:
+  ULONG AddRef() override { return ++references_; }
+  ULONG Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  CountedObject(Device* device, D3DPOOL pool, UINT memoryBytes)
+      : hold_(device, pool, memoryBytes) {}
+  virtual ~CountedObject() = default;
+  Device* Owner() const { return hold_.Owner(); }
+
+ private:
+  DeviceHold hold_;
+  ULONG references_ = 1;
+};
+
+HRESULT GetOwnerDevice(Device* device, IDirect3DDevice8** out);
+
+class Texture final : public CountedObject<IDirect3DTexture8> {
+ public:
+  Texture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes);
+
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  HRESULT GetDevice(IDirect3DDevice8** device) override { return GetOwnerDevice(Owner(), device); }
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+  DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
+  HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+  HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) override;
+  HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
+  HRESULT UnlockRect(UINT level) override;
+
+  Device* OwnerDevice() const { return Owner(); }
+
+ private:
+  std::vector<SurfacePtr> levels_;
+};
+
+class CubeTexture final : public CountedObject<IDirect3DCubeTexture8> {
+ public:
+  CubeTexture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes);
+
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  HRESULT GetDevice(IDirect3DDevice8** device) override { return GetOwnerDevice(Owner(), device); }
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_CUBETEXTURE; }
+  DWORD GetLevelCount() override { return levelCount_; }
+  HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+  HRESULT GetCubeMapSurface(D3DCUBEMAP_FACES face, UINT level,
+                            IDirect3DSurface8** surface) override;
+  HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* locked, const RECT* rect,
+                   DWORD flags) override;
+  HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) override;
+
+  Device* OwnerDevice() const { return Owner(); }
+
+ private:
+  Surface* Find(D3DCUBEMAP_FACES face, UINT level) const;
+
+  UINT levelCount_;
+  std::vector<SurfacePtr> surfaces_;  // face by face, each face's levels in order
+};
+
+// What vertex and index buffers share: bytes, locks and the discard rule.
+struct BufferStorage {
+  std::vector<BYTE> bytes;
+  DWORD usage;
+  UINT lockCount = 0;
+
+  HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags);
+  HRESULT Unlock();
+};
+
+class VertexBuffer final : public CountedObject<IDirect3DVertexBuffer8> {
+ public:
+  VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  HRESULT GetDevice(IDirect3DDevice8** device) override { return GetOwnerDevice(Owner(), device); }
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+  HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
+  HRESULT Unlock() override;
+  HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
+
+  Device* OwnerDevice() const { return Owner(); }
+  const BufferStorage& Storage() const { return storage_; }
+
+ private:
+  BufferStorage storage_;
+  DWORD fvf_;
+  D3DPOOL pool_;
+};
+
+class IndexBuffer final : public CountedObject<IDirect3DIndexBuffer8> {
+ public:
+  IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  HRESULT GetDevice(IDirect3DDevice8** device) override { return GetOwnerDevice(Owner(), device); }
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
+  HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
+  HRESULT Unlock() override;
+  HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
+
+  Device* OwnerDevice() const { return Owner(); }
+  const BufferStorage& Storage() const { return storage_; }
+  D3DFORMAT Format() const { return format_; }
+
+ private:
+  BufferStorage storage_;
+  D3DFORMAT format_;
+  D3DPOOL pool_;
+};
+
+class SwapChain final : public CountedObject<IDirect3DSwapChain8> {
+ public:
+  SwapChain(Device* device, const D3DPRESENT_PARAMETERS& params, UINT memoryBytes);
+
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND overrideWindow,
+                  const void* dirtyRegion) override;
+  HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
+                        IDirect3DSurface8** backBuffer) override;
+
+ private:
+  D3DPRESENT_PARAMETERS params_;
+  SurfacePtr backBuffer_;
+};
+
+}  // namespace d3d::headless

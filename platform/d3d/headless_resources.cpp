@@ -1,0 +1,351 @@
+// The headless device's resources: surfaces with real memory, textures and cube textures made of
+// surfaces, vertex and index buffers, and swap chains.
+#include "platform/d3d/format.h"
+#include "platform/d3d/headless_device.h"
+
+#include <algorithm>
+
+namespace d3d::headless {
+namespace {
+
+constexpr UINT kBlockEdge = 4;      // pixels per side of a compressed block
+constexpr BYTE kDiscardedByte = 0xCD;  // fills memory handed out by a discarding lock
+
+}  // namespace
+
+// ---- DeviceHold -----------------------------------------------------------------------------------
+
+DeviceHold::DeviceHold(Device* device, D3DPOOL pool, UINT memoryBytes)
+    : device_(device), pool_(pool), memoryBytes_(memoryBytes) {
+  device_->AddRef();
+  device_->Track(this);
+}
+
+DeviceHold::~DeviceHold() {
+  device_->Untrack(this);
+  device_->Release();
+}
+
+HRESULT GetOwnerDevice(Device* device, IDirect3DDevice8** out) {
+  if (out == nullptr) return D3DERR_INVALIDCALL;
+  device->AddRef();
+  *out = device;
+  return D3D_OK;
+}
+
+// ---- Surface --------------------------------------------------------------------------------------
+
+Surface::Surface(Device* device, const SurfaceSpec& spec, SurfaceOwnership ownership,
+                 IUnknown* container)
+    : device_(device),
+      spec_(spec),
+      ownership_(ownership),
+      container_(container),
+      references_(ownership == SurfaceOwnership::Standalone ? 1 : 0) {
+  if (ownership == SurfaceOwnership::Standalone) {
+    hold_.emplace(device, spec.pool, spec.pool == D3DPOOL_SYSTEMMEM
+                                         ? 0
+                                         : SurfaceSize(spec.format, spec.width, spec.height));
+  }
+  if (IsDepth()) {
+    depth_.assign(static_cast<size_t>(spec.width) * spec.height, 1.0f);
+    if (HasStencil(spec.format)) stencil_.assign(depth_.size(), 0);
+  } else {
+    bits_.assign(SurfaceSize(spec.format, spec.width, spec.height), 0);
+  }
+}
+
+HRESULT Surface::QueryInterface(const IID& iid, void** object) {
+  return AnswerQuery<IDirect3DSurface8>(iid, object, this, {&IID_IUnknown, &IID_IDirect3DSurface8});
+}
+
+ULONG Surface::AddRef() {
+  switch (ownership_) {
+    case SurfaceOwnership::Contained: return container_->AddRef();
+    case SurfaceOwnership::Implicit:
+      if (references_++ == 0) device_->AddRef();
+      return references_;
+    case SurfaceOwnership::Standalone: break;
+  }
+  return ++references_;
+}
+
+ULONG Surface::Release() {
+  switch (ownership_) {
+    case SurfaceOwnership::Contained: return container_->Release();
+    case SurfaceOwnership::Implicit: {
+      if (references_ == 0) return 0;
+      const ULONG left = --references_;
+      if (left == 0) device_->Release();  // may destroy the device, and with it this surface
+      return left;
+    }
+    case SurfaceOwnership::Standalone: break;
+  }
+  const ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT Surface::GetDevice(IDirect3DDevice8** device) { return GetOwnerDevice(device_, device); }
+
+HRESULT Surface::GetContainer(const IID& iid, void** container) {
+  if (container == nullptr) return D3DERR_INVALIDCALL;
+  IUnknown* owner = container_ != nullptr ? container_ : static_cast<IDirect3DDevice8*>(device_);
+  return owner->QueryInterface(iid, container);
+}
+
+HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
+  if (desc == nullptr) return D3DERR_INVALIDCALL;
+  *desc = {spec_.format,
+           D3DRTYPE_SURFACE,
+           spec_.usage,
+           spec_.pool,
+           IsDepth() ? 0 : SurfaceSize(spec_.format, spec_.width, spec_.height),
+           D3DMULTISAMPLE_NONE,
+           spec_.width,
+           spec_.height};
+  return D3D_OK;
+}
+
+bool Surface::IsDepth() const { return IsDepthFormat(spec_.format); }
+
+UINT Surface::Pitch() const { return RowPitch(spec_.format, spec_.width); }
+
+bool Surface::Holds(const RECT& rect) const {
+  if (rect.left < 0 || rect.top < 0 || rect.left >= rect.right || rect.top >= rect.bottom) {
+    return false;
+  }
+  if (static_cast<UINT>(rect.right) > spec_.width ||
+      static_cast<UINT>(rect.bottom) > spec_.height) {
+    return false;
+  }
+  if (!IsBlockCompressed(spec_.format)) return true;
+  const auto onBlock = [](LONG value, UINT limit) {
+    return value % kBlockEdge == 0 || static_cast<UINT>(value) == limit;
+  };
+  return onBlock(rect.left, spec_.width) && onBlock(rect.top, spec_.height) &&
+         onBlock(rect.right, spec_.width) && onBlock(rect.bottom, spec_.height);
+}
+
+size_t Surface::ByteOffset(UINT x, UINT y) const {
+  if (IsBlockCompressed(spec_.format)) {
+    return static_cast<size_t>(y / kBlockEdge) * Pitch() +
+           x / kBlockEdge * RowPitch(spec_.format, kBlockEdge);
+  }
+  return static_cast<size_t>(y) * Pitch() + x * (BitsPerPixel(spec_.format) / 8);
+}
+
+HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
+  if (locked == nullptr || locked_ || IsDepth()) return D3DERR_INVALIDCALL;
+  const RECT whole = {0, 0, static_cast<LONG>(spec_.width), static_cast<LONG>(spec_.height)};
+  const RECT area = rect != nullptr ? *rect : whole;
+  if (!Holds(area)) return D3DERR_INVALIDCALL;
+  locked->Pitch = static_cast<INT>(Pitch());
+  locked->pBits =
+      bits_.data() + ByteOffset(static_cast<UINT>(area.left), static_cast<UINT>(area.top));
+  locked_ = true;
+  return D3D_OK;
+}
+
+HRESULT Surface::UnlockRect() {
+  if (!locked_) return D3DERR_INVALIDCALL;
+  locked_ = false;
+  return D3D_OK;
+}
+
+D3DCOLOR Surface::ReadColor(UINT x, UINT y) const {
+  constexpr D3DCOLOR kOpaqueBlack = 0xFF000000u;
+  const UINT bytes = BitsPerPixel(spec_.format) / 8;
+  if (IsDepth() || IsBlockCompressed(spec_.format) || bytes == 0) return kOpaqueBlack;
+  const uint32_t packed = LoadPixel(bits_.data() + ByteOffset(x, y), bytes);
+  return UnpackColor(spec_.format, packed).value_or(kOpaqueBlack);
+}
+
+// ---- Textures -------------------------------------------------------------------------------------
+
+Texture::Texture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes)
+    : CountedObject(device, top.pool, memoryBytes) {
+  for (UINT level = 0; level < levels; ++level) {
+    SurfaceSpec spec = top;
+    spec.width = MipDimension(top.width, level);
+    spec.height = MipDimension(top.height, level);
+    levels_.emplace_back(new Surface(device, spec, SurfaceOwnership::Contained, this));
+  }
+}
+
+HRESULT Texture::QueryInterface(const IID& iid, void** object) {
+  return AnswerQuery<IDirect3DTexture8>(
+      iid, object, this,
+      {&IID_IUnknown, &IID_IDirect3DResource8, &IID_IDirect3DBaseTexture8, &IID_IDirect3DTexture8});
+}
+
+HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
+  if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+  return levels_[level]->GetDesc(desc);
+}
+
+HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) {
+  if (surface == nullptr || level >= levels_.size()) return D3DERR_INVALIDCALL;
+  levels_[level]->AddRef();
+  *surface = levels_[level].get();
+  return D3D_OK;
+}
+
+HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+  if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+  return levels_[level]->LockRect(locked, rect, flags);
+}
+
+HRESULT Texture::UnlockRect(UINT level) {
+  if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+  return levels_[level]->UnlockRect();
+}
+
+CubeTexture::CubeTexture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes)
+    : CountedObject(device, top.pool, memoryBytes), levelCount_(levels) {
+  for (UINT face = 0; face < kCubeFaceCount; ++face) {
+    for (UINT level = 0; level < levels; ++level) {
+      SurfaceSpec spec = top;
+      spec.width = MipDimension(top.width, level);
+      spec.height = spec.width;
+      surfaces_.emplace_back(new Surface(device, spec, SurfaceOwnership::Contained, this));
+    }
+  }
+}
+
+HRESULT CubeTexture::QueryInterface(const IID& iid, void** object) {
+  return AnswerQuery<IDirect3DCubeTexture8>(iid, object, this,
+                                            {&IID_IUnknown, &IID_IDirect3DResource8,
+                                             &IID_IDirect3DBaseTexture8,
+                                             &IID_IDirect3DCubeTexture8});
+}
+
+Surface* CubeTexture::Find(D3DCUBEMAP_FACES face, UINT level) const {
+  if (face >= kCubeFaceCount || level >= levelCount_) return nullptr;
+  return surfaces_[face * levelCount_ + level].get();
+}
+
+HRESULT CubeTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
+  Surface* surface = Find(D3DCUBEMAP_FACE_POSITIVE_X, level);
+  return surface == nullptr ? D3DERR_INVALIDCALL : surface->GetDesc(desc);
+}
+
+HRESULT CubeTexture::GetCubeMapSurface(D3DCUBEMAP_FACES face, UINT level,
+                                       IDirect3DSurface8** surface) {
+  Surface* found = Find(face, level);
+  if (surface == nullptr || found == nullptr) return D3DERR_INVALIDCALL;
+  found->AddRef();
+  *surface = found;
+  return D3D_OK;
+}
+
+HRESULT CubeTexture::LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* locked,
+                              const RECT* rect, DWORD flags) {
+  Surface* found = Find(face, level);
+  return found == nullptr ? D3DERR_INVALIDCALL : found->LockRect(locked, rect, flags);
+}
+
+HRESULT CubeTexture::UnlockRect(D3DCUBEMAP_FACES face, UINT level) {
+  Surface* found = Find(face, level);
+  return found == nullptr ? D3DERR_INVALIDCALL : found->UnlockRect();
+}
+
+// ---- Buffers --------------------------------------------------------------------------------------
+
+HRESULT BufferStorage::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
+  if (data == nullptr || offset > bytes.size()) return D3DERR_INVALIDCALL;
+  const UINT length = static_cast<UINT>(bytes.size());
+  if (size == 0) size = length - offset;
+  if (size > length - offset) return D3DERR_INVALIDCALL;
+  // A discarding lock renames the buffer on a real device; poisoning the fresh memory makes a
+  // caller that expects the old contents fail visibly.
+  if ((flags & D3DLOCK_DISCARD) && (usage & D3DUSAGE_DYNAMIC) && lockCount == 0) {
+    std::fill(bytes.begin(), bytes.end(), kDiscardedByte);
+  }
+  ++lockCount;
+  *data = bytes.data() + offset;
+  return D3D_OK;
+}
+
+HRESULT BufferStorage::Unlock() {
+  if (lockCount == 0) return D3DERR_INVALIDCALL;
+  --lockCount;
+  return D3D_OK;
+}
+
+VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+    : CountedObject(device, pool, pool == D3DPOOL_SYSTEMMEM ? 0 : length),
+      storage_{std::vector<BYTE>(length, 0), usage},
+      fvf_(fvf),
+      pool_(pool) {}
+
+HRESULT VertexBuffer::QueryInterface(const IID& iid, void** object) {
+  return AnswerQuery<IDirect3DVertexBuffer8>(
+      iid, object, this, {&IID_IUnknown, &IID_IDirect3DResource8, &IID_IDirect3DVertexBuffer8});
+}
+
+HRESULT VertexBuffer::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
+  return storage_.Lock(offset, size, data, flags);
+}
+
+HRESULT VertexBuffer::Unlock() { return storage_.Unlock(); }
+
+HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
+  if (desc == nullptr) return D3DERR_INVALIDCALL;
+  *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, storage_.usage, pool_,
+           static_cast<UINT>(storage_.bytes.size()), fvf_};
+  return D3D_OK;
+}
+
+IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+    : CountedObject(device, pool, pool == D3DPOOL_SYSTEMMEM ? 0 : length),
+      storage_{std::vector<BYTE>(length, 0), usage},
+      format_(format),
+      pool_(pool) {}
+
+HRESULT IndexBuffer::QueryInterface(const IID& iid, void** object) {
+  return AnswerQuery<IDirect3DIndexBuffer8>(
+      iid, object, this, {&IID_IUnknown, &IID_IDirect3DResource8, &IID_IDirect3DIndexBuffer8});
+}
+
+HRESULT IndexBuffer::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
+  return storage_.Lock(offset, size, data, flags);
+}
+
+HRESULT IndexBuffer::Unlock() { return storage_.Unlock(); }
+
+HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
+  if (desc == nullptr) return D3DERR_INVALIDCALL;
+  *desc = {format_, D3DRTYPE_INDEXBUFFER, storage_.usage, pool_,
+           static_cast<UINT>(storage_.bytes.size())};
+  return D3D_OK;
+}
+
+// ---- Swap chains ----------------------------------------------------------------------------------
+
+SwapChain::SwapChain(Device* device, const D3DPRESENT_PARAMETERS& params, UINT memoryBytes)
+    : CountedObject(device, D3DPOOL_DEFAULT, memoryBytes),
+      params_(params),
+      backBuffer_(new Surface(device,
+                              {params.BackBufferFormat, params.BackBufferWidth,
+                               params.BackBufferHeight, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
+                              SurfaceOwnership::Contained, this)) {}
+
+HRESULT SwapChain::QueryInterface(const IID& iid, void** object) {
+  return AnswerQuery<IDirect3DSwapChain8>(iid, object, this,
+                                          {&IID_IUnknown, &IID_IDirect3DSwapChain8});
+}
+
+HRESULT SwapChain::Present(const RECT*, const RECT*, HWND overrideWindow, const void*) {
+  return Owner()->ShowInWindow(overrideWindow != nullptr ? overrideWindow : params_.hDeviceWindow,
+                               *backBuffer_);
+}
+
+HRESULT SwapChain::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8** backBuffer) {
+  if (backBuffer == nullptr || index != 0) return D3DERR_INVALIDCALL;
+  backBuffer_->AddRef();
+  *backBuffer = backBuffer_.get();
+  return D3D_OK;
+}
+
+}  // namespace d3d::headless
