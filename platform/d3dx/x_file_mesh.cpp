@@ -10,6 +10,7 @@ namespace d3dx {
 namespace {
 
 constexpr uint32_t kUnset = 0xFFFFFFFF;
+constexpr uint32_t kNoTriangle = 0xFFFFFFFF;  // no neighbour across an edge
 // Frames and meshes made while following references: references may share objects, so a small
 // file could otherwise ask for an exponential number of copies.
 constexpr size_t kMaxInstances = size_t{1} << 20;
@@ -536,7 +537,7 @@ std::vector<uint32_t> XMeshAdjacency(const XMesh& mesh) {
   for (size_t t = 0; t < triangles; ++t) {
     for (size_t e = 0; e < 3; ++e) triangleOfEdge.try_emplace(edgeKey(t, e, false), static_cast<uint32_t>(t));
   }
-  std::vector<uint32_t> adjacency(3 * triangles, kNoNeighbour);
+  std::vector<uint32_t> adjacency(3 * triangles, kNoTriangle);
   for (size_t t = 0; t < triangles; ++t) {
     for (size_t e = 0; e < 3; ++e) {
       auto found = triangleOfEdge.find(edgeKey(t, e, true));

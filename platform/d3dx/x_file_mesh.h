@@ -28,9 +28,6 @@
 
 namespace d3dx {
 
-// No neighbour across an edge, in adjacency arrays.
-inline constexpr uint32_t kNoNeighbour = 0xFFFFFFFF;
-
 struct XMaterial {
   std::array<float, 4> diffuse{};  // red, green, blue, alpha
   float power = 0;
@@ -112,7 +109,7 @@ XModel LoadXModel(const XFileDocument& document);
 // matrices and material lists joined, as a single model is loaded from a file.
 XMesh MergeXMeshes(const XFrame& root);
 
-// For each triangle, the triangles across its three edges (kNoNeighbour where none); vertices at
+// For each triangle, the triangles across its three edges (0xFFFFFFFF where none); vertices at
 // the same position count as one, so split vertices do not cut the surface.
 std::vector<uint32_t> XMeshAdjacency(const XMesh& mesh);
 

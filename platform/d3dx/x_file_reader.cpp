@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <set>
+#include <type_traits>
 #include <unordered_map>
 
 #include "platform/win/byte_reader.h"
@@ -282,27 +283,9 @@ class TextSource {
     return guid;
   }
 
-  int64_t TakeInteger() {
-    SkipSpace();
-    size_t start = pos_ < text_.size() && text_[pos_] == '+' ? pos_ + 1 : pos_;
-    int64_t value = 0;
-    auto [end, error] = std::from_chars(text_.data() + start, text_.data() + text_.size(), value);
-    if (error != std::errc() || (end < text_.data() + text_.size() && *end == '.')) {
-      Fail("expected an integer, found '" + std::string(Word()) + "'");
-    }
-    pos_ = static_cast<size_t>(end - text_.data());
-    return value;
-  }
+  int64_t TakeInteger() { return TakeNumber<int64_t>("an integer"); }
 
-  double TakeFloat() {
-    SkipSpace();
-    size_t start = pos_ < text_.size() && text_[pos_] == '+' ? pos_ + 1 : pos_;
-    double value = 0;
-    auto [end, error] = std::from_chars(text_.data() + start, text_.data() + text_.size(), value);
-    if (error != std::errc()) Fail("expected a number, found '" + std::string(Word()) + "'");
-    pos_ = static_cast<size_t>(end - text_.data());
-    return value;
-  }
+  double TakeFloat() { return TakeNumber<double>("a number"); }
 
   std::string TakeString() {
     if (Peek() != Kind::String) Fail(std::string("expected a string, found ") + KindText(Peek()));
@@ -365,6 +348,21 @@ class TextSource {
         return;
       }
     }
+  }
+
+  template <class Number>
+  Number TakeNumber(const char* expected) {
+    SkipSpace();
+    size_t start = pos_ < text_.size() && text_[pos_] == '+' ? pos_ + 1 : pos_;
+    Number value{};
+    auto [end, error] = std::from_chars(text_.data() + start, text_.data() + text_.size(), value);
+    // "1.5" where an integer belongs is an error, not 1 followed by ".5".
+    bool fraction = std::is_integral_v<Number> && end < text_.data() + text_.size() && *end == '.';
+    if (error != std::errc() || fraction) {
+      Fail(std::string("expected ") + expected + ", found '" + std::string(Word()) + "'");
+    }
+    pos_ = static_cast<size_t>(end - text_.data());
+    return value;
   }
 
   std::string_view Word() const {
