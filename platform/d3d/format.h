@@ -34,7 +34,7 @@ UINT FvfVertexSize(DWORD fvf);
 UINT PrimitiveVertexCount(D3DPRIMITIVETYPE type, UINT primitiveCount);
 
 // A colour in one of the plain RGB formats (R8G8B8, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,
-// A1R5G5B5, A4R4G4B4, X4R4G4B4, A8, L8) as the little-endian value of its BitsPerPixel bits.
+// A1R5G5B5, A4R4G4B4, X4R4G4B4, A8) as the little-endian value of its BitsPerPixel bits.
 // Channels are cut to their width; X channels are written as ones.
 std::optional<uint32_t> PackColor(D3DFORMAT format, D3DCOLOR color);
 // The reverse: channels widened by repeating their top bits; a format without alpha reads opaque.

@@ -5,6 +5,10 @@
 //
 // A test creates the creation object with the capabilities it needs, then reaches the device's
 // test controls through Headless(device).
+//
+// Where it is more lenient than a hardware device, it is so on purpose: every colour surface can be
+// locked (render targets and default-pool textures included), a device or swap chain has one back
+// buffer, and Present shows the whole back buffer (its rectangles and dirty region are ignored).
 #pragma once
 
 #include "platform/d3d/device_state.h"
@@ -91,6 +95,9 @@ class HeadlessControl {
 
   virtual const std::vector<DrawRecord>& Draws() const = 0;
   virtual void ClearDraws() = 0;
+  // Recording is on from creation. A long headless run turns it off so that records do not pile
+  // up; draws are still checked.
+  virtual void SetRecording(bool on) = 0;
   virtual UINT PresentCount() const = 0;
 
   // Resources, surfaces and swap chains of this device that are still alive (the device's own

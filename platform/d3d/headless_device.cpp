@@ -11,14 +11,6 @@ namespace {
 
 constexpr UINT kMaxStreams = 16;
 
-template <class T>
-HRESULT HandOut(T* object, T** out) {
-  if (out == nullptr) return D3DERR_INVALIDCALL;
-  if (object != nullptr) object->AddRef();
-  *out = object;
-  return D3D_OK;
-}
-
 bool IsValidPrimitive(D3DPRIMITIVETYPE type) {
   return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN;
 }
@@ -242,10 +234,12 @@ HRESULT Device::ShowInWindow(HWND window, const Surface& backBuffer) {
   return D3D_OK;
 }
 
+HWND Device::PresentWindow() const {
+  return params_.hDeviceWindow != nullptr ? params_.hDeviceWindow : creation_.hFocusWindow;
+}
+
 HRESULT Device::Present(const RECT*, const RECT*, HWND overrideWindow, const void*) {
-  HWND window = overrideWindow != nullptr ? overrideWindow : params_.hDeviceWindow;
-  if (window == nullptr) window = creation_.hFocusWindow;
-  return ShowInWindow(window, *backBuffer_);
+  return ShowInWindow(overrideWindow != nullptr ? overrideWindow : PresentWindow(), *backBuffer_);
 }
 
 HRESULT Device::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8** backBuffer) {
@@ -268,10 +262,6 @@ bool Device::ReadDepthStencil(IDirect3DSurface8* surface, std::vector<float>* de
 }
 
 // ---- Resources ------------------------------------------------------------------------------------
-
-bool Device::Supports(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) const {
-  return std::find(formats.begin(), formats.end(), format) != formats.end();
-}
 
 HRESULT Device::CheckTextureSize(UINT width, UINT height) const {
   const D3DCAPS8& caps = Config().caps;
@@ -297,8 +287,8 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
   if (const HRESULT badSize = CheckTextureSize(width, height); FAILED(badSize)) return badSize;
   const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
-  if (renderTarget ? !Supports(Config().renderTargetFormats, format) || pool != D3DPOOL_DEFAULT
-                   : !Supports(Config().textureFormats, format)) {
+  if (renderTarget ? !IsListed(Config().renderTargetFormats, format) || pool != D3DPOOL_DEFAULT
+                   : !IsListed(Config().textureFormats, format)) {
     return D3DERR_INVALIDCALL;
   }
   const UINT fullChain = FullMipCount(width, height);
@@ -327,8 +317,8 @@ HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3D
     return D3DERR_INVALIDCALL;
   }
   const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
-  if (renderTarget ? !Supports(Config().renderTargetFormats, format) || pool != D3DPOOL_DEFAULT
-                   : !Supports(Config().textureFormats, format)) {
+  if (renderTarget ? !IsListed(Config().renderTargetFormats, format) || pool != D3DPOOL_DEFAULT
+                   : !IsListed(Config().textureFormats, format)) {
     return D3DERR_INVALIDCALL;
   }
   const UINT fullChain = FullMipCount(edgeLength, edgeLength);
@@ -384,14 +374,14 @@ HRESULT Device::CreateStandaloneSurface(const SurfaceSpec& spec, IDirect3DSurfac
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
                                    D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8** surface) {
-  if (!Supports(Config().renderTargetFormats, format)) return D3DERR_INVALIDCALL;
+  if (!IsListed(Config().renderTargetFormats, format)) return D3DERR_INVALIDCALL;
   return CreateStandaloneSurface({format, width, height, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
                                  surface);
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                           D3DMULTISAMPLE_TYPE, IDirect3DSurface8** surface) {
-  if (!Supports(Config().depthFormats, format)) return D3DERR_INVALIDCALL;
+  if (!IsListed(Config().depthFormats, format)) return D3DERR_INVALIDCALL;
   return CreateStandaloneSurface({format, width, height, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT},
                                  surface);
 }
@@ -462,7 +452,7 @@ HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destination) {
     }
   }
   for (const auto& [window, image] : presented_) {
-    if (!params_.Windowed && window != params_.hDeviceWindow) continue;
+    if (!params_.Windowed && window != PresentWindow()) continue;
     const auto origin = windowOrigins_.find(window);
     const POINT at = params_.Windowed && origin != windowOrigins_.end() ? origin->second
                                                                           : POINT{0, 0};
@@ -792,7 +782,9 @@ DrawRecord Device::StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primit
   return record;
 }
 
-void Device::Record(DrawRecord record) { draws_.push_back(std::move(record)); }
+void Device::Keep(DrawRecord record) {
+  if (recording_) draws_.push_back(std::move(record));
+}
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
   const UINT stride = streamStrides_[0];
@@ -800,9 +792,9 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     return invalid;
   }
   const auto* buffer = dynamic_cast<VertexBuffer*>(streams_[0].Get());
-  if (buffer == nullptr || buffer->Storage().lockCount > 0) return D3DERR_INVALIDCALL;
+  if (buffer == nullptr || buffer->IsLocked()) return D3DERR_INVALIDCALL;
   const UINT vertexCount = PrimitiveVertexCount(type, primitiveCount);
-  const std::vector<BYTE>& bytes = buffer->Storage().bytes;
+  const std::vector<BYTE>& bytes = buffer->Bytes();
   if (!Fits(uint64_t{startVertex} * stride, vertexCount, stride, bytes.size())) {
     return D3DERR_INVALIDCALL;
   }
@@ -813,7 +805,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   record.vertices =
       CopyBytes(bytes.data() + static_cast<size_t>(startVertex) * stride,
                 static_cast<size_t>(vertexCount) * stride);
-  Record(std::move(record));
+  Keep(std::move(record));
   return D3D_OK;
 }
 
@@ -825,14 +817,14 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   }
   const auto* vertices = dynamic_cast<VertexBuffer*>(streams_[0].Get());
   const auto* indices = dynamic_cast<IndexBuffer*>(indices_.Get());
-  if (vertices == nullptr || indices == nullptr || vertices->Storage().lockCount > 0 ||
-      indices->Storage().lockCount > 0 || vertexCount == 0) {
+  if (vertices == nullptr || indices == nullptr || vertices->IsLocked() || indices->IsLocked() ||
+      vertexCount == 0) {
     return D3DERR_INVALIDCALL;
   }
   const UINT indexSize = IndexSize(indices->Format());
   const UINT indexCount = PrimitiveVertexCount(type, primitiveCount);
-  const std::vector<BYTE>& indexBytes = indices->Storage().bytes;
-  const std::vector<BYTE>& vertexBytes = vertices->Storage().bytes;
+  const std::vector<BYTE>& indexBytes = indices->Bytes();
+  const std::vector<BYTE>& vertexBytes = vertices->Bytes();
   const uint64_t firstVertex = uint64_t{baseVertexIndex_} + minIndex;
   if (!Fits(uint64_t{startIndex} * indexSize, indexCount, indexSize, indexBytes.size()) ||
       !Fits(firstVertex * stride, vertexCount, stride, vertexBytes.size())) {
@@ -853,7 +845,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   record.vertices = CopyBytes(vertexBytes.data() + firstVertex * stride,
                               static_cast<size_t>(vertexCount) * stride);
   record.indices = CopyBytes(firstIndex, static_cast<size_t>(indexCount) * indexSize);
-  Record(std::move(record));
+  Keep(std::move(record));
   return D3D_OK;
 }
 
@@ -868,7 +860,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
   record.vertexCount = vertexCount;
   record.vertices = CopyBytes(static_cast<const BYTE*>(vertexData),
                               static_cast<size_t>(vertexCount) * stride);
-  Record(std::move(record));
+  Keep(std::move(record));
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   return D3D_OK;
@@ -898,7 +890,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
       CopyBytes(static_cast<const BYTE*>(vertexData) + static_cast<size_t>(minVertexIndex) * stride,
                 static_cast<size_t>(vertexCount) * stride);
   record.indices = CopyBytes(indices, static_cast<size_t>(indexCount) * indexSize);
-  Record(std::move(record));
+  Keep(std::move(record));
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   indices_.Set(nullptr, false);

@@ -1,6 +1,7 @@
 // Internal to the headless device: the creation object and the device.
 #pragma once
 
+#include "platform/d3d/com_object.h"
 #include "platform/d3d/headless_objects.h"
 
 #include <map>
@@ -32,31 +33,6 @@ class Direct3D final : public IDirect3D8 {
 
   HeadlessConfig config_;
   ULONG references_ = 1;
-};
-
-// A binding of the device to an object. Bindings made by the caller hold a reference; the
-// device's initial binding of its own surfaces does not.
-template <class T>
-class Binding {
- public:
-  Binding() = default;
-  Binding(const Binding&) = delete;
-  Binding& operator=(const Binding&) = delete;
-  ~Binding() { Set(nullptr, false); }
-
-  void Set(T* object, bool counted) {
-    if (object != nullptr && counted) object->AddRef();
-    T* previous = object_;
-    const bool previousCounted = counted_;
-    object_ = object;
-    counted_ = counted && object != nullptr;
-    if (previous != nullptr && previousCounted) previous->Release();
-  }
-  T* Get() const { return object_; }
-
- private:
-  T* object_ = nullptr;
-  bool counted_ = false;
 };
 
 class Device final : public IDirect3DDevice8, public HeadlessControl {
@@ -160,6 +136,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   void FailNextCreation(HRESULT result) override { injectedFailure_ = result; }
   const std::vector<DrawRecord>& Draws() const override { return draws_; }
   void ClearDraws() override { draws_.clear(); }
+  void SetRecording(bool on) override { recording_ = on; }
   UINT PresentCount() const override { return presentCount_; }
   size_t LiveObjectCount() const override { return live_.size(); }
   void SetWindowOrigin(HWND window, POINT origin) override { windowOrigins_[window] = origin; }
@@ -180,19 +157,20 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   ~Device();
 
   HRESULT LossResult() const;
+  // The window the device's own presents go to.
+  HWND PresentWindow() const;
   // The failure a test asked for, once; D3D_OK otherwise.
   HRESULT TakeInjectedFailure();
   UINT UsedMemory() const;
   HRESULT CheckMemory(D3DPOOL pool, UINT bytes) const;
   HRESULT CheckTextureSize(UINT width, UINT height) const;
-  bool Supports(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) const;
   HRESULT CreateStandaloneSurface(const SurfaceSpec& spec, IDirect3DSurface8** surface);
   void CreateImplicitSurfaces();
   void ResetState();
   HRESULT CheckDrawReady(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT stride) const;
   DrawRecord StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primitiveCount,
                          UINT stride) const;
-  void Record(DrawRecord record);
+  void Keep(DrawRecord record);
 
   Direct3D* parent_;
   D3DDEVICE_CREATION_PARAMETERS creation_;
@@ -216,6 +194,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   UINT baseVertexIndex_ = 0;
 
   std::vector<DrawRecord> draws_;
+  bool recording_ = true;
   UINT presentCount_ = 0;
   std::map<HWND, PresentedImage> presented_;
   std::map<HWND, POINT> windowOrigins_;

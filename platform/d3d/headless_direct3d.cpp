@@ -2,18 +2,12 @@
 #include "platform/d3d/format.h"
 #include "platform/d3d/headless_device.h"
 
-#include <algorithm>
-
 namespace d3d {
 namespace {
 
 Direct3DCreator installedCreator = nullptr;
 
 constexpr UINT kMaxBackBuffers = 3;
-
-bool Contains(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) {
-  return std::find(formats.begin(), formats.end(), format) != formats.end();
-}
 
 }  // namespace
 
@@ -81,15 +75,15 @@ HRESULT Direct3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE, D3DFORMAT, DWORD u
   }
   bool supported = false;
   if (usage & D3DUSAGE_DEPTHSTENCIL) {
-    supported = Contains(config_.depthFormats, checkFormat);
+    supported = IsListed(config_.depthFormats, checkFormat);
   } else if (usage & D3DUSAGE_RENDERTARGET) {
-    supported = Contains(config_.renderTargetFormats, checkFormat);
+    supported = IsListed(config_.renderTargetFormats, checkFormat);
   } else if (resourceType == D3DRTYPE_VERTEXBUFFER) {
     supported = checkFormat == D3DFMT_VERTEXDATA;
   } else if (resourceType == D3DRTYPE_INDEXBUFFER) {
     supported = checkFormat == D3DFMT_INDEX16 || checkFormat == D3DFMT_INDEX32;
   } else {
-    supported = Contains(config_.textureFormats, checkFormat);
+    supported = IsListed(config_.textureFormats, checkFormat);
   }
   return supported ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
@@ -108,11 +102,11 @@ HRESULT Direct3D::CompleteParameters(D3DPRESENT_PARAMETERS* params) const {
   if (params->BackBufferCount == 0) params->BackBufferCount = 1;
   if (params->BackBufferWidth == 0 || params->BackBufferHeight == 0 ||
       params->BackBufferCount > kMaxBackBuffers ||
-      !Contains(config_.renderTargetFormats, params->BackBufferFormat)) {
+      !IsListed(config_.renderTargetFormats, params->BackBufferFormat)) {
     return D3DERR_INVALIDCALL;
   }
   if (params->EnableAutoDepthStencil &&
-      !Contains(config_.depthFormats, params->AutoDepthStencilFormat)) {
+      !IsListed(config_.depthFormats, params->AutoDepthStencilFormat)) {
     return D3DERR_INVALIDCALL;
   }
   return D3D_OK;

@@ -2,8 +2,10 @@
 // device. Callers see only the interfaces and platform/d3d/headless.h.
 #pragma once
 
+#include "platform/d3d/com_object.h"
 #include "platform/d3d/headless.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -12,21 +14,8 @@ namespace d3d::headless {
 
 class Device;
 
-// Answers QueryInterface for an object whose interfaces form one chain, so one pointer serves them
-// all.
-template <class Interface>
-HRESULT AnswerQuery(const IID& iid, void** object, Interface* self,
-                    std::initializer_list<const IID*> answers) {
-  if (object == nullptr) return E_POINTER;
-  for (const IID* answer : answers) {
-    if (*answer == iid) {
-      self->AddRef();
-      *object = self;
-      return S_OK;
-    }
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
+inline bool IsListed(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) {
+  return std::find(formats.begin(), formats.end(), format) != formats.end();
 }
 
 // The hold a created object keeps on its device: a device reference, and an entry in the device's
@@ -100,11 +89,7 @@ class Surface final : public IDirect3DSurface8 {
 
  private:
   ~Surface() = default;
-  friend class Device;  // destroys the implicit surfaces it owns
-  friend class Texture;
-  friend class CubeTexture;
-  friend class SwapChain;
-  friend struct std::default_delete<Surface>;
+  friend struct std::default_delete<Surface>;  // containers and the device own their surfaces
 
   std::optional<DeviceHold> hold_;
   Device* device_;
@@ -130,12 +115,12 @@ class CountedObject : public Interface {
     if (left == 0) delete this;
     return left;
   }
+  Device* OwnerDevice() const { return hold_.Owner(); }
 
  protected:
   CountedObject(Device* device, D3DPOOL pool, UINT memoryBytes)
       : hold_(device, pool, memoryBytes) {}
   virtual ~CountedObject() = default;
-  Device* Owner() const { return hold_.Owner(); }
 
  private:
   DeviceHold hold_;
@@ -144,12 +129,23 @@ class CountedObject : public Interface {
 
 HRESULT GetOwnerDevice(Device* device, IDirect3DDevice8** out);
 
-class Texture final : public CountedObject<IDirect3DTexture8> {
+// A resource: an object a device created that answers for its device.
+template <class Interface>
+class ResourceObject : public CountedObject<Interface> {
+ public:
+  HRESULT GetDevice(IDirect3DDevice8** device) override {
+    return GetOwnerDevice(this->OwnerDevice(), device);
+  }
+
+ protected:
+  using CountedObject<Interface>::CountedObject;
+};
+
+class Texture final : public ResourceObject<IDirect3DTexture8> {
  public:
   Texture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes);
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override { return GetOwnerDevice(Owner(), device); }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
   DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
   HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
@@ -157,18 +153,15 @@ class Texture final : public CountedObject<IDirect3DTexture8> {
   HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect(UINT level) override;
 
-  Device* OwnerDevice() const { return Owner(); }
-
  private:
   std::vector<SurfacePtr> levels_;
 };
 
-class CubeTexture final : public CountedObject<IDirect3DCubeTexture8> {
+class CubeTexture final : public ResourceObject<IDirect3DCubeTexture8> {
  public:
   CubeTexture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes);
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override { return GetOwnerDevice(Owner(), device); }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_CUBETEXTURE; }
   DWORD GetLevelCount() override { return levelCount_; }
   HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
@@ -178,8 +171,6 @@ class CubeTexture final : public CountedObject<IDirect3DCubeTexture8> {
                    DWORD flags) override;
   HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) override;
 
-  Device* OwnerDevice() const { return Owner(); }
-
  private:
   Surface* Find(D3DCUBEMAP_FACES face, UINT level) const;
 
@@ -188,54 +179,55 @@ class CubeTexture final : public CountedObject<IDirect3DCubeTexture8> {
 };
 
 // What vertex and index buffers share: bytes, locks and the discard rule.
-struct BufferStorage {
-  std::vector<BYTE> bytes;
-  DWORD usage;
-  UINT lockCount = 0;
-
-  HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags);
-  HRESULT Unlock();
-};
-
-class VertexBuffer final : public CountedObject<IDirect3DVertexBuffer8> {
+template <class Interface>
+class BufferObject : public ResourceObject<Interface> {
  public:
-  VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
-
-  HRESULT QueryInterface(const IID& iid, void** object) override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override { return GetOwnerDevice(Owner(), device); }
-  D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+  // size 0 locks from offset to the end.
   HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
   HRESULT Unlock() override;
+
+  const std::vector<BYTE>& Bytes() const { return bytes_; }
+  bool IsLocked() const { return lockCount_ > 0; }
+
+ protected:
+  BufferObject(Device* device, UINT length, DWORD usage, D3DPOOL pool)
+      : ResourceObject<Interface>(device, pool, pool == D3DPOOL_SYSTEMMEM ? 0 : length),
+        bytes_(length, 0),
+        usage_(usage),
+        pool_(pool) {}
+
+  std::vector<BYTE> bytes_;
+  DWORD usage_;
+  D3DPOOL pool_;
+  UINT lockCount_ = 0;
+};
+
+class VertexBuffer final : public BufferObject<IDirect3DVertexBuffer8> {
+ public:
+  VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+      : BufferObject(device, length, usage, pool), fvf_(fvf) {}
+
+  HRESULT QueryInterface(const IID& iid, void** object) override;
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
   HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
 
-  Device* OwnerDevice() const { return Owner(); }
-  const BufferStorage& Storage() const { return storage_; }
-
  private:
-  BufferStorage storage_;
   DWORD fvf_;
-  D3DPOOL pool_;
 };
 
-class IndexBuffer final : public CountedObject<IDirect3DIndexBuffer8> {
+class IndexBuffer final : public BufferObject<IDirect3DIndexBuffer8> {
  public:
-  IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+  IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+      : BufferObject(device, length, usage, pool), format_(format) {}
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override { return GetOwnerDevice(Owner(), device); }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-  HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
-  HRESULT Unlock() override;
   HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
 
-  Device* OwnerDevice() const { return Owner(); }
-  const BufferStorage& Storage() const { return storage_; }
   D3DFORMAT Format() const { return format_; }
 
  private:
-  BufferStorage storage_;
   D3DFORMAT format_;
-  D3DPOOL pool_;
 };
 
 class SwapChain final : public CountedObject<IDirect3DSwapChain8> {

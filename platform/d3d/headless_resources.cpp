@@ -27,10 +27,7 @@ DeviceHold::~DeviceHold() {
 }
 
 HRESULT GetOwnerDevice(Device* device, IDirect3DDevice8** out) {
-  if (out == nullptr) return D3DERR_INVALIDCALL;
-  device->AddRef();
-  *out = device;
-  return D3D_OK;
+  return HandOut<IDirect3DDevice8>(device, out);
 }
 
 // ---- Surface --------------------------------------------------------------------------------------
@@ -164,7 +161,7 @@ D3DCOLOR Surface::ReadColor(UINT x, UINT y) const {
 // ---- Textures -------------------------------------------------------------------------------------
 
 Texture::Texture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes)
-    : CountedObject(device, top.pool, memoryBytes) {
+    : ResourceObject(device, top.pool, memoryBytes) {
   for (UINT level = 0; level < levels; ++level) {
     SurfaceSpec spec = top;
     spec.width = MipDimension(top.width, level);
@@ -202,7 +199,7 @@ HRESULT Texture::UnlockRect(UINT level) {
 }
 
 CubeTexture::CubeTexture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes)
-    : CountedObject(device, top.pool, memoryBytes), levelCount_(levels) {
+    : ResourceObject(device, top.pool, memoryBytes), levelCount_(levels) {
   for (UINT face = 0; face < kCubeFaceCount; ++face) {
     for (UINT level = 0; level < levels; ++level) {
       SurfaceSpec spec = top;
@@ -252,72 +249,52 @@ HRESULT CubeTexture::UnlockRect(D3DCUBEMAP_FACES face, UINT level) {
 
 // ---- Buffers --------------------------------------------------------------------------------------
 
-HRESULT BufferStorage::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
-  if (data == nullptr || offset > bytes.size()) return D3DERR_INVALIDCALL;
-  const UINT length = static_cast<UINT>(bytes.size());
+template <class Interface>
+HRESULT BufferObject<Interface>::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
+  if (data == nullptr || offset > bytes_.size()) return D3DERR_INVALIDCALL;
+  const UINT length = static_cast<UINT>(bytes_.size());
   if (size == 0) size = length - offset;
   if (size > length - offset) return D3DERR_INVALIDCALL;
   // A discarding lock renames the buffer on a real device; poisoning the fresh memory makes a
   // caller that expects the old contents fail visibly.
-  if ((flags & D3DLOCK_DISCARD) && (usage & D3DUSAGE_DYNAMIC) && lockCount == 0) {
-    std::fill(bytes.begin(), bytes.end(), kDiscardedByte);
+  if ((flags & D3DLOCK_DISCARD) && (usage_ & D3DUSAGE_DYNAMIC) && lockCount_ == 0) {
+    std::fill(bytes_.begin(), bytes_.end(), kDiscardedByte);
   }
-  ++lockCount;
-  *data = bytes.data() + offset;
+  ++lockCount_;
+  *data = bytes_.data() + offset;
   return D3D_OK;
 }
 
-HRESULT BufferStorage::Unlock() {
-  if (lockCount == 0) return D3DERR_INVALIDCALL;
-  --lockCount;
+template <class Interface>
+HRESULT BufferObject<Interface>::Unlock() {
+  if (lockCount_ == 0) return D3DERR_INVALIDCALL;
+  --lockCount_;
   return D3D_OK;
 }
 
-VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : CountedObject(device, pool, pool == D3DPOOL_SYSTEMMEM ? 0 : length),
-      storage_{std::vector<BYTE>(length, 0), usage},
-      fvf_(fvf),
-      pool_(pool) {}
+template class BufferObject<IDirect3DVertexBuffer8>;
+template class BufferObject<IDirect3DIndexBuffer8>;
 
 HRESULT VertexBuffer::QueryInterface(const IID& iid, void** object) {
   return AnswerQuery<IDirect3DVertexBuffer8>(
       iid, object, this, {&IID_IUnknown, &IID_IDirect3DResource8, &IID_IDirect3DVertexBuffer8});
 }
 
-HRESULT VertexBuffer::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
-  return storage_.Lock(offset, size, data, flags);
-}
-
-HRESULT VertexBuffer::Unlock() { return storage_.Unlock(); }
-
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
-  *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, storage_.usage, pool_,
-           static_cast<UINT>(storage_.bytes.size()), fvf_};
+  *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, usage_, pool_,
+           static_cast<UINT>(bytes_.size()), fvf_};
   return D3D_OK;
 }
-
-IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : CountedObject(device, pool, pool == D3DPOOL_SYSTEMMEM ? 0 : length),
-      storage_{std::vector<BYTE>(length, 0), usage},
-      format_(format),
-      pool_(pool) {}
 
 HRESULT IndexBuffer::QueryInterface(const IID& iid, void** object) {
   return AnswerQuery<IDirect3DIndexBuffer8>(
       iid, object, this, {&IID_IUnknown, &IID_IDirect3DResource8, &IID_IDirect3DIndexBuffer8});
 }
 
-HRESULT IndexBuffer::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
-  return storage_.Lock(offset, size, data, flags);
-}
-
-HRESULT IndexBuffer::Unlock() { return storage_.Unlock(); }
-
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
-  *desc = {format_, D3DRTYPE_INDEXBUFFER, storage_.usage, pool_,
-           static_cast<UINT>(storage_.bytes.size())};
+  *desc = {format_, D3DRTYPE_INDEXBUFFER, usage_, pool_, static_cast<UINT>(bytes_.size())};
   return D3D_OK;
 }
 
@@ -337,7 +314,7 @@ HRESULT SwapChain::QueryInterface(const IID& iid, void** object) {
 }
 
 HRESULT SwapChain::Present(const RECT*, const RECT*, HWND overrideWindow, const void*) {
-  return Owner()->ShowInWindow(overrideWindow != nullptr ? overrideWindow : params_.hDeviceWindow,
+  return OwnerDevice()->ShowInWindow(overrideWindow != nullptr ? overrideWindow : params_.hDeviceWindow,
                                *backBuffer_);
 }
 

@@ -17,7 +17,9 @@
 // - The device's own back buffer and automatic depth surface live as long as the device; a
 //   reference obtained on them counts on the device like any other object's.
 //
-// Implementations: the headless device (platform/d3d/headless.h) and the OpenGL device.
+// Implementations: the headless device (platform/d3d/headless.h); a real device implements the same
+// interfaces (platform/d3d/com_object.h has the helpers for the rules above) and installs its
+// creation object with SetDirect3DCreator.
 #pragma once
 
 #include "platform/d3d/types.h"
