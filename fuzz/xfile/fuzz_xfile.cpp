@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     d3dx::XFileDocument document = d3dx::ReadXFile(std::span<const uint8_t>(data, size));
     d3dx::XModel model = d3dx::LoadXModel(document);
-    d3dx::XMeshAdjacency(d3dx::MergeXMeshes(model.root));
+    d3dx::MergeXMeshes(model.root);
     std::string text = d3dx::WriteXText(document);
     d3dx::ReadXFile(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()),
                                              text.size()));

@@ -1,7 +1,6 @@
 #include "platform/d3dx/x_file_mesh.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <numeric>
 #include <unordered_map>
@@ -10,7 +9,6 @@ namespace d3dx {
 namespace {
 
 constexpr uint32_t kUnset = 0xFFFFFFFF;
-constexpr uint32_t kNoTriangle = 0xFFFFFFFF;  // no neighbour across an edge
 // Frames and meshes made while following references: references may share objects, so a small
 // file could otherwise ask for an exponential number of copies.
 constexpr size_t kMaxInstances = size_t{1} << 20;
@@ -414,20 +412,6 @@ void AppendFrame(const XFrame& frame, const D3DXMATRIX& parent, const Channels& 
   for (const XFrame& child : frame.children) AppendFrame(child, world, channels, out);
 }
 
-// Bit pattern of a position, with -0 taken as 0 so that the two meet.
-struct PositionKey {
-  uint32_t x, y, z;
-  bool operator==(const PositionKey&) const = default;
-};
-
-struct PositionKeyHash {
-  size_t operator()(const PositionKey& key) const {
-    return (size_t{key.x} * 0x9E3779B1u) ^ (size_t{key.y} * 0x85EBCA77u) ^ (size_t{key.z} * 0xC2B2AE3Du);
-  }
-};
-
-uint32_t Bits(float value) { return std::bit_cast<uint32_t>(value == 0.0f ? 0.0f : value); }
-
 }  // namespace
 
 uint32_t XAnimationKeys::ValuesPerKey() const {
@@ -516,35 +500,6 @@ XMesh MergeXMeshes(const XFrame& root) {
   out.name = root.name;
   AppendFrame(root, Identity(), channels, out);
   return out;
-}
-
-std::vector<uint32_t> XMeshAdjacency(const XMesh& mesh) {
-  std::unordered_map<PositionKey, uint32_t, PositionKeyHash> representative;
-  std::vector<uint32_t> pointOf(mesh.positions.size());
-  for (size_t i = 0; i < mesh.positions.size(); ++i) {
-    const D3DXVECTOR3& p = mesh.positions[i];
-    pointOf[i] = representative.try_emplace({Bits(p.x), Bits(p.y), Bits(p.z)},
-                                            static_cast<uint32_t>(representative.size()))
-                     .first->second;
-  }
-  const size_t triangles = mesh.TriangleCount();
-  auto edgeKey = [&](size_t triangle, size_t edge, bool reversed) {
-    uint64_t a = pointOf[mesh.indices[3 * triangle + edge]];
-    uint64_t b = pointOf[mesh.indices[3 * triangle + (edge + 1) % 3]];
-    return reversed ? (b << 32) | a : (a << 32) | b;
-  };
-  std::unordered_map<uint64_t, uint32_t> triangleOfEdge;
-  for (size_t t = 0; t < triangles; ++t) {
-    for (size_t e = 0; e < 3; ++e) triangleOfEdge.try_emplace(edgeKey(t, e, false), static_cast<uint32_t>(t));
-  }
-  std::vector<uint32_t> adjacency(3 * triangles, kNoTriangle);
-  for (size_t t = 0; t < triangles; ++t) {
-    for (size_t e = 0; e < 3; ++e) {
-      auto found = triangleOfEdge.find(edgeKey(t, e, true));
-      if (found != triangleOfEdge.end() && found->second != t) adjacency[3 * t + e] = found->second;
-    }
-  }
-  return adjacency;
 }
 
 }  // namespace d3dx

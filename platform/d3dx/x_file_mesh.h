@@ -109,8 +109,4 @@ XModel LoadXModel(const XFileDocument& document);
 // matrices and material lists joined, as a single model is loaded from a file.
 XMesh MergeXMeshes(const XFrame& root);
 
-// For each triangle, the triangles across its three edges (0xFFFFFFFF where none); vertices at
-// the same position count as one, so split vertices do not cut the surface.
-std::vector<uint32_t> XMeshAdjacency(const XMesh& mesh);
-
 }  // namespace d3dx
