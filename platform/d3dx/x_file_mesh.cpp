@@ -375,7 +375,7 @@ void AppendMesh(const XMesh& mesh, const D3DXMATRIX& world, const Channels& chan
     out.positions.push_back(*D3DXVec3TransformCoord(&position, &mesh.positions[i], &world));
     out.fileVertex.push_back(base + mesh.fileVertex[i]);
     if (channels.normals) {
-      D3DXVECTOR3 normal;
+      D3DXVECTOR3 normal{};
       if (!mesh.normals.empty()) {
         D3DXVec3TransformNormal(&normal, &mesh.normals[i], &normalMatrix);
         D3DXVec3Normalize(&normal, &normal);

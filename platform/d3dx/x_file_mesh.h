@@ -40,7 +40,7 @@ struct XBoneWeights {
   std::string boneName;             // the frame that moves these vertices
   std::vector<uint32_t> vertices;   // indices of the loaded mesh
   std::vector<float> weights;       // one per vertex
-  D3DXMATRIX offset;                // from mesh space to the bone's space
+  D3DXMATRIX offset{};              // from mesh space to the bone's space
 };
 
 struct XMesh {
@@ -64,7 +64,7 @@ struct XMesh {
 
 struct XFrame {
   std::string name;
-  D3DXMATRIX transform;  // relative to the parent; identity unless the file gives one
+  D3DXMATRIX transform{};  // relative to the parent; loaded frames without one get identity
   std::vector<XMesh> meshes;
   std::vector<XFrame> children;
 };
