@@ -126,7 +126,8 @@ TEST_F(XFileD3dx, LoadsASkinMeshWithItsBonesAndSkinsItInSoftware) {
   EXPECT_EQ(influences, 2u);
 
   ComPtr<ID3DXMesh> skinned;
-  ASSERT_EQ(D3D_OK, skin->GenerateSkinnedMesh(D3DXMESH_MANAGED, 0, nullptr, nullptr, skinned.Out()));
+  ASSERT_EQ(D3D_OK, skin->GenerateSkinnedMesh(D3DXMESH_MANAGED | D3DXMESH_WRITEONLY, 0, nullptr,
+                                               nullptr, skinned.Out()));
   DWORD ranges = 0;
   skinned->GetAttributeTable(nullptr, &ranges);
   EXPECT_EQ(ranges, 2u);
@@ -158,7 +159,10 @@ TEST_F(XFileD3dx, ConvertsToABlendedMeshWithABonePalettePerGroup) {
   ComPtr<ID3DXBuffer> combinations, vertexRemap;
   DWORD groups = 0;
   DWORD faceRemap[2] = {};
-  ASSERT_EQ(D3D_OK, skin->ConvertToBlendedMesh(D3DXMESH_MANAGED, nullptr, nullptr, &groups,
+  // The options a skinned model asks for.
+  const DWORD options = D3DXMESH_MANAGED | D3DXMESH_WRITEONLY | D3DXMESHOPT_ATTRSORT |
+                        D3DXMESHOPT_COMPACT | D3DXMESHOPT_VERTEXCACHE;
+  ASSERT_EQ(D3D_OK, skin->ConvertToBlendedMesh(options, nullptr, nullptr, &groups,
                                                combinations.Out(), faceRemap, vertexRemap.Out(),
                                                blended.Out()));
   EXPECT_EQ(blended->GetFVF(), D3DFVF_XYZB1 | D3DFVF_NORMAL);
