@@ -122,13 +122,10 @@ std::optional<Header> ReadHeader(win::ByteReader& reader) {
 }
 
 D3DXIMAGE_INFO InfoOf(const Header& header) {
-  return D3DXIMAGE_INFO{header.width,
-                        header.height,
-                        1,
-                        header.levels,
-                        header.format,
-                        header.faces == 6 ? D3DRTYPE_CUBETEXTURE : D3DRTYPE_TEXTURE,
-                        D3DXIFF_DDS};
+  return D3DXIMAGE_INFO{
+      header.width,  header.height, 1,
+      header.levels, header.format, header.faces == 6 ? D3DRTYPE_CUBETEXTURE : D3DRTYPE_TEXTURE,
+      D3DXIFF_DDS};
 }
 
 const PixelFormat* PixelFormatOf(D3DFORMAT format) {
@@ -209,8 +206,8 @@ std::optional<std::vector<uint8_t>> EncodeDds(const ImageFile& image) {
   out.Zeros(3 * 4);
   for (const auto& face : image.levels) {
     for (uint32_t level = 0; level < levels; ++level) {
-      if (face[level].size() != SurfaceSize(image.storedFormat, image.LevelWidth(level),
-                                            image.LevelHeight(level))) {
+      if (face[level].size() !=
+          SurfaceSize(image.storedFormat, image.LevelWidth(level), image.LevelHeight(level))) {
         return std::nullopt;
       }
       out.Bytes(face[level]);

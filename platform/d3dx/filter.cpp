@@ -1,9 +1,9 @@
 #include "platform/d3dx/filter.h"
 
-#include "platform/d3d/format.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "platform/d3d/format.h"
 
 namespace d3dx {
 namespace {
@@ -52,10 +52,12 @@ ArgbImage Crop(const ArgbImage& image, const PixelRect& source, uint32_t width, 
 ArgbImage Nearest(const ArgbImage& image, const PixelRect& source, uint32_t width, uint32_t height) {
   ArgbImage out(width, height);
   for (uint32_t y = 0; y < height; ++y) {
-    uint32_t sy = source.top + static_cast<uint32_t>((uint64_t{y} * source.Height() + source.Height() / 2) / height);
+    uint32_t sy =
+        source.top + static_cast<uint32_t>((uint64_t{y} * source.Height() + source.Height() / 2) / height);
     sy = std::min(sy, source.bottom - 1);
     for (uint32_t x = 0; x < width; ++x) {
-      uint32_t sx = source.left + static_cast<uint32_t>((uint64_t{x} * source.Width() + source.Width() / 2) / width);
+      uint32_t sx =
+          source.left + static_cast<uint32_t>((uint64_t{x} * source.Width() + source.Width() / 2) / width);
       out.At(x, y) = image.At(std::min(sx, source.right - 1), sy);
     }
   }

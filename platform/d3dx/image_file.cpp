@@ -54,9 +54,49 @@ bool PngIsSafeToDecode(std::span<const uint8_t> bytes) {
     auto length = reader.Bytes(4);
     auto type = reader.Bytes(4);
     if (!reader.Ok()) break;
-    uint32_t dataBytes = uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 | length[3];
+    uint32_t dataBytes =
+        uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 | length[3];
     if (dataBytes == 0 && std::equal(type.begin(), type.end(), "IDAT")) return false;
     if (!reader.Skip(size_t{dataBytes} + kCrcBytes)) break;
+  }
+  return true;
+}
+
+uint32_t BigEndian16(win::ByteReader& reader) {
+  uint32_t high = reader.U8();
+  return high << 8 | reader.U8();
+}
+
+// JPEG files are marker segments (0xFF, a code, a big-endian length that counts itself, data), with
+// entropy-coded data after each start of scan. The decoder writes past its tables when a Huffman
+// table declares more than 256 codes, so such files are refused before it sees them.
+bool JpegIsSafeToDecode(std::span<const uint8_t> bytes) {
+  constexpr uint8_t kMarker = 0xFF, kStuffed = 0x00, kTemporary = 0x01, kEndOfImage = 0xD9;
+  constexpr uint8_t kFirstRestart = 0xD0, kLastRestart = 0xD7, kHuffmanTables = 0xC4;
+  constexpr uint32_t kTableHeaderBytes = 17;  // class and number, then 16 code counts
+  constexpr uint32_t kMaxCodes = 256;
+  win::ByteReader reader(bytes);
+  reader.Skip(2);  // start of image
+  while (reader.Remaining() >= 2) {
+    if (reader.U8() != kMarker) continue;  // entropy-coded data
+    uint8_t code = reader.U8();
+    if (code == kMarker) {
+      reader.Seek(reader.Position() - 1);  // fill byte: the next 0xFF may start the marker
+      continue;
+    }
+    if (code == kStuffed || code == kTemporary || (code >= kFirstRestart && code <= kLastRestart)) continue;
+    if (code == kEndOfImage) break;
+    uint32_t length = BigEndian16(reader);
+    if (!reader.Ok() || length < 2) break;
+    win::ByteReader segment = reader.Sub(length - 2);
+    if (!reader.Ok()) break;
+    while (code == kHuffmanTables && segment.Remaining() >= kTableHeaderBytes) {
+      segment.U8();
+      uint32_t codes = 0;
+      for (int i = 0; i < 16; ++i) codes += segment.U8();
+      if (codes > kMaxCodes) return false;
+      segment.Skip(codes);
+    }
   }
   return true;
 }
@@ -69,6 +109,7 @@ bool FitsDecoder(std::span<const uint8_t> bytes) {
 std::optional<D3DXIMAGE_INFO> DecoderInfo(std::span<const uint8_t> bytes) {
   if (!FitsDecoder(bytes)) return std::nullopt;
   if (FileFormatOf(bytes) == D3DXIFF_PNG && !PngIsSafeToDecode(bytes)) return std::nullopt;
+  if (FileFormatOf(bytes) == D3DXIFF_JPG && !JpegIsSafeToDecode(bytes)) return std::nullopt;
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels)) {
     return std::nullopt;
@@ -77,8 +118,8 @@ std::optional<D3DXIMAGE_INFO> DecoderInfo(std::span<const uint8_t> bytes) {
       height > static_cast<int>(kMaxImageSide)) {
     return std::nullopt;
   }
-  return D3DXIMAGE_INFO{static_cast<UINT>(width), static_cast<UINT>(height), 1, 1,
-                        FormatOfChannels(channels), D3DRTYPE_TEXTURE, FileFormatOf(bytes)};
+  return D3DXIMAGE_INFO{static_cast<UINT>(width), static_cast<UINT>(height), 1, 1, FormatOfChannels(channels),
+                        D3DRTYPE_TEXTURE,         FileFormatOf(bytes)};
 }
 
 struct StbFree {
@@ -107,8 +148,8 @@ std::optional<ImageFile> DecodeImageFile(std::span<const uint8_t> bytes) {
   auto info = DecoderInfo(bytes);
   if (!info) return std::nullopt;
   int width = 0, height = 0, channels = 0;
-  std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(
-      bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, STBI_rgb_alpha));
+  std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()),
+                                                               &width, &height, &channels, STBI_rgb_alpha));
   if (!rgba || static_cast<UINT>(width) != info->Width || static_cast<UINT>(height) != info->Height) {
     return std::nullopt;
   }

@@ -42,7 +42,6 @@ struct D3DXVECTOR4 {
 
 // Row-major 4x4 matrix, m[row][column]; a D3DMATRIX, so that SetTransform takes it as it is.
 struct D3DXMATRIX : d3d::D3DMATRIX {
-
   float& operator()(int row, int column) { return m[row][column]; }
   float operator()(int row, int column) const { return m[row][column]; }
   friend D3DXMATRIX operator*(const D3DXMATRIX& a, const D3DXMATRIX& b);
@@ -130,17 +129,14 @@ D3DXMATRIX* D3DXMatrixTransformation(D3DXMATRIX* out, const D3DXVECTOR3* scaling
                                      const D3DXVECTOR3* rotationCenter, const D3DXQUATERNION* rotation,
                                      const D3DXVECTOR3* translation);
 // Uniform scaling, rotation about rotationCenter, translation; pointers may be null.
-D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, float scaling,
-                                           const D3DXVECTOR3* rotationCenter,
-                                           const D3DXQUATERNION* rotation,
-                                           const D3DXVECTOR3* translation);
+D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, float scaling, const D3DXVECTOR3* rotationCenter,
+                                           const D3DXQUATERNION* rotation, const D3DXVECTOR3* translation);
 // The view matrix of an eye looking at a point, y roughly up.
 D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
                                const D3DXVECTOR3* up);
 // Maps view-space depth zNear..zFar to 0..1; fovY is the vertical field of view in radians and
 // aspect is width / height.
-D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear,
-                                       float zFar);
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear, float zFar);
 // Orthographic projection of a width x height view centred on the axis, depth zNear..zFar to 0..1.
 D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, float width, float height, float zNear, float zFar);
 
@@ -158,24 +154,22 @@ D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION
 D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis, float angle);
 // The rotation part of m, which must be a pure rotation (orthonormal upper 3x3).
 D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* out, const D3DXMATRIX* m);
-D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float yaw, float pitch,
-                                                   float roll);
+D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float yaw, float pitch, float roll);
 void D3DXQuaternionToAxisAngle(const D3DXQUATERNION* q, D3DXVECTOR3* axis, float* angle);
 // Logarithm and exponential of unit quaternions (pure quaternions in and out of Exp and Ln).
 D3DXQUATERNION* D3DXQuaternionLn(D3DXQUATERNION* out, const D3DXQUATERNION* q);
 D3DXQUATERNION* D3DXQuaternionExp(D3DXQUATERNION* out, const D3DXQUATERNION* q);
 // Spherical interpolation along the shorter arc: t = 0 gives a, t = 1 gives b (or -b).
-D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a,
-                                    const D3DXQUATERNION* b, float t);
+D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b,
+                                    float t);
 // Spherical quadrangle interpolation between q1 and c with inner control points a and b.
-D3DXQUATERNION* D3DXQuaternionSquad(D3DXQUATERNION* out, const D3DXQUATERNION* q1,
-                                    const D3DXQUATERNION* a, const D3DXQUATERNION* b,
-                                    const D3DXQUATERNION* c, float t);
+D3DXQUATERNION* D3DXQuaternionSquad(D3DXQUATERNION* out, const D3DXQUATERNION* q1, const D3DXQUATERNION* a,
+                                    const D3DXQUATERNION* b, const D3DXQUATERNION* c, float t);
 // The control points for Squad between q1 and q2 of the key sequence q0, q1, q2, q3, after turning
 // q0, q2 and q3 onto the same hemisphere as their predecessor.
 void D3DXQuaternionSquadSetup(D3DXQUATERNION* aOut, D3DXQUATERNION* bOut, D3DXQUATERNION* cOut,
-                              const D3DXQUATERNION* q0, const D3DXQUATERNION* q1,
-                              const D3DXQUATERNION* q2, const D3DXQUATERNION* q3);
+                              const D3DXQUATERNION* q0, const D3DXQUATERNION* q1, const D3DXQUATERNION* q2,
+                              const D3DXQUATERNION* q3);
 
 // ---- Planes
 D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point, const D3DXVECTOR3* normal);

@@ -22,9 +22,9 @@ namespace {
 
 using namespace d3d;
 
-constexpr DWORD kMeshOptionMask = 0x000FFFFF;         // the D3DXMESH_ bits of an optimise flag set
-constexpr DWORD kMax16BitVertices = 0xFFFF;           // vertices a mesh of 16-bit indices can reach
-constexpr DWORD kMaxFaces = 0x7FFFFFFF / 12;          // faces whose 32-bit indices fit a buffer
+constexpr DWORD kMeshOptionMask = 0x000FFFFF;  // the D3DXMESH_ bits of an optimise flag set
+constexpr DWORD kMax16BitVertices = 0xFFFF;    // vertices a mesh of 16-bit indices can reach
+constexpr DWORD kMaxFaces = 0x7FFFFFFF / 12;   // faces whose 32-bit indices fit a buffer
 constexpr UINT kFloatBytes = 4;
 constexpr UINT kMaxTextureSets = 8;
 
@@ -44,7 +44,9 @@ std::optional<VertexLayout> LayoutOf(DWORD fvf) {
     case D3DFVF_XYZ: layout.positionBytes = 3 * kFloatBytes; break;
     case D3DFVF_XYZRHW: layout.positionBytes = 4 * kFloatBytes; break;
     case 0: return std::nullopt;  // meshes need positions
-    default: layout.positionBytes = (3 + ((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2) * kFloatBytes; break;
+    default:
+      layout.positionBytes = (3 + ((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2) * kFloatBytes;
+      break;
   }
   UINT offset = layout.positionBytes;
   auto place = [&offset](std::optional<UINT>& member, UINT bytes) {
@@ -138,9 +140,8 @@ std::vector<DWORD> PointRepresentatives(const std::vector<D3DXVECTOR3>& position
   for (DWORD i = 0; i < positions.size(); ++i) {
     if (finite(positions[i])) order.push_back(i);
   }
-  std::sort(order.begin(), order.end(), [&](DWORD a, DWORD b) {
-    return std::tie(positions[a].x, a) < std::tie(positions[b].x, b);
-  });
+  std::sort(order.begin(), order.end(),
+            [&](DWORD a, DWORD b) { return std::tie(positions[a].x, a) < std::tie(positions[b].x, b); });
   for (size_t i = 0; i < order.size(); ++i) {
     const D3DXVECTOR3& p = positions[order[i]];
     for (size_t j = i; j-- > 0 && p.x - positions[order[j]].x <= epsilon;) {
@@ -190,8 +191,9 @@ class Mesh final : public ID3DXMesh {
     ComPtr<IDirect3DVertexBuffer8> vertexBuffer;
     ComPtr<IDirect3DIndexBuffer8> indexBuffer;
     HRESULT result = device->CreateVertexBuffer(
-        vertices * layout->size, Usage(options, D3DXMESH_VB_WRITEONLY, D3DXMESH_VB_DYNAMIC, D3DXMESH_VB_SOFTWAREPROCESSING),
-        fvf, Pool(options, D3DXMESH_VB_MANAGED, D3DXMESH_VB_SYSTEMMEM), vertexBuffer.Out());
+        vertices * layout->size,
+        Usage(options, D3DXMESH_VB_WRITEONLY, D3DXMESH_VB_DYNAMIC, D3DXMESH_VB_SOFTWAREPROCESSING), fvf,
+        Pool(options, D3DXMESH_VB_MANAGED, D3DXMESH_VB_SYSTEMMEM), vertexBuffer.Out());
     if (FAILED(result)) return result;
     result = device->CreateIndexBuffer(
         faces * 3 * (wide ? 4 : 2),
@@ -265,7 +267,9 @@ class Mesh final : public ID3DXMesh {
     *clone = copy;
     return D3D_OK;
   }
-  HRESULT GetVertexBuffer(IDirect3DVertexBuffer8** buffer) override { return HandOut(vertices_.Get(), buffer); }
+  HRESULT GetVertexBuffer(IDirect3DVertexBuffer8** buffer) override {
+    return HandOut(vertices_.Get(), buffer);
+  }
   HRESULT GetIndexBuffer(IDirect3DIndexBuffer8** buffer) override { return HandOut(indices_.Get(), buffer); }
   HRESULT LockVertexBuffer(DWORD flags, BYTE** data) override { return vertices_->Lock(0, 0, data, flags); }
   HRESULT UnlockVertexBuffer() override { return vertices_->Unlock(); }
@@ -339,7 +343,8 @@ class Mesh final : public ID3DXMesh {
     auto vertices = ReadVertices();
     if (!vertices) return std::nullopt;
     std::vector<D3DXVECTOR3> positions(vertexCount_);
-    for (DWORD v = 0; v < vertexCount_; ++v) positions[v] = LoadVector(vertices->data() + size_t{v} * layout_.size);
+    for (DWORD v = 0; v < vertexCount_; ++v)
+      positions[v] = LoadVector(vertices->data() + size_t{v} * layout_.size);
     return positions;
   }
 
@@ -350,7 +355,8 @@ class Mesh final : public ID3DXMesh {
     HRESULT result = WriteVertices(vertices);
     if (FAILED(result)) return result;
     std::vector<BYTE> packed(indices.size() * IndexBytes());
-    for (size_t i = 0; i < indices.size(); ++i) StorePixel(packed.data() + i * IndexBytes(), IndexBytes(), indices[i]);
+    for (size_t i = 0; i < indices.size(); ++i)
+      StorePixel(packed.data() + i * IndexBytes(), IndexBytes(), indices[i]);
     return WriteBuffer(indices_.Get(), packed);
   }
 
@@ -462,8 +468,8 @@ class Mesh final : public ID3DXMesh {
     }
     std::vector<BYTE> newVertices(vertexOrder.size() * layout_.size);
     for (size_t v = 0; v < vertexOrder.size(); ++v) {
-      std::memcpy(newVertices.data() + v * layout_.size, vertices->data() + size_t{vertexOrder[v]} * layout_.size,
-                  layout_.size);
+      std::memcpy(newVertices.data() + v * layout_.size,
+                  vertices->data() + size_t{vertexOrder[v]} * layout_.size, layout_.size);
     }
     std::vector<D3DXATTRIBUTERANGE> table;
     if (flags & D3DXMESHOPT_ATTRSORT) table = AttributeTable(newAttributes, newIndices);
@@ -482,7 +488,8 @@ class Mesh final : public ID3DXMesh {
       std::vector<DWORD> generated;
       if (adjacencyIn == nullptr) {
         auto positions = ReadPositions();
-        generated = Adjacency(*indices, PointRepresentatives(positions.value_or(std::vector<D3DXVECTOR3>{}), 0));
+        generated =
+            Adjacency(*indices, PointRepresentatives(positions.value_or(std::vector<D3DXVECTOR3>{}), 0));
         adjacencyIn = generated.data();
       }
       for (DWORD f = 0; f < faces_; ++f) {
@@ -509,7 +516,8 @@ class Mesh final : public ID3DXMesh {
       ++range.FaceCount;
       for (int k = 0; k < 3; ++k) {
         DWORD v = indices[3 * f + k];
-        DWORD end = std::max(range.VertexStart == UINT32_MAX ? v + 1 : range.VertexStart + range.VertexCount, v + 1);
+        DWORD end =
+            std::max(range.VertexStart == UINT32_MAX ? v + 1 : range.VertexStart + range.VertexCount, v + 1);
         range.VertexStart = std::min(range.VertexStart, v);
         range.VertexCount = end - range.VertexStart;
       }
@@ -562,8 +570,8 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
   return result;
 }
 
-HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks,
-                         ID3DXMesh** mesh, ID3DXBuffer** adjacency) {
+HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks, ID3DXMesh** mesh,
+                         ID3DXBuffer** adjacency) {
   if (mesh == nullptr || slices < 3 || stacks < 2 || !(radius > 0) || slices > kMax16BitVertices ||
       stacks > kMax16BitVertices) {
     return D3DERR_INVALIDCALL;
@@ -584,7 +592,8 @@ HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UI
     float polar = std::numbers::pi_v<float> * static_cast<float>(ring + 1) / static_cast<float>(stacks);
     for (DWORD slice = 0; slice < slices; ++slice) {
       float around = 2 * std::numbers::pi_v<float> * static_cast<float>(slice) / static_cast<float>(slices);
-      normals.push_back({std::sin(polar) * std::cos(around), std::sin(polar) * std::sin(around), std::cos(polar)});
+      normals.push_back(
+          {std::sin(polar) * std::cos(around), std::sin(polar) * std::sin(around), std::cos(polar)});
     }
   }
   normals.push_back({0, 0, -1});
@@ -662,7 +671,8 @@ HRESULT D3DXComputeNormals(ID3DXBaseMesh* baseMesh, const DWORD* adjacency) {
   std::vector<D3DXVECTOR3> sums(positions->size(), D3DXVECTOR3{});
   for (size_t f = 0; f < faces; ++f) {
     const DWORD* corner = &(*indices)[3 * f];
-    D3DXVECTOR3 normal = FaceNormal((*positions)[corner[0]], (*positions)[corner[1]], (*positions)[corner[2]]);
+    D3DXVECTOR3 normal =
+        FaceNormal((*positions)[corner[0]], (*positions)[corner[1]], (*positions)[corner[2]]);
     for (int k = 0; k < 3; ++k) sums[Root(group, corner[k])] = sums[Root(group, corner[k])] + normal;
   }
   const UINT stride = mesh->Layout().size;

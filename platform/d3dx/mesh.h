@@ -126,12 +126,12 @@ class ID3DXMesh : public ID3DXBaseMesh {
   ~ID3DXMesh() = default;
 };
 
-inline constexpr d3d::IID IID_ID3DXBuffer = {0x932E6A7E, 0xC68E, 0x45DD,
-                                             {0xA7, 0xBF, 0x53, 0xD1, 0x9C, 0x86, 0xDB, 0x1F}};
-inline constexpr d3d::IID IID_ID3DXBaseMesh = {0x2A835771, 0xBF4D, 0x43F4,
-                                               {0x8E, 0x14, 0x82, 0xA8, 0x09, 0xF1, 0x7D, 0x8A}};
-inline constexpr d3d::IID IID_ID3DXMesh = {0xCCAE5C3B, 0x4DD1, 0x4D0F,
-                                           {0x99, 0x7E, 0x46, 0x84, 0xCA, 0x64, 0x55, 0x7F}};
+inline constexpr d3d::IID IID_ID3DXBuffer = {
+    0x932E6A7E, 0xC68E, 0x45DD, {0xA7, 0xBF, 0x53, 0xD1, 0x9C, 0x86, 0xDB, 0x1F}};
+inline constexpr d3d::IID IID_ID3DXBaseMesh = {
+    0x2A835771, 0xBF4D, 0x43F4, {0x8E, 0x14, 0x82, 0xA8, 0x09, 0xF1, 0x7D, 0x8A}};
+inline constexpr d3d::IID IID_ID3DXMesh = {
+    0xCCAE5C3B, 0x4DD1, 0x4D0F, {0x99, 0x7E, 0x46, 0x84, 0xCA, 0x64, 0x55, 0x7F}};
 
 HRESULT D3DXCreateBuffer(DWORD numBytes, ID3DXBuffer** buffer);
 
@@ -142,8 +142,8 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
 // A sphere about the origin with poles on the z axis: slices around, stacks from pole to pole
 // (slices >= 3, stacks >= 2), position and unit normal per vertex, managed buffers. adjacency, when
 // given, receives the mesh's adjacency.
-HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks,
-                         ID3DXMesh** mesh, ID3DXBuffer** adjacency);
+HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks, ID3DXMesh** mesh,
+                         ID3DXBuffer** adjacency);
 
 // Vertex normals as the normalised sum of the (area-weighted) normals of the faces around each
 // vertex; with adjacency, vertices that adjacent faces share at one point are averaged together.
@@ -158,7 +158,7 @@ HRESULT D3DXIntersect(ID3DXBaseMesh* mesh, const D3DXVECTOR3* rayStart, const D3
 // of the positions, and the sphere about their centroid that holds them all.
 HRESULT D3DXComputeBoundingBox(const void* vertices, DWORD numVertices, DWORD fvf, D3DXVECTOR3* min,
                                D3DXVECTOR3* max);
-HRESULT D3DXComputeBoundingSphere(const void* vertices, DWORD numVertices, DWORD fvf,
-                                  D3DXVECTOR3* center, float* radius);
+HRESULT D3DXComputeBoundingSphere(const void* vertices, DWORD numVertices, DWORD fvf, D3DXVECTOR3* center,
+                                  float* radius);
 
 }  // namespace d3dx

@@ -53,8 +53,8 @@ std::optional<ArgbImage> ComputeNormalMapImage(const ArgbImage& heights, DWORD f
       float dy = (Height(heights.At(x, down), channel) - Height(heights.At(x, up), channel)) / 2;
       float nx = -scale * dx, ny = -scale * dy, nz = 1;
       float length = std::sqrt(nx * nx + ny * ny + nz * nz);
-      normals.At(x, y) = 0xFF000000u | Encode(nx / length) << 16 | Encode(ny / length) << 8 |
-                         Encode(nz / length);
+      normals.At(x, y) =
+          0xFF000000u | Encode(nx / length) << 16 | Encode(ny / length) << 8 | Encode(nz / length);
     }
   }
   return normals;

@@ -23,7 +23,7 @@ inline constexpr d3d::DWORD D3DX_NORMALMAP_INVERTSIGN = 0x80000;
 // channel): n = normalise(-amplitude * dh/dx, -amplitude * dh/dy, 1) with x to the right and y down,
 // stored as red, green, blue = (n + 1) / 2 * 255 and alpha 255. Nothing when channel or flags hold
 // unknown bits.
-std::optional<ArgbImage> ComputeNormalMapImage(const ArgbImage& heights, d3d::DWORD flags,
-                                               d3d::DWORD channel, float amplitude);
+std::optional<ArgbImage> ComputeNormalMapImage(const ArgbImage& heights, d3d::DWORD flags, d3d::DWORD channel,
+                                               float amplitude);
 
 }  // namespace d3dx

@@ -1,11 +1,11 @@
 #include "platform/d3dx/pixels.h"
 
-#include "platform/d3d/format.h"
-
 #include <stb/stb_dxt.h>
 
 #include <algorithm>
 #include <cstring>
+
+#include "platform/d3d/format.h"
 
 namespace d3dx {
 namespace {
@@ -49,7 +49,8 @@ uint8_t NearestEntry(uint32_t argb, const PALETTEENTRY* palette) {
     uint32_t entry = PaletteColour(palette[i]);
     int32_t distance = 0;
     for (int shift = 0; shift < 32; shift += 8) {
-      int32_t d = static_cast<int32_t>((argb >> shift) & 0xFF) - static_cast<int32_t>((entry >> shift) & 0xFF);
+      int32_t d =
+          static_cast<int32_t>((argb >> shift) & 0xFF) - static_cast<int32_t>((entry >> shift) & 0xFF);
       distance += d * d;
     }
     if (distance < bestDistance) {
@@ -132,18 +133,14 @@ void EncodeBlock(D3DFORMAT format, const uint32_t colours[16], uint8_t* block) {
     rgba[4 * i + 3] = static_cast<uint8_t>(colours[i] >> 24);
   }
   switch (format) {
-    case D3DFMT_DXT1:
-      stb_compress_dxt_block(block, rgba, 0, STB_DXT_NORMAL);
-      break;
+    case D3DFMT_DXT1: stb_compress_dxt_block(block, rgba, 0, STB_DXT_NORMAL); break;
     case D3DFMT_DXT3:
       for (int i = 0; i < 8; ++i) {
         block[i] = static_cast<uint8_t>(Narrow(rgba[8 * i + 3], 4) | Narrow(rgba[8 * i + 7], 4) << 4);
       }
       stb_compress_dxt_block(block + 8, rgba, 0, STB_DXT_NORMAL);
       break;
-    default:
-      stb_compress_dxt_block(block, rgba, 1, STB_DXT_NORMAL);
-      break;
+    default: stb_compress_dxt_block(block, rgba, 1, STB_DXT_NORMAL); break;
   }
 }
 

@@ -14,13 +14,13 @@
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_DXT_IMPLEMENTATION
 
+#include <string.h>  // the block compressor uses memcpy without including it
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wunused-function"
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#include <string.h>  // the block compressor uses memcpy without including it
-
 #include <stb/stb_dxt.h>
 #include <stb/stb_image.h>
 #pragma GCC diagnostic pop

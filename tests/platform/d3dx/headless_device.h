@@ -25,10 +25,9 @@ class HeadlessDevice : public ::testing::Test {
     params.SwapEffect = d3d::D3DSWAPEFFECT_COPY;
     params.hDeviceWindow = reinterpret_cast<d3d::HWND>(uintptr_t{1});
     params.Windowed = 1;
-    ASSERT_EQ(d3d::D3D_OK, direct3d->CreateDevice(d3d::D3DADAPTER_DEFAULT, d3d::D3DDEVTYPE_HAL,
-                                                  params.hDeviceWindow,
-                                                  d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params,
-                                                  &device));
+    ASSERT_EQ(d3d::D3D_OK,
+              direct3d->CreateDevice(d3d::D3DADAPTER_DEFAULT, d3d::D3DDEVTYPE_HAL, params.hDeviceWindow,
+                                     d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device));
   }
 
   // Objects the test made and did not release.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/d3d/format.h"
@@ -34,7 +35,8 @@ int MaxChannelError(const ArgbImage& a, const ArgbImage& b) {
   int worst = 0;
   for (size_t i = 0; i < std::min(a.pixels.size(), b.pixels.size()); ++i) {
     for (int shift = 0; shift < 32; shift += 8) {
-      int d = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) - static_cast<int>((b.pixels[i] >> shift) & 0xFF));
+      int d = std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) -
+                       static_cast<int>((b.pixels[i] >> shift) & 0xFF));
       worst = std::max(worst, d);
     }
   }
@@ -49,14 +51,10 @@ TEST(D3dxPixels, PlainFormatsKeepWhatTheyCanHold) {
     D3DFORMAT format;
     uint32_t first, second;
   } const cases[] = {
-      {D3DFMT_A8R8G8B8, 0x80FF0000, 0xFF00FF80},
-      {D3DFMT_X8R8G8B8, 0xFFFF0000, 0xFF00FF80},
-      {D3DFMT_R8G8B8, 0xFFFF0000, 0xFF00FF80},
-      {D3DFMT_R5G6B5, 0xFFFF0000, 0xFF00FF84},
-      {D3DFMT_A1R5G5B5, 0xFFFF0000, 0xFF00FF84},
-      {D3DFMT_A4R4G4B4, 0x88FF0000, 0xFF00FF88},
-      {D3DFMT_A8, 0x80000000, 0xFF000000},
-      {D3DFMT_L8, 0xFF4D4D4D, 0xFFA4A4A4},
+      {D3DFMT_A8R8G8B8, 0x80FF0000, 0xFF00FF80}, {D3DFMT_X8R8G8B8, 0xFFFF0000, 0xFF00FF80},
+      {D3DFMT_R8G8B8, 0xFFFF0000, 0xFF00FF80},   {D3DFMT_R5G6B5, 0xFFFF0000, 0xFF00FF84},
+      {D3DFMT_A1R5G5B5, 0xFFFF0000, 0xFF00FF84}, {D3DFMT_A4R4G4B4, 0x88FF0000, 0xFF00FF88},
+      {D3DFMT_A8, 0x80000000, 0xFF000000},       {D3DFMT_L8, 0xFF4D4D4D, 0xFFA4A4A4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
@@ -170,8 +168,8 @@ TEST(D3dxNormalMap, SlopesFromTheChosenChannel) {
   // (-0.7071, 0, 0.7071) encodes as red 37, green 128, blue 218.
   EXPECT_EQ(0xFF2580DAu, normals->At(1, 0));
   // The inverted sign turns the slope around.
-  auto inverted = ComputeNormalMapImage(ramp, D3DX_NORMALMAP_MIRROR | D3DX_NORMALMAP_INVERTSIGN,
-                                        D3DX_CHANNEL_RED, 5);
+  auto inverted =
+      ComputeNormalMapImage(ramp, D3DX_NORMALMAP_MIRROR | D3DX_NORMALMAP_INVERTSIGN, D3DX_CHANNEL_RED, 5);
   EXPECT_NEAR(218, static_cast<int>((inverted->At(1, 0) >> 16) & 0xFF), 1);
   EXPECT_FALSE(ComputeNormalMapImage(ramp, 0, D3DX_CHANNEL_RED | D3DX_CHANNEL_BLUE, 1).has_value());
 }
@@ -248,6 +246,8 @@ TEST(D3dxImageFile, DdsRoundTripWithMipsAndCubeFaces) {
   EXPECT_FALSE(EncodeDds(paletted).has_value());
 }
 
+const std::vector<uint8_t> kHuffmanMarker = {0xFF, 0xC4};
+
 TEST(D3dxImageFile, RefusesDamagedFiles) {
   ImageFile image;
   image.info = {4, 4, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_DDS};
@@ -262,17 +262,32 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
     return copy;
   };
   std::vector<uint8_t> truncated(dds.begin(), dds.end() - 1);
+  // Files the decoder would mishandle: a Huffman table of more than 256 codes, and an empty first
+  // image-data chunk.
+  std::vector<uint8_t> jpeg = d3dx_test::EncodeJpeg(d3dx_test::Picture(8, 8), 90);
+  auto table = std::search(jpeg.begin(), jpeg.end(), kHuffmanMarker.begin(), kHuffmanMarker.end());
+  ASSERT_NE(jpeg.end(), table);
+  std::fill_n(table + 5, 16, uint8_t{255});
+  std::vector<uint8_t> emptyData = d3dx_test::EncodePng(d3dx_test::Picture(4, 4));
+  const uint8_t kImageDataType[] = {'I', 'D', 'A', 'T'};
+  auto data =
+      std::search(emptyData.begin(), emptyData.end(), std::begin(kImageDataType), std::end(kImageDataType));
+  ASSERT_NE(emptyData.end(), data);
+  const uint8_t kEmptyChunk[] = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0};
+  emptyData.insert(data - 4, std::begin(kEmptyChunk), std::end(kEmptyChunk));
   std::vector<uint8_t> png = d3dx_test::EncodePng(d3dx_test::Picture(4, 4));
   std::vector<uint8_t> cutPng(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
   const std::vector<uint8_t> refused[] = {
       truncated,
-      patched(kMipCountOffset, 4),           // more levels than the data holds
-      patched(kMipCountOffset, 9),           // more levels than a 4x4 chain has
-      patched(kWidthOffset, 0),              // no pixels
+      patched(kMipCountOffset, 4),  // more levels than the data holds
+      patched(kMipCountOffset, 9),  // more levels than a 4x4 chain has
+      patched(kWidthOffset, 0),     // no pixels
       patched(kWidthOffset, kMaxImageSide + 1),
       patched(kCaps2Offset, 0x200 | 0x400),  // a cube map with one face
       patched(kCaps2Offset, 0x200000),       // a volume
       cutPng,
+      jpeg,
+      emptyData,
       {},
       {'B', 'M', 0, 0},
   };

@@ -75,8 +75,7 @@ TEST(D3dxMatrices, RotationsAboutEachAxis) {
   // Roll, then pitch, then yaw.
   D3DXMATRIX x, y;
   D3DXMatrixRotationYawPitchRoll(&m, 0.3f, 0.5f, 0.7f);
-  ExpectNear(*D3DXMatrixRotationZ(&z, 0.7f) * *D3DXMatrixRotationX(&x, 0.5f) *
-                 *D3DXMatrixRotationY(&y, 0.3f),
+  ExpectNear(*D3DXMatrixRotationZ(&z, 0.7f) * *D3DXMatrixRotationX(&x, 0.5f) * *D3DXMatrixRotationY(&y, 0.3f),
              m);
 }
 
@@ -163,7 +162,8 @@ TEST(D3dxQuaternions, AgreeWithMatrices) {
   // Half turns, where the trace is at its lowest, for each axis.
   for (D3DXVECTOR3 halfTurnAxis : {D3DXVECTOR3{1, 0, 0}, D3DXVECTOR3{0, 1, 0}, D3DXVECTOR3{0, 0, 1}}) {
     D3DXQuaternionRotationAxis(&q, &halfTurnAxis, 2 * kHalfPi);
-    ExpectSameRotation(q, *D3DXQuaternionRotationMatrix(&back, D3DXMatrixRotationQuaternion(&fromQuaternion, &q)));
+    ExpectSameRotation(
+        q, *D3DXQuaternionRotationMatrix(&back, D3DXMatrixRotationQuaternion(&fromQuaternion, &q)));
   }
 
   D3DXMATRIX ypr;

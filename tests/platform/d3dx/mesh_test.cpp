@@ -33,9 +33,9 @@ class D3dxMesh : public d3dx_test::HeadlessDevice {
   ComPtr<ID3DXMesh> Make(const std::vector<D3DXVECTOR3>& positions, const std::vector<DWORD>& indices,
                          const std::vector<DWORD>& attributes = {}, DWORD options = D3DXMESH_MANAGED) {
     ComPtr<ID3DXMesh> mesh;
-    EXPECT_EQ(D3D_OK, D3DXCreateMeshFVF(static_cast<DWORD>(indices.size() / 3),
-                                        static_cast<DWORD>(positions.size()), options, kPositionNormalTexture,
-                                        device, mesh.Out()));
+    EXPECT_EQ(D3D_OK,
+              D3DXCreateMeshFVF(static_cast<DWORD>(indices.size() / 3), static_cast<DWORD>(positions.size()),
+                                options, kPositionNormalTexture, device, mesh.Out()));
     Vertex* vertices = nullptr;
     EXPECT_EQ(D3D_OK, mesh->LockVertexBuffer(0, reinterpret_cast<BYTE**>(&vertices)));
     for (size_t i = 0; i < positions.size(); ++i) vertices[i] = {positions[i], {}, static_cast<float>(i), 0};
@@ -73,7 +73,7 @@ class D3dxMesh : public d3dx_test::HeadlessDevice {
     std::vector<DWORD> indices(mesh->GetNumFaces() * 3);
     for (size_t i = 0; i < indices.size(); ++i) {
       indices[i] = (mesh->GetOptions() & D3DXMESH_32BIT) ? reinterpret_cast<uint32_t*>(data)[i]
-                                                           : reinterpret_cast<uint16_t*>(data)[i];
+                                                         : reinterpret_cast<uint16_t*>(data)[i];
     }
     mesh->UnlockIndexBuffer();
     return indices;
@@ -119,9 +119,10 @@ TEST_F(D3dxMesh, CreationBuffersAndReferences) {
   EXPECT_EQ(12u * 3u * 2u, indexDesc.Size);
 
   ComPtr<ID3DXMesh> wide;
-  ASSERT_EQ(D3D_OK, D3DXCreateMeshFVF(1, 70000, D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT | D3DXMESH_VB_DYNAMIC |
-                                                    D3DXMESH_VB_WRITEONLY,
-                                      D3DFVF_XYZ, device, wide.Out()));
+  ASSERT_EQ(D3D_OK,
+            D3DXCreateMeshFVF(
+                1, 70000, D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT | D3DXMESH_VB_DYNAMIC | D3DXMESH_VB_WRITEONLY,
+                D3DFVF_XYZ, device, wide.Out()));
   ComPtr<IDirect3DVertexBuffer8> wideVertices;
   wide->GetVertexBuffer(wideVertices.Out());
   wideVertices->GetDesc(&vertexDesc);
@@ -215,10 +216,10 @@ TEST_F(D3dxMesh, OptimizeSortsByAttributeAndCompacts) {
   std::vector<DWORD> adjacencyOut(9), faceRemap(3);
   ComPtr<ID3DXBuffer> vertexRemap;
   ComPtr<ID3DXMesh> optimized;
-  ASSERT_EQ(D3D_OK, mesh->Optimize(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_STRIPREORDER |
-                                       D3DXMESH_MANAGED,
-                                   adjacency.data(), adjacencyOut.data(), faceRemap.data(), vertexRemap.Out(),
-                                   optimized.Out()));
+  ASSERT_EQ(D3D_OK,
+            mesh->Optimize(
+                D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_STRIPREORDER | D3DXMESH_MANAGED,
+                adjacency.data(), adjacencyOut.data(), faceRemap.data(), vertexRemap.Out(), optimized.Out()));
   EXPECT_EQ(6u, optimized->GetNumVertices());
   EXPECT_EQ(D3DXMESH_MANAGED, optimized->GetOptions());
   EXPECT_EQ((std::vector<DWORD>{1, 0, 2}), faceRemap);
@@ -244,8 +245,8 @@ TEST_F(D3dxMesh, OptimizeSortsByAttributeAndCompacts) {
   EXPECT_EQ(6u, table[1].VertexCount);
 
   // In place: the same result in the same mesh, its options kept.
-  ASSERT_EQ(D3D_OK, mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, nullptr, nullptr, nullptr,
-                                          nullptr));
+  ASSERT_EQ(D3D_OK, mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, nullptr, nullptr,
+                                          nullptr, nullptr));
   EXPECT_EQ(6u, mesh->GetNumVertices());
   EXPECT_EQ(Indices(optimized.Get()), Indices(mesh.Get()));
   ASSERT_EQ(D3D_OK, mesh->GetAttributeTable(nullptr, &count));
@@ -273,8 +274,8 @@ TEST_F(D3dxMesh, DrawSubsetDrawsTheFacesOfOneAttribute) {
   EXPECT_EQ(32u, run.stride);
 
   ComPtr<ID3DXMesh> sorted;
-  ASSERT_EQ(D3D_OK, mesh->Optimize(D3DXMESHOPT_ATTRSORT | D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr,
-                                   sorted.Out()));
+  ASSERT_EQ(D3D_OK, mesh->Optimize(D3DXMESHOPT_ATTRSORT | D3DXMESH_MANAGED, nullptr, nullptr, nullptr,
+                                   nullptr, sorted.Out()));
   control->ClearDraws();
   ASSERT_EQ(D3D_OK, sorted->DrawSubset(9));
   ASSERT_EQ(1u, control->Draws().size());
@@ -314,7 +315,8 @@ TEST_F(D3dxMesh, SphereGeneratorAndRayQueries) {
   // Every face is wound to face outward, and every edge has a neighbour.
   auto indices = Indices(sphere.Get());
   for (size_t f = 0; f < indices.size(); f += 3) {
-    D3DXVECTOR3 a = copy[indices[f]].position, b = copy[indices[f + 1]].position, c = copy[indices[f + 2]].position;
+    D3DXVECTOR3 a = copy[indices[f]].position, b = copy[indices[f + 1]].position,
+                c = copy[indices[f + 2]].position;
     D3DXVECTOR3 normal, e1 = b - a, e2 = c - a, centre = a + b + c;
     D3DXVec3Cross(&normal, &e1, &e2);
     EXPECT_GT(D3DXVec3Dot(&normal, &centre), 0) << "face " << f / 3;

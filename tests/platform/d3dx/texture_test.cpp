@@ -41,8 +41,9 @@ class D3dxTexture : public d3dx_test::HeadlessDevice {
     D3DLOCKED_RECT locked{};
     surface->GetDesc(&desc);
     ASSERT_EQ(D3D_OK, surface->LockRect(&locked, nullptr, 0));
-    EXPECT_TRUE(WritePixels(image, {desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
-                                    static_cast<uint8_t*>(locked.pBits)},
+    EXPECT_TRUE(WritePixels(image,
+                            {desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
+                             static_cast<uint8_t*>(locked.pBits)},
                             nullptr));
     surface->UnlockRect();
   }
@@ -85,8 +86,8 @@ TEST_F(D3dxTexture, RequirementsRoundClampAndReplace) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " format " << c.format);
     UINT width = c.width, height = c.height, levels = c.levels;
     D3DFORMAT format = c.format;
-    ASSERT_EQ(D3D_OK, D3DXCheckTextureRequirements(device, &width, &height, &levels, 0, &format,
-                                                    D3DPOOL_MANAGED));
+    ASSERT_EQ(D3D_OK,
+              D3DXCheckTextureRequirements(device, &width, &height, &levels, 0, &format, D3DPOOL_MANAGED));
     EXPECT_EQ(c.wantWidth, width);
     EXPECT_EQ(c.wantHeight, height);
     EXPECT_EQ(c.wantLevels, levels);
@@ -102,8 +103,8 @@ TEST_F(D3dxTexture, RequirementsRoundClampAndReplace) {
   config.caps.TextureCaps &= ~D3DPTEXTURECAPS_MIPMAP;
   Create(config);
   UINT width = 20, height = 70, levels = 0;
-  ASSERT_EQ(D3D_OK, D3DXCheckTextureRequirements(device, &width, &height, &levels, 0, nullptr,
-                                                  D3DPOOL_MANAGED));
+  ASSERT_EQ(D3D_OK,
+            D3DXCheckTextureRequirements(device, &width, &height, &levels, 0, nullptr, D3DPOOL_MANAGED));
   EXPECT_EQ(128u, width);
   EXPECT_EQ(128u, height);
   EXPECT_EQ(1u, levels);
@@ -133,8 +134,8 @@ TEST_F(D3dxTexture, LoadsAFileScaledToTheDeviceRules) {
   ArgbImage picture = d3dx_test::Picture(20, 12);
   ComPtr<IDirect3DTexture8> texture;
   D3DXIMAGE_INFO info{};
-  ASSERT_EQ(D3D_OK, LoadFromMemory(d3dx_test::EncodePng(picture), D3DX_DEFAULT, D3DX_DEFAULT,
-                                   D3DFMT_UNKNOWN, D3DX_FILTER_POINT, 0, &info, texture.Out()));
+  ASSERT_EQ(D3D_OK, LoadFromMemory(d3dx_test::EncodePng(picture), D3DX_DEFAULT, D3DX_DEFAULT, D3DFMT_UNKNOWN,
+                                   D3DX_FILTER_POINT, 0, &info, texture.Out()));
   EXPECT_EQ(20u, info.Width);
   EXPECT_EQ(D3DXIFF_PNG, info.ImageFileFormat);
   // 20 x 12 rounds up to 32 x 16 and is held to the 16-pixel maximum: scaled down to 16 x 16.
@@ -218,6 +219,19 @@ TEST_F(D3dxTexture, DdsFilesRoundTripLevelsAndFaces) {
   D3DXIMAGE_INFO info{};
   ASSERT_EQ(D3D_OK, D3DXGetImageInfoFromFileA(path.c_str(), &info));
   EXPECT_EQ(D3DRTYPE_CUBETEXTURE, info.ResourceType);
+  ComPtr<IDirect3DCubeTexture8> loadedCube;
+  ASSERT_EQ(D3D_OK, D3DXCreateCubeTextureFromFileExA(device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                                     D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                                     D3DX_DEFAULT, 0, nullptr, nullptr, loadedCube.Out()));
+  EXPECT_EQ(3u, loadedCube->GetLevelCount()) << "a full chain below the file's one level";
+  // A flat texture file is no cube map.
+  IDirect3DCubeTexture8* refused = nullptr;
+  std::string flat = TempPath("texture.dds");
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            D3DXCreateCubeTextureFromFileExA(device, flat.c_str(), D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN,
+                                             D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                             &refused));
+  EXPECT_EQ(nullptr, refused);
   EXPECT_EQ(D3DERR_INVALIDCALL, D3DXSaveTextureToFileA(path.c_str(), D3DXIFF_PNG, cube.Get(), nullptr));
 }
 
@@ -251,8 +265,8 @@ TEST_F(D3dxTexture, SurfacesSaveAsBmpAndLoadBack) {
   EXPECT_EQ(0x12345678u, back.At(0, 0));
 
   RECT outside{0, 0, 5, 4};
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface.Get(), nullptr,
-                                                       &outside));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface.Get(), nullptr, &outside));
 }
 
 TEST_F(D3dxTexture, LoadsSurfacesFromMemoryAndSurfaces) {
@@ -261,8 +275,9 @@ TEST_F(D3dxTexture, LoadsSurfacesFromMemoryAndSurfaces) {
   ComPtr<IDirect3DSurface8> surface;
   ASSERT_EQ(D3D_OK, device->CreateImageSurface(2, 2, D3DFMT_A8R8G8B8, surface.Out()));
   RECT all{0, 0, 2, 2};
-  ASSERT_EQ(D3D_OK, D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, nullptr, rgb565, D3DFMT_R5G6B5,
-                                              sizeof rgb565[0], nullptr, &all, D3DX_FILTER_POINT, 0xFF000000));
+  ASSERT_EQ(D3D_OK,
+            D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, nullptr, rgb565, D3DFMT_R5G6B5,
+                                      sizeof rgb565[0], nullptr, &all, D3DX_FILTER_POINT, 0xFF000000));
   ArgbImage loaded = SurfacePixels(surface.Get());
   EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000, 0x00000000, 0xFF00FF00, 0xFF0000FF}), loaded.pixels);
 
@@ -272,9 +287,9 @@ TEST_F(D3dxTexture, LoadsSurfacesFromMemoryAndSurfaces) {
                                                D3DX_FILTER_BOX, 0));
   // The box average of the four, alpha dropped by the destination format.
   EXPECT_EQ(0xFF404040u, SurfacePixels(small.Get()).At(0, 0));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, nullptr, rgb565,
-                                                          D3DFMT_R5G6B5, 6, nullptr, nullptr,
-                                                          D3DX_FILTER_POINT, 0));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, nullptr, rgb565, D3DFMT_R5G6B5, 6, nullptr,
+                                      nullptr, D3DX_FILTER_POINT, 0));
 }
 
 TEST_F(D3dxTexture, FilterTextureAndNormalMapFillEveryLevel) {
