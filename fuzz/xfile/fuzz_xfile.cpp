@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     d3dx::XModel model = d3dx::LoadXModel(document);
     d3dx::MergeXMeshes(model.root);
     std::string text = d3dx::WriteXText(document);
-    d3dx::ReadXFile(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()),
-                                             text.size()));
+    d3dx::ReadXFile(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   } catch (const d3dx::XFileError&) {
   }
   return 0;
