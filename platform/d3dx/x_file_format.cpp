@@ -1,7 +1,6 @@
 #include "platform/d3dx/x_file_format.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace d3dx {
 
@@ -71,10 +70,10 @@ std::vector<int> XArraySizeMembers(const XTemplate& type, size_t index) {
 }
 
 bool XNameLess::operator()(std::string_view a, std::string_view b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) <
-           std::tolower(static_cast<unsigned char>(y));
-  });
+  // Names are ASCII; folding by hand keeps the locale out of every template lookup.
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char x, char y) { return fold(x) < fold(y); });
 }
 
 void XTemplateSet::Add(XTemplate declared) {
