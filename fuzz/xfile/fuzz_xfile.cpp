@@ -20,14 +20,13 @@ d3d::IDirect3DDevice8* Device() {
   static d3d::IDirect3DDevice8* device = [] {
     d3d::IDirect3D8* direct3d = d3d::CreateHeadlessDirect3D();
     d3d::D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 16;
-    params.BackBufferHeight = 16;
+    params.BackBufferWidth = params.BackBufferHeight = 4;
     params.SwapEffect = d3d::D3DSWAPEFFECT_COPY;
-    params.hDeviceWindow = reinterpret_cast<d3d::HWND>(uintptr_t{1});
     params.Windowed = 1;
     d3d::IDirect3DDevice8* created = nullptr;
-    direct3d->CreateDevice(d3d::D3DADAPTER_DEFAULT, d3d::D3DDEVTYPE_HAL, params.hDeviceWindow,
+    direct3d->CreateDevice(d3d::D3DADAPTER_DEFAULT, d3d::D3DDEVTYPE_HAL, nullptr,
                            d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &created);
+    direct3d->Release();
     return created;
   }();
   return device;
