@@ -6,6 +6,7 @@
 #include "platform/d3d/interfaces.h"
 
 #include <initializer_list>
+#include <new>
 
 namespace d3d {
 
@@ -33,6 +34,18 @@ HRESULT HandOut(T* object, T** out) {
   if (object != nullptr) object->AddRef();
   *out = object;
   return D3D_OK;
+}
+
+// Runs a step that allocates; running out of memory becomes E_OUTOFMEMORY, since no exception may
+// cross the interfaces.
+template <class Step>
+HRESULT Allocating(Step step) {
+  try {
+    step();
+    return D3D_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 // A binding of a device to an object. Bindings made by the caller hold a reference; a device's

@@ -70,9 +70,9 @@ std::optional<D3DRECT> ClipToViewport(const D3DRECT& rect, const D3DVIEWPORT8& v
 Device::Device(Direct3D* parent, const D3DDEVICE_CREATION_PARAMETERS& creation,
                const D3DPRESENT_PARAMETERS& params)
     : parent_(parent), creation_(creation), params_(params) {
-  parent_->AddRef();
-  CreateImplicitSurfaces();
+  MakeImplicitSurfaces(params_, &backBuffer_, &autoDepth_);
   ResetState();
+  parent_->AddRef();  // last: a constructor that throws must leave the parent as it was
 }
 
 Device::~Device() { parent_->Release(); }
@@ -163,23 +163,23 @@ HRESULT Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* params,
   const UINT bytes =
       SurfaceSize(params->BackBufferFormat, params->BackBufferWidth, params->BackBufferHeight);
   if (const HRESULT full = CheckMemory(D3DPOOL_DEFAULT, bytes); FAILED(full)) return full;
-  *swapChain = new SwapChain(this, *params, bytes);
-  return D3D_OK;
+  return Allocating([&] { *swapChain = new SwapChain(this, *params, bytes); });
 }
 
-void Device::CreateImplicitSurfaces() {
-  backBuffer_.reset(new Surface(this,
-                                {params_.BackBufferFormat, params_.BackBufferWidth,
-                                 params_.BackBufferHeight, D3DUSAGE_RENDERTARGET,
-                                 D3DPOOL_DEFAULT},
-                                SurfaceOwnership::Implicit, nullptr));
-  autoDepth_.reset();
-  if (params_.EnableAutoDepthStencil) {
-    autoDepth_.reset(new Surface(this,
-                                 {params_.AutoDepthStencilFormat, params_.BackBufferWidth,
-                                  params_.BackBufferHeight, D3DUSAGE_DEPTHSTENCIL,
-                                  D3DPOOL_DEFAULT},
-                                 SurfaceOwnership::Implicit, nullptr));
+void Device::MakeImplicitSurfaces(const D3DPRESENT_PARAMETERS& params, SurfacePtr* backBuffer,
+                                  SurfacePtr* autoDepth) {
+  *backBuffer = std::make_unique<Surface>(
+      this,
+      SurfaceSpec{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
+                  D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
+      SurfaceOwnership::Implicit, nullptr);
+  autoDepth->reset();
+  if (params.EnableAutoDepthStencil) {
+    *autoDepth = std::make_unique<Surface>(
+        this,
+        SurfaceSpec{params.AutoDepthStencilFormat, params.BackBufferWidth, params.BackBufferHeight,
+                    D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT},
+        SurfaceOwnership::Implicit, nullptr);
   }
 }
 
@@ -214,8 +214,16 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     loss_ = DeviceLoss::NotReset;
     return D3DERR_INVALIDCALL;
   }
+  SurfacePtr backBuffer;
+  SurfacePtr autoDepth;
+  if (const HRESULT full = Allocating([&] { MakeImplicitSurfaces(*params, &backBuffer, &autoDepth); });
+      FAILED(full)) {
+    loss_ = DeviceLoss::NotReset;
+    return full;
+  }
   params_ = *params;
-  CreateImplicitSurfaces();
+  backBuffer_ = std::move(backBuffer);
+  autoDepth_ = std::move(autoDepth);
   ResetState();
   loss_ = DeviceLoss::None;
   return D3D_OK;
@@ -265,8 +273,8 @@ bool Device::ReadDepthStencil(IDirect3DSurface8* surface, std::vector<float>* de
 
 HRESULT Device::CheckTextureSize(UINT width, UINT height) const {
   const D3DCAPS8& caps = Config().caps;
-  if (width == 0 || height == 0 || width > caps.MaxTextureWidth ||
-      height > caps.MaxTextureHeight) {
+  if (width == 0 || height == 0 || width > std::min(caps.MaxTextureWidth, kMaxSurfaceEdge) ||
+      height > std::min(caps.MaxTextureHeight, kMaxSurfaceEdge)) {
     return D3DERR_INVALIDCALL;
   }
   const bool powersOfTwo = (width & (width - 1)) == 0 && (height & (height - 1)) == 0;
@@ -299,9 +307,10 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     bytes += SurfaceSize(format, MipDimension(width, level), MipDimension(height, level));
   }
   if (const HRESULT full = CheckMemory(pool, bytes); FAILED(full)) return full;
-  *texture = new Texture(this, {format, width, height, usage, pool}, levels,
-                         pool == D3DPOOL_SYSTEMMEM ? 0 : bytes);
-  return D3D_OK;
+  return Allocating([&] {
+    *texture = new Texture(this, {format, width, height, usage, pool}, levels,
+                           pool == D3DPOOL_SYSTEMMEM ? 0 : bytes);
+  });
 }
 
 HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format,
@@ -312,7 +321,7 @@ HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3D
   const D3DCAPS8& caps = Config().caps;
   if (!(caps.TextureCaps & D3DPTEXTURECAPS_CUBEMAP)) return D3DERR_INVALIDCALL;
   const bool powerOfTwo = (edgeLength & (edgeLength - 1)) == 0;
-  if (edgeLength == 0 || edgeLength > caps.MaxTextureWidth ||
+  if (edgeLength == 0 || edgeLength > std::min(caps.MaxTextureWidth, kMaxSurfaceEdge) ||
       ((caps.TextureCaps & D3DPTEXTURECAPS_CUBEMAP_POW2) && !powerOfTwo)) {
     return D3DERR_INVALIDCALL;
   }
@@ -330,9 +339,10 @@ HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3D
     bytes += kCubeFaceCount * SurfaceSize(format, edge, edge);
   }
   if (const HRESULT full = CheckMemory(pool, bytes); FAILED(full)) return full;
-  *cubeTexture = new CubeTexture(this, {format, edgeLength, edgeLength, usage, pool}, levels,
-                                 pool == D3DPOOL_SYSTEMMEM ? 0 : bytes);
-  return D3D_OK;
+  return Allocating([&] {
+    *cubeTexture = new CubeTexture(this, {format, edgeLength, edgeLength, usage, pool}, levels,
+                                   pool == D3DPOOL_SYSTEMMEM ? 0 : bytes);
+  });
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -342,8 +352,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
   if (length == 0 || (fvf != 0 && length < FvfVertexSize(fvf))) return D3DERR_INVALIDCALL;
   if (const HRESULT full = CheckMemory(pool, length); FAILED(full)) return full;
-  *buffer = new VertexBuffer(this, length, usage, fvf, pool);
-  return D3D_OK;
+  return Allocating([&] { *buffer = new VertexBuffer(this, length, usage, fvf, pool); });
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -353,23 +362,23 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
   if (length == 0 || IndexSize(format) == 0) return D3DERR_INVALIDCALL;
   if (const HRESULT full = CheckMemory(pool, length); FAILED(full)) return full;
-  *buffer = new IndexBuffer(this, length, usage, format, pool);
-  return D3D_OK;
+  return Allocating([&] { *buffer = new IndexBuffer(this, length, usage, format, pool); });
 }
 
 HRESULT Device::CreateStandaloneSurface(const SurfaceSpec& spec, IDirect3DSurface8** surface) {
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
-  if (spec.width == 0 || spec.height == 0 || BitsPerPixel(spec.format) == 0) {
+  if (spec.width == 0 || spec.height == 0 || spec.width > kMaxSurfaceEdge ||
+      spec.height > kMaxSurfaceEdge || BitsPerPixel(spec.format) == 0) {
     return D3DERR_INVALIDCALL;
   }
   if (const HRESULT full = CheckMemory(spec.pool, SurfaceSize(spec.format, spec.width, spec.height));
       FAILED(full)) {
     return full;
   }
-  *surface = new Surface(this, spec, SurfaceOwnership::Standalone, nullptr);
-  return D3D_OK;
+  return Allocating(
+      [&] { *surface = new Surface(this, spec, SurfaceOwnership::Standalone, nullptr); });
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,

@@ -165,7 +165,9 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   HRESULT CheckMemory(D3DPOOL pool, UINT bytes) const;
   HRESULT CheckTextureSize(UINT width, UINT height) const;
   HRESULT CreateStandaloneSurface(const SurfaceSpec& spec, IDirect3DSurface8** surface);
-  void CreateImplicitSurfaces();
+  // The device's own back buffer and automatic depth surface for these parameters.
+  void MakeImplicitSurfaces(const D3DPRESENT_PARAMETERS& params, SurfacePtr* backBuffer,
+                            SurfacePtr* autoDepth);
   void ResetState();
   HRESULT CheckDrawReady(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT stride) const;
   DrawRecord StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primitiveCount,

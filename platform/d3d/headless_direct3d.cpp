@@ -101,6 +101,8 @@ HRESULT Direct3D::CompleteParameters(D3DPRESENT_PARAMETERS* params) const {
   }
   if (params->BackBufferCount == 0) params->BackBufferCount = 1;
   if (params->BackBufferWidth == 0 || params->BackBufferHeight == 0 ||
+      params->BackBufferWidth > headless::kMaxSurfaceEdge ||
+      params->BackBufferHeight > headless::kMaxSurfaceEdge ||
       params->BackBufferCount > kMaxBackBuffers ||
       !IsListed(config_.renderTargetFormats, params->BackBufferFormat)) {
     return D3DERR_INVALIDCALL;
@@ -125,8 +127,8 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                                             D3DCREATE_MIXED_VERTEXPROCESSING);
   if (processing == 0 || (processing & (processing - 1)) != 0) return D3DERR_INVALIDCALL;
   if (const HRESULT invalid = CompleteParameters(params); FAILED(invalid)) return invalid;
-  *device = new Device(this, {adapter, type, focusWindow, behaviorFlags}, *params);
-  return D3D_OK;
+  return Allocating(
+      [&] { *device = new Device(this, {adapter, type, focusWindow, behaviorFlags}, *params); });
 }
 
 }  // namespace headless

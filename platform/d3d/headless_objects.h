@@ -14,6 +14,9 @@ namespace d3d::headless {
 
 class Device;
 
+// The largest width or height of any surface, in pixels: it keeps every byte size within 32 bits.
+inline constexpr UINT kMaxSurfaceEdge = 16384;
+
 inline bool IsListed(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) {
   return std::find(formats.begin(), formats.end(), format) != formats.end();
 }

@@ -166,7 +166,7 @@ Texture::Texture(Device* device, const SurfaceSpec& top, UINT levels, UINT memor
     SurfaceSpec spec = top;
     spec.width = MipDimension(top.width, level);
     spec.height = MipDimension(top.height, level);
-    levels_.emplace_back(new Surface(device, spec, SurfaceOwnership::Contained, this));
+    levels_.push_back(std::make_unique<Surface>(device, spec, SurfaceOwnership::Contained, this));
   }
 }
 
@@ -205,7 +205,8 @@ CubeTexture::CubeTexture(Device* device, const SurfaceSpec& top, UINT levels, UI
       SurfaceSpec spec = top;
       spec.width = MipDimension(top.width, level);
       spec.height = spec.width;
-      surfaces_.emplace_back(new Surface(device, spec, SurfaceOwnership::Contained, this));
+      surfaces_.push_back(
+          std::make_unique<Surface>(device, spec, SurfaceOwnership::Contained, this));
     }
   }
 }
@@ -303,10 +304,11 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
 SwapChain::SwapChain(Device* device, const D3DPRESENT_PARAMETERS& params, UINT memoryBytes)
     : CountedObject(device, D3DPOOL_DEFAULT, memoryBytes),
       params_(params),
-      backBuffer_(new Surface(device,
-                              {params.BackBufferFormat, params.BackBufferWidth,
-                               params.BackBufferHeight, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
-                              SurfaceOwnership::Contained, this)) {}
+      backBuffer_(std::make_unique<Surface>(
+          device,
+          SurfaceSpec{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
+                      D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
+          SurfaceOwnership::Contained, this)) {}
 
 HRESULT SwapChain::QueryInterface(const IID& iid, void** object) {
   return AnswerQuery<IDirect3DSwapChain8>(iid, object, this,

@@ -104,9 +104,9 @@ class IDirect3DDevice8 : public IUnknown {
   virtual HRESULT GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* params) = 0;
   virtual HRESULT CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* params,
                                             IDirect3DSwapChain8** swapChain) = 0;
-  // Fails with D3DERR_INVALIDCALL while any default-pool resource, additional swap chain or
-  // reference to the back buffer or automatic depth surface is alive. On success every state
-  // returns to its default.
+  // Drops the device's own bindings first, then fails with D3DERR_INVALIDCALL (and stays to be
+  // reset) while any default-pool resource, additional swap chain or reference to the back buffer
+  // or automatic depth surface is alive. On success every state returns to its default.
   virtual HRESULT Reset(D3DPRESENT_PARAMETERS* params) = 0;
   // Shows the back buffer in the device window, or in overrideWindow when it is not null.
   virtual HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND overrideWindow,
@@ -138,8 +138,8 @@ class IDirect3DDevice8 : public IUnknown {
   // without points each rectangle keeps its position.
   virtual HRESULT CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UINT rectCount,
                             IDirect3DSurface8* destination, const POINT* destPoints) = 0;
-  // Copies what the screen shows into an A8R8G8B8 surface: the desktop when windowed, the
-  // presented back buffer in full screen.
+  // Copies what the screen shows into an A8R8G8B8 surface of the screen's size: the desktop when
+  // windowed, the presented back buffer in full screen.
   virtual HRESULT GetFrontBuffer(IDirect3DSurface8* destination) = 0;
 
   // ---- Targets and scenes ----

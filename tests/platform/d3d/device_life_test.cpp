@@ -201,6 +201,34 @@ TEST_F(HeadlessDeviceTest, ResetFailsWhileDefaultPoolObjectsOrOwnSurfacesAreHeld
   managed->Release();
 }
 
+// The frame and loss cycle the library's viewports run: hold the device's surfaces, bind them,
+// draw a frame, notice the loss at present, let go of the surfaces, reset, take them again.
+TEST_F(HeadlessDeviceTest, ViewportLossCycleResetsWhileTheDeviceStillBindsItsSurfaces) {
+  IDirect3DSurface8* backBuffer = nullptr;
+  IDirect3DSurface8* depth = nullptr;
+  device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+  device->GetDepthStencilSurface(&depth);
+  ASSERT_EQ(device->SetRenderTarget(backBuffer, depth), D3D_OK);
+  ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0,
+                          1.0f, 0),
+            D3D_OK);
+  ASSERT_EQ(device->BeginScene(), D3D_OK);
+  ASSERT_EQ(device->EndScene(), D3D_OK);
+  control->SetLoss(DeviceLoss::Lost);
+  EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  backBuffer->Release();
+  depth->Release();
+  control->SetLoss(DeviceLoss::NotReset);
+  EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  ASSERT_EQ(device->Reset(&params), D3D_OK) << "the device's own bindings do not block a reset";
+  EXPECT_EQ(RefCount(device), 1u);
+  device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+  ASSERT_EQ(device->SetRenderTarget(backBuffer, nullptr), D3D_OK);
+  EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  device->SetRenderTarget(nullptr, nullptr);
+  backBuffer->Release();
+}
+
 TEST_F(HeadlessDeviceTest, ResetReturnsEveryStateToItsDefaultAndUnbinds) {
   IDirect3DTexture8* texture = nullptr;
   ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture), D3D_OK);

@@ -206,6 +206,20 @@ TEST_F(HeadlessDeviceTest, AnInjectedFailureRefusesExactlyTheNextCreation) {
   surface->Release();
 }
 
+TEST_F(HeadlessDeviceTest, SurfacesTooLargeToAddressAreRefusedWhateverTheCaps) {
+  HeadlessConfig config;
+  config.caps.MaxTextureWidth = config.caps.MaxTextureHeight = 1u << 20;
+  CreateWith(config);
+  IDirect3DSurface8* surface = nullptr;
+  EXPECT_EQ(device->CreateImageSurface(40000, 40000, D3DFMT_A8R8G8B8, &surface),
+            D3DERR_INVALIDCALL);
+  IDirect3DTexture8* texture = nullptr;
+  EXPECT_EQ(device->CreateTexture(65536, 65536, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &texture),
+            D3DERR_INVALIDCALL);
+  D3DPRESENT_PARAMETERS huge = WindowedParams(100000, 4, D3DFMT_UNKNOWN);
+  EXPECT_EQ(device->Reset(&huge), D3DERR_INVALIDCALL);
+}
+
 TEST_F(HeadlessDeviceTest, CopyRectsCopiesSameFormatRectanglesToTheirPoints) {
   IDirect3DSurface8* source = nullptr;
   IDirect3DSurface8* target = nullptr;

@@ -1,0 +1,25 @@
+// Names that the program's files and keys match without regard to case. Only ASCII letters fold:
+// the data are 8-bit texts in a code page this system does not know, so other bytes match exactly.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+namespace win {
+
+inline char FoldAsciiCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+inline std::string FoldAsciiCase(std::string_view text) {
+  std::string folded(text);
+  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) { return FoldAsciiCase(c); });
+  return folded;
+}
+
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return FoldAsciiCase(x) == FoldAsciiCase(y);
+         });
+}
+
+}  // namespace win

@@ -1,0 +1,13 @@
+// The system's default locale, as the numeric locale identifier the program's language list stores.
+#pragma once
+
+#include <cstdint>
+
+namespace win {
+
+// The identifier of the locale named by LC_ALL, else LANG ("de_DE.UTF-8" gives 1031, "fr_CA" gives
+// 3084, a bare "es" gives 3082; "C" and "POSIX" count as U.S. English, 1033). 0 when neither names
+// a locale this table knows.
+int32_t SystemLocaleId();
+
+}  // namespace win

@@ -1,0 +1,46 @@
+// The profile-string functions: one key of one section of an INI file, read or written per call.
+//
+// File format (8-bit text; line ends CR LF, LF or CR, mixed freely):
+//   [Section]        a section line; blanks around the name inside the brackets are ignored
+//   Key=Value        an entry line of the section above it; blanks around key and value are
+//                    ignored, and a value enclosed in matching double or single quotes loses them
+// Lines before the first section and lines without "=" belong to no entry. Section and key names
+// match without regard to ASCII case. When a section or a key appears twice, the first one counts,
+// for reading and for writing alike.
+//
+// Nothing is cached: every call reads the file again, so an edit by hand or by another writer is
+// seen at the next call. File names are program paths, resolved by ResolvePath. A file larger than
+// 64 MiB is no settings file: reading it gives defaults and writing to it is refused.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace win {
+
+// The value of key in section, at most bufferSize - 1 characters of it (the caller's buffer keeps
+// its terminator). A missing file, section or key gives defaultText, cut the same way; a key that
+// is present with nothing after "=" gives the empty text, not the default.
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultText, size_t bufferSize,
+                                    std::string_view fileName);
+
+// Sets key in section to value. An existing entry keeps its line, its key spelling and everything up
+// to the value; a new key goes after the last entry of its section; a missing section is appended
+// at the end and a missing file is created. Every other byte of the file stays as it was. The new
+// contents are written to a temporary file beside the old one and renamed over it, so a failed
+// write leaves the old file whole. Refuses (false) a name or value that would break the line
+// structure: a line break anywhere, "=" in the key, "]" in the section, an empty section or key.
+bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
+                               std::string_view fileName);
+
+// The same rules on a file's contents in memory. FindProfileValue gives nothing for a missing
+// section or key; SetProfileValue gives the edited contents, or nothing when it refuses the write.
+std::optional<std::string> FindProfileValue(std::string_view contents, std::string_view section,
+                                            std::string_view key);
+std::optional<std::string> SetProfileValue(std::string_view contents, std::string_view section,
+                                           std::string_view key, std::string_view value);
+
+}  // namespace win

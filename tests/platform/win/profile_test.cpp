@@ -1,0 +1,155 @@
+#include "platform/win/profile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/platform/win/temp_folder.h"
+
+namespace {
+
+class Profile : public ::testing::Test {
+ protected:
+  std::string PathOf(const std::string& name) const { return folder_.Path().string() + "\\" + name; }
+  std::string Read(const char* section, const char* key, const char* defaultText = "default",
+                   size_t bufferSize = 128) const {
+    return win::GetPrivateProfileString(section, key, defaultText, bufferSize, PathOf("Test.ini"));
+  }
+  TempFolder folder_;
+};
+
+TEST_F(Profile, ReadsByTheProfileRules) {
+  folder_.WriteFile("Test.ini",
+                    "orphan=before any section\r\n"
+                    "[Graphic Settings]\r\n"
+                    "Video Mode=27\r\n"
+                    "  Shadows  =  2  \r\n"
+                    "Empty=\n"
+                    "Quoted=\"  spaced  \"\r"
+                    "Single='x'\n"
+                    "Half=\"open\n"
+                    "Twice=first\n"
+                    "twice=second\n"
+                    "Eq=a=b\n"
+                    "NoEquals\n"
+                    "Umlaut=Gr\xFC\xDF\n"
+                    "[graphic settings]\n"
+                    "Extra=hidden by the first section\n"
+                    "[ Window ]\n"
+                    "Left=5\n"
+                    "Last=no line end");
+  const struct {
+    const char* section;
+    const char* key;
+    const char* expected;
+  } cases[] = {{"graphic SETTINGS", "video mode", "27"},
+               {"Graphic Settings", "Shadows", "2"},
+               {"Graphic Settings", "Empty", ""},
+               {"Graphic Settings", "Quoted", "  spaced  "},
+               {"Graphic Settings", "Single", "x"},
+               {"Graphic Settings", "Half", "\"open"},
+               {"Graphic Settings", "TWICE", "first"},
+               {"Graphic Settings", "Eq", "a=b"},
+               {"Graphic Settings", "NoEquals", "default"},
+               {"Graphic Settings", "Umlaut", "Gr\xFC\xDF"},
+               {"Graphic Settings", "orphan", "default"},
+               {"Graphic Settings", "Extra", "default"},
+               {"Window", "left", "5"},
+               {"Window", "Top", "default"},
+               {"Missing", "Left", "default"},
+               {"Window", "Last", "no line end"}};
+  for (const auto& c : cases) EXPECT_EQ(Read(c.section, c.key), c.expected) << c.section << "/" << c.key;
+}
+
+TEST_F(Profile, CutsValuesAndDefaultsToTheBuffer) {
+  std::string longValue(3000, 'v');
+  folder_.WriteFile("Test.ini", "[S]\nLong=" + longValue + "\n");
+  EXPECT_EQ(Read("S", "Long"), longValue.substr(0, 127));
+  EXPECT_EQ(Read("S", "Long", "", 2048), longValue.substr(0, 2047));
+  EXPECT_EQ(Read("S", "Long", "", 1), "");
+  EXPECT_EQ(Read("S", "Missing", "abcdef", 4), "abc");
+  EXPECT_EQ(Read("S", "Missing", " "), " ") << "a blank default is returned as given";
+}
+
+TEST_F(Profile, MissingFileGivesTheDefaultAndTheFirstWriteCreatesIt) {
+  EXPECT_EQ(Read("Window", "Left", "0"), "0");
+  ASSERT_TRUE(win::WritePrivateProfileString("Window", "Left", "12", PathOf("Test.ini")));
+  EXPECT_EQ(folder_.ReadFile("Test.ini"), "[Window]\r\nLeft=12\r\n");
+  EXPECT_EQ(Read("window", "LEFT"), "12");
+}
+
+TEST_F(Profile, WritesChangeOnlyTheValueWritten) {
+  const std::string before =
+      "; hand-written comment\n"
+      "[Miscellaneous]\n"
+      "JoyStick = 0\n"
+      "Gamma=1\r\n"
+      "gamma=duplicate\n"
+      "Name=Gr\xFC\xDF\n"
+      "\n"
+      "[Window]\n"
+      "Left=5";
+  const struct {
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string expected;
+  } cases[] = {
+      {"MISCELLANEOUS", "Joystick", "-1",
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = -1\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
+       "[Window]\nLeft=5"},
+      {"Miscellaneous", "GAMMA", "",
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = 0\nGamma=\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
+       "[Window]\nLeft=5"},
+      {"Miscellaneous", "Pilot", "1",
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = 0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n"
+       "Pilot=1\n\n[Window]\nLeft=5"},
+      {"Window", "Top", "7",
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = 0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
+       "[Window]\nLeft=5\nTop=7\n"},
+      {"Development", "LandMove", "\xE9t\xE9",
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = 0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
+       "[Window]\nLeft=5\n[Development]\nLandMove=\xE9t\xE9\n"},
+  };
+  for (const auto& c : cases) {
+    folder_.WriteFile("Test.ini", before);
+    ASSERT_TRUE(win::WritePrivateProfileString(c.section, c.key, c.value, PathOf("TEST.INI")));
+    EXPECT_EQ(folder_.ReadFile("Test.ini"), c.expected) << c.section << "/" << c.key;
+    EXPECT_EQ(Read(c.section, c.key), c.value);
+  }
+}
+
+TEST_F(Profile, VeryLongValuesRoundTrip) {
+  std::string longValue(100000, 'x');
+  ASSERT_TRUE(win::WritePrivateProfileString("S", "K", longValue, PathOf("Test.ini")));
+  ASSERT_TRUE(win::WritePrivateProfileString("S", "After", "1", PathOf("Test.ini")));
+  EXPECT_EQ(Read("S", "K", "", longValue.size() + 1), longValue);
+  EXPECT_EQ(Read("S", "After"), "1");
+}
+
+TEST_F(Profile, RefusesWritesThatWouldBreakTheFile) {
+  const std::string before = "[S]\nK=1\n";
+  folder_.WriteFile("Test.ini", before);
+  const struct {
+    const char* section;
+    const char* key;
+    const char* value;
+  } cases[] = {{"S", "K", "two\nlines"}, {"S", "K=", "1"},  {"S]", "K", "1"},
+               {"", "K", "1"},           {"S", " ", "1"},   {"S", "[K]", "1"}};
+  for (const auto& c : cases) {
+    EXPECT_FALSE(win::WritePrivateProfileString(c.section, c.key, c.value, PathOf("Test.ini"))) << c.key;
+  }
+  EXPECT_EQ(folder_.ReadFile("Test.ini"), before);
+  EXPECT_FALSE(win::WritePrivateProfileString("S", "K", "1", PathOf("NoFolder\\Test.ini")));
+}
+
+TEST_F(Profile, ReplacingKeepsPermissionsAndLeavesNoTemporaryFile) {
+  folder_.WriteFile("Test.ini", "[S]\nK=1\n");
+  ::chmod((folder_.Path() / "Test.ini").c_str(), 0640);
+  ASSERT_TRUE(win::WritePrivateProfileString("S", "K", "2", PathOf("Test.ini")));
+  struct stat status {};
+  ASSERT_EQ(::stat((folder_.Path() / "Test.ini").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0640u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1);
+}
+
+}  // namespace
