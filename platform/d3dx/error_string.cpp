@@ -4,6 +4,7 @@
 
 #include "platform/d3dx/mesh.h"
 #include "platform/d3dx/texture.h"
+#include "platform/d3dx/x_file_d3dx.h"
 
 namespace d3dx {
 namespace {
@@ -37,6 +38,8 @@ constexpr Named kNames[] = {
     {D3DERR_INVALIDCALL, "D3DERR_INVALIDCALL"},
     {D3DXERR_INVALIDMESH, "D3DXERR_INVALIDMESH"},
     {D3DXERR_INVALIDDATA, "D3DXERR_INVALIDDATA"},
+    {D3DXERR_TOOMANYINFLUENCES, "D3DXERR_TOOMANYINFLUENCES"},
+    {D3DXERR_LOADEDMESHASNODATA, "D3DXERR_LOADEDMESHASNODATA"},
 };
 
 }  // namespace
