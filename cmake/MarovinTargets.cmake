@@ -5,6 +5,10 @@ target_compile_options(marovin_options INTERFACE -Wall -Wextra -Wpedantic)
 if(MAROVIN_WERROR)
   target_compile_options(marovin_options INTERFACE -Werror)
 endif()
+if(MAROVIN_LIBFUZZER)
+  # Every library is instrumented for coverage, so that the fuzzer sees into the readers it drives.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 if(MAROVIN_SANITIZE)
   set(MAROVIN_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
       -fno-omit-frame-pointer)
