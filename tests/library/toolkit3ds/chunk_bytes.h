@@ -1,0 +1,81 @@
+// Builders of small 3DS files for the toolkit's tests: chunks with correct lengths, written to a
+// temporary folder of the test's own.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "library/toolkit3ds/error_stack.h"
+#include "library/toolkit3ds/file_table.h"
+
+namespace test3ds {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void Append(Bytes* bytes, const void* data, size_t size) {
+  const auto* raw = static_cast<const uint8_t*>(data);
+  bytes->insert(bytes->end(), raw, raw + size);
+}
+
+template <typename... Values>
+Bytes Pack(Values... values) {
+  Bytes bytes;
+  (Append(&bytes, &values, sizeof(values)), ...);
+  return bytes;
+}
+
+inline Bytes Text(const std::string& text) {
+  Bytes bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes bytes;
+  for (const Bytes& part : parts) bytes.insert(bytes.end(), part.begin(), part.end());
+  return bytes;
+}
+
+// A chunk whose length counts its header, its data and its children.
+inline Bytes Chunk(uint16_t tag, const Bytes& data, std::initializer_list<Bytes> children = {}) {
+  Bytes body = data;
+  for (const Bytes& child : children) body.insert(body.end(), child.begin(), child.end());
+  Bytes bytes = Pack(tag, static_cast<uint32_t>(body.size() + 6));
+  bytes.insert(bytes.end(), body.begin(), body.end());
+  return bytes;
+}
+
+inline Bytes Container(uint16_t tag, std::initializer_list<Bytes> children) { return Chunk(tag, {}, children); }
+
+// A folder of the test's own under the system's temporary folder.
+inline std::filesystem::path TestFolder() {
+  const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+  auto folder = std::filesystem::temp_directory_path() / "toolkit3ds_tests" /
+                (std::string(info->test_suite_name()) + "." + info->name());
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+inline std::string WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+  return path.string();
+}
+
+inline std::vector<int32_t> PendingCodes() {
+  std::vector<int32_t> codes;
+  for (int slot = 0; slot < kErrorSlots3ds; ++slot) {
+    if (ErrorStack3ds.slots[slot].code != 0) codes.push_back(ErrorStack3ds.slots[slot].code);
+  }
+  return codes;
+}
+
+}  // namespace test3ds
