@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "library/toolkit3ds/chunk_database.h"
 #include "library/toolkit3ds/error_stack.h"
 #include "library/toolkit3ds/file_table.h"
 
@@ -20,8 +21,9 @@ namespace test3ds {
 using Bytes = std::vector<uint8_t>;
 
 inline void Append(Bytes* bytes, const void* data, size_t size) {
-  const auto* raw = static_cast<const uint8_t*>(data);
-  bytes->insert(bytes->end(), raw, raw + size);
+  size_t at = bytes->size();
+  bytes->resize(at + size);
+  std::memcpy(bytes->data() + at, data, size);
 }
 
 template <typename... Values>
@@ -68,6 +70,29 @@ inline std::string WriteFile(const std::filesystem::path& path, const Bytes& byt
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                               static_cast<std::streamsize>(bytes.size()));
   return path.string();
+}
+
+// Writes bytes to a file of the test's folder and reads it into a new database; the file stays open.
+inline ChunkDatabase3ds* ReadDatabaseFromBytes(const Bytes& bytes, const char* fileName = "input.3ds") {
+  std::string path = WriteFile(TestFolder() / fileName, bytes);
+  File3ds* file = OpenFile3ds(path.c_str(), "r");
+  ChunkDatabase3ds* database = nullptr;
+  InitDatabase3ds(&database);
+  ReadDatabase3ds(file, database);
+  return database;
+}
+
+// Writes a database to a file of the test's folder and reads that file into a new database.
+inline ChunkDatabase3ds* WriteAndReadBack(ChunkDatabase3ds* database, const char* fileName = "written.3ds") {
+  std::string path = (TestFolder() / fileName).string();
+  File3ds* file = OpenFile3ds(path.c_str(), "w");
+  WriteDatabase3ds(file, database);
+  CloseFile3ds(file);
+  File3ds* reread = OpenFile3ds(path.c_str(), "r");
+  ChunkDatabase3ds* result = nullptr;
+  InitDatabase3ds(&result);
+  ReadDatabase3ds(reread, result);
+  return result;
 }
 
 inline std::vector<int32_t> PendingCodes() {
