@@ -120,18 +120,14 @@ void ReadXDataChunks3ds(ChunkNode3ds* parent, int depth) {
     PushError3ds(ERR_READING_FILE);
     return;
   }
+  SkipChunkData3ds(parent);
   ChunkNode3ds* last = nullptr;
-  while (GetFilePosition3ds() < end) {
+  while (!ErrorsPending3ds() && GetFilePosition3ds() < end && end - GetFilePosition3ds() >= kChunkHeaderSize3ds) {
     uint32_t position = GetFilePosition3ds();
-    if (end - position < kChunkHeaderSize3ds) {
-      PushError3ds(ERR_INVALID_CHUNK);
-      return;
-    }
     uint16_t tag = 0;
     uint32_t length = 0;
     ReadChunkHeader3ds(&tag, &length);
-    if (ErrorsPending3ds()) return;
-    if (!IsXDataChildTag(tag)) return;
+    if (ErrorsPending3ds() || !IsXDataChildTag(tag)) return;
     if (length < kChunkHeaderSize3ds || length > end - position) continue;
     ChunkNode3ds* child = NewNode();
     if (child == nullptr) return;
