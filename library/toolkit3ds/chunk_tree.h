@@ -72,10 +72,11 @@ void ReadChildChunks3ds(ChunkNode3ds* parent, int depth);
 // Writes a subtree to the file of slot index, fixing each chunk's length to what was written.
 void WriteChunk3ds(ChunkNode3ds* node, uint8_t index);
 
-// The node's data as a record of kind T, read first when needed; none when it holds another kind.
+// The node's data as a record of kind T, read first when needed; none when there is no node or it
+// holds another kind.
 template <typename T>
 T* ChunkDataAs3ds(ChunkNode3ds* node) {
-  ChunkData3ds* data = ReadChunkData3ds(node);
+  ChunkData3ds* data = node != nullptr ? ReadChunkData3ds(node) : nullptr;
   return data != nullptr ? std::get_if<T>(data) : nullptr;
 }
 
