@@ -72,12 +72,38 @@ inline std::string WriteFile(const std::filesystem::path& path, const Bytes& byt
   return path.string();
 }
 
+// Databases made by these helpers, released with every open file when the test ends.
+inline std::vector<ChunkDatabase3ds*>& KeptDatabases() {
+  static std::vector<ChunkDatabase3ds*> databases;
+  return databases;
+}
+
+inline ChunkDatabase3ds* NewDatabase() {
+  ChunkDatabase3ds* database = nullptr;
+  InitDatabase3ds(&database);
+  KeptDatabases().push_back(database);
+  return database;
+}
+
+inline ChunkDatabase3ds* NewDatabase(DatabaseKind3ds kind) {
+  ChunkDatabase3ds* database = NewDatabase();
+  NewDatabaseRoot3ds(database, kind);
+  return database;
+}
+
+class ReleaseToolkitState : public testing::Environment {
+ public:
+  void TearDown() override {
+    for (ChunkDatabase3ds*& database : KeptDatabases()) ReleaseDatabase3ds(&database);
+    CloseAllFiles3ds();
+  }
+};
+
 // Writes bytes to a file of the test's folder and reads it into a new database; the file stays open.
 inline ChunkDatabase3ds* ReadDatabaseFromBytes(const Bytes& bytes, const char* fileName = "input.3ds") {
   std::string path = WriteFile(TestFolder() / fileName, bytes);
   File3ds* file = OpenFile3ds(path.c_str(), "r");
-  ChunkDatabase3ds* database = nullptr;
-  InitDatabase3ds(&database);
+  ChunkDatabase3ds* database = NewDatabase();
   ReadDatabase3ds(file, database);
   return database;
 }
@@ -89,8 +115,7 @@ inline ChunkDatabase3ds* WriteAndReadBack(ChunkDatabase3ds* database, const char
   WriteDatabase3ds(file, database);
   CloseFile3ds(file);
   File3ds* reread = OpenFile3ds(path.c_str(), "r");
-  ChunkDatabase3ds* result = nullptr;
-  InitDatabase3ds(&result);
+  ChunkDatabase3ds* result = NewDatabase();
   ReadDatabase3ds(reread, result);
   return result;
 }

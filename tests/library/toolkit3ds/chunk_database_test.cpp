@@ -70,11 +70,10 @@ TEST(ChunkDatabase, LengthsThatLieAreRefused) {
   };
   for (const auto& c : cases) {
     ClearErrors3ds();
-    ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(c.file);
+    test3ds::ReadDatabaseFromBytes(c.file);
     std::vector<int32_t> codes = PendingCodes();
     EXPECT_TRUE(Contains(codes, c.cause)) << c.what;
     EXPECT_EQ(codes.back(), ERR_CREATING_DATABASE) << c.what;
-    ReleaseDatabase3ds(&database);
     CloseAllFiles3ds();
   }
 }
@@ -170,9 +169,7 @@ TEST(ChunkDatabase, ExtraDataKeepsOnlyWhatFitsItsEntry) {
 }
 
 TEST(ChunkDatabase, WritingFixesLengthsAndKeepsTheTree) {
-  ChunkDatabase3ds* database = nullptr;
-  InitDatabase3ds(&database);
-  NewDatabaseRoot3ds(database, kMeshFile3ds);
+  ChunkDatabase3ds* database = test3ds::NewDatabase(kMeshFile3ds);
   ChunkNode3ds* mdata = nullptr;
   FindMData3ds(database->root, &mdata);
   AddDataChunk3ds(mdata, MASTER_SCALE, FloatData3ds{2.5f});

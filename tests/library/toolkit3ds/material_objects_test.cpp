@@ -46,10 +46,12 @@ TEST(MaterialObjects, LinearColoursWin) {
   EXPECT_EQ(material->diffuse, (fcolor3ds{1, 1, 1}));
   EXPECT_EQ(material->ambient, (fcolor3ds{0.2f, 0.4f, 1.0f}));
   EXPECT_FALSE(ErrorsPending3ds());
+  ReleaseMaterial3ds(&material);
   CloseAllFiles3ds();
 
-  ReadMaterial(Entry({Container(MAT_SPECULAR, {Chunk(COLOR_F, Pack(1.0f, 1.0f, 1.0f))})}));
+  material = ReadMaterial(Entry({Container(MAT_SPECULAR, {Chunk(COLOR_F, Pack(1.0f, 1.0f, 1.0f))})}));
   EXPECT_EQ(PendingCodes(), std::vector<int32_t>{ERR_UNFOUND_CHUNK});
+  ReleaseMaterial3ds(&material);
 }
 
 TEST(MaterialObjects, Percentages) {
@@ -167,9 +169,7 @@ TEST(MaterialObjects, AMaterialPutWrittenAndReadBackIsTheSameRecord) {
   for (DatabaseKind3ds kind : {kMeshFile3ds, kMaterialFile3ds}) {
     ClearErrors3ds();
     Materials3ds original = FullMaterial();
-    ChunkDatabase3ds* database = nullptr;
-    InitDatabase3ds(&database);
-    NewDatabaseRoot3ds(database, kind);
+    ChunkDatabase3ds* database = test3ds::NewDatabase(kind);
     PutMaterial3ds(database, &original);
     ChunkDatabase3ds* reread = test3ds::WriteAndReadBack(database);
     Materials3ds* material = nullptr;

@@ -53,13 +53,6 @@ Mesh3ds FullMesh() {
   return copy;
 }
 
-ChunkDatabase3ds* NewMeshDatabase() {
-  ChunkDatabase3ds* database = nullptr;
-  InitDatabase3ds(&database);
-  NewDatabaseRoot3ds(database, kMeshFile3ds);
-  return database;
-}
-
 TEST(MeshObjects, InitialisedMeshHasZeroVerticesAndFirstTriangleFaces) {
   Mesh3ds* mesh = nullptr;
   InitMeshObj3ds(&mesh, 8, 12, 0);
@@ -79,7 +72,7 @@ TEST(MeshObjects, AMeshPutWrittenAndReadBackIsTheSameRecord) {
   Mesh3ds original = FullMesh();
   EXPECT_EQ(original.locmatrix[9], 0.5f);
   EXPECT_EQ(original.locmatrix[11], 1.0f);
-  ChunkDatabase3ds* database = NewMeshDatabase();
+  ChunkDatabase3ds* database = test3ds::NewDatabase(kMeshFile3ds);
   PutMesh3ds(database, &original);
   ChunkDatabase3ds* reread = test3ds::WriteAndReadBack(database);
   Mesh3ds* mesh = nullptr;
@@ -146,12 +139,12 @@ TEST(MeshObjects, ReplacingAMeshKeepsItsExtraDataAndCountsBeyondArraysAreRefused
 }
 
 TEST(MeshObjects, DeletedAndCopiedMeshes) {
-  ChunkDatabase3ds* source = NewMeshDatabase();
+  ChunkDatabase3ds* source = test3ds::NewDatabase(kMeshFile3ds);
   Mesh3ds mesh = FullMesh();
   PutMesh3ds(source, &mesh);
   CopyName3ds(mesh.name, sizeof(mesh.name), "Second");
   PutMesh3ds(source, &mesh);
-  ChunkDatabase3ds* destination = NewMeshDatabase();
+  ChunkDatabase3ds* destination = test3ds::NewDatabase(kMeshFile3ds);
   CopyMeshByName3ds(destination, source, "Second");
   CopyMeshByIndex3ds(destination, source, 1);
   DeleteMeshByIndex3ds(source, 0);
