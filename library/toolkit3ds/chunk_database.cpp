@@ -74,6 +74,13 @@ ChunkNode3ds* MaterialParent(ChunkDatabase3ds* database, bool create) {
   return mdata;
 }
 
+ChunkNode3ds* FindByName(const NameIndex3ds& index, const char* name) {
+  for (const NameIndexEntry3ds& entry : index) {
+    if (entry.name == name) return entry.node;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 bool CheckDatabase3ds(const ChunkDatabase3ds* database, bool allowMaterialLibrary) {
@@ -94,18 +101,7 @@ bool CheckDatabase3ds(const ChunkDatabase3ds* database, bool allowMaterialLibrar
 }
 
 void InitDatabase3ds(ChunkDatabase3ds** out) {
-  if (out == nullptr) {
-    PushError3ds(ERR_INVALID_ARG);
-    return;
-  }
-  if (*out == nullptr) {
-    *out = new (std::nothrow) ChunkDatabase3ds;
-    if (*out == nullptr) {
-      PushError3ds(ERR_NO_MEM);
-      return;
-    }
-  }
-  **out = ChunkDatabase3ds{};
+  if (ReuseOrAllocate3ds(out)) **out = ChunkDatabase3ds{};
 }
 
 void ReleaseDatabase3ds(ChunkDatabase3ds** out) {
@@ -289,6 +285,21 @@ void PutDatabaseVersion3ds(ChunkDatabase3ds* database, int32_t version) {
   }
 }
 
+ChunkNode3ds* PrepareEntryForPut3ds(ChunkNode3ds* parent, ChunkNode3ds* existing, uint16_t tag,
+                                    ChunkNode3ds** xdata) {
+  *xdata = nullptr;
+  if (existing != nullptr) {
+    *xdata = CopyFirstXData3ds(existing);
+    ClearChunk3ds(existing);
+    existing->tag = tag;
+    return existing;
+  }
+  ChunkNode3ds* entry = nullptr;
+  NewChunkWithTag3ds(&entry, tag);
+  if (!ErrorsPending3ds()) InsertChildChunk3ds(parent, entry);
+  return entry;
+}
+
 void FindMData3ds(ChunkNode3ds* root, ChunkNode3ds** out) {
   if (root == nullptr || out == nullptr) {
     PushError3ds(ERR_INVALID_ARG);
@@ -365,15 +376,8 @@ void FindNamedObject3ds(ChunkDatabase3ds* database, const char* name, ChunkNode3
     PushError3ds(ERR_INVALID_ARG);
     return;
   }
-  *out = nullptr;
   UpdateObjectList3ds(database);
-  if (ErrorsPending3ds()) return;
-  for (const NameIndexEntry3ds& entry : database->objectList) {
-    if (entry.name == name) {
-      *out = entry.node;
-      return;
-    }
-  }
+  *out = ErrorsPending3ds() ? nullptr : FindByName(database->objectList, name);
 }
 
 std::vector<NameIndexEntry3ds> ListNamedObjects3ds(ChunkDatabase3ds* database, uint16_t tag) {
@@ -400,15 +404,8 @@ void FindMaterial3ds(ChunkDatabase3ds* database, const char* name, ChunkNode3ds*
     PushError3ds(ERR_INVALID_ARG);
     return;
   }
-  *out = nullptr;
   UpdateMaterialList3ds(database);
-  if (ErrorsPending3ds()) return;
-  for (const NameIndexEntry3ds& entry : database->materialList) {
-    if (entry.name == name) {
-      *out = entry.node;
-      return;
-    }
-  }
+  *out = ErrorsPending3ds() ? nullptr : FindByName(database->materialList, name);
 }
 
 ChunkNode3ds* GetMaterialNodeByIndex3ds(ChunkDatabase3ds* database, int32_t index) {

@@ -60,6 +60,12 @@ void PutMeshVersion3ds(ChunkDatabase3ds* database, int32_t version);
 void PutKfVersion3ds(ChunkDatabase3ds* database, int32_t version);
 void PutDatabaseVersion3ds(ChunkDatabase3ds* database, int32_t version);
 
+// The entry a put rebuilds: an existing one is emptied and tagged again, and a copy of its first
+// XDATA_SECTION is handed out in *xdata to be added back last; without one, a new entry is
+// inserted into parent by chunk order.
+ChunkNode3ds* PrepareEntryForPut3ds(ChunkNode3ds* parent, ChunkNode3ds* existing, uint16_t tag,
+                                    ChunkNode3ds** xdata);
+
 // MDATA or KFDATA under the root, created when missing.
 void FindMData3ds(ChunkNode3ds* root, ChunkNode3ds** out);
 void FindKfData3ds(ChunkNode3ds* root, ChunkNode3ds** out);

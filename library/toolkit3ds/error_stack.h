@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <new>
 
 enum ErrorCode3ds : int32_t {
   NO_FTK_ERRORS = 0,
@@ -59,3 +60,16 @@ void DumpErrors3ds(FILE* stream);
 const ErrorRecord3ds* GetErrorList3ds();
 const char* GetErrorText3ds(int32_t code);
 inline bool ErrorsPending3ds() { return ErrorStack3ds.pending; }
+
+// For the functions that fill a caller's record: allocates *out when it is none. False (with
+// ERR_INVALID_ARG or ERR_NO_MEM pushed) when there is no record to fill.
+template <typename Record>
+bool ReuseOrAllocate3ds(Record** out) {
+  if (out == nullptr) {
+    PushError3ds(ERR_INVALID_ARG);
+    return false;
+  }
+  if (*out == nullptr) *out = new (std::nothrow) Record;
+  if (*out == nullptr) PushError3ds(ERR_NO_MEM);
+  return *out != nullptr;
+}

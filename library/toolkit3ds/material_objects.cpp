@@ -263,18 +263,7 @@ void InitMap3ds(bitmap3ds* map) {
 }
 
 void InitMaterial3ds(Materials3ds** out) {
-  if (out == nullptr) {
-    PushError3ds(ERR_INVALID_ARG);
-    return;
-  }
-  if (*out == nullptr) {
-    *out = new (std::nothrow) Materials3ds;
-    if (*out == nullptr) {
-      PushError3ds(ERR_NO_MEM);
-      return;
-    }
-  }
-  **out = Materials3ds{};
+  if (ReuseOrAllocate3ds(out)) **out = Materials3ds{};
 }
 
 void ReleaseMaterial3ds(Materials3ds** out) {
@@ -446,15 +435,8 @@ void PutMaterial3ds(ChunkDatabase3ds* database, const Materials3ds* material) {
   FindMaterial3ds(database, material->name, &entry);
   if (ErrorsPending3ds()) return;
   ChunkNode3ds* xdata = nullptr;
-  if (entry != nullptr) {
-    xdata = CopyFirstXData3ds(entry);
-    ClearChunk3ds(entry);
-    entry->tag = MAT_ENTRY;
-  } else {
-    NewChunkWithTag3ds(&entry, MAT_ENTRY);
-    if (ErrorsPending3ds()) return;
-    InsertChildChunk3ds(parent, entry);
-  }
+  entry = PrepareEntryForPut3ds(parent, entry, MAT_ENTRY, &xdata);
+  if (ErrorsPending3ds()) return;
   MarkMaterialListDirty3ds(database);
 
   AddDataChunk3ds(entry, MAT_NAME, NameData3ds{material->name});

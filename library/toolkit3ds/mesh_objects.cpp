@@ -196,17 +196,7 @@ bool Mesh3ds::operator==(const Mesh3ds& other) const {
 }
 
 void InitMeshObj3ds(Mesh3ds** out, uint16_t nvertices, uint16_t nfaces, uint32_t flags) {
-  if (out == nullptr) {
-    PushError3ds(ERR_INVALID_ARG);
-    return;
-  }
-  if (*out == nullptr) {
-    *out = new (std::nothrow) Mesh3ds;
-    if (*out == nullptr) {
-      PushError3ds(ERR_NO_MEM);
-      return;
-    }
-  }
+  if (!ReuseOrAllocate3ds(out)) return;
   Mesh3ds* mesh = *out;
   *mesh = Mesh3ds{};
   mesh->m_map.matrix[0] = 1.0f;
@@ -356,15 +346,8 @@ void PutMesh3ds(ChunkDatabase3ds* database, const Mesh3ds* mesh) {
   FindNamedObject3ds(database, mesh->name, &object);
   if (ErrorsPending3ds()) return;
   ChunkNode3ds* xdata = nullptr;
-  if (object != nullptr) {
-    xdata = CopyFirstXData3ds(object);
-    ClearChunk3ds(object);
-    object->tag = NAMED_OBJECT;
-  } else {
-    NewChunkWithTag3ds(&object, NAMED_OBJECT);
-    if (ErrorsPending3ds()) return;
-    InsertChildChunk3ds(mdata, object);
-  }
+  object = PrepareEntryForPut3ds(mdata, object, NAMED_OBJECT, &xdata);
+  if (ErrorsPending3ds()) return;
   object->data = NameData3ds{mesh->name};
   MarkObjectListDirty3ds(database);
   AddTriObject(object, *mesh);

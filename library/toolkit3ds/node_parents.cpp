@@ -19,7 +19,12 @@ struct NodeEntry {
   ChunkNode3ds* header = nullptr;
 };
 
+// KFDATA of the database, found depth-first; none when it has none (ERR_INVALID_ARG without a database).
 ChunkNode3ds* FindKeyFrameSection(const ChunkDatabase3ds* database) {
+  if (database == nullptr) {
+    PushError3ds(ERR_INVALID_ARG);
+    return nullptr;
+  }
   ChunkNode3ds* kfdata = nullptr;
   FindChunk3ds(database->root, KFDATA, &kfdata);
   return kfdata;
@@ -91,10 +96,6 @@ std::string GetParentName3ds(ChunkNode3ds* header) {
 }
 
 void ResolveNodeParents3ds(ChunkDatabase3ds* database) {
-  if (database == nullptr) {
-    PushError3ds(ERR_INVALID_ARG);
-    return;
-  }
   ChunkNode3ds* kfdata = FindKeyFrameSection(database);
   if (kfdata == nullptr) return;
   std::vector<NodeEntry> entries;
@@ -130,10 +131,6 @@ void ResolveNodeParents3ds(ChunkDatabase3ds* database) {
 }
 
 void ResolveParentIndexes3ds(ChunkDatabase3ds* database) {
-  if (database == nullptr) {
-    PushError3ds(ERR_INVALID_ARG);
-    return;
-  }
   ChunkNode3ds* kfdata = FindKeyFrameSection(database);
   if (kfdata == nullptr) return;
   std::vector<NodeEntry> entries;

@@ -13,12 +13,7 @@
 
 namespace {
 
-using test3ds::Bytes;
-using test3ds::Chunk;
-using test3ds::Container;
-using test3ds::Pack;
-using test3ds::PendingCodes;
-using test3ds::Text;
+using namespace test3ds;  // the chunk builders
 
 Bytes Header(uint16_t tag, uint32_t length) { return Pack(tag, length); }
 

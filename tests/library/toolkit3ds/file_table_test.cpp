@@ -11,8 +11,7 @@
 
 namespace {
 
-using test3ds::Pack;
-using test3ds::PendingCodes;
+using namespace test3ds;  // the chunk builders
 
 TEST(FileTable, SameNameInTheSameModeIsOneRecordInOneSlot) {
   std::string path = test3ds::WriteFile(test3ds::TestFolder() / "a.3ds", Pack(uint32_t{1}));

@@ -11,12 +11,7 @@
 
 namespace {
 
-using test3ds::Bytes;
-using test3ds::Chunk;
-using test3ds::Container;
-using test3ds::Pack;
-using test3ds::PendingCodes;
-using test3ds::Text;
+using namespace test3ds;  // the chunk builders
 
 Bytes Entry(std::initializer_list<Bytes> children) {
   Bytes entry = Container(MAT_ENTRY, {Chunk(MAT_NAME, Text("Paint"))});

@@ -12,11 +12,7 @@
 
 namespace {
 
-using test3ds::Bytes;
-using test3ds::Chunk;
-using test3ds::Container;
-using test3ds::Pack;
-using test3ds::Text;
+using namespace test3ds;  // the chunk builders
 
 Bytes Node(uint16_t tag, std::optional<int16_t> id, const std::string& name, int16_t parent,
            const std::string& instance = "") {
