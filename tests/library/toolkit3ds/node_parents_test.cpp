@@ -92,3 +92,25 @@ TEST(NodeParents, AnUnknownParentIsWrittenAsNoneAndTheAmbientNodeIsNotCounted) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NodeParents, CopiedNodesTakeTheirParentsAndDeletedCamerasTheirTargets) {
+  ChunkDatabase3ds* source = test3ds::ReadDatabaseFromBytes(Container(
+      M3DMAGIC, {Container(KFDATA, {Node(OBJECT_NODE_TAG, 0, "Base", -1), Node(OBJECT_NODE_TAG, 1, "Arm", 0),
+                                    Node(OBJECT_NODE_TAG, 2, "Hand", 1), Node(CAMERA_NODE_TAG, 3, "Cam", -1),
+                                    Node(TARGET_NODE_TAG, 4, "Cam", -1)})}));
+  ChunkDatabase3ds* destination = test3ds::NewDatabase(kMeshFile3ds);
+  CopyNodeByName3ds(destination, source, "Hand", OBJECT_NODE_TAG);
+  EXPECT_NE(FindNodeByName3ds(destination, "Base", OBJECT_NODE_TAG), nullptr);
+  EXPECT_NE(FindNodeByName3ds(destination, "Arm", OBJECT_NODE_TAG), nullptr);
+  EXPECT_EQ(ParentOf(destination, 0), "Arm");
+
+  DeleteNodeByName3ds(source, "Cam", CAMERA_NODE_TAG);
+  EXPECT_EQ(FindNodeByName3ds(source, "Cam", CAMERA_NODE_TAG), nullptr);
+  EXPECT_EQ(FindNodeByName3ds(source, "Cam", TARGET_NODE_TAG), nullptr);
+  EXPECT_NE(FindNodeByName3ds(source, "Hand", OBJECT_NODE_TAG), nullptr);
+  EXPECT_FALSE(ErrorsPending3ds());
+}
+
+}  // namespace
