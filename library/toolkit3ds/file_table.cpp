@@ -426,24 +426,35 @@ bool ReadBytes3ds(size_t count, void* buffer) {
 
 bool SkipBytes3ds(size_t count) { return TakeBytes(count) != nullptr; }
 
-bool ReadString3ds(char* buffer, size_t limit) {
+namespace {
+
+// Bytes up to and including the first zero byte within the next limit bytes of the current file;
+// 0 (and ERR_READING_FILE) when there is none.
+size_t TerminatedLength(size_t limit) {
   File3ds* file = ReadableCurrentFile();
-  size_t available = file != nullptr ? file->reader.Remaining() : 0;
-  const uint8_t* start = file != nullptr ? file->contents.data() + file->reader.Position() : nullptr;
-  const void* terminator = available > 0 ? std::memchr(start, 0, std::min(limit, available)) : nullptr;
+  size_t window = file != nullptr ? std::min(limit, file->reader.Remaining()) : 0;
+  const uint8_t* start = window > 0 ? file->contents.data() + file->reader.Position() : nullptr;
+  const void* terminator = start != nullptr ? std::memchr(start, 0, window) : nullptr;
   if (terminator == nullptr) {
     if (file != nullptr) file->reader.Fail();
     PushError3ds(ERR_READING_FILE);
-    return false;
+    return 0;
   }
-  size_t count = static_cast<size_t>(static_cast<const uint8_t*>(terminator) - start) + 1;
-  return ReadBytes3ds(count, buffer);
+  return static_cast<size_t>(static_cast<const uint8_t*>(terminator) - start) + 1;
+}
+
+}  // namespace
+
+bool ReadString3ds(char* buffer, size_t limit) {
+  size_t count = TerminatedLength(limit);
+  return count > 0 && ReadBytes3ds(count, buffer);
 }
 
 bool ReadNewString3ds(std::string* out, size_t limit) {
-  std::string buffer(limit + 1, '\0');
-  if (!ReadString3ds(buffer.data(), limit + 1)) return false;
-  out->assign(buffer.c_str());
+  size_t count = TerminatedLength(limit + 1);
+  const uint8_t* text = count > 0 ? TakeBytes(count) : nullptr;
+  if (text == nullptr) return false;
+  out->assign(reinterpret_cast<const char*>(text), count - 1);
   return true;
 }
 
