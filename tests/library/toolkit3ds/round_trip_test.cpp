@@ -111,6 +111,9 @@ TEST(RoundTrip, TestModelContentsAreRead) {
   }
   ASSERT_FALSE(records.materials.empty());
   EXPECT_NE(records.materials[0].name[0], '\0');
+
+  Records animated = ReadRecords((kModels / "CameraRollAnimWithChildObject.3ds").string());
+  EXPECT_NE(std::find(animated.nodes.begin(), animated.nodes.end(), "Box02 <- Camera01"), animated.nodes.end());
 }
 
 }  // namespace
