@@ -81,6 +81,42 @@ ChunkNode3ds* FindByName(const NameIndex3ds& index, const char* name) {
   return nullptr;
 }
 
+// The target node that goes with a camera or spotlight node, or none.
+uint16_t TargetTagOf(uint16_t tag) {
+  if (tag == CAMERA_NODE_TAG) return TARGET_NODE_TAG;
+  if (tag == SPOTLIGHT_NODE_TAG) return L_TARGET_NODE_TAG;
+  return 0;
+}
+
+std::string NodeNameOf(ChunkDatabase3ds* database, const ChunkNode3ds* node) {
+  for (const NameIndexEntry3ds& entry : database->nodeList) {
+    if (entry.node == node) return entry.name;
+  }
+  return {};
+}
+
+// Copies a node and, through its PARENT_NAME, its ancestors; depth stops a cycle of parent names.
+void CopyNodeWithParents(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name, uint16_t tag,
+                         int depth) {
+  ChunkNode3ds* node = FindNodeByName3ds(source, name, tag);
+  if (node == nullptr || depth > kMaxChunkDepth3ds) return;
+  ChunkNode3ds* kfdata = nullptr;
+  FindKfData3ds(destination->root, &kfdata);
+  ChunkNode3ds* sameNamed = FindNodeByName3ds(destination, name, tag);
+  if (ErrorsPending3ds()) return;
+  CopyEntryInto(kfdata, node, sameNamed);
+  MarkNodeListDirty3ds(destination);
+  std::string parent = GetParentName3ds(FindChildChunk3ds(node, NODE_HDR));
+  if (parent.empty()) return;
+  UpdateNodeList3ds(source);
+  for (const NameIndexEntry3ds& entry : source->nodeList) {
+    if (entry.name == parent) {
+      CopyNodeWithParents(destination, source, parent.c_str(), static_cast<uint16_t>(entry.node->tag), depth + 1);
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 bool CheckDatabase3ds(const ChunkDatabase3ds* database, bool allowMaterialLibrary) {
@@ -504,46 +540,6 @@ void CopyMaterialByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* sou
   std::string name = source->materialList[static_cast<size_t>(index)].name;
   CopyMaterialByName3ds(destination, source, name.c_str());
 }
-
-namespace {
-
-// The target node that goes with a camera or spotlight node, or none.
-uint16_t TargetTagOf(uint16_t tag) {
-  if (tag == CAMERA_NODE_TAG) return TARGET_NODE_TAG;
-  if (tag == SPOTLIGHT_NODE_TAG) return L_TARGET_NODE_TAG;
-  return 0;
-}
-
-std::string NodeNameOf(ChunkDatabase3ds* database, const ChunkNode3ds* node) {
-  for (const NameIndexEntry3ds& entry : database->nodeList) {
-    if (entry.node == node) return entry.name;
-  }
-  return {};
-}
-
-// Copies a node and, through its PARENT_NAME, its ancestors; depth stops a cycle of parent names.
-void CopyNodeWithParents(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name, uint16_t tag,
-                         int depth) {
-  ChunkNode3ds* node = FindNodeByName3ds(source, name, tag);
-  if (node == nullptr || depth > kMaxChunkDepth3ds) return;
-  ChunkNode3ds* kfdata = nullptr;
-  FindKfData3ds(destination->root, &kfdata);
-  ChunkNode3ds* sameNamed = FindNodeByName3ds(destination, name, tag);
-  if (ErrorsPending3ds()) return;
-  CopyEntryInto(kfdata, node, sameNamed);
-  MarkNodeListDirty3ds(destination);
-  std::string parent = GetParentName3ds(FindChildChunk3ds(node, NODE_HDR));
-  if (parent.empty()) return;
-  UpdateNodeList3ds(source);
-  for (const NameIndexEntry3ds& entry : source->nodeList) {
-    if (entry.name == parent) {
-      CopyNodeWithParents(destination, source, parent.c_str(), static_cast<uint16_t>(entry.node->tag), depth + 1);
-      return;
-    }
-  }
-}
-
-}  // namespace
 
 void DeleteNodeByName3ds(ChunkDatabase3ds* database, const char* name, uint16_t tag) {
   ChunkNode3ds* node = FindNodeByName3ds(database, name, tag);
