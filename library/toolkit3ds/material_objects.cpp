@@ -393,7 +393,7 @@ void WriteMap3ds(ChunkNode3ds* container, const bitmap3ds* map) {
     child->data = std::move(data);
     InsertChildChunk3ds(container, child);
   };
-  insert(INT_PERCENTAGE, ShortData3ds{static_cast<int16_t>(map->strength * kPercentScale + 0.5f)});
+  insert(INT_PERCENTAGE, ShortData3ds{WholePercent(map->strength)});
   insert(MAT_MAPNAME, NameData3ds{map->name});
   insert(MAT_MAP_TILING, WordData3ds{TilingFlags(*map)});
   if (map->uscale != 1.0f || map->vscale != 1.0f) {
