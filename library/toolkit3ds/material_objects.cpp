@@ -215,10 +215,12 @@ bool ReadMaterialChild(ChunkNode3ds* child, Materials3ds* material) {
       return true;
     case MAT_ACUBIC:
       if (const auto* acubic = ChunkDataAs3ds<AcubicData3ds>(child)) {
+        constexpr uint16_t kFirstFrameOnly = kAcubicOn | kAcubicFirstFrameOnly;
+        constexpr uint16_t kFlatMirror = kAcubicOn | kAcubicFlatMirror;
         const auto flags = static_cast<uint16_t>(acubic->flags);
         material->cubic.use = 1;
-        material->cubic.firstframeonly = (flags & (kAcubicOn | kAcubicFirstFrameOnly)) == (kAcubicOn | kAcubicFirstFrameOnly);
-        material->cubic.flatmirror = (flags & (kAcubicOn | kAcubicFlatMirror)) == (kAcubicOn | kAcubicFlatMirror);
+        material->cubic.firstframeonly = (flags & kFirstFrameOnly) == kFirstFrameOnly;
+        material->cubic.flatmirror = (flags & kFlatMirror) == kFlatMirror;
         material->cubic.mapsize = acubic->mapSize;
         material->cubic.nthframe = acubic->frameSkip;
       }

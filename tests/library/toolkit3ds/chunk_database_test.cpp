@@ -83,7 +83,8 @@ TEST(ChunkDatabase, AnUnknownRootIsALoneNodeWithoutError) {
 }
 
 TEST(ChunkDatabase, DataIsReadWhenAskedForAndCopiesTakeIt) {
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {Quad("Box")})}));
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {Quad("Box")})}));
   ChunkNode3ds* points = nullptr;
   FindChunk3ds(database->root, POINT_ARRAY, &points);
   ASSERT_NE(points, nullptr);
@@ -154,7 +155,8 @@ TEST(ChunkDatabase, ExtraDataKeepsOnlyWhatFitsItsEntry) {
   Bytes entry = Chunk(XDATA_ENTRY, {},
                       {Chunk(XDATA_APPNAME, Text("app")), Header(XDATA_STRING, 900), Chunk(XDATA_STRING, Text("kept")),
                        Chunk(0x9999, Bytes(2)), Chunk(XDATA_STRING, Text("gone"))});
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(XDATA_SECTION, {entry})}));
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(XDATA_SECTION, {entry})}));
   EXPECT_FALSE(ErrorsPending3ds());
   ChunkNode3ds* read = nullptr;
   FindChunk3ds(database->root, XDATA_ENTRY, &read);

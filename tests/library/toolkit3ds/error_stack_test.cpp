@@ -59,7 +59,8 @@ TEST(ErrorStack, DumpWritesNewestFirst) {
   std::string dumped;
   while (std::fgets(text, sizeof(text), stream) != nullptr) dumped += text;
   std::fclose(stream);
-  EXPECT_EQ(dumped, std::string(GetErrorText3ds(ERR_CREATING_DATABASE)) + "\n" + GetErrorText3ds(ERR_READING_FILE) + "\n");
+  EXPECT_EQ(dumped,
+            std::string(GetErrorText3ds(ERR_CREATING_DATABASE)) + "\n" + GetErrorText3ds(ERR_READING_FILE) + "\n");
 }
 
 }  // namespace

@@ -34,7 +34,9 @@ Mesh3ds FullMesh() {
   mesh->m_map.maptype = 2;
   mesh->m_map.scale = 3.0f;
   mesh->useboxmap = 1;
-  for (int side = 0; side < 6; ++side) CopyName3ds(mesh->boxmap[side], kMaterialNameSize3ds, "Side" + std::to_string(side));
+  for (int side = 0; side < 6; ++side) {
+    CopyName3ds(mesh->boxmap[side], kMaterialNameSize3ds, "Side" + std::to_string(side));
+  }
   mesh->meshcolor = 5;
   mesh->ishidden = 1;
   mesh->isfrozen = 1;
