@@ -331,6 +331,19 @@ int GetChunkOrder3ds(uint16_t tag) {
   }
 }
 
+uint32_t ChunkChecksum3ds(ChunkNode3ds* node) {
+  if (node == nullptr || !IsFileIndexValid3ds(node->fileIndex)) return 0;
+  SelectFile3ds(node->fileIndex);
+  if (!SetFilePosition3ds(node->position) || GetFileBytesLeft3ds() < node->length) {
+    PushError3ds(ERR_READING_FILE);
+    return 0;
+  }
+  uint32_t sum = 0;
+  for (uint32_t i = 0; i + 1 < node->length; i += 2) sum += ReadWord3ds();
+  if (node->length % 2 != 0) sum += ReadUByte3ds();
+  return sum;
+}
+
 ChunkData3ds* InitChunkData3ds(ChunkNode3ds* node) {
   if (node == nullptr) {
     PushError3ds(ERR_INVALID_ARG);

@@ -54,6 +54,9 @@ void PutChunk3ds(ChunkNode3ds* parent, uint16_t tag, ChunkNode3ds** out);
 // when asked); data that lives only in memory is duplicated.
 void CopyChunk3ds(ChunkNode3ds* source, ChunkNode3ds** out);
 int GetChunkOrder3ds(uint16_t tag);
+// The sum, as 16-bit little-endian words, of the chunk's bytes in its file (header and sub-chunks
+// included; an odd last byte counts as a word of its own); 0 for a chunk that lives in memory only.
+uint32_t ChunkChecksum3ds(ChunkNode3ds* node);
 
 // Chunk data.
 ChunkData3ds* InitChunkData3ds(ChunkNode3ds* node);

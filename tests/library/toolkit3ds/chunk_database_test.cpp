@@ -110,6 +110,14 @@ TEST(ChunkDatabase, SmoothingMasksFollowTheChunkLength) {
   EXPECT_FALSE(ErrorsPending3ds());
 }
 
+TEST(ChunkDatabase, ChecksumsAddTheChunksWords) {
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Chunk(0x7777, Bytes{1, 2, 3})}));
+  ChunkNode3ds* odd = database->root->children;
+  EXPECT_EQ(ChunkChecksum3ds(odd), 0x7777u + 9 + 0 + 0x0201 + 0x0003);
+  EXPECT_EQ(ChunkChecksum3ds(database->root), 0x4D4Du + 15 + 0 + ChunkChecksum3ds(odd) + 0);
+  EXPECT_FALSE(ErrorsPending3ds());
+}
+
 TEST(ChunkDatabase, ChildrenAreInsertedByChunkOrder) {
   ChunkNode3ds* mdata = nullptr;
   NewChunkWithTag3ds(&mdata, MDATA);
