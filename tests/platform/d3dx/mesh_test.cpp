@@ -8,7 +8,7 @@
 
 #include "platform/d3d/headless.h"
 #include "platform/d3dx/com_ptr.h"
-#include "tests/platform/d3dx/headless_device.h"
+#include "tests/platform/d3dx/headless_fixture.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ ULONG References(IUnknown* object) {
   return object->Release();
 }
 
-class D3dxMesh : public d3dx_test::HeadlessDevice {
+class D3dxMesh : public d3dx_test::DeviceTest {
  protected:
   // A mesh of the given triangles over the given positions (format 0x112, texture u = vertex number).
   ComPtr<ID3DXMesh> Make(const std::vector<D3DXVECTOR3>& positions, const std::vector<DWORD>& indices,
