@@ -207,6 +207,20 @@ TEST_F(D3dxMesh, CloneKeepsSharedMembersAndFaces) {
   clone->UnlockAttributeBuffer();
 }
 
+TEST_F(D3dxMesh, CleanMeshGivesACopyWithItsAdjacency) {
+  auto mesh = Make(kSquare, kSquareFaces, {3, 1, 3});
+  auto adjacency = Adjacency(mesh.Get());
+  ComPtr<ID3DXMesh> cleaned;
+  ComPtr<ID3DXBuffer> errors;
+  std::vector<DWORD> cleanedAdjacency(9);
+  ASSERT_EQ(D3D_OK, D3DXCleanMesh(mesh.Get(), nullptr, cleaned.Out(), cleanedAdjacency.data(), errors.Out()));
+  EXPECT_NE(mesh.Get(), cleaned.Get());
+  EXPECT_EQ(adjacency, cleanedAdjacency);
+  EXPECT_EQ(Indices(mesh.Get()), Indices(cleaned.Get()));
+  EXPECT_EQ(mesh->GetOptions(), cleaned->GetOptions());
+  EXPECT_EQ(0u, errors->GetBufferSize());
+}
+
 TEST_F(D3dxMesh, OptimizeSortsByAttributeAndCompacts) {
   // Vertex 6 is used by no face.
   auto positions = kSquare;
