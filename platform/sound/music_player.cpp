@@ -7,20 +7,15 @@
 namespace sound {
 
 void MusicPlayer::Load(const std::string& path, bool& success) {
-  success = false;
   auto output = engine_.CurrentOutput("Load");
-  auto file = ReadSoundFile(path);
-  if (!file) return;
-  std::unique_ptr<MusicVoice> voice;
-  try {
-    ReadMp3Format(*file);
-    voice = output->MakeMusic(std::move(*file));
-  } catch (const SoundError&) {
-    return;
-  }
+  auto voice = LoadVoice(path, [&](std::vector<uint8_t> file) {
+    ReadMp3Format(file);
+    return output->MakeMusic(std::move(file));
+  });
+  success = voice != nullptr;
+  if (!voice) return;
   voice->SetAttenuation(volume_);
   voice_ = std::move(voice);
-  success = true;
 }
 
 void MusicPlayer::Play() {

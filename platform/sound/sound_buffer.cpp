@@ -7,20 +7,15 @@
 namespace sound {
 
 void SoundBuffer::Load(const std::string& path, int32_t, bool, bool& success) {
-  success = false;
   auto output = engine_.CurrentOutput("Load");
-  auto file = ReadSoundFile(path);
-  if (!file) return;
-  std::unique_ptr<WaveVoice> voice;
-  try {
-    WaveFormat format = ReadWaveFormat(*file);
-    voice = output->MakeWave(std::move(*file), format);
-  } catch (const SoundError&) {
-    return;
-  }
+  auto voice = LoadVoice(path, [&](std::vector<uint8_t> file) {
+    WaveFormat format = ReadWaveFormat(file);
+    return output->MakeWave(std::move(file), format);
+  });
+  success = voice != nullptr;
+  if (!voice) return;
   voice->SetAttenuation(volume_);
   voice_ = std::move(voice);
-  success = true;
 }
 
 void SoundBuffer::Play() {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sound/output.h"
@@ -41,6 +42,19 @@ class SoundEngine {
 // Shared by the sound objects. The bytes of the file that a program path names (backslashes and
 // case as win::ResolvePath takes them); nothing when there is no such file or it is too large.
 std::optional<std::vector<uint8_t>> ReadSoundFile(const std::string& programPath);
+
+// What `make` makes of the file at a program path: a voice, or nullptr when there is no such file
+// or `make` refuses it with SoundError.
+template <class Make>
+auto LoadVoice(const std::string& programPath, Make make) -> decltype(make(std::vector<uint8_t>{})) {
+  auto file = ReadSoundFile(programPath);
+  if (!file) return nullptr;
+  try {
+    return make(std::move(*file));
+  } catch (const SoundError&) {
+    return nullptr;
+  }
+}
 // Throws SoundError when an attenuation lies outside kSilentAttenuation..kFullAttenuation.
 void CheckAttenuation(const char* call, int32_t attenuation);
 

@@ -26,14 +26,6 @@ class HeadlessSound : public testing::Test {
   }
   ~HeadlessSound() override { forms::UseClock(nullptr); }
 
-  sound::SoundBuffer Loaded(const std::string& path = kTone) {
-    sound::SoundBuffer buffer(engine);
-    bool success = false;
-    buffer.Load(path, 0, true, success);
-    EXPECT_TRUE(success) << path;
-    return buffer;
-  }
-
   forms::VirtualClock clock;
   sound::SoundEngine engine;
 };
@@ -44,7 +36,7 @@ TEST_F(HeadlessSound, PlaysNothingButKeepsState) {
 }
 
 TEST_F(HeadlessSound, ASinglePlayLastsTheLengthOfItsFile) {
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   EXPECT_EQ(Status(buffer), 0);
   buffer.Play();
   clock.Advance(99ms);
@@ -57,7 +49,7 @@ TEST_F(HeadlessSound, ASinglePlayLastsTheLengthOfItsFile) {
 }
 
 TEST_F(HeadlessSound, PlayGoesOnWhilePlayingAndStopRewinds) {
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.Play();
   clock.Advance(60ms);
   buffer.Play();
@@ -74,7 +66,7 @@ TEST_F(HeadlessSound, PlayGoesOnWhilePlayingAndStopRewinds) {
 }
 
 TEST_F(HeadlessSound, ALoopEndsAtTheEndOfItsPassOnceLoopingIsOff) {
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.SetLooping(true);
   buffer.Play();
   clock.Advance(1030ms);
@@ -88,7 +80,7 @@ TEST_F(HeadlessSound, ALoopEndsAtTheEndOfItsPassOnceLoopingIsOff) {
 
 TEST_F(HeadlessSound, LoopingOnAgainBeforeThePassEndsKeepsTheLoop) {
   // The jet sound: looping is switched off when the jets pause and on again when they fire.
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.SetLooping(true);
   buffer.Play();
   clock.Advance(30ms);
@@ -103,7 +95,7 @@ TEST_F(HeadlessSound, LoopingOnAgainBeforeThePassEndsKeepsTheLoop) {
 }
 
 TEST_F(HeadlessSound, LoopingSetDuringASinglePlayAppliesFromTheNextPlay) {
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.Play();
   clock.Advance(50ms);
   buffer.SetLooping(true);
@@ -149,7 +141,7 @@ TEST_F(HeadlessSound, MissingAndCorruptFilesAreRefused) {
 }
 
 TEST_F(HeadlessSound, AFailedLoadKeepsTheSoundLoadedBefore) {
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   bool success = true;
   buffer.Load(kMusic, 0, true, success);
   EXPECT_FALSE(success);
@@ -161,7 +153,7 @@ TEST_F(HeadlessSound, ProgramPathsFindTheFileWhateverTheCase) {
   TempFolder folder;
   std::filesystem::create_directories(folder.Path() / "General Sounds");
   std::filesystem::copy_file(kTone, folder.Path() / "General Sounds" / "Click.wav");
-  Loaded(folder.Path().string() + "\\general sounds\\CLICK.WAV");
+  LoadedSound(engine, folder.Path().string() + "\\general sounds\\CLICK.WAV");
 }
 
 TEST(SoundEngine, SoundsCannotLoadBeforeInit) {
@@ -174,10 +166,7 @@ TEST(SoundEngine, SoundsCannotLoadBeforeInit) {
 }
 
 TEST_F(HeadlessSound, MusicRepeatsUntilStopped) {
-  sound::MusicPlayer music(engine);
-  bool success = false;
-  music.Load(kMusic, success);
-  ASSERT_TRUE(success);
+  sound::MusicPlayer music = LoadedMusic(engine);
   music.SetVolume(-2000);
   music.Play();
   clock.Advance(10min);

@@ -38,21 +38,13 @@ class MixerSound : public testing::Test {
     EXPECT_EQ(result, 0);
   }
 
-  sound::SoundBuffer Loaded(const std::string& path = kTone) {
-    sound::SoundBuffer buffer(engine);
-    bool success = false;
-    buffer.Load(path, 0, true, success);
-    EXPECT_TRUE(success) << path;
-    return buffer;
-  }
-
   sound::SoundEngine engine{sound::SoundSide::kDevice};
 };
 
 TEST_F(MixerSound, OpensTheDummyDevice) { EXPECT_TRUE(engine.PlaysAudio()); }
 
 TEST_F(MixerSound, ASinglePlayEndsOnItsOwn) {
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.SetVolume(-1000);
   buffer.Play();
   EXPECT_EQ(Status(buffer), 1);
@@ -60,7 +52,7 @@ TEST_F(MixerSound, ASinglePlayEndsOnItsOwn) {
 }
 
 TEST_F(MixerSound, StopEndsAPlayAtOnce) {
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.SetLooping(true);
   buffer.Play();
   buffer.Stop();
@@ -68,7 +60,7 @@ TEST_F(MixerSound, StopEndsAPlayAtOnce) {
 }
 
 TEST_F(MixerSound, ALoopOutlastsItsFileAndEndsAfterItsPassOnceLoopingIsOff) {
-  sound::SoundBuffer buffer = Loaded();
+  sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.SetLooping(true);
   buffer.Play();
   std::this_thread::sleep_for(350ms);
@@ -82,8 +74,8 @@ TEST_F(MixerSound, ALoopOutlastsItsFileAndEndsAfterItsPassOnceLoopingIsOff) {
 }
 
 TEST_F(MixerSound, SoundsOverlapOnChannelsOfTheirOwn) {
-  sound::SoundBuffer first = Loaded();
-  sound::SoundBuffer second = Loaded();
+  sound::SoundBuffer first = LoadedSound(engine);
+  sound::SoundBuffer second = LoadedSound(engine);
   first.SetLooping(true);
   second.SetLooping(true);
   first.Play();
@@ -115,10 +107,7 @@ TEST_F(MixerSound, MissingAndCorruptFilesAreRefused) {
 }
 
 TEST_F(MixerSound, MusicPlaysUntilStopped) {
-  sound::MusicPlayer music(engine);
-  bool success = false;
-  music.Load(kMusic, success);
-  ASSERT_TRUE(success);
+  sound::MusicPlayer music = LoadedMusic(engine);
   music.SetVolume(-2000);
   music.Play();
   std::this_thread::sleep_for(400ms);  // twice the file's length

@@ -4,7 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "platform/sound/music_player.h"
 #include "platform/sound/sound_buffer.h"
+#include "platform/sound/sound_engine.h"
 #include "platform/win/byte_reader.h"
 #include "tests/platform/win/temp_folder.h"
 
@@ -22,4 +26,20 @@ inline void WriteCutCopy(const TempFolder& folder, const std::string& name, cons
                          size_t byteCount) {
   auto bytes = win::ReadFileBytes(source, 1 << 20);
   folder.WriteFile(name, std::string(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(byteCount)));
+}
+
+inline sound::SoundBuffer LoadedSound(const sound::SoundEngine& engine, const std::string& path = kTone) {
+  sound::SoundBuffer buffer(engine);
+  bool success = false;
+  buffer.Load(path, 0, true, success);
+  EXPECT_TRUE(success) << path;
+  return buffer;
+}
+
+inline sound::MusicPlayer LoadedMusic(const sound::SoundEngine& engine) {
+  sound::MusicPlayer music(engine);
+  bool success = false;
+  music.Load(kMusic, success);
+  EXPECT_TRUE(success);
+  return music;
 }
