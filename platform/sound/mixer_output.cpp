@@ -31,7 +31,6 @@ class MixerWave final : public WaveVoice {
   ~MixerWave() override;
 
   void Start(bool looped) override {
-    Mix_ExpireChannel(channel_, -1);
     course_.Start(TicksNow(), looped);
     if (Mix_PlayChannel(channel_, chunk_, looped ? -1 : 0) < 0) {
       throw SoundError(std::string("Play: ") + Mix_GetError());
@@ -177,6 +176,7 @@ std::shared_ptr<Output> OpenMixerOutput(std::string& reason) {
   }
   // Without the MP3 decoder every music file is refused when it loads, with the mixer's reason.
   Mix_Init(MIX_INIT_MP3);
+  // Channels are added one per wave sound as sounds load.
   Mix_AllocateChannels(0);
   auto output = std::make_shared<MixerOutput>();
   open = output;
