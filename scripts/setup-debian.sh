@@ -15,6 +15,8 @@ packages=(
   lib3ds-dev libassimp-dev assimp-testmodels
   # the default data set's voice callouts and sound effects; a display for window tests
   espeak-ng sox xvfb xauth
+  # MP3 writing for sox, to regenerate the MP3 test fixtures and fuzz seeds
+  libsox-fmt-mp3
 )
 
 missing=()

@@ -1,0 +1,82 @@
+// Where sound objects play: the two sides behind the sound objects.
+//
+// The null output plays nothing and keeps time on the window system's clock (forms::Now), so a
+// headless test that advances the virtual clock sees a sound end when its length has passed. The
+// mixer output (mixer_output.h) plays through SDL2_mixer. The sound objects check files and
+// arguments before they reach an output, so both sides take and refuse the same things.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/sound/wave_file.h"
+
+namespace sound {
+
+// Attenuation [hundredths of a decibel]: the callers' whole range, silent to full.
+constexpr int32_t kSilentAttenuation = -4000;
+constexpr int32_t kFullAttenuation = 0;
+
+// The course of one play of a wave sound. A single play ends after one pass. A looped play goes
+// on until stopped; when looping is switched off during it, it ends at the end of the pass then
+// playing, and switching looping on again before that end keeps it going. A single play stays
+// single: looping set during it applies from the next Start.
+class PlayCourse {
+ public:
+  using Duration = std::chrono::nanoseconds;
+
+  explicit PlayCourse(Duration passLength) : passLength_(passLength) {}
+
+  void Start(Duration now, bool looped);
+  void Stop() { running_ = false; }
+  bool Running(Duration now) const;
+  // Applies a change of the looping flag at now; returns the time left to play when the play now
+  // has an end, nothing when it loops on or is not running.
+  std::optional<Duration> SetLooped(Duration now, bool looped);
+
+ private:
+  Duration passLength_;
+  Duration start_{};
+  std::optional<Duration> end_;
+  bool looped_ = false;
+  bool running_ = false;
+};
+
+class WaveVoice {
+ public:
+  virtual ~WaveVoice() = default;
+  // From the beginning.
+  virtual void Start(bool looped) = 0;
+  virtual void Stop() = 0;
+  virtual bool Playing() const = 0;
+  virtual void SetLooped(bool looped) = 0;
+  virtual void SetAttenuation(int32_t hundredthsOfDecibel) = 0;
+};
+
+class MusicVoice {
+ public:
+  virtual ~MusicVoice() = default;
+  // From the beginning; music repeats until stopped.
+  virtual void Start() = 0;
+  virtual void Stop() = 0;
+  virtual bool Playing() const = 0;
+  virtual void SetAttenuation(int32_t hundredthsOfDecibel) = 0;
+};
+
+class Output {
+ public:
+  virtual ~Output() = default;
+  // True when sounds reach an audio device.
+  virtual bool PlaysAudio() const = 0;
+  // The bytes of a wave file whose format was read, and of a checked MP3 file. Throw SoundError
+  // when the output cannot take them.
+  virtual std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file, const WaveFormat& format) = 0;
+  virtual std::unique_ptr<MusicVoice> MakeMusic(std::vector<uint8_t> file) = 0;
+};
+
+std::shared_ptr<Output> MakeNullOutput();
+
+}  // namespace sound
