@@ -67,7 +67,8 @@ struct DrawSubmission {
 class Renderer {
  public:
   virtual ~Renderer() = default;
-  // Fills the areas (already inside the viewport and the surfaces) of the target, depth or stencil.
+  // Fills the areas (already inside the viewport and the surfaces) of the bound target, depth or
+  // stencil, as flags ask; flags name only buffers that are bound.
   virtual HRESULT Clear(Surface* target, Surface* depth, const std::vector<D3DRECT>& areas,
                         DWORD flags, D3DCOLOR color, float z, DWORD stencil) = 0;
   virtual HRESULT Draw(const DrawSubmission& draw) = 0;

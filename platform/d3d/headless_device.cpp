@@ -70,7 +70,11 @@ std::optional<D3DRECT> ClipToViewport(const D3DRECT& rect, const D3DVIEWPORT8& v
 
 Device::Device(Direct3D* parent, const D3DDEVICE_CREATION_PARAMETERS& creation,
                const D3DPRESENT_PARAMETERS& params, std::unique_ptr<Renderer> renderer)
-    : parent_(parent), creation_(creation), params_(params), renderer_(std::move(renderer)) {
+    : parent_(parent),
+      creation_(creation),
+      params_(params),
+      renderer_(std::move(renderer)),
+      recording_(renderer_ == nullptr) {
   MakeImplicitSurfaces(params_, &backBuffer_, &autoDepth_);
   ResetState();
   parent_->AddRef();  // last: a constructor that throws must leave the parent as it was
@@ -584,9 +588,7 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
         clipped.push_back(*area);
       }
     }
-    return renderer_->Clear(clearTarget ? target : nullptr,
-                            clearDepth || clearStencil ? depth : nullptr, clipped, flags, color, z,
-                            stencil);
+    return renderer_->Clear(target, depth, clipped, flags, color, z, stencil);
   }
   for (UINT i = 0; i < areas; ++i) {
     const D3DRECT& rect = rectCount == 0 ? everything : rects[i];
@@ -827,9 +829,7 @@ DrawRecord Device::StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primit
   return record;
 }
 
-void Device::Keep(DrawRecord record) {
-  if (recording_) draws_.push_back(std::move(record));
-}
+void Device::Keep(DrawRecord record) { draws_.push_back(std::move(record)); }
 
 HRESULT Device::Render(DrawSubmission draw) {
   if (!renderer_) return D3D_OK;
@@ -854,14 +854,16 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   if (!Fits(uint64_t{startVertex} * stride, vertexCount, stride, bytes.size())) {
     return D3DERR_INVALIDCALL;
   }
-  DrawRecord record = StartRecord(DrawCall::Primitive, type, primitiveCount, stride);
-  record.startVertex = startVertex;
-  record.vertexCount = vertexCount;
-  record.streamSource = streams_[0].Get();
-  record.vertices =
-      CopyBytes(bytes.data() + static_cast<size_t>(startVertex) * stride,
-                static_cast<size_t>(vertexCount) * stride);
-  Keep(std::move(record));
+  if (recording_) {
+    DrawRecord record = StartRecord(DrawCall::Primitive, type, primitiveCount, stride);
+    record.startVertex = startVertex;
+    record.vertexCount = vertexCount;
+    record.streamSource = streams_[0].Get();
+    record.vertices =
+        CopyBytes(bytes.data() + static_cast<size_t>(startVertex) * stride,
+                  static_cast<size_t>(vertexCount) * stride);
+    Keep(std::move(record));
+  }
   return Render({.primitive = type,
                  .primitiveCount = primitiveCount,
                  .stride = stride,
@@ -895,18 +897,20 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   if (!IndicesInRange(firstIndex, indexSize, indexCount, minIndex, vertexCount)) {
     return D3DERR_INVALIDCALL;
   }
-  DrawRecord record = StartRecord(DrawCall::IndexedPrimitive, type, primitiveCount, stride);
-  record.minIndex = minIndex;
-  record.vertexCount = vertexCount;
-  record.startIndex = startIndex;
-  record.baseVertexIndex = baseVertexIndex_;
-  record.indexFormat = indices->Format();
-  record.streamSource = streams_[0].Get();
-  record.indexBuffer = indices_.Get();
-  record.vertices = CopyBytes(vertexBytes.data() + firstVertex * stride,
-                              static_cast<size_t>(vertexCount) * stride);
-  record.indices = CopyBytes(firstIndex, static_cast<size_t>(indexCount) * indexSize);
-  Keep(std::move(record));
+  if (recording_) {
+    DrawRecord record = StartRecord(DrawCall::IndexedPrimitive, type, primitiveCount, stride);
+    record.minIndex = minIndex;
+    record.vertexCount = vertexCount;
+    record.startIndex = startIndex;
+    record.baseVertexIndex = baseVertexIndex_;
+    record.indexFormat = indices->Format();
+    record.streamSource = streams_[0].Get();
+    record.indexBuffer = indices_.Get();
+    record.vertices = CopyBytes(vertexBytes.data() + firstVertex * stride,
+                                static_cast<size_t>(vertexCount) * stride);
+    record.indices = CopyBytes(firstIndex, static_cast<size_t>(indexCount) * indexSize);
+    Keep(std::move(record));
+  }
   return Render({.primitive = type,
                  .primitiveCount = primitiveCount,
                  .stride = stride,
@@ -926,11 +930,13 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
   }
   if (vertexData == nullptr) return D3DERR_INVALIDCALL;
   const UINT vertexCount = PrimitiveVertexCount(type, primitiveCount);
-  DrawRecord record = StartRecord(DrawCall::PrimitiveUP, type, primitiveCount, stride);
-  record.vertexCount = vertexCount;
-  record.vertices = CopyBytes(static_cast<const BYTE*>(vertexData),
-                              static_cast<size_t>(vertexCount) * stride);
-  Keep(std::move(record));
+  if (recording_) {
+    DrawRecord record = StartRecord(DrawCall::PrimitiveUP, type, primitiveCount, stride);
+    record.vertexCount = vertexCount;
+    record.vertices = CopyBytes(static_cast<const BYTE*>(vertexData),
+                                static_cast<size_t>(vertexCount) * stride);
+    Keep(std::move(record));
+  }
   const HRESULT drawn = Render({.primitive = type,
                                .primitiveCount = primitiveCount,
                                .stride = stride,
@@ -957,15 +963,17 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
   if (!IndicesInRange(indices, indexSize, indexCount, minVertexIndex, vertexCount)) {
     return D3DERR_INVALIDCALL;
   }
-  DrawRecord record = StartRecord(DrawCall::IndexedPrimitiveUP, type, primitiveCount, stride);
-  record.minIndex = minVertexIndex;
-  record.vertexCount = vertexCount;
-  record.indexFormat = indexFormat;
-  record.vertices =
-      CopyBytes(static_cast<const BYTE*>(vertexData) + static_cast<size_t>(minVertexIndex) * stride,
-                static_cast<size_t>(vertexCount) * stride);
-  record.indices = CopyBytes(indices, static_cast<size_t>(indexCount) * indexSize);
-  Keep(std::move(record));
+  if (recording_) {
+    DrawRecord record = StartRecord(DrawCall::IndexedPrimitiveUP, type, primitiveCount, stride);
+    record.minIndex = minVertexIndex;
+    record.vertexCount = vertexCount;
+    record.indexFormat = indexFormat;
+    record.vertices =
+        CopyBytes(static_cast<const BYTE*>(vertexData) + static_cast<size_t>(minVertexIndex) * stride,
+                  static_cast<size_t>(vertexCount) * stride);
+    record.indices = CopyBytes(indices, static_cast<size_t>(indexCount) * indexSize);
+    Keep(std::move(record));
+  }
   const HRESULT drawn = Render({.primitive = type,
                                .primitiveCount = primitiveCount,
                                .stride = stride,

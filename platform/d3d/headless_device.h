@@ -210,7 +210,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   UINT baseVertexIndex_ = 0;
 
   std::vector<DrawRecord> draws_;
-  bool recording_ = true;
+  bool recording_;  // on for the headless device; the OpenGL device records when asked
   UINT presentCount_ = 0;
   // With a renderer, an image is read from it when asked for; stale marks one presented since.
   mutable std::map<HWND, PresentedImage> presented_;
