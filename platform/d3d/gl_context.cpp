@@ -8,6 +8,20 @@
 namespace d3d::gl {
 namespace {
 
+// EGL hands out one display per platform and native display, and eglTerminate ends it for every
+// context on it: the last context on a display terminates it.
+std::map<EGLDisplay, int>& ContextsOnDisplay() {
+  static std::map<EGLDisplay, int> contexts;
+  return contexts;
+}
+
+void Release(EGLDisplay display) {
+  if (--ContextsOnDisplay()[display] == 0) {
+    ContextsOnDisplay().erase(display);
+    eglTerminate(display);
+  }
+}
+
 std::string EglFailure(const char* step) {
   return std::string(step) + " failed (EGL error 0x" +
          [] {
@@ -35,9 +49,10 @@ std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
     *error = EglFailure("eglInitialize");
     return nullptr;
   }
+  ++ContextsOnDisplay()[display];
   if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
     *error = EglFailure("eglBindAPI(OpenGL)");
-    eglTerminate(display);
+    Release(display);
     return nullptr;
   }
   const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
@@ -56,7 +71,7 @@ std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
   if (eglChooseConfig(display, configAttributes, &config, 1, &configs) != EGL_TRUE ||
       configs == 0) {
     *error = "no EGL configuration for OpenGL with 8-bit colour";
-    eglTerminate(display);
+    Release(display);
     return nullptr;
   }
   const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
@@ -64,13 +79,13 @@ std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
   const EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
   if (context == EGL_NO_CONTEXT) {
     *error = EglFailure("eglCreateContext(OpenGL 2.1)");
-    eglTerminate(display);
+    Release(display);
     return nullptr;
   }
   if (eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) != EGL_TRUE) {
     *error = EglFailure("eglMakeCurrent without a surface");
     eglDestroyContext(display, context);
-    eglTerminate(display);
+    Release(display);
     return nullptr;
   }
   return std::unique_ptr<Context>(new Context(display, config, context, windows));
@@ -83,7 +98,7 @@ Context::~Context() {
   eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   for (const auto& [window, surface] : surfaces_) eglDestroySurface(display_, surface);
   eglDestroyContext(display_, context_);
-  eglTerminate(display_);
+  Release(display_);
 }
 
 void Context::MakeCurrent() {
