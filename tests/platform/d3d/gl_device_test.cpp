@@ -1,6 +1,7 @@
 // Pixel tests of the OpenGL device on the surfaceless platform (Mesa's software rasteriser in CI).
 // Without EGL every test fails and says why: a machine that cannot run them must not pass them.
 #include "platform/d3d/gl.h"
+#include "platform/d3d/headless.h"
 #include "tests/platform/d3d/gl_scene.h"
 
 #include <gtest/gtest.h>
@@ -320,6 +321,69 @@ TEST_F(GlDeviceTest, PresentedImageReachesTheFrontBuffer) {
   EXPECT_TRUE(Near(inside, 0x336699));
   EXPECT_TRUE(Near(outside, 0x000000));
   screen->Release();
+}
+
+TEST_F(GlDeviceTest, CubeTexturesAnswerEachDirectionWithItsFace) {
+  IDirect3DCubeTexture8* cube = nullptr;
+  ASSERT_EQ(device->CreateCubeTexture(1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &cube), D3D_OK);
+  const D3DCOLOR faces[kCubeFaceCount] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu,
+                                          0xFFFFFF00u, 0xFF00FFFFu, 0xFFFF00FFu};
+  for (UINT face = 0; face < kCubeFaceCount; ++face) {
+    D3DLOCKED_RECT locked{};
+    cube->LockRect(static_cast<D3DCUBEMAP_FACES>(face), 0, &locked, nullptr, 0);
+    std::memcpy(locked.pBits, &faces[face], 4);
+    cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), 0);
+  }
+  struct Vertex {
+    float x, y, z, rhw;
+    float s, t, r;
+  };
+  device->SetTexture(0, cube);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0));
+  const struct {
+    float s, t, r;
+    D3DCUBEMAP_FACES face;
+  } directions[] = {{1, 0, 0, D3DCUBEMAP_FACE_POSITIVE_X},
+                    {0, -1, 0, D3DCUBEMAP_FACE_NEGATIVE_Y},
+                    {0, 0, -1, D3DCUBEMAP_FACE_NEGATIVE_Z}};
+  for (const auto& direction : directions) {
+    const Vertex quad[4] = {{0, 0, 0, 1, direction.s, direction.t, direction.r},
+                            {32, 0, 0, 1, direction.s, direction.t, direction.r},
+                            {0, 32, 0, 1, direction.s, direction.t, direction.r},
+                            {32, 32, 0, 1, direction.s, direction.t, direction.r}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    EXPECT_TRUE(Near(At(Read(), 16, 16), faces[direction.face] & 0xFFFFFF))
+        << "face " << direction.face;
+  }
+  device->SetTexture(0, nullptr);
+  cube->Release();
+}
+
+TEST_F(GlDeviceTest, AdditionalSwapChainsPresentTheirOwnImage) {
+  D3DPRESENT_PARAMETERS second{};
+  second.BackBufferWidth = 8;
+  second.BackBufferHeight = 8;
+  second.BackBufferFormat = D3DFMT_X8R8G8B8;
+  second.SwapEffect = D3DSWAPEFFECT_COPY;
+  second.hDeviceWindow = reinterpret_cast<HWND>(uintptr_t{2});
+  second.Windowed = 1;
+  IDirect3DSwapChain8* chain = nullptr;
+  ASSERT_EQ(device->CreateAdditionalSwapChain(&second, &chain), D3D_OK);
+  IDirect3DSurface8* backBuffer = nullptr;
+  chain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+  device->SetRenderTarget(backBuffer, nullptr);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00C000u, 1.0f, 0);
+  device->EndScene();
+  ASSERT_EQ(chain->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  device->BeginScene();
+  const PresentedImage* shown = Headless(device)->Presented(second.hDeviceWindow);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->width, 8u);
+  EXPECT_TRUE(Near(shown->pixels[0], 0x00C000));
+  device->SetRenderTarget(nullptr, nullptr);
+  backBuffer->Release();
+  chain->Release();
 }
 
 }  // namespace
