@@ -323,6 +323,34 @@ TEST_F(GlDeviceTest, PresentedImageReachesTheFrontBuffer) {
   screen->Release();
 }
 
+TEST_F(GlDeviceTest, ResetGivesANewBackBufferThatDraws) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+  device->EndScene();
+  D3DPRESENT_PARAMETERS params{};
+  params.BackBufferWidth = kSize;
+  params.BackBufferHeight = kSize;
+  params.BackBufferFormat = D3DFMT_R5G6B5;
+  params.SwapEffect = D3DSWAPEFFECT_COPY;
+  params.Windowed = 1;
+  ASSERT_EQ(device->Reset(&params), D3D_OK);
+  device->BeginScene();
+  device->SetRenderState(D3DRS_LIGHTING, 0);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+  DrawScreenRect(device, 0, 0, 16, 32, 0, 0xFFFFFFFFu);
+  IDirect3DSurface8* backBuffer = nullptr;
+  device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(backBuffer->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  WORD left = 0;
+  WORD right = 0;
+  std::memcpy(&left, static_cast<const BYTE*>(locked.pBits) + 4 * locked.Pitch + 4 * 2, 2);
+  std::memcpy(&right, static_cast<const BYTE*>(locked.pBits) + 4 * locked.Pitch + 24 * 2, 2);
+  backBuffer->UnlockRect();
+  backBuffer->Release();
+  EXPECT_EQ(left, 0xFFFF);   // white in 5-6-5
+  EXPECT_EQ(right, 0x001F);  // blue
+}
+
 TEST_F(GlDeviceTest, CubeTexturesAnswerEachDirectionWithItsFace) {
   IDirect3DCubeTexture8* cube = nullptr;
   ASSERT_EQ(device->CreateCubeTexture(1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &cube), D3D_OK);
