@@ -4,39 +4,24 @@
 #include <EGL/eglext.h>
 
 #include <cstdint>
+#include <cstdio>
 
 namespace d3d::gl {
 namespace {
 
-// EGL hands out one display per platform and native display, and eglTerminate ends it for every
-// context on it: the last context on a display terminates it.
-std::map<EGLDisplay, int>& ContextsOnDisplay() {
-  static std::map<EGLDisplay, int> contexts;
-  return contexts;
-}
-
-void Release(EGLDisplay display) {
-  if (--ContextsOnDisplay()[display] == 0) {
-    ContextsOnDisplay().erase(display);
-    eglTerminate(display);
-  }
-}
-
 std::string EglFailure(const char* step) {
-  return std::string(step) + " failed (EGL error 0x" +
-         [] {
-           char hex[16];
-           std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(eglGetError()));
-           return std::string(hex);
-         }() +
-         ")";
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%X", static_cast<unsigned>(eglGetError()));
+  return std::string(step) + " failed (EGL error " + code + ")";
 }
 
 }  // namespace
 
 std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
   const bool windows = window != nullptr;
-  // A null native display makes the X11 platform open the default display (DISPLAY).
+  // A null native display makes the X11 platform open the default display (DISPLAY). EGL hands
+  // out one display per platform, shared by every device on it, so it stays initialised for the
+  // life of the process: terminating it would end the other devices' contexts.
   const EGLDisplay display = eglGetPlatformDisplay(
       windows ? EGL_PLATFORM_X11_KHR : EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY,
       nullptr);
@@ -49,10 +34,8 @@ std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
     *error = EglFailure("eglInitialize");
     return nullptr;
   }
-  ++ContextsOnDisplay()[display];
   if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
     *error = EglFailure("eglBindAPI(OpenGL)");
-    Release(display);
     return nullptr;
   }
   const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
@@ -71,7 +54,6 @@ std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
   if (eglChooseConfig(display, configAttributes, &config, 1, &configs) != EGL_TRUE ||
       configs == 0) {
     *error = "no EGL configuration for OpenGL with 8-bit colour";
-    Release(display);
     return nullptr;
   }
   const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
@@ -79,13 +61,11 @@ std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
   const EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
   if (context == EGL_NO_CONTEXT) {
     *error = EglFailure("eglCreateContext(OpenGL 2.1)");
-    Release(display);
     return nullptr;
   }
   if (eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) != EGL_TRUE) {
     *error = EglFailure("eglMakeCurrent without a surface");
     eglDestroyContext(display, context);
-    Release(display);
     return nullptr;
   }
   return std::unique_ptr<Context>(new Context(display, config, context, windows));
@@ -98,7 +78,6 @@ Context::~Context() {
   eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   for (const auto& [window, surface] : surfaces_) eglDestroySurface(display_, surface);
   eglDestroyContext(display_, context_);
-  Release(display_);
 }
 
 void Context::MakeCurrent() {
