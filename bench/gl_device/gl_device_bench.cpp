@@ -74,6 +74,7 @@ class PlainGl {
     glBindTexture(GL_TEXTURE_2D, target_);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kTarget, kTarget, 0, GL_BGRA, GL_UNSIGNED_BYTE,
                  nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target_, 0);
@@ -89,12 +90,12 @@ class PlainGl {
     glGenBuffers(1, &vertices_);
     glBindBuffer(GL_ARRAY_BUFFER, vertices_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(grid.vertices.size() * sizeof(Vertex)),
-                 grid.vertices.data(), GL_STATIC_DRAW);
+                 grid.vertices.data(), GL_DYNAMIC_DRAW);
     glGenBuffers(1, &indices_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER,
                  static_cast<GLsizeiptr>(grid.indices.size() * sizeof(WORD)),
-                 grid.indices.data(), GL_STATIC_DRAW);
+                 grid.indices.data(), GL_DYNAMIC_DRAW);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(Vertex), nullptr);
