@@ -16,10 +16,10 @@ namespace {
 
 using namespace d3d;
 
-constexpr UINT kTarget = 256;      // pixels per side
-constexpr UINT kGrid = 32;         // quads per side of the grid
+constexpr UINT kTarget = 256;  // pixels per side
+constexpr UINT kGrid = 32;     // quads per side of the grid
 constexpr UINT kDrawsPerFrame = 64;
-constexpr UINT kTexture = 64;      // texels per side
+constexpr UINT kTexture = 64;  // texels per side
 
 struct Vertex {
   float x, y, z;
@@ -94,8 +94,8 @@ class PlainGl {
     glGenBuffers(1, &indices_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-                 static_cast<GLsizeiptr>(grid.indices.size() * sizeof(WORD)),
-                 grid.indices.data(), GL_DYNAMIC_DRAW);
+                 static_cast<GLsizeiptr>(grid.indices.size() * sizeof(WORD)), grid.indices.data(),
+                 GL_DYNAMIC_DRAW);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(Vertex), nullptr);
@@ -136,8 +136,7 @@ class DeviceScene {
     params.SwapEffect = D3DSWAPEFFECT_COPY;
     params.Windowed = 1;
     if (direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params,
-                                &device_) != D3D_OK) {
+                                D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_) != D3D_OK) {
       return;
     }
     const Grid grid = MakeGrid();
@@ -155,8 +154,8 @@ class DeviceScene {
     vertices_->Lock(0, 0, &data, 0);
     std::memcpy(data, grid.vertices.data(), grid.vertices.size() * sizeof(Vertex));
     vertices_->Unlock();
-    device_->CreateIndexBuffer(indexCount_ * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                               D3DPOOL_MANAGED, &indices_);
+    device_->CreateIndexBuffer(indexCount_ * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                               &indices_);
     indices_->Lock(0, 0, &data, 0);
     std::memcpy(data, grid.indices.data(), grid.indices.size() * 2);
     indices_->Unlock();

@@ -23,8 +23,7 @@ std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
   // out one display per platform, shared by every device on it, so it stays initialised for the
   // life of the process: terminating it would end the other devices' contexts.
   const EGLDisplay display = eglGetPlatformDisplay(
-      windows ? EGL_PLATFORM_X11_KHR : EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY,
-      nullptr);
+      windows ? EGL_PLATFORM_X11_KHR : EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
   if (display == EGL_NO_DISPLAY) {
     *error = windows ? "no EGL display on the X11 platform (is DISPLAY set?)"
                      : "no EGL display on the surfaceless platform";

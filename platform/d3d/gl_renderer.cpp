@@ -127,7 +127,7 @@ class GlRenderer final : public headless::Renderer {
   GLuint drawFramebuffer_ = 0;
   GLuint readFramebuffer_ = 0;
   GLuint white_ = 0;  // sampled by stages that have no texture
-  UINT units_ = 1;  // texture units the fixed-function pipeline drives
+  UINT units_ = 1;    // texture units the fixed-function pipeline drives
   std::map<HWND, Front> fronts_;
   std::vector<float> positions_;  // pre-transformed positions of the current draw
 };
@@ -259,8 +259,7 @@ TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
         Upload(*cube->Find(static_cast<D3DCUBEMAP_FACES>(face), level));
       }
     }
-    return {GL_TEXTURE_CUBE_MAP, TextureData(cube->Slot(), cube->GetLevelCount(), true).name,
-            true};
+    return {GL_TEXTURE_CUBE_MAP, TextureData(cube->Slot(), cube->GetLevelCount(), true).name, true};
   }
   return {GL_TEXTURE_2D, white_};
 }
@@ -294,8 +293,8 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   ApplyState(state, layout, textures, units_, draw.depth != nullptr);
 
   // Vertex i of the draw sits at source + i * stride; source is an offset into the bound buffer.
-  const BYTE* memory = draw.vertexBuffer != nullptr ? draw.vertexBuffer->Bytes().data()
-                                                    : draw.vertexData;
+  const BYTE* memory =
+      draw.vertexBuffer != nullptr ? draw.vertexBuffer->Bytes().data() : draw.vertexData;
   const size_t base = static_cast<size_t>(draw.baseVertex) * draw.stride;
   const BYTE* source = nullptr;
   if (draw.vertexBuffer != nullptr) {
@@ -323,8 +322,8 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
     const BYTE* indices = draw.indexData;
     if (draw.indexBuffer != nullptr) {
       BufferName(draw.indexBuffer->Slot(), GL_ELEMENT_ARRAY_BUFFER, draw.indexBuffer->Bytes());
-      indices = reinterpret_cast<const BYTE*>(static_cast<size_t>(draw.startIndex) *
-                                              draw.indexSize);
+      indices =
+          reinterpret_cast<const BYTE*>(static_cast<size_t>(draw.startIndex) * draw.indexSize);
     } else {
       glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     }
@@ -384,8 +383,8 @@ void GlRenderer::ReadPresented(HWND window, PresentedImage* image) {
   image->width = front.width;
   image->height = front.height;
   image->pixels.resize(static_cast<size_t>(front.width) * front.height);
-  glReadPixels(0, 0, static_cast<GLsizei>(front.width), static_cast<GLsizei>(front.height),
-               GL_BGRA, GL_UNSIGNED_BYTE, image->pixels.data());
+  glReadPixels(0, 0, static_cast<GLsizei>(front.width), static_cast<GLsizei>(front.height), GL_BGRA,
+               GL_UNSIGNED_BYTE, image->pixels.data());
 }
 
 thread_local std::string lastError;
@@ -393,7 +392,8 @@ thread_local std::string lastError;
 HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
                      const D3DPRESENT_PARAMETERS& params,
                      std::unique_ptr<headless::Renderer>* renderer) {
-  const HWND window = params.hDeviceWindow != nullptr ? params.hDeviceWindow : creation.hFocusWindow;
+  const HWND window =
+      params.hDeviceWindow != nullptr ? params.hDeviceWindow : creation.hFocusWindow;
   lastError.clear();
   std::unique_ptr<Context> context = Context::Create(window, &lastError);
   if (!context) return D3DERR_NOTAVAILABLE;

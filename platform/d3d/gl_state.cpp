@@ -113,7 +113,8 @@ GLenum MinFilterOf(DWORD min, DWORD mip) {
 void LoadMatrix(const D3DMATRIX& matrix) { glLoadMatrixf(&matrix.m[0][0]); }
 void MultiplyMatrix(const D3DMATRIX& matrix) { glMultMatrixf(&matrix.m[0][0]); }
 
-// ---- Pixel formats ---------------------------------------------------------------------------------
+// ---- Pixel formats
+// ---------------------------------------------------------------------------------
 
 struct PixelFormat {
   GLint internal;
@@ -140,7 +141,8 @@ PixelFormat PixelFormatOf(D3DFORMAT format) {
   }
 }
 
-// ---- Texture stages --------------------------------------------------------------------------------
+// ---- Texture stages
+// --------------------------------------------------------------------------------
 
 GLint SourceOf(DWORD argument, UINT stage) {
   switch (argument & D3DTA_SELECTMASK) {
@@ -316,7 +318,8 @@ void ApplyStage(const FixedFunctionState& state, const VertexLayout& layout,
   }
 }
 
-// ---- Lighting --------------------------------------------------------------------------------------
+// ---- Lighting
+// --------------------------------------------------------------------------------------
 
 void ApplyLights(const FixedFunctionState& state, bool lit) {
   glMatrixMode(GL_MODELVIEW);
@@ -344,8 +347,8 @@ void ApplyLights(const FixedFunctionState& state, bool lit) {
       constexpr float kNoCone = 180.0f;
       glLightf(light, GL_SPOT_CUTOFF, spot ? l.Phi * 0.5f * kDegreesPerRadian : kNoCone);
       glLightf(light, GL_SPOT_EXPONENT, spot ? std::clamp(l.Falloff, 0.0f, kMaxShininess) : 0.0f);
-      const bool attenuated =
-          !directional && (l.Attenuation0 != 0.0f || l.Attenuation1 != 0.0f || l.Attenuation2 != 0.0f);
+      const bool attenuated = !directional && (l.Attenuation0 != 0.0f || l.Attenuation1 != 0.0f ||
+                                               l.Attenuation2 != 0.0f);
       glLightf(light, GL_CONSTANT_ATTENUATION, attenuated ? l.Attenuation0 : 1.0f);
       glLightf(light, GL_LINEAR_ATTENUATION, attenuated ? l.Attenuation1 : 0.0f);
       glLightf(light, GL_QUADRATIC_ATTENUATION, attenuated ? l.Attenuation2 : 0.0f);
@@ -364,8 +367,7 @@ void ApplyLights(const FixedFunctionState& state, bool lit) {
   const std::array<GLfloat, 4> none = {0, 0, 0, 1};
   glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, ColorOf(m.Diffuse).data());
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ColorOf(m.Ambient).data());
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR,
-               specular ? ColorOf(m.Specular).data() : none.data());
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular ? ColorOf(m.Specular).data() : none.data());
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, ColorOf(m.Emissive).data());
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.Power, 0.0f, kMaxShininess));
   Toggle(GL_NORMALIZE, rs[D3DRS_NORMALIZENORMALS] != 0);
@@ -448,8 +450,8 @@ void UploadPixels(GLenum target, GLint level, D3DFORMAT format, UINT width, UINT
 void ReadPixels(D3DFORMAT format, UINT width, UINT height, BYTE* pixels) {
   const PixelFormat gl = PixelFormatOf(format);
   if (gl.format == 0) return;  // never a render target
-  glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), gl.format,
-               gl.type, pixels);
+  glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), gl.format, gl.type,
+               pixels);
 }
 
 void PretransformPositions(const BYTE* vertices, UINT stride, UINT first, UINT count,
@@ -492,7 +494,8 @@ void SetVertexArrays(const VertexLayout& layout, const FixedFunctionState& state
     glDisableClientState(GL_COLOR_ARRAY);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   }
-  const bool specular = layout.specular != VertexLayout::kAbsent && rs[D3DRS_SPECULARENABLE] && !lit;
+  const bool specular =
+      layout.specular != VertexLayout::kAbsent && rs[D3DRS_SPECULARENABLE] && !lit;
   Toggle(GL_COLOR_SUM, specular);
   if (specular) {
     glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
@@ -541,9 +544,22 @@ void ApplyState(const FixedFunctionState& state, const VertexLayout& layout,
     glDepthRange(viewport.MinZ, viewport.MaxZ);
     // Clip space: y flips so that row 0 is the top, z goes from 0..w to -w..w, and the half-pixel
     // shift puts pixel centres where the device has them.
-    const GLfloat toOpenGl[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 2, 0,
+    const GLfloat toOpenGl[16] = {1,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  -1,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  2,
+                                  0,
                                   1.0f / static_cast<float>(viewport.Width),
-                                  1.0f / static_cast<float>(viewport.Height), -1, 1};
+                                  1.0f / static_cast<float>(viewport.Height),
+                                  -1,
+                                  1};
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(toOpenGl);
     MultiplyMatrix(state.Transform(D3DTS_PROJECTION));
@@ -574,7 +590,8 @@ void ApplyState(const FixedFunctionState& state, const VertexLayout& layout,
   glPointSize(std::max(FloatOf(rs[D3DRS_POINTSIZE]), 1.0f));
 
   Toggle(GL_ALPHA_TEST, rs[D3DRS_ALPHATESTENABLE] != 0);
-  glAlphaFunc(CompareOf(rs[D3DRS_ALPHAFUNC]), static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF) / kChannel);
+  glAlphaFunc(CompareOf(rs[D3DRS_ALPHAFUNC]),
+              static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF) / kChannel);
   Toggle(GL_BLEND, rs[D3DRS_ALPHABLENDENABLE] != 0);
   glBlendFunc(BlendOf(rs[D3DRS_SRCBLEND]), BlendOf(rs[D3DRS_DESTBLEND]));
   const DWORD write = rs[D3DRS_COLORWRITEENABLE];
@@ -587,8 +604,8 @@ void ApplyState(const FixedFunctionState& state, const VertexLayout& layout,
               StencilOpOf(rs[D3DRS_STENCILPASS]));
   glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
 
-  const DWORD fogMode = rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE]
-                                                              : rs[D3DRS_FOGVERTEXMODE];
+  const DWORD fogMode =
+      rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE] : rs[D3DRS_FOGVERTEXMODE];
   const bool fog = rs[D3DRS_FOGENABLE] != 0 && fogMode != D3DFOG_NONE && !layout.pretransformed;
   Toggle(GL_FOG, fog);
   if (fog) {

@@ -90,10 +90,10 @@ TEST_F(GlDeviceTest, ClearsFillTheViewportOnly) {
   ASSERT_EQ(device->Clear(1, &rect, D3DCLEAR_TARGET, 0xFFFF8000u, 1.0f, 0), D3D_OK);
   const auto pixels = Read();
   EXPECT_TRUE(Near(At(pixels, 0, 0), 0x102030));
-  EXPECT_TRUE(Near(At(pixels, 16, 0), 0xFF8000));   // top-left of the viewport
+  EXPECT_TRUE(Near(At(pixels, 16, 0), 0xFF8000));  // top-left of the viewport
   EXPECT_TRUE(Near(At(pixels, 23, 7), 0xFF8000));
-  EXPECT_TRUE(Near(At(pixels, 24, 0), 0x102030));   // outside the rectangle
-  EXPECT_TRUE(Near(At(pixels, 16, 8), 0x102030));   // below the viewport
+  EXPECT_TRUE(Near(At(pixels, 24, 0), 0x102030));  // outside the rectangle
+  EXPECT_TRUE(Near(At(pixels, 16, 8), 0x102030));  // below the viewport
 }
 
 TEST_F(GlDeviceTest, LeftHandedSceneKeepsItsSidesAndCullsCounterClockwise) {
@@ -169,7 +169,7 @@ TEST_F(GlDeviceTest, AlphaBlendMixesAndAlphaTestDrops) {
   device->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
   device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
   device->SetRenderState(D3DRS_ALPHAREF, 0x80);
-  DrawScreenRect(device, 16, 0, 32, 16, 0, 0x40FF0000u);  // dropped
+  DrawScreenRect(device, 16, 0, 32, 16, 0, 0x40FF0000u);   // dropped
   DrawScreenRect(device, 16, 16, 32, 32, 0, 0xC000FF00u);  // kept
   const auto pixels = Read();
   EXPECT_TRUE(Near(At(pixels, 8, 8), 0x808080, 4));

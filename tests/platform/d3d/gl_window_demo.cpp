@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no X display\n");
     return 1;
   }
-  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 40, 40, kWidth,
-                                            kHeight, 0, 0, 0);
+  const Window window =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 40, 40, kWidth, kHeight, 0, 0, 0);
   XMapWindow(display, window);
   XSync(display, False);
 
