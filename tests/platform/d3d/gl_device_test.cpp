@@ -157,6 +157,24 @@ TEST_F(GlDeviceTest, LitTexturedSquareShowsTexelsInPlaceAndDimsWithTheLightAngle
   texture->Release();
 }
 
+TEST_F(GlDeviceTest, TextureTransformShiftsTwoComponentCoordinates) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  IDirect3DTexture8* texture = MakeQuadrantTexture(device);
+  ASSERT_NE(texture, nullptr);
+  // Two-component coordinates are transformed as (u, v, 1, 0): the shift sits in the third row.
+  D3DMATRIX shift{};
+  for (int i = 0; i < 4; ++i) shift.m[i][i] = 1.0f;
+  shift.m[2][0] = 0.5f;
+  device->SetTransform(D3DTS_TEXTURE0, &shift);
+  device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+  DrawLitTexturedSquare(device, texture, 1.0f);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 12, 12), 0x00FF00));
+  EXPECT_TRUE(Near(At(pixels, 19, 12), 0xFF0000));
+  EXPECT_TRUE(Near(At(pixels, 12, 19), 0xFFFFFF));
+  texture->Release();
+}
+
 TEST_F(GlDeviceTest, AlphaBlendMixesAndAlphaTestDrops) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
