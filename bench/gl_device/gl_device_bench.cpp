@@ -4,6 +4,7 @@
 #include "platform/d3d/gl.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/gl_state.h"
+#include "tests/platform/d3d/gl_scene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -129,12 +130,7 @@ class DeviceScene {
  public:
   DeviceScene() {
     direct3d_ = CreateGlDirect3D();
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = kTarget;
-    params.BackBufferHeight = kTarget;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.SwapEffect = D3DSWAPEFFECT_COPY;
-    params.Windowed = 1;
+    D3DPRESENT_PARAMETERS params = d3dtest::BackBufferParams(kTarget, kTarget, nullptr, false);
     if (direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_) != D3D_OK) {
       return;

@@ -31,14 +31,7 @@ class GlDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     direct3d = CreateGlDirect3D();
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = kSize;
-    params.BackBufferHeight = kSize;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.SwapEffect = D3DSWAPEFFECT_COPY;
-    params.Windowed = 1;
-    params.EnableAutoDepthStencil = 1;
-    params.AutoDepthStencilFormat = D3DFMT_D24S8;
+    D3DPRESENT_PARAMETERS params = BackBufferParams(kSize, kSize, nullptr, true);
     ASSERT_EQ(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device),
               D3D_OK)
@@ -98,11 +91,7 @@ TEST_F(GlDeviceTest, ClearsFillTheViewportOnly) {
 
 TEST_F(GlDeviceTest, LeftHandedSceneKeepsItsSidesAndCullsCounterClockwise) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-  D3DMATRIX identity{};
-  for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0f;
-  device->SetTransform(D3DTS_VIEW, &identity);
-  const D3DMATRIX projection = PerspectiveLH(1.0f, 1.0f, 1.0f, 100.0f);
-  device->SetTransform(D3DTS_PROJECTION, &projection);
+  SetCameraAtOrigin(device, 1.0f);
   struct Vertex {
     float x, y, z;
     D3DCOLOR color;
@@ -197,11 +186,7 @@ TEST_F(GlDeviceTest, AlphaBlendMixesAndAlphaTestDrops) {
 
 TEST_F(GlDeviceTest, LinearFogBlendsByDistance) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-  D3DMATRIX identity{};
-  for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0f;
-  device->SetTransform(D3DTS_VIEW, &identity);
-  const D3DMATRIX projection = PerspectiveLH(1.0f, 1.0f, 1.0f, 100.0f);
-  device->SetTransform(D3DTS_PROJECTION, &projection);
+  SetCameraAtOrigin(device, 1.0f);
   device->SetRenderState(D3DRS_FOGENABLE, 1);
   device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
   device->SetRenderState(D3DRS_FOGCOLOR, 0xFF0000FFu);

@@ -42,6 +42,30 @@ inline DWORD FloatBits(float value) {
   return bits;
 }
 
+// A windowed X8R8G8B8 back buffer, with a D24S8 depth-stencil surface when depth is asked for.
+inline D3DPRESENT_PARAMETERS BackBufferParams(UINT width, UINT height, HWND window, bool depth) {
+  D3DPRESENT_PARAMETERS params{};
+  params.BackBufferWidth = width;
+  params.BackBufferHeight = height;
+  params.BackBufferFormat = D3DFMT_X8R8G8B8;
+  params.SwapEffect = D3DSWAPEFFECT_COPY;
+  params.hDeviceWindow = window;
+  params.Windowed = 1;
+  params.EnableAutoDepthStencil = depth ? 1 : 0;
+  params.AutoDepthStencilFormat = depth ? D3DFMT_D24S8 : D3DFMT_UNKNOWN;
+  return params;
+}
+
+// A camera at the origin looking along +z, and the world where it was modelled.
+inline void SetCameraAtOrigin(IDirect3DDevice8* device, float aspect) {
+  D3DMATRIX identity{};
+  for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0f;
+  device->SetTransform(D3DTS_WORLD, &identity);
+  device->SetTransform(D3DTS_VIEW, &identity);
+  const D3DMATRIX projection = PerspectiveLH(1.0f, aspect, 1.0f, 100.0f);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
+}
+
 // A screen-space rectangle of one colour, as a two-triangle strip.
 inline void DrawScreenRect(IDirect3DDevice8* device, float left, float top, float right,
                            float bottom, float z, D3DCOLOR color) {
@@ -72,12 +96,7 @@ inline IDirect3DTexture8* MakeQuadrantTexture(IDirect3DDevice8* device) {
 // A lit, textured square facing the camera at distance 4, filling the middle of the view.
 inline void DrawLitTexturedSquare(IDirect3DDevice8* device, IDirect3DTexture8* texture,
                                   float aspect) {
-  D3DMATRIX identity{};
-  for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0f;
-  device->SetTransform(D3DTS_WORLD, &identity);
-  device->SetTransform(D3DTS_VIEW, &identity);
-  const D3DMATRIX projection = PerspectiveLH(1.0f, aspect, 1.0f, 100.0f);
-  device->SetTransform(D3DTS_PROJECTION, &projection);
+  SetCameraAtOrigin(device, aspect);
   D3DMATERIAL8 material{};
   material.Diffuse = {1, 1, 1, 1};
   device->SetMaterial(&material);

@@ -63,15 +63,8 @@ int main(int argc, char** argv) {
   XSync(display, False);
 
   IDirect3D8* direct3d = CreateGlDirect3D();
-  D3DPRESENT_PARAMETERS params{};
-  params.BackBufferWidth = kWidth;
-  params.BackBufferHeight = kHeight;
-  params.BackBufferFormat = D3DFMT_X8R8G8B8;
-  params.SwapEffect = D3DSWAPEFFECT_COPY;
-  params.hDeviceWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
-  params.Windowed = 1;
-  params.EnableAutoDepthStencil = 1;
-  params.AutoDepthStencilFormat = D3DFMT_D24S8;
+  D3DPRESENT_PARAMETERS params = BackBufferParams(
+      kWidth, kHeight, reinterpret_cast<HWND>(static_cast<uintptr_t>(window)), true);
   IDirect3DDevice8* device = nullptr;
   if (direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, params.hDeviceWindow,
                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK) {
