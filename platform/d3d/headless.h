@@ -95,8 +95,8 @@ class HeadlessControl {
 
   virtual const std::vector<DrawRecord>& Draws() const = 0;
   virtual void ClearDraws() = 0;
-  // Recording is on from creation. A long headless run turns it off so that records do not pile
-  // up; draws are still checked.
+  // Recording is on from the headless device's creation (the OpenGL device's is off until turned
+  // on). A long headless run turns it off so that records do not pile up; draws are still checked.
   virtual void SetRecording(bool on) = 0;
   virtual UINT PresentCount() const = 0;
 
@@ -117,7 +117,9 @@ class HeadlessControl {
   ~HeadlessControl() = default;
 };
 
-// The controls of a headless device; null for any other device.
+// The controls of a headless device, or of the OpenGL device built on the same core (there,
+// Presented reads back what the window shows, and depth surfaces keep no values in memory); null
+// for any other device.
 HeadlessControl* Headless(IDirect3DDevice8* device);
 
 }  // namespace d3d

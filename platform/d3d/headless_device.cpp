@@ -1,4 +1,5 @@
-// The headless device: real resources and state, scene and loss rules, and the draw recorder.
+// The device core: real resources and state, scene and loss rules, and the draw recorder; the pixels
+// of clears, draws and presents go to the renderer when there is one.
 #include "platform/d3d/headless_device.h"
 
 #include "platform/d3d/format.h"
@@ -68,8 +69,12 @@ std::optional<D3DRECT> ClipToViewport(const D3DRECT& rect, const D3DVIEWPORT8& v
 }  // namespace
 
 Device::Device(Direct3D* parent, const D3DDEVICE_CREATION_PARAMETERS& creation,
-               const D3DPRESENT_PARAMETERS& params)
-    : parent_(parent), creation_(creation), params_(params) {
+               const D3DPRESENT_PARAMETERS& params, std::unique_ptr<Renderer> renderer)
+    : parent_(parent),
+      creation_(creation),
+      params_(params),
+      renderer_(std::move(renderer)),
+      recording_(renderer_ == nullptr) {
   MakeImplicitSurfaces(params_, &backBuffer_, &autoDepth_);
   ResetState();
   parent_->AddRef();  // last: a constructor that throws must leave the parent as it was
@@ -229,9 +234,18 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   return D3D_OK;
 }
 
-HRESULT Device::ShowInWindow(HWND window, const Surface& backBuffer) {
+HRESULT Device::ShowInWindow(HWND window, Surface& backBuffer) {
   if (const HRESULT lost = LossResult(); FAILED(lost)) return lost;
   const SurfaceSpec& spec = backBuffer.Spec();
+  if (renderer_) {
+    if (const HRESULT failed = renderer_->Present(window, backBuffer);
+        FAILED(failed)) {
+      return failed;
+    }
+    stale_.insert(window);
+    ++presentCount_;
+    return D3D_OK;
+  }
   PresentedImage image{spec.width, spec.height, {}};
   image.pixels.reserve(static_cast<size_t>(spec.width) * spec.height);
   for (UINT y = 0; y < spec.height; ++y) {
@@ -255,7 +269,13 @@ HRESULT Device::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8*
   return HandOut<IDirect3DSurface8>(backBuffer_.get(), backBuffer);
 }
 
+void Device::RefreshPresented() const {
+  for (HWND window : stale_) renderer_->ReadPresented(window, &presented_[window]);
+  stale_.clear();
+}
+
 const PresentedImage* Device::Presented(HWND window) const {
+  RefreshPresented();
   const auto found = presented_.find(window);
   return found == presented_.end() ? nullptr : &found->second;
 }
@@ -415,6 +435,9 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UI
   if (format != to->Spec().format || from->IsDepth() || from->IsLocked() || to->IsLocked()) {
     return D3DERR_INVALIDCALL;
   }
+  BeforeMemoryAccess(*from);
+  BeforeMemoryAccess(*to);
+  to->Slot().Touch();
   const RECT whole = {0, 0, static_cast<LONG>(from->Spec().width),
                       static_cast<LONG>(from->Spec().height)};
   const UINT count = sourceRects == nullptr ? 1 : rectCount;
@@ -455,6 +478,9 @@ HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destination) {
   }
   constexpr D3DCOLOR kDesktopColor = 0xFF000000u;  // opaque black where no window shows
   constexpr UINT kBytes = 4;
+  RefreshPresented();
+  BeforeMemoryAccess(*to);
+  to->Slot().Touch();
   for (UINT y = 0; y < screen.Height; ++y) {
     for (UINT x = 0; x < screen.Width; ++x) {
       StorePixel(to->Bits() + to->ByteOffset(x, y), kBytes, kDesktopColor);
@@ -552,6 +578,18 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
   }
   const D3DRECT everything = {0, 0, INT32_MAX, INT32_MAX};
   const UINT areas = rectCount == 0 ? 1 : rectCount;
+  if (renderer_) {
+    const Surface* frame = target != nullptr ? target : depth;
+    if (frame == nullptr) return D3D_OK;
+    std::vector<D3DRECT> clipped;
+    for (UINT i = 0; i < areas; ++i) {
+      if (const auto area = ClipToViewport(rectCount == 0 ? everything : rects[i], state_.viewport,
+                                           frame->Spec().width, frame->Spec().height)) {
+        clipped.push_back(*area);
+      }
+    }
+    return renderer_->Clear(target, depth, clipped, flags, color, z, stencil);
+  }
   for (UINT i = 0; i < areas; ++i) {
     const D3DRECT& rect = rectCount == 0 ? everything : rects[i];
     if (clearTarget) {
@@ -791,8 +829,17 @@ DrawRecord Device::StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primit
   return record;
 }
 
-void Device::Keep(DrawRecord record) {
-  if (recording_) draws_.push_back(std::move(record));
+void Device::Keep(DrawRecord record) { draws_.push_back(std::move(record)); }
+
+HRESULT Device::Render(DrawSubmission draw) {
+  if (!renderer_) return D3D_OK;
+  draw.state = &state_;
+  for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {
+    draw.textures[stage] = textures_[stage].Get();
+  }
+  draw.target = OwnSurface(renderTarget_.Get());
+  draw.depth = OwnSurface(depthStencil_.Get());
+  return renderer_->Draw(draw);
 }
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
@@ -807,15 +854,22 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   if (!Fits(uint64_t{startVertex} * stride, vertexCount, stride, bytes.size())) {
     return D3DERR_INVALIDCALL;
   }
-  DrawRecord record = StartRecord(DrawCall::Primitive, type, primitiveCount, stride);
-  record.startVertex = startVertex;
-  record.vertexCount = vertexCount;
-  record.streamSource = streams_[0].Get();
-  record.vertices =
-      CopyBytes(bytes.data() + static_cast<size_t>(startVertex) * stride,
-                static_cast<size_t>(vertexCount) * stride);
-  Keep(std::move(record));
-  return D3D_OK;
+  if (recording_) {
+    DrawRecord record = StartRecord(DrawCall::Primitive, type, primitiveCount, stride);
+    record.startVertex = startVertex;
+    record.vertexCount = vertexCount;
+    record.streamSource = streams_[0].Get();
+    record.vertices =
+        CopyBytes(bytes.data() + static_cast<size_t>(startVertex) * stride,
+                  static_cast<size_t>(vertexCount) * stride);
+    Keep(std::move(record));
+  }
+  return Render({.primitive = type,
+                 .primitiveCount = primitiveCount,
+                 .stride = stride,
+                 .vertexBuffer = buffer,
+                 .firstVertex = startVertex,
+                 .vertexCount = vertexCount});
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
@@ -843,19 +897,30 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   if (!IndicesInRange(firstIndex, indexSize, indexCount, minIndex, vertexCount)) {
     return D3DERR_INVALIDCALL;
   }
-  DrawRecord record = StartRecord(DrawCall::IndexedPrimitive, type, primitiveCount, stride);
-  record.minIndex = minIndex;
-  record.vertexCount = vertexCount;
-  record.startIndex = startIndex;
-  record.baseVertexIndex = baseVertexIndex_;
-  record.indexFormat = indices->Format();
-  record.streamSource = streams_[0].Get();
-  record.indexBuffer = indices_.Get();
-  record.vertices = CopyBytes(vertexBytes.data() + firstVertex * stride,
-                              static_cast<size_t>(vertexCount) * stride);
-  record.indices = CopyBytes(firstIndex, static_cast<size_t>(indexCount) * indexSize);
-  Keep(std::move(record));
-  return D3D_OK;
+  if (recording_) {
+    DrawRecord record = StartRecord(DrawCall::IndexedPrimitive, type, primitiveCount, stride);
+    record.minIndex = minIndex;
+    record.vertexCount = vertexCount;
+    record.startIndex = startIndex;
+    record.baseVertexIndex = baseVertexIndex_;
+    record.indexFormat = indices->Format();
+    record.streamSource = streams_[0].Get();
+    record.indexBuffer = indices_.Get();
+    record.vertices = CopyBytes(vertexBytes.data() + firstVertex * stride,
+                                static_cast<size_t>(vertexCount) * stride);
+    record.indices = CopyBytes(firstIndex, static_cast<size_t>(indexCount) * indexSize);
+    Keep(std::move(record));
+  }
+  return Render({.primitive = type,
+                 .primitiveCount = primitiveCount,
+                 .stride = stride,
+                 .vertexBuffer = vertices,
+                 .baseVertex = baseVertexIndex_,
+                 .firstVertex = minIndex,
+                 .vertexCount = vertexCount,
+                 .indexSize = indexSize,
+                 .indexBuffer = indices,
+                 .startIndex = startIndex});
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
@@ -865,14 +930,21 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
   }
   if (vertexData == nullptr) return D3DERR_INVALIDCALL;
   const UINT vertexCount = PrimitiveVertexCount(type, primitiveCount);
-  DrawRecord record = StartRecord(DrawCall::PrimitiveUP, type, primitiveCount, stride);
-  record.vertexCount = vertexCount;
-  record.vertices = CopyBytes(static_cast<const BYTE*>(vertexData),
-                              static_cast<size_t>(vertexCount) * stride);
-  Keep(std::move(record));
+  if (recording_) {
+    DrawRecord record = StartRecord(DrawCall::PrimitiveUP, type, primitiveCount, stride);
+    record.vertexCount = vertexCount;
+    record.vertices = CopyBytes(static_cast<const BYTE*>(vertexData),
+                                static_cast<size_t>(vertexCount) * stride);
+    Keep(std::move(record));
+  }
+  const HRESULT drawn = Render({.primitive = type,
+                               .primitiveCount = primitiveCount,
+                               .stride = stride,
+                               .vertexData = static_cast<const BYTE*>(vertexData),
+                               .vertexCount = vertexCount});
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
-  return D3D_OK;
+  return drawn;
 }
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex,
@@ -891,20 +963,30 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
   if (!IndicesInRange(indices, indexSize, indexCount, minVertexIndex, vertexCount)) {
     return D3DERR_INVALIDCALL;
   }
-  DrawRecord record = StartRecord(DrawCall::IndexedPrimitiveUP, type, primitiveCount, stride);
-  record.minIndex = minVertexIndex;
-  record.vertexCount = vertexCount;
-  record.indexFormat = indexFormat;
-  record.vertices =
-      CopyBytes(static_cast<const BYTE*>(vertexData) + static_cast<size_t>(minVertexIndex) * stride,
-                static_cast<size_t>(vertexCount) * stride);
-  record.indices = CopyBytes(indices, static_cast<size_t>(indexCount) * indexSize);
-  Keep(std::move(record));
+  if (recording_) {
+    DrawRecord record = StartRecord(DrawCall::IndexedPrimitiveUP, type, primitiveCount, stride);
+    record.minIndex = minVertexIndex;
+    record.vertexCount = vertexCount;
+    record.indexFormat = indexFormat;
+    record.vertices =
+        CopyBytes(static_cast<const BYTE*>(vertexData) + static_cast<size_t>(minVertexIndex) * stride,
+                  static_cast<size_t>(vertexCount) * stride);
+    record.indices = CopyBytes(indices, static_cast<size_t>(indexCount) * indexSize);
+    Keep(std::move(record));
+  }
+  const HRESULT drawn = Render({.primitive = type,
+                               .primitiveCount = primitiveCount,
+                               .stride = stride,
+                               .vertexData = static_cast<const BYTE*>(vertexData),
+                               .firstVertex = minVertexIndex,
+                               .vertexCount = vertexCount,
+                               .indexSize = indexSize,
+                               .indexData = indices});
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   indices_.Set(nullptr, false);
   baseVertexIndex_ = 0;
-  return D3D_OK;
+  return drawn;
 }
 
 }  // namespace d3d::headless

@@ -1,4 +1,5 @@
-// Internal to the headless device: the creation object and the device.
+// Internal to the device core: the creation object and the device. With a renderer factory they
+// make the OpenGL device; without one, the headless device.
 #pragma once
 
 #include "platform/d3d/com_object.h"
@@ -11,7 +12,8 @@ namespace d3d::headless {
 
 class Direct3D final : public IDirect3D8 {
  public:
-  explicit Direct3D(const HeadlessConfig& config) : config_(config) {}
+  explicit Direct3D(const HeadlessConfig& config, RendererFactory renderers = nullptr)
+      : config_(config), renderers_(std::move(renderers)) {}
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
   ULONG AddRef() override { return ++references_; }
@@ -32,13 +34,15 @@ class Direct3D final : public IDirect3D8 {
   ~Direct3D() = default;
 
   HeadlessConfig config_;
+  RendererFactory renderers_;
   ULONG references_ = 1;
 };
 
 class Device final : public IDirect3DDevice8, public HeadlessControl {
  public:
+  // renderer is null for the headless device.
   Device(Direct3D* parent, const D3DDEVICE_CREATION_PARAMETERS& creation,
-         const D3DPRESENT_PARAMETERS& params);
+         const D3DPRESENT_PARAMETERS& params, std::unique_ptr<Renderer> renderer);
 
   // IUnknown
   HRESULT QueryInterface(const IID& iid, void** object) override;
@@ -148,10 +152,14 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   void Track(const DeviceHold* hold) { live_.insert(hold); }
   void Untrack(const DeviceHold* hold) { live_.erase(hold); }
   // Shows a back buffer in a window, as a present does.
-  HRESULT ShowInWindow(HWND window, const Surface& backBuffer);
+  HRESULT ShowInWindow(HWND window, Surface& backBuffer);
   const HeadlessConfig& Config() const { return parent_->Config(); }
   // This device's surface behind an interface pointer; null for null or another device's.
   Surface* OwnSurface(IDirect3DSurface8* surface) const;
+  // Before the device or a caller reads or writes a surface's memory.
+  void BeforeMemoryAccess(Surface& surface) {
+    if (renderer_) renderer_->Download(surface);
+  }
 
  private:
   ~Device();
@@ -173,6 +181,10 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   DrawRecord StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primitiveCount,
                          UINT stride) const;
   void Keep(DrawRecord record);
+  // Hands a checked draw to the renderer, with the device's state and bindings.
+  HRESULT Render(DrawSubmission draw);
+  // Reads from the renderer the images of windows presented into since they were last read.
+  void RefreshPresented() const;
 
   Direct3D* parent_;
   D3DDEVICE_CREATION_PARAMETERS creation_;
@@ -182,6 +194,8 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   HRESULT injectedFailure_ = D3D_OK;
   bool inScene_ = false;
 
+  // Declared before every surface, so that it outlives what it keeps on them.
+  std::unique_ptr<Renderer> renderer_;
   SurfacePtr backBuffer_;
   SurfacePtr autoDepth_;
   std::set<const DeviceHold*> live_;
@@ -196,9 +210,11 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   UINT baseVertexIndex_ = 0;
 
   std::vector<DrawRecord> draws_;
-  bool recording_ = true;
+  bool recording_;  // on for the headless device; the OpenGL device records when asked
   UINT presentCount_ = 0;
-  std::map<HWND, PresentedImage> presented_;
+  // With a renderer, an image is read from it when asked for; stale marks one presented since.
+  mutable std::map<HWND, PresentedImage> presented_;
+  mutable std::set<HWND> stale_;
   std::map<HWND, POINT> windowOrigins_;
 };
 

@@ -127,8 +127,14 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                                             D3DCREATE_MIXED_VERTEXPROCESSING);
   if (processing == 0 || (processing & (processing - 1)) != 0) return D3DERR_INVALIDCALL;
   if (const HRESULT invalid = CompleteParameters(params); FAILED(invalid)) return invalid;
-  return Allocating(
-      [&] { *device = new Device(this, {adapter, type, focusWindow, behaviorFlags}, *params); });
+  const D3DDEVICE_CREATION_PARAMETERS creation = {adapter, type, focusWindow, behaviorFlags};
+  std::unique_ptr<Renderer> renderer;
+  if (renderers_) {
+    if (const HRESULT failed = renderers_(creation, *params, &renderer); FAILED(failed)) {
+      return failed;
+    }
+  }
+  return Allocating([&] { *device = new Device(this, creation, *params, std::move(renderer)); });
 }
 
 }  // namespace headless

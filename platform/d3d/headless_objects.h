@@ -1,8 +1,10 @@
-// Internal to the headless device: its resource objects and the bookkeeping they share with the
-// device. Callers see only the interfaces and platform/d3d/headless.h.
+// Internal to the device core (the headless device, and the OpenGL device built on it): its resource
+// objects and the bookkeeping they share with the device. Callers see only the interfaces,
+// platform/d3d/headless.h and platform/d3d/gl.h.
 #pragma once
 
 #include "platform/d3d/com_object.h"
+#include "platform/d3d/device_renderer.h"
 #include "platform/d3d/headless.h"
 
 #include <algorithm>
@@ -89,6 +91,16 @@ class Surface final : public IDirect3DSurface8 {
   const std::vector<BYTE>& Stencil() const { return stencil_; }
   // The pixel at (x, y) as A8R8G8B8; opaque black for formats that do not unpack.
   D3DCOLOR ReadColor(UINT x, UINT y) const;
+  // The texture, cube texture or swap chain holding the surface; null for others.
+  IUnknown* Container() const { return container_; }
+  // Where a contained surface lies in its texture: the mip level and the cube face.
+  void Place(UINT face, UINT level) {
+    face_ = face;
+    level_ = level;
+  }
+  UINT Face() const { return face_; }
+  UINT Level() const { return level_; }
+  RendererSlot& Slot() { return slot_; }
 
  private:
   ~Surface() = default;
@@ -101,6 +113,9 @@ class Surface final : public IDirect3DSurface8 {
   IUnknown* container_;
   ULONG references_;
   bool locked_ = false;
+  UINT face_ = 0;
+  UINT level_ = 0;
+  RendererSlot slot_;
   std::vector<BYTE> bits_;     // colour formats
   std::vector<float> depth_;   // depth formats: 0..1 per pixel
   std::vector<BYTE> stencil_;  // depth formats with stencil
@@ -156,8 +171,12 @@ class Texture final : public ResourceObject<IDirect3DTexture8> {
   HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect(UINT level) override;
 
+  Surface* Level(UINT level) const { return levels_[level].get(); }
+  RendererSlot& Slot() { return slot_; }
+
  private:
   std::vector<SurfacePtr> levels_;
+  RendererSlot slot_;
 };
 
 class CubeTexture final : public ResourceObject<IDirect3DCubeTexture8> {
@@ -174,11 +193,14 @@ class CubeTexture final : public ResourceObject<IDirect3DCubeTexture8> {
                    DWORD flags) override;
   HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) override;
 
- private:
+  // Null for a face or level out of range.
   Surface* Find(D3DCUBEMAP_FACES face, UINT level) const;
+  RendererSlot& Slot() { return slot_; }
 
+ private:
   UINT levelCount_;
   std::vector<SurfacePtr> surfaces_;  // face by face, each face's levels in order
+  RendererSlot slot_;
 };
 
 // What vertex and index buffers share: bytes, locks and the discard rule.
@@ -191,6 +213,7 @@ class BufferObject : public ResourceObject<Interface> {
 
   const std::vector<BYTE>& Bytes() const { return bytes_; }
   bool IsLocked() const { return lockCount_ > 0; }
+  const RendererSlot& Slot() const { return slot_; }
 
  protected:
   BufferObject(Device* device, UINT length, DWORD usage, D3DPOOL pool)
@@ -203,6 +226,7 @@ class BufferObject : public ResourceObject<Interface> {
   DWORD usage_;
   D3DPOOL pool_;
   UINT lockCount_ = 0;
+  RendererSlot slot_;
 };
 
 class VertexBuffer final : public BufferObject<IDirect3DVertexBuffer8> {

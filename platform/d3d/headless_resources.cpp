@@ -1,4 +1,4 @@
-// The headless device's resources: surfaces with real memory, textures and cube textures made of
+// The device core's resources: surfaces with real memory, textures and cube textures made of
 // surfaces, vertex and index buffers, and swap chains.
 #include "platform/d3d/format.h"
 #include "platform/d3d/headless_device.h"
@@ -137,6 +137,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
   const RECT whole = {0, 0, static_cast<LONG>(spec_.width), static_cast<LONG>(spec_.height)};
   const RECT area = rect != nullptr ? *rect : whole;
   if (!Holds(area)) return D3DERR_INVALIDCALL;
+  device_->BeforeMemoryAccess(*this);
   locked->Pitch = static_cast<INT>(Pitch());
   locked->pBits =
       bits_.data() + ByteOffset(static_cast<UINT>(area.left), static_cast<UINT>(area.top));
@@ -147,6 +148,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
 HRESULT Surface::UnlockRect() {
   if (!locked_) return D3DERR_INVALIDCALL;
   locked_ = false;
+  slot_.Touch();
   return D3D_OK;
 }
 
@@ -167,6 +169,7 @@ Texture::Texture(Device* device, const SurfaceSpec& top, UINT levels, UINT memor
     spec.width = MipDimension(top.width, level);
     spec.height = MipDimension(top.height, level);
     levels_.push_back(std::make_unique<Surface>(device, spec, SurfaceOwnership::Contained, this));
+    levels_.back()->Place(0, level);
   }
 }
 
@@ -207,6 +210,7 @@ CubeTexture::CubeTexture(Device* device, const SurfaceSpec& top, UINT levels, UI
       spec.height = spec.width;
       surfaces_.push_back(
           std::make_unique<Surface>(device, spec, SurfaceOwnership::Contained, this));
+      surfaces_.back()->Place(face, level);
     }
   }
 }
@@ -270,6 +274,7 @@ template <class Interface>
 HRESULT BufferObject<Interface>::Unlock() {
   if (lockCount_ == 0) return D3DERR_INVALIDCALL;
   --lockCount_;
+  slot_.Touch();
   return D3D_OK;
 }
 

@@ -1,0 +1,87 @@
+// Internal to the device core: how the device hands the work on pixels (clears, draws, presents)
+// to a renderer. Without one, the core's own memory takes the pixels and draws are only recorded
+// (the headless device); the OpenGL device attaches a renderer that draws them.
+//
+// The core's memory stays the home of every resource: locks, copies and the draw recorder work on
+// it in both devices. A renderer mirrors it (uploading what changed, found by each object's
+// version) and hands back what it drew before the core reads a surface (Download).
+#pragma once
+
+#include "platform/d3d/device_state.h"
+#include "platform/d3d/headless.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace d3d::headless {
+
+class Surface;
+class VertexBuffer;
+class IndexBuffer;
+
+// What a renderer keeps on one object (its names in the graphics library, say).
+class RendererData {
+ public:
+  virtual ~RendererData() = default;
+};
+
+// The renderer's storage on an object, destroyed with the object, and the count of the object's
+// changes in memory, which tells the renderer when to upload it again.
+class RendererSlot {
+ public:
+  std::unique_ptr<RendererData>& Data() const { return data_; }
+  uint64_t Version() const { return version_; }
+  void Touch() { ++version_; }
+
+ private:
+  mutable std::unique_ptr<RendererData> data_;
+  uint64_t version_ = 0;
+};
+
+// One checked draw. Vertex i of the draw (an index value, or for a plain draw its position) is
+// read at byte i * stride of the vertex source, which starts at baseVertex of a buffer or at
+// vertexData. The draw reads vertices firstVertex .. firstVertex + vertexCount - 1.
+struct DrawSubmission {
+  D3DPRIMITIVETYPE primitive = D3DPT_TRIANGLELIST;
+  UINT primitiveCount = 0;
+  const FixedFunctionState* state = nullptr;
+  std::array<IDirect3DBaseTexture8*, kMaxTextureStages> textures{};
+  Surface* target = nullptr;
+  Surface* depth = nullptr;
+  UINT stride = 0;
+  const VertexBuffer* vertexBuffer = nullptr;  // or null, and then vertexData
+  const BYTE* vertexData = nullptr;
+  UINT baseVertex = 0;
+  UINT firstVertex = 0;
+  UINT vertexCount = 0;
+  // Indexed draws: indexSize 2 or 4, from indexBuffer at startIndex or from indexData.
+  UINT indexSize = 0;
+  const IndexBuffer* indexBuffer = nullptr;
+  const BYTE* indexData = nullptr;
+  UINT startIndex = 0;
+};
+
+class Renderer {
+ public:
+  virtual ~Renderer() = default;
+  // Fills the areas (already inside the viewport and the surfaces) of the bound target, depth or
+  // stencil, as flags ask; flags name only buffers that are bound.
+  virtual HRESULT Clear(Surface* target, Surface* depth, const std::vector<D3DRECT>& areas,
+                        DWORD flags, D3DCOLOR color, float z, DWORD stencil) = 0;
+  virtual HRESULT Draw(const DrawSubmission& draw) = 0;
+  virtual HRESULT Present(HWND window, Surface& backBuffer) = 0;
+  // Before the core reads or partly overwrites a surface's memory: brings in what was drawn.
+  virtual void Download(Surface& surface) = 0;
+  // What the window shows since its last present.
+  virtual void ReadPresented(HWND window, PresentedImage* image) = 0;
+};
+
+// Makes the renderer of a new device, or fails with a device error.
+using RendererFactory = std::function<HRESULT(const D3DDEVICE_CREATION_PARAMETERS& creation,
+                                              const D3DPRESENT_PARAMETERS& params,
+                                              std::unique_ptr<Renderer>* renderer)>;
+
+}  // namespace d3d::headless

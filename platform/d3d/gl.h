@@ -1,0 +1,37 @@
+// The OpenGL device: the device core of this layer (resources, states, scenes, reference and reset
+// rules, exactly as the headless device keeps them) drawing with OpenGL 2.1, compatibility profile,
+// through EGL.
+//
+// A device draws into its window (hDeviceWindow, else the focus window): an X11 window id, as the
+// window system layer hands out under Qt's xcb platform. A device without a window draws offscreen
+// on EGL's surfaceless platform (no display needed), and its presents only keep the image for
+// GetFrontBuffer. Additional swap chains present into their own windows through the same context.
+//
+// What the fixed-function pipeline of OpenGL cannot express is left out and listed here: vertex
+// shader objects and vertex blending (skinning) are not drawn; the bump-environment texture
+// operations pass the previous stage through; the specular colour as a texture argument reads as
+// the diffuse colour; fog of pre-transformed vertices is off; depth surfaces cannot be read back.
+#pragma once
+
+#include "platform/d3d/interfaces.h"
+
+#include <string>
+
+namespace d3d {
+
+struct GlConfig {
+  // The desktop the creation object reports, for windowed devices and GetFrontBuffer.
+  D3DDISPLAYMODE desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
+};
+
+// The creation object of the OpenGL device. Creating a device fails with D3DERR_NOTAVAILABLE when
+// EGL or OpenGL 2.1 cannot be had; GlDeviceError then says why.
+IDirect3D8* CreateGlDirect3D(const GlConfig& config = GlConfig{});
+
+// Why the last OpenGL device creation on this thread failed; empty after a success.
+const std::string& GlDeviceError();
+
+// Makes Direct3DCreate8 hand out the OpenGL device's creation object.
+void InstallGlDirect3D();
+
+}  // namespace d3d

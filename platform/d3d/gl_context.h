@@ -1,0 +1,41 @@
+// Internal to the OpenGL device: one EGL display and OpenGL 2.1 context per device, with a window
+// surface for each window it presents into.
+#pragma once
+
+#include "platform/d3d/types.h"
+
+#include <EGL/egl.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace d3d::gl {
+
+class Context {
+ public:
+  // window null: the surfaceless platform. Otherwise the X11 platform, whose windows are ids.
+  static std::unique_ptr<Context> Create(HWND window, std::string* error);
+  ~Context();
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  // Makes the context current (on the surface last bound, or on none).
+  void MakeCurrent();
+  // Makes the window's surface current, creating it on first use, and gives its size in pixels;
+  // false when the device has no window system or the window cannot take a surface.
+  bool BindWindow(HWND window, int* width, int* height);
+  void Swap(HWND window);
+
+ private:
+  Context(EGLDisplay display, EGLConfig config, EGLContext context, bool windows);
+
+  EGLDisplay display_;
+  EGLConfig config_;
+  EGLContext context_;
+  bool windows_;
+  EGLSurface current_ = EGL_NO_SURFACE;
+  std::map<HWND, EGLSurface> surfaces_;
+};
+
+}  // namespace d3d::gl

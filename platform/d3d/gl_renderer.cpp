@@ -1,0 +1,432 @@
+// The OpenGL device's renderer: mirrors the core's resources into OpenGL objects and draws with
+// the fixed-function pipeline.
+//
+// Conventions. Every colour target is a texture attached to one framebuffer object, and rows are
+// kept in the layer's order (row 0 at the top) in OpenGL too, so that memory, render-to-texture
+// and sampling agree without copies; presenting flips the image into the window. The device's
+// matrices are row-vector and left-handed: loaded as they are, OpenGL reads them transposed, which
+// is the column-vector form, and a z flip (kFlipZ) on both sides of the view makes OpenGL's eye
+// space right-handed for lighting, fog and texture generation without changing what is seen.
+#include "platform/d3d/format.h"
+#include "platform/d3d/gl.h"
+#include "platform/d3d/gl_context.h"
+#include "platform/d3d/gl_state.h"
+#include "platform/d3d/headless_device.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace d3d {
+namespace gl {
+namespace {
+
+using headless::CubeTexture;
+using headless::DrawSubmission;
+using headless::IndexBuffer;
+using headless::RendererData;
+using headless::RendererSlot;
+using headless::Surface;
+using headless::SurfaceSpec;
+using headless::Texture;
+using headless::VertexBuffer;
+
+constexpr uint64_t kNeverUploaded = ~uint64_t{0};
+
+// Names of one object, deleted with it while its device's context is current.
+struct SurfaceData final : RendererData {
+  explicit SurfaceData(Context* owner) : context(owner) {}
+  ~SurfaceData() override {
+    context->MakeCurrent();
+    if (texture != 0) glDeleteTextures(1, &texture);
+    if (depthBuffer != 0) glDeleteRenderbuffers(1, &depthBuffer);
+  }
+  Context* context;
+  GLuint texture = 0;      // a surface that is not part of a texture
+  GLuint depthBuffer = 0;  // a depth surface
+  uint64_t uploaded = kNeverUploaded;
+  bool drawn = false;  // OpenGL holds pixels that memory does not
+};
+
+struct NameData final : RendererData {
+  NameData(Context* owner, GLuint object, bool isBuffer)
+      : context(owner), name(object), buffer(isBuffer) {}
+  ~NameData() override {
+    context->MakeCurrent();
+    if (buffer) {
+      glDeleteBuffers(1, &name);
+    } else {
+      glDeleteTextures(1, &name);
+    }
+  }
+  Context* context;
+  GLuint name;
+  bool buffer;
+  uint64_t uploaded = kNeverUploaded;
+};
+
+// Where a colour surface lives in OpenGL.
+struct ColorPlace {
+  GLenum target;  // GL_TEXTURE_2D or a cube face
+  GLuint texture;
+  GLint level;
+};
+
+class GlRenderer final : public headless::Renderer {
+ public:
+  explicit GlRenderer(std::unique_ptr<Context> context) : context_(std::move(context)) {
+    glGenFramebuffers(1, &drawFramebuffer_);
+    glGenFramebuffers(1, &readFramebuffer_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGenTextures(1, &white_);
+    glBindTexture(GL_TEXTURE_2D, white_);
+    const uint32_t opaqueWhite = 0xFFFFFFFFu;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &opaqueWhite);
+    GLint units = 1;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    units_ = std::min(static_cast<UINT>(units), kMaxTextureStages);
+    // The device's flat shading takes the colour of a triangle's first vertex.
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+  }
+
+  ~GlRenderer() override {
+    context_->MakeCurrent();
+    glDeleteFramebuffers(1, &drawFramebuffer_);
+    glDeleteFramebuffers(1, &readFramebuffer_);
+    glDeleteTextures(1, &white_);
+    for (const auto& [window, front] : fronts_) glDeleteTextures(1, &front.texture);
+  }
+
+  HRESULT Clear(Surface* target, Surface* depth, const std::vector<D3DRECT>& areas, DWORD flags,
+                D3DCOLOR color, float z, DWORD stencil) override;
+  HRESULT Draw(const DrawSubmission& draw) override;
+  HRESULT Present(HWND window, Surface& backBuffer) override;
+  void Download(Surface& surface) override;
+  void ReadPresented(HWND window, PresentedImage* image) override;
+
+ private:
+  struct Front {
+    GLuint texture = 0;
+    UINT width = 0;
+    UINT height = 0;
+  };
+
+  SurfaceData& DataOf(Surface& surface);
+  NameData& TextureData(RendererSlot& slot, UINT levels, bool cube);
+  ColorPlace PlaceOf(Surface& surface);
+  void Upload(Surface& surface);
+  GLuint DepthBufferOf(Surface& depth);
+  // Binds the draw framebuffer to the target and depth surface, bringing up what memory changed.
+  bool BindTargets(Surface* target, Surface* depth);
+  void AttachForReading(Surface& surface);
+  TextureBinding BindTexture(IDirect3DBaseTexture8* texture);
+  GLuint BufferName(const RendererSlot& slot, GLenum kind, const std::vector<BYTE>& bytes);
+
+  std::unique_ptr<Context> context_;
+  GLuint drawFramebuffer_ = 0;
+  GLuint readFramebuffer_ = 0;
+  GLuint white_ = 0;  // sampled by stages that have no texture
+  UINT units_ = 1;    // texture units the fixed-function pipeline drives
+  std::map<HWND, Front> fronts_;
+  std::vector<float> positions_;  // pre-transformed positions of the current draw
+};
+
+SurfaceData& GlRenderer::DataOf(Surface& surface) {
+  auto& data = surface.Slot().Data();
+  if (!data) data = std::make_unique<SurfaceData>(context_.get());
+  return static_cast<SurfaceData&>(*data);
+}
+
+NameData& GlRenderer::TextureData(RendererSlot& slot, UINT levels, bool cube) {
+  auto& data = slot.Data();
+  if (!data) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    data = std::make_unique<NameData>(context_.get(), name, false);
+    const GLenum target = cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
+    glBindTexture(target, name);
+    glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
+  }
+  return static_cast<NameData&>(*data);
+}
+
+ColorPlace GlRenderer::PlaceOf(Surface& surface) {
+  if (auto* texture = dynamic_cast<Texture*>(surface.Container())) {
+    return {GL_TEXTURE_2D, TextureData(texture->Slot(), texture->GetLevelCount(), false).name,
+            static_cast<GLint>(surface.Level())};
+  }
+  if (auto* cube = dynamic_cast<CubeTexture*>(surface.Container())) {
+    return {GL_TEXTURE_CUBE_MAP_POSITIVE_X + surface.Face(),
+            TextureData(cube->Slot(), cube->GetLevelCount(), true).name,
+            static_cast<GLint>(surface.Level())};
+  }
+  SurfaceData& data = DataOf(surface);
+  if (data.texture == 0) {
+    glGenTextures(1, &data.texture);
+    glBindTexture(GL_TEXTURE_2D, data.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  }
+  return {GL_TEXTURE_2D, data.texture, 0};
+}
+
+void GlRenderer::Upload(Surface& surface) {
+  SurfaceData& data = DataOf(surface);
+  const uint64_t version = surface.Slot().Version();
+  if (surface.IsDepth() || data.uploaded == version) return;
+  const ColorPlace place = PlaceOf(surface);
+  const SurfaceSpec& spec = surface.Spec();
+  glBindTexture(place.target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, place.texture);
+  UploadPixels(place.target, place.level, spec.format, spec.width, spec.height, surface.Bits());
+  data.uploaded = version;
+  data.drawn = false;
+}
+
+GLuint GlRenderer::DepthBufferOf(Surface& depth) {
+  SurfaceData& data = DataOf(depth);
+  if (data.depthBuffer == 0) {
+    glGenRenderbuffers(1, &data.depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, data.depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8,
+                          static_cast<GLsizei>(depth.Spec().width),
+                          static_cast<GLsizei>(depth.Spec().height));
+  }
+  return data.depthBuffer;
+}
+
+bool GlRenderer::BindTargets(Surface* target, Surface* depth) {
+  glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
+  if (target != nullptr) {
+    Upload(*target);
+    const ColorPlace place = PlaceOf(*target);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, place.target, place.texture,
+                           place.level);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+  } else {
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    glDrawBuffer(GL_NONE);
+  }
+  const GLuint depthBuffer = depth != nullptr ? DepthBufferOf(*depth) : 0;
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
+  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void GlRenderer::AttachForReading(Surface& surface) {
+  const ColorPlace place = PlaceOf(surface);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, place.target, place.texture,
+                         place.level);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+}
+
+HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3DRECT>& areas,
+                          DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+  context_->MakeCurrent();
+  if (!BindTargets(target, depth)) return D3DERR_INVALIDCALL;
+  GLbitfield buffers = 0;
+  if (flags & D3DCLEAR_TARGET) buffers |= GL_COLOR_BUFFER_BIT;
+  if (flags & D3DCLEAR_ZBUFFER) buffers |= GL_DEPTH_BUFFER_BIT;
+  if (flags & D3DCLEAR_STENCIL) buffers |= GL_STENCIL_BUFFER_BIT;
+  constexpr float kChannel = 255.0f;
+  glClearColor(static_cast<float>((color >> 16) & 0xFF) / kChannel,
+               static_cast<float>((color >> 8) & 0xFF) / kChannel,
+               static_cast<float>(color & 0xFF) / kChannel,
+               static_cast<float>(color >> 24) / kChannel);
+  glClearDepth(z);
+  glClearStencil(static_cast<GLint>(stencil));
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glDepthMask(GL_TRUE);
+  glStencilMask(0xFFFFFFFFu);
+  glEnable(GL_SCISSOR_TEST);
+  for (const D3DRECT& area : areas) {
+    glScissor(area.x1, area.y1, area.x2 - area.x1, area.y2 - area.y1);
+    glClear(buffers);
+  }
+  glDisable(GL_SCISSOR_TEST);
+  if (target != nullptr && (flags & D3DCLEAR_TARGET)) DataOf(*target).drawn = true;
+  return D3D_OK;
+}
+
+TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
+  if (auto* flat = dynamic_cast<Texture*>(texture)) {
+    for (UINT level = 0; level < flat->GetLevelCount(); ++level) Upload(*flat->Level(level));
+    return {GL_TEXTURE_2D, TextureData(flat->Slot(), flat->GetLevelCount(), false).name, true};
+  }
+  if (auto* cube = dynamic_cast<CubeTexture*>(texture)) {
+    for (UINT face = 0; face < kCubeFaceCount; ++face) {
+      for (UINT level = 0; level < cube->GetLevelCount(); ++level) {
+        Upload(*cube->Find(static_cast<D3DCUBEMAP_FACES>(face), level));
+      }
+    }
+    return {GL_TEXTURE_CUBE_MAP, TextureData(cube->Slot(), cube->GetLevelCount(), true).name, true};
+  }
+  return {GL_TEXTURE_2D, white_};
+}
+
+GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
+                              const std::vector<BYTE>& bytes) {
+  auto& data = slot.Data();
+  if (!data) {
+    GLuint name = 0;
+    glGenBuffers(1, &name);
+    data = std::make_unique<NameData>(context_.get(), name, true);
+  }
+  auto& names = static_cast<NameData&>(*data);
+  glBindBuffer(kind, names.name);
+  if (names.uploaded != slot.Version()) {
+    glBufferData(kind, static_cast<GLsizeiptr>(bytes.size()), bytes.data(), GL_DYNAMIC_DRAW);
+    names.uploaded = slot.Version();
+  }
+  return names.name;
+}
+
+HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
+  context_->MakeCurrent();
+  std::array<TextureBinding, kMaxTextureStages> textures;
+  for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {
+    textures[stage] = BindTexture(draw.textures[stage]);
+  }
+  if (!BindTargets(draw.target, draw.depth)) return D3DERR_INVALIDCALL;
+  const FixedFunctionState& state = *draw.state;
+  const VertexLayout layout = LayoutOf(state.vertexShader);
+  ApplyState(state, layout, textures, units_, draw.depth != nullptr);
+
+  // Vertex i of the draw sits at source + i * stride; source is an offset into the bound buffer.
+  const BYTE* memory =
+      draw.vertexBuffer != nullptr ? draw.vertexBuffer->Bytes().data() : draw.vertexData;
+  const size_t base = static_cast<size_t>(draw.baseVertex) * draw.stride;
+  const BYTE* source = nullptr;
+  if (draw.vertexBuffer != nullptr) {
+    BufferName(draw.vertexBuffer->Slot(), GL_ARRAY_BUFFER, draw.vertexBuffer->Bytes());
+    source = reinterpret_cast<const BYTE*>(base);
+  } else {
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    source = draw.vertexData + base;
+  }
+  const float* transformed = nullptr;
+  if (layout.pretransformed) {
+    PretransformPositions(memory + base, draw.stride, draw.firstVertex, draw.vertexCount,
+                          state.viewport, &positions_);
+    transformed = positions_.data();
+  }
+  SetVertexArrays(layout, state, source, draw.stride, transformed);
+
+  const GLenum mode = PrimitiveMode(draw.primitive);
+  const auto count =
+      static_cast<GLsizei>(PrimitiveVertexCount(draw.primitive, draw.primitiveCount));
+  if (draw.indexSize == 0) {
+    glDrawArrays(mode, static_cast<GLint>(draw.firstVertex), count);
+  } else {
+    const GLenum type = draw.indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
+    const BYTE* indices = draw.indexData;
+    if (draw.indexBuffer != nullptr) {
+      BufferName(draw.indexBuffer->Slot(), GL_ELEMENT_ARRAY_BUFFER, draw.indexBuffer->Bytes());
+      indices =
+          reinterpret_cast<const BYTE*>(static_cast<size_t>(draw.startIndex) * draw.indexSize);
+    } else {
+      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
+    glDrawElements(mode, count, type, indices);
+  }
+  if (draw.target != nullptr) DataOf(*draw.target).drawn = true;
+  return D3D_OK;
+}
+
+void GlRenderer::Download(Surface& surface) {
+  if (surface.IsDepth() || !surface.Slot().Data()) return;
+  SurfaceData& data = DataOf(surface);
+  if (!data.drawn) return;
+  context_->MakeCurrent();
+  AttachForReading(surface);
+  const SurfaceSpec& spec = surface.Spec();
+  ReadPixels(spec.format, spec.width, spec.height, surface.Bits());
+  data.drawn = false;
+}
+
+HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
+  context_->MakeCurrent();
+  Upload(backBuffer);
+  const auto width = static_cast<GLint>(backBuffer.Spec().width);
+  const auto height = static_cast<GLint>(backBuffer.Spec().height);
+  AttachForReading(backBuffer);
+  // Keep what the window shows for GetFrontBuffer.
+  Front& front = fronts_[window];
+  if (front.texture == 0) glGenTextures(1, &front.texture);
+  glBindTexture(GL_TEXTURE_2D, front.texture);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
+  front.width = backBuffer.Spec().width;
+  front.height = backBuffer.Spec().height;
+  int windowWidth = 0;
+  int windowHeight = 0;
+  if (context_->BindWindow(window, &windowWidth, &windowHeight)) {
+    AttachForReading(backBuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDrawBuffer(GL_BACK);
+    // Rows run top down in the back buffer and bottom up in a window.
+    glBlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    context_->Swap(window);
+  }
+  return D3D_OK;
+}
+
+void GlRenderer::ReadPresented(HWND window, PresentedImage* image) {
+  const auto found = fronts_.find(window);
+  if (found == fronts_.end()) return;
+  context_->MakeCurrent();
+  const Front& front = found->second;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, front.texture,
+                         0);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  image->width = front.width;
+  image->height = front.height;
+  image->pixels.resize(static_cast<size_t>(front.width) * front.height);
+  glReadPixels(0, 0, static_cast<GLsizei>(front.width), static_cast<GLsizei>(front.height), GL_BGRA,
+               GL_UNSIGNED_BYTE, image->pixels.data());
+}
+
+thread_local std::string lastError;
+
+HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
+                     const D3DPRESENT_PARAMETERS& params,
+                     std::unique_ptr<headless::Renderer>* renderer) {
+  const HWND window =
+      params.hDeviceWindow != nullptr ? params.hDeviceWindow : creation.hFocusWindow;
+  lastError.clear();
+  std::unique_ptr<Context> context = Context::Create(window, &lastError);
+  if (!context) return D3DERR_NOTAVAILABLE;
+  const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  int major = 0;
+  int minor = 0;
+  if (version == nullptr || std::sscanf(version, "%d.%d", &major, &minor) != 2 ||
+      major * 10 + minor < 21) {
+    lastError = std::string("OpenGL 2.1 is not available (version ") +
+                (version != nullptr ? version : "unknown") + ")";
+    return D3DERR_NOTAVAILABLE;
+  }
+  return Allocating([&] { *renderer = std::make_unique<GlRenderer>(std::move(context)); });
+}
+
+}  // namespace
+}  // namespace gl
+
+IDirect3D8* CreateGlDirect3D(const GlConfig& config) {
+  HeadlessConfig core;
+  core.desktop = config.desktop;
+  core.textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8,   D3DFMT_R5G6B5,
+                         D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4,
+                         D3DFMT_L8,       D3DFMT_A8,       D3DFMT_DXT1,     D3DFMT_DXT3,
+                         D3DFMT_DXT5};
+  core.caps.TextureOpCaps &= ~D3DTEXOPCAPS_BUMPENVMAP;
+  return new headless::Direct3D(core, gl::MakeRenderer);
+}
+
+const std::string& GlDeviceError() { return gl::lastError; }
+
+void InstallGlDirect3D() {
+  SetDirect3DCreator([] { return CreateGlDirect3D(); });
+}
+
+}  // namespace d3d

@@ -1,0 +1,421 @@
+// Pixel tests of the OpenGL device on the surfaceless platform (Mesa's software rasteriser in CI).
+// Without EGL every test fails and says why: a machine that cannot run them must not pass them.
+#include "platform/d3d/gl.h"
+#include "platform/d3d/headless.h"
+#include "tests/platform/d3d/gl_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace d3dtest {
+namespace {
+
+constexpr UINT kSize = 32;
+constexpr int kTolerance = 3;  // per channel, for rounding in the rasteriser
+
+int Channel(D3DCOLOR color, int shift) { return static_cast<int>((color >> shift) & 0xFF); }
+
+::testing::AssertionResult Near(D3DCOLOR actual, D3DCOLOR expected, int tolerance = kTolerance) {
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(Channel(actual, shift) - Channel(expected, shift)) > tolerance) {
+      return ::testing::AssertionFailure()
+             << std::hex << "pixel 0x" << actual << ", expected 0x" << expected;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class GlDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    direct3d = CreateGlDirect3D();
+    D3DPRESENT_PARAMETERS params = BackBufferParams(kSize, kSize, nullptr, true);
+    ASSERT_EQ(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                     D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device),
+              D3D_OK)
+        << "no OpenGL device: " << GlDeviceError();
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    device->SetRenderState(D3DRS_ZENABLE, 0);
+    device->BeginScene();
+  }
+
+  void TearDown() override {
+    if (device != nullptr) {
+      device->EndScene();
+      EXPECT_EQ(device->Release(), 0u);
+    }
+    EXPECT_EQ(direct3d->Release(), 0u);
+  }
+
+  // The pixels of a surface (the back buffer when null), read through a lock.
+  std::vector<D3DCOLOR> Read(IDirect3DSurface8* surface = nullptr) {
+    IDirect3DSurface8* source = surface;
+    if (source == nullptr) device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &source);
+    D3DSURFACE_DESC desc{};
+    source->GetDesc(&desc);
+    D3DLOCKED_RECT locked{};
+    EXPECT_EQ(source->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    std::vector<D3DCOLOR> pixels(static_cast<size_t>(desc.Width) * desc.Height);
+    for (UINT y = 0; y < desc.Height; ++y) {
+      std::memcpy(&pixels[static_cast<size_t>(y) * desc.Width],
+                  static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch, desc.Width * 4);
+    }
+    source->UnlockRect();
+    if (surface == nullptr) source->Release();
+    return pixels;
+  }
+
+  static D3DCOLOR At(const std::vector<D3DCOLOR>& pixels, UINT x, UINT y) {
+    return pixels[static_cast<size_t>(y) * kSize + x];
+  }
+
+  IDirect3D8* direct3d = nullptr;
+  IDirect3DDevice8* device = nullptr;
+};
+
+TEST_F(GlDeviceTest, ClearsFillTheViewportOnly) {
+  ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030u, 1.0f, 0), D3D_OK);
+  const D3DVIEWPORT8 corner = {16, 0, 16, 8, 0.0f, 1.0f};
+  device->SetViewport(&corner);
+  const D3DRECT rect = {0, 0, 24, 32};
+  ASSERT_EQ(device->Clear(1, &rect, D3DCLEAR_TARGET, 0xFFFF8000u, 1.0f, 0), D3D_OK);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 0, 0), 0x102030));
+  EXPECT_TRUE(Near(At(pixels, 16, 0), 0xFF8000));  // top-left of the viewport
+  EXPECT_TRUE(Near(At(pixels, 23, 7), 0xFF8000));
+  EXPECT_TRUE(Near(At(pixels, 24, 0), 0x102030));  // outside the rectangle
+  EXPECT_TRUE(Near(At(pixels, 16, 8), 0x102030));  // below the viewport
+}
+
+TEST_F(GlDeviceTest, LeftHandedSceneKeepsItsSidesAndCullsCounterClockwise) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  SetCameraAtOrigin(device, 1.0f);
+  struct Vertex {
+    float x, y, z;
+    D3DCOLOR color;
+  };
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  // Clockwise as seen: a red triangle right of and above the view axis, at z = 5.
+  const Vertex upperRight[3] = {{0.5f, 2.0f, 5, 0}, {2.0f, 0.5f, 5, 0}, {0.5f, 0.5f, 5, 0}};
+  Vertex red[3];
+  for (int i = 0; i < 3; ++i) red[i] = {upperRight[i].x, upperRight[i].y, 5, 0xFFFF0000u};
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, red, sizeof(Vertex)), D3D_OK);
+  // The same shape wound the other way, lower left: culled by default.
+  Vertex green[3];
+  for (int i = 0; i < 3; ++i) green[2 - i] = {-upperRight[i].x, -upperRight[i].y, 5, 0xFF00FF00u};
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, green, sizeof(Vertex)), D3D_OK);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 22, 10), 0xFF0000)) << "x right and y up";
+  EXPECT_TRUE(Near(At(pixels, 10, 22), 0x000000)) << "counter-clockwise culled";
+  EXPECT_TRUE(Near(At(pixels, 10, 10), 0x000000));
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, green, sizeof(Vertex));
+  EXPECT_TRUE(Near(At(Read(), 10, 22), 0x00FF00));
+}
+
+TEST_F(GlDeviceTest, LitTexturedSquareShowsTexelsInPlaceAndDimsWithTheLightAngle) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  IDirect3DTexture8* texture = MakeQuadrantTexture(device);
+  ASSERT_NE(texture, nullptr);
+  DrawLitTexturedSquare(device, texture, 1.0f);
+  auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 12, 12), 0xFF0000)) << "top-left texel";
+  EXPECT_TRUE(Near(At(pixels, 19, 12), 0x00FF00));
+  EXPECT_TRUE(Near(At(pixels, 12, 19), 0x0000FF));
+  EXPECT_TRUE(Near(At(pixels, 19, 19), 0xFFFFFF));
+  EXPECT_TRUE(Near(At(pixels, 2, 2), 0x000000));
+
+  // At 60 degrees the light gives half.
+  D3DLIGHT8 light{};
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1, 1, 1, 1};
+  light.Direction = {std::sin(1.0471976f), 0, std::cos(1.0471976f)};
+  device->SetLight(0, &light);
+  device->SetTexture(0, texture);
+  device->SetVertexShader(kLitFvf);
+  const LitVertex square[4] = {{-1, 1, 4, 0, 0, -1, 0, 0, 0},
+                               {1, 1, 4, 0, 0, -1, 0, 1, 0},
+                               {-1, -1, 4, 0, 0, -1, 0, 0, 1},
+                               {1, -1, 4, 0, 0, -1, 0, 1, 1}};
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, square, sizeof(LitVertex));
+  pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 19, 19), 0x808080, 4));
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlDeviceTest, TextureTransformShiftsTwoComponentCoordinates) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  IDirect3DTexture8* texture = MakeQuadrantTexture(device);
+  ASSERT_NE(texture, nullptr);
+  // Two-component coordinates are transformed as (u, v, 1, 0): the shift sits in the third row.
+  D3DMATRIX shift{};
+  for (int i = 0; i < 4; ++i) shift.m[i][i] = 1.0f;
+  shift.m[2][0] = 0.5f;
+  device->SetTransform(D3DTS_TEXTURE0, &shift);
+  device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+  DrawLitTexturedSquare(device, texture, 1.0f);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 12, 12), 0x00FF00));
+  EXPECT_TRUE(Near(At(pixels, 19, 12), 0xFF0000));
+  EXPECT_TRUE(Near(At(pixels, 12, 19), 0xFFFFFF));
+  texture->Release();
+}
+
+TEST_F(GlDeviceTest, AlphaBlendMixesAndAlphaTestDrops) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  DrawScreenRect(device, 0, 0, 16, 32, 0, 0x80FFFFFFu);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+  device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+  device->SetRenderState(D3DRS_ALPHAREF, 0x80);
+  DrawScreenRect(device, 16, 0, 32, 16, 0, 0x40FF0000u);   // dropped
+  DrawScreenRect(device, 16, 16, 32, 32, 0, 0xC000FF00u);  // kept
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 8, 8), 0x808080, 4));
+  EXPECT_TRUE(Near(At(pixels, 24, 8), 0x000000));
+  EXPECT_TRUE(Near(At(pixels, 24, 24), 0x00FF00));
+}
+
+TEST_F(GlDeviceTest, LinearFogBlendsByDistance) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  SetCameraAtOrigin(device, 1.0f);
+  device->SetRenderState(D3DRS_FOGENABLE, 1);
+  device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+  device->SetRenderState(D3DRS_FOGCOLOR, 0xFF0000FFu);
+  device->SetRenderState(D3DRS_FOGSTART, FloatBits(0.0f));
+  device->SetRenderState(D3DRS_FOGEND, FloatBits(20.0f));
+  struct Vertex {
+    float x, y, z;
+    D3DCOLOR color;
+  };
+  const Vertex wall[4] = {{-20, 20, 10, 0xFFFFFFFFu},
+                          {20, 20, 10, 0xFFFFFFFFu},
+                          {-20, -20, 10, 0xFFFFFFFFu},
+                          {20, -20, 10, 0xFFFFFFFFu}};
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wall, sizeof(Vertex));
+  // Half way between fog start and end: half white, half blue.
+  EXPECT_TRUE(Near(At(Read(), 16, 16), 0x8080FF, 6));
+}
+
+TEST_F(GlDeviceTest, StencilShadowPassDarkensOnlyTheMarkedArea) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFFFFFFFFu, 1.0f, 0);
+  // First pass: the shadow volume counts into the stencil and leaves colour alone.
+  device->SetRenderState(D3DRS_STENCILENABLE, 1);
+  device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+  device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_INCR);
+  device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+  DrawScreenRect(device, 8, 8, 24, 24, 0, 0xFF000000u);
+  device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+  // Second pass: a screen-wide shade where the count is not zero.
+  device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NOTEQUAL);
+  device->SetRenderState(D3DRS_STENCILREF, 0);
+  device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+  DrawScreenRect(device, 0, 0, 32, 32, 0, 0xFF404040u);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 16, 16), 0x404040));
+  EXPECT_TRUE(Near(At(pixels, 4, 4), 0xFFFFFF));
+}
+
+TEST_F(GlDeviceTest, RenderToTextureThenSampleIt) {
+  IDirect3DTexture8* target = nullptr;
+  ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                  D3DPOOL_DEFAULT, &target),
+            D3D_OK);
+  IDirect3DSurface8* level = nullptr;
+  target->GetSurfaceLevel(0, &level);
+  IDirect3DSurface8* backBuffer = nullptr;
+  IDirect3DSurface8* depth = nullptr;
+  device->GetRenderTarget(&backBuffer);
+  device->GetDepthStencilSurface(&depth);
+  ASSERT_EQ(device->SetRenderTarget(level, nullptr), D3D_OK);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+  DrawScreenRect(device, 0, 0, 8, 16, 0, 0xFFFFFF00u);  // yellow left half
+  EXPECT_TRUE(Near(Read(level)[0], 0xFFFF00)) << "read back through a lock";
+
+  device->SetRenderTarget(backBuffer, depth);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  struct Vertex {
+    float x, y, z, rhw;
+    float u, v;
+  };
+  const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
+                          {31.5f, -0.5f, 0, 1, 1, 0},
+                          {-0.5f, 31.5f, 0, 1, 0, 1},
+                          {31.5f, 31.5f, 0, 1, 1, 1}};
+  device->SetTexture(0, target);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+  device->SetTexture(0, nullptr);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 4, 4), 0xFFFF00));
+  EXPECT_TRUE(Near(At(pixels, 28, 28), 0x0000FF));
+  // Bound by the caller, the device's own surfaces hold references until unbound.
+  device->SetRenderTarget(nullptr, nullptr);
+  level->Release();
+  target->Release();
+  backBuffer->Release();
+  depth->Release();
+}
+
+TEST_F(GlDeviceTest, IndexedBufferDrawsAddTheBaseVertex) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  IDirect3DVertexBuffer8* vertices = nullptr;
+  IDirect3DIndexBuffer8* indices = nullptr;
+  ASSERT_EQ(device->CreateVertexBuffer(8 * sizeof(ScreenVertex), D3DUSAGE_WRITEONLY, kScreenFvf,
+                                       D3DPOOL_MANAGED, &vertices),
+            D3D_OK);
+  ASSERT_EQ(device->CreateIndexBuffer(6 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                      &indices),
+            D3D_OK);
+  BYTE* data = nullptr;
+  vertices->Lock(0, 0, &data, 0);
+  const ScreenVertex decoys[4] = {};
+  const ScreenVertex square[4] = {{16, 0, 0, 1, 0xFF00FFFFu},
+                                  {32, 0, 0, 1, 0xFF00FFFFu},
+                                  {16, 16, 0, 1, 0xFF00FFFFu},
+                                  {32, 16, 0, 1, 0xFF00FFFFu}};
+  std::memcpy(data, decoys, sizeof decoys);
+  std::memcpy(data + sizeof decoys, square, sizeof square);
+  vertices->Unlock();
+  indices->Lock(0, 0, &data, 0);
+  const WORD order[6] = {0, 1, 2, 2, 1, 3};
+  std::memcpy(data, order, sizeof order);
+  indices->Unlock();
+  device->SetVertexShader(kScreenFvf);
+  device->SetStreamSource(0, vertices, sizeof(ScreenVertex));
+  device->SetIndices(indices, 4);
+  ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3D_OK);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 24, 8), 0x00FFFF));
+  EXPECT_TRUE(Near(At(pixels, 8, 8), 0x000000));
+  EXPECT_TRUE(Near(At(pixels, 24, 24), 0x000000));
+  device->SetStreamSource(0, nullptr, 0);
+  device->SetIndices(nullptr, 0);
+  vertices->Release();
+  indices->Release();
+}
+
+TEST_F(GlDeviceTest, PresentedImageReachesTheFrontBuffer) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699u, 1.0f, 0);
+  device->EndScene();
+  ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  device->BeginScene();
+  IDirect3DSurface8* screen = nullptr;
+  ASSERT_EQ(device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &screen), D3D_OK);
+  ASSERT_EQ(device->GetFrontBuffer(screen), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  screen->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+  const auto* rows = static_cast<const BYTE*>(locked.pBits);
+  D3DCOLOR inside = 0;
+  D3DCOLOR outside = 0;
+  std::memcpy(&inside, rows + 5 * locked.Pitch + 5 * 4, 4);
+  std::memcpy(&outside, rows + 100 * locked.Pitch + 100 * 4, 4);
+  screen->UnlockRect();
+  EXPECT_TRUE(Near(inside, 0x336699));
+  EXPECT_TRUE(Near(outside, 0x000000));
+  screen->Release();
+}
+
+TEST_F(GlDeviceTest, ResetGivesANewBackBufferThatDraws) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+  device->EndScene();
+  D3DPRESENT_PARAMETERS params{};
+  params.BackBufferWidth = kSize;
+  params.BackBufferHeight = kSize;
+  params.BackBufferFormat = D3DFMT_R5G6B5;
+  params.SwapEffect = D3DSWAPEFFECT_COPY;
+  params.Windowed = 1;
+  ASSERT_EQ(device->Reset(&params), D3D_OK);
+  device->BeginScene();
+  device->SetRenderState(D3DRS_LIGHTING, 0);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+  DrawScreenRect(device, 0, 0, 16, 32, 0, 0xFFFFFFFFu);
+  IDirect3DSurface8* backBuffer = nullptr;
+  device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(backBuffer->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  WORD left = 0;
+  WORD right = 0;
+  std::memcpy(&left, static_cast<const BYTE*>(locked.pBits) + 4 * locked.Pitch + 4 * 2, 2);
+  std::memcpy(&right, static_cast<const BYTE*>(locked.pBits) + 4 * locked.Pitch + 24 * 2, 2);
+  backBuffer->UnlockRect();
+  backBuffer->Release();
+  EXPECT_EQ(left, 0xFFFF);   // white in 5-6-5
+  EXPECT_EQ(right, 0x001F);  // blue
+}
+
+TEST_F(GlDeviceTest, CubeTexturesAnswerEachDirectionWithItsFace) {
+  IDirect3DCubeTexture8* cube = nullptr;
+  ASSERT_EQ(device->CreateCubeTexture(1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &cube), D3D_OK);
+  const D3DCOLOR faces[kCubeFaceCount] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu,
+                                          0xFFFFFF00u, 0xFF00FFFFu, 0xFFFF00FFu};
+  for (UINT face = 0; face < kCubeFaceCount; ++face) {
+    D3DLOCKED_RECT locked{};
+    cube->LockRect(static_cast<D3DCUBEMAP_FACES>(face), 0, &locked, nullptr, 0);
+    std::memcpy(locked.pBits, &faces[face], 4);
+    cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), 0);
+  }
+  struct Vertex {
+    float x, y, z, rhw;
+    float s, t, r;
+  };
+  device->SetTexture(0, cube);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0));
+  const struct {
+    float s, t, r;
+    D3DCUBEMAP_FACES face;
+  } directions[] = {{1, 0, 0, D3DCUBEMAP_FACE_POSITIVE_X},
+                    {0, -1, 0, D3DCUBEMAP_FACE_NEGATIVE_Y},
+                    {0, 0, -1, D3DCUBEMAP_FACE_NEGATIVE_Z}};
+  for (const auto& direction : directions) {
+    const Vertex quad[4] = {{0, 0, 0, 1, direction.s, direction.t, direction.r},
+                            {32, 0, 0, 1, direction.s, direction.t, direction.r},
+                            {0, 32, 0, 1, direction.s, direction.t, direction.r},
+                            {32, 32, 0, 1, direction.s, direction.t, direction.r}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    EXPECT_TRUE(Near(At(Read(), 16, 16), faces[direction.face] & 0xFFFFFF))
+        << "face " << direction.face;
+  }
+  device->SetTexture(0, nullptr);
+  cube->Release();
+}
+
+TEST_F(GlDeviceTest, AdditionalSwapChainsPresentTheirOwnImage) {
+  D3DPRESENT_PARAMETERS second{};
+  second.BackBufferWidth = 8;
+  second.BackBufferHeight = 8;
+  second.BackBufferFormat = D3DFMT_X8R8G8B8;
+  second.SwapEffect = D3DSWAPEFFECT_COPY;
+  second.hDeviceWindow = reinterpret_cast<HWND>(uintptr_t{2});
+  second.Windowed = 1;
+  IDirect3DSwapChain8* chain = nullptr;
+  ASSERT_EQ(device->CreateAdditionalSwapChain(&second, &chain), D3D_OK);
+  IDirect3DSurface8* backBuffer = nullptr;
+  chain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+  device->SetRenderTarget(backBuffer, nullptr);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00C000u, 1.0f, 0);
+  device->EndScene();
+  ASSERT_EQ(chain->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  device->BeginScene();
+  const PresentedImage* shown = Headless(device)->Presented(second.hDeviceWindow);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->width, 8u);
+  EXPECT_TRUE(Near(shown->pixels[0], 0x00C000));
+  device->SetRenderTarget(nullptr, nullptr);
+  backBuffer->Release();
+  chain->Release();
+}
+
+}  // namespace
+}  // namespace d3dtest

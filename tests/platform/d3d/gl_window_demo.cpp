@@ -1,0 +1,100 @@
+// Draws the pixel tests' lit, textured square into an X11 window through the OpenGL device, then
+// writes what the X server shows (the root window) to a PNG file: the check that presenting
+// reaches a real window. Run under Xvfb:
+//   xvfb-run -s '-screen 0 1024x768x24' gl_window_demo screenshot.png
+#include "platform/d3d/gl.h"
+#include "tests/platform/d3d/gl_scene.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <cstdio>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using namespace d3dtest;
+
+constexpr int kWidth = 320;   // pixels
+constexpr int kHeight = 240;  // pixels
+constexpr int kFrames = 30;
+
+bool WriteScreen(Display* display, const char* path) {
+  const Window root = DefaultRootWindow(display);
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(display, root, &attributes);
+  XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+                            static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (image == nullptr) return false;
+  std::vector<uint8_t> rgb(static_cast<size_t>(attributes.width) * attributes.height * 3);
+  for (int y = 0; y < attributes.height; ++y) {
+    for (int x = 0; x < attributes.width; ++x) {
+      const unsigned long pixel = XGetPixel(image, x, y);
+      uint8_t* out = &rgb[(static_cast<size_t>(y) * attributes.width + x) * 3];
+      out[0] = static_cast<uint8_t>((pixel >> 16) & 0xFF);
+      out[1] = static_cast<uint8_t>((pixel >> 8) & 0xFF);
+      out[2] = static_cast<uint8_t>(pixel & 0xFF);
+    }
+  }
+  XDestroyImage(image);
+  return stbi_write_png(path, attributes.width, attributes.height, 3, rgb.data(),
+                        attributes.width * 3) != 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s SCREENSHOT.png\n", argv[0]);
+    return 2;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr, "no X display\n");
+    return 1;
+  }
+  const Window window =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 40, 40, kWidth, kHeight, 0, 0, 0);
+  XMapWindow(display, window);
+  XSync(display, False);
+
+  IDirect3D8* direct3d = CreateGlDirect3D();
+  D3DPRESENT_PARAMETERS params = BackBufferParams(
+      kWidth, kHeight, reinterpret_cast<HWND>(static_cast<uintptr_t>(window)), true);
+  IDirect3DDevice8* device = nullptr;
+  if (direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, params.hDeviceWindow,
+                             D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK) {
+    std::fprintf(stderr, "no OpenGL device: %s\n", GlDeviceError().c_str());
+    return 1;
+  }
+  IDirect3DTexture8* texture = MakeQuadrantTexture(device);
+  for (int frame = 0; frame < kFrames; ++frame) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203050u, 1.0f, 0);
+    device->BeginScene();
+    DrawLitTexturedSquare(device, texture, static_cast<float>(kWidth) / kHeight);
+    // A half-transparent yellow band across the top left corner.
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    DrawScreenRect(device, 0, 0, 120, 40, 0, 0x80FFFF00u);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+  }
+  XSync(display, False);
+  const bool written = WriteScreen(display, argv[1]);
+  texture->Release();
+  device->Release();
+  direct3d->Release();
+  XDestroyWindow(display, window);
+  XCloseDisplay(display);
+  if (!written) std::fprintf(stderr, "could not write %s\n", argv[1]);
+  return written ? 0 : 1;
+}
