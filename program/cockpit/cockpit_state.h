@@ -7,3 +7,9 @@
 // The running guidance program: 2 P00, 3 P12, 4 P20, 5 P30, 6 P40, 7 P41, 8 P51, 9 P63, 10 P64,
 // 11 P65, 12 P66, 13 P68, 14 P70, 15 P71; 0 none.
 inline int32_t CurrentProgram = 0;
+
+// The guidance computer's attitude flags (0 / -1 in the original, bool here).
+inline bool AutoManeuverActive = false;  // an automatic attitude manoeuvre is under way
+inline bool AutoAttitudeHold = false;    // the attitude that manoeuvre reached is held
+inline bool MinimumImpulseMode = false;  // rate-hold axes fire single pulses
+inline bool TranslationJetsEnabled = false;
