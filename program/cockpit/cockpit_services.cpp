@@ -5,3 +5,5 @@ void PlayCrashSound() {}
 void PlaySeparationSound() {}
 void PlayEngineSound() {}
 void PlayRCSLoopSound() {}
+void DrawLandingScoreTable() {}
+void DrawRaceScoreTable() {}

@@ -13,3 +13,5 @@ void PlaySeparationSound();
 void PlayEngineSound();
 // Starts the jet sound and keeps it looping.
 void PlayRCSLoopSound();
+void DrawLandingScoreTable();
+void DrawRaceScoreTable();

@@ -25,3 +25,16 @@ Vector3 PivotTransformVector(const Vector3& v);
 void TurnPivot(const Vector3& increment);
 // Puts the pivot upright, its axes the world's.
 void ResetPivot();
+
+// The attitude reference: a hidden pivot that carries the inverse of the LM's turns, from which
+// the attitude ball's angles are measured.
+enum class ReferenceAxis { X, Y, Z };
+void TurnAttitudeReference(ReferenceAxis axis, float angle);
+void ResetAttitudeReference();
+// The reference's forward axis (0, 0, -1) in world axes; components below 0.0001 in size become
+// 0.0001, so that the angles taken from it never divide by zero.
+Vector3 AttitudeReferenceVector();
+// The reference's roll in degrees: the angle at which the world's x axis crosses the view of a
+// camera that looks down the reference's forward axis, 90 degrees less than the angle the engine
+// measures from the screen's x axis.
+float AttitudeReferenceRollDegrees();

@@ -9,3 +9,6 @@ void OffsetLMMeshes(float) {}
 void ShowCrashSite() {}
 float ActiveTileRenderHeight() { return 0.0f; }
 void DrawTerrainShadowPicture(bool) {}
+bool IsRCSPlumeShown(int) { return false; }
+void ShowRCSPlume(int, int) {}
+void TurnLMMeshes(const Vector3&) {}

@@ -33,3 +33,10 @@ float ActiveTileRenderHeight();
 // parts from the sun's side into the terrain patch surface and puts it on the grid; the blobs are
 // drawn only when `drawBlobs`.
 void DrawTerrainShadowPicture(bool drawBlobs);
+// Jet plumes 1 to 16 and their textures 1 to 4.
+bool IsRCSPlumeShown(int plume);
+void ShowRCSPlume(int plume, int texture);
+// Turns the LM's stage meshes, their shadows, the virtual cockpit and the plume group by this
+// frame's increments (roll, pitch, yaw radians); the left-behind descent stage tumbles by its own
+// rates instead.
+void TurnLMMeshes(const Vector3& increment);
