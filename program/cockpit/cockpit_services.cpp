@@ -7,3 +7,6 @@ void PlayEngineSound() {}
 void PlayRCSLoopSound() {}
 void DrawLandingScoreTable() {}
 void DrawRaceScoreTable() {}
+void UpdateDSKYDisplay() {}
+void ClearDSKYLights() {}
+void RestartMusic() {}

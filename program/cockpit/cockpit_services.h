@@ -15,3 +15,8 @@ void PlayEngineSound();
 void PlayRCSLoopSound();
 void DrawLandingScoreTable();
 void DrawRaceScoreTable();
+// The DSKY registers for the current verb and noun, and the current program's monitor.
+void UpdateDSKYDisplay();
+void ClearDSKYLights();
+// With sound on, the background music starts again.
+void RestartMusic();

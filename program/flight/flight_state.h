@@ -74,6 +74,9 @@ inline bool ReplayPlayback = false;
 inline bool FrameSettled = false;     // the frame is not the first after a start or view change
 inline bool IntroFlyby = false;       // the opening fly-by holds the flight
 inline int32_t FlightRecordCount = 0; // replay samples recorded so far
+inline int32_t ReplayIndex = 1;       // the playback sample before MissionTime
+inline int32_t ControlStartRecord = 0;  // FlightRecordCount when manual control began
+inline bool ScoreShown = false;       // the landing has been scored
 
 // --- The LM -----------------------------------------------------------------------------------
 

@@ -12,3 +12,9 @@ void DrawTerrainShadowPicture(bool) {}
 bool IsRCSPlumeShown(int) { return false; }
 void ShowRCSPlume(int, int) {}
 void TurnLMMeshes(const Vector3&) {}
+void UpdateEngineWindowSize() {}
+void SetEngineWindowed() {}
+void ReleaseInputDevices() {}
+void RecreateFonts() {}
+void CreateExhaustEmitters() {}
+void StartAscentExhaust(float, float, float) {}

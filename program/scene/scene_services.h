@@ -40,3 +40,13 @@ void ShowRCSPlume(int plume, int texture);
 // frame's increments (roll, pitch, yaw radians); the left-behind descent stage tumbles by its own
 // rates instead.
 void TurnLMMeshes(const Vector3& increment);
+// The engine's window and device calls of the main display.
+void UpdateEngineWindowSize();
+void SetEngineWindowed();
+void ReleaseInputDevices();
+// Resets the engine's 2D text, yields once and creates the fonts again.
+void RecreateFonts();
+// The exhaust emitters of the main display: created when it loads; the ascent exhaust set up and
+// started with its drift (x, y) and speed.
+void CreateExhaustEmitters();
+void StartAscentExhaust(float driftX, float driftY, float speed);
