@@ -7,6 +7,7 @@
 #include "program/cockpit/cockpit_services.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_services.h"
 
@@ -299,6 +300,7 @@ void CrashLM() {
   EngineOff = true;
   if (SoundOn) PlayCrashSound();
   ShowCrashSite();
+  Main_Display->TimerExplosion.SetEnabled(true);
 }
 
 void BurnFuel() {

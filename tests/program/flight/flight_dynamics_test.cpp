@@ -8,6 +8,7 @@
 #include "headless_lm.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ TEST(FlightDynamics, ContactLightStaysOffWhenFastAndTheFirstTouchCrashes) {
   EXPECT_TRUE(EngineOff);
   EXPECT_EQ(LMVelocity.x, 0.0);
   EXPECT_EQ(PitchAxis.Rate, 0.0f);
+  EXPECT_TRUE(Main_Display->TimerExplosion.Enabled());
 }
 
 TEST(FlightDynamics, ATouchOnTheFirstFrameAfterAViewChangeDoesNotCrash) {
