@@ -1,6 +1,7 @@
 // Program-wide state of the flight loop and dynamics that the other subsystems read and write.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -59,3 +60,99 @@ inline int32_t WindowLeft = 0;
 inline int32_t WindowTop = 0;
 inline int32_t WindowWidth = 0;
 inline int32_t WindowHeight = 0;
+
+// --- Time and loop control --------------------------------------------------------------------
+
+inline double MissionTime = 0.0;      // ms since the flight (or the ascent) began
+inline float FrameTimeMs = 0.0f;      // ms of this frame's step
+inline float FrameTimeSec = 0.0f;     // seconds of this frame's step
+inline float FramesPerSecond = 0.0f;  // the engine's frame rate; 0 on the first frames
+inline bool RunFlag = false;          // the frame loop runs another pass
+inline int16_t ExitRequest = 0;       // 1 back to the launcher, 2 replay, 3 restart
+inline bool ControlsActive = false;   // the LM flies (not held by the fly-by or a replay's end)
+inline bool ReplayPlayback = false;
+inline bool FrameSettled = false;     // the frame is not the first after a start or view change
+inline bool IntroFlyby = false;       // the opening fly-by holds the flight
+inline int32_t FlightRecordCount = 0; // replay samples recorded so far
+inline int32_t ReplayIndex = 1;       // the playback sample before MissionTime
+inline int32_t ControlStartRecord = 0;  // FlightRecordCount when manual control began
+inline bool ScoreShown = false;       // the landing has been scored
+
+// --- The LM -----------------------------------------------------------------------------------
+
+inline Vector3d LMPosition;           // world units
+inline Vector3 LMMeshPosition;        // world units, the single-precision copy the scene uses
+inline Vector3d LMVelocity;           // ft/s
+inline float ThrustAverage = 0.0f;    // applied throttle fraction, the mean of recent commands
+inline float ThrottleCommand = 0.0f;  // commanded throttle fraction
+inline float Fuel = 0.0f;             // pounds, of the stage that flies
+inline float FuelPercent = 0.0f;
+inline float TotalMass = 0.0f;        // slugs
+inline float Weight = 0.0f;           // lbf
+inline Vector3 ThrustDirection;       // (-u.x, u.y, u.z) of the LM's up axis u; 0 in playback
+inline float ThrustToWeight = 0.0f;
+inline float TotalSpeed = 0.0f;       // ft/s
+inline float AltitudeAboveGround = 0.0f;  // feet, from the altitude reference point
+inline int32_t AltitudeFeet = 0;          // AltitudeAboveGround rounded
+inline float CommandedVerticalRate = 0.0f;  // ft/s, the automatic throttle's target
+
+inline double RCSTorque = 0.0;               // lbf ft, negative like RCSDistance
+inline double MomentOfInertia = 0.0;         // slug ft^2
+inline double RCSAngularAcceleration = 0.0;  // rad/s^2 of one firing
+
+inline bool EngineOff = false;
+inline bool Landed = false;
+inline bool OnGround = false;          // downward motion is stopped
+inline bool Crashed = false;
+inline bool ContactLightOn = false;
+inline bool AscentStageFlying = false;
+inline bool Staged = false;
+
+// --- Attitude ---------------------------------------------------------------------------------
+
+// One rotation axis of the LM.
+struct AttitudeAxis {
+  float Rate = 0.0f;                  // rad/s; changed only by jet firings (and replay)
+  int32_t HandControllerState = 0;    // firing direction -1, 0 or +1
+  float HandControllerCommand = 0.0f; // commanded rate, rad/s
+  float NeedlePosition = 0.5f;        // attitude-ball error needle, 0.35 to 0.65
+  float NeedleSmoothed = 0.5f;
+  float FireDuration = 0.0f;          // seconds of the firing under way
+  float FireElapsed = 0.0f;           // seconds fired so far
+  float AttitudeError = 0.0f;         // radians about the body axis
+  float TargetAngle = 0.0f;           // radians
+  float HoldAngle = 0.0f;             // radians; NoHoldAngle when none is held
+  float Angle = 0.0f;                 // radians, measured
+  bool PulseRequest = false;          // one minimum-impulse pulse is asked for
+};
+
+inline constexpr float NoHoldAngle = -9999.0f;
+
+inline AttitudeAxis RollAxis;
+inline AttitudeAxis PitchAxis;
+inline AttitudeAxis YawAxis;
+inline Vector3 AttitudeIncrement;  // this frame's turn: roll, pitch, yaw radians
+
+// --- Touchdown --------------------------------------------------------------------------------
+
+inline constexpr int FootpadCount = 4;
+// The centre of the LM's feet (the altitude reference) then footpads 0 to 3 (+z, +x, -z, -x), in
+// the pivot's axes, world units; set by the scene set-up.
+inline std::array<Vector3, FootpadCount + 1> FootpadReferencePoints;
+inline std::array<Vector3, FootpadCount> FootpadPoints;  // render coordinates
+inline std::array<float, FootpadCount> PadHeight{};      // world units above the terrain
+inline std::array<bool, FootpadCount> PadDown{};         // touched in this flight
+inline bool FootpadTouched = false;  // a footpad has touched the ground in this flight
+inline int32_t ContactRecord = 0;
+inline int32_t FirstTouchRecord = 0;
+inline int32_t TouchdownDistance = 0;   // whole world units from LandingTargetPoint
+inline SurfacePoint LandingTargetPoint; // world units
+inline float SurfaceUnevenness = 0.0f;  // world units
+
+// --- The descent stage left behind ------------------------------------------------------------
+
+inline Vector3d DescentStageVelocity;  // ft/s
+inline Vector3 DescentStagePosition;   // world units
+inline float DescentStageHeight = 0.0f;  // world units above the terrain
+inline Vector3 DescentStageTumbleRates;  // roll, pitch, yaw rad/s
+inline Vector3 AscentStageMeshOffset;    // world units, set when the stages part

@@ -7,3 +7,10 @@ struct Vector3 {
   float y = 0.0f;
   float z = 0.0f;
 };
+
+// The same in double precision, for the LM's position (world units) and velocities (ft/s).
+struct Vector3d {
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+};

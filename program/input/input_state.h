@@ -91,3 +91,14 @@ inline int32_t JoystickCount = 0;
 // Number of axes minus 1 of each listed controller, indexed by controller number; a controller
 // that the enumeration skipped has no entry or a negative one.
 inline std::vector<int32_t> JoystickAxisLimit;
+
+// Key-command timing flags that the main display's timers clear.
+inline bool KeyDelayActive = false;  // a key command waits for its repeat delay
+// The modifier keys of the key-code scheme seen within the last 500 ms.
+inline bool ShiftPending = false;
+inline bool CtrlPending = false;
+inline bool WindowsKeyPending = false;
+inline bool KeypadPending = false;
+
+// The in-flight settings menu is asked for.
+inline bool SettingsOverlayShown = false;

@@ -1,0 +1,71 @@
+// Attitude control: the reaction-control jets fired by hand (direct), as a rate command with
+// attitude hold, or by the guidance computer's timed steps; the attitude errors and the attitude
+// ball's error needles; the attitude measured from the attitude reference; the stepped turn toward
+// a target attitude; and the choice of jet plumes shown.
+//
+// Rates are rad/s, angles radians, times seconds.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "program/flight/flight_state.h"
+
+inline double AttitudeDeadband = 0.0;   // radians
+inline double SelectedDeadband = 0.0;   // radians, chosen by the deadband switch
+inline double AutoStepPeriod = 0.0;     // seconds between timed automatic steps
+inline double AutoStepTimer = 0.0;      // seconds
+inline double PitchScheduleTimer = 0.0; // seconds
+inline bool RCSFiring = false;
+inline bool AttitudeManeuverActive = false;
+inline bool GimbalLocked = false;
+inline float RCSSoundCooldown = 0.0f;   // seconds before the jet sound stops looping
+// The attitude ball's three angles as the guidance computer shows them, radians.
+inline std::array<float, 3> DisplayAttitudeAngles{};
+// The translation commands along X, Y and Z; only their signs select jets.
+inline std::array<int32_t, 3> TranslationCommand{};
+
+inline constexpr float SmallDeadband = 0.00872664625997165f;  // rad, deadband switch at 0
+inline constexpr float LargeDeadband = 0.08726646259971649f;  // rad, deadband switch at 1
+
+// The twelve jet selection tables: per signed command, which of the plumes 1..16 fire in the
+// first (a) and second (b) pass.
+enum JetTable : int {
+  JetPitchPlus, JetPitchMinus, JetYawPlus, JetYawMinus, JetRollPlus, JetRollMinus,
+  JetXPlus, JetXMinus, JetYPlus, JetYMinus, JetZPlus, JetZMinus, JetTableCount
+};
+inline constexpr int RCSPlumeCount = 16;
+struct JetCell {
+  bool a = false;
+  bool b = false;
+};
+using JetSelection = std::array<JetCell, RCSPlumeCount>;  // plume i at index i - 1
+inline std::array<JetSelection, JetTableCount> JetSelectionTables;
+
+// Once per frame: by the PGNS switch and the three mode switches.
+void UpdateAttitudeControl();
+void StepDirectAxis(AttitudeAxis& axis);
+void StepRateHoldAxis(AttitudeAxis& axis);
+void StepTimedAxis(AttitudeAxis& axis);
+// Roll and pitch targets that tilt against the horizontal velocity (hovering in P66).
+void UpdateHoverAttitudeTargets();
+// Every 0.2 s: the pitch target from the vertical speed.
+void UpdatePitchSchedule();
+// Body-axis errors from the targets and the needle positions.
+void UpdateAttitudeErrors();
+// The three angles from the attitude reference, and the guidance computer's display angles.
+void MeasureLMAngles();
+// Turns the attitude reference by this frame's increments, then measures.
+void SetFDAIBallAttitude();
+// Turns the LM meshes, the pivot and the attitude reference by this frame's increments.
+void UpdateFDAIFromLM();
+// One step of the turn toward the targets at up to `rateDegrees` per second, over this frame's
+// time when `realTime`, else over 0.01 s.
+void StepAttitudeManeuver(float& rateDegrees, bool& realTime);
+void ResetAttitudeAxis(AttitudeAxis& axis);
+void UpdateRCSJets();
+void ShowJetPlumes(const JetSelection& table);
+void FillJetSelectionTables();
+void DrawScoreTable();
+// A jet fired: keeps the jet sound looping for another 0.2 s.
+void RestartLoopSound();

@@ -1,0 +1,3 @@
+#include "program/input/input_services.h"
+
+float ApplyDeadZone(float, float value) { return value; }

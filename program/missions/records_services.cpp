@@ -1,0 +1,3 @@
+#include "program/missions/records_services.h"
+
+void AddPathNode() {}

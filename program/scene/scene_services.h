@@ -1,0 +1,52 @@
+// The scene placement and view services that the flight calls (LM meshes, legs, lights, crater,
+// views). Their bodies belong to the scene subsystem and do nothing until it is built.
+#pragma once
+
+#include <cstdint>
+
+#include "program/flight/vector3.h"
+
+// The horizontal velocity along and across the LM's heading, ft/s.
+inline float HorizontalVelocityForward = 0.0f;
+inline float HorizontalVelocityLateral = 0.0f;
+
+// Splits the LM's horizontal velocity into HorizontalVelocityForward and HorizontalVelocityLateral.
+void ResolveHorizontalVelocity();
+// Moves a footpad's leg mesh (0 to 3) by the offset, world units.
+void SetDescentLegOffset(int pad, const Vector3& offset);
+// Puts the lit texture on the contact-light mesh.
+void LightContactLightMesh();
+// Shows the low-fuel light mesh.
+void ShowLowFuelLight();
+// Places the left-behind descent stage and its shadow at the offset from the LM, and the ascent
+// stage's shadow at the ascent stage's own offset, world units.
+void PlaceDescentStageMeshes(const Vector3& offset, const Vector3& ascentOffset);
+// Moves the ascent stage meshes up by `height` world units from the descent stage and stores the
+// offset in AscentStageMeshOffset.
+void OffsetLMMeshes(float height);
+// Lays the crater debris on the terrain under the crash, digs the crater and turns the views to
+// the crash.
+void ShowCrashSite();
+// The height at which the active landscape tile is placed this frame, render coordinates.
+float ActiveTileRenderHeight();
+// Places the shadow grid's vertices, the footpad blobs and the leg shadows, draws the shadow
+// parts from the sun's side into the terrain patch surface and puts it on the grid; the blobs are
+// drawn only when `drawBlobs`.
+void DrawTerrainShadowPicture(bool drawBlobs);
+// Jet plumes 1 to 16 and their textures 1 to 4.
+bool IsRCSPlumeShown(int plume);
+void ShowRCSPlume(int plume, int texture);
+// Turns the LM's stage meshes, their shadows, the virtual cockpit and the plume group by this
+// frame's increments (roll, pitch, yaw radians); the left-behind descent stage tumbles by its own
+// rates instead.
+void TurnLMMeshes(const Vector3& increment);
+// The engine's window and device calls of the main display.
+void UpdateEngineWindowSize();
+void SetEngineWindowed();
+void ReleaseInputDevices();
+// Resets the engine's 2D text, yields once and creates the fonts again.
+void RecreateFonts();
+// The exhaust emitters of the main display: created when it loads; the ascent exhaust set up and
+// started with its drift (x, y) and speed.
+void CreateExhaustEmitters();
+void StartAscentExhaust(float driftX, float driftY, float speed);

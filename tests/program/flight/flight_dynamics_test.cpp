@@ -1,0 +1,268 @@
+#include "program/flight/flight_dynamics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "headless_lm.h"
+#include "program/flight/flight_scene.h"
+#include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
+
+namespace {
+
+using headless::FlyFrame;
+using headless::ResetLM;
+
+bool Finite(const Vector3d& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// Flies until the LM lands or `frames` pass; the throttle holds the given descent rate.
+void DescendAt(double rate, int frames) {
+  for (int i = 0; i < frames && !Landed; ++i) {
+    if (!ContactLightOn) LMVelocity.y = -rate;
+    FlyFrame();
+  }
+}
+
+TEST(FlightDynamics, FreeFallIsLunarGravityAndKeepsHorizontalSpeed) {
+  ResetLM(1000.0f);
+  LMVelocity = {3.0, -10.0, -2.0};
+  const Vector3d before = LMPosition;
+  FlyFrame();
+  const double dt = FrameTimeSec;
+  EXPECT_NEAR((LMVelocity.y + 10.0) / dt, -headless::DefaultGravity, 1e-5);
+  EXPECT_EQ(LMVelocity.x, 3.0);
+  EXPECT_EQ(LMVelocity.z, -2.0);
+  const double dropFeet = -10.0 * dt - headless::DefaultGravity * dt * dt / 2.0;
+  EXPECT_NEAR((LMPosition.y - before.y) * headless::FeetPerWorldUnit, dropFeet, 1e-6);
+  EXPECT_NEAR(LMMeshPosition.y, LMPosition.y, 1e-4);
+}
+
+TEST(FlightDynamics, ThrustActsAlongTheUpAxis) {
+  ResetLM(1000.0f);
+  TurnPivot({0.3f, 0.0f, 0.0f});  // rolled
+  TurnPivot({0.0f, 0.2f, 0.0f});  // and pitched
+  ThrustAverage = 1.0f;
+  FlyFrame();
+  const double dt = FrameTimeSec;
+  const Vector3 up = PivotTransformVector({0.0f, 1.0f, 0.0f});
+  // Take gravity out; what is left is the thrust's acceleration.
+  const double ax = LMVelocity.x / dt;
+  const double ay = LMVelocity.y / dt + headless::DefaultGravity;
+  const double az = LMVelocity.z / dt;
+  const double size = std::sqrt(ax * ax + ay * ay + az * az);
+  EXPECT_NEAR(size, EngineThrust / TotalMass, 1e-3);
+  EXPECT_NEAR(ax / size, up.x, 1e-5);
+  EXPECT_NEAR(ay / size, up.y, 1e-5);
+  EXPECT_NEAR(az / size, up.z, 1e-5);
+  EXPECT_NEAR(ThrustToWeight, EngineThrust / Weight, 1e-5);
+}
+
+TEST(FlightDynamics, MassInertiaAndJetAccelerationFollowTheFuel) {
+  ResetLM(1000.0f);
+  UpdateMassAndThrust();
+  EXPECT_EQ(RCSTorque, -1300.0);
+  EXPECT_NEAR(RCSAngularAcceleration, 1300.0 / (16.9 * TotalMass), 1e-9);
+  const double full = RCSAngularAcceleration;
+  Fuel = 1000.0f;
+  UpdateMassAndThrust();
+  EXPECT_GT(RCSAngularAcceleration, full) << "a lighter LM turns faster";
+  AscentStageFlying = true;
+  UpdateMassAndThrust();
+  EXPECT_FLOAT_EQ(TotalMass, 1000.0f / 32.0f + AscentMassEmpty);
+  EXPECT_FLOAT_EQ(Weight, Gravity * TotalMass);
+}
+
+TEST(FlightDynamics, ContactLightComesOnInItsBandAndTheLMLandsOnFourPads) {
+  ResetLM(60.0f);
+  FlightRecordCount = 42;
+  DescendAt(3.0, 2000);
+  EXPECT_TRUE(ContactLightOn);
+  EXPECT_EQ(ContactRecord, 42);
+  EXPECT_TRUE(Landed);
+  EXPECT_TRUE(OnGround);
+  EXPECT_FALSE(Crashed);
+  EXPECT_FALSE(EngineOff);
+  for (bool down : PadDown) EXPECT_TRUE(down);
+  EXPECT_EQ(LMVelocity.y, 0.0);
+  EXPECT_EQ(FirstTouchRecord, 42);
+  const double rest = LMPosition.y;
+  FlyFrame();
+  EXPECT_EQ(LMPosition.y, rest) << "a landed LM is no longer integrated";
+}
+
+TEST(FlightDynamics, ContactLightStaysOffWhenFastAndTheFirstTouchCrashes) {
+  ResetLM(60.0f);
+  DescendAt(12.0, 2000);
+  EXPECT_FALSE(ContactLightOn);
+  EXPECT_TRUE(Crashed);
+  EXPECT_TRUE(Landed);
+  EXPECT_TRUE(EngineOff);
+  EXPECT_EQ(LMVelocity.x, 0.0);
+  EXPECT_EQ(PitchAxis.Rate, 0.0f);
+  EXPECT_TRUE(Main_Display->TimerExplosion.Enabled());
+}
+
+TEST(FlightDynamics, ATouchOnTheFirstFrameAfterAViewChangeDoesNotCrash) {
+  ResetLM(0.0f);
+  LMPosition.y -= 0.5;  // footpads just below the ground, light off
+  LMMeshPosition.y = static_cast<float>(LMPosition.y);
+  FrameSettled = false;
+  UpdateMassAndThrust();
+  MeasureAltitude();
+  ProcessFootpads();
+  EXPECT_FALSE(Crashed);
+  EXPECT_TRUE(FootpadTouched);
+}
+
+TEST(FlightDynamics, TouchdownFrictionSlowsBothDirectionsAlike) {
+  for (double vx : {4.0, -4.0}) {
+    ResetLM(0.0f);
+    LMPosition.y -= 0.5;
+    LMMeshPosition.y = static_cast<float>(LMPosition.y);
+    ContactLightOn = true;
+    LMVelocity = {vx, 0.0, -vx};
+    MeasureAltitude();
+    ProcessFootpads();
+    // Every footpad is down, each takes 5 ft/s per second off the speed.
+    EXPECT_NEAR(std::fabs(LMVelocity.x), 4.0 - 4 * 5.0 / 60.0, 1e-6) << vx;
+    EXPECT_NEAR(std::fabs(LMVelocity.z), 4.0 - 4 * 5.0 / 60.0, 1e-6) << vx;
+  }
+}
+
+TEST(FlightDynamics, TippingRollsOnTheZPadsAndPitchesOnTheXPads) {
+  // Only footpad 0 (+z) touches while its partner 2 is still above ground: the LM rolls.
+  ResetLM(0.0f);
+  ContactLightOn = true;
+  LMVelocity.y = -2.0;
+  SetTerrainHeightSource([](float, float z) { return z > 5.0f ? -LMMeshPosition.y + 0.5f : -LMMeshPosition.y - 3.0f; });
+  MeasureAltitude();
+  ProcessFootpads();  // the partner's height is known from the second pass on
+  ProcessFootpads();
+  EXPECT_TRUE(PadDown[0]);
+  EXPECT_FALSE(PadDown[2]);
+  // The partner is 3 units up: the roll rate follows the fall, 0.7 / 12 of it.
+  EXPECT_NEAR(RollAxis.Rate, -2.0 * 0.7 / 12.0, 1e-3);
+  EXPECT_EQ(PitchAxis.Rate, 0.0f);
+
+  ResetLM(0.0f);
+  ContactLightOn = true;
+  LMVelocity.y = -2.0;
+  SetTerrainHeightSource([](float x, float) { return x > 5.0f ? -LMMeshPosition.y + 0.5f : -LMMeshPosition.y - 3.0f; });
+  MeasureAltitude();
+  ProcessFootpads();
+  ProcessFootpads();
+  EXPECT_TRUE(PadDown[1]);
+  EXPECT_FALSE(PadDown[3]);
+  EXPECT_NEAR(PitchAxis.Rate, -2.0 * 0.7 / 12.0, 1e-3);
+  EXPECT_EQ(RollAxis.Rate, 0.0f);
+}
+
+TEST(FlightDynamics, EmptyTankCutsTheEngine) {
+  ResetLM(1000.0f);
+  Fuel = 0.1f;
+  ThrustAverage = 1.0f;
+  FlyFrame();
+  EXPECT_EQ(Fuel, 0.0f);
+  EXPECT_TRUE(EngineOff);
+  EXPECT_LT(FuelPercent, 0.0f) << "the gauge keeps its last, slightly negative reading";
+}
+
+TEST(FlightDynamics, FirstFramesWithoutAFrameRateStayFinite) {
+  ResetLM(30.0f);
+  FramesPerSecond = 0.0f;
+  FrameTimeSec = 0.0f;
+  FrameTimeMs = 0.0f;
+  for (int i = 0; i < 3; ++i) FlyFrame();
+  FrameTimeSec = 0.05f;
+  LMVelocity.y = -3.0;
+  DescendAt(3.0, 400);
+  EXPECT_TRUE(Landed);
+  EXPECT_FALSE(Crashed);
+  EXPECT_TRUE(Finite(LMVelocity));
+  EXPECT_TRUE(std::isfinite(RollAxis.Rate) && std::isfinite(PitchAxis.Rate));
+}
+
+TEST(FlightDynamics, HostileScenarioValuesStayFinite) {
+  struct Case {
+    double distance;
+    float jetThrust;
+    float descentMass;
+    float ascentMass;
+    float fuelMass;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const Case& c : {Case{0.0, 100.0f, 100.0f, 100.0f, 100.0f}, Case{6.5, 100.0f, 100.0f, 100.0f, 100.0f},
+                        Case{-6.5, 0.0f, 100.0f, 100.0f, 100.0f}, Case{-6.5, 100.0f, 0.0f, 0.0f, 0.0f},
+                        Case{-6.5, nan, 100.0f, 100.0f, 100.0f}}) {
+    ResetLM(100.0f);
+    RCSDistance = c.distance;
+    RCSThrust = c.jetThrust;
+    DescentMassEmpty = c.descentMass;
+    AscentMassEmpty = c.ascentMass;
+    AscentFuelMass = c.fuelMass;
+    Fuel = 0.0f;
+    ComputeRCSTorque();
+    ThrustAverage = 0.5f;
+    for (int i = 0; i < 120; ++i) FlyFrame();
+    EXPECT_TRUE(std::isfinite(RCSAngularAcceleration)) << c.distance << " " << c.jetThrust;
+    EXPECT_GE(RCSAngularAcceleration, 0.0);
+    EXPECT_TRUE(Finite(LMVelocity)) << c.distance << " " << c.descentMass;
+    EXPECT_TRUE(std::isfinite(ThrustToWeight));
+  }
+}
+
+TEST(FlightDynamics, DescentStageLeftInFlightFallsToTheGround) {
+  ResetLM(200.0f);
+  AscentStageFlying = true;
+  DescentStagePosition = LMMeshPosition;
+  DescentStageVelocity = {};
+  SetTerrainHeightSource([](float, float) { return -LMMeshPosition.y; });
+  ThrustAverage = 0.0f;
+  ControlsActive = false;  // the ascent stage hangs where it is
+  for (int i = 0; i < 60 * 20; ++i) {
+    UpdateLeftBehindDescentStage();
+  }
+  EXPECT_LT(DescentStageVelocity.y, 0.0);
+  EXPECT_LE(DescentStageHeight, 3.5f);
+  EXPECT_GT(DescentStagePosition.y, 0.0f) << "it stops 3 world units above the terrain";
+}
+
+TEST(FlightDynamics, SurfaceUnevennessIsTheLargestHeightDifference) {
+  ResetLM(10.0f);
+  SetTerrainHeightSource([](float x, float z) { return x * 0.1f - z * 0.05f; });
+  MeasureAltitude();
+  ProcessFootpads();
+  MeasureSurfaceUnevenness();
+  // Heights: pad 0 (z 11.5) -0.575, pad 1 (x 11.5) 1.15, pad 2 0.575, pad 3 -1.15, centre 0.
+  EXPECT_NEAR(SurfaceUnevenness, 2.3f, 1e-5f);
+}
+
+TEST(FlightDynamics, TerrainShadowFollowsTheGroundAndKeepsMissedEdgePoints) {
+  ResetLM(10.0f);
+  AltitudeFeet = 10;
+  SetTerrainHeightSource([](float x, float) { return x * 0.01f; });
+  int picks = 0;
+  SetTerrainPickSource([&picks](const Vector3&, const Vector3&, Vector3& hit) {
+    hit = {static_cast<float>(picks) * 4.0f, 0.0f, 0.0f};
+    return picks++ != 3;  // the fourth pick misses
+  });
+  ShadowEdgePoints[3] = {99.0f, 0.0f, 0.0f};
+  LayTerrainShadow();
+  EXPECT_EQ(ShadowEdgePoints[3].x, 99.0f) << "a miss keeps the previous point";
+  EXPECT_EQ(ShadowEdgePoints[4].x, 16.0f);
+  // First cell: A, B, C, A, C, D with the grid raised by a tenth of the altitude.
+  const auto& v = ShadowGridVertices;
+  EXPECT_FLOAT_EQ(v[0].z, -13.0f);
+  EXPECT_FLOAT_EQ(v[1].z, -11.7f);
+  EXPECT_EQ(v[0].x, v[1].x);
+  EXPECT_EQ(v[2].x, v[4].x);
+  EXPECT_EQ(v[0].x, v[3].x);
+  EXPECT_FLOAT_EQ(v[5].z, -13.0f);
+  EXPECT_FLOAT_EQ(v[0].y, v[0].x * 0.01f + 1.0f);
+  EXPECT_FLOAT_EQ(v[ShadowGridVertexCount - 1].x, ShadowEdgePoints[10].x);
+  SetTerrainPickSource(nullptr);
+}
+
+}  // namespace
