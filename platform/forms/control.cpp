@@ -339,9 +339,7 @@ void Control::SetInterval(int32_t milliseconds) {
 
 void Control::RestartCount() { due_ = Now() + std::chrono::milliseconds(interval_); }
 
-bool Control::TimerDue(Duration now) const {
-  return enabled_ && interval_ > 0 && !timerRunning_ && now >= due_;
-}
+bool Control::TimerArmed() const { return enabled_ && interval_ > 0 && !timerRunning_; }
 
 void Control::FireTimer(Duration now) {
   due_ = now + std::chrono::milliseconds(interval_);
@@ -573,8 +571,8 @@ void ControlArrayBase::Load(int16_t index) {
 }
 
 void ControlArrayBase::Unload(int16_t index) {
+  Element(index);  // refuses an index that is not loaded
   auto found = elements_.find(index);
-  if (found == elements_.end()) Element(index);
   std::unique_ptr<Control> element = std::move(found->second);
   elements_.erase(found);
   CurrentView().ControlRemoved(*element);

@@ -37,8 +37,7 @@ inline constexpr int16_t kAltMask = 4;
 template <class... Index>
 struct InputEvents {
   std::function<void(Index...)> Click, DblClick, GotFocus, LostFocus;
-  std::function<void(Index..., MouseButton, int16_t shift, float x, float y)> MouseDown, MouseUp,
-      MouseMove;
+  std::function<void(Index..., MouseButton, int16_t shift, float x, float y)> MouseDown, MouseUp;
   std::function<void(Index..., int16_t& keyCode, int16_t shift)> KeyDown, KeyUp;
   std::function<void(Index..., int16_t& keyAscii)> KeyPress;
 };
@@ -111,15 +110,15 @@ class Control : public Object, public ControlEvents<> {
   int32_t ScaleWidth() const;
   int32_t ScaleHeight() const;
 
-  // A picture box's native window, into which a 3D device can render.
+  // The native window of a windowed control; a picture box's is where a 3D device can render.
   uintptr_t hWnd();
   void SetFocus();
 
   std::string GetProperty(std::string_view name) const override;
   void SetProperty(std::string_view name, std::string_view value) override;
 
-  // What a user does; views and tests call these. A hidden or disabled control, or one on a
-  // disabled form, ignores them as its widget would.
+  // What a user does; views and tests call these. A hidden or disabled control (or frame around
+  // it), or one on a hidden or disabled form, ignores them as its widget would.
   void UserClick();
   void UserDoubleClick();
   void UserType(std::string text);
@@ -136,7 +135,9 @@ class Control : public Object, public ControlEvents<> {
   void NotifyFocus(bool gained);
   // Takes the control out of its form's list and stops its timer.
   void Retire();
-  bool TimerDue(Duration now) const;
+  // A timer counts while enabled with an interval and while its handler is not running.
+  bool TimerArmed() const;
+  bool TimerDue(Duration now) const { return TimerArmed() && now >= due_; }
   Duration DueAt() const { return due_; }
   void FireTimer(Duration now);
   uint64_t Sequence() const { return sequence_; }
@@ -146,7 +147,6 @@ class Control : public Object, public ControlEvents<> {
   void Changed(Property what) override;
 
  private:
-  friend class Form;
   bool IsList() const { return kind_ == ControlKind::ComboBox || kind_ == ControlKind::ListBox; }
   bool IsScrollBar() const {
     return kind_ == ControlKind::HScrollBar || kind_ == ControlKind::VScrollBar;

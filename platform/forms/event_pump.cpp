@@ -179,7 +179,7 @@ std::optional<Duration> UntilNextTimer() {
   std::optional<Duration> wait;
   const Duration now = Now();
   for (Control* timer : State().timers) {
-    if (timer->Interval() <= 0 || !timer->Enabled()) continue;
+    if (!timer->TimerArmed()) continue;
     Duration until = std::max(Duration::zero(), timer->DueAt() - now);
     if (!wait || until < *wait) wait = until;
   }

@@ -51,6 +51,7 @@ Duration Now();
 
 void DoEvents();
 // The idle loop: pumps and waits until End() or until no form is loaded. Returns the exit code.
+// Headless, a wait that no timer or scripted action can end throws Error kNoInput.
 int Run();
 void Defer(std::function<void()> action);
 

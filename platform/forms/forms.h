@@ -42,6 +42,14 @@
 //   PilotList->Option3D1(2).SetVisible(true);
 //   PilotList.Unload();                              // drops its state
 //
+// The program's entry shows its windows through Qt and then lives in the idle loop:
+//
+//   int main(int argc, char** argv) {
+//     forms::StartQtView(argc, argv);              // platform/forms/qt_view.h
+//     Main();                                      // loads and shows the first forms
+//     return forms::Run();                         // until End() or the last form unloads
+//   }
+//
 // A handler that must start something long (a flight) while other handlers are on the stack
 // queues it with forms::Defer. Tests drive the model with the User* actions of forms and controls,
 // move a forms::VirtualClock, call forms::DoEvents, and answer boxes through forms::script.

@@ -319,7 +319,12 @@ QtView* TheView = nullptr;
 QWidget* MakeWidget(ControlKind kind) {
   switch (kind) {
     case ControlKind::CommandButton: return new QPushButton;
-    case ControlKind::Label:
+    case ControlKind::Label: {
+      // Captions sit at the top of their box, as the dialogs were laid out for.
+      auto* label = new QLabel;
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
     case ControlKind::Image:
     case ControlKind::PictureBox: return new QLabel;
     case ControlKind::TextBox: return new QLineEdit;
@@ -483,7 +488,10 @@ void QtView::Changed(Control& control, Property what) {
     case Property::Geometry: {
       if (QWidget* window = Find(control.Parent())) {
         QWidget& parent = ParentFor(control, *static_cast<FormWindow*>(window));
-        if (widget->parentWidget() != &parent) widget->setParent(&parent);
+        if (widget->parentWidget() != &parent) {
+          widget->setParent(&parent);
+          widget->setVisible(control.Visible());  // a widget given a new parent starts hidden
+        }
       }
       widget->setGeometry(Pixels(control.Left()), Pixels(control.Top()), Pixels(control.Width()),
                           Pixels(control.Height()));
@@ -552,11 +560,8 @@ void QtView::Changed(Control& control, Property what) {
       break;
     case Property::RightToLeft:
       if (control.Kind() != ControlKind::Image) {
+        // Alignments mirror with the direction, so a right-to-left label reads from the right.
         widget->setLayoutDirection(control.RightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
-        if (auto* label = qobject_cast<QLabel*>(widget)) {
-          label->setAlignment(control.RightToLeft() ? Qt::AlignRight | Qt::AlignVCenter
-                                                    : Qt::AlignLeft | Qt::AlignVCenter);
-        }
       }
       break;
     case Property::BackColor:
@@ -629,7 +634,6 @@ void QtView::Changed(Form& form, Property what) {
       if (form.Visible()) {
         window.setWindowModality(form.IsModal() ? Qt::ApplicationModal : Qt::NonModal);
         window.show();
-        window.raise();
         window.activateWindow();
       } else {
         window.hide();
@@ -806,6 +810,11 @@ void QtView::MousePointerChanged(MousePointer pointer) {
 }  // namespace
 
 void StartQtView(int& argc, char** argv) {
+  // The 3D device renders into the main display's native child through an X11 window handle, so
+  // under a Wayland session the program runs as an X11 client where one is offered.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("DISPLAY")) {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+  }
   if (!QApplication::instance()) new QApplication(argc, argv);
   // The model's idle loop decides when the program ends, not the last window closed.
   QApplication::setQuitOnLastWindowClosed(false);

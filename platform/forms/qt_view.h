@@ -10,7 +10,8 @@
 namespace forms {
 
 // Creates the Qt application when there is none and installs the Qt view. Call once, before any
-// form loads; argc and argv must outlive the application.
+// form loads; argc and argv must outlive the application. A form's hWnd() is then its native
+// window's id (an X11 window on the desktop).
 void StartQtView(int& argc, char** argv);
 
 // The widget showing a form or control, or nullptr while it has none (tests and the 3D device).

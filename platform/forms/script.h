@@ -1,7 +1,8 @@
 #pragma once
 // How tests play the user. Queued answers are taken by the next message box or file dialog shown,
 // whatever view is installed; without one, the headless view presses a box's default button and
-// cancels a file dialog. Posted user actions run inside the next pump, as the user's own would.
+// cancels a file dialog. Posted user actions run inside the next pump of the headless view, as the
+// user's own would.
 
 #include <functional>
 #include <vector>

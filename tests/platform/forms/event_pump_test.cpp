@@ -200,3 +200,17 @@ TEST_F(EventPump, AnErrorInAUserActionReachesThePumpThatRanIt) {
   EXPECT_THROW(forms::DoEvents(), std::runtime_error);
   forms::DoEvents();  // held once, rethrown once
 }
+
+TEST_F(EventPump, AModalFormOpenedByATimerWaitsOnTheOtherTimers) {
+  // The running timer must not count as due, or the wait would spin without time passing.
+  TimerForm& f = *Clocks;
+  f.Slow.Timer = [] { TestDialog->Show(true); };
+  f.Fast.Timer = [] { TestDialog->Hide(); };
+  f.Slow.SetEnabled(true);
+  clock.Advance(250ms);
+  f.Fast.SetInterval(400);  // falls due after the running timer's next turn
+  f.Fast.SetEnabled(true);
+  forms::DoEvents();
+  EXPECT_EQ(forms::Now(), 650ms);
+  EXPECT_FALSE(TestDialog->Visible());
+}

@@ -2,10 +2,12 @@
 // the widgets reaches the model's events.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,6 +15,9 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+
+#include <filesystem>
+#include <fstream>
 
 #include "platform/forms/qt_view.h"
 #include "tests/platform/forms/test_form.h"
@@ -29,8 +34,11 @@ struct DisplayForm : forms::Form {
     SetCaption("Marovin");
     Move(0, 0, 640 * forms::kTwipsPerPixel, 480 * forms::kTwipsPerPixel);
     Resize = [this] { resizes.push_back(ScaleWidth()); };
+    GotFocus = [this] { ++focus; };
+    LostFocus = [this] { --focus; };
   }
   std::vector<int32_t> resizes;
+  int focus = 0;
 };
 
 forms::FormSlot<DisplayForm> MainDisplay;
@@ -158,9 +166,51 @@ TEST_F(QtView, TheMainDisplayHostsANativeSurfaceAndReportsResizeAndMinimise) {
   EXPECT_EQ(display.ScaleWidth(), 800);
   EXPECT_EQ(display.ScaleHeight(), 600);
   EXPECT_EQ(display.resizes.back(), 800);
+  EXPECT_EQ(display.focus, 1) << "showing the window gave it the focus";
+  TestDialog->Show();
+  forms::DoEvents();
+  EXPECT_EQ(display.focus, 0) << "another window took it";
   window->showMinimized();
   forms::DoEvents();
   EXPECT_EQ(display.GetWindowState(), forms::WindowState::Minimized);
+  EXPECT_EQ(display.resizes.size(), 3u) << "minimising is a resize";
+}
+
+TEST_F(QtView, AHandlerEndsTheProgramFromInsideTheIdleLoop) {
+  TestDialogForm& f = *TestDialog;
+  f.Command1.Click = [] { forms::End(); };
+  f.Show();
+  QTimer::singleShot(0, [&f] {
+    QTest::mouseClick(&WidgetOf<QPushButton>(f.Command1), Qt::LeftButton);
+  });
+  EXPECT_EQ(forms::Run(), 0);
+  EXPECT_TRUE(forms::ProgramHasEnded());
+  EXPECT_FALSE(TestDialog.Loaded());
+}
+
+TEST_F(QtView, TheOpenFileDialogStartsInItsFolderWithItsFilters) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("forms_qt_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "theme.mp3") << "x";
+  QTimer::singleShot(0, [&folder] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath().toStdString(), folder.string());
+    EXPECT_EQ(dialog->nameFilters(), QStringList{"Music (*.mp3 *.wav)"});
+    dialog->selectFile("theme.mp3");
+    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+  });
+  forms::OpenFileRequest request;
+  request.owner = &TestDialog.Get();
+  request.title = "Music";
+  request.filters = {{"Music", "*.mp3;*.wav"}};
+  request.startFolder = folder.string();
+  forms::OpenFileResult chosen = forms::ShowOpenFile(request);
+  std::filesystem::remove_all(folder);
+  EXPECT_FALSE(chosen.cancelled);
+  EXPECT_EQ(chosen.folder, folder.string());
+  EXPECT_EQ(chosen.names, std::vector<std::string>{"theme.mp3"});
 }
 
 TEST_F(QtView, MessageBoxesAreQtDialogsReturningTheButtonPressed) {
