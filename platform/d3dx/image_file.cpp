@@ -88,8 +88,8 @@ bool JpegIsSafeToDecode(std::span<const uint8_t> bytes) {
     if (code == kEndOfImage) break;
     uint32_t length = BigEndian16(reader);
     if (!reader.Ok() || length < 2) break;
-    win::ByteReader segment = reader.Sub(length - 2);
-    if (!reader.Ok()) break;
+    // A segment cut off by the end of the file is checked as far as it goes: the decoder reads on.
+    win::ByteReader segment = reader.Sub(std::min<size_t>(length - 2, reader.Remaining()));
     while (code == kHuffmanTables && segment.Remaining() >= kTableHeaderBytes) {
       segment.U8();
       uint32_t codes = 0;
