@@ -353,8 +353,9 @@ void EngineScene::MousePick(int32_t x, int32_t y, int32_t, int32_t, EnginePickRe
   const D3DXMATRIX viewProjection = camera.View() * camera.Projection(static_cast<float>(width) / height);
   D3DXMATRIX unproject;
   if (d3dx::D3DXMatrixInverse(&unproject, nullptr, &viewProjection) == nullptr) return;
-  const float ndcX = 2.0f * (static_cast<float>(x) + 0.5f) / static_cast<float>(width) - 1.0f;
-  const float ndcY = 1.0f - 2.0f * (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
+  // The inverse of ProjectPoint, so a point projected to (x, y) is picked at (x, y).
+  const float ndcX = 2.0f * static_cast<float>(x) / static_cast<float>(width) - 1.0f;
+  const float ndcY = 1.0f - 2.0f * static_cast<float>(y) / static_cast<float>(height);
   D3DXVECTOR3 nearPoint{ndcX, ndcY, 0}, farPoint{ndcX, ndcY, 1};
   d3dx::D3DXVec3TransformCoord(&nearPoint, &nearPoint, &unproject);
   d3dx::D3DXVec3TransformCoord(&farPoint, &farPoint, &unproject);

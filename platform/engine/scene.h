@@ -235,8 +235,8 @@ class EngineScene {
   std::shared_ptr<EngineRenderSurface> CreateRenderTarget(int32_t width, int32_t height, int32_t flag = -1) {
     return CreateRenderSurface(width, height, flag);
   }
-  // The newest shown, pickable mesh of the scene under the window pixel (x, y) seen by the main
-  // camera: the nearest hit wins.
+  // The nearest shown, pickable mesh under the window pixel (x, y) as the main camera sees it (of
+  // two hit at one distance, the newest). Width and height of the pick area are always 1.
   void MousePick(int32_t x, int32_t y, int32_t width, int32_t height, EnginePickResult& result);
   // The newest mesh of that name (without regard to case), or nullptr.
   std::shared_ptr<EngineMesh> FindMesh(const std::string& name) const;
