@@ -37,18 +37,22 @@ Shape2D MakeCircle(Shape2D::Kind kind, float x, float y, float radius, int32_t s
 
 }  // namespace
 
-void EngineScreen2DDraw::Begin() {
-  if (drawing_) throw EngineError("2D Begin inside a batch");
-  drawing_ = true;
+void DrawBatch::Begin() {
+  if (open_) throw EngineError(std::string(kind_) + ": Begin inside a batch");
+  open_ = true;
 }
 
-void EngineScreen2DDraw::End() {
-  if (!drawing_) throw EngineError("2D End without Begin");
-  drawing_ = false;
+void DrawBatch::End() {
+  if (!open_) throw EngineError(std::string(kind_) + ": End without Begin");
+  open_ = false;
+}
+
+void DrawBatch::Require() const {
+  if (!open_) throw EngineError(std::string(kind_) + " outside Begin and End");
 }
 
 void EngineScreen2DDraw::Draw(Shape2D shape) {
-  if (!drawing_) throw EngineError("2D drawing outside Begin and End");
+  batch_.Require();
   for (uint32_t& colour : shape.colours)
     if (colour == kSameAsFirst) colour = shape.colours[0];
   engine_.Backend().Draw2D(shape);
@@ -146,18 +150,9 @@ const Font& EngineScreen2DText::FontOf(int32_t font) const {
   return *found;
 }
 
-void EngineScreen2DText::Begin() {
-  if (drawing_) throw EngineError("text Begin inside a batch");
-  drawing_ = true;
-}
-
-void EngineScreen2DText::End() {
-  if (!drawing_) throw EngineError("text End without Begin");
-  drawing_ = false;
-}
 
 void EngineScreen2DText::DrawText(const std::string& text, float x, float y, uint32_t colour, int32_t font) {
-  if (!drawing_) throw EngineError("text drawn outside Begin and End");
+  batch_.Require();
   FontOf(font);
   Shape2D shape = MakeShape(Shape2D::Kind::Text, x, y, x, y, colour, colour, colour, colour);
   shape.text = text;

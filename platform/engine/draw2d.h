@@ -12,13 +12,27 @@
 
 namespace engine {
 
+// The Begin ... End bracket of a batch of 2D drawing or text.
+class DrawBatch {
+ public:
+  explicit DrawBatch(const char* kind) : kind_(kind) {}
+  void Begin();
+  void End();
+  // Throws unless a batch is open.
+  void Require() const;
+
+ private:
+  const char* kind_;
+  bool open_ = false;
+};
+
 class EngineScreen2DDraw {
  public:
   static constexpr uint32_t kSameAsFirst = static_cast<uint32_t>(-2);
 
   explicit EngineScreen2DDraw(Engine& engine) : engine_(engine) {}
-  void Begin();
-  void End();
+  void Begin() { batch_.Begin(); }
+  void End() { batch_.End(); }
   // Texture coordinates (u1, v1) go to (x1, y1); an x2 left of x1 mirrors the image.
   void DrawTexture(int32_t texture, float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3,
                    uint32_t c4, float u1 = 0, float v1 = 0, float u2 = 1, float v2 = 1);
@@ -44,7 +58,7 @@ class EngineScreen2DDraw {
  private:
   void Draw(Shape2D shape);
   Engine& engine_;
-  bool drawing_ = false;
+  DrawBatch batch_{"2D drawing"};
   int32_t filter_ = 0;
   int32_t sourceBlend_ = 0;
   int32_t destinationBlend_ = 0;
@@ -64,8 +78,8 @@ class EngineScreen2DText {
   void ResetFonts() { engine_.Fonts().Clear(); }
   // After a display-mode change the fonts stay; the backend makes their glyphs again.
   void Reset() {}
-  void Begin();
-  void End();
+  void Begin() { batch_.Begin(); }
+  void End() { batch_.End(); }
   void DrawText(const std::string& text, float x, float y, uint32_t colour, int32_t font);
   void DrawPlainText(const std::string& text, float x, float y, uint32_t colour, int32_t font) {
     DrawText(text, x, y, colour, font);
@@ -75,7 +89,7 @@ class EngineScreen2DText {
  private:
   const Font& FontOf(int32_t font) const;
   Engine& engine_;
-  bool drawing_ = false;
+  DrawBatch batch_{"text"};
   int32_t option_ = 0;
 };
 
