@@ -1,5 +1,6 @@
 #include "platform/engine/engine.h"
 
+#include <algorithm>
 #include <fstream>
 #include <thread>
 

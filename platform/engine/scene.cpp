@@ -29,10 +29,15 @@ constexpr uint32_t kWhite = 0xFFFFFFFF;
 
 }  // namespace
 
-void MeshGeometry::IndexNewVertices() {
-  const size_t complete = positions.size() - positions.size() % 3;
-  for (size_t i = indices.size(); i < complete; ++i) indices.push_back(static_cast<uint32_t>(i));
-  groups.resize(TriangleCount(), 0);
+void MeshGeometry::AddVertex(const D3DXVECTOR3& position, uint32_t colour, const D3DXVECTOR2& texcoord) {
+  positions.push_back(position);
+  colours.push_back(colour);
+  texcoords.push_back(texcoord);
+  if (++looseVertices < 3) return;
+  const auto last = static_cast<uint32_t>(positions.size() - 1);
+  indices.insert(indices.end(), {last - 2, last - 1, last});
+  groups.push_back(0);
+  looseVertices = 0;
 }
 
 EngineMesh::EngineMesh(Engine& engine, std::string name)
@@ -63,10 +68,7 @@ void EngineMesh::LoadXFile(const std::string& programPath, int32_t, int32_t) {
 }
 
 void EngineMesh::AddVertex(float x, float y, float z, uint32_t colour, float u, float v) {
-  geometry_->positions.push_back({x, y, z});
-  geometry_->texcoords.push_back({u, v});
-  geometry_->colours.push_back(colour);
-  geometry_->IndexNewVertices();
+  geometry_->AddVertex({x, y, z}, colour, {u, v});
 }
 
 void EngineMesh::SetVertex(int32_t index, float x, float y, float z) {

@@ -30,10 +30,10 @@ struct MeshGeometry {
   std::vector<uint32_t> colours;             // 0xAARRGGBB, one per position
   std::vector<uint32_t> indices;             // three per triangle
   std::vector<uint32_t> groups;              // material group per triangle
+  uint32_t looseVertices = 0;                // added vertices not yet in a triangle
   uint32_t groupCount = 1;
-  // Vertices added one by one (AddVertex) form triangles in threes without an index list of
-  // their own; this brings the index list up to date with them.
-  void IndexNewVertices();
+  // Vertices added one by one form triangles in threes (in group 0), after any loaded ones.
+  void AddVertex(const d3dx::D3DXVECTOR3& position, uint32_t colour, const d3dx::D3DXVECTOR2& texcoord);
   size_t TriangleCount() const { return indices.size() / 3; }
 };
 

@@ -178,6 +178,41 @@ TEST_F(SceneTest, MousePickFindsTheNearestShownMeshUnderThePixel) {
   EXPECT_FALSE(pick.IsHit());
 }
 
+TEST_F(SceneTest, MeshesBuiltInCodeAreTrianglesInThreesAndCanBePicked) {
+  auto pad = scene.CreateMesh("Pad");
+  pad->AddFlatQuad(0, 0, 0, 25, 25, 1, 1, 1);
+  ASSERT_EQ(pad->Geometry().TriangleCount(), 2u);
+  // Straight down onto the pad's middle.
+  scene.SetCameraLookAt(12.5f, 50, 12.5f, 12.5f, 0, 12.5f);
+  engine::EnginePickResult pick;
+  scene.MousePick(kWidth / 2, kHeight / 2, 1, 1, pick);
+  ASSERT_TRUE(pick.IsHit());
+  ExpectNear(pick.GetHitPoint(), {12.5f, 1, 12.5f});
+
+  // A shadow grid: vertices in threes, the fourth waits for two more; SetVertex moves one.
+  auto grid = scene.CreateMesh("Grid");
+  for (const D3DXVECTOR3& p : {D3DXVECTOR3{0, 0, 0}, {0, 0, 1}, {1, 0, 1}, {0, 0, 0}})
+    grid->AddVertex(p.x, p.y, p.z, 0xFFFFFFFF, 0, 0);
+  EXPECT_EQ(grid->Geometry().TriangleCount(), 1u);
+  grid->SetVertex(2, 1, 3, 1);
+  ExpectNear(grid->Geometry().positions[2], {1, 3, 1});
+  EXPECT_THROW(grid->SetVertex(4, 0, 0, 0), EngineError);
+
+  // Clones share geometry; duplicates own theirs.
+  auto clone = grid->Clone("Clone");
+  auto copy = grid->Duplicate("Copy");
+  grid->SetVertex(0, 9, 9, 9);
+  EXPECT_EQ(clone->Geometry().positions[0].x, 9);
+  EXPECT_EQ(copy->Geometry().positions[0].x, 0);
+
+  // A billboard is picked as a square at its place.
+  auto earth = scene.CreateBillboard(0, 40, 1, 40, 4, 4, "Earth");
+  scene.SetCameraLookAt(40, 1, 30, 40, 1, 40);
+  scene.MousePick(kWidth / 2, kHeight / 2, 1, 1, pick);
+  ASSERT_TRUE(pick.IsHit());
+  EXPECT_EQ(pick.GetMesh(), earth.get());
+}
+
 TEST_F(SceneTest, ProjectionsUseTheTargetsCameraAndSize) {
   engine::EngineScreen2DDraw draw(engine);
   float x = 0, y = 0;
