@@ -1,10 +1,10 @@
 // Loads the peer's X test models from memory with our reader and model loader and with the peer,
 // alternating in each iteration. The benchmark's time is ours; the counter peer_over_ours is the
 // peer's time divided by ours (above 1: we are faster).
-#include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <benchmark/benchmark.h>
 
+#include <assimp/Importer.hpp>
 #include <chrono>
 #include <filesystem>
 #include <span>
@@ -51,8 +51,18 @@ void LoadBoth(benchmark::State& state, const char* name) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(LoadBoth, text_skinned, "BCN_Epileptic.X")->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadBoth, text_skinned_animated, "Testwuson.X")->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadBoth, text_animated, "anim_test.x")->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadBoth, binary, "fromtruespace_bin32.x")->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadBoth, compressed_cube, "test_cube_compressed.x")->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LoadBoth, text_skinned, "BCN_Epileptic.X")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadBoth, text_skinned_animated, "Testwuson.X")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadBoth, text_animated, "anim_test.x")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadBoth, binary, "fromtruespace_bin32.x")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadBoth, compressed_cube, "test_cube_compressed.x")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);

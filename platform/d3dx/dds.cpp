@@ -1,11 +1,10 @@
 #include "platform/d3dx/dds.h"
 
 #include <array>
-#include <cstring>
 
 #include "platform/d3d/format.h"
-#include "platform/d3dx/byte_writer.h"
 #include "platform/win/byte_reader.h"
+#include "platform/win/byte_writer.h"
 
 namespace d3dx {
 namespace {
@@ -181,7 +180,7 @@ std::optional<std::vector<uint8_t>> EncodeDds(const ImageFile& image) {
   uint32_t width = image.LevelWidth(0), height = image.LevelHeight(0);
   bool block = IsBlockCompressed(image.storedFormat);
 
-  ByteWriter out;
+  win::ByteWriter out;
   out.U32(kMagic);
   out.U32(kHeaderSize);
   out.U32(kFlagCaps | kFlagHeight | kFlagWidth | kFlagPixelFormat | (levels > 1 ? kFlagMipCount : 0) |
@@ -191,7 +190,7 @@ std::optional<std::vector<uint8_t>> EncodeDds(const ImageFile& image) {
   out.U32(block ? SurfaceSize(image.storedFormat, width, height) : RowPitch(image.storedFormat, width));
   out.U32(0);
   out.U32(levels);
-  out.Zeros(kReservedWords * 4);
+  for (size_t i = 0; i < kReservedWords; ++i) out.U32(0);
   out.U32(kPixelFormatSize);
   out.U32(pixel->flags);
   out.U32(pixel->fourCC);
@@ -203,7 +202,7 @@ std::optional<std::vector<uint8_t>> EncodeDds(const ImageFile& image) {
   bool complex = levels > 1 || faces == 6;
   out.U32(kCapsTexture | (complex ? kCapsComplex : 0) | (levels > 1 ? kCapsMipMap : 0));
   out.U32(faces == 6 ? kCaps2Cube | kCaps2AllFaces : 0);
-  out.Zeros(3 * 4);
+  for (int i = 0; i < 3; ++i) out.U32(0);  // caps3, caps4, reserved
   for (const auto& face : image.levels) {
     for (uint32_t level = 0; level < levels; ++level) {
       if (face[level].size() !=
@@ -213,7 +212,7 @@ std::optional<std::vector<uint8_t>> EncodeDds(const ImageFile& image) {
       out.Bytes(face[level]);
     }
   }
-  return out.Take();
+  return out.Data();
 }
 
 }  // namespace d3dx

@@ -4,13 +4,12 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <memory>
 
 #include "platform/d3d/format.h"
-#include "platform/d3dx/byte_writer.h"
 #include "platform/d3dx/dds.h"
 #include "platform/win/byte_reader.h"
+#include "platform/win/byte_writer.h"
 
 namespace d3dx {
 namespace {
@@ -73,7 +72,7 @@ uint32_t BigEndian16(win::ByteReader& reader) {
 bool JpegIsSafeToDecode(std::span<const uint8_t> bytes) {
   constexpr uint8_t kMarker = 0xFF, kStuffed = 0x00, kTemporary = 0x01, kEndOfImage = 0xD9;
   constexpr uint8_t kFirstRestart = 0xD0, kLastRestart = 0xD7, kHuffmanTables = 0xC4;
-  constexpr uint32_t kTableHeaderBytes = 17;  // class and number, then 16 code counts
+  constexpr int kCodeLengths = 16;  // a table is its class and number, then a count per code length
   constexpr uint32_t kMaxCodes = 256;
   win::ByteReader reader(bytes);
   reader.Skip(2);  // start of image
@@ -88,15 +87,20 @@ bool JpegIsSafeToDecode(std::span<const uint8_t> bytes) {
     if (code == kEndOfImage) break;
     uint32_t length = BigEndian16(reader);
     if (!reader.Ok() || length < 2) break;
-    // A segment cut off by the end of the file is checked as far as it goes: the decoder reads on.
-    win::ByteReader segment = reader.Sub(std::min<size_t>(length - 2, reader.Remaining()));
-    while (code == kHuffmanTables && segment.Remaining() >= kTableHeaderBytes) {
-      segment.U8();
-      uint32_t codes = 0;
-      for (int i = 0; i < 16; ++i) codes += segment.U8();
-      if (codes > kMaxCodes) return false;
-      segment.Skip(codes);
+    if (code == kHuffmanTables) {
+      // Tables are read as the decoder reads them: one after another while the segment's length
+      // has bytes left, running on past the segment's end, and as zeros past the file's.
+      win::ByteReader tables = reader;
+      for (int64_t left = length - 2; left > 0;) {
+        tables.U8();
+        uint32_t codes = 0;
+        for (int i = 0; i < kCodeLengths; ++i) codes += tables.U8();
+        if (codes > kMaxCodes) return false;
+        tables.Skip(codes);
+        left -= 1 + kCodeLengths + codes;
+      }
     }
+    reader.Skip(std::min<size_t>(length - 2, reader.Remaining()));
   }
   return true;
 }
@@ -172,7 +176,7 @@ std::vector<uint8_t> EncodeBmp(const ArgbImage& image, bool keepAlpha) {
   uint32_t imageBytes = paddedRow * image.height;
   uint32_t offset = kBmpFileHeaderBytes + kBmpInfoHeaderBytes;
 
-  ByteWriter out;
+  win::ByteWriter out;
   out.U8('B');
   out.U8('M');
   out.U32(offset + imageBytes);
@@ -198,9 +202,9 @@ std::vector<uint8_t> EncodeBmp(const ArgbImage& image, bool keepAlpha) {
       out.U8(static_cast<uint8_t>(argb >> 16));
       if (keepAlpha) out.U8(static_cast<uint8_t>(argb >> 24));
     }
-    out.Zeros(paddedRow - rowBytes);
+    for (uint32_t pad = rowBytes; pad < paddedRow; ++pad) out.U8(0);
   }
-  return out.Take();
+  return out.Data();
 }
 
 }  // namespace d3dx

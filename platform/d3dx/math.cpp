@@ -6,7 +6,7 @@
 namespace d3dx {
 namespace {
 
-// Below this a length or determinant is treated as zero.
+// Below this a length is treated as zero.
 constexpr float kTiny = 1e-12f;
 
 float Clamp01(float value) { return std::clamp(value, 0.0f, 1.0f); }
@@ -252,7 +252,8 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMAT
   D3DXMATRIX adjugate;
   float det = Adjugate(*m, &adjugate);
   if (determinant != nullptr) *determinant = det;
-  if (std::fabs(det) < kTiny || !std::isfinite(det)) return nullptr;
+  // Only an exactly singular matrix is refused: tiny scales are real and invert fine.
+  if (det == 0 || !std::isfinite(det)) return nullptr;
   for (auto& row : adjugate.m) {
     for (float& value : row) value /= det;
   }

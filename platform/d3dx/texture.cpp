@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <bit>
-#include <fstream>
-#include <memory>
 #include <span>
 
 #include "platform/d3d/format.h"
 #include "platform/d3dx/com_ptr.h"
 #include "platform/d3dx/dds.h"
+#include "platform/win/app_path.h"
 #include "platform/win/byte_reader.h"
+#include "platform/win/byte_writer.h"
 
 namespace d3dx {
 namespace {
@@ -186,15 +186,14 @@ HRESULT FilterLevels(TextureSurfaces& surfaces, UINT face, UINT sourceLevel, con
   return D3D_OK;
 }
 
+// Files are named the library's way (backslashes, any case); the win layer finds them here.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const char* file) {
   if (file == nullptr) return std::nullopt;
-  return win::ReadFileBytes(file, kMaxImageFileBytes);
+  return win::ReadFileBytes(win::ResolvePath(file), kMaxImageFileBytes);
 }
 
 bool WriteWholeFile(const char* file, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  return win::WriteFileBytes(win::ResolvePath(file), bytes);
 }
 
 // Fills one face of a new texture from the decoded file.

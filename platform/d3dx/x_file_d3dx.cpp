@@ -86,8 +86,8 @@ HRESULT BuildMesh(const XMesh& source, DWORD options, DWORD fvf, IDirect3DDevice
   options &= kMeshOptionBits;
   if (vertexSource.size() > kMax16BitVertices) options |= D3DXMESH_32BIT;
   const auto faces = static_cast<DWORD>(indices.size() / 3);
-  HRESULT result = D3DXCreateMeshFVF(faces, static_cast<DWORD>(vertexSource.size()), options,
-                                     fvf, device, mesh.Out());
+  HRESULT result = D3DXCreateMeshFVF(faces, static_cast<DWORD>(vertexSource.size()), options, fvf,
+                                     device, mesh.Out());
   if (FAILED(result)) return result;
   const VertexLayout layout = LayoutOf(fvf);
   BYTE* vertices = nullptr;
@@ -167,9 +167,9 @@ HRESULT MakeAdjacency(ID3DXMesh* mesh, ID3DXBuffer** out) {
 HRESULT DeliverMesh(const XMesh& source, DWORD options, IDirect3DDevice8* device,
                     ID3DXBuffer** adjacency, ID3DXBuffer** materials, DWORD* numMaterials,
                     ComPtr<ID3DXMesh>& mesh) {
-  HRESULT result = BuildMesh(source, options, FvfOf(source, 0), device,
-                             Sequence(source.positions.size()), {}, source.indices,
-                             source.attributes, mesh);
+  HRESULT result =
+      BuildMesh(source, options, FvfOf(source, 0), device, Sequence(source.positions.size()), {},
+                source.indices, source.attributes, mesh);
   if (FAILED(result)) return result;
   if (adjacency != nullptr && FAILED(result = MakeAdjacency(mesh.Get(), adjacency))) return result;
   if (materials != nullptr) {
@@ -196,7 +196,8 @@ Influences InfluencesOf(const XMesh& mesh) {
     const XBoneWeights& weights = mesh.bones[bone];
     for (size_t k = 0; k < weights.vertices.size(); ++k) {
       if (weights.weights[k] > 0) {
-        influences[weights.vertices[k]].emplace_back(static_cast<uint32_t>(bone), weights.weights[k]);
+        influences[weights.vertices[k]].emplace_back(static_cast<uint32_t>(bone),
+                                                     weights.weights[k]);
       }
     }
   }
@@ -206,7 +207,9 @@ Influences InfluencesOf(const XMesh& mesh) {
 class SkinMesh final : public ID3DXSkinMesh {
  public:
   SkinMesh(XMesh source, ComPtr<ID3DXMesh> original)
-      : source_(std::move(source)), original_(std::move(original)), influences_(InfluencesOf(source_)) {}
+      : source_(std::move(source)),
+        original_(std::move(original)),
+        influences_(InfluencesOf(source_)) {}
 
   HRESULT QueryInterface(const d3d::IID& iid, void** object) override {
     return d3d::AnswerQuery<ID3DXSkinMesh>(iid, object, this,
@@ -221,9 +224,7 @@ class SkinMesh final : public ID3DXSkinMesh {
 
   DWORD GetNumBones() override { return static_cast<DWORD>(source_.bones.size()); }
 
-  HRESULT GetOriginalMesh(ID3DXMesh** mesh) override {
-    return d3d::HandOut(original_.Get(), mesh);
-  }
+  HRESULT GetOriginalMesh(ID3DXMesh** mesh) override { return d3d::HandOut(original_.Get(), mesh); }
 
   HRESULT GetMaxVertexInfluences(DWORD* influences) override {
     if (influences == nullptr) return D3DERR_INVALIDCALL;
@@ -372,8 +373,9 @@ HRESULT SkinMesh::ConvertToBlendedMesh(DWORD options, const DWORD*, DWORD* adjac
     DWORD firstFace = 0;
     for (size_t g = 0; g < groups.size(); ++g) {
       const auto faceCount = static_cast<DWORD>(groups[g].faces.size());
-      table[g] = {groups[g].attribute, firstFace, faceCount, vertexRanges[g].first,
-                  vertexRanges[g].second, boneIds + g * palette};
+      table[g] = {
+          groups[g].attribute,  firstFace, faceCount, vertexRanges[g].first, vertexRanges[g].second,
+          boneIds + g * palette};
       for (size_t slot = 0; slot < palette; ++slot) {
         table[g].BoneId[slot] = slot < groups[g].bones.size() ? groups[g].bones[slot] : kUnusedBone;
       }
@@ -463,8 +465,7 @@ HRESULT D3DXLoadMeshFromX(const char* filename, DWORD options, IDirect3DDevice8*
   }
   if (merged.indices.empty()) return D3DXERR_LOADEDMESHASNODATA;
   ComPtr<ID3DXMesh> loaded;
-  HRESULT result =
-      DeliverMesh(merged, options, device, adjacency, materials, numMaterials, loaded);
+  HRESULT result = DeliverMesh(merged, options, device, adjacency, materials, numMaterials, loaded);
   if (FAILED(result)) return result;
   *mesh = loaded.Detach();
   return D3D_OK;

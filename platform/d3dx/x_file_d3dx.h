@@ -70,8 +70,8 @@ class ID3DXSkinMesh : public d3d::IUnknown {
   ~ID3DXSkinMesh() = default;
 };
 
-inline constexpr d3d::IID IID_ID3DXSkinMesh = {0x8DB06ECC, 0xEBFC, 0x408A,
-                                               {0x97, 0x34, 0x3A, 0x7B, 0x2E, 0xBD, 0x04, 0x4A}};
+inline constexpr d3d::IID IID_ID3DXSkinMesh = {
+    0x8DB06ECC, 0xEBFC, 0x408A, {0x97, 0x34, 0x3A, 0x7B, 0x2E, 0xBD, 0x04, 0x4A}};
 
 // Every mesh of the file as one mesh, moved by its frames. D3DXERR_INVALIDDATA for a file that
 // cannot be read (why, when given, says what is wrong), D3DXERR_LOADEDMESHASNODATA when the file

@@ -1,7 +1,6 @@
 #include "platform/d3dx/x_file_format.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace d3dx {
 
@@ -71,9 +70,10 @@ std::vector<int> XArraySizeMembers(const XTemplate& type, size_t index) {
 }
 
 bool XNameLess::operator()(std::string_view a, std::string_view b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-  });
+  // Names are ASCII; folding by hand keeps the locale out of every template lookup.
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char x, char y) { return fold(x) < fold(y); });
 }
 
 void XTemplateSet::Add(XTemplate declared) {
@@ -100,7 +100,8 @@ const XTemplate* XTemplateSet::Find(std::string_view name) const {
 bool SameContent(const XDataObject& a, const XDataObject& b) {
   if (a.isReference != b.isReference || a.name != b.name || a.guid != b.guid) return false;
   if (a.isReference) return true;
-  if (a.templateName != b.templateName || a.numbers != b.numbers || a.strings != b.strings || a.children.size() != b.children.size()) {
+  if (a.templateName != b.templateName || a.numbers != b.numbers || a.strings != b.strings ||
+      a.children.size() != b.children.size()) {
     return false;
   }
   for (size_t i = 0; i < a.children.size(); ++i) {

@@ -30,7 +30,8 @@ D3DXMATRIX Identity() {
 
 D3DXMATRIX ReadMatrix(XDataCursor& cursor) {
   D3DXMATRIX matrix;
-  for (uint32_t i = 0; i < kMatrixValues; ++i) matrix.m[i / 4][i % 4] = cursor.Float("a matrix value");
+  for (uint32_t i = 0; i < kMatrixValues; ++i)
+    matrix.m[i / 4][i % 4] = cursor.Float("a matrix value");
   return matrix;
 }
 
@@ -47,7 +48,8 @@ uint32_t ReadCount(XDataCursor& cursor, const XDataObject& object, const char* w
                    size_t valuesEach) {
   uint32_t count = cursor.Dword(what);
   if (count > cursor.NumbersLeft() / std::max<size_t>(valuesEach, 1)) {
-    Refuse(object, std::string(what) + " " + std::to_string(count) + " is more than its data holds");
+    Refuse(object,
+           std::string(what) + " " + std::to_string(count) + " is more than its data holds");
   }
   return count;
 }
@@ -114,12 +116,18 @@ MeshParts FindParts(const XDataObject& mesh) {
   };
   for (const XDataObject& child : mesh.children) {
     const XDataObject& object = child.Resolved();
-    if (IsXTemplate(object, "MeshNormals")) take(parts.normals, object);
-    else if (IsXTemplate(object, "MeshTextureCoords")) take(parts.texcoords, object);
-    else if (IsXTemplate(object, "MeshVertexColors")) take(parts.colors, object);
-    else if (IsXTemplate(object, "MeshMaterialList")) take(parts.materials, object);
-    else if (IsXTemplate(object, "XSkinMeshHeader")) take(parts.skinHeader, object);
-    else if (IsXTemplate(object, "SkinWeights")) parts.skinWeights.push_back(&object);
+    if (IsXTemplate(object, "MeshNormals"))
+      take(parts.normals, object);
+    else if (IsXTemplate(object, "MeshTextureCoords"))
+      take(parts.texcoords, object);
+    else if (IsXTemplate(object, "MeshVertexColors"))
+      take(parts.colors, object);
+    else if (IsXTemplate(object, "MeshMaterialList"))
+      take(parts.materials, object);
+    else if (IsXTemplate(object, "XSkinMeshHeader"))
+      take(parts.skinHeader, object);
+    else if (IsXTemplate(object, "SkinWeights"))
+      parts.skinWeights.push_back(&object);
   }
   return parts;
 }
@@ -133,8 +141,8 @@ void ApplyNormals(const XDataObject& normalsObject, const Polygons& faces, XMesh
   for (D3DXVECTOR3& normal : normals) normal = ReadVector(cursor);
   uint32_t faceCount = cursor.Dword("the face count");
   if (faceCount != faces.Count()) {
-    Refuse(normalsObject, std::to_string(faceCount) + " faces for a mesh of " +
-                              std::to_string(faces.Count()));
+    Refuse(normalsObject,
+           std::to_string(faceCount) + " faces for a mesh of " + std::to_string(faces.Count()));
   }
   Polygons faceNormals = ReadPolygons(cursor, normalsObject, faceCount, count, "normal");
   const size_t fileVertices = out.positions.size();
@@ -192,8 +200,8 @@ void ApplyColors(const XDataObject& object, size_t fileVertices, XMesh& out) {
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t vertex = cursor.Dword("a vertex index");
     if (vertex >= fileVertices) {
-      Refuse(object, "colour for vertex " + std::to_string(vertex) + " of " +
-                         std::to_string(fileVertices));
+      Refuse(object,
+             "colour for vertex " + std::to_string(vertex) + " of " + std::to_string(fileVertices));
     }
     float red = cursor.Float("a colour");
     float green = cursor.Float("a colour");
@@ -214,8 +222,8 @@ std::vector<uint32_t> ApplyMaterials(const XDataObject& list, size_t polygons, X
   for (uint32_t& material : faceMaterial) {
     material = cursor.Dword("a material index");
     if (material >= materialCount) {
-      Refuse(list, "material index " + std::to_string(material) + " of " +
-                       std::to_string(materialCount));
+      Refuse(list,
+             "material index " + std::to_string(material) + " of " + std::to_string(materialCount));
     }
   }
   for (const XDataObject& child : list.children) {
@@ -416,11 +424,15 @@ void AppendFrame(const XFrame& frame, const D3DXMATRIX& parent, const Channels& 
 
 uint32_t XAnimationKeys::ValuesPerKey() const {
   switch (keyType) {
-    case 0: return 4;
+    case 0:
+      return 4;
     case 1:
-    case 2: return 3;
-    case 4: return kMatrixValues;
-    default: return 0;
+    case 2:
+      return 3;
+    case 4:
+      return kMatrixValues;
+    default:
+      return 0;
   }
 }
 

@@ -37,10 +37,10 @@ struct XMaterial {
 };
 
 struct XBoneWeights {
-  std::string boneName;             // the frame that moves these vertices
-  std::vector<uint32_t> vertices;   // indices of the loaded mesh
-  std::vector<float> weights;       // one per vertex
-  D3DXMATRIX offset{};              // from mesh space to the bone's space
+  std::string boneName;            // the frame that moves these vertices
+  std::vector<uint32_t> vertices;  // indices of the loaded mesh
+  std::vector<float> weights;      // one per vertex
+  D3DXMATRIX offset{};             // from mesh space to the bone's space
 };
 
 struct XMesh {

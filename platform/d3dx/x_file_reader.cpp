@@ -69,19 +69,32 @@ enum class Kind : uint8_t {
 
 const char* KindText(Kind kind) {
   switch (kind) {
-    case Kind::End: return "the end of the file";
-    case Kind::Name: return "a name";
-    case Kind::String: return "a string";
-    case Kind::Number: return "a number";
-    case Kind::Guid: return "a GUID";
-    case Kind::OBrace: return "'{'";
-    case Kind::CBrace: return "'}'";
-    case Kind::OBracket: return "'['";
-    case Kind::CBracket: return "']'";
-    case Kind::Dot: return "'.'";
-    case Kind::Template: return "'template'";
-    case Kind::Array: return "'array'";
-    case Kind::Primitive: return "a type keyword";
+    case Kind::End:
+      return "the end of the file";
+    case Kind::Name:
+      return "a name";
+    case Kind::String:
+      return "a string";
+    case Kind::Number:
+      return "a number";
+    case Kind::Guid:
+      return "a GUID";
+    case Kind::OBrace:
+      return "'{'";
+    case Kind::CBrace:
+      return "'}'";
+    case Kind::OBracket:
+      return "'['";
+    case Kind::CBracket:
+      return "']'";
+    case Kind::Dot:
+      return "'.'";
+    case Kind::Template:
+      return "'template'";
+    case Kind::Array:
+      return "'array'";
+    case Kind::Primitive:
+      return "a type keyword";
   }
   return "?";
 }
@@ -95,7 +108,8 @@ struct Header {
 Header ParseHeader(std::span<const uint8_t> file) {
   if (file.size() < kHeaderBytes) throw XFileError("not an X file: shorter than its header");
   std::string_view text(reinterpret_cast<const char*>(file.data()), kHeaderBytes);
-  if (text.substr(0, 4) != "xof ") throw XFileError("not an X file: it does not start with \"xof \"");
+  if (text.substr(0, 4) != "xof ")
+    throw XFileError("not an X file: it does not start with \"xof \"");
   Header header;
   std::string_view encoding = text.substr(8, 4);
   if (encoding == "txt ") {
@@ -171,14 +185,9 @@ std::vector<uint8_t> Inflate(std::span<const uint8_t> body) {
 
 // ---- text form ----
 
+// Characters that end a name or a number: white space and punctuation.
 bool IsTextDelimiter(char c) {
-  switch (c) {
-    case ' ': case '\t': case '\r': case '\n': case '\f': case '\v':
-    case '{': case '}': case '[': case ']': case '<': case '>': case ';': case ',': case '"':
-      return true;
-    default:
-      return false;
-  }
+  return std::string_view(" \t\r\n\f\v{}[]<>;,\"").find(c) != std::string_view::npos;
 }
 
 int HexDigit(char c) {
@@ -204,18 +213,27 @@ class TextSource {
     if (pos_ >= text_.size()) return Kind::End;
     char c = text_[pos_];
     switch (c) {
-      case '{': return Kind::OBrace;
-      case '}': return Kind::CBrace;
-      case '[': return Kind::OBracket;
-      case ']': return Kind::CBracket;
-      case '<': return Kind::Guid;
-      case '"': return Kind::String;
+      case '{':
+        return Kind::OBrace;
+      case '}':
+        return Kind::CBrace;
+      case '[':
+        return Kind::OBracket;
+      case ']':
+        return Kind::CBracket;
+      case '<':
+        return Kind::Guid;
+      case '"':
+        return Kind::String;
       case '.':
         return pos_ + 1 < text_.size() && text_[pos_ + 1] >= '0' && text_[pos_ + 1] <= '9'
                    ? Kind::Number
                    : Kind::Dot;
-      case '-': case '+': return Kind::Number;
-      default: break;
+      case '-':
+      case '+':
+        return Kind::Number;
+      default:
+        break;
     }
     if (c >= '0' && c <= '9') return Kind::Number;
     std::string_view word = Word();
@@ -227,7 +245,8 @@ class TextSource {
 
   void Take(Kind kind) {
     Kind found = Peek();
-    if (found != kind) Fail(std::string("expected ") + KindText(kind) + ", found " + KindText(found));
+    if (found != kind)
+      Fail(std::string("expected ") + KindText(kind) + ", found " + KindText(found));
     if (kind == Kind::Dot) {
       while (pos_ < text_.size() && text_[pos_] == '.') ++pos_;
     } else if (kind == Kind::Template || kind == Kind::Array) {
@@ -310,11 +329,22 @@ class TextSource {
     int depth = 1;
     while (depth > 0) {
       switch (Peek()) {
-        case Kind::End: Fail("file ends inside an object");
-        case Kind::OBrace: ++depth; ++pos_; break;
-        case Kind::CBrace: --depth; ++pos_; break;
-        case Kind::String: TakeString(); break;
-        case Kind::Guid: TakeGuid(); break;
+        case Kind::End:
+          Fail("file ends inside an object");
+        case Kind::OBrace:
+          ++depth;
+          ++pos_;
+          break;
+        case Kind::CBrace:
+          --depth;
+          ++pos_;
+          break;
+        case Kind::String:
+          TakeString();
+          break;
+        case Kind::Guid:
+          TakeGuid();
+          break;
         default: {
           size_t length = std::max<size_t>(1, Word().size());
           pos_ += length;
@@ -401,20 +431,33 @@ class BinarySource {
       reader_.Seek(at);
       switch (token) {
         case kTokenComma:
-        case kTokenSemicolon: reader_.Skip(2); continue;
-        case kTokenName: return Kind::Name;
-        case kTokenString: return Kind::String;
+        case kTokenSemicolon:
+          reader_.Skip(2);
+          continue;
+        case kTokenName:
+          return Kind::Name;
+        case kTokenString:
+          return Kind::String;
         case kTokenInteger:
         case kTokenIntegerList:
-        case kTokenFloatList: return Kind::Number;
-        case kTokenGuid: return Kind::Guid;
-        case kTokenOBrace: return Kind::OBrace;
-        case kTokenCBrace: return Kind::CBrace;
-        case kTokenOBracket: return Kind::OBracket;
-        case kTokenCBracket: return Kind::CBracket;
-        case kTokenDot: return Kind::Dot;
-        case kTokenTemplate: return Kind::Template;
-        case kTokenArray: return Kind::Array;
+        case kTokenFloatList:
+          return Kind::Number;
+        case kTokenGuid:
+          return Kind::Guid;
+        case kTokenOBrace:
+          return Kind::OBrace;
+        case kTokenCBrace:
+          return Kind::CBrace;
+        case kTokenOBracket:
+          return Kind::OBracket;
+        case kTokenCBracket:
+          return Kind::CBracket;
+        case kTokenDot:
+          return Kind::Dot;
+        case kTokenTemplate:
+          return Kind::Template;
+        case kTokenArray:
+          return Kind::Array;
         default:
           if (PrimitiveOf(token) != XPrimitive::None) return Kind::Primitive;
           tokenStart_ = at;
@@ -425,7 +468,8 @@ class BinarySource {
 
   void Take(Kind kind) {
     Kind found = Peek();
-    if (found != kind) Fail(std::string("expected ") + KindText(kind) + ", found " + KindText(found));
+    if (found != kind)
+      Fail(std::string("expected ") + KindText(kind) + ", found " + KindText(found));
     NextToken();
   }
 
@@ -488,15 +532,30 @@ class BinarySource {
       uint16_t token = NextToken();
       size_t skip = 0;
       switch (token) {
-        case kTokenOBrace: ++depth; break;
-        case kTokenCBrace: --depth; break;
+        case kTokenOBrace:
+          ++depth;
+          break;
+        case kTokenCBrace:
+          --depth;
+          break;
         case kTokenName:
-        case kTokenString: skip = reader_.U32(); break;
-        case kTokenInteger: skip = 4; break;
-        case kTokenGuid: skip = 16; break;
-        case kTokenIntegerList: skip = size_t{reader_.U32()} * 4; break;
-        case kTokenFloatList: skip = size_t{reader_.U32()} * (floatBits_ / 8); break;
-        default: break;
+        case kTokenString:
+          skip = reader_.U32();
+          break;
+        case kTokenInteger:
+          skip = 4;
+          break;
+        case kTokenGuid:
+          skip = 16;
+          break;
+        case kTokenIntegerList:
+          skip = size_t{reader_.U32()} * 4;
+          break;
+        case kTokenFloatList:
+          skip = size_t{reader_.U32()} * (floatBits_ / 8);
+          break;
+        default:
+          break;
       }
       if (!reader_.Skip(skip)) Fail("file ends inside a token");
     }
@@ -520,18 +579,30 @@ class BinarySource {
  private:
   static XPrimitive PrimitiveOf(uint16_t token) {
     switch (token) {
-      case kTokenWord: return XPrimitive::Word;
-      case kTokenDword: return XPrimitive::Dword;
-      case kTokenFloat: return XPrimitive::Float;
-      case kTokenDouble: return XPrimitive::Double;
-      case kTokenChar: return XPrimitive::Char;
-      case kTokenUChar: return XPrimitive::UChar;
-      case kTokenSWord: return XPrimitive::SWord;
-      case kTokenSDword: return XPrimitive::SDword;
-      case kTokenLpstr: return XPrimitive::String;
-      case kTokenUnicode: return XPrimitive::Unicode;
-      case kTokenCString: return XPrimitive::CString;
-      default: return XPrimitive::None;
+      case kTokenWord:
+        return XPrimitive::Word;
+      case kTokenDword:
+        return XPrimitive::Dword;
+      case kTokenFloat:
+        return XPrimitive::Float;
+      case kTokenDouble:
+        return XPrimitive::Double;
+      case kTokenChar:
+        return XPrimitive::Char;
+      case kTokenUChar:
+        return XPrimitive::UChar;
+      case kTokenSWord:
+        return XPrimitive::SWord;
+      case kTokenSDword:
+        return XPrimitive::SDword;
+      case kTokenLpstr:
+        return XPrimitive::String;
+      case kTokenUnicode:
+        return XPrimitive::Unicode;
+      case kTokenCString:
+        return XPrimitive::CString;
+      default:
+        return XPrimitive::None;
     }
   }
 
@@ -695,7 +766,8 @@ class Parser {
     if (source_.Peek() != Kind::OBrace) object.name = source_.TakeName();
     source_.Take(Kind::OBrace);
     if (source_.Peek() == Kind::Guid) object.guid = source_.TakeGuid();
-    const XTemplate* type = templatesOnly_ ? nullptr : document_.templates.Find(object.templateName);
+    const XTemplate* type =
+        templatesOnly_ ? nullptr : document_.templates.Find(object.templateName);
     if (type == nullptr) {
       source_.SkipBody();
       if (!object.name.empty()) skippedNames_.insert(object.name);
@@ -849,10 +921,9 @@ void ResolveReferences(XFileDocument& document, const std::set<std::string>& ski
       auto found = byName.find(object.name);
       if (found != byName.end()) object.target = found->second;
     } else {
-      auto found = std::find_if(withGuid.begin(), withGuid.end(),
-                                [&](const XDataObject* candidate) {
-                                  return candidate->guid == object.guid;
-                                });
+      auto found = std::find_if(
+          withGuid.begin(), withGuid.end(),
+          [&](const XDataObject* candidate) { return candidate->guid == object.guid; });
       if (found != withGuid.end()) object.target = *found;
     }
     if (object.target == nullptr && !skippedNames.contains(object.name)) {

@@ -37,11 +37,13 @@ class TextWriter {
     out_ += '\n';
     for (const XTemplateMember& member : declared.members) {
       out_ += member.dimensions.empty() ? " " : " array ";
-      out_ += member.primitive == XPrimitive::None ? member.typeName
-                                                   : std::string(XPrimitiveKeyword(member.primitive));
+      out_ += member.primitive == XPrimitive::None
+                  ? member.typeName
+                  : std::string(XPrimitiveKeyword(member.primitive));
       if (!member.name.empty()) out_ += " " + member.name;
       for (const XArrayDimension& dimension : member.dimensions) {
-        out_ += "[" + (dimension.member.empty() ? std::to_string(dimension.size) : dimension.member) +
+        out_ += "[" +
+                (dimension.member.empty() ? std::to_string(dimension.size) : dimension.member) +
                 "]";
       }
       out_ += ";\n";

@@ -2,6 +2,11 @@
 // 64-bit floats): the document's declared templates, then its objects, members laid out by their
 // templates with ';' after each member and ',' between array elements, the way exporters write
 // them. Reading the output gives back the same document.
+//
+// A generator builds a document by hand: templates = StandardXTemplates() (plus any it declares
+// in declaredTemplates), then objects whose numbers and strings list the template's members in
+// order, arrays expanded; for a Mesh: nVertices, x, y, z per vertex, nFaces, then per face its
+// corner count and corner indices.
 #pragma once
 
 #include <filesystem>

@@ -97,6 +97,11 @@ TEST(D3dxMatrices, InverseDeterminantAndTranspose) {
   EXPECT_EQ(0, determinant);
   EXPECT_EQ(scale, untouched);
 
+  D3DXMATRIX tiny, tinyInverse;
+  D3DXMatrixScaling(&tiny, 1e-4f, 1e-4f, 1e-4f);
+  ASSERT_NE(nullptr, D3DXMatrixInverse(&tinyInverse, nullptr, &tiny));
+  EXPECT_NEAR(1e4f, tinyInverse(0, 0), 1);
+
   D3DXMATRIX transposed;
   D3DXMatrixTranspose(&transposed, &move);
   EXPECT_EQ(5, transposed(0, 3));

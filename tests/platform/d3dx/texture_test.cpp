@@ -251,6 +251,9 @@ TEST_F(D3dxTexture, SurfacesSaveAsBmpAndLoadBack) {
   EXPECT_EQ(2u, info.Height);
   EXPECT_EQ(D3DFMT_R8G8B8, info.Format);
   EXPECT_EQ(D3DXIFF_BMP, info.ImageFileFormat);
+  // Names in the library's spelling find the file too.
+  std::string windowsName = path.substr(0, path.rfind('/')) + "\\PART.BMP";
+  ASSERT_EQ(D3D_OK, D3DXGetImageInfoFromFileA(windowsName.c_str(), &info));
 
   // Loaded without scaling into the corner of a cleared surface: the rest stays as it was.
   ComPtr<IDirect3DSurface8> target;

@@ -63,8 +63,9 @@ TEST_F(XFileD3dx, LoadsAFileAsOneMeshWithAnAttributePerMaterialAndAdjacency) {
   ComPtr<ID3DXMesh> mesh;
   ComPtr<ID3DXBuffer> adjacency, materials;
   DWORD materialCount = 0;
-  ASSERT_EQ(D3D_OK, D3DXLoadMeshFromX(Write(kStrip).c_str(), D3DXMESH_MANAGED, device,
-                                      adjacency.Out(), materials.Out(), &materialCount, mesh.Out()));
+  ASSERT_EQ(D3D_OK,
+            D3DXLoadMeshFromX(Write(kStrip).c_str(), D3DXMESH_MANAGED, device, adjacency.Out(),
+                              materials.Out(), &materialCount, mesh.Out()));
   EXPECT_EQ(mesh->GetNumFaces(), 2u);
   EXPECT_EQ(mesh->GetNumVertices(), 4u);
   EXPECT_EQ(mesh->GetFVF(), D3DFVF_XYZ | D3DFVF_NORMAL);
@@ -95,8 +96,8 @@ TEST_F(XFileD3dx, RefusesFilesItCannotLoadAndSaysWhy) {
   ComPtr<ID3DXMesh> mesh;
   std::string why;
   EXPECT_EQ(D3DXERR_INVALIDDATA,
-            D3DXLoadMeshFromX(Write("xof 0303txt 0032\nFrame A { { Missing } }").c_str(), 0,
-                              device, nullptr, nullptr, nullptr, mesh.Out(), &why));
+            D3DXLoadMeshFromX(Write("xof 0303txt 0032\nFrame A { { Missing } }").c_str(), 0, device,
+                              nullptr, nullptr, nullptr, mesh.Out(), &why));
   EXPECT_NE(why.find("reference 'Missing' names no object"), std::string::npos) << why;
   EXPECT_EQ(D3DXERR_LOADEDMESHASNODATA,
             D3DXLoadMeshFromX(Write("xof 0303txt 0032\nFrame A { }").c_str(), 0, device, nullptr,
@@ -105,8 +106,8 @@ TEST_F(XFileD3dx, RefusesFilesItCannotLoadAndSaysWhy) {
 }
 
 TEST_F(XFileD3dx, LoadsASkinMeshWithItsBonesAndSkinsItInSoftware) {
-  XFileDocument document = ReadXFile(std::span<const uint8_t>(
-      reinterpret_cast<const uint8_t*>(kStrip.data()), kStrip.size()));
+  XFileDocument document = ReadXFile(
+      std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(kStrip.data()), kStrip.size()));
   ComPtr<ID3DXSkinMesh> skin;
   ComPtr<ID3DXBuffer> names, offsets;
   DWORD materialCount = 0;
@@ -127,7 +128,7 @@ TEST_F(XFileD3dx, LoadsASkinMeshWithItsBonesAndSkinsItInSoftware) {
 
   ComPtr<ID3DXMesh> skinned;
   ASSERT_EQ(D3D_OK, skin->GenerateSkinnedMesh(D3DXMESH_MANAGED | D3DXMESH_WRITEONLY, 0, nullptr,
-                                               nullptr, skinned.Out()));
+                                              nullptr, skinned.Out()));
   DWORD ranges = 0;
   skinned->GetAttributeTable(nullptr, &ranges);
   EXPECT_EQ(ranges, 2u);
@@ -136,7 +137,8 @@ TEST_F(XFileD3dx, LoadsASkinMeshWithItsBonesAndSkinsItInSoftware) {
   D3DXMatrixTranslation(&bones[1], 0, 0, 5);
   ASSERT_EQ(D3D_OK, skin->UpdateSkinnedMesh(bones, nullptr, skinned.Get()));
   PositionNormal* vertices = nullptr;
-  ASSERT_EQ(D3D_OK, skinned->LockVertexBuffer(D3DLOCK_READONLY, reinterpret_cast<BYTE**>(&vertices)));
+  ASSERT_EQ(D3D_OK,
+            skinned->LockVertexBuffer(D3DLOCK_READONLY, reinterpret_cast<BYTE**>(&vertices)));
   EXPECT_EQ(vertices[0].position, (D3DXVECTOR3{0, 0, 0}));
   EXPECT_EQ(vertices[2].position, (D3DXVECTOR3{0, 1, 2.5f}));
   EXPECT_EQ(vertices[3].position, (D3DXVECTOR3{1, 1, 5}));
@@ -149,12 +151,12 @@ TEST_F(XFileD3dx, LoadsASkinMeshWithItsBonesAndSkinsItInSoftware) {
 }
 
 TEST_F(XFileD3dx, ConvertsToABlendedMeshWithABonePalettePerGroup) {
-  XFileDocument document = ReadXFile(std::span<const uint8_t>(
-      reinterpret_cast<const uint8_t*>(kStrip.data()), kStrip.size()));
+  XFileDocument document = ReadXFile(
+      std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(kStrip.data()), kStrip.size()));
   ComPtr<ID3DXSkinMesh> skin;
-  ASSERT_EQ(D3D_OK, D3DXLoadSkinMeshFromXof(MeshObject(document), D3DXMESH_SYSTEMMEM, device,
-                                            nullptr, nullptr, nullptr, nullptr, nullptr,
-                                            skin.Out()));
+  ASSERT_EQ(D3D_OK,
+            D3DXLoadSkinMeshFromXof(MeshObject(document), D3DXMESH_SYSTEMMEM, device, nullptr,
+                                    nullptr, nullptr, nullptr, nullptr, skin.Out()));
   ComPtr<ID3DXMesh> blended;
   ComPtr<ID3DXBuffer> combinations, vertexRemap;
   DWORD groups = 0;
@@ -162,9 +164,9 @@ TEST_F(XFileD3dx, ConvertsToABlendedMeshWithABonePalettePerGroup) {
   // The options a skinned model asks for.
   const DWORD options = D3DXMESH_MANAGED | D3DXMESH_WRITEONLY | D3DXMESHOPT_ATTRSORT |
                         D3DXMESHOPT_COMPACT | D3DXMESHOPT_VERTEXCACHE;
-  ASSERT_EQ(D3D_OK, skin->ConvertToBlendedMesh(options, nullptr, nullptr, &groups,
-                                               combinations.Out(), faceRemap, vertexRemap.Out(),
-                                               blended.Out()));
+  ASSERT_EQ(D3D_OK,
+            skin->ConvertToBlendedMesh(options, nullptr, nullptr, &groups, combinations.Out(),
+                                       faceRemap, vertexRemap.Out(), blended.Out()));
   EXPECT_EQ(blended->GetFVF(), D3DFVF_XYZB1 | D3DFVF_NORMAL);
   ASSERT_EQ(groups, 2u);
   const auto* table = static_cast<const D3DXBONECOMBINATION*>(combinations->GetBufferPointer());
@@ -179,7 +181,8 @@ TEST_F(XFileD3dx, ConvertsToABlendedMeshWithABonePalettePerGroup) {
   EXPECT_EQ(std::vector<DWORD>(sources, sources + 6), (std::vector<DWORD>{0, 2, 1, 1, 2, 3}));
 
   BlendedVertex* vertices = nullptr;
-  ASSERT_EQ(D3D_OK, blended->LockVertexBuffer(D3DLOCK_READONLY, reinterpret_cast<BYTE**>(&vertices)));
+  ASSERT_EQ(D3D_OK,
+            blended->LockVertexBuffer(D3DLOCK_READONLY, reinterpret_cast<BYTE**>(&vertices)));
   EXPECT_EQ(vertices[0].weight, 1);     // vertex 0: all bone A
   EXPECT_EQ(vertices[1].weight, 0.5f);  // vertex 2: half A, the rest B
   EXPECT_EQ(vertices[5].weight, 0);     // vertex 3: all B
@@ -193,8 +196,8 @@ TEST_F(XFileD3dx, RefusesToBlendFacesMovedByMoreBonesThanAVertexCanFollow) {
             "; 0.2; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }\n";
   }
   text += "}\n";
-  XFileDocument document = ReadXFile(std::span<const uint8_t>(
-      reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  XFileDocument document = ReadXFile(
+      std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   ComPtr<ID3DXSkinMesh> skin;
   ASSERT_EQ(D3D_OK, D3DXLoadSkinMeshFromXof(document.objects.at(0), 0, device, nullptr, nullptr,
                                             nullptr, nullptr, nullptr, skin.Out()));
@@ -203,7 +206,8 @@ TEST_F(XFileD3dx, RefusesToBlendFacesMovedByMoreBonesThanAVertexCanFollow) {
             skin->ConvertToBlendedMesh(D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr,
                                        nullptr, nullptr, blended.Out()));
   ComPtr<ID3DXMesh> skinned;
-  EXPECT_EQ(D3D_OK, skin->GenerateSkinnedMesh(D3DXMESH_MANAGED, 0, nullptr, nullptr, skinned.Out()));
+  EXPECT_EQ(D3D_OK,
+            skin->GenerateSkinnedMesh(D3DXMESH_MANAGED, 0, nullptr, nullptr, skinned.Out()));
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ namespace d3dx {
 namespace {
 
 XFileDocument ReadText(std::string_view text) {
-  return ReadXFile(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  return ReadXFile(
+      std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 // A quad and a triangle that share vertices 0, 1, 2 but face the other way, so those three need a
@@ -80,7 +81,6 @@ TEST(XFileMesh, LoadsTheHierarchyWithSplitVerticesMaterialsAndRemappedWeights) {
   EXPECT_EQ(mesh.bones[0].weights, (std::vector<float>{0.25f, 0.25f, 0.75f, 0.75f}));
   EXPECT_EQ(mesh.maxWeightsPerVertex, 1u);
   EXPECT_EQ(mesh.maxWeightsPerFace, 2u);
-
 }
 
 TEST(XFileMesh, LoadsAnimationSetsWithTheirKeys) {

@@ -1,9 +1,9 @@
 // Every X file of the peer's test models: what the peer reads, we read with the same counts, and
 // our text writer's output reads back unchanged.
-#include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <assimp/Importer.hpp>
 #include <filesystem>
 #include <fstream>
 
@@ -83,8 +83,8 @@ TEST(XFilePeer, ReadsEveryPeerModelWithThePeersCountsAndRoundTripsIt) {
     EXPECT_EQ(model.animationSets.size(), scene->mNumAnimations);
 
     std::string text = WriteXText(document);
-    XFileDocument again = ReadXFile(std::span<const uint8_t>(
-        reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    XFileDocument again = ReadXFile(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     ASSERT_EQ(again.objects.size(), document.objects.size());
     for (size_t i = 0; i < document.objects.size(); ++i) {
       EXPECT_TRUE(SameContent(again.objects[i], document.objects[i])) << "object " << i;

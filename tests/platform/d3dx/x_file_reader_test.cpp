@@ -127,11 +127,19 @@ textureFILENAME { "t.bmp"; }
 // A frame with a mesh and skin weights; with selfReference the frame also refers to itself.
 std::string BinaryFrame(bool selfReference) {
   BinaryFile file;
-  file.Name("Frame").Name("Root").Token(kOBrace)
-      .Name("Mesh").Token(kOBrace)
-      .Integers({3}).Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}).Integers({1, 3, 0, 1, 2})
+  file.Name("Frame")
+      .Name("Root")
+      .Token(kOBrace)
+      .Name("Mesh")
+      .Token(kOBrace)
+      .Integers({3})
+      .Floats({0, 0, 0, 1, 0, 0, 0, 1, 0})
+      .Integers({1, 3, 0, 1, 2})
       .Token(kCBrace)
-      .Name("SkinWeights").Token(kOBrace).String("Root").Integers({1, 2})
+      .Name("SkinWeights")
+      .Token(kOBrace)
+      .String("Root")
+      .Integers({1, 2})
       .Floats({0.5f, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1})
       .Token(kCBrace);
   if (selfReference) file.Token(kOBrace).Name("Root").Token(kCBrace);
@@ -191,7 +199,10 @@ TEST(XFileReader, RefusesTruncatedBinaryAndCompressedFiles) {
     EXPECT_THROW(ReadText(file.Text().substr(0, cut)), XFileError) << cut;
   }
   std::string compressed = "xof 0303bzip0032";
-  compressed += std::string("\x40\x00\x00\x00\x10\x00\x08\x00" "CKxxxxxx", 16);
+  compressed += std::string(
+      "\x40\x00\x00\x00\x10\x00\x08\x00"
+      "CKxxxxxx",
+      16);
   EXPECT_NE(ErrorOf(compressed).find("is damaged"), std::string::npos) << ErrorOf(compressed);
   EXPECT_NE(ErrorOf(compressed.substr(0, 26)).find("ends inside the block"), std::string::npos);
 }
