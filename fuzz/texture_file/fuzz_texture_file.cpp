@@ -6,6 +6,7 @@
 
 #include "platform/d3d/headless.h"
 #include "platform/d3dx/texture.h"
+#include "tests/platform/d3dx/headless_device.h"
 
 namespace {
 
@@ -16,16 +17,7 @@ d3d::IDirect3DDevice8* Device() {
   static d3d::IDirect3DDevice8* device = [] {
     d3d::HeadlessConfig config;
     config.caps.MaxTextureWidth = config.caps.MaxTextureHeight = 256;
-    d3d::IDirect3D8* direct3d = d3d::CreateHeadlessDirect3D(config);
-    d3d::D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = params.BackBufferHeight = 4;
-    params.SwapEffect = d3d::D3DSWAPEFFECT_COPY;
-    params.Windowed = 1;
-    d3d::IDirect3DDevice8* created = nullptr;
-    direct3d->CreateDevice(d3d::D3DADAPTER_DEFAULT, d3d::D3DDEVTYPE_HAL, nullptr,
-                           d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &created);
-    direct3d->Release();
-    return created;
+    return d3dx_test::CreateHeadlessDevice(config);
   }();
   return device;
 }

@@ -641,6 +641,27 @@ HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UI
   return D3D_OK;
 }
 
+HRESULT D3DXCleanMesh(ID3DXMesh* mesh, const DWORD* adjacencyIn, ID3DXMesh** cleaned, DWORD* adjacencyOut,
+                      ID3DXBuffer** errors) {
+  ComPtr<IDirect3DDevice8> device;
+  if (mesh == nullptr || cleaned == nullptr || FAILED(mesh->GetDevice(device.Out())))
+    return D3DERR_INVALIDCALL;
+  ComPtr<ID3DXMesh> copy;
+  HRESULT result = mesh->CloneMeshFVF(mesh->GetOptions(), mesh->GetFVF(), device.Get(), copy.Out());
+  if (FAILED(result)) return result;
+  if (adjacencyOut != nullptr) {
+    if (adjacencyIn != nullptr) {
+      std::copy(adjacencyIn, adjacencyIn + size_t{mesh->GetNumFaces()} * 3, adjacencyOut);
+    } else {
+      result = copy->GenerateAdjacency(0, adjacencyOut);
+      if (FAILED(result)) return result;
+    }
+  }
+  if (errors != nullptr) *errors = new Buffer(0);
+  *cleaned = copy.Detach();
+  return D3D_OK;
+}
+
 HRESULT D3DXComputeNormals(ID3DXBaseMesh* baseMesh, const DWORD* adjacency) {
   Mesh* mesh = OwnMesh(baseMesh);
   if (mesh == nullptr || !mesh->Layout().normal) return D3DERR_INVALIDCALL;

@@ -145,6 +145,12 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
 HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks, ID3DXMesh** mesh,
                          ID3DXBuffer** adjacency);
 
+// A copy of the mesh ready for normals and optimising, with its adjacency (adjacencyIn, or generated
+// when null) in adjacencyOut. Faces that meet at a single vertex are left joined there. errors, when
+// given, receives an empty buffer: this layer finds nothing to report.
+HRESULT D3DXCleanMesh(ID3DXMesh* mesh, const DWORD* adjacencyIn, ID3DXMesh** cleaned, DWORD* adjacencyOut,
+                      ID3DXBuffer** errors);
+
 // Vertex normals as the normalised sum of the (area-weighted) normals of the faces around each
 // vertex; with adjacency, vertices that adjacent faces share at one point are averaged together.
 // The mesh's format must have normals.

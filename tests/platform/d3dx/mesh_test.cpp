@@ -8,7 +8,7 @@
 
 #include "platform/d3d/headless.h"
 #include "platform/d3dx/com_ptr.h"
-#include "tests/platform/d3dx/headless_device.h"
+#include "tests/platform/d3dx/headless_fixture.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ ULONG References(IUnknown* object) {
   return object->Release();
 }
 
-class D3dxMesh : public d3dx_test::HeadlessDevice {
+class D3dxMesh : public d3dx_test::DeviceTest {
  protected:
   // A mesh of the given triangles over the given positions (format 0x112, texture u = vertex number).
   ComPtr<ID3DXMesh> Make(const std::vector<D3DXVECTOR3>& positions, const std::vector<DWORD>& indices,
@@ -205,6 +205,20 @@ TEST_F(D3dxMesh, CloneKeepsSharedMembersAndFaces) {
   clone->LockAttributeBuffer(D3DLOCK_READONLY, &attributes);
   EXPECT_EQ(1u, attributes[1]);
   clone->UnlockAttributeBuffer();
+}
+
+TEST_F(D3dxMesh, CleanMeshGivesACopyWithItsAdjacency) {
+  auto mesh = Make(kSquare, kSquareFaces, {3, 1, 3});
+  auto adjacency = Adjacency(mesh.Get());
+  ComPtr<ID3DXMesh> cleaned;
+  ComPtr<ID3DXBuffer> errors;
+  std::vector<DWORD> cleanedAdjacency(9);
+  ASSERT_EQ(D3D_OK, D3DXCleanMesh(mesh.Get(), nullptr, cleaned.Out(), cleanedAdjacency.data(), errors.Out()));
+  EXPECT_NE(mesh.Get(), cleaned.Get());
+  EXPECT_EQ(adjacency, cleanedAdjacency);
+  EXPECT_EQ(Indices(mesh.Get()), Indices(cleaned.Get()));
+  EXPECT_EQ(mesh->GetOptions(), cleaned->GetOptions());
+  EXPECT_EQ(0u, errors->GetBufferSize());
 }
 
 TEST_F(D3dxMesh, OptimizeSortsByAttributeAndCompacts) {

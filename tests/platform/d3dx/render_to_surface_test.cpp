@@ -4,17 +4,17 @@
 
 #include "platform/d3dx/com_ptr.h"
 #include "platform/d3dx/texture.h"
-#include "tests/platform/d3dx/headless_device.h"
+#include "tests/platform/d3dx/headless_fixture.h"
 
 namespace {
 
 using namespace d3d;
 using namespace d3dx;
 
-class D3dxRenderToSurface : public d3dx_test::HeadlessDevice {
+class D3dxRenderToSurface : public d3dx_test::DeviceTest {
  protected:
   void SetUp() override {
-    HeadlessDevice::SetUp();
+    DeviceTest::SetUp();
     ASSERT_EQ(D3D_OK, D3DXCreateTexture(device, 64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
                                         D3DPOOL_DEFAULT, target.Out()));
     ASSERT_EQ(D3D_OK, target->GetSurfaceLevel(0, surface.Out()));
@@ -25,7 +25,7 @@ class D3dxRenderToSurface : public d3dx_test::HeadlessDevice {
     // A target bound through SetRenderTarget, the device's own back buffer included, holds a
     // reference until it is unbound, as the library does at shutdown.
     device->SetRenderTarget(nullptr, nullptr);
-    HeadlessDevice::TearDown();
+    DeviceTest::TearDown();
   }
 
   ComPtr<IDirect3DSurface8> CurrentTarget() {
@@ -40,7 +40,8 @@ class D3dxRenderToSurface : public d3dx_test::HeadlessDevice {
 
 TEST_F(D3dxRenderToSurface, BindsTheSurfaceForOneSceneAndRestoresTheDevice) {
   ComPtr<ID3DXRenderToSurface> renderer;
-  ASSERT_EQ(D3D_OK, D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 1, D3DFMT_D16, renderer.Out()));
+  ASSERT_EQ(D3D_OK,
+            D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 1, D3DFMT_D16, renderer.Out()));
   ComPtr<IDirect3DSurface8> backBuffer = CurrentTarget();
   D3DVIEWPORT8 before{};
   device->GetViewport(&before);
@@ -71,7 +72,8 @@ TEST_F(D3dxRenderToSurface, BindsTheSurfaceForOneSceneAndRestoresTheDevice) {
 
 TEST_F(D3dxRenderToSurface, RefusesToStartInsideTheDeviceScene) {
   ComPtr<ID3DXRenderToSurface> renderer;
-  ASSERT_EQ(D3D_OK, D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 0, D3DFMT_UNKNOWN, renderer.Out()));
+  ASSERT_EQ(D3D_OK,
+            D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 0, D3DFMT_UNKNOWN, renderer.Out()));
   ComPtr<IDirect3DSurface8> backBuffer = CurrentTarget();
   ASSERT_EQ(D3D_OK, device->BeginScene());
   EXPECT_NE(D3D_OK, renderer->BeginScene(surface.Get(), nullptr));
@@ -81,7 +83,8 @@ TEST_F(D3dxRenderToSurface, RefusesToStartInsideTheDeviceScene) {
 
 TEST_F(D3dxRenderToSurface, ItsDepthBufferLeavesForAResetAndComesBack) {
   ComPtr<ID3DXRenderToSurface> renderer;
-  ASSERT_EQ(D3D_OK, D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 1, D3DFMT_D16, renderer.Out()));
+  ASSERT_EQ(D3D_OK,
+            D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 1, D3DFMT_D16, renderer.Out()));
   surface.Reset();
   target.Reset();
   D3DPRESENT_PARAMETERS params{};

@@ -7,7 +7,7 @@
 
 #include "platform/d3d/format.h"
 #include "platform/d3dx/com_ptr.h"
-#include "tests/platform/d3dx/headless_device.h"
+#include "tests/platform/d3dx/headless_fixture.h"
 #include "tests/platform/d3dx/image_encoders.h"
 
 namespace {
@@ -15,7 +15,7 @@ namespace {
 using namespace d3d;
 using namespace d3dx;
 
-class D3dxTexture : public d3dx_test::HeadlessDevice {
+class D3dxTexture : public d3dx_test::DeviceTest {
  protected:
   // Level pixels of a texture as ARGB.
   ArgbImage Level(IDirect3DTexture8* texture, UINT level) {
