@@ -114,9 +114,13 @@ const std::string& Control::Text() const {
 
 void Control::SetText(std::string text) {
   RequireKind(IsEditBox(kind_) || IsList(), "Text");
-  if (kind_ == ControlKind::ListBox) {
+  if (kind_ == ControlKind::ListBox || (kind_ == ControlKind::ComboBox && !editable_)) {
     auto match = std::ranges::find(items_, text);
-    if (match != items_.end()) SetListIndex(static_cast<int16_t>(match - items_.begin()));
+    if (match != items_.end()) {
+      SetListIndex(static_cast<int16_t>(match - items_.begin()));
+    } else if (kind_ == ControlKind::ComboBox) {
+      throw Error(Error::kReadOnly, "The text of " + name_ + " is one of its items");
+    }
     return;
   }
   if (text == text_) return;
@@ -128,6 +132,22 @@ void Control::SetText(std::string text) {
   }
   Changed(Property::Text);
   Raise(&Control::Change, &ControlArrayBase::Change);
+}
+
+bool Control::Editable() const {
+  RequireKind(kind_ == ControlKind::ComboBox, "Style");
+  return editable_;
+}
+
+void Control::SetEditable(bool editable) {
+  RequireKind(kind_ == ControlKind::ComboBox, "Style");
+  if (editable == editable_) return;
+  editable_ = editable;
+  if (!editable_) {
+    text_ = listIndex_ < 0 ? std::string() : items_[listIndex_];
+    Changed(Property::Text);
+  }
+  Changed(Property::Editable);
 }
 
 int16_t Control::Value() const {
@@ -455,7 +475,7 @@ void Control::UserDoubleClick() {
 
 void Control::UserType(std::string text) {
   if (!AcceptsUser()) return;
-  RequireKind(IsEditBox(kind_) || kind_ == ControlKind::ComboBox, "typing");
+  RequireKind(IsEditBox(kind_) || (kind_ == ControlKind::ComboBox && editable_), "typing");
   SetText(std::move(text));
 }
 
@@ -517,6 +537,7 @@ void Control::CopyDesignFrom(const Control& model) {
   container_ = model.container_;
   toolTipText_ = model.toolTipText_;
   text_ = model.kind_ == ControlKind::ListBox ? std::string() : model.text_;
+  editable_ = model.editable_;
   picture_ = model.picture_;
   value_ = model.kind_ == ControlKind::OptionButton ? 0 : model.value_;
   min_ = model.min_;

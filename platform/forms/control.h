@@ -69,9 +69,13 @@ class Control : public Object, public ControlEvents<> {
   void SetVisible(bool visible);
   const std::string& ToolTipText() const;
   void SetToolTipText(std::string text);
-  // The chosen item's text for lists; a combo box's text need not be one of its items.
+  // The chosen item's text for lists; an editable combo box's text need not be one of its items.
   const std::string& Text() const;
   void SetText(std::string text);
+  // A combo box is editable unless declared a drop-down list, whose text is always one of its
+  // items: setting another throws Error kReadOnly.
+  bool Editable() const;
+  void SetEditable(bool editable);
 
   // Check box: kUnchecked, kChecked, kGrayed. Option button: -1 selected, 0 not (selecting one
   // clears the others of its container). Scroll bar: Min..Max, in either order.
@@ -176,6 +180,7 @@ class Control : public Object, public ControlEvents<> {
   int16_t smallChange_ = 1;
   int16_t largeChange_ = 1;
   bool dragged_ = false;
+  bool editable_ = true;
   std::vector<std::string> items_;
   std::vector<int32_t> itemData_;
   int16_t listIndex_ = -1;

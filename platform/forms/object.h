@@ -19,6 +19,7 @@ class Error : public std::runtime_error {
   static constexpr int32_t kNoSuchElement = 340;
   static constexpr int32_t kAlreadyLoaded = 360;
   static constexpr int32_t kInvalidValue = 380;
+  static constexpr int32_t kReadOnly = 383;
   static constexpr int32_t kNotSupported = 438;
   static constexpr int32_t kNoInput = 1001;  // a headless modal wait that nothing can end
 
@@ -39,7 +40,7 @@ struct Font {
 // What changed on a form or control, so that a view updates only that part of its widget.
 enum class Property {
   Caption, Text, Value, List, ListIndex, Range, Enabled, Visible, ToolTipText, Font, RightToLeft,
-  Geometry, BackColor, Picture, Interval, WindowState, BorderStyle,
+  Geometry, BackColor, Picture, Interval, WindowState, BorderStyle, Editable,
 };
 
 // System colour of button faces; a colour without the high bit is 0x00BBGGRR.

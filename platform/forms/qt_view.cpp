@@ -328,12 +328,7 @@ QWidget* MakeWidget(ControlKind kind) {
     case ControlKind::Image:
     case ControlKind::PictureBox: return new QLabel;
     case ControlKind::TextBox: return new QLineEdit;
-    case ControlKind::ComboBox: {
-      auto* combo = new QComboBox;
-      combo->setEditable(true);
-      combo->setInsertPolicy(QComboBox::NoInsert);
-      return combo;
-    }
+    case ControlKind::ComboBox: return new QComboBox;  // made editable with its typing slot
     case ControlKind::ListBox: return new QListWidget;
     case ControlKind::CheckBox: return new QCheckBox;
     case ControlKind::OptionButton: {
@@ -414,7 +409,6 @@ void QtView::Connect(Control& control, QWidget& widget) {
     case ControlKind::ComboBox: {
       auto* combo = static_cast<QComboBox*>(&widget);
       QObject::connect(combo, &QComboBox::activated, combo, ChooseIn(c));
-      QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, TypeInto(c));
       break;
     }
     case ControlKind::ListBox: {
@@ -443,7 +437,8 @@ void QtView::Connect(Control& control, QWidget& widget) {
 }
 
 void QtView::ApplyAll(Control& control) {
-  for (Property what : {Property::Geometry, Property::Caption, Property::Text, Property::Range,
+  for (Property what : {Property::Geometry, Property::Editable, Property::Caption, Property::Text,
+                        Property::Range,
                         Property::List, Property::Value, Property::Enabled, Property::Visible,
                         Property::ToolTipText, Property::Font, Property::RightToLeft,
                         Property::BackColor, Property::Picture}) {
@@ -571,6 +566,18 @@ void QtView::Changed(Control& control, Property what) {
       if (auto* label = qobject_cast<QLabel*>(widget); label && control.Kind() != ControlKind::Label) {
         label->setPixmap(control.Picture().empty() ? QPixmap() : QPixmap(ToQt(control.Picture())));
         label->setScaledContents(control.Kind() == ControlKind::Image);
+      }
+      break;
+    case Property::Editable:
+      if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->isEditable() != control.Editable()) {
+        combo->setEditable(control.Editable());
+        if (control.Editable()) {
+          // Each editable turn brings a new line edit, whose typing reaches the model.
+          combo->setInsertPolicy(QComboBox::NoInsert);
+          QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, TypeInto(&control));
+        }
+        combo->setCurrentIndex(control.ListIndex());
+        if (control.Editable()) combo->setEditText(ToQt(control.Text()));
       }
       break;
     case Property::Interval:

@@ -123,6 +123,14 @@ TEST(ValueEvents, ListsKeepTheirChoiceAndTextInStep) {
   EXPECT_EQ(f.Combo1.ListCount(), 0);
   EXPECT_EQ(f.Combo1.Text(), "");
 
+  f.Combo1.AddItem("Adapter 1");
+  f.Combo1.AddItem("Adapter 2");
+  f.Combo1.SetEditable(false);  // a drop-down list
+  f.Combo1.SetText("Adapter 2");
+  EXPECT_EQ(f.Combo1.ListIndex(), 1);
+  EXPECT_EQ(ErrorNumberOf([&] { f.Combo1.SetText("Auto"); }), Error::kReadOnly);
+  EXPECT_EQ(f.Combo1.Text(), "Adapter 2");
+
   f.List1.AddItem("Roll");
   f.List1.AddItem("Pitch");
   f.List1.SetText("Pitch");

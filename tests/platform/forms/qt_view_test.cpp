@@ -81,6 +81,10 @@ TEST_F(QtView, AFormIsAWindowShowingItsControlsAtTheirPlaces) {
   auto& combo = WidgetOf<QComboBox>(f.Combo1);
   EXPECT_EQ(combo.count(), 2);
   EXPECT_EQ(combo.currentText(), "1024x768x32");
+  EXPECT_TRUE(combo.isEditable());
+  f.Combo1.SetEditable(false);
+  EXPECT_FALSE(combo.isEditable());
+  EXPECT_EQ(combo.currentText(), "1024x768x32");
   EXPECT_EQ(WidgetOf<QLabel>(f.Label1).layoutDirection(), Qt::RightToLeft);
   EXPECT_EQ(WidgetOf<QLabel>(f.Label1).toolTip(), "A label");
   EXPECT_EQ(forms::WidgetOf(f.OptionA)->parentWidget(), forms::WidgetOf(f.Frame1))
@@ -96,16 +100,18 @@ TEST_F(QtView, UserActionsOnWidgetsRaiseTheModelsEvents) {
   QTest::mouseClick(&WidgetOf<QCheckBox>(f.Check1), Qt::LeftButton);
   QTest::keyClicks(&WidgetOf<QLineEdit>(f.Text1), "ab");
   WidgetOf<QScrollBar>(f.HScroll1).triggerAction(QAbstractSlider::SliderPageStepAdd);
+  QTest::keyClicks(WidgetOf<QComboBox>(f.Combo1).lineEdit(), "x");
   forms::DoEvents();
   EXPECT_EQ(Seen, (std::vector<std::string>{"Command1:Click", "Check1:Click", "Text1:Change",
-                                            "Text1:Change", "HScroll1:Change"}));
+                                            "Text1:Change", "HScroll1:Change", "Combo1:Change"}));
+  EXPECT_EQ(f.Combo1.Text(), "x");
   EXPECT_EQ(f.Check1.Value(), forms::Control::kChecked);
   EXPECT_EQ(f.Text1.Text(), "ab");
   EXPECT_EQ(f.HScroll1.Value(), f.HScroll1.LargeChange());
 
   f.Command1.SetEnabled(false);
   QTest::mouseClick(&WidgetOf<QPushButton>(f.Command1), Qt::LeftButton);
-  EXPECT_EQ(Seen.size(), 5u) << "a disabled button takes no click";
+  EXPECT_EQ(Seen.size(), 6u) << "a disabled button takes no click";
 }
 
 TEST_F(QtView, ChangesInCodeReachTheWidgetsAndUnloadingClosesTheWindow) {
