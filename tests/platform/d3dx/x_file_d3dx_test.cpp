@@ -9,7 +9,7 @@
 
 #include "platform/d3dx/com_ptr.h"
 #include "platform/d3dx/x_file_reader.h"
-#include "tests/platform/d3dx/headless_device.h"
+#include "tests/platform/d3dx/headless_fixture.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ struct BlendedVertex {
   D3DXVECTOR3 normal;
 };
 
-class XFileD3dx : public d3dx_test::HeadlessDevice {
+class XFileD3dx : public d3dx_test::DeviceTest {
  protected:
   std::string Write(std::string_view text) {
     std::string path = TempPath("model.x");
