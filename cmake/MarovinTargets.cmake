@@ -5,6 +5,10 @@ target_compile_options(marovin_options INTERFACE -Wall -Wextra -Wpedantic)
 if(MAROVIN_WERROR)
   target_compile_options(marovin_options INTERFACE -Werror)
 endif()
+if(MAROVIN_LIBFUZZER)
+  # Every library is instrumented for coverage, so that the fuzzer sees into the readers it drives.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 if(MAROVIN_SANITIZE)
   set(MAROVIN_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
       -fno-omit-frame-pointer)
@@ -20,7 +24,12 @@ function(marovin_add_tests name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} marovin_options GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     MAROVIN_FIXTURES="${CMAKE_SOURCE_DIR}/tests/fixtures")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+  if(ARG_ENVIRONMENT)
+    # Through the launcher, because a list of variables given as a test property loses all but its
+    # first; discovery then also runs under the same variables.
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${ARG_ENVIRONMENT})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # marovin_add_fuzzer(NAME SOURCE LIBS...): SOURCE defines LLVMFuzzerTestOneInput. With

@@ -3,7 +3,10 @@
 #include <initializer_list>
 #include <string>
 
+#include "program/missions/launcher_services.h"
 #include "program/missions/missions_state.h"
+#include "program/startup/form_translation.h"
+#include "program/startup/startup_state.h"
 
 namespace {
 
@@ -23,6 +26,7 @@ constexpr std::initializer_list<const char*> FilterNames = {
 
 DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   SetCaption("Marovin");
+  Move(0, 0, 9600, 7200);
   Range(HScrollLandscape, 0, 2);
   Range(HScrollRocks, 0, 100);
   Range(HScrollRockGraphic, 0, 299);
@@ -34,7 +38,16 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Option_Joystick.SetCaption("Joystick   >");
   Option_KeyBoard.SetCaption("Keyboard / Mouse");
   Command1.SetCaption("Setup");
+  Command_Continue.SetCaption("Continue");
+  Command_Continue.Move(7800, 6300, 1500, 450);
+  Load = [this] { TranslateOnLoad(*this); };
+  // Unloading the launcher ends the program, except while the language change rebuilds it.
+  QueryUnload = [](bool&, forms::UnloadMode) {
+    if (!LanguageChanging) forms::End();
+  };
 }
+
+void DriverDialogForm::ExportAppStrings() { ::ExportAppStrings(*this); }
 
 AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   SetCaption("Advanced");
@@ -53,6 +66,7 @@ AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   Load = [this] {
     Combo4.AddItem("None");
     for (int samples = 1; samples <= 10; ++samples) Combo4.AddItem(std::to_string(samples));
+    TranslateOnLoad(*this);
   };
 }
 
@@ -61,4 +75,5 @@ SoundSettingsForm::SoundSettingsForm() : forms::Form("SoundSettings") {
   Range(HScroll_RCSVolume, 0, static_cast<int16_t>(MaxVolume));
   Range(HScroll_EngineVolume, 0, static_cast<int16_t>(MaxVolume));
   Range(HScroll_MusicVolume, 0, static_cast<int16_t>(MaxVolume));
+  Load = [this] { TranslateOnLoad(*this); };
 }

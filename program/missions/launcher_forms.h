@@ -1,7 +1,7 @@
 // The control model of the launcher and of the two side dialogs whose controls the settings file
 // fills: the controls by their names, with the ranges and list entries they are designed with.
-// Only what the settings reader and writer touch is here; the dialogs' handlers belong to their
-// own modules.
+// Only what the settings reader and writer and the language change touch is here; the dialogs'
+// other handlers belong to their own modules. Each dialog translates itself as it loads.
 #pragma once
 
 #include "platform/forms/control.h"
@@ -27,6 +27,10 @@ class DriverDialogForm : public forms::Form {
   forms::OptionButton Option_KeyBoard{*this, "Option_KeyBoard"};
   forms::CommandButton Command1{*this, "Command1"};  // joystick set-up
   forms::ComboBox Combo3{*this, "Combo3"};           // start view
+  forms::CommandButton Command_Continue{*this, "Command_Continue"};
+
+  // The launcher's Export Language command.
+  void ExportAppStrings();
 };
 
 // The advanced graphics dialog.

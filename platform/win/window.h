@@ -1,0 +1,64 @@
+// Windows as the device and the 3D library see them: a window handle points at the Window record
+// that the view layer keeps for each top-level window or control it shows. The record carries what
+// those layers ask of a window (its client size, where its client area lies on the desktop, and
+// whether it is shown, minimised or in front), so the answer travels with the handle and no
+// process-wide table has to be shared between the program and the library it loads.
+#pragma once
+
+#include <cstdint>
+
+namespace win {
+
+enum class ShowState : int32_t { Hidden, Normal, Minimised };
+
+// Show commands of ShowWindow.
+inline constexpr int32_t SW_SHOWMINIMIZED = 2;
+inline constexpr int32_t SW_MINIMIZE = 6;
+inline constexpr int32_t SW_RESTORE = 9;
+
+struct Window {
+  int32_t clientWidth = 0;   // pixels
+  int32_t clientHeight = 0;  // pixels
+  int32_t screenX = 0;       // desktop pixels of the client area's top-left corner
+  int32_t screenY = 0;
+  ShowState show = ShowState::Normal;
+  bool foreground = false;
+};
+
+// A null handle names no window; the queries then answer false.
+inline Window* WindowFromHandle(void* handle) { return static_cast<Window*>(handle); }
+
+inline bool GetClientSize(void* handle, int32_t* width, int32_t* height) {
+  const Window* window = WindowFromHandle(handle);
+  if (window == nullptr) return false;
+  *width = window->clientWidth;
+  *height = window->clientHeight;
+  return true;
+}
+
+inline bool ClientToScreen(void* handle, int32_t* x, int32_t* y) {
+  const Window* window = WindowFromHandle(handle);
+  if (window == nullptr) return false;
+  *x += window->screenX;
+  *y += window->screenY;
+  return true;
+}
+
+// Minimising commands minimise; every other command shows and restores the window.
+inline bool ShowWindow(void* handle, int32_t command) {
+  Window* window = WindowFromHandle(handle);
+  if (window == nullptr) return false;
+  const bool minimise = command == SW_SHOWMINIMIZED || command == SW_MINIMIZE;
+  window->show = minimise ? ShowState::Minimised : ShowState::Normal;
+  if (minimise) window->foreground = false;
+  return true;
+}
+
+inline bool SetForegroundWindow(void* handle) {
+  Window* window = WindowFromHandle(handle);
+  if (window == nullptr) return false;
+  window->foreground = true;
+  return true;
+}
+
+}  // namespace win

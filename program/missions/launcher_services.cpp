@@ -1,0 +1,31 @@
+#include "program/missions/launcher_services.h"
+
+#include "program/startup/form_translation.h"
+#include "program/startup/startup_state.h"
+
+forms::FormSlot<StandInDialog<kPilotListName>> PilotList;
+forms::FormSlot<StandInDialog<kStarFormName>> StarForm;
+forms::FormSlot<StandInDialog<kJoystickAssignName>> JoystickAssign;
+
+void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }
+
+OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner, int16_t centre) {
+  forms::OpenFileRequest request;
+  request.owner = centre == -1 ? owner : nullptr;
+  request.title = settings.title;
+  request.startFolder = settings.initialFolder;
+  request.initialName = settings.fileName;
+  request.defaultExtension = settings.defaultExtension;
+  for (size_t at = 0; at < settings.filter.size();) {
+    const size_t bar = settings.filter.find('|', at);
+    const size_t end = bar == std::string::npos ? std::string::npos : settings.filter.find('|', bar + 1);
+    if (bar == std::string::npos) break;
+    request.filters.push_back({settings.filter.substr(at, bar - at), settings.filter.substr(bar + 1, end - bar - 1)});
+    at = end == std::string::npos ? settings.filter.size() : end + 1;
+  }
+  const forms::OpenFileResult answer = forms::ShowOpenFile(request);
+  OpenDialogResult result;
+  result.cancelled = answer.cancelled;
+  for (const std::string& name : answer.names) result.files.push_back(answer.folder + "/" + name);
+  return result;
+}

@@ -1,0 +1,48 @@
+// The dialogs the start-up and the language change unload, beyond the launcher's own forms, and the
+// open-file dialog. The pilot list, star and joystick dialogs are stand-ins until their own modules
+// replace them: they carry only what the language change relies on (each translates itself when it
+// loads).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/forms/forms.h"
+#include "program/missions/launcher_forms.h"
+
+// Each dialog translates itself as it loads: unloading is what brings it into a new language.
+void TranslateOnLoad(forms::Form& dialog);
+
+// A dialog that the language change unloads, with nothing of it needed here but its name.
+template <const char* kName>
+struct StandInDialog : forms::Form {
+  StandInDialog() : Form(kName) {
+    Load = [this] { TranslateOnLoad(*this); };
+  }
+};
+
+inline constexpr char kPilotListName[] = "PilotList";
+inline constexpr char kStarFormName[] = "StarForm";
+inline constexpr char kJoystickAssignName[] = "JoystickAssign";
+extern forms::FormSlot<StandInDialog<kPilotListName>> PilotList;
+extern forms::FormSlot<StandInDialog<kStarFormName>> StarForm;
+extern forms::FormSlot<StandInDialog<kJoystickAssignName>> JoystickAssign;
+
+// The open-file dialog's settings: filter as "description|pattern" pairs joined by "|".
+struct OpenDialogSettings {
+  std::string filter;
+  std::string title;
+  std::string initialFolder;
+  std::string defaultExtension;
+  std::string fileName;
+};
+
+struct OpenDialogResult {
+  bool cancelled = true;
+  // The chosen files with their folder.
+  std::vector<std::string> files;
+};
+
+// Shows the open-file dialog over owner; centred over it when centre is -1, else over the screen.
+OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner, int16_t centre);

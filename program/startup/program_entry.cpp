@@ -1,0 +1,138 @@
+#include "program/startup/program_entry.h"
+
+#include <exception>
+#include <functional>
+
+#include "platform/forms/forms.h"
+#include "platform/win/app_path.h"
+#include "platform/win/numbers.h"
+#include "program/missions/launcher_services.h"
+#include "program/startup/lang_chooser.h"
+#include "program/startup/startup_state.h"
+#include "program/startup/ui_text.h"
+
+namespace {
+
+constexpr const char* kLanguageListFile = "MarovinLang.ini";
+
+// The start-up and the language change go on past a failing step: a dialog that cannot load must
+// not keep the launcher from showing.
+void Step(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+    // The next step runs.
+  }
+}
+
+std::string LanguageListPath() { return AddPath(win::AppPath(), kLanguageListFile); }
+
+void ShowFormError(const std::exception& error) {
+  forms::MsgBox(error.what(), forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
+}
+
+}  // namespace
+
+void Main() {
+  std::string languageList;
+  int32_t localeId = 0;
+  bool chosen = false;
+  Step([&] { languageList = LanguageListPath(); });
+  Step([&] { localeId = EnsureTralexa().LocaleID(); });
+  Step([&] { chosen = frmChooseLang->SetupDefaultLanguage(languageList, EnsureTralexa()); });
+  if (!chosen) Step([&] { chosen = frmChooseLang->SetLanguageByLocaleID(languageList, EnsureTralexa(), localeId); });
+  if (!chosen) Step([&] { frmChooseLang->Choose(languageList, EnsureTralexa()); });
+  // The chooser ends out of sight; unloaded rather than hidden, it holds nothing for the run.
+  Step([] { frmChooseLang.Unload(); });
+  Step(LoadTranslatedStrings);
+  Step([] { DriverDialog.Get(); });
+  Step(forms::DoEvents);
+  Step([] { PilotList.Get(); });
+  Step([] { CenterForm(*DriverDialog); });
+  Step([] { DriverDialog->Show(); });
+  Step(forms::DoEvents);
+}
+
+void ChangeLanguage() {
+  std::string languageList;
+  bool chosen = false;
+  int32_t top = 0;
+  int32_t left = 0;
+  Step([&] { languageList = LanguageListPath(); });
+  Step([&] { chosen = frmChooseLang->Choose(languageList, EnsureTralexa()); });
+  // Closing the chooser keeps the language in use, and with it every dialog as it is.
+  if (!chosen) return;
+  Step([&] {
+    top = DriverDialog->Top();
+    left = DriverDialog->Left();
+  });
+  LanguageChanging = true;
+  Step([] { DriverDialog.Unload(); });
+  Step([] { Advanced.Unload(); });
+  Step(forms::DoEvents);
+  Step([] { PilotList.Unload(); });
+  Step([] { StarForm.Unload(); });
+  Step([] { SoundSettings.Unload(); });
+  Step([] { JoystickAssign.Unload(); });
+  Step(forms::DoEvents);
+  Step(LoadTranslatedStrings);
+  Step(forms::DoEvents);
+  Step([] { DriverDialog.Get(); });
+  Step(forms::DoEvents);
+  Step([] { PilotList.Get(); });
+  Step([&] {
+    DriverDialog->SetTop(top);
+    DriverDialog->SetLeft(left);
+  });
+  Step([] { DriverDialog->Show(); });
+  Step(forms::DoEvents);
+  LanguageChanging = false;
+}
+
+void CenterForm(forms::Form& form) {
+  try {
+    form.SetTop(win::RoundHalfEven(forms::ScreenHeightTwips() / 2.0 - form.Height() / 2.0));
+    form.SetLeft(win::RoundHalfEven(forms::ScreenWidthTwips() / 2.0 - form.Width() / 2.0));
+  } catch (const std::exception& error) {
+    ShowFormError(error);
+    return;
+  }
+  KeepFormOnScreen(form);
+}
+
+void KeepFormOnScreen(forms::Form& form) {
+  // One axis: the form's start and size against the screen's size.
+  const auto kept = [](int32_t start, int32_t size, int32_t screen) {
+    if (size > screen) return start;
+    if (start + size > screen) start = screen - size;
+    return start < 0 ? 0 : start;
+  };
+  try {
+    form.SetLeft(kept(form.Left(), form.Width(), forms::ScreenWidthTwips()));
+    form.SetTop(kept(form.Top(), form.Height(), forms::ScreenHeightTwips()));
+  } catch (const std::exception& error) {
+    ShowFormError(error);
+  }
+}
+
+bool AskYesNo(const std::string& prompt) {
+  try {
+    forms::SetMousePointer(forms::MousePointer::Default);
+    forms::MessageBox box;
+    box.prompt = prompt;
+    box.buttons = forms::MsgBoxButtons::YesNo;
+    box.icon = forms::MsgBoxIcon::Question;
+    box.defaultButton = 1;
+    return forms::MsgBox(box) == forms::MsgBoxResult::Yes;
+  } catch (const std::exception& error) {
+    ShowFormError(error);
+    return false;
+  }
+}
+
+std::string AddPath(const std::string& folder, const std::string& file) {
+  if (folder.empty()) return file;
+  if (file.empty()) return folder;
+  const std::string base = folder.ends_with('\\') ? folder.substr(0, folder.size() - 1) : folder;
+  return file.starts_with('\\') ? base + file : base + "\\" + file;
+}

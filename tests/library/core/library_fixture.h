@@ -1,0 +1,101 @@
+// What every test of the exported interface starts from: a temporary folder, the library's log in
+// it, and a headless device created through the library for a 640 x 480 window.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "library/core/vortanautil.h"
+#include "platform/d3d/headless.h"
+#include "platform/win/window.h"
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vortanautil-XXXXXX").string();
+    folder_ = mkdtemp(pattern.data());
+    logPath_ = (folder_ / "log.txt").string();
+    ASSERT_EQ(StartLog(logPath_.c_str()), 1);
+  }
+
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  std::filesystem::path Folder() const { return folder_; }
+
+  // The messages of the log, without their time stamps.
+  std::vector<std::string> LogMessages() const {
+    std::vector<std::string> messages;
+    std::ifstream log(logPath_);
+    for (std::string line; std::getline(log, line);) {
+      const size_t bar = line.find(" | ");
+      messages.push_back(bar == std::string::npos ? line : line.substr(bar + 3));
+    }
+    return messages;
+  }
+
+  bool Logged(std::string_view message) const {
+    for (const std::string& logged : LogMessages()) {
+      if (logged == message) return true;
+    }
+    return false;
+  }
+
+  // Presentation parameters of a windowed device drawing into window.
+  static d3d::D3DPRESENT_PARAMETERS WindowedParams(win::Window* window,
+                                                   d3d::D3DFORMAT depth = d3d::D3DFMT_D16) {
+    d3d::D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = static_cast<d3d::UINT>(window->clientWidth);
+    params.BackBufferHeight = static_cast<d3d::UINT>(window->clientHeight);
+    params.BackBufferFormat = d3d::D3DFMT_X8R8G8B8;
+    params.BackBufferCount = 1;
+    params.SwapEffect = d3d::D3DSWAPEFFECT_DISCARD;
+    params.hDeviceWindow = window;
+    params.Windowed = 1;
+    params.EnableAutoDepthStencil = 1;
+    params.AutoDepthStencilFormat = depth;
+    return params;
+  }
+
+  // Creates the library's device; the test owns device_ (the caller's reference) and direct3d_.
+  int32_t CreateDevice(d3d::D3DFORMAT depth = d3d::D3DFMT_D16,
+                       const d3d::HeadlessConfig& config = d3d::HeadlessConfig{}) {
+    direct3d_ = d3d::CreateHeadlessDirect3D(config);
+    d3d::D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_, depth);
+    return VortanaSystem_CreateDevice(0, d3d::D3DDEVTYPE_HAL, &mainWindow_,
+                                      d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_,
+                                      &direct3d_);
+  }
+
+  d3d::HeadlessControl* Control() const { return d3d::Headless(device_); }
+
+  // The end of the calling order: ReleaseAll, ShutDownDevice, then the caller lets go of its own
+  // reference. True when nothing of the device was left alive, the caller's reference was the one
+  // ShutDownDevice found left, and the caller's release was the last.
+  bool ShutDownAndRelease() {
+    ReleaseAll();
+    const int32_t leftByLibrary = ShutDownDevice();
+    const bool nothingLeft = Control()->LiveObjectCount() == 0;
+    const d3d::ULONG left = device_->Release();
+    device_ = nullptr;
+    direct3d_->Release();
+    direct3d_ = nullptr;
+    return nothingLeft && leftByLibrary == 1 && left == 0;
+  }
+
+  win::Window mainWindow_{640, 480};
+  d3d::IDirect3D8* direct3d_ = nullptr;
+  d3d::IDirect3DDevice8* device_ = nullptr;
+
+ private:
+  std::filesystem::path folder_;
+  std::string logPath_;
+};

@@ -1,0 +1,196 @@
+#include "library/toolkit3ds/chunk_database.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "library/toolkit3ds/chunk_tags.h"
+#include "library/toolkit3ds/error_stack.h"
+#include "library/toolkit3ds/mesh_objects.h"
+#include "tests/library/toolkit3ds/chunk_bytes.h"
+
+namespace {
+
+using namespace test3ds;  // the chunk builders
+
+Bytes Header(uint16_t tag, uint32_t length) { return Pack(tag, length); }
+
+Bytes Quad(const std::string& name) {
+  Bytes points = Pack(uint16_t{3}, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+  Bytes faces = Pack(uint16_t{1}, uint16_t{0}, uint16_t{1}, uint16_t{2}, uint16_t{7});
+  return Chunk(NAMED_OBJECT, Text(name),
+               {Container(N_TRI_OBJECT, {Chunk(POINT_ARRAY, points), Chunk(FACE_ARRAY, faces)})});
+}
+
+std::vector<uint16_t> ChildTags(const ChunkNode3ds* parent) {
+  std::vector<uint16_t> tags;
+  for (const ChunkNode3ds* child = parent->children; child != nullptr; child = child->next) {
+    tags.push_back(static_cast<uint16_t>(child->tag));
+  }
+  return tags;
+}
+
+bool Contains(const std::vector<int32_t>& codes, int32_t code) {
+  return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+TEST(ChunkDatabase, LengthsThatLieAreRefused) {
+  Bytes deep = Header(M3DMAGIC, 6 * 200);
+  for (uint32_t level = 1; level < 200; ++level) {
+    Bytes inner = Header(MDATA, 6 * (200 - level));
+    deep.insert(deep.end(), inner.begin(), inner.end());
+  }
+  const struct {
+    const char* what;
+    Bytes file;
+    int32_t cause;
+  } cases[] = {
+      {"child of length 0", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 0), Bytes(6)}), ERR_INVALID_CHUNK},
+      {"child of length 3", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 3), Bytes(6)}), ERR_INVALID_CHUNK},
+      {"child past its parent", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 400), Bytes(6)}),
+       ERR_INVALID_CHUNK},
+      {"root past the file", test3ds::Join({Header(M3DMAGIC, 5000), Bytes(10)}), ERR_INVALID_CHUNK},
+      {"trailing bytes shorter than a header", Chunk(M3DMAGIC, {}, {Bytes{1, 2, 3}}), ERR_INVALID_CHUNK},
+      {"nesting too deep", deep, ERR_INVALID_CHUNK},
+      {"face count past the file",
+       Container(M3DMAGIC, {Chunk(FACE_ARRAY, test3ds::Join({Pack(uint16_t{60000}), Bytes(16)}))}),
+       ERR_READING_FILE},
+      {"face count past the chunk",
+       Container(M3DMAGIC, {Chunk(FACE_ARRAY, Pack(uint16_t{2})), Chunk(0x7777, Bytes(16))}), ERR_INVALID_CHUNK},
+      {"object name without terminator", Container(M3DMAGIC, {Chunk(NAMED_OBJECT, Bytes(11, 'A'))}),
+       ERR_READING_FILE},
+      {"truncated header", Bytes{0x4D, 0x4D, 0x10}, ERR_READING_FILE},
+  };
+  for (const auto& c : cases) {
+    ClearErrors3ds();
+    test3ds::ReadDatabaseFromBytes(c.file);
+    std::vector<int32_t> codes = PendingCodes();
+    EXPECT_TRUE(Contains(codes, c.cause)) << c.what;
+    EXPECT_EQ(codes.back(), ERR_CREATING_DATABASE) << c.what;
+    CloseAllFiles3ds();
+  }
+}
+
+TEST(ChunkDatabase, AnUnknownRootIsALoneNodeWithoutError) {
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Chunk(0x1234, {}, {Chunk(MDATA, {})}));
+  EXPECT_FALSE(ErrorsPending3ds());
+  ASSERT_NE(database->root, nullptr);
+  EXPECT_EQ(database->root->tag, 0x1234);
+  EXPECT_EQ(database->root->children, nullptr);
+  EXPECT_EQ(GetDatabaseKind3ds(database), kNoDatabase3ds);
+}
+
+TEST(ChunkDatabase, DataIsReadWhenAskedForAndCopiesTakeIt) {
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {Quad("Box")})}));
+  ChunkNode3ds* points = nullptr;
+  FindChunk3ds(database->root, POINT_ARRAY, &points);
+  ASSERT_NE(points, nullptr);
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(points->data));
+
+  ChunkNode3ds* copy = nullptr;
+  ReadChunkData3ds(points);
+  CopyChunk3ds(points, &copy);
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(points->data));
+  ASSERT_NE(ChunkDataAs3ds<PointArrayData3ds>(copy), nullptr);
+  EXPECT_EQ(ChunkDataAs3ds<PointArrayData3ds>(copy)->points.size(), 3u);
+  EXPECT_EQ(ChunkDataAs3ds<PointArrayData3ds>(points)->points[1], (point3ds{1, 0, 0}));
+  DeleteChunk3ds(&copy);
+  EXPECT_FALSE(ErrorsPending3ds());
+}
+
+TEST(ChunkDatabase, SmoothingMasksFollowTheChunkLength) {
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(
+      Container(M3DMAGIC, {Chunk(SMOOTH_GROUP, Pack(1u, 2u, 4u)), Chunk(SMOOTH_GROUP, Bytes(7, 1))}));
+  ChunkNode3ds* first = database->root->children;
+  EXPECT_EQ(ChunkDataAs3ds<SmoothGroupData3ds>(first)->masks, (std::vector<uint32_t>{1, 2, 4}));
+  EXPECT_EQ(ChunkDataAs3ds<SmoothGroupData3ds>(first->next)->masks, (std::vector<uint32_t>{0x01010101}));
+  EXPECT_FALSE(ErrorsPending3ds());
+}
+
+TEST(ChunkDatabase, ChecksumsAddTheChunksWords) {
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Chunk(0x7777, Bytes{1, 2, 3})}));
+  ChunkNode3ds* odd = database->root->children;
+  EXPECT_EQ(ChunkChecksum3ds(odd), 0x7777u + 9 + 0 + 0x0201 + 0x0003);
+  EXPECT_EQ(ChunkChecksum3ds(database->root), 0x4D4Du + 15 + 0 + ChunkChecksum3ds(odd) + 0);
+  EXPECT_FALSE(ErrorsPending3ds());
+}
+
+TEST(ChunkDatabase, ChildrenAreInsertedByChunkOrder) {
+  ChunkNode3ds* mdata = nullptr;
+  NewChunkWithTag3ds(&mdata, MDATA);
+  for (uint16_t tag : {NAMED_OBJECT, MASTER_SCALE, MESH_VERSION, MAT_ENTRY, NAMED_OBJECT}) {
+    ChunkNode3ds* child = nullptr;
+    NewChunkWithTag3ds(&child, tag);
+    InsertChildChunk3ds(mdata, child);
+  }
+  EXPECT_EQ(ChildTags(mdata),
+            (std::vector<uint16_t>{MESH_VERSION, MAT_ENTRY, MASTER_SCALE, NAMED_OBJECT, NAMED_OBJECT}));
+
+  ChunkNode3ds* reused = nullptr;
+  PutChunk3ds(mdata, MAT_ENTRY, &reused);
+  EXPECT_EQ(reused, mdata->children->next);
+  ChunkNode3ds* kfdata = nullptr;
+  NewChunkWithTag3ds(&kfdata, KFDATA);
+  for (uint16_t tag : {LIGHT_NODE_TAG, OBJECT_NODE_TAG, KFHDR, AMBIENT_NODE_TAG}) {
+    ChunkNode3ds* child = nullptr;
+    NewChunkWithTag3ds(&child, tag);
+    InsertChildChunk3ds(kfdata, child);
+  }
+  EXPECT_EQ(ChildTags(kfdata), (std::vector<uint16_t>{KFHDR, OBJECT_NODE_TAG, AMBIENT_NODE_TAG, LIGHT_NODE_TAG}));
+  DeleteChunk3ds(&mdata);
+  DeleteChunk3ds(&kfdata);
+}
+
+TEST(ChunkDatabase, AfterReadingAllChunksTheFileCanBeClosed) {
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {Quad("One"), Quad("Two")})}));
+  ReadAllChunks3ds(database);
+  CloseAllFiles3ds();
+  Mesh3ds* mesh = nullptr;
+  GetMeshByName3ds(database, "Two", &mesh);
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->nvertices, 3);
+  EXPECT_EQ(GetMeshCount3ds(database), 2);
+  EXPECT_FALSE(ErrorsPending3ds());
+  ReleaseMeshObj3ds(&mesh);
+}
+
+TEST(ChunkDatabase, ExtraDataKeepsOnlyWhatFitsItsEntry) {
+  // A child running past the entry is stepped over by its header alone; an unknown kind ends the entry.
+  Bytes entry = Chunk(XDATA_ENTRY, {},
+                      {Chunk(XDATA_APPNAME, Text("app")), Header(XDATA_STRING, 900), Chunk(XDATA_STRING, Text("kept")),
+                       Chunk(0x9999, Bytes(2)), Chunk(XDATA_STRING, Text("gone"))});
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(XDATA_SECTION, {entry})}));
+  EXPECT_FALSE(ErrorsPending3ds());
+  ChunkNode3ds* read = nullptr;
+  FindChunk3ds(database->root, XDATA_ENTRY, &read);
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(ChildTags(read), (std::vector<uint16_t>{XDATA_APPNAME, XDATA_STRING}));
+  EXPECT_EQ(ChunkDataAs3ds<NameData3ds>(read->children->next)->name, "kept");
+}
+
+TEST(ChunkDatabase, WritingFixesLengthsAndKeepsTheTree) {
+  ChunkDatabase3ds* database = test3ds::NewDatabase(kMeshFile3ds);
+  ChunkNode3ds* mdata = nullptr;
+  FindMData3ds(database->root, &mdata);
+  AddDataChunk3ds(mdata, MASTER_SCALE, FloatData3ds{2.5f});
+  AddDataChunk3ds(mdata, 0x7777, RawData3ds{{1, 2, 3}});
+
+  ChunkDatabase3ds* reread = test3ds::WriteAndReadBack(database);
+  EXPECT_FALSE(ErrorsPending3ds());
+  ChunkNode3ds* scale = nullptr;
+  FindChunk3ds(reread->root, MASTER_SCALE, &scale);
+  ASSERT_NE(scale, nullptr);
+  EXPECT_EQ(ChunkDataAs3ds<FloatData3ds>(scale)->value, 2.5f);
+  EXPECT_EQ(ChunkDataAs3ds<RawData3ds>(scale->next)->bytes, (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(GetM3dVersion3ds(reread), 2);
+  EXPECT_EQ(GetMeshVersion3ds(reread), 2);
+  EXPECT_EQ(GetKfVersion3ds(reread), 2);
+  EXPECT_EQ(database->root->length, reread->root->length);
+}
+
+}  // namespace

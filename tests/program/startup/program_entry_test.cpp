@@ -1,0 +1,231 @@
+#include "program/startup/program_entry.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/forms/headless_view.h"
+#include "platform/forms/script.h"
+#include "program/missions/launcher_services.h"
+#include "program/startup/lang_chooser.h"
+#include "program/startup/startup_state.h"
+#include "tests/program/startup/language_db_builder.h"
+#include "tests/program/startup/program_folder.h"
+
+namespace {
+
+// The native and the German text of one interface entry, to tell the language shown.
+constexpr int32_t kStagedId = 177;
+constexpr const char* kStagedGerman = "Stufe getrennt";
+
+// Records what the window system sees of the start-up, step by step; otherwise headless.
+class RecordingView final : public forms::View {
+ public:
+  std::vector<std::string> steps;
+
+  void FormLoaded(forms::Form& form) override {
+    Record("load " + form.Name() + (UiText[kStagedId].empty() ? " before the texts" : ""));
+  }
+  void FormUnloaded(forms::Form& form) override { Record("unload " + form.Name()); }
+  void ControlAdded(forms::Control&) override {}
+  void ControlRemoved(forms::Control&) override {}
+  void Changed(forms::Form& form, forms::Property what) override {
+    if (what == forms::Property::Geometry) Record("place " + form.Name());
+    if (what == forms::Property::Visible) Record((form.Visible() ? "show " : "hide ") + form.Name());
+  }
+  void Changed(forms::Control&, forms::Property) override {}
+  forms::WindowHandle Handle(forms::Form& form) override { return headless_.Handle(form); }
+  forms::WindowHandle Handle(forms::Control& control) override { return headless_.Handle(control); }
+  void ProcessEvents() override { Record("yield"); }
+  void WaitForEvents(std::optional<forms::Duration> timeout) override { headless_.WaitForEvents(timeout); }
+  forms::MsgBoxResult ShowMessageBox(const forms::MessageBox& box) override { return forms::DefaultAnswer(box); }
+  forms::OpenFileResult ShowOpenFile(const forms::OpenFileRequest&) override { return {}; }
+  forms::ScreenInfo QueryScreen() override { return {}; }
+  void Beep() override {}
+  void MousePointerChanged(forms::MousePointer) override {}
+
+ private:
+  void Record(const std::string& step) {
+    if (steps.empty() || steps.back() != step) steps.push_back(step);
+  }
+  forms::HeadlessView headless_;
+};
+
+}  // namespace
+
+TEST(Main, RunsItsStepsInOrderWithTheSavedDefault) {
+  ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=2\n", "fr_FR.UTF-8");
+  auto view = std::make_unique<RecordingView>();
+  RecordingView& recorded = *view;
+  forms::InstallView(std::move(view));
+  Main();
+  EXPECT_EQ(recorded.steps,
+            (std::vector<std::string>{"load frmChooseLang before the texts", "unload frmChooseLang",
+                                      "load DriverDialog", "yield", "load PilotList", "place DriverDialog",
+                                      "show DriverDialog", "yield"}));
+  EXPECT_EQ(UiText[kStagedId], kStagedGerman);
+  EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "Weiter");
+  forms::InstallView(nullptr);
+}
+
+TEST(Main, ShowsTheLauncherCentredAndTheChooserNot) {
+  ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=1\n");
+  forms::script::SetHeadlessScreen({1280, 1024, 32, 60});
+  Main();
+  EXPECT_TRUE(DriverDialog->Visible());
+  EXPECT_FALSE(DriverDialog->IsModal());
+  EXPECT_TRUE(PilotList.Loaded());
+  EXPECT_FALSE(frmChooseLang.Loaded());
+  EXPECT_EQ(DriverDialog->Left(), (1280 * 15 - DriverDialog->Width()) / 2);
+  EXPECT_EQ(DriverDialog->Top(), (1024 * 15 - DriverDialog->Height()) / 2);
+  EXPECT_EQ(UiText[kStagedId], "Staged");
+  EXPECT_EQ(CurrentLanguage, 1);
+  EXPECT_EQ(HelpFilePath, folder.Path().string() + "\\help\\marovinhelp.chm");
+}
+
+TEST(Main, TakesTheLanguageOfTheLocaleWhenThereIsNoDefault) {
+  ProgramFolder folder(kTwoLanguages, "de_DE.UTF-8");
+  Main();
+  EXPECT_EQ(UiText[kStagedId], kStagedGerman);
+  EXPECT_EQ(CurrentLanguage, 2);
+  EXPECT_EQ(folder.StoredDefault(), "(none)");
+  EXPECT_TRUE(forms::script::ShownMessageBoxes().empty());
+}
+
+TEST(Main, AsksTheUserWhenNeitherDefaultNorLocaleDecides) {
+  ProgramFolder folder(kTwoLanguages, "fr_FR.UTF-8");
+  forms::script::PostUserAction([] {
+    EXPECT_TRUE(frmChooseLang->IsModal());
+    EXPECT_FALSE(DriverDialog.Loaded());
+    frmChooseLang->lstLanguages.UserChoose(1);
+    frmChooseLang->cmdOK.UserClick();
+  });
+  Main();
+  EXPECT_EQ(UiText[kStagedId], kStagedGerman);
+  EXPECT_EQ(folder.StoredDefault(), "2");
+  EXPECT_FALSE(frmChooseLang.Loaded());
+  EXPECT_TRUE(DriverDialog->Visible());
+}
+
+TEST(Main, AChooserClosedWithoutOkStartsInTheFirstLanguageAndAsksAgainNextTime) {
+  ProgramFolder folder(kTwoLanguages, "fr_FR.UTF-8");
+  forms::script::PostUserAction([] { frmChooseLang->UserClose(); });
+  Main();
+  EXPECT_EQ(UiText[kStagedId], "Staged");
+  EXPECT_EQ(CurrentLanguage, 1);
+  EXPECT_EQ(folder.StoredDefault(), "(none)");
+  EXPECT_TRUE(DriverDialog->Visible());
+}
+
+TEST(Main, ASingleLanguageIsTakenWithoutAList) {
+  ProgramFolder folder("[Language]\nLanguage_1=Deutsch\nLanguageDB_1=MarovinLanguages.txt\n"
+                       "LanguageColumn_1=Deutsch\nLanguageLocaleID_1=1031\n",
+                       "fr_FR.UTF-8");
+  Main();
+  EXPECT_EQ(UiText[kStagedId], kStagedGerman);
+  EXPECT_EQ(folder.StoredDefault(), "1");
+}
+
+TEST(Main, ABrokenDatabaseStartsInNativeTextsWithOneMessage) {
+  ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=2\n");
+  WriteTestFile(folder, "MarovinLanguages.txt", "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=302\r\n"
+                                       "Language1=Deutsch\r\n[NATIVE]\r\nL1= not fou");
+  Main();
+  EXPECT_EQ(UiText[kStagedId], "Staged");
+  ASSERT_EQ(forms::script::ShownMessageBoxes().size(), 1u);
+  EXPECT_NE(forms::script::ShownMessageBoxes()[0].prompt.find("Not a valid Text Language Database"),
+            std::string::npos);
+  EXPECT_TRUE(DriverDialog->Visible());
+}
+
+TEST(Main, ALanguageWrittenRightToLeftTurnsTheDialogs) {
+  ProgramFolder folder("[Language]\nDefaultLanguage=1\nLanguage_1=Arabic\nLanguageDB_1=ar.txt\n"
+                       "LanguageColumn_1=Arabic\nLanguageLocaleID_1=1025\n");
+  WriteTestFile(folder, "ar.txt", BuildLanguageDb({{"NATIVE", {"Continue"}}, {"Arabic", {"متابعة"}}}));
+  Main();
+  EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "متابعة");
+  EXPECT_TRUE(DriverDialog->Command_Continue.RightToLeft());
+  EXPECT_TRUE(DriverDialog->RightToLeft());
+}
+
+TEST(ChangeLanguage, RebuildsTheDialogsInTheNewLanguageWhereTheLauncherWas) {
+  ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=1\n");
+  Main();
+  Advanced.Get();
+  // Beyond the 16-bit range of twips: a launcher on a second monitor.
+  DriverDialog->Move(40000, 1200, DriverDialog->Width(), DriverDialog->Height());
+  forms::script::PostUserAction([] {
+    frmChooseLang->lstLanguages.UserChoose(1);
+    frmChooseLang->cmdOK.UserClick();
+  });
+  DriverDialog->Command_Continue.Click = ChangeLanguage;
+  DriverDialog->Command_Continue.UserClick();
+
+  EXPECT_FALSE(forms::ProgramHasEnded());
+  EXPECT_FALSE(LanguageChanging);
+  EXPECT_FALSE(Advanced.Loaded());
+  EXPECT_TRUE(PilotList.Loaded());
+  EXPECT_TRUE(DriverDialog->Visible());
+  EXPECT_EQ(DriverDialog->Left(), 40000);
+  EXPECT_EQ(DriverDialog->Top(), 1200);
+  EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "Weiter");
+  EXPECT_EQ(UiText[kStagedId], kStagedGerman);
+  EXPECT_EQ(CurrentLanguage, 2);
+  EXPECT_EQ(folder.StoredDefault(), "2");
+}
+
+TEST(ChangeLanguage, ClosingTheChooserChangesNothing) {
+  ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=2\n");
+  Main();
+  forms::script::PostUserAction([] { frmChooseLang->UserClose(); });
+  ChangeLanguage();
+  EXPECT_EQ(UiText[kStagedId], kStagedGerman);
+  EXPECT_EQ(CurrentLanguage, 2);
+  EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "Weiter");
+  EXPECT_EQ(folder.StoredDefault(), "2");
+}
+
+TEST(KeepFormOnScreen, PullsFormsInsideTheScreen) {
+  forms::script::SetHeadlessScreen({800, 600, 32, 60});  // 12000 x 9000 twips
+  const struct {
+    int32_t left, top, width, height;
+    int32_t keptLeft, keptTop;
+  } cases[] = {
+      {100, 200, 3000, 2000, 100, 200},       // inside: unchanged
+      {11000, 8000, 3000, 2000, 9000, 7000},  // over the right and bottom edges
+      {-500, -40, 3000, 2000, 0, 0},          // negative
+      {-500, 300, 13000, 2000, -500, 300},    // wider than the screen: left kept
+      {700, 8000, 3000, 9500, 700, 8000},     // taller than the screen: top kept
+  };
+  for (const auto& c : cases) {
+    forms::Form form("Probe");
+    form.Move(c.left, c.top, c.width, c.height);
+    KeepFormOnScreen(form);
+    EXPECT_EQ(form.Left(), c.keptLeft) << c.left << "," << c.top;
+    EXPECT_EQ(form.Top(), c.keptTop) << c.left << "," << c.top;
+  }
+}
+
+TEST(AddPath, JoinsWithExactlyOneBackslash) {
+  const struct {
+    const char* folder;
+    const char* file;
+    const char* joined;
+  } cases[] = {
+      {"C:\\Marovin", "MarovinLang.ini", "C:\\Marovin\\MarovinLang.ini"},
+      {"C:\\Marovin\\", "\\MarovinLang.ini", "C:\\Marovin\\MarovinLang.ini"},
+      {"C:\\Marovin\\", "MarovinLang.ini", "C:\\Marovin\\MarovinLang.ini"},
+      {"C:\\Marovin", "\\MarovinLang.ini", "C:\\Marovin\\MarovinLang.ini"},
+      {"", "MarovinLang.ini", "MarovinLang.ini"},
+      {"C:\\Marovin\\", "", "C:\\Marovin\\"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AddPath(c.folder, c.file), c.joined) << c.folder << " + " << c.file;
+}
+
+TEST(AskYesNo, DefaultsToNoAndAsksWithAQuestion) {
+  EXPECT_FALSE(AskYesNo("Sure?"));
+  forms::script::AnswerNextMessageBox(forms::MsgBoxResult::Yes);
+  EXPECT_TRUE(AskYesNo("Sure?"));
+  const forms::MessageBox& box = forms::script::ShownMessageBoxes().back();
+  EXPECT_EQ(box.buttons, forms::MsgBoxButtons::YesNo);
+  EXPECT_EQ(box.icon, forms::MsgBoxIcon::Question);
+  EXPECT_EQ(box.defaultButton, 1);
+}
