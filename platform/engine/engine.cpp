@@ -1,0 +1,168 @@
+#include "platform/engine/engine.h"
+
+#include <algorithm>
+#include <fstream>
+#include <thread>
+
+#include "platform/d3dx/image_file.h"
+#include "platform/engine/engine_error.h"
+#include "platform/engine/scene.h"
+#include "platform/forms/form.h"
+#include "platform/win/app_path.h"
+
+namespace engine {
+
+namespace {
+
+float Milliseconds(forms::Duration d) {
+  return std::chrono::duration<float, std::milli>(d).count();
+}
+
+}  // namespace
+
+Engine::Engine(std::unique_ptr<DrawBackend> backend) : backend_(std::move(backend)) {
+  if (!backend_) backend_ = MakeNullBackend();
+  joysticks_ = std::make_unique<ScriptedJoysticks>();
+  // Four lights, as the scene sets up.
+  lights_.resize(4);
+}
+
+Engine::~Engine() = default;
+
+void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
+  window_ = &window;
+  windowed_ = windowed;
+  width_ = window.ScaleWidth();
+  height_ = window.ScaleHeight();
+  if (width_ <= 0 || height_ <= 0) {
+    window_ = nullptr;
+    throw EngineError("Init: the window has no drawing area");
+  }
+  timerOrigin_ = lastFrame_ = forms::Now();
+  elapsedMs_ = 0;
+  result = 0;
+  WriteLog("Engine started on a " + std::to_string(width_) + " x " + std::to_string(height_) + " window");
+}
+
+void Engine::Shutdown() {
+  WriteLog("Engine shut down");
+  window_ = nullptr;
+  surfaces_.clear();
+}
+
+void Engine::SetDebugFile(const std::string& programPath) {
+  logPath_ = programPath.empty() ? std::filesystem::path{} : win::ResolvePath(programPath);
+  if (!logPath_.empty()) std::ofstream(logPath_, std::ios::trunc);
+}
+
+void Engine::SetDebugMode(bool enabled, int32_t, int32_t) { logEnabled_ = enabled; }
+
+void Engine::WriteLog(const std::string& text) {
+  if (!logEnabled_ || logPath_.empty()) return;
+  std::ofstream log(logPath_, std::ios::app);
+  log << text << '\n';
+}
+
+void Engine::SetColourAndRange(uint32_t shadowColour, float range) {
+  shadowColour_ = shadowColour;
+  shadowRange_ = range;
+}
+
+float Engine::GetFrameRate() const {
+  // A frame that took no measurable time counts as one millisecond, so callers can divide by it.
+  constexpr float kShortestFrameMs = 1.0f;
+  return 1000.0f / std::max(elapsedMs_, kShortestFrameMs);
+}
+
+int32_t Engine::GetRunTime() const { return static_cast<int32_t>(Milliseconds(forms::Now() - timerOrigin_)); }
+
+void Engine::RestartTimer(int32_t) {
+  timerOrigin_ = lastFrame_ = forms::Now();
+  elapsedMs_ = 0;
+}
+
+bool Engine::IsWindowActive() const {
+  return window_ != nullptr && window_->Visible() && window_->GetWindowState() != forms::WindowState::Minimized;
+}
+
+void Engine::Clear(uint32_t colour) {
+  backend_->BeginTarget(DrawTarget{nullptr, width_, height_}, true, colour);
+  backend_->EndTarget();
+}
+
+void Engine::RenderToScreen() {
+  if (!Initialised()) throw EngineError("RenderToScreen: the engine has not been started");
+  backend_->Present();
+  const forms::Duration now = forms::Now();
+  elapsedMs_ = Milliseconds(now - lastFrame_);
+  lastFrame_ = now;
+}
+
+void Engine::Screenshot(const std::string& programPath) {
+  if (!Initialised()) throw EngineError("Screenshot: the engine has not been started");
+  d3dx::ArgbImage image(static_cast<uint32_t>(width_), static_cast<uint32_t>(height_));
+  image.pixels = backend_->ReadBackBuffer(width_, height_);
+  const std::vector<uint8_t> bmp = d3dx::EncodeBmp(image, false);
+  const std::filesystem::path path = win::ResolvePath(programPath);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+  if (!file) throw EngineError("Screenshot: cannot write " + path.string());
+}
+
+void Engine::UpdateWindowSize(int32_t& unused) {
+  unused = 0;
+  if (window_ == nullptr) return;
+  if (window_->ScaleWidth() > 0 && window_->ScaleHeight() > 0) {
+    width_ = window_->ScaleWidth();
+    height_ = window_->ScaleHeight();
+  }
+}
+
+void Engine::ResizeDevice(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) throw EngineError("ResizeDevice: no drawing area");
+  width_ = width;
+  height_ = height;
+}
+
+void Engine::EnterFullScreen(int32_t width, int32_t height, int32_t, int32_t) {
+  ResizeDevice(width, height);
+  windowed_ = false;
+}
+
+void Engine::LeaveFullScreen() {
+  windowed_ = true;
+  int32_t unused = 0;
+  UpdateWindowSize(unused);
+}
+
+void Engine::RefreshAfterModeChange(int32_t settleMs) {
+  const std::chrono::milliseconds settle(settleMs);
+  if (!forms::CurrentClock().SkipAhead(settle)) std::this_thread::sleep_for(settle);
+}
+
+DrawTarget Engine::CurrentTarget() const {
+  if (surfaces_.empty()) return DrawTarget{nullptr, width_, height_};
+  EngineRenderSurface* surface = surfaces_.back();
+  return DrawTarget{surface, surface->GetWidth(), surface->GetHeight()};
+}
+
+CameraView Engine::CurrentCameraView() const {
+  const DrawTarget target = CurrentTarget();
+  const EngineCamera& camera = target.surface ? target.surface->Camera() : mainCamera_;
+  const float aspect = target.height > 0 ? static_cast<float>(target.width) / static_cast<float>(target.height) : 1.0f;
+  return CameraView{camera.View(), camera.Projection(aspect)};
+}
+
+void Engine::UseJoysticks(std::unique_ptr<JoystickSource> source) {
+  if (!source) throw EngineError("UseJoysticks: no joystick source");
+  joysticks_ = std::move(source);
+}
+
+void Engine::PushSurface(EngineRenderSurface& surface) { surfaces_.push_back(&surface); }
+
+void Engine::PopSurface(EngineRenderSurface& surface) {
+  if (surfaces_.empty() || surfaces_.back() != &surface) throw EngineError("EndRender without its StartRender");
+  surfaces_.pop_back();
+}
+
+}  // namespace engine

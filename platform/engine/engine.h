@@ -1,0 +1,161 @@
+// The root object of the engine stand-in: the window it draws into, the frame timer, the log, the
+// tables of named textures, materials and fonts, the lights, the main camera and the drawing
+// backend. Every other engine object is made with a reference to it.
+//
+// Time comes from the window system's clock (forms::Now), so headless tests that advance the
+// virtual clock see it in GetElapsedTime and GetRunTime.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/d3d/types.h"
+#include "platform/d3dx/math.h"
+#include "platform/engine/camera.h"
+#include "platform/engine/draw_backend.h"
+#include "platform/engine/input.h"
+#include "platform/engine/joystick.h"
+#include "platform/engine/name_table.h"
+#include "platform/forms/event_pump.h"
+
+namespace forms {
+class Form;
+}
+
+namespace engine {
+
+struct Texture {
+  std::string path;     // empty for the texture of a render surface
+  int32_t width = 0;    // pixels, after any scaling down
+  int32_t height = 0;
+  uint32_t colourKey = 0;  // 0xAARRGGBB texels of this colour are transparent; 0 = none
+};
+
+struct Material {
+  d3dx::D3DXCOLOR diffuse{1, 1, 1, 1};
+  d3dx::D3DXCOLOR ambient{1, 1, 1, 1};
+  d3dx::D3DXCOLOR specular{0, 0, 0, 0};
+  d3dx::D3DXCOLOR emissive{0, 0, 0, 0};
+};
+
+struct Font {
+  std::string face;
+  int32_t size = 0;  // points
+  bool bold = false;
+  bool textureFont = false;
+};
+
+struct Light {
+  d3d::D3DLIGHT8 record{};
+  bool enabled = false;
+};
+
+class Engine {
+ public:
+  // The largest texture side the device takes [pixels]; larger images are scaled down to it.
+  static constexpr int32_t kMaxTextureSide = 2048;
+
+  explicit Engine(std::unique_ptr<DrawBackend> backend = MakeNullBackend());
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // Start-up switches of the engine; nothing depends on them.
+  void PreInitSwitchA(bool) {}
+  void PreInitSwitchB(bool) {}
+  void PostInitSwitch(int32_t) {}
+  void SetVSync(bool on) { vsync_ = on; }
+
+  // Creates the device on the main window; `result` is 0 on success.
+  void Init(forms::Form& window, bool windowed, int32_t& result);
+  bool Initialised() const { return window_ != nullptr; }
+  void Shutdown();
+
+  // The engine's log: lines go to the debug file while debug mode is on.
+  void SetDebugFile(const std::string& programPath);
+  void SetDebugMode(bool enabled, int32_t level, int32_t flags);
+  void WriteLog(const std::string& text);
+
+  void SetWindowTitle(const std::string& title) { title_ = title; }
+  const std::string& WindowTitle() const { return title_; }
+  void SetColourAndRange(uint32_t shadowColour, float range);
+  // The same shadow colour and range, under the name some callers use.
+  void SetViewFrustum(uint32_t shadowColour, float range) { SetColourAndRange(shadowColour, range); }
+  uint32_t ShadowColour() const { return shadowColour_; }
+  float ShadowRange() const { return shadowRange_; }
+
+  // Frame timing: the time between the last two presented frames [ms], and the time since Init
+  // or RestartTimer [ms].
+  float GetElapsedTime() const { return elapsedMs_; }
+  float GetFrameRate() const;
+  int32_t GetRunTime() const;
+  void RestartTimer(int32_t);
+  bool IsWindowActive() const;
+
+  void Clear(uint32_t colour);
+  void RenderToScreen();
+  // Writes the back buffer as a 24-bit BMP, replacing a file of that name.
+  void Screenshot(const std::string& programPath);
+
+  // Window and display mode.
+  void UpdateWindowSize(int32_t& unused);
+  void ResizeDevice(int32_t width, int32_t height);
+  void SetWindowedFlag(bool windowed) { windowed_ = windowed; }
+  void SetWindowedState(bool windowed) { windowed_ = windowed; }
+  bool IsWindowed() const { return windowed_; }
+  void EnterFullScreen(int32_t width, int32_t height, int32_t depth, int32_t depthBuffer);
+  void LeaveFullScreen();
+  // Lets the display settle after a mode change; the window system's clock moves on meanwhile.
+  void RefreshAfterModeChange(int32_t settleMs);
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+
+  // Shared state of the engine's objects.
+  DrawBackend& Backend() { return *backend_; }
+  NameTable<Texture>& Textures() { return textures_; }
+  NameTable<Material>& Materials() { return materials_; }
+  NameTable<Font>& Fonts() { return fonts_; }
+  std::vector<Light>& Lights() { return lights_; }
+  EngineCamera& MainCamera() { return mainCamera_; }
+  // The target drawing goes to now: a render surface between its StartRender and EndRender, else
+  // the back buffer; and the camera that draws into it.
+  DrawTarget CurrentTarget() const;
+  CameraView CurrentCameraView() const;
+  void PushSurface(EngineRenderSurface& surface);
+  void PopSurface(EngineRenderSurface& surface);
+  // Keyboard and mouse input of the main window, and where joysticks come from (scripted devices,
+  // none plugged, until the program chooses SDL2's).
+  InputQueue& Input() { return input_; }
+  const InputQueue& Input() const { return input_; }
+  JoystickSource& Joysticks() { return *joysticks_; }
+  void UseJoysticks(std::unique_ptr<JoystickSource> source);
+
+ private:
+  std::unique_ptr<DrawBackend> backend_;
+  forms::Form* window_ = nullptr;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  bool windowed_ = true;
+  bool vsync_ = false;
+  std::string title_;
+  std::filesystem::path logPath_;
+  bool logEnabled_ = false;
+  uint32_t shadowColour_ = 0;
+  float shadowRange_ = 0;
+  forms::Duration timerOrigin_{};
+  forms::Duration lastFrame_{};
+  float elapsedMs_ = 0;
+  NameTable<Texture> textures_;
+  NameTable<Material> materials_;
+  NameTable<Font> fonts_;
+  std::vector<Light> lights_;
+  EngineCamera mainCamera_;
+  std::vector<EngineRenderSurface*> surfaces_;
+  InputQueue input_;
+  std::unique_ptr<JoystickSource> joysticks_;
+};
+
+}  // namespace engine

@@ -1,0 +1,197 @@
+// The root object and the 2D side: frame timing on the window system's clock, the log, screenshots,
+// textures larger than the device, fixed text metrics, and the rules of drawing batches.
+#include <chrono>
+#include <fstream>
+
+#include "platform/d3dx/image_file.h"
+#include "platform/engine/draw2d.h"
+#include "platform/engine/engine_error.h"
+#include "platform/engine/resources.h"
+#include "platform/win/byte_reader.h"
+#include "tests/platform/engine/engine_fixture.h"
+
+namespace {
+
+using engine::EngineError;
+using std::chrono::milliseconds;
+
+TEST_F(EngineTest, FrameTimesFollowTheWindowSystemsClock) {
+  clock.Advance(milliseconds(40));
+  engine.RenderToScreen();
+  EXPECT_FLOAT_EQ(engine.GetElapsedTime(), 40);
+  EXPECT_FLOAT_EQ(engine.GetFrameRate(), 25);
+  clock.Advance(milliseconds(10));
+  engine.RenderToScreen();
+  EXPECT_FLOAT_EQ(engine.GetElapsedTime(), 10);
+  EXPECT_EQ(engine.GetRunTime(), 50);
+
+  engine.RestartTimer(0);
+  EXPECT_EQ(engine.GetRunTime(), 0);
+  engine.RenderToScreen();
+  EXPECT_FLOAT_EQ(engine.GetElapsedTime(), 0);
+  // A frame of no measurable length still gives a rate callers can divide by.
+  EXPECT_GT(engine.GetFrameRate(), 0);
+
+  // Settling after a mode change lets the clock run on.
+  engine.RefreshAfterModeChange(500);
+  EXPECT_EQ(engine.GetRunTime(), 500);
+}
+
+TEST_F(EngineTest, TheLogIsWrittenWhileDebugModeIsOn) {
+  engine.SetDebugFile(ProgramPath("GraphicDebug.txt"));
+  engine.WriteLog("before");
+  engine.SetDebugMode(true, -1, 0);
+  engine.WriteLog("Stars loaded");
+  engine.WriteLog("Earth loaded");
+  EXPECT_EQ(folder.ReadFile("GraphicDebug.txt"), "Stars loaded\nEarth loaded\n");
+}
+
+TEST_F(EngineTest, ScreenshotsAreBitmapsOfTheWindowReplacingOldFiles) {
+  folder.WriteFile("shot.bmp", std::string(10000, 'x'));
+  engine.Clear(0xFF336699);
+  engine.Screenshot(ProgramPath("shot.bmp"));
+  const std::string bytes = folder.ReadFile("shot.bmp");
+  const auto image = d3dx::DecodeImageFile(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+  ASSERT_TRUE(image.has_value());
+  EXPECT_EQ(bytes.substr(0, 2), "BM");
+  win::ByteReader header(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+  header.Seek(18);
+  EXPECT_EQ(header.I32(), kWidth);
+  EXPECT_EQ(header.I32(), kHeight);
+  EXPECT_THROW(engine.Screenshot(ProgramPath("no such folder\\shot.bmp")), EngineError);
+}
+
+TEST_F(EngineTest, TexturesLargerThanTheDeviceAreScaledDown) {
+  d3dx::ArgbImage wide(3000, 100, 0xFFFFFFFF);
+  const auto bmp = d3dx::EncodeBmp(wide, false);
+  folder.WriteFile("Textures/moonbackground.bmp", std::string(bmp.begin(), bmp.end()));
+  engine::EngineTextureFactory textures(engine);
+  const int32_t natural = textures.LoadTexture(ProgramPath("textures\\MoonBackground.bmp"), "moonbackground");
+  EXPECT_EQ(engine.Textures().Get(natural)->width, engine::Engine::kMaxTextureSide);
+  EXPECT_EQ(engine.Textures().Get(natural)->height, 68);
+  const int32_t asked = textures.LoadTexture(ProgramPath("Textures\\moonbackground.bmp"), "huge", 12306, 5110);
+  EXPECT_EQ(engine.Textures().Get(asked)->width, engine::Engine::kMaxTextureSide);
+  EXPECT_EQ(engine.Textures().Get(asked)->height, 850);
+  EXPECT_THROW(textures.LoadTexture(ProgramPath("Textures\\none.png"), "none"), EngineError);
+
+  engine::EngineGlobals globals(engine);
+  EXPECT_EQ(globals.GetTextureId("MOONBACKGROUND"), natural);
+  textures.DeleteTexture(natural);
+  EXPECT_EQ(globals.GetTextureId("moonbackground"), 0);
+}
+
+TEST_F(EngineTest, TextHasFixedMetricsHeadless) {
+  engine::EngineScreen2DText text(engine);
+  const int32_t font = text.CreateFont("Panel", "Arial", 12, true);  // 16 pixels high
+  int32_t width = 0, height = 0;
+  text.GetTextSize("P63", font, width, height);
+  EXPECT_EQ(width, 24);
+  EXPECT_EQ(height, 16);
+  text.GetTextSize("Zündung", font, width, height);
+  EXPECT_EQ(width, 7 * 8);
+  EXPECT_THROW(text.GetTextSize("x", 0, width, height), EngineError);
+
+  EXPECT_THROW(text.DrawText("outside", 0, 0, 0xFFFFFFFF, font), EngineError);
+  text.Begin();
+  text.DrawText("inside", 0, 0, 0xFFFFFFFF, font);
+  text.End();
+  text.ResetFonts();
+  EXPECT_THROW(text.GetTextSize("x", font, width, height), EngineError);
+}
+
+TEST_F(EngineTest, ColoursAndBatches) {
+  EXPECT_EQ(engine::EngineGlobals::MakeColor(1, 0, 0, 1), 0xFFFF0000u);
+  EXPECT_EQ(engine::EngineGlobals::MakeColor(0, 0, 0, 0.6f), 0x99000000u);
+  // Out-of-range components are clamped, as fades and bright stars pass them.
+  EXPECT_EQ(engine::EngineGlobals::MakeColor(-0.2f, 12, 0, 1), 0xFF00FF00u);
+
+  engine::EngineScreen2DDraw draw(engine);
+  EXPECT_THROW(draw.DrawFilledBox(0, 0, 10, 10, 0, 0, 0, 0), EngineError);
+  draw.Begin();
+  EXPECT_THROW(draw.Begin(), EngineError);
+  EXPECT_THROW(draw.DrawTexture(42, 0, 0, 1, 1, 0, 0, 0, 0), EngineError);
+  EXPECT_THROW(draw.DrawCircleBorder(5, 5, 3, 2, 0), EngineError);
+  draw.End();
+  EXPECT_EQ(engine.Textures().Get(0), nullptr);  // id 0 is no texture
+}
+
+TEST_F(EngineTest, ButtonsLightUpUnderTheMouse) {
+  engine::EngineTextureFactory textures(engine);
+  const auto bmp = d3dx::EncodeBmp(d3dx::ArgbImage(4, 4), false);
+  folder.WriteFile("b.bmp", std::string(bmp.begin(), bmp.end()));
+  const int32_t normal = textures.LoadTexture(ProgramPath("b.bmp"), "button");
+  const int32_t hover = textures.LoadTexture(ProgramPath("b.bmp"), "buttonhover");
+  engine::EngineScreen2DDraw draw(engine);
+  bool over = true;
+  draw.Begin();
+  engine.Input().MouseMoved(5, 5);
+  draw.DrawButton(hover, normal, 10, 10, 60, 30, over);
+  EXPECT_FALSE(over);
+  engine.Input().MouseMoved(60, 30);
+  draw.DrawButton(hover, normal, 10, 10, 60, 30, over);
+  EXPECT_TRUE(over);
+  draw.End();
+}
+
+TEST_F(EngineTest, MathsConventionsOfTheCallers) {
+  using M = engine::EngineMathLibrary;
+  constexpr float kPi = 3.14159265f;
+  // An unrolled attitude ball: the projected point lies right of the origin, which reads as 270
+  // degrees, and the caller's +90 makes it a whole turn.
+  EXPECT_NEAR(M::Angle2D(-1, 0) * 180 / kPi, 270, 1e-3f);
+  EXPECT_NEAR(M::Angle2D(0, 1), 0, 1e-6f);
+  // Negative elevation is above the centre.
+  const auto above = M::PointOnSphere({1, 2, 3}, 10, 0, -kPi / 2);
+  EXPECT_NEAR(above.y, 12, 1e-4f);
+  const auto ahead = M::PointOnSphere({0, 0, 0}, 10, kPi / 2, 0);
+  EXPECT_NEAR(ahead.x, 10, 1e-4f);
+  EXPECT_FLOAT_EQ(M::GetDistance2D(0, 0, 3, 4), 5);
+  EXPECT_FLOAT_EQ(M::ArcCos(1.0000001f), 0);
+  EXPECT_EQ(M::Normalize({0, 0, 0}), (d3dx::D3DXVECTOR3{0, 0, 0}));
+
+  engine::EnginePath path(engine);
+  path.AddPoint({0, 0, 0});
+  path.AddPoint({10, 0, 0});
+  path.AddPoint({10, 0, 10});
+  path.MoveCamera(1.5f, 1.0f);
+  const auto at = engine.MainCamera().GetPosition();
+  EXPECT_FLOAT_EQ(at.x, 10);
+  EXPECT_FLOAT_EQ(at.z, 5);
+}
+
+TEST_F(EngineTest, EffectsAndLightsKeepTheirState) {
+  engine::EngineGraphicEffect effect;
+  EXPECT_TRUE(effect.IsFinished());
+  effect.Start(2000);
+  clock.Advance(milliseconds(1999));
+  EXPECT_FALSE(effect.IsFinished());
+  clock.Advance(milliseconds(1));
+  EXPECT_TRUE(effect.IsFinished());
+
+  engine::EngineLights lights(engine);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Range = 100;
+  const int32_t id = lights.CreateLight(sun);
+  EXPECT_EQ(id, 1);
+  lights.EnableLight(id, false);
+  EXPECT_FALSE(lights.GetLight(id).enabled);
+  EXPECT_FLOAT_EQ(lights.GetLight(id).record.Range, 100);
+  EXPECT_THROW(lights.SetLight(0, sun), EngineError);
+
+  engine::EngineParticleSystem dust;
+  dust.NewParticle = [](d3dx::D3DXVECTOR3& velocity, float& life) {
+    velocity = {0, 10, 0};
+    life = 0.1f;
+  };
+  dust.Create(3, 0, 15.0f, {0, 0, 0}, 0, 0);
+  dust.SetAmount(2);
+  dust.SetTimeStep(0.05f);
+  dust.Update();
+  ASSERT_EQ(dust.Particles().size(), 2u);
+  EXPECT_FLOAT_EQ(dust.Particles()[0].position.y, 0.5f);
+  dust.Update();  // room for one more; the first two die at the end of this step
+  EXPECT_EQ(dust.Particles().size(), 1u);
+}
+
+}  // namespace
