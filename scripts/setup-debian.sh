@@ -8,7 +8,7 @@ packages=(
   g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   # dialogs and the main window; joysticks and sound; rendering; images; glyphs
   qt6-base-dev libsdl2-dev libsdl2-mixer-dev libegl-dev libgl-dev libgl1-mesa-dri libstb-dev
-  libfreetype-dev libfontconfig-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # compressed X model files
   zlib1g-dev
   # peers measured in bench/ and their test models
