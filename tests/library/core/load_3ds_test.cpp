@@ -34,8 +34,10 @@ struct ObjectSpec {
   uint16_t vertices = 3;
   uint16_t faces = 1;
   float x = 0.0f;  // added to every x
-  std::vector<std::pair<std::string, std::vector<uint16_t>>> groups;
+  std::vector<std::pair<std::string, std::vector<uint16_t>>> groups = {};
   bool textured = true;
+  bool vertexOutOfRange = false;  // the first face names a vertex past the last
+  float originX = 0.0f;           // of the object's own space
 };
 
 void PutObject(ChunkDatabase3ds* database, const ObjectSpec& spec) {
@@ -50,7 +52,8 @@ void PutObject(ChunkDatabase3ds* database, const ObjectSpec& spec) {
     const auto corner = [&](int k) { return static_cast<uint16_t>((f + k) % spec.vertices); };
     mesh->facearray[f] = {corner(0), corner(1), corner(2), 0};
   }
-  mesh->locmatrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+  if (spec.vertexOutOfRange) mesh->facearray[0].v3 = spec.vertices;
+  mesh->locmatrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, spec.originX, 0, 0};
   mesh->nmats = static_cast<uint16_t>(spec.groups.size());
   mesh->matarray.resize(spec.groups.size());
   for (size_t g = 0; g < spec.groups.size(); ++g) {
@@ -177,20 +180,190 @@ class Load3ds : public LibraryTest {
   d3dx::ID3DXMesh* mesh_ = nullptr;
 };
 
-TEST_F(Load3ds, ProbeSamples) {
-  for (const char* name : {"test1.3ds", "fels.3ds", "cubes_with_alpha.3DS", "cube_with_diffuse_texture.3DS",
-                           "cube_with_specular_texture.3DS", "RotatingCube.3DS", "CameraRollAnim.3ds",
-                           "CameraRollAnimWithChildObject.3ds", "TargetCameraAnim.3ds"}) {
-    const int32_t result = LoadC((kModels / name).string());
-    std::printf("%s: %d", name, result);
-    if (mesh_ != nullptr) std::printf(" v %u f %u", mesh_->GetNumVertices(), mesh_->GetNumFaces());
-    for (int32_t i = 0; i < recordCount_; ++i) {
-      const MAT3DSC& r = records_[i];
-      std::printf(" [%s|%s|%g %g %g %g]", r.name, r.texture, r.material.Diffuse.r, r.material.Diffuse.g,
-                  r.material.Diffuse.b, r.material.Diffuse.a);
-    }
-    std::printf(" c %g %g %g r %g\n", center_.x, center_.y, center_.z, radius_);
+// Open descriptors of this process.
+size_t OpenFiles() {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                           std::filesystem::directory_iterator()));
+}
+
+TEST_F(Load3ds, SampleModels) {
+  struct Case {
+    const char* file;
+    DWORD vertices, faces;
+    std::vector<std::string> names;
+    std::vector<std::string> textures;
+  };
+  const std::vector<Case> cases = {
+      {"test1.3ds", 288, 108,
+       {"Box01", "Box02", "Box04", "Box05", "Box06", "Box07", "Box08", "Box09", "Box10"},
+       {"IMAGE1.JPG", "CWALL02.JPG", "CWALL02.JPG", "IMAGE2.JPG", "IMAGE2.JPG", "IMAGE2.JPG", "CWALL02.JPG",
+        "CWALL02.JPG", "IMAGE1.JPG"}},
+      {"fels.3ds", 386, 768, {"Default"}, {""}},
+      {"cube_with_diffuse_texture.3DS", 32, 12, {"Quader01"}, {"TEST.PNG"}},
+      {"cubes_with_alpha.3DS", 130, 60, {"Quader01", "Quader02", "Quader03", "Quader04", "Quader05"},
+       {"", "BERETTA_.JPG", "", "", ""}},
+      {"RotatingCube.3DS", 26, 12, {}, {}},
+      {"CameraRollAnimWithChildObject.3ds", 52, 24, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    ASSERT_EQ(LoadC((kModels / c.file).string()), 0);
+    ASSERT_NE(mesh_, nullptr);
+    EXPECT_EQ(mesh_->GetNumVertices(), c.vertices);
+    EXPECT_EQ(mesh_->GetNumFaces(), c.faces);
+    EXPECT_EQ(adjacency_->GetBufferSize(), c.faces * 12);
+    EXPECT_EQ(RecordNames(), c.names);
+    std::vector<std::string> textures;
+    for (int32_t i = 0; i < recordCount_; ++i) textures.emplace_back(records_[i].texture);
+    EXPECT_EQ(textures, c.textures);
+    EXPECT_GT(radius_, 0.0f);
   }
+  EXPECT_TRUE(Logged(
+      "3DS LOADER : WARNING : The object hasn't any Texture Coordinates informations, you should check your "
+      "export settings."));
+}
+
+TEST_F(Load3ds, SampleColoursAndOpacity) {
+  ASSERT_EQ(LoadC((kModels / "cubes_with_alpha.3DS").string()), 0);
+  ASSERT_EQ(recordCount_, 5);
+  const D3DCOLORVALUE first = records_[0].material.Diffuse;
+  EXPECT_NEAR(first.r, 192 / 255.0f, 1e-5f);
+  EXPECT_EQ(first.g, 0.0f);
+  EXPECT_NEAR(first.b, 220 / 255.0f, 1e-5f);
+  EXPECT_EQ(first.a, 1.0f);  // opaque: no transparency in the file
+  EXPECT_NEAR(records_[4].material.Diffuse.a, 0.17f, 1e-5f);
+  EXPECT_NEAR(records_[4].material.Ambient.a, 0.17f, 1e-5f);
+}
+
+TEST_F(Load3ds, AutomationArrayGetsOneMoreEmptyElement) {
+  SAFEARRAY* array = nullptr;
+  ASSERT_EQ(Load3DS(0, 0, (kModels / "CameraRollAnimWithChildObject.3ds").string().c_str(), &array, &center_,
+                    &radius_, &adjacency_, &mesh_),
+            0);
+  ASSERT_NE(array, nullptr);
+  EXPECT_EQ(array->cbElements, sizeof(MAT3DSC));
+  ASSERT_EQ(array->rgsabound[0].cElements, 3u);
+  EXPECT_EQ(array->rgsabound[0].lLbound, 0);
+  const auto* elements = static_cast<const MAT3DSC*>(array->pvData);
+  // Objects without material groups get a white record each, named after the object.
+  EXPECT_NE(std::string(elements[0].name), "");
+  EXPECT_NE(std::string(elements[0].name), std::string(elements[1].name));
+  EXPECT_EQ(elements[1].material.Diffuse.r, 1.0f);
+  EXPECT_EQ(elements[1].material.Ambient.a, 1.0f);
+  EXPECT_EQ(std::string(elements[2].name), "");
+  EXPECT_EQ(SubsetFaces(), (std::map<DWORD, DWORD>{{0, 12}, {1, 12}}));
+  std::free(array->pvData);
+  std::free(array);
+}
+
+TEST_F(Load3ds, SecondObjectIndexesItsOwnVertices) {
+  const std::string path = WriteFile("two.3ds", {{"First", 10, 10, 0.0f}, {"Second", 10, 10, 100.0f}});
+  ASSERT_EQ(LoadC(path), 0);
+  EXPECT_EQ(mesh_->GetNumVertices(), 20u);
+  EXPECT_EQ(recordCount_, 0);
+  EXPECT_EQ(SubsetFaces(), (std::map<DWORD, DWORD>{{0, 10}, {1, 10}}));
+  for (const float x : SubsetXs(1)) EXPECT_GE(x, 100.0f);
+  for (const float x : SubsetXs(0)) EXPECT_LT(x, 10.0f);
+
+  ASSERT_EQ(LoadC(path, 1), 0);  // swapped: x mirrored
+  for (const float x : SubsetXs(1)) EXPECT_LE(x, -100.0f);
+}
+
+TEST_F(Load3ds, MaterialGroupsGiveSubsetsAndRecords) {
+  const std::string path =
+      WriteFile("groups.3ds", {{"Box", 6, 6, 0.0f, {{"Red", {0, 1}}, {"Missing", {2, 3}}, {"Wood", {4, 5}}}}},
+                {{"Red", {1.0f, 0.0f, 0.0f}, -0.5f, ""}, {"Wood", {0.5f, 0.25f, 0.0f}, 0.0f, "WOOD.TIF"}});
+  ASSERT_EQ(LoadC(path), 0);
+  EXPECT_EQ(RecordNames(), (std::vector<std::string>{"Box_0", "Box_1", "Box_2"}));
+  EXPECT_EQ(SubsetFaces(), (std::map<DWORD, DWORD>{{0, 2}, {1, 2}, {2, 2}}));
+  const D3DMATERIAL8& red = records_[0].material;
+  EXPECT_EQ(red.Diffuse.r, 1.0f);
+  EXPECT_EQ(red.Diffuse.a, 0.5f);
+  EXPECT_NEAR(red.Ambient.b, 0.3f, 1 / 255.0f);  // stored as a byte
+  EXPECT_EQ(red.Ambient.a, 0.5f);
+  const D3DMATERIAL8& missing = records_[1].material;
+  EXPECT_EQ(missing.Diffuse.r, 1.0f);
+  EXPECT_EQ(missing.Ambient.g, 1.0f);
+  EXPECT_EQ(missing.Specular.r, 0.0f);
+  EXPECT_EQ(std::string(records_[1].texture), "");
+  EXPECT_EQ(std::string(records_[2].texture), "WOOD.jpg");
+  EXPECT_EQ(records_[2].material.Diffuse.a, 1.0f);
+}
+
+TEST_F(Load3ds, EveryFaceIsWrittenOnce) {
+  // Face 1 is in both groups; face 3 in none.
+  const std::string path = WriteFile("overlap.3ds", {{"Box", 6, 4, 0.0f, {{"A", {0, 1}}, {"B", {1, 2}}}}});
+  ASSERT_EQ(LoadC(path), 0);
+  EXPECT_EQ(mesh_->GetNumFaces(), 4u);
+  EXPECT_EQ(SubsetFaces(), (std::map<DWORD, DWORD>{{0, 2}, {1, 1}, {2, 1}}));
+  EXPECT_EQ(RecordNames(), (std::vector<std::string>{"Box_0", "Box_1", "Box_2"}));
+  EXPECT_EQ(records_[2].material.Diffuse.g, 1.0f);
+}
+
+TEST_F(Load3ds, RefusedFilesMakeNothingAndLeaveNothingOpen) {
+  const std::string good = WriteFile("good.3ds", {{"Good", 3, 1}});
+  const std::string garbage = (Folder() / "garbage.3ds").string();
+  std::FILE* file = std::fopen(garbage.c_str(), "wb");
+  std::fputs("not a chunk file at all", file);
+  std::fclose(file);
+  const std::string indexMessage = "names a vertex or a face its object hasn't.";
+  struct Case {
+    std::string path;
+    std::string message;  // the end of the line logged, or empty
+  };
+  const std::vector<Case> cases = {
+      {WriteFile("vertices.3ds", {{"Big", 64001, 1}}),
+       "MESH MANAGER 3DS LOADER : Can't load mesh that contains more than 64000 vertices . Try to split it down "
+       "in several smaller meshs."},
+      {WriteFile("faces.3ds", {{"Many", 3, 32001}, {"More", 3, 32000}}),
+       "MESH MANAGER 3DS LOADER : Can't load mesh that contains more than 64000 faces . Try to split it down in "
+       "several smaller meshs."},
+      {WriteFile("group.3ds", {{"Box", 3, 2, 0.0f, {{"A", {0, 2}}}}}), indexMessage},
+      {WriteFile("vertex.3ds", {{"Box", 3, 2, 0.0f, {}, true, true}}), indexMessage},
+      {garbage, ""},
+      {(Folder() / "absent.3ds").string(), ""},
+  };
+  const size_t openBefore = OpenFiles();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(LoadC(c.path), 1);
+    EXPECT_EQ(mesh_, nullptr);
+    EXPECT_EQ(records_, nullptr);
+    EXPECT_EQ(OpenFiles(), openBefore);
+    if (!c.message.empty()) {
+      const std::vector<std::string> messages = LogMessages();
+      ASSERT_FALSE(messages.empty());
+      EXPECT_TRUE(messages.back().ends_with(c.message)) << messages.back();
+    }
+    // Whatever the toolkit met in that file is over: the next file loads.
+    EXPECT_EQ(LoadC(good), 0);
+    EXPECT_NE(mesh_, nullptr);
+  }
+  Release();
+  EXPECT_EQ(Load3DS_C(0, 0, nullptr, &records_, &recordCount_, &center_, &radius_, &adjacency_, &mesh_), 1);
+}
+
+TEST_F(Load3ds, LimitsAreInclusive) {
+  ASSERT_EQ(LoadC(WriteFile("limit.3ds", {{"Big", 63997, 32000}, {"More", 3, 32000}})), 0);
+  EXPECT_EQ(mesh_->GetNumFaces(), 64000u);
+}
+
+TEST_F(Load3ds, CentreAndLocalSpaceSwitches) {
+  const std::string path = WriteFile("far.3ds", {{"Far", 10, 10, 100.0f, {}, true, false, 100.0f}});
+  ASSERT_EQ(LoadC(path), 0);
+  const float radius = radius_;
+  EXPECT_NEAR(center_.x, 104.5f, 1e-4f);
+
+  Load3DS_SetCenter(1);
+  ASSERT_EQ(LoadC(path), 0);
+  EXPECT_NEAR(center_.x, 0.0f, 1e-4f);
+  EXPECT_NEAR(center_.y, 0.0f, 1e-4f);
+  EXPECT_EQ(radius_, radius);
+  Load3DS_SetCenter(0);
+
+  Load3DS_SetLocalMat(1);
+  ASSERT_EQ(LoadC(path), 0);
+  for (const float x : SubsetXs(0)) EXPECT_LT(x, 10.0f);
 }
 
 }  // namespace
