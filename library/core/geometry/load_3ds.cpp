@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
