@@ -19,7 +19,9 @@
 #define VORTANA_API extern "C" __attribute__((visibility("default")))
 
 namespace d3dx {
+class ID3DXBuffer;
 class ID3DXMesh;
+struct D3DXVECTOR3;
 class ID3DXRenderToSurface;
 }  // namespace d3dx
 
@@ -326,3 +328,28 @@ VORTANA_API int32_t Imaging_GetFileInfo(const char* file, int32_t* width, int32_
                                         int32_t* format, int32_t* mipLevels, int32_t* fileFormat);
 // A managed R5G6B5 texture from an 8-bit PCX file; 0 (and null) when the file is refused.
 VORTANA_API int32_t LoadPCX(const char* file, d3d::IDirect3DTexture8** texture);
+
+// ---- 3DS mesh loader ----------------------------------------------------------------------------
+// The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.
+struct MAT3DSC {
+  d3d::D3DMATERIAL8 material;  // the material's colours, with its opacity as alpha
+  char texture[256];           // the first texture map's file (".tif" reported as ".jpg"), or empty
+  char name[256];              // the object's name, "object_N" for group N of an object with several
+};
+static_assert(sizeof(MAT3DSC) == 580);
+
+// Every mesh of a 3DS file as one managed mesh (position, normal, one coordinate pair; subset N has
+// record N), its bounding sphere and adjacency (3 DWORDs per face); swap exchanges y and z. The
+// caller's array (*materials; null makes one with calloc) gets record count + 1 MAT3DSC elements,
+// its pvData (malloc'd memory, or null) reallocated. 0 when loaded; 1 when nothing was made.
+VORTANA_API int32_t Load3DS(int32_t swap, int32_t unused, const char* path, SAFEARRAY** materials,
+                            d3dx::D3DXVECTOR3* center, float* radius, d3dx::ID3DXBuffer** adjacency,
+                            d3dx::ID3DXMesh** mesh);
+// The same with the records in a new malloc'd array for the caller to free(); swap also mirrors x.
+VORTANA_API int32_t Load3DS_C(int32_t swap, int32_t unused, const char* path, MAT3DSC** materials,
+                              int32_t* materialCount, d3dx::D3DXVECTOR3* center, float* radius,
+                              d3dx::ID3DXBuffer** adjacency, d3dx::ID3DXMesh** mesh);
+// Nonzero: the loaders recentre the vertices on their bounding box and report that box's centre.
+VORTANA_API int32_t Load3DS_SetCenter(int32_t flag);
+// Nonzero: the loaders bring each object's vertices into the object's own space.
+VORTANA_API int32_t Load3DS_SetLocalMat(int32_t flag);
