@@ -27,7 +27,7 @@ using headless::IndexBuffer;
 using headless::RendererData;
 using headless::RendererSlot;
 using headless::Surface;
-using headless::SurfaceSpec;
+using headless::SurfaceLayout;
 using headless::Texture;
 using headless::VertexBuffer;
 
@@ -175,9 +175,9 @@ void GlRenderer::Upload(Surface& surface) {
   const uint64_t version = surface.Slot().Version();
   if (surface.IsDepth() || data.uploaded == version) return;
   const ColorPlace place = PlaceOf(surface);
-  const SurfaceSpec& spec = surface.Spec();
+  const SurfaceLayout& layout = surface.Layout();
   glBindTexture(place.target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, place.texture);
-  UploadPixels(place.target, place.level, spec.format, spec.width, spec.height, surface.Bits());
+  UploadPixels(place.target, place.level, layout.format, layout.width, layout.height, surface.Bits());
   data.uploaded = version;
   data.drawn = false;
 }
@@ -188,8 +188,8 @@ GLuint GlRenderer::DepthBufferOf(Surface& depth) {
     glGenRenderbuffers(1, &data.depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, data.depthBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8,
-                          static_cast<GLsizei>(depth.Spec().width),
-                          static_cast<GLsizei>(depth.Spec().height));
+                          static_cast<GLsizei>(depth.Layout().width),
+                          static_cast<GLsizei>(depth.Layout().height));
   }
   return data.depthBuffer;
 }
@@ -339,24 +339,24 @@ void GlRenderer::Download(Surface& surface) {
   if (!data.drawn) return;
   context_->MakeCurrent();
   AttachForReading(surface);
-  const SurfaceSpec& spec = surface.Spec();
-  ReadPixels(spec.format, spec.width, spec.height, surface.Bits());
+  const SurfaceLayout& layout = surface.Layout();
+  ReadPixels(layout.format, layout.width, layout.height, surface.Bits());
   data.drawn = false;
 }
 
 HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
   context_->MakeCurrent();
   Upload(backBuffer);
-  const auto width = static_cast<GLint>(backBuffer.Spec().width);
-  const auto height = static_cast<GLint>(backBuffer.Spec().height);
+  const auto width = static_cast<GLint>(backBuffer.Layout().width);
+  const auto height = static_cast<GLint>(backBuffer.Layout().height);
   AttachForReading(backBuffer);
   // Keep what the window shows for GetFrontBuffer.
   Front& front = fronts_[window];
   if (front.texture == 0) glGenTextures(1, &front.texture);
   glBindTexture(GL_TEXTURE_2D, front.texture);
   glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
-  front.width = backBuffer.Spec().width;
-  front.height = backBuffer.Spec().height;
+  front.width = backBuffer.Layout().width;
+  front.height = backBuffer.Layout().height;
   int windowWidth = 0;
   int windowHeight = 0;
   if (context_->BindWindow(window, &windowWidth, &windowHeight)) {

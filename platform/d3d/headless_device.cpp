@@ -175,14 +175,14 @@ void Device::MakeImplicitSurfaces(const D3DPRESENT_PARAMETERS& params, SurfacePt
                                   SurfacePtr* autoDepth) {
   *backBuffer = std::make_unique<Surface>(
       this,
-      SurfaceSpec{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
+      SurfaceLayout{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
                   D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
       SurfaceOwnership::Implicit, nullptr);
   autoDepth->reset();
   if (params.EnableAutoDepthStencil) {
     *autoDepth = std::make_unique<Surface>(
         this,
-        SurfaceSpec{params.AutoDepthStencilFormat, params.BackBufferWidth, params.BackBufferHeight,
+        SurfaceLayout{params.AutoDepthStencilFormat, params.BackBufferWidth, params.BackBufferHeight,
                     D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT},
         SurfaceOwnership::Implicit, nullptr);
   }
@@ -236,7 +236,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
 
 HRESULT Device::ShowInWindow(HWND window, Surface& backBuffer) {
   if (const HRESULT lost = LossResult(); FAILED(lost)) return lost;
-  const SurfaceSpec& spec = backBuffer.Spec();
+  const SurfaceLayout& layout = backBuffer.Layout();
   if (renderer_) {
     if (const HRESULT failed = renderer_->Present(window, backBuffer);
         FAILED(failed)) {
@@ -246,10 +246,10 @@ HRESULT Device::ShowInWindow(HWND window, Surface& backBuffer) {
     ++presentCount_;
     return D3D_OK;
   }
-  PresentedImage image{spec.width, spec.height, {}};
-  image.pixels.reserve(static_cast<size_t>(spec.width) * spec.height);
-  for (UINT y = 0; y < spec.height; ++y) {
-    for (UINT x = 0; x < spec.width; ++x) image.pixels.push_back(backBuffer.ReadColor(x, y));
+  PresentedImage image{layout.width, layout.height, {}};
+  image.pixels.reserve(static_cast<size_t>(layout.width) * layout.height);
+  for (UINT y = 0; y < layout.height; ++y) {
+    for (UINT x = 0; x < layout.width; ++x) image.pixels.push_back(backBuffer.ReadColor(x, y));
   }
   presented_[window] = std::move(image);
   ++presentCount_;
@@ -385,20 +385,20 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   return Allocating([&] { *buffer = new IndexBuffer(this, length, usage, format, pool); });
 }
 
-HRESULT Device::CreateStandaloneSurface(const SurfaceSpec& spec, IDirect3DSurface8** surface) {
+HRESULT Device::CreateStandaloneSurface(const SurfaceLayout& layout, IDirect3DSurface8** surface) {
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
-  if (spec.width == 0 || spec.height == 0 || spec.width > kMaxSurfaceEdge ||
-      spec.height > kMaxSurfaceEdge || BitsPerPixel(spec.format) == 0) {
+  if (layout.width == 0 || layout.height == 0 || layout.width > kMaxSurfaceEdge ||
+      layout.height > kMaxSurfaceEdge || BitsPerPixel(layout.format) == 0) {
     return D3DERR_INVALIDCALL;
   }
-  if (const HRESULT full = CheckMemory(spec.pool, SurfaceSize(spec.format, spec.width, spec.height));
+  if (const HRESULT full = CheckMemory(layout.pool, SurfaceSize(layout.format, layout.width, layout.height));
       FAILED(full)) {
     return full;
   }
   return Allocating(
-      [&] { *surface = new Surface(this, spec, SurfaceOwnership::Standalone, nullptr); });
+      [&] { *surface = new Surface(this, layout, SurfaceOwnership::Standalone, nullptr); });
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
@@ -431,15 +431,15 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UI
   Surface* from = OwnSurface(source);
   Surface* to = OwnSurface(destination);
   if (from == nullptr || to == nullptr || from == to) return D3DERR_INVALIDCALL;
-  const D3DFORMAT format = from->Spec().format;
-  if (format != to->Spec().format || from->IsDepth() || from->IsLocked() || to->IsLocked()) {
+  const D3DFORMAT format = from->Layout().format;
+  if (format != to->Layout().format || from->IsDepth() || from->IsLocked() || to->IsLocked()) {
     return D3DERR_INVALIDCALL;
   }
   BeforeMemoryAccess(*from);
   BeforeMemoryAccess(*to);
   to->Slot().Touch();
-  const RECT whole = {0, 0, static_cast<LONG>(from->Spec().width),
-                      static_cast<LONG>(from->Spec().height)};
+  const RECT whole = {0, 0, static_cast<LONG>(from->Layout().width),
+                      static_cast<LONG>(from->Layout().height)};
   const UINT count = sourceRects == nullptr ? 1 : rectCount;
   // Check every rectangle before copying any, so a refused copy changes nothing.
   for (int pass = 0; pass < 2; ++pass) {
@@ -468,12 +468,12 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UI
 
 HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destination) {
   Surface* to = OwnSurface(destination);
-  if (to == nullptr || to->Spec().format != D3DFMT_A8R8G8B8 || to->IsLocked()) {
+  if (to == nullptr || to->Layout().format != D3DFMT_A8R8G8B8 || to->IsLocked()) {
     return D3DERR_INVALIDCALL;
   }
   D3DDISPLAYMODE screen{};
   GetDisplayMode(&screen);
-  if (to->Spec().width != screen.Width || to->Spec().height != screen.Height) {
+  if (to->Layout().width != screen.Width || to->Layout().height != screen.Height) {
     return D3DERR_INVALIDCALL;
   }
   constexpr D3DCOLOR kDesktopColor = 0xFF000000u;  // opaque black where no window shows
@@ -517,20 +517,20 @@ HRESULT Device::SetRenderTarget(IDirect3DSurface8* renderTarget,
       (depthStencil != nullptr && depth == nullptr)) {
     return D3DERR_INVALIDCALL;
   }
-  if (target != nullptr && !(target->Spec().usage & D3DUSAGE_RENDERTARGET)) {
+  if (target != nullptr && !(target->Layout().usage & D3DUSAGE_RENDERTARGET)) {
     return D3DERR_INVALIDCALL;
   }
   if (depth != nullptr) {
     if (!depth->IsDepth()) return D3DERR_INVALIDCALL;
-    if (target != nullptr && (depth->Spec().width < target->Spec().width ||
-                              depth->Spec().height < target->Spec().height)) {
+    if (target != nullptr && (depth->Layout().width < target->Layout().width ||
+                              depth->Layout().height < target->Layout().height)) {
       return D3DERR_INVALIDCALL;
     }
   }
   renderTarget_.Set(renderTarget, true);
   depthStencil_.Set(depthStencil, true);
   if (target != nullptr) {
-    state_.viewport = {0, 0, target->Spec().width, target->Spec().height, 0.0f, 1.0f};
+    state_.viewport = {0, 0, target->Layout().width, target->Layout().height, 0.0f, 1.0f};
   }
   return D3D_OK;
 }
@@ -567,13 +567,13 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
   const bool clearDepth = (flags & D3DCLEAR_ZBUFFER) != 0;
   const bool clearStencil = (flags & D3DCLEAR_STENCIL) != 0;
   if ((clearTarget && target == nullptr) || (clearDepth && depth == nullptr) ||
-      (clearStencil && (depth == nullptr || !HasStencil(depth->Spec().format)))) {
+      (clearStencil && (depth == nullptr || !HasStencil(depth->Layout().format)))) {
     return D3DERR_INVALIDCALL;
   }
   if (clearDepth && !(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;
   std::optional<uint32_t> packed;
   if (clearTarget) {
-    packed = PackColor(target->Spec().format, color);
+    packed = PackColor(target->Layout().format, color);
     if (!packed) return D3DERR_INVALIDCALL;
   }
   const D3DRECT everything = {0, 0, INT32_MAX, INT32_MAX};
@@ -584,7 +584,7 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
     std::vector<D3DRECT> clipped;
     for (UINT i = 0; i < areas; ++i) {
       if (const auto area = ClipToViewport(rectCount == 0 ? everything : rects[i], state_.viewport,
-                                           frame->Spec().width, frame->Spec().height)) {
+                                           frame->Layout().width, frame->Layout().height)) {
         clipped.push_back(*area);
       }
     }
@@ -593,9 +593,9 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
   for (UINT i = 0; i < areas; ++i) {
     const D3DRECT& rect = rectCount == 0 ? everything : rects[i];
     if (clearTarget) {
-      const UINT bytes = BitsPerPixel(target->Spec().format) / 8;
-      if (const auto area = ClipToViewport(rect, state_.viewport, target->Spec().width,
-                                           target->Spec().height)) {
+      const UINT bytes = BitsPerPixel(target->Layout().format) / 8;
+      if (const auto area = ClipToViewport(rect, state_.viewport, target->Layout().width,
+                                           target->Layout().height)) {
         for (LONG y = area->y1; y < area->y2; ++y) {
           for (LONG x = area->x1; x < area->x2; ++x) {
             StorePixel(target->Bits() + target->ByteOffset(x, y), bytes, *packed);
@@ -604,8 +604,8 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
       }
     }
     if (clearDepth || clearStencil) {
-      const UINT width = depth->Spec().width;
-      if (const auto area = ClipToViewport(rect, state_.viewport, width, depth->Spec().height)) {
+      const UINT width = depth->Layout().width;
+      if (const auto area = ClipToViewport(rect, state_.viewport, width, depth->Layout().height)) {
         for (LONG y = area->y1; y < area->y2; ++y) {
           for (LONG x = area->x1; x < area->x2; ++x) {
             const size_t at = static_cast<size_t>(y) * width + static_cast<size_t>(x);
@@ -641,7 +641,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT8* viewport) {
   if (const Surface* target = OwnSurface(renderTarget_.Get())) {
     const uint64_t right = uint64_t{viewport->X} + viewport->Width;
     const uint64_t bottom = uint64_t{viewport->Y} + viewport->Height;
-    if (right > target->Spec().width || bottom > target->Spec().height) {
+    if (right > target->Layout().width || bottom > target->Layout().height) {
       return D3DERR_INVALIDCALL;
     }
   }

@@ -172,7 +172,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   UINT UsedMemory() const;
   HRESULT CheckMemory(D3DPOOL pool, UINT bytes) const;
   HRESULT CheckTextureSize(UINT width, UINT height) const;
-  HRESULT CreateStandaloneSurface(const SurfaceSpec& spec, IDirect3DSurface8** surface);
+  HRESULT CreateStandaloneSurface(const SurfaceLayout& layout, IDirect3DSurface8** surface);
   // The device's own back buffer and automatic depth surface for these parameters.
   void MakeImplicitSurfaces(const D3DPRESENT_PARAMETERS& params, SurfacePtr* backBuffer,
                             SurfacePtr* autoDepth);

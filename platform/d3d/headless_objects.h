@@ -50,7 +50,7 @@ enum class SurfaceOwnership {
   Implicit,    // the device's back buffer or automatic depth surface: lives with the device
 };
 
-struct SurfaceSpec {
+struct SurfaceLayout {
   D3DFORMAT format;
   UINT width;
   UINT height;
@@ -61,7 +61,7 @@ struct SurfaceSpec {
 class Surface final : public IDirect3DSurface8 {
  public:
   // container is the object that answers for a contained surface; null otherwise.
-  Surface(Device* device, const SurfaceSpec& spec, SurfaceOwnership ownership,
+  Surface(Device* device, const SurfaceLayout& layout, SurfaceOwnership ownership,
           IUnknown* container);
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
@@ -74,7 +74,7 @@ class Surface final : public IDirect3DSurface8 {
   HRESULT UnlockRect() override;
 
   Device* Owner() const { return device_; }
-  const SurfaceSpec& Spec() const { return spec_; }
+  const SurfaceLayout& Layout() const { return layout_; }
   bool IsDepth() const;
   bool IsLocked() const { return locked_; }
   ULONG ImplicitReferences() const { return references_; }
@@ -108,7 +108,7 @@ class Surface final : public IDirect3DSurface8 {
 
   std::optional<DeviceHold> hold_;
   Device* device_;
-  SurfaceSpec spec_;
+  SurfaceLayout layout_;
   SurfaceOwnership ownership_;
   IUnknown* container_;
   ULONG references_;
@@ -161,7 +161,7 @@ class ResourceObject : public CountedObject<Interface> {
 
 class Texture final : public ResourceObject<IDirect3DTexture8> {
  public:
-  Texture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes);
+  Texture(Device* device, const SurfaceLayout& top, UINT levels, UINT memoryBytes);
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
@@ -181,7 +181,7 @@ class Texture final : public ResourceObject<IDirect3DTexture8> {
 
 class CubeTexture final : public ResourceObject<IDirect3DCubeTexture8> {
  public:
-  CubeTexture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes);
+  CubeTexture(Device* device, const SurfaceLayout& top, UINT levels, UINT memoryBytes);
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_CUBETEXTURE; }

@@ -32,23 +32,23 @@ HRESULT GetOwnerDevice(Device* device, IDirect3DDevice8** out) {
 
 // ---- Surface --------------------------------------------------------------------------------------
 
-Surface::Surface(Device* device, const SurfaceSpec& spec, SurfaceOwnership ownership,
+Surface::Surface(Device* device, const SurfaceLayout& layout, SurfaceOwnership ownership,
                  IUnknown* container)
     : device_(device),
-      spec_(spec),
+      layout_(layout),
       ownership_(ownership),
       container_(container),
       references_(ownership == SurfaceOwnership::Standalone ? 1 : 0) {
   if (ownership == SurfaceOwnership::Standalone) {
-    hold_.emplace(device, spec.pool, spec.pool == D3DPOOL_SYSTEMMEM
+    hold_.emplace(device, layout.pool, layout.pool == D3DPOOL_SYSTEMMEM
                                          ? 0
-                                         : SurfaceSize(spec.format, spec.width, spec.height));
+                                         : SurfaceSize(layout.format, layout.width, layout.height));
   }
   if (IsDepth()) {
-    depth_.assign(static_cast<size_t>(spec.width) * spec.height, 1.0f);
-    if (HasStencil(spec.format)) stencil_.assign(depth_.size(), 0);
+    depth_.assign(static_cast<size_t>(layout.width) * layout.height, 1.0f);
+    if (HasStencil(layout.format)) stencil_.assign(depth_.size(), 0);
   } else {
-    bits_.assign(SurfaceSize(spec.format, spec.width, spec.height), 0);
+    bits_.assign(SurfaceSize(layout.format, layout.width, layout.height), 0);
   }
 }
 
@@ -93,48 +93,48 @@ HRESULT Surface::GetContainer(const IID& iid, void** container) {
 
 HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
-  *desc = {spec_.format,
+  *desc = {layout_.format,
            D3DRTYPE_SURFACE,
-           spec_.usage,
-           spec_.pool,
-           IsDepth() ? 0 : SurfaceSize(spec_.format, spec_.width, spec_.height),
+           layout_.usage,
+           layout_.pool,
+           IsDepth() ? 0 : SurfaceSize(layout_.format, layout_.width, layout_.height),
            D3DMULTISAMPLE_NONE,
-           spec_.width,
-           spec_.height};
+           layout_.width,
+           layout_.height};
   return D3D_OK;
 }
 
-bool Surface::IsDepth() const { return IsDepthFormat(spec_.format); }
+bool Surface::IsDepth() const { return IsDepthFormat(layout_.format); }
 
-UINT Surface::Pitch() const { return RowPitch(spec_.format, spec_.width); }
+UINT Surface::Pitch() const { return RowPitch(layout_.format, layout_.width); }
 
 bool Surface::Holds(const RECT& rect) const {
   if (rect.left < 0 || rect.top < 0 || rect.left >= rect.right || rect.top >= rect.bottom) {
     return false;
   }
-  if (static_cast<UINT>(rect.right) > spec_.width ||
-      static_cast<UINT>(rect.bottom) > spec_.height) {
+  if (static_cast<UINT>(rect.right) > layout_.width ||
+      static_cast<UINT>(rect.bottom) > layout_.height) {
     return false;
   }
-  if (!IsBlockCompressed(spec_.format)) return true;
+  if (!IsBlockCompressed(layout_.format)) return true;
   const auto onBlock = [](LONG value, UINT limit) {
     return value % kBlockEdge == 0 || static_cast<UINT>(value) == limit;
   };
-  return onBlock(rect.left, spec_.width) && onBlock(rect.top, spec_.height) &&
-         onBlock(rect.right, spec_.width) && onBlock(rect.bottom, spec_.height);
+  return onBlock(rect.left, layout_.width) && onBlock(rect.top, layout_.height) &&
+         onBlock(rect.right, layout_.width) && onBlock(rect.bottom, layout_.height);
 }
 
 size_t Surface::ByteOffset(UINT x, UINT y) const {
-  if (IsBlockCompressed(spec_.format)) {
+  if (IsBlockCompressed(layout_.format)) {
     return static_cast<size_t>(y / kBlockEdge) * Pitch() +
-           x / kBlockEdge * RowPitch(spec_.format, kBlockEdge);
+           x / kBlockEdge * RowPitch(layout_.format, kBlockEdge);
   }
-  return static_cast<size_t>(y) * Pitch() + x * (BitsPerPixel(spec_.format) / 8);
+  return static_cast<size_t>(y) * Pitch() + x * (BitsPerPixel(layout_.format) / 8);
 }
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
   if (locked == nullptr || locked_ || IsDepth()) return D3DERR_INVALIDCALL;
-  const RECT whole = {0, 0, static_cast<LONG>(spec_.width), static_cast<LONG>(spec_.height)};
+  const RECT whole = {0, 0, static_cast<LONG>(layout_.width), static_cast<LONG>(layout_.height)};
   const RECT area = rect != nullptr ? *rect : whole;
   if (!Holds(area)) return D3DERR_INVALIDCALL;
   device_->BeforeMemoryAccess(*this);
@@ -154,21 +154,21 @@ HRESULT Surface::UnlockRect() {
 
 D3DCOLOR Surface::ReadColor(UINT x, UINT y) const {
   constexpr D3DCOLOR kOpaqueBlack = 0xFF000000u;
-  const UINT bytes = BitsPerPixel(spec_.format) / 8;
-  if (IsDepth() || IsBlockCompressed(spec_.format) || bytes == 0) return kOpaqueBlack;
+  const UINT bytes = BitsPerPixel(layout_.format) / 8;
+  if (IsDepth() || IsBlockCompressed(layout_.format) || bytes == 0) return kOpaqueBlack;
   const uint32_t packed = LoadPixel(bits_.data() + ByteOffset(x, y), bytes);
-  return UnpackColor(spec_.format, packed).value_or(kOpaqueBlack);
+  return UnpackColor(layout_.format, packed).value_or(kOpaqueBlack);
 }
 
 // ---- Textures -------------------------------------------------------------------------------------
 
-Texture::Texture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes)
+Texture::Texture(Device* device, const SurfaceLayout& top, UINT levels, UINT memoryBytes)
     : ResourceObject(device, top.pool, memoryBytes) {
   for (UINT level = 0; level < levels; ++level) {
-    SurfaceSpec spec = top;
-    spec.width = MipDimension(top.width, level);
-    spec.height = MipDimension(top.height, level);
-    levels_.push_back(std::make_unique<Surface>(device, spec, SurfaceOwnership::Contained, this));
+    SurfaceLayout layout = top;
+    layout.width = MipDimension(top.width, level);
+    layout.height = MipDimension(top.height, level);
+    levels_.push_back(std::make_unique<Surface>(device, layout, SurfaceOwnership::Contained, this));
     levels_.back()->Place(0, level);
   }
 }
@@ -201,15 +201,15 @@ HRESULT Texture::UnlockRect(UINT level) {
   return levels_[level]->UnlockRect();
 }
 
-CubeTexture::CubeTexture(Device* device, const SurfaceSpec& top, UINT levels, UINT memoryBytes)
+CubeTexture::CubeTexture(Device* device, const SurfaceLayout& top, UINT levels, UINT memoryBytes)
     : ResourceObject(device, top.pool, memoryBytes), levelCount_(levels) {
   for (UINT face = 0; face < kCubeFaceCount; ++face) {
     for (UINT level = 0; level < levels; ++level) {
-      SurfaceSpec spec = top;
-      spec.width = MipDimension(top.width, level);
-      spec.height = spec.width;
+      SurfaceLayout layout = top;
+      layout.width = MipDimension(top.width, level);
+      layout.height = layout.width;
       surfaces_.push_back(
-          std::make_unique<Surface>(device, spec, SurfaceOwnership::Contained, this));
+          std::make_unique<Surface>(device, layout, SurfaceOwnership::Contained, this));
       surfaces_.back()->Place(face, level);
     }
   }
@@ -311,7 +311,7 @@ SwapChain::SwapChain(Device* device, const D3DPRESENT_PARAMETERS& params, UINT m
       params_(params),
       backBuffer_(std::make_unique<Surface>(
           device,
-          SurfaceSpec{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
+          SurfaceLayout{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
                       D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
           SurfaceOwnership::Contained, this)) {}
 

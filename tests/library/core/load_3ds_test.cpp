@@ -40,32 +40,32 @@ struct ObjectSpec {
   float originX = 0.0f;           // of the object's own space
 };
 
-void PutObject(ChunkDatabase3ds* database, const ObjectSpec& spec) {
+void PutObject(ChunkDatabase3ds* database, const ObjectSpec& layout) {
   Mesh3ds* mesh = nullptr;
-  InitMeshObj3ds(&mesh, spec.vertices, spec.faces, spec.textured ? 2 : 0);
-  CopyName3ds(mesh->name, sizeof mesh->name, spec.name);
-  for (uint16_t i = 0; i < spec.vertices; ++i) {
-    mesh->vertexarray[i] = {spec.x + static_cast<float>(i), static_cast<float>(i % 2), static_cast<float>(i % 3)};
-    if (spec.textured) mesh->textarray[i] = {0.25f, 0.75f};
+  InitMeshObj3ds(&mesh, layout.vertices, layout.faces, layout.textured ? 2 : 0);
+  CopyName3ds(mesh->name, sizeof mesh->name, layout.name);
+  for (uint16_t i = 0; i < layout.vertices; ++i) {
+    mesh->vertexarray[i] = {layout.x + static_cast<float>(i), static_cast<float>(i % 2), static_cast<float>(i % 3)};
+    if (layout.textured) mesh->textarray[i] = {0.25f, 0.75f};
   }
-  for (uint16_t f = 0; f < spec.faces; ++f) {
-    const auto corner = [&](int k) { return static_cast<uint16_t>((f + k) % spec.vertices); };
+  for (uint16_t f = 0; f < layout.faces; ++f) {
+    const auto corner = [&](int k) { return static_cast<uint16_t>((f + k) % layout.vertices); };
     mesh->facearray[f] = {corner(0), corner(1), corner(2), 0};
   }
-  if (spec.vertexOutOfRange) mesh->facearray[0].v3 = spec.vertices;
-  mesh->locmatrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, spec.originX, 0, 0};
-  mesh->nmats = static_cast<uint16_t>(spec.groups.size());
-  mesh->matarray.resize(spec.groups.size());
-  for (size_t g = 0; g < spec.groups.size(); ++g) {
-    CopyName3ds(mesh->matarray[g].name, sizeof mesh->matarray[g].name, spec.groups[g].first);
-    mesh->matarray[g].faceindex = spec.groups[g].second;
-    mesh->matarray[g].nfaces = static_cast<uint16_t>(spec.groups[g].second.size());
+  if (layout.vertexOutOfRange) mesh->facearray[0].v3 = layout.vertices;
+  mesh->locmatrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, layout.originX, 0, 0};
+  mesh->nmats = static_cast<uint16_t>(layout.groups.size());
+  mesh->matarray.resize(layout.groups.size());
+  for (size_t g = 0; g < layout.groups.size(); ++g) {
+    CopyName3ds(mesh->matarray[g].name, sizeof mesh->matarray[g].name, layout.groups[g].first);
+    mesh->matarray[g].faceindex = layout.groups[g].second;
+    mesh->matarray[g].nfaces = static_cast<uint16_t>(layout.groups[g].second.size());
   }
   PutMesh3ds(database, mesh);
   ReleaseMeshObj3ds(&mesh);
 }
 
-struct MaterialSpec {
+struct MaterialFixture {
   std::string name;
   fcolor3ds diffuse;
   float transparency = 0.0f;
@@ -89,19 +89,19 @@ class Load3ds : public LibraryTest {
 
   // Writes a mesh file of the objects and materials; returns its path.
   std::string WriteFile(const std::string& name, const std::vector<ObjectSpec>& objects,
-                        const std::vector<MaterialSpec>& materials = {}) {
+                        const std::vector<MaterialFixture>& materials = {}) {
     ClearErrors3ds();
     ChunkDatabase3ds* database = nullptr;
     InitDatabase3ds(&database);
     NewDatabaseRoot3ds(database, kMeshFile3ds);
-    for (const MaterialSpec& spec : materials) {
+    for (const MaterialFixture& layout : materials) {
       Materials3ds* material = nullptr;
       InitMaterial3ds(&material);
-      CopyName3ds(material->name, sizeof material->name, spec.name);
-      material->diffuse = spec.diffuse;
+      CopyName3ds(material->name, sizeof material->name, layout.name);
+      material->diffuse = layout.diffuse;
       material->ambient = {0.1f, 0.2f, 0.3f};
-      material->transparency = spec.transparency;
-      CopyName3ds(material->texture.name, sizeof material->texture.name, spec.texture);
+      material->transparency = layout.transparency;
+      CopyName3ds(material->texture.name, sizeof material->texture.name, layout.texture);
       PutMaterial3ds(database, material);
       ReleaseMaterial3ds(&material);
     }

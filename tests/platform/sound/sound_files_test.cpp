@@ -27,7 +27,7 @@ void Chunk(win::ByteWriter& out, const char* id, const std::vector<uint8_t>& bod
   if (body.size() % 2 == 1) out.U8(0);
 }
 
-struct WaveSpec {
+struct WaveLayout {
   uint16_t encoding = 1;
   uint16_t channels = 1;
   uint32_t sampleRate = 8000;
@@ -42,26 +42,26 @@ struct WaveSpec {
   bool oddChunkBeforeData = false;
 };
 
-std::vector<uint8_t> MakeWave(const WaveSpec& spec) {
+std::vector<uint8_t> MakeWave(const WaveLayout& layout) {
   win::ByteWriter fmt;
-  fmt.U16(spec.encoding);
-  fmt.U16(spec.channels);
-  fmt.U32(spec.sampleRate);
-  fmt.U32(spec.sampleRate * spec.blockAlign);
-  fmt.U16(spec.blockAlign);
-  fmt.U16(spec.bits);
-  std::vector<uint8_t> fmtBody(fmt.Data().begin(), fmt.Data().begin() + spec.formatBytes);
-  std::vector<uint8_t> samples(spec.dataBytes, 0x11);
-  uint32_t dataField = spec.dataSizeField < 0 ? spec.dataBytes : static_cast<uint32_t>(spec.dataSizeField);
+  fmt.U16(layout.encoding);
+  fmt.U16(layout.channels);
+  fmt.U32(layout.sampleRate);
+  fmt.U32(layout.sampleRate * layout.blockAlign);
+  fmt.U16(layout.blockAlign);
+  fmt.U16(layout.bits);
+  std::vector<uint8_t> fmtBody(fmt.Data().begin(), fmt.Data().begin() + layout.formatBytes);
+  std::vector<uint8_t> samples(layout.dataBytes, 0x11);
+  uint32_t dataField = layout.dataSizeField < 0 ? layout.dataBytes : static_cast<uint32_t>(layout.dataSizeField);
 
   win::ByteWriter out;
   out.FixedString("RIFF", 4);
   out.U32(0);  // readers do not rely on it
   out.FixedString("WAVE", 4);
-  if (spec.data && spec.dataFirst) Chunk(out, "data", samples, dataField);
-  if (spec.format) Chunk(out, "fmt ", fmtBody, spec.formatBytes);
-  if (spec.oddChunkBeforeData) Chunk(out, "LIST", {1, 2, 3}, 3);
-  if (spec.data && !spec.dataFirst) Chunk(out, "data", samples, dataField);
+  if (layout.data && layout.dataFirst) Chunk(out, "data", samples, dataField);
+  if (layout.format) Chunk(out, "fmt ", fmtBody, layout.formatBytes);
+  if (layout.oddChunkBeforeData) Chunk(out, "LIST", {1, 2, 3}, 3);
+  if (layout.data && !layout.dataFirst) Chunk(out, "data", samples, dataField);
   return out.Data();
 }
 
@@ -76,11 +76,11 @@ TEST(WaveFile, ReadsTheFormatAndLengthOfAWaveFile) {
 }
 
 TEST(WaveFile, TakesSkippedChunksPaddingPartialFramesAndExtensibleFormats) {
-  WaveSpec padded;
+  WaveLayout padded;
   padded.oddChunkBeforeData = true;
   EXPECT_EQ(sound::ReadWaveFormat(MakeWave(padded)).Frames(), 8u);
 
-  WaveSpec partialFrame;
+  WaveLayout partialFrame;
   partialFrame.dataBytes = 17;
   EXPECT_EQ(sound::ReadWaveFormat(MakeWave(partialFrame)).dataBytes, 16u);
 
@@ -93,9 +93,9 @@ TEST(WaveFile, TakesSkippedChunksPaddingPartialFramesAndExtensibleFormats) {
 
 TEST(WaveFile, RefusesWhatIsNotAPlayableWave) {
   auto with = [](auto change) {
-    WaveSpec spec;
-    change(spec);
-    return MakeWave(spec);
+    WaveLayout layout;
+    change(layout);
+    return MakeWave(layout);
   };
   std::vector<uint8_t> notRiff = MakeWave({});
   notRiff[3] = 'X';
@@ -106,18 +106,18 @@ TEST(WaveFile, RefusesWhatIsNotAPlayableWave) {
   const std::vector<Case> cases = {
       {"empty file", {}},
       {"not RIFF", notRiff},
-      {"no format chunk", with([](WaveSpec& s) { s.format = false; })},
-      {"data before format", with([](WaveSpec& s) { s.dataFirst = true; })},
-      {"no data chunk", with([](WaveSpec& s) { s.data = false; })},
-      {"format chunk too short", with([](WaveSpec& s) { s.formatBytes = 8; })},
-      {"compressed encoding", with([](WaveSpec& s) { s.encoding = 2; })},
-      {"no channels", with([](WaveSpec& s) { s.channels = 0; })},
-      {"block align that is not channels times sample size", with([](WaveSpec& s) { s.blockAlign = 4; })},
-      {"12-bit samples", with([](WaveSpec& s) { s.bits = 12; })},
-      {"16-bit float", with([](WaveSpec& s) { s.encoding = 3; })},
-      {"sample rate 0", with([](WaveSpec& s) { s.sampleRate = 0; })},
-      {"data chunk past the end", with([](WaveSpec& s) { s.dataSizeField = 0x7FFFFFF0; })},
-      {"less than one frame", with([](WaveSpec& s) { s.dataBytes = 1; })},
+      {"no format chunk", with([](WaveLayout& s) { s.format = false; })},
+      {"data before format", with([](WaveLayout& s) { s.dataFirst = true; })},
+      {"no data chunk", with([](WaveLayout& s) { s.data = false; })},
+      {"format chunk too short", with([](WaveLayout& s) { s.formatBytes = 8; })},
+      {"compressed encoding", with([](WaveLayout& s) { s.encoding = 2; })},
+      {"no channels", with([](WaveLayout& s) { s.channels = 0; })},
+      {"block align that is not channels times sample size", with([](WaveLayout& s) { s.blockAlign = 4; })},
+      {"12-bit samples", with([](WaveLayout& s) { s.bits = 12; })},
+      {"16-bit float", with([](WaveLayout& s) { s.encoding = 3; })},
+      {"sample rate 0", with([](WaveLayout& s) { s.sampleRate = 0; })},
+      {"data chunk past the end", with([](WaveLayout& s) { s.dataSizeField = 0x7FFFFFF0; })},
+      {"less than one frame", with([](WaveLayout& s) { s.dataBytes = 1; })},
   };
   for (const Case& c : cases) {
     EXPECT_THROW(sound::ReadWaveFormat(c.bytes), sound::SoundError) << c.name;
