@@ -59,3 +59,33 @@ inline int32_t WindowLeft = 0;
 inline int32_t WindowTop = 0;
 inline int32_t WindowWidth = 0;
 inline int32_t WindowHeight = 0;
+
+// One attitude axis of the LM, radians and radians per second.
+struct AttitudeAxis {
+  float Angle = 0.0f;
+  float Rate = 0.0f;
+  float TargetAngle = 0.0f;  // where the attitude control flies while ManeuverActive is set
+};
+inline AttitudeAxis RollAxis;
+inline AttitudeAxis PitchAxis;
+inline AttitudeAxis YawAxis;
+
+// Guidance quantities the DSKY programs set.
+inline bool ManeuverActive = false;
+inline Vector3 ManeuverTargets;             // roll, pitch, yaw, radians
+inline bool AttitudeReachedFlags[2] = {};
+inline bool ProgramRCSFlag = false;
+inline bool MinimumImpulseMode = false;
+inline bool ContactLightFlags[2] = {};      // first ground contact, touchdown
+inline TimeRecord IgnitionTime;
+inline TimeRecord TimeToIgnition;
+inline float BurnVelocity[3] = {};          // noun 81, ft/s
+inline float AttitudeEntryAngles[3] = {};   // noun 22, radians
+
+// The stages and the engine.
+inline float Fuel = 0.0f;                   // pounds
+inline bool AscentStageFlying = false;
+inline bool Staged = false;
+inline bool EngineOff = false;
+inline bool EVAMode = false;
+inline int32_t ThrottleAverageCount = 0;    // samples in the automatic throttle's average
