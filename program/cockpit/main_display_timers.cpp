@@ -1,6 +1,7 @@
 #include "program/cockpit/main_display_timers.h"
 
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_display.h"
 #include "program/cockpit/dsky_keys.h"
 
 namespace {
@@ -13,13 +14,15 @@ constexpr int32_t kKeyPressMs = 200;
 }  // namespace
 
 MainDisplayTimerForm::MainDisplayTimerForm() : Form("Main_Display") {
-  for (forms::Timer* timer : {&DSKYFlash, &DSKYReset, &DSKYStartProgram, &TimerKeyPress,
+  for (forms::Timer* timer : {&DSKYFlash, &DSKYReset, &DSKYStartProgram, &DSKY_Display_Update,
+                              &TimerKeyPress,
                               &Timer_Program_Message, &Timer_Program_Message2}) {
     timer->SetEnabled(false);
   }
   DSKYFlash.SetInterval(kFlashMs);
   DSKYReset.SetInterval(kResetMs);
   DSKYStartProgram.SetInterval(kFirstStartDelayMs);
+  DSKY_Display_Update.SetInterval(1000);
   TimerKeyPress.SetInterval(kKeyPressMs);
   Timer_Program_Message.SetInterval(1000);
   Timer_Program_Message2.SetInterval(1000);
@@ -38,6 +41,7 @@ MainDisplayTimerForm::MainDisplayTimerForm() : Form("Main_Display") {
     DSKYReset.SetEnabled(false);
     SetAllLamps(false);
   };
+  DSKY_Display_Update.Timer = [] { UpdateDSKYDisplay(); };
   DSKYStartProgram.Timer = [this] { DSKYStartProgram.SetEnabled(false); };
   TimerKeyPress.Timer = [this] {
     TimerKeyPress.SetEnabled(false);

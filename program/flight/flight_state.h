@@ -89,3 +89,12 @@ inline bool Staged = false;
 inline bool EngineOff = false;
 inline bool EVAMode = false;
 inline int32_t ThrottleAverageCount = 0;    // samples in the automatic throttle's average
+
+// Display sources of the DSKY.
+inline float FDAIGimbalAngles[3] = {};      // radians
+inline double LMVelocity[3] = {};           // ft/s
+inline float HorizontalVelocity = 0.0f;     // ft/s
+inline float AltitudeAboveGround = 0.0f;    // feet
+inline float ThrustAverage = 0.0f;          // fraction of full thrust
+inline float Noun40Quantity = 0.0f;
+inline bool PlatformAlignmentFlag = false;  // the attitude display shows the P51 alignment
