@@ -70,3 +70,9 @@ struct ScreenMessage {
   float Y = -1.0f;
 };
 inline std::array<ScreenMessage, 3> MessageText;
+
+// Landing-point designator: the angle in whole degrees and the two digits of its time.
+inline int32_t LPDAngle = 0;
+inline std::string LPDTimeTens = "0";
+inline std::string LPDTimeOnes = "0";
+inline bool AscentIgnited = false;  // P12 has lit the ascent engine

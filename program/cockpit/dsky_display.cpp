@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <functional>
 #include <utility>
 
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/dsky_keys.h"
 #include "program/cockpit/dsky_programs.h"
 #include "program/cockpit/main_display_timers.h"
+#include "program/cockpit/screen_messages.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
+#include "program/missions/missions_state.h"
 
 namespace {
 
@@ -34,6 +38,17 @@ std::string TimeToIgnitionRegister() {
   return t.Sign + t.MinutesTens + t.MinutesOnes + "b" + t.SecondsTens + t.SecondsOnes;
 }
 
+// Whole seconds still to go to ignition; negative once it has passed.
+int32_t SecondsToIgnition() {
+  const int32_t seconds = std::abs(TimeToIgnition.TotalSeconds);
+  return TimeToIgnition.Negative ? seconds : -seconds;
+}
+
+// The countdown as the ascent displays show it: always with a minus sign.
+std::string CountdownRegister() { return "m" + TimeToIgnitionRegister().substr(1); }
+
+std::string Tenths(double x) { return SignLetter(x) + Digits5(x * 10.0); }
+
 std::string Stored(float& stored, double value) {
   stored = static_cast<float>(value);
   return SignLetter(value) + Digits5(value);
@@ -44,6 +59,8 @@ void ShowClock(const TimeRecord& clock) {
                "p000" + clock.MinutesTens + clock.MinutesOnes,
                "p0" + clock.SecondsTens + clock.SecondsOnes + clock.Tenths + clock.Hundredths);
 }
+
+void Show(const char* verb, const char* noun);
 
 void FormatVerb06(const std::string& noun) {
   if (noun == "18") {
@@ -70,6 +87,35 @@ void FormatVerb06(const std::string& noun) {
     SetRegisters("p00340", "p03367", "p10234");
   } else if (noun == "45") {
     SetRegisters("p00000", TimeToIgnitionRegister(), Angle(FDAIGimbalAngles[1]));
+  } else if (noun == "49" || noun == "78") {
+    const std::string range = Tenths(DockingRange / 5280.0);
+    if (noun == "49") {
+      SetRegisters(range, Tenths(DockingRangeRate), "bbbbb4");
+    } else {
+      SetRegisters(range, SignLetter(DockingRangeRate) + Digits5(DockingRangeRate * 10.0),
+                   "b0bb00");
+    }
+  } else if (noun == "64") {
+    SetRegisters("a" + LPDTimeTens + LPDTimeOnes + "b" + Digits5(LPDAngle).substr(3),
+                 Stored(StoredR2Value, LMVelocity[1] * 10.0),
+                 Stored(StoredR3Value, AltitudeAboveGround));
+  } else if (noun == "72") {
+    const auto lineOfSight = [](float degrees) {
+      return VerbFlash ? FormatSignedValue(degrees) : std::string(kBlank);
+    };
+    SetRegisters(lineOfSight(LineOfSightAngles[1]), lineOfSight(LineOfSightAngles[0]), kBlank);
+  } else if (noun == "74") {
+    const int32_t seconds = SecondsToIgnition();
+    if (seconds >= 30 && seconds <= 35) {
+      DSKYRegister[0] = kBlank;
+    } else {
+      SetRegisters(CountdownRegister(), "p00100", "p05450");
+    }
+    if (seconds <= 5 && !VerbFlash) {
+      DSKYVerb = "99";
+      VerbFlash = true;
+      NounFlash = true;
+    }
   } else if (noun == "60") {
     SetRegisters(Stored(StoredR1Value, HorizontalVelocity),
                  Stored(StoredR2Value, LMVelocity[1] * 10.0),
@@ -101,6 +147,9 @@ void FormatVerb16(const std::string& noun) {
                  FormatSignedValue(Noun40Quantity));
   } else if (noun == "36" || noun == "65") {
     ShowClock(MissionClock);
+  } else if (noun == "78") {
+    FormatVerb06("78");
+    DSKYRegister[2] = "00bb00";
   } else if (noun == "92") {
     VerbFlash = true;
     NounFlash = true;
@@ -231,8 +280,131 @@ void ShowExtendedDisplay() {
   }
 }
 
+constexpr int32_t kPGNSAuto = 2;
+constexpr int32_t kChecklistMs = 3000;
+
+// Refuses to go on with the PGNS switch off automatic: both flashes light and the crew is told.
+bool PGNSInAuto() {
+  if (PGNSSwitch.SwitchPosition == kPGNSAuto) return true;
+  ShowMessage("Checklist Item: PGNS must be in Auto", kChecklistMs, kRedBox, kWhiteText);
+  VerbFlash = true;
+  NounFlash = true;
+  return false;
+}
+
+void Call(const std::function<void()>& service) {
+  if (service) service();
+}
+
+void MonitorP12() {
+  const int32_t seconds = SecondsToIgnition();
+  if (DSKYVerb == "06" && DSKYNoun == "33") {
+    AscentIgnited = false;
+    if (TakeProceed()) Show("06", "76");
+  }
+  if (DSKYVerb == "06" && DSKYNoun == "76" && TakeProceed()) {
+    DSKYNoun = "25";
+    DSKYVerb = "50";
+    VerbFlash = true;
+    SaveDSKYState();
+  }
+  if (DSKYVerb == "50" && DSKYNoun == "25" && ProceedRequest) {
+    if (PGNSInAuto()) {
+      DSKYNoun = "74";
+      DSKYVerb = "06";
+      FlashesOffAndSave();
+    }
+    ProceedRequest = false;
+  }
+  if (DSKYVerb == "06" && DSKYNoun == "74") {
+    CompActyPercent = seconds >= 30 && seconds <= 35 ? 90 : 50;
+    if (seconds <= 5 && !VerbFlash) {
+      CompActyPercent = 5;
+      DSKYVerb = "99";
+      VerbFlash = true;
+      NounFlash = true;
+    }
+    ProceedRequest = false;
+  }
+  if (DSKYVerb == "99" && DSKYNoun == "74") {
+    if (!ProceedRequest) {
+      DSKYRegister = {kBlank, kBlank, kBlank};
+      CompActyPercent = 0;
+      return;
+    }
+    CompActyPercent = 50;
+    SetRegisters(CountdownRegister(), "p00100", "p05450");
+    if (seconds <= 4 && seconds >= 0 && !AscentIgnited) {
+      CompActyPercent = 80;
+      AscentIgnited = true;
+      Call(DSKYNeighbours.StartAscentEngine);
+      DSKYNoun = "94";
+      DSKYVerb = "06";
+      VerbFlash = false;
+      NounFlash = false;
+      ProceedRequest = false;
+    }
+  }
+}
+
+void MonitorP40() {
+  const int32_t seconds = SecondsToIgnition();
+  RestoreOnRequest();
+  if (DSKYVerb == "50" && EnterRequest && DSKYNoun == "25") {
+    EnterRequest = false;
+    if (PGNSInAuto()) {
+      DisplayHold = false;
+      DSKYVerb = "06";
+      DSKYNoun = "40";
+      VerbFlash = false;
+      NounFlash = false;
+    }
+  }
+  if (!EngineOff) ThrottleCommand = std::min(ThrottleCommand + 0.1f, 1.0f);
+  if (DSKYVerb == "06" && DSKYNoun == "18" && AttitudeReachedFlags[1]) {
+    DSKYVerb = "50";
+    DSKYNoun = "25";
+    FlashesOffAndSave();
+  }
+  if (TakeProceed()) {
+    if (DSKYVerb == "50" && DSKYNoun == "18") {
+      StartManeuver(-1.0f);
+      DSKYVerb = "06";
+      FlashesOffAndSave();
+    } else if (DSKYVerb == "99" && DSKYNoun == "40") {
+      CompActyPercent = 50;
+      if (seconds >= -4 && seconds < 5) {
+        CompActyPercent = 80;
+        Call(DSKYNeighbours.StartDescentEngine);
+        DSKYNoun = "40";
+        DSKYVerb = "16";
+        VerbFlash = true;
+        NounFlash = true;
+      }
+    }
+  }
+  if (DSKYVerb == "06" && DSKYNoun == "40") {
+    const bool blanked = seconds >= 31 && seconds <= 34;
+    CompActyPercent = blanked ? 90 : 50;
+    if (blanked) DSKYRegister = {kBlank, kBlank, kBlank};
+    if (seconds >= -4 && seconds < 8) BurnWindowFlag = true;
+    if (seconds <= 5 && !VerbFlash) {
+      CompActyPercent = 5;
+      DSKYVerb = "99";
+      VerbFlash = true;
+      NounFlash = true;
+    }
+  }
+  if (DSKYVerb == "99" && DSKYNoun == "40") {
+    SetRegisters(TimeToIgnitionRegister(), FormatSignedValue(BurnVelocity[0]),
+                 FormatSignedValue(LMVelocity[0]));
+  }
+}
+
 void RunProgramMonitor() {
   switch (CurrentProgram) {
+    case 3: MonitorP12(); break;
+    case 6: MonitorP40(); break;
     case 7: MonitorP41(); break;
     case 5: MonitorP30(); break;
     case 8: MonitorP51(); break;

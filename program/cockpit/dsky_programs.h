@@ -15,6 +15,7 @@ struct DSKYServices {
   std::function<void()> StartStaging;       // the frame loop's 6 s staging sequence
   std::function<void()> StageAndAscend;     // the abort's staging: meshes, disturbances, velocity
   std::function<void()> StartAscentEngine;
+  std::function<void()> StartDescentEngine;
   std::function<void()> ReapplyPGNSSwitch;  // verbs 76 and 77
 };
 inline DSKYServices DSKYNeighbours;

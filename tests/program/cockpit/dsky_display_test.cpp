@@ -9,6 +9,7 @@
 #include "program/cockpit/dsky_programs.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
+#include "program/missions/missions_state.h"
 #include "tests/program/cockpit/dsky_fixture.h"
 
 using namespace std::chrono_literals;
@@ -37,7 +38,8 @@ struct RegisterCase {
 };
 
 // A known state: targets roll 10, pitch -20 degrees, yaw 0; velocities 12.5, -3, 100 ft/s;
-// 30 ft/s across, 5 ft/s down at 250.4 ft; thrust 57 percent; 0:03 to ignition.
+// 30 ft/s across, 5 ft/s down at 250.4 ft; thrust 57 percent; 0:03 to ignition; the docking
+// target 2.5 miles away closing at 1.5 ft/s; the landing point 42 degrees down, 35 s away.
 const RegisterCase kRegisterCases[] = {
     {"06", "18", 9, "p01000", "p34000", "p00000"},
     {"50", "18", 7, "p01000", "p34000", "p00000"},
@@ -53,6 +55,10 @@ const RegisterCase kRegisterCases[] = {
     {"01", "71", 9, "p00150", "p00000", "p00000"},
     {"06", "69", 9, "b00000", "b00000", "b00000"},
     {"00", "00", 9, "bbbbbb", "bbbbbb", "bbbbbb"},
+    {"06", "49", 9, "p00025", "m00015", "bbbbb4"},
+    {"06", "64", 10, "a35b42", "m00050", "p00250"},
+    {"06", "72", 4, "bbbbbb", "bbbbbb", "bbbbbb"},
+    {"06", "74", 3, "m00b03", "p00100", "p05450"},
 };
 
 class RegisterFormatting : public DSKYTest, public ::testing::WithParamInterface<RegisterCase> {
@@ -70,6 +76,11 @@ class RegisterFormatting : public DSKYTest, public ::testing::WithParamInterface
     ThrustAverage = 0.57f;
     TimeToIgnition.Seconds = 3;
     SetTimeDigits(TimeToIgnition);
+    DockingRange = 13200.0f;
+    DockingRangeRate = -1.5f;
+    LPDAngle = 42;
+    LPDTimeTens = "3";
+    LPDTimeOnes = "5";
   }
 };
 
@@ -186,6 +197,84 @@ TEST_F(DSKYTest, KeyingDuringAProgramLightsKeyRel) {
   Keys("V");  // a keyed digit would hold the display instead
   UpdateDSKYDisplay();
   EXPECT_TRUE(LampKeyRel);
+}
+
+// Sets the countdown to `seconds` before ignition.
+void IgnitionIn(int32_t seconds) {
+  TimeToIgnition = {};
+  TimeToIgnition.Seconds = seconds;
+  SetTimeDigits(TimeToIgnition);
+  TimeToIgnition.Negative = true;
+  TimeToIgnition.Sign = "m";
+}
+
+TEST_F(DSKYTest, AscentWaitsForPGNSInAutoAndIgnitesOnceInTheLastSeconds) {
+  int ignitions = 0;
+  DSKYNeighbours.StartAscentEngine = [&] { ++ignitions; };
+  Started(StartP12);
+  IgnitionIn(50);
+  Keys("P");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYNoun, "76");
+  Keys("P");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYNoun, "25");
+  PGNSSwitch.SwitchPosition = 1;
+  Keys("P");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYNoun, "25");
+  EXPECT_EQ(MessageText[0].Text, "Checklist Item: PGNS must be in Auto");
+  PGNSSwitch.SwitchPosition = 2;
+  Keys("P");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYNoun, "74");
+  UpdateDSKYDisplay();  // the registers follow on the next tick
+  EXPECT_EQ(DSKYRegister[0], "m00b50");
+
+  IgnitionIn(5);
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYVerb, "99");
+  EXPECT_TRUE(VerbFlash && NounFlash);
+  IgnitionIn(4);
+  Keys("P");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(ignitions, 1);
+  EXPECT_EQ(DSKYVerb, "06");
+  EXPECT_EQ(DSKYNoun, "94");
+  Keys("P");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(ignitions, 1);
+  DSKYNeighbours = {};
+}
+
+TEST_F(DSKYTest, DescentBurnCountsDownAndStartsTheEngineOnPRO) {
+  int ignitions = 0;
+  DSKYNeighbours.StartDescentEngine = [&] { ++ignitions; };
+  Started(StartP40);
+  AttitudeReachedFlags[1] = true;
+  UpdateDSKYDisplay();  // verb 50 noun 18: waits for PRO to fly to the burn attitude
+  Keys("P");
+  UpdateDSKYDisplay();
+  EXPECT_TRUE(ManeuverActive);
+  EXPECT_EQ(DSKYVerb, "06");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYVerb, "50");
+  EXPECT_EQ(DSKYNoun, "25");
+  PGNSSwitch.SwitchPosition = 2;
+  Keys("E");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYNoun, "40");
+  IgnitionIn(7);
+  UpdateDSKYDisplay();
+  EXPECT_TRUE(BurnWindowFlag);
+  IgnitionIn(3);
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYVerb, "99");
+  Keys("P");
+  UpdateDSKYDisplay();
+  EXPECT_EQ(ignitions, 1);
+  EXPECT_EQ(DSKYVerb, "16");
+  DSKYNeighbours = {};
 }
 
 class RecordingCanvas : public DSKYCanvas {
