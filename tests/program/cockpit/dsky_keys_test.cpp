@@ -222,6 +222,7 @@ TEST_F(DSKYTest, AttitudeCountsAsReachedOnlyWithinToleranceAndRate) {
   EXPECT_FALSE(ManeuverActive);
   EXPECT_EQ(ExtendedRoutine, 0);
   EXPECT_TRUE(AttitudeReachedFlags[0] && AttitudeReachedFlags[1]);
+  EXPECT_TRUE(AutoAttitudeHold) << "the attitude control holds what was reached";
 }
 
 }  // namespace
