@@ -11,24 +11,73 @@
 inline int32_t CurrentProgram = 0;
 
 // The guidance computer's attitude flags (0 / -1 in the original, bool here).
-inline bool AutoManeuverActive = false;  // an automatic attitude manoeuvre is under way
+inline bool ManeuverActive = false;      // an automatic attitude manoeuvre is under way
 inline bool AutoAttitudeHold = false;    // the attitude that manoeuvre reached is held
-inline bool MinimumImpulseMode = false;  // rate-hold axes fire single pulses
-inline bool TranslationJetsEnabled = false;
+inline bool MinimumImpulseMode = false;  // rate-hold axes fire single pulses (verbs 76 and 77)
+inline bool ProgramRCSFlag = false;      // the running program shows the translation jets
 
-// The DSKY's timed state that the main display's timers drive.
-inline bool DSKYFlashPhase = false;   // the flashing lights are lit in this half-second
-inline int32_t DSKYCountdownMode = 0; // 1 while a DSKY countdown runs
-inline int32_t DSKYCountdown = 0;     // half-seconds left
-inline bool DSKYProgramAlarm = false;
-inline bool DSKYOperatorError = false;
-inline bool DSKYDisplayHold = false;
+// The DSKY display fields are glyph strings: "0" to "9" digits, "p" plus, "m" minus, "b" blank and
+// "a" the sign-position filler shown while a program start or reset is pending.
+inline std::string DSKYVerb = "bb";
+inline std::string DSKYNoun = "bb";
+inline std::string DSKYProgram = "bb";
+inline std::array<std::string, 3> DSKYRegister = {"bbbbbb", "bbbbbb", "bbbbbb"};  // R1 to R3
 
-// One on-screen message channel; colours as ARGB. Channel 3 also has a position (-1 centred).
+// One register being keyed.
+struct RegisterLoad {
+  int32_t Position = 1;        // next character position, 1 to 7
+  bool Active = false;
+  std::string Text = "bbbbbb";
+  bool Octal = false;          // the entry began with a digit rather than a sign
+};
+inline std::array<RegisterLoad, 3> RegisterLoads;  // R1Load, R2Load, R3Load
+
+inline int32_t VerbPosition = 1;
+inline int32_t NounPosition = 1;
+inline bool VerbEntryActive = false;
+inline bool NounEntryActive = false;
+inline bool KeyEntryEnabled = false;
+inline std::string KeyChar;
+inline bool DisplayHold = false;
+inline bool VerbFlash = false;
+inline bool NounFlash = false;
+inline bool FlashPhase = false;
+inline bool EnterRequest = false;
+inline bool ProceedRequest = false;
+inline bool KeyReleaseRequest = false;
+inline int32_t ExtendedRoutine = 0;  // 0 none, 1 lamp test, 60 R60, 62 R62
+inline int32_t LampTestTicks = 0;
+inline int32_t LoadsRemaining = 0;
+inline int32_t ProgramAlarmPending = 0;
+inline int32_t CompActyPercent = 0;
+inline bool CompActyOnce = false;
+
+// The DSKY lamps; set = lit.
+inline bool LampUplinkActy = false, LampNoAtt = false, LampStby = false, LampKeyRel = false,
+            LampOprErr = false, LampSpare1 = false, LampSpare2 = false;
+inline bool LampTemp = false, LampGimbalLock = false, LampProg = false, LampRestart = false,
+            LampTracker = false, LampAlt = false, LampVel = false;
+
+// The restore point of the display.
+inline std::string SavedVerb = "bb", SavedNoun = "bb", SavedProgram = "bb";
+inline bool SavedVerbFlash = false, SavedNounFlash = false;
+
+// Keyed texts shown by nouns 71 and 85.
+inline std::string Noun71Text = "p00150";
+inline std::array<std::string, 2> Noun85Text = {"p00000", "p00000"};
+
+// One on-screen message channel; colours are 32-bit ARGB.
 struct ScreenMessage {
   std::string Text;
-  uint32_t Colour = 0;
-  uint32_t BackColour = 0;
-  float Position = -1.0f;
+  uint32_t BoxColour = 0xFFFFFFFF;
+  uint32_t TextColour = 0xFF000000;
+  float X = -1.0f;  // channel 3 only: the point above which the label is centred; -1 centres it
+  float Y = -1.0f;
 };
-inline std::array<ScreenMessage, 3> ScreenMessages;
+inline std::array<ScreenMessage, 3> MessageText;
+
+// Landing-point designator: the angle in whole degrees and the two digits of its time.
+inline int32_t LPDAngle = 0;
+inline std::string LPDTimeTens = "0";
+inline std::string LPDTimeOnes = "0";
+inline bool AscentIgnited = false;  // P12 has lit the ascent engine

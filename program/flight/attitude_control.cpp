@@ -64,7 +64,7 @@ void StepAxes(void (*rateMode)(AttitudeAxis&)) {
 
 // The automatic program's deadband and step period; false when the program steers no axis.
 bool SetUpAutomaticProgram() {
-  if (AutoManeuverActive || AutoAttitudeHold) {
+  if (ManeuverActive || AutoAttitudeHold) {
     AttitudeDeadband = AutoDeadband;
     AutoStepPeriod = 0.0;
     return true;
@@ -366,7 +366,7 @@ void ResetAttitudeAxis(AttitudeAxis& axis) {
 
 void UpdateRCSJets() {
   if (RCSSoundCooldown <= 0.0f) return;
-  if (TranslationJetsEnabled) {
+  if (ProgramRCSFlag) {
     for (int k = 0; k < 3; ++k) {
       const int plus = JetXPlus + 2 * k;
       if (TranslationCommand[static_cast<size_t>(k)] > 0) ShowJetPlumes(JetSelectionTables[static_cast<size_t>(plus)]);

@@ -156,3 +156,22 @@ inline Vector3 DescentStagePosition;   // world units
 inline float DescentStageHeight = 0.0f;  // world units above the terrain
 inline Vector3 DescentStageTumbleRates;  // roll, pitch, yaw rad/s
 inline Vector3 AscentStageMeshOffset;    // world units, set when the stages part
+
+// --- Guidance quantities the DSKY programs set and show -----------------------------------------
+
+inline Vector3 ManeuverTargets;             // roll, pitch, yaw, radians
+inline bool AttitudeReachedFlags[2] = {};   // set when a manoeuvre reaches its attitude
+inline bool ContactLightFlags[2] = {};      // first ground contact, touchdown
+inline TimeRecord IgnitionTime;
+inline TimeRecord TimeToIgnition;
+inline float BurnVelocity[3] = {};          // noun 81, ft/s
+inline float AttitudeEntryAngles[3] = {};   // noun 22, radians
+inline bool EVAMode = false;
+inline float FDAIGimbalAngles[3] = {};      // radians
+inline float HorizontalVelocity = 0.0f;     // ft/s
+inline float Noun40Quantity = 0.0f;
+inline bool PlatformAlignmentFlag = false;  // the attitude display shows the P51 alignment
+inline bool BurnWindowFlag = false;         // set by the P40 monitor around the ignition
+inline float DockingRange = 0.0f;           // feet
+inline float DockingRangeRate = 0.0f;       // ft/s
+inline float LineOfSightAngles[2] = {};     // degrees

@@ -7,6 +7,9 @@
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_display.h"
+#include "program/cockpit/dsky_timers.h"
+#include "program/cockpit/screen_messages.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
@@ -142,17 +145,6 @@ void SmoothNeedles() {
   Smoothing.NeedleLimitHigh = NeedleLimit;
 }
 
-void DSKYFlashTick() {
-  DSKYFlashPhase = !DSKYFlashPhase;
-  if (DSKYCountdownMode != 1) return;
-  if (--DSKYCountdown < 0) {
-    DSKYCountdownMode = 0;
-    ClearDSKYLights();
-    DSKYProgramAlarm = false;
-    DSKYOperatorError = false;
-  }
-}
-
 void ExplosionTick(forms::Timer& timer) {
   if (++ExplosionFrame > ExplosionLastFrame) {
     ExplosionFrame = 1;
@@ -197,14 +189,14 @@ MainDisplayForm::MainDisplayForm() : Form("Main_Display") {
   DSKY_Display_Update.Timer = [] { UpdateDSKYDisplay(); };
   DSKYFlash.Timer = [] { DSKYFlashTick(); };
   DSKYReset.Timer = [this] {
-    DSKYDisplayHold = false;
+    DisplayHold = false;
     OneShot(DSKYReset);
     ClearDSKYLights();
   };
   DSKYStartProgram.Timer = [this] { OneShot(DSKYStartProgram); };
   Timer_Program_Message.Timer = [this] {
     OneShot(Timer_Program_Message);
-    ScreenMessages[0].Text.clear();
+    MessageText[0].Text.clear();
   };
   Timer_Program_Message2.Timer = [this] { OneShot(Timer_Program_Message2); };
   TimerTalk.Timer = [this](int16_t channel) { OneShot(TimerTalk(channel)); };
@@ -356,10 +348,10 @@ void StartDescentEngine() {
 
 void StageAndAscend() {
   if (Staged) {
-    ShowMessage(UiText[AlreadyStagedText], StagingMessageMs, StagingTextColour, StagingBackColour);
+    ShowMessage(UiText[AlreadyStagedText], StagingMessageMs, StagingBackColour, StagingTextColour);
     return;
   }
-  ShowMessage(UiText[StagedText], StagingMessageMs, StagingTextColour, StagingBackColour);
+  ShowMessage(UiText[StagedText], StagingMessageMs, StagingBackColour, StagingTextColour);
   StagingEffect = {true, 0.0f, StagingLength};
   const Vector3 kick = PivotTransformVector({0.0f, StagingKick, 0.0f});
   OffsetLMMeshes(AscentStageLift);

@@ -28,7 +28,7 @@ class AttitudeControl : public ::testing::Test {
     RollRCSSwitch.SwitchPosition = PitchRCSSwitch.SwitchPosition = YawRCSSwitch.SwitchPosition = 0;
     SelectedDeadband = SmallDeadband;
     CurrentProgram = 0;
-    AutoManeuverActive = AutoAttitudeHold = MinimumImpulseMode = false;
+    ManeuverActive = AutoAttitudeHold = MinimumImpulseMode = false;
     AttitudeManeuverActive = GimbalLocked = RCSFiring = false;
     AutoStepTimer = 0.0;
   }

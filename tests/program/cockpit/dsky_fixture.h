@@ -1,0 +1,60 @@
+// A flight's DSKY on virtual time: keys are pressed one per call, as the keyboard dispatch hands
+// them over, and time moves in frame-sized steps with a yield after each.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string_view>
+
+#include "platform/forms/event_pump.h"
+#include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_keys.h"
+#include "program/flight/main_display.h"
+#include "program/input/input_state.h"
+#include "program/startup/native_strings.h"
+#include "program/startup/startup_state.h"
+
+class DSKYTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    forms::UseClock(&clock);
+    for (int32_t id = 0; id <= kLastUiTextId; ++id) UiText[id] = NativeString(id, "");
+    Main_Display->DSKYFlash.SetEnabled(true);
+  }
+  void TearDown() override {
+    StopAllTimers();
+    forms::UseClock(nullptr);
+  }
+
+  // V verb, N noun, E ENTR, C CLR, R RSET, P PRO, K KEY REL, + and - signs, digits.
+  static void Keys(std::string_view sequence) {
+    for (char key : sequence) {
+      ControlAssignments[Action(key)].Pressed = true;
+      ProcessDSKYKeys(0);
+    }
+  }
+  static ActionIndex Action(char key) {
+    switch (key) {
+      case 'V': return ActionKeyPadVerb;
+      case 'N': return ActionKeyPadNoun;
+      case 'E': return ActionKeyPadEntr;
+      case 'C': return ActionKeyPadClr;
+      case 'R': return ActionKeyPadRset;
+      case 'P': return ActionKeyPadPro;
+      case 'K': return ActionKeyPadRelease;
+      case '+': return ActionKeyPadPlus;
+      case '-': return ActionKeyPadMinus;
+      default: return static_cast<ActionIndex>(ActionKeyPad0 + (key - '0'));
+    }
+  }
+  void RunFor(std::chrono::milliseconds total) {
+    using namespace std::chrono_literals;
+    for (std::chrono::milliseconds t{0}; t < total; t += 10ms) {
+      clock.Advance(10ms);
+      forms::DoEvents();
+    }
+  }
+
+  forms::VirtualClock clock;
+};
