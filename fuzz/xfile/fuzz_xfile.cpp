@@ -5,30 +5,19 @@
 #include <span>
 #include <vector>
 
-#include "platform/d3d/headless.h"
 #include "platform/d3dx/com_ptr.h"
 #include "platform/d3dx/x_file_d3dx.h"
 #include "platform/d3dx/x_file_mesh.h"
 #include "platform/d3dx/x_file_reader.h"
 #include "platform/d3dx/x_file_writer.h"
+#include "tests/platform/d3dx/headless_device.h"
 
 namespace {
 
 constexpr size_t kMaxInputBytes = size_t{1} << 20;
 
 d3d::IDirect3DDevice8* Device() {
-  static d3d::IDirect3DDevice8* device = [] {
-    d3d::IDirect3D8* direct3d = d3d::CreateHeadlessDirect3D();
-    d3d::D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = params.BackBufferHeight = 4;
-    params.SwapEffect = d3d::D3DSWAPEFFECT_COPY;
-    params.Windowed = 1;
-    d3d::IDirect3DDevice8* created = nullptr;
-    direct3d->CreateDevice(d3d::D3DADAPTER_DEFAULT, d3d::D3DDEVTYPE_HAL, nullptr,
-                           d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &created);
-    direct3d->Release();
-    return created;
-  }();
+  static d3d::IDirect3DDevice8* device = d3dx_test::CreateHeadlessDevice();
   return device;
 }
 

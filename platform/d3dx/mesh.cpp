@@ -22,8 +22,6 @@ namespace {
 
 using namespace d3d;
 
-constexpr DWORD kMeshOptionMask = 0x000FFFFF;  // the D3DXMESH_ bits of an optimise flag set
-constexpr DWORD kMax16BitVertices = 0xFFFF;    // vertices a mesh of 16-bit indices can reach
 constexpr DWORD kMaxFaces = 0x7FFFFFFF / 12;   // faces whose 32-bit indices fit a buffer
 constexpr UINT kFloatBytes = 4;
 constexpr UINT kMaxTextureSets = 8;

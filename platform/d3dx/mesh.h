@@ -42,6 +42,10 @@ inline constexpr DWORD D3DXMESH_WRITEONLY = D3DXMESH_VB_WRITEONLY | D3DXMESH_IB_
 inline constexpr DWORD D3DXMESH_DYNAMIC = D3DXMESH_VB_DYNAMIC | D3DXMESH_IB_DYNAMIC;
 inline constexpr DWORD D3DXMESH_SOFTWAREPROCESSING =
     D3DXMESH_VB_SOFTWAREPROCESSING | D3DXMESH_IB_SOFTWAREPROCESSING;
+// The D3DXMESH_ bits of an option set that may also carry D3DXMESHOPT_ flags.
+inline constexpr DWORD kMeshOptionMask = 0x000FFFFF;
+// Vertices a mesh of 16-bit indices can reach.
+inline constexpr DWORD kMax16BitVertices = 0xFFFF;
 
 // ---- Optimise flags, combined with the mesh options of the result.
 inline constexpr DWORD D3DXMESHOPT_COMPACT = 0x01000000;       // drop vertices no face uses

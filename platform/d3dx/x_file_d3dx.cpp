@@ -19,9 +19,6 @@ using d3d::D3D_OK;
 using d3d::D3DERR_INVALIDCALL;
 using d3d::FAILED;
 
-constexpr uint32_t kMax16BitVertices = 0xFFFF;
-constexpr DWORD kMeshOptionBits = 0x000FFFFF;  // the D3DXMESH_ part of options that may carry
-                                               // D3DXMESHOPT_ flags too
 
 // Where the parts of one vertex lie in a flexible vertex format of ours: the position, blend
 // weights, then normal, colour and one coordinate pair, each when the format has it.
@@ -83,7 +80,7 @@ HRESULT BuildMesh(const XMesh& source, DWORD options, DWORD fvf, IDirect3DDevice
                   const std::vector<uint32_t>& vertexSource, const std::vector<float>& weights,
                   const std::vector<uint32_t>& indices, const std::vector<uint32_t>& attributes,
                   ComPtr<ID3DXMesh>& mesh) {
-  options &= kMeshOptionBits;
+  options &= kMeshOptionMask;
   if (vertexSource.size() > kMax16BitVertices) options |= D3DXMESH_32BIT;
   const auto faces = static_cast<DWORD>(indices.size() / 3);
   HRESULT result = D3DXCreateMeshFVF(faces, static_cast<DWORD>(vertexSource.size()), options, fvf,
