@@ -9,6 +9,7 @@
 // space right-handed for lighting, fog and texture generation without changing what is seen.
 #include "platform/d3d/format.h"
 #include "platform/d3d/gl.h"
+#include "platform/d3d/gl_blend.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/gl_state.h"
 #include "platform/d3d/headless_device.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <optional>
 
 namespace d3d {
 namespace gl {
@@ -33,15 +35,13 @@ using headless::VertexBuffer;
 
 constexpr uint64_t kNeverUploaded = ~uint64_t{0};
 
-// Names of one object, deleted with it while its device's context is current.
+class GlRenderer;
+
+// Names of one object, deleted with it through the renderer that made them.
 struct SurfaceData final : RendererData {
-  explicit SurfaceData(Context* owner) : context(owner) {}
-  ~SurfaceData() override {
-    context->MakeCurrent();
-    if (texture != 0) glDeleteTextures(1, &texture);
-    if (depthBuffer != 0) glDeleteRenderbuffers(1, &depthBuffer);
-  }
-  Context* context;
+  explicit SurfaceData(GlRenderer* renderer) : owner(renderer) {}
+  ~SurfaceData() override;
+  GlRenderer* owner;
   GLuint texture = 0;      // a surface that is not part of a texture
   GLuint depthBuffer = 0;  // a depth surface
   uint64_t uploaded = kNeverUploaded;
@@ -49,20 +49,24 @@ struct SurfaceData final : RendererData {
 };
 
 struct NameData final : RendererData {
-  NameData(Context* owner, GLuint object, bool isBuffer)
-      : context(owner), name(object), buffer(isBuffer) {}
-  ~NameData() override {
-    context->MakeCurrent();
-    if (buffer) {
-      glDeleteBuffers(1, &name);
-    } else {
-      glDeleteTextures(1, &name);
-    }
-  }
-  Context* context;
+  NameData(GlRenderer* renderer, GLuint object, bool isBuffer)
+      : owner(renderer), name(object), buffer(isBuffer) {}
+  ~NameData() override;
+  GlRenderer* owner;
   GLuint name;
   bool buffer;
   uint64_t uploaded = kNeverUploaded;
+  SamplerParams sampler;  // a texture's
+};
+
+// What the draw framebuffer has attached.
+struct Attachments {
+  GLenum target = GL_TEXTURE_2D;
+  GLuint texture = 0;
+  GLint level = 0;
+  GLuint depth = 0;
+
+  bool operator==(const Attachments&) const = default;
 };
 
 // Where a colour surface lives in OpenGL.
@@ -74,7 +78,8 @@ struct ColorPlace {
 
 class GlRenderer final : public headless::Renderer {
  public:
-  explicit GlRenderer(std::unique_ptr<Context> context) : context_(std::move(context)) {
+  explicit GlRenderer(std::unique_ptr<Context> context, UINT units)
+      : context_(std::move(context)), units_(units), cache_(units) {
     glGenFramebuffers(1, &drawFramebuffer_);
     glGenFramebuffers(1, &readFramebuffer_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -83,9 +88,6 @@ class GlRenderer final : public headless::Renderer {
     glBindTexture(GL_TEXTURE_2D, white_);
     const uint32_t opaqueWhite = 0xFFFFFFFFu;
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &opaqueWhite);
-    GLint units = 1;
-    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-    units_ = std::min(static_cast<UINT>(units), kMaxTextureStages);
     // The device's flat shading takes the colour of a triangle's first vertex.
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
   }
@@ -104,6 +106,9 @@ class GlRenderer final : public headless::Renderer {
   HRESULT Present(HWND window, Surface& backBuffer) override;
   void Download(Surface& surface) override;
   void ReadPresented(HWND window, PresentedImage* image) override;
+
+  // Deletes an object's names (0 for none) with the context current.
+  void DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer);
 
  private:
   struct Front {
@@ -127,14 +132,32 @@ class GlRenderer final : public headless::Renderer {
   GLuint drawFramebuffer_ = 0;
   GLuint readFramebuffer_ = 0;
   GLuint white_ = 0;  // sampled by stages that have no texture
-  UINT units_ = 1;    // texture units the fixed-function pipeline drives
+  SamplerParams whiteSampler_;
+  UINT units_;  // texture units the fixed-function pipeline drives
+  StateCache cache_;
+  std::optional<Attachments> attached_;  // unknown when empty
   std::map<HWND, Front> fronts_;
   std::vector<float> positions_;  // pre-transformed positions of the current draw
+  std::vector<BYTE> blended_;     // blended vertices of the current draw
 };
+
+void GlRenderer::DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer) {
+  context_->MakeCurrent();
+  if (texture != 0) glDeleteTextures(1, &texture);
+  if (renderbuffer != 0) glDeleteRenderbuffers(1, &renderbuffer);
+  if (buffer != 0) glDeleteBuffers(1, &buffer);
+  // OpenGL unbinds what it deletes and may hand the names out again.
+  cache_.ForgetObjects();
+  attached_.reset();
+}
+
+SurfaceData::~SurfaceData() { owner->DeleteNames(texture, depthBuffer, 0); }
+
+NameData::~NameData() { owner->DeleteNames(buffer ? 0 : name, 0, buffer ? name : 0); }
 
 SurfaceData& GlRenderer::DataOf(Surface& surface) {
   auto& data = surface.Slot().Data();
-  if (!data) data = std::make_unique<SurfaceData>(context_.get());
+  if (!data) data = std::make_unique<SurfaceData>(this);
   return static_cast<SurfaceData&>(*data);
 }
 
@@ -143,9 +166,10 @@ NameData& GlRenderer::TextureData(RendererSlot& slot, UINT levels, bool cube) {
   if (!data) {
     GLuint name = 0;
     glGenTextures(1, &name);
-    data = std::make_unique<NameData>(context_.get(), name, false);
+    data = std::make_unique<NameData>(this, name, false);
     const GLenum target = cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
     glBindTexture(target, name);
+    cache_.ForgetUnitZero();
     glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
   }
   return static_cast<NameData&>(*data);
@@ -165,6 +189,7 @@ ColorPlace GlRenderer::PlaceOf(Surface& surface) {
   if (data.texture == 0) {
     glGenTextures(1, &data.texture);
     glBindTexture(GL_TEXTURE_2D, data.texture);
+    cache_.ForgetUnitZero();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   }
   return {GL_TEXTURE_2D, data.texture, 0};
@@ -177,6 +202,7 @@ void GlRenderer::Upload(Surface& surface) {
   const ColorPlace place = PlaceOf(surface);
   const SurfaceLayout& layout = surface.Layout();
   glBindTexture(place.target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, place.texture);
+  cache_.ForgetUnitZero();
   UploadPixels(place.target, place.level, layout.format, layout.width, layout.height, surface.Bits());
   data.uploaded = version;
   data.drawn = false;
@@ -195,21 +221,24 @@ GLuint GlRenderer::DepthBufferOf(Surface& depth) {
 }
 
 bool GlRenderer::BindTargets(Surface* target, Surface* depth) {
-  glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
+  Attachments wanted;
   if (target != nullptr) {
     Upload(*target);
     const ColorPlace place = PlaceOf(*target);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, place.target, place.texture,
-                           place.level);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-  } else {
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-    glDrawBuffer(GL_NONE);
+    wanted = {place.target, place.texture, place.level, 0};
   }
-  const GLuint depthBuffer = depth != nullptr ? DepthBufferOf(*depth) : 0;
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
-  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (depth != nullptr) wanted.depth = DepthBufferOf(*depth);
+  if (attached_ == wanted) return true;
+  attached_.reset();
+  glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, wanted.target, wanted.texture,
+                         wanted.level);
+  glDrawBuffer(target != nullptr ? GL_COLOR_ATTACHMENT0 : GL_NONE);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, wanted.depth);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, wanted.depth);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+  attached_ = wanted;
+  return true;
 }
 
 void GlRenderer::AttachForReading(Surface& surface) {
@@ -244,6 +273,7 @@ HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3D
     glClear(buffers);
   }
   glDisable(GL_SCISSOR_TEST);
+  cache_.ForgetMasks();
   if (target != nullptr && (flags & D3DCLEAR_TARGET)) DataOf(*target).drawn = true;
   return D3D_OK;
 }
@@ -251,7 +281,8 @@ HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3D
 TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
   if (auto* flat = dynamic_cast<Texture*>(texture)) {
     for (UINT level = 0; level < flat->GetLevelCount(); ++level) Upload(*flat->Level(level));
-    return {GL_TEXTURE_2D, TextureData(flat->Slot(), flat->GetLevelCount(), false).name, true};
+    NameData& data = TextureData(flat->Slot(), flat->GetLevelCount(), false);
+    return {GL_TEXTURE_2D, data.name, true, &data.sampler};
   }
   if (auto* cube = dynamic_cast<CubeTexture*>(texture)) {
     for (UINT face = 0; face < kCubeFaceCount; ++face) {
@@ -259,9 +290,10 @@ TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
         Upload(*cube->Find(static_cast<D3DCUBEMAP_FACES>(face), level));
       }
     }
-    return {GL_TEXTURE_CUBE_MAP, TextureData(cube->Slot(), cube->GetLevelCount(), true).name, true};
+    NameData& data = TextureData(cube->Slot(), cube->GetLevelCount(), true);
+    return {GL_TEXTURE_CUBE_MAP, data.name, true, &data.sampler};
   }
-  return {GL_TEXTURE_2D, white_};
+  return {GL_TEXTURE_2D, white_, false, &whiteSampler_};
 }
 
 GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
@@ -270,10 +302,10 @@ GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
   if (!data) {
     GLuint name = 0;
     glGenBuffers(1, &name);
-    data = std::make_unique<NameData>(context_.get(), name, true);
+    data = std::make_unique<NameData>(this, name, true);
   }
   auto& names = static_cast<NameData&>(*data);
-  glBindBuffer(kind, names.name);
+  cache_.BindBuffer(kind, names.name);
   if (names.uploaded != slot.Version()) {
     glBufferData(kind, static_cast<GLsizeiptr>(bytes.size()), bytes.data(), GL_DYNAMIC_DRAW);
     names.uploaded = slot.Version();
@@ -283,34 +315,41 @@ GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
 
 HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   context_->MakeCurrent();
-  std::array<TextureBinding, kMaxTextureStages> textures;
+  const FixedFunctionState& state = *draw.state;
+  DrawInputs inputs;
+  inputs.layout = LayoutOf(state.vertexShader);
   for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {
-    textures[stage] = BindTexture(draw.textures[stage]);
+    inputs.textures[stage] = BindTexture(draw.textures[stage]);
   }
   if (!BindTargets(draw.target, draw.depth)) return D3DERR_INVALIDCALL;
-  const FixedFunctionState& state = *draw.state;
-  const VertexLayout layout = LayoutOf(state.vertexShader);
-  ApplyState(state, layout, textures, units_, draw.depth != nullptr);
+  inputs.hasDepth = draw.depth != nullptr;
+  const UINT weights = BlendWeightCount(state, inputs.layout);
+  inputs.blended = weights > 0;
+  cache_.Apply(state, inputs);
 
   // Vertex i of the draw sits at source + i * stride; source is an offset into the bound buffer.
   const BYTE* memory =
       draw.vertexBuffer != nullptr ? draw.vertexBuffer->Bytes().data() : draw.vertexData;
   const size_t base = static_cast<size_t>(draw.baseVertex) * draw.stride;
-  const BYTE* source = nullptr;
-  if (draw.vertexBuffer != nullptr) {
-    BufferName(draw.vertexBuffer->Slot(), GL_ARRAY_BUFFER, draw.vertexBuffer->Bytes());
-    source = reinterpret_cast<const BYTE*>(base);
+  VertexSource vertices;
+  vertices.stride = draw.stride;
+  if (inputs.blended) {
+    BlendVertices(state, inputs.layout, weights, memory + base, draw.stride, draw.firstVertex,
+                  draw.vertexCount, &blended_);
+    vertices.source = blended_.data();
+  } else if (draw.vertexBuffer != nullptr) {
+    vertices.arrayBuffer =
+        BufferName(draw.vertexBuffer->Slot(), GL_ARRAY_BUFFER, draw.vertexBuffer->Bytes());
+    vertices.source = reinterpret_cast<const BYTE*>(base);
   } else {
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    source = draw.vertexData + base;
+    vertices.source = draw.vertexData + base;
   }
-  const float* transformed = nullptr;
-  if (layout.pretransformed) {
+  if (inputs.layout.pretransformed) {
     PretransformPositions(memory + base, draw.stride, draw.firstVertex, draw.vertexCount,
                           state.viewport, &positions_);
-    transformed = positions_.data();
+    vertices.positions = positions_.data();
   }
-  SetVertexArrays(layout, state, source, draw.stride, transformed);
+  cache_.SetVertexArrays(state, inputs, vertices);
 
   const GLenum mode = PrimitiveMode(draw.primitive);
   const auto count =
@@ -325,7 +364,7 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
       indices =
           reinterpret_cast<const BYTE*>(static_cast<size_t>(draw.startIndex) * draw.indexSize);
     } else {
-      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+      cache_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     }
     glDrawElements(mode, count, type, indices);
   }
@@ -354,6 +393,7 @@ HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
   Front& front = fronts_[window];
   if (front.texture == 0) glGenTextures(1, &front.texture);
   glBindTexture(GL_TEXTURE_2D, front.texture);
+  cache_.ForgetUnitZero();
   glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
   front.width = backBuffer.Layout().width;
   front.height = backBuffer.Layout().height;
@@ -362,6 +402,7 @@ HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
   if (context_->BindWindow(window, &windowWidth, &windowHeight)) {
     AttachForReading(backBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    attached_.reset();
     glDrawBuffer(GL_BACK);
     // Rows run top down in the back buffer and bottom up in a window.
     glBlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT,
@@ -406,7 +447,12 @@ HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
                 (version != nullptr ? version : "unknown") + ")";
     return D3DERR_NOTAVAILABLE;
   }
-  return Allocating([&] { *renderer = std::make_unique<GlRenderer>(std::move(context)); });
+  GLint units = 1;
+  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+  return Allocating([&] {
+    *renderer = std::make_unique<GlRenderer>(std::move(context),
+                                             std::min(static_cast<UINT>(units), kMaxTextureStages));
+  });
 }
 
 }  // namespace

@@ -809,6 +809,8 @@ HRESULT Device::CheckDrawReady(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT 
   }
   const UINT vertexSize = FvfVertexSize(state_.vertexShader);
   if (vertexSize == 0 || stride < vertexSize) return D3DERR_INVALIDCALL;
+  // Tweening moves between two positions, and a flexible vertex format holds only one.
+  if (state_.renderStates[D3DRS_VERTEXBLEND] == D3DVBF_TWEENING) return D3DERR_INVALIDCALL;
   return D3D_OK;
 }
 
