@@ -321,21 +321,17 @@ void ApplySampler(const TextureBinding& texture, const SamplerValues& values) {
   if (texture.sampler != nullptr) *texture.sampler = {values, true};
 }
 
-// Everything of a stage but its sampling settings, on the active unit.
-void ApplyStage(const FixedFunctionState& state, const VertexLayout& layout,
-                const TextureBinding& texture, UINT stage) {
+// A stage's combiner, coordinate generation and texture matrix, on the active unit.
+void ApplyStage(const FixedFunctionState& state, const VertexLayout& layout, bool textured,
+                UINT stage) {
   const auto& ts = state.stageStates[stage];
-  glDisable(texture.target == GL_TEXTURE_2D ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D);
-  glEnable(texture.target);
-  glBindTexture(texture.target, texture.name);
-
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
   glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR,
              ColorOf(static_cast<D3DCOLOR>(state.renderStates[D3DRS_TEXTUREFACTOR])).data());
   DWORD colorOp = ts[D3DTSS_COLOROP];
   DWORD alphaOp = ts[D3DTSS_ALPHAOP];
   // A first stage without a texture that would read one passes the diffuse colour on.
-  if (!texture.bound && stage == 0) {
+  if (!textured && stage == 0) {
     if (ReadsTexture(colorOp, ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2])) colorOp = 0;
     if (ReadsTexture(alphaOp, ts[D3DTSS_ALPHAARG1], ts[D3DTSS_ALPHAARG2])) alphaOp = 0;
   }
@@ -522,7 +518,7 @@ void StateCache::BindBuffer(GLenum kind, GLuint name) {
 }
 
 void StateCache::ForgetObjects() {
-  stageValid_.fill(false);
+  bindingValid_.fill(false);
   arraysValid_ = false;
   buffersValid_.fill(false);
 }
@@ -635,7 +631,6 @@ void StateCache::ApplyLightsAndWorld(const FixedFunctionState& state, const Draw
                  rs[D3DRS_NORMALIZENORMALS]};
     key.material = state.material;
   }
-  glMatrixMode(GL_MODELVIEW);
   const bool lightsKept =
       lightsValid_ && key.lit == lights_.lit && Same(key.view, lights_.view) &&
       key.model == lights_.model && Same(key.material, lights_.material) &&
@@ -643,6 +638,7 @@ void StateCache::ApplyLightsAndWorld(const FixedFunctionState& state, const Draw
       std::equal(key.lights.begin(), key.lights.end(), lights_.lights.begin(),
                  [](const D3DLIGHT8& a, const D3DLIGHT8& b) { return Same(a, b); });
   if (!lightsKept) {
+    glMatrixMode(GL_MODELVIEW);
     LoadMatrix(key.view);
     ApplyLights(state, key.lights, key.lit);
     lights_ = std::move(key);
@@ -654,6 +650,7 @@ void StateCache::ApplyLightsAndWorld(const FixedFunctionState& state, const Draw
       pretransformed || inputs.blended ? IdentityMatrix() : state.Transform(D3DTS_WORLD);
   const D3DMATRIX modelView = Multiply(world, lights_.view);
   if (worldValid_ && Same(modelView, modelView_)) return;
+  glMatrixMode(GL_MODELVIEW);
   LoadMatrix(modelView);
   modelView_ = modelView;
   worldValid_ = true;
@@ -725,45 +722,64 @@ void StateCache::ApplyRenderStates(const FixedFunctionState& state, const DrawIn
 
 void StateCache::ApplyStages(const FixedFunctionState& state, const DrawInputs& inputs) {
   const VertexLayout& layout = inputs.layout;
+  // Outside Apply unit 0 is the active one, which texture uploads rely on.
+  UINT activeUnit = 0;
+  const auto select = [&activeUnit](UINT unit) {
+    if (unit == activeUnit) return;
+    glActiveTexture(GL_TEXTURE0 + unit);
+    activeUnit = unit;
+  };
   // Stages run until the first disabled one; the units after it are switched off.
   UINT active = 0;
   while (active < units_ && state.stageStates[active][D3DTSS_COLOROP] != D3DTOP_DISABLE) ++active;
   for (UINT stage = 0; stage < units_; ++stage) {
-    const bool on = stage < active;
-    if (!on) {
-      if (stageValid_[stage] && !stageOn_[stage]) continue;
-      glActiveTexture(GL_TEXTURE0 + stage);
+    if (stage >= active) {
+      if (bindingValid_[stage] && !unitOn_[stage]) continue;
+      select(stage);
       glDisable(GL_TEXTURE_2D);
       glDisable(GL_TEXTURE_CUBE_MAP);
-      stageValid_[stage] = true;
-      stageOn_[stage] = false;
+      bindingValid_[stage] = true;
+      unitOn_[stage] = false;
       continue;
     }
+    const TextureBinding& texture = inputs.textures[stage];
+    const bool known = bindingValid_[stage] && unitOn_[stage];
+    if (!known || !(texture == bindings_[stage])) {
+      select(stage);
+      if (!known || texture.target != bindings_[stage].target) {
+        glDisable(texture.target == GL_TEXTURE_2D ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D);
+        glEnable(texture.target);
+      }
+      glBindTexture(texture.target, texture.name);
+      bindings_[stage] = texture;
+      bindingValid_[stage] = true;
+      unitOn_[stage] = true;
+    }
+
     const auto& ts = state.stageStates[stage];
     const UINT set = ts[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
     const StageKey key = {ts,
-                          inputs.textures[stage],
+                          texture.bound,
                           state.renderStates[D3DRS_TEXTUREFACTOR],
                           layout.pretransformed,
                           set < layout.texCount ? layout.texSize[set] : 0,
                           state.Transform(D3DTS_TEXTURE0 + stage)};
     const StageKey& last = stages_[stage];
-    const bool kept = stageValid_[stage] && stageOn_[stage] && key.states == last.states &&
-                      key.texture == last.texture && key.textureFactor == last.textureFactor &&
-                      key.pretransformed == last.pretransformed &&
-                      key.inputSize == last.inputSize && Same(key.matrix, last.matrix);
-    const TextureBinding& texture = inputs.textures[stage];
+    if (!stageValid_[stage] || key.states != last.states || key.bound != last.bound ||
+        key.textureFactor != last.textureFactor || key.pretransformed != last.pretransformed ||
+        key.inputSize != last.inputSize || !Same(key.matrix, last.matrix)) {
+      select(stage);
+      ApplyStage(state, layout, texture.bound, stage);
+      stages_[stage] = key;
+      stageValid_[stage] = true;
+    }
     const SamplerValues sampler = SamplerValuesOf(ts);
-    if (kept && SamplerCurrent(texture, sampler)) continue;
-    glActiveTexture(GL_TEXTURE0 + stage);
-    if (!kept) ApplyStage(state, layout, texture, stage);
-    if (!SamplerCurrent(texture, sampler)) ApplySampler(texture, sampler);
-    stages_[stage] = key;
-    stageValid_[stage] = true;
-    stageOn_[stage] = true;
+    if (!SamplerCurrent(texture, sampler)) {
+      select(stage);
+      ApplySampler(texture, sampler);
+    }
   }
-  glActiveTexture(GL_TEXTURE0);
-  glMatrixMode(GL_MODELVIEW);
+  select(0);
 }
 
 void StateCache::Apply(const FixedFunctionState& state, const DrawInputs& inputs) {

@@ -97,14 +97,15 @@ class StateCache {
   // The write masks changed (a clear).
   void ForgetMasks() { renderStatesValid_ = false; }
   // A texture was bound on unit 0 outside a draw.
-  void ForgetUnitZero() { stageValid_[0] = false; }
+  void ForgetUnitZero() { bindingValid_[0] = false; }
   // An object was deleted: OpenGL unbinds it and may hand its name out again.
   void ForgetObjects();
 
  private:
+  // What a stage's combiner, coordinate generation and texture matrix depend on.
   struct StageKey {
     std::array<DWORD, kTextureStageStateCount> states;
-    TextureBinding texture;
+    bool bound;
     DWORD textureFactor;
     bool pretransformed;
     UINT inputSize;
@@ -143,8 +144,10 @@ class StateCache {
   std::array<DWORD, kRenderStateCount> renderStates_{};
   std::array<bool, 3> renderInputs_{};  // depth surface, pre-transformed, lit
   GLenum colorMaterial_ = 0;
+  std::array<bool, kMaxTextureStages> bindingValid_{};
+  std::array<bool, kMaxTextureStages> unitOn_{};  // a texture target enabled
+  std::array<TextureBinding, kMaxTextureStages> bindings_{};
   std::array<bool, kMaxTextureStages> stageValid_{};
-  std::array<bool, kMaxTextureStages> stageOn_{};
   std::array<StageKey, kMaxTextureStages> stages_{};
   bool arraysValid_ = false;
   ArraysKey arrays_{};
