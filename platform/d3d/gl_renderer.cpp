@@ -136,6 +136,9 @@ class GlRenderer final : public headless::Renderer {
   UINT units_;  // texture units the fixed-function pipeline drives
   StateCache cache_;
   std::optional<Attachments> attached_;  // unknown when empty
+  // The surfaces attached_ came from; deleting any surface empties attached_.
+  const Surface* boundTarget_ = nullptr;
+  const Surface* boundDepth_ = nullptr;
   std::map<HWND, Front> fronts_;
   std::vector<float> positions_;  // pre-transformed positions of the current draw
   std::vector<BYTE> blended_;     // blended vertices of the current draw
@@ -221,6 +224,11 @@ GLuint GlRenderer::DepthBufferOf(Surface& depth) {
 }
 
 bool GlRenderer::BindTargets(Surface* target, Surface* depth) {
+  // Most draws go to the surfaces of the draw before, unchanged in memory since.
+  if (attached_ && target == boundTarget_ && depth == boundDepth_ &&
+      (target == nullptr || DataOf(*target).uploaded == target->Slot().Version())) {
+    return true;
+  }
   Attachments wanted;
   if (target != nullptr) {
     Upload(*target);
@@ -228,6 +236,8 @@ bool GlRenderer::BindTargets(Surface* target, Surface* depth) {
     wanted = {place.target, place.texture, place.level, 0};
   }
   if (depth != nullptr) wanted.depth = DepthBufferOf(*depth);
+  boundTarget_ = target;
+  boundDepth_ = depth;
   if (attached_ == wanted) return true;
   attached_.reset();
   glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
@@ -251,6 +261,7 @@ void GlRenderer::AttachForReading(Surface& surface) {
 
 HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3DRECT>& areas,
                           DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+  if (areas.empty()) return D3D_OK;
   context_->MakeCurrent();
   if (!BindTargets(target, depth)) return D3DERR_INVALIDCALL;
   GLbitfield buffers = 0;
@@ -267,12 +278,27 @@ HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3D
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
   glStencilMask(0xFFFFFFFFu);
-  glEnable(GL_SCISSOR_TEST);
-  for (const D3DRECT& area : areas) {
-    glScissor(area.x1, area.y1, area.x2 - area.x1, area.y2 - area.y1);
-    glClear(buffers);
+  // A clear of the whole framebuffer goes without a scissor: the rasteriser can then mark the
+  // buffers cleared instead of writing every pixel.
+  LONG width = 0x7FFFFFFF;
+  LONG height = 0x7FFFFFFF;
+  for (const Surface* bound : {target, depth}) {
+    if (bound == nullptr) continue;
+    width = std::min(width, static_cast<LONG>(bound->Layout().width));
+    height = std::min(height, static_cast<LONG>(bound->Layout().height));
   }
-  glDisable(GL_SCISSOR_TEST);
+  const D3DRECT& first = areas.front();
+  if (areas.size() == 1 && first.x1 == 0 && first.y1 == 0 && first.x2 == width &&
+      first.y2 == height) {
+    glClear(buffers);
+  } else {
+    glEnable(GL_SCISSOR_TEST);
+    for (const D3DRECT& area : areas) {
+      glScissor(area.x1, area.y1, area.x2 - area.x1, area.y2 - area.y1);
+      glClear(buffers);
+    }
+    glDisable(GL_SCISSOR_TEST);
+  }
   cache_.ForgetMasks();
   if (target != nullptr && (flags & D3DCLEAR_TARGET)) DataOf(*target).drawn = true;
   return D3D_OK;
@@ -314,11 +340,11 @@ GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
 }
 
 HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
-  context_->MakeCurrent();
+  context_->KeepCurrent();
   const FixedFunctionState& state = *draw.state;
   DrawInputs inputs;
   inputs.layout = LayoutOf(state.vertexShader);
-  for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {
+  for (UINT stage = 0; stage < ActiveStages(state, units_); ++stage) {
     inputs.textures[stage] = BindTexture(draw.textures[stage]);
   }
   if (!BindTargets(draw.target, draw.depth)) return D3DERR_INVALIDCALL;

@@ -509,6 +509,12 @@ void PretransformPositions(const BYTE* vertices, UINT stride, UINT first, UINT c
   }
 }
 
+UINT ActiveStages(const FixedFunctionState& state, UINT units) {
+  UINT active = 0;
+  while (active < units && state.stageStates[active][D3DTSS_COLOROP] != D3DTOP_DISABLE) ++active;
+  return active;
+}
+
 void StateCache::BindBuffer(GLenum kind, GLuint name) {
   const size_t slot = kind == GL_ARRAY_BUFFER ? 0 : 1;
   if (buffersValid_[slot] && buffers_[slot] == name) return;
@@ -729,9 +735,7 @@ void StateCache::ApplyStages(const FixedFunctionState& state, const DrawInputs& 
     glActiveTexture(GL_TEXTURE0 + unit);
     activeUnit = unit;
   };
-  // Stages run until the first disabled one; the units after it are switched off.
-  UINT active = 0;
-  while (active < units_ && state.stageStates[active][D3DTSS_COLOROP] != D3DTOP_DISABLE) ++active;
+  const UINT active = ActiveStages(state, units_);
   for (UINT stage = 0; stage < units_; ++stage) {
     if (stage >= active) {
       if (bindingValid_[stage] && !unitOn_[stage]) continue;

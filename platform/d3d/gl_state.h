@@ -61,10 +61,13 @@ void ReadPixels(D3DFORMAT format, UINT width, UINT height, BYTE* pixels);
 void PretransformPositions(const BYTE* vertices, UINT stride, UINT first, UINT count,
                            const D3DVIEWPORT8& viewport, std::vector<float>* positions);
 
+// How many of the first units the stages drive: they run until the first disabled one.
+UINT ActiveStages(const FixedFunctionState& state, UINT units);
+
 // What one draw needs set besides the device's state.
 struct DrawInputs {
   VertexLayout layout;
-  std::array<TextureBinding, kMaxTextureStages> textures;
+  std::array<TextureBinding, kMaxTextureStages> textures;  // of the active stages
   bool hasDepth = false;
   bool blended = false;  // positions and normals are already in world space
 };
