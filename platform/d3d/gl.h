@@ -15,7 +15,8 @@
 // What the fixed-function pipeline of OpenGL cannot express is left out and listed here: vertex
 // shader objects are not drawn; the bump-environment texture operations pass the previous stage
 // through; the specular colour as a texture argument reads as the diffuse colour; fog of
-// pre-transformed vertices is off; depth surfaces cannot be read back.
+// pre-transformed vertices is off; a light's range does not cut it off, and a spot light's inner
+// cone is not kept apart from its outer one; depth surfaces cannot be read back.
 #pragma once
 
 #include "platform/d3d/interfaces.h"

@@ -269,6 +269,10 @@ D3DMATRIX TextureMatrixOf(const D3DMATRIX& matrix, DWORD flags, UINT inputSize, 
   }
   if (!(flags & D3DTTFF_PROJECTED)) {
     for (int row = 0; row < 4; ++row) result.m[row][3] = row == 3 ? 1.0f : 0.0f;
+  } else {
+    // The device divides by the last of the coordinates it counts, OpenGL by the fourth.
+    const int last = static_cast<int>(std::clamp<DWORD>(flags & 0xFF, 1, 4)) - 1;
+    for (int row = 0; row < 4; ++row) result.m[row][3] = result.m[row][last];
   }
   return result;
 }
@@ -723,6 +727,9 @@ void StateCache::ApplyRenderStates(const FixedFunctionState& state, const DrawIn
     glFogf(GL_FOG_END, FloatOf(rs[D3DRS_FOGEND]));
     glFogf(GL_FOG_DENSITY, FloatOf(rs[D3DRS_FOGDENSITY]));
     glFogfv(GL_FOG_COLOR, ColorOf(static_cast<D3DCOLOR>(rs[D3DRS_FOGCOLOR])).data());
+    // Range fog (by the distance to the eye, not the depth) is a feature of vertex fog.
+    const bool range = rs[D3DRS_RANGEFOGENABLE] != 0 && rs[D3DRS_FOGTABLEMODE] == D3DFOG_NONE;
+    glFogi(GL_FOG_DISTANCE_MODE_NV, range ? GL_EYE_RADIAL_NV : GL_EYE_PLANE_ABSOLUTE_NV);
   }
 }
 

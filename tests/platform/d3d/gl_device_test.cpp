@@ -29,6 +29,34 @@ int Channel(D3DCOLOR color, int shift) { return static_cast<int>((color >> shift
   return ::testing::AssertionSuccess();
 }
 
+D3DMATRIX Translation(float x, float y, float z) {
+  D3DMATRIX m{};
+  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
+  m.m[3][0] = x;
+  m.m[3][1] = y;
+  m.m[3][2] = z;
+  return m;
+}
+
+// A turn about y in the device's left-handed, row-vector convention.
+D3DMATRIX RotationY(float radians) {
+  D3DMATRIX m{};
+  m.m[0][0] = std::cos(radians);
+  m.m[0][2] = -std::sin(radians);
+  m.m[1][1] = 1.0f;
+  m.m[2][0] = std::sin(radians);
+  m.m[2][2] = std::cos(radians);
+  m.m[3][3] = 1.0f;
+  return m;
+}
+
+// Identity view and projection: world positions are clip positions, x and y from -1 to 1.
+void SetClipSpaceCamera(IDirect3DDevice8* device) {
+  const D3DMATRIX identity = Translation(0, 0, 0);
+  device->SetTransform(D3DTS_VIEW, &identity);
+  device->SetTransform(D3DTS_PROJECTION, &identity);
+}
+
 class GlDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -206,6 +234,64 @@ TEST_F(GlDeviceTest, LinearFogBlendsByDistance) {
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wall, sizeof(Vertex));
   // Half way between fog start and end: half white, half blue.
   EXPECT_TRUE(Near(At(Read(), 16, 16), 0x8080FF, 6));
+}
+
+TEST_F(GlDeviceTest, RangeVertexFogGrowsTowardsTheCorners) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  SetCameraAtOrigin(device, 1.0f);
+  device->SetRenderState(D3DRS_FOGENABLE, 1);
+  device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+  device->SetRenderState(D3DRS_FOGCOLOR, 0xFF0000FFu);
+  device->SetRenderState(D3DRS_FOGSTART, FloatBits(0.0f));
+  device->SetRenderState(D3DRS_FOGEND, FloatBits(20.0f));
+  struct Vertex {
+    float x, y, z;
+    D3DCOLOR color;
+  };
+  // The corners lie sqrt(4^2 + 4^2 + 10^2) = 11.5 from the eye, 10 in front of it.
+  const Vertex wall[4] = {{-4, 4, 10, 0xFFFFFFFFu},
+                          {4, 4, 10, 0xFFFFFFFFu},
+                          {-4, -4, 10, 0xFFFFFFFFu},
+                          {4, -4, 10, 0xFFFFFFFFu}};
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  const UINT right = 26;  // a pixel near the upper right corner
+  const UINT top = 6;
+  const struct {
+    DWORD range;
+    D3DCOLOR expected;  // by the fog factor (20 - distance) / 20
+  } cases[] = {{0, 0x8080FF}, {1, 0x6E6EFF}};
+  for (const auto& c : cases) {
+    device->SetRenderState(D3DRS_RANGEFOGENABLE, c.range);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wall, sizeof(Vertex));
+    EXPECT_TRUE(Near(At(Read(), right, top), c.expected, 6)) << "range " << c.range;
+  }
+}
+
+TEST_F(GlDeviceTest, ProjectedCoordinatesDivideByTheLastCountedOne) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  IDirect3DTexture8* texture = MakeQuadrantTexture(device);
+  ASSERT_NE(texture, nullptr);
+  const D3DMATRIX identity = Translation(0, 0, 0);
+  device->SetTransform(D3DTS_TEXTURE0, &identity);
+  device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS,
+                               D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  SetClipSpaceCamera(device);
+  struct Vertex {
+    float x, y, z;
+    float s, t, r;
+  };
+  // (0.2, 1.4) / 2 samples the lower left texel (blue); undivided it would wrap to red.
+  const Vertex quad[4] = {{-1, 1, 0.5f, 0.2f, 1.4f, 2},
+                          {1, 1, 0.5f, 0.2f, 1.4f, 2},
+                          {-1, -1, 0.5f, 0.2f, 1.4f, 2},
+                          {1, -1, 0.5f, 0.2f, 1.4f, 2}};
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0));
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+  EXPECT_TRUE(Near(At(Read(), 16, 16), 0x0000FF));
+  device->SetTexture(0, nullptr);
+  texture->Release();
 }
 
 TEST_F(GlDeviceTest, StencilShadowPassDarkensOnlyTheMarkedArea) {
@@ -419,27 +505,6 @@ TEST_F(GlDeviceTest, AdditionalSwapChainsPresentTheirOwnImage) {
   chain->Release();
 }
 
-D3DMATRIX Translation(float x, float y, float z) {
-  D3DMATRIX m{};
-  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
-  m.m[3][0] = x;
-  m.m[3][1] = y;
-  m.m[3][2] = z;
-  return m;
-}
-
-// A turn about y in the device's left-handed, row-vector convention.
-D3DMATRIX RotationY(float radians) {
-  D3DMATRIX m{};
-  m.m[0][0] = std::cos(radians);
-  m.m[0][2] = -std::sin(radians);
-  m.m[1][1] = 1.0f;
-  m.m[2][0] = std::sin(radians);
-  m.m[2][2] = std::cos(radians);
-  m.m[3][3] = 1.0f;
-  return m;
-}
-
 IDirect3DTexture8* SolidTexture(IDirect3DDevice8* device, D3DCOLOR color) {
   IDirect3DTexture8* texture = nullptr;
   if (device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture) != D3D_OK) {
@@ -450,13 +515,6 @@ IDirect3DTexture8* SolidTexture(IDirect3DDevice8* device, D3DCOLOR color) {
   std::memcpy(locked.pBits, &color, sizeof color);
   texture->UnlockRect(0);
   return texture;
-}
-
-// Identity view and projection: world positions are clip positions, x and y from -1 to 1.
-void SetClipSpaceCamera(IDirect3DDevice8* device) {
-  const D3DMATRIX identity = Translation(0, 0, 0);
-  device->SetTransform(D3DTS_VIEW, &identity);
-  device->SetTransform(D3DTS_PROJECTION, &identity);
 }
 
 TEST_F(GlDeviceTest, EachDrawSeesTheStateChangedJustBeforeIt) {
