@@ -214,56 +214,40 @@ TEST_F(GlDeviceTest, AlphaBlendMixesAndAlphaTestDrops) {
   EXPECT_TRUE(Near(At(pixels, 24, 24), 0x00FF00));
 }
 
-TEST_F(GlDeviceTest, LinearFogBlendsByDistance) {
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+TEST_F(GlDeviceTest, LinearFogBlendsByDepthOrByRange) {
   SetCameraAtOrigin(device, 1.0f);
   device->SetRenderState(D3DRS_FOGENABLE, 1);
-  device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
   device->SetRenderState(D3DRS_FOGCOLOR, 0xFF0000FFu);
   device->SetRenderState(D3DRS_FOGSTART, FloatBits(0.0f));
   device->SetRenderState(D3DRS_FOGEND, FloatBits(20.0f));
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   struct Vertex {
     float x, y, z;
     D3DCOLOR color;
   };
-  const Vertex wall[4] = {{-20, 20, 10, 0xFFFFFFFFu},
-                          {20, 20, 10, 0xFFFFFFFFu},
-                          {-20, -20, 10, 0xFFFFFFFFu},
-                          {20, -20, 10, 0xFFFFFFFFu}};
-  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wall, sizeof(Vertex));
-  // Half way between fog start and end: half white, half blue.
-  EXPECT_TRUE(Near(At(Read(), 16, 16), 0x8080FF, 6));
-}
-
-TEST_F(GlDeviceTest, RangeVertexFogGrowsTowardsTheCorners) {
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-  SetCameraAtOrigin(device, 1.0f);
-  device->SetRenderState(D3DRS_FOGENABLE, 1);
-  device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
-  device->SetRenderState(D3DRS_FOGCOLOR, 0xFF0000FFu);
-  device->SetRenderState(D3DRS_FOGSTART, FloatBits(0.0f));
-  device->SetRenderState(D3DRS_FOGEND, FloatBits(20.0f));
-  struct Vertex {
-    float x, y, z;
-    D3DCOLOR color;
-  };
-  // The corners lie sqrt(4^2 + 4^2 + 10^2) = 11.5 from the eye, 10 in front of it.
-  const Vertex wall[4] = {{-4, 4, 10, 0xFFFFFFFFu},
-                          {4, 4, 10, 0xFFFFFFFFu},
-                          {-4, -4, 10, 0xFFFFFFFFu},
-                          {4, -4, 10, 0xFFFFFFFFu}};
-  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-  const UINT right = 26;  // a pixel near the upper right corner
-  const UINT top = 6;
+  // A wall 10 in front of the eye; by the fog factor (20 - distance) / 20, half white and half
+  // blue at 10. A wall of half-side 4 has its corners sqrt(4^2 + 4^2 + 10^2) = 11.5 away, which
+  // range fog sees near the upper right corner (pixel 26, 6).
   const struct {
-    DWORD range;
-    D3DCOLOR expected;  // by the fog factor (20 - distance) / 20
-  } cases[] = {{0, 0x8080FF}, {1, 0x6E6EFF}};
+    DWORD tableMode, vertexMode, range;
+    float half;
+    UINT x, y;
+    D3DCOLOR expected;
+  } cases[] = {{D3DFOG_LINEAR, D3DFOG_NONE, 0, 20, 16, 16, 0x8080FF},
+               {D3DFOG_NONE, D3DFOG_LINEAR, 0, 4, 26, 6, 0x8080FF},
+               {D3DFOG_NONE, D3DFOG_LINEAR, 1, 4, 26, 6, 0x6E6EFF}};
   for (const auto& c : cases) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device->SetRenderState(D3DRS_FOGTABLEMODE, c.tableMode);
+    device->SetRenderState(D3DRS_FOGVERTEXMODE, c.vertexMode);
     device->SetRenderState(D3DRS_RANGEFOGENABLE, c.range);
+    const Vertex wall[4] = {{-c.half, c.half, 10, 0xFFFFFFFFu},
+                            {c.half, c.half, 10, 0xFFFFFFFFu},
+                            {-c.half, -c.half, 10, 0xFFFFFFFFu},
+                            {c.half, -c.half, 10, 0xFFFFFFFFu}};
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wall, sizeof(Vertex));
-    EXPECT_TRUE(Near(At(Read(), right, top), c.expected, 6)) << "range " << c.range;
+    EXPECT_TRUE(Near(At(Read(), c.x, c.y), c.expected, 6))
+        << "table " << c.tableMode << ", vertex " << c.vertexMode << ", range " << c.range;
   }
 }
 
@@ -611,16 +595,7 @@ TEST_F(GlDeviceTest, VertexBlendingWeighsTheWorldMatrices) {
 TEST_F(GlDeviceTest, BlendedNormalsTurnWithTheirWorldMatrices) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
   SetCameraAtOrigin(device, 1.0f);
-  D3DMATERIAL8 material{};
-  material.Diffuse = {1, 1, 1, 1};
-  device->SetMaterial(&material);
-  D3DLIGHT8 light{};
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 1};
-  light.Direction = {0, 0, 1};
-  device->SetLight(0, &light);
-  device->LightEnable(0, 1);
-  device->SetRenderState(D3DRS_LIGHTING, 1);
+  LightAlongTheView(device);
   // The square is stored turned a quarter away (facing +x, at the side) and follows
   // WORLDMATRIX(1) alone, which turns it back to face the camera at distance 4: lit fully only if
   // the normals turn with it.
