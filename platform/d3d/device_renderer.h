@@ -45,7 +45,6 @@ class RendererSlot {
 // A vertex shader the device made: its decoded program and what the renderer keeps on it.
 struct VertexShader {
   vs::Program program;
-  DWORD usage;
   RendererSlot slot;  // the program never changes, so its version stays 0
 };
 

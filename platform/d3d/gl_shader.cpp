@@ -3,7 +3,6 @@
 
 #include <EGL/egl.h>
 
-#include <cstring>
 #include <sstream>
 
 namespace d3d::gl {
@@ -147,7 +146,7 @@ void Translator::Instruction(const vs::Instruction& instruction) {
     return (source.negate ? "-" : "") + Register(source, 0, 0) + "." +
            kComponents[source.swizzle[c]];
   };
-  
+
   const auto plain = [&](const char* name) {
     std::string line = std::string(name) + " " + dst;
     for (UINT s = 0; s < instruction.sourceCount; ++s) line += ", " + Source(sources[s], s);
@@ -155,8 +154,8 @@ void Translator::Instruction(const vs::Instruction& instruction) {
   };
   const auto matrix = [&](const char* dot, UINT rows) {
     for (UINT row = 0; row < rows; ++row) {
-      Line(std::string(dot) + " " + kScratch + "." + kComponents[row] + ", " + Source(sources[0], 0) +
-           ", " + Source(sources[1], 1, row));
+      Line(std::string(dot) + " " + kScratch + "." + kComponents[row] + ", " +
+           Source(sources[0], 0) + ", " + Source(sources[1], 1, row));
     }
     Line("MOV " + DestinationText(d) + MaskText(d.mask & ((1u << rows) - 1)) + ", " + kScratch);
   };
@@ -204,8 +203,7 @@ void Translator::Instruction(const vs::Instruction& instruction) {
 
 std::string Translator::Translate(const vs::Program& program) {
   out_ << "!!ARBvp1.0\n";
-  out_ << "PARAM c[" << constantCount_ << "] = { program.env[0.." << constantCount_ - 1
-       << "] };\n";
+  out_ << "PARAM c[" << constantCount_ << "] = { program.env[0.." << constantCount_ - 1 << "] };\n";
   out_ << "PARAM clipFix = program.local[0];\n";
   out_ << "TEMP " << kPosition << ", " << kScratch << ", " << kAddressValue;
   for (UINT slot = 0; slot < 3; ++slot) out_ << ", " << kFarTemp << slot;
@@ -283,7 +281,7 @@ bool BeginShaderDraw(Context* context, const headless::VertexShader& shader,
     const std::string text = ArbProgramText(shader.program, static_cast<UINT>(constants.size()));
     Arb().bindProgram(GL_VERTEX_PROGRAM_ARB, name);
     Arb().programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB,
-                       static_cast<GLsizei>(text.size()), text.c_str());
+                        static_cast<GLsizei>(text.size()), text.c_str());
     GLint errorAt = -1;
     glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorAt);
     compiled->valid = errorAt == -1;
@@ -297,7 +295,7 @@ bool BeginShaderDraw(Context* context, const headless::VertexShader& shader,
     Arb().envParameter(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(c), constants[c].data());
   }
   Arb().localParameter(GL_VERTEX_PROGRAM_ARB, 0, 1.0f / static_cast<float>(viewport.Width),
-                               1.0f / static_cast<float>(viewport.Height), -1.0f, 0.0f);
+                       1.0f / static_cast<float>(viewport.Height), -1.0f, 0.0f);
   const bool pointSize = Writes(shader.program, RegisterType::RasterOut, vs::kPointSizeOut);
   if (pointSize) {
     glEnable(GL_VERTEX_PROGRAM_POINT_SIZE_ARB);
@@ -308,8 +306,7 @@ bool BeginShaderDraw(Context* context, const headless::VertexShader& shader,
   return true;
 }
 
-void SetStreamAttributes(const vs::Program& program, UINT stream, const BYTE* source,
-                         UINT stride) {
+void SetStreamAttributes(const vs::Program& program, UINT stream, const BYTE* source, UINT stride) {
   const auto s = static_cast<GLsizei>(stride);
   bool bindsInputZero = false;
   for (const vs::VertexElement& element : program.elements) {

@@ -4,10 +4,11 @@
 // kept on the shader object until it is deleted. Input register vN reads generic attribute N from
 // its stream; constant cN is program environment parameter N. The program ends with the clip-space
 // conversion the fixed-function path puts in its projection (y flip, z from 0..w to -w..w, the
-// half-pixel shift, with 1 / viewport size in local parameter 0), so both paths hit the same pixels.
-// Outputs: oPos, oD0 and oD1 (primary and secondary colour), oT0..oT7, oFog (as the fog coordinate;
-// when the program leaves it, the clip-space w, the eye depth the fixed-function fog uses) and oPts
-// (point size). The texture stages, blending and the rest of the pixel state still apply.
+// half-pixel shift, with 1 / viewport size in local parameter 0), so both paths hit the same
+// pixels. Outputs: oPos, oD0 and oD1 (primary and secondary colour), oT0..oT7, oFog (as the fog
+// coordinate; when the program leaves it, the clip-space w, the eye depth the fixed-function fog
+// uses) and oPts (point size). The texture stages, blending and the rest of the pixel state still
+// apply.
 #pragma once
 
 #include "platform/d3d/device_renderer.h"

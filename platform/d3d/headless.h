@@ -24,7 +24,7 @@ namespace d3d {
 // Generous capabilities of a device of the library's time: 2048-texel power-of-two textures,
 // cube maps, 4 texture stages with DOT3 and environment bumps, 8 lights, 4 blend matrices, vertex
 // shaders 1.1 with 96 constants. A test sets VertexShaderVersion to 0 for a device without them
-// (shaders made for processing by the processor still work there).
+// (shaders made for software vertex processing still work there).
 D3DCAPS8 HeadlessDefaultCaps();
 
 // What the headless creation object reports and allows.

@@ -10,7 +10,7 @@
 namespace d3d::headless {
 namespace {
 
-// Processing by the processor gives every shader this many constants, whatever the caps say.
+// Software vertex processing gives every shader this many constants, whatever the caps say.
 constexpr UINT kSoftwareShaderConstants = 96;
 constexpr UINT kMaxShaderConstants = 8192;
 constexpr DWORD kShaderVersionBits = 0xFFFF;  // major << 8 | minor
@@ -797,7 +797,7 @@ HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* functi
   while (shaders_.count(nextShaderHandle_) != 0) nextShaderHandle_ += 2;
   return Allocating([&] {
     shaders_[nextShaderHandle_] =
-        std::make_unique<VertexShader>(VertexShader{std::move(program), usage, {}});
+        std::make_unique<VertexShader>(VertexShader{std::move(program), {}});
     *handle = nextShaderHandle_;
     nextShaderHandle_ += 2;  // stays odd: bit 0 marks a shader handle
   });

@@ -186,7 +186,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   void ResetState();
   // The living shader a handle names; null for any other handle.
   const VertexShader* FindShader(DWORD handle) const;
-  // The constant registers shaders see: at least the 96 that processing by the processor gives.
+  // The constant registers shaders see: at least the 96 of software vertex processing.
   UINT ConstantCount() const;
   // Checks what every draw needs and starts its submission; *needs gets, per stream, the least
   // stride of the streams the draw reads (0 for those it does not).

@@ -10,7 +10,7 @@
 namespace d3d::vs {
 
 std::vector<DWORD> Encode(Opcode op, const Operand& destination,
-                               std::initializer_list<Operand> sources) {
+                          std::initializer_list<Operand> sources) {
   std::vector<DWORD> tokens = {static_cast<DWORD>(op), destination.DestinationToken()};
   for (const Operand& source : sources) tokens.push_back(source.SourceToken());
   return tokens;
@@ -295,7 +295,7 @@ HRESULT Decode(std::span<const DWORD> declaration, std::span<const DWORD> functi
   UINT bound = 0;
   for (const VertexElement& element : program->elements) bound |= 1u << element.input;
   return !program->elements.empty() && (program->inputsRead & ~bound) == 0 ? D3D_OK
-                                                                             : D3DERR_INVALIDCALL;
+                                                                           : D3DERR_INVALIDCALL;
 }
 
 std::array<Vec4, kInputCount> FetchInputs(const Program& program,
@@ -311,9 +311,7 @@ std::array<Vec4, kInputCount> FetchInputs(const Program& program,
       case decl::Type::Float1:
       case decl::Type::Float2:
       case decl::Type::Float3:
-      case decl::Type::Float4:
-        std::memcpy(in.data(), at, ElementBytes(element.type));
-        break;
+      case decl::Type::Float4: std::memcpy(in.data(), at, ElementBytes(element.type)); break;
       case decl::Type::Color:
         // Bytes in memory: blue, green, red, alpha.
         in = {at[2] / 255.0f, at[1] / 255.0f, at[0] / 255.0f, at[3] / 255.0f};
@@ -388,9 +386,9 @@ void Machine::Write(const Destination& destination, const Vec4& value, UINT comp
     case RegisterType::Temp: target = &temps_[destination.number]; break;
     case RegisterType::Address: {
       const float a = std::floor(value[0]);
-      address_ = std::isfinite(a) ? static_cast<int>(std::clamp<float>(a, -kAddressLimit,
-                                                                       kAddressLimit))
-                                  : 0;
+      address_ = std::isfinite(a)
+                     ? static_cast<int>(std::clamp<float>(a, -kAddressLimit, kAddressLimit))
+                     : 0;
       return;
     }
     case RegisterType::RasterOut:

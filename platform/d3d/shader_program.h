@@ -93,7 +93,8 @@ struct StreamView {
 
 // The input registers of vertex `vertex`, read from the streams as the declaration says.
 std::array<Vec4, kInputCount> FetchInputs(const Program& program,
-                                          const std::array<StreamView, kMaxStreams>& streams, UINT vertex);
+                                          const std::array<StreamView, kMaxStreams>& streams,
+                                          UINT vertex);
 
 // Runs the program on one vertex. A relative constant read outside the constants reads 0.
 VertexOutput Execute(const Program& program, const std::array<Vec4, kInputCount>& inputs,

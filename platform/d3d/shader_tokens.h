@@ -16,8 +16,8 @@
 // the register type in bits 28..30 and the register number in bits 0..10:
 // - a destination adds its write mask in bits 16..19 (x, y, z, w from bit 16 up);
 // - a source adds relative addressing through a0.x (bit 13, constants only), the swizzle in bits
-//   16..23 (two bits per output component, x first; 0 picks x .. 3 picks w) and its modifier in bits
-//   24..27 (0 none, 1 negate).
+//   16..23 (two bits per output component, x first; 0 picks x .. 3 picks w) and its modifier in
+//   bits 24..27 (0 none, 1 negate).
 //
 // Declaration tokens. The token type sits in bits 29..31:
 // - 1 stream: the vertex data that follows comes from stream (bits 0..3);
@@ -172,44 +172,43 @@ constexpr Operand OT(DWORD n) { return {RegisterType::TexCoordOut, n}; }
 
 // The tokens of one instruction.
 std::vector<DWORD> Encode(Opcode op, const Operand& destination,
-                               std::initializer_list<Operand> sources);
+                          std::initializer_list<Operand> sources);
+
+template <Opcode op>
+std::vector<DWORD> Unary(const Operand& d, const Operand& a) {
+  return Encode(op, d, {a});
+}
+template <Opcode op>
+std::vector<DWORD> Binary(const Operand& d, const Operand& a, const Operand& b) {
+  return Encode(op, d, {a, b});
+}
 
 inline std::vector<DWORD> Nop() { return {static_cast<DWORD>(Opcode::Nop)}; }
-#define MAROVIN_VS_UNARY(Name) \
-  inline std::vector<DWORD> Name(const Operand& d, const Operand& a) { \
-    return Encode(Opcode::Name, d, {a}); \
-  }
-#define MAROVIN_VS_BINARY(Name) \
-  inline std::vector<DWORD> Name(const Operand& d, const Operand& a, const Operand& b) { \
-    return Encode(Opcode::Name, d, {a, b}); \
-  }
-MAROVIN_VS_UNARY(Mov)
-MAROVIN_VS_UNARY(Rcp)
-MAROVIN_VS_UNARY(Rsq)
-MAROVIN_VS_UNARY(Exp)
-MAROVIN_VS_UNARY(Log)
-MAROVIN_VS_UNARY(Lit)
-MAROVIN_VS_UNARY(Frc)
-MAROVIN_VS_UNARY(Expp)
-MAROVIN_VS_UNARY(Logp)
-MAROVIN_VS_BINARY(Add)
-MAROVIN_VS_BINARY(Sub)
-MAROVIN_VS_BINARY(Mul)
-MAROVIN_VS_BINARY(Dp3)
-MAROVIN_VS_BINARY(Dp4)
-MAROVIN_VS_BINARY(Min)
-MAROVIN_VS_BINARY(Max)
-MAROVIN_VS_BINARY(Slt)
-MAROVIN_VS_BINARY(Sge)
-MAROVIN_VS_BINARY(Dst)
+inline constexpr auto Mov = &Unary<Opcode::Mov>;
+inline constexpr auto Rcp = &Unary<Opcode::Rcp>;
+inline constexpr auto Rsq = &Unary<Opcode::Rsq>;
+inline constexpr auto Exp = &Unary<Opcode::Exp>;
+inline constexpr auto Log = &Unary<Opcode::Log>;
+inline constexpr auto Lit = &Unary<Opcode::Lit>;
+inline constexpr auto Frc = &Unary<Opcode::Frc>;
+inline constexpr auto Expp = &Unary<Opcode::Expp>;
+inline constexpr auto Logp = &Unary<Opcode::Logp>;
+inline constexpr auto Add = &Binary<Opcode::Add>;
+inline constexpr auto Sub = &Binary<Opcode::Sub>;
+inline constexpr auto Mul = &Binary<Opcode::Mul>;
+inline constexpr auto Dp3 = &Binary<Opcode::Dp3>;
+inline constexpr auto Dp4 = &Binary<Opcode::Dp4>;
+inline constexpr auto Min = &Binary<Opcode::Min>;
+inline constexpr auto Max = &Binary<Opcode::Max>;
+inline constexpr auto Slt = &Binary<Opcode::Slt>;
+inline constexpr auto Sge = &Binary<Opcode::Sge>;
+inline constexpr auto Dst = &Binary<Opcode::Dst>;
 // The matrix forms read their rows from the registers that follow the second source.
-MAROVIN_VS_BINARY(M4x4)
-MAROVIN_VS_BINARY(M4x3)
-MAROVIN_VS_BINARY(M3x4)
-MAROVIN_VS_BINARY(M3x3)
-MAROVIN_VS_BINARY(M3x2)
-#undef MAROVIN_VS_UNARY
-#undef MAROVIN_VS_BINARY
+inline constexpr auto M4x4 = &Binary<Opcode::M4x4>;
+inline constexpr auto M4x3 = &Binary<Opcode::M4x3>;
+inline constexpr auto M3x4 = &Binary<Opcode::M3x4>;
+inline constexpr auto M3x3 = &Binary<Opcode::M3x3>;
+inline constexpr auto M3x2 = &Binary<Opcode::M3x2>;
 inline std::vector<DWORD> Mad(const Operand& d, const Operand& a, const Operand& b,
                               const Operand& c) {
   return Encode(Opcode::Mad, d, {a, b, c});

@@ -52,33 +52,45 @@ TEST(VertexShaderDecode, AcceptsWellFormedAndRefusesMalformedTokenStreams) {
   const std::vector<DecodeCase> cases = {
       {"the two-frame blend", BlendDeclaration(), BlendProgram(), D3D_OK},
       {"the bone program", BoneDeclaration(), BoneProgram(), D3D_OK},
-      {"every instruction",
-       kOneInput,
-       ProgramWith({vs::Nop(), vs::Add(vs::R(0), vs::V(0), vs::C(1)),
-                    vs::Sub(vs::R(1), vs::R(0), -vs::C(2)), vs::Rcp(vs::R(2), vs::R(0)),
-                    vs::Rsq(vs::R(2), vs::R(0)), vs::Dp3(vs::R(3), vs::R(0), vs::R(1)),
-                    vs::Dp4(vs::R(3), vs::R(0), vs::R(1)), vs::Min(vs::R(4), vs::R(0), vs::R(1)),
-                    vs::Max(vs::R(4), vs::R(0), vs::R(1)), vs::Slt(vs::R(5), vs::R(0), vs::R(1)),
-                    vs::Sge(vs::R(5), vs::R(0), vs::R(1)), vs::Exp(vs::R(6), vs::R(0)),
-                    vs::Log(vs::R(6), vs::R(0)), vs::Lit(vs::R(7), vs::R(0)),
-                    vs::Dst(vs::R(7), vs::R(0), vs::R(1)), vs::Frc(vs::R(8), vs::R(0)),
-                    vs::Expp(vs::R(8), vs::R(0)), vs::Logp(vs::R(8), vs::R(0)),
-                    vs::M3x4(vs::R(9), vs::V(0), vs::C(92)), vs::M3x3(vs::R(9), vs::V(0), vs::C(0)),
-                    vs::M3x2(vs::R(9), vs::V(0), vs::C(0)), vs::Mov(vs::OD(1), vs::R(9)),
-                    vs::Mov(vs::OT(7), vs::R(9)), vs::Mov(vs::OFog(), vs::R(9)),
+      {"every instruction", kOneInput,
+       ProgramWith({vs::Nop(),
+                    vs::Add(vs::R(0), vs::V(0), vs::C(1)),
+                    vs::Sub(vs::R(1), vs::R(0), -vs::C(2)),
+                    vs::Rcp(vs::R(2), vs::R(0)),
+                    vs::Rsq(vs::R(2), vs::R(0)),
+                    vs::Dp3(vs::R(3), vs::R(0), vs::R(1)),
+                    vs::Dp4(vs::R(3), vs::R(0), vs::R(1)),
+                    vs::Min(vs::R(4), vs::R(0), vs::R(1)),
+                    vs::Max(vs::R(4), vs::R(0), vs::R(1)),
+                    vs::Slt(vs::R(5), vs::R(0), vs::R(1)),
+                    vs::Sge(vs::R(5), vs::R(0), vs::R(1)),
+                    vs::Exp(vs::R(6), vs::R(0)),
+                    vs::Log(vs::R(6), vs::R(0)),
+                    vs::Lit(vs::R(7), vs::R(0)),
+                    vs::Dst(vs::R(7), vs::R(0), vs::R(1)),
+                    vs::Frc(vs::R(8), vs::R(0)),
+                    vs::Expp(vs::R(8), vs::R(0)),
+                    vs::Logp(vs::R(8), vs::R(0)),
+                    vs::M3x4(vs::R(9), vs::V(0), vs::C(92)),
+                    vs::M3x3(vs::R(9), vs::V(0), vs::C(0)),
+                    vs::M3x2(vs::R(9), vs::V(0), vs::C(0)),
+                    vs::Mov(vs::OD(1), vs::R(9)),
+                    vs::Mov(vs::OT(7), vs::R(9)),
+                    vs::Mov(vs::OFog(), vs::R(9)),
                     vs::Mov(vs::OPts(), vs::R(9))}),
        D3D_OK},
       {"an unwritten temporary read", kOneInput, ProgramWith({vs::Mov(vs::OD(0), vs::R(11))}),
        D3D_OK},
-      {"a comment skipped", kOneInput, Tokens({{vs::kVersion11, comment, 0xFFFFFFFFu, 7},
-                                               kWritePosition, {vs::kEndToken}}),
+      {"a comment skipped", kOneInput,
+       Tokens({{vs::kVersion11, comment, 0xFFFFFFFFu, 7}, kWritePosition, {vs::kEndToken}}),
        D3D_OK},
-      {"declared constants and an extension", Tokens({{decl::Constants(95, 1), 0, 0, 0, 0},
-                                                      {decl::kExtensionToken << 29 | 1u << 24, 9},
-                                                      kOneInput}),
+      {"declared constants and an extension",
+       Tokens({{decl::Constants(95, 1), 0, 0, 0, 0},
+               {decl::kExtensionToken << 29 | 1u << 24, 9},
+               kOneInput}),
        ProgramWith({}), D3D_OK},
-      {"an unknown opcode", kOneInput, ProgramWith({{18, vs::R(0).DestinationToken(),
-                                                     vs::V(0).SourceToken()}}),
+      {"an unknown opcode", kOneInput,
+       ProgramWith({{18, vs::R(0).DestinationToken(), vs::V(0).SourceToken()}}),
        D3DERR_INVALIDCALL},
       {"a pixel shader version", kOneInput,
        Tokens({{D3DPS_VERSION(1, 1)}, kWritePosition, {vs::kEndToken}}), D3DERR_INVALIDCALL},
@@ -86,7 +98,9 @@ TEST(VertexShaderDecode, AcceptsWellFormedAndRefusesMalformedTokenStreams) {
       {"an instruction cut short", kOneInput,
        Tokens({{vs::kVersion11}, kWritePosition, {static_cast<DWORD>(vs::Opcode::Add)}}),
        D3DERR_INVALIDCALL},
-      {"a comment longer than the stream", kOneInput, {vs::kVersion11, comment, 0},
+      {"a comment longer than the stream",
+       kOneInput,
+       {vs::kVersion11, comment, 0},
        D3DERR_INVALIDCALL},
       {"r12", kOneInput, ProgramWith({vs::Mov(vs::R(12), vs::V(0))}), D3DERR_INVALIDCALL},
       {"c96", kOneInput, ProgramWith({vs::Mov(vs::R(0), vs::C(96))}), D3DERR_INVALIDCALL},
@@ -102,35 +116,42 @@ TEST(VertexShaderDecode, AcceptsWellFormedAndRefusesMalformedTokenStreams) {
        D3DERR_INVALIDCALL},
       {"a0 loaded by add", kOneInput, ProgramWith({vs::Add(vs::A0(), vs::V(0), vs::V(0))}),
        D3DERR_INVALIDCALL},
-      {"a0 read as a source", kOneInput, ProgramWith({vs::Mov(vs::R(0), {vs::RegisterType::Address, 0})}),
-       D3DERR_INVALIDCALL},
+      {"a0 read as a source", kOneInput,
+       ProgramWith({vs::Mov(vs::R(0), {vs::RegisterType::Address, 0})}), D3DERR_INVALIDCALL},
       {"a relative temporary", kOneInput,
-       ProgramWith({{static_cast<DWORD>(vs::Opcode::Mov), vs::R(0).DestinationToken(),
-                     relativeTemp}}),
+       ProgramWith(
+           {{static_cast<DWORD>(vs::Opcode::Mov), vs::R(0).DestinationToken(), relativeTemp}}),
        D3DERR_INVALIDCALL},
       {"an unknown source modifier", kOneInput,
-       ProgramWith({{static_cast<DWORD>(vs::Opcode::Mov), vs::R(0).DestinationToken(),
-                     negateTwice}}),
+       ProgramWith(
+           {{static_cast<DWORD>(vs::Opcode::Mov), vs::R(0).DestinationToken(), negateTwice}}),
        D3DERR_INVALIDCALL},
       {"no position written", kOneInput, vs::Assemble({vs::Mov(vs::OD(0), vs::V(0))}),
        D3DERR_INVALIDCALL},
-      {"an element before any stream", {decl::Element(0, decl::Type::Float4), decl::kEnd},
-       ProgramWith({}), D3DERR_INVALIDCALL},
+      {"an element before any stream",
+       {decl::Element(0, decl::Type::Float4), decl::kEnd},
+       ProgramWith({}),
+       D3DERR_INVALIDCALL},
       {"a register declared twice",
        {decl::Stream(0), decl::Element(0, decl::Type::Float4), decl::Element(0, decl::Type::Float1),
         decl::kEnd},
-       ProgramWith({}), D3DERR_INVALIDCALL},
-      {"an unknown data type", {decl::Stream(0), decl::Element(0, static_cast<decl::Type>(8)),
-                                decl::kEnd},
-       ProgramWith({}), D3DERR_INVALIDCALL},
-      {"a tessellator token", Tokens({{3u << 29}, kOneInput}), ProgramWith({}),
+       ProgramWith({}),
        D3DERR_INVALIDCALL},
-      {"constants past the registers", Tokens({{decl::Constants(95, 2), 0, 0, 0, 0, 0, 0, 0, 0},
-                                               kOneInput}),
-       ProgramWith({}), D3DERR_INVALIDCALL},
-      {"a declaration without its end", {decl::Stream(0), decl::Element(0, decl::Type::Float4)},
-       ProgramWith({}), D3DERR_INVALIDCALL},
-      {"a declaration without elements", {decl::kEnd}, vs::Assemble({vs::Mov(vs::OPos(), vs::C(0))}),
+      {"an unknown data type",
+       {decl::Stream(0), decl::Element(0, static_cast<decl::Type>(8)), decl::kEnd},
+       ProgramWith({}),
+       D3DERR_INVALIDCALL},
+      {"a tessellator token", Tokens({{3u << 29}, kOneInput}), ProgramWith({}), D3DERR_INVALIDCALL},
+      {"constants past the registers",
+       Tokens({{decl::Constants(95, 2), 0, 0, 0, 0, 0, 0, 0, 0}, kOneInput}), ProgramWith({}),
+       D3DERR_INVALIDCALL},
+      {"a declaration without its end",
+       {decl::Stream(0), decl::Element(0, decl::Type::Float4)},
+       ProgramWith({}),
+       D3DERR_INVALIDCALL},
+      {"a declaration without elements",
+       {decl::kEnd},
+       vs::Assemble({vs::Mov(vs::OPos(), vs::C(0))}),
        D3DERR_INVALIDCALL},
   };
   for (const DecodeCase& c : cases) {
@@ -140,10 +161,10 @@ TEST(VertexShaderDecode, AcceptsWellFormedAndRefusesMalformedTokenStreams) {
 }
 
 TEST(VertexShaderDecode, LaysOutEachStreamsElementsInOrder) {
-  const std::vector<DWORD> declaration = {
-      decl::Stream(1), decl::Element(3, decl::Type::Color), decl::Skip(2),
-      decl::Element(4, decl::Type::Short2), decl::Stream(0), decl::Element(0, decl::Type::Float3),
-      decl::kEnd};
+  const std::vector<DWORD> declaration = {decl::Stream(1), decl::Element(3, decl::Type::Color),
+                                          decl::Skip(2),   decl::Element(4, decl::Type::Short2),
+                                          decl::Stream(0), decl::Element(0, decl::Type::Float3),
+                                          decl::kEnd};
   vs::Program program;
   ASSERT_EQ(vs::Decode(declaration, ProgramWith({}), kConstants, &program), D3D_OK);
   ASSERT_EQ(program.elements.size(), 3u);
@@ -173,7 +194,7 @@ TEST(VertexShaderDecode, LaysOutEachStreamsElementsInOrder) {
 
 // Runs a program (oPos = v0 appended) with these first constants, the rest 0.
 vs::VertexOutput RunProgram(std::initializer_list<std::vector<DWORD>> instructions,
-                     std::vector<vs::Vec4> constants) {
+                            std::vector<vs::Vec4> constants) {
   vs::Program program;
   EXPECT_EQ(vs::Decode(kOneInput, ProgramWith(instructions), kConstants, &program), D3D_OK);
   const std::array<vs::Vec4, vs::kInputCount> inputs{};
@@ -184,8 +205,8 @@ vs::VertexOutput RunProgram(std::initializer_list<std::vector<DWORD>> instructio
 ::testing::AssertionResult Near(const vs::Vec4& actual, const vs::Vec4& expected) {
   for (UINT c = 0; c < 4; ++c) {
     if (std::fabs(actual[c] - expected[c]) > 1e-5f * std::max(1.0f, std::fabs(expected[c]))) {
-      return ::testing::AssertionFailure() << "component " << c << " is " << actual[c]
-                                           << ", expected " << expected[c];
+      return ::testing::AssertionFailure()
+             << "component " << c << " is " << actual[c] << ", expected " << expected[c];
     }
   }
   return ::testing::AssertionSuccess();
@@ -194,17 +215,17 @@ vs::VertexOutput RunProgram(std::initializer_list<std::vector<DWORD>> instructio
 TEST(VertexShaderExecute, ScalarAndSpecialInstructionsFollowTheirDefinitions) {
   using namespace vs;
   const std::vector<Vec4> c = {{2, 0.5f, -3, 4}, {1, 1, 1, 1}};
-  const auto out = RunProgram({Rcp(OD(0).Mask(kX), C(0).Replicate(X)),    // 1/2
-                        Rsq(OD(0).Mask(kY), C(0).Replicate(W)),    // 1/sqrt(4)
-                        Expp(OT(0), C(0).Replicate(Y)),            // 2^0, 0.5, 2^0.5, 1
-                        Logp(OT(1), C(0).Replicate(W)),            // 2, 1, 2, 1
-                        Lit(OT(2), C(0)),                          // 1, 2, 0.5^4, 1
-                        Dst(OT(3), C(0), C(1)),                    // 1, 0.5, -3, 1
-                        Frc(OT(4), -C(0)),                         // 0, 0.5, 0, 0
-                        Slt(OT(5), C(0), C(1)),                    // 0, 1, 1, 0
-                        Log(OD(1).Mask(kX), C(0).Replicate(Z)),    // log2 |-3|
-                        Exp(OD(1).Mask(kY), C(0).Replicate(Z))},   // 2^-3
-                       c);
+  const auto out = RunProgram({Rcp(OD(0).Mask(kX), C(0).Replicate(X)),   // 1/2
+                               Rsq(OD(0).Mask(kY), C(0).Replicate(W)),   // 1/sqrt(4)
+                               Expp(OT(0), C(0).Replicate(Y)),           // 2^0, 0.5, 2^0.5, 1
+                               Logp(OT(1), C(0).Replicate(W)),           // 2, 1, 2, 1
+                               Lit(OT(2), C(0)),                         // 1, 2, 0.5^4, 1
+                               Dst(OT(3), C(0), C(1)),                   // 1, 0.5, -3, 1
+                               Frc(OT(4), -C(0)),                        // 0, 0.5, 0, 0
+                               Slt(OT(5), C(0), C(1)),                   // 0, 1, 1, 0
+                               Log(OD(1).Mask(kX), C(0).Replicate(Z)),   // log2 |-3|
+                               Exp(OD(1).Mask(kY), C(0).Replicate(Z))},  // 2^-3
+                              c);
   EXPECT_FLOAT_EQ(out.colors[0][0], 0.5f);
   EXPECT_FLOAT_EQ(out.colors[0][1], 0.5f);
   EXPECT_EQ(out.colors[0][2], 0.0f) << "outside the mask";
@@ -256,10 +277,12 @@ class ShaderDrawTest : public HeadlessDeviceTest {
     SetConstant(3, {0, 0, 0, 1});
   }
 
-  const std::vector<FrameVertex> frame0 = {
-      {0, 0, 0, 1, 0, 0, 0.1f, 0.2f}, {4, 0, 0, 1, 0, 0, 0.3f, 0.4f}, {0, 8, 0, 1, 0, 0, 0.5f, 0.6f}};
-  const std::vector<FrameVertex> frame1 = {
-      {4, 4, 4, 0, 1, 0, 0.9f, 0.9f}, {0, 0, 0, 0, 1, 0, 0.9f, 0.9f}, {8, 0, 4, 0, 1, 0, 0.9f, 0.9f}};
+  const std::vector<FrameVertex> frame0 = {{0, 0, 0, 1, 0, 0, 0.1f, 0.2f},
+                                           {4, 0, 0, 1, 0, 0, 0.3f, 0.4f},
+                                           {0, 8, 0, 1, 0, 0, 0.5f, 0.6f}};
+  const std::vector<FrameVertex> frame1 = {{4, 4, 4, 0, 1, 0, 0.9f, 0.9f},
+                                           {0, 0, 0, 0, 1, 0, 0.9f, 0.9f},
+                                           {8, 0, 4, 0, 1, 0, 0.9f, 0.9f}};
 };
 
 TEST_F(ShaderDrawTest, TwoFrameBlendGivesTheTransformedMixOfBothStreams) {
@@ -377,9 +400,9 @@ TEST_F(HeadlessDeviceTest, ShaderHandlesConstantsAndCaps) {
   EXPECT_EQ(first & 1, 1u);
   EXPECT_EQ(second & 1, 1u);
   EXPECT_NE(first, second);
-  EXPECT_EQ(device->CreateVertexShader(declaration.data(), function.data(), &first,
-                                       D3DUSAGE_DYNAMIC),
-            D3DERR_INVALIDCALL);
+  EXPECT_EQ(
+      device->CreateVertexShader(declaration.data(), function.data(), &first, D3DUSAGE_DYNAMIC),
+      D3DERR_INVALIDCALL);
 
   // Constants round-trip, stay in range, and the declaration's load when the shader is set.
   const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
