@@ -1,5 +1,5 @@
 // The OpenGL device's renderer: mirrors the core's resources into OpenGL objects and draws with
-// the fixed-function pipeline.
+// the fixed-function pipeline, or with ARB vertex programs for vertex shaders (gl_shader.h).
 //
 // Conventions. Every colour target is a texture attached to one framebuffer object, and rows are
 // kept in the layer's order (row 0 at the top) in OpenGL too, so that memory, render-to-texture
@@ -303,7 +303,8 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   }
   if (!BindTargets(draw.target, draw.depth)) return D3DERR_INVALIDCALL;
   const FixedFunctionState& state = *draw.state;
-  const VertexLayout layout = draw.shader != nullptr ? VertexLayout{} : LayoutOf(state.vertexShader);
+  const VertexLayout layout =
+      draw.shader != nullptr ? VertexLayout{} : LayoutOf(state.vertexShader);
   ApplyState(state, layout, textures, units_, draw.depth != nullptr);
 
   if (draw.shader != nullptr) {

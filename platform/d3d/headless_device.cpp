@@ -949,8 +949,9 @@ DrawRecord Device::StartRecord(DrawCall call, const DrawSubmission& draw) const 
   record.stateDigest = Digest(state_);
   const std::array<vs::StreamView, kMaxStreams> views = ViewsOf(draw);
   if (views[0].data != nullptr) {
-    record.vertices = CopyBytes(views[0].data + static_cast<size_t>(draw.firstVertex) * views[0].stride,
-                                static_cast<size_t>(draw.vertexCount) * views[0].stride);
+    const size_t stride = views[0].stride;
+    record.vertices =
+        CopyBytes(views[0].data + draw.firstVertex * stride, draw.vertexCount * stride);
   }
   if (draw.shader != nullptr) {
     const vs::Program& program = draw.shader->program;

@@ -398,7 +398,7 @@ template <typename Vertex>
 IDirect3DVertexBuffer8* MakeBuffer(IDirect3DDevice8* device, const std::vector<Vertex>& vertices) {
   IDirect3DVertexBuffer8* buffer = nullptr;
   const auto bytes = static_cast<UINT>(vertices.size() * sizeof(Vertex));
-  if (device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &buffer) != D3D_OK) {
+  if (FAILED(device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &buffer))) {
     return nullptr;
   }
   BYTE* data = nullptr;
@@ -425,9 +425,13 @@ TEST_F(GlDeviceTest, BlendShaderDrawsThePixelsOfTheFixedFunctionDrawOfTheBlend) 
   D3DMATRIX projection{};
   device->GetTransform(D3DTS_PROJECTION, &projection);
   const std::vector<FrameVertex> frame0 = {
-      {-2.1f, -1.3f, 5, 0, 0, 1, 0, 0}, {0.3f, 2.2f, 5, 0, 0, 1, 0, 0}, {1.7f, -0.9f, 5, 0, 0, 1, 0, 0}};
+      {-2.1f, -1.3f, 5, 0, 0, 1, 0, 0},
+      {0.3f, 2.2f, 5, 0, 0, 1, 0, 0},
+      {1.7f, -0.9f, 5, 0, 0, 1, 0, 0}};
   const std::vector<FrameVertex> frame1 = {
-      {-1.3f, -2.1f, 9, 0, 0, 1, 0, 0}, {1.1f, 1.8f, 7, 0, 0, 1, 0, 0}, {2.9f, 0.7f, 5, 0, 0, 1, 0, 0}};
+      {-1.3f, -2.1f, 9, 0, 0, 1, 0, 0},
+      {1.1f, 1.8f, 7, 0, 0, 1, 0, 0},
+      {2.9f, 0.7f, 5, 0, 0, 1, 0, 0}};
   IDirect3DVertexBuffer8* first = MakeBuffer(device, frame0);
   IDirect3DVertexBuffer8* second = MakeBuffer(device, frame1);
   ASSERT_NE(second, nullptr);
@@ -454,7 +458,8 @@ TEST_F(GlDeviceTest, BlendShaderDrawsThePixelsOfTheFixedFunctionDrawOfTheBlend) 
   };
   Vertex blended[3];
   for (int i = 0; i < 3; ++i) {
-    blended[i] = {0.75f * frame0[i].x + 0.25f * frame1[i].x, 0.75f * frame0[i].y + 0.25f * frame1[i].y,
+    blended[i] = {0.75f * frame0[i].x + 0.25f * frame1[i].x,
+                  0.75f * frame0[i].y + 0.25f * frame1[i].y,
                   0.75f * frame0[i].z + 0.25f * frame1[i].z, 0xFFFF0000u};
   }
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
