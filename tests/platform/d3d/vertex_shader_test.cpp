@@ -418,6 +418,11 @@ TEST_F(HeadlessDeviceTest, ShaderHandlesConstantsAndCaps) {
   EXPECT_EQ(current, second);
   device->GetVertexShaderConstant(10, back, 1);
   EXPECT_EQ(back[3], 4.0f);
+  // A Reset keeps the shaders and clears the constants.
+  ASSERT_EQ(device->Reset(&params), D3D_OK);
+  EXPECT_EQ(device->SetVertexShader(first), D3D_OK);
+  device->GetVertexShaderConstant(94, back, 1);
+  EXPECT_EQ(back[0], 0.0f);
   EXPECT_EQ(device->DeleteVertexShader(first), D3D_OK);
   EXPECT_EQ(device->DeleteVertexShader(second), D3D_OK);
 
