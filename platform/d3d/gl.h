@@ -7,8 +7,9 @@
 // on EGL's surfaceless platform (no display needed), and its presents only keep the image for
 // GetFrontBuffer. Additional swap chains present into their own windows through the same context.
 //
-// What the fixed-function pipeline of OpenGL cannot express is left out and listed here: vertex
-// shader objects and vertex blending (skinning) are not drawn; the bump-environment texture
+// Vertex shaders are drawn as ARB vertex programs (platform/d3d/gl_shader.h); creating a device
+// fails without GL_ARB_vertex_program. What the fixed-function pipeline of OpenGL cannot express is
+// left out and listed here: vertex blending (skinning) is not drawn; the bump-environment texture
 // operations pass the previous stage through; the specular colour as a texture argument reads as
 // the diffuse colour; fog of pre-transformed vertices is off; depth surfaces cannot be read back.
 #pragma once

@@ -1,5 +1,5 @@
 // The OpenGL device's renderer: mirrors the core's resources into OpenGL objects and draws with
-// the fixed-function pipeline.
+// the fixed-function pipeline, or with ARB vertex programs for vertex shaders (gl_shader.h).
 //
 // Conventions. Every colour target is a texture attached to one framebuffer object, and rows are
 // kept in the layer's order (row 0 at the top) in OpenGL too, so that memory, render-to-texture
@@ -10,6 +10,7 @@
 #include "platform/d3d/format.h"
 #include "platform/d3d/gl.h"
 #include "platform/d3d/gl_context.h"
+#include "platform/d3d/gl_shader.h"
 #include "platform/d3d/gl_state.h"
 #include "platform/d3d/headless_device.h"
 
@@ -22,6 +23,7 @@ namespace gl {
 namespace {
 
 using headless::CubeTexture;
+using headless::DrawStream;
 using headless::DrawSubmission;
 using headless::IndexBuffer;
 using headless::RendererData;
@@ -122,6 +124,8 @@ class GlRenderer final : public headless::Renderer {
   void AttachForReading(Surface& surface);
   TextureBinding BindTexture(IDirect3DBaseTexture8* texture);
   GLuint BufferName(const RendererSlot& slot, GLenum kind, const std::vector<BYTE>& bytes);
+  // Binds a stream's buffer (or none) and gives where its vertex 0 is for the vertex arrays.
+  const BYTE* BindStream(const DrawStream& stream, UINT baseVertex);
 
   std::unique_ptr<Context> context_;
   GLuint drawFramebuffer_ = 0;
@@ -281,6 +285,16 @@ GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
   return names.name;
 }
 
+const BYTE* GlRenderer::BindStream(const DrawStream& stream, UINT baseVertex) {
+  const size_t base = static_cast<size_t>(baseVertex) * stream.stride;
+  if (stream.buffer != nullptr) {
+    BufferName(stream.buffer->Slot(), GL_ARRAY_BUFFER, stream.buffer->Bytes());
+    return reinterpret_cast<const BYTE*>(base);
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  return stream.data + base;
+}
+
 HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   context_->MakeCurrent();
   std::array<TextureBinding, kMaxTextureStages> textures;
@@ -289,28 +303,34 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   }
   if (!BindTargets(draw.target, draw.depth)) return D3DERR_INVALIDCALL;
   const FixedFunctionState& state = *draw.state;
-  const VertexLayout layout = LayoutOf(state.vertexShader);
+  const VertexLayout layout =
+      draw.shader != nullptr ? VertexLayout{} : LayoutOf(state.vertexShader);
   ApplyState(state, layout, textures, units_, draw.depth != nullptr);
 
-  // Vertex i of the draw sits at source + i * stride; source is an offset into the bound buffer.
-  const BYTE* memory =
-      draw.vertexBuffer != nullptr ? draw.vertexBuffer->Bytes().data() : draw.vertexData;
-  const size_t base = static_cast<size_t>(draw.baseVertex) * draw.stride;
-  const BYTE* source = nullptr;
-  if (draw.vertexBuffer != nullptr) {
-    BufferName(draw.vertexBuffer->Slot(), GL_ARRAY_BUFFER, draw.vertexBuffer->Bytes());
-    source = reinterpret_cast<const BYTE*>(base);
+  if (draw.shader != nullptr) {
+    if (!BeginShaderDraw(context_.get(), *draw.shader, *draw.constants, state.viewport)) {
+      return D3DERR_INVALIDCALL;
+    }
+    for (UINT stream = 0; stream < kMaxStreams; ++stream) {
+      if (!draw.shader->program.UsesStream(stream)) continue;
+      SetStreamAttributes(draw.shader->program, stream,
+                          BindStream(draw.streams[stream], draw.baseVertex),
+                          draw.streams[stream].stride);
+    }
   } else {
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    source = draw.vertexData + base;
+    // Vertex i of the draw sits at source + i * stride; source is an offset into the bound buffer.
+    const DrawStream& stream = draw.streams[0];
+    const BYTE* source = BindStream(stream, draw.baseVertex);
+    const float* transformed = nullptr;
+    if (layout.pretransformed) {
+      const BYTE* memory = stream.buffer != nullptr ? stream.buffer->Bytes().data() : stream.data;
+      PretransformPositions(memory + static_cast<size_t>(draw.baseVertex) * stream.stride,
+                            stream.stride, draw.firstVertex, draw.vertexCount, state.viewport,
+                            &positions_);
+      transformed = positions_.data();
+    }
+    SetVertexArrays(layout, state, source, stream.stride, transformed);
   }
-  const float* transformed = nullptr;
-  if (layout.pretransformed) {
-    PretransformPositions(memory + base, draw.stride, draw.firstVertex, draw.vertexCount,
-                          state.viewport, &positions_);
-    transformed = positions_.data();
-  }
-  SetVertexArrays(layout, state, source, draw.stride, transformed);
 
   const GLenum mode = PrimitiveMode(draw.primitive);
   const auto count =
@@ -329,6 +349,7 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
     }
     glDrawElements(mode, count, type, indices);
   }
+  if (draw.shader != nullptr) EndShaderDraw(draw.shader->program);
   if (draw.target != nullptr) DataOf(*draw.target).drawn = true;
   return D3D_OK;
 }
@@ -404,6 +425,10 @@ HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
       major * 10 + minor < 21) {
     lastError = std::string("OpenGL 2.1 is not available (version ") +
                 (version != nullptr ? version : "unknown") + ")";
+    return D3DERR_NOTAVAILABLE;
+  }
+  if (!HasVertexPrograms()) {
+    lastError = "OpenGL lacks GL_ARB_vertex_program, which vertex shaders need";
     return D3DERR_NOTAVAILABLE;
   }
   return Allocating([&] { *renderer = std::make_unique<GlRenderer>(std::move(context)); });
