@@ -9,6 +9,7 @@
 
 #include "platform/d3d/device_state.h"
 #include "platform/d3d/headless.h"
+#include "platform/d3d/shader_program.h"
 
 #include <array>
 #include <cstdint>
@@ -41,9 +42,22 @@ class RendererSlot {
   uint64_t version_ = 0;
 };
 
+// A vertex shader the device made: its decoded program and what the renderer keeps on it.
+struct VertexShader {
+  vs::Program program;
+  RendererSlot slot;  // the program never changes, so its version stays 0
+};
+
+// One vertex stream of a draw: a buffer, or the caller's memory for the UP draws.
+struct DrawStream {
+  const VertexBuffer* buffer = nullptr;  // or null, and then data
+  const BYTE* data = nullptr;
+  UINT stride = 0;
+};
+
 // One checked draw. Vertex i of the draw (an index value, or for a plain draw its position) is
-// read at byte i * stride of the vertex source, which starts at baseVertex of a buffer or at
-// vertexData. The draw reads vertices firstVertex .. firstVertex + vertexCount - 1.
+// read at byte i * stride of each stream it reads, from baseVertex of the stream's buffer or from
+// its data. The draw reads vertices firstVertex .. firstVertex + vertexCount - 1.
 struct DrawSubmission {
   D3DPRIMITIVETYPE primitive = D3DPT_TRIANGLELIST;
   UINT primitiveCount = 0;
@@ -51,9 +65,11 @@ struct DrawSubmission {
   std::array<IDirect3DBaseTexture8*, kMaxTextureStages> textures{};
   Surface* target = nullptr;
   Surface* depth = nullptr;
-  UINT stride = 0;
-  const VertexBuffer* vertexBuffer = nullptr;  // or null, and then vertexData
-  const BYTE* vertexData = nullptr;
+  // With a fixed vertex format (no shader), stream 0 alone; with a shader, every stream its
+  // declaration names.
+  std::array<DrawStream, kMaxStreams> streams{};
+  const VertexShader* shader = nullptr;
+  const std::vector<vs::Vec4>* constants = nullptr;  // with a shader
   UINT baseVertex = 0;
   UINT firstVertex = 0;
   UINT vertexCount = 0;

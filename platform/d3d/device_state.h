@@ -23,7 +23,7 @@ struct FixedFunctionState {
   D3DMATERIAL8 material;
   D3DVIEWPORT8 viewport;
   std::map<DWORD, LightSlot> lights;  // by light index: every light ever set or enabled
-  DWORD vertexShader;                 // a flexible vertex format
+  DWORD vertexShader;                 // a flexible vertex format or a shader handle
   DWORD pixelShader;
 
   D3DMATRIX Transform(DWORD state) const;

@@ -1,5 +1,5 @@
 // The OpenGL device's renderer: mirrors the core's resources into OpenGL objects and draws with
-// the fixed-function pipeline.
+// the fixed-function pipeline, or with ARB vertex programs for vertex shaders (gl_shader.h).
 //
 // Conventions. Every colour target is a texture attached to one framebuffer object, and rows are
 // kept in the layer's order (row 0 at the top) in OpenGL too, so that memory, render-to-texture
@@ -11,6 +11,7 @@
 #include "platform/d3d/gl.h"
 #include "platform/d3d/gl_blend.h"
 #include "platform/d3d/gl_context.h"
+#include "platform/d3d/gl_shader.h"
 #include "platform/d3d/gl_state.h"
 #include "platform/d3d/headless_device.h"
 
@@ -24,6 +25,7 @@ namespace gl {
 namespace {
 
 using headless::CubeTexture;
+using headless::DrawStream;
 using headless::DrawSubmission;
 using headless::IndexBuffer;
 using headless::RendererData;
@@ -127,6 +129,8 @@ class GlRenderer final : public headless::Renderer {
   void AttachForReading(Surface& surface);
   TextureBinding BindTexture(IDirect3DBaseTexture8* texture);
   GLuint BufferName(const RendererSlot& slot, GLenum kind, const std::vector<BYTE>& bytes);
+  // Binds a stream's buffer (or none) and gives where its vertex 0 is for the vertex arrays.
+  VertexSource BindStream(const DrawStream& stream, UINT baseVertex);
 
   std::unique_ptr<Context> context_;
   GLuint drawFramebuffer_ = 0;
@@ -339,43 +343,63 @@ GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
   return names.name;
 }
 
+VertexSource GlRenderer::BindStream(const DrawStream& stream, UINT baseVertex) {
+  const size_t base = static_cast<size_t>(baseVertex) * stream.stride;
+  if (stream.buffer != nullptr) {
+    const GLuint name = BufferName(stream.buffer->Slot(), GL_ARRAY_BUFFER, stream.buffer->Bytes());
+    return {name, reinterpret_cast<const BYTE*>(base), stream.stride, nullptr};
+  }
+  cache_.BindBuffer(GL_ARRAY_BUFFER, 0);
+  return {0, stream.data + base, stream.stride, nullptr};
+}
+
 HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   context_->KeepCurrent();
   const FixedFunctionState& state = *draw.state;
   DrawInputs inputs;
-  inputs.layout = LayoutOf(state.vertexShader);
+  inputs.layout = draw.shader != nullptr ? VertexLayout{} : LayoutOf(state.vertexShader);
   for (UINT stage = 0; stage < ActiveStages(state, units_); ++stage) {
     inputs.textures[stage] = BindTexture(draw.textures[stage]);
   }
   if (!BindTargets(draw.target, draw.depth)) return D3DERR_INVALIDCALL;
   inputs.hasDepth = draw.depth != nullptr;
-  const UINT weights = BlendWeightCount(state, inputs.layout);
+  const UINT weights = draw.shader != nullptr ? 0 : BlendWeightCount(state, inputs.layout);
   inputs.blended = weights > 0;
   cache_.Apply(state, inputs);
 
-  // Vertex i of the draw sits at source + i * stride; source is an offset into the bound buffer.
-  const BYTE* memory =
-      draw.vertexBuffer != nullptr ? draw.vertexBuffer->Bytes().data() : draw.vertexData;
-  const size_t base = static_cast<size_t>(draw.baseVertex) * draw.stride;
-  VertexSource vertices;
-  vertices.stride = draw.stride;
-  if (inputs.blended) {
-    BlendVertices(state, inputs.layout, weights, memory + base, draw.stride, draw.firstVertex,
-                  draw.vertexCount, &blended_);
-    vertices.source = blended_.data();
-  } else if (draw.vertexBuffer != nullptr) {
-    vertices.arrayBuffer =
-        BufferName(draw.vertexBuffer->Slot(), GL_ARRAY_BUFFER, draw.vertexBuffer->Bytes());
-    vertices.source = reinterpret_cast<const BYTE*>(base);
+  if (draw.shader != nullptr) {
+    if (!BeginShaderDraw(context_.get(), *draw.shader, *draw.constants, state.viewport)) {
+      return D3DERR_INVALIDCALL;
+    }
+    // The program reads generic attributes; the fixed-function arrays were turned off.
+    cache_.ForgetArrays();
+    for (UINT stream = 0; stream < kMaxStreams; ++stream) {
+      if (!draw.shader->program.UsesStream(stream)) continue;
+      SetStreamAttributes(draw.shader->program, stream,
+                          BindStream(draw.streams[stream], draw.baseVertex).source,
+                          draw.streams[stream].stride);
+    }
   } else {
-    vertices.source = draw.vertexData + base;
+    // Vertex i of the draw sits at source + i * stride; source is an offset into the bound buffer.
+    const DrawStream& stream = draw.streams[0];
+    const BYTE* memory = stream.buffer != nullptr ? stream.buffer->Bytes().data() : stream.data;
+    const size_t base = static_cast<size_t>(draw.baseVertex) * stream.stride;
+    VertexSource vertices;
+    if (inputs.blended) {
+      BlendVertices(state, inputs.layout, weights, memory + base, stream.stride, draw.firstVertex,
+                    draw.vertexCount, &blended_);
+      vertices.source = blended_.data();
+      vertices.stride = stream.stride;
+    } else {
+      vertices = BindStream(stream, draw.baseVertex);
+    }
+    if (inputs.layout.pretransformed) {
+      PretransformPositions(memory + base, stream.stride, draw.firstVertex, draw.vertexCount,
+                            state.viewport, &positions_);
+      vertices.positions = positions_.data();
+    }
+    cache_.SetVertexArrays(state, inputs, vertices);
   }
-  if (inputs.layout.pretransformed) {
-    PretransformPositions(memory + base, draw.stride, draw.firstVertex, draw.vertexCount,
-                          state.viewport, &positions_);
-    vertices.positions = positions_.data();
-  }
-  cache_.SetVertexArrays(state, inputs, vertices);
 
   const GLenum mode = PrimitiveMode(draw.primitive);
   const auto count =
@@ -394,6 +418,7 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
     }
     glDrawElements(mode, count, type, indices);
   }
+  if (draw.shader != nullptr) EndShaderDraw(draw.shader->program);
   if (draw.target != nullptr) DataOf(*draw.target).drawn = true;
   return D3D_OK;
 }
@@ -471,6 +496,10 @@ HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
       major * 10 + minor < 21) {
     lastError = std::string("OpenGL 2.1 is not available (version ") +
                 (version != nullptr ? version : "unknown") + ")";
+    return D3DERR_NOTAVAILABLE;
+  }
+  if (!HasVertexPrograms()) {
+    lastError = "OpenGL lacks GL_ARB_vertex_program, which vertex shaders need";
     return D3DERR_NOTAVAILABLE;
   }
   GLint units = 1;

@@ -99,6 +99,8 @@ class StateCache {
 
   // The write masks changed (a clear).
   void ForgetMasks() { renderStatesValid_ = false; }
+  // The fixed-function vertex arrays were turned off (a vertex shader's draw).
+  void ForgetArrays() { arraysValid_ = false; }
   // A texture was bound on unit 0 outside a draw.
   void ForgetUnitZero() { bindingValid_[0] = false; }
   // An object was deleted: OpenGL unbinds it and may hand its name out again.

@@ -13,6 +13,7 @@
 
 #include "platform/d3d/device_state.h"
 #include "platform/d3d/interfaces.h"
+#include "platform/d3d/shader_program.h"
 
 #include <array>
 #include <cstddef>
@@ -21,8 +22,9 @@
 namespace d3d {
 
 // Generous capabilities of a device of the library's time: 2048-texel power-of-two textures,
-// cube maps, 4 texture stages with DOT3 and environment bumps, 8 lights, 4 blend matrices, no
-// vertex shaders.
+// cube maps, 4 texture stages with DOT3 and environment bumps, 8 lights, 4 blend matrices, vertex
+// shaders 1.1 with 96 constants. A test sets VertexShaderVersion to 0 for a device without them
+// (shaders made for software vertex processing still work there).
 D3DCAPS8 HeadlessDefaultCaps();
 
 // What the headless creation object reports and allows.
@@ -63,8 +65,8 @@ struct DrawRecord {
   UINT vertexCount;      //   (and for DrawIndexedPrimitive also relative to baseVertexIndex)
   UINT startIndex;       // DrawIndexedPrimitive
   UINT baseVertexIndex;  // DrawIndexedPrimitive
-  DWORD fvf;
-  UINT stride;
+  DWORD fvf;  // the vertex shader handle, when a shader draws
+  UINT stride;  // of stream 0
   D3DFORMAT indexFormat;  // indexed draws
   std::array<IDirect3DBaseTexture8*, kMaxTextureStages> textures;
   IDirect3DVertexBuffer8* streamSource;  // stream 0; null for the UP draws
@@ -74,8 +76,10 @@ struct DrawRecord {
   uint64_t stateDigest;
   // The vertices the draw reads, from its first vertex (startVertex, or minIndex plus
   // baseVertexIndex) on, and the indices it reads: copied at the time of the draw.
-  std::vector<BYTE> vertices;
+  std::vector<BYTE> vertices;  // of stream 0
   std::vector<BYTE> indices;
+  // With a vertex shader: what it computed for each of those vertices, in the same order.
+  std::vector<vs::VertexOutput> shaded;
 };
 
 // An image shown in a window: A8R8G8B8 pixels, rows of width pixels top to bottom.

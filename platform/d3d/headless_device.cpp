@@ -10,7 +10,25 @@
 namespace d3d::headless {
 namespace {
 
-constexpr UINT kMaxStreams = 16;
+// Software vertex processing gives every shader this many constants, whatever the caps say.
+constexpr UINT kSoftwareShaderConstants = 96;
+constexpr UINT kMaxShaderConstants = 8192;
+constexpr DWORD kShaderVersionBits = 0xFFFF;  // major << 8 | minor
+
+// Shader handles are odd; no flexible vertex format has bit 0.
+bool IsShaderHandle(DWORD handle) { return (handle & 1) != 0; }
+
+// Each stream of a draw as the executor reads it: vertex i at data + i * stride.
+std::array<vs::StreamView, kMaxStreams> ViewsOf(const DrawSubmission& draw) {
+  std::array<vs::StreamView, kMaxStreams> views{};
+  for (UINT stream = 0; stream < kMaxStreams; ++stream) {
+    const DrawStream& source = draw.streams[stream];
+    const BYTE* data = source.buffer != nullptr ? source.buffer->Bytes().data() : source.data;
+    if (data == nullptr) continue;
+    views[stream] = {data + static_cast<size_t>(draw.baseVertex) * source.stride, source.stride};
+  }
+  return views;
+}
 
 bool IsValidPrimitive(D3DPRIMITIVETYPE type) {
   return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN;
@@ -198,6 +216,7 @@ void Device::ResetState() {
   depthStencil_.Set(autoDepth_.get(), false);
   state_ = DefaultFixedFunctionState(params_, creation_.BehaviorFlags, params_.BackBufferWidth,
                                      params_.BackBufferHeight);
+  shaderConstants_.assign(ConstantCount(), vs::Vec4{});
   inScene_ = false;
 }
 
@@ -745,9 +764,75 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
   return D3D_OK;
 }
 
+// ---- Vertex shaders -------------------------------------------------------------------------------
+
+const VertexShader* Device::FindShader(DWORD handle) const {
+  const auto found = shaders_.find(handle);
+  return found == shaders_.end() ? nullptr : found->second.get();
+}
+
+UINT Device::ConstantCount() const {
+  return std::clamp<UINT>(Config().caps.MaxVertexShaderConst, kSoftwareShaderConstants,
+                          kMaxShaderConstants);
+}
+
+HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* function,
+                                   DWORD* handle, DWORD usage) {
+  if (declaration == nullptr || function == nullptr || handle == nullptr ||
+      (usage & ~D3DUSAGE_SOFTWAREPROCESSING) != 0) {
+    return D3DERR_INVALIDCALL;
+  }
+  const bool software = (usage & D3DUSAGE_SOFTWAREPROCESSING) != 0 ||
+                        (creation_.BehaviorFlags & D3DCREATE_SOFTWARE_VERTEXPROCESSING) != 0;
+  if (!software && (Config().caps.VertexShaderVersion & kShaderVersionBits) <
+                       (vs::kVersion11 & kShaderVersionBits)) {
+    return D3DERR_INVALIDCALL;
+  }
+  vs::Program program;
+  if (const HRESULT bad = vs::Decode({declaration, vs::kMaxTokens}, {function, vs::kMaxTokens},
+                                     ConstantCount(), &program);
+      FAILED(bad)) {
+    return bad;
+  }
+  while (shaders_.count(nextShaderHandle_) != 0) nextShaderHandle_ += 2;
+  return Allocating([&] {
+    shaders_[nextShaderHandle_] =
+        std::make_unique<VertexShader>(VertexShader{std::move(program), {}});
+    *handle = nextShaderHandle_;
+    nextShaderHandle_ += 2;  // stays odd: bit 0 marks a shader handle
+  });
+}
+
+HRESULT Device::DeleteVertexShader(DWORD handle) {
+  return shaders_.erase(handle) == 1 ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count) {
+  if (data == nullptr || uint64_t{reg} + count > shaderConstants_.size()) {
+    return D3DERR_INVALIDCALL;
+  }
+  std::memcpy(shaderConstants_.data() + reg, data, sizeof(vs::Vec4) * count);
+  return D3D_OK;
+}
+
+HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count) {
+  if (data == nullptr || uint64_t{reg} + count > shaderConstants_.size()) {
+    return D3DERR_INVALIDCALL;
+  }
+  std::memcpy(data, shaderConstants_.data() + reg, sizeof(vs::Vec4) * count);
+  return D3D_OK;
+}
+
 // ---- Drawing --------------------------------------------------------------------------------------
 
 HRESULT Device::SetVertexShader(DWORD handle) {
+  if (IsShaderHandle(handle)) {
+    const VertexShader* shader = FindShader(handle);
+    if (shader == nullptr) return D3DERR_INVALIDCALL;
+    for (const vs::DeclaredConstant& constant : shader->program.constants) {
+      shaderConstants_[constant.index] = constant.value;
+    }
+  }
   state_.vertexShader = handle;
   return D3D_OK;
 }
@@ -802,32 +887,82 @@ HRESULT Device::GetIndices(IDirect3DIndexBuffer8** buffer, UINT* baseVertexIndex
   return HandOut(indices_.Get(), buffer);
 }
 
-HRESULT Device::CheckDrawReady(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT stride) const {
+HRESULT Device::PrepareDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, DrawSubmission* draw,
+                            std::array<UINT, kMaxStreams>* needs) const {
   if (!inScene_ || !IsValidPrimitive(type) || primitiveCount == 0 ||
       primitiveCount > Config().caps.MaxPrimitiveCount) {
     return D3DERR_INVALIDCALL;
   }
-  const UINT vertexSize = FvfVertexSize(state_.vertexShader);
-  if (vertexSize == 0 || stride < vertexSize) return D3DERR_INVALIDCALL;
+  draw->primitive = type;
+  draw->primitiveCount = primitiveCount;
+  draw->vertexCount = PrimitiveVertexCount(type, primitiveCount);
+  needs->fill(0);
+  if (IsShaderHandle(state_.vertexShader)) {
+    draw->shader = FindShader(state_.vertexShader);
+    if (draw->shader == nullptr) return D3DERR_INVALIDCALL;
+    draw->constants = &shaderConstants_;
+    *needs = draw->shader->program.streamBytes;
+    return D3D_OK;
+  }
   // Tweening moves between two positions, and a flexible vertex format holds only one.
   if (state_.renderStates[D3DRS_VERTEXBLEND] == D3DVBF_TWEENING) return D3DERR_INVALIDCALL;
+  (*needs)[0] = FvfVertexSize(state_.vertexShader);
+  return (*needs)[0] == 0 ? D3DERR_INVALIDCALL : D3D_OK;
+}
+
+HRESULT Device::BindStreams(const std::array<UINT, kMaxStreams>& needs,
+                            DrawSubmission* draw) const {
+  const uint64_t first = uint64_t{draw->baseVertex} + draw->firstVertex;
+  for (UINT stream = 0; stream < kMaxStreams; ++stream) {
+    if (needs[stream] == 0) continue;
+    const auto* buffer = dynamic_cast<VertexBuffer*>(streams_[stream].Get());
+    const UINT stride = streamStrides_[stream];
+    if (buffer == nullptr || buffer->IsLocked() || stride < needs[stream] ||
+        !Fits(first * stride, draw->vertexCount, stride, buffer->Bytes().size())) {
+      return D3DERR_INVALIDCALL;
+    }
+    draw->streams[stream] = {buffer, nullptr, stride};
+  }
   return D3D_OK;
 }
 
-DrawRecord Device::StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primitiveCount,
-                               UINT stride) const {
+HRESULT Device::UserStream(const std::array<UINT, kMaxStreams>& needs, const void* vertexData,
+                           UINT stride, DrawSubmission* draw) {
+  const bool otherStreams = std::any_of(needs.begin() + 1, needs.end(),
+                                        [](UINT need) { return need != 0; });
+  if (vertexData == nullptr || otherStreams || stride < needs[0]) return D3DERR_INVALIDCALL;
+  draw->streams[0] = {nullptr, static_cast<const BYTE*>(vertexData), stride};
+  return D3D_OK;
+}
+
+DrawRecord Device::StartRecord(DrawCall call, const DrawSubmission& draw) const {
   DrawRecord record{};
   record.call = call;
-  record.primitive = type;
-  record.primitiveCount = primitiveCount;
+  record.primitive = draw.primitive;
+  record.primitiveCount = draw.primitiveCount;
   record.fvf = state_.vertexShader;
-  record.stride = stride;
+  record.stride = draw.streams[0].stride;
+  record.vertexCount = draw.vertexCount;
   for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {
     record.textures[stage] = textures_[stage].Get();
   }
   record.renderTarget = renderTarget_.Get();
   record.state = state_;
   record.stateDigest = Digest(state_);
+  const std::array<vs::StreamView, kMaxStreams> views = ViewsOf(draw);
+  if (views[0].data != nullptr) {
+    const size_t stride = views[0].stride;
+    record.vertices =
+        CopyBytes(views[0].data + draw.firstVertex * stride, draw.vertexCount * stride);
+  }
+  if (draw.shader != nullptr) {
+    const vs::Program& program = draw.shader->program;
+    record.shaded.reserve(draw.vertexCount);
+    for (UINT v = draw.firstVertex; v < draw.firstVertex + draw.vertexCount; ++v) {
+      record.shaded.push_back(
+          vs::Execute(program, vs::FetchInputs(program, views, v), shaderConstants_));
+    }
+  }
   return record;
 }
 
@@ -845,54 +980,42 @@ HRESULT Device::Render(DrawSubmission draw) {
 }
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
-  const UINT stride = streamStrides_[0];
-  if (const HRESULT invalid = CheckDrawReady(type, primitiveCount, stride); FAILED(invalid)) {
+  DrawSubmission draw;
+  std::array<UINT, kMaxStreams> needs{};
+  if (const HRESULT invalid = PrepareDraw(type, primitiveCount, &draw, &needs); FAILED(invalid)) {
     return invalid;
   }
-  const auto* buffer = dynamic_cast<VertexBuffer*>(streams_[0].Get());
-  if (buffer == nullptr || buffer->IsLocked()) return D3DERR_INVALIDCALL;
-  const UINT vertexCount = PrimitiveVertexCount(type, primitiveCount);
-  const std::vector<BYTE>& bytes = buffer->Bytes();
-  if (!Fits(uint64_t{startVertex} * stride, vertexCount, stride, bytes.size())) {
-    return D3DERR_INVALIDCALL;
-  }
+  draw.firstVertex = startVertex;
+  if (const HRESULT invalid = BindStreams(needs, &draw); FAILED(invalid)) return invalid;
   if (recording_) {
-    DrawRecord record = StartRecord(DrawCall::Primitive, type, primitiveCount, stride);
+    DrawRecord record = StartRecord(DrawCall::Primitive, draw);
     record.startVertex = startVertex;
-    record.vertexCount = vertexCount;
     record.streamSource = streams_[0].Get();
-    record.vertices =
-        CopyBytes(bytes.data() + static_cast<size_t>(startVertex) * stride,
-                  static_cast<size_t>(vertexCount) * stride);
     Keep(std::move(record));
   }
-  return Render({.primitive = type,
-                 .primitiveCount = primitiveCount,
-                 .stride = stride,
-                 .vertexBuffer = buffer,
-                 .firstVertex = startVertex,
-                 .vertexCount = vertexCount});
+  return Render(draw);
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
                                      UINT startIndex, UINT primitiveCount) {
-  const UINT stride = streamStrides_[0];
-  if (const HRESULT invalid = CheckDrawReady(type, primitiveCount, stride); FAILED(invalid)) {
+  DrawSubmission draw;
+  std::array<UINT, kMaxStreams> needs{};
+  if (const HRESULT invalid = PrepareDraw(type, primitiveCount, &draw, &needs); FAILED(invalid)) {
     return invalid;
   }
-  const auto* vertices = dynamic_cast<VertexBuffer*>(streams_[0].Get());
   const auto* indices = dynamic_cast<IndexBuffer*>(indices_.Get());
-  if (vertices == nullptr || indices == nullptr || vertices->IsLocked() || indices->IsLocked() ||
-      vertexCount == 0) {
-    return D3DERR_INVALIDCALL;
-  }
+  if (indices == nullptr || indices->IsLocked() || vertexCount == 0) return D3DERR_INVALIDCALL;
   const UINT indexSize = IndexSize(indices->Format());
-  const UINT indexCount = PrimitiveVertexCount(type, primitiveCount);
+  const UINT indexCount = draw.vertexCount;
+  draw.baseVertex = baseVertexIndex_;
+  draw.firstVertex = minIndex;
+  draw.vertexCount = vertexCount;
+  draw.indexSize = indexSize;
+  draw.indexBuffer = indices;
+  draw.startIndex = startIndex;
+  if (const HRESULT invalid = BindStreams(needs, &draw); FAILED(invalid)) return invalid;
   const std::vector<BYTE>& indexBytes = indices->Bytes();
-  const std::vector<BYTE>& vertexBytes = vertices->Bytes();
-  const uint64_t firstVertex = uint64_t{baseVertexIndex_} + minIndex;
-  if (!Fits(uint64_t{startIndex} * indexSize, indexCount, indexSize, indexBytes.size()) ||
-      !Fits(firstVertex * stride, vertexCount, stride, vertexBytes.size())) {
+  if (!Fits(uint64_t{startIndex} * indexSize, indexCount, indexSize, indexBytes.size())) {
     return D3DERR_INVALIDCALL;
   }
   const BYTE* firstIndex = indexBytes.data() + static_cast<size_t>(startIndex) * indexSize;
@@ -900,50 +1023,31 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
     return D3DERR_INVALIDCALL;
   }
   if (recording_) {
-    DrawRecord record = StartRecord(DrawCall::IndexedPrimitive, type, primitiveCount, stride);
+    DrawRecord record = StartRecord(DrawCall::IndexedPrimitive, draw);
     record.minIndex = minIndex;
-    record.vertexCount = vertexCount;
     record.startIndex = startIndex;
     record.baseVertexIndex = baseVertexIndex_;
     record.indexFormat = indices->Format();
     record.streamSource = streams_[0].Get();
     record.indexBuffer = indices_.Get();
-    record.vertices = CopyBytes(vertexBytes.data() + firstVertex * stride,
-                                static_cast<size_t>(vertexCount) * stride);
     record.indices = CopyBytes(firstIndex, static_cast<size_t>(indexCount) * indexSize);
     Keep(std::move(record));
   }
-  return Render({.primitive = type,
-                 .primitiveCount = primitiveCount,
-                 .stride = stride,
-                 .vertexBuffer = vertices,
-                 .baseVertex = baseVertexIndex_,
-                 .firstVertex = minIndex,
-                 .vertexCount = vertexCount,
-                 .indexSize = indexSize,
-                 .indexBuffer = indices,
-                 .startIndex = startIndex});
+  return Render(draw);
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
                                 const void* vertexData, UINT stride) {
-  if (const HRESULT invalid = CheckDrawReady(type, primitiveCount, stride); FAILED(invalid)) {
+  DrawSubmission draw;
+  std::array<UINT, kMaxStreams> needs{};
+  if (const HRESULT invalid = PrepareDraw(type, primitiveCount, &draw, &needs); FAILED(invalid)) {
     return invalid;
   }
-  if (vertexData == nullptr) return D3DERR_INVALIDCALL;
-  const UINT vertexCount = PrimitiveVertexCount(type, primitiveCount);
-  if (recording_) {
-    DrawRecord record = StartRecord(DrawCall::PrimitiveUP, type, primitiveCount, stride);
-    record.vertexCount = vertexCount;
-    record.vertices = CopyBytes(static_cast<const BYTE*>(vertexData),
-                                static_cast<size_t>(vertexCount) * stride);
-    Keep(std::move(record));
+  if (const HRESULT invalid = UserStream(needs, vertexData, stride, &draw); FAILED(invalid)) {
+    return invalid;
   }
-  const HRESULT drawn = Render({.primitive = type,
-                               .primitiveCount = primitiveCount,
-                               .stride = stride,
-                               .vertexData = static_cast<const BYTE*>(vertexData),
-                               .vertexCount = vertexCount});
+  if (recording_) Keep(StartRecord(DrawCall::PrimitiveUP, draw));
+  const HRESULT drawn = Render(draw);
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   return drawn;
@@ -953,37 +1057,33 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
                                        UINT vertexCount, UINT primitiveCount,
                                        const void* indexData, D3DFORMAT indexFormat,
                                        const void* vertexData, UINT stride) {
-  if (const HRESULT invalid = CheckDrawReady(type, primitiveCount, stride); FAILED(invalid)) {
+  DrawSubmission draw;
+  std::array<UINT, kMaxStreams> needs{};
+  if (const HRESULT invalid = PrepareDraw(type, primitiveCount, &draw, &needs); FAILED(invalid)) {
+    return invalid;
+  }
+  if (const HRESULT invalid = UserStream(needs, vertexData, stride, &draw); FAILED(invalid)) {
     return invalid;
   }
   const UINT indexSize = IndexSize(indexFormat);
-  if (indexData == nullptr || vertexData == nullptr || indexSize == 0 || vertexCount == 0) {
-    return D3DERR_INVALIDCALL;
-  }
-  const UINT indexCount = PrimitiveVertexCount(type, primitiveCount);
+  if (indexData == nullptr || indexSize == 0 || vertexCount == 0) return D3DERR_INVALIDCALL;
+  const UINT indexCount = draw.vertexCount;
   const auto* indices = static_cast<const BYTE*>(indexData);
   if (!IndicesInRange(indices, indexSize, indexCount, minVertexIndex, vertexCount)) {
     return D3DERR_INVALIDCALL;
   }
+  draw.firstVertex = minVertexIndex;
+  draw.vertexCount = vertexCount;
+  draw.indexSize = indexSize;
+  draw.indexData = indices;
   if (recording_) {
-    DrawRecord record = StartRecord(DrawCall::IndexedPrimitiveUP, type, primitiveCount, stride);
+    DrawRecord record = StartRecord(DrawCall::IndexedPrimitiveUP, draw);
     record.minIndex = minVertexIndex;
-    record.vertexCount = vertexCount;
     record.indexFormat = indexFormat;
-    record.vertices =
-        CopyBytes(static_cast<const BYTE*>(vertexData) + static_cast<size_t>(minVertexIndex) * stride,
-                  static_cast<size_t>(vertexCount) * stride);
     record.indices = CopyBytes(indices, static_cast<size_t>(indexCount) * indexSize);
     Keep(std::move(record));
   }
-  const HRESULT drawn = Render({.primitive = type,
-                               .primitiveCount = primitiveCount,
-                               .stride = stride,
-                               .vertexData = static_cast<const BYTE*>(vertexData),
-                               .firstVertex = minVertexIndex,
-                               .vertexCount = vertexCount,
-                               .indexSize = indexSize,
-                               .indexData = indices});
+  const HRESULT drawn = Render(draw);
   streams_[0].Set(nullptr, false);
   streamStrides_[0] = 0;
   indices_.Set(nullptr, false);

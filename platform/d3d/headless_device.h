@@ -115,6 +115,13 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
                                DWORD* value) override;
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
 
+  // Vertex shaders
+  HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
+                             DWORD usage) override;
+  HRESULT DeleteVertexShader(DWORD handle) override;
+  HRESULT SetVertexShaderConstant(DWORD reg, const void* data, DWORD count) override;
+  HRESULT GetVertexShaderConstant(DWORD reg, void* data, DWORD count) override;
+
   // Drawing
   HRESULT SetVertexShader(DWORD handle) override;
   HRESULT GetVertexShader(DWORD* handle) override;
@@ -177,9 +184,20 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   void MakeImplicitSurfaces(const D3DPRESENT_PARAMETERS& params, SurfacePtr* backBuffer,
                             SurfacePtr* autoDepth);
   void ResetState();
-  HRESULT CheckDrawReady(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT stride) const;
-  DrawRecord StartRecord(DrawCall call, D3DPRIMITIVETYPE type, UINT primitiveCount,
-                         UINT stride) const;
+  // The living shader a handle names; null for any other handle.
+  const VertexShader* FindShader(DWORD handle) const;
+  // The constant registers shaders see: at least the 96 of software vertex processing.
+  UINT ConstantCount() const;
+  // Checks what every draw needs and starts its submission; *needs gets, per stream, the least
+  // stride of the streams the draw reads (0 for those it does not).
+  HRESULT PrepareDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, DrawSubmission* draw,
+                      std::array<UINT, kMaxStreams>* needs) const;
+  // The bound streams a draw reads, checked to hold its vertices.
+  HRESULT BindStreams(const std::array<UINT, kMaxStreams>& needs, DrawSubmission* draw) const;
+  // The caller's vertices of an UP draw as stream 0, the only stream such a draw has.
+  static HRESULT UserStream(const std::array<UINT, kMaxStreams>& needs, const void* vertexData,
+                            UINT stride, DrawSubmission* draw);
+  DrawRecord StartRecord(DrawCall call, const DrawSubmission& draw) const;
   void Keep(DrawRecord record);
   // Hands a checked draw to the renderer, with the device's state and bindings.
   HRESULT Render(DrawSubmission draw);
@@ -196,6 +214,9 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
 
   // Declared before every surface, so that it outlives what it keeps on them.
   std::unique_ptr<Renderer> renderer_;
+  std::map<DWORD, std::unique_ptr<VertexShader>> shaders_;  // by handle
+  DWORD nextShaderHandle_ = 1;
+  std::vector<vs::Vec4> shaderConstants_;
   SurfacePtr backBuffer_;
   SurfacePtr autoDepth_;
   std::set<const DeviceHold*> live_;

@@ -30,6 +30,8 @@ D3DCAPS8 HeadlessDefaultCaps() {
   caps.MaxVertexIndex = 0xFFFFFF;
   caps.MaxStreams = 16;
   caps.MaxStreamStride = 255;
+  caps.VertexShaderVersion = D3DVS_VERSION(1, 1);
+  caps.MaxVertexShaderConst = 96;
   return caps;
 }
 

@@ -177,8 +177,25 @@ class IDirect3DDevice8 : public IUnknown {
   virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                        DWORD value) = 0;
 
+  // ---- Vertex shaders ----
+  // Makes a shader from a declaration and a vs 1.1 program (platform/d3d/shader_tokens.h gives
+  // their token layout), each read up to its end token. usage is 0, or D3DUSAGE_SOFTWAREPROCESSING
+  // for a shader run in software; usage 0 needs VertexShaderVersion 1.1 in the caps unless the
+  // device was created for software vertex processing. A malformed token stream is
+  // D3DERR_INVALIDCALL. Handles have bit 0 set, which no flexible vertex format has, and are never
+  // 0; they are not reused while the device lives. A shader lives until DeleteVertexShader or the
+  // end of its device; a Reset keeps it.
+  virtual HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function,
+                                     DWORD* handle, DWORD usage) = 0;
+  // Deleting the current shader leaves a handle that no draw accepts until another is set.
+  virtual HRESULT DeleteVertexShader(DWORD handle) = 0;
+  // count four-float constants from register on; they outlive shader changes (not a Reset).
+  virtual HRESULT SetVertexShaderConstant(DWORD reg, const void* data, DWORD count) = 0;
+  virtual HRESULT GetVertexShaderConstant(DWORD reg, void* data, DWORD count) = 0;
+
   // ---- Drawing ----
-  // The vertex shader handle is a flexible vertex format (D3DFVF_ bits).
+  // A shader handle from CreateVertexShader (bit 0 set), or a flexible vertex format (D3DFVF_
+  // bits) for the fixed-function pipeline. Setting a shader loads its declaration's constants.
   virtual HRESULT SetVertexShader(DWORD handle) = 0;
   virtual HRESULT GetVertexShader(DWORD* handle) = 0;
   // 0: the fixed-function texture stages.

@@ -359,6 +359,7 @@ enum D3DTEXTURESTAGESTATETYPE : uint32_t {
 };
 inline constexpr UINT kTextureStageStateCount = 29;
 inline constexpr UINT kMaxTextureStages = 8;
+inline constexpr UINT kMaxStreams = 16;
 
 enum D3DTEXTUREOP : uint32_t {
   D3DTOP_DISABLE = 1,

@@ -3,6 +3,7 @@
 #include "platform/d3d/gl.h"
 #include "platform/d3d/headless.h"
 #include "tests/platform/d3d/gl_scene.h"
+#include "tests/platform/d3d/model_shaders.h"
 
 #include <gtest/gtest.h>
 
@@ -461,6 +462,154 @@ TEST_F(GlDeviceTest, CubeTexturesAnswerEachDirectionWithItsFace) {
   }
   device->SetTexture(0, nullptr);
   cube->Release();
+}
+
+// A vertex buffer holding these vertices.
+template <typename Vertex>
+IDirect3DVertexBuffer8* MakeBuffer(IDirect3DDevice8* device, const std::vector<Vertex>& vertices) {
+  IDirect3DVertexBuffer8* buffer = nullptr;
+  const auto bytes = static_cast<UINT>(vertices.size() * sizeof(Vertex));
+  if (FAILED(device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &buffer))) {
+    return nullptr;
+  }
+  BYTE* data = nullptr;
+  buffer->Lock(0, 0, &data, 0);
+  std::memcpy(data, vertices.data(), bytes);
+  buffer->Unlock();
+  return buffer;
+}
+
+DWORD MakeShader(IDirect3DDevice8* device, const std::vector<DWORD>& declaration,
+                 const std::vector<DWORD>& function) {
+  DWORD handle = 0;
+  EXPECT_EQ(device->CreateVertexShader(declaration.data(), function.data(), &handle, 0), D3D_OK);
+  return handle;
+}
+
+void SetConstant(IDirect3DDevice8* device, DWORD reg, std::array<float, 4> value) {
+  device->SetVertexShaderConstant(reg, value.data(), 1);
+}
+
+TEST_F(GlDeviceTest, BlendShaderDrawsThePixelsOfTheFixedFunctionDrawOfTheBlend) {
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  SetCameraAtOrigin(device, 1.0f);
+  D3DMATRIX projection{};
+  device->GetTransform(D3DTS_PROJECTION, &projection);
+  const std::vector<FrameVertex> frame0 = {
+      {-2.1f, -1.3f, 5, 0, 0, 1, 0, 0},
+      {0.3f, 2.2f, 5, 0, 0, 1, 0, 0},
+      {1.7f, -0.9f, 5, 0, 0, 1, 0, 0}};
+  const std::vector<FrameVertex> frame1 = {
+      {-1.3f, -2.1f, 9, 0, 0, 1, 0, 0},
+      {1.1f, 1.8f, 7, 0, 0, 1, 0, 0},
+      {2.9f, 0.7f, 5, 0, 0, 1, 0, 0}};
+  IDirect3DVertexBuffer8* first = MakeBuffer(device, frame0);
+  IDirect3DVertexBuffer8* second = MakeBuffer(device, frame1);
+  ASSERT_NE(second, nullptr);
+  const DWORD shader = MakeShader(device, BlendDeclaration(), BlendProgram());
+  // The transposed projection (world and view are identity), red, frame 1 at a quarter.
+  for (DWORD row = 0; row < 4; ++row) {
+    SetConstant(device, row,
+                {projection.m[0][row], projection.m[1][row], projection.m[2][row],
+                 projection.m[3][row]});
+  }
+  SetConstant(device, 4, {1, 0, 0, 1});
+  SetConstant(device, 7, {0.25f, 0.25f, 0.25f, 0.25f});
+  SetConstant(device, 8, {0.75f, 0.75f, 0.75f, 0.75f});
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  device->SetVertexShader(shader);
+  device->SetStreamSource(0, first, sizeof(FrameVertex));
+  device->SetStreamSource(1, second, sizeof(FrameVertex));
+  ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
+  const auto shaded = Read();
+
+  struct Vertex {
+    float x, y, z;
+    D3DCOLOR color;
+  };
+  Vertex blended[3];
+  for (int i = 0; i < 3; ++i) {
+    blended[i] = {0.75f * frame0[i].x + 0.25f * frame1[i].x,
+                  0.75f * frame0[i].y + 0.25f * frame1[i].y,
+                  0.75f * frame0[i].z + 0.25f * frame1[i].z, 0xFFFF0000u};
+  }
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, blended, sizeof(Vertex)), D3D_OK);
+  const auto fixed = Read();
+
+  int covered = 0;
+  int differing = 0;
+  for (size_t i = 0; i < shaded.size(); ++i) {
+    covered += Near(fixed[i], 0xFF0000) ? 1 : 0;
+    differing += Near(shaded[i], fixed[i]) ? 0 : 1;
+  }
+  EXPECT_GT(covered, 50);
+  EXPECT_EQ(differing, 0);
+  device->SetStreamSource(1, nullptr, 0);
+  first->Release();
+  second->Release();
+  device->DeleteVertexShader(shader);
+}
+
+TEST_F(GlDeviceTest, BoneShaderPlacesEachTriangleAtItsBone) {
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  // Clip space straight through; bone 0 (c7..c9) moves up left, bone 1 (c10..c12) down right.
+  for (DWORD row = 0; row < 4; ++row) {
+    std::array<float, 4> unit{};
+    unit[row] = 1;
+    SetConstant(device, row, unit);
+  }
+  SetConstant(device, 5, {0, 1, 0, 1});
+  SetConstant(device, 6, {1, 1, 1, 1});
+  const float moves[2][2] = {{-0.5f, 0.5f}, {0.5f, -0.5f}};
+  for (DWORD bone = 0; bone < 2; ++bone) {
+    SetConstant(device, 7 + 3 * bone, {1, 0, 0, moves[bone][0]});
+    SetConstant(device, 8 + 3 * bone, {0, 1, 0, moves[bone][1]});
+    SetConstant(device, 9 + 3 * bone, {0, 0, 1, 0});
+  }
+  std::vector<BoneVertex> triangles;
+  for (float bone : {0.0f, 3.0f}) {
+    triangles.push_back({-0.25f, -0.25f, 0.5f, 0, 0, 1, 0, 0, bone});
+    triangles.push_back({0.0f, 0.25f, 0.5f, 0, 0, 1, 0, 0, bone});
+    triangles.push_back({0.25f, -0.25f, 0.5f, 0, 0, 1, 0, 0, bone});
+  }
+  IDirect3DVertexBuffer8* buffer = MakeBuffer(device, triangles);
+  ASSERT_NE(buffer, nullptr);
+  const DWORD shader = MakeShader(device, BoneDeclaration(), BoneProgram());
+  device->SetVertexShader(shader);
+  device->SetStreamSource(0, buffer, sizeof(BoneVertex));
+  ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 8, 8), 0x00FF00)) << "bone 0: upper left";
+  EXPECT_TRUE(Near(At(pixels, 24, 24), 0x00FF00)) << "bone 1: lower right";
+  EXPECT_TRUE(Near(At(pixels, 24, 8), 0x000000));
+  EXPECT_TRUE(Near(At(pixels, 8, 24), 0x000000));
+  EXPECT_TRUE(Near(At(pixels, 16, 16), 0x000000)) << "nothing left at the origin";
+  device->SetStreamSource(0, nullptr, 0);
+  buffer->Release();
+  device->DeleteVertexShader(shader);
+}
+
+TEST_F(GlDeviceTest, RelativeConstantsReachBeyondTheProgramsDirectOffsets) {
+  // a0.x = 2, then c[a0.x + 70], past the offsets an OpenGL program can add directly.
+  const std::vector<DWORD> declaration = {vs::decl::Stream(0),
+                                          vs::decl::Element(0, vs::decl::Type::Float3),
+                                          vs::decl::kEnd};
+  const std::vector<DWORD> function =
+      vs::Assemble({vs::Mov(vs::A0(), vs::C(0).Replicate(vs::X)), vs::Mov(vs::OPos(), vs::V(0)),
+                    vs::Mov(vs::OD(0), vs::C(70).Relative())});
+  SetConstant(device, 0, {2, 0, 0, 0});
+  SetConstant(device, 70, {1, 0, 0, 1});
+  SetConstant(device, 72, {0, 0, 1, 1});
+  const float cover[3][3] = {{-1, -1, 0.5f}, {-1, 3, 0.5f}, {3, -1, 0.5f}};
+  const DWORD shader = MakeShader(device, declaration, function);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetVertexShader(shader);
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, cover, sizeof cover[0]), D3D_OK);
+  EXPECT_TRUE(Near(At(Read(), 16, 16), 0x0000FF));
+  device->DeleteVertexShader(shader);
 }
 
 TEST_F(GlDeviceTest, AdditionalSwapChainsPresentTheirOwnImage) {
