@@ -8,10 +8,16 @@
 // GetFrontBuffer. Additional swap chains present into their own windows through the same context.
 //
 // Vertex shaders are drawn as ARB vertex programs (platform/d3d/gl_shader.h); creating a device
-// fails without GL_ARB_vertex_program. What the fixed-function pipeline of OpenGL cannot express is
-// left out and listed here: vertex blending (skinning) is not drawn; the bump-environment texture
-// operations pass the previous stage through; the specular colour as a texture argument reads as
-// the diffuse colour; fog of pre-transformed vertices is off; depth surfaces cannot be read back.
+// fails without GL_ARB_vertex_program. Vertex blending (the skinned meshes' one to three weights
+// over the world matrices) has no fixed-function counterpart in OpenGL 2.1: the device blends
+// positions and normals into world space on the processor for each blended draw. Tweening is
+// refused, as a flexible vertex format has no second position.
+//
+// What the fixed-function pipeline of OpenGL cannot express is left out and listed here: the
+// bump-environment texture operations pass the previous stage through; the specular colour as a
+// texture argument reads as the diffuse colour; fog of pre-transformed vertices is off; a light's
+// range does not cut it off, and a spot light's inner cone is not kept apart from its outer one;
+// depth surfaces cannot be read back.
 #pragma once
 
 #include "platform/d3d/interfaces.h"

@@ -3,11 +3,16 @@
 
 #include <EGL/eglext.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 
 namespace d3d::gl {
 namespace {
+
+// The serial of the context this class last made current on this thread; 0 for none.
+thread_local uint64_t currentSerial = 0;
+std::atomic<uint64_t> lastSerial{0};
 
 std::string EglFailure(const char* step) {
   char code[16];
@@ -71,10 +76,17 @@ std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
 }
 
 Context::Context(EGLDisplay display, EGLConfig config, EGLContext context, bool windows)
-    : display_(display), config_(config), context_(context), windows_(windows) {}
+    : display_(display),
+      config_(config),
+      context_(context),
+      serial_(++lastSerial),
+      windows_(windows) {
+  currentSerial = serial_;  // Create made it current
+}
 
 Context::~Context() {
   eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  currentSerial = 0;
   for (const auto& [window, surface] : surfaces_) eglDestroySurface(display_, surface);
   eglDestroyContext(display_, context_);
 }
@@ -83,6 +95,11 @@ void Context::MakeCurrent() {
   if (eglGetCurrentContext() != context_) {
     eglMakeCurrent(display_, current_, current_, context_);
   }
+  currentSerial = serial_;
+}
+
+void Context::KeepCurrent() {
+  if (currentSerial != serial_) MakeCurrent();
 }
 
 bool Context::BindWindow(HWND window, int* width, int* height) {
@@ -98,6 +115,7 @@ bool Context::BindWindow(HWND window, int* width, int* height) {
   if (current_ != found->second || eglGetCurrentContext() != context_) {
     if (eglMakeCurrent(display_, found->second, found->second, context_) != EGL_TRUE) return false;
     current_ = found->second;
+    currentSerial = serial_;
   }
   EGLint w = 0;
   EGLint h = 0;

@@ -6,6 +6,7 @@
 
 #include <EGL/egl.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,8 +21,13 @@ class Context {
   Context(const Context&) = delete;
   Context& operator=(const Context&) = delete;
 
-  // Makes the context current (on the surface last bound, or on none).
+  // Makes the context current (on the surface last bound, or on none), asking EGL what is
+  // current. That question costs a system call in the dispatch library (a check for fork), too
+  // much for every draw: KeepCurrent trusts instead what this class last made current on the
+  // thread. It is for the draws between checked calls (clears and presents), and holds as long
+  // as nothing but this class makes OpenGL contexts current on the thread.
   void MakeCurrent();
+  void KeepCurrent();
   // Makes the window's surface current, creating it on first use, and gives its size in pixels;
   // false when the device has no window system or the window cannot take a surface.
   bool BindWindow(HWND window, int* width, int* height);
@@ -33,6 +39,7 @@ class Context {
   EGLDisplay display_;
   EGLConfig config_;
   EGLContext context_;
+  uint64_t serial_;  // unique in the process, unlike an address
   bool windows_;
   EGLSurface current_ = EGL_NO_SURFACE;
   std::map<HWND, EGLSurface> surfaces_;

@@ -9,6 +9,7 @@
 // space right-handed for lighting, fog and texture generation without changing what is seen.
 #include "platform/d3d/format.h"
 #include "platform/d3d/gl.h"
+#include "platform/d3d/gl_blend.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/gl_shader.h"
 #include "platform/d3d/gl_state.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <optional>
 
 namespace d3d {
 namespace gl {
@@ -35,15 +37,13 @@ using headless::VertexBuffer;
 
 constexpr uint64_t kNeverUploaded = ~uint64_t{0};
 
-// Names of one object, deleted with it while its device's context is current.
+class GlRenderer;
+
+// Names of one object, deleted with it through the renderer that made them.
 struct SurfaceData final : RendererData {
-  explicit SurfaceData(Context* owner) : context(owner) {}
-  ~SurfaceData() override {
-    context->MakeCurrent();
-    if (texture != 0) glDeleteTextures(1, &texture);
-    if (depthBuffer != 0) glDeleteRenderbuffers(1, &depthBuffer);
-  }
-  Context* context;
+  explicit SurfaceData(GlRenderer* renderer) : owner(renderer) {}
+  ~SurfaceData() override;
+  GlRenderer* owner;
   GLuint texture = 0;      // a surface that is not part of a texture
   GLuint depthBuffer = 0;  // a depth surface
   uint64_t uploaded = kNeverUploaded;
@@ -51,20 +51,24 @@ struct SurfaceData final : RendererData {
 };
 
 struct NameData final : RendererData {
-  NameData(Context* owner, GLuint object, bool isBuffer)
-      : context(owner), name(object), buffer(isBuffer) {}
-  ~NameData() override {
-    context->MakeCurrent();
-    if (buffer) {
-      glDeleteBuffers(1, &name);
-    } else {
-      glDeleteTextures(1, &name);
-    }
-  }
-  Context* context;
+  NameData(GlRenderer* renderer, GLuint object, bool isBuffer)
+      : owner(renderer), name(object), buffer(isBuffer) {}
+  ~NameData() override;
+  GlRenderer* owner;
   GLuint name;
   bool buffer;
   uint64_t uploaded = kNeverUploaded;
+  SamplerParams sampler;  // a texture's
+};
+
+// What the draw framebuffer has attached.
+struct Attachments {
+  GLenum target = GL_TEXTURE_2D;
+  GLuint texture = 0;
+  GLint level = 0;
+  GLuint depth = 0;
+
+  bool operator==(const Attachments&) const = default;
 };
 
 // Where a colour surface lives in OpenGL.
@@ -76,7 +80,8 @@ struct ColorPlace {
 
 class GlRenderer final : public headless::Renderer {
  public:
-  explicit GlRenderer(std::unique_ptr<Context> context) : context_(std::move(context)) {
+  explicit GlRenderer(std::unique_ptr<Context> context, UINT units)
+      : context_(std::move(context)), units_(units), cache_(units) {
     glGenFramebuffers(1, &drawFramebuffer_);
     glGenFramebuffers(1, &readFramebuffer_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -85,9 +90,6 @@ class GlRenderer final : public headless::Renderer {
     glBindTexture(GL_TEXTURE_2D, white_);
     const uint32_t opaqueWhite = 0xFFFFFFFFu;
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &opaqueWhite);
-    GLint units = 1;
-    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-    units_ = std::min(static_cast<UINT>(units), kMaxTextureStages);
     // The device's flat shading takes the colour of a triangle's first vertex.
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
   }
@@ -107,6 +109,9 @@ class GlRenderer final : public headless::Renderer {
   void Download(Surface& surface) override;
   void ReadPresented(HWND window, PresentedImage* image) override;
 
+  // Deletes an object's names (0 for none) with the context current.
+  void DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer);
+
  private:
   struct Front {
     GLuint texture = 0;
@@ -125,20 +130,41 @@ class GlRenderer final : public headless::Renderer {
   TextureBinding BindTexture(IDirect3DBaseTexture8* texture);
   GLuint BufferName(const RendererSlot& slot, GLenum kind, const std::vector<BYTE>& bytes);
   // Binds a stream's buffer (or none) and gives where its vertex 0 is for the vertex arrays.
-  const BYTE* BindStream(const DrawStream& stream, UINT baseVertex);
+  VertexSource BindStream(const DrawStream& stream, UINT baseVertex);
 
   std::unique_ptr<Context> context_;
   GLuint drawFramebuffer_ = 0;
   GLuint readFramebuffer_ = 0;
   GLuint white_ = 0;  // sampled by stages that have no texture
-  UINT units_ = 1;    // texture units the fixed-function pipeline drives
+  SamplerParams whiteSampler_;
+  UINT units_;  // texture units the fixed-function pipeline drives
+  StateCache cache_;
+  std::optional<Attachments> attached_;  // unknown when empty
+  // The surfaces attached_ came from; deleting any surface empties attached_.
+  const Surface* boundTarget_ = nullptr;
+  const Surface* boundDepth_ = nullptr;
   std::map<HWND, Front> fronts_;
   std::vector<float> positions_;  // pre-transformed positions of the current draw
+  std::vector<BYTE> blended_;     // blended vertices of the current draw
 };
+
+void GlRenderer::DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer) {
+  context_->MakeCurrent();
+  if (texture != 0) glDeleteTextures(1, &texture);
+  if (renderbuffer != 0) glDeleteRenderbuffers(1, &renderbuffer);
+  if (buffer != 0) glDeleteBuffers(1, &buffer);
+  // OpenGL unbinds what it deletes and may hand the names out again.
+  cache_.ForgetObjects();
+  attached_.reset();
+}
+
+SurfaceData::~SurfaceData() { owner->DeleteNames(texture, depthBuffer, 0); }
+
+NameData::~NameData() { owner->DeleteNames(buffer ? 0 : name, 0, buffer ? name : 0); }
 
 SurfaceData& GlRenderer::DataOf(Surface& surface) {
   auto& data = surface.Slot().Data();
-  if (!data) data = std::make_unique<SurfaceData>(context_.get());
+  if (!data) data = std::make_unique<SurfaceData>(this);
   return static_cast<SurfaceData&>(*data);
 }
 
@@ -147,9 +173,10 @@ NameData& GlRenderer::TextureData(RendererSlot& slot, UINT levels, bool cube) {
   if (!data) {
     GLuint name = 0;
     glGenTextures(1, &name);
-    data = std::make_unique<NameData>(context_.get(), name, false);
+    data = std::make_unique<NameData>(this, name, false);
     const GLenum target = cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
     glBindTexture(target, name);
+    cache_.ForgetUnitZero();
     glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
   }
   return static_cast<NameData&>(*data);
@@ -169,6 +196,7 @@ ColorPlace GlRenderer::PlaceOf(Surface& surface) {
   if (data.texture == 0) {
     glGenTextures(1, &data.texture);
     glBindTexture(GL_TEXTURE_2D, data.texture);
+    cache_.ForgetUnitZero();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   }
   return {GL_TEXTURE_2D, data.texture, 0};
@@ -181,6 +209,7 @@ void GlRenderer::Upload(Surface& surface) {
   const ColorPlace place = PlaceOf(surface);
   const SurfaceLayout& layout = surface.Layout();
   glBindTexture(place.target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, place.texture);
+  cache_.ForgetUnitZero();
   UploadPixels(place.target, place.level, layout.format, layout.width, layout.height, surface.Bits());
   data.uploaded = version;
   data.drawn = false;
@@ -199,21 +228,31 @@ GLuint GlRenderer::DepthBufferOf(Surface& depth) {
 }
 
 bool GlRenderer::BindTargets(Surface* target, Surface* depth) {
-  glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
+  // Most draws go to the surfaces of the draw before, unchanged in memory since.
+  if (attached_ && target == boundTarget_ && depth == boundDepth_ &&
+      (target == nullptr || DataOf(*target).uploaded == target->Slot().Version())) {
+    return true;
+  }
+  Attachments wanted;
   if (target != nullptr) {
     Upload(*target);
     const ColorPlace place = PlaceOf(*target);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, place.target, place.texture,
-                           place.level);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-  } else {
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-    glDrawBuffer(GL_NONE);
+    wanted = {place.target, place.texture, place.level, 0};
   }
-  const GLuint depthBuffer = depth != nullptr ? DepthBufferOf(*depth) : 0;
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
-  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (depth != nullptr) wanted.depth = DepthBufferOf(*depth);
+  boundTarget_ = target;
+  boundDepth_ = depth;
+  if (attached_ == wanted) return true;
+  attached_.reset();
+  glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, wanted.target, wanted.texture,
+                         wanted.level);
+  glDrawBuffer(target != nullptr ? GL_COLOR_ATTACHMENT0 : GL_NONE);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, wanted.depth);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, wanted.depth);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+  attached_ = wanted;
+  return true;
 }
 
 void GlRenderer::AttachForReading(Surface& surface) {
@@ -226,6 +265,7 @@ void GlRenderer::AttachForReading(Surface& surface) {
 
 HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3DRECT>& areas,
                           DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+  if (areas.empty()) return D3D_OK;
   context_->MakeCurrent();
   if (!BindTargets(target, depth)) return D3DERR_INVALIDCALL;
   GLbitfield buffers = 0;
@@ -242,12 +282,28 @@ HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3D
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
   glStencilMask(0xFFFFFFFFu);
-  glEnable(GL_SCISSOR_TEST);
-  for (const D3DRECT& area : areas) {
-    glScissor(area.x1, area.y1, area.x2 - area.x1, area.y2 - area.y1);
-    glClear(buffers);
+  // A clear of the whole framebuffer goes without a scissor: the rasteriser can then mark the
+  // buffers cleared instead of writing every pixel.
+  LONG width = 0x7FFFFFFF;
+  LONG height = 0x7FFFFFFF;
+  for (const Surface* bound : {target, depth}) {
+    if (bound == nullptr) continue;
+    width = std::min(width, static_cast<LONG>(bound->Layout().width));
+    height = std::min(height, static_cast<LONG>(bound->Layout().height));
   }
-  glDisable(GL_SCISSOR_TEST);
+  const D3DRECT& first = areas.front();
+  if (areas.size() == 1 && first.x1 == 0 && first.y1 == 0 && first.x2 == width &&
+      first.y2 == height) {
+    glClear(buffers);
+  } else {
+    glEnable(GL_SCISSOR_TEST);
+    for (const D3DRECT& area : areas) {
+      glScissor(area.x1, area.y1, area.x2 - area.x1, area.y2 - area.y1);
+      glClear(buffers);
+    }
+    glDisable(GL_SCISSOR_TEST);
+  }
+  cache_.ForgetMasks();
   if (target != nullptr && (flags & D3DCLEAR_TARGET)) DataOf(*target).drawn = true;
   return D3D_OK;
 }
@@ -255,7 +311,8 @@ HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3D
 TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
   if (auto* flat = dynamic_cast<Texture*>(texture)) {
     for (UINT level = 0; level < flat->GetLevelCount(); ++level) Upload(*flat->Level(level));
-    return {GL_TEXTURE_2D, TextureData(flat->Slot(), flat->GetLevelCount(), false).name, true};
+    NameData& data = TextureData(flat->Slot(), flat->GetLevelCount(), false);
+    return {GL_TEXTURE_2D, data.name, true, &data.sampler};
   }
   if (auto* cube = dynamic_cast<CubeTexture*>(texture)) {
     for (UINT face = 0; face < kCubeFaceCount; ++face) {
@@ -263,9 +320,10 @@ TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
         Upload(*cube->Find(static_cast<D3DCUBEMAP_FACES>(face), level));
       }
     }
-    return {GL_TEXTURE_CUBE_MAP, TextureData(cube->Slot(), cube->GetLevelCount(), true).name, true};
+    NameData& data = TextureData(cube->Slot(), cube->GetLevelCount(), true);
+    return {GL_TEXTURE_CUBE_MAP, data.name, true, &data.sampler};
   }
-  return {GL_TEXTURE_2D, white_};
+  return {GL_TEXTURE_2D, white_, false, &whiteSampler_};
 }
 
 GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
@@ -274,10 +332,10 @@ GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
   if (!data) {
     GLuint name = 0;
     glGenBuffers(1, &name);
-    data = std::make_unique<NameData>(context_.get(), name, true);
+    data = std::make_unique<NameData>(this, name, true);
   }
   auto& names = static_cast<NameData&>(*data);
-  glBindBuffer(kind, names.name);
+  cache_.BindBuffer(kind, names.name);
   if (names.uploaded != slot.Version()) {
     glBufferData(kind, static_cast<GLsizeiptr>(bytes.size()), bytes.data(), GL_DYNAMIC_DRAW);
     names.uploaded = slot.Version();
@@ -285,51 +343,62 @@ GLuint GlRenderer::BufferName(const RendererSlot& slot, GLenum kind,
   return names.name;
 }
 
-const BYTE* GlRenderer::BindStream(const DrawStream& stream, UINT baseVertex) {
+VertexSource GlRenderer::BindStream(const DrawStream& stream, UINT baseVertex) {
   const size_t base = static_cast<size_t>(baseVertex) * stream.stride;
   if (stream.buffer != nullptr) {
-    BufferName(stream.buffer->Slot(), GL_ARRAY_BUFFER, stream.buffer->Bytes());
-    return reinterpret_cast<const BYTE*>(base);
+    const GLuint name = BufferName(stream.buffer->Slot(), GL_ARRAY_BUFFER, stream.buffer->Bytes());
+    return {name, reinterpret_cast<const BYTE*>(base), stream.stride, nullptr};
   }
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
-  return stream.data + base;
+  cache_.BindBuffer(GL_ARRAY_BUFFER, 0);
+  return {0, stream.data + base, stream.stride, nullptr};
 }
 
 HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
-  context_->MakeCurrent();
-  std::array<TextureBinding, kMaxTextureStages> textures;
-  for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {
-    textures[stage] = BindTexture(draw.textures[stage]);
+  context_->KeepCurrent();
+  const FixedFunctionState& state = *draw.state;
+  DrawInputs inputs;
+  inputs.layout = draw.shader != nullptr ? VertexLayout{} : LayoutOf(state.vertexShader);
+  for (UINT stage = 0; stage < ActiveStages(state, units_); ++stage) {
+    inputs.textures[stage] = BindTexture(draw.textures[stage]);
   }
   if (!BindTargets(draw.target, draw.depth)) return D3DERR_INVALIDCALL;
-  const FixedFunctionState& state = *draw.state;
-  const VertexLayout layout =
-      draw.shader != nullptr ? VertexLayout{} : LayoutOf(state.vertexShader);
-  ApplyState(state, layout, textures, units_, draw.depth != nullptr);
+  inputs.hasDepth = draw.depth != nullptr;
+  const UINT weights = draw.shader != nullptr ? 0 : BlendWeightCount(state, inputs.layout);
+  inputs.blended = weights > 0;
+  cache_.Apply(state, inputs);
 
   if (draw.shader != nullptr) {
     if (!BeginShaderDraw(context_.get(), *draw.shader, *draw.constants, state.viewport)) {
       return D3DERR_INVALIDCALL;
     }
+    // The program reads generic attributes; the fixed-function arrays were turned off.
+    cache_.ForgetArrays();
     for (UINT stream = 0; stream < kMaxStreams; ++stream) {
       if (!draw.shader->program.UsesStream(stream)) continue;
       SetStreamAttributes(draw.shader->program, stream,
-                          BindStream(draw.streams[stream], draw.baseVertex),
+                          BindStream(draw.streams[stream], draw.baseVertex).source,
                           draw.streams[stream].stride);
     }
   } else {
     // Vertex i of the draw sits at source + i * stride; source is an offset into the bound buffer.
     const DrawStream& stream = draw.streams[0];
-    const BYTE* source = BindStream(stream, draw.baseVertex);
-    const float* transformed = nullptr;
-    if (layout.pretransformed) {
-      const BYTE* memory = stream.buffer != nullptr ? stream.buffer->Bytes().data() : stream.data;
-      PretransformPositions(memory + static_cast<size_t>(draw.baseVertex) * stream.stride,
-                            stream.stride, draw.firstVertex, draw.vertexCount, state.viewport,
-                            &positions_);
-      transformed = positions_.data();
+    const BYTE* memory = stream.buffer != nullptr ? stream.buffer->Bytes().data() : stream.data;
+    const size_t base = static_cast<size_t>(draw.baseVertex) * stream.stride;
+    VertexSource vertices;
+    if (inputs.blended) {
+      BlendVertices(state, inputs.layout, weights, memory + base, stream.stride, draw.firstVertex,
+                    draw.vertexCount, &blended_);
+      vertices.source = blended_.data();
+      vertices.stride = stream.stride;
+    } else {
+      vertices = BindStream(stream, draw.baseVertex);
     }
-    SetVertexArrays(layout, state, source, stream.stride, transformed);
+    if (inputs.layout.pretransformed) {
+      PretransformPositions(memory + base, stream.stride, draw.firstVertex, draw.vertexCount,
+                            state.viewport, &positions_);
+      vertices.positions = positions_.data();
+    }
+    cache_.SetVertexArrays(state, inputs, vertices);
   }
 
   const GLenum mode = PrimitiveMode(draw.primitive);
@@ -345,7 +414,7 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
       indices =
           reinterpret_cast<const BYTE*>(static_cast<size_t>(draw.startIndex) * draw.indexSize);
     } else {
-      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+      cache_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     }
     glDrawElements(mode, count, type, indices);
   }
@@ -375,6 +444,7 @@ HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
   Front& front = fronts_[window];
   if (front.texture == 0) glGenTextures(1, &front.texture);
   glBindTexture(GL_TEXTURE_2D, front.texture);
+  cache_.ForgetUnitZero();
   glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
   front.width = backBuffer.Layout().width;
   front.height = backBuffer.Layout().height;
@@ -383,6 +453,7 @@ HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
   if (context_->BindWindow(window, &windowWidth, &windowHeight)) {
     AttachForReading(backBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    attached_.reset();
     glDrawBuffer(GL_BACK);
     // Rows run top down in the back buffer and bottom up in a window.
     glBlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT,
@@ -431,7 +502,12 @@ HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
     lastError = "OpenGL lacks GL_ARB_vertex_program, which vertex shaders need";
     return D3DERR_NOTAVAILABLE;
   }
-  return Allocating([&] { *renderer = std::make_unique<GlRenderer>(std::move(context)); });
+  GLint units = 1;
+  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+  return Allocating([&] {
+    *renderer = std::make_unique<GlRenderer>(std::move(context),
+                                             std::min(static_cast<UINT>(units), kMaxTextureStages));
+  });
 }
 
 }  // namespace

@@ -111,6 +111,30 @@ GLenum MinFilterOf(DWORD min, DWORD mip) {
 }
 
 void LoadMatrix(const D3DMATRIX& matrix) { glLoadMatrixf(&matrix.m[0][0]); }
+
+// Whether two values of a plain structure of 32-bit fields hold the same bits.
+template <typename T>
+bool Same(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+// The product a * b in the device's row-vector order: a applies first.
+D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
+  D3DMATRIX product{};
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      for (int k = 0; k < 4; ++k) product.m[row][column] += a.m[row][k] * b.m[k][column];
+    }
+  }
+  return product;
+}
+
+// The view followed by the z flip (kFlipZ) into OpenGL's right-handed eye space.
+D3DMATRIX EyeSpace(const D3DMATRIX& view) {
+  D3DMATRIX eye = view;
+  for (int row = 0; row < 4; ++row) eye.m[row][2] = -eye.m[row][2];
+  return eye;
+}
 void MultiplyMatrix(const D3DMATRIX& matrix) { glMultMatrixf(&matrix.m[0][0]); }
 
 // ---- Pixel formats
@@ -245,6 +269,10 @@ D3DMATRIX TextureMatrixOf(const D3DMATRIX& matrix, DWORD flags, UINT inputSize, 
   }
   if (!(flags & D3DTTFF_PROJECTED)) {
     for (int row = 0; row < 4; ++row) result.m[row][3] = row == 3 ? 1.0f : 0.0f;
+  } else {
+    // The device divides by the last of the coordinates it counts, OpenGL by the fourth.
+    const int last = static_cast<int>(std::clamp<DWORD>(flags & 0xFF, 1, 4)) - 1;
+    for (int row = 0; row < 4; ++row) result.m[row][3] = result.m[row][last];
   }
   return result;
 }
@@ -274,30 +302,40 @@ void SetTexGen(DWORD mode) {
   }
 }
 
-void ApplyStage(const FixedFunctionState& state, const VertexLayout& layout,
-                const TextureBinding& texture, UINT stage) {
-  const auto& ts = state.stageStates[stage];
-  glActiveTexture(GL_TEXTURE0 + stage);
-  glDisable(texture.target == GL_TEXTURE_2D ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D);
-  glEnable(texture.target);
-  glBindTexture(texture.target, texture.name);
-  glTexParameteri(texture.target, GL_TEXTURE_WRAP_S, AddressOf(ts[D3DTSS_ADDRESSU]));
-  glTexParameteri(texture.target, GL_TEXTURE_WRAP_T, AddressOf(ts[D3DTSS_ADDRESSV]));
-  glTexParameteri(texture.target, GL_TEXTURE_WRAP_R, AddressOf(ts[D3DTSS_ADDRESSW]));
-  glTexParameteri(texture.target, GL_TEXTURE_MAG_FILTER,
-                  ts[D3DTSS_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-  glTexParameteri(texture.target, GL_TEXTURE_MIN_FILTER,
-                  MinFilterOf(ts[D3DTSS_MINFILTER], ts[D3DTSS_MIPFILTER]));
-  glTexParameterfv(texture.target, GL_TEXTURE_BORDER_COLOR,
-                   ColorOf(static_cast<D3DCOLOR>(ts[D3DTSS_BORDERCOLOR])).data());
+SamplerValues SamplerValuesOf(const std::array<DWORD, kTextureStageStateCount>& ts) {
+  return {ts[D3DTSS_ADDRESSU],  ts[D3DTSS_ADDRESSV],  ts[D3DTSS_ADDRESSW],   ts[D3DTSS_MAGFILTER],
+          ts[D3DTSS_MINFILTER], ts[D3DTSS_MIPFILTER], ts[D3DTSS_BORDERCOLOR]};
+}
 
+bool SamplerCurrent(const TextureBinding& texture, const SamplerValues& wanted) {
+  return texture.sampler != nullptr && texture.sampler->set && texture.sampler->values == wanted;
+}
+
+// Gives the texture bound on the active unit a stage's sampling settings.
+void ApplySampler(const TextureBinding& texture, const SamplerValues& values) {
+  const auto [addressU, addressV, addressW, mag, min, mip, border] = values;
+  glTexParameteri(texture.target, GL_TEXTURE_WRAP_S, AddressOf(addressU));
+  glTexParameteri(texture.target, GL_TEXTURE_WRAP_T, AddressOf(addressV));
+  glTexParameteri(texture.target, GL_TEXTURE_WRAP_R, AddressOf(addressW));
+  glTexParameteri(texture.target, GL_TEXTURE_MAG_FILTER,
+                  mag >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+  glTexParameteri(texture.target, GL_TEXTURE_MIN_FILTER, MinFilterOf(min, mip));
+  glTexParameterfv(texture.target, GL_TEXTURE_BORDER_COLOR,
+                   ColorOf(static_cast<D3DCOLOR>(border)).data());
+  if (texture.sampler != nullptr) *texture.sampler = {values, true};
+}
+
+// A stage's combiner, coordinate generation and texture matrix, on the active unit.
+void ApplyStage(const FixedFunctionState& state, const VertexLayout& layout, bool textured,
+                UINT stage) {
+  const auto& ts = state.stageStates[stage];
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
   glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR,
              ColorOf(static_cast<D3DCOLOR>(state.renderStates[D3DRS_TEXTUREFACTOR])).data());
   DWORD colorOp = ts[D3DTSS_COLOROP];
   DWORD alphaOp = ts[D3DTSS_ALPHAOP];
   // A first stage without a texture that would read one passes the diffuse colour on.
-  if (!texture.bound && stage == 0) {
+  if (!textured && stage == 0) {
     if (ReadsTexture(colorOp, ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2])) colorOp = 0;
     if (ReadsTexture(alphaOp, ts[D3DTSS_ALPHAARG1], ts[D3DTSS_ALPHAARG2])) alphaOp = 0;
   }
@@ -321,38 +359,33 @@ void ApplyStage(const FixedFunctionState& state, const VertexLayout& layout,
 // ---- Lighting
 // --------------------------------------------------------------------------------------
 
-void ApplyLights(const FixedFunctionState& state, bool lit) {
-  glMatrixMode(GL_MODELVIEW);
-  glLoadMatrixf(kFlipZ);
-  MultiplyMatrix(state.Transform(D3DTS_VIEW));
+// Sets the enabled lights (mapped onto OpenGL's eight) with the view loaded, so that OpenGL keeps
+// their positions in eye space, and the light model and material.
+void ApplyLights(const FixedFunctionState& state, const std::vector<D3DLIGHT8>& lights, bool lit) {
   Toggle(GL_LIGHTING, lit);
   UINT used = 0;
-  if (lit) {
-    for (const auto& [index, slot] : state.lights) {
-      if (!slot.enabled || used == kMaxLights) continue;
-      const GLenum light = GL_LIGHT0 + used++;
-      const D3DLIGHT8& l = slot.light;
-      glEnable(light);
-      glLightfv(light, GL_DIFFUSE, ColorOf(l.Diffuse).data());
-      glLightfv(light, GL_SPECULAR, ColorOf(l.Specular).data());
-      glLightfv(light, GL_AMBIENT, ColorOf(l.Ambient).data());
-      const bool directional = l.Type == D3DLIGHT_DIRECTIONAL;
-      const GLfloat position[4] = {
-          directional ? -l.Direction.x : l.Position.x, directional ? -l.Direction.y : l.Position.y,
-          directional ? -l.Direction.z : l.Position.z, directional ? 0.0f : 1.0f};
-      glLightfv(light, GL_POSITION, position);
-      const GLfloat direction[3] = {l.Direction.x, l.Direction.y, l.Direction.z};
-      glLightfv(light, GL_SPOT_DIRECTION, direction);
-      const bool spot = l.Type == D3DLIGHT_SPOT;
-      constexpr float kNoCone = 180.0f;
-      glLightf(light, GL_SPOT_CUTOFF, spot ? l.Phi * 0.5f * kDegreesPerRadian : kNoCone);
-      glLightf(light, GL_SPOT_EXPONENT, spot ? std::clamp(l.Falloff, 0.0f, kMaxShininess) : 0.0f);
-      const bool attenuated = !directional && (l.Attenuation0 != 0.0f || l.Attenuation1 != 0.0f ||
-                                               l.Attenuation2 != 0.0f);
-      glLightf(light, GL_CONSTANT_ATTENUATION, attenuated ? l.Attenuation0 : 1.0f);
-      glLightf(light, GL_LINEAR_ATTENUATION, attenuated ? l.Attenuation1 : 0.0f);
-      glLightf(light, GL_QUADRATIC_ATTENUATION, attenuated ? l.Attenuation2 : 0.0f);
-    }
+  for (const D3DLIGHT8& l : lights) {
+    const GLenum light = GL_LIGHT0 + used++;
+    glEnable(light);
+    glLightfv(light, GL_DIFFUSE, ColorOf(l.Diffuse).data());
+    glLightfv(light, GL_SPECULAR, ColorOf(l.Specular).data());
+    glLightfv(light, GL_AMBIENT, ColorOf(l.Ambient).data());
+    const bool directional = l.Type == D3DLIGHT_DIRECTIONAL;
+    const GLfloat position[4] = {
+        directional ? -l.Direction.x : l.Position.x, directional ? -l.Direction.y : l.Position.y,
+        directional ? -l.Direction.z : l.Position.z, directional ? 0.0f : 1.0f};
+    glLightfv(light, GL_POSITION, position);
+    const GLfloat direction[3] = {l.Direction.x, l.Direction.y, l.Direction.z};
+    glLightfv(light, GL_SPOT_DIRECTION, direction);
+    const bool spot = l.Type == D3DLIGHT_SPOT;
+    constexpr float kNoCone = 180.0f;  // degrees
+    glLightf(light, GL_SPOT_CUTOFF, spot ? l.Phi * 0.5f * kDegreesPerRadian : kNoCone);
+    glLightf(light, GL_SPOT_EXPONENT, spot ? std::clamp(l.Falloff, 0.0f, kMaxShininess) : 0.0f);
+    const bool attenuated = !directional && (l.Attenuation0 != 0.0f || l.Attenuation1 != 0.0f ||
+                                             l.Attenuation2 != 0.0f);
+    glLightf(light, GL_CONSTANT_ATTENUATION, attenuated ? l.Attenuation0 : 1.0f);
+    glLightf(light, GL_LINEAR_ATTENUATION, attenuated ? l.Attenuation1 : 0.0f);
+    glLightf(light, GL_QUADRATIC_ATTENUATION, attenuated ? l.Attenuation2 : 0.0f);
   }
   for (UINT rest = used; rest < kMaxLights; ++rest) glDisable(GL_LIGHT0 + rest);
   if (!lit) return;
@@ -396,9 +429,14 @@ VertexLayout LayoutOf(DWORD fvf) {
   constexpr UINT kFloat = 4;
   if (position == D3DFVF_XYZRHW) {
     offset = 4 * kFloat;
-  } else if (position >= D3DFVF_XYZ) {
-    // Blend weights follow the position; vertex blending is not drawn (see gl.h).
-    offset = 3 * kFloat + (position - D3DFVF_XYZ) / 2 * kFloat;
+  } else if (position == D3DFVF_XYZ) {
+    offset = 3 * kFloat;
+  } else if (position != 0) {
+    // XYZB1 .. XYZB5: one to five values after the position; with LASTBETA_UBYTE4 the last one
+    // holds four matrix indices instead of a weight.
+    const UINT betas = (position - D3DFVF_XYZRHW) / 2;
+    layout.weights = (fvf & D3DFVF_LASTBETA_UBYTE4) ? betas - 1 : betas;
+    offset = 3 * kFloat + betas * kFloat;
   }
   if (fvf & D3DFVF_NORMAL) {
     layout.normal = offset;
@@ -475,12 +513,47 @@ void PretransformPositions(const BYTE* vertices, UINT stride, UINT first, UINT c
   }
 }
 
-void SetVertexArrays(const VertexLayout& layout, const FixedFunctionState& state,
-                     const BYTE* source, UINT stride, const float* positions) {
-  const auto s = static_cast<GLsizei>(stride);
+UINT ActiveStages(const FixedFunctionState& state, UINT units) {
+  UINT active = 0;
+  while (active < units && state.stageStates[active][D3DTSS_COLOROP] != D3DTOP_DISABLE) ++active;
+  return active;
+}
+
+void StateCache::BindBuffer(GLenum kind, GLuint name) {
+  const size_t slot = kind == GL_ARRAY_BUFFER ? 0 : 1;
+  if (buffersValid_[slot] && buffers_[slot] == name) return;
+  glBindBuffer(kind, name);
+  buffers_[slot] = name;
+  buffersValid_[slot] = true;
+}
+
+void StateCache::ForgetObjects() {
+  bindingValid_.fill(false);
+  arraysValid_ = false;
+  buffersValid_.fill(false);
+}
+
+void StateCache::SetVertexArrays(const FixedFunctionState& state, const DrawInputs& inputs,
+                                 const VertexSource& vertices) {
+  const VertexLayout& layout = inputs.layout;
   const auto& rs = state.renderStates;
-  const bool lit = rs[D3DRS_LIGHTING] != 0 && !layout.pretransformed;
-  if (layout.normal != VertexLayout::kAbsent && lit) {
+  ArraysKey key{layout, vertices, {}, false, false};
+  for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {
+    key.sets[stage] = state.stageStates[stage][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+  }
+  key.lit = rs[D3DRS_LIGHTING] != 0 && !layout.pretransformed;
+  key.specular = layout.specular != VertexLayout::kAbsent && rs[D3DRS_SPECULARENABLE] && !key.lit;
+  BindBuffer(GL_ARRAY_BUFFER, vertices.arrayBuffer);
+  if (arraysValid_ && key.layout == arrays_.layout && key.vertices == arrays_.vertices &&
+      key.sets == arrays_.sets && key.lit == arrays_.lit && key.specular == arrays_.specular) {
+    return;
+  }
+  arrays_ = key;
+  arraysValid_ = true;
+
+  const auto s = static_cast<GLsizei>(vertices.stride);
+  const BYTE* source = vertices.source;
+  if (layout.normal != VertexLayout::kAbsent && key.lit) {
     glEnableClientState(GL_NORMAL_ARRAY);
     glNormalPointer(GL_FLOAT, s, source + layout.normal);
   } else {
@@ -494,10 +567,8 @@ void SetVertexArrays(const VertexLayout& layout, const FixedFunctionState& state
     glDisableClientState(GL_COLOR_ARRAY);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   }
-  const bool specular =
-      layout.specular != VertexLayout::kAbsent && rs[D3DRS_SPECULARENABLE] && !lit;
-  Toggle(GL_COLOR_SUM, specular);
-  if (specular) {
+  Toggle(GL_COLOR_SUM, key.specular);
+  if (key.specular) {
     glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
     glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, s, source + layout.specular);
   } else {
@@ -505,7 +576,7 @@ void SetVertexArrays(const VertexLayout& layout, const FixedFunctionState& state
   }
   for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {
     glClientActiveTexture(GL_TEXTURE0 + stage);
-    const UINT set = state.stageStates[stage][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+    const UINT set = key.sets[stage];
     if (set < layout.texCount) {
       glEnableClientState(GL_TEXTURE_COORD_ARRAY);
       glTexCoordPointer(static_cast<GLint>(layout.texSize[set]), GL_FLOAT, s,
@@ -516,62 +587,104 @@ void SetVertexArrays(const VertexLayout& layout, const FixedFunctionState& state
   }
   glClientActiveTexture(GL_TEXTURE0);
   glEnableClientState(GL_VERTEX_ARRAY);
-  if (positions != nullptr) {
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glVertexPointer(4, GL_FLOAT, 4 * sizeof(float), positions);
+  if (vertices.positions != nullptr) {
+    // Pre-transformed positions sit in memory, not in the buffer.
+    BindBuffer(GL_ARRAY_BUFFER, 0);
+    glVertexPointer(4, GL_FLOAT, 4 * sizeof(float), vertices.positions);
   } else {
     glVertexPointer(3, GL_FLOAT, s, source);
   }
 }
 
-void ApplyState(const FixedFunctionState& state, const VertexLayout& layout,
-                const std::array<TextureBinding, kMaxTextureStages>& textures, UINT units,
-                bool hasDepth) {
-  const auto& rs = state.renderStates;
+void StateCache::ApplyProjection(const FixedFunctionState& state, bool pretransformed) {
   const D3DVIEWPORT8& viewport = state.viewport;
+  const D3DMATRIX projection =
+      pretransformed ? IdentityMatrix() : state.Transform(D3DTS_PROJECTION);
+  if (projectionValid_ && pretransformed == pretransformed_ && Same(viewport, viewport_) &&
+      Same(projection, projection_)) {
+    return;
+  }
+  projectionValid_ = true;
+  pretransformed_ = pretransformed;
+  viewport_ = viewport;
+  projection_ = projection;
   glViewport(static_cast<GLint>(viewport.X), static_cast<GLint>(viewport.Y),
              static_cast<GLsizei>(viewport.Width), static_cast<GLsizei>(viewport.Height));
-
-  const bool lit = rs[D3DRS_LIGHTING] != 0 && !layout.pretransformed;
-  if (layout.pretransformed) {
+  glMatrixMode(GL_PROJECTION);
+  if (pretransformed) {
     glDepthRange(0.0, 1.0);
-    glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-  } else {
-    glDepthRange(viewport.MinZ, viewport.MaxZ);
-    // Clip space: y flips so that row 0 is the top, z goes from 0..w to -w..w, and the half-pixel
-    // shift puts pixel centres where the device has them.
-    const GLfloat toOpenGl[16] = {1,
-                                  0,
-                                  0,
-                                  0,
-                                  0,
-                                  -1,
-                                  0,
-                                  0,
-                                  0,
-                                  0,
-                                  2,
-                                  0,
-                                  1.0f / static_cast<float>(viewport.Width),
-                                  1.0f / static_cast<float>(viewport.Height),
-                                  -1,
-                                  1};
-    glMatrixMode(GL_PROJECTION);
-    glLoadMatrixf(toOpenGl);
-    MultiplyMatrix(state.Transform(D3DTS_PROJECTION));
-    glMultMatrixf(kFlipZ);
-    ApplyLights(state, lit);
-    MultiplyMatrix(state.Transform(D3DTS_WORLD));
+    return;
   }
+  glDepthRange(viewport.MinZ, viewport.MaxZ);
+  // Clip space: y flips so that row 0 is the top, z goes from 0..w to -w..w, and the half-pixel
+  // shift puts pixel centres where the device has them.
+  const GLfloat toOpenGl[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 2, 0,
+                                1.0f / static_cast<float>(viewport.Width),
+                                1.0f / static_cast<float>(viewport.Height), -1, 1};
+  glLoadMatrixf(toOpenGl);
+  MultiplyMatrix(projection);
+  glMultMatrixf(kFlipZ);
+}
+
+void StateCache::ApplyLightsAndWorld(const FixedFunctionState& state, const DrawInputs& inputs) {
+  const bool pretransformed = inputs.layout.pretransformed;
+  LightsKey key;
+  key.lit = state.renderStates[D3DRS_LIGHTING] != 0 && !pretransformed;
+  key.view = pretransformed ? IdentityMatrix() : EyeSpace(state.Transform(D3DTS_VIEW));
+  if (key.lit) {
+    for (const auto& [index, slot] : state.lights) {
+      if (slot.enabled && key.lights.size() < kMaxLights) key.lights.push_back(slot.light);
+    }
+    const auto& rs = state.renderStates;
+    key.model = {rs[D3DRS_AMBIENT], rs[D3DRS_LOCALVIEWER], rs[D3DRS_SPECULARENABLE],
+                 rs[D3DRS_NORMALIZENORMALS]};
+    key.material = state.material;
+  }
+  const bool lightsKept =
+      lightsValid_ && key.lit == lights_.lit && Same(key.view, lights_.view) &&
+      key.model == lights_.model && Same(key.material, lights_.material) &&
+      key.lights.size() == lights_.lights.size() &&
+      std::equal(key.lights.begin(), key.lights.end(), lights_.lights.begin(),
+                 [](const D3DLIGHT8& a, const D3DLIGHT8& b) { return Same(a, b); });
+  if (!lightsKept) {
+    glMatrixMode(GL_MODELVIEW);
+    LoadMatrix(key.view);
+    ApplyLights(state, key.lights, key.lit);
+    lights_ = std::move(key);
+    lightsValid_ = true;
+    worldValid_ = false;
+  }
+  // A blended draw arrives in world space already.
+  const D3DMATRIX world =
+      pretransformed || inputs.blended ? IdentityMatrix() : state.Transform(D3DTS_WORLD);
+  const D3DMATRIX modelView = Multiply(world, lights_.view);
+  if (worldValid_ && Same(modelView, modelView_)) return;
+  glMatrixMode(GL_MODELVIEW);
+  LoadMatrix(modelView);
+  modelView_ = modelView;
+  worldValid_ = true;
+}
+
+void StateCache::ApplyRenderStates(const FixedFunctionState& state, const DrawInputs& inputs) {
+  const auto& rs = state.renderStates;
+  const VertexLayout& layout = inputs.layout;
+  const bool lit = rs[D3DRS_LIGHTING] != 0 && !layout.pretransformed;
+  const std::array<bool, 3> renderInputs = {inputs.hasDepth, layout.pretransformed, lit};
   const GLenum colorMaterial = lit ? ColorMaterialOf(state, layout) : 0;
+  if (renderStatesValid_ && renderInputs == renderInputs_ && rs == renderStates_ &&
+      colorMaterial == colorMaterial_) {
+    return;
+  }
+  renderStatesValid_ = true;
+  renderInputs_ = renderInputs;
+  renderStates_ = rs;
+  colorMaterial_ = colorMaterial;
+
   if (colorMaterial != 0) glColorMaterial(GL_FRONT_AND_BACK, colorMaterial);
   Toggle(GL_COLOR_MATERIAL, colorMaterial != 0);
 
-  const bool depth = hasDepth && rs[D3DRS_ZENABLE] != 0;
+  const bool depth = inputs.hasDepth && rs[D3DRS_ZENABLE] != 0;
   Toggle(GL_DEPTH_TEST, depth);
   glDepthFunc(CompareOf(rs[D3DRS_ZFUNC]));
   glDepthMask(rs[D3DRS_ZWRITEENABLE] != 0 ? GL_TRUE : GL_FALSE);
@@ -597,7 +710,7 @@ void ApplyState(const FixedFunctionState& state, const VertexLayout& layout,
   const DWORD write = rs[D3DRS_COLORWRITEENABLE];
   glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
 
-  Toggle(GL_STENCIL_TEST, hasDepth && rs[D3DRS_STENCILENABLE] != 0);
+  Toggle(GL_STENCIL_TEST, inputs.hasDepth && rs[D3DRS_STENCILENABLE] != 0);
   glStencilFunc(CompareOf(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF]),
                 rs[D3DRS_STENCILMASK]);
   glStencilOp(StencilOpOf(rs[D3DRS_STENCILFAIL]), StencilOpOf(rs[D3DRS_STENCILZFAIL]),
@@ -614,21 +727,77 @@ void ApplyState(const FixedFunctionState& state, const VertexLayout& layout,
     glFogf(GL_FOG_END, FloatOf(rs[D3DRS_FOGEND]));
     glFogf(GL_FOG_DENSITY, FloatOf(rs[D3DRS_FOGDENSITY]));
     glFogfv(GL_FOG_COLOR, ColorOf(static_cast<D3DCOLOR>(rs[D3DRS_FOGCOLOR])).data());
+    // Range fog (by the distance to the eye, not the depth) is a feature of vertex fog.
+    const bool range = rs[D3DRS_RANGEFOGENABLE] != 0 && rs[D3DRS_FOGTABLEMODE] == D3DFOG_NONE;
+    glFogi(GL_FOG_DISTANCE_MODE_NV, range ? GL_EYE_RADIAL_NV : GL_EYE_PLANE_ABSOLUTE_NV);
   }
+}
 
-  // Stages run until the first disabled one; the units after it are switched off.
-  UINT active = 0;
-  while (active < units && state.stageStates[active][D3DTSS_COLOROP] != D3DTOP_DISABLE) {
-    ApplyStage(state, layout, textures[active], active);
-    ++active;
+void StateCache::ApplyStages(const FixedFunctionState& state, const DrawInputs& inputs) {
+  const VertexLayout& layout = inputs.layout;
+  // Outside Apply unit 0 is the active one, which texture uploads rely on.
+  UINT activeUnit = 0;
+  const auto select = [&activeUnit](UINT unit) {
+    if (unit == activeUnit) return;
+    glActiveTexture(GL_TEXTURE0 + unit);
+    activeUnit = unit;
+  };
+  const UINT active = ActiveStages(state, units_);
+  for (UINT stage = 0; stage < units_; ++stage) {
+    if (stage >= active) {
+      if (bindingValid_[stage] && !unitOn_[stage]) continue;
+      select(stage);
+      glDisable(GL_TEXTURE_2D);
+      glDisable(GL_TEXTURE_CUBE_MAP);
+      bindingValid_[stage] = true;
+      unitOn_[stage] = false;
+      continue;
+    }
+    const TextureBinding& texture = inputs.textures[stage];
+    const bool known = bindingValid_[stage] && unitOn_[stage];
+    if (!known || !(texture == bindings_[stage])) {
+      select(stage);
+      if (!known || texture.target != bindings_[stage].target) {
+        glDisable(texture.target == GL_TEXTURE_2D ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D);
+        glEnable(texture.target);
+      }
+      glBindTexture(texture.target, texture.name);
+      bindings_[stage] = texture;
+      bindingValid_[stage] = true;
+      unitOn_[stage] = true;
+    }
+
+    const auto& ts = state.stageStates[stage];
+    const UINT set = ts[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+    const StageKey key = {ts,
+                          texture.bound,
+                          state.renderStates[D3DRS_TEXTUREFACTOR],
+                          layout.pretransformed,
+                          set < layout.texCount ? layout.texSize[set] : 0,
+                          state.Transform(D3DTS_TEXTURE0 + stage)};
+    const StageKey& last = stages_[stage];
+    if (!stageValid_[stage] || key.states != last.states || key.bound != last.bound ||
+        key.textureFactor != last.textureFactor || key.pretransformed != last.pretransformed ||
+        key.inputSize != last.inputSize || !Same(key.matrix, last.matrix)) {
+      select(stage);
+      ApplyStage(state, layout, texture.bound, stage);
+      stages_[stage] = key;
+      stageValid_[stage] = true;
+    }
+    const SamplerValues sampler = SamplerValuesOf(ts);
+    if (!SamplerCurrent(texture, sampler)) {
+      select(stage);
+      ApplySampler(texture, sampler);
+    }
   }
-  for (UINT stage = active; stage < units; ++stage) {
-    glActiveTexture(GL_TEXTURE0 + stage);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_TEXTURE_CUBE_MAP);
-  }
-  glActiveTexture(GL_TEXTURE0);
-  glMatrixMode(GL_MODELVIEW);
+  select(0);
+}
+
+void StateCache::Apply(const FixedFunctionState& state, const DrawInputs& inputs) {
+  ApplyProjection(state, inputs.layout.pretransformed);
+  ApplyLightsAndWorld(state, inputs);
+  ApplyRenderStates(state, inputs);
+  ApplyStages(state, inputs);
 }
 
 }  // namespace d3d::gl

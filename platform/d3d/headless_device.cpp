@@ -904,6 +904,8 @@ HRESULT Device::PrepareDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, DrawSubm
     *needs = draw->shader->program.streamBytes;
     return D3D_OK;
   }
+  // Tweening moves between two positions, and a flexible vertex format holds only one.
+  if (state_.renderStates[D3DRS_VERTEXBLEND] == D3DVBF_TWEENING) return D3DERR_INVALIDCALL;
   (*needs)[0] = FvfVertexSize(state_.vertexShader);
   return (*needs)[0] == 0 ? D3DERR_INVALIDCALL : D3D_OK;
 }

@@ -265,6 +265,8 @@ enum D3DVERTEXBLENDFLAGS : uint32_t {
   D3DVBF_1WEIGHTS = 1,
   D3DVBF_2WEIGHTS = 2,
   D3DVBF_3WEIGHTS = 3,
+  D3DVBF_TWEENING = 255,
+  D3DVBF_0WEIGHTS = 256,
 };
 
 // ---- Render states ------------------------------------------------------------------------------

@@ -191,6 +191,25 @@ TEST_F(DrawTest, IndexedDrawsAddTheBaseVertexAndCheckEveryIndex) {
   vertices->Release();
 }
 
+TEST_F(DrawTest, BlendedFormatsDrawButTweeningNeedsASecondPosition) {
+  struct BlendedVertex {
+    float x, y, z;
+    float weights[2];
+    float nx, ny, nz;
+  };
+  const BlendedVertex triangle[3] = {};
+  device->SetVertexShader(D3DFVF_XYZB2 | D3DFVF_NORMAL);
+  device->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_2WEIGHTS);
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(BlendedVertex)),
+            D3D_OK);
+  EXPECT_EQ(control->Draws().at(0).vertices.size(), sizeof triangle);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, 28), D3DERR_INVALIDCALL)
+      << "a stride that leaves out one weight";
+  device->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_TWEENING);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(BlendedVertex)),
+            D3DERR_INVALIDCALL);
+}
+
 TEST_F(DrawTest, IndexedUserPointerDrawsCopyTheReachedVertices) {
   struct ColouredVertex {
     float x, y, z;

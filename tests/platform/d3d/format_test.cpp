@@ -19,6 +19,7 @@ TEST(FvfVertexSize, MatchesTheLayoutsTheLibraryDrawsWith) {
       {D3DFVF_XYZ, 12},
       {D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2, 40},  // terrain
       {D3DFVF_XYZB3 | D3DFVF_NORMAL | D3DFVF_TEX1, 44},
+      {D3DFVF_XYZB4 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_NORMAL, 40},  // indices in the last beta
       {D3DFVF_XYZ | D3DFVF_TEX2 | D3DFVF_TEXCOORDSIZE3(0) | D3DFVF_TEXCOORDSIZE1(1), 28},
       {D3DFVF_XYZ | D3DFVF_SPECULAR | D3DFVF_PSIZE, 20},
       {0, 0},

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -27,6 +28,34 @@ int Channel(D3DCOLOR color, int shift) { return static_cast<int>((color >> shift
     }
   }
   return ::testing::AssertionSuccess();
+}
+
+D3DMATRIX Translation(float x, float y, float z) {
+  D3DMATRIX m{};
+  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
+  m.m[3][0] = x;
+  m.m[3][1] = y;
+  m.m[3][2] = z;
+  return m;
+}
+
+// A turn about y in the device's left-handed, row-vector convention.
+D3DMATRIX RotationY(float radians) {
+  D3DMATRIX m{};
+  m.m[0][0] = std::cos(radians);
+  m.m[0][2] = -std::sin(radians);
+  m.m[1][1] = 1.0f;
+  m.m[2][0] = std::sin(radians);
+  m.m[2][2] = std::cos(radians);
+  m.m[3][3] = 1.0f;
+  return m;
+}
+
+// Identity view and projection: world positions are clip positions, x and y from -1 to 1.
+void SetClipSpaceCamera(IDirect3DDevice8* device) {
+  const D3DMATRIX identity = Translation(0, 0, 0);
+  device->SetTransform(D3DTS_VIEW, &identity);
+  device->SetTransform(D3DTS_PROJECTION, &identity);
 }
 
 class GlDeviceTest : public ::testing::Test {
@@ -186,26 +215,68 @@ TEST_F(GlDeviceTest, AlphaBlendMixesAndAlphaTestDrops) {
   EXPECT_TRUE(Near(At(pixels, 24, 24), 0x00FF00));
 }
 
-TEST_F(GlDeviceTest, LinearFogBlendsByDistance) {
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+TEST_F(GlDeviceTest, LinearFogBlendsByDepthOrByRange) {
   SetCameraAtOrigin(device, 1.0f);
   device->SetRenderState(D3DRS_FOGENABLE, 1);
-  device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
   device->SetRenderState(D3DRS_FOGCOLOR, 0xFF0000FFu);
   device->SetRenderState(D3DRS_FOGSTART, FloatBits(0.0f));
   device->SetRenderState(D3DRS_FOGEND, FloatBits(20.0f));
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   struct Vertex {
     float x, y, z;
     D3DCOLOR color;
   };
-  const Vertex wall[4] = {{-20, 20, 10, 0xFFFFFFFFu},
-                          {20, 20, 10, 0xFFFFFFFFu},
-                          {-20, -20, 10, 0xFFFFFFFFu},
-                          {20, -20, 10, 0xFFFFFFFFu}};
-  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wall, sizeof(Vertex));
-  // Half way between fog start and end: half white, half blue.
-  EXPECT_TRUE(Near(At(Read(), 16, 16), 0x8080FF, 6));
+  // A wall 10 in front of the eye; by the fog factor (20 - distance) / 20, half white and half
+  // blue at 10. A wall of half-side 4 has its corners sqrt(4^2 + 4^2 + 10^2) = 11.5 away, which
+  // range fog sees near the upper right corner (pixel 26, 6).
+  const struct {
+    DWORD tableMode, vertexMode, range;
+    float half;
+    UINT x, y;
+    D3DCOLOR expected;
+  } cases[] = {{D3DFOG_LINEAR, D3DFOG_NONE, 0, 20, 16, 16, 0x8080FF},
+               {D3DFOG_NONE, D3DFOG_LINEAR, 0, 4, 26, 6, 0x8080FF},
+               {D3DFOG_NONE, D3DFOG_LINEAR, 1, 4, 26, 6, 0x6E6EFF}};
+  for (const auto& c : cases) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device->SetRenderState(D3DRS_FOGTABLEMODE, c.tableMode);
+    device->SetRenderState(D3DRS_FOGVERTEXMODE, c.vertexMode);
+    device->SetRenderState(D3DRS_RANGEFOGENABLE, c.range);
+    const Vertex wall[4] = {{-c.half, c.half, 10, 0xFFFFFFFFu},
+                            {c.half, c.half, 10, 0xFFFFFFFFu},
+                            {-c.half, -c.half, 10, 0xFFFFFFFFu},
+                            {c.half, -c.half, 10, 0xFFFFFFFFu}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wall, sizeof(Vertex));
+    EXPECT_TRUE(Near(At(Read(), c.x, c.y), c.expected, 6))
+        << "table " << c.tableMode << ", vertex " << c.vertexMode << ", range " << c.range;
+  }
+}
+
+TEST_F(GlDeviceTest, ProjectedCoordinatesDivideByTheLastCountedOne) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  IDirect3DTexture8* texture = MakeQuadrantTexture(device);
+  ASSERT_NE(texture, nullptr);
+  const D3DMATRIX identity = Translation(0, 0, 0);
+  device->SetTransform(D3DTS_TEXTURE0, &identity);
+  device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS,
+                               D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  SetClipSpaceCamera(device);
+  struct Vertex {
+    float x, y, z;
+    float s, t, r;
+  };
+  // (0.2, 1.4) / 2 samples the lower left texel (blue); undivided it would wrap to red.
+  const Vertex quad[4] = {{-1, 1, 0.5f, 0.2f, 1.4f, 2},
+                          {1, 1, 0.5f, 0.2f, 1.4f, 2},
+                          {-1, -1, 0.5f, 0.2f, 1.4f, 2},
+                          {1, -1, 0.5f, 0.2f, 1.4f, 2}};
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0));
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+  EXPECT_TRUE(Near(At(Read(), 16, 16), 0x0000FF));
+  device->SetTexture(0, nullptr);
+  texture->Release();
 }
 
 TEST_F(GlDeviceTest, StencilShadowPassDarkensOnlyTheMarkedArea) {
@@ -565,6 +636,146 @@ TEST_F(GlDeviceTest, AdditionalSwapChainsPresentTheirOwnImage) {
   device->SetRenderTarget(nullptr, nullptr);
   backBuffer->Release();
   chain->Release();
+}
+
+IDirect3DTexture8* SolidTexture(IDirect3DDevice8* device, D3DCOLOR color) {
+  IDirect3DTexture8* texture = nullptr;
+  if (device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture) != D3D_OK) {
+    return nullptr;
+  }
+  D3DLOCKED_RECT locked{};
+  texture->LockRect(0, &locked, nullptr, 0);
+  std::memcpy(locked.pBits, &color, sizeof color);
+  texture->UnlockRect(0);
+  return texture;
+}
+
+TEST_F(GlDeviceTest, EachDrawSeesTheStateChangedJustBeforeIt) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  SetClipSpaceCamera(device);
+  IDirect3DTexture8* blue = SolidTexture(device, 0xFF0000FFu);
+  IDirect3DTexture8* white = SolidTexture(device, 0xFFFFFFFFu);
+  ASSERT_NE(blue, nullptr);
+  ASSERT_NE(white, nullptr);
+  struct Vertex {
+    float x, y, z;
+    float u, v;
+  };
+  // The top-left quarter of the target; every draw below reuses the same vertices.
+  const Vertex square[4] = {{-1, 1, 0.5f, 0, 0}, {0, 1, 0.5f, 0, 0}, {-1, 0, 0.5f, 0, 0},
+                            {0, 0, 0.5f, 0, 0}};
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1);
+  const auto draw = [&](float x, float y) {
+    const D3DMATRIX world = Translation(x, y, 0);
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, square, sizeof(Vertex));
+  };
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+  device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFF0000u);
+  draw(0, 0);
+  device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF00FF00u);  // and the world moves
+  draw(1, 0);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTexture(0, blue);
+  draw(0, -1);
+  device->SetTexture(0, white);
+  draw(1, -1);
+  auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 8, 8), 0xFF0000)) << "texture factor";
+  EXPECT_TRUE(Near(At(pixels, 24, 8), 0x00FF00)) << "texture factor and world";
+  EXPECT_TRUE(Near(At(pixels, 8, 24), 0x0000FF)) << "stage argument and texture";
+  EXPECT_TRUE(Near(At(pixels, 24, 24), 0xFFFFFF)) << "texture only";
+
+  // A clear writes every channel; the next draw must get its own write mask back.
+  device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+  draw(0, 0);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  draw(0, 0);
+  EXPECT_TRUE(Near(At(Read(), 8, 8), 0x000000)) << "write mask after a clear";
+  device->SetTexture(0, nullptr);
+  blue->Release();
+  white->Release();
+}
+
+TEST_F(GlDeviceTest, VertexBlendingWeighsTheWorldMatrices) {
+  D3DCAPS8 caps{};
+  device->GetDeviceCaps(&caps);
+  EXPECT_EQ(caps.MaxVertexBlendMatrices, 4u) << "the skinned meshes choose blending by it";
+  SetClipSpaceCamera(device);
+  // WORLDMATRIX(0) puts the square in the left half, WORLDMATRIX(1) in the right half.
+  const D3DMATRIX left = Translation(-0.5f, 0, 0);
+  const D3DMATRIX right = Translation(0.5f, 0, 0);
+  device->SetTransform(D3DTS_WORLDMATRIX(0), &left);
+  device->SetTransform(D3DTS_WORLDMATRIX(1), &right);
+  struct Vertex {
+    float x, y, z;
+    float weight;
+    D3DCOLOR color;
+  };
+  device->SetVertexShader(D3DFVF_XYZB1 | D3DFVF_DIFFUSE);
+  const struct {
+    DWORD blend;
+    float weight;
+    UINT column;  // where the square's middle lands
+  } cases[] = {{D3DVBF_1WEIGHTS, 1.0f, 8},
+               {D3DVBF_1WEIGHTS, 0.0f, 24},
+               {D3DVBF_1WEIGHTS, 0.5f, 16},
+               {D3DVBF_DISABLE, 0.0f, 8},      // weights ignored: the world matrix alone
+               {D3DVBF_2WEIGHTS, 0.25f, 20}};  // the format's one weight is all there is
+  for (const auto& c : cases) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device->SetRenderState(D3DRS_VERTEXBLEND, c.blend);
+    const float h = 0.2f;  // half the square's side, in clip units
+    const Vertex square[4] = {{-h, h, 0.5f, c.weight, 0xFFFFFF00u},
+                              {h, h, 0.5f, c.weight, 0xFFFFFF00u},
+                              {-h, -h, 0.5f, c.weight, 0xFFFFFF00u},
+                              {h, -h, 0.5f, c.weight, 0xFFFFFF00u}};
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, square, sizeof(Vertex)), D3D_OK);
+    const auto pixels = Read();
+    EXPECT_TRUE(Near(At(pixels, c.column, 16), 0xFFFF00))
+        << "blend " << c.blend << ", weight " << c.weight;
+    const UINT away = c.column < 16 ? c.column + 12 : c.column - 12;
+    EXPECT_TRUE(Near(At(pixels, away, 16), 0x000000))
+        << "blend " << c.blend << ", weight " << c.weight;
+  }
+}
+
+TEST_F(GlDeviceTest, BlendedNormalsTurnWithTheirWorldMatrices) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  SetCameraAtOrigin(device, 1.0f);
+  LightAlongTheView(device);
+  // The square is stored turned a quarter away (facing +x, at the side) and follows
+  // WORLDMATRIX(1) alone, which turns it back to face the camera at distance 4: lit fully only if
+  // the normals turn with it.
+  const float quarter = 1.5707963f;
+  const D3DMATRIX turn = RotationY(quarter);
+  const D3DMATRIX back = RotationY(-quarter);
+  device->SetTransform(D3DTS_WORLDMATRIX(1), &turn);
+  device->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  struct Vertex {
+    float x, y, z;
+    float weight;
+    float nx, ny, nz;
+  };
+  const auto stored = [&](float x, float y, float z) {
+    return std::array<float, 3>{x * back.m[0][0] + y * back.m[1][0] + z * back.m[2][0],
+                                x * back.m[0][1] + y * back.m[1][1] + z * back.m[2][1],
+                                x * back.m[0][2] + y * back.m[1][2] + z * back.m[2][2]};
+  };
+  const auto n = stored(0, 0, -1);
+  Vertex square[4];
+  const float corners[4][2] = {{-1, 1}, {1, 1}, {-1, -1}, {1, -1}};
+  for (int i = 0; i < 4; ++i) {
+    const auto p = stored(corners[i][0], corners[i][1], 4);
+    square[i] = {p[0], p[1], p[2], 0.0f, n[0], n[1], n[2]};
+  }
+  device->SetVertexShader(D3DFVF_XYZB1 | D3DFVF_NORMAL);
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, square, sizeof(Vertex)), D3D_OK);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 16, 16), 0xFFFFFF));
+  EXPECT_TRUE(Near(At(pixels, 2, 16), 0x000000));
 }
 
 }  // namespace

@@ -93,20 +93,26 @@ inline IDirect3DTexture8* MakeQuadrantTexture(IDirect3DDevice8* device) {
   return texture;
 }
 
-// A lit, textured square facing the camera at distance 4, filling the middle of the view.
-inline void DrawLitTexturedSquare(IDirect3DDevice8* device, IDirect3DTexture8* texture,
-                                  float aspect) {
-  SetCameraAtOrigin(device, aspect);
+// Lighting on: a white material and a white directional light shining away from the camera,
+// onto whatever faces it.
+inline void LightAlongTheView(IDirect3DDevice8* device) {
   D3DMATERIAL8 material{};
   material.Diffuse = {1, 1, 1, 1};
   device->SetMaterial(&material);
   D3DLIGHT8 light{};
   light.Type = D3DLIGHT_DIRECTIONAL;
   light.Diffuse = {1, 1, 1, 1};
-  light.Direction = {0, 0, 1};  // shining away from the camera, onto the square's front
+  light.Direction = {0, 0, 1};
   device->SetLight(0, &light);
   device->LightEnable(0, 1);
   device->SetRenderState(D3DRS_LIGHTING, 1);
+}
+
+// A lit, textured square facing the camera at distance 4, filling the middle of the view.
+inline void DrawLitTexturedSquare(IDirect3DDevice8* device, IDirect3DTexture8* texture,
+                                  float aspect) {
+  SetCameraAtOrigin(device, aspect);
+  LightAlongTheView(device);
   device->SetRenderState(D3DRS_COLORVERTEX, 0);
   device->SetTexture(0, texture);
   const LitVertex square[4] = {{-1, 1, 4, 0, 0, -1, 0xFFFFFFFFu, 0, 0},
