@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <span>
 
 namespace d3d::gl {
 namespace {
 
-constexpr UINT kMaxLights = 8;  // OpenGL's fixed-function lights
 constexpr float kChannel = 255.0f;
 constexpr float kDegreesPerRadian = 57.2957795f;
 constexpr float kMaxShininess = 128.0f;
@@ -361,7 +361,7 @@ void ApplyStage(const FixedFunctionState& state, const VertexLayout& layout, boo
 
 // Sets the enabled lights (mapped onto OpenGL's eight) with the view loaded, so that OpenGL keeps
 // their positions in eye space, and the light model and material.
-void ApplyLights(const FixedFunctionState& state, const std::vector<D3DLIGHT8>& lights, bool lit) {
+void ApplyLights(const FixedFunctionState& state, std::span<const D3DLIGHT8> lights, bool lit) {
   Toggle(GL_LIGHTING, lit);
   UINT used = 0;
   for (const D3DLIGHT8& l : lights) {
@@ -634,7 +634,7 @@ void StateCache::ApplyLightsAndWorld(const FixedFunctionState& state, const Draw
   key.view = pretransformed ? IdentityMatrix() : EyeSpace(state.Transform(D3DTS_VIEW));
   if (key.lit) {
     for (const auto& [index, slot] : state.lights) {
-      if (slot.enabled && key.lights.size() < kMaxLights) key.lights.push_back(slot.light);
+      if (slot.enabled && key.lightCount < kMaxLights) key.lights[key.lightCount++] = slot.light;
     }
     const auto& rs = state.renderStates;
     key.model = {rs[D3DRS_AMBIENT], rs[D3DRS_LOCALVIEWER], rs[D3DRS_SPECULARENABLE],
@@ -644,14 +644,14 @@ void StateCache::ApplyLightsAndWorld(const FixedFunctionState& state, const Draw
   const bool lightsKept =
       lightsValid_ && key.lit == lights_.lit && Same(key.view, lights_.view) &&
       key.model == lights_.model && Same(key.material, lights_.material) &&
-      key.lights.size() == lights_.lights.size() &&
-      std::equal(key.lights.begin(), key.lights.end(), lights_.lights.begin(),
+      key.lightCount == lights_.lightCount &&
+      std::equal(key.lights.begin(), key.lights.begin() + key.lightCount, lights_.lights.begin(),
                  [](const D3DLIGHT8& a, const D3DLIGHT8& b) { return Same(a, b); });
   if (!lightsKept) {
     glMatrixMode(GL_MODELVIEW);
     LoadMatrix(key.view);
-    ApplyLights(state, key.lights, key.lit);
-    lights_ = std::move(key);
+    ApplyLights(state, std::span(key.lights).first(key.lightCount), key.lit);
+    lights_ = key;
     lightsValid_ = true;
     worldValid_ = false;
   }

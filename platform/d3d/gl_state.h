@@ -61,6 +61,8 @@ void ReadPixels(D3DFORMAT format, UINT width, UINT height, BYTE* pixels);
 void PretransformPositions(const BYTE* vertices, UINT stride, UINT first, UINT count,
                            const D3DVIEWPORT8& viewport, std::vector<float>* positions);
 
+inline constexpr UINT kMaxLights = 8;  // OpenGL's fixed-function lights
+
 // How many of the first units the stages drive: they run until the first disabled one.
 UINT ActiveStages(const FixedFunctionState& state, UINT units);
 
@@ -119,7 +121,9 @@ class StateCache {
   struct LightsKey {
     bool lit = false;
     D3DMATRIX view{};
-    std::vector<D3DLIGHT8> lights;
+    // The enabled lights, in index order, as many as OpenGL has.
+    std::array<D3DLIGHT8, kMaxLights> lights{};
+    UINT lightCount = 0;
     std::array<DWORD, 4> model{};  // ambient, local viewer, specular, normalize
     D3DMATERIAL8 material{};
   };

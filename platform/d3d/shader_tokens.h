@@ -240,7 +240,6 @@ inline constexpr DWORD kEndToken = 7;
 inline constexpr DWORD kEnd = 0xFFFFFFFFu;
 inline constexpr DWORD kSkipBit = 1u << 28;
 inline constexpr DWORD kStreamMask = 0xFu;
-inline constexpr DWORD kTessellatorBit = 1u << 28;
 inline constexpr DWORD kRegisterMask = 0x1Fu;
 inline constexpr DWORD kDataTypeShift = 16;
 inline constexpr DWORD kDataTypeMask = 0xFu;
