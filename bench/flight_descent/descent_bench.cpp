@@ -27,9 +27,9 @@ constexpr double LongestFlight = 2000.0;      // s
 
 struct Figures {
   double lowGateSeconds = 0.0;
-  double lowGateRate = 0.0;   // ft/s downward
+  double lowGateRate = 0.0;  // ft/s downward
   double touchdownSeconds = 0.0;
-  float fuelLeft = 0.0f;      // pounds
+  float fuelLeft = 0.0f;  // pounds
   bool crashed = false;
 };
 
@@ -47,7 +47,8 @@ Figures FlyScriptedDescent() {
   Figures figures;
   double seconds = 0.0;
   for (int frame = 0; !Landed && seconds < LongestFlight; ++frame) {
-    CommandedVerticalRate = -std::clamp(AltitudeAboveGround / DescentTimeConstant, SlowestDescent, FastestDescent);
+    CommandedVerticalRate =
+        -std::clamp(AltitudeAboveGround / DescentTimeConstant, SlowestDescent, FastestDescent);
     headless::FlyFrame();
     if (frame % FramesPerThrottleTick == 0) AverageTick();
     seconds += FrameTimeSec;

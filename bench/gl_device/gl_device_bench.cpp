@@ -298,8 +298,8 @@ double SecondsFor(Scene& scene, int64_t frames) {
 }
 
 void StableAllocator() {
-  constexpr int kKeptBytes = 1 << 30;        // memory freed below this stays with the process
-  constexpr int kMappedBytes = 32 << 20;     // the largest threshold for a block of its own
+  constexpr int kKeptBytes = 1 << 30;     // memory freed below this stays with the process
+  constexpr int kMappedBytes = 32 << 20;  // the largest threshold for a block of its own
   mallopt(M_TRIM_THRESHOLD, kKeptBytes);
   mallopt(M_MMAP_THRESHOLD, kMappedBytes);
 }

@@ -36,8 +36,8 @@ const std::vector<uint8_t>& File(FileType type) {
 
 void DecodeWithStb(const std::vector<uint8_t>& bytes) {
   int width = 0, height = 0, channels = 0;
-  stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
-                                          &channels, STBI_rgb_alpha);
+  stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
+                                          &height, &channels, STBI_rgb_alpha);
   benchmark::DoNotOptimize(pixels);
   stbi_image_free(pixels);
 }
@@ -51,8 +51,9 @@ d3d::IDirect3DDevice8* Device() {
 void DecodeWithLayer(const std::vector<uint8_t>& bytes) {
   d3d::IDirect3DTexture8* texture = nullptr;
   d3dx::D3DXCreateTextureFromFileInMemoryEx(
-      Device(), bytes.data(), static_cast<d3d::UINT>(bytes.size()), kSide, kSide, 1, 0, d3d::D3DFMT_A8R8G8B8,
-      d3d::D3DPOOL_MANAGED, d3dx::D3DX_FILTER_NONE, d3dx::D3DX_FILTER_NONE, 0, nullptr, nullptr, &texture);
+      Device(), bytes.data(), static_cast<d3d::UINT>(bytes.size()), kSide, kSide, 1, 0,
+      d3d::D3DFMT_A8R8G8B8, d3d::D3DPOOL_MANAGED, d3dx::D3DX_FILTER_NONE, d3dx::D3DX_FILTER_NONE, 0,
+      nullptr, nullptr, &texture);
   benchmark::DoNotOptimize(texture);
   texture->Release();
 }

@@ -35,7 +35,8 @@ void LoadWithToolkit(const std::string& path) {
   Materials3ds* material = nullptr;
   for (int32_t i = 0, count = GetMeshCount3ds(database); i < count; ++i) {
     GetMeshByIndex3ds(database, i, &mesh);
-    for (const objmat3ds& group : mesh->matarray) GetMaterialByName3ds(database, group.name, &material);
+    for (const objmat3ds& group : mesh->matarray)
+      GetMaterialByName3ds(database, group.name, &material);
     benchmark::DoNotOptimize(mesh->vertexarray.data());
   }
   ReadAllChunks3ds(database);
@@ -53,7 +54,8 @@ void LoadWithLib3ds(const std::string& path) {
 
 // A mesh file of meshCount grid meshes sharing one textured material, written by the toolkit.
 std::string GeneratedFile(int meshCount) {
-  auto path = std::filesystem::temp_directory_path() / ("toolkit3ds_bench_" + std::to_string(meshCount) + ".3ds");
+  auto path = std::filesystem::temp_directory_path() /
+              ("toolkit3ds_bench_" + std::to_string(meshCount) + ".3ds");
   if (std::filesystem::exists(path)) return path.string();
   ClearErrors3ds();
   ChunkDatabase3ds* database = nullptr;
@@ -69,7 +71,8 @@ std::string GeneratedFile(int meshCount) {
   const uint16_t faces = static_cast<uint16_t>(2 * (side - 1) * (side - 1));
   for (int m = 0; m < meshCount; ++m) {
     Mesh3ds* mesh = nullptr;
-    InitMeshObj3ds(&mesh, static_cast<uint16_t>(side * side), faces, kMeshTextureVertices3ds | kMeshSmoothing3ds);
+    InitMeshObj3ds(&mesh, static_cast<uint16_t>(side * side), faces,
+                   kMeshTextureVertices3ds | kMeshSmoothing3ds);
     CopyName3ds(mesh->name, sizeof(mesh->name), "Grid" + std::to_string(m));
     for (uint16_t y = 0; y < side; ++y) {
       for (uint16_t x = 0; x < side; ++x) {
@@ -81,8 +84,10 @@ std::string GeneratedFile(int meshCount) {
     for (uint16_t y = 0; y + 1 < side; ++y) {
       for (uint16_t x = 0; x + 1 < side; ++x) {
         uint16_t corner = static_cast<uint16_t>(y * side + x);
-        mesh->facearray[f++] = {corner, static_cast<uint16_t>(corner + 1), static_cast<uint16_t>(corner + side), 7};
-        mesh->facearray[f++] = {static_cast<uint16_t>(corner + 1), static_cast<uint16_t>(corner + side + 1),
+        mesh->facearray[f++] = {corner, static_cast<uint16_t>(corner + 1),
+                                static_cast<uint16_t>(corner + side), 7};
+        mesh->facearray[f++] = {static_cast<uint16_t>(corner + 1),
+                                static_cast<uint16_t>(corner + side + 1),
                                 static_cast<uint16_t>(corner + side), 7};
       }
     }
@@ -135,10 +140,9 @@ const bool kRegistered = [] {
     }
   }
   for (int meshCount : kGeneratedMeshCounts) {
-    benchmark::RegisterBenchmark(("Load/generated_" + std::to_string(meshCount) + "_meshes").c_str(),
-                                 [meshCount](benchmark::State& state) {
-                                   CompareLoads(state, GeneratedFile(meshCount));
-                                 })
+    benchmark::RegisterBenchmark(
+        ("Load/generated_" + std::to_string(meshCount) + "_meshes").c_str(),
+        [meshCount](benchmark::State& state) { CompareLoads(state, GeneratedFile(meshCount)); })
         ->UseManualTime();
   }
   return true;

@@ -30,7 +30,8 @@ void TakeRecords(ChunkDatabase3ds* database) {
     ReleaseMeshObj3ds(&mesh);
   }
   ClearErrors3ds();
-  for (int32_t i = 0, count = GetMaterialCount3ds(database); i < count && !ErrorsPending3ds(); ++i) {
+  for (int32_t i = 0, count = GetMaterialCount3ds(database); i < count && !ErrorsPending3ds();
+       ++i) {
     Materials3ds* material = nullptr;
     GetMaterialByIndex3ds(database, i, &material);
     ReleaseMaterial3ds(&material);

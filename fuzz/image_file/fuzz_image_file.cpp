@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the image-file reader (PNG, JPEG, BMP, TGA, PPM and DDS) and converts what
-// it accepts to ARGB.
+// Feeds arbitrary bytes to the image-file reader (PNG, JPEG, BMP, TGA, PPM and DDS) and converts
+// what it accepts to ARGB.
 #include <cstddef>
 #include <cstdint>
 #include <span>

@@ -43,8 +43,8 @@ class FuzzFolder {
 };
 
 void Write(const std::filesystem::path& path, const uint8_t* data, size_t size) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data),
-                                              static_cast<std::streamsize>(size));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view value = NextLine(input);
   win::FindProfileValue(input, section, key);
   auto edited = win::SetProfileValue(input, section, key, value);
-  if (edited && ReadsBackUnchanged(value) && win::FindProfileValue(*edited, section, key) != value) {
+  if (edited && ReadsBackUnchanged(value) &&
+      win::FindProfileValue(*edited, section, key) != value) {
     __builtin_trap();
   }
   return 0;

@@ -36,13 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (d3d::UINT side : {d3d::UINT{D3DX_DEFAULT}, kScaledSide}) {
     d3d::IDirect3DTexture8* texture = nullptr;
     D3DXCreateTextureFromFileInMemoryEx(Device(), data, bytes, side, side, D3DX_DEFAULT, 0,
-                                        d3d::D3DFMT_UNKNOWN, d3d::D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
-                                        0xFF000000, nullptr, nullptr, &texture);
+                                        d3d::D3DFMT_UNKNOWN, d3d::D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                        D3DX_DEFAULT, 0xFF000000, nullptr, nullptr, &texture);
     Drop(texture);
     d3d::IDirect3DCubeTexture8* cube = nullptr;
     D3DXCreateCubeTextureFromFileInMemoryEx(Device(), data, bytes, side, D3DX_DEFAULT, 0,
-                                            d3d::D3DFMT_A4R4G4B4, d3d::D3DPOOL_MANAGED, D3DX_DEFAULT,
-                                            D3DX_DEFAULT, 0, nullptr, nullptr, &cube);
+                                            d3d::D3DFMT_A4R4G4B4, d3d::D3DPOOL_MANAGED,
+                                            D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &cube);
     Drop(cube);
   }
   if (d3d::Headless(Device())->LiveObjectCount() != 0) std::abort();

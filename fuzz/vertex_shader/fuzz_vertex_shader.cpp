@@ -1,9 +1,9 @@
 // Feeds arbitrary token streams to the vertex shader decoder, and runs what it accepts on one
 // vertex. Input: the declaration's length in dwords (4 bytes, little-endian), the declaration, then
 // the program's dwords.
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <array>
 #include <cstring>
 #include <span>
 #include <vector>

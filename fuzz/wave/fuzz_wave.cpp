@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;
   try {
     sound::WaveFormat format = sound::ReadWaveFormat(std::span<const uint8_t>(data, size));
-    if (format.Frames() == 0 || format.dataBytes > size || format.Length().count() < 0) __builtin_trap();
+    if (format.Frames() == 0 || format.dataBytes > size || format.Length().count() < 0)
+      __builtin_trap();
   } catch (const sound::SoundError&) {
   }
   return 0;

@@ -32,8 +32,8 @@ void PutOnDevice(const d3dx::XDataObject& meshObject) {
   skin->ConvertToBlendedMesh(d3dx::D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr, nullptr,
                              nullptr, blended.Out());
   d3dx::ComPtr<d3dx::ID3DXMesh> skinned;
-  if (d3d::SUCCEEDED(skin->GenerateSkinnedMesh(d3dx::D3DXMESH_MANAGED, 0, nullptr, nullptr,
-                                               skinned.Out()))) {
+  if (d3d::SUCCEEDED(
+          skin->GenerateSkinnedMesh(d3dx::D3DXMESH_MANAGED, 0, nullptr, nullptr, skinned.Out()))) {
     std::vector<d3dx::D3DXMATRIX> bones(skin->GetNumBones());
     for (d3dx::D3DXMATRIX& bone : bones) d3dx::D3DXMatrixIdentity(&bone);
     skin->UpdateSkinnedMesh(bones.data(), nullptr, skinned.Get());

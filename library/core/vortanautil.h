@@ -87,8 +87,8 @@ VORTANA_API int32_t GetDllVersion(int32_t* version, int32_t* revision);
 VORTANA_API int32_t GetPathDLL(char* destination);
 // Creates the device with the Direct3D object behind direct3d and initialises the families;
 // returns the creation result (negative on failure). The caller receives its own reference.
-VORTANA_API int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND focusWindow,
-                                               int32_t behaviorFlags,
+VORTANA_API int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType,
+                                               HWND focusWindow, int32_t behaviorFlags,
                                                d3d::D3DPRESENT_PARAMETERS* params,
                                                d3d::IDirect3DDevice8** device,
                                                d3d::IDirect3D8** direct3d);
@@ -134,7 +134,8 @@ VORTANA_API int32_t VortanaUtils_ScreenShot(const char* fileName);
 // 0 for a null bitmap or a texture that cannot be made.
 VORTANA_API int32_t CreateTextureFromDIB(int32_t width, int32_t height, void* deviceContext,
                                          const void* bitmap, d3d::IDirect3DTexture8** texture);
-// Loads the named library and calls its "DllRegisterServer" entry; 0 when it or the entry is missing.
+// Loads the named library and calls its "DllRegisterServer" entry; 0 when it or the entry is
+// missing.
 VORTANA_API int32_t CheckEngineRegistration(const char* libraryFile);
 // The same with "DllUnregisterServer".
 VORTANA_API int32_t DeRegistration(const char* libraryFile);
@@ -147,8 +148,9 @@ VORTANA_API int32_t SortOpaque(SAFEARRAY** items);
 // Sorts all but the last element by z descending, x and y ascending; returns 0.
 VORTANA_API int32_t SortTransparent(SAFEARRAY** items);
 
-// ---- Viewports -----------------------------------------------------------------------------------
-// Viewport 0 from the device's own back buffer; 0 when the table was not empty.
+// ---- Viewports
+// ----------------------------------------------------------------------------------- Viewport 0
+// from the device's own back buffer; 0 when the table was not empty.
 VORTANA_API int32_t Viewport_Initialize();
 // A viewport for another window (its own swap chain and depth surface); its index, 0 on refusal.
 VORTANA_API int32_t Viewport_Create(HWND window, int32_t ignored, const char* name);
@@ -209,12 +211,14 @@ VORTANA_API int32_t LightFactory_UpdateLight(int32_t identifier, d3d::D3DLIGHT8*
 VORTANA_API int32_t LightFactory_GetLightCount();
 VORTANA_API int32_t LightFactory_GetEnabledLightCount();
 VORTANA_API int32_t LightFactory_SetLightRange(int32_t identifier, float range);
-VORTANA_API int32_t LightFactory_SetLightPosition(int32_t identifier, const d3d::D3DVECTOR* position);
+VORTANA_API int32_t LightFactory_SetLightPosition(int32_t identifier,
+                                                  const d3d::D3DVECTOR* position);
 VORTANA_API int32_t LightFactory_SetLightDirection(int32_t identifier,
                                                    const d3d::D3DVECTOR* direction);
-VORTANA_API int32_t LightFactory_SetLightColor(int32_t identifier, float r, float g, float b, float a);
-VORTANA_API int32_t LightFactory_SetLightSpecularColor(int32_t identifier, float r, float g, float b,
-                                                       float a);
+VORTANA_API int32_t LightFactory_SetLightColor(int32_t identifier, float r, float g, float b,
+                                               float a);
+VORTANA_API int32_t LightFactory_SetLightSpecularColor(int32_t identifier, float r, float g,
+                                                       float b, float a);
 VORTANA_API int32_t LightFactory_SetLightAttenuation(int32_t identifier, float a0, float a1,
                                                      float a2);
 VORTANA_API int32_t LightFactory_SetLightName(int32_t identifier, const char* name);
@@ -239,13 +243,18 @@ VORTANA_API int32_t MaterialFactory_CreateLightMaterial(float r, float g, float 
 VORTANA_API int32_t MaterialFactory_DeleteMaterial(int32_t identifier);
 VORTANA_API int32_t MaterialFactory_UnloadAll();
 VORTANA_API int32_t MaterialFactory_GetQuickInfo(int32_t identifier, d3d::D3DMATERIAL8* material);
-VORTANA_API int32_t MaterialFactory_GetMaterialInfo(int32_t identifier, d3d::D3DMATERIAL8* material);
+VORTANA_API int32_t MaterialFactory_GetMaterialInfo(int32_t identifier,
+                                                    d3d::D3DMATERIAL8* material);
 VORTANA_API int32_t MaterialFactory_SetMaterialInfo(int32_t identifier,
                                                     const d3d::D3DMATERIAL8* material);
-VORTANA_API int32_t MaterialFactory_SetDiffuse(int32_t identifier, float r, float g, float b, float a);
-VORTANA_API int32_t MaterialFactory_SetAmbient(int32_t identifier, float r, float g, float b, float a);
-VORTANA_API int32_t MaterialFactory_SetSpecular(int32_t identifier, float r, float g, float b, float a);
-VORTANA_API int32_t MaterialFactory_SetEmissive(int32_t identifier, float r, float g, float b, float a);
+VORTANA_API int32_t MaterialFactory_SetDiffuse(int32_t identifier, float r, float g, float b,
+                                               float a);
+VORTANA_API int32_t MaterialFactory_SetAmbient(int32_t identifier, float r, float g, float b,
+                                               float a);
+VORTANA_API int32_t MaterialFactory_SetSpecular(int32_t identifier, float r, float g, float b,
+                                                float a);
+VORTANA_API int32_t MaterialFactory_SetEmissive(int32_t identifier, float r, float g, float b,
+                                                float a);
 VORTANA_API int32_t MaterialFactory_GetDiffuse(int32_t identifier, float* r, float* g, float* b,
                                                float* a);
 VORTANA_API int32_t MaterialFactory_GetAmbient(int32_t identifier, float* r, float* g, float* b,
@@ -294,7 +303,8 @@ VORTANA_API int32_t TextureFactory_DeleteTexture(int32_t identifier);
 // Releases every texture and frees the table.
 VORTANA_API int32_t TextureFactory_UnloadAll();
 // Saves as DDS (cube textures, or ddsFlag set) or BMP; 1 when saved.
-VORTANA_API int32_t TextureFactory_SaveTexture(const char* file, int32_t identifier, int32_t ddsFlag);
+VORTANA_API int32_t TextureFactory_SaveTexture(const char* file, int32_t identifier,
+                                               int32_t ddsFlag);
 // Writes the table to the log.
 VORTANA_API int32_t TextureFactory_DumpToDebug();
 // 0: 16 bits; 1: 32 bits; 2: compressed; 3: the best the device takes; 4: palettized.
@@ -305,7 +315,8 @@ VORTANA_API int32_t TextureFactory_ApplyTexture(int32_t stage, int32_t identifie
 VORTANA_API int32_t TextureFactory_ApplyCubeTexture(int32_t stage, int32_t identifier);
 VORTANA_API int32_t TextureFactory_ApplyBumpTexture(int32_t stage, int32_t identifier);
 // Write one object of the record without adding a reference; 0 and null outside the table.
-VORTANA_API int32_t TextureFactory_GetDXTexture(int32_t identifier, d3d::IDirect3DTexture8** texture);
+VORTANA_API int32_t TextureFactory_GetDXTexture(int32_t identifier,
+                                                d3d::IDirect3DTexture8** texture);
 VORTANA_API int32_t TextureFactory_GetDXTextureCube(int32_t identifier,
                                                     d3d::IDirect3DCubeTexture8** cube);
 VORTANA_API int32_t TextureFactory_GetDXTextureNormal(int32_t identifier,
@@ -313,12 +324,14 @@ VORTANA_API int32_t TextureFactory_GetDXTextureNormal(int32_t identifier,
 VORTANA_API int32_t TextureFactory_GetDXRenderToSurface(int32_t identifier,
                                                         d3dx::ID3DXRenderToSurface** renderTarget);
 // Store the caller's object in the record with a reference added, releasing the one it held.
-VORTANA_API int32_t TextureFactory_SetTextureData(int32_t identifier, d3d::IDirect3DTexture8** texture);
+VORTANA_API int32_t TextureFactory_SetTextureData(int32_t identifier,
+                                                  d3d::IDirect3DTexture8** texture);
 VORTANA_API int32_t TextureFactory_SetCubeTextureData(int32_t identifier,
                                                       d3d::IDirect3DCubeTexture8** cube);
-VORTANA_API int32_t TextureFactory_SetRenderToTextureData(int32_t identifier,
-                                                          d3dx::ID3DXRenderToSurface** renderTarget);
-// Bytes of texture memory the device has left, and used since TextureFactory_InitializeTextureMemory.
+VORTANA_API int32_t TextureFactory_SetRenderToTextureData(
+    int32_t identifier, d3dx::ID3DXRenderToSurface** renderTarget);
+// Bytes of texture memory the device has left, and used since
+// TextureFactory_InitializeTextureMemory.
 VORTANA_API int32_t TextureFactory_GetFreeTextureMemory();
 VORTANA_API int32_t TextureFactory_GetUsedTextureMemory();
 // For an A8R8G8B8 texture, copies each texel's blue into its alpha; E_FAIL for other formats.
@@ -334,7 +347,7 @@ VORTANA_API int32_t LoadPCX(const char* file, d3d::IDirect3DTexture8** texture);
 struct MAT3DSC {
   d3d::D3DMATERIAL8 material;  // the material's colours, with its opacity as alpha
   char texture[256];           // the first texture map's file (".tif" reported as ".jpg"), or empty
-  char name[256];              // the object's name, "object_N" for group N of an object with several
+  char name[256];  // the object's name, "object_N" for group N of an object with several
 };
 static_assert(sizeof(MAT3DSC) == 580);
 

@@ -18,8 +18,16 @@ constexpr size_t kKeyHeaderMinSize = 6;      // bytes: frame number and spline f
 
 bool IsContainer(uint16_t tag) {
   switch (tag) {
-    case M3DMAGIC: case CMAGIC: case MLIBMAGIC: case MDATA: case N_TRI_OBJECT: case SOLID_BGND:
-    case AMBIENT_LIGHT: case DEFAULT_VIEW: case XDATA_SECTION: case PARENT_NAME:
+    case M3DMAGIC:
+    case CMAGIC:
+    case MLIBMAGIC:
+    case MDATA:
+    case N_TRI_OBJECT:
+    case SOLID_BGND:
+    case AMBIENT_LIGHT:
+    case DEFAULT_VIEW:
+    case XDATA_SECTION:
+    case PARENT_NAME:
       return true;
     default:
       return IsMaterialContainer3ds(tag) || (tag >= MAT_ENTRY && tag <= SPOTLIGHT_NODE_TAG);
@@ -28,17 +36,26 @@ bool IsContainer(uint16_t tag) {
 
 size_t NameLimit(uint16_t tag, uint32_t bytes) {
   switch (tag) {
-    case BIT_MAP: case PROC_NAME: case DL_SPOT_PROJECTOR: return kFileNameLength;
-    case MAT_NAME: case MAT_MAPNAME: return kMaterialNameLength;
-    case XDATA_APPNAME: case XDATA_STRING: return bytes;
-    default: return kShortNameLength;
+    case BIT_MAP:
+    case PROC_NAME:
+    case DL_SPOT_PROJECTOR:
+      return kFileNameLength;
+    case MAT_NAME:
+    case MAT_MAPNAME:
+      return kMaterialNameLength;
+    case XDATA_APPNAME:
+    case XDATA_STRING:
+      return bytes;
+    default:
+      return kShortNameLength;
   }
 }
 
 // Reads one record from the current file, never allocating more than the chunk and the file hold.
 class RecordReader {
  public:
-  RecordReader(uint16_t tag, uint32_t bytes) : tag_(tag), bytes_(bytes), start_(GetFilePosition3ds()) {}
+  RecordReader(uint16_t tag, uint32_t bytes)
+      : tag_(tag), bytes_(bytes), start_(GetFilePosition3ds()) {}
 
   bool Overran() const { return GetFilePosition3ds() - start_ > bytes_; }
 
@@ -91,9 +108,7 @@ class RecordReader {
     if (!ReadNewString3ds(&d.materialName, kMaterialNameLength)) return;
     ReadCountedArray(&d.faces);
   }
-  void operator()(SmoothGroupData3ds& d) {
-    ReadArray(&d.masks, bytes_ / sizeof(uint32_t));
-  }
+  void operator()(SmoothGroupData3ds& d) { ReadArray(&d.masks, bytes_ / sizeof(uint32_t)); }
   void operator()(MeshMatrixData3ds& d) { ReadBytes3ds(sizeof(d.matrix), d.matrix.data()); }
   void operator()(MeshTextureInfoData3ds& d) {
     d.mapType = ReadWord3ds();
@@ -178,7 +193,8 @@ class RecordReader {
   template <typename Value>
   void operator()(TrackData3ds<Value>& d) {
     ReadTrackHeader3ds(&d.header);
-    if (ErrorsPending3ds() || !Fits(d.header.keycount, kKeyHeaderMinSize + MinValueSize<Value>())) return;
+    if (ErrorsPending3ds() || !Fits(d.header.keycount, kKeyHeaderMinSize + MinValueSize<Value>()))
+      return;
     d.keys.resize(d.header.keycount);
     d.values.resize(d.header.keycount);
     for (uint32_t key = 0; key < d.header.keycount && !ErrorsPending3ds(); ++key) {
@@ -420,11 +436,31 @@ class RecordWriter {
 
 bool IsMaterialContainer3ds(uint16_t tag) {
   switch (tag) {
-    case MAT_AMBIENT: case MAT_DIFFUSE: case MAT_SPECULAR: case MAT_SHININESS: case MAT_SHIN2PCT:
-    case MAT_SHIN3PCT: case MAT_TRANSPARENCY: case MAT_XPFALL: case MAT_REFBLUR: case MAT_SELF_ILPCT:
-    case MAT_TEXMAP: case MAT_SPECMAP: case MAT_OPACMAP: case MAT_REFLMAP: case MAT_BUMPMAP:
-    case MAT_TEX2MAP: case MAT_SHINMAP: case MAT_SELFIMAP: case MAT_TEXMASK: case MAT_TEX2MASK:
-    case MAT_OPACMASK: case MAT_BUMPMASK: case MAT_SHINMASK: case MAT_SPECMASK: case MAT_SELFIMASK:
+    case MAT_AMBIENT:
+    case MAT_DIFFUSE:
+    case MAT_SPECULAR:
+    case MAT_SHININESS:
+    case MAT_SHIN2PCT:
+    case MAT_SHIN3PCT:
+    case MAT_TRANSPARENCY:
+    case MAT_XPFALL:
+    case MAT_REFBLUR:
+    case MAT_SELF_ILPCT:
+    case MAT_TEXMAP:
+    case MAT_SPECMAP:
+    case MAT_OPACMAP:
+    case MAT_REFLMAP:
+    case MAT_BUMPMAP:
+    case MAT_TEX2MAP:
+    case MAT_SHINMAP:
+    case MAT_SELFIMAP:
+    case MAT_TEXMASK:
+    case MAT_TEX2MASK:
+    case MAT_OPACMASK:
+    case MAT_BUMPMASK:
+    case MAT_SHINMASK:
+    case MAT_SPECMASK:
+    case MAT_SELFIMASK:
     case MAT_REFLMASK:
       return true;
     default:
@@ -434,61 +470,135 @@ bool IsMaterialContainer3ds(uint16_t tag) {
 
 ChunkData3ds NewChunkDataFor3ds(uint16_t tag, uint32_t length) {
   switch (tag) {
-    case M3D_VERSION: case MESH_VERSION: case SHADOW_RANGE: case KFCURTIME:
+    case M3D_VERSION:
+    case MESH_VERSION:
+    case SHADOW_RANGE:
+    case KFCURTIME:
       return DwordData3ds{};
-    case COLOR_F: case LIN_COLOR_F:
+    case COLOR_F:
+    case LIN_COLOR_F:
       return ColorFloatData3ds{};
-    case COLOR_24: case LIN_COLOR_24: case MAT_MAP_COL1: case MAT_MAP_COL2: case MAT_MAP_RCOL:
-    case MAT_MAP_GCOL: case MAT_MAP_BCOL:
+    case COLOR_24:
+    case LIN_COLOR_24:
+    case MAT_MAP_COL1:
+    case MAT_MAP_COL2:
+    case MAT_MAP_RCOL:
+    case MAT_MAP_GCOL:
+    case MAT_MAP_BCOL:
       return Color24Data3ds{};
-    case INT_PERCENTAGE: case SHADOW_MAP_SIZE: case SHADOW_SAMPLES: case MAT_SHADING:
-    case MAT_BUMP_PERCENT: case NODE_ID:
+    case INT_PERCENTAGE:
+    case SHADOW_MAP_SIZE:
+    case SHADOW_SAMPLES:
+    case MAT_SHADING:
+    case MAT_BUMP_PERCENT:
+    case NODE_ID:
       return ShortData3ds{};
-    case FLOAT_PERCENTAGE: case MASTER_SCALE: case V_GRADIENT: case LO_SHADOW_BIAS:
-    case HI_SHADOW_BIAS: case SHADOW_FILTER: case RAY_BIAS: case MAT_WIRESIZE: case MAT_MAP_TEXBLUR:
-    case MAT_MAP_USCALE: case MAT_MAP_VSCALE: case MAT_MAP_UOFFSET: case MAT_MAP_VOFFSET:
-    case MAT_MAP_ANG: case MORPH_SMOOTH:
+    case FLOAT_PERCENTAGE:
+    case MASTER_SCALE:
+    case V_GRADIENT:
+    case LO_SHADOW_BIAS:
+    case HI_SHADOW_BIAS:
+    case SHADOW_FILTER:
+    case RAY_BIAS:
+    case MAT_WIRESIZE:
+    case MAT_MAP_TEXBLUR:
+    case MAT_MAP_USCALE:
+    case MAT_MAP_VSCALE:
+    case MAT_MAP_UOFFSET:
+    case MAT_MAP_VOFFSET:
+    case MAT_MAP_ANG:
+    case MORPH_SMOOTH:
       return FloatData3ds{};
-    case O_CONSTS: case N_DIRECT_LIGHT: case PIVOT:
+    case O_CONSTS:
+    case N_DIRECT_LIGHT:
+    case PIVOT:
       return PointData3ds{};
-    case BIT_MAP: case PROC_NAME: case DL_SPOT_PROJECTOR: case NAMED_OBJECT: case VIEW_CAMERA:
-    case DL_EXCLUDE: case INSTANCE_NAME: case MAT_NAME: case MAT_MAPNAME: case XDATA_APPNAME:
-    case XDATA_STRING: case PARENT_NAME:
+    case BIT_MAP:
+    case PROC_NAME:
+    case DL_SPOT_PROJECTOR:
+    case NAMED_OBJECT:
+    case VIEW_CAMERA:
+    case DL_EXCLUDE:
+    case INSTANCE_NAME:
+    case MAT_NAME:
+    case MAT_MAPNAME:
+    case XDATA_APPNAME:
+    case XDATA_STRING:
+    case PARENT_NAME:
       return NameData3ds{};
-    case FOG: case DISTANCE_CUE: return FogData3ds{};
-    case LAYER_FOG: return LayerFogData3ds{};
-    case VIEW_USER: return ViewUserData3ds{};
-    case POINT_ARRAY: return PointArrayData3ds{};
-    case POINT_FLAG_ARRAY: return PointFlagArrayData3ds{};
-    case FACE_ARRAY: return FaceArrayData3ds{};
-    case MSH_MAT_GROUP: return MaterialGroupData3ds{};
-    case TEX_VERTS: return TexVertsData3ds{};
-    case SMOOTH_GROUP: return SmoothGroupData3ds{};
-    case MESH_MATRIX: return MeshMatrixData3ds{};
-    case MESH_COLOR: return ByteData3ds{};
-    case MESH_TEXTURE_INFO: return MeshTextureInfoData3ds{};
-    case PROC_DATA: case XDATA_ENTRY: return RawData3ds{};
-    case MSH_BOXMAP: return BoxMapData3ds{};
-    case DL_SPOTLIGHT: return SpotlightData3ds{};
-    case DL_LOCAL_SHADOW2: return LocalShadowData3ds{};
-    case N_CAMERA: return CameraData3ds{};
-    case CAM_RANGES: return CameraRangesData3ds{};
-    case VIEWPORT_LAYOUT: return ViewportLayoutData3ds{};
-    case VIEWPORT_DATA: case VIEWPORT_DATA_3: return ViewportData3ds{};
-    case VIEWPORT_SIZE: return ViewportSizeData3ds{};
-    case MAT_ACUBIC: return AcubicData3ds{};
-    case MAT_MAP_TILING: return WordData3ds{};
-    case KFSEG: return KfSegmentData3ds{};
-    case KFHDR: return KfHeaderData3ds{};
-    case NODE_HDR: return NodeHeaderData3ds{};
-    case BOUNDBOX: return BoundBoxData3ds{};
-    case POS_TRACK_TAG: case SCL_TRACK_TAG: return PointTrackData3ds{};
-    case ROT_TRACK_TAG: return RotationTrackData3ds{};
-    case FOV_TRACK_TAG: case ROLL_TRACK_TAG: case HOT_TRACK_TAG: case FALL_TRACK_TAG:
+    case FOG:
+    case DISTANCE_CUE:
+      return FogData3ds{};
+    case LAYER_FOG:
+      return LayerFogData3ds{};
+    case VIEW_USER:
+      return ViewUserData3ds{};
+    case POINT_ARRAY:
+      return PointArrayData3ds{};
+    case POINT_FLAG_ARRAY:
+      return PointFlagArrayData3ds{};
+    case FACE_ARRAY:
+      return FaceArrayData3ds{};
+    case MSH_MAT_GROUP:
+      return MaterialGroupData3ds{};
+    case TEX_VERTS:
+      return TexVertsData3ds{};
+    case SMOOTH_GROUP:
+      return SmoothGroupData3ds{};
+    case MESH_MATRIX:
+      return MeshMatrixData3ds{};
+    case MESH_COLOR:
+      return ByteData3ds{};
+    case MESH_TEXTURE_INFO:
+      return MeshTextureInfoData3ds{};
+    case PROC_DATA:
+    case XDATA_ENTRY:
+      return RawData3ds{};
+    case MSH_BOXMAP:
+      return BoxMapData3ds{};
+    case DL_SPOTLIGHT:
+      return SpotlightData3ds{};
+    case DL_LOCAL_SHADOW2:
+      return LocalShadowData3ds{};
+    case N_CAMERA:
+      return CameraData3ds{};
+    case CAM_RANGES:
+      return CameraRangesData3ds{};
+    case VIEWPORT_LAYOUT:
+      return ViewportLayoutData3ds{};
+    case VIEWPORT_DATA:
+    case VIEWPORT_DATA_3:
+      return ViewportData3ds{};
+    case VIEWPORT_SIZE:
+      return ViewportSizeData3ds{};
+    case MAT_ACUBIC:
+      return AcubicData3ds{};
+    case MAT_MAP_TILING:
+      return WordData3ds{};
+    case KFSEG:
+      return KfSegmentData3ds{};
+    case KFHDR:
+      return KfHeaderData3ds{};
+    case NODE_HDR:
+      return NodeHeaderData3ds{};
+    case BOUNDBOX:
+      return BoundBoxData3ds{};
+    case POS_TRACK_TAG:
+    case SCL_TRACK_TAG:
+      return PointTrackData3ds{};
+    case ROT_TRACK_TAG:
+      return RotationTrackData3ds{};
+    case FOV_TRACK_TAG:
+    case ROLL_TRACK_TAG:
+    case HOT_TRACK_TAG:
+    case FALL_TRACK_TAG:
       return FloatTrackData3ds{};
-    case COL_TRACK_TAG: return ColorTrackData3ds{};
-    case MORPH_TRACK_TAG: return MorphTrackData3ds{};
-    case HIDE_TRACK_TAG: return HideTrackData3ds{};
+    case COL_TRACK_TAG:
+      return ColorTrackData3ds{};
+    case MORPH_TRACK_TAG:
+      return MorphTrackData3ds{};
+    case HIDE_TRACK_TAG:
+      return HideTrackData3ds{};
     default:
       break;
   }
@@ -507,7 +617,8 @@ ChunkData3ds ReadChunkDataFromFile3ds(uint16_t tag, uint32_t bytes) {
   if (tag == PARENT_NAME) return std::monostate{};
   // An unknown chunk's block is sized by the reader, after checking it against the file.
   ChunkData3ds data = NewChunkDataFor3ds(tag, kChunkHeaderSize);
-  if (std::holds_alternative<std::monostate>(data) && !IsContainer(tag) && bytes > 0) data = RawData3ds{};
+  if (std::holds_alternative<std::monostate>(data) && !IsContainer(tag) && bytes > 0)
+    data = RawData3ds{};
   RecordReader reader(tag, bytes);
   std::visit(reader, data);
   if (!ErrorsPending3ds() && reader.Overran()) PushError3ds(ERR_INVALID_CHUNK);

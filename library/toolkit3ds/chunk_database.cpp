@@ -96,8 +96,8 @@ std::string NodeNameOf(ChunkDatabase3ds* database, const ChunkNode3ds* node) {
 }
 
 // Copies a node and, through its PARENT_NAME, its ancestors; depth stops a cycle of parent names.
-void CopyNodeWithParents(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name, uint16_t tag,
-                         int depth) {
+void CopyNodeWithParents(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name,
+                         uint16_t tag, int depth) {
   ChunkNode3ds* node = FindNodeByName3ds(source, name, tag);
   if (node == nullptr || depth > kMaxChunkDepth3ds) return;
   ChunkNode3ds* kfdata = nullptr;
@@ -111,7 +111,8 @@ void CopyNodeWithParents(ChunkDatabase3ds* destination, ChunkDatabase3ds* source
   UpdateNodeList3ds(source);
   for (const NameIndexEntry3ds& entry : source->nodeList) {
     if (entry.name == parent) {
-      CopyNodeWithParents(destination, source, parent.c_str(), static_cast<uint16_t>(entry.node->tag), depth + 1);
+      CopyNodeWithParents(destination, source, parent.c_str(),
+                          static_cast<uint16_t>(entry.node->tag), depth + 1);
       return;
     }
   }
@@ -213,10 +214,14 @@ void ReadAllChunks3ds(ChunkDatabase3ds* database) {
 DatabaseKind3ds GetDatabaseKind3ds(const ChunkDatabase3ds* database) {
   if (database == nullptr || database->root == nullptr) return kNoDatabase3ds;
   switch (database->root->tag) {
-    case M3DMAGIC: return kMeshFile3ds;
-    case CMAGIC: return kProjectFile3ds;
-    case MLIBMAGIC: return kMaterialFile3ds;
-    default: return kNoDatabase3ds;
+    case M3DMAGIC:
+      return kMeshFile3ds;
+    case CMAGIC:
+      return kProjectFile3ds;
+    case MLIBMAGIC:
+      return kMaterialFile3ds;
+    default:
+      return kNoDatabase3ds;
   }
 }
 
@@ -263,14 +268,18 @@ int32_t GetKfVersion3ds(ChunkDatabase3ds* database) {
   if (database == nullptr) return kUnknownVersion;
   ChunkNode3ds* header = FindChildChunk3ds(FindChildChunk3ds(database->root, KFDATA), KFHDR);
   const auto* stored = header != nullptr ? ChunkDataAs3ds<KfHeaderData3ds>(header) : nullptr;
-  return stored != nullptr ? VersionFromStored(static_cast<uint16_t>(stored->revision), true) : kUnknownVersion;
+  return stored != nullptr ? VersionFromStored(static_cast<uint16_t>(stored->revision), true)
+                           : kUnknownVersion;
 }
 
 int32_t GetDatabaseVersion3ds(ChunkDatabase3ds* database) {
   switch (GetDatabaseKind3ds(database)) {
-    case kMeshFile3ds: return GetM3dVersion3ds(database);
-    case kProjectFile3ds: return GetMeshVersion3ds(database);
-    default: return kUnknownVersion;
+    case kMeshFile3ds:
+      return GetM3dVersion3ds(database);
+    case kProjectFile3ds:
+      return GetMeshVersion3ds(database);
+    default:
+      return kUnknownVersion;
   }
 }
 
@@ -367,7 +376,8 @@ void UpdateObjectList3ds(ChunkDatabase3ds* database) {
   database->objectListDirty = false;
   database->objectList.clear();
   ChunkNode3ds* mdata = FindChildChunk3ds(database->root, MDATA);
-  for (ChunkNode3ds* node = mdata != nullptr ? mdata->children : nullptr; node != nullptr; node = node->next) {
+  for (ChunkNode3ds* node = mdata != nullptr ? mdata->children : nullptr; node != nullptr;
+       node = node->next) {
     if (node->tag != NAMED_OBJECT) continue;
     std::string name = NameOf(node);
     if (ErrorsPending3ds()) return;
@@ -380,7 +390,8 @@ void UpdateMaterialList3ds(ChunkDatabase3ds* database) {
   database->materialListDirty = false;
   database->materialList.clear();
   ChunkNode3ds* parent = MaterialParent(database, false);
-  for (ChunkNode3ds* node = parent != nullptr ? parent->children : nullptr; node != nullptr; node = node->next) {
+  for (ChunkNode3ds* node = parent != nullptr ? parent->children : nullptr; node != nullptr;
+       node = node->next) {
     if (node->tag != MAT_ENTRY) continue;
     ChunkNode3ds* nameNode = FindChildChunk3ds(node, MAT_NAME);
     std::string name = nameNode != nullptr ? NameOf(nameNode) : std::string();
@@ -394,12 +405,15 @@ void UpdateNodeList3ds(ChunkDatabase3ds* database) {
   database->nodeListDirty = false;
   database->nodeList.clear();
   ChunkNode3ds* kfdata = FindChildChunk3ds(database->root, KFDATA);
-  for (ChunkNode3ds* node = kfdata != nullptr ? kfdata->children : nullptr; node != nullptr; node = node->next) {
+  for (ChunkNode3ds* node = kfdata != nullptr ? kfdata->children : nullptr; node != nullptr;
+       node = node->next) {
     if (node->tag < AMBIENT_NODE_TAG || node->tag > SPOTLIGHT_NODE_TAG) continue;
     ChunkNode3ds* headerNode = FindChildChunk3ds(node, NODE_HDR);
-    const auto* header = headerNode != nullptr ? ChunkDataAs3ds<NodeHeaderData3ds>(headerNode) : nullptr;
+    const auto* header =
+        headerNode != nullptr ? ChunkDataAs3ds<NodeHeaderData3ds>(headerNode) : nullptr;
     std::string name = header != nullptr ? header->name : std::string();
-    if (ChunkNode3ds* instance = node->tag == OBJECT_NODE_TAG ? FindChildChunk3ds(node, INSTANCE_NAME) : nullptr) {
+    if (ChunkNode3ds* instance =
+            node->tag == OBJECT_NODE_TAG ? FindChildChunk3ds(node, INSTANCE_NAME) : nullptr) {
       name += "." + NameOf(instance);
     }
     if (ErrorsPending3ds()) return;
@@ -446,7 +460,8 @@ void FindMaterial3ds(ChunkDatabase3ds* database, const char* name, ChunkNode3ds*
 
 ChunkNode3ds* GetMaterialNodeByIndex3ds(ChunkDatabase3ds* database, int32_t index) {
   UpdateMaterialList3ds(database);
-  if (ErrorsPending3ds() || index < 0 || static_cast<size_t>(index) >= database->materialList.size()) {
+  if (ErrorsPending3ds() || index < 0 ||
+      static_cast<size_t>(index) >= database->materialList.size()) {
     return nullptr;
   }
   return database->materialList[static_cast<size_t>(index)].node;
@@ -485,7 +500,8 @@ void DeleteNamedObjectByIndex3ds(ChunkDatabase3ds* database, uint16_t tag, int32
   MarkObjectListDirty3ds(database);
 }
 
-void CopyNamedObjectByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name) {
+void CopyNamedObjectByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
+                              const char* name) {
   if (!CheckDatabase3ds(destination, false)) return;
   ChunkNode3ds* object = nullptr;
   FindNamedObject3ds(source, name, &object);
@@ -499,8 +515,8 @@ void CopyNamedObjectByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* s
   MarkObjectListDirty3ds(destination);
 }
 
-void CopyNamedObjectByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, uint16_t tag,
-                               int32_t index) {
+void CopyNamedObjectByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
+                               uint16_t tag, int32_t index) {
   ChunkNode3ds* object = FindNamedObjectByIndex3ds(source, tag, index);
   if (object == nullptr) return;
   CopyNamedObjectByName3ds(destination, source, NameOf(object).c_str());
@@ -521,7 +537,8 @@ void DeleteMaterialByIndex3ds(ChunkDatabase3ds* database, int32_t index) {
   MarkMaterialListDirty3ds(database);
 }
 
-void CopyMaterialByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name) {
+void CopyMaterialByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
+                           const char* name) {
   if (!CheckDatabase3ds(destination, true)) return;
   ChunkNode3ds* entry = nullptr;
   FindMaterial3ds(source, name, &entry);
@@ -534,9 +551,11 @@ void CopyMaterialByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* sour
   MarkMaterialListDirty3ds(destination);
 }
 
-void CopyMaterialByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, int32_t index) {
+void CopyMaterialByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
+                            int32_t index) {
   UpdateMaterialList3ds(source);
-  if (ErrorsPending3ds() || index < 0 || static_cast<size_t>(index) >= source->materialList.size()) return;
+  if (ErrorsPending3ds() || index < 0 || static_cast<size_t>(index) >= source->materialList.size())
+    return;
   std::string name = source->materialList[static_cast<size_t>(index)].name;
   CopyMaterialByName3ds(destination, source, name.c_str());
 }
@@ -554,13 +573,17 @@ void DeleteNodeByIndex3ds(ChunkDatabase3ds* database, int32_t index, uint16_t ta
   if (node != nullptr) DeleteNodeByName3ds(database, NodeNameOf(database, node).c_str(), tag);
 }
 
-void CopyNodeByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name, uint16_t tag) {
+void CopyNodeByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name,
+                       uint16_t tag) {
   if (!CheckDatabase3ds(destination, false) || name == nullptr) return;
   CopyNodeWithParents(destination, source, name, tag, 0);
-  if (uint16_t targetTag = TargetTagOf(tag)) CopyNodeWithParents(destination, source, name, targetTag, 0);
+  if (uint16_t targetTag = TargetTagOf(tag))
+    CopyNodeWithParents(destination, source, name, targetTag, 0);
 }
 
-void CopyNodeByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, int32_t index, uint16_t tag) {
+void CopyNodeByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, int32_t index,
+                        uint16_t tag) {
   ChunkNode3ds* node = FindNodeByIndex3ds(source, index, tag);
-  if (node != nullptr) CopyNodeByName3ds(destination, source, NodeNameOf(source, node).c_str(), tag);
+  if (node != nullptr)
+    CopyNodeByName3ds(destination, source, NodeNameOf(source, node).c_str(), tag);
 }

@@ -91,20 +91,24 @@ ChunkNode3ds* FindNodeByIndex3ds(ChunkDatabase3ds* database, int32_t index, uint
 // destination or adds one, creating MDATA there when missing.
 void DeleteNamedObjectByName3ds(ChunkDatabase3ds* database, const char* name);
 void DeleteNamedObjectByIndex3ds(ChunkDatabase3ds* database, uint16_t tag, int32_t index);
-void CopyNamedObjectByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name);
-void CopyNamedObjectByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, uint16_t tag,
-                               int32_t index);
+void CopyNamedObjectByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
+                              const char* name);
+void CopyNamedObjectByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
+                               uint16_t tag, int32_t index);
 void DeleteMaterialByName3ds(ChunkDatabase3ds* database, const char* name);
 void DeleteMaterialByIndex3ds(ChunkDatabase3ds* database, int32_t index);
-void CopyMaterialByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name);
+void CopyMaterialByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
+                           const char* name);
 void CopyMaterialByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, int32_t index);
 // Key-frame nodes by name ("name.instance" for an object instance) and tag. Deleting a camera or
 // spotlight node deletes its target node too; a copied node whose header names a parent takes
 // that parent along.
 void DeleteNodeByName3ds(ChunkDatabase3ds* database, const char* name, uint16_t tag);
 void DeleteNodeByIndex3ds(ChunkDatabase3ds* database, int32_t index, uint16_t tag);
-void CopyNodeByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name, uint16_t tag);
-void CopyNodeByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, int32_t index, uint16_t tag);
+void CopyNodeByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name,
+                       uint16_t tag);
+void CopyNodeByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, int32_t index,
+                        uint16_t tag);
 
 // Checks shared by the object layers: the database exists, has a root, and is one of the kinds
 // given; pushes ERR_INVALID_ARG, ERR_INVALID_DATABASE or ERR_WRONG_DATABASE otherwise.

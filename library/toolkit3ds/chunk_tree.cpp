@@ -18,25 +18,50 @@ constexpr uint32_t kFaceSize = 8;           // bytes
 // own data is not of a fixed size.
 int FixedOwnDataSize(uint16_t tag) {
   switch (tag) {
-    case M3D_VERSION: case FLOAT_PERCENTAGE: case MASTER_SCALE: case V_GRADIENT: case LO_SHADOW_BIAS:
-    case HI_SHADOW_BIAS: case MESH_VERSION: case KFCURTIME: case MORPH_SMOOTH: case 0xD000:
+    case M3D_VERSION:
+    case FLOAT_PERCENTAGE:
+    case MASTER_SCALE:
+    case V_GRADIENT:
+    case LO_SHADOW_BIAS:
+    case HI_SHADOW_BIAS:
+    case MESH_VERSION:
+    case KFCURTIME:
+    case MORPH_SMOOTH:
+    case 0xD000:
       return 4;
-    case COLOR_F: case O_CONSTS: case N_DIRECT_LIGHT: case MAT_ACUBIC: case PIVOT:
+    case COLOR_F:
+    case O_CONSTS:
+    case N_DIRECT_LIGHT:
+    case MAT_ACUBIC:
+    case PIVOT:
       return 12;
     case COLOR_24:
       return 3;
-    case INT_PERCENTAGE: case SHADOW_MAP_SIZE: case SHADOW_SAMPLES: case NODE_ID:
+    case INT_PERCENTAGE:
+    case SHADOW_MAP_SIZE:
+    case SHADOW_SAMPLES:
+    case NODE_ID:
       return 2;
-    case FOG: case DISTANCE_CUE: case LAYER_FOG:
+    case FOG:
+    case DISTANCE_CUE:
+    case LAYER_FOG:
       return 16;
-    case VIEW_USER: return 28;
-    case MESH_MATRIX: return 48;
-    case DL_SPOTLIGHT: return 20;
-    case DL_LOCAL_SHADOW2: return 10;
-    case N_CAMERA: return 32;
-    case VIEWPORT_LAYOUT: return 14;
-    case KFSEG: return 8;
-    case BOUNDBOX: return 24;
+    case VIEW_USER:
+      return 28;
+    case MESH_MATRIX:
+      return 48;
+    case DL_SPOTLIGHT:
+      return 20;
+    case DL_LOCAL_SHADOW2:
+      return 10;
+    case N_CAMERA:
+      return 32;
+    case VIEWPORT_LAYOUT:
+      return 14;
+    case KFSEG:
+      return 8;
+    case BOUNDBOX:
+      return 24;
     default:
       break;
   }
@@ -47,18 +72,36 @@ int FixedOwnDataSize(uint16_t tag) {
 // Characters of the name that leads the own data of a named chunk with sub-chunks; 0 for others.
 size_t LeadingNameLength(uint16_t tag) {
   switch (tag) {
-    case NAMED_OBJECT: case VIEW_CAMERA: case INSTANCE_NAME: return kNodeNameLength;
-    case BIT_MAP: case PROC_NAME: return kFileNameLength;
-    case MAT_NAME: case MAT_MAPNAME: return kMaterialNameLength;
-    default: return 0;
+    case NAMED_OBJECT:
+    case VIEW_CAMERA:
+    case INSTANCE_NAME:
+      return kNodeNameLength;
+    case BIT_MAP:
+    case PROC_NAME:
+      return kFileNameLength;
+    case MAT_NAME:
+    case MAT_MAPNAME:
+      return kMaterialNameLength;
+    default:
+      return 0;
   }
 }
 
 bool HasNoOwnData(uint16_t tag) {
   switch (tag) {
-    case M3DMAGIC: case CMAGIC: case MLIBMAGIC: case MDATA: case MATMAGIC: case N_TRI_OBJECT:
-    case SOLID_BGND: case AMBIENT_LIGHT: case DEFAULT_VIEW: case SMAGIC: case LMAGIC:
-    case XDATA_SECTION: case XDATA_ENTRY:
+    case M3DMAGIC:
+    case CMAGIC:
+    case MLIBMAGIC:
+    case MDATA:
+    case MATMAGIC:
+    case N_TRI_OBJECT:
+    case SOLID_BGND:
+    case AMBIENT_LIGHT:
+    case DEFAULT_VIEW:
+    case SMAGIC:
+    case LMAGIC:
+    case XDATA_SECTION:
+    case XDATA_ENTRY:
       return true;
     default:
       return IsMaterialContainer3ds(tag) || (tag >= MAT_ENTRY && tag <= SPOTLIGHT_NODE_TAG);
@@ -122,7 +165,8 @@ void ReadXDataChunks3ds(ChunkNode3ds* parent, int depth) {
   }
   SkipChunkData3ds(parent);
   ChunkNode3ds* last = nullptr;
-  while (!ErrorsPending3ds() && GetFilePosition3ds() < end && end - GetFilePosition3ds() >= kChunkHeaderSize3ds) {
+  while (!ErrorsPending3ds() && GetFilePosition3ds() < end &&
+         end - GetFilePosition3ds() >= kChunkHeaderSize3ds) {
     uint32_t position = GetFilePosition3ds();
     uint16_t tag = 0;
     uint32_t length = 0;
@@ -188,7 +232,8 @@ void FindChunk3ds(ChunkNode3ds* node, uint16_t tag, ChunkNode3ds** out) {
     *out = node;
     return;
   }
-  for (ChunkNode3ds* child = node->children; child != nullptr && *out == nullptr; child = child->next) {
+  for (ChunkNode3ds* child = node->children; child != nullptr && *out == nullptr;
+       child = child->next) {
     FindChunk3ds(child, tag, out);
   }
 }
@@ -239,7 +284,8 @@ void InsertChildChunk3ds(ChunkNode3ds* parent, ChunkNode3ds* child) {
   }
   int rank = GetChunkOrder3ds(static_cast<uint16_t>(child->tag));
   ChunkNode3ds** link = &parent->children;
-  while (*link != nullptr && GetChunkOrder3ds(static_cast<uint16_t>((*link)->tag)) >= rank) link = &(*link)->next;
+  while (*link != nullptr && GetChunkOrder3ds(static_cast<uint16_t>((*link)->tag)) >= rank)
+    link = &(*link)->next;
   child->next = *link;
   *link = child;
 }
@@ -290,44 +336,86 @@ void CopyChunk3ds(ChunkNode3ds* source, ChunkNode3ds** out) {
 
 int GetChunkOrder3ds(uint16_t tag) {
   switch (tag) {
-    case NULL_CHUNK: return 35;
-    case SMAGIC: return 34;
-    case LMAGIC: return 33;
-    case M3DMAGIC: return 32;
-    case M3D_VERSION: return 31;
-    case MDATA: return 30;
-    case KFDATA: return 29;
-    case COLOR_24: return 28;
-    case LIN_COLOR_24: return 27;
-    case MESH_VERSION: return 26;
-    case MAT_ENTRY: return 25;
-    case KFHDR: return 24;
-    case MASTER_SCALE: return 23;
-    case VIEWPORT_LAYOUT: return 22;
-    case LO_SHADOW_BIAS: return 21;
-    case SHADOW_MAP_SIZE: return 20;
-    case SHADOW_FILTER: return 19;
-    case RAY_BIAS: return 18;
-    case O_CONSTS: return 17;
-    case AMBIENT_LIGHT: return 16;
-    case SOLID_BGND: return 15;
-    case BIT_MAP: return 14;
-    case V_GRADIENT: return 13;
-    case 0x1101: case 0x1201: case 0x1301: return 12;
-    case FOG: return 11;
-    case LAYER_FOG: return 10;
-    case DISTANCE_CUE: return 9;
-    case DEFAULT_VIEW: return 8;
-    case NAMED_OBJECT: return 7;
-    case KFSEG: return 6;
-    case KFCURTIME: return 5;
-    case OBJECT_NODE_TAG: case CAMERA_NODE_TAG: case TARGET_NODE_TAG: case L_TARGET_NODE_TAG:
+    case NULL_CHUNK:
+      return 35;
+    case SMAGIC:
+      return 34;
+    case LMAGIC:
+      return 33;
+    case M3DMAGIC:
+      return 32;
+    case M3D_VERSION:
+      return 31;
+    case MDATA:
+      return 30;
+    case KFDATA:
+      return 29;
+    case COLOR_24:
+      return 28;
+    case LIN_COLOR_24:
+      return 27;
+    case MESH_VERSION:
+      return 26;
+    case MAT_ENTRY:
+      return 25;
+    case KFHDR:
+      return 24;
+    case MASTER_SCALE:
+      return 23;
+    case VIEWPORT_LAYOUT:
+      return 22;
+    case LO_SHADOW_BIAS:
+      return 21;
+    case SHADOW_MAP_SIZE:
+      return 20;
+    case SHADOW_FILTER:
+      return 19;
+    case RAY_BIAS:
+      return 18;
+    case O_CONSTS:
+      return 17;
+    case AMBIENT_LIGHT:
+      return 16;
+    case SOLID_BGND:
+      return 15;
+    case BIT_MAP:
+      return 14;
+    case V_GRADIENT:
+      return 13;
+    case 0x1101:
+    case 0x1201:
+    case 0x1301:
+      return 12;
+    case FOG:
+      return 11;
+    case LAYER_FOG:
+      return 10;
+    case DISTANCE_CUE:
+      return 9;
+    case DEFAULT_VIEW:
+      return 8;
+    case NAMED_OBJECT:
+      return 7;
+    case KFSEG:
+      return 6;
+    case KFCURTIME:
+      return 5;
+    case OBJECT_NODE_TAG:
+    case CAMERA_NODE_TAG:
+    case TARGET_NODE_TAG:
+    case L_TARGET_NODE_TAG:
     case SPOTLIGHT_NODE_TAG:
       return 4;
-    case AMBIENT_NODE_TAG: return 3;
-    case N_TRI_OBJECT: case N_DIRECT_LIGHT: case N_CAMERA: return 2;
-    case OBJ_HIDDEN: return 1;
-    default: return 0;
+    case AMBIENT_NODE_TAG:
+      return 3;
+    case N_TRI_OBJECT:
+    case N_DIRECT_LIGHT:
+    case N_CAMERA:
+      return 2;
+    case OBJ_HIDDEN:
+      return 1;
+    default:
+      return 0;
   }
 }
 
@@ -365,7 +453,8 @@ ChunkData3ds* ReadChunkData3ds(ChunkNode3ds* node) {
     PushError3ds(ERR_READING_FILE);
     return nullptr;
   }
-  node->data = ReadChunkDataFromFile3ds(static_cast<uint16_t>(node->tag), node->length - kChunkHeaderSize3ds);
+  node->data = ReadChunkDataFromFile3ds(static_cast<uint16_t>(node->tag),
+                                        node->length - kChunkHeaderSize3ds);
   return std::holds_alternative<std::monostate>(node->data) ? nullptr : &node->data;
 }
 
@@ -467,8 +556,10 @@ void WriteChunk3ds(ChunkNode3ds* node, uint8_t index) {
   SetFilePosition3ds(start);
   WriteChunkHeader3ds(static_cast<uint16_t>(node->tag), node->length);
   // Raw data of a chunk that also has sub-chunks already holds them: write them only once.
-  if (node->children == nullptr || !std::holds_alternative<RawData3ds>(node->data)) WriteChunkData3ds(node);
-  for (ChunkNode3ds* child = node->children; child != nullptr && !ErrorsPending3ds(); child = child->next) {
+  if (node->children == nullptr || !std::holds_alternative<RawData3ds>(node->data))
+    WriteChunkData3ds(node);
+  for (ChunkNode3ds* child = node->children; child != nullptr && !ErrorsPending3ds();
+       child = child->next) {
     WriteChunk3ds(child, index);
   }
   if (ErrorsPending3ds()) return;

@@ -1,8 +1,9 @@
 // The toolkit-wide error stack: every toolkit operation reports failure only here.
 //
-// An error sets the pending flag, and every toolkit operation that calls another one stops as soon as
-// it sees the flag set. Nothing in the toolkit clears it: the caller decides when a failure is over
-// (ClearErrors3ds), so one failed file keeps later operations from running on a half-built state.
+// An error sets the pending flag, and every toolkit operation that calls another one stops as soon
+// as it sees the flag set. Nothing in the toolkit clears it: the caller decides when a failure is
+// over (ClearErrors3ds), so one failed file keeps later operations from running on a half-built
+// state.
 #pragma once
 
 #include <cstdint>

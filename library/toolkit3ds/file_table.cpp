@@ -46,7 +46,8 @@ bool LoadContents(File3ds* file) {
     PushError3ds(ERR_NO_MEM);
     return false;
   }
-  if (std::fread(file->contents.data(), 1, file->contents.size(), file->stream) != file->contents.size()) {
+  if (std::fread(file->contents.data(), 1, file->contents.size(), file->stream) !=
+      file->contents.size()) {
     return false;
   }
   file->reader = win::ByteReader(file->contents);
@@ -292,7 +293,8 @@ bool SetFilePosition3ds(uint32_t offset) {
     file->reader = win::ByteReader(file->contents);
     return file->reader.Seek(offset);
   }
-  return file->stream != nullptr && std::fseek(file->stream, static_cast<long>(offset), SEEK_SET) == 0;
+  return file->stream != nullptr &&
+         std::fseek(file->stream, static_cast<long>(offset), SEEK_SET) == 0;
 }
 
 size_t GetFileBytesLeft3ds() {

@@ -70,7 +70,8 @@ const char* GetFileName3ds();
 void SetFileStream3ds(FILE* stream);
 FILE* GetFileStream3ds();
 File3ds* NewFileRecord3ds();
-// Opens name for reading ("r") or writing ("w"); none on failure, with the reason on the error stack.
+// Opens name for reading ("r") or writing ("w"); none on failure, with the reason on the error
+// stack.
 File3ds* OpenFile3ds(const char* name, const char* mode);
 uint32_t GetFilePosition3ds();
 // False when the offset lies beyond the end of a file open for reading, or the seek fails.

@@ -43,9 +43,12 @@ constexpr struct {
   uint16_t tag;
   float Materials3ds::*field;
 } kPercentages[] = {
-    {MAT_SHININESS, &Materials3ds::shininess},         {MAT_SHIN2PCT, &Materials3ds::shininessstrength},
-    {MAT_TRANSPARENCY, &Materials3ds::transparency},   {MAT_XPFALL, &Materials3ds::transparencyfalloff},
-    {MAT_REFBLUR, &Materials3ds::blur},                {MAT_SELF_ILPCT, &Materials3ds::selfillumination},
+    {MAT_SHININESS, &Materials3ds::shininess},
+    {MAT_SHIN2PCT, &Materials3ds::shininessstrength},
+    {MAT_TRANSPARENCY, &Materials3ds::transparency},
+    {MAT_XPFALL, &Materials3ds::transparencyfalloff},
+    {MAT_REFBLUR, &Materials3ds::blur},
+    {MAT_SELF_ILPCT, &Materials3ds::selfillumination},
 };
 
 // Flag chunks, in the order they are written after the two-sided flag.
@@ -53,10 +56,14 @@ constexpr struct {
   uint16_t tag;
   uint8_t Materials3ds::*field;
 } kFlags[] = {
-    {MAT_USE_REFBLUR, &Materials3ds::useblur},  {MAT_USE_XPFALL, &Materials3ds::usetransparencyfalloff},
-    {MAT_SELF_ILLUM, &Materials3ds::selfilluminated}, {MAT_ADDITIVE, &Materials3ds::additive},
-    {MAT_WIRE, &Materials3ds::wire},            {MAT_WIREABS, &Materials3ds::wireabsolute},
-    {MAT_FACEMAP, &Materials3ds::facemapping},  {MAT_PHONGSOFT, &Materials3ds::phongsoftening},
+    {MAT_USE_REFBLUR, &Materials3ds::useblur},
+    {MAT_USE_XPFALL, &Materials3ds::usetransparencyfalloff},
+    {MAT_SELF_ILLUM, &Materials3ds::selfilluminated},
+    {MAT_ADDITIVE, &Materials3ds::additive},
+    {MAT_WIRE, &Materials3ds::wire},
+    {MAT_WIREABS, &Materials3ds::wireabsolute},
+    {MAT_FACEMAP, &Materials3ds::facemapping},
+    {MAT_PHONGSOFT, &Materials3ds::phongsoftening},
 };
 
 constexpr struct {
@@ -95,7 +102,8 @@ Color24Data3ds BytesFromColor(const fcolor3ds& color) {
 // Rounded to the nearest whole percent, so that a percentage read from a file is written back
 // unchanged.
 int16_t WholePercent(float fraction) {
-  return static_cast<int16_t>(std::clamp(std::round(fraction * kPercentScale), -32768.0f, 32767.0f));
+  return static_cast<int16_t>(
+      std::clamp(std::round(fraction * kPercentScale), -32768.0f, 32767.0f));
 }
 
 ChunkNode3ds* AddContainer(ChunkNode3ds* parent, uint16_t tag) {
@@ -107,7 +115,8 @@ ChunkNode3ds* AddContainer(ChunkNode3ds* parent, uint16_t tag) {
 
 void AddPercentage(ChunkNode3ds* parent, uint16_t tag, float fraction) {
   ChunkNode3ds* container = AddContainer(parent, tag);
-  if (container != nullptr) AddDataChunk3ds(container, INT_PERCENTAGE, ShortData3ds{WholePercent(fraction)});
+  if (container != nullptr)
+    AddDataChunk3ds(container, INT_PERCENTAGE, ShortData3ds{WholePercent(fraction)});
 }
 
 void ReadColor(ChunkNode3ds* container, fcolor3ds* color) {
@@ -118,7 +127,8 @@ void ReadColor(ChunkNode3ds* container, fcolor3ds* color) {
   }
   *color = ColorFromBytes(*bytes);
   if (ChunkNode3ds* linear = FindChildChunk3ds(container, LIN_COLOR_24)) {
-    if (const auto* linearBytes = ChunkDataAs3ds<Color24Data3ds>(linear)) *color = ColorFromBytes(*linearBytes);
+    if (const auto* linearBytes = ChunkDataAs3ds<Color24Data3ds>(linear))
+      *color = ColorFromBytes(*linearBytes);
   }
 }
 
@@ -140,8 +150,8 @@ void TakeTiling(uint16_t flags, bitmap3ds* map) {
 }
 
 uint16_t TilingFlags(const bitmap3ds& map) {
-  static constexpr uint16_t kSourceFlags[] = {0, TEX_ALPHA_SOURCE, TEX_TINT, TEX_TINT | TEX_ALPHA_SOURCE,
-                                              TEX_RGB_TINT};
+  static constexpr uint16_t kSourceFlags[] = {0, TEX_ALPHA_SOURCE, TEX_TINT,
+                                              TEX_TINT | TEX_ALPHA_SOURCE, TEX_RGB_TINT};
   uint16_t flags = map.tiling == 2 ? (TEX_DECAL | TEX_NOWRAP) : map.tiling == 3 ? TEX_DECAL : 0;
   if (map.ignorealpha) flags |= TEX_DONT_USE_ALPHA;
   if (map.filtering == 1) flags |= TEX_SAT;
@@ -151,7 +161,8 @@ uint16_t TilingFlags(const bitmap3ds& map) {
   return flags;
 }
 
-// One child of a material entry, read from a copy of it; false for a child the reader does not know.
+// One child of a material entry, read from a copy of it; false for a child the reader does not
+// know.
 bool ReadMaterialChild(ChunkNode3ds* child, Materials3ds* material) {
   const uint16_t tag = static_cast<uint16_t>(child->tag);
   for (const auto& color : kColors) {
@@ -176,7 +187,8 @@ bool ReadMaterialChild(ChunkNode3ds* child, Materials3ds* material) {
     bitmap3ds& map = material->*slot->map;
     ReadMap3ds(child, &map);
     if (tag == MAT_BUMPMAP) {
-      if (const auto* percent = ChunkDataAs3ds<ShortData3ds>(FindChildChunk3ds(child, MAT_BUMP_PERCENT))) {
+      if (const auto* percent =
+              ChunkDataAs3ds<ShortData3ds>(FindChildChunk3ds(child, MAT_BUMP_PERCENT))) {
         map.strength = percent->value / kPercentScale;
       }
     }
@@ -205,13 +217,15 @@ bool ReadMaterialChild(ChunkNode3ds* child, Materials3ds* material) {
       material->shadingstyle = 0;
       return true;
     case MAT_WIRESIZE:
-      if (const auto* size = ChunkDataAs3ds<FloatData3ds>(child)) material->wireframesize = size->value;
+      if (const auto* size = ChunkDataAs3ds<FloatData3ds>(child))
+        material->wireframesize = size->value;
       return true;
     case MAT_XPFALLIN:
       material->transparencyfalloff = -std::fabs(material->transparencyfalloff);
       return true;
     case MAT_SHADING:
-      if (const auto* shading = ChunkDataAs3ds<ShortData3ds>(child)) material->shadingstyle = shading->value;
+      if (const auto* shading = ChunkDataAs3ds<ShortData3ds>(child))
+        material->shadingstyle = shading->value;
       return true;
     case MAT_ACUBIC:
       if (const auto* acubic = ChunkDataAs3ds<AcubicData3ds>(child)) {
@@ -234,9 +248,10 @@ bool ReadMaterialChild(ChunkNode3ds* child, Materials3ds* material) {
 
 bool bitmap3ds::operator==(const bitmap3ds& o) const {
   return TextEquals(name, o.name) && strength == o.strength && tiling == o.tiling &&
-         ignorealpha == o.ignorealpha && filtering == o.filtering && blur == o.blur && mirrored == o.mirrored &&
-         negative == o.negative && uscale == o.uscale && vscale == o.vscale && uoffset == o.uoffset &&
-         voffset == o.voffset && rotation == o.rotation && source == o.source && firsttint == o.firsttint &&
+         ignorealpha == o.ignorealpha && filtering == o.filtering && blur == o.blur &&
+         mirrored == o.mirrored && negative == o.negative && uscale == o.uscale &&
+         vscale == o.vscale && uoffset == o.uoffset && voffset == o.voffset &&
+         rotation == o.rotation && source == o.source && firsttint == o.firsttint &&
          secondtint == o.secondtint && redtint == o.redtint && greentint == o.greentint &&
          bluetint == o.bluetint && datasize == o.datasize && data == o.data;
 }
@@ -245,15 +260,16 @@ bool Materials3ds::operator==(const Materials3ds& o) const {
   for (const MapSlot& slot : kMapSlots) {
     if (!(this->*slot.map == o.*slot.map)) return false;
   }
-  return TextEquals(name, o.name) && ambient == o.ambient && diffuse == o.diffuse && specular == o.specular &&
-         shininess == o.shininess && shininessstrength == o.shininessstrength && blur == o.blur &&
+  return TextEquals(name, o.name) && ambient == o.ambient && diffuse == o.diffuse &&
+         specular == o.specular && shininess == o.shininess &&
+         shininessstrength == o.shininessstrength && blur == o.blur &&
          transparency == o.transparency && transparencyfalloff == o.transparencyfalloff &&
          selfillumination == o.selfillumination && wireframesize == o.wireframesize &&
          shadingstyle == o.shadingstyle && useblur == o.useblur &&
          usetransparencyfalloff == o.usetransparencyfalloff && twosided == o.twosided &&
          selfilluminated == o.selfilluminated && additive == o.additive && wire == o.wire &&
-         wireabsolute == o.wireabsolute && facemapping == o.facemapping && phongsoftening == o.phongsoftening &&
-         cubic == o.cubic;
+         wireabsolute == o.wireabsolute && facemapping == o.facemapping &&
+         phongsoftening == o.phongsoftening && cubic == o.cubic;
 }
 
 void InitMap3ds(bitmap3ds* map) {
@@ -321,7 +337,8 @@ void ReadMaterial3ds(ChunkNode3ds* entry, Materials3ds** out) {
     return;
   }
   InitMaterial3ds(out);
-  for (ChunkNode3ds* child = entry->children; child != nullptr && !ErrorsPending3ds(); child = child->next) {
+  for (ChunkNode3ds* child = entry->children; child != nullptr && !ErrorsPending3ds();
+       child = child->next) {
     // Extra data of other applications.
     if ((child->tag & 0xFF00) == 0x8000) continue;
     ChunkNode3ds* copy = nullptr;
@@ -335,10 +352,12 @@ void ReadMaterial3ds(ChunkNode3ds* entry, Materials3ds** out) {
 }
 
 float ReadPercentage3ds(ChunkNode3ds* container) {
-  if (const auto* whole = ChunkDataAs3ds<ShortData3ds>(FindChildChunk3ds(container, INT_PERCENTAGE))) {
+  if (const auto* whole =
+          ChunkDataAs3ds<ShortData3ds>(FindChildChunk3ds(container, INT_PERCENTAGE))) {
     return whole->value / kPercentScale;
   }
-  if (const auto* fraction = ChunkDataAs3ds<FloatData3ds>(FindChildChunk3ds(container, FLOAT_PERCENTAGE))) {
+  if (const auto* fraction =
+          ChunkDataAs3ds<FloatData3ds>(FindChildChunk3ds(container, FLOAT_PERCENTAGE))) {
     return fraction->value;
   }
   return 0.0f;
@@ -349,27 +368,45 @@ void ReadMap3ds(ChunkNode3ds* container, bitmap3ds* map) {
     PushError3ds(ERR_INVALID_ARG);
     return;
   }
-  for (ChunkNode3ds* child = container->children; child != nullptr && !ErrorsPending3ds(); child = child->next) {
+  for (ChunkNode3ds* child = container->children; child != nullptr && !ErrorsPending3ds();
+       child = child->next) {
     ChunkNode3ds* copy = nullptr;
     CopyChunk3ds(child, &copy);
     if (copy == nullptr) return;
     copy->next = nullptr;
     const uint16_t tag = static_cast<uint16_t>(copy->tag);
     ChunkData3ds* data = ReadChunkData3ds(copy);
-    if (auto* whole = data != nullptr ? std::get_if<ShortData3ds>(data) : nullptr; whole && tag == INT_PERCENTAGE) {
+    if (auto* whole = data != nullptr ? std::get_if<ShortData3ds>(data) : nullptr;
+        whole && tag == INT_PERCENTAGE) {
       map->strength = whole->value / kPercentScale;
     } else if (auto* number = data != nullptr ? std::get_if<FloatData3ds>(data) : nullptr) {
       switch (tag) {
-        case FLOAT_PERCENTAGE: map->strength = number->value; break;
-        case MAT_MAP_TEXBLUR: map->blur = number->value; break;
-        case MAT_MAP_USCALE: map->uscale = number->value; break;
-        case MAT_MAP_VSCALE: map->vscale = number->value; break;
-        case MAT_MAP_UOFFSET: map->uoffset = number->value; break;
-        case MAT_MAP_VOFFSET: map->voffset = number->value; break;
-        case MAT_MAP_ANG: map->rotation = number->value; break;
-        default: break;
+        case FLOAT_PERCENTAGE:
+          map->strength = number->value;
+          break;
+        case MAT_MAP_TEXBLUR:
+          map->blur = number->value;
+          break;
+        case MAT_MAP_USCALE:
+          map->uscale = number->value;
+          break;
+        case MAT_MAP_VSCALE:
+          map->vscale = number->value;
+          break;
+        case MAT_MAP_UOFFSET:
+          map->uoffset = number->value;
+          break;
+        case MAT_MAP_VOFFSET:
+          map->voffset = number->value;
+          break;
+        case MAT_MAP_ANG:
+          map->rotation = number->value;
+          break;
+        default:
+          break;
       }
-    } else if (auto* name = data != nullptr ? std::get_if<NameData3ds>(data) : nullptr; name && tag == MAT_MAPNAME) {
+    } else if (auto* name = data != nullptr ? std::get_if<NameData3ds>(data) : nullptr;
+               name && tag == MAT_MAPNAME) {
       CopyName3ds(map->name, sizeof(map->name), name->name);
     } else if (auto* flags = data != nullptr ? std::get_if<WordData3ds>(data) : nullptr) {
       TakeTiling(flags->value, map);
@@ -480,7 +517,8 @@ void PutMaterial3ds(ChunkDatabase3ds* database, const Materials3ds* material) {
   if (material->reflection.name[0] != '\0' || material->cubic.use) {
     ChunkNode3ds* container = AddContainer(entry, MAT_REFLMAP);
     if (container != nullptr) {
-      AddDataChunk3ds(container, INT_PERCENTAGE, ShortData3ds{WholePercent(material->reflection.strength)});
+      AddDataChunk3ds(container, INT_PERCENTAGE,
+                      ShortData3ds{WholePercent(material->reflection.strength)});
       AddDataChunk3ds(container, MAT_MAPNAME, NameData3ds{material->reflection.name});
     }
   }
@@ -489,7 +527,8 @@ void PutMaterial3ds(ChunkDatabase3ds* database, const Materials3ds* material) {
     if (material->cubic.firstframeonly) flags |= kAcubicFirstFrameOnly;
     if (material->cubic.flatmirror) flags |= kAcubicFlatMirror;
     AddDataChunk3ds(entry, MAT_ACUBIC,
-                 AcubicData3ds{0, 0, static_cast<int16_t>(flags), material->cubic.mapsize, material->cubic.nthframe});
+                    AcubicData3ds{0, 0, static_cast<int16_t>(flags), material->cubic.mapsize,
+                                  material->cubic.nthframe});
   }
   if (xdata != nullptr) AddChildChunk3ds(entry, xdata);
   if (ErrorsPending3ds()) PushError3ds(ERR_PUT_FAILED);

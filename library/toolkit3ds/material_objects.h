@@ -67,10 +67,11 @@ struct Materials3ds {
   float shininess = 0.0f, shininessstrength = 0.0f, blur = 0.0f, transparency = 0.0f,
         transparencyfalloff = 0.0f, selfillumination = 0.0f, wireframesize = 1.0f;
   int32_t shadingstyle = 3;  // 0 wire, else the MAT_SHADING value
-  uint8_t useblur = 0, usetransparencyfalloff = 0, twosided = 0, selfilluminated = 0, additive = 0, wire = 0,
-          wireabsolute = 0, facemapping = 0, phongsoftening = 0;
+  uint8_t useblur = 0, usetransparencyfalloff = 0, twosided = 0, selfilluminated = 0, additive = 0,
+          wire = 0, wireabsolute = 0, facemapping = 0, phongsoftening = 0;
   bitmap3ds texture, texturemask, texturetwo, texturetwomask, opacity, opacitymask, bump, bumpmask,
-      specularmap, specularmask, shininessmap, shininessmask, selfillummap, selfillummask, reflection;
+      specularmap, specularmask, shininessmap, shininessmask, selfillummap, selfillummask,
+      reflection;
   acubic3ds cubic;
   bitmap3ds reflectionmask;
   bool operator==(const Materials3ds&) const;

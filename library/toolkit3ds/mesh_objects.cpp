@@ -16,9 +16,9 @@ constexpr struct {
   uint16_t tag;
   uint8_t Mesh3ds::*field;
 } kObjectFlags[kObjectFlagCount] = {
-    {OBJ_HIDDEN, &Mesh3ds::ishidden},     {OBJ_VIS_LOFTER, &Mesh3ds::isvislofter},
-    {OBJ_MATTE, &Mesh3ds::ismatte},       {OBJ_DOESNT_CAST, &Mesh3ds::isnocast},
-    {OBJ_FAST, &Mesh3ds::isfast},         {OBJ_DONT_RCVSHADOW, &Mesh3ds::isnorcvshad},
+    {OBJ_HIDDEN, &Mesh3ds::ishidden}, {OBJ_VIS_LOFTER, &Mesh3ds::isvislofter},
+    {OBJ_MATTE, &Mesh3ds::ismatte},   {OBJ_DOESNT_CAST, &Mesh3ds::isnocast},
+    {OBJ_FAST, &Mesh3ds::isfast},     {OBJ_DONT_RCVSHADOW, &Mesh3ds::isnorcvshad},
     {OBJ_FROZEN, &Mesh3ds::isfrozen},
 };
 
@@ -45,7 +45,8 @@ void TakeFaceArray(ChunkNode3ds* faceNode, FaceArrayData3ds* faces, Mesh3ds* mes
   mesh->nmats = groups;
   mesh->matarray.assign(groups, objmat3ds{});
   size_t group = 0;
-  for (ChunkNode3ds* child = faceNode->children; child != nullptr && group < groups; child = child->next) {
+  for (ChunkNode3ds* child = faceNode->children; child != nullptr && group < groups;
+       child = child->next) {
     if (child->tag != MSH_MAT_GROUP) continue;
     auto* data = ChunkDataAs3ds<MaterialGroupData3ds>(child);
     if (ErrorsPending3ds()) return;
@@ -88,16 +89,27 @@ void TakeTriObjectChild(ChunkNode3ds* child, Mesh3ds* mesh) {
     mesh->textarray = std::move(texVerts->vertices);
   } else if (auto* matrix = std::get_if<MeshMatrixData3ds>(data)) {
     mesh->locmatrix = matrix->matrix;
-  } else if (auto* color = std::get_if<ByteData3ds>(data); color != nullptr && child->tag == MESH_COLOR) {
+  } else if (auto* color = std::get_if<ByteData3ds>(data);
+             color != nullptr && child->tag == MESH_COLOR) {
     mesh->meshcolor = color->value;
   } else if (auto* info = std::get_if<MeshTextureInfoData3ds>(data)) {
     mesh->usemapinfo = 1;
-    mesh->m_map = {static_cast<int16_t>(info->mapType), info->tileX, info->tileY, info->iconPosition.x,
-                   info->iconPosition.y, info->iconPosition.z, info->scale, info->matrix,
-                   info->planarWidth, info->planarHeight, info->cylinderHeight};
-  } else if (auto* procName = std::get_if<NameData3ds>(data); procName != nullptr && child->tag == PROC_NAME) {
+    mesh->m_map = {static_cast<int16_t>(info->mapType),
+                   info->tileX,
+                   info->tileY,
+                   info->iconPosition.x,
+                   info->iconPosition.y,
+                   info->iconPosition.z,
+                   info->scale,
+                   info->matrix,
+                   info->planarWidth,
+                   info->planarHeight,
+                   info->cylinderHeight};
+  } else if (auto* procName = std::get_if<NameData3ds>(data);
+             procName != nullptr && child->tag == PROC_NAME) {
     CopyName3ds(mesh->procname, sizeof(mesh->procname), procName->name);
-  } else if (auto* procData = std::get_if<RawData3ds>(data); procData != nullptr && child->tag == PROC_DATA) {
+  } else if (auto* procData = std::get_if<RawData3ds>(data);
+             procData != nullptr && child->tag == PROC_DATA) {
     mesh->procsize = static_cast<uint32_t>(procData->bytes.size());
     mesh->procdata = std::move(procData->bytes);
   }
@@ -131,14 +143,16 @@ void AddFaceArray(ChunkNode3ds* triObject, const Mesh3ds& mesh) {
   for (size_t group = 0; group < mesh.nmats && !ErrorsPending3ds(); ++group) {
     const objmat3ds& entry = mesh.matarray[group];
     AddDataChunk3ds(faceNode, MSH_MAT_GROUP,
-                 MaterialGroupData3ds{entry.name, FirstEntries(entry.faceindex, entry.nfaces)});
+                    MaterialGroupData3ds{entry.name, FirstEntries(entry.faceindex, entry.nfaces)});
   }
   if (!mesh.smootharray.empty()) {
-    AddDataChunk3ds(faceNode, SMOOTH_GROUP, SmoothGroupData3ds{FirstEntries(mesh.smootharray, mesh.nfaces)});
+    AddDataChunk3ds(faceNode, SMOOTH_GROUP,
+                    SmoothGroupData3ds{FirstEntries(mesh.smootharray, mesh.nfaces)});
   }
   if (mesh.useboxmap) {
     BoxMapData3ds boxmap;
-    for (size_t side = 0; side < boxmap.materials.size(); ++side) boxmap.materials[side] = mesh.boxmap[side];
+    for (size_t side = 0; side < boxmap.materials.size(); ++side)
+      boxmap.materials[side] = mesh.boxmap[side];
     AddDataChunk3ds(faceNode, MSH_BOXMAP, std::move(boxmap));
   }
 }
@@ -149,20 +163,29 @@ void AddTriObject(ChunkNode3ds* object, const Mesh3ds& mesh) {
   if (ErrorsPending3ds()) return;
   AddChildChunk3ds(object, triObject);
   if (mesh.nvertices > 0) {
-    AddDataChunk3ds(triObject, POINT_ARRAY, PointArrayData3ds{FirstEntries(mesh.vertexarray, mesh.nvertices)});
+    AddDataChunk3ds(triObject, POINT_ARRAY,
+                    PointArrayData3ds{FirstEntries(mesh.vertexarray, mesh.nvertices)});
   }
   if (mesh.ntextverts > 0) {
-    AddDataChunk3ds(triObject, TEX_VERTS, TexVertsData3ds{FirstEntries(mesh.textarray, mesh.ntextverts)});
+    AddDataChunk3ds(triObject, TEX_VERTS,
+                    TexVertsData3ds{FirstEntries(mesh.textarray, mesh.ntextverts)});
   }
   if (mesh.usemapinfo) {
     const MeshMapInfo3ds& map = mesh.m_map;
     AddDataChunk3ds(triObject, MESH_TEXTURE_INFO,
-                 MeshTextureInfoData3ds{static_cast<uint16_t>(map.maptype), map.tilex, map.tiley,
-                                        {map.cenx, map.ceny, map.cenz}, map.scale, map.matrix, map.pw,
-                                        map.ph, map.ch});
+                    MeshTextureInfoData3ds{static_cast<uint16_t>(map.maptype),
+                                           map.tilex,
+                                           map.tiley,
+                                           {map.cenx, map.ceny, map.cenz},
+                                           map.scale,
+                                           map.matrix,
+                                           map.pw,
+                                           map.ph,
+                                           map.ch});
   }
   if (mesh.nvflags > 0) {
-    AddDataChunk3ds(triObject, POINT_FLAG_ARRAY, PointFlagArrayData3ds{FirstEntries(mesh.vflagarray, mesh.nvflags)});
+    AddDataChunk3ds(triObject, POINT_FLAG_ARRAY,
+                    PointFlagArrayData3ds{FirstEntries(mesh.vflagarray, mesh.nvflags)});
   }
   AddDataChunk3ds(triObject, MESH_MATRIX, MeshMatrixData3ds{mesh.locmatrix});
   AddDataChunk3ds(triObject, MESH_COLOR, ByteData3ds{mesh.meshcolor});
@@ -183,16 +206,18 @@ bool Mesh3ds::operator==(const Mesh3ds& other) const {
   for (size_t side = 0; side < 6; ++side) {
     if (!TextEquals(boxmap[side], other.boxmap[side])) return false;
   }
-  return TextEquals(name, other.name) && ishidden == other.ishidden && isvislofter == other.isvislofter &&
-         ismatte == other.ismatte && isnocast == other.isnocast && isfast == other.isfast &&
-         isnorcvshad == other.isnorcvshad && isfrozen == other.isfrozen && nvertices == other.nvertices &&
-         vertexarray == other.vertexarray && nvflags == other.nvflags && vflagarray == other.vflagarray &&
-         ntextverts == other.ntextverts && textarray == other.textarray && usemapinfo == other.usemapinfo &&
-         m_map == other.m_map && locmatrix == other.locmatrix && nfaces == other.nfaces &&
-         facearray == other.facearray && smootharray == other.smootharray && useboxmap == other.useboxmap &&
+  return TextEquals(name, other.name) && ishidden == other.ishidden &&
+         isvislofter == other.isvislofter && ismatte == other.ismatte &&
+         isnocast == other.isnocast && isfast == other.isfast && isnorcvshad == other.isnorcvshad &&
+         isfrozen == other.isfrozen && nvertices == other.nvertices &&
+         vertexarray == other.vertexarray && nvflags == other.nvflags &&
+         vflagarray == other.vflagarray && ntextverts == other.ntextverts &&
+         textarray == other.textarray && usemapinfo == other.usemapinfo && m_map == other.m_map &&
+         locmatrix == other.locmatrix && nfaces == other.nfaces && facearray == other.facearray &&
+         smootharray == other.smootharray && useboxmap == other.useboxmap &&
          meshcolor == other.meshcolor && nmats == other.nmats && matarray == other.matarray &&
-         isproc == other.isproc && procsize == other.procsize && TextEquals(procname, other.procname) &&
-         procdata == other.procdata;
+         isproc == other.isproc && procsize == other.procsize &&
+         TextEquals(procname, other.procname) && procdata == other.procdata;
 }
 
 void InitMeshObj3ds(Mesh3ds** out, uint16_t nvertices, uint16_t nfaces, uint32_t flags) {
@@ -275,7 +300,8 @@ void GetMeshNames3ds(ChunkDatabase3ds* database, NameArray3ds* out) {
   }
   if (!CheckDatabase3ds(database, false)) return;
   out->clear();
-  for (const NameIndexEntry3ds& entry : ListNamedObjects3ds(database, N_TRI_OBJECT)) out->push_back(entry.name);
+  for (const NameIndexEntry3ds& entry : ListNamedObjects3ds(database, N_TRI_OBJECT))
+    out->push_back(entry.name);
 }
 
 void GetMeshByIndex3ds(ChunkDatabase3ds* database, int32_t index, Mesh3ds** out) {
@@ -284,7 +310,8 @@ void GetMeshByIndex3ds(ChunkDatabase3ds* database, int32_t index, Mesh3ds** out)
     return;
   }
   if (!CheckDatabase3ds(database, false)) return;
-  if (ChunkNode3ds* object = FindNamedObjectByIndex3ds(database, N_TRI_OBJECT, index)) ReadMesh3ds(object, out);
+  if (ChunkNode3ds* object = FindNamedObjectByIndex3ds(database, N_TRI_OBJECT, index))
+    ReadMesh3ds(object, out);
 }
 
 void GetMeshByName3ds(ChunkDatabase3ds* database, const char* name, Mesh3ds** out) {
@@ -320,10 +347,12 @@ void ReadMesh3ds(ChunkNode3ds* object, Mesh3ds** out) {
     CopyName3ds(mesh->name, sizeof(mesh->name), name->name);
   }
   ChunkNode3ds* triObject = FindChildChunk3ds(copy, N_TRI_OBJECT);
-  for (ChunkNode3ds* child = triObject->children; child != nullptr && !ErrorsPending3ds(); child = child->next) {
+  for (ChunkNode3ds* child = triObject->children; child != nullptr && !ErrorsPending3ds();
+       child = child->next) {
     TakeTriObjectChild(child, mesh);
   }
-  for (const auto& flag : kObjectFlags) mesh->*flag.field = FindChildChunk3ds(copy, flag.tag) != nullptr;
+  for (const auto& flag : kObjectFlags)
+    mesh->*flag.field = FindChildChunk3ds(copy, flag.tag) != nullptr;
   mesh->isproc = FindChildChunk3ds(copy, OBJ_PROCEDURAL) != nullptr;
   DeleteChunk3ds(&copy);
 }
@@ -354,7 +383,8 @@ void PutMesh3ds(ChunkDatabase3ds* database, const Mesh3ds* mesh) {
   for (const auto& flag : kObjectFlags) {
     if (mesh->*flag.field) AddDataChunk3ds(object, flag.tag, std::monostate{});
   }
-  if (mesh->isproc == 1 && mesh->procsize > 0) AddDataChunk3ds(object, OBJ_PROCEDURAL, std::monostate{});
+  if (mesh->isproc == 1 && mesh->procsize > 0)
+    AddDataChunk3ds(object, OBJ_PROCEDURAL, std::monostate{});
   if (xdata != nullptr) AddChildChunk3ds(FindChildChunk3ds(object, N_TRI_OBJECT), xdata);
   if (ErrorsPending3ds()) PushError3ds(ERR_PUT_FAILED);
 }
@@ -362,7 +392,8 @@ void PutMesh3ds(ChunkDatabase3ds* database, const Mesh3ds* mesh) {
 void DeleteMeshByName3ds(ChunkDatabase3ds* database, const char* name) {
   ChunkNode3ds* object = nullptr;
   FindNamedObject3ds(database, name, &object);
-  if (FindChildChunk3ds(object, N_TRI_OBJECT) != nullptr) DeleteNamedObjectByName3ds(database, name);
+  if (FindChildChunk3ds(object, N_TRI_OBJECT) != nullptr)
+    DeleteNamedObjectByName3ds(database, name);
 }
 
 void DeleteMeshByIndex3ds(ChunkDatabase3ds* database, int32_t index) {
@@ -376,7 +407,8 @@ void CopyMeshByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
 void CopyMeshByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name) {
   ChunkNode3ds* object = nullptr;
   FindNamedObject3ds(source, name, &object);
-  if (FindChildChunk3ds(object, N_TRI_OBJECT) != nullptr) CopyNamedObjectByName3ds(destination, source, name);
+  if (FindChildChunk3ds(object, N_TRI_OBJECT) != nullptr)
+    CopyNamedObjectByName3ds(destination, source, name);
 }
 
 void SetMeshCenterMatrix3ds(Mesh3ds* mesh) {
@@ -395,6 +427,16 @@ void SetMeshCenterMatrix3ds(Mesh3ds* mesh) {
     low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
     high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
   }
-  mesh->locmatrix = {1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f,
-                     (low.x + high.x) / 2.0f, (low.y + high.y) / 2.0f, (low.z + high.z) / 2.0f};
+  mesh->locmatrix = {1.0f,
+                     0.0f,
+                     0.0f,
+                     0.0f,
+                     1.0f,
+                     0.0f,
+                     0.0f,
+                     0.0f,
+                     1.0f,
+                     (low.x + high.x) / 2.0f,
+                     (low.y + high.y) / 2.0f,
+                     (low.z + high.z) / 2.0f};
 }

@@ -19,7 +19,8 @@ struct NodeEntry {
   ChunkNode3ds* header = nullptr;
 };
 
-// KFDATA of the database, found depth-first; none when it has none (ERR_INVALID_ARG without a database).
+// KFDATA of the database, found depth-first; none when it has none (ERR_INVALID_ARG without a
+// database).
 ChunkNode3ds* FindKeyFrameSection(const ChunkDatabase3ds* database) {
   if (database == nullptr) {
     PushError3ds(ERR_INVALID_ARG);
@@ -54,7 +55,8 @@ std::string ParentText(const NodeEntry& parent) {
 }
 
 // "name.instance" names the entry with both; a plain name the entry with that name and no instance.
-const NodeEntry* FindNodeEntryByName3ds(const std::vector<NodeEntry>& entries, const std::string& text) {
+const NodeEntry* FindNodeEntryByName3ds(const std::vector<NodeEntry>& entries,
+                                        const std::string& text) {
   size_t stop = text.find('.');
   std::string name = text.substr(0, stop);
   std::string instance = stop == std::string::npos ? std::string() : text.substr(stop + 1);
@@ -150,7 +152,8 @@ void ResolveParentIndexes3ds(ChunkDatabase3ds* database) {
     ChunkNode3ds* parentName = FindChildChunk3ds(entry.header, PARENT_NAME);
     int16_t parentIndex = kNoParent;
     if (parentName != nullptr) {
-      if (const NodeEntry* parent = FindNodeEntryByName3ds(entries, GetParentName3ds(entry.header))) {
+      if (const NodeEntry* parent =
+              FindNodeEntryByName3ds(entries, GetParentName3ds(entry.header))) {
         parentIndex = parent->id;
       }
     }

@@ -22,16 +22,26 @@ struct PackedLayout {
 
 std::optional<PackedLayout> LayoutOf(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_R8G8B8: return PackedLayout{{}, {8, 16}, {8, 8}, {8, 0}};
-    case D3DFMT_A8R8G8B8: return PackedLayout{{8, 24}, {8, 16}, {8, 8}, {8, 0}};
-    case D3DFMT_X8R8G8B8: return PackedLayout{{}, {8, 16}, {8, 8}, {8, 0}, 0xFF000000u};
-    case D3DFMT_R5G6B5: return PackedLayout{{}, {5, 11}, {6, 5}, {5, 0}};
-    case D3DFMT_X1R5G5B5: return PackedLayout{{}, {5, 10}, {5, 5}, {5, 0}, 0x8000u};
-    case D3DFMT_A1R5G5B5: return PackedLayout{{1, 15}, {5, 10}, {5, 5}, {5, 0}};
-    case D3DFMT_A4R4G4B4: return PackedLayout{{4, 12}, {4, 8}, {4, 4}, {4, 0}};
-    case D3DFMT_X4R4G4B4: return PackedLayout{{}, {4, 8}, {4, 4}, {4, 0}, 0xF000u};
-    case D3DFMT_A8: return PackedLayout{{8, 0}, {}, {}, {}};
-    default: return std::nullopt;
+    case D3DFMT_R8G8B8:
+      return PackedLayout{{}, {8, 16}, {8, 8}, {8, 0}};
+    case D3DFMT_A8R8G8B8:
+      return PackedLayout{{8, 24}, {8, 16}, {8, 8}, {8, 0}};
+    case D3DFMT_X8R8G8B8:
+      return PackedLayout{{}, {8, 16}, {8, 8}, {8, 0}, 0xFF000000u};
+    case D3DFMT_R5G6B5:
+      return PackedLayout{{}, {5, 11}, {6, 5}, {5, 0}};
+    case D3DFMT_X1R5G5B5:
+      return PackedLayout{{}, {5, 10}, {5, 5}, {5, 0}, 0x8000u};
+    case D3DFMT_A1R5G5B5:
+      return PackedLayout{{1, 15}, {5, 10}, {5, 5}, {5, 0}};
+    case D3DFMT_A4R4G4B4:
+      return PackedLayout{{4, 12}, {4, 8}, {4, 4}, {4, 0}};
+    case D3DFMT_X4R4G4B4:
+      return PackedLayout{{}, {4, 8}, {4, 4}, {4, 0}, 0xF000u};
+    case D3DFMT_A8:
+      return PackedLayout{{8, 0}, {}, {}, {}};
+    default:
+      return std::nullopt;
   }
 }
 
@@ -55,12 +65,14 @@ uint32_t WidenChannel(Channel channel, uint32_t packed) {
 
 UINT BitsPerPixel(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_DXT1: return 4;
+    case D3DFMT_DXT1:
+      return 4;
     case D3DFMT_A8:
     case D3DFMT_P8:
     case D3DFMT_L8:
     case D3DFMT_DXT3:
-    case D3DFMT_DXT5: return 8;
+    case D3DFMT_DXT5:
+      return 8;
     case D3DFMT_R5G6B5:
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5:
@@ -69,15 +81,19 @@ UINT BitsPerPixel(D3DFORMAT format) {
     case D3DFMT_V8U8:
     case D3DFMT_D15S1:
     case D3DFMT_D16:
-    case D3DFMT_INDEX16: return 16;
-    case D3DFMT_R8G8B8: return 24;
+    case D3DFMT_INDEX16:
+      return 16;
+    case D3DFMT_R8G8B8:
+      return 24;
     case D3DFMT_A8R8G8B8:
     case D3DFMT_X8R8G8B8:
     case D3DFMT_D32:
     case D3DFMT_D24S8:
     case D3DFMT_D24X8:
-    case D3DFMT_INDEX32: return 32;
-    default: return 0;
+    case D3DFMT_INDEX32:
+      return 32;
+    default:
+      return 0;
   }
 }
 
@@ -91,8 +107,10 @@ bool IsDepthFormat(D3DFORMAT format) {
     case D3DFMT_D15S1:
     case D3DFMT_D24S8:
     case D3DFMT_D24X8:
-    case D3DFMT_D16: return true;
-    default: return false;
+    case D3DFMT_D16:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -106,8 +124,10 @@ bool HasAlpha(D3DFORMAT format) {
     case D3DFMT_A8:
     case D3DFMT_DXT1:
     case D3DFMT_DXT3:
-    case D3DFMT_DXT5: return true;
-    default: return false;
+    case D3DFMT_DXT5:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -143,9 +163,14 @@ UINT FvfVertexSize(DWORD fvf) {
   constexpr UINT kFloat = 4;
   UINT size = 0;
   switch (fvf & D3DFVF_POSITION_MASK) {
-    case 0: break;
-    case D3DFVF_XYZ: size = 3 * kFloat; break;
-    case D3DFVF_XYZRHW: size = 4 * kFloat; break;
+    case 0:
+      break;
+    case D3DFVF_XYZ:
+      size = 3 * kFloat;
+      break;
+    case D3DFVF_XYZRHW:
+      size = 4 * kFloat;
+      break;
     default:  // XYZ followed by 1 to 5 blend weights
       size = 3 * kFloat + ((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2 * kFloat;
       break;
@@ -158,10 +183,18 @@ UINT FvfVertexSize(DWORD fvf) {
   if (sets > 8) return 0;
   for (UINT set = 0; set < sets; ++set) {
     switch ((fvf >> (16 + set * 2)) & 3) {
-      case D3DFVF_TEXTUREFORMAT1: size += kFloat; break;
-      case D3DFVF_TEXTUREFORMAT2: size += 2 * kFloat; break;
-      case D3DFVF_TEXTUREFORMAT3: size += 3 * kFloat; break;
-      case D3DFVF_TEXTUREFORMAT4: size += 4 * kFloat; break;
+      case D3DFVF_TEXTUREFORMAT1:
+        size += kFloat;
+        break;
+      case D3DFVF_TEXTUREFORMAT2:
+        size += 2 * kFloat;
+        break;
+      case D3DFVF_TEXTUREFORMAT3:
+        size += 3 * kFloat;
+        break;
+      case D3DFVF_TEXTUREFORMAT4:
+        size += 4 * kFloat;
+        break;
     }
   }
   return size;
@@ -170,12 +203,17 @@ UINT FvfVertexSize(DWORD fvf) {
 UINT PrimitiveVertexCount(D3DPRIMITIVETYPE type, UINT primitiveCount) {
   if (primitiveCount == 0) return 0;
   switch (type) {
-    case D3DPT_POINTLIST: return primitiveCount;
-    case D3DPT_LINELIST: return primitiveCount * 2;
-    case D3DPT_LINESTRIP: return primitiveCount + 1;
-    case D3DPT_TRIANGLELIST: return primitiveCount * 3;
+    case D3DPT_POINTLIST:
+      return primitiveCount;
+    case D3DPT_LINELIST:
+      return primitiveCount * 2;
+    case D3DPT_LINESTRIP:
+      return primitiveCount + 1;
+    case D3DPT_TRIANGLELIST:
+      return primitiveCount * 3;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitiveCount + 2;
+    case D3DPT_TRIANGLEFAN:
+      return primitiveCount + 2;
   }
   return 0;
 }

@@ -210,7 +210,8 @@ void GlRenderer::Upload(Surface& surface) {
   const SurfaceLayout& layout = surface.Layout();
   glBindTexture(place.target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, place.texture);
   cache_.ForgetUnitZero();
-  UploadPixels(place.target, place.level, layout.format, layout.width, layout.height, surface.Bits());
+  UploadPixels(place.target, place.level, layout.format, layout.width, layout.height,
+               surface.Bits());
   data.uploaded = version;
   data.drawn = false;
 }

@@ -78,15 +78,18 @@ std::string MaskText(UINT mask) {
 
 std::string DestinationText(const vs::Destination& d) {
   switch (d.type) {
-    case RegisterType::Temp: return "r" + std::to_string(d.number);
+    case RegisterType::Temp:
+      return "r" + std::to_string(d.number);
     case RegisterType::RasterOut:
       return d.number == vs::kPositionOut ? kPosition
              : d.number == vs::kFogOut    ? "result.fogcoord"
                                           : "result.pointsize";
     case RegisterType::ColorOut:
       return d.number == 0 ? "result.color.primary" : "result.color.secondary";
-    case RegisterType::TexCoordOut: return "result.texcoord[" + std::to_string(d.number) + "]";
-    default: return kScratch;  // the address register is loaded apart, never written by name
+    case RegisterType::TexCoordOut:
+      return "result.texcoord[" + std::to_string(d.number) + "]";
+    default:
+      return kScratch;  // the address register is loaded apart, never written by name
   }
 }
 
@@ -110,8 +113,10 @@ class Translator {
 std::string Translator::Register(const vs::Source& source, UINT slot, UINT row) {
   const UINT number = source.number + row;
   switch (source.type) {
-    case RegisterType::Temp: return "r" + std::to_string(number);
-    case RegisterType::Input: return "vertex.attrib[" + std::to_string(number) + "]";
+    case RegisterType::Temp:
+      return "r" + std::to_string(number);
+    case RegisterType::Input:
+      return "vertex.attrib[" + std::to_string(number) + "]";
     case RegisterType::Const:
       if (!source.relative) return "c[" + std::to_string(number) + "]";
       if (number <= kMaxRelativeOffset) return "c[A0.x + " + std::to_string(number) + "]";
@@ -123,7 +128,8 @@ std::string Translator::Register(const vs::Source& source, UINT slot, UINT row) 
         Line(std::string("ARL A0.x, ") + kAddressValue + ".x");
         return far;
       }
-    default: return kScratch;
+    default:
+      return kScratch;
   }
 }
 
@@ -160,7 +166,8 @@ void Translator::Instruction(const vs::Instruction& instruction) {
     Line("MOV " + DestinationText(d) + MaskText(d.mask & ((1u << rows) - 1)) + ", " + kScratch);
   };
   switch (instruction.op) {
-    case Opcode::Nop: break;
+    case Opcode::Nop:
+      break;
     case Opcode::Mov:
       if (d.type == RegisterType::Address) {
         Line(std::string("MOV ") + kAddressValue + ".x, " + component(0));
@@ -169,23 +176,57 @@ void Translator::Instruction(const vs::Instruction& instruction) {
         plain("MOV");
       }
       break;
-    case Opcode::Add: plain("ADD"); break;
-    case Opcode::Sub: plain("SUB"); break;
-    case Opcode::Mad: plain("MAD"); break;
-    case Opcode::Mul: plain("MUL"); break;
-    case Opcode::Dp3: plain("DP3"); break;
-    case Opcode::Dp4: plain("DP4"); break;
-    case Opcode::Min: plain("MIN"); break;
-    case Opcode::Max: plain("MAX"); break;
-    case Opcode::Slt: plain("SLT"); break;
-    case Opcode::Sge: plain("SGE"); break;
-    case Opcode::Dst: plain("DST"); break;
-    case Opcode::Lit: plain("LIT"); break;
-    case Opcode::Frc: plain("FRC"); break;
-    case Opcode::Rcp: Line("RCP " + dst + ", " + component(3)); break;
-    case Opcode::Expp: Line("EXP " + dst + ", " + component(3)); break;
-    case Opcode::Logp: Line("LOG " + dst + ", " + component(3)); break;
-    case Opcode::Exp: Line("EX2 " + dst + ", " + component(3)); break;
+    case Opcode::Add:
+      plain("ADD");
+      break;
+    case Opcode::Sub:
+      plain("SUB");
+      break;
+    case Opcode::Mad:
+      plain("MAD");
+      break;
+    case Opcode::Mul:
+      plain("MUL");
+      break;
+    case Opcode::Dp3:
+      plain("DP3");
+      break;
+    case Opcode::Dp4:
+      plain("DP4");
+      break;
+    case Opcode::Min:
+      plain("MIN");
+      break;
+    case Opcode::Max:
+      plain("MAX");
+      break;
+    case Opcode::Slt:
+      plain("SLT");
+      break;
+    case Opcode::Sge:
+      plain("SGE");
+      break;
+    case Opcode::Dst:
+      plain("DST");
+      break;
+    case Opcode::Lit:
+      plain("LIT");
+      break;
+    case Opcode::Frc:
+      plain("FRC");
+      break;
+    case Opcode::Rcp:
+      Line("RCP " + dst + ", " + component(3));
+      break;
+    case Opcode::Expp:
+      Line("EXP " + dst + ", " + component(3));
+      break;
+    case Opcode::Logp:
+      Line("LOG " + dst + ", " + component(3));
+      break;
+    case Opcode::Exp:
+      Line("EX2 " + dst + ", " + component(3));
+      break;
     case Opcode::Rsq:
     case Opcode::Log:
       // Both read the magnitude of their source.
@@ -193,11 +234,21 @@ void Translator::Instruction(const vs::Instruction& instruction) {
       Line(std::string(instruction.op == Opcode::Rsq ? "RSQ " : "LG2 ") + dst + ", " + kScratch +
            ".x");
       break;
-    case Opcode::M4x4: matrix("DP4", 4); break;
-    case Opcode::M4x3: matrix("DP4", 3); break;
-    case Opcode::M3x4: matrix("DP3", 4); break;
-    case Opcode::M3x3: matrix("DP3", 3); break;
-    case Opcode::M3x2: matrix("DP3", 2); break;
+    case Opcode::M4x4:
+      matrix("DP4", 4);
+      break;
+    case Opcode::M4x3:
+      matrix("DP4", 3);
+      break;
+    case Opcode::M3x4:
+      matrix("DP3", 4);
+      break;
+    case Opcode::M3x3:
+      matrix("DP3", 3);
+      break;
+    case Opcode::M3x2:
+      matrix("DP3", 2);
+      break;
   }
 }
 
@@ -316,21 +367,32 @@ void SetStreamAttributes(const vs::Program& program, UINT stream, const BYTE* so
     GLenum type = GL_FLOAT;
     GLboolean normalized = GL_FALSE;
     switch (element.type) {
-      case vs::decl::Type::Float1: size = 1; break;
-      case vs::decl::Type::Float2: size = 2; break;
-      case vs::decl::Type::Float3: size = 3; break;
-      case vs::decl::Type::Float4: break;
+      case vs::decl::Type::Float1:
+        size = 1;
+        break;
+      case vs::decl::Type::Float2:
+        size = 2;
+        break;
+      case vs::decl::Type::Float3:
+        size = 3;
+        break;
+      case vs::decl::Type::Float4:
+        break;
       case vs::decl::Type::Color:
         size = GL_BGRA;
         type = GL_UNSIGNED_BYTE;
         normalized = GL_TRUE;
         break;
-      case vs::decl::Type::UByte4: type = GL_UNSIGNED_BYTE; break;
+      case vs::decl::Type::UByte4:
+        type = GL_UNSIGNED_BYTE;
+        break;
       case vs::decl::Type::Short2:
         size = 2;
         type = GL_SHORT;
         break;
-      case vs::decl::Type::Short4: type = GL_SHORT; break;
+      case vs::decl::Type::Short4:
+        type = GL_SHORT;
+        break;
     }
     glVertexAttribPointer(element.input, size, type, normalized, s, source + element.offset);
     glEnableVertexAttribArray(element.input);

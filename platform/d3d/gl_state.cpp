@@ -44,69 +44,105 @@ void Toggle(GLenum capability, bool on) {
 
 GLenum CompareOf(DWORD function) {
   switch (function) {
-    case D3DCMP_NEVER: return GL_NEVER;
-    case D3DCMP_LESS: return GL_LESS;
-    case D3DCMP_EQUAL: return GL_EQUAL;
-    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-    case D3DCMP_GREATER: return GL_GREATER;
-    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-    default: return GL_ALWAYS;
+    case D3DCMP_NEVER:
+      return GL_NEVER;
+    case D3DCMP_LESS:
+      return GL_LESS;
+    case D3DCMP_EQUAL:
+      return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+      return GL_LEQUAL;
+    case D3DCMP_GREATER:
+      return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+      return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+      return GL_GEQUAL;
+    default:
+      return GL_ALWAYS;
   }
 }
 
 GLenum BlendOf(DWORD factor) {
   switch (factor) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    default: return GL_ONE;
+    case D3DBLEND_ZERO:
+      return GL_ZERO;
+    case D3DBLEND_SRCCOLOR:
+      return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+      return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+      return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+      return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+      return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+      return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+      return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+      return GL_ONE_MINUS_DST_COLOR;
+    default:
+      return GL_ONE;
   }
 }
 
 GLenum StencilOpOf(DWORD op) {
   switch (op) {
-    case D3DSTENCILOP_ZERO: return GL_ZERO;
-    case D3DSTENCILOP_REPLACE: return GL_REPLACE;
-    case D3DSTENCILOP_INCRSAT: return GL_INCR;
-    case D3DSTENCILOP_DECRSAT: return GL_DECR;
-    case D3DSTENCILOP_INVERT: return GL_INVERT;
-    case D3DSTENCILOP_INCR: return GL_INCR_WRAP;
-    case D3DSTENCILOP_DECR: return GL_DECR_WRAP;
-    default: return GL_KEEP;
+    case D3DSTENCILOP_ZERO:
+      return GL_ZERO;
+    case D3DSTENCILOP_REPLACE:
+      return GL_REPLACE;
+    case D3DSTENCILOP_INCRSAT:
+      return GL_INCR;
+    case D3DSTENCILOP_DECRSAT:
+      return GL_DECR;
+    case D3DSTENCILOP_INVERT:
+      return GL_INVERT;
+    case D3DSTENCILOP_INCR:
+      return GL_INCR_WRAP;
+    case D3DSTENCILOP_DECR:
+      return GL_DECR_WRAP;
+    default:
+      return GL_KEEP;
   }
 }
 
 GLenum FogModeOf(DWORD mode) {
   switch (mode) {
-    case D3DFOG_EXP: return GL_EXP;
-    case D3DFOG_EXP2: return GL_EXP2;
-    default: return GL_LINEAR;
+    case D3DFOG_EXP:
+      return GL_EXP;
+    case D3DFOG_EXP2:
+      return GL_EXP2;
+    default:
+      return GL_LINEAR;
   }
 }
 
 GLenum AddressOf(DWORD mode) {
   switch (mode) {
-    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-    case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
-    default: return GL_REPEAT;
+    case D3DTADDRESS_MIRROR:
+      return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+      return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER:
+      return GL_CLAMP_TO_BORDER;
+    default:
+      return GL_REPEAT;
   }
 }
 
 GLenum MinFilterOf(DWORD min, DWORD mip) {
   const bool linear = min >= D3DTEXF_LINEAR;
   switch (mip) {
-    case D3DTEXF_POINT: return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    case D3DTEXF_POINT:
+      return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
     case D3DTEXF_LINEAR:
-    case D3DTEXF_ANISOTROPIC: return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    default: return linear ? GL_LINEAR : GL_NEAREST;
+    case D3DTEXF_ANISOTROPIC:
+      return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    default:
+      return linear ? GL_LINEAR : GL_NEAREST;
   }
 }
 
@@ -148,20 +184,34 @@ struct PixelFormat {
 
 PixelFormat PixelFormatOf(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_A8R8G8B8: return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
-    case D3DFMT_X8R8G8B8: return {GL_RGB8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
-    case D3DFMT_R8G8B8: return {GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE};
-    case D3DFMT_R5G6B5: return {GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
-    case D3DFMT_X1R5G5B5: return {GL_RGB5, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
-    case D3DFMT_A1R5G5B5: return {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
-    case D3DFMT_A4R4G4B4: return {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
-    case D3DFMT_X4R4G4B4: return {GL_RGB4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
-    case D3DFMT_L8: return {GL_LUMINANCE8, GL_LUMINANCE, GL_UNSIGNED_BYTE};
-    case D3DFMT_A8: return {GL_ALPHA8, GL_ALPHA, GL_UNSIGNED_BYTE};
-    case D3DFMT_DXT1: return {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0};
-    case D3DFMT_DXT3: return {GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 0, 0};
-    case D3DFMT_DXT5: return {GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 0, 0};
-    default: return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
+    case D3DFMT_A8R8G8B8:
+      return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
+    case D3DFMT_X8R8G8B8:
+      return {GL_RGB8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
+    case D3DFMT_R8G8B8:
+      return {GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE};
+    case D3DFMT_R5G6B5:
+      return {GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
+    case D3DFMT_X1R5G5B5:
+      return {GL_RGB5, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
+    case D3DFMT_A1R5G5B5:
+      return {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
+    case D3DFMT_A4R4G4B4:
+      return {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
+    case D3DFMT_X4R4G4B4:
+      return {GL_RGB4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
+    case D3DFMT_L8:
+      return {GL_LUMINANCE8, GL_LUMINANCE, GL_UNSIGNED_BYTE};
+    case D3DFMT_A8:
+      return {GL_ALPHA8, GL_ALPHA, GL_UNSIGNED_BYTE};
+    case D3DFMT_DXT1:
+      return {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0};
+    case D3DFMT_DXT3:
+      return {GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 0, 0};
+    case D3DFMT_DXT5:
+      return {GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 0, 0};
+    default:
+      return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
   }
 }
 
@@ -170,10 +220,14 @@ PixelFormat PixelFormatOf(D3DFORMAT format) {
 
 GLint SourceOf(DWORD argument, UINT stage) {
   switch (argument & D3DTA_SELECTMASK) {
-    case D3DTA_CURRENT: return stage == 0 ? GL_PRIMARY_COLOR : GL_PREVIOUS;
-    case D3DTA_TEXTURE: return GL_TEXTURE;
-    case D3DTA_TFACTOR: return GL_CONSTANT;
-    default: return GL_PRIMARY_COLOR;  // the diffuse colour, and the specular one (see gl.h)
+    case D3DTA_CURRENT:
+      return stage == 0 ? GL_PRIMARY_COLOR : GL_PREVIOUS;
+    case D3DTA_TEXTURE:
+      return GL_TEXTURE;
+    case D3DTA_TFACTOR:
+      return GL_CONSTANT;
+    default:
+      return GL_PRIMARY_COLOR;  // the diffuse colour, and the specular one (see gl.h)
   }
 }
 
@@ -212,21 +266,34 @@ void SetCombiner(bool alpha, DWORD op, DWORD arg1, DWORD arg2, UINT stage) {
   argument(0, arg1);
   argument(1, arg2);
   switch (op) {
-    case D3DTOP_SELECTARG1: function = GL_REPLACE; break;
+    case D3DTOP_SELECTARG1:
+      function = GL_REPLACE;
+      break;
     case D3DTOP_SELECTARG2:
       function = GL_REPLACE;
       argument(0, arg2);
       break;
-    case D3DTOP_MODULATE: break;
-    case D3DTOP_MODULATE2X: factor = 2.0f; break;
-    case D3DTOP_MODULATE4X: factor = 4.0f; break;
-    case D3DTOP_ADD: function = GL_ADD; break;
-    case D3DTOP_ADDSIGNED: function = GL_ADD_SIGNED; break;
+    case D3DTOP_MODULATE:
+      break;
+    case D3DTOP_MODULATE2X:
+      factor = 2.0f;
+      break;
+    case D3DTOP_MODULATE4X:
+      factor = 4.0f;
+      break;
+    case D3DTOP_ADD:
+      function = GL_ADD;
+      break;
+    case D3DTOP_ADDSIGNED:
+      function = GL_ADD_SIGNED;
+      break;
     case D3DTOP_ADDSIGNED2X:
       function = GL_ADD_SIGNED;
       factor = 2.0f;
       break;
-    case D3DTOP_SUBTRACT: function = GL_SUBTRACT; break;
+    case D3DTOP_SUBTRACT:
+      function = GL_SUBTRACT;
+      break;
     case D3DTOP_BLENDDIFFUSEALPHA:
       function = GL_INTERPOLATE;
       weight(GL_PRIMARY_COLOR);
@@ -243,7 +310,9 @@ void SetCombiner(bool alpha, DWORD op, DWORD arg1, DWORD arg2, UINT stage) {
       function = GL_INTERPOLATE;
       weight(stage == 0 ? GL_PRIMARY_COLOR : GL_PREVIOUS);
       break;
-    case D3DTOP_DOTPRODUCT3: function = alpha ? GL_REPLACE : GL_DOT3_RGBA; break;
+    case D3DTOP_DOTPRODUCT3:
+      function = alpha ? GL_REPLACE : GL_DOT3_RGBA;
+      break;
     default:  // disabled alpha, bump-environment operations: the previous stage passes through
       function = GL_REPLACE;
       argument(0, D3DTA_CURRENT);
@@ -282,10 +351,17 @@ void SetTexGen(DWORD mode) {
   const GLenum gens[] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R};
   GLint generation = 0;
   switch (mode) {
-    case D3DTSS_TCI_CAMERASPACENORMAL: generation = GL_NORMAL_MAP; break;
-    case D3DTSS_TCI_CAMERASPACEPOSITION: generation = GL_EYE_LINEAR; break;
-    case D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR: generation = GL_REFLECTION_MAP; break;
-    default: break;
+    case D3DTSS_TCI_CAMERASPACENORMAL:
+      generation = GL_NORMAL_MAP;
+      break;
+    case D3DTSS_TCI_CAMERASPACEPOSITION:
+      generation = GL_EYE_LINEAR;
+      break;
+    case D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR:
+      generation = GL_REFLECTION_MAP;
+      break;
+    default:
+      break;
   }
   for (int i = 0; i < 3; ++i) {
     Toggle(gens[i], generation != 0);
@@ -463,12 +539,18 @@ VertexLayout LayoutOf(DWORD fvf) {
 
 GLenum PrimitiveMode(D3DPRIMITIVETYPE type) {
   switch (type) {
-    case D3DPT_POINTLIST: return GL_POINTS;
-    case D3DPT_LINELIST: return GL_LINES;
-    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
-    default: return GL_TRIANGLES;
+    case D3DPT_POINTLIST:
+      return GL_POINTS;
+    case D3DPT_LINELIST:
+      return GL_LINES;
+    case D3DPT_LINESTRIP:
+      return GL_LINE_STRIP;
+    case D3DPT_TRIANGLESTRIP:
+      return GL_TRIANGLE_STRIP;
+    case D3DPT_TRIANGLEFAN:
+      return GL_TRIANGLE_FAN;
+    default:
+      return GL_TRIANGLES;
   }
 }
 
@@ -619,9 +701,22 @@ void StateCache::ApplyProjection(const FixedFunctionState& state, bool pretransf
   glDepthRange(viewport.MinZ, viewport.MaxZ);
   // Clip space: y flips so that row 0 is the top, z goes from 0..w to -w..w, and the half-pixel
   // shift puts pixel centres where the device has them.
-  const GLfloat toOpenGl[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 2, 0,
+  const GLfloat toOpenGl[16] = {1,
+                                0,
+                                0,
+                                0,
+                                0,
+                                -1,
+                                0,
+                                0,
+                                0,
+                                0,
+                                2,
+                                0,
                                 1.0f / static_cast<float>(viewport.Width),
-                                1.0f / static_cast<float>(viewport.Height), -1, 1};
+                                1.0f / static_cast<float>(viewport.Height),
+                                -1,
+                                1};
   glLoadMatrixf(toOpenGl);
   MultiplyMatrix(projection);
   glMultMatrixf(kFlipZ);

@@ -33,10 +33,10 @@ struct HeadlessConfig {
   D3DDISPLAYMODE desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
   // Bytes for default- and managed-pool resources; a default-pool creation beyond it fails.
   UINT textureMemory = 64u << 20;
-  std::vector<D3DFORMAT> textureFormats = {
-      D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,
-      D3DFMT_A4R4G4B4, D3DFMT_L8,       D3DFMT_A8,     D3DFMT_V8U8,     D3DFMT_DXT1,
-      D3DFMT_DXT3,     D3DFMT_DXT5};
+  std::vector<D3DFORMAT> textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,
+                                           D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4,
+                                           D3DFMT_L8,       D3DFMT_A8,       D3DFMT_V8U8,
+                                           D3DFMT_DXT1,     D3DFMT_DXT3,     D3DFMT_DXT5};
   std::vector<D3DFORMAT> renderTargetFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5};
   std::vector<D3DFORMAT> depthFormats = {D3DFMT_D16, D3DFMT_D24S8, D3DFMT_D24X8, D3DFMT_D15S1,
                                          D3DFMT_D32};
@@ -60,13 +60,13 @@ struct DrawRecord {
   DrawCall call;
   D3DPRIMITIVETYPE primitive;
   UINT primitiveCount;
-  UINT startVertex;      // DrawPrimitive
-  UINT minIndex;         // indexed draws: the vertex range the indices reach
-  UINT vertexCount;      //   (and for DrawIndexedPrimitive also relative to baseVertexIndex)
-  UINT startIndex;       // DrawIndexedPrimitive
-  UINT baseVertexIndex;  // DrawIndexedPrimitive
-  DWORD fvf;  // the vertex shader handle, when a shader draws
-  UINT stride;  // of stream 0
+  UINT startVertex;       // DrawPrimitive
+  UINT minIndex;          // indexed draws: the vertex range the indices reach
+  UINT vertexCount;       //   (and for DrawIndexedPrimitive also relative to baseVertexIndex)
+  UINT startIndex;        // DrawIndexedPrimitive
+  UINT baseVertexIndex;   // DrawIndexedPrimitive
+  DWORD fvf;              // the vertex shader handle, when a shader draws
+  UINT stride;            // of stream 0
   D3DFORMAT indexFormat;  // indexed draws
   std::array<IDirect3DBaseTexture8*, kMaxTextureStages> textures;
   IDirect3DVertexBuffer8* streamSource;  // stream 0; null for the UP draws

@@ -1,5 +1,5 @@
-// The device core: real resources and state, scene and loss rules, and the draw recorder; the pixels
-// of clears, draws and presents go to the renderer when there is one.
+// The device core: real resources and state, scene and loss rules, and the draw recorder; the
+// pixels of clears, draws and presents go to the renderer when there is one.
 #include "platform/d3d/headless_device.h"
 
 #include "platform/d3d/format.h"
@@ -42,9 +42,12 @@ bool IsValidTransform(D3DTRANSFORMSTATETYPE type) {
 
 UINT IndexSize(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_INDEX16: return 2;
-    case D3DFMT_INDEX32: return 4;
-    default: return 0;
+    case D3DFMT_INDEX16:
+      return 2;
+    case D3DFMT_INDEX32:
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -53,8 +56,7 @@ UINT ReadIndex(const BYTE* indices, UINT indexSize, UINT position) {
 }
 
 // Every index of the draw reaches a vertex in first .. first + count - 1.
-bool IndicesInRange(const BYTE* indices, UINT indexSize, UINT indexCount, UINT first,
-                    UINT count) {
+bool IndicesInRange(const BYTE* indices, UINT indexSize, UINT indexCount, UINT first, UINT count) {
   for (UINT i = 0; i < indexCount; ++i) {
     const UINT index = ReadIndex(indices, indexSize, i);
     if (index < first || index - first >= count) return false;
@@ -72,14 +74,14 @@ bool Fits(uint64_t offset, uint64_t count, uint64_t size, uint64_t length) {
 }
 
 // The part of a rectangle inside the viewport and a surface of width x height.
-std::optional<D3DRECT> ClipToViewport(const D3DRECT& rect, const D3DVIEWPORT8& viewport,
-                                      UINT width, UINT height) {
+std::optional<D3DRECT> ClipToViewport(const D3DRECT& rect, const D3DVIEWPORT8& viewport, UINT width,
+                                      UINT height) {
   const LONG left = std::max({rect.x1, static_cast<LONG>(viewport.X), LONG{0}});
   const LONG top = std::max({rect.y1, static_cast<LONG>(viewport.Y), LONG{0}});
-  const LONG right = std::min({rect.x2, static_cast<LONG>(viewport.X + viewport.Width),
-                               static_cast<LONG>(width)});
-  const LONG bottom = std::min({rect.y2, static_cast<LONG>(viewport.Y + viewport.Height),
-                                static_cast<LONG>(height)});
+  const LONG right =
+      std::min({rect.x2, static_cast<LONG>(viewport.X + viewport.Width), static_cast<LONG>(width)});
+  const LONG bottom = std::min(
+      {rect.y2, static_cast<LONG>(viewport.Y + viewport.Height), static_cast<LONG>(height)});
   if (left >= right || top >= bottom) return std::nullopt;
   return D3DRECT{left, top, right, bottom};
 }
@@ -101,8 +103,7 @@ Device::Device(Direct3D* parent, const D3DDEVICE_CREATION_PARAMETERS& creation,
 Device::~Device() { parent_->Release(); }
 
 HRESULT Device::QueryInterface(const IID& iid, void** object) {
-  return AnswerQuery<IDirect3DDevice8>(iid, object, this,
-                                       {&IID_IUnknown, &IID_IDirect3DDevice8});
+  return AnswerQuery<IDirect3DDevice8>(iid, object, this, {&IID_IUnknown, &IID_IDirect3DDevice8});
 }
 
 ULONG Device::Release() {
@@ -111,13 +112,17 @@ ULONG Device::Release() {
   return left;
 }
 
-// ---- Device life ----------------------------------------------------------------------------------
+// ---- Device life
+// ----------------------------------------------------------------------------------
 
 HRESULT Device::LossResult() const {
   switch (loss_) {
-    case DeviceLoss::None: return D3D_OK;
-    case DeviceLoss::Lost: return D3DERR_DEVICELOST;
-    case DeviceLoss::NotReset: return D3DERR_DEVICENOTRESET;
+    case DeviceLoss::None:
+      return D3D_OK;
+    case DeviceLoss::Lost:
+      return D3DERR_DEVICELOST;
+    case DeviceLoss::NotReset:
+      return D3DERR_DEVICENOTRESET;
   }
   return D3D_OK;
 }
@@ -151,8 +156,8 @@ HRESULT Device::GetDisplayMode(D3DDISPLAYMODE* mode) {
   if (mode == nullptr) return D3DERR_INVALIDCALL;
   *mode = Config().desktop;
   if (!params_.Windowed) {
-    *mode = {params_.BackBufferWidth, params_.BackBufferHeight,
-             params_.FullScreen_RefreshRateInHz, params_.BackBufferFormat};
+    *mode = {params_.BackBufferWidth, params_.BackBufferHeight, params_.FullScreen_RefreshRateInHz,
+             params_.BackBufferFormat};
   }
   return D3D_OK;
 }
@@ -194,14 +199,14 @@ void Device::MakeImplicitSurfaces(const D3DPRESENT_PARAMETERS& params, SurfacePt
   *backBuffer = std::make_unique<Surface>(
       this,
       SurfaceLayout{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
-                  D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
+                    D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
       SurfaceOwnership::Implicit, nullptr);
   autoDepth->reset();
   if (params.EnableAutoDepthStencil) {
     *autoDepth = std::make_unique<Surface>(
         this,
-        SurfaceLayout{params.AutoDepthStencilFormat, params.BackBufferWidth, params.BackBufferHeight,
-                    D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT},
+        SurfaceLayout{params.AutoDepthStencilFormat, params.BackBufferWidth,
+                      params.BackBufferHeight, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT},
         SurfaceOwnership::Implicit, nullptr);
   }
 }
@@ -229,18 +234,18 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   for (auto& texture : textures_) texture.Set(nullptr, false);
   for (auto& stream : streams_) stream.Set(nullptr, false);
   indices_.Set(nullptr, false);
-  const bool defaultPoolAlive = std::any_of(live_.begin(), live_.end(), [](const DeviceHold* h) {
-    return h->Pool() == D3DPOOL_DEFAULT;
-  });
-  const bool implicitHeld = backBuffer_->ImplicitReferences() > 0 ||
-                            (autoDepth_ && autoDepth_->ImplicitReferences() > 0);
+  const bool defaultPoolAlive = std::any_of(
+      live_.begin(), live_.end(), [](const DeviceHold* h) { return h->Pool() == D3DPOOL_DEFAULT; });
+  const bool implicitHeld =
+      backBuffer_->ImplicitReferences() > 0 || (autoDepth_ && autoDepth_->ImplicitReferences() > 0);
   if (defaultPoolAlive || implicitHeld) {
     loss_ = DeviceLoss::NotReset;
     return D3DERR_INVALIDCALL;
   }
   SurfacePtr backBuffer;
   SurfacePtr autoDepth;
-  if (const HRESULT full = Allocating([&] { MakeImplicitSurfaces(*params, &backBuffer, &autoDepth); });
+  if (const HRESULT full =
+          Allocating([&] { MakeImplicitSurfaces(*params, &backBuffer, &autoDepth); });
       FAILED(full)) {
     loss_ = DeviceLoss::NotReset;
     return full;
@@ -257,8 +262,7 @@ HRESULT Device::ShowInWindow(HWND window, Surface& backBuffer) {
   if (const HRESULT lost = LossResult(); FAILED(lost)) return lost;
   const SurfaceLayout& layout = backBuffer.Layout();
   if (renderer_) {
-    if (const HRESULT failed = renderer_->Present(window, backBuffer);
-        FAILED(failed)) {
+    if (const HRESULT failed = renderer_->Present(window, backBuffer); FAILED(failed)) {
       return failed;
     }
     stale_.insert(window);
@@ -308,7 +312,8 @@ bool Device::ReadDepthStencil(IDirect3DSurface8* surface, std::vector<float>* de
   return true;
 }
 
-// ---- Resources ------------------------------------------------------------------------------------
+// ---- Resources
+// ------------------------------------------------------------------------------------
 
 HRESULT Device::CheckTextureSize(UINT width, UINT height) const {
   const D3DCAPS8& caps = Config().caps;
@@ -327,8 +332,8 @@ HRESULT Device::CheckTextureSize(UINT width, UINT height) const {
   return D3D_OK;
 }
 
-HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                              D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture) {
+HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                              D3DPOOL pool, IDirect3DTexture8** texture) {
   if (texture == nullptr) return D3DERR_INVALIDCALL;
   *texture = nullptr;
   if (const HRESULT failure = TakeInjectedFailure(); FAILED(failure)) return failure;
@@ -412,7 +417,8 @@ HRESULT Device::CreateStandaloneSurface(const SurfaceLayout& layout, IDirect3DSu
       layout.height > kMaxSurfaceEdge || BitsPerPixel(layout.format) == 0) {
     return D3DERR_INVALIDCALL;
   }
-  if (const HRESULT full = CheckMemory(layout.pool, SurfaceSize(layout.format, layout.width, layout.height));
+  if (const HRESULT full =
+          CheckMemory(layout.pool, SurfaceSize(layout.format, layout.width, layout.height));
       FAILED(full)) {
     return full;
   }
@@ -420,8 +426,8 @@ HRESULT Device::CreateStandaloneSurface(const SurfaceLayout& layout, IDirect3DSu
       [&] { *surface = new Surface(this, layout, SurfaceOwnership::Standalone, nullptr); });
 }
 
-HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
-                                   D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8** surface) {
+HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE,
+                                   BOOL, IDirect3DSurface8** surface) {
   if (!IsListed(Config().renderTargetFormats, format)) return D3DERR_INVALIDCALL;
   return CreateStandaloneSurface({format, width, height, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
                                  surface);
@@ -508,8 +514,8 @@ HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destination) {
   for (const auto& [window, image] : presented_) {
     if (!params_.Windowed && window != PresentWindow()) continue;
     const auto origin = windowOrigins_.find(window);
-    const POINT at = params_.Windowed && origin != windowOrigins_.end() ? origin->second
-                                                                          : POINT{0, 0};
+    const POINT at =
+        params_.Windowed && origin != windowOrigins_.end() ? origin->second : POINT{0, 0};
     for (UINT y = 0; y < image.height; ++y) {
       for (UINT x = 0; x < image.width; ++x) {
         const int64_t screenX = at.x + static_cast<int64_t>(x);
@@ -517,19 +523,19 @@ HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destination) {
         if (screenX < 0 || screenY < 0 || screenX >= screen.Width || screenY >= screen.Height) {
           continue;
         }
-        StorePixel(to->Bits() + to->ByteOffset(static_cast<UINT>(screenX),
-                                               static_cast<UINT>(screenY)),
-                   kBytes, image.pixels[static_cast<size_t>(y) * image.width + x]);
+        StorePixel(
+            to->Bits() + to->ByteOffset(static_cast<UINT>(screenX), static_cast<UINT>(screenY)),
+            kBytes, image.pixels[static_cast<size_t>(y) * image.width + x]);
       }
     }
   }
   return D3D_OK;
 }
 
-// ---- Targets and scenes ---------------------------------------------------------------------------
+// ---- Targets and scenes
+// ---------------------------------------------------------------------------
 
-HRESULT Device::SetRenderTarget(IDirect3DSurface8* renderTarget,
-                                IDirect3DSurface8* depthStencil) {
+HRESULT Device::SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurface8* depthStencil) {
   Surface* target = OwnSurface(renderTarget);
   Surface* depth = OwnSurface(depthStencil);
   if ((renderTarget != nullptr && target == nullptr) ||
@@ -638,7 +644,8 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
   return D3D_OK;
 }
 
-// ---- Fixed-function state -------------------------------------------------------------------------
+// ---- Fixed-function state
+// -------------------------------------------------------------------------
 
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
   if (matrix == nullptr || !IsValidTransform(state)) return D3DERR_INVALIDCALL;
@@ -764,7 +771,8 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
   return D3D_OK;
 }
 
-// ---- Vertex shaders -------------------------------------------------------------------------------
+// ---- Vertex shaders
+// -------------------------------------------------------------------------------
 
 const VertexShader* Device::FindShader(DWORD handle) const {
   const auto found = shaders_.find(handle);
@@ -776,8 +784,8 @@ UINT Device::ConstantCount() const {
                           kMaxShaderConstants);
 }
 
-HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* function,
-                                   DWORD* handle, DWORD usage) {
+HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
+                                   DWORD usage) {
   if (declaration == nullptr || function == nullptr || handle == nullptr ||
       (usage & ~D3DUSAGE_SOFTWAREPROCESSING) != 0) {
     return D3DERR_INVALIDCALL;
@@ -823,7 +831,8 @@ HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count) {
   return D3D_OK;
 }
 
-// ---- Drawing --------------------------------------------------------------------------------------
+// ---- Drawing
+// --------------------------------------------------------------------------------------
 
 HRESULT Device::SetVertexShader(DWORD handle) {
   if (IsShaderHandle(handle)) {
@@ -928,8 +937,8 @@ HRESULT Device::BindStreams(const std::array<UINT, kMaxStreams>& needs,
 
 HRESULT Device::UserStream(const std::array<UINT, kMaxStreams>& needs, const void* vertexData,
                            UINT stride, DrawSubmission* draw) {
-  const bool otherStreams = std::any_of(needs.begin() + 1, needs.end(),
-                                        [](UINT need) { return need != 0; });
+  const bool otherStreams =
+      std::any_of(needs.begin() + 1, needs.end(), [](UINT need) { return need != 0; });
   if (vertexData == nullptr || otherStreams || stride < needs[0]) return D3DERR_INVALIDCALL;
   draw->streams[0] = {nullptr, static_cast<const BYTE*>(vertexData), stride};
   return D3D_OK;
@@ -1036,8 +1045,8 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   return Render(draw);
 }
 
-HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
-                                const void* vertexData, UINT stride) {
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertexData,
+                                UINT stride) {
   DrawSubmission draw;
   std::array<UINT, kMaxStreams> needs{};
   if (const HRESULT invalid = PrepareDraw(type, primitiveCount, &draw, &needs); FAILED(invalid)) {
@@ -1053,10 +1062,9 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
   return drawn;
 }
 
-HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex,
-                                       UINT vertexCount, UINT primitiveCount,
-                                       const void* indexData, D3DFORMAT indexFormat,
-                                       const void* vertexData, UINT stride) {
+HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT vertexCount,
+                                       UINT primitiveCount, const void* indexData,
+                                       D3DFORMAT indexFormat, const void* vertexData, UINT stride) {
   DrawSubmission draw;
   std::array<UINT, kMaxStreams> needs{};
   if (const HRESULT invalid = PrepareDraw(type, primitiveCount, &draw, &needs); FAILED(invalid)) {

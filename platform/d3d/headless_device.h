@@ -111,8 +111,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
   HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
   HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
-  HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                               DWORD* value) override;
+  HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
 
   // Vertex shaders
@@ -137,9 +136,8 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertexData,
                           UINT stride) override;
   HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT vertexCount,
-                                 UINT primitiveCount, const void* indexData,
-                                 D3DFORMAT indexFormat, const void* vertexData,
-                                 UINT stride) override;
+                                 UINT primitiveCount, const void* indexData, D3DFORMAT indexFormat,
+                                 const void* vertexData, UINT stride) override;
 
   // HeadlessControl
   void SetLoss(DeviceLoss loss) override { loss_ = loss; }

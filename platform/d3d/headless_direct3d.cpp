@@ -18,8 +18,7 @@ D3DCAPS8 HeadlessDefaultCaps() {
                      D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_MIPCUBEMAP |
                      D3DPTEXTURECAPS_CUBEMAP_POW2;
   caps.StencilCaps = D3DSTENCILCAPS_KEEP | D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR;
-  caps.TextureOpCaps =
-      D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_BUMPENVMAP | D3DTEXOPCAPS_DOTPRODUCT3;
+  caps.TextureOpCaps = D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_BUMPENVMAP | D3DTEXOPCAPS_DOTPRODUCT3;
   caps.MaxTextureWidth = 2048;
   caps.MaxTextureHeight = 2048;
   caps.MaxTextureBlendStages = 4;
@@ -116,17 +115,16 @@ HRESULT Direct3D::CompleteParameters(D3DPRESENT_PARAMETERS* params) const {
   return D3D_OK;
 }
 
-HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
-                               DWORD behaviorFlags, D3DPRESENT_PARAMETERS* params,
-                               IDirect3DDevice8** device) {
+HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+                               D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** device) {
   if (device == nullptr) return D3DERR_INVALIDCALL;
   *device = nullptr;
   if (adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
   if (FAILED(config_.createDeviceResult)) return config_.createDeviceResult;
   // Exactly one way of processing vertices must be chosen.
-  const DWORD processing = behaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING |
-                                            D3DCREATE_HARDWARE_VERTEXPROCESSING |
-                                            D3DCREATE_MIXED_VERTEXPROCESSING);
+  const DWORD processing =
+      behaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                       D3DCREATE_MIXED_VERTEXPROCESSING);
   if (processing == 0 || (processing & (processing - 1)) != 0) return D3DERR_INVALIDCALL;
   if (const HRESULT invalid = CompleteParameters(params); FAILED(invalid)) return invalid;
   const D3DDEVICE_CREATION_PARAMETERS creation = {adapter, type, focusWindow, behaviorFlags};

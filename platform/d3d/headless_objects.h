@@ -1,5 +1,5 @@
-// Internal to the device core (the headless device, and the OpenGL device built on it): its resource
-// objects and the bookkeeping they share with the device. Callers see only the interfaces,
+// Internal to the device core (the headless device, and the OpenGL device built on it): its
+// resource objects and the bookkeeping they share with the device. Callers see only the interfaces,
 // platform/d3d/headless.h and platform/d3d/gl.h.
 #pragma once
 

@@ -8,12 +8,13 @@
 namespace d3d::headless {
 namespace {
 
-constexpr UINT kBlockEdge = 4;      // pixels per side of a compressed block
+constexpr UINT kBlockEdge = 4;         // pixels per side of a compressed block
 constexpr BYTE kDiscardedByte = 0xCD;  // fills memory handed out by a discarding lock
 
 }  // namespace
 
-// ---- DeviceHold -----------------------------------------------------------------------------------
+// ---- DeviceHold
+// -----------------------------------------------------------------------------------
 
 DeviceHold::DeviceHold(Device* device, D3DPOOL pool, UINT memoryBytes)
     : device_(device), pool_(pool), memoryBytes_(memoryBytes) {
@@ -30,7 +31,8 @@ HRESULT GetOwnerDevice(Device* device, IDirect3DDevice8** out) {
   return HandOut<IDirect3DDevice8>(device, out);
 }
 
-// ---- Surface --------------------------------------------------------------------------------------
+// ---- Surface
+// --------------------------------------------------------------------------------------
 
 Surface::Surface(Device* device, const SurfaceLayout& layout, SurfaceOwnership ownership,
                  IUnknown* container)
@@ -40,9 +42,10 @@ Surface::Surface(Device* device, const SurfaceLayout& layout, SurfaceOwnership o
       container_(container),
       references_(ownership == SurfaceOwnership::Standalone ? 1 : 0) {
   if (ownership == SurfaceOwnership::Standalone) {
-    hold_.emplace(device, layout.pool, layout.pool == D3DPOOL_SYSTEMMEM
-                                         ? 0
-                                         : SurfaceSize(layout.format, layout.width, layout.height));
+    hold_.emplace(device, layout.pool,
+                  layout.pool == D3DPOOL_SYSTEMMEM
+                      ? 0
+                      : SurfaceSize(layout.format, layout.width, layout.height));
   }
   if (IsDepth()) {
     depth_.assign(static_cast<size_t>(layout.width) * layout.height, 1.0f);
@@ -58,25 +61,29 @@ HRESULT Surface::QueryInterface(const IID& iid, void** object) {
 
 ULONG Surface::AddRef() {
   switch (ownership_) {
-    case SurfaceOwnership::Contained: return container_->AddRef();
+    case SurfaceOwnership::Contained:
+      return container_->AddRef();
     case SurfaceOwnership::Implicit:
       if (references_++ == 0) device_->AddRef();
       return references_;
-    case SurfaceOwnership::Standalone: break;
+    case SurfaceOwnership::Standalone:
+      break;
   }
   return ++references_;
 }
 
 ULONG Surface::Release() {
   switch (ownership_) {
-    case SurfaceOwnership::Contained: return container_->Release();
+    case SurfaceOwnership::Contained:
+      return container_->Release();
     case SurfaceOwnership::Implicit: {
       if (references_ == 0) return 0;
       const ULONG left = --references_;
       if (left == 0) device_->Release();  // may destroy the device, and with it this surface
       return left;
     }
-    case SurfaceOwnership::Standalone: break;
+    case SurfaceOwnership::Standalone:
+      break;
   }
   const ULONG left = --references_;
   if (left == 0) delete this;
@@ -160,7 +167,8 @@ D3DCOLOR Surface::ReadColor(UINT x, UINT y) const {
   return UnpackColor(layout_.format, packed).value_or(kOpaqueBlack);
 }
 
-// ---- Textures -------------------------------------------------------------------------------------
+// ---- Textures
+// -------------------------------------------------------------------------------------
 
 Texture::Texture(Device* device, const SurfaceLayout& top, UINT levels, UINT memoryBytes)
     : ResourceObject(device, top.pool, memoryBytes) {
@@ -216,10 +224,10 @@ CubeTexture::CubeTexture(Device* device, const SurfaceLayout& top, UINT levels, 
 }
 
 HRESULT CubeTexture::QueryInterface(const IID& iid, void** object) {
-  return AnswerQuery<IDirect3DCubeTexture8>(iid, object, this,
-                                            {&IID_IUnknown, &IID_IDirect3DResource8,
-                                             &IID_IDirect3DBaseTexture8,
-                                             &IID_IDirect3DCubeTexture8});
+  return AnswerQuery<IDirect3DCubeTexture8>(
+      iid, object, this,
+      {&IID_IUnknown, &IID_IDirect3DResource8, &IID_IDirect3DBaseTexture8,
+       &IID_IDirect3DCubeTexture8});
 }
 
 Surface* CubeTexture::Find(D3DCUBEMAP_FACES face, UINT level) const {
@@ -252,7 +260,8 @@ HRESULT CubeTexture::UnlockRect(D3DCUBEMAP_FACES face, UINT level) {
   return found == nullptr ? D3DERR_INVALIDCALL : found->UnlockRect();
 }
 
-// ---- Buffers --------------------------------------------------------------------------------------
+// ---- Buffers
+// --------------------------------------------------------------------------------------
 
 template <class Interface>
 HRESULT BufferObject<Interface>::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
@@ -288,8 +297,12 @@ HRESULT VertexBuffer::QueryInterface(const IID& iid, void** object) {
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
-  *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, usage_, pool_,
-           static_cast<UINT>(bytes_.size()), fvf_};
+  *desc = {D3DFMT_VERTEXDATA,
+           D3DRTYPE_VERTEXBUFFER,
+           usage_,
+           pool_,
+           static_cast<UINT>(bytes_.size()),
+           fvf_};
   return D3D_OK;
 }
 
@@ -304,7 +317,8 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
   return D3D_OK;
 }
 
-// ---- Swap chains ----------------------------------------------------------------------------------
+// ---- Swap chains
+// ----------------------------------------------------------------------------------
 
 SwapChain::SwapChain(Device* device, const D3DPRESENT_PARAMETERS& params, UINT memoryBytes)
     : CountedObject(device, D3DPOOL_DEFAULT, memoryBytes),
@@ -312,7 +326,7 @@ SwapChain::SwapChain(Device* device, const D3DPRESENT_PARAMETERS& params, UINT m
       backBuffer_(std::make_unique<Surface>(
           device,
           SurfaceLayout{params.BackBufferFormat, params.BackBufferWidth, params.BackBufferHeight,
-                      D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
+                        D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT},
           SurfaceOwnership::Contained, this)) {}
 
 HRESULT SwapChain::QueryInterface(const IID& iid, void** object) {
@@ -321,8 +335,8 @@ HRESULT SwapChain::QueryInterface(const IID& iid, void** object) {
 }
 
 HRESULT SwapChain::Present(const RECT*, const RECT*, HWND overrideWindow, const void*) {
-  return OwnerDevice()->ShowInWindow(overrideWindow != nullptr ? overrideWindow : params_.hDeviceWindow,
-                               *backBuffer_);
+  return OwnerDevice()->ShowInWindow(
+      overrideWindow != nullptr ? overrideWindow : params_.hDeviceWindow, *backBuffer_);
 }
 
 HRESULT SwapChain::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface8** backBuffer) {

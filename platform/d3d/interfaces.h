@@ -36,29 +36,29 @@ class IDirect3DCubeTexture8;
 class IDirect3DVertexBuffer8;
 class IDirect3DIndexBuffer8;
 
-inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000,
-                                     {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID_IUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 // The device identifier the library asks for when it adopts a caller's device.
-inline constexpr IID IID_IDirect3DDevice8 = {0x7385E5DF, 0x8FE8, 0x41D5,
-                                             {0x86, 0xB6, 0xD7, 0xB4, 0x85, 0x47, 0xB6, 0xCF}};
-inline constexpr IID IID_IDirect3D8 = {0x5969866B, 0xA1FC, 0x4273,
-                                       {0xA5, 0x19, 0x63, 0x65, 0x0E, 0xB7, 0x6B, 0x51}};
-inline constexpr IID IID_IDirect3DSwapChain8 = {0xF1B8E843, 0xEAF8, 0x481A,
-                                                {0xA2, 0x58, 0x96, 0x32, 0x80, 0x4C, 0xC9, 0x3A}};
-inline constexpr IID IID_IDirect3DResource8 = {0x3E345F45, 0x3C34, 0x4BF6,
-                                               {0x95, 0xCD, 0x7D, 0x92, 0x55, 0x8C, 0x37, 0x50}};
-inline constexpr IID IID_IDirect3DBaseTexture8 = {0x93E51110, 0x49B8, 0x4D80,
-                                                  {0x80, 0xDD, 0xCF, 0xA1, 0x0B, 0x93, 0xE8, 0x6A}};
-inline constexpr IID IID_IDirect3DTexture8 = {0xB6DA3990, 0x29E1, 0x4ED3,
-                                              {0x93, 0x62, 0xB6, 0x8F, 0x19, 0x19, 0x91, 0x3B}};
-inline constexpr IID IID_IDirect3DCubeTexture8 = {0xA00B5648, 0x8EA9, 0x45E7,
-                                                  {0xB2, 0xA1, 0x91, 0xA1, 0xCE, 0x40, 0x28, 0x1D}};
-inline constexpr IID IID_IDirect3DVertexBuffer8 = {0xFEB33F0B, 0x1257, 0x4E1F,
-                                                   {0x94, 0xD8, 0x08, 0x58, 0x75, 0xD6, 0x03, 0x2E}};
-inline constexpr IID IID_IDirect3DIndexBuffer8 = {0x20386FDE, 0xB9E4, 0x43DF,
-                                                  {0x9C, 0xA6, 0x28, 0x2E, 0xA8, 0x21, 0x19, 0xB8}};
-inline constexpr IID IID_IDirect3DSurface8 = {0xDC180976, 0xB36E, 0x4EDC,
-                                              {0x84, 0x44, 0x00, 0x15, 0x07, 0x94, 0x72, 0xC8}};
+inline constexpr IID IID_IDirect3DDevice8 = {
+    0x7385E5DF, 0x8FE8, 0x41D5, {0x86, 0xB6, 0xD7, 0xB4, 0x85, 0x47, 0xB6, 0xCF}};
+inline constexpr IID IID_IDirect3D8 = {
+    0x5969866B, 0xA1FC, 0x4273, {0xA5, 0x19, 0x63, 0x65, 0x0E, 0xB7, 0x6B, 0x51}};
+inline constexpr IID IID_IDirect3DSwapChain8 = {
+    0xF1B8E843, 0xEAF8, 0x481A, {0xA2, 0x58, 0x96, 0x32, 0x80, 0x4C, 0xC9, 0x3A}};
+inline constexpr IID IID_IDirect3DResource8 = {
+    0x3E345F45, 0x3C34, 0x4BF6, {0x95, 0xCD, 0x7D, 0x92, 0x55, 0x8C, 0x37, 0x50}};
+inline constexpr IID IID_IDirect3DBaseTexture8 = {
+    0x93E51110, 0x49B8, 0x4D80, {0x80, 0xDD, 0xCF, 0xA1, 0x0B, 0x93, 0xE8, 0x6A}};
+inline constexpr IID IID_IDirect3DTexture8 = {
+    0xB6DA3990, 0x29E1, 0x4ED3, {0x93, 0x62, 0xB6, 0x8F, 0x19, 0x19, 0x91, 0x3B}};
+inline constexpr IID IID_IDirect3DCubeTexture8 = {
+    0xA00B5648, 0x8EA9, 0x45E7, {0xB2, 0xA1, 0x91, 0xA1, 0xCE, 0x40, 0x28, 0x1D}};
+inline constexpr IID IID_IDirect3DVertexBuffer8 = {
+    0xFEB33F0B, 0x1257, 0x4E1F, {0x94, 0xD8, 0x08, 0x58, 0x75, 0xD6, 0x03, 0x2E}};
+inline constexpr IID IID_IDirect3DIndexBuffer8 = {
+    0x20386FDE, 0xB9E4, 0x43DF, {0x9C, 0xA6, 0x28, 0x2E, 0xA8, 0x21, 0x19, 0xB8}};
+inline constexpr IID IID_IDirect3DSurface8 = {
+    0xDC180976, 0xB36E, 0x4EDC, {0x84, 0x44, 0x00, 0x15, 0x07, 0x94, 0x72, 0xC8}};
 
 // Objects are destroyed only through Release, never through a pointer to an interface.
 class IUnknown {
@@ -83,9 +83,8 @@ class IDirect3D8 : public IUnknown {
                                     D3DFORMAT checkFormat) = 0;
   virtual HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) = 0;
   // A windowed device with an unknown back-buffer format takes the desktop's format.
-  virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
-                               DWORD behaviorFlags, D3DPRESENT_PARAMETERS* params,
-                               IDirect3DDevice8** device) = 0;
+  virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
+                               D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** device) = 0;
 
  protected:
   ~IDirect3D8() = default;
@@ -116,8 +115,8 @@ class IDirect3DDevice8 : public IUnknown {
 
   // ---- Resources ----
   // levels 0 makes the full chain down to 1 x 1.
-  virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture) = 0;
+  virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, IDirect3DTexture8** texture) = 0;
   virtual HRESULT CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format,
                                     D3DPOOL pool, IDirect3DCubeTexture8** cubeTexture) = 0;
   // fvf 0 makes a buffer of no fixed vertex format.
@@ -153,8 +152,8 @@ class IDirect3DDevice8 : public IUnknown {
   virtual HRESULT EndScene() = 0;
   // Clears the viewport's part of the render target, depth and stencil (clipped to the
   // rectangles when rectCount > 0). Asking for a buffer the target lacks is D3DERR_INVALIDCALL.
-  virtual HRESULT Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
-                        float z, DWORD stencil) = 0;
+  virtual HRESULT Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                        DWORD stencil) = 0;
 
   // ---- Fixed-function state ----
   virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) = 0;
@@ -174,8 +173,7 @@ class IDirect3DDevice8 : public IUnknown {
   virtual HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) = 0;
   virtual HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                        DWORD* value) = 0;
-  virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                       DWORD value) = 0;
+  virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) = 0;
 
   // ---- Vertex shaders ----
   // Makes a shader from a declaration and a vs 1.1 program (platform/d3d/shader_tokens.h gives
@@ -185,8 +183,8 @@ class IDirect3DDevice8 : public IUnknown {
   // D3DERR_INVALIDCALL. Handles have bit 0 set, which no flexible vertex format has, and are never
   // 0; they are not reused while the device lives. A shader lives until DeleteVertexShader or the
   // end of its device; a Reset keeps it.
-  virtual HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function,
-                                     DWORD* handle, DWORD usage) = 0;
+  virtual HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
+                                     DWORD usage) = 0;
   // Deleting the current shader leaves a handle that no draw accepts until another is set.
   virtual HRESULT DeleteVertexShader(DWORD handle) = 0;
   // count four-float constants from register on; they outlive shader changes (not a Reset).
@@ -206,8 +204,7 @@ class IDirect3DDevice8 : public IUnknown {
   // baseVertexIndex is added to every index read from the buffer.
   virtual HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) = 0;
   virtual HRESULT GetIndices(IDirect3DIndexBuffer8** buffer, UINT* baseVertexIndex) = 0;
-  virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
-                                UINT primitiveCount) = 0;
+  virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
   // Indices start at startIndex; the vertices they reach (after baseVertexIndex) lie in
   // minIndex .. minIndex + vertexCount - 1.
   virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,

@@ -37,7 +37,9 @@ struct OpcodeInfo {
 
 bool InfoOf(DWORD opcode, OpcodeInfo* info) {
   switch (static_cast<Opcode>(opcode)) {
-    case Opcode::Nop: *info = {0, 0}; return true;
+    case Opcode::Nop:
+      *info = {0, 0};
+      return true;
     case Opcode::Mov:
     case Opcode::Rcp:
     case Opcode::Rsq:
@@ -46,7 +48,9 @@ bool InfoOf(DWORD opcode, OpcodeInfo* info) {
     case Opcode::Lit:
     case Opcode::Frc:
     case Opcode::Expp:
-    case Opcode::Logp: *info = {1, 0}; return true;
+    case Opcode::Logp:
+      *info = {1, 0};
+      return true;
     case Opcode::Add:
     case Opcode::Sub:
     case Opcode::Mul:
@@ -56,27 +60,43 @@ bool InfoOf(DWORD opcode, OpcodeInfo* info) {
     case Opcode::Max:
     case Opcode::Slt:
     case Opcode::Sge:
-    case Opcode::Dst: *info = {2, 0}; return true;
-    case Opcode::Mad: *info = {3, 0}; return true;
+    case Opcode::Dst:
+      *info = {2, 0};
+      return true;
+    case Opcode::Mad:
+      *info = {3, 0};
+      return true;
     case Opcode::M4x4:
-    case Opcode::M3x4: *info = {2, 4}; return true;
+    case Opcode::M3x4:
+      *info = {2, 4};
+      return true;
     case Opcode::M4x3:
-    case Opcode::M3x3: *info = {2, 3}; return true;
-    case Opcode::M3x2: *info = {2, 2}; return true;
+    case Opcode::M3x3:
+      *info = {2, 3};
+      return true;
+    case Opcode::M3x2:
+      *info = {2, 2};
+      return true;
   }
   return false;
 }
 
 UINT ElementBytes(decl::Type type) {
   switch (type) {
-    case decl::Type::Float1: return 4;
-    case decl::Type::Float2: return 8;
-    case decl::Type::Float3: return 12;
-    case decl::Type::Float4: return 16;
+    case decl::Type::Float1:
+      return 4;
+    case decl::Type::Float2:
+      return 8;
+    case decl::Type::Float3:
+      return 12;
+    case decl::Type::Float4:
+      return 16;
     case decl::Type::Color:
     case decl::Type::UByte4:
-    case decl::Type::Short2: return 4;
-    case decl::Type::Short4: return 8;
+    case decl::Type::Short2:
+      return 4;
+    case decl::Type::Short4:
+      return 8;
   }
   return 0;
 }
@@ -178,7 +198,8 @@ HRESULT DecodeDeclaration(std::span<const DWORD> tokens, UINT constantCount, Pro
           return D3DERR_INVALIDCALL;
         }
         break;
-      default: return D3DERR_INVALIDCALL;  // tessellator streams and unknown tokens
+      default:
+        return D3DERR_INVALIDCALL;  // tessellator streams and unknown tokens
     }
   }
 }
@@ -186,13 +207,20 @@ HRESULT DecodeDeclaration(std::span<const DWORD> tokens, UINT constantCount, Pro
 // How many registers of a type a program may name.
 UINT RegisterCount(RegisterType type, UINT constantCount) {
   switch (type) {
-    case RegisterType::Temp: return kTempCount;
-    case RegisterType::Input: return kInputCount;
-    case RegisterType::Const: return constantCount;
-    case RegisterType::Address: return 1;
-    case RegisterType::RasterOut: return 3;
-    case RegisterType::ColorOut: return kColorOutCount;
-    case RegisterType::TexCoordOut: return kTexCoordOutCount;
+    case RegisterType::Temp:
+      return kTempCount;
+    case RegisterType::Input:
+      return kInputCount;
+    case RegisterType::Const:
+      return constantCount;
+    case RegisterType::Address:
+      return 1;
+    case RegisterType::RasterOut:
+      return 3;
+    case RegisterType::ColorOut:
+      return kColorOutCount;
+    case RegisterType::TexCoordOut:
+      return kTexCoordOutCount;
   }
   return 0;
 }
@@ -311,7 +339,9 @@ std::array<Vec4, kInputCount> FetchInputs(const Program& program,
       case decl::Type::Float1:
       case decl::Type::Float2:
       case decl::Type::Float3:
-      case decl::Type::Float4: std::memcpy(in.data(), at, ElementBytes(element.type)); break;
+      case decl::Type::Float4:
+        std::memcpy(in.data(), at, ElementBytes(element.type));
+        break;
       case decl::Type::Color:
         // Bytes in memory: blue, green, red, alpha.
         in = {at[2] / 255.0f, at[1] / 255.0f, at[0] / 255.0f, at[3] / 255.0f};
@@ -360,8 +390,12 @@ Vec4 Machine::Read(const Source& source, UINT row) const {
   const Vec4* value = &kZero;
   const UINT number = source.number + row;
   switch (source.type) {
-    case RegisterType::Temp: value = &temps_[number]; break;
-    case RegisterType::Input: value = &inputs_[number]; break;
+    case RegisterType::Temp:
+      value = &temps_[number];
+      break;
+    case RegisterType::Input:
+      value = &inputs_[number];
+      break;
     case RegisterType::Const: {
       const int64_t index = int64_t{number} + (source.relative ? address_ : 0);
       if (index >= 0 && index < static_cast<int64_t>(constants_.size())) {
@@ -369,7 +403,8 @@ Vec4 Machine::Read(const Source& source, UINT row) const {
       }
       break;
     }
-    default: break;
+    default:
+      break;
   }
   Vec4 result;
   for (UINT c = 0; c < 4; ++c) {
@@ -383,7 +418,9 @@ void Machine::Write(const Destination& destination, const Vec4& value, UINT comp
   Vec4 scratch{};
   Vec4* target = &scratch;
   switch (destination.type) {
-    case RegisterType::Temp: target = &temps_[destination.number]; break;
+    case RegisterType::Temp:
+      target = &temps_[destination.number];
+      break;
     case RegisterType::Address: {
       const float a = std::floor(value[0]);
       address_ = std::isfinite(a)
@@ -400,9 +437,14 @@ void Machine::Write(const Destination& destination, const Vec4& value, UINT comp
         return;
       }
       break;
-    case RegisterType::ColorOut: target = &out_.colors[destination.number]; break;
-    case RegisterType::TexCoordOut: target = &out_.texCoords[destination.number]; break;
-    default: break;
+    case RegisterType::ColorOut:
+      target = &out_.colors[destination.number];
+      break;
+    case RegisterType::TexCoordOut:
+      target = &out_.texCoords[destination.number];
+      break;
+    default:
+      break;
   }
   for (UINT c = 0; c < components; ++c) {
     if (destination.mask & (1u << c)) (*target)[c] = value[c];
@@ -435,30 +477,55 @@ void Machine::Run(const Instruction& instruction) {
     Write(d, result, rows);
   };
   switch (instruction.op) {
-    case Opcode::Nop: break;
-    case Opcode::Mov: Write(d, a); break;
-    case Opcode::Add: Write(d, Each(a, b, [](float x, float y) { return x + y; })); break;
-    case Opcode::Sub: Write(d, Each(a, b, [](float x, float y) { return x - y; })); break;
-    case Opcode::Mul: Write(d, Each(a, b, [](float x, float y) { return x * y; })); break;
+    case Opcode::Nop:
+      break;
+    case Opcode::Mov:
+      Write(d, a);
+      break;
+    case Opcode::Add:
+      Write(d, Each(a, b, [](float x, float y) { return x + y; }));
+      break;
+    case Opcode::Sub:
+      Write(d, Each(a, b, [](float x, float y) { return x - y; }));
+      break;
+    case Opcode::Mul:
+      Write(d, Each(a, b, [](float x, float y) { return x * y; }));
+      break;
     case Opcode::Mad: {
       const Vec4 c = Read(instruction.sources[2]);
       Write(d, {a[0] * b[0] + c[0], a[1] * b[1] + c[1], a[2] * b[2] + c[2], a[3] * b[3] + c[3]});
       break;
     }
-    case Opcode::Min: Write(d, Each(a, b, [](float x, float y) { return std::min(x, y); })); break;
-    case Opcode::Max: Write(d, Each(a, b, [](float x, float y) { return std::max(x, y); })); break;
+    case Opcode::Min:
+      Write(d, Each(a, b, [](float x, float y) { return std::min(x, y); }));
+      break;
+    case Opcode::Max:
+      Write(d, Each(a, b, [](float x, float y) { return std::max(x, y); }));
+      break;
     case Opcode::Slt:
       Write(d, Each(a, b, [](float x, float y) { return x < y ? 1.0f : 0.0f; }));
       break;
     case Opcode::Sge:
       Write(d, Each(a, b, [](float x, float y) { return x >= y ? 1.0f : 0.0f; }));
       break;
-    case Opcode::Rcp: Write(d, Splat(1.0f / s)); break;
-    case Opcode::Rsq: Write(d, Splat(1.0f / std::sqrt(std::fabs(s)))); break;
-    case Opcode::Dp3: Write(d, Splat(Dot(a, b, 3))); break;
-    case Opcode::Dp4: Write(d, Splat(Dot(a, b, 4))); break;
-    case Opcode::Exp: Write(d, Splat(std::exp2(s))); break;
-    case Opcode::Log: Write(d, Splat(std::log2(std::fabs(s)))); break;
+    case Opcode::Rcp:
+      Write(d, Splat(1.0f / s));
+      break;
+    case Opcode::Rsq:
+      Write(d, Splat(1.0f / std::sqrt(std::fabs(s))));
+      break;
+    case Opcode::Dp3:
+      Write(d, Splat(Dot(a, b, 3)));
+      break;
+    case Opcode::Dp4:
+      Write(d, Splat(Dot(a, b, 4)));
+      break;
+    case Opcode::Exp:
+      Write(d, Splat(std::exp2(s)));
+      break;
+    case Opcode::Log:
+      Write(d, Splat(std::log2(std::fabs(s))));
+      break;
     case Opcode::Expp: {
       const float whole = std::floor(s);
       Write(d, {std::exp2(whole), s - whole, std::exp2(s), 1.0f});
@@ -485,16 +552,28 @@ void Machine::Run(const Instruction& instruction) {
       Write(d, result);
       break;
     }
-    case Opcode::Dst: Write(d, {1.0f, a[1] * b[1], a[2], b[3]}); break;
+    case Opcode::Dst:
+      Write(d, {1.0f, a[1] * b[1], a[2], b[3]});
+      break;
     case Opcode::Frc:
       Write(d, {a[0] - std::floor(a[0]), a[1] - std::floor(a[1]), a[2] - std::floor(a[2]),
                 a[3] - std::floor(a[3])});
       break;
-    case Opcode::M4x4: matrix(4, 4); break;
-    case Opcode::M4x3: matrix(4, 3); break;
-    case Opcode::M3x4: matrix(3, 4); break;
-    case Opcode::M3x3: matrix(3, 3); break;
-    case Opcode::M3x2: matrix(3, 2); break;
+    case Opcode::M4x4:
+      matrix(4, 4);
+      break;
+    case Opcode::M4x3:
+      matrix(4, 3);
+      break;
+    case Opcode::M3x4:
+      matrix(3, 4);
+      break;
+    case Opcode::M3x3:
+      matrix(3, 3);
+      break;
+    case Opcode::M3x2:
+      matrix(3, 2);
+      break;
   }
 }
 

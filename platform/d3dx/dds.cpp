@@ -38,12 +38,14 @@ struct FormatEntry {
 };
 
 constexpr std::array kFormats = {
-    FormatEntry{D3DFMT_A8R8G8B8, {kPixelRgb | kPixelAlphaPixels, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
+    FormatEntry{D3DFMT_A8R8G8B8,
+                {kPixelRgb | kPixelAlphaPixels, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
     FormatEntry{D3DFMT_X8R8G8B8, {kPixelRgb, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0}},
     FormatEntry{D3DFMT_R8G8B8, {kPixelRgb, 0, 24, 0xFF0000, 0xFF00, 0xFF, 0}},
     FormatEntry{D3DFMT_R5G6B5, {kPixelRgb, 0, 16, 0xF800, 0x7E0, 0x1F, 0}},
     FormatEntry{D3DFMT_X1R5G5B5, {kPixelRgb, 0, 16, 0x7C00, 0x3E0, 0x1F, 0}},
-    FormatEntry{D3DFMT_A1R5G5B5, {kPixelRgb | kPixelAlphaPixels, 0, 16, 0x7C00, 0x3E0, 0x1F, 0x8000}},
+    FormatEntry{D3DFMT_A1R5G5B5,
+                {kPixelRgb | kPixelAlphaPixels, 0, 16, 0x7C00, 0x3E0, 0x1F, 0x8000}},
     FormatEntry{D3DFMT_A4R4G4B4, {kPixelRgb | kPixelAlphaPixels, 0, 16, 0xF00, 0xF0, 0xF, 0xF000}},
     FormatEntry{D3DFMT_X4R4G4B4, {kPixelRgb, 0, 16, 0xF00, 0xF0, 0xF, 0}},
     FormatEntry{D3DFMT_A8, {kPixelAlpha, 0, 8, 0, 0, 0, 0xFF}},
@@ -112,7 +114,8 @@ std::optional<Header> ReadHeader(win::ByteReader& reader) {
   if (header.levels == 0) header.levels = 1;
   if (header.levels > FullMipCount(header.width, header.height)) return std::nullopt;
   if (caps2 & kCaps2Cube) {
-    if ((caps2 & kCaps2AllFaces) != kCaps2AllFaces || header.width != header.height) return std::nullopt;
+    if ((caps2 & kCaps2AllFaces) != kCaps2AllFaces || header.width != header.height)
+      return std::nullopt;
     header.faces = 6;
   } else {
     header.faces = 1;
@@ -183,11 +186,12 @@ std::optional<std::vector<uint8_t>> EncodeDds(const ImageFile& image) {
   win::ByteWriter out;
   out.U32(kMagic);
   out.U32(kHeaderSize);
-  out.U32(kFlagCaps | kFlagHeight | kFlagWidth | kFlagPixelFormat | (levels > 1 ? kFlagMipCount : 0) |
-          (block ? kFlagLinearSize : kFlagPitch));
+  out.U32(kFlagCaps | kFlagHeight | kFlagWidth | kFlagPixelFormat |
+          (levels > 1 ? kFlagMipCount : 0) | (block ? kFlagLinearSize : kFlagPitch));
   out.U32(height);
   out.U32(width);
-  out.U32(block ? SurfaceSize(image.storedFormat, width, height) : RowPitch(image.storedFormat, width));
+  out.U32(block ? SurfaceSize(image.storedFormat, width, height)
+                : RowPitch(image.storedFormat, width));
   out.U32(0);
   out.U32(levels);
   for (size_t i = 0; i < kReservedWords; ++i) out.U32(0);

@@ -1,4 +1,5 @@
-// DDS files: textures with their mip chains and the six faces of cube maps, in the device's formats.
+// DDS files: textures with their mip chains and the six faces of cube maps, in the device's
+// formats.
 //
 // The layout, little-endian throughout:
 //   "DDS "                 4-byte magic

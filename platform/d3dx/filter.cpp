@@ -49,15 +49,16 @@ ArgbImage Crop(const ArgbImage& image, const PixelRect& source, uint32_t width, 
   return out;
 }
 
-ArgbImage Nearest(const ArgbImage& image, const PixelRect& source, uint32_t width, uint32_t height) {
+ArgbImage Nearest(const ArgbImage& image, const PixelRect& source, uint32_t width,
+                  uint32_t height) {
   ArgbImage out(width, height);
   for (uint32_t y = 0; y < height; ++y) {
-    uint32_t sy =
-        source.top + static_cast<uint32_t>((uint64_t{y} * source.Height() + source.Height() / 2) / height);
+    uint32_t sy = source.top + static_cast<uint32_t>(
+                                   (uint64_t{y} * source.Height() + source.Height() / 2) / height);
     sy = std::min(sy, source.bottom - 1);
     for (uint32_t x = 0; x < width; ++x) {
-      uint32_t sx =
-          source.left + static_cast<uint32_t>((uint64_t{x} * source.Width() + source.Width() / 2) / width);
+      uint32_t sx = source.left + static_cast<uint32_t>(
+                                      (uint64_t{x} * source.Width() + source.Width() / 2) / width);
       out.At(x, y) = image.At(std::min(sx, source.right - 1), sy);
     }
   }
@@ -67,7 +68,8 @@ ArgbImage Nearest(const ArgbImage& image, const PixelRect& source, uint32_t widt
 // Bilinear between sample centres; neighbours beyond the rectangle wrap or mirror within it.
 ArgbImage Bilinear(const ArgbImage& image, const PixelRect& source, uint32_t width, uint32_t height,
                    DWORD filter) {
-  bool mirrorU = (filter & D3DX_FILTER_MIRROR_U) != 0, mirrorV = (filter & D3DX_FILTER_MIRROR_V) != 0;
+  bool mirrorU = (filter & D3DX_FILTER_MIRROR_U) != 0,
+       mirrorV = (filter & D3DX_FILTER_MIRROR_V) != 0;
   ArgbImage out(width, height);
   float scaleX = static_cast<float>(source.Width()) / static_cast<float>(width);
   float scaleY = static_cast<float>(source.Height()) / static_cast<float>(height);
@@ -95,7 +97,8 @@ ArgbImage Bilinear(const ArgbImage& image, const PixelRect& source, uint32_t wid
 }
 
 // Each destination pixel averages the source area it covers, partial pixels by their share.
-ArgbImage AreaAverage(const ArgbImage& image, const PixelRect& source, uint32_t width, uint32_t height) {
+ArgbImage AreaAverage(const ArgbImage& image, const PixelRect& source, uint32_t width,
+                      uint32_t height) {
   ArgbImage out(width, height);
   double scaleX = static_cast<double>(source.Width()) / width;
   double scaleY = static_cast<double>(source.Height()) / height;
@@ -137,7 +140,8 @@ ArgbImage Resample(const ArgbImage& image, const PixelRect& source, uint32_t wid
   }
   DWORD kind = filter == D3DX_DEFAULT ? D3DX_FILTER_BOX : filter & kFilterKindMask;
   if (kind == D3DX_FILTER_NONE) return Crop(image, source, width, height);
-  if (width == source.Width() && height == source.Height()) return Crop(image, source, width, height);
+  if (width == source.Width() && height == source.Height())
+    return Crop(image, source, width, height);
   if (kind == D3DX_FILTER_POINT) return Nearest(image, source, width, height);
   bool shrinking = width <= source.Width() && height <= source.Height();
   if (kind != D3DX_FILTER_LINEAR && shrinking) return AreaAverage(image, source, width, height);

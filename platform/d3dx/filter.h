@@ -12,12 +12,14 @@ namespace d3dx {
 
 // Filter values: one of NONE to BOX, optionally with the mirror bits, which make pixels beyond an
 // edge repeat the image mirrored rather than wrapped around.
-inline constexpr d3d::DWORD D3DX_DEFAULT = 0xFFFFFFFF;  // "choose for me" wherever a value may be default
-inline constexpr d3d::DWORD D3DX_FILTER_NONE = 1;       // no scaling: crop, or pad with transparent black
-inline constexpr d3d::DWORD D3DX_FILTER_POINT = 2;      // nearest pixel
-inline constexpr d3d::DWORD D3DX_FILTER_LINEAR = 3;     // bilinear
-inline constexpr d3d::DWORD D3DX_FILTER_TRIANGLE = 4;   // area average when shrinking, else bilinear
-inline constexpr d3d::DWORD D3DX_FILTER_BOX = 5;        // area average when shrinking, else bilinear
+inline constexpr d3d::DWORD D3DX_DEFAULT =
+    0xFFFFFFFF;  // "choose for me" wherever a value may be default
+inline constexpr d3d::DWORD D3DX_FILTER_NONE =
+    1;  // no scaling: crop, or pad with transparent black
+inline constexpr d3d::DWORD D3DX_FILTER_POINT = 2;     // nearest pixel
+inline constexpr d3d::DWORD D3DX_FILTER_LINEAR = 3;    // bilinear
+inline constexpr d3d::DWORD D3DX_FILTER_TRIANGLE = 4;  // area average when shrinking, else bilinear
+inline constexpr d3d::DWORD D3DX_FILTER_BOX = 5;       // area average when shrinking, else bilinear
 inline constexpr d3d::DWORD D3DX_FILTER_MIRROR_U = 0x10000;
 inline constexpr d3d::DWORD D3DX_FILTER_MIRROR_V = 0x20000;
 inline constexpr d3d::DWORD D3DX_FILTER_MIRROR = 0x70000;
@@ -41,7 +43,8 @@ ArgbImage Resample(const ArgbImage& image, const PixelRect& source, uint32_t wid
 // Turns every pixel equal to the 0xAARRGGBB key into transparent black; a key of 0 does nothing.
 void ApplyColourKey(ArgbImage& image, d3d::D3DCOLOR key);
 
-// Levels 1 to count - 1 below level0, each filtered from the one above (sizes by d3d::MipDimension).
+// Levels 1 to count - 1 below level0, each filtered from the one above (sizes by
+// d3d::MipDimension).
 std::vector<ArgbImage> BuildMipChain(const ArgbImage& level0, uint32_t count, d3d::DWORD filter);
 
 }  // namespace d3dx

@@ -35,15 +35,18 @@ D3DXIMAGE_FILEFORMAT FileFormatOf(std::span<const uint8_t> bytes) {
 
 D3DFORMAT FormatOfChannels(int channels) {
   switch (channels) {
-    case 1: return D3DFMT_L8;
-    case 3: return D3DFMT_R8G8B8;
-    default: return D3DFMT_A8R8G8B8;
+    case 1:
+      return D3DFMT_L8;
+    case 3:
+      return D3DFMT_R8G8B8;
+    default:
+      return D3DFMT_A8R8G8B8;
   }
 }
 
-// PNG files are a signature and chunks: 4-byte big-endian length, 4-byte type, data, 4-byte CRC. The
-// decoder copies the first image-data chunk from a null buffer when that chunk is empty, so such
-// files are refused before it sees them.
+// PNG files are a signature and chunks: 4-byte big-endian length, 4-byte type, data, 4-byte CRC.
+// The decoder copies the first image-data chunk from a null buffer when that chunk is empty, so
+// such files are refused before it sees them.
 bool PngIsSafeToDecode(std::span<const uint8_t> bytes) {
   constexpr size_t kSignatureBytes = 8;
   constexpr size_t kCrcBytes = 4;
@@ -53,8 +56,8 @@ bool PngIsSafeToDecode(std::span<const uint8_t> bytes) {
     auto length = reader.Bytes(4);
     auto type = reader.Bytes(4);
     if (!reader.Ok()) break;
-    uint32_t dataBytes =
-        uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 | length[3];
+    uint32_t dataBytes = uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 |
+                         uint32_t{length[2]} << 8 | length[3];
     if (dataBytes == 0 && std::equal(type.begin(), type.end(), "IDAT")) return false;
     if (!reader.Skip(size_t{dataBytes} + kCrcBytes)) break;
   }
@@ -83,7 +86,8 @@ bool JpegIsSafeToDecode(std::span<const uint8_t> bytes) {
       reader.Seek(reader.Position() - 1);  // fill byte: the next 0xFF may start the marker
       continue;
     }
-    if (code == kStuffed || code == kTemporary || (code >= kFirstRestart && code <= kLastRestart)) continue;
+    if (code == kStuffed || code == kTemporary || (code >= kFirstRestart && code <= kLastRestart))
+      continue;
     if (code == kEndOfImage) break;
     uint32_t length = BigEndian16(reader);
     if (!reader.Ok() || length < 2) break;
@@ -115,15 +119,17 @@ std::optional<D3DXIMAGE_INFO> DecoderInfo(std::span<const uint8_t> bytes) {
   if (FileFormatOf(bytes) == D3DXIFF_PNG && !PngIsSafeToDecode(bytes)) return std::nullopt;
   if (FileFormatOf(bytes) == D3DXIFF_JPG && !JpegIsSafeToDecode(bytes)) return std::nullopt;
   int width = 0, height = 0, channels = 0;
-  if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels)) {
+  if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
+                             &channels)) {
     return std::nullopt;
   }
   if (width <= 0 || height <= 0 || width > static_cast<int>(kMaxImageSide) ||
       height > static_cast<int>(kMaxImageSide)) {
     return std::nullopt;
   }
-  return D3DXIMAGE_INFO{static_cast<UINT>(width), static_cast<UINT>(height), 1, 1, FormatOfChannels(channels),
-                        D3DRTYPE_TEXTURE,         FileFormatOf(bytes)};
+  return D3DXIMAGE_INFO{
+      static_cast<UINT>(width), static_cast<UINT>(height), 1, 1, FormatOfChannels(channels),
+      D3DRTYPE_TEXTURE,         FileFormatOf(bytes)};
 }
 
 struct StbFree {
@@ -152,9 +158,10 @@ std::optional<ImageFile> DecodeImageFile(std::span<const uint8_t> bytes) {
   auto info = DecoderInfo(bytes);
   if (!info) return std::nullopt;
   int width = 0, height = 0, channels = 0;
-  std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()),
-                                                               &width, &height, &channels, STBI_rgb_alpha));
-  if (!rgba || static_cast<UINT>(width) != info->Width || static_cast<UINT>(height) != info->Height) {
+  std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(
+      bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, STBI_rgb_alpha));
+  if (!rgba || static_cast<UINT>(width) != info->Width ||
+      static_cast<UINT>(height) != info->Height) {
     return std::nullopt;
   }
   ImageFile image;

@@ -1,8 +1,8 @@
 // Image files in memory: reading PNG, JPEG, BMP, TGA and PPM (through the stb decoder) and DDS (see
-// dds.h), and writing BMP. Every reader refuses what it cannot read whole and leaves nothing behind.
-// Images larger than kMaxImageSide are refused, and so are two kinds of file the decoder would
-// mishandle: PNGs whose first image-data chunk is empty, and JPEGs with a Huffman table of more
-// than 256 codes.
+// dds.h), and writing BMP. Every reader refuses what it cannot read whole and leaves nothing
+// behind. Images larger than kMaxImageSide are refused, and so are two kinds of file the decoder
+// would mishandle: PNGs whose first image-data chunk is empty, and JPEGs with a Huffman table of
+// more than 256 codes.
 //
 // BMP as written here: a 14-byte file header ("BM", file size, two zero words, offset 54 of the
 // pixels), a 40-byte information header (size 40, width, positive height for rows stored bottom to
@@ -53,7 +53,9 @@ struct ImageFile {
   std::vector<std::vector<std::vector<uint8_t>>> levels;
 
   uint32_t FaceCount() const { return static_cast<uint32_t>(levels.size()); }
-  uint32_t LevelCount() const { return levels.empty() ? 0 : static_cast<uint32_t>(levels[0].size()); }
+  uint32_t LevelCount() const {
+    return levels.empty() ? 0 : static_cast<uint32_t>(levels[0].size());
+  }
   uint32_t LevelWidth(uint32_t level) const;
   uint32_t LevelHeight(uint32_t level) const;
   // The pixels of one level, to read (the view's bits must not be written through).

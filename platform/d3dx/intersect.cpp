@@ -13,8 +13,8 @@ constexpr float kParallel = 1e-10f;
 }  // namespace
 
 bool D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2,
-                      const D3DXVECTOR3* rayStart, const D3DXVECTOR3* rayDirection, float* u, float* v,
-                      float* distance) {
+                      const D3DXVECTOR3* rayStart, const D3DXVECTOR3* rayDirection, float* u,
+                      float* v, float* distance) {
   D3DXVECTOR3 edge1 = *p1 - *p0, edge2 = *p2 - *p0, across;
   D3DXVec3Cross(&across, rayDirection, &edge2);
   float determinant = D3DXVec3Dot(&edge1, &across);

@@ -12,8 +12,8 @@ namespace d3dx {
 // Whether the ray meets the triangle p0 p1 p2. On a hit, u and v (when given) are the barycentric
 // weights of p1 and p2 (the point is p0 + u (p1 - p0) + v (p2 - p0)) and distance is along the ray.
 bool D3DXIntersectTri(const D3DXVECTOR3* p0, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2,
-                      const D3DXVECTOR3* rayStart, const D3DXVECTOR3* rayDirection, float* u, float* v,
-                      float* distance);
+                      const D3DXVECTOR3* rayStart, const D3DXVECTOR3* rayDirection, float* u,
+                      float* v, float* distance);
 
 // Whether the ray meets the sphere; a ray that starts inside it does.
 bool D3DXSphereBoundProbe(const D3DXVECTOR3* center, float radius, const D3DXVECTOR3* rayStart,

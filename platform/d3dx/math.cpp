@@ -11,7 +11,9 @@ constexpr float kTiny = 1e-12f;
 
 float Clamp01(float value) { return std::clamp(value, 0.0f, 1.0f); }
 
-D3DXQUATERNION Scaled(const D3DXQUATERNION& q, float s) { return {q.x * s, q.y * s, q.z * s, q.w * s}; }
+D3DXQUATERNION Scaled(const D3DXQUATERNION& q, float s) {
+  return {q.x * s, q.y * s, q.z * s, q.w * s};
+}
 
 D3DXQUATERNION Sum(const D3DXQUATERNION& a, const D3DXQUATERNION& b) {
   return {a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w};
@@ -33,7 +35,9 @@ D3DXCOLOR::D3DXCOLOR(uint32_t argb)
       a((argb >> 24) / 255.0f) {}
 
 uint32_t D3DXCOLOR::ToArgb() const {
-  auto byte = [](float value) { return static_cast<uint32_t>(std::lround(Clamp01(value) * 255.0f)); };
+  auto byte = [](float value) {
+    return static_cast<uint32_t>(std::lround(Clamp01(value) * 255.0f));
+  };
   return byte(a) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
 }
 
@@ -141,7 +145,8 @@ D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, cons
 
 D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
   const auto& a = m->m;
-  *out = {v->x * a[0][0] + v->y * a[1][0] + v->z * a[2][0], v->x * a[0][1] + v->y * a[1][1] + v->z * a[2][1],
+  *out = {v->x * a[0][0] + v->y * a[1][0] + v->z * a[2][0],
+          v->x * a[0][1] + v->y * a[1][1] + v->z * a[2][1],
           v->x * a[0][2] + v->y * a[1][2] + v->z * a[2][2]};
   return out;
 }
@@ -314,7 +319,8 @@ D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3DXVECTOR3* axis, flo
 
 D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* out, float yaw, float pitch, float roll) {
   D3DXMATRIX z, x, y;
-  *out = *D3DXMatrixRotationZ(&z, roll) * *D3DXMatrixRotationX(&x, pitch) * *D3DXMatrixRotationY(&y, yaw);
+  *out = *D3DXMatrixRotationZ(&z, roll) * *D3DXMatrixRotationX(&x, pitch) *
+         *D3DXMatrixRotationY(&y, yaw);
   return out;
 }
 
@@ -335,8 +341,9 @@ D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* 
 }
 
 D3DXMATRIX* D3DXMatrixTransformation(D3DXMATRIX* out, const D3DXVECTOR3* scalingCenter,
-                                     const D3DXQUATERNION* scalingRotation, const D3DXVECTOR3* scaling,
-                                     const D3DXVECTOR3* rotationCenter, const D3DXQUATERNION* rotation,
+                                     const D3DXQUATERNION* scalingRotation,
+                                     const D3DXVECTOR3* scaling, const D3DXVECTOR3* rotationCenter,
+                                     const D3DXQUATERNION* rotation,
                                      const D3DXVECTOR3* translation) {
   const D3DXVECTOR3 origin{};
   const D3DXQUATERNION noRotation{};
@@ -358,15 +365,18 @@ D3DXMATRIX* D3DXMatrixTransformation(D3DXMATRIX* out, const D3DXVECTOR3* scaling
   D3DXMatrixRotationQuaternion(&rotate, rotation ? rotation : &noRotation);
   D3DXMatrixTranslation(&fromRotationCenterAndMove, rc.x + t.x, rc.y + t.y, rc.z + t.z);
 
-  *out = toScalingCenter * scalingAxesBack * scale * scalingAxes * fromScalingCenter * toRotationCenter *
-         rotate * fromRotationCenterAndMove;
+  *out = toScalingCenter * scalingAxesBack * scale * scalingAxes * fromScalingCenter *
+         toRotationCenter * rotate * fromRotationCenterAndMove;
   return out;
 }
 
-D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, float scaling, const D3DXVECTOR3* rotationCenter,
-                                           const D3DXQUATERNION* rotation, const D3DXVECTOR3* translation) {
+D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, float scaling,
+                                           const D3DXVECTOR3* rotationCenter,
+                                           const D3DXQUATERNION* rotation,
+                                           const D3DXVECTOR3* translation) {
   D3DXVECTOR3 uniform{scaling, scaling, scaling};
-  return D3DXMatrixTransformation(out, nullptr, nullptr, &uniform, rotationCenter, rotation, translation);
+  return D3DXMatrixTransformation(out, nullptr, nullptr, &uniform, rotationCenter, rotation,
+                                  translation);
 }
 
 D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
@@ -388,7 +398,8 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3
   return out;
 }
 
-D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear, float zFar) {
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear,
+                                       float zFar) {
   float yScale = 1.0f / std::tan(fovY / 2);
   *out = D3DXMATRIX{};
   out->m[0][0] = yScale / aspect;
@@ -444,12 +455,14 @@ D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION
                                        const D3DXQUATERNION* q2) {
   // The Hamilton product q2 q1: applying q1 and then q2 to a vector.
   const D3DXQUATERNION a = *q2, b = *q1;
-  *out = {a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
-          a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
+  *out = {
+      a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
+      a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
   return out;
 }
 
-D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis, float angle) {
+D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis,
+                                           float angle) {
   D3DXVECTOR3 unit;
   D3DXVec3Normalize(&unit, axis);
   float s = std::sin(angle / 2);
@@ -479,7 +492,8 @@ D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* out, const D3DXMATR
   return out;
 }
 
-D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float yaw, float pitch, float roll) {
+D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float yaw, float pitch,
+                                                   float roll) {
   const D3DXVECTOR3 xAxis{1, 0, 0}, yAxis{0, 1, 0}, zAxis{0, 0, 1};
   D3DXQUATERNION qYaw, qPitch, qRoll, rollPitch;
   D3DXQuaternionRotationAxis(&qYaw, &yAxis, yaw);
@@ -509,8 +523,8 @@ D3DXQUATERNION* D3DXQuaternionExp(D3DXQUATERNION* out, const D3DXQUATERNION* q) 
   return out;
 }
 
-D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b,
-                                    float t) {
+D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a,
+                                    const D3DXQUATERNION* b, float t) {
   D3DXQUATERNION end = *b;
   float cosAngle = D3DXQuaternionDot(a, b);
   if (cosAngle < 0) {
@@ -529,8 +543,9 @@ D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a
   return out;
 }
 
-D3DXQUATERNION* D3DXQuaternionSquad(D3DXQUATERNION* out, const D3DXQUATERNION* q1, const D3DXQUATERNION* a,
-                                    const D3DXQUATERNION* b, const D3DXQUATERNION* c, float t) {
+D3DXQUATERNION* D3DXQuaternionSquad(D3DXQUATERNION* out, const D3DXQUATERNION* q1,
+                                    const D3DXQUATERNION* a, const D3DXQUATERNION* b,
+                                    const D3DXQUATERNION* c, float t) {
   D3DXQUATERNION outer, inner;
   D3DXQuaternionSlerp(&outer, q1, c, t);
   D3DXQuaternionSlerp(&inner, a, b, t);
@@ -555,8 +570,8 @@ D3DXQUATERNION InnerControlPoint(const D3DXQUATERNION& before, const D3DXQUATERN
 }  // namespace
 
 void D3DXQuaternionSquadSetup(D3DXQUATERNION* aOut, D3DXQUATERNION* bOut, D3DXQUATERNION* cOut,
-                              const D3DXQUATERNION* q0, const D3DXQUATERNION* q1, const D3DXQUATERNION* q2,
-                              const D3DXQUATERNION* q3) {
+                              const D3DXQUATERNION* q0, const D3DXQUATERNION* q1,
+                              const D3DXQUATERNION* q2, const D3DXQUATERNION* q3) {
   D3DXQUATERNION k0 = Opposite(*q1, *q0) ? Scaled(*q0, -1) : *q0;
   D3DXQUATERNION k2 = Opposite(*q1, *q2) ? Scaled(*q2, -1) : *q2;
   D3DXQUATERNION k3 = Opposite(k2, *q3) ? Scaled(*q3, -1) : *q3;
@@ -569,7 +584,8 @@ void D3DXQuaternionSquadSetup(D3DXQUATERNION* aOut, D3DXQUATERNION* bOut, D3DXQU
 
 // ---- Planes
 
-D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point, const D3DXVECTOR3* normal) {
+D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point,
+                                    const D3DXVECTOR3* normal) {
   *out = {normal->x, normal->y, normal->z, -D3DXVec3Dot(point, normal)};
   return out;
 }
@@ -593,7 +609,9 @@ float D3DXPlaneDot(const D3DXPLANE* p, const D3DXVECTOR4* v) {
   return p->a * v->x + p->b * v->y + p->c * v->z + p->d * v->w;
 }
 
-float D3DXPlaneDotCoord(const D3DXPLANE* p, const D3DXVECTOR3* v) { return D3DXPlaneDotNormal(p, v) + p->d; }
+float D3DXPlaneDotCoord(const D3DXPLANE* p, const D3DXVECTOR3* v) {
+  return D3DXPlaneDotNormal(p, v) + p->d;
+}
 
 float D3DXPlaneDotNormal(const D3DXPLANE* p, const D3DXVECTOR3* v) {
   return p->a * v->x + p->b * v->y + p->c * v->z;

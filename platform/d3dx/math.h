@@ -1,10 +1,12 @@
-// The D3DX maths the library is written against: vectors, matrices, quaternions, planes and colours.
+// The D3DX maths the library is written against: vectors, matrices, quaternions, planes and
+// colours.
 //
 // Conventions, which every caller relies on:
 // - Vectors are rows and multiply matrices from the left (v' = v * M), so a product A * B applies A
 //   first. The translation of an affine matrix is its fourth row (m[3][0..2]).
 // - The coordinate system is left-handed: with x right and y up, z points into the screen, and a
-//   positive rotation about an axis turns clockwise when one looks along the axis toward the origin.
+//   positive rotation about an axis turns clockwise when one looks along the axis toward the
+//   origin.
 // - Functions take an output pointer first and return it (or null where they say so), so that calls
 //   can be nested and an output may alias an input.
 // - D3DXQuaternionMultiply(q1, q2) is the rotation q1 followed by q2, like matrices.
@@ -28,7 +30,9 @@ struct D3DXVECTOR3 : d3d::D3DVECTOR {
   friend D3DXVECTOR3 operator-(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
   }
-  friend D3DXVECTOR3 operator*(const D3DXVECTOR3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+  friend D3DXVECTOR3 operator*(const D3DXVECTOR3& a, float s) {
+    return {a.x * s, a.y * s, a.z * s};
+  }
   friend D3DXVECTOR3 operator-(const D3DXVECTOR3& a) { return {-a.x, -a.y, -a.z}; }
   friend bool operator==(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
@@ -63,7 +67,8 @@ struct D3DXCOLOR {
   float r = 0, g = 0, b = 0, a = 0;
 
   D3DXCOLOR() = default;
-  D3DXCOLOR(float red, float green, float blue, float alpha) : r(red), g(green), b(blue), a(alpha) {}
+  D3DXCOLOR(float red, float green, float blue, float alpha)
+      : r(red), g(green), b(blue), a(alpha) {}
   // From a packed 0xAARRGGBB value.
   explicit D3DXCOLOR(uint32_t argb);
   // To 0xAARRGGBB, each component clamped to 0..1 and rounded.
@@ -125,18 +130,22 @@ D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* 
 // Scaling about scalingCenter along the axes turned by scalingRotation, then rotation about
 // rotationCenter, then translation. Any pointer may be null for "none".
 D3DXMATRIX* D3DXMatrixTransformation(D3DXMATRIX* out, const D3DXVECTOR3* scalingCenter,
-                                     const D3DXQUATERNION* scalingRotation, const D3DXVECTOR3* scaling,
-                                     const D3DXVECTOR3* rotationCenter, const D3DXQUATERNION* rotation,
+                                     const D3DXQUATERNION* scalingRotation,
+                                     const D3DXVECTOR3* scaling, const D3DXVECTOR3* rotationCenter,
+                                     const D3DXQUATERNION* rotation,
                                      const D3DXVECTOR3* translation);
 // Uniform scaling, rotation about rotationCenter, translation; pointers may be null.
-D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, float scaling, const D3DXVECTOR3* rotationCenter,
-                                           const D3DXQUATERNION* rotation, const D3DXVECTOR3* translation);
+D3DXMATRIX* D3DXMatrixAffineTransformation(D3DXMATRIX* out, float scaling,
+                                           const D3DXVECTOR3* rotationCenter,
+                                           const D3DXQUATERNION* rotation,
+                                           const D3DXVECTOR3* translation);
 // The view matrix of an eye looking at a point, y roughly up.
 D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
                                const D3DXVECTOR3* up);
 // Maps view-space depth zNear..zFar to 0..1; fovY is the vertical field of view in radians and
 // aspect is width / height.
-D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear, float zFar);
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear,
+                                       float zFar);
 // Orthographic projection of a width x height view centred on the axis, depth zNear..zFar to 0..1.
 D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, float width, float height, float zNear, float zFar);
 
@@ -151,28 +160,32 @@ D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* out, const D3DXQUATERNION*
 // The rotation q1 followed by q2.
 D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION* q1,
                                        const D3DXQUATERNION* q2);
-D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis, float angle);
+D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* out, const D3DXVECTOR3* axis,
+                                           float angle);
 // The rotation part of m, which must be a pure rotation (orthonormal upper 3x3).
 D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* out, const D3DXMATRIX* m);
-D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float yaw, float pitch, float roll);
+D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* out, float yaw, float pitch,
+                                                   float roll);
 void D3DXQuaternionToAxisAngle(const D3DXQUATERNION* q, D3DXVECTOR3* axis, float* angle);
 // Logarithm and exponential of unit quaternions (pure quaternions in and out of Exp and Ln).
 D3DXQUATERNION* D3DXQuaternionLn(D3DXQUATERNION* out, const D3DXQUATERNION* q);
 D3DXQUATERNION* D3DXQuaternionExp(D3DXQUATERNION* out, const D3DXQUATERNION* q);
 // Spherical interpolation along the shorter arc: t = 0 gives a, t = 1 gives b (or -b).
-D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a, const D3DXQUATERNION* b,
-                                    float t);
+D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* out, const D3DXQUATERNION* a,
+                                    const D3DXQUATERNION* b, float t);
 // Spherical quadrangle interpolation between q1 and c with inner control points a and b.
-D3DXQUATERNION* D3DXQuaternionSquad(D3DXQUATERNION* out, const D3DXQUATERNION* q1, const D3DXQUATERNION* a,
-                                    const D3DXQUATERNION* b, const D3DXQUATERNION* c, float t);
+D3DXQUATERNION* D3DXQuaternionSquad(D3DXQUATERNION* out, const D3DXQUATERNION* q1,
+                                    const D3DXQUATERNION* a, const D3DXQUATERNION* b,
+                                    const D3DXQUATERNION* c, float t);
 // The control points for Squad between q1 and q2 of the key sequence q0, q1, q2, q3, after turning
 // q0, q2 and q3 onto the same hemisphere as their predecessor.
 void D3DXQuaternionSquadSetup(D3DXQUATERNION* aOut, D3DXQUATERNION* bOut, D3DXQUATERNION* cOut,
-                              const D3DXQUATERNION* q0, const D3DXQUATERNION* q1, const D3DXQUATERNION* q2,
-                              const D3DXQUATERNION* q3);
+                              const D3DXQUATERNION* q0, const D3DXQUATERNION* q1,
+                              const D3DXQUATERNION* q2, const D3DXQUATERNION* q3);
 
 // ---- Planes
-D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point, const D3DXVECTOR3* normal);
+D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* out, const D3DXVECTOR3* point,
+                                    const D3DXVECTOR3* normal);
 // The plane through three points; its normal is (p2 - p1) x (p3 - p1), normalised.
 D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* p1, const D3DXVECTOR3* p2,
                                const D3DXVECTOR3* p3);

@@ -22,7 +22,7 @@ namespace {
 
 using namespace d3d;
 
-constexpr DWORD kMaxFaces = 0x7FFFFFFF / 12;   // faces whose 32-bit indices fit a buffer
+constexpr DWORD kMaxFaces = 0x7FFFFFFF / 12;  // faces whose 32-bit indices fit a buffer
 constexpr UINT kFloatBytes = 4;
 constexpr UINT kMaxTextureSets = 8;
 
@@ -39,9 +39,14 @@ struct VertexLayout {
 std::optional<VertexLayout> LayoutOf(DWORD fvf) {
   VertexLayout layout;
   switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZ: layout.positionBytes = 3 * kFloatBytes; break;
-    case D3DFVF_XYZRHW: layout.positionBytes = 4 * kFloatBytes; break;
-    case 0: return std::nullopt;  // meshes need positions
+    case D3DFVF_XYZ:
+      layout.positionBytes = 3 * kFloatBytes;
+      break;
+    case D3DFVF_XYZRHW:
+      layout.positionBytes = 4 * kFloatBytes;
+      break;
+    case 0:
+      return std::nullopt;  // meshes need positions
     default:
       layout.positionBytes = (3 + ((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2) * kFloatBytes;
       break;
@@ -112,7 +117,8 @@ class Buffer final : public ID3DXBuffer {
 
 ID3DXBuffer* BufferOf(const std::vector<DWORD>& values) {
   auto* buffer = new Buffer(static_cast<DWORD>(values.size() * sizeof(DWORD)));
-  if (!values.empty()) std::memcpy(buffer->GetBufferPointer(), values.data(), values.size() * sizeof(DWORD));
+  if (!values.empty())
+    std::memcpy(buffer->GetBufferPointer(), values.data(), values.size() * sizeof(DWORD));
   return buffer;
 }
 
@@ -138,8 +144,9 @@ std::vector<DWORD> PointRepresentatives(const std::vector<D3DXVECTOR3>& position
   for (DWORD i = 0; i < positions.size(); ++i) {
     if (finite(positions[i])) order.push_back(i);
   }
-  std::sort(order.begin(), order.end(),
-            [&](DWORD a, DWORD b) { return std::tie(positions[a].x, a) < std::tie(positions[b].x, b); });
+  std::sort(order.begin(), order.end(), [&](DWORD a, DWORD b) {
+    return std::tie(positions[a].x, a) < std::tie(positions[b].x, b);
+  });
   for (size_t i = 0; i < order.size(); ++i) {
     const D3DXVECTOR3& p = positions[order[i]];
     for (size_t j = i; j-- > 0 && p.x - positions[order[j]].x <= epsilon;) {
@@ -152,13 +159,16 @@ std::vector<DWORD> PointRepresentatives(const std::vector<D3DXVECTOR3>& position
   return representative;
 }
 
-std::vector<DWORD> Adjacency(const std::vector<DWORD>& indices, const std::vector<DWORD>& representative) {
+std::vector<DWORD> Adjacency(const std::vector<DWORD>& indices,
+                             const std::vector<DWORD>& representative) {
   size_t faces = indices.size() / 3;
   std::vector<DWORD> adjacency(indices.size(), kNoNeighbour);
-  std::unordered_map<uint64_t, std::vector<DWORD>> edges;  // (low point, high point) -> face * 3 + edge
+  std::unordered_map<uint64_t, std::vector<DWORD>>
+      edges;  // (low point, high point) -> face * 3 + edge
   for (size_t f = 0; f < faces; ++f) {
     for (DWORD e = 0; e < 3; ++e) {
-      DWORD a = representative[indices[3 * f + e]], b = representative[indices[3 * f + (e + 1) % 3]];
+      DWORD a = representative[indices[3 * f + e]],
+            b = representative[indices[3 * f + (e + 1) % 3]];
       if (a == b) continue;
       uint64_t key = uint64_t{std::min(a, b)} << 32 | std::max(a, b);
       edges[key].push_back(static_cast<DWORD>(3 * f + e));
@@ -178,26 +188,27 @@ std::vector<DWORD> Adjacency(const std::vector<DWORD>& indices, const std::vecto
 
 class Mesh final : public ID3DXMesh {
  public:
-  static HRESULT Create(IDirect3DDevice8* device, DWORD faces, DWORD vertices, DWORD options, DWORD fvf,
-                        Mesh** mesh) {
+  static HRESULT Create(IDirect3DDevice8* device, DWORD faces, DWORD vertices, DWORD options,
+                        DWORD fvf, Mesh** mesh) {
     auto layout = LayoutOf(fvf);
     bool wide = (options & D3DXMESH_32BIT) != 0;
-    if (device == nullptr || mesh == nullptr || !layout || faces == 0 || vertices == 0 || faces > kMaxFaces ||
-        (!wide && vertices > kMax16BitVertices + 1) || vertices > UINT32_MAX / layout->size) {
+    if (device == nullptr || mesh == nullptr || !layout || faces == 0 || vertices == 0 ||
+        faces > kMaxFaces || (!wide && vertices > kMax16BitVertices + 1) ||
+        vertices > UINT32_MAX / layout->size) {
       return D3DERR_INVALIDCALL;
     }
     ComPtr<IDirect3DVertexBuffer8> vertexBuffer;
     ComPtr<IDirect3DIndexBuffer8> indexBuffer;
     HRESULT result = device->CreateVertexBuffer(
         vertices * layout->size,
-        Usage(options, D3DXMESH_VB_WRITEONLY, D3DXMESH_VB_DYNAMIC, D3DXMESH_VB_SOFTWAREPROCESSING), fvf,
-        Pool(options, D3DXMESH_VB_MANAGED, D3DXMESH_VB_SYSTEMMEM), vertexBuffer.Out());
+        Usage(options, D3DXMESH_VB_WRITEONLY, D3DXMESH_VB_DYNAMIC, D3DXMESH_VB_SOFTWAREPROCESSING),
+        fvf, Pool(options, D3DXMESH_VB_MANAGED, D3DXMESH_VB_SYSTEMMEM), vertexBuffer.Out());
     if (FAILED(result)) return result;
     result = device->CreateIndexBuffer(
         faces * 3 * (wide ? 4 : 2),
         Usage(options, D3DXMESH_IB_WRITEONLY, D3DXMESH_IB_DYNAMIC, D3DXMESH_IB_SOFTWAREPROCESSING),
-        wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16, Pool(options, D3DXMESH_IB_MANAGED, D3DXMESH_IB_SYSTEMMEM),
-        indexBuffer.Out());
+        wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
+        Pool(options, D3DXMESH_IB_MANAGED, D3DXMESH_IB_SYSTEMMEM), indexBuffer.Out());
     if (FAILED(result)) return result;
     *mesh = new Mesh(device, faces, vertices, options, fvf, *layout, std::move(vertexBuffer),
                      std::move(indexBuffer));
@@ -206,7 +217,8 @@ class Mesh final : public ID3DXMesh {
 
   // ---- IUnknown
   HRESULT QueryInterface(const IID& iid, void** object) override {
-    return AnswerQuery<ID3DXMesh>(iid, object, this, {&IID_IUnknown, &IID_ID3DXBaseMesh, &IID_ID3DXMesh});
+    return AnswerQuery<ID3DXMesh>(iid, object, this,
+                                  {&IID_IUnknown, &IID_ID3DXBaseMesh, &IID_ID3DXMesh});
   }
   ULONG AddRef() override { return ++references_; }
   ULONG Release() override {
@@ -221,8 +233,9 @@ class Mesh final : public ID3DXMesh {
     for (const D3DXATTRIBUTERANGE& range : table_) {
       if (FAILED(result)) break;
       if (range.AttribId == attribId && range.FaceCount > 0) {
-        result = device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, range.VertexStart, range.VertexCount,
-                                               range.FaceStart * 3, range.FaceCount);
+        result =
+            device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, range.VertexStart, range.VertexCount,
+                                          range.FaceStart * 3, range.FaceCount);
       }
     }
     if (!table_.empty()) return result;
@@ -230,7 +243,8 @@ class Mesh final : public ID3DXMesh {
       DWORD end = start;
       while (end < faces_ && attributes_[end] == attributes_[start]) ++end;
       if (attributes_[start] == attribId) {
-        result = device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount_, start * 3, end - start);
+        result = device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount_, start * 3,
+                                               end - start);
       }
       start = end;
     }
@@ -242,7 +256,8 @@ class Mesh final : public ID3DXMesh {
   DWORD GetNumBytesPerVertex() override { return layout_.size; }
   DWORD GetOptions() override { return options_; }
   HRESULT GetDevice(IDirect3DDevice8** device) override { return HandOut(device_, device); }
-  HRESULT CloneMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* device, ID3DXMesh** clone) override {
+  HRESULT CloneMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* device,
+                       ID3DXMesh** clone) override {
     if (clone == nullptr) return D3DERR_INVALIDCALL;
     auto vertices = ReadVertices();
     auto indices = ReadIndices();
@@ -268,10 +283,16 @@ class Mesh final : public ID3DXMesh {
   HRESULT GetVertexBuffer(IDirect3DVertexBuffer8** buffer) override {
     return HandOut(vertices_.Get(), buffer);
   }
-  HRESULT GetIndexBuffer(IDirect3DIndexBuffer8** buffer) override { return HandOut(indices_.Get(), buffer); }
-  HRESULT LockVertexBuffer(DWORD flags, BYTE** data) override { return vertices_->Lock(0, 0, data, flags); }
+  HRESULT GetIndexBuffer(IDirect3DIndexBuffer8** buffer) override {
+    return HandOut(indices_.Get(), buffer);
+  }
+  HRESULT LockVertexBuffer(DWORD flags, BYTE** data) override {
+    return vertices_->Lock(0, 0, data, flags);
+  }
   HRESULT UnlockVertexBuffer() override { return vertices_->Unlock(); }
-  HRESULT LockIndexBuffer(DWORD flags, BYTE** data) override { return indices_->Lock(0, 0, data, flags); }
+  HRESULT LockIndexBuffer(DWORD flags, BYTE** data) override {
+    return indices_->Lock(0, 0, data, flags);
+  }
   HRESULT UnlockIndexBuffer() override { return indices_->Unlock(); }
   HRESULT GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* count) override {
     if (count == nullptr) return D3DERR_INVALIDCALL;
@@ -300,15 +321,16 @@ class Mesh final : public ID3DXMesh {
                    ID3DXBuffer** vertexRemap, ID3DXMesh** optimized) override {
     if (optimized == nullptr) return D3DERR_INVALIDCALL;
     Mesh* result = nullptr;
-    HRESULT hr = BuildOptimized(flags, flags & kMeshOptionMask, adjacencyIn, adjacencyOut, faceRemap,
-                                vertexRemap, &result);
+    HRESULT hr = BuildOptimized(flags, flags & kMeshOptionMask, adjacencyIn, adjacencyOut,
+                                faceRemap, vertexRemap, &result);
     if (SUCCEEDED(hr)) *optimized = result;
     return hr;
   }
-  HRESULT OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut, DWORD* faceRemap,
-                          ID3DXBuffer** vertexRemap) override {
+  HRESULT OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut,
+                          DWORD* faceRemap, ID3DXBuffer** vertexRemap) override {
     Mesh* result = nullptr;
-    HRESULT hr = BuildOptimized(flags, options_, adjacencyIn, adjacencyOut, faceRemap, vertexRemap, &result);
+    HRESULT hr =
+        BuildOptimized(flags, options_, adjacencyIn, adjacencyOut, faceRemap, vertexRemap, &result);
     if (FAILED(hr)) return hr;
     std::swap(vertices_, result->vertices_);
     std::swap(indices_, result->indices_);
@@ -346,7 +368,9 @@ class Mesh final : public ID3DXMesh {
     return positions;
   }
 
-  HRESULT WriteVertices(const std::vector<BYTE>& vertices) { return WriteBuffer(vertices_.Get(), vertices); }
+  HRESULT WriteVertices(const std::vector<BYTE>& vertices) {
+    return WriteBuffer(vertices_.Get(), vertices);
+  }
 
   // Vertices, indices and, when given, the attribute table of a mesh being built.
   HRESULT Fill(const std::vector<BYTE>& vertices, const std::vector<DWORD>& indices) {
@@ -385,7 +409,8 @@ class Mesh final : public ID3DXMesh {
   }
 
   static DWORD Usage(DWORD options, DWORD writeOnly, DWORD dynamic, DWORD software) {
-    return ((options & writeOnly) ? D3DUSAGE_WRITEONLY : 0) | ((options & dynamic) ? D3DUSAGE_DYNAMIC : 0) |
+    return ((options & writeOnly) ? D3DUSAGE_WRITEONLY : 0) |
+           ((options & dynamic) ? D3DUSAGE_DYNAMIC : 0) |
            ((options & software) ? D3DUSAGE_SOFTWAREPROCESSING : 0);
   }
   static D3DPOOL Pool(DWORD options, DWORD managed, DWORD systemMemory) {
@@ -420,7 +445,8 @@ class Mesh final : public ID3DXMesh {
     return result;
   }
 
-  static void CopyVertex(const VertexLayout& from, const BYTE* source, const VertexLayout& to, BYTE* target) {
+  static void CopyVertex(const VertexLayout& from, const BYTE* source, const VertexLayout& to,
+                         BYTE* target) {
     std::memcpy(target, source, std::min(from.positionBytes, to.positionBytes));
     auto member = [&](const std::optional<UINT>& a, const std::optional<UINT>& b, UINT bytes) {
       if (a && b) std::memcpy(target + *b, source + *a, bytes);
@@ -449,7 +475,8 @@ class Mesh final : public ID3DXMesh {
     }
     // New vertex numbers: every vertex in order, or with COMPACT only those some face uses.
     std::vector<DWORD> vertexOrder, newVertex(vertexCount_, kNoNeighbour);
-    std::vector<bool> used(vertexCount_, !(flags & D3DXMESHOPT_COMPACT) || (flags & D3DXMESHOPT_IGNOREVERTS));
+    std::vector<bool> used(vertexCount_,
+                           !(flags & D3DXMESHOPT_COMPACT) || (flags & D3DXMESHOPT_IGNOREVERTS));
     for (DWORD index : *indices) used[index] = true;
     for (DWORD v = 0; v < vertexCount_; ++v) {
       if (!used[v]) continue;
@@ -473,7 +500,8 @@ class Mesh final : public ID3DXMesh {
     if (flags & D3DXMESHOPT_ATTRSORT) table = AttributeTable(newAttributes, newIndices);
 
     Mesh* result = nullptr;
-    HRESULT hr = Create(device_, faces_, static_cast<DWORD>(vertexOrder.size()), options, fvf_, &result);
+    HRESULT hr =
+        Create(device_, faces_, static_cast<DWORD>(vertexOrder.size()), options, fvf_, &result);
     if (FAILED(hr)) return hr;
     hr = result->Fill(newVertices, newIndices);
     if (FAILED(hr)) {
@@ -486,8 +514,8 @@ class Mesh final : public ID3DXMesh {
       std::vector<DWORD> generated;
       if (adjacencyIn == nullptr) {
         auto positions = ReadPositions();
-        generated =
-            Adjacency(*indices, PointRepresentatives(positions.value_or(std::vector<D3DXVECTOR3>{}), 0));
+        generated = Adjacency(
+            *indices, PointRepresentatives(positions.value_or(std::vector<D3DXVECTOR3>{}), 0));
         adjacencyIn = generated.data();
       }
       for (DWORD f = 0; f < faces_; ++f) {
@@ -514,8 +542,8 @@ class Mesh final : public ID3DXMesh {
       ++range.FaceCount;
       for (int k = 0; k < 3; ++k) {
         DWORD v = indices[3 * f + k];
-        DWORD end =
-            std::max(range.VertexStart == UINT32_MAX ? v + 1 : range.VertexStart + range.VertexCount, v + 1);
+        DWORD end = std::max(
+            range.VertexStart == UINT32_MAX ? v + 1 : range.VertexStart + range.VertexCount, v + 1);
         range.VertexStart = std::min(range.VertexStart, v);
         range.VertexCount = end - range.VertexStart;
       }
@@ -568,8 +596,8 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
   return result;
 }
 
-HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks, ID3DXMesh** mesh,
-                         ID3DXBuffer** adjacency) {
+HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks,
+                         ID3DXMesh** mesh, ID3DXBuffer** adjacency) {
   if (mesh == nullptr || slices < 3 || stacks < 2 || !(radius > 0) || slices > kMax16BitVertices ||
       stacks > kMax16BitVertices) {
     return D3DERR_INVALIDCALL;
@@ -580,23 +608,28 @@ HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UI
   const DWORD faceCount = 2 * slices * rings;
   const DWORD options = D3DXMESH_MANAGED | (vertexCount > kMax16BitVertices ? D3DXMESH_32BIT : 0);
   Mesh* sphere = nullptr;
-  HRESULT result = Mesh::Create(device, faceCount, vertexCount, options, D3DFVF_XYZ | D3DFVF_NORMAL, &sphere);
+  HRESULT result =
+      Mesh::Create(device, faceCount, vertexCount, options, D3DFVF_XYZ | D3DFVF_NORMAL, &sphere);
   if (FAILED(result)) return result;
 
   std::vector<D3DXVECTOR3> normals;
   normals.reserve(vertexCount);
   normals.push_back({0, 0, 1});
   for (DWORD ring = 0; ring < rings; ++ring) {
-    float polar = std::numbers::pi_v<float> * static_cast<float>(ring + 1) / static_cast<float>(stacks);
+    float polar =
+        std::numbers::pi_v<float> * static_cast<float>(ring + 1) / static_cast<float>(stacks);
     for (DWORD slice = 0; slice < slices; ++slice) {
-      float around = 2 * std::numbers::pi_v<float> * static_cast<float>(slice) / static_cast<float>(slices);
-      normals.push_back(
-          {std::sin(polar) * std::cos(around), std::sin(polar) * std::sin(around), std::cos(polar)});
+      float around =
+          2 * std::numbers::pi_v<float> * static_cast<float>(slice) / static_cast<float>(slices);
+      normals.push_back({std::sin(polar) * std::cos(around), std::sin(polar) * std::sin(around),
+                         std::cos(polar)});
     }
   }
   normals.push_back({0, 0, -1});
   const DWORD bottom = vertexCount - 1;
-  auto ringVertex = [slices](DWORD ring, DWORD slice) { return 1 + ring * slices + slice % slices; };
+  auto ringVertex = [slices](DWORD ring, DWORD slice) {
+    return 1 + ring * slices + slice % slices;
+  };
 
   std::vector<DWORD> indices;
   indices.reserve(size_t{faceCount} * 3);
@@ -608,11 +641,13 @@ HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UI
     indices.insert(indices.end(), {a, b, c});
   };
   // The top fan, the bands between rings from top to bottom, then the bottom fan.
-  for (DWORD slice = 0; slice < slices; ++slice) face(0, ringVertex(0, slice), ringVertex(0, slice + 1));
+  for (DWORD slice = 0; slice < slices; ++slice)
+    face(0, ringVertex(0, slice), ringVertex(0, slice + 1));
   for (DWORD ring = 0; ring + 1 < rings; ++ring) {
     for (DWORD slice = 0; slice < slices; ++slice) {
       face(ringVertex(ring, slice), ringVertex(ring + 1, slice), ringVertex(ring, slice + 1));
-      face(ringVertex(ring, slice + 1), ringVertex(ring + 1, slice), ringVertex(ring + 1, slice + 1));
+      face(ringVertex(ring, slice + 1), ringVertex(ring + 1, slice),
+           ringVertex(ring + 1, slice + 1));
     }
   }
   for (DWORD slice = 0; slice < slices; ++slice) {
@@ -639,8 +674,8 @@ HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UI
   return D3D_OK;
 }
 
-HRESULT D3DXCleanMesh(ID3DXMesh* mesh, const DWORD* adjacencyIn, ID3DXMesh** cleaned, DWORD* adjacencyOut,
-                      ID3DXBuffer** errors) {
+HRESULT D3DXCleanMesh(ID3DXMesh* mesh, const DWORD* adjacencyIn, ID3DXMesh** cleaned,
+                      DWORD* adjacencyOut, ID3DXBuffer** errors) {
   ComPtr<IDirect3DDevice8> device;
   if (mesh == nullptr || cleaned == nullptr || FAILED(mesh->GetDevice(device.Out())))
     return D3DERR_INVALIDCALL;
@@ -692,7 +727,8 @@ HRESULT D3DXComputeNormals(ID3DXBaseMesh* baseMesh, const DWORD* adjacency) {
     const DWORD* corner = &(*indices)[3 * f];
     D3DXVECTOR3 normal =
         FaceNormal((*positions)[corner[0]], (*positions)[corner[1]], (*positions)[corner[2]]);
-    for (int k = 0; k < 3; ++k) sums[Root(group, corner[k])] = sums[Root(group, corner[k])] + normal;
+    for (int k = 0; k < 3; ++k)
+      sums[Root(group, corner[k])] = sums[Root(group, corner[k])] + normal;
   }
   const UINT stride = mesh->Layout().size;
   for (DWORD v = 0; v < positions->size(); ++v) {
@@ -703,8 +739,9 @@ HRESULT D3DXComputeNormals(ID3DXBaseMesh* baseMesh, const DWORD* adjacency) {
   return mesh->WriteVertices(*vertices);
 }
 
-HRESULT D3DXIntersect(ID3DXBaseMesh* baseMesh, const D3DXVECTOR3* rayStart, const D3DXVECTOR3* rayDirection,
-                      BOOL* hit, DWORD* faceIndex, float* u, float* v, float* distance) {
+HRESULT D3DXIntersect(ID3DXBaseMesh* baseMesh, const D3DXVECTOR3* rayStart,
+                      const D3DXVECTOR3* rayDirection, BOOL* hit, DWORD* faceIndex, float* u,
+                      float* v, float* distance) {
   Mesh* mesh = OwnMesh(baseMesh);
   if (mesh == nullptr || rayStart == nullptr || rayDirection == nullptr || hit == nullptr) {
     return D3DERR_INVALIDCALL;
@@ -717,8 +754,8 @@ HRESULT D3DXIntersect(ID3DXBaseMesh* baseMesh, const D3DXVECTOR3* rayStart, cons
   for (DWORD f = 0; f < indices->size() / 3; ++f) {
     const DWORD* corner = &(*indices)[3 * f];
     float hitU = 0, hitV = 0, along = 0;
-    if (!D3DXIntersectTri(&(*positions)[corner[0]], &(*positions)[corner[1]], &(*positions)[corner[2]],
-                          rayStart, rayDirection, &hitU, &hitV, &along)) {
+    if (!D3DXIntersectTri(&(*positions)[corner[0]], &(*positions)[corner[1]],
+                          &(*positions)[corner[2]], rayStart, rayDirection, &hitU, &hitV, &along)) {
       continue;
     }
     if (*hit && along >= nearest) continue;
@@ -737,7 +774,8 @@ namespace {
 // The positions of vertices of a format, or nothing for an invalid call.
 std::optional<std::vector<D3DXVECTOR3>> Positions(const void* vertices, DWORD count, DWORD fvf) {
   UINT stride = FvfVertexSize(fvf);
-  if (vertices == nullptr || count == 0 || stride < 3 * kFloatBytes || (fvf & D3DFVF_POSITION_MASK) == 0) {
+  if (vertices == nullptr || count == 0 || stride < 3 * kFloatBytes ||
+      (fvf & D3DFVF_POSITION_MASK) == 0) {
     return std::nullopt;
   }
   std::vector<D3DXVECTOR3> positions(count);
@@ -762,8 +800,8 @@ HRESULT D3DXComputeBoundingBox(const void* vertices, DWORD numVertices, DWORD fv
   return D3D_OK;
 }
 
-HRESULT D3DXComputeBoundingSphere(const void* vertices, DWORD numVertices, DWORD fvf, D3DXVECTOR3* center,
-                                  float* radius) {
+HRESULT D3DXComputeBoundingSphere(const void* vertices, DWORD numVertices, DWORD fvf,
+                                  D3DXVECTOR3* center, float* radius) {
   auto positions = Positions(vertices, numVertices, fvf);
   if (!positions || center == nullptr || radius == nullptr) return D3DERR_INVALIDCALL;
   D3DXVECTOR3 sum{};

@@ -48,11 +48,15 @@ inline constexpr DWORD kMeshOptionMask = 0x000FFFFF;
 inline constexpr DWORD kMax16BitVertices = 0xFFFF;
 
 // ---- Optimise flags, combined with the mesh options of the result.
-inline constexpr DWORD D3DXMESHOPT_COMPACT = 0x01000000;       // drop vertices no face uses
-inline constexpr DWORD D3DXMESHOPT_ATTRSORT = 0x02000000;      // faces grouped by attribute, with a table
-inline constexpr DWORD D3DXMESHOPT_VERTEXCACHE = 0x04000000;   // accepted; face order within a group kept
-inline constexpr DWORD D3DXMESHOPT_STRIPREORDER = 0x08000000;  // accepted; face order within a group kept
-inline constexpr DWORD D3DXMESHOPT_IGNOREVERTS = 0x10000000;   // faces only: vertices stay as they are
+inline constexpr DWORD D3DXMESHOPT_COMPACT = 0x01000000;  // drop vertices no face uses
+inline constexpr DWORD D3DXMESHOPT_ATTRSORT =
+    0x02000000;  // faces grouped by attribute, with a table
+inline constexpr DWORD D3DXMESHOPT_VERTEXCACHE =
+    0x04000000;  // accepted; face order within a group kept
+inline constexpr DWORD D3DXMESHOPT_STRIPREORDER =
+    0x08000000;  // accepted; face order within a group kept
+inline constexpr DWORD D3DXMESHOPT_IGNOREVERTS =
+    0x10000000;  // faces only: vertices stay as they are
 
 // A face index with no neighbour across an edge.
 inline constexpr DWORD kNoNeighbour = 0xFFFFFFFF;
@@ -95,7 +99,8 @@ class ID3DXBaseMesh : public d3d::IUnknown {
   virtual HRESULT GetDevice(IDirect3DDevice8** device) = 0;
   // A copy with other options and vertex format: components in both formats are copied, the
   // others are zero.
-  virtual HRESULT CloneMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* device, ID3DXMesh** clone) = 0;
+  virtual HRESULT CloneMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* device,
+                               ID3DXMesh** clone) = 0;
   virtual HRESULT GetVertexBuffer(IDirect3DVertexBuffer8** buffer) = 0;
   virtual HRESULT GetIndexBuffer(IDirect3DIndexBuffer8** buffer) = 0;
   virtual HRESULT LockVertexBuffer(DWORD flags, BYTE** data) = 0;
@@ -120,8 +125,8 @@ class ID3DXMesh : public ID3DXBaseMesh {
   // A reordered copy (see the D3DXMESHOPT_ flags). adjacencyIn is required when adjacencyOut is
   // asked for; faceRemap receives the old face of each new face, vertexRemap the old vertex of
   // each new vertex.
-  virtual HRESULT Optimize(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut, DWORD* faceRemap,
-                           ID3DXBuffer** vertexRemap, ID3DXMesh** optimized) = 0;
+  virtual HRESULT Optimize(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut,
+                           DWORD* faceRemap, ID3DXBuffer** vertexRemap, ID3DXMesh** optimized) = 0;
   // The same, in this mesh.
   virtual HRESULT OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut,
                                   DWORD* faceRemap, ID3DXBuffer** vertexRemap) = 0;
@@ -146,14 +151,14 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
 // A sphere about the origin with poles on the z axis: slices around, stacks from pole to pole
 // (slices >= 3, stacks >= 2), position and unit normal per vertex, managed buffers. adjacency, when
 // given, receives the mesh's adjacency.
-HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks, ID3DXMesh** mesh,
-                         ID3DXBuffer** adjacency);
+HRESULT D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT slices, UINT stacks,
+                         ID3DXMesh** mesh, ID3DXBuffer** adjacency);
 
-// A copy of the mesh ready for normals and optimising, with its adjacency (adjacencyIn, or generated
-// when null) in adjacencyOut. Faces that meet at a single vertex are left joined there. errors, when
-// given, receives an empty buffer: this layer finds nothing to report.
-HRESULT D3DXCleanMesh(ID3DXMesh* mesh, const DWORD* adjacencyIn, ID3DXMesh** cleaned, DWORD* adjacencyOut,
-                      ID3DXBuffer** errors);
+// A copy of the mesh ready for normals and optimising, with its adjacency (adjacencyIn, or
+// generated when null) in adjacencyOut. Faces that meet at a single vertex are left joined there.
+// errors, when given, receives an empty buffer: this layer finds nothing to report.
+HRESULT D3DXCleanMesh(ID3DXMesh* mesh, const DWORD* adjacencyIn, ID3DXMesh** cleaned,
+                      DWORD* adjacencyOut, ID3DXBuffer** errors);
 
 // Vertex normals as the normalised sum of the (area-weighted) normals of the faces around each
 // vertex; with adjacency, vertices that adjacent faces share at one point are averaged together.
@@ -161,14 +166,15 @@ HRESULT D3DXCleanMesh(ID3DXMesh* mesh, const DWORD* adjacencyIn, ID3DXMesh** cle
 HRESULT D3DXComputeNormals(ID3DXBaseMesh* mesh, const DWORD* adjacency);
 
 // The nearest face the ray meets (see intersect.h for the ray and the barycentric convention).
-HRESULT D3DXIntersect(ID3DXBaseMesh* mesh, const D3DXVECTOR3* rayStart, const D3DXVECTOR3* rayDirection,
-                      BOOL* hit, DWORD* faceIndex, float* u, float* v, float* distance);
+HRESULT D3DXIntersect(ID3DXBaseMesh* mesh, const D3DXVECTOR3* rayStart,
+                      const D3DXVECTOR3* rayDirection, BOOL* hit, DWORD* faceIndex, float* u,
+                      float* v, float* distance);
 
 // Bounding volumes of vertices of a format (the position is each vertex's first member): the box
 // of the positions, and the sphere about their centroid that holds them all.
 HRESULT D3DXComputeBoundingBox(const void* vertices, DWORD numVertices, DWORD fvf, D3DXVECTOR3* min,
                                D3DXVECTOR3* max);
-HRESULT D3DXComputeBoundingSphere(const void* vertices, DWORD numVertices, DWORD fvf, D3DXVECTOR3* center,
-                                  float* radius);
+HRESULT D3DXComputeBoundingSphere(const void* vertices, DWORD numVertices, DWORD fvf,
+                                  D3DXVECTOR3* center, float* radius);
 
 }  // namespace d3dx

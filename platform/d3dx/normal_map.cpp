@@ -10,11 +10,16 @@ using d3d::DWORD;
 float Height(uint32_t argb, DWORD channel) {
   auto byte = [argb](int shift) { return static_cast<float>((argb >> shift) & 0xFF); };
   switch (channel) {
-    case D3DX_CHANNEL_RED: return byte(16) / 255.0f;
-    case D3DX_CHANNEL_GREEN: return byte(8) / 255.0f;
-    case D3DX_CHANNEL_BLUE: return byte(0) / 255.0f;
-    case D3DX_CHANNEL_ALPHA: return byte(24) / 255.0f;
-    default: return (0.299f * byte(16) + 0.587f * byte(8) + 0.114f * byte(0)) / 255.0f;
+    case D3DX_CHANNEL_RED:
+      return byte(16) / 255.0f;
+    case D3DX_CHANNEL_GREEN:
+      return byte(8) / 255.0f;
+    case D3DX_CHANNEL_BLUE:
+      return byte(0) / 255.0f;
+    case D3DX_CHANNEL_ALPHA:
+      return byte(24) / 255.0f;
+    default:
+      return (0.299f * byte(16) + 0.587f * byte(8) + 0.114f * byte(0)) / 255.0f;
   }
 }
 
@@ -39,7 +44,8 @@ std::optional<ArgbImage> ComputeNormalMapImage(const ArgbImage& heights, DWORD f
                        channel == D3DX_CHANNEL_BLUE || channel == D3DX_CHANNEL_ALPHA ||
                        channel == D3DX_CHANNEL_LUMINANCE;
   if ((flags & ~knownFlags) != 0 || !singleChannel) return std::nullopt;
-  bool mirrorU = (flags & D3DX_NORMALMAP_MIRROR_U) != 0, mirrorV = (flags & D3DX_NORMALMAP_MIRROR_V) != 0;
+  bool mirrorU = (flags & D3DX_NORMALMAP_MIRROR_U) != 0,
+       mirrorV = (flags & D3DX_NORMALMAP_MIRROR_V) != 0;
   float scale = (flags & D3DX_NORMALMAP_INVERTSIGN) ? -amplitude : amplitude;
 
   ArgbImage normals(heights.width, heights.height);

@@ -20,10 +20,10 @@ inline constexpr d3d::DWORD D3DX_NORMALMAP_MIRROR = 0x30000;
 inline constexpr d3d::DWORD D3DX_NORMALMAP_INVERTSIGN = 0x80000;
 
 // The normal of each pixel from the central differences of its neighbours' heights (0..1 from the
-// channel): n = normalise(-amplitude * dh/dx, -amplitude * dh/dy, 1) with x to the right and y down,
-// stored as red, green, blue = (n + 1) / 2 * 255 and alpha 255. Nothing when channel or flags hold
-// unknown bits.
-std::optional<ArgbImage> ComputeNormalMapImage(const ArgbImage& heights, d3d::DWORD flags, d3d::DWORD channel,
-                                               float amplitude);
+// channel): n = normalise(-amplitude * dh/dx, -amplitude * dh/dy, 1) with x to the right and y
+// down, stored as red, green, blue = (n + 1) / 2 * 255 and alpha 255. Nothing when channel or flags
+// hold unknown bits.
+std::optional<ArgbImage> ComputeNormalMapImage(const ArgbImage& heights, d3d::DWORD flags,
+                                               d3d::DWORD channel, float amplitude);
 
 }  // namespace d3dx

@@ -26,7 +26,9 @@ uint32_t Narrow(uint32_t value, uint32_t bits) {
   return (value * max + 127) / 255;
 }
 
-uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 24 | r << 16 | g << 8 | b; }
+uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+  return a << 24 | r << 16 | g << 8 | b;
+}
 
 // The implied palette of P8 without one: 3 bits of red, 3 of green, 2 of blue.
 uint32_t CubeColour(uint8_t index) {
@@ -34,8 +36,8 @@ uint32_t CubeColour(uint8_t index) {
 }
 
 uint8_t CubeIndex(uint32_t argb) {
-  return static_cast<uint8_t>(Narrow((argb >> 16) & 0xFF, 3) << 5 | Narrow((argb >> 8) & 0xFF, 3) << 2 |
-                              Narrow(argb & 0xFF, 2));
+  return static_cast<uint8_t>(Narrow((argb >> 16) & 0xFF, 3) << 5 |
+                              Narrow((argb >> 8) & 0xFF, 3) << 2 | Narrow(argb & 0xFF, 2));
 }
 
 uint32_t PaletteColour(const PALETTEENTRY& entry) {
@@ -49,8 +51,8 @@ uint8_t NearestEntry(uint32_t argb, const PALETTEENTRY* palette) {
     uint32_t entry = PaletteColour(palette[i]);
     int32_t distance = 0;
     for (int shift = 0; shift < 32; shift += 8) {
-      int32_t d =
-          static_cast<int32_t>((argb >> shift) & 0xFF) - static_cast<int32_t>((entry >> shift) & 0xFF);
+      int32_t d = static_cast<int32_t>((argb >> shift) & 0xFF) -
+                  static_cast<int32_t>((entry >> shift) & 0xFF);
       distance += d * d;
     }
     if (distance < bestDistance) {
@@ -133,27 +135,35 @@ void EncodeBlock(D3DFORMAT format, const uint32_t colours[16], uint8_t* block) {
     rgba[4 * i + 3] = static_cast<uint8_t>(colours[i] >> 24);
   }
   switch (format) {
-    case D3DFMT_DXT1: stb_compress_dxt_block(block, rgba, 0, STB_DXT_NORMAL); break;
+    case D3DFMT_DXT1:
+      stb_compress_dxt_block(block, rgba, 0, STB_DXT_NORMAL);
+      break;
     case D3DFMT_DXT3:
       for (int i = 0; i < 8; ++i) {
-        block[i] = static_cast<uint8_t>(Narrow(rgba[8 * i + 3], 4) | Narrow(rgba[8 * i + 7], 4) << 4);
+        block[i] =
+            static_cast<uint8_t>(Narrow(rgba[8 * i + 3], 4) | Narrow(rgba[8 * i + 7], 4) << 4);
       }
       stb_compress_dxt_block(block + 8, rgba, 0, STB_DXT_NORMAL);
       break;
-    default: stb_compress_dxt_block(block, rgba, 1, STB_DXT_NORMAL); break;
+    default:
+      stb_compress_dxt_block(block, rgba, 1, STB_DXT_NORMAL);
+      break;
   }
 }
 
 uint32_t BlockBytes(D3DFORMAT format) { return format == D3DFMT_DXT1 ? 8 : 16; }
 
-// ---- One pixel of the byte-aligned formats: the plain RGB ones through the device layer's packing,
-// luminance and palettes here.
+// ---- One pixel of the byte-aligned formats: the plain RGB ones through the device layer's
+// packing, luminance and palettes here.
 
 uint32_t ReadPixel(D3DFORMAT format, const uint8_t* p, const PALETTEENTRY* palette) {
   switch (format) {
-    case D3DFMT_L8: return Argb(0xFF, p[0], p[0], p[0]);
-    case D3DFMT_P8: return palette != nullptr ? PaletteColour(palette[p[0]]) : CubeColour(p[0]);
-    default: return *UnpackColor(format, LoadPixel(p, BitsPerPixel(format) / 8));
+    case D3DFMT_L8:
+      return Argb(0xFF, p[0], p[0], p[0]);
+    case D3DFMT_P8:
+      return palette != nullptr ? PaletteColour(palette[p[0]]) : CubeColour(p[0]);
+    default:
+      return *UnpackColor(format, LoadPixel(p, BitsPerPixel(format) / 8));
   }
 }
 
@@ -161,9 +171,15 @@ void WritePixel(D3DFORMAT format, uint32_t argb, uint8_t* p, const PALETTEENTRY*
   uint32_t r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
   switch (format) {
     // Luminance by the usual video weights (of 256).
-    case D3DFMT_L8: p[0] = static_cast<uint8_t>((r * 77 + g * 150 + b * 29 + 128) >> 8); break;
-    case D3DFMT_P8: p[0] = palette != nullptr ? NearestEntry(argb, palette) : CubeIndex(argb); break;
-    default: StorePixel(p, BitsPerPixel(format) / 8, *PackColor(format, argb)); break;
+    case D3DFMT_L8:
+      p[0] = static_cast<uint8_t>((r * 77 + g * 150 + b * 29 + 128) >> 8);
+      break;
+    case D3DFMT_P8:
+      p[0] = palette != nullptr ? NearestEntry(argb, palette) : CubeIndex(argb);
+      break;
+    default:
+      StorePixel(p, BitsPerPixel(format) / 8, *PackColor(format, argb));
+      break;
   }
 }
 
@@ -201,13 +217,15 @@ std::optional<ArgbImage> ReadPixels(const PixelView& view, const PALETTEENTRY* p
       std::memcpy(out, row, size_t{view.width} * 4);
       continue;
     }
-    for (uint32_t x = 0; x < view.width; ++x) out[x] = ReadPixel(view.format, row + x * bytes, palette);
+    for (uint32_t x = 0; x < view.width; ++x)
+      out[x] = ReadPixel(view.format, row + x * bytes, palette);
   }
   return image;
 }
 
 bool WritePixels(const ArgbImage& image, const PixelView& view, const PALETTEENTRY* palette) {
-  if (!IsConvertibleFormat(view.format) || image.width != view.width || image.height != view.height) {
+  if (!IsConvertibleFormat(view.format) || image.width != view.width ||
+      image.height != view.height) {
     return false;
   }
   if (view.width == 0 || view.height == 0) return true;
@@ -235,7 +253,8 @@ bool WritePixels(const ArgbImage& image, const PixelView& view, const PALETTEENT
       std::memcpy(row, in, size_t{view.width} * 4);
       continue;
     }
-    for (uint32_t x = 0; x < view.width; ++x) WritePixel(view.format, in[x], row + x * bytes, palette);
+    for (uint32_t x = 0; x < view.width; ++x)
+      WritePixel(view.format, in[x], row + x * bytes, palette);
   }
   return true;
 }

@@ -1,9 +1,9 @@
 // Pixel memory in the device's formats, and the 32-bit ARGB image every conversion passes through.
 //
-// A conversion reads the source format into an ArgbImage, filters or scales that, and writes it into
-// the destination format. Formats handled: A8R8G8B8, X8R8G8B8, R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5,
-// A4R4G4B4, X4R4G4B4, A8, L8, P8 (through a palette) and the block formats DXT1, DXT3 and DXT5.
-// V8U8 holds signed offsets, not colours: it is stored and copied but never converted.
+// A conversion reads the source format into an ArgbImage, filters or scales that, and writes it
+// into the destination format. Formats handled: A8R8G8B8, X8R8G8B8, R8G8B8, R5G6B5, X1R5G5B5,
+// A1R5G5B5, A4R4G4B4, X4R4G4B4, A8, L8, P8 (through a palette) and the block formats DXT1, DXT3 and
+// DXT5. V8U8 holds signed offsets, not colours: it is stored and copied but never converted.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +31,8 @@ struct ArgbImage {
   std::vector<uint32_t> pixels;
 
   ArgbImage() = default;
-  ArgbImage(uint32_t w, uint32_t h, uint32_t fill = 0) : width(w), height(h), pixels(size_t{w} * h, fill) {}
+  ArgbImage(uint32_t w, uint32_t h, uint32_t fill = 0)
+      : width(w), height(h), pixels(size_t{w} * h, fill) {}
   uint32_t& At(uint32_t x, uint32_t y) { return pixels[size_t{y} * width + x]; }
   uint32_t At(uint32_t x, uint32_t y) const { return pixels[size_t{y} * width + x]; }
 };

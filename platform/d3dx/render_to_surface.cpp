@@ -10,12 +10,14 @@ using namespace d3d;
 
 class RenderToSurface final : public ID3DXRenderToSurface {
  public:
-  RenderToSurface(IDirect3DDevice8* device, const D3DXRTS_DESC& desc) : device_(device), desc_(desc) {
+  RenderToSurface(IDirect3DDevice8* device, const D3DXRTS_DESC& desc)
+      : device_(device), desc_(desc) {
     device_->AddRef();
   }
 
   HRESULT QueryInterface(const IID& iid, void** object) override {
-    return AnswerQuery<ID3DXRenderToSurface>(iid, object, this, {&IID_IUnknown, &IID_ID3DXRenderToSurface});
+    return AnswerQuery<ID3DXRenderToSurface>(iid, object, this,
+                                             {&IID_IUnknown, &IID_ID3DXRenderToSurface});
   }
   ULONG AddRef() override { return ++references_; }
   ULONG Release() override {
@@ -32,7 +34,8 @@ class RenderToSurface final : public ID3DXRenderToSurface {
   }
 
   HRESULT BeginScene(IDirect3DSurface8* surface, const D3DVIEWPORT8* viewport) override {
-    if (surface == nullptr || inScene_ || (desc_.DepthStencil && !depth_)) return D3DERR_INVALIDCALL;
+    if (surface == nullptr || inScene_ || (desc_.DepthStencil && !depth_))
+      return D3DERR_INVALIDCALL;
     // The scene first: a device already inside one refuses, and nothing has been changed yet.
     HRESULT result = device_->BeginScene();
     if (FAILED(result)) return result;
@@ -97,11 +100,13 @@ class RenderToSurface final : public ID3DXRenderToSurface {
 
 }  // namespace
 
-HRESULT D3DXCreateRenderToSurface(IDirect3DDevice8* device, UINT width, UINT height, D3DFORMAT format,
-                                  BOOL depthStencil, D3DFORMAT depthStencilFormat,
+HRESULT D3DXCreateRenderToSurface(IDirect3DDevice8* device, UINT width, UINT height,
+                                  D3DFORMAT format, BOOL depthStencil, D3DFORMAT depthStencilFormat,
                                   ID3DXRenderToSurface** object) {
-  if (device == nullptr || object == nullptr || width == 0 || height == 0) return D3DERR_INVALIDCALL;
-  auto* created = new RenderToSurface(device, {width, height, format, depthStencil, depthStencilFormat});
+  if (device == nullptr || object == nullptr || width == 0 || height == 0)
+    return D3DERR_INVALIDCALL;
+  auto* created =
+      new RenderToSurface(device, {width, height, format, depthStencil, depthStencilFormat});
   HRESULT result = created->OnResetDevice();
   if (FAILED(result)) {
     created->Release();

@@ -19,7 +19,8 @@ using namespace d3d;
 constexpr UINT kDefaultSide = 256;  // pixels, for a size asked as 0 or D3DX_DEFAULT
 
 // Formats tried, in order, when the device refuses the one asked for.
-constexpr D3DFORMAT kAlphaFallbacks[] = {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_DXT3};
+constexpr D3DFORMAT kAlphaFallbacks[] = {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5,
+                                         D3DFMT_DXT3};
 constexpr D3DFORMAT kOpaqueFallbacks[] = {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,   D3DFMT_X1R5G5B5,
                                           D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5};
 
@@ -29,15 +30,16 @@ UINT RoundUpToPowerOfTwo(UINT value) { return std::bit_ceil(std::max(value, 1u))
 
 // ---- Requirements
 
-HRESULT CorrectFormat(IDirect3DDevice8* device, D3DRESOURCETYPE type, DWORD usage, D3DFORMAT* format) {
+HRESULT CorrectFormat(IDirect3DDevice8* device, D3DRESOURCETYPE type, DWORD usage,
+                      D3DFORMAT* format) {
   ComPtr<IDirect3D8> direct3d;
   D3DDISPLAYMODE mode{};
   if (FAILED(device->GetDirect3D(direct3d.Out())) || FAILED(device->GetDisplayMode(&mode))) {
     return D3DERR_INVALIDCALL;
   }
   auto supported = [&](D3DFORMAT candidate) {
-    return SUCCEEDED(
-        direct3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, mode.Format, usage, type, candidate));
+    return SUCCEEDED(direct3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, mode.Format,
+                                                 usage, type, candidate));
   };
   D3DFORMAT wanted = (*format == D3DFMT_UNKNOWN || *format == static_cast<D3DFORMAT>(D3DX_DEFAULT))
                          ? D3DFMT_A8R8G8B8
@@ -77,7 +79,8 @@ UINT CorrectLevels(UINT levels, UINT width, UINT height, bool mipMaps) {
 std::optional<ArgbImage> ReadSurface(IDirect3DSurface8* surface, const PALETTEENTRY* palette) {
   D3DSURFACE_DESC desc{};
   D3DLOCKED_RECT locked{};
-  if (FAILED(surface->GetDesc(&desc)) || FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+  if (FAILED(surface->GetDesc(&desc)) ||
+      FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
     return std::nullopt;
   }
   auto image = ReadPixels({desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
@@ -100,8 +103,8 @@ std::optional<PixelRect> RectWithin(const RECT* rect, UINT width, UINT height) {
 
 // Keys, scales and writes the source rectangle of image into the destination rectangle.
 HRESULT LoadIntoSurface(IDirect3DSurface8* destination, const PALETTEENTRY* palette,
-                        const RECT* destinationRect, ArgbImage image, const RECT* sourceRect, DWORD filter,
-                        D3DCOLOR colourKey) {
+                        const RECT* destinationRect, ArgbImage image, const RECT* sourceRect,
+                        DWORD filter, D3DCOLOR colourKey) {
   D3DSURFACE_DESC desc{};
   if (destination == nullptr || !IsValidFilter(filter) || FAILED(destination->GetDesc(&desc))) {
     return D3DERR_INVALIDCALL;
@@ -117,10 +120,11 @@ HRESULT LoadIntoSurface(IDirect3DSurface8* destination, const PALETTEENTRY* pale
   D3DLOCKED_RECT locked{};
   HRESULT result = destination->LockRect(&locked, destinationRect ? &lockRect : nullptr, 0);
   if (FAILED(result)) return result;
-  bool written = WritePixels(scaled,
-                             {desc.Format, scaled.width, scaled.height, static_cast<size_t>(locked.Pitch),
-                              static_cast<uint8_t*>(locked.pBits)},
-                             palette);
+  bool written =
+      WritePixels(scaled,
+                  {desc.Format, scaled.width, scaled.height, static_cast<size_t>(locked.Pitch),
+                   static_cast<uint8_t*>(locked.pBits)},
+                  palette);
   destination->UnlockRect();
   return written ? D3D_OK : D3DERR_INVALIDCALL;
 }
@@ -134,7 +138,8 @@ HRESULT CopyPackedIntoSurface(IDirect3DSurface8* destination, const ImageFile& f
   const auto& packed = file.levels[face][level];
   size_t pitch = RowPitch(file.storedFormat, file.LevelWidth(level));
   for (size_t row = 0; row < RowCount(file.storedFormat, file.LevelHeight(level)); ++row) {
-    std::copy_n(packed.data() + row * pitch, pitch, static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch);
+    std::copy_n(packed.data() + row * pitch, pitch,
+                static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch);
   }
   destination->UnlockRect();
   return D3D_OK;
@@ -179,8 +184,8 @@ HRESULT FilterLevels(TextureSurfaces& surfaces, UINT face, UINT sourceLevel, con
   for (UINT i = 0; i < chain.size(); ++i) {
     auto surface = surfaces.Surface(face, sourceLevel + 1 + i);
     if (!surface) return D3DERR_INVALIDCALL;
-    HRESULT result =
-        LoadIntoSurface(surface.Get(), palette, nullptr, std::move(chain[i]), nullptr, D3DX_FILTER_POINT, 0);
+    HRESULT result = LoadIntoSurface(surface.Get(), palette, nullptr, std::move(chain[i]), nullptr,
+                                     D3DX_FILTER_POINT, 0);
     if (FAILED(result)) return result;
   }
   return D3D_OK;
@@ -197,8 +202,8 @@ bool WriteWholeFile(const char* file, const std::vector<uint8_t>& bytes) {
 }
 
 // Fills one face of a new texture from the decoded file.
-HRESULT FillFace(TextureSurfaces& surfaces, UINT face, const ImageFile& file, D3DFORMAT format, DWORD filter,
-                 DWORD mipFilter, D3DCOLOR colourKey) {
+HRESULT FillFace(TextureSurfaces& surfaces, UINT face, const ImageFile& file, D3DFORMAT format,
+                 DWORD filter, DWORD mipFilter, D3DCOLOR colourKey) {
   auto top = surfaces.Surface(face, 0);
   D3DSURFACE_DESC desc{};
   if (!top || FAILED(top->GetDesc(&desc))) return D3DERR_INVALIDCALL;
@@ -207,7 +212,8 @@ HRESULT FillFace(TextureSurfaces& surfaces, UINT face, const ImageFile& file, D3
   if (sameSize && colourKey == 0 && file.storedFormat == format) {
     UINT copied = std::min(file.LevelCount(), surfaces.Levels());
     for (UINT level = 0; level < copied; ++level) {
-      HRESULT result = CopyPackedIntoSurface(surfaces.Surface(face, level).Get(), file, face, level);
+      HRESULT result =
+          CopyPackedIntoSurface(surfaces.Surface(face, level).Get(), file, face, level);
       if (FAILED(result)) return result;
     }
     if (copied == surfaces.Levels()) return D3D_OK;
@@ -226,13 +232,16 @@ HRESULT FillFace(TextureSurfaces& surfaces, UINT face, const ImageFile& file, D3
   return FilterLevels(surfaces, face, 0, *level0, nullptr, mipFilter);
 }
 
-HRESULT CreateTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, UINT width, UINT height,
-                               UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                               DWORD mipFilter, D3DCOLOR colourKey, IDirect3DTexture8** texture) {
+HRESULT CreateTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, UINT width,
+                               UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                               D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
+                               IDirect3DTexture8** texture) {
   if (IsDefault(width)) width = file.info.Width;
   if (IsDefault(height)) height = file.info.Height;
-  if (format == D3DFMT_UNKNOWN || format == static_cast<D3DFORMAT>(D3DX_DEFAULT)) format = file.info.Format;
-  HRESULT result = D3DXCheckTextureRequirements(device, &width, &height, &mipLevels, usage, &format, pool);
+  if (format == D3DFMT_UNKNOWN || format == static_cast<D3DFORMAT>(D3DX_DEFAULT))
+    format = file.info.Format;
+  HRESULT result =
+      D3DXCheckTextureRequirements(device, &width, &height, &mipLevels, usage, &format, pool);
   if (FAILED(result)) return result;
   ComPtr<IDirect3DTexture8> created;
   result = device->CreateTexture(width, height, mipLevels, usage, format, pool, created.Out());
@@ -244,13 +253,16 @@ HRESULT CreateTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, 
   return D3D_OK;
 }
 
-HRESULT CreateCubeTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, UINT size, UINT mipLevels,
-                                   DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                                   D3DCOLOR colourKey, IDirect3DCubeTexture8** texture) {
+HRESULT CreateCubeTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, UINT size,
+                                   UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                   DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
+                                   IDirect3DCubeTexture8** texture) {
   if (file.FaceCount() != kCubeFaceCount) return D3DXERR_INVALIDDATA;
   if (IsDefault(size)) size = file.info.Width;
-  if (format == D3DFMT_UNKNOWN || format == static_cast<D3DFORMAT>(D3DX_DEFAULT)) format = file.info.Format;
-  HRESULT result = D3DXCheckCubeTextureRequirements(device, &size, &mipLevels, usage, &format, pool);
+  if (format == D3DFMT_UNKNOWN || format == static_cast<D3DFORMAT>(D3DX_DEFAULT))
+    format = file.info.Format;
+  HRESULT result =
+      D3DXCheckCubeTextureRequirements(device, &size, &mipLevels, usage, &format, pool);
   if (FAILED(result)) return result;
   ComPtr<IDirect3DCubeTexture8> created;
   result = device->CreateCubeTexture(size, mipLevels, usage, format, pool, created.Out());
@@ -268,7 +280,8 @@ HRESULT CreateCubeTextureFromImage(IDirect3DDevice8* device, const ImageFile& fi
 template <typename Make>
 HRESULT FromMemory(const void* data, UINT size, DWORD filter, DWORD mipFilter, D3DXIMAGE_INFO* info,
                    Make make) {
-  if (data == nullptr || !IsValidFilter(filter) || !IsValidFilter(mipFilter)) return D3DERR_INVALIDCALL;
+  if (data == nullptr || !IsValidFilter(filter) || !IsValidFilter(mipFilter))
+    return D3DERR_INVALIDCALL;
   auto file = DecodeImageFile({static_cast<const uint8_t*>(data), size});
   if (!file) return D3DXERR_INVALIDDATA;
   HRESULT result = make(*file);
@@ -280,8 +293,8 @@ HRESULT FromMemory(const void* data, UINT size, DWORD filter, DWORD mipFilter, D
 
 // ---- Requirements and creation
 
-HRESULT D3DXCheckTextureRequirements(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* mipLevels,
-                                     DWORD usage, D3DFORMAT* format, D3DPOOL) {
+HRESULT D3DXCheckTextureRequirements(IDirect3DDevice8* device, UINT* width, UINT* height,
+                                     UINT* mipLevels, DWORD usage, D3DFORMAT* format, D3DPOOL) {
   D3DCAPS8 caps{};
   if (device == nullptr || FAILED(device->GetDeviceCaps(&caps))) return D3DERR_INVALIDCALL;
   bool powerOfTwo = (caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0;
@@ -296,8 +309,8 @@ HRESULT D3DXCheckTextureRequirements(IDirect3DDevice8* device, UINT* width, UINT
   return format ? CorrectFormat(device, D3DRTYPE_TEXTURE, usage, format) : D3D_OK;
 }
 
-HRESULT D3DXCheckCubeTextureRequirements(IDirect3DDevice8* device, UINT* size, UINT* mipLevels, DWORD usage,
-                                         D3DFORMAT* format, D3DPOOL) {
+HRESULT D3DXCheckCubeTextureRequirements(IDirect3DDevice8* device, UINT* size, UINT* mipLevels,
+                                         DWORD usage, D3DFORMAT* format, D3DPOOL) {
   D3DCAPS8 caps{};
   if (device == nullptr || FAILED(device->GetDeviceCaps(&caps))) return D3DERR_INVALIDCALL;
   if (!(caps.TextureCaps & D3DPTEXTURECAPS_CUBEMAP)) return D3DERR_NOTAVAILABLE;
@@ -305,15 +318,18 @@ HRESULT D3DXCheckCubeTextureRequirements(IDirect3DDevice8* device, UINT* size, U
   UINT side = CorrectSide(size ? *size : 0, powerOfTwo, caps.MaxTextureWidth);
   if (size) *size = side;
   if (mipLevels) {
-    *mipLevels = CorrectLevels(*mipLevels, side, side, (caps.TextureCaps & D3DPTEXTURECAPS_MIPCUBEMAP) != 0);
+    *mipLevels =
+        CorrectLevels(*mipLevels, side, side, (caps.TextureCaps & D3DPTEXTURECAPS_MIPCUBEMAP) != 0);
   }
   return format ? CorrectFormat(device, D3DRTYPE_CUBETEXTURE, usage, format) : D3D_OK;
 }
 
-HRESULT D3DXCreateTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT mipLevels, DWORD usage,
-                          D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture) {
+HRESULT D3DXCreateTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT mipLevels,
+                          DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** texture) {
   if (texture == nullptr) return D3DERR_INVALIDCALL;
-  HRESULT result = D3DXCheckTextureRequirements(device, &width, &height, &mipLevels, usage, &format, pool);
+  HRESULT result =
+      D3DXCheckTextureRequirements(device, &width, &height, &mipLevels, usage, &format, pool);
   if (FAILED(result)) return result;
   return device->CreateTexture(width, height, mipLevels, usage, format, pool, texture);
 }
@@ -321,64 +337,69 @@ HRESULT D3DXCreateTexture(IDirect3DDevice8* device, UINT width, UINT height, UIN
 HRESULT D3DXCreateCubeTexture(IDirect3DDevice8* device, UINT size, UINT mipLevels, DWORD usage,
                               D3DFORMAT format, D3DPOOL pool, IDirect3DCubeTexture8** texture) {
   if (texture == nullptr) return D3DERR_INVALIDCALL;
-  HRESULT result = D3DXCheckCubeTextureRequirements(device, &size, &mipLevels, usage, &format, pool);
+  HRESULT result =
+      D3DXCheckCubeTextureRequirements(device, &size, &mipLevels, usage, &format, pool);
   if (FAILED(result)) return result;
   return device->CreateCubeTexture(size, mipLevels, usage, format, pool, texture);
 }
 
 // ---- Loading textures
 
-HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void* data, UINT size, UINT width,
-                                            UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                            D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
+HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void* data, UINT size,
+                                            UINT width, UINT height, UINT mipLevels, DWORD usage,
+                                            D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                            DWORD mipFilter, D3DCOLOR colourKey,
                                             D3DXIMAGE_INFO* info, PALETTEENTRY*,
                                             IDirect3DTexture8** texture) {
   if (device == nullptr || texture == nullptr) return D3DERR_INVALIDCALL;
   return FromMemory(data, size, filter, mipFilter, info, [&](const ImageFile& file) {
-    return CreateTextureFromImage(device, file, width, height, mipLevels, usage, format, pool, filter,
-                                  mipFilter, colourKey, texture);
+    return CreateTextureFromImage(device, file, width, height, mipLevels, usage, format, pool,
+                                  filter, mipFilter, colourKey, texture);
   });
 }
 
-HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void* data, UINT dataSize,
-                                                UINT size, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                                D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                                                D3DCOLOR colourKey, D3DXIMAGE_INFO* info, PALETTEENTRY*,
+HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void* data,
+                                                UINT dataSize, UINT size, UINT mipLevels,
+                                                DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                                DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
+                                                D3DXIMAGE_INFO* info, PALETTEENTRY*,
                                                 IDirect3DCubeTexture8** texture) {
   if (device == nullptr || texture == nullptr) return D3DERR_INVALIDCALL;
   return FromMemory(data, dataSize, filter, mipFilter, info, [&](const ImageFile& file) {
-    return CreateCubeTextureFromImage(device, file, size, mipLevels, usage, format, pool, filter, mipFilter,
-                                      colourKey, texture);
+    return CreateCubeTextureFromImage(device, file, size, mipLevels, usage, format, pool, filter,
+                                      mipFilter, colourKey, texture);
   });
 }
 
 HRESULT D3DXCreateCubeTextureFromFileExA(IDirect3DDevice8* device, const char* file, UINT size,
-                                         UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                         DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
-                                         D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
-                                         IDirect3DCubeTexture8** texture) {
+                                         UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                         D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                         D3DCOLOR colourKey, D3DXIMAGE_INFO* info,
+                                         PALETTEENTRY* palette, IDirect3DCubeTexture8** texture) {
   auto bytes = ReadWholeFile(file);
   if (!bytes) return D3DERR_NOTFOUND;
-  return D3DXCreateCubeTextureFromFileInMemoryEx(device, bytes->data(), static_cast<UINT>(bytes->size()),
-                                                 size, mipLevels, usage, format, pool, filter, mipFilter,
-                                                 colourKey, info, palette, texture);
+  return D3DXCreateCubeTextureFromFileInMemoryEx(
+      device, bytes->data(), static_cast<UINT>(bytes->size()), size, mipLevels, usage, format, pool,
+      filter, mipFilter, colourKey, info, palette, texture);
 }
 
-HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* file, UINT width, UINT height,
-                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                     DWORD filter, DWORD mipFilter, D3DCOLOR colourKey, D3DXIMAGE_INFO* info,
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* file, UINT width,
+                                     UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                     D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                     D3DCOLOR colourKey, D3DXIMAGE_INFO* info,
                                      PALETTEENTRY* palette, IDirect3DTexture8** texture) {
   auto bytes = ReadWholeFile(file);
   if (!bytes) return D3DERR_NOTFOUND;
-  return D3DXCreateTextureFromFileInMemoryEx(device, bytes->data(), static_cast<UINT>(bytes->size()), width,
-                                             height, mipLevels, usage, format, pool, filter, mipFilter,
-                                             colourKey, info, palette, texture);
+  return D3DXCreateTextureFromFileInMemoryEx(
+      device, bytes->data(), static_cast<UINT>(bytes->size()), width, height, mipLevels, usage,
+      format, pool, filter, mipFilter, colourKey, info, palette, texture);
 }
 
-HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* file, IDirect3DTexture8** texture) {
+HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* file,
+                                   IDirect3DTexture8** texture) {
   return D3DXCreateTextureFromFileExA(device, file, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                      D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
-                                      nullptr, texture);
+                                      D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+                                      0, nullptr, nullptr, texture);
 }
 
 // ---- Image information
@@ -400,63 +421,71 @@ HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info) {
 // ---- Surfaces
 
 HRESULT D3DXLoadSurfaceFromFileInMemory(IDirect3DSurface8* destination,
-                                        const PALETTEENTRY* destinationPalette, const RECT* destinationRect,
-                                        const void* data, UINT size, const RECT* sourceRect, DWORD filter,
-                                        D3DCOLOR colourKey, D3DXIMAGE_INFO* info) {
+                                        const PALETTEENTRY* destinationPalette,
+                                        const RECT* destinationRect, const void* data, UINT size,
+                                        const RECT* sourceRect, DWORD filter, D3DCOLOR colourKey,
+                                        D3DXIMAGE_INFO* info) {
   if (data == nullptr) return D3DERR_INVALIDCALL;
   auto file = DecodeImageFile({static_cast<const uint8_t*>(data), size});
   if (!file) return D3DXERR_INVALIDDATA;
   auto image = ReadPixels(file->View(0, 0), nullptr);
   if (!image) return D3DXERR_INVALIDDATA;
-  HRESULT result = LoadIntoSurface(destination, destinationPalette, destinationRect, std::move(*image),
-                                   sourceRect, filter, colourKey);
+  HRESULT result = LoadIntoSurface(destination, destinationPalette, destinationRect,
+                                   std::move(*image), sourceRect, filter, colourKey);
   if (SUCCEEDED(result) && info != nullptr) *info = file->info;
   return result;
 }
 
-HRESULT D3DXLoadSurfaceFromFileA(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
-                                 const RECT* destinationRect, const char* file, const RECT* sourceRect,
-                                 DWORD filter, D3DCOLOR colourKey, D3DXIMAGE_INFO* info) {
+HRESULT D3DXLoadSurfaceFromFileA(IDirect3DSurface8* destination,
+                                 const PALETTEENTRY* destinationPalette,
+                                 const RECT* destinationRect, const char* file,
+                                 const RECT* sourceRect, DWORD filter, D3DCOLOR colourKey,
+                                 D3DXIMAGE_INFO* info) {
   auto bytes = ReadWholeFile(file);
   if (!bytes) return D3DERR_NOTFOUND;
-  return D3DXLoadSurfaceFromFileInMemory(destination, destinationPalette, destinationRect, bytes->data(),
-                                         static_cast<UINT>(bytes->size()), sourceRect, filter, colourKey,
-                                         info);
+  return D3DXLoadSurfaceFromFileInMemory(destination, destinationPalette, destinationRect,
+                                         bytes->data(), static_cast<UINT>(bytes->size()),
+                                         sourceRect, filter, colourKey, info);
 }
 
-HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
-                                  const RECT* destinationRect, const void* source, D3DFORMAT sourceFormat,
-                                  UINT sourcePitch, const PALETTEENTRY* sourcePalette, const RECT* sourceRect,
+HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface8* destination,
+                                  const PALETTEENTRY* destinationPalette,
+                                  const RECT* destinationRect, const void* source,
+                                  D3DFORMAT sourceFormat, UINT sourcePitch,
+                                  const PALETTEENTRY* sourcePalette, const RECT* sourceRect,
                                   DWORD filter, D3DCOLOR colourKey) {
   if (source == nullptr || sourceRect == nullptr || sourceRect->left < 0 || sourceRect->top < 0 ||
       sourceRect->right <= sourceRect->left || sourceRect->bottom <= sourceRect->top) {
     return D3DERR_INVALIDCALL;
   }
-  // The memory is read from its origin to the rectangle's far corner; the rectangle then picks its part.
-  auto image = ReadPixels(
-      {sourceFormat, static_cast<uint32_t>(sourceRect->right), static_cast<uint32_t>(sourceRect->bottom),
-       sourcePitch, const_cast<uint8_t*>(static_cast<const uint8_t*>(source))},
-      sourcePalette);
+  // The memory is read from its origin to the rectangle's far corner; the rectangle then picks its
+  // part.
+  auto image = ReadPixels({sourceFormat, static_cast<uint32_t>(sourceRect->right),
+                           static_cast<uint32_t>(sourceRect->bottom), sourcePitch,
+                           const_cast<uint8_t*>(static_cast<const uint8_t*>(source))},
+                          sourcePalette);
   if (!image) return D3DERR_INVALIDCALL;
-  return LoadIntoSurface(destination, destinationPalette, destinationRect, std::move(*image), sourceRect,
-                         filter, colourKey);
+  return LoadIntoSurface(destination, destinationPalette, destinationRect, std::move(*image),
+                         sourceRect, filter, colourKey);
 }
 
-HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
+HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface8* destination,
+                                   const PALETTEENTRY* destinationPalette,
                                    const RECT* destinationRect, IDirect3DSurface8* source,
-                                   const PALETTEENTRY* sourcePalette, const RECT* sourceRect, DWORD filter,
-                                   D3DCOLOR colourKey) {
+                                   const PALETTEENTRY* sourcePalette, const RECT* sourceRect,
+                                   DWORD filter, D3DCOLOR colourKey) {
   if (source == nullptr) return D3DERR_INVALIDCALL;
   auto image = ReadSurface(source, sourcePalette);
   if (!image) return D3DERR_INVALIDCALL;
-  return LoadIntoSurface(destination, destinationPalette, destinationRect, std::move(*image), sourceRect,
-                         filter, colourKey);
+  return LoadIntoSurface(destination, destinationPalette, destinationRect, std::move(*image),
+                         sourceRect, filter, colourKey);
 }
 
 // ---- Saving
 
-HRESULT D3DXSaveSurfaceToFileA(const char* file, D3DXIMAGE_FILEFORMAT fileFormat, IDirect3DSurface8* surface,
-                               const PALETTEENTRY* palette, const RECT* sourceRect) {
+HRESULT D3DXSaveSurfaceToFileA(const char* file, D3DXIMAGE_FILEFORMAT fileFormat,
+                               IDirect3DSurface8* surface, const PALETTEENTRY* palette,
+                               const RECT* sourceRect) {
   D3DSURFACE_DESC desc{};
   if (file == nullptr || surface == nullptr || FAILED(surface->GetDesc(&desc)) ||
       (fileFormat != D3DXIFF_BMP && fileFormat != D3DXIFF_DDS)) {
@@ -470,13 +499,15 @@ HRESULT D3DXSaveSurfaceToFileA(const char* file, D3DXIMAGE_FILEFORMAT fileFormat
   if (fileFormat == D3DXIFF_BMP) {
     bytes = EncodeBmp(part, HasAlpha(desc.Format));
   } else {
-    D3DFORMAT format =
-        IsDdsFormat(desc.Format) && IsConvertibleFormat(desc.Format) ? desc.Format : D3DFMT_A8R8G8B8;
+    D3DFORMAT format = IsDdsFormat(desc.Format) && IsConvertibleFormat(desc.Format)
+                           ? desc.Format
+                           : D3DFMT_A8R8G8B8;
     ImageFile dds;
     dds.info = {part.width, part.height, 1, 1, format, D3DRTYPE_TEXTURE, D3DXIFF_DDS};
     dds.storedFormat = format;
     std::vector<uint8_t> packed(SurfaceSize(format, part.width, part.height));
-    WritePixels(part, {format, part.width, part.height, RowPitch(format, part.width), packed.data()},
+    WritePixels(part,
+                {format, part.width, part.height, RowPitch(format, part.width), packed.data()},
                 palette);
     dds.levels = {{std::move(packed)}};
     bytes = *EncodeDds(dds);
@@ -526,7 +557,8 @@ HRESULT D3DXSaveTextureToFileA(const char* file, D3DXIMAGE_FILEFORMAT fileFormat
       } else {
         auto image = ReadPixels(view, palette);
         ok = image &&
-             WritePixels(*image, {dds.storedFormat, desc.Width, desc.Height, pitch, packed.data()}, nullptr);
+             WritePixels(*image, {dds.storedFormat, desc.Width, desc.Height, pitch, packed.data()},
+                         nullptr);
       }
       surface->UnlockRect();
       if (!ok) return D3DERR_INVALIDCALL;
@@ -540,8 +572,8 @@ HRESULT D3DXSaveTextureToFileA(const char* file, D3DXIMAGE_FILEFORMAT fileFormat
 
 // ---- Mip levels and normal maps
 
-HRESULT D3DXFilterTexture(IDirect3DBaseTexture8* texture, const PALETTEENTRY* palette, UINT sourceLevel,
-                          DWORD filter) {
+HRESULT D3DXFilterTexture(IDirect3DBaseTexture8* texture, const PALETTEENTRY* palette,
+                          UINT sourceLevel, DWORD filter) {
   TextureSurfaces surfaces(texture);
   if (sourceLevel == D3DX_DEFAULT) sourceLevel = 0;
   if (!surfaces.Valid() || !IsValidFilter(filter) || sourceLevel >= surfaces.Levels()) {
@@ -558,7 +590,8 @@ HRESULT D3DXFilterTexture(IDirect3DBaseTexture8* texture, const PALETTEENTRY* pa
 }
 
 HRESULT D3DXComputeNormalMap(IDirect3DTexture8* destination, IDirect3DTexture8* source,
-                             const PALETTEENTRY* sourcePalette, DWORD flags, DWORD channel, float amplitude) {
+                             const PALETTEENTRY* sourcePalette, DWORD flags, DWORD channel,
+                             float amplitude) {
   TextureSurfaces from(source), to(destination);
   if (!from.Valid() || !to.Valid()) return D3DERR_INVALIDCALL;
   auto heights = ReadSurface(from.Surface(0, 0).Get(), sourcePalette);
@@ -566,8 +599,8 @@ HRESULT D3DXComputeNormalMap(IDirect3DTexture8* destination, IDirect3DTexture8* 
   auto normals = ComputeNormalMapImage(*heights, flags, channel, amplitude);
   if (!normals) return D3DERR_INVALIDCALL;
   auto top = to.Surface(0, 0);
-  HRESULT result =
-      LoadIntoSurface(top.Get(), nullptr, nullptr, std::move(*normals), nullptr, D3DX_FILTER_POINT, 0);
+  HRESULT result = LoadIntoSurface(top.Get(), nullptr, nullptr, std::move(*normals), nullptr,
+                                   D3DX_FILTER_POINT, 0);
   if (FAILED(result)) return result;
   auto written = ReadSurface(top.Get(), nullptr);
   if (!written) return D3DERR_INVALIDCALL;

@@ -19,7 +19,6 @@ using d3d::D3D_OK;
 using d3d::D3DERR_INVALIDCALL;
 using d3d::FAILED;
 
-
 // Where the parts of one vertex lie in a flexible vertex format of ours: the position, blend
 // weights, then normal, colour and one coordinate pair, each when the format has it.
 struct VertexLayout {

@@ -49,8 +49,8 @@ D3DXMATRIX EngineCamera::GetMatrix() const {
   return world;
 }
 
-void EngineCamera::ChaseMesh(const EngineMesh& mesh, const D3DXVECTOR3& position, const D3DXVECTOR3& lookAt,
-                             float, int32_t, float, int32_t, float) {
+void EngineCamera::ChaseMesh(const EngineMesh& mesh, const D3DXVECTOR3& position,
+                             const D3DXVECTOR3& lookAt, float, int32_t, float, int32_t, float) {
   SetCamera(mesh.TransformVector(position), mesh.TransformVector(lookAt));
 }
 

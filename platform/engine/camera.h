@@ -22,8 +22,9 @@ class EngineCamera {
   // Places the camera at the mesh's point `position` looking at its point `lookAt`, both in the
   // mesh's own axes, so it follows the mesh as it moves and turns. The follow speed, the distance
   // limit and the rest are for a smoothed chase; this camera follows at once.
-  void ChaseMesh(const EngineMesh& mesh, const d3dx::D3DXVECTOR3& position, const d3dx::D3DXVECTOR3& lookAt,
-                 float speed, int32_t flag, float distance, int32_t mode, float factor);
+  void ChaseMesh(const EngineMesh& mesh, const d3dx::D3DXVECTOR3& position,
+                 const d3dx::D3DXVECTOR3& lookAt, float speed, int32_t flag, float distance,
+                 int32_t mode, float factor);
   void SetViewFrustum(float angleDegrees, float farPlane, float nearPlane);
   float FieldOfView() const { return fovDegrees_; }
   float NearPlane() const { return near_; }

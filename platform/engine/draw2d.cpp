@@ -11,10 +11,12 @@ using d3dx::D3DXVECTOR3;
 namespace {
 
 // Points are 1/72 inch; the desktop has 96 pixels to the inch.
-int32_t PixelHeight(const Font& font) { return static_cast<int32_t>(std::lround(font.size * 96.0 / 72.0)); }
+int32_t PixelHeight(const Font& font) {
+  return static_cast<int32_t>(std::lround(font.size * 96.0 / 72.0));
+}
 
-Shape2D MakeShape(Shape2D::Kind kind, float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3,
-                  uint32_t c4) {
+Shape2D MakeShape(Shape2D::Kind kind, float x1, float y1, float x2, float y2, uint32_t c1,
+                  uint32_t c2, uint32_t c3, uint32_t c4) {
   Shape2D shape;
   shape.kind = kind;
   shape.x1 = x1;
@@ -28,7 +30,8 @@ Shape2D MakeShape(Shape2D::Kind kind, float x1, float y1, float x2, float y2, ui
   return shape;
 }
 
-Shape2D MakeCircle(Shape2D::Kind kind, float x, float y, float radius, int32_t segments, uint32_t colour) {
+Shape2D MakeCircle(Shape2D::Kind kind, float x, float y, float radius, int32_t segments,
+                   uint32_t colour) {
   if (segments < 3) throw EngineError("a circle needs three segments or more");
   Shape2D shape = MakeShape(kind, x, y, radius, radius, colour, colour, colour, colour);
   shape.segments = segments;
@@ -58,9 +61,11 @@ void EngineScreen2DDraw::Draw(Shape2D shape) {
   engine_.Backend().Draw2D(shape);
 }
 
-void EngineScreen2DDraw::DrawTexture(int32_t texture, float x1, float y1, float x2, float y2, uint32_t c1,
-                                     uint32_t c2, uint32_t c3, uint32_t c4, float u1, float v1, float u2, float v2) {
-  if (engine_.Textures().Get(texture) == nullptr) throw EngineError("DrawTexture: no texture " + std::to_string(texture));
+void EngineScreen2DDraw::DrawTexture(int32_t texture, float x1, float y1, float x2, float y2,
+                                     uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, float u1,
+                                     float v1, float u2, float v2) {
+  if (engine_.Textures().Get(texture) == nullptr)
+    throw EngineError("DrawTexture: no texture " + std::to_string(texture));
   Shape2D shape = MakeShape(Shape2D::Kind::Texture, x1, y1, x2, y2, c1, c2, c3, c4);
   shape.texture = texture;
   shape.u1 = u1;
@@ -70,21 +75,23 @@ void EngineScreen2DDraw::DrawTexture(int32_t texture, float x1, float y1, float 
   Draw(shape);
 }
 
-void EngineScreen2DDraw::DrawFilledBox(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3,
-                                       uint32_t c4) {
+void EngineScreen2DDraw::DrawFilledBox(float x1, float y1, float x2, float y2, uint32_t c1,
+                                       uint32_t c2, uint32_t c3, uint32_t c4) {
   Draw(MakeShape(Shape2D::Kind::FilledBox, x1, y1, x2, y2, c1, c2, c3, c4));
 }
 
-void EngineScreen2DDraw::DrawBox(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3,
-                                 uint32_t c4) {
+void EngineScreen2DDraw::DrawBox(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2,
+                                 uint32_t c3, uint32_t c4) {
   Draw(MakeShape(Shape2D::Kind::Box, x1, y1, x2, y2, c1, c2, c3, c4));
 }
 
-void EngineScreen2DDraw::DrawLine(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2) {
+void EngineScreen2DDraw::DrawLine(float x1, float y1, float x2, float y2, uint32_t c1,
+                                  uint32_t c2) {
   Draw(MakeShape(Shape2D::Kind::Line, x1, y1, x2, y2, c1, c2, kSameAsFirst, kSameAsFirst));
 }
 
-void EngineScreen2DDraw::DrawLine3D(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, uint32_t c1, uint32_t c2) {
+void EngineScreen2DDraw::DrawLine3D(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, uint32_t c1,
+                                    uint32_t c2) {
   float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   bool shown1 = false, shown2 = false;
   ProjectPoint(p1, x1, y1, 0, shown1);
@@ -92,21 +99,25 @@ void EngineScreen2DDraw::DrawLine3D(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2
   Draw(MakeShape(Shape2D::Kind::Line3D, x1, y1, x2, y2, c1, c2, kSameAsFirst, kSameAsFirst));
 }
 
-void EngineScreen2DDraw::DrawFilledCircle(float x, float y, float radius, int32_t segments, uint32_t colour) {
+void EngineScreen2DDraw::DrawFilledCircle(float x, float y, float radius, int32_t segments,
+                                          uint32_t colour) {
   Draw(MakeCircle(Shape2D::Kind::FilledCircle, x, y, radius, segments, colour));
 }
 
-void EngineScreen2DDraw::DrawCircleBorder(float x, float y, float radius, int32_t segments, uint32_t colour) {
+void EngineScreen2DDraw::DrawCircleBorder(float x, float y, float radius, int32_t segments,
+                                          uint32_t colour) {
   Draw(MakeCircle(Shape2D::Kind::CircleBorder, x, y, radius, segments, colour));
 }
 
-void EngineScreen2DDraw::DrawButton(int32_t hoverTexture, int32_t texture, float x1, float y1, float x2, float y2,
-                                    bool& mouseOver) {
-  const float mx = static_cast<float>(engine_.Input().MouseX()), my = static_cast<float>(engine_.Input().MouseY());
-  mouseOver = mx >= std::min(x1, x2) && mx <= std::max(x1, x2) && my >= std::min(y1, y2) && my <= std::max(y1, y2);
+void EngineScreen2DDraw::DrawButton(int32_t hoverTexture, int32_t texture, float x1, float y1,
+                                    float x2, float y2, bool& mouseOver) {
+  const float mx = static_cast<float>(engine_.Input().MouseX()),
+              my = static_cast<float>(engine_.Input().MouseY());
+  mouseOver = mx >= std::min(x1, x2) && mx <= std::max(x1, x2) && my >= std::min(y1, y2) &&
+              my <= std::max(y1, y2);
   constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
-  DrawTexture(mouseOver ? hoverTexture : texture, x1, y1, x2, y2, kOpaqueWhite, kSameAsFirst, kSameAsFirst,
-              kSameAsFirst);
+  DrawTexture(mouseOver ? hoverTexture : texture, x1, y1, x2, y2, kOpaqueWhite, kSameAsFirst,
+              kSameAsFirst, kSameAsFirst);
 }
 
 void EngineScreen2DDraw::SetDrawState(int32_t sourceBlend, int32_t destinationBlend, int32_t) {
@@ -114,7 +125,8 @@ void EngineScreen2DDraw::SetDrawState(int32_t sourceBlend, int32_t destinationBl
   destinationBlend_ = destinationBlend;
 }
 
-void EngineScreen2DDraw::ProjectPoint(const D3DXVECTOR3& point, float& x, float& y, int32_t, bool& onScreen) const {
+void EngineScreen2DDraw::ProjectPoint(const D3DXVECTOR3& point, float& x, float& y, int32_t,
+                                      bool& onScreen) const {
   const DrawTarget target = engine_.CurrentTarget();
   const CameraView camera = engine_.CurrentCameraView();
   const d3dx::D3DXMATRIX viewProjection = camera.view * camera.projection;
@@ -131,14 +143,16 @@ void EngineScreen2DDraw::ProjectPoint(const D3DXVECTOR3& point, float& x, float&
   onScreen = std::fabs(ndcX) <= 1 && std::fabs(ndcY) <= 1 && depth >= 0 && depth <= 1;
 }
 
-int32_t EngineScreen2DText::CreateFont(const std::string& name, const std::string& face, int32_t size, bool bold,
-                                       bool, bool) {
-  if (size <= 0) throw EngineError("CreateFont: size " + std::to_string(size) + " of font \"" + name + "\"");
+int32_t EngineScreen2DText::CreateFont(const std::string& name, const std::string& face,
+                                       int32_t size, bool bold, bool, bool) {
+  if (size <= 0)
+    throw EngineError("CreateFont: size " + std::to_string(size) + " of font \"" + name + "\"");
   return engine_.Fonts().Add(name, Font{face, size, bold, false});
 }
 
-int32_t EngineScreen2DText::CreateTextureFont(const std::string& name, const std::string& face, int32_t size,
-                                              bool bold, bool italic, bool underline, bool) {
+int32_t EngineScreen2DText::CreateTextureFont(const std::string& name, const std::string& face,
+                                              int32_t size, bool bold, bool italic, bool underline,
+                                              bool) {
   const int32_t id = CreateFont(name, face, size, bold, italic, underline);
   engine_.Fonts().Get(id)->textureFont = true;
   return id;
@@ -150,8 +164,8 @@ const Font& EngineScreen2DText::FontOf(int32_t font) const {
   return *found;
 }
 
-
-void EngineScreen2DText::DrawText(const std::string& text, float x, float y, uint32_t colour, int32_t font) {
+void EngineScreen2DText::DrawText(const std::string& text, float x, float y, uint32_t colour,
+                                  int32_t font) {
   batch_.Require();
   FontOf(font);
   Shape2D shape = MakeShape(Shape2D::Kind::Text, x, y, x, y, colour, colour, colour, colour);
@@ -160,7 +174,8 @@ void EngineScreen2DText::DrawText(const std::string& text, float x, float y, uin
   engine_.Backend().Draw2D(shape);
 }
 
-void EngineScreen2DText::GetTextSize(const std::string& text, int32_t font, int32_t& width, int32_t& height) {
+void EngineScreen2DText::GetTextSize(const std::string& text, int32_t font, int32_t& width,
+                                     int32_t& height) {
   engine_.Backend().MeasureText(text, PixelHeight(FontOf(font)), width, height);
 }
 

@@ -34,26 +34,32 @@ class EngineScreen2DDraw {
   void Begin() { batch_.Begin(); }
   void End() { batch_.End(); }
   // Texture coordinates (u1, v1) go to (x1, y1); an x2 left of x1 mirrors the image.
-  void DrawTexture(int32_t texture, float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3,
-                   uint32_t c4, float u1 = 0, float v1 = 0, float u2 = 1, float v2 = 1);
-  void DrawFilledBox(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4);
-  void DrawBox(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4);
+  void DrawTexture(int32_t texture, float x1, float y1, float x2, float y2, uint32_t c1,
+                   uint32_t c2, uint32_t c3, uint32_t c4, float u1 = 0, float v1 = 0, float u2 = 1,
+                   float v2 = 1);
+  void DrawFilledBox(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3,
+                     uint32_t c4);
+  void DrawBox(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2, uint32_t c3,
+               uint32_t c4);
   void DrawLine(float x1, float y1, float x2, float y2, uint32_t c1, uint32_t c2);
   // A line between two world points, seen by the current target's camera.
-  void DrawLine3D(const d3dx::D3DXVECTOR3& p1, const d3dx::D3DXVECTOR3& p2, uint32_t c1, uint32_t c2);
+  void DrawLine3D(const d3dx::D3DXVECTOR3& p1, const d3dx::D3DXVECTOR3& p2, uint32_t c1,
+                  uint32_t c2);
   void DrawCircle(float x, float y, float radius, int32_t segments, uint32_t colour) {
     DrawFilledCircle(x, y, radius, segments, colour);
   }
   void DrawFilledCircle(float x, float y, float radius, int32_t segments, uint32_t colour);
   void DrawCircleBorder(float x, float y, float radius, int32_t segments, uint32_t colour);
   // Draws `texture`, or `hoverTexture` while the mouse is inside the rectangle, and says which.
-  void DrawButton(int32_t hoverTexture, int32_t texture, float x1, float y1, float x2, float y2, bool& mouseOver);
+  void DrawButton(int32_t hoverTexture, int32_t texture, float x1, float y1, float x2, float y2,
+                  bool& mouseOver);
   void SetTextureFilter(int32_t filter) { filter_ = filter; }
   // Blend factors of what follows, in the device's blend numbering.
   void SetDrawState(int32_t sourceBlend, int32_t destinationBlend, int32_t = -1);
   // The pixel of the current target where a world point appears; onScreen is false behind the
   // camera or outside the target.
-  void ProjectPoint(const d3dx::D3DXVECTOR3& point, float& x, float& y, int32_t, bool& onScreen) const;
+  void ProjectPoint(const d3dx::D3DXVECTOR3& point, float& x, float& y, int32_t,
+                    bool& onScreen) const;
 
  private:
   void Draw(Shape2D shape);
@@ -68,11 +74,11 @@ class EngineScreen2DText {
  public:
   explicit EngineScreen2DText(Engine& engine) : engine_(engine) {}
   // Fonts by name; faces are matched to installed fonts by the drawing backend. Size in points.
-  int32_t CreateFont(const std::string& name, const std::string& face, int32_t size, bool bold, bool = false,
-                     bool = false);
+  int32_t CreateFont(const std::string& name, const std::string& face, int32_t size, bool bold,
+                     bool = false, bool = false);
   // A font drawn from a texture of its glyphs; `extended` adds the glyphs beyond Latin-1.
-  int32_t CreateTextureFont(const std::string& name, const std::string& face, int32_t size, bool bold, bool,
-                            bool, bool extended);
+  int32_t CreateTextureFont(const std::string& name, const std::string& face, int32_t size,
+                            bool bold, bool, bool, bool extended);
   void SetFontOption(int32_t option) { option_ = option; }
   // Drops every font, before they are made again for a new device.
   void ResetFonts() { engine_.Fonts().Clear(); }

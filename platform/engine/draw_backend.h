@@ -53,7 +53,8 @@ class DrawBackend {
   virtual void Draw2D(const Shape2D& shape) = 0;
   virtual void Present() = 0;
   // The size of a line of text [pixels] in a font whose glyphs are `pixelHeight` high.
-  virtual void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width, int32_t& height) = 0;
+  virtual void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
+                           int32_t& height) = 0;
   // The back buffer as 0xAARRGGBB pixels, rows top to bottom.
   virtual std::vector<uint32_t> ReadBackBuffer(int32_t width, int32_t height) = 0;
 };

@@ -41,7 +41,8 @@ void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
   timerOrigin_ = lastFrame_ = forms::Now();
   elapsedMs_ = 0;
   result = 0;
-  WriteLog("Engine started on a " + std::to_string(width_) + " x " + std::to_string(height_) + " window");
+  WriteLog("Engine started on a " + std::to_string(width_) + " x " + std::to_string(height_) +
+           " window");
 }
 
 void Engine::Shutdown() {
@@ -74,7 +75,9 @@ float Engine::GetFrameRate() const {
   return 1000.0f / std::max(elapsedMs_, kShortestFrameMs);
 }
 
-int32_t Engine::GetRunTime() const { return static_cast<int32_t>(Milliseconds(forms::Now() - timerOrigin_)); }
+int32_t Engine::GetRunTime() const {
+  return static_cast<int32_t>(Milliseconds(forms::Now() - timerOrigin_));
+}
 
 void Engine::RestartTimer(int32_t) {
   timerOrigin_ = lastFrame_ = forms::Now();
@@ -82,7 +85,8 @@ void Engine::RestartTimer(int32_t) {
 }
 
 bool Engine::IsWindowActive() const {
-  return window_ != nullptr && window_->Visible() && window_->GetWindowState() != forms::WindowState::Minimized;
+  return window_ != nullptr && window_->Visible() &&
+         window_->GetWindowState() != forms::WindowState::Minimized;
 }
 
 void Engine::Clear(uint32_t colour) {
@@ -149,7 +153,9 @@ DrawTarget Engine::CurrentTarget() const {
 CameraView Engine::CurrentCameraView() const {
   const DrawTarget target = CurrentTarget();
   const EngineCamera& camera = target.surface ? target.surface->Camera() : mainCamera_;
-  const float aspect = target.height > 0 ? static_cast<float>(target.width) / static_cast<float>(target.height) : 1.0f;
+  const float aspect = target.height > 0
+                           ? static_cast<float>(target.width) / static_cast<float>(target.height)
+                           : 1.0f;
   return CameraView{camera.View(), camera.Projection(aspect)};
 }
 
@@ -161,7 +167,8 @@ void Engine::UseJoysticks(std::unique_ptr<JoystickSource> source) {
 void Engine::PushSurface(EngineRenderSurface& surface) { surfaces_.push_back(&surface); }
 
 void Engine::PopSurface(EngineRenderSurface& surface) {
-  if (surfaces_.empty() || surfaces_.back() != &surface) throw EngineError("EndRender without its StartRender");
+  if (surfaces_.empty() || surfaces_.back() != &surface)
+    throw EngineError("EndRender without its StartRender");
   surfaces_.pop_back();
 }
 

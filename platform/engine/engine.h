@@ -28,8 +28,8 @@ class Form;
 namespace engine {
 
 struct Texture {
-  std::string path;     // empty for the texture of a render surface
-  int32_t width = 0;    // pixels, after any scaling down
+  std::string path;   // empty for the texture of a render surface
+  int32_t width = 0;  // pixels, after any scaling down
   int32_t height = 0;
   uint32_t colourKey = 0;  // 0xAARRGGBB texels of this colour are transparent; 0 = none
 };
@@ -83,7 +83,9 @@ class Engine {
   const std::string& WindowTitle() const { return title_; }
   void SetColourAndRange(uint32_t shadowColour, float range);
   // The same shadow colour and range, under the name some callers use.
-  void SetViewFrustum(uint32_t shadowColour, float range) { SetColourAndRange(shadowColour, range); }
+  void SetViewFrustum(uint32_t shadowColour, float range) {
+    SetColourAndRange(shadowColour, range);
+  }
   uint32_t ShadowColour() const { return shadowColour_; }
   float ShadowRange() const { return shadowRange_; }
 

@@ -33,7 +33,8 @@ struct HeightGrid {
 };
 
 // The grid, or nothing with `why` saying what is wrong with the bytes.
-std::optional<HeightGrid> ReadHeightGrid(std::span<const uint8_t> bytes, std::string* why = nullptr);
+std::optional<HeightGrid> ReadHeightGrid(std::span<const uint8_t> bytes,
+                                         std::string* why = nullptr);
 std::vector<uint8_t> WriteHeightGrid(const HeightGrid& grid);
 
 }  // namespace engine

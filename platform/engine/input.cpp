@@ -12,7 +12,8 @@ void InputQueue::KeyEvent(int32_t scanCode, bool pressed) {
   if (down == pressed) return;
   down = pressed;
   if (pressed && scanCode == scan::kNumLock) numLock_ = !numLock_;
-  if (events_.size() < kBufferSize) events_.push_back({static_cast<int16_t>(pressed ? -1 : 0), scanCode});
+  if (events_.size() < kBufferSize)
+    events_.push_back({static_cast<int16_t>(pressed ? -1 : 0), scanCode});
 }
 
 void InputQueue::MouseMoved(int32_t x, int32_t y) {
@@ -41,7 +42,8 @@ int32_t EngineInput::GetKeyBuffer(std::vector<KeyEvent>& items) {
 
 bool EngineInput::IsKeyPressed(int32_t scanCode) const { return engine_.Input().IsDown(scanCode); }
 
-void EngineInput::GetMouseState(int32_t& x, int32_t& y, int16_t& button1, int16_t& button2, int16_t& button3) const {
+void EngineInput::GetMouseState(int32_t& x, int32_t& y, int16_t& button1, int16_t& button2,
+                                int16_t& button3) const {
   const InputQueue& input = engine_.Input();
   x = input.MouseX();
   y = input.MouseY();
@@ -76,12 +78,14 @@ void EngineJoystick::GetCapabilities(int32_t& axes, int32_t& buttons, int32_t& p
 }
 
 void EngineJoystick::Poll() {
-  if (source_ == nullptr) throw EngineError("Poll: the joystick \"" + info_.name + "\" was released");
+  if (source_ == nullptr)
+    throw EngineError("Poll: the joystick \"" + info_.name + "\" was released");
   present_ = source_->Poll(index_, state_);
 }
 
 void EngineJoystick::GetState(JoystickState& state) const {
-  if (source_ == nullptr) throw EngineError("GetState: the joystick \"" + info_.name + "\" was released");
+  if (source_ == nullptr)
+    throw EngineError("GetState: the joystick \"" + info_.name + "\" was released");
   state = state_;
 }
 
@@ -94,7 +98,8 @@ int32_t EngineInputDevices::Enumerate() {
   Release();
   JoystickSource& source = engine_.Joysticks();
   const std::vector<JoystickInfo> infos = source.Enumerate();
-  for (size_t i = 0; i < infos.size(); ++i) joysticks_.push_back(std::make_shared<EngineJoystick>(source, i, infos[i]));
+  for (size_t i = 0; i < infos.size(); ++i)
+    joysticks_.push_back(std::make_shared<EngineJoystick>(source, i, infos[i]));
   return Count();
 }
 

@@ -45,7 +45,9 @@ class InputQueue {
   bool NumLockOn() const { return numLock_; }
   int32_t MouseX() const { return mouseX_; }
   int32_t MouseY() const { return mouseY_; }
-  bool ButtonDown(int32_t button) const { return button >= 0 && button < 3 && buttons_[static_cast<size_t>(button)]; }
+  bool ButtonDown(int32_t button) const {
+    return button >= 0 && button < 3 && buttons_[static_cast<size_t>(button)];
+  }
 
  private:
   std::deque<engine::KeyEvent> events_;
@@ -64,7 +66,8 @@ class EngineInput {
   int32_t GetKeyBuffer(std::vector<KeyEvent>& items);
   bool IsKeyPressed(int32_t scanCode) const;
   // Buttons are -1 while down, 0 when up; the fifth value is the middle button.
-  void GetMouseState(int32_t& x, int32_t& y, int16_t& button1, int16_t& button2, int16_t& button3) const;
+  void GetMouseState(int32_t& x, int32_t& y, int16_t& button1, int16_t& button2,
+                     int16_t& button3) const;
   bool NumLockOn() const;
   // Moves the pointer to a point of the main window; false where the window system does not let
   // a program move it (headless it always moves).

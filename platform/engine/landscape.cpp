@@ -16,12 +16,13 @@ using d3dx::D3DXVECTOR3;
 
 namespace {
 
-constexpr size_t kMaxHeightFileBytes = 20 + size_t{HeightGrid::kMaxSide} * HeightGrid::kMaxSide * sizeof(float);
+constexpr size_t kMaxHeightFileBytes =
+    20 + size_t{HeightGrid::kMaxSide} * HeightGrid::kMaxSide * sizeof(float);
 
 }  // namespace
 
-void EngineLandscape::Generate(const std::string& texturePath, int32_t precision, float, float, int32_t, int32_t,
-                               int32_t) {
+void EngineLandscape::Generate(const std::string& texturePath, int32_t precision, float, float,
+                               int32_t, int32_t, int32_t) {
   texturePath_ = texturePath;
   precision_ = precision;
 }
@@ -56,11 +57,13 @@ float EngineLandscape::GetDepth() const {
   return Loaded() ? static_cast<float>(grid_.rows - 1) * grid_.spacing * scale_.z : 0.0f;
 }
 
-bool EngineLandscape::Locate(float x, float z, uint32_t& column, uint32_t& row, float& fx, float& fz) const {
+bool EngineLandscape::Locate(float x, float z, uint32_t& column, uint32_t& row, float& fx,
+                             float& fz) const {
   if (!Loaded() || scale_.x == 0 || scale_.z == 0) return false;
   const float gx = (x - position_.x) / (grid_.spacing * scale_.x);
   const float gz = (z - position_.z) / (grid_.spacing * scale_.z);
-  const float lastColumn = static_cast<float>(grid_.columns - 1), lastRow = static_cast<float>(grid_.rows - 1);
+  const float lastColumn = static_cast<float>(grid_.columns - 1),
+              lastRow = static_cast<float>(grid_.rows - 1);
   if (!(gx >= 0 && gz >= 0 && gx <= lastColumn && gz <= lastRow)) return false;
   column = std::min(static_cast<uint32_t>(gx), grid_.columns - 2);
   row = std::min(static_cast<uint32_t>(gz), grid_.rows - 2);
@@ -81,8 +84,10 @@ float EngineLandscape::GetHeight(float x, float z) const {
   if (!Locate(x, z, column, row, fx, fz)) return 0.0f;
   const float h00 = grid_.At(column, row), h11 = grid_.At(column + 1, row + 1);
   // Below the diagonal the triangle (00, 10, 11), above it (00, 11, 01).
-  const float h = fx >= fz ? h00 + fx * (grid_.At(column + 1, row) - h00) + fz * (h11 - grid_.At(column + 1, row))
-                           : h00 + fz * (grid_.At(column, row + 1) - h00) + fx * (h11 - grid_.At(column, row + 1));
+  const float h =
+      fx >= fz
+          ? h00 + fx * (grid_.At(column + 1, row) - h00) + fz * (h11 - grid_.At(column + 1, row))
+          : h00 + fz * (grid_.At(column, row + 1) - h00) + fx * (h11 - grid_.At(column, row + 1));
   return position_.y + h * scale_.y;
 }
 
@@ -106,7 +111,8 @@ void EngineLandscape::SetHeight(float x, float z, float h) {
   uint32_t column = 0, row = 0;
   float fx = 0, fz = 0;
   if (!Locate(x, z, column, row, fx, fz) || scale_.y == 0) return;
-  grid_.At(column + (fx >= 0.5f ? 1 : 0), row + (fz >= 0.5f ? 1 : 0)) = (h - position_.y) / scale_.y;
+  grid_.At(column + (fx >= 0.5f ? 1 : 0), row + (fz >= 0.5f ? 1 : 0)) =
+      (h - position_.y) / scale_.y;
 }
 
 EnginePickResult EngineLandscape::PickRay(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2) const {
@@ -118,7 +124,8 @@ EnginePickResult EngineLandscape::PickRay(const D3DXVECTOR3& p1, const D3DXVECTO
   D3DXVECTOR3 direction = along * (1.0f / length);
   // Only the cells under the segment's bounding rectangle can be hit.
   const float cellX = grid_.spacing * scale_.x, cellZ = grid_.spacing * scale_.z;
-  auto cellRange = [](float a, float b, float origin, float cell, uint32_t cells, uint32_t& first, uint32_t& last) {
+  auto cellRange = [](float a, float b, float origin, float cell, uint32_t cells, uint32_t& first,
+                      uint32_t& last) {
     float lo = (std::min(a, b) - origin) / cell, hi = (std::max(a, b) - origin) / cell;
     if (lo > hi) std::swap(lo, hi);
     if (hi < 0 || lo > static_cast<float>(cells)) return false;
@@ -138,8 +145,8 @@ EnginePickResult EngineLandscape::PickRay(const D3DXVECTOR3& p1, const D3DXVECTO
       const D3DXVECTOR3* triangles[2][3] = {{&p00, &p10, &p11}, {&p00, &p11, &p01}};
       for (const auto& t : triangles) {
         float u = 0, v = 0, distance = 0;
-        if (d3dx::D3DXIntersectTri(t[0], t[1], t[2], &p1, &direction, &u, &v, &distance) && distance <= length &&
-            distance < nearest) {
+        if (d3dx::D3DXIntersectTri(t[0], t[1], t[2], &p1, &direction, &u, &v, &distance) &&
+            distance <= length && distance < nearest) {
           nearest = distance;
           result.Set(nullptr, p1 + direction * distance, distance);
         }

@@ -24,11 +24,13 @@ class EngineLandscape {
 
   void SetPrecisionMode(int32_t mode) { precisionMode_ = mode; }
   // Prepares a tile textured with that image; its heights come from LoadHeightMap.
-  void Generate(const std::string& texturePath, int32_t precision, float uRepeat, float vRepeat, int32_t = 0,
-                int32_t = 0, int32_t = 0);
+  void Generate(const std::string& texturePath, int32_t precision, float uRepeat, float vRepeat,
+                int32_t = 0, int32_t = 0, int32_t = 0);
   void LoadHeightMap(const std::string& programPath, int32_t = 0, int32_t = 0, int32_t = 1);
   // Reloads the heights, dropping changes made with SetHeight.
-  void LoadHeights(const std::string& programPath, int32_t flag = 1) { LoadHeightMap(programPath, 0, 0, flag); }
+  void LoadHeights(const std::string& programPath, int32_t flag = 1) {
+    LoadHeightMap(programPath, 0, 0, flag);
+  }
   void SetTexture(int32_t texture, int32_t = 0, int32_t = 0, float = 1, float = 1, int32_t = 0);
   void SetMaterial(int32_t material, int32_t = -1, int32_t = 0);
   void SetDetailTexture(int32_t texture) { detailTexture_ = texture; }

@@ -13,7 +13,8 @@ class NullBackend final : public DrawBackend {
   void DrawLandscape(const EngineLandscape&, const CameraView&) override {}
   void Draw2D(const Shape2D&) override {}
   void Present() override {}
-  void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width, int32_t& height) override {
+  void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
+                   int32_t& height) override {
     int32_t characters = 0;
     for (unsigned char c : text)
       if ((c & 0xC0) != 0x80) ++characters;
@@ -21,7 +22,8 @@ class NullBackend final : public DrawBackend {
     height = pixelHeight;
   }
   std::vector<uint32_t> ReadBackBuffer(int32_t width, int32_t height) override {
-    return std::vector<uint32_t>(static_cast<size_t>(width) * static_cast<size_t>(height), clearColour_);
+    return std::vector<uint32_t>(static_cast<size_t>(width) * static_cast<size_t>(height),
+                                 clearColour_);
   }
 
  private:

@@ -16,8 +16,9 @@ uint32_t EngineGlobals::MakeColor(float red, float green, float blue, float alph
   return d3dx::D3DXCOLOR(red, green, blue, alpha).ToArgb();
 }
 
-int32_t EngineTextureFactory::LoadTexture(const std::string& programPath, const std::string& name, int32_t width,
-                                          int32_t height, uint32_t colourKey, int32_t, int32_t) {
+int32_t EngineTextureFactory::LoadTexture(const std::string& programPath, const std::string& name,
+                                          int32_t width, int32_t height, uint32_t colourKey,
+                                          int32_t, int32_t) {
   const std::string path = win::ResolvePath(programPath).string();
   d3dx::D3DXIMAGE_INFO info{};
   if (d3dx::D3DXGetImageInfoFromFileA(path.c_str(), &info) != d3d::D3D_OK)
@@ -27,7 +28,8 @@ int32_t EngineTextureFactory::LoadTexture(const std::string& programPath, const 
   const double shrink = std::min({1.0, Engine::kMaxTextureSide / w, Engine::kMaxTextureSide / h});
   w = std::max(1.0, std::floor(w * shrink));
   h = std::max(1.0, std::floor(h * shrink));
-  return engine_.Textures().Add(name, Texture{path, static_cast<int32_t>(w), static_cast<int32_t>(h), colourKey});
+  return engine_.Textures().Add(
+      name, Texture{path, static_cast<int32_t>(w), static_cast<int32_t>(h), colourKey});
 }
 
 int32_t EngineMaterialFactory::CreateMaterial(float red, float green, float blue, float alpha,
@@ -43,19 +45,23 @@ Material& EngineMaterialFactory::Get(int32_t material) {
   return *found;
 }
 
-void EngineMaterialFactory::SetDiffuse(int32_t material, float red, float green, float blue, float alpha) {
+void EngineMaterialFactory::SetDiffuse(int32_t material, float red, float green, float blue,
+                                       float alpha) {
   Get(material).diffuse = d3dx::D3DXCOLOR(red, green, blue, alpha);
 }
 
-void EngineMaterialFactory::SetAmbient(int32_t material, float red, float green, float blue, float alpha) {
+void EngineMaterialFactory::SetAmbient(int32_t material, float red, float green, float blue,
+                                       float alpha) {
   Get(material).ambient = d3dx::D3DXCOLOR(red, green, blue, alpha);
 }
 
-void EngineMaterialFactory::SetSpecular(int32_t material, float red, float green, float blue, float alpha) {
+void EngineMaterialFactory::SetSpecular(int32_t material, float red, float green, float blue,
+                                        float alpha) {
   Get(material).specular = d3dx::D3DXCOLOR(red, green, blue, alpha);
 }
 
-void EngineMaterialFactory::SetEmissive(int32_t material, float red, float green, float blue, float alpha) {
+void EngineMaterialFactory::SetEmissive(int32_t material, float red, float green, float blue,
+                                        float alpha) {
   Get(material).emissive = d3dx::D3DXCOLOR(red, green, blue, alpha);
 }
 
@@ -69,27 +75,36 @@ Light& EngineLights::At(int32_t light) {
 int32_t EngineLights::CreateLight(const d3d::D3DLIGHT8& record, int32_t, int32_t) {
   const auto& lights = engine_.Lights();
   // The first light never set, else a new one.
-  auto unused = std::find_if(lights.begin(), lights.end(), [](const Light& l) { return l.record.Type == 0; });
+  auto unused =
+      std::find_if(lights.begin(), lights.end(), [](const Light& l) { return l.record.Type == 0; });
   const int32_t id = static_cast<int32_t>(unused - lights.begin()) + 1;
   At(id) = Light{record, true};
   return id;
 }
 
-void EngineLights::SetLight(int32_t light, const d3d::D3DLIGHT8& record) { At(light).record = record; }
+void EngineLights::SetLight(int32_t light, const d3d::D3DLIGHT8& record) {
+  At(light).record = record;
+}
 
 void EngineLights::EnableLight(int32_t light, bool on) { At(light).enabled = on; }
 
-const Light& EngineLights::GetLight(int32_t light) const { return const_cast<EngineLights*>(this)->At(light); }
+const Light& EngineLights::GetLight(int32_t light) const {
+  return const_cast<EngineLights*>(this)->At(light);
+}
 
 void EngineLights::ReleaseAll() {
   for (Light& light : engine_.Lights()) light = Light{};
 }
 
-D3DXVECTOR3 EngineMathLibrary::PointOnSphere(const D3DXVECTOR3& centre, float distance, float a1, float a2) {
-  return centre + D3DXVECTOR3{std::cos(a2) * std::sin(a1), -std::sin(a2), std::cos(a2) * std::cos(a1)} * distance;
+D3DXVECTOR3 EngineMathLibrary::PointOnSphere(const D3DXVECTOR3& centre, float distance, float a1,
+                                             float a2) {
+  return centre +
+         D3DXVECTOR3{std::cos(a2) * std::sin(a1), -std::sin(a2), std::cos(a2) * std::cos(a1)} *
+             distance;
 }
 
-d3dx::D3DXVECTOR2 EngineMathLibrary::PointOnCircle(const d3dx::D3DXVECTOR2& centre, float angle, float distance) {
+d3dx::D3DXVECTOR2 EngineMathLibrary::PointOnCircle(const d3dx::D3DXVECTOR2& centre, float angle,
+                                                   float distance) {
   return {centre.x + std::sin(angle) * distance, centre.y + std::cos(angle) * distance};
 }
 
@@ -104,9 +119,13 @@ d3dx::D3DXMATRIX EngineMathLibrary::RotationMatrix(float heading, float pitch, f
   return m;
 }
 
-float EngineMathLibrary::GetDistance2D(float x1, float y1, float x2, float y2) { return std::hypot(x2 - x1, y2 - y1); }
+float EngineMathLibrary::GetDistance2D(float x1, float y1, float x2, float y2) {
+  return std::hypot(x2 - x1, y2 - y1);
+}
 
-float EngineMathLibrary::Distance3D(const D3DXVECTOR3& p, const D3DXVECTOR3& q) { return VectorLength(q - p); }
+float EngineMathLibrary::Distance3D(const D3DXVECTOR3& p, const D3DXVECTOR3& q) {
+  return VectorLength(q - p);
+}
 
 D3DXVECTOR3 EngineMathLibrary::Normalize(const D3DXVECTOR3& v) {
   const float length = VectorLength(v);
@@ -124,8 +143,9 @@ void EnginePath::MoveCamera(float value, float) {
   const float f = t - static_cast<float>(index);
   const D3DXVECTOR3 at = points_[index] + (points_[next] - points_[index]) * f;
   // Look along the path; at its end, along its last leg.
-  const D3DXVECTOR3 ahead = next != index ? points_[next] - points_[index]
-                                          : (index > 0 ? points_[index] - points_[index - 1] : D3DXVECTOR3{0, 0, 1});
+  const D3DXVECTOR3 ahead =
+      next != index ? points_[next] - points_[index]
+                    : (index > 0 ? points_[index] - points_[index - 1] : D3DXVECTOR3{0, 0, 1});
   engine_.MainCamera().SetCamera(at, at + ahead);
 }
 
@@ -134,13 +154,16 @@ void EngineAtmosphere::SetFlareCount(int32_t count) {
   flares_.resize(static_cast<size_t>(count));
 }
 
-void EngineAtmosphere::SetFlare(int32_t index, int32_t texture, float position, float size, uint32_t colour,
-                                int32_t) {
-  if (index < 1 || static_cast<size_t>(index) > flares_.size()) throw EngineError("SetFlare: no flare " + std::to_string(index));
+void EngineAtmosphere::SetFlare(int32_t index, int32_t texture, float position, float size,
+                                uint32_t colour, int32_t) {
+  if (index < 1 || static_cast<size_t>(index) > flares_.size())
+    throw EngineError("SetFlare: no flare " + std::to_string(index));
   flares_[static_cast<size_t>(index - 1)] = Flare{texture, position, size, colour};
 }
 
-void EngineAtmosphere::SetSkyBox(const int32_t textures[6]) { std::copy(textures, textures + 6, skyBox_); }
+void EngineAtmosphere::SetSkyBox(const int32_t textures[6]) {
+  std::copy(textures, textures + 6, skyBox_);
+}
 
 void EngineGraphicEffect::Start(int32_t durationMs) {
   running_ = true;
@@ -155,8 +178,8 @@ void EngineGraphicEffect::StartFadeIn(int32_t durationMs) {
 
 bool EngineGraphicEffect::IsFinished() const { return !running_ || forms::Now() >= end_; }
 
-void EngineParticleSystem::Create(int32_t count, int32_t, float size, const D3DXVECTOR3& position, int32_t,
-                                  int32_t texture) {
+void EngineParticleSystem::Create(int32_t count, int32_t, float size, const D3DXVECTOR3& position,
+                                  int32_t, int32_t texture) {
   if (count < 0) throw EngineError("particle system: negative count");
   capacity_ = static_cast<size_t>(count);
   size_ = size;

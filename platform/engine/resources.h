@@ -88,14 +88,17 @@ class EngineMathLibrary {
   // elevation a2, where a negative a2 is above the centre.
   static Vector PointOnSphere(const Vector& centre, float distance, float a1, float a2);
   // The point (x, z) `distance` from the centre (x, z) at the azimuth above.
-  static d3dx::D3DXVECTOR2 PointOnCircle(const d3dx::D3DXVECTOR2& centre, float angle, float distance);
+  static d3dx::D3DXVECTOR2 PointOnCircle(const d3dx::D3DXVECTOR2& centre, float angle,
+                                         float distance);
   // atan2(a, b) in [0, 2 pi).
   static float Angle2D(float a, float b);
   static float Angle(float x, float z) { return Angle2D(x, z); }
   // A turn of roll about z, then pitch about x, then heading about y.
   static d3dx::D3DXMATRIX RotationMatrix(float heading, float pitch, float roll);
   static float GetDistance2D(float x1, float y1, float x2, float y2);
-  static float Distance2D(const Vector& p, const Vector& q) { return GetDistance2D(p.x, p.z, q.x, q.z); }
+  static float Distance2D(const Vector& p, const Vector& q) {
+    return GetDistance2D(p.x, p.z, q.x, q.z);
+  }
   static float Distance3D(const Vector& p, const Vector& q);
   static Vector VectorSubtract(const Vector& a, const Vector& b) { return a - b; }
   static Vector OffsetPoint(const Vector& p, const Vector& offset) { return p + offset; }
@@ -143,7 +146,8 @@ class EngineAtmosphere {
   void EnableLensFlare(bool on) { lensFlare_ = on; }
   void SetFlareCount(int32_t count);
   // Flares are numbered from 1.
-  void SetFlare(int32_t index, int32_t texture, float position, float size, uint32_t colour, int32_t = -1);
+  void SetFlare(int32_t index, int32_t texture, float position, float size, uint32_t colour,
+                int32_t = -1);
   void SetSkyBox(const int32_t textures[6]);
   void SetSkyParameter(int32_t value) { skyParameter_ = value; }
   void SetSkyState(int32_t a, int32_t b) { skyState_[0] = a, skyState_[1] = b; }
@@ -196,8 +200,11 @@ class EngineParticleSystem {
   std::function<void(d3dx::D3DXVECTOR3& velocity, float& life)> NewParticle;
 
   void SetTimeStep(float seconds) { timeStep_ = seconds; }
-  void Create(int32_t count, int32_t, float size, const d3dx::D3DXVECTOR3& position, int32_t, int32_t texture);
-  void SetSpread(int32_t a, int32_t b, int32_t c) { spread_[0] = a, spread_[1] = b, spread_[2] = c; }
+  void Create(int32_t count, int32_t, float size, const d3dx::D3DXVECTOR3& position, int32_t,
+              int32_t texture);
+  void SetSpread(int32_t a, int32_t b, int32_t c) {
+    spread_[0] = a, spread_[1] = b, spread_[2] = c;
+  }
   void SetLifeRange(float shortest, float longest) { life_[0] = shortest, life_[1] = longest; }
   void SetPower(float power) { power_ = power; }
   void SetAmount(int32_t amount) { amount_ = amount; }

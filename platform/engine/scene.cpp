@@ -29,7 +29,8 @@ constexpr uint32_t kWhite = 0xFFFFFFFF;
 
 }  // namespace
 
-void MeshGeometry::AddVertex(const D3DXVECTOR3& position, uint32_t colour, const D3DXVECTOR2& texcoord) {
+void MeshGeometry::AddVertex(const D3DXVECTOR3& position, uint32_t colour,
+                             const D3DXVECTOR2& texcoord) {
   positions.push_back(position);
   colours.push_back(colour);
   texcoords.push_back(texcoord);
@@ -41,8 +42,12 @@ void MeshGeometry::AddVertex(const D3DXVECTOR3& position, uint32_t colour, const
 }
 
 EngineMesh::EngineMesh(Engine& engine, std::string name)
-    : engine_(engine), name_(std::move(name)), geometry_(std::make_shared<MeshGeometry>()),
-      groups_(1), rotation_(Identity()), local_(Identity()) {}
+    : engine_(engine),
+      name_(std::move(name)),
+      geometry_(std::make_shared<MeshGeometry>()),
+      groups_(1),
+      rotation_(Identity()),
+      local_(Identity()) {}
 
 void EngineMesh::LoadXFile(const std::string& programPath, int32_t, int32_t) {
   const std::filesystem::path path = win::ResolvePath(programPath);
@@ -52,7 +57,8 @@ void EngineMesh::LoadXFile(const std::string& programPath, int32_t, int32_t) {
   } catch (const std::exception& e) {
     throw EngineError("LoadXFile: " + path.string() + ": " + e.what());
   }
-  if (merged.indices.empty()) throw EngineError("LoadXFile: " + path.string() + " holds no triangles");
+  if (merged.indices.empty())
+    throw EngineError("LoadXFile: " + path.string() + " holds no triangles");
   auto geometry = std::make_shared<MeshGeometry>();
   geometry->positions = std::move(merged.positions);
   geometry->texcoords = merged.texcoords;
@@ -73,32 +79,36 @@ void EngineMesh::AddVertex(float x, float y, float z, uint32_t colour, float u, 
 
 void EngineMesh::SetVertex(int32_t index, float x, float y, float z) {
   if (index < 0 || static_cast<size_t>(index) >= geometry_->positions.size())
-    throw EngineError("SetVertex: no vertex " + std::to_string(index) + " in mesh \"" + name_ + "\"");
+    throw EngineError("SetVertex: no vertex " + std::to_string(index) + " in mesh \"" + name_ +
+                      "\"");
   geometry_->positions[static_cast<size_t>(index)] = {x, y, z};
 }
 
-void EngineMesh::CreateQuad(int32_t texture, const D3DXVECTOR3 corners[4], float uRepeat, float vRepeat) {
+void EngineMesh::CreateQuad(int32_t texture, const D3DXVECTOR3 corners[4], float uRepeat,
+                            float vRepeat) {
   const D3DXVECTOR2 uv[4] = {{0, vRepeat}, {0, 0}, {uRepeat, 0}, {uRepeat, vRepeat}};
   for (int corner : {0, 1, 2, 0, 2, 3})
-    AddVertex(corners[corner].x, corners[corner].y, corners[corner].z, kWhite, uv[corner].x, uv[corner].y);
+    AddVertex(corners[corner].x, corners[corner].y, corners[corner].z, kWhite, uv[corner].x,
+              uv[corner].y);
   if (texture != 0) SetTexture(texture);
 }
 
-void EngineMesh::AddFlatQuad(int32_t texture, float x1, float z1, float x2, float z2, float y, float uRepeat,
-                             float vRepeat) {
+void EngineMesh::AddFlatQuad(int32_t texture, float x1, float z1, float x2, float z2, float y,
+                             float uRepeat, float vRepeat) {
   // Clockwise seen from above, the front face in a left-handed system.
   const D3DXVECTOR3 corners[4] = {{x1, y, z1}, {x1, y, z2}, {x2, y, z2}, {x2, y, z1}};
   CreateQuad(texture, corners, uRepeat, vRepeat);
 }
 
-void EngineMesh::AddUprightQuad(int32_t texture, float z1, float z2, float height, float bottom, float uRepeat,
-                                float vRepeat) {
+void EngineMesh::AddUprightQuad(int32_t texture, float z1, float z2, float height, float bottom,
+                                float uRepeat, float vRepeat) {
   const D3DXVECTOR3 corners[4] = {
       {0, bottom, z1}, {0, bottom + height, z1}, {0, bottom + height, z2}, {0, bottom, z2}};
   CreateQuad(texture, corners, uRepeat, vRepeat);
 }
 
-std::shared_ptr<EngineMesh> EngineMesh::Copy(const std::string& name, std::shared_ptr<MeshGeometry> geometry) const {
+std::shared_ptr<EngineMesh> EngineMesh::Copy(const std::string& name,
+                                             std::shared_ptr<MeshGeometry> geometry) const {
   auto copy = std::make_shared<EngineMesh>(engine_, name);
   copy->geometry_ = std::move(geometry);
   copy->groups_ = groups_;
@@ -117,12 +127,15 @@ std::shared_ptr<EngineMesh> EngineMesh::Duplicate(const std::string& name) const
   return Copy(name, std::make_shared<MeshGeometry>(*geometry_));
 }
 
-std::shared_ptr<EngineMesh> EngineMesh::Clone(const std::string& name) const { return Copy(name, geometry_); }
+std::shared_ptr<EngineMesh> EngineMesh::Clone(const std::string& name) const {
+  return Copy(name, geometry_);
+}
 
 void EngineMesh::AttachChild(const std::shared_ptr<EngineMesh>& child) {
   if (!child) throw EngineError("AttachChild: no mesh");
   for (const EngineMesh* above = this; above != nullptr; above = above->Parent())
-    if (above == child.get()) throw EngineError("AttachChild: \"" + child->name_ + "\" would become its own parent");
+    if (above == child.get())
+      throw EngineError("AttachChild: \"" + child->name_ + "\" would become its own parent");
   if (EngineMesh* old = child->Parent()) std::erase(old->children_, child);
   child->parent_ = weak_from_this();
   children_.push_back(child);
@@ -226,17 +239,21 @@ void EngineMesh::ForGroups(int32_t group, void (*change)(MeshGroup&, int32_t), i
 void EngineMesh::SetMaterial(int32_t material, int32_t group) {
   if (material != 0 && engine_.Materials().Get(material) == nullptr)
     throw EngineError("SetMaterial: no material " + std::to_string(material));
-  ForGroups(group, [](MeshGroup& g, int32_t id) { g.material = id; }, material);
+  ForGroups(
+      group, [](MeshGroup& g, int32_t id) { g.material = id; }, material);
 }
 
 void EngineMesh::SetTexture(int32_t texture, float group) {
   if (texture != 0 && engine_.Textures().Get(texture) == nullptr)
     throw EngineError("SetTexture: no texture " + std::to_string(texture));
-  ForGroups(static_cast<int32_t>(std::lround(group)), [](MeshGroup& g, int32_t id) { g.texture = id; }, texture);
+  ForGroups(
+      static_cast<int32_t>(std::lround(group)), [](MeshGroup& g, int32_t id) { g.texture = id; },
+      texture);
 }
 
 void EngineMesh::EnableGroup(int32_t group, bool shown) {
-  ForGroups(group, [](MeshGroup& g, int32_t on) { g.enabled = on != 0; }, shown ? 1 : 0);
+  ForGroups(
+      group, [](MeshGroup& g, int32_t on) { g.enabled = on != 0; }, shown ? 1 : 0);
 }
 
 void EngineMesh::SetAlphaTest(bool enabled, int32_t reference, int32_t, int32_t) {
@@ -244,7 +261,8 @@ void EngineMesh::SetAlphaTest(bool enabled, int32_t reference, int32_t, int32_t)
   look_.alphaReference = reference;
 }
 
-void EngineMesh::SetAlphaBlending(bool enabled, int32_t sourceBlend, int32_t destinationBlend, int32_t, int32_t) {
+void EngineMesh::SetAlphaBlending(bool enabled, int32_t sourceBlend, int32_t destinationBlend,
+                                  int32_t, int32_t) {
   look_.alphaBlending = enabled;
   look_.sourceBlend = sourceBlend;
   look_.destinationBlend = destinationBlend;
@@ -269,19 +287,23 @@ void EngineMesh::Render() {
 }
 
 void EngineMesh::ShadowPass() {
-  if (look_.castsShadow && IsShown()) engine_.Backend().DrawMesh(*this, engine_.CurrentCameraView());
+  if (look_.castsShadow && IsShown())
+    engine_.Backend().DrawMesh(*this, engine_.CurrentCameraView());
 }
 
 void EngineMesh::Destroy() {
   destroyed_ = true;
-  if (EngineMesh* parent = Parent()) std::erase_if(parent->children_, [this](const auto& c) { return c.get() == this; });
+  if (EngineMesh* parent = Parent())
+    std::erase_if(parent->children_, [this](const auto& c) { return c.get() == this; });
   parent_.reset();
 }
 
 EngineRenderSurface::EngineRenderSurface(Engine& engine, int32_t width, int32_t height)
     : engine_(engine), width_(width), height_(height) {
-  if (width <= 0 || height <= 0 || width > Engine::kMaxTextureSide || height > Engine::kMaxTextureSide)
-    throw EngineError("CreateRenderSurface: no surface of " + std::to_string(width) + " x " + std::to_string(height));
+  if (width <= 0 || height <= 0 || width > Engine::kMaxTextureSide ||
+      height > Engine::kMaxTextureSide)
+    throw EngineError("CreateRenderSurface: no surface of " + std::to_string(width) + " x " +
+                      std::to_string(height));
   texture_ = engine_.Textures().Add("", Texture{"", width, height, 0});
 }
 
@@ -308,7 +330,8 @@ void EngineRenderSurface::SetFrustum(float angleDegrees, float farPlane, float n
   camera_.SetViewFrustum(angleDegrees, farPlane, nearPlane);
 }
 
-void EngineRenderSurface::SetCamera(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ) {
+void EngineRenderSurface::SetCamera(float eyeX, float eyeY, float eyeZ, float atX, float atY,
+                                    float atZ) {
   camera_.SetCamera({eyeX, eyeY, eyeZ}, {atX, atY, atZ});
 }
 
@@ -329,8 +352,9 @@ std::shared_ptr<EngineMesh> EngineScene::CreateMesh(const std::string& name) {
   return Keep(std::make_shared<EngineMesh>(engine_, name));
 }
 
-std::shared_ptr<EngineMesh> EngineScene::CreateBillboard(int32_t texture, float x, float y, float z, float width,
-                                                         float height, const std::string& name) {
+std::shared_ptr<EngineMesh> EngineScene::CreateBillboard(int32_t texture, float x, float y, float z,
+                                                         float width, float height,
+                                                         const std::string& name) {
   auto mesh = CreateMesh(name);
   const float w = width / 2, h = height / 2;
   const D3DXVECTOR3 corners[4] = {{-w, -h, 0}, {-w, h, 0}, {w, h, 0}, {w, -h, 0}};
@@ -340,8 +364,8 @@ std::shared_ptr<EngineMesh> EngineScene::CreateBillboard(int32_t texture, float 
   return mesh;
 }
 
-std::shared_ptr<EngineRenderSurface> EngineScene::CreateRenderSurface(int32_t width, int32_t height, int32_t,
-                                                                      int32_t, int32_t) {
+std::shared_ptr<EngineRenderSurface> EngineScene::CreateRenderSurface(int32_t width, int32_t height,
+                                                                      int32_t, int32_t, int32_t) {
   auto surface = std::make_shared<EngineRenderSurface>(engine_, width, height);
   surfaces_.push_back(surface);
   return surface;
@@ -352,7 +376,8 @@ void EngineScene::MousePick(int32_t x, int32_t y, int32_t, int32_t, EnginePickRe
   const int32_t width = engine_.Width(), height = engine_.Height();
   if (width <= 0 || height <= 0) return;
   const EngineCamera& camera = engine_.MainCamera();
-  const D3DXMATRIX viewProjection = camera.View() * camera.Projection(static_cast<float>(width) / height);
+  const D3DXMATRIX viewProjection =
+      camera.View() * camera.Projection(static_cast<float>(width) / height);
   D3DXMATRIX unproject;
   if (d3dx::D3DXMatrixInverse(&unproject, nullptr, &viewProjection) == nullptr) return;
   // The inverse of ProjectPoint, so a point projected to (x, y) is picked at (x, y).
@@ -372,10 +397,12 @@ void EngineScene::MousePick(int32_t x, int32_t y, int32_t, int32_t, EnginePickRe
     const MeshGeometry& geometry = mesh->Geometry();
     const D3DXMATRIX world = mesh->GetMatrix();
     for (size_t t = 0; t < geometry.TriangleCount(); ++t) {
-      if (!mesh->Groups()[std::min<size_t>(geometry.groups[t], mesh->Groups().size() - 1)].enabled) continue;
+      if (!mesh->Groups()[std::min<size_t>(geometry.groups[t], mesh->Groups().size() - 1)].enabled)
+        continue;
       D3DXVECTOR3 p[3];
       for (int corner = 0; corner < 3; ++corner)
-        d3dx::D3DXVec3TransformCoord(&p[corner], &geometry.positions[geometry.indices[t * 3 + corner]], &world);
+        d3dx::D3DXVec3TransformCoord(&p[corner],
+                                     &geometry.positions[geometry.indices[t * 3 + corner]], &world);
       float u = 0, v = 0, distance = 0;
       if (d3dx::D3DXIntersectTri(&p[0], &p[1], &p[2], &nearPoint, &direction, &u, &v, &distance) &&
           distance < nearest) {
@@ -392,9 +419,12 @@ std::shared_ptr<EngineMesh> EngineScene::FindMesh(const std::string& name) const
   return nullptr;
 }
 
-void EngineScene::SetMouseCursor(int32_t texture, float, float, int32_t, int32_t) { cursorTexture_ = texture; }
+void EngineScene::SetMouseCursor(int32_t texture, float, float, int32_t, int32_t) {
+  cursorTexture_ = texture;
+}
 
-void EngineScene::SetCameraLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ) {
+void EngineScene::SetCameraLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY,
+                                  float atZ) {
   engine_.MainCamera().SetCamera({eyeX, eyeY, eyeZ}, {atX, atY, atZ});
 }
 
@@ -408,7 +438,8 @@ void EngineScene::ReleaseAll() {
 }
 
 size_t EngineScene::MeshCount() const {
-  return static_cast<size_t>(std::count_if(meshes_.begin(), meshes_.end(), [](const auto& m) { return !m->Destroyed(); }));
+  return static_cast<size_t>(
+      std::count_if(meshes_.begin(), meshes_.end(), [](const auto& m) { return !m->Destroyed(); }));
 }
 
 }  // namespace engine

@@ -33,7 +33,8 @@ struct MeshGeometry {
   uint32_t looseVertices = 0;                // added vertices not yet in a triangle
   uint32_t groupCount = 1;
   // Vertices added one by one form triangles in threes (in group 0), after any loaded ones.
-  void AddVertex(const d3dx::D3DXVECTOR3& position, uint32_t colour, const d3dx::D3DXVECTOR2& texcoord);
+  void AddVertex(const d3dx::D3DXVECTOR3& position, uint32_t colour,
+                 const d3dx::D3DXVECTOR2& texcoord);
   size_t TriangleCount() const { return indices.size() / 3; }
 };
 
@@ -48,7 +49,7 @@ struct MeshLook {
   bool alphaTest = false;
   int32_t alphaReference = 128;
   int32_t blendMode = 0;
-  int32_t sourceBlend = 0;       // D3DBLEND numbering
+  int32_t sourceBlend = 0;  // D3DBLEND numbering
   int32_t destinationBlend = 0;
   bool alphaBlending = false;
   int32_t drawMode = 0;
@@ -74,11 +75,14 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
   void SetVertex(int32_t index, float x, float y, float z);
   // A horizontal square from (x1, y, z1) to (x2, y, z2), facing up; the texture repeats uRepeat by
   // vRepeat times.
-  void AddFlatQuad(int32_t texture, float x1, float z1, float x2, float z2, float y, float uRepeat, float vRepeat);
+  void AddFlatQuad(int32_t texture, float x1, float z1, float x2, float z2, float y, float uRepeat,
+                   float vRepeat);
   // An upright square in the y-z plane from (0, bottom, z1) to (0, bottom + height, z2), facing -x.
-  void AddUprightQuad(int32_t texture, float z1, float z2, float height, float bottom, float uRepeat, float vRepeat);
+  void AddUprightQuad(int32_t texture, float z1, float z2, float height, float bottom,
+                      float uRepeat, float vRepeat);
   // A quad through four corners in order, two triangles (0, 1, 2) and (0, 2, 3).
-  void CreateQuad(int32_t texture, const d3dx::D3DXVECTOR3 corners[4], float uRepeat, float vRepeat);
+  void CreateQuad(int32_t texture, const d3dx::D3DXVECTOR3 corners[4], float uRepeat,
+                  float vRepeat);
   const MeshGeometry& Geometry() const { return *geometry_; }
 
   // A copy with geometry of its own; a clone shares the geometry. Both start without parent.
@@ -114,7 +118,8 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
   void SetTexture(int32_t texture, float group = -1.0f);
   void SetAlphaTest(bool enabled, int32_t reference, int32_t = -1, int32_t = -1);
   void SetBlendMode(int32_t mode, int32_t = -1) { look_.blendMode = mode; }
-  void SetAlphaBlending(bool enabled, int32_t sourceBlend, int32_t destinationBlend, int32_t = 0, int32_t = -1);
+  void SetAlphaBlending(bool enabled, int32_t sourceBlend, int32_t destinationBlend, int32_t = 0,
+                        int32_t = -1);
   void SetDrawMode(int32_t mode) { look_.drawMode = mode; }
   void SetSurfaceFlag(bool on, int32_t = 0, int32_t = -1) { look_.surfaceFlag = on; }
   void SetLightingMode(int32_t mode) { look_.lightingMode = mode; }
@@ -147,7 +152,8 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
   void ForGroups(int32_t group, void (*change)(MeshGroup&, int32_t), int32_t value);
 
   friend class EngineScene;
-  std::shared_ptr<EngineMesh> Copy(const std::string& name, std::shared_ptr<MeshGeometry> geometry) const;
+  std::shared_ptr<EngineMesh> Copy(const std::string& name,
+                                   std::shared_ptr<MeshGeometry> geometry) const;
 
   Engine& engine_;
   EngineScene* scene_ = nullptr;
@@ -228,11 +234,12 @@ class EngineScene {
   std::shared_ptr<EngineMesh> CreateMesh(const std::string& name = "");
   // A textured square of width by height centred at (x, y, z), turned towards the camera when
   // drawn; picked and transformed as a square facing -z.
-  std::shared_ptr<EngineMesh> CreateBillboard(int32_t texture, float x, float y, float z, float width,
-                                              float height, const std::string& name);
-  std::shared_ptr<EngineRenderSurface> CreateRenderSurface(int32_t width, int32_t height, int32_t = -1,
-                                                           int32_t = 0, int32_t = 0);
-  std::shared_ptr<EngineRenderSurface> CreateRenderTarget(int32_t width, int32_t height, int32_t flag = -1) {
+  std::shared_ptr<EngineMesh> CreateBillboard(int32_t texture, float x, float y, float z,
+                                              float width, float height, const std::string& name);
+  std::shared_ptr<EngineRenderSurface> CreateRenderSurface(int32_t width, int32_t height,
+                                                           int32_t = -1, int32_t = 0, int32_t = 0);
+  std::shared_ptr<EngineRenderSurface> CreateRenderTarget(int32_t width, int32_t height,
+                                                          int32_t flag = -1) {
     return CreateRenderSurface(width, height, flag);
   }
   // The nearest shown, pickable mesh under the window pixel (x, y) as the main camera sees it (of

@@ -32,7 +32,11 @@ void Control::Raise(Own own, Shared shared, Args&&... args) {
 
 Control::Control(Form& form, ControlKind kind, std::string name, int16_t index,
                  ControlArrayBase* array)
-    : Object(std::move(name)), form_(form), kind_(kind), index_(index), array_(array),
+    : Object(std::move(name)),
+      form_(form),
+      kind_(kind),
+      index_(index),
+      array_(array),
       sequence_(detail::NextSequence()) {
   if (IsEditBox(kind) || IsList()) backColor_ = kWindowBackgroundColor;
   form_.Attach(*this);
@@ -160,7 +164,8 @@ void Control::SetValue(int16_t value) {
   switch (kind_) {
     case ControlKind::CheckBox:
       if (value < kUnchecked || value > kGrayed) {
-        throw Error(Error::kInvalidValue, "Invalid Value " + std::to_string(value) + " for " + name_);
+        throw Error(Error::kInvalidValue,
+                    "Invalid Value " + std::to_string(value) + " for " + name_);
       }
       if (value == value_) return;
       value_ = value;
@@ -181,7 +186,8 @@ void Control::SetValue(int16_t value) {
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar:
       if (value < std::min(min_, max_) || value > std::max(min_, max_)) {
-        throw Error(Error::kInvalidValue, "Invalid Value " + std::to_string(value) + " for " + name_);
+        throw Error(Error::kInvalidValue,
+                    "Invalid Value " + std::to_string(value) + " for " + name_);
       }
       if (value == value_) return;
       value_ = value;
@@ -257,7 +263,8 @@ void Control::CheckItem(int16_t at) const {
 
 void Control::AddItem(std::string item, int16_t at) {
   RequireKind(IsList(), "AddItem");
-  if (items_.size() >= INT16_MAX) throw Error(Error::kInvalidValue, "The list " + name_ + " is full");
+  if (items_.size() >= INT16_MAX)
+    throw Error(Error::kInvalidValue, "The list " + name_ + " is full");
   const auto count = static_cast<int16_t>(items_.size());
   if (at == kNoIndex) at = count;
   if (at < 0 || at > count) {
@@ -350,7 +357,8 @@ int32_t Control::Interval() const {
 void Control::SetInterval(int32_t milliseconds) {
   RequireKind(kind_ == ControlKind::Timer, "Interval");
   if (milliseconds < 0 || milliseconds > kMaxTimerInterval) {
-    throw Error(Error::kInvalidValue, "Invalid Interval " + std::to_string(milliseconds) + " for " + name_);
+    throw Error(Error::kInvalidValue,
+                "Invalid Interval " + std::to_string(milliseconds) + " for " + name_);
   }
   interval_ = milliseconds;
   RestartCount();
@@ -394,9 +402,9 @@ int32_t Control::ScaleHeight() const {
 }
 
 uintptr_t Control::hWnd() {
-  RequireKind(kind_ != ControlKind::Label && kind_ != ControlKind::Image &&
-                  kind_ != ControlKind::Timer,
-              "hWnd");
+  RequireKind(
+      kind_ != ControlKind::Label && kind_ != ControlKind::Image && kind_ != ControlKind::Timer,
+      "hWnd");
   return CurrentView().Handle(*this);
 }
 
@@ -580,8 +588,7 @@ void ControlArrayBase::Create(int16_t index) { elements_.emplace(index, Make(ind
 void ControlArrayBase::Load(int16_t index) {
   if (index < 0) throw Error(Error::kInvalidValue, "Invalid index for " + name_);
   if (Exists(index)) {
-    throw Error(Error::kAlreadyLoaded,
-                name_ + "(" + std::to_string(index) + ") is already loaded");
+    throw Error(Error::kAlreadyLoaded, name_ + "(" + std::to_string(index) + ") is already loaded");
   }
   if (elements_.empty()) throw Error(Error::kNoSuchElement, name_ + " has no element to copy");
   std::unique_ptr<Control> element = Make(index);

@@ -23,8 +23,19 @@ class Form;
 class ControlArrayBase;
 
 enum class ControlKind {
-  CommandButton, Label, TextBox, ComboBox, ListBox, CheckBox, OptionButton, HScrollBar,
-  VScrollBar, PictureBox, Image, Frame, Timer,
+  CommandButton,
+  Label,
+  TextBox,
+  ComboBox,
+  ListBox,
+  CheckBox,
+  OptionButton,
+  HScrollBar,
+  VScrollBar,
+  PictureBox,
+  Image,
+  Frame,
+  Timer,
 };
 
 enum class MouseButton : int16_t { Left = 1, Right = 2, Middle = 4 };
@@ -38,7 +49,7 @@ template <class... Index>
 struct InputEvents {
   std::function<void(Index...)> Click, DblClick, GotFocus, LostFocus;
   std::function<void(Index..., MouseButton, int16_t shift, float x, float y)> MouseDown, MouseUp;
-  std::function<void(Index..., int16_t& keyCode, int16_t shift)> KeyDown, KeyUp;
+  std::function<void(Index..., int16_t&keyCode, int16_t shift)> KeyDown, KeyUp;
   std::function<void(Index..., int16_t& keyAscii)> KeyPress;
 };
 

@@ -36,10 +36,18 @@ MsgBoxResult DefaultAnswer(const MessageBox& box) {
                                                   MsgBoxResult::Cancel};
   std::span<const MsgBoxResult> answers;
   switch (box.buttons) {
-    case MsgBoxButtons::Ok: answers = kOk; break;
-    case MsgBoxButtons::OkCancel: answers = kOkCancel; break;
-    case MsgBoxButtons::YesNo: answers = kYesNo; break;
-    case MsgBoxButtons::YesNoCancel: answers = kYesNoCancel; break;
+    case MsgBoxButtons::Ok:
+      answers = kOk;
+      break;
+    case MsgBoxButtons::OkCancel:
+      answers = kOkCancel;
+      break;
+    case MsgBoxButtons::YesNo:
+      answers = kYesNo;
+      break;
+    case MsgBoxButtons::YesNoCancel:
+      answers = kYesNoCancel;
+      break;
   }
   const auto chosen = static_cast<size_t>(box.defaultButton);
   return chosen < answers.size() ? answers[chosen] : answers.front();
@@ -59,8 +67,7 @@ MsgBoxResult MsgBox(MessageBox box) {
   return CurrentView().ShowMessageBox(box);
 }
 
-MsgBoxResult MsgBox(std::string prompt, MsgBoxButtons buttons, MsgBoxIcon icon,
-                    std::string title) {
+MsgBoxResult MsgBox(std::string prompt, MsgBoxButtons buttons, MsgBoxIcon icon, std::string title) {
   return MsgBox(MessageBox{std::move(prompt), buttons, icon, 0, std::move(title)});
 }
 

@@ -50,8 +50,8 @@ struct OpenFileRequest {
 
 struct OpenFileResult {
   bool cancelled = true;
-  std::string folder;               // without a trailing separator
-  std::vector<std::string> names;   // chosen file names, without their folder
+  std::string folder;              // without a trailing separator
+  std::vector<std::string> names;  // chosen file names, without their folder
 };
 
 OpenFileResult ShowOpenFile(const OpenFileRequest& request);

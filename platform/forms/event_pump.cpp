@@ -19,7 +19,8 @@ namespace {
 class SteadyClock final : public Clock {
  public:
   Duration Now() const override {
-    return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now().time_since_epoch());
+    return std::chrono::duration_cast<Duration>(
+        std::chrono::steady_clock::now().time_since_epoch());
   }
   bool SkipAhead(Duration) override { return false; }
 };
@@ -62,8 +63,10 @@ void FireDueTimers() {
   std::vector<Control*> due;
   std::ranges::copy_if(state.timers, std::back_inserter(due),
                        [now](Control* timer) { return timer->TimerDue(now); });
-  std::ranges::sort(due, {}, [](Control* timer) { return std::pair(timer->DueAt(), timer->Sequence()); });
-  // Keeps every timer of this pass alive until the pass ends, even one whose form a handler unloads.
+  std::ranges::sort(due, {},
+                    [](Control* timer) { return std::pair(timer->DueAt(), timer->Sequence()); });
+  // Keeps every timer of this pass alive until the pass ends, even one whose form a handler
+  // unloads.
   detail::HandlerScope scope;
   for (Control* timer : due) {
     // An earlier handler of this pass may have stopped, restarted or unloaded this timer.
@@ -190,9 +193,8 @@ void PumpUntil(const std::function<bool()>& done) {
   while (true) {
     DoEvents();
     if (done()) return;
-    CurrentView().WaitForEvents(State().deferred.empty() || State().handlerDepth > 0
-                                    ? UntilNextTimer()
-                                    : Duration::zero());
+    CurrentView().WaitForEvents(
+        State().deferred.empty() || State().handlerDepth > 0 ? UntilNextTimer() : Duration::zero());
   }
 }
 

@@ -12,12 +12,12 @@ namespace {
 
 // The window frame around a form's inner area, as the headless side assumes it; a real view
 // reports the true inner size through UserMoved.
-constexpr int32_t kSizableBorderPixels = 4;     // [pixels] each side
-constexpr int32_t kFixedBorderPixels = 3;       // [pixels] each side
-constexpr int32_t kTitleBarPixels = 26;         // [pixels]
-constexpr int32_t kToolTitleBarPixels = 20;     // [pixels]
-constexpr int32_t kDefaultFormWidth = 4800;     // [twips]
-constexpr int32_t kDefaultFormHeight = 3600;    // [twips]
+constexpr int32_t kSizableBorderPixels = 4;   // [pixels] each side
+constexpr int32_t kFixedBorderPixels = 3;     // [pixels] each side
+constexpr int32_t kTitleBarPixels = 26;       // [pixels]
+constexpr int32_t kToolTitleBarPixels = 20;   // [pixels]
+constexpr int32_t kDefaultFormWidth = 4800;   // [twips]
+constexpr int32_t kDefaultFormHeight = 3600;  // [twips]
 
 }  // namespace
 

@@ -16,7 +16,11 @@ class FormSlotBase;
 
 enum class WindowState : int16_t { Normal = 0, Minimized = 1, Maximized = 2 };
 enum class BorderStyle : int16_t {
-  None = 0, FixedSingle = 1, Sizable = 2, FixedDialog = 3, FixedToolWindow = 4,
+  None = 0,
+  FixedSingle = 1,
+  Sizable = 2,
+  FixedDialog = 3,
+  FixedToolWindow = 4,
   SizableToolWindow = 5,
 };
 // Why a form is being unloaded, as QueryUnload reports it.
@@ -65,8 +69,8 @@ class Form : public Object, public InputEvents<> {
   // What a user does to the window; views and tests call these.
   void UserClose();
   // New outer place and size [twips] and inner size [pixels], as the window system reports them.
-  void UserMoved(int32_t left, int32_t top, int32_t width, int32_t height,
-                 int32_t innerWidthPixels, int32_t innerHeightPixels);
+  void UserMoved(int32_t left, int32_t top, int32_t width, int32_t height, int32_t innerWidthPixels,
+                 int32_t innerHeightPixels);
   void UserSetWindowState(WindowState state);
   void UserFocus(bool gained);
   void UserMouse(MouseButton button, bool down, int16_t shift, float x, float y);

@@ -54,8 +54,8 @@
 // queues it with forms::Defer. Tests drive the model with the User* actions of forms and controls,
 // move a forms::VirtualClock, call forms::DoEvents, and answer boxes through forms::script.
 
-#include "platform/forms/control.h"    // IWYU pragma: export
-#include "platform/forms/dialogs.h"    // IWYU pragma: export
-#include "platform/forms/event_pump.h" // IWYU pragma: export
-#include "platform/forms/form.h"       // IWYU pragma: export
-#include "platform/forms/object.h"     // IWYU pragma: export
+#include "platform/forms/control.h"     // IWYU pragma: export
+#include "platform/forms/dialogs.h"     // IWYU pragma: export
+#include "platform/forms/event_pump.h"  // IWYU pragma: export
+#include "platform/forms/form.h"        // IWYU pragma: export
+#include "platform/forms/object.h"      // IWYU pragma: export

@@ -23,7 +23,8 @@ class Error : public std::runtime_error {
   static constexpr int32_t kNotSupported = 438;
   static constexpr int32_t kNoInput = 1001;  // a headless modal wait that nothing can end
 
-  Error(int32_t number, const std::string& message) : std::runtime_error(message), number_(number) {}
+  Error(int32_t number, const std::string& message)
+      : std::runtime_error(message), number_(number) {}
   int32_t Number() const { return number_; }
 
  private:
@@ -39,8 +40,24 @@ struct Font {
 
 // What changed on a form or control, so that a view updates only that part of its widget.
 enum class Property {
-  Caption, Text, Value, List, ListIndex, Range, Enabled, Visible, ToolTipText, Font, RightToLeft,
-  Geometry, BackColor, Picture, Interval, WindowState, BorderStyle, Editable,
+  Caption,
+  Text,
+  Value,
+  List,
+  ListIndex,
+  Range,
+  Enabled,
+  Visible,
+  ToolTipText,
+  Font,
+  RightToLeft,
+  Geometry,
+  BackColor,
+  Picture,
+  Interval,
+  WindowState,
+  BorderStyle,
+  Editable,
 };
 
 // System colour of button faces; a colour without the high bit is 0x00BBGGRR.
@@ -112,7 +129,7 @@ class Object {
 std::string FlagText(bool value);
 bool ParseFlag(std::string_view text);
 double ParseDecimal(std::string_view text);
-int32_t ParseNumber(std::string_view text);  // rounded half to even
+int32_t ParseNumber(std::string_view text);             // rounded half to even
 bool SameName(std::string_view a, std::string_view b);  // without regard to case
 
 }  // namespace forms

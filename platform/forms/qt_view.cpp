@@ -43,11 +43,11 @@ int16_t KeyCodeOf(int qtKey) {
     return static_cast<int16_t>(112 + (qtKey - Qt::Key_F1));
   }
   static const std::unordered_map<int, int16_t> kKeys = {
-      {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},     {Qt::Key_Return, 13}, {Qt::Key_Enter, 13},
-      {Qt::Key_Shift, 16},    {Qt::Key_Control, 17}, {Qt::Key_Alt, 18},   {Qt::Key_Escape, 27},
-      {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33}, {Qt::Key_PageDown, 34}, {Qt::Key_End, 35},
-      {Qt::Key_Home, 36},     {Qt::Key_Left, 37},   {Qt::Key_Up, 38},     {Qt::Key_Right, 39},
-      {Qt::Key_Down, 40},     {Qt::Key_Insert, 45}, {Qt::Key_Delete, 46},
+      {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},      {Qt::Key_Return, 13},   {Qt::Key_Enter, 13},
+      {Qt::Key_Shift, 16},    {Qt::Key_Control, 17}, {Qt::Key_Alt, 18},      {Qt::Key_Escape, 27},
+      {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33},  {Qt::Key_PageDown, 34}, {Qt::Key_End, 35},
+      {Qt::Key_Home, 36},     {Qt::Key_Left, 37},    {Qt::Key_Up, 38},       {Qt::Key_Right, 39},
+      {Qt::Key_Down, 40},     {Qt::Key_Insert, 45},  {Qt::Key_Delete, 46},
   };
   auto found = kKeys.find(qtKey);
   return found == kKeys.end() ? 0 : found->second;
@@ -63,9 +63,12 @@ int16_t ShiftOf(Qt::KeyboardModifiers modifiers) {
 
 MouseButton ButtonOf(Qt::MouseButton button) {
   switch (button) {
-    case Qt::RightButton: return MouseButton::Right;
-    case Qt::MiddleButton: return MouseButton::Middle;
-    default: return MouseButton::Left;
+    case Qt::RightButton:
+      return MouseButton::Right;
+    case Qt::MiddleButton:
+      return MouseButton::Middle;
+    default:
+      return MouseButton::Left;
   }
 }
 
@@ -228,8 +231,10 @@ class ControlEvents final : public QObject {
         const QPointF at = mouse->position();
         const MouseButton button = ButtonOf(mouse->button());
         const int16_t shift = ShiftOf(mouse->modifiers());
-        Dispatch([=] { control->UserMouse(button, down, shift, static_cast<float>(at.x()),
-                                          static_cast<float>(at.y())); });
+        Dispatch([=] {
+          control->UserMouse(button, down, shift, static_cast<float>(at.x()),
+                             static_cast<float>(at.y()));
+        });
         if (!down && ClickedByMouse(control->Kind())) Dispatch([control] { control->UserClick(); });
         break;
       }
@@ -318,7 +323,8 @@ QtView* TheView = nullptr;
 
 QWidget* MakeWidget(ControlKind kind) {
   switch (kind) {
-    case ControlKind::CommandButton: return new QPushButton;
+    case ControlKind::CommandButton:
+      return new QPushButton;
     case ControlKind::Label: {
       // Captions sit at the top of their box, as the dialogs were laid out for.
       auto* label = new QLabel;
@@ -326,21 +332,30 @@ QWidget* MakeWidget(ControlKind kind) {
       return label;
     }
     case ControlKind::Image:
-    case ControlKind::PictureBox: return new QLabel;
-    case ControlKind::TextBox: return new QLineEdit;
-    case ControlKind::ComboBox: return new QComboBox;  // made editable with its typing slot
-    case ControlKind::ListBox: return new QListWidget;
-    case ControlKind::CheckBox: return new QCheckBox;
+    case ControlKind::PictureBox:
+      return new QLabel;
+    case ControlKind::TextBox:
+      return new QLineEdit;
+    case ControlKind::ComboBox:
+      return new QComboBox;  // made editable with its typing slot
+    case ControlKind::ListBox:
+      return new QListWidget;
+    case ControlKind::CheckBox:
+      return new QCheckBox;
     case ControlKind::OptionButton: {
       // The model keeps one option of a container chosen; Qt's own grouping would fight it.
       auto* option = new QRadioButton;
       option->setAutoExclusive(false);
       return option;
     }
-    case ControlKind::HScrollBar: return new QScrollBar(Qt::Horizontal);
-    case ControlKind::VScrollBar: return new QScrollBar(Qt::Vertical);
-    case ControlKind::Frame: return new QGroupBox;
-    case ControlKind::Timer: return nullptr;
+    case ControlKind::HScrollBar:
+      return new QScrollBar(Qt::Horizontal);
+    case ControlKind::VScrollBar:
+      return new QScrollBar(Qt::Vertical);
+    case ControlKind::Frame:
+      return new QGroupBox;
+    case ControlKind::Timer:
+      return nullptr;
   }
   return nullptr;
 }
@@ -438,10 +453,9 @@ void QtView::Connect(Control& control, QWidget& widget) {
 
 void QtView::ApplyAll(Control& control) {
   for (Property what : {Property::Geometry, Property::Editable, Property::Caption, Property::Text,
-                        Property::Range,
-                        Property::List, Property::Value, Property::Enabled, Property::Visible,
-                        Property::ToolTipText, Property::Font, Property::RightToLeft,
-                        Property::BackColor, Property::Picture}) {
+                        Property::Range, Property::List, Property::Value, Property::Enabled,
+                        Property::Visible, Property::ToolTipText, Property::Font,
+                        Property::RightToLeft, Property::BackColor, Property::Picture}) {
     Changed(control, what);
   }
 }
@@ -497,7 +511,8 @@ void QtView::Changed(Control& control, Property what) {
         static_cast<QGroupBox*>(widget)->setTitle(ToQt(control.Caption()));
       } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(ToQt(control.Caption()));
-      } else if (auto* label = qobject_cast<QLabel*>(widget); label && control.Kind() == ControlKind::Label) {
+      } else if (auto* label = qobject_cast<QLabel*>(widget);
+                 label && control.Kind() == ControlKind::Label) {
         label->setText(ToQt(control.Caption()));
       }
       break;
@@ -524,7 +539,8 @@ void QtView::Changed(Control& control, Property what) {
     case Property::Range:
       if (auto* bar = qobject_cast<QScrollBar*>(widget)) {
         // A bar whose Min is above its Max runs from Min at its start to Max at its end.
-        bar->setRange(std::min(control.Min(), control.Max()), std::max(control.Min(), control.Max()));
+        bar->setRange(std::min(control.Min(), control.Max()),
+                      std::max(control.Min(), control.Max()));
         bar->setInvertedAppearance(control.Min() > control.Max());
         bar->setInvertedControls(control.Min() > control.Max());
         bar->setSingleStep(control.SmallChange());
@@ -563,13 +579,15 @@ void QtView::Changed(Control& control, Property what) {
       if (control.Kind() != ControlKind::Image) ApplyBackColor(*widget, control.BackColor());
       break;
     case Property::Picture:
-      if (auto* label = qobject_cast<QLabel*>(widget); label && control.Kind() != ControlKind::Label) {
+      if (auto* label = qobject_cast<QLabel*>(widget);
+          label && control.Kind() != ControlKind::Label) {
         label->setPixmap(control.Picture().empty() ? QPixmap() : QPixmap(ToQt(control.Picture())));
         label->setScaledContents(control.Kind() == ControlKind::Image);
       }
       break;
     case Property::Editable:
-      if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->isEditable() != control.Editable()) {
+      if (auto* combo = qobject_cast<QComboBox*>(widget);
+          combo && combo->isEditable() != control.Editable()) {
         combo->setEditable(control.Editable());
         if (control.Editable()) {
           // Each editable turn brings a new line edit, whose typing reaches the model.
@@ -649,9 +667,15 @@ void QtView::Changed(Form& form, Property what) {
     case Property::WindowState: {
       window.applying = true;
       switch (form.GetWindowState()) {
-        case WindowState::Minimized: window.setWindowState(Qt::WindowMinimized); break;
-        case WindowState::Maximized: window.setWindowState(Qt::WindowMaximized); break;
-        case WindowState::Normal: window.setWindowState(Qt::WindowNoState); break;
+        case WindowState::Minimized:
+          window.setWindowState(Qt::WindowMinimized);
+          break;
+        case WindowState::Maximized:
+          window.setWindowState(Qt::WindowMaximized);
+          break;
+        case WindowState::Normal:
+          window.setWindowState(Qt::WindowNoState);
+          break;
       }
       window.applying = false;
       break;
@@ -739,11 +763,20 @@ void QtView::WaitForEvents(std::optional<Duration> timeout) {
 MsgBoxResult QtView::ShowMessageBox(const MessageBox& box) {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   switch (box.icon) {
-    case MsgBoxIcon::None: break;
-    case MsgBoxIcon::Critical: icon = QMessageBox::Critical; break;
-    case MsgBoxIcon::Question: icon = QMessageBox::Question; break;
-    case MsgBoxIcon::Exclamation: icon = QMessageBox::Warning; break;
-    case MsgBoxIcon::Information: icon = QMessageBox::Information; break;
+    case MsgBoxIcon::None:
+      break;
+    case MsgBoxIcon::Critical:
+      icon = QMessageBox::Critical;
+      break;
+    case MsgBoxIcon::Question:
+      icon = QMessageBox::Question;
+      break;
+    case MsgBoxIcon::Exclamation:
+      icon = QMessageBox::Warning;
+      break;
+    case MsgBoxIcon::Information:
+      icon = QMessageBox::Information;
+      break;
   }
   std::vector<std::pair<QMessageBox::StandardButton, MsgBoxResult>> buttons;
   switch (box.buttons) {

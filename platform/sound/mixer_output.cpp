@@ -13,7 +13,7 @@
 namespace sound {
 namespace {
 
-constexpr int kOutputRate = 44100;        // frames per second
+constexpr int kOutputRate = 44100;  // frames per second
 constexpr int kOutputChannels = 2;
 constexpr int kOutputChunkFrames = 1024;  // frames mixed per callback: about 23 ms of latency
 constexpr double kHundredthsOfDecibelPerDecade = 2000.0;  // amplitude ratio 10 per 20 dB
@@ -45,10 +45,13 @@ class MixerWave final : public WaveVoice {
     if (!Playing()) return;
     // The mixer fixes a channel's loops when it starts, so an end of the loop is an expiry.
     auto left = course_.SetLooped(TicksNow(), looped);
-    int leftMs = left ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*left).count()) : -1;
+    int leftMs =
+        left ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*left).count()) : -1;
     Mix_ExpireChannel(channel_, left ? std::max(leftMs, 1) : -1);
   }
-  void SetAttenuation(int32_t attenuation) override { Mix_Volume(channel_, MixerVolume(attenuation)); }
+  void SetAttenuation(int32_t attenuation) override {
+    Mix_Volume(channel_, MixerVolume(attenuation));
+  }
 
  private:
   std::shared_ptr<MixerOutput> output_;
@@ -86,14 +89,17 @@ class MixerOutput final : public Output, public std::enable_shared_from_this<Mix
 
   bool PlaysAudio() const override { return true; }
 
-  std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file, const WaveFormat& format) override {
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
+  std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file,
+                                      const WaveFormat& format) override {
+    Mix_Chunk* chunk =
+        Mix_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
     if (!chunk) throw SoundError(std::string("Load: ") + Mix_GetError());
     return std::make_unique<MixerWave>(shared_from_this(), chunk, TakeChannel(), format.Length());
   }
 
   std::unique_ptr<MusicVoice> MakeMusic(std::vector<uint8_t> file) override {
-    Mix_Music* music = Mix_LoadMUS_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
+    Mix_Music* music =
+        Mix_LoadMUS_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
     if (!music) throw SoundError(std::string("Load: ") + Mix_GetError());
     return std::make_unique<MixerMusic>(shared_from_this(), std::move(file), music);
   }
@@ -144,7 +150,9 @@ void MixerMusic::Stop() {
   output_->playingMusic = nullptr;
 }
 
-bool MixerMusic::Playing() const { return output_->playingMusic == this && Mix_PlayingMusic() != 0; }
+bool MixerMusic::Playing() const {
+  return output_->playingMusic == this && Mix_PlayingMusic() != 0;
+}
 
 void MixerMusic::SetAttenuation(int32_t attenuation) {
   volume_ = MixerVolume(attenuation);

@@ -19,8 +19,9 @@ constexpr std::array<std::array<uint32_t, 15>, 5> kBitRates = {{
     {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
     {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
     {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
-    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2 and 2.5, layer I
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // MPEG-2 and 2.5, layers II, III
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},  // MPEG-2 and 2.5, layer I
+    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144,
+     160},  // MPEG-2 and 2.5, layers II, III
 }};
 // Sample rates [Hz] of MPEG-1 by index; MPEG-2 halves them and MPEG-2.5 quarters them.
 constexpr std::array<uint32_t, 3> kMpeg1SampleRates = {44100, 48000, 32000};
@@ -28,7 +29,9 @@ constexpr std::array<uint32_t, 3> kMpeg1SampleRates = {44100, 48000, 32000};
 constexpr int kMpeg2 = 2;
 constexpr int kMpeg1 = 3;
 
-[[noreturn]] void Refuse(const std::string& reason) { throw SoundError("not a playable MP3 file: " + reason); }
+[[noreturn]] void Refuse(const std::string& reason) {
+  throw SoundError("not a playable MP3 file: " + reason);
+}
 
 struct FrameHeader {
   int version = 0;
@@ -42,7 +45,8 @@ std::optional<FrameHeader> ParseFrameHeader(std::span<const uint8_t, kFrameHeade
   int layerBits = (raw[1] >> 1) & 3;
   int bitRateIndex = raw[2] >> 4;
   int sampleRateIndex = (raw[2] >> 2) & 3;
-  if (header.version == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 || sampleRateIndex == 3) {
+  if (header.version == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 ||
+      sampleRateIndex == 3) {
     return std::nullopt;
   }
   int layer = 4 - layerBits;
@@ -59,7 +63,8 @@ std::optional<FrameHeader> ParseFrameHeader(std::span<const uint8_t, kFrameHeade
     uint32_t factor = (layer == 3 && header.version != kMpeg1) ? 72 : 144;
     frameBytes = factor * bitRate / sampleRate + padding;
   }
-  header.format = {layer, sampleRate, static_cast<uint16_t>((raw[3] >> 6) == 3 ? 1 : 2), frameBytes};
+  header.format = {layer, sampleRate, static_cast<uint16_t>((raw[3] >> 6) == 3 ? 1 : 2),
+                   frameBytes};
   return header;
 }
 
@@ -98,7 +103,8 @@ Mp3Format ReadMp3Format(std::span<const uint8_t> bytes) {
   size_t frameStart = reader.Position();
   auto first = ReadFrameHeader(reader);
   if (!first) Refuse("no MPEG audio frame where the stream begins");
-  if (!reader.Seek(frameStart) || !reader.Skip(first->format.firstFrameBytes)) Refuse("the first frame is cut off");
+  if (!reader.Seek(frameStart) || !reader.Skip(first->format.firstFrameBytes))
+    Refuse("the first frame is cut off");
   if (reader.Remaining() < kFrameHeaderBytes || AtTag(reader)) return first->format;
   auto second = ReadFrameHeader(reader);
   if (!second || second->version != first->version || second->format.layer != first->format.layer ||

@@ -16,8 +16,8 @@
 namespace sound {
 
 struct Mp3Format {
-  int layer = 0;             // 1, 2 or 3
-  uint32_t sampleRate = 0;   // frames per second
+  int layer = 0;            // 1, 2 or 3
+  uint32_t sampleRate = 0;  // frames per second
   uint16_t channels = 0;
   uint32_t firstFrameBytes = 0;
 };

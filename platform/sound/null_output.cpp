@@ -38,7 +38,9 @@ class NullOutput final : public Output {
   std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t>, const WaveFormat& format) override {
     return std::make_unique<NullWave>(format.Length());
   }
-  std::unique_ptr<MusicVoice> MakeMusic(std::vector<uint8_t>) override { return std::make_unique<NullMusic>(); }
+  std::unique_ptr<MusicVoice> MakeMusic(std::vector<uint8_t>) override {
+    return std::make_unique<NullMusic>();
+  }
 };
 
 }  // namespace

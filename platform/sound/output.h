@@ -73,7 +73,8 @@ class Output {
   virtual bool PlaysAudio() const = 0;
   // The bytes of a wave file whose format was read, and of a checked MP3 file. Throw SoundError
   // when the output cannot take them.
-  virtual std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file, const WaveFormat& format) = 0;
+  virtual std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file,
+                                              const WaveFormat& format) = 0;
   virtual std::unique_ptr<MusicVoice> MakeMusic(std::vector<uint8_t> file) = 0;
 };
 

@@ -21,7 +21,8 @@ std::optional<PlayCourse::Duration> PlayCourse::SetLooped(Duration now, bool loo
   if (!end_) {
     // A sound of no length has no passes to finish.
     Duration played = now - start_;
-    Duration passes = passLength_.count() > 0 ? passLength_ * (played / passLength_ + 1) : Duration{0};
+    Duration passes =
+        passLength_.count() > 0 ? passLength_ * (played / passLength_ + 1) : Duration{0};
     end_ = start_ + passes;
   }
   return *end_ - now;

@@ -16,7 +16,8 @@ void SayOnceThatNoDeviceOpened(const std::string& reason) {
   static bool said = false;
   if (said) return;
   said = true;
-  std::fprintf(stderr, "Sound: no audio device (%s); sounds keep their state but play nothing.\n", reason.c_str());
+  std::fprintf(stderr, "Sound: no audio device (%s); sounds keep their state but play nothing.\n",
+               reason.c_str());
 }
 
 }  // namespace
@@ -43,8 +44,9 @@ std::optional<std::vector<uint8_t>> ReadSoundFile(const std::string& programPath
 
 void CheckAttenuation(const char* call, int32_t attenuation) {
   if (attenuation < kSilentAttenuation || attenuation > kFullAttenuation) {
-    throw SoundError(std::string(call) + ": attenuation " + std::to_string(attenuation) + " is outside " +
-                     std::to_string(kSilentAttenuation) + " to " + std::to_string(kFullAttenuation));
+    throw SoundError(std::string(call) + ": attenuation " + std::to_string(attenuation) +
+                     " is outside " + std::to_string(kSilentAttenuation) + " to " +
+                     std::to_string(kFullAttenuation));
   }
 }
 

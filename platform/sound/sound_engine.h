@@ -46,7 +46,8 @@ std::optional<std::vector<uint8_t>> ReadSoundFile(const std::string& programPath
 // What `make` makes of the file at a program path: a voice, or nullptr when there is no such file
 // or `make` refuses it with SoundError.
 template <class Make>
-auto LoadVoice(const std::string& programPath, Make make) -> decltype(make(std::vector<uint8_t>{})) {
+auto LoadVoice(const std::string& programPath, Make make)
+    -> decltype(make(std::vector<uint8_t>{})) {
   auto file = ReadSoundFile(programPath);
   if (!file) return nullptr;
   try {

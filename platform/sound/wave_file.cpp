@@ -15,7 +15,9 @@ constexpr uint16_t kExtensible = 0xFFFE;
 constexpr uint16_t kMaxChannels = 8;
 constexpr uint32_t kMaxSampleRate = 384000;  // frames per second
 
-[[noreturn]] void Refuse(const std::string& reason) { throw SoundError("not a playable wave file: " + reason); }
+[[noreturn]] void Refuse(const std::string& reason) {
+  throw SoundError("not a playable wave file: " + reason);
+}
 
 std::string_view FourCC(win::ByteReader& reader) {
   auto raw = reader.Bytes(4);
@@ -37,9 +39,9 @@ WaveFormat ReadFmt(win::ByteReader chunk) {
   format.bitsPerSample = chunk.U16();
   if (!chunk.Ok()) Refuse("the format chunk is too short");
   if (format.encoding == kExtensible) {
-    chunk.U16();  // extension size
-    chunk.U16();  // valid bits per sample
-    chunk.U32();  // speaker positions
+    chunk.U16();                    // extension size
+    chunk.U16();                    // valid bits per sample
+    chunk.U32();                    // speaker positions
     format.encoding = chunk.U16();  // the sub-format GUID's first two bytes name the encoding
     if (!chunk.Ok()) Refuse("the extensible format chunk is too short");
   }
@@ -66,7 +68,8 @@ WaveFormat ReadFmt(win::ByteReader chunk) {
 std::chrono::nanoseconds WaveFormat::Length() const {
   constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
   // Frames fit in 32 bits, so the product stays below 2^63.
-  return std::chrono::nanoseconds(static_cast<int64_t>(Frames()) * kNanosecondsPerSecond / sampleRate);
+  return std::chrono::nanoseconds(static_cast<int64_t>(Frames()) * kNanosecondsPerSecond /
+                                  sampleRate);
 }
 
 WaveFormat ReadWaveFormat(std::span<const uint8_t> bytes) {
@@ -82,7 +85,8 @@ WaveFormat ReadWaveFormat(std::span<const uint8_t> bytes) {
     std::string_view id = FourCC(reader);
     uint32_t size = reader.U32();
     if (!reader.Ok()) Refuse("a chunk header is cut off");
-    if (size > reader.Remaining()) Refuse("chunk \"" + std::string(id) + "\" runs past the end of the file");
+    if (size > reader.Remaining())
+      Refuse("chunk \"" + std::string(id) + "\" runs past the end of the file");
     win::ByteReader chunk = reader.Sub(size);
     if (size % 2 == 1 && !reader.AtEnd()) reader.Skip(1);
     if (id == "fmt ") {

@@ -20,12 +20,12 @@
 namespace sound {
 
 struct WaveFormat {
-  uint16_t encoding = 0;       // 1 integer PCM or 3 IEEE float, after resolving extensible
+  uint16_t encoding = 0;  // 1 integer PCM or 3 IEEE float, after resolving extensible
   uint16_t channels = 0;
-  uint32_t sampleRate = 0;     // frames per second
-  uint16_t blockAlign = 0;     // bytes per frame
+  uint32_t sampleRate = 0;  // frames per second
+  uint16_t blockAlign = 0;  // bytes per frame
   uint16_t bitsPerSample = 0;
-  uint32_t dataBytes = 0;      // whole frames only; a trailing partial frame is not counted
+  uint32_t dataBytes = 0;  // whole frames only; a trailing partial frame is not counted
 
   uint32_t Frames() const { return dataBytes / blockAlign; }
   // How long one pass of the sound plays.

@@ -22,7 +22,8 @@ std::string& ProgramFolder() {
 
 bool Exists(const std::filesystem::path& path) {
   std::error_code error;
-  return std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found &&
+  return std::filesystem::symlink_status(path, error).type() !=
+             std::filesystem::file_type::not_found &&
          !error;
 }
 
@@ -53,7 +54,8 @@ void SetAppPath(std::string folder) {
 std::filesystem::path ResolvePath(std::string_view programPath) {
   std::string text(programPath);
   std::replace(text.begin(), text.end(), '\\', '/');
-  std::filesystem::path resolved = text.starts_with('/') ? std::filesystem::path("/") : std::filesystem::path();
+  std::filesystem::path resolved =
+      text.starts_with('/') ? std::filesystem::path("/") : std::filesystem::path();
   // Once a component is missing, nothing below it can exist: the rest is appended as written.
   bool searching = true;
   size_t start = 0;

@@ -8,11 +8,14 @@
 
 namespace win {
 
-inline char FoldAsciiCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char FoldAsciiCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 inline std::string FoldAsciiCase(std::string_view text) {
   std::string folded(text);
-  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) { return FoldAsciiCase(c); });
+  std::transform(folded.begin(), folded.end(), folded.begin(),
+                 [](char c) { return FoldAsciiCase(c); });
   return folded;
 }
 

@@ -53,7 +53,8 @@ std::string ByteReader::LengthPrefixedString() {
   return std::string(raw.begin(), raw.end());
 }
 
-std::optional<std::vector<uint8_t>> ReadFileBytes(const std::filesystem::path& path, size_t maxBytes) {
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::filesystem::path& path,
+                                                  size_t maxBytes) {
   std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) return std::nullopt;
   std::streamoff size = file.tellg();

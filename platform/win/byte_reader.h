@@ -74,6 +74,7 @@ class ByteReader {
 };
 
 // Reads a whole file; nothing when it cannot be opened or is larger than maxBytes.
-std::optional<std::vector<uint8_t>> ReadFileBytes(const std::filesystem::path& path, size_t maxBytes);
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::filesystem::path& path,
+                                                  size_t maxBytes);
 
 }  // namespace win

@@ -45,12 +45,14 @@ void ByteWriter::LengthPrefixedString(std::string_view text) {
 }
 
 bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
-  std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+  std::string temporary =
+      (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
   int descriptor = ::mkstemp(temporary.data());
   if (descriptor < 0) return false;
   struct stat existing {};
   mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
-  bool ok = ::fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && ::fsync(descriptor) == 0;
+  bool ok =
+      ::fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && ::fsync(descriptor) == 0;
   ok = (::close(descriptor) == 0) && ok;
   ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temporary.c_str());

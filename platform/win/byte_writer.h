@@ -32,7 +32,9 @@ class ByteWriter {
   void F32(float value) { Scalar(value); }
   void F64(double value) { Scalar(value); }
 
-  void Bytes(std::span<const uint8_t> bytes) { bytes_.insert(bytes_.end(), bytes.begin(), bytes.end()); }
+  void Bytes(std::span<const uint8_t> bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  }
   // Exactly length bytes: the text cut to length, or padded with blanks up to it.
   void FixedString(std::string_view text, size_t length);
   // The text's 16-bit length, then its bytes.

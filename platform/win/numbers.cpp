@@ -25,8 +25,9 @@ double ParseCanonical(const std::string& text) {
 }
 
 float ToFloatOrZero(double value) {
-  return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value)
-                                                                                        : 0.0f;
+  return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max()
+             ? static_cast<float>(value)
+             : 0.0f;
 }
 
 }  // namespace
@@ -55,7 +56,8 @@ double LeadingNumber(std::string_view text) {
   for (; i < compact.size() && IsDigit(compact[i]); ++i, ++digits) canonical.push_back(compact[i]);
   if (i < compact.size() && compact[i] == '.') {
     canonical.push_back('.');
-    for (++i; i < compact.size() && IsDigit(compact[i]); ++i, ++digits) canonical.push_back(compact[i]);
+    for (++i; i < compact.size() && IsDigit(compact[i]); ++i, ++digits)
+      canonical.push_back(compact[i]);
   }
   if (digits == 0) return 0.0;
   if (i < compact.size() && std::string_view("EeDd").find(compact[i]) != std::string_view::npos) {
@@ -66,7 +68,8 @@ double LeadingNumber(std::string_view text) {
       ++j;
     }
     size_t exponentDigits = 0;
-    for (; j < compact.size() && IsDigit(compact[j]); ++j, ++exponentDigits) exponent.push_back(compact[j]);
+    for (; j < compact.size() && IsDigit(compact[j]); ++j, ++exponentDigits)
+      exponent.push_back(compact[j]);
     if (exponentDigits > 0) canonical += exponent;
   }
   return ParseCanonical(canonical);
@@ -93,9 +96,12 @@ float ParseDecimal(std::string_view text) {
     whole = parts[0];
     fraction = parts[1];
   }
-  size_t digitCount = std::find_if_not(fraction.begin(), fraction.end(), IsDigit) - fraction.begin();
+  size_t digitCount =
+      std::find_if_not(fraction.begin(), fraction.end(), IsDigit) - fraction.begin();
   float w = ToFloatOrZero(LeadingNumber(whole));
-  float f = digitCount == 0 ? 0.0f : ToFloatOrZero(ParseCanonical("0." + std::string(fraction.substr(0, digitCount))));
+  float f = digitCount == 0
+                ? 0.0f
+                : ToFloatOrZero(ParseCanonical("0." + std::string(fraction.substr(0, digitCount))));
   bool negative = whole.starts_with('-') || w < 0.0f;
   float magnitude = negative ? w - f : w + f;
   std::string_view rest = fraction.substr(digitCount);
@@ -108,13 +114,16 @@ float ParseDecimal(std::string_view text) {
 std::string FormatNumber(double value, std::string_view pattern) {
   size_t point = pattern.find('.');
   std::string_view integerPattern = pattern.substr(0, point);
-  std::string_view decimalPattern = point == std::string_view::npos ? std::string_view() : pattern.substr(point + 1);
+  std::string_view decimalPattern =
+      point == std::string_view::npos ? std::string_view() : pattern.substr(point + 1);
   if (pattern.find_first_not_of("0#.") != std::string_view::npos ||
       decimalPattern.find('.') != std::string_view::npos) {
-    throw std::invalid_argument("number pattern may hold only 0, # and one point: " + std::string(pattern));
+    throw std::invalid_argument("number pattern may hold only 0, # and one point: " +
+                                std::string(pattern));
   }
   size_t firstZero = integerPattern.find('0');
-  size_t minIntegerDigits = firstZero == std::string_view::npos ? 0 : integerPattern.size() - firstZero;
+  size_t minIntegerDigits =
+      firstZero == std::string_view::npos ? 0 : integerPattern.size() - firstZero;
   size_t lastZero = decimalPattern.rfind('0');
   size_t minDecimals = lastZero == std::string_view::npos ? 0 : lastZero + 1;
   size_t decimals = decimalPattern.size();
@@ -148,9 +157,11 @@ std::string FormatNumber(double value, std::string_view pattern) {
   std::string integerDigits = kept.substr(0, kept.size() - decimals);
   std::string decimalDigits = kept.substr(kept.size() - decimals);
   integerDigits.erase(0, std::min(integerDigits.find_first_not_of('0'), integerDigits.size()));
-  if (integerDigits.size() < minIntegerDigits) integerDigits.insert(0, minIntegerDigits - integerDigits.size(), '0');
+  if (integerDigits.size() < minIntegerDigits)
+    integerDigits.insert(0, minIntegerDigits - integerDigits.size(), '0');
   bool isZero = kept.find_first_not_of('0') == std::string::npos;
-  while (decimalDigits.size() > minDecimals && decimalDigits.back() == '0') decimalDigits.pop_back();
+  while (decimalDigits.size() > minDecimals && decimalDigits.back() == '0')
+    decimalDigits.pop_back();
 
   std::string text = (value < 0 && !isZero) ? "-" : "";
   text += integerDigits;

@@ -11,10 +11,11 @@ namespace win {
 // Values beyond the 32-bit range give its nearest end; NaN gives 0.
 int32_t RoundHalfEven(double x);
 
-// The number at the start of text: an optional sign, digits, an optional "." and digits, an optional
-// exponent ("E" or "D" in either case, an optional sign, digits). Blanks, tabs and line breaks are
-// skipped wherever they stand; reading stops at the first other character. 0 when no digit was read
-// or when the number lies beyond the range of a double. Only "." is a decimal point ("1,5" gives 1).
+// The number at the start of text: an optional sign, digits, an optional "." and digits, an
+// optional exponent ("E" or "D" in either case, an optional sign, digits). Blanks, tabs and line
+// breaks are skipped wherever they stand; reading stops at the first other character. 0 when no
+// digit was read or when the number lies beyond the range of a double. Only "." is a decimal point
+// ("1,5" gives 1).
 double LeadingNumber(std::string_view text);
 
 // A decimal number written with "." or "," as its separator, so that files written under any

@@ -50,7 +50,8 @@ std::vector<Line> SplitLines(std::string_view text) {
       lines.push_back({begin, text.size(), text.size()});
       break;
     }
-    size_t next = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    size_t next =
+        end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     lines.push_back({begin, end, next});
     begin = next;
   }
@@ -113,7 +114,8 @@ class ProfileText {
 };
 
 std::string_view Unquote(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
     return value.substr(1, value.size() - 2);
   }
   return value;
@@ -129,7 +131,9 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
   return std::string(bytes->begin(), bytes->end());
 }
 
-bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view text) {
+  return text.find_first_of("\r\n") != std::string_view::npos;
+}
 
 }  // namespace
 
@@ -140,7 +144,8 @@ std::optional<std::string> FindProfileValue(std::string_view contents, std::stri
   auto entry = found ? profile.FindKey(*found, key) : std::nullopt;
   if (!entry) return std::nullopt;
   const Line& line = profile.Lines()[entry->lineIndex];
-  return std::string(Unquote(Trim(contents.substr(entry->valueBegin, line.end - entry->valueBegin))));
+  return std::string(
+      Unquote(Trim(contents.substr(entry->valueBegin, line.end - entry->valueBegin))));
 }
 
 std::optional<std::string> SetProfileValue(std::string_view contents, std::string_view section,
@@ -157,7 +162,9 @@ std::optional<std::string> SetProfileValue(std::string_view contents, std::strin
   auto entry = found ? profile.FindKey(*found, key) : std::nullopt;
   if (entry) {
     const Line& line = profile.Lines()[entry->lineIndex];
-    edited.append(contents.substr(0, entry->valueBegin)).append(value).append(contents.substr(line.end));
+    edited.append(contents.substr(0, entry->valueBegin))
+        .append(value)
+        .append(contents.substr(line.end));
   } else if (found) {
     // After the section's last line that is not blank, so that blank lines before the next
     // section stay where they are.
@@ -169,7 +176,8 @@ std::optional<std::string> SetProfileValue(std::string_view contents, std::strin
     edited.append(key).append("=").append(value).append(lineEnd).append(contents.substr(line.next));
   } else {
     edited.append(contents);
-    if (!contents.empty() && contents.back() != '\n' && contents.back() != '\r') edited.append(lineEnd);
+    if (!contents.empty() && contents.back() != '\n' && contents.back() != '\r')
+      edited.append(lineEnd);
     edited.append("[").append(section).append("]").append(lineEnd);
     edited.append(key).append("=").append(value).append(lineEnd);
   }
@@ -184,8 +192,8 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
   return CutToBuffer(value ? *value : defaultText, bufferSize);
 }
 
-bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
-                               std::string_view fileName) {
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, std::string_view fileName) {
   std::filesystem::path path = ResolvePath(fileName);
   // Writing through a link replaces the file it points to, not the link.
   std::error_code error;
@@ -202,7 +210,8 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     existing = std::move(*contents);
   }
   auto edited = SetProfileValue(existing, section, key, value);
-  return edited && WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(edited->data()), edited->size()));
+  return edited && WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(edited->data()),
+                                                  edited->size()));
 }
 
 }  // namespace win

@@ -27,14 +27,14 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::string_view defaultText, size_t bufferSize,
                                     std::string_view fileName);
 
-// Sets key in section to value. An existing entry keeps its line, its key spelling and everything up
-// to the value; a new key goes after the last entry of its section; a missing section is appended
-// at the end and a missing file is created. Every other byte of the file stays as it was. The new
-// contents are written to a temporary file beside the old one and renamed over it, so a failed
-// write leaves the old file whole. Refuses (false) a name or value that would break the line
+// Sets key in section to value. An existing entry keeps its line, its key spelling and everything
+// up to the value; a new key goes after the last entry of its section; a missing section is
+// appended at the end and a missing file is created. Every other byte of the file stays as it was.
+// The new contents are written to a temporary file beside the old one and renamed over it, so a
+// failed write leaves the old file whole. Refuses (false) a name or value that would break the line
 // structure: a line break anywhere, "=" in the key, "]" in the section, an empty section or key.
-bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
-                               std::string_view fileName);
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, std::string_view fileName);
 
 // The same rules on a file's contents in memory. FindProfileValue gives nothing for a missing
 // section or key; SetProfileValue gives the edited contents, or nothing when it refuses the write.

@@ -24,17 +24,19 @@ std::map<ValueKey, std::string>& Table() {
 
 }  // namespace
 
-std::string ReadRegistryString(RegistryRoot root, std::string_view subKey, std::string_view valueName) {
+std::string ReadRegistryString(RegistryRoot root, std::string_view subKey,
+                               std::string_view valueName) {
   auto found = Table().find(KeyOf(root, subKey, valueName));
   return found == Table().end() ? std::string() : found->second;
 }
 
-void SetRegistryStringForTesting(RegistryRoot root, std::string_view subKey, std::string_view valueName,
-                                 std::string_view value) {
+void SetRegistryStringForTesting(RegistryRoot root, std::string_view subKey,
+                                 std::string_view valueName, std::string_view value) {
   Table()[KeyOf(root, subKey, valueName)] = std::string(value);
 }
 
-void RemoveRegistryValueForTesting(RegistryRoot root, std::string_view subKey, std::string_view valueName) {
+void RemoveRegistryValueForTesting(RegistryRoot root, std::string_view subKey,
+                                   std::string_view valueName) {
   Table().erase(KeyOf(root, subKey, valueName));
 }
 

@@ -16,13 +16,15 @@ inline constexpr std::string_view GraphicsRuntimeVersion = "4.08.01.0810";
 
 // The text of the value name under root and subKey, or "" for a key or value the table does not
 // hold. Key and value names match without regard to case, with "\" separating the key's levels.
-std::string ReadRegistryString(RegistryRoot root, std::string_view subKey, std::string_view valueName);
+std::string ReadRegistryString(RegistryRoot root, std::string_view subKey,
+                               std::string_view valueName);
 
 // Sets or removes a value of the table, so that tests can present
 // the program with a machine that lacks the value or holds another one. The program itself never
 // writes the registry.
-void SetRegistryStringForTesting(RegistryRoot root, std::string_view subKey, std::string_view valueName,
-                                 std::string_view value);
-void RemoveRegistryValueForTesting(RegistryRoot root, std::string_view subKey, std::string_view valueName);
+void SetRegistryStringForTesting(RegistryRoot root, std::string_view subKey,
+                                 std::string_view valueName, std::string_view value);
+void RemoveRegistryValueForTesting(RegistryRoot root, std::string_view subKey,
+                                   std::string_view valueName);
 
 }  // namespace win

@@ -29,7 +29,8 @@ float Rnd() {
 
 void Randomize() {
   if (Source()) return;
-  Generator().seed(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  Generator().seed(
+      static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
 }
 
 void SetRndSource(std::function<float()> source) { Source() = std::move(source); }

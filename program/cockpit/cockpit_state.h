@@ -25,10 +25,10 @@ inline std::array<std::string, 3> DSKYRegister = {"bbbbbb", "bbbbbb", "bbbbbb"};
 
 // One register being keyed.
 struct RegisterLoad {
-  int32_t Position = 1;        // next character position, 1 to 7
+  int32_t Position = 1;  // next character position, 1 to 7
   bool Active = false;
   std::string Text = "bbbbbb";
-  bool Octal = false;          // the entry began with a digit rather than a sign
+  bool Octal = false;  // the entry began with a digit rather than a sign
 };
 inline std::array<RegisterLoad, 3> RegisterLoads;  // R1Load, R2Load, R3Load
 

@@ -403,16 +403,36 @@ void MonitorP40() {
 
 void RunProgramMonitor() {
   switch (CurrentProgram) {
-    case 3: MonitorP12(); break;
-    case 6: MonitorP40(); break;
-    case 7: MonitorP41(); break;
-    case 5: MonitorP30(); break;
-    case 8: MonitorP51(); break;
-    case 9: MonitorP63(); break;
-    case 10: MonitorLanding("64"); break;
-    case 12: MonitorLanding("60"); break;
-    case 13: MonitorP68(); break;
-    default: MonitorGeneric(); break;
+    case 3:
+      MonitorP12();
+      break;
+    case 6:
+      MonitorP40();
+      break;
+    case 7:
+      MonitorP41();
+      break;
+    case 5:
+      MonitorP30();
+      break;
+    case 8:
+      MonitorP51();
+      break;
+    case 9:
+      MonitorP63();
+      break;
+    case 10:
+      MonitorLanding("64");
+      break;
+    case 12:
+      MonitorLanding("60");
+      break;
+    case 13:
+      MonitorP68();
+      break;
+    default:
+      MonitorGeneric();
+      break;
   }
 }
 
@@ -474,8 +494,8 @@ void UpdateDSKYDisplay() {
     ShowExtendedDisplay();
     return;
   }
-  if (CurrentProgram != 2 && CurrentProgram != 4 && CurrentProgram != 11 &&
-      CurrentProgram != 14 && CurrentProgram != 15 && (VerbEntryActive || NounEntryActive)) {
+  if (CurrentProgram != 2 && CurrentProgram != 4 && CurrentProgram != 11 && CurrentProgram != 14 &&
+      CurrentProgram != 15 && (VerbEntryActive || NounEntryActive)) {
     LampKeyRel = true;
   }
   RunProgramMonitor();
@@ -530,8 +550,8 @@ void DrawDSKY(DSKYCanvas& canvas, float random100) {
   for (size_t r = 0; r < 3; ++r) {
     for (size_t i = 0; i < 6; ++i) {
       const int32_t x = kRegisterLeft + kCellWidth * static_cast<int32_t>(i);
-      DrawGlyph(canvas, GlyphIndex(CharAt(DSKYRegister[r], i)), x, kRegisterTop[r],
-                x + kCellWidth, kRegisterTop[r] + kCellHeight);
+      DrawGlyph(canvas, GlyphIndex(CharAt(DSKYRegister[r], i)), x, kRegisterTop[r], x + kCellWidth,
+                kRegisterTop[r] + kCellHeight);
     }
   }
   canvas.End("DSKYDisp");

@@ -274,9 +274,9 @@ void ShowClockRegisters() {
 }  // namespace
 
 void SetAllLamps(bool lit) {
-  for (bool* lamp : {&LampUplinkActy, &LampNoAtt, &LampStby, &LampKeyRel, &LampOprErr,
-                     &LampSpare1, &LampSpare2, &LampTemp, &LampGimbalLock, &LampProg,
-                     &LampRestart, &LampTracker, &LampAlt, &LampVel}) {
+  for (bool* lamp :
+       {&LampUplinkActy, &LampNoAtt, &LampStby, &LampKeyRel, &LampOprErr, &LampSpare1, &LampSpare2,
+        &LampTemp, &LampGimbalLock, &LampProg, &LampRestart, &LampTracker, &LampAlt, &LampVel}) {
     *lamp = lit;
   }
 }
@@ -316,10 +316,10 @@ void ProcessDSKYKeys(int32_t currentKeyCode) {
   KeyChar.clear();
   if (KeyEntryEnabled) {
     static constexpr std::pair<ActionIndex, const char*> kCharKeys[] = {
-        {ActionKeyPad0, "0"}, {ActionKeyPad1, "1"}, {ActionKeyPad2, "2"}, {ActionKeyPad3, "3"},
-        {ActionKeyPad4, "4"}, {ActionKeyPad5, "5"}, {ActionKeyPad6, "6"}, {ActionKeyPad7, "7"},
-        {ActionKeyPad8, "8"}, {ActionKeyPad9, "9"}, {ActionKeyPadPlus, "p"},
-        {ActionKeyPadMinus, "m"}};
+        {ActionKeyPad0, "0"}, {ActionKeyPad1, "1"},    {ActionKeyPad2, "2"},
+        {ActionKeyPad3, "3"}, {ActionKeyPad4, "4"},    {ActionKeyPad5, "5"},
+        {ActionKeyPad6, "6"}, {ActionKeyPad7, "7"},    {ActionKeyPad8, "8"},
+        {ActionKeyPad9, "9"}, {ActionKeyPadPlus, "p"}, {ActionKeyPadMinus, "m"}};
     for (const auto& [action, c] : kCharKeys) {
       if (!Pressed(action, currentKeyCode)) continue;
       Main_Display->TimerKeyPress.SetEnabled(true);
@@ -514,8 +514,8 @@ bool IsAttitudeReached(float toleranceDegrees, float rateDegrees) {
   const float tolerance = toleranceDegrees * static_cast<float>(M_PI) / 180.0f;
   const float rate = rateDegrees * static_cast<float>(M_PI) / 180.0f;
   for (const AttitudeAxis* axis : {&PitchAxis, &YawAxis, &RollAxis}) {
-    const bool within = axis->TargetAngle > axis->Angle - tolerance &&
-                        axis->TargetAngle < axis->Angle + tolerance;
+    const bool within =
+        axis->TargetAngle > axis->Angle - tolerance && axis->TargetAngle < axis->Angle + tolerance;
     if (!within) return false;
   }
   for (const AttitudeAxis* axis : {&PitchAxis, &RollAxis, &YawAxis}) {

@@ -25,9 +25,9 @@ struct ProgramStart {
   bool Flash;
   int CompActy;  // percent
   bool RCS;
-  int Samples;   // throttle average samples; kKeepSamples leaves the count
+  int Samples;  // throttle average samples; kKeepSamples leaves the count
   const char* Label;
-  bool Abort;    // white on red instead of green on black
+  bool Abort;  // white on red instead of green on black
 };
 
 constexpr ProgramStart kP00{2, "00", "bb", "bb", false, 0, true, kKeepSamples, "P00 ", false};

@@ -12,8 +12,8 @@ struct DSKYServices {
   std::function<void()> ResetAttitudeAxes;
   std::function<void()> ClearInteriorViewFlag;
   std::function<void(float)> RotateLMMeshes;
-  std::function<void()> StartStaging;       // the frame loop's 6 s staging sequence
-  std::function<void()> StageAndAscend;     // the abort's staging: meshes, disturbances, velocity
+  std::function<void()> StartStaging;    // the frame loop's 6 s staging sequence
+  std::function<void()> StageAndAscend;  // the abort's staging: meshes, disturbances, velocity
   std::function<void()> StartAscentEngine;
   std::function<void()> StartDescentEngine;
   std::function<void()> ReapplyPGNSSwitch;  // verbs 76 and 77

@@ -14,25 +14,25 @@
 
 namespace {
 
-constexpr float RateBand = 0.0087f;              // rad/s either side of the commanded rate
-constexpr float RateHoldPad = 0.016f;            // s added to a rate-hold firing
-constexpr float TimedStepPad = 0.014f;           // s added to a timed firing, and a last pulse
-constexpr float PulseTime = 0.016f;              // s of one minimum-impulse pulse
-constexpr double AutoDeadband = 0.0017453292780017623;  // rad, 0.1 degree
-constexpr double TimedStepPeriod = 0.2;          // s
-constexpr float MaxTimedRate = 0.0872664600610733f;     // rad/s, 5 degrees per second
+constexpr float RateBand = 0.0087f;     // rad/s either side of the commanded rate
+constexpr float RateHoldPad = 0.016f;   // s added to a rate-hold firing
+constexpr float TimedStepPad = 0.014f;  // s added to a timed firing, and a last pulse
+constexpr float PulseTime = 0.016f;     // s of one minimum-impulse pulse
+constexpr double AutoDeadband = 0.0017453292780017623;        // rad, 0.1 degree
+constexpr double TimedStepPeriod = 0.2;                       // s
+constexpr float MaxTimedRate = 0.0872664600610733f;           // rad/s, 5 degrees per second
 constexpr double HoverTiltPerSpeed = 2.0 * RadiansPerDegree;  // rad per ft/s
-constexpr float MaxHoverTilt = 0.3490658402442932f;     // rad, 20 degrees
-constexpr double PitchScheduleStep = 0.2;        // s
-constexpr double PitchScheduleSpeed = 40.0;      // ft/s
-constexpr float MaxScheduledPitch = 0.9948377013206482f;  // rad, 57 degrees
-constexpr float VerticalRateRamp = 0.8f;         // ft/s per second
-constexpr float SlowestAutoDescent = -3.0f;      // ft/s
-constexpr float AltitudePerDescentRate = 33.0f;  // feet per ft/s
-constexpr float ManeuverSlowRate = 0.01745329238474369f;  // rad/s, 1 degree per second
-constexpr float ManeuverDone = 0.00017453292093705386f;   // rad, 0.01 degree
-constexpr double ManeuverFixedStep = 0.01;       // s
-constexpr float LoopSoundTime = 0.2f;            // s
+constexpr float MaxHoverTilt = 0.3490658402442932f;           // rad, 20 degrees
+constexpr double PitchScheduleStep = 0.2;                     // s
+constexpr double PitchScheduleSpeed = 40.0;                   // ft/s
+constexpr float MaxScheduledPitch = 0.9948377013206482f;      // rad, 57 degrees
+constexpr float VerticalRateRamp = 0.8f;                      // ft/s per second
+constexpr float SlowestAutoDescent = -3.0f;                   // ft/s
+constexpr float AltitudePerDescentRate = 33.0f;               // feet per ft/s
+constexpr float ManeuverSlowRate = 0.01745329238474369f;      // rad/s, 1 degree per second
+constexpr float ManeuverDone = 0.00017453292093705386f;       // rad, 0.01 degree
+constexpr double ManeuverFixedStep = 0.01;                    // s
+constexpr float LoopSoundTime = 0.2f;                         // s
 constexpr double Pi = 3.14159265358979;
 
 enum ProgramIndex : int32_t { P12 = 3, P41 = 7, P64 = 10, P66 = 12, P70 = 14, P71 = 15 };
@@ -41,12 +41,14 @@ enum PGNSPosition : int32_t { PGNSManual = 1, PGNSAuto = 2 };
 
 // The jets' angular acceleration over `seconds`, in the firing direction.
 void Fire(AttitudeAxis& axis, double seconds) {
-  axis.Rate = static_cast<float>(axis.Rate + axis.HandControllerState * RCSAngularAcceleration * seconds);
+  axis.Rate =
+      static_cast<float>(axis.Rate + axis.HandControllerState * RCSAngularAcceleration * seconds);
 }
 
 // Seconds of firing that close a rate gap, plus the pad; nothing when the jets cannot turn the LM.
 float FiringLength(double gap, float pad) {
-  return RCSAngularAcceleration > 0.0 ? static_cast<float>(gap / RCSAngularAcceleration + pad) : 0.0f;
+  return RCSAngularAcceleration > 0.0 ? static_cast<float>(gap / RCSAngularAcceleration + pad)
+                                      : 0.0f;
 }
 
 float Clamp(float v, float limit) { return std::clamp(v, -limit, limit); }
@@ -86,7 +88,8 @@ bool SetUpAutomaticProgram() {
       UpdateHoverAttitudeTargets();
       AutoStepPeriod = 0.0;
       CommandedVerticalRate += VerticalRateRamp * FrameTimeSec;
-      const float limit = std::min(-AltitudeAboveGround / AltitudePerDescentRate, SlowestAutoDescent);
+      const float limit =
+          std::min(-AltitudeAboveGround / AltitudePerDescentRate, SlowestAutoDescent);
       if (CommandedVerticalRate > limit) CommandedVerticalRate = limit;
       return true;
     }
@@ -96,7 +99,8 @@ bool SetUpAutomaticProgram() {
 }
 
 // One step of the maneuver on one axis toward its error; the reference turns the other way.
-void StepManeuverAxis(AttitudeAxis& axis, ReferenceAxis turn, float fastRate, double dt, float rateDegrees) {
+void StepManeuverAxis(AttitudeAxis& axis, ReferenceAxis turn, float fastRate, double dt,
+                      float rateDegrees) {
   const float e = axis.AttitudeError;
   const float size = std::fabs(e);
   float speed = fastRate;
@@ -131,7 +135,9 @@ void UpdateAttitudeControl() {
 }
 
 void StepDirectAxis(AttitudeAxis& axis) {
-  axis.HandControllerState = axis.HandControllerCommand < 0.0f ? -1 : axis.HandControllerCommand > 0.0f ? 1 : 0;
+  axis.HandControllerState = axis.HandControllerCommand < 0.0f   ? -1
+                             : axis.HandControllerCommand > 0.0f ? 1
+                                                                 : 0;
   if (axis.HandControllerState == 0) {
     RCSFiring = false;
     return;
@@ -157,7 +163,7 @@ void StepRateHoldAxis(AttitudeAxis& axis) {
   if (axis.HandControllerState != 0) {
     if (axis.HoldAngle == NoHoldAngle) {
       const float length = axis.HandControllerState < 0 ? FiringLength(axis.Rate - hi, RateHoldPad)
-                                                         : FiringLength(lo - axis.Rate, RateHoldPad);
+                                                        : FiringLength(lo - axis.Rate, RateHoldPad);
       if (length != axis.FireDuration) {
         axis.FireDuration = length;
         axis.FireElapsed = 0.0f;
@@ -206,8 +212,8 @@ void StepRateHoldAxis(AttitudeAxis& axis) {
     axis.FireElapsed = 0.0f;
   }
 
-  if (axis.HandControllerCommand == 0.0f && -AttitudeDeadband <= axis.Rate && axis.Rate <= AttitudeDeadband &&
-      axis.HoldAngle == NoHoldAngle)
+  if (axis.HandControllerCommand == 0.0f && -AttitudeDeadband <= axis.Rate &&
+      axis.Rate <= AttitudeDeadband && axis.HoldAngle == NoHoldAngle)
     axis.HoldAngle = axis.Angle;
   else if (axis.HandControllerCommand != 0.0f)
     axis.HoldAngle = NoHoldAngle;
@@ -260,8 +266,10 @@ void StepTimedAxis(AttitudeAxis& axis) {
 }
 
 void UpdateHoverAttitudeTargets() {
-  RollAxis.TargetAngle = Clamp(static_cast<float>(-HoverTiltPerSpeed * HorizontalVelocityLateral), MaxHoverTilt);
-  PitchAxis.TargetAngle = Clamp(static_cast<float>(-HoverTiltPerSpeed * HorizontalVelocityForward), MaxHoverTilt);
+  RollAxis.TargetAngle =
+      Clamp(static_cast<float>(-HoverTiltPerSpeed * HorizontalVelocityLateral), MaxHoverTilt);
+  PitchAxis.TargetAngle =
+      Clamp(static_cast<float>(-HoverTiltPerSpeed * HorizontalVelocityForward), MaxHoverTilt);
 }
 
 void UpdatePitchSchedule() {
@@ -274,7 +282,8 @@ void UpdatePitchSchedule() {
     RollAxis.TargetAngle = 0.0f;
     return;
   }
-  const float pitch = static_cast<float>(((v - PitchScheduleSpeed) / 20.0 + 57.0) * RadiansPerDegree);
+  const float pitch =
+      static_cast<float>(((v - PitchScheduleSpeed) / 20.0 + 57.0) * RadiansPerDegree);
   PitchAxis.TargetAngle = std::min(pitch, MaxScheduledPitch);
   YawAxis.TargetAngle = 0.0f;
   RollAxis.TargetAngle = 0.0f;
@@ -369,21 +378,26 @@ void UpdateRCSJets() {
   if (ProgramRCSFlag) {
     for (int k = 0; k < 3; ++k) {
       const int plus = JetXPlus + 2 * k;
-      if (TranslationCommand[static_cast<size_t>(k)] > 0) ShowJetPlumes(JetSelectionTables[static_cast<size_t>(plus)]);
-      if (TranslationCommand[static_cast<size_t>(k)] < 0) ShowJetPlumes(JetSelectionTables[static_cast<size_t>(plus + 1)]);
+      if (TranslationCommand[static_cast<size_t>(k)] > 0)
+        ShowJetPlumes(JetSelectionTables[static_cast<size_t>(plus)]);
+      if (TranslationCommand[static_cast<size_t>(k)] < 0)
+        ShowJetPlumes(JetSelectionTables[static_cast<size_t>(plus + 1)]);
     }
   }
   const std::array<std::pair<const AttitudeAxis*, int>, 3> axes{
       {{&RollAxis, JetRollPlus}, {&YawAxis, JetYawPlus}, {&PitchAxis, JetPitchPlus}}};
   for (const auto& [axis, plus] : axes) {
     if (axis->HandControllerState > 0) ShowJetPlumes(JetSelectionTables[static_cast<size_t>(plus)]);
-    if (axis->HandControllerState < 0) ShowJetPlumes(JetSelectionTables[static_cast<size_t>(plus + 1)]);
+    if (axis->HandControllerState < 0)
+      ShowJetPlumes(JetSelectionTables[static_cast<size_t>(plus + 1)]);
   }
 }
 
 void ShowJetPlumes(const JetSelection& table) {
   constexpr int PlumeTextureCount = 4;
-  auto show = [](int plume) { ShowRCSPlume(plume, static_cast<int>(win::Rnd() * PlumeTextureCount + 1)); };
+  auto show = [](int plume) {
+    ShowRCSPlume(plume, static_cast<int>(win::Rnd() * PlumeTextureCount + 1));
+  };
   for (int plume = 1; plume <= RCSPlumeCount; ++plume) {
     if (!table[static_cast<size_t>(plume - 1)].a) continue;
     if (IsRCSPlumeShown(plume)) break;
@@ -400,12 +414,18 @@ void FillJetSelectionTables() {
     std::array<int, 2> b;
   };
   static constexpr std::array<Row, JetTableCount> rows{{
-      {JetPitchPlus, {10, 13}, {1, 6}}, {JetPitchMinus, {2, 5}, {9, 14}},
-      {JetYawPlus, {3, 11}, {8, 16}},   {JetYawMinus, {7, 15}, {4, 12}},
-      {JetRollPlus, {1, 14}, {5, 10}},  {JetRollMinus, {2, 13}, {6, 9}},
-      {JetXPlus, {2, 10}, {6, 14}},     {JetXMinus, {1, 9}, {5, 13}},
-      {JetYPlus, {12, 16}, {12, 16}},   {JetYMinus, {4, 8}, {4, 8}},
-      {JetZPlus, {7, 11}, {7, 11}},     {JetZMinus, {3, 15}, {3, 15}},
+      {JetPitchPlus, {10, 13}, {1, 6}},
+      {JetPitchMinus, {2, 5}, {9, 14}},
+      {JetYawPlus, {3, 11}, {8, 16}},
+      {JetYawMinus, {7, 15}, {4, 12}},
+      {JetRollPlus, {1, 14}, {5, 10}},
+      {JetRollMinus, {2, 13}, {6, 9}},
+      {JetXPlus, {2, 10}, {6, 14}},
+      {JetXMinus, {1, 9}, {5, 13}},
+      {JetYPlus, {12, 16}, {12, 16}},
+      {JetYMinus, {4, 8}, {4, 8}},
+      {JetZPlus, {7, 11}, {7, 11}},
+      {JetZMinus, {3, 15}, {3, 15}},
   }};
   for (const Row& row : rows) {
     JetSelection& table = JetSelectionTables[static_cast<size_t>(row.table)];

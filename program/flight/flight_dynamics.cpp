@@ -13,25 +13,25 @@
 
 namespace {
 
-constexpr double PoundsPerSlugOfFuel = 32.0;        // fuel pounds per slug of mass
-constexpr double AscentBurnRate = 9.0;              // lb/s at full thrust
-constexpr double DescentBurnRate = 34.0;            // lb/s at full thrust
-constexpr double AscentFullTank = 5187.0;           // pounds, 100 % on the gauge
-constexpr double DescentFullTank = 18000.0;         // pounds, 100 % on the gauge
+constexpr double PoundsPerSlugOfFuel = 32.0;  // fuel pounds per slug of mass
+constexpr double AscentBurnRate = 9.0;        // lb/s at full thrust
+constexpr double DescentBurnRate = 34.0;      // lb/s at full thrust
+constexpr double AscentFullTank = 5187.0;     // pounds, 100 % on the gauge
+constexpr double DescentFullTank = 18000.0;   // pounds, 100 % on the gauge
 constexpr float LowFuelPercent = 5.6f;
-constexpr float StageRestHeight = 3.0f;             // world units above the terrain
-constexpr int32_t ContactAltitudeFeet = 20;         // footpads are checked below this
-constexpr float ContactLightProbeHeight = 6.0f;     // world units: the probes reach this far
-constexpr float ContactLightMaxSpeed = 10.0f;       // ft/s
-constexpr double TouchdownFriction = 5.0;           // ft/s lost per second on the ground
-constexpr float LegStroke = -1.1f;                  // world units: deepest leg compression
-constexpr double LegSpan = 12.0;                    // world units between partner footpads
+constexpr float StageRestHeight = 3.0f;          // world units above the terrain
+constexpr int32_t ContactAltitudeFeet = 20;      // footpads are checked below this
+constexpr float ContactLightProbeHeight = 6.0f;  // world units: the probes reach this far
+constexpr float ContactLightMaxSpeed = 10.0f;    // ft/s
+constexpr double TouchdownFriction = 5.0;        // ft/s lost per second on the ground
+constexpr float LegStroke = -1.1f;               // world units: deepest leg compression
+constexpr double LegSpan = 12.0;                 // world units between partner footpads
 constexpr double TipGain = 0.7;
-constexpr double LegSideShift = 0.6;                // leg moves this much sideways per unit down
-constexpr double LandedVerticalSpeed = 0.1;         // ft/s
+constexpr double LegSideShift = 0.6;         // leg moves this much sideways per unit down
+constexpr double LandedVerticalSpeed = 0.1;  // ft/s
 
-Vector3d lastDisplacement;     // world units moved in this frame's integration
-Vector3 descentStageOffset;    // from the LM, world units, as last placed
+Vector3d lastDisplacement;   // world units moved in this frame's integration
+Vector3 descentStageOffset;  // from the LM, world units, as last placed
 
 double FeetToWorld(double feet) { return feet / WorldScale; }
 
@@ -42,7 +42,7 @@ Vector3 ToSingle(const Vector3d& v) {
 // One footpad's tipping rule: its partner across the LM, the axis it tips and which way.
 struct FootpadRule {
   int partner;
-  Vector3 legShift;   // leg offset per unit of compression d, besides y = -d
+  Vector3 legShift;  // leg offset per unit of compression d, besides y = -d
   AttitudeAxis* axis;
   double sign;
 };
@@ -82,8 +82,9 @@ void TouchFootpad(double oneFrame, double rateDamping) {
   if (!FootpadTouched) {
     FootpadTouched = true;
     FirstTouchRecord = FlightRecordCount;
-    TouchdownDistance = win::RoundHalfEven(std::hypot(LandingTargetPoint.EastWest - LMMeshPosition.x,
-                                                      LandingTargetPoint.NorthSouth - LMMeshPosition.z));
+    TouchdownDistance =
+        win::RoundHalfEven(std::hypot(LandingTargetPoint.EastWest - LMMeshPosition.x,
+                                      LandingTargetPoint.NorthSouth - LMMeshPosition.z));
   }
   const double loss = TouchdownFriction * oneFrame;
   LMVelocity.x = Slow(LMVelocity.x, loss);
@@ -198,8 +199,8 @@ void IntegrateLMMotion() {
     LMPosition.z += lastDisplacement.z;
   }
   LMMeshPosition = ToSingle(LMPosition);
-  TotalSpeed = static_cast<float>(
-      std::sqrt(LMVelocity.x * LMVelocity.x + LMVelocity.y * LMVelocity.y + LMVelocity.z * LMVelocity.z));
+  TotalSpeed = static_cast<float>(std::sqrt(
+      LMVelocity.x * LMVelocity.x + LMVelocity.y * LMVelocity.y + LMVelocity.z * LMVelocity.z));
 }
 
 void UpdateLeftBehindDescentStage() {
@@ -212,7 +213,8 @@ void UpdateLeftBehindDescentStage() {
     const double g = Gravity;
     const double dy = FeetToWorld(DescentStageVelocity.y * dt - g * dt * dt / 2.0);
     DescentStageVelocity.y -= g * dt;
-    DescentStageHeight = descentStageOffset.y - TerrainHeight(descentStageOffset.x, descentStageOffset.z);
+    DescentStageHeight =
+        descentStageOffset.y - TerrainHeight(descentStageOffset.x, descentStageOffset.z);
     if (DescentStageHeight > StageRestHeight) {
       DescentStagePosition.y += static_cast<float>(dy);
       DescentStagePosition.x += static_cast<float>(FeetToWorld(DescentStageVelocity.x * dt));
@@ -353,8 +355,8 @@ void LayTerrainShadow() {
   for (int i = 0; i < ShadowEdgePointCount; ++i) {
     const float y = base - 3.4f * static_cast<float>(i);
     Vector3 hit;
-    if (PickTerrain({190.0f, y + 40.0f, 0.0f}, {reach - (40.0f - tileHeight) / 0.2f - y, tileHeight, 0.0f},
-                    hit)) {
+    if (PickTerrain({190.0f, y + 40.0f, 0.0f},
+                    {reach - (40.0f - tileHeight) / 0.2f - y, tileHeight, 0.0f}, hit)) {
       hit.y += lift;
       ShadowEdgePoints[static_cast<size_t>(i)] = hit;
     }

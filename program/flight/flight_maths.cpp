@@ -34,7 +34,8 @@ float ArcSin(float x) {
 
 void ComputeEulerAngles(float a, float b, float c, float& p, float& q, float& r) {
   q = ReduceUpThenDown(ArcSin(static_cast<float>(Sin(a) * Cos(c))));
-  r = ReduceUpThenDown(static_cast<float>(TwoPiShort - ArcSin(static_cast<float>(-Sin(c) / Cos(q)))));
+  r = ReduceUpThenDown(
+      static_cast<float>(TwoPiShort - ArcSin(static_cast<float>(-Sin(c) / Cos(q)))));
   p = static_cast<float>(-TwoPi - (b - c * Sin(c) / 5.0));
   // Down first, then up, and once each: p may stay below 0.
   if (p > TwoPiSingle) p = static_cast<float>(p - TwoPi);

@@ -9,10 +9,10 @@
 
 // 2 pi as the angle reductions write it; the two double forms differ in their last digit and are
 // used by different steps, and the float form is the bound the reductions compare against.
-inline constexpr double TwoPi = 6.28318530717959;         // radians
-inline constexpr double TwoPiShort = 6.28318530717958;    // radians
-inline constexpr float TwoPiSingle = 6.2831855f;          // radians
-inline constexpr float PiSingle = 3.1415927f;             // radians
+inline constexpr double TwoPi = 6.28318530717959;       // radians
+inline constexpr double TwoPiShort = 6.28318530717958;  // radians
+inline constexpr float TwoPiSingle = 6.2831855f;        // radians
+inline constexpr float PiSingle = 3.1415927f;           // radians
 inline constexpr double DegreesPerRadian = 57.2957795130823;
 inline constexpr double RadiansPerDegree = 0.0174532925199433;
 

@@ -15,35 +15,35 @@ struct SurfacePoint {
 };
 
 // The mission.
-inline int32_t MissionType = 0;   // 11..17 Apollo missions, 98 LM Race, 99 Orbital, 0 other
-inline std::string MissionName;   // the mission folder
-inline std::string FlightFile;    // the scenario file name without ".sit"
+inline int32_t MissionType = 0;  // 11..17 Apollo missions, 98 LM Race, 99 Orbital, 0 other
+inline std::string MissionName;  // the mission folder
+inline std::string FlightFile;   // the scenario file name without ".sit"
 
 // Flight constants of the LM, from the scenario file.
-inline float EngineThrust = 0.0f;   // lbf
-inline float MinThrottle = 0.0f;    // lowest throttle fraction
-inline float RCSThrust = 0.0f;      // lbf of one attitude jet
-inline float Gravity = 0.0f;        // ft/s^2
-inline float WorldScale = 0.0f;     // feet per world unit
-inline double RCSDistance = 0.0;    // minus half the distance between RCS units, feet
-inline float DPSThrust = 0.0f;      // descent engine full thrust, lbf
-inline float APSThrust = 0.0f;      // ascent engine thrust, lbf
-inline float DescentMassEmpty = 0.0f;  // slugs
-inline float AscentMassEmpty = 0.0f;   // slugs
-inline float DescentFuelMass = 0.0f;   // pounds
-inline float AscentFuelMass = 0.0f;    // pounds
+inline float EngineThrust = 0.0f;                // lbf
+inline float MinThrottle = 0.0f;                 // lowest throttle fraction
+inline float RCSThrust = 0.0f;                   // lbf of one attitude jet
+inline float Gravity = 0.0f;                     // ft/s^2
+inline float WorldScale = 0.0f;                  // feet per world unit
+inline double RCSDistance = 0.0;                 // minus half the distance between RCS units, feet
+inline float DPSThrust = 0.0f;                   // descent engine full thrust, lbf
+inline float APSThrust = 0.0f;                   // ascent engine thrust, lbf
+inline float DescentMassEmpty = 0.0f;            // slugs
+inline float AscentMassEmpty = 0.0f;             // slugs
+inline float DescentFuelMass = 0.0f;             // pounds
+inline float AscentFuelMass = 0.0f;              // pounds
 inline float MaxCommandedRadialVelocity = 0.0f;  // rad/s
 
 // Start values of a flight, from the scenario file.
 inline SurfacePoint LandingSpot;
 inline SurfacePoint HistoricLandingSpot;
-inline float DescentSpeed = 0.0f;   // ft/s, negative downward
+inline float DescentSpeed = 0.0f;  // ft/s, negative downward
 inline bool Docked = false;
 inline bool AscentOnly = false;
 inline float RCSFuel = 0.0f;
-inline Vector3 StartPosition;       // world units
-inline Vector3 StartRotation;       // radians
-inline Vector3 StartVelocity;       // ft/s
+inline Vector3 StartPosition;          // world units
+inline Vector3 StartRotation;          // radians
+inline Vector3 StartVelocity;          // ft/s
 inline float P64LowGateHeight = 0.0f;  // feet
 inline float AscentStartTime = 0.0f;   // seconds
 
@@ -71,12 +71,12 @@ inline bool RunFlag = false;          // the frame loop runs another pass
 inline int16_t ExitRequest = 0;       // 1 back to the launcher, 2 replay, 3 restart
 inline bool ControlsActive = false;   // the LM flies (not held by the fly-by or a replay's end)
 inline bool ReplayPlayback = false;
-inline bool FrameSettled = false;     // the frame is not the first after a start or view change
-inline bool IntroFlyby = false;       // the opening fly-by holds the flight
-inline int32_t FlightRecordCount = 0; // replay samples recorded so far
-inline int32_t ReplayIndex = 1;       // the playback sample before MissionTime
+inline bool FrameSettled = false;       // the frame is not the first after a start or view change
+inline bool IntroFlyby = false;         // the opening fly-by holds the flight
+inline int32_t FlightRecordCount = 0;   // replay samples recorded so far
+inline int32_t ReplayIndex = 1;         // the playback sample before MissionTime
 inline int32_t ControlStartRecord = 0;  // FlightRecordCount when manual control began
-inline bool ScoreShown = false;       // the landing has been scored
+inline bool ScoreShown = false;         // the landing has been scored
 
 // --- The LM -----------------------------------------------------------------------------------
 
@@ -87,13 +87,13 @@ inline float ThrustAverage = 0.0f;    // applied throttle fraction, the mean of 
 inline float ThrottleCommand = 0.0f;  // commanded throttle fraction
 inline float Fuel = 0.0f;             // pounds, of the stage that flies
 inline float FuelPercent = 0.0f;
-inline float TotalMass = 0.0f;        // slugs
-inline float Weight = 0.0f;           // lbf
-inline Vector3 ThrustDirection;       // (-u.x, u.y, u.z) of the LM's up axis u; 0 in playback
+inline float TotalMass = 0.0f;   // slugs
+inline float Weight = 0.0f;      // lbf
+inline Vector3 ThrustDirection;  // (-u.x, u.y, u.z) of the LM's up axis u; 0 in playback
 inline float ThrustToWeight = 0.0f;
-inline float TotalSpeed = 0.0f;       // ft/s
-inline float AltitudeAboveGround = 0.0f;  // feet, from the altitude reference point
-inline int32_t AltitudeFeet = 0;          // AltitudeAboveGround rounded
+inline float TotalSpeed = 0.0f;             // ft/s
+inline float AltitudeAboveGround = 0.0f;    // feet, from the altitude reference point
+inline int32_t AltitudeFeet = 0;            // AltitudeAboveGround rounded
 inline float CommandedVerticalRate = 0.0f;  // ft/s, the automatic throttle's target
 
 inline double RCSTorque = 0.0;               // lbf ft, negative like RCSDistance
@@ -102,7 +102,7 @@ inline double RCSAngularAcceleration = 0.0;  // rad/s^2 of one firing
 
 inline bool EngineOff = false;
 inline bool Landed = false;
-inline bool OnGround = false;          // downward motion is stopped
+inline bool OnGround = false;  // downward motion is stopped
 inline bool Crashed = false;
 inline bool ContactLightOn = false;
 inline bool AscentStageFlying = false;
@@ -112,18 +112,18 @@ inline bool Staged = false;
 
 // One rotation axis of the LM.
 struct AttitudeAxis {
-  float Rate = 0.0f;                  // rad/s; changed only by jet firings (and replay)
-  int32_t HandControllerState = 0;    // firing direction -1, 0 or +1
-  float HandControllerCommand = 0.0f; // commanded rate, rad/s
-  float NeedlePosition = 0.5f;        // attitude-ball error needle, 0.35 to 0.65
+  float Rate = 0.0f;                   // rad/s; changed only by jet firings (and replay)
+  int32_t HandControllerState = 0;     // firing direction -1, 0 or +1
+  float HandControllerCommand = 0.0f;  // commanded rate, rad/s
+  float NeedlePosition = 0.5f;         // attitude-ball error needle, 0.35 to 0.65
   float NeedleSmoothed = 0.5f;
-  float FireDuration = 0.0f;          // seconds of the firing under way
-  float FireElapsed = 0.0f;           // seconds fired so far
-  float AttitudeError = 0.0f;         // radians about the body axis
-  float TargetAngle = 0.0f;           // radians
-  float HoldAngle = 0.0f;             // radians; NoHoldAngle when none is held
-  float Angle = 0.0f;                 // radians, measured
-  bool PulseRequest = false;          // one minimum-impulse pulse is asked for
+  float FireDuration = 0.0f;   // seconds of the firing under way
+  float FireElapsed = 0.0f;    // seconds fired so far
+  float AttitudeError = 0.0f;  // radians about the body axis
+  float TargetAngle = 0.0f;    // radians
+  float HoldAngle = 0.0f;      // radians; NoHoldAngle when none is held
+  float Angle = 0.0f;          // radians, measured
+  bool PulseRequest = false;   // one minimum-impulse pulse is asked for
 };
 
 inline constexpr float NoHoldAngle = -9999.0f;
@@ -145,30 +145,30 @@ inline std::array<bool, FootpadCount> PadDown{};         // touched in this flig
 inline bool FootpadTouched = false;  // a footpad has touched the ground in this flight
 inline int32_t ContactRecord = 0;
 inline int32_t FirstTouchRecord = 0;
-inline int32_t TouchdownDistance = 0;   // whole world units from LandingTargetPoint
-inline SurfacePoint LandingTargetPoint; // world units
-inline float SurfaceUnevenness = 0.0f;  // world units
+inline int32_t TouchdownDistance = 0;    // whole world units from LandingTargetPoint
+inline SurfacePoint LandingTargetPoint;  // world units
+inline float SurfaceUnevenness = 0.0f;   // world units
 
 // --- The descent stage left behind ------------------------------------------------------------
 
-inline Vector3d DescentStageVelocity;  // ft/s
-inline Vector3 DescentStagePosition;   // world units
+inline Vector3d DescentStageVelocity;    // ft/s
+inline Vector3 DescentStagePosition;     // world units
 inline float DescentStageHeight = 0.0f;  // world units above the terrain
 inline Vector3 DescentStageTumbleRates;  // roll, pitch, yaw rad/s
 inline Vector3 AscentStageMeshOffset;    // world units, set when the stages part
 
 // --- Guidance quantities the DSKY programs set and show -----------------------------------------
 
-inline Vector3 ManeuverTargets;             // roll, pitch, yaw, radians
-inline bool AttitudeReachedFlags[2] = {};   // set when a manoeuvre reaches its attitude
-inline bool ContactLightFlags[2] = {};      // first ground contact, touchdown
+inline Vector3 ManeuverTargets;            // roll, pitch, yaw, radians
+inline bool AttitudeReachedFlags[2] = {};  // set when a manoeuvre reaches its attitude
+inline bool ContactLightFlags[2] = {};     // first ground contact, touchdown
 inline TimeRecord IgnitionTime;
 inline TimeRecord TimeToIgnition;
-inline float BurnVelocity[3] = {};          // noun 81, ft/s
-inline float AttitudeEntryAngles[3] = {};   // noun 22, radians
+inline float BurnVelocity[3] = {};         // noun 81, ft/s
+inline float AttitudeEntryAngles[3] = {};  // noun 22, radians
 inline bool EVAMode = false;
-inline float FDAIGimbalAngles[3] = {};      // radians
-inline float HorizontalVelocity = 0.0f;     // ft/s
+inline float FDAIGimbalAngles[3] = {};   // radians
+inline float HorizontalVelocity = 0.0f;  // ft/s
 inline float Noun40Quantity = 0.0f;
 inline bool PlatformAlignmentFlag = false;  // the attitude display shows the P51 alignment
 inline bool BurnWindowFlag = false;         // set by the P40 monitor around the ignition

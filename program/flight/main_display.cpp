@@ -41,7 +41,7 @@ constexpr int32_t PathNodeMs = 1000;
 constexpr int32_t IdleTimerMs = 100;
 constexpr int32_t RCSIdleTimerMs = 500;
 constexpr int32_t RCSP64IdleTimerMs = 200;
-constexpr float ReferenceWidth = 1600.0f;   // pixels of the 2D layouts
+constexpr float ReferenceWidth = 1600.0f;  // pixels of the 2D layouts
 constexpr float ReferenceHeight = 1200.0f;
 constexpr int32_t P40 = 6;
 constexpr int32_t OrbitalMission = 99;
@@ -50,7 +50,7 @@ constexpr float StickSpread = 84.0f;
 constexpr float StickShapeOffset = 10.5f;
 constexpr float StickShapeGain = 0.00045335f;
 constexpr float AutoThrottleGain = 15.0f;
-constexpr float P40ThrottleStep = 0.01f;   // per tick
+constexpr float P40ThrottleStep = 0.01f;  // per tick
 constexpr float SmallestVerticalThrust = 0.0001f;
 constexpr float NeedleLimit = 0.43633232f;  // radians, 25 degrees
 constexpr uint32_t StagingTextColour = 0xFFFF8000;
@@ -58,10 +58,10 @@ constexpr uint32_t StagingBackColour = 0xFFFFFFFF;
 constexpr int32_t StagingMessageMs = 2000;
 constexpr int32_t AlreadyStagedText = 176;
 constexpr int32_t StagedText = 177;
-constexpr float StagingLength = 6.0f;       // seconds
-constexpr float StagingKick = 0.2f;         // ft/s up the LM's axis
-constexpr float AscentStageLift = -3.0f;    // world units
-constexpr float ParticleLife = 3.0f;        // seconds
+constexpr float StagingLength = 6.0f;     // seconds
+constexpr float StagingKick = 0.2f;       // ft/s up the LM's axis
+constexpr float AscentStageLift = -3.0f;  // world units
+constexpr float ParticleLife = 3.0f;      // seconds
 
 void OneShot(forms::Timer& timer) { timer.SetEnabled(false); }
 
@@ -82,7 +82,8 @@ void ReturnToFrameLoop() {
 void ShapeHandController() {
   Smoothing.DeadZone = UseJoystick || UseMouse ? StickDeadZone : 0.0f;
   for (size_t k = 0; k < HandControllerAxes.size(); ++k) {
-    const float u = ApplyDeadZone(Smoothing.DeadZone, HandControllerAxes[k]) * StickSpread - StickSpread / 2.0f;
+    const float u =
+        ApplyDeadZone(Smoothing.DeadZone, HandControllerAxes[k]) * StickSpread - StickSpread / 2.0f;
     const float s = (std::fabs(u) + StickShapeOffset) * u * StickShapeGain;
     Smoothing.AxisSpread[k] = u;
     Smoothing.AxisShaped[k] = s;
@@ -98,7 +99,8 @@ void RunAutoThrottle() {
   Smoothing.Band = win::Rnd() / 2.0f;
   const float vy = static_cast<float>(LMVelocity.y);
   const float r = CommandedVerticalRate;
-  if (r + Smoothing.Band < vy || r - Smoothing.Band > vy) Smoothing.Correction = (r - vy) / Smoothing.Gain;
+  if (r + Smoothing.Band < vy || r - Smoothing.Band > vy)
+    Smoothing.Correction = (r - vy) / Smoothing.Gain;
   if (CurrentProgram == P40) {
     Smoothing.Correction = P40ThrottleStep;
     ThrottleCommand += P40ThrottleStep;
@@ -111,7 +113,8 @@ void RunAutoThrottle() {
       ThrottleCommand = hover + Smoothing.Correction;
     }
   }
-  if (!ReplayPlayback || CurrentProgram == P40) ThrottleCommand = std::clamp(ThrottleCommand, MinThrottle, 1.0f);
+  if (!ReplayPlayback || CurrentProgram == P40)
+    ThrottleCommand = std::clamp(ThrottleCommand, MinThrottle, 1.0f);
   AutoThrottleCountdown = std::max(0.0f, AutoThrottleCountdown - AverageTickMs / 1000.0f);
 }
 
@@ -157,21 +160,34 @@ void ExplosionTick(forms::Timer& timer) {
 MainDisplayForm::MainDisplayForm() : Form("Main_Display") {
   SetRenderSurface(true);
   const std::array<std::pair<forms::Timer*, int32_t>, 20> designed{{
-      {&Timer_Test_Exit, ExitTimerMs}, {&TimerAverage, AverageTickMs},
-      {&DSKY_Display_Update, DSKYDisplayMs}, {&DSKYFlash, DSKYFlashMs}, {&DSKYReset, DSKYDelayMs},
-      {&DSKYStartProgram, DSKYDelayMs}, {&Timer_Program_Message, StagingMessageMs},
-      {&Timer_Program_Message2, DSKYDisplayMs}, {&Timer_Ascent_Particle, AscentParticleMs},
-      {&TimerExplosion, ExplosionFrameMs}, {&TimerKeyPress, KeyDelayMs},
-      {&TimerSpecialCharacter, ModifierMemoryMs}, {&TimerP64, P64SpacingMs}, {&ButtonTimer, ButtonDelayMs},
-      {&TimerAutoNode, PathNodeMs}, {&TimerVortanaPause, IdleTimerMs}, {&Timer_Replay, IdleTimerMs},
-      {&TimerRCS, RCSIdleTimerMs}, {&TimerRCSP64, RCSP64IdleTimerMs}, {&TimerMovie, IdleTimerMs},
+      {&Timer_Test_Exit, ExitTimerMs},
+      {&TimerAverage, AverageTickMs},
+      {&DSKY_Display_Update, DSKYDisplayMs},
+      {&DSKYFlash, DSKYFlashMs},
+      {&DSKYReset, DSKYDelayMs},
+      {&DSKYStartProgram, DSKYDelayMs},
+      {&Timer_Program_Message, StagingMessageMs},
+      {&Timer_Program_Message2, DSKYDisplayMs},
+      {&Timer_Ascent_Particle, AscentParticleMs},
+      {&TimerExplosion, ExplosionFrameMs},
+      {&TimerKeyPress, KeyDelayMs},
+      {&TimerSpecialCharacter, ModifierMemoryMs},
+      {&TimerP64, P64SpacingMs},
+      {&ButtonTimer, ButtonDelayMs},
+      {&TimerAutoNode, PathNodeMs},
+      {&TimerVortanaPause, IdleTimerMs},
+      {&Timer_Replay, IdleTimerMs},
+      {&TimerRCS, RCSIdleTimerMs},
+      {&TimerRCSP64, RCSP64IdleTimerMs},
+      {&TimerMovie, IdleTimerMs},
   }};
   for (const auto& [timer, interval] : designed) {
     timer->SetInterval(interval);
     timer->SetEnabled(timer == &TimerSpecialCharacter);
   }
   for (int16_t channel = 1; channel <= 10; ++channel) {
-    TimerTalk(channel).SetInterval(channel == ShortCalloutChannel ? ShortCalloutSpacingMs : CalloutSpacingMs);
+    TimerTalk(channel).SetInterval(channel == ShortCalloutChannel ? ShortCalloutSpacingMs
+                                                                  : CalloutSpacingMs);
     TimerTalk(channel).SetEnabled(false);
   }
 
@@ -219,11 +235,12 @@ MainDisplayForm::MainDisplayForm() : Form("Main_Display") {
 void StopAllTimers() {
   MainDisplayForm& form = *Main_Display;
   for (forms::Timer* timer :
-       {&form.ButtonTimer, &form.DSKY_Display_Update, &form.DSKYFlash, &form.DSKYReset, &form.DSKYStartProgram,
-        &form.Timer_Ascent_Particle, &form.Timer_Test_Exit, &form.Timer_Program_Message,
-        &form.Timer_Program_Message2, &form.Timer_Replay, &form.TimerAutoNode, &form.TimerExplosion,
-        &form.TimerAverage, &form.TimerKeyPress, &form.TimerP64, &form.TimerRCS, &form.TimerRCSP64,
-        &form.TimerSpecialCharacter, &form.TimerVortanaPause})
+       {&form.ButtonTimer, &form.DSKY_Display_Update, &form.DSKYFlash, &form.DSKYReset,
+        &form.DSKYStartProgram, &form.Timer_Ascent_Particle, &form.Timer_Test_Exit,
+        &form.Timer_Program_Message, &form.Timer_Program_Message2, &form.Timer_Replay,
+        &form.TimerAutoNode, &form.TimerExplosion, &form.TimerAverage, &form.TimerKeyPress,
+        &form.TimerP64, &form.TimerRCS, &form.TimerRCSP64, &form.TimerSpecialCharacter,
+        &form.TimerVortanaPause})
     timer->SetEnabled(false);
 }
 
@@ -358,7 +375,8 @@ void StageAndAscend() {
   Fuel = AscentFuelMass;
   AscentStageFlying = Staged = true;
 
-  DescentStageTumbleRates = {RollAxis.Rate - 0.03f + 0.06f * win::Rnd(), PitchAxis.Rate - 0.03f + 0.06f * win::Rnd(),
+  DescentStageTumbleRates = {RollAxis.Rate - 0.03f + 0.06f * win::Rnd(),
+                             PitchAxis.Rate - 0.03f + 0.06f * win::Rnd(),
                              YawAxis.Rate - 0.02f + 0.04f * win::Rnd()};
   const Vector3d before = LMVelocity;
   if (Docked)

@@ -31,9 +31,10 @@ double RegressionObject::Coeff(int32_t exponent) {
 
 void RegressionObject::Degree(int32_t value) {
   if (value < 0 || value > MaxDegree) {
-    throw win::RaisedError(InvalidDegreeError, "RegressionObject",
-                           std::to_string(value) + " is an invalid property value! Use 0<= Degree <= " +
-                               std::to_string(MaxDegree));
+    throw win::RaisedError(
+        InvalidDegreeError, "RegressionObject",
+        std::to_string(value) +
+            " is an invalid property value! Use 0<= Degree <= " + std::to_string(MaxDegree));
   }
   Init();
   degree_ = value;

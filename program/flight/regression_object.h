@@ -35,8 +35,10 @@ class RegressionObject {
 
   int32_t degree_ = 2;
   bool solved_ = false;
-  std::array<double, 2 * MaxDegree + 1> sumX_{};  // sumX_[k]: sum of x^k; sumX_[0] is the point count
-  std::array<double, MaxDegree + 1> sumXY_{};     // sumXY_[k]: sum of y x^k
+  std::array<double, 2 * MaxDegree + 1>
+      sumX_{};                                 // sumX_[k]: sum of x^k; sumX_[0] is the point count
+  std::array<double, MaxDegree + 1> sumXY_{};  // sumXY_[k]: sum of y x^k
   std::array<double, MaxDegree + 1> coefficients_{};
-  std::array<std::array<double, MaxDegree + 2>, MaxDegree + 1> matrix_{};  // augmented normal equations
+  std::array<std::array<double, MaxDegree + 2>, MaxDegree + 1>
+      matrix_{};  // augmented normal equations
 };

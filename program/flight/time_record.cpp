@@ -36,7 +36,9 @@ TimeRecord MakeTime(int32_t hours, int32_t minutes, double seconds) {
   result.SecondsValue = seconds;
   result.Seconds = win::RoundHalfEven(seconds);
   result.SecondsRounded = result.Seconds;
-  result.TotalValue = (minutes + std::abs(hours) * static_cast<double>(MinutesPerHour)) * SecondsPerMinute + seconds;
+  result.TotalValue =
+      (minutes + std::abs(hours) * static_cast<double>(MinutesPerHour)) * SecondsPerMinute +
+      seconds;
   result.TotalSeconds = win::RoundHalfEven(result.TotalValue);
   SetDigits(result);
   return result;
@@ -46,8 +48,8 @@ TimeRecord MakeTime(int32_t hours, int32_t minutes, double seconds) {
 
 void SetTimeDigits(TimeRecord& record) {
   constexpr double SecondsPerHour = MinutesPerHour * SecondsPerMinute;
-  record.TotalValue =
-      record.Seconds + (std::abs(record.Hours) * SecondsPerHour + record.Minutes * double{SecondsPerMinute});
+  record.TotalValue = record.Seconds + (std::abs(record.Hours) * SecondsPerHour +
+                                        record.Minutes * double{SecondsPerMinute});
   record.SecondsValue = record.Seconds;
   record.TotalSeconds = win::RoundHalfEven(record.TotalValue);
   record.SecondsRounded = record.Seconds;

@@ -20,12 +20,12 @@ struct TimeRecord {
   std::string Tenths;      // kept by the mission clock's frame update only
   int32_t Hours = 0;       // 0 to 999; negative for a time still to come
   int32_t Minutes = 0;
-  int32_t Seconds = 0;     // whole seconds
-  int32_t Reserved = 0;    // unused; written with the record into replay files
-  double SecondsValue = 0.0;    // seconds with their fraction
-  int32_t SecondsRounded = 0;   // also the mission clock's previous whole seconds
-  int32_t TotalSeconds = 0;     // TotalValue rounded
-  double TotalValue = 0.0;      // the whole time in seconds
+  int32_t Seconds = 0;         // whole seconds
+  int32_t Reserved = 0;        // unused; written with the record into replay files
+  double SecondsValue = 0.0;   // seconds with their fraction
+  int32_t SecondsRounded = 0;  // also the mission clock's previous whole seconds
+  int32_t TotalSeconds = 0;    // TotalValue rounded
+  double TotalValue = 0.0;     // the whole time in seconds
   bool Negative = false;
 };
 

@@ -9,19 +9,19 @@
 
 // One command bound to a keyboard key combination and to one joystick button.
 struct ControlAssignment {
-  bool Pressed = false;      // the bound button was seen down and the command not yet consumed
-  int16_t Joystick = -1;     // 1-based joystick number; -1 = none
-  int16_t Button = -1;       // 0-based button index on that joystick; -1 = none
-  int32_t KeyCode = 0;       // scan code plus modifier offsets; 0 = no key
-  std::string KeyName;       // the key text as read (German display form for language 2)
+  bool Pressed = false;   // the bound button was seen down and the command not yet consumed
+  int16_t Joystick = -1;  // 1-based joystick number; -1 = none
+  int16_t Button = -1;    // 0-based button index on that joystick; -1 = none
+  int32_t KeyCode = 0;    // scan code plus modifier offsets; 0 = no key
+  std::string KeyName;    // the key text as read (German display form for language 2)
 };
 
 // One flight axis bound to a physical joystick axis.
 struct AxisAssignment {
-  float Value = 0.0f;        // last polled position 0..1, 0.5 = centre
-  int16_t Joystick = -1;     // 1-based joystick number; -1 = unbound
-  int32_t AxisType = -1;     // 0 X, 1 Y, 2 slider 1, 3 Z rotation, 4 Z, 5 slider 2, 6 X rot., 7 Y rot.
-  int16_t Reverse = 0;       // 0 = normal, any other value = reversed
+  float Value = 0.0f;     // last polled position 0..1, 0.5 = centre
+  int16_t Joystick = -1;  // 1-based joystick number; -1 = unbound
+  int32_t AxisType = -1;  // 0 X, 1 Y, 2 slider 1, 3 Z rotation, 4 Z, 5 slider 2, 6 X rot., 7 Y rot.
+  int16_t Reverse = 0;    // 0 = normal, any other value = reversed
 };
 
 inline constexpr int ControlAssignmentCount = 107;
@@ -29,49 +29,132 @@ inline constexpr int AxisAssignmentCount = 7;
 
 // Indices of AxisAssignments.
 enum AxisIndex : int {
-  AxisPitch, AxisRoll, AxisYaw, AxisThrottle, AxisTranslateX, AxisTranslateY, AxisTranslateZ
+  AxisPitch,
+  AxisRoll,
+  AxisYaw,
+  AxisThrottle,
+  AxisTranslateX,
+  AxisTranslateY,
+  AxisTranslateZ
 };
 
 // Indices of ControlAssignments, in the declaration order of the commands.
 enum ActionIndex : int {
-  ActionRateOfDescentUp, ActionRateOfDescentDown,
-  ActionCockpitView1, ActionCockpitView2, ActionCockpitView3, ActionSpotView1, ActionSpotView2,
-  ActionGroundView, ActionVirtualCockpit1, ActionVirtualCockpit2, ActionVirtualCockpit3,
+  ActionRateOfDescentUp,
+  ActionRateOfDescentDown,
+  ActionCockpitView1,
+  ActionCockpitView2,
+  ActionCockpitView3,
+  ActionSpotView1,
+  ActionSpotView2,
+  ActionGroundView,
+  ActionVirtualCockpit1,
+  ActionVirtualCockpit2,
+  ActionVirtualCockpit3,
   ActionEVAView,
-  ActionRollLeft, ActionRollRight, ActionPitchUp, ActionPitchDown, ActionYawLeft, ActionYawRight,
-  ActionVirtualLeft, ActionVirtualRight, ActionVirtualUp, ActionVirtualDown,
-  ActionEscape, ActionStartFlying, ActionPause, ActionKillEngine, ActionPlantFlag, ActionScreenDump,
-  ActionExitIntroScreen, ActionShowMenu, ActionUndock, ActionStartReplay, ActionSaveReplay,
+  ActionRollLeft,
+  ActionRollRight,
+  ActionPitchUp,
+  ActionPitchDown,
+  ActionYawLeft,
+  ActionYawRight,
+  ActionVirtualLeft,
+  ActionVirtualRight,
+  ActionVirtualUp,
+  ActionVirtualDown,
+  ActionEscape,
+  ActionStartFlying,
+  ActionPause,
+  ActionKillEngine,
+  ActionPlantFlag,
+  ActionScreenDump,
+  ActionExitIntroScreen,
+  ActionShowMenu,
+  ActionUndock,
+  ActionStartReplay,
+  ActionSaveReplay,
   ActionCenterControls,
-  ActionStrafeLeft, ActionStrafeRight, ActionWalkForward, ActionWalkBackward,
-  ActionLowerCamera, ActionRaiseCamera, ActionWiderCameraAngle, ActionNarrowerCameraAngle,
+  ActionStrafeLeft,
+  ActionStrafeRight,
+  ActionWalkForward,
+  ActionWalkBackward,
+  ActionLowerCamera,
+  ActionRaiseCamera,
+  ActionWiderCameraAngle,
+  ActionNarrowerCameraAngle,
   ActionResetSpotView,
-  ActionATTMONPGNS, ActionATTMONAGS,
-  ActionThrottleUp, ActionThrottleDown, ActionKeyXpointerUp, ActionKeyXpointerDown,
-  ActionAGSOff, ActionAGSHold, ActionAGSAuto, ActionPGNSOff, ActionPGNSHold, ActionPGNSAuto,
-  ActionYawModeOff, ActionYawModePulse, ActionYawModeAuto,
-  ActionPitchModeOff, ActionPitchModePulse, ActionPitchModeAuto,
-  ActionRollModeOff, ActionRollModePulse, ActionRollModeAuto,
-  ActionDeadbandLarge, ActionDeadbandSmall, ActionRatescaleHigh, ActionRatescaleLow,
-  ActionThrottleAuto, ActionThrottleMan, ActionAutManThrottleToggle,
-  ActionRatescaleToggle, ActionDeadbandToggle, ActionRollModeToggle, ActionPitchModeToggle,
-  ActionYawModeToggle, ActionAGSToggle, ActionPGNSToggle, ActionATTMONToggle,
+  ActionATTMONPGNS,
+  ActionATTMONAGS,
+  ActionThrottleUp,
+  ActionThrottleDown,
+  ActionKeyXpointerUp,
+  ActionKeyXpointerDown,
+  ActionAGSOff,
+  ActionAGSHold,
+  ActionAGSAuto,
+  ActionPGNSOff,
+  ActionPGNSHold,
+  ActionPGNSAuto,
+  ActionYawModeOff,
+  ActionYawModePulse,
+  ActionYawModeAuto,
+  ActionPitchModeOff,
+  ActionPitchModePulse,
+  ActionPitchModeAuto,
+  ActionRollModeOff,
+  ActionRollModePulse,
+  ActionRollModeAuto,
+  ActionDeadbandLarge,
+  ActionDeadbandSmall,
+  ActionRatescaleHigh,
+  ActionRatescaleLow,
+  ActionThrottleAuto,
+  ActionThrottleMan,
+  ActionAutManThrottleToggle,
+  ActionRatescaleToggle,
+  ActionDeadbandToggle,
+  ActionRollModeToggle,
+  ActionPitchModeToggle,
+  ActionYawModeToggle,
+  ActionAGSToggle,
+  ActionPGNSToggle,
+  ActionATTMONToggle,
   ActionXPointerScaleToggle,
-  ActionKeyPad0, ActionKeyPad1, ActionKeyPad2, ActionKeyPad3, ActionKeyPad4,
-  ActionKeyPad5, ActionKeyPad6, ActionKeyPad7, ActionKeyPad8, ActionKeyPad9,
-  ActionKeyPadPlus, ActionKeyPadMinus, ActionKeyPadEntr, ActionKeyPadClr, ActionKeyPadRset,
-  ActionKeyPadPro, ActionKeyPadNoun, ActionKeyPadVerb, ActionKeyPadRelease,
-  ActionKeyTranslatePX, ActionKeyTranslateMX, ActionKeyTranslatePY, ActionKeyTranslateMY,
-  ActionKeyTranslatePZ, ActionKeyTranslateMZ,
-  ActionKeyAbortAscent, ActionKeyAbortDescent,
+  ActionKeyPad0,
+  ActionKeyPad1,
+  ActionKeyPad2,
+  ActionKeyPad3,
+  ActionKeyPad4,
+  ActionKeyPad5,
+  ActionKeyPad6,
+  ActionKeyPad7,
+  ActionKeyPad8,
+  ActionKeyPad9,
+  ActionKeyPadPlus,
+  ActionKeyPadMinus,
+  ActionKeyPadEntr,
+  ActionKeyPadClr,
+  ActionKeyPadRset,
+  ActionKeyPadPro,
+  ActionKeyPadNoun,
+  ActionKeyPadVerb,
+  ActionKeyPadRelease,
+  ActionKeyTranslatePX,
+  ActionKeyTranslateMX,
+  ActionKeyTranslatePY,
+  ActionKeyTranslateMY,
+  ActionKeyTranslatePZ,
+  ActionKeyTranslateMZ,
+  ActionKeyAbortAscent,
+  ActionKeyAbortDescent,
 };
 static_assert(ActionKeyAbortDescent + 1 == ControlAssignmentCount);
 
 inline std::array<ControlAssignment, ControlAssignmentCount> ControlAssignments;
 inline std::array<AxisAssignment, AxisAssignmentCount> AxisAssignments;
 
-inline int32_t POVValue = 0;       // hat direction of the POV joystick, hundredths of a degree
-inline int16_t POVJoystick = -1;   // joystick whose hat turns the view; -1 = none
+inline int32_t POVValue = 0;      // hat direction of the POV joystick, hundredths of a degree
+inline int16_t POVJoystick = -1;  // joystick whose hat turns the view; -1 = none
 
 // Text appended to the names of the per-language files (" LDE" for German, "" for the native one).
 inline std::string LanguageSuffix;

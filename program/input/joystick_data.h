@@ -12,8 +12,8 @@
 //   <command> Button / JoyStick        the 0-based button and the 1-based joystick of the command
 // All values are decimal integers except the key texts. Axis entries and "POV Joystick" always
 // come from JoyAssign; the command entries from JoyAssign when the joystick is the chosen control,
-// else from KeyBoardOnly. Only JoyAssign is written, and only its Button, Joystick and axis entries:
-// the Key entries are edited by hand.
+// else from KeyBoardOnly. Only JoyAssign is written, and only its Button, Joystick and axis
+// entries: the Key entries are edited by hand.
 //
 // Key text: tokens joined by "+", each upper-cased and looked up: "NUMLK" (+1100000, a keypad key
 // typed with Num Lock on), "SHIFT" (+1000000), "CTRL" (+100000), "WINFLAG" (+10000), "NA" (drops

@@ -4,13 +4,13 @@
 #include <locale>
 #include <stdexcept>
 
-#include "platform/win/numbers.h"
 #include "platform/win/app_path.h"
+#include "platform/win/numbers.h"
 #include "platform/win/profile.h"
 
 namespace {
 
-constexpr int ReadINIBufferSize = 2048;     // characters, terminator included
+constexpr int ReadINIBufferSize = 2048;      // characters, terminator included
 constexpr int ProfileValueBufferSize = 128;  // characters, terminator included
 constexpr int SingleSignificantDigits = 7;
 

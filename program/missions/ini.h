@@ -33,8 +33,8 @@ std::string ReadProfileValue(const std::string& section, const std::string& key,
                              const std::string& defaultText, const std::string& path);
 
 // Conversions of a text read.
-float ToNumber(std::string_view text);    // decimal number, "." or "," as separator
-double ToValue(std::string_view text);    // leading number, "." only
+float ToNumber(std::string_view text);  // decimal number, "." or "," as separator
+double ToValue(std::string_view text);  // leading number, "." only
 // The leading number rounded half to even; nothing when it does not fit the integer.
 std::optional<int32_t> ToWhole(std::string_view text);
 std::optional<int16_t> ToShort(std::string_view text);

@@ -9,7 +9,8 @@ forms::FormSlot<StandInDialog<kJoystickAssignName>> JoystickAssign;
 
 void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }
 
-OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner, int16_t centre) {
+OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner,
+                                int16_t centre) {
   forms::OpenFileRequest request;
   request.owner = centre == -1 ? owner : nullptr;
   request.title = settings.title;
@@ -18,9 +19,11 @@ OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form*
   request.defaultExtension = settings.defaultExtension;
   for (size_t at = 0; at < settings.filter.size();) {
     const size_t bar = settings.filter.find('|', at);
-    const size_t end = bar == std::string::npos ? std::string::npos : settings.filter.find('|', bar + 1);
+    const size_t end =
+        bar == std::string::npos ? std::string::npos : settings.filter.find('|', bar + 1);
     if (bar == std::string::npos) break;
-    request.filters.push_back({settings.filter.substr(at, bar - at), settings.filter.substr(bar + 1, end - bar - 1)});
+    request.filters.push_back(
+        {settings.filter.substr(at, bar - at), settings.filter.substr(bar + 1, end - bar - 1)});
     at = end == std::string::npos ? settings.filter.size() : end + 1;
   }
   const forms::OpenFileResult answer = forms::ShowOpenFile(request);

@@ -45,4 +45,5 @@ struct OpenDialogResult {
 };
 
 // Shows the open-file dialog over owner; centred over it when centre is -1, else over the screen.
-OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner, int16_t centre);
+OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner,
+                                int16_t centre);

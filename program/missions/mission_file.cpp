@@ -29,10 +29,14 @@ float Radians(float degrees) { return static_cast<float>(degrees * RadiansPerDeg
 // The sections whose name follows the landscape precision.
 std::string PrecisionSection(const std::string& prefix) {
   switch (LandPrecision) {
-    case 1: return prefix + " Low";
-    case 2: return prefix + " Medium";
-    case 4: return prefix + " High";
-    default: return prefix;
+    case 1:
+      return prefix + " Low";
+    case 2:
+      return prefix + " Medium";
+    case 4:
+      return prefix + " High";
+    default:
+      return prefix;
   }
 }
 
@@ -96,9 +100,12 @@ void ReadSurveyor(const ProfileFile& file) {
 // The historic landing spot of the Apollo 11 and 12 sites, feet; elsewhere the tile centre.
 std::pair<const char*, const char*> HistoricSpotDefaults() {
   switch (MissionType) {
-    case 11: return {"506", "1114"};
-    case 12: return {"1480", "1280"};
-    default: return {"1024", "1024"};
+    case 11:
+      return {"506", "1114"};
+    case 12:
+      return {"1480", "1280"};
+    default:
+      return {"1024", "1024"};
   }
 }
 
@@ -108,7 +115,7 @@ void SetProgramMode(const std::string& text) {
     const char* Text;
     int32_t Program;
   };
-  constexpr ProgramMode modes[] = {{"-99", 0}, {"P20", 4},  {"P63", 9},
+  constexpr ProgramMode modes[] = {{"-99", 0},  {"P20", 4},  {"P63", 9},
                                    {"P64", 10}, {"P65", 11}, {"P66", 12}};
   for (const ProgramMode& mode : modes) {
     if (text == mode.Text) CurrentProgram = mode.Program;

@@ -142,11 +142,10 @@ void ReadSoundNames(const ProfileFile& file) {
   AscentSoundFile = text("General", "Ascent");
   DockingSoundFiles = {text("General", "Undock1"), text("General", "Undock2"),
                        text("General", "Dock1"), text("General", "Dock2")};
-  MissionVoiceFiles = {text("Mission Specific", "On the Porch"),
-                       text("Mission Specific", "Down Ladder"),
-                       text("Mission Specific", "Foot of Ladder"),
-                       text("Mission Specific", "Drifting to Right"),
-                       text("Mission Specific", "Forward")};
+  MissionVoiceFiles = {
+      text("Mission Specific", "On the Porch"), text("Mission Specific", "Down Ladder"),
+      text("Mission Specific", "Foot of Ladder"), text("Mission Specific", "Drifting to Right"),
+      text("Mission Specific", "Forward")};
   SurfaceSoundFile = text("Moon Surface", "Surface");
   LandedSoundFile = text("Moon Surface", "Landed");
 }

@@ -1,6 +1,7 @@
 // The mission set-up in the scenario file: what sets the scenery and the sound of a flight.
 //   [Static Parameters]  CockpitViewAngle, FullScreenViewAngle, FullScreenViewYawAngle (degrees)
-//   [Landscape]          "Land Texture 0" .. "Land Texture 14", "Land Height 0" .. "Land Height 14":
+//   [Landscape]          "Land Texture 0" .. "Land Texture 14", "Land Height 0" .. "Land Height
+//   14":
 //                        file names in the mission's "\Textures\" folder
 //   [Altitude Calls]     Number of Calls, Alt1, Alt2, ...: file,altitude ft,interval ms,
 //                        arms rate calls (True/False or a number),once

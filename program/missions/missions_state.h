@@ -12,39 +12,39 @@
 
 // --- Settings ---------------------------------------------------------------------------------
 
-inline int32_t VideoMode = 0;        // item data of the chosen display mode
-inline int32_t RenderDetail = 0;     // terrain-flash reduction: 0 off, 1 medium, 2 high
+inline int32_t VideoMode = 0;     // item data of the chosen display mode
+inline int32_t RenderDetail = 0;  // terrain-flash reduction: 0 off, 1 medium, 2 high
 inline bool FullScreen = false;
-inline int32_t LandPrecision = 0;    // landscape detail: 1, 2 or 4
-inline float TextureQuality = 0.0f;  // 0.25, 0.5 or 1
+inline int32_t LandPrecision = 0;      // landscape detail: 1, 2 or 4
+inline float TextureQuality = 0.0f;    // 0.25, 0.5 or 1
 inline int32_t DetailTextureMode = 0;  // texture-operation code of the land detail texture
-inline int16_t StartupView = 0;      // 1 to 9, the view a flight starts in
+inline int16_t StartupView = 0;        // 1 to 9, the view a flight starts in
 inline float StarMagnitudeCut = 0.0f;
 inline int32_t StarSize = 0;
 inline int32_t StarBrightness = 0;
 inline bool StarInformationFlag = false;
 inline bool MovieMode = false;
-inline int32_t MovieWidth = 0;       // pixels
-inline int32_t MovieHeight = 0;      // pixels
+inline int32_t MovieWidth = 0;   // pixels
+inline int32_t MovieHeight = 0;  // pixels
 inline bool SimpleLM = false;
 inline bool SimpleCockpit = false;
-inline int32_t RockCount = 0;        // the rocks slider position until a flight starts
+inline int32_t RockCount = 0;  // the rocks slider position until a flight starts
 inline int32_t RockGraphic = 0;
-inline std::string FlightName;       // the scenario name chosen in the launcher
+inline std::string FlightName;  // the scenario name chosen in the launcher
 inline bool SoundOn = false;
-inline int32_t RCSVolume = 0;        // 0 to 100
-inline int32_t EngineVolume = 0;     // 0 to 100
-inline int32_t MusicVolume = 0;      // 0 to 100
-inline int32_t MasterVolume = 0;     // 0 to 100
+inline int32_t RCSVolume = 0;     // 0 to 100
+inline int32_t EngineVolume = 0;  // 0 to 100
+inline int32_t MusicVolume = 0;   // 0 to 100
+inline int32_t MasterVolume = 0;  // 0 to 100
 inline float Gamma = 0.0f;
 inline float ShipGamma = 0.0f;
-inline int32_t ActivePilot = 0;      // 1 to PilotCount
+inline int32_t ActivePilot = 0;  // 1 to PilotCount
 inline bool GraphicsDebug = false;
 inline bool DisplayFPS = false;
 inline bool SetVsync = false;
 inline bool SpecularLighting = false;
-inline int32_t TextureMode = 0;      // 0 16 bit, 1 32 bit, 2 compressed, 3 automatic
-inline int32_t SetDepthBuffer = 0;   // 1 z-buffer, 2 w-buffer
+inline int32_t TextureMode = 0;     // 0 16 bit, 1 32 bit, 2 compressed, 3 automatic
+inline int32_t SetDepthBuffer = 0;  // 1 z-buffer, 2 w-buffer
 inline bool AntialiasingOn = false;
 inline int16_t AntialiasingSamples = 0;  // 2 to 10 while on
 inline bool SurveyorMoveMode = false;
@@ -70,12 +70,12 @@ struct CommandModuleAttitude {
 inline constexpr int LandTileCount = 3;
 inline constexpr int MissionDescriptionLines = 16;  // the title and fifteen lines
 
-inline Vector3 SurveyorPosition;         // world units
-inline Vector3 SurveyorRotation;         // radians
+inline Vector3 SurveyorPosition;  // world units
+inline Vector3 SurveyorRotation;  // radians
 inline CommandModuleAttitude CMAttitude;
-inline int32_t StartProgram = 0;         // program index the flight started with
-inline float MoonRadius = 0.0f;          // world units
-inline Vector3 MoonAngle;                // radians
+inline int32_t StartProgram = 0;  // program index the flight started with
+inline float MoonRadius = 0.0f;   // world units
+inline Vector3 MoonAngle;         // radians
 inline std::array<Vector3, LandTileCount> LandTilePosition;
 inline std::array<Vector3, LandTileCount> LandTileScale;
 inline std::array<std::string, MissionDescriptionLines> MissionDescription;
@@ -95,7 +95,7 @@ struct AltitudeCallEntry {
 // One descent-rate, landing-point or fuel callout.
 struct CalloutEntry {
   std::string File;
-  int32_t Low = 0;    // tenths of ft/s downward, degrees, or fuel percent
+  int32_t Low = 0;  // tenths of ft/s downward, degrees, or fuel percent
   int32_t High = 0;
   int32_t Interval = 0;  // milliseconds
   bool Once = false;
@@ -122,7 +122,7 @@ inline std::string LoadingSoundFile;
 inline std::string InitiationSoundFile;
 inline std::string FlyingTheme;
 inline std::string AscentSoundFile;
-inline std::array<std::string, 4> DockingSoundFiles;   // undock 1, undock 2, dock 1, dock 2
+inline std::array<std::string, 4> DockingSoundFiles;  // undock 1, undock 2, dock 1, dock 2
 inline std::array<std::string, 5> MissionVoiceFiles;
 inline std::string SurfaceSoundFile;
 inline std::string LandedSoundFile;
@@ -142,11 +142,27 @@ struct PanelItem {
 
 // Indices of InstrumentLayout.
 enum PanelIndex : int {
-  PanelFDAI, PanelXPointer, PanelAltitudeTape, PanelAltitudeRateTape, PanelThrust2WeightArrow,
-  PanelThrottleArrowCMD, PanelThrottleArrowACT, PanelAutoThrottleSwitch, PanelXPointerSwitch,
-  PanelDSKY, PanelDSKYLights, PanelContactLight, PanelFuelLED, PanelPGNSSwitch, PanelAGSSwitch,
-  PanelDeadbandSwitch, PanelRateScaleSwitch, PanelYawRCSSwitch, PanelPitchRCSSwitch,
-  PanelRollRCSSwitch, PanelItemCount
+  PanelFDAI,
+  PanelXPointer,
+  PanelAltitudeTape,
+  PanelAltitudeRateTape,
+  PanelThrust2WeightArrow,
+  PanelThrottleArrowCMD,
+  PanelThrottleArrowACT,
+  PanelAutoThrottleSwitch,
+  PanelXPointerSwitch,
+  PanelDSKY,
+  PanelDSKYLights,
+  PanelContactLight,
+  PanelFuelLED,
+  PanelPGNSSwitch,
+  PanelAGSSwitch,
+  PanelDeadbandSwitch,
+  PanelRateScaleSwitch,
+  PanelYawRCSSwitch,
+  PanelPitchRCSSwitch,
+  PanelRollRCSSwitch,
+  PanelItemCount
 };
 
 inline std::array<PanelItem, PanelItemCount> InstrumentLayout;

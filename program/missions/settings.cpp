@@ -49,7 +49,9 @@ class SettingsReader {
     lastText_ = ReadProfileValue(section_, key, defaultText, path_);
     return lastText_;
   }
-  float Number(const char* key, const char* defaultText) { return ToNumber(Text(key, defaultText)); }
+  float Number(const char* key, const char* defaultText) {
+    return ToNumber(Text(key, defaultText));
+  }
   double Value(const char* key, const char* defaultText) { return ToValue(Text(key, defaultText)); }
   bool Flag(const char* key, const char* defaultText) { return ToFlag(Text(key, defaultText)); }
   int32_t Whole(const char* key, const char* defaultText) {
@@ -93,8 +95,8 @@ void SetTextByValue(forms::Control& combo, int32_t value, const ValueText (&tabl
   }
 }
 
-constexpr ValueText FilterTexts[] = {{0, "Nearestpoint"}, {1, "Bilinear"},      {2, "Trilinear"},
-                                     {3, "Anisotropic"},  {4, "Flatcubic"},     {5, "Gaussiancubic"},
+constexpr ValueText FilterTexts[] = {{0, "Nearestpoint"}, {1, "Bilinear"},  {2, "Trilinear"},
+                                     {3, "Anisotropic"},  {4, "Flatcubic"}, {5, "Gaussiancubic"},
                                      {6, "None"}};
 
 void SelectVideoMode() {
@@ -299,9 +301,7 @@ void ReadDevelopment(SettingsReader& file) {
 }
 
 // The rocks slider position p whose p squared over 8 rocks the flight start made.
-int16_t RocksSliderPosition() {
-  return RoundTo<int16_t>(std::sqrt(8.0 * RockCount)).value_or(0);
-}
+int16_t RocksSliderPosition() { return RoundTo<int16_t>(std::sqrt(8.0 * RockCount)).value_or(0); }
 
 std::string AntialiasingText() {
   if (!AntialiasingOn || AntialiasingSamples < 2 || AntialiasingSamples > 10) return "None";

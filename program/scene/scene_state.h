@@ -14,8 +14,17 @@ struct ViewRecord {
 };
 
 enum ViewIndex : int {
-  VirtualView1, VirtualView2, VirtualView3, CockpitView1, CockpitView2, CockpitView3,
-  SpotView1, SpotView2, GroundView, EVAView, ViewCount
+  VirtualView1,
+  VirtualView2,
+  VirtualView3,
+  CockpitView1,
+  CockpitView2,
+  CockpitView3,
+  SpotView1,
+  SpotView2,
+  GroundView,
+  EVAView,
+  ViewCount
 };
 
 inline std::array<ViewRecord, ViewCount> ViewRecords;

@@ -14,8 +14,8 @@ namespace {
 
 // The properties that translation and export can reach on a control; any other listed name is
 // passed over.
-constexpr std::array<const char*, 5> kTranslatableProperties = {"Caption", "Font", "Font.Name", "Text",
-                                                                "ToolTipText"};
+constexpr std::array<const char*, 5> kTranslatableProperties = {"Caption", "Font", "Font.Name",
+                                                                "Text", "ToolTipText"};
 
 // Longest phrase an Access language database stores.
 constexpr size_t kMaxExportPhraseLength = 255;
@@ -45,7 +45,8 @@ bool Tralexa::ExcludedByTag(const forms::Object& object) const {
   return !tagExclude_.empty() && object.Tag().starts_with(tagExclude_);
 }
 
-std::vector<std::pair<std::string, std::string>> Tralexa::ListedTexts(const forms::Object& object) const {
+std::vector<std::pair<std::string, std::string>> Tralexa::ListedTexts(
+    const forms::Object& object) const {
   std::vector<std::pair<std::string, std::string>> texts;
   for (const std::string& name : propertyList_) {
     if (!IsTranslatable(name)) continue;
@@ -130,7 +131,8 @@ void Tralexa::ExportOneString(const std::string& sNative) {
                   " which is longer than the maximum of " + std::to_string(kMaxExportPhraseLength) +
                   " characters. An Access Language Database cannot store longer phrases;" +
                   " a Text Language Database has no such limit.\r\r" +
-                  "The following phrase was not exported into the language database:\r\r" + sNative);
+                  "The following phrase was not exported into the language database:\r\r" +
+                  sNative);
     return;
   }
   if (dbIsOpen_) ExportStrings(0);
@@ -159,6 +161,7 @@ void ExportAppStrings(forms::Form& launcher) {
   }
   forms::SetMousePointer(forms::MousePointer::Default);
   if (!refusal.empty()) {
-    forms::MsgBox(refusal, forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation, launcher.Caption());
+    forms::MsgBox(refusal, forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation,
+                  launcher.Caption());
   }
 }

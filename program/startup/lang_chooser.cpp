@@ -43,7 +43,8 @@ std::optional<double> NumericValue(const std::string& text) {
 }
 
 std::string HelpFileFor(int32_t n) {
-  return win::AppPath() + (n == kGermanLanguage ? "\\help\\marovinhelpG.chm" : "\\help\\marovinhelp.chm");
+  return win::AppPath() +
+         (n == kGermanLanguage ? "\\help\\marovinhelpG.chm" : "\\help\\marovinhelp.chm");
 }
 
 // Scripts written right to left, by the primary language of a locale identifier: Arabic, Hebrew,
@@ -113,8 +114,8 @@ bool ChooseLangForm::SetupLanguage(std::string& sLanguageDB, const std::string& 
       sLanguageDB = inProgramFolder;
       return true;
     }
-    forms::MsgBox("While opening Language Database (" + sLanguageDB + ") the following error occurred:\r\r" +
-                      oTralexa.sErrDescription(),
+    forms::MsgBox("While opening Language Database (" + sLanguageDB +
+                      ") the following error occurred:\r\r" + oTralexa.sErrDescription(),
                   forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
     return false;
   });
@@ -126,13 +127,15 @@ bool ChooseLangForm::SetupDefaultLanguage(const std::string& sIniFile, Tralexa& 
     if (!value) return false;
     // Only a language the file still lists; anything else falls through to the locale and the list.
     const int32_t n = win::RoundHalfEven(*value);
-    if (n < 1 || n > kMaxLanguages || TrimBlanks(Read(sIniFile, "Language_", n)).empty()) return false;
+    if (n < 1 || n > kMaxLanguages || TrimBlanks(Read(sIniFile, "Language_", n)).empty())
+      return false;
     MakeCurrent(sIniFile, n, oTralexa);
     return SetupLanguageNumber(sIniFile, n, oTralexa);
   });
 }
 
-bool ChooseLangForm::SetLanguageByLocaleID(const std::string& sIniFile, Tralexa& oTralexa, int32_t lLocaleID) {
+bool ChooseLangForm::SetLanguageByLocaleID(const std::string& sIniFile, Tralexa& oTralexa,
+                                           int32_t lLocaleID) {
   return Guarded("SetLanguageByLocaleID()", [&] {
     for (int32_t n = 1; n <= kMaxLanguages; ++n) {
       const std::string locale = Read(sIniFile, "LanguageLocaleID_", n);
@@ -148,7 +151,8 @@ bool ChooseLangForm::SetLanguageByLocaleID(const std::string& sIniFile, Tralexa&
 
 bool ChooseLangForm::Choose(const std::string& sIniFile, Tralexa& oTralexa) {
   const bool chosen = Guarded("Choose()", [&] {
-    if (const std::string caption = Read(sIniFile, "Caption"); !caption.empty()) SetCaption(caption);
+    if (const std::string caption = Read(sIniFile, "Caption"); !caption.empty())
+      SetCaption(caption);
     if (const std::string ok = Read(sIniFile, "CommandOK"); !ok.empty()) cmdOK.SetCaption(ok);
     lstLanguages.Clear();
     for (int32_t n = 1; n <= kMaxLanguages; ++n) {

@@ -34,7 +34,8 @@ struct ChooseLangForm : forms::Form {
   bool SetLanguageByLocaleID(const std::string& sIniFile, Tralexa& oTralexa, int32_t lLocaleID);
   // Opens a database column, turns on the width test or drops back to the native texts. A
   // database found only in the program folder comes back in sLanguageDB with that path.
-  bool SetupLanguage(std::string& sLanguageDB, const std::string& sLanguageColumn, Tralexa& oTralexa);
+  bool SetupLanguage(std::string& sLanguageDB, const std::string& sLanguageColumn,
+                     Tralexa& oTralexa);
 
   forms::ListBox lstLanguages{*this, "lstLanguages"};
   forms::CommandButton cmdOK{*this, "cmdOK"};

@@ -40,7 +40,10 @@ void Main() {
   Step([&] { languageList = LanguageListPath(); });
   Step([&] { localeId = EnsureTralexa().LocaleID(); });
   Step([&] { chosen = frmChooseLang->SetupDefaultLanguage(languageList, EnsureTralexa()); });
-  if (!chosen) Step([&] { chosen = frmChooseLang->SetLanguageByLocaleID(languageList, EnsureTralexa(), localeId); });
+  if (!chosen)
+    Step([&] {
+      chosen = frmChooseLang->SetLanguageByLocaleID(languageList, EnsureTralexa(), localeId);
+    });
   if (!chosen) Step([&] { frmChooseLang->Choose(languageList, EnsureTralexa()); });
   // The chooser ends out of sight; unloaded rather than hidden, it holds nothing for the run.
   Step([] { frmChooseLang.Unload(); });

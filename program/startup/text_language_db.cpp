@@ -85,7 +85,8 @@ TextLanguageColumn Failed(std::optional<std::string> error) {
 
 }  // namespace
 
-TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath, const std::string& columnName) {
+TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
+                                          const std::string& columnName) {
   const int32_t languageCount = HeaderNumber(filePath, "NumberOfLanguages");
   const int32_t phraseCount = HeaderNumber(filePath, "NumberOfStrings");
   if (languageCount < 1 || phraseCount < 1) return Failed(kNotAValidTextDb);
@@ -100,7 +101,8 @@ TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath, const std
     column.columnName = HeaderValue(filePath, "Language1");
   } else {
     for (int32_t k = 1; k <= languageCount && index == 0; ++k) {
-      if (win::EqualsIgnoringCase(HeaderValue(filePath, "Language" + std::to_string(k)), columnName)) {
+      if (win::EqualsIgnoringCase(HeaderValue(filePath, "Language" + std::to_string(k)),
+                                  columnName)) {
         index = k;
       }
     }

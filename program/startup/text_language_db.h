@@ -43,4 +43,5 @@ inline constexpr const char* kLanguageNotFound = "Language not found in Language
 
 // Reads one column of the database at filePath (a file-system path). "Native", in any case, is the
 // native column; an empty name reads the first foreign column.
-TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath, const std::string& columnName);
+TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
+                                          const std::string& columnName);

@@ -16,8 +16,8 @@ namespace {
 bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 int32_t CharacterCount(const std::string& text) {
-  return static_cast<int32_t>(std::count_if(text.begin(), text.end(),
-                                            [](char c) { return !IsUtf8Continuation(c); }));
+  return static_cast<int32_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return !IsUtf8Continuation(c); }));
 }
 
 std::string FirstCharacter(const std::string& text) {
@@ -47,7 +47,9 @@ Tralexa::~Tralexa() { CloseLanguageDatabase(); }
 
 int32_t Tralexa::LocaleID() const { return win::SystemLocaleId(); }
 
-void Tralexa::sPadChar(const std::string& value) { padChar_ = value.empty() ? "W" : FirstCharacter(value); }
+void Tralexa::sPadChar(const std::string& value) {
+  padChar_ = value.empty() ? "W" : FirstCharacter(value);
+}
 
 void Tralexa::sProperties(const std::string& value) {
   properties_ = value;
@@ -112,7 +114,8 @@ void Tralexa::CloseLanguageDatabase() {
 }
 
 std::string Tralexa::GetS(int32_t eStrID, const std::vector<std::string>& vParm) {
-  return ConvertCrLf(SubstituteParameters(GetTranslation(NativeString(eStrID, unknownStrId_)), vParm));
+  return ConvertCrLf(
+      SubstituteParameters(GetTranslation(NativeString(eStrID, unknownStrId_)), vParm));
 }
 
 std::string Tralexa::GetTranslation(const std::string& sNative) {
@@ -139,8 +142,9 @@ std::string Tralexa::PadForWidthTest(const std::string& sNative) const {
     pairs = comma == std::string::npos ? std::string() : pairs.substr(comma + 1);
     const size_t colon = pair.find(':');
     const int32_t upTo = win::RoundHalfEven(win::LeadingNumber(pair.substr(0, colon)));
-    const int32_t percent =
-        colon == std::string::npos ? 0 : win::RoundHalfEven(win::LeadingNumber(pair.substr(colon + 1)));
+    const int32_t percent = colon == std::string::npos
+                                ? 0
+                                : win::RoundHalfEven(win::LeadingNumber(pair.substr(colon + 1)));
     if (upTo >= length) {
       factor = 1.0 + percent / 100.0;
       break;
@@ -169,7 +173,8 @@ std::string Tralexa::GetMemoryTranslation(const std::string& sNative) const {
   return sNative;
 }
 
-std::string Tralexa::SubstituteParameters(std::string sText, const std::vector<std::string>& vParm) {
+std::string Tralexa::SubstituteParameters(std::string sText,
+                                          const std::vector<std::string>& vParm) {
   size_t searchFrom = 0;
   for (const std::string& parameter : vParm) {
     const size_t at = sText.find("%s", searchFrom);
@@ -212,7 +217,8 @@ std::string Tralexa::GetFilePathOnly(const std::string& sFile) {
 bool Tralexa::SortMemoryLanguageDB() {
   std::vector<size_t> order(native_.size());
   std::iota(order.begin(), order.end(), size_t{0});
-  std::sort(order.begin(), order.end(), [this](size_t a, size_t b) { return native_[a] < native_[b]; });
+  std::sort(order.begin(), order.end(),
+            [this](size_t a, size_t b) { return native_[a] < native_[b]; });
   std::vector<std::string> native;
   std::vector<std::string> foreign;
   native.reserve(order.size());
@@ -226,7 +232,8 @@ bool Tralexa::SortMemoryLanguageDB() {
   return true;
 }
 
-std::string Tralexa::TranslateString(const std::string& sText, const std::vector<std::string>& vParm) {
+std::string Tralexa::TranslateString(const std::string& sText,
+                                     const std::vector<std::string>& vParm) {
   return ConvertCrLf(SubstituteParameters(GetTranslation(sText), vParm));
 }
 

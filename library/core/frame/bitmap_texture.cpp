@@ -26,8 +26,9 @@ int32_t CreateTextureFromDIB(int32_t width, int32_t height, void*, const void* b
   if (*texture == nullptr) {
     if (width == 0 || height == 0) win::GetBitmapDimension(bitmap, &width, &height);
     if (CurrentDevice == nullptr || width <= 0 || height <= 0 ||
-        FAILED(d3dx::D3DXCreateTexture(CurrentDevice, static_cast<UINT>(width), static_cast<UINT>(height),
-                                       1, D3DUSAGE_WRITEONLY, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, texture))) {
+        FAILED(d3dx::D3DXCreateTexture(CurrentDevice, static_cast<UINT>(width),
+                                       static_cast<UINT>(height), 1, D3DUSAGE_WRITEONLY,
+                                       D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, texture))) {
       AddLog("BITMAP : Couldn't create a texture of %dx%d for the bitmap", width, height);
       return 0;
     }
@@ -43,7 +44,8 @@ int32_t CreateTextureFromDIB(int32_t width, int32_t height, void*, const void* b
   const int32_t rows = std::min({height, bitmap->height, static_cast<int32_t>(desc.Height)});
   const int32_t columns = std::min({width, bitmap->width, static_cast<int32_t>(desc.Width)});
   for (int32_t line = 0; line < rows && columns > 0; ++line) {
-    const uint32_t* source = bitmap->pixels.data() + size_t(bitmap->height - 1 - line) * size_t(bitmap->width);
+    const uint32_t* source =
+        bitmap->pixels.data() + size_t(bitmap->height - 1 - line) * size_t(bitmap->width);
     std::memcpy(static_cast<uint8_t*>(locked.pBits) + size_t(line) * size_t(locked.Pitch), source,
                 size_t(columns) * sizeof(uint32_t));
   }

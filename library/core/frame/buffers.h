@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Resizes the heap block *block from oldSize to newSize bytes. A null block becomes a new zero-filled
-// block; growth keeps the old bytes and zero-fills the tail; shrinking keeps the first newSize
-// bytes. False (and the block untouched) when memory runs out.
+// Resizes the heap block *block from oldSize to newSize bytes. A null block becomes a new
+// zero-filled block; growth keeps the old bytes and zero-fills the tail; shrinking keeps the first
+// newSize bytes. False (and the block untouched) when memory runs out.
 bool Util_ResizeBuffer(void** block, size_t oldSize, size_t newSize);
 
 // Grows a table of records of type T by extra zero-filled records.
@@ -15,7 +15,8 @@ template <class T>
 bool GrowTable(T** table, int32_t* count, int32_t extra) {
   const size_t oldCount = static_cast<size_t>(*count);
   void* block = *table;
-  if (!Util_ResizeBuffer(&block, oldCount * sizeof(T), (oldCount + static_cast<size_t>(extra)) * sizeof(T))) {
+  if (!Util_ResizeBuffer(&block, oldCount * sizeof(T),
+                         (oldCount + static_cast<size_t>(extra)) * sizeof(T))) {
     return false;
   }
   *table = static_cast<T*>(block);

@@ -8,7 +8,8 @@
 
 #include <cstddef>
 
-inline constexpr size_t kLogTextSize = 512;  // bytes of a message and of a line, terminator included
+inline constexpr size_t kLogTextSize =
+    512;  // bytes of a message and of a line, terminator included
 
 struct LogStateRecord {
   int fileFlag = 1;

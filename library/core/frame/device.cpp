@@ -98,8 +98,8 @@ int32_t GetDllVersion(int32_t* version, int32_t* revision) {
 int32_t GetPathDLL(char* destination) {
   if (destination == nullptr) return 0;
   Dl_info info{};
-  const bool found = dladdr(reinterpret_cast<void*>(&GetPathDLL), &info) != 0 &&
-                     info.dli_fname != nullptr;
+  const bool found =
+      dladdr(reinterpret_cast<void*>(&GetPathDLL), &info) != 0 && info.dli_fname != nullptr;
   CopyToField(destination, kPathBufferSize, found ? info.dli_fname : "");
   return 1;
 }
@@ -121,9 +121,9 @@ int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND foc
   }
   DWORD flags = static_cast<DWORD>(behaviorFlags);
   if (FpuPreserve != 0) flags |= D3DCREATE_FPU_PRESERVE;
-  const HRESULT result = (*direct3d)->CreateDevice(static_cast<UINT>(adapter),
-                                                   static_cast<D3DDEVTYPE>(deviceType), focusWindow,
-                                                   flags, params, &CurrentDevice);
+  const HRESULT result =
+      (*direct3d)->CreateDevice(static_cast<UINT>(adapter), static_cast<D3DDEVTYPE>(deviceType),
+                                focusWindow, flags, params, &CurrentDevice);
   if (FAILED(result)) {
     CurrentDevice = nullptr;
     LogCreationFailure(result);
@@ -173,8 +173,9 @@ int32_t ShutDownDevice() {
     CurrentDevice->SetIndices(nullptr, 0);
     left = ReleaseCurrentDevice();
     if (left != 0) {
-      AddLog("RELEASING : PROBLEM. Not all ressources have been freed. Check if you unloaded all "
-             "of your 3d objects ! Memory leak ");
+      AddLog(
+          "RELEASING : PROBLEM. Not all ressources have been freed. Check if you unloaded all "
+          "of your 3d objects ! Memory leak ");
       AddLog("RELEASING : Number of non-released objects : %d", left);
     }
   }

@@ -9,8 +9,8 @@
 #include "platform/win/app_path.h"
 
 std::filesystem::path HostPath(std::string_view path) {
-  const bool hasDrive = path.size() >= 2 && path[1] == ':' &&
-                        std::isalpha(static_cast<unsigned char>(path[0])) != 0;
+  const bool hasDrive =
+      path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])) != 0;
   if (!hasDrive) return win::ResolvePath(path);
   std::string inProgramFolder = win::AppPath();
   std::string_view rest = path.substr(2);

@@ -24,7 +24,8 @@ bool CaptureArea(UINT* width, UINT* height, RECT* area) {
   int32_t clientHeight = 0;
   int32_t x = 0;
   int32_t y = 0;
-  if (!win::GetClientSize(window, &clientWidth, &clientHeight) || !win::ClientToScreen(window, &x, &y)) {
+  if (!win::GetClientSize(window, &clientWidth, &clientHeight) ||
+      !win::ClientToScreen(window, &x, &y)) {
     return false;
   }
   IDirect3D8* direct3d = nullptr;
@@ -47,7 +48,8 @@ int32_t VortanaUtils_ScreenShot(const char* fileName) {
     return 1;
   }
   if (CurrentDevice == nullptr) {
-    AddLog("SCREENSHOT : No 3D device found, can't take screenshot. Initialize the engine before !");
+    AddLog(
+        "SCREENSHOT : No 3D device found, can't take screenshot. Initialize the engine before !");
     return 1;
   }
   UINT width = 0;

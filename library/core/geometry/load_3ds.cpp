@@ -45,7 +45,9 @@ enum class Variant { Automation, Plain };
 constexpr int32_t kLoaded = 0;
 constexpr int32_t kNotLoaded = 1;
 
-void CopyText(char (&field)[256], const char* text) { std::snprintf(field, sizeof field, "%s", text); }
+void CopyText(char (&field)[256], const char* text) {
+  std::snprintf(field, sizeof field, "%s", text);
+}
 
 // The toolkit's meshes of one open file; released with the file.
 class File3dsSession {
@@ -172,8 +174,8 @@ class FaceWriter {
   bool reverseWinding_;
 };
 
-std::vector<MAT3DSC> WriteFaces(File3dsSession& session, Variant variant, bool swap, uint16_t* indices,
-                                d3d::DWORD* attributes) {
+std::vector<MAT3DSC> WriteFaces(File3dsSession& session, Variant variant, bool swap,
+                                uint16_t* indices, d3d::DWORD* attributes) {
   std::vector<MAT3DSC> records;
   FaceWriter writer(indices, attributes, swap && variant == Variant::Automation);
   uint16_t base = 0;
@@ -184,14 +186,16 @@ std::vector<MAT3DSC> WriteFaces(File3dsSession& session, Variant variant, bool s
     if (mesh.matarray.empty()) {
       const d3d::DWORD attribute =
           variant == Variant::Automation ? subset++ : static_cast<d3d::DWORD>(meshIndex);
-      for (size_t face = 0; face < mesh.facearray.size(); ++face) writer.Write(mesh, face, base, attribute);
+      for (size_t face = 0; face < mesh.facearray.size(); ++face)
+        writer.Write(mesh, face, base, attribute);
       if (variant == Variant::Automation) records.push_back(DefaultMaterialRecord3ds(mesh.name));
     } else {
       std::vector<bool> written(mesh.facearray.size(), false);
       for (size_t group = 0; group < mesh.matarray.size(); ++group) {
         const objmat3ds& groupRecord = mesh.matarray[group];
-        const std::string objectName =
-            mesh.matarray.size() > 1 ? std::string(mesh.name) + "_" + std::to_string(group) : mesh.name;
+        const std::string objectName = mesh.matarray.size() > 1
+                                           ? std::string(mesh.name) + "_" + std::to_string(group)
+                                           : mesh.name;
         Materials3ds* material = session.FindMaterial(groupRecord.name);
         records.push_back(material != nullptr ? MakeMaterialRecord3ds(material, objectName.c_str())
                                               : DefaultMaterialRecord3ds(objectName.c_str()));
@@ -204,7 +208,8 @@ std::vector<MAT3DSC> WriteFaces(File3dsSession& session, Variant variant, bool s
         ++subset;
       }
       if (std::find(written.begin(), written.end(), false) != written.end()) {
-        const std::string objectName = std::string(mesh.name) + "_" + std::to_string(mesh.matarray.size());
+        const std::string objectName =
+            std::string(mesh.name) + "_" + std::to_string(mesh.matarray.size());
         records.push_back(DefaultMaterialRecord3ds(objectName.c_str()));
         for (size_t face = 0; face < written.size(); ++face) {
           if (!written[face]) writer.Write(mesh, face, base, subset);
@@ -220,7 +225,8 @@ std::vector<MAT3DSC> WriteFaces(File3dsSession& session, Variant variant, bool s
 void Recenter(Vertex* vertices, d3d::DWORD count, d3dx::D3DXVECTOR3* center) {
   d3dx::D3DXVECTOR3 low, high;
   d3dx::D3DXComputeBoundingBox(vertices, count, kVertexFormat, &low, &high);
-  const float cx = (low.x + high.x) * 0.5f, cy = (low.y + high.y) * 0.5f, cz = (low.z + high.z) * 0.5f;
+  const float cx = (low.x + high.x) * 0.5f, cy = (low.y + high.y) * 0.5f,
+              cz = (low.z + high.z) * 0.5f;
   for (d3d::DWORD index = 0; index < count; ++index) {
     vertices[index].x -= cx;
     vertices[index].y -= cy;
@@ -240,8 +246,8 @@ struct LoadResult {
 
 // Steps shared by both exports; kLoaded with the mesh, adjacency and records in result, else
 // kNotLoaded with nothing made.
-int32_t LoadFile(const char* path, bool swap, Variant variant, d3dx::D3DXVECTOR3* center, float* radius,
-                 LoadResult* result) {
+int32_t LoadFile(const char* path, bool swap, Variant variant, d3dx::D3DXVECTOR3* center,
+                 float* radius, LoadResult* result) {
   if (path == nullptr || center == nullptr || radius == nullptr) return kNotLoaded;
   File3dsSession session(path);
   const std::vector<Mesh3ds*>& meshes = session.Meshes();
@@ -262,14 +268,16 @@ int32_t LoadFile(const char* path, bool swap, Variant variant, d3dx::D3DXVECTOR3
         "split it down in several smaller meshs.");
     return kNotLoaded;
   }
-  if (!std::all_of(meshes.begin(), meshes.end(), [](const Mesh3ds* mesh) { return IndicesValid(*mesh); })) {
-    AddLog("MESH MANAGER 3DS LOADER : The file %s names a vertex or a face its object hasn't.", path);
+  if (!std::all_of(meshes.begin(), meshes.end(),
+                   [](const Mesh3ds* mesh) { return IndicesValid(*mesh); })) {
+    AddLog("MESH MANAGER 3DS LOADER : The file %s names a vertex or a face its object hasn't.",
+           path);
     return kNotLoaded;
   }
 
   d3dx::ID3DXMesh* mesh = nullptr;
-  if (d3d::FAILED(d3dx::D3DXCreateMeshFVF(faceCount, vertexCount, d3dx::D3DXMESH_MANAGED, kVertexFormat,
-                                          CurrentDevice, &mesh))) {
+  if (d3d::FAILED(d3dx::D3DXCreateMeshFVF(faceCount, vertexCount, d3dx::D3DXMESH_MANAGED,
+                                          kVertexFormat, CurrentDevice, &mesh))) {
     AddLog("MESH MANAGER 3DS LOADER : Couldn't create the mesh for %s.", path);
     return kNotLoaded;
   }
@@ -285,18 +293,22 @@ int32_t LoadFile(const char* path, bool swap, Variant variant, d3dx::D3DXVECTOR3
   d3d::BYTE* indexBytes = nullptr;
   mesh->LockAttributeBuffer(d3d::D3DLOCK_DISCARD, &attributes);
   mesh->LockIndexBuffer(0, &indexBytes);
-  result->records = WriteFaces(session, variant, swap, reinterpret_cast<uint16_t*>(indexBytes), attributes);
+  result->records =
+      WriteFaces(session, variant, swap, reinterpret_cast<uint16_t*>(indexBytes), attributes);
   mesh->UnlockIndexBuffer();
   mesh->UnlockAttributeBuffer();
 
   std::vector<d3d::DWORD> adjacency(faceCount * 3);
   mesh->GenerateAdjacency(0.0f, adjacency.data());
-  d3dx::D3DXCreateBuffer(static_cast<d3d::DWORD>(adjacency.size() * sizeof(d3d::DWORD)), &result->adjacency);
-  std::memcpy(result->adjacency->GetBufferPointer(), adjacency.data(), adjacency.size() * sizeof(d3d::DWORD));
+  d3dx::D3DXCreateBuffer(static_cast<d3d::DWORD>(adjacency.size() * sizeof(d3d::DWORD)),
+                         &result->adjacency);
+  std::memcpy(result->adjacency->GetBufferPointer(), adjacency.data(),
+              adjacency.size() * sizeof(d3d::DWORD));
 
   d3dx::ID3DXMesh* cleaned = nullptr;
   std::vector<d3d::DWORD> cleanedAdjacency(faceCount * 3);
-  if (d3d::SUCCEEDED(d3dx::D3DXCleanMesh(mesh, adjacency.data(), &cleaned, cleanedAdjacency.data(), nullptr))) {
+  if (d3d::SUCCEEDED(d3dx::D3DXCleanMesh(mesh, adjacency.data(), &cleaned, cleanedAdjacency.data(),
+                                         nullptr))) {
     SafeRelease(mesh);
     mesh = cleaned;
   } else {
@@ -308,8 +320,8 @@ int32_t LoadFile(const char* path, bool swap, Variant variant, d3dx::D3DXVECTOR3
   }
   d3dx::ID3DXMesh* optimized = nullptr;
   const d3d::HRESULT optimizeResult =
-      mesh->Optimize(d3dx::D3DXMESH_MANAGED | d3dx::D3DXMESHOPT_COMPACT | d3dx::D3DXMESHOPT_ATTRSORT |
-                         d3dx::D3DXMESHOPT_VERTEXCACHE,
+      mesh->Optimize(d3dx::D3DXMESH_MANAGED | d3dx::D3DXMESHOPT_COMPACT |
+                         d3dx::D3DXMESHOPT_ATTRSORT | d3dx::D3DXMESHOPT_VERTEXCACHE,
                      cleanedAdjacency.data(), nullptr, nullptr, nullptr, &optimized);
   if (d3d::SUCCEEDED(optimizeResult)) {
     SafeRelease(mesh);
@@ -329,7 +341,8 @@ bool EndsWithTif(const char* name) {
   return length >= 4 && strcasecmp(name + length - 4, ".tif") == 0;
 }
 
-// Gives the caller's array count + 1 elements of records (the last one empty), reallocating its data.
+// Gives the caller's array count + 1 elements of records (the last one empty), reallocating its
+// data.
 bool FillAutomationArray(SAFEARRAY** materials, const std::vector<MAT3DSC>& records) {
   if (*materials == nullptr) {
     *materials = static_cast<SAFEARRAY*>(std::calloc(1, sizeof(SAFEARRAY)));
@@ -357,14 +370,16 @@ MAT3DSC MakeMaterialRecord3ds(Materials3ds* material, const char* objectName) {
   MAT3DSC record{};
   record.material.Diffuse = {material->diffuse.r, material->diffuse.g, material->diffuse.b, alpha};
   record.material.Ambient = {material->ambient.r, material->ambient.g, material->ambient.b, alpha};
-  record.material.Specular = {material->specular.r, material->specular.g, material->specular.b, alpha};
+  record.material.Specular = {material->specular.r, material->specular.g, material->specular.b,
+                              alpha};
   const float glow = material->selfillumination;
   record.material.Emissive = {glow, glow, glow, alpha};
   record.material.Power = material->shininessstrength;
   const char* texture = material->texture.name;
   if (texture[0] != '\0') {
     CopyText(record.texture, texture);
-    if (EndsWithTif(record.texture)) std::memcpy(record.texture + std::strlen(record.texture) - 4, ".jpg", 4);
+    if (EndsWithTif(record.texture))
+      std::memcpy(record.texture + std::strlen(record.texture) - 4, ".jpg", 4);
   }
   CopyText(record.name, objectName);
   return record;
@@ -378,11 +393,13 @@ MAT3DSC DefaultMaterialRecord3ds(const char* objectName) {
   return record;
 }
 
-int32_t Load3DS(int32_t swap, int32_t, const char* path, SAFEARRAY** materials, d3dx::D3DXVECTOR3* center,
-                float* radius, d3dx::ID3DXBuffer** adjacency, d3dx::ID3DXMesh** mesh) {
+int32_t Load3DS(int32_t swap, int32_t, const char* path, SAFEARRAY** materials,
+                d3dx::D3DXVECTOR3* center, float* radius, d3dx::ID3DXBuffer** adjacency,
+                d3dx::ID3DXMesh** mesh) {
   if (materials == nullptr || adjacency == nullptr || mesh == nullptr) return kNotLoaded;
   LoadResult result;
-  if (LoadFile(path, swap != 0, Variant::Automation, center, radius, &result) != kLoaded) return kNotLoaded;
+  if (LoadFile(path, swap != 0, Variant::Automation, center, radius, &result) != kLoaded)
+    return kNotLoaded;
   if (!FillAutomationArray(materials, result.records)) {
     SafeRelease(result.mesh);
     SafeRelease(result.adjacency);
@@ -393,9 +410,9 @@ int32_t Load3DS(int32_t swap, int32_t, const char* path, SAFEARRAY** materials, 
   return kLoaded;
 }
 
-int32_t Load3DS_C(int32_t swap, int32_t, const char* path, MAT3DSC** materials, int32_t* materialCount,
-                  d3dx::D3DXVECTOR3* center, float* radius, d3dx::ID3DXBuffer** adjacency,
-                  d3dx::ID3DXMesh** mesh) {
+int32_t Load3DS_C(int32_t swap, int32_t, const char* path, MAT3DSC** materials,
+                  int32_t* materialCount, d3dx::D3DXVECTOR3* center, float* radius,
+                  d3dx::ID3DXBuffer** adjacency, d3dx::ID3DXMesh** mesh) {
   if (materials == nullptr || materialCount == nullptr || adjacency == nullptr || mesh == nullptr) {
     return kNotLoaded;
   }
@@ -403,7 +420,8 @@ int32_t Load3DS_C(int32_t swap, int32_t, const char* path, MAT3DSC** materials, 
   *materialCount = 0;
   *mesh = nullptr;
   LoadResult result;
-  if (LoadFile(path, swap != 0, Variant::Plain, center, radius, &result) != kLoaded) return kNotLoaded;
+  if (LoadFile(path, swap != 0, Variant::Plain, center, radius, &result) != kLoaded)
+    return kNotLoaded;
   if (!result.records.empty()) {
     *materials = static_cast<MAT3DSC*>(std::malloc(result.records.size() * sizeof(MAT3DSC)));
     if (*materials == nullptr) {

@@ -91,8 +91,9 @@ int32_t LightFactory_CreateQuickDirectionalLight(const D3DVECTOR* direction, flo
                                                  float b, float a, const char* name,
                                                  float specularFactor) {
   if (direction == nullptr || IsZero(*direction)) {
-    AddLog("LIGHT ENGINE : LightFactory_CreateQuickDirectionalLight : You can't create a "
-           "directional light with no direction");
+    AddLog(
+        "LIGHT ENGINE : LightFactory_CreateQuickDirectionalLight : You can't create a "
+        "directional light with no direction");
     return 0;
   }
   D3DLIGHT8 light{};
@@ -118,12 +119,13 @@ int32_t LightFactory_CreateQuickPointLight(const D3DVECTOR* position, float r, f
 }
 
 int32_t LightFactory_DeleteLight(int32_t identifier) {
-  LightRecord* record =
-      LightAt(identifier, "LIGHT ENGINE : LightFactory_DeleteLight : Wrong index, out of range => %d ");
+  LightRecord* record = LightAt(
+      identifier, "LIGHT ENGINE : LightFactory_DeleteLight : Wrong index, out of range => %d ");
   if (record == nullptr || record->inUse == 0) return 0;
   if (CurrentDevice == nullptr) {
-    AddLog("LIGHT ENGINE : LightFactory_DeleteLight : You try to delete a light while the engine "
-           "isn't initialized or have been unloaded.");
+    AddLog(
+        "LIGHT ENGINE : LightFactory_DeleteLight : You try to delete a light while the engine "
+        "isn't initialized or have been unloaded.");
     return 0;
   }
   CurrentDevice->LightEnable(static_cast<DWORD>(identifier - 1), 0);
@@ -144,16 +146,19 @@ int32_t LightFactory_Unload() {
 }
 
 int32_t LightFactory_EnableLight(int32_t identifier, int32_t enable) {
-  LightRecord* record = LightAt(identifier,
-                                "LIGHT ENGINE : LightFactory_EnableLight : LightID index out of range => %d");
+  LightRecord* record = LightAt(
+      identifier, "LIGHT ENGINE : LightFactory_EnableLight : LightID index out of range => %d");
   if (record == nullptr) return 0;
   if (record->inUse == 0) {
-    AddLog("LIGHT ENGINE : LightFactory_EnableLight : LightID incorrect and point to a deleted light => %d",
-           identifier - 1);
+    AddLog(
+        "LIGHT ENGINE : LightFactory_EnableLight : LightID incorrect and point to a deleted light "
+        "=> %d",
+        identifier - 1);
     return 0;
   }
   record->enabled = enable != 0 ? 1 : 0;
-  if (CurrentDevice != nullptr) CurrentDevice->LightEnable(static_cast<DWORD>(identifier - 1), record->enabled);
+  if (CurrentDevice != nullptr)
+    CurrentDevice->LightEnable(static_cast<DWORD>(identifier - 1), record->enabled);
   return 1;
 }
 
@@ -167,9 +172,10 @@ int32_t LightFactory_GetLightInfo(int32_t identifier, D3DLIGHT8* light) {
       identifier, "LIGHT ENGINE : LightFactory_GetLightInfo : LightID index out of range => %d");
   if (record == nullptr || light == nullptr) return 0;
   if (record->inUse == 0) {
-    AddLog("LIGHT ENGINE : LightFactory_GetLightInfo : LightID incorrect since it points to a "
-           "deleted or non existing light => %d",
-           identifier - 1);
+    AddLog(
+        "LIGHT ENGINE : LightFactory_GetLightInfo : LightID incorrect since it points to a "
+        "deleted or non existing light => %d",
+        identifier - 1);
     return 0;
   }
   *light = record->light;
@@ -186,8 +192,10 @@ int32_t LightFactory_GetLightIDByName(const char* name) {
       return index + 1;
     }
   }
-  AddLog("LIGHT ENGINE : LightFactory_GetLightIDByName : Couldn't find the light '%s' in the lights array",
-         name);
+  AddLog(
+      "LIGHT ENGINE : LightFactory_GetLightIDByName : Couldn't find the light '%s' in the lights "
+      "array",
+      name);
   return 0;
 }
 
@@ -201,9 +209,10 @@ int32_t LightFactory_UpdateLight(int32_t identifier, D3DLIGHT8* light) {
       identifier, "LIGHT ENGINE : LightFactory_UpdateLight : LightID Index out of range. => %d ");
   if (record == nullptr || light == nullptr) return 0;
   if (record->inUse == 0) {
-    AddLog("LIGHT ENGINE : LightFactory_UpdateLight : LightID Incorrect since it points to a non "
-           "existing or deleted light. => %d",
-           identifier - 1);
+    AddLog(
+        "LIGHT ENGINE : LightFactory_UpdateLight : LightID Incorrect since it points to a non "
+        "existing or deleted light. => %d",
+        identifier - 1);
     return 0;
   }
   if (light->Attenuation0 == 0.0f && light->Attenuation1 == 0.0f && light->Attenuation2 == 0.0f) {
@@ -239,61 +248,69 @@ int32_t ChangeLight(int32_t identifier, const char* refusal, Change change) {
 }  // namespace
 
 int32_t LightFactory_SetLightRange(int32_t identifier, float range) {
-  return ChangeLight(identifier, "LIGHT ENGINE : LightFactory_SetLightRange : LightId Index out of range. => %d",
-                     [&](D3DLIGHT8& light) {
-                       if (light.Type == D3DLIGHT_DIRECTIONAL) {
-                         AddLog("LIGHT ENGINE : LightFactory_SetLightRange : you can't set the range "
-                                "of a directional light => %d",
-                                identifier);
-                         return false;
-                       }
-                       light.Range = range;
-                       return true;
-                     });
+  return ChangeLight(
+      identifier, "LIGHT ENGINE : LightFactory_SetLightRange : LightId Index out of range. => %d",
+      [&](D3DLIGHT8& light) {
+        if (light.Type == D3DLIGHT_DIRECTIONAL) {
+          AddLog(
+              "LIGHT ENGINE : LightFactory_SetLightRange : you can't set the range "
+              "of a directional light => %d",
+              identifier);
+          return false;
+        }
+        light.Range = range;
+        return true;
+      });
 }
 
 int32_t LightFactory_SetLightPosition(int32_t identifier, const D3DVECTOR* position) {
   if (position == nullptr) return 0;
-  return ChangeLight(identifier, "LIGHT ENGINE : LightFactory_SetLightPosition : LightId index out of range. => %d",
-                     [&](D3DLIGHT8& light) {
-                       if (light.Type == D3DLIGHT_DIRECTIONAL) {
-                         AddLog("LIGHT ENGINE : LightFactory_SetLightPosition : you can't set the "
-                                "position of a directional light => %d",
-                                identifier);
-                         return false;
-                       }
-                       light.Position = *position;
-                       return true;
-                     });
+  return ChangeLight(
+      identifier,
+      "LIGHT ENGINE : LightFactory_SetLightPosition : LightId index out of range. => %d",
+      [&](D3DLIGHT8& light) {
+        if (light.Type == D3DLIGHT_DIRECTIONAL) {
+          AddLog(
+              "LIGHT ENGINE : LightFactory_SetLightPosition : you can't set the "
+              "position of a directional light => %d",
+              identifier);
+          return false;
+        }
+        light.Position = *position;
+        return true;
+      });
 }
 
 int32_t LightFactory_SetLightDirection(int32_t identifier, const D3DVECTOR* direction) {
   if (direction == nullptr) return 0;
-  return ChangeLight(identifier, "LIGHT ENGINE : LightFactory_SetLightDirection : LightID index out of range. => %d",
-                     [&](D3DLIGHT8& light) {
-                       if (IsZero(*direction)) {
-                         AddLog("LIGHT ENGINE : LightFactory_SetLightDirection : you can't set a null "
-                                "vector as a direction for a light => %d",
-                                identifier);
-                         return false;
-                       }
-                       if (light.Type == D3DLIGHT_POINT) {
-                         AddLog("LIGHT ENGINE : LightFactory_SetLightDirection : you can't set the "
-                                "direction of a point light => %d",
-                                identifier);
-                         return false;
-                       }
-                       const float length = std::sqrt(direction->x * direction->x +
-                                                      direction->y * direction->y +
-                                                      direction->z * direction->z);
-                       light.Direction = {direction->x / length, direction->y / length,
-                                          direction->z / length};
-                       return true;
-                     });
+  return ChangeLight(
+      identifier,
+      "LIGHT ENGINE : LightFactory_SetLightDirection : LightID index out of range. => %d",
+      [&](D3DLIGHT8& light) {
+        if (IsZero(*direction)) {
+          AddLog(
+              "LIGHT ENGINE : LightFactory_SetLightDirection : you can't set a null "
+              "vector as a direction for a light => %d",
+              identifier);
+          return false;
+        }
+        if (light.Type == D3DLIGHT_POINT) {
+          AddLog(
+              "LIGHT ENGINE : LightFactory_SetLightDirection : you can't set the "
+              "direction of a point light => %d",
+              identifier);
+          return false;
+        }
+        const float length = std::sqrt(direction->x * direction->x + direction->y * direction->y +
+                                       direction->z * direction->z);
+        light.Direction = {direction->x / length, direction->y / length, direction->z / length};
+        return true;
+      });
 }
 
 int32_t LightFactory_SetLightColor(int32_t identifier, float r, float g, float b, float a) {
-  return ChangeLight(identifier, "LIGHT ENGINE : LightFactory_SetLightColor : LightID Index out of range => %d",
+  return ChangeLight(identifier,
+                     "LIGHT ENGINE : LightFactory_SetLightColor : LightID Index out of range => %d",
                      [&](D3DLIGHT8& light) {
                        light.Diffuse = light.Ambient = {r, g, b, a};
                        return true;
@@ -301,23 +318,25 @@ int32_t LightFactory_SetLightColor(int32_t identifier, float r, float g, float b
 }
 
 int32_t LightFactory_SetLightSpecularColor(int32_t identifier, float r, float g, float b, float a) {
-  return ChangeLight(identifier,
-                     "LIGHT ENGINE : LightFactory_SetLightSpecularColor : IndexID index out of range => %d",
-                     [&](D3DLIGHT8& light) {
-                       light.Specular = {r, g, b, a};
-                       return true;
-                     });
+  return ChangeLight(
+      identifier,
+      "LIGHT ENGINE : LightFactory_SetLightSpecularColor : IndexID index out of range => %d",
+      [&](D3DLIGHT8& light) {
+        light.Specular = {r, g, b, a};
+        return true;
+      });
 }
 
 int32_t LightFactory_SetLightAttenuation(int32_t identifier, float a0, float a1, float a2) {
-  return ChangeLight(identifier,
-                     "LIGHT ENGINE : LightFactory_SetLightAttenuation : LightID index out of range => %d",
-                     [&](D3DLIGHT8& light) {
-                       light.Attenuation0 = a0;
-                       light.Attenuation1 = a1;
-                       light.Attenuation2 = a2;
-                       return true;
-                     });
+  return ChangeLight(
+      identifier,
+      "LIGHT ENGINE : LightFactory_SetLightAttenuation : LightID index out of range => %d",
+      [&](D3DLIGHT8& light) {
+        light.Attenuation0 = a0;
+        light.Attenuation1 = a1;
+        light.Attenuation2 = a2;
+        return true;
+      });
 }
 
 int32_t LightFactory_SetLightName(int32_t identifier, const char* name) {

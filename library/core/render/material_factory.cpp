@@ -113,7 +113,8 @@ int32_t MaterialFactory_CreateMaterial(const char* name) {
 int32_t MaterialFactory_CreateMaterial2(const char* name) { return NewMaterial(name, nullptr); }
 
 int32_t MaterialFactory_DuplicateMaterial(int32_t source, const char* name) {
-  const MaterialRecord* original = MaterialAt(source, "MaterialFactory_DuplicateMaterial", kIndexForm);
+  const MaterialRecord* original =
+      MaterialAt(source, "MaterialFactory_DuplicateMaterial", kIndexForm);
   if (original == nullptr) return 0;
   const D3DMATERIAL8 copy = original->material;
   return NewMaterial(name, &copy);
@@ -133,7 +134,8 @@ int32_t MaterialFactory_CreateLightMaterial(float r, float g, float b, float a, 
 }
 
 int32_t MaterialFactory_DeleteMaterial(int32_t identifier) {
-  MaterialRecord* record = MaterialAt(identifier, "MaterialFactory_DeleteMaterial", "MaterialId index out of range");
+  MaterialRecord* record =
+      MaterialAt(identifier, "MaterialFactory_DeleteMaterial", "MaterialId index out of range");
   if (record == nullptr || identifier == 0) return 0;
   record->inUse = 0;
   record->material = MaterialTable[0].material;
@@ -156,15 +158,17 @@ int32_t MaterialFactory_GetQuickInfo(int32_t identifier, D3DMATERIAL8* material)
 
 int32_t MaterialFactory_GetMaterialInfo(int32_t identifier, D3DMATERIAL8* material) {
   if (material == nullptr) return 0;
-  const MaterialRecord* record = MaterialAt(identifier, "MaterialFactory_GetMaterialInfo", kIndexForm);
+  const MaterialRecord* record =
+      MaterialAt(identifier, "MaterialFactory_GetMaterialInfo", kIndexForm);
   if (record == nullptr) {
     *material = {};
     return 0;
   }
   if (record->inUse == 0) {
-    AddLog("MATERIAL FACTORY : MaterialFactory_GetMaterialInfo : MaterialID doens't represent any "
-           "existing material => %d",
-           identifier);
+    AddLog(
+        "MATERIAL FACTORY : MaterialFactory_GetMaterialInfo : MaterialID doens't represent any "
+        "existing material => %d",
+        identifier);
     return 0;
   }
   *material = record->material;
@@ -205,14 +209,16 @@ int32_t MaterialFactory_GetEmissive(int32_t identifier, float* r, float* g, floa
 }
 
 int32_t MaterialFactory_SetPower(int32_t identifier, float power) {
-  MaterialRecord* record = MaterialAt(identifier, "MaterialFactory_SetPower", "MaterialId index out of range");
+  MaterialRecord* record =
+      MaterialAt(identifier, "MaterialFactory_SetPower", "MaterialId index out of range");
   if (record == nullptr) return 0;
   record->material.Power = power;
   return 1;
 }
 
 int32_t MaterialFactory_GetPower(int32_t identifier, float* power) {
-  const MaterialRecord* record = MaterialAt(identifier, "MaterialFactory_GetPower", "Materialid Inde out of ranger");
+  const MaterialRecord* record =
+      MaterialAt(identifier, "MaterialFactory_GetPower", "Materialid Inde out of ranger");
   if (record == nullptr || power == nullptr) return 0;
   *power = record->material.Power;
   return 1;
@@ -239,13 +245,15 @@ int32_t MaterialFactory_GetMaterialFromName(const char* name) {
   }
   // Only records in use: a deleted material's name must not hand out its freed identifier.
   for (int32_t index = 0; index < MaterialCount; ++index) {
-    if (MaterialTable[index].inUse != 0 && win::EqualsIgnoringCase(MaterialTable[index].name, name)) {
+    if (MaterialTable[index].inUse != 0 &&
+        win::EqualsIgnoringCase(MaterialTable[index].name, name)) {
       return index;
     }
   }
-  AddLog("MATERIAL FACTORY : MaterialFactory_GetMaterialFromName : the material '%s' isn't in the "
-         "material factory.",
-         name);
+  AddLog(
+      "MATERIAL FACTORY : MaterialFactory_GetMaterialFromName : the material '%s' isn't in the "
+      "material factory.",
+      name);
   return 0;
 }
 

@@ -38,7 +38,8 @@ std::optional<d3dx::ArgbImage> DecodePcx(std::span<const uint8_t> bytes) {
   }
 
   std::vector<uint8_t> indexes(size_t{bytesPerLine} * height, 0);
-  win::ByteReader data(bytes.subspan(kPcxHeaderSize, bytes.size() - kPcxHeaderSize - kPcxPaletteSize));
+  win::ByteReader data(
+      bytes.subspan(kPcxHeaderSize, bytes.size() - kPcxHeaderSize - kPcxPaletteSize));
   size_t written = 0;
   while (written < indexes.size() && !data.AtEnd()) {
     uint8_t value = data.U8();

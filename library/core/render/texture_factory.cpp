@@ -77,10 +77,9 @@ IDirect3DTexture8* LoadFile(const char* file, UINT width, UINT height, D3DFORMAT
     if (LoadPCX(file, &texture) == 0) return nullptr;
     return texture;
   }
-  if (FAILED(d3dx::D3DXCreateTextureFromFileExA(CurrentDevice, HostPath(file).c_str(), width, height,
-                                                d3dx::D3DX_DEFAULT, 0, format, D3DPOOL_MANAGED, filter,
-                                                d3dx::D3DX_DEFAULT, colourKey, nullptr, nullptr,
-                                                &texture))) {
+  if (FAILED(d3dx::D3DXCreateTextureFromFileExA(
+          CurrentDevice, HostPath(file).c_str(), width, height, d3dx::D3DX_DEFAULT, 0, format,
+          D3DPOOL_MANAGED, filter, d3dx::D3DX_DEFAULT, colourKey, nullptr, nullptr, &texture))) {
     return nullptr;
   }
   return texture;
@@ -90,12 +89,27 @@ IDirect3DTexture8* LoadFile(const char* file, UINT width, UINT height, D3DFORMAT
 void DescribeFormat(D3DFORMAT format, int16_t* bits, int32_t* alpha) {
   switch (format) {
     case D3DFMT_A8R8G8B8:
-    case D3DFMT_DXT3: *bits = 32; *alpha = -1; return;
-    case D3DFMT_X8R8G8B8: *bits = 32; *alpha = 0; return;
+    case D3DFMT_DXT3:
+      *bits = 32;
+      *alpha = -1;
+      return;
+    case D3DFMT_X8R8G8B8:
+      *bits = 32;
+      *alpha = 0;
+      return;
     case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5: *bits = 16; *alpha = 0; return;
-    case D3DFMT_A4R4G4B4: *bits = 16; *alpha = -1; return;
-    default: *bits = 8; *alpha = -1; return;
+    case D3DFMT_X1R5G5B5:
+      *bits = 16;
+      *alpha = 0;
+      return;
+    case D3DFMT_A4R4G4B4:
+      *bits = 16;
+      *alpha = -1;
+      return;
+    default:
+      *bits = 8;
+      *alpha = -1;
+      return;
   }
 }
 
@@ -104,8 +118,8 @@ void TryTextureFormats(D3DFORMAT opaque, D3DFORMAT alpha) {
   if (CurrentDevice == nullptr) return;
   for (D3DFORMAT candidate : {opaque, alpha}) {
     D3DFORMAT checked = candidate;
-    if (FAILED(d3dx::D3DXCheckTextureRequirements(CurrentDevice, nullptr, nullptr, nullptr, 0, &checked,
-                                                  D3DPOOL_MANAGED)) ||
+    if (FAILED(d3dx::D3DXCheckTextureRequirements(CurrentDevice, nullptr, nullptr, nullptr, 0,
+                                                  &checked, D3DPOOL_MANAGED)) ||
         checked != candidate) {
       return;
     }
@@ -138,7 +152,8 @@ int32_t TextureFactory_InitializeTextureMemory() {
 }
 
 int32_t TextureFactory_GetNewTextureId() {
-  // Identifier 0 means "no texture" to every caller: an emptied table gets its reserved record back.
+  // Identifier 0 means "no texture" to every caller: an emptied table gets its reserved record
+  // back.
   if (TextureCount == 0 && !GrowTable(&TextureTable, &TextureCount, 1)) return 0;
   for (int32_t index = 1; index < TextureCount; ++index) {
     if (TextureTable[index].inUse == 0) return index;
@@ -153,8 +168,9 @@ int32_t TextureFactory_LoadTextureFromFile(const char* file, const char* name, i
                                            int32_t height, int32_t colourKey, int32_t filterFlag,
                                            int32_t) {
   if (file == nullptr || file[0] == '\0') {
-    AddLog("TEXTURE FACTORY 2 : TextureFactory_LoadTextureFromFile : Can't load a texture with an "
-           "empty filename");
+    AddLog(
+        "TEXTURE FACTORY 2 : TextureFactory_LoadTextureFromFile : Can't load a texture with an "
+        "empty filename");
     return 0;
   }
   const bool named = name != nullptr && name[0] != '\0';
@@ -179,8 +195,9 @@ int32_t TextureFactory_LoadTextureFromFile(const char* file, const char* name, i
       TextureRecord& record = TextureTable[shared];
       record = TextureTable[index];
       // The copy owns its own reference on every object it shares.
-      for (IUnknown* object : {static_cast<IUnknown*>(record.texture), static_cast<IUnknown*>(record.normalMap),
-                               static_cast<IUnknown*>(record.cube)}) {
+      for (IUnknown* object :
+           {static_cast<IUnknown*>(record.texture), static_cast<IUnknown*>(record.normalMap),
+            static_cast<IUnknown*>(record.cube)}) {
         if (object != nullptr) object->AddRef();
       }
       AddRenderTargetReference(record.renderTarget);
@@ -211,17 +228,20 @@ int32_t TextureFactory_LoadTextureFromFile(const char* file, const char* name, i
 
   // The file is loaded before the record is touched, so a failed reload keeps the texture it had.
   if (!File_Exists(file)) {
-    AddLog("TEXTURE FACTORY 2 : TextureFactory_LoadTexture : Couldn't load the texture %s because it "
-           "hasn't been found.",
-           file);
+    AddLog(
+        "TEXTURE FACTORY 2 : TextureFactory_LoadTexture : Couldn't load the texture %s because it "
+        "hasn't been found.",
+        file);
     return 0;
   }
-  IDirect3DTexture8* texture =
-      CurrentDevice != nullptr ? LoadFile(file, loadWidth, loadHeight, format, filter, key) : nullptr;
+  IDirect3DTexture8* texture = CurrentDevice != nullptr
+                                   ? LoadFile(file, loadWidth, loadHeight, format, filter, key)
+                                   : nullptr;
   if (texture == nullptr) {
-    AddLog("TEXTURE FACTORY 2 : TextureFactory_LoadTexture : Couldn't load the texture %s because the "
-           "file is invalid.",
-           file);
+    AddLog(
+        "TEXTURE FACTORY 2 : TextureFactory_LoadTexture : Couldn't load the texture %s because the "
+        "file is invalid.",
+        file);
     return 0;
   }
   TextureRecord& record = TextureTable[identifier];
@@ -260,7 +280,8 @@ namespace {
 int32_t FindInUse(char (TextureRecord::*field)[512], const char* text) {
   if (text == nullptr) return 0;
   for (int32_t index = 1; index < TextureCount; ++index) {
-    if (TextureTable[index].inUse != 0 && win::EqualsIgnoringCase(TextureTable[index].*field, text)) {
+    if (TextureTable[index].inUse != 0 &&
+        win::EqualsIgnoringCase(TextureTable[index].*field, text)) {
       return index;
     }
   }
@@ -272,9 +293,10 @@ int32_t FindInUse(char (TextureRecord::*field)[512], const char* text) {
 int32_t TextureFactory_GetTextureIDByName(const char* name) {
   const int32_t identifier = FindInUse(&TextureRecord::name, name);
   if (identifier == 0) {
-    AddLog("TEXTURE FACTORY 2 : TextureFactory_GetTex : The texture '%s' hasn't been found in the "
-           "texture list.",
-           name != nullptr ? name : "");
+    AddLog(
+        "TEXTURE FACTORY 2 : TextureFactory_GetTex : The texture '%s' hasn't been found in the "
+        "texture list.",
+        name != nullptr ? name : "");
   }
   return identifier;
 }
@@ -282,9 +304,10 @@ int32_t TextureFactory_GetTextureIDByName(const char* name) {
 int32_t TextureFactory_GetTextureIDByFilename(const char* file) {
   const int32_t identifier = FindInUse(&TextureRecord::file, file);
   if (identifier == 0) {
-    AddLog("TEXTURE FACTORY 2 : TextureFactory_GetTexByFilename : The texture that has for filename "
-           "'%s' hasn't been found in the texture list.",
-           file != nullptr ? file : "");
+    AddLog(
+        "TEXTURE FACTORY 2 : TextureFactory_GetTexByFilename : The texture that has for filename "
+        "'%s' hasn't been found in the texture list.",
+        file != nullptr ? file : "");
   }
   return identifier;
 }
@@ -347,8 +370,10 @@ int32_t TextureFactory_DeleteTexture(int32_t identifier) {
 
 int32_t TextureFactory_UnloadAll() {
   if (CurrentDevice != nullptr) {
-    AddLog("TEXTURE FACTORY 2 : Deleting all textures from video memory. Free memory before : %d bytes",
-           TextureFactory_GetFreeTextureMemory());
+    AddLog(
+        "TEXTURE FACTORY 2 : Deleting all textures from video memory. Free memory before : %d "
+        "bytes",
+        TextureFactory_GetFreeTextureMemory());
   }
   ReleaseTable();
   AddLog("TEXTURE FACTORY 2 : All textures deleted. Free memory after unloading : %d bytes",
@@ -368,20 +393,23 @@ int32_t TextureFactory_SaveTexture(const char* file, int32_t identifier, int32_t
     return 0;
   }
   if (record->texture == nullptr && record->cube == nullptr) {
-    AddLog("TEXTURE FACTORY 2: TextureFactory_SaveTexture : The texture %d doesn't exist or is not "
-           "available. Unable to save",
-           identifier);
+    AddLog(
+        "TEXTURE FACTORY 2: TextureFactory_SaveTexture : The texture %d doesn't exist or is not "
+        "available. Unable to save",
+        identifier);
     return 0;
   }
   const bool cube = record->cube != nullptr;
   IDirect3DBaseTexture8* source = cube ? static_cast<IDirect3DBaseTexture8*>(record->cube)
                                        : static_cast<IDirect3DBaseTexture8*>(record->texture);
   const auto fileFormat = (cube || ddsFlag != 0) ? d3dx::D3DXIFF_DDS : d3dx::D3DXIFF_BMP;
-  const HRESULT result = d3dx::D3DXSaveTextureToFileA(HostPath(file).c_str(), fileFormat, source, nullptr);
+  const HRESULT result =
+      d3dx::D3DXSaveTextureToFileA(HostPath(file).c_str(), fileFormat, source, nullptr);
   if (FAILED(result)) {
-    AddLog("TEXTURE FACTORY 2: TextureFactory_SaveTexture : Couldn't save the texture %d to the disk. "
-           "DX Error %d",
-           identifier, result);
+    AddLog(
+        "TEXTURE FACTORY 2: TextureFactory_SaveTexture : Couldn't save the texture %d to the disk. "
+        "DX Error %d",
+        identifier, result);
     return 0;
   }
   return 1;
@@ -547,9 +575,11 @@ int32_t TextureFactory_FixAlpha(IDirect3DTexture8** texture) {
     return E_FAIL;
   }
   D3DLOCKED_RECT locked{};
-  if (const HRESULT result = (*texture)->LockRect(0, &locked, nullptr, 0); FAILED(result)) return result;
+  if (const HRESULT result = (*texture)->LockRect(0, &locked, nullptr, 0); FAILED(result))
+    return result;
   for (UINT y = 0; y < desc.Height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch);
+    auto* row =
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch);
     for (UINT x = 0; x < desc.Width; ++x) row[x] = (row[x] & 0x00FFFFFF) | (row[x] & 0xFF) << 24;
   }
   return (*texture)->UnlockRect(0);
@@ -558,7 +588,8 @@ int32_t TextureFactory_FixAlpha(IDirect3DTexture8** texture) {
 int32_t Imaging_GetFileInfo(const char* file, int32_t* width, int32_t* height, int32_t* format,
                             int32_t* mipLevels, int32_t* fileFormat) {
   d3dx::D3DXIMAGE_INFO info{};
-  if (file == nullptr || FAILED(d3dx::D3DXGetImageInfoFromFileA(HostPath(file).c_str(), &info))) return 0;
+  if (file == nullptr || FAILED(d3dx::D3DXGetImageInfoFromFileA(HostPath(file).c_str(), &info)))
+    return 0;
   if (width != nullptr) *width = static_cast<int32_t>(info.Width);
   if (height != nullptr) *height = static_cast<int32_t>(info.Height);
   if (format != nullptr) *format = static_cast<int32_t>(info.Format);
@@ -584,9 +615,11 @@ int32_t LoadPCX(const char* file, IDirect3DTexture8** texture) {
   UINT height = image->height;
   UINT levels = 1;
   D3DFORMAT format = D3DFMT_R5G6B5;
-  d3dx::D3DXCheckTextureRequirements(CurrentDevice, &width, &height, &levels, 0, &format, D3DPOOL_MANAGED);
+  d3dx::D3DXCheckTextureRequirements(CurrentDevice, &width, &height, &levels, 0, &format,
+                                     D3DPOOL_MANAGED);
   IDirect3DTexture8* created = nullptr;
-  if (FAILED(d3dx::D3DXCreateTexture(CurrentDevice, width, height, 1, 0, format, D3DPOOL_MANAGED, &created))) {
+  if (FAILED(d3dx::D3DXCreateTexture(CurrentDevice, width, height, 1, 0, format, D3DPOOL_MANAGED,
+                                     &created))) {
     return 0;
   }
   IDirect3DSurface8* level0 = nullptr;

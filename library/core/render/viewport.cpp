@@ -57,8 +57,8 @@ int32_t Allocate() {
 }
 
 void SetWholeRectangle(ViewportRecord& record) {
-  record.rectangle = {0, 0, static_cast<DWORD>(record.width), static_cast<DWORD>(record.height), 0.0f,
-                      1.0f};
+  record.rectangle = {
+      0, 0, static_cast<DWORD>(record.width), static_cast<DWORD>(record.height), 0.0f, 1.0f};
 }
 
 void ReleaseSurfaces(ViewportRecord& record) {
@@ -76,9 +76,10 @@ void TargetMainViewport() {
 }
 
 void LogSurfaceFailure(const char* what, HRESULT result) {
-  AddLog("VIEWPORT MANAGER ERROR : Viewport_OnReset : Couldn't create %s, unknown DirectX error. "
-         "Maybe Out of video memory. dx error : %d",
-         what, result);
+  AddLog(
+      "VIEWPORT MANAGER ERROR : Viewport_OnReset : Couldn't create %s, unknown DirectX error. "
+      "Maybe Out of video memory. dx error : %d",
+      what, result);
 }
 
 }  // namespace
@@ -97,10 +98,11 @@ int32_t Viewport_Initialize() {
   AddLog("VIEWPORT MANAGER : Main viewport initialization");
   const int32_t index = Allocate();
   if (index != 0) {
-    AddLog("VIEWPORT MANAGER ERROR : Viewport_Initialize : The first viewport created should have "
-           "the index 0, but the index is %d, so something has been unreleased in the last session, "
-           "check it out !",
-           index);
+    AddLog(
+        "VIEWPORT MANAGER ERROR : Viewport_Initialize : The first viewport created should have "
+        "the index 0, but the index is %d, so something has been unreleased in the last session, "
+        "check it out !",
+        index);
     return 0;
   }
   ViewportRecord& record = ViewportTable[0];
@@ -123,10 +125,11 @@ int32_t Viewport_Initialize() {
 int32_t Viewport_Create(HWND window, int32_t, const char* name) {
   for (int32_t index = 0; index < ViewportCount; ++index) {
     if (ViewportTable[index].inUse != 0 && ViewportTable[index].window == window) {
-      AddLog("VIEWPORT MANAGER ERROR : Viewport_Create : the hwnd %d is already used for the "
-             "viewport %d. Specify another hwnd (control or form) if you want to create a new "
-             "viewport.",
-             static_cast<int32_t>(reinterpret_cast<intptr_t>(window)), index);
+      AddLog(
+          "VIEWPORT MANAGER ERROR : Viewport_Create : the hwnd %d is already used for the "
+          "viewport %d. Specify another hwnd (control or form) if you want to create a new "
+          "viewport.",
+          static_cast<int32_t>(reinterpret_cast<intptr_t>(window)), index);
       return 0;
     }
   }
@@ -148,9 +151,10 @@ int32_t Viewport_Create(HWND window, int32_t, const char* name) {
   record.background = kCreatedBackground;
   SetWholeRectangle(record);
   if (record.width <= 0 || record.height <= 0) {
-    AddLog("VIEWPORT MANAGER ERROR : Viewport_Create : the width or the height is not correct for "
-           "the new viewport (hwnd %d, width : %d, height : %d)",
-           static_cast<int32_t>(reinterpret_cast<intptr_t>(window)), record.width, record.height);
+    AddLog(
+        "VIEWPORT MANAGER ERROR : Viewport_Create : the width or the height is not correct for "
+        "the new viewport (hwnd %d, width : %d, height : %d)",
+        static_cast<int32_t>(reinterpret_cast<intptr_t>(window)), record.width, record.height);
     record = {};
     return 0;
   }
@@ -167,7 +171,9 @@ int32_t Viewport_OnReset(int32_t index) {
   ViewportRecord* record = InUseAt(index);
   if (record == nullptr) return 0;
   if (CurrentDevice == nullptr) {
-    AddLog("VIEWPORT MANAGER ERROR : Can't create rendering surfaces if there is no 3d device enabled");
+    AddLog(
+        "VIEWPORT MANAGER ERROR : Can't create rendering surfaces if there is no 3d device "
+        "enabled");
     return 0;
   }
   const bool currentSecondary = index == CurrentViewport && index != 0;
@@ -178,7 +184,8 @@ int32_t Viewport_OnReset(int32_t index) {
     CurrentDevice->GetDepthStencilSurface(&record->depthSurface);
     return 1;
   }
-  if (const HRESULT result = CurrentDevice->CreateAdditionalSwapChain(&record->params, &record->swapChain);
+  if (const HRESULT result =
+          CurrentDevice->CreateAdditionalSwapChain(&record->params, &record->swapChain);
       FAILED(result)) {
     LogSurfaceFailure("rendering surfaces", result);
     return 0;
@@ -277,12 +284,14 @@ int32_t Viewport_Present(int32_t index, intptr_t overrideWindow) {
   SceneBegun = false;
   ViewportRecord* record = InUseAt(index);
   if (record == nullptr || index != CurrentViewport || CurrentDevice == nullptr) {
-    AddLog("VIEWPORT MANAGER ERROR : Problem ! The current viewport isn't the same than the "
-           "presented viewport, can't render !");
+    AddLog(
+        "VIEWPORT MANAGER ERROR : Problem ! The current viewport isn't the same than the "
+        "presented viewport, can't render !");
     return 0;
   }
   CurrentDevice->EndScene();
-  HWND override = overrideWindow == kNoOverrideWindow ? nullptr : reinterpret_cast<HWND>(overrideWindow);
+  HWND override =
+      overrideWindow == kNoOverrideWindow ? nullptr : reinterpret_cast<HWND>(overrideWindow);
   HRESULT result = D3D_OK;
   if (record->main != 0) {
     result = CurrentDevice->Present(nullptr, nullptr, override, nullptr);
@@ -386,7 +395,8 @@ int32_t Viewport_SetName(int32_t index, const char* name) {
 int32_t Viewport_GetViewportByName(const char* name) {
   if (name == nullptr) return 0;
   for (int32_t index = 0; index < ViewportCount; ++index) {
-    if (ViewportTable[index].inUse != 0 && win::EqualsIgnoringCase(ViewportTable[index].name, name)) {
+    if (ViewportTable[index].inUse != 0 &&
+        win::EqualsIgnoringCase(ViewportTable[index].name, name)) {
       return index;
     }
   }
@@ -411,8 +421,10 @@ int32_t Viewport_ResetDevice(D3DPRESENT_PARAMETERS* params) {
   SetWholeRectangle(*main);
   const HRESULT result = CurrentDevice->Reset(params);
   if (FAILED(result)) {
-    AddLog("VIEWPORT MANAGER ERROR : Viewport_ResetDevice : the device couldn't be reset. dx error : %d",
-           result);
+    AddLog(
+        "VIEWPORT MANAGER ERROR : Viewport_ResetDevice : the device couldn't be reset. dx error : "
+        "%d",
+        result);
     return 0;
   }
   DevicePresentParams = *params;

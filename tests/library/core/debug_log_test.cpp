@@ -25,8 +25,8 @@ TEST_F(DebugLog, LineIsLocalDateAndTimeThenTheMessage) {
   std::string line;
   for (std::string next; std::getline(log, next);) line = next;
   std::smatch parts;
-  ASSERT_TRUE(std::regex_match(line, parts,
-                               std::regex(R"((\d\d)-(\d\d)-(\d{4}) (\d\d):(\d\d):(\d\d) \| (.*))")));
+  ASSERT_TRUE(std::regex_match(
+      line, parts, std::regex(R"((\d\d)-(\d\d)-(\d{4}) (\d\d):(\d\d):(\d\d) \| (.*))")));
   std::tm local{};
   localtime_r(&before, &local);
   EXPECT_EQ(std::stoi(parts[1]), local.tm_mon + 1);
@@ -40,8 +40,10 @@ TEST_F(DebugLog, SwitchesDecideResultAndDestination) {
     int32_t result;
     bool inFile, onStderr;
   };
-  const Case cases[] = {
-      {1, 0, 1, true, false}, {0, 1, 1, false, true}, {1, 1, 1, true, true}, {0, 0, 0, false, false}};
+  const Case cases[] = {{1, 0, 1, true, false},
+                        {0, 1, 1, false, true},
+                        {1, 1, 1, true, true},
+                        {0, 0, 0, false, false}};
   for (const Case& c : cases) {
     DebugManager_Enable(c.file, c.debugger);
     const std::string message = "case " + std::to_string(c.file) + std::to_string(c.debugger);
@@ -84,7 +86,8 @@ TEST_F(DebugLog, LongMessagesAreCutToOneLine) {
 }
 
 TEST(DebugLogDefaultPath, DefaultLogLivesInTheProgramFolder) {
-  const std::filesystem::path programFolder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  const std::filesystem::path programFolder =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path();
   const std::filesystem::path log = programFolder / "vortana_debug.txt";
   std::filesystem::remove(log);
   ASSERT_EQ(StartLog(nullptr), 1);

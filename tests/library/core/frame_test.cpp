@@ -22,8 +22,9 @@ void WriteTinyPcx(const std::filesystem::path& path) {
   bytes[65] = 1;   // planes
   bytes[66] = 2;   // bytes per line
   bytes[128] = 0;  // the one index
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 TEST_F(Frame, TheCallingOrderLeavesNothingAlive) {
@@ -90,7 +91,8 @@ TEST_F(Frame, SecondCreationFreesWhatBelongedToTheFirstDevice) {
   IDirect3D8* firstDirect3d = direct3d_;
   EXPECT_EQ(MaterialFactory_CreateMaterial("kept only by the first"), 1);
   ASSERT_EQ(CreateDevice(), D3D_OK);
-  EXPECT_TRUE(Logged("DEVICE INIT : Unloading previous device leak !!! WARNING !! Can be really instable !"));
+  EXPECT_TRUE(Logged(
+      "DEVICE INIT : Unloading previous device leak !!! WARNING !! Can be really instable !"));
   EXPECT_TRUE(Logged("DEVICE INIT : Device cleaned"));
   EXPECT_EQ(Headless(firstDevice)->LiveObjectCount(), 0u);
   EXPECT_EQ(firstDevice->Release(), 0u);
@@ -110,8 +112,8 @@ TEST_F(Frame, SecondCreationFreesWhatBelongedToTheFirstDevice) {
 TEST_F(Frame, AdoptedDeviceIsUsedButNeverReleased) {
   direct3d_ = CreateHeadlessDirect3D();
   D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_, D3DFMT_D24S8);
-  ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                    &params, &device_),
+  ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_,
+                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
             D3D_OK);
   IUnknown* asUnknown = device_;
   EXPECT_EQ(SetDevice(&asUnknown), 0);
@@ -263,7 +265,8 @@ TEST_F(Frame, ScreenshotRefusesWithoutNameOrDevice) {
   EXPECT_EQ(VortanaUtils_ScreenShot(nullptr), 1);
   EXPECT_TRUE(Logged("SCREENSHOT : No filename specified, can't create screenshotfile"));
   EXPECT_EQ(VortanaUtils_ScreenShot((Folder() / "shot.bmp").c_str()), 1);
-  EXPECT_TRUE(Logged("SCREENSHOT : No 3D device found, can't take screenshot. Initialize the engine before !"));
+  EXPECT_TRUE(Logged(
+      "SCREENSHOT : No 3D device found, can't take screenshot. Initialize the engine before !"));
 }
 
 TEST_F(Frame, WindowedScreenshotSavesTheWindowsPartOfTheDesktop) {
@@ -298,8 +301,9 @@ TEST_F(Frame, FullScreenScreenshotSavesTheBackBufferSize) {
   params.Windowed = 0;
   params.BackBufferWidth = 1024;
   params.BackBufferHeight = 768;
-  ASSERT_EQ(VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                       &params, &device_, &direct3d_),
+  ASSERT_EQ(VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_,
+                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_,
+                                       &direct3d_),
             D3D_OK);
   Viewport_SetBackground(0, 0xFF203040);
   ASSERT_EQ(Viewport_Clear(0, 0), 1);
@@ -397,7 +401,8 @@ TEST(FrameExports, TheLibraryExportsExactlyItsInterface) {
   std::ifstream header(VORTANAUTIL_HEADER);
   const std::string text((std::istreambuf_iterator<char>(header)), {});
   const std::regex declaration(R"(\nVORTANA_API [^(;]*?(\w+)\()");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), declaration); it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), declaration);
+       it != std::sregex_iterator(); ++it) {
     expected.insert((*it)[1]);
   }
   ASSERT_FALSE(expected.empty());

@@ -49,7 +49,9 @@ TEST_F(Lights, CreateMirrorsIntoTheDeviceAndReusesFreedRecords) {
   EXPECT_EQ(lamp.Specular.g, 0.25f);
   EXPECT_EQ(lamp.Attenuation0, 0.1f);
   EXPECT_EQ(LightFactory_GetLightIDByName("nobody"), 0);
-  EXPECT_TRUE(Logged("LIGHT ENGINE : LightFactory_GetLightIDByName : Couldn't find the light 'nobody' in the lights array"));
+  EXPECT_TRUE(
+      Logged("LIGHT ENGINE : LightFactory_GetLightIDByName : Couldn't find the light 'nobody' in "
+             "the lights array"));
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
@@ -61,12 +63,15 @@ TEST_F(Lights, SettersRefuseByTypeAndRangeAndResendTheLight) {
   const int32_t lamp = LightFactory_CreateQuickPointLight(&zero, 1, 1, 1, 1, 10, "lamp", 1);
   EXPECT_EQ(LightFactory_CreateQuickDirectionalLight(&zero, 1, 1, 1, 1, "none", 1), 0);
   EXPECT_EQ(LightFactory_SetLightRange(sun, 5), 0);
-  EXPECT_TRUE(Logged("LIGHT ENGINE : LightFactory_SetLightRange : you can't set the range of a directional light => 1"));
+  EXPECT_TRUE(
+      Logged("LIGHT ENGINE : LightFactory_SetLightRange : you can't set the range of a directional "
+             "light => 1"));
   EXPECT_EQ(LightFactory_SetLightPosition(sun, &zero), 0);
   EXPECT_EQ(LightFactory_SetLightDirection(lamp, &down), 0);
   EXPECT_EQ(LightFactory_SetLightDirection(sun, &zero), 0);
   EXPECT_EQ(LightFactory_SetLightRange(9, 5), 0);
-  EXPECT_TRUE(Logged("LIGHT ENGINE : LightFactory_SetLightRange : LightId Index out of range. => 9"));
+  EXPECT_TRUE(
+      Logged("LIGHT ENGINE : LightFactory_SetLightRange : LightId Index out of range. => 9"));
 
   EXPECT_EQ(LightFactory_SetLightDirection(sun, &down), 1);
   EXPECT_EQ(LightFactory_SetLightRange(lamp, 25), 1);
@@ -200,8 +205,10 @@ TEST_F(Materials, ColoursPowerAndCopies) {
   EXPECT_EQ(MaterialFactory_DeleteMaterial(copy), 1);
   EXPECT_EQ(MaterialFactory_GetMaterialFromName("renamed"), 0);
   EXPECT_EQ(MaterialFactory_GetMaterialInfo(copy, &material), 0);
-  EXPECT_TRUE(Logged("MATERIAL FACTORY : MaterialFactory_GetMaterialInfo : MaterialID doens't "
-                     "represent any existing material => " + std::to_string(copy)));
+  EXPECT_TRUE(
+      Logged("MATERIAL FACTORY : MaterialFactory_GetMaterialInfo : MaterialID doens't "
+             "represent any existing material => " +
+             std::to_string(copy)));
   EXPECT_EQ(MaterialFactory_GetQuickInfo(copy, &quickInfo), 1);
   EXPECT_EQ(quickInfo.Diffuse.r, 1.0f);
   EXPECT_TRUE(ShutDownAndRelease());
@@ -220,13 +227,21 @@ TEST_F(Materials, IdentifiersOutsideTheTableAreRefusedWithTheirLine) {
     const char* line;
   };
   const Case cases[] = {
-      {MaterialFactory_SetDiffuse(9, 1, 1, 1, 1), "MATERIAL FACTORY : MaterialFactory_SetDiffuse : MaterialID index out of range => 9"},
-      {MaterialFactory_GetAmbient(-1, &value, &value, &value, &value), "MATERIAL FACTORY : MaterialFactory_GetAmbient : Materialid Index out of range => -1"},
-      {MaterialFactory_SetPower(9, 1), "MATERIAL FACTORY : MaterialFactory_SetPower : MaterialId index out of range => 9"},
-      {MaterialFactory_GetPower(9, &value), "MATERIAL FACTORY : MaterialFactory_GetPower : Materialid Inde out of ranger => 9"},
-      {MaterialFactory_DeleteMaterial(9), "MATERIAL FACTORY : MaterialFactory_DeleteMaterial : MaterialId index out of range => 9"},
-      {MaterialFactory_GetMaterialFromName("ghost"), "MATERIAL FACTORY : MaterialFactory_GetMaterialFromName : the material 'ghost' isn't in the material factory."},
-      {MaterialFactory_GetMaterialFromName(""), "MATERIAL FACTORY : MaterialFactory_GetMaterialFromName : you didn't specify any name"},
+      {MaterialFactory_SetDiffuse(9, 1, 1, 1, 1),
+       "MATERIAL FACTORY : MaterialFactory_SetDiffuse : MaterialID index out of range => 9"},
+      {MaterialFactory_GetAmbient(-1, &value, &value, &value, &value),
+       "MATERIAL FACTORY : MaterialFactory_GetAmbient : Materialid Index out of range => -1"},
+      {MaterialFactory_SetPower(9, 1),
+       "MATERIAL FACTORY : MaterialFactory_SetPower : MaterialId index out of range => 9"},
+      {MaterialFactory_GetPower(9, &value),
+       "MATERIAL FACTORY : MaterialFactory_GetPower : Materialid Inde out of ranger => 9"},
+      {MaterialFactory_DeleteMaterial(9),
+       "MATERIAL FACTORY : MaterialFactory_DeleteMaterial : MaterialId index out of range => 9"},
+      {MaterialFactory_GetMaterialFromName("ghost"),
+       "MATERIAL FACTORY : MaterialFactory_GetMaterialFromName : the material 'ghost' isn't in the "
+       "material factory."},
+      {MaterialFactory_GetMaterialFromName(""),
+       "MATERIAL FACTORY : MaterialFactory_GetMaterialFromName : you didn't specify any name"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.result, 0) << c.line;

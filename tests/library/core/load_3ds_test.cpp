@@ -45,7 +45,8 @@ void PutObject(ChunkDatabase3ds* database, const ObjectSpec& layout) {
   InitMeshObj3ds(&mesh, layout.vertices, layout.faces, layout.textured ? 2 : 0);
   CopyName3ds(mesh->name, sizeof mesh->name, layout.name);
   for (uint16_t i = 0; i < layout.vertices; ++i) {
-    mesh->vertexarray[i] = {layout.x + static_cast<float>(i), static_cast<float>(i % 2), static_cast<float>(i % 3)};
+    mesh->vertexarray[i] = {layout.x + static_cast<float>(i), static_cast<float>(i % 2),
+                            static_cast<float>(i % 3)};
     if (layout.textured) mesh->textarray[i] = {0.25f, 0.75f};
   }
   for (uint16_t f = 0; f < layout.faces; ++f) {
@@ -117,7 +118,8 @@ class Load3ds : public LibraryTest {
 
   int32_t LoadC(const std::string& path, int32_t swap = 0) {
     Release();
-    return Load3DS_C(swap, 0, path.c_str(), &records_, &recordCount_, &center_, &radius_, &adjacency_, &mesh_);
+    return Load3DS_C(swap, 0, path.c_str(), &records_, &recordCount_, &center_, &radius_,
+                     &adjacency_, &mesh_);
   }
 
   std::vector<std::string> RecordNames() const {
@@ -194,13 +196,18 @@ TEST_F(Load3ds, SampleModels) {
     std::vector<std::string> textures;
   };
   const std::vector<Case> cases = {
-      {"test1.3ds", 288, 108,
+      {"test1.3ds",
+       288,
+       108,
        {"Box01", "Box02", "Box04", "Box05", "Box06", "Box07", "Box08", "Box09", "Box10"},
-       {"IMAGE1.JPG", "CWALL02.JPG", "CWALL02.JPG", "IMAGE2.JPG", "IMAGE2.JPG", "IMAGE2.JPG", "CWALL02.JPG",
-        "CWALL02.JPG", "IMAGE1.JPG"}},
+       {"IMAGE1.JPG", "CWALL02.JPG", "CWALL02.JPG", "IMAGE2.JPG", "IMAGE2.JPG", "IMAGE2.JPG",
+        "CWALL02.JPG", "CWALL02.JPG", "IMAGE1.JPG"}},
       {"fels.3ds", 386, 768, {"Default"}, {""}},
       {"cube_with_diffuse_texture.3DS", 32, 12, {"Quader01"}, {"TEST.PNG"}},
-      {"cubes_with_alpha.3DS", 130, 60, {"Quader01", "Quader02", "Quader03", "Quader04", "Quader05"},
+      {"cubes_with_alpha.3DS",
+       130,
+       60,
+       {"Quader01", "Quader02", "Quader03", "Quader04", "Quader05"},
        {"", "BERETTA_.JPG", "", "", ""}},
       {"RotatingCube.3DS", 26, 12, {}, {}},
       {"CameraRollAnimWithChildObject.3ds", 52, 24, {}, {}},
@@ -218,9 +225,10 @@ TEST_F(Load3ds, SampleModels) {
     EXPECT_EQ(textures, c.textures);
     EXPECT_GT(radius_, 0.0f);
   }
-  EXPECT_TRUE(Logged(
-      "3DS LOADER : WARNING : The object hasn't any Texture Coordinates informations, you should check your "
-      "export settings."));
+  EXPECT_TRUE(
+      Logged("3DS LOADER : WARNING : The object hasn't any Texture Coordinates informations, you "
+             "should check your "
+             "export settings."));
 }
 
 TEST_F(Load3ds, SampleColoursAndOpacity) {
@@ -237,8 +245,8 @@ TEST_F(Load3ds, SampleColoursAndOpacity) {
 
 TEST_F(Load3ds, AutomationArrayGetsOneMoreEmptyElement) {
   SAFEARRAY* array = nullptr;
-  ASSERT_EQ(Load3DS(0, 0, (kModels / "CameraRollAnimWithChildObject.3ds").string().c_str(), &array, &center_,
-                    &radius_, &adjacency_, &mesh_),
+  ASSERT_EQ(Load3DS(0, 0, (kModels / "CameraRollAnimWithChildObject.3ds").string().c_str(), &array,
+                    &center_, &radius_, &adjacency_, &mesh_),
             0);
   ASSERT_NE(array, nullptr);
   EXPECT_EQ(array->cbElements, sizeof(MAT3DSC));
@@ -257,7 +265,8 @@ TEST_F(Load3ds, AutomationArrayGetsOneMoreEmptyElement) {
 }
 
 TEST_F(Load3ds, SecondObjectIndexesItsOwnVertices) {
-  const std::string path = WriteFile("two.3ds", {{"First", 10, 10, 0.0f}, {"Second", 10, 10, 100.0f}});
+  const std::string path =
+      WriteFile("two.3ds", {{"First", 10, 10, 0.0f}, {"Second", 10, 10, 100.0f}});
   ASSERT_EQ(LoadC(path), 0);
   EXPECT_EQ(mesh_->GetNumVertices(), 20u);
   EXPECT_EQ(recordCount_, 0);
@@ -270,9 +279,9 @@ TEST_F(Load3ds, SecondObjectIndexesItsOwnVertices) {
 }
 
 TEST_F(Load3ds, MaterialGroupsGiveSubsetsAndRecords) {
-  const std::string path =
-      WriteFile("groups.3ds", {{"Box", 6, 6, 0.0f, {{"Red", {0, 1}}, {"Missing", {2, 3}}, {"Wood", {4, 5}}}}},
-                {{"Red", {1.0f, 0.0f, 0.0f}, -0.5f, ""}, {"Wood", {0.5f, 0.25f, 0.0f}, 0.0f, "WOOD.TIF"}});
+  const std::string path = WriteFile(
+      "groups.3ds", {{"Box", 6, 6, 0.0f, {{"Red", {0, 1}}, {"Missing", {2, 3}}, {"Wood", {4, 5}}}}},
+      {{"Red", {1.0f, 0.0f, 0.0f}, -0.5f, ""}, {"Wood", {0.5f, 0.25f, 0.0f}, 0.0f, "WOOD.TIF"}});
   ASSERT_EQ(LoadC(path), 0);
   EXPECT_EQ(RecordNames(), (std::vector<std::string>{"Box_0", "Box_1", "Box_2"}));
   EXPECT_EQ(SubsetFaces(), (std::map<DWORD, DWORD>{{0, 2}, {1, 2}, {2, 2}}));
@@ -292,7 +301,8 @@ TEST_F(Load3ds, MaterialGroupsGiveSubsetsAndRecords) {
 
 TEST_F(Load3ds, EveryFaceIsWrittenOnce) {
   // Face 1 is in both groups; face 3 in none.
-  const std::string path = WriteFile("overlap.3ds", {{"Box", 6, 4, 0.0f, {{"A", {0, 1}}, {"B", {1, 2}}}}});
+  const std::string path =
+      WriteFile("overlap.3ds", {{"Box", 6, 4, 0.0f, {{"A", {0, 1}}, {"B", {1, 2}}}}});
   ASSERT_EQ(LoadC(path), 0);
   EXPECT_EQ(mesh_->GetNumFaces(), 4u);
   EXPECT_EQ(SubsetFaces(), (std::map<DWORD, DWORD>{{0, 2}, {1, 1}, {2, 1}}));
@@ -313,10 +323,12 @@ TEST_F(Load3ds, RefusedFilesMakeNothingAndLeaveNothingOpen) {
   };
   const std::vector<Case> cases = {
       {WriteFile("vertices.3ds", {{"Big", 64001, 1}}),
-       "MESH MANAGER 3DS LOADER : Can't load mesh that contains more than 64000 vertices . Try to split it down "
+       "MESH MANAGER 3DS LOADER : Can't load mesh that contains more than 64000 vertices . Try to "
+       "split it down "
        "in several smaller meshs."},
       {WriteFile("faces.3ds", {{"Many", 3, 32001}, {"More", 3, 32000}}),
-       "MESH MANAGER 3DS LOADER : Can't load mesh that contains more than 64000 faces . Try to split it down in "
+       "MESH MANAGER 3DS LOADER : Can't load mesh that contains more than 64000 faces . Try to "
+       "split it down in "
        "several smaller meshs."},
       {WriteFile("group.3ds", {{"Box", 3, 2, 0.0f, {{"A", {0, 2}}}}}), indexMessage},
       {WriteFile("vertex.3ds", {{"Box", 3, 2, 0.0f, {}, true, true}}), indexMessage},
@@ -340,7 +352,9 @@ TEST_F(Load3ds, RefusedFilesMakeNothingAndLeaveNothingOpen) {
     EXPECT_NE(mesh_, nullptr);
   }
   Release();
-  EXPECT_EQ(Load3DS_C(0, 0, nullptr, &records_, &recordCount_, &center_, &radius_, &adjacency_, &mesh_), 1);
+  EXPECT_EQ(
+      Load3DS_C(0, 0, nullptr, &records_, &recordCount_, &center_, &radius_, &adjacency_, &mesh_),
+      1);
 }
 
 TEST_F(Load3ds, LimitsAreInclusive) {

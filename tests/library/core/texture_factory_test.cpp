@@ -34,9 +34,10 @@ class Textures : public LibraryTest {
     texture->GetLevelDesc(0, &desc);
     D3DLOCKED_RECT locked{};
     texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
-    auto image = d3dx::ReadPixels({desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
-                                   static_cast<uint8_t*>(locked.pBits)},
-                                  nullptr);
+    auto image =
+        d3dx::ReadPixels({desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
+                          static_cast<uint8_t*>(locked.pBits)},
+                         nullptr);
     texture->UnlockRect(0);
     return *image;
   }
@@ -105,7 +106,8 @@ TEST_F(Textures, SharingMatrixOfFilesAndNames) {
 TEST_F(Textures, FailedReloadKeepsTheTextureItHad) {
   const std::string red = WriteBmp("red.bmp", 8, 8, 0xFFFF0000);
   const std::string broken = WriteFile("broken.bmp", {'B', 'M', 1, 2, 3});
-  const int32_t identifier = TextureFactory_LoadTextureFromFile(red.c_str(), "hull", -1, -1, 0, 0, 0);
+  const int32_t identifier =
+      TextureFactory_LoadTextureFromFile(red.c_str(), "hull", -1, -1, 0, 0, 0);
   ASSERT_EQ(identifier, 1);
   EXPECT_EQ(TextureFactory_LoadTextureFromFile(broken.c_str(), "hull", -1, -1, 0, 0, 0), 0);
   EXPECT_TRUE(Logged("TEXTURE FACTORY 2 : TextureFactory_LoadTexture : Couldn't load the texture " +
@@ -123,8 +125,9 @@ TEST_F(Textures, FailedReloadKeepsTheTextureItHad) {
   EXPECT_EQ(TextureFactory_LoadTextureFromFile(missing.c_str(), "new", -1, -1, 0, 0, 0), 0);
   EXPECT_EQ(TextureFactory_GetNewTextureId(), 2);
   EXPECT_EQ(TextureFactory_LoadTextureFromFile(nullptr, "x", -1, -1, 0, 0, 0), 0);
-  EXPECT_TRUE(Logged("TEXTURE FACTORY 2 : TextureFactory_LoadTextureFromFile : Can't load a texture "
-                     "with an empty filename"));
+  EXPECT_TRUE(
+      Logged("TEXTURE FACTORY 2 : TextureFactory_LoadTextureFromFile : Can't load a texture "
+             "with an empty filename"));
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
@@ -141,7 +144,8 @@ TEST_F(Textures, ColourKeyChoosesTheFormat) {
   int32_t n = 0;
   for (const Case& c : cases) {
     const std::string name = "keyed" + std::to_string(n++);
-    const int32_t identifier = TextureFactory_LoadTextureFromFile(image.c_str(), name.c_str(), 8, 8, c.key, 0, 0);
+    const int32_t identifier =
+        TextureFactory_LoadTextureFromFile(image.c_str(), name.c_str(), 8, 8, c.key, 0, 0);
     ASSERT_NE(identifier, 0);
     IDirect3DTexture8* texture = nullptr;
     TextureFactory_GetDXTexture(identifier, &texture);
@@ -169,8 +173,7 @@ TEST_F(Textures, IdentifiersStartAtOneAgainAfterUnloadAll) {
 TEST_F(Textures, PcxFilesDecodeRunsPaletteAndOddWidths) {
   // 3 x 2, bytes per line 4: line 0 is a run of three 1s and a pad byte; a run of five 2s carries
   // over into line 1, whose pad byte ends it.
-  const std::string file =
-      WriteFile("odd.pcx", Pcx(3, 2, 4, {0xC3, 1, 0, 0xC4, 2, 9}));
+  const std::string file = WriteFile("odd.pcx", Pcx(3, 2, 4, {0xC3, 1, 0, 0xC4, 2, 9}));
   IDirect3DTexture8* texture = nullptr;
   ASSERT_EQ(LoadPCX(file.c_str(), &texture), 1);
   EXPECT_TRUE(Logged("TEXTURE FACTORY : Load PCX " + file + " "));
@@ -187,7 +190,8 @@ TEST_F(Textures, PcxFilesDecodeRunsPaletteAndOddWidths) {
 
   const std::string loaded = (Folder() / "odd.PCX").string();
   std::filesystem::rename(file, loaded);
-  const int32_t identifier = TextureFactory_LoadTextureFromFile(loaded.c_str(), "pcx", -1, -1, 0, 0, 0);
+  const int32_t identifier =
+      TextureFactory_LoadTextureFromFile(loaded.c_str(), "pcx", -1, -1, 0, 0, 0);
   EXPECT_NE(identifier, 0);
 
   struct Refused {
@@ -212,7 +216,8 @@ TEST_F(Textures, PcxFilesDecodeRunsPaletteAndOddWidths) {
 
 TEST_F(Textures, NamesInfoDeleteAndRangeChecks) {
   const std::string image = WriteBmp("info.bmp", 16, 8, 0xFF123456);
-  const int32_t identifier = TextureFactory_LoadTextureFromFile(image.c_str(), "info", -1, -1, 0, 0, 0);
+  const int32_t identifier =
+      TextureFactory_LoadTextureFromFile(image.c_str(), "info", -1, -1, 0, 0, 0);
   TextureInfo info{};
   info.valid = 7;
   EXPECT_EQ(TextureFactory_GetTextureInfo(identifier, &info), 0);
@@ -222,7 +227,8 @@ TEST_F(Textures, NamesInfoDeleteAndRangeChecks) {
   EXPECT_STREQ(info.name, "info");
   EXPECT_EQ(TextureFactory_GetTextureInfo(44, &info), 0);
   EXPECT_EQ(info.valid, 0);
-  EXPECT_TRUE(Logged("TEXTURE FACTORY 2 : TextureFactory_GetTextureInfo : TextureId index out of range => 44"));
+  EXPECT_TRUE(Logged(
+      "TEXTURE FACTORY 2 : TextureFactory_GetTextureInfo : TextureId index out of range => 44"));
 
   EXPECT_EQ(TextureFactory_SetTextureName(identifier, "renamed"), 1);
   char name[512] = {};
@@ -231,7 +237,9 @@ TEST_F(Textures, NamesInfoDeleteAndRangeChecks) {
   EXPECT_EQ(TextureFactory_GetTextureName(44, name), 0);
   EXPECT_EQ(TextureFactory_SetTextureName(44, "x"), 0);
   EXPECT_EQ(TextureFactory_GetTextureIDByName("info"), 0);
-  EXPECT_TRUE(Logged("TEXTURE FACTORY 2 : TextureFactory_GetTex : The texture 'info' hasn't been found in the texture list."));
+  EXPECT_TRUE(
+      Logged("TEXTURE FACTORY 2 : TextureFactory_GetTex : The texture 'info' hasn't been found in "
+             "the texture list."));
   EXPECT_EQ(TextureFactory_GetTextureIDByFilename("nothing.bmp"), 0);
 
   EXPECT_EQ(TextureFactory_DumpToDebug(), 1);
@@ -256,7 +264,8 @@ TEST_F(Textures, NamesInfoDeleteAndRangeChecks) {
 
 TEST_F(Textures, ApplyBindsAndZeroUnbinds) {
   const std::string image = WriteBmp("a.bmp", 4, 4, 0xFFFFFFFF);
-  const int32_t identifier = TextureFactory_LoadTextureFromFile(image.c_str(), "a", -1, -1, 0, 0, 0);
+  const int32_t identifier =
+      TextureFactory_LoadTextureFromFile(image.c_str(), "a", -1, -1, 0, 0, 0);
   IDirect3DTexture8* texture = nullptr;
   TextureFactory_GetDXTexture(identifier, &texture);
   auto bound = [this](DWORD stage) {
@@ -306,7 +315,8 @@ TEST_F(Textures, TextureModePicksWhatTheDeviceTakes) {
 
 TEST_F(Textures, SaveWritesBmpOrDds) {
   const std::string image = WriteBmp("s.bmp", 8, 4, 0xFF8040C0);
-  const int32_t identifier = TextureFactory_LoadTextureFromFile(image.c_str(), "s", -1, -1, 0, 0, 0);
+  const int32_t identifier =
+      TextureFactory_LoadTextureFromFile(image.c_str(), "s", -1, -1, 0, 0, 0);
   const std::string bmp = (Folder() / "out.bmp").string();
   const std::string dds = (Folder() / "out.dds").string();
   EXPECT_EQ(TextureFactory_SaveTexture(bmp.c_str(), identifier, 0), 1);
@@ -319,12 +329,16 @@ TEST_F(Textures, SaveWritesBmpOrDds) {
   EXPECT_EQ(Imaging_GetFileInfo(dds.c_str(), &width, &height, &format, &mips, &fileFormat), 1);
   EXPECT_EQ(fileFormat, d3dx::D3DXIFF_DDS);
   EXPECT_EQ(mips, 4);
-  EXPECT_EQ(Imaging_GetFileInfo((Folder() / "none.bmp").c_str(), &width, &height, &format, &mips, &fileFormat), 0);
+  EXPECT_EQ(Imaging_GetFileInfo((Folder() / "none.bmp").c_str(), &width, &height, &format, &mips,
+                                &fileFormat),
+            0);
 
   EXPECT_EQ(TextureFactory_SaveTexture(nullptr, identifier, 0), 0);
-  EXPECT_TRUE(Logged("TEXTURE FACTORY 2: TextureFactory_SaveTexture : You didn't specify a good filename"));
+  EXPECT_TRUE(
+      Logged("TEXTURE FACTORY 2: TextureFactory_SaveTexture : You didn't specify a good filename"));
   EXPECT_EQ(TextureFactory_SaveTexture(bmp.c_str(), 0, 0), 0);
-  EXPECT_TRUE(Logged("TEXTURE FACTORY 2: TextureFactory_SaveTexture : TextureID Index out of range => 0"));
+  EXPECT_TRUE(
+      Logged("TEXTURE FACTORY 2: TextureFactory_SaveTexture : TextureID Index out of range => 0"));
   const int32_t empty = TextureFactory_GetNewTextureId();
   EXPECT_EQ(TextureFactory_SaveTexture(bmp.c_str(), empty, 0), 0);
   EXPECT_EQ(TextureFactory_SaveTexture((Folder() / "x.png").c_str(), identifier, 0), 1);
@@ -336,9 +350,12 @@ TEST_F(Textures, CallersObjectsAreHeldWithTheirOwnReference) {
   IDirect3DTexture8* first = nullptr;
   IDirect3DTexture8* second = nullptr;
   IDirect3DCubeTexture8* cube = nullptr;
-  ASSERT_EQ(d3dx::D3DXCreateTexture(device_, 8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &first), D3D_OK);
-  ASSERT_EQ(d3dx::D3DXCreateTexture(device_, 2, 2, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &second), D3D_OK);
-  ASSERT_EQ(d3dx::D3DXCreateCubeTexture(device_, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube), D3D_OK);
+  ASSERT_EQ(d3dx::D3DXCreateTexture(device_, 8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &first),
+            D3D_OK);
+  ASSERT_EQ(d3dx::D3DXCreateTexture(device_, 2, 2, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &second),
+            D3D_OK);
+  ASSERT_EQ(d3dx::D3DXCreateCubeTexture(device_, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube),
+            D3D_OK);
   const int32_t identifier = TextureFactory_GetNewTextureId();
   EXPECT_EQ(TextureFactory_SetTextureData(identifier, &first), 1);
   EXPECT_EQ(References(first), 2u);
@@ -358,7 +375,9 @@ TEST_F(Textures, CallersObjectsAreHeldWithTheirOwnReference) {
 
 TEST_F(Textures, FixAlphaCopiesBlueIntoAlpha) {
   IDirect3DTexture8* texture = nullptr;
-  ASSERT_EQ(d3dx::D3DXCreateTexture(device_, 2, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  ASSERT_EQ(
+      d3dx::D3DXCreateTexture(device_, 2, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+      D3D_OK);
   D3DLOCKED_RECT locked{};
   texture->LockRect(0, &locked, nullptr, 0);
   static_cast<uint32_t*>(locked.pBits)[0] = 0x11223344;

@@ -18,7 +18,8 @@ TEST_F(Viewports, CreateNamesRefusesAndFreesRecords) {
   EXPECT_EQ(Viewport_GetHwnd(1), &second);
 
   EXPECT_EQ(Viewport_Create(&second, 0, "again"), 0);
-  const std::string hwnd = std::to_string(static_cast<int32_t>(reinterpret_cast<intptr_t>(&second)));
+  const std::string hwnd =
+      std::to_string(static_cast<int32_t>(reinterpret_cast<intptr_t>(&second)));
   EXPECT_TRUE(Logged("VIEWPORT MANAGER ERROR : Viewport_Create : the hwnd " + hwnd +
                      " is already used for the viewport 1. Specify another hwnd (control or form) "
                      "if you want to create a new viewport."));
@@ -36,7 +37,8 @@ TEST_F(Viewports, CreateNamesRefusesAndFreesRecords) {
   EXPECT_EQ(Viewport_Create(&third, 0, "third"), 2);
   EXPECT_EQ(Viewport_GetViewportByName("THIRD"), 2);
   EXPECT_EQ(Viewport_GetViewportByName("nowhere"), 0);
-  EXPECT_TRUE(Logged("VIEWPORT MANAGER ERROR : couldn't find the viewport 'nowhere' in the viewport list."));
+  EXPECT_TRUE(Logged(
+      "VIEWPORT MANAGER ERROR : couldn't find the viewport 'nowhere' in the viewport list."));
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
@@ -57,12 +59,15 @@ TEST_F(Viewports, ClearFlagsFollowTheDepthFormat) {
     bool stencilCleared;
     bool colourCleared;
   };
-  const Case cases[] = {{D3DFMT_D16, 1, false, false}, {D3DFMT_D16, 0, false, true},
-                        {D3DFMT_D24S8, 1, true, false}, {D3DFMT_D15S1, 0, true, true}};
+  const Case cases[] = {{D3DFMT_D16, 1, false, false},
+                        {D3DFMT_D16, 0, false, true},
+                        {D3DFMT_D24S8, 1, true, false},
+                        {D3DFMT_D15S1, 0, true, true}};
   for (const Case& c : cases) {
     ASSERT_EQ(CreateDevice(c.depth), D3D_OK);
     const bool hasStencil = c.depth != D3DFMT_D16;
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | (hasStencil ? D3DCLEAR_STENCIL : 0),
+    device_->Clear(0, nullptr,
+                   D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | (hasStencil ? D3DCLEAR_STENCIL : 0),
                    0xFF00FF00, 0.25f, 7);
     Viewport_SetBackground(0, 0xFF0000FF);
     ASSERT_EQ(Viewport_Clear(0, c.keepColour), 1);
@@ -92,8 +97,9 @@ TEST_F(Viewports, PresentNeedsTheClearedViewport) {
   EXPECT_EQ(Control()->PresentCount(), 0u);
   ASSERT_EQ(Viewport_Clear(1, 0), 1);
   EXPECT_EQ(Viewport_Present(0, -1), 0);
-  EXPECT_TRUE(Logged("VIEWPORT MANAGER ERROR : Problem ! The current viewport isn't the same than "
-                     "the presented viewport, can't render !"));
+  EXPECT_TRUE(
+      Logged("VIEWPORT MANAGER ERROR : Problem ! The current viewport isn't the same than "
+             "the presented viewport, can't render !"));
   ASSERT_EQ(Viewport_Clear(1, 0), 1);
   EXPECT_EQ(Viewport_Present(1, -1), 0);
   EXPECT_NE(Control()->Presented(&second), nullptr);
@@ -137,8 +143,10 @@ TEST_F(Viewports, FailedResetIsReported) {
   // The second viewport's swap chain is still alive, so the device refuses to reset.
   D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
   EXPECT_EQ(Viewport_ResetDevice(&params), 0);
-  EXPECT_TRUE(Logged("VIEWPORT MANAGER ERROR : Viewport_ResetDevice : the device couldn't be reset. "
-                     "dx error : " + std::to_string(D3DERR_INVALIDCALL)));
+  EXPECT_TRUE(
+      Logged("VIEWPORT MANAGER ERROR : Viewport_ResetDevice : the device couldn't be reset. "
+             "dx error : " +
+             std::to_string(D3DERR_INVALIDCALL)));
   EXPECT_EQ(Viewport_OnLost(1), 1);
   EXPECT_EQ(Viewport_ResetDevice(&params), 1);
   EXPECT_EQ(Viewport_OnReset(1), 1);
@@ -171,7 +179,8 @@ TEST_F(Viewports, ResizeFollowsTheWindowAndAutoResizeDoesItInClear) {
 TEST_F(Viewports, SettersAndGettersRefuseFreeRecords) {
   ASSERT_EQ(CreateDevice(), D3D_OK);
   EXPECT_EQ(Viewport_Destroy(0), 0);
-  EXPECT_TRUE(Logged("VIEWPORT MANAGER ERROR : Viewport_Destroy : you can't destroy the main viewport."));
+  EXPECT_TRUE(
+      Logged("VIEWPORT MANAGER ERROR : Viewport_Destroy : you can't destroy the main viewport."));
   EXPECT_EQ(Viewport_SetTargetArea(0, 10, 10, 100, 50), 1);
   ASSERT_EQ(Viewport_Clear(0, 1), 1);
   D3DVIEWPORT8 area{};

@@ -54,7 +54,9 @@ inline Bytes Chunk(uint16_t tag, const Bytes& data, std::initializer_list<Bytes>
   return bytes;
 }
 
-inline Bytes Container(uint16_t tag, std::initializer_list<Bytes> children) { return Chunk(tag, {}, children); }
+inline Bytes Container(uint16_t tag, std::initializer_list<Bytes> children) {
+  return Chunk(tag, {}, children);
+}
 
 // A folder of the test's own under the system's temporary folder.
 inline std::filesystem::path TestFolder() {
@@ -67,8 +69,9 @@ inline std::filesystem::path TestFolder() {
 }
 
 inline std::string WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   return path.string();
 }
 
@@ -99,8 +102,10 @@ class ReleaseToolkitState : public testing::Environment {
   }
 };
 
-// Writes bytes to a file of the test's folder and reads it into a new database; the file stays open.
-inline ChunkDatabase3ds* ReadDatabaseFromBytes(const Bytes& bytes, const char* fileName = "input.3ds") {
+// Writes bytes to a file of the test's folder and reads it into a new database; the file stays
+// open.
+inline ChunkDatabase3ds* ReadDatabaseFromBytes(const Bytes& bytes,
+                                               const char* fileName = "input.3ds") {
   std::string path = WriteFile(TestFolder() / fileName, bytes);
   File3ds* file = OpenFile3ds(path.c_str(), "r");
   ChunkDatabase3ds* database = NewDatabase();
@@ -109,7 +114,8 @@ inline ChunkDatabase3ds* ReadDatabaseFromBytes(const Bytes& bytes, const char* f
 }
 
 // Writes a database to a file of the test's folder and reads that file into a new database.
-inline ChunkDatabase3ds* WriteAndReadBack(ChunkDatabase3ds* database, const char* fileName = "written.3ds") {
+inline ChunkDatabase3ds* WriteAndReadBack(ChunkDatabase3ds* database,
+                                          const char* fileName = "written.3ds") {
   std::string path = (TestFolder() / fileName).string();
   File3ds* file = OpenFile3ds(path.c_str(), "w");
   WriteDatabase3ds(file, database);

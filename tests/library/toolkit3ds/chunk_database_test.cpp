@@ -47,18 +47,22 @@ TEST(ChunkDatabase, LengthsThatLieAreRefused) {
     Bytes file;
     int32_t cause;
   } cases[] = {
-      {"child of length 0", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 0), Bytes(6)}), ERR_INVALID_CHUNK},
-      {"child of length 3", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 3), Bytes(6)}), ERR_INVALID_CHUNK},
+      {"child of length 0", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 0), Bytes(6)}),
+       ERR_INVALID_CHUNK},
+      {"child of length 3", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 3), Bytes(6)}),
+       ERR_INVALID_CHUNK},
       {"child past its parent", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 400), Bytes(6)}),
        ERR_INVALID_CHUNK},
       {"root past the file", test3ds::Join({Header(M3DMAGIC, 5000), Bytes(10)}), ERR_INVALID_CHUNK},
-      {"trailing bytes shorter than a header", Chunk(M3DMAGIC, {}, {Bytes{1, 2, 3}}), ERR_INVALID_CHUNK},
+      {"trailing bytes shorter than a header", Chunk(M3DMAGIC, {}, {Bytes{1, 2, 3}}),
+       ERR_INVALID_CHUNK},
       {"nesting too deep", deep, ERR_INVALID_CHUNK},
       {"face count past the file",
        Container(M3DMAGIC, {Chunk(FACE_ARRAY, test3ds::Join({Pack(uint16_t{60000}), Bytes(16)}))}),
        ERR_READING_FILE},
       {"face count past the chunk",
-       Container(M3DMAGIC, {Chunk(FACE_ARRAY, Pack(uint16_t{2})), Chunk(0x7777, Bytes(16))}), ERR_INVALID_CHUNK},
+       Container(M3DMAGIC, {Chunk(FACE_ARRAY, Pack(uint16_t{2})), Chunk(0x7777, Bytes(16))}),
+       ERR_INVALID_CHUNK},
       {"object name without terminator", Container(M3DMAGIC, {Chunk(NAMED_OBJECT, Bytes(11, 'A'))}),
        ERR_READING_FILE},
       {"truncated header", Bytes{0x4D, 0x4D, 0x10}, ERR_READING_FILE},
@@ -74,7 +78,8 @@ TEST(ChunkDatabase, LengthsThatLieAreRefused) {
 }
 
 TEST(ChunkDatabase, AnUnknownRootIsALoneNodeWithoutError) {
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Chunk(0x1234, {}, {Chunk(MDATA, {})}));
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Chunk(0x1234, {}, {Chunk(MDATA, {})}));
   EXPECT_FALSE(ErrorsPending3ds());
   ASSERT_NE(database->root, nullptr);
   EXPECT_EQ(database->root->tag, 0x1234);
@@ -102,16 +107,18 @@ TEST(ChunkDatabase, DataIsReadWhenAskedForAndCopiesTakeIt) {
 }
 
 TEST(ChunkDatabase, SmoothingMasksFollowTheChunkLength) {
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(
-      Container(M3DMAGIC, {Chunk(SMOOTH_GROUP, Pack(1u, 2u, 4u)), Chunk(SMOOTH_GROUP, Bytes(7, 1))}));
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(
+      M3DMAGIC, {Chunk(SMOOTH_GROUP, Pack(1u, 2u, 4u)), Chunk(SMOOTH_GROUP, Bytes(7, 1))}));
   ChunkNode3ds* first = database->root->children;
   EXPECT_EQ(ChunkDataAs3ds<SmoothGroupData3ds>(first)->masks, (std::vector<uint32_t>{1, 2, 4}));
-  EXPECT_EQ(ChunkDataAs3ds<SmoothGroupData3ds>(first->next)->masks, (std::vector<uint32_t>{0x01010101}));
+  EXPECT_EQ(ChunkDataAs3ds<SmoothGroupData3ds>(first->next)->masks,
+            (std::vector<uint32_t>{0x01010101}));
   EXPECT_FALSE(ErrorsPending3ds());
 }
 
 TEST(ChunkDatabase, ChecksumsAddTheChunksWords) {
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Chunk(0x7777, Bytes{1, 2, 3})}));
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Chunk(0x7777, Bytes{1, 2, 3})}));
   ChunkNode3ds* odd = database->root->children;
   EXPECT_EQ(ChunkChecksum3ds(odd), 0x7777u + 9 + 0 + 0x0201 + 0x0003);
   EXPECT_EQ(ChunkChecksum3ds(database->root), 0x4D4Du + 15 + 0 + ChunkChecksum3ds(odd) + 0);
@@ -126,8 +133,8 @@ TEST(ChunkDatabase, ChildrenAreInsertedByChunkOrder) {
     NewChunkWithTag3ds(&child, tag);
     InsertChildChunk3ds(mdata, child);
   }
-  EXPECT_EQ(ChildTags(mdata),
-            (std::vector<uint16_t>{MESH_VERSION, MAT_ENTRY, MASTER_SCALE, NAMED_OBJECT, NAMED_OBJECT}));
+  EXPECT_EQ(ChildTags(mdata), (std::vector<uint16_t>{MESH_VERSION, MAT_ENTRY, MASTER_SCALE,
+                                                     NAMED_OBJECT, NAMED_OBJECT}));
 
   ChunkNode3ds* reused = nullptr;
   PutChunk3ds(mdata, MAT_ENTRY, &reused);
@@ -139,14 +146,15 @@ TEST(ChunkDatabase, ChildrenAreInsertedByChunkOrder) {
     NewChunkWithTag3ds(&child, tag);
     InsertChildChunk3ds(kfdata, child);
   }
-  EXPECT_EQ(ChildTags(kfdata), (std::vector<uint16_t>{KFHDR, OBJECT_NODE_TAG, AMBIENT_NODE_TAG, LIGHT_NODE_TAG}));
+  EXPECT_EQ(ChildTags(kfdata),
+            (std::vector<uint16_t>{KFHDR, OBJECT_NODE_TAG, AMBIENT_NODE_TAG, LIGHT_NODE_TAG}));
   DeleteChunk3ds(&mdata);
   DeleteChunk3ds(&kfdata);
 }
 
 TEST(ChunkDatabase, AfterReadingAllChunksTheFileCanBeClosed) {
-  ChunkDatabase3ds* database =
-      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {Quad("One"), Quad("Two")})}));
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(
+      Container(M3DMAGIC, {Container(MDATA, {Quad("One"), Quad("Two")})}));
   ReadAllChunks3ds(database);
   CloseAllFiles3ds();
   Mesh3ds* mesh = nullptr;
@@ -159,10 +167,12 @@ TEST(ChunkDatabase, AfterReadingAllChunksTheFileCanBeClosed) {
 }
 
 TEST(ChunkDatabase, ExtraDataKeepsOnlyWhatFitsItsEntry) {
-  // A child running past the entry is stepped over by its header alone; an unknown kind ends the entry.
+  // A child running past the entry is stepped over by its header alone; an unknown kind ends the
+  // entry.
   Bytes entry = Chunk(XDATA_ENTRY, {},
-                      {Chunk(XDATA_APPNAME, Text("app")), Header(XDATA_STRING, 900), Chunk(XDATA_STRING, Text("kept")),
-                       Chunk(0x9999, Bytes(2)), Chunk(XDATA_STRING, Text("gone"))});
+                      {Chunk(XDATA_APPNAME, Text("app")), Header(XDATA_STRING, 900),
+                       Chunk(XDATA_STRING, Text("kept")), Chunk(0x9999, Bytes(2)),
+                       Chunk(XDATA_STRING, Text("gone"))});
   ChunkDatabase3ds* database =
       test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(XDATA_SECTION, {entry})}));
   EXPECT_FALSE(ErrorsPending3ds());

@@ -15,8 +15,10 @@ TEST(ErrorStack, TextsFollowTheCodeTable) {
     const char* text;
   } cases[] = {
       {0, "NO_FTK_ERRORS: No errors are pending"},
-      {4, "ERR_INVALID_CHUNK: An invalid chunk structure was encountered while reading the database. Usually "
-          "caused by a corrupt database or file"},
+      {4,
+       "ERR_INVALID_CHUNK: An invalid chunk structure was encountered while reading the database. "
+       "Usually "
+       "caused by a corrupt database or file"},
       {13, "ERR_READING_FILE: Error occured while reading file"},
       {19, "ERR_TOO_MANY_FILES: The toolkit has reached its maximum open file limit of 252 files."},
       {20, "Unknown error code was encountered"},
@@ -59,8 +61,8 @@ TEST(ErrorStack, DumpWritesNewestFirst) {
   std::string dumped;
   while (std::fgets(text, sizeof(text), stream) != nullptr) dumped += text;
   std::fclose(stream);
-  EXPECT_EQ(dumped,
-            std::string(GetErrorText3ds(ERR_CREATING_DATABASE)) + "\n" + GetErrorText3ds(ERR_READING_FILE) + "\n");
+  EXPECT_EQ(dumped, std::string(GetErrorText3ds(ERR_CREATING_DATABASE)) + "\n" +
+                        GetErrorText3ds(ERR_READING_FILE) + "\n");
 }
 
 }  // namespace

@@ -20,13 +20,15 @@ TEST(FileTable, SameNameInTheSameModeIsOneRecordInOneSlot) {
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second);
   EXPECT_EQ(std::count(FileTable3ds.slots.begin(), FileTable3ds.slots.end(), first), 1);
-  EXPECT_EQ(std::count(FileTable3ds.slots.begin(), FileTable3ds.slots.end(), nullptr), kMaxFiles3ds - 1);
+  EXPECT_EQ(std::count(FileTable3ds.slots.begin(), FileTable3ds.slots.end(), nullptr),
+            kMaxFiles3ds - 1);
   EXPECT_FALSE(ErrorsPending3ds());
 }
 
 TEST(FileTable, WritingANameOpenForReadingMovesTheReadFileAside) {
   auto folder = test3ds::TestFolder();
-  std::string path = test3ds::WriteFile(folder / "model.3ds", Pack(uint32_t{0xCAFE}, uint32_t{0xBEEF}));
+  std::string path =
+      test3ds::WriteFile(folder / "model.3ds", Pack(uint32_t{0xCAFE}, uint32_t{0xBEEF}));
   File3ds* reading = OpenFile3ds(path.c_str(), "r");
   File3ds* writing = OpenFile3ds(path.c_str(), "w");
   ASSERT_NE(writing, nullptr);
@@ -73,7 +75,8 @@ TEST(FileTable, ModeTexts) {
     ClearErrors3ds();
     File3ds* file = OpenFile3ds(path.c_str(), c.mode);
     EXPECT_EQ(file != nullptr ? file->mode : uint8_t{kModeUnknown3ds}, c.opened) << c.mode;
-    EXPECT_EQ(PendingCodes(), c.error ? std::vector<int32_t>{c.error} : std::vector<int32_t>{}) << c.mode;
+    EXPECT_EQ(PendingCodes(), c.error ? std::vector<int32_t>{c.error} : std::vector<int32_t>{})
+        << c.mode;
     CloseFile3ds(file);
   }
 }
@@ -154,7 +157,8 @@ TEST(Primitives, ValuesWrittenAreReadBack) {
 
 TEST(Primitives, StringsLongerThanTheirLimitAreReadFailures) {
   test3ds::Bytes bytes = test3ds::Text("ABCDEFGHIJ");
-  for (char c : std::string("ABCDEFGHIJK")) bytes.push_back(static_cast<uint8_t>(c));  // no terminator
+  for (char c : std::string("ABCDEFGHIJK"))
+    bytes.push_back(static_cast<uint8_t>(c));  // no terminator
   std::string path = test3ds::WriteFile(test3ds::TestFolder() / "s.3ds", bytes);
   SetCurrentFile3ds(OpenFile3ds(path.c_str(), "r"));
   char buffer[11] = {};

@@ -23,7 +23,8 @@ Bytes Entry(std::initializer_list<Bytes> children) {
 }
 
 Materials3ds* ReadMaterial(const Bytes& entry) {
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {entry})}));
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {entry})}));
   Materials3ds* material = nullptr;
   GetMaterialByName3ds(database, "Paint", &material);
   return material;
@@ -44,7 +45,8 @@ TEST(MaterialObjects, LinearColoursWin) {
   ReleaseMaterial3ds(&material);
   CloseAllFiles3ds();
 
-  material = ReadMaterial(Entry({Container(MAT_SPECULAR, {Chunk(COLOR_F, Pack(1.0f, 1.0f, 1.0f))})}));
+  material =
+      ReadMaterial(Entry({Container(MAT_SPECULAR, {Chunk(COLOR_F, Pack(1.0f, 1.0f, 1.0f))})}));
   EXPECT_EQ(PendingCodes(), std::vector<int32_t>{ERR_UNFOUND_CHUNK});
   ReleaseMaterial3ds(&material);
 }
@@ -79,8 +81,9 @@ TEST(MaterialObjects, TilingFlags) {
       {0x0040, 1, 1, 0, 0, 0, 0}, {0x012A, 1, 0, 1, 1, 1, 1},
   };
   for (const auto& c : cases) {
-    Materials3ds* material = ReadMaterial(
-        Entry({Container(MAT_TEXMAP, {Chunk(MAT_MAPNAME, Text("wood.tga")), Chunk(MAT_MAP_TILING, Pack(c.flags))})}));
+    Materials3ds* material =
+        ReadMaterial(Entry({Container(MAT_TEXMAP, {Chunk(MAT_MAPNAME, Text("wood.tga")),
+                                                   Chunk(MAT_MAP_TILING, Pack(c.flags))})}));
     ASSERT_NE(material, nullptr);
     const bitmap3ds& map = material->texture;
     EXPECT_STREQ(map.name, "wood.tga");
@@ -109,7 +112,8 @@ TEST(MaterialObjects, AnUnlistedChildStopsTheReading) {
 }
 
 TEST(MaterialObjects, AMissingMaterialLeavesTheRecordAlone) {
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {})}));
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {})}));
   Materials3ds* material = nullptr;
   GetMaterialByName3ds(database, "Nothing", &material);
   GetMaterialByIndex3ds(database, 3, &material);
@@ -138,7 +142,8 @@ Materials3ds FullMaterial() {
   material->shadingstyle = 2;
   material->twosided = material->additive = material->useblur = material->phongsoftening = 1;
   int index = 0;
-  for (bitmap3ds* map : {&material->texture, &material->bump, &material->opacitymask, &material->reflectionmask}) {
+  for (bitmap3ds* map :
+       {&material->texture, &material->bump, &material->opacitymask, &material->reflectionmask}) {
     CopyName3ds(map->name, sizeof(map->name), "map" + std::to_string(index) + ".tga");
     map->strength = 0.6f;
     map->source = index % 2 == 0 ? 4 : 3;

@@ -82,9 +82,11 @@ TEST(MeshObjects, AMeshPutWrittenAndReadBackIsTheSameRecord) {
 
 TEST(MeshObjects, OnlyObjectsHoldingATriangleMeshAreMeshes) {
   Bytes camera = Chunk(NAMED_OBJECT, Text("Cam"), {Chunk(N_CAMERA, Bytes(32))});
-  Bytes mesh = Chunk(NAMED_OBJECT, Text("Box"),
-                     {Container(N_TRI_OBJECT, {Chunk(POINT_ARRAY, Pack(uint16_t{1}, 1.0f, 2.0f, 3.0f))})});
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {camera, mesh})}));
+  Bytes mesh =
+      Chunk(NAMED_OBJECT, Text("Box"),
+            {Container(N_TRI_OBJECT, {Chunk(POINT_ARRAY, Pack(uint16_t{1}, 1.0f, 2.0f, 3.0f))})});
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {camera, mesh})}));
   EXPECT_EQ(GetMeshCount3ds(database), 1);
   Mesh3ds* read = nullptr;
   GetMeshByIndex3ds(database, 0, &read);
@@ -102,11 +104,14 @@ TEST(MeshObjects, OnlyObjectsHoldingATriangleMeshAreMeshes) {
 }
 
 TEST(MeshObjects, SmoothingMasksAreOnePerFace) {
-  Bytes faces = Pack(uint16_t{2}, uint16_t{0}, uint16_t{1}, uint16_t{2}, uint16_t{0}, uint16_t{0}, uint16_t{2},
-                     uint16_t{1}, uint16_t{0});
-  Bytes mesh = Chunk(NAMED_OBJECT, Text("Box"),
-                     {Container(N_TRI_OBJECT, {Chunk(FACE_ARRAY, faces, {Chunk(SMOOTH_GROUP, Pack(5u, 6u, 7u))})})});
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {mesh})}));
+  Bytes faces = Pack(uint16_t{2}, uint16_t{0}, uint16_t{1}, uint16_t{2}, uint16_t{0}, uint16_t{0},
+                     uint16_t{2}, uint16_t{1}, uint16_t{0});
+  Bytes mesh =
+      Chunk(NAMED_OBJECT, Text("Box"),
+            {Container(N_TRI_OBJECT,
+                       {Chunk(FACE_ARRAY, faces, {Chunk(SMOOTH_GROUP, Pack(5u, 6u, 7u))})})});
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {mesh})}));
   Mesh3ds* read = nullptr;
   GetMeshByIndex3ds(database, 0, &read);
   ASSERT_NE(read, nullptr);
@@ -117,9 +122,11 @@ TEST(MeshObjects, SmoothingMasksAreOnePerFace) {
 }
 
 TEST(MeshObjects, ReplacingAMeshKeepsItsExtraDataAndCountsBeyondArraysAreRefused) {
-  Bytes xdata = Container(XDATA_SECTION, {Container(XDATA_ENTRY, {Chunk(XDATA_APPNAME, Text("tool"))})});
+  Bytes xdata =
+      Container(XDATA_SECTION, {Container(XDATA_ENTRY, {Chunk(XDATA_APPNAME, Text("tool"))})});
   Bytes mesh = Chunk(NAMED_OBJECT, Text("Panel"), {Container(N_TRI_OBJECT, {xdata})});
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {mesh})}));
+  ChunkDatabase3ds* database =
+      test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {mesh})}));
   Mesh3ds replacement = FullMesh();
   PutMesh3ds(database, &replacement);
   EXPECT_EQ(GetMeshCount3ds(database), 1);

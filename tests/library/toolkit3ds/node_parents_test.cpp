@@ -17,7 +17,8 @@ using namespace test3ds;  // the chunk builders
 Bytes Node(uint16_t tag, std::optional<int16_t> id, const std::string& name, int16_t parent,
            const std::string& instance = "") {
   Bytes bytes = id ? Chunk(NODE_ID, Pack(*id)) : Bytes();
-  Bytes header = Chunk(NODE_HDR, test3ds::Join({Text(name), Pack(uint16_t{0}, uint16_t{0}, parent)}));
+  Bytes header =
+      Chunk(NODE_HDR, test3ds::Join({Text(name), Pack(uint16_t{0}, uint16_t{0}, parent)}));
   bytes.insert(bytes.end(), header.begin(), header.end());
   if (!instance.empty()) {
     Bytes instanceChunk = Chunk(INSTANCE_NAME, Text(instance));
@@ -31,7 +32,8 @@ ChunkNode3ds* NodeAt(ChunkDatabase3ds* database, int index) {
   ChunkNode3ds* kfdata = nullptr;
   FindChunk3ds(database->root, KFDATA, &kfdata);
   for (ChunkNode3ds* node = kfdata->children; node != nullptr; node = node->next) {
-    if (node->tag >= AMBIENT_NODE_TAG && node->tag <= SPOTLIGHT_NODE_TAG && index-- == 0) return node;
+    if (node->tag >= AMBIENT_NODE_TAG && node->tag <= SPOTLIGHT_NODE_TAG && index-- == 0)
+      return node;
   }
   return nullptr;
 }
@@ -41,7 +43,8 @@ std::string ParentOf(ChunkDatabase3ds* database, int index) {
 }
 
 int16_t StoredParentIndex(ChunkDatabase3ds* database, int index) {
-  return ChunkDataAs3ds<NodeHeaderData3ds>(FindChildChunk3ds(NodeAt(database, index), NODE_HDR))->parentIndex;
+  return ChunkDataAs3ds<NodeHeaderData3ds>(FindChildChunk3ds(NodeAt(database, index), NODE_HDR))
+      ->parentIndex;
 }
 
 int16_t StoredId(ChunkDatabase3ds* database, int index) {
@@ -49,10 +52,10 @@ int16_t StoredId(ChunkDatabase3ds* database, int index) {
 }
 
 TEST(NodeParents, NodesWithoutIdentifiersAreCountedInOrder) {
-  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(
-      M3DMAGIC, {Container(KFDATA, {Node(OBJECT_NODE_TAG, std::nullopt, "A", -1),
-                                    Node(OBJECT_NODE_TAG, std::nullopt, "B", 0),
-                                    Node(OBJECT_NODE_TAG, std::nullopt, "C", 1)})}));
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(
+      Container(M3DMAGIC, {Container(KFDATA, {Node(OBJECT_NODE_TAG, std::nullopt, "A", -1),
+                                              Node(OBJECT_NODE_TAG, std::nullopt, "B", 0),
+                                              Node(OBJECT_NODE_TAG, std::nullopt, "C", 1)})}));
   EXPECT_FALSE(ErrorsPending3ds());
   EXPECT_EQ(ParentOf(database, 0), "");
   EXPECT_EQ(ParentOf(database, 1), "A");
@@ -61,8 +64,10 @@ TEST(NodeParents, NodesWithoutIdentifiersAreCountedInOrder) {
 
 TEST(NodeParents, InstanceNamesTravelThroughAWrite) {
   ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(
-      M3DMAGIC, {Container(KFDATA, {Node(OBJECT_NODE_TAG, 7, "Box", -1, "copy"), Node(OBJECT_NODE_TAG, 3, "Box", -1),
-                                    Node(OBJECT_NODE_TAG, 9, "Child", 7), Node(OBJECT_NODE_TAG, 4, "Other", 3)})}));
+      M3DMAGIC,
+      {Container(KFDATA,
+                 {Node(OBJECT_NODE_TAG, 7, "Box", -1, "copy"), Node(OBJECT_NODE_TAG, 3, "Box", -1),
+                  Node(OBJECT_NODE_TAG, 9, "Child", 7), Node(OBJECT_NODE_TAG, 4, "Other", 3)})}));
   EXPECT_EQ(ParentOf(database, 2), "Box.copy");
   EXPECT_EQ(ParentOf(database, 3), "Box");
 
@@ -77,8 +82,9 @@ TEST(NodeParents, InstanceNamesTravelThroughAWrite) {
 
 TEST(NodeParents, AnUnknownParentIsWrittenAsNoneAndTheAmbientNodeIsNotCounted) {
   ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(
-      M3DMAGIC, {Container(KFDATA, {Node(AMBIENT_NODE_TAG, 5, "$AMBIENT$", -1), Node(OBJECT_NODE_TAG, 1, "A", -1),
-                                    Node(OBJECT_NODE_TAG, 2, "B", 1)})}));
+      M3DMAGIC,
+      {Container(KFDATA, {Node(AMBIENT_NODE_TAG, 5, "$AMBIENT$", -1),
+                          Node(OBJECT_NODE_TAG, 1, "A", -1), Node(OBJECT_NODE_TAG, 2, "B", 1)})}));
   AddParentName3ds(FindChildChunk3ds(NodeAt(database, 1), NODE_HDR), "Nobody");
 
   ChunkDatabase3ds* reread = test3ds::WriteAndReadBack(database);
@@ -97,9 +103,10 @@ namespace {
 
 TEST(NodeParents, CopiedNodesTakeTheirParentsAndDeletedCamerasTheirTargets) {
   ChunkDatabase3ds* source = test3ds::ReadDatabaseFromBytes(Container(
-      M3DMAGIC, {Container(KFDATA, {Node(OBJECT_NODE_TAG, 0, "Base", -1), Node(OBJECT_NODE_TAG, 1, "Arm", 0),
-                                    Node(OBJECT_NODE_TAG, 2, "Hand", 1), Node(CAMERA_NODE_TAG, 3, "Cam", -1),
-                                    Node(TARGET_NODE_TAG, 4, "Cam", -1)})}));
+      M3DMAGIC,
+      {Container(KFDATA, {Node(OBJECT_NODE_TAG, 0, "Base", -1), Node(OBJECT_NODE_TAG, 1, "Arm", 0),
+                          Node(OBJECT_NODE_TAG, 2, "Hand", 1), Node(CAMERA_NODE_TAG, 3, "Cam", -1),
+                          Node(TARGET_NODE_TAG, 4, "Cam", -1)})}));
   ChunkDatabase3ds* destination = test3ds::NewDatabase(kMeshFile3ds);
   CopyNodeByName3ds(destination, source, "Hand", OBJECT_NODE_TAG);
   EXPECT_NE(FindNodeByName3ds(destination, "Base", OBJECT_NODE_TAG), nullptr);

@@ -45,7 +45,8 @@ Records ReadRecords(const std::string& path) {
   }
   UpdateNodeList3ds(database);
   for (const NameIndexEntry3ds& entry : database->nodeList) {
-    records.nodes.push_back(entry.name + " <- " + GetParentName3ds(FindChildChunk3ds(entry.node, 0xB010)));
+    records.nodes.push_back(entry.name + " <- " +
+                            GetParentName3ds(FindChildChunk3ds(entry.node, 0xB010)));
   }
   EXPECT_FALSE(ErrorsPending3ds()) << path;
   ReleaseDatabase3ds(&database);
@@ -90,15 +91,18 @@ TEST(RoundTrip, EveryTestModelReadsWritesAndReadsAgainToTheSameRecords) {
     WriteBack(path.string(), written);
     Records second = ReadRecords(written);
     ASSERT_EQ(first.meshes.size(), second.meshes.size());
-    for (size_t i = 0; i < first.meshes.size(); ++i) EXPECT_TRUE(first.meshes[i] == second.meshes[i]) << i;
+    for (size_t i = 0; i < first.meshes.size(); ++i)
+      EXPECT_TRUE(first.meshes[i] == second.meshes[i]) << i;
     ASSERT_EQ(first.materials.size(), second.materials.size());
-    for (size_t i = 0; i < first.materials.size(); ++i) EXPECT_TRUE(first.materials[i] == second.materials[i]) << i;
+    for (size_t i = 0; i < first.materials.size(); ++i)
+      EXPECT_TRUE(first.materials[i] == second.materials[i]) << i;
     EXPECT_EQ(first.nodes, second.nodes);
   }
 }
 
 TEST(RoundTrip, TestModelContentsAreRead) {
-  if (!std::filesystem::exists(kModels / "test1.3ds")) GTEST_SKIP() << "assimp-testmodels is not installed";
+  if (!std::filesystem::exists(kModels / "test1.3ds"))
+    GTEST_SKIP() << "assimp-testmodels is not installed";
   Records records = ReadRecords((kModels / "test1.3ds").string());
   ASSERT_FALSE(records.meshes.empty());
   const Mesh3ds& mesh = records.meshes[0];
@@ -113,7 +117,8 @@ TEST(RoundTrip, TestModelContentsAreRead) {
   EXPECT_NE(records.materials[0].name[0], '\0');
 
   Records animated = ReadRecords((kModels / "CameraRollAnimWithChildObject.3ds").string());
-  EXPECT_NE(std::find(animated.nodes.begin(), animated.nodes.end(), "Box02 <- Camera01"), animated.nodes.end());
+  EXPECT_NE(std::find(animated.nodes.begin(), animated.nodes.end(), "Box02 <- Camera01"),
+            animated.nodes.end());
 }
 
 }  // namespace

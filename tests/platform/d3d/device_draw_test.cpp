@@ -30,8 +30,8 @@ class DrawTest : public HeadlessDeviceTest {
   // A managed vertex buffer of count XYZ vertices whose x is the vertex number.
   IDirect3DVertexBuffer8* Positions(UINT count) {
     IDirect3DVertexBuffer8* buffer = nullptr;
-    EXPECT_EQ(device->CreateVertexBuffer(count * sizeof(Position), 0, D3DFVF_XYZ,
-                                         D3DPOOL_MANAGED, &buffer),
+    EXPECT_EQ(device->CreateVertexBuffer(count * sizeof(Position), 0, D3DFVF_XYZ, D3DPOOL_MANAGED,
+                                         &buffer),
               D3D_OK);
     BYTE* data = nullptr;
     buffer->Lock(0, 0, &data, 0);
@@ -84,7 +84,8 @@ TEST_F(DrawTest, UserPointerDrawsRecordACopyAndTheStateOfTheMoment) {
   device->SetVertexShader(kScreenFvf);
   device->SetRenderState(D3DRS_ZWRITEENABLE, 0);
   std::array<ScreenVertex, 4> quad{};
-  for (UINT i = 0; i < quad.size(); ++i) quad[i] = {float(i), 2.0f, 0.001f, 0.001f, 0xFF00FF00u, 0, 1};
+  for (UINT i = 0; i < quad.size(); ++i)
+    quad[i] = {float(i), 2.0f, 0.001f, 0.001f, 0xFF00FF00u, 0, 1};
   ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(ScreenVertex)),
             D3D_OK);
   quad[0].x = 99.0f;  // the record must not see later changes

@@ -23,10 +23,12 @@ TEST_F(HeadlessDeviceTest, QueryInterfaceAnswersTheDeviceIdentifierWithAReferenc
 
 TEST_F(HeadlessDeviceTest, EveryLiveObjectCountsOnTheDevice) {
   IDirect3DTexture8* texture = nullptr;
-  ASSERT_EQ(device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
-  IDirect3DVertexBuffer8* buffer = nullptr;
-  ASSERT_EQ(device->CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_DEFAULT, &buffer),
+  ASSERT_EQ(device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
             D3D_OK);
+  IDirect3DVertexBuffer8* buffer = nullptr;
+  ASSERT_EQ(
+      device->CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_DEFAULT, &buffer),
+      D3D_OK);
   EXPECT_EQ(RefCount(device), 3u);
   EXPECT_EQ(control->LiveObjectCount(), 2u);
 
@@ -70,9 +72,9 @@ TEST_F(HeadlessDeviceTest, OwnSurfacesCountOnlyWhileTheCallerHoldsThem) {
 
 TEST_F(HeadlessDeviceTest, ReleasingTheDeviceWithObjectsAliveReportsThem) {
   IDirect3DIndexBuffer8* indices = nullptr;
-  ASSERT_EQ(device->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
-                                      &indices),
-            D3D_OK);
+  ASSERT_EQ(
+      device->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices),
+      D3D_OK);
   EXPECT_EQ(device->Release(), 1u) << "the index buffer still holds the device";
   IDirect3DDevice8* owner = nullptr;
   ASSERT_EQ(indices->GetDevice(&owner), D3D_OK);
@@ -109,9 +111,9 @@ TEST(HeadlessCreation, RefusesBadParametersAndReportsConfiguredFailures) {
                                    &params, &device),
             D3DERR_INVALIDCALL);
   params = WindowedParams(4, 4, D3DFMT_D16);
-  EXPECT_EQ(direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_FPU_PRESERVE, &params,
-                                   &device),
-            D3DERR_INVALIDCALL)
+  EXPECT_EQ(
+      direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_FPU_PRESERVE, &params, &device),
+      D3DERR_INVALIDCALL)
       << "a vertex processing mode is required";
   EXPECT_EQ(device, nullptr);
   EXPECT_EQ(direct3d->Release(), 0u);
@@ -209,9 +211,9 @@ TEST_F(HeadlessDeviceTest, ViewportLossCycleResetsWhileTheDeviceStillBindsItsSur
   device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
   device->GetDepthStencilSurface(&depth);
   ASSERT_EQ(device->SetRenderTarget(backBuffer, depth), D3D_OK);
-  ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0,
-                          1.0f, 0),
-            D3D_OK);
+  ASSERT_EQ(
+      device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 1.0f, 0),
+      D3D_OK);
   ASSERT_EQ(device->BeginScene(), D3D_OK);
   ASSERT_EQ(device->EndScene(), D3D_OK);
   control->SetLoss(DeviceLoss::Lost);

@@ -38,7 +38,8 @@ TEST_F(HeadlessDeviceTest, TextureLevelsKeepWhatWasWrittenThroughAnyPath) {
   EXPECT_EQ(row1[1], 0);
   level->UnlockRect();
   IDirect3DTexture8* container = nullptr;
-  ASSERT_EQ(level->GetContainer(IID_IDirect3DTexture8, reinterpret_cast<void**>(&container)), D3D_OK);
+  ASSERT_EQ(level->GetContainer(IID_IDirect3DTexture8, reinterpret_cast<void**>(&container)),
+            D3D_OK);
   EXPECT_EQ(container, texture);
   container->Release();
   level->Release();
@@ -57,12 +58,9 @@ TEST_F(HeadlessDeviceTest, LockRectanglesMustLieInsideAndOnBlocksForCompressedFo
     HRESULT result;
     ptrdiff_t offset;
   } cases[] = {
-      {{4, 4, 8, 8}, D3D_OK, 64 + 16},
-      {{0, 0, 16, 8}, D3D_OK, 0},
-      {{2, 0, 6, 4}, D3DERR_INVALIDCALL, 0},
-      {{0, 0, 20, 4}, D3DERR_INVALIDCALL, 0},
-      {{4, 4, 4, 8}, D3DERR_INVALIDCALL, 0},
-      {{-4, 0, 4, 4}, D3DERR_INVALIDCALL, 0},
+      {{4, 4, 8, 8}, D3D_OK, 64 + 16},       {{0, 0, 16, 8}, D3D_OK, 0},
+      {{2, 0, 6, 4}, D3DERR_INVALIDCALL, 0}, {{0, 0, 20, 4}, D3DERR_INVALIDCALL, 0},
+      {{4, 4, 4, 8}, D3DERR_INVALIDCALL, 0}, {{-4, 0, 4, 4}, D3DERR_INVALIDCALL, 0},
   };
   for (const auto& c : cases) {
     D3DLOCKED_RECT locked{};
@@ -91,8 +89,8 @@ TEST_F(HeadlessDeviceTest, TextureCreationFollowsTheCapabilities) {
   EXPECT_EQ(device->CreateTexture(16, 16, 6, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture),
             D3DERR_INVALIDCALL)
       << "more levels than the chain has";
-  EXPECT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R5G6B5,
-                                  D3DPOOL_MANAGED, &texture),
+  EXPECT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R5G6B5, D3DPOOL_MANAGED,
+                                  &texture),
             D3DERR_INVALIDCALL)
       << "render targets live in the default pool";
   EXPECT_EQ(texture, nullptr);
@@ -134,9 +132,9 @@ TEST_F(HeadlessDeviceTest, CubeFacesAreSeparateSurfaces) {
 
 TEST_F(HeadlessDeviceTest, BufferLocksCoverTheAskedRangeAndDescribeTheBuffer) {
   IDirect3DVertexBuffer8* vertices = nullptr;
-  ASSERT_EQ(device->CreateVertexBuffer(48, D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_MANAGED,
-                                       &vertices),
-            D3D_OK);
+  ASSERT_EQ(
+      device->CreateVertexBuffer(48, D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_MANAGED, &vertices),
+      D3D_OK);
   BYTE* whole = nullptr;
   BYTE* part = nullptr;
   ASSERT_EQ(vertices->Lock(0, 0, &whole, 0), D3D_OK);
@@ -185,7 +183,8 @@ TEST_F(HeadlessDeviceTest, DefaultPoolAllocationsUseTextureMemoryAndFailBeyondIt
   CreateWith(config);
   EXPECT_EQ(device->GetAvailableTextureMem(), 4096u);
   IDirect3DTexture8* managed = nullptr;
-  ASSERT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed), D3D_OK);
+  ASSERT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed),
+            D3D_OK);
   EXPECT_EQ(device->GetAvailableTextureMem(), 3072u);
   IDirect3DVertexBuffer8* buffer = nullptr;
   EXPECT_EQ(device->CreateVertexBuffer(4000, 0, 0, D3DPOOL_DEFAULT, &buffer),

@@ -38,10 +38,14 @@ TEST_F(HeadlessDeviceTest, StartsFromTheDocumentedDefaults) {
     D3DTEXTURESTAGESTATETYPE type;
     DWORD value;
   } stageDefaults[] = {
-      {0, D3DTSS_COLOROP, D3DTOP_MODULATE},     {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
-      {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},   {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-      {0, D3DTSS_COLORARG2, D3DTA_CURRENT},     {3, D3DTSS_TEXCOORDINDEX, 3},
-      {2, D3DTSS_MAGFILTER, D3DTEXF_POINT},     {0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP},
+      {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
+      {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
+      {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+      {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+      {0, D3DTSS_COLORARG2, D3DTA_CURRENT},
+      {3, D3DTSS_TEXCOORDINDEX, 3},
+      {2, D3DTSS_MAGFILTER, D3DTEXF_POINT},
+      {0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP},
       {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
   };
   for (const auto& d : stageDefaults) {
@@ -73,9 +77,8 @@ TEST_F(HeadlessDeviceTest, StatesReadBackWhatWasSet) {
 
   D3DMATRIX moved = IdentityMatrix();
   moved.m[3][0] = 5.0f;  // translation in row 4
-  for (const D3DTRANSFORMSTATETYPE type :
-       {D3DTS_WORLD, D3DTS_WORLDMATRIX(3), D3DTS_VIEW, D3DTS_PROJECTION, D3DTS_TEXTURE0,
-        D3DTS_TEXTURE7}) {
+  for (const D3DTRANSFORMSTATETYPE type : {D3DTS_WORLD, D3DTS_WORLDMATRIX(3), D3DTS_VIEW,
+                                           D3DTS_PROJECTION, D3DTS_TEXTURE0, D3DTS_TEXTURE7}) {
     ASSERT_EQ(device->SetTransform(type, &moved), D3D_OK) << type;
     D3DMATRIX read{};
     ASSERT_EQ(device->GetTransform(type, &read), D3D_OK);

@@ -258,8 +258,7 @@ TEST_F(GlDeviceTest, ProjectedCoordinatesDivideByTheLastCountedOne) {
   ASSERT_NE(texture, nullptr);
   const D3DMATRIX identity = Translation(0, 0, 0);
   device->SetTransform(D3DTS_TEXTURE0, &identity);
-  device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS,
-                               D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+  device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
   device->SetTexture(0, texture);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   SetClipSpaceCamera(device);
@@ -495,23 +494,21 @@ TEST_F(GlDeviceTest, BlendShaderDrawsThePixelsOfTheFixedFunctionDrawOfTheBlend) 
   SetCameraAtOrigin(device, 1.0f);
   D3DMATRIX projection{};
   device->GetTransform(D3DTS_PROJECTION, &projection);
-  const std::vector<FrameVertex> frame0 = {
-      {-2.1f, -1.3f, 5, 0, 0, 1, 0, 0},
-      {0.3f, 2.2f, 5, 0, 0, 1, 0, 0},
-      {1.7f, -0.9f, 5, 0, 0, 1, 0, 0}};
-  const std::vector<FrameVertex> frame1 = {
-      {-1.3f, -2.1f, 9, 0, 0, 1, 0, 0},
-      {1.1f, 1.8f, 7, 0, 0, 1, 0, 0},
-      {2.9f, 0.7f, 5, 0, 0, 1, 0, 0}};
+  const std::vector<FrameVertex> frame0 = {{-2.1f, -1.3f, 5, 0, 0, 1, 0, 0},
+                                           {0.3f, 2.2f, 5, 0, 0, 1, 0, 0},
+                                           {1.7f, -0.9f, 5, 0, 0, 1, 0, 0}};
+  const std::vector<FrameVertex> frame1 = {{-1.3f, -2.1f, 9, 0, 0, 1, 0, 0},
+                                           {1.1f, 1.8f, 7, 0, 0, 1, 0, 0},
+                                           {2.9f, 0.7f, 5, 0, 0, 1, 0, 0}};
   IDirect3DVertexBuffer8* first = MakeBuffer(device, frame0);
   IDirect3DVertexBuffer8* second = MakeBuffer(device, frame1);
   ASSERT_NE(second, nullptr);
   const DWORD shader = MakeShader(device, BlendDeclaration(), BlendProgram());
   // The transposed projection (world and view are identity), red, frame 1 at a quarter.
   for (DWORD row = 0; row < 4; ++row) {
-    SetConstant(device, row,
-                {projection.m[0][row], projection.m[1][row], projection.m[2][row],
-                 projection.m[3][row]});
+    SetConstant(
+        device, row,
+        {projection.m[0][row], projection.m[1][row], projection.m[2][row], projection.m[3][row]});
   }
   SetConstant(device, 4, {1, 0, 0, 1});
   SetConstant(device, 7, {0.25f, 0.25f, 0.25f, 0.25f});
@@ -594,9 +591,8 @@ TEST_F(GlDeviceTest, BoneShaderPlacesEachTriangleAtItsBone) {
 
 TEST_F(GlDeviceTest, RelativeConstantsReachBeyondTheProgramsDirectOffsets) {
   // a0.x = 2, then c[a0.x + 70], past the offsets an OpenGL program can add directly.
-  const std::vector<DWORD> declaration = {vs::decl::Stream(0),
-                                          vs::decl::Element(0, vs::decl::Type::Float3),
-                                          vs::decl::kEnd};
+  const std::vector<DWORD> declaration = {
+      vs::decl::Stream(0), vs::decl::Element(0, vs::decl::Type::Float3), vs::decl::kEnd};
   const std::vector<DWORD> function =
       vs::Assemble({vs::Mov(vs::A0(), vs::C(0).Replicate(vs::X)), vs::Mov(vs::OPos(), vs::V(0)),
                     vs::Mov(vs::OD(0), vs::C(70).Relative())});
@@ -662,8 +658,8 @@ TEST_F(GlDeviceTest, EachDrawSeesTheStateChangedJustBeforeIt) {
     float u, v;
   };
   // The top-left quarter of the target; every draw below reuses the same vertices.
-  const Vertex square[4] = {{-1, 1, 0.5f, 0, 0}, {0, 1, 0.5f, 0, 0}, {-1, 0, 0.5f, 0, 0},
-                            {0, 0, 0.5f, 0, 0}};
+  const Vertex square[4] = {
+      {-1, 1, 0.5f, 0, 0}, {0, 1, 0.5f, 0, 0}, {-1, 0, 0.5f, 0, 0}, {0, 0, 0.5f, 0, 0}};
   device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1);
   const auto draw = [&](float x, float y) {
     const D3DMATRIX world = Translation(x, y, 0);

@@ -37,7 +37,8 @@ int Height(const d3dx::ArgbImage& image) { return static_cast<int>(image.height)
 
 std::vector<uint8_t> EncodePng(const d3dx::ArgbImage& image) {
   std::vector<uint8_t> out;
-  stbi_write_png_to_func(Append, &out, Width(image), Height(image), 4, Rgba(image).data(), Width(image) * 4);
+  stbi_write_png_to_func(Append, &out, Width(image), Height(image), 4, Rgba(image).data(),
+                         Width(image) * 4);
   return out;
 }
 

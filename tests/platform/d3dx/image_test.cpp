@@ -17,7 +17,8 @@ using namespace d3d;
 using namespace d3dx;
 
 // Packs the image into a buffer of the format, then reads it back.
-ArgbImage ThroughFormat(const ArgbImage& image, D3DFORMAT format, const PALETTEENTRY* palette = nullptr) {
+ArgbImage ThroughFormat(const ArgbImage& image, D3DFORMAT format,
+                        const PALETTEENTRY* palette = nullptr) {
   std::vector<uint8_t> memory(SurfaceSize(format, image.width, image.height));
   PixelView view{format, image.width, image.height, RowPitch(format, image.width), memory.data()};
   EXPECT_TRUE(WritePixels(image, view, palette));
@@ -26,7 +27,9 @@ ArgbImage ThroughFormat(const ArgbImage& image, D3DFORMAT format, const PALETTEE
   return back.value_or(ArgbImage{});
 }
 
-ArgbImage Solid(uint32_t width, uint32_t height, uint32_t argb) { return ArgbImage(width, height, argb); }
+ArgbImage Solid(uint32_t width, uint32_t height, uint32_t argb) {
+  return ArgbImage(width, height, argb);
+}
 
 // The largest difference of any channel of any pixel.
 int MaxChannelError(const ArgbImage& a, const ArgbImage& b) {
@@ -144,7 +147,8 @@ TEST(D3dxFilter, ColourKeyAndMipChain) {
   ApplyColourKey(image, 0);
   EXPECT_EQ(0xFF102030u, image.At(0, 0));
 
-  std::vector<ArgbImage> chain = BuildMipChain(Solid(8, 2, 0xFF336699), FullMipCount(8, 2), D3DX_DEFAULT);
+  std::vector<ArgbImage> chain =
+      BuildMipChain(Solid(8, 2, 0xFF336699), FullMipCount(8, 2), D3DX_DEFAULT);
   ASSERT_EQ(3u, chain.size());
   const uint32_t sizes[3][2] = {{4, 1}, {2, 1}, {1, 1}};
   for (size_t i = 0; i < chain.size(); ++i) {
@@ -168,8 +172,8 @@ TEST(D3dxNormalMap, SlopesFromTheChosenChannel) {
   // (-0.7071, 0, 0.7071) encodes as red 37, green 128, blue 218.
   EXPECT_EQ(0xFF2580DAu, normals->At(1, 0));
   // The inverted sign turns the slope around.
-  auto inverted =
-      ComputeNormalMapImage(ramp, D3DX_NORMALMAP_MIRROR | D3DX_NORMALMAP_INVERTSIGN, D3DX_CHANNEL_RED, 5);
+  auto inverted = ComputeNormalMapImage(ramp, D3DX_NORMALMAP_MIRROR | D3DX_NORMALMAP_INVERTSIGN,
+                                        D3DX_CHANNEL_RED, 5);
   EXPECT_NEAR(218, static_cast<int>((inverted->At(1, 0) >> 16) & 0xFF), 1);
   EXPECT_FALSE(ComputeNormalMapImage(ramp, 0, D3DX_CHANNEL_RED | D3DX_CHANNEL_BLUE, 1).has_value());
 }
@@ -222,7 +226,8 @@ TEST(D3dxImageFile, DdsRoundTripWithMipsAndCubeFaces) {
       uint8_t seed = 1;
       for (auto& face : image.levels) {
         for (uint32_t level = 0; level < 4; ++level) {
-          std::vector<uint8_t> bytes(SurfaceSize(format, MipDimension(8, level), MipDimension(8, level)));
+          std::vector<uint8_t> bytes(
+              SurfaceSize(format, MipDimension(8, level), MipDimension(8, level)));
           for (uint8_t& b : bytes) b = seed += 37;
           face.push_back(bytes);
         }
@@ -270,8 +275,8 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
   std::fill_n(table + 5, 16, uint8_t{255});
   std::vector<uint8_t> emptyData = d3dx_test::EncodePng(d3dx_test::Picture(4, 4));
   const uint8_t kImageDataType[] = {'I', 'D', 'A', 'T'};
-  auto data =
-      std::search(emptyData.begin(), emptyData.end(), std::begin(kImageDataType), std::end(kImageDataType));
+  auto data = std::search(emptyData.begin(), emptyData.end(), std::begin(kImageDataType),
+                          std::end(kImageDataType));
   ASSERT_NE(emptyData.end(), data);
   const uint8_t kEmptyChunk[] = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0};
   emptyData.insert(data - 4, std::begin(kEmptyChunk), std::end(kEmptyChunk));

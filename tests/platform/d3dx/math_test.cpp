@@ -75,7 +75,8 @@ TEST(D3dxMatrices, RotationsAboutEachAxis) {
   // Roll, then pitch, then yaw.
   D3DXMATRIX x, y;
   D3DXMatrixRotationYawPitchRoll(&m, 0.3f, 0.5f, 0.7f);
-  ExpectNear(*D3DXMatrixRotationZ(&z, 0.7f) * *D3DXMatrixRotationX(&x, 0.5f) * *D3DXMatrixRotationY(&y, 0.3f),
+  ExpectNear(*D3DXMatrixRotationZ(&z, 0.7f) * *D3DXMatrixRotationX(&x, 0.5f) *
+                 *D3DXMatrixRotationY(&y, 0.3f),
              m);
 }
 
@@ -165,7 +166,8 @@ TEST(D3dxQuaternions, AgreeWithMatrices) {
   D3DXQUATERNION back;
   ExpectSameRotation(q, *D3DXQuaternionRotationMatrix(&back, &fromQuaternion));
   // Half turns, where the trace is at its lowest, for each axis.
-  for (D3DXVECTOR3 halfTurnAxis : {D3DXVECTOR3{1, 0, 0}, D3DXVECTOR3{0, 1, 0}, D3DXVECTOR3{0, 0, 1}}) {
+  for (D3DXVECTOR3 halfTurnAxis :
+       {D3DXVECTOR3{1, 0, 0}, D3DXVECTOR3{0, 1, 0}, D3DXVECTOR3{0, 0, 1}}) {
     D3DXQuaternionRotationAxis(&q, &halfTurnAxis, 2 * kHalfPi);
     ExpectSameRotation(
         q, *D3DXQuaternionRotationMatrix(&back, D3DXMatrixRotationQuaternion(&fromQuaternion, &q)));
@@ -189,7 +191,8 @@ TEST(D3dxQuaternions, MultiplyAppliesTheFirstRotationFirst) {
 
   D3DXQUATERNION inverse, identity, undone;
   D3DXQuaternionInverse(&inverse, &both);
-  ExpectSameRotation(*D3DXQuaternionIdentity(&identity), *D3DXQuaternionMultiply(&undone, &both, &inverse));
+  ExpectSameRotation(*D3DXQuaternionIdentity(&identity),
+                     *D3DXQuaternionMultiply(&undone, &both, &inverse));
   D3DXQUATERNION zero{0, 0, 0, 0};
   EXPECT_EQ(nullptr, D3DXQuaternionInverse(&inverse, &zero));
 }

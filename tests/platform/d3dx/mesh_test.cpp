@@ -29,16 +29,20 @@ ULONG References(IUnknown* object) {
 
 class D3dxMesh : public d3dx_test::DeviceTest {
  protected:
-  // A mesh of the given triangles over the given positions (format 0x112, texture u = vertex number).
-  ComPtr<ID3DXMesh> Make(const std::vector<D3DXVECTOR3>& positions, const std::vector<DWORD>& indices,
-                         const std::vector<DWORD>& attributes = {}, DWORD options = D3DXMESH_MANAGED) {
+  // A mesh of the given triangles over the given positions (format 0x112, texture u = vertex
+  // number).
+  ComPtr<ID3DXMesh> Make(const std::vector<D3DXVECTOR3>& positions,
+                         const std::vector<DWORD>& indices,
+                         const std::vector<DWORD>& attributes = {},
+                         DWORD options = D3DXMESH_MANAGED) {
     ComPtr<ID3DXMesh> mesh;
-    EXPECT_EQ(D3D_OK,
-              D3DXCreateMeshFVF(static_cast<DWORD>(indices.size() / 3), static_cast<DWORD>(positions.size()),
-                                options, kPositionNormalTexture, device, mesh.Out()));
+    EXPECT_EQ(D3D_OK, D3DXCreateMeshFVF(static_cast<DWORD>(indices.size() / 3),
+                                        static_cast<DWORD>(positions.size()), options,
+                                        kPositionNormalTexture, device, mesh.Out()));
     Vertex* vertices = nullptr;
     EXPECT_EQ(D3D_OK, mesh->LockVertexBuffer(0, reinterpret_cast<BYTE**>(&vertices)));
-    for (size_t i = 0; i < positions.size(); ++i) vertices[i] = {positions[i], {}, static_cast<float>(i), 0};
+    for (size_t i = 0; i < positions.size(); ++i)
+      vertices[i] = {positions[i], {}, static_cast<float>(i), 0};
     mesh->UnlockVertexBuffer();
     BYTE* index = nullptr;
     EXPECT_EQ(D3D_OK, mesh->LockIndexBuffer(0, &index));
@@ -90,12 +94,14 @@ constexpr DWORD N = kNoNeighbour;
 
 // A unit square in the z = 0 plane as two triangles sharing the diagonal 1-2, and a third
 // triangle over the edge 1-3 whose corner is a separate vertex at the position of vertex 1.
-const std::vector<D3DXVECTOR3> kSquare = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}, {2, 1, 0}, {0, 1, 0}};
+const std::vector<D3DXVECTOR3> kSquare = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0},
+                                          {1, 1, 0}, {2, 1, 0}, {0, 1, 0}};
 const std::vector<DWORD> kSquareFaces = {0, 1, 2, 2, 1, 3, 5, 4, 3};
 
 TEST_F(D3dxMesh, CreationBuffersAndReferences) {
   ComPtr<ID3DXMesh> mesh;
-  ASSERT_EQ(D3D_OK, D3DXCreateMeshFVF(12, 8, D3DXMESH_MANAGED, kPositionNormalTexture, device, mesh.Out()));
+  ASSERT_EQ(D3D_OK,
+            D3DXCreateMeshFVF(12, 8, D3DXMESH_MANAGED, kPositionNormalTexture, device, mesh.Out()));
   EXPECT_EQ(12u, mesh->GetNumFaces());
   EXPECT_EQ(8u, mesh->GetNumVertices());
   EXPECT_EQ(32u, mesh->GetNumBytesPerVertex());
@@ -119,10 +125,10 @@ TEST_F(D3dxMesh, CreationBuffersAndReferences) {
   EXPECT_EQ(12u * 3u * 2u, indexDesc.Size);
 
   ComPtr<ID3DXMesh> wide;
-  ASSERT_EQ(D3D_OK,
-            D3DXCreateMeshFVF(
-                1, 70000, D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT | D3DXMESH_VB_DYNAMIC | D3DXMESH_VB_WRITEONLY,
-                D3DFVF_XYZ, device, wide.Out()));
+  ASSERT_EQ(D3D_OK, D3DXCreateMeshFVF(1, 70000,
+                                      D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT | D3DXMESH_VB_DYNAMIC |
+                                          D3DXMESH_VB_WRITEONLY,
+                                      D3DFVF_XYZ, device, wide.Out()));
   ComPtr<IDirect3DVertexBuffer8> wideVertices;
   wide->GetVertexBuffer(wideVertices.Out());
   wideVertices->GetDesc(&vertexDesc);
@@ -130,9 +136,12 @@ TEST_F(D3dxMesh, CreationBuffersAndReferences) {
   EXPECT_EQ(D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, vertexDesc.Usage);
 
   ID3DXMesh* refused = nullptr;
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXCreateMeshFVF(1, 70000, D3DXMESH_MANAGED, D3DFVF_XYZ, device, &refused));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXCreateMeshFVF(0, 3, D3DXMESH_MANAGED, D3DFVF_XYZ, device, &refused));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXCreateMeshFVF(1, 3, D3DXMESH_MANAGED, D3DFVF_NORMAL, device, &refused));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            D3DXCreateMeshFVF(1, 70000, D3DXMESH_MANAGED, D3DFVF_XYZ, device, &refused));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            D3DXCreateMeshFVF(0, 3, D3DXMESH_MANAGED, D3DFVF_XYZ, device, &refused));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            D3DXCreateMeshFVF(1, 3, D3DXMESH_MANAGED, D3DFVF_NORMAL, device, &refused));
   Headless(device)->FailNextCreation(E_OUTOFMEMORY);
   EXPECT_EQ(E_OUTOFMEMORY, D3DXCreateMeshFVF(1, 3, D3DXMESH_MANAGED, D3DFVF_XYZ, device, &refused));
   EXPECT_EQ(nullptr, refused);
@@ -158,7 +167,8 @@ TEST_F(D3dxMesh, AdjacencyMatchesPointsNotVertexNumbers) {
 
 TEST_F(D3dxMesh, NormalsFromFacesAndSharedPoints) {
   // A tent: two faces meeting along the ridge 1-2, at right angles to each other.
-  const std::vector<D3DXVECTOR3> tent = {{-1, 0, 0}, {0, 1, 0}, {0, 1, 1}, {0, 1, 0}, {0, 1, 1}, {1, 0, 0}};
+  const std::vector<D3DXVECTOR3> tent = {{-1, 0, 0}, {0, 1, 0}, {0, 1, 1},
+                                         {0, 1, 0},  {0, 1, 1}, {1, 0, 0}};
   const std::vector<DWORD> faces = {0, 2, 1, 3, 4, 5};
   auto mesh = Make(tent, faces);
   ASSERT_EQ(D3D_OK, D3DXComputeNormals(mesh.Get(), nullptr));
@@ -178,7 +188,8 @@ TEST_F(D3dxMesh, NormalsFromFacesAndSharedPoints) {
   EXPECT_NEAR(-r, shared[0].normal.x, 1e-6) << "a corner of one face keeps that face's normal";
 
   ComPtr<ID3DXMesh> positionsOnly;
-  ASSERT_EQ(D3D_OK, mesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, D3DFVF_XYZ, device, positionsOnly.Out()));
+  ASSERT_EQ(D3D_OK,
+            mesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, D3DFVF_XYZ, device, positionsOnly.Out()));
   EXPECT_EQ(D3DERR_INVALIDCALL, D3DXComputeNormals(positionsOnly.Get(), nullptr));
 }
 
@@ -186,7 +197,8 @@ TEST_F(D3dxMesh, CloneKeepsSharedMembersAndFaces) {
   auto mesh = Make(kSquare, kSquareFaces, {3, 1, 3});
   const DWORD format = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2;  // 12 + 4 + 8 + 8 bytes
   ComPtr<ID3DXMesh> clone;
-  ASSERT_EQ(D3D_OK, mesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT, format, device, clone.Out()));
+  ASSERT_EQ(D3D_OK,
+            mesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT, format, device, clone.Out()));
   EXPECT_EQ(32u, clone->GetNumBytesPerVertex());
   EXPECT_EQ(Indices(mesh.Get()), Indices(clone.Get()));
   struct Cloned {
@@ -213,7 +225,8 @@ TEST_F(D3dxMesh, CleanMeshGivesACopyWithItsAdjacency) {
   ComPtr<ID3DXMesh> cleaned;
   ComPtr<ID3DXBuffer> errors;
   std::vector<DWORD> cleanedAdjacency(9);
-  ASSERT_EQ(D3D_OK, D3DXCleanMesh(mesh.Get(), nullptr, cleaned.Out(), cleanedAdjacency.data(), errors.Out()));
+  ASSERT_EQ(D3D_OK, D3DXCleanMesh(mesh.Get(), nullptr, cleaned.Out(), cleanedAdjacency.data(),
+                                  errors.Out()));
   EXPECT_NE(mesh.Get(), cleaned.Get());
   EXPECT_EQ(adjacency, cleanedAdjacency);
   EXPECT_EQ(Indices(mesh.Get()), Indices(cleaned.Get()));
@@ -230,10 +243,10 @@ TEST_F(D3dxMesh, OptimizeSortsByAttributeAndCompacts) {
   std::vector<DWORD> adjacencyOut(9), faceRemap(3);
   ComPtr<ID3DXBuffer> vertexRemap;
   ComPtr<ID3DXMesh> optimized;
-  ASSERT_EQ(D3D_OK,
-            mesh->Optimize(
-                D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_STRIPREORDER | D3DXMESH_MANAGED,
-                adjacency.data(), adjacencyOut.data(), faceRemap.data(), vertexRemap.Out(), optimized.Out()));
+  ASSERT_EQ(D3D_OK, mesh->Optimize(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT |
+                                       D3DXMESHOPT_STRIPREORDER | D3DXMESH_MANAGED,
+                                   adjacency.data(), adjacencyOut.data(), faceRemap.data(),
+                                   vertexRemap.Out(), optimized.Out()));
   EXPECT_EQ(6u, optimized->GetNumVertices());
   EXPECT_EQ(D3DXMESH_MANAGED, optimized->GetOptions());
   EXPECT_EQ((std::vector<DWORD>{1, 0, 2}), faceRemap);
@@ -259,8 +272,8 @@ TEST_F(D3dxMesh, OptimizeSortsByAttributeAndCompacts) {
   EXPECT_EQ(6u, table[1].VertexCount);
 
   // In place: the same result in the same mesh, its options kept.
-  ASSERT_EQ(D3D_OK, mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, nullptr, nullptr,
-                                          nullptr, nullptr));
+  ASSERT_EQ(D3D_OK, mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, nullptr,
+                                          nullptr, nullptr, nullptr));
   EXPECT_EQ(6u, mesh->GetNumVertices());
   EXPECT_EQ(Indices(optimized.Get()), Indices(mesh.Get()));
   ASSERT_EQ(D3D_OK, mesh->GetAttributeTable(nullptr, &count));
@@ -288,8 +301,8 @@ TEST_F(D3dxMesh, DrawSubsetDrawsTheFacesOfOneAttribute) {
   EXPECT_EQ(32u, run.stride);
 
   ComPtr<ID3DXMesh> sorted;
-  ASSERT_EQ(D3D_OK, mesh->Optimize(D3DXMESHOPT_ATTRSORT | D3DXMESH_MANAGED, nullptr, nullptr, nullptr,
-                                   nullptr, sorted.Out()));
+  ASSERT_EQ(D3D_OK, mesh->Optimize(D3DXMESHOPT_ATTRSORT | D3DXMESH_MANAGED, nullptr, nullptr,
+                                   nullptr, nullptr, sorted.Out()));
   control->ClearDraws();
   ASSERT_EQ(D3D_OK, sorted->DrawSubset(9));
   ASSERT_EQ(1u, control->Draws().size());
@@ -318,7 +331,8 @@ TEST_F(D3dxMesh, SphereGeneratorAndRayQueries) {
     D3DXVECTOR3 position, normal;
   };
   PositionNormal* vertices = nullptr;
-  ASSERT_EQ(D3D_OK, sphere->LockVertexBuffer(D3DLOCK_READONLY, reinterpret_cast<BYTE**>(&vertices)));
+  ASSERT_EQ(D3D_OK,
+            sphere->LockVertexBuffer(D3DLOCK_READONLY, reinterpret_cast<BYTE**>(&vertices)));
   std::vector<PositionNormal> copy(vertices, vertices + sphere->GetNumVertices());
   sphere->UnlockVertexBuffer();
   for (const auto& vertex : copy) {

@@ -40,8 +40,8 @@ class D3dxRenderToSurface : public d3dx_test::DeviceTest {
 
 TEST_F(D3dxRenderToSurface, BindsTheSurfaceForOneSceneAndRestoresTheDevice) {
   ComPtr<ID3DXRenderToSurface> renderer;
-  ASSERT_EQ(D3D_OK,
-            D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 1, D3DFMT_D16, renderer.Out()));
+  ASSERT_EQ(D3D_OK, D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 1, D3DFMT_D16,
+                                              renderer.Out()));
   ComPtr<IDirect3DSurface8> backBuffer = CurrentTarget();
   D3DVIEWPORT8 before{};
   device->GetViewport(&before);
@@ -59,8 +59,10 @@ TEST_F(D3dxRenderToSurface, BindsTheSurfaceForOneSceneAndRestoresTheDevice) {
   EXPECT_EQ(D3DFMT_D16, depthDesc.Format);
   EXPECT_EQ(64u, depthDesc.Width);
   depth.Reset();
-  EXPECT_EQ(D3D_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FF00, 1, 0));
-  EXPECT_EQ(D3DERR_INVALIDCALL, renderer->BeginScene(surface.Get(), nullptr)) << "scenes do not nest";
+  EXPECT_EQ(D3D_OK,
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FF00, 1, 0));
+  EXPECT_EQ(D3DERR_INVALIDCALL, renderer->BeginScene(surface.Get(), nullptr))
+      << "scenes do not nest";
   ASSERT_EQ(D3D_OK, renderer->EndScene());
 
   EXPECT_EQ(backBuffer.Get(), CurrentTarget().Get());
@@ -72,8 +74,8 @@ TEST_F(D3dxRenderToSurface, BindsTheSurfaceForOneSceneAndRestoresTheDevice) {
 
 TEST_F(D3dxRenderToSurface, RefusesToStartInsideTheDeviceScene) {
   ComPtr<ID3DXRenderToSurface> renderer;
-  ASSERT_EQ(D3D_OK,
-            D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 0, D3DFMT_UNKNOWN, renderer.Out()));
+  ASSERT_EQ(D3D_OK, D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 0, D3DFMT_UNKNOWN,
+                                              renderer.Out()));
   ComPtr<IDirect3DSurface8> backBuffer = CurrentTarget();
   ASSERT_EQ(D3D_OK, device->BeginScene());
   EXPECT_NE(D3D_OK, renderer->BeginScene(surface.Get(), nullptr));
@@ -83,8 +85,8 @@ TEST_F(D3dxRenderToSurface, RefusesToStartInsideTheDeviceScene) {
 
 TEST_F(D3dxRenderToSurface, ItsDepthBufferLeavesForAResetAndComesBack) {
   ComPtr<ID3DXRenderToSurface> renderer;
-  ASSERT_EQ(D3D_OK,
-            D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 1, D3DFMT_D16, renderer.Out()));
+  ASSERT_EQ(D3D_OK, D3DXCreateRenderToSurface(device, 64, 32, D3DFMT_X8R8G8B8, 1, D3DFMT_D16,
+                                              renderer.Out()));
   surface.Reset();
   target.Reset();
   D3DPRESENT_PARAMETERS params{};
@@ -92,7 +94,8 @@ TEST_F(D3dxRenderToSurface, ItsDepthBufferLeavesForAResetAndComesBack) {
   params.SwapEffect = D3DSWAPEFFECT_COPY;
   params.hDeviceWindow = reinterpret_cast<HWND>(uintptr_t{1});
   params.Windowed = 1;
-  EXPECT_EQ(D3DERR_INVALIDCALL, device->Reset(&params)) << "the depth buffer is a default-pool resource";
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->Reset(&params))
+      << "the depth buffer is a default-pool resource";
   ASSERT_EQ(D3D_OK, renderer->OnLostDevice());
   ASSERT_EQ(D3D_OK, device->Reset(&params));
   ASSERT_EQ(D3D_OK, renderer->OnResetDevice());
@@ -103,7 +106,8 @@ TEST_F(D3dxRenderToSurface, ItsDepthBufferLeavesForAResetAndComesBack) {
 
   ID3DXRenderToSurface* refused = nullptr;
   Headless(device)->FailNextCreation(E_OUTOFMEMORY);
-  EXPECT_EQ(E_OUTOFMEMORY, D3DXCreateRenderToSurface(device, 8, 8, D3DFMT_X8R8G8B8, 1, D3DFMT_D16, &refused));
+  EXPECT_EQ(E_OUTOFMEMORY,
+            D3DXCreateRenderToSurface(device, 8, 8, D3DFMT_X8R8G8B8, 1, D3DFMT_D16, &refused));
   EXPECT_EQ(nullptr, refused);
 }
 

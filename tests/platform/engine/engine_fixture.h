@@ -22,7 +22,7 @@ struct MainWindowForm : forms::Form {
 
 class EngineTest : public ::testing::Test {
  protected:
-  static constexpr int32_t kWidth = 640;   // pixels
+  static constexpr int32_t kWidth = 640;  // pixels
   static constexpr int32_t kHeight = 480;
 
   void SetUp() override {
@@ -39,7 +39,9 @@ class EngineTest : public ::testing::Test {
   }
 
   // A program path under the program folder, spelt with backslashes as the program does.
-  static std::string ProgramPath(const std::string& relative) { return win::AppPath() + "\\" + relative; }
+  static std::string ProgramPath(const std::string& relative) {
+    return win::AppPath() + "\\" + relative;
+  }
 
   forms::VirtualClock clock;
   TempFolder folder;

@@ -51,7 +51,8 @@ TEST_F(EngineTest, ScreenshotsAreBitmapsOfTheWindowReplacingOldFiles) {
   engine.Clear(0xFF336699);
   engine.Screenshot(ProgramPath("shot.bmp"));
   const std::string bytes = folder.ReadFile("shot.bmp");
-  const auto image = d3dx::DecodeImageFile(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+  const auto image = d3dx::DecodeImageFile(
+      std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
   ASSERT_TRUE(image.has_value());
   EXPECT_EQ(bytes.substr(0, 2), "BM");
   win::ByteReader header(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
@@ -66,10 +67,12 @@ TEST_F(EngineTest, TexturesLargerThanTheDeviceAreScaledDown) {
   const auto bmp = d3dx::EncodeBmp(wide, false);
   folder.WriteFile("Textures/moonbackground.bmp", std::string(bmp.begin(), bmp.end()));
   engine::EngineTextureFactory textures(engine);
-  const int32_t natural = textures.LoadTexture(ProgramPath("textures\\MoonBackground.bmp"), "moonbackground");
+  const int32_t natural =
+      textures.LoadTexture(ProgramPath("textures\\MoonBackground.bmp"), "moonbackground");
   EXPECT_EQ(engine.Textures().Get(natural)->width, engine::Engine::kMaxTextureSide);
   EXPECT_EQ(engine.Textures().Get(natural)->height, 68);
-  const int32_t asked = textures.LoadTexture(ProgramPath("Textures\\moonbackground.bmp"), "huge", 12306, 5110);
+  const int32_t asked =
+      textures.LoadTexture(ProgramPath("Textures\\moonbackground.bmp"), "huge", 12306, 5110);
   EXPECT_EQ(engine.Textures().Get(asked)->width, engine::Engine::kMaxTextureSide);
   EXPECT_EQ(engine.Textures().Get(asked)->height, 850);
   EXPECT_THROW(textures.LoadTexture(ProgramPath("Textures\\none.png"), "none"), EngineError);

@@ -10,10 +10,16 @@ namespace {
 
 using engine::HeightGrid;
 
-std::vector<uint8_t> Sample() { return engine::WriteHeightGrid(HeightGrid{3, 2, 2.5f, {1, 2, 3, 4, 5, 6}}); }
+std::vector<uint8_t> Sample() {
+  return engine::WriteHeightGrid(HeightGrid{3, 2, 2.5f, {1, 2, 3, 4, 5, 6}});
+}
 
-void PutU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) { std::memcpy(&bytes[offset], &value, 4); }
-void PutF32(std::vector<uint8_t>& bytes, size_t offset, float value) { std::memcpy(&bytes[offset], &value, 4); }
+void PutU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
+  std::memcpy(&bytes[offset], &value, 4);
+}
+void PutF32(std::vector<uint8_t>& bytes, size_t offset, float value) {
+  std::memcpy(&bytes[offset], &value, 4);
+}
 
 TEST(HeightGrid, ReadsWhatItWrites) {
   const auto bytes = Sample();
@@ -39,7 +45,8 @@ TEST(HeightGrid, RefusesWhatDoesNotFit) {
       {"too many rows", [](std::vector<uint8_t>& b) { PutU32(b, 12, HeightGrid::kMaxSide + 1); }},
       {"huge size", [](std::vector<uint8_t>& b) { PutU32(b, 8, 0xFFFFFFFF); }},
       {"zero spacing", [](std::vector<uint8_t>& b) { PutF32(b, 16, 0); }},
-      {"infinite spacing", [](std::vector<uint8_t>& b) { PutF32(b, 16, std::numeric_limits<float>::infinity()); }},
+      {"infinite spacing",
+       [](std::vector<uint8_t>& b) { PutF32(b, 16, std::numeric_limits<float>::infinity()); }},
       {"not a number", [](std::vector<uint8_t>& b) { PutF32(b, 28, std::nanf("")); }},
       {"cut short", [](std::vector<uint8_t>& b) { b.pop_back(); }},
       {"header cut", [](std::vector<uint8_t>& b) { b.resize(14); }},

@@ -39,7 +39,8 @@ TEST_F(InputTest, TheKeyBufferHoldsEveryChangeSinceTheLastReadWithoutRepeats) {
   EXPECT_EQ(input.GetKeyBuffer(items), 0);
 
   // The buffer is finite: later events are dropped until it is read; the key state stays right.
-  for (size_t i = 0; i < engine::InputQueue::kBufferSize; ++i) keys.KeyEvent(scan::kSpace, i % 2 == 0);
+  for (size_t i = 0; i < engine::InputQueue::kBufferSize; ++i)
+    keys.KeyEvent(scan::kSpace, i % 2 == 0);
   keys.KeyEvent(scan::kF1, true);
   EXPECT_EQ(input.GetKeyBuffer(items), static_cast<int32_t>(engine::InputQueue::kBufferSize));
   EXPECT_TRUE(input.IsKeyPressed(scan::kF1));
@@ -87,20 +88,30 @@ TEST(QtScanCodes, KeysMapToTheirPlacesWithTheKeypadAndTheExtendedKeys) {
     uint32_t native;
     int32_t code;
   };
-  const Case cases[] = {
-      {Qt::Key_Escape, false, 0, scan::kEscape},  {Qt::Key_A, false, 0, scan::kA},
-      {Qt::Key_Exclam, false, 0, scan::k1},       {Qt::Key_Return, false, 0, scan::kEnter},
-      {Qt::Key_Enter, true, 0, scan::kKeypadEnter}, {Qt::Key_Enter, false, 0, scan::kKeypadEnter},
-      {Qt::Key_Home, false, 0, scan::kHome},      {Qt::Key_Home, true, 0, scan::kKeypad7},  // Num Lock off
-      {Qt::Key_7, true, 0, scan::kKeypad7},       {Qt::Key_Clear, true, 0, scan::kKeypad5},
-      {Qt::Key_Delete, true, 0, scan::kKeypadPeriod}, {Qt::Key_Slash, true, 0, scan::kKeypadDivide},
-      {Qt::Key_Slash, false, 0, scan::kSlash},    {Qt::Key_NumLock, true, 0, scan::kNumLock},
-      {Qt::Key_Control, false, 37, scan::kLeftControl}, {Qt::Key_Control, false, 105, scan::kRightControl},
-      {Qt::Key_Shift, false, 62, scan::kRightShift}, {Qt::Key_Alt, false, 108, scan::kRightAlt},
-      {Qt::Key_F12, false, 0, scan::kF12},        {Qt::Key_PageDown, false, 0, scan::kPageDown},
-      {Qt::Key_unknown, false, 0, 0}};
+  const Case cases[] = {{Qt::Key_Escape, false, 0, scan::kEscape},
+                        {Qt::Key_A, false, 0, scan::kA},
+                        {Qt::Key_Exclam, false, 0, scan::k1},
+                        {Qt::Key_Return, false, 0, scan::kEnter},
+                        {Qt::Key_Enter, true, 0, scan::kKeypadEnter},
+                        {Qt::Key_Enter, false, 0, scan::kKeypadEnter},
+                        {Qt::Key_Home, false, 0, scan::kHome},
+                        {Qt::Key_Home, true, 0, scan::kKeypad7},  // Num Lock off
+                        {Qt::Key_7, true, 0, scan::kKeypad7},
+                        {Qt::Key_Clear, true, 0, scan::kKeypad5},
+                        {Qt::Key_Delete, true, 0, scan::kKeypadPeriod},
+                        {Qt::Key_Slash, true, 0, scan::kKeypadDivide},
+                        {Qt::Key_Slash, false, 0, scan::kSlash},
+                        {Qt::Key_NumLock, true, 0, scan::kNumLock},
+                        {Qt::Key_Control, false, 37, scan::kLeftControl},
+                        {Qt::Key_Control, false, 105, scan::kRightControl},
+                        {Qt::Key_Shift, false, 62, scan::kRightShift},
+                        {Qt::Key_Alt, false, 108, scan::kRightAlt},
+                        {Qt::Key_F12, false, 0, scan::kF12},
+                        {Qt::Key_PageDown, false, 0, scan::kPageDown},
+                        {Qt::Key_unknown, false, 0, 0}};
   for (const Case& c : cases)
-    EXPECT_EQ(scan::FromQtKey(c.key, c.keypad, c.native), c.code) << std::hex << c.key << " keypad " << c.keypad;
+    EXPECT_EQ(scan::FromQtKey(c.key, c.keypad, c.native), c.code)
+        << std::hex << c.key << " keypad " << c.keypad;
 }
 
 TEST_F(InputTest, ScriptedJoysticksComeOutAsEightyByteStates) {

@@ -45,7 +45,9 @@ void ExpectNear(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected) {
   EXPECT_NEAR(actual.z, expected.z, kTolerance);
 }
 
-D3DXVECTOR3 Row(const d3dx::D3DXMATRIX& m, int row) { return {m.m[row][0], m.m[row][1], m.m[row][2]}; }
+D3DXVECTOR3 Row(const d3dx::D3DXMATRIX& m, int row) {
+  return {m.m[row][0], m.m[row][1], m.m[row][2]};
+}
 
 class SceneTest : public EngineTest {
  protected:
@@ -276,9 +278,11 @@ class LandscapeTest : public SceneTest {
     engine::HeightGrid grid{5, 4, 10.0f, {}};
     for (uint32_t row = 0; row < grid.rows; ++row)
       for (uint32_t column = 0; column < grid.columns; ++column)
-        grid.heights.push_back(5 + 0.1f * 10 * static_cast<float>(column) + 0.2f * 10 * static_cast<float>(row));
+        grid.heights.push_back(5 + 0.1f * 10 * static_cast<float>(column) +
+                               0.2f * 10 * static_cast<float>(row));
     const auto bytes = engine::WriteHeightGrid(grid);
-    folder.WriteFile("Missions/Apollo 11/Textures/temp0.ht", std::string(bytes.begin(), bytes.end()));
+    folder.WriteFile("Missions/Apollo 11/Textures/temp0.ht",
+                     std::string(bytes.begin(), bytes.end()));
     land.LoadHeightMap(ProgramPath("Missions\\Apollo 11\\Textures\\TEMP0.HT"), 0, 0, 1);
     land.SetPosition(100, 1, 200);
   }
@@ -290,7 +294,8 @@ TEST_F(LandscapeTest, HeightsAndNormalsAreThoseOfTheGroundAtRenderCoordinates) {
   EXPECT_FLOAT_EQ(land.GetWidth(), 40);
   EXPECT_FLOAT_EQ(land.GetDepth(), 30);
   for (const auto& [x, z] : {std::pair{0.0f, 0.0f}, {3.5f, 7.25f}, {40.0f, 30.0f}, {22.2f, 1.0f}})
-    EXPECT_NEAR(land.GetHeight(100 + x, 200 + z), 1 + 5 + 0.1f * x + 0.2f * z, kTolerance) << x << ", " << z;
+    EXPECT_NEAR(land.GetHeight(100 + x, 200 + z), 1 + 5 + 0.1f * x + 0.2f * z, kTolerance)
+        << x << ", " << z;
   EXPECT_EQ(land.GetHeight(99, 210), 0.0f);
   EXPECT_EQ(land.GetHeight(120, 231), 0.0f);
 
@@ -312,7 +317,8 @@ TEST_F(LandscapeTest, RaysMeetTheGroundWhereItsHeightsSay) {
   // A slanting ray over several cells meets the ground at a point on it.
   pick = land.PickRay({101, 50, 201}, {139, -20, 229});
   ASSERT_TRUE(pick.HasHit());
-  EXPECT_NEAR(pick.GetHitPoint().y, land.GetHeight(pick.GetHitPoint().x, pick.GetHitPoint().z), 1e-3f);
+  EXPECT_NEAR(pick.GetHitPoint().y, land.GetHeight(pick.GetHitPoint().x, pick.GetHitPoint().z),
+              1e-3f);
   // Ending above the ground, or beside the tile: no hit.
   EXPECT_FALSE(land.PickRay({115, 100, 212}, {115, 50, 212}).HasHit());
   EXPECT_FALSE(land.PickRay({50, 100, 212}, {50, -100, 212}).HasHit());
@@ -325,7 +331,8 @@ TEST_F(LandscapeTest, DiggingChangesTheNearestSampleUntilTheHeightsAreLoadedAgai
   EXPECT_NEAR(land.GetHeight(120, 220), 1 + 5 + 2 + 4, kTolerance);
 
   folder.WriteFile("Missions/Apollo 11/Textures/bad.ht", "MHGT");
-  EXPECT_THROW(land.LoadHeightMap(ProgramPath("Missions\\Apollo 11\\Textures\\bad.ht")), EngineError);
+  EXPECT_THROW(land.LoadHeightMap(ProgramPath("Missions\\Apollo 11\\Textures\\bad.ht")),
+               EngineError);
   EXPECT_NEAR(land.GetHeight(120, 220), 12, kTolerance);  // the loaded grid stays
 }
 

@@ -216,9 +216,9 @@ TEST(PropertiesByName, ReadsAndWritesWhatEachKindHasAndRefusesTheRest) {
     const forms::Object* object;
     const char* property;
   };
-  for (const Refusal& refusal : {Refusal{&f.Text1, "Caption"}, Refusal{&f.Label1, "Text"},
-                                 Refusal{&f.HScroll1, "Font"}, Refusal{&f.Timer1, "ToolTipText"},
-                                 Refusal{&f.Command1, "NoSuchProperty"}}) {
+  for (const Refusal& refusal :
+       {Refusal{&f.Text1, "Caption"}, Refusal{&f.Label1, "Text"}, Refusal{&f.HScroll1, "Font"},
+        Refusal{&f.Timer1, "ToolTipText"}, Refusal{&f.Command1, "NoSuchProperty"}}) {
     EXPECT_EQ(ErrorNumberOf([&] { refusal.object->GetProperty(refusal.property); }),
               Error::kNotSupported)
         << refusal.object->Name() << "." << refusal.property;

@@ -11,8 +11,8 @@ TEST(MessageBoxes, ScriptedAnswersComeFirstThenTheDefaultButton) {
                           forms::MsgBoxIcon::Critical, "DirectX Problem"),
             forms::MsgBoxResult::No);
   EXPECT_EQ(forms::MsgBox("Go on?", forms::MsgBoxButtons::YesNo), forms::MsgBoxResult::Yes);
-  forms::MessageBox secondDefault{"Sure?", forms::MsgBoxButtons::YesNo,
-                                  forms::MsgBoxIcon::Question, 1, ""};
+  forms::MessageBox secondDefault{"Sure?", forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Question,
+                                  1, ""};
   EXPECT_EQ(forms::MsgBox(secondDefault), forms::MsgBoxResult::No);
   EXPECT_EQ(forms::MsgBox("No Joystick Connected"), forms::MsgBoxResult::Ok);
 

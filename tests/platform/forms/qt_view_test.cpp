@@ -186,9 +186,8 @@ TEST_F(QtView, AHandlerEndsTheProgramFromInsideTheIdleLoop) {
   TestDialogForm& f = *TestDialog;
   f.Command1.Click = [] { forms::End(); };
   f.Show();
-  QTimer::singleShot(0, [&f] {
-    QTest::mouseClick(&WidgetOf<QPushButton>(f.Command1), Qt::LeftButton);
-  });
+  QTimer::singleShot(
+      0, [&f] { QTest::mouseClick(&WidgetOf<QPushButton>(f.Command1), Qt::LeftButton); });
   EXPECT_EQ(forms::Run(), 0);
   EXPECT_TRUE(forms::ProgramHasEnded());
   EXPECT_FALSE(TestDialog.Loaded());
@@ -227,8 +226,8 @@ TEST_F(QtView, MessageBoxesAreQtDialogsReturningTheButtonPressed) {
     EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
     box->button(QMessageBox::Yes)->click();
   });
-  forms::MessageBox question{"Go on?", forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Critical,
-                             1, "DirectX Problem"};
+  forms::MessageBox question{"Go on?", forms::MsgBoxButtons::YesNo, forms::MsgBoxIcon::Critical, 1,
+                             "DirectX Problem"};
   EXPECT_EQ(forms::MsgBox(question), forms::MsgBoxResult::Yes);
   EXPECT_EQ(forms::Screen().bitsPerPixel, 32);
   EXPECT_GT(forms::ScreenWidthTwips(), 0);

@@ -37,5 +37,7 @@ TestDialogForm::TestDialogForm() : Form("TestDialog") {
   List1.Click = [] { Seen.push_back("List1:Click"); };
   Text1.Change = [] { Seen.push_back("Text1:Change"); };
   Command1.Click = [] { Seen.push_back("Command1:Click"); };
-  Names.Change = [](int16_t index) { Seen.push_back("Names(" + std::to_string(index) + "):Change"); };
+  Names.Change = [](int16_t index) {
+    Seen.push_back("Names(" + std::to_string(index) + "):Change");
+  };
 }

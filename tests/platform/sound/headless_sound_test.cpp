@@ -15,7 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-
 class HeadlessSound : public testing::Test {
  protected:
   HeadlessSound() {

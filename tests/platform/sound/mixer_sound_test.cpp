@@ -134,7 +134,8 @@ TEST_F(MixerSound, SoundsOutliveTheirEngine) {
 
 TEST(MixerVolume, IsLinearInAmplitudeFromSilentToFull) {
   const std::pair<int32_t, int> cases[] = {{0, 128}, {-600, 64}, {-2000, 12}, {-4000, 0}};
-  for (auto [attenuation, volume] : cases) EXPECT_EQ(sound::MixerVolume(attenuation), volume) << attenuation;
+  for (auto [attenuation, volume] : cases)
+    EXPECT_EQ(sound::MixerVolume(attenuation), volume) << attenuation;
   for (int32_t attenuation = -4000; attenuation < 0; attenuation += 10) {
     EXPECT_LE(sound::MixerVolume(attenuation), sound::MixerVolume(attenuation + 10)) << attenuation;
   }

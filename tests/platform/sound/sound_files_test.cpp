@@ -14,13 +14,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::vector<uint8_t> ReadBytes(const std::string& path) { return *win::ReadFileBytes(path, 1 << 20); }
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  return *win::ReadFileBytes(path, 1 << 20);
+}
 
 std::vector<uint8_t> Fixture(const std::string& name) {
   return ReadBytes(std::string(MAROVIN_FIXTURES) + "/sound/" + name);
 }
 
-void Chunk(win::ByteWriter& out, const char* id, const std::vector<uint8_t>& body, uint32_t sizeField) {
+void Chunk(win::ByteWriter& out, const char* id, const std::vector<uint8_t>& body,
+           uint32_t sizeField) {
   out.FixedString(id, 4);
   out.U32(sizeField);
   out.Bytes(body);
@@ -52,7 +55,8 @@ std::vector<uint8_t> MakeWave(const WaveLayout& layout) {
   fmt.U16(layout.bits);
   std::vector<uint8_t> fmtBody(fmt.Data().begin(), fmt.Data().begin() + layout.formatBytes);
   std::vector<uint8_t> samples(layout.dataBytes, 0x11);
-  uint32_t dataField = layout.dataSizeField < 0 ? layout.dataBytes : static_cast<uint32_t>(layout.dataSizeField);
+  uint32_t dataField =
+      layout.dataSizeField < 0 ? layout.dataBytes : static_cast<uint32_t>(layout.dataSizeField);
 
   win::ByteWriter out;
   out.FixedString("RIFF", 4);
@@ -112,7 +116,8 @@ TEST(WaveFile, RefusesWhatIsNotAPlayableWave) {
       {"format chunk too short", with([](WaveLayout& s) { s.formatBytes = 8; })},
       {"compressed encoding", with([](WaveLayout& s) { s.encoding = 2; })},
       {"no channels", with([](WaveLayout& s) { s.channels = 0; })},
-      {"block align that is not channels times sample size", with([](WaveLayout& s) { s.blockAlign = 4; })},
+      {"block align that is not channels times sample size",
+       with([](WaveLayout& s) { s.blockAlign = 4; })},
       {"12-bit samples", with([](WaveLayout& s) { s.bits = 12; })},
       {"16-bit float", with([](WaveLayout& s) { s.encoding = 3; })},
       {"sample rate 0", with([](WaveLayout& s) { s.sampleRate = 0; })},

@@ -12,7 +12,8 @@
 #include "platform/win/byte_reader.h"
 #include "tests/platform/win/temp_folder.h"
 
-inline const std::string kTone = std::string(MAROVIN_FIXTURES) + "/sound/tone.wav";  // 100 ms, 8 kHz mono
+inline const std::string kTone =
+    std::string(MAROVIN_FIXTURES) + "/sound/tone.wav";  // 100 ms, 8 kHz mono
 inline const std::string kMusic = std::string(MAROVIN_FIXTURES) + "/sound/tone.mp3";  // 200 ms
 
 inline int32_t Status(const sound::SoundBuffer& buffer) {
@@ -22,13 +23,15 @@ inline int32_t Status(const sound::SoundBuffer& buffer) {
 }
 
 // Writes the first byteCount bytes of a file into the folder: a file cut off in transfer.
-inline void WriteCutCopy(const TempFolder& folder, const std::string& name, const std::string& source,
-                         size_t byteCount) {
+inline void WriteCutCopy(const TempFolder& folder, const std::string& name,
+                         const std::string& source, size_t byteCount) {
   auto bytes = win::ReadFileBytes(source, 1 << 20);
-  folder.WriteFile(name, std::string(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(byteCount)));
+  folder.WriteFile(
+      name, std::string(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(byteCount)));
 }
 
-inline sound::SoundBuffer LoadedSound(const sound::SoundEngine& engine, const std::string& path = kTone) {
+inline sound::SoundBuffer LoadedSound(const sound::SoundEngine& engine,
+                                      const std::string& path = kTone) {
   sound::SoundBuffer buffer(engine);
   bool success = false;
   buffer.Load(path, 0, true, success);

@@ -18,14 +18,17 @@ TEST(ResolvePath, MatchesComponentsWithoutRegardToCase) {
   win::SetAppPath(folder.Path().string());
   EXPECT_EQ(win::ResolvePath(win::AppPath() + "\\missions\\APOLLO 11\\textures\\Temp0.HT"),
             folder.Path() / "Missions/Apollo 11/Textures/temp0.ht");
-  EXPECT_EQ(win::ResolvePath(win::AppPath() + "\\\\Missions\\.\\Apollo 11\\"), folder.Path() / "Missions/Apollo 11");
+  EXPECT_EQ(win::ResolvePath(win::AppPath() + "\\\\Missions\\.\\Apollo 11\\"),
+            folder.Path() / "Missions/Apollo 11");
 }
 
 TEST(ResolvePath, KeepsMissingComponentsAsWritten) {
   TempFolder folder;
   folder.WriteFile("Replay/old.rpy", "r");
-  EXPECT_EQ(win::ResolvePath(folder.Path().string() + "\\REPLAY\\New.rpy"), folder.Path() / "Replay/New.rpy");
-  EXPECT_EQ(win::ResolvePath(folder.Path().string() + "\\Nowhere\\replay\\x"), folder.Path() / "Nowhere/replay/x");
+  EXPECT_EQ(win::ResolvePath(folder.Path().string() + "\\REPLAY\\New.rpy"),
+            folder.Path() / "Replay/New.rpy");
+  EXPECT_EQ(win::ResolvePath(folder.Path().string() + "\\Nowhere\\replay\\x"),
+            folder.Path() / "Nowhere/replay/x");
 }
 
 TEST(ResolvePath, PrefersTheExactSpellingThenTheFirstInByteOrder) {

@@ -8,7 +8,7 @@ namespace {
 
 TEST(ByteReader, ReadsLittleEndianScalarsInOrder) {
   const std::array<uint8_t, 15> bytes{0x34, 0x12, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12,
-                                      0x00, 0x00, 0xC0, 0x3F, 'a', 'b', 0};
+                                      0x00, 0x00, 0xC0, 0x3F, 'a',  'b',  0};
   win::ByteReader reader(bytes);
   EXPECT_EQ(reader.U16(), 0x1234);
   EXPECT_EQ(reader.I16(), -2);

@@ -9,7 +9,9 @@ namespace {
 
 class Profile : public ::testing::Test {
  protected:
-  std::string PathOf(const std::string& name) const { return folder_.Path().string() + "\\" + name; }
+  std::string PathOf(const std::string& name) const {
+    return folder_.Path().string() + "\\" + name;
+  }
   std::string Read(const char* section, const char* key, const char* defaultText = "default",
                    size_t bufferSize = 128) const {
     return win::GetPrivateProfileString(section, key, defaultText, bufferSize, PathOf("Test.ini"));
@@ -57,7 +59,8 @@ TEST_F(Profile, ReadsByTheProfileRules) {
                {"Window", "Top", "default"},
                {"Missing", "Left", "default"},
                {"Window", "Last", "no line end"}};
-  for (const auto& c : cases) EXPECT_EQ(Read(c.section, c.key), c.expected) << c.section << "/" << c.key;
+  for (const auto& c : cases)
+    EXPECT_EQ(Read(c.section, c.key), c.expected) << c.section << "/" << c.key;
 }
 
 TEST_F(Profile, CutsValuesAndDefaultsToTheBuffer) {
@@ -95,19 +98,24 @@ TEST_F(Profile, WritesChangeOnlyTheValueWritten) {
     std::string expected;
   } cases[] = {
       {"MISCELLANEOUS", "Joystick", "-1",
-       "; hand-written comment\n[Miscellaneous]\nJoyStick = -1\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = "
+       "-1\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
        "[Window]\nLeft=5"},
       {"Miscellaneous", "GAMMA", "",
-       "; hand-written comment\n[Miscellaneous]\nJoyStick = 0\nGamma=\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = "
+       "0\nGamma=\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
        "[Window]\nLeft=5"},
       {"Miscellaneous", "Pilot", "1",
-       "; hand-written comment\n[Miscellaneous]\nJoyStick = 0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n"
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = "
+       "0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n"
        "Pilot=1\n\n[Window]\nLeft=5"},
       {"Window", "Top", "7",
-       "; hand-written comment\n[Miscellaneous]\nJoyStick = 0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = "
+       "0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
        "[Window]\nLeft=5\nTop=7\n"},
       {"Development", "LandMove", "\xE9t\xE9",
-       "; hand-written comment\n[Miscellaneous]\nJoyStick = 0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
+       "; hand-written comment\n[Miscellaneous]\nJoyStick = "
+       "0\nGamma=1\r\ngamma=duplicate\nName=Gr\xFC\xDF\n\n"
        "[Window]\nLeft=5\n[Development]\nLandMove=\xE9t\xE9\n"},
   };
   for (const auto& c : cases) {
@@ -133,10 +141,11 @@ TEST_F(Profile, RefusesWritesThatWouldBreakTheFile) {
     const char* section;
     const char* key;
     const char* value;
-  } cases[] = {{"S", "K", "two\nlines"}, {"S", "K=", "1"},  {"S]", "K", "1"},
-               {"", "K", "1"},           {"S", " ", "1"},   {"S", "[K]", "1"}};
+  } cases[] = {{"S", "K", "two\nlines"}, {"S", "K=", "1"}, {"S]", "K", "1"},
+               {"", "K", "1"},           {"S", " ", "1"},  {"S", "[K]", "1"}};
   for (const auto& c : cases) {
-    EXPECT_FALSE(win::WritePrivateProfileString(c.section, c.key, c.value, PathOf("Test.ini"))) << c.key;
+    EXPECT_FALSE(win::WritePrivateProfileString(c.section, c.key, c.value, PathOf("Test.ini")))
+        << c.key;
   }
   EXPECT_EQ(folder_.ReadFile("Test.ini"), before);
   EXPECT_FALSE(win::WritePrivateProfileString("S", "K", "1", PathOf("NoFolder\\Test.ini")));

@@ -41,24 +41,15 @@ struct RegisterCase {
 // 30 ft/s across, 5 ft/s down at 250.4 ft; thrust 57 percent; 0:03 to ignition; the docking
 // target 2.5 miles away closing at 1.5 ft/s; the landing point 42 degrees down, 35 s away.
 const RegisterCase kRegisterCases[] = {
-    {"06", "18", 9, "p01000", "p34000", "p00000"},
-    {"50", "18", 7, "p01000", "p34000", "p00000"},
-    {"06", "81", 9, "p01250", "m00300", "p10000"},
-    {"06", "42", 9, "p00000", "p00000", "p01250"},
-    {"06", "43", 9, "p00340", "p03367", "p10234"},
-    {"06", "40", 9, "p00b03", "p01250", "p00150"},
-    {"06", "60", 9, "p00030", "m00050", "p00250"},
-    {"06", "94", 9, "p00015", "p00050", "p00250"},
-    {"16", "92", 9, "p00057", "m00050", "p00250"},
-    {"50", "25", 6, "p00203", "bbbbbb", "bbbbbb"},
-    {"50", "25", 8, "p00015", "bbbbbb", "bbbbbb"},
-    {"01", "71", 9, "p00150", "p00000", "p00000"},
-    {"06", "69", 9, "b00000", "b00000", "b00000"},
-    {"00", "00", 9, "bbbbbb", "bbbbbb", "bbbbbb"},
-    {"06", "49", 9, "p00025", "m00015", "bbbbb4"},
-    {"06", "64", 10, "a35b42", "m00050", "p00250"},
-    {"06", "72", 4, "bbbbbb", "bbbbbb", "bbbbbb"},
-    {"06", "74", 3, "m00b03", "p00100", "p05450"},
+    {"06", "18", 9, "p01000", "p34000", "p00000"}, {"50", "18", 7, "p01000", "p34000", "p00000"},
+    {"06", "81", 9, "p01250", "m00300", "p10000"}, {"06", "42", 9, "p00000", "p00000", "p01250"},
+    {"06", "43", 9, "p00340", "p03367", "p10234"}, {"06", "40", 9, "p00b03", "p01250", "p00150"},
+    {"06", "60", 9, "p00030", "m00050", "p00250"}, {"06", "94", 9, "p00015", "p00050", "p00250"},
+    {"16", "92", 9, "p00057", "m00050", "p00250"}, {"50", "25", 6, "p00203", "bbbbbb", "bbbbbb"},
+    {"50", "25", 8, "p00015", "bbbbbb", "bbbbbb"}, {"01", "71", 9, "p00150", "p00000", "p00000"},
+    {"06", "69", 9, "b00000", "b00000", "b00000"}, {"00", "00", 9, "bbbbbb", "bbbbbb", "bbbbbb"},
+    {"06", "49", 9, "p00025", "m00015", "bbbbb4"}, {"06", "64", 10, "a35b42", "m00050", "p00250"},
+    {"06", "72", 4, "bbbbbb", "bbbbbb", "bbbbbb"}, {"06", "74", 3, "m00b03", "p00100", "p05450"},
 };
 
 class RegisterFormatting : public DSKYTest, public ::testing::WithParamInterface<RegisterCase> {
@@ -97,8 +88,8 @@ TEST_P(RegisterFormatting, ShowsTheQuantitiesOfTheVerbAndNoun) {
 
 INSTANTIATE_TEST_SUITE_P(Table, RegisterFormatting, ::testing::ValuesIn(kRegisterCases),
                          [](const auto& info) {
-                           return std::string("V") + info.param.verb + "N" + info.param.noun +
-                                  "P" + std::to_string(info.param.program);
+                           return std::string("V") + info.param.verb + "N" + info.param.noun + "P" +
+                                  std::to_string(info.param.program);
                          });
 
 TEST_F(DSKYTest, Verb99LeavesTheRegistersToTheMonitor) {

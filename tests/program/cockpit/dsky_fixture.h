@@ -36,16 +36,26 @@ class DSKYTest : public ::testing::Test {
   }
   static ActionIndex Action(char key) {
     switch (key) {
-      case 'V': return ActionKeyPadVerb;
-      case 'N': return ActionKeyPadNoun;
-      case 'E': return ActionKeyPadEntr;
-      case 'C': return ActionKeyPadClr;
-      case 'R': return ActionKeyPadRset;
-      case 'P': return ActionKeyPadPro;
-      case 'K': return ActionKeyPadRelease;
-      case '+': return ActionKeyPadPlus;
-      case '-': return ActionKeyPadMinus;
-      default: return static_cast<ActionIndex>(ActionKeyPad0 + (key - '0'));
+      case 'V':
+        return ActionKeyPadVerb;
+      case 'N':
+        return ActionKeyPadNoun;
+      case 'E':
+        return ActionKeyPadEntr;
+      case 'C':
+        return ActionKeyPadClr;
+      case 'R':
+        return ActionKeyPadRset;
+      case 'P':
+        return ActionKeyPadPro;
+      case 'K':
+        return ActionKeyPadRelease;
+      case '+':
+        return ActionKeyPadPlus;
+      case '-':
+        return ActionKeyPadMinus;
+      default:
+        return static_cast<ActionIndex>(ActionKeyPad0 + (key - '0'));
     }
   }
   void RunFor(std::chrono::milliseconds total) {

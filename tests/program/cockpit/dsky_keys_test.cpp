@@ -62,14 +62,13 @@ TEST_P(KeySequence, LeavesTheDisplay) {
   EXPECT_EQ(LampOprErr, c.oprErr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, KeySequence, ::testing::ValuesIn(kKeyCases),
-                         [](const auto& info) {
-                           std::string name = info.param.name;
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, KeySequence, ::testing::ValuesIn(kKeyCases), [](const auto& info) {
+  std::string name = info.param.name;
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+});
 
 TEST(RegisterToNumber, SignsDecimalsAndOctal) {
   EXPECT_FLOAT_EQ(RegisterToNumber("", 2, false), 0.0f);

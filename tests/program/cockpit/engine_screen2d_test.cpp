@@ -1,4 +1,5 @@
-// The message channels reach the engine's 2D objects: boxes in one colour, text in the caller's font.
+// The message channels reach the engine's 2D objects: boxes in one colour, text in the caller's
+// font.
 
 #include "program/cockpit/engine_screen2d.h"
 
@@ -64,7 +65,8 @@ TEST(EngineScreen2D, MessagesDrawAsABoxAndTextInTheMessageFont) {
   EXPECT_EQ(shapes[1].text, "abcd");
   EXPECT_EQ(shapes[1].font, font);
   EXPECT_EQ(shapes[1].colours[0], 0xFFFFFF00u);
-  // Four glyphs of 8 pixels, centred on the 640-pixel window, with the box 2 pixels wider each side.
+  // Four glyphs of 8 pixels, centred on the 640-pixel window, with the box 2 pixels wider each
+  // side.
   EXPECT_FLOAT_EQ(shapes[1].x1, 304.0f);
   EXPECT_FLOAT_EQ(shapes[0].x1, 302.0f);
   EXPECT_FLOAT_EQ(shapes[0].x2, 338.0f);

@@ -36,7 +36,8 @@ class AttitudeControl : public ::testing::Test {
   // The attitude steps of one frame: control, then the turn by this frame's rates.
   static void Frame() {
     UpdateAttitudeControl();
-    AttitudeIncrement = {RollAxis.Rate * FrameTimeSec, PitchAxis.Rate * FrameTimeSec, YawAxis.Rate * FrameTimeSec};
+    AttitudeIncrement = {RollAxis.Rate * FrameTimeSec, PitchAxis.Rate * FrameTimeSec,
+                         YawAxis.Rate * FrameTimeSec};
     UpdateFDAIFromLM();
     RCSSoundCooldown -= FrameTimeSec;
   }
@@ -113,7 +114,8 @@ TEST_F(AttitudeControl, P66RampsTheDescentRateButNeverAboveItsLimit) {
     float rate;
     float expected;
   };
-  for (const Case& c : {Case{330.0f, -5.0f, -10.0f}, Case{50.0f, -2.0f, -3.0f}, Case{330.0f, -30.0f, -30.0f + 0.8f / 60.0f}}) {
+  for (const Case& c : {Case{330.0f, -5.0f, -10.0f}, Case{50.0f, -2.0f, -3.0f},
+                        Case{330.0f, -30.0f, -30.0f + 0.8f / 60.0f}}) {
     AltitudeAboveGround = c.altitude;
     CommandedVerticalRate = c.rate;
     UpdateAttitudeControl();

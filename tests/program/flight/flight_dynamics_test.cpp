@@ -15,7 +15,9 @@ namespace {
 using headless::FlyFrame;
 using headless::ResetLM;
 
-bool Finite(const Vector3d& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool Finite(const Vector3d& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // Flies until the LM lands or `frames` pass; the throttle holds the given descent rate.
 void DescendAt(double rate, int frames) {
@@ -136,7 +138,9 @@ TEST(FlightDynamics, TippingRollsOnTheZPadsAndPitchesOnTheXPads) {
   ResetLM(0.0f);
   ContactLightOn = true;
   LMVelocity.y = -2.0;
-  SetTerrainHeightSource([](float, float z) { return z > 5.0f ? -LMMeshPosition.y + 0.5f : -LMMeshPosition.y - 3.0f; });
+  SetTerrainHeightSource([](float, float z) {
+    return z > 5.0f ? -LMMeshPosition.y + 0.5f : -LMMeshPosition.y - 3.0f;
+  });
   MeasureAltitude();
   ProcessFootpads();  // the partner's height is known from the second pass on
   ProcessFootpads();
@@ -149,7 +153,9 @@ TEST(FlightDynamics, TippingRollsOnTheZPadsAndPitchesOnTheXPads) {
   ResetLM(0.0f);
   ContactLightOn = true;
   LMVelocity.y = -2.0;
-  SetTerrainHeightSource([](float x, float) { return x > 5.0f ? -LMMeshPosition.y + 0.5f : -LMMeshPosition.y - 3.0f; });
+  SetTerrainHeightSource([](float x, float) {
+    return x > 5.0f ? -LMMeshPosition.y + 0.5f : -LMMeshPosition.y - 3.0f;
+  });
   MeasureAltitude();
   ProcessFootpads();
   ProcessFootpads();
@@ -193,9 +199,10 @@ TEST(FlightDynamics, HostileScenarioValuesStayFinite) {
     float fuelMass;
   };
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  for (const Case& c : {Case{0.0, 100.0f, 100.0f, 100.0f, 100.0f}, Case{6.5, 100.0f, 100.0f, 100.0f, 100.0f},
-                        Case{-6.5, 0.0f, 100.0f, 100.0f, 100.0f}, Case{-6.5, 100.0f, 0.0f, 0.0f, 0.0f},
-                        Case{-6.5, nan, 100.0f, 100.0f, 100.0f}}) {
+  for (const Case& c :
+       {Case{0.0, 100.0f, 100.0f, 100.0f, 100.0f}, Case{6.5, 100.0f, 100.0f, 100.0f, 100.0f},
+        Case{-6.5, 0.0f, 100.0f, 100.0f, 100.0f}, Case{-6.5, 100.0f, 0.0f, 0.0f, 0.0f},
+        Case{-6.5, nan, 100.0f, 100.0f, 100.0f}}) {
     ResetLM(100.0f);
     RCSDistance = c.distance;
     RCSThrust = c.jetThrust;

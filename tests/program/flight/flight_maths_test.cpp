@@ -14,8 +14,8 @@ TEST(ArcFunctions, KeepTheirValuesAtAndBeyondTheEnds) {
     float x;
     float arcCos;
     float arcSin;
-  } cases[] = {{1.0f, 0.0f, 0.0f},           {0.0f, Pi / 2, 0.0f},     {0.5f, Pi / 3, Pi / 6},
-               {-0.5f, 2 * Pi / 3, -Pi / 6}, {-1.0f, 0.0f, 0.0f},      {-2.0f, 0.0f, 0.0f},
+  } cases[] = {{1.0f, 0.0f, 0.0f},           {0.0f, Pi / 2, 0.0f}, {0.5f, Pi / 3, Pi / 6},
+               {-0.5f, 2 * Pi / 3, -Pi / 6}, {-1.0f, 0.0f, 0.0f},  {-2.0f, 0.0f, 0.0f},
                {2.0f, 0.0f, 0.0f},           {NAN, 0.0f, 0.0f}};
   for (const auto& c : cases) {
     EXPECT_FLOAT_EQ(ArcCos(c.x), c.arcCos) << c.x;
@@ -62,18 +62,22 @@ TEST(ComputeEulerAngles, LevelAttitude) {
 }
 
 TEST(ComputeEulerAngles, TiltedAttitudeByHand) {
-  const double a = 0.3f, b = 1.0f, c = 0.2f;  // the float angles, widened as the conversion widens them
+  const double a = 0.3f, b = 1.0f,
+               c = 0.2f;  // the float angles, widened as the conversion widens them
   float p, q, r;
   ComputeEulerAngles(0.3f, 1.0f, 0.2f, p, q, r);
-  const float qExpected = static_cast<float>(std::asin(static_cast<float>(std::sin(a) * std::cos(c))));
+  const float qExpected =
+      static_cast<float>(std::asin(static_cast<float>(std::sin(a) * std::cos(c))));
   EXPECT_EQ(q, qExpected);
   // 2 pi less a negative arc sine exceeds the float bound and comes down one turn.
-  const float arcSin = static_cast<float>(std::asin(static_cast<float>(-std::sin(c) / std::cos(double{qExpected}))));
+  const float arcSin =
+      static_cast<float>(std::asin(static_cast<float>(-std::sin(c) / std::cos(double{qExpected}))));
   const float rBeforeReduction = static_cast<float>(TwoPiShort - arcSin);
   EXPECT_GT(rBeforeReduction, TwoPiSingle);
   EXPECT_EQ(r, static_cast<float>(rBeforeReduction - TwoPi));
   // -2 pi - (1 - 0.2 sin 0.2 / 5) is below 0, and one turn up leaves it negative.
-  EXPECT_EQ(p, static_cast<float>(static_cast<float>(-TwoPi - (b - c * std::sin(c) / 5.0)) + TwoPi));
+  EXPECT_EQ(p,
+            static_cast<float>(static_cast<float>(-TwoPi - (b - c * std::sin(c) / 5.0)) + TwoPi));
   EXPECT_LT(p, 0.0f);
 }
 
@@ -88,14 +92,17 @@ TEST(ConvertAttitudeAngles, AnglesLieBetweenMinusPiAndPi) {
   EXPECT_EQ(first, u);
   EXPECT_NEAR(second, 0.0f, 1e-6f);
 
-  const double a = 0.5f, b = 0.4f, c = 0.3f;  // the float angles, widened as the conversion widens them
+  const double a = 0.5f, b = 0.4f,
+               c = 0.3f;  // the float angles, widened as the conversion widens them
   ConvertAttitudeAngles(first, second, third, 0.5f, 0.4f, 0.3f);
-  const float uTurned = static_cast<float>(TwoPiShort - std::asin(static_cast<float>(-std::cos(b) * std::sin(c))));
+  const float uTurned =
+      static_cast<float>(TwoPiShort - std::asin(static_cast<float>(-std::cos(b) * std::sin(c))));
   ASSERT_GT(uTurned, TwoPiSingle);
   const float u2 = static_cast<float>(uTurned - TwoPiShort);
   EXPECT_EQ(third, u2);
   EXPECT_EQ(second, static_cast<float>(a + u2 * std::sin(static_cast<double>(u2)) / 5.0));
-  const float wTurned = static_cast<float>(std::asin(static_cast<float>(std::sin(b) / std::cos(u2))) + TwoPiShort);
+  const float wTurned =
+      static_cast<float>(std::asin(static_cast<float>(std::sin(b) / std::cos(u2))) + TwoPiShort);
   EXPECT_EQ(first, static_cast<float>(wTurned - TwoPiShort));
   for (float angle : {first, second, third}) {
     EXPECT_GT(angle, -Pi);

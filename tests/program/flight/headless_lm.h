@@ -8,7 +8,7 @@
 
 namespace headless {
 
-constexpr float DefaultGravity = 5.266f;  // ft/s^2
+constexpr float DefaultGravity = 5.266f;    // ft/s^2
 constexpr float DefaultWorldScale = 1.45f;  // feet per world unit
 constexpr float FeetPerWorldUnit = DefaultWorldScale;
 
@@ -30,8 +30,11 @@ inline void ResetLM(float heightFeet) {
   ThrustAverage = 0.0f;
   ThrottleCommand = 0.0f;
   ComputeRCSTorque();
-  FootpadReferencePoints = {{{0.0f, -7.9f, 0.0f}, {0.0f, -7.9f, 11.5f}, {11.5f, -7.9f, 0.0f},
-                             {0.0f, -7.9f, -11.5f}, {-11.5f, -7.9f, 0.0f}}};
+  FootpadReferencePoints = {{{0.0f, -7.9f, 0.0f},
+                             {0.0f, -7.9f, 11.5f},
+                             {11.5f, -7.9f, 0.0f},
+                             {0.0f, -7.9f, -11.5f},
+                             {-11.5f, -7.9f, 0.0f}}};
   ResetPivot();
   LMPosition = {0.0, heightFeet / FeetPerWorldUnit + 7.9, 0.0};
   LMMeshPosition = {0.0f, static_cast<float>(LMPosition.y), 0.0f};

@@ -66,7 +66,8 @@ TEST(RegressionObject, SingularSystemGivesAFiniteFit) {
   for (double x : {3.0, 0.1, 0.0}) {
     RegressionObject fit;
     for (double y : {1.0, 2.0, 6.0}) fit.XYAdd(x, y);
-    for (int k = 0; k <= 2; ++k) EXPECT_TRUE(std::isfinite(fit.Coeff(k))) << "x " << x << " power " << k;
+    for (int k = 0; k <= 2; ++k)
+      EXPECT_TRUE(std::isfinite(fit.Coeff(k))) << "x " << x << " power " << k;
     EXPECT_NEAR(fit.RegVal(x), 3.0, 1e-9) << x;
   }
   // Two distinct x with degree 2 and four points: the line through the two means.

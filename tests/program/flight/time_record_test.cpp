@@ -17,8 +17,8 @@ TimeRecord Time(int32_t hours, int32_t minutes, int32_t seconds) {
 
 // The record as the clocks show it: sign, hours, minutes and seconds digits.
 std::string Shown(const TimeRecord& t) {
-  return t.Sign + " " + t.HoursHundreds + t.HoursTens + t.HoursOnes + ":" + t.MinutesTens + t.MinutesOnes + ":" +
-         t.SecondsTens + t.SecondsOnes;
+  return t.Sign + " " + t.HoursHundreds + t.HoursTens + t.HoursOnes + ":" + t.MinutesTens +
+         t.MinutesOnes + ":" + t.SecondsTens + t.SecondsOnes;
 }
 
 TEST(SetTimeDigits, FillsDigitsAndTotals) {

@@ -29,17 +29,17 @@ TEST(KeyText, ComposesScanCodesAndModifiers) {
       {"SHIFT+R", 1000000 + 19},
       {"shift+r", 1000000 + 19},
       {"CTRL+D", 100000 + 32},
-      {"R+SHIFT", 1000000 + 19},          // a modifier counts in any position
+      {"R+SHIFT", 1000000 + 19},  // a modifier counts in any position
       {"NUMLK+NPAD5", 1100000 + 76},
       {"WINFLAG+F1", 10000 + 59},
-      {"CTRL+NA+A", 30},                  // NA drops what came before it
+      {"CTRL+NA+A", 30},  // NA drops what came before it
       {"NA", 0},
       {"", 0},
-      {"CTRL++D", 100000 + 32},           // consecutive separators give no empty token
-      {"CTRL + D", 0},                    // blanks belong to the tokens: neither is a name
-      {"CTRL+NOSUCHKEY", 100000},         // an unknown name adds nothing, the rest stays
-      {"NUMPAD5", 0},                     // a default text that is no name of the table
-      {"A+A+A+A+A+A+A+A+A", 8 * 30},      // a ninth token is ignored
+      {"CTRL++D", 100000 + 32},       // consecutive separators give no empty token
+      {"CTRL + D", 0},                // blanks belong to the tokens: neither is a name
+      {"CTRL+NOSUCHKEY", 100000},     // an unknown name adds nothing, the rest stays
+      {"NUMPAD5", 0},                 // a default text that is no name of the table
+      {"A+A+A+A+A+A+A+A+A", 8 * 30},  // a ninth token is ignored
       {"leftmenu", 219},
       {"RIGHTMENU", 184},
   };
@@ -69,12 +69,18 @@ TEST_F(Assignments, WithoutFilesTakeTheDefaults) {
     int32_t Code;
     const char* Name;
   } keys[] = {
-      {ActionRateOfDescentUp, 24, "O"},       {ActionCockpitView1, 5, "4"},
-      {ActionEVAView, 11, "0"},               {ActionYawLeft, 146, "COLON"},
-      {ActionShowMenu, 0, "ALT"},             {ActionUndock, 100032, "CTRL+D"},
-      {ActionStartReplay, 1000019, "SHIFT+R"}, {ActionCenterControls, 0, "NUMPAD5"},
-      {ActionATTMONPGNS, 0, ""},              {ActionKeyPad9, 0, "NUMPAD9"},
-      {ActionKeyPadVerb, 47, "V"},            {ActionKeyTranslateMZ, 65, "F7"},
+      {ActionRateOfDescentUp, 24, "O"},
+      {ActionCockpitView1, 5, "4"},
+      {ActionEVAView, 11, "0"},
+      {ActionYawLeft, 146, "COLON"},
+      {ActionShowMenu, 0, "ALT"},
+      {ActionUndock, 100032, "CTRL+D"},
+      {ActionStartReplay, 1000019, "SHIFT+R"},
+      {ActionCenterControls, 0, "NUMPAD5"},
+      {ActionATTMONPGNS, 0, ""},
+      {ActionKeyPad9, 0, "NUMPAD9"},
+      {ActionKeyPadVerb, 47, "V"},
+      {ActionKeyTranslateMZ, 65, "F7"},
       {ActionKeyAbortDescent, 100032, "CTRL+D"},
   };
   for (const auto& k : keys) {
@@ -133,14 +139,15 @@ TEST_F(Assignments, GarbageAndHostileNumbersGiveSafeValues) {
   folder_.WriteFile("JoyAssign.ini",
                     "[Assignments]\nPitch Axis=\nRoll Axis=abc\nYaw Joystick=99999\n"
                     "Throttle Reverse=1.5\nTranslate Axis X=1e300\nPause Button=2.5\n"
-                    "Pause Key=" + std::string(300, 'A') + "\n");
+                    "Pause Key=" +
+                        std::string(300, 'A') + "\n");
   UseJoystick = true;
   LoadJoyAssignments();
-  EXPECT_EQ(AxisAssignments[AxisPitch].AxisType, 0);      // empty reads as 0
-  EXPECT_EQ(AxisAssignments[AxisRoll].AxisType, 0);       // no number reads as 0
-  EXPECT_EQ(AxisAssignments[AxisYaw].Joystick, 1);        // beyond 16 bits: the default
-  EXPECT_EQ(AxisAssignments[AxisThrottle].Reverse, 2);    // halves to even
-  EXPECT_EQ(AxisAssignments[AxisTranslateX].AxisType, 2); // beyond 32 bits: the default
+  EXPECT_EQ(AxisAssignments[AxisPitch].AxisType, 0);       // empty reads as 0
+  EXPECT_EQ(AxisAssignments[AxisRoll].AxisType, 0);        // no number reads as 0
+  EXPECT_EQ(AxisAssignments[AxisYaw].Joystick, 1);         // beyond 16 bits: the default
+  EXPECT_EQ(AxisAssignments[AxisThrottle].Reverse, 2);     // halves to even
+  EXPECT_EQ(AxisAssignments[AxisTranslateX].AxisType, 2);  // beyond 32 bits: the default
   EXPECT_EQ(ControlAssignments[ActionPause].Button, 2);
   EXPECT_EQ(ControlAssignments[ActionPause].KeyName.size(), 127u);
   EXPECT_EQ(ControlAssignments[ActionPause].KeyCode, 0);  // one token that is no name
@@ -169,7 +176,7 @@ TEST(Axes, ValidationUnbindsWhatTheEnumerationDidNotList) {
     int32_t AxisType;
     bool Kept;
   } cases[] = {
-      {1, 3, true}, {1, 4, false}, {3, 7, true}, {2, 0, false}, {4, 0, false},
+      {1, 3, true},  {1, 4, false},  {3, 7, true},   {2, 0, false}, {4, 0, false},
       {0, 0, false}, {-1, 2, false}, {-1, -1, true}, {1, -1, true},
   };
   for (const auto& c : cases) {
@@ -201,8 +208,9 @@ TEST(Buttons, MatchMarksTheRecordAndAlwaysRaisesThePendingFlag) {
 }
 
 TEST_F(Assignments, SaveWritesButtonsAndAxesAndLoadReadsThemBack) {
-  folder_.WriteFile("JoyAssign.ini",
-                    "; hand-made\n[Assignments]\nPause Key=B\nPause JoyStick=1\nATTMON PGNS Button=4\n");
+  folder_.WriteFile(
+      "JoyAssign.ini",
+      "; hand-made\n[Assignments]\nPause Key=B\nPause JoyStick=1\nATTMON PGNS Button=4\n");
   LoadJoyAssignments();
   AxisAssignments[AxisYaw] = {0.0f, 2, 5, -1};
   ControlAssignments[ActionPause].Button = 9;
@@ -215,16 +223,18 @@ TEST_F(Assignments, SaveWritesButtonsAndAxesAndLoadReadsThemBack) {
   const std::string text = folder_.ReadFile("JoyAssign.ini");
   EXPECT_NE(text.find("; hand-made\n"), std::string::npos);
   EXPECT_NE(text.find("Pause Key=B\n"), std::string::npos);
-  EXPECT_NE(text.find("Pause JoyStick=2\n"), std::string::npos);  // the existing spelling stays
+  EXPECT_NE(text.find("Pause JoyStick=2\n"), std::string::npos);      // the existing spelling stays
   EXPECT_NE(text.find("ATTMON PGNS Button=4\n"), std::string::npos);  // never written
   EXPECT_EQ(text.find("ATTMON AGS"), std::string::npos);
   EXPECT_NE(text.find("Yaw Reverse=-1\n"), std::string::npos);
   EXPECT_NE(text.find("KeyAbortDescent Joystick=-1\n"), std::string::npos);
   size_t buttonEntries = 0;
-  for (size_t at = text.find(" Button="); at != std::string::npos; at = text.find(" Button=", at + 1)) {
+  for (size_t at = text.find(" Button="); at != std::string::npos;
+       at = text.find(" Button=", at + 1)) {
     ++buttonEntries;
   }
-  EXPECT_EQ(buttonEntries, 105u + 1u);  // every command but the two ATTMON ones, and the hand-made one
+  EXPECT_EQ(buttonEntries,
+            105u + 1u);  // every command but the two ATTMON ones, and the hand-made one
 
   const auto saved = ControlAssignments;
   const auto savedAxes = AxisAssignments;

@@ -28,9 +28,13 @@ TEST(Conversions, SinglesAreWrittenInTheRegionalFormAndReadBack) {
     const char* Point;
     const char* Comma;
   } cases[] = {
-      {0.8f, "0.8", "0,8"},   {1.0f, "1", "1"},          {0.2f, "0.2", "0,2"},
-      {-12.25f, "-12.25", "-12,25"}, {1234567.0f, "1234567", "1234567"},
-      {1.0e7f, "1E+07", "1E+07"},    {0.0f, "0", "0"},
+      {0.8f, "0.8", "0,8"},
+      {1.0f, "1", "1"},
+      {0.2f, "0.2", "0,2"},
+      {-12.25f, "-12.25", "-12,25"},
+      {1234567.0f, "1234567", "1234567"},
+      {1.0e7f, "1E+07", "1E+07"},
+      {0.0f, "0", "0"},
   };
   for (const auto& c : cases) {
     RegionalDecimalSeparator = '.';

@@ -112,8 +112,8 @@ TEST_F(ScenarioFile, ProgramModeIsExactTextAndAnUnknownOneKeepsTheProgram) {
   const struct {
     const char* Text;
     int32_t Program;
-  } cases[] = {{"P20", 4}, {"P63", 9}, {"P64", 10}, {"P65", 11}, {"-99", 0},
-               {"p66", 5}, {"P12", 5}, {"", 5}};
+  } cases[] = {{"P20", 4}, {"P63", 9}, {"P64", 10}, {"P65", 11},
+               {"-99", 0}, {"p66", 5}, {"P12", 5},  {"", 5}};
   for (const auto& c : cases) {
     WriteScenario(std::string("[Flight Parameters]\nProgram Mode=") + c.Text + "\n");
     CurrentProgram = 5;
@@ -131,8 +131,9 @@ TEST_F(ScenarioFile, AWorldScaleOfZeroIsTakenAsAbsent) {
 }
 
 TEST_F(ScenarioFile, DescriptionIsThatOfTheCurrentLanguageOnly) {
-  WriteScenario("[Mission Description 1]\nTitle=Landing\nLine 2=second\nLine 3=\n"
-                "[Mission Description 2]\nTitle=Landung\n");
+  WriteScenario(
+      "[Mission Description 1]\nTitle=Landing\nLine 2=second\nLine 3=\n"
+      "[Mission Description 2]\nTitle=Landung\n");
   CurrentLanguage = 1;
   LoadMissionDescription();
   EXPECT_EQ(MissionDescription[0], "Landing");
@@ -174,14 +175,38 @@ TEST(ShippedScenario, HoldsEveryKey) {
        "Gravity", "Distance between RCS units", "Descent Mass Empty", "Ascent Mass Empty",
        "Descent Fuel Mass", "Ascent Fuel Mass", "FtPerWorldUnit", "CockpitViewAngle",
        "FullScreenViewAngle", "FullScreenViewYawAngle"});
-  add("Flight Parameters",
-      {"CM Pitch", "CM Roll", "CM Yaw", "Landing Spot EW", "Landing Spot NS",
-       "Historic Landing Spot EW", "Historic Landing Spot NS", "Descent Speed", "Docked",
-       "AscentOnly", "RCS Fuel", "StartX", "StartY", "StartZ", "RotationX", "RotationY",
-       "RotationZ", "VelocityX", "VelocityY", "VelocityZ", "P64 LowGate Height", "Program Mode",
-       "Mission Time Hours", "Mission Time Minutes", "Mission Time Seconds", "Event Time Hours",
-       "Event Time Minutes", "Event Time Seconds", "Ascent Start Time",
-       "Time to Ascent Ignition H", "Time to Ascent Ignition Min", "Time to Ascent Ignition Sec"});
+  add("Flight Parameters", {"CM Pitch",
+                            "CM Roll",
+                            "CM Yaw",
+                            "Landing Spot EW",
+                            "Landing Spot NS",
+                            "Historic Landing Spot EW",
+                            "Historic Landing Spot NS",
+                            "Descent Speed",
+                            "Docked",
+                            "AscentOnly",
+                            "RCS Fuel",
+                            "StartX",
+                            "StartY",
+                            "StartZ",
+                            "RotationX",
+                            "RotationY",
+                            "RotationZ",
+                            "VelocityX",
+                            "VelocityY",
+                            "VelocityZ",
+                            "P64 LowGate Height",
+                            "Program Mode",
+                            "Mission Time Hours",
+                            "Mission Time Minutes",
+                            "Mission Time Seconds",
+                            "Event Time Hours",
+                            "Event Time Minutes",
+                            "Event Time Seconds",
+                            "Ascent Start Time",
+                            "Time to Ascent Ignition H",
+                            "Time to Ascent Ignition Min",
+                            "Time to Ascent Ignition Sec"});
   for (const char* view : {"1", "2", "3"}) {
     const std::string n = view;
     add("Flight Parameters",
@@ -199,8 +224,8 @@ TEST(ShippedScenario, HoldsEveryKey) {
         {"Surveyor X", "Surveyor Y", "Surveyor Z", "Surveyor RotateX", "Surveyor RotateY",
          "Surveyor RotateZ"});
     for (const char* tile : {"0", "1", "2"}) {
-      for (const char* key : {"LandPositionX ", "LandPositionY ", "LandPositionZ ", "LandX ",
-                              "LandY ", "LandZ "}) {
+      for (const char* key :
+           {"LandPositionX ", "LandPositionY ", "LandPositionZ ", "LandX ", "LandY ", "LandZ "}) {
         add(std::string("Landscape Position") + precision, {key + std::string(tile)});
       }
     }
@@ -221,8 +246,8 @@ TEST(ShippedScenario, HoldsEveryKey) {
     add(section, {"Number of Calls"});
   }
 
-  const std::string path = std::string(std::getenv("MAROVIN_DATA")) +
-                           "\\Missions\\Apollo 11\\Short Flight P66.sit";
+  const std::string path =
+      std::string(std::getenv("MAROVIN_DATA")) + "\\Missions\\Apollo 11\\Short Flight P66.sit";
   const char* const absent = "\x01";
   for (const auto& [section, key] : keys) {
     EXPECT_NE(win::GetPrivateProfileString(section, key, absent, 128, path), absent)

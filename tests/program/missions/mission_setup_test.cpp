@@ -49,7 +49,8 @@ TEST_F(MissionSetup, WithoutAFileTheTablesAreEmptyAndTheNamesDefault) {
 TEST_F(MissionSetup, ReadsCalloutLinesFieldByField) {
   WriteScenario(
       "[Altitude Calls]\nNumber of Calls=4\nAlt1=a500.wav,500,3000,True,False\n"
-      "Alt2=a500.wav,500,3000,1,0\nAlt3=a400.wav,400,,True,False\nAlt4=a300.wav, 300 ,2500,false,TRUE\n"
+      "Alt2=a500.wav,500,3000,1,0\nAlt3=a400.wav,400,,True,False\nAlt4=a300.wav, 300 "
+      ",2500,false,TRUE\n"
       "[Descent Calls]\nNumber of Calls=3\nDes1=des1.wav,0,50,3000,1\nDes2=des1.wav,,50,3000,1\n"
       "[Fuel Calls]\nNumber of Calls=1\nFuel1=q.wav,5,0,3000,1,extra,dropped\n"
       "[LPD Calls]\nNumber of Calls=-4\n"
@@ -90,8 +91,9 @@ TEST_F(MissionSetup, ReadsCalloutLinesFieldByField) {
 }
 
 TEST_F(MissionSetup, AHostileCountIsCut) {
-  WriteScenario("[Descent Calls]\nNumber of Calls=2000000000\nDes1=a.wav,1,2,3,4\n"
-                "[Fuel Calls]\nNumber of Calls=1e30\n");
+  WriteScenario(
+      "[Descent Calls]\nNumber of Calls=2000000000\nDes1=a.wav,1,2,3,4\n"
+      "[Fuel Calls]\nNumber of Calls=1e30\n");
   LoadMissionSetup();
   EXPECT_EQ(DescentCalls.size(), static_cast<size_t>(MaxCalloutCount));
   EXPECT_EQ(DescentCalls[0].File, "a.wav");

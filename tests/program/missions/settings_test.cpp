@@ -163,8 +163,9 @@ TEST_F(SettingsFile, KeyboardWinsOverTheJoystick) {
 }
 
 TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
-  WriteSettings("[Graphic Settings]\nVideo Mode=1E12\n[Miscellaneous]\nNumber of Rocks=500\n"
-                "Rock Graphic=12\n");
+  WriteSettings(
+      "[Graphic Settings]\nVideo Mode=1E12\n[Miscellaneous]\nNumber of Rocks=500\n"
+      "Rock Graphic=12\n");
   LoadSettings();
   const auto& shown = forms::script::ShownMessageBoxes();
   ASSERT_EQ(shown.size(), 2u);
@@ -186,8 +187,9 @@ TEST_F(SettingsFile, NoDisplayModeToSelectIsNoError) {
 }
 
 TEST_F(SettingsFile, WhatIsWrittenReadsBackAndIsWrittenAgainUnchanged) {
-  WriteSettings("; my settings\n[Miscellaneous]\nMouse=-1\nMovie Width=1024\nGamma=1.5\n"
-                "[Development]\nLandMove=-1\n");
+  WriteSettings(
+      "; my settings\n[Miscellaneous]\nMouse=-1\nMovie Width=1024\nGamma=1.5\n"
+      "[Development]\nLandMove=-1\n");
   LoadSettings();
   RockCount = 40 * 40 / 8;  // what a flight start makes of the slider at 40
   WindowLeft = 12;

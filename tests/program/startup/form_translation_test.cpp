@@ -39,7 +39,8 @@ class FormTranslation : public testing::Test {
  protected:
   void OpenGerman() {
     tralexa_.sForeignColumnName("Deutsch");
-    ASSERT_TRUE(tralexa_.OpenLanguageDatabase(PathIn(folder_, "MarovinLanguages.txt"), true, kTextLanguageDb));
+    ASSERT_TRUE(tralexa_.OpenLanguageDatabase(PathIn(folder_, "MarovinLanguages.txt"), true,
+                                              kTextLanguageDb));
   }
 
   ProgramFolder folder_;
@@ -100,8 +101,9 @@ TEST_F(FormTranslation, ExportRefusesAndKeepsTheTranslationInUse) {
 
   const auto& boxes = forms::script::ShownMessageBoxes();
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].prompt, "Texte des Programms in die Sprachdatenbank /tmp/strings.mdb exportieren\r\r"
-                             "Sind Sie sicher?");
+  EXPECT_EQ(boxes[0].prompt,
+            "Texte des Programms in die Sprachdatenbank /tmp/strings.mdb exportieren\r\r"
+            "Sind Sie sicher?");
   EXPECT_EQ(boxes[1].prompt, "Access Language Database is not enabled");
   EXPECT_EQ(boxes[1].title, DriverDialog->Caption());
   EXPECT_EQ(boxes[1].icon, forms::MsgBoxIcon::Exclamation);

@@ -51,8 +51,9 @@ TEST(SetupLanguage, ABrokenDatabaseGivesOneClearMessageAndNativeTexts) {
     const char* what;
     std::string contents;
   } cases[] = {
-      {"truncated", "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=302\r\nLanguage1=Deutsch\r\n"
-                    "[NATIVE]\r\nL1= not found.\r\nL2=3D Modeling\r\nL3=AG"},
+      {"truncated",
+       "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=302\r\nLanguage1=Deutsch\r\n"
+       "[NATIVE]\r\nL1= not found.\r\nL2=3D Modeling\r\nL3=AG"},
       {"binary garbage", std::string("\0\xff[Tralexa]\0\r\n\x01", 15)},
   };
   for (const auto& c : cases) {
@@ -62,8 +63,9 @@ TEST(SetupLanguage, ABrokenDatabaseGivesOneClearMessageAndNativeTexts) {
     const size_t before = forms::script::ShownMessageBoxes().size();
     EXPECT_FALSE(frmChooseLang->SetupLanguage(database, "Deutsch", tralexa)) << c.what;
     EXPECT_EQ(forms::script::ShownMessageBoxes().size(), before + 1) << c.what;
-    EXPECT_EQ(LastMessage(), "While opening Language Database (broken.txt) the following error occurred:\r\r"
-                             "Not a valid Text Language Database")
+    EXPECT_EQ(LastMessage(),
+              "While opening Language Database (broken.txt) the following error occurred:\r\r"
+              "Not a valid Text Language Database")
         << c.what;
     EXPECT_EQ(tralexa.GetS(246), "Continue") << c.what;
   }
@@ -96,7 +98,8 @@ TEST(SetLanguageByLocaleID, SetsUpTheLanguageAndItsNumber) {
 }
 
 TEST(Choose, OffersTheLanguagesUpToTheFirstGap) {
-  ProgramFolder folder(std::string(kTwoLanguages) + "Language_4=Francais\nCaption=Sprache\nCommandOK=Gut\n");
+  ProgramFolder folder(std::string(kTwoLanguages) +
+                       "Language_4=Francais\nCaption=Sprache\nCommandOK=Gut\n");
   Tralexa tralexa;
   int16_t offered = 0;
   forms::script::PostUserAction([&] {

@@ -12,9 +12,11 @@ struct DbColumn {
 
 // The native column and the foreign ones, CR LF line ends, NumberOfStrings from the native column
 // and no offsets unless extraHeader brings them.
-inline std::string BuildLanguageDb(const std::vector<DbColumn>& columns, const std::string& extraHeader = "") {
+inline std::string BuildLanguageDb(const std::vector<DbColumn>& columns,
+                                   const std::string& extraHeader = "") {
   std::string header = "[Tralexa]\r\nNumberOfLanguages=" + std::to_string(columns.size() - 1) +
-                       "\r\nNumberOfStrings=" + std::to_string(columns.front().phrases.size()) + "\r\n";
+                       "\r\nNumberOfStrings=" + std::to_string(columns.front().phrases.size()) +
+                       "\r\n";
   for (size_t k = 1; k < columns.size(); ++k) {
     header += "Language" + std::to_string(k) + "=" + columns[k].name + "\r\n";
   }
@@ -30,6 +32,7 @@ inline std::string BuildLanguageDb(const std::vector<DbColumn>& columns, const s
 
 // A small German database of a few interface texts (natives in byte order).
 inline std::string SmallGermanDb() {
-  return BuildLanguageDb({{"NATIVE", {"Already Staged", "Fuel", "Range", "Staged", "Time"}},
-                          {"Deutsch", {"Stufe bereits getrennt", "Treibstoff", "", "Stufe getrennt", "Zeit"}}});
+  return BuildLanguageDb(
+      {{"NATIVE", {"Already Staged", "Fuel", "Range", "Staged", "Time"}},
+       {"Deutsch", {"Stufe bereits getrennt", "Treibstoff", "", "Stufe getrennt", "Zeit"}}});
 }

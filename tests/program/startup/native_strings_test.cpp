@@ -39,7 +39,9 @@ TEST(UiTextFillOrder, FetchesEveryInterfaceTextOnceInEntryOrder) {
   EXPECT_FALSE(distinct.contains(324));
   for (int16_t id : order) EXPECT_TRUE(HasNativeString(id)) << id;
 
-  const auto position = [&](int16_t id) { return std::find(order.begin(), order.end(), id) - order.begin(); };
+  const auto position = [&](int16_t id) {
+    return std::find(order.begin(), order.end(), id) - order.begin();
+  };
   // Entry 28 holds id 270, ahead of the help texts; ids 37 and 266 are fetched out of place.
   EXPECT_EQ(position(270), 27);
   EXPECT_EQ(position(37), position(36) + 1);

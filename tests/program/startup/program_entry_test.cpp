@@ -29,14 +29,19 @@ class RecordingView final : public forms::View {
   void ControlRemoved(forms::Control&) override {}
   void Changed(forms::Form& form, forms::Property what) override {
     if (what == forms::Property::Geometry) Record("place " + form.Name());
-    if (what == forms::Property::Visible) Record((form.Visible() ? "show " : "hide ") + form.Name());
+    if (what == forms::Property::Visible)
+      Record((form.Visible() ? "show " : "hide ") + form.Name());
   }
   void Changed(forms::Control&, forms::Property) override {}
   forms::WindowHandle Handle(forms::Form& form) override { return headless_.Handle(form); }
   forms::WindowHandle Handle(forms::Control& control) override { return headless_.Handle(control); }
   void ProcessEvents() override { Record("yield"); }
-  void WaitForEvents(std::optional<forms::Duration> timeout) override { headless_.WaitForEvents(timeout); }
-  forms::MsgBoxResult ShowMessageBox(const forms::MessageBox& box) override { return forms::DefaultAnswer(box); }
+  void WaitForEvents(std::optional<forms::Duration> timeout) override {
+    headless_.WaitForEvents(timeout);
+  }
+  forms::MsgBoxResult ShowMessageBox(const forms::MessageBox& box) override {
+    return forms::DefaultAnswer(box);
+  }
   forms::OpenFileResult ShowOpenFile(const forms::OpenFileRequest&) override { return {}; }
   forms::ScreenInfo QueryScreen() override { return {}; }
   void Beep() override {}
@@ -59,8 +64,8 @@ TEST(Main, RunsItsStepsInOrderWithTheSavedDefault) {
   Main();
   EXPECT_EQ(recorded.steps,
             (std::vector<std::string>{"load frmChooseLang before the texts", "unload frmChooseLang",
-                                      "load DriverDialog", "yield", "load PilotList", "place DriverDialog",
-                                      "show DriverDialog", "yield"}));
+                                      "load DriverDialog", "yield", "load PilotList",
+                                      "place DriverDialog", "show DriverDialog", "yield"}));
   EXPECT_EQ(UiText[kStagedId], kStagedGerman);
   EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "Weiter");
   forms::InstallView(nullptr);
@@ -116,9 +121,10 @@ TEST(Main, AChooserClosedWithoutOkStartsInTheFirstLanguageAndAsksAgainNextTime) 
 }
 
 TEST(Main, ASingleLanguageIsTakenWithoutAList) {
-  ProgramFolder folder("[Language]\nLanguage_1=Deutsch\nLanguageDB_1=MarovinLanguages.txt\n"
-                       "LanguageColumn_1=Deutsch\nLanguageLocaleID_1=1031\n",
-                       "fr_FR.UTF-8");
+  ProgramFolder folder(
+      "[Language]\nLanguage_1=Deutsch\nLanguageDB_1=MarovinLanguages.txt\n"
+      "LanguageColumn_1=Deutsch\nLanguageLocaleID_1=1031\n",
+      "fr_FR.UTF-8");
   Main();
   EXPECT_EQ(UiText[kStagedId], kStagedGerman);
   EXPECT_EQ(folder.StoredDefault(), "1");
@@ -126,8 +132,9 @@ TEST(Main, ASingleLanguageIsTakenWithoutAList) {
 
 TEST(Main, ABrokenDatabaseStartsInNativeTextsWithOneMessage) {
   ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=2\n");
-  WriteTestFile(folder, "MarovinLanguages.txt", "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=302\r\n"
-                                       "Language1=Deutsch\r\n[NATIVE]\r\nL1= not fou");
+  WriteTestFile(folder, "MarovinLanguages.txt",
+                "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=302\r\n"
+                "Language1=Deutsch\r\n[NATIVE]\r\nL1= not fou");
   Main();
   EXPECT_EQ(UiText[kStagedId], "Staged");
   ASSERT_EQ(forms::script::ShownMessageBoxes().size(), 1u);
@@ -137,9 +144,11 @@ TEST(Main, ABrokenDatabaseStartsInNativeTextsWithOneMessage) {
 }
 
 TEST(Main, ALanguageWrittenRightToLeftTurnsTheDialogs) {
-  ProgramFolder folder("[Language]\nDefaultLanguage=1\nLanguage_1=Arabic\nLanguageDB_1=ar.txt\n"
-                       "LanguageColumn_1=Arabic\nLanguageLocaleID_1=1025\n");
-  WriteTestFile(folder, "ar.txt", BuildLanguageDb({{"NATIVE", {"Continue"}}, {"Arabic", {"متابعة"}}}));
+  ProgramFolder folder(
+      "[Language]\nDefaultLanguage=1\nLanguage_1=Arabic\nLanguageDB_1=ar.txt\n"
+      "LanguageColumn_1=Arabic\nLanguageLocaleID_1=1025\n");
+  WriteTestFile(folder, "ar.txt",
+                BuildLanguageDb({{"NATIVE", {"Continue"}}, {"Arabic", {"متابعة"}}}));
   Main();
   EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "متابعة");
   EXPECT_TRUE(DriverDialog->Command_Continue.RightToLeft());
@@ -217,7 +226,8 @@ TEST(AddPath, JoinsWithExactlyOneBackslash) {
       {"", "MarovinLang.ini", "MarovinLang.ini"},
       {"C:\\Marovin\\", "", "C:\\Marovin\\"},
   };
-  for (const auto& c : cases) EXPECT_EQ(AddPath(c.folder, c.file), c.joined) << c.folder << " + " << c.file;
+  for (const auto& c : cases)
+    EXPECT_EQ(AddPath(c.folder, c.file), c.joined) << c.folder << " + " << c.file;
 }
 
 TEST(AskYesNo, DefaultsToNoAndAsksWithAQuestion) {

@@ -23,15 +23,18 @@ inline std::string PathIn(const TempFolder& folder, const std::string& name) {
 }
 
 // Writes the bytes as given (no line-end translation) and returns the file's path.
-inline std::string WriteTestFile(const TempFolder& folder, const std::string& name, const std::string& contents) {
+inline std::string WriteTestFile(const TempFolder& folder, const std::string& name,
+                                 const std::string& contents) {
   folder.WriteFile(name, contents);
   return PathIn(folder, name);
 }
 
 class ProgramFolder : public TempFolder {
  public:
-  explicit ProgramFolder(const std::string& languageList = kTwoLanguages, const char* locale = "C") {
-    std::filesystem::copy_file(MAROVIN_DATA "/MarovinLanguages.txt", Path() / "MarovinLanguages.txt");
+  explicit ProgramFolder(const std::string& languageList = kTwoLanguages,
+                         const char* locale = "C") {
+    std::filesystem::copy_file(MAROVIN_DATA "/MarovinLanguages.txt",
+                               Path() / "MarovinLanguages.txt");
     WriteFile("MarovinLang.ini", languageList);
     win::SetAppPath(Path().string());
     setenv("LC_ALL", locale, 1);
@@ -39,6 +42,7 @@ class ProgramFolder : public TempFolder {
 
   std::string LanguageList() const { return PathIn(*this, "MarovinLang.ini"); }
   std::string StoredDefault() const {
-    return win::GetPrivateProfileString("Language", "DefaultLanguage", "(none)", 255, LanguageList());
+    return win::GetPrivateProfileString("Language", "DefaultLanguage", "(none)", 255,
+                                        LanguageList());
   }
 };

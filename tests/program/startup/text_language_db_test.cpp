@@ -42,8 +42,8 @@ TEST(TextLanguageDb, AnEmptyColumnNameReadsTheFirstLanguage) {
 
 TEST(TextLanguageDb, PhrasesKeepBlanksEqualSignsAndMarkup) {
   TempFolder folder;
-  const std::string db = WriteTestFile(folder, 
-      "db.txt", BuildLanguageDb({{"NATIVE", {" a=b {\\r}%s "}}, {"X", {"x"}}}));
+  const std::string db = WriteTestFile(
+      folder, "db.txt", BuildLanguageDb({{"NATIVE", {" a=b {\\r}%s "}}, {"X", {"x"}}}));
   EXPECT_EQ(LoadTextLanguageColumn(db, "Native").phrases.front(), " a=b {\\r}%s ");
 }
 
@@ -51,10 +51,12 @@ TEST(TextLanguageDb, AcceptsLineEndsOfEveryKind) {
   TempFolder folder;
   for (const std::string lineEnd : {"\n", "\r"}) {
     std::string text = SmallGermanDb();
-    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + lineEnd.size())) {
+    for (size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + lineEnd.size())) {
       text.replace(at, 2, lineEnd);
     }
-    const TextLanguageColumn column = LoadTextLanguageColumn(WriteTestFile(folder, "db.txt", text), "Deutsch");
+    const TextLanguageColumn column =
+        LoadTextLanguageColumn(WriteTestFile(folder, "db.txt", text), "Deutsch");
     EXPECT_TRUE(column.ok);
     EXPECT_EQ(column.phrases.back(), "Zeit");
   }
@@ -66,11 +68,13 @@ TEST(TextLanguageDb, FindsColumnsByOffsetOrByScanWhenTheOffsetIsMissingOrWrong) 
   const size_t native = plain.find("[NATIVE]");
   const size_t german = plain.find("[Deutsch]");
   const std::string right = std::to_string(german - native);
-  for (const std::string& offset : {right, std::string("3"), std::string("-40"), std::string("999999")}) {
-    const std::string db = WriteTestFile(folder, 
-        "db.txt", BuildLanguageDb({{"NATIVE", {"Already Staged", "Fuel", "Range", "Staged", "Time"}},
-                                   {"Deutsch", {"a", "b", "c", "d", "e"}}},
-                                  "Language1_Offset=" + offset + "\r\n"));
+  for (const std::string& offset :
+       {right, std::string("3"), std::string("-40"), std::string("999999")}) {
+    const std::string db = WriteTestFile(
+        folder, "db.txt",
+        BuildLanguageDb({{"NATIVE", {"Already Staged", "Fuel", "Range", "Staged", "Time"}},
+                         {"Deutsch", {"a", "b", "c", "d", "e"}}},
+                        "Language1_Offset=" + offset + "\r\n"));
     const TextLanguageColumn column = LoadTextLanguageColumn(db, "Deutsch");
     EXPECT_TRUE(column.ok) << offset;
     EXPECT_EQ(column.phrases.front(), "a") << offset;
@@ -91,23 +95,26 @@ TEST(TextLanguageDb, RefusesBrokenFilesWithTheirReason) {
     const char* column;
     std::optional<std::string> error;
   } cases[] = {
-      {"no strings", replaced("NumberOfStrings=5", "NumberOfStrings=0"), "Deutsch", kNotAValidTextDb},
+      {"no strings", replaced("NumberOfStrings=5", "NumberOfStrings=0"), "Deutsch",
+       kNotAValidTextDb},
       {"no languages", replaced("NumberOfLanguages=1", ""), "Deutsch", kNotAValidTextDb},
       {"unknown column", good, "Klingon", kLanguageNotFound},
       {"section missing", replaced("[Deutsch]", "[Deutch]"), "Deutsch", std::nullopt},
       {"small l", replaced("L2=Treibstoff", "l2=Treibstoff"), "Deutsch", kNotAValidTextDb},
       {"line out of order", replaced("L2=Fuel", "L3=Fuel"), "Native", kNotAValidTextDb},
       {"truncated", good.substr(0, good.size() - 12), "Deutsch", kNotAValidTextDb},
-      {"more strings than lines", replaced("NumberOfStrings=5", "NumberOfStrings=2000000000"), "Native",
-       kNotAValidTextDb},
+      {"more strings than lines", replaced("NumberOfStrings=5", "NumberOfStrings=2000000000"),
+       "Native", kNotAValidTextDb},
       {"empty file", "", "Native", kNotAValidTextDb},
   };
   for (const auto& c : cases) {
-    const TextLanguageColumn column = LoadTextLanguageColumn(WriteTestFile(folder, "db.txt", c.text), c.column);
+    const TextLanguageColumn column =
+        LoadTextLanguageColumn(WriteTestFile(folder, "db.txt", c.text), c.column);
     EXPECT_FALSE(column.ok) << c.what;
     EXPECT_EQ(column.error, c.error) << c.what;
   }
-  EXPECT_EQ(LoadTextLanguageColumn(PathIn(folder, "missing.txt"), "Native").error, kNotAValidTextDb);
+  EXPECT_EQ(LoadTextLanguageColumn(PathIn(folder, "missing.txt"), "Native").error,
+            kNotAValidTextDb);
 }
 
 // The shipped database must hold every native text exactly, in byte order, with a translation for
@@ -125,8 +132,10 @@ TEST(ShippedLanguageDb, TranslatesEveryInterfaceText) {
     const std::string text = NativeString(id, "");
     if (!HasNativeString(id) || text.empty()) continue;
     const auto found = std::lower_bound(native.phrases.begin(), native.phrases.end(), text);
-    ASSERT_TRUE(found != native.phrases.end() && *found == text) << "missing id " << id << ": " << text;
-    EXPECT_FALSE(german.phrases[static_cast<size_t>(found - native.phrases.begin())].empty()) << text;
+    ASSERT_TRUE(found != native.phrases.end() && *found == text)
+        << "missing id " << id << ": " << text;
+    EXPECT_FALSE(german.phrases[static_cast<size_t>(found - native.phrases.begin())].empty())
+        << text;
   }
 
   const std::string text = ReadText(path);

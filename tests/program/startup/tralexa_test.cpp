@@ -12,7 +12,8 @@ class TralexaWithGerman : public testing::Test {
   void SetUp() override {
     db_ = WriteTestFile(folder_, "de.txt", SmallGermanDb());
     tralexa_.sForeignColumnName("Deutsch");
-    ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db_, true, kTextLanguageDb)) << tralexa_.sErrDescription();
+    ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db_, true, kTextLanguageDb))
+        << tralexa_.sErrDescription();
   }
 
   TempFolder folder_;
@@ -64,8 +65,10 @@ TEST_F(TralexaWithGerman, TheAccessKindIsRefusedAndKeepsTheOpenDatabase) {
 }
 
 TEST_F(TralexaWithGerman, AnUnsortedColumnMissesTextsOffTheSearchPath) {
-  const std::string db = WriteTestFile(folder_, 
-      "unsorted.txt", BuildLanguageDb({{"NATIVE", {"Time", "Fuel", "Alt"}}, {"Deutsch", {"Zeit", "Treibstoff", "Höhe"}}}));
+  const std::string db =
+      WriteTestFile(folder_, "unsorted.txt",
+                    BuildLanguageDb({{"NATIVE", {"Time", "Fuel", "Alt"}},
+                                     {"Deutsch", {"Zeit", "Treibstoff", "Höhe"}}}));
   ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db, true, kTextLanguageDb));
   EXPECT_EQ(tralexa_.GetTranslation("Fuel"), "Treibstoff");
   EXPECT_EQ(tralexa_.GetTranslation("Time"), "Time");
@@ -89,7 +92,8 @@ TEST(Tralexa, SubstitutesParametersInOrderAndConvertsLineBreaks) {
   Tralexa tralexa;
   EXPECT_EQ(tralexa.GetS(323, {"C:\\x.mdb"}),
             "Export application strings to Language Database C:\\x.mdb\r\rAre you sure?");
-  EXPECT_EQ(tralexa.GetS(323), "Export application strings to Language Database %s\r\rAre you sure?");
+  EXPECT_EQ(tralexa.GetS(323),
+            "Export application strings to Language Database %s\r\rAre you sure?");
   EXPECT_EQ(Tralexa::SubstituteParameters("%s and %s", {"1", "2", "3"}), "1 and 2");
   EXPECT_EQ(Tralexa::SubstituteParameters("%s and %s", {"1"}), "1 and %s");
   // A marker that arrives inside a parameter is text, not a place for the next parameter.
@@ -104,8 +108,12 @@ TEST(Tralexa, WidthTestPadsByTheLengthTable) {
   const struct {
     std::string text;
     size_t pads;
-  } cases[] = {{"abc", 3}, {"abcdefghij", 8}, {std::string(25, 'x'), 10}, {std::string(60, 'x'), 6},
-               {std::string(10000, 'x'), 0}, {"", 0}};
+  } cases[] = {{"abc", 3},
+               {"abcdefghij", 8},
+               {std::string(25, 'x'), 10},
+               {std::string(60, 'x'), 6},
+               {std::string(10000, 'x'), 0},
+               {"", 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(tralexa.GetTranslation(c.text), c.text + std::string(c.pads, 'W')) << c.text.size();
   }

@@ -8,7 +8,8 @@
 
 TEST(LoadTranslatedStrings, FillsEveryEntryWithTheNativeTextWithoutADatabase) {
   LoadTranslatedStrings();
-  for (int16_t id : UiTextFillOrder()) EXPECT_EQ(UiText[static_cast<size_t>(id)], NativeString(id, "")) << id;
+  for (int16_t id : UiTextFillOrder())
+    EXPECT_EQ(UiText[static_cast<size_t>(id)], NativeString(id, "")) << id;
   EXPECT_EQ(UiText[270], "Simulation Paused");
   EXPECT_EQ(UiText[266], "None");
   EXPECT_EQ(UiText[37], "Save");
@@ -20,7 +21,8 @@ TEST(LoadTranslatedStrings, FillsTheShippedTranslationAndRefillsOnAChange) {
   ProgramFolder folder;
   Tralexa& tralexa = EnsureTralexa();
   tralexa.sForeignColumnName("Deutsch");
-  ASSERT_TRUE(tralexa.OpenLanguageDatabase(PathIn(folder, "MarovinLanguages.txt"), true, kTextLanguageDb));
+  ASSERT_TRUE(
+      tralexa.OpenLanguageDatabase(PathIn(folder, "MarovinLanguages.txt"), true, kTextLanguageDb));
   LoadTranslatedStrings();
   EXPECT_EQ(UiText[37], "Speichern");
   EXPECT_EQ(UiText[266], "Keine");
