@@ -1,7 +1,7 @@
 # Project-wide compile settings and the helpers that declare tests, fuzz targets and benchmarks.
 
 add_library(marovin_options INTERFACE)
-target_compile_options(marovin_options INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(marovin_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
   # At -O3, g++ 12 reports overlaps, overflows, overreads and out-of-bounds copies inside
   # libstdc++'s own string concatenation and vector insertion that cannot happen; the sanitizer

@@ -161,7 +161,7 @@ HRESULT DecodeDeclaration(std::span<const DWORD> tokens, UINT constantCount, Pro
         if (!stream || (token & ~known) != 0) return D3DERR_INVALIDCALL;
         UINT& streamBytes = program->streamBytes[*stream];
         if (skip) {
-          streamBytes += field * sizeof(DWORD);
+          streamBytes += field * static_cast<UINT>(sizeof(DWORD));
           break;
         }
         const UINT input = token & decl::kRegisterMask;

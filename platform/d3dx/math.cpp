@@ -29,10 +29,10 @@ bool Opposite(const D3DXQUATERNION& reference, const D3DXQUATERNION& q) {
 }  // namespace
 
 D3DXCOLOR::D3DXCOLOR(uint32_t argb)
-    : r(((argb >> 16) & 0xFF) / 255.0f),
-      g(((argb >> 8) & 0xFF) / 255.0f),
-      b((argb & 0xFF) / 255.0f),
-      a((argb >> 24) / 255.0f) {}
+    : r(static_cast<float>((argb >> 16) & 0xFF) / 255.0f),
+      g(static_cast<float>((argb >> 8) & 0xFF) / 255.0f),
+      b(static_cast<float>(argb & 0xFF) / 255.0f),
+      a(static_cast<float>(argb >> 24) / 255.0f) {}
 
 uint32_t D3DXCOLOR::ToArgb() const {
   auto byte = [](float value) {

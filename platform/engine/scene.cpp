@@ -377,7 +377,7 @@ void EngineScene::MousePick(int32_t x, int32_t y, int32_t, int32_t, EnginePickRe
   if (width <= 0 || height <= 0) return;
   const EngineCamera& camera = engine_.MainCamera();
   const D3DXMATRIX viewProjection =
-      camera.View() * camera.Projection(static_cast<float>(width) / height);
+      camera.View() * camera.Projection(static_cast<float>(width) / static_cast<float>(height));
   D3DXMATRIX unproject;
   if (d3dx::D3DXMatrixInverse(&unproject, nullptr, &viewProjection) == nullptr) return;
   // The inverse of ProjectPoint, so a point projected to (x, y) is picked at (x, y).

@@ -441,7 +441,7 @@ float RegisterToNumber(const std::string& text, int decimals, bool octal) {
     const bool negative = whole < 0;
     if (negative) whole = -whole;
     double asOctal = 0.0;
-    for (double place = 1.0; whole > 0; whole /= 8, place *= 10.0) asOctal += (whole % 8) * place;
+    for (double place = 1.0; whole > 0; whole /= 8, place *= 10.0) asOctal += static_cast<double>(whole % 8) * place;
     value = negative ? -asOctal : asOctal;
   }
   return static_cast<float>(value);

@@ -345,7 +345,7 @@ constexpr float AscentShadowDrop = 3.0f;      // world units the ascent stage's 
 }  // namespace
 
 void LayTerrainShadow() {
-  const float lift = AltitudeFeet <= ShadowLowLift
+  const float lift = static_cast<float>(AltitudeFeet) <= ShadowLowLift
                          ? std::max(static_cast<float>(AltitudeFeet) / 10.0f, ShadowMinLift)
                          : ShadowHighLift;
   // The edge points run along the shadow's sunward edge, picked on the terrain from above.

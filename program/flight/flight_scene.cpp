@@ -15,17 +15,17 @@ Matrix3 pivot = Identity;
 Matrix3 reference = Identity;
 
 // A turn about one of a mesh's own axes goes before its matrix, as the engine's meshes turn.
-void TurnAbout(Matrix3& pivot, int axis, double angle) {
+void TurnAbout(Matrix3& axes, int axis, double angle) {
   if (angle == 0.0) return;
   const int a = (axis + 1) % 3;
   const int b = (axis + 2) % 3;
   const double c = std::cos(angle);
   const double s = std::sin(angle);
-  const auto rowA = pivot[a];
-  const auto rowB = pivot[b];
+  const auto rowA = axes[a];
+  const auto rowB = axes[b];
   for (int k = 0; k < 3; ++k) {
-    pivot[a][k] = c * rowA[k] + s * rowB[k];
-    pivot[b][k] = -s * rowA[k] + c * rowB[k];
+    axes[a][k] = c * rowA[k] + s * rowB[k];
+    axes[b][k] = -s * rowA[k] + c * rowB[k];
   }
 }
 

@@ -412,9 +412,9 @@ TEST(FrameExports, TheLibraryExportsExactlyItsInterface) {
   ASSERT_TRUE(nm);
   char line[512];
   while (std::fgets(line, sizeof line, nm.get()) != nullptr) {
-    std::string text(line);
-    text.erase(text.find_last_not_of("\n") + 1);
-    exported.insert(text.substr(text.rfind(' ') + 1));
+    std::string symbol(line);
+    symbol.erase(symbol.find_last_not_of("\n") + 1);
+    exported.insert(symbol.substr(symbol.rfind(' ') + 1));
   }
   std::vector<std::string> unexpected;
   std::set_symmetric_difference(exported.begin(), exported.end(), expected.begin(), expected.end(),

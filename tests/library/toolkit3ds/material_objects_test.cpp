@@ -122,7 +122,7 @@ TEST(MaterialObjects, AMissingMaterialLeavesTheRecordAlone) {
 }
 
 // A colour a file can hold exactly: each channel a whole number of 255ths.
-fcolor3ds Bytes255(int r, int g, int b) { return {r / 255.0f, g / 255.0f, b / 255.0f}; }
+fcolor3ds Bytes255(float r, float g, float b) { return {r / 255.0f, g / 255.0f, b / 255.0f}; }
 
 // A material that uses every part of the record that a file keeps.
 Materials3ds FullMaterial() {

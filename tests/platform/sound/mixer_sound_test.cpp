@@ -117,15 +117,15 @@ TEST_F(MixerSound, MusicPlaysUntilStopped) {
 }
 
 TEST_F(MixerSound, SoundsOutliveTheirEngine) {
-  auto engine = std::make_unique<sound::SoundEngine>(sound::SoundSide::kDevice);
+  auto shortLived = std::make_unique<sound::SoundEngine>(sound::SoundSide::kDevice);
   int32_t result = -1;
-  engine->Init(0, result);
-  sound::SoundBuffer buffer(*engine);
-  sound::MusicPlayer music(*engine);
+  shortLived->Init(0, result);
+  sound::SoundBuffer buffer(*shortLived);
+  sound::MusicPlayer music(*shortLived);
   bool success = false;
   buffer.Load(kTone, 0, true, success);
   music.Load(kMusic, success);
-  engine.reset();
+  shortLived.reset();
   buffer.Play();
   music.Play();
   EXPECT_EQ(Status(buffer), 1);

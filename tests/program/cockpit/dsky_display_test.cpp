@@ -87,9 +87,9 @@ TEST_P(RegisterFormatting, ShowsTheQuantitiesOfTheVerbAndNoun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RegisterFormatting, ::testing::ValuesIn(kRegisterCases),
-                         [](const auto& info) {
-                           return std::string("V") + info.param.verb + "N" + info.param.noun + "P" +
-                                  std::to_string(info.param.program);
+                         [](const auto& test) {
+                           return std::string("V") + test.param.verb + "N" + test.param.noun + "P" +
+                                  std::to_string(test.param.program);
                          });
 
 TEST_F(DSKYTest, Verb99LeavesTheRegistersToTheMonitor) {

@@ -62,8 +62,8 @@ TEST_P(KeySequence, LeavesTheDisplay) {
   EXPECT_EQ(LampOprErr, c.oprErr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, KeySequence, ::testing::ValuesIn(kKeyCases), [](const auto& info) {
-  std::string name = info.param.name;
+INSTANTIATE_TEST_SUITE_P(Table, KeySequence, ::testing::ValuesIn(kKeyCases), [](const auto& test) {
+  std::string name = test.param.name;
   for (char& c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   }
