@@ -23,8 +23,9 @@ if(MAROVIN_SANITIZE)
   add_link_options(${MAROVIN_SANITIZER_FLAGS})
 endif()
 
-# marovin_add_tests(NAME SOURCES... LIBS...): one GoogleTest executable; CTest runs each test case in
-# its own process, so module-wide state of the library and the program starts fresh in every case.
+# marovin_add_tests(NAME SOURCES... LIBS...): one GoogleTest executable. CTest runs each test case in
+# a process of its own, and once more the whole binary, shuffled and repeated, in one process (label
+# "whole"): the program flies flight after flight in one process, so no test may lean on a fresh one.
 function(marovin_add_tests name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -37,6 +38,8 @@ function(marovin_add_tests name)
     set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${ARG_ENVIRONMENT})
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  add_test(NAME ${name}.whole COMMAND ${name} --gtest_shuffle --gtest_repeat=2)
+  set_tests_properties(${name}.whole PROPERTIES LABELS whole TIMEOUT 600)
 endfunction()
 
 # marovin_add_fuzzer(NAME SOURCE LIBS...): SOURCE defines LLVMFuzzerTestOneInput. With

@@ -10,6 +10,7 @@
 #include "platform/d3dx/x_file_mesh.h"
 #include "platform/d3dx/x_file_reader.h"
 #include "platform/d3dx/x_file_writer.h"
+#include "tests/peer_package.h"
 
 namespace d3dx {
 namespace {
@@ -51,7 +52,7 @@ void AddCounts(const XFrame& frame, Counts& counts) {
 }
 
 TEST(XFilePeer, ReadsEveryPeerModelWithThePeersCountsAndRoundTripsIt) {
-  if (!std::filesystem::exists(kPeerModels)) GTEST_SKIP() << "assimp-testmodels not installed";
+  if (tests::PeerMissing(kPeerModels, "assimp-testmodels")) GTEST_SKIP();
   std::vector<std::filesystem::path> files = PeerXFiles();
   ASSERT_GE(files.size(), 10u);
   size_t compared = 0;
