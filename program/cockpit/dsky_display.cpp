@@ -269,13 +269,13 @@ void MonitorP51() {
 }
 
 void ShowExtendedDisplay() {
-  if (ExtendedRoutine == 1) {
+  if (ExtendedRoutine == LampTestRoutine) {
     DSKYRegister = {"888888", "888888", "888888"};
     DSKYVerb = "88";
     DSKYNoun = "88";
-  } else if (ExtendedRoutine == 60) {
+  } else if (ExtendedRoutine == R60) {
     MonitorR60();
-  } else if (ExtendedRoutine == 62) {
+  } else if (ExtendedRoutine == R62) {
     MonitorR62();
   }
 }
@@ -403,31 +403,31 @@ void MonitorP40() {
 
 void RunProgramMonitor() {
   switch (CurrentProgram) {
-    case 3:
+    case P12:
       MonitorP12();
       break;
-    case 6:
+    case P40:
       MonitorP40();
       break;
-    case 7:
+    case P41:
       MonitorP41();
       break;
-    case 5:
+    case P30:
       MonitorP30();
       break;
-    case 8:
+    case P51:
       MonitorP51();
       break;
-    case 9:
+    case P63:
       MonitorP63();
       break;
-    case 10:
+    case P64:
       MonitorLanding("64");
       break;
-    case 12:
+    case P66:
       MonitorLanding("60");
       break;
-    case 13:
+    case P68:
       MonitorP68();
       break;
     default:
@@ -468,7 +468,8 @@ void FormatVerbNounDisplay() {
   } else if (verb == "50" && noun == "18") {
     FormatVerb06("18");
   } else if (verb == "50" && noun == "25") {
-    SetRegisters(CurrentProgram == 3 || CurrentProgram == 6 ? "p00203" : "p00015", kBlank, kBlank);
+    SetRegisters(CurrentProgram == P12 || CurrentProgram == P40 ? "p00203" : "p00015", kBlank,
+                 kBlank);
   } else if ((verb == "41" || verb == "42") && noun == "22") {
     FormatVerb06("22");
   } else if (verb == "06") {
@@ -490,12 +491,12 @@ void UpdateDSKYDisplay() {
     return;
   }
   FormatVerbNounDisplay();
-  if (ExtendedRoutine != 0) {
+  if (ExtendedRoutine != NoRoutine) {
     ShowExtendedDisplay();
     return;
   }
-  if (CurrentProgram != 2 && CurrentProgram != 4 && CurrentProgram != 11 && CurrentProgram != 14 &&
-      CurrentProgram != 15 && (VerbEntryActive || NounEntryActive)) {
+  if (CurrentProgram != P00 && CurrentProgram != P20 && CurrentProgram != P65 &&
+      CurrentProgram != P70 && CurrentProgram != P71 && (VerbEntryActive || NounEntryActive)) {
     LampKeyRel = true;
   }
   RunProgramMonitor();

@@ -24,8 +24,6 @@ constexpr int kDSKYResetText = 191;
 constexpr int kLightTestText = 192;
 constexpr int kKeyReleasedText = 201;
 constexpr const char* kBlankRegister = "bbbbbb";
-constexpr int kP00Index = 2;
-constexpr int kP51Index = 8;
 constexpr int kFullEntry = 7;  // the register position after five digits
 
 // Tests the key of `action` and consumes its click or button press.
@@ -118,7 +116,7 @@ void ClearForNewProgram() {
   EnterRequest = false;
   ProceedRequest = false;
   ManeuverActive = false;
-  ExtendedRoutine = 0;
+  ExtendedRoutine = NoRoutine;
   SetAllLamps(false);
   VerbFlash = false;
   EndKeyEntry();
@@ -131,7 +129,7 @@ void ApplyAttitudeEntry() {
   float third = 0.0f;
   ConvertAttitudeAngles(first, second, third, AttitudeEntryAngles[0], AttitudeEntryAngles[1],
                         AttitudeEntryAngles[2]);
-  if (CurrentProgram == kP51Index) {
+  if (CurrentProgram == P51) {
     RollAxis.TargetAngle = first;
     PitchAxis.TargetAngle = -second;
     YawAxis.TargetAngle = third;
@@ -209,8 +207,8 @@ void RegisterVerb(int r, int32_t remaining) {
 
 void RecycleProgram() {
   ClearForNewProgram();
-  // Recycling has no start for the burn programs P30 (5) and P40 (6).
-  if (CurrentProgram == 5 || CurrentProgram == 6 || !StartProgramByIndex(CurrentProgram)) {
+  // Recycling has no start for the burn programs P30 and P40.
+  if (CurrentProgram == P30 || CurrentProgram == P40 || !StartProgramByIndex(CurrentProgram)) {
     LampOprErr = true;
   }
   DisplayHold = false;
@@ -255,7 +253,7 @@ void SetImpulseMode(bool on) {
 }
 
 void OnlyInP00(void (*start)()) {
-  if (CurrentProgram == kP00Index) {
+  if (CurrentProgram == P00) {
     DisplayHold = false;
     start();
   } else {
@@ -402,7 +400,7 @@ void ExecuteVerb() {
     OnlyInP00(StartLampTest);
   } else if (verb == "36") {
     ManeuverActive = false;
-    ExtendedRoutine = 0;
+    ExtendedRoutine = NoRoutine;
     SetAllLamps(false);
     VerbFlash = false;
     EndKeyEntry();
@@ -441,7 +439,8 @@ float RegisterToNumber(const std::string& text, int decimals, bool octal) {
     const bool negative = whole < 0;
     if (negative) whole = -whole;
     double asOctal = 0.0;
-    for (double place = 1.0; whole > 0; whole /= 8, place *= 10.0) asOctal += static_cast<double>(whole % 8) * place;
+    for (double place = 1.0; whole > 0; whole /= 8, place *= 10.0)
+      asOctal += static_cast<double>(whole % 8) * place;
     value = negative ? -asOctal : asOctal;
   }
   return static_cast<float>(value);
@@ -483,7 +482,7 @@ void TerminateProgram() {
 
 void RestartCurrentProgram() {
   ManeuverActive = false;
-  ExtendedRoutine = 0;
+  ExtendedRoutine = NoRoutine;
   EnterRequest = false;
   ProceedRequest = false;
   if (!StartProgramByIndex(CurrentProgram)) {
@@ -493,7 +492,7 @@ void RestartCurrentProgram() {
 }
 
 void StartLampTest() {
-  ExtendedRoutine = 1;
+  ExtendedRoutine = LampTestRoutine;
   LampTestTicks = 9;
   CompActyOnce = true;
   CompActyPercent = 0;
@@ -521,7 +520,7 @@ bool IsAttitudeReached(float toleranceDegrees, float rateDegrees) {
   for (const AttitudeAxis* axis : {&PitchAxis, &RollAxis, &YawAxis}) {
     if (std::fabs(axis->Rate) >= rate) return false;
   }
-  ExtendedRoutine = 0;
+  ExtendedRoutine = NoRoutine;
   ManeuverActive = false;
   AutoAttitudeHold = true;  // the attitude control now holds what was reached
   AttitudeReachedFlags[0] = true;

@@ -18,7 +18,7 @@ constexpr int kKeepSamples = 0;
 
 // One row of the program table.
 struct ProgramStart {
-  int Index;
+  ProgramIndex Index;
   const char* Shown;  // the program number the display shows
   const char* Verb;
   const char* Noun;
@@ -30,20 +30,20 @@ struct ProgramStart {
   bool Abort;  // white on red instead of green on black
 };
 
-constexpr ProgramStart kP00{2, "00", "bb", "bb", false, 0, true, kKeepSamples, "P00 ", false};
-constexpr ProgramStart kP12{3, "12", "06", "33", true, 40, false, 5, "P12", false};
-constexpr ProgramStart kP20{4, "20", "06", "72", true, 50, true, 5, "P20 ", false};
-constexpr ProgramStart kP30{5, "30", "06", "33", true, 30, true, kKeepSamples, "P30 ", false};
-constexpr ProgramStart kP40{6, "40", "50", "18", true, 50, true, kKeepSamples, "P40 ", false};
-constexpr ProgramStart kP41{7, "41", "50", "18", true, 50, true, kKeepSamples, "P41 ", false};
-constexpr ProgramStart kP51{8, "51", "50", "25", true, 30, true, kKeepSamples, "P51 ", false};
-constexpr ProgramStart kP63{9, "63", "06", "69", false, 80, false, kKeepSamples, "P63 ", false};
-constexpr ProgramStart kP64{10, "64", "06", "64", true, 80, false, 15, "P64 ", false};
-constexpr ProgramStart kP65{11, "65", "06", "60", true, 80, false, 5, "P65 ", false};
-constexpr ProgramStart kP66{12, "66", "06", "60", true, 80, false, 5, "P66 ", false};
-constexpr ProgramStart kP68{13, "68", "06", "43", true, 10, false, 5, "P68 ", false};
-constexpr ProgramStart kP70{14, "66", "06", "60", true, 80, false, 5, "P66 ", false};
-constexpr ProgramStart kP71{15, "71", "06", "94", false, 80, false, 5, "P71", true};
+constexpr ProgramStart kP00{P00, "00", "bb", "bb", false, 0, true, kKeepSamples, "P00 ", false};
+constexpr ProgramStart kP12{P12, "12", "06", "33", true, 40, false, 5, "P12", false};
+constexpr ProgramStart kP20{P20, "20", "06", "72", true, 50, true, 5, "P20 ", false};
+constexpr ProgramStart kP30{P30, "30", "06", "33", true, 30, true, kKeepSamples, "P30 ", false};
+constexpr ProgramStart kP40{P40, "40", "50", "18", true, 50, true, kKeepSamples, "P40 ", false};
+constexpr ProgramStart kP41{P41, "41", "50", "18", true, 50, true, kKeepSamples, "P41 ", false};
+constexpr ProgramStart kP51{P51, "51", "50", "25", true, 30, true, kKeepSamples, "P51 ", false};
+constexpr ProgramStart kP63{P63, "63", "06", "69", false, 80, false, kKeepSamples, "P63 ", false};
+constexpr ProgramStart kP64{P64, "64", "06", "64", true, 80, false, 15, "P64 ", false};
+constexpr ProgramStart kP65{P65, "65", "06", "60", true, 80, false, 5, "P65 ", false};
+constexpr ProgramStart kP66{P66, "66", "06", "60", true, 80, false, 5, "P66 ", false};
+constexpr ProgramStart kP68{P68, "68", "06", "43", true, 10, false, 5, "P68 ", false};
+constexpr ProgramStart kP70{P70, "66", "06", "60", true, 80, false, 5, "P66 ", false};
+constexpr ProgramStart kP71{P71, "71", "06", "94", false, 80, false, 5, "P71", true};
 
 void Call(const std::function<void()>& service) {
   if (service) service();
@@ -65,7 +65,7 @@ void EnableStartDelay() { Main_Display->DSKYStartProgram.SetEnabled(true); }
 // leaves the start delay to the caller, after the restore point.
 void BeginProgram(const ProgramStart& p, bool delayLast = false) {
   if (!delayLast) EnableStartDelay();
-  ExtendedRoutine = 0;
+  ExtendedRoutine = NoRoutine;
   ProgramRCSFlag = p.RCS;
   LampKeyRel = false;
   CurrentProgram = p.Index;
@@ -189,10 +189,10 @@ void StartP71() {
 namespace {
 
 // R60 and R62 keep the program and its start delay and only take over the display.
-void StartRoutine(int32_t routine, const char* verb, const char* noun, const char* label) {
+void StartRoutine(RoutineIndex routine, const char* verb, const char* noun, const char* label) {
   ExtendedRoutine = routine;
   ProgramRCSFlag = true;
-  if (CurrentProgram == kP00.Index) LampKeyRel = false;
+  if (CurrentProgram == P00) LampKeyRel = false;
   DSKYNoun = noun;
   DSKYVerb = verb;
   CompActyPercent = 50;
@@ -205,19 +205,19 @@ void StartRoutine(int32_t routine, const char* verb, const char* noun, const cha
 
 void StartR60() {
   AttitudeReachedFlags[1] = false;
-  StartRoutine(60, "50", "18", "R60 ");
+  StartRoutine(R60, "50", "18", "R60 ");
 }
 
 void StartR62() {
-  StartRoutine(62, "06", "22", "R62 ");
-  if (CurrentProgram == kP00.Index) SaveDSKYState();
+  StartRoutine(R62, "06", "22", "R62 ");
+  if (CurrentProgram == P00) SaveDSKYState();
 }
 
 bool StartProgramByIndex(int index) {
   static constexpr void (*kStarts[])() = {StartP00, StartP12, StartP20, StartP30, StartP40,
                                           StartP41, StartP51, StartP63, StartP64, StartP65,
                                           StartP66, StartP68, StartP70, StartP71};
-  if (index < 2 || index > 15) return false;
-  kStarts[index - 2]();
+  if (index < FirstProgram || index > LastProgram) return false;
+  kStarts[index - FirstProgram]();
   return true;
 }

@@ -35,7 +35,6 @@ constexpr double ManeuverFixedStep = 0.01;                    // s
 constexpr float LoopSoundTime = 0.2f;                         // s
 constexpr double Pi = 3.14159265358979;
 
-enum ProgramIndex : int32_t { P12 = 3, P41 = 7, P64 = 10, P66 = 12, P70 = 14, P71 = 15 };
 enum ModeSwitch : int32_t { ModeDirect = 1, ModeRateHold = 2 };
 enum PGNSPosition : int32_t { PGNSManual = 1, PGNSAuto = 2 };
 
@@ -436,8 +435,7 @@ void FillJetSelectionTables() {
 }
 
 void DrawScoreTable() {
-  constexpr int32_t LMRace = 98;
-  if (MissionType == LMRace)
+  if (MissionType == LMRaceMission)
     DrawRaceScoreTable();
   else
     DrawLandingScoreTable();

@@ -14,8 +14,11 @@ struct SurfacePoint {
   float NorthSouth = 0.0f;
 };
 
+// The mission types that are not an Apollo mission (11 to 17) and not 0, any other mission.
+enum SpecialMissionType : int32_t { LMRaceMission = 98, OrbitalMission = 99 };
+
 // The mission.
-inline int32_t MissionType = 0;  // 11..17 Apollo missions, 98 LM Race, 99 Orbital, 0 other
+inline int32_t MissionType = 0;  // 11..17 Apollo missions, a SpecialMissionType, 0 other
 inline std::string MissionName;  // the mission folder
 inline std::string FlightFile;   // the scenario file name without ".sit"
 

@@ -115,8 +115,8 @@ void SetProgramMode(const std::string& text) {
     const char* Text;
     int32_t Program;
   };
-  constexpr ProgramMode modes[] = {{"-99", 0},  {"P20", 4},  {"P63", 9},
-                                   {"P64", 10}, {"P65", 11}, {"P66", 12}};
+  constexpr ProgramMode modes[] = {{"-99", NoProgram}, {"P20", P20}, {"P63", P63},
+                                   {"P64", P64},       {"P65", P65}, {"P66", P66}};
   for (const ProgramMode& mode : modes) {
     if (text == mode.Text) CurrentProgram = mode.Program;
   }
