@@ -510,8 +510,8 @@ void StartLampTest() {
 }
 
 bool IsAttitudeReached(float toleranceDegrees, float rateDegrees) {
-  const float tolerance = toleranceDegrees * static_cast<float>(M_PI) / 180.0f;
-  const float rate = rateDegrees * static_cast<float>(M_PI) / 180.0f;
+  const float tolerance = toleranceDegrees * PiSingle / 180.0f;
+  const float rate = rateDegrees * PiSingle / 180.0f;
   for (const AttitudeAxis* axis : {&PitchAxis, &YawAxis, &RollAxis}) {
     const bool within =
         axis->TargetAngle > axis->Angle - tolerance && axis->TargetAngle < axis->Angle + tolerance;

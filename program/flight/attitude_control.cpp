@@ -33,7 +33,6 @@ constexpr float ManeuverSlowRate = 0.01745329238474369f;      // rad/s, 1 degree
 constexpr float ManeuverDone = 0.00017453292093705386f;       // rad, 0.01 degree
 constexpr double ManeuverFixedStep = 0.01;                    // s
 constexpr float LoopSoundTime = 0.2f;                         // s
-constexpr double Pi = 3.14159265358979;
 
 enum ModeSwitch : int32_t { ModeDirect = 1, ModeRateHold = 2 };
 enum PGNSPosition : int32_t { PGNSManual = 1, PGNSAuto = 2 };

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/ini.h"
 #include "program/missions/missions_state.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr double RadiansPerDegree = 0.0174532925199433;
 constexpr float SlugsPerKilogram = 0.06852f;
 constexpr float PoundsPerKilogram = 2.20462f;
 constexpr float MilliradiansPerRadian = 1000.0f;
