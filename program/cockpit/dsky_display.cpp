@@ -280,7 +280,6 @@ void ShowExtendedDisplay() {
   }
 }
 
-constexpr int32_t PGNSAuto = 2;
 constexpr int32_t ChecklistMs = 3000;
 
 // Refuses to go on with the PGNS switch off automatic: both flashes light and the crew is told.

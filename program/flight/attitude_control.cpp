@@ -35,7 +35,6 @@ constexpr double ManeuverFixedStep = 0.01;                    // s
 constexpr float LoopSoundTime = 0.2f;                         // s
 
 enum ModeSwitch : int32_t { ModeDirect = 1, ModeRateHold = 2 };
-enum PGNSPosition : int32_t { PGNSManual = 1, PGNSAuto = 2 };
 
 // The jets' angular acceleration over `seconds`, in the firing direction.
 void Fire(AttitudeAxis& axis, double seconds) {

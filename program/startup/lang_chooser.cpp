@@ -21,7 +21,6 @@ namespace {
 constexpr const char* LanguageSection = "Language";
 constexpr size_t ValueBufferChars = 255;
 constexpr int32_t MaxLanguages = 10;
-constexpr int32_t GermanLanguage = 2;
 constexpr const char* TestWidth = "<TESTWIDTH>";
 
 std::string Read(const std::string& sIniFile, const std::string& key) {

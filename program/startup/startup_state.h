@@ -23,6 +23,8 @@ inline constexpr int32_t LastProgressTextId = 315;
 
 // The language set up, as numbered in the language list file (1 to 10); 0 before the choice.
 inline int32_t CurrentLanguage = 0;
+// German's number in the shipped language list: it has its own help file and key names.
+inline constexpr int32_t GermanLanguage = 2;
 // The help file of the current language.
 inline std::string HelpFilePath;
 // Set only while ChangeLanguage rebuilds the dialogs, so that unloading the launcher then does not
