@@ -11,6 +11,7 @@
 #include "program/flight/flight_scene.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_services.h"
+#include "program/scene/scene_state.h"
 
 namespace {
 
