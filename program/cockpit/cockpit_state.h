@@ -6,9 +6,33 @@
 #include <cstdint>
 #include <string>
 
-// The running guidance program: 2 P00, 3 P12, 4 P20, 5 P30, 6 P40, 7 P41, 8 P51, 9 P63, 10 P64,
-// 11 P65, 12 P66, 13 P68, 14 P70, 15 P71; 0 none.
-inline int32_t CurrentProgram = 0;
+// The guidance programs by the index that CurrentProgram holds. P70 has an index of its own
+// although the display shows it as "66".
+enum ProgramIndex : int32_t {
+  NoProgram = 0,
+  P00 = 2,
+  P12 = 3,
+  P20 = 4,
+  P30 = 5,
+  P40 = 6,
+  P41 = 7,
+  P51 = 8,
+  P63 = 9,
+  P64 = 10,
+  P65 = 11,
+  P66 = 12,
+  P68 = 13,
+  P70 = 14,
+  P71 = 15,
+  FirstProgram = P00,
+  LastProgram = P71
+};
+
+// The extended routines by the number that ExtendedRoutine holds; they keep CurrentProgram.
+enum RoutineIndex : int32_t { NoRoutine = 0, LampTestRoutine = 1, R60 = 60, R62 = 62 };
+
+// The running guidance program, a ProgramIndex.
+inline int32_t CurrentProgram = NoProgram;
 
 // The guidance computer's attitude flags (0 / -1 in the original, bool here).
 inline bool ManeuverActive = false;      // an automatic attitude manoeuvre is under way
@@ -45,7 +69,7 @@ inline bool FlashPhase = false;
 inline bool EnterRequest = false;
 inline bool ProceedRequest = false;
 inline bool KeyReleaseRequest = false;
-inline int32_t ExtendedRoutine = 0;  // 0 none, 1 lamp test, 60 R60, 62 R62
+inline int32_t ExtendedRoutine = NoRoutine;  // a RoutineIndex
 inline int32_t LampTestTicks = 0;
 inline int32_t LoadsRemaining = 0;
 inline int32_t ProgramAlarmPending = 0;

@@ -17,9 +17,9 @@
 
 namespace {
 
-constexpr double kLargestRegister = 99999.0;
-constexpr const char* kBlank = "bbbbbb";
-constexpr const char* kPending = "abbbbb";
+constexpr double LargestRegister = 99999.0;
+constexpr const char* Blank = "bbbbbb";
+constexpr const char* Pending = "abbbbb";
 
 // Stored display values whose signs nouns 92 and 94 reuse.
 float StoredR1Value = 0.0f;
@@ -101,13 +101,13 @@ void FormatVerb06(const std::string& noun) {
                  Stored(StoredR3Value, AltitudeAboveGround));
   } else if (noun == "72") {
     const auto lineOfSight = [](float degrees) {
-      return VerbFlash ? FormatSignedValue(degrees) : std::string(kBlank);
+      return VerbFlash ? FormatSignedValue(degrees) : std::string(Blank);
     };
-    SetRegisters(lineOfSight(LineOfSightAngles[1]), lineOfSight(LineOfSightAngles[0]), kBlank);
+    SetRegisters(lineOfSight(LineOfSightAngles[1]), lineOfSight(LineOfSightAngles[0]), Blank);
   } else if (noun == "74") {
     const int32_t seconds = SecondsToIgnition();
     if (seconds >= 30 && seconds <= 35) {
-      DSKYRegister[0] = kBlank;
+      DSKYRegister[0] = Blank;
     } else {
       SetRegisters(CountdownRegister(), "p00100", "p05450");
     }
@@ -200,7 +200,7 @@ void MonitorLanding(const char* noun) {
 void MonitorP68() {
   MonitorLanding("43");
   if (DSKYNoun == "43" && MinimumImpulseMode) {
-    DSKYRegister = {kBlank, kBlank, kBlank};
+    DSKYRegister = {Blank, Blank, Blank};
     Show("37", "00");
   }
 }
@@ -269,24 +269,23 @@ void MonitorP51() {
 }
 
 void ShowExtendedDisplay() {
-  if (ExtendedRoutine == 1) {
+  if (ExtendedRoutine == LampTestRoutine) {
     DSKYRegister = {"888888", "888888", "888888"};
     DSKYVerb = "88";
     DSKYNoun = "88";
-  } else if (ExtendedRoutine == 60) {
+  } else if (ExtendedRoutine == R60) {
     MonitorR60();
-  } else if (ExtendedRoutine == 62) {
+  } else if (ExtendedRoutine == R62) {
     MonitorR62();
   }
 }
 
-constexpr int32_t kPGNSAuto = 2;
-constexpr int32_t kChecklistMs = 3000;
+constexpr int32_t ChecklistMs = 3000;
 
 // Refuses to go on with the PGNS switch off automatic: both flashes light and the crew is told.
 bool PGNSInAuto() {
-  if (PGNSSwitch.SwitchPosition == kPGNSAuto) return true;
-  ShowMessage("Checklist Item: PGNS must be in Auto", kChecklistMs, kRedBox, kWhiteText);
+  if (PGNSSwitch.SwitchPosition == PGNSAuto) return true;
+  ShowMessage("Checklist Item: PGNS must be in Auto", ChecklistMs, RedBox, WhiteText);
   VerbFlash = true;
   NounFlash = true;
   return false;
@@ -328,7 +327,7 @@ void MonitorP12() {
   }
   if (DSKYVerb == "99" && DSKYNoun == "74") {
     if (!ProceedRequest) {
-      DSKYRegister = {kBlank, kBlank, kBlank};
+      DSKYRegister = {Blank, Blank, Blank};
       CompActyPercent = 0;
       return;
     }
@@ -386,7 +385,7 @@ void MonitorP40() {
   if (DSKYVerb == "06" && DSKYNoun == "40") {
     const bool blanked = seconds >= 31 && seconds <= 34;
     CompActyPercent = blanked ? 90 : 50;
-    if (blanked) DSKYRegister = {kBlank, kBlank, kBlank};
+    if (blanked) DSKYRegister = {Blank, Blank, Blank};
     if (seconds >= -4 && seconds < 8) BurnWindowFlag = true;
     if (seconds <= 5 && !VerbFlash) {
       CompActyPercent = 5;
@@ -403,31 +402,31 @@ void MonitorP40() {
 
 void RunProgramMonitor() {
   switch (CurrentProgram) {
-    case 3:
+    case P12:
       MonitorP12();
       break;
-    case 6:
+    case P40:
       MonitorP40();
       break;
-    case 7:
+    case P41:
       MonitorP41();
       break;
-    case 5:
+    case P30:
       MonitorP30();
       break;
-    case 8:
+    case P51:
       MonitorP51();
       break;
-    case 9:
+    case P63:
       MonitorP63();
       break;
-    case 10:
+    case P64:
       MonitorLanding("64");
       break;
-    case 12:
+    case P66:
       MonitorLanding("60");
       break;
-    case 13:
+    case P68:
       MonitorP68();
       break;
     default:
@@ -441,7 +440,7 @@ void RunProgramMonitor() {
 std::string SignLetter(double x) { return x >= 0.0 ? "p" : "m"; }
 
 std::string Digits5(double x) {
-  const long digits = std::lround(std::min(std::fabs(x), kLargestRegister));
+  const long digits = std::lround(std::min(std::fabs(x), LargestRegister));
   std::string text = std::to_string(digits);
   return std::string(5 - text.size(), '0') + text;
 }
@@ -468,7 +467,8 @@ void FormatVerbNounDisplay() {
   } else if (verb == "50" && noun == "18") {
     FormatVerb06("18");
   } else if (verb == "50" && noun == "25") {
-    SetRegisters(CurrentProgram == 3 || CurrentProgram == 6 ? "p00203" : "p00015", kBlank, kBlank);
+    SetRegisters(CurrentProgram == P12 || CurrentProgram == P40 ? "p00203" : "p00015", Blank,
+                 Blank);
   } else if ((verb == "41" || verb == "42") && noun == "22") {
     FormatVerb06("22");
   } else if (verb == "06") {
@@ -476,26 +476,26 @@ void FormatVerbNounDisplay() {
   } else if (verb == "16") {
     FormatVerb16(noun);
   }
-  if (verb == "00" && noun == "00") DSKYRegister = {kBlank, kBlank, kBlank};
+  if (verb == "00" && noun == "00") DSKYRegister = {Blank, Blank, Blank};
 }
 
 void UpdateDSKYDisplay() {
   MainDisplayForm& display = *Main_Display;
   if (DisplayHold) {
-    if (display.DSKYReset.Enabled()) DSKYRegister = {kPending, kPending, kPending};
+    if (display.DSKYReset.Enabled()) DSKYRegister = {Pending, Pending, Pending};
     return;
   }
   if (display.DSKYStartProgram.Enabled()) {
-    DSKYRegister = {kPending, kPending, kPending};
+    DSKYRegister = {Pending, Pending, Pending};
     return;
   }
   FormatVerbNounDisplay();
-  if (ExtendedRoutine != 0) {
+  if (ExtendedRoutine != NoRoutine) {
     ShowExtendedDisplay();
     return;
   }
-  if (CurrentProgram != 2 && CurrentProgram != 4 && CurrentProgram != 11 && CurrentProgram != 14 &&
-      CurrentProgram != 15 && (VerbEntryActive || NounEntryActive)) {
+  if (CurrentProgram != P00 && CurrentProgram != P20 && CurrentProgram != P65 &&
+      CurrentProgram != P70 && CurrentProgram != P71 && (VerbEntryActive || NounEntryActive)) {
     LampKeyRel = true;
   }
   RunProgramMonitor();
@@ -505,10 +505,10 @@ void ClearDSKYLights() { SetAllLamps(false); }
 
 namespace {
 
-constexpr int32_t kCellWidth = 17;
-constexpr int32_t kCellHeight = 28;
-constexpr int32_t kRegisterLeft = 12;
-constexpr int32_t kRegisterTop[3] = {122, 170, 215};
+constexpr int32_t CellWidth = 17;
+constexpr int32_t CellHeight = 28;
+constexpr int32_t RegisterLeft = 12;
+constexpr int32_t RegisterTop[3] = {122, 170, 215};
 
 void DrawGlyph(DSKYCanvas& canvas, int glyph, int32_t left, int32_t top, int32_t right,
                int32_t bottom) {
@@ -549,9 +549,9 @@ void DrawDSKY(DSKYCanvas& canvas, float random100) {
   }
   for (size_t r = 0; r < 3; ++r) {
     for (size_t i = 0; i < 6; ++i) {
-      const int32_t x = kRegisterLeft + kCellWidth * static_cast<int32_t>(i);
-      DrawGlyph(canvas, GlyphIndex(CharAt(DSKYRegister[r], i)), x, kRegisterTop[r], x + kCellWidth,
-                kRegisterTop[r] + kCellHeight);
+      const int32_t x = RegisterLeft + CellWidth * static_cast<int32_t>(i);
+      DrawGlyph(canvas, GlyphIndex(CharAt(DSKYRegister[r], i)), x, RegisterTop[r], x + CellWidth,
+                RegisterTop[r] + CellHeight);
     }
   }
   canvas.End("DSKYDisp");
@@ -573,9 +573,9 @@ void DrawDSKYLights(DSKYCanvas& canvas) {
       {{&LampOprErr, "DSKYOPRERR", true}, {&LampTracker, "DSKYTRACKER", false}},
       {{&LampSpare1, "BLANK", false}, {&LampAlt, "DSKYALT", false}},
       {{&LampSpare2, "BLANK", false}, {&LampVel, "DSKYVEL", false}}};
-  constexpr int32_t kColumnLeft[2] = {7, 65};
-  constexpr int32_t kColumnRight[2] = {62, 120};
-  constexpr int32_t kLampHeight = 28;
+  constexpr int32_t ColumnLeft[2] = {7, 65};
+  constexpr int32_t ColumnRight[2] = {62, 120};
+  constexpr int32_t LampHeight = 28;
   canvas.Begin("DSKYLights");
   canvas.DrawTexture("DSKYLights", 0, 0, 128, 256);
   for (int row = 0; row < 7; ++row) {
@@ -583,8 +583,8 @@ void DrawDSKYLights(DSKYCanvas& canvas) {
     for (int column = 0; column < 2; ++column) {
       const Lamp& lamp = lamps[row][column];
       const bool lit = *lamp.lit && !(lamp.flashes && FlashPhase);
-      canvas.DrawTexture(std::string(lamp.texture) + (lit ? "" : "off"), kColumnLeft[column], top,
-                         kColumnRight[column], top + kLampHeight);
+      canvas.DrawTexture(std::string(lamp.texture) + (lit ? "" : "off"), ColumnLeft[column], top,
+                         ColumnRight[column], top + LampHeight);
     }
   }
   canvas.End("DSKYLights");

@@ -16,17 +16,15 @@
 
 namespace {
 
-constexpr int32_t kKeyPressMs = 200;
-constexpr int32_t kConfirmKeyPressMs = 400;  // ENTR, PRO, KEY REL and RSET
-constexpr int32_t kStartDelayAfterVerb37Ms = 1000;
-constexpr int kProceedText = 190;
-constexpr int kDSKYResetText = 191;
-constexpr int kLightTestText = 192;
-constexpr int kKeyReleasedText = 201;
-constexpr const char* kBlankRegister = "bbbbbb";
-constexpr int kP00Index = 2;
-constexpr int kP51Index = 8;
-constexpr int kFullEntry = 7;  // the register position after five digits
+constexpr int32_t KeyPressMs = 200;
+constexpr int32_t ConfirmKeyPressMs = 400;  // ENTR, PRO, KEY REL and RSET
+constexpr int32_t StartDelayAfterVerb37Ms = 1000;
+constexpr int ProceedText = 190;
+constexpr int DSKYResetText = 191;
+constexpr int LightTestText = 192;
+constexpr int KeyReleasedText = 201;
+constexpr const char* BlankRegister = "bbbbbb";
+constexpr int FullEntry = 7;  // the register position after five digits
 
 // Tests the key of `action` and consumes its click or button press.
 bool Pressed(ActionIndex action, int32_t currentKeyCode) {
@@ -38,7 +36,7 @@ bool Pressed(ActionIndex action, int32_t currentKeyCode) {
 
 bool RefusedDuringEVA() {
   if (EVAMode) {
-    ShowMessage("You cannot operate the DSKY during EVA.", 2000, kRedBox, kWhiteText);
+    ShowMessage("You cannot operate the DSKY during EVA.", 2000, RedBox, WhiteText);
   }
   return EVAMode;
 }
@@ -55,9 +53,9 @@ void EndKeyEntry() {
 void StartLoad(int r) {
   RegisterLoad& load = RegisterLoads[r];
   load.Position = 1;
-  load.Text = kBlankRegister;
+  load.Text = BlankRegister;
   load.Active = true;
-  DSKYRegister[r] = kBlankRegister;
+  DSKYRegister[r] = BlankRegister;
   KeyEntryEnabled = true;
   VerbFlash = true;
   NounFlash = true;
@@ -73,7 +71,7 @@ bool FinishLoad(int r) {
   VerbFlash = false;
   NounFlash = false;
   DisplayHold = false;
-  if (load.Position < kFullEntry) {
+  if (load.Position < FullEntry) {
     LampOprErr = true;
     return false;
   }
@@ -97,11 +95,11 @@ void KeyIntoRegister(RegisterLoad& load) {
       load.Position = 3;
       load.Octal = true;
     }
-  } else if (!sign && load.Position < kFullEntry) {
+  } else if (!sign && load.Position < FullEntry) {
     WriteChar(load.Text, load.Position, KeyChar);
     ++load.Position;
   }
-  if (load.Position >= kFullEntry) KeyEntryEnabled = false;
+  if (load.Position >= FullEntry) KeyEntryEnabled = false;
 }
 
 void KeyIntoField(std::string& field, int32_t& position, bool& active) {
@@ -118,7 +116,7 @@ void ClearForNewProgram() {
   EnterRequest = false;
   ProceedRequest = false;
   ManeuverActive = false;
-  ExtendedRoutine = 0;
+  ExtendedRoutine = NoRoutine;
   SetAllLamps(false);
   VerbFlash = false;
   EndKeyEntry();
@@ -131,7 +129,7 @@ void ApplyAttitudeEntry() {
   float third = 0.0f;
   ConvertAttitudeAngles(first, second, third, AttitudeEntryAngles[0], AttitudeEntryAngles[1],
                         AttitudeEntryAngles[2]);
-  if (CurrentProgram == kP51Index) {
+  if (CurrentProgram == P51) {
     RollAxis.TargetAngle = first;
     PitchAxis.TargetAngle = -second;
     YawAxis.TargetAngle = third;
@@ -162,8 +160,8 @@ void LoadRegister(int r, const char* clockVerb) {
   } else if (DSKYNoun == "36" || DSKYNoun == "65") {
     if (DSKYVerb != clockVerb) {
       LampOprErr = true;
-      DSKYRegister[r] = kBlankRegister;
-      load.Text = kBlankRegister;
+      DSKYRegister[r] = BlankRegister;
+      load.Text = BlankRegister;
       return;
     }
     const int32_t value = static_cast<int32_t>(WholeNumber(number(r == 2 ? 2 : 0)));
@@ -193,8 +191,8 @@ void RegisterVerb(int r, int32_t remaining) {
     if (r == 2) RestoreDSKYState();
     return;
   }
-  static constexpr void (*kLoads[])() = {LoadRegister1, LoadRegister2, LoadRegister3};
-  kLoads[r]();
+  static constexpr void (*Loads[])() = {LoadRegister1, LoadRegister2, LoadRegister3};
+  Loads[r]();
   KeyReleaseRequest = true;
   const bool chainGoesOn = r == 0 ? LoadsRemaining > 1 : r == 1 && LoadsRemaining >= 2;
   if (chainGoesOn) {
@@ -209,8 +207,8 @@ void RegisterVerb(int r, int32_t remaining) {
 
 void RecycleProgram() {
   ClearForNewProgram();
-  // Recycling has no start for the burn programs P30 (5) and P40 (6).
-  if (CurrentProgram == 5 || CurrentProgram == 6 || !StartProgramByIndex(CurrentProgram)) {
+  // Recycling has no start for the burn programs P30 and P40.
+  if (CurrentProgram == P30 || CurrentProgram == P40 || !StartProgramByIndex(CurrentProgram)) {
     LampOprErr = true;
   }
   DisplayHold = false;
@@ -230,13 +228,13 @@ void SelectProgram() {
   if (DSKYNoun == "bb") return;
   ClearForNewProgram();
   DSKYProgram = DSKYNoun;
-  Main_Display->DSKYStartProgram.SetInterval(kStartDelayAfterVerb37Ms);
-  static const std::pair<const char*, void (*)()> kByNumber[] = {
+  Main_Display->DSKYStartProgram.SetInterval(StartDelayAfterVerb37Ms);
+  static const std::pair<const char*, void (*)()> ByNumber[] = {
       {"70", StartP70}, {"71", StartP71}, {"68", StartP68}, {"66", StartP66}, {"65", StartP65},
       {"64", StartP64}, {"63", StartP63}, {"41", StartP41}, {"51", StartP51}, {"30", StartP30},
       {"40", StartP40}, {"20", StartP20}, {"12", StartP12}, {"00", StartP00}};
   bool started = false;
-  for (const auto& [number, start] : kByNumber) {
+  for (const auto& [number, start] : ByNumber) {
     if (DSKYNoun == number) {
       start();
       started = true;
@@ -255,7 +253,7 @@ void SetImpulseMode(bool on) {
 }
 
 void OnlyInP00(void (*start)()) {
-  if (CurrentProgram == kP00Index) {
+  if (CurrentProgram == P00) {
     DisplayHold = false;
     start();
   } else {
@@ -285,7 +283,7 @@ void ProcessDSKYKeys(int32_t currentKeyCode) {
   if (Pressed(ActionKeyPadVerb, currentKeyCode)) {
     if (RefusedDuringEVA()) return;
     SaveDSKYState();
-    ArmKeyPress(kKeyPressMs);
+    ArmKeyPress(KeyPressMs);
     VerbFlash = false;
     VerbPosition = 1;
     VerbEntryActive = true;
@@ -295,7 +293,7 @@ void ProcessDSKYKeys(int32_t currentKeyCode) {
   }
   if (Pressed(ActionKeyPadNoun, currentKeyCode)) {
     if (RefusedDuringEVA()) return;
-    ArmKeyPress(kKeyPressMs);
+    ArmKeyPress(KeyPressMs);
     NounPosition = 1;
     NounEntryActive = true;
     VerbEntryActive = false;
@@ -303,24 +301,24 @@ void ProcessDSKYKeys(int32_t currentKeyCode) {
     KeyEntryEnabled = true;
   }
   if (Pressed(ActionKeyPadClr, currentKeyCode)) {
-    ArmKeyPress(kKeyPressMs);
+    ArmKeyPress(KeyPressMs);
     for (size_t r = 0; r < RegisterLoads.size(); ++r) {
       if (!RegisterLoads[r].Active) continue;
       RegisterLoads[r].Position = 1;
-      RegisterLoads[r].Text = kBlankRegister;
-      DSKYRegister[r] = kBlankRegister;
+      RegisterLoads[r].Text = BlankRegister;
+      DSKYRegister[r] = BlankRegister;
       KeyEntryEnabled = true;
     }
   }
 
   KeyChar.clear();
   if (KeyEntryEnabled) {
-    static constexpr std::pair<ActionIndex, const char*> kCharKeys[] = {
+    static constexpr std::pair<ActionIndex, const char*> CharKeys[] = {
         {ActionKeyPad0, "0"}, {ActionKeyPad1, "1"},    {ActionKeyPad2, "2"},
         {ActionKeyPad3, "3"}, {ActionKeyPad4, "4"},    {ActionKeyPad5, "5"},
         {ActionKeyPad6, "6"}, {ActionKeyPad7, "7"},    {ActionKeyPad8, "8"},
         {ActionKeyPad9, "9"}, {ActionKeyPadPlus, "p"}, {ActionKeyPadMinus, "m"}};
-    for (const auto& [action, c] : kCharKeys) {
+    for (const auto& [action, c] : CharKeys) {
       if (!Pressed(action, currentKeyCode)) continue;
       Main_Display->TimerKeyPress.SetEnabled(true);
       KeyChar = c;
@@ -341,18 +339,18 @@ void ProcessDSKYKeys(int32_t currentKeyCode) {
   }
 
   if (Pressed(ActionKeyPadEntr, currentKeyCode)) {
-    ArmKeyPress(kConfirmKeyPressMs);
+    ArmKeyPress(ConfirmKeyPressMs);
     EnterRequest = true;
     ExecuteVerb();
   }
   if (Pressed(ActionKeyPadPro, currentKeyCode)) {
-    ArmKeyPress(kConfirmKeyPressMs);
+    ArmKeyPress(ConfirmKeyPressMs);
     ProceedRequest = true;
-    ShowMessage(UiText[kProceedText], 500, kBlackBox, kGreenText);
+    ShowMessage(UiText[ProceedText], 500, BlackBox, GreenText);
   }
   if (Pressed(ActionKeyPadRelease, currentKeyCode)) {
-    ArmKeyPress(kConfirmKeyPressMs);
-    ShowMessage(UiText[kKeyReleasedText], 500, kBlackBox, kGreenText);
+    ArmKeyPress(ConfirmKeyPressMs);
+    ShowMessage(UiText[KeyReleasedText], 500, BlackBox, GreenText);
     KeyReleaseRequest = true;
     EndKeyEntry();
     EndLoads();
@@ -368,8 +366,8 @@ void ProcessDSKYKeys(int32_t currentKeyCode) {
       RestoreDSKYState();
     }
     if (LampProg) {
-      ShowMessage(UiText[kDSKYResetText], 1500, kBlackBox, kGreenText);
-      Main_Display->TimerKeyPress.SetInterval(kConfirmKeyPressMs);
+      ShowMessage(UiText[DSKYResetText], 1500, BlackBox, GreenText);
+      Main_Display->TimerKeyPress.SetInterval(ConfirmKeyPressMs);
       DisplayHold = true;
       SetAllLamps(false);
       if (ProgramAlarmPending >= 1) {
@@ -402,7 +400,7 @@ void ExecuteVerb() {
     OnlyInP00(StartLampTest);
   } else if (verb == "36") {
     ManeuverActive = false;
-    ExtendedRoutine = 0;
+    ExtendedRoutine = NoRoutine;
     SetAllLamps(false);
     VerbFlash = false;
     EndKeyEntry();
@@ -441,7 +439,8 @@ float RegisterToNumber(const std::string& text, int decimals, bool octal) {
     const bool negative = whole < 0;
     if (negative) whole = -whole;
     double asOctal = 0.0;
-    for (double place = 1.0; whole > 0; whole /= 8, place *= 10.0) asOctal += static_cast<double>(whole % 8) * place;
+    for (double place = 1.0; whole > 0; whole /= 8, place *= 10.0)
+      asOctal += static_cast<double>(whole % 8) * place;
     value = negative ? -asOctal : asOctal;
   }
   return static_cast<float>(value);
@@ -478,12 +477,12 @@ void TerminateProgram() {
   KeyEntryEnabled = true;
   VerbFlash = true;
   DisplayHold = true;
-  DSKYRegister = {kBlankRegister, kBlankRegister, kBlankRegister};
+  DSKYRegister = {BlankRegister, BlankRegister, BlankRegister};
 }
 
 void RestartCurrentProgram() {
   ManeuverActive = false;
-  ExtendedRoutine = 0;
+  ExtendedRoutine = NoRoutine;
   EnterRequest = false;
   ProceedRequest = false;
   if (!StartProgramByIndex(CurrentProgram)) {
@@ -493,13 +492,13 @@ void RestartCurrentProgram() {
 }
 
 void StartLampTest() {
-  ExtendedRoutine = 1;
+  ExtendedRoutine = LampTestRoutine;
   LampTestTicks = 9;
   CompActyOnce = true;
   CompActyPercent = 0;
   VerbFlash = true;
   NounFlash = true;
-  ShowMessage(UiText[kLightTestText], 1000, kBlackBox, kGreenText);
+  ShowMessage(UiText[LightTestText], 1000, BlackBox, GreenText);
   DSKYRegister = {"888888", "888888", "888888"};
   DSKYVerb = "88";
   DSKYNoun = "88";
@@ -511,8 +510,8 @@ void StartLampTest() {
 }
 
 bool IsAttitudeReached(float toleranceDegrees, float rateDegrees) {
-  const float tolerance = toleranceDegrees * static_cast<float>(M_PI) / 180.0f;
-  const float rate = rateDegrees * static_cast<float>(M_PI) / 180.0f;
+  const float tolerance = toleranceDegrees * PiSingle / 180.0f;
+  const float rate = rateDegrees * PiSingle / 180.0f;
   for (const AttitudeAxis* axis : {&PitchAxis, &YawAxis, &RollAxis}) {
     const bool within =
         axis->TargetAngle > axis->Angle - tolerance && axis->TargetAngle < axis->Angle + tolerance;
@@ -521,7 +520,7 @@ bool IsAttitudeReached(float toleranceDegrees, float rateDegrees) {
   for (const AttitudeAxis* axis : {&PitchAxis, &RollAxis, &YawAxis}) {
     if (std::fabs(axis->Rate) >= rate) return false;
   }
-  ExtendedRoutine = 0;
+  ExtendedRoutine = NoRoutine;
   ManeuverActive = false;
   AutoAttitudeHold = true;  // the attitude control now holds what was reached
   AttitudeReachedFlags[0] = true;

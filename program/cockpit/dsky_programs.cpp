@@ -12,38 +12,39 @@
 
 namespace {
 
-constexpr int kStartedText = 194;
-constexpr int32_t kStartMessageMs = 1000;
-constexpr int kKeepSamples = 0;
+constexpr int StartedText = 194;
+constexpr int32_t StartMessageMs = 1000;
+constexpr int KeepSamples = 0;
 
 // One row of the program table.
 struct ProgramStart {
-  int Index;
+  ProgramIndex Index;
   const char* Shown;  // the program number the display shows
   const char* Verb;
   const char* Noun;
   bool Flash;
   int CompActy;  // percent
   bool RCS;
-  int Samples;  // throttle average samples; kKeepSamples leaves the count
+  int Samples;  // throttle average samples; KeepSamples leaves the count
   const char* Label;
   bool Abort;  // white on red instead of green on black
 };
 
-constexpr ProgramStart kP00{2, "00", "bb", "bb", false, 0, true, kKeepSamples, "P00 ", false};
-constexpr ProgramStart kP12{3, "12", "06", "33", true, 40, false, 5, "P12", false};
-constexpr ProgramStart kP20{4, "20", "06", "72", true, 50, true, 5, "P20 ", false};
-constexpr ProgramStart kP30{5, "30", "06", "33", true, 30, true, kKeepSamples, "P30 ", false};
-constexpr ProgramStart kP40{6, "40", "50", "18", true, 50, true, kKeepSamples, "P40 ", false};
-constexpr ProgramStart kP41{7, "41", "50", "18", true, 50, true, kKeepSamples, "P41 ", false};
-constexpr ProgramStart kP51{8, "51", "50", "25", true, 30, true, kKeepSamples, "P51 ", false};
-constexpr ProgramStart kP63{9, "63", "06", "69", false, 80, false, kKeepSamples, "P63 ", false};
-constexpr ProgramStart kP64{10, "64", "06", "64", true, 80, false, 15, "P64 ", false};
-constexpr ProgramStart kP65{11, "65", "06", "60", true, 80, false, 5, "P65 ", false};
-constexpr ProgramStart kP66{12, "66", "06", "60", true, 80, false, 5, "P66 ", false};
-constexpr ProgramStart kP68{13, "68", "06", "43", true, 10, false, 5, "P68 ", false};
-constexpr ProgramStart kP70{14, "66", "06", "60", true, 80, false, 5, "P66 ", false};
-constexpr ProgramStart kP71{15, "71", "06", "94", false, 80, false, 5, "P71", true};
+constexpr ProgramStart P00Start{P00, "00", "bb", "bb", false, 0, true, KeepSamples, "P00 ", false};
+constexpr ProgramStart P12Start{P12, "12", "06", "33", true, 40, false, 5, "P12", false};
+constexpr ProgramStart P20Start{P20, "20", "06", "72", true, 50, true, 5, "P20 ", false};
+constexpr ProgramStart P30Start{P30, "30", "06", "33", true, 30, true, KeepSamples, "P30 ", false};
+constexpr ProgramStart P40Start{P40, "40", "50", "18", true, 50, true, KeepSamples, "P40 ", false};
+constexpr ProgramStart P41Start{P41, "41", "50", "18", true, 50, true, KeepSamples, "P41 ", false};
+constexpr ProgramStart P51Start{P51, "51", "50", "25", true, 30, true, KeepSamples, "P51 ", false};
+constexpr ProgramStart P63Start{P63, "63",  "06",        "69",   false,
+                                80,  false, KeepSamples, "P63 ", false};
+constexpr ProgramStart P64Start{P64, "64", "06", "64", true, 80, false, 15, "P64 ", false};
+constexpr ProgramStart P65Start{P65, "65", "06", "60", true, 80, false, 5, "P65 ", false};
+constexpr ProgramStart P66Start{P66, "66", "06", "60", true, 80, false, 5, "P66 ", false};
+constexpr ProgramStart P68Start{P68, "68", "06", "43", true, 10, false, 5, "P68 ", false};
+constexpr ProgramStart P70Start{P70, "66", "06", "60", true, 80, false, 5, "P66 ", false};
+constexpr ProgramStart P71Start{P71, "71", "06", "94", false, 80, false, 5, "P71", true};
 
 void Call(const std::function<void()>& service) {
   if (service) service();
@@ -51,11 +52,11 @@ void Call(const std::function<void()>& service) {
 
 void Announce(const std::string& label, bool abort) {
   const std::string text =
-      label + (label.empty() || label.back() != ' ' ? " " : "") + UiText[kStartedText];
+      label + (label.empty() || label.back() != ' ' ? " " : "") + UiText[StartedText];
   if (abort) {
-    ShowMessage(text, kStartMessageMs, kRedBox, kWhiteText);
+    ShowMessage(text, StartMessageMs, RedBox, WhiteText);
   } else {
-    ShowMessage(text, kStartMessageMs, kBlackBox, kGreenText);
+    ShowMessage(text, StartMessageMs, BlackBox, GreenText);
   }
 }
 
@@ -65,7 +66,7 @@ void EnableStartDelay() { Main_Display->DSKYStartProgram.SetEnabled(true); }
 // leaves the start delay to the caller, after the restore point.
 void BeginProgram(const ProgramStart& p, bool delayLast = false) {
   if (!delayLast) EnableStartDelay();
-  ExtendedRoutine = 0;
+  ExtendedRoutine = NoRoutine;
   ProgramRCSFlag = p.RCS;
   LampKeyRel = false;
   CurrentProgram = p.Index;
@@ -75,7 +76,7 @@ void BeginProgram(const ProgramStart& p, bool delayLast = false) {
   CompActyPercent = p.CompActy;
   VerbFlash = p.Flash;
   NounFlash = p.Flash;
-  if (p.Samples != kKeepSamples) ThrustAverageLength = p.Samples;
+  if (p.Samples != KeepSamples) ThrustAverageLength = p.Samples;
   Announce(p.Label, p.Abort);
 }
 
@@ -95,12 +96,12 @@ void StartPlain(const ProgramStart& p) {
 
 void StartP00() {
   ClearContactLight();
-  StartPlain(kP00);
+  StartPlain(P00Start);
 }
 
 void StartP12() {
   ClearContactLight();
-  BeginProgram(kP12);
+  BeginProgram(P12Start);
   Call(DSKYNeighbours.StopAllSounds);
   Call(DSKYNeighbours.ResetAttitudeAxes);
   Call(DSKYNeighbours.ClearInteriorViewFlag);
@@ -122,21 +123,21 @@ void StartP20() {
   if (AscentOnly) Staged = true;
   EngineOff = true;
   Fuel = Staged ? AscentFuelMass : DescentFuelMass;
-  BeginProgram(kP20, true);
+  BeginProgram(P20Start, true);
   SaveDSKYState();
   EnableStartDelay();
 }
 
 void StartP30() {
   ClearContactLight();
-  StartPlain(kP30);
+  StartPlain(P30Start);
 }
 
 void StartP40() {
   EngineOff = true;
   AttitudeReachedFlags[1] = false;
   ClearContactLight();
-  StartPlain(kP40);
+  StartPlain(P40Start);
   EnterRequest = false;
   IgnitionTime = AddTimes(MissionClock, TimeRecord{});
   TimeToIgnition = SubtractTimes(IgnitionTime, MissionClock);
@@ -144,14 +145,14 @@ void StartP40() {
 
 void StartP41() {
   ManeuverTargets = {DegToRad(20.0f), -DegToRad(-30.0f), DegToRad(40.0f)};
-  BeginProgram(kP41, true);
+  BeginProgram(P41Start, true);
   SaveDSKYState();
   EnableStartDelay();
 }
 
 void StartP51() {
   ClearContactLight();
-  BeginProgram(kP51);
+  BeginProgram(P51Start);
   PitchAxis.TargetAngle = 0.0f;
   RollAxis.TargetAngle = 0.0f;
   YawAxis.TargetAngle = 0.0f;
@@ -160,20 +161,20 @@ void StartP51() {
   SaveDSKYState();
 }
 
-void StartP63() { StartPlain(kP63); }
-void StartP64() { StartPlain(kP64); }
-void StartP65() { StartPlain(kP65); }
-void StartP66() { StartPlain(kP66); }
+void StartP63() { StartPlain(P63Start); }
+void StartP64() { StartPlain(P64Start); }
+void StartP65() { StartPlain(P65Start); }
+void StartP66() { StartPlain(P66Start); }
 
 void StartP68() {
   ClearContactLight();
-  StartPlain(kP68);
+  StartPlain(P68Start);
 }
 
-void StartP70() { StartPlain(kP70); }
+void StartP70() { StartPlain(P70Start); }
 
 void StartP71() {
-  BeginProgram(kP71);
+  BeginProgram(P71Start);
   // Aborting again once the ascent stage flies only changes the program: staging twice would
   // refill the ascent tanks.
   if (!AscentStageFlying) {
@@ -189,10 +190,10 @@ void StartP71() {
 namespace {
 
 // R60 and R62 keep the program and its start delay and only take over the display.
-void StartRoutine(int32_t routine, const char* verb, const char* noun, const char* label) {
+void StartRoutine(RoutineIndex routine, const char* verb, const char* noun, const char* label) {
   ExtendedRoutine = routine;
   ProgramRCSFlag = true;
-  if (CurrentProgram == kP00.Index) LampKeyRel = false;
+  if (CurrentProgram == P00) LampKeyRel = false;
   DSKYNoun = noun;
   DSKYVerb = verb;
   CompActyPercent = 50;
@@ -205,19 +206,19 @@ void StartRoutine(int32_t routine, const char* verb, const char* noun, const cha
 
 void StartR60() {
   AttitudeReachedFlags[1] = false;
-  StartRoutine(60, "50", "18", "R60 ");
+  StartRoutine(R60, "50", "18", "R60 ");
 }
 
 void StartR62() {
-  StartRoutine(62, "06", "22", "R62 ");
-  if (CurrentProgram == kP00.Index) SaveDSKYState();
+  StartRoutine(R62, "06", "22", "R62 ");
+  if (CurrentProgram == P00) SaveDSKYState();
 }
 
 bool StartProgramByIndex(int index) {
-  static constexpr void (*kStarts[])() = {StartP00, StartP12, StartP20, StartP30, StartP40,
-                                          StartP41, StartP51, StartP63, StartP64, StartP65,
-                                          StartP66, StartP68, StartP70, StartP71};
-  if (index < 2 || index > 15) return false;
-  kStarts[index - 2]();
+  static constexpr void (*Starts[])() = {StartP00, StartP12, StartP20, StartP30, StartP40,
+                                         StartP41, StartP51, StartP63, StartP64, StartP65,
+                                         StartP66, StartP68, StartP70, StartP71};
+  if (index < FirstProgram || index > LastProgram) return false;
+  Starts[index - FirstProgram]();
   return true;
 }

@@ -37,5 +37,5 @@ void StartP71();
 void StartR60();
 void StartR62();
 
-// The start routine of a program index (2 P00 ... 15 P71); false for an index without one.
+// The start routine of a ProgramIndex; false for an index without one.
 bool StartProgramByIndex(int index);

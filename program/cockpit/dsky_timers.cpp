@@ -6,8 +6,8 @@
 
 void DSKYFlashTick() {
   FlashPhase = !FlashPhase;
-  if (ExtendedRoutine == 1 && --LampTestTicks < 0) {
-    ExtendedRoutine = 0;
+  if (ExtendedRoutine == LampTestRoutine && --LampTestTicks < 0) {
+    ExtendedRoutine = NoRoutine;
     SetAllLamps(false);
     VerbFlash = false;
     NounFlash = false;

@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr int32_t kLongestMessageMs = 30000;
-constexpr int kSimulationPausedText = 270;
-constexpr int kReplayText = 243;
+constexpr int32_t LongestMessageMs = 30000;
+constexpr int SimulationPausedText = 270;
+constexpr int ReplayText = 243;
 
 void SetColours(ScreenMessage& message, uint32_t boxColour, uint32_t textColour) {
   if (boxColour == 0 && textColour == 0) {
@@ -45,7 +45,7 @@ void DrawCentredLine(Screen2D& screen, const std::string& text, float topOffset,
 
 void ShowMessage(const std::string& text, int32_t milliseconds, uint32_t boxColour,
                  uint32_t textColour) {
-  if (milliseconds > kLongestMessageMs) return;
+  if (milliseconds > LongestMessageMs) return;
   SetColours(MessageText[0], boxColour, textColour);
   MessageText[0].Text = text;
   Arm(Main_Display->Timer_Program_Message, milliseconds);
@@ -98,9 +98,9 @@ void DrawMessage3(Screen2D& screen) {
 }
 
 void DrawStatusLine(Screen2D& screen) {
-  DrawCentredLine(screen, UiText[kSimulationPausedText], 0.0f, 0.0f, 0.0f, kRedBox, kWhiteText);
+  DrawCentredLine(screen, UiText[SimulationPausedText], 0.0f, 0.0f, 0.0f, RedBox, WhiteText);
 }
 
 void DrawCentredNotice(Screen2D& screen) {
-  DrawCentredLine(screen, UiText[kReplayText], 0.0f, 0.0f, 0.0f, kBlackBox, 0xFFFFFF00);
+  DrawCentredLine(screen, UiText[ReplayText], 0.0f, 0.0f, 0.0f, BlackBox, 0xFFFFFF00);
 }

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr uint32_t kGreenText = 0xFF00FF00;
-inline constexpr uint32_t kBlackBox = 0xFF000000;
-inline constexpr uint32_t kWhiteText = 0xFFFFFFFF;
-inline constexpr uint32_t kRedBox = 0xFFFF0000;
+inline constexpr uint32_t GreenText = 0xFF00FF00;
+inline constexpr uint32_t BlackBox = 0xFF000000;
+inline constexpr uint32_t WhiteText = 0xFFFFFFFF;
+inline constexpr uint32_t RedBox = 0xFFFF0000;
 
 // The 2D drawing the channels need from the outside engine, in screen pixels. The engine supplies
 // the real one; tests record the calls.

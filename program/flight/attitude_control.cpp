@@ -11,6 +11,7 @@
 #include "program/flight/flight_scene.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_services.h"
+#include "program/scene/scene_state.h"
 
 namespace {
 
@@ -33,11 +34,8 @@ constexpr float ManeuverSlowRate = 0.01745329238474369f;      // rad/s, 1 degree
 constexpr float ManeuverDone = 0.00017453292093705386f;       // rad, 0.01 degree
 constexpr double ManeuverFixedStep = 0.01;                    // s
 constexpr float LoopSoundTime = 0.2f;                         // s
-constexpr double Pi = 3.14159265358979;
 
-enum ProgramIndex : int32_t { P12 = 3, P41 = 7, P64 = 10, P66 = 12, P70 = 14, P71 = 15 };
 enum ModeSwitch : int32_t { ModeDirect = 1, ModeRateHold = 2 };
-enum PGNSPosition : int32_t { PGNSManual = 1, PGNSAuto = 2 };
 
 // The jets' angular acceleration over `seconds`, in the firing direction.
 void Fire(AttitudeAxis& axis, double seconds) {
@@ -436,8 +434,7 @@ void FillJetSelectionTables() {
 }
 
 void DrawScoreTable() {
-  constexpr int32_t LMRace = 98;
-  if (MissionType == LMRace)
+  if (MissionType == LMRaceMission)
     DrawRaceScoreTable();
   else
     DrawLandingScoreTable();

@@ -6,52 +6,10 @@
 // Rates are rad/s, angles radians, times seconds.
 #pragma once
 
-#include <array>
-#include <cstdint>
-
 #include "program/flight/flight_state.h"
-
-inline double AttitudeDeadband = 0.0;    // radians
-inline double SelectedDeadband = 0.0;    // radians, chosen by the deadband switch
-inline double AutoStepPeriod = 0.0;      // seconds between timed automatic steps
-inline double AutoStepTimer = 0.0;       // seconds
-inline double PitchScheduleTimer = 0.0;  // seconds
-inline bool RCSFiring = false;
-inline bool AttitudeManeuverActive = false;
-inline bool GimbalLocked = false;
-inline float RCSSoundCooldown = 0.0f;  // seconds before the jet sound stops looping
-// The attitude ball's three angles as the guidance computer shows them, radians.
-inline std::array<float, 3> DisplayAttitudeAngles{};
-// The translation commands along X, Y and Z; only their signs select jets.
-inline std::array<int32_t, 3> TranslationCommand{};
 
 inline constexpr float SmallDeadband = 0.00872664625997165f;  // rad, deadband switch at 0
 inline constexpr float LargeDeadband = 0.08726646259971649f;  // rad, deadband switch at 1
-
-// The twelve jet selection tables: per signed command, which of the plumes 1..16 fire in the
-// first (a) and second (b) pass.
-enum JetTable : int {
-  JetPitchPlus,
-  JetPitchMinus,
-  JetYawPlus,
-  JetYawMinus,
-  JetRollPlus,
-  JetRollMinus,
-  JetXPlus,
-  JetXMinus,
-  JetYPlus,
-  JetYMinus,
-  JetZPlus,
-  JetZMinus,
-  JetTableCount
-};
-inline constexpr int RCSPlumeCount = 16;
-struct JetCell {
-  bool a = false;
-  bool b = false;
-};
-using JetSelection = std::array<JetCell, RCSPlumeCount>;  // plume i at index i - 1
-inline std::array<JetSelection, JetTableCount> JetSelectionTables;
 
 // Once per frame: by the PGNS switch and the three mode switches.
 void UpdateAttitudeControl();

@@ -6,14 +6,6 @@
 // fuel pounds, times seconds.
 #pragma once
 
-#include <array>
-#include <cstdint>
-
-#include "program/flight/vector3.h"
-
-// Lowered by the crash rendering from 100 toward 10 after the ascent stage strikes the ground.
-inline int32_t ScorchFade = 0;
-
 // The length of one frame, seconds: 1 / FramesPerSecond, or this frame's step while the engine
 // has no frame rate yet (its first frames).
 float OneFrameSeconds();
@@ -48,15 +40,6 @@ void BurnFuel();
 // SurfaceUnevenness: the largest difference between the terrain heights under the four footpads
 // and under the LM.
 void MeasureSurfaceUnevenness();
-
-// The shadow grid laid on the terrain beside the LM: 40 by 20 cells, six vertices each.
-inline constexpr int ShadowGridColumns = 40;
-inline constexpr int ShadowGridRows = 20;
-inline constexpr int ShadowGridVertexCount = ShadowGridColumns * ShadowGridRows * 6;
-inline constexpr int ShadowEdgePointCount = 11;
-inline std::array<Vector3, ShadowEdgePointCount> ShadowEdgePoints;  // render coordinates
-inline std::array<Vector3, ShadowGridVertexCount> ShadowGridVertices;
-inline std::array<Vector3, 4> ShadowBlobPositions;  // blobs under footpads 0, 2 and 3; 1 unused
 
 // Lays the shadow grid on the terrain and draws the shadow picture onto it.
 void LayTerrainShadow();

@@ -12,9 +12,15 @@
 inline constexpr double TwoPi = 6.28318530717959;       // radians
 inline constexpr double TwoPiShort = 6.28318530717958;  // radians
 inline constexpr float TwoPiSingle = 6.2831855f;        // radians
-inline constexpr float PiSingle = 3.1415927f;           // radians
-inline constexpr double DegreesPerRadian = 57.2957795130823;
-inline constexpr double RadiansPerDegree = 0.0174532925199433;
+// Pi written to 15 digits, as the steps that halve or compare it in double precision use it, and
+// the float nearest pi, which the reductions compare against and the float conversions multiply by.
+inline constexpr double Pi = 3.14159265358979;  // radians
+inline constexpr float PiSingle = 3.1415927f;   // radians
+// The degree conversions as the program writes them, to 15 digits; a turn the engine measures
+// is converted with the full double 180 / pi, whose last digits differ.
+inline constexpr double DegreesPerRadian = 57.2957795130823;        // degrees per radian
+inline constexpr double RadiansPerDegree = 0.0174532925199433;      // radians per degree
+inline constexpr double DegreesPerRadianExact = 57.29577951308232;  // degrees per radian
 
 // Arc cosine; 0 for x >= 1 and for x <= -1 (callers divide by the cosine of the result).
 float ArcCos(float x);

@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "program/flight/flight_maths.h"
+
 namespace {
 
 std::function<float(float, float)> heightSource;
@@ -79,6 +81,5 @@ float AttitudeReferenceRollDegrees() {
   // The world's x axis seen in the reference's own x and y axes; the screen's y runs downward.
   const double screenX = reference[0][0];
   const double screenY = -reference[1][0];
-  constexpr double DegreesPerRadianExact = 57.29577951308232;
   return static_cast<float>(std::atan2(-screenX, -screenY) * DegreesPerRadianExact + 90.0);
 }

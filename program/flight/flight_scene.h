@@ -7,7 +7,8 @@
 
 #include "program/flight/vector3.h"
 
-// A height or distance that no landscape tile answers.
+// A height or distance that no landscape tile answers: a tile's answer of exactly 0, or a point
+// outside its extent, counts as this (docs/formats.md, "no ground here").
 inline constexpr float NoTerrainHeight = -99999.0f;  // world units
 
 // Terrain height, world units, under the render-coordinate point (x, z); the LM is at (0, 0).

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "program/flight/time_record.h"
@@ -14,8 +15,11 @@ struct SurfacePoint {
   float NorthSouth = 0.0f;
 };
 
+// The mission types that are not an Apollo mission (11 to 17) and not 0, any other mission.
+enum SpecialMissionType : int32_t { LMRaceMission = 98, OrbitalMission = 99 };
+
 // The mission.
-inline int32_t MissionType = 0;  // 11..17 Apollo missions, 98 LM Race, 99 Orbital, 0 other
+inline int32_t MissionType = 0;  // 11..17 Apollo missions, a SpecialMissionType, 0 other
 inline std::string MissionName;  // the mission folder
 inline std::string FlightFile;   // the scenario file name without ".sit"
 
@@ -133,6 +137,47 @@ inline AttitudeAxis PitchAxis;
 inline AttitudeAxis YawAxis;
 inline Vector3 AttitudeIncrement;  // this frame's turn: roll, pitch, yaw radians
 
+// The attitude control's deadbands, timers and flags. Rates are rad/s, angles radians, times
+// seconds.
+inline double AttitudeDeadband = 0.0;    // radians
+inline double SelectedDeadband = 0.0;    // radians, chosen by the deadband switch
+inline double AutoStepPeriod = 0.0;      // seconds between timed automatic steps
+inline double AutoStepTimer = 0.0;       // seconds
+inline double PitchScheduleTimer = 0.0;  // seconds
+inline bool RCSFiring = false;
+inline bool AttitudeManeuverActive = false;
+inline bool GimbalLocked = false;
+inline float RCSSoundCooldown = 0.0f;  // seconds before the jet sound stops looping
+// The attitude ball's three angles as the guidance computer shows them, radians.
+inline std::array<float, 3> DisplayAttitudeAngles{};
+// The translation commands along X, Y and Z; only their signs select jets.
+inline std::array<int32_t, 3> TranslationCommand{};
+
+// The twelve jet selection tables: per signed command, which of the plumes 1..16 fire in the
+// first (a) and second (b) pass.
+enum JetTable : int {
+  JetPitchPlus,
+  JetPitchMinus,
+  JetYawPlus,
+  JetYawMinus,
+  JetRollPlus,
+  JetRollMinus,
+  JetXPlus,
+  JetXMinus,
+  JetYPlus,
+  JetYMinus,
+  JetZPlus,
+  JetZMinus,
+  JetTableCount
+};
+inline constexpr int RCSPlumeCount = 16;
+struct JetCell {
+  bool a = false;
+  bool b = false;
+};
+using JetSelection = std::array<JetCell, RCSPlumeCount>;  // plume i at index i - 1
+inline std::array<JetSelection, JetTableCount> JetSelectionTables;
+
 // --- Touchdown --------------------------------------------------------------------------------
 
 inline constexpr int FootpadCount = 4;
@@ -148,6 +193,18 @@ inline int32_t FirstTouchRecord = 0;
 inline int32_t TouchdownDistance = 0;    // whole world units from LandingTargetPoint
 inline SurfacePoint LandingTargetPoint;  // world units
 inline float SurfaceUnevenness = 0.0f;   // world units
+
+// Lowered by the crash rendering from 100 toward 10 after the ascent stage strikes the ground.
+inline int32_t ScorchFade = 0;
+
+// The shadow grid laid on the terrain beside the LM: 40 by 20 cells, six vertices each.
+inline constexpr int ShadowGridColumns = 40;
+inline constexpr int ShadowGridRows = 20;
+inline constexpr int ShadowGridVertexCount = ShadowGridColumns * ShadowGridRows * 6;
+inline constexpr int ShadowEdgePointCount = 11;
+inline std::array<Vector3, ShadowEdgePointCount> ShadowEdgePoints;  // render coordinates
+inline std::array<Vector3, ShadowGridVertexCount> ShadowGridVertices;
+inline std::array<Vector3, 4> ShadowBlobPositions;  // blobs under footpads 0, 2 and 3; 1 unused
 
 // --- The descent stage left behind ------------------------------------------------------------
 
@@ -175,3 +232,47 @@ inline bool BurnWindowFlag = false;         // set by the P40 monitor around the
 inline float DockingRange = 0.0f;           // feet
 inline float DockingRangeRate = 0.0f;       // ft/s
 inline float LineOfSightAngles[2] = {};     // degrees
+
+// --- The main display ------------------------------------------------------------------------
+
+inline bool Busy = false;        // a mouse button is down or the window is being changed
+inline int32_t ScreenWidth = 0;  // pixels of the drawing area
+inline int32_t ScreenHeight = 0;
+inline float ScreenScaleX = 0.0f;           // ScreenWidth / 1600
+inline float ScreenScaleY = 0.0f;           // ScreenHeight / 1200
+inline bool SimulationInitialised = false;  // the scene has been built
+inline int32_t ExplosionFrame = 1;          // 1 to 13
+inline int32_t ThrustAverageLength = 0;     // throttle commands in the thrust mean
+inline float AutoThrottleCountdown = 0.0f;  // seconds
+// The staging display of the frame loop: on, its time and its length (seconds).
+struct StagingDisplay {
+  bool On = false;
+  float Time = 0.0f;
+  float Length = 0.0f;
+};
+inline StagingDisplay StagingEffect;
+
+// The smoothing record of the 100 ms tick.
+inline constexpr int ThrottleRingSize = 51;
+inline constexpr int NeedleRingSize = 10;
+struct SmoothingRecord {
+  float DeadZone = 0.0f;
+  std::array<float, 3> AxisSpread{};  // pitch, roll, yaw after the dead zone, -42 to 42
+  std::array<float, 3> AxisShaped{};
+  std::array<float, 3> AxisOutput{};  // 0 to 1, 0.5 centred
+  float Correction = 0.0f;            // throttle fraction
+  float Gain = 0.0f;
+  float Band = 0.0f;                                   // ft/s
+  std::array<float, ThrottleRingSize> ThrottleRing{};  // slots 1 to ThrustAverageLength used
+  int32_t ThrottleIndex = 0;
+  std::array<std::array<float, NeedleRingSize + 1>, 3> NeedleRings{};  // roll, pitch, yaw; 1..10
+  std::array<int32_t, 3> NeedleIndex{};
+  float NeedleLimitLow = 0.0f;   // radians
+  float NeedleLimitHigh = 0.0f;  // radians
+};
+inline SmoothingRecord Smoothing;
+// The hand-controller axis values (pitch, roll, yaw), 0 to 1, 0.5 centred.
+inline std::array<float, 3> HandControllerAxes{0.5f, 0.5f, 0.5f};
+
+// What leaving a flight for the launcher does on the launcher's side; set by the launcher.
+inline std::function<void()> ShowLauncherAfterFlight;

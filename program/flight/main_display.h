@@ -4,55 +4,10 @@
 // starts and the stage separation.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <functional>
-
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
+#include "program/flight/flight_state.h"
 #include "program/flight/vector3.h"
-
-inline bool Busy = false;        // a mouse button is down or the window is being changed
-inline int32_t ScreenWidth = 0;  // pixels of the drawing area
-inline int32_t ScreenHeight = 0;
-inline float ScreenScaleX = 0.0f;           // ScreenWidth / 1600
-inline float ScreenScaleY = 0.0f;           // ScreenHeight / 1200
-inline bool SimulationInitialised = false;  // the scene has been built
-inline int32_t ExplosionFrame = 1;          // 1 to 13
-inline int32_t ThrustAverageLength = 0;     // throttle commands in the thrust mean
-inline float AutoThrottleCountdown = 0.0f;  // seconds
-// The staging display of the frame loop: on, its time and its length (seconds).
-struct StagingDisplay {
-  bool On = false;
-  float Time = 0.0f;
-  float Length = 0.0f;
-};
-inline StagingDisplay StagingEffect;
-
-// The smoothing record of the 100 ms tick.
-inline constexpr int ThrottleRingSize = 51;
-inline constexpr int NeedleRingSize = 10;
-struct SmoothingRecord {
-  float DeadZone = 0.0f;
-  std::array<float, 3> AxisSpread{};  // pitch, roll, yaw after the dead zone, -42 to 42
-  std::array<float, 3> AxisShaped{};
-  std::array<float, 3> AxisOutput{};  // 0 to 1, 0.5 centred
-  float Correction = 0.0f;            // throttle fraction
-  float Gain = 0.0f;
-  float Band = 0.0f;                                   // ft/s
-  std::array<float, ThrottleRingSize> ThrottleRing{};  // slots 1 to ThrustAverageLength used
-  int32_t ThrottleIndex = 0;
-  std::array<std::array<float, NeedleRingSize + 1>, 3> NeedleRings{};  // roll, pitch, yaw; 1..10
-  std::array<int32_t, 3> NeedleIndex{};
-  float NeedleLimitLow = 0.0f;   // radians
-  float NeedleLimitHigh = 0.0f;  // radians
-};
-inline SmoothingRecord Smoothing;
-// The hand-controller axis values (pitch, roll, yaw), 0 to 1, 0.5 centred.
-inline std::array<float, 3> HandControllerAxes{0.5f, 0.5f, 0.5f};
-
-// What leaving a flight for the launcher does on the launcher's side; set by the launcher.
-inline std::function<void()> ShowLauncherAfterFlight;
 
 class MainDisplayForm : public forms::Form {
  public:

@@ -303,8 +303,6 @@ constexpr std::pair<std::string_view, std::string_view> GermanKeyNames[] = {
     {"DOWNARROW", "RUNTER"},
 };
 
-constexpr int32_t GermanLanguage = 2;
-
 // The numeric-keypad scan codes.
 constexpr int32_t KeypadScanCodes[] = {55, 71, 72, 73, 74, 75,  76,  77,  78,
                                        79, 80, 81, 82, 83, 141, 156, 179, 181};

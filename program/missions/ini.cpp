@@ -55,7 +55,8 @@ bool ToFlag(std::string_view text) { return ToValue(text) != 0.0; }
 
 std::string ProfileFile::Text(const std::string& section, const std::string& key,
                               const std::string& defaultText) const {
-  return ReadProfileValue(section, key, defaultText, path_);
+  lastText_ = ReadProfileValue(section, key, defaultText, path_);
+  return lastText_;
 }
 
 float ProfileFile::Number(const std::string& section, const std::string& key,
@@ -68,9 +69,20 @@ double ProfileFile::Value(const std::string& section, const std::string& key,
   return ToValue(Text(section, key, defaultText));
 }
 
+template <typename Integer>
+Integer ProfileFile::Fitted(std::optional<Integer> value, const std::string& defaultText) const {
+  if (value || outOfRange_ == OutOfRange::Refuse) return Fits(value);
+  return RoundTo<Integer>(ToValue(defaultText)).value_or(0);
+}
+
 int32_t ProfileFile::Whole(const std::string& section, const std::string& key,
                            const std::string& defaultText) const {
-  return ToWhole(Text(section, key, defaultText)).value_or(ToWhole(defaultText).value_or(0));
+  return Fitted(ToWhole(Text(section, key, defaultText)), defaultText);
+}
+
+int16_t ProfileFile::Short(const std::string& section, const std::string& key,
+                           const std::string& defaultText) const {
+  return Fitted(ToShort(Text(section, key, defaultText)), defaultText);
 }
 
 bool ProfileFile::Flag(const std::string& section, const std::string& key,

@@ -10,6 +10,7 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,16 +48,33 @@ std::optional<Integer> RoundTo(double value) {
   if (!(value >= lowest && value < beyondHighest)) return std::nullopt;
   return static_cast<Integer>(win::RoundHalfEven(value));
 }
+// A value that does not fit the integer or the control it is put into.
+class ProfileValueError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+// The value, or a ProfileValueError when there is none.
+template <typename Integer>
+Integer Fits(std::optional<Integer> value) {
+  if (!value) throw ProfileValueError("overflow");
+  return *value;
+}
 // True when the leading number is not 0.
 bool ToFlag(std::string_view text);
 
-// The keys of one file read by the reading rule and converted. A whole number that does not fit
-// a 32-bit integer gives the value of the default text instead.
+// What a whole number that does not fit its integer gives: the value of the default text (the
+// scenario, layout and assignment files), or a ProfileValueError (the settings file).
+enum class OutOfRange { TakeDefault, Refuse };
+
+// The keys of one file read by the reading rule and converted. It keeps the text it read last,
+// for the message that names a value which could not be used.
 class ProfileFile {
  public:
-  explicit ProfileFile(std::string path) : path_(std::move(path)) {}
+  explicit ProfileFile(std::string path, OutOfRange outOfRange = OutOfRange::TakeDefault)
+      : path_(std::move(path)), outOfRange_(outOfRange) {}
 
   const std::string& Path() const { return path_; }
+  const std::string& LastText() const { return lastText_; }
   std::string Text(const std::string& section, const std::string& key,
                    const std::string& defaultText) const;
   float Number(const std::string& section, const std::string& key,
@@ -65,11 +83,18 @@ class ProfileFile {
                const std::string& defaultText) const;
   int32_t Whole(const std::string& section, const std::string& key,
                 const std::string& defaultText) const;
+  int16_t Short(const std::string& section, const std::string& key,
+                const std::string& defaultText) const;
   bool Flag(const std::string& section, const std::string& key,
             const std::string& defaultText) const;
 
  private:
+  template <typename Integer>
+  Integer Fitted(std::optional<Integer> value, const std::string& defaultText) const;
+
   std::string path_;
+  OutOfRange outOfRange_;
+  mutable std::string lastText_;
 };
 
 // Cuts a value into the fields between separators, for lists such as "a,b,c" or "CTRL+D". A run

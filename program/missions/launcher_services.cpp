@@ -3,9 +3,9 @@
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
-forms::FormSlot<StandInDialog<kPilotListName>> PilotList;
-forms::FormSlot<StandInDialog<kStarFormName>> StarForm;
-forms::FormSlot<StandInDialog<kJoystickAssignName>> JoystickAssign;
+forms::FormSlot<StandInDialog<PilotListName>> PilotList;
+forms::FormSlot<StandInDialog<StarFormName>> StarForm;
+forms::FormSlot<StandInDialog<JoystickAssignName>> JoystickAssign;
 
 void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }
 

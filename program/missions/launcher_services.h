@@ -15,19 +15,19 @@
 void TranslateOnLoad(forms::Form& dialog);
 
 // A dialog that the language change unloads, with nothing of it needed here but its name.
-template <const char* kName>
+template <const char* FormName>
 struct StandInDialog : forms::Form {
-  StandInDialog() : Form(kName) {
+  StandInDialog() : Form(FormName) {
     Load = [this] { TranslateOnLoad(*this); };
   }
 };
 
-inline constexpr char kPilotListName[] = "PilotList";
-inline constexpr char kStarFormName[] = "StarForm";
-inline constexpr char kJoystickAssignName[] = "JoystickAssign";
-extern forms::FormSlot<StandInDialog<kPilotListName>> PilotList;
-extern forms::FormSlot<StandInDialog<kStarFormName>> StarForm;
-extern forms::FormSlot<StandInDialog<kJoystickAssignName>> JoystickAssign;
+inline constexpr char PilotListName[] = "PilotList";
+inline constexpr char StarFormName[] = "StarForm";
+inline constexpr char JoystickAssignName[] = "JoystickAssign";
+extern forms::FormSlot<StandInDialog<PilotListName>> PilotList;
+extern forms::FormSlot<StandInDialog<StarFormName>> StarForm;
+extern forms::FormSlot<StandInDialog<JoystickAssignName>> JoystickAssign;
 
 // The open-file dialog's settings: filter as "description|pattern" pairs joined by "|".
 struct OpenDialogSettings {

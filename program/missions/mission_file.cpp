@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/ini.h"
 #include "program/missions/missions_state.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr double RadiansPerDegree = 0.0174532925199433;
 constexpr float SlugsPerKilogram = 0.06852f;
 constexpr float PoundsPerKilogram = 2.20462f;
 constexpr float MilliradiansPerRadian = 1000.0f;
@@ -115,8 +115,8 @@ void SetProgramMode(const std::string& text) {
     const char* Text;
     int32_t Program;
   };
-  constexpr ProgramMode modes[] = {{"-99", 0},  {"P20", 4},  {"P63", 9},
-                                   {"P64", 10}, {"P65", 11}, {"P66", 12}};
+  constexpr ProgramMode modes[] = {{"-99", NoProgram}, {"P20", P20}, {"P63", P63},
+                                   {"P64", P64},       {"P65", P65}, {"P66", P66}};
   for (const ProgramMode& mode : modes) {
     if (text == mode.Text) CurrentProgram = mode.Program;
   }

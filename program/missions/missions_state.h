@@ -167,6 +167,9 @@ enum PanelIndex : int {
 
 inline std::array<PanelItem, PanelItemCount> InstrumentLayout;
 
+// The positions of the PGNS mode switch.
+enum PGNSPosition : int32_t { PGNSOff = 0, PGNSManual = 1, PGNSAuto = 2 };
+
 // The switch records under the names the other subsystems use.
 inline PanelItem& AutoThrottleSwitch = InstrumentLayout[PanelAutoThrottleSwitch];
 inline PanelItem& XPointerSwitch = InstrumentLayout[PanelXPointerSwitch];

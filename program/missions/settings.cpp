@@ -29,57 +29,26 @@ constexpr int NoneTextId = 266;
 constexpr int16_t Ticked = forms::Control::kChecked;
 constexpr int16_t Selected = -1;
 
-// A value that does not fit the variable it is read into.
-class SettingsValueError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 std::string SettingsPath() { return ProgramFolder() + "\\Marovin.ini"; }
 
-// Reads the file key by key and runs the steps that store and show each value. A step that fails
-// shows the section and the text last read, and the next step runs.
-class SettingsReader {
+// Runs the steps that store and show each value of one section. A step that fails shows the
+// section and the text last read, and the next step runs.
+class SectionSteps {
  public:
-  explicit SettingsReader(std::string path) : path_(std::move(path)) {}
-
-  void Section(const char* section) { section_ = section; }
-
-  std::string Text(const char* key, const char* defaultText) {
-    lastText_ = ReadProfileValue(section_, key, defaultText, path_);
-    return lastText_;
-  }
-  float Number(const char* key, const char* defaultText) {
-    return ToNumber(Text(key, defaultText));
-  }
-  double Value(const char* key, const char* defaultText) { return ToValue(Text(key, defaultText)); }
-  bool Flag(const char* key, const char* defaultText) { return ToFlag(Text(key, defaultText)); }
-  int32_t Whole(const char* key, const char* defaultText) {
-    return Checked(ToWhole(Text(key, defaultText)));
-  }
-  int16_t Short(const char* key, const char* defaultText) {
-    return Checked(ToShort(Text(key, defaultText)));
-  }
-
-  template <typename Integer>
-  Integer Checked(std::optional<Integer> value) const {
-    if (!value) throw SettingsValueError("overflow");
-    return *value;
-  }
+  SectionSteps(const ProfileFile& file, const char* section) : file_(file), section_(section) {}
 
   template <typename Step>
-  void Run(Step&& step) {
+  void operator()(Step&& step) const {
     try {
       step();
     } catch (const std::runtime_error&) {
-      forms::MsgBox(section_ + " = " + lastText_);
+      forms::MsgBox(section_ + " = " + file_.LastText());
     }
   }
 
  private:
-  std::string path_;
+  const ProfileFile& file_;
   std::string section_;
-  std::string lastText_;
 };
 
 // The number-to-text table of a combo box's text; a value it lacks leaves the text.
@@ -112,18 +81,19 @@ void SelectVideoMode() {
   modes.SetListIndex(0);
 }
 
-void ReadGraphicSettings(SettingsReader& file) {
-  file.Section(GraphicSection);
-  file.Run([&] { VideoMode = file.Whole("Video Mode", "27"); });
-  file.Run(SelectVideoMode);
-  file.Run([&] { RenderDetail = file.Whole("Terrain Flash", "1"); });
-  file.Run([&] { Advanced->Combo5.SetListIndex(file.Checked(RoundTo<int16_t>(RenderDetail))); });
-  file.Run([&] { FullScreen = file.Flag("Full Screen", "0"); });
-  file.Run([&] {
+void ReadGraphicSettings(const ProfileFile& file) {
+  const char* const section = GraphicSection;
+  const SectionSteps run(file, section);
+  run([&] { VideoMode = file.Whole(section, "Video Mode", "27"); });
+  run(SelectVideoMode);
+  run([&] { RenderDetail = file.Whole(section, "Terrain Flash", "1"); });
+  run([&] { Advanced->Combo5.SetListIndex(Fits(RoundTo<int16_t>(RenderDetail))); });
+  run([&] { FullScreen = file.Flag(section, "Full Screen", "0"); });
+  run([&] {
     if (!FullScreen) DriverDialog->chkWindowed.SetValue(Ticked);
   });
-  file.Run([&] {
-    const double shadows = file.Value("Shadows", "0");
+  run([&] {
+    const double shadows = file.Value(section, "Shadows", "0");
     constexpr std::array<std::array<bool, 3>, 4> flagsByShadows = {
         {{false, false, false}, {false, true, false}, {true, false, true}, {true, false, false}}};
     for (int16_t position = 0; position < 4; ++position) {
@@ -133,15 +103,15 @@ void ReadGraphicSettings(SettingsReader& file) {
       }
     }
   });
-  file.Run([&] { LandPrecision = file.Whole("Land Precision", "4"); });
-  file.Run([&] {
+  run([&] { LandPrecision = file.Whole(section, "Land Precision", "4"); });
+  run([&] {
     constexpr int32_t precisions[] = {1, 2, 4};
     for (int16_t position = 0; position < 3; ++position) {
       if (LandPrecision == precisions[position]) DriverDialog->HScrollLandscape.SetValue(position);
     }
   });
-  file.Run([&] {
-    TextureQuality = file.Number("TextureQuality", "1");
+  run([&] {
+    TextureQuality = file.Number(section, "TextureQuality", "1");
     constexpr float qualities[] = {0.25f, 0.5f, 1.0f};
     for (int16_t position = 0; position < 3; ++position) {
       if (TextureQuality == qualities[position]) DriverDialog->HScroll1.SetValue(position);
@@ -166,76 +136,75 @@ void ApplyControlChoice() {
   }
 }
 
-void ReadMiscellaneous(SettingsReader& file) {
-  file.Section(MiscSection);
-  file.Run([&] { DetailTextureMode = file.Whole("DetailTextureMode", "5"); });
-  file.Run([&] {
+void ReadMiscellaneous(const ProfileFile& file) {
+  const char* const section = MiscSection;
+  const SectionSteps run(file, section);
+  run([&] { DetailTextureMode = file.Whole(section, "DetailTextureMode", "5"); });
+  run([&] {
     constexpr ValueText modes[] = {
         {4, "Modulate"}, {5, "Modulate2x"}, {7, "Add"}, {8, "AddSigned"}, {10, "Subtract"}};
     SetTextByValue(Advanced->Combo6, DetailTextureMode, modes);
   });
-  file.Run([&] { StartupView = file.Short("Startup View", "4"); });
-  file.Run([&] {
+  run([&] { StartupView = file.Short(section, "Startup View", "4"); });
+  run([&] {
     if (StartupView >= 1 && StartupView <= 9) {
       DriverDialog->Combo3.SetText(UiText[FirstViewNameId + StartupView - 1]);
     }
   });
-  file.Run([&] { StarMagnitudeCut = file.Number("Star Magnitude Cut 1", ".8"); });
-  file.Run([&] { StarSize = file.Checked(RoundTo<int32_t>(file.Number("Star Size", "2"))); });
-  file.Run([&] { StarBrightness = file.Whole("Star Brightness", "3"); });
-  file.Run([&] { StarInformationFlag = file.Flag("Star Information Flag", "-1"); });
-  file.Run([&] { MovieMode = file.Flag("Movie Mode", "0"); });
-  file.Run([&] { MovieWidth = file.Whole("Movie Width", "704"); });
-  file.Run([&] { MovieHeight = file.Whole("Movie Height", "480"); });
-  file.Run([&] { CaptureFrameRate = static_cast<float>(file.Value("Movie FPS", "30")); });
-  file.Run([&] { SimpleLM = file.Flag("Simple LM", "0"); });
-  file.Run([&] {
+  run([&] { StarMagnitudeCut = file.Number(section, "Star Magnitude Cut 1", ".8"); });
+  run([&] { StarSize = Fits(RoundTo<int32_t>(file.Number(section, "Star Size", "2"))); });
+  run([&] { StarBrightness = file.Whole(section, "Star Brightness", "3"); });
+  run([&] { StarInformationFlag = file.Flag(section, "Star Information Flag", "-1"); });
+  run([&] { MovieMode = file.Flag(section, "Movie Mode", "0"); });
+  run([&] { MovieWidth = file.Whole(section, "Movie Width", "704"); });
+  run([&] { MovieHeight = file.Whole(section, "Movie Height", "480"); });
+  run([&] { CaptureFrameRate = static_cast<float>(file.Value(section, "Movie FPS", "30")); });
+  run([&] { SimpleLM = file.Flag(section, "Simple LM", "0"); });
+  run([&] {
     if (SimpleLM) Advanced->Check2.SetValue(Ticked);
   });
-  file.Run([&] { SimpleCockpit = file.Flag("Simple Cockpit", "0"); });
-  file.Run([&] {
+  run([&] { SimpleCockpit = file.Flag(section, "Simple Cockpit", "0"); });
+  run([&] {
     if (SimpleCockpit) Advanced->Check1.SetValue(Ticked);
   });
-  file.Run([&] { RockCount = file.Whole("Number of Rocks", "40"); });
-  file.Run([&] { DriverDialog->HScrollRocks.SetValue(file.Checked(RoundTo<int16_t>(RockCount))); });
-  file.Run([&] { RockGraphic = file.Whole("Rock Graphic", "75"); });
-  file.Run([&] {
-    DriverDialog->HScrollRockGraphic.SetValue(file.Checked(RoundTo<int16_t>(RockGraphic)));
-  });
-  file.Run([&] { MissionName = file.Text("Mission", "Apollo 11"); });
-  file.Run([&] { FlightName = file.Text("Flight", "None"); });
-  file.Run([&] { SoundOn = file.Flag("Sound", "-1"); });
-  file.Run([&] {
+  run([&] { RockCount = file.Whole(section, "Number of Rocks", "40"); });
+  run([&] { DriverDialog->HScrollRocks.SetValue(Fits(RoundTo<int16_t>(RockCount))); });
+  run([&] { RockGraphic = file.Whole(section, "Rock Graphic", "75"); });
+  run([&] { DriverDialog->HScrollRockGraphic.SetValue(Fits(RoundTo<int16_t>(RockGraphic))); });
+  run([&] { MissionName = file.Text(section, "Mission", "Apollo 11"); });
+  run([&] { FlightName = file.Text(section, "Flight", "None"); });
+  run([&] { SoundOn = file.Flag(section, "Sound", "-1"); });
+  run([&] {
     DriverDialog->Check_Sound.SetValue(SoundOn ? Ticked : forms::Control::kUnchecked);
     MenuSoundChoice = SoundOn;
   });
   const auto volume = [&](const char* key, const char* defaultText, int32_t& variable,
                           forms::Control& slider) {
-    file.Run([&] { variable = Volume(file.Whole(key, defaultText)); });
-    file.Run([&] { slider.SetValue(static_cast<int16_t>(variable)); });
+    run([&] { variable = Volume(file.Whole(section, key, defaultText)); });
+    run([&] { slider.SetValue(static_cast<int16_t>(variable)); });
   };
   volume("RCSVolume", "50", RCSVolume, SoundSettings->HScroll_RCSVolume);
   volume("EngineVolume", "50", EngineVolume, SoundSettings->HScroll_EngineVolume);
   volume("MusicVolume", "50", MusicVolume, SoundSettings->HScroll_MusicVolume);
   volume("MasterVolume", "100", MasterVolume, DriverDialog->HScroll_MasterVolume);
-  file.Run([&] { Gamma = file.Number("Gamma", "1"); });
-  file.Run([&] { ShipGamma = file.Number("Ship Gamma", "0.2"); });
-  file.Run([&] {
+  run([&] { Gamma = file.Number(section, "Gamma", "1"); });
+  run([&] { ShipGamma = file.Number(section, "Ship Gamma", "0.2"); });
+  run([&] {
     // The pilot indexes the score table: one that is not in it is the first pilot.
-    ActivePilot = file.Whole("Pilot", "1");
+    ActivePilot = file.Whole(section, "Pilot", "1");
     if (ActivePilot < 1 || ActivePilot > PilotCount) ActivePilot = 1;
   });
-  file.Run([&] { UseMouse = file.Flag("Mouse", "0"); });
-  file.Run([&] {
+  run([&] { UseMouse = file.Flag(section, "Mouse", "0"); });
+  run([&] {
     if (UseMouse) {
       UseJoystick = false;
       MenuJoystickChoice = false;
     }
   });
-  file.Run([&] { UseJoystick = file.Flag("JoyStick", "0"); });
-  file.Run(ApplyControlChoice);
-  file.Run([&] { UseKeyboard = file.Flag("Keyboard", "-1"); });
-  file.Run([&] {
+  run([&] { UseJoystick = file.Flag(section, "JoyStick", "0"); });
+  run(ApplyControlChoice);
+  run([&] { UseKeyboard = file.Flag(section, "Keyboard", "-1"); });
+  run([&] {
     if (UseKeyboard) {
       UseMouse = false;
       UseJoystick = false;
@@ -245,12 +214,13 @@ void ReadMiscellaneous(SettingsReader& file) {
   });
 }
 
-void ReadAdvancedGraphicSettings(SettingsReader& file) {
-  file.Section(AdvancedSection);
+void ReadAdvancedGraphicSettings(const ProfileFile& file) {
+  const char* const section = AdvancedSection;
+  const SectionSteps run(file, section);
   const auto flag = [&](const char* key, const char* defaultText, bool& variable,
                         forms::Control& box) {
-    file.Run([&] { variable = file.Flag(key, defaultText); });
-    file.Run([&] {
+    run([&] { variable = file.Flag(section, key, defaultText); });
+    run([&] {
       if (variable) box.SetValue(Ticked);
     });
   };
@@ -258,8 +228,8 @@ void ReadAdvancedGraphicSettings(SettingsReader& file) {
   flag("DisplayFPS", "-1", DisplayFPS, Advanced->Check3);
   flag("SetVsync", "0", SetVsync, Advanced->Check4);
   flag("SpecularLighting", "-1", SpecularLighting, Advanced->Check5);
-  file.Run([&] {
-    const double mode = file.Value("Texture Mode", "3");
+  run([&] {
+    const double mode = file.Value(section, "Texture Mode", "3");
     constexpr const char* modeTexts[] = {"16 Bit", "32 Bit", "Compressed", "Auto"};
     for (int32_t value = 0; value < 4; ++value) {
       if (mode == value) {
@@ -268,17 +238,17 @@ void ReadAdvancedGraphicSettings(SettingsReader& file) {
       }
     }
   });
-  file.Run([&] { TextureFilter3D = file.Whole("3D Texture Filter", "2"); });
-  file.Run([&] { SetTextByValue(Advanced->Combo1, TextureFilter3D, FilterTexts); });
-  file.Run([&] { TextureFilter2D = file.Whole("2D Texture Filter", "2"); });
-  file.Run([&] { SetTextByValue(Advanced->Combo7, TextureFilter2D, FilterTexts); });
-  file.Run([&] {
-    const bool wBuffer = file.Value("SetDepthBuffer", "1") == 2.0;
+  run([&] { TextureFilter3D = file.Whole(section, "3D Texture Filter", "2"); });
+  run([&] { SetTextByValue(Advanced->Combo1, TextureFilter3D, FilterTexts); });
+  run([&] { TextureFilter2D = file.Whole(section, "2D Texture Filter", "2"); });
+  run([&] { SetTextByValue(Advanced->Combo7, TextureFilter2D, FilterTexts); });
+  run([&] {
+    const bool wBuffer = file.Value(section, "SetDepthBuffer", "1") == 2.0;
     SetDepthBuffer = wBuffer ? 2 : 1;
     Advanced->Combo3.SetText(wBuffer ? "W-Buffer" : "Z-Buffer");
   });
-  file.Run([&] {
-    const std::string text = file.Text("EnableAntialiasing", "None");
+  run([&] {
+    const std::string text = file.Text(section, "EnableAntialiasing", "None");
     AntialiasingOn = false;
     AntialiasingSamples = 0;
     for (int16_t samples = 2; samples <= 10; ++samples) {
@@ -291,13 +261,14 @@ void ReadAdvancedGraphicSettings(SettingsReader& file) {
   });
 }
 
-void ReadDevelopment(SettingsReader& file) {
-  file.Section(DevelopmentSection);
-  file.Run([&] { SurveyorMoveMode = file.Flag("SurveyorMove", "0"); });
-  file.Run([&] { LandMoveMode = file.Flag("LandMove", "0"); });
-  file.Run([&] { NodeMakeMode = file.Flag("NodeMake", "0"); });
-  file.Run([&] { WriteVCPositionsMode = file.Flag("Write Virtual Cockpit Positions", "0"); });
-  file.Run([&] { WriteLMMatrixMode = file.Flag("Write LM Matrix", "0"); });
+void ReadDevelopment(const ProfileFile& file) {
+  const char* const section = DevelopmentSection;
+  const SectionSteps run(file, section);
+  run([&] { SurveyorMoveMode = file.Flag(section, "SurveyorMove", "0"); });
+  run([&] { LandMoveMode = file.Flag(section, "LandMove", "0"); });
+  run([&] { NodeMakeMode = file.Flag(section, "NodeMake", "0"); });
+  run([&] { WriteVCPositionsMode = file.Flag(section, "Write Virtual Cockpit Positions", "0"); });
+  run([&] { WriteLMMatrixMode = file.Flag(section, "Write LM Matrix", "0"); });
 }
 
 // The rocks slider position p whose p squared over 8 rocks the flight start made.
@@ -311,7 +282,7 @@ std::string AntialiasingText() {
 }  // namespace
 
 void LoadSettings() {
-  SettingsReader file(SettingsPath());
+  const ProfileFile file(SettingsPath(), OutOfRange::Refuse);
   // The scenario file sets these again at every flight start.
   EngineThrust = 9700.0f;
   MinThrottle = 0.1f;

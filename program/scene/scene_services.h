@@ -5,10 +5,7 @@
 #include <cstdint>
 
 #include "program/flight/vector3.h"
-
-// The horizontal velocity along and across the LM's heading, ft/s.
-inline float HorizontalVelocityForward = 0.0f;
-inline float HorizontalVelocityLateral = 0.0f;
+#include "program/scene/scene_state.h"
 
 // Splits the LM's horizontal velocity into HorizontalVelocityForward and HorizontalVelocityLateral.
 void ResolveHorizontalVelocity();

@@ -43,3 +43,7 @@ inline std::array<bool, 3> ShadowFlags{};
 // Texture filters of the view surfaces and of the 2D drawing (engine filter numbers 0 to 6).
 inline int32_t TextureFilter3D = 0;
 inline int32_t TextureFilter2D = 0;
+
+// The horizontal velocity along and across the LM's heading, ft/s.
+inline float HorizontalVelocityForward = 0.0f;
+inline float HorizontalVelocityLateral = 0.0f;

@@ -14,14 +14,14 @@ namespace {
 
 // The properties that translation and export can reach on a control; any other listed name is
 // passed over.
-constexpr std::array<const char*, 5> kTranslatableProperties = {"Caption", "Font", "Font.Name",
-                                                                "Text", "ToolTipText"};
+constexpr std::array<const char*, 5> TranslatableProperties = {"Caption", "Font", "Font.Name",
+                                                               "Text", "ToolTipText"};
 
 // Longest phrase an Access language database stores.
-constexpr size_t kMaxExportPhraseLength = 255;
+constexpr size_t MaxExportPhraseLength = 255;
 
 bool IsTranslatable(const std::string& name) {
-  for (const char* property : kTranslatableProperties) {
+  for (const char* property : TranslatableProperties) {
     if (forms::SameName(name, property)) return true;
   }
   return false;
@@ -77,9 +77,9 @@ void Tralexa::TranslateControlStrings(forms::Object& oControl, bool& bWasTransla
 }
 
 void Tralexa::TranslateObject(forms::Object& object) {
-  if (eSetRightToLeft == kRightToLeftOff || eSetRightToLeft == kRightToLeftOn) {
+  if (eSetRightToLeft == RightToLeftOff || eSetRightToLeft == RightToLeftOn) {
     try {
-      object.SetRightToLeft(eSetRightToLeft == kRightToLeftOn);
+      object.SetRightToLeft(eSetRightToLeft == RightToLeftOn);
     } catch (const forms::Error&) {
       // A control without a reading direction of its own.
     }
@@ -95,8 +95,8 @@ void Tralexa::TranslateObject(forms::Object& object) {
 }
 
 void Tralexa::ExportStrings([[maybe_unused]] int32_t lDummyParam) {
-  errDescription_ = kExportNeedsAccessDb;
-  throw LocalisationError(kLocalisationErrorNumber, kExportNeedsAccessDb);
+  errDescription_ = ExportNeedsAccessDb;
+  throw LocalisationError(LocalisationErrorNumber, ExportNeedsAccessDb);
 }
 
 void Tralexa::ExportFormStrings(forms::Form& form) {
@@ -126,9 +126,9 @@ void Tralexa::ExportObjectStrings(forms::Object& object) {
 
 void Tralexa::ExportOneString(const std::string& sNative) {
   if (sNative.empty()) return;
-  if (sNative.size() > kMaxExportPhraseLength) {
+  if (sNative.size() > MaxExportPhraseLength) {
     forms::MsgBox("A phrase of " + std::to_string(sNative.size()) + " characters was encountered" +
-                  " which is longer than the maximum of " + std::to_string(kMaxExportPhraseLength) +
+                  " which is longer than the maximum of " + std::to_string(MaxExportPhraseLength) +
                   " characters. An Access Language Database cannot store longer phrases;" +
                   " a Text Language Database has no such limit.\r\r" +
                   "The following phrase was not exported into the language database:\r\r" +
@@ -155,7 +155,7 @@ void ExportAppStrings(forms::Form& launcher) {
   forms::SetMousePointer(forms::MousePointer::Hourglass);
   std::string refusal;
   try {
-    tralexa.OpenLanguageDatabase(target, false, kAccessLanguageDb);
+    tralexa.OpenLanguageDatabase(target, false, AccessLanguageDb);
   } catch (const LocalisationError& error) {
     refusal = error.what();
   }

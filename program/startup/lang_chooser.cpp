@@ -18,14 +18,13 @@ forms::FormSlot<ChooseLangForm> frmChooseLang;
 
 namespace {
 
-constexpr const char* kSection = "Language";
-constexpr size_t kValueBufferChars = 255;
-constexpr int32_t kMaxLanguages = 10;
-constexpr int32_t kGermanLanguage = 2;
-constexpr const char* kTestWidth = "<TESTWIDTH>";
+constexpr const char* LanguageSection = "Language";
+constexpr size_t ValueBufferChars = 255;
+constexpr int32_t MaxLanguages = 10;
+constexpr const char* TestWidth = "<TESTWIDTH>";
 
 std::string Read(const std::string& sIniFile, const std::string& key) {
-  return win::GetPrivateProfileString(kSection, key, "", kValueBufferChars, sIniFile);
+  return win::GetPrivateProfileString(LanguageSection, key, "", ValueBufferChars, sIniFile);
 }
 
 std::string Read(const std::string& sIniFile, const std::string& key, int32_t n) {
@@ -44,7 +43,7 @@ std::optional<double> NumericValue(const std::string& text) {
 
 std::string HelpFileFor(int32_t n) {
   return win::AppPath() +
-         (n == kGermanLanguage ? "\\help\\marovinhelpG.chm" : "\\help\\marovinhelp.chm");
+         (n == GermanLanguage ? "\\help\\marovinhelpG.chm" : "\\help\\marovinhelp.chm");
 }
 
 // Scripts written right to left, by the primary language of a locale identifier: Arabic, Hebrew,
@@ -61,7 +60,7 @@ void MakeCurrent(const std::string& sIniFile, int32_t n, Tralexa& oTralexa) {
   HelpFilePath = HelpFileFor(n);
   const double locale = win::LeadingNumber(Read(sIniFile, "LanguageLocaleID_", n));
   oTralexa.eSetRightToLeft =
-      IsRightToLeftLocale(win::RoundHalfEven(locale)) ? kRightToLeftOn : kRightToLeftUnchanged;
+      IsRightToLeftLocale(win::RoundHalfEven(locale)) ? RightToLeftOn : RightToLeftUnchanged;
 }
 
 bool SetupLanguageNumber(const std::string& sIniFile, int32_t n, Tralexa& oTralexa) {
@@ -97,7 +96,7 @@ bool ChooseLangForm::SetupLanguage(std::string& sLanguageDB, const std::string& 
   return Guarded("SetupLanguage()", [&] {
     oTralexa.bTestStrWidth(false);
     const std::string_view database = TrimBlanks(sLanguageDB);
-    if (win::EqualsIgnoringCase(database, kTestWidth)) {
+    if (win::EqualsIgnoringCase(database, TestWidth)) {
       oTralexa.bTestStrWidth(true);
       return true;
     }
@@ -106,7 +105,7 @@ bool ChooseLangForm::SetupLanguage(std::string& sLanguageDB, const std::string& 
       return true;
     }
     const bool access = win::FoldAsciiCase(sLanguageDB).find(".mdb") != std::string::npos;
-    const int32_t kind = access ? kAccessLanguageDb : kTextLanguageDb;
+    const int32_t kind = access ? AccessLanguageDb : TextLanguageDb;
     oTralexa.sForeignColumnName(sLanguageColumn);
     if (oTralexa.OpenLanguageDatabase(sLanguageDB, true, kind)) return true;
     const std::string inProgramFolder = AddPath(win::AppPath(), sLanguageDB);
@@ -127,7 +126,7 @@ bool ChooseLangForm::SetupDefaultLanguage(const std::string& sIniFile, Tralexa& 
     if (!value) return false;
     // Only a language the file still lists; anything else falls through to the locale and the list.
     const int32_t n = win::RoundHalfEven(*value);
-    if (n < 1 || n > kMaxLanguages || TrimBlanks(Read(sIniFile, "Language_", n)).empty())
+    if (n < 1 || n > MaxLanguages || TrimBlanks(Read(sIniFile, "Language_", n)).empty())
       return false;
     MakeCurrent(sIniFile, n, oTralexa);
     return SetupLanguageNumber(sIniFile, n, oTralexa);
@@ -137,7 +136,7 @@ bool ChooseLangForm::SetupDefaultLanguage(const std::string& sIniFile, Tralexa& 
 bool ChooseLangForm::SetLanguageByLocaleID(const std::string& sIniFile, Tralexa& oTralexa,
                                            int32_t lLocaleID) {
   return Guarded("SetLanguageByLocaleID()", [&] {
-    for (int32_t n = 1; n <= kMaxLanguages; ++n) {
+    for (int32_t n = 1; n <= MaxLanguages; ++n) {
       const std::string locale = Read(sIniFile, "LanguageLocaleID_", n);
       if (win::LeadingNumber(locale) != lLocaleID) continue;
       MakeCurrent(sIniFile, n, oTralexa);
@@ -155,7 +154,7 @@ bool ChooseLangForm::Choose(const std::string& sIniFile, Tralexa& oTralexa) {
       SetCaption(caption);
     if (const std::string ok = Read(sIniFile, "CommandOK"); !ok.empty()) cmdOK.SetCaption(ok);
     lstLanguages.Clear();
-    for (int32_t n = 1; n <= kMaxLanguages; ++n) {
+    for (int32_t n = 1; n <= MaxLanguages; ++n) {
       const std::string name = Read(sIniFile, "Language_", n);
       if (TrimBlanks(name).empty()) break;
       lstLanguages.AddItem(name);
@@ -173,12 +172,12 @@ bool ChooseLangForm::Choose(const std::string& sIniFile, Tralexa& oTralexa) {
     const int32_t n = position + 1;
     SetupLanguageNumber(sIniFile, n, oTralexa);
     MakeCurrent(sIniFile, n, oTralexa);
-    WriteINI(kSection, "DefaultLanguage", std::to_string(n), sIniFile);
+    WriteINI(LanguageSection, "DefaultLanguage", std::to_string(n), sIniFile);
     return true;
   });
   // At the first start there is no language to keep: take language 1, but do not store it, so
   // that the choice is offered again at the next start.
-  if (!chosen && (CurrentLanguage < 1 || CurrentLanguage > kMaxLanguages)) {
+  if (!chosen && (CurrentLanguage < 1 || CurrentLanguage > MaxLanguages)) {
     Guarded("Choose()", [&] {
       SetupLanguageNumber(sIniFile, 1, oTralexa);
       MakeCurrent(sIniFile, 1, oTralexa);

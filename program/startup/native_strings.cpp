@@ -7,7 +7,7 @@ namespace {
 // Indexed by string id. A null entry is an id that has no text. The spelling of every entry is
 // the program's own, slips included ("Show Orginal Site", "Pitch ModeA uto"): existing language
 // databases are keyed on them.
-constexpr std::array<const char*, kLastStringId + 1> kNativeTexts = {
+constexpr std::array<const char*, LastStringId + 1> NativeTexts = {
     /*   0 */ nullptr,
     /*   1 */ "Full ScreenMode Selected",
     /*   2 */ "Loading...",
@@ -337,7 +337,7 @@ constexpr std::array<const char*, kLastStringId + 1> kNativeTexts = {
 
 // Entry order of the table, which is the order of the texts on screen; ids 37 and 266 are fetched
 // out of their entry's place, after ids 36 and 269.
-constexpr int16_t kFillOrder[] = {
+constexpr int16_t FillOrder[] = {
     1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,  15,  16,  17,  18,  19,
     20,  21,  22,  23,  24,  25,  26,  27,  270, 28,  29,  30,  31,  32,  33,  34,  35,  36,  37,
     38,  39,  40,  41,  42,  43,  44,  45,  46,  47,  48,  49,  50,  51,  52,  53,  54,  55,  56,
@@ -360,12 +360,12 @@ constexpr int16_t kFillOrder[] = {
 }  // namespace
 
 std::string NativeString(int32_t id, std::string_view unknownText) {
-  if (HasNativeString(id)) return kNativeTexts[static_cast<size_t>(id)];
+  if (HasNativeString(id)) return NativeTexts[static_cast<size_t>(id)];
   return std::string(unknownText) + std::to_string(id);
 }
 
 bool HasNativeString(int32_t id) {
-  return id >= 1 && id <= kLastStringId && kNativeTexts[static_cast<size_t>(id)] != nullptr;
+  return id >= 1 && id <= LastStringId && NativeTexts[static_cast<size_t>(id)] != nullptr;
 }
 
-std::span<const int16_t> UiTextFillOrder() { return kFillOrder; }
+std::span<const int16_t> UiTextFillOrder() { return FillOrder; }

@@ -18,7 +18,7 @@ std::string NativeString(int32_t id, std::string_view unknownText);
 bool HasNativeString(int32_t id);
 
 // Highest string id with a native text.
-inline constexpr int32_t kLastStringId = 324;
+inline constexpr int32_t LastStringId = 324;
 
 // The string ids of the interface text table, in the order LoadTranslatedStrings fetches them.
 std::span<const int16_t> UiTextFillOrder();

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr const char* kLanguageListFile = "MarovinLang.ini";
+constexpr const char* LanguageListFile = "MarovinLang.ini";
 
 // The start-up and the language change go on past a failing step: a dialog that cannot load must
 // not keep the launcher from showing.
@@ -25,7 +25,7 @@ void Step(const std::function<void()>& step) {
   }
 }
 
-std::string LanguageListPath() { return AddPath(win::AppPath(), kLanguageListFile); }
+std::string LanguageListPath() { return AddPath(win::AppPath(), LanguageListFile); }
 
 void ShowFormError(const std::exception& error) {
   forms::MsgBox(error.what(), forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);

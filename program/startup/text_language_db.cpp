@@ -11,14 +11,14 @@
 
 namespace {
 
-constexpr const char* kHeaderSection = "Tralexa";
+constexpr const char* HeaderSection = "Tralexa";
 // The header's values are read through a 255-character buffer, as the files were written for.
-constexpr size_t kHeaderBufferChars = 255;
+constexpr size_t HeaderBufferChars = 255;
 // Far beyond any real database (ten languages of a few thousand phrases are well under 2 MB).
-constexpr size_t kMaxDatabaseBytes = 64u << 20;
+constexpr size_t MaxDatabaseBytes = 64u << 20;
 
 std::string HeaderValue(const std::string& filePath, const std::string& key) {
-  return win::GetPrivateProfileString(kHeaderSection, key, "", kHeaderBufferChars, filePath);
+  return win::GetPrivateProfileString(HeaderSection, key, "", HeaderBufferChars, filePath);
 }
 
 int32_t HeaderNumber(const std::string& filePath, const std::string& key) {
@@ -89,7 +89,7 @@ TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
                                           const std::string& columnName) {
   const int32_t languageCount = HeaderNumber(filePath, "NumberOfLanguages");
   const int32_t phraseCount = HeaderNumber(filePath, "NumberOfStrings");
-  if (languageCount < 1 || phraseCount < 1) return Failed(kNotAValidTextDb);
+  if (languageCount < 1 || phraseCount < 1) return Failed(NotAValidTextDb);
 
   TextLanguageColumn column;
   column.columnName = columnName;
@@ -106,11 +106,11 @@ TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
         index = k;
       }
     }
-    if (index == 0) return Failed(kLanguageNotFound);
+    if (index == 0) return Failed(LanguageNotFound);
   }
   const int64_t offset = HeaderNumber(filePath, "Language" + std::to_string(index) + "_Offset");
 
-  const auto bytes = win::ReadFileBytes(win::ResolvePath(filePath), kMaxDatabaseBytes);
+  const auto bytes = win::ReadFileBytes(win::ResolvePath(filePath), MaxDatabaseBytes);
   if (!bytes) return Failed("The file cannot be read: " + filePath);
   LineCursor cursor(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
   if (!SeekSection(cursor, column.columnName, offset)) return Failed(std::nullopt);
@@ -120,7 +120,7 @@ TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
   for (int32_t i = 1; i <= phraseCount; ++i) {
     const auto line = cursor.Next();
     const std::string key = "L" + std::to_string(i) + "=";
-    if (!line || !line->starts_with(key)) return Failed(kNotAValidTextDb);
+    if (!line || !line->starts_with(key)) return Failed(NotAValidTextDb);
     column.phrases.emplace_back(line->substr(key.size()));
   }
   column.ok = true;

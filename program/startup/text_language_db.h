@@ -38,8 +38,8 @@ struct TextLanguageColumn {
   std::optional<std::string> error;
 };
 
-inline constexpr const char* kNotAValidTextDb = "Not a valid Text Language Database";
-inline constexpr const char* kLanguageNotFound = "Language not found in Language Database";
+inline constexpr const char* NotAValidTextDb = "Not a valid Text Language Database";
+inline constexpr const char* LanguageNotFound = "Language not found in Language Database";
 
 // Reads one column of the database at filePath (a file-system path). "Native", in any case, is the
 // native column; an empty name reads the first foreign column.

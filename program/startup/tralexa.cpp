@@ -69,12 +69,12 @@ std::string Tralexa::sForeignText(int32_t lIndex) const {
 bool Tralexa::OpenLanguageDatabase(const std::string& sDatabase, [[maybe_unused]] bool bReadOnly,
                                    int32_t eDbType) {
   // Refused before anything is closed, so that a refused export keeps the language in use.
-  if (eDbType == kAccessLanguageDb) {
-    errDescription_ = kAccessDbNotEnabled;
-    throw LocalisationError(kLocalisationErrorNumber, kAccessDbNotEnabled);
+  if (eDbType == AccessLanguageDb) {
+    errDescription_ = AccessDbNotEnabled;
+    throw LocalisationError(LocalisationErrorNumber, AccessDbNotEnabled);
   }
   CloseLanguageDatabase();
-  if (eDbType != kTextLanguageDb) {
+  if (eDbType != TextLanguageDb) {
     errDescription_ = "Unknown kind of language database: " + std::to_string(eDbType);
     return false;
   }
@@ -125,7 +125,7 @@ std::string Tralexa::GetTranslation(const std::string& sNative) {
     result = GetMemoryTranslation(sNative);
   } else {
     // Without loaded columns the lookup falls to the Access kind, which always refuses.
-    errDescription_ = kAccessDbNotEnabled;
+    errDescription_ = AccessDbNotEnabled;
     result = sNative;
   }
   if (result.empty() && !bAllowZeroLengthTranslation) result = sNative;

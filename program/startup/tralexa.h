@@ -34,19 +34,19 @@ class LocalisationError : public std::runtime_error {
 };
 
 // The number of every error the component raises itself.
-inline constexpr int32_t kLocalisationErrorNumber = static_cast<int32_t>(0x80040000u);
-inline constexpr const char* kAccessDbNotEnabled = "Access Language Database is not enabled";
-inline constexpr const char* kExportNeedsAccessDb =
+inline constexpr int32_t LocalisationErrorNumber = static_cast<int32_t>(0x80040000u);
+inline constexpr const char* AccessDbNotEnabled = "Access Language Database is not enabled";
+inline constexpr const char* ExportNeedsAccessDb =
     "Text can only be exported to an Access Language Database";
 
 // Kinds of language database. Only the text kind can be opened; the Access kind is refused.
-inline constexpr int32_t kAccessLanguageDb = 0;
-inline constexpr int32_t kTextLanguageDb = 1;
+inline constexpr int32_t AccessLanguageDb = 0;
+inline constexpr int32_t TextLanguageDb = 1;
 
 // Values of eSetRightToLeft.
-inline constexpr int32_t kRightToLeftOff = 0;
-inline constexpr int32_t kRightToLeftOn = 1;
-inline constexpr int32_t kRightToLeftUnchanged = 2;
+inline constexpr int32_t RightToLeftOff = 0;
+inline constexpr int32_t RightToLeftOn = 1;
+inline constexpr int32_t RightToLeftUnchanged = 2;
 
 class Tralexa {
  public:
@@ -57,8 +57,8 @@ class Tralexa {
 
   // When false, an empty translation gives the native text instead.
   bool bAllowZeroLengthTranslation = false;
-  // What form translation does to each object's RightToLeft (kRightToLeft...).
-  int32_t eSetRightToLeft = kRightToLeftUnchanged;
+  // What form translation does to each object's RightToLeft (RightToLeftOff, On or Unchanged).
+  int32_t eSetRightToLeft = RightToLeftUnchanged;
 
   bool bEnabled() const { return enabled_; }
   void bEnabled(bool value) { enabled_ = value; }

@@ -19,7 +19,7 @@ class DSKYTest : public ::testing::Test {
  protected:
   void SetUp() override {
     forms::UseClock(&clock);
-    for (int32_t id = 0; id <= kLastUiTextId; ++id) UiText[id] = NativeString(id, "");
+    for (int32_t id = 0; id <= LastUiTextId; ++id) UiText[id] = NativeString(id, "");
     Main_Display->DSKYFlash.SetEnabled(true);
   }
   void TearDown() override {

@@ -40,7 +40,7 @@ class FormTranslation : public testing::Test {
   void OpenGerman() {
     tralexa_.sForeignColumnName("Deutsch");
     ASSERT_TRUE(tralexa_.OpenLanguageDatabase(PathIn(folder_, "MarovinLanguages.txt"), true,
-                                              kTextLanguageDb));
+                                              TextLanguageDb));
   }
 
   ProgramFolder folder_;
@@ -70,7 +70,7 @@ TEST_F(FormTranslation, TranslatesCaptionsToolTipsAndListBoxItemsInPlace) {
 
 TEST_F(FormTranslation, LeavesTaggedControlsButStillSetsTheirReadingDirection) {
   OpenGerman();
-  tralexa_.eSetRightToLeft = kRightToLeftOn;
+  tralexa_.eSetRightToLeft = RightToLeftOn;
   tralexa_.TranslateForm(form_);
   EXPECT_EQ(form_.Kept.Caption(), "Exit");
   EXPECT_EQ(form_.Kept.ToolTipText(), "Pause");
@@ -78,7 +78,7 @@ TEST_F(FormTranslation, LeavesTaggedControlsButStillSetsTheirReadingDirection) {
   EXPECT_TRUE(form_.Kept.RightToLeft());
   EXPECT_TRUE(form_.Continue.RightToLeft());
   EXPECT_TRUE(form_.RightToLeft());
-  tralexa_.eSetRightToLeft = kRightToLeftOff;
+  tralexa_.eSetRightToLeft = RightToLeftOff;
   tralexa_.TranslateForm(form_);
   EXPECT_FALSE(form_.Kept.RightToLeft());
 }

@@ -148,5 +148,5 @@ TEST(Choose, ARightToLeftLanguageTurnsDialogsRightToLeft) {
   ProgramFolder folder("[Language]\nLanguage_1=Arabic\nLanguageLocaleID_1=1025\n");
   Tralexa tralexa;
   EXPECT_TRUE(frmChooseLang->Choose(folder.LanguageList(), tralexa));
-  EXPECT_EQ(tralexa.eSetRightToLeft, kRightToLeftOn);
+  EXPECT_EQ(tralexa.eSetRightToLeft, RightToLeftOn);
 }

@@ -96,16 +96,16 @@ TEST(TextLanguageDb, RefusesBrokenFilesWithTheirReason) {
     std::optional<std::string> error;
   } cases[] = {
       {"no strings", replaced("NumberOfStrings=5", "NumberOfStrings=0"), "Deutsch",
-       kNotAValidTextDb},
-      {"no languages", replaced("NumberOfLanguages=1", ""), "Deutsch", kNotAValidTextDb},
-      {"unknown column", good, "Klingon", kLanguageNotFound},
+       NotAValidTextDb},
+      {"no languages", replaced("NumberOfLanguages=1", ""), "Deutsch", NotAValidTextDb},
+      {"unknown column", good, "Klingon", LanguageNotFound},
       {"section missing", replaced("[Deutsch]", "[Deutch]"), "Deutsch", std::nullopt},
-      {"small l", replaced("L2=Treibstoff", "l2=Treibstoff"), "Deutsch", kNotAValidTextDb},
-      {"line out of order", replaced("L2=Fuel", "L3=Fuel"), "Native", kNotAValidTextDb},
-      {"truncated", good.substr(0, good.size() - 12), "Deutsch", kNotAValidTextDb},
+      {"small l", replaced("L2=Treibstoff", "l2=Treibstoff"), "Deutsch", NotAValidTextDb},
+      {"line out of order", replaced("L2=Fuel", "L3=Fuel"), "Native", NotAValidTextDb},
+      {"truncated", good.substr(0, good.size() - 12), "Deutsch", NotAValidTextDb},
       {"more strings than lines", replaced("NumberOfStrings=5", "NumberOfStrings=2000000000"),
-       "Native", kNotAValidTextDb},
-      {"empty file", "", "Native", kNotAValidTextDb},
+       "Native", NotAValidTextDb},
+      {"empty file", "", "Native", NotAValidTextDb},
   };
   for (const auto& c : cases) {
     const TextLanguageColumn column =
@@ -113,8 +113,7 @@ TEST(TextLanguageDb, RefusesBrokenFilesWithTheirReason) {
     EXPECT_FALSE(column.ok) << c.what;
     EXPECT_EQ(column.error, c.error) << c.what;
   }
-  EXPECT_EQ(LoadTextLanguageColumn(PathIn(folder, "missing.txt"), "Native").error,
-            kNotAValidTextDb);
+  EXPECT_EQ(LoadTextLanguageColumn(PathIn(folder, "missing.txt"), "Native").error, NotAValidTextDb);
 }
 
 // The shipped database must hold every native text exactly, in byte order, with a translation for
@@ -128,7 +127,7 @@ TEST(ShippedLanguageDb, TranslatesEveryInterfaceText) {
   EXPECT_TRUE(std::is_sorted(native.phrases.begin(), native.phrases.end()));
   EXPECT_EQ(std::adjacent_find(native.phrases.begin(), native.phrases.end()), native.phrases.end());
 
-  for (int32_t id = 1; id <= kLastStringId; ++id) {
+  for (int32_t id = 1; id <= LastStringId; ++id) {
     const std::string text = NativeString(id, "");
     if (!HasNativeString(id) || text.empty()) continue;
     const auto found = std::lower_bound(native.phrases.begin(), native.phrases.end(), text);

@@ -12,7 +12,7 @@ class TralexaWithGerman : public testing::Test {
   void SetUp() override {
     db_ = WriteTestFile(folder_, "de.txt", SmallGermanDb());
     tralexa_.sForeignColumnName("Deutsch");
-    ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db_, true, kTextLanguageDb))
+    ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db_, true, TextLanguageDb))
         << tralexa_.sErrDescription();
   }
 
@@ -43,7 +43,7 @@ TEST_F(TralexaWithGerman, TranslatesByNativeTextAndFallsBackToIt) {
 
 TEST_F(TralexaWithGerman, AFailedOpenClosesAndLeavesNativeTexts) {
   tralexa_.sForeignColumnName("Klingon");
-  EXPECT_FALSE(tralexa_.OpenLanguageDatabase(db_, true, kTextLanguageDb));
+  EXPECT_FALSE(tralexa_.OpenLanguageDatabase(db_, true, TextLanguageDb));
   EXPECT_EQ(tralexa_.sErrDescription(), "Language not found in Language Database");
   EXPECT_FALSE(tralexa_.bDbIsOpen());
   EXPECT_EQ(tralexa_.sLanguageDB(), "");
@@ -53,10 +53,10 @@ TEST_F(TralexaWithGerman, AFailedOpenClosesAndLeavesNativeTexts) {
 
 TEST_F(TralexaWithGerman, TheAccessKindIsRefusedAndKeepsTheOpenDatabase) {
   try {
-    tralexa_.OpenLanguageDatabase(PathIn(folder_, "strings.mdb"), false, kAccessLanguageDb);
+    tralexa_.OpenLanguageDatabase(PathIn(folder_, "strings.mdb"), false, AccessLanguageDb);
     FAIL() << "no error raised";
   } catch (const LocalisationError& error) {
-    EXPECT_EQ(error.Number(), kLocalisationErrorNumber);
+    EXPECT_EQ(error.Number(), LocalisationErrorNumber);
     EXPECT_STREQ(error.what(), "Access Language Database is not enabled");
   }
   EXPECT_EQ(tralexa_.sErrDescription(), "Access Language Database is not enabled");
@@ -69,7 +69,7 @@ TEST_F(TralexaWithGerman, AnUnsortedColumnMissesTextsOffTheSearchPath) {
       WriteTestFile(folder_, "unsorted.txt",
                     BuildLanguageDb({{"NATIVE", {"Time", "Fuel", "Alt"}},
                                      {"Deutsch", {"Zeit", "Treibstoff", "Höhe"}}}));
-  ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db, true, kTextLanguageDb));
+  ASSERT_TRUE(tralexa_.OpenLanguageDatabase(db, true, TextLanguageDb));
   EXPECT_EQ(tralexa_.GetTranslation("Fuel"), "Treibstoff");
   EXPECT_EQ(tralexa_.GetTranslation("Time"), "Time");
   ASSERT_TRUE(tralexa_.SortMemoryLanguageDB());

@@ -22,7 +22,7 @@ TEST(LoadTranslatedStrings, FillsTheShippedTranslationAndRefillsOnAChange) {
   Tralexa& tralexa = EnsureTralexa();
   tralexa.sForeignColumnName("Deutsch");
   ASSERT_TRUE(
-      tralexa.OpenLanguageDatabase(PathIn(folder, "MarovinLanguages.txt"), true, kTextLanguageDb));
+      tralexa.OpenLanguageDatabase(PathIn(folder, "MarovinLanguages.txt"), true, TextLanguageDb));
   LoadTranslatedStrings();
   EXPECT_EQ(UiText[37], "Speichern");
   EXPECT_EQ(UiText[266], "Keine");
