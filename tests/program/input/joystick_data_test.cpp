@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -254,8 +253,7 @@ TEST_F(Assignments, SaveWritesButtonsAndAxesAndLoadReadsThemBack) {
 }
 
 TEST_F(Assignments, TheShippedFileIsWrittenBackUnchanged) {
-  const std::filesystem::path shipped =
-      std::filesystem::path(std::getenv("MAROVIN_DATA")) / "JoyAssign.ini";
+  const std::filesystem::path shipped = std::filesystem::path(MAROVIN_DATA) / "JoyAssign.ini";
   std::filesystem::copy_file(shipped, folder_.Path() / "JoyAssign.ini");
   const std::string before = folder_.ReadFile("JoyAssign.ini");
   UseJoystick = true;
@@ -267,7 +265,7 @@ TEST_F(Assignments, TheShippedFileIsWrittenBackUnchanged) {
 // The shipped assignment files bind every command to a key of the name table, and no two
 // commands that are polled while held share a key.
 TEST(ShippedAssignments, BindEveryCommand) {
-  win::SetAppPath(std::getenv("MAROVIN_DATA"));
+  win::SetAppPath(MAROVIN_DATA);
   for (const bool joystick : {false, true}) {
     UseJoystick = joystick;
     LoadJoyAssignments();

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -247,7 +246,7 @@ TEST(ShippedScenario, HoldsEveryKey) {
   }
 
   const std::string path =
-      std::string(std::getenv("MAROVIN_DATA")) + "\\Missions\\Apollo 11\\Short Flight P66.sit";
+      std::string(MAROVIN_DATA) + "\\Missions\\Apollo 11\\Short Flight P66.sit";
   const char* const absent = "\x01";
   for (const auto& [section, key] : keys) {
     EXPECT_NE(win::GetPrivateProfileString(section, key, absent, 128, path), absent)

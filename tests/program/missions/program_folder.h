@@ -1,7 +1,6 @@
 // A test's program folder: a fresh temporary one, or the shipped data folder.
 #pragma once
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/win/app_path.h"
@@ -12,7 +11,7 @@
 class ProgramFolderTest : public ::testing::Test {
  protected:
   void SetUp() override { win::SetAppPath(folder_.Path().string()); }
-  static void UseShippedData() { win::SetAppPath(std::getenv("MAROVIN_DATA")); }
+  static void UseShippedData() { win::SetAppPath(MAROVIN_DATA); }
 
   TempFolder folder_;
 };
