@@ -3,6 +3,9 @@
 // test ends, so that every test starts from the same state, however many ran before it.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -21,6 +24,11 @@ class SavedVariables {
   template <typename T>
   void Keep(T& variable) {
     restores_.push_back([&variable, value = variable] { variable = value; });
+  }
+  template <typename T, size_t N>
+  void Keep(T (&variable)[N]) {
+    restores_.push_back(
+        [&variable, value = std::to_array(variable)] { std::ranges::copy(value, variable); });
   }
 
  private:
