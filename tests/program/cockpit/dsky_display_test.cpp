@@ -297,6 +297,7 @@ TEST_F(DSKYTest, TheFaceShowsEachCellAndBlanksFlashingFieldsInTheDarkPhase) {
   FlashPhase = true;
   RecordingCanvas canvas;
   DrawDSKY(canvas, 50.0f);
+  ASSERT_FALSE(canvas.drawn.empty());
   EXPECT_EQ(canvas.drawn.front(), "begin DSKYDisp");
   EXPECT_TRUE(canvas.Has("D12@15,74") && canvas.Has("D12@30,74"));  // the verb flashes dark
   EXPECT_TRUE(canvas.Has("D6@85,74") && canvas.Has("D8@100,74"));
