@@ -17,9 +17,9 @@ namespace {
 // The language (standing in for the chooser's), the control choice, the joysticks found and the
 // assignments read are the run's; each test starts from the process's own.
 class AssignmentState : public ::testing::Test {
-  SavedVariables saved_{CurrentLanguage,   UseJoystick,    JoystickCount,
-                        JoystickAxisLimit, LanguageSuffix, ControlAssignments,
-                        AxisAssignments,   POVJoystick,    CommandInputPending};
+  SavedVariables saved_ =
+      SavedVariables(CurrentLanguage, UseJoystick, JoystickCount, JoystickAxisLimit, LanguageSuffix,
+                     ControlAssignments, AxisAssignments, POVJoystick, CommandInputPending);
 };
 
 class Assignments : public AssignmentState {

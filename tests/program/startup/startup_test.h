@@ -27,7 +27,7 @@ class StartupTest : public ::testing::Test {
   std::span<const forms::MessageBox> MessageBoxes() const { return shown_(); }
 
  private:
-  SavedVariables saved_{CurrentLanguage, HelpFilePath, UiText};
+  SavedVariables saved_ = SavedVariables(CurrentLanguage, HelpFilePath, UiText);
   MessageBoxesShown shown_;
   const forms::ScreenInfo screen_ = forms::Screen();
 };
