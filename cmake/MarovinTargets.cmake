@@ -23,8 +23,8 @@ if(MAROVIN_SANITIZE)
   add_link_options(${MAROVIN_SANITIZER_FLAGS})
 endif()
 
-# marovin_add_tests(NAME SOURCES... LIBS...): one GoogleTest executable; CTest runs each test case in
-# its own process, so module-wide state of the library and the program starts fresh in every case.
+# marovin_add_tests(NAME SOURCES... LIBS...): one GoogleTest executable. CTest runs each test case in
+# its own process, but the binary must pass run whole too: the program lives in one process.
 function(marovin_add_tests name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
