@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win/app_path.h"
 #include "platform/win/profile.h"
 
 #include "program/cockpit/cockpit_state.h"
@@ -159,6 +160,27 @@ TEST_F(ScenarioFile, ShippedApollo11ShortFlightStartsInP66) {
   CurrentLanguage = 1;
   LoadMissionDescription();
   EXPECT_NE(MissionDescription[0].find("Apollo 11"), std::string::npos);
+}
+
+// A later flight reads its own scenario afresh: whatever the one before set, a key the new file
+// lacks takes its default.
+TEST_F(ScenarioFile, ASecondFlightKeepsNothingOfTheFirstScenario) {
+  UseShippedData();
+  MissionName = "Apollo 11";
+  FlightFile = "Short Flight P66";
+  LoadMissionFile();
+  ASSERT_EQ(CurrentProgram, 12);
+
+  win::SetAppPath(folder_.Path().string());  // the same flight, with no file behind it
+  LoadMissionFile();
+  EXPECT_EQ(CurrentProgram, 0);
+  EXPECT_EQ(StartProgram, 0);
+  EXPECT_EQ(DPSThrust, 9700.0f);
+  EXPECT_EQ(Gravity, 5.266f);
+  EXPECT_EQ(DescentFuelMass, 0.0f);
+  EXPECT_FLOAT_EQ(DescentMassEmpty, 1984 * 0.06852f);
+  EXPECT_FLOAT_EQ(StartPosition.y, 5000 / 1.45f);
+  EXPECT_FLOAT_EQ(HistoricLandingSpot.EastWest, 1480 / 1.45f);
 }
 
 // The shipped scenario spells out every key its readers know, so that it documents them all.
