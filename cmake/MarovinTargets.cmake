@@ -30,8 +30,9 @@ function(marovin_add_tests name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} marovin_options GTest::gtest GTest::gtest_main)
+  # The fixture and shipped data folders reach every test the same way, however it is started.
   target_compile_definitions(${name} PRIVATE
-    MAROVIN_FIXTURES="${CMAKE_SOURCE_DIR}/tests/fixtures")
+    MAROVIN_FIXTURES="${CMAKE_SOURCE_DIR}/tests/fixtures" MAROVIN_DATA="${CMAKE_SOURCE_DIR}/data")
   if(ARG_ENVIRONMENT)
     # Through the launcher, because a list of variables given as a test property loses all but its
     # first; discovery then also runs under the same variables.

@@ -56,6 +56,10 @@ class RegisterFormatting : public DSKYTest, public ::testing::WithParamInterface
  protected:
   void SetUp() override {
     DSKYTest::SetUp();
+    // The three stored display values outlive every flight; noun 60 at rest stores them as 0.
+    DSKYVerb = "06";
+    DSKYNoun = "60";
+    FormatVerbNounDisplay();
     ManeuverTargets = Vector3{DegToRad(10.0f), DegToRad(-20.0f), 0.0f};
     BurnVelocity[0] = 12.5f;
     BurnVelocity[1] = -3.0f;
@@ -293,6 +297,7 @@ TEST_F(DSKYTest, TheFaceShowsEachCellAndBlanksFlashingFieldsInTheDarkPhase) {
   FlashPhase = true;
   RecordingCanvas canvas;
   DrawDSKY(canvas, 50.0f);
+  ASSERT_FALSE(canvas.drawn.empty());
   EXPECT_EQ(canvas.drawn.front(), "begin DSKYDisp");
   EXPECT_TRUE(canvas.Has("D12@15,74") && canvas.Has("D12@30,74"));  // the verb flashes dark
   EXPECT_TRUE(canvas.Has("D6@85,74") && canvas.Has("D8@100,74"));

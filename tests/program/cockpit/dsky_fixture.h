@@ -1,5 +1,7 @@
 // A flight's DSKY on virtual time: keys are pressed one per call, as the keyboard dispatch hands
-// them over, and time moves in frame-sized steps with a yield after each.
+// them over, and time moves in frame-sized steps with a yield after each. Each test starts from
+// the DSKY of a fresh process: no flight start resets the guidance computer's state, so the
+// fixture gives back what the DSKY and the test changed, and the main display loads afresh.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,10 +12,15 @@
 #include "platform/forms/event_pump.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/dsky_keys.h"
+#include "program/cockpit/dsky_programs.h"
+#include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
+#include "program/missions/missions_state.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
+#include "tests/program/main_display_reload.h"
+#include "tests/program/saved_variables.h"
 
 class DSKYTest : public ::testing::Test {
  protected:
@@ -23,7 +30,7 @@ class DSKYTest : public ::testing::Test {
     Main_Display->DSKYFlash.SetEnabled(true);
   }
   void TearDown() override {
-    StopAllTimers();
+    DropMainDisplay();
     forms::UseClock(nullptr);
   }
 
@@ -67,4 +74,24 @@ class DSKYTest : public ::testing::Test {
   }
 
   forms::VirtualClock clock;
+
+ private:
+  // The guidance computer's own state, then what its programs and the tests set in the flight's.
+  SavedVariables cockpit_ = SavedVariables(
+      CurrentProgram, ManeuverActive, AutoAttitudeHold, MinimumImpulseMode, ProgramRCSFlag,
+      DSKYVerb, DSKYNoun, DSKYProgram, DSKYRegister, RegisterLoads, VerbPosition, NounPosition,
+      VerbEntryActive, NounEntryActive, KeyEntryEnabled, KeyChar, DisplayHold, VerbFlash, NounFlash,
+      FlashPhase, EnterRequest, ProceedRequest, KeyReleaseRequest, ExtendedRoutine, LampTestTicks,
+      LoadsRemaining, ProgramAlarmPending, CompActyPercent, CompActyOnce, LampUplinkActy, LampNoAtt,
+      LampStby, LampKeyRel, LampOprErr, LampSpare1, LampSpare2, LampTemp, LampGimbalLock, LampProg,
+      LampRestart, LampTracker, LampAlt, LampVel, SavedVerb, SavedNoun, SavedProgram,
+      SavedVerbFlash, SavedNounFlash, Noun71Text, Noun85Text, MessageText, LPDAngle, LPDTimeTens,
+      LPDTimeOnes, AscentIgnited, DSKYNeighbours, UiText);
+  SavedVariables flight_ = SavedVariables(
+      APSThrust, AltitudeAboveGround, AscentFuelMass, AscentOnly, AscentStageFlying, BurnWindowFlag,
+      DescentFuelMass, DockingRange, DockingRangeRate, EVAMode, EngineOff, EngineThrust, Fuel,
+      HorizontalVelocity, IgnitionTime, LMVelocity, ManeuverTargets, MissionClock,
+      PlatformAlignmentFlag, Staged, ThrottleCommand, ThrustAverage, ThrustAverageLength,
+      TimeToAscentIgnition, TimeToIgnition, RollAxis, PitchAxis, YawAxis, AttitudeReachedFlags,
+      ContactLightFlags, BurnVelocity, AttitudeEntryAngles, InstrumentLayout, ControlAssignments);
 };

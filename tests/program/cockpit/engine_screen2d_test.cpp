@@ -11,6 +11,7 @@
 #include "platform/engine/draw_backend.h"
 #include "platform/forms/forms.h"
 #include "program/cockpit/cockpit_state.h"
+#include "tests/program/saved_variables.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ struct WindowForm : forms::Form {
 };
 
 TEST(EngineScreen2D, MessagesDrawAsABoxAndTextInTheMessageFont) {
+  const SavedVariables saved{MessageText};
   std::vector<engine::Shape2D> shapes;
   engine::Engine engine(std::make_unique<RecordingBackend>(shapes));
   forms::FormSlot<WindowForm> window;

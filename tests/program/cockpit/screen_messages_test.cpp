@@ -85,6 +85,7 @@ TEST_F(ScreenMessages, ALabelLastsOneFrameAndSitsAboveItsPoint) {
   screen.calls.clear();
   ShowMessage3("RCS", 1, 2, 0.0f, 200.0f);  // a point on the edge is centred under channel 1
   DrawMessage3(screen);
+  ASSERT_FALSE(screen.calls.empty());
   EXPECT_EQ(screen.calls.back(), "RCS 385,46 2");
 }
 

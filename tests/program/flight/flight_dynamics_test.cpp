@@ -33,11 +33,11 @@ TEST(FlightDynamics, FreeFallIsLunarGravityAndKeepsHorizontalSpeed) {
   const Vector3d before = LMPosition;
   FlyFrame();
   const double dt = FrameTimeSec;
-  EXPECT_NEAR((LMVelocity.y + 10.0) / dt, -headless::DefaultGravity, 1e-5);
+  EXPECT_NEAR((LMVelocity.y + 10.0) / dt, -Gravity, 1e-5);
   EXPECT_EQ(LMVelocity.x, 3.0);
   EXPECT_EQ(LMVelocity.z, -2.0);
-  const double dropFeet = -10.0 * dt - headless::DefaultGravity * dt * dt / 2.0;
-  EXPECT_NEAR((LMPosition.y - before.y) * headless::FeetPerWorldUnit, dropFeet, 1e-6);
+  const double dropFeet = -10.0 * dt - Gravity * dt * dt / 2.0;
+  EXPECT_NEAR((LMPosition.y - before.y) * WorldScale, dropFeet, 1e-6);
   EXPECT_NEAR(LMMeshPosition.y, LMPosition.y, 1e-4);
 }
 
@@ -51,7 +51,7 @@ TEST(FlightDynamics, ThrustActsAlongTheUpAxis) {
   const Vector3 up = PivotTransformVector({0.0f, 1.0f, 0.0f});
   // Take gravity out; what is left is the thrust's acceleration.
   const double ax = LMVelocity.x / dt;
-  const double ay = LMVelocity.y / dt + headless::DefaultGravity;
+  const double ay = LMVelocity.y / dt + Gravity;
   const double az = LMVelocity.z / dt;
   const double size = std::sqrt(ax * ax + ay * ay + az * az);
   EXPECT_NEAR(size, EngineThrust / TotalMass, 1e-3);

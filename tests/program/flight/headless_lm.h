@@ -1,31 +1,24 @@
-// A headless LM for the flight tests: the default scenario, level ground at a chosen world height,
-// and one frame of the surface loop's physics steps in the loop's order.
+// A headless LM for the flight tests: the shipped scenario, read as a flight start reads it, level
+// ground at a chosen world height, and one frame of the surface loop's physics steps in the loop's
+// order.
 #pragma once
 
+#include "platform/win/app_path.h"
 #include "program/flight/flight_dynamics.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
+#include "program/missions/mission_file.h"
 
 namespace headless {
 
-constexpr float DefaultGravity = 5.266f;    // ft/s^2
-constexpr float DefaultWorldScale = 1.45f;  // feet per world unit
-constexpr float FeetPerWorldUnit = DefaultWorldScale;
-
-// Default scenario and a level LM at rest `heightFeet` above ground at world height 0.
+// The shipped Apollo 11 scenario, its LM level and at rest `heightFeet` above ground at world
+// height 0.
 inline void ResetLM(float heightFeet) {
-  Gravity = DefaultGravity;
-  WorldScale = DefaultWorldScale;
-  RCSThrust = 100.0f;
-  RCSDistance = -6.5;
-  DescentMassEmpty = 1984.0f * 0.0685218f;
-  AscentMassEmpty = 2189.0f * 0.0685218f;
-  AscentFuelMass = 2358.0f * 2.20462f;
-  DescentFuelMass = 18000.0f;
-  DPSThrust = 9870.0f;
-  APSThrust = 3500.0f;
+  win::SetAppPath(MAROVIN_DATA);
+  MissionName = "Apollo 11";
+  FlightFile = "Short Flight P66";
+  LoadMissionFile();
   EngineThrust = DPSThrust;
-  MinThrottle = 0.1f;
   Fuel = DescentFuelMass;
   ThrustAverage = 0.0f;
   ThrottleCommand = 0.0f;
@@ -36,7 +29,7 @@ inline void ResetLM(float heightFeet) {
                              {0.0f, -7.9f, -11.5f},
                              {-11.5f, -7.9f, 0.0f}}};
   ResetPivot();
-  LMPosition = {0.0, heightFeet / FeetPerWorldUnit + 7.9, 0.0};
+  LMPosition = {0.0, heightFeet / WorldScale + 7.9, 0.0};
   LMMeshPosition = {0.0f, static_cast<float>(LMPosition.y), 0.0f};
   LMVelocity = {};
   RollAxis = PitchAxis = YawAxis = AttitudeAxis{};

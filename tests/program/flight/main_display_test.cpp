@@ -12,14 +12,17 @@
 #include "program/input/input_state.h"
 #include "program/missions/missions_state.h"
 #include "program/startup/startup_state.h"
+#include "tests/program/main_display_reload.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
+// Each test has the main display as it loads, whatever the tests before it left running.
 class MainDisplay : public ::testing::Test {
  protected:
   void SetUp() override {
+    DropMainDisplay();
     forms::UseClock(&clock);
     win::SetRndSource([] { return 0.5f; });
     headless::ResetLM(500.0f);
@@ -32,6 +35,7 @@ class MainDisplay : public ::testing::Test {
     Busy = false;
   }
   void TearDown() override {
+    DropMainDisplay();
     win::SetRndSource(nullptr);
     forms::UseClock(nullptr);
   }

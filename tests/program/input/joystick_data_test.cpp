@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -11,15 +10,28 @@
 #include "platform/win/profile.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
+#include "tests/program/saved_variables.h"
 
 namespace {
 
-class Assignments : public ::testing::Test {
+// The language (standing in for the chooser's), the control choice, the joysticks found and the
+// assignments read are the run's; each test starts from the process's own.
+class AssignmentState : public ::testing::Test {
+  SavedVariables saved_ =
+      SavedVariables(CurrentLanguage, UseJoystick, JoystickCount, JoystickAxisLimit, LanguageSuffix,
+                     ControlAssignments, AxisAssignments, POVJoystick, CommandInputPending);
+};
+
+class Assignments : public AssignmentState {
  protected:
   void SetUp() override { win::SetAppPath(folder_.Path().string()); }
 
   TempFolder folder_;
 };
+
+class ShippedAssignments : public AssignmentState {};
+class Axes : public AssignmentState {};
+class Buttons : public AssignmentState {};
 
 TEST(KeyText, ComposesScanCodesAndModifiers) {
   const struct {
@@ -168,7 +180,7 @@ TEST_F(Assignments, GermanShowsDisplayNamesOnWholeTexts) {
   EXPECT_EQ(ControlAssignments[ActionWiderCameraAngle].KeyName, "KOMMA");  // from the default
 }
 
-TEST(Axes, ValidationUnbindsWhatTheEnumerationDidNotList) {
+TEST_F(Axes, ValidationUnbindsWhatTheEnumerationDidNotList) {
   JoystickCount = 3;
   JoystickAxisLimit = {-1, 3, -1, 7};  // joystick 2 was skipped by the enumeration
   const struct {
@@ -195,7 +207,7 @@ TEST(Axes, ValidationUnbindsWhatTheEnumerationDidNotList) {
   EXPECT_EQ(unbound.Value, 0.5f);
 }
 
-TEST(Buttons, MatchMarksTheRecordAndAlwaysRaisesThePendingFlag) {
+TEST_F(Buttons, MatchMarksTheRecordAndAlwaysRaisesThePendingFlag) {
   ControlAssignment record;
   record.Button = 3;
   record.Joystick = 1;
@@ -254,8 +266,7 @@ TEST_F(Assignments, SaveWritesButtonsAndAxesAndLoadReadsThemBack) {
 }
 
 TEST_F(Assignments, TheShippedFileIsWrittenBackUnchanged) {
-  const std::filesystem::path shipped =
-      std::filesystem::path(std::getenv("MAROVIN_DATA")) / "JoyAssign.ini";
+  const std::filesystem::path shipped = std::filesystem::path(MAROVIN_DATA) / "JoyAssign.ini";
   std::filesystem::copy_file(shipped, folder_.Path() / "JoyAssign.ini");
   const std::string before = folder_.ReadFile("JoyAssign.ini");
   UseJoystick = true;
@@ -266,8 +277,8 @@ TEST_F(Assignments, TheShippedFileIsWrittenBackUnchanged) {
 
 // The shipped assignment files bind every command to a key of the name table, and no two
 // commands that are polled while held share a key.
-TEST(ShippedAssignments, BindEveryCommand) {
-  win::SetAppPath(std::getenv("MAROVIN_DATA"));
+TEST_F(ShippedAssignments, BindEveryCommand) {
+  win::SetAppPath(MAROVIN_DATA);
   for (const bool joystick : {false, true}) {
     UseJoystick = joystick;
     LoadJoyAssignments();

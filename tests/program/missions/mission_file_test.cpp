@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/win/app_path.h"
 #include "platform/win/profile.h"
 
 #include "program/cockpit/cockpit_state.h"
@@ -162,6 +162,27 @@ TEST_F(ScenarioFile, ShippedApollo11ShortFlightStartsInP66) {
   EXPECT_NE(MissionDescription[0].find("Apollo 11"), std::string::npos);
 }
 
+// A later flight reads its own scenario afresh: whatever the one before set, a key the new file
+// lacks takes its default.
+TEST_F(ScenarioFile, ASecondFlightKeepsNothingOfTheFirstScenario) {
+  UseShippedData();
+  MissionName = "Apollo 11";
+  FlightFile = "Short Flight P66";
+  LoadMissionFile();
+  ASSERT_EQ(CurrentProgram, 12);
+
+  win::SetAppPath(folder_.Path().string());  // the same flight, with no file behind it
+  LoadMissionFile();
+  EXPECT_EQ(CurrentProgram, 0);
+  EXPECT_EQ(StartProgram, 0);
+  EXPECT_EQ(DPSThrust, 9700.0f);
+  EXPECT_EQ(Gravity, 5.266f);
+  EXPECT_EQ(DescentFuelMass, 0.0f);
+  EXPECT_FLOAT_EQ(DescentMassEmpty, 1984 * 0.06852f);
+  EXPECT_FLOAT_EQ(StartPosition.y, 5000 / 1.45f);
+  EXPECT_FLOAT_EQ(HistoricLandingSpot.EastWest, 1480 / 1.45f);
+}
+
 // The shipped scenario spells out every key its readers know, so that it documents them all.
 TEST(ShippedScenario, HoldsEveryKey) {
   std::vector<std::pair<std::string, std::string>> keys;
@@ -247,7 +268,7 @@ TEST(ShippedScenario, HoldsEveryKey) {
   }
 
   const std::string path =
-      std::string(std::getenv("MAROVIN_DATA")) + "\\Missions\\Apollo 11\\Short Flight P66.sit";
+      std::string(MAROVIN_DATA) + "\\Missions\\Apollo 11\\Short Flight P66.sit";
   const char* const absent = "\x01";
   for (const auto& [section, key] : keys) {
     EXPECT_NE(win::GetPrivateProfileString(section, key, absent, 128, path), absent)

@@ -95,7 +95,7 @@ TEST_F(MissionSetup, AHostileCountIsCut) {
       "[Descent Calls]\nNumber of Calls=2000000000\nDes1=a.wav,1,2,3,4\n"
       "[Fuel Calls]\nNumber of Calls=1e30\n");
   LoadMissionSetup();
-  EXPECT_EQ(DescentCalls.size(), static_cast<size_t>(MaxCalloutCount));
+  ASSERT_EQ(DescentCalls.size(), static_cast<size_t>(MaxCalloutCount));
   EXPECT_EQ(DescentCalls[0].File, "a.wav");
   EXPECT_TRUE(FuelCalls.empty());  // beyond 32 bits: the default 0
 }
@@ -113,7 +113,7 @@ TEST_F(MissionSetup, ShippedApollo11HasEveryTable) {
   MissionName = "Apollo 11";
   FlightFile = "Short Flight P66";
   LoadMissionSetup();
-  EXPECT_FALSE(AltitudeCalls.empty());
+  ASSERT_FALSE(AltitudeCalls.empty());
   EXPECT_FALSE(DescentCalls.empty());
   EXPECT_FALSE(LPDCalls.empty());
   EXPECT_FALSE(FuelCalls.empty());

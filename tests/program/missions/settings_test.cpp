@@ -9,7 +9,9 @@
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
+#include "tests/program/launcher_dialogs.h"
 #include "tests/program/missions/program_folder.h"
+#include "tests/program/saved_variables.h"
 
 namespace {
 
@@ -31,9 +33,26 @@ class SettingsFile : public ProgramFolderTest {
     }
   }
 
+  // The launcher loads afresh in every test, as after a language change.
+  void TearDown() override { UnloadLauncherDialogs(); }
+
   void WriteSettings(const std::string& text) const { folder_.WriteFile("Marovin.ini", text); }
   std::string Written() const { return folder_.ReadFile("Marovin.ini"); }
-  static size_t MessageCount() { return forms::script::ShownMessageBoxes().size(); }
+  size_t MessageCount() const { return shown_().size(); }
+
+  MessageBoxesShown shown_;
+  // What the settings file sets, and what a value it refuses leaves as it was.
+  SavedVariables saved_ = SavedVariables(
+      VideoMode, RenderDetail, FullScreen, LandPrecision, TextureQuality, DetailTextureMode,
+      StartupView, StarMagnitudeCut, StarSize, StarBrightness, StarInformationFlag, MovieMode,
+      MovieWidth, MovieHeight, SimpleLM, SimpleCockpit, RockCount, RockGraphic, FlightName, SoundOn,
+      RCSVolume, EngineVolume, MusicVolume, MasterVolume, Gamma, ShipGamma, ActivePilot,
+      GraphicsDebug, DisplayFPS, SetVsync, SpecularLighting, TextureMode, SetDepthBuffer,
+      AntialiasingOn, AntialiasingSamples, SurveyorMoveMode, LandMoveMode, NodeMakeMode,
+      WriteVCPositionsMode, WriteLMMatrixMode, ShadowFlags, TextureFilter3D, TextureFilter2D,
+      UseJoystick, UseKeyboard, UseMouse, MenuJoystickChoice, MenuSoundChoice, CaptureFrameRate,
+      EngineThrust, Gravity, MinThrottle, RCSDistance, RCSThrust, WorldScale, MissionName,
+      WindowLeft, WindowTop, WindowWidth, WindowHeight, RegionalDecimalSeparator, UiText);
 };
 
 TEST_F(SettingsFile, WithoutAFileTheLauncherShowsTheDefaults) {
@@ -167,7 +186,7 @@ TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
       "[Graphic Settings]\nVideo Mode=1E12\n[Miscellaneous]\nNumber of Rocks=500\n"
       "Rock Graphic=12\n");
   LoadSettings();
-  const auto& shown = forms::script::ShownMessageBoxes();
+  const auto shown = shown_();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].prompt, "Graphic Settings = 1E12");
   EXPECT_EQ(shown[0].buttons, forms::MsgBoxButtons::Ok);

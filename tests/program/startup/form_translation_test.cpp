@@ -7,6 +7,7 @@
 #include "program/missions/launcher_services.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/startup/program_folder.h"
+#include "tests/program/startup/startup_test.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ struct ProbeForm : forms::Form {
   forms::Timer Clock{*this, "Clock"};
 };
 
-class FormTranslation : public testing::Test {
+class FormTranslation : public StartupTest {
  protected:
   void OpenGerman() {
     tralexa_.sForeignColumnName("Deutsch");
@@ -99,7 +100,7 @@ TEST_F(FormTranslation, ExportRefusesAndKeepsTheTranslationInUse) {
   forms::script::AnswerNextMessageBox(forms::MsgBoxResult::Yes);
   DriverDialog->ExportAppStrings();
 
-  const auto& boxes = forms::script::ShownMessageBoxes();
+  const auto& boxes = MessageBoxes();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].prompt,
             "Texte des Programms in die Sprachdatenbank /tmp/strings.mdb exportieren\r\r"
@@ -116,20 +117,20 @@ TEST_F(FormTranslation, ExportRefusesAndKeepsTheTranslationInUse) {
 
 TEST_F(FormTranslation, ExportEndsQuietlyWhenTheUserCancelsOrSaysNo) {
   DriverDialog->ExportAppStrings();
-  EXPECT_TRUE(forms::script::ShownMessageBoxes().empty()) << "no question after a cancelled dialog";
+  EXPECT_TRUE(MessageBoxes().empty()) << "no question after a cancelled dialog";
   forms::script::AnswerNextOpenFile({false, "/tmp", {"strings.mdb"}});
   DriverDialog->ExportAppStrings();
-  EXPECT_EQ(forms::script::ShownMessageBoxes().size(), 1u) << "only the question, answered No";
+  EXPECT_EQ(MessageBoxes().size(), 1u) << "only the question, answered No";
 }
 
 TEST_F(FormTranslation, ExportOperationsAreRefused) {
   tralexa_.ExportFormStrings(form_);
-  EXPECT_TRUE(forms::script::ShownMessageBoxes().empty()) << "nothing happens without a database";
+  EXPECT_TRUE(MessageBoxes().empty()) << "nothing happens without a database";
   OpenGerman();
   EXPECT_THROW(tralexa_.ExportFormStrings(form_), LocalisationError);
   EXPECT_EQ(tralexa_.sErrDescription(), "Text can only be exported to an Access Language Database");
   tralexa_.ExportOneString(std::string(256, 'x'));
-  ASSERT_EQ(forms::script::ShownMessageBoxes().size(), 1u);
-  EXPECT_TRUE(forms::script::ShownMessageBoxes()[0].prompt.starts_with(
+  ASSERT_EQ(MessageBoxes().size(), 1u);
+  EXPECT_TRUE(MessageBoxes()[0].prompt.starts_with(
       "A phrase of 256 characters was encountered which is longer than the maximum of 255"));
 }

@@ -5,27 +5,41 @@
 #include "platform/forms/script.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/startup/program_folder.h"
+#include "tests/program/startup/startup_test.h"
 
 namespace {
 
-std::string LastMessage() {
-  const auto& shown = forms::script::ShownMessageBoxes();
-  return shown.empty() ? std::string() : shown.back().prompt;
-}
+class ChooserTest : public StartupTest {
+ protected:
+  std::string LastMessage() const {
+    const auto shown = MessageBoxes();
+    return shown.empty() ? std::string() : shown.back().prompt;
+  }
+  // The beeps of this test.
+  int Beeps() const { return forms::script::BeepCount() - beepsBefore_; }
+
+ private:
+  const int beepsBefore_ = forms::script::BeepCount();
+};
+
+class SetupLanguage : public ChooserTest {};
+class SetupDefaultLanguage : public ChooserTest {};
+class SetLanguageByLocaleID : public ChooserTest {};
+class Choose : public ChooserTest {};
 
 }  // namespace
 
-TEST(SetupLanguage, FindsARelativeDatabaseInTheProgramFolder) {
+TEST_F(SetupLanguage, FindsARelativeDatabaseInTheProgramFolder) {
   ProgramFolder folder;
   Tralexa tralexa;
   std::string database = "MarovinLanguages.txt";
   ASSERT_TRUE(frmChooseLang->SetupLanguage(database, "Deutsch", tralexa));
   EXPECT_EQ(database, folder.Path().string() + "\\MarovinLanguages.txt");
   EXPECT_EQ(tralexa.GetS(246), "Weiter");
-  EXPECT_TRUE(forms::script::ShownMessageBoxes().empty());
+  EXPECT_TRUE(MessageBoxes().empty());
 }
 
-TEST(SetupLanguage, WidthTestNativeTextsAndRefusals) {
+TEST_F(SetupLanguage, WidthTestNativeTextsAndRefusals) {
   ProgramFolder folder;
   Tralexa tralexa;
   std::string database = " <testwidth> ";
@@ -42,10 +56,10 @@ TEST(SetupLanguage, WidthTestNativeTextsAndRefusals) {
   database = "Strings.Mdb";
   EXPECT_FALSE(frmChooseLang->SetupLanguage(database, "Deutsch", tralexa));
   EXPECT_EQ(LastMessage(), "SetupLanguage() Error: Access Language Database is not enabled");
-  EXPECT_EQ(forms::script::ShownMessageBoxes().size(), 1u) << "no second try";
+  EXPECT_EQ(MessageBoxes().size(), 1u) << "no second try";
 }
 
-TEST(SetupLanguage, ABrokenDatabaseGivesOneClearMessageAndNativeTexts) {
+TEST_F(SetupLanguage, ABrokenDatabaseGivesOneClearMessageAndNativeTexts) {
   ProgramFolder folder;
   const struct {
     const char* what;
@@ -60,9 +74,9 @@ TEST(SetupLanguage, ABrokenDatabaseGivesOneClearMessageAndNativeTexts) {
     WriteTestFile(folder, "broken.txt", c.contents);
     Tralexa tralexa;
     std::string database = "broken.txt";
-    const size_t before = forms::script::ShownMessageBoxes().size();
+    const size_t before = MessageBoxes().size();
     EXPECT_FALSE(frmChooseLang->SetupLanguage(database, "Deutsch", tralexa)) << c.what;
-    EXPECT_EQ(forms::script::ShownMessageBoxes().size(), before + 1) << c.what;
+    EXPECT_EQ(MessageBoxes().size(), before + 1) << c.what;
     EXPECT_EQ(LastMessage(),
               "While opening Language Database (broken.txt) the following error occurred:\r\r"
               "Not a valid Text Language Database")
@@ -71,7 +85,7 @@ TEST(SetupLanguage, ABrokenDatabaseGivesOneClearMessageAndNativeTexts) {
   }
 }
 
-TEST(SetupDefaultLanguage, AcceptsOnlyALanguageTheFileLists) {
+TEST_F(SetupDefaultLanguage, AcceptsOnlyALanguageTheFileLists) {
   for (const char* value : {"", "abc", "0", "57", "3", "-1"}) {
     ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=" + value + "\n");
     Tralexa tralexa;
@@ -86,7 +100,7 @@ TEST(SetupDefaultLanguage, AcceptsOnlyALanguageTheFileLists) {
   EXPECT_EQ(tralexa.GetS(242), "Beenden");
 }
 
-TEST(SetLanguageByLocaleID, SetsUpTheLanguageAndItsNumber) {
+TEST_F(SetLanguageByLocaleID, SetsUpTheLanguageAndItsNumber) {
   ProgramFolder folder;
   Tralexa tralexa;
   EXPECT_FALSE(frmChooseLang->SetLanguageByLocaleID(folder.LanguageList(), tralexa, 1036));
@@ -97,7 +111,7 @@ TEST(SetLanguageByLocaleID, SetsUpTheLanguageAndItsNumber) {
   EXPECT_EQ(folder.StoredDefault(), "(none)") << "the locale is asked again at the next start";
 }
 
-TEST(Choose, OffersTheLanguagesUpToTheFirstGap) {
+TEST_F(Choose, OffersTheLanguagesUpToTheFirstGap) {
   ProgramFolder folder(std::string(kTwoLanguages) +
                        "Language_4=Francais\nCaption=Sprache\nCommandOK=Gut\n");
   Tralexa tralexa;
@@ -116,7 +130,7 @@ TEST(Choose, OffersTheLanguagesUpToTheFirstGap) {
   EXPECT_FALSE(frmChooseLang.Loaded());
 }
 
-TEST(Choose, OkWithoutASelectionBeepsAndWaits) {
+TEST_F(Choose, OkWithoutASelectionBeepsAndWaits) {
   ProgramFolder folder;
   Tralexa tralexa;
   forms::script::PostUserAction([] {
@@ -129,12 +143,12 @@ TEST(Choose, OkWithoutASelectionBeepsAndWaits) {
     frmChooseLang->cmdOK.UserClick();
   });
   EXPECT_TRUE(frmChooseLang->Choose(folder.LanguageList(), tralexa));
-  EXPECT_EQ(forms::script::BeepCount(), 1);
+  EXPECT_EQ(Beeps(), 1);
   EXPECT_EQ(CurrentLanguage, 1);
   EXPECT_EQ(folder.StoredDefault(), "1");
 }
 
-TEST(Choose, ClosingTheWindowKeepsTheLanguageInUse) {
+TEST_F(Choose, ClosingTheWindowKeepsTheLanguageInUse) {
   ProgramFolder folder;
   Tralexa tralexa;
   CurrentLanguage = 2;
@@ -144,7 +158,7 @@ TEST(Choose, ClosingTheWindowKeepsTheLanguageInUse) {
   EXPECT_EQ(folder.StoredDefault(), "(none)");
 }
 
-TEST(Choose, ARightToLeftLanguageTurnsDialogsRightToLeft) {
+TEST_F(Choose, ARightToLeftLanguageTurnsDialogsRightToLeft) {
   ProgramFolder folder("[Language]\nLanguage_1=Arabic\nLanguageLocaleID_1=1025\n");
   Tralexa tralexa;
   EXPECT_TRUE(frmChooseLang->Choose(folder.LanguageList(), tralexa));

@@ -33,7 +33,7 @@ TEST(NativeString, KeepsTheProgramsOwnSpellingAndBlanks) {
 TEST(UiTextFillOrder, FetchesEveryInterfaceTextOnceInEntryOrder) {
   const auto order = UiTextFillOrder();
   const std::set<int16_t> distinct(order.begin(), order.end());
-  EXPECT_EQ(order.size(), 312u);
+  ASSERT_EQ(order.size(), 312u);
   EXPECT_EQ(distinct.size(), order.size());
   EXPECT_FALSE(distinct.contains(323));
   EXPECT_FALSE(distinct.contains(324));

@@ -9,6 +9,7 @@
 #include "program/startup/startup_state.h"
 #include "tests/program/startup/language_db_builder.h"
 #include "tests/program/startup/program_folder.h"
+#include "tests/program/startup/startup_test.h"
 
 namespace {
 
@@ -54,9 +55,14 @@ class RecordingView final : public forms::View {
   forms::HeadlessView headless_;
 };
 
+// Named apart from the procedures they test.
+class ProgramStart : public StartupTest {};
+class LanguageChange : public StartupTest {};
+class FormsOnScreen : public StartupTest {};
+
 }  // namespace
 
-TEST(Main, RunsItsStepsInOrderWithTheSavedDefault) {
+TEST_F(ProgramStart, RunsItsStepsInOrderWithTheSavedDefault) {
   ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=2\n", "fr_FR.UTF-8");
   auto view = std::make_unique<RecordingView>();
   RecordingView& recorded = *view;
@@ -71,7 +77,7 @@ TEST(Main, RunsItsStepsInOrderWithTheSavedDefault) {
   forms::InstallView(nullptr);
 }
 
-TEST(Main, ShowsTheLauncherCentredAndTheChooserNot) {
+TEST_F(ProgramStart, ShowsTheLauncherCentredAndTheChooserNot) {
   ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=1\n");
   forms::script::SetHeadlessScreen({1280, 1024, 32, 60});
   Main();
@@ -86,16 +92,16 @@ TEST(Main, ShowsTheLauncherCentredAndTheChooserNot) {
   EXPECT_EQ(HelpFilePath, folder.Path().string() + "\\help\\marovinhelp.chm");
 }
 
-TEST(Main, TakesTheLanguageOfTheLocaleWhenThereIsNoDefault) {
+TEST_F(ProgramStart, TakesTheLanguageOfTheLocaleWhenThereIsNoDefault) {
   ProgramFolder folder(kTwoLanguages, "de_DE.UTF-8");
   Main();
   EXPECT_EQ(UiText[kStagedId], kStagedGerman);
   EXPECT_EQ(CurrentLanguage, 2);
   EXPECT_EQ(folder.StoredDefault(), "(none)");
-  EXPECT_TRUE(forms::script::ShownMessageBoxes().empty());
+  EXPECT_TRUE(MessageBoxes().empty());
 }
 
-TEST(Main, AsksTheUserWhenNeitherDefaultNorLocaleDecides) {
+TEST_F(ProgramStart, AsksTheUserWhenNeitherDefaultNorLocaleDecides) {
   ProgramFolder folder(kTwoLanguages, "fr_FR.UTF-8");
   forms::script::PostUserAction([] {
     EXPECT_TRUE(frmChooseLang->IsModal());
@@ -110,7 +116,7 @@ TEST(Main, AsksTheUserWhenNeitherDefaultNorLocaleDecides) {
   EXPECT_TRUE(DriverDialog->Visible());
 }
 
-TEST(Main, AChooserClosedWithoutOkStartsInTheFirstLanguageAndAsksAgainNextTime) {
+TEST_F(ProgramStart, AChooserClosedWithoutOkStartsInTheFirstLanguageAndAsksAgainNextTime) {
   ProgramFolder folder(kTwoLanguages, "fr_FR.UTF-8");
   forms::script::PostUserAction([] { frmChooseLang->UserClose(); });
   Main();
@@ -120,7 +126,7 @@ TEST(Main, AChooserClosedWithoutOkStartsInTheFirstLanguageAndAsksAgainNextTime) 
   EXPECT_TRUE(DriverDialog->Visible());
 }
 
-TEST(Main, ASingleLanguageIsTakenWithoutAList) {
+TEST_F(ProgramStart, ASingleLanguageIsTakenWithoutAList) {
   ProgramFolder folder(
       "[Language]\nLanguage_1=Deutsch\nLanguageDB_1=MarovinLanguages.txt\n"
       "LanguageColumn_1=Deutsch\nLanguageLocaleID_1=1031\n",
@@ -130,20 +136,19 @@ TEST(Main, ASingleLanguageIsTakenWithoutAList) {
   EXPECT_EQ(folder.StoredDefault(), "1");
 }
 
-TEST(Main, ABrokenDatabaseStartsInNativeTextsWithOneMessage) {
+TEST_F(ProgramStart, ABrokenDatabaseStartsInNativeTextsWithOneMessage) {
   ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=2\n");
   WriteTestFile(folder, "MarovinLanguages.txt",
                 "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=302\r\n"
                 "Language1=Deutsch\r\n[NATIVE]\r\nL1= not fou");
   Main();
   EXPECT_EQ(UiText[kStagedId], "Staged");
-  ASSERT_EQ(forms::script::ShownMessageBoxes().size(), 1u);
-  EXPECT_NE(forms::script::ShownMessageBoxes()[0].prompt.find("Not a valid Text Language Database"),
-            std::string::npos);
+  ASSERT_EQ(MessageBoxes().size(), 1u);
+  EXPECT_NE(MessageBoxes()[0].prompt.find("Not a valid Text Language Database"), std::string::npos);
   EXPECT_TRUE(DriverDialog->Visible());
 }
 
-TEST(Main, ALanguageWrittenRightToLeftTurnsTheDialogs) {
+TEST_F(ProgramStart, ALanguageWrittenRightToLeftTurnsTheDialogs) {
   ProgramFolder folder(
       "[Language]\nDefaultLanguage=1\nLanguage_1=Arabic\nLanguageDB_1=ar.txt\n"
       "LanguageColumn_1=Arabic\nLanguageLocaleID_1=1025\n");
@@ -155,7 +160,7 @@ TEST(Main, ALanguageWrittenRightToLeftTurnsTheDialogs) {
   EXPECT_TRUE(DriverDialog->RightToLeft());
 }
 
-TEST(ChangeLanguage, RebuildsTheDialogsInTheNewLanguageWhereTheLauncherWas) {
+TEST_F(LanguageChange, RebuildsTheDialogsInTheNewLanguageWhereTheLauncherWas) {
   ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=1\n");
   Main();
   Advanced.Get();
@@ -181,7 +186,43 @@ TEST(ChangeLanguage, RebuildsTheDialogsInTheNewLanguageWhereTheLauncherWas) {
   EXPECT_EQ(folder.StoredDefault(), "2");
 }
 
-TEST(ChangeLanguage, ClosingTheChooserChangesNothing) {
+// Chooses language n (1 for the first of the list) in the chooser that ChangeLanguage shows.
+void ChangeLanguageTo(int16_t n) {
+  forms::script::PostUserAction([n] {
+    frmChooseLang->lstLanguages.UserChoose(static_cast<int16_t>(n - 1));
+    frmChooseLang->cmdOK.UserClick();
+  });
+  ChangeLanguage();
+}
+
+TEST_F(LanguageChange, ALanguageChangedAndChangedBackKeepsNothingOfTheOtherOne) {
+  ProgramFolder folder(std::string(kTwoLanguages) +
+                       "DefaultLanguage=3\nLanguage_3=Arabic\nLanguageDB_3=ar.txt\n"
+                       "LanguageColumn_3=Arabic\nLanguageLocaleID_3=1025\n");
+  WriteTestFile(folder, "ar.txt",
+                BuildLanguageDb({{"NATIVE", {"Continue"}}, {"Arabic", {"متابعة"}}}));
+  Main();
+  ASSERT_TRUE(DriverDialog->RightToLeft());
+
+  ChangeLanguageTo(2);
+  EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "Weiter");
+  EXPECT_FALSE(DriverDialog->RightToLeft());
+  EXPECT_FALSE(DriverDialog->Command_Continue.RightToLeft());
+  EXPECT_EQ(UiText[kStagedId], kStagedGerman);
+
+  ChangeLanguageTo(1);
+  EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "Continue");
+  EXPECT_EQ(UiText[kStagedId], "Staged");
+  EXPECT_EQ(CurrentLanguage, 1);
+  EXPECT_EQ(HelpFilePath, folder.Path().string() + "\\help\\marovinhelp.chm");
+
+  ChangeLanguageTo(2);
+  EXPECT_EQ(DriverDialog->Command_Continue.Caption(), "Weiter");
+  EXPECT_EQ(UiText[kStagedId], kStagedGerman);
+  EXPECT_TRUE(MessageBoxes().empty());
+}
+
+TEST_F(LanguageChange, ClosingTheChooserChangesNothing) {
   ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=2\n");
   Main();
   forms::script::PostUserAction([] { frmChooseLang->UserClose(); });
@@ -192,7 +233,7 @@ TEST(ChangeLanguage, ClosingTheChooserChangesNothing) {
   EXPECT_EQ(folder.StoredDefault(), "2");
 }
 
-TEST(KeepFormOnScreen, PullsFormsInsideTheScreen) {
+TEST_F(FormsOnScreen, PullsFormsInsideTheScreen) {
   forms::script::SetHeadlessScreen({800, 600, 32, 60});  // 12000 x 9000 twips
   const struct {
     int32_t left, top, width, height;

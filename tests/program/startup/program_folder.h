@@ -1,9 +1,10 @@
 // A temporary program folder holding the shipped language database and a language list file of
-// the test's own, with the system locale set for the test's process.
+// the test's own, with the system locale set for the test's process while the folder lives.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/win/app_path.h"
@@ -39,10 +40,25 @@ class ProgramFolder : public TempFolder {
     win::SetAppPath(Path().string());
     setenv("LC_ALL", locale, 1);
   }
+  ~ProgramFolder() {
+    if (locale_)
+      setenv("LC_ALL", locale_->c_str(), 1);
+    else
+      unsetenv("LC_ALL");
+  }
+  ProgramFolder(const ProgramFolder&) = delete;
+  ProgramFolder& operator=(const ProgramFolder&) = delete;
 
   std::string LanguageList() const { return PathIn(*this, "MarovinLang.ini"); }
   std::string StoredDefault() const {
     return win::GetPrivateProfileString("Language", "DefaultLanguage", "(none)", 255,
                                         LanguageList());
   }
+
+ private:
+  // The process's own locale, read before the constructor's body sets the test's.
+  const std::optional<std::string> locale_ = [] {
+    const char* value = std::getenv("LC_ALL");
+    return value ? std::optional<std::string>(value) : std::nullopt;
+  }();
 };

@@ -44,7 +44,9 @@ TEST(TextLanguageDb, PhrasesKeepBlanksEqualSignsAndMarkup) {
   TempFolder folder;
   const std::string db = WriteTestFile(
       folder, "db.txt", BuildLanguageDb({{"NATIVE", {" a=b {\\r}%s "}}, {"X", {"x"}}}));
-  EXPECT_EQ(LoadTextLanguageColumn(db, "Native").phrases.front(), " a=b {\\r}%s ");
+  const TextLanguageColumn native = LoadTextLanguageColumn(db, "Native");
+  ASSERT_TRUE(native.ok);
+  EXPECT_EQ(native.phrases.front(), " a=b {\\r}%s ");
 }
 
 TEST(TextLanguageDb, AcceptsLineEndsOfEveryKind) {
@@ -57,7 +59,7 @@ TEST(TextLanguageDb, AcceptsLineEndsOfEveryKind) {
     }
     const TextLanguageColumn column =
         LoadTextLanguageColumn(WriteTestFile(folder, "db.txt", text), "Deutsch");
-    EXPECT_TRUE(column.ok);
+    ASSERT_TRUE(column.ok);
     EXPECT_EQ(column.phrases.back(), "Zeit");
   }
 }
@@ -76,7 +78,7 @@ TEST(TextLanguageDb, FindsColumnsByOffsetOrByScanWhenTheOffsetIsMissingOrWrong) 
                          {"Deutsch", {"a", "b", "c", "d", "e"}}},
                         "Language1_Offset=" + offset + "\r\n"));
     const TextLanguageColumn column = LoadTextLanguageColumn(db, "Deutsch");
-    EXPECT_TRUE(column.ok) << offset;
+    ASSERT_TRUE(column.ok) << offset;
     EXPECT_EQ(column.phrases.front(), "a") << offset;
   }
 }

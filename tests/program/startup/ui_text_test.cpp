@@ -5,8 +5,15 @@
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/startup/program_folder.h"
+#include "tests/program/startup/startup_test.h"
 
-TEST(LoadTranslatedStrings, FillsEveryEntryWithTheNativeTextWithoutADatabase) {
+namespace {
+
+class TranslatedStrings : public StartupTest {};
+
+}  // namespace
+
+TEST_F(TranslatedStrings, FillsEveryEntryWithTheNativeTextWithoutADatabase) {
   LoadTranslatedStrings();
   for (int16_t id : UiTextFillOrder())
     EXPECT_EQ(UiText[static_cast<size_t>(id)], NativeString(id, "")) << id;
@@ -17,7 +24,7 @@ TEST(LoadTranslatedStrings, FillsEveryEntryWithTheNativeTextWithoutADatabase) {
   EXPECT_EQ(UiText[258], "Your current screen color depth is: ");
 }
 
-TEST(LoadTranslatedStrings, FillsTheShippedTranslationAndRefillsOnAChange) {
+TEST_F(TranslatedStrings, FillsTheShippedTranslationAndRefillsOnAChange) {
   ProgramFolder folder;
   Tralexa& tralexa = EnsureTralexa();
   tralexa.sForeignColumnName("Deutsch");

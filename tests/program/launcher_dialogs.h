@@ -1,0 +1,34 @@
+// What the launcher's dialogs leave behind in a test process: the dialogs stay loaded for the
+// whole run, and the window system's script keeps every message box the process showed.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "platform/forms/script.h"
+#include "program/missions/launcher_services.h"
+#include "program/startup/startup_state.h"
+
+// Unloads every dialog of the launcher as a language change does, so that the next touch loads
+// each of them afresh.
+inline void UnloadLauncherDialogs() {
+  LanguageChanging = true;
+  DriverDialog.Unload();
+  Advanced.Unload();
+  PilotList.Unload();
+  StarForm.Unload();
+  SoundSettings.Unload();
+  JoystickAssign.Unload();
+  LanguageChanging = false;
+}
+
+// The message boxes shown since it was made.
+class MessageBoxesShown {
+ public:
+  std::span<const forms::MessageBox> operator()() const {
+    return std::span(forms::script::ShownMessageBoxes()).subspan(before_);
+  }
+
+ private:
+  size_t before_ = forms::script::ShownMessageBoxes().size();
+};
