@@ -3,10 +3,39 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace {
 
-TEST(SystemLocaleId, FollowsLcAllThenLang) {
+// The locale variables belong to the whole process: what a test sets, its fixture puts back.
+class SystemLocaleId : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (Saved& variable : saved_) {
+      const char* value = std::getenv(variable.name);
+      if (value != nullptr) variable.value = value;
+    }
+  }
+  void TearDown() override {
+    for (const Saved& variable : saved_) {
+      if (variable.value) {
+        ::setenv(variable.name, variable.value->c_str(), 1);
+      } else {
+        ::unsetenv(variable.name);
+      }
+    }
+  }
+
+ private:
+  struct Saved {
+    const char* name;
+    std::optional<std::string> value;
+  };
+  Saved saved_[2] = {{"LC_ALL", std::nullopt}, {"LANG", std::nullopt}};
+};
+
+TEST_F(SystemLocaleId, FollowsLcAllThenLang) {
   const struct {
     const char* lcAll;
     const char* lang;
