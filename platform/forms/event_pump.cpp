@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <deque>
 #include <exception>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -16,20 +15,9 @@ namespace forms {
 
 namespace {
 
-class SteadyClock final : public Clock {
- public:
-  Duration Now() const override {
-    return std::chrono::duration_cast<Duration>(
-        std::chrono::steady_clock::now().time_since_epoch());
-  }
-  bool SkipAhead(Duration) override { return false; }
-};
-
 // Program-wide state of the pump. Never destroyed: forms held by program-wide slots may be
 // unloaded during static destruction, after which this must still be there.
 struct PumpState {
-  SteadyClock steadyClock;
-  Clock* clock = &steadyClock;
   std::vector<Form*> forms;
   std::vector<Control*> timers;
   std::deque<std::function<void()>> deferred;
@@ -86,10 +74,6 @@ void RunDeferred() {
 }
 
 }  // namespace
-
-void UseClock(Clock* clock) { State().clock = clock ? clock : &State().steadyClock; }
-Clock& CurrentClock() { return *State().clock; }
-Duration Now() { return State().clock->Now(); }
 
 void DoEvents() {
   PumpState& state = State();

@@ -1,7 +1,6 @@
 #include "platform/forms/headless_view.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "platform/forms/script.h"
 
@@ -47,7 +46,7 @@ void HeadlessView::WaitForEvents(std::optional<Duration> timeout) {
   if (!timeout) {
     throw Error(Error::kNoInput, "Waiting for input that no script will give and no timer runs");
   }
-  if (!CurrentClock().SkipAhead(*timeout)) std::this_thread::sleep_for(*timeout);
+  win::Wait(*timeout);
 }
 
 void InstallView(std::unique_ptr<View> view) { State().installed = std::move(view); }
