@@ -5,6 +5,7 @@
 #include "platform/forms/form.h"
 #include "platform/forms/registry.h"
 #include "platform/forms/view.h"
+#include "platform/win/twips.h"
 
 namespace forms {
 
@@ -393,12 +394,12 @@ void Control::SetPicture(std::string path) {
 
 int32_t Control::ScaleWidth() const {
   RequireKind(kind_ == ControlKind::PictureBox, "ScaleWidth");
-  return width_ / kTwipsPerPixel;
+  return win::TwipsToPixels(width_);
 }
 
 int32_t Control::ScaleHeight() const {
   RequireKind(kind_ == ControlKind::PictureBox, "ScaleHeight");
-  return height_ / kTwipsPerPixel;
+  return win::TwipsToPixels(height_);
 }
 
 uintptr_t Control::hWnd() {

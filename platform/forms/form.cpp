@@ -5,6 +5,7 @@
 
 #include "platform/forms/registry.h"
 #include "platform/forms/view.h"
+#include "platform/win/twips.h"
 
 namespace forms {
 
@@ -78,8 +79,8 @@ void Form::StoreInnerSize() {
       title = kTitleBarPixels;
       break;
   }
-  innerWidth_ = std::max(0, width_ / kTwipsPerPixel - 2 * border);
-  innerHeight_ = std::max(0, height_ / kTwipsPerPixel - 2 * border - title);
+  innerWidth_ = std::max(0, win::TwipsToPixels(width_) - 2 * border);
+  innerHeight_ = std::max(0, win::TwipsToPixels(height_) - 2 * border - title);
 }
 
 void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {

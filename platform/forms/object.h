@@ -9,9 +9,6 @@
 
 namespace forms {
 
-// Positions and sizes of forms and controls are kept in twips, as dialogs store and compute them.
-inline constexpr int32_t kTwipsPerPixel = 15;
-
 // A failed operation on a form or control. Numbers are those callers' error handlers test.
 class Error : public std::runtime_error {
  public:

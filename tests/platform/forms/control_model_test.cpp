@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win/twips.h"
 #include "tests/platform/forms/test_form.h"
 
 using forms::Error;
@@ -269,7 +270,7 @@ TEST(FormWindow, SizeStateAndFocusReachTheFormsEvents) {
   f.Show();
   EXPECT_EQ(resizes, 1) << "a form is sized when first shown";
   f.SetBorderStyle(forms::BorderStyle::None);
-  f.Move(0, 0, 640 * forms::kTwipsPerPixel, 480 * forms::kTwipsPerPixel);
+  f.Move(0, 0, win::PixelsToTwips(640), win::PixelsToTwips(480));
   EXPECT_EQ(resizes, 2);
   EXPECT_EQ(f.ScaleWidth(), 640);
   EXPECT_EQ(f.ScaleHeight(), 480);

@@ -20,6 +20,7 @@
 #include <fstream>
 
 #include "platform/forms/qt_view.h"
+#include "platform/win/twips.h"
 #include "tests/platform/forms/test_form.h"
 
 // Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
@@ -32,7 +33,7 @@ struct DisplayForm : forms::Form {
   DisplayForm() : Form("Main_Display") {
     SetRenderSurface(true);
     SetCaption("Marovin");
-    Move(0, 0, 640 * forms::kTwipsPerPixel, 480 * forms::kTwipsPerPixel);
+    Move(0, 0, win::PixelsToTwips(640), win::PixelsToTwips(480));
     Resize = [this] { resizes.push_back(ScaleWidth()); };
     GotFocus = [this] { ++focus; };
     LostFocus = [this] { --focus; };
