@@ -105,6 +105,19 @@ int32_t ScreenHeightTwips() { return win::PixelsToTwips(Screen().heightPixels); 
 
 int32_t ReportedDepth(int32_t bitsPerPixel) { return bitsPerPixel == 24 ? 32 : bitsPerPixel; }
 
+namespace detail {
+
+void ForgetScriptedDialogs() {
+  SetMousePointer(MousePointer::Default);
+  Scripts& state = State();
+  state.messageBoxAnswers.clear();
+  state.openFileAnswers.clear();
+  state.shownMessageBoxes.clear();
+  state.shownOpenFiles.clear();
+}
+
+}  // namespace detail
+
 namespace script {
 
 void AnswerNextMessageBox(MsgBoxResult answer) { State().messageBoxAnswers.push_back(answer); }

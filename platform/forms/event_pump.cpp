@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <deque>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
 #include "platform/forms/registry.h"
+#include "platform/forms/script.h"
 #include "platform/forms/view.h"
 
 namespace forms {
@@ -183,5 +185,21 @@ void PumpUntil(const std::function<bool()>& done) {
 }
 
 }  // namespace detail
+
+namespace script {
+
+void StartAfresh() {
+  PumpState& state = State();
+  if (state.handlerDepth != 0) throw std::logic_error("StartAfresh inside a handler");
+  // Copy: dropping a form removes it from the list.
+  for (Form* form : std::vector<Form*>(state.forms)) form->DropWithoutEvents();
+  state.deferred.clear();
+  state.held = nullptr;
+  state.ended = false;
+  detail::ForgetScriptedDialogs();
+  detail::ForgetHeadlessInput();
+}
+
+}  // namespace script
 
 }  // namespace forms

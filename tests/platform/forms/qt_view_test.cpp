@@ -44,13 +44,23 @@ struct DisplayForm : forms::Form {
 
 forms::FormSlot<DisplayForm> MainDisplay;
 
-class QtView : public ::testing::Test {
+class QtView : public FormsTest {
  protected:
-  void SetUp() override {
+  // The view starts once, as in the program; the tests run offscreen unless told otherwise.
+  static void SetUpTestSuite() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "forms_qt_tests";
     static char* argv[] = {name, nullptr};
     forms::StartQtView(argc, argv);
+  }
+  void TearDown() override {
+    FormsTest::TearDown();
+    // The windows of the dropped forms go at Qt's next turn; without one they would pile up.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   template <class T>
   static T& WidgetOf(forms::Control& control) {
