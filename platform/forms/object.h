@@ -126,7 +126,6 @@ class Object {
 std::string FlagText(bool value);
 bool ParseFlag(std::string_view text);
 double ParseDecimal(std::string_view text);
-int32_t ParseNumber(std::string_view text);             // rounded half to even
-bool SameName(std::string_view a, std::string_view b);  // without regard to case
+int32_t ParseNumber(std::string_view text);  // rounded half to even
 
 }  // namespace forms
