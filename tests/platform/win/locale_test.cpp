@@ -9,7 +9,7 @@
 namespace {
 
 // The locale variables belong to the whole process: what a test sets, its fixture puts back.
-class SystemLocaleId : public ::testing::Test {
+class RegionalSettings : public ::testing::Test {
  protected:
   void SetUp() override {
     for (Saved& variable : saved_) {
@@ -35,6 +35,9 @@ class SystemLocaleId : public ::testing::Test {
   Saved saved_[2] = {{"LC_ALL", std::nullopt}, {"LANG", std::nullopt}};
 };
 
+using SystemLocaleId = RegionalSettings;
+using SystemDecimalSeparator = RegionalSettings;
+
 TEST_F(SystemLocaleId, FollowsLcAllThenLang) {
   const struct {
     const char* lcAll;
@@ -56,6 +59,14 @@ TEST_F(SystemLocaleId, FollowsLcAllThenLang) {
     ::setenv("LC_ALL", c.lcAll, 1);
     ::setenv("LANG", c.lang, 1);
     EXPECT_EQ(win::SystemLocaleId(), c.expected) << "LC_ALL=" << c.lcAll << " LANG=" << c.lang;
+  }
+}
+
+TEST_F(SystemDecimalSeparator, IsAPointForALocaleThatIsNotInstalled) {
+  // Only the C locales are sure to be installed; a locale that is not must not stop the program.
+  for (const char* name : {"C", "POSIX", "de_DE.NOT-INSTALLED", "xx_YY"}) {
+    ::setenv("LC_ALL", name, 1);
+    EXPECT_EQ(win::SystemDecimalSeparator(), '.') << name;
   }
 }
 
