@@ -88,7 +88,8 @@ TEST_F(QtView, AFormIsAWindowShowingItsControlsAtTheirPlaces) {
   auto& ok = WidgetOf<QPushButton>(f.Command1);
   EXPECT_EQ(ok.text(), "OK");
   auto& name = WidgetOf<QLineEdit>(f.Names(1));
-  EXPECT_EQ(name.geometry(), QRect(120 / 15, 400 / 15, 2000 / 15, 300 / 15));
+  EXPECT_EQ(name.geometry(), QRect(win::TwipsToPixels(120), win::TwipsToPixels(400),
+                                   win::TwipsToPixels(2000), win::TwipsToPixels(300)));
   auto& combo = WidgetOf<QComboBox>(f.Combo1);
   EXPECT_EQ(combo.count(), 2);
   EXPECT_EQ(combo.currentText(), "1024x768x32");
@@ -141,7 +142,7 @@ TEST_F(QtView, ChangesInCodeReachTheWidgetsAndUnloadingClosesTheWindow) {
   EXPECT_FALSE(WidgetOf<QAbstractButton>(f.OptionA).isChecked());
   EXPECT_FALSE(forms::WidgetOf(f.Text1)->isVisible());
   EXPECT_TRUE(WidgetOf<QLineEdit>(f.Names(2)).isVisible());
-  EXPECT_EQ(forms::WidgetOf(f.Names(2))->y(), 800 / 15);
+  EXPECT_EQ(forms::WidgetOf(f.Names(2))->y(), win::TwipsToPixels(800));
 
   TestDialog.Unload();
   forms::DoEvents();
