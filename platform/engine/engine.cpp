@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <fstream>
-#include <thread>
 
 #include "platform/d3dx/image_file.h"
 #include "platform/engine/engine_error.h"
 #include "platform/engine/scene.h"
 #include "platform/forms/form.h"
 #include "platform/win/app_path.h"
+#include "platform/win/clock.h"
 
 namespace engine {
 
@@ -140,8 +140,7 @@ void Engine::LeaveFullScreen() {
 }
 
 void Engine::RefreshAfterModeChange(int32_t settleMs) {
-  const std::chrono::milliseconds settle(settleMs);
-  if (!forms::CurrentClock().SkipAhead(settle)) std::this_thread::sleep_for(settle);
+  win::Wait(std::chrono::milliseconds(settleMs));
 }
 
 DrawTarget Engine::CurrentTarget() const {

@@ -5,8 +5,12 @@
 #include "platform/forms/form.h"
 #include "platform/forms/registry.h"
 #include "platform/forms/view.h"
+#include "platform/win/ascii_case.h"
+#include "platform/win/twips.h"
 
 namespace forms {
+
+using win::EqualsIgnoringCase;
 
 namespace {
 
@@ -393,12 +397,12 @@ void Control::SetPicture(std::string path) {
 
 int32_t Control::ScaleWidth() const {
   RequireKind(kind_ == ControlKind::PictureBox, "ScaleWidth");
-  return width_ / kTwipsPerPixel;
+  return win::TwipsToPixels(width_);
 }
 
 int32_t Control::ScaleHeight() const {
   RequireKind(kind_ == ControlKind::PictureBox, "ScaleHeight");
-  return height_ / kTwipsPerPixel;
+  return win::TwipsToPixels(height_);
 }
 
 uintptr_t Control::hWnd() {
@@ -417,31 +421,31 @@ void Control::SetFocus() {
 }
 
 std::string Control::GetProperty(std::string_view name) const {
-  if (SameName(name, "Text")) return Text();
-  if (SameName(name, "ToolTipText")) return ToolTipText();
-  if (SameName(name, "Visible")) return FlagText(Visible());
-  if (SameName(name, "Value")) {
+  if (EqualsIgnoringCase(name, "Text")) return Text();
+  if (EqualsIgnoringCase(name, "ToolTipText")) return ToolTipText();
+  if (EqualsIgnoringCase(name, "Visible")) return FlagText(Visible());
+  if (EqualsIgnoringCase(name, "Value")) {
     return kind_ == ControlKind::OptionButton ? FlagText(Value() != 0) : std::to_string(Value());
   }
-  if (SameName(name, "ListIndex")) return std::to_string(ListIndex());
+  if (EqualsIgnoringCase(name, "ListIndex")) return std::to_string(ListIndex());
   return Object::GetProperty(name);
 }
 
 void Control::SetProperty(std::string_view name, std::string_view value) {
-  if (SameName(name, "Text")) return SetText(std::string(value));
-  if (SameName(name, "ToolTipText")) return SetToolTipText(std::string(value));
-  if (SameName(name, "Visible")) {
+  if (EqualsIgnoringCase(name, "Text")) return SetText(std::string(value));
+  if (EqualsIgnoringCase(name, "ToolTipText")) return SetToolTipText(std::string(value));
+  if (EqualsIgnoringCase(name, "Visible")) {
     RequireKind(kind_ != ControlKind::Timer, "Visible");
     return SetVisible(ParseFlag(value));
   }
-  if (SameName(name, "Value")) {
+  if (EqualsIgnoringCase(name, "Value")) {
     Value();
     if (kind_ == ControlKind::OptionButton) return SetValue(ParseFlag(value) ? -1 : 0);
     int32_t number = ParseNumber(value);
     if (number < INT16_MIN || number > INT16_MAX) throw Error(Error::kInvalidValue, "Overflow");
     return SetValue(static_cast<int16_t>(number));
   }
-  if (SameName(name, "ListIndex")) {
+  if (EqualsIgnoringCase(name, "ListIndex")) {
     ListIndex();
     int32_t number = ParseNumber(value);
     if (number < INT16_MIN || number > INT16_MAX) throw Error(Error::kInvalidValue, "Overflow");

@@ -6,6 +6,7 @@
 #include "platform/forms/registry.h"
 #include "platform/forms/script.h"
 #include "platform/forms/view.h"
+#include "platform/win/twips.h"
 
 namespace forms {
 
@@ -99,10 +100,23 @@ ScreenInfo Screen() {
   return screen;
 }
 
-int32_t ScreenWidthTwips() { return Screen().widthPixels * kTwipsPerPixel; }
-int32_t ScreenHeightTwips() { return Screen().heightPixels * kTwipsPerPixel; }
+int32_t ScreenWidthTwips() { return win::PixelsToTwips(Screen().widthPixels); }
+int32_t ScreenHeightTwips() { return win::PixelsToTwips(Screen().heightPixels); }
 
 int32_t ReportedDepth(int32_t bitsPerPixel) { return bitsPerPixel == 24 ? 32 : bitsPerPixel; }
+
+namespace detail {
+
+void ForgetScriptedDialogs() {
+  SetMousePointer(MousePointer::Default);
+  Scripts& state = State();
+  state.messageBoxAnswers.clear();
+  state.openFileAnswers.clear();
+  state.shownMessageBoxes.clear();
+  state.shownOpenFiles.clear();
+}
+
+}  // namespace detail
 
 namespace script {
 

@@ -3,33 +3,23 @@
 #include <algorithm>
 #include <deque>
 #include <exception>
-#include <thread>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
 #include "platform/forms/registry.h"
+#include "platform/forms/script.h"
 #include "platform/forms/view.h"
 
 namespace forms {
 
 namespace {
 
-class SteadyClock final : public Clock {
- public:
-  Duration Now() const override {
-    return std::chrono::duration_cast<Duration>(
-        std::chrono::steady_clock::now().time_since_epoch());
-  }
-  bool SkipAhead(Duration) override { return false; }
-};
-
 // Program-wide state of the pump. Never destroyed: forms held by program-wide slots may be
 // unloaded during static destruction, after which this must still be there.
 struct PumpState {
-  SteadyClock steadyClock;
-  Clock* clock = &steadyClock;
   std::vector<Form*> forms;
   std::vector<Control*> timers;
   std::deque<std::function<void()>> deferred;
@@ -86,10 +76,6 @@ void RunDeferred() {
 }
 
 }  // namespace
-
-void UseClock(Clock* clock) { State().clock = clock ? clock : &State().steadyClock; }
-Clock& CurrentClock() { return *State().clock; }
-Duration Now() { return State().clock->Now(); }
 
 void DoEvents() {
   PumpState& state = State();
@@ -199,5 +185,21 @@ void PumpUntil(const std::function<bool()>& done) {
 }
 
 }  // namespace detail
+
+namespace script {
+
+void StartAfresh() {
+  PumpState& state = State();
+  if (state.handlerDepth != 0) throw std::logic_error("StartAfresh inside a handler");
+  // Copy: dropping a form removes it from the list.
+  for (Form* form : std::vector<Form*>(state.forms)) form->DropWithoutEvents();
+  state.deferred.clear();
+  state.held = nullptr;
+  state.ended = false;
+  detail::ForgetScriptedDialogs();
+  detail::ForgetHeadlessInput();
+}
+
+}  // namespace script
 
 }  // namespace forms

@@ -1,6 +1,6 @@
 #pragma once
-// The one event pump of the program: the clock that timers count on, the yield (DoEvents), the
-// idle loop (Run), deferred actions and ending the program.
+// The one event pump of the program: the yield (DoEvents), the idle loop (Run), deferred actions
+// and ending the program.
 //
 // Rules the dialogs and the flight loops rely on:
 // - Window events and timers fire only inside DoEvents, a modal Show or Run.
@@ -14,40 +14,20 @@
 // - End() ends the program at once: it unloads every form without their events and unwinds the
 //   stack by throwing ProgramEnded, which Run() catches.
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 
+#include "platform/win/clock.h"
+
 namespace forms {
 
-using Duration = std::chrono::nanoseconds;
-
-class Clock {
- public:
-  virtual ~Clock() = default;
-  virtual Duration Now() const = 0;
-  // Lets a virtual clock jump over an idle wait; a real clock returns false and the caller waits.
-  virtual bool SkipAhead(Duration wait) = 0;
-};
-
-// Time that moves only when a test moves it.
-class VirtualClock final : public Clock {
- public:
-  Duration Now() const override { return now_; }
-  bool SkipAhead(Duration wait) override {
-    now_ += wait;
-    return true;
-  }
-  void Advance(Duration by) { now_ += by; }
-
- private:
-  Duration now_{0};
-};
-
-// nullptr returns to the monotonic system clock. The clock must outlive its use.
-void UseClock(Clock* clock);
-Clock& CurrentClock();
-Duration Now();
+// Timers count on the process's one clock; tests put a win::VirtualClock in its place.
+using win::Clock;
+using win::CurrentClock;
+using win::Duration;
+using win::Now;
+using win::UseClock;
+using win::VirtualClock;
 
 void DoEvents();
 // The idle loop: pumps and waits until End() or until no form is loaded. Returns the exit code.

@@ -5,8 +5,12 @@
 
 #include "platform/forms/registry.h"
 #include "platform/forms/view.h"
+#include "platform/win/ascii_case.h"
+#include "platform/win/twips.h"
 
 namespace forms {
+
+using win::EqualsIgnoringCase;
 
 namespace {
 
@@ -78,8 +82,8 @@ void Form::StoreInnerSize() {
       title = kTitleBarPixels;
       break;
   }
-  innerWidth_ = std::max(0, width_ / kTwipsPerPixel - 2 * border);
-  innerHeight_ = std::max(0, height_ / kTwipsPerPixel - 2 * border - title);
+  innerWidth_ = std::max(0, win::TwipsToPixels(width_) - 2 * border);
+  innerHeight_ = std::max(0, win::TwipsToPixels(height_) - 2 * border - title);
 }
 
 void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -90,7 +94,7 @@ void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
 
 Control* Form::FindControl(std::string_view name, int16_t index) const {
   auto found = std::ranges::find_if(controls_, [&](const Control* control) {
-    return control->Index() == index && SameName(control->Name(), name);
+    return control->Index() == index && EqualsIgnoringCase(control->Name(), name);
   });
   return found == controls_.end() ? nullptr : *found;
 }
@@ -169,12 +173,12 @@ void Form::Drop() {
 }
 
 std::string Form::GetProperty(std::string_view name) const {
-  if (SameName(name, "Visible")) return FlagText(visible_);
+  if (EqualsIgnoringCase(name, "Visible")) return FlagText(visible_);
   return Object::GetProperty(name);
 }
 
 void Form::SetProperty(std::string_view name, std::string_view value) {
-  if (SameName(name, "Visible")) {
+  if (EqualsIgnoringCase(name, "Visible")) {
     ParseFlag(value) ? Show() : Hide();
     return;
   }

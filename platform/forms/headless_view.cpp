@@ -1,8 +1,9 @@
 #include "platform/forms/headless_view.h"
 
 #include <algorithm>
-#include <thread>
 
+#include "platform/forms/form.h"
+#include "platform/forms/registry.h"
 #include "platform/forms/script.h"
 
 namespace forms {
@@ -22,12 +23,30 @@ Views& State() {
 }  // namespace
 
 WindowHandle HeadlessView::HandleOf(const void* object) {
-  // Stable, distinct and never zero, like the handles of a real window system.
+  // Stable while the window lives, distinct and never zero, like the handles of a real window
+  // system.
+  constexpr WindowHandle kFirstHandle = 0x10000;
+  constexpr WindowHandle kHandleStep = 4;
   auto found = std::ranges::find(handles_, object, &std::pair<const void*, WindowHandle>::first);
   if (found != handles_.end()) return found->second;
-  const WindowHandle handle = 0x10000 + 4 * handles_.size();
-  handles_.emplace_back(object, handle);
-  return handle;
+  lastHandle_ = lastHandle_ == 0 ? kFirstHandle : lastHandle_ + kHandleStep;
+  handles_.emplace_back(object, lastHandle_);
+  return lastHandle_;
+}
+
+void HeadlessView::Forget(const void* object) {
+  std::erase_if(handles_, [object](const auto& entry) { return entry.first == object; });
+}
+
+void HeadlessView::FormUnloaded(Form& form) {
+  for (Control* control : form.Controls()) Forget(control);
+  Forget(&form);
+}
+
+void HeadlessView::ForgetInput() {
+  actions_.clear();
+  beeps_ = 0;
+  screen_ = ScreenInfo{};
 }
 
 WindowHandle HeadlessView::Handle(Form& form) { return HandleOf(&form); }
@@ -47,8 +66,14 @@ void HeadlessView::WaitForEvents(std::optional<Duration> timeout) {
   if (!timeout) {
     throw Error(Error::kNoInput, "Waiting for input that no script will give and no timer runs");
   }
-  if (!CurrentClock().SkipAhead(*timeout)) std::this_thread::sleep_for(*timeout);
+  win::Wait(*timeout);
 }
+
+namespace detail {
+
+void ForgetHeadlessInput() { State().headless.ForgetInput(); }
+
+}  // namespace detail
 
 void InstallView(std::unique_ptr<View> view) { State().installed = std::move(view); }
 

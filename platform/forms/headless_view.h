@@ -12,9 +12,9 @@ namespace forms {
 class HeadlessView final : public View {
  public:
   void FormLoaded(Form&) override {}
-  void FormUnloaded(Form&) override {}
+  void FormUnloaded(Form& form) override;
   void ControlAdded(Control&) override {}
-  void ControlRemoved(Control&) override {}
+  void ControlRemoved(Control& control) override { Forget(&control); }
   void Changed(Form&, Property) override {}
   void Changed(Control&, Property) override {}
   WindowHandle Handle(Form& form) override;
@@ -30,12 +30,17 @@ class HeadlessView final : public View {
   void Post(std::function<void()> action) { actions_.push_back(std::move(action)); }
   int Beeps() const { return beeps_; }
   void SetScreen(ScreenInfo screen) { screen_ = screen; }
+  // Drops the posted actions and sets the beep count and the screen back.
+  void ForgetInput();
 
  private:
   WindowHandle HandleOf(const void* object);
+  void Forget(const void* object);
 
   std::deque<std::function<void()>> actions_;
+  // The handles of the windows that exist; a window unloaded and loaded again gets a new one.
   std::vector<std::pair<const void*, WindowHandle>> handles_;
+  WindowHandle lastHandle_ = 0;
   ScreenInfo screen_;
   int beeps_ = 0;
 };

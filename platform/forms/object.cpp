@@ -1,18 +1,12 @@
 #include "platform/forms/object.h"
+#include "platform/win/ascii_case.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 
 namespace forms {
 
-bool SameName(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
+using win::EqualsIgnoringCase;
 
 namespace {
 
@@ -28,8 +22,8 @@ std::string FlagText(bool value) { return value ? "True" : "False"; }
 
 bool ParseFlag(std::string_view text) {
   text = Trimmed(text);
-  if (SameName(text, "True")) return true;
-  if (SameName(text, "False")) return false;
+  if (EqualsIgnoringCase(text, "True")) return true;
+  if (EqualsIgnoringCase(text, "False")) return false;
   return ParseNumber(text) != 0;
 }
 
@@ -142,47 +136,48 @@ void Object::CopyCommonFrom(const Object& other) {
 }
 
 std::string Object::GetProperty(std::string_view name) const {
-  if (SameName(name, "Caption")) return Caption();
-  if (SameName(name, "Tag")) return tag_;
-  if (SameName(name, "Font") || SameName(name, "Font.Name")) return GetFont().Name;
-  if (SameName(name, "Font.Size")) return std::to_string(GetFont().Size);
-  if (SameName(name, "Font.Bold")) return FlagText(GetFont().Bold);
-  if (SameName(name, "RightToLeft")) return FlagText(RightToLeft());
-  if (SameName(name, "Enabled")) return FlagText(enabled_);
+  if (EqualsIgnoringCase(name, "Caption")) return Caption();
+  if (EqualsIgnoringCase(name, "Tag")) return tag_;
+  if (EqualsIgnoringCase(name, "Font") || EqualsIgnoringCase(name, "Font.Name"))
+    return GetFont().Name;
+  if (EqualsIgnoringCase(name, "Font.Size")) return std::to_string(GetFont().Size);
+  if (EqualsIgnoringCase(name, "Font.Bold")) return FlagText(GetFont().Bold);
+  if (EqualsIgnoringCase(name, "RightToLeft")) return FlagText(RightToLeft());
+  if (EqualsIgnoringCase(name, "Enabled")) return FlagText(enabled_);
   if (Supports(Has::Geometry)) {
-    if (SameName(name, "Left")) return std::to_string(left_);
-    if (SameName(name, "Top")) return std::to_string(top_);
-    if (SameName(name, "Width")) return std::to_string(width_);
-    if (SameName(name, "Height")) return std::to_string(height_);
+    if (EqualsIgnoringCase(name, "Left")) return std::to_string(left_);
+    if (EqualsIgnoringCase(name, "Top")) return std::to_string(top_);
+    if (EqualsIgnoringCase(name, "Width")) return std::to_string(width_);
+    if (EqualsIgnoringCase(name, "Height")) return std::to_string(height_);
   }
   NotSupported(name);
 }
 
 void Object::SetProperty(std::string_view name, std::string_view value) {
-  if (SameName(name, "Caption")) return SetCaption(std::string(value));
-  if (SameName(name, "Tag")) return SetTag(std::string(value));
-  if (SameName(name, "Font") || SameName(name, "Font.Name")) {
+  if (EqualsIgnoringCase(name, "Caption")) return SetCaption(std::string(value));
+  if (EqualsIgnoringCase(name, "Tag")) return SetTag(std::string(value));
+  if (EqualsIgnoringCase(name, "Font") || EqualsIgnoringCase(name, "Font.Name")) {
     Font font = GetFont();
     font.Name = std::string(value);
     return SetFont(std::move(font));
   }
-  if (SameName(name, "Font.Size")) {
+  if (EqualsIgnoringCase(name, "Font.Size")) {
     Font font = GetFont();
     font.Size = static_cast<float>(ParseDecimal(value));
     return SetFont(std::move(font));
   }
-  if (SameName(name, "Font.Bold")) {
+  if (EqualsIgnoringCase(name, "Font.Bold")) {
     Font font = GetFont();
     font.Bold = ParseFlag(value);
     return SetFont(std::move(font));
   }
-  if (SameName(name, "RightToLeft")) return SetRightToLeft(ParseFlag(value));
-  if (SameName(name, "Enabled")) return SetEnabled(ParseFlag(value));
+  if (EqualsIgnoringCase(name, "RightToLeft")) return SetRightToLeft(ParseFlag(value));
+  if (EqualsIgnoringCase(name, "Enabled")) return SetEnabled(ParseFlag(value));
   if (Supports(Has::Geometry)) {
-    if (SameName(name, "Left")) return SetLeft(ParseNumber(value));
-    if (SameName(name, "Top")) return SetTop(ParseNumber(value));
-    if (SameName(name, "Width")) return SetWidth(ParseNumber(value));
-    if (SameName(name, "Height")) return SetHeight(ParseNumber(value));
+    if (EqualsIgnoringCase(name, "Left")) return SetLeft(ParseNumber(value));
+    if (EqualsIgnoringCase(name, "Top")) return SetTop(ParseNumber(value));
+    if (EqualsIgnoringCase(name, "Width")) return SetWidth(ParseNumber(value));
+    if (EqualsIgnoringCase(name, "Height")) return SetHeight(ParseNumber(value));
   }
   NotSupported(name);
 }

@@ -9,9 +9,6 @@
 
 namespace forms {
 
-// Positions and sizes of forms and controls are kept in twips, as dialogs store and compute them.
-inline constexpr int32_t kTwipsPerPixel = 15;
-
 // A failed operation on a form or control. Numbers are those callers' error handlers test.
 class Error : public std::runtime_error {
  public:
@@ -129,7 +126,6 @@ class Object {
 std::string FlagText(bool value);
 bool ParseFlag(std::string_view text);
 double ParseDecimal(std::string_view text);
-int32_t ParseNumber(std::string_view text);             // rounded half to even
-bool SameName(std::string_view a, std::string_view b);  // without regard to case
+int32_t ParseNumber(std::string_view text);  // rounded half to even
 
 }  // namespace forms

@@ -24,13 +24,11 @@
 #include <unordered_map>
 
 #include "platform/forms/form.h"
+#include "platform/win/twips.h"
 
 namespace forms {
 
 namespace {
-
-int Pixels(int32_t twips) { return twips / kTwipsPerPixel; }
-int32_t Twips(int pixels) { return pixels * kTwipsPerPixel; }
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
@@ -197,8 +195,9 @@ class FormWindow final : public QWidget {
     const int innerWidth = width();
     const int innerHeight = height();
     Dispatch([=] {
-      form->UserMoved(Twips(frame.x()), Twips(frame.y()), Twips(frame.width()),
-                      Twips(frame.height()), innerWidth, innerHeight);
+      form->UserMoved(win::PixelsToTwips(frame.x()), win::PixelsToTwips(frame.y()),
+                      win::PixelsToTwips(frame.width()), win::PixelsToTwips(frame.height()),
+                      innerWidth, innerHeight);
     });
   }
   void Key(QKeyEvent* event, bool down) {
@@ -502,8 +501,9 @@ void QtView::Changed(Control& control, Property what) {
           widget->setVisible(control.Visible());  // a widget given a new parent starts hidden
         }
       }
-      widget->setGeometry(Pixels(control.Left()), Pixels(control.Top()), Pixels(control.Width()),
-                          Pixels(control.Height()));
+      widget->setGeometry(win::TwipsToPixels(control.Left()), win::TwipsToPixels(control.Top()),
+                          win::TwipsToPixels(control.Width()),
+                          win::TwipsToPixels(control.Height()));
       break;
     }
     case Property::Caption:
@@ -607,7 +607,7 @@ void QtView::Changed(Control& control, Property what) {
 
 void QtView::ApplyWindowGeometry(Form& form, FormWindow& window) {
   window.applying = true;
-  window.move(Pixels(form.Left()), Pixels(form.Top()));
+  window.move(win::TwipsToPixels(form.Left()), win::TwipsToPixels(form.Top()));
   window.resize(form.ScaleWidth(), form.ScaleHeight());
   if (form.GetBorderStyle() != BorderStyle::Sizable &&
       form.GetBorderStyle() != BorderStyle::SizableToolWindow) {

@@ -33,5 +33,9 @@ std::optional<Duration> UntilNextTimer();
 // Pumps and waits until `done` holds; used by modal forms.
 void PumpUntil(const std::function<bool()>& done);
 
+// The parts of script::StartAfresh that the dialogs and the headless view keep.
+void ForgetScriptedDialogs();
+void ForgetHeadlessInput();
+
 }  // namespace detail
 }  // namespace forms

@@ -21,4 +21,11 @@ int BeepCount();
 // The screen that the headless view reports.
 void SetHeadlessScreen(ScreenInfo screen);
 
+// Puts the window system back as a program finds it when it starts, for a test's fixture: every
+// loaded form is dropped without its events, End() is undone, and the deferred and posted actions,
+// a held error, the queued answers, the records of shown boxes, the beep count, the headless
+// screen and the mouse pointer start afresh. The installed view and the clock stay. Call it
+// outside every handler.
+void StartAfresh();
+
 }  // namespace forms::script

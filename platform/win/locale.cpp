@@ -1,6 +1,8 @@
 #include "platform/win/locale.h"
 
 #include <cstdlib>
+#include <locale>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -45,6 +47,16 @@ int32_t LocaleIdOf(std::string_view name) {
 }
 
 }  // namespace
+
+char SystemDecimalSeparator() {
+  try {
+    return std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
+  } catch (const std::runtime_error&) {
+    return '.';
+  }
+}
+
+char RegionalDecimalSeparator = SystemDecimalSeparator();
 
 int32_t SystemLocaleId() {
   for (const char* variable : {"LC_ALL", "LANG"}) {

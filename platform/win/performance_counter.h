@@ -2,17 +2,14 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 namespace win {
 
-// Counts per second of QueryPerformanceCounter.
+// Counts per second of QueryPerformanceCounter: one count a nanosecond of the process's clock.
 inline constexpr int64_t PerformanceCounterFrequency = 1'000'000'000;
 
 int64_t QueryPerformanceFrequency();
-// The monotonic clock in counts, unless a test has put its own source in its place.
+// The process's clock (platform/win/clock.h) in counts, so a test's virtual clock drives it too.
 int64_t QueryPerformanceCounter();
-// Lets a test decide what the counter reads; an empty function restores the clock.
-void SetPerformanceCounterSource(std::function<int64_t()> source);
 
 }  // namespace win

@@ -9,6 +9,7 @@
 #include "platform/win/ascii_case.h"
 #include "platform/win/byte_reader.h"
 #include "platform/win/byte_writer.h"
+#include "platform/win/trim.h"
 
 namespace win {
 
@@ -32,14 +33,6 @@ struct Section {
   size_t headerIndex;
   size_t endIndex;  // one past its last line
 };
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
@@ -68,7 +61,7 @@ class ProfileText {
   std::optional<Section> FindSection(std::string_view name) const {
     for (size_t i = 0; i < lines_.size(); ++i) {
       auto header = SectionName(i);
-      if (!header || !EqualsIgnoringCase(*header, Trim(name))) continue;
+      if (!header || !EqualsIgnoringCase(*header, TrimBlanks(name))) continue;
       size_t end = i + 1;
       while (end < lines_.size() && !SectionName(end)) ++end;
       return Section{i, end};
@@ -81,7 +74,7 @@ class ProfileText {
       std::string_view line = LineText(i);
       size_t equals = line.find('=');
       if (equals == std::string_view::npos) continue;
-      if (!EqualsIgnoringCase(Trim(line.substr(0, equals)), Trim(key))) continue;
+      if (!EqualsIgnoringCase(TrimBlanks(line.substr(0, equals)), TrimBlanks(key))) continue;
       size_t valueBegin = equals + 1;
       while (valueBegin < line.size() && IsBlank(line[valueBegin])) ++valueBegin;
       return Entry{i, lines_[i].begin + valueBegin};
@@ -103,10 +96,10 @@ class ProfileText {
 
  private:
   std::optional<std::string_view> SectionName(size_t index) const {
-    std::string_view line = Trim(LineText(index));
+    std::string_view line = TrimBlanks(LineText(index));
     if (!line.starts_with('[')) return std::nullopt;
     line.remove_prefix(1);
-    return Trim(line.substr(0, line.find(']')));
+    return TrimBlanks(line.substr(0, line.find(']')));
   }
 
   std::string_view text_;
@@ -145,14 +138,14 @@ std::optional<std::string> FindProfileValue(std::string_view contents, std::stri
   if (!entry) return std::nullopt;
   const Line& line = profile.Lines()[entry->lineIndex];
   return std::string(
-      Unquote(Trim(contents.substr(entry->valueBegin, line.end - entry->valueBegin))));
+      Unquote(TrimBlanks(contents.substr(entry->valueBegin, line.end - entry->valueBegin))));
 }
 
 std::optional<std::string> SetProfileValue(std::string_view contents, std::string_view section,
                                            std::string_view key, std::string_view value) {
-  if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) || HasLineBreak(key) ||
-      HasLineBreak(value) || section.find(']') != std::string_view::npos ||
-      key.find('=') != std::string_view::npos || Trim(key).starts_with('[')) {
+  if (TrimBlanks(section).empty() || TrimBlanks(key).empty() || HasLineBreak(section) ||
+      HasLineBreak(key) || HasLineBreak(value) || section.find(']') != std::string_view::npos ||
+      key.find('=') != std::string_view::npos || TrimBlanks(key).starts_with('[')) {
     return std::nullopt;
   }
   ProfileText profile(contents);
@@ -169,7 +162,7 @@ std::optional<std::string> SetProfileValue(std::string_view contents, std::strin
     // After the section's last line that is not blank, so that blank lines before the next
     // section stay where they are.
     size_t last = found->endIndex - 1;
-    while (last > found->headerIndex && Trim(profile.LineText(last)).empty()) --last;
+    while (last > found->headerIndex && TrimBlanks(profile.LineText(last)).empty()) --last;
     const Line& line = profile.Lines()[last];
     edited.append(contents.substr(0, line.next));
     if (line.next == line.end) edited.append(lineEnd);

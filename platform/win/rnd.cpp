@@ -1,8 +1,9 @@
 #include "platform/win/rnd.h"
 
-#include <chrono>
 #include <cstdint>
 #include <random>
+
+#include "platform/win/clock.h"
 
 namespace win {
 
@@ -29,8 +30,7 @@ float Rnd() {
 
 void Randomize() {
   if (Source()) return;
-  Generator().seed(
-      static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  Generator().seed(static_cast<uint32_t>(Now().count()));
 }
 
 void SetRndSource(std::function<float()> source) { Source() = std::move(source); }

@@ -1,8 +1,6 @@
 #include "program/missions/ini.h"
 
 #include <charconv>
-#include <locale>
-#include <stdexcept>
 
 #include "platform/win/app_path.h"
 #include "platform/win/numbers.h"
@@ -14,17 +12,7 @@ constexpr int ReadINIBufferSize = 2048;      // characters, terminator included
 constexpr int ProfileValueBufferSize = 128;  // characters, terminator included
 constexpr int SingleSignificantDigits = 7;
 
-char SystemDecimalSeparator() {
-  try {
-    return std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
-  } catch (const std::runtime_error&) {
-    return '.';
-  }
-}
-
 }  // namespace
-
-char RegionalDecimalSeparator = SystemDecimalSeparator();
 
 std::string ProgramFolder() { return win::AppPath(); }
 

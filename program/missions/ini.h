@@ -15,6 +15,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/win/locale.h"
 #include "platform/win/numbers.h"
 
 // The program folder, without a trailing separator.
@@ -107,6 +108,5 @@ int32_t SplitFields(std::string_view text, char separator, std::span<std::string
 std::string FlagText(bool flag);
 std::string SingleText(float value);
 
-// The decimal separator of the user's regional settings, taken once from the environment's
-// locale; tests set it.
-extern char RegionalDecimalSeparator;
+// Singles are written and read with the regional separator of the platform's locale.
+using win::RegionalDecimalSeparator;

@@ -5,6 +5,7 @@
 
 #include "platform/forms/forms.h"
 #include "platform/win/app_path.h"
+#include "platform/win/ascii_case.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
@@ -22,7 +23,7 @@ constexpr size_t MaxExportPhraseLength = 255;
 
 bool IsTranslatable(const std::string& name) {
   for (const char* property : TranslatableProperties) {
-    if (forms::SameName(name, property)) return true;
+    if (win::EqualsIgnoringCase(name, property)) return true;
   }
   return false;
 }

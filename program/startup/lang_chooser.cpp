@@ -8,11 +8,11 @@
 #include "platform/win/ascii_case.h"
 #include "platform/win/numbers.h"
 #include "platform/win/profile.h"
+#include "platform/win/trim.h"
 #include "program/missions/ini.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
-#include "program/startup/trim.h"
 
 forms::FormSlot<ChooseLangForm> frmChooseLang;
 
@@ -33,7 +33,7 @@ std::string Read(const std::string& sIniFile, const std::string& key, int32_t n)
 
 // The value of a whole text that is one decimal number, blanks around it allowed.
 std::optional<double> NumericValue(const std::string& text) {
-  const std::string_view trimmed = TrimBlanks(text);
+  const std::string_view trimmed = win::TrimBlanks(text);
   double value = 0;
   const char* end = trimmed.data() + trimmed.size();
   const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
@@ -95,12 +95,12 @@ bool ChooseLangForm::SetupLanguage(std::string& sLanguageDB, const std::string& 
                                    Tralexa& oTralexa) {
   return Guarded("SetupLanguage()", [&] {
     oTralexa.bTestStrWidth(false);
-    const std::string_view database = TrimBlanks(sLanguageDB);
+    const std::string_view database = win::TrimBlanks(sLanguageDB);
     if (win::EqualsIgnoringCase(database, TestWidth)) {
       oTralexa.bTestStrWidth(true);
       return true;
     }
-    if (database.empty() || TrimBlanks(sLanguageColumn).empty()) {
+    if (database.empty() || win::TrimBlanks(sLanguageColumn).empty()) {
       oTralexa.CloseLanguageDatabase();
       return true;
     }
@@ -126,7 +126,7 @@ bool ChooseLangForm::SetupDefaultLanguage(const std::string& sIniFile, Tralexa& 
     if (!value) return false;
     // Only a language the file still lists; anything else falls through to the locale and the list.
     const int32_t n = win::RoundHalfEven(*value);
-    if (n < 1 || n > MaxLanguages || TrimBlanks(Read(sIniFile, "Language_", n)).empty())
+    if (n < 1 || n > MaxLanguages || win::TrimBlanks(Read(sIniFile, "Language_", n)).empty())
       return false;
     MakeCurrent(sIniFile, n, oTralexa);
     return SetupLanguageNumber(sIniFile, n, oTralexa);
@@ -156,7 +156,7 @@ bool ChooseLangForm::Choose(const std::string& sIniFile, Tralexa& oTralexa) {
     lstLanguages.Clear();
     for (int32_t n = 1; n <= MaxLanguages; ++n) {
       const std::string name = Read(sIniFile, "Language_", n);
-      if (TrimBlanks(name).empty()) break;
+      if (win::TrimBlanks(name).empty()) break;
       lstLanguages.AddItem(name);
     }
     int16_t position = -1;

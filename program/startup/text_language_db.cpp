@@ -7,7 +7,7 @@
 #include "platform/win/byte_reader.h"
 #include "platform/win/numbers.h"
 #include "platform/win/profile.h"
-#include "program/startup/trim.h"
+#include "platform/win/trim.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ bool SeekSection(LineCursor& cursor, const std::string& name, int64_t offset) {
   std::optional<int64_t> nativeStart;
   while (!cursor.AtEnd()) {
     const size_t lineStart = cursor.Position();
-    if (win::EqualsIgnoringCase(TrimBlanks(*cursor.Next()), "[NATIVE]")) {
+    if (win::EqualsIgnoringCase(win::TrimBlanks(*cursor.Next()), "[NATIVE]")) {
       nativeStart = static_cast<int64_t>(lineStart);
       break;
     }

@@ -6,10 +6,10 @@
 
 #include "platform/win/locale.h"
 #include "platform/win/numbers.h"
+#include "platform/win/trim.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/text_language_db.h"
-#include "program/startup/trim.h"
 
 namespace {
 
@@ -240,8 +240,8 @@ std::string Tralexa::TranslateString(const std::string& sText,
 void Tralexa::ParsePropertyList() {
   propertyList_.clear();
   std::string rest = properties_;
-  for (std::string name(TrimBlanks(GetToken(rest, ","))); !name.empty();
-       name = TrimBlanks(GetToken(rest, ","))) {
+  for (std::string name(win::TrimBlanks(GetToken(rest, ","))); !name.empty();
+       name = win::TrimBlanks(GetToken(rest, ","))) {
     propertyList_.push_back(name);
   }
 }

@@ -3,13 +3,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
 #include "library/core/vortanautil.h"
 #include "platform/win/ascii_case.h"
+#include "platform/win/clock.h"
 #include "platform/win/window.h"
 
 using namespace d3d;
@@ -23,7 +23,7 @@ namespace {
 
 bool SceneBegun = false;
 
-// How long a lost device is given before the next attempt.
+// How long a lost device is given before the next attempt, on the process's clock.
 constexpr std::chrono::milliseconds kLostWaitInClear{1000};
 constexpr std::chrono::milliseconds kLostWaitInPresent{2000};
 constexpr D3DCOLOR kCreatedBackground = 0xff000000;
@@ -270,7 +270,7 @@ int32_t Viewport_Clear(int32_t index, int32_t keepColour) {
   if (flags != 0 &&
       CurrentDevice->Clear(0, nullptr, flags, record->background, 1.0f, 0) == D3DERR_DEVICELOST) {
     AddLog("VIEWPORT MANAGER : Device lost !!!");
-    std::this_thread::sleep_for(kLostWaitInClear);
+    win::Wait(kLostWaitInClear);
   }
   CurrentDevice->SetViewport(&record->rectangle);
   CurrentDevice->BeginScene();
@@ -305,7 +305,7 @@ int32_t Viewport_Present(int32_t index, intptr_t overrideWindow) {
   if (level == D3DERR_DEVICELOST) {
     win::ShowWindow(record->window, win::SW_MINIMIZE);
     Viewport_OnLostAll();
-    std::this_thread::sleep_for(kLostWaitInPresent);
+    win::Wait(kLostWaitInPresent);
     return 0;
   }
   if (level == D3DERR_DEVICENOTRESET) {

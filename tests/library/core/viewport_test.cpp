@@ -1,9 +1,22 @@
+#include <chrono>
+
+#include "platform/win/clock.h"
 #include "tests/library/core/library_fixture.h"
 
 namespace {
 
 using namespace d3d;
+using namespace std::chrono_literals;
 using Viewports = LibraryTest;
+
+// The library waits on the process's clock; a virtual one lets a test see the wait without it.
+struct VirtualTime {
+  VirtualTime() { win::UseClock(&clock); }
+  ~VirtualTime() { win::UseClock(nullptr); }
+  VirtualTime(const VirtualTime&) = delete;
+  VirtualTime& operator=(const VirtualTime&) = delete;
+  win::VirtualClock clock;
+};
 
 TEST_F(Viewports, CreateNamesRefusesAndFreesRecords) {
   ASSERT_EQ(CreateDevice(), D3D_OK);
@@ -107,6 +120,7 @@ TEST_F(Viewports, PresentNeedsTheClearedViewport) {
 }
 
 TEST_F(Viewports, LostDeviceMinimisesAndReleasesThenAsksForAReset) {
+  VirtualTime time;
   ASSERT_EQ(CreateDevice(), D3D_OK);
   win::Window second{64, 64};
   ASSERT_EQ(Viewport_Create(&second, 0, nullptr), 1);
@@ -114,6 +128,7 @@ TEST_F(Viewports, LostDeviceMinimisesAndReleasesThenAsksForAReset) {
   ASSERT_EQ(Viewport_Clear(0, 0), 1);
   Control()->SetLoss(DeviceLoss::Lost);
   EXPECT_EQ(Viewport_Present(0, -1), 0);
+  EXPECT_EQ(time.clock.Now(), 2s) << "the lost device is given its time before the next attempt";
   EXPECT_EQ(mainWindow_.show, win::ShowState::Minimised);
   EXPECT_LT(Control()->LiveObjectCount(), aliveWithViewports);
 

@@ -10,23 +10,28 @@
 #include "platform/engine/engine.h"
 #include "platform/forms/forms.h"
 #include "platform/win/app_path.h"
+#include "platform/win/twips.h"
 #include "tests/platform/win/temp_folder.h"
+
+inline constexpr int32_t kMainWindowWidth = 640;  // pixels
+inline constexpr int32_t kMainWindowHeight = 480;
 
 struct MainWindowForm : forms::Form {
   MainWindowForm() : Form("Main_Display") {
     SetBorderStyle(forms::BorderStyle::None);
     SetRenderSurface(true);
-    Move(0, 0, 640 * 15, 480 * 15);
+    Move(0, 0, win::PixelsToTwips(kMainWindowWidth), win::PixelsToTwips(kMainWindowHeight));
   }
 };
 
 class EngineTest : public ::testing::Test {
  protected:
-  static constexpr int32_t kWidth = 640;  // pixels
-  static constexpr int32_t kHeight = 480;
+  static constexpr int32_t kWidth = kMainWindowWidth;
+  static constexpr int32_t kHeight = kMainWindowHeight;
 
   void SetUp() override {
     forms::UseClock(&clock);
+    programFolder_ = win::AppPath();
     win::SetAppPath(folder.Path().string());
     window->Show();
     int32_t result = -1;
@@ -35,6 +40,7 @@ class EngineTest : public ::testing::Test {
   }
   void TearDown() override {
     window.Unload();
+    win::SetAppPath(programFolder_);
     forms::UseClock(nullptr);
   }
 
@@ -47,4 +53,7 @@ class EngineTest : public ::testing::Test {
   TempFolder folder;
   forms::FormSlot<MainWindowForm> window;
   engine::Engine engine;
+
+ private:
+  std::string programFolder_;
 };

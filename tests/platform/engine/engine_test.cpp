@@ -69,10 +69,12 @@ TEST_F(EngineTest, TexturesLargerThanTheDeviceAreScaledDown) {
   engine::EngineTextureFactory textures(engine);
   const int32_t natural =
       textures.LoadTexture(ProgramPath("textures\\MoonBackground.bmp"), "moonbackground");
+  ASSERT_NE(engine.Textures().Get(natural), nullptr);
   EXPECT_EQ(engine.Textures().Get(natural)->width, engine::Engine::kMaxTextureSide);
   EXPECT_EQ(engine.Textures().Get(natural)->height, 68);
   const int32_t asked =
       textures.LoadTexture(ProgramPath("Textures\\moonbackground.bmp"), "huge", 12306, 5110);
+  ASSERT_NE(engine.Textures().Get(asked), nullptr);
   EXPECT_EQ(engine.Textures().Get(asked)->width, engine::Engine::kMaxTextureSide);
   EXPECT_EQ(engine.Textures().Get(asked)->height, 850);
   EXPECT_THROW(textures.LoadTexture(ProgramPath("Textures\\none.png"), "none"), EngineError);

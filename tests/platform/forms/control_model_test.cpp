@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win/twips.h"
 #include "tests/platform/forms/test_form.h"
 
 using forms::Error;
@@ -20,7 +21,14 @@ int32_t ErrorNumberOf(const std::function<void()>& action) {
 
 }  // namespace
 
-TEST(FormLoading, FirstTouchLoadsOnceAndDesignValuesFireNothing) {
+using FormLoading = FormsTest;
+using ValueEvents = FormsTest;
+using ControlArrays = FormsTest;
+using PropertiesByName = FormsTest;
+using UserActions = FormsTest;
+using FormWindow = FormsTest;
+
+TEST_F(FormLoading, FirstTouchLoadsOnceAndDesignValuesFireNothing) {
   EXPECT_FALSE(TestDialog.Loaded());
   EXPECT_EQ(TestDialog->OptionA.Value(), -1);
   EXPECT_TRUE(TestDialog.Loaded());
@@ -29,7 +37,9 @@ TEST(FormLoading, FirstTouchLoadsOnceAndDesignValuesFireNothing) {
   EXPECT_FALSE(TestDialog->Visible());
 }
 
-TEST(FormLoading, UnloadDropsStateAndTheNextTouchStartsFromTheDesign) {
+TEST_F(FormLoading, UnloadDropsStateAndTheNextTouchStartsFromTheDesign) {
+  const uintptr_t window = TestDialog->hWnd();
+  const uintptr_t field = TestDialog->Text1.hWnd();
   TestDialog->SetCaption("Changed");
   TestDialog->Combo1.AddItem("one");
   ASSERT_TRUE(TestDialog.Unload());
@@ -37,9 +47,12 @@ TEST(FormLoading, UnloadDropsStateAndTheNextTouchStartsFromTheDesign) {
   EXPECT_EQ(TestDialog->Caption(), "Test Dialog");
   EXPECT_EQ(TestDialog->Combo1.ListCount(), 0);
   EXPECT_EQ(Seen, (std::vector<std::string>{"Form:Load", "Form:QueryUnload", "Form:Load"}));
+  EXPECT_NE(TestDialog->hWnd(), window) << "the form loaded again is a new window";
+  EXPECT_NE(TestDialog->Text1.hWnd(), field);
+  EXPECT_NE(TestDialog->Text1.hWnd(), window);
 }
 
-TEST(FormLoading, QueryUnloadCanRefuseAndUserCloseReportsItsMode) {
+TEST_F(FormLoading, QueryUnloadCanRefuseAndUserCloseReportsItsMode) {
   forms::UnloadMode mode = forms::UnloadMode::Code;
   TestDialog->QueryUnload = [&mode](bool& cancel, forms::UnloadMode why) {
     mode = why;
@@ -53,7 +66,7 @@ TEST(FormLoading, QueryUnloadCanRefuseAndUserCloseReportsItsMode) {
   EXPECT_EQ(mode, forms::UnloadMode::Code);
 }
 
-TEST(FormLoading, AFormMayUnloadItselfFromItsOwnHandler) {
+TEST_F(FormLoading, AFormMayUnloadItselfFromItsOwnHandler) {
   // A language change unloads the dialog whose button asked for it and loads it again.
   TestDialog->Command1.Click = [] {
     TestDialog.Unload();
@@ -65,7 +78,7 @@ TEST(FormLoading, AFormMayUnloadItselfFromItsOwnHandler) {
   EXPECT_FALSE(TestDialog->Visible());
 }
 
-TEST(ValueEvents, SettingValuesInCodeFiresTheControlsEvent) {
+TEST_F(ValueEvents, SettingValuesInCodeFiresTheControlsEvent) {
   struct Case {
     std::function<void(TestDialogForm&)> set;
     std::vector<std::string> seen;
@@ -91,7 +104,7 @@ TEST(ValueEvents, SettingValuesInCodeFiresTheControlsEvent) {
   }
 }
 
-TEST(ValueEvents, SelectingAnOptionClearsTheOthersOfItsContainerOnly) {
+TEST_F(ValueEvents, SelectingAnOptionClearsTheOthersOfItsContainerOnly) {
   TestDialogForm& f = *TestDialog;
   forms::OptionButton outside(f, "Outside");
   outside.SetValue(-1);
@@ -101,7 +114,7 @@ TEST(ValueEvents, SelectingAnOptionClearsTheOthersOfItsContainerOnly) {
   EXPECT_EQ(outside.Value(), -1);
 }
 
-TEST(ValueEvents, ListsKeepTheirChoiceAndTextInStep) {
+TEST_F(ValueEvents, ListsKeepTheirChoiceAndTextInStep) {
   TestDialogForm& f = *TestDialog;
   for (const char* item : {"800x600x32", "1024x768x32"}) f.Combo1.AddItem(item);
   f.Combo1.SetItemData(f.Combo1.NewIndex(), 7);
@@ -139,7 +152,7 @@ TEST(ValueEvents, ListsKeepTheirChoiceAndTextInStep) {
   EXPECT_EQ(ErrorNumberOf([&] { f.List1.List(-1); }), Error::kInvalidValue);
 }
 
-TEST(ValueEvents, ScrollBarsKeepTheirRangeInEitherOrder) {
+TEST_F(ValueEvents, ScrollBarsKeepTheirRangeInEitherOrder) {
   TestDialogForm& f = *TestDialog;
   f.HScroll1.SetMax(1000);
   f.HScroll1.SetMin(2000);  // a reversed bar: left end 2000, right end 1000
@@ -150,7 +163,7 @@ TEST(ValueEvents, ScrollBarsKeepTheirRangeInEitherOrder) {
   EXPECT_EQ(ErrorNumberOf([&] { f.Check1.SetValue(3); }), Error::kInvalidValue);
 }
 
-TEST(ControlArrays, ElementsLoadAtRunTimeAsHiddenCopiesAndShareHandlers) {
+TEST_F(ControlArrays, ElementsLoadAtRunTimeAsHiddenCopiesAndShareHandlers) {
   TestDialogForm& f = *TestDialog;
   f.Names(1).SetToolTipText("Pilot name");
   for (int16_t i = 2; i <= 10; ++i) {
@@ -173,7 +186,7 @@ TEST(ControlArrays, ElementsLoadAtRunTimeAsHiddenCopiesAndShareHandlers) {
   EXPECT_EQ(f.FindControl("Names", 7), nullptr);
 }
 
-TEST(ControlArrays, AnElementMayUnloadItselfFromItsHandler) {
+TEST_F(ControlArrays, AnElementMayUnloadItselfFromItsHandler) {
   TestDialogForm& f = *TestDialog;
   f.Names.Load(2);
   f.Names.Change = [&f](int16_t index) { f.Names.Unload(index); };
@@ -181,7 +194,7 @@ TEST(ControlArrays, AnElementMayUnloadItselfFromItsHandler) {
   EXPECT_FALSE(f.Names.Exists(2));
 }
 
-TEST(PropertiesByName, AWalkReachesEveryControlInTheFormsOrder) {
+TEST_F(PropertiesByName, AWalkReachesEveryControlInTheFormsOrder) {
   TestDialogForm& f = *TestDialog;
   f.Names.Load(2);
   std::vector<std::string> names;
@@ -195,7 +208,7 @@ TEST(PropertiesByName, AWalkReachesEveryControlInTheFormsOrder) {
   EXPECT_EQ(f.FindControl("label1"), &f.Label1);
 }
 
-TEST(PropertiesByName, ReadsAndWritesWhatEachKindHasAndRefusesTheRest) {
+TEST_F(PropertiesByName, ReadsAndWritesWhatEachKindHasAndRefusesTheRest) {
   TestDialogForm& f = *TestDialog;
   f.Label1.SetProperty("caption", "Etikett");
   f.Label1.SetProperty("Font", "DejaVu Sans");
@@ -228,7 +241,7 @@ TEST(PropertiesByName, ReadsAndWritesWhatEachKindHasAndRefusesTheRest) {
   EXPECT_EQ(f.Text1.Text(), "") << "a refused write changes nothing";
 }
 
-TEST(UserActions, ReachOnlyControlsAUserCouldTouch) {
+TEST_F(UserActions, ReachOnlyControlsAUserCouldTouch) {
   TestDialogForm& f = *TestDialog;
   f.Command1.UserClick();
   EXPECT_EQ(Seen, std::vector<std::string>{"Form:Load"}) << "the form is not shown yet";
@@ -250,7 +263,7 @@ TEST(UserActions, ReachOnlyControlsAUserCouldTouch) {
                                             "List1:Click"}));
 }
 
-TEST(UserActions, DraggingAScrollBarFiresScrollAndLettingGoFiresChange) {
+TEST_F(UserActions, DraggingAScrollBarFiresScrollAndLettingGoFiresChange) {
   TestDialogForm& f = *TestDialog;
   f.Show();
   f.HScroll1.UserScroll(10, true);
@@ -262,14 +275,14 @@ TEST(UserActions, DraggingAScrollBarFiresScrollAndLettingGoFiresChange) {
   EXPECT_EQ(f.HScroll1.Value(), 30);
 }
 
-TEST(FormWindow, SizeStateAndFocusReachTheFormsEvents) {
+TEST_F(FormWindow, SizeStateAndFocusReachTheFormsEvents) {
   TestDialogForm& f = *TestDialog;
   int resizes = 0;
   f.Resize = [&resizes] { ++resizes; };
   f.Show();
   EXPECT_EQ(resizes, 1) << "a form is sized when first shown";
   f.SetBorderStyle(forms::BorderStyle::None);
-  f.Move(0, 0, 640 * forms::kTwipsPerPixel, 480 * forms::kTwipsPerPixel);
+  f.Move(0, 0, win::PixelsToTwips(640), win::PixelsToTwips(480));
   EXPECT_EQ(resizes, 2);
   EXPECT_EQ(f.ScaleWidth(), 640);
   EXPECT_EQ(f.ScaleHeight(), 480);

@@ -5,7 +5,11 @@
 #include "platform/forms/script.h"
 #include "tests/platform/forms/test_form.h"
 
-TEST(MessageBoxes, ScriptedAnswersComeFirstThenTheDefaultButton) {
+using MessageBoxes = FormsTest;
+using OpenFileDialog = FormsTest;
+using ScreenInfo = FormsTest;
+
+TEST_F(MessageBoxes, ScriptedAnswersComeFirstThenTheDefaultButton) {
   forms::script::AnswerNextMessageBox(forms::MsgBoxResult::No);
   EXPECT_EQ(forms::MsgBox("If this works it will be a miracle.", forms::MsgBoxButtons::YesNo,
                           forms::MsgBoxIcon::Critical, "DirectX Problem"),
@@ -23,7 +27,7 @@ TEST(MessageBoxes, ScriptedAnswersComeFirstThenTheDefaultButton) {
   EXPECT_EQ(shown[3].title, forms::AppTitle) << "a box without a title shows the program's";
 }
 
-TEST(OpenFileDialog, ReturnsTheScriptedChoiceAndOtherwiseCancels) {
+TEST_F(OpenFileDialog, ReturnsTheScriptedChoiceAndOtherwiseCancels) {
   forms::OpenFileRequest request;
   request.owner = &TestDialog.Get();
   request.title = "Open a Language Database";
@@ -39,7 +43,7 @@ TEST(OpenFileDialog, ReturnsTheScriptedChoiceAndOtherwiseCancels) {
   EXPECT_EQ(forms::script::ShownOpenFileDialogs()[0].startFolder, "/opt/marovin");
 }
 
-TEST(ScreenInfo, ReportsTwipsAndA24BitDesktopAs32Bits) {
+TEST_F(ScreenInfo, ReportsTwipsAndA24BitDesktopAs32Bits) {
   forms::script::SetHeadlessScreen({1280, 1024, 24, 75});
   EXPECT_EQ(forms::Screen().bitsPerPixel, 32);
   EXPECT_EQ(forms::ScreenWidthTwips(), 1280 * 15);

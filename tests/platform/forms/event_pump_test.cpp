@@ -27,10 +27,16 @@ struct TimerForm : forms::Form {
 
 forms::FormSlot<TimerForm> Clocks;
 
-class EventPump : public ::testing::Test {
+class EventPump : public FormsTest {
  protected:
-  void SetUp() override { forms::UseClock(&clock); }
-  void TearDown() override { forms::UseClock(nullptr); }
+  void SetUp() override {
+    FormsTest::SetUp();
+    forms::UseClock(&clock);
+  }
+  void TearDown() override {
+    FormsTest::TearDown();
+    forms::UseClock(nullptr);
+  }
   // Moves time in steps and yields after each, as a frame loop does.
   void RunFor(forms::Duration total, forms::Duration step) {
     for (forms::Duration t{0}; t < total; t += step) {

@@ -20,6 +20,7 @@
 #include <fstream>
 
 #include "platform/forms/qt_view.h"
+#include "platform/win/twips.h"
 #include "tests/platform/forms/test_form.h"
 
 // Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
@@ -32,7 +33,7 @@ struct DisplayForm : forms::Form {
   DisplayForm() : Form("Main_Display") {
     SetRenderSurface(true);
     SetCaption("Marovin");
-    Move(0, 0, 640 * forms::kTwipsPerPixel, 480 * forms::kTwipsPerPixel);
+    Move(0, 0, win::PixelsToTwips(640), win::PixelsToTwips(480));
     Resize = [this] { resizes.push_back(ScaleWidth()); };
     GotFocus = [this] { ++focus; };
     LostFocus = [this] { --focus; };
@@ -43,13 +44,23 @@ struct DisplayForm : forms::Form {
 
 forms::FormSlot<DisplayForm> MainDisplay;
 
-class QtView : public ::testing::Test {
+class QtView : public FormsTest {
  protected:
-  void SetUp() override {
+  // The view starts once, as in the program; the tests run offscreen unless told otherwise.
+  static void SetUpTestSuite() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "forms_qt_tests";
     static char* argv[] = {name, nullptr};
     forms::StartQtView(argc, argv);
+  }
+  void TearDown() override {
+    FormsTest::TearDown();
+    // The windows of the dropped forms go at Qt's next turn; without one they would pile up.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   template <class T>
   static T& WidgetOf(forms::Control& control) {
@@ -77,7 +88,8 @@ TEST_F(QtView, AFormIsAWindowShowingItsControlsAtTheirPlaces) {
   auto& ok = WidgetOf<QPushButton>(f.Command1);
   EXPECT_EQ(ok.text(), "OK");
   auto& name = WidgetOf<QLineEdit>(f.Names(1));
-  EXPECT_EQ(name.geometry(), QRect(120 / 15, 400 / 15, 2000 / 15, 300 / 15));
+  EXPECT_EQ(name.geometry(), QRect(win::TwipsToPixels(120), win::TwipsToPixels(400),
+                                   win::TwipsToPixels(2000), win::TwipsToPixels(300)));
   auto& combo = WidgetOf<QComboBox>(f.Combo1);
   EXPECT_EQ(combo.count(), 2);
   EXPECT_EQ(combo.currentText(), "1024x768x32");
@@ -130,7 +142,7 @@ TEST_F(QtView, ChangesInCodeReachTheWidgetsAndUnloadingClosesTheWindow) {
   EXPECT_FALSE(WidgetOf<QAbstractButton>(f.OptionA).isChecked());
   EXPECT_FALSE(forms::WidgetOf(f.Text1)->isVisible());
   EXPECT_TRUE(WidgetOf<QLineEdit>(f.Names(2)).isVisible());
-  EXPECT_EQ(forms::WidgetOf(f.Names(2))->y(), 800 / 15);
+  EXPECT_EQ(forms::WidgetOf(f.Names(2))->y(), win::TwipsToPixels(800));
 
   TestDialog.Unload();
   forms::DoEvents();

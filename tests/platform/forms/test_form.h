@@ -1,10 +1,13 @@
 #pragma once
 // A small dialog declared the way the program declares its own, shared by the model's tests.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "platform/forms/forms.h"
+#include "platform/forms/script.h"
 
 struct TestDialogForm : forms::Form {
   TestDialogForm();
@@ -25,3 +28,10 @@ struct TestDialogForm : forms::Form {
 extern forms::FormSlot<TestDialogForm> TestDialog;
 // Every event the form's handlers saw, in order, as "control:event".
 extern std::vector<std::string> Seen;
+
+// Each test starts as the program does: no form loaded, nothing seen, queued or recorded.
+class FormsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Seen.clear(); }
+  void TearDown() override { forms::script::StartAfresh(); }
+};

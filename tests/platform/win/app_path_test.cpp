@@ -6,13 +6,26 @@
 
 namespace {
 
-TEST(AppPath, IsTheExecutablesFolderUntilSet) {
+// The program folder is one program-wide setting that nothing of the program sets back.
+class ProgramFolder : public ::testing::Test {
+ protected:
+  void SetUp() override { saved_ = win::AppPath(); }
+  void TearDown() override { win::SetAppPath(saved_); }
+
+ private:
+  std::string saved_;
+};
+
+using AppPath = ProgramFolder;
+using ResolvePath = ProgramFolder;
+
+TEST_F(AppPath, IsTheExecutablesFolderUntilSet) {
   EXPECT_EQ(win::AppPath(), std::filesystem::canonical("/proc/self/exe").parent_path().string());
   win::SetAppPath("/tmp/program/");
   EXPECT_EQ(win::AppPath(), "/tmp/program");
 }
 
-TEST(ResolvePath, MatchesComponentsWithoutRegardToCase) {
+TEST_F(ResolvePath, MatchesComponentsWithoutRegardToCase) {
   TempFolder folder;
   folder.WriteFile("Missions/Apollo 11/Textures/temp0.ht", "h");
   win::SetAppPath(folder.Path().string());
@@ -22,7 +35,7 @@ TEST(ResolvePath, MatchesComponentsWithoutRegardToCase) {
             folder.Path() / "Missions/Apollo 11");
 }
 
-TEST(ResolvePath, KeepsMissingComponentsAsWritten) {
+TEST_F(ResolvePath, KeepsMissingComponentsAsWritten) {
   TempFolder folder;
   folder.WriteFile("Replay/old.rpy", "r");
   EXPECT_EQ(win::ResolvePath(folder.Path().string() + "\\REPLAY\\New.rpy"),
@@ -31,7 +44,7 @@ TEST(ResolvePath, KeepsMissingComponentsAsWritten) {
             folder.Path() / "Nowhere/replay/x");
 }
 
-TEST(ResolvePath, PrefersTheExactSpellingThenTheFirstInByteOrder) {
+TEST_F(ResolvePath, PrefersTheExactSpellingThenTheFirstInByteOrder) {
   TempFolder folder;
   folder.WriteFile("data/a", "");
   folder.WriteFile("Data/b", "");

@@ -8,7 +8,18 @@ namespace {
 
 using win::RegistryRoot;
 
-TEST(Registry, AnswersTheGraphicsRuntimeVersionWithoutRegardToCase) {
+constexpr std::string_view kGraphicsKey = "SOFTWARE\\Microsoft\\DirectX";
+
+// A test that presents another machine puts the table's one value back afterwards.
+class Registry : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    win::SetRegistryStringForTesting(RegistryRoot::LocalMachine, kGraphicsKey, "Version",
+                                     win::GraphicsRuntimeVersion);
+  }
+};
+
+TEST_F(Registry, AnswersTheGraphicsRuntimeVersionWithoutRegardToCase) {
   EXPECT_EQ(win::ReadRegistryString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\DirectX",
                                     "Version"),
             "4.08.01.0810");
@@ -19,7 +30,7 @@ TEST(Registry, AnswersTheGraphicsRuntimeVersionWithoutRegardToCase) {
       << "the launcher reads the third and fourth characters as the level it needs, 8 or more";
 }
 
-TEST(Registry, UnknownKeysAndValuesGiveTheEmptyText) {
+TEST_F(Registry, UnknownKeysAndValuesGiveTheEmptyText) {
   EXPECT_EQ(
       win::ReadRegistryString(RegistryRoot::CurrentUser, "SOFTWARE\\Microsoft\\DirectX", "Version"),
       "");
@@ -30,7 +41,7 @@ TEST(Registry, UnknownKeysAndValuesGiveTheEmptyText) {
             "");
 }
 
-TEST(Registry, TestsCanPresentAnotherMachine) {
+TEST_F(Registry, TestsCanPresentAnotherMachine) {
   win::SetRegistryStringForTesting(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\DirectX",
                                    "Version", "4.07.00.0700");
   EXPECT_EQ(win::ReadRegistryString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\DirectX",

@@ -12,7 +12,13 @@ std::vector<float> Draw(int count) {
   return numbers;
 }
 
-TEST(Rnd, StaysInTheUnitIntervalAndVaries) {
+// An injected source stays until a test takes it out again.
+class Rnd : public ::testing::Test {
+ protected:
+  void TearDown() override { win::SetRndSource({}); }
+};
+
+TEST_F(Rnd, StaysInTheUnitIntervalAndVaries) {
   auto numbers = Draw(10000);
   float low = 1.0f, high = 0.0f;
   for (float x : numbers) {
@@ -25,7 +31,7 @@ TEST(Rnd, StaysInTheUnitIntervalAndVaries) {
   EXPECT_GT(high, 0.99f);
 }
 
-TEST(Rnd, InjectedSourceReplacesTheGeneratorAndSurvivesRandomize) {
+TEST_F(Rnd, InjectedSourceReplacesTheGeneratorAndSurvivesRandomize) {
   float next = 0.0f;
   win::SetRndSource([&next] { return next += 0.25f; });
   win::Randomize();
