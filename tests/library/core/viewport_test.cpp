@@ -4,6 +4,7 @@ namespace {
 
 using namespace d3d;
 using Viewports = LibraryTest;
+using ViewportsWithoutDevice = LibraryTest;
 
 TEST_F(Viewports, CreateNamesRefusesAndFreesRecords) {
   ASSERT_EQ(CreateDevice(), D3D_OK);
@@ -224,7 +225,7 @@ TEST_F(Viewports, DestroyingTheCurrentViewportReturnsToTheMainOne) {
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
-TEST(ViewportsWithoutDevice, OnResetNeedsADevice) {
+TEST_F(ViewportsWithoutDevice, OnResetNeedsADevice) {
   win::Window window{64, 64};
   EXPECT_EQ(Viewport_Create(&window, 0, nullptr), 0);
   EXPECT_EQ(Viewport_UnloadAll(), 1);
