@@ -101,6 +101,18 @@ TEST_F(FileTable, AMissingFileCannotBeOpened) {
   EXPECT_EQ(FileTable3ds.slots[0], nullptr);
 }
 
+TEST_F(FileTable, TextsCompareWithoutRegardToAsciiCase) {
+  const struct {
+    const char* a;
+    const char* b;
+    int order;
+  } cases[] = {
+      {"Box01", "bOX01", 0}, {"abc", "ABD", -1}, {"ABD", "abc", 1},
+      {"ab", "AB_", -1},     {"", "", 0},        {"\xC4", "\xE4", -1},  // other bytes do not fold
+  };
+  for (const auto& c : cases) EXPECT_EQ(CompareTextNoCase3ds(c.a, c.b), c.order) << c.a << c.b;
+}
+
 TEST_F(Primitives, ValuesWrittenAreReadBack) {
   std::string path = (test3ds::TestFolder() / "values.3ds").string();
   keyheader3ds key;
