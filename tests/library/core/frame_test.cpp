@@ -13,7 +13,6 @@
 namespace {
 
 using namespace d3d;
-using Frame = LibraryTest;
 using FrameSettings = LibraryTest;
 
 // A PCX file of one pixel whose palette entry 0 is the given colour.
@@ -28,17 +27,29 @@ void WriteTinyPcx(const std::filesystem::path& path) {
              static_cast<std::streamsize>(bytes.size()));
 }
 
+class Frame : public LibraryTest {
+ protected:
+  // Puts something into every family that keeps a table: a second viewport, a light, a material
+  // and two textures of one file. Returns the first texture.
+  int32_t FillTheTables() {
+    EXPECT_EQ(Viewport_Create(&secondWindow_, 0, "second"), 1);
+    EXPECT_GE(LightFactory_CreateLight(nullptr, "sun", 1), 1);
+    EXPECT_GE(MaterialFactory_CreateMaterial("hull"), 1);
+    WriteTinyPcx(Folder() / "tiny.pcx");
+    const std::string pcx = (Folder() / "tiny.pcx").string();
+    const int32_t first = TextureFactory_LoadTextureFromFile(pcx.c_str(), "a", -1, -1, 0, 0, 0);
+    EXPECT_GE(first, 1);
+    EXPECT_GT(TextureFactory_LoadTextureFromFile(pcx.c_str(), "b", -1, -1, 0, 0, 0), first);
+    return first;
+  }
+
+ private:
+  win::Window secondWindow_{320, 200};
+};
+
 TEST_F(Frame, TheCallingOrderLeavesNothingAlive) {
   ASSERT_EQ(CreateDevice(), D3D_OK);
-  win::Window second{320, 200};
-  EXPECT_EQ(Viewport_Create(&second, 0, "second"), 1);
-  EXPECT_GE(LightFactory_CreateLight(nullptr, "sun", 1), 1);
-  EXPECT_GE(MaterialFactory_CreateMaterial("hull"), 1);
-  WriteTinyPcx(Folder() / "tiny.pcx");
-  const std::string pcx = (Folder() / "tiny.pcx").string();
-  const int32_t first = TextureFactory_LoadTextureFromFile(pcx.c_str(), "a", -1, -1, 0, 0, 0);
-  EXPECT_GE(first, 1);
-  EXPECT_GT(TextureFactory_LoadTextureFromFile(pcx.c_str(), "b", -1, -1, 0, 0, 0), first);
+  const int32_t first = FillTheTables();
   EXPECT_EQ(Viewport_Clear(1, 0), 1);
   TextureFactory_ApplyTexture(0, first);
   EXPECT_EQ(Viewport_Present(1, -1), 0);
@@ -56,13 +67,7 @@ TEST_F(Frame, TheCallingOrderLeavesNothingAlive) {
 // the second start must find nothing of the first.
 TEST_F(Frame, ReleasedLibraryStartsAgainWithAnotherLogAndDevice) {
   ASSERT_EQ(CreateDevice(), D3D_OK);
-  win::Window second{320, 200};
-  EXPECT_EQ(Viewport_Create(&second, 0, "second"), 1);
-  EXPECT_GE(LightFactory_CreateLight(nullptr, "sun", 1), 1);
-  EXPECT_EQ(MaterialFactory_CreateMaterial("hull"), 1);
-  WriteTinyPcx(Folder() / "tiny.pcx");
-  EXPECT_EQ(
-      TextureFactory_LoadTextureFromFile((Folder() / "tiny.pcx").c_str(), "a", -1, -1, 0, 0, 0), 1);
+  FillTheTables();
   ASSERT_TRUE(ShutDownAndRelease());
   const size_t firstLogLength = LogMessages().size();
 
