@@ -2,12 +2,12 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstring>
 #include <limits>
 #include <new>
 
 #include "library/toolkit3ds/error_stack.h"
+#include "platform/win/ascii_case.h"
 
 FileTableState3ds FileTable3ds;
 int32_t StreamBufferSize3ds = 8192;
@@ -358,8 +358,8 @@ void MoveReadFileAside3ds(File3ds* file) {
 
 int CompareTextNoCase3ds(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    int lowerA = std::tolower(static_cast<unsigned char>(*a));
-    int lowerB = std::tolower(static_cast<unsigned char>(*b));
+    int lowerA = static_cast<unsigned char>(win::FoldAsciiCase(*a));
+    int lowerB = static_cast<unsigned char>(win::FoldAsciiCase(*b));
     if (lowerA != lowerB) return lowerA < lowerB ? -1 : 1;
     if (lowerA == 0) return 0;
   }

@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-namespace d3d::headless {
+namespace d3d::core {
 
 class Surface;
 class VertexBuffer;
@@ -100,4 +100,4 @@ using RendererFactory = std::function<HRESULT(const D3DDEVICE_CREATION_PARAMETER
                                               const D3DPRESENT_PARAMETERS& params,
                                               std::unique_ptr<Renderer>* renderer)>;
 
-}  // namespace d3d::headless
+}  // namespace d3d::core

@@ -7,13 +7,13 @@
 // matrices are row-vector and left-handed: loaded as they are, OpenGL reads them transposed, which
 // is the column-vector form, and a z flip (kFlipZ) on both sides of the view makes OpenGL's eye
 // space right-handed for lighting, fog and texture generation without changing what is seen.
+#include "platform/d3d/device_core.h"
 #include "platform/d3d/format.h"
 #include "platform/d3d/gl.h"
 #include "platform/d3d/gl_blend.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/gl_shader.h"
 #include "platform/d3d/gl_state.h"
-#include "platform/d3d/headless_device.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,16 +24,16 @@ namespace d3d {
 namespace gl {
 namespace {
 
-using headless::CubeTexture;
-using headless::DrawStream;
-using headless::DrawSubmission;
-using headless::IndexBuffer;
-using headless::RendererData;
-using headless::RendererSlot;
-using headless::Surface;
-using headless::SurfaceLayout;
-using headless::Texture;
-using headless::VertexBuffer;
+using core::CubeTexture;
+using core::DrawStream;
+using core::DrawSubmission;
+using core::IndexBuffer;
+using core::RendererData;
+using core::RendererSlot;
+using core::Surface;
+using core::SurfaceLayout;
+using core::Texture;
+using core::VertexBuffer;
 
 constexpr uint64_t kNeverUploaded = ~uint64_t{0};
 
@@ -78,7 +78,7 @@ struct ColorPlace {
   GLint level;
 };
 
-class GlRenderer final : public headless::Renderer {
+class GlRenderer final : public core::Renderer {
  public:
   explicit GlRenderer(std::unique_ptr<Context> context, UINT units)
       : context_(std::move(context)), units_(units), cache_(units) {
@@ -484,7 +484,7 @@ thread_local std::string lastError;
 
 HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
                      const D3DPRESENT_PARAMETERS& params,
-                     std::unique_ptr<headless::Renderer>* renderer) {
+                     std::unique_ptr<core::Renderer>* renderer) {
   const HWND window =
       params.hDeviceWindow != nullptr ? params.hDeviceWindow : creation.hFocusWindow;
   lastError.clear();
@@ -515,14 +515,14 @@ HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
 }  // namespace gl
 
 IDirect3D8* CreateGlDirect3D(const GlConfig& config) {
-  HeadlessConfig core;
-  core.desktop = config.desktop;
-  core.textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8,   D3DFMT_R5G6B5,
-                         D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4,
-                         D3DFMT_L8,       D3DFMT_A8,       D3DFMT_DXT1,     D3DFMT_DXT3,
-                         D3DFMT_DXT5};
-  core.caps.TextureOpCaps &= ~D3DTEXOPCAPS_BUMPENVMAP;
-  return new headless::Direct3D(core, gl::MakeRenderer);
+  HeadlessConfig coreConfig;
+  coreConfig.desktop = config.desktop;
+  coreConfig.textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8,   D3DFMT_R5G6B5,
+                               D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4,
+                               D3DFMT_L8,       D3DFMT_A8,       D3DFMT_DXT1,     D3DFMT_DXT3,
+                               D3DFMT_DXT5};
+  coreConfig.caps.TextureOpCaps &= ~D3DTEXOPCAPS_BUMPENVMAP;
+  return new core::Direct3D(coreConfig, gl::MakeRenderer);
 }
 
 const std::string& GlDeviceError() { return gl::lastError; }

@@ -56,7 +56,7 @@ const ArbEntryPoints& Arb() {
   return entryPoints;
 }
 
-struct ProgramData final : headless::RendererData {
+struct ProgramData final : core::RendererData {
   ProgramData(Context* owner, GLuint program) : context(owner), name(program) {}
   ~ProgramData() override {
     context->MakeCurrent();
@@ -322,7 +322,7 @@ std::string ArbProgramText(const vs::Program& program, UINT constantCount) {
   return Translator(constantCount).Translate(program);
 }
 
-bool BeginShaderDraw(Context* context, const headless::VertexShader& shader,
+bool BeginShaderDraw(Context* context, const core::VertexShader& shader,
                      const std::vector<vs::Vec4>& constants, const D3DVIEWPORT8& viewport) {
   auto& data = shader.slot.Data();
   if (!data) {

@@ -27,7 +27,7 @@ std::string ArbProgramText(const vs::Program& program, UINT constantCount);
 
 // Makes a shader's program current (compiling it on first use) with the draw's constants and
 // viewport; false when OpenGL refuses the program. Turns off the fixed-function vertex arrays.
-bool BeginShaderDraw(Context* context, const headless::VertexShader& shader,
+bool BeginShaderDraw(Context* context, const core::VertexShader& shader,
                      const std::vector<vs::Vec4>& constants, const D3DVIEWPORT8& viewport);
 // Points the attributes of one stream's elements at its vertex 0 (an offset into the bound array
 // buffer, or a pointer).

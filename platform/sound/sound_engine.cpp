@@ -12,10 +12,13 @@ namespace {
 
 constexpr size_t kMaxSoundFileBytes = size_t{256} << 20;  // far above any sound of a flight
 
+// Set once the line is written, cleared when a device opens: engine after engine without a device
+// says so once, and a device lost after one had opened is said again.
+bool saidNoDevice = false;
+
 void SayOnceThatNoDeviceOpened(const std::string& reason) {
-  static bool said = false;
-  if (said) return;
-  said = true;
+  if (saidNoDevice) return;
+  saidNoDevice = true;
   std::fprintf(stderr, "Sound: no audio device (%s); sounds keep their state but play nothing.\n",
                reason.c_str());
 }
@@ -28,7 +31,11 @@ void SoundEngine::Init(uintptr_t, int32_t& result) {
   if (side_ == SoundSide::kDevice) {
     std::string reason;
     output_ = OpenMixerOutput(reason);
-    if (!output_) SayOnceThatNoDeviceOpened(reason);
+    if (output_) {
+      saidNoDevice = false;
+    } else {
+      SayOnceThatNoDeviceOpened(reason);
+    }
   }
   if (!output_) output_ = MakeNullOutput();
 }

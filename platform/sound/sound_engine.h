@@ -2,8 +2,9 @@
 // play on. The program makes one, calls Init with its main window, then makes its sounds.
 //
 // A sound engine made for the device plays through SDL2_mixer; when no audio device opens, it
-// writes one line to standard error (once per run) and goes on with the null output, which keeps
-// every sound's state but plays nothing. A sound engine made headless always uses the null output.
+// writes one line to standard error (once, until a device opens again) and goes on with the null
+// output, which keeps every sound's state but plays nothing. A sound engine made headless always
+// uses the null output.
 #pragma once
 
 #include <cstdint>

@@ -25,4 +25,9 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
+inline bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 }  // namespace win

@@ -1,8 +1,6 @@
 // The 3DS mesh loader.
 #include "library/core/geometry/load_3ds.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -19,6 +17,7 @@
 #include "library/toolkit3ds/mesh_objects.h"
 #include "platform/d3dx/math.h"
 #include "platform/d3dx/mesh.h"
+#include "platform/win/ascii_case.h"
 
 int32_t CenterSwitch = 0;
 int32_t LocalMatSwitch = 0;
@@ -336,11 +335,6 @@ int32_t LoadFile(const char* path, bool swap, Variant variant, d3dx::D3DXVECTOR3
   return kLoaded;
 }
 
-bool EndsWithTif(const char* name) {
-  const size_t length = std::strlen(name);
-  return length >= 4 && strcasecmp(name + length - 4, ".tif") == 0;
-}
-
 // Gives the caller's array count + 1 elements of records (the last one empty), reallocating its
 // data.
 bool FillAutomationArray(SAFEARRAY** materials, const std::vector<MAT3DSC>& records) {
@@ -378,7 +372,7 @@ MAT3DSC MakeMaterialRecord3ds(Materials3ds* material, const char* objectName) {
   const char* texture = material->texture.name;
   if (texture[0] != '\0') {
     CopyText(record.texture, texture);
-    if (EndsWithTif(record.texture))
+    if (win::EndsWithIgnoringCase(record.texture, ".tif"))
       std::memcpy(record.texture + std::strlen(record.texture) - 4, ".jpg", 4);
   }
   CopyText(record.name, objectName);

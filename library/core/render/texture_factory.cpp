@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <span>
-#include <string_view>
 
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/file_paths.h"
@@ -55,11 +54,6 @@ TextureRecord* LoadableRecord(int32_t identifier) {
   return identifier >= 1 && identifier < TextureCount ? &TextureTable[identifier] : nullptr;
 }
 
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         win::EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 void FillFromLevel0(TextureRecord& record, IDirect3DTexture8* texture) {
   D3DSURFACE_DESC desc{};
   if (texture != nullptr && SUCCEEDED(texture->GetLevelDesc(0, &desc))) {
@@ -73,7 +67,7 @@ void FillFromLevel0(TextureRecord& record, IDirect3DTexture8* texture) {
 IDirect3DTexture8* LoadFile(const char* file, UINT width, UINT height, D3DFORMAT format,
                             DWORD filter, D3DCOLOR colourKey) {
   IDirect3DTexture8* texture = nullptr;
-  if (EndsWithIgnoringCase(file, "pcx")) {
+  if (win::EndsWithIgnoringCase(file, "pcx")) {
     if (LoadPCX(file, &texture) == 0) return nullptr;
     return texture;
   }

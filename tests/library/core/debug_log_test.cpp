@@ -8,6 +8,19 @@ namespace {
 
 using DebugLog = LibraryTest;
 
+// The log as the library is loaded: closed, the file switch on. Whatever a test opens or switches
+// is put back after it.
+class ClosedLog : public ::testing::Test {
+ protected:
+  void SetUp() override { EndLog(); }
+  void TearDown() override {
+    EndLog();
+    DebugManager_Enable(1, 0);
+  }
+};
+using DebugLogClosed = ClosedLog;
+using DebugLogDefaultPath = ClosedLog;
+
 TEST_F(DebugLog, OpeningLinesCarryVersionAndLibraryPath) {
   const std::vector<std::string> messages = LogMessages();
   ASSERT_EQ(messages.size(), 5u);
@@ -64,7 +77,7 @@ TEST_F(DebugLog, EmptyFormatIsRefusedAndClosedLogWritesNothing) {
   EXPECT_EQ(RenderAllDebug(), 1);
 }
 
-TEST(DebugLogClosed, LinesBeforeStartLogAreDropped) {
+TEST_F(DebugLogClosed, LinesBeforeStartLogAreDropped) {
   testing::internal::CaptureStderr();
   DebugManager_Enable(0, 1);
   EXPECT_EQ(AddLog("too early"), 1);
@@ -85,7 +98,7 @@ TEST_F(DebugLog, LongMessagesAreCutToOneLine) {
   EXPECT_EQ(last.back(), '\n');
 }
 
-TEST(DebugLogDefaultPath, DefaultLogLivesInTheProgramFolder) {
+TEST_F(DebugLogDefaultPath, DefaultLogLivesInTheProgramFolder) {
   const std::filesystem::path programFolder =
       std::filesystem::read_symlink("/proc/self/exe").parent_path();
   const std::filesystem::path log = programFolder / "vortana_debug.txt";

@@ -13,7 +13,7 @@
 namespace {
 
 using namespace d3d;
-using Frame = LibraryTest;
+using FrameSettings = LibraryTest;
 
 // A PCX file of one pixel whose palette entry 0 is the given colour.
 void WriteTinyPcx(const std::filesystem::path& path) {
@@ -27,17 +27,29 @@ void WriteTinyPcx(const std::filesystem::path& path) {
              static_cast<std::streamsize>(bytes.size()));
 }
 
+class Frame : public LibraryTest {
+ protected:
+  // Puts something into every family that keeps a table: a second viewport, a light, a material
+  // and two textures of one file. Returns the first texture.
+  int32_t FillTheTables() {
+    EXPECT_EQ(Viewport_Create(&secondWindow_, 0, "second"), 1);
+    EXPECT_GE(LightFactory_CreateLight(nullptr, "sun", 1), 1);
+    EXPECT_GE(MaterialFactory_CreateMaterial("hull"), 1);
+    WriteTinyPcx(Folder() / "tiny.pcx");
+    const std::string pcx = (Folder() / "tiny.pcx").string();
+    const int32_t first = TextureFactory_LoadTextureFromFile(pcx.c_str(), "a", -1, -1, 0, 0, 0);
+    EXPECT_GE(first, 1);
+    EXPECT_GT(TextureFactory_LoadTextureFromFile(pcx.c_str(), "b", -1, -1, 0, 0, 0), first);
+    return first;
+  }
+
+ private:
+  win::Window secondWindow_{320, 200};
+};
+
 TEST_F(Frame, TheCallingOrderLeavesNothingAlive) {
   ASSERT_EQ(CreateDevice(), D3D_OK);
-  win::Window second{320, 200};
-  EXPECT_EQ(Viewport_Create(&second, 0, "second"), 1);
-  EXPECT_GE(LightFactory_CreateLight(nullptr, "sun", 1), 1);
-  EXPECT_GE(MaterialFactory_CreateMaterial("hull"), 1);
-  WriteTinyPcx(Folder() / "tiny.pcx");
-  const std::string pcx = (Folder() / "tiny.pcx").string();
-  const int32_t first = TextureFactory_LoadTextureFromFile(pcx.c_str(), "a", -1, -1, 0, 0, 0);
-  EXPECT_GE(first, 1);
-  EXPECT_GT(TextureFactory_LoadTextureFromFile(pcx.c_str(), "b", -1, -1, 0, 0, 0), first);
+  const int32_t first = FillTheTables();
   EXPECT_EQ(Viewport_Clear(1, 0), 1);
   TextureFactory_ApplyTexture(0, first);
   EXPECT_EQ(Viewport_Present(1, -1), 0);
@@ -49,6 +61,48 @@ TEST_F(Frame, TheCallingOrderLeavesNothingAlive) {
   EXPECT_EQ(messages.back(), "VORTANA : Successfully unloaded !");
   // The one reference left is the caller's own, from the creation.
   EXPECT_TRUE(Logged("RELEASING : Number of non-released objects : 1"));
+}
+
+// The program shuts the library down and starts it again, with another log and another device:
+// the second start must find nothing of the first.
+TEST_F(Frame, ReleasedLibraryStartsAgainWithAnotherLogAndDevice) {
+  ASSERT_EQ(CreateDevice(), D3D_OK);
+  FillTheTables();
+  ASSERT_TRUE(ShutDownAndRelease());
+  const size_t firstLogLength = LogMessages().size();
+
+  const std::filesystem::path secondLog = Folder() / "second log.txt";
+  ASSERT_EQ(StartLog(secondLog.c_str()), 1);
+  win::Window otherWindow{800, 600};
+  direct3d_ = CreateHeadlessDirect3D();
+  D3DPRESENT_PARAMETERS params = WindowedParams(&otherWindow, D3DFMT_D24S8);
+  ASSERT_EQ(VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, &otherWindow,
+                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_,
+                                       &direct3d_),
+            D3D_OK);
+  EXPECT_EQ(MaterialFactory_GetCount(), 1);
+  EXPECT_EQ(TextureFactory_GetCount(), 1);
+  EXPECT_EQ(TextureFactory_GetNewTextureId(), 1);
+  EXPECT_EQ(LightFactory_GetLightCount(), 0);
+  EXPECT_EQ(Viewport_GetWidth(0), 800);
+  EXPECT_EQ(Viewport_GetHeight(0), 600);
+  EXPECT_EQ(Viewport_GetWidth(1), 0);  // the first start's second viewport is gone
+  IDirect3DDevice8* current = nullptr;
+  Internal_GetDevice(&current);
+  EXPECT_EQ(current, device_);
+  EXPECT_TRUE(ShutDownAndRelease());
+
+  const std::vector<std::string> messages = LogMessages(secondLog);
+  ASSERT_GE(messages.size(), 5u);
+  EXPECT_EQ(messages[1], "# VORTANAUTIL initialized #");
+  EXPECT_TRUE(std::find(messages.begin(), messages.end(),
+                        "VIEWPORT MANAGER : Main viewport initialized (800x600)") !=
+              messages.end());
+  EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                          [](const std::string& m) { return m.starts_with("DEVICE INIT"); }),
+            0);
+  EXPECT_EQ(messages.back(), "VORTANA : Successfully unloaded !");
+  EXPECT_EQ(LogMessages().size(), firstLogLength);  // the first log took no line of the second
 }
 
 TEST_F(Frame, CreationInitialisesTheFamilies) {
@@ -193,10 +247,13 @@ TEST_F(Frame, ShadeAndFillModesNeedADevice) {
   EXPECT_EQ(shade, D3DSHADE_FLAT);
   EXPECT_EQ(fill, D3DFILL_WIREFRAME);
   Viewport_Present(0, -1);
+  // The modes outlive the device: the next one starts from what is left here.
+  Device_SetShadeMode(D3DSHADE_GOURAUD);
+  Device_SetRenderMode(D3DFILL_SOLID);
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
-TEST(FrameSettings, SmallExportsKeepTheirValues) {
+TEST_F(FrameSettings, SmallExportsKeepTheirValues) {
   EXPECT_EQ(Engine_SetShaderMode(5), 5);
   EXPECT_EQ(SetShaderIndex(42), 0);
   EXPECT_EQ(GetShaderIndex(), 42);

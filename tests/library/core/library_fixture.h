@@ -1,5 +1,6 @@
 // What every test of the exported interface starts from: a temporary folder, the library's log in
-// it, and a headless device created through the library for a 640 x 480 window.
+// it, and a headless device created through the library for a 640 x 480 window. Every test ends
+// with the library as it was loaded, so that the tests of one process do not see each other.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,16 +26,31 @@ class LibraryTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    // The end of the calling order once more, for a test that stopped before it: no table, device
+    // or open log is left for the next test.
+    ReleaseAll();
+    ShutDownDevice();
+    // The switches and settings the library keeps for its whole life go back to their values at
+    // load, which no export of the life cycle restores.
+    DebugManager_Enable(1, 0);
+    Internal_SetFPUPreserve(0);
+    Engine_SetCallback(nullptr);
+    Engine_SetShaderMode(0);
+    SetShaderIndex(0);
+    System_SetVariables(0, nullptr, 0);
+    LightFactory_EnableSpecularLighting(0);
+    TextureFactory_SetAutoTransColor(0, 0);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
 
   std::filesystem::path Folder() const { return folder_; }
 
-  // The messages of the log, without their time stamps.
-  std::vector<std::string> LogMessages() const {
+  // The messages of the log (the fixture's unless another is named), without their time stamps.
+  std::vector<std::string> LogMessages() const { return LogMessages(logPath_); }
+  static std::vector<std::string> LogMessages(const std::filesystem::path& path) {
     std::vector<std::string> messages;
-    std::ifstream log(logPath_);
+    std::ifstream log(path);
     for (std::string line; std::getline(log, line);) {
       const size_t bar = line.find(" | ");
       messages.push_back(bar == std::string::npos ? line : line.substr(bar + 3));

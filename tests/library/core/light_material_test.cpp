@@ -5,6 +5,7 @@ namespace {
 using namespace d3d;
 using Lights = LibraryTest;
 using Materials = LibraryTest;
+using LightsWithoutDevice = LibraryTest;
 
 D3DLIGHT8 DeviceLight(IDirect3DDevice8* device, DWORD index, BOOL* enabled) {
   D3DLIGHT8 light{};
@@ -129,7 +130,7 @@ TEST_F(Lights, SpecularAndResetRestoreTheDeviceState) {
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
-TEST(LightsWithoutDevice, CreateKeepsTheLightAndDeleteRefuses) {
+TEST_F(LightsWithoutDevice, CreateKeepsTheLightAndDeleteRefuses) {
   EXPECT_EQ(LightFactory_CreateLight(nullptr, "early", 1), 1);
   EXPECT_EQ(LightFactory_SetLightColor(1, 1, 0, 0, 1), 1);
   EXPECT_EQ(LightFactory_EnableSpecularLighting(1), 1);

@@ -310,6 +310,8 @@ TEST_F(Textures, TextureModePicksWhatTheDeviceTakes) {
   const int32_t after = TextureFactory_LoadTextureFromFile(image.c_str(), "after", 4, 4, 0, 0, 0);
   TextureFactory_GetTextureInfo(after, &info);
   EXPECT_EQ(info.bitsPerPixel, 32);
+  // The formats outlive the device: put back the 16-bit pair the library starts with.
+  TextureFactory_SetTextureMode(0);
   EXPECT_TRUE(ShutDownAndRelease());
 }
 

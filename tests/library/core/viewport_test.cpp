@@ -8,6 +8,7 @@ namespace {
 using namespace d3d;
 using namespace std::chrono_literals;
 using Viewports = LibraryTest;
+using ViewportsWithoutDevice = LibraryTest;
 
 // The library waits on the process's clock; a virtual one lets a test see the wait without it.
 struct VirtualTime {
@@ -239,7 +240,7 @@ TEST_F(Viewports, DestroyingTheCurrentViewportReturnsToTheMainOne) {
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
-TEST(ViewportsWithoutDevice, OnResetNeedsADevice) {
+TEST_F(ViewportsWithoutDevice, OnResetNeedsADevice) {
   win::Window window{64, 64};
   EXPECT_EQ(Viewport_Create(&window, 0, nullptr), 0);
   EXPECT_EQ(Viewport_UnloadAll(), 1);

@@ -94,11 +94,18 @@ inline ChunkDatabase3ds* NewDatabase(DatabaseKind3ds kind) {
   return database;
 }
 
-class ReleaseToolkitState : public testing::Environment {
- public:
+// Every test of the toolkit ends as the toolkit starts: the databases made by these helpers
+// released, every file closed and the error stack empty. A failure is over only when the caller
+// clears it, so an error left pending by one test would refuse every read of the next.
+class ToolkitTest : public testing::Test {
+ protected:
   void TearDown() override {
     for (ChunkDatabase3ds*& database : KeptDatabases()) ReleaseDatabase3ds(&database);
+    KeptDatabases().clear();
     CloseAllFiles3ds();
+    ClearErrors3ds();
+    // Clearing keeps the overflow slot, and nothing else empties it.
+    ErrorStack3ds.overflow = {};
   }
 };
 

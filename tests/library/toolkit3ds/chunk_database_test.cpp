@@ -15,6 +15,8 @@ namespace {
 
 using namespace test3ds;  // the chunk builders
 
+using ChunkDatabase = test3ds::ToolkitTest;
+
 Bytes Header(uint16_t tag, uint32_t length) { return Pack(tag, length); }
 
 Bytes Quad(const std::string& name) {
@@ -36,7 +38,7 @@ bool Contains(const std::vector<int32_t>& codes, int32_t code) {
   return std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
-TEST(ChunkDatabase, LengthsThatLieAreRefused) {
+TEST_F(ChunkDatabase, LengthsThatLieAreRefused) {
   Bytes deep = Header(M3DMAGIC, 6 * 200);
   for (uint32_t level = 1; level < 200; ++level) {
     Bytes inner = Header(MDATA, 6 * (200 - level));
@@ -77,7 +79,7 @@ TEST(ChunkDatabase, LengthsThatLieAreRefused) {
   }
 }
 
-TEST(ChunkDatabase, AnUnknownRootIsALoneNodeWithoutError) {
+TEST_F(ChunkDatabase, AnUnknownRootIsALoneNodeWithoutError) {
   ChunkDatabase3ds* database =
       test3ds::ReadDatabaseFromBytes(Chunk(0x1234, {}, {Chunk(MDATA, {})}));
   EXPECT_FALSE(ErrorsPending3ds());
@@ -87,7 +89,7 @@ TEST(ChunkDatabase, AnUnknownRootIsALoneNodeWithoutError) {
   EXPECT_EQ(GetDatabaseKind3ds(database), kNoDatabase3ds);
 }
 
-TEST(ChunkDatabase, DataIsReadWhenAskedForAndCopiesTakeIt) {
+TEST_F(ChunkDatabase, DataIsReadWhenAskedForAndCopiesTakeIt) {
   ChunkDatabase3ds* database =
       test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {Quad("Box")})}));
   ChunkNode3ds* points = nullptr;
@@ -101,39 +103,50 @@ TEST(ChunkDatabase, DataIsReadWhenAskedForAndCopiesTakeIt) {
   EXPECT_TRUE(std::holds_alternative<std::monostate>(points->data));
   ASSERT_NE(ChunkDataAs3ds<PointArrayData3ds>(copy), nullptr);
   EXPECT_EQ(ChunkDataAs3ds<PointArrayData3ds>(copy)->points.size(), 3u);
-  EXPECT_EQ(ChunkDataAs3ds<PointArrayData3ds>(points)->points[1], (point3ds{1, 0, 0}));
+  const PointArrayData3ds* read = ChunkDataAs3ds<PointArrayData3ds>(points);
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->points.size(), 3u);
+  EXPECT_EQ(read->points[1], (point3ds{1, 0, 0}));
   DeleteChunk3ds(&copy);
   EXPECT_FALSE(ErrorsPending3ds());
 }
 
-TEST(ChunkDatabase, SmoothingMasksFollowTheChunkLength) {
+TEST_F(ChunkDatabase, SmoothingMasksFollowTheChunkLength) {
   ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(
       M3DMAGIC, {Chunk(SMOOTH_GROUP, Pack(1u, 2u, 4u)), Chunk(SMOOTH_GROUP, Bytes(7, 1))}));
+  ASSERT_NE(database->root, nullptr);
+  ASSERT_EQ(ChildTags(database->root), (std::vector<uint16_t>{SMOOTH_GROUP, SMOOTH_GROUP}));
   ChunkNode3ds* first = database->root->children;
-  EXPECT_EQ(ChunkDataAs3ds<SmoothGroupData3ds>(first)->masks, (std::vector<uint32_t>{1, 2, 4}));
-  EXPECT_EQ(ChunkDataAs3ds<SmoothGroupData3ds>(first->next)->masks,
-            (std::vector<uint32_t>{0x01010101}));
+  const SmoothGroupData3ds* firstMasks = ChunkDataAs3ds<SmoothGroupData3ds>(first);
+  const SmoothGroupData3ds* secondMasks = ChunkDataAs3ds<SmoothGroupData3ds>(first->next);
+  ASSERT_NE(firstMasks, nullptr);
+  ASSERT_NE(secondMasks, nullptr);
+  EXPECT_EQ(firstMasks->masks, (std::vector<uint32_t>{1, 2, 4}));
+  EXPECT_EQ(secondMasks->masks, (std::vector<uint32_t>{0x01010101}));
   EXPECT_FALSE(ErrorsPending3ds());
 }
 
-TEST(ChunkDatabase, ChecksumsAddTheChunksWords) {
+TEST_F(ChunkDatabase, ChecksumsAddTheChunksWords) {
   ChunkDatabase3ds* database =
       test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Chunk(0x7777, Bytes{1, 2, 3})}));
+  ASSERT_NE(database->root, nullptr);
   ChunkNode3ds* odd = database->root->children;
+  ASSERT_NE(odd, nullptr);
   EXPECT_EQ(ChunkChecksum3ds(odd), 0x7777u + 9 + 0 + 0x0201 + 0x0003);
   EXPECT_EQ(ChunkChecksum3ds(database->root), 0x4D4Du + 15 + 0 + ChunkChecksum3ds(odd) + 0);
   EXPECT_FALSE(ErrorsPending3ds());
 }
 
-TEST(ChunkDatabase, ChildrenAreInsertedByChunkOrder) {
+TEST_F(ChunkDatabase, ChildrenAreInsertedByChunkOrder) {
   ChunkNode3ds* mdata = nullptr;
   NewChunkWithTag3ds(&mdata, MDATA);
+  ASSERT_NE(mdata, nullptr);
   for (uint16_t tag : {NAMED_OBJECT, MASTER_SCALE, MESH_VERSION, MAT_ENTRY, NAMED_OBJECT}) {
     ChunkNode3ds* child = nullptr;
     NewChunkWithTag3ds(&child, tag);
     InsertChildChunk3ds(mdata, child);
   }
-  EXPECT_EQ(ChildTags(mdata), (std::vector<uint16_t>{MESH_VERSION, MAT_ENTRY, MASTER_SCALE,
+  ASSERT_EQ(ChildTags(mdata), (std::vector<uint16_t>{MESH_VERSION, MAT_ENTRY, MASTER_SCALE,
                                                      NAMED_OBJECT, NAMED_OBJECT}));
 
   ChunkNode3ds* reused = nullptr;
@@ -141,6 +154,7 @@ TEST(ChunkDatabase, ChildrenAreInsertedByChunkOrder) {
   EXPECT_EQ(reused, mdata->children->next);
   ChunkNode3ds* kfdata = nullptr;
   NewChunkWithTag3ds(&kfdata, KFDATA);
+  ASSERT_NE(kfdata, nullptr);
   for (uint16_t tag : {LIGHT_NODE_TAG, OBJECT_NODE_TAG, KFHDR, AMBIENT_NODE_TAG}) {
     ChunkNode3ds* child = nullptr;
     NewChunkWithTag3ds(&child, tag);
@@ -152,7 +166,7 @@ TEST(ChunkDatabase, ChildrenAreInsertedByChunkOrder) {
   DeleteChunk3ds(&kfdata);
 }
 
-TEST(ChunkDatabase, AfterReadingAllChunksTheFileCanBeClosed) {
+TEST_F(ChunkDatabase, AfterReadingAllChunksTheFileCanBeClosed) {
   ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(
       Container(M3DMAGIC, {Container(MDATA, {Quad("One"), Quad("Two")})}));
   ReadAllChunks3ds(database);
@@ -166,7 +180,29 @@ TEST(ChunkDatabase, AfterReadingAllChunksTheFileCanBeClosed) {
   ReleaseMeshObj3ds(&mesh);
 }
 
-TEST(ChunkDatabase, ExtraDataKeepsOnlyWhatFitsItsEntry) {
+// A caller reads file after file: once it has closed the files of a refused one and cleared its
+// errors, the next file reads as the first file of the process would.
+TEST_F(ChunkDatabase, AfterARefusedFileTheNextFileReads) {
+  test3ds::ReadDatabaseFromBytes(test3ds::Join({Header(M3DMAGIC, 5000), Bytes(10)}), "bad.3ds");
+  ASSERT_TRUE(ErrorsPending3ds());
+  CloseAllFiles3ds();
+  EXPECT_TRUE(FileTable3ds.slots.empty());
+  ClearErrors3ds();
+
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(
+      Container(M3DMAGIC, {Container(MDATA, {Quad("Next")})}), "next.3ds");
+  ASSERT_FALSE(ErrorsPending3ds());
+  EXPECT_EQ(GetCurrentFileIndex3ds(), 0);  // the table starts again from its first slot
+  Mesh3ds* mesh = nullptr;
+  GetMeshByName3ds(database, "Next", &mesh);
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->nvertices, 3);
+  EXPECT_EQ(mesh->nfaces, 1);
+  EXPECT_FALSE(ErrorsPending3ds());
+  ReleaseMeshObj3ds(&mesh);
+}
+
+TEST_F(ChunkDatabase, ExtraDataKeepsOnlyWhatFitsItsEntry) {
   // A child running past the entry is stepped over by its header alone; an unknown kind ends the
   // entry.
   Bytes entry = Chunk(XDATA_ENTRY, {},
@@ -180,10 +216,12 @@ TEST(ChunkDatabase, ExtraDataKeepsOnlyWhatFitsItsEntry) {
   FindChunk3ds(database->root, XDATA_ENTRY, &read);
   ASSERT_NE(read, nullptr);
   ASSERT_EQ(ChildTags(read), (std::vector<uint16_t>{XDATA_APPNAME, XDATA_STRING}));
-  EXPECT_EQ(ChunkDataAs3ds<NameData3ds>(read->children->next)->name, "kept");
+  const NameData3ds* kept = ChunkDataAs3ds<NameData3ds>(read->children->next);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->name, "kept");
 }
 
-TEST(ChunkDatabase, WritingFixesLengthsAndKeepsTheTree) {
+TEST_F(ChunkDatabase, WritingFixesLengthsAndKeepsTheTree) {
   ChunkDatabase3ds* database = test3ds::NewDatabase(kMeshFile3ds);
   ChunkNode3ds* mdata = nullptr;
   FindMData3ds(database->root, &mdata);
@@ -191,12 +229,18 @@ TEST(ChunkDatabase, WritingFixesLengthsAndKeepsTheTree) {
   AddDataChunk3ds(mdata, 0x7777, RawData3ds{{1, 2, 3}});
 
   ChunkDatabase3ds* reread = test3ds::WriteAndReadBack(database);
-  EXPECT_FALSE(ErrorsPending3ds());
+  ASSERT_FALSE(ErrorsPending3ds());
+  ASSERT_NE(database->root, nullptr);
+  ASSERT_NE(reread->root, nullptr);
   ChunkNode3ds* scale = nullptr;
   FindChunk3ds(reread->root, MASTER_SCALE, &scale);
   ASSERT_NE(scale, nullptr);
-  EXPECT_EQ(ChunkDataAs3ds<FloatData3ds>(scale)->value, 2.5f);
-  EXPECT_EQ(ChunkDataAs3ds<RawData3ds>(scale->next)->bytes, (std::vector<uint8_t>{1, 2, 3}));
+  const FloatData3ds* scaleValue = ChunkDataAs3ds<FloatData3ds>(scale);
+  const RawData3ds* unknown = ChunkDataAs3ds<RawData3ds>(scale->next);
+  ASSERT_NE(scaleValue, nullptr);
+  ASSERT_NE(unknown, nullptr);
+  EXPECT_EQ(scaleValue->value, 2.5f);
+  EXPECT_EQ(unknown->bytes, (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(GetM3dVersion3ds(reread), 2);
   EXPECT_EQ(GetMeshVersion3ds(reread), 2);
   EXPECT_EQ(GetKfVersion3ds(reread), 2);

@@ -9,7 +9,9 @@
 
 namespace {
 
-TEST(ErrorStack, TextsFollowTheCodeTable) {
+using ErrorStack = test3ds::ToolkitTest;
+
+TEST_F(ErrorStack, TextsFollowTheCodeTable) {
   const struct {
     int32_t code;
     const char* text;
@@ -29,7 +31,7 @@ TEST(ErrorStack, TextsFollowTheCodeTable) {
   for (const auto& c : cases) EXPECT_STREQ(GetErrorText3ds(c.code), c.text) << c.code;
 }
 
-TEST(ErrorStack, PushingZeroChangesNothingAndAnUnknownCodeIsRecorded) {
+TEST_F(ErrorStack, PushingZeroChangesNothingAndAnUnknownCodeIsRecorded) {
   EXPECT_EQ(PushError3ds(0), nullptr);
   EXPECT_FALSE(ErrorsPending3ds());
   EXPECT_STREQ(PushError3ds(21), "Unknown error code was encountered");
@@ -37,7 +39,7 @@ TEST(ErrorStack, PushingZeroChangesNothingAndAnUnknownCodeIsRecorded) {
   EXPECT_EQ(GetErrorList3ds()[0].code, 21);
 }
 
-TEST(ErrorStack, OverflowSlotTakesTheTwentiethAndThenCountsTooMany) {
+TEST_F(ErrorStack, OverflowSlotTakesTheTwentiethAndThenCountsTooMany) {
   for (int i = 0; i < kErrorSlots3ds; ++i) PushError3ds(ERR_READING_FILE);
   EXPECT_EQ(ErrorStack3ds.overflow.code, 0);
   PushError3ds(ERR_NO_MEM);
@@ -51,7 +53,7 @@ TEST(ErrorStack, OverflowSlotTakesTheTwentiethAndThenCountsTooMany) {
   EXPECT_EQ(ErrorStack3ds.overflow.code, N_ERRORS);
 }
 
-TEST(ErrorStack, DumpWritesNewestFirst) {
+TEST_F(ErrorStack, DumpWritesNewestFirst) {
   PushError3ds(ERR_READING_FILE);
   PushError3ds(ERR_CREATING_DATABASE);
   FILE* stream = std::tmpfile();

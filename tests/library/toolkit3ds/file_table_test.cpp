@@ -13,7 +13,10 @@ namespace {
 
 using namespace test3ds;  // the chunk builders
 
-TEST(FileTable, SameNameInTheSameModeIsOneRecordInOneSlot) {
+using FileTable = test3ds::ToolkitTest;
+using Primitives = test3ds::ToolkitTest;
+
+TEST_F(FileTable, SameNameInTheSameModeIsOneRecordInOneSlot) {
   std::string path = test3ds::WriteFile(test3ds::TestFolder() / "a.3ds", Pack(uint32_t{1}));
   File3ds* first = OpenFile3ds(path.c_str(), "r");
   File3ds* second = OpenFile3ds(path.c_str(), "rb");
@@ -25,11 +28,12 @@ TEST(FileTable, SameNameInTheSameModeIsOneRecordInOneSlot) {
   EXPECT_FALSE(ErrorsPending3ds());
 }
 
-TEST(FileTable, WritingANameOpenForReadingMovesTheReadFileAside) {
+TEST_F(FileTable, WritingANameOpenForReadingMovesTheReadFileAside) {
   auto folder = test3ds::TestFolder();
   std::string path =
       test3ds::WriteFile(folder / "model.3ds", Pack(uint32_t{0xCAFE}, uint32_t{0xBEEF}));
   File3ds* reading = OpenFile3ds(path.c_str(), "r");
+  ASSERT_NE(reading, nullptr);
   File3ds* writing = OpenFile3ds(path.c_str(), "w");
   ASSERT_NE(writing, nullptr);
   ASSERT_NE(reading->name, path);
@@ -45,7 +49,7 @@ TEST(FileTable, WritingANameOpenForReadingMovesTheReadFileAside) {
   EXPECT_FALSE(ErrorsPending3ds());
 }
 
-TEST(FileTable, TheFileAfterTheLastSlotIsRefused) {
+TEST_F(FileTable, TheFileAfterTheLastSlotIsRefused) {
   auto folder = test3ds::TestFolder();
   for (int i = 0; i < kMaxFiles3ds; ++i) {
     std::string path = test3ds::WriteFile(folder / ("f" + std::to_string(i)), {});
@@ -58,7 +62,7 @@ TEST(FileTable, TheFileAfterTheLastSlotIsRefused) {
   EXPECT_TRUE(FileTable3ds.slots.empty());
 }
 
-TEST(FileTable, ModeTexts) {
+TEST_F(FileTable, ModeTexts) {
   std::string path = test3ds::WriteFile(test3ds::TestFolder() / "m.3ds", {});
   const struct {
     const char* mode;
@@ -81,7 +85,7 @@ TEST(FileTable, ModeTexts) {
   }
 }
 
-TEST(FileTable, APendingErrorBlocksEveryOpenUntilCleared) {
+TEST_F(FileTable, APendingErrorBlocksEveryOpenUntilCleared) {
   std::string path = test3ds::WriteFile(test3ds::TestFolder() / "p.3ds", {});
   PushError3ds(ERR_READING_FILE);
   EXPECT_EQ(OpenFile3ds(path.c_str(), "r"), nullptr);
@@ -90,13 +94,26 @@ TEST(FileTable, APendingErrorBlocksEveryOpenUntilCleared) {
   EXPECT_NE(OpenFile3ds(path.c_str(), "r"), nullptr);
 }
 
-TEST(FileTable, AMissingFileCannotBeOpened) {
+TEST_F(FileTable, AMissingFileCannotBeOpened) {
   EXPECT_EQ(OpenFile3ds((test3ds::TestFolder() / "absent.3ds").c_str(), "r"), nullptr);
   EXPECT_EQ(PendingCodes(), std::vector<int32_t>{ERR_OPENING_FILE});
+  ASSERT_FALSE(FileTable3ds.slots.empty());
   EXPECT_EQ(FileTable3ds.slots[0], nullptr);
 }
 
-TEST(Primitives, ValuesWrittenAreReadBack) {
+TEST_F(FileTable, TextsCompareWithoutRegardToAsciiCase) {
+  const struct {
+    const char* a;
+    const char* b;
+    int order;
+  } cases[] = {
+      {"Box01", "bOX01", 0}, {"abc", "ABD", -1}, {"ABD", "abc", 1},
+      {"ab", "AB_", -1},     {"", "", 0},        {"\xC4", "\xE4", -1},  // other bytes do not fold
+  };
+  for (const auto& c : cases) EXPECT_EQ(CompareTextNoCase3ds(c.a, c.b), c.order) << c.a << c.b;
+}
+
+TEST_F(Primitives, ValuesWrittenAreReadBack) {
   std::string path = (test3ds::TestFolder() / "values.3ds").string();
   keyheader3ds key;
   key.time = 12;
@@ -155,7 +172,7 @@ TEST(Primitives, ValuesWrittenAreReadBack) {
   EXPECT_EQ(PendingCodes(), std::vector<int32_t>{ERR_READING_FILE});
 }
 
-TEST(Primitives, StringsLongerThanTheirLimitAreReadFailures) {
+TEST_F(Primitives, StringsLongerThanTheirLimitAreReadFailures) {
   test3ds::Bytes bytes = test3ds::Text("ABCDEFGHIJ");
   for (char c : std::string("ABCDEFGHIJK"))
     bytes.push_back(static_cast<uint8_t>(c));  // no terminator

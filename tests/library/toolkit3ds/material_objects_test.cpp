@@ -13,6 +13,8 @@ namespace {
 
 using namespace test3ds;  // the chunk builders
 
+using MaterialObjects = test3ds::ToolkitTest;
+
 Bytes Entry(std::initializer_list<Bytes> children) {
   Bytes entry = Container(MAT_ENTRY, {Chunk(MAT_NAME, Text("Paint"))});
   Bytes rest = Container(MAT_ENTRY, children);
@@ -34,7 +36,7 @@ Bytes Color(uint16_t tag, Bytes gamma, Bytes linear) {
   return Container(tag, {Chunk(COLOR_24, gamma), Chunk(LIN_COLOR_24, linear)});
 }
 
-TEST(MaterialObjects, LinearColoursWin) {
+TEST_F(MaterialObjects, LinearColoursWin) {
   Materials3ds* material =
       ReadMaterial(Entry({Color(MAT_DIFFUSE, {255, 128, 0}, {255, 255, 255}),
                           Container(MAT_AMBIENT, {Chunk(COLOR_24, Bytes{51, 102, 255})})}));
@@ -51,7 +53,7 @@ TEST(MaterialObjects, LinearColoursWin) {
   ReleaseMaterial3ds(&material);
 }
 
-TEST(MaterialObjects, Percentages) {
+TEST_F(MaterialObjects, Percentages) {
   const struct {
     Bytes container;
     float expected;
@@ -69,7 +71,7 @@ TEST(MaterialObjects, Percentages) {
   }
 }
 
-TEST(MaterialObjects, TilingFlags) {
+TEST_F(MaterialObjects, TilingFlags) {
   const struct {
     uint16_t flags;
     int32_t tiling, source;
@@ -98,7 +100,7 @@ TEST(MaterialObjects, TilingFlags) {
   }
 }
 
-TEST(MaterialObjects, AnUnlistedChildStopsTheReading) {
+TEST_F(MaterialObjects, AnUnlistedChildStopsTheReading) {
   for (uint16_t tag : {MAT_SUPERSMP, MAT_DECAL}) {
     ClearErrors3ds();
     Materials3ds* material = ReadMaterial(Entry({Chunk(tag, {}), Chunk(MAT_TWO_SIDE, {})}));
@@ -111,7 +113,7 @@ TEST(MaterialObjects, AnUnlistedChildStopsTheReading) {
   }
 }
 
-TEST(MaterialObjects, AMissingMaterialLeavesTheRecordAlone) {
+TEST_F(MaterialObjects, AMissingMaterialLeavesTheRecordAlone) {
   ChunkDatabase3ds* database =
       test3ds::ReadDatabaseFromBytes(Container(M3DMAGIC, {Container(MDATA, {})}));
   Materials3ds* material = nullptr;
@@ -165,7 +167,7 @@ Materials3ds FullMaterial() {
   return copy;
 }
 
-TEST(MaterialObjects, AMaterialPutWrittenAndReadBackIsTheSameRecord) {
+TEST_F(MaterialObjects, AMaterialPutWrittenAndReadBackIsTheSameRecord) {
   for (DatabaseKind3ds kind : {kMeshFile3ds, kMaterialFile3ds}) {
     ClearErrors3ds();
     Materials3ds original = FullMaterial();

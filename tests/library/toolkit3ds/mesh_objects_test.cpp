@@ -13,6 +13,8 @@ namespace {
 
 using namespace test3ds;  // the chunk builders
 
+using MeshObjects = test3ds::ToolkitTest;
+
 // A mesh that uses every part of the record.
 Mesh3ds FullMesh() {
   Mesh3ds* mesh = nullptr;
@@ -50,9 +52,10 @@ Mesh3ds FullMesh() {
   return copy;
 }
 
-TEST(MeshObjects, InitialisedMeshHasZeroVerticesAndFirstTriangleFaces) {
+TEST_F(MeshObjects, InitialisedMeshHasZeroVerticesAndFirstTriangleFaces) {
   Mesh3ds* mesh = nullptr;
   InitMeshObj3ds(&mesh, 8, 12, 0);
+  ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->vertexarray, std::vector<point3ds>(8));
   EXPECT_EQ(mesh->facearray, std::vector<face3ds>(12, face3ds{0, 1, 2, 0}));
   EXPECT_EQ(mesh->ntextverts, 0);
@@ -65,7 +68,7 @@ TEST(MeshObjects, InitialisedMeshHasZeroVerticesAndFirstTriangleFaces) {
   ReleaseMeshObj3ds(&mesh);
 }
 
-TEST(MeshObjects, AMeshPutWrittenAndReadBackIsTheSameRecord) {
+TEST_F(MeshObjects, AMeshPutWrittenAndReadBackIsTheSameRecord) {
   Mesh3ds original = FullMesh();
   EXPECT_EQ(original.locmatrix[9], 0.5f);
   EXPECT_EQ(original.locmatrix[11], 1.0f);
@@ -80,7 +83,7 @@ TEST(MeshObjects, AMeshPutWrittenAndReadBackIsTheSameRecord) {
   ReleaseMeshObj3ds(&mesh);
 }
 
-TEST(MeshObjects, OnlyObjectsHoldingATriangleMeshAreMeshes) {
+TEST_F(MeshObjects, OnlyObjectsHoldingATriangleMeshAreMeshes) {
   Bytes camera = Chunk(NAMED_OBJECT, Text("Cam"), {Chunk(N_CAMERA, Bytes(32))});
   Bytes mesh =
       Chunk(NAMED_OBJECT, Text("Box"),
@@ -103,7 +106,7 @@ TEST(MeshObjects, OnlyObjectsHoldingATriangleMeshAreMeshes) {
   ReleaseMeshObj3ds(&read);
 }
 
-TEST(MeshObjects, SmoothingMasksAreOnePerFace) {
+TEST_F(MeshObjects, SmoothingMasksAreOnePerFace) {
   Bytes faces = Pack(uint16_t{2}, uint16_t{0}, uint16_t{1}, uint16_t{2}, uint16_t{0}, uint16_t{0},
                      uint16_t{2}, uint16_t{1}, uint16_t{0});
   Bytes mesh =
@@ -121,7 +124,7 @@ TEST(MeshObjects, SmoothingMasksAreOnePerFace) {
   ReleaseMeshObj3ds(&read);
 }
 
-TEST(MeshObjects, ReplacingAMeshKeepsItsExtraDataAndCountsBeyondArraysAreRefused) {
+TEST_F(MeshObjects, ReplacingAMeshKeepsItsExtraDataAndCountsBeyondArraysAreRefused) {
   Bytes xdata =
       Container(XDATA_SECTION, {Container(XDATA_ENTRY, {Chunk(XDATA_APPNAME, Text("tool"))})});
   Bytes mesh = Chunk(NAMED_OBJECT, Text("Panel"), {Container(N_TRI_OBJECT, {xdata})});
@@ -135,14 +138,16 @@ TEST(MeshObjects, ReplacingAMeshKeepsItsExtraDataAndCountsBeyondArraysAreRefused
   ChunkNode3ds* kept = nullptr;
   FindChunk3ds(object, XDATA_APPNAME, &kept);
   ASSERT_NE(kept, nullptr);
-  EXPECT_EQ(ChunkDataAs3ds<NameData3ds>(kept)->name, "tool");
+  const NameData3ds* appName = ChunkDataAs3ds<NameData3ds>(kept);
+  ASSERT_NE(appName, nullptr);
+  EXPECT_EQ(appName->name, "tool");
 
   replacement.nvertices = 5;
   PutMesh3ds(database, &replacement);
   EXPECT_EQ(PendingCodes(), std::vector<int32_t>{ERR_INVALID_DATA});
 }
 
-TEST(MeshObjects, DeletedAndCopiedMeshes) {
+TEST_F(MeshObjects, DeletedAndCopiedMeshes) {
   ChunkDatabase3ds* source = test3ds::NewDatabase(kMeshFile3ds);
   Mesh3ds mesh = FullMesh();
   PutMesh3ds(source, &mesh);

@@ -14,6 +14,8 @@ namespace {
 
 using namespace test3ds;  // the chunk builders
 
+using NodeParents = test3ds::ToolkitTest;
+
 Bytes Node(uint16_t tag, std::optional<int16_t> id, const std::string& name, int16_t parent,
            const std::string& instance = "") {
   Bytes bytes = id ? Chunk(NODE_ID, Pack(*id)) : Bytes();
@@ -31,6 +33,7 @@ Bytes Node(uint16_t tag, std::optional<int16_t> id, const std::string& name, int
 ChunkNode3ds* NodeAt(ChunkDatabase3ds* database, int index) {
   ChunkNode3ds* kfdata = nullptr;
   FindChunk3ds(database->root, KFDATA, &kfdata);
+  if (kfdata == nullptr) return nullptr;
   for (ChunkNode3ds* node = kfdata->children; node != nullptr; node = node->next) {
     if (node->tag >= AMBIENT_NODE_TAG && node->tag <= SPOTLIGHT_NODE_TAG && index-- == 0)
       return node;
@@ -51,18 +54,18 @@ int16_t StoredId(ChunkDatabase3ds* database, int index) {
   return ChunkDataAs3ds<ShortData3ds>(FindChildChunk3ds(NodeAt(database, index), NODE_ID))->value;
 }
 
-TEST(NodeParents, NodesWithoutIdentifiersAreCountedInOrder) {
+TEST_F(NodeParents, NodesWithoutIdentifiersAreCountedInOrder) {
   ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(
       Container(M3DMAGIC, {Container(KFDATA, {Node(OBJECT_NODE_TAG, std::nullopt, "A", -1),
                                               Node(OBJECT_NODE_TAG, std::nullopt, "B", 0),
                                               Node(OBJECT_NODE_TAG, std::nullopt, "C", 1)})}));
-  EXPECT_FALSE(ErrorsPending3ds());
+  ASSERT_FALSE(ErrorsPending3ds());
   EXPECT_EQ(ParentOf(database, 0), "");
   EXPECT_EQ(ParentOf(database, 1), "A");
   EXPECT_EQ(ParentOf(database, 2), "B");
 }
 
-TEST(NodeParents, InstanceNamesTravelThroughAWrite) {
+TEST_F(NodeParents, InstanceNamesTravelThroughAWrite) {
   ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(
       M3DMAGIC,
       {Container(KFDATA,
@@ -72,7 +75,7 @@ TEST(NodeParents, InstanceNamesTravelThroughAWrite) {
   EXPECT_EQ(ParentOf(database, 3), "Box");
 
   ChunkDatabase3ds* reread = test3ds::WriteAndReadBack(database);
-  EXPECT_FALSE(ErrorsPending3ds());
+  ASSERT_FALSE(ErrorsPending3ds());
   EXPECT_EQ(StoredId(reread, 0), 0);
   EXPECT_EQ(StoredParentIndex(reread, 2), 0);
   EXPECT_EQ(StoredParentIndex(reread, 3), 1);
@@ -80,7 +83,7 @@ TEST(NodeParents, InstanceNamesTravelThroughAWrite) {
   EXPECT_EQ(ParentOf(reread, 3), "Box");
 }
 
-TEST(NodeParents, AnUnknownParentIsWrittenAsNoneAndTheAmbientNodeIsNotCounted) {
+TEST_F(NodeParents, AnUnknownParentIsWrittenAsNoneAndTheAmbientNodeIsNotCounted) {
   ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(Container(
       M3DMAGIC,
       {Container(KFDATA, {Node(AMBIENT_NODE_TAG, 5, "$AMBIENT$", -1),
@@ -88,7 +91,7 @@ TEST(NodeParents, AnUnknownParentIsWrittenAsNoneAndTheAmbientNodeIsNotCounted) {
   AddParentName3ds(FindChildChunk3ds(NodeAt(database, 1), NODE_HDR), "Nobody");
 
   ChunkDatabase3ds* reread = test3ds::WriteAndReadBack(database);
-  EXPECT_FALSE(ErrorsPending3ds());
+  ASSERT_FALSE(ErrorsPending3ds());
   EXPECT_EQ(StoredId(reread, 0), -1);
   EXPECT_EQ(StoredId(reread, 1), 0);
   EXPECT_EQ(StoredId(reread, 2), 1);
@@ -101,7 +104,7 @@ TEST(NodeParents, AnUnknownParentIsWrittenAsNoneAndTheAmbientNodeIsNotCounted) {
 
 namespace {
 
-TEST(NodeParents, CopiedNodesTakeTheirParentsAndDeletedCamerasTheirTargets) {
+TEST_F(NodeParents, CopiedNodesTakeTheirParentsAndDeletedCamerasTheirTargets) {
   ChunkDatabase3ds* source = test3ds::ReadDatabaseFromBytes(Container(
       M3DMAGIC,
       {Container(KFDATA, {Node(OBJECT_NODE_TAG, 0, "Base", -1), Node(OBJECT_NODE_TAG, 1, "Arm", 0),

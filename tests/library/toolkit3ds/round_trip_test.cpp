@@ -17,6 +17,8 @@
 
 namespace {
 
+using RoundTrip = test3ds::ToolkitTest;
+
 const std::filesystem::path kModels = "/usr/share/assimp/models/3DS";
 
 struct Records {
@@ -25,34 +27,33 @@ struct Records {
   std::vector<std::string> nodes;  // "name <- parent" of every key-frame node
 };
 
-Records ReadRecords(const std::string& path) {
-  Records records;
+// Reads the records of a file into records; a read that fails leaves them incomplete.
+void ReadRecords(const std::string& path, Records* records) {
   File3ds* file = OpenFile3ds(path.c_str(), "r");
-  ChunkDatabase3ds* database = nullptr;
-  InitDatabase3ds(&database);
+  ChunkDatabase3ds* database = test3ds::NewDatabase();
   ReadDatabase3ds(file, database);
-  EXPECT_FALSE(ErrorsPending3ds()) << path;
+  ASSERT_FALSE(ErrorsPending3ds()) << path;
   for (int32_t i = 0; i < GetMeshCount3ds(database); ++i) {
     Mesh3ds* mesh = nullptr;
     GetMeshByIndex3ds(database, i, &mesh);
-    records.meshes.push_back(*mesh);
+    ASSERT_NE(mesh, nullptr) << path << " mesh " << i;
+    records->meshes.push_back(*mesh);
     ReleaseMeshObj3ds(&mesh);
   }
   for (int32_t i = 0; i < GetMaterialCount3ds(database); ++i) {
     Materials3ds* material = nullptr;
     GetMaterialByIndex3ds(database, i, &material);
-    records.materials.push_back(*material);
+    ASSERT_NE(material, nullptr) << path << " material " << i;
+    records->materials.push_back(*material);
     ReleaseMaterial3ds(&material);
   }
   UpdateNodeList3ds(database);
   for (const NameIndexEntry3ds& entry : database->nodeList) {
-    records.nodes.push_back(entry.name + " <- " +
-                            GetParentName3ds(FindChildChunk3ds(entry.node, 0xB010)));
+    records->nodes.push_back(entry.name + " <- " +
+                             GetParentName3ds(FindChildChunk3ds(entry.node, 0xB010)));
   }
   EXPECT_FALSE(ErrorsPending3ds()) << path;
-  ReleaseDatabase3ds(&database);
   CloseFile3ds(file);
-  return records;
 }
 
 void WriteBack(const std::string& from, const std::string& to) {
@@ -79,18 +80,20 @@ std::vector<std::filesystem::path> ModelFiles() {
   return files;
 }
 
-TEST(RoundTrip, EveryTestModelReadsWritesAndReadsAgainToTheSameRecords) {
+TEST_F(RoundTrip, EveryTestModelReadsWritesAndReadsAgainToTheSameRecords) {
   if (tests::PeerMissing(kModels, "assimp-testmodels")) GTEST_SKIP();
   auto files = ModelFiles();
   ASSERT_FALSE(files.empty());
   auto folder = test3ds::TestFolder();
   for (const auto& path : files) {
     SCOPED_TRACE(path.string());
-    Records first = ReadRecords(path.string());
+    Records first;
+    ReadRecords(path.string(), &first);
     EXPECT_FALSE(first.meshes.empty());
     std::string written = (folder / path.filename()).string();
     WriteBack(path.string(), written);
-    Records second = ReadRecords(written);
+    Records second;
+    ReadRecords(written, &second);
     ASSERT_EQ(first.meshes.size(), second.meshes.size());
     for (size_t i = 0; i < first.meshes.size(); ++i)
       EXPECT_TRUE(first.meshes[i] == second.meshes[i]) << i;
@@ -101,9 +104,10 @@ TEST(RoundTrip, EveryTestModelReadsWritesAndReadsAgainToTheSameRecords) {
   }
 }
 
-TEST(RoundTrip, TestModelContentsAreRead) {
+TEST_F(RoundTrip, TestModelContentsAreRead) {
   if (tests::PeerMissing(kModels / "test1.3ds", "assimp-testmodels")) GTEST_SKIP();
-  Records records = ReadRecords((kModels / "test1.3ds").string());
+  Records records;
+  ReadRecords((kModels / "test1.3ds").string(), &records);
   ASSERT_FALSE(records.meshes.empty());
   const Mesh3ds& mesh = records.meshes[0];
   EXPECT_GT(mesh.nvertices, 0);
@@ -116,7 +120,8 @@ TEST(RoundTrip, TestModelContentsAreRead) {
   ASSERT_FALSE(records.materials.empty());
   EXPECT_NE(records.materials[0].name[0], '\0');
 
-  Records animated = ReadRecords((kModels / "CameraRollAnimWithChildObject.3ds").string());
+  Records animated;
+  ReadRecords((kModels / "CameraRollAnimWithChildObject.3ds").string(), &animated);
   EXPECT_NE(std::find(animated.nodes.begin(), animated.nodes.end(), "Box02 <- Camera01"),
             animated.nodes.end());
 }

@@ -134,7 +134,10 @@ TEST(Direct3DCreate8, GivesTheHeadlessObjectUnlessAnotherCreatorIsInstalled) {
   EXPECT_EQ(headless->GetAdapterCount(), 1u);
   headless->Release();
 
-  static IDirect3D8* const installed = CreateHeadlessDirect3D();
+  // The creator takes no captures, so the object it hands out lives in a static; each run of the
+  // test makes its own, since the last release below ends the one before.
+  static IDirect3D8* installed = nullptr;
+  installed = CreateHeadlessDirect3D();
   SetDirect3DCreator([] {
     installed->AddRef();
     return installed;

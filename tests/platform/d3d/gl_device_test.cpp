@@ -61,6 +61,8 @@ void SetClipSpaceCamera(IDirect3DDevice8* device) {
 class GlDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The pixels expected are the software rasteriser's, on any machine, GPU or not.
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
     direct3d = CreateGlDirect3D();
     D3DPRESENT_PARAMETERS params = BackBufferParams(kSize, kSize, nullptr, true);
     ASSERT_EQ(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,

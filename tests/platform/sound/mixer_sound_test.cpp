@@ -30,9 +30,13 @@ bool EndsWithin(const sound::SoundBuffer& buffer, std::chrono::milliseconds pati
   return true;
 }
 
+// Tests never play on the user's speakers: every device they open is the dummy driver's.
+void UseTheDummyDriver() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+
 class MixerSound : public testing::Test {
  protected:
   MixerSound() {
+    UseTheDummyDriver();
     int32_t result = -1;
     engine.Init(0, result);
     EXPECT_EQ(result, 0);
@@ -141,8 +145,22 @@ TEST(MixerVolume, IsLinearInAmplitudeFromSilentToFull) {
   }
 }
 
-TEST(MixerFallback, WithoutADeviceSoundsKeepTheirStateAndTheLogSaysSoOnce) {
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+// A driver that does not exist stands in for a machine without an audio device. A device opened
+// and closed first makes the missing one news again, whatever an earlier test said.
+class MixerFallback : public testing::Test {
+ protected:
+  void SetUp() override {
+    UseTheDummyDriver();
+    sound::SoundEngine opened(sound::SoundSide::kDevice);
+    int32_t result = -1;
+    opened.Init(0, result);
+    ASSERT_TRUE(opened.PlaysAudio());
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  }
+  void TearDown() override { UseTheDummyDriver(); }
+};
+
+TEST_F(MixerFallback, WithoutADeviceSoundsKeepTheirStateAndTheLogSaysSoOnce) {
   testing::internal::CaptureStderr();
   sound::SoundEngine first(sound::SoundSide::kDevice);
   sound::SoundEngine second(sound::SoundSide::kDevice);

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace d3d::headless {
+namespace d3d::core {
 
 class Device;
 
@@ -272,4 +272,4 @@ class SwapChain final : public CountedObject<IDirect3DSwapChain8> {
   SurfacePtr backBuffer_;
 };
 
-}  // namespace d3d::headless
+}  // namespace d3d::core

@@ -1,13 +1,13 @@
 // The device core: real resources and state, scene and loss rules, and the draw recorder; the
 // pixels of clears, draws and presents go to the renderer when there is one.
-#include "platform/d3d/headless_device.h"
+#include "platform/d3d/device_core.h"
 
 #include "platform/d3d/format.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace d3d::headless {
+namespace d3d::core {
 namespace {
 
 // Software vertex processing gives every shader this many constants, whatever the caps say.
@@ -1099,4 +1099,4 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
   return drawn;
 }
 
-}  // namespace d3d::headless
+}  // namespace d3d::core

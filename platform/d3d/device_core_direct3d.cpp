@@ -1,6 +1,7 @@
-// The headless creation object, the default capabilities, and the process-wide creation function.
+// The device core's creation object, the headless device's default capabilities and creation, and
+// the process-wide creation function.
+#include "platform/d3d/device_core.h"
 #include "platform/d3d/format.h"
-#include "platform/d3d/headless_device.h"
 
 namespace d3d {
 namespace {
@@ -35,12 +36,10 @@ D3DCAPS8 HeadlessDefaultCaps() {
 }
 
 IDirect3D8* CreateHeadlessDirect3D(const HeadlessConfig& config) {
-  return new headless::Direct3D(config);
+  return new core::Direct3D(config);
 }
 
-HeadlessControl* Headless(IDirect3DDevice8* device) {
-  return dynamic_cast<headless::Device*>(device);
-}
+HeadlessControl* Headless(IDirect3DDevice8* device) { return dynamic_cast<core::Device*>(device); }
 
 IDirect3D8* Direct3DCreate8(UINT sdkVersion) {
   if (sdkVersion != D3D_SDK_VERSION) return nullptr;
@@ -49,7 +48,7 @@ IDirect3D8* Direct3DCreate8(UINT sdkVersion) {
 
 void SetDirect3DCreator(Direct3DCreator creator) { installedCreator = creator; }
 
-namespace headless {
+namespace core {
 
 HRESULT Direct3D::QueryInterface(const IID& iid, void** object) {
   return AnswerQuery<IDirect3D8>(iid, object, this, {&IID_IUnknown, &IID_IDirect3D8});
@@ -102,8 +101,8 @@ HRESULT Direct3D::CompleteParameters(D3DPRESENT_PARAMETERS* params) const {
   }
   if (params->BackBufferCount == 0) params->BackBufferCount = 1;
   if (params->BackBufferWidth == 0 || params->BackBufferHeight == 0 ||
-      params->BackBufferWidth > headless::kMaxSurfaceEdge ||
-      params->BackBufferHeight > headless::kMaxSurfaceEdge ||
+      params->BackBufferWidth > core::kMaxSurfaceEdge ||
+      params->BackBufferHeight > core::kMaxSurfaceEdge ||
       params->BackBufferCount > kMaxBackBuffers ||
       !IsListed(config_.renderTargetFormats, params->BackBufferFormat)) {
     return D3DERR_INVALIDCALL;
@@ -137,5 +136,5 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
   return Allocating([&] { *device = new Device(this, creation, *params, std::move(renderer)); });
 }
 
-}  // namespace headless
+}  // namespace core
 }  // namespace d3d

@@ -1,11 +1,11 @@
 // The device core's resources: surfaces with real memory, textures and cube textures made of
 // surfaces, vertex and index buffers, and swap chains.
+#include "platform/d3d/device_core.h"
 #include "platform/d3d/format.h"
-#include "platform/d3d/headless_device.h"
 
 #include <algorithm>
 
-namespace d3d::headless {
+namespace d3d::core {
 namespace {
 
 constexpr UINT kBlockEdge = 4;         // pixels per side of a compressed block
@@ -346,4 +346,4 @@ HRESULT SwapChain::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurfac
   return D3D_OK;
 }
 
-}  // namespace d3d::headless
+}  // namespace d3d::core

@@ -3,12 +3,12 @@
 #pragma once
 
 #include "platform/d3d/com_object.h"
-#include "platform/d3d/headless_objects.h"
+#include "platform/d3d/device_core_objects.h"
 
 #include <map>
 #include <set>
 
-namespace d3d::headless {
+namespace d3d::core {
 
 class Direct3D final : public IDirect3D8 {
  public:
@@ -237,4 +237,4 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   std::map<HWND, POINT> windowOrigins_;
 };
 
-}  // namespace d3d::headless
+}  // namespace d3d::core
