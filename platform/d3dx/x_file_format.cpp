@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/win/ascii_case.h"
+
 namespace d3dx {
 
 bool IsStringPrimitive(XPrimitive primitive) {
@@ -70,10 +72,10 @@ std::vector<int> XArraySizeMembers(const XTemplate& type, size_t index) {
 }
 
 bool XNameLess::operator()(std::string_view a, std::string_view b) const {
-  // Names are ASCII; folding by hand keeps the locale out of every template lookup.
-  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [&](char x, char y) { return fold(x) < fold(y); });
+  // Only ASCII letters fold, so the C library's locale stays out of every template lookup.
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return win::FoldAsciiCase(x) < win::FoldAsciiCase(y);
+  });
 }
 
 void XTemplateSet::Add(XTemplate declared) {

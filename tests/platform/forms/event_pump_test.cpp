@@ -149,9 +149,12 @@ TEST_F(EventPump, RunWaitsOnVirtualTimeUntilTheLastFormUnloads) {
   int ticks = 0;
   f.Fast.Timer = [&ticks] {
     if (++ticks == 5) Clocks.Unload();
+    // A loop that outlived the last form would run on for ever; this makes it a failure instead.
+    if (ticks > 5) forms::End();
   };
   f.Fast.SetEnabled(true);
   EXPECT_EQ(forms::Run(), 0);
+  EXPECT_FALSE(forms::ProgramHasEnded());
   EXPECT_EQ(ticks, 5);
   EXPECT_EQ(forms::Now(), 500ms);
 }
