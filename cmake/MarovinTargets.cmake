@@ -66,6 +66,8 @@ function(marovin_add_bench name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} marovin_options benchmark::benchmark
                         benchmark::benchmark_main)
+  # Benchmarks fly the shipped scenarios as the tests do.
+  target_compile_definitions(${name} PRIVATE MAROVIN_DATA="${CMAKE_SOURCE_DIR}/data")
 endfunction()
 
 # Adds every immediate subfolder that has a CMakeLists.txt: fuzz/ and bench/ hold one folder per
