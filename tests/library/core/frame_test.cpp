@@ -69,6 +69,12 @@ TEST_F(Frame, ReleasedLibraryStartsAgainWithAnotherLogAndDevice) {
   ASSERT_EQ(CreateDevice(), D3D_OK);
   FillTheTables();
   ASSERT_TRUE(ShutDownAndRelease());
+  EXPECT_EQ(MaterialFactory_GetCount(), 0);
+  EXPECT_EQ(TextureFactory_GetCount(), 0);
+  EXPECT_EQ(LightFactory_GetLightCount(), 0);
+  IDirect3DDevice8* current = device_;
+  Internal_GetDevice(&current);
+  EXPECT_EQ(current, nullptr);
   const size_t firstLogLength = LogMessages().size();
 
   const std::filesystem::path secondLog = Folder() / "second log.txt";
@@ -87,7 +93,6 @@ TEST_F(Frame, ReleasedLibraryStartsAgainWithAnotherLogAndDevice) {
   EXPECT_EQ(Viewport_GetWidth(0), 800);
   EXPECT_EQ(Viewport_GetHeight(0), 600);
   EXPECT_EQ(Viewport_GetWidth(1), 0);  // the first start's second viewport is gone
-  IDirect3DDevice8* current = nullptr;
   Internal_GetDevice(&current);
   EXPECT_EQ(current, device_);
   EXPECT_TRUE(ShutDownAndRelease());
