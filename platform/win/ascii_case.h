@@ -19,6 +19,15 @@ inline std::string FoldAsciiCase(std::string_view text) {
   return folded;
 }
 
+// Upper case where a format names its words in capitals (key names).
+inline std::string UpperAsciiCase(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  });
+  return upper;
+}
+
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return FoldAsciiCase(x) == FoldAsciiCase(y);

@@ -1,10 +1,10 @@
 #include "program/input/joystick_data.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <utility>
 
+#include "platform/win/ascii_case.h"
 #include "program/missions/ini.h"
 #include "program/startup/startup_state.h"
 
@@ -121,11 +121,6 @@ const std::array<ActionDefinition, ControlAssignmentCount> ActionDefinitions = {
 namespace {
 
 const char* const AssignmentSection = "Assignments";
-
-void UpperCase(std::string& text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-}
 
 // The DirectInput keyboard scan codes by key name.
 struct KeyNameEntry {
@@ -514,7 +509,7 @@ void ParseAssignment(ControlAssignment& record, const std::string& keyName,
 
 int SplitKeyTokens(std::string_view text, std::array<std::string, MaxKeyTokens>& tokens) {
   const int count = SplitFields(text, '+', tokens);
-  for (std::string& token : tokens) UpperCase(token);
+  for (std::string& token : tokens) token = win::UpperAsciiCase(token);
   return count;
 }
 
@@ -542,8 +537,7 @@ int32_t KeyTextToCode(std::string_view text) {
 }
 
 int32_t KeyNameToCode(std::string_view name) {
-  std::string upper(name);
-  UpperCase(upper);
+  const std::string upper = win::UpperAsciiCase(name);
   for (const KeyNameEntry& entry : KeyNames) {
     if (entry.Name == upper) return entry.Code;
   }

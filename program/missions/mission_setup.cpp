@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/win/ascii_case.h"
+#include "platform/win/trim.h"
 #include "program/missions/ini.h"
 #include "program/missions/mission_file.h"
 #include "program/missions/missions_state.h"
@@ -18,17 +20,10 @@ void Report(const std::string& path, const std::string& problem) {
   std::clog << "Marovin: " << path << ": " << problem << '\n';
 }
 
-std::string_view Trimmed(std::string_view text) {
-  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // A number that is the whole text (blanks around it aside): sign, digits, one decimal point in
 // the regional form or ".", and an exponent; rounded half to even into a 32-bit integer.
 std::optional<int32_t> StrictInteger(std::string_view text) {
-  text = Trimmed(text);
+  text = win::TrimBlanks(text);
   size_t i = 0;
   const auto digits = [&] {
     const size_t start = i;
@@ -56,10 +51,9 @@ std::optional<int32_t> StrictInteger(std::string_view text) {
 }
 
 std::optional<bool> StrictFlag(std::string_view text) {
-  std::string word(Trimmed(text));
-  for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (word == "true") return true;
-  if (word == "false") return false;
+  const std::string_view word = win::TrimBlanks(text);
+  if (win::EqualsIgnoringCase(word, "true")) return true;
+  if (win::EqualsIgnoringCase(word, "false")) return false;
   const std::optional<int32_t> number = StrictInteger(text);
   if (!number) return std::nullopt;
   return *number != 0;

@@ -227,7 +227,8 @@ TEST(D3dxQuaternions, SquadPassesThroughItsKeys) {
 
   // Along one axis squad is plain slerp: the inner points lie on the same great circle.
   D3DXQUATERNION even[4];
-  for (int i = 0; i < 4; ++i) D3DXQuaternionRotationAxis(&even[i], &axis, 0.5f * static_cast<float>(i));
+  for (int i = 0; i < 4; ++i)
+    D3DXQuaternionRotationAxis(&even[i], &axis, 0.5f * static_cast<float>(i));
   D3DXQuaternionSquadSetup(&a, &b, &c, &even[0], &even[1], &even[2], &even[3]);
   D3DXQUATERNION expected;
   D3DXQuaternionRotationAxis(&expected, &axis, 0.75f);

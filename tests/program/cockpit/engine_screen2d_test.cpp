@@ -10,6 +10,7 @@
 
 #include "platform/engine/draw_backend.h"
 #include "platform/forms/forms.h"
+#include "platform/win/twips.h"
 #include "program/cockpit/cockpit_state.h"
 #include "tests/program/saved_variables.h"
 
@@ -39,7 +40,7 @@ struct WindowForm : forms::Form {
   WindowForm() : Form("EngineWindow") {
     SetBorderStyle(forms::BorderStyle::None);
     SetRenderSurface(true);
-    Move(0, 0, 640 * 15, 480 * 15);
+    Move(0, 0, win::PixelsToTwips(640), win::PixelsToTwips(480));
   }
 };
 

@@ -4,6 +4,7 @@
 
 #include "platform/forms/headless_view.h"
 #include "platform/forms/script.h"
+#include "platform/win/twips.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
@@ -85,8 +86,8 @@ TEST_F(ProgramStart, ShowsTheLauncherCentredAndTheChooserNot) {
   EXPECT_FALSE(DriverDialog->IsModal());
   EXPECT_TRUE(PilotList.Loaded());
   EXPECT_FALSE(frmChooseLang.Loaded());
-  EXPECT_EQ(DriverDialog->Left(), (1280 * 15 - DriverDialog->Width()) / 2);
-  EXPECT_EQ(DriverDialog->Top(), (1024 * 15 - DriverDialog->Height()) / 2);
+  EXPECT_EQ(DriverDialog->Left(), (win::PixelsToTwips(1280) - DriverDialog->Width()) / 2);
+  EXPECT_EQ(DriverDialog->Top(), (win::PixelsToTwips(1024) - DriverDialog->Height()) / 2);
   EXPECT_EQ(UiText[kStagedId], "Staged");
   EXPECT_EQ(CurrentLanguage, 1);
   EXPECT_EQ(HelpFilePath, folder.Path().string() + "\\help\\marovinhelp.chm");
