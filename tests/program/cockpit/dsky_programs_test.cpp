@@ -10,7 +10,7 @@ namespace {
 
 TEST_F(DSKYTest, AStartAnnouncesTheProgramAndSavesItsFirstDisplay) {
   Keys("V37E70E");
-  EXPECT_EQ(CurrentProgram, 14);
+  EXPECT_EQ(CurrentProgram, P70);
   EXPECT_EQ(MessageText[0].Text, "P66 Started");
   EXPECT_EQ(MessageText[0].TextColour, 0xFF00FF00u);
   EXPECT_EQ(SavedVerb, "06");
@@ -60,7 +60,7 @@ TEST_F(DSKYTest, TheAbortShowsWhiteOnRedAndStagesOnce) {
   EXPECT_EQ(Fuel, 1200.0f);
   EXPECT_EQ(stagings, 1);
   EXPECT_EQ(ascentStarts, 2);
-  EXPECT_EQ(CurrentProgram, 3);
+  EXPECT_EQ(CurrentProgram, P12);
   DSKYNeighbours = {};
 }
 
@@ -111,7 +111,7 @@ TEST_F(DSKYTest, BurnProgramsSetTheirTargetsAndIgnitionNow) {
 TEST_F(DSKYTest, RoutinesKeepTheProgramAndItsRestorePoint) {
   StartP63();
   StartR62();
-  EXPECT_EQ(CurrentProgram, 9);
+  EXPECT_EQ(CurrentProgram, P63);
   EXPECT_EQ(ExtendedRoutine, 62);
   EXPECT_EQ(SavedNoun, "69");
   StartR60();
@@ -121,7 +121,7 @@ TEST_F(DSKYTest, RoutinesKeepTheProgramAndItsRestorePoint) {
 }
 
 TEST_F(DSKYTest, RestartingAnIndexWithoutAProgramShowsThePendingFiller) {
-  CurrentProgram = 0;
+  CurrentProgram = NoProgram;
   RestartCurrentProgram();
   EXPECT_EQ(DSKYRegister[2], "abbbbb");
   EXPECT_TRUE(ProgramRCSFlag);

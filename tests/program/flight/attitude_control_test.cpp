@@ -27,7 +27,7 @@ class AttitudeControl : public ::testing::Test {
     PGNSSwitch.SwitchPosition = 1;
     RollRCSSwitch.SwitchPosition = PitchRCSSwitch.SwitchPosition = YawRCSSwitch.SwitchPosition = 0;
     SelectedDeadband = SmallDeadband;
-    CurrentProgram = 0;
+    CurrentProgram = NoProgram;
     ManeuverActive = AutoAttitudeHold = MinimumImpulseMode = false;
     AttitudeManeuverActive = GimbalLocked = RCSFiring = false;
     AutoStepTimer = 0.0;
@@ -85,10 +85,10 @@ TEST_F(AttitudeControl, AutomaticModeSteersOnlyInItsPrograms) {
   PGNSSwitch.SwitchPosition = 2;
   RollRCSSwitch.SwitchPosition = PitchRCSSwitch.SwitchPosition = YawRCSSwitch.SwitchPosition = 2;
   PitchAxis.TargetAngle = 10.0f * Degree;
-  CurrentProgram = 9;  // P63 steers nothing by itself
+  CurrentProgram = P63;  // steers nothing by itself
   for (int i = 0; i < 30; ++i) Frame();
   EXPECT_EQ(PitchAxis.Rate, 0.0f);
-  CurrentProgram = 10;  // P64
+  CurrentProgram = P64;
   for (int i = 0; i < 60 * 20; ++i) Frame();
   // The rate command keeps its last value inside the deadband, so the attitude circles the target.
   EXPECT_NEAR(PitchAxis.Angle, PitchAxis.TargetAngle, 3.0f * Degree);
@@ -108,7 +108,7 @@ TEST_F(AttitudeControl, OtherPGNSPositionsFireNothing) {
 
 TEST_F(AttitudeControl, P66RampsTheDescentRateButNeverAboveItsLimit) {
   PGNSSwitch.SwitchPosition = 2;
-  CurrentProgram = 12;
+  CurrentProgram = P66;
   struct Case {
     float altitude;
     float rate;
@@ -196,7 +196,7 @@ TEST_F(AttitudeControl, JetsThatCannotTurnTheLMFireNothingAndStayFinite) {
   EXPECT_EQ(RollAxis.Rate, 0.0f);
   EXPECT_TRUE(std::isfinite(RollAxis.FireDuration));
   PGNSSwitch.SwitchPosition = 2;
-  CurrentProgram = 10;
+  CurrentProgram = P64;
   for (int i = 0; i < 60; ++i) Frame();
   EXPECT_TRUE(std::isfinite(PitchAxis.Rate) && std::isfinite(PitchAxis.FireDuration));
 }

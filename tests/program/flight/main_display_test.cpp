@@ -28,7 +28,7 @@ class MainDisplay : public ::testing::Test {
     headless::ResetLM(500.0f);
     Smoothing = {};
     ThrustAverageLength = 5;
-    CurrentProgram = 0;
+    CurrentProgram = NoProgram;
     AutoThrottleOn = false;
     UseJoystick = UseMouse = false;
     FullScreen = false;

@@ -23,7 +23,7 @@ constexpr float RadiansPerDegree = 0.0174532925f;
 using ScenarioFile = ScenarioTest;
 
 TEST_F(ScenarioFile, WithoutAFileEveryValueIsItsDefault) {
-  CurrentProgram = 7;
+  CurrentProgram = P41;
   LoadMissionFile();
   EXPECT_EQ(PGNSSwitch.SwitchPosition, 2);
   EXPECT_EQ(PGNSSwitch.Label, "PGNS");
@@ -46,8 +46,8 @@ TEST_F(ScenarioFile, WithoutAFileEveryValueIsItsDefault) {
   EXPECT_FLOAT_EQ(HistoricLandingSpot.EastWest, 1480 / 1.45f);
   EXPECT_FLOAT_EQ(HistoricLandingSpot.NorthSouth, 1280 / 1.45f);
   EXPECT_FLOAT_EQ(StartPosition.y, 5000 / 1.45f);
-  EXPECT_EQ(CurrentProgram, 0);
-  EXPECT_EQ(StartProgram, 0);
+  EXPECT_EQ(CurrentProgram, NoProgram);
+  EXPECT_EQ(StartProgram, NoProgram);
   EXPECT_EQ(ViewRecords[CockpitView2].ViewAngle, 66.66f);
   EXPECT_EQ(ViewRecords[SpotView1].ViewAngle, 60.0f);
   EXPECT_EQ(MissionClock.Hours, 102);
@@ -92,8 +92,8 @@ TEST_F(ScenarioFile, ConvertsUnitsAndCrossesThePitchAndRollKeys) {
   EXPECT_EQ(MissionClock.Hours, 2);
   EXPECT_EQ(MissionClock.Minutes, 3);
   EXPECT_EQ(EventClock.Hours, 0);  // beyond 32 bits: the default
-  EXPECT_EQ(CurrentProgram, 12);
-  EXPECT_EQ(StartProgram, 12);
+  EXPECT_EQ(CurrentProgram, P66);
+  EXPECT_EQ(StartProgram, P66);
   EXPECT_EQ(CurrentCockpitEye.x, -3.0f);
   EXPECT_EQ(CurrentCockpitRotation.y, 0.5f);
   EXPECT_EQ(VirtualCockpitEye[2].z, 1.0f);
@@ -116,7 +116,7 @@ TEST_F(ScenarioFile, ProgramModeIsExactTextAndAnUnknownOneKeepsTheProgram) {
                {"-99", 0}, {"p66", 5}, {"P12", 5},  {"", 5}};
   for (const auto& c : cases) {
     WriteScenario(std::string("[Flight Parameters]\nProgram Mode=") + c.Text + "\n");
-    CurrentProgram = 5;
+    CurrentProgram = P30;
     LoadMissionFile();
     EXPECT_EQ(CurrentProgram, c.Program) << c.Text;
     EXPECT_EQ(StartProgram, c.Program) << c.Text;
@@ -151,7 +151,7 @@ TEST_F(ScenarioFile, ShippedApollo11ShortFlightStartsInP66) {
   FlightFile = "Short Flight P66";
   MissionType = 11;
   LoadMissionFile();
-  EXPECT_EQ(CurrentProgram, 12);
+  EXPECT_EQ(CurrentProgram, P66);
   EXPECT_EQ(AutoThrottleSwitch.SwitchPosition, 1);
   EXPECT_FLOAT_EQ(StartPosition.y, 400 / 1.45f);
   EXPECT_FLOAT_EQ(HistoricLandingSpot.EastWest, 506 / 1.45f);
@@ -169,12 +169,12 @@ TEST_F(ScenarioFile, ASecondFlightKeepsNothingOfTheFirstScenario) {
   MissionName = "Apollo 11";
   FlightFile = "Short Flight P66";
   LoadMissionFile();
-  ASSERT_EQ(CurrentProgram, 12);
+  ASSERT_EQ(CurrentProgram, P66);
 
   win::SetAppPath(folder_.Path().string());  // the same flight, with no file behind it
   LoadMissionFile();
-  EXPECT_EQ(CurrentProgram, 0);
-  EXPECT_EQ(StartProgram, 0);
+  EXPECT_EQ(CurrentProgram, NoProgram);
+  EXPECT_EQ(StartProgram, NoProgram);
   EXPECT_EQ(DPSThrust, 9700.0f);
   EXPECT_EQ(Gravity, 5.266f);
   EXPECT_EQ(DescentFuelMass, 0.0f);
