@@ -17,7 +17,7 @@ packages=(
   xplanet espeak-ng sox
   # a display for window tests
   xvfb xauth
-  # MP3 writing for sox, to regenerate the MP3 test fixtures and fuzz seeds
+  # MP3 writing for sox: the default music, the MP3 test fixtures and fuzz seeds
   libsox-fmt-mp3
 )
 
