@@ -13,9 +13,11 @@ packages=(
   zlib1g-dev
   # peers measured in bench/ and their test models
   lib3ds-dev libassimp-dev assimp-testmodels
-  # the default data set's voice callouts and sound effects; a display for window tests
-  espeak-ng sox xvfb xauth
-  # MP3 writing for sox, to regenerate the MP3 test fixtures and fuzz seeds
+  # the default data set: the bright-star list; voice callouts and sound effects
+  xplanet espeak-ng sox
+  # a display for window tests
+  xvfb xauth
+  # MP3 writing for sox: the default music, the MP3 test fixtures and fuzz seeds
   libsox-fmt-mp3
 )
 

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# make_general_sounds.sh FOLDER: writes the program folder's "General Sounds" into FOLDER: the
+# effects synthesised by sox, the test call spoken by espeak-ng, and the default background music.
+# Wave files are mono 16-bit PCM at 22.05 kHz, the format every sound of the program folder keeps;
+# sox runs repeatable (-R), so a rebuild makes the same bytes.
+set -euo pipefail
+folder=$1
+mkdir -p "$folder"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+wave=(-R -r 22050 -b 16 -e signed-integer)
+# effect NAME LENGTH SOURCES... -- EFFECTS...: LENGTH seconds of sox's synth sources (one channel
+# each, mixed into one), through EFFECTS.
+effect() {
+  local name=$1 length=$2; shift 2
+  local sources=()
+  while [ "$1" != "--" ]; do sources+=("$1"); shift; done
+  shift
+  local channels=0 word
+  for word in "${sources[@]}"; do
+    [[ $word =~ ^(sine|square|whitenoise|pinknoise|brownnoise)$ ]] && channels=$((channels + 1))
+  done
+  sox "${wave[@]}" -c "$channels" -n -c 1 "$folder/$name" synth "$length" "${sources[@]}" \
+    remix - "$@"
+}
+
+# A voice over the radio: espeak-ng's words cut to the 300-3000 Hz band with a little hiss.
+radio_voice() {
+  local name=$1 text=$2
+  espeak-ng -v en-us -s 165 -w "$work/voice.wav" "$text"
+  sox "$work/voice.wav" "${wave[@]}" -c 1 "$work/band.wav" gain -10 sinc 300-3000 gain -n -3
+  local seconds
+  seconds=$(soxi -D "$work/band.wav")
+  sox "${wave[@]}" -c 1 -n "$work/hiss.wav" synth "$seconds" whitenoise gain -44 sinc 300-3000
+  sox "${wave[@]}" -c 1 -m "$work/band.wav" "$work/hiss.wav" "$folder/$name" gain -n -1
+}
+
+sox "${wave[@]}" -c 1 -n "$folder/silence.wav" trim 0 0.5
+effect click.wav 0.02 square 1800 -- fade q 0.001 0.02 0.015 gain -6
+# Loops: the engine's rumble and the jets' steady hiss.
+effect DescentEngineNoise.wav 4 brownnoise -- lowpass 400 gain -n -3
+effect rcscont.wav 2 whitenoise -- gain -10 sinc 2000-6000 gain -n -6
+# Single events.
+effect RCSBoom2.wav 0.3 brownnoise -- lowpass 900 fade q 0.005 0.3 0.28 gain -n -2
+effect separate.wav 1.2 brownnoise sine 55 -- lowpass 600 fade q 0.01 1.2 1.1 gain -n -1
+effect boom.wav 3 brownnoise -- lowpass 300 gain -10 reverb 60 fade q 0.01 3 2.8 gain -n -1
+effect bounceoff.wav 0.6 sine 180 sine 430 -- fade q 0.002 0.6 0.58 gain -n -2
+effect harddock.wav 1 sine 120 sine 310 sine 770 -- fade q 0.002 1 0.95 gain -10 reverb 30 gain -n -1
+effect scapeintunnel.wav 2 pinknoise -- gain -10 sinc 900-2500 tremolo 7 60 gain -n -4
+radio_voice test11.wav "Test eleven. Radio check, how do you read."
+
+# The default music: a slow pad on A, fading in and out, that loops without a seam.
+sox -R -r 44100 -c 4 -n -c 2 "$work/pad.wav" synth 30 sine 110 sine 164.8 sine 220 sine 277.2 \
+  remix 1,3 2,4 tremolo 0.2 40 fade q 4 30 4 gain -n -6
+sox -R "$work/pad.wav" -C 128 "$folder/backgroundmusic.mp3"
