@@ -5,6 +5,7 @@
 #include "library/core/frame/debug_log.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/render/atmosphere.h"
 #include "library/core/render/texture_factory.h"
 #include "library/core/render/viewport.h"
 #include "library/core/vortanautil.h"
@@ -72,6 +73,10 @@ void InitializeFamilies() {
   TextureFactory_InitializeTextureMemory();
   TextureFactory_Initialize();
   Viewport_Initialize();
+  // The fog's defaults: white exponential pixel fog from 1 to 1000 units, off until enabled.
+  Atmosphere_FogSetColor(1.0f, 1.0f, 1.0f);
+  Atmosphere_FogSetParameters(1.0f, 1000.0f, 0.001f);
+  Atmosphere_FogSetType(D3DFOG_EXP, kFogPixel);
   CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);
 }
 
