@@ -242,11 +242,52 @@ VORTANA_API int32_t Screen2D_DrawRotatedTexture(float x, float y, float width, f
 VORTANA_API int32_t Screen2D_AddInnerText(int32_t font, float x, float y, const char* text,
                                           uint32_t color);
 
-// ---- Fonts (identifiers from 1; 0 is no font)
-// ---------------------------------------------------- Draws with a font of either kind, never
-// queued; keepStates leaves the render states as they are.
+// ---- Fonts (identifiers from 1; 0 is no font or a refusal) -------------------------------------
+// Flags: 1 bold, 2 italic, 4 characters 128 to 253 as well, 8 underline.
+// A texture font of face at size points; its glyphs go into a texture of the texture table.
+VORTANA_API int32_t TextureFont_Create(const char* name, const char* face, int32_t size,
+                                       int32_t flags);
+// A plain font (a D3DX font) of face at size points.
+VORTANA_API int32_t NormalFont_Create(const char* name, const char* face, int32_t size,
+                                      int32_t bold, int32_t italic, int32_t spare);
+// The first font of that name, ignoring case; else 0.
+VORTANA_API int32_t TextureFont_GetFontFromName(const char* name);
+// The texture-table identifier of a texture font's glyphs; else 0.
+VORTANA_API int32_t TextureFont_GetTexture(int32_t font);
+// The text's size in pixels as drawn ('\n' starts a line); 0 and 0 for a plain font.
+VORTANA_API int32_t TextureFont_GetExtent(int32_t font, const char* text, float* width,
+                                          float* height);
+// Draws a texture font's text at (x, y) in pixels; inside a 2D batch queues it and returns 0.
+VORTANA_API int32_t TextureFont_Render(int32_t font, float x, float y, const char* text,
+                                       uint32_t color);
+// The same for a plain font.
+VORTANA_API int32_t NormalFont_Render(int32_t font, float x, float y, const char* text,
+                                      uint32_t color);
+// Draws with a font of either kind, never queued; keepStates leaves the render states as they are.
 VORTANA_API int32_t Font_Render(int32_t font, float x, float y, const char* text, uint32_t color,
                                 int32_t keepStates);
+// Draws a texture font's text centred on the world matrix's origin, ten pixels to the unit.
+VORTANA_API int32_t TextureFont_Render3D(int32_t font, const d3d::D3DMATRIX* world,
+                                         const char* text, uint32_t color);
+// The same with the matrix's translation replaced by (x, y, z).
+VORTANA_API int32_t TextureFont_Render3DBillboard(int32_t font, const d3d::D3DMATRIX* world,
+                                                  const char* text, float x, float y, float z,
+                                                  uint32_t color);
+// The same with the text's own axes scaled by (scaleX, scaleY, scaleY) first.
+VORTANA_API int32_t TextureFont_Render3DBillboard2(int32_t font, const d3d::D3DMATRIX* world,
+                                                   const char* text, float x, float y, float z,
+                                                   uint32_t color, float scaleX, float scaleY);
+// Destroys every font; their glyph textures stay in the texture table.
+VORTANA_API int32_t TextureFont_Unload();
+// Releases the fonts' device objects before a device reset / makes them again after it.
+VORTANA_API int32_t TextureFont_OnLostAll();
+VORTANA_API int32_t TextureFont_OnResetAll();
+// Draws "<value> FPS" in red in the top-left corner; 0 without a device.
+VORTANA_API int32_t TextureFactory_WriteFrameRate(int32_t framesPerSecond);
+// Releases the texture family's default-pool objects before a device reset / makes them again
+// after it; 0 when one cannot be made.
+VORTANA_API int32_t TextureFactory_OnLostAll();
+VORTANA_API int32_t TextureFactory_OnResetAll();
 
 // ---- Lights (identifiers 1 to the light count; device light index = identifier - 1) ----------
 // A new enabled light (defaults: the library's white directional light); its identifier.
