@@ -4,7 +4,30 @@ namespace {
 
 using namespace d3d;
 using FrameRate = OverlayTest;
-using FrameRateLife = LibraryTest;
+class FrameRateLife : public LibraryTest {
+ protected:
+  // The caller's own device, handed to the library with SetDevice.
+  void AdoptDevice() {
+    direct3d_ = CreateHeadlessDirect3D();
+    D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
+    ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_,
+                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
+              D3D_OK);
+    IUnknown* asUnknown = device_;
+    ASSERT_EQ(SetDevice(&asUnknown), 0);
+  }
+
+  // The end of the calling order for an adopted device: nothing of the library's is left on it.
+  void ShutDownAdopted() {
+    ReleaseAll();
+    EXPECT_EQ(ShutDownDevice(), 0);
+    EXPECT_EQ(Control()->LiveObjectCount(), 0u);
+    EXPECT_EQ(device_->Release(), 0u);
+    device_ = nullptr;
+    direct3d_->Release();
+    direct3d_ = nullptr;
+  }
+};
 
 // Marks the first vertex of the display's buffer, as a rebuild would overwrite it.
 void MarkFirstVertex(IDirect3DDevice8* device) {
@@ -69,22 +92,12 @@ TEST_F(FrameRate, TheVerticesAreRebuiltOncePerValue) {
 
 TEST_F(FrameRateLife, AnAdoptedDeviceBuildsTheDisplayOnFirstUse) {
   EXPECT_EQ(TextureFactory_WriteFrameRate(30), 0);  // no device
-  direct3d_ = CreateHeadlessDirect3D();
-  D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
-  ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_,
-                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
-            D3D_OK);
-  IUnknown* asUnknown = device_;
-  ASSERT_EQ(SetDevice(&asUnknown), 0);
+  AdoptDevice();
   device_->BeginScene();
   EXPECT_EQ(TextureFactory_WriteFrameRate(30), 1);
   EXPECT_EQ(Control()->Draws().size(), 1u);
   device_->EndScene();
-  EXPECT_EQ(ShutDownDevice(), 0);
-  EXPECT_EQ(Control()->LiveObjectCount(), 0u);
-  EXPECT_EQ(device_->Release(), 0u);
-  device_ = nullptr;
-  direct3d_->Release();
+  ShutDownAdopted();
 }
 
 // Every overlay family through one device's life, on a created and on an adopted device.
@@ -92,13 +105,7 @@ TEST_F(FrameRateLife, TheOverlayFamiliesLeaveNothingAliveAcrossAReset) {
   for (bool adopted : {false, true}) {
     SCOPED_TRACE(adopted ? "adopted" : "created");
     if (adopted) {
-      direct3d_ = CreateHeadlessDirect3D();
-      D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
-      ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_,
-                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
-                D3D_OK);
-      IUnknown* asUnknown = device_;
-      ASSERT_EQ(SetDevice(&asUnknown), 0);
+      AdoptDevice();
       TextureFactory_Initialize();
       Viewport_Initialize();
     } else {
@@ -134,13 +141,7 @@ TEST_F(FrameRateLife, TheOverlayFamiliesLeaveNothingAliveAcrossAReset) {
     frame();
     EXPECT_GE(Control()->Draws().size(), 5u);
     if (adopted) {
-      ReleaseAll();
-      EXPECT_EQ(ShutDownDevice(), 0);
-      EXPECT_EQ(Control()->LiveObjectCount(), 0u);
-      EXPECT_EQ(device_->Release(), 0u);
-      device_ = nullptr;
-      direct3d_->Release();
-      direct3d_ = nullptr;
+      ShutDownAdopted();
     } else {
       EXPECT_TRUE(ShutDownAndRelease());
     }
