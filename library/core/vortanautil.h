@@ -208,7 +208,8 @@ VORTANA_API int32_t Atmosphere_ApplyFog();
 VORTANA_API int32_t Screen2D_Init();
 // Empties the queue and opens a batch: the text exports queue their text until Screen2D_End.
 VORTANA_API int32_t Screen2D_Start();
-// Draws the batch in the order of the calls, then restores depth writes, specular and fog.
+// Draws the batch in the order of the calls, then restores depth writes, specular and fog. Alpha
+// blending and the texture stages stay as the caller set them (queued text needs blending on).
 VORTANA_API int32_t Screen2D_End();
 // Nothing to release before a device reset.
 VORTANA_API int32_t Screen2D_OnLost();

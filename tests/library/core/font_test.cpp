@@ -293,4 +293,18 @@ TEST_F(Fonts, ThreeDimensionalTextIsCentredOnTheOrigin) {
   EXPECT_EQ(scaled.m[2][2], 3.0f);
 }
 
+TEST_F(Fonts, AFailedResetIsLoggedAndTheNextOneMendsIt) {
+  const int32_t font = TextureFont_Create("body", "DejaVu Sans", 12, 0);
+  EXPECT_EQ(TextureFont_OnLostAll(), 1);
+  Control()->ClearDraws();
+  TextureFont_Render(font, 0, 0, "x", 0xFFFFFFFF);
+  EXPECT_TRUE(Draws().empty());  // no buffer to draw from while the device is lost
+  Control()->FailNextCreation(E_OUTOFMEMORY);
+  EXPECT_EQ(TextureFont_OnResetAll(), 1);
+  EXPECT_TRUE(Logged("FONT MANAGER : Couldn't reset the texture font #1"));
+  EXPECT_EQ(TextureFont_OnResetAll(), 1);
+  TextureFont_Render(font, 0, 0, "x", 0xFFFFFFFF);
+  EXPECT_EQ(Draws().size(), 1u);
+}
+
 }  // namespace
