@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "platform/d3d/com_object.h"

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <optional>
 
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"

@@ -1,7 +1,5 @@
 #include "library/core/render/texture_font.h"
 
-#include <cstring>
-
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
