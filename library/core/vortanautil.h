@@ -187,6 +187,109 @@ VORTANA_API int32_t Viewport_OnResetAll();
 // Resets the device for a new main-window size; 0 when the reset failed.
 VORTANA_API int32_t Viewport_ResetDevice(d3d::D3DPRESENT_PARAMETERS* params);
 
+// ---- Fog (the atmosphere family's fixed-function fog; kept without a device) --------------------
+// Stores the switch and applies the fog.
+VORTANA_API int32_t Atmosphere_FogSetEnable(int32_t flag);
+VORTANA_API int32_t Atmosphere_FogGetEnable(int32_t* flag);
+// Colour channels 0..1 (clamped), packed with alpha 0xFF; applies the fog.
+VORTANA_API int32_t Atmosphere_FogSetColor(float r, float g, float b);
+VORTANA_API int32_t Atmosphere_FogGetColor(float* r, float* g, float* b);
+// Start and end in world units, and the density of the exponential modes; applies the fog.
+VORTANA_API int32_t Atmosphere_FogSetParameters(float start, float end, float density);
+VORTANA_API int32_t Atmosphere_FogGetParameters(float* start, float* end, float* density);
+// A fog mode (D3DFOGMODE) and a kind (0 pixel fog, 1 pixel fog by range, other vertex fog).
+VORTANA_API int32_t Atmosphere_FogSetType(int32_t mode, int32_t kind);
+VORTANA_API int32_t Atmosphere_FogGetType(int32_t* mode, int32_t* kind);
+// Sets the device's fog states from the stored fog.
+VORTANA_API int32_t Atmosphere_ApplyFog();
+
+// ---- 2D overlay (screen pixels; colours 0xAARRGGBB; queued from Start, drawn by End) -----------
+// Kept for the calling order: the vertex templates are ready from load.
+VORTANA_API int32_t Screen2D_Init();
+// Empties the queue and opens a batch: the text exports queue their text until Screen2D_End.
+VORTANA_API int32_t Screen2D_Start();
+// Draws the batch in the order of the calls, then restores depth writes, specular and fog. Alpha
+// blending and the texture stages stay as the caller set them (queued text needs blending on).
+VORTANA_API int32_t Screen2D_End();
+// Nothing to release before a device reset.
+VORTANA_API int32_t Screen2D_OnLost();
+VORTANA_API int32_t Screen2D_DrawPoint(float x, float y, uint32_t color);
+VORTANA_API int32_t Screen2D_DrawLine(float x1, float y1, float x2, float y2, uint32_t color1,
+                                      uint32_t color2);
+// An outline of four lines.
+VORTANA_API int32_t Screen2D_DrawBox(float x1, float y1, float x2, float y2, uint32_t color);
+VORTANA_API int32_t Screen2D_DrawBox2(float x1, float y1, float x2, float y2, uint32_t topLeft,
+                                      uint32_t topRight, uint32_t bottomLeft, uint32_t bottomRight);
+VORTANA_API int32_t Screen2D_DrawFilledBox(float x1, float y1, float x2, float y2, uint32_t topLeft,
+                                           uint32_t topRight, uint32_t bottomLeft,
+                                           uint32_t bottomRight);
+// A rim of segments lines (at most 1022; 0 for none).
+VORTANA_API int32_t Screen2D_DrawCircle(float x, float y, float radius, int32_t segments,
+                                        uint32_t color);
+VORTANA_API int32_t Screen2D_DrawFilledCircle(float x, float y, float radius, int32_t segments,
+                                              uint32_t color);
+// A quad of a texture-table texture, its texels on pixel centres.
+VORTANA_API int32_t Screen2D_DrawTexture(float x1, float y1, float x2, float y2, uint32_t topLeft,
+                                         uint32_t topRight, uint32_t bottomLeft,
+                                         uint32_t bottomRight, float u1, float v1, float u2,
+                                         float v2, int32_t texture);
+// A width x height quad turned by angle (radians) about its centre.
+VORTANA_API int32_t Screen2D_DrawRotatedTexture(float x, float y, float width, float height,
+                                                uint32_t topLeft, uint32_t topRight,
+                                                uint32_t bottomLeft, uint32_t bottomRight, float u1,
+                                                float v1, float u2, float v2, float angle,
+                                                int32_t texture);
+// Queues a text (at most 1023 characters) for the font renderer; returns 0.
+VORTANA_API int32_t Screen2D_AddInnerText(int32_t font, float x, float y, const char* text,
+                                          uint32_t color);
+
+// ---- Fonts (identifiers from 1; 0 is no font or a refusal) -------------------------------------
+// Flags: 1 bold, 2 italic, 4 characters 128 to 253 as well, 8 underline.
+// A texture font of face at size points; its glyphs go into a texture of the texture table.
+VORTANA_API int32_t TextureFont_Create(const char* name, const char* face, int32_t size,
+                                       int32_t flags);
+// A plain font (a D3DX font) of face at size points.
+VORTANA_API int32_t NormalFont_Create(const char* name, const char* face, int32_t size,
+                                      int32_t bold, int32_t italic, int32_t spare);
+// The first font of that name, ignoring case; else 0.
+VORTANA_API int32_t TextureFont_GetFontFromName(const char* name);
+// The texture-table identifier of a texture font's glyphs; else 0.
+VORTANA_API int32_t TextureFont_GetTexture(int32_t font);
+// The text's size in pixels as drawn ('\n' starts a line); 0 and 0 for a plain font.
+VORTANA_API int32_t TextureFont_GetExtent(int32_t font, const char* text, float* width,
+                                          float* height);
+// Draws a texture font's text at (x, y) in pixels; inside a 2D batch queues it and returns 0.
+VORTANA_API int32_t TextureFont_Render(int32_t font, float x, float y, const char* text,
+                                       uint32_t color);
+// The same for a plain font.
+VORTANA_API int32_t NormalFont_Render(int32_t font, float x, float y, const char* text,
+                                      uint32_t color);
+// Draws with a font of either kind, never queued; keepStates leaves the render states as they are.
+VORTANA_API int32_t Font_Render(int32_t font, float x, float y, const char* text, uint32_t color,
+                                int32_t keepStates);
+// Draws a texture font's text centred on the world matrix's origin, ten pixels to the unit.
+VORTANA_API int32_t TextureFont_Render3D(int32_t font, const d3d::D3DMATRIX* world,
+                                         const char* text, uint32_t color);
+// The same with the matrix's translation replaced by (x, y, z).
+VORTANA_API int32_t TextureFont_Render3DBillboard(int32_t font, const d3d::D3DMATRIX* world,
+                                                  const char* text, float x, float y, float z,
+                                                  uint32_t color);
+// The same with the text's own axes scaled by (scaleX, scaleY, scaleY) first.
+VORTANA_API int32_t TextureFont_Render3DBillboard2(int32_t font, const d3d::D3DMATRIX* world,
+                                                   const char* text, float x, float y, float z,
+                                                   uint32_t color, float scaleX, float scaleY);
+// Destroys every font; their glyph textures stay in the texture table.
+VORTANA_API int32_t TextureFont_Unload();
+// Releases the fonts' device objects before a device reset / makes them again after it.
+VORTANA_API int32_t TextureFont_OnLostAll();
+VORTANA_API int32_t TextureFont_OnResetAll();
+// Draws "<value> FPS" in red in the top-left corner; 0 without a device.
+VORTANA_API int32_t TextureFactory_WriteFrameRate(int32_t framesPerSecond);
+// Releases the texture family's default-pool objects before a device reset / makes them again
+// after it; 0 when one cannot be made.
+VORTANA_API int32_t TextureFactory_OnLostAll();
+VORTANA_API int32_t TextureFactory_OnResetAll();
+
 // ---- Lights (identifiers 1 to the light count; device light index = identifier - 1) ----------
 // A new enabled light (defaults: the library's white directional light); its identifier.
 VORTANA_API int32_t LightFactory_CreateLight(const d3d::D3DLIGHT8* light, const char* name,

@@ -5,6 +5,8 @@
 #include "library/core/frame/debug_log.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/render/atmosphere.h"
+#include "library/core/render/fps_display.h"
 #include "library/core/render/texture_factory.h"
 #include "library/core/render/viewport.h"
 #include "library/core/vortanautil.h"
@@ -70,8 +72,13 @@ void InitializeFamilies() {
   MaterialFactory_Initialize();
   TextureFactory_Initialize();
   TextureFactory_InitializeTextureMemory();
+  TextureFactory_CreateFpsDisplay();
   TextureFactory_Initialize();
   Viewport_Initialize();
+  // The fog's defaults: white exponential pixel fog from 1 to 1000 units, off until enabled.
+  Atmosphere_FogSetColor(1.0f, 1.0f, 1.0f);
+  Atmosphere_FogSetParameters(1.0f, 1000.0f, 0.001f);
+  Atmosphere_FogSetType(D3DFOG_EXP, kFogPixel);
   CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);
 }
 
@@ -116,6 +123,7 @@ int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND foc
     // The families' objects belong to the old device: free them with it, or viewport 0 and the
     // texture table would keep surfaces of a device that is no longer current.
     ReleaseAll();
+    TextureFactory_ReleaseFpsDisplay();
     ReleaseCurrentDevice();
     AddLog("DEVICE INIT : Device cleaned");
   }
@@ -157,6 +165,8 @@ int32_t SetDevice(IUnknown** device) {
 
 int32_t ReleaseAll() {
   MaterialFactory_UnloadAll();
+  // The fonts' buffers hold device references, and their glyphs live in the texture table.
+  TextureFont_Unload();
   TextureFactory_UnloadAll();
   LightFactory_Unload();
   Viewport_UnloadAll();
@@ -171,6 +181,7 @@ int32_t ShutDownDevice() {
     CurrentDevice->SetRenderTarget(nullptr, nullptr);
     CurrentDevice->SetStreamSource(0, nullptr, 0);
     CurrentDevice->SetIndices(nullptr, 0);
+    TextureFactory_ReleaseFpsDisplay();
     left = ReleaseCurrentDevice();
     if (left != 0) {
       AddLog(

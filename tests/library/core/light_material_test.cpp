@@ -119,8 +119,10 @@ TEST_F(Lights, SpecularAndResetRestoreTheDeviceState) {
   EXPECT_EQ(value, 0u);
 
   Viewport_OnLostAll();
+  TextureFactory_OnLostAll();
   D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
   ASSERT_EQ(Viewport_ResetDevice(&params), 1);
+  TextureFactory_OnResetAll();
   BOOL enabled = 0;
   device_->GetLightEnable(0, &enabled);
   EXPECT_FALSE(enabled);  // a reset forgets the lights

@@ -401,11 +401,14 @@ TEST_F(Textures, FixAlphaCopiesBlueIntoAlpha) {
 TEST_F(Textures, MemoryIsMeasuredFromInitialisation) {
   const int32_t free = TextureFactory_GetFreeTextureMemory();
   EXPECT_GT(free, 0);
-  EXPECT_EQ(TextureFactory_GetUsedTextureMemory(), 0);
+  // Device creation builds the frame-rate display after it has measured the memory.
+  const int32_t used = TextureFactory_GetUsedTextureMemory();
+  EXPECT_GT(used, 0);
   const std::string image = WriteBmp("big.bmp", 64, 64, 0xFFFFFFFF);
   TextureFactory_LoadTextureFromFile(image.c_str(), "big", -1, -1, 0, 0, 0);
-  EXPECT_GT(TextureFactory_GetUsedTextureMemory(), 0);
-  EXPECT_EQ(TextureFactory_GetFreeTextureMemory() + TextureFactory_GetUsedTextureMemory(), free);
+  EXPECT_GT(TextureFactory_GetUsedTextureMemory(), used);
+  EXPECT_EQ(TextureFactory_GetFreeTextureMemory() + TextureFactory_GetUsedTextureMemory(),
+            free + used);
   EXPECT_EQ(TextureFactory_SetAutoTransColor(1, 0xFFFF00FF), 1);
   EXPECT_EQ(TextureFactory_InitializeTextureMemory(), 0);
   EXPECT_EQ(TextureFactory_GetUsedTextureMemory(), 0);

@@ -142,8 +142,10 @@ TEST_F(Viewports, LostDeviceMinimisesAndReleasesThenAsksForAReset) {
   D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
   params.BackBufferWidth = 800;
   params.BackBufferHeight = 600;
+  EXPECT_EQ(TextureFactory_OnLostAll(), 1);
   EXPECT_EQ(Viewport_ResetDevice(&params), 1);
   EXPECT_EQ(Viewport_OnResetAll(), 1);
+  EXPECT_EQ(TextureFactory_OnResetAll(), 1);
   EXPECT_EQ(Control()->LiveObjectCount(), aliveWithViewports);
   EXPECT_EQ(Viewport_GetWidth(0), 800);
   ASSERT_EQ(Viewport_Clear(0, 0), 1);
@@ -157,6 +159,7 @@ TEST_F(Viewports, FailedResetIsReported) {
   win::Window second{64, 64};
   ASSERT_EQ(Viewport_Create(&second, 0, nullptr), 1);
   // The second viewport's swap chain is still alive, so the device refuses to reset.
+  EXPECT_EQ(TextureFactory_OnLostAll(), 1);
   D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
   EXPECT_EQ(Viewport_ResetDevice(&params), 0);
   EXPECT_TRUE(
@@ -166,6 +169,7 @@ TEST_F(Viewports, FailedResetIsReported) {
   EXPECT_EQ(Viewport_OnLost(1), 1);
   EXPECT_EQ(Viewport_ResetDevice(&params), 1);
   EXPECT_EQ(Viewport_OnReset(1), 1);
+  EXPECT_EQ(TextureFactory_OnResetAll(), 1);
   EXPECT_TRUE(ShutDownAndRelease());
 }
 
