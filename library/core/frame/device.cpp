@@ -72,6 +72,7 @@ void InitializeFamilies() {
   TextureFactory_InitializeTextureMemory();
   TextureFactory_Initialize();
   Viewport_Initialize();
+  Boundings_Init();
   CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);
 }
 
@@ -160,6 +161,8 @@ int32_t ReleaseAll() {
   TextureFactory_UnloadAll();
   LightFactory_Unload();
   Viewport_UnloadAll();
+  // The debug sphere is a mesh of the device: it goes with the other device objects.
+  Boundings_Unload();
   return 1;
 }
 
