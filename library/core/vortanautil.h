@@ -344,6 +344,55 @@ VORTANA_API int32_t Imaging_GetFileInfo(const char* file, int32_t* width, int32_
 // A managed R5G6B5 texture from an 8-bit PCX file; 0 (and null) when the file is refused.
 VORTANA_API int32_t LoadPCX(const char* file, d3d::IDirect3DTexture8** texture);
 
+// ---- Render surfaces, bump maps and cube maps (records of the texture table) -----------------
+// The default environment-bump texture: 256 x 256 V8U8 waves of offsets, named "Default EMBM
+// texture"; 0, or E_FAIL when the device has no V8U8 textures. Device creation makes it (identifier
+// 1).
+VORTANA_API int32_t TextureFactory_CreateBumpMap();
+// A bump texture from an image file (A8R8G8B8, full mip chain) under name (null:
+// "BumpTexture<identifier>"); its identifier, or 0 when the file cannot be loaded or the device has
+// no DOT3 operation.
+VORTANA_API int32_t TextureFactory_LoadDistorsionBumpMap(const char* file, const char* name);
+// The same, kept as a normal map: with normalMapFlag, computed from the file's red channel as
+// heights scaled by amplitude (the file stays the texture); without, the file is the normal map.
+VORTANA_API int32_t TextureFactory_LoadBumpTexture(const char* file, const char* name,
+                                                   int32_t normalMapFlag, float amplitude);
+// Computes a bump texture's normal map again, mirrored at the edges (amplitude 0: 1.0).
+VORTANA_API int32_t TextureFactory_ChangeBumpmapAmplitude(int32_t identifier, float amplitude);
+// A managed X8R8G8B8 cube texture, outside the table, whose texels hold the unit direction towards
+// them as (component + 1) x 127; 0, or the creation's error (D3DERR_INVALIDCALL below 2 texels).
+VORTANA_API int32_t TextureFactory_CreateNormalizationCubeMap(int32_t size, int32_t mipLevels,
+                                                              d3d::IDirect3DCubeTexture8** cube);
+// = TextureFactory_CreateRenderSurface2 (width, height, identifier, 0, 0, 0).
+VORTANA_API int32_t TextureFactory_CreateRenderSurface(int32_t width, int32_t height,
+                                                       int32_t identifier);
+// A render surface (identifier 0: a new record) in the back buffer's format (unknown: A8R8G8B8
+// with alpha, else R5G6B5; with alpha X8R8G8B8 becomes A8R8G8B8 and R5G6B5 A1R5G5B5), with a
+// depth buffer of the back buffer's depth format (unknown: D16) unless noDepth; named
+// "RenderSurface<identifier>". Its identifier, or 0, leaving a surface already there untouched.
+VORTANA_API int32_t TextureFactory_CreateRenderSurface2(int32_t width, int32_t height,
+                                                        int32_t identifier, int32_t alpha,
+                                                        int32_t noDepth, int32_t unused);
+// A cubic render surface of size x size faces, "CubeRenderSurface<identifier>"; unknown
+// back-buffer and depth formats in the device's presentation parameters become R5G6B5 and D16.
+VORTANA_API int32_t TextureFactory_CreateCubicRenderSurface(int32_t size, int32_t identifier);
+// A new managed texture of width x height holding the render surface's picture, scaled; its
+// identifier, or 0.
+VORTANA_API int32_t TextureFactory_CreateTextureFromRenderSurface(int32_t sourceIdentifier,
+                                                                  int32_t width, int32_t height,
+                                                                  int32_t alpha);
+// Starts the caller's drawing into a render surface (a cubic one's face 0 to 5: +x, -x, +y, -y, +z,
+// -z) over viewport (null: the whole surface), whose size becomes the surface's; outside the
+// device's own scene only. 1, or 0 when it could not start.
+VORTANA_API int32_t TextureFactory_StartRender(int32_t identifier, d3d::D3DVIEWPORT8* viewport,
+                                               int32_t face);
+// Ends the drawing started on that surface and gives the device its own target back.
+VORTANA_API int32_t TextureFactory_EndRender(int32_t identifier);
+// Before a device reset: releases every render surface's device objects (kind 5 until the reset).
+VORTANA_API int32_t TextureFactory_OnLostAll();
+// After it: makes them again (kind 3); 0 when one could not be made.
+VORTANA_API int32_t TextureFactory_OnResetAll();
+
 // ---- Maths, trigonometry and geometry queries --------------------------------------------------
 // Vectors are three floats; matrices are 4 x 4 floats applied to row vectors (the translation is
 // the fourth row); planes are (a, b, c, d) with a x + b y + c z + d = 0. Pointers are not tested,

@@ -71,6 +71,7 @@ void InitializeFamilies() {
   TextureFactory_Initialize();
   TextureFactory_InitializeTextureMemory();
   TextureFactory_Initialize();
+  TextureFactory_CreateBumpMap();
   Viewport_Initialize();
   Boundings_Init();
   CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);

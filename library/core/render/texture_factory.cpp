@@ -38,15 +38,10 @@ void AddRenderTargetReference(d3dx::ID3DXRenderToSurface* renderTarget) {
   if (renderTarget != nullptr) AsUnknown(renderTarget)->AddRef();
 }
 
-void ReleaseObjects(TextureRecord& record) {
-  SafeRelease(record.cube);
-  SafeRelease(record.normalMap);
-  ReleaseRenderTarget(record.renderTarget);
-  SafeRelease(record.texture);
-}
-
 void ReleaseTable() {
-  for (int32_t index = 0; index < TextureCount; ++index) ReleaseObjects(TextureTable[index]);
+  for (int32_t index = 0; index < TextureCount; ++index) {
+    TextureFactory_ReleaseObjects(TextureTable[index]);
+  }
   FreeTable(reinterpret_cast<void**>(&TextureTable), &TextureCount);
 }
 
@@ -134,6 +129,23 @@ int32_t ClampToInt32(UINT bytes) {
 }
 
 }  // namespace
+
+void TextureFactory_ReleaseObjects(TextureRecord& record) {
+  SafeRelease(record.cube);
+  SafeRelease(record.normalMap);
+  ReleaseRenderTarget(record.renderTarget);
+  SafeRelease(record.texture);
+}
+
+TextureRecord& TextureFactory_TakeRecord(int32_t identifier) {
+  TextureRecord& record = TextureTable[identifier];
+  TextureFactory_ReleaseObjects(record);
+  record = {};
+  record.inUse = 1;
+  record.identifier = identifier;
+  record.kind = kTextureOrdinary;
+  return record;
+}
 
 TextureRecord* TextureFactory_Record(int32_t identifier) {
   return identifier >= 0 && identifier < TextureCount ? &TextureTable[identifier] : nullptr;
@@ -364,7 +376,7 @@ int32_t TextureFactory_DeleteTexture(int32_t identifier) {
     return 0;
   }
   record->inUse = 0;
-  ReleaseObjects(*record);
+  TextureFactory_ReleaseObjects(*record);
   return identifier;
 }
 
