@@ -423,7 +423,9 @@ static_assert(sizeof(MeshAdvancedCollisionResult) == 40);
 
 // Square root of (x2 - x1)^2 + (z2 - z1)^2.
 VORTANA_API float Maths_GetDistance2D(float x1, float z1, float x2, float z2);
+// The Euclidean distance of two points.
 VORTANA_API float Maths_GetDistance3D(float x1, float y1, float z1, float x2, float y2, float z2);
+// The square root.
 VORTANA_API float Maths_Sqr(float x);
 // Radians in and out.
 VORTANA_API float Maths_Cos(float x);

@@ -6,7 +6,6 @@
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
 #include "library/core/render/texture_factory.h"
-#include "platform/d3d/format.h"
 #include "platform/d3dx/com_ptr.h"
 #include "platform/d3dx/math.h"
 #include "platform/d3dx/texture.h"

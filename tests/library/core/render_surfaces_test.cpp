@@ -1,12 +1,9 @@
 // Render surfaces, bump textures, the default environment-bump texture and normalisation cube
 // maps, and the texture table's device loss and reset.
-#include <cmath>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/d3d/format.h"
 #include "tests/library/core/library_fixture.h"
 #include "tests/library/core/render_target_desc.h"
 
