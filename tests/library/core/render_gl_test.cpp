@@ -72,6 +72,8 @@ class LibraryOnOpenGl : public ::testing::Test {
                                    &params, &device_, &direct3d_),
         D3D_OK)
         << "no OpenGL device: " << GlDeviceError();
+    // The device keeps V8U8 textures, so device creation made the default bump texture.
+    EXPECT_EQ(TextureFactory_GetTextureIDByName("Default EMBM texture"), 1);
     device_->SetRenderState(D3DRS_LIGHTING, 0);
   }
 
