@@ -8,6 +8,7 @@
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/render/bump_maps.h"
 #include "library/core/render/pcx.h"
 #include "platform/d3dx/texture.h"
 #include "platform/win/ascii_case.h"
@@ -42,6 +43,8 @@ void ReleaseTable() {
   for (int32_t index = 0; index < TextureCount; ++index) {
     TextureFactory_ReleaseObjects(TextureTable[index]);
   }
+  // Its identifier would name whatever texture takes the record next.
+  DefaultBumpTexture = 0;
   FreeTable(reinterpret_cast<void**>(&TextureTable), &TextureCount);
 }
 

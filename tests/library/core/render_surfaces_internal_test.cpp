@@ -1,8 +1,9 @@
 // The render surfaces' formats by the device's presentation parameters, which the library keeps
-// and which no export sets directly.
+// and which no export sets directly, and the identifier of the default bump texture.
 #include <gtest/gtest.h>
 
 #include "library/core/frame/frame_state.h"
+#include "library/core/render/bump_maps.h"
 #include "platform/d3d/headless.h"
 #include "tests/library/core/render_target_desc.h"
 
@@ -86,6 +87,13 @@ TEST_F(SurfaceFormats, CubicSurfacesFillInTheMissingFormats) {
   EXPECT_EQ(desc.Format, D3DFMT_R5G6B5);
   EXPECT_TRUE(desc.DepthStencil);
   EXPECT_EQ(desc.DepthStencilFormat, D3DFMT_D16);
+}
+
+TEST_F(SurfaceFormats, TheDefaultBumpTextureGoesWithTheTable) {
+  ASSERT_EQ(TextureFactory_CreateBumpMap(), 0);
+  EXPECT_EQ(DefaultBumpTexture, 1);
+  TextureFactory_UnloadAll();
+  EXPECT_EQ(DefaultBumpTexture, 0);
 }
 
 }  // namespace
