@@ -22,6 +22,8 @@ namespace d3dx {
 class ID3DXBuffer;
 class ID3DXMesh;
 struct D3DXVECTOR3;
+struct D3DXQUATERNION;
+struct D3DXPLANE;
 class ID3DXRenderToSurface;
 }  // namespace d3dx
 
@@ -285,10 +287,6 @@ VORTANA_API int32_t TextureFont_OnLostAll();
 VORTANA_API int32_t TextureFont_OnResetAll();
 // Draws "<value> FPS" in red in the top-left corner; 0 without a device.
 VORTANA_API int32_t TextureFactory_WriteFrameRate(int32_t framesPerSecond);
-// Releases the texture family's default-pool objects before a device reset / makes them again
-// after it; 0 when one cannot be made.
-VORTANA_API int32_t TextureFactory_OnLostAll();
-VORTANA_API int32_t TextureFactory_OnResetAll();
 
 // ---- Lights (identifiers 1 to the light count; device light index = identifier - 1) ----------
 // A new enabled light (defaults: the library's white directional light); its identifier.
@@ -444,6 +442,216 @@ VORTANA_API int32_t Imaging_GetFileInfo(const char* file, int32_t* width, int32_
                                         int32_t* format, int32_t* mipLevels, int32_t* fileFormat);
 // A managed R5G6B5 texture from an 8-bit PCX file; 0 (and null) when the file is refused.
 VORTANA_API int32_t LoadPCX(const char* file, d3d::IDirect3DTexture8** texture);
+
+// ---- Render surfaces, bump maps and cube maps (records of the texture table) -----------------
+// The default environment-bump texture: 256 x 256 V8U8 waves of offsets, named "Default EMBM
+// texture"; 0, or E_FAIL when the device has no V8U8 textures. Device creation makes it (identifier
+// 1).
+VORTANA_API int32_t TextureFactory_CreateBumpMap();
+// A bump texture from an image file (A8R8G8B8, full mip chain) under name (null:
+// "BumpTexture<identifier>"); its identifier, or 0 when the file cannot be loaded or the device has
+// no DOT3 operation.
+VORTANA_API int32_t TextureFactory_LoadDistorsionBumpMap(const char* file, const char* name);
+// The same, kept as a normal map: with normalMapFlag, computed from the file's red channel as
+// heights scaled by amplitude (the file stays the texture); without, the file is the normal map.
+VORTANA_API int32_t TextureFactory_LoadBumpTexture(const char* file, const char* name,
+                                                   int32_t normalMapFlag, float amplitude);
+// Computes a bump texture's normal map again, mirrored at the edges (amplitude 0: 1.0).
+VORTANA_API int32_t TextureFactory_ChangeBumpmapAmplitude(int32_t identifier, float amplitude);
+// A managed X8R8G8B8 cube texture, outside the table, whose texels hold the unit direction towards
+// them as (component + 1) x 127; 0, or the creation's error (D3DERR_INVALIDCALL below 2 texels).
+VORTANA_API int32_t TextureFactory_CreateNormalizationCubeMap(int32_t size, int32_t mipLevels,
+                                                              d3d::IDirect3DCubeTexture8** cube);
+// = TextureFactory_CreateRenderSurface2 (width, height, identifier, 0, 0, 0).
+VORTANA_API int32_t TextureFactory_CreateRenderSurface(int32_t width, int32_t height,
+                                                       int32_t identifier);
+// A render surface (identifier 0: a new record) in the back buffer's format (unknown: A8R8G8B8
+// with alpha, else R5G6B5; with alpha X8R8G8B8 becomes A8R8G8B8 and R5G6B5 A1R5G5B5), with a
+// depth buffer of the back buffer's depth format (unknown: D16) unless noDepth; named
+// "RenderSurface<identifier>". Its identifier, or 0, leaving a surface already there untouched.
+VORTANA_API int32_t TextureFactory_CreateRenderSurface2(int32_t width, int32_t height,
+                                                        int32_t identifier, int32_t alpha,
+                                                        int32_t noDepth, int32_t unused);
+// A cubic render surface of size x size faces, "CubeRenderSurface<identifier>"; unknown
+// back-buffer and depth formats in the device's presentation parameters become R5G6B5 and D16.
+VORTANA_API int32_t TextureFactory_CreateCubicRenderSurface(int32_t size, int32_t identifier);
+// A new managed texture of width x height holding the render surface's picture, scaled; its
+// identifier, or 0.
+VORTANA_API int32_t TextureFactory_CreateTextureFromRenderSurface(int32_t sourceIdentifier,
+                                                                  int32_t width, int32_t height,
+                                                                  int32_t alpha);
+// Starts the caller's drawing into a render surface (a cubic one's face 0 to 5: +x, -x, +y, -y, +z,
+// -z) over viewport (null: the whole surface), whose size becomes the surface's; outside the
+// device's own scene only. 1, or 0 when it could not start.
+VORTANA_API int32_t TextureFactory_StartRender(int32_t identifier, d3d::D3DVIEWPORT8* viewport,
+                                               int32_t face);
+// Ends the drawing started on that surface and gives the device its own target back.
+VORTANA_API int32_t TextureFactory_EndRender(int32_t identifier);
+// Before a device reset: releases every render surface's device objects (kind 5 until the reset)
+// and the frame-rate display's buffer.
+VORTANA_API int32_t TextureFactory_OnLostAll();
+// After it: makes them again (kind 3); 0 when one could not be made.
+VORTANA_API int32_t TextureFactory_OnResetAll();
+
+// ---- Maths, trigonometry and geometry queries --------------------------------------------------
+// Vectors are three floats; matrices are 4 x 4 floats applied to row vectors (the translation is
+// the fourth row); planes are (a, b, c, d) with a x + b y + c z + d = 0. Pointers are not tested,
+// except optional outputs. Rays hit triangles from either side.
+
+// What Mesh_Collision writes: 17 words.
+struct MeshCollisionResult {
+  d3d::D3DVECTOR normal;  // unit, in world space
+  d3d::D3DVECTOR point;   // in world space
+  float distance;         // from the segment's start, world units
+  float u, v;             // barycentric weights of the face's second and third corners (mode 2)
+  int32_t faceIndex;      // mode 2
+  float faceValue;        // the caller's value of that face (mode 2)
+  int32_t hit;            // 1 on a hit
+  int32_t reserved[5];    // 0
+};
+static_assert(sizeof(MeshCollisionResult) == 68);
+
+// What Mesh_AdvancedCollision writes: 10 words.
+struct MeshAdvancedCollisionResult {
+  d3d::D3DVECTOR normal;  // the face's normal carried by the world matrix, not renormalised
+  d3d::D3DVECTOR point;   // in world space
+  float distance;         // along the segment in the mesh's own space
+  float u, v;
+  int32_t faceIndex;
+};
+static_assert(sizeof(MeshAdvancedCollisionResult) == 40);
+
+// Square root of (x2 - x1)^2 + (z2 - z1)^2.
+VORTANA_API float Maths_GetDistance2D(float x1, float z1, float x2, float z2);
+// The Euclidean distance of two points.
+VORTANA_API float Maths_GetDistance3D(float x1, float y1, float z1, float x2, float y2, float z2);
+// The square root.
+VORTANA_API float Maths_Sqr(float x);
+// Radians in and out.
+VORTANA_API float Maths_Cos(float x);
+VORTANA_API float Maths_Sin(float x);
+VORTANA_API float Maths_Acos(float x);
+VORTANA_API float Maths_Asin(float x);
+VORTANA_API float Maths_Atan(float x);
+VORTANA_API float Maths_Atan2(float y, float x);
+// Degrees in and out.
+VORTANA_API float Maths_DegCos(float degrees);
+VORTANA_API float Maths_DegSin(float degrees);
+VORTANA_API float Maths_DegAcos(float x);
+VORTANA_API float Maths_DegAsin(float x);
+VORTANA_API float Maths_DegAtan(float x);
+VORTANA_API float Maths_DegAtan2(float y, float x);
+// out = a + b, a - b, v x s; return 1 (the F forms return out).
+VORTANA_API int32_t Maths_VectorAdd(d3d::D3DVECTOR* out, const d3d::D3DVECTOR* a,
+                                    const d3d::D3DVECTOR* b);
+VORTANA_API int32_t Maths_VectorSubtract(d3d::D3DVECTOR* out, const d3d::D3DVECTOR* a,
+                                         const d3d::D3DVECTOR* b);
+VORTANA_API int32_t Maths_VectorScale(d3d::D3DVECTOR* out, const d3d::D3DVECTOR* v, float s);
+VORTANA_API d3d::D3DVECTOR* Maths_VectorAddF(d3d::D3DVECTOR* out, const d3d::D3DVECTOR* a,
+                                             const d3d::D3DVECTOR* b);
+VORTANA_API d3d::D3DVECTOR* Maths_VectorSubtractF(d3d::D3DVECTOR* out, const d3d::D3DVECTOR* a,
+                                                  const d3d::D3DVECTOR* b);
+VORTANA_API d3d::D3DVECTOR* Maths_VectorScaleF(d3d::D3DVECTOR* out, const d3d::D3DVECTOR* v,
+                                               int32_t unused, float s);
+// Normalises v in place to about 0.2 % (a zero vector stays zero); returns 0.
+VORTANA_API int32_t FastNormalize(d3d::D3DVECTOR* v);
+// The Euler angles (radians about x, y, z) of a rotation quaternion (x, y, z, w).
+VORTANA_API int32_t MakeEulerAnglesFromQ(const d3dx::D3DXQUATERNION* quaternion,
+                                         d3d::D3DVECTOR* angles);
+// The six planes of view x projection (far, near, top, bottom, left, right; normals inward) into
+// planes, kept for the rendering families' visibility tests; returns 0.
+VORTANA_API int32_t ComputeClipPlanes(d3dx::D3DXPLANE* planes, const d3d::D3DMATRIX* view,
+                                      const d3d::D3DMATRIX* projection);
+// Into the caller's array of six 16-byte planes: the pyramid from eye towards target out to
+// distance (field of view in radians): the plane at the eye and the far plane, both facing into
+// it, then the top, bottom and the two side planes (direction x up first), facing out of it. The
+// current frustum is not changed; returns 0.
+VORTANA_API int32_t ComputeClipPlanesRTS(SAFEARRAY** planes, const d3d::D3DVECTOR* eye,
+                                         const d3d::D3DVECTOR* target, const float* fieldOfView,
+                                         const float* distance);
+// 1 when the sphere (centre carried by world) is within the current frustum or less than 30 world
+// units beyond any plane, else 0.
+VORTANA_API int32_t CheckVisibilitySphere2(int32_t unused, const d3d::D3DVECTOR* centre,
+                                           const float* radius, const d3d::D3DMATRIX* world);
+// The ray against the triangle v0 v1 v2: t (negative behind the origin), the barycentric u and v,
+// and, when asked for, the point and the unit normal of (v1 - v0) x (v2 - v0); 1 on a hit.
+VORTANA_API int32_t Triangle_RayCollision(const d3d::D3DVECTOR* origin,
+                                          const d3d::D3DVECTOR* direction, const d3d::D3DVECTOR* v0,
+                                          const d3d::D3DVECTOR* v1, const d3d::D3DVECTOR* v2,
+                                          float* t, float* u, float* v, d3d::D3DVECTOR* point,
+                                          d3d::D3DVECTOR* normal);
+// 1 when the ray meets the triangle ahead of its origin, closer than maxDistance.
+VORTANA_API int32_t D3DX_IntersectTri(const d3d::D3DVECTOR* v0, const d3d::D3DVECTOR* v1,
+                                      const d3d::D3DVECTOR* v2, const d3d::D3DVECTOR* origin,
+                                      const d3d::D3DVECTOR* direction, float maxDistance);
+// The same with the hit's distance, u, v, unit normal and point.
+VORTANA_API int32_t D3DX_IntersectTri2(const d3d::D3DVECTOR* v0, const d3d::D3DVECTOR* v1,
+                                       const d3d::D3DVECTOR* v2, const d3d::D3DVECTOR* origin,
+                                       const d3d::D3DVECTOR* direction, float* distance, float* u,
+                                       float* v, d3d::D3DVECTOR* normal, d3d::D3DVECTOR* point);
+// The segment start..end against a mesh placed by world (not invertible: 0). Mode 0 tests the box
+// boxMin..boxMax, mode 1 the sphere centre/radius, mode 2 the sphere and then the mesh's faces
+// (normals: a Mesh_CreateNormalArray array; faceValues: one float per face). 1 on a hit within
+// the segment; the result is all zero otherwise.
+VORTANA_API int32_t Mesh_Collision(d3dx::ID3DXMesh** mesh, const float* normals,
+                                   const d3d::D3DVECTOR* centre, float radius,
+                                   const d3d::D3DVECTOR* boxMin, const d3d::D3DVECTOR* boxMax,
+                                   const float* faceValues, const d3d::D3DVECTOR* start,
+                                   const d3d::D3DVECTOR* end, const d3d::D3DMATRIX* world,
+                                   MeshCollisionResult* result, int32_t mode);
+// The segment against the mesh's faces, after the sphere centre/radius when radius is not 0.
+VORTANA_API int32_t Mesh_AdvancedCollision(d3dx::ID3DXMesh** mesh, const float* normals,
+                                           const d3d::D3DVECTOR* centre, float radius,
+                                           int32_t unused, const d3d::D3DVECTOR* start,
+                                           const d3d::D3DVECTOR* end, const d3d::D3DMATRIX* world,
+                                           MeshAdvancedCollisionResult* result);
+// Per face, six floats: the unit normal and the face's first corner; 0 for a mesh that cannot be
+// read.
+VORTANA_API int32_t Mesh_CreateNormalArray(d3dx::ID3DXMesh** mesh, float* normals);
+// Vertex normals of a mesh whose format has them (adjacency: 3 per face, or null); 0 otherwise.
+VORTANA_API int32_t D3DX_ComputeNormals(d3dx::ID3DXMesh** mesh, const uint32_t* adjacency);
+// The velocity mirrored about the surface at the same speed (zero stays zero).
+VORTANA_API int32_t Physics_Bounce(const d3d::D3DVECTOR* velocity, const d3d::D3DVECTOR* normal,
+                                   d3d::D3DVECTOR* out);
+// Does nothing.
+VORTANA_API int32_t Physics_Sliding(const d3d::D3DVECTOR* a, const d3d::D3DVECTOR* b,
+                                    const d3d::D3DVECTOR* c, const d3d::D3DVECTOR* d,
+                                    const d3d::D3DVECTOR* e);
+// The segment origin..origin + segment against the box min..max: the first face it crosses, its
+// point and outward normal.
+VORTANA_API int32_t BoundingBox2_Test(const d3d::D3DVECTOR* origin, const d3d::D3DVECTOR* segment,
+                                      const d3d::D3DVECTOR* min, const d3d::D3DVECTOR* max,
+                                      void* unused, d3d::D3DVECTOR* point, d3d::D3DVECTOR* normal);
+// The ray against the sphere: the nearer crossing (negative distance when the origin is inside or
+// the sphere behind), its point and unit normal; 0 for a miss or a radius of 0 or less.
+VORTANA_API int32_t BoundingSphere2_Test(const d3d::D3DVECTOR* origin,
+                                         const d3d::D3DVECTOR* direction,
+                                         const d3d::D3DVECTOR* centre, float radius,
+                                         float* distance, d3d::D3DVECTOR* point,
+                                         d3d::D3DVECTOR* normal);
+// The ray against the box min..max: the nearest hit ahead, its point and face normal.
+VORTANA_API int32_t BoundingBox_Test(const d3d::D3DVECTOR* origin, const d3d::D3DVECTOR* direction,
+                                     const d3d::D3DVECTOR* min, const d3d::D3DVECTOR* max,
+                                     float* distance, d3d::D3DVECTOR* point,
+                                     d3d::D3DVECTOR* normal);
+// The ray, up to 4000 units, against the debug sphere scaled by radius and placed by world: the
+// hit point, the hit face's unit normal and the distance; 0 before BoundingSphere_Initialize.
+VORTANA_API int32_t BoundingSphere_Test(const d3d::D3DVECTOR* origin,
+                                        const d3d::D3DVECTOR* direction, int32_t unused,
+                                        float radius, d3d::D3DVECTOR* point, d3d::D3DVECTOR* normal,
+                                        float* distance, const d3d::D3DMATRIX* world);
+// Draws the box's 12 edges in colour (ARGB) placed by world, unlit and untextured; 0 without a
+// device.
+VORTANA_API int32_t BoundingBox_Draw(const d3d::D3DVECTOR* min, const d3d::D3DVECTOR* max,
+                                     const d3d::D3DMATRIX* world, uint32_t colour);
+// Kept for callers: the box's triangles are ready from load.
+VORTANA_API int32_t BoundingBox_Initialize();
+// Makes the debug sphere (a unit sphere mesh of 10 slices and 5 stacks) on the device.
+VORTANA_API int32_t BoundingSphere_Initialize();
+// Kept for callers: the box test's planes are ready from load.
+VORTANA_API int32_t Boundings_Init();
+// Releases the debug sphere.
+VORTANA_API int32_t Boundings_Unload();
 
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
 // The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.

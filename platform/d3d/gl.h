@@ -14,10 +14,11 @@
 // refused, as a flexible vertex format has no second position.
 //
 // What the fixed-function pipeline of OpenGL cannot express is left out and listed here: the
-// bump-environment texture operations pass the previous stage through; the specular colour as a
-// texture argument reads as the diffuse colour; fog of pre-transformed vertices is off; a light's
-// range does not cut it off, and a spot light's inner cone is not kept apart from its outer one;
-// depth surfaces cannot be read back.
+// bump-environment texture operations pass the previous stage through (V8U8 textures are kept and
+// locked like any other, and sampled they read their offsets biased to unsigned: u + 128 as red,
+// v + 128 as green, blue full); the specular colour as a texture argument reads as the diffuse
+// colour; fog of pre-transformed vertices is off; a light's range does not cut it off, and a spot
+// light's inner cone is not kept apart from its outer one; depth surfaces cannot be read back.
 #pragma once
 
 #include "platform/d3d/interfaces.h"

@@ -519,8 +519,8 @@ IDirect3D8* CreateGlDirect3D(const GlConfig& config) {
   coreConfig.desktop = config.desktop;
   coreConfig.textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8,   D3DFMT_R5G6B5,
                                D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4,
-                               D3DFMT_L8,       D3DFMT_A8,       D3DFMT_DXT1,     D3DFMT_DXT3,
-                               D3DFMT_DXT5};
+                               D3DFMT_L8,       D3DFMT_A8,       D3DFMT_V8U8,     D3DFMT_DXT1,
+                               D3DFMT_DXT3,     D3DFMT_DXT5};
   coreConfig.caps.TextureOpCaps &= ~D3DTEXOPCAPS_BUMPENVMAP;
   return new core::Direct3D(coreConfig, gl::MakeRenderer);
 }

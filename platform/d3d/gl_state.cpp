@@ -204,6 +204,8 @@ PixelFormat PixelFormatOf(D3DFORMAT format) {
       return {GL_LUMINANCE8, GL_LUMINANCE, GL_UNSIGNED_BYTE};
     case D3DFMT_A8:
       return {GL_ALPHA8, GL_ALPHA, GL_UNSIGNED_BYTE};
+    case D3DFMT_V8U8:  // uploaded as BiasedOffsets
+      return {GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE};
     case D3DFMT_DXT1:
       return {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0};
     case D3DFMT_DXT3:
@@ -554,10 +556,29 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE type) {
   }
 }
 
+// OpenGL 2.1 has no texture of signed offsets: a V8U8 texel is sampled biased to unsigned, u + 128
+// as red and v + 128 as green, with blue at full.
+std::vector<BYTE> BiasedOffsets(const BYTE* pixels, UINT width, UINT height) {
+  constexpr BYTE kSignBias = 0x80;
+  constexpr BYTE kFull = 0xFF;
+  const size_t count = size_t{width} * height;
+  std::vector<BYTE> rgb(count * 3);
+  for (size_t i = 0; i < count; ++i) {
+    rgb[3 * i] = static_cast<BYTE>(pixels[2 * i] ^ kSignBias);
+    rgb[3 * i + 1] = static_cast<BYTE>(pixels[2 * i + 1] ^ kSignBias);
+    rgb[3 * i + 2] = kFull;
+  }
+  return rgb;
+}
+
 void UploadPixels(GLenum target, GLint level, D3DFORMAT format, UINT width, UINT height,
                   const BYTE* pixels) {
   const PixelFormat gl = PixelFormatOf(format);
-  if (gl.format == 0) {
+  if (format == D3DFMT_V8U8) {
+    const std::vector<BYTE> rgb = BiasedOffsets(pixels, width, height);
+    glTexImage2D(target, level, gl.internal, static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, gl.format, gl.type, rgb.data());
+  } else if (gl.format == 0) {
     glCompressedTexImage2D(target, level, static_cast<GLenum>(gl.internal),
                            static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
                            static_cast<GLsizei>(SurfaceSize(format, width, height)), pixels);

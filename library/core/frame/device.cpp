@@ -74,11 +74,13 @@ void InitializeFamilies() {
   TextureFactory_InitializeTextureMemory();
   TextureFactory_CreateFpsDisplay();
   TextureFactory_Initialize();
+  TextureFactory_CreateBumpMap();
   Viewport_Initialize();
   // The fog's defaults: white exponential pixel fog from 1 to 1000 units, off until enabled.
   Atmosphere_FogSetColor(1.0f, 1.0f, 1.0f);
   Atmosphere_FogSetParameters(1.0f, 1000.0f, 0.001f);
   Atmosphere_FogSetType(D3DFOG_EXP, kFogPixel);
+  Boundings_Init();
   CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);
 }
 
@@ -170,6 +172,8 @@ int32_t ReleaseAll() {
   TextureFactory_UnloadAll();
   LightFactory_Unload();
   Viewport_UnloadAll();
+  // The debug sphere is a mesh of the device: it goes with the other device objects.
+  Boundings_Unload();
   return 1;
 }
 

@@ -306,10 +306,3 @@ int32_t TextureFactory_WriteFrameRate(int32_t framesPerSecond) {
   CurrentDevice->SetRenderState(D3DRS_ZWRITEENABLE, 1);
   return 1;
 }
-
-int32_t TextureFactory_OnLostAll() {
-  TextureFactory_OnLostFpsDisplay();
-  return 1;
-}
-
-int32_t TextureFactory_OnResetAll() { return TextureFactory_OnResetFpsDisplay() ? 1 : 0; }

@@ -7,6 +7,7 @@
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/render/bump_maps.h"
 #include "library/core/render/pcx.h"
 #include "platform/d3dx/texture.h"
 #include "platform/win/ascii_case.h"
@@ -37,15 +38,12 @@ void AddRenderTargetReference(d3dx::ID3DXRenderToSurface* renderTarget) {
   if (renderTarget != nullptr) AsUnknown(renderTarget)->AddRef();
 }
 
-void ReleaseObjects(TextureRecord& record) {
-  SafeRelease(record.cube);
-  SafeRelease(record.normalMap);
-  ReleaseRenderTarget(record.renderTarget);
-  SafeRelease(record.texture);
-}
-
 void ReleaseTable() {
-  for (int32_t index = 0; index < TextureCount; ++index) ReleaseObjects(TextureTable[index]);
+  for (int32_t index = 0; index < TextureCount; ++index) {
+    TextureFactory_ReleaseObjects(TextureTable[index]);
+  }
+  // Its identifier would name whatever texture takes the record next.
+  DefaultBumpTexture = 0;
   FreeTable(reinterpret_cast<void**>(&TextureTable), &TextureCount);
 }
 
@@ -128,6 +126,23 @@ int32_t ClampToInt32(UINT bytes) {
 }
 
 }  // namespace
+
+void TextureFactory_ReleaseObjects(TextureRecord& record) {
+  SafeRelease(record.cube);
+  SafeRelease(record.normalMap);
+  ReleaseRenderTarget(record.renderTarget);
+  SafeRelease(record.texture);
+}
+
+TextureRecord& TextureFactory_TakeRecord(int32_t identifier) {
+  TextureRecord& record = TextureTable[identifier];
+  TextureFactory_ReleaseObjects(record);
+  record = {};
+  record.inUse = 1;
+  record.identifier = identifier;
+  record.kind = kTextureOrdinary;
+  return record;
+}
 
 TextureRecord* TextureFactory_Record(int32_t identifier) {
   return identifier >= 0 && identifier < TextureCount ? &TextureTable[identifier] : nullptr;
@@ -358,7 +373,7 @@ int32_t TextureFactory_DeleteTexture(int32_t identifier) {
     return 0;
   }
   record->inUse = 0;
-  ReleaseObjects(*record);
+  TextureFactory_ReleaseObjects(*record);
   return identifier;
 }
 

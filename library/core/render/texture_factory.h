@@ -23,6 +23,7 @@ struct TextureRecord {
   d3d::IDirect3DCubeTexture8* cube;
   d3dx::ID3DXRenderToSurface* renderTarget;
   int32_t kind;
+  int32_t cubic;  // 1 for a render surface of six faces: its cube field is its render target
   int32_t identifier;
   d3d::D3DFORMAT format;
   char name[512];
@@ -47,3 +48,8 @@ extern int32_t TextureCount;
 
 // The record of an identifier inside the table (in use or not), else null.
 TextureRecord* TextureFactory_Record(int32_t identifier);
+// Releases the record's four objects and clears their pointers.
+void TextureFactory_ReleaseObjects(TextureRecord& record);
+// Takes the record of an identifier inside the table into use afresh: its objects released, every
+// field cleared, then in use as an ordinary texture of that identifier.
+TextureRecord& TextureFactory_TakeRecord(int32_t identifier);

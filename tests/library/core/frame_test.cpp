@@ -87,8 +87,9 @@ TEST_F(Frame, ReleasedLibraryStartsAgainWithAnotherLogAndDevice) {
                                        &direct3d_),
             D3D_OK);
   EXPECT_EQ(MaterialFactory_GetCount(), 1);
-  EXPECT_EQ(TextureFactory_GetCount(), 1);
-  EXPECT_EQ(TextureFactory_GetNewTextureId(), 1);
+  // Only the default bump texture, identifier 1, made by the device's creation.
+  EXPECT_EQ(TextureFactory_GetCount(), 2);
+  EXPECT_EQ(TextureFactory_GetNewTextureId(), 2);
   EXPECT_EQ(LightFactory_GetLightCount(), 0);
   EXPECT_EQ(Viewport_GetWidth(0), 800);
   EXPECT_EQ(Viewport_GetHeight(0), 600);
@@ -120,8 +121,17 @@ TEST_F(Frame, CreationInitialisesTheFamilies) {
   device_->GetCreationParameters(&creation);
   EXPECT_EQ(creation.BehaviorFlags, D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE);
   EXPECT_EQ(MaterialFactory_GetCount(), 1);
-  EXPECT_EQ(TextureFactory_GetCount(), 1);
-  EXPECT_EQ(TextureFactory_GetNewTextureId(), 1);
+  // The reserved record, then the default environment-bump texture.
+  EXPECT_EQ(TextureFactory_GetCount(), 2);
+  EXPECT_EQ(TextureFactory_GetNewTextureId(), 2);
+  EXPECT_EQ(TextureFactory_GetTextureIDByName("Default EMBM texture"), 1);
+  IDirect3DTexture8* bump = nullptr;
+  TextureFactory_GetDXTexture(1, &bump);
+  ASSERT_NE(bump, nullptr);
+  D3DSURFACE_DESC desc{};
+  bump->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Format, D3DFMT_V8U8);
+  EXPECT_EQ(desc.Width, 256u);
   EXPECT_EQ(Viewport_GetWidth(0), 640);
   EXPECT_EQ(Viewport_GetHeight(0), 480);
   EXPECT_TRUE(Logged("VIEWPORT MANAGER : Main viewport initialized (640x480)"));
@@ -217,11 +227,12 @@ TEST_F(Frame, ShutDownReportsWhatIsStillAlive) {
   win::Window second{64, 64};
   ASSERT_EQ(Viewport_Create(&second, 0, "leaked"), 1);
   device_->Release();
-  // The viewport's swap chain and depth surface hold the device.
-  // Both viewports' back buffers and depth surfaces (the second one's through its swap chain).
-  EXPECT_EQ(ShutDownDevice(), 4);
-  EXPECT_TRUE(Logged("RELEASING : Number of non-released objects : 4"));
+  // Both viewports' back buffers and depth surfaces (the second one's through its swap chain), and
+  // the default bump texture.
+  EXPECT_EQ(ShutDownDevice(), 5);
+  EXPECT_TRUE(Logged("RELEASING : Number of non-released objects : 5"));
   Viewport_UnloadAll();
+  TextureFactory_UnloadAll();
   direct3d_->Release();
 }
 

@@ -14,6 +14,8 @@
 
 #include "library/core/vortanautil.h"
 #include "platform/d3d/headless.h"
+#include "platform/d3dx/image_file.h"
+#include "platform/win/byte_writer.h"
 #include "platform/win/window.h"
 
 class LibraryTest : public ::testing::Test {
@@ -92,6 +94,38 @@ class LibraryTest : public ::testing::Test {
   }
 
   d3d::HeadlessControl* Control() const { return d3d::Headless(device_); }
+
+  // A BMP file of the image, or of width x height filled with colour; returns its path.
+  std::string WriteBmp(const std::string& name, const d3dx::ArgbImage& image) const {
+    const std::filesystem::path path = Folder() / name;
+    win::WriteFileBytes(path, d3dx::EncodeBmp(image, false));
+    return path.string();
+  }
+  std::string WriteBmp(const std::string& name, uint32_t width, uint32_t height,
+                       uint32_t colour) const {
+    return WriteBmp(name, d3dx::ArgbImage(width, height, colour));
+  }
+
+  // The pixels of a surface, or of level 0 of a texture, as ARGB.
+  static d3dx::ArgbImage Pixels(d3d::IDirect3DSurface8* surface) {
+    d3d::D3DSURFACE_DESC desc{};
+    surface->GetDesc(&desc);
+    d3d::D3DLOCKED_RECT locked{};
+    surface->LockRect(&locked, nullptr, d3d::D3DLOCK_READONLY);
+    auto image =
+        d3dx::ReadPixels({desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
+                          static_cast<uint8_t*>(locked.pBits)},
+                         nullptr);
+    surface->UnlockRect();
+    return *image;
+  }
+  static d3dx::ArgbImage Pixels(d3d::IDirect3DTexture8* texture) {
+    d3d::IDirect3DSurface8* level = nullptr;
+    texture->GetSurfaceLevel(0, &level);
+    d3dx::ArgbImage image = Pixels(level);
+    level->Release();
+    return image;
+  }
 
   // The end of the calling order: ReleaseAll, ShutDownDevice, then the caller lets go of its own
   // reference. True when nothing of the device was left alive, the caller's reference was the one

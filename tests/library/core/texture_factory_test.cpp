@@ -13,33 +13,15 @@ class Textures : public LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     ASSERT_EQ(CreateDevice(), D3D_OK);
-  }
-
-  // A BMP file of width x height filled with colour; returns its path.
-  std::string WriteBmp(const std::string& name, uint32_t width, uint32_t height, uint32_t colour) {
-    const std::filesystem::path path = Folder() / name;
-    win::WriteFileBytes(path, d3dx::EncodeBmp(d3dx::ArgbImage(width, height, colour), false));
-    return path.string();
+    // The table's rules from the table alone: without the default bump texture of identifier 1.
+    TextureFactory_Initialize();
+    TextureFactory_InitializeTextureMemory();
   }
 
   std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
     const std::filesystem::path path = Folder() / name;
     win::WriteFileBytes(path, bytes);
     return path.string();
-  }
-
-  // Level 0 of a texture as ARGB.
-  static d3dx::ArgbImage Pixels(IDirect3DTexture8* texture) {
-    D3DSURFACE_DESC desc{};
-    texture->GetLevelDesc(0, &desc);
-    D3DLOCKED_RECT locked{};
-    texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
-    auto image =
-        d3dx::ReadPixels({desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
-                          static_cast<uint8_t*>(locked.pBits)},
-                         nullptr);
-    texture->UnlockRect(0);
-    return *image;
   }
 
   static ULONG References(IUnknown* object) {
@@ -399,9 +381,13 @@ TEST_F(Textures, FixAlphaCopiesBlueIntoAlpha) {
 }
 
 TEST_F(Textures, MemoryIsMeasuredFromInitialisation) {
+  // A device as its creation leaves it, without the fixture's fresh table.
+  ASSERT_TRUE(ShutDownAndRelease());
+  ASSERT_EQ(CreateDevice(), D3D_OK);
   const int32_t free = TextureFactory_GetFreeTextureMemory();
   EXPECT_GT(free, 0);
-  // Device creation builds the frame-rate display after it has measured the memory.
+  // Device creation builds the frame-rate display and the bump texture after it has measured the
+  // memory.
   const int32_t used = TextureFactory_GetUsedTextureMemory();
   EXPECT_GT(used, 0);
   const std::string image = WriteBmp("big.bmp", 64, 64, 0xFFFFFFFF);
@@ -413,8 +399,10 @@ TEST_F(Textures, MemoryIsMeasuredFromInitialisation) {
   EXPECT_EQ(TextureFactory_InitializeTextureMemory(), 0);
   EXPECT_EQ(TextureFactory_GetUsedTextureMemory(), 0);
   TextureFactory_UnloadAll();
+  // The default bump texture's memory is free again too.
+  EXPECT_GT(TextureFactory_GetFreeTextureMemory(), free);
   EXPECT_TRUE(Logged("TEXTURE FACTORY 2 : All textures deleted. Free memory after unloading : " +
-                     std::to_string(free) + " bytes"));
+                     std::to_string(TextureFactory_GetFreeTextureMemory()) + " bytes"));
   EXPECT_TRUE(ShutDownAndRelease());
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace d3dtest {
@@ -339,6 +340,46 @@ TEST_F(GlDeviceTest, RenderToTextureThenSampleIt) {
   target->Release();
   backBuffer->Release();
   depth->Release();
+}
+
+TEST_F(GlDeviceTest, BumpOffsetTexturesKeepTheirBytesAndSampleBiasedToUnsigned) {
+  IDirect3DTexture8* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(2, 1, 1, 0, D3DFMT_V8U8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  D3DSURFACE_DESC desc{};
+  texture->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Format, D3DFMT_V8U8);
+  // Two texels of (u, v) as signed bytes: (-128, 127) and (0, 64).
+  const BYTE offsets[4] = {0x80, 0x7F, 0x00, 0x40};
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  EXPECT_EQ(locked.Pitch, 4);
+  std::memcpy(locked.pBits, offsets, sizeof offsets);
+  texture->UnlockRect(0);
+
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  struct Vertex {
+    float x, y, z, rhw;
+    float u, v;
+  };
+  const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
+                          {31.5f, -0.5f, 0, 1, 1, 0},
+                          {-0.5f, 31.5f, 0, 1, 0, 1},
+                          {31.5f, 31.5f, 0, 1, 1, 1}};
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+  device->SetTexture(0, nullptr);
+  const auto pixels = Read();
+  EXPECT_TRUE(Near(At(pixels, 8, 16), 0x00FFFF));
+  EXPECT_TRUE(Near(At(pixels, 24, 16), 0x80C0FF));
+
+  // The bytes stay as written, for the writers that lock the texture again.
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(std::memcmp(locked.pBits, offsets, sizeof offsets), 0);
+  texture->UnlockRect(0);
+  texture->Release();
 }
 
 TEST_F(GlDeviceTest, IndexedBufferDrawsAddTheBaseVertex) {
