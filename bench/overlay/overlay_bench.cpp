@@ -27,6 +27,7 @@
 #include "platform/d3d/gl.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/gl_state.h"
+#include "tests/library/core/gl_library_device.h"
 
 namespace {
 
@@ -69,17 +70,7 @@ std::string PageLine(int line) {
 class LibraryScene {
  public:
   LibraryScene() {
-    direct3d_ = CreateGlDirect3D();
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = params.BackBufferHeight = kTarget;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_COPY;
-    params.Windowed = 1;
-    params.EnableAutoDepthStencil = 1;
-    params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    if (VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &params, &device_, &direct3d_) != D3D_OK) {
+    if (tests::CreateOffscreenLibraryDevice(kTarget, kTarget, &device_, &direct3d_) != D3D_OK) {
       device_ = nullptr;
       return;
     }

@@ -6,17 +6,6 @@ using namespace d3d;
 using FrameRate = OverlayTest;
 class FrameRateLife : public LibraryTest {
  protected:
-  // The caller's own device, handed to the library with SetDevice.
-  void AdoptDevice() {
-    direct3d_ = CreateHeadlessDirect3D();
-    D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
-    ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_,
-                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
-              D3D_OK);
-    IUnknown* asUnknown = device_;
-    ASSERT_EQ(SetDevice(&asUnknown), 0);
-  }
-
   // The end of the calling order for an adopted device: nothing of the library's is left on it.
   void ShutDownAdopted() {
     ReleaseAll();

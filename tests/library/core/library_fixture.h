@@ -93,6 +93,18 @@ class LibraryTest : public ::testing::Test {
                                       &direct3d_);
   }
 
+  // A device of the test's own, handed to the library with SetDevice as a caller that owns its
+  // device hands it over; the library then holds no reference of its own.
+  void AdoptDevice() {
+    direct3d_ = d3d::CreateHeadlessDirect3D();
+    d3d::D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
+    ASSERT_EQ(direct3d_->CreateDevice(0, d3d::D3DDEVTYPE_HAL, &mainWindow_,
+                                      d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
+              d3d::D3D_OK);
+    d3d::IUnknown* asUnknown = device_;
+    ASSERT_EQ(SetDevice(&asUnknown), 0);
+  }
+
   d3d::HeadlessControl* Control() const { return d3d::Headless(device_); }
 
   // A BMP file of the image, or of width x height filled with colour; returns its path.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/d3d/gl.h"
+#include "tests/library/core/gl_library_device.h"
 #include "tests/library/core/library_fixture.h"
 
 // Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
@@ -45,20 +46,7 @@ class OverlayPixels : public LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    direct3d_ = CreateGlDirect3D();
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = kWidth;
-    params.BackBufferHeight = kHeight;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_COPY;
-    params.Windowed = 1;
-    params.EnableAutoDepthStencil = 1;
-    params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    ASSERT_EQ(
-        VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &params, &device_, &direct3d_),
-        D3D_OK)
+    ASSERT_EQ(tests::CreateOffscreenLibraryDevice(kWidth, kHeight, &device_, &direct3d_), D3D_OK)
         << "no OpenGL device: " << GlDeviceError();
     Viewport_SetBackground(0, 0xFF000000);
     ASSERT_EQ(Viewport_Clear(0, 0), 1);

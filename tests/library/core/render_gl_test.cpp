@@ -16,6 +16,7 @@
 #include "platform/d3dx/image_file.h"
 #include "platform/d3dx/math.h"
 #include "platform/win/byte_writer.h"
+#include "tests/library/core/gl_library_device.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #pragma GCC diagnostic push
@@ -57,20 +58,7 @@ int Brightness(D3DCOLOR colour) {
 class LibraryOnOpenGl : public ::testing::Test {
  protected:
   void SetUp() override {
-    direct3d_ = CreateGlDirect3D();
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = kSize;
-    params.BackBufferHeight = kSize;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_COPY;
-    params.Windowed = 1;
-    params.EnableAutoDepthStencil = 1;
-    params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    ASSERT_EQ(
-        VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &params, &device_, &direct3d_),
-        D3D_OK)
+    ASSERT_EQ(tests::CreateOffscreenLibraryDevice(kSize, kSize, &device_, &direct3d_), D3D_OK)
         << "no OpenGL device: " << GlDeviceError();
     // The device keeps V8U8 textures, so device creation made the default bump texture.
     EXPECT_EQ(TextureFactory_GetTextureIDByName("Default EMBM texture"), 1);

@@ -410,13 +410,7 @@ TEST_F(Surfaces, LifeCycleOfCreatedAndAdoptedDevicesLeavesNothingAlive) {
   useFamilies();
   EXPECT_TRUE(ShutDownAndRelease());
 
-  direct3d_ = CreateHeadlessDirect3D();
-  D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_);
-  ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, &mainWindow_,
-                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
-            D3D_OK);
-  IUnknown* adopted = device_;
-  ASSERT_EQ(SetDevice(&adopted), 0);
+  ASSERT_NO_FATAL_FAILURE(AdoptDevice());
   TextureFactory_Initialize();
   EXPECT_EQ(TextureFactory_CreateBumpMap(), 0);
   EXPECT_EQ(TextureFactory_GetTextureIDByName("Default EMBM texture"), 1);
