@@ -1,5 +1,6 @@
-// Fuzz target of the 3DS chunk reader: builds a database from the input, takes every mesh and
-// material out of it, reads all chunk data and writes the database back.
+// Fuzz target of the 3DS chunk reader: builds a database from the input, takes every record (meshes,
+// materials, cameras, lights and the scene settings) out of it, reads all chunk data and writes
+// the database back.
 #include <unistd.h>
 
 #include <cstddef>
@@ -13,6 +14,8 @@
 #include "library/toolkit3ds/file_table.h"
 #include "library/toolkit3ds/material_objects.h"
 #include "library/toolkit3ds/mesh_objects.h"
+#include "library/toolkit3ds/scene_objects.h"
+#include "library/toolkit3ds/scene_settings.h"
 
 namespace {
 
@@ -23,20 +26,37 @@ std::string ScratchPath(const char* role) {
   return (folder / ("chunk3ds_fuzz_" + std::to_string(getpid()) + "_" + role + ".3ds")).string();
 }
 
+// Takes each of count records out by index through get, then frees it.
+template <typename Record, typename Get>
+void TakeEach(ChunkDatabase3ds* database, int32_t count, Get get) {
+  for (int32_t i = 0; i < count && !ErrorsPending3ds(); ++i) {
+    Record* record = nullptr;
+    get(database, i, &record);
+    ReleaseRecord3ds(&record);
+  }
+  ClearErrors3ds();
+}
+
+// Takes a database-wide record out through get, then frees it.
+template <typename Record, typename Get>
+void TakeOne(ChunkDatabase3ds* database, Get get) {
+  Record* record = nullptr;
+  get(database, &record);
+  ReleaseRecord3ds(&record);
+  ClearErrors3ds();
+}
+
 void TakeRecords(ChunkDatabase3ds* database) {
-  for (int32_t i = 0, count = GetMeshCount3ds(database); i < count && !ErrorsPending3ds(); ++i) {
-    Mesh3ds* mesh = nullptr;
-    GetMeshByIndex3ds(database, i, &mesh);
-    ReleaseMeshObj3ds(&mesh);
-  }
-  ClearErrors3ds();
-  for (int32_t i = 0, count = GetMaterialCount3ds(database); i < count && !ErrorsPending3ds();
-       ++i) {
-    Materials3ds* material = nullptr;
-    GetMaterialByIndex3ds(database, i, &material);
-    ReleaseMaterial3ds(&material);
-  }
-  ClearErrors3ds();
+  TakeEach<Mesh3ds>(database, GetMeshCount3ds(database), GetMeshByIndex3ds);
+  TakeEach<Materials3ds>(database, GetMaterialCount3ds(database), GetMaterialByIndex3ds);
+  TakeEach<Camera3ds>(database, GetCameraCount3ds(database), GetCameraByIndex3ds);
+  TakeEach<Light3ds>(database, GetOmnilightCount3ds(database), GetOmnilightByIndex3ds);
+  TakeEach<Light3ds>(database, GetSpotlightCount3ds(database), GetSpotlightByIndex3ds);
+  TakeOne<Atmosphere3ds>(database, GetAtmosphere3ds);
+  TakeOne<Background3ds>(database, GetBackground3ds);
+  TakeOne<Meshset3ds>(database, GetMeshSet3ds);
+  TakeOne<Viewport3ds>(database, GetViewport3ds);
+  TakeOne<Viewport3ds>(database, GetDefaultView3ds);
 }
 
 }  // namespace

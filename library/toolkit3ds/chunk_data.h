@@ -14,8 +14,8 @@
 //   object, material, map, bitmap and instance names .......... name (10, 12 or 16 characters)
 //   FOG 0x2200, DISTANCE_CUE 0x2300 ........................... four floats
 //   LAYER_FOG 0x2302 .......................................... three floats, dword
-//   VIEW_TOP..VIEW_BACK (0x3010..0x3060) ...................... point target, float width
-//   VIEW_USER 0x3070 .......................................... point target, four floats
+//   VIEW_TOP..VIEW_BACK (0x3010..0x3060) ...................... float width, point target
+//   VIEW_USER 0x3070 .......................................... four floats, point target
 //   POINT_ARRAY 0x4110 ........................................ word n, n points
 //   POINT_FLAG_ARRAY 0x4111 ................................... word n, n flag words
 //   FACE_ARRAY 0x4120 ......................................... word n, n faces (four words each)

@@ -382,9 +382,9 @@ int GetChunkOrder3ds(uint16_t tag) {
       return 14;
     case V_GRADIENT:
       return 13;
-    case 0x1101:
-    case 0x1201:
-    case 0x1301:
+    case USE_BIT_MAP:
+    case USE_SOLID_BGND:
+    case USE_V_GRADIENT:
       return 12;
     case FOG:
       return 11;

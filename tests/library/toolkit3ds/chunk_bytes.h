@@ -102,6 +102,17 @@ class ReleaseToolkitState : public testing::Environment {
   }
 };
 
+// A test that starts with an empty error stack and ends with its databases released and its files
+// closed, so that it runs alike alone and after any other.
+class ToolkitTest : public testing::Test {
+ protected:
+  void SetUp() override { ClearErrors3ds(); }
+  void TearDown() override {
+    ReleaseToolkitState().TearDown();
+    ClearErrors3ds();
+  }
+};
+
 // Writes bytes to a file of the test's folder and reads it into a new database; the file stays
 // open.
 inline ChunkDatabase3ds* ReadDatabaseFromBytes(const Bytes& bytes,
