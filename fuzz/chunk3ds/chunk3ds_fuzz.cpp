@@ -1,6 +1,6 @@
-// Fuzz target of the 3DS chunk reader: builds a database from the input, takes every record (meshes,
-// materials, cameras, lights and the scene settings) out of it, reads all chunk data and writes
-// the database back.
+// Fuzz target of the 3DS chunk reader: builds a database from the input, takes every record
+// (meshes, materials, cameras, lights, the scene settings and the key-frame nodes) out of it, dumps
+// its node list, reads all chunk data and writes the database back.
 #include <unistd.h>
 
 #include <cstddef>
@@ -10,10 +10,13 @@
 #include <string>
 
 #include "library/toolkit3ds/chunk_database.h"
+#include "library/toolkit3ds/chunk_tags.h"
 #include "library/toolkit3ds/error_stack.h"
 #include "library/toolkit3ds/file_table.h"
+#include "library/toolkit3ds/keyframe_nodes.h"
 #include "library/toolkit3ds/material_objects.h"
 #include "library/toolkit3ds/mesh_objects.h"
+#include "library/toolkit3ds/node_parents.h"
 #include "library/toolkit3ds/scene_objects.h"
 #include "library/toolkit3ds/scene_settings.h"
 
@@ -57,6 +60,28 @@ void TakeRecords(ChunkDatabase3ds* database) {
   TakeOne<Meshset3ds>(database, GetMeshSet3ds);
   TakeOne<Viewport3ds>(database, GetViewport3ds);
   TakeOne<Viewport3ds>(database, GetDefaultView3ds);
+  TakeOne<Kfsets3ds>(database, GetKfSets3ds);
+  TakeEach<AmbientNode3ds>(database, GetAmbientNodeCount3ds(database), GetAmbientNodeByIndex3ds);
+  TakeEach<CameraNode3ds>(database, GetCameraNodeCount3ds(database), GetCameraNodeByIndex3ds);
+  TakeEach<ObjectNode3ds>(database, GetObjectNodeCount3ds(database), GetObjectNodeByIndex3ds);
+  TakeEach<OmniNode3ds>(database, GetOmniNodeCount3ds(database), GetOmniNodeByIndex3ds);
+  TakeEach<SpotNode3ds>(database, GetSpotNodeCount3ds(database), GetSpotNodeByIndex3ds);
+}
+
+// Lists every node of the key-frame section as it stands and dumps the list and its tree.
+void DumpNodes(ChunkDatabase3ds* database, FILE* sink) {
+  ChunkNode3ds* kfdata = nullptr;
+  FindChunk3ds(database->root, KFDATA, &kfdata);
+  FreeNodeList3ds();
+  for (ChunkNode3ds* node = kfdata != nullptr ? kfdata->children : nullptr; node != nullptr;
+       node = node->next) {
+    if (IsNodeTag3ds(node->tag)) AddNodeEntry3ds(node);
+  }
+  AssignNodeIds3ds();
+  DumpNodeList3ds(sink);
+  DumpNodeTree3ds(sink);
+  FreeNodeList3ds();
+  ClearErrors3ds();
 }
 
 }  // namespace
@@ -76,6 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ReadDatabase3ds(file, database);
   if (!ErrorsPending3ds()) {
     TakeRecords(database);
+    static FILE* const sink = std::fopen("/dev/null", "w");
+    DumpNodes(database, sink);
     ReadAllChunks3ds(database);
     File3ds* written = OpenFile3ds(output.c_str(), "w");
     WriteDatabase3ds(written, database);

@@ -187,15 +187,20 @@ struct BoundBoxData3ds {
 
 struct RotationKey3ds {
   float angle = 0.0f, x = 0.0f, y = 0.0f, z = 0.0f;
+  bool operator==(const RotationKey3ds&) const = default;
 };
 struct ColorKey3ds {
   float red = 0.0f, green = 0.0f, blue = 0.0f;
+  bool operator==(const ColorKey3ds&) const = default;
 };
 struct MorphKey3ds {
   std::string object;
+  bool operator==(const MorphKey3ds&) const = default;
 };
 // A hide track's keys carry no value.
-struct HideKey3ds {};
+struct HideKey3ds {
+  bool operator==(const HideKey3ds&) const = default;
+};
 
 template <typename Value>
 struct TrackData3ds {
