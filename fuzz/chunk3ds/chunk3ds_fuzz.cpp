@@ -10,6 +10,7 @@
 #include <string>
 
 #include "library/toolkit3ds/chunk_database.h"
+#include "library/toolkit3ds/chunk_dump.h"
 #include "library/toolkit3ds/chunk_tags.h"
 #include "library/toolkit3ds/error_stack.h"
 #include "library/toolkit3ds/file_table.h"
@@ -103,6 +104,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TakeRecords(database);
     static FILE* const sink = std::fopen("/dev/null", "w");
     DumpNodes(database, sink);
+    DumpDatabase3ds(sink, database);
+    ClearErrors3ds();
+    DumpDatabaseChecksums3ds(sink, database);
+    ClearErrors3ds();
     ReadAllChunks3ds(database);
     File3ds* written = OpenFile3ds(output.c_str(), "w");
     WriteDatabase3ds(written, database);

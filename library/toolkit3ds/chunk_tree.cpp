@@ -148,7 +148,8 @@ ChunkNode3ds* ReadChildHeader(const ChunkNode3ds* parent, uint32_t parentEnd) {
   return child;
 }
 
-bool IsXDataChildTag(int32_t tag) { return tag >= XDATA_APPNAME && tag <= XDATA_LAST; }
+// XDATA_RFU1 is the last of the kinds an extra-data entry holds.
+bool IsXDataChildTag(int32_t tag) { return tag >= XDATA_APPNAME && tag <= XDATA_RFU1; }
 
 // Extra data is written by other applications, so its children are taken more warily: a child of
 // an unknown kind ends the entry, and a child that would run past the entry is stepped over.

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -135,6 +137,19 @@ inline ChunkDatabase3ds* WriteAndReadBack(ChunkDatabase3ds* database,
   ChunkDatabase3ds* result = NewDatabase();
   ReadDatabase3ds(reread, result);
   return result;
+}
+
+// Runs write with a stream of its own and gives the text it wrote.
+template <typename Write>
+std::string TextOf(Write write) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  FILE* stream = open_memstream(&buffer, &size);
+  write(stream);
+  std::fclose(stream);
+  std::string text(buffer, size);
+  std::free(buffer);
+  return text;
 }
 
 inline std::vector<int32_t> PendingCodes() {

@@ -41,19 +41,6 @@ Track3ds<Value> MakeTrack(std::vector<Value> values, uint32_t flags = 0) {
   return track;
 }
 
-// Runs write, with the text written to a stream, and gives the text.
-template <typename Write>
-std::string TextOf(Write write) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  FILE* stream = open_memstream(&buffer, &size);
-  write(stream);
-  std::fclose(stream);
-  std::string text(buffer, size);
-  std::free(buffer);
-  return text;
-}
-
 struct Scene {
   AmbientNode3ds ambient;
   CameraNode3ds camera;
