@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -24,19 +23,6 @@
 namespace {
 
 using Peer = test3ds::ToolkitTest;
-
-const std::filesystem::path kModels = "/usr/share/assimp/models/3DS";
-
-std::vector<std::filesystem::path> ModelFiles() {
-  std::vector<std::filesystem::path> files;
-  if (!std::filesystem::exists(kModels)) return files;
-  for (const auto& entry : std::filesystem::directory_iterator(kModels)) {
-    char magic[2] = {};
-    std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof(magic));
-    if (magic[0] == 0x4D && magic[1] == 0x4D) files.push_back(entry.path());
-  }
-  return files;
-}
 
 void ExpectPoint(const float* peer, const point3ds& point) {
   EXPECT_FLOAT_EQ(peer[0], point.x);
@@ -146,7 +132,7 @@ void ExpectNodes(ChunkDatabase3ds* database, const Lib3dsNode* node, std::vector
 }
 
 TEST_F(Peer, TestModelsGiveTheCamerasAndNodesThePeerReads) {
-  auto files = ModelFiles();
+  auto files = test3ds::ModelFiles();
   if (files.empty()) GTEST_SKIP() << "assimp-testmodels is not installed";
   int withCameras = 0, withObjectNodes = 0;
   for (const auto& path : files) {

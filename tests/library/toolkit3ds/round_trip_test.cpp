@@ -1,7 +1,6 @@
 // Every 3DS file of the assimp test models reads, writes back and reads again to the same records.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +14,6 @@
 #include "tests/library/toolkit3ds/chunk_bytes.h"
 
 namespace {
-
-const std::filesystem::path kModels = "/usr/share/assimp/models/3DS";
 
 struct Records {
   std::vector<Mesh3ds> meshes;
@@ -66,21 +63,8 @@ void WriteBack(const std::string& from, const std::string& to) {
   CloseAllFiles3ds();
 }
 
-// The folder's 3DS files, known by their first chunk (one of them has no extension).
-std::vector<std::filesystem::path> ModelFiles() {
-  std::vector<std::filesystem::path> files;
-  if (!std::filesystem::exists(kModels)) return files;
-  for (const auto& entry : std::filesystem::directory_iterator(kModels)) {
-    char magic[2] = {};
-    std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof(magic));
-    if (magic[0] == 0x4D && magic[1] == 0x4D) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 TEST(RoundTrip, EveryTestModelReadsWritesAndReadsAgainToTheSameRecords) {
-  auto files = ModelFiles();
+  auto files = test3ds::ModelFiles();
   if (files.empty()) GTEST_SKIP() << "assimp-testmodels is not installed";
   auto folder = test3ds::TestFolder();
   for (const auto& path : files) {
@@ -101,9 +85,9 @@ TEST(RoundTrip, EveryTestModelReadsWritesAndReadsAgainToTheSameRecords) {
 }
 
 TEST(RoundTrip, TestModelContentsAreRead) {
-  if (!std::filesystem::exists(kModels / "test1.3ds"))
+  if (!std::filesystem::exists(test3ds::kTestModels / "test1.3ds"))
     GTEST_SKIP() << "assimp-testmodels is not installed";
-  Records records = ReadRecords((kModels / "test1.3ds").string());
+  Records records = ReadRecords((test3ds::kTestModels / "test1.3ds").string());
   ASSERT_FALSE(records.meshes.empty());
   const Mesh3ds& mesh = records.meshes[0];
   EXPECT_GT(mesh.nvertices, 0);
@@ -116,7 +100,8 @@ TEST(RoundTrip, TestModelContentsAreRead) {
   ASSERT_FALSE(records.materials.empty());
   EXPECT_NE(records.materials[0].name[0], '\0');
 
-  Records animated = ReadRecords((kModels / "CameraRollAnimWithChildObject.3ds").string());
+  Records animated =
+      ReadRecords((test3ds::kTestModels / "CameraRollAnimWithChildObject.3ds").string());
   EXPECT_NE(std::find(animated.nodes.begin(), animated.nodes.end(), "Box02 <- Camera01"),
             animated.nodes.end());
 }
