@@ -33,7 +33,7 @@ ChunkNode3ds* FindLightByIndex(ChunkDatabase3ds* database, bool spot, int32_t in
 // A field of view from a focal length and back: both are refused at 0, where the other would be
 // infinite.
 bool LensConversion(float value, float* out) {
-  float converted = kLensFactor3ds / value;
+  float converted = value != 0.0f ? kLensFactor3ds / value : 0.0f;
   if (value == 0.0f || !std::isfinite(converted)) {
     PushError3ds(ERR_INVALID_DATA);
     return false;
