@@ -39,8 +39,13 @@ function(marovin_add_tests name)
     set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${ARG_ENVIRONMENT})
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  # The whole run has a temporary folder of its own: it runs beside the per-case runs of the same
+  # tests, which write the same file names.
+  set(wholeTemp ${CMAKE_CURRENT_BINARY_DIR}/${name}.whole.tmp)
+  file(MAKE_DIRECTORY ${wholeTemp})
   add_test(NAME ${name}.whole COMMAND ${name} --gtest_shuffle --gtest_repeat=2)
-  set_tests_properties(${name}.whole PROPERTIES LABELS whole TIMEOUT 600)
+  set_tests_properties(${name}.whole PROPERTIES LABELS whole TIMEOUT 600
+                       ENVIRONMENT TMPDIR=${wholeTemp})
 endfunction()
 
 # marovin_add_fuzzer(NAME SOURCE LIBS...): SOURCE defines LLVMFuzzerTestOneInput. With

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,11 @@
 #include "library/toolkit3ds/chunk_database.h"
 #include "library/toolkit3ds/error_stack.h"
 #include "library/toolkit3ds/file_table.h"
+#include "library/toolkit3ds/keyframe_nodes.h"
 #include "library/toolkit3ds/material_objects.h"
 #include "library/toolkit3ds/mesh_objects.h"
+#include "library/toolkit3ds/scene_objects.h"
+#include "library/toolkit3ds/scene_settings.h"
 
 namespace {
 
@@ -24,7 +28,45 @@ const std::filesystem::path kModels = "/usr/share/assimp/models/3DS";
 constexpr uint16_t kGeneratedMeshVertices = 20000;
 constexpr int kGeneratedMeshCounts[] = {1, 4, 16, 64};
 
-// What the library's mesh loader does with a file: every mesh and its materials, then all the rest.
+// Fills one record after the other through get, then frees it.
+template <typename Record, typename Get>
+void GetAll(ChunkDatabase3ds* database, int32_t count, Get get) {
+  Record* record = nullptr;
+  for (int32_t i = 0; i < count; ++i) {
+    get(database, i, &record);
+    benchmark::DoNotOptimize(record);
+  }
+  ReleaseRecord3ds(&record);
+}
+
+template <typename Record, typename Get>
+void GetOnce(ChunkDatabase3ds* database, Get get) {
+  Record* record = nullptr;
+  get(database, &record);
+  benchmark::DoNotOptimize(record);
+  ReleaseRecord3ds(&record);
+}
+
+// What lib3ds_file_load takes out besides meshes and materials: cameras, lights, the scene
+// settings and every key-frame node.
+void GetSceneRecords(ChunkDatabase3ds* database) {
+  GetAll<Camera3ds>(database, GetCameraCount3ds(database), GetCameraByIndex3ds);
+  GetAll<Light3ds>(database, GetOmnilightCount3ds(database), GetOmnilightByIndex3ds);
+  GetAll<Light3ds>(database, GetSpotlightCount3ds(database), GetSpotlightByIndex3ds);
+  GetOnce<Atmosphere3ds>(database, GetAtmosphere3ds);
+  GetOnce<Background3ds>(database, GetBackground3ds);
+  GetOnce<Meshset3ds>(database, GetMeshSet3ds);
+  GetOnce<Viewport3ds>(database, GetViewport3ds);
+  GetOnce<Kfsets3ds>(database, GetKfSets3ds);
+  GetAll<AmbientNode3ds>(database, GetAmbientNodeCount3ds(database), GetAmbientNodeByIndex3ds);
+  GetAll<CameraNode3ds>(database, GetCameraNodeCount3ds(database), GetCameraNodeByIndex3ds);
+  GetAll<ObjectNode3ds>(database, GetObjectNodeCount3ds(database), GetObjectNodeByIndex3ds);
+  GetAll<OmniNode3ds>(database, GetOmniNodeCount3ds(database), GetOmniNodeByIndex3ds);
+  GetAll<SpotNode3ds>(database, GetSpotNodeCount3ds(database), GetSpotNodeByIndex3ds);
+}
+
+// What lib3ds_file_load does with a file, through the toolkit: every mesh and its materials, the
+// rest of the scene, then all chunk data.
 void LoadWithToolkit(const std::string& path) {
   ClearErrors3ds();
   File3ds* file = OpenFile3ds(path.c_str(), "r");
@@ -39,6 +81,7 @@ void LoadWithToolkit(const std::string& path) {
       GetMaterialByName3ds(database, group.name, &material);
     benchmark::DoNotOptimize(mesh->vertexarray.data());
   }
+  GetSceneRecords(database);
   ReadAllChunks3ds(database);
   ReleaseMeshObj3ds(&mesh);
   ReleaseMaterial3ds(&material);
@@ -131,8 +174,10 @@ void CompareLoads(benchmark::State& state, const std::string& path) {
 const bool kRegistered = [] {
   if (std::filesystem::exists(kModels)) {
     for (const auto& entry : std::filesystem::directory_iterator(kModels)) {
-      std::string extension = entry.path().extension().string();
-      if (extension != ".3ds" && extension != ".3DS") continue;
+      // Known by the first chunk: one of the files has no extension.
+      char magic[2] = {};
+      std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof(magic));
+      if (magic[0] != 0x4D || magic[1] != 0x4D) continue;
       std::string path = entry.path().string();
       benchmark::RegisterBenchmark(("Load/" + entry.path().filename().string()).c_str(),
                                    [path](benchmark::State& state) { CompareLoads(state, path); })

@@ -14,8 +14,8 @@
 //   object, material, map, bitmap and instance names .......... name (10, 12 or 16 characters)
 //   FOG 0x2200, DISTANCE_CUE 0x2300 ........................... four floats
 //   LAYER_FOG 0x2302 .......................................... three floats, dword
-//   VIEW_TOP..VIEW_BACK (0x3010..0x3060) ...................... point target, float width
-//   VIEW_USER 0x3070 .......................................... point target, four floats
+//   VIEW_TOP..VIEW_BACK (0x3010..0x3060) ...................... float width, point target
+//   VIEW_USER 0x3070 .......................................... four floats, point target
 //   POINT_ARRAY 0x4110 ........................................ word n, n points
 //   POINT_FLAG_ARRAY 0x4111 ................................... word n, n flag words
 //   FACE_ARRAY 0x4120 ......................................... word n, n faces (four words each)
@@ -187,15 +187,20 @@ struct BoundBoxData3ds {
 
 struct RotationKey3ds {
   float angle = 0.0f, x = 0.0f, y = 0.0f, z = 0.0f;
+  bool operator==(const RotationKey3ds&) const = default;
 };
 struct ColorKey3ds {
   float red = 0.0f, green = 0.0f, blue = 0.0f;
+  bool operator==(const ColorKey3ds&) const = default;
 };
 struct MorphKey3ds {
   std::string object;
+  bool operator==(const MorphKey3ds&) const = default;
 };
 // A hide track's keys carry no value.
-struct HideKey3ds {};
+struct HideKey3ds {
+  bool operator==(const HideKey3ds&) const = default;
+};
 
 template <typename Value>
 struct TrackData3ds {

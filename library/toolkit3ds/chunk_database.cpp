@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kNewAnimationLength = 30;  // frames
 constexpr int32_t kUnknownVersion = 3;
 
 std::string NameOf(ChunkNode3ds* node) {
@@ -312,7 +311,7 @@ void PutKfVersion3ds(ChunkDatabase3ds* database, int32_t version) {
   if (created && kfdata != nullptr) PutChunk3ds(kfdata, KFHDR, &chunk);
   auto* data = chunk != nullptr ? EditChunkData3ds<KfHeaderData3ds>(chunk) : nullptr;
   if (data == nullptr) return;
-  if (created) data->animationLength = kNewAnimationLength;
+  if (created) data->animationLength = kNewAnimationLength3ds;
   data->revision = static_cast<int16_t>(StoredFromVersion(version, true));
 }
 

@@ -14,6 +14,9 @@
 #include "library/toolkit3ds/chunk_tree.h"
 #include "library/toolkit3ds/file_table.h"
 
+// The animation length a new key-frame section starts with.
+inline constexpr uint32_t kNewAnimationLength3ds = 30;  // frames
+
 enum DatabaseKind3ds : int32_t {
   kNoDatabase3ds = 0,
   kMeshFile3ds = 1,

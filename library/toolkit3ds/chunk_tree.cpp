@@ -148,7 +148,8 @@ ChunkNode3ds* ReadChildHeader(const ChunkNode3ds* parent, uint32_t parentEnd) {
   return child;
 }
 
-bool IsXDataChildTag(int32_t tag) { return tag >= XDATA_APPNAME && tag <= XDATA_LAST; }
+// XDATA_RFU1 is the last of the kinds an extra-data entry holds.
+bool IsXDataChildTag(int32_t tag) { return tag >= XDATA_APPNAME && tag <= XDATA_RFU1; }
 
 // Extra data is written by other applications, so its children are taken more warily: a child of
 // an unknown kind ends the entry, and a child that would run past the entry is stepped over.
@@ -382,9 +383,9 @@ int GetChunkOrder3ds(uint16_t tag) {
       return 14;
     case V_GRADIENT:
       return 13;
-    case 0x1101:
-    case 0x1201:
-    case 0x1301:
+    case USE_BIT_MAP:
+    case USE_SOLID_BGND:
+    case USE_V_GRADIENT:
       return 12;
     case FOG:
       return 11;

@@ -19,11 +19,6 @@
 
 inline constexpr size_t kMapNameSize3ds = 17;  // characters with the terminator
 
-struct fcolor3ds {
-  float r = 0.0f, g = 0.0f, b = 0.0f;
-  bool operator==(const fcolor3ds&) const = default;
-};
-
 // Map tiling flags (MAT_MAP_TILING).
 enum MapTilingFlag3ds : uint16_t {
   TEX_DECAL = 0x1,

@@ -411,22 +411,27 @@ void CopyMeshByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, 
     CopyNamedObjectByName3ds(destination, source, name);
 }
 
+bool GetMeshBounds3ds(const Mesh3ds& mesh, point3ds* low, point3ds* high) {
+  if (mesh.nvertices == 0 || mesh.vertexarray.size() < mesh.nvertices) {
+    PushError3ds(ERR_INVALID_DATA);
+    return false;
+  }
+  *low = *high = mesh.vertexarray[0];
+  for (size_t i = 1; i < mesh.nvertices; ++i) {
+    const point3ds& p = mesh.vertexarray[i];
+    *low = {std::min(low->x, p.x), std::min(low->y, p.y), std::min(low->z, p.z)};
+    *high = {std::max(high->x, p.x), std::max(high->y, p.y), std::max(high->z, p.z)};
+  }
+  return true;
+}
+
 void SetMeshCenterMatrix3ds(Mesh3ds* mesh) {
   if (mesh == nullptr) {
     PushError3ds(ERR_INVALID_ARG);
     return;
   }
-  if (mesh->nvertices == 0 || mesh->vertexarray.size() < mesh->nvertices) {
-    PushError3ds(ERR_INVALID_DATA);
-    return;
-  }
-  point3ds low = mesh->vertexarray[0];
-  point3ds high = low;
-  for (size_t i = 1; i < mesh->nvertices; ++i) {
-    const point3ds& p = mesh->vertexarray[i];
-    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-  }
+  point3ds low, high;
+  if (!GetMeshBounds3ds(*mesh, &low, &high)) return;
   mesh->locmatrix = {1.0f,
                      0.0f,
                      0.0f,

@@ -99,5 +99,8 @@ void DeleteMeshByName3ds(ChunkDatabase3ds* database, const char* name);
 void DeleteMeshByIndex3ds(ChunkDatabase3ds* database, int32_t index);
 void CopyMeshByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, int32_t index);
 void CopyMeshByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, const char* name);
+// The least and greatest vertex coordinates on each axis; false (ERR_INVALID_DATA) without
+// vertices.
+bool GetMeshBounds3ds(const Mesh3ds& mesh, point3ds* low, point3ds* high);
 // Identity axes with the origin at the centre of the vertices' bounding box.
 void SetMeshCenterMatrix3ds(Mesh3ds* mesh);

@@ -13,6 +13,11 @@ struct point3ds {
   bool operator==(const point3ds&) const = default;
 };
 
+struct fcolor3ds {
+  float r = 0.0f, g = 0.0f, b = 0.0f;
+  bool operator==(const fcolor3ds&) const = default;
+};
+
 struct textvert3ds {
   float u = 0.0f, v = 0.0f;
   bool operator==(const textvert3ds&) const = default;
@@ -50,3 +55,11 @@ struct trackheader3ds {
 static_assert(sizeof(point3ds) == 12 && std::is_trivially_copyable_v<point3ds>);
 static_assert(sizeof(textvert3ds) == 8 && std::is_trivially_copyable_v<textvert3ds>);
 static_assert(sizeof(face3ds) == 8 && std::is_trivially_copyable_v<face3ds>);
+
+// Frees a record made by one of the toolkit's inits or gets, leaving the caller's pointer none.
+template <typename Record>
+void ReleaseRecord3ds(Record** out) {
+  if (out == nullptr) return;
+  delete *out;
+  *out = nullptr;
+}

@@ -2,7 +2,10 @@
 // temporary folder of the test's own.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +59,22 @@ inline Bytes Chunk(uint16_t tag, const Bytes& data, std::initializer_list<Bytes>
 
 inline Bytes Container(uint16_t tag, std::initializer_list<Bytes> children) {
   return Chunk(tag, {}, children);
+}
+
+// The 3DS files of the assimp test models (Debian assimp-testmodels), known by their first chunk
+// since one of them has no extension; none when the package is not installed.
+inline const std::filesystem::path kTestModels = "/usr/share/assimp/models/3DS";
+
+inline std::vector<std::filesystem::path> ModelFiles() {
+  std::vector<std::filesystem::path> files;
+  if (!std::filesystem::exists(kTestModels)) return files;
+  for (const auto& entry : std::filesystem::directory_iterator(kTestModels)) {
+    char magic[2] = {};
+    std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof(magic));
+    if (magic[0] == 0x4D && magic[1] == 0x4D) files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 // A folder of the test's own under the system's temporary folder.
@@ -131,6 +150,19 @@ inline ChunkDatabase3ds* WriteAndReadBack(ChunkDatabase3ds* database,
   ChunkDatabase3ds* result = NewDatabase();
   ReadDatabase3ds(reread, result);
   return result;
+}
+
+// Runs write with a stream of its own and gives the text it wrote.
+template <typename Write>
+std::string TextOf(Write write) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  FILE* stream = open_memstream(&buffer, &size);
+  write(stream);
+  std::fclose(stream);
+  std::string text(buffer, size);
+  std::free(buffer);
+  return text;
 }
 
 inline std::vector<int32_t> PendingCodes() {

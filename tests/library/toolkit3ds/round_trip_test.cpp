@@ -1,7 +1,6 @@
 // Every 3DS file of the assimp test models reads, writes back and reads again to the same records.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,8 +17,6 @@
 namespace {
 
 using RoundTrip = test3ds::ToolkitTest;
-
-const std::filesystem::path kModels = "/usr/share/assimp/models/3DS";
 
 struct Records {
   std::vector<Mesh3ds> meshes;
@@ -68,21 +65,9 @@ void WriteBack(const std::string& from, const std::string& to) {
   CloseAllFiles3ds();
 }
 
-// The folder's 3DS files, known by their first chunk (one of them has no extension).
-std::vector<std::filesystem::path> ModelFiles() {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(kModels)) {
-    char magic[2] = {};
-    std::ifstream(entry.path(), std::ios::binary).read(magic, sizeof(magic));
-    if (magic[0] == 0x4D && magic[1] == 0x4D) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 TEST_F(RoundTrip, EveryTestModelReadsWritesAndReadsAgainToTheSameRecords) {
-  if (tests::PeerMissing(kModels, "assimp-testmodels")) GTEST_SKIP();
-  auto files = ModelFiles();
+  if (tests::PeerMissing(test3ds::kTestModels, "assimp-testmodels")) GTEST_SKIP();
+  auto files = test3ds::ModelFiles();
   ASSERT_FALSE(files.empty());
   auto folder = test3ds::TestFolder();
   for (const auto& path : files) {
@@ -105,9 +90,9 @@ TEST_F(RoundTrip, EveryTestModelReadsWritesAndReadsAgainToTheSameRecords) {
 }
 
 TEST_F(RoundTrip, TestModelContentsAreRead) {
-  if (tests::PeerMissing(kModels / "test1.3ds", "assimp-testmodels")) GTEST_SKIP();
+  if (tests::PeerMissing(test3ds::kTestModels / "test1.3ds", "assimp-testmodels")) GTEST_SKIP();
   Records records;
-  ReadRecords((kModels / "test1.3ds").string(), &records);
+  ReadRecords((test3ds::kTestModels / "test1.3ds").string(), &records);
   ASSERT_FALSE(records.meshes.empty());
   const Mesh3ds& mesh = records.meshes[0];
   EXPECT_GT(mesh.nvertices, 0);
@@ -121,7 +106,7 @@ TEST_F(RoundTrip, TestModelContentsAreRead) {
   EXPECT_NE(records.materials[0].name[0], '\0');
 
   Records animated;
-  ReadRecords((kModels / "CameraRollAnimWithChildObject.3ds").string(), &animated);
+  ReadRecords((test3ds::kTestModels / "CameraRollAnimWithChildObject.3ds").string(), &animated);
   EXPECT_NE(std::find(animated.nodes.begin(), animated.nodes.end(), "Box02 <- Camera01"),
             animated.nodes.end());
 }
