@@ -205,6 +205,92 @@ VORTANA_API int32_t Atmosphere_FogGetType(int32_t* mode, int32_t* kind);
 // Sets the device's fog states from the stored fog.
 VORTANA_API int32_t Atmosphere_ApplyFog();
 
+// ---- Sky, sun and lens flares (the atmosphere family; textures are texture-table identifiers) --
+// Marks the state and builds the sky box at 3600 units and a sphere of 10 rings and segments of
+// radius 1000; nothing without a device or when already marked.
+VORTANA_API int32_t Atmosphere_Initialize();
+// Rebuilds the 24 white sky-box vertices at distance units from the eye.
+VORTANA_API int32_t Atmosphere_CreateSkyBox(float distance);
+// Rebuilds the sky sphere (rings and segments of at least 2, at most 65,535 vertices); 0 and the
+// previous sphere kept on refusal.
+VORTANA_API int32_t Atmosphere_CreateSkySphere(int32_t rings, int32_t segments, float radius);
+// Rebuilds the sun quad from the billboard size and makes the "Init Sun" material the sun's.
+VORTANA_API int32_t Atmosphere_InitSun();
+// Releases the sky sphere and clears the mark, so the next Atmosphere_Initialize builds afresh; 0
+// when not initialised.
+VORTANA_API int32_t Atmosphere_UnloadAll();
+// Draws sky, sun and flares: eye and look-at point, the sun's billboard matrix, the view matrix;
+// puts the fog back afterwards.
+VORTANA_API int32_t Atmosphere_Render(const d3d::D3DVECTOR* eye, const d3d::D3DVECTOR* lookAt,
+                                      const d3d::D3DMATRIX* sunMatrix,
+                                      const d3d::D3DMATRIX* viewMatrix);
+// The sky sphere, then the sky box, about the eye.
+VORTANA_API int32_t Atmosphere_RenderSky(const d3d::D3DVECTOR* eye);
+VORTANA_API int32_t Atmosphere_RenderSkyBox(const d3d::D3DVECTOR* eye);
+VORTANA_API int32_t Atmosphere_RenderSkySphere(const d3d::D3DVECTOR* eye);
+// The sky's world matrix (the shared rotation, moved to the eye) and its blending states.
+VORTANA_API int32_t Atmosphere_GetReadySky(const d3d::D3DVECTOR* eye);
+VORTANA_API int32_t Atmosphere_SkyBoxEnable(int32_t flag);
+VORTANA_API int32_t Atmosphere_SkySphereEnable(int32_t flag);
+// The faces' textures by plane: x = -d, x = +d, z = -d, z = +d, y = +d, y = -d.
+VORTANA_API int32_t Atmosphere_SkyBoxSetTexture(int32_t minusX, int32_t plusX, int32_t minusZ,
+                                                int32_t plusZ, int32_t plusY, int32_t minusY);
+// Channels 0..1 (clamped) into every sky-box vertex; the getter reads alpha as 1.
+VORTANA_API int32_t Atmosphere_SkyBoxSetColor(float r, float g, float b, float a);
+VORTANA_API int32_t Atmosphere_SkyBoxGetColor(float* r, float* g, float* b, float* a);
+// Rebuilds the box at that distance; its colour goes back to white.
+VORTANA_API int32_t Atmosphere_SkyBoxSetDistance(float distance);
+VORTANA_API int32_t Atmosphere_SkyBoxGetDistance(float* distance);
+// The one rotation (radians) that box and sphere share.
+VORTANA_API int32_t Atmosphere_SkyBoxSetRotation(float x, float y, float z);
+VORTANA_API int32_t Atmosphere_SkySphereSetRotation(float x, float y, float z);
+VORTANA_API int32_t Atmosphere_SkyBoxGetRotation(float* x, float* y, float* z);
+VORTANA_API int32_t Atmosphere_SkySphereGetRotation(float* x, float* y, float* z);
+// The sphere's tint (texture x tint).
+VORTANA_API int32_t Atmosphere_SkySphereSetColor(float r, float g, float b, float a);
+VORTANA_API int32_t Atmosphere_SkySphereGetColor(float* r, float* g, float* b, float* a);
+VORTANA_API int32_t Atmosphere_SkySphereSetTexture(int32_t texture);
+VORTANA_API int32_t Atmosphere_SkySphereGetTexture(int32_t* texture);
+// A new radius, or a missing sphere, rebuilds it with the current count.
+VORTANA_API int32_t Atmosphere_SkySphereSetRadius(float radius);
+VORTANA_API int32_t Atmosphere_SkySphereGetRadius(float* radius);
+// Rebuilds the sphere with count rings and count segments.
+VORTANA_API int32_t Atmosphere_SkySphereSetPolyCount(int32_t count);
+// Stores the switch and rebuilds the sun.
+VORTANA_API int32_t Atmosphere_SunEnable(int32_t flag);
+// Half the quad's side is size x 200 units; rebuilds the sun.
+VORTANA_API int32_t Atmosphere_SunSetBillboardSize(float size);
+// The sun's offset from the eye.
+VORTANA_API int32_t Atmosphere_SunSetPosition(float x, float y, float z);
+VORTANA_API int32_t Atmosphere_SunSetTexture(int32_t texture);
+// Overrides the sun's material until the next sun rebuild.
+VORTANA_API int32_t Atmosphere_SunSetMaterial(int32_t material);
+VORTANA_API int32_t Atmosphere_LensFlareEnable(int32_t flag);
+// count flares, flare i at distance 20 x i, size 10, no texture, colour 0xFFCCCCCC.
+VORTANA_API int32_t Atmosphere_LensFlareSetLensNumber(int32_t count);
+// One flare (1-based); 0 for a number outside the table or texture 0. The last argument is unread.
+VORTANA_API int32_t Atmosphere_LensFlareSetLensParams(int32_t flare, int32_t texture, float size,
+                                                      float distance, uint32_t color,
+                                                      int32_t unused);
+
+// ---- Cloud layers (scrolling textures on one dome; textures are the caller's) -----------------
+// count layers of white colour on a dome of resolution (at least 4); 0 when the dome cannot be
+// made. Replaces earlier layers.
+VORTANA_API int32_t CloudSky_Init(int32_t layers, int32_t resolution);
+// A layer's scale, blend factors and texture (a reference is kept); 0 for a layer not in the list.
+VORTANA_API int32_t CloudSky_SetParam(int32_t layer, float scale, int32_t sourceBlend,
+                                      int32_t destinationBlend, d3d::IDirect3DTexture8** texture);
+// Note the channel order: red, blue, green, alpha.
+VORTANA_API int32_t CloudSky_SetColor(int32_t layer, float r, float b, float g, float a);
+// Scrolls every layer by elapsed x its speeds.
+VORTANA_API int32_t CloudSky_Update(float elapsed);
+VORTANA_API int32_t CloudSky_Render();
+// Releases the dome and the layers' textures and empties the list.
+VORTANA_API int32_t CloudSky_Destroy();
+// Does nothing.
+VORTANA_API int32_t CloudSky_MorphTo(int32_t layer, float a, float b, float c, float d, float e,
+                                     float f, float g);
+
 // ---- 2D overlay (screen pixels; colours 0xAARRGGBB; queued from Start, drawn by End) -----------
 // Kept for the calling order: the vertex templates are ready from load.
 VORTANA_API int32_t Screen2D_Init();

@@ -76,8 +76,14 @@ void InitializeFamilies() {
   TextureFactory_Initialize();
   TextureFactory_CreateBumpMap();
   Viewport_Initialize();
-  // The fog's defaults: white exponential pixel fog from 1 to 1000 units, off until enabled.
+  Atmosphere_Initialize();
+  // The atmosphere's defaults: box and sphere at 1500 units, all white; white exponential pixel
+  // fog from 1 to 1000 units, off until enabled.
+  Atmosphere_SkyBoxSetDistance(1500.0f);
+  Atmosphere_SkySphereSetRadius(1500.0f);
   Atmosphere_FogSetColor(1.0f, 1.0f, 1.0f);
+  Atmosphere_SkySphereSetColor(1.0f, 1.0f, 1.0f, 1.0f);
+  Atmosphere_SkyBoxSetColor(1.0f, 1.0f, 1.0f, 1.0f);
   Atmosphere_FogSetParameters(1.0f, 1000.0f, 0.001f);
   Atmosphere_FogSetType(D3DFOG_EXP, kFogPixel);
   Boundings_Init();
@@ -166,6 +172,9 @@ int32_t SetDevice(IUnknown** device) {
 }
 
 int32_t ReleaseAll() {
+  Atmosphere_UnloadAll();
+  // The cloud dome and the layers' textures are device objects as well.
+  CloudSky_Destroy();
   MaterialFactory_UnloadAll();
   // The fonts' buffers hold device references, and their glyphs live in the texture table.
   TextureFont_Unload();
