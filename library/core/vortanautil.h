@@ -739,6 +739,59 @@ VORTANA_API int32_t Boundings_Init();
 // Releases the debug sphere.
 VORTANA_API int32_t Boundings_Unload();
 
+// ---- Stencil shadow volumes (identifiers chosen by the caller) --------------------------------
+// Per frame: SilhouettePrepare, AddToRenderList for each caster, SilhouetteUnlockRender,
+// RenderAlphaBlendedTri, ResetAll. The shared buffers come from AllocVolumes, again after a reset.
+// Grows the table to identifier + 1 volumes; returns the count.
+VORTANA_API int32_t ShadowVolume_Create(int32_t identifier);
+// The shadow's ARGB colour (its alpha blends it) and the extrusion length in world units.
+VORTANA_API int32_t ShadowVolume_SetShadowParameters(uint32_t color, float extrusion);
+VORTANA_API int32_t ShadowVolume_SetShadowMode(int32_t identifier, int32_t mode);
+// Copies a mesh's positions and 16-bit indices; 0 for a null mesh or other indices.
+VORTANA_API int32_t ShadowVolume_InitShadowFromMesh(int32_t identifier, d3dx::ID3DXMesh** mesh);
+// The same from buffers, which the volume holds until freed; 0 for indices that are not 16-bit or
+// reach past the vertices.
+VORTANA_API int32_t ShadowVolume_InitShadowFromBuffers(int32_t identifier,
+                                                       d3d::IDirect3DVertexBuffer8** vertexBuffer,
+                                                       int32_t stride,
+                                                       d3d::IDirect3DIndexBuffer8** indexBuffer,
+                                                       int32_t normals);
+// The same from the caller's memory: a position every stride bytes.
+VORTANA_API int32_t ShadowVolume_InitShadowFromPointers(int32_t identifier, const void* positions,
+                                                        int32_t stride, int32_t vertexCount,
+                                                        const uint16_t* indices, int32_t indexCount,
+                                                        int32_t normals);
+// Face planes and each edge's neighbour (the first earlier edge joining the same vertices).
+VORTANA_API int32_t ShadowVolume_BuildEdgesList(int32_t identifier);
+// Lit faces, silhouette, caps and quads for the volume's last light.
+VORTANA_API int32_t ShadowVolume_MakeEdges(int32_t identifier);
+// The shared quad indices and the dynamic vertex buffer (4 vertices a quad) for one frame's
+// volumes; returns 0.
+VORTANA_API int32_t ShadowVolume_AllocVolumes(int32_t quads);
+// The stencil-only states, then SilhouetteLockBuffer.
+VORTANA_API int32_t ShadowVolume_SilhouettePrepare();
+// Locks the shared vertex buffer afresh and empties the render list.
+VORTANA_API int32_t ShadowVolume_SilhouetteLockBuffer();
+// Adds a volume with its world matrix; with rebuild, for the light (a direction when directional,
+// else a position) carried into the volume's space. Draws and empties a full buffer first; 0 for a
+// volume larger than the whole buffer. scale is unread.
+VORTANA_API int32_t ShadowVolume_AddToRenderList(const d3d::D3DMATRIX* world, int32_t identifier,
+                                                 int32_t rebuild, int32_t directional,
+                                                 const d3d::D3DVECTOR* light, const float* scale);
+// Draws the list into the stencil buffer (depth-fail: back faces up, front faces down); nothing
+// on a depth buffer without stencil bits.
+VORTANA_API int32_t ShadowVolume_SilhouetteUnlockRender();
+// Blends the shadow colour over the back buffer where the stencil is 1 or more, through a 2D
+// batch of its own: call it outside any batch the caller keeps open.
+VORTANA_API int32_t ShadowVolume_RenderAlphaBlendedTri();
+// Blending by source alpha, stencil off, depth writes on, Gouraud shading.
+VORTANA_API int32_t ShadowVolume_ResetAll();
+// Frees one volume / every volume; returns 0.
+VORTANA_API int32_t ShadowVolume_Free(int32_t identifier);
+VORTANA_API int32_t ShadowVolume_FreeAll();
+// Releases the shared buffers before a device reset.
+VORTANA_API int32_t ShadowVolume_LostAll();
+
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
 // The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.
 struct MAT3DSC {

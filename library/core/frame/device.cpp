@@ -90,6 +90,15 @@ void InitializeFamilies() {
   CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);
 }
 
+// The device holds what is bound to it; unbinding lets the families' released objects go.
+void UnbindDeviceObjects() {
+  CurrentDevice->SetTexture(0, nullptr);
+  CurrentDevice->SetTexture(1, nullptr);
+  CurrentDevice->SetRenderTarget(nullptr, nullptr);
+  CurrentDevice->SetStreamSource(0, nullptr, 0);
+  CurrentDevice->SetIndices(nullptr, 0);
+}
+
 // Drops the library's hold on the current device: its own reference for a created device, nothing
 // for an adopted one. Returns the references left on a created device.
 int32_t ReleaseCurrentDevice() {
@@ -131,6 +140,7 @@ int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND foc
     // The families' objects belong to the old device: free them with it, or viewport 0 and the
     // texture table would keep surfaces of a device that is no longer current.
     ReleaseAll();
+    UnbindDeviceObjects();
     TextureFactory_ReleaseFpsDisplay();
     ReleaseCurrentDevice();
     AddLog("DEVICE INIT : Device cleaned");
@@ -180,6 +190,8 @@ int32_t ReleaseAll() {
   TextureFont_Unload();
   TextureFactory_UnloadAll();
   LightFactory_Unload();
+  ShadowVolume_FreeAll();
+  ShadowVolume_LostAll();
   Viewport_UnloadAll();
   // The debug sphere is a mesh of the device: it goes with the other device objects.
   Boundings_Unload();
@@ -189,11 +201,7 @@ int32_t ReleaseAll() {
 int32_t ShutDownDevice() {
   int32_t left = 0;
   if (CurrentDevice != nullptr) {
-    CurrentDevice->SetTexture(0, nullptr);
-    CurrentDevice->SetTexture(1, nullptr);
-    CurrentDevice->SetRenderTarget(nullptr, nullptr);
-    CurrentDevice->SetStreamSource(0, nullptr, 0);
-    CurrentDevice->SetIndices(nullptr, 0);
+    UnbindDeviceObjects();
     TextureFactory_ReleaseFpsDisplay();
     left = ReleaseCurrentDevice();
     if (left != 0) {

@@ -281,4 +281,62 @@ TEST_F(Sky, RenderersWithoutMeshesDrawNothing) {
   EXPECT_TRUE(Draws().empty());
 }
 
+using LifeCycle = LibraryTest;
+
+// The number of sphere faces a frame's sphere draw shows; 0 when nothing is drawn.
+UINT SphereFaces(HeadlessControl* control) {
+  Atmosphere_SkySphereEnable(1);
+  control->ClearDraws();
+  Viewport_Clear(0, 0);
+  Atmosphere_RenderSkySphere(&kEye);
+  Viewport_Present(0, -1);
+  return control->Draws().empty() ? 0 : control->Draws()[0].primitiveCount;
+}
+
+// The number of draws of a frame's cloud layers.
+size_t CloudDraws(HeadlessControl* control) {
+  control->ClearDraws();
+  Viewport_Clear(0, 0);
+  CloudSky_Render();
+  Viewport_Present(0, -1);
+  return control->Draws().size();
+}
+
+TEST_F(LifeCycle, SkyCloudsAndShadowsLiveThroughAResetAndComeBackOnASecondDevice) {
+  ASSERT_EQ(CreateDevice(D3DFMT_D24S8), D3D_OK);
+  EXPECT_EQ(SphereFaces(Control()), 2u * 9u * 9u);
+  ASSERT_EQ(CloudSky_Init(2, 8), 1);
+  ShadowVolume_Create(0);
+  const D3DVECTOR points[3] = {{0, 0, 0}, {0, 0, 1}, {1, 0, 0}};
+  const uint16_t indices[3] = {0, 1, 2};
+  ShadowVolume_InitShadowFromPointers(0, points, sizeof(D3DVECTOR), 3, indices, 3, 0);
+  ShadowVolume_AllocVolumes(16);
+  // The loss exports, the reset (which fails while a default-pool object lives), the reset exports.
+  Control()->SetLoss(DeviceLoss::NotReset);
+  ShadowVolume_LostAll();
+  TextureFactory_OnLostAll();
+  TextureFont_OnLostAll();
+  Screen2D_OnLost();
+  Viewport_OnLostAll();
+  D3DPRESENT_PARAMETERS params = WindowedParams(&mainWindow_, D3DFMT_D24S8);
+  ASSERT_EQ(device_->Reset(&params), D3D_OK);
+  Viewport_OnResetAll();
+  TextureFactory_OnResetAll();
+  TextureFont_OnResetAll();
+  Screen2D_Init();
+  EXPECT_EQ(ShadowVolume_AllocVolumes(16), 0);
+  EXPECT_EQ(SphereFaces(Control()), 162u);
+  EXPECT_EQ(CloudDraws(Control()), 2u);
+
+  ReleaseAll();
+  IDirect3DDevice8* first = device_;
+  IDirect3D8* firstDirect3d = direct3d_;
+  ASSERT_EQ(CreateDevice(D3DFMT_D24S8), D3D_OK);
+  EXPECT_EQ(first->Release(), 0u);
+  firstDirect3d->Release();
+  EXPECT_EQ(SphereFaces(Control()), 162u);
+  EXPECT_EQ(CloudDraws(Control()), 0u);  // the clouds went with the release
+  EXPECT_TRUE(ShutDownAndRelease());
+}
+
 }  // namespace
