@@ -739,6 +739,42 @@ VORTANA_API int32_t Boundings_Init();
 // Releases the debug sphere.
 VORTANA_API int32_t Boundings_Unload();
 
+// ---- Waypoint graphs and grid path search (no device objects; ReleaseAll leaves them) ---------
+inline constexpr int32_t kMaxWaypointLinks = 128;
+
+// One node of the caller's graph: 1040 bytes. Links are directed; a path is found reliably when
+// every link has a partner of the same cost the other way.
+struct WaypointNodeInput {
+  float x, y, z;
+  int32_t targets[kMaxWaypointLinks];  // node indices
+  float costs[kMaxWaypointLinks];
+  int32_t linkCount;
+};
+static_assert(sizeof(WaypointNodeInput) == 1040);
+
+// Makes graph identifier (growing the table to it) empty and in use, freeing an earlier graph.
+VORTANA_API int32_t AI_Create(int32_t identifier);
+// The graph's count nodes; 0 for link counts above 128 or targets outside the nodes.
+VORTANA_API int32_t AI_AddGraph(int32_t identifier, const WaypointNodeInput* nodes, int32_t count);
+// The cheapest path from start towards goal: the nodes from start up to the one before goal into
+// path (room for the node count), their number into count; start = goal gives 1 and count 0; 0
+// when the goal cannot be reached.
+VORTANA_API int32_t AI_CheckPath(int32_t identifier, int32_t start, int32_t goal, int32_t* path,
+                                 int32_t* count);
+VORTANA_API int32_t AI_Unload(int32_t identifier);
+VORTANA_API int32_t AI_UnloadAll();
+// Grid identifier 0 to 9 over the caller's side x side cells (row by row; -1 blocked, else the
+// penalty of leaving the cell), which must outlive the grid.
+VORTANA_API int32_t AStar_Init(int32_t identifier, int32_t side, int32_t* cells);
+// Fills the cells from an image: opaque red blocks, else the blue byte is the penalty.
+VORTANA_API int32_t AStar_Load(int32_t identifier, const char* file);
+// A* over the eight neighbours: the points from the goal back to the start into xs and ys (room
+// for 301; a longer path is cut there), their number as the result; 0 when there is no path.
+VORTANA_API int32_t AStar_FindPath(int32_t identifier, int32_t startX, int32_t startY,
+                                   int32_t goalX, int32_t goalY, int32_t* xs, int32_t* ys);
+// Writes the grid to "c:\path.bmp" in the program folder: red blocked, grey by penalty.
+VORTANA_API int32_t AStar_Draw(int32_t identifier);
+
 // ---- Stencil shadow volumes (identifiers chosen by the caller) --------------------------------
 // Per frame: SilhouettePrepare, AddToRenderList for each caster, SilhouetteUnlockRender,
 // RenderAlphaBlendedTri, ResetAll. The shared buffers come from AllocVolumes, again after a reset.
