@@ -1,0 +1,243 @@
+// Pixel tests of the sky, sun, flares, fog, clouds and stencil shadows on the OpenGL device,
+// surfaceless (Mesa's software rasteriser in CI). Each test writes what it drew as a PNG into the
+// build folder, to be looked at.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "library/core/vortanautil.h"
+#include "platform/d3d/gl.h"
+#include "platform/d3d/headless.h"
+#include "platform/d3dx/image_file.h"
+#include "platform/d3dx/math.h"
+#include "platform/win/byte_writer.h"
+
+#include <unistd.h>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wconversion"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+#include <stb/stb_image_write.h>
+#pragma GCC diagnostic pop
+
+namespace {
+
+using namespace d3d;
+using d3dx::D3DXMATRIX;
+using d3dx::D3DXVECTOR3;
+
+constexpr UINT kSize = 128;  // pixels of the back buffer, each way
+constexpr float kPi = 3.14159265f;
+
+D3DXVECTOR3 AsD3DX(const D3DVECTOR& v) { return {{v.x, v.y, v.z}}; }
+
+int Channel(D3DCOLOR colour, int shift) { return static_cast<int>((colour >> shift) & 0xFF); }
+int Brightness(D3DCOLOR colour) {
+  return (Channel(colour, 0) + Channel(colour, 8) + Channel(colour, 16)) / 3;
+}
+bool Near(D3DCOLOR actual, D3DCOLOR expected, int tolerance = 4) {
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(Channel(actual, shift) - Channel(expected, shift)) > tolerance) return false;
+  }
+  return true;
+}
+
+struct WorldVertex {  // D3DFVF_XYZ | D3DFVF_DIFFUSE
+  float x, y, z;
+  D3DCOLOR colour;
+};
+
+class SkyOnOpenGl : public ::testing::Test {
+ protected:
+  virtual D3DFORMAT Depth() const { return D3DFMT_D24S8; }
+
+  void SetUp() override {
+    direct3d_ = CreateGlDirect3D();
+    D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = kSize;
+    params.BackBufferHeight = kSize;
+    params.BackBufferFormat = D3DFMT_X8R8G8B8;
+    params.BackBufferCount = 1;
+    params.SwapEffect = D3DSWAPEFFECT_COPY;
+    params.Windowed = 1;
+    params.EnableAutoDepthStencil = 1;
+    params.AutoDepthStencilFormat = Depth();
+    ASSERT_EQ(
+        VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                   &params, &device_, &direct3d_),
+        D3D_OK)
+        << "no OpenGL device: " << GlDeviceError();
+    D3DXMATRIX projection;
+    d3dx::D3DXMatrixPerspectiveFovLH(&projection, kPi / 2, 1.0f, 1.0f, 5000.0f);
+    device_->SetTransform(D3DTS_PROJECTION, &projection);
+  }
+
+  void TearDown() override {
+    if (device_ != nullptr) {
+      ReleaseAll();
+      EXPECT_EQ(ShutDownDevice(), 1);
+      EXPECT_EQ(Headless(device_)->LiveObjectCount(), 0u);
+      EXPECT_EQ(device_->Release(), 0u);
+    }
+    direct3d_->Release();
+  }
+
+  // Looks from eye towards at; returns the view matrix it set.
+  D3DXMATRIX Look(D3DXVECTOR3 eye, D3DXVECTOR3 at, D3DXVECTOR3 up = {{0, 1, 0}}) const {
+    D3DXMATRIX view;
+    d3dx::D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    device_->SetTransform(D3DTS_VIEW, &view);
+    return view;
+  }
+
+  void Begin(D3DCOLOR background) const {
+    device_->BeginScene();
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, background,
+                   1.0f, 0);
+  }
+
+  std::vector<D3DCOLOR> End() const {
+    device_->EndScene();
+    IDirect3DSurface8* surface = nullptr;
+    device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface);
+    D3DLOCKED_RECT locked{};
+    EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    std::vector<D3DCOLOR> pixels(size_t{kSize} * kSize);
+    for (UINT y = 0; y < kSize; ++y) {
+      std::memcpy(&pixels[size_t{y} * kSize],
+                  static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch,
+                  kSize * sizeof(D3DCOLOR));
+    }
+    surface->UnlockRect();
+    surface->Release();
+    return pixels;
+  }
+
+  static D3DCOLOR At(const std::vector<D3DCOLOR>& pixels, int x, int y) {
+    return pixels[static_cast<size_t>(y) * kSize + static_cast<size_t>(x)];
+  }
+
+  // Writes the picture as <test name><suffix>.png into the build folder.
+  static void SavePicture(const std::vector<D3DCOLOR>& pixels, const std::string& suffix = "") {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::create_directories(MAROVIN_PICTURES);
+    std::vector<unsigned char> rgb(pixels.size() * 3);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      rgb[3 * i] = static_cast<unsigned char>(pixels[i] >> 16);
+      rgb[3 * i + 1] = static_cast<unsigned char>(pixels[i] >> 8);
+      rgb[3 * i + 2] = static_cast<unsigned char>(pixels[i]);
+    }
+    const std::string path = std::string(MAROVIN_PICTURES) + "/" + name + suffix + ".png";
+    EXPECT_NE(stbi_write_png(path.c_str(), kSize, kSize, 3, rgb.data(), kSize * 3), 0) << path;
+  }
+
+  // A texture of the texture table with texel (x, y) = colour(x, y), loaded from a BMP file.
+  template <class Colour>
+  int32_t MakeTexture(UINT width, UINT height, Colour colour) const {
+    d3dx::ArgbImage image(width, height);
+    for (UINT y = 0; y < height; ++y) {
+      for (UINT x = 0; x < width; ++x) image.At(x, y) = colour(x, y);
+    }
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        ("sky-gl-" + std::to_string(getpid()) + "-" + std::to_string(++textures_) + ".bmp");
+    win::WriteFileBytes(file, d3dx::EncodeBmp(image, true));
+    const int32_t identifier =
+        TextureFactory_LoadTextureFromFile(file.c_str(), nullptr, -1, -1, 0, 0, 0);
+    std::filesystem::remove(file);
+    EXPECT_GE(identifier, 1);
+    return identifier;
+  }
+
+  // Where a world point shows on the screen.
+  std::pair<int, int> Project(D3DXVECTOR3 point, const D3DXMATRIX& view) const {
+    D3DMATRIX projection{};
+    device_->GetTransform(D3DTS_PROJECTION, &projection);
+    D3DXMATRIX p;
+    static_cast<D3DMATRIX&>(p) = projection;
+    const D3DXMATRIX viewProjection = view * p;
+    D3DXVECTOR3 out;
+    d3dx::D3DXVec3TransformCoord(&out, &point, &viewProjection);
+    return {static_cast<int>((out.x + 1) / 2 * kSize), static_cast<int>((1 - out.y) / 2 * kSize)};
+  }
+
+  void DrawWorld(const WorldVertex* vertices, UINT triangles) const {
+    device_->SetRenderState(D3DRS_LIGHTING, 0);
+    device_->SetTexture(0, nullptr);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    const D3DMATRIX identity = IdentityMatrix();
+    device_->SetTransform(D3DTS_WORLD, &identity);
+    device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, triangles, vertices, sizeof(WorldVertex));
+  }
+
+  IDirect3D8* direct3d_ = nullptr;
+  IDirect3DDevice8* device_ = nullptr;
+  mutable int textures_ = 0;
+};
+
+TEST_F(SkyOnOpenGl, TheSkySphereShowsItsGradientDarkOverheadAndLightAtTheHorizon) {
+  const int32_t gradient = MakeTexture(8, 64, [](UINT, UINT y) -> D3DCOLOR {
+    const auto level = static_cast<D3DCOLOR>(32 + y * 3);
+    return 0xFF000000 | level << 16 | level << 8 | 0xFF;
+  });
+  Atmosphere_SkySphereSetPolyCount(24);
+  Atmosphere_SkySphereSetTexture(gradient);
+  Atmosphere_SkySphereEnable(1);
+  // Looking up at 45 degrees with a 90-degree view: the top row is overhead, the bottom the
+  // horizon.
+  Look({{0, 0, 0}}, {{0, 1, 1}});
+  const D3DVECTOR eye = {0, 0, 0};
+  Begin(0xFF000000);
+  ASSERT_EQ(Atmosphere_RenderSkySphere(&eye), 1);
+  const auto pixels = End();
+  SavePicture(pixels);
+  const int top = Brightness(At(pixels, 64, 2));
+  const int middle = Brightness(At(pixels, 64, 64));
+  const int bottom = Brightness(At(pixels, 64, 125));
+  EXPECT_LT(top, middle);
+  EXPECT_LT(middle, bottom);
+  EXPECT_GT(top, 0);  // the sphere covers the whole view
+}
+
+TEST_F(SkyOnOpenGl, LookingAlongEachAxisShowsTheSkyBoxFaceOfThatPlane) {
+  const D3DCOLOR colours[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                               0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF};
+  int32_t faces[6];
+  for (int i = 0; i < 6; ++i) {
+    faces[i] = MakeTexture(4, 4, [&](UINT, UINT) { return colours[i]; });
+  }
+  // Arguments by plane: x-, x+, z-, z+, y+, y-.
+  Atmosphere_SkyBoxSetTexture(faces[0], faces[1], faces[2], faces[3], faces[4], faces[5]);
+  Atmosphere_SkyBoxEnable(1);
+  struct View {
+    const char* name;
+    D3DXVECTOR3 direction, up;
+    D3DCOLOR colour;
+  };
+  const View views[] = {{"MinusX", {{-1, 0, 0}}, {{0, 1, 0}}, colours[0]},
+                        {"PlusX", {{1, 0, 0}}, {{0, 1, 0}}, colours[1]},
+                        {"MinusZ", {{0, 0, -1}}, {{0, 1, 0}}, colours[2]},
+                        {"PlusZ", {{0, 0, 1}}, {{0, 1, 0}}, colours[3]},
+                        {"PlusY", {{0, 1, 0}}, {{0, 0, 1}}, colours[4]},
+                        {"MinusY", {{0, -1, 0}}, {{0, 0, 1}}, colours[5]}};
+  const D3DVECTOR eye = {5, 6, 7};
+  for (const View& view : views) {
+    SCOPED_TRACE(view.name);
+    Look(AsD3DX(eye), AsD3DX(eye) + view.direction, view.up);
+    Begin(0xFF000000);
+    ASSERT_EQ(Atmosphere_RenderSkyBox(&eye), 1);
+    const auto pixels = End();
+    SavePicture(pixels, view.name);
+    EXPECT_TRUE(Near(At(pixels, 64, 64), view.colour)) << std::hex << At(pixels, 64, 64);
+    EXPECT_TRUE(Near(At(pixels, 20, 100), view.colour)) << std::hex << At(pixels, 20, 100);
+  }
+}
+
+}  // namespace
