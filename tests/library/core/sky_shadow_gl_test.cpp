@@ -240,4 +240,117 @@ TEST_F(SkyOnOpenGl, LookingAlongEachAxisShowsTheSkyBoxFaceOfThatPlane) {
   }
 }
 
+size_t BrightPixels(const std::vector<D3DCOLOR>& pixels) {
+  size_t count = 0;
+  for (D3DCOLOR pixel : pixels) count += Brightness(pixel) > 150 ? 1 : 0;
+  return count;
+}
+
+TEST_F(SkyOnOpenGl, TheSunIsABrightSpotAndItsFlaresShowOnlyTowardsIt) {
+  const int32_t white = MakeTexture(4, 4, [](UINT, UINT) { return 0xFFFFFFFFu; });
+  Atmosphere_SunSetBillboardSize(0.5f);  // 100 units each way
+  Atmosphere_SunEnable(1);
+  Atmosphere_SunSetTexture(white);
+  Atmosphere_SunSetPosition(0, 0, 1000);
+  Atmosphere_LensFlareSetLensNumber(3);
+  for (int32_t flare = 1; flare <= 3; ++flare) {
+    Atmosphere_LensFlareSetLensParams(flare, white, 2.0f, 20.0f, 0xFFFFFFFF, 0);
+  }
+  const D3DVECTOR eye = {0, 0, 0};
+  const D3DMATRIX sunMatrix = IdentityMatrix();
+  struct Frame {
+    const char* name;
+    D3DVECTOR lookAt;
+    int32_t flares;
+  };
+  const Frame frames[] = {{"Towards", {0.3f, 0.2f, 1}, 1},
+                          {"TowardsWithoutFlares", {0.3f, 0.2f, 1}, 0},
+                          {"Away", {0, 0, -1}, 1}};
+  size_t bright[3] = {};
+  std::vector<D3DCOLOR> towards;
+  for (size_t f = 0; f < 3; ++f) {
+    SCOPED_TRACE(frames[f].name);
+    Atmosphere_LensFlareEnable(frames[f].flares);
+    const D3DXMATRIX view = Look(AsD3DX(eye), AsD3DX(frames[f].lookAt));
+    Begin(0xFF000020);
+    ASSERT_EQ(Atmosphere_Render(&eye, &frames[f].lookAt, &sunMatrix, &view), 1);
+    const auto pixels = End();
+    SavePicture(pixels, frames[f].name);
+    bright[f] = BrightPixels(pixels);
+    if (f == 0) towards = pixels;
+  }
+  // The sun adds its texture, lit by the "Init Sun" material (red 1, green 1.5, blue 0), onto the
+  // background where it projects.
+  const D3DXMATRIX view = Look(AsD3DX(eye), AsD3DX(frames[0].lookAt));
+  const auto [sx, sy] = Project({{0, 0, 1000}}, view);
+  EXPECT_TRUE(Near(At(towards, sx, sy), 0xFFFF20)) << std::hex << At(towards, sx, sy);
+  EXPECT_GT(bright[0], bright[1]);  // the flares add bright patches
+  EXPECT_GT(bright[1], 0u);
+  EXPECT_EQ(bright[2], 0u);  // looking away: neither sun nor flares
+}
+
+TEST_F(SkyOnOpenGl, DistantGeometryTakesTheFogColour) {
+  Atmosphere_FogSetColor(1.0f, 0.0f, 0.0f);
+  Atmosphere_FogSetParameters(10.0f, 100.0f, 0.0f);
+  Atmosphere_FogSetType(D3DFOG_LINEAR, 0);
+  Atmosphere_FogSetEnable(1);
+  Look({{0, 0, 0}}, {{0, 0, 1}});
+  // A white wall beyond the fog's end on the left, one well inside its start on the right.
+  const D3DCOLOR white = 0xFFFFFFFF;
+  const WorldVertex walls[12] = {
+      {-400, -400, 300, white}, {-400, 400, 300, white}, {0, 400, 300, white},
+      {-400, -400, 300, white}, {0, 400, 300, white},    {0, -400, 300, white},
+      {0, -4, 5, white},        {0, 4, 5, white},        {4, 4, 5, white},
+      {0, -4, 5, white},        {4, 4, 5, white},        {4, -4, 5, white}};
+  Begin(0xFF000000);
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  DrawWorld(walls, 4);
+  const auto pixels = End();
+  SavePicture(pixels);
+  EXPECT_TRUE(Near(At(pixels, 20, 64), 0xFF0000)) << std::hex << At(pixels, 20, 64);
+  EXPECT_TRUE(Near(At(pixels, 100, 64), 0xFFFFFF)) << std::hex << At(pixels, 100, 64);
+  Atmosphere_FogSetEnable(0);
+}
+
+TEST_F(SkyOnOpenGl, ACloudLayerScrollsByItsOffsetsWithoutStreaks) {
+  // Checks of 8 texels: across a stretch of the dome both colours show both ways.
+  IDirect3DTexture8* checker = nullptr;
+  TextureFactory_GetDXTexture(
+      MakeTexture(
+          64, 64,
+          [](UINT x, UINT y) { return (x / 8 + y / 8) % 2 == 0 ? 0xFFFFFFFFu : 0xFF000000u; }),
+      &checker);
+  ASSERT_EQ(CloudSky_Init(1, 16), 1);
+  ASSERT_EQ(CloudSky_SetParam(0, 100.0f, D3DBLEND_ONE, D3DBLEND_ZERO, &checker), 1);
+  device_->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  Look({{0, 0, 0}}, {{0, 1, 0.5f}});
+  auto frame = [&](const std::string& name) {
+    Begin(0xFF404040);
+    EXPECT_EQ(CloudSky_Render(), 1);
+    const auto pixels = End();
+    SavePicture(pixels, name);
+    return pixels;
+  };
+  const auto before = frame("Before");
+  // An eighth of the texture: each check moves on by one check.
+  CloudSky_Update(0.125f / 4 / 0.0001f);
+  const auto after = frame("After");
+  auto changes = [](const std::vector<D3DCOLOR>& pixels, bool alongRows) {
+    int count = 0;
+    for (int k = 1; k < static_cast<int>(kSize); ++k) {
+      const int a = Brightness(alongRows ? At(pixels, k - 1, 64) : At(pixels, 64, k - 1));
+      const int b = Brightness(alongRows ? At(pixels, k, 64) : At(pixels, 64, k));
+      count += (a < 128) != (b < 128) ? 1 : 0;
+    }
+    return count;
+  };
+  EXPECT_GE(changes(before, true), 2);
+  EXPECT_GE(changes(before, false), 2);
+  size_t differing = 0;
+  for (size_t p = 0; p < before.size(); ++p) differing += before[p] != after[p] ? 1 : 0;
+  EXPECT_GT(differing, before.size() / 4);
+}
+
 }  // namespace
