@@ -15,6 +15,7 @@
 #include "platform/d3dx/image_file.h"
 #include "platform/d3dx/math.h"
 #include "platform/win/byte_writer.h"
+#include "tests/library/core/shadow_box.h"
 
 #include <unistd.h>
 
@@ -97,8 +98,8 @@ class SkyOnOpenGl : public ::testing::Test {
 
   void Begin(D3DCOLOR background) const {
     device_->BeginScene();
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, background,
-                   1.0f, 0);
+    const DWORD stencil = Depth() == D3DFMT_D24S8 ? D3DCLEAR_STENCIL : 0;
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | stencil, background, 1.0f, 0);
   }
 
   std::vector<D3DCOLOR> End() const {
@@ -351,6 +352,89 @@ TEST_F(SkyOnOpenGl, ACloudLayerScrollsByItsOffsetsWithoutStreaks) {
   size_t differing = 0;
   for (size_t p = 0; p < before.size(); ++p) differing += before[p] != after[p] ? 1 : 0;
   EXPECT_GT(differing, before.size() / 4);
+}
+
+// A grey floor and a box on it with a green top, lit from above and to the side; the box casts its
+// shadow through the stencil buffer.
+class ShadowOnOpenGl : public SkyOnOpenGl {
+ protected:
+  static constexpr D3DCOLOR kFloor = 0xFFC0C0C0;
+  static constexpr D3DCOLOR kTop = 0xFF00C000;
+  static constexpr D3DCOLOR kSide = 0xFF604020;
+  static constexpr D3DCOLOR kShadow = 0x80000000;  // black at alpha 128
+
+  std::vector<D3DCOLOR> DrawScene() {
+    const D3DXMATRIX view = Look({{0, 12, -8}}, {{1, 0, 0}});
+    view_ = view;
+    Begin(0xFF000040);
+    device_->SetRenderState(D3DRS_ZENABLE, 1);
+    device_->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    const WorldVertex floor[6] = {{-10, 0, -10, kFloor}, {-10, 0, 10, kFloor},
+                                  {10, 0, 10, kFloor},   {-10, 0, -10, kFloor},
+                                  {10, 0, 10, kFloor},   {10, 0, -10, kFloor}};
+    DrawWorld(floor, 2);
+    const ShadowBox box = MakeShadowBox();
+    std::vector<WorldVertex> faces;
+    for (size_t i = 0; i < box.indices.size(); ++i) {
+      const D3DVECTOR& c = box.corners[box.indices[i]];
+      const bool top = i / 6 == 3;  // the +y face of the box's face order
+      faces.push_back({c.x, c.y + 1, c.z, top ? kTop : kSide});
+    }
+    DrawWorld(faces.data(), 12);
+
+    ShadowVolume_SetShadowParameters(kShadow, 100.0f);
+    EXPECT_EQ(ShadowVolume_AllocVolumes(64), 0);
+    ShadowVolume_Create(0);
+    ShadowVolume_InitShadowFromPointers(0, box.corners.data(), sizeof(D3DVECTOR), 8,
+                                        box.indices.data(), 36, 0);
+    D3DXMATRIX world;
+    d3dx::D3DXMatrixTranslation(&world, 0, 1, 0);
+    const D3DVECTOR light = {0.7071f, -0.7071f, 0};
+    ShadowVolume_SilhouettePrepare();
+    EXPECT_EQ(ShadowVolume_AddToRenderList(&world, 0, 1, 1, &light, nullptr), 1);
+    ShadowVolume_SilhouetteUnlockRender();
+    ShadowVolume_RenderAlphaBlendedTri();
+    ShadowVolume_ResetAll();
+    const auto pixels = End();
+    SavePicture(pixels);
+    return pixels;
+  }
+
+  D3DCOLOR Seen(const std::vector<D3DCOLOR>& pixels, D3DXVECTOR3 point) const {
+    const auto [x, y] = Project(point, view_);
+    return At(pixels, x, y);
+  }
+
+  D3DXMATRIX view_;
+};
+
+TEST_F(ShadowOnOpenGl, ABoxLitFromAboveAndTheSideShadowsTheFloorBesideIt) {
+  const auto pixels = DrawScene();
+  // floor x (1 - alpha) + shadow colour x alpha, alpha = 128 / 255.
+  const int shaded = 0xC0 * (255 - 0x80) / 255;
+  const D3DCOLOR expected = static_cast<D3DCOLOR>(shaded << 16 | shaded << 8 | shaded);
+  for (const D3DXVECTOR3 point : {D3DXVECTOR3{{2.2f, 0, 0}}, D3DXVECTOR3{{2.6f, 0, 0.5f}}}) {
+    EXPECT_TRUE(Near(Seen(pixels, point), expected)) << std::hex << Seen(pixels, point);
+  }
+  for (const D3DXVECTOR3 point :
+       {D3DXVECTOR3{{-3, 0, 0}}, D3DXVECTOR3{{2.2f, 0, 3}}, D3DXVECTOR3{{4.5f, 0, 0}}}) {
+    EXPECT_TRUE(Near(Seen(pixels, point), kFloor)) << std::hex << Seen(pixels, point);
+  }
+  EXPECT_TRUE(Near(Seen(pixels, {{0, 2, 0}}), kTop)) << std::hex << Seen(pixels, {{0, 2, 0}});
+}
+
+class ShadowWithoutStencilOnOpenGl : public ShadowOnOpenGl {
+ protected:
+  D3DFORMAT Depth() const override { return D3DFMT_D16; }
+};
+
+TEST_F(ShadowWithoutStencilOnOpenGl, NothingIsDarkenedOnADepthBufferWithoutStencil) {
+  const auto pixels = DrawScene();
+  EXPECT_TRUE(Near(Seen(pixels, {{2.2f, 0, 0}}), kFloor))
+      << std::hex << Seen(pixels, {{2.2f, 0, 0}});
+  EXPECT_TRUE(Near(Seen(pixels, {{-3, 0, 0}}), kFloor));
 }
 
 }  // namespace
