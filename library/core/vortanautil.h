@@ -205,6 +205,92 @@ VORTANA_API int32_t Atmosphere_FogGetType(int32_t* mode, int32_t* kind);
 // Sets the device's fog states from the stored fog.
 VORTANA_API int32_t Atmosphere_ApplyFog();
 
+// ---- Sky, sun and lens flares (the atmosphere family; textures are texture-table identifiers) --
+// Marks the state and builds the sky box at 3600 units and a sphere of 10 rings and segments of
+// radius 1000; nothing without a device or when already marked.
+VORTANA_API int32_t Atmosphere_Initialize();
+// Rebuilds the 24 white sky-box vertices at distance units from the eye.
+VORTANA_API int32_t Atmosphere_CreateSkyBox(float distance);
+// Rebuilds the sky sphere (rings and segments of at least 2, at most 65,535 vertices); 0 and the
+// previous sphere kept on refusal.
+VORTANA_API int32_t Atmosphere_CreateSkySphere(int32_t rings, int32_t segments, float radius);
+// Rebuilds the sun quad from the billboard size and makes the "Init Sun" material the sun's.
+VORTANA_API int32_t Atmosphere_InitSun();
+// Releases the sky sphere and clears the mark, so the next Atmosphere_Initialize builds afresh; 0
+// when not initialised.
+VORTANA_API int32_t Atmosphere_UnloadAll();
+// Draws sky, sun and flares: eye and look-at point, the sun's billboard matrix, the view matrix;
+// puts the fog back afterwards.
+VORTANA_API int32_t Atmosphere_Render(const d3d::D3DVECTOR* eye, const d3d::D3DVECTOR* lookAt,
+                                      const d3d::D3DMATRIX* sunMatrix,
+                                      const d3d::D3DMATRIX* viewMatrix);
+// The sky sphere, then the sky box, about the eye.
+VORTANA_API int32_t Atmosphere_RenderSky(const d3d::D3DVECTOR* eye);
+VORTANA_API int32_t Atmosphere_RenderSkyBox(const d3d::D3DVECTOR* eye);
+VORTANA_API int32_t Atmosphere_RenderSkySphere(const d3d::D3DVECTOR* eye);
+// The sky's world matrix (the shared rotation, moved to the eye) and its blending states.
+VORTANA_API int32_t Atmosphere_GetReadySky(const d3d::D3DVECTOR* eye);
+VORTANA_API int32_t Atmosphere_SkyBoxEnable(int32_t flag);
+VORTANA_API int32_t Atmosphere_SkySphereEnable(int32_t flag);
+// The faces' textures by plane: x = -d, x = +d, z = -d, z = +d, y = +d, y = -d.
+VORTANA_API int32_t Atmosphere_SkyBoxSetTexture(int32_t minusX, int32_t plusX, int32_t minusZ,
+                                                int32_t plusZ, int32_t plusY, int32_t minusY);
+// Channels 0..1 (clamped) into every sky-box vertex; the getter reads alpha as 1.
+VORTANA_API int32_t Atmosphere_SkyBoxSetColor(float r, float g, float b, float a);
+VORTANA_API int32_t Atmosphere_SkyBoxGetColor(float* r, float* g, float* b, float* a);
+// Rebuilds the box at that distance; its colour goes back to white.
+VORTANA_API int32_t Atmosphere_SkyBoxSetDistance(float distance);
+VORTANA_API int32_t Atmosphere_SkyBoxGetDistance(float* distance);
+// The one rotation (radians) that box and sphere share.
+VORTANA_API int32_t Atmosphere_SkyBoxSetRotation(float x, float y, float z);
+VORTANA_API int32_t Atmosphere_SkySphereSetRotation(float x, float y, float z);
+VORTANA_API int32_t Atmosphere_SkyBoxGetRotation(float* x, float* y, float* z);
+VORTANA_API int32_t Atmosphere_SkySphereGetRotation(float* x, float* y, float* z);
+// The sphere's tint (texture x tint).
+VORTANA_API int32_t Atmosphere_SkySphereSetColor(float r, float g, float b, float a);
+VORTANA_API int32_t Atmosphere_SkySphereGetColor(float* r, float* g, float* b, float* a);
+VORTANA_API int32_t Atmosphere_SkySphereSetTexture(int32_t texture);
+VORTANA_API int32_t Atmosphere_SkySphereGetTexture(int32_t* texture);
+// A new radius, or a missing sphere, rebuilds it with the current count.
+VORTANA_API int32_t Atmosphere_SkySphereSetRadius(float radius);
+VORTANA_API int32_t Atmosphere_SkySphereGetRadius(float* radius);
+// Rebuilds the sphere with count rings and count segments.
+VORTANA_API int32_t Atmosphere_SkySphereSetPolyCount(int32_t count);
+// Stores the switch and rebuilds the sun.
+VORTANA_API int32_t Atmosphere_SunEnable(int32_t flag);
+// Half the quad's side is size x 200 units; rebuilds the sun.
+VORTANA_API int32_t Atmosphere_SunSetBillboardSize(float size);
+// The sun's offset from the eye.
+VORTANA_API int32_t Atmosphere_SunSetPosition(float x, float y, float z);
+VORTANA_API int32_t Atmosphere_SunSetTexture(int32_t texture);
+// Overrides the sun's material until the next sun rebuild.
+VORTANA_API int32_t Atmosphere_SunSetMaterial(int32_t material);
+VORTANA_API int32_t Atmosphere_LensFlareEnable(int32_t flag);
+// count flares, flare i at distance 20 x i, size 10, no texture, colour 0xFFCCCCCC.
+VORTANA_API int32_t Atmosphere_LensFlareSetLensNumber(int32_t count);
+// One flare (1-based); 0 for a number outside the table or texture 0. The last argument is unread.
+VORTANA_API int32_t Atmosphere_LensFlareSetLensParams(int32_t flare, int32_t texture, float size,
+                                                      float distance, uint32_t color,
+                                                      int32_t unused);
+
+// ---- Cloud layers (scrolling textures on one dome; textures are the caller's) -----------------
+// count layers of white colour on a dome of resolution (at least 4); 0 when the dome cannot be
+// made. Replaces earlier layers.
+VORTANA_API int32_t CloudSky_Init(int32_t layers, int32_t resolution);
+// A layer's scale, blend factors and texture (a reference is kept); 0 for a layer not in the list.
+VORTANA_API int32_t CloudSky_SetParam(int32_t layer, float scale, int32_t sourceBlend,
+                                      int32_t destinationBlend, d3d::IDirect3DTexture8** texture);
+// Note the channel order: red, blue, green, alpha.
+VORTANA_API int32_t CloudSky_SetColor(int32_t layer, float r, float b, float g, float a);
+// Scrolls every layer by elapsed x its speeds.
+VORTANA_API int32_t CloudSky_Update(float elapsed);
+VORTANA_API int32_t CloudSky_Render();
+// Releases the dome and the layers' textures and empties the list.
+VORTANA_API int32_t CloudSky_Destroy();
+// Does nothing.
+VORTANA_API int32_t CloudSky_MorphTo(int32_t layer, float a, float b, float c, float d, float e,
+                                     float f, float g);
+
 // ---- 2D overlay (screen pixels; colours 0xAARRGGBB; queued from Start, drawn by End) -----------
 // Kept for the calling order: the vertex templates are ready from load.
 VORTANA_API int32_t Screen2D_Init();
@@ -652,6 +738,95 @@ VORTANA_API int32_t BoundingSphere_Initialize();
 VORTANA_API int32_t Boundings_Init();
 // Releases the debug sphere.
 VORTANA_API int32_t Boundings_Unload();
+
+// ---- Waypoint graphs and grid path search (no device objects; ReleaseAll leaves them) ---------
+inline constexpr int32_t kMaxWaypointLinks = 128;
+
+// One node of the caller's graph: 1040 bytes. Links are directed; a path is found reliably when
+// every link has a partner of the same cost the other way.
+struct WaypointNodeInput {
+  float x, y, z;
+  int32_t targets[kMaxWaypointLinks];  // node indices
+  float costs[kMaxWaypointLinks];
+  int32_t linkCount;
+};
+static_assert(sizeof(WaypointNodeInput) == 1040);
+
+// Makes graph identifier (growing the table to it) empty and in use, freeing an earlier graph.
+VORTANA_API int32_t AI_Create(int32_t identifier);
+// The graph's count nodes; 0 for link counts above 128 or targets outside the nodes.
+VORTANA_API int32_t AI_AddGraph(int32_t identifier, const WaypointNodeInput* nodes, int32_t count);
+// The cheapest path from start towards goal: the nodes from start up to the one before goal into
+// path (room for the node count), their number into count; start = goal gives 1 and count 0; 0
+// when the goal cannot be reached.
+VORTANA_API int32_t AI_CheckPath(int32_t identifier, int32_t start, int32_t goal, int32_t* path,
+                                 int32_t* count);
+VORTANA_API int32_t AI_Unload(int32_t identifier);
+VORTANA_API int32_t AI_UnloadAll();
+// Grid identifier 0 to 9 over the caller's side x side cells (row by row; -1 blocked, else the
+// penalty of leaving the cell), which must outlive the grid.
+VORTANA_API int32_t AStar_Init(int32_t identifier, int32_t side, int32_t* cells);
+// Fills the cells from an image: opaque red blocks, else the blue byte is the penalty.
+VORTANA_API int32_t AStar_Load(int32_t identifier, const char* file);
+// A* over the eight neighbours: the points from the goal back to the start into xs and ys (room
+// for 301; a longer path is cut there), their number as the result; 0 when there is no path.
+VORTANA_API int32_t AStar_FindPath(int32_t identifier, int32_t startX, int32_t startY,
+                                   int32_t goalX, int32_t goalY, int32_t* xs, int32_t* ys);
+// Writes the grid to "c:\path.bmp" in the program folder: red blocked, grey by penalty.
+VORTANA_API int32_t AStar_Draw(int32_t identifier);
+
+// ---- Stencil shadow volumes (identifiers chosen by the caller) --------------------------------
+// Per frame: SilhouettePrepare, AddToRenderList for each caster, SilhouetteUnlockRender,
+// RenderAlphaBlendedTri, ResetAll. The shared buffers come from AllocVolumes, again after a reset.
+// Grows the table to identifier + 1 volumes; returns the count.
+VORTANA_API int32_t ShadowVolume_Create(int32_t identifier);
+// The shadow's ARGB colour (its alpha blends it) and the extrusion length in world units.
+VORTANA_API int32_t ShadowVolume_SetShadowParameters(uint32_t color, float extrusion);
+VORTANA_API int32_t ShadowVolume_SetShadowMode(int32_t identifier, int32_t mode);
+// Copies a mesh's positions and 16-bit indices; 0 for a null mesh or other indices.
+VORTANA_API int32_t ShadowVolume_InitShadowFromMesh(int32_t identifier, d3dx::ID3DXMesh** mesh);
+// The same from buffers, which the volume holds until freed; 0 for indices that are not 16-bit or
+// reach past the vertices.
+VORTANA_API int32_t ShadowVolume_InitShadowFromBuffers(int32_t identifier,
+                                                       d3d::IDirect3DVertexBuffer8** vertexBuffer,
+                                                       int32_t stride,
+                                                       d3d::IDirect3DIndexBuffer8** indexBuffer,
+                                                       int32_t normals);
+// The same from the caller's memory: a position every stride bytes.
+VORTANA_API int32_t ShadowVolume_InitShadowFromPointers(int32_t identifier, const void* positions,
+                                                        int32_t stride, int32_t vertexCount,
+                                                        const uint16_t* indices, int32_t indexCount,
+                                                        int32_t normals);
+// Face planes and each edge's neighbour (the first earlier edge joining the same vertices).
+VORTANA_API int32_t ShadowVolume_BuildEdgesList(int32_t identifier);
+// Lit faces, silhouette, caps and quads for the volume's last light.
+VORTANA_API int32_t ShadowVolume_MakeEdges(int32_t identifier);
+// The shared quad indices and the dynamic vertex buffer (4 vertices a quad) for one frame's
+// volumes; returns 0.
+VORTANA_API int32_t ShadowVolume_AllocVolumes(int32_t quads);
+// The stencil-only states, then SilhouetteLockBuffer.
+VORTANA_API int32_t ShadowVolume_SilhouettePrepare();
+// Locks the shared vertex buffer afresh and empties the render list.
+VORTANA_API int32_t ShadowVolume_SilhouetteLockBuffer();
+// Adds a volume with its world matrix; with rebuild, for the light (a direction when directional,
+// else a position) carried into the volume's space. Draws and empties a full buffer first; 0 for a
+// volume larger than the whole buffer. scale is unread.
+VORTANA_API int32_t ShadowVolume_AddToRenderList(const d3d::D3DMATRIX* world, int32_t identifier,
+                                                 int32_t rebuild, int32_t directional,
+                                                 const d3d::D3DVECTOR* light, const float* scale);
+// Draws the list into the stencil buffer (depth-fail: back faces up, front faces down); nothing
+// on a depth buffer without stencil bits.
+VORTANA_API int32_t ShadowVolume_SilhouetteUnlockRender();
+// Blends the shadow colour over the back buffer where the stencil is 1 or more, through a 2D
+// batch of its own: call it outside any batch the caller keeps open.
+VORTANA_API int32_t ShadowVolume_RenderAlphaBlendedTri();
+// Blending by source alpha, stencil off, depth writes on, Gouraud shading.
+VORTANA_API int32_t ShadowVolume_ResetAll();
+// Frees one volume / every volume; returns 0.
+VORTANA_API int32_t ShadowVolume_Free(int32_t identifier);
+VORTANA_API int32_t ShadowVolume_FreeAll();
+// Releases the shared buffers before a device reset.
+VORTANA_API int32_t ShadowVolume_LostAll();
 
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
 // The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.

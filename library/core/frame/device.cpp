@@ -76,12 +76,27 @@ void InitializeFamilies() {
   TextureFactory_Initialize();
   TextureFactory_CreateBumpMap();
   Viewport_Initialize();
-  // The fog's defaults: white exponential pixel fog from 1 to 1000 units, off until enabled.
+  Atmosphere_Initialize();
+  // The atmosphere's defaults: box and sphere at 1500 units, all white; white exponential pixel
+  // fog from 1 to 1000 units, off until enabled.
+  Atmosphere_SkyBoxSetDistance(1500.0f);
+  Atmosphere_SkySphereSetRadius(1500.0f);
   Atmosphere_FogSetColor(1.0f, 1.0f, 1.0f);
+  Atmosphere_SkySphereSetColor(1.0f, 1.0f, 1.0f, 1.0f);
+  Atmosphere_SkyBoxSetColor(1.0f, 1.0f, 1.0f, 1.0f);
   Atmosphere_FogSetParameters(1.0f, 1000.0f, 0.001f);
   Atmosphere_FogSetType(D3DFOG_EXP, kFogPixel);
   Boundings_Init();
   CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);
+}
+
+// The device holds what is bound to it; unbinding lets the families' released objects go.
+void UnbindDeviceObjects() {
+  CurrentDevice->SetTexture(0, nullptr);
+  CurrentDevice->SetTexture(1, nullptr);
+  CurrentDevice->SetRenderTarget(nullptr, nullptr);
+  CurrentDevice->SetStreamSource(0, nullptr, 0);
+  CurrentDevice->SetIndices(nullptr, 0);
 }
 
 // Drops the library's hold on the current device: its own reference for a created device, nothing
@@ -125,6 +140,7 @@ int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND foc
     // The families' objects belong to the old device: free them with it, or viewport 0 and the
     // texture table would keep surfaces of a device that is no longer current.
     ReleaseAll();
+    UnbindDeviceObjects();
     TextureFactory_ReleaseFpsDisplay();
     ReleaseCurrentDevice();
     AddLog("DEVICE INIT : Device cleaned");
@@ -166,11 +182,16 @@ int32_t SetDevice(IUnknown** device) {
 }
 
 int32_t ReleaseAll() {
+  Atmosphere_UnloadAll();
+  // The cloud dome and the layers' textures are device objects as well.
+  CloudSky_Destroy();
   MaterialFactory_UnloadAll();
   // The fonts' buffers hold device references, and their glyphs live in the texture table.
   TextureFont_Unload();
   TextureFactory_UnloadAll();
   LightFactory_Unload();
+  ShadowVolume_FreeAll();
+  ShadowVolume_LostAll();
   Viewport_UnloadAll();
   // The debug sphere is a mesh of the device: it goes with the other device objects.
   Boundings_Unload();
@@ -180,11 +201,7 @@ int32_t ReleaseAll() {
 int32_t ShutDownDevice() {
   int32_t left = 0;
   if (CurrentDevice != nullptr) {
-    CurrentDevice->SetTexture(0, nullptr);
-    CurrentDevice->SetTexture(1, nullptr);
-    CurrentDevice->SetRenderTarget(nullptr, nullptr);
-    CurrentDevice->SetStreamSource(0, nullptr, 0);
-    CurrentDevice->SetIndices(nullptr, 0);
+    UnbindDeviceObjects();
     TextureFactory_ReleaseFpsDisplay();
     left = ReleaseCurrentDevice();
     if (left != 0) {

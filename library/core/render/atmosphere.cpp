@@ -20,6 +20,14 @@ DWORD ChannelByte(float value) {
   return static_cast<DWORD>(std::clamp(value, 0.0f, 1.0f) * kChannelMax);
 }
 
+}  // namespace
+
+D3DCOLOR Atmosphere_PackColor(float r, float g, float b, float a) {
+  return ChannelByte(a) << 24 | ChannelByte(r) << 16 | ChannelByte(g) << 8 | ChannelByte(b);
+}
+
+namespace {
+
 void SetFloatState(D3DRENDERSTATETYPE state, float value) {
   CurrentDevice->SetRenderState(state, std::bit_cast<DWORD>(value));
 }
@@ -38,8 +46,7 @@ int32_t Atmosphere_FogGetEnable(int32_t* flag) {
 }
 
 int32_t Atmosphere_FogSetColor(float r, float g, float b) {
-  constexpr D3DCOLOR kOpaque = 0xFF000000;
-  AtmosphereState.fog.color = kOpaque | ChannelByte(r) << 16 | ChannelByte(g) << 8 | ChannelByte(b);
+  AtmosphereState.fog.color = Atmosphere_PackColor(r, g, b, 1.0f);
   return Atmosphere_ApplyFog();
 }
 

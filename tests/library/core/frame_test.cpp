@@ -227,10 +227,11 @@ TEST_F(Frame, ShutDownReportsWhatIsStillAlive) {
   win::Window second{64, 64};
   ASSERT_EQ(Viewport_Create(&second, 0, "leaked"), 1);
   device_->Release();
-  // Both viewports' back buffers and depth surfaces (the second one's through its swap chain), and
-  // the default bump texture.
-  EXPECT_EQ(ShutDownDevice(), 5);
-  EXPECT_TRUE(Logged("RELEASING : Number of non-released objects : 5"));
+  // Both viewports' back buffers and depth surfaces (the second one's through its swap chain), the
+  // default bump texture, and the sky sphere (its mesh and the mesh's two buffers).
+  EXPECT_EQ(ShutDownDevice(), 8);
+  EXPECT_TRUE(Logged("RELEASING : Number of non-released objects : 8"));
+  Atmosphere_UnloadAll();
   Viewport_UnloadAll();
   TextureFactory_UnloadAll();
   direct3d_->Release();
