@@ -163,6 +163,10 @@ VORTANA_API int32_t VideoSystem_Open(const char* fileName, int32_t first, int32_
 // Appends the surface's locked bytes, pitch included; the unlock's result, non-zero on refusal.
 VORTANA_API int32_t VideoSystem_AddFrame(d3d::IDirect3DSurface8** surface);
 
+// ---- Script interpreter -------------------------------------------------------------------------
+// Loads, links and runs a compiled script ("CODE") to its end; returns 1.
+VORTANA_API int32_t LoadScript(const char* fileName);
+
 // ---- Viewports
 // ----------------------------------------------------------------------------------- Viewport 0
 // from the device's own back buffer; 0 when the table was not empty.

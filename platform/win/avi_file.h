@@ -30,6 +30,8 @@
 
 #include <cstdint>
 
+#include "platform/win/window.h"
+
 namespace win {
 
 // Result codes: 0 for done, else negative. The numbers are this layer's own.
@@ -68,13 +70,6 @@ inline constexpr uint32_t MakeFourCC(char a, char b, char c, char d) {
 }
 inline constexpr uint32_t streamtypeVIDEO = MakeFourCC('v', 'i', 'd', 's');
 
-struct AviRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-};
-
 // What a stream is created with.
 struct AVISTREAMINFOA {
   uint32_t fccType = 0;
@@ -82,7 +77,7 @@ struct AVISTREAMINFOA {
   uint32_t dwScale = 0;  // dwRate / dwScale is the frames per second
   uint32_t dwRate = 0;
   uint32_t dwSuggestedBufferSize = 0;  // bytes
-  AviRect rcFrame;
+  RECT rcFrame;
 };
 
 // The frames of a video stream: a 40-byte bitmap header (BI_RGB: no compression).
