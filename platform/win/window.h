@@ -37,6 +37,12 @@ struct Window {
 // A null handle names no window; the queries then answer false.
 inline Window* WindowFromHandle(void* handle) { return static_cast<Window*>(handle); }
 
+// The X11 window id the handle's record carries; 0 for a null handle or a window without one.
+inline uint64_t NativeWindow(void* handle) {
+  const Window* window = WindowFromHandle(handle);
+  return window != nullptr ? window->nativeWindow : 0;
+}
+
 inline bool GetClientSize(void* handle, int32_t* width, int32_t* height) {
   const Window* window = WindowFromHandle(handle);
   if (window == nullptr) return false;
