@@ -3,29 +3,45 @@
 // and write frames. Only what movies of uncompressed 24-bit frames need is here: the compression
 // options are always "uncompressed", and the compressed stream passes each frame through as given.
 //
-// The file written (every number 32-bit little-endian, every chunk padded to an even size):
+// The file written (numbers little-endian, 32-bit unless said otherwise; chunks padded to even
+// sizes) is an AVI of OpenDML form, so that a movie can go on past the 1 GiB where many players
+// stop reading a plain one: the frames come in RIFF lists of at most the RIFF size limit each.
 //
 //   RIFF <size> 'AVI '
 //     LIST <size> 'hdrl'
 //       'avih' 56: microseconds per frame, maximum bytes per second, padding 0, flags (0x10: has an
-//                  index, set at close), frame count, initial frames 0, stream count 1, suggested
-//                  buffer size, width, height, 4 reserved words
+//                  index, set at close), frames in this first RIFF, initial frames 0, stream count
+//                  1, suggested buffer size, width, height, 4 reserved words
 //       LIST <size> 'strl'
 //         'strh' 56: type 'vids', handler, flags 0, priority and language (two 16-bit 0), initial
-//                    frames 0, scale, rate, start 0, length (the frame count), suggested buffer
-//                    size, quality -1, sample size 0, frame rectangle (four 16-bit numbers)
+//                    frames 0, scale, rate, start 0, length (all frames), suggested buffer size,
+//                    quality -1, sample size 0, frame rectangle (four 16-bit numbers)
 //         'strf' <size>: the stream format as set (a 40-byte bitmap header for video)
+//         'indx' 24 + 16 x 256: the index of indexes: 16-bit 4 (words an entry), 8-bit 0, 8-bit 0
+//                    (an index of indexes), entries in use, chunk id '00db', 3 reserved words, then
+//                    per RIFF its 'ix00' chunk's file offset (64-bit), size and frame count
+//       LIST <size> 'odml'
+//         'dmlh' 248: all frames, then zeros
 //     LIST <size> 'movi'
 //       '00db' <size> <frame bytes>        one chunk per frame, in the order written
-//     'idx1' <size>                        written at close: per frame the chunk id '00db', the
-//                                          flags (0x10 for a key frame), the chunk's offset from
-//                                          the 'movi' word and the frame's size
+//       'ix00' <size>                      the standard index of this RIFF's frames, written when
+//                                          the RIFF is full and at close: 16-bit 2, 8-bit 0, 8-bit
+//                                          1 (an index of chunks), entries, '00db', the base (the
+//                                          'movi' word's file offset, 64-bit), a reserved word,
+//                                          then per frame its data's offset from the base and its
+//                                          size (bit 31 set for a frame that is not a key frame)
+//     'idx1' <size>                        the plain index of the first RIFF's frames: per frame
+//                                          '00db', the flags (0x10 for a key frame), the chunk's
+//                                          offset from the 'movi' word and the frame's size
+//   RIFF <size> 'AVIX'                     each further RIFF: its frames and their 'ix00'
+//     LIST <size> 'movi'
+//       ...
 //
-// The headers are written with the first frame. After every frame the RIFF and 'movi' sizes, the
-// frame count and the stream length are brought up to date in the file, so a movie whose program
-// never closed it still plays as far as it was written. A plain AVI keeps its sizes in 32 bits and
-// many players stop near 1 GiB, so a frame that would take the file past the size limit is refused
-// with AVIERR_FILETOOLARGE and the movie, closed as usual, ends with the frames before it.
+// The headers are written with the first frame. After every frame the sizes of the RIFF and
+// 'movi' lists being written, the frame counts and the stream length are brought up to date in the
+// file, so a movie whose program never closed it still plays as far as it was written. A frame for
+// which no RIFF is left (256 of them) is refused with AVIERR_FILETOOLARGE, and the movie, closed
+// as usual, ends with the frames before it.
 #pragma once
 
 #include <cstdint>
@@ -46,7 +62,7 @@ inline constexpr AviResult AVIERR_FILEOPEN = MakeAviError(3);      // the file c
 inline constexpr AviResult AVIERR_FILEWRITE = MakeAviError(4);     // a write to the file failed
 inline constexpr AviResult AVIERR_BADFORMAT = MakeAviError(5);     // no format, or set twice
 inline constexpr AviResult AVIERR_BADMODE = MakeAviError(6);       // open modes other than 0x1001
-inline constexpr AviResult AVIERR_FILETOOLARGE = MakeAviError(7);  // the size limit is reached
+inline constexpr AviResult AVIERR_FILETOOLARGE = MakeAviError(7);  // no RIFF list left
 inline constexpr AviResult AVIERR_ORDER = MakeAviError(8);  // a frame not at the next position
 inline constexpr AviResult AVIERR_BADSIZE =
     MakeAviError(9);  // a frame of another size than the movie's
@@ -136,8 +152,9 @@ uint32_t AVIStreamRelease(PAVISTREAM stream);
 
 // What the options dialog answers from now on: true accepts, false stands for the user's cancel.
 void SetAviSaveOptionsAnswer(bool accept);
-// The largest file the writer makes, in bytes (default kAviFileSizeLimit).
-inline constexpr uint64_t kAviFileSizeLimit = 1ull << 30;
-void SetAviFileSizeLimit(uint64_t bytes);
+// The largest RIFF list the writer makes, in bytes (default kAviRiffSizeLimit).
+inline constexpr uint64_t kAviRiffSizeLimit = 1ull << 30;
+inline constexpr uint32_t kAviRiffLimit = 256;  // RIFF lists of a file
+void SetAviRiffSizeLimit(uint64_t bytes);
 
 }  // namespace win

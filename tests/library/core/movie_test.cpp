@@ -24,6 +24,38 @@ std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), {}};
 }
 
+// The output of a command, or nothing when it did not run.
+std::string CommandOutput(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string output;
+  if (!pipe) return output;
+  char buffer[4096];
+  for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
+    output.append(buffer, read);
+  }
+  return output;
+}
+
+bool HaveFfmpeg() { return std::system("command -v ffprobe ffmpeg > /dev/null 2>&1") == 0; }
+
+// What ffprobe says of the movie's stream, its warnings (of a bad index, say) included.
+std::string Probe(const std::string& file) {
+  return CommandOutput(
+      "ffprobe -v warning -count_frames -show_entries "
+      "stream=codec_type,codec_name,pix_fmt,width,height,r_frame_rate,nb_read_frames "
+      "-of default=noprint_wrappers=1 '" +
+      file + "' 2>&1");
+}
+
+// The first frames of the movie as ffmpeg decodes them: rows top down, red, green, blue.
+std::vector<uint8_t> Decode(const std::string& file, int frames) {
+  const std::string rgb = file + ".rgb";
+  const std::string command = "ffmpeg -v error -y -i '" + file + "' -frames:v " +
+                              std::to_string(frames) + " -f rawvideo -pix_fmt rgb24 '" + rgb + "'";
+  if (std::system(command.c_str()) != 0) return {};
+  return ReadAll(rgb);
+}
+
 uint32_t FourCC(const char* text) { return win::MakeFourCC(text[0], text[1], text[2], text[3]); }
 
 // A RIFF AVI file parsed chunk by chunk; every size is checked against what holds it.
@@ -34,19 +66,29 @@ struct Avi {
     std::vector<uint8_t> data;
   };
   bool valid = false;
-  uint32_t riffSize = 0;
+  int riffs = 0;
+  uint32_t riffSize = 0;  // of the first
   std::vector<uint8_t> mainHeader, streamHeader, streamFormat;
   size_t moviWord = 0;
   std::vector<Chunk> frames;
-  std::vector<uint8_t> index;
+  std::vector<uint8_t> index;  // 'idx1'
   bool hasIndex = false;
+  std::vector<uint8_t> superIndex;
+  std::vector<std::vector<uint8_t>> chunkIndexes;  // 'ix00', one a RIFF list
 
+  // The first RIFF list is 'AVI ', every further one 'AVIX'; together they fill the file.
   explicit Avi(const std::vector<uint8_t>& bytes) {
     win::ByteReader file(bytes);
-    if (file.U32() != FourCC("RIFF")) return;
-    riffSize = file.U32();
-    if (file.U32() != FourCC("AVI ") || riffSize + 8 != bytes.size()) return;
-    valid = Walk(file, 12, bytes.size());
+    while (file.Ok() && !file.AtEnd()) {
+      const size_t start = file.Position();
+      if (file.U32() != FourCC("RIFF")) return;
+      const uint32_t size = file.U32();
+      const uint32_t type = file.U32();
+      if (type != FourCC(riffs == 0 ? "AVI " : "AVIX") || start + 8 + size > bytes.size()) return;
+      if (riffs++ == 0) riffSize = size;
+      if (!Walk(file, start + 12, start + 8 + size)) return;
+    }
+    valid = file.Ok() && riffs > 0;
   }
 
   bool Walk(win::ByteReader& reader, size_t start, size_t end) {
@@ -58,7 +100,7 @@ struct Avi {
       if (!reader.Ok() || data + size > end) return false;
       if (id == FourCC("LIST")) {
         const uint32_t type = reader.U32();
-        if (type == FourCC("movi")) moviWord = data;
+        if (type == FourCC("movi") && moviWord == 0) moviWord = data;
         if (!Walk(reader, data + 4, data + size)) return false;
       } else {
         auto bytes = reader.Bytes(size);
@@ -67,6 +109,8 @@ struct Avi {
         if (id == FourCC("strh")) streamHeader = copy;
         if (id == FourCC("strf")) streamFormat = copy;
         if (id == FourCC("00db")) frames.push_back({id, data, copy});
+        if (id == FourCC("ix00")) chunkIndexes.push_back(copy);
+        if (id == FourCC("indx")) superIndex = copy;
         if (id == FourCC("idx1")) {
           index = copy;
           hasIndex = true;
@@ -82,7 +126,7 @@ struct Avi {
     std::memcpy(&value, bytes.data() + offset, 4);
     return value;
   }
-  uint32_t FrameCount() const { return Word(mainHeader, 16); }
+  uint32_t FrameCount() const { return Word(mainHeader, 16); }  // of the first RIFF list
   uint32_t Rate() const { return Word(streamHeader, 24); }
   uint32_t Scale() const { return Word(streamHeader, 20); }
   uint32_t Length() const { return Word(streamHeader, 32); }
@@ -99,7 +143,7 @@ class Movie : public LibraryTest {
   void TearDown() override {
     System_CloseMovie();
     win::SetAviSaveOptionsAnswer(true);
-    win::SetAviFileSizeLimit(win::kAviFileSizeLimit);
+    win::SetAviRiffSizeLimit(win::kAviRiffSizeLimit);
     if (surface_ != nullptr) surface_->Release();
     EXPECT_TRUE(ShutDownAndRelease());
     LibraryTest::TearDown();
@@ -139,6 +183,34 @@ class Movie : public LibraryTest {
   IDirect3DSurface8* ImageSurface(UINT width, UINT height, D3DFORMAT format) {
     EXPECT_EQ(device_->CreateImageSurface(width, height, format, &surface_), D3D_OK);
     return surface_;
+  }
+
+  // Ten 64 x 48 frames of FrameColour, three to a RIFF list (the headers', too).
+  std::string RecordLongMovie(const char* name) {
+    const std::string file = File(name);
+    EXPECT_EQ(System_OpenMovie(file.c_str(), kLongWidth, kLongHeight, 32, 25), 0);
+    IDirect3DSurface8* surface = ImageSurface(kLongWidth, kLongHeight, D3DFMT_X8R8G8B8);
+    constexpr uint64_t kChunk = 8 + kLongWidth * 3 * kLongHeight;
+    for (int frame = 0; frame < kLongFrames; ++frame) {
+      Fill(surface, [&](UINT, UINT) { return FrameColour(frame); });
+      EXPECT_EQ(System_SaveMovieFrame(&surface), 0) << frame;
+      // The headers and three frames with their two indexes make one RIFF list.
+      if (frame == 0) {
+        win::SetAviRiffSizeLimit(std::filesystem::file_size(file) + 2 * kChunk + 32 + 3 * 8 + 8 +
+                                 3 * 16);
+      }
+    }
+    EXPECT_EQ(System_CloseMovie(), 0);
+    return file;
+  }
+
+  static constexpr UINT kLongWidth = 64;  // pixels
+  static constexpr UINT kLongHeight = 48;
+  static constexpr int kLongFrames = 10;
+
+  // A surface of one colour, a different one for each frame.
+  static D3DCOLOR FrameColour(int frame) {
+    return static_cast<D3DCOLOR>(0x102030 + frame * 0x0F0E0D);
   }
 
   IDirect3DSurface8* surface_ = nullptr;
@@ -270,24 +342,42 @@ TEST_F(Movie, CancelledOptionsOpenWithoutAStreamAndLeaveNoFile) {
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
-TEST_F(Movie, TheSizeLimitEndsTheMovieCleanly) {
-  // Headers and two frames of 1 x 1 fit, a third does not.
-  const std::string file = File("limited.avi");
-  ASSERT_EQ(System_OpenMovie(file.c_str(), 1, 1, 32, 30), 0);
-  IDirect3DSurface8* surface = ImageSurface(1, 1, D3DFMT_X8R8G8B8);
+TEST_F(Movie, PastTheRiffSizeLimitTheMovieGoesOnInFurtherRiffLists) {
+  const std::string file = RecordLongMovie("long.avi");
+  const Avi avi(ReadAll(file));
+  ASSERT_TRUE(avi.valid);
+  EXPECT_GE(avi.riffs, 3);
+  EXPECT_EQ(avi.frames.size(), 10u);
+  EXPECT_EQ(avi.FrameCount(), 3u);
+  EXPECT_EQ(avi.Length(), 10u);
+  EXPECT_EQ(avi.index.size(), 3u * 16);
+  ASSERT_EQ(avi.chunkIndexes.size(), static_cast<size_t>(avi.riffs));
+  EXPECT_EQ(Avi::Word(avi.superIndex, 4), static_cast<uint32_t>(avi.riffs));  // entries in use
+  for (size_t frame = 0; frame < avi.frames.size(); ++frame) {
+    const D3DCOLOR colour = FrameColour(static_cast<int>(frame));
+    EXPECT_EQ(avi.frames[frame].data[0], colour & 0xFF) << frame;
+    EXPECT_EQ(avi.frames[frame].data[2], (colour >> 16) & 0xFF) << frame;
+  }
+}
+
+TEST_F(Movie, WhenNoRiffListIsLeftTheMovieEndsCleanly) {
+  const std::string file = File("longest.avi");
+  ASSERT_EQ(System_OpenMovie(file.c_str(), 64, 48, 32, 25), 0);
+  IDirect3DSurface8* surface = ImageSurface(64, 48, D3DFMT_X8R8G8B8);
   ASSERT_EQ(System_SaveMovieFrame(&surface), 0);
-  const uint64_t oneFrame = std::filesystem::file_size(file);
-  win::SetAviFileSizeLimit(oneFrame + 12 + 8 + 2 * 16);
-  ASSERT_EQ(System_SaveMovieFrame(&surface), 0);
-  EXPECT_EQ(System_SaveMovieFrame(&surface), win::AVIERR_FILETOOLARGE);
+  // One frame a RIFF list.
+  win::SetAviRiffSizeLimit(std::filesystem::file_size(file) + 32 + 8 + 8 + 16);
+  int32_t result = 0;
+  int frames = 1;
+  while ((result = System_SaveMovieFrame(&surface)) == 0) ++frames;
+  EXPECT_EQ(result, win::AVIERR_FILETOOLARGE);
+  EXPECT_EQ(frames, static_cast<int>(win::kAviRiffLimit));
   EXPECT_EQ(System_SaveMovieFrame(&surface), win::AVIERR_FILETOOLARGE);
   ASSERT_EQ(System_CloseMovie(), 0);
-  const std::vector<uint8_t> bytes = ReadAll(file);
-  EXPECT_LE(bytes.size(), oneFrame + 12 + 8 + 2 * 16);
-  const Avi avi(bytes);
+  const Avi avi(ReadAll(file));
   ASSERT_TRUE(avi.valid);
-  EXPECT_EQ(avi.frames.size(), 2u);
-  EXPECT_EQ(avi.index.size(), 2u * 16);
+  EXPECT_EQ(avi.riffs, static_cast<int>(win::kAviRiffLimit));
+  EXPECT_EQ(avi.frames.size(), win::kAviRiffLimit);
 }
 
 TEST_F(Movie, AMovieNeverClosedPlaysAsFarAsItWasWritten) {
@@ -301,6 +391,11 @@ TEST_F(Movie, AMovieNeverClosedPlaysAsFarAsItWasWritten) {
   EXPECT_EQ(avi.FrameCount(), 3u);
   EXPECT_EQ(avi.Length(), 3u);
   EXPECT_FALSE(avi.hasIndex);
+  if (HaveFfmpeg()) {
+    EXPECT_EQ(Probe(file),
+              "codec_name=rawvideo\ncodec_type=video\nwidth=64\nheight=48\npix_fmt=bgr24\n"
+              "r_frame_rate=30/1\nnb_read_frames=3\n");
+  }
 }
 
 TEST_F(Movie, RawDumpsKeepTheHeaderAndTheLockedBytes) {
@@ -333,42 +428,18 @@ TEST_F(Movie, RawDumpsKeepTheHeaderAndTheLockedBytes) {
   EXPECT_NE(VideoSystem_AddFrame(&backBuffer), 0) << "after a failed open";
 }
 
-// The output of a command, or nothing when it did not run.
-std::string CommandOutput(const std::string& command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string output;
-  if (!pipe) return output;
-  char buffer[4096];
-  for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
-    output.append(buffer, read);
-  }
-  return output;
-}
-
 TEST_F(Movie, AStandardReaderPlaysTheMovie) {
-  if (std::system("command -v ffprobe > /dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "ffprobe is not on the path: install the ffmpeg package";
-  }
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffprobe is not on the path: install the ffmpeg package";
   const std::string file = File("played.avi");
   ASSERT_EQ(System_OpenMovie(file.c_str(), 640, 480, 32, 30), 0);
   IDirect3DSurface8* backBuffer = PatternedBackBuffer();
   for (int frame = 0; frame < 31; ++frame) ASSERT_EQ(System_SaveMovieFrame(&backBuffer), 0);
   ASSERT_EQ(System_CloseMovie(), 0);
 
-  const std::string probe = CommandOutput(
-      "ffprobe -v error -count_frames -show_entries "
-      "stream=codec_type,codec_name,pix_fmt,width,height,r_frame_rate,nb_read_frames "
-      "-of default=noprint_wrappers=1 '" +
-      file + "'");
-  EXPECT_EQ(probe,
+  EXPECT_EQ(Probe(file),
             "codec_name=rawvideo\ncodec_type=video\nwidth=640\nheight=480\npix_fmt=bgr24\n"
             "r_frame_rate=30/1\nnb_read_frames=31\n");
-  const std::string rgb = File("frame0.rgb");
-  ASSERT_EQ(std::system(("ffmpeg -v error -y -i '" + file +
-                         "' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" + rgb + "'")
-                            .c_str()),
-            0);
-  const std::vector<uint8_t> decoded = ReadAll(rgb);
+  const std::vector<uint8_t> decoded = Decode(file, 1);
   ASSERT_EQ(decoded.size(), 640u * 480 * 3);
   size_t wrong = 0;
   for (UINT y = 0; y < 480; ++y) {
@@ -382,6 +453,24 @@ TEST_F(Movie, AStandardReaderPlaysTheMovie) {
     }
   }
   EXPECT_EQ(wrong, 0u);
+}
+
+TEST_F(Movie, AStandardReaderPlaysAMovieOfSeveralRiffLists) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffprobe is not on the path: install the ffmpeg package";
+  const std::string file = RecordLongMovie("long_played.avi");
+  EXPECT_EQ(Probe(file),
+            "codec_name=rawvideo\ncodec_type=video\nwidth=64\nheight=48\npix_fmt=bgr24\n"
+            "r_frame_rate=25/1\nnb_read_frames=10\n");
+  const std::vector<uint8_t> decoded = Decode(file, kLongFrames);
+  constexpr size_t kFrameBytes = kLongWidth * kLongHeight * 3;
+  ASSERT_EQ(decoded.size(), kLongFrames * kFrameBytes);
+  for (int frame = 0; frame < kLongFrames; ++frame) {
+    const D3DCOLOR colour = FrameColour(frame);
+    const uint8_t* pixel = &decoded[static_cast<size_t>(frame) * kFrameBytes];
+    EXPECT_EQ(pixel[0], (colour >> 16) & 0xFF) << frame;
+    EXPECT_EQ(pixel[1], (colour >> 8) & 0xFF) << frame;
+    EXPECT_EQ(pixel[2], colour & 0xFF) << frame;
+  }
 }
 
 }  // namespace
