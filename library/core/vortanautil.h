@@ -156,8 +156,7 @@ VORTANA_API int32_t System_OpenMovie(const char* fileName, int32_t width, int32_
 VORTANA_API int32_t System_SaveMovieFrame(d3d::IDirect3DSurface8** surface);
 // Finishes the movie (index, sizes) and closes it.
 VORTANA_API int32_t System_CloseMovie();
-// Starts a raw dump (closing the previous one) with the header third, first, second; 1 when
-// written.
+// Starts a raw dump (closing the last) with the header third, first, second; 1 when written.
 VORTANA_API int32_t VideoSystem_Open(const char* fileName, int32_t first, int32_t second,
                                      int32_t third);
 // Appends the surface's locked bytes, pitch included; the unlock's result, non-zero on refusal.
