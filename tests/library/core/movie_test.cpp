@@ -398,6 +398,28 @@ TEST_F(Movie, AMovieNeverClosedPlaysAsFarAsItWasWritten) {
   }
 }
 
+TEST_F(Movie, AMovieAndADumpStillOpenAreFinishedWhenTheProcessEnds) {
+  const std::string movieFile = File("unloaded.avi");
+  const std::string dumpFile = File("unloaded.raw");
+  IDirect3DSurface8* surface = ImageSurface(64, 48, D3DFMT_X8R8G8B8);
+  EXPECT_EXIT(
+      {
+        System_OpenMovie(movieFile.c_str(), 64, 48, 32, 30);
+        System_SaveMovieFrame(&surface);
+        VideoSystem_Open(dumpFile.c_str(), 1, 2, 3);
+        VideoSystem_AddFrame(&surface);
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+  const Avi avi(ReadAll(movieFile));
+  ASSERT_TRUE(avi.valid);
+  EXPECT_TRUE(avi.hasIndex);
+  EXPECT_EQ(avi.frames.size(), 1u);
+  D3DSURFACE_DESC desc{};
+  surface->GetDesc(&desc);
+  EXPECT_EQ(std::filesystem::file_size(dumpFile), 12u + desc.Size);
+}
+
 TEST_F(Movie, RawDumpsKeepTheHeaderAndTheLockedBytes) {
   IDirect3DSurface8* backBuffer = PatternedBackBuffer();
   EXPECT_NE(VideoSystem_AddFrame(&backBuffer), 0) << "no dump open";
