@@ -50,9 +50,9 @@ class ScriptOnOpenGl : public LibraryTest {
     LibraryTest::TearDown();
   }
 
-  void RunScript() {
+  void RunScript(const ScriptSource& source = OpenClearPresent()) {
     const std::string file = (Folder() / "script.bin").string();
-    const std::vector<uint8_t> bytes = OpenClearPresent().Bytes();
+    const std::vector<uint8_t> bytes = source.Bytes();
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -155,6 +155,37 @@ TEST_F(ScriptOnOpenGl, InAnX11WindowTheScriptShowsTheClearedPicture) {
   EXPECT_EQ(shown.rgb, std::vector<uint8_t>(kWidth * kHeight * 3, 0));
   EXPECT_TRUE(WritePng(std::string(SCRIPT_PNG_FOLDER) + "/script_x11.png", shown.width,
                        shown.height, shown.rgb));
+}
+
+// Closes the script's X11 window the way a window manager does, at the third pump.
+int pumps = 0;
+void CloseLikeTheWindowManager() {
+  IDirect3DDevice8* device = nullptr;
+  Internal_GetDevice(&device);
+  D3DDEVICE_CREATION_PARAMETERS creation{};
+  if (device == nullptr || FAILED(device->GetCreationParameters(&creation)) ||
+      !win::IsWindow(creation.hFocusWindow) || ++pumps != 3) {
+    return;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = win::NativeWindow(creation.hFocusWindow);
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  XSync(display, False);
+  XCloseDisplay(display);
+}
+
+TEST_F(ScriptOnOpenGl, TheWindowManagersCloseOfTheX11WindowEndsALoopingScript) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display: run under xvfb-run";
+  pumps = 0;
+  win::SetMessagePumpHook(CloseLikeTheWindowManager);
+  RunScript({{10, 0, 1, -1, 11, -1, 12, -1, 50, 4, -1}, {}, {{0, 64}, {1, 48}}, 2});
+  EXPECT_EQ(LogMessages().back(), "Flow 6 : the script window was closed, run ended");
 }
 
 }  // namespace
