@@ -19,6 +19,10 @@ packages=(
   xvfb xauth
   # MP3 writing for sox: the default music, the MP3 test fixtures and fuzz seeds
   libsox-fmt-mp3
+  # X11 windows of the library's own (the script interpreter's window) where there is a display
+  libx11-dev
+  # a reader of AVI files that is not ours: the movie tests check that a standard player plays them
+  ffmpeg
 )
 
 missing=()

@@ -150,6 +150,24 @@ VORTANA_API int32_t SortOpaque(SAFEARRAY** items);
 // Sorts all but the last element by z descending, x and y ascending; returns 0.
 VORTANA_API int32_t SortTransparent(SAFEARRAY** items);
 
+// ---- Movie capture ------------------------------------------------------------------------------
+// Opens an AVI movie of 24-bit frames from surfaces of depth 16 or 32; 0 also after a cancel.
+VORTANA_API int32_t System_OpenMovie(const char* fileName, int32_t width, int32_t height,
+                                     int32_t depth, int32_t framesPerSecond);
+// Appends the surface, of the movie's size and depth, as the next frame.
+VORTANA_API int32_t System_SaveMovieFrame(d3d::IDirect3DSurface8** surface);
+// Finishes the movie (index, sizes) and closes it.
+VORTANA_API int32_t System_CloseMovie();
+// Starts a raw dump (closing the last) with the header third, first, second; 1 when written.
+VORTANA_API int32_t VideoSystem_Open(const char* fileName, int32_t first, int32_t second,
+                                     int32_t third);
+// Appends the surface's locked bytes, pitch included; the unlock's result, non-zero on refusal.
+VORTANA_API int32_t VideoSystem_AddFrame(d3d::IDirect3DSurface8** surface);
+
+// ---- Script interpreter -------------------------------------------------------------------------
+// Loads, links and runs a compiled script ("CODE") to its end; returns 1.
+VORTANA_API int32_t LoadScript(const char* fileName);
+
 // ---- Viewports
 // ----------------------------------------------------------------------------------- Viewport 0
 // from the device's own back buffer; 0 when the table was not empty.

@@ -2,10 +2,11 @@
 // rules, exactly as the headless device keeps them) drawing with OpenGL 2.1, compatibility profile,
 // through EGL.
 //
-// A device draws into its window (hDeviceWindow, else the focus window): an X11 window id, as the
-// window system layer hands out under Qt's xcb platform. A device without a window draws offscreen
-// on EGL's surfaceless platform (no display needed), and its presents only keep the image for
-// GetFrontBuffer. Additional swap chains present into their own windows through the same context.
+// A device draws into its window (hDeviceWindow, else the focus window): a handle is the window's
+// win::Window record (platform/win/window.h), which carries the X11 window id. A device without a
+// window, or whose window has no X11 id, draws offscreen on EGL's surfaceless platform (no display
+// needed), and its presents only keep the image for GetFrontBuffer. Additional swap chains present
+// into their own windows through the same context.
 //
 // Vertex shaders are drawn as ARB vertex programs (platform/d3d/gl_shader.h); creating a device
 // fails without GL_ARB_vertex_program. Vertex blending (the skinned meshes' one to three weights

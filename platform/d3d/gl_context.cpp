@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/win/window.h"
+
 namespace d3d::gl {
 namespace {
 
@@ -23,7 +25,7 @@ std::string EglFailure(const char* step) {
 }  // namespace
 
 std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
-  const bool windows = window != nullptr;
+  const bool windows = win::NativeWindow(window) != 0;
   // A null native display makes the X11 platform open the default display (DISPLAY). EGL hands
   // out one display per platform, shared by every device on it, so it stays initialised for the
   // life of the process: terminating it would end the other devices' contexts.
@@ -103,11 +105,12 @@ void Context::KeepCurrent() {
 }
 
 bool Context::BindWindow(HWND window, int* width, int* height) {
-  if (!windows_ || window == nullptr) return false;
+  if (!windows_) return false;
+  const uint64_t native = win::NativeWindow(window);
+  if (native == 0) return false;
   auto found = surfaces_.find(window);
   if (found == surfaces_.end()) {
-    // The handle carries the X11 window id itself.
-    const auto id = static_cast<EGLNativeWindowType>(reinterpret_cast<uintptr_t>(window));
+    const auto id = static_cast<EGLNativeWindowType>(native);
     const EGLSurface surface = eglCreateWindowSurface(display_, config_, id, nullptr);
     if (surface == EGL_NO_SURFACE) return false;
     found = surfaces_.emplace(window, surface).first;

@@ -15,7 +15,7 @@ namespace d3d::gl {
 
 class Context {
  public:
-  // window null: the surfaceless platform. Otherwise the X11 platform, whose windows are ids.
+  // A window without an X11 id (or none): the surfaceless platform. Otherwise the X11 platform.
   static std::unique_ptr<Context> Create(HWND window, std::string* error);
   ~Context();
   Context(const Context&) = delete;

@@ -16,6 +16,14 @@ inline constexpr int32_t SW_SHOWMINIMIZED = 2;
 inline constexpr int32_t SW_MINIMIZE = 6;
 inline constexpr int32_t SW_RESTORE = 9;
 
+// A rectangle in pixels: left and top inside, right and bottom just outside.
+struct RECT {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+};
+
 struct Window {
   int32_t clientWidth = 0;   // pixels
   int32_t clientHeight = 0;  // pixels
@@ -23,10 +31,17 @@ struct Window {
   int32_t screenY = 0;
   ShowState show = ShowState::Normal;
   bool foreground = false;
+  uint64_t nativeWindow = 0;  // the X11 window id; 0 without a native window
 };
 
 // A null handle names no window; the queries then answer false.
 inline Window* WindowFromHandle(void* handle) { return static_cast<Window*>(handle); }
+
+// The X11 window id the handle's record carries; 0 for a null handle or a window without one.
+inline uint64_t NativeWindow(void* handle) {
+  const Window* window = WindowFromHandle(handle);
+  return window != nullptr ? window->nativeWindow : 0;
+}
 
 inline bool GetClientSize(void* handle, int32_t* width, int32_t* height) {
   const Window* window = WindowFromHandle(handle);

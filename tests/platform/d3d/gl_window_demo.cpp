@@ -3,6 +3,7 @@
 // reaches a real window. Run under Xvfb:
 //   xvfb-run -s '-screen 0 1024x768x24' gl_window_demo screenshot.png
 #include "platform/d3d/gl.h"
+#include "platform/win/window.h"
 #include "tests/platform/d3d/gl_scene.h"
 
 #include <X11/Xlib.h>
@@ -62,9 +63,11 @@ int main(int argc, char** argv) {
   XMapWindow(display, window);
   XSync(display, False);
 
+  // The handle is the window's record, which carries its X11 id.
+  win::Window record{static_cast<int32_t>(kWidth), static_cast<int32_t>(kHeight)};
+  record.nativeWindow = window;
   IDirect3D8* direct3d = CreateGlDirect3D();
-  D3DPRESENT_PARAMETERS params = BackBufferParams(
-      kWidth, kHeight, reinterpret_cast<HWND>(static_cast<uintptr_t>(window)), true);
+  D3DPRESENT_PARAMETERS params = BackBufferParams(kWidth, kHeight, &record, true);
   IDirect3DDevice8* device = nullptr;
   if (direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, params.hDeviceWindow,
                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK) {
