@@ -18,6 +18,8 @@
 
 #include <cstdint>
 
+#include "platform/win/window.h"  // RECT
+
 namespace win {
 
 // Fonts and bitmaps are drawing objects behind one kind of handle; what they hold is the layer's.
@@ -33,9 +35,6 @@ constexpr COLORREF RGB(uint8_t r, uint8_t g, uint8_t b) {
   return static_cast<COLORREF>(r) | static_cast<COLORREF>(g) << 8 | static_cast<COLORREF>(b) << 16;
 }
 
-struct RECT {
-  int32_t left, top, right, bottom;
-};
 struct SIZE {
   int32_t cx, cy;
 };
