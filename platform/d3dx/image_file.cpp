@@ -234,13 +234,17 @@ void SwapRedAndBlue(uint8_t* row, uint32_t width, uint32_t bytesPerPixel, uint32
       std::swap(pixel[0], pixel[2]);
     return;
   }
-  // Pixels go in blocks of a fixed count, which the compiler turns into vector instructions.
-  constexpr uint32_t kBlock = 8;  // pixels
+  // A block of pixels written out one by one, which the compiler makes one vector operation (a
+  // loop over the block it would not).
+  constexpr uint32_t kBlock = 4;  // pixels
   uint32_t x = 0;
   for (; x + kBlock <= width; x += kBlock) {
     uint32_t block[kBlock];
     std::memcpy(block, row + size_t{x} * sizeof(uint32_t), sizeof block);
-    for (uint32_t& pixel : block) pixel = BlueFirst(pixel, alpha);
+    block[0] = BlueFirst(block[0], alpha);
+    block[1] = BlueFirst(block[1], alpha);
+    block[2] = BlueFirst(block[2], alpha);
+    block[3] = BlueFirst(block[3], alpha);
     std::memcpy(row + size_t{x} * sizeof(uint32_t), block, sizeof block);
   }
   for (; x < width; ++x) {
@@ -281,8 +285,9 @@ bool DecodePng(std::span<const uint8_t> bytes, const PixelView& destination) {
   if (format == 0) return DecodeThroughArgb(bytes, destination, DecodePng);
   spng_ctx* png = header->png.get();
   if (spng_decode_image(png, nullptr, 0, format, flags) != 0) return false;
-  // Rows come one at a time into their place; an interlaced file comes back to each row in later
-  // passes, so its colours are put in order once all are in.
+  // Rows come one at a time into their place and are reordered while they are in the cache. An
+  // interlaced file comes back to each row in later passes, so its rows are reordered once all are
+  // in.
   bool interlaced = header->ihdr.interlace_method != 0;
   uint32_t alpha = destination.format == D3DFMT_X8R8G8B8 ? uint32_t{kOpaque} << 24 : 0;
   size_t rowBytes = size_t{destination.width} * bytesPerPixel;
