@@ -11,6 +11,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # compressed X model files
   zlib1g-dev
+  # PNG and JPEG decoding: libspng and libjpeg-turbo, fuzzed upstream and faster than stb_image
+  libspng-dev libturbojpeg0-dev
   # peers measured in bench/ and their test models
   lib3ds-dev libassimp-dev assimp-testmodels
   # the default data set: the bright-star list; voice callouts and sound effects

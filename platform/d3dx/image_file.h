@@ -1,8 +1,6 @@
-// Image files in memory: reading PNG, JPEG, BMP, TGA and PPM (through the stb decoder) and DDS (see
-// dds.h), and writing BMP. Every reader refuses what it cannot read whole and leaves nothing
-// behind. Images larger than kMaxImageSide are refused, and so are two kinds of file the decoder
-// would mishandle: PNGs whose first image-data chunk is empty, and JPEGs with a Huffman table of
-// more than 256 codes.
+// Image files in memory: reading PNG (through libspng), JPEG (through libjpeg-turbo), BMP, TGA and
+// PPM (through the stb decoder) and DDS (see dds.h), and writing BMP. Every reader refuses what it
+// cannot read whole and leaves nothing behind; images larger than kMaxImageSide are refused.
 //
 // BMP as written here: a 14-byte file header ("BM", file size, two zero words, offset 54 of the
 // pixels), a 40-byte information header (size 40, width, positive height for rows stored bottom to
@@ -45,8 +43,8 @@ struct D3DXIMAGE_INFO {
 };
 
 // A decoded image file: levels[face][level] hold packed pixels of storedFormat (rows d3d::RowPitch
-// apart). Files of the stb decoder are stored as A8R8G8B8 whatever their own format; DDS files
-// keep theirs. Cube maps have six faces, in the order +x, -x, +y, -y, +z, -z.
+// apart). DDS files keep their own format; all others are stored as A8R8G8B8. Cube maps have six
+// faces, in the order +x, -x, +y, -y, +z, -z.
 struct ImageFile {
   D3DXIMAGE_INFO info{};
   d3d::D3DFORMAT storedFormat = d3d::D3DFMT_UNKNOWN;
@@ -66,6 +64,12 @@ struct ImageFile {
 std::optional<D3DXIMAGE_INFO> ReadImageInfo(std::span<const uint8_t> bytes);
 // The whole image file; nothing when it is not one this layer reads or it is damaged.
 std::optional<ImageFile> DecodeImageFile(std::span<const uint8_t> bytes);
+// Decodes an image file of any type but DDS straight into the destination, which must have the
+// file's size and a convertible format; false when it does not, or the file is damaged (the
+// destination then holds part of a picture). PNG and JPEG files are written as they are decoded,
+// row by row, into A8R8G8B8, X8R8G8B8, R8G8B8 and (grey files) L8 memory; other formats and file
+// types pass through an ARGB image of the file.
+bool DecodeImageInto(std::span<const uint8_t> bytes, const PixelView& destination);
 
 // A BMP file of the image: 32 bits per pixel when keepAlpha, else 24 (alpha dropped).
 std::vector<uint8_t> EncodeBmp(const ArgbImage& image, bool keepAlpha);

@@ -50,6 +50,12 @@ struct PixelView {
   uint8_t* bits = nullptr;
 };
 
+// The image's own memory: its pixels are A8R8G8B8 as the device stores them.
+inline PixelView ViewOf(ArgbImage& image) {
+  return {d3d::D3DFMT_A8R8G8B8, image.width, image.height, size_t{image.width} * sizeof(uint32_t),
+          reinterpret_cast<uint8_t*>(image.pixels.data())};
+}
+
 // Reads the pixels as ARGB; nothing when the format cannot be converted. P8 reads through the
 // palette, or through the 3-3-2 colour cube when there is none.
 std::optional<ArgbImage> ReadPixels(const PixelView& view, const PALETTEENTRY* palette);

@@ -1,9 +1,8 @@
-// The one place the image decoder and the block compressor are compiled. Decoding is limited to the
-// file types this layer reads, from memory only, and to images no larger than kMaxImageSide.
+// The one place the stb image decoder and the block compressor are compiled. Decoding is limited to
+// the file types no better decoder here reads, from memory only, and to images no larger than
+// kMaxImageSide.
 #include "platform/d3dx/image_file.h"
 
-#define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
 #define STBI_ONLY_BMP
 #define STBI_ONLY_TGA
 #define STBI_ONLY_PNM

@@ -113,7 +113,10 @@ HRESULT LoadIntoSurface(IDirect3DSurface8* destination, const PALETTEENTRY* pale
   auto target = RectWithin(destinationRect, desc.Width, desc.Height);
   if (!source || !target || !IsConvertibleFormat(desc.Format)) return D3DERR_INVALIDCALL;
   ApplyColourKey(image, colourKey);
-  ArgbImage scaled = Resample(image, *source, target->Width(), target->Height(), filter);
+  bool whole = source->Width() == image.width && source->Height() == image.height &&
+               target->Width() == image.width && target->Height() == image.height;
+  ArgbImage scaled = whole ? std::move(image)
+                           : Resample(image, *source, target->Width(), target->Height(), filter);
 
   RECT lockRect{static_cast<LONG>(target->left), static_cast<LONG>(target->top),
                 static_cast<LONG>(target->right), static_cast<LONG>(target->bottom)};
@@ -127,6 +130,64 @@ HRESULT LoadIntoSurface(IDirect3DSurface8* destination, const PALETTEENTRY* pale
                   palette);
   destination->UnlockRect();
   return written ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+// An image file as the loaders take it. DDS files are read whole first, for their levels and
+// faces; every other file is decoded only once its surface is made, straight into it where it can.
+struct SourceFile {
+  D3DXIMAGE_INFO info{};
+  std::span<const uint8_t> bytes;
+  std::optional<ImageFile> dds;
+
+  uint32_t FaceCount() const { return dds ? dds->FaceCount() : 1; }
+};
+
+std::optional<SourceFile> ReadSourceFile(const void* data, UINT size) {
+  SourceFile file;
+  file.bytes = {static_cast<const uint8_t*>(data), size};
+  if (LooksLikeDds(file.bytes)) {
+    file.dds = ReadDds(file.bytes);
+    if (!file.dds) return std::nullopt;
+    file.info = file.dds->info;
+    return file;
+  }
+  auto info = ReadImageInfo(file.bytes);
+  if (!info) return std::nullopt;
+  file.info = *info;
+  return file;
+}
+
+// Level 0 of one face, as ARGB.
+std::optional<ArgbImage> ReadTopLevel(const SourceFile& file, uint32_t face) {
+  if (file.dds) return ReadPixels(file.dds->View(face, 0), nullptr);
+  ArgbImage image(file.info.Width, file.info.Height);
+  if (!DecodeImageInto(file.bytes, ViewOf(image))) return std::nullopt;
+  return image;
+}
+
+// Decodes a file that is not DDS into the surface, which has the file's size, and keys it there;
+// in A8R8G8B8 the key is the pixels' own value.
+HRESULT DecodeIntoSurface(IDirect3DSurface8* destination, const SourceFile& file,
+                          D3DCOLOR colourKey) {
+  D3DSURFACE_DESC desc{};
+  if (FAILED(destination->GetDesc(&desc)) || !IsConvertibleFormat(desc.Format)) {
+    return D3DERR_INVALIDCALL;
+  }
+  D3DLOCKED_RECT locked{};
+  HRESULT result = destination->LockRect(&locked, nullptr, 0);
+  if (FAILED(result)) return result;
+  PixelView view{desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
+                 static_cast<uint8_t*>(locked.pBits)};
+  bool decoded = DecodeImageInto(file.bytes, view);
+  for (uint32_t y = 0; decoded && colourKey != 0 && y < view.height; ++y) {
+    uint8_t* row = view.bits + y * view.pitch;
+    for (uint8_t* pixel = row; pixel != row + size_t{view.width} * sizeof(uint32_t);
+         pixel += sizeof(uint32_t)) {
+      if (LoadPixel(pixel, sizeof(uint32_t)) == colourKey) StorePixel(pixel, sizeof(uint32_t), 0);
+    }
+  }
+  destination->UnlockRect();
+  return decoded ? D3D_OK : D3DXERR_INVALIDDATA;
 }
 
 // Copies packed pixels of the surface's own format into it, row by row.
@@ -201,30 +262,35 @@ bool WriteWholeFile(const char* file, const std::vector<uint8_t>& bytes) {
   return win::WriteFileBytes(win::ResolvePath(file), bytes);
 }
 
-// Fills one face of a new texture from the decoded file.
-HRESULT FillFace(TextureSurfaces& surfaces, UINT face, const ImageFile& file, D3DFORMAT format,
+// Fills one face of a new texture from the file.
+HRESULT FillFace(TextureSurfaces& surfaces, UINT face, const SourceFile& file, D3DFORMAT format,
                  DWORD filter, DWORD mipFilter, D3DCOLOR colourKey) {
   auto top = surfaces.Surface(face, 0);
   D3DSURFACE_DESC desc{};
   if (!top || FAILED(top->GetDesc(&desc))) return D3DERR_INVALIDCALL;
-  bool sameSize = desc.Width == file.LevelWidth(0) && desc.Height == file.LevelHeight(0);
+  bool sameSize = desc.Width == file.info.Width && desc.Height == file.info.Height;
   // Pixels already in the texture's format and size are copied as they are, levels included.
-  if (sameSize && colourKey == 0 && file.storedFormat == format) {
-    UINT copied = std::min(file.LevelCount(), surfaces.Levels());
+  if (file.dds && sameSize && colourKey == 0 && file.dds->storedFormat == format) {
+    UINT copied = std::min(file.dds->LevelCount(), surfaces.Levels());
     for (UINT level = 0; level < copied; ++level) {
       HRESULT result =
-          CopyPackedIntoSurface(surfaces.Surface(face, level).Get(), file, face, level);
+          CopyPackedIntoSurface(surfaces.Surface(face, level).Get(), *file.dds, face, level);
       if (FAILED(result)) return result;
     }
     if (copied == surfaces.Levels()) return D3D_OK;
-    auto last = ReadPixels(file.View(face, copied - 1), nullptr);
+    auto last = ReadPixels(file.dds->View(face, copied - 1), nullptr);
     if (!last) return D3DXERR_INVALIDDATA;
     return FilterLevels(surfaces, face, copied - 1, *last, nullptr, mipFilter);
   }
-  auto image = ReadPixels(file.View(face, 0), nullptr);
-  if (!image) return D3DXERR_INVALIDDATA;
-  HRESULT result =
-      LoadIntoSurface(top.Get(), nullptr, nullptr, std::move(*image), nullptr, filter, colourKey);
+  HRESULT result = D3D_OK;
+  if (!file.dds && sameSize && (colourKey == 0 || format == D3DFMT_A8R8G8B8)) {
+    result = DecodeIntoSurface(top.Get(), file, colourKey);
+  } else {
+    auto image = ReadTopLevel(file, face);
+    if (!image) return D3DXERR_INVALIDDATA;
+    result =
+        LoadIntoSurface(top.Get(), nullptr, nullptr, std::move(*image), nullptr, filter, colourKey);
+  }
   if (FAILED(result) || surfaces.Levels() == 1) return result;
   // The lower levels are filtered from level 0 as stored, in the texture's own format.
   auto level0 = ReadSurface(top.Get(), nullptr);
@@ -232,7 +298,7 @@ HRESULT FillFace(TextureSurfaces& surfaces, UINT face, const ImageFile& file, D3
   return FilterLevels(surfaces, face, 0, *level0, nullptr, mipFilter);
 }
 
-HRESULT CreateTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, UINT width,
+HRESULT CreateTextureFromImage(IDirect3DDevice8* device, const SourceFile& file, UINT width,
                                UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
                                D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
                                IDirect3DTexture8** texture) {
@@ -253,7 +319,7 @@ HRESULT CreateTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, 
   return D3D_OK;
 }
 
-HRESULT CreateCubeTextureFromImage(IDirect3DDevice8* device, const ImageFile& file, UINT size,
+HRESULT CreateCubeTextureFromImage(IDirect3DDevice8* device, const SourceFile& file, UINT size,
                                    UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                    DWORD filter, DWORD mipFilter, D3DCOLOR colourKey,
                                    IDirect3DCubeTexture8** texture) {
@@ -276,13 +342,13 @@ HRESULT CreateCubeTextureFromImage(IDirect3DDevice8* device, const ImageFile& fi
   return D3D_OK;
 }
 
-// Decodes the file and makes the texture with make, reporting the file's description on success.
+// Reads the file and makes the texture with make, reporting the file's description on success.
 template <typename Make>
 HRESULT FromMemory(const void* data, UINT size, DWORD filter, DWORD mipFilter, D3DXIMAGE_INFO* info,
                    Make make) {
   if (data == nullptr || !IsValidFilter(filter) || !IsValidFilter(mipFilter))
     return D3DERR_INVALIDCALL;
-  auto file = DecodeImageFile({static_cast<const uint8_t*>(data), size});
+  auto file = ReadSourceFile(data, size);
   if (!file) return D3DXERR_INVALIDDATA;
   HRESULT result = make(*file);
   if (SUCCEEDED(result) && info != nullptr) *info = file->info;
@@ -352,7 +418,7 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* device, const void
                                             D3DXIMAGE_INFO* info, PALETTEENTRY*,
                                             IDirect3DTexture8** texture) {
   if (device == nullptr || texture == nullptr) return D3DERR_INVALIDCALL;
-  return FromMemory(data, size, filter, mipFilter, info, [&](const ImageFile& file) {
+  return FromMemory(data, size, filter, mipFilter, info, [&](const SourceFile& file) {
     return CreateTextureFromImage(device, file, width, height, mipLevels, usage, format, pool,
                                   filter, mipFilter, colourKey, texture);
   });
@@ -365,7 +431,7 @@ HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice8* device, const 
                                                 D3DXIMAGE_INFO* info, PALETTEENTRY*,
                                                 IDirect3DCubeTexture8** texture) {
   if (device == nullptr || texture == nullptr) return D3DERR_INVALIDCALL;
-  return FromMemory(data, dataSize, filter, mipFilter, info, [&](const ImageFile& file) {
+  return FromMemory(data, dataSize, filter, mipFilter, info, [&](const SourceFile& file) {
     return CreateCubeTextureFromImage(device, file, size, mipLevels, usage, format, pool, filter,
                                       mipFilter, colourKey, texture);
   });
@@ -426,9 +492,8 @@ HRESULT D3DXLoadSurfaceFromFileInMemory(IDirect3DSurface8* destination,
                                         const RECT* sourceRect, DWORD filter, D3DCOLOR colourKey,
                                         D3DXIMAGE_INFO* info) {
   if (data == nullptr) return D3DERR_INVALIDCALL;
-  auto file = DecodeImageFile({static_cast<const uint8_t*>(data), size});
-  if (!file) return D3DXERR_INVALIDDATA;
-  auto image = ReadPixels(file->View(0, 0), nullptr);
+  auto file = ReadSourceFile(data, size);
+  auto image = file ? ReadTopLevel(*file, 0) : std::nullopt;
   if (!image) return D3DXERR_INVALIDDATA;
   HRESULT result = LoadIntoSurface(destination, destinationPalette, destinationRect,
                                    std::move(*image), sourceRect, filter, colourKey);

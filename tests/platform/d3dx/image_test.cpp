@@ -180,8 +180,15 @@ TEST(D3dxNormalMap, SlopesFromTheChosenChannel) {
 
 TEST(D3dxImageFile, DecodesEveryReadableFileType) {
   ArgbImage picture = d3dx_test::Picture(20, 12);
-  ArgbImage opaque = picture;
+  ArgbImage opaque = picture, grey = picture, inked = picture;
   for (uint32_t& p : opaque.pixels) p |= 0xFF000000;
+  for (uint32_t& p : grey.pixels) p = 0xFF000000 | ((p >> 16) & 0xFF) * 0x010101;
+  // Inks times black over 255, channel by channel; black is the alpha byte.
+  for (uint32_t& p : inked.pixels) {
+    uint32_t black = p >> 24, out = 0xFF000000;
+    for (int shift = 0; shift < 24; shift += 8) out |= ((p >> shift) & 0xFF) * black / 255 << shift;
+    p = out;
+  }
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
@@ -195,6 +202,11 @@ TEST(D3dxImageFile, DecodesEveryReadableFileType) {
       {"bmp 32", EncodeBmp(picture, true), D3DXIFF_BMP, D3DFMT_A8R8G8B8, &picture, 0},
       {"bmp 24", EncodeBmp(picture, false), D3DXIFF_BMP, D3DFMT_R8G8B8, &opaque, 0},
       {"jpeg", d3dx_test::EncodeJpeg(picture, 95), D3DXIFF_JPG, D3DFMT_R8G8B8, &opaque, 40},
+      {"png interlaced", d3dx_test::EncodeInterlacedPng(picture), D3DXIFF_PNG, D3DFMT_A8R8G8B8,
+       &picture, 0},
+      {"png grey", d3dx_test::EncodeGreyPng(picture), D3DXIFF_PNG, D3DFMT_L8, &grey, 0},
+      {"jpeg grey", d3dx_test::EncodeGreyJpeg(picture, 95), D3DXIFF_JPG, D3DFMT_L8, &grey, 8},
+      {"jpeg cmyk", d3dx_test::EncodeCmykJpeg(picture, 95), D3DXIFF_JPG, D3DFMT_R8G8B8, &inked, 40},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -211,6 +223,44 @@ TEST(D3dxImageFile, DecodesEveryReadableFileType) {
     auto pixels = ReadPixels(file->View(0, 0), nullptr);
     ASSERT_TRUE(pixels.has_value());
     EXPECT_LE(MaxChannelError(*c.expected, *pixels), c.tolerance);
+  }
+}
+
+// Decoding into memory of a format, rows padded, gives the bytes the ARGB picture of the file
+// converts to, and leaves the padding alone.
+TEST(D3dxImageFile, DecodesStraightIntoEveryLayout) {
+  constexpr uint8_t kUntouched = 0xA5;
+  constexpr size_t kPadding = 3;  // bytes after each row
+  ArgbImage picture = d3dx_test::Picture(21, 13);
+  const std::pair<const char*, std::vector<uint8_t>> files[] = {
+      {"png", d3dx_test::EncodePng(picture)},
+      {"png interlaced", d3dx_test::EncodeInterlacedPng(picture)},
+      {"png grey", d3dx_test::EncodeGreyPng(picture)},
+      {"jpeg", d3dx_test::EncodeJpeg(picture, 90)},
+      {"jpeg grey", d3dx_test::EncodeGreyJpeg(picture, 90)},
+      {"jpeg cmyk", d3dx_test::EncodeCmykJpeg(picture, 90)},
+      {"bmp", EncodeBmp(picture, true)},
+  };
+  for (const auto& [name, bytes] : files) {
+    auto file = DecodeImageFile(bytes);
+    ASSERT_TRUE(file.has_value()) << name;
+    auto argb = ReadPixels(file->View(0, 0), nullptr);
+    for (D3DFORMAT format :
+         {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8, D3DFMT_L8, D3DFMT_R5G6B5, D3DFMT_DXT1}) {
+      SCOPED_TRACE(testing::Message() << name << " into " << format);
+      size_t pitch = RowPitch(format, picture.width) + kPadding;
+      std::vector<uint8_t> expected(pitch * RowCount(format, picture.height), kUntouched);
+      std::vector<uint8_t> decoded = expected;
+      ASSERT_TRUE(WritePixels(
+          *argb, {format, picture.width, picture.height, pitch, expected.data()}, nullptr));
+      ASSERT_TRUE(
+          DecodeImageInto(bytes, {format, picture.width, picture.height, pitch, decoded.data()}));
+      EXPECT_EQ(expected, decoded);
+    }
+    // Memory of another size or of a format without colours is refused.
+    std::vector<uint8_t> memory(SurfaceSize(D3DFMT_A8R8G8B8, 32, 32));
+    EXPECT_FALSE(DecodeImageInto(bytes, {D3DFMT_A8R8G8B8, 20, 13, 80, memory.data()})) << name;
+    EXPECT_FALSE(DecodeImageInto(bytes, {D3DFMT_V8U8, 21, 13, 42, memory.data()})) << name;
   }
 }
 
@@ -267,8 +317,8 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
     return copy;
   };
   std::vector<uint8_t> truncated(dds.begin(), dds.end() - 1);
-  // Files the decoder would mishandle: a Huffman table of more than 256 codes, and an empty first
-  // image-data chunk.
+  // A Huffman table of more than 256 codes is refused; an empty first image-data chunk is allowed
+  // and the picture is read on from the next one.
   std::vector<uint8_t> jpeg = d3dx_test::EncodeJpeg(d3dx_test::Picture(8, 8), 90);
   auto table = std::search(jpeg.begin(), jpeg.end(), kHuffmanMarker.begin(), kHuffmanMarker.end());
   ASSERT_NE(jpeg.end(), table);
@@ -292,7 +342,6 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
       patched(kCaps2Offset, 0x200000),       // a volume
       cutPng,
       jpeg,
-      emptyData,
       {},
       {'B', 'M', 0, 0},
   };
@@ -301,6 +350,9 @@ TEST(D3dxImageFile, RefusesDamagedFiles) {
     EXPECT_FALSE(DecodeImageFile(refused[i]).has_value());
   }
   EXPECT_TRUE(DecodeImageFile(dds).has_value());
+  auto split = DecodeImageFile(emptyData);
+  ASSERT_TRUE(split.has_value());
+  EXPECT_EQ(d3dx_test::Picture(4, 4).pixels, ReadPixels(split->View(0, 0), nullptr)->pixels);
 }
 
 }  // namespace
