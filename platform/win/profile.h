@@ -8,9 +8,11 @@
 // match without regard to ASCII case. When a section or a key appears twice, the first one counts,
 // for reading and for writing alike.
 //
-// Nothing is cached: every call reads the file again, so an edit by hand or by another writer is
-// seen at the next call. File names are program paths, resolved by ResolvePath. A file larger than
-// 64 MiB is no settings file: reading it gives defaults and writing to it is refused.
+// A file is read and parsed once and every key of it answered from that parse until the file
+// changes: a write through these functions, or a new size, modification time or inode on disk, so
+// that an edit by hand or by another writer is seen at the next call. Reading a file costs one
+// pass over it. File names are program paths, resolved by ResolvePath. A file larger than 64 MiB
+// is no settings file: reading it gives defaults and writing to it is refused.
 #pragma once
 
 #include <cstddef>

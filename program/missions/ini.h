@@ -3,7 +3,8 @@
 //
 // Every key is read by its own call through the platform's profile reader, which matches section
 // and key names without regard to case, returns the default for a missing file, section or key and
-// an empty text for a key present with nothing after "=". Nothing is cached.
+// an empty text for a key present with nothing after "=". The platform parses a file once and
+// answers from that parse until the file changes, so reading every key costs one pass.
 #pragma once
 
 #include <cstdint>
