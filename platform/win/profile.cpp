@@ -233,32 +233,32 @@ bool IsRecent(const FileStamp& stamp) {
 class ProfileCache {
  public:
   // The parse of the file as it is now on disk; nothing when it cannot be read.
-  std::shared_ptr<const ProfileIndex> Index(const std::filesystem::path& path) {
-    std::optional<FileStamp> stamp = StampOf(path);
-    if (!stamp || static_cast<uint64_t>(stamp->size) > MaxProfileFileBytes) return nullptr;
+  std::shared_ptr<const ProfileIndex> Index(std::string_view fileName) {
     std::lock_guard lock(mutex_);
     auto cached = std::find_if(files_.begin(), files_.end(),
-                               [&](const CachedFile& file) { return file.path == path; });
+                               [&](const CachedFile& file) { return file.name == fileName; });
     std::shared_ptr<const ProfileIndex> previous;
-    bool trusted = false;
     if (cached != files_.end()) {
+      // The name is resolved again only when its file changed: a key costs one status call.
+      if (!cached->recent && StampOf(cached->path) == cached->stamp) {
+        std::rotate(files_.begin(), cached, cached + 1);
+        return files_.front().index;
+      }
       previous = std::move(cached->index);
-      trusted = cached->stamp == *stamp && !cached->recent;
       files_.erase(cached);
     }
-    std::shared_ptr<const ProfileIndex> index;
-    if (trusted) {
-      index = std::move(previous);
-    } else {
-      // Stamped before it is read: a change while reading shows as a new stamp at the next call.
-      auto contents = ReadWholeFile(path);
-      if (!contents) return nullptr;
-      index = previous && previous->Text() == *contents
-                  ? std::move(previous)
-                  : std::make_shared<const ProfileIndex>(std::move(*contents));
-    }
+    std::filesystem::path path = ResolvePath(fileName);
+    std::optional<FileStamp> stamp = StampOf(path);
+    if (!stamp || static_cast<uint64_t>(stamp->size) > MaxProfileFileBytes) return nullptr;
+    // Stamped before it is read: a change while reading shows as a new stamp at the next call.
+    auto contents = ReadWholeFile(path);
+    if (!contents) return nullptr;
+    auto index = previous && previous->Text() == *contents
+                     ? std::move(previous)
+                     : std::make_shared<const ProfileIndex>(std::move(*contents));
     if (files_.size() == MaxCachedFiles) files_.pop_back();
-    files_.insert(files_.begin(), CachedFile{path, *stamp, IsRecent(*stamp), index});
+    files_.insert(files_.begin(), CachedFile{std::string(fileName), std::move(path), *stamp,
+                                             IsRecent(*stamp), index});
     return index;
   }
 
@@ -272,7 +272,8 @@ class ProfileCache {
   static constexpr size_t MaxCachedFiles = 5;
 
   struct CachedFile {
-    std::filesystem::path path;
+    std::string name;            // as the caller gave it
+    std::filesystem::path path;  // as it resolved
     FileStamp stamp;
     bool recent;  // modified too shortly before it was read for its stamp to tell an edit
     std::shared_ptr<const ProfileIndex> index;
@@ -357,7 +358,7 @@ std::optional<std::string> SetProfileValue(std::string_view contents, std::strin
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultText, size_t bufferSize,
                                     std::string_view fileName) {
-  auto index = Cache().Index(ResolvePath(fileName));
+  auto index = Cache().Index(fileName);
   auto value = index ? index->Find(section, key) : std::nullopt;
   return CutToBuffer(value ? *value : defaultText, bufferSize);
 }

@@ -11,7 +11,8 @@
 // A file is read and parsed once and every key of it answered from that parse until the file
 // changes: a write through these functions, or a new size, modification time or inode on disk, so
 // that an edit by hand or by another writer is seen at the next call. Reading a file costs one
-// pass over it. File names are program paths, resolved by ResolvePath. A file larger than 64 MiB
+// pass over it. File names are program paths, resolved by ResolvePath, again only when the file
+// they resolved to changes or goes. A file larger than 64 MiB
 // is no settings file: reading it gives defaults and writing to it is refused.
 #pragma once
 
