@@ -299,6 +299,15 @@ bool WriteProfileFile(std::filesystem::path path, std::string_view section, std:
   std::string existing;
   bool present = std::filesystem::exists(path, error);
   if (error) return false;
+  // A file marked read-only is not replaced, whoever writes: the mark holds even for a user whose
+  // rights would let the rename through.
+  constexpr auto writable = std::filesystem::perms::owner_write |
+                            std::filesystem::perms::group_write |
+                            std::filesystem::perms::others_write;
+  if (present && (std::filesystem::status(path, error).permissions() & writable) ==
+                     std::filesystem::perms::none) {
+    return false;
+  }
   if (present) {
     auto contents = ReadWholeFile(path);
     if (!contents) return false;

@@ -34,8 +34,10 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 // up to the value; a new key goes after the last entry of its section; a missing section is
 // appended at the end and a missing file is created. Every other byte of the file stays as it was.
 // The new contents are written to a temporary file beside the old one and renamed over it, so a
-// failed write leaves the old file whole. Refuses (false) a name or value that would break the line
-// structure: a line break anywhere, "=" in the key, "]" in the section, an empty section or key.
+// failed write leaves the old file whole. A file without any write permission is read-only and
+// left as it is (false), even for a user whose rights would let the rename through. Refuses (false)
+// a name or value that would break the line structure: a line break anywhere, "=" in the key, "]"
+// in the section, an empty section or key.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, std::string_view fileName);
 

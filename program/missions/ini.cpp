@@ -1,7 +1,9 @@
 #include "program/missions/ini.h"
 
 #include <charconv>
+#include <set>
 
+#include "platform/forms/dialogs.h"
 #include "platform/win/app_path.h"
 #include "platform/win/numbers.h"
 #include "platform/win/profile.h"
@@ -18,7 +20,14 @@ std::string ProgramFolder() { return win::AppPath(); }
 
 void WriteINI(const std::string& section, const std::string& key, const std::string& value,
               const std::string& path) {
-  win::WritePrivateProfileString(section, key, value, path);
+  // The files whose failed write the user has been told of.
+  static std::set<std::string> unsaved;
+  if (win::WritePrivateProfileString(section, key, value, path)) {
+    unsaved.erase(path);
+  } else if (unsaved.insert(path).second) {
+    forms::MsgBox("The settings could not be saved in " + win::ResolvePath(path).string() + ".",
+                  forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
+  }
 }
 
 std::string ReadINI(const std::string& section, const std::string& key,

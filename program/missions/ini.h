@@ -22,7 +22,9 @@
 // The program folder, without a trailing separator.
 std::string ProgramFolder();
 
-// Writes one key; a write the platform refuses is lost silently.
+// Writes one key. A write the platform refuses leaves the file as it was and tells the user where
+// the settings could not be saved, once for a run of failed writes to one file: the next key is
+// still written, and the file is told of again only after a write to it succeeded.
 void WriteINI(const std::string& section, const std::string& key, const std::string& value,
               const std::string& path);
 

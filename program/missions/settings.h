@@ -29,5 +29,5 @@
 // the other keys are still read.
 void LoadSettings();
 
-// Writes the settings variables back; failures are silent.
+// Writes the settings variables back; a file that cannot be written is told of once.
 void SaveSettings();

@@ -194,8 +194,10 @@ TEST_F(Profile, RefusesWritesThatWouldBreakTheFile) {
     EXPECT_FALSE(win::WritePrivateProfileString(c.section, c.key, c.value, PathOf("Test.ini")))
         << c.key;
   }
-  EXPECT_EQ(folder_.ReadFile("Test.ini"), before);
   EXPECT_FALSE(win::WritePrivateProfileString("S", "K", "1", PathOf("NoFolder\\Test.ini")));
+  ::chmod((folder_.Path() / "Test.ini").c_str(), 0444);
+  EXPECT_FALSE(win::WritePrivateProfileString("S", "K", "2", PathOf("Test.ini"))) << "read-only";
+  EXPECT_EQ(folder_.ReadFile("Test.ini"), before);
 }
 
 TEST_F(Profile, ReplacingKeepsPermissionsAndLeavesNoTemporaryFile) {

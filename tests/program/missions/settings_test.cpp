@@ -1,6 +1,10 @@
 #include "program/missions/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include "platform/forms/script.h"
 #include "program/input/input_state.h"
@@ -196,6 +200,60 @@ TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
   EXPECT_EQ(RockCount, 500);  // the slider refused it, the variable keeps it
   EXPECT_EQ(DriverDialog->HScrollRocks.Value(), 0);
   EXPECT_EQ(RockGraphic, 12);  // later keys are still read
+}
+
+// Every write of a byte to any file fails for as long as it lives, as on a full disk: the way to
+// a folder that cannot be written for root, as the tests run, who writes through every mode bit
+// but not past the file size limit.
+class NoRoomToWrite {
+ public:
+  NoRoomToWrite() {
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~NoRoomToWrite() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  NoRoomToWrite(const NoRoomToWrite&) = delete;
+  NoRoomToWrite& operator=(const NoRoomToWrite&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int);
+};
+
+TEST_F(SettingsFile, ASaveThatCannotBeWrittenKeepsTheFileAndSaysWhereOnce) {
+  const std::string before = "; mine\n[Miscellaneous]\nGamma=1.5\n";
+  const std::filesystem::path path = folder_.Path() / "Marovin.ini";
+  const std::string expected = "The settings could not be saved in " + path.string() + ".";
+  WriteSettings(before);
+  {
+    const NoRoomToWrite full;
+    SaveSettings();
+  }
+  EXPECT_EQ(Written(), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1);
+  ASSERT_EQ(MessageCount(), 1u);
+  EXPECT_EQ(shown_()[0].prompt, expected);
+
+  // A read-only file is left alone, however the folder's rights stand.
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  SaveSettings();
+  EXPECT_EQ(Written(), before);
+  EXPECT_EQ(MessageCount(), 1u) << "the same file, still unsaved: told already";
+
+  std::filesystem::permissions(
+      path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  SaveSettings();
+  EXPECT_NE(Written(), before);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  SaveSettings();
+  ASSERT_EQ(MessageCount(), 2u) << "saved in between: told again";
+  EXPECT_EQ(shown_()[1].prompt, expected);
 }
 
 TEST_F(SettingsFile, NoDisplayModeToSelectIsNoError) {
