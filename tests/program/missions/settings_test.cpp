@@ -3,13 +3,23 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
 
 #include "platform/forms/script.h"
 #include "program/input/input_state.h"
+#include "program/input/joystick_data.h"
 #include "program/missions/ini.h"
+#include "program/missions/instrument_layout.h"
 #include "program/missions/launcher_forms.h"
+#include "program/missions/mission_file.h"
+#include "program/missions/mission_setup.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
@@ -195,8 +205,8 @@ TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
   EXPECT_EQ(shown[0].prompt, "Graphic Settings = 1E12");
   EXPECT_EQ(shown[0].buttons, forms::MsgBoxButtons::Ok);
   EXPECT_EQ(shown[1].prompt, "Miscellaneous = 500");
-  EXPECT_EQ(VideoMode, 0);
-  EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), 0);
+  EXPECT_EQ(VideoMode, 27) << "the default";
+  EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), 1);
   EXPECT_EQ(RockCount, 500);  // the slider refused it, the variable keeps it
   EXPECT_EQ(DriverDialog->HScrollRocks.Value(), 0);
   EXPECT_EQ(RockGraphic, 12);  // later keys are still read
@@ -254,6 +264,64 @@ TEST_F(SettingsFile, ASaveThatCannotBeWrittenKeepsTheFileAndSaysWhereOnce) {
   SaveSettings();
   ASSERT_EQ(MessageCount(), 2u) << "saved in between: told again";
   EXPECT_EQ(shown_()[1].prompt, expected);
+}
+
+TEST_F(SettingsFile, NumbersThatAreNotFiniteOrDoNotFitReadAsTheirDefaultWithALine) {
+  const SavedVariables saved(MoonRadius, InstrumentLayout, POVJoystick, AltitudeCalls);
+  const std::string scenario = "Missions/Apollo 12/Test.sit";
+  const struct {
+    std::string file;
+    const char* section;
+    const char* key;
+    std::function<double()> read;
+    double expected;
+  } keys[] = {
+      {"Marovin.ini", "Graphic Settings", "Video Mode", [] { return VideoMode; }, 27},
+      {"Marovin.ini", "Graphic Settings", "TextureQuality", [] { return TextureQuality; }, 1},
+      {"Marovin.ini", "Miscellaneous", "Gamma", [] { return Gamma; }, 1},
+      {"Marovin.ini", "Miscellaneous", "Movie FPS", [] { return CaptureFrameRate; }, 30},
+      {"Instruments.ini", "FDAI", "Left", [] { return InstrumentLayout[PanelFDAI].Left; }, 20},
+      {"JoyAssign.ini", "Assignments", "POV Joystick", [] { return POVJoystick; }, 1},
+      {scenario, "Static Parameters", "Gravity", [] { return Gravity; }, 5.266f},
+      {scenario, "Landscape", "Moon Radius", [] { return MoonRadius; }, -4957000},
+      {scenario, "Switch Positions", "PGNS", [] { return PGNSSwitch.SwitchPosition; }, 2},
+      {scenario, "Altitude Calls", "Number of Calls",
+       [] { return static_cast<double>(AltitudeCalls.size()); }, 0},
+  };
+  for (const char* text : {"nan", "-inf", "Infinity", "1E400", "-1e400", "1E308"}) {
+    std::map<std::string, std::string> files;
+    for (const auto& k : keys) {
+      files[k.file] += std::string("[") + k.section + "]\n" + k.key + "=" + text + "\n";
+    }
+    for (const auto& [name, contents] : files) folder_.WriteFile(name, contents);
+    const MessageBoxesShown shown;
+    std::ostringstream log;
+    std::streambuf* const oldLog = std::clog.rdbuf(log.rdbuf());
+    LoadSettings();
+    MissionName = "Apollo 12";
+    FlightFile = "Test";
+    LoadInstrumentLayout();
+    LoadJoyAssignments();
+    LoadMissionFile();
+    LoadMissionSetup();
+    std::clog.rdbuf(oldLog);
+    for (const auto& k : keys) {
+      const double value = k.read();
+      EXPECT_TRUE(std::isfinite(value)) << k.key << "=" << text;
+      EXPECT_FLOAT_EQ(static_cast<float>(value), static_cast<float>(k.expected))
+          << k.key << "=" << text;
+      if (k.file == "Marovin.ini") {
+        const std::string line = std::string(k.section) + " = " + text;
+        EXPECT_TRUE(std::ranges::any_of(shown(), [&](const auto& box) {
+          return box.prompt == line;
+        })) << line;
+      } else {
+        EXPECT_NE(log.str().find(std::string(k.section) + ": " + k.key + "=" + text),
+                  std::string::npos)
+            << log.str();
+      }
+    }
+  }
 }
 
 TEST_F(SettingsFile, NoDisplayModeToSelectIsNoError) {
