@@ -1,10 +1,12 @@
 // Any bytes as every INI file the program reads at once (settings, layout, assignments, scenario):
 // each reader takes what it can and never fails.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
 
 #include "platform/win/app_path.h"
@@ -18,16 +20,22 @@
 
 namespace {
 
-// One program folder for the whole run, holding the input under every file name; removed at exit.
+constexpr const char* ReadNames[] = {"Marovin.ini", "Instruments.ini", "JoyAssign.ini",
+                                     "KeyBoardOnly.ini", "Missions/Fuzz/Flight.sit"};
+
+// One program folder for the whole run, in which every file the readers open is a link to the one
+// input file; removed at exit.
 class FuzzFolder {
  public:
   FuzzFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "marovin-fuzz-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
     std::filesystem::create_directories(path_ / "Missions" / "Fuzz");
+    for (const char* name : ReadNames) std::filesystem::create_symlink(Input(), path_ / name);
     win::SetAppPath(path_.string());
-    MissionName = "Fuzz";
-    FlightFile = "Flight";
+    // The readers' log lines are not what is fuzzed, and hundreds of them an input would set the
+    // pace.
+    std::clog.rdbuf(nullptr);
   }
   ~FuzzFolder() {
     std::error_code ignored;
@@ -36,28 +44,34 @@ class FuzzFolder {
   FuzzFolder(const FuzzFolder&) = delete;
   FuzzFolder& operator=(const FuzzFolder&) = delete;
 
-  const std::filesystem::path& Path() const { return path_; }
+  // Writes the input once. Each input is dated one step further into a past long gone, so that
+  // its stamp tells it from the one before and the readers parse it once, as a file the program
+  // did not just write.
+  void Write(const uint8_t* data, size_t size) {
+    std::ofstream(Input(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    stamp_ += std::chrono::seconds(1);
+    std::filesystem::last_write_time(Input(), stamp_);
+  }
 
  private:
-  std::filesystem::path path_;
-};
+  std::filesystem::path Input() const { return path_ / "input.ini"; }
 
-void Write(const std::filesystem::path& path, const uint8_t* data, size_t size) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
+  std::filesystem::path path_;
+  std::filesystem::file_time_type stamp_ =
+      std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;
-  static const FuzzFolder fuzzFolder;
-  const std::filesystem::path& folder = fuzzFolder.Path();
-  for (const char* name : {"Marovin.ini", "Instruments.ini", "JoyAssign.ini", "KeyBoardOnly.ini",
-                           "Missions/Fuzz/Flight.sit"}) {
-    Write(folder / name, data, size);
-  }
+  static FuzzFolder fuzzFolder;
+  fuzzFolder.Write(data, size);
   LoadSettings();
+  // The settings name the mission; the scenario readers are to read the fuzzed file.
+  MissionName = "Fuzz";
+  FlightFile = "Flight";
   for (const bool joystick : {false, true}) {
     UseJoystick = joystick;
     LoadJoyAssignments();

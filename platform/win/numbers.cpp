@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -17,17 +19,49 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// Parses a plain decimal such as "-12.5e3" (no "+", no blanks); 0 when out of range.
-double ParseCanonical(const std::string& text) {
+// Parses a plain decimal such as "-12.5e3" (no "+", no blanks). A number too small for a double
+// is 0; one too large is nothing.
+std::optional<double> ParseCanonical(const std::string& text) {
   double value = 0.0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return (error == std::errc() && end == text.data() + text.size()) ? value : 0.0;
+  if (error == std::errc() && end == text.data() + text.size()) return value;
+  if (error != std::errc::result_out_of_range) return 0.0;
+  // Out of range either way: the place of the first significant digit tells which.
+  const size_t mark = std::min(text.find('e'), text.size());
+  std::string_view mantissa = std::string_view(text).substr(0, mark);
+  if (mantissa.starts_with('-')) mantissa.remove_prefix(1);
+  const size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return 0.0;
+  long long exponent = 0;
+  if (mark < text.size()) {
+    const char* begin = text.data() + mark + 1;
+    if (std::from_chars(begin, text.data() + text.size(), exponent).ec != std::errc())
+      exponent = *begin == '-' ? std::numeric_limits<long long>::min() / 2
+                               : std::numeric_limits<long long>::max() / 2;
+  }
+  const long long order = first < point ? static_cast<long long>(point - first)
+                                        : -static_cast<long long>(first - point - 1);
+  if (order + exponent > 0) return std::nullopt;
+  return 0.0;
 }
 
-float ToFloatOrZero(double value) {
-  return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max()
-             ? static_cast<float>(value)
-             : 0.0f;
+std::optional<float> ToFiniteFloat(std::optional<double> value) {
+  if (!value || !std::isfinite(*value) || std::fabs(*value) > std::numeric_limits<float>::max())
+    return std::nullopt;
+  return static_cast<float>(*value);
+}
+
+// "inf", "infinity" and "nan" after an optional sign: what C's readers take for a number that is
+// not finite.
+bool NamesNonFinite(std::string_view text) {
+  while (!text.empty() && IsSkipped(text.front())) text.remove_prefix(1);
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  const auto startsWith = [&](std::string_view word) {
+    return text.size() >= word.size() && std::equal(word.begin(), word.end(), text.begin(),
+                                                    [](char w, char c) { return w == (c | 0x20); });
+  };
+  return startsWith("inf") || startsWith("nan");
 }
 
 }  // namespace
@@ -41,7 +75,10 @@ int32_t RoundHalfEven(double x) {
   return static_cast<int32_t>(std::clamp(rounded, Lowest, Highest));
 }
 
-double LeadingNumber(std::string_view text) {
+double LeadingNumber(std::string_view text) { return LeadingFiniteNumber(text).value_or(0.0); }
+
+std::optional<double> LeadingFiniteNumber(std::string_view text) {
+  if (NamesNonFinite(text)) return std::nullopt;
   std::string compact;
   for (char c : text) {
     if (!IsSkipped(c)) compact.push_back(c);
@@ -75,7 +112,9 @@ double LeadingNumber(std::string_view text) {
   return ParseCanonical(canonical);
 }
 
-float ParseDecimal(std::string_view text) {
+float ParseDecimal(std::string_view text) { return ParseFiniteDecimal(text).value_or(0.0f); }
+
+std::optional<float> ParseFiniteDecimal(std::string_view text) {
   auto isSeparator = [](char c) { return c == '.' || c == ','; };
   std::string_view whole;
   std::string_view fraction;
@@ -91,22 +130,29 @@ float ParseDecimal(std::string_view text) {
       if (end > start) parts.push_back(text.substr(start, end - start));
       start = end + 1;
     }
-    if (parts.size() == 1) return ToFloatOrZero(LeadingNumber(parts[0]));
+    if (parts.size() == 1) return ToFiniteFloat(LeadingFiniteNumber(parts[0]));
     if (parts.size() != 2) return 0.0f;
     whole = parts[0];
     fraction = parts[1];
   }
   size_t digitCount =
       std::find_if_not(fraction.begin(), fraction.end(), IsDigit) - fraction.begin();
-  float w = ToFloatOrZero(LeadingNumber(whole));
-  float f = digitCount == 0
-                ? 0.0f
-                : ToFloatOrZero(ParseCanonical("0." + std::string(fraction.substr(0, digitCount))));
+  std::optional<float> wholePart = ToFiniteFloat(LeadingFiniteNumber(whole));
+  if (!wholePart) return std::nullopt;
+  const float w = *wholePart;
+  const float f =
+      digitCount == 0
+          ? 0.0f
+          : ToFiniteFloat(ParseCanonical("0." + std::string(fraction.substr(0, digitCount))))
+                .value_or(0.0f);
   bool negative = whole.starts_with('-') || w < 0.0f;
   float magnitude = negative ? w - f : w + f;
   std::string_view rest = fraction.substr(digitCount);
   if (!rest.empty() && (rest.front() == 'E' || rest.front() == 'e')) {
-    return ToFloatOrZero(std::pow(10.0, LeadingNumber(rest.substr(1))) * magnitude);
+    std::optional<double> exponent = LeadingFiniteNumber(rest.substr(1));
+    if (!exponent) return std::nullopt;
+    if (magnitude == 0.0f) return 0.0f;
+    return ToFiniteFloat(std::pow(10.0, *exponent) * magnitude);
   }
   return magnitude;
 }

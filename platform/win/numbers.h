@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ int32_t RoundHalfEven(double x);
 // digit was read or when the number lies beyond the range of a double. Only "." is a decimal point
 // ("1,5" gives 1).
 double LeadingNumber(std::string_view text);
+// The same, but nothing for a number that is not finite: beyond the range of a double ("1E400"),
+// or named "inf", "infinity" or "nan" (either case, after an optional sign). A number too small
+// for a double is 0.
+std::optional<double> LeadingFiniteNumber(std::string_view text);
 
 // A decimal number written with "." or "," as its separator, so that files written under any
 // regional setting read alike: "1,5" and "1.5" give 1.5, ".5" and ",5" give 0.5, "1.5E-3" and
@@ -25,6 +30,9 @@ double LeadingNumber(std::string_view text);
 // a text cut into three or more parts by separators ("1.2.3") gives 0, as does a result beyond
 // the range of a float.
 float ParseDecimal(std::string_view text);
+// The same, but nothing for a number beyond the range of a float, or one that LeadingFiniteNumber
+// finds not finite.
+std::optional<float> ParseFiniteDecimal(std::string_view text);
 
 // value as text by a pattern of placeholders: "0" a digit that is always shown, "#" a digit shown
 // only when significant, "." the decimal point. The value is rounded to the pattern's decimals,

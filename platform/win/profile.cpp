@@ -1,13 +1,19 @@
 #include "platform/win/profile.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
-#include "platform/win/byte_reader.h"
 #include "platform/win/byte_writer.h"
 #include "platform/win/trim.h"
 
@@ -34,21 +40,34 @@ struct Section {
   size_t endIndex;  // one past its last line
 };
 
-std::vector<Line> SplitLines(std::string_view text) {
-  std::vector<Line> lines;
+// Calls visit(line) for each line of text in order, in one pass.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit&& visit) {
   size_t begin = 0;
   while (begin < text.size()) {
-    size_t end = text.find_first_of("\r\n", begin);
-    if (end == std::string::npos) {
-      lines.push_back({begin, text.size(), text.size()});
-      break;
+    size_t end = begin;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    size_t next = end;
+    if (next < text.size()) {
+      next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
     }
-    size_t next =
-        end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
-    lines.push_back({begin, end, next});
+    visit(Line{begin, end, next});
     begin = next;
   }
+}
+
+std::vector<Line> SplitLines(std::string_view text) {
+  std::vector<Line> lines;
+  ForEachLine(text, [&](const Line& line) { lines.push_back(line); });
   return lines;
+}
+
+// The name of a section line, or nothing for any other line.
+std::optional<std::string_view> SectionNameOf(std::string_view lineText) {
+  std::string_view line = TrimBlanks(lineText);
+  if (!line.starts_with('[')) return std::nullopt;
+  line.remove_prefix(1);
+  return TrimBlanks(line.substr(0, line.find(']')));
 }
 
 class ProfileText {
@@ -96,10 +115,7 @@ class ProfileText {
 
  private:
   std::optional<std::string_view> SectionName(size_t index) const {
-    std::string_view line = TrimBlanks(LineText(index));
-    if (!line.starts_with('[')) return std::nullopt;
-    line.remove_prefix(1);
-    return TrimBlanks(line.substr(0, line.find(']')));
+    return SectionNameOf(LineText(index));
   }
 
   std::string_view text_;
@@ -119,26 +135,197 @@ std::string CutToBuffer(std::string_view text, size_t bufferSize) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  auto bytes = ReadFileBytes(path, MaxProfileFileBytes);
-  if (!bytes) return std::nullopt;
-  return std::string(bytes->begin(), bytes->end());
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return std::nullopt;
+  const std::streamoff size = file.tellg();
+  if (size < 0 || static_cast<uint64_t>(size) > MaxProfileFileBytes) return std::nullopt;
+  std::string text(static_cast<size_t>(size), '\0');
+  file.seekg(0);
+  if (!file.read(text.data(), size)) return std::nullopt;
+  return text;
 }
 
 bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// One parse of a file: the value of the first entry of each key in the first section of each
+// name, both found by their case-folded names.
+class ProfileIndex {
+ public:
+  explicit ProfileIndex(std::string text) : text_(std::move(text)) {
+    Keys* keys = nullptr;
+    ForEachLine(text_, [&](const Line& line) {
+      std::string_view lineText(text_.data() + line.begin, line.end - line.begin);
+      if (auto name = SectionNameOf(lineText)) {
+        auto [section, added] = sections_.try_emplace(FoldAsciiCase(*name));
+        // Entries of a repeated section are hidden by the first one.
+        keys = added ? &section->second : nullptr;
+        return;
+      }
+      size_t equals = lineText.find('=');
+      if (keys == nullptr || equals == std::string_view::npos) return;
+      std::string_view value = Unquote(TrimBlanks(lineText.substr(equals + 1)));
+      keys->try_emplace(FoldAsciiCase(TrimBlanks(lineText.substr(0, equals))),
+                        ValueSpan{static_cast<size_t>(value.data() - text_.data()), value.size()});
+    });
+  }
+  ProfileIndex(const ProfileIndex&) = delete;
+  ProfileIndex& operator=(const ProfileIndex&) = delete;
+
+  const std::string& Text() const { return text_; }
+
+  std::optional<std::string_view> Find(std::string_view section, std::string_view key) const {
+    auto keys = sections_.find(FoldAsciiCase(TrimBlanks(section)));
+    if (keys == sections_.end()) return std::nullopt;
+    auto value = keys->second.find(FoldAsciiCase(TrimBlanks(key)));
+    if (value == keys->second.end()) return std::nullopt;
+    return std::string_view(text_).substr(value->second.begin, value->second.size);
+  }
+
+ private:
+  struct ValueSpan {
+    size_t begin;
+    size_t size;
+  };
+  using Keys = std::unordered_map<std::string, ValueSpan>;
+
+  std::string text_;
+  std::unordered_map<std::string, Keys> sections_;
+};
+
+// What tells one state of a file on disk from another: a write through these functions replaces
+// the file (a new inode), and an edit in place changes its size or its modification time.
+struct FileStamp {
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  int64_t modifiedNanoseconds;
+
+  bool operator==(const FileStamp&) const = default;
+};
+
+constexpr int64_t NanosecondsPerSecond = 1'000'000'000;
+
+int64_t Nanoseconds(const timespec& time) {
+  return static_cast<int64_t>(time.tv_sec) * NanosecondsPerSecond + time.tv_nsec;
+}
+
+std::optional<FileStamp> StampOf(const std::filesystem::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return FileStamp{status.st_dev, status.st_ino, status.st_size, Nanoseconds(status.st_mtim)};
+}
+
+// File systems stamp modification times from a coarse clock (a tick of a few milliseconds, two
+// seconds on some): a second edit of the same size within one tick keeps the stamp. A file
+// modified less than this before it was read is therefore compared byte for byte at each read
+// until its stamp is old enough to tell.
+constexpr int64_t StampTickNanoseconds = 2 * NanosecondsPerSecond;
+
+bool IsRecent(const FileStamp& stamp) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return stamp.modifiedNanoseconds + StampTickNanoseconds > Nanoseconds(now);
+}
+
+// The parses of the files read last, so that reading every key of a file parses it once.
+class ProfileCache {
+ public:
+  // The parse of the file as it is now on disk; nothing when it cannot be read.
+  std::shared_ptr<const ProfileIndex> Index(std::string_view fileName) {
+    std::lock_guard lock(mutex_);
+    auto cached = std::find_if(files_.begin(), files_.end(),
+                               [&](const CachedFile& file) { return file.name == fileName; });
+    std::shared_ptr<const ProfileIndex> previous;
+    if (cached != files_.end()) {
+      // The name is resolved again only when its file changed: a key costs one status call.
+      if (!cached->recent && StampOf(cached->path) == cached->stamp) {
+        std::rotate(files_.begin(), cached, cached + 1);
+        return files_.front().index;
+      }
+      previous = std::move(cached->index);
+      files_.erase(cached);
+    }
+    std::filesystem::path path = ResolvePath(fileName);
+    std::optional<FileStamp> stamp = StampOf(path);
+    if (!stamp || static_cast<uint64_t>(stamp->size) > MaxProfileFileBytes) return nullptr;
+    // Stamped before it is read: a change while reading shows as a new stamp at the next call.
+    auto contents = ReadWholeFile(path);
+    if (!contents) return nullptr;
+    auto index = previous && previous->Text() == *contents
+                     ? std::move(previous)
+                     : std::make_shared<const ProfileIndex>(std::move(*contents));
+    if (files_.size() == MaxCachedFiles) files_.pop_back();
+    files_.insert(files_.begin(), CachedFile{std::string(fileName), std::move(path), *stamp,
+                                             IsRecent(*stamp), index});
+    return index;
+  }
+
+  void Forget(const std::filesystem::path& path) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(files_, [&](const CachedFile& file) { return file.path == path; });
+  }
+
+ private:
+  // The program reads the settings, the layout, two assignment files and a scenario.
+  static constexpr size_t MaxCachedFiles = 5;
+
+  struct CachedFile {
+    std::string name;            // as the caller gave it
+    std::filesystem::path path;  // as it resolved
+    FileStamp stamp;
+    bool recent;  // modified too shortly before it was read for its stamp to tell an edit
+    std::shared_ptr<const ProfileIndex> index;
+  };
+
+  std::mutex mutex_;
+  std::vector<CachedFile> files_;  // the most recently read first
+};
+
+ProfileCache& Cache() {
+  static ProfileCache cache;
+  return cache;
+}
+
+bool WriteProfileFile(std::filesystem::path path, std::string_view section, std::string_view key,
+                      std::string_view value) {
+  // Writing through a link replaces the file it points to, not the link.
+  std::error_code error;
+  if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink) {
+    path = std::filesystem::weakly_canonical(path, error);
+    if (error) return false;
+  }
+  std::string existing;
+  bool present = std::filesystem::exists(path, error);
+  if (error) return false;
+  // A file marked read-only is not replaced, whoever writes: the mark holds even for a user whose
+  // rights would let the rename through.
+  constexpr auto writable = std::filesystem::perms::owner_write |
+                            std::filesystem::perms::group_write |
+                            std::filesystem::perms::others_write;
+  if (present && (std::filesystem::status(path, error).permissions() & writable) ==
+                     std::filesystem::perms::none) {
+    return false;
+  }
+  if (present) {
+    auto contents = ReadWholeFile(path);
+    if (!contents) return false;
+    existing = std::move(*contents);
+  }
+  auto edited = SetProfileValue(existing, section, key, value);
+  return edited && WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(edited->data()),
+                                                  edited->size()));
+}
+
 }  // namespace
 
 std::optional<std::string> FindProfileValue(std::string_view contents, std::string_view section,
                                             std::string_view key) {
-  ProfileText profile(contents);
-  auto found = profile.FindSection(section);
-  auto entry = found ? profile.FindKey(*found, key) : std::nullopt;
-  if (!entry) return std::nullopt;
-  const Line& line = profile.Lines()[entry->lineIndex];
-  return std::string(
-      Unquote(TrimBlanks(contents.substr(entry->valueBegin, line.end - entry->valueBegin))));
+  const ProfileIndex index{std::string(contents)};
+  auto value = index.Find(section, key);
+  if (!value) return std::nullopt;
+  return std::string(*value);
 }
 
 std::optional<std::string> SetProfileValue(std::string_view contents, std::string_view section,
@@ -180,31 +367,18 @@ std::optional<std::string> SetProfileValue(std::string_view contents, std::strin
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultText, size_t bufferSize,
                                     std::string_view fileName) {
-  auto contents = ReadWholeFile(ResolvePath(fileName));
-  auto value = contents ? FindProfileValue(*contents, section, key) : std::nullopt;
+  auto index = Cache().Index(fileName);
+  auto value = index ? index->Find(section, key) : std::nullopt;
   return CutToBuffer(value ? *value : defaultText, bufferSize);
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, std::string_view fileName) {
-  std::filesystem::path path = ResolvePath(fileName);
-  // Writing through a link replaces the file it points to, not the link.
-  std::error_code error;
-  if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink) {
-    path = std::filesystem::weakly_canonical(path, error);
-    if (error) return false;
-  }
-  std::string existing;
-  bool present = std::filesystem::exists(path, error);
-  if (error) return false;
-  if (present) {
-    auto contents = ReadWholeFile(path);
-    if (!contents) return false;
-    existing = std::move(*contents);
-  }
-  auto edited = SetProfileValue(existing, section, key, value);
-  return edited && WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(edited->data()),
-                                                  edited->size()));
+  const std::filesystem::path path = ResolvePath(fileName);
+  const bool written = WriteProfileFile(path, section, key, value);
+  // Parsed afresh at its next read, however coarse the clock of its folder.
+  Cache().Forget(path);
+  return written;
 }
 
 }  // namespace win

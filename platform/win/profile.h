@@ -8,9 +8,12 @@
 // match without regard to ASCII case. When a section or a key appears twice, the first one counts,
 // for reading and for writing alike.
 //
-// Nothing is cached: every call reads the file again, so an edit by hand or by another writer is
-// seen at the next call. File names are program paths, resolved by ResolvePath. A file larger than
-// 64 MiB is no settings file: reading it gives defaults and writing to it is refused.
+// A file is read and parsed once and every key of it answered from that parse until the file
+// changes: a write through these functions, or a new size, modification time or inode on disk, so
+// that an edit by hand or by another writer is seen at the next call. Reading a file costs one
+// pass over it. File names are program paths, resolved by ResolvePath, again only when the file
+// they resolved to changes or goes. A file larger than 64 MiB
+// is no settings file: reading it gives defaults and writing to it is refused.
 #pragma once
 
 #include <cstddef>
@@ -31,8 +34,10 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 // up to the value; a new key goes after the last entry of its section; a missing section is
 // appended at the end and a missing file is created. Every other byte of the file stays as it was.
 // The new contents are written to a temporary file beside the old one and renamed over it, so a
-// failed write leaves the old file whole. Refuses (false) a name or value that would break the line
-// structure: a line break anywhere, "=" in the key, "]" in the section, an empty section or key.
+// failed write leaves the old file whole. A file without any write permission is read-only and
+// left as it is (false), even for a user whose rights would let the rename through. Refuses (false)
+// a name or value that would break the line structure: a line break anywhere, "=" in the key, "]"
+// in the section, an empty section or key.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, std::string_view fileName);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 #include "platform/win/ascii_case.h"
@@ -436,13 +437,16 @@ constexpr ActionIndex ButtonSaveOrder[] = {
 };
 static_assert(std::size(ButtonSaveOrder) == ControlAssignmentCount - 2);
 
-// A numeric entry by the leading-number rule. A value that does not fit the field counts as
-// absent, so the field takes its default rather than a wrapped number.
+// A numeric entry by the leading-number rule. A value that is not finite or does not fit the field
+// counts as absent, so the field takes its default rather than a wrapped number.
 template <typename Integer>
 Integer ReadNumberEntry(const std::string& path, const char* key, Integer fallback) {
-  const std::string text = ReadProfileValue(AssignmentSection, key, std::to_string(fallback), path);
-  const std::optional<Integer> value = RoundTo<Integer>(ToValue(text));
-  return value.value_or(fallback);
+  const ProfileFile file(path);
+  if constexpr (std::is_same_v<Integer, int16_t>) {
+    return file.Short(AssignmentSection, key, std::to_string(fallback));
+  } else {
+    return file.Whole(AssignmentSection, key, std::to_string(fallback));
+  }
 }
 
 std::string AssignmentPath(const char* baseName) {

@@ -1,7 +1,12 @@
 #include "program/missions/ini.h"
 
 #include <charconv>
+#include <cmath>
+#include <iostream>
+#include <limits>
+#include <set>
 
+#include "platform/forms/dialogs.h"
 #include "platform/win/app_path.h"
 #include "platform/win/numbers.h"
 #include "platform/win/profile.h"
@@ -12,13 +17,26 @@ constexpr int ReadINIBufferSize = 2048;      // characters, terminator included
 constexpr int ProfileValueBufferSize = 128;  // characters, terminator included
 constexpr int SingleSignificantDigits = 7;
 
+template <typename Integer>
+std::optional<Integer> ToInteger(std::string_view text) {
+  const std::optional<double> value = win::LeadingFiniteNumber(text);
+  return value ? RoundTo<Integer>(*value) : std::nullopt;
+}
+
 }  // namespace
 
 std::string ProgramFolder() { return win::AppPath(); }
 
 void WriteINI(const std::string& section, const std::string& key, const std::string& value,
               const std::string& path) {
-  win::WritePrivateProfileString(section, key, value, path);
+  // The files whose failed write the user has been told of.
+  static std::set<std::string> unsaved;
+  if (win::WritePrivateProfileString(section, key, value, path)) {
+    unsaved.erase(path);
+  } else if (unsaved.insert(path).second) {
+    forms::MsgBox("The settings could not be saved in " + win::ResolvePath(path).string() + ".",
+                  forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
+  }
 }
 
 std::string ReadINI(const std::string& section, const std::string& key,
@@ -35,9 +53,9 @@ float ToNumber(std::string_view text) { return win::ParseDecimal(text); }
 
 double ToValue(std::string_view text) { return win::LeadingNumber(text); }
 
-std::optional<int32_t> ToWhole(std::string_view text) { return RoundTo<int32_t>(ToValue(text)); }
+std::optional<int32_t> ToWhole(std::string_view text) { return ToInteger<int32_t>(text); }
 
-std::optional<int16_t> ToShort(std::string_view text) { return RoundTo<int16_t>(ToValue(text)); }
+std::optional<int16_t> ToShort(std::string_view text) { return ToInteger<int16_t>(text); }
 
 bool ToFlag(std::string_view text) { return ToValue(text) != 0.0; }
 
@@ -47,35 +65,63 @@ std::string ProfileFile::Text(const std::string& section, const std::string& key
   return lastText_;
 }
 
+template <typename Result, typename Convert>
+Result ProfileFile::Converted(const std::string& section, const std::string& key,
+                              const std::string& defaultText, Convert convert) const {
+  if (std::optional<Result> value = convert(Text(section, key, defaultText))) return *value;
+  TellBadValue(section, key);
+  return convert(defaultText).value_or(Result{});
+}
+
+void ProfileFile::TellBadValue(const std::string& section, const std::string& key) const {
+  if (line_ == BadValueLine::Shown) {
+    forms::MsgBox(section + " = " + lastText_);
+  } else {
+    LogFileProblem(path_,
+                   section + ": " + key + "=" + lastText_ + " cannot be used; default taken");
+  }
+}
+
 float ProfileFile::Number(const std::string& section, const std::string& key,
                           const std::string& defaultText) const {
-  return ToNumber(Text(section, key, defaultText));
+  return Converted<float>(section, key, defaultText, win::ParseFiniteDecimal);
 }
 
 double ProfileFile::Value(const std::string& section, const std::string& key,
                           const std::string& defaultText) const {
-  return ToValue(Text(section, key, defaultText));
+  return Converted<double>(section, key, defaultText, win::LeadingFiniteNumber);
 }
 
-template <typename Integer>
-Integer ProfileFile::Fitted(std::optional<Integer> value, const std::string& defaultText) const {
-  if (value || outOfRange_ == OutOfRange::Refuse) return Fits(value);
-  return RoundTo<Integer>(ToValue(defaultText)).value_or(0);
+float ProfileFile::SingleValue(const std::string& section, const std::string& key,
+                               const std::string& defaultText) const {
+  return Converted<float>(section, key, defaultText, [](std::string_view text) {
+    const std::optional<double> value = win::LeadingFiniteNumber(text);
+    return value && std::fabs(*value) <= std::numeric_limits<float>::max()
+               ? std::optional(static_cast<float>(*value))
+               : std::nullopt;
+  });
 }
 
 int32_t ProfileFile::Whole(const std::string& section, const std::string& key,
                            const std::string& defaultText) const {
-  return Fitted(ToWhole(Text(section, key, defaultText)), defaultText);
+  return Converted<int32_t>(section, key, defaultText, ToWhole);
 }
 
 int16_t ProfileFile::Short(const std::string& section, const std::string& key,
                            const std::string& defaultText) const {
-  return Fitted(ToShort(Text(section, key, defaultText)), defaultText);
+  return Converted<int16_t>(section, key, defaultText, ToShort);
 }
 
 bool ProfileFile::Flag(const std::string& section, const std::string& key,
                        const std::string& defaultText) const {
-  return ToFlag(Text(section, key, defaultText));
+  return Converted<bool>(section, key, defaultText, [](std::string_view text) {
+    const std::optional<double> value = win::LeadingFiniteNumber(text);
+    return value ? std::optional(*value != 0.0) : std::nullopt;
+  });
+}
+
+void LogFileProblem(const std::string& path, const std::string& problem) {
+  std::clog << "Marovin: " << path << ": " << problem << '\n';
 }
 
 int32_t SplitFields(std::string_view text, char separator, std::span<std::string> fields) {

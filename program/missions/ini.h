@@ -3,7 +3,8 @@
 //
 // Every key is read by its own call through the platform's profile reader, which matches section
 // and key names without regard to case, returns the default for a missing file, section or key and
-// an empty text for a key present with nothing after "=". Nothing is cached.
+// an empty text for a key present with nothing after "=". The platform parses a file once and
+// answers from that parse until the file changes, so reading every key costs one pass.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,9 @@
 // The program folder, without a trailing separator.
 std::string ProgramFolder();
 
-// Writes one key; a write the platform refuses is lost silently.
+// Writes one key. A write the platform refuses leaves the file as it was and tells the user where
+// the settings could not be saved, once for a run of failed writes to one file: the next key is
+// still written, and the file is told of again only after a write to it succeeded.
 void WriteINI(const std::string& section, const std::string& key, const std::string& value,
               const std::string& path);
 
@@ -37,7 +40,8 @@ std::string ReadProfileValue(const std::string& section, const std::string& key,
 // Conversions of a text read.
 float ToNumber(std::string_view text);  // decimal number, "." or "," as separator
 double ToValue(std::string_view text);  // leading number, "." only
-// The leading number rounded half to even; nothing when it does not fit the integer.
+// The leading number rounded half to even; nothing when it is not finite or does not fit the
+// integer.
 std::optional<int32_t> ToWhole(std::string_view text);
 std::optional<int16_t> ToShort(std::string_view text);
 // A number rounded half to even into an integer type; nothing when it does not fit.
@@ -63,16 +67,17 @@ Integer Fits(std::optional<Integer> value) {
 // True when the leading number is not 0.
 bool ToFlag(std::string_view text);
 
-// What a whole number that does not fit its integer gives: the value of the default text (the
-// scenario, layout and assignment files), or a ProfileValueError (the settings file).
-enum class OutOfRange { TakeDefault, Refuse };
+// How a file tells of a value that could not be used: a line in the log (the scenario, layout and
+// assignment files), or the section and the text read in a message box (the settings file).
+enum class BadValueLine { Logged, Shown };
 
-// The keys of one file read by the reading rule and converted. It keeps the text it read last,
-// for the message that names a value which could not be used.
+// The keys of one file read by the reading rule and converted. A number that is not finite
+// ("nan", "inf", "1E400") or a whole number that does not fit its integer reads as the key's
+// default, and the file tells of the text read. It keeps the text it read last.
 class ProfileFile {
  public:
-  explicit ProfileFile(std::string path, OutOfRange outOfRange = OutOfRange::TakeDefault)
-      : path_(std::move(path)), outOfRange_(outOfRange) {}
+  explicit ProfileFile(std::string path, BadValueLine line = BadValueLine::Logged)
+      : path_(std::move(path)), line_(line) {}
 
   const std::string& Path() const { return path_; }
   const std::string& LastText() const { return lastText_; }
@@ -82,21 +87,32 @@ class ProfileFile {
                const std::string& defaultText) const;
   double Value(const std::string& section, const std::string& key,
                const std::string& defaultText) const;
+  // Value into a float: one beyond a float's range is not finite either.
+  float SingleValue(const std::string& section, const std::string& key,
+                    const std::string& defaultText) const;
   int32_t Whole(const std::string& section, const std::string& key,
                 const std::string& defaultText) const;
   int16_t Short(const std::string& section, const std::string& key,
                 const std::string& defaultText) const;
   bool Flag(const std::string& section, const std::string& key,
             const std::string& defaultText) const;
+  // Tells of the text read last as a value of section that could not be used.
+  void TellBadValue(const std::string& section, const std::string& key) const;
 
  private:
-  template <typename Integer>
-  Integer Fitted(std::optional<Integer> value, const std::string& defaultText) const;
+  // The text of the key converted by convert, or the default converted when the text gives
+  // nothing.
+  template <typename Result, typename Convert>
+  Result Converted(const std::string& section, const std::string& key,
+                   const std::string& defaultText, Convert convert) const;
 
   std::string path_;
-  OutOfRange outOfRange_;
+  BadValueLine line_;
   mutable std::string lastText_;
 };
+
+// A line in the program's log about a file it read.
+void LogFileProblem(const std::string& path, const std::string& problem);
 
 // Cuts a value into the fields between separators, for lists such as "a,b,c" or "CTRL+D". A run
 // of separators ends one field and starts no empty one; blanks belong to the fields; the text

@@ -192,7 +192,7 @@ void ReadFlightParameters(const ProfileFile& file) {
             "Mission Time Seconds", {"102", "41", "35"});
   ReadClock(file, EventClock, "Event Time Hours", "Event Time Minutes", "Event Time Seconds",
             {"0", "8", "15"});
-  AscentStartTime = static_cast<float>(file.Value(FlightSection, "Ascent Start Time", "25"));
+  AscentStartTime = file.SingleValue(FlightSection, "Ascent Start Time", "25");
   ReadClock(file, TimeToAscentIgnition, "Time to Ascent Ignition H", "Time to Ascent Ignition Min",
             "Time to Ascent Ignition Sec", {"0", "1", "0"});
   SetTimeDigits(TimeToAscentIgnition);
@@ -200,7 +200,7 @@ void ReadFlightParameters(const ProfileFile& file) {
 
 void ReadLandscape(const ProfileFile& file) {
   const auto value = [&](const char* key, const char* defaultText) {
-    return static_cast<float>(file.Value(LandscapeSection, key, defaultText));
+    return file.SingleValue(LandscapeSection, key, defaultText);
   };
   // The "!" is a type mark that ends the number.
   MoonRadius = value("Moon Radius", "-4957000!");

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <iostream>
 #include <optional>
 #include <vector>
 
@@ -15,10 +14,6 @@
 namespace {
 
 const char* const StaticSection = "Static Parameters";
-
-void Report(const std::string& path, const std::string& problem) {
-  std::clog << "Marovin: " << path << ": " << problem << '\n';
-}
 
 // A number that is the whole text (blanks around it aside): sign, digits, one decimal point in
 // the regional form or ".", and an exponent; rounded half to even into a 32-bit integer.
@@ -89,8 +84,8 @@ CalloutEntry Callout(const CommaFields& fields) {
 int32_t CalloutCount(const ProfileFile& file, const std::string& section) {
   const int32_t count = file.Whole(section, "Number of Calls", "0");
   if (count < 0 || count > MaxCalloutCount) {
-    Report(file.Path(), section + ": Number of Calls " + std::to_string(count) +
-                            " is outside 0 to " + std::to_string(MaxCalloutCount));
+    LogFileProblem(file.Path(), section + ": Number of Calls " + std::to_string(count) +
+                                    " is outside 0 to " + std::to_string(MaxCalloutCount));
     return count < 0 ? 0 : MaxCalloutCount;
   }
   return count;
@@ -108,9 +103,10 @@ void ReadAltitudeCalls(const ProfileFile& file) {
     if (std::optional<AltitudeCallEntry> entry = AltitudeCall(fields)) {
       AltitudeCalls.push_back(std::move(*entry));
     } else {
-      Report(file.Path(), section + ": " + key + "=" + line +
-                              " is no callout (file,altitude,interval,arms rate calls,once);"
-                              " left out");
+      LogFileProblem(file.Path(),
+                     section + ": " + key + "=" + line +
+                         " is no callout (file,altitude,interval,arms rate calls,once);"
+                         " left out");
     }
   }
 }

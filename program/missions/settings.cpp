@@ -42,7 +42,7 @@ class SectionSteps {
     try {
       step();
     } catch (const std::runtime_error&) {
-      forms::MsgBox(section_ + " = " + file_.LastText());
+      file_.TellBadValue(section_, "");
     }
   }
 
@@ -158,7 +158,7 @@ void ReadMiscellaneous(const ProfileFile& file) {
   run([&] { MovieMode = file.Flag(section, "Movie Mode", "0"); });
   run([&] { MovieWidth = file.Whole(section, "Movie Width", "704"); });
   run([&] { MovieHeight = file.Whole(section, "Movie Height", "480"); });
-  run([&] { CaptureFrameRate = static_cast<float>(file.Value(section, "Movie FPS", "30")); });
+  run([&] { CaptureFrameRate = file.SingleValue(section, "Movie FPS", "30"); });
   run([&] { SimpleLM = file.Flag(section, "Simple LM", "0"); });
   run([&] {
     if (SimpleLM) Advanced->Check2.SetValue(Ticked);
@@ -282,7 +282,7 @@ std::string AntialiasingText() {
 }  // namespace
 
 void LoadSettings() {
-  const ProfileFile file(SettingsPath(), OutOfRange::Refuse);
+  const ProfileFile file(SettingsPath(), BadValueLine::Shown);
   // The scenario file sets these again at every flight start.
   EngineThrust = 9700.0f;
   MinThrottle = 0.1f;

@@ -25,9 +25,10 @@
 #pragma once
 
 // Reads the settings file into the settings variables and the launcher's controls. A value that
-// does not fit its variable or its control shows the section and the text read in a message box;
-// the other keys are still read.
+// does not fit its variable or its control shows the section and the text read in a message box
+// (the variable then takes its default, a control keeps what it showed); the other keys are still
+// read.
 void LoadSettings();
 
-// Writes the settings variables back; failures are silent.
+// Writes the settings variables back; a file that cannot be written is told of once.
 void SaveSettings();

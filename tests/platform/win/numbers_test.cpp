@@ -67,6 +67,27 @@ TEST(ParseDecimal, AcceptsEitherSeparator) {
   for (const auto& c : cases) EXPECT_FLOAT_EQ(win::ParseDecimal(c.text), c.expected) << c.text;
 }
 
+TEST(FiniteNumbers, TellNumbersThatAreNotFinite) {
+  const struct {
+    const char* text;
+    bool finiteDouble;
+    bool finiteFloat;
+  } cases[] = {{"1E400", false, false},    {"-1e400", false, false},
+               {"1E39", true, false},      {"1E308", true, false},
+               {" inf", false, false},     {"-Infinity", false, false},
+               {"NaN", false, false},      {"1,5E400", true, false},
+               {"1E-400", true, true},     {"0.0E999", true, true},
+               {"12 ft", true, true},      {"info", false, false},
+               {"abc", true, true},        {"", true, true},
+               {"0x7fffffff", true, true}, {"1.5e99999999999999999999", false, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(win::LeadingFiniteNumber(c.text).has_value(), c.finiteDouble) << c.text;
+    EXPECT_EQ(win::ParseFiniteDecimal(c.text).has_value(), c.finiteFloat) << c.text;
+  }
+  EXPECT_EQ(win::LeadingFiniteNumber("1E-400"), 0.0);
+  EXPECT_EQ(win::LeadingNumber("1E400"), 0.0) << "the plain reader keeps its 0";
+}
+
 TEST(FormatNumber, FollowsThePlaceholders) {
   const struct {
     double value;

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
 #include "tests/platform/win/temp_folder.h"
 
 namespace {
@@ -61,6 +65,49 @@ TEST_F(Profile, ReadsByTheProfileRules) {
                {"Window", "Last", "no line end"}};
   for (const auto& c : cases)
     EXPECT_EQ(Read(c.section, c.key), c.expected) << c.section << "/" << c.key;
+}
+
+// Dates a file as written long ago, as any file the program reads but has not just written.
+void Age(const std::filesystem::path& path, std::chrono::seconds by = std::chrono::hours(1)) {
+  std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - by);
+}
+
+TEST_F(Profile, SeesEveryChangeOfTheFileSinceTheLastRead) {
+  const std::filesystem::path path = folder_.Path() / "Test.ini";
+  folder_.WriteFile("Test.ini", "[S]\nK=1\n");
+  EXPECT_EQ(Read("S", "K"), "1");
+  // Within one tick of the file system's clock: the same size and, likely, the same stamp.
+  folder_.WriteFile("Test.ini", "[S]\nK=2\n");
+  EXPECT_EQ(Read("S", "K"), "2");
+  Age(path);
+  EXPECT_EQ(Read("S", "K"), "2");
+  { std::ofstream(path, std::ios::binary | std::ios::in) << "[S]\nK=3\n"; }
+  Age(path, std::chrono::minutes(1));
+  EXPECT_EQ(Read("S", "K"), "3");
+  { std::ofstream(path, std::ios::binary | std::ios::app) << "L=4\n"; }
+  EXPECT_EQ(Read("S", "L"), "4");
+  ASSERT_TRUE(win::WritePrivateProfileString("S", "K", "5", PathOf("Test.ini")));
+  EXPECT_EQ(Read("S", "K"), "5");
+  std::filesystem::remove(path);
+  EXPECT_EQ(Read("S", "K"), "default");
+}
+
+TEST_F(Profile, AHugeLineOrManySectionLinesCostOnePass) {
+  // Each of these took seconds when every key was a pass over the file.
+  folder_.WriteFile("Test.ini", "[S]\nK=" + std::string(20'000'000, 'v') + "\n" +
+                                    std::string(20'000'000, '[') + "\n[T]\nK=t\n");
+  std::string many = "[S]\nK=s\n";
+  for (int i = 0; i < 200'000; ++i) many += "[\n";
+  folder_.WriteFile("Many.ini", many + "[T]\nK=t\n");
+  Age(folder_.Path() / "Test.ini");
+  Age(folder_.Path() / "Many.ini");
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_EQ(Read("T", "K"), "t");
+    EXPECT_EQ(win::GetPrivateProfileString("t", "k", "", 128, PathOf("Many.ini")), "t");
+  }
+  EXPECT_EQ(Read("S", "K").size(), 127u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST_F(Profile, CutsValuesAndDefaultsToTheBuffer) {
@@ -147,8 +194,10 @@ TEST_F(Profile, RefusesWritesThatWouldBreakTheFile) {
     EXPECT_FALSE(win::WritePrivateProfileString(c.section, c.key, c.value, PathOf("Test.ini")))
         << c.key;
   }
-  EXPECT_EQ(folder_.ReadFile("Test.ini"), before);
   EXPECT_FALSE(win::WritePrivateProfileString("S", "K", "1", PathOf("NoFolder\\Test.ini")));
+  ::chmod((folder_.Path() / "Test.ini").c_str(), 0444);
+  EXPECT_FALSE(win::WritePrivateProfileString("S", "K", "2", PathOf("Test.ini"))) << "read-only";
+  EXPECT_EQ(folder_.ReadFile("Test.ini"), before);
 }
 
 TEST_F(Profile, ReplacingKeepsPermissionsAndLeavesNoTemporaryFile) {

@@ -1,11 +1,25 @@
 #include "program/missions/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
 
 #include "platform/forms/script.h"
 #include "program/input/input_state.h"
+#include "program/input/joystick_data.h"
 #include "program/missions/ini.h"
+#include "program/missions/instrument_layout.h"
 #include "program/missions/launcher_forms.h"
+#include "program/missions/mission_file.h"
+#include "program/missions/mission_setup.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
@@ -191,11 +205,123 @@ TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
   EXPECT_EQ(shown[0].prompt, "Graphic Settings = 1E12");
   EXPECT_EQ(shown[0].buttons, forms::MsgBoxButtons::Ok);
   EXPECT_EQ(shown[1].prompt, "Miscellaneous = 500");
-  EXPECT_EQ(VideoMode, 0);
-  EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), 0);
+  EXPECT_EQ(VideoMode, 27) << "the default";
+  EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), 1);
   EXPECT_EQ(RockCount, 500);  // the slider refused it, the variable keeps it
   EXPECT_EQ(DriverDialog->HScrollRocks.Value(), 0);
   EXPECT_EQ(RockGraphic, 12);  // later keys are still read
+}
+
+// Every write of a byte to any file fails for as long as it lives, as on a full disk: the way to
+// a folder that cannot be written for root, as the tests run, who writes through every mode bit
+// but not past the file size limit.
+class NoRoomToWrite {
+ public:
+  NoRoomToWrite() {
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~NoRoomToWrite() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  NoRoomToWrite(const NoRoomToWrite&) = delete;
+  NoRoomToWrite& operator=(const NoRoomToWrite&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int);
+};
+
+TEST_F(SettingsFile, ASaveThatCannotBeWrittenKeepsTheFileAndSaysWhereOnce) {
+  const std::string before = "; mine\n[Miscellaneous]\nGamma=1.5\n";
+  const std::filesystem::path path = folder_.Path() / "Marovin.ini";
+  const std::string expected = "The settings could not be saved in " + path.string() + ".";
+  WriteSettings(before);
+  {
+    const NoRoomToWrite full;
+    SaveSettings();
+  }
+  EXPECT_EQ(Written(), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1);
+  ASSERT_EQ(MessageCount(), 1u);
+  EXPECT_EQ(shown_()[0].prompt, expected);
+
+  // A read-only file is left alone, however the folder's rights stand.
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  SaveSettings();
+  EXPECT_EQ(Written(), before);
+  EXPECT_EQ(MessageCount(), 1u) << "the same file, still unsaved: told already";
+
+  std::filesystem::permissions(
+      path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  SaveSettings();
+  EXPECT_NE(Written(), before);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  SaveSettings();
+  ASSERT_EQ(MessageCount(), 2u) << "saved in between: told again";
+  EXPECT_EQ(shown_()[1].prompt, expected);
+}
+
+TEST_F(SettingsFile, NumbersThatAreNotFiniteOrDoNotFitReadAsTheirDefaultWithALine) {
+  const SavedVariables saved(MoonRadius, InstrumentLayout, POVJoystick, AltitudeCalls);
+  const std::string scenario = "Missions/Apollo 12/Test.sit";
+  const struct {
+    std::string file;
+    const char* section;
+    const char* key;
+    std::function<double()> read;
+    double expected;
+  } keys[] = {
+      {"Marovin.ini", "Graphic Settings", "Video Mode", [] { return VideoMode; }, 27},
+      {"Marovin.ini", "Graphic Settings", "TextureQuality", [] { return TextureQuality; }, 1},
+      {"Marovin.ini", "Miscellaneous", "Gamma", [] { return Gamma; }, 1},
+      {"Marovin.ini", "Miscellaneous", "Movie FPS", [] { return CaptureFrameRate; }, 30},
+      {"Instruments.ini", "FDAI", "Left", [] { return InstrumentLayout[PanelFDAI].Left; }, 20},
+      {"JoyAssign.ini", "Assignments", "POV Joystick", [] { return POVJoystick; }, 1},
+      {scenario, "Static Parameters", "Gravity", [] { return Gravity; }, 5.266f},
+      {scenario, "Landscape", "Moon Radius", [] { return MoonRadius; }, -4957000},
+      {scenario, "Switch Positions", "PGNS", [] { return PGNSSwitch.SwitchPosition; }, 2},
+      {scenario, "Altitude Calls", "Number of Calls",
+       [] { return static_cast<double>(AltitudeCalls.size()); }, 0},
+  };
+  for (const char* text : {"nan", "-inf", "Infinity", "1E400", "-1e400", "1E308"}) {
+    std::map<std::string, std::string> files;
+    for (const auto& k : keys) {
+      files[k.file] += std::string("[") + k.section + "]\n" + k.key + "=" + text + "\n";
+    }
+    for (const auto& [name, contents] : files) folder_.WriteFile(name, contents);
+    const MessageBoxesShown shown;
+    std::ostringstream log;
+    std::streambuf* const oldLog = std::clog.rdbuf(log.rdbuf());
+    LoadSettings();
+    MissionName = "Apollo 12";
+    FlightFile = "Test";
+    LoadInstrumentLayout();
+    LoadJoyAssignments();
+    LoadMissionFile();
+    LoadMissionSetup();
+    std::clog.rdbuf(oldLog);
+    for (const auto& k : keys) {
+      const double value = k.read();
+      EXPECT_TRUE(std::isfinite(value)) << k.key << "=" << text;
+      EXPECT_FLOAT_EQ(static_cast<float>(value), static_cast<float>(k.expected))
+          << k.key << "=" << text;
+      if (k.file == "Marovin.ini") {
+        const std::string line = std::string(k.section) + " = " + text;
+        EXPECT_TRUE(std::ranges::any_of(shown(), [&](const auto& box) {
+          return box.prompt == line;
+        })) << line;
+      } else {
+        EXPECT_NE(log.str().find(std::string(k.section) + ": " + k.key + "=" + text),
+                  std::string::npos)
+            << log.str();
+      }
+    }
+  }
 }
 
 TEST_F(SettingsFile, NoDisplayModeToSelectIsNoError) {
