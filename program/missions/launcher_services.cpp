@@ -3,7 +3,6 @@
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
-forms::FormSlot<StandInDialog<PilotListName>> PilotList;
 forms::FormSlot<StandInDialog<StarFormName>> StarForm;
 forms::FormSlot<StandInDialog<JoystickAssignName>> JoystickAssign;
 

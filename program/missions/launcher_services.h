@@ -1,7 +1,6 @@
 // The dialogs the start-up and the language change unload, beyond the launcher's own forms, and the
-// open-file dialog. The pilot list, star and joystick dialogs are stand-ins until their own modules
-// replace them: they carry only what the language change relies on (each translates itself when it
-// loads).
+// open-file dialog. The star and joystick dialogs are stand-ins until their own modules replace
+// them: they carry only what the language change relies on (each translates itself when it loads).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +9,7 @@
 
 #include "platform/forms/forms.h"
 #include "program/missions/launcher_forms.h"
+#include "program/missions/pilot_list.h"
 
 // Each dialog translates itself as it loads: unloading is what brings it into a new language.
 void TranslateOnLoad(forms::Form& dialog);
@@ -22,10 +22,8 @@ struct StandInDialog : forms::Form {
   }
 };
 
-inline constexpr char PilotListName[] = "PilotList";
 inline constexpr char StarFormName[] = "StarForm";
 inline constexpr char JoystickAssignName[] = "JoystickAssign";
-extern forms::FormSlot<StandInDialog<PilotListName>> PilotList;
 extern forms::FormSlot<StandInDialog<StarFormName>> StarForm;
 extern forms::FormSlot<StandInDialog<JoystickAssignName>> JoystickAssign;
 
