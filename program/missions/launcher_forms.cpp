@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "program/missions/launcher.h"
 #include "program/missions/launcher_services.h"
 #include "program/missions/missions_state.h"
 #include "program/startup/form_translation.h"
@@ -38,6 +39,21 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Option_Joystick.SetCaption("Joystick   >");
   Option_KeyBoard.SetCaption("Keyboard / Mouse");
   Command1.SetCaption("Setup");
+  Command3.SetCaption("Select");
+  Command3.SetToolTipText("Select the active pilot.");
+  Command5.SetCaption("Advanced");
+  Command5.SetToolTipText("More graphic settings");
+  cboGroup.Click = DriverDialog_cboGroup_Click;
+  chkWindowed.Click = DriverDialog_chkWindowed_Click;
+  Option_Joystick.Click = DriverDialog_Option_Joystick_Click;
+  Option_KeyBoard.Click = DriverDialog_Option_KeyBoard_Click;
+  HScroll1.Change = DriverDialog_HScroll1_Change;
+  HScroll2.Change = HScroll2.Scroll = DriverDialog_HScroll2_Change;
+  HScrollLandscape.Change = DriverDialog_HScrollLandscape_Change;
+  HScrollRockGraphic.Change = HScrollRockGraphic.Scroll = DriverDialog_HScrollRockGraphic_Change;
+  HScrollRocks.Change = HScrollRocks.Scroll = DriverDialog_HScrollRocks_Change;
+  Command3.Click = DriverDialog_Command3_Click;
+  Command5.Click = DriverDialog_Command5_Click;
   Command_Continue.SetCaption("Continue");
   Command_Continue.Move(7800, 6300, 1500, 450);
   Load = [this] { TranslateOnLoad(*this); };

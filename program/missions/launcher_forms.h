@@ -4,8 +4,24 @@
 // other handlers belong to their own modules. Each dialog translates itself as it loads.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <vector>
+
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
+
+namespace d3d {
+class IDirect3D8;
+}
+
+// One display mode of the launcher's mode table.
+struct DisplayModeRecord {
+  int32_t Width = 0;        // pixels
+  int32_t Height = 0;       // pixels
+  int32_t RefreshRate = 0;  // Hz
+  int32_t Format = 0;       // the Direct3D format number
+};
 
 // The launcher dialog.
 class DriverDialogForm : public forms::Form {
@@ -21,16 +37,32 @@ class DriverDialogForm : public forms::Form {
   forms::HScrollBar HScrollRockGraphic{*this, "HScrollRockGraphic"};
   forms::HScrollBar HScroll1{*this, "HScroll1"};  // texture quality
   forms::HScrollBar HScroll2{*this, "HScroll2"};  // shadow type
+  forms::Label Label14{*this, "Label14"};         // landscape detail
+  forms::Label Label15{*this, "Label15"};         // number of rocks
+  forms::Label Label18{*this, "Label18"};         // rock graphic
+  forms::Label Label5{*this, "Label5"};           // texture quality
+  forms::Label Label3{*this, "Label3"};           // shadow type
   forms::CheckBox Check_Sound{*this, "Check_Sound"};
   forms::HScrollBar HScroll_MasterVolume{*this, "HScroll_MasterVolume"};
   forms::OptionButton Option_Joystick{*this, "Option_Joystick"};
   forms::OptionButton Option_KeyBoard{*this, "Option_KeyBoard"};
   forms::CommandButton Command1{*this, "Command1"};  // joystick set-up
+  forms::CommandButton Command3{*this, "Command3"};  // pilot list
+  forms::CommandButton Command5{*this, "Command5"};  // advanced graphics
   forms::ComboBox Combo3{*this, "Combo3"};           // start view
   forms::CommandButton Command_Continue{*this, "Command_Continue"};
 
   // The launcher's Export Language command.
   void ExportAppStrings();
+
+  // The platform's Direct3D object, made on first use and released with the form.
+  std::shared_ptr<d3d::IDirect3D8> Direct3D;
+  int32_t AdapterIndex = 0;
+  // The enumeration index of the chosen mode, which is also its entry's item data.
+  int32_t ModeIndex = 0;
+  std::vector<DisplayModeRecord> ModeTable;  // by enumeration index of the current adapter
+  DisplayModeRecord ChosenMode;
+  bool NoModesReported = false;  // the desktop's mode stood in for an empty list
 };
 
 // The advanced graphics dialog.

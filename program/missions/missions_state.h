@@ -13,6 +13,9 @@
 // --- Settings ---------------------------------------------------------------------------------
 
 inline int32_t VideoMode = 0;     // item data of the chosen display mode
+inline int32_t VideoWidth = 0;    // pixels of the chosen display mode
+inline int32_t VideoHeight = 0;   // pixels
+inline int32_t VideoBits = 0;     // 16 or 32 bits per pixel
 inline int32_t RenderDetail = 0;  // terrain-flash reduction: 0 off, 1 medium, 2 high
 inline bool FullScreen = false;
 inline int32_t LandPrecision = 0;      // landscape detail: 1, 2 or 4
@@ -52,6 +55,15 @@ inline bool LandMoveMode = false;
 inline bool NodeMakeMode = false;
 inline bool WriteVCPositionsMode = false;
 inline bool WriteLMMatrixMode = false;
+
+// The desktop as the launcher found it.
+struct DesktopCapabilities {
+  int32_t Width = 0;         // pixels
+  int32_t Height = 0;        // pixels
+  int32_t BitsPerPixel = 0;  // a 24-bit desktop reports 32
+  int32_t RefreshRate = 0;   // Hz
+};
+inline DesktopCapabilities DesktopCaps;
 
 // The sound volumes run from 0 to this.
 inline constexpr int32_t MaxVolume = 100;

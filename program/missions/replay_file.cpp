@@ -11,7 +11,7 @@
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/attitude_control.h"
 #include "program/flight/flight_state.h"
-#include "program/missions/records_texts.h"
+#include "program/missions/missions_texts.h"
 #include "program/missions/score_file.h"
 #include "program/startup/startup_state.h"
 

@@ -5,7 +5,7 @@
 
 #include "platform/forms/dialogs.h"
 #include "platform/win/app_path.h"
-#include "program/missions/records_texts.h"
+#include "program/missions/missions_texts.h"
 #include "program/startup/startup_state.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "program/missions/missions_texts.h"
 #include "program/missions/pilot_list.h"
-#include "program/missions/records_texts.h"
 #include "program/missions/score_file.h"
 #include "tests/program/launcher_dialogs.h"
 #include "tests/program/missions/records_fixture.h"
@@ -250,7 +250,7 @@ TEST_F(PilotListTest, OkStoresTheNameAndClearDeletesTheFile) {
 TEST_F(PilotListTest, ShippedDatabaseTranslatesTheTexts) {
   const ShippedTexts shipped;
   shipped.ExpectFormTranslated(*PilotList);
-  for (const char* text : RecordsTexts) shipped.ExpectTranslated(text);
+  for (const char* text : MissionsTexts) shipped.ExpectTranslated(text);
 }
 
 }  // namespace

@@ -191,7 +191,8 @@ TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
   EXPECT_EQ(shown[0].prompt, "Graphic Settings = 1E12");
   EXPECT_EQ(shown[0].buttons, forms::MsgBoxButtons::Ok);
   EXPECT_EQ(shown[1].prompt, "Miscellaneous = 500");
-  EXPECT_EQ(VideoMode, 0);
+  // With no entry of its own the first is chosen, and choosing it sets its mode.
+  EXPECT_EQ(VideoMode, 3);
   EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), 0);
   EXPECT_EQ(RockCount, 500);  // the slider refused it, the variable keeps it
   EXPECT_EQ(DriverDialog->HScrollRocks.Value(), 0);

@@ -1,5 +1,5 @@
-// The native texts of the records' messages, each translated through the language database when
-// shown.
+// The native texts of the missions subsystem's own messages, each translated through the language
+// database when shown.
 #pragma once
 
 #include <array>
@@ -12,6 +12,10 @@ inline constexpr char ReplayEndsEarly[] = "The file ends early.";
 inline constexpr char ReplayTooLong[] = "The file holds more samples than a replay can.";
 inline constexpr char ReplayUnreadable[] = "The file is missing or cannot be read.";
 
-inline constexpr std::array RecordsTexts = {ScoreFileNotWritten, ReplayNotSaved,  ReplayNotPlayed,
-                                            ReplayNameRefused,   ReplayEndsEarly, ReplayTooLong,
-                                            ReplayUnreadable};
+inline constexpr char NoDisplayModesText[] =
+    "The graphics card lists no display mode in 16 or 32 bits. The desktop's mode is offered in "
+    "their place.";
+
+inline constexpr std::array MissionsTexts = {
+    ScoreFileNotWritten, ReplayNotSaved, ReplayNotPlayed,  ReplayNameRefused,
+    ReplayEndsEarly,     ReplayTooLong,  ReplayUnreadable, NoDisplayModesText};

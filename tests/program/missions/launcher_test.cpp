@@ -1,0 +1,161 @@
+#include "program/missions/launcher.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/d3d/headless.h"
+#include "platform/forms/script.h"
+#include "program/missions/launcher_forms.h"
+#include "program/missions/missions_state.h"
+#include "program/startup/startup_state.h"
+#include "tests/program/launcher_dialogs.h"
+#include "tests/program/missions/program_folder.h"
+#include "tests/program/missions/shipped_texts.h"
+
+namespace {
+
+using namespace d3d;
+
+// The adapters the next Direct3D object lists.
+std::vector<HeadlessAdapter> adapters;
+
+IDirect3D8* CreateWithAdapters() {
+  d3d::HeadlessConfig config;
+  config.adapters = adapters;
+  return d3d::CreateHeadlessDirect3D(config);
+}
+
+class LauncherModes : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    d3d::SetDirect3DCreator(CreateWithAdapters);
+    UnloadLauncherDialogs();
+  }
+  void TearDown() override {
+    UnloadLauncherDialogs();
+    d3d::SetDirect3DCreator(nullptr);
+  }
+
+  static std::vector<std::string> Entries(int16_t list) {
+    std::vector<std::string> entries;
+    forms::Control& box = DriverDialog->cboGroup(list);
+    for (int16_t i = 0; i < box.ListCount(); ++i)
+      entries.push_back(box.List(i) + "@" + std::to_string(box.ItemData(i)));
+    return entries;
+  }
+
+  SavedVariables saved_ = SavedVariables(VideoMode, VideoWidth, VideoHeight, VideoBits, UiText);
+};
+
+TEST_F(LauncherModes, ListsEachSizeAndFormatOnceWithItsBits) {
+  struct Case {
+    std::vector<D3DDISPLAYMODE> modes;
+    std::vector<std::string> listed;
+  };
+  const std::vector<Case> cases = {
+      {{{800, 600, 75, D3DFMT_A8R8G8B8},
+        {800, 600, 60, D3DFMT_A8R8G8B8},
+        {800, 600, 85, D3DFMT_A8R8G8B8}},
+       {"800x600x32@0"}},
+      {{{1024, 768, 60, D3DFMT_A8R8G8B8}, {1024, 768, 60, D3DFMT_X8R8G8B8}},
+       {"1024x768x32@0", "1024x768x32@1"}},
+      {{{640, 480, 60, D3DFMT_R5G6B5},
+        {640, 480, 60, D3DFMT_X1R5G5B5},
+        {640, 480, 60, D3DFMT_R8G8B8},
+        {640, 480, 60, D3DFMT_A4R4G4B4}},
+       {"640x480x32@0", "640x480x16@1", "640x480x16@2"}},
+  };
+  for (const Case& c : cases) {
+    UnloadLauncherDialogs();
+    adapters = {{"Card", c.modes}};
+    UpdateAdapter();
+    UpdateVideoModes(0);
+    EXPECT_EQ(Entries(2), c.listed);
+    EXPECT_TRUE(DriverDialog->NoModesReported == false);
+  }
+}
+
+TEST_F(LauncherModes, ChoosingAModeSetsTheVideoVariables) {
+  adapters = {{"First", {{800, 600, 60, D3DFMT_X8R8G8B8}, {640, 480, 60, D3DFMT_R5G6B5}}},
+              {"Second", {{1280, 1024, 60, D3DFMT_X8R8G8B8}}}};
+  DriverDialogForm& form = *DriverDialog;
+  UpdateAdapter();
+  UpdateVideoModes(form.AdapterIndex);
+  EXPECT_EQ(Entries(0), (std::vector<std::string>{"First@0", "Second@0"}));
+  form.Show();
+  form.cboGroup(2).UserChoose(1);
+  EXPECT_EQ(VideoMode, 1);
+  EXPECT_EQ(VideoWidth, 800);
+  EXPECT_EQ(VideoHeight, 600);
+  EXPECT_EQ(VideoBits, 32);
+  form.cboGroup(2).UserChoose(0);
+  EXPECT_EQ(VideoBits, 16);
+
+  form.cboGroup(0).UserChoose(1);
+  EXPECT_EQ(form.AdapterIndex, 1);
+  EXPECT_EQ(Entries(2), (std::vector<std::string>{"1280x1024x32@0"}));
+  form.cboGroup(2).UserChoose(0);
+  EXPECT_EQ(VideoWidth, 1280);
+}
+
+TEST_F(LauncherModes, AnEmptyListOffersTheDesktopAndSaysSoOnce) {
+  forms::script::SetHeadlessScreen({1280, 1024, 32, 60});
+  adapters = {{"Odd card", {{800, 600, 60, D3DFMT_A4R4G4B4}}}};
+  const MessageBoxesShown shown;
+  UpdateAdapter();
+  UpdateVideoModes(0);
+  UpdateVideoModes(0);
+  EXPECT_EQ(Entries(2), (std::vector<std::string>{"1280x1024x32@1"}));
+  EXPECT_EQ(shown().size(), 1u);
+  DriverDialog->Show();
+  DriverDialog->cboGroup(2).UserChoose(0);
+  EXPECT_EQ(VideoWidth, 1280);
+  EXPECT_EQ(VideoHeight, 1024);
+  EXPECT_EQ(VideoBits, 32);
+  forms::script::SetHeadlessScreen({});
+}
+
+TEST_F(LauncherModes, WindowedGreysBothLists) {
+  DriverDialogForm& form = *DriverDialog;
+  form.Show();
+  form.chkWindowed.UserClick();
+  EXPECT_FALSE(form.cboGroup(0).Enabled());
+  EXPECT_FALSE(form.cboGroup(2).Enabled());
+  form.chkWindowed.UserClick();
+  EXPECT_TRUE(form.cboGroup(0).Enabled());
+  EXPECT_TRUE(form.cboGroup(2).Enabled());
+}
+
+TEST_F(LauncherModes, ScrollCaptionsFollowTheirBands) {
+  for (int32_t id = 219; id <= 238; ++id)
+    UiText[static_cast<size_t>(id)] = "text " + std::to_string(id);
+  DriverDialogForm& form = *DriverDialog;
+  form.Show();
+  // Dragging updates the shadow, rock graphic and rock captions; the texture caption waits.
+  form.HScroll2.UserScroll(2, true);
+  EXPECT_EQ(form.Label3.Caption(), "text 224");
+  form.HScroll1.UserScroll(1, true);
+  EXPECT_EQ(form.Label5.Caption(), "");
+  form.HScroll1.UserScroll(2, false);
+  EXPECT_EQ(form.Label5.Caption(), "text 221");
+  for (auto [value, id] : {std::pair{60, 229}, {61, 230}, {0, 229}, {241, 233}, {299, 233}}) {
+    form.HScrollRockGraphic.UserScroll(static_cast<int16_t>(value), true);
+    EXPECT_EQ(form.Label18.Caption(), "text " + std::to_string(id)) << value;
+  }
+  form.HScrollRocks.UserScroll(100, false);
+  EXPECT_EQ(form.Label15.Caption(), "text 238");
+  form.HScrollLandscape.UserScroll(1, false);
+  EXPECT_EQ(form.Label14.Caption(), "text 227");
+}
+
+TEST_F(LauncherModes, ShippedDatabaseTranslatesTheNewCaptions) {
+  const ShippedTexts shipped;
+  for (const char* text :
+       {"Select", "Select the active pilot.", "Advanced", "More graphic settings"})
+    shipped.ExpectTranslated(text);
+}
+
+}  // namespace
