@@ -79,12 +79,38 @@ AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   Items(Combo5, {"Off", "Medium Resolution", "High Resolution"});
   Items(Combo6, {"Add", "AddSigned", "Modulate", "Modulate2x", "Subtract"});
   Items(Combo7, FilterNames);
+  Command1.SetCaption("OK");
+  Command2.SetCaption("Cancel");
+  Command1.Click = Advanced_Command1_Click;
+  Command2.Click = Advanced_Command2_Click;
   Load = [this] {
     Combo4.AddItem("None");
     for (int samples = 1; samples <= 10; ++samples) Combo4.AddItem(std::to_string(samples));
     TranslateOnLoad(*this);
   };
 }
+
+void Advanced_Command1_Click() {
+  AdvancedForm& form = *Advanced;
+  DisplayFPS = form.Check3.Value() == forms::Control::kChecked;
+  SetVsync = form.Check4.Value() == forms::Control::kChecked;
+  SpecularLighting = form.Check5.Value() == forms::Control::kChecked;
+  const std::string& texture = form.Combo2.Text();
+  if (texture == "16 Bit") TextureMode = 0;
+  if (texture == "32 Bit") TextureMode = 1;
+  if (texture == "Compressed") TextureMode = 2;
+  if (texture == "Auto (Best)" || texture == "Auto") TextureMode = 3;
+  SetDepthBuffer = form.Combo3.Text() == "W-Buffer" ? 2 : 1;
+  const std::string& samples = form.Combo4.Text();
+  const bool numbered = !samples.empty() && samples.size() <= 2 &&
+                        samples.find_first_not_of("0123456789") == std::string::npos;
+  const int value = numbered ? std::stoi(samples) : 0;
+  AntialiasingOn = value >= 2 && value <= 10;
+  AntialiasingSamples = static_cast<int16_t>(AntialiasingOn ? value : 0);
+  form.Hide();
+}
+
+void Advanced_Command2_Click() { Advanced->Hide(); }
 
 SoundSettingsForm::SoundSettingsForm() : forms::Form("SoundSettings") {
   SetCaption("Sound Settings");

@@ -70,20 +70,27 @@ class AdvancedForm : public forms::Form {
  public:
   AdvancedForm();
 
-  forms::CheckBox Check1{*this, "Check1"};  // simple cockpit
-  forms::CheckBox Check2{*this, "Check2"};  // simple LM
-  forms::CheckBox Check3{*this, "Check3"};  // frames per second shown
-  forms::CheckBox Check4{*this, "Check4"};  // vertical sync limit
-  forms::CheckBox Check5{*this, "Check5"};  // specular lighting
-  forms::CheckBox Check6{*this, "Check6"};  // debug file
-  forms::ComboBox Combo1{*this, "Combo1"};  // 3D filtering
-  forms::ComboBox Combo2{*this, "Combo2"};  // texture mode
-  forms::ComboBox Combo3{*this, "Combo3"};  // depth buffer
-  forms::ComboBox Combo4{*this, "Combo4"};  // antialiasing
-  forms::ComboBox Combo5{*this, "Combo5"};  // terrain flash reduction
-  forms::ComboBox Combo6{*this, "Combo6"};  // land detail texture mode
-  forms::ComboBox Combo7{*this, "Combo7"};  // 2D filtering
+  forms::CheckBox Check1{*this, "Check1"};           // simple cockpit
+  forms::CheckBox Check2{*this, "Check2"};           // simple LM
+  forms::CheckBox Check3{*this, "Check3"};           // frames per second shown
+  forms::CheckBox Check4{*this, "Check4"};           // vertical sync limit
+  forms::CheckBox Check5{*this, "Check5"};           // specular lighting
+  forms::CheckBox Check6{*this, "Check6"};           // debug file
+  forms::ComboBox Combo1{*this, "Combo1"};           // 3D filtering
+  forms::ComboBox Combo2{*this, "Combo2"};           // texture mode
+  forms::ComboBox Combo3{*this, "Combo3"};           // depth buffer
+  forms::ComboBox Combo4{*this, "Combo4"};           // antialiasing
+  forms::ComboBox Combo5{*this, "Combo5"};           // terrain flash reduction
+  forms::ComboBox Combo6{*this, "Combo6"};           // land detail texture mode
+  forms::ComboBox Combo7{*this, "Combo7"};           // 2D filtering
+  forms::CommandButton Command1{*this, "Command1"};  // OK
+  forms::CommandButton Command2{*this, "Command2"};  // Cancel
 };
+
+// OK applies the frame-rate, vertical-sync, specular, texture-mode, depth-buffer and antialiasing
+// choices; the flight start reads the other boxes itself. Both buttons only hide the form.
+void Advanced_Command1_Click();
+void Advanced_Command2_Click();
 
 // The sound settings dialog.
 class SoundSettingsForm : public forms::Form {

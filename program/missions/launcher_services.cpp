@@ -1,5 +1,8 @@
 #include "program/missions/launcher_services.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
@@ -25,9 +28,15 @@ OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form*
         {settings.filter.substr(at, bar - at), settings.filter.substr(bar + 1, end - bar - 1)});
     at = end == std::string::npos ? settings.filter.size() : end + 1;
   }
+  request.multiSelect = true;
   const forms::OpenFileResult answer = forms::ShowOpenFile(request);
   OpenDialogResult result;
-  result.cancelled = answer.cancelled;
-  for (const std::string& name : answer.names) result.files.push_back(answer.folder + "/" + name);
+  if (answer.cancelled || answer.names.empty()) return result;
+  result.Cancelled = false;
+  result.Count = static_cast<int16_t>(std::min<size_t>(answer.names.size(), INT16_MAX));
+  result.Files.insert(result.Files.end(), answer.names.begin(),
+                      answer.names.begin() + result.Count);
+  result.Directory = answer.folder;
+  if (result.Count == 1) result.Directory += '/';
   return result;
 }

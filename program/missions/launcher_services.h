@@ -36,12 +36,17 @@ struct OpenDialogSettings {
   std::string fileName;
 };
 
+// What the open-file dialog chose. One file: Directory ends with a separator, so that Directory +
+// Files[1] is its path. Several: Directory has no trailing separator. Files is indexed from 1
+// (element 0 is unused and empty).
 struct OpenDialogResult {
-  bool cancelled = true;
-  // The chosen files with their folder.
-  std::vector<std::string> files;
+  int16_t Count = 0;
+  std::vector<std::string> Files{std::string()};
+  std::string Directory;
+  bool Cancelled = true;
 };
 
-// Shows the open-file dialog over owner; centred over it when centre is -1, else over the screen.
+// Shows the open-file dialog over owner with multiple selection, centred over the owner when
+// centre is -1, else over the screen. Each call starts afresh from the settings given.
 OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner,
                                 int16_t centre);

@@ -16,6 +16,12 @@ inline constexpr char NoDisplayModesText[] =
     "The graphics card lists no display mode in 16 or 32 bits. The desktop's mode is offered in "
     "their place.";
 
+inline constexpr char DirectXProblemTitle[] = "DirectX Problem";
+inline constexpr char DirectXTooOldText[] = "You must have DirectX 8 or 8.1.";
+inline constexpr char TryAnywayText[] = "Try to continue anyway?";
+inline constexpr char MiracleText[] = "If this works it will be a miracle.";
+
 inline constexpr std::array MissionsTexts = {
-    ScoreFileNotWritten, ReplayNotSaved, ReplayNotPlayed,  ReplayNameRefused,
-    ReplayEndsEarly,     ReplayTooLong,  ReplayUnreadable, NoDisplayModesText};
+    ScoreFileNotWritten, ReplayNotSaved,    ReplayNotPlayed,  ReplayNameRefused,
+    ReplayEndsEarly,     ReplayTooLong,     ReplayUnreadable, NoDisplayModesText,
+    DirectXProblemTitle, DirectXTooOldText, TryAnywayText,    MiracleText};

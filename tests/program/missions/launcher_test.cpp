@@ -159,3 +159,42 @@ TEST_F(LauncherModes, ShippedDatabaseTranslatesTheNewCaptions) {
 }
 
 }  // namespace
+
+namespace {
+
+class AdvancedDialog : public ::testing::Test {
+ protected:
+  void TearDown() override { UnloadLauncherDialogs(); }
+  SavedVariables saved_ = SavedVariables(DisplayFPS, SetVsync, SpecularLighting, TextureMode,
+                                         SetDepthBuffer, AntialiasingOn, AntialiasingSamples);
+};
+
+TEST_F(AdvancedDialog, OkAppliesTheChoicesAndCancelKeepsThem) {
+  AdvancedForm& form = *Advanced;
+  form.Show();
+  form.Check3.UserClick();
+  form.Combo2.UserChoose(3);  // "Auto (Best)"
+  form.Combo3.UserChoose(1);  // "W-Buffer"
+  form.Combo4.UserChoose(4);  // "4"
+  form.Command2.UserClick();
+  EXPECT_FALSE(form.Visible());
+  EXPECT_FALSE(DisplayFPS);
+  form.Show();
+  form.Command1.UserClick();
+  EXPECT_FALSE(form.Visible());
+  EXPECT_TRUE(DisplayFPS);
+  EXPECT_EQ(TextureMode, 3);
+  EXPECT_EQ(SetDepthBuffer, 2);
+  EXPECT_TRUE(AntialiasingOn);
+  EXPECT_EQ(AntialiasingSamples, 4);
+
+  for (int16_t entry : {int16_t{0}, int16_t{1}}) {  // "None" and "1" both turn it off
+    form.Show();
+    form.Combo4.UserChoose(entry);
+    form.Command1.UserClick();
+    EXPECT_FALSE(AntialiasingOn) << entry;
+    EXPECT_EQ(AntialiasingSamples, 0);
+  }
+}
+
+}  // namespace
