@@ -274,3 +274,29 @@ inline std::array<Vector3, ApproachPathPoints + 1> FlownPathLine;  // points 1..
 inline std::array<Vector3, ApproachPathPoints + 1> SmoothPathLine;
 inline std::array<Vector3, FinalApproachPoints + 1> FinalPathLine;
 inline std::array<Vector3, RacePathPoints + 1> RacePathLine;
+
+// --- Developer tools --------------------------------------------------------------------------
+
+// The recorded camera path: PathNodeCount nodes from index 0, world units.
+inline std::vector<Vector3> PathNodes;
+inline int32_t PathNodeCount = 0;
+
+// One line of the on-screen value list, drawn and emptied every frame.
+struct ValueLine {
+  std::string Label;
+  std::string Value;
+  uint32_t Colour = 0;  // ARGB
+};
+inline constexpr int32_t MaxValueLines = 50;
+inline std::array<ValueLine, MaxValueLines + 1> ValueLineList;  // lines 1..50
+inline int32_t ValueLineCount = 0;
+
+// The landscape placement tool: tile 0..2, function 0 none, 1 scale x-z, 2 scale y, 3 move x/z,
+// 4 move y; world units per move step and the divisor of a scale step, per tile.
+inline int32_t CurrentLand = 0;
+inline int32_t LandFunction = 0;
+inline std::array<float, LandTileCount> MoveIncrement{1.0f, 1.0f, 1.0f};
+inline std::array<float, LandTileCount> ScaleIncrement{50.0f, 50.0f, 50.0f};
+// The Surveyor placement tool: function 0..2 rotate about x, y, z; 3..5 move along x, y, z.
+inline int32_t SurveyorFunction = 0;
+inline float SurveyorIncrement = 0.0f;  // degrees or world units per frame

@@ -21,6 +21,10 @@ inline constexpr char DirectXTooOldText[] = "You must have DirectX 8 or 8.1.";
 inline constexpr char TryAnywayText[] = "Try to continue anyway?";
 inline constexpr char MiracleText[] = "If this works it will be a miracle.";
 
+inline constexpr char ToolFileNotWritten[] = "The file could not be written:";
+inline constexpr char PathNodesRefused[] = "The path-node file is damaged and was not read:";
+inline constexpr char PathNodesWrittenText[] = "Path Nodes Written";
+
 inline constexpr std::array MissionsTexts = {
     ScoreFileNotWritten, ReplayNotSaved,    ReplayNotPlayed,  ReplayNameRefused,
     ReplayEndsEarly,     ReplayTooLong,     ReplayUnreadable, NoDisplayModesText,
