@@ -5,6 +5,7 @@
 
 #include "program/missions/launcher.h"
 #include "program/missions/launcher_services.h"
+#include "program/missions/mission_lists.h"
 #include "program/missions/missions_state.h"
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
@@ -43,6 +44,13 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Command3.SetToolTipText("Select the active pilot.");
   Command5.SetCaption("Advanced");
   Command5.SetToolTipText("More graphic settings");
+  Combo1.SetEditable(false);
+  Combo2.SetEditable(false);
+  Check1.SetCaption("Test-11");
+  Check1.SetVisible(false);
+  Combo1.Change = DriverDialog_Combo1_Change;
+  Combo1.Click = DriverDialog_Combo1_Click;
+  Combo2.Click = DriverDialog_Combo2_Click;
   cboGroup.Click = DriverDialog_cboGroup_Click;
   chkWindowed.Click = DriverDialog_chkWindowed_Click;
   Option_Joystick.Click = DriverDialog_Option_Joystick_Click;

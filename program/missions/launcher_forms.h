@@ -49,6 +49,9 @@ class DriverDialogForm : public forms::Form {
   forms::CommandButton Command1{*this, "Command1"};  // joystick set-up
   forms::CommandButton Command3{*this, "Command3"};  // pilot list
   forms::CommandButton Command5{*this, "Command5"};  // advanced graphics
+  forms::CheckBox Check1{*this, "Check1"};           // "Test-11", shown for one flight
+  forms::ComboBox Combo1{*this, "Combo1"};           // missions
+  forms::ComboBox Combo2{*this, "Combo2"};           // flights
   forms::ComboBox Combo3{*this, "Combo3"};           // start view
   forms::CommandButton Command_Continue{*this, "Command_Continue"};
 
@@ -100,6 +103,7 @@ class SoundSettingsForm : public forms::Form {
   forms::HScrollBar HScroll_RCSVolume{*this, "HScroll_RCSVolume"};
   forms::HScrollBar HScroll_EngineVolume{*this, "HScroll_EngineVolume"};
   forms::HScrollBar HScroll_MusicVolume{*this, "HScroll_MusicVolume"};
+  forms::TextBox Text1{*this, "Text1"};  // the flight's music file
 };
 
 // Each loads on first touch.

@@ -34,6 +34,8 @@ inline bool SimpleCockpit = false;
 inline int32_t RockCount = 0;  // the rocks slider position until a flight starts
 inline int32_t RockGraphic = 0;
 inline std::string FlightName;  // the scenario name chosen in the launcher
+// The scenario file (no ".sit") of each entry of the launcher's flight list, by list index.
+inline std::vector<std::string> FlightFiles;
 inline bool SoundOn = false;
 inline int32_t RCSVolume = 0;     // 0 to 100
 inline int32_t EngineVolume = 0;  // 0 to 100
