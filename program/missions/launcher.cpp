@@ -4,10 +4,20 @@
 
 #include "platform/d3d/interfaces.h"
 #include "platform/forms/dialogs.h"
+#include "platform/forms/event_pump.h"
+#include "program/flight/flight_run.h"
+#include "program/flight/flight_state.h"
+#include "program/input/joystick_data.h"
 #include "program/missions/launcher_forms.h"
+#include "program/missions/launcher_services.h"
+#include "program/missions/mission_lists.h"
 #include "program/missions/missions_state.h"
 #include "program/missions/missions_texts.h"
 #include "program/missions/pilot_list.h"
+#include "program/missions/registry_query.h"
+#include "program/missions/settings.h"
+#include "program/startup/form_translation.h"
+#include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
 
 // The launcher speaks the creation object's own terms.
@@ -16,6 +26,7 @@ using namespace d3d;
 namespace {
 
 constexpr int16_t AdapterList = 0;
+constexpr int32_t LoadingIniFileTextId = 319;
 constexpr int16_t ModeList = 2;
 
 // The interface texts of the scroll bars' captions, by the first value of each band.
@@ -129,6 +140,54 @@ void UpdateVideoModes(int32_t adapter) {
     }
   }
 }
+
+void DriverDialog_Form_Load() {
+  DriverDialogForm& form = *DriverDialog;
+  TranslateOnLoad(form);
+  forms::DoEvents();
+  LoadJoyAssignments();
+  CheckDirectXVersion();
+  form.SetCaption(" Marovin Ver " MAROVIN_VERSION);
+  const forms::ScreenInfo screen = forms::Screen();
+  DesktopCaps = {screen.widthPixels, screen.heightPixels, screen.bitsPerPixel, screen.refreshHz};
+  UpdateAdapter();
+  UpdateVideoModes(form.AdapterIndex);
+  ShowLoadingStep(UiText[LoadingIniFileTextId], false);
+  LoadSettings();
+  FillMissionList();
+  for (int id = FirstViewNameId; id < FirstViewNameId + ViewNameCount; ++id)
+    form.Combo3.AddItem(UiText[static_cast<size_t>(id)]);
+  InitEngineAndWindow();
+}
+
+void DriverDialog_Form_QueryUnload(bool&, int16_t) {
+  // The language change unloads the launcher to load it again in the new language.
+  if (!LanguageChanging) DriverDialog_Command_Quit_Click();
+}
+
+void DriverDialog_Command_Continue_Click() {
+  if (SimulationInitialised) {
+    ApplyMissionSelection();
+    RestartFlight();
+  } else {
+    StartFlight();
+  }
+}
+
+void DriverDialog_Command_Quit_Click() {
+  if (SimulationInitialised) ShutDownSimulator();
+  forms::End();
+}
+
+void DriverDialog_Command_Help_Click() { forms::ShowHelp(HelpFilePath); }
+
+void DriverDialog_Command2_Click() {
+  Set_Music_Box();
+  SoundSettings->Show();
+}
+
+void DriverDialog_Command7_Click() { ExportAppStrings(*DriverDialog); }
+void DriverDialog_Command8_Click() { ChangeLanguage(); }
 
 void DriverDialog_cboGroup_Click(int16_t index) {
   DriverDialogForm& form = *DriverDialog;

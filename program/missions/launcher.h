@@ -14,6 +14,17 @@ void UpdateVideoModes(int32_t adapter);
 // The bits per pixel the mode list gives a Direct3D format; 0 for a format it does not list.
 int32_t ModeBits(int32_t format);
 
+// The load: translation, assignments, the runtime check, caption, desktop, adapters and modes,
+// settings, missions and flights, views, and the engine's start (once in the program's life).
+void DriverDialog_Form_Load();
+void DriverDialog_Form_QueryUnload(bool& cancel, int16_t unloadMode);
+// The first Continue starts a flight; later ones apply the mission chosen and restart.
+void DriverDialog_Command_Continue_Click();
+void DriverDialog_Command_Quit_Click();
+void DriverDialog_Command_Help_Click();
+void DriverDialog_Command2_Click();
+void DriverDialog_Command7_Click();
+void DriverDialog_Command8_Click();
 void DriverDialog_cboGroup_Click(int16_t index);
 void DriverDialog_chkWindowed_Click();
 void DriverDialog_Option_Joystick_Click();

@@ -64,10 +64,25 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Command5.Click = DriverDialog_Command5_Click;
   Command_Continue.SetCaption("Continue");
   Command_Continue.Move(7800, 6300, 1500, 450);
-  Load = [this] { TranslateOnLoad(*this); };
-  // Unloading the launcher ends the program, except while the language change rebuilds it.
-  QueryUnload = [](bool&, forms::UnloadMode) {
-    if (!LanguageChanging) forms::End();
+  Command_Continue.SetToolTipText("Start the program");
+  Command_Quit.SetCaption("Quit");
+  Command_Quit.SetToolTipText("Goodbye");
+  Command_Quit.Move(7800, 6780, 1500, 375);
+  Command_Help.SetCaption("Help");
+  Command_Help.SetToolTipText("Display Help");
+  Command2.SetCaption("More Settings");
+  Command2.SetToolTipText("Change other volume and music settings");
+  Command7.SetCaption("Export Language");
+  Command8.SetCaption("Language");
+  Command_Continue.Click = DriverDialog_Command_Continue_Click;
+  Command_Quit.Click = DriverDialog_Command_Quit_Click;
+  Command_Help.Click = DriverDialog_Command_Help_Click;
+  Command2.Click = DriverDialog_Command2_Click;
+  Command7.Click = DriverDialog_Command7_Click;
+  Command8.Click = DriverDialog_Command8_Click;
+  Load = DriverDialog_Form_Load;
+  QueryUnload = [](bool& cancel, forms::UnloadMode mode) {
+    DriverDialog_Form_QueryUnload(cancel, static_cast<int16_t>(mode));
   };
 }
 

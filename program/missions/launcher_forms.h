@@ -54,6 +54,11 @@ class DriverDialogForm : public forms::Form {
   forms::ComboBox Combo2{*this, "Combo2"};           // flights
   forms::ComboBox Combo3{*this, "Combo3"};           // start view
   forms::CommandButton Command_Continue{*this, "Command_Continue"};
+  forms::CommandButton Command_Quit{*this, "Command_Quit"};
+  forms::CommandButton Command_Help{*this, "Command_Help"};
+  forms::CommandButton Command2{*this, "Command2"};  // more sound settings
+  forms::CommandButton Command7{*this, "Command7"};  // export language
+  forms::CommandButton Command8{*this, "Command8"};  // language
 
   // The launcher's Export Language command.
   void ExportAppStrings();

@@ -29,5 +29,9 @@
 // the other keys are still read.
 void LoadSettings();
 
+// The interface text of "Virtual Cockpit 1"; the other eight view names follow in order.
+inline constexpr int FirstViewNameId = 49;
+inline constexpr int ViewNameCount = 9;
+
 // Writes the settings variables back; failures are silent.
 void SaveSettings();

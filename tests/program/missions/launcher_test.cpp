@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,14 @@ class LauncherModes : public ProgramFolderTest {
   void TearDown() override {
     UnloadLauncherDialogs();
     d3d::SetDirect3DCreator(nullptr);
+  }
+
+  // The launcher, shown, with the lists enabled (the settings' default is windowed).
+  static DriverDialogForm& ShownLauncher() {
+    DriverDialogForm& form = *DriverDialog;
+    form.Show();
+    form.chkWindowed.SetValue(forms::Control::kUnchecked);
+    return form;
   }
 
   static std::vector<std::string> Entries(int16_t list) {
@@ -81,11 +90,10 @@ TEST_F(LauncherModes, ListsEachSizeAndFormatOnceWithItsBits) {
 TEST_F(LauncherModes, ChoosingAModeSetsTheVideoVariables) {
   adapters = {{"First", {{800, 600, 60, D3DFMT_X8R8G8B8}, {640, 480, 60, D3DFMT_R5G6B5}}},
               {"Second", {{1280, 1024, 60, D3DFMT_X8R8G8B8}}}};
-  DriverDialogForm& form = *DriverDialog;
+  DriverDialogForm& form = ShownLauncher();
   UpdateAdapter();
   UpdateVideoModes(form.AdapterIndex);
   EXPECT_EQ(Entries(0), (std::vector<std::string>{"First@0", "Second@0"}));
-  form.Show();
   form.cboGroup(2).UserChoose(1);
   EXPECT_EQ(VideoMode, 1);
   EXPECT_EQ(VideoWidth, 800);
@@ -110,8 +118,7 @@ TEST_F(LauncherModes, AnEmptyListOffersTheDesktopAndSaysSoOnce) {
   UpdateVideoModes(0);
   EXPECT_EQ(Entries(2), (std::vector<std::string>{"1280x1024x32@1"}));
   EXPECT_EQ(shown().size(), 1u);
-  DriverDialog->Show();
-  DriverDialog->cboGroup(2).UserChoose(0);
+  ShownLauncher().cboGroup(2).UserChoose(0);
   EXPECT_EQ(VideoWidth, 1280);
   EXPECT_EQ(VideoHeight, 1024);
   EXPECT_EQ(VideoBits, 32);
@@ -119,8 +126,7 @@ TEST_F(LauncherModes, AnEmptyListOffersTheDesktopAndSaysSoOnce) {
 }
 
 TEST_F(LauncherModes, WindowedGreysBothLists) {
-  DriverDialogForm& form = *DriverDialog;
-  form.Show();
+  DriverDialogForm& form = ShownLauncher();
   form.chkWindowed.UserClick();
   EXPECT_FALSE(form.cboGroup(0).Enabled());
   EXPECT_FALSE(form.cboGroup(2).Enabled());
@@ -132,13 +138,14 @@ TEST_F(LauncherModes, WindowedGreysBothLists) {
 TEST_F(LauncherModes, ScrollCaptionsFollowTheirBands) {
   for (int32_t id = 219; id <= 238; ++id)
     UiText[static_cast<size_t>(id)] = "text " + std::to_string(id);
-  DriverDialogForm& form = *DriverDialog;
-  form.Show();
+  DriverDialogForm& form = ShownLauncher();
   // Dragging updates the shadow, rock graphic and rock captions; the texture caption waits.
   form.HScroll2.UserScroll(2, true);
   EXPECT_EQ(form.Label3.Caption(), "text 224");
+  form.HScroll1.SetValue(0);
+  EXPECT_EQ(form.Label5.Caption(), "text 219");
   form.HScroll1.UserScroll(1, true);
-  EXPECT_EQ(form.Label5.Caption(), "");
+  EXPECT_EQ(form.Label5.Caption(), "text 219");
   form.HScroll1.UserScroll(2, false);
   EXPECT_EQ(form.Label5.Caption(), "text 221");
   for (auto [value, id] : {std::pair{60, 229}, {61, 230}, {0, 229}, {241, 233}, {299, 233}}) {
@@ -153,8 +160,10 @@ TEST_F(LauncherModes, ScrollCaptionsFollowTheirBands) {
 
 TEST_F(LauncherModes, ShippedDatabaseTranslatesTheNewCaptions) {
   const ShippedTexts shipped;
-  for (const char* text :
-       {"Select", "Select the active pilot.", "Advanced", "More graphic settings"})
+  for (const char* text : {"Select", "Select the active pilot.", "Advanced",
+                           "More graphic settings", "Quit", "Goodbye", "Help", "Display Help",
+                           "More Settings", "Change other volume and music settings",
+                           "Export Language", "Language", "Test-11", "Start the program"})
     shipped.ExpectTranslated(text);
 }
 
@@ -164,12 +173,14 @@ namespace {
 
 class AdvancedDialog : public ::testing::Test {
  protected:
+  void SetUp() override { UnloadLauncherDialogs(); }
   void TearDown() override { UnloadLauncherDialogs(); }
   SavedVariables saved_ = SavedVariables(DisplayFPS, SetVsync, SpecularLighting, TextureMode,
                                          SetDepthBuffer, AntialiasingOn, AntialiasingSamples);
 };
 
 TEST_F(AdvancedDialog, OkAppliesTheChoicesAndCancelKeepsThem) {
+  DisplayFPS = false;
   AdvancedForm& form = *Advanced;
   form.Show();
   form.Check3.UserClick();
@@ -195,6 +206,71 @@ TEST_F(AdvancedDialog, OkAppliesTheChoicesAndCancelKeepsThem) {
     EXPECT_FALSE(AntialiasingOn) << entry;
     EXPECT_EQ(AntialiasingSamples, 0);
   }
+}
+
+}  // namespace
+
+namespace {
+
+class LauncherLoad : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    UnloadLauncherDialogs();
+    d3d::SetDirect3DCreator(CreateWithAdapters);
+    adapters = {{"Card", {{1280, 1024, 60, d3d::D3DFMT_X8R8G8B8}}}};
+  }
+  void TearDown() override {
+    UnloadLauncherDialogs();
+    d3d::SetDirect3DCreator(nullptr);
+    forms::script::StartAfresh();
+  }
+  SavedVariables saved_ = SavedVariables(DesktopCaps, VideoMode, VideoWidth, HelpFilePath, UiText,
+                                         FlightFiles, FlightName, SimulationInitialised);
+};
+
+TEST_F(LauncherLoad, LoadsTheModesSettingsMissionsAndViews) {
+  forms::script::SetHeadlessScreen({1280, 1024, 24, 75});
+  for (int id = 49; id < 58; ++id) UiText[static_cast<size_t>(id)] = "view " + std::to_string(id);
+  folder_.WriteFile("Marovin.ini",
+                    "[Graphic Settings]\nVideo Mode=0\n[Miscellaneous]\n"
+                    "Mission=Apollo 15\n");
+  folder_.WriteFile("Missions/Apollo 15/Landing.sit", "");
+  DriverDialogForm& form = *DriverDialog;
+  // " Marovin Ver " and the project's version: major, minor and patch.
+  const std::string caption = form.Caption();
+  ASSERT_TRUE(caption.starts_with(" Marovin Ver ")) << caption;
+  EXPECT_EQ(std::count(caption.begin(), caption.end(), '.'), 2) << caption;
+  EXPECT_EQ(DesktopCaps.Width, 1280);
+  EXPECT_EQ(DesktopCaps.BitsPerPixel, 32);
+  EXPECT_EQ(DesktopCaps.RefreshRate, 75);
+  EXPECT_EQ(form.cboGroup(2).Text(), "1280x1024x32");
+  EXPECT_EQ(VideoWidth, 1280);
+  EXPECT_EQ(form.Combo1.Text(), "Apollo 15");
+  EXPECT_EQ(FlightFiles, std::vector<std::string>{"Landing"});
+  ASSERT_EQ(form.Combo3.ListCount(), 9);
+  EXPECT_EQ(form.Combo3.List(8), "view 57");
+  EXPECT_TRUE(form.Command_Continue.Enabled());
+  forms::script::SetHeadlessScreen({});
+}
+
+TEST_F(LauncherLoad, HelpOpensThePageBesideTheHelpFile) {
+  HelpFilePath = win::AppPath() + "\\help\\marovinhelp.chm";
+  DriverDialog->Show();
+  DriverDialog->Command_Help.UserClick();
+  ASSERT_FALSE(forms::script::ShownHelpPages().empty());
+  EXPECT_EQ(forms::script::ShownHelpPages().back(),
+            (folder_.Path() / "help" / "marovinhelp.html").string());
+}
+
+TEST_F(LauncherLoad, QuitEndsTheProgramButNotDuringALanguageChange) {
+  DriverDialog.Get();
+  LanguageChanging = true;
+  EXPECT_TRUE(DriverDialog.Unload());
+  LanguageChanging = false;
+  DriverDialog->Show();
+  SimulationInitialised = false;
+  EXPECT_THROW(DriverDialog_Command_Quit_Click(), forms::ProgramEnded);
 }
 
 }  // namespace

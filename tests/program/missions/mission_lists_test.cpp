@@ -16,6 +16,8 @@ class MissionLists : public ProgramFolderTest {
   void SetUp() override {
     ProgramFolderTest::SetUp();
     UnloadLauncherDialogs();
+    // Loaded first: its load reads the settings, which the test then replaces.
+    DriverDialog.Get();
     CurrentLanguage = 2;
     MissionName = "Apollo 12";
     FlightName = "";
