@@ -5,9 +5,11 @@
 #include "platform/d3d/interfaces.h"
 #include "platform/forms/dialogs.h"
 #include "platform/forms/event_pump.h"
+#include "platform/win/app_path.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
 #include "program/input/joystick_data.h"
+#include "program/missions/ini.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/launcher_services.h"
 #include "program/missions/mission_lists.h"
@@ -148,6 +150,8 @@ void DriverDialog_Form_Load() {
   LoadJoyAssignments();
   CheckDirectXVersion();
   form.SetCaption(" Marovin Ver " MAROVIN_VERSION);
+  form.ImageLogo.SetPicture(
+      win::ResolvePath(ProgramFolder() + "\\Textures\\marovinlogo.png").string());
   const forms::ScreenInfo screen = forms::Screen();
   DesktopCaps = {screen.widthPixels, screen.heightPixels, screen.bitsPerPixel, screen.refreshHz};
   UpdateAdapter();

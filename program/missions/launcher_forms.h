@@ -28,6 +28,24 @@ class DriverDialogForm : public forms::Form {
  public:
   DriverDialogForm();
 
+  // The frames that group the controls, and the labels that only name them.
+  forms::Frame FrameVideo{*this, "FrameVideo"};
+  forms::Frame FrameGraphics{*this, "FrameGraphics"};
+  forms::Frame FrameSound{*this, "FrameSound"};
+  forms::Frame FrameMission{*this, "FrameMission"};
+  forms::Frame FramePilot{*this, "FramePilot"};
+  forms::Frame FrameControls{*this, "FrameControls"};
+  forms::Frame FrameStars{*this, "FrameStars"};
+  forms::Frame FrameStartup{*this, "FrameStartup"};
+  forms::Image ImageLogo{*this, "ImageLogo"};
+  forms::Label LabelVideoCard{*this, "LabelVideoCard"};
+  forms::Label LabelVideoModes{*this, "LabelVideoModes"};
+  forms::Label LabelMasterVolume{*this, "LabelMasterVolume"};
+  forms::Label LabelVolumeLow{*this, "LabelVolumeLow"};
+  forms::Label LabelVolumeHigh{*this, "LabelVolumeHigh"};
+  forms::Label LabelMission{*this, "LabelMission"};
+  forms::Label LabelFlight{*this, "LabelFlight"};
+
   // Element 0 lists the display adapters, element 2 the display modes (item data: the mode's
   // number).
   forms::ControlArray<forms::ComboBox> cboGroup{*this, "cboGroup", {0, 2}};
@@ -59,6 +77,7 @@ class DriverDialogForm : public forms::Form {
   forms::CommandButton Command2{*this, "Command2"};  // more sound settings
   forms::CommandButton Command7{*this, "Command7"};  // export language
   forms::CommandButton Command8{*this, "Command8"};  // language
+  forms::CommandButton Command6{*this, "Command6"};  // star display options
 
   // The launcher's Export Language command.
   void ExportAppStrings();
