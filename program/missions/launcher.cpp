@@ -6,6 +6,7 @@
 #include "platform/forms/dialogs.h"
 #include "platform/forms/event_pump.h"
 #include "platform/win/app_path.h"
+#include "platform/win/numbers.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
 #include "program/input/joystick_data.h"
@@ -188,6 +189,16 @@ void DriverDialog_Command_Help_Click() { forms::ShowHelp(HelpFilePath); }
 void DriverDialog_Command2_Click() {
   Set_Music_Box();
   SoundSettings->Show();
+}
+
+void DriverDialog_Command6_Click() {
+  StarFormStandIn& stars = *StarForm;
+  stars.HScroll3.SetValue(static_cast<int16_t>(win::RoundHalfEven(StarMagnitudeCut * 1000.0)));
+  stars.HScroll1.SetValue(static_cast<int16_t>(StarSize));
+  stars.HScroll2.SetValue(static_cast<int16_t>(StarBrightness));
+  stars.Check1.SetValue(StarInformationFlag ? forms::Control::kChecked
+                                            : forms::Control::kUnchecked);
+  stars.Show();
 }
 
 void DriverDialog_Command7_Click() { ExportAppStrings(*DriverDialog); }

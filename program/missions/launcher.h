@@ -23,6 +23,8 @@ void DriverDialog_Command_Continue_Click();
 void DriverDialog_Command_Quit_Click();
 void DriverDialog_Command_Help_Click();
 void DriverDialog_Command2_Click();
+// Fills the star options from the settings and shows them.
+void DriverDialog_Command6_Click();
 void DriverDialog_Command7_Click();
 void DriverDialog_Command8_Click();
 void DriverDialog_cboGroup_Click(int16_t index);

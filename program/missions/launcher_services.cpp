@@ -6,7 +6,7 @@
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
-forms::FormSlot<StandInDialog<StarFormName>> StarForm;
+forms::FormSlot<StarFormStandIn> StarForm;
 forms::FormSlot<StandInDialog<JoystickAssignName>> JoystickAssign;
 
 void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }

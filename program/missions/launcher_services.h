@@ -22,9 +22,21 @@ struct StandInDialog : forms::Form {
   }
 };
 
-inline constexpr char StarFormName[] = "StarForm";
+// The star options with the controls the launcher fills.
+struct StarFormStandIn : forms::Form {
+  StarFormStandIn() : Form("StarForm") {
+    SetCaption("Star Options");
+    Check1.SetCaption("Mouse-over Information");
+    Load = [this] { TranslateOnLoad(*this); };
+  }
+  forms::HScrollBar HScroll1{*this, "HScroll1"};  // star size
+  forms::HScrollBar HScroll2{*this, "HScroll2"};  // star brightness
+  forms::HScrollBar HScroll3{*this, "HScroll3"};  // magnitude cut, thousandths
+  forms::CheckBox Check1{*this, "Check1"};
+};
+
 inline constexpr char JoystickAssignName[] = "JoystickAssign";
-extern forms::FormSlot<StandInDialog<StarFormName>> StarForm;
+extern forms::FormSlot<StarFormStandIn> StarForm;
 extern forms::FormSlot<StandInDialog<JoystickAssignName>> JoystickAssign;
 
 // The open-file dialog's settings: filter as "description|pattern" pairs joined by "|".

@@ -274,3 +274,22 @@ TEST_F(LauncherLoad, QuitEndsTheProgramButNotDuringALanguageChange) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LauncherLoad, StarOptionsShowTheSettings) {
+  const SavedVariables stars(StarMagnitudeCut, StarSize, StarBrightness, StarInformationFlag);
+  DriverDialog->Show();  // its load reads the settings, which the test then replaces
+  StarMagnitudeCut = 4.5f;
+  StarSize = 3;
+  StarBrightness = 70;
+  StarInformationFlag = true;
+  DriverDialog->Command6.UserClick();
+  EXPECT_TRUE(StarForm->Visible());
+  EXPECT_EQ(StarForm->HScroll3.Value(), 4500);
+  EXPECT_EQ(StarForm->HScroll1.Value(), 3);
+  EXPECT_EQ(StarForm->HScroll2.Value(), 70);
+  EXPECT_EQ(StarForm->Check1.Value(), forms::Control::kChecked);
+}
+
+}  // namespace
