@@ -9,6 +9,9 @@
 #include "platform/win/numbers.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
+#include "program/input/input_services.h"
+#include "program/input/input_state.h"
 #include "program/input/joystick_data.h"
 #include "program/missions/ini.h"
 #include "program/missions/launcher_forms.h"
@@ -189,6 +192,43 @@ void DriverDialog_Command_Help_Click() { forms::ShowHelp(HelpFilePath); }
 void DriverDialog_Command2_Click() {
   Set_Music_Box();
   SoundSettings->Show();
+}
+
+void DriverDialog_Command1_Click() {
+  JoystickTestStop = false;
+  JoystickAssignStandIn& dialog = *JoystickAssign;
+  Busy = true;
+  Main_Display->Move(Main_Display->Left(), Main_Display->Top(), dialog.Picture1.Width(),
+                     dialog.Picture1.Height());
+  CenterForm(dialog);
+  if (dialog.Combo1.ListCount() == 0) {
+    forms::MsgBox(EnsureTralexa().GetTranslation(NoJoystickText));
+  } else {
+    dialog.Combo1.SetListIndex(0);
+    SelectedJoystick = static_cast<int16_t>(
+        win::RoundHalfEven(win::LeadingNumber(dialog.Combo1.List(0).substr(0, 2))));
+  }
+  dialog.Show();
+  // A later match overrides an earlier one, in the order of the flight-axis box's entries.
+  constexpr AxisIndex EntryAxes[] = {AxisRoll,       AxisPitch,      AxisThrottle,  AxisYaw,
+                                     AxisTranslateX, AxisTranslateY, AxisTranslateZ};
+  constexpr int16_t NoAxisEntry = 7;
+  for (int16_t axis = 0; axis < 8; ++axis) {
+    int16_t entry = NoAxisEntry;
+    for (int16_t e = 0; e < NoAxisEntry; ++e) {
+      const AxisAssignment& assignment = AxisAssignments[static_cast<size_t>(EntryAxes[e])];
+      if (assignment.Joystick == SelectedJoystick && assignment.AxisType == axis) entry = e;
+    }
+    dialog.Combo2(axis).SetListIndex(entry);
+  }
+  Busy = false;
+  DriverDialogForm& form = *DriverDialog;
+  form.Command8.SetEnabled(false);
+  const bool continueEnabled = form.Command_Continue.Enabled();
+  form.Command_Continue.SetEnabled(false);
+  RunJoystickTest();
+  form.Command8.SetEnabled(true);
+  form.Command_Continue.SetEnabled(continueEnabled);
 }
 
 void DriverDialog_Command6_Click() {

@@ -23,6 +23,10 @@ void DriverDialog_Command_Continue_Click();
 void DriverDialog_Command_Quit_Click();
 void DriverDialog_Command_Help_Click();
 void DriverDialog_Command2_Click();
+// Setup: fills the joystick assignment dialog from the axis assignments, shows it and runs the
+// joystick test, with Language and Continue disabled while the test runs (either would end the
+// dialog under it).
+void DriverDialog_Command1_Click();
 // Fills the star options from the settings and shows them.
 void DriverDialog_Command6_Click();
 void DriverDialog_Command7_Click();

@@ -177,6 +177,7 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Command_Quit.Click = DriverDialog_Command_Quit_Click;
   Command_Help.Click = DriverDialog_Command_Help_Click;
   Command2.Click = DriverDialog_Command2_Click;
+  Command1.Click = DriverDialog_Command1_Click;
   Command6.Click = DriverDialog_Command6_Click;
   Command7.Click = DriverDialog_Command7_Click;
   Command8.Click = DriverDialog_Command8_Click;

@@ -25,6 +25,8 @@ inline constexpr char ToolFileNotWritten[] = "The file could not be written:";
 inline constexpr char PathNodesRefused[] = "The path-node file is damaged and was not read:";
 inline constexpr char PathNodesWrittenText[] = "Path Nodes Written";
 
+inline constexpr char NoJoystickText[] = "No Joystick Connected";
+
 inline constexpr std::array MissionsTexts = {
     ScoreFileNotWritten, ReplayNotSaved,    ReplayNotPlayed,  ReplayNameRefused,
     ReplayEndsEarly,     ReplayTooLong,     ReplayUnreadable, NoDisplayModesText,

@@ -8,10 +8,13 @@
 
 #include "platform/d3d/headless.h"
 #include "platform/forms/script.h"
+#include "program/flight/main_display.h"
+#include "program/input/input_state.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_state.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/launcher_dialogs.h"
+#include "tests/program/main_display_reload.h"
 #include "tests/program/missions/program_folder.h"
 #include "tests/program/missions/shipped_texts.h"
 
@@ -290,6 +293,59 @@ TEST_F(LauncherLoad, StarOptionsShowTheSettings) {
   EXPECT_EQ(StarForm->HScroll1.Value(), 3);
   EXPECT_EQ(StarForm->HScroll2.Value(), 70);
   EXPECT_EQ(StarForm->Check1.Value(), forms::Control::kChecked);
+}
+
+}  // namespace
+
+namespace {
+
+class LauncherSetup : public LauncherLoad {
+ protected:
+  void SetUp() override {
+    LauncherLoad::SetUp();
+    DropMainDisplay();
+    // Setup is enabled while the joystick is the chosen control.
+    DriverDialog->Show();
+    DriverDialog->Option_Joystick.SetValue(-1);
+  }
+  void TearDown() override {
+    DropMainDisplay();
+    LauncherLoad::TearDown();
+  }
+  SavedVariables axes_ = SavedVariables(AxisAssignments, SelectedJoystick, JoystickTestStop);
+};
+
+TEST_F(LauncherSetup, FillsTheAxisBoxesOfTheFirstJoystick) {
+  DriverDialogForm& form = *DriverDialog;
+  form.Show();
+  JoystickAssign->Combo1.AddItem("2 Flight Stick");
+  for (AxisAssignment& axis : AxisAssignments) axis = {};
+  AxisAssignments[AxisRoll] = {0.5f, 2, 0, 0};
+  AxisAssignments[AxisPitch] = {0.5f, 2, 1, 0};
+  AxisAssignments[AxisThrottle] = {0.5f, 2, 2, 0};
+  AxisAssignments[AxisTranslateZ] = {0.5f, 2, 2, 0};  // a later match wins
+  AxisAssignments[AxisYaw] = {0.5f, 1, 3, 0};         // another joystick
+  const MessageBoxesShown shown;
+  form.Command1.UserClick();
+  EXPECT_TRUE(shown().empty());
+  EXPECT_EQ(SelectedJoystick, 2);
+  EXPECT_TRUE(JoystickAssign->Visible());
+  const std::vector<int16_t> expected = {0, 1, 6, 7, 7, 7, 7, 7};
+  for (int16_t axis = 0; axis < 8; ++axis)
+    EXPECT_EQ(JoystickAssign->Combo2(axis).ListIndex(), expected[static_cast<size_t>(axis)])
+        << axis;
+  EXPECT_EQ(Main_Display->Width(), JoystickAssign->Picture1.Width());
+  EXPECT_FALSE(Busy);
+  EXPECT_TRUE(form.Command8.Enabled());
+}
+
+TEST_F(LauncherSetup, SaysSoWithoutAJoystickAndStillOpensTheDialog) {
+  DriverDialog->Show();
+  const MessageBoxesShown shown;
+  DriverDialog->Command1.UserClick();
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_EQ(shown()[0].prompt, "No Joystick Connected");
+  EXPECT_TRUE(JoystickAssign->Visible());
 }
 
 }  // namespace
