@@ -11,8 +11,10 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <cstdlib>
 #include <string>
 
+#include "platform/d3d/gl.h"
 #include "platform/forms/qt_view.h"
 #include "program/missions/launcher_forms.h"
 #include "program/startup/startup_state.h"
@@ -123,6 +125,19 @@ TEST_F(LauncherOnScreen, ReadsWellInEnglishAndGerman) {
   CheckLauncher("launcher_german.png");
   EXPECT_EQ(DriverDialog->Combo2.List(0), "Landung");
   EXPECT_EQ(DriverDialog->FrameVideo.Caption(), "Videoeinstellungen");
+}
+
+// Under an X server (xvfb-run -s "-screen 0 1280x1024x24") the OpenGL creation object lists the
+// server's mode, and the launcher shows it in 32 bits.
+TEST_F(LauncherOnScreen, ListsTheXServersModeThroughOpenGL) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  d3d::InstallGlDirect3D();
+  DriverDialogForm& form = *DriverDialog;
+  d3d::SetDirect3DCreator(nullptr);
+  bool listed = false;
+  for (int16_t i = 0; i < form.cboGroup(2).ListCount(); ++i)
+    listed |= form.cboGroup(2).List(i) == "1280x1024x32";
+  EXPECT_TRUE(listed);
 }
 
 }  // namespace
