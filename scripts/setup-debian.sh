@@ -9,6 +9,8 @@ packages=(
   # dialogs and the main window; joysticks and sound; rendering; images; glyphs
   qt6-base-dev libsdl2-dev libsdl2-mixer-dev libegl-dev libgl-dev libgl1-mesa-dri libstb-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  # the X server's display outputs and modes for the launcher's mode list
+  libxrandr-dev
   # compressed X model files
   zlib1g-dev
   # PNG and JPEG decoding: libspng and libjpeg-turbo, fuzzed upstream and faster than stb_image

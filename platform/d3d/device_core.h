@@ -12,13 +12,16 @@ namespace d3d::core {
 
 class Direct3D final : public IDirect3D8 {
  public:
-  explicit Direct3D(const HeadlessConfig& config, RendererFactory renderers = nullptr)
-      : config_(config), renderers_(std::move(renderers)) {}
+  explicit Direct3D(const HeadlessConfig& config, RendererFactory renderers = nullptr);
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
   ULONG AddRef() override { return ++references_; }
   ULONG Release() override;
-  UINT GetAdapterCount() override { return 1; }
+  UINT GetAdapterCount() override { return static_cast<UINT>(config_.adapters.size()); }
+  HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags,
+                               D3DADAPTER_IDENTIFIER8* identifier) override;
+  UINT GetAdapterModeCount(UINT adapter) override;
+  HRESULT EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* displayMode) override;
   HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
   HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
                             D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override;

@@ -3,6 +3,10 @@
 #include "platform/d3d/device_core.h"
 #include "platform/d3d/format.h"
 
+#include <algorithm>
+#include <string>
+#include <tuple>
+
 namespace d3d {
 namespace {
 
@@ -35,6 +39,13 @@ D3DCAPS8 HeadlessDefaultCaps() {
   return caps;
 }
 
+std::vector<HeadlessAdapter> HeadlessDefaultAdapters() {
+  HeadlessAdapter adapter{"Headless Display Adapter", {}};
+  for (UINT width : {640u, 800u, 1024u})
+    adapter.modes.push_back({width, width * 3 / 4, 60, D3DFMT_X8R8G8B8});
+  return {adapter};
+}
+
 IDirect3D8* CreateHeadlessDirect3D(const HeadlessConfig& config) {
   return new core::Direct3D(config);
 }
@@ -58,6 +69,37 @@ ULONG Direct3D::Release() {
   const ULONG left = --references_;
   if (left == 0) delete this;
   return left;
+}
+
+Direct3D::Direct3D(const HeadlessConfig& config, RendererFactory renderers)
+    : config_(config), renderers_(std::move(renderers)) {
+  // The launcher lists a mode only when it differs from the one before, so the order matters.
+  for (HeadlessAdapter& adapter : config_.adapters) {
+    std::sort(adapter.modes.begin(), adapter.modes.end(),
+              [](const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b) {
+                return std::tie(a.Width, a.Height, a.Format, a.RefreshRate) <
+                       std::tie(b.Width, b.Height, b.Format, b.RefreshRate);
+              });
+  }
+}
+
+HRESULT Direct3D::GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENTIFIER8* identifier) {
+  if (adapter >= GetAdapterCount() || identifier == nullptr) return D3DERR_INVALIDCALL;
+  *identifier = {};
+  const std::string& description = config_.adapters[adapter].description;
+  description.copy(identifier->Description, kAdapterTextBytes - 1);
+  return D3D_OK;
+}
+
+UINT Direct3D::GetAdapterModeCount(UINT adapter) {
+  return adapter < GetAdapterCount() ? static_cast<UINT>(config_.adapters[adapter].modes.size())
+                                     : 0;
+}
+
+HRESULT Direct3D::EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* displayMode) {
+  if (mode >= GetAdapterModeCount(adapter) || displayMode == nullptr) return D3DERR_INVALIDCALL;
+  *displayMode = config_.adapters[adapter].modes[mode];
+  return D3D_OK;
 }
 
 HRESULT Direct3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) {

@@ -29,18 +29,23 @@
 namespace d3d {
 
 struct GlConfig {
-  // The desktop the creation object reports, for windowed devices and GetFrontBuffer.
+  // The desktop the creation object reports, for windowed devices and GetFrontBuffer, when the X
+  // server does not say.
   D3DDISPLAYMODE desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
 };
 
-// The creation object of the OpenGL device. Creating a device fails with D3DERR_NOTAVAILABLE when
-// EGL or OpenGL 2.1 cannot be had; GlDeviceError then says why.
+// The creation object of the OpenGL device. Its adapters are the outputs that XRandR reports on
+// the X display, each with its modes (EGL lists none); without an X display (surfaceless, or
+// Wayland without XWayland) one adapter with the desktop mode alone. Every mode is listed in
+// X8R8G8B8: Linux does not switch the desktop's depth, and full screen keeps the desktop's mode
+// (the back buffer takes the chosen size and is presented scaled). Creating a device fails with
+// D3DERR_NOTAVAILABLE when EGL or OpenGL 2.1 cannot be had; GlDeviceError then says why.
 IDirect3D8* CreateGlDirect3D(const GlConfig& config = GlConfig{});
 
 // Why the last OpenGL device creation on this thread failed; empty after a success.
 const std::string& GlDeviceError();
 
-// Makes Direct3DCreate8 hand out the OpenGL device's creation object.
-void InstallGlDirect3D();
+// Makes Direct3DCreate8 hand out the OpenGL device's creation object, made with config.
+void InstallGlDirect3D(const GlConfig& config = GlConfig{});
 
 }  // namespace d3d

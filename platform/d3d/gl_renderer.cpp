@@ -10,6 +10,7 @@
 #include "platform/d3d/device_core.h"
 #include "platform/d3d/format.h"
 #include "platform/d3d/gl.h"
+#include "platform/d3d/gl_adapters.h"
 #include "platform/d3d/gl_blend.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/gl_shader.h"
@@ -517,6 +518,7 @@ HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
 IDirect3D8* CreateGlDirect3D(const GlConfig& config) {
   HeadlessConfig coreConfig;
   coreConfig.desktop = config.desktop;
+  coreConfig.adapters = gl::ListAdapters(coreConfig.desktop);
   coreConfig.textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8,   D3DFMT_R5G6B5,
                                D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4,
                                D3DFMT_L8,       D3DFMT_A8,       D3DFMT_V8U8,     D3DFMT_DXT1,
@@ -527,8 +529,10 @@ IDirect3D8* CreateGlDirect3D(const GlConfig& config) {
 
 const std::string& GlDeviceError() { return gl::lastError; }
 
-void InstallGlDirect3D() {
-  SetDirect3DCreator([] { return CreateGlDirect3D(); });
+void InstallGlDirect3D(const GlConfig& config) {
+  static GlConfig installed;
+  installed = config;
+  SetDirect3DCreator([] { return CreateGlDirect3D(installed); });
 }
 
 }  // namespace d3d

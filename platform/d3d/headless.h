@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace d3d {
@@ -27,10 +28,21 @@ namespace d3d {
 // (shaders made for software vertex processing still work there).
 D3DCAPS8 HeadlessDefaultCaps();
 
+// One display adapter as the creation object lists it; the modes in any order.
+struct HeadlessAdapter {
+  std::string description;
+  std::vector<D3DDISPLAYMODE> modes;
+};
+
+// One adapter with 640x480, 800x600 and 1024x768 at 60 Hz in X8R8G8B8.
+std::vector<HeadlessAdapter> HeadlessDefaultAdapters();
+
 // What the headless creation object reports and allows.
 struct HeadlessConfig {
   D3DCAPS8 caps = HeadlessDefaultCaps();
+  // The first adapter's desktop; devices are made on the first adapter only.
   D3DDISPLAYMODE desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
+  std::vector<HeadlessAdapter> adapters = HeadlessDefaultAdapters();
   // Bytes for default- and managed-pool resources; a default-pool creation beyond it fails.
   UINT textureMemory = 64u << 20;
   std::vector<D3DFORMAT> textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,

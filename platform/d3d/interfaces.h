@@ -75,6 +75,12 @@ class IUnknown {
 class IDirect3D8 : public IUnknown {
  public:
   virtual UINT GetAdapterCount() = 0;
+  // flags are ignored; the identifier's texts are cut to fit with their zero byte.
+  virtual HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags,
+                                       D3DADAPTER_IDENTIFIER8* identifier) = 0;
+  // The adapter's full-screen modes, sorted by width, height, format and refresh rate.
+  virtual UINT GetAdapterModeCount(UINT adapter) = 0;
+  virtual HRESULT EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* displayMode) = 0;
   // The desktop's mode.
   virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) = 0;
   // D3D_OK when a resource of the type and usage can have the format, D3DERR_NOTAVAILABLE if not.

@@ -583,6 +583,18 @@ struct D3DDISPLAYMODE {
   D3DFORMAT Format;
 };
 
+// What an adapter says of itself; the texts end at their first zero byte.
+inline constexpr UINT kAdapterTextBytes = 512;
+struct D3DADAPTER_IDENTIFIER8 {
+  char Driver[kAdapterTextBytes];
+  char Description[kAdapterTextBytes];
+  DWORD VendorId;
+  DWORD DeviceId;
+  DWORD SubSysId;
+  DWORD Revision;
+  DWORD WHQLLevel;
+};
+
 // The capabilities that the library and the image and mesh layer read.
 struct D3DCAPS8 {
   D3DDEVTYPE DeviceType;

@@ -1,11 +1,13 @@
 #include "platform/forms/dialogs.h"
 
 #include <deque>
+#include <filesystem>
 #include <span>
 
 #include "platform/forms/registry.h"
 #include "platform/forms/script.h"
 #include "platform/forms/view.h"
+#include "platform/win/app_path.h"
 #include "platform/win/twips.h"
 
 namespace forms {
@@ -17,6 +19,7 @@ struct Scripts {
   std::deque<OpenFileResult> openFileAnswers;
   std::vector<MessageBox> shownMessageBoxes;
   std::vector<OpenFileRequest> shownOpenFiles;
+  std::vector<std::string> shownHelpPages;
   MousePointer pointer = MousePointer::Default;
 };
 
@@ -86,6 +89,13 @@ OpenFileResult ShowOpenFile(const OpenFileRequest& request) {
 
 void Beep() { CurrentView().Beep(); }
 
+void ShowHelp(const std::string& helpFile) {
+  std::filesystem::path page = win::ResolvePath(helpFile);
+  page.replace_extension(".html");
+  State().shownHelpPages.push_back(page.string());
+  CurrentView().OpenHelpPage(page.string());
+}
+
 void SetMousePointer(MousePointer pointer) {
   if (pointer == State().pointer) return;
   State().pointer = pointer;
@@ -129,6 +139,8 @@ void AnswerNextOpenFile(OpenFileResult answer) {
 const std::vector<MessageBox>& ShownMessageBoxes() { return State().shownMessageBoxes; }
 
 const std::vector<OpenFileRequest>& ShownOpenFileDialogs() { return State().shownOpenFiles; }
+
+const std::vector<std::string>& ShownHelpPages() { return State().shownHelpPages; }
 
 }  // namespace script
 

@@ -58,6 +58,10 @@ OpenFileResult ShowOpenFile(const OpenFileRequest& request);
 
 void Beep();
 
+// Shows the help of a compiled help file's name: the HTML page beside it of the same name
+// ("help\marovinhelp.chm" opens "help/marovinhelp.html"), in the desktop's viewer.
+void ShowHelp(const std::string& helpFile);
+
 enum class MousePointer { Default, Hourglass };
 void SetMousePointer(MousePointer pointer);
 MousePointer CurrentMousePointer();

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 #include <chrono>
@@ -287,6 +289,9 @@ class QtView final : public View {
   OpenFileResult ShowOpenFile(const OpenFileRequest& request) override;
   ScreenInfo QueryScreen() override;
   void Beep() override { QApplication::beep(); }
+  void OpenHelpPage(const std::string& page) override {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+  }
   void MousePointerChanged(MousePointer pointer) override;
 
   QWidget* Find(Form& form) const {

@@ -18,6 +18,8 @@ void PostUserAction(std::function<void()> action);
 const std::vector<MessageBox>& ShownMessageBoxes();
 const std::vector<OpenFileRequest>& ShownOpenFileDialogs();
 int BeepCount();
+// The help pages opened, as paths of this file system.
+const std::vector<std::string>& ShownHelpPages();
 // The screen that the headless view reports.
 void SetHeadlessScreen(ScreenInfo screen);
 

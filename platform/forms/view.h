@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/forms/dialogs.h"
 #include "platform/forms/event_pump.h"
@@ -40,6 +41,8 @@ class View {
   virtual OpenFileResult ShowOpenFile(const OpenFileRequest& request) = 0;
   virtual ScreenInfo QueryScreen() = 0;
   virtual void Beep() = 0;
+  // Opens a help page (an HTML file) in the desktop's viewer; a view without one ignores it.
+  virtual void OpenHelpPage(const std::string& /*page*/) {}
   virtual void MousePointerChanged(MousePointer pointer) = 0;
 };
 

@@ -5,3 +5,8 @@ void RunFrameLoop() {}
 void RunOrbitalFrameLoop() {}
 void StopAllSounds() {}
 void ShutDownSimulator() {}
+void InitEngineAndWindow() {}
+void StartFlight() {}
+void ApplyMissionSelection() {}
+void RestartFlight() {}
+void ShowLoadingStep(const std::string&, bool) {}

@@ -2,6 +2,8 @@
 // Their bodies belong to the flight-run work and do nothing until it is built.
 #pragma once
 
+#include <string>
+
 // Resets the flight, reads its files and runs the mission's frame loop until it returns.
 void RunFlight();
 // The frame loops; each returns when RunFlag is cleared or the window is minimised.
@@ -10,3 +12,12 @@ void RunOrbitalFrameLoop();
 void StopAllSounds();
 // Releases every engine, sound and input object.
 void ShutDownSimulator();
+
+// The launcher's hand-over: the engine and main window start once; the first Continue builds the
+// scene and flies, a later one applies the changed mission and flies again.
+void InitEngineAndWindow();
+void StartFlight();
+void ApplyMissionSelection();
+void RestartFlight();
+// Shows one step of the loading screen, drawn only when draw is set.
+void ShowLoadingStep(const std::string& text, bool draw);

@@ -75,12 +75,14 @@ inline bool RunFlag = false;          // the frame loop runs another pass
 inline int16_t ExitRequest = 0;       // 1 back to the launcher, 2 replay, 3 restart
 inline bool ControlsActive = false;   // the LM flies (not held by the fly-by or a replay's end)
 inline bool ReplayPlayback = false;
-inline bool FrameSettled = false;       // the frame is not the first after a start or view change
-inline bool IntroFlyby = false;         // the opening fly-by holds the flight
-inline int32_t FlightRecordCount = 0;   // replay samples recorded so far
-inline int32_t ReplayIndex = 1;         // the playback sample before MissionTime
-inline int32_t ControlStartRecord = 0;  // FlightRecordCount when manual control began
-inline bool ScoreShown = false;         // the landing has been scored
+inline bool FrameSettled = false;        // the frame is not the first after a start or view change
+inline bool IntroFlyby = false;          // the opening fly-by holds the flight
+inline int32_t FlightRecordCount = 0;    // replay samples recorded so far
+inline int32_t ReplayIndex = 1;          // the playback sample before MissionTime
+inline int32_t ControlStartRecord = 0;   // FlightRecordCount when manual control began
+inline double ManualControlTime = 0.0;   // seconds flown since manual control began
+inline double ManualThrottleTime = 0.0;  // seconds flown with the automatic throttle off
+inline bool ScoreShown = false;          // the landing has been scored
 
 // --- The LM -----------------------------------------------------------------------------------
 

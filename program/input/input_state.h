@@ -152,6 +152,8 @@ static_assert(ActionKeyAbortDescent + 1 == ControlAssignmentCount);
 
 inline std::array<ControlAssignment, ControlAssignmentCount> ControlAssignments;
 inline std::array<AxisAssignment, AxisAssignmentCount> AxisAssignments;
+inline int16_t SelectedJoystick = 0;   // the joystick the assignment dialog shows, 1-based
+inline bool JoystickTestStop = false;  // ends the joystick test's loop
 
 inline int32_t POVValue = 0;      // hat direction of the POV joystick, hundredths of a degree
 inline int16_t POVJoystick = -1;  // joystick whose hat turns the view; -1 = none

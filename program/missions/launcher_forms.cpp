@@ -3,7 +3,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "program/missions/launcher.h"
 #include "program/missions/launcher_services.h"
+#include "program/missions/mission_lists.h"
 #include "program/missions/missions_state.h"
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
@@ -22,11 +24,107 @@ void Items(forms::Control& list, std::initializer_list<const char*> items) {
 constexpr std::initializer_list<const char*> FilterNames = {
     "None", "Trilinear", "Bilinear", "Nearestpoint", "Gaussiancubic", "Flatcubic", "Anisotropic"};
 
+// Places a control inside its frame; positions are twips from the frame's corner.
+void Place(forms::Control& control, forms::Control& frame, int32_t left, int32_t top, int32_t width,
+           int32_t height) {
+  control.SetContainer(frame);
+  control.Move(left, top, width, height);
+}
+
+// Three columns of frames, wide enough for the German captions: video and graphics; mission,
+// sound, controls and pilot; the logo, stars, start view and the command buttons.
+void LayOut(DriverDialogForm& f) {
+  constexpr int32_t column1 = 120;
+  constexpr int32_t column2 = 3840;
+  constexpr int32_t column3 = 7560;
+  constexpr int32_t frameWidth = 3600;
+  constexpr int32_t inner = frameWidth - 240;  // a control's width inside a frame
+  constexpr int32_t row = 300;                 // a label's or list's height
+  f.Move(0, 0, 11400, 7920);
+
+  f.FrameVideo.SetCaption("Video Settings");
+  f.FrameVideo.Move(column1, 120, frameWidth, 2400);
+  f.LabelVideoCard.SetCaption("Video Card");
+  Place(f.LabelVideoCard, f.FrameVideo, 120, 300, inner, 255);
+  Place(f.cboGroup(0), f.FrameVideo, 120, 570, inner, row);
+  f.LabelVideoModes.SetCaption("Video modes: ");
+  Place(f.LabelVideoModes, f.FrameVideo, 120, 960, inner, 255);
+  Place(f.cboGroup(2), f.FrameVideo, 120, 1230, inner, row);
+  Place(f.chkWindowed, f.FrameVideo, 120, 1680, 1680, row);
+  Place(f.Command5, f.FrameVideo, 1800, 1620, 1680, 375);
+
+  f.FrameGraphics.SetCaption("General Graphics");
+  f.FrameGraphics.Move(column1, 2640, frameWidth, 4080);
+  int32_t top = 300;
+  for (auto [label, bar] : {std::pair{&f.Label14, &f.HScrollLandscape},
+                            {&f.Label15, &f.HScrollRocks},
+                            {&f.Label18, &f.HScrollRockGraphic},
+                            {&f.Label5, &f.HScroll1},
+                            {&f.Label3, &f.HScroll2}}) {
+    Place(*label, f.FrameGraphics, 120, top, inner, 255);
+    Place(*bar, f.FrameGraphics, 120, top + 270, inner, 255);
+    top += 750;
+  }
+  f.Label14.SetCaption("Landscape Detail:");
+  f.Label15.SetCaption("Number of Rocks:");
+  f.Label18.SetCaption("Rock Graphic");
+  f.Label5.SetCaption("Texture Quality");
+  f.Label3.SetCaption("Shadow Type");
+
+  f.FrameMission.SetCaption("Mission Parameters");
+  f.FrameMission.Move(column2, 120, frameWidth, 2040);
+  f.LabelMission.SetCaption("Mission");
+  Place(f.LabelMission, f.FrameMission, 120, 300, inner, 255);
+  Place(f.Combo1, f.FrameMission, 120, 570, inner, row);
+  f.LabelFlight.SetCaption("Flight");
+  Place(f.LabelFlight, f.FrameMission, 120, 960, inner, 255);
+  Place(f.Combo2, f.FrameMission, 120, 1230, inner, row);
+  Place(f.Check1, f.FrameMission, 120, 1620, inner, row);
+
+  f.FrameSound.SetCaption("Sound Settings");
+  f.FrameSound.Move(column2, 2280, frameWidth, 1920);
+  Place(f.Check_Sound, f.FrameSound, 120, 300, inner, row);
+  f.LabelMasterVolume.SetCaption("Master Volume");
+  Place(f.LabelMasterVolume, f.FrameSound, 120, 690, inner, 255);
+  Place(f.HScroll_MasterVolume, f.FrameSound, 480, 960, inner - 960, 255);
+  f.LabelVolumeLow.SetCaption("0");
+  Place(f.LabelVolumeLow, f.FrameSound, 120, 960, 315, 255);
+  f.LabelVolumeHigh.SetCaption("100");
+  Place(f.LabelVolumeHigh, f.FrameSound, inner - 420, 960, 540, 255);
+  Place(f.Command2, f.FrameSound, 120, 1380, inner, 375);
+
+  f.FrameControls.SetCaption("Controls");
+  f.FrameControls.Move(column2, 4320, frameWidth, 1320);
+  Place(f.Option_Joystick, f.FrameControls, 120, 330, 1800, row);
+  Place(f.Command1, f.FrameControls, 1980, 300, 1500, 375);
+  Place(f.Option_KeyBoard, f.FrameControls, 120, 810, inner, row);
+
+  f.FramePilot.SetCaption("Current Pilot");
+  f.FramePilot.Move(column2, 5760, frameWidth, 960);
+  Place(f.Command3, f.FramePilot, 120, 360, inner, 375);
+
+  f.ImageLogo.Move(column3, 120, frameWidth, 2040);
+  f.FrameStars.SetCaption("Stars");
+  f.FrameStars.Move(column3, 2280, frameWidth, 960);
+  Place(f.Command6, f.FrameStars, 120, 360, inner, 375);
+  f.FrameStartup.SetCaption("Startup Window");
+  f.FrameStartup.Move(column3, 3360, frameWidth, 960);
+  Place(f.Combo3, f.FrameStartup, 120, 390, inner, row);
+
+  top = 4440;
+  for (forms::Control* button :
+       {&f.Command_Continue, &f.Command_Quit, &f.Command_Help, &f.Command8, &f.Command7}) {
+    button->Move(column3 + 360, top, frameWidth - 720, 375);
+    top += 465;
+  }
+}
+
 }  // namespace
 
 DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   SetCaption("Marovin");
-  Move(0, 0, 9600, 7200);
+  SetBorderStyle(forms::BorderStyle::FixedDialog);
+  LayOut(*this);
   Range(HScrollLandscape, 0, 2);
   Range(HScrollRocks, 0, 100);
   Range(HScrollRockGraphic, 0, 299);
@@ -38,12 +136,54 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Option_Joystick.SetCaption("Joystick   >");
   Option_KeyBoard.SetCaption("Keyboard / Mouse");
   Command1.SetCaption("Setup");
+  Command3.SetCaption("Select");
+  Command3.SetToolTipText("Select the active pilot.");
+  Command5.SetCaption("Advanced");
+  Command5.SetToolTipText("More graphic settings");
+  Combo1.SetEditable(false);
+  Combo2.SetEditable(false);
+  Check1.SetCaption("Test-11");
+  Check1.SetVisible(false);
+  Combo1.Change = DriverDialog_Combo1_Change;
+  Combo1.Click = DriverDialog_Combo1_Click;
+  Combo2.Click = DriverDialog_Combo2_Click;
+  cboGroup.Click = DriverDialog_cboGroup_Click;
+  chkWindowed.Click = DriverDialog_chkWindowed_Click;
+  Option_Joystick.Click = DriverDialog_Option_Joystick_Click;
+  Option_KeyBoard.Click = DriverDialog_Option_KeyBoard_Click;
+  HScroll1.Change = DriverDialog_HScroll1_Change;
+  HScroll2.Change = HScroll2.Scroll = DriverDialog_HScroll2_Change;
+  HScrollLandscape.Change = DriverDialog_HScrollLandscape_Change;
+  HScrollRockGraphic.Change = HScrollRockGraphic.Scroll = DriverDialog_HScrollRockGraphic_Change;
+  HScrollRocks.Change = HScrollRocks.Scroll = DriverDialog_HScrollRocks_Change;
+  Command3.Click = DriverDialog_Command3_Click;
+  Command5.Click = DriverDialog_Command5_Click;
   Command_Continue.SetCaption("Continue");
-  Command_Continue.Move(7800, 6300, 1500, 450);
-  Load = [this] { TranslateOnLoad(*this); };
-  // Unloading the launcher ends the program, except while the language change rebuilds it.
-  QueryUnload = [](bool&, forms::UnloadMode) {
-    if (!LanguageChanging) forms::End();
+  Command_Continue.SetToolTipText("Start the program");
+  Command_Quit.SetCaption("Quit");
+  Command_Quit.SetToolTipText("Goodbye");
+  Command_Help.SetCaption("Help");
+  Command_Help.SetToolTipText("Display Help");
+  Command2.SetCaption("More Settings");
+  Command2.SetToolTipText("Change other volume and music settings");
+  Command7.SetCaption("Export Language");
+  Command8.SetCaption("Language");
+  Command6.SetCaption("Star Display Options");
+  Check_Sound.SetToolTipText("Check to kill sound");
+  Option_Joystick.SetToolTipText("Primary Roll Pitch axis");
+  Option_KeyBoard.SetToolTipText("Keyboard / Mouse control");
+  Command1.SetToolTipText("Assign buttons and functions to your joystick(s)");
+  Command_Continue.Click = DriverDialog_Command_Continue_Click;
+  Command_Quit.Click = DriverDialog_Command_Quit_Click;
+  Command_Help.Click = DriverDialog_Command_Help_Click;
+  Command2.Click = DriverDialog_Command2_Click;
+  Command1.Click = DriverDialog_Command1_Click;
+  Command6.Click = DriverDialog_Command6_Click;
+  Command7.Click = DriverDialog_Command7_Click;
+  Command8.Click = DriverDialog_Command8_Click;
+  Load = DriverDialog_Form_Load;
+  QueryUnload = [](bool& cancel, forms::UnloadMode mode) {
+    DriverDialog_Form_QueryUnload(cancel, static_cast<int16_t>(mode));
   };
 }
 
@@ -63,12 +203,38 @@ AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   Items(Combo5, {"Off", "Medium Resolution", "High Resolution"});
   Items(Combo6, {"Add", "AddSigned", "Modulate", "Modulate2x", "Subtract"});
   Items(Combo7, FilterNames);
+  Command1.SetCaption("OK");
+  Command2.SetCaption("Cancel");
+  Command1.Click = Advanced_Command1_Click;
+  Command2.Click = Advanced_Command2_Click;
   Load = [this] {
     Combo4.AddItem("None");
     for (int samples = 1; samples <= 10; ++samples) Combo4.AddItem(std::to_string(samples));
     TranslateOnLoad(*this);
   };
 }
+
+void Advanced_Command1_Click() {
+  AdvancedForm& form = *Advanced;
+  DisplayFPS = form.Check3.Value() == forms::Control::kChecked;
+  SetVsync = form.Check4.Value() == forms::Control::kChecked;
+  SpecularLighting = form.Check5.Value() == forms::Control::kChecked;
+  const std::string& texture = form.Combo2.Text();
+  if (texture == "16 Bit") TextureMode = 0;
+  if (texture == "32 Bit") TextureMode = 1;
+  if (texture == "Compressed") TextureMode = 2;
+  if (texture == "Auto (Best)" || texture == "Auto") TextureMode = 3;
+  SetDepthBuffer = form.Combo3.Text() == "W-Buffer" ? 2 : 1;
+  const std::string& samples = form.Combo4.Text();
+  const bool numbered = !samples.empty() && samples.size() <= 2 &&
+                        samples.find_first_not_of("0123456789") == std::string::npos;
+  const int value = numbered ? std::stoi(samples) : 0;
+  AntialiasingOn = value >= 2 && value <= 10;
+  AntialiasingSamples = static_cast<int16_t>(AntialiasingOn ? value : 0);
+  form.Hide();
+}
+
+void Advanced_Command2_Click() { Advanced->Hide(); }
 
 SoundSettingsForm::SoundSettingsForm() : forms::Form("SoundSettings") {
   SetCaption("Sound Settings");

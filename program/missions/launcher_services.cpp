@@ -1,11 +1,23 @@
 #include "program/missions/launcher_services.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
-forms::FormSlot<StandInDialog<PilotListName>> PilotList;
-forms::FormSlot<StandInDialog<StarFormName>> StarForm;
-forms::FormSlot<StandInDialog<JoystickAssignName>> JoystickAssign;
+forms::FormSlot<StarFormStandIn> StarForm;
+forms::FormSlot<JoystickAssignStandIn> JoystickAssign;
+
+JoystickAssignStandIn::JoystickAssignStandIn() : Form("JoystickAssign") {
+  SetCaption("Joystick Assignments");
+  Picture1.Move(120, 120, 4800, 3600);
+  for (int16_t axis = 0; axis < 8; ++axis) {
+    for (const char* entry : {"Roll", "Pitch", "Throttle", "Yaw", "X", "Y", "Z", "None"})
+      Combo2(axis).AddItem(entry);
+  }
+  Load = [this] { TranslateOnLoad(*this); };
+}
 
 void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }
 
@@ -26,9 +38,15 @@ OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form*
         {settings.filter.substr(at, bar - at), settings.filter.substr(bar + 1, end - bar - 1)});
     at = end == std::string::npos ? settings.filter.size() : end + 1;
   }
+  request.multiSelect = true;
   const forms::OpenFileResult answer = forms::ShowOpenFile(request);
   OpenDialogResult result;
-  result.cancelled = answer.cancelled;
-  for (const std::string& name : answer.names) result.files.push_back(answer.folder + "/" + name);
+  if (answer.cancelled || answer.names.empty()) return result;
+  result.Cancelled = false;
+  result.Count = static_cast<int16_t>(std::min<size_t>(answer.names.size(), INT16_MAX));
+  result.Files.insert(result.Files.end(), answer.names.begin(),
+                      answer.names.begin() + result.Count);
+  result.Directory = answer.folder;
+  if (result.Count == 1) result.Directory += '/';
   return result;
 }

@@ -1,7 +1,7 @@
 // The dialogs the start-up and the language change unload, beyond the launcher's own forms, and the
-// open-file dialog. The pilot list, star and joystick dialogs are stand-ins until their own modules
-// replace them: they carry only what the language change relies on (each translates itself when it
-// loads).
+// open-file dialog. The star and joystick dialogs are stand-ins until their own modules replace
+// them: they carry only what the launcher fills and what the language change relies on (each
+// translates itself when it loads).
 #pragma once
 
 #include <cstdint>
@@ -10,24 +10,36 @@
 
 #include "platform/forms/forms.h"
 #include "program/missions/launcher_forms.h"
+#include "program/missions/pilot_list.h"
 
 // Each dialog translates itself as it loads: unloading is what brings it into a new language.
 void TranslateOnLoad(forms::Form& dialog);
 
-// A dialog that the language change unloads, with nothing of it needed here but its name.
-template <const char* FormName>
-struct StandInDialog : forms::Form {
-  StandInDialog() : Form(FormName) {
+// The star options with the controls the launcher fills.
+struct StarFormStandIn : forms::Form {
+  StarFormStandIn() : Form("StarForm") {
+    SetCaption("Star Options");
+    Check1.SetCaption("Mouse-over Information");
     Load = [this] { TranslateOnLoad(*this); };
   }
+  forms::HScrollBar HScroll1{*this, "HScroll1"};  // star size
+  forms::HScrollBar HScroll2{*this, "HScroll2"};  // star brightness
+  forms::HScrollBar HScroll3{*this, "HScroll3"};  // magnitude cut, thousandths
+  forms::CheckBox Check1{*this, "Check1"};
 };
 
-inline constexpr char PilotListName[] = "PilotList";
-inline constexpr char StarFormName[] = "StarForm";
-inline constexpr char JoystickAssignName[] = "JoystickAssign";
-extern forms::FormSlot<StandInDialog<PilotListName>> PilotList;
-extern forms::FormSlot<StandInDialog<StarFormName>> StarForm;
-extern forms::FormSlot<StandInDialog<JoystickAssignName>> JoystickAssign;
+// The joystick assignment dialog with the controls the launcher's Setup fills: the preview
+// picture, the joystick list and, for each of the eight physical axes, its flight-axis box
+// (entries 0 roll, 1 pitch, 2 throttle, 3 yaw, 4 to 6 translation X, Y, Z, 7 none).
+struct JoystickAssignStandIn : forms::Form {
+  JoystickAssignStandIn();
+  forms::PictureBox Picture1{*this, "Picture1"};
+  forms::ComboBox Combo1{*this, "Combo1"};
+  forms::ControlArray<forms::ComboBox> Combo2{*this, "Combo2", {0, 1, 2, 3, 4, 5, 6, 7}};
+};
+
+extern forms::FormSlot<StarFormStandIn> StarForm;
+extern forms::FormSlot<JoystickAssignStandIn> JoystickAssign;
 
 // The open-file dialog's settings: filter as "description|pattern" pairs joined by "|".
 struct OpenDialogSettings {
@@ -38,12 +50,17 @@ struct OpenDialogSettings {
   std::string fileName;
 };
 
+// What the open-file dialog chose. One file: Directory ends with a separator, so that Directory +
+// Files[1] is its path. Several: Directory has no trailing separator. Files is indexed from 1
+// (element 0 is unused and empty).
 struct OpenDialogResult {
-  bool cancelled = true;
-  // The chosen files with their folder.
-  std::vector<std::string> files;
+  int16_t Count = 0;
+  std::vector<std::string> Files{std::string()};
+  std::string Directory;
+  bool Cancelled = true;
 };
 
-// Shows the open-file dialog over owner; centred over it when centre is -1, else over the screen.
+// Shows the open-file dialog over owner with multiple selection, centred over the owner when
+// centre is -1, else over the screen. Each call starts afresh from the settings given.
 OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner,
                                 int16_t centre);

@@ -15,7 +15,6 @@ namespace {
 
 constexpr float SlugsPerKilogram = 0.06852f;
 constexpr float PoundsPerKilogram = 2.20462f;
-constexpr float MilliradiansPerRadian = 1000.0f;
 
 const char* const DefaultWorldScale = "1.45";  // feet per world unit
 
@@ -25,20 +24,6 @@ const char* const FlightSection = "Flight Parameters";
 const char* const LandscapeSection = "Landscape";
 
 float Radians(float degrees) { return static_cast<float>(degrees * RadiansPerDegree); }
-
-// The sections whose name follows the landscape precision.
-std::string PrecisionSection(const std::string& prefix) {
-  switch (LandPrecision) {
-    case 1:
-      return prefix + " Low";
-    case 2:
-      return prefix + " Medium";
-    case 4:
-      return prefix + " High";
-    default:
-      return prefix;
-  }
-}
 
 void ReadSwitchPositions(const ProfileFile& file) {
   struct SwitchKey {
@@ -217,6 +202,19 @@ void ReadLandscape(const ProfileFile& file) {
 }
 
 }  // namespace
+
+std::string PrecisionSection(const std::string& prefix) {
+  switch (LandPrecision) {
+    case 1:
+      return prefix + " Low";
+    case 2:
+      return prefix + " Medium";
+    case 4:
+      return prefix + " High";
+    default:
+      return prefix;
+  }
+}
 
 std::string ScenarioPath() {
   return ProgramFolder() + "\\Missions\\" + MissionName + "\\" + FlightFile + ".sit";

@@ -21,8 +21,13 @@
 
 #include <string>
 
+// The scenario file keeps the Surveyor's rotation in milliradians.
+inline constexpr float MilliradiansPerRadian = 1000.0f;
+
 // The scenario file of MissionName and FlightFile as they are now.
 std::string ScenarioPath();
+// The section of the prefix that LandPrecision picks: " Low", " Medium" or " High" appended.
+std::string PrecisionSection(const std::string& prefix);
 
 // Reads the flight state and parameters of the scenario file.
 void LoadMissionFile();

@@ -1,5 +1,7 @@
 #include "program/missions/settings.h"
 
+#include "program/missions/launcher.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -23,7 +25,6 @@ const char* const DevelopmentSection = "Development";
 const char* const WindowSection = "Window";
 
 // Interface text ids.
-constexpr int FirstViewNameId = 49;  // "Virtual Cockpit 1"; the nine view names follow in order
 constexpr int NoneTextId = 266;
 
 constexpr int16_t Ticked = forms::Control::kChecked;
@@ -78,7 +79,9 @@ void SelectVideoMode() {
       return;
     }
   }
+  // Choosing the first entry sets its mode, also when it was already the entry chosen.
   modes.SetListIndex(0);
+  DriverDialog_cboGroup_Click(2);
 }
 
 void ReadGraphicSettings(const ProfileFile& file) {

@@ -30,5 +30,9 @@
 // read.
 void LoadSettings();
 
+// The interface text of "Virtual Cockpit 1"; the other eight view names follow in order.
+inline constexpr int FirstViewNameId = 49;
+inline constexpr int ViewNameCount = 9;
+
 // Writes the settings variables back; a file that cannot be written is told of once.
 void SaveSettings();

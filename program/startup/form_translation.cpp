@@ -149,8 +149,8 @@ void ExportAppStrings(forms::Form& launcher) {
   settings.fileName = "*.MDB";
   const OpenDialogResult chosen = ShowOpenDialog(settings, &launcher, -1);
   // Asking to export into no file at all makes no sense: a cancelled dialog ends the command.
-  if (chosen.cancelled || chosen.files.empty()) return;
-  const std::string target = chosen.files.front();
+  if (chosen.Cancelled || chosen.Count == 0) return;
+  const std::string target = chosen.Directory + chosen.Files[1];
   if (!AskYesNo(tralexa.GetS(323, {target}))) return;
 
   forms::SetMousePointer(forms::MousePointer::Hourglass);

@@ -332,3 +332,41 @@ TEST(HeadlessFullScreen, FrontBufferIsThePresentedBackBuffer) {
 }
 
 }  // namespace
+
+TEST(HeadlessAdapters, ListEachAdapterWithItsModesSorted) {
+  d3d::HeadlessConfig config;
+  config.adapters = {{"First card",
+                      {{800, 600, 85, D3DFMT_A8R8G8B8},
+                       {640, 480, 60, D3DFMT_R5G6B5},
+                       {800, 600, 60, D3DFMT_X8R8G8B8},
+                       {800, 600, 60, D3DFMT_A8R8G8B8}}},
+                     {std::string(600, 'x'), {}}};
+  IDirect3D8* d3d = d3d::CreateHeadlessDirect3D(config);
+  ASSERT_EQ(d3d->GetAdapterCount(), 2u);
+  D3DADAPTER_IDENTIFIER8 identifier;
+  ASSERT_EQ(d3d->GetAdapterIdentifier(0, 0, &identifier), D3D_OK);
+  EXPECT_STREQ(identifier.Description, "First card");
+  ASSERT_EQ(d3d->GetAdapterIdentifier(1, 0, &identifier), D3D_OK);
+  EXPECT_EQ(std::string(identifier.Description), std::string(511, 'x'));
+  EXPECT_EQ(d3d->GetAdapterIdentifier(2, 0, &identifier), D3DERR_INVALIDCALL);
+
+  ASSERT_EQ(d3d->GetAdapterModeCount(0), 4u);
+  const std::vector<std::array<UINT, 4>> sorted = {{640, 480, D3DFMT_R5G6B5, 60},
+                                                   {800, 600, D3DFMT_A8R8G8B8, 60},
+                                                   {800, 600, D3DFMT_A8R8G8B8, 85},
+                                                   {800, 600, D3DFMT_X8R8G8B8, 60}};
+  for (UINT i = 0; i < 4; ++i) {
+    D3DDISPLAYMODE mode{};
+    ASSERT_EQ(d3d->EnumAdapterModes(0, i, &mode), D3D_OK);
+    EXPECT_EQ((std::array<UINT, 4>{mode.Width, mode.Height, static_cast<UINT>(mode.Format),
+                                   mode.RefreshRate}),
+              sorted[i])
+        << i;
+  }
+  D3DDISPLAYMODE mode{};
+  EXPECT_EQ(d3d->EnumAdapterModes(0, 4, &mode), D3DERR_INVALIDCALL);
+  EXPECT_EQ(d3d->GetAdapterModeCount(1), 0u);
+  EXPECT_EQ(d3d->GetAdapterModeCount(7), 0u);
+  EXPECT_EQ(d3d->EnumAdapterModes(1, 0, &mode), D3DERR_INVALIDCALL);
+  d3d->Release();
+}

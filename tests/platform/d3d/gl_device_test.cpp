@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace d3dtest {
@@ -815,6 +816,65 @@ TEST_F(GlDeviceTest, BlendedNormalsTurnWithTheirWorldMatrices) {
   const auto pixels = Read();
   EXPECT_TRUE(Near(At(pixels, 16, 16), 0xFFFFFF));
   EXPECT_TRUE(Near(At(pixels, 2, 16), 0x000000));
+}
+
+}  // namespace
+}  // namespace d3dtest
+
+namespace d3dtest {
+namespace {
+
+// The DISPLAY variable, gone while the test runs.
+class WithoutXDisplay {
+ public:
+  WithoutXDisplay() {
+    if (const char* display = std::getenv("DISPLAY")) saved_ = display;
+    ::unsetenv("DISPLAY");
+  }
+  ~WithoutXDisplay() {
+    if (!saved_.empty()) ::setenv("DISPLAY", saved_.c_str(), 1);
+  }
+
+ private:
+  std::string saved_;
+};
+
+TEST(GlAdapters, WithoutAnXDisplayListOnlyTheDesktop) {
+  const WithoutXDisplay noDisplay;
+  d3d::GlConfig config;
+  config.desktop = {1280, 1024, 75, D3DFMT_X8R8G8B8};
+  IDirect3D8* d3d = d3d::CreateGlDirect3D(config);
+  ASSERT_EQ(d3d->GetAdapterCount(), 1u);
+  ASSERT_EQ(d3d->GetAdapterModeCount(0), 1u);
+  D3DDISPLAYMODE mode{};
+  ASSERT_EQ(d3d->EnumAdapterModes(0, 0, &mode), D3D_OK);
+  EXPECT_EQ(mode.Width, 1280u);
+  EXPECT_EQ(mode.Height, 1024u);
+  EXPECT_EQ(mode.RefreshRate, 75u);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+  D3DADAPTER_IDENTIFIER8 identifier;
+  ASSERT_EQ(d3d->GetAdapterIdentifier(0, 0, &identifier), D3D_OK);
+  EXPECT_GT(std::strlen(identifier.Description), 0u);
+  d3d->Release();
+}
+
+// Under an X server (xvfb-run -s "-screen 0 1280x1024x24"), the outputs' modes, in 32 bits, and
+// the desktop among them.
+TEST(GlAdapters, ListTheXServersModes) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  IDirect3D8* d3d = d3d::CreateGlDirect3D();
+  ASSERT_GE(d3d->GetAdapterCount(), 1u);
+  D3DDISPLAYMODE desktop{};
+  ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &desktop), D3D_OK);
+  bool desktopListed = false;
+  for (UINT i = 0; i < d3d->GetAdapterModeCount(0); ++i) {
+    D3DDISPLAYMODE mode{};
+    ASSERT_EQ(d3d->EnumAdapterModes(0, i, &mode), D3D_OK);
+    EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+    desktopListed |= mode.Width == desktop.Width && mode.Height == desktop.Height;
+  }
+  EXPECT_TRUE(desktopListed) << desktop.Width << "x" << desktop.Height;
+  d3d->Release();
 }
 
 }  // namespace

@@ -39,8 +39,10 @@ class SettingsFile : public ProgramFolderTest {
     UiText[52] = "Cockpit View 1";
     UiText[57] = "Ground View";
     UiText[266] = "Keine";
-    // The launcher lists the display modes before it reads the settings.
+    // The launcher lists the display modes before it reads the settings: these in place of the
+    // creation object's.
     forms::Control& modes = DriverDialog->cboGroup(2);
+    modes.Clear();
     for (const int32_t mode : {3, 27, 40}) {
       modes.AddItem("mode " + std::to_string(mode));
       modes.SetItemData(modes.NewIndex(), mode);
@@ -123,27 +125,33 @@ TEST_F(SettingsFile, OddValuesLeaveControlsAsTheyWere) {
   DriverDialog->HScroll2.SetValue(2);
   DriverDialog->HScroll1.SetValue(1);
   DriverDialog->Combo3.SetText("as before");
+  // The rest as the launcher's load left them: the defaults of a missing file.
+  const int16_t landscape = DriverDialog->HScrollLandscape.Value();
+  const std::string detailMode = Advanced->Combo6.Text();
+  const std::string textureMode = Advanced->Combo2.Text();
+  const std::string filter = Advanced->Combo1.Text();
+  const int32_t textureModeValue = TextureMode;
   LoadSettings();
   EXPECT_EQ(MessageCount(), 0u);
   EXPECT_EQ(DriverDialog->HScroll2.Value(), 2);
   EXPECT_EQ(ShadowFlags, (std::array<bool, 3>{}));
   EXPECT_FLOAT_EQ(TextureQuality, 0.3f);
   EXPECT_EQ(DriverDialog->HScroll1.Value(), 1);
-  EXPECT_EQ(DriverDialog->HScrollLandscape.Value(), 0);
+  EXPECT_EQ(DriverDialog->HScrollLandscape.Value(), landscape);
   EXPECT_EQ(DriverDialog->Combo3.Text(), "as before");
-  EXPECT_EQ(Advanced->Combo6.Text(), "");
+  EXPECT_EQ(Advanced->Combo6.Text(), detailMode);
   EXPECT_EQ(ActivePilot, 1);
   EXPECT_EQ(RCSVolume, 0);
   EXPECT_EQ(EngineVolume, 100);
   EXPECT_EQ(MusicVolume, 0);
   EXPECT_EQ(MasterVolume, 100);
-  EXPECT_EQ(TextureMode, 0);
-  EXPECT_EQ(Advanced->Combo2.Text(), "");
+  EXPECT_EQ(TextureMode, textureModeValue);
+  EXPECT_EQ(Advanced->Combo2.Text(), textureMode);
   EXPECT_EQ(SetDepthBuffer, 1);
   EXPECT_FALSE(AntialiasingOn);
   EXPECT_EQ(Advanced->Combo4.Text(), "Keine");
   EXPECT_EQ(TextureFilter3D, 9);
-  EXPECT_EQ(Advanced->Combo1.Text(), "");
+  EXPECT_EQ(Advanced->Combo1.Text(), filter);
 }
 
 TEST_F(SettingsFile, TablesMapValuesToVariablesAndControls) {
@@ -155,6 +163,8 @@ TEST_F(SettingsFile, TablesMapValuesToVariablesAndControls) {
       "[Advanced Graphic Settings]\nTexture Mode=1\nSetDepthBuffer=2\nEnableAntialiasing=4\n"
       "2D Texture Filter=6\nGraphicsDebug=-1\n"
       "[Development]\nNodeMake=1\nWrite LM Matrix=-1\n");
+  // The launcher's load ticked Windowed for the missing file's windowed default.
+  DriverDialog->chkWindowed.SetValue(forms::Control::kUnchecked);
   LoadSettings();
   EXPECT_EQ(ShadowFlags, (std::array<bool, 3>{true, false, true}));
   EXPECT_EQ(DriverDialog->HScroll2.Value(), 2);
@@ -199,6 +209,7 @@ TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
   WriteSettings(
       "[Graphic Settings]\nVideo Mode=1E12\n[Miscellaneous]\nNumber of Rocks=500\n"
       "Rock Graphic=12\n");
+  const int16_t rocks = DriverDialog->HScrollRocks.Value();
   LoadSettings();
   const auto shown = shown_();
   ASSERT_EQ(shown.size(), 2u);
@@ -208,7 +219,7 @@ TEST_F(SettingsFile, AValueThatDoesNotFitShowsItsSectionAndText) {
   EXPECT_EQ(VideoMode, 27) << "the default";
   EXPECT_EQ(DriverDialog->cboGroup(2).ListIndex(), 1);
   EXPECT_EQ(RockCount, 500);  // the slider refused it, the variable keeps it
-  EXPECT_EQ(DriverDialog->HScrollRocks.Value(), 0);
+  EXPECT_EQ(DriverDialog->HScrollRocks.Value(), rocks);
   EXPECT_EQ(RockGraphic, 12);  // later keys are still read
 }
 

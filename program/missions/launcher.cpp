@@ -1,0 +1,296 @@
+#include "program/missions/launcher.h"
+
+#include <string>
+
+#include "platform/d3d/interfaces.h"
+#include "platform/forms/dialogs.h"
+#include "platform/forms/event_pump.h"
+#include "platform/win/app_path.h"
+#include "platform/win/numbers.h"
+#include "program/flight/flight_run.h"
+#include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
+#include "program/input/input_services.h"
+#include "program/input/input_state.h"
+#include "program/input/joystick_data.h"
+#include "program/missions/ini.h"
+#include "program/missions/launcher_forms.h"
+#include "program/missions/launcher_services.h"
+#include "program/missions/mission_lists.h"
+#include "program/missions/missions_state.h"
+#include "program/missions/missions_texts.h"
+#include "program/missions/pilot_list.h"
+#include "program/missions/registry_query.h"
+#include "program/missions/settings.h"
+#include "program/startup/form_translation.h"
+#include "program/startup/program_entry.h"
+#include "program/startup/startup_state.h"
+
+// The launcher speaks the creation object's own terms.
+using namespace d3d;
+
+namespace {
+
+constexpr int16_t AdapterList = 0;
+constexpr int32_t LoadingIniFileTextId = 319;
+constexpr int16_t ModeList = 2;
+
+// The interface texts of the scroll bars' captions, by the first value of each band.
+struct CaptionBand {
+  int16_t first;
+  int16_t last;
+  int32_t textId;
+};
+constexpr CaptionBand TextureCaptions[] = {{0, 0, 219}, {1, 1, 220}, {2, 2, 221}};
+constexpr CaptionBand ShadowCaptions[] = {{0, 0, 222}, {1, 1, 223}, {2, 2, 224}, {3, 3, 225}};
+constexpr CaptionBand LandscapeCaptions[] = {{0, 0, 226}, {1, 1, 227}, {2, 2, 228}};
+constexpr CaptionBand RockGraphicCaptions[] = {
+    {0, 60, 229}, {61, 120, 230}, {121, 180, 231}, {181, 240, 232}, {241, 299, 233}};
+constexpr CaptionBand RockCaptions[] = {
+    {0, 20, 234}, {21, 40, 235}, {41, 60, 236}, {61, 80, 237}, {81, 100, 238}};
+
+// A value outside every band leaves the caption as it was.
+template <size_t N>
+void ShowBandCaption(forms::Control& label, int16_t value, const CaptionBand (&bands)[N]) {
+  for (const CaptionBand& band : bands) {
+    if (value >= band.first && value <= band.last) {
+      label.SetCaption(UiText[static_cast<size_t>(band.textId)]);
+      return;
+    }
+  }
+}
+
+IDirect3D8& Direct3DObject() {
+  DriverDialogForm& form = *DriverDialog;
+  if (!form.Direct3D)
+    form.Direct3D.reset(Direct3DCreate8(D3D_SDK_VERSION), [](IDirect3D8* d3d) {
+      if (d3d != nullptr) d3d->Release();
+    });
+  return *form.Direct3D;
+}
+
+void AddMode(forms::Control& list, const DisplayModeRecord& mode, int32_t index) {
+  list.AddItem(std::to_string(mode.Width) + "x" + std::to_string(mode.Height) + "x" +
+               std::to_string(ModeBits(mode.Format)));
+  list.SetItemData(list.NewIndex(), index);
+}
+
+}  // namespace
+
+int32_t ModeBits(int32_t format) {
+  switch (format) {
+    case D3DFMT_R8G8B8:
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8:
+      return 32;
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+      return 16;
+    default:
+      return 0;
+  }
+}
+
+void UpdateAdapter() {
+  DriverDialogForm& form = *DriverDialog;
+  IDirect3D8& d3d = Direct3DObject();
+  forms::Control& list = form.cboGroup(AdapterList);
+  list.Clear();
+  for (UINT adapter = 0; adapter < d3d.GetAdapterCount(); ++adapter) {
+    D3DADAPTER_IDENTIFIER8 identifier{};
+    d3d.GetAdapterIdentifier(adapter, 0, &identifier);
+    identifier.Description[kAdapterTextBytes - 1] = '\0';
+    list.AddItem(identifier.Description);
+  }
+  if (form.AdapterIndex >= 0 && form.AdapterIndex < list.ListCount())
+    list.SetListIndex(static_cast<int16_t>(form.AdapterIndex));
+}
+
+void UpdateVideoModes(int32_t adapter) {
+  DriverDialogForm& form = *DriverDialog;
+  IDirect3D8& d3d = Direct3DObject();
+  forms::Control& list = form.cboGroup(ModeList);
+  list.Clear();
+  const UINT count = adapter >= 0 ? d3d.GetAdapterModeCount(static_cast<UINT>(adapter)) : 0;
+  form.ModeTable.assign(count, DisplayModeRecord{});
+  const DisplayModeRecord* last = nullptr;
+  for (UINT i = 0; i < count; ++i) {
+    D3DDISPLAYMODE mode{};
+    d3d.EnumAdapterModes(static_cast<UINT>(adapter), i, &mode);
+    DisplayModeRecord& record = form.ModeTable[i];
+    record = {static_cast<int32_t>(mode.Width), static_cast<int32_t>(mode.Height),
+              static_cast<int32_t>(mode.RefreshRate), static_cast<int32_t>(mode.Format)};
+    if (ModeBits(record.Format) == 0) continue;
+    if (last != nullptr && last->Width == record.Width && last->Height == record.Height &&
+        last->Format == record.Format)
+      continue;
+    AddMode(list, record, static_cast<int32_t>(i));
+    last = &record;
+  }
+  if (list.ListCount() == 0) {
+    // The desktop stands in as the one mode; its entry's index is past the enumeration's.
+    const forms::ScreenInfo screen = forms::Screen();
+    form.ModeTable.push_back({screen.widthPixels, screen.heightPixels, screen.refreshHz,
+                              static_cast<int32_t>(D3DFMT_X8R8G8B8)});
+    AddMode(list, form.ModeTable.back(), static_cast<int32_t>(form.ModeTable.size() - 1));
+    if (!form.NoModesReported) {
+      form.NoModesReported = true;
+      forms::MsgBox(EnsureTralexa().GetTranslation(NoDisplayModesText), forms::MsgBoxButtons::Ok,
+                    forms::MsgBoxIcon::Information);
+    }
+  }
+  for (int16_t i = 0; i < list.ListCount(); ++i) {
+    if (list.ItemData(i) == form.ModeIndex) {
+      list.SetListIndex(i);
+      break;
+    }
+  }
+}
+
+void DriverDialog_Form_Load() {
+  DriverDialogForm& form = *DriverDialog;
+  TranslateOnLoad(form);
+  forms::DoEvents();
+  LoadJoyAssignments();
+  CheckDirectXVersion();
+  form.SetCaption(" Marovin Ver " MAROVIN_VERSION);
+  form.ImageLogo.SetPicture(
+      win::ResolvePath(ProgramFolder() + "\\Textures\\marovinlogo.png").string());
+  const forms::ScreenInfo screen = forms::Screen();
+  DesktopCaps = {screen.widthPixels, screen.heightPixels, screen.bitsPerPixel, screen.refreshHz};
+  UpdateAdapter();
+  UpdateVideoModes(form.AdapterIndex);
+  ShowLoadingStep(UiText[LoadingIniFileTextId], false);
+  LoadSettings();
+  FillMissionList();
+  for (int id = FirstViewNameId; id < FirstViewNameId + ViewNameCount; ++id)
+    form.Combo3.AddItem(UiText[static_cast<size_t>(id)]);
+  InitEngineAndWindow();
+}
+
+void DriverDialog_Form_QueryUnload(bool&, int16_t) {
+  // The language change unloads the launcher to load it again in the new language.
+  if (!LanguageChanging) DriverDialog_Command_Quit_Click();
+}
+
+void DriverDialog_Command_Continue_Click() {
+  if (SimulationInitialised) {
+    ApplyMissionSelection();
+    RestartFlight();
+  } else {
+    StartFlight();
+  }
+}
+
+void DriverDialog_Command_Quit_Click() {
+  if (SimulationInitialised) ShutDownSimulator();
+  forms::End();
+}
+
+void DriverDialog_Command_Help_Click() { forms::ShowHelp(HelpFilePath); }
+
+void DriverDialog_Command2_Click() {
+  Set_Music_Box();
+  SoundSettings->Show();
+}
+
+void DriverDialog_Command1_Click() {
+  JoystickTestStop = false;
+  JoystickAssignStandIn& dialog = *JoystickAssign;
+  Busy = true;
+  Main_Display->Move(Main_Display->Left(), Main_Display->Top(), dialog.Picture1.Width(),
+                     dialog.Picture1.Height());
+  CenterForm(dialog);
+  if (dialog.Combo1.ListCount() == 0) {
+    forms::MsgBox(EnsureTralexa().GetTranslation(NoJoystickText));
+  } else {
+    dialog.Combo1.SetListIndex(0);
+    SelectedJoystick = static_cast<int16_t>(
+        win::RoundHalfEven(win::LeadingNumber(dialog.Combo1.List(0).substr(0, 2))));
+  }
+  dialog.Show();
+  // A later match overrides an earlier one, in the order of the flight-axis box's entries.
+  constexpr AxisIndex EntryAxes[] = {AxisRoll,       AxisPitch,      AxisThrottle,  AxisYaw,
+                                     AxisTranslateX, AxisTranslateY, AxisTranslateZ};
+  constexpr int16_t NoAxisEntry = 7;
+  for (int16_t axis = 0; axis < 8; ++axis) {
+    int16_t entry = NoAxisEntry;
+    for (int16_t e = 0; e < NoAxisEntry; ++e) {
+      const AxisAssignment& assignment = AxisAssignments[static_cast<size_t>(EntryAxes[e])];
+      if (assignment.Joystick == SelectedJoystick && assignment.AxisType == axis) entry = e;
+    }
+    dialog.Combo2(axis).SetListIndex(entry);
+  }
+  Busy = false;
+  DriverDialogForm& form = *DriverDialog;
+  form.Command8.SetEnabled(false);
+  const bool continueEnabled = form.Command_Continue.Enabled();
+  form.Command_Continue.SetEnabled(false);
+  RunJoystickTest();
+  form.Command8.SetEnabled(true);
+  form.Command_Continue.SetEnabled(continueEnabled);
+}
+
+void DriverDialog_Command6_Click() {
+  StarFormStandIn& stars = *StarForm;
+  stars.HScroll3.SetValue(static_cast<int16_t>(win::RoundHalfEven(StarMagnitudeCut * 1000.0)));
+  stars.HScroll1.SetValue(static_cast<int16_t>(StarSize));
+  stars.HScroll2.SetValue(static_cast<int16_t>(StarBrightness));
+  stars.Check1.SetValue(StarInformationFlag ? forms::Control::kChecked
+                                            : forms::Control::kUnchecked);
+  stars.Show();
+}
+
+void DriverDialog_Command7_Click() { ExportAppStrings(*DriverDialog); }
+void DriverDialog_Command8_Click() { ChangeLanguage(); }
+
+void DriverDialog_cboGroup_Click(int16_t index) {
+  DriverDialogForm& form = *DriverDialog;
+  forms::Control& list = form.cboGroup(index);
+  if (list.ListIndex() < 0) return;
+  if (index == AdapterList) {
+    form.AdapterIndex = list.ListIndex();
+    UpdateVideoModes(form.AdapterIndex);
+    return;
+  }
+  if (index != ModeList) return;
+  const int32_t mode = list.ItemData(list.ListIndex());
+  form.ModeIndex = mode;
+  VideoMode = mode;
+  // Entries made by others than UpdateVideoModes carry no record.
+  if (mode < 0 || static_cast<size_t>(mode) >= form.ModeTable.size()) return;
+  form.ChosenMode = form.ModeTable[static_cast<size_t>(mode)];
+  VideoWidth = form.ChosenMode.Width;
+  VideoHeight = form.ChosenMode.Height;
+  VideoBits = ModeBits(form.ChosenMode.Format);
+}
+
+void DriverDialog_chkWindowed_Click() {
+  DriverDialogForm& form = *DriverDialog;
+  const bool windowed = form.chkWindowed.Value() == forms::Control::kChecked;
+  form.cboGroup(AdapterList).SetEnabled(!windowed);
+  form.cboGroup(ModeList).SetEnabled(!windowed);
+}
+
+void DriverDialog_Option_Joystick_Click() { DriverDialog->Command1.SetEnabled(true); }
+void DriverDialog_Option_KeyBoard_Click() { DriverDialog->Command1.SetEnabled(false); }
+
+void DriverDialog_HScroll1_Change() {
+  ShowBandCaption(DriverDialog->Label5, DriverDialog->HScroll1.Value(), TextureCaptions);
+}
+void DriverDialog_HScroll2_Change() {
+  ShowBandCaption(DriverDialog->Label3, DriverDialog->HScroll2.Value(), ShadowCaptions);
+}
+void DriverDialog_HScrollLandscape_Change() {
+  ShowBandCaption(DriverDialog->Label14, DriverDialog->HScrollLandscape.Value(), LandscapeCaptions);
+}
+void DriverDialog_HScrollRockGraphic_Change() {
+  ShowBandCaption(DriverDialog->Label18, DriverDialog->HScrollRockGraphic.Value(),
+                  RockGraphicCaptions);
+}
+void DriverDialog_HScrollRocks_Change() {
+  ShowBandCaption(DriverDialog->Label15, DriverDialog->HScrollRocks.Value(), RockCaptions);
+}
+
+void DriverDialog_Command3_Click() { PilotList->Show(); }
+void DriverDialog_Command5_Click() { Advanced->Show(); }

@@ -1,0 +1,23 @@
+// The launcher's mission and flight lists: the mission folders under "\Missions\" and their
+// scenario files, each flight shown by its scenario name in the current language.
+//
+// Both lists are sorted without regard to case, so that they read the same on every file system.
+// A saved mission that is no longer there selects the first mission, and the Continue button is
+// enabled only while a flight is chosen.
+#pragma once
+
+#include <string>
+
+void FillMissionList();
+// False for a path ending in "." or "..", else whether it names a folder.
+bool IsDirectory(const std::string& programPath);
+// Refills the flight list for the mission box's text.
+void LoadScenarioList();
+// Takes the mission and flight chosen and shows the flight's music in the sound settings dialog.
+void Set_Music_Box();
+// The scenario file of the chosen flight; "" when none is chosen.
+std::string GetSelectedFlightName();
+
+void DriverDialog_Combo1_Change();
+void DriverDialog_Combo1_Click();
+void DriverDialog_Combo2_Click();

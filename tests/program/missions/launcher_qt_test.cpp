@@ -1,0 +1,143 @@
+// The launcher as a Qt window on the offscreen platform, in English and in German: its lists are
+// filled, no two visible controls of one frame overlap, every caption fits its control, and the
+// logo and the boxes are drawn. Each language's picture is saved beside the test binary.
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/d3d/gl.h"
+#include "platform/forms/qt_view.h"
+#include "program/missions/launcher_forms.h"
+#include "program/startup/startup_state.h"
+#include "program/startup/ui_text.h"
+#include "tests/program/launcher_dialogs.h"
+#include "tests/program/missions/program_folder.h"
+
+namespace {
+
+class LauncherOnScreen : public ProgramFolderTest {
+ protected:
+  static void SetUpTestSuite() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "launcher_qt_tests";
+    static char* argv[] = {name, nullptr};
+    forms::StartQtView(argc, argv);
+  }
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    UnloadLauncherDialogs();
+    for (const char* mission : {"Apollo 11", "Apollo 12", "Apollo 14", "Apollo 15", "Apollo 16",
+                                "Apollo 17", "LM Race", "Orbital", "Apollo 13"})
+      folder_.WriteFile(std::string("Missions/") + mission + "/Flight.sit",
+                        "[Mission Description 1]\nScenario Name=Landing\n"
+                        "[Mission Description 2]\nScenario Name=Landung\n");
+    QImage logo(240, 120, QImage::Format_RGB32);
+    logo.fill(QColor(200, 30, 40));
+    std::filesystem::create_directories(folder_.Path() / "Textures");
+    logo.save(QString::fromStdString((folder_.Path() / "Textures" / "marovinlogo.png").string()));
+  }
+  void TearDown() override {
+    UnloadLauncherDialogs();
+    ProgramTralexa.reset();
+    LoadTranslatedStrings();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  // Checks the shown launcher and saves its picture under the name.
+  static void CheckLauncher(const std::string& picture) {
+    DriverDialogForm& form = *DriverDialog;
+    form.Show();
+    forms::DoEvents();
+    QWidget* window = forms::WidgetOf(form);
+    ASSERT_NE(window, nullptr);
+    EXPECT_GT(form.cboGroup(2).ListCount(), 0);
+    EXPECT_EQ(form.Combo1.ListCount(), 9);
+    EXPECT_GT(form.Combo2.ListCount(), 0);
+    EXPECT_EQ(form.Combo3.ListCount(), 9);
+
+    std::vector<QWidget*> shown;
+    for (forms::Control* control : form.Controls()) {
+      QWidget* widget = forms::WidgetOf(*control);
+      if (widget != nullptr && widget->isVisible()) shown.push_back(widget);
+    }
+    for (size_t i = 0; i < shown.size(); ++i) {
+      QWidget* a = shown[i];
+      EXPECT_TRUE(a->parentWidget()->rect().contains(a->geometry()))
+          << a->objectName().toStdString() << " leaves its frame";
+      for (size_t j = i + 1; j < shown.size(); ++j) {
+        QWidget* b = shown[j];
+        if (a->parentWidget() != b->parentWidget()) continue;
+        EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+            << a->objectName().toStdString() << " overlaps " << b->objectName().toStdString();
+      }
+      QString text;
+      int margin = 8;
+      if (auto* button = qobject_cast<QAbstractButton*>(a)) {
+        text = button->text();
+        margin = qobject_cast<QPushButton*>(a) ? 12 : 24;  // the box or the circle
+      } else if (auto* label = qobject_cast<QLabel*>(a)) {
+        text = label->text();
+      } else if (auto* frame = qobject_cast<QGroupBox*>(a)) {
+        text = frame->title();
+        margin = 24;
+      }
+      EXPECT_LE(a->fontMetrics().horizontalAdvance(text) + margin, a->width())
+          << text.toStdString() << " does not fit " << a->objectName().toStdString();
+    }
+
+    const QImage image = window->grab().toImage();
+    EXPECT_TRUE(image.save(QString::fromStdString(picture)));
+    QWidget* logo = forms::WidgetOf(form.ImageLogo);
+    const QPoint centre = logo->geometry().center();
+    EXPECT_EQ(QColor(image.pixel(centre)), QColor(200, 30, 40)) << "the logo is drawn";
+    QWidget* modes = forms::WidgetOf(form.cboGroup(2));
+    const QPoint inside = modes->mapTo(window, QPoint(2, modes->height() / 2));
+    EXPECT_NE(image.pixel(inside), image.pixel(modes->mapTo(window, QPoint(-6, 0))))
+        << "the mode box is drawn";
+  }
+};
+
+TEST_F(LauncherOnScreen, ReadsWellInEnglishAndGerman) {
+  CurrentLanguage = 1;
+  LoadTranslatedStrings();
+  CheckLauncher("launcher_english.png");
+  UnloadLauncherDialogs();
+
+  CurrentLanguage = 2;
+  Tralexa& tralexa = EnsureTralexa();
+  tralexa.sForeignColumnName("Deutsch");
+  ASSERT_TRUE(
+      tralexa.OpenLanguageDatabase(MAROVIN_DATA "/MarovinLanguages.txt", true, TextLanguageDb));
+  LoadTranslatedStrings();
+  CheckLauncher("launcher_german.png");
+  EXPECT_EQ(DriverDialog->Combo2.List(0), "Landung");
+  EXPECT_EQ(DriverDialog->FrameVideo.Caption(), "Videoeinstellungen");
+}
+
+// Under an X server (xvfb-run -s "-screen 0 1280x1024x24") the OpenGL creation object lists the
+// server's mode, and the launcher shows it in 32 bits.
+TEST_F(LauncherOnScreen, ListsTheXServersModeThroughOpenGL) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  d3d::InstallGlDirect3D();
+  DriverDialogForm& form = *DriverDialog;
+  d3d::SetDirect3DCreator(nullptr);
+  bool listed = false;
+  for (int16_t i = 0; i < form.cboGroup(2).ListCount(); ++i)
+    listed |= form.cboGroup(2).List(i) == "1280x1024x32";
+  EXPECT_TRUE(listed);
+}
+
+}  // namespace

@@ -1,0 +1,351 @@
+#include "program/missions/launcher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/d3d/headless.h"
+#include "platform/forms/script.h"
+#include "program/flight/main_display.h"
+#include "program/input/input_state.h"
+#include "program/missions/launcher_forms.h"
+#include "program/missions/missions_state.h"
+#include "program/startup/startup_state.h"
+#include "tests/program/launcher_dialogs.h"
+#include "tests/program/main_display_reload.h"
+#include "tests/program/missions/program_folder.h"
+#include "tests/program/missions/shipped_texts.h"
+
+namespace {
+
+using namespace d3d;
+
+// The adapters the next Direct3D object lists.
+std::vector<HeadlessAdapter> adapters;
+
+IDirect3D8* CreateWithAdapters() {
+  d3d::HeadlessConfig config;
+  config.adapters = adapters;
+  return d3d::CreateHeadlessDirect3D(config);
+}
+
+class LauncherModes : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    d3d::SetDirect3DCreator(CreateWithAdapters);
+    UnloadLauncherDialogs();
+  }
+  void TearDown() override {
+    UnloadLauncherDialogs();
+    d3d::SetDirect3DCreator(nullptr);
+  }
+
+  // The launcher, shown, with the lists enabled (the settings' default is windowed).
+  static DriverDialogForm& ShownLauncher() {
+    DriverDialogForm& form = *DriverDialog;
+    form.Show();
+    form.chkWindowed.SetValue(forms::Control::kUnchecked);
+    return form;
+  }
+
+  static std::vector<std::string> Entries(int16_t list) {
+    std::vector<std::string> entries;
+    forms::Control& box = DriverDialog->cboGroup(list);
+    for (int16_t i = 0; i < box.ListCount(); ++i)
+      entries.push_back(box.List(i) + "@" + std::to_string(box.ItemData(i)));
+    return entries;
+  }
+
+  SavedVariables saved_ = SavedVariables(VideoMode, VideoWidth, VideoHeight, VideoBits, UiText);
+};
+
+TEST_F(LauncherModes, ListsEachSizeAndFormatOnceWithItsBits) {
+  struct Case {
+    std::vector<D3DDISPLAYMODE> modes;
+    std::vector<std::string> listed;
+  };
+  const std::vector<Case> cases = {
+      {{{800, 600, 75, D3DFMT_A8R8G8B8},
+        {800, 600, 60, D3DFMT_A8R8G8B8},
+        {800, 600, 85, D3DFMT_A8R8G8B8}},
+       {"800x600x32@0"}},
+      {{{1024, 768, 60, D3DFMT_A8R8G8B8}, {1024, 768, 60, D3DFMT_X8R8G8B8}},
+       {"1024x768x32@0", "1024x768x32@1"}},
+      {{{640, 480, 60, D3DFMT_R5G6B5},
+        {640, 480, 60, D3DFMT_X1R5G5B5},
+        {640, 480, 60, D3DFMT_R8G8B8},
+        {640, 480, 60, D3DFMT_A4R4G4B4}},
+       {"640x480x32@0", "640x480x16@1", "640x480x16@2"}},
+  };
+  for (const Case& c : cases) {
+    UnloadLauncherDialogs();
+    adapters = {{"Card", c.modes}};
+    UpdateAdapter();
+    UpdateVideoModes(0);
+    EXPECT_EQ(Entries(2), c.listed);
+    EXPECT_TRUE(DriverDialog->NoModesReported == false);
+  }
+}
+
+TEST_F(LauncherModes, ChoosingAModeSetsTheVideoVariables) {
+  adapters = {{"First", {{800, 600, 60, D3DFMT_X8R8G8B8}, {640, 480, 60, D3DFMT_R5G6B5}}},
+              {"Second", {{1280, 1024, 60, D3DFMT_X8R8G8B8}}}};
+  DriverDialogForm& form = ShownLauncher();
+  UpdateAdapter();
+  UpdateVideoModes(form.AdapterIndex);
+  EXPECT_EQ(Entries(0), (std::vector<std::string>{"First@0", "Second@0"}));
+  form.cboGroup(2).UserChoose(1);
+  EXPECT_EQ(VideoMode, 1);
+  EXPECT_EQ(VideoWidth, 800);
+  EXPECT_EQ(VideoHeight, 600);
+  EXPECT_EQ(VideoBits, 32);
+  form.cboGroup(2).UserChoose(0);
+  EXPECT_EQ(VideoBits, 16);
+
+  form.cboGroup(0).UserChoose(1);
+  EXPECT_EQ(form.AdapterIndex, 1);
+  EXPECT_EQ(Entries(2), (std::vector<std::string>{"1280x1024x32@0"}));
+  form.cboGroup(2).UserChoose(0);
+  EXPECT_EQ(VideoWidth, 1280);
+}
+
+TEST_F(LauncherModes, AnEmptyListOffersTheDesktopAndSaysSoOnce) {
+  forms::script::SetHeadlessScreen({1280, 1024, 32, 60});
+  adapters = {{"Odd card", {{800, 600, 60, D3DFMT_A4R4G4B4}}}};
+  const MessageBoxesShown shown;
+  UpdateAdapter();
+  UpdateVideoModes(0);
+  UpdateVideoModes(0);
+  EXPECT_EQ(Entries(2), (std::vector<std::string>{"1280x1024x32@1"}));
+  EXPECT_EQ(shown().size(), 1u);
+  ShownLauncher().cboGroup(2).UserChoose(0);
+  EXPECT_EQ(VideoWidth, 1280);
+  EXPECT_EQ(VideoHeight, 1024);
+  EXPECT_EQ(VideoBits, 32);
+  forms::script::SetHeadlessScreen({});
+}
+
+TEST_F(LauncherModes, WindowedGreysBothLists) {
+  DriverDialogForm& form = ShownLauncher();
+  form.chkWindowed.UserClick();
+  EXPECT_FALSE(form.cboGroup(0).Enabled());
+  EXPECT_FALSE(form.cboGroup(2).Enabled());
+  form.chkWindowed.UserClick();
+  EXPECT_TRUE(form.cboGroup(0).Enabled());
+  EXPECT_TRUE(form.cboGroup(2).Enabled());
+}
+
+TEST_F(LauncherModes, ScrollCaptionsFollowTheirBands) {
+  for (int32_t id = 219; id <= 238; ++id)
+    UiText[static_cast<size_t>(id)] = "text " + std::to_string(id);
+  DriverDialogForm& form = ShownLauncher();
+  // Dragging updates the shadow, rock graphic and rock captions; the texture caption waits.
+  form.HScroll2.UserScroll(2, true);
+  EXPECT_EQ(form.Label3.Caption(), "text 224");
+  form.HScroll1.SetValue(0);
+  EXPECT_EQ(form.Label5.Caption(), "text 219");
+  form.HScroll1.UserScroll(1, true);
+  EXPECT_EQ(form.Label5.Caption(), "text 219");
+  form.HScroll1.UserScroll(2, false);
+  EXPECT_EQ(form.Label5.Caption(), "text 221");
+  for (auto [value, id] : {std::pair{60, 229}, {61, 230}, {0, 229}, {241, 233}, {299, 233}}) {
+    form.HScrollRockGraphic.UserScroll(static_cast<int16_t>(value), true);
+    EXPECT_EQ(form.Label18.Caption(), "text " + std::to_string(id)) << value;
+  }
+  form.HScrollRocks.UserScroll(100, false);
+  EXPECT_EQ(form.Label15.Caption(), "text 238");
+  form.HScrollLandscape.UserScroll(1, false);
+  EXPECT_EQ(form.Label14.Caption(), "text 227");
+}
+
+TEST_F(LauncherModes, ShippedDatabaseTranslatesTheNewCaptions) {
+  const ShippedTexts shipped;
+  for (const char* text : {"Select", "Select the active pilot.", "Advanced",
+                           "More graphic settings", "Quit", "Goodbye", "Help", "Display Help",
+                           "More Settings", "Change other volume and music settings",
+                           "Export Language", "Language", "Test-11", "Start the program"})
+    shipped.ExpectTranslated(text);
+}
+
+}  // namespace
+
+namespace {
+
+class AdvancedDialog : public ::testing::Test {
+ protected:
+  void SetUp() override { UnloadLauncherDialogs(); }
+  void TearDown() override { UnloadLauncherDialogs(); }
+  SavedVariables saved_ = SavedVariables(DisplayFPS, SetVsync, SpecularLighting, TextureMode,
+                                         SetDepthBuffer, AntialiasingOn, AntialiasingSamples);
+};
+
+TEST_F(AdvancedDialog, OkAppliesTheChoicesAndCancelKeepsThem) {
+  DisplayFPS = false;
+  AdvancedForm& form = *Advanced;
+  form.Show();
+  form.Check3.UserClick();
+  form.Combo2.UserChoose(3);  // "Auto (Best)"
+  form.Combo3.UserChoose(1);  // "W-Buffer"
+  form.Combo4.UserChoose(4);  // "4"
+  form.Command2.UserClick();
+  EXPECT_FALSE(form.Visible());
+  EXPECT_FALSE(DisplayFPS);
+  form.Show();
+  form.Command1.UserClick();
+  EXPECT_FALSE(form.Visible());
+  EXPECT_TRUE(DisplayFPS);
+  EXPECT_EQ(TextureMode, 3);
+  EXPECT_EQ(SetDepthBuffer, 2);
+  EXPECT_TRUE(AntialiasingOn);
+  EXPECT_EQ(AntialiasingSamples, 4);
+
+  for (int16_t entry : {int16_t{0}, int16_t{1}}) {  // "None" and "1" both turn it off
+    form.Show();
+    form.Combo4.UserChoose(entry);
+    form.Command1.UserClick();
+    EXPECT_FALSE(AntialiasingOn) << entry;
+    EXPECT_EQ(AntialiasingSamples, 0);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+class LauncherLoad : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    UnloadLauncherDialogs();
+    d3d::SetDirect3DCreator(CreateWithAdapters);
+    adapters = {{"Card", {{1280, 1024, 60, d3d::D3DFMT_X8R8G8B8}}}};
+  }
+  void TearDown() override {
+    UnloadLauncherDialogs();
+    d3d::SetDirect3DCreator(nullptr);
+    forms::script::StartAfresh();
+  }
+  SavedVariables saved_ = SavedVariables(DesktopCaps, VideoMode, VideoWidth, HelpFilePath, UiText,
+                                         FlightFiles, FlightName, SimulationInitialised);
+};
+
+TEST_F(LauncherLoad, LoadsTheModesSettingsMissionsAndViews) {
+  forms::script::SetHeadlessScreen({1280, 1024, 24, 75});
+  for (int id = 49; id < 58; ++id) UiText[static_cast<size_t>(id)] = "view " + std::to_string(id);
+  folder_.WriteFile("Marovin.ini",
+                    "[Graphic Settings]\nVideo Mode=0\n[Miscellaneous]\n"
+                    "Mission=Apollo 15\n");
+  folder_.WriteFile("Missions/Apollo 15/Landing.sit", "");
+  DriverDialogForm& form = *DriverDialog;
+  // " Marovin Ver " and the project's version: major, minor and patch.
+  const std::string caption = form.Caption();
+  ASSERT_TRUE(caption.starts_with(" Marovin Ver ")) << caption;
+  EXPECT_EQ(std::count(caption.begin(), caption.end(), '.'), 2) << caption;
+  EXPECT_EQ(DesktopCaps.Width, 1280);
+  EXPECT_EQ(DesktopCaps.BitsPerPixel, 32);
+  EXPECT_EQ(DesktopCaps.RefreshRate, 75);
+  EXPECT_EQ(form.cboGroup(2).Text(), "1280x1024x32");
+  EXPECT_EQ(VideoWidth, 1280);
+  EXPECT_EQ(form.Combo1.Text(), "Apollo 15");
+  EXPECT_EQ(FlightFiles, std::vector<std::string>{"Landing"});
+  ASSERT_EQ(form.Combo3.ListCount(), 9);
+  EXPECT_EQ(form.Combo3.List(8), "view 57");
+  EXPECT_TRUE(form.Command_Continue.Enabled());
+  forms::script::SetHeadlessScreen({});
+}
+
+TEST_F(LauncherLoad, HelpOpensThePageBesideTheHelpFile) {
+  HelpFilePath = win::AppPath() + "\\help\\marovinhelp.chm";
+  DriverDialog->Show();
+  DriverDialog->Command_Help.UserClick();
+  ASSERT_FALSE(forms::script::ShownHelpPages().empty());
+  EXPECT_EQ(forms::script::ShownHelpPages().back(),
+            (folder_.Path() / "help" / "marovinhelp.html").string());
+}
+
+TEST_F(LauncherLoad, QuitEndsTheProgramButNotDuringALanguageChange) {
+  DriverDialog.Get();
+  LanguageChanging = true;
+  EXPECT_TRUE(DriverDialog.Unload());
+  LanguageChanging = false;
+  DriverDialog->Show();
+  SimulationInitialised = false;
+  EXPECT_THROW(DriverDialog_Command_Quit_Click(), forms::ProgramEnded);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LauncherLoad, StarOptionsShowTheSettings) {
+  const SavedVariables stars(StarMagnitudeCut, StarSize, StarBrightness, StarInformationFlag);
+  DriverDialog->Show();  // its load reads the settings, which the test then replaces
+  StarMagnitudeCut = 4.5f;
+  StarSize = 3;
+  StarBrightness = 70;
+  StarInformationFlag = true;
+  DriverDialog->Command6.UserClick();
+  EXPECT_TRUE(StarForm->Visible());
+  EXPECT_EQ(StarForm->HScroll3.Value(), 4500);
+  EXPECT_EQ(StarForm->HScroll1.Value(), 3);
+  EXPECT_EQ(StarForm->HScroll2.Value(), 70);
+  EXPECT_EQ(StarForm->Check1.Value(), forms::Control::kChecked);
+}
+
+}  // namespace
+
+namespace {
+
+class LauncherSetup : public LauncherLoad {
+ protected:
+  void SetUp() override {
+    LauncherLoad::SetUp();
+    DropMainDisplay();
+    // Setup is enabled while the joystick is the chosen control.
+    DriverDialog->Show();
+    DriverDialog->Option_Joystick.SetValue(-1);
+  }
+  void TearDown() override {
+    DropMainDisplay();
+    LauncherLoad::TearDown();
+  }
+  SavedVariables axes_ = SavedVariables(AxisAssignments, SelectedJoystick, JoystickTestStop);
+};
+
+TEST_F(LauncherSetup, FillsTheAxisBoxesOfTheFirstJoystick) {
+  DriverDialogForm& form = *DriverDialog;
+  form.Show();
+  JoystickAssign->Combo1.AddItem("2 Flight Stick");
+  for (AxisAssignment& axis : AxisAssignments) axis = {};
+  AxisAssignments[AxisRoll] = {0.5f, 2, 0, 0};
+  AxisAssignments[AxisPitch] = {0.5f, 2, 1, 0};
+  AxisAssignments[AxisThrottle] = {0.5f, 2, 2, 0};
+  AxisAssignments[AxisTranslateZ] = {0.5f, 2, 2, 0};  // a later match wins
+  AxisAssignments[AxisYaw] = {0.5f, 1, 3, 0};         // another joystick
+  const MessageBoxesShown shown;
+  form.Command1.UserClick();
+  EXPECT_TRUE(shown().empty());
+  EXPECT_EQ(SelectedJoystick, 2);
+  EXPECT_TRUE(JoystickAssign->Visible());
+  const std::vector<int16_t> expected = {0, 1, 6, 7, 7, 7, 7, 7};
+  for (int16_t axis = 0; axis < 8; ++axis)
+    EXPECT_EQ(JoystickAssign->Combo2(axis).ListIndex(), expected[static_cast<size_t>(axis)])
+        << axis;
+  EXPECT_EQ(Main_Display->Width(), JoystickAssign->Picture1.Width());
+  EXPECT_FALSE(Busy);
+  EXPECT_TRUE(form.Command8.Enabled());
+}
+
+TEST_F(LauncherSetup, SaysSoWithoutAJoystickAndStillOpensTheDialog) {
+  DriverDialog->Show();
+  const MessageBoxesShown shown;
+  DriverDialog->Command1.UserClick();
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_EQ(shown()[0].prompt, "No Joystick Connected");
+  EXPECT_TRUE(JoystickAssign->Visible());
+}
+
+}  // namespace
