@@ -235,7 +235,9 @@ class EngineScene {
   // A textured square of width by height centred at (x, y, z), turned towards the camera when
   // drawn; picked and transformed as a square facing -z.
   std::shared_ptr<EngineMesh> CreateBillboard(int32_t texture, float x, float y, float z,
-                                              float width, float height, const std::string& name);
+                                              float width, float height, const std::string& name,
+                                              int32_t = 0, int32_t = 0, int32_t = 0, int32_t = -1,
+                                              int32_t = 0);
   std::shared_ptr<EngineRenderSurface> CreateRenderSurface(int32_t width, int32_t height,
                                                            int32_t = -1, int32_t = 0, int32_t = 0);
   std::shared_ptr<EngineRenderSurface> CreateRenderTarget(int32_t width, int32_t height,

@@ -1,5 +1,9 @@
 #include "program/scene/scene_services.h"
 
+#include "platform/forms/event_pump.h"
+#include "program/flight/flight_state.h"
+#include "program/scene/engine_objects.h"
+
 void ResolveHorizontalVelocity() {}
 void SetDescentLegOffset(int, const Vector3&) {}
 void LightContactLightMesh() {}
@@ -18,3 +22,8 @@ void ReleaseInputDevices() {}
 void RecreateFonts() {}
 void CreateExhaustEmitters() {}
 void StartAscentExhaust(float, float, float) {}
+
+void ShowLoadingStep(const std::string& text, bool, int32_t) {
+  if (SimulationInitialised && Engine) Engine->WriteLog(text);
+  forms::DoEvents();
+}

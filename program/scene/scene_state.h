@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/d3d/types.h"
 #include "program/flight/vector3.h"
 
 // One camera view.
@@ -47,3 +48,108 @@ inline int32_t TextureFilter2D = 0;
 // The horizontal velocity along and across the LM's heading, ft/s.
 inline float HorizontalVelocityForward = 0.0f;
 inline float HorizontalVelocityLateral = 0.0f;
+
+// --- Textures and materials -------------------------------------------------------------------
+
+inline constexpr int BlastFrameCount = 14;
+inline constexpr int DSKYGlyphCount = 14;  // "D0" .. "D9", "Dm", "Dp", "Db", "Da"
+inline constexpr int RCSPlumeTextureCount = 5;
+inline constexpr int DSKYLampCount = 12;
+
+// The ids of the textures the scene keeps, 0 until they are loaded.
+struct TextureIdSet {
+  int32_t SpotTexture = 0;
+  int32_t InstrumentBracket = 0;
+  int32_t ParticleTexture = 0;
+  std::array<int32_t, BlastFrameCount> Blast{};
+  int32_t ContactLightOn = 0;
+  int32_t ContactLightOff = 0;
+  int32_t LegWrap = 0;
+  int32_t HorzNeedle = 0;
+  int32_t VertNeedle = 0;
+  int32_t BWHorzNeedle = 0;
+  int32_t BWVertNeedle = 0;
+  int32_t UpArrow = 0;
+  int32_t DownArrow = 0;
+  int32_t SwitchDown = 0;
+  int32_t SwitchUp = 0;
+  int32_t SwitchMiddle = 0;
+  int32_t LeftArrow = 0;
+  int32_t RightArrow = 0;
+  int32_t Altitude = 0;
+  int32_t AltitudeRate = 0;
+  int32_t AltitudeTape = 0;
+  int32_t Bezel1 = 0;
+  int32_t Panel = 0;
+  int32_t ContOn = 0;
+  int32_t ContOff = 0;
+  int32_t DSKYDisp = 0;
+  int32_t DSKYLights = 0;
+  int32_t CompAct = 0;
+  std::array<int32_t, DSKYLampCount> DSKYLampOn{};   // in the order of DSKYLampNames
+  std::array<int32_t, DSKYLampCount> DSKYLampOff{};  // the same lamps unlit
+  int32_t BLANKoff = 0;
+  int32_t BLANK = 0;
+  int32_t DesQty = 0;
+  int32_t DesQtyoff = 0;
+  int32_t BlackSolid = 0;
+  std::array<int32_t, DSKYGlyphCount> DSKYGlyphs{};
+  std::array<int32_t, RCSPlumeTextureCount> RCSPlume{};
+  int32_t XPointer = 0;
+  int32_t FDAI1 = 0;
+  int32_t FDAI2 = 0;
+  int32_t LPDCockpit = 0;
+  int32_t Dustall = 0;
+};
+inline TextureIdSet TextureIds;
+
+inline constexpr int RockMaterialCount = 5;
+
+// The ids of the materials the scene keeps, 0 until they are created.
+struct MaterialIdSet {
+  int32_t Illuminate = 0;
+  int32_t MatMoon = 0;
+  int32_t MatGoldFoil = 0;
+  int32_t MatRedFoil = 0;
+  int32_t MatSilverFoil = 0;
+  int32_t MatlegFoil = 0;
+  int32_t MatInvisible = 0;
+  int32_t CraterMat = 0;
+  int32_t MatShip = 0;
+  int32_t ScoreMat1 = 0;
+  int32_t ScoreMat2 = 0;
+  std::array<int32_t, RockMaterialCount> MatRock{};
+};
+inline MaterialIdSet MaterialIds;
+
+// --- Engine resources -------------------------------------------------------------------------
+
+// The four scene lights, in the order of LightRecords and LightIds.
+enum LightIndex : int { SunLight, FillLight, NearPointLight, InstrumentPointLight, LightCount };
+// The lights' records; other subsystems change fields and hand a record to the engine again.
+inline std::array<d3d::D3DLIGHT8, LightCount> LightRecords{};
+inline std::array<int16_t, LightCount> LightIds{};
+
+// The fonts, in the order of FontIds; the names ending in "N" are plain fonts, the others texture
+// fonts.
+enum FontIndex : int {
+  SmallFont,
+  ScoreFont,
+  MessageFont,
+  ArialFont16,
+  LargeFont,
+  TimesFont14,
+  FileFont12,
+  FileFont14,
+  SmallFontN,
+  ScoreFontN,
+  MessageFontN,
+  LargeFontN,
+  FileFont12N,
+  FileFont14N,
+  FontCount
+};
+inline std::array<int32_t, FontCount> FontIds{};
+
+inline bool ViewSurfaceActive = false;  // ViewSurface exists
+inline float FDAIScale = 0.0f;          // FDAISurface's width / 512

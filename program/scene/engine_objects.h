@@ -1,0 +1,62 @@
+// The program-wide engine objects: one of each, held from engine start to shutdown. The flight
+// creates them when the engine starts (the atmosphere and the camera path in the first scene
+// build); the scene builders and the frames use them through these names.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "platform/engine/draw2d.h"
+#include "platform/engine/engine.h"
+#include "platform/engine/input.h"
+#include "platform/engine/landscape.h"
+#include "platform/engine/resources.h"
+#include "platform/engine/scene.h"
+
+inline std::unique_ptr<engine::Engine> Engine;
+inline std::unique_ptr<engine::EngineGlobals> Globals;
+inline std::unique_ptr<engine::EngineInput> InputEngine;
+inline std::unique_ptr<engine::EngineInputDevices> InputDevices;
+inline std::unique_ptr<engine::EngineMathLibrary> MathLibrary;
+inline std::unique_ptr<engine::EngineTextureFactory> TextureFactory;
+inline std::unique_ptr<engine::EngineScene> Scene;
+inline std::unique_ptr<engine::EngineLights> LightEngine;
+inline std::unique_ptr<engine::EngineScreen2DText> Screen2DText;
+inline std::unique_ptr<engine::EngineScreen2DDraw> Screen2DDraw;
+inline std::unique_ptr<engine::EngineGraphicEffect> GraphicEffect;
+inline std::unique_ptr<engine::EngineMaterialFactory> MaterialFactory;
+inline std::unique_ptr<engine::EngineAtmosphere> Atmosphere;
+inline std::unique_ptr<engine::EnginePath> SceneHelper;
+
+// The four view cameras, numbered from 1 (index 0 unused); the first is the engine's main camera.
+inline constexpr int ViewCameraCount = 4;
+inline std::array<engine::EngineCamera*, ViewCameraCount + 1> ViewCameras{};
+
+// The render surfaces of the instruments, the cockpit windows, the shadow and the scene view.
+using RenderSurfacePtr = std::shared_ptr<engine::EngineRenderSurface>;
+inline constexpr int DataDisplayCount = 3;
+inline RenderSurfacePtr ViewSurface;
+inline RenderSurfacePtr FDAISurface;
+inline RenderSurfacePtr XPointerSurface;
+inline RenderSurfacePtr AltitudeSurface;
+inline RenderSurfacePtr AltitudeRateSurface;
+inline RenderSurfacePtr PanelSurface;
+inline RenderSurfacePtr ThrottleSurface;
+inline RenderSurfacePtr AttitudeMeasureSurface;
+inline RenderSurfacePtr DSKYSurface;
+inline RenderSurfacePtr DSKYLightsSurface;
+inline std::array<RenderSurfacePtr, DataDisplayCount> DataDisplaySurfaces;
+inline RenderSurfacePtr FuelCounterSurface;
+inline RenderSurfacePtr CounterSurface;
+inline RenderSurfacePtr WindowViewSurface;
+inline RenderSurfacePtr WindowOverlaySurface;
+inline RenderSurfacePtr ShadowSurface;
+inline RenderSurfacePtr TerrainPatchSurface;
+
+// The meshes of the scene.
+using MeshPtr = std::shared_ptr<engine::EngineMesh>;
+inline MeshPtr ExplosionMesh;
+
+// The exhaust emitters of the main display; they join the engine when they are created.
+inline engine::EngineParticleSystem ParticleAscent;
+inline engine::EngineParticleSystem ParticleRCS1;

@@ -1,0 +1,101 @@
+// The engine objects of a flight on the null backend (or a test's own), over a fresh program
+// folder into which each test writes the files the scene reads. The settings the scene reads are
+// given back their values when the test ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/d3dx/image_file.h"
+#include "program/flight/flight_state.h"
+#include "program/missions/missions_state.h"
+#include "program/scene/engine_objects.h"
+#include "program/scene/scene_state.h"
+#include "program/startup/startup_state.h"
+#include "tests/program/missions/program_folder.h"
+
+class SceneTest : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    CreateEngineObjects(engine::MakeNullBackend());
+  }
+  void TearDown() override { ReleaseEngineObjects(); }
+
+  // The objects in the order the engine start makes them.
+  static void CreateEngineObjects(std::unique_ptr<engine::DrawBackend> backend) {
+    Engine = std::make_unique<engine::Engine>(std::move(backend));
+    Globals = std::make_unique<engine::EngineGlobals>(*Engine);
+    InputEngine = std::make_unique<engine::EngineInput>(*Engine);
+    InputDevices = std::make_unique<engine::EngineInputDevices>(*Engine);
+    MathLibrary = std::make_unique<engine::EngineMathLibrary>();
+    TextureFactory = std::make_unique<engine::EngineTextureFactory>(*Engine);
+    Scene = std::make_unique<engine::EngineScene>(*Engine);
+    LightEngine = std::make_unique<engine::EngineLights>(*Engine);
+    Screen2DText = std::make_unique<engine::EngineScreen2DText>(*Engine);
+    ViewCameras = {nullptr, &Engine->MainCamera(), &extraCameras_[0], &extraCameras_[1],
+                   &extraCameras_[2]};
+    Screen2DDraw = std::make_unique<engine::EngineScreen2DDraw>(*Engine);
+    GraphicEffect = std::make_unique<engine::EngineGraphicEffect>();
+    MaterialFactory = std::make_unique<engine::EngineMaterialFactory>(*Engine);
+    Atmosphere = std::make_unique<engine::EngineAtmosphere>();
+    SceneHelper = std::make_unique<engine::EnginePath>(*Engine);
+  }
+
+  // Drops every object the scene made and the engine objects, newest first.
+  static void ReleaseEngineObjects() {
+    for (RenderSurfacePtr* surface :
+         {&ViewSurface, &FDAISurface, &XPointerSurface, &AltitudeSurface, &AltitudeRateSurface,
+          &PanelSurface, &ThrottleSurface, &AttitudeMeasureSurface, &DSKYSurface,
+          &DSKYLightsSurface, &FuelCounterSurface, &CounterSurface, &WindowViewSurface,
+          &WindowOverlaySurface, &ShadowSurface, &TerrainPatchSurface})
+      surface->reset();
+    for (RenderSurfacePtr& surface : DataDisplaySurfaces) surface.reset();
+    ExplosionMesh.reset();
+    ParticleAscent = {};
+    ParticleRCS1 = {};
+    TextureIds = {};
+    MaterialIds = {};
+    SceneHelper.reset();
+    Atmosphere.reset();
+    MaterialFactory.reset();
+    GraphicEffect.reset();
+    Screen2DDraw.reset();
+    ViewCameras = {};
+    Screen2DText.reset();
+    LightEngine.reset();
+    Scene.reset();
+    TextureFactory.reset();
+    MathLibrary.reset();
+    InputDevices.reset();
+    InputEngine.reset();
+    Globals.reset();
+    Engine.reset();
+  }
+
+  // A small picture under the program folder; the image reader knows it by its bytes, whatever
+  // the file's extension says.
+  void WriteImage(const std::string& relative, uint32_t width = ImageSide,
+                  uint32_t height = ImageSide) const {
+    const auto bytes = d3dx::EncodeBmp(d3dx::ArgbImage(width, height, 0xFF808080), false);
+    folder_.WriteFile(relative, std::string(bytes.begin(), bytes.end()));
+  }
+
+  // The file as the engine names it once resolved: the program folder and the relative path.
+  std::string Resolved(const std::string& relative) const {
+    return (folder_.Path() / relative).string();
+  }
+
+  static constexpr uint32_t ImageSide = 8;  // pixels of every test picture
+
+ private:
+  inline static std::array<engine::EngineCamera, ViewCameraCount - 1> extraCameras_{};
+  SavedVariables settings_ =
+      SavedVariables(TextureQuality, RenderDetail, SimpleLM, ShadowFlags, ScreenHeight, ScreenWidth,
+                     DisplayModeWidth, DisplayModeHeight, PreviousMissionType, LandTileFiles,
+                     ViewSurfaceActive, FDAIScale, LightRecords, LightIds, FontIds);
+};
