@@ -12,6 +12,7 @@
 #include "platform/engine/landscape.h"
 #include "platform/engine/resources.h"
 #include "platform/engine/scene.h"
+#include "program/flight/flight_state.h"
 
 inline std::unique_ptr<engine::Engine> Engine;
 inline std::unique_ptr<engine::EngineGlobals> Globals;
@@ -53,9 +54,63 @@ inline RenderSurfacePtr WindowOverlaySurface;
 inline RenderSurfacePtr ShadowSurface;
 inline RenderSurfacePtr TerrainPatchSurface;
 
-// The meshes of the scene.
+// The meshes of the scene. The group roots carry one vertex at the origin and place and draw
+// the parts attached to them; the frames move only the roots.
 using MeshPtr = std::shared_ptr<engine::EngineMesh>;
 inline MeshPtr ExplosionMesh;
+
+inline MeshPtr AscentStageMesh;
+inline MeshPtr AscentShadowGroup;
+inline MeshPtr AscentBodyMesh;
+inline MeshPtr AscentGoldFoilMesh;
+inline MeshPtr AscentSilverFoilMesh;
+inline MeshPtr AscentRadarMesh;
+inline MeshPtr AscentRadarOrbitMesh;
+inline MeshPtr AscentWindowsMesh;
+inline MeshPtr AscentShadowMesh;
+inline MeshPtr AscentRadarShadowMesh;
+inline MeshPtr AscentRadarShadowOrbitMesh;
+inline MeshPtr AscentEngineFlame;
+
+inline MeshPtr DescentStageMesh;
+inline MeshPtr DescentShadowGroup;
+inline MeshPtr DescentBodyMesh;
+inline MeshPtr DescentPartsMesh;
+inline MeshPtr EngineFlame;
+inline MeshPtr DescentGoldFoilMesh;
+inline MeshPtr DescentSilverFoilMesh;
+inline MeshPtr DescentRedFoilMesh;
+inline MeshPtr DescentLegFoilMesh;
+inline MeshPtr DescentShadowMesh;
+// The legs and their shadow companions, p1 to p4 as footpads 0 to 3.
+inline std::array<MeshPtr, FootpadCount> DescentLegShadowMeshes;
+inline std::array<MeshPtr, FootpadCount> DescentLegMeshes;
+
+inline MeshPtr RCSPlumeGroup;
+inline std::array<MeshPtr, RCSPlumeCount + 1> RCSPlumes;  // index 0 holds none
+
+inline MeshPtr CommandModuleMesh;
+inline MeshPtr CMMainMesh;
+inline MeshPtr CMShinyMesh;
+inline MeshPtr CMOverlayMesh;
+
+inline MeshPtr HatchOpenMesh;         // in the cabin
+inline MeshPtr HatchOpenAMesh;        // on the ascent stage
+inline MeshPtr HatchClosedInnerMesh;  // in the cabin
+inline MeshPtr HatchClosedOuterMesh;  // on the ascent stage
+
+inline MeshPtr CameraPivot;
+inline MeshPtr CameraMesh;
+inline MeshPtr FDAIBall;
+inline MeshPtr FDAIBallCameraPivot;
+inline MeshPtr FDAIBallCameraPoint;
+inline MeshPtr RollOrientationMesh;
+inline MeshPtr OrientationMesh;
+inline MeshPtr LandingSpotMesh;
+inline MeshPtr ArrowSpotMesh;
+inline MeshPtr ShadowGridMesh;
+inline std::array<MeshPtr, FootpadCount> ShadowBlobMeshes;  // the footpads' dark quads
+inline MeshPtr MiniLMMesh;
 
 // The exhaust emitters of the main display; they join the engine when they are created.
 inline engine::EngineParticleSystem ParticleAscent;

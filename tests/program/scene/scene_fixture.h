@@ -56,6 +56,52 @@ class SceneTest : public ProgramFolderTest {
       surface->reset();
     for (RenderSurfacePtr& surface : DataDisplaySurfaces) surface.reset();
     ExplosionMesh.reset();
+    for (MeshPtr* mesh : {&AscentStageMesh,
+                          &AscentShadowGroup,
+                          &AscentBodyMesh,
+                          &AscentGoldFoilMesh,
+                          &AscentSilverFoilMesh,
+                          &AscentRadarMesh,
+                          &AscentRadarOrbitMesh,
+                          &AscentWindowsMesh,
+                          &AscentShadowMesh,
+                          &AscentRadarShadowMesh,
+                          &AscentRadarShadowOrbitMesh,
+                          &AscentEngineFlame,
+                          &DescentStageMesh,
+                          &DescentShadowGroup,
+                          &DescentBodyMesh,
+                          &DescentPartsMesh,
+                          &EngineFlame,
+                          &DescentGoldFoilMesh,
+                          &DescentSilverFoilMesh,
+                          &DescentRedFoilMesh,
+                          &DescentLegFoilMesh,
+                          &DescentShadowMesh,
+                          &RCSPlumeGroup,
+                          &CommandModuleMesh,
+                          &CMMainMesh,
+                          &CMShinyMesh,
+                          &CMOverlayMesh,
+                          &HatchOpenMesh,
+                          &HatchOpenAMesh,
+                          &HatchClosedInnerMesh,
+                          &HatchClosedOuterMesh,
+                          &CameraPivot,
+                          &CameraMesh,
+                          &FDAIBall,
+                          &FDAIBallCameraPivot,
+                          &FDAIBallCameraPoint,
+                          &RollOrientationMesh,
+                          &OrientationMesh,
+                          &LandingSpotMesh,
+                          &ArrowSpotMesh,
+                          &ShadowGridMesh,
+                          &MiniLMMesh})
+      mesh->reset();
+    for (auto* meshes : {&DescentLegShadowMeshes, &DescentLegMeshes, &ShadowBlobMeshes})
+      for (MeshPtr& mesh : *meshes) mesh.reset();
+    for (MeshPtr& mesh : RCSPlumes) mesh.reset();
     ParticleAscent = {};
     ParticleRCS1 = {};
     TextureIds = {};
@@ -83,6 +129,27 @@ class SceneTest : public ProgramFolderTest {
                   uint32_t height = ImageSide) const {
     const auto bytes = d3dx::EncodeBmp(d3dx::ArgbImage(width, height, 0xFF808080), false);
     folder_.WriteFile(relative, std::string(bytes.begin(), bytes.end()));
+  }
+
+  // A model of `groups` triangles in the X file's text form, triangle n in material group n, the
+  // first around the origin.
+  void WriteModel(const std::string& relative, int groups = 1) const {
+    std::string vertices, faces, materials;
+    for (int n = 0; n < groups; ++n) {
+      const std::string x = std::to_string(n);
+      vertices += (n ? ", " : "") + x + ";0;0;, " + x + ";1;0;, " + x + ";0;1;";
+      const std::string first = std::to_string(3 * n);
+      faces += (n ? ", " : "") + std::string("3;") + first + "," + std::to_string(3 * n + 1) + "," +
+               std::to_string(3 * n + 2) + ";";
+      materials += "Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }\n";
+    }
+    std::string indices;
+    for (int n = 0; n < groups; ++n) indices += (n ? ", " : "") + std::to_string(n);
+    folder_.WriteFile(relative, "xof 0303txt 0032\nMesh M {\n" + std::to_string(3 * groups) + "; " +
+                                    vertices + ";\n" + std::to_string(groups) + "; " + faces +
+                                    ";\nMeshMaterialList { " + std::to_string(groups) + "; " +
+                                    std::to_string(groups) + "; " + indices + ";;\n" + materials +
+                                    "}\n}\n");
   }
 
   // The file as the engine names it once resolved: the program folder and the relative path.
