@@ -4,7 +4,10 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "platform/engine/draw2d.h"
 #include "platform/engine/engine.h"
@@ -111,6 +114,13 @@ inline MeshPtr ArrowSpotMesh;
 inline MeshPtr ShadowGridMesh;
 inline std::array<MeshPtr, FootpadCount> ShadowBlobMeshes;  // the footpads' dark quads
 inline MeshPtr MiniLMMesh;
+
+// The cabin: its root, its shell, and every part and switch-position model by its model name
+// (which is also its engine name).
+inline MeshPtr VirtualCockpitMesh;
+inline MeshPtr CockpitShellMesh;
+inline std::map<std::string, MeshPtr, std::less<>> CockpitPartMeshes;
+inline std::map<std::string, MeshPtr, std::less<>> SwitchMeshes;
 
 // The exhaust emitters of the main display; they join the engine when they are created.
 inline engine::EngineParticleSystem ParticleAscent;

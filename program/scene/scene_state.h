@@ -153,3 +153,7 @@ inline std::array<int32_t, FontCount> FontIds{};
 
 inline bool ViewSurfaceActive = false;  // ViewSurface exists
 inline float FDAIScale = 0.0f;          // FDAISurface's width / 512
+
+// --- Cabin switches ---------------------------------------------------------------------------
+
+inline int32_t XPointerHighScale = 0;  // the cross-pointer's scale switch: 0 low, 1 high
