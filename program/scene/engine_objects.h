@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/engine/draw2d.h"
 #include "platform/engine/engine.h"
@@ -16,6 +17,7 @@
 #include "platform/engine/resources.h"
 #include "platform/engine/scene.h"
 #include "program/flight/flight_state.h"
+#include "program/missions/missions_state.h"
 
 inline std::unique_ptr<engine::Engine> Engine;
 inline std::unique_ptr<engine::EngineGlobals> Globals;
@@ -121,6 +123,28 @@ inline MeshPtr VirtualCockpitMesh;
 inline MeshPtr CockpitShellMesh;
 inline std::map<std::string, MeshPtr, std::less<>> CockpitPartMeshes;
 inline std::map<std::string, MeshPtr, std::less<>> SwitchMeshes;
+
+// The mission's landscape tiles, overlapping levels of detail: 2 the largest and coarsest.
+inline std::array<std::unique_ptr<engine::EngineLandscape>, LandTileCount> LandTiles;
+// The world around the LM.
+inline MeshPtr StarField;
+inline std::vector<MeshPtr> StarPointMeshes;  // as KeptStars
+inline std::vector<MeshPtr> StarInfoMeshes;   // as KeptStars, with the star information option
+inline MeshPtr EarthMesh;
+inline MeshPtr EarthPoint;
+inline MeshPtr AllMoonMesh;
+inline MeshPtr HalfMoonMesh;
+inline MeshPtr OrbitalMoonMesh;
+inline MeshPtr FlagMesh;
+inline MeshPtr FlagDarkMesh;
+inline MeshPtr CraterDebrisMesh;
+inline MeshPtr StartMesh;
+inline MeshPtr FinishMesh;
+inline MeshPtr DustMesh;
+inline MeshPtr ScoreMesh;
+inline MeshPtr SurveyorMesh;
+inline std::vector<MeshPtr> RockMeshes;      // the rock model pool, RockCount models
+inline std::vector<MeshPtr> FakeRockMeshes;  // their shadow casters
 
 // The exhaust emitters of the main display; they join the engine when they are created.
 inline engine::EngineParticleSystem ParticleAscent;

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/d3d/types.h"
 #include "program/flight/vector3.h"
@@ -157,3 +159,24 @@ inline float FDAIScale = 0.0f;          // FDAISurface's width / 512
 // --- Cabin switches ---------------------------------------------------------------------------
 
 inline int32_t XPointerHighScale = 0;  // the cross-pointer's scale switch: 0 low, 1 high
+
+// --- Landscape, sky and stars -----------------------------------------------------------------
+
+inline bool LandTilesCreated = false;  // the three LandTiles exist
+inline float FieldOfView = 0.0f;       // degrees, the view camera's
+
+// A star of the catalogue brighter than the cut, as the star field shows it.
+struct KeptStar {
+  Vector3 Position;  // world units on the sky sphere, in world axes once set up
+  bool Shown = false;
+  float Brightness = 0;  // grey level 0 to 1
+  std::string InfoText;  // the name its 3D marker answers the mouse with
+};
+inline std::vector<KeptStar> KeptStars;  // from index 0, in catalogue order
+inline int32_t BrightStarCount = 0;
+// Errors of the star field and Earth builder in this run; only the first is shown in a box.
+inline int32_t StarErrorCount = 0;
+// The Earth's elevation and azimuth (radians), its distance (world units) and place.
+inline std::array<float, 2> EarthAngles{};
+inline float EarthDistance = 0.0f;
+inline Vector3 EarthPosition;

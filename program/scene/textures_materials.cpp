@@ -268,6 +268,10 @@ void CreateMaterials() {
       {"Mat(0)", Black, Grey(0.9f), Grey(0.2f), Grey(0.4f), {}},
       {"Mat(1)", Black, Grey(0.9f), Grey(0.2f), Grey(0.4f), {}},
       {"Mat(2)", Black, Grey(0.9f), Grey(0.2f), Grey(0.4f), {}},
+      // The landscape tiles' own, which the frames fade with the camera's height.
+      {"LandTile0", Black, Grey(0.9f), Grey(0.2f), Grey(0.4f), {}},
+      {"LandTile1", Black, Grey(0.9f), Grey(0.2f), Grey(0.4f), {}},
+      {"LandTile2", Black, Grey(0.9f), Grey(0.2f), Grey(0.4f), {}},
       {"MatOrbit", Black, Grey(0.9f), Grey(0.3f), Grey(0.4f), {}},
       {"MatOrbital", Black, Grey(0.9f), Grey(0.1f), Rgba{0.25f, 0.5f, 0.5f, 1}, {}},
       {"Bezels", Black, Rgba{0.5f, 0.5f, 0.5f, 0.6f}, Rgba{0.01f, 0.01f, 0.01f, 0.01f}, {}, {}},

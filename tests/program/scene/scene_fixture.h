@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/d3dx/image_file.h"
 #include "program/flight/flight_state.h"
@@ -17,6 +18,37 @@
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/missions/program_folder.h"
+
+// Keeps what the scene asks to be drawn: the 2D shapes, and each mesh with the target it went to.
+class RecordingBackend : public engine::DrawBackend {
+ public:
+  struct MeshDraw {
+    const engine::EngineMesh* mesh;
+    engine::EngineRenderSurface* target;  // nullptr for the back buffer
+  };
+  std::vector<engine::Shape2D> shapes;
+  std::vector<MeshDraw> meshes;
+
+  void BeginTarget(const engine::DrawTarget& target, bool, uint32_t) override {
+    targets_.push_back(target.surface);
+  }
+  void EndTarget() override { targets_.pop_back(); }
+  void DrawMesh(const engine::EngineMesh& mesh, const engine::CameraView&) override {
+    meshes.push_back({&mesh, targets_.empty() ? nullptr : targets_.back()});
+  }
+  void DrawLandscape(const engine::EngineLandscape&, const engine::CameraView&) override {}
+  void Draw2D(const engine::Shape2D& shape) override { shapes.push_back(shape); }
+  void Present() override {}
+  void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
+                   int32_t& height) override {
+    width = static_cast<int32_t>(text.size()) * pixelHeight / 2;
+    height = pixelHeight;
+  }
+  std::vector<uint32_t> ReadBackBuffer(int32_t, int32_t) override { return {}; }
+
+ private:
+  std::vector<engine::EngineRenderSurface*> targets_;
+};
 
 class SceneTest : public ProgramFolderTest {
  protected:
