@@ -180,3 +180,23 @@ inline int32_t StarErrorCount = 0;
 inline std::array<float, 2> EarthAngles{};
 inline float EarthDistance = 0.0f;
 inline Vector3 EarthPosition;
+
+// --- Per-frame placement ----------------------------------------------------------------------
+
+inline float LMHeading = 0.0f;      // radians, the LM's heading about the vertical
+inline int32_t ActiveLandTile = 0;  // 0 to 2, the tile under the ground probe point
+// Set by the guidance computer to light the gimbal warning whatever the roll.
+inline int32_t ForcedGimbalWarning = 0;
+
+// One place of the rock field. There are RockPlacesPerModel places for every model of the pool,
+// which is handed out each frame to the places in view.
+struct RockRecord {
+  Vector3 Relative;  // world units from the LM, this frame
+  Vector3 World;     // world units
+  float Size = 0.0f;
+  float Turn = 0.0f;      // radians about the vertical
+  float Distance = 0.0f;  // world units from the landing site
+};
+inline constexpr int32_t RockPlacesPerModel = 5;
+inline std::vector<RockRecord> RockRecords;
+inline bool RocksPlaced = false;  // the records stand on the ground of this flight

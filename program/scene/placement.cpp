@@ -1,0 +1,263 @@
+#include "program/scene/placement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "platform/win/rnd.h"
+#include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_scene.h"
+#include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
+#include "program/missions/missions_state.h"
+#include "program/scene/engine_objects.h"
+#include "program/scene/scene_state.h"
+
+namespace {
+
+using d3dx::D3DXVECTOR3;
+using engine::EngineMathLibrary;
+
+constexpr float AlignedWithin = 0.006f;  // length of (normal - up) below which nothing turns
+constexpr float CraterDepth = 40.0f;     // world units
+constexpr float CraterRadius = 50.0f;    // world units
+constexpr float RockNearestSize = 0.04f;
+constexpr float RockSizeFactor = 0.25f;
+constexpr float RockFieldRadius = 900.0f;      // world units
+constexpr float RockFieldInner = 0.03f;        // of the radius
+constexpr float RockCandidateMargin = 200.0f;  // world units beyond RockGraphic
+constexpr float CrashClearance = 40.0f;        // world units around a crashed LM
+constexpr float NoCrashDistance = 2000.0f;
+constexpr float RockLift = 0.1f;  // of its size
+constexpr float EmitterHeight = 20.0f;
+constexpr float OrbitalEmitterSpread = 100.0f;  // world units either way
+constexpr float EmitterSpread = 50.0f;
+constexpr float MostParticles = 30.0f;
+constexpr int16_t FewestParticles = 5;
+constexpr float OrbitalExhaustPower = 100.0f;
+constexpr float ExhaustPower = 30.0f;
+constexpr float SmallestComponent = 0.0001f;
+constexpr float DegreesPerRadian = 57.2957795130823f;
+
+bool Between(float value, float low, float high) { return low < value && value < high; }
+
+float Clamp01(float x) { return std::clamp(x, 0.0f, 1.0f); }
+
+void SetTerms(int32_t material, float diffuse, float ambient, float specular, float alpha) {
+  MaterialFactory->SetDiffuse(material, diffuse, diffuse, diffuse, alpha);
+  MaterialFactory->SetAmbient(material, ambient, ambient, ambient, alpha);
+  MaterialFactory->SetSpecular(material, specular, specular, specular, alpha);
+}
+
+}  // namespace
+
+void AlignMeshToTerrain(engine::EngineMesh& mesh, const engine::EngineLandscape& tile,
+                        float factor) {
+  if (factor == 1.0f) factor = 0.999f;
+  const float step = (1.0f - factor) / 100.0f;
+  const D3DXVECTOR3 p = mesh.GetPosition();
+  const D3DXVECTOR3 n = tile.GetNormal(p.x, p.z);
+  d3dx::D3DXMATRIX r = mesh.GetRotationMatrix();
+  const D3DXVECTOR3 up{r.m[1][0], r.m[1][1], r.m[1][2]};
+  const D3DXVECTOR3 forward{r.m[2][0], r.m[2][1], r.m[2][2]};
+  D3DXVECTOR3 d = n - up;
+  if (d3dx::D3DXVec3Length(&d) < AlignedWithin) return;
+  d3dx::D3DXVec3Normalize(&d, &d);
+  const D3DXVECTOR3 newUp = up + d * step;
+  D3DXVECTOR3 side;
+  D3DXVECTOR3 newForward;
+  d3dx::D3DXVec3Cross(&side, &newUp, &forward);
+  d3dx::D3DXVec3Cross(&newForward, &side, &newUp);
+  d3dx::D3DXVec3Normalize(&side, &side);
+  d3dx::D3DXVec3Normalize(&newForward, &newForward);
+  const D3DXVECTOR3 rows[3] = {side, newUp, newForward};
+  for (int row = 0; row < 3; ++row) {
+    r.m[row][0] = rows[row].x;
+    r.m[row][1] = rows[row].y;
+    r.m[row][2] = rows[row].z;
+  }
+  mesh.SetRotationMatrix(r);
+}
+
+void DigCrater() {
+  engine::EngineLandscape& tile = *LandTiles[static_cast<size_t>(ActiveLandTile)];
+  const engine::HeightGrid& grid = tile.Grid();
+  const D3DXVECTOR3 origin = tile.GetPosition();
+  const D3DXVECTOR3 scale = tile.GetScale();
+  // Sample by sample, so that a grid coarser than a unit has each sample lowered once.
+  for (uint32_t row = 0; row < grid.rows; ++row)
+    for (uint32_t column = 0; column < grid.columns; ++column) {
+      const float x = origin.x + static_cast<float>(column) * grid.spacing * scale.x;
+      const float z = origin.z + static_cast<float>(row) * grid.spacing * scale.z;
+      const float d = EngineMathLibrary::GetDistance2D(0, 0, x, z);
+      const float depth = std::max(0.0f, (1.0f - d / CraterRadius) * CraterDepth);
+      if (depth > 0) tile.SetHeight(x, z, tile.GetHeight(x, z) - depth);
+    }
+  tile.UpdateHeights(-1, -1);
+}
+
+float HighestTileHeight(float x, float z, int& tile) {
+  float best = NoTerrainHeight;
+  tile = -1;
+  for (int k = 0; k < LandTileCount; ++k) {
+    const auto& landscape = LandTiles[static_cast<size_t>(k)];
+    if (!landscape) continue;
+    const float h = landscape->GetHeight(x, z);
+    if (h == 0.0f) continue;  // no ground here
+    if (h > best) {
+      best = h;
+      tile = k;
+    } else if (h == best) {
+      tile = -1;  // a tie: no tile is strictly highest
+    }
+  }
+  return best;
+}
+
+void UpdateFootpadHeights() {
+  int tile = -1;
+  HighestTileHeight(0, 0, tile);
+  if (tile >= 0) ActiveLandTile = tile;
+}
+
+void PlaceRocks() {
+  win::Randomize();
+  RockRecords.assign(static_cast<size_t>(std::max(0, RockCount) * RockPlacesPerModel), {});
+  constexpr float TwoPi = 2 * std::numbers::pi_v<float>;
+  for (RockRecord& rock : RockRecords) {
+    const float r = win::Rnd();
+    rock.Size = std::max(r * r * RockSizeFactor, RockNearestSize);
+    rock.Turn = win::Rnd() * TwoPi;
+    rock.Distance =
+        (std::sin(win::Rnd() * std::numbers::pi_v<float> / 2) + RockFieldInner) * RockFieldRadius;
+    const d3dx::D3DXVECTOR2 ground =
+        EngineMathLibrary::PointOnCircle({0, 0}, win::Rnd() * TwoPi, rock.Distance);
+    rock.World = {ground.x, 0, ground.y};
+  }
+  RocksPlaced = false;
+}
+
+void UpdateRocks() {
+  if (RocksPlaced) return;
+  for (RockRecord& rock : RockRecords) {
+    // The place around the site becomes a world place once, asked for at its render point.
+    int tile = -1;
+    const float h = HighestTileHeight(rock.World.x, rock.World.z, tile);
+    rock.World.x += LMMeshPosition.x;
+    rock.World.z += LMMeshPosition.z;
+    if (tile >= 0) rock.World.y = h + LMMeshPosition.y;
+  }
+  RocksPlaced = true;
+}
+
+void UpdateRockField() {
+  const engine::EngineCamera& camera = *ViewCameras[1];
+  const D3DXVECTOR3 eye = camera.GetPosition();
+  const d3dx::D3DXMATRIX view = camera.GetMatrix();
+  const D3DXVECTOR3 ahead =
+      EngineMathLibrary::Normalize({view.m[2][0], view.m[2][1], view.m[2][2]});
+  const float cosine = std::cos(FieldOfView / DegreesPerRadian);
+  size_t handed = 0;
+  const size_t pool = RockMeshes.size();
+  for (RockRecord& rock : RockRecords) {
+    rock.Relative = {rock.World.x - LMMeshPosition.x, rock.World.y - LMMeshPosition.y,
+                     rock.World.z - LMMeshPosition.z};
+    const D3DXVECTOR3 relative{rock.Relative.x, rock.Relative.y, rock.Relative.z};
+    const float dist = EngineMathLibrary::Distance3D(relative, {});
+    const float e = Crashed ? dist : NoCrashDistance;
+    if (!(static_cast<float>(RockGraphic) + RockCandidateMargin > dist && e > CrashClearance))
+      continue;
+    const D3DXVECTOR3 toward = EngineMathLibrary::Normalize(relative - eye);
+    if (!(EngineMathLibrary::VectorDot(toward, ahead) > cosine)) continue;
+    const bool near = dist < static_cast<float>(RockGraphic);
+    if (handed >= pool || (near && rock.Size > RockNearestSize)) continue;
+    engine::EngineMesh& model = *RockMeshes[handed++];
+    model.SetPosition(relative.x, relative.y + RockLift * rock.Size, relative.z);
+    const float side = near ? -rock.Size : rock.Size;
+    model.SetScale(side, rock.Size, side);
+    model.Enable(true);
+  }
+  for (size_t n = handed; n < pool; ++n) RockMeshes[n]->Enable(false);
+}
+
+void UpdateRocksVisibility() {
+  for (size_t n = 0; n < RockMeshes.size(); ++n) {
+    engine::EngineMesh& rock = *RockMeshes[n];
+    engine::EngineMesh& shadow = *FakeRockMeshes[n];
+    rock.Render();
+    shadow.Render();
+    if (shadow.IsEnabled() && ShadowFlags[0]) shadow.ShadowPass();
+    rock.Enable(false);
+    shadow.Enable(false);
+  }
+}
+
+void UpdateParticleEmitter() {
+  const bool orbital = MissionType == OrbitalMission;
+  const float spread = orbital ? OrbitalEmitterSpread : EmitterSpread;
+  const float a = spread - win::Rnd() * 2 * spread;
+  float random = win::Rnd();
+  const float b = spread - random * 2 * spread;
+  const D3DXVECTOR3 p = DescentBodyMesh->TransformVector({a, EmitterHeight, b});
+  ParticleAscent.SetEmitterPosition(p);
+  ParticleAscent.SetSecondPosition(p);
+  ParticleAscent.SetOptionA(1);
+  ParticleAscent.SetAmount(
+      std::max(FewestParticles, static_cast<int16_t>(std::lround(MostParticles - CameraDistance))));
+  ParticleAscent.SetRandomValue(random);
+  const bool burning = Main_Display->Timer_Ascent_Particle.Enabled();
+  ParticleAscent.SetPower(burning ? (orbital ? OrbitalExhaustPower : ExhaustPower) : 0.0f);
+  ParticleAscent.SetOptionB(2);
+  ParticleAscent.Update();
+}
+
+void FadeLandscapeLayers() {
+  const float d = CameraDistance;
+  const bool race = MissionType == LMRaceMission;
+  float e1 = race ? 0.0f : Clamp01(1 - (d - 30000) / 300000);
+  float e2 = Clamp01(1 - (d - 10000) / 30000);
+  float e3 = Clamp01(1 - (d - 5000) / 10000);
+  if (LandMoveMode) {
+    e1 = race ? 0.0f : 1.0f;
+    e2 = e3 = 1.0f;
+  }
+  const auto material = [](int k) { return LandTiles[static_cast<size_t>(k)]->Material(); };
+  if (e1 > 0) {
+    MaterialFactory->SetDiffuse(material(2), e1 - 0.2f, e1 - 0.2f, e1 - 0.2f, e1);
+    MaterialFactory->SetAmbient(material(2), e1 * 0.2f, e1 * 0.2f, e1 * 0.2f, e1);
+    MaterialFactory->SetSpecular(material(2), e1 * 0.25f, e1 * 0.25f, e1 * 0.25f, e1);
+    LandTiles[2]->Render(0, 0);
+  }
+  const std::pair<int, float> nearer[] = {{1, e2}, {0, e3}};
+  for (const auto& [k, e] : nearer) {
+    if (!(e > 0)) continue;
+    SetTerms(material(k), 0.8f, 0.2f, 0.25f, e);
+    LandTiles[static_cast<size_t>(k)]->Render(0, 0);
+  }
+}
+
+void CheckTiltLimits() {
+  const float a = std::abs(RollAxis.Angle) * DegreesPerRadian;
+  if (Between(a, 70, 110) || ForcedGimbalWarning == 1) {
+    LampGimbalLock = true;
+    if (Between(a, 85, 95)) {
+      GimbalLocked = true;
+      LampNoAtt = true;
+    }
+  } else {
+    LampGimbalLock = false;
+  }
+}
+
+void GetMeshVector(D3DXVECTOR3& out, const engine::EngineMesh& mesh, const D3DXVECTOR3& v) {
+  out = mesh.TransformVector(v);
+  for (float* c : {&out.x, &out.y, &out.z})
+    if (std::abs(*c) < SmallestComponent) *c = SmallestComponent;
+}
+
+void TransformPoint(D3DXVECTOR3& out, const engine::EngineMesh& mesh, const D3DXVECTOR3& point) {
+  const d3dx::D3DXMATRIX world = mesh.GetMatrix();
+  d3dx::D3DXMATRIX inverse;
+  d3dx::D3DXMatrixInverse(&inverse, nullptr, &world);
+  d3dx::D3DXVec3TransformCoord(&out, &point, &inverse);
+}
