@@ -16,22 +16,61 @@ struct ViewRecord {
   float ViewAngle = 0.0f;  // degrees
 };
 
+// The stored views in record order (record k at index k - 1).
 enum ViewIndex : int {
   VirtualView1,
   VirtualView2,
   VirtualView3,
+  EVAView,
   CockpitView1,
   CockpitView2,
   CockpitView3,
+  ExteriorView,
   SpotView1,
   SpotView2,
-  GroundView,
-  EVAView,
   ViewCount
 };
 
 inline std::array<ViewRecord, ViewCount> ViewRecords;
 inline ViewRecord CurrentView;
+inline ViewRecord PreviousView;
+inline ViewIndex CurrentViewIndex = VirtualView1;  // the record CurrentView copies
+
+// What kind of view is in use; at most one is set.
+inline bool InteriorViewFlag = false;  // a virtual-cockpit view
+inline bool SpotViewFlag = false;      // spot view 1 or 2
+inline bool CockpitPanelFlag = false;  // cockpit views 1 to 3
+inline bool ExteriorViewFlag = false;
+inline bool EVAViewFlag = false;
+inline bool SpotChase = false;      // spot view 2 chases the LM
+inline bool HatchOpenFlag = false;  // the hatch is shown open
+
+// The camera's glide between two eye points: steps 1 to TransitionSteps at index step - 1;
+// TransitionIndex is the next step to play, 0 when none.
+inline int32_t TransitionSteps = 0;
+inline int32_t TransitionIndex = 0;
+inline std::vector<Vector3> TransitionEye;
+inline std::vector<Vector3> TransitionRotation;
+inline std::vector<float> TransitionAngle;  // degrees
+
+// The camera orbiting the LM in the spot views.
+inline float CameraOrbitYaw = 0.0f;       // degrees
+inline float CameraOrbitPitch = 0.0f;     // degrees
+inline float CameraOrbitDistance = 0.0f;  // world units
+inline float MouseSensitivity = 1.0f;
+inline Vector3 SpotCameraPosition;  // world units
+inline Vector3 CameraGroundPoint;   // render coordinates; x and z are tested against the tiles
+inline int32_t CameraLandTile = 0;  // 0 to 2
+
+// The EVA walker: eye (world units), rotation (x pitch, y heading, radians), the path out of the
+// hatch and where it starts.
+inline Vector3 EVAEye;
+inline Vector3 EVARotation;
+inline Vector3 EVAStartPoint;
+inline bool EVAPathBuilt = false;   // once a flight
+inline bool WalkPathMode = false;   // walking along the hatch path
+inline float WalkPathValue = 0.0f;  // 0 the cockpit end, 3.5 the hatch end
+inline Vector3 WalkLookAt;          // one unit ahead of the eye
 
 inline constexpr int VirtualCockpitViewCount = 3;
 // Eye positions and rotations of the three virtual cockpit views, and the current ones.
