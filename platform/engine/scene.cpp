@@ -289,7 +289,8 @@ void EngineMesh::Render() {
 
 void EngineMesh::ShadowPass() {
   if (look_.castsShadow && IsShown())
-    engine_.Backend().DrawMesh(*this, engine_.CurrentCameraView());
+    engine_.Backend().DrawShadowVolume(*this, look_.shadowLight, engine_.ShadowColour(),
+                                       engine_.ShadowRange(), engine_.CurrentCameraView());
 }
 
 void EngineMesh::Destroy() {

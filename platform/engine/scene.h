@@ -141,6 +141,8 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
 
   // Draws the mesh and its children now, into the current target with its camera.
   void Render();
+  // Asks for the shadow volume the mesh casts from its shadow light, in the engine's shadow colour
+  // and range; the mesh itself is not drawn again.
   void ShadowPass();
   // Takes the mesh out of the scene; its handle stays valid but it is never drawn or picked.
   void Destroy();

@@ -255,7 +255,7 @@ void InitParticleSystem() {
     engine::EngineParticleSystem& system = *row.system;
     system.SetTimeStep(ParticleTimeStep);
     const d3dx::D3DXVECTOR3 position = engine::EngineGlobals::MakeVector2(0, 0, 0);
-    system.Create(row.count, 0, ParticleSize, position, 0, TextureIds.ParticleTexture);
+    system.Create(*Engine, row.count, 0, ParticleSize, position, 0, TextureIds.ParticleTexture);
     if (row.spread) system.SetSpread(1, 5, 2);
     system.SetLifeRange(row.shortestLife, row.longestLife);
     system.SetPower(ParticlePower);

@@ -11,48 +11,14 @@
 
 namespace {
 
-constexpr int LegGroups = 6;
-
 class LMModelsTest : public SceneTest {
  protected:
   void SetUp() override {
     SceneTest::SetUp();
-    const std::vector<std::string> models = {"LMAscent.x",
-                                             "LMAscentS.x",
-                                             "LMAscentGoldFoilParts.x",
-                                             "LMAscentSilverFoilParts.x",
-                                             "LMAscentWindows.x",
-                                             "LMAscentRadarLand.x",
-                                             "LMAscentRadarOrbit.x",
-                                             "LMAscentRadarShadowland.x",
-                                             "LMAscentRadarShadowOrbit.x",
-                                             "LMAscentShadow.x",
-                                             "AscentEngineFlame.x",
-                                             "LMDescent.x",
-                                             "LMDescentS.x",
-                                             "LMDescentPartsWithShadow.X",
-                                             "EngineFlame.x",
-                                             "LMDescentGoldFoilParts.x",
-                                             "LMDescentSilverFoilParts.x",
-                                             "LMDescentRedFoilParts.x",
-                                             "LMDescentLegsSilver.x",
-                                             "LMDescentShadow.x",
-                                             "CMMain.x",
-                                             "CMshiny.x",
-                                             "CMOverlay.x",
-                                             "HatchOpen.x",
-                                             "HatchClosedinner.x",
-                                             "hatchclosedouter.x",
-                                             "FDAIBall.X",
-                                             "landingmarker.x",
-                                             "LMmini.x"};
-    for (const std::string& model : models) WriteModel("Models/" + model);
-    for (int p = 1; p <= 4; ++p) {
-      const std::string n = std::to_string(p);
-      WriteModel("Models/LMDescentShadowP" + n + ".x");
-      WriteModel("Models/LMDescentp" + n + ".x", LegGroups);
-      WriteModel("Models/LMDescentP" + n + "S.x", LegGroups);
-    }
+    WriteStageModels();
+    for (const char* model :
+         {"CMMain.x", "CMshiny.x", "CMOverlay.x", "FDAIBall.X", "landingmarker.x", "LMmini.x"})
+      WriteModel(std::string("Models/") + model);
     for (int i = 1; i <= 16; ++i) WriteModel("Models/RCSPlume" + std::to_string(i) + ".x");
     for (const char* picture : {"white", "blacksolid", "CMOverlay"}) {
       WriteImage(std::string("Textures/") + picture + ".png");

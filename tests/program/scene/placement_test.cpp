@@ -234,7 +234,7 @@ TEST_F(PlacementTest, TheExhaustEmitterFollowsTheDescentStageAndTheTimer) {
   MissionType = 12;
   CameraDistance = 10;
   Main_Display->Timer_Ascent_Particle.SetEnabled(true);
-  ParticleAscent.Create(100, 0, 15.0f, {}, 0, 0);
+  ParticleAscent.Create(*Engine, 100, 0, 15.0f, {}, 0, 0);
   ParticleAscent.SetLifeRange(3.0f, 3.0f);
   UpdateParticleEmitter();
   ASSERT_FALSE(ParticleAscent.Particles().empty());

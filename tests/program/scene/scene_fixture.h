@@ -26,18 +26,47 @@ class RecordingBackend : public engine::DrawBackend {
     const engine::EngineMesh* mesh;
     engine::EngineRenderSurface* target;  // nullptr for the back buffer
   };
+  // A draw of a sky, a landscape or a 2D shape, with the target and the camera it went to.
+  struct Draw {
+    const char* kind;
+    engine::EngineRenderSurface* target;
+    d3dx::D3DXMATRIX view;
+  };
   std::vector<engine::Shape2D> shapes;
   std::vector<MeshDraw> meshes;
+  std::vector<Draw> draws;
 
   void BeginTarget(const engine::DrawTarget& target, bool, uint32_t) override {
     targets_.push_back(target.surface);
   }
   void EndTarget() override { targets_.pop_back(); }
   void DrawMesh(const engine::EngineMesh& mesh, const engine::CameraView&) override {
-    meshes.push_back({&mesh, targets_.empty() ? nullptr : targets_.back()});
+    meshes.push_back({&mesh, Target()});
   }
-  void DrawLandscape(const engine::EngineLandscape&, const engine::CameraView&) override {}
-  void Draw2D(const engine::Shape2D& shape) override { shapes.push_back(shape); }
+  void DrawLandscape(const engine::EngineLandscape&, const engine::CameraView& camera) override {
+    draws.push_back({"landscape", Target(), camera.view});
+  }
+  void Draw2D(const engine::Shape2D& shape) override {
+    shapes.push_back(shape);
+    draws.push_back({"2D", Target(), {}});
+  }
+  void DrawSky(const engine::EngineAtmosphere&, const engine::CameraView& camera) override {
+    draws.push_back({"sky", Target(), camera.view});
+  }
+  void DrawParticles(const engine::EngineParticleSystem&,
+                     const engine::CameraView& camera) override {
+    draws.push_back({"particles", Target(), camera.view});
+  }
+  void DrawShadowVolume(const engine::EngineMesh&, int32_t light, uint32_t colour, float range,
+                        const engine::CameraView& camera) override {
+    draws.push_back({"shadow", Target(), camera.view});
+    shadowLight = light;
+    shadowColour = colour;
+    shadowRange = range;
+  }
+  int32_t shadowLight = 0;
+  uint32_t shadowColour = 0;
+  float shadowRange = 0;
   void Present() override {}
   void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
                    int32_t& height) override {
@@ -47,6 +76,9 @@ class RecordingBackend : public engine::DrawBackend {
   std::vector<uint32_t> ReadBackBuffer(int32_t, int32_t) override { return {}; }
 
  private:
+  engine::EngineRenderSurface* Target() const {
+    return targets_.empty() ? nullptr : targets_.back();
+  }
   std::vector<engine::EngineRenderSurface*> targets_;
 };
 
@@ -74,7 +106,7 @@ class SceneTest : public ProgramFolderTest {
     Screen2DDraw = std::make_unique<engine::EngineScreen2DDraw>(*Engine);
     GraphicEffect = std::make_unique<engine::EngineGraphicEffect>();
     MaterialFactory = std::make_unique<engine::EngineMaterialFactory>(*Engine);
-    Atmosphere = std::make_unique<engine::EngineAtmosphere>();
+    Atmosphere = std::make_unique<engine::EngineAtmosphere>(*Engine);
     SceneHelper = std::make_unique<engine::EnginePath>(*Engine);
   }
 
@@ -183,6 +215,41 @@ class SceneTest : public ProgramFolderTest {
                                     std::to_string(groups) + "; " + indices + ";;\n" + materials +
                                     "}\n}\n");
   }
+
+  // Every model of the LM's two stages and the hatch, the legs with six material groups.
+  void WriteStageModels() const {
+    for (const char* model : {"LMAscent.x",
+                              "LMAscentS.x",
+                              "LMAscentGoldFoilParts.x",
+                              "LMAscentSilverFoilParts.x",
+                              "LMAscentWindows.x",
+                              "LMAscentRadarLand.x",
+                              "LMAscentRadarOrbit.x",
+                              "LMAscentRadarShadowland.x",
+                              "LMAscentRadarShadowOrbit.x",
+                              "LMAscentShadow.x",
+                              "AscentEngineFlame.x",
+                              "LMDescent.x",
+                              "LMDescentS.x",
+                              "LMDescentPartsWithShadow.X",
+                              "EngineFlame.x",
+                              "LMDescentGoldFoilParts.x",
+                              "LMDescentSilverFoilParts.x",
+                              "LMDescentRedFoilParts.x",
+                              "LMDescentLegsSilver.x",
+                              "LMDescentShadow.x",
+                              "HatchOpen.x",
+                              "HatchClosedinner.x",
+                              "hatchclosedouter.x"})
+      WriteModel(std::string("Models/") + model);
+    for (int p = 1; p <= FootpadCount; ++p) {
+      const std::string n = std::to_string(p);
+      WriteModel("Models/LMDescentShadowP" + n + ".x");
+      WriteModel("Models/LMDescentp" + n + ".x", LegModelGroups);
+      WriteModel("Models/LMDescentP" + n + "S.x", LegModelGroups);
+    }
+  }
+  static constexpr int LegModelGroups = 6;
 
   // The file as the engine names it once resolved: the program folder and the relative path.
   std::string Resolved(const std::string& relative) const {
