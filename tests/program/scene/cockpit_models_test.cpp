@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_programs.h"
 #include "program/scene/cockpit_models.h"
 #include "program/scene/lm_models.h"
 #include "program/scene/scene_resources.h"
+#include "program/scene/scene_services.h"
 #include "program/scene/textures_materials.h"
 #include "tests/program/main_display_reload.h"
 #include "tests/program/scene/scene_fixture.h"
@@ -259,6 +261,25 @@ TEST_F(CockpitTest, ThePGNSLampFollowsMinimumImpulseModeBelowAuto) {
     SetSwitchModelB(position);
     EXPECT_FALSE(LampSpare1) << position;
   }
+}
+
+TEST_F(CockpitTest, TheDSKYsProgramsReachTheCabinThroughItsServices) {
+  SavedVariables saved(DSKYNeighbours, PGNSSwitch, InteriorViewFlag, TextureIds);
+  BuildVirtualCockpit();
+  CreateSwitchModels();
+  WriteImage("Textures/Instruments/ContOff.png");
+  TextureIds.ContOff = TextureFactory->LoadTexture(
+      win::AppPath() + "\\Textures\\Instruments\\ContOff.png", "ContOff");
+  InstallSceneDSKYServices();
+  DSKYNeighbours.ResetContactLight();
+  EXPECT_EQ(CockpitPart("ContactLight").Groups()[0].texture, TextureIds.ContOff);
+  PGNSSwitch.SwitchPosition = 2;
+  DSKYNeighbours.ReapplyPGNSSwitch();
+  EXPECT_TRUE(SwitchLever("SW_PGNS_Auto").IsEnabled());
+  EXPECT_FALSE(SwitchLever("SW_PGNS_Off").IsEnabled());
+  InteriorViewFlag = true;
+  DSKYNeighbours.ClearInteriorViewFlag();
+  EXPECT_FALSE(InteriorViewFlag);
 }
 
 }  // namespace
