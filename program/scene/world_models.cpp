@@ -354,11 +354,15 @@ void Init_Stars_and_Planets() {
 void DrawStars() {
   if (BrightStarCount < 1 || !StarField) return;
   const float m = StarScale() * FieldOfView / ReferenceFieldOfView;
+  // The field's matrix once a frame, not once a star.
+  const d3dx::D3DXMATRIX field = StarField->GetMatrix();
   if (!StarInformationFlag) Screen2DDraw->Begin();
   for (size_t i = 0; i < KeptStars.size(); ++i) {
     const KeptStar& star = KeptStars[i];
     if (!star.Shown) continue;
-    const D3DXVECTOR3 world = StarField->TransformVector(StarPointMeshes[i]->GetPosition());
+    D3DXVECTOR3 world;
+    const D3DXVECTOR3 local = StarPointMeshes[i]->GetPosition();
+    d3dx::D3DXVec3TransformCoord(&world, &local, &field);
     if (!(world.y > -CameraDistance)) continue;
     if (StarInformationFlag) {
       engine::EngineMesh& info = *StarInfoMeshes[i];
