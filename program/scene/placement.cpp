@@ -39,6 +39,33 @@ constexpr float ExhaustPower = 30.0f;
 constexpr float SmallestComponent = 0.0001f;
 constexpr float DegreesPerRadian = 57.2957795130823f;
 
+constexpr float ForwardStep = 1.0f / 400.0f;  // world units a millisecond
+constexpr float SideStep = 1.0f / 500.0f;     // world units a millisecond
+constexpr float EyeHeight = 4.0f;             // world units above the ground
+constexpr float HatchReach = 0.56f;           // world units from the hatch point
+constexpr float PathHatchEnd = 3.5f;
+constexpr float PathFastPart = 3.0f;  // beyond it the path runs at the fast rate
+constexpr float PathFastRate = 0.002f;
+constexpr float PathSlowRate = 0.0005f;
+constexpr float Pi = std::numbers::pi_v<float>;
+// The hatch point and the path from the cabin out to it, in the cabin's axes.
+constexpr D3DXVECTOR3 HatchPoint{-12.0f, -4.5f, 0};
+constexpr D3DXVECTOR3 CabinPath[] = {
+    {-2.5f, 2.5f, 0}, {-4.85f, 2.5f, 0}, {-9.0f, -0.5f, 0}, {-12.0f, -4.7f, 0}};
+
+void TurnViewCameraToWalk() {
+  ViewCameras[1]->SetRotation(EVARotation.x, EVARotation.y, EVARotation.z);
+}
+
+Vector3 ViewCameraPlace() {
+  const D3DXVECTOR3 p = ViewCameras[1]->GetPosition();
+  return {p.x, p.y, p.z};
+}
+
+void LookFromEVAEye() {
+  Scene->SetCameraLookAt(EVAEye.x, EVAEye.y, EVAEye.z, WalkLookAt.x, WalkLookAt.y, WalkLookAt.z);
+}
+
 bool Between(float value, float low, float high) { return low < value && value < high; }
 
 float Clamp01(float x) { return std::clamp(x, 0.0f, 1.0f); }
@@ -260,4 +287,61 @@ void TransformPoint(D3DXVECTOR3& out, const engine::EngineMesh& mesh, const D3DX
   d3dx::D3DXMATRIX inverse;
   d3dx::D3DXMatrixInverse(&inverse, nullptr, &world);
   d3dx::D3DXVec3TransformCoord(&out, &point, &inverse);
+}
+
+void UpdateWalkingCamera() {
+  const bool moving = std::lround(WalkForward) != 0 || std::lround(WalkSide) != 0;
+  // Walking goes by the frame's time, so that it keeps its pace whatever the frame rate.
+  const float t = FrameTimeMs;
+  const float heading = EVARotation.y;
+  Vector3 next{EVAEye.x + t * WalkForward * ForwardStep * std::sin(heading) +
+                   t * WalkSide * SideStep * std::sin(heading + Pi / 2),
+               EVAEye.y,
+               EVAEye.z + t * WalkForward * ForwardStep * std::cos(heading) +
+                   t * WalkSide * SideStep * std::cos(heading + Pi / 2)};
+  int tile = -1;
+  const float ground = HighestTileHeight(next.x, next.z, tile);
+  if (tile >= 0) next.y = ground + EyeHeight;
+  WalkLookAt = {next.x + std::sin(heading), next.y - std::tan(EVARotation.x),
+                next.z + std::cos(heading)};
+  const D3DXVECTOR3 hatch = VirtualCockpitMesh->TransformVector(HatchPoint);
+  const float d = EngineMathLibrary::GetDistance2D(next.x, next.z, hatch.x, hatch.z);
+
+  if (!WalkPathMode) {
+    if (d < HatchReach) {
+      if (!moving) return;
+      const float before = EngineMathLibrary::GetDistance2D(EVAEye.x, EVAEye.z, hatch.x, hatch.z);
+      if (d < before) {
+        WalkPathMode = true;
+        SceneHelper->Clear();
+        for (const D3DXVECTOR3& point : CabinPath)
+          SceneHelper->AddPoint(VirtualCockpitMesh->TransformVector(point));
+        SceneHelper->AddPoint({next.x, next.y, next.z});
+        EVAEye = next;
+        WalkPathValue = PathHatchEnd;
+        SceneHelper->MoveCamera(WalkPathValue, 1.0f);
+        TurnViewCameraToWalk();
+        return;
+      }
+    }
+    EVAEye = next;
+    LookFromEVAEye();
+    return;
+  }
+
+  if (WalkForward == 0.0f) return;
+  const float facing = EVARotation.y - YawAxis.Angle - Pi / 4;
+  const float s = (-Pi < facing && facing < 0) ? WalkForward : -WalkForward;
+  const float rate = WalkPathValue > PathFastPart ? PathFastRate : PathSlowRate;
+  WalkPathValue = std::max(0.0f, WalkPathValue + t * s / 3 * rate);
+  if (WalkPathValue <= PathHatchEnd) {
+    SceneHelper->MoveCamera(WalkPathValue, 1.0f);
+    TurnViewCameraToWalk();
+    EVAEye = ViewCameraPlace();
+    return;
+  }
+  EVAEye = next;
+  LookFromEVAEye();
+  WalkPathMode = false;
+  EVAEye = ViewCameraPlace();
 }

@@ -25,6 +25,9 @@ void UpdateRocks();
 // Gives the pooled rock models to the places in view, hides the rest.
 void UpdateRockField();
 void UpdateRocksVisibility();
+// Walks the EVA eye over the ground by this frame's time, and along the path through the hatch
+// once the walker reaches it.
+void UpdateWalkingCamera();
 void UpdateParticleEmitter();
 // Fades the tiles' materials with CameraDistance and draws them, the farthest first.
 void FadeLandscapeLayers();

@@ -71,6 +71,9 @@ inline bool EVAPathBuilt = false;   // once a flight
 inline bool WalkPathMode = false;   // walking along the hatch path
 inline float WalkPathValue = 0.0f;  // 0 the cockpit end, 3.5 the hatch end
 inline Vector3 WalkLookAt;          // one unit ahead of the eye
+// The walking commands of the keys and the joystick: -1, 0 or 1 each.
+inline float WalkForward = 0.0f;
+inline float WalkSide = 0.0f;
 
 inline constexpr int VirtualCockpitViewCount = 3;
 // Eye positions and rotations of the three virtual cockpit views, and the current ones.

@@ -28,6 +28,7 @@ constexpr int32_t EVAStartText = 188;
 constexpr int32_t ViewNameMs = 1000;
 constexpr int32_t EVAStartMs = 2000;
 constexpr float FewestTransitionSteps = 5.0f;
+constexpr float MostTransitionSteps = 1000.0f;  // a glide of at most a thousand frames
 constexpr float CameraClearance = 4.0f;  // world units the ground test allows below the camera
 constexpr int LiftAttempts = 51;
 constexpr float SpotChaseLiftStep = 0.3f;  // degrees
@@ -172,7 +173,8 @@ void StoreViewAngle() {
 
 void StartCameraTransition(const Vector3& fromEye, const Vector3& fromRotation,
                            const Vector3& toEye, const Vector3& toRotation, float toAngle) {
-  TransitionSteps = win::RoundHalfEven(std::max(FramesPerSecond, FewestTransitionSteps));
+  TransitionSteps =
+      win::RoundHalfEven(std::clamp(FramesPerSecond, FewestTransitionSteps, MostTransitionSteps));
   const auto between = [](const Vector3& a, const Vector3& b, float d) {
     return Vector3{a.x + d * (b.x - a.x), a.y + d * (b.y - a.y), a.z + d * (b.z - a.z)};
   };

@@ -254,4 +254,46 @@ TEST_F(PlacementTest, MeshVectorsAndPointsGoBetweenFrames) {
   EXPECT_FLOAT_EQ(v.y, 3.0f);
 }
 
+TEST_F(PlacementTest, TheWalkerFollowsTheGroundAndTakesThePathAtTheHatch) {
+  SavedVariables saved(EVAEye, EVARotation, WalkForward, WalkSide, WalkPathMode, WalkPathValue,
+                       WalkLookAt, FrameTimeMs);
+  MakeTile(0, 21, 10.0f, 10.0f, -100, -100);
+  VirtualCockpitMesh = Scene->CreateMesh("");
+  VirtualCockpitMesh->SetPosition(12, 0, 1);  // the hatch point at (0, -4.5, 1)
+  EVARotation = {0, 0, 0};                    // heading along +z
+  WalkPathMode = false;
+
+  struct Step {
+    Vector3 from;
+    float forward, frameMs;
+    bool pathAfter;
+    float eyeZ;  // after the step
+  };
+  const Step steps[] = {
+      {{0, 0, -20}, 1, 400, false, -19},       // a world unit in 400 ms, on the ground
+      {{0, 14, 0.5f}, 0, 100, false, 0.5f},    // standing by the hatch starts nothing
+      {{0, 14, 0.9f}, -1, 100, false, 0.65f},  // walking away from it neither
+  };
+  for (const Step& step : steps) {
+    EVAEye = step.from;
+    WalkForward = step.forward;
+    FrameTimeMs = step.frameMs;
+    UpdateWalkingCamera();
+    EXPECT_EQ(WalkPathMode, step.pathAfter);
+    EXPECT_NEAR(EVAEye.z, step.eyeZ, 1e-4);
+  }
+  EXPECT_FLOAT_EQ(EVAEye.y, 14.0f);  // four above the ground
+
+  // Walking toward the hatch takes the path at its hatch end.
+  EVAEye = {0, 14, 0.5f};
+  WalkForward = 1;
+  FrameTimeMs = 100;
+  UpdateWalkingCamera();
+  EXPECT_TRUE(WalkPathMode);
+  EXPECT_FLOAT_EQ(WalkPathValue, 3.5f);
+  ASSERT_EQ(SceneHelper->Points().size(), 5u);
+  EXPECT_FLOAT_EQ(SceneHelper->Points()[0].x, 9.5f);
+  VirtualCockpitMesh.reset();
+}
+
 }  // namespace
