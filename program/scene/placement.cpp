@@ -1,6 +1,7 @@
 #include "program/scene/placement.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -65,6 +66,18 @@ Vector3 ViewCameraPlace() {
 void LookFromEVAEye() {
   Scene->SetCameraLookAt(EVAEye.x, EVAEye.y, EVAEye.z, WalkLookAt.x, WalkLookAt.y, WalkLookAt.z);
 }
+
+constexpr float ShadowFadeHeight = 200.0f;  // feet at which the ground shadow is gone
+constexpr float ShadowLiftShare = 0.1f;     // of the height above ground
+constexpr float ShadowLiftBase = 2.0f;      // world units
+constexpr float LowestShadowLift = -10.0f;
+constexpr float ShadowGridReach = 100.0f;      // world units either side of the LM
+constexpr float ShadowGridStep = 10.0f;        // world units between samples
+constexpr int ShadowSamples = 21;              // each way
+constexpr float ShadowScroll = 0.1f;           // texture widths a second
+constexpr float StagedShadowDistance = 40.0f;  // world units between the stages
+constexpr float StagedShadowAlpha = 0.6f;
+constexpr float StagedShadowRange = 50.0f;  // world units
 
 bool Between(float value, float low, float high) { return low < value && value < high; }
 
@@ -344,4 +357,66 @@ void UpdateWalkingCamera() {
   LookFromEVAEye();
   WalkPathMode = false;
   EVAEye = ViewCameraPlace();
+}
+
+void UpdateStageVisibility() {
+  for (const MeshPtr* shadow : {&AscentShadowMesh, &AscentRadarShadowMesh, &DescentShadowMesh})
+    (*shadow)->Enable(true);
+  AscentShadowMesh->ShadowPass();
+  AscentRadarShadowMesh->ShadowPass();
+  const D3DXVECTOR3 lm{LMMeshPosition.x, LMMeshPosition.y, LMMeshPosition.z};
+  const D3DXVECTOR3 descent{DescentStagePosition.x, DescentStagePosition.y, DescentStagePosition.z};
+  if (AscentStageFlying && EngineMathLibrary::Distance3D(lm, descent) > StagedShadowDistance)
+    Engine->SetColourAndRange(engine::EngineGlobals::MakeColor(0, 0, 0, StagedShadowAlpha),
+                              StagedShadowRange);
+  DescentShadowMesh->ShadowPass();
+  if (DescentPartsMesh) DescentPartsMesh->ShadowPass();
+  for (const MeshPtr& leg : DescentLegMeshes) leg->ShadowPass();
+}
+
+void DrawLMShadow() {
+  const float perFrame = FrameTimeMs / 1000.0f;  // seconds of this frame
+  float lift = LowestShadowLift;
+  if (EngineOff) {
+    ShadowFade = std::max(0.0f, ShadowFade - perFrame);
+  } else {
+    ShadowFade = Clamp01(1 - AltitudeAboveGround / ShadowFadeHeight);
+    lift = AltitudeAboveGround * ShadowLiftShare + ShadowLiftBase;
+  }
+  if (lift > LowestShadowLift) {
+    const engine::EngineLandscape& tile = *LandTiles[static_cast<size_t>(ActiveLandTile)];
+    std::array<std::array<float, ShadowSamples>, ShadowSamples> h{};
+    for (int i = 0; i < ShadowSamples; ++i)
+      for (int j = 0; j < ShadowSamples; ++j)
+        h[static_cast<size_t>(i)][static_cast<size_t>(j)] =
+            tile.GetHeight(-ShadowGridReach + static_cast<float>(i) * ShadowGridStep,
+                           -ShadowGridReach + static_cast<float>(j) * ShadowGridStep) +
+            lift;
+    // Six vertices a cell, in the dust grid's order: A, B, C, A, C, D.
+    int32_t vertex = 0;
+    const auto corner = [&](int i, int j) {
+      DustMesh->SetVertex(vertex++, -ShadowGridReach + static_cast<float>(i) * ShadowGridStep,
+                          h[static_cast<size_t>(i)][static_cast<size_t>(j)],
+                          -ShadowGridReach + static_cast<float>(j) * ShadowGridStep);
+    };
+    for (int i = 1; i < ShadowSamples; ++i)
+      for (int j = 1; j < ShadowSamples; ++j) {
+        corner(i - 1, j - 1);
+        corner(i - 1, j);
+        corner(i, j);
+        corner(i - 1, j - 1);
+        corner(i, j);
+        corner(i, j - 1);
+      }
+  }
+  ShadowTextureOffset += ShadowScroll * perFrame;
+  const float side = static_cast<float>(ShadowSurface->GetWidth());
+  const uint32_t full = engine::EngineGlobals::MakeColor(1, 1, 1, ShadowFade);
+  const uint32_t half = engine::EngineGlobals::MakeColor(1, 1, 1, ShadowFade / 2);
+  ShadowSurface->StartRender(true);
+  Screen2DDraw->Begin();
+  Screen2DDraw->DrawTexture(TextureIds.Dustall, 0, 0, side, side, full, full, half, half,
+                            ShadowTextureOffset, 0, ShadowTextureOffset + 1.0f, 1.0f);
+  Screen2DDraw->End();
+  ShadowSurface->EndRender();
 }

@@ -29,6 +29,11 @@ void UpdateRocksVisibility();
 // once the walker reaches it.
 void UpdateWalkingCamera();
 void UpdateParticleEmitter();
+// The stages' shadow volumes for the next shadowed pass.
+void UpdateStageVisibility();
+// Lays the dust grid on the active tile under the LM as its ground shadow, faded by the height
+// (or after the engine stops), and draws the scrolling shadow picture into ShadowSurface.
+void DrawLMShadow();
 // Fades the tiles' materials with CameraDistance and draws them, the farthest first.
 void FadeLandscapeLayers();
 void CheckTiltLimits();

@@ -243,6 +243,10 @@ inline constexpr int32_t RockPlacesPerModel = 5;
 inline std::vector<RockRecord> RockRecords;
 inline bool RocksPlaced = false;  // the records stand on the ground of this flight
 
+// The LM's ground shadow: its fade (0 to 1) and the scroll of its texture.
+inline float ShadowFade = 0.0f;
+inline float ShadowTextureOffset = 0.0f;
+
 // --- View surfaces ----------------------------------------------------------------------------
 
 // The lowest height the view surface's near plane is set for (world units): no mission raises it.

@@ -1,13 +1,16 @@
 // The view and window surfaces on a recording backend: what is drawn into which target, with
 // which camera, in which order.
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/engine/height_grid.h"
 #include "program/scene/lm_models.h"
+#include "program/scene/placement.h"
 #include "program/scene/scene_resources.h"
 #include "program/scene/textures_materials.h"
 #include "program/scene/view_surfaces.h"
+#include "program/scene/world_models.h"
 #include "tests/program/scene/scene_fixture.h"
 
 namespace {
@@ -145,5 +148,72 @@ TEST_F(ViewSurfacesTest, TheEngineDrawsShadowsParticlesAndSkiesForWhatAsksForThe
   EXPECT_FLOAT_EQ(camera.GetPosition().y, 2.0f);
   EXPECT_NEAR(camera.GetMatrix().m[2][0], 1.0f, 1e-6);  // now looking along +x
 }
+
+TEST_F(ViewSurfacesTest, TheStagesCastTheirShadowsAndTheStagedOneFades) {
+  SavedVariables saved(AscentStageFlying, LMMeshPosition, DescentStagePosition);
+  ShadowFlags = {true, false, true};
+  WriteStageModels();
+  CreateHatch();
+  BuildAscentStage();
+  BuildDescentStage();
+  const auto shadows = [this] {
+    return std::ranges::count_if(backend_->draws,
+                                 [](const auto& d) { return d.kind == std::string("shadow"); });
+  };
+  AscentStageFlying = false;
+  UpdateStageVisibility();
+  EXPECT_EQ(shadows(), 3 + 1 + 4);  // three companions, the shadowed parts, four legs
+  Engine->SetColourAndRange(0, 0);
+  AscentStageFlying = true;
+  LMMeshPosition = {0, 100, 0};
+  DescentStagePosition = {0, 0, 0};
+  UpdateStageVisibility();
+  EXPECT_EQ(Engine->ShadowColour(), engine::EngineGlobals::MakeColor(0, 0, 0, 0.6f));
+  EXPECT_FLOAT_EQ(Engine->ShadowRange(), 50.0f);
+}
+
+struct ShadowCase {
+  float altitude;  // feet
+  bool engineOff;
+  float fadeBefore, fadeAfter;
+};
+
+class LMShadowTest : public ViewSurfacesTest, public ::testing::WithParamInterface<ShadowCase> {};
+
+TEST_P(LMShadowTest, TheGroundShadowFollowsTheTileAndFadesWithHeight) {
+  SavedVariables saved(ShadowFade, ShadowTextureOffset, EngineOff, FrameTimeMs, ActiveLandTile);
+  CreateDustSurface();
+  WriteImage("Textures/Dustall.dds");
+  TextureIds.Dustall =
+      TextureFactory->LoadTexture(win::AppPath() + "\\Textures\\Dustall.dds", "Dustall");
+  const ShadowCase& c = GetParam();
+  AltitudeAboveGround = c.altitude;
+  EngineOff = c.engineOff;
+  ShadowFade = c.fadeBefore;
+  FrameTimeMs = 250;
+  ActiveLandTile = 0;
+  DrawLMShadow();
+  EXPECT_FLOAT_EQ(ShadowFade, c.fadeAfter);
+  EXPECT_EQ(DrawsInto(ShadowSurface), (std::vector<std::string>{"2D"}));
+  if (!c.engineOff) {
+    // The tile stands 5 high over (0..20, 0..20); elsewhere it gives no ground (0).
+    const engine::MeshGeometry& grid = DustMesh->Geometry();
+    EXPECT_FLOAT_EQ(grid.positions[0].x, -100.0f);
+    const float lift = c.altitude * 0.1f + 2;
+    bool onTile = false;
+    for (size_t v = 0; v < grid.positions.size(); ++v)
+      if (grid.positions[v].x == 10.0f && grid.positions[v].z == 10.0f) {
+        EXPECT_FLOAT_EQ(grid.positions[v].y, 5.0f + lift);
+        onTile = true;
+      }
+    EXPECT_TRUE(onTile);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Heights, LMShadowTest,
+                         ::testing::Values(ShadowCase{50, false, 0, 0.75f},
+                                           ShadowCase{300, false, 1, 0},
+                                           ShadowCase{0, true, 1, 0.75f},
+                                           ShadowCase{0, true, 0.1f, 0}));
 
 }  // namespace
