@@ -41,6 +41,15 @@ void EngineCamera::SetMatrix(const D3DXMATRIX& world) {
   hasMatrix_ = true;
 }
 
+void EngineCamera::SetRotation(float x, float y, float z) {
+  const D3DXVECTOR3 position = GetPosition();
+  d3dx::D3DXMatrixRotationYawPitchRoll(&world_, y, x, z);
+  world_.m[3][0] = position.x;
+  world_.m[3][1] = position.y;
+  world_.m[3][2] = position.z;
+  hasMatrix_ = true;
+}
+
 D3DXMATRIX EngineCamera::GetMatrix() const {
   if (hasMatrix_) return world_;
   D3DXMATRIX view = View();

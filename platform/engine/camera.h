@@ -18,6 +18,8 @@ class EngineCamera {
   void LookAt(float x, float y, float z);
   // The camera's world matrix: rows right, up, forward, position.
   void SetMatrix(const d3dx::D3DXMATRIX& world);
+  // Turns the camera in place [radians]: roll about z, then pitch about x, then yaw about y.
+  void SetRotation(float x, float y, float z);
   d3dx::D3DXMATRIX GetMatrix() const;
   // Places the camera at the mesh's point `position` looking at its point `lookAt`, both in the
   // mesh's own axes, so it follows the mesh as it moves and turns. The follow speed, the distance

@@ -16,6 +16,8 @@ namespace engine {
 class EngineMesh;
 class EngineLandscape;
 class EngineRenderSurface;
+class EngineAtmosphere;
+class EngineParticleSystem;
 
 // Where drawing goes: the main window's back buffer, or a render surface.
 struct DrawTarget {
@@ -51,6 +53,14 @@ class DrawBackend {
   virtual void DrawMesh(const EngineMesh& mesh, const CameraView& camera) = 0;
   virtual void DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) = 0;
   virtual void Draw2D(const Shape2D& shape) = 0;
+  // The sky box, sun and lens flares of the atmosphere, seen by the camera, behind everything.
+  virtual void DrawSky(const EngineAtmosphere&, const CameraView&) {}
+  // The live particles of a system, as textured points of its size.
+  virtual void DrawParticles(const EngineParticleSystem&, const CameraView&) {}
+  // The shadow volume the mesh casts from the light, darkening what it falls on by the colour
+  // (0xAARRGGBB) out to the range [world units].
+  virtual void DrawShadowVolume(const EngineMesh&, int32_t /*light*/, uint32_t /*colour*/,
+                                float /*range*/, const CameraView&) {}
   virtual void Present() = 0;
   // The size of a line of text [pixels] in a font whose glyphs are `pixelHeight` high.
   virtual void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,

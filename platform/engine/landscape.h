@@ -35,7 +35,10 @@ class EngineLandscape {
   void SetMaterial(int32_t material, int32_t = -1, int32_t = 0);
   void SetDetailTexture(int32_t texture) { detailTexture_ = texture; }
   void Update() {}
-  void UpdateHeights(int32_t = -1, int32_t = -1) {}
+  // Makes the heights changed by SetHeight the ones drawn: the drawing rebuilds the tile when the
+  // revision moves on.
+  void UpdateHeights(int32_t = -1, int32_t = -1) { ++heightRevision_; }
+  uint32_t HeightRevision() const { return heightRevision_; }
 
   void SetPosition(float x, float y, float z) { position_ = {x, y, z}; }
   d3dx::D3DXVECTOR3 GetPosition() const { return position_; }
@@ -75,6 +78,7 @@ class EngineLandscape {
   int32_t texture_ = 0;
   int32_t detailTexture_ = 0;
   int32_t material_ = 0;
+  uint32_t heightRevision_ = 0;
 };
 
 }  // namespace engine

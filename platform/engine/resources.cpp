@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 #include "platform/d3dx/texture.h"
@@ -161,6 +162,19 @@ void EngineAtmosphere::SetFlare(int32_t index, int32_t texture, float position, 
   flares_[static_cast<size_t>(index - 1)] = Flare{texture, position, size, colour};
 }
 
+void EngineAtmosphere::RenderSky() {
+  engine_.Backend().DrawSky(*this, engine_.CurrentCameraView());
+}
+
+void EngineAtmosphere::ReleaseAll() {
+  enabled_ = lensFlare_ = false;
+  sunTexture_ = skyParameter_ = 0;
+  sun_ = {};
+  flares_.clear();
+  std::fill(std::begin(skyBox_), std::end(skyBox_), 0);
+  skyState_[0] = skyState_[1] = 0;
+}
+
 void EngineAtmosphere::SetSkyBox(const int32_t textures[6]) {
   std::copy(textures, textures + 6, skyBox_);
 }
@@ -178,9 +192,10 @@ void EngineGraphicEffect::StartFadeIn(int32_t durationMs) {
 
 bool EngineGraphicEffect::IsFinished() const { return !running_ || forms::Now() >= end_; }
 
-void EngineParticleSystem::Create(int32_t count, int32_t, float size, const D3DXVECTOR3& position,
-                                  int32_t, int32_t texture) {
+void EngineParticleSystem::Create(Engine& engine, int32_t count, int32_t, float size,
+                                  const D3DXVECTOR3& position, int32_t, int32_t texture) {
   if (count < 0) throw EngineError("particle system: negative count");
+  engine_ = &engine;
   capacity_ = static_cast<size_t>(count);
   size_ = size;
   emitter_ = position;
@@ -199,6 +214,7 @@ void EngineParticleSystem::Update() {
     particle.life -= timeStep_;
   }
   std::erase_if(particles_, [](const Particle& p) { return p.life <= 0; });
+  if (engine_ != nullptr) engine_->Backend().DrawParticles(*this, engine_->CurrentCameraView());
 }
 
 }  // namespace engine

@@ -130,7 +130,7 @@ class EnginePath {
   int32_t mode_ = 0;
 };
 
-// Sky box, sun and lens flares; kept for the drawing backend.
+// Sky box, sun and lens flares; kept for the drawing backend, which draws them on RenderSky.
 class EngineAtmosphere {
  public:
   struct Flare {
@@ -140,6 +140,7 @@ class EngineAtmosphere {
     uint32_t colour = 0;
   };
 
+  explicit EngineAtmosphere(Engine& engine) : engine_(engine) {}
   void Enable(bool on) { enabled_ = on; }
   void SetSunTexture(int32_t texture) { sunTexture_ = texture; }
   void SetSunPosition(float x, float y, float z) { sun_ = {x, y, z}; }
@@ -150,13 +151,22 @@ class EngineAtmosphere {
                 int32_t = -1);
   void SetSkyBox(const int32_t textures[6]);
   void SetSkyParameter(int32_t value) { skyParameter_ = value; }
+  // (0, -1) draws the sky with the scene; (-1, -1) draws the sky alone, for a surface that shows
+  // nothing else.
   void SetSkyState(int32_t a, int32_t b) { skyState_[0] = a, skyState_[1] = b; }
-  void RenderSky() {}
-  void ReleaseAll() { *this = EngineAtmosphere{}; }
+  // Draws the sky box, sun and flares into the current target with its camera.
+  void RenderSky();
+  void ReleaseAll();
   bool Enabled() const { return enabled_; }
+  int32_t SunTexture() const { return sunTexture_; }
+  const d3dx::D3DXVECTOR3& SunPosition() const { return sun_; }
+  bool LensFlare() const { return lensFlare_; }
   const std::vector<Flare>& Flares() const { return flares_; }
+  const int32_t* SkyBox() const { return skyBox_; }
+  bool SkyOnly() const { return skyState_[0] != 0; }
 
  private:
+  Engine& engine_;
   bool enabled_ = false;
   int32_t sunTexture_ = 0;
   d3dx::D3DXVECTOR3 sun_{};
@@ -200,8 +210,10 @@ class EngineParticleSystem {
   std::function<void(d3dx::D3DXVECTOR3& velocity, float& life)> NewParticle;
 
   void SetTimeStep(float seconds) { timeStep_ = seconds; }
-  void Create(int32_t count, int32_t, float size, const d3dx::D3DXVECTOR3& position, int32_t,
-              int32_t texture);
+  // The system joins the engine here; from then on each Update hands its live particles to the
+  // drawing.
+  void Create(Engine& engine, int32_t count, int32_t, float size, const d3dx::D3DXVECTOR3& position,
+              int32_t, int32_t texture);
   void SetSpread(int32_t a, int32_t b, int32_t c) {
     spread_[0] = a, spread_[1] = b, spread_[2] = c;
   }
@@ -216,8 +228,10 @@ class EngineParticleSystem {
   void Update();
   const std::vector<Particle>& Particles() const { return particles_; }
   int32_t Texture() const { return texture_; }
+  float Size() const { return size_; }
 
  private:
+  Engine* engine_ = nullptr;
   float timeStep_ = 0.05f;  // seconds
   size_t capacity_ = 0;
   float size_ = 1;

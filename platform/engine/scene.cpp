@@ -1,5 +1,6 @@
 #include "platform/engine/scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -288,7 +289,8 @@ void EngineMesh::Render() {
 
 void EngineMesh::ShadowPass() {
   if (look_.castsShadow && IsShown())
-    engine_.Backend().DrawMesh(*this, engine_.CurrentCameraView());
+    engine_.Backend().DrawShadowVolume(*this, look_.shadowLight, engine_.ShadowColour(),
+                                       engine_.ShadowRange(), engine_.CurrentCameraView());
 }
 
 void EngineMesh::Destroy() {
@@ -300,11 +302,15 @@ void EngineMesh::Destroy() {
 
 EngineRenderSurface::EngineRenderSurface(Engine& engine, int32_t width, int32_t height)
     : engine_(engine), width_(width), height_(height) {
-  if (width <= 0 || height <= 0 || width > Engine::kMaxTextureSide ||
-      height > Engine::kMaxTextureSide)
+  if (width <= 0 || height <= 0)
     throw EngineError("CreateRenderSurface: no surface of " + std::to_string(width) + " x " +
                       std::to_string(height));
-  texture_ = engine_.Textures().Add("", Texture{"", width, height, 0});
+  // Beyond what the device takes, the surface is halved until it fits, keeping its shape.
+  while (width_ > Engine::kMaxTextureSide || height_ > Engine::kMaxTextureSide) {
+    width_ = std::max(1, width_ / 2);
+    height_ = std::max(1, height_ / 2);
+  }
+  texture_ = engine_.Textures().Add("", Texture{"", width_, height_, 0});
 }
 
 EngineRenderSurface::~EngineRenderSurface() {
@@ -354,7 +360,8 @@ std::shared_ptr<EngineMesh> EngineScene::CreateMesh(const std::string& name) {
 
 std::shared_ptr<EngineMesh> EngineScene::CreateBillboard(int32_t texture, float x, float y, float z,
                                                          float width, float height,
-                                                         const std::string& name) {
+                                                         const std::string& name, int32_t, int32_t,
+                                                         int32_t, int32_t, int32_t) {
   auto mesh = CreateMesh(name);
   const float w = width / 2, h = height / 2;
   const D3DXVECTOR3 corners[4] = {{-w, -h, 0}, {-w, h, 0}, {w, h, 0}, {w, -h, 0}};

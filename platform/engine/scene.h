@@ -141,6 +141,8 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
 
   // Draws the mesh and its children now, into the current target with its camera.
   void Render();
+  // Asks for the shadow volume the mesh casts from its shadow light, in the engine's shadow colour
+  // and range; the mesh itself is not drawn again.
   void ShadowPass();
   // Takes the mesh out of the scene; its handle stays valid but it is never drawn or picked.
   void Destroy();
@@ -235,7 +237,9 @@ class EngineScene {
   // A textured square of width by height centred at (x, y, z), turned towards the camera when
   // drawn; picked and transformed as a square facing -z.
   std::shared_ptr<EngineMesh> CreateBillboard(int32_t texture, float x, float y, float z,
-                                              float width, float height, const std::string& name);
+                                              float width, float height, const std::string& name,
+                                              int32_t = 0, int32_t = 0, int32_t = 0, int32_t = -1,
+                                              int32_t = 0);
   std::shared_ptr<EngineRenderSurface> CreateRenderSurface(int32_t width, int32_t height,
                                                            int32_t = -1, int32_t = 0, int32_t = 0);
   std::shared_ptr<EngineRenderSurface> CreateRenderTarget(int32_t width, int32_t height,

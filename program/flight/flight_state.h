@@ -243,6 +243,12 @@ inline int32_t ScreenHeight = 0;
 inline float ScreenScaleX = 0.0f;           // ScreenWidth / 1600
 inline float ScreenScaleY = 0.0f;           // ScreenHeight / 1200
 inline bool SimulationInitialised = false;  // the scene has been built
+// The full-screen display mode in use, copied from the launcher's choice at flight start.
+inline int32_t DisplayModeWidth = 0;        // pixels
+inline int32_t DisplayModeHeight = 0;       // pixels
+inline int32_t DisplayModeBits = 0;         // bits per pixel
+inline int32_t PreviousMissionType = 0;     // the MissionType of the flight before this one
+inline float CameraDistance = 0.0f;         // world units from the view camera to the LM
 inline int32_t ExplosionFrame = 1;          // 1 to 13
 inline int32_t ThrustAverageLength = 0;     // throttle commands in the thrust mean
 inline float AutoThrottleCountdown = 0.0f;  // seconds

@@ -15,7 +15,12 @@ bool ReadStarCatalogue(const std::filesystem::path& path, std::vector<BrightStar
   stars.clear();
   const auto bytes = win::ReadFileBytes(path, MaxCatalogueBytes);
   if (!bytes) return false;
-  win::ByteReader reader(*bytes);
+  return ParseStarCatalogue(*bytes, stars);
+}
+
+bool ParseStarCatalogue(std::span<const uint8_t> bytes, std::vector<BrightStar>& stars) {
+  stars.clear();
+  win::ByteReader reader(bytes);
   while (!reader.AtEnd()) {
     if (stars.size() == MaxBrightStars) return false;
     BrightStar star;

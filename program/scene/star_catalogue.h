@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ struct BrightStar {
 
 // The star field holds at most this many catalogue records.
 inline constexpr size_t MaxBrightStars = 10000;
+
+// Reads the records of the catalogue's bytes in order into stars, with the outcomes of
+// ReadStarCatalogue.
+bool ParseStarCatalogue(std::span<const uint8_t> bytes, std::vector<BrightStar>& stars);
 
 // Reads the catalogue's records in order into stars. False when the file cannot be read, when it
 // ends inside a record or when it holds more than MaxBrightStars records; stars then keeps the

@@ -189,7 +189,7 @@ TEST_F(EngineTest, EffectsAndLightsKeepTheirState) {
     velocity = {0, 10, 0};
     life = 0.1f;
   };
-  dust.Create(3, 0, 15.0f, {0, 0, 0}, 0, 0);
+  dust.Create(engine, 3, 0, 15.0f, {0, 0, 0}, 0, 0);
   dust.SetAmount(2);
   dust.SetTimeStep(0.05f);
   dust.Update();

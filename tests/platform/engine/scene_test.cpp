@@ -270,6 +270,14 @@ TEST_F(SceneTest, RenderSurfacesLendTheirTextureUntilReleased) {
   EXPECT_THROW(scene.CreateRenderSurface(0, 64), EngineError);
 }
 
+TEST_F(SceneTest, SurfaceBeyondTheDeviceIsMadeAtTheLargestSizeOfItsShape) {
+  constexpr int32_t most = engine::Engine::kMaxTextureSide;
+  auto surface = scene.CreateRenderTarget(2 * most, most, -1);
+  EXPECT_EQ(surface->GetWidth(), most);
+  EXPECT_EQ(surface->GetHeight(), most / 2);
+  EXPECT_EQ(engine.Textures().Get(surface->GetTexture())->width, most);
+}
+
 // A tilted plane, height = 5 + 0.1 x + 0.2 z in grid units, sampled on a 5 by 4 grid 10 apart.
 class LandscapeTest : public SceneTest {
  protected:

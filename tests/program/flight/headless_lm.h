@@ -38,6 +38,7 @@ inline void ResetLM(float heightFeet) {
   IntroFlyby = ReplayPlayback = false;
   Landed = OnGround = Crashed = ContactLightOn = EngineOff = false;
   AscentStageFlying = Staged = FootpadTouched = false;
+  AscentStageMeshOffset = {};
   PadDown = {};
   PadHeight = {};
   FirstTouchRecord = ContactRecord = FlightRecordCount = 0;

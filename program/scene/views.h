@@ -1,0 +1,19 @@
+// The ten stored camera views: switching between them (with the glide between virtual-cockpit
+// eyes), the EVA view, the tile under the camera and keeping the orbiting camera above ground.
+#pragma once
+
+#include "program/flight/vector3.h"
+#include "program/scene/scene_state.h"
+
+void SelectView(ViewIndex view);
+void ClearViewFlags();
+// The current field of view into the active record, unless it is cockpit view 1 or 2.
+void StoreViewAngle();
+void StartCameraTransition(const Vector3& fromEye, const Vector3& fromRotation,
+                           const Vector3& toEye, const Vector3& toRotation, float toAngle);
+void StartEVAView();
+// CameraLandTile := the tile strictly highest under CameraGroundPoint.
+void GetCameraGroundPoint();
+// Mouse-look in pitch by m / n, taken back when it would put the camera under the ground.
+void ChangeCameraPitch(float m, float n);
+void LiftCameraAboveTerrain();
