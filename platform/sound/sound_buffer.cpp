@@ -16,6 +16,7 @@ void SoundBuffer::Load(const std::string& path, int32_t, bool, bool& success) {
   if (!voice) return;
   voice->SetAttenuation(volume_);
   voice_ = std::move(voice);
+  path_ = path;
 }
 
 void SoundBuffer::Play() {

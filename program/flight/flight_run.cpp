@@ -3,5 +3,5 @@
 void RunFlight() {}
 void RunFrameLoop() {}
 void RunOrbitalFrameLoop() {}
-void StopAllSounds() {}
 void ShutDownSimulator() {}
+void ShowLoadingStep(const std::string&, int16_t, int32_t) {}

@@ -47,3 +47,7 @@ inline int32_t TextureFilter2D = 0;
 // The horizontal velocity along and across the LM's heading, ft/s.
 inline float HorizontalVelocityForward = 0.0f;
 inline float HorizontalVelocityLateral = 0.0f;
+
+// The camera's ride along the engine path; the position counts in path nodes from 0.
+inline bool ViewPathActive = false;
+inline float ViewPathPosition = 0.0f;
