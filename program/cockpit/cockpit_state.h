@@ -130,6 +130,9 @@ inline std::array<SoundObject, 4> DockingSounds;  // as DockingSoundFiles
 // "On the Porch", "Down Ladder", "Foot of Ladder", "Drifting to Right", "Forward".
 inline std::array<SoundObject, 5> MissionVoiceSounds;
 
+// An altitude callout has let one descent-rate or LPD check follow.
+inline bool RateCallsArmed = false;
+
 // The music is a wave sound or MP3 music, whichever the flying theme names.
 inline bool MusicIsWave = false;
 inline SoundObject MusicSound;
