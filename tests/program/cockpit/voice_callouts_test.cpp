@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -144,18 +145,24 @@ TEST_F(VoiceCallouts, RoundsTheRateAndTheFuel) {
 
 TEST_F(VoiceCallouts, ADescentPlaysItsCallsPacedAndArmed) {
   LMVelocity.y = -20.0;
-  std::vector<std::pair<std::string, int>> heard;  // file, time [ms]
+  sound::ClearPlayRecords();
+  const auto begin = forms::Now();
   double altitude = 3200.0;
   for (int t = 0; t <= 190000 && altitude > 15.0; t += 100) {
     if (altitude < 420.0) LMVelocity.y = -3.0;
     if (t == 150000) FuelPercent = 5.0f;
     SetAltitude(altitude);
-    for (const std::string& file : Frame()) heard.emplace_back(file, t);
+    Frame();
     altitude += LMVelocity.y * 0.1;
   }
+  std::vector<std::pair<std::string, int64_t>> heard;  // file, time [ms]
+  for (const sound::PlayRecord& play : sound::PlayRecords())
+    heard.emplace_back(
+        play.path.substr(play.path.rfind('\\') + 1),
+        std::chrono::duration_cast<std::chrono::milliseconds>(play.start - begin).count());
   // 3060 ft after 7 s; 408 ft after 143 s, then 3 ft/s: each arming call is followed by one rate
   // call after its 3 s pause, and the quantity light is called once.
-  const std::vector<std::pair<std::string, int>> expected = {
+  const std::vector<std::pair<std::string, int64_t>> expected = {
       {"alt3000.wav", 7100},         {"alt400.wav", 142500}, {"down3.wav", 145500},
       {"quantitylight.wav", 150000}, {"alt300.wav", 176500}, {"down3.wav", 179500}};
   EXPECT_EQ(heard, expected);
