@@ -169,6 +169,29 @@ TEST_F(VoiceCallouts, ADescentPlaysItsCallsPacedAndArmed) {
   EXPECT_EQ(ProgramAlarmPending, 1201);
 }
 
+TEST_F(VoiceCallouts, InP64AnArmingCallIsFollowedByOneLPDCall) {
+  CurrentProgram = P64;
+  LPDAngle = 45;
+  LMVelocity.y = -3.0;  // "down three", which P64 does not call
+  SetAltitude(400.0);
+  EXPECT_EQ(Frame(), std::vector<std::string>{"alt400.wav"});
+  for (int frame = 0; frame < 29; ++frame) EXPECT_TRUE(Frame().empty());
+  EXPECT_EQ(Frame(), std::vector<std::string>{"lpd45.wav"});
+  EXPECT_FALSE(RateCallsArmed);
+  // Once played, and disarmed: nothing more until the next arming call.
+  for (int frame = 0; frame < 40; ++frame) EXPECT_TRUE(Frame().empty());
+}
+
+TEST_F(VoiceCallouts, NoCallsInTheAscentOrTheTestFlight) {
+  FuelPercent = 5.0f;
+  SetAltitude(400.0);
+  AscentStageFlying = true;
+  EXPECT_TRUE(Frame().empty());
+  AscentStageFlying = false;
+  Test11Flight = true;
+  EXPECT_TRUE(Frame().empty());
+}
+
 TEST_F(VoiceCallouts, WithSoundOffTheAltitudeCallsStillPaceAndAlarm) {
   SoundOn = false;
   SetAltitude(3000.0);
