@@ -89,8 +89,8 @@ class MixerOutput final : public Output, public std::enable_shared_from_this<Mix
 
   bool PlaysAudio() const override { return true; }
 
-  std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file,
-                                      const WaveFormat& format) override {
+  std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file, const WaveFormat& format,
+                                      const std::string&) override {
     Mix_Chunk* chunk =
         Mix_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
     if (!chunk) throw SoundError(std::string("Load: ") + Mix_GetError());

@@ -16,6 +16,7 @@ void MusicPlayer::Load(const std::string& path, bool& success) {
   if (!voice) return;
   voice->SetAttenuation(volume_);
   voice_ = std::move(voice);
+  path_ = path;
 }
 
 void MusicPlayer::Play() {

@@ -31,11 +31,14 @@ class MusicPlayer {
   void GetVolume(int32_t& attenuation) const { attenuation = volume_; }
   // Whether the music plays; for the program's own checks and tests.
   bool Playing() const { return voice_ && voice_->Playing(); }
+  // The program path of what is loaded, empty while nothing is.
+  const std::string& Path() const { return path_; }
 
  private:
   const SoundEngine& engine_;
   std::unique_ptr<MusicVoice> voice_;
   int32_t volume_ = kFullAttenuation;
+  std::string path_;
 };
 
 }  // namespace sound

@@ -1,4 +1,8 @@
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/forms/event_pump.h"
 #include "platform/sound/output.h"
@@ -7,18 +11,41 @@ namespace sound {
 
 namespace {
 
+std::vector<PlayRecord>& Records() {
+  static std::vector<PlayRecord> records;
+  return records;
+}
+// Counts the clearings of the records, so that a voice finds its play only where it left it.
+uint64_t& RecordsClearings() {
+  static uint64_t clearings = 0;
+  return clearings;
+}
+
 class NullWave final : public WaveVoice {
  public:
-  explicit NullWave(PlayCourse::Duration length) : course_(length) {}
+  NullWave(PlayCourse::Duration length, std::string path)
+      : course_(length), path_(std::move(path)) {}
 
-  void Start(bool looped) override { course_.Start(forms::Now(), looped); }
-  void Stop() override { course_.Stop(); }
+  void Start(bool looped) override {
+    course_.Start(forms::Now(), looped);
+    Records().push_back({path_, forms::Now(), std::nullopt, looped, attenuation_});
+    record_ = Records().size() - 1;
+    recordClearings_ = RecordsClearings();
+  }
+  void Stop() override {
+    if (Playing() && recordClearings_ == RecordsClearings()) Records()[record_].stop = forms::Now();
+    course_.Stop();
+  }
   bool Playing() const override { return course_.Running(forms::Now()); }
   void SetLooped(bool looped) override { course_.SetLooped(forms::Now(), looped); }
-  void SetAttenuation(int32_t) override {}
+  void SetAttenuation(int32_t attenuation) override { attenuation_ = attenuation; }
 
  private:
   PlayCourse course_;
+  std::string path_;
+  int32_t attenuation_ = kFullAttenuation;
+  size_t record_ = 0;  // this voice's latest play in the records
+  uint64_t recordClearings_ = UINT64_MAX;
 };
 
 class NullMusic final : public MusicVoice {
@@ -35,8 +62,9 @@ class NullMusic final : public MusicVoice {
 class NullOutput final : public Output {
  public:
   bool PlaysAudio() const override { return false; }
-  std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t>, const WaveFormat& format) override {
-    return std::make_unique<NullWave>(format.Length());
+  std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t>, const WaveFormat& format,
+                                      const std::string& path) override {
+    return std::make_unique<NullWave>(format.Length(), path);
   }
   std::unique_ptr<MusicVoice> MakeMusic(std::vector<uint8_t>) override {
     return std::make_unique<NullMusic>();
@@ -46,5 +74,11 @@ class NullOutput final : public Output {
 }  // namespace
 
 std::shared_ptr<Output> MakeNullOutput() { return std::make_shared<NullOutput>(); }
+
+const std::vector<PlayRecord>& PlayRecords() { return Records(); }
+void ClearPlayRecords() {
+  Records().clear();
+  ++RecordsClearings();
+}
 
 }  // namespace sound

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/sound/wave_file.h"
@@ -71,13 +72,25 @@ class Output {
   virtual ~Output() = default;
   // True when sounds reach an audio device.
   virtual bool PlaysAudio() const = 0;
-  // The bytes of a wave file whose format was read, and of a checked MP3 file. Throw SoundError
-  // when the output cannot take them.
-  virtual std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file,
-                                              const WaveFormat& format) = 0;
+  // The bytes of a wave file whose format was read, with the program path they came from, and of a
+  // checked MP3 file. Throw SoundError when the output cannot take them.
+  virtual std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file, const WaveFormat& format,
+                                              const std::string& path) = 0;
   virtual std::unique_ptr<MusicVoice> MakeMusic(std::vector<uint8_t> file) = 0;
 };
 
 std::shared_ptr<Output> MakeNullOutput();
+
+// One play of a wave sound on a null output, on the window system's clock.
+struct PlayRecord {
+  std::string path;  // the program path loaded
+  PlayCourse::Duration start{};
+  std::optional<PlayCourse::Duration> stop;  // when Stop ended it; nothing otherwise
+  bool looped = false;
+  int32_t attenuation = kFullAttenuation;  // when it started
+};
+// The plays on every null output since the last ClearPlayRecords, in the order they started.
+const std::vector<PlayRecord>& PlayRecords();
+void ClearPlayRecords();
 
 }  // namespace sound

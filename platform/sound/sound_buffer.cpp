@@ -10,12 +10,13 @@ void SoundBuffer::Load(const std::string& path, int32_t, bool, bool& success) {
   auto output = engine_.CurrentOutput("Load");
   auto voice = LoadVoice(path, [&](std::vector<uint8_t> file) {
     WaveFormat format = ReadWaveFormat(file);
-    return output->MakeWave(std::move(file), format);
+    return output->MakeWave(std::move(file), format, path);
   });
   success = voice != nullptr;
   if (!voice) return;
   voice->SetAttenuation(volume_);
   voice_ = std::move(voice);
+  path_ = path;
 }
 
 void SoundBuffer::Play() {

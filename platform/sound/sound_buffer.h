@@ -41,12 +41,17 @@ class SoundBuffer {
   void SetVolume(int32_t attenuation);
   void GetVolume(int32_t& attenuation) const { attenuation = volume_; }
   void SetLooping(bool looping);
+  // The program path of what is loaded, empty while nothing is; for the program's own checks and
+  // tests.
+  const std::string& Path() const { return path_; }
+  bool Looping() const { return looping_; }
 
  private:
   const SoundEngine& engine_;
   std::unique_ptr<WaveVoice> voice_;
   int32_t volume_ = kFullAttenuation;
   bool looping_ = false;
+  std::string path_;
 };
 
 }  // namespace sound

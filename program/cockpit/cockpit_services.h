@@ -1,4 +1,4 @@
-// The sounds and score tables that the flight calls. Their bodies belong to the sound and score
+// The sounds and score tables that the flight calls. The score tables' bodies belong to the score
 // code and do nothing until it is built.
 #pragma once
 

@@ -4,7 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/sound/music_player.h"
+#include "platform/sound/sound_buffer.h"
+#include "platform/sound/sound_engine.h"
 
 // The guidance programs by the index that CurrentProgram holds. P70 has an index of its own
 // although the display shows it as "66".
@@ -105,3 +111,33 @@ inline int32_t LPDAngle = 0;
 inline std::string LPDTimeTens = "0";
 inline std::string LPDTimeOnes = "0";
 inline bool AscentIgnited = false;  // P12 has lit the ascent engine
+
+// --- Sounds -------------------------------------------------------------------------------------
+
+// Headless until the program start makes it the device's engine; the scene build calls its Init.
+inline sound::SoundEngine SoundEngine;
+
+// Every sound object of a flight, made anew by CreateSounds; a null one is not made for the
+// mission type.
+using SoundObject = std::unique_ptr<sound::SoundBuffer>;
+inline SoundObject LoadingSound, InitiationSound, Test11Sound, AscentSound, SurfaceSound,
+    LandedSound, DescentEngineSound, RCSLoopSound, SeparationSound, RCSPulseSound, ClickSound,
+    BoomSound, DockBounceSound, TunnelScrapeSound, HardDockSound;
+// Element i sounds entry i of the callout table of the same name.
+inline std::vector<SoundObject> AltitudeCallSounds, DescentCallSounds, LPDCallSounds,
+    FuelCallSounds;
+inline std::array<SoundObject, 4> DockingSounds;  // as DockingSoundFiles
+// "On the Porch", "Down Ladder", "Foot of Ladder", "Drifting to Right", "Forward".
+inline std::array<SoundObject, 5> MissionVoiceSounds;
+
+// An altitude callout has let one descent-rate or LPD check follow.
+inline bool RateCallsArmed = false;
+
+// The music is a wave sound or MP3 music, whichever the flying theme names.
+inline bool MusicIsWave = false;
+inline SoundObject MusicSound;
+inline std::unique_ptr<sound::MusicPlayer> MusicPlayer;
+
+// Each phase clip plays once a program run: porch, ladder, foot of ladder, then the surface sound.
+inline std::array<bool, 4> PhaseClipPlayed{};
+enum PhaseClip { PorchClip, LadderClip, FootOfLadderClip, SurfaceClip };

@@ -2,6 +2,7 @@
 // Their bodies belong to the flight-run work and do nothing until it is built.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Resets the flight, reads its files and runs the mission's frame loop until it returns.
@@ -19,5 +20,7 @@ void InitEngineAndWindow();
 void StartFlight();
 void ApplyMissionSelection();
 void RestartFlight();
-// Shows one step of the loading screen, drawn only when draw is set.
-void ShowLoadingStep(const std::string& text, bool draw);
+// A step of a long set-up: logs its text once the simulation is initialised and lets the window
+// system run once. The loading screen's picture and progress bar (draw, step) come with the flight
+// start.
+void ShowLoadingStep(const std::string& text, bool draw, int32_t step);

@@ -75,6 +75,7 @@ inline bool RunFlag = false;          // the frame loop runs another pass
 inline int16_t ExitRequest = 0;       // 1 back to the launcher, 2 replay, 3 restart
 inline bool ControlsActive = false;   // the LM flies (not held by the fly-by or a replay's end)
 inline bool ReplayPlayback = false;
+inline bool Test11Mode = false;          // the flight only says that the voice callouts are off
 inline bool FrameSettled = false;        // the frame is not the first after a start or view change
 inline bool IntroFlyby = false;          // the opening fly-by holds the flight
 inline int32_t FlightRecordCount = 0;    // replay samples recorded so far

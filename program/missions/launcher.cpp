@@ -160,7 +160,7 @@ void DriverDialog_Form_Load() {
   DesktopCaps = {screen.widthPixels, screen.heightPixels, screen.bitsPerPixel, screen.refreshHz};
   UpdateAdapter();
   UpdateVideoModes(form.AdapterIndex);
-  ShowLoadingStep(UiText[LoadingIniFileTextId], false);
+  ShowLoadingStep(UiText[LoadingIniFileTextId], false, 0);
   LoadSettings();
   FillMissionList();
   for (int id = FirstViewNameId; id < FirstViewNameId + ViewNameCount; ++id)

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr char Test11Flight[] = "Short Flight P66";
+constexpr char Test11FlightName[] = "Short Flight P66";
 
 std::string MissionsFolder() { return ProgramFolder() + "\\Missions\\"; }
 
@@ -137,6 +137,6 @@ void DriverDialog_Combo1_Click() {
 void DriverDialog_Combo2_Click() {
   Set_Music_Box();
   DriverDialogForm& form = *DriverDialog;
-  form.Check1.SetVisible(form.Combo2.Text() == Test11Flight);
+  form.Check1.SetVisible(form.Combo2.Text() == Test11FlightName);
   ShowContinueState();
 }

@@ -28,11 +28,6 @@ void RecreateFonts() {}
 void CreateExhaustEmitters() {}
 void StartAscentExhaust(float, float, float) {}
 
-void ShowLoadingStep(const std::string& text, bool, int32_t) {
-  if (SimulationInitialised && Engine) Engine->WriteLog(text);
-  forms::DoEvents();
-}
-
 void ResolveHorizontalVelocity() {
   // A component of exactly 0 would leave the heading of the velocity undefined.
   constexpr double Least = 0.00001;  // ft/s

@@ -48,9 +48,6 @@ void RecreateFonts();
 // started with its drift (x, y) and speed.
 void CreateExhaustEmitters();
 void StartAscentExhaust(float driftX, float driftY, float speed);
-// A step of the scene build: logs its text and lets the window system run once. The loading
-// screen's picture and progress bar come with the flight start.
-void ShowLoadingStep(const std::string& text, bool draw, int32_t step);
 // Gives the DSKY's programs the scene's services: the contact light back to off, the interior
 // view flag cleared, the LM meshes offset, the PGNS switch applied again.
 void InstallSceneDSKYServices();

@@ -34,6 +34,31 @@ TEST_F(HeadlessSound, PlaysNothingButKeepsState) {
   EXPECT_FALSE(engine.PlaysAudio());
 }
 
+TEST_F(HeadlessSound, RecordsEveryPlay) {
+  sound::ClearPlayRecords();
+  sound::SoundBuffer buffer = LoadedSound(engine);
+  buffer.SetVolume(-1000);
+  buffer.Play();
+  clock.Advance(150ms);
+  buffer.SetLooping(true);
+  buffer.Play();
+  clock.Advance(250ms);
+  buffer.Stop();
+  buffer.Stop();
+  const auto& records = sound::PlayRecords();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].path, kTone);
+  EXPECT_EQ(records[0].attenuation, -1000);
+  EXPECT_FALSE(records[0].looped);
+  EXPECT_FALSE(records[0].stop) << "a play that ran out was not stopped";
+  EXPECT_EQ(records[1].start - records[0].start, 150ms);
+  EXPECT_TRUE(records[1].looped);
+  ASSERT_TRUE(records[1].stop);
+  EXPECT_EQ(*records[1].stop - records[1].start, 250ms);
+  sound::ClearPlayRecords();
+  EXPECT_TRUE(sound::PlayRecords().empty());
+}
+
 TEST_F(HeadlessSound, ASinglePlayLastsTheLengthOfItsFile) {
   sound::SoundBuffer buffer = LoadedSound(engine);
   EXPECT_EQ(Status(buffer), 0);
