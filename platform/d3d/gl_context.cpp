@@ -3,6 +3,8 @@
 
 #include <EGL/eglext.h>
 
+#include "platform/win/window.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -106,8 +108,9 @@ bool Context::BindWindow(HWND window, int* width, int* height) {
   if (!windows_ || window == nullptr) return false;
   auto found = surfaces_.find(window);
   if (found == surfaces_.end()) {
-    // The handle carries the X11 window id itself.
-    const auto id = static_cast<EGLNativeWindowType>(reinterpret_cast<uintptr_t>(window));
+    const win::Window* record = win::WindowFromHandle(window);
+    if (record->nativeId == 0) return false;
+    const auto id = static_cast<EGLNativeWindowType>(record->nativeId);
     const EGLSurface surface = eglCreateWindowSurface(display_, config_, id, nullptr);
     if (surface == EGL_NO_SURFACE) return false;
     found = surfaces_.emplace(window, surface).first;

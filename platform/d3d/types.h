@@ -20,7 +20,7 @@ using INT = int32_t;
 using BOOL = int32_t;
 using HRESULT = int32_t;
 using D3DCOLOR = uint32_t;  // packed 0xAARRGGBB
-using HWND = void*;         // the window the device presents into; opaque to the layer
+using HWND = void*;         // the window the device presents into: a win::Window record
 
 // ---- Result codes -------------------------------------------------------------------------------
 

@@ -2,7 +2,8 @@
 // that the view layer keeps for each top-level window or control it shows. The record carries what
 // those layers ask of a window (its client size, where its client area lies on the desktop, and
 // whether it is shown, minimised or in front), so the answer travels with the handle and no
-// process-wide table has to be shared between the program and the library it loads.
+// process-wide table has to be shared between the program and the library it loads. It also carries
+// the native X11 window that an OpenGL device presents into: nothing reads a handle as an X11 id.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,7 @@ struct Window {
   int32_t screenY = 0;
   ShowState show = ShowState::Normal;
   bool foreground = false;
+  uint64_t nativeId = 0;  // the X11 window id; 0 where the view has no window system (headless)
 };
 
 // A null handle names no window; the queries then answer false.

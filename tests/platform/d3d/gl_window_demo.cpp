@@ -3,6 +3,7 @@
 // reaches a real window. Run under Xvfb:
 //   xvfb-run -s '-screen 0 1024x768x24' gl_window_demo screenshot.png
 #include "platform/d3d/gl.h"
+#include "platform/win/window.h"
 #include "tests/platform/d3d/gl_scene.h"
 
 #include <X11/Xlib.h>
@@ -22,6 +23,7 @@ using namespace d3dtest;
 constexpr int kWidth = 320;   // pixels
 constexpr int kHeight = 240;  // pixels
 constexpr int kFrames = 30;
+constexpr int kPlace = 40;  // desktop pixels of the window's top-left corner
 
 bool WriteScreen(Display* display, const char* path) {
   const Window root = DefaultRootWindow(display);
@@ -57,14 +59,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no X display\n");
     return 1;
   }
-  const Window window =
-      XCreateSimpleWindow(display, DefaultRootWindow(display), 40, 40, kWidth, kHeight, 0, 0, 0);
+  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), kPlace, kPlace,
+                                            kWidth, kHeight, 0, 0, 0);
   XMapWindow(display, window);
   XSync(display, False);
 
+  // The handle the device takes is the window record that a view keeps, carrying the X11 id.
+  win::Window record{.clientWidth = kWidth,
+                     .clientHeight = kHeight,
+                     .screenX = kPlace,
+                     .screenY = kPlace,
+                     .nativeId = window};
   IDirect3D8* direct3d = CreateGlDirect3D();
-  D3DPRESENT_PARAMETERS params = BackBufferParams(
-      kWidth, kHeight, reinterpret_cast<HWND>(static_cast<uintptr_t>(window)), true);
+  D3DPRESENT_PARAMETERS params = BackBufferParams(kWidth, kHeight, &record, true);
   IDirect3DDevice8* device = nullptr;
   if (direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, params.hDeviceWindow,
                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK) {
