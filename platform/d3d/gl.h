@@ -2,8 +2,8 @@
 // rules, exactly as the headless device keeps them) drawing with OpenGL 2.1, compatibility profile,
 // through EGL.
 //
-// A device draws into its window (hDeviceWindow, else the focus window): an X11 window id, as the
-// window system layer hands out under Qt's xcb platform. A device without a window draws offscreen
+// A device draws into its window (hDeviceWindow, else the focus window): a win::Window record, as
+// the window system layer hands out, whose native id is an X11 window under Qt's xcb platform. A device without a window draws offscreen
 // on EGL's surfaceless platform (no display needed), and its presents only keep the image for
 // GetFrontBuffer. Additional swap chains present into their own windows through the same context.
 //

@@ -22,6 +22,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <unordered_map>
 
 #include "platform/forms/form.h"
@@ -894,11 +895,18 @@ void QtView::MousePointerChanged(MousePointer pointer) {
 
 }  // namespace
 
-void StartQtView(int& argc, char** argv) {
+bool StartQtView(int& argc, char** argv) {
   // The 3D device renders into the main display's native child through an X11 window handle, so
   // under a Wayland session the program runs as an X11 client where one is offered.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("DISPLAY")) {
-    qputenv("QT_QPA_PLATFORM", "xcb");
+  const bool display = qEnvironmentVariableIsSet("DISPLAY");
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && display) qputenv("QT_QPA_PLATFORM", "xcb");
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (!QApplication::instance() && !display && (platform.isEmpty() || platform == "xcb")) {
+    std::fputs(
+        "Marovin needs a graphical desktop: no X11 display (DISPLAY is not set); run it on a "
+        "desktop or under xvfb-run\n",
+        stderr);
+    return false;
   }
   if (!QApplication::instance()) new QApplication(argc, argv);
   // The model's idle loop decides when the program ends, not the last window closed.
@@ -906,6 +914,7 @@ void StartQtView(int& argc, char** argv) {
   auto view = std::make_unique<QtView>();
   TheView = view.get();
   InstallView(std::move(view));
+  return true;
 }
 
 QWidget* WidgetOf(Form& form) { return TheView ? TheView->Find(form) : nullptr; }

@@ -251,3 +251,20 @@ TEST_F(QtView, MessageBoxesAreQtDialogsReturningTheButtonPressed) {
   EXPECT_EQ(forms::Screen().bitsPerPixel, 32);
   EXPECT_GT(forms::ScreenWidthTwips(), 0);
 }
+
+// Without a display Qt's X11 platform would abort the process; the view says why and refuses.
+[[noreturn]] void StartWithoutDisplay() {
+  unsetenv("DISPLAY");
+  unsetenv("QT_QPA_PLATFORM");
+  static int argc = 1;
+  static char name[] = "forms_qt_tests";
+  static char* argv[] = {name, nullptr};
+  std::exit(forms::StartQtView(argc, argv) ? 0 : 1);
+}
+
+TEST(QtViewStart, WithoutADisplaySaysSoAndRefuses) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(StartWithoutDisplay(), testing::ExitedWithCode(1),
+              "Marovin needs a graphical desktop: no X11 display \\(DISPLAY is not set\\); "
+              "run it on a desktop or under xvfb-run");
+}
