@@ -25,7 +25,8 @@ std::string EglFailure(const char* step) {
 }  // namespace
 
 std::unique_ptr<Context> Context::Create(HWND window, std::string* error) {
-  const bool windows = window != nullptr;
+  // A window of a view without a window system (native id 0) draws offscreen.
+  const bool windows = window != nullptr && win::WindowFromHandle(window)->nativeId != 0;
   // A null native display makes the X11 platform open the default display (DISPLAY). EGL hands
   // out one display per platform, shared by every device on it, so it stays initialised for the
   // life of the process: terminating it would end the other devices' contexts.

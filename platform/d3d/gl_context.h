@@ -15,8 +15,8 @@ namespace d3d::gl {
 
 class Context {
  public:
-  // window null: the surfaceless platform. Otherwise the X11 platform; a window handle is a
-  // win::Window record, whose native id names the X11 window.
+  // A window handle is a win::Window record, whose native id names the X11 window. Null, or a
+  // window with no native id: the surfaceless platform; otherwise the X11 platform.
   static std::unique_ptr<Context> Create(HWND window, std::string* error);
   ~Context();
   Context(const Context&) = delete;

@@ -173,6 +173,7 @@ enum D3DBACKBUFFER_TYPE : uint32_t {
 };
 
 inline constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0;
+inline constexpr UINT D3DPRESENT_INTERVAL_ONE = 1;
 inline constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
 
 inline constexpr DWORD D3DCLEAR_TARGET = 0x1;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,9 +44,25 @@ struct Shape2D {
   int32_t font = 0;
 };
 
+// What a backend starts its device with.
+struct DeviceSettings {
+  void* window = nullptr;  // the window's handle: its win::Window record
+  int32_t width = 0;       // back buffer [pixels]
+  int32_t height = 0;
+  bool windowed = true;
+  bool vsync = false;
+  std::filesystem::path log;  // the engine's debug log on the host; empty while debug mode is off
+};
+
 class DrawBackend {
  public:
   virtual ~DrawBackend() = default;
+  // Starts the device on the window; throws EngineError saying why it cannot.
+  virtual void Start(const DeviceSettings&) {}
+  // Releases every device object, then the device.
+  virtual void Stop() {}
+  // A new back buffer size [pixels].
+  virtual void Resize(int32_t, int32_t) {}
   virtual void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) = 0;
   virtual void EndTarget() = 0;
   virtual void DrawMesh(const EngineMesh& mesh, const CameraView& camera) = 0;

@@ -1,0 +1,91 @@
+// The library backend on the headless device: the library's life cycle, the frame's one scene and
+// its presents, and the reset protocol, checked through the device's records.
+#include "platform/d3d/headless.h"
+#include "platform/engine/engine_error.h"
+#include "tests/platform/engine_draw/draw_fixture.h"
+
+namespace {
+
+engine::Direct3DSource HeadlessDirect3D(d3d::HeadlessConfig config = {}) {
+  return {[config] { return d3d::CreateHeadlessDirect3D(config); },
+          [] { return std::string("the headless device refused"); }};
+}
+
+class LibraryBackendTest : public DrawTest {};
+
+TEST_F(LibraryBackendTest, FramesClearPresentOnceEachAndShutdownLeavesNothing) {
+  Start(HeadlessDirect3D());
+  d3d::IDirect3DDevice8* device = Device();
+  ASSERT_NE(device, nullptr) << "the library made the device";
+  d3d::HeadlessControl& control = *d3d::Headless(device);
+
+  engine->Clear(0xFF204060u);
+  engine->Clear(0xFF112233u);  // inside the frame's scene: only clears
+  engine->RenderToScreen();
+  EXPECT_EQ(control.PresentCount(), 1u);
+  const d3d::PresentedImage* shown = control.Presented(Handle());
+  ASSERT_NE(shown, nullptr) << "presented into the window's record";
+  EXPECT_EQ(shown->width, static_cast<d3d::UINT>(kWidth));
+  EXPECT_EQ(shown->pixels[0], 0xFF112233u);
+  EXPECT_EQ(engine->Backend().ReadBackBuffer(kWidth, kHeight)[0], 0xFF112233u);
+
+  engine->RenderToScreen();  // nothing drawn still presents
+  EXPECT_EQ(control.PresentCount(), 2u);
+
+  device->AddRef();
+  engine->Shutdown();
+  EXPECT_EQ(Device(), nullptr);
+  EXPECT_EQ(control.LiveObjectCount(), 0u) << "no device object outlives the shutdown";
+  EXPECT_EQ(device->Release(), 0u) << "the engine released exactly its reference";
+}
+
+TEST_F(LibraryBackendTest, AResizeAndADeviceLossResetAndTheNextFrameDrawsTheSame) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+
+  engine->ResizeDevice(320, 240);
+  engine->Clear(0xFF00FF00u);
+  engine->RenderToScreen();
+  ASSERT_NE(control.Presented(Handle()), nullptr);
+  EXPECT_EQ(control.Presented(Handle())->width, 320u);
+
+  // A resize asked for inside the frame waits for its present.
+  engine->Clear(0xFF00FF00u);
+  engine->ResizeDevice(400, 300);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.Presented(Handle())->width, 320u);
+  engine->Clear(0xFF00FF00u);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.Presented(Handle())->width, 400u);
+
+  control.SetLoss(d3d::DeviceLoss::NotReset);
+  engine->Clear(0xFF0000FFu);
+  engine->RenderToScreen();  // fails to present: the backend resets
+  EXPECT_EQ(control.Loss(), d3d::DeviceLoss::None);
+  const d3d::UINT presents = control.PresentCount();
+  engine->Clear(0xFF0000FFu);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.PresentCount(), presents + 1);
+  EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF0000FFu);
+}
+
+TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
+  d3d::HeadlessConfig refusing;
+  refusing.createDeviceResult = d3d::D3DERR_NOTAVAILABLE;
+  engine = std::make_unique<engine::Engine>(engine::MakeLibraryBackend(HeadlessDirect3D(refusing)));
+  int32_t result = -1;
+  try {
+    engine->Init(*window, true, result);
+    FAIL() << "no device, no start";
+  } catch (const engine::EngineError& error) {
+    EXPECT_NE(std::string(error.what()).find("the headless device refused"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_FALSE(engine->Initialised());
+  EXPECT_EQ(Device(), nullptr);
+  // The library is left ready for the next start.
+  Start(HeadlessDirect3D());
+  EXPECT_NE(Device(), nullptr);
+}
+
+}  // namespace
