@@ -64,10 +64,11 @@ void EngineScreen2DDraw::Draw(Shape2D shape) {
 void EngineScreen2DDraw::DrawTexture(int32_t texture, float x1, float y1, float x2, float y2,
                                      uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, float u1,
                                      float v1, float u2, float v2) {
-  if (engine_.Textures().Get(texture) == nullptr)
-    throw EngineError("DrawTexture: no texture " + std::to_string(texture));
+  const Texture* found = engine_.Textures().Get(texture);
+  if (found == nullptr) throw EngineError("DrawTexture: no texture " + std::to_string(texture));
   Shape2D shape = MakeShape(Shape2D::Kind::Texture, x1, y1, x2, y2, c1, c2, c3, c4);
   shape.texture = texture;
+  shape.deviceTexture = found->device;
   shape.u1 = u1;
   shape.v1 = v1;
   shape.u2 = u2;

@@ -17,6 +17,7 @@ namespace engine {
 class EngineMesh;
 class EngineLandscape;
 class EngineRenderSurface;
+struct Texture;
 
 // Where drawing goes: the main window's back buffer, or a render surface.
 struct DrawTarget {
@@ -35,7 +36,8 @@ struct CameraView {
 struct Shape2D {
   enum class Kind { Texture, FilledBox, Box, Line, Line3D, FilledCircle, CircleBorder, Text };
   Kind kind = Kind::FilledBox;
-  int32_t texture = 0;
+  int32_t texture = 0;        // the engine's texture
+  int32_t deviceTexture = 0;  // the backend's identifier of it
   float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   uint32_t colours[4] = {};
   float u1 = 0, v1 = 0, u2 = 1, v2 = 1;
@@ -63,6 +65,10 @@ class DrawBackend {
   virtual void Stop() {}
   // A new back buffer size [pixels].
   virtual void Resize(int32_t, int32_t) {}
+  // Makes an engine texture from its image file; the backend's identifier of it (0 for none).
+  // Throws EngineError when the device cannot have it.
+  virtual int32_t LoadTexture(const Texture&) { return 0; }
+  virtual void DeleteTexture(int32_t) {}
   virtual void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) = 0;
   virtual void EndTarget() = 0;
   virtual void DrawMesh(const EngineMesh& mesh, const CameraView& camera) = 0;

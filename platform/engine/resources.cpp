@@ -28,8 +28,15 @@ int32_t EngineTextureFactory::LoadTexture(const std::string& programPath, const 
   const double shrink = std::min({1.0, Engine::kMaxTextureSide / w, Engine::kMaxTextureSide / h});
   w = std::max(1.0, std::floor(w * shrink));
   h = std::max(1.0, std::floor(h * shrink));
-  return engine_.Textures().Add(
-      name, Texture{path, static_cast<int32_t>(w), static_cast<int32_t>(h), colourKey});
+  Texture texture{path, static_cast<int32_t>(w), static_cast<int32_t>(h), colourKey};
+  texture.device = engine_.Backend().LoadTexture(texture);
+  return engine_.Textures().Add(name, texture);
+}
+
+void EngineTextureFactory::DeleteTexture(int32_t texture) {
+  if (const Texture* found = engine_.Textures().Get(texture); found != nullptr)
+    engine_.Backend().DeleteTexture(found->device);
+  engine_.Textures().Remove(texture);
 }
 
 int32_t EngineMaterialFactory::CreateMaterial(float red, float green, float blue, float alpha,

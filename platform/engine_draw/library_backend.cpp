@@ -1,8 +1,10 @@
 #include "platform/engine_draw/library_backend.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "library/core/vortanautil.h"
+#include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
 
 namespace engine {
@@ -31,11 +33,13 @@ class LibraryBackend final : public DrawBackend {
   void Start(const DeviceSettings& settings) override;
   void Stop() override;
   void Resize(int32_t width, int32_t height) override;
+  int32_t LoadTexture(const Texture& texture) override;
+  void DeleteTexture(int32_t texture) override { TextureFactory_DeleteTexture(texture); }
   void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) override;
   void EndTarget() override;
-  void DrawMesh(const EngineMesh&, const CameraView&) override {}
-  void DrawLandscape(const EngineLandscape&, const CameraView&) override {}
-  void Draw2D(const Shape2D&) override {}
+  void DrawMesh(const EngineMesh&, const CameraView&) override { EndBatch(); }
+  void DrawLandscape(const EngineLandscape&, const CameraView&) override { EndBatch(); }
+  void Draw2D(const Shape2D& shape) override;
   void Present() override;
   void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
                    int32_t& height) override;
@@ -44,6 +48,10 @@ class LibraryBackend final : public DrawBackend {
  private:
   // Opens the frame's scene on the back buffer when none is open.
   void EnsureScene();
+  // The library's 2D batch: consecutive engine batches share one, and anything else drawn, a new
+  // target or the present ends it.
+  void StartBatch();
+  void EndBatch();
   // The device's reset after a loss or for a new back buffer size: the families let go of their
   // device objects, the device resets, and they make them again.
   void Reset();
@@ -55,6 +63,8 @@ class LibraryBackend final : public DrawBackend {
   int32_t primitives_ = 0;  // the library's running count of drawn primitives
   bool scene_ = false;      // the frame's scene on the back buffer is open
   bool resetPending_ = false;
+  bool batch_ = false;
+  int32_t textures_ = 0;  // textures made, for names of their own
 };
 
 void LibraryBackend::Start(const DeviceSettings& settings) {
@@ -101,6 +111,7 @@ void LibraryBackend::Start(const DeviceSettings& settings) {
 
 void LibraryBackend::Stop() {
   if (direct3d_ == nullptr) return;
+  EndBatch();
   if (scene_) device_->EndScene();
   scene_ = false;
   ReleaseAll();
@@ -139,6 +150,67 @@ void LibraryBackend::Reset() {
   LightFactory_OnResetDevice();
 }
 
+int32_t LibraryBackend::LoadTexture(const Texture& texture) {
+  // A name of its own: the library's table finds a texture by name, and the engine's names are
+  // not unique.
+  const std::string name = "engine texture " + std::to_string(++textures_);
+  const int32_t id = TextureFactory_LoadTextureFromFile(
+      texture.path.c_str(), name.c_str(), texture.width, texture.height,
+      static_cast<int32_t>(texture.colourKey), 0, 0);
+  if (id == 0)
+    throw EngineError("LoadTexture: the device cannot make a texture of " + texture.path);
+  return id;
+}
+
+void LibraryBackend::StartBatch() {
+  if (batch_) return;
+  EnsureScene();
+  // Straight alpha over what is drawn, texels tinted by the corner colours.
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  for (D3DTEXTURESTAGESTATETYPE op : {D3DTSS_COLOROP, D3DTSS_ALPHAOP})
+    device_->SetTextureStageState(0, op, D3DTOP_MODULATE);
+  Screen2D_Start();
+  batch_ = true;
+}
+
+void LibraryBackend::EndBatch() {
+  if (!batch_) return;
+  Screen2D_End();
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  batch_ = false;
+}
+
+void LibraryBackend::Draw2D(const Shape2D& shape) {
+  StartBatch();
+  const uint32_t* c = shape.colours;
+  switch (shape.kind) {
+    case Shape2D::Kind::Texture:
+      Screen2D_DrawTexture(shape.x1, shape.y1, shape.x2, shape.y2, c[0], c[1], c[2], c[3], shape.u1,
+                           shape.v1, shape.u2, shape.v2, shape.deviceTexture);
+      break;
+    case Shape2D::Kind::FilledBox:
+      Screen2D_DrawFilledBox(shape.x1, shape.y1, shape.x2, shape.y2, c[0], c[1], c[2], c[3]);
+      break;
+    case Shape2D::Kind::Box:
+      Screen2D_DrawBox2(shape.x1, shape.y1, shape.x2, shape.y2, c[0], c[1], c[2], c[3]);
+      break;
+    case Shape2D::Kind::Line:
+    case Shape2D::Kind::Line3D:
+      Screen2D_DrawLine(shape.x1, shape.y1, shape.x2, shape.y2, c[0], c[1]);
+      break;
+    case Shape2D::Kind::FilledCircle:
+      Screen2D_DrawFilledCircle(shape.x1, shape.y1, shape.x2, shape.segments, c[0]);
+      break;
+    case Shape2D::Kind::CircleBorder:
+      Screen2D_DrawCircle(shape.x1, shape.y1, shape.x2, shape.segments, c[0]);
+      break;
+    case Shape2D::Kind::Text:
+      break;
+  }
+}
+
 void LibraryBackend::EnsureScene() {
   if (scene_) return;
   Viewport_Clear(kMainViewport, 1);
@@ -146,6 +218,7 @@ void LibraryBackend::EnsureScene() {
 }
 
 void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) {
+  EndBatch();
   if (target.surface != nullptr) return;
   if (!clear) {
     EnsureScene();
@@ -159,9 +232,10 @@ void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t 
   }
 }
 
-void LibraryBackend::EndTarget() {}
+void LibraryBackend::EndTarget() { EndBatch(); }
 
 void LibraryBackend::Present() {
+  EndBatch();
   // A frame with nothing drawn still shows: the present needs an open scene.
   EnsureScene();
   scene_ = false;
@@ -174,6 +248,8 @@ void LibraryBackend::MeasureText(const std::string&, int32_t, int32_t& width, in
 }
 
 std::vector<uint32_t> LibraryBackend::ReadBackBuffer(int32_t width, int32_t height) {
+  // The frame as drawn so far, 2D included.
+  EndBatch();
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), kOpaque);
   IDirect3DSurface8* back = nullptr;
   if (Internal_GetBackbuffer(&back) == 0 || back == nullptr) return pixels;

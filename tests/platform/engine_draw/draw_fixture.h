@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "library/core/vortanautil.h"
+#include "platform/d3dx/image_file.h"
+#include "platform/engine/resources.h"
 #include "platform/engine_draw/library_backend.h"
 #include "tests/platform/engine/engine_fixture.h"
 
@@ -13,14 +15,35 @@ class DrawTest : public ::testing::Test {
   static constexpr int32_t kWidth = kMainWindowWidth;
   static constexpr int32_t kHeight = kMainWindowHeight;
 
+  static constexpr uint32_t kRed = 0xFFFF0000u;
+  static constexpr uint32_t kGreen = 0xFF00FF00u;
+  static constexpr uint32_t kBlue = 0xFF0000FFu;
+  static constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
   void SetUp() override {
     forms::UseClock(&clock);
+    programFolder_ = win::AppPath();
+    win::SetAppPath(folder.Path().string());
     window->Show();
   }
   void TearDown() override {
     engine.reset();
     window.Unload();
+    win::SetAppPath(programFolder_);
     forms::UseClock(nullptr);
+  }
+
+  // An 8 x 8 image file of four quadrants: red, green over blue, white; the program path of it.
+  std::string WriteQuadrants(const std::string& file) {
+    constexpr uint32_t kSide = 8;
+    d3dx::ArgbImage image(kSide, kSide);
+    for (uint32_t y = 0; y < kSide; ++y)
+      for (uint32_t x = 0; x < kSide; ++x)
+        image.At(x, y) =
+            y < kSide / 2 ? (x < kSide / 2 ? kRed : kGreen) : (x < kSide / 2 ? kBlue : kWhite);
+    const std::vector<uint8_t> bmp = d3dx::EncodeBmp(image, false);
+    folder.WriteFile(file, std::string(bmp.begin(), bmp.end()));
+    return win::AppPath() + "\\" + file;
   }
 
   void Start(engine::Direct3DSource source) {
@@ -38,6 +61,10 @@ class DrawTest : public ::testing::Test {
   void* Handle() { return reinterpret_cast<void*>(window->hWnd()); }
 
   forms::VirtualClock clock;
+  TempFolder folder;
   forms::FormSlot<MainWindowForm> window;
   std::unique_ptr<engine::Engine> engine;
+
+ private:
+  std::string programFolder_;
 };

@@ -1,6 +1,12 @@
 // The library backend on the OpenGL device, surfaceless on Mesa's software rasteriser: pixels.
 
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <string>
+
 #include "platform/d3d/gl.h"
+#include "platform/engine/draw2d.h"
 #include "tests/platform/engine_draw/draw_fixture.h"
 
 namespace {
@@ -10,6 +16,21 @@ class LibraryBackendGl : public DrawTest {
   void SetUp() override {
     DrawTest::SetUp();
     Start(engine::GlDirect3D());
+  }
+
+  // The back buffer, also written as a PNG file of that name in the build folder to look at.
+  std::vector<uint32_t> Read(const std::string& name) {
+    std::vector<uint32_t> pixels = engine->Backend().ReadBackBuffer(kWidth, kHeight);
+    std::vector<uint8_t> rgb;
+    rgb.reserve(pixels.size() * 3);
+    for (uint32_t pixel : pixels)
+      for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(pixel >> shift));
+    const std::string path = std::string(ENGINE_DRAW_PICTURES) + "/" + name + ".png";
+    stbi_write_png(path.c_str(), kWidth, kHeight, 3, rgb.data(), kWidth * 3);
+    return pixels;
+  }
+  static uint32_t At(const std::vector<uint32_t>& pixels, int32_t x, int32_t y) {
+    return pixels[static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)];
   }
 };
 
@@ -22,6 +43,29 @@ TEST_F(LibraryBackendGl, TheFrameClearsAndReadsBackWhatItDrew) {
   engine->ResizeDevice(200, 100);
   engine->Clear(0xFF996633u);
   EXPECT_EQ(engine->Backend().ReadBackBuffer(200, 100)[199 + 99 * 200], 0xFF996633u);
+  engine->RenderToScreen();
+}
+
+TEST_F(LibraryBackendGl, TwoDCornerColoursAndATexturesQuadrantsLandOnTheirPixels) {
+  engine::EngineTextureFactory textures(*engine);
+  const int32_t quadrants = textures.LoadTexture(WriteQuadrants("quadrants.bmp"), "quadrants");
+  engine::EngineScreen2DDraw draw(*engine);
+  engine->Clear(0xFF000000u);
+  draw.Begin();
+  draw.DrawFilledBox(0, 0, kWidth, kHeight, kRed, kGreen, kBlue, kWhite);
+  draw.End();
+  draw.Begin();
+  draw.DrawTexture(quadrants, 200, 100, 400, 300, kWhite, kWhite, kWhite, kWhite);
+  draw.End();
+  const std::vector<uint32_t> pixels = Read("engine_draw_2d");
+  EXPECT_EQ(At(pixels, 0, 0), kRed) << "top left";
+  EXPECT_EQ(At(pixels, kWidth - 1, 0) & 0xFFF0F0F0u, kGreen & 0xFFF0F0F0u) << "top right";
+  EXPECT_EQ(At(pixels, 0, kHeight - 1) & 0xFFF0F0F0u, kBlue & 0xFFF0F0F0u) << "bottom left";
+  EXPECT_EQ(At(pixels, kWidth - 1, kHeight - 1) & 0xFFF0F0F0u, kWhite & 0xFFF0F0F0u);
+  EXPECT_EQ(At(pixels, 250, 150), kRed);
+  EXPECT_EQ(At(pixels, 350, 150), kGreen);
+  EXPECT_EQ(At(pixels, 250, 250), kBlue);
+  EXPECT_EQ(At(pixels, 350, 250), kWhite);
   engine->RenderToScreen();
 }
 

@@ -1,6 +1,7 @@
 // The library backend on the headless device: the library's life cycle, the frame's one scene and
 // its presents, and the reset protocol, checked through the device's records.
 #include "platform/d3d/headless.h"
+#include "platform/engine/draw2d.h"
 #include "platform/engine/engine_error.h"
 #include "tests/platform/engine_draw/draw_fixture.h"
 
@@ -67,6 +68,41 @@ TEST_F(LibraryBackendTest, AResizeAndADeviceLossResetAndTheNextFrameDrawsTheSame
   engine->RenderToScreen();
   EXPECT_EQ(control.PresentCount(), presents + 1);
   EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF0000FFu);
+}
+
+TEST_F(LibraryBackendTest, TexturesAndConsecutive2DBatchesGoThroughTheLibrary) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineTextureFactory textures(*engine);
+  const std::string file = WriteQuadrants("quadrants.bmp");
+  const int32_t first = textures.LoadTexture(file, "Quadrants");
+  const int32_t second = textures.LoadTexture(file, "quadrants");  // newest of the name wins
+  const int32_t device = engine->Textures().Get(second)->device;
+  ASSERT_NE(device, 0);
+  EXPECT_NE(engine->Textures().Get(first)->device, 0);
+  EXPECT_NE(engine->Textures().Get(first)->device, device)
+      << "each engine texture its own library record, so deleting one keeps the other";
+  d3d::IDirect3DTexture8* texture = nullptr;
+  ASSERT_NE(Internal_GetTexture(device, &texture), 0);
+  texture->Release();
+
+  engine::EngineScreen2DDraw draw(*engine);
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  draw.Begin();
+  draw.DrawFilledBox(0, 0, 10, 10, kRed, kRed, kRed, kRed);
+  draw.End();
+  draw.Begin();
+  draw.DrawTexture(second, 10, 10, 42, 42, kWhite, kWhite, kWhite, kWhite);
+  draw.End();
+  engine->RenderToScreen();
+  const auto& draws = control.Draws();
+  ASSERT_FALSE(draws.empty());
+  EXPECT_EQ(draws.back().textures[0], texture) << "the quad draws the library's texture";
+  EXPECT_EQ(draws.front().textures[0], nullptr) << "the box before it, untextured";
+
+  textures.DeleteTexture(second);
+  EXPECT_EQ(Internal_GetTexture(device, &texture), 0) << "deleted in the library too";
 }
 
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
