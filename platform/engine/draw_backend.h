@@ -14,9 +14,12 @@
 
 namespace engine {
 
+class Engine;
 class EngineMesh;
 class EngineLandscape;
 class EngineRenderSurface;
+struct Light;
+struct Material;
 struct Texture;
 
 // Where drawing goes: the main window's back buffer, or a render surface.
@@ -48,8 +51,9 @@ struct Shape2D {
 
 // What a backend starts its device with.
 struct DeviceSettings {
-  void* window = nullptr;  // the window's handle: its win::Window record
-  int32_t width = 0;       // back buffer [pixels]
+  const Engine* engine = nullptr;  // whose tables (textures, materials) the draws read
+  void* window = nullptr;          // the window's handle: its win::Window record
+  int32_t width = 0;               // back buffer [pixels]
   int32_t height = 0;
   bool windowed = true;
   bool vsync = false;
@@ -69,6 +73,10 @@ class DrawBackend {
   // Throws EngineError when the device cannot have it.
   virtual int32_t LoadTexture(const Texture&) { return 0; }
   virtual void DeleteTexture(int32_t) {}
+  // Makes or updates a material or light in the device (as `device` names it, 0 for a new one);
+  // the backend's identifier of it. A light of no type is only switched off.
+  virtual int32_t StoreMaterial(const Material&) { return 0; }
+  virtual int32_t StoreLight(const Light&) { return 0; }
   virtual void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) = 0;
   virtual void EndTarget() = 0;
   virtual void DrawMesh(const EngineMesh& mesh, const CameraView& camera) = 0;

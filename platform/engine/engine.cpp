@@ -39,6 +39,7 @@ void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
     throw EngineError("Init: the window has no drawing area");
   }
   DeviceSettings settings;
+  settings.engine = this;
   settings.window = reinterpret_cast<void*>(window.hWnd());
   settings.width = width_;
   settings.height = height_;

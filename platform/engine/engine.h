@@ -40,6 +40,7 @@ struct Material {
   d3dx::D3DXCOLOR ambient{1, 1, 1, 1};
   d3dx::D3DXCOLOR specular{0, 0, 0, 0};
   d3dx::D3DXCOLOR emissive{0, 0, 0, 0};
+  int32_t device = 0;  // the drawing backend's identifier of it; 0 for none
 };
 
 struct Font {
@@ -52,6 +53,7 @@ struct Font {
 struct Light {
   d3d::D3DLIGHT8 record{};
   bool enabled = false;
+  int32_t device = 0;  // the drawing backend's identifier of it; 0 for none
 };
 
 class Engine {
@@ -119,7 +121,9 @@ class Engine {
   // Shared state of the engine's objects.
   DrawBackend& Backend() { return *backend_; }
   NameTable<Texture>& Textures() { return textures_; }
+  const NameTable<Texture>& Textures() const { return textures_; }
   NameTable<Material>& Materials() { return materials_; }
+  const NameTable<Material>& Materials() const { return materials_; }
   NameTable<Font>& Fonts() { return fonts_; }
   std::vector<Light>& Lights() { return lights_; }
   EngineCamera& MainCamera() { return mainCamera_; }

@@ -59,7 +59,8 @@ class EngineMaterialFactory {
   void ReleaseAll() { engine_.Materials().Clear(); }
 
  private:
-  Material& Get(int32_t material);
+  // Sets one colour of the material, in the device too.
+  void Change(int32_t material, d3dx::D3DXCOLOR Material::*colour, const d3dx::D3DXCOLOR& value);
   Engine& engine_;
 };
 
@@ -77,6 +78,7 @@ class EngineLights {
 
  private:
   Light& At(int32_t light);
+  void Store(Light& light);
   Engine& engine_;
 };
 

@@ -1,11 +1,15 @@
 #include "platform/engine_draw/library_backend.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <map>
 
 #include "library/core/vortanautil.h"
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
+#include "platform/engine/scene.h"
 
 namespace engine {
 namespace {
@@ -16,6 +20,53 @@ constexpr int32_t kMainViewport = 0;
 constexpr intptr_t kNoOverrideWindow = -1;
 constexpr int32_t kAdapter = 0;
 constexpr uint32_t kOpaque = 0xFF000000u;  // alpha of a read-back pixel
+
+// Look codes of the engine's meshes (scene.h documents them).
+constexpr int32_t kAdditiveBlend = 2;  // blend mode
+constexpr int32_t kBothFaces = 2;      // draw mode
+constexpr int32_t kNoDepthWrites = 3;  // draw mode
+constexpr int32_t kUnlit = 2;          // lighting mode
+constexpr uint32_t kUntinted = 0xFFFFFFFFu;
+// An upload of a mesh geometry not drawn for this many presents is let go.
+constexpr uint64_t kKeptFrames = 2;
+
+struct MeshVertex {
+  d3dx::D3DXVECTOR3 position;
+  d3dx::D3DXVECTOR3 normal;
+  uint32_t colour;
+  d3dx::D3DXVECTOR2 texcoord;
+};
+constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+// One geometry in the device: its triangles ordered by material group.
+struct Upload {
+  IDirect3DVertexBuffer8* vertices = nullptr;
+  IDirect3DIndexBuffer8* indices = nullptr;
+  UINT vertexCount = 0;
+  std::vector<UINT> groupStart;      // first index of each group
+  std::vector<UINT> groupTriangles;  // triangles of each group
+  uint64_t lastFrame = 0;
+};
+
+// Unit normals of the file, else the mean of the faces' around each vertex (a clockwise face in
+// left-handed axes faces along (b - a) x (c - a)).
+std::vector<d3dx::D3DXVECTOR3> Normals(const MeshGeometry& geometry) {
+  if (geometry.normals.size() == geometry.positions.size()) return geometry.normals;
+  std::vector<d3dx::D3DXVECTOR3> normals(geometry.positions.size());
+  for (size_t t = 0; t < geometry.TriangleCount(); ++t) {
+    const uint32_t* corner = &geometry.indices[t * 3];
+    const auto& a = geometry.positions[corner[0]];
+    d3dx::D3DXVECTOR3 edge1 = geometry.positions[corner[1]] - a;
+    d3dx::D3DXVECTOR3 edge2 = geometry.positions[corner[2]] - a;
+    d3dx::D3DXVECTOR3 face;
+    d3dx::D3DXVec3Cross(&face, &edge1, &edge2);
+    for (int k = 0; k < 3; ++k) normals[corner[k]] = normals[corner[k]] + face;
+  }
+  for (auto& normal : normals) d3dx::D3DXVec3Normalize(&normal, &normal);
+  return normals;
+}
+
+D3DCOLORVALUE Value(const d3dx::D3DXCOLOR& c) { return {c.r, c.g, c.b, c.a}; }
 
 std::string Hex(HRESULT result) {
   char text[16];
@@ -37,7 +88,9 @@ class LibraryBackend final : public DrawBackend {
   void DeleteTexture(int32_t texture) override { TextureFactory_DeleteTexture(texture); }
   void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) override;
   void EndTarget() override;
-  void DrawMesh(const EngineMesh&, const CameraView&) override { EndBatch(); }
+  int32_t StoreMaterial(const Material& material) override;
+  int32_t StoreLight(const Light& light) override;
+  void DrawMesh(const EngineMesh& mesh, const CameraView& camera) override;
   void DrawLandscape(const EngineLandscape&, const CameraView&) override { EndBatch(); }
   void Draw2D(const Shape2D& shape) override;
   void Present() override;
@@ -52,6 +105,12 @@ class LibraryBackend final : public DrawBackend {
   // target or the present ends it.
   void StartBatch();
   void EndBatch();
+  // The geometry's upload, made again when it changed; null for a geometry without triangles.
+  Upload* Current(const MeshGeometry& geometry);
+  void ReleaseUploads(bool all);
+  void SetLook(const MeshLook& look);
+  // Draws go nowhere inside a render surface, until surfaces draw.
+  bool InSurface() const { return !targets_.empty() && targets_.back(); }
   // The device's reset after a loss or for a new back buffer size: the families let go of their
   // device objects, the device resets, and they make them again.
   void Reset();
@@ -64,11 +123,16 @@ class LibraryBackend final : public DrawBackend {
   bool scene_ = false;      // the frame's scene on the back buffer is open
   bool resetPending_ = false;
   bool batch_ = false;
-  int32_t textures_ = 0;  // textures made, for names of their own
+  int32_t made_ = 0;  // textures, materials and lights made, for names of their own
+  const Engine* engine_ = nullptr;
+  std::vector<bool> targets_;           // open targets: true for a render surface
+  std::map<uint64_t, Upload> uploads_;  // by geometry revision
+  uint64_t frame_ = 0;                  // presents so far
 };
 
 void LibraryBackend::Start(const DeviceSettings& settings) {
   Stop();
+  engine_ = settings.engine;
   if (!settings.log.empty()) {
     DebugManager_Enable(1, 0);
     StartLog(settings.log.string().c_str());
@@ -114,6 +178,8 @@ void LibraryBackend::Stop() {
   EndBatch();
   if (scene_) device_->EndScene();
   scene_ = false;
+  targets_.clear();
+  ReleaseUploads(true);
   ReleaseAll();
   // What is left is the engine's own reference.
   ShutDownDevice();
@@ -153,7 +219,7 @@ void LibraryBackend::Reset() {
 int32_t LibraryBackend::LoadTexture(const Texture& texture) {
   // A name of its own: the library's table finds a texture by name, and the engine's names are
   // not unique.
-  const std::string name = "engine texture " + std::to_string(++textures_);
+  const std::string name = "engine texture " + std::to_string(++made_);
   const int32_t id = TextureFactory_LoadTextureFromFile(
       texture.path.c_str(), name.c_str(), texture.width, texture.height,
       static_cast<int32_t>(texture.colourKey), 0, 0);
@@ -219,6 +285,7 @@ void LibraryBackend::EnsureScene() {
 
 void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) {
   EndBatch();
+  targets_.push_back(target.surface != nullptr);
   if (target.surface != nullptr) return;
   if (!clear) {
     EnsureScene();
@@ -232,7 +299,10 @@ void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t 
   }
 }
 
-void LibraryBackend::EndTarget() { EndBatch(); }
+void LibraryBackend::EndTarget() {
+  EndBatch();
+  if (!targets_.empty()) targets_.pop_back();
+}
 
 void LibraryBackend::Present() {
   EndBatch();
@@ -240,6 +310,179 @@ void LibraryBackend::Present() {
   EnsureScene();
   scene_ = false;
   if (Viewport_Present(kMainViewport, kNoOverrideWindow) == 1 || resetPending_) Reset();
+  ++frame_;
+  ReleaseUploads(false);
+}
+
+int32_t LibraryBackend::StoreMaterial(const Material& material) {
+  if (direct3d_ == nullptr) return 0;
+  int32_t id = material.device;
+  if (id == 0) {
+    const std::string name = "engine material " + std::to_string(++made_);
+    id = MaterialFactory_CreateQuickMaterial(1, 1, 1, 1, name.c_str());
+    if (id == 0) throw EngineError("CreateMaterial: the device cannot make another material");
+  }
+  const D3DMATERIAL8 record{Value(material.diffuse), Value(material.ambient),
+                            Value(material.specular), Value(material.emissive), 0};
+  MaterialFactory_SetMaterialInfo(id, &record);
+  return id;
+}
+
+int32_t LibraryBackend::StoreLight(const Light& light) {
+  if (direct3d_ == nullptr) return 0;
+  int32_t id = light.device;
+  if (light.record.Type == 0) {
+    if (id != 0) LightFactory_EnableLight(id, 0);
+    return id;
+  }
+  D3DLIGHT8 record = light.record;
+  if (id == 0) {
+    const std::string name = "engine light " + std::to_string(++made_);
+    id = LightFactory_CreateLight(&record, name.c_str(), 0);
+    if (id <= 0) throw EngineError("CreateLight: the device cannot make another light");
+  } else {
+    LightFactory_UpdateLight(id, &record);
+  }
+  LightFactory_EnableLight(id, light.enabled ? 1 : 0);
+  return id;
+}
+
+Upload* LibraryBackend::Current(const MeshGeometry& geometry) {
+  auto found = uploads_.find(geometry.revision);
+  if (found != uploads_.end()) {
+    found->second.lastFrame = frame_;
+    return &found->second;
+  }
+  if (geometry.indices.empty()) return nullptr;
+  Upload upload;
+  upload.vertexCount = static_cast<UINT>(geometry.positions.size());
+  upload.lastFrame = frame_;
+  std::vector<MeshVertex> vertices(geometry.positions.size());
+  const std::vector<d3dx::D3DXVECTOR3> normals = Normals(geometry);
+  for (size_t v = 0; v < vertices.size(); ++v)
+    vertices[v] = {geometry.positions[v], normals[v], geometry.colours[v], geometry.texcoords[v]};
+  std::vector<uint32_t> indices;
+  indices.reserve(geometry.indices.size());
+  for (uint32_t group = 0; group < geometry.groupCount; ++group) {
+    upload.groupStart.push_back(static_cast<UINT>(indices.size()));
+    for (size_t t = 0; t < geometry.TriangleCount(); ++t)
+      if (std::min(geometry.groups[t], geometry.groupCount - 1) == group)
+        indices.insert(indices.end(), &geometry.indices[t * 3], &geometry.indices[t * 3 + 3]);
+    upload.groupTriangles.push_back(
+        static_cast<UINT>((indices.size() - upload.groupStart.back()) / 3));
+  }
+  const auto vertexBytes = static_cast<UINT>(vertices.size() * sizeof(MeshVertex));
+  const auto indexBytes = static_cast<UINT>(indices.size() * sizeof(uint32_t));
+  BYTE* data = nullptr;
+  if (FAILED(device_->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, kMeshFvf, D3DPOOL_MANAGED,
+                                         &upload.vertices)) ||
+      FAILED(device_->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32,
+                                        D3DPOOL_MANAGED, &upload.indices))) {
+    if (upload.vertices != nullptr) upload.vertices->Release();
+    throw EngineError("Render: the device has no room for a mesh of " +
+                      std::to_string(vertices.size()) + " vertices");
+  }
+  upload.vertices->Lock(0, 0, &data, 0);
+  std::memcpy(data, vertices.data(), vertexBytes);
+  upload.vertices->Unlock();
+  upload.indices->Lock(0, 0, &data, 0);
+  std::memcpy(data, indices.data(), indexBytes);
+  upload.indices->Unlock();
+  return &uploads_.emplace(geometry.revision, std::move(upload)).first->second;
+}
+
+void LibraryBackend::ReleaseUploads(bool all) {
+  std::erase_if(uploads_, [&](const auto& entry) {
+    const Upload& upload = entry.second;
+    if (!all && upload.lastFrame + kKeptFrames >= frame_) return false;
+    upload.vertices->Release();
+    upload.indices->Release();
+    return true;
+  });
+}
+
+void LibraryBackend::SetLook(const MeshLook& look) {
+  const bool additive = look.blendMode == kAdditiveBlend;
+  const bool blended = additive || look.alphaBlending;
+  device_->SetRenderState(D3DRS_LIGHTING, look.lightingMode == kUnlit ? 0 : 1);
+  device_->SetRenderState(D3DRS_SPECULARENABLE, look.surfaceFlag ? 1 : 0);
+  device_->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
+  // Lit, the material gives every colour; unlit, the vertex colours do.
+  for (D3DRENDERSTATETYPE source : {D3DRS_DIFFUSEMATERIALSOURCE, D3DRS_AMBIENTMATERIALSOURCE,
+                                    D3DRS_SPECULARMATERIALSOURCE, D3DRS_EMISSIVEMATERIALSOURCE})
+    device_->SetRenderState(source, D3DMCS_MATERIAL);
+  device_->SetRenderState(D3DRS_CULLMODE, look.drawMode == kBothFaces ? D3DCULL_NONE : D3DCULL_CCW);
+  device_->SetRenderState(D3DRS_ZWRITEENABLE, blended || look.drawMode == kNoDepthWrites ? 0 : 1);
+  device_->SetRenderState(D3DRS_ALPHATESTENABLE, look.alphaTest ? 1 : 0);
+  device_->SetRenderState(D3DRS_ALPHAREF, static_cast<DWORD>(look.alphaReference));
+  device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, blended ? 1 : 0);
+  if (blended) {
+    const DWORD source = additive                ? D3DBLEND_ONE
+                         : look.sourceBlend != 0 ? static_cast<DWORD>(look.sourceBlend)
+                                                 : D3DBLEND_SRCALPHA;
+    const DWORD destination = additive ? D3DBLEND_ONE
+                              : look.destinationBlend != 0
+                                  ? static_cast<DWORD>(look.destinationBlend)
+                                  : D3DBLEND_INVSRCALPHA;
+    device_->SetRenderState(D3DRS_SRCBLEND, source);
+    device_->SetRenderState(D3DRS_DESTBLEND, destination);
+  }
+  // The tint multiplies what stage 0 gives.
+  const bool tinted = look.colour != kUntinted;
+  device_->SetRenderState(D3DRS_TEXTUREFACTOR, look.colour);
+  for (D3DTEXTURESTAGESTATETYPE op : {D3DTSS_COLOROP, D3DTSS_ALPHAOP})
+    device_->SetTextureStageState(1, op, tinted ? D3DTOP_MODULATE : D3DTOP_DISABLE);
+  for (auto [first, second] : {std::pair{D3DTSS_COLORARG1, D3DTSS_COLORARG2},
+                               std::pair{D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2}}) {
+    device_->SetTextureStageState(1, first, D3DTA_CURRENT);
+    device_->SetTextureStageState(1, second, D3DTA_TFACTOR);
+  }
+}
+
+void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) {
+  EndBatch();
+  if (direct3d_ == nullptr || InSurface() || engine_ == nullptr) return;
+  Upload* upload = Current(mesh.Geometry());
+  if (upload == nullptr) return;
+  EnsureScene();
+  d3dx::D3DXMATRIX world = mesh.GetMatrix();
+  if (mesh.Look().billboard) {
+    // The camera's axes in place of the mesh's turn, its scale kept.
+    // Row r of the camera's turn back to the world is column r of the view's.
+    for (int r = 0; r < 3; ++r) {
+      float* row = world.m[r];
+      const float scale = std::hypot(row[0], row[1], row[2]);
+      for (int c = 0; c < 3; ++c) row[c] = camera.view.m[c][r] * scale;
+    }
+  }
+  device_->SetTransform(D3DTS_WORLD, &world);
+  device_->SetTransform(D3DTS_VIEW, &camera.view);
+  device_->SetTransform(D3DTS_PROJECTION, &camera.projection);
+  SetLook(mesh.Look());
+  device_->SetVertexShader(kMeshFvf);
+  device_->SetStreamSource(0, upload->vertices, sizeof(MeshVertex));
+  device_->SetIndices(upload->indices, 0);
+  const auto& groups = mesh.Groups();
+  for (size_t g = 0; g < upload->groupStart.size() && g < groups.size(); ++g) {
+    if (!groups[g].enabled || upload->groupTriangles[g] == 0) continue;
+    D3DMATERIAL8 material{{1, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, 0};
+    if (const Material* found = engine_->Materials().Get(groups[g].material); found != nullptr)
+      MaterialFactory_GetMaterialInfo(found->device, &material);
+    device_->SetMaterial(&material);
+    const Texture* texture = engine_->Textures().Get(groups[g].texture);
+    TextureFactory_ApplyTexture(0, texture != nullptr ? texture->device : 0);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP,
+                                  texture != nullptr ? D3DTOP_MODULATE : D3DTOP_SELECTARG2);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAOP,
+                                  texture != nullptr ? D3DTOP_MODULATE : D3DTOP_SELECTARG2);
+    for (auto arg : {D3DTSS_COLORARG1, D3DTSS_ALPHAARG1})
+      device_->SetTextureStageState(0, arg, D3DTA_TEXTURE);
+    for (auto arg : {D3DTSS_COLORARG2, D3DTSS_ALPHAARG2})
+      device_->SetTextureStageState(0, arg, D3DTA_DIFFUSE);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, upload->vertexCount, upload->groupStart[g],
+                                  upload->groupTriangles[g]);
+  }
 }
 
 void LibraryBackend::MeasureText(const std::string&, int32_t, int32_t& width, int32_t& height) {

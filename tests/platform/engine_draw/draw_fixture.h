@@ -10,6 +10,22 @@
 #include "platform/engine_draw/library_backend.h"
 #include "tests/platform/engine/engine_fixture.h"
 
+// Three squares in a row facing -z, one material group each: red, green with the quadrant
+// texture beside the file, blue.
+inline constexpr const char* kThreeGroups = R"(xof 0303txt 0032
+Mesh Row {
+  12; -3;-1;0;, -3;1;0;, -1;1;0;, -1;-1;0;,
+      -1;-1;0;, -1;1;0;, 1;1;0;, 1;-1;0;,
+      1;-1;0;, 1;1;0;, 3;1;0;, 3;-1;0;;
+  6; 3;0,1,2;, 3;0,2,3;, 3;4,5,6;, 3;4,6,7;, 3;8,9,10;, 3;8,10,11;;
+  MeshTextureCoords { 12; 0;1;, 0;0;, 1;0;, 1;1;, 0;1;, 0;0;, 1;0;, 1;1;, 0;1;, 0;0;, 1;0;, 1;1;; }
+  MeshMaterialList { 3; 6; 0, 0, 1, 1, 2, 2;;
+    Material { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }
+    Material { 0;1;0;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { "quadrants.bmp"; } }
+    Material { 0;0;1;1;; 0; 0;0;0;; 0;0;0;; } }
+}
+)";
+
 class DrawTest : public ::testing::Test {
  protected:
   static constexpr int32_t kWidth = kMainWindowWidth;

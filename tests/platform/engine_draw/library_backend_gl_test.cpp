@@ -7,6 +7,7 @@
 
 #include "platform/d3d/gl.h"
 #include "platform/engine/draw2d.h"
+#include "platform/engine/scene.h"
 #include "tests/platform/engine_draw/draw_fixture.h"
 
 namespace {
@@ -66,6 +67,42 @@ TEST_F(LibraryBackendGl, TwoDCornerColoursAndATexturesQuadrantsLandOnTheirPixels
   EXPECT_EQ(At(pixels, 350, 150), kGreen);
   EXPECT_EQ(At(pixels, 250, 250), kBlue);
   EXPECT_EQ(At(pixels, 350, 250), kWhite);
+  engine->RenderToScreen();
+}
+
+TEST_F(LibraryBackendGl, ALitMeshShowsEachGroupsColourAndTextureWhereTheSceneProjectsIt) {
+  WriteQuadrants("Models/quadrants.bmp");
+  folder.WriteFile("Models/Row.x", kThreeGroups);
+  engine::EngineScene scene(*engine);
+  scene.SetCameraLookAt(0, 0, -10, 0, 0, 0);
+  auto row = scene.CreateMesh();
+  row->LoadXFile(win::AppPath() + "\\Models\\Row.x");
+  row->EnableGroup(2, false);
+  engine::EngineMaterialFactory materials(*engine);
+  row->SetMaterial(materials.CreateMaterial(1, 1, 1, 1, "white"), 1);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1, 1, 1, 1};
+  sun.Direction = {0, 0, 1};  // from the camera's side
+  engine::EngineLights(*engine).CreateLight(sun);
+
+  engine->Clear(0xFF000000u);
+  row->Render();
+  const std::vector<uint32_t> pixels = Read("engine_draw_mesh");
+  engine::EngineScreen2DDraw draw(*engine);
+  auto pixelAt = [&](float x, float y) {
+    float px = 0, py = 0;
+    bool shown = false;
+    draw.ProjectPoint({x, y, 0}, px, py, 0, shown);
+    EXPECT_TRUE(shown);
+    return At(pixels, static_cast<int32_t>(px), static_cast<int32_t>(py));
+  };
+  EXPECT_EQ(pixelAt(-2, 0), kRed) << "the first group's material, lit head on";
+  EXPECT_EQ(pixelAt(-0.5f, 0.5f), kRed) << "the texture's top left at the top left";
+  EXPECT_EQ(pixelAt(0.5f, 0.5f), kGreen);
+  EXPECT_EQ(pixelAt(-0.5f, -0.5f), kBlue);
+  EXPECT_EQ(pixelAt(0.5f, -0.5f), kWhite);
+  EXPECT_EQ(pixelAt(2, 0), 0xFF000000u) << "the hidden group";
   engine->RenderToScreen();
 }
 

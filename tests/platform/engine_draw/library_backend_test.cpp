@@ -3,6 +3,7 @@
 #include "platform/d3d/headless.h"
 #include "platform/engine/draw2d.h"
 #include "platform/engine/engine_error.h"
+#include "platform/engine/scene.h"
 #include "tests/platform/engine_draw/draw_fixture.h"
 
 namespace {
@@ -103,6 +104,49 @@ TEST_F(LibraryBackendTest, TexturesAndConsecutive2DBatchesGoThroughTheLibrary) {
 
   textures.DeleteTexture(second);
   EXPECT_EQ(Internal_GetTexture(device, &texture), 0) << "deleted in the library too";
+}
+
+TEST_F(LibraryBackendTest, EachShownGroupDrawsOnceWithItsMaterialAndTextureAndClonesShare) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  WriteQuadrants("Models/quadrants.bmp");
+  folder.WriteFile("Models/Row.x", kThreeGroups);
+  engine::EngineScene scene(*engine);
+  scene.SetCameraLookAt(0, 0, -10, 0, 0, 0);
+  auto row = scene.CreateMesh();
+  row->LoadXFile(win::AppPath() + "\\Models\\Row.x");
+  row->EnableGroup(2, false);
+  auto clone = row->Clone("Clone");
+  clone->SetPosition(0, 3, 0);
+
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  row->Render();
+  clone->Render();
+  engine->RenderToScreen();
+  const auto& draws = control.Draws();
+  ASSERT_EQ(draws.size(), 4u) << "two shown groups, twice";
+  EXPECT_EQ(draws[0].state.material.Diffuse.r, 1.0f);
+  EXPECT_EQ(draws[0].textures[0], nullptr);
+  EXPECT_EQ(draws[1].state.material.Diffuse.g, 1.0f);
+  d3d::IDirect3DTexture8* texture = nullptr;
+  Internal_GetTexture(engine->Textures().Get(row->Groups()[1].texture)->device, &texture);
+  ASSERT_NE(texture, nullptr) << "the file's texture, loaded with its group";
+  texture->Release();
+  EXPECT_EQ(draws[1].textures[0], texture);
+  EXPECT_EQ(draws[1].primitiveCount, 2u);
+  EXPECT_EQ(draws[2].streamSource, draws[0].streamSource) << "the clone draws the same buffers";
+
+  // A moved vertex is uploaded again; an unchanged mesh is not.
+  row->SetVertex(0, -3, -2, 0);
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  row->Render();
+  clone->Render();
+  engine->RenderToScreen();
+  ASSERT_EQ(draws.size(), 4u);
+  EXPECT_EQ(draws[0].streamSource, draws[2].streamSource) << "the clone shares the change";
+  EXPECT_EQ(reinterpret_cast<const float*>(draws[0].vertices.data())[1], -2.0f);
 }
 
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
