@@ -146,17 +146,25 @@ void EngineScreen2DDraw::ProjectPoint(const D3DXVECTOR3& point, float& x, float&
 
 int32_t EngineScreen2DText::CreateFont(const std::string& name, const std::string& face,
                                        int32_t size, bool bold, bool, bool) {
-  if (size <= 0)
-    throw EngineError("CreateFont: size " + std::to_string(size) + " of font \"" + name + "\"");
-  return engine_.Fonts().Add(name, Font{face, size, bold, false});
+  return Add(name, Font{face, size, bold, false});
 }
 
 int32_t EngineScreen2DText::CreateTextureFont(const std::string& name, const std::string& face,
-                                              int32_t size, bool bold, bool italic, bool underline,
-                                              bool) {
-  const int32_t id = CreateFont(name, face, size, bold, italic, underline);
-  engine_.Fonts().Get(id)->textureFont = true;
-  return id;
+                                              int32_t size, bool bold, bool, bool, bool) {
+  return Add(name, Font{face, size, bold, true});
+}
+
+int32_t EngineScreen2DText::Add(const std::string& name, Font font) {
+  if (font.size <= 0)
+    throw EngineError("CreateFont: size " + std::to_string(font.size) + " of font \"" + name +
+                      "\"");
+  font.device = engine_.Backend().StoreFont(font);
+  return engine_.Fonts().Add(name, font);
+}
+
+void EngineScreen2DText::ResetFonts() {
+  engine_.Backend().ResetFonts();
+  engine_.Fonts().Clear();
 }
 
 const Font& EngineScreen2DText::FontOf(int32_t font) const {
@@ -177,7 +185,8 @@ void EngineScreen2DText::DrawText(const std::string& text, float x, float y, uin
 
 void EngineScreen2DText::GetTextSize(const std::string& text, int32_t font, int32_t& width,
                                      int32_t& height) {
-  engine_.Backend().MeasureText(text, PixelHeight(FontOf(font)), width, height);
+  const Font& found = FontOf(font);
+  engine_.Backend().MeasureText(text, found, PixelHeight(found), width, height);
 }
 
 }  // namespace engine

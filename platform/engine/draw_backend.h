@@ -18,6 +18,7 @@ class Engine;
 class EngineMesh;
 class EngineLandscape;
 class EngineRenderSurface;
+struct Font;
 struct Light;
 struct Material;
 struct Texture;
@@ -77,15 +78,20 @@ class DrawBackend {
   // the backend's identifier of it. A light of no type is only switched off.
   virtual int32_t StoreMaterial(const Material&) { return 0; }
   virtual int32_t StoreLight(const Light&) { return 0; }
+  // Makes a font; the backend's identifier of it. Throws EngineError when it cannot.
+  virtual int32_t StoreFont(const Font&) { return 0; }
+  // Drops every font / makes the fonts' glyphs again after a display-mode change.
+  virtual void ResetFonts() {}
+  virtual void ResetFontGlyphs() {}
   virtual void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) = 0;
   virtual void EndTarget() = 0;
   virtual void DrawMesh(const EngineMesh& mesh, const CameraView& camera) = 0;
   virtual void DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) = 0;
   virtual void Draw2D(const Shape2D& shape) = 0;
   virtual void Present() = 0;
-  // The size of a line of text [pixels] in a font whose glyphs are `pixelHeight` high.
-  virtual void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
-                           int32_t& height) = 0;
+  // The size of text [pixels] as the font draws it; its glyphs are `pixelHeight` high.
+  virtual void MeasureText(const std::string& text, const Font& font, int32_t pixelHeight,
+                           int32_t& width, int32_t& height) = 0;
   // The back buffer as 0xAARRGGBB pixels, rows top to bottom.
   virtual std::vector<uint32_t> ReadBackBuffer(int32_t width, int32_t height) = 0;
 };

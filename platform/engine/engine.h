@@ -48,6 +48,7 @@ struct Font {
   int32_t size = 0;  // points
   bool bold = false;
   bool textureFont = false;
+  int32_t device = 0;  // the drawing backend's identifier of it; 0 for none
 };
 
 struct Light {
@@ -125,6 +126,7 @@ class Engine {
   NameTable<Material>& Materials() { return materials_; }
   const NameTable<Material>& Materials() const { return materials_; }
   NameTable<Font>& Fonts() { return fonts_; }
+  const NameTable<Font>& Fonts() const { return fonts_; }
   std::vector<Light>& Lights() { return lights_; }
   EngineCamera& MainCamera() { return mainCamera_; }
   // The target drawing goes to now: a render surface between its StartRender and EndRender, else

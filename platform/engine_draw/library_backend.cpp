@@ -10,6 +10,7 @@
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
 #include "platform/engine/scene.h"
+#include "platform/win/gdi_text.h"
 
 namespace engine {
 namespace {
@@ -20,6 +21,9 @@ constexpr int32_t kMainViewport = 0;
 constexpr intptr_t kNoOverrideWindow = -1;
 constexpr int32_t kAdapter = 0;
 constexpr uint32_t kOpaque = 0xFF000000u;  // alpha of a read-back pixel
+constexpr int32_t kBoldFont = 1;           // texture font flags
+constexpr int32_t kCodePageGlyphs = 4;     //   characters 128 to 253 as well
+constexpr int32_t kPointsPerInch = 72;
 
 // Look codes of the engine's meshes (scene.h documents them).
 constexpr int32_t kAdditiveBlend = 2;  // blend mode
@@ -94,7 +98,13 @@ class LibraryBackend final : public DrawBackend {
   void DrawLandscape(const EngineLandscape&, const CameraView&) override { EndBatch(); }
   void Draw2D(const Shape2D& shape) override;
   void Present() override;
-  void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
+  int32_t StoreFont(const Font& font) override;
+  void ResetFonts() override;
+  void ResetFontGlyphs() override {
+    TextureFont_OnLostAll();
+    TextureFont_OnResetAll();
+  }
+  void MeasureText(const std::string& text, const Font& font, int32_t pixelHeight, int32_t& width,
                    int32_t& height) override;
   std::vector<uint32_t> ReadBackBuffer(int32_t width, int32_t height) override;
 
@@ -127,7 +137,10 @@ class LibraryBackend final : public DrawBackend {
   const Engine* engine_ = nullptr;
   std::vector<bool> targets_;           // open targets: true for a render surface
   std::map<uint64_t, Upload> uploads_;  // by geometry revision
-  uint64_t frame_ = 0;                  // presents so far
+  // A plain font's twin of the library's, by the font's identifier: the library does not measure
+  // plain fonts.
+  std::map<int32_t, win::HFONT> plainFonts_;
+  uint64_t frame_ = 0;  // presents so far
 };
 
 void LibraryBackend::Start(const DeviceSettings& settings) {
@@ -180,6 +193,7 @@ void LibraryBackend::Stop() {
   scene_ = false;
   targets_.clear();
   ReleaseUploads(true);
+  ResetFonts();
   ReleaseAll();
   // What is left is the engine's own reference.
   ShutDownDevice();
@@ -272,9 +286,51 @@ void LibraryBackend::Draw2D(const Shape2D& shape) {
     case Shape2D::Kind::CircleBorder:
       Screen2D_DrawCircle(shape.x1, shape.y1, shape.x2, shape.segments, c[0]);
       break;
-    case Shape2D::Kind::Text:
+    case Shape2D::Kind::Text: {
+      const Font* font = engine_ != nullptr ? engine_->Fonts().Get(shape.font) : nullptr;
+      if (font == nullptr) break;
+      const std::string text = win::CodePageFromUtf8(shape.text);
+      if (font->textureFont) {
+        TextureFont_Render(font->device, shape.x1, shape.y1, text.c_str(), c[0]);
+      } else {
+        NormalFont_Render(font->device, shape.x1, shape.y1, text.c_str(), c[0]);
+      }
       break;
+    }
   }
+}
+
+int32_t LibraryBackend::StoreFont(const Font& font) {
+  if (direct3d_ == nullptr) return 0;
+  const std::string name = "engine font " + std::to_string(++made_);
+  int32_t id = 0;
+  if (font.textureFont) {
+    id = TextureFont_Create(name.c_str(), font.face.c_str(), font.size,
+                            (font.bold ? kBoldFont : 0) | kCodePageGlyphs);
+  } else {
+    id = NormalFont_Create(name.c_str(), font.face.c_str(), font.size, font.bold ? 1 : 0, 0, 0);
+  }
+  if (id == 0)
+    throw EngineError("CreateFont: the device cannot make a font of \"" + font.face + "\" at " +
+                      std::to_string(font.size) + " points");
+  if (!font.textureFont) {
+    win::HDC dc = win::CreateCompatibleDC(nullptr);
+    const int32_t height =
+        win::MulDiv(font.size, win::GetDeviceCaps(dc, win::LOGPIXELSY), kPointsPerInch);
+    win::DeleteDC(dc);
+    plainFonts_[id] =
+        win::CreateFontA(-height, 0, 0, 0, font.bold ? win::FW_BOLD : win::FW_NORMAL, 0, 0, 0,
+                         win::DEFAULT_CHARSET, win::OUT_DEFAULT_PRECIS, win::CLIP_DEFAULT_PRECIS,
+                         win::ANTIALIASED_QUALITY, win::VARIABLE_PITCH, font.face.c_str());
+  }
+  return id;
+}
+
+void LibraryBackend::ResetFonts() {
+  for (const auto& [id, font] : plainFonts_)
+    if (font != nullptr) win::DeleteObject(font);
+  plainFonts_.clear();
+  if (direct3d_ != nullptr) TextureFont_Unload();
 }
 
 void LibraryBackend::EnsureScene() {
@@ -485,9 +541,31 @@ void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) 
   }
 }
 
-void LibraryBackend::MeasureText(const std::string&, int32_t, int32_t& width, int32_t& height) {
-  width = 0;
-  height = 0;
+void LibraryBackend::MeasureText(const std::string& utf8, const Font& font, int32_t, int32_t& width,
+                                 int32_t& height) {
+  width = height = 0;
+  const std::string text = win::CodePageFromUtf8(utf8);
+  if (font.textureFont) {
+    float w = 0, h = 0;
+    TextureFont_GetExtent(font.device, text.c_str(), &w, &h);
+    width = static_cast<int32_t>(w);
+    height = static_cast<int32_t>(h);
+    return;
+  }
+  const auto found = plainFonts_.find(font.device);
+  if (found == plainFonts_.end() || found->second == nullptr) return;
+  // As the plain font draws: '\n' starts a line.
+  win::HDC dc = win::CreateCompatibleDC(nullptr);
+  win::SelectObject(dc, found->second);
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    win::SIZE line{};
+    win::GetTextExtentPoint32A(dc, text.data() + start, static_cast<int32_t>(end - start), &line);
+    width = std::max(width, static_cast<int32_t>(line.cx));
+    height += static_cast<int32_t>(line.cy);
+    start = end + 1;
+  }
+  win::DeleteDC(dc);
 }
 
 std::vector<uint32_t> LibraryBackend::ReadBackBuffer(int32_t width, int32_t height) {

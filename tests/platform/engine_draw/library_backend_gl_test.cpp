@@ -3,6 +3,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/d3d/gl.h"
@@ -104,6 +105,39 @@ TEST_F(LibraryBackendGl, ALitMeshShowsEachGroupsColourAndTextureWhereTheScenePro
   EXPECT_EQ(pixelAt(0.5f, -0.5f), kWhite);
   EXPECT_EQ(pixelAt(2, 0), 0xFF000000u) << "the hidden group";
   engine->RenderToScreen();
+}
+
+// Text of either kind of font is drawn where asked, and GetTextSize is the size of its ink.
+TEST_F(LibraryBackendGl, TextInkLiesWhereAskedAndMeasuresAsGetTextSizeSays) {
+  engine::EngineScreen2DText text(*engine);
+  const int32_t fonts[] = {
+      text.CreateTextureFont("panel", "DejaVu Sans", 20, false, false, false, true),
+      text.CreateFont("message", "DejaVu Sans", 20, false)};
+  const std::string line = "Moon 42 \xC2\xB0";  // UTF-8, as the program keeps it
+  for (const int32_t font : fonts) {
+    engine->Clear(0xFF000000u);
+    text.Begin();
+    text.DrawText(line, 100, 200, kWhite, font);
+    text.End();
+    const std::vector<uint32_t> pixels =
+        Read(font == fonts[0] ? "engine_draw_texture_font" : "engine_draw_plain_font");
+    int32_t left = kWidth, right = -1, top = kHeight, bottom = -1;
+    for (int32_t y = 0; y < kHeight; ++y)
+      for (int32_t x = 0; x < kWidth; ++x)
+        if ((At(pixels, x, y) & 0xFF) > 0x80) {
+          left = std::min(left, x), right = std::max(right, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    int32_t width = 0, height = 0;
+    text.GetTextSize(line, font, width, height);
+    ASSERT_GE(right, left) << "ink drawn in font " << font;
+    EXPECT_NEAR(left, 100, 3) << font;
+    EXPECT_GE(top, 200) << font;
+    EXPECT_NEAR(right + 1 - 100, width, 3) << font;
+    EXPECT_LE(bottom + 1 - 200, height) << font;
+    EXPECT_GT(height, 15) << font;
+    engine->RenderToScreen();
+  }
 }
 
 }  // namespace
