@@ -74,6 +74,8 @@ class DrawBackend {
   // Throws EngineError when the device cannot have it.
   virtual int32_t LoadTexture(const Texture&) { return 0; }
   virtual void DeleteTexture(int32_t) {}
+  // Makes a render surface's texture; the backend's identifier of it, deleted as a texture.
+  virtual int32_t CreateSurface(int32_t, int32_t) { return 0; }
   // Makes or updates a material or light in the device (as `device` names it, 0 for a new one);
   // the backend's identifier of it. A light of no type is only switched off.
   virtual int32_t StoreMaterial(const Material&) { return 0; }

@@ -331,11 +331,19 @@ EngineRenderSurface::EngineRenderSurface(Engine& engine, int32_t width, int32_t 
       height > Engine::kMaxTextureSide)
     throw EngineError("CreateRenderSurface: no surface of " + std::to_string(width) + " x " +
                       std::to_string(height));
-  texture_ = engine_.Textures().Add("", Texture{"", width, height, 0});
+  Texture texture{"", width, height, 0};
+  texture.device = engine_.Backend().CreateSurface(width, height);
+  texture_ = engine_.Textures().Add("", texture);
 }
 
-EngineRenderSurface::~EngineRenderSurface() {
-  if (texture_ != 0) engine_.Textures().Remove(texture_);
+EngineRenderSurface::~EngineRenderSurface() { Forget(); }
+
+void EngineRenderSurface::Forget() {
+  if (texture_ == 0) return;
+  if (const Texture* texture = engine_.Textures().Get(texture_); texture != nullptr)
+    engine_.Backend().DeleteTexture(texture->device);
+  engine_.Textures().Remove(texture_);
+  texture_ = 0;
 }
 
 void EngineRenderSurface::StartRender(bool clear, uint32_t clearColour) {
@@ -364,8 +372,7 @@ void EngineRenderSurface::SetCamera(float eyeX, float eyeY, float eyeZ, float at
 
 void EngineRenderSurface::Release() {
   if (rendering_) EndRender();
-  if (texture_ != 0) engine_.Textures().Remove(texture_);
-  texture_ = 0;
+  Forget();
 }
 
 std::shared_ptr<EngineMesh> EngineScene::Keep(std::shared_ptr<EngineMesh> mesh) {

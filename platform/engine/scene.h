@@ -237,6 +237,8 @@ class EngineRenderSurface {
   void Release();
 
  private:
+  // Lets go of the surface's texture, in the backend too.
+  void Forget();
   Engine& engine_;
   int32_t width_;
   int32_t height_;

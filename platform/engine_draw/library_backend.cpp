@@ -90,6 +90,7 @@ class LibraryBackend final : public DrawBackend {
   void Resize(int32_t width, int32_t height) override;
   int32_t LoadTexture(const Texture& texture) override;
   void DeleteTexture(int32_t texture) override { TextureFactory_DeleteTexture(texture); }
+  int32_t CreateSurface(int32_t width, int32_t height) override;
   void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) override;
   void EndTarget() override;
   int32_t StoreMaterial(const Material& material) override;
@@ -119,8 +120,6 @@ class LibraryBackend final : public DrawBackend {
   Upload* Current(const MeshGeometry& geometry);
   void ReleaseUploads(bool all);
   void SetLook(const MeshLook& look);
-  // Draws go nowhere inside a render surface, until surfaces draw.
-  bool InSurface() const { return !targets_.empty() && targets_.back(); }
   // The device's reset after a loss or for a new back buffer size: the families let go of their
   // device objects, the device resets, and they make them again.
   void Reset();
@@ -135,7 +134,9 @@ class LibraryBackend final : public DrawBackend {
   bool batch_ = false;
   int32_t made_ = 0;  // textures, materials and lights made, for names of their own
   const Engine* engine_ = nullptr;
-  std::vector<bool> targets_;           // open targets: true for a render surface
+  // The open targets: a render surface's identifier, 0 for the back buffer.
+  std::vector<int32_t> targets_;
+  bool suspended_ = false;              // the frame's scene, ended while a surface draws
   std::map<uint64_t, Upload> uploads_;  // by geometry revision
   // A plain font's twin of the library's, by the font's identifier: the library does not measure
   // plain fonts.
@@ -191,6 +192,7 @@ void LibraryBackend::Stop() {
   EndBatch();
   if (scene_) device_->EndScene();
   scene_ = false;
+  suspended_ = false;
   targets_.clear();
   ReleaseUploads(true);
   ResetFonts();
@@ -334,30 +336,68 @@ void LibraryBackend::ResetFonts() {
 }
 
 void LibraryBackend::EnsureScene() {
-  if (scene_) return;
+  // A render surface draws in the scene of its own.
+  if (scene_ || (!targets_.empty() && targets_.back() != 0)) return;
   Viewport_Clear(kMainViewport, 1);
   scene_ = true;
 }
 
 void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) {
   EndBatch();
-  targets_.push_back(target.surface != nullptr);
-  if (target.surface != nullptr) return;
-  if (!clear) {
-    EnsureScene();
-  } else if (!scene_) {
-    Viewport_SetBackground(kMainViewport, clearColour);
-    Viewport_Clear(kMainViewport, 0);
-    scene_ = true;
-  } else {
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, clearColour,
-                   1.0f, 0);
+  if (target.surface == nullptr) {
+    targets_.push_back(0);
+    if (!clear) {
+      EnsureScene();
+    } else if (!scene_) {
+      Viewport_SetBackground(kMainViewport, clearColour);
+      Viewport_Clear(kMainViewport, 0);
+      scene_ = true;
+    } else {
+      device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, clearColour,
+                     1.0f, 0);
+    }
+    return;
   }
+  const Texture* texture =
+      engine_ != nullptr ? engine_->Textures().Get(target.surface->GetTexture()) : nullptr;
+  const int32_t id = texture != nullptr ? texture->device : 0;
+  if (std::ranges::any_of(targets_, [](int32_t open) { return open != 0; }))
+    throw EngineError("StartRender: a render surface is drawn inside another");
+  // The device draws one scene at a time: the frame's waits, and resumes after the surface.
+  if (scene_ && !suspended_) {
+    device_->EndScene();
+    suspended_ = true;
+  }
+  if (TextureFactory_StartRender(id, nullptr, 0) == 0) {
+    if (suspended_) device_->BeginScene();
+    suspended_ = false;
+    throw EngineError("StartRender: the device cannot draw into the surface");
+  }
+  targets_.push_back(id);
+  if (clear) device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clearColour, 1.0f, 0);
 }
 
 void LibraryBackend::EndTarget() {
   EndBatch();
-  if (!targets_.empty()) targets_.pop_back();
+  if (targets_.empty()) return;
+  const int32_t id = targets_.back();
+  targets_.pop_back();
+  if (id == 0) return;
+  TextureFactory_EndRender(id);
+  if (suspended_) {
+    device_->BeginScene();
+    suspended_ = false;
+  }
+}
+
+int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
+  if (direct3d_ == nullptr) return 0;
+  const int32_t id =
+      TextureFactory_CreateRenderSurface2(width, height, TextureFactory_GetNewTextureId(), 0, 0, 0);
+  if (id == 0)
+    throw EngineError("CreateRenderSurface: the device cannot make a surface of " +
+                      std::to_string(width) + " x " + std::to_string(height));
+  return id;
 }
 
 void LibraryBackend::Present() {
@@ -498,7 +538,7 @@ void LibraryBackend::SetLook(const MeshLook& look) {
 
 void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) {
   EndBatch();
-  if (direct3d_ == nullptr || InSurface() || engine_ == nullptr) return;
+  if (direct3d_ == nullptr || engine_ == nullptr) return;
   Upload* upload = Current(mesh.Geometry());
   if (upload == nullptr) return;
   EnsureScene();

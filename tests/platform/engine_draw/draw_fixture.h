@@ -6,7 +6,9 @@
 
 #include "library/core/vortanautil.h"
 #include "platform/d3dx/image_file.h"
+#include "platform/engine/draw2d.h"
 #include "platform/engine/resources.h"
+#include "platform/engine/scene.h"
 #include "platform/engine_draw/library_backend.h"
 #include "tests/platform/engine/engine_fixture.h"
 
@@ -68,6 +70,28 @@ class DrawTest : public ::testing::Test {
     engine->Init(*window, true, result);
     ASSERT_EQ(result, 0);
   }
+  // A surface drawn before the frame (blue, its left half red), a white square at the frame's
+  // corner, a surface drawn inside the frame (green), then both surfaces' textures on quads: at
+  // (100, 100) 64 pixels wide and at (200, 100) 32 pixels wide.
+  void DrawSurfaces(engine::EngineRenderSurface& before, engine::EngineRenderSurface& inside) {
+    engine::EngineScreen2DDraw draw(*engine);
+    before.StartRender(true, kBlue);
+    draw.Begin();
+    draw.DrawFilledBox(0, 0, 32, 64, kRed, kRed, kRed, kRed);
+    draw.End();
+    before.EndRender();
+    engine->Clear(0xFF000000u);
+    draw.Begin();
+    draw.DrawFilledBox(0, 0, 8, 8, kWhite, kWhite, kWhite, kWhite);
+    draw.End();
+    inside.StartRender(true, kGreen);
+    inside.EndRender();
+    draw.Begin();
+    draw.DrawTexture(before.GetTexture(), 100, 100, 164, 164, kWhite, kWhite, kWhite, kWhite);
+    draw.DrawTexture(inside.GetTexture(), 200, 100, 232, 132, kWhite, kWhite, kWhite, kWhite);
+    draw.End();
+  }
+
   // The device the library made, without a reference.
   static d3d::IDirect3DDevice8* Device() {
     d3d::IDirect3DDevice8* device = nullptr;

@@ -140,4 +140,16 @@ TEST_F(LibraryBackendGl, TextInkLiesWhereAskedAndMeasuresAsGetTextSizeSays) {
   }
 }
 
+TEST_F(LibraryBackendGl, ASurfacesPictureShowsOnAQuadAndTheFrameGoesOnUncleared) {
+  engine::EngineRenderSurface before(*engine, 64, 64);
+  engine::EngineRenderSurface inside(*engine, 32, 32);
+  DrawSurfaces(before, inside);
+  const std::vector<uint32_t> pixels = Read("engine_draw_surfaces");
+  EXPECT_EQ(At(pixels, 110, 130), kRed) << "the surface drawn before the frame";
+  EXPECT_EQ(At(pixels, 150, 130), kBlue);
+  EXPECT_EQ(At(pixels, 216, 116), kGreen) << "the surface drawn inside it";
+  EXPECT_EQ(At(pixels, 4, 4), kWhite) << "the frame, uncleared";
+  engine->RenderToScreen();
+}
+
 }  // namespace

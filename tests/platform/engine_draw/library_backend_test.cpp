@@ -149,6 +149,31 @@ TEST_F(LibraryBackendTest, EachShownGroupDrawsOnceWithItsMaterialAndTextureAndCl
   EXPECT_EQ(reinterpret_cast<const float*>(draws[0].vertices.data())[1], -2.0f);
 }
 
+TEST_F(LibraryBackendTest, SurfacesDrawBeforeAndInsideTheFrameWithoutNestingScenes) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineRenderSurface before(*engine, 64, 64);
+  engine::EngineRenderSurface inside(*engine, 32, 32);
+  control.ClearDraws();
+  DrawSurfaces(before, inside);  // a nested scene would fail the surface's start
+  engine->RenderToScreen();
+
+  const auto& draws = control.Draws();
+  ASSERT_EQ(draws.size(), 4u);
+  EXPECT_NE(draws[0].renderTarget, draws[1].renderTarget) << "the first box into the surface";
+  EXPECT_EQ(draws[1].renderTarget, draws[3].renderTarget) << "the frame went on on its target";
+  d3d::IDirect3DTexture8* texture = nullptr;
+  Internal_GetTexture(engine->Textures().Get(inside.GetTexture())->device, &texture);
+  ASSERT_NE(texture, nullptr);
+  texture->Release();
+  EXPECT_EQ(draws[3].textures[0], texture);
+  EXPECT_EQ(control.PresentCount(), 1u);
+
+  const int32_t device = engine->Textures().Get(before.GetTexture())->device;
+  before.Release();
+  EXPECT_EQ(Internal_GetTexture(device, &texture), 0) << "released in the library too";
+}
+
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
   d3d::HeadlessConfig refusing;
   refusing.createDeviceResult = d3d::D3DERR_NOTAVAILABLE;
