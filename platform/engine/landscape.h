@@ -57,7 +57,12 @@ class EngineLandscape {
   void Destroy();
   bool Loaded() const { return !grid_.heights.empty(); }
   const HeightGrid& Grid() const { return grid_; }
+  // Changes with every change of the heights, unique in the process (as a mesh geometry's).
+  uint64_t HeightRevision() const { return heightRevision_; }
+  // The image Generate was given, drawn until SetTexture sets another.
+  const std::string& TexturePath() const { return texturePath_; }
   int32_t Texture() const { return texture_; }
+  int32_t DetailTexture() const { return detailTexture_; }
   int32_t Material() const { return material_; }
 
  private:
@@ -75,6 +80,7 @@ class EngineLandscape {
   int32_t texture_ = 0;
   int32_t detailTexture_ = 0;
   int32_t material_ = 0;
+  uint64_t heightRevision_ = NextGeometryRevision();
 };
 
 }  // namespace engine

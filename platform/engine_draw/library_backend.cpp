@@ -1,6 +1,7 @@
 #include "platform/engine_draw/library_backend.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,7 +10,9 @@
 #include "library/core/vortanautil.h"
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
+#include "platform/engine/landscape.h"
 #include "platform/engine/scene.h"
+#include "platform/win/app_path.h"
 #include "platform/win/gdi_text.h"
 
 namespace engine {
@@ -33,6 +36,8 @@ constexpr int32_t kUnlit = 2;          // lighting mode
 constexpr uint32_t kUntinted = 0xFFFFFFFFu;
 // An upload of a mesh geometry not drawn for this many presents is let go.
 constexpr uint64_t kKeptFrames = 2;
+// Cells along a side of a landscape chunk, the unit drawn or culled.
+constexpr uint32_t kChunkCells = 32;
 
 struct MeshVertex {
   d3dx::D3DXVECTOR3 position;
@@ -96,7 +101,7 @@ class LibraryBackend final : public DrawBackend {
   int32_t StoreMaterial(const Material& material) override;
   int32_t StoreLight(const Light& light) override;
   void DrawMesh(const EngineMesh& mesh, const CameraView& camera) override;
-  void DrawLandscape(const EngineLandscape&, const CameraView&) override { EndBatch(); }
+  void DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) override;
   void Draw2D(const Shape2D& shape) override;
   void Present() override;
   int32_t StoreFont(const Font& font) override;
@@ -118,7 +123,20 @@ class LibraryBackend final : public DrawBackend {
   void EndBatch();
   // The geometry's upload, made again when it changed; null for a geometry without triangles.
   Upload* Current(const MeshGeometry& geometry);
+  // A landscape in the device: its chunks and their bounds in the tile's axes.
+  struct Ground {
+    uint64_t revision = 0;
+    std::vector<Upload> chunks;
+    std::vector<std::array<d3dx::D3DXVECTOR3, 2>> bounds;
+    uint64_t lastFrame = 0;
+  };
+  Ground& CurrentGround(const EngineLandscape& landscape);
+  void Fill(Upload& upload, const std::vector<MeshVertex>& vertices,
+            const std::vector<uint32_t>& indices);
+  static void Release(Upload& upload);
   void ReleaseUploads(bool all);
+  // Material and texture of one draw; material 0: white, texture 0: none.
+  void SetSurface(int32_t material, int32_t texture);
   void SetLook(const MeshLook& look);
   // The device's reset after a loss or for a new back buffer size: the families let go of their
   // device objects, the device resets, and they make them again.
@@ -138,6 +156,8 @@ class LibraryBackend final : public DrawBackend {
   std::vector<int32_t> targets_;
   bool suspended_ = false;              // the frame's scene, ended while a surface draws
   std::map<uint64_t, Upload> uploads_;  // by geometry revision
+  std::map<const EngineLandscape*, Ground> grounds_;
+  std::map<std::string, int32_t> groundTextures_;  // the Generate images, by file
   // A plain font's twin of the library's, by the font's identifier: the library does not measure
   // plain fonts.
   std::map<int32_t, win::HFONT> plainFonts_;
@@ -195,6 +215,7 @@ void LibraryBackend::Stop() {
   suspended_ = false;
   targets_.clear();
   ReleaseUploads(true);
+  groundTextures_.clear();
   ResetFonts();
   ReleaseAll();
   // What is left is the engine's own reference.
@@ -467,32 +488,106 @@ Upload* LibraryBackend::Current(const MeshGeometry& geometry) {
     upload.groupTriangles.push_back(
         static_cast<UINT>((indices.size() - upload.groupStart.back()) / 3));
   }
+  Fill(upload, vertices, indices);
+  return &uploads_.emplace(geometry.revision, std::move(upload)).first->second;
+}
+
+void LibraryBackend::Fill(Upload& upload, const std::vector<MeshVertex>& vertices,
+                          const std::vector<uint32_t>& indices) {
   const auto vertexBytes = static_cast<UINT>(vertices.size() * sizeof(MeshVertex));
   const auto indexBytes = static_cast<UINT>(indices.size() * sizeof(uint32_t));
-  BYTE* data = nullptr;
   if (FAILED(device_->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, kMeshFvf, D3DPOOL_MANAGED,
                                          &upload.vertices)) ||
       FAILED(device_->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32,
                                         D3DPOOL_MANAGED, &upload.indices))) {
     if (upload.vertices != nullptr) upload.vertices->Release();
-    throw EngineError("Render: the device has no room for a mesh of " +
-                      std::to_string(vertices.size()) + " vertices");
+    throw EngineError("Render: the device has no room for " + std::to_string(vertices.size()) +
+                      " vertices");
   }
+  BYTE* data = nullptr;
   upload.vertices->Lock(0, 0, &data, 0);
   std::memcpy(data, vertices.data(), vertexBytes);
   upload.vertices->Unlock();
   upload.indices->Lock(0, 0, &data, 0);
   std::memcpy(data, indices.data(), indexBytes);
   upload.indices->Unlock();
-  return &uploads_.emplace(geometry.revision, std::move(upload)).first->second;
+  upload.vertexCount = static_cast<UINT>(vertices.size());
+}
+
+void LibraryBackend::Release(Upload& upload) {
+  upload.vertices->Release();
+  upload.indices->Release();
+}
+
+LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& landscape) {
+  Ground& ground = grounds_[&landscape];
+  ground.lastFrame = frame_;
+  if (ground.revision == landscape.HeightRevision()) return ground;
+  for (Upload& chunk : ground.chunks) Release(chunk);
+  ground.chunks.clear();
+  ground.bounds.clear();
+  ground.revision = landscape.HeightRevision();
+  const HeightGrid& grid = landscape.Grid();
+  const auto at = [&](uint32_t c, uint32_t r) {
+    return d3dx::D3DXVECTOR3{static_cast<float>(c) * grid.spacing, grid.At(c, r),
+                             static_cast<float>(r) * grid.spacing};
+  };
+  const float uStep = 1.0f / static_cast<float>(std::max(1u, grid.columns - 1));
+  const float vStep = 1.0f / static_cast<float>(std::max(1u, grid.rows - 1));
+  for (uint32_t row0 = 0; row0 + 1 < grid.rows; row0 += kChunkCells) {
+    for (uint32_t column0 = 0; column0 + 1 < grid.columns; column0 += kChunkCells) {
+      const uint32_t columns = std::min(kChunkCells, grid.columns - 1 - column0) + 1;
+      const uint32_t rows = std::min(kChunkCells, grid.rows - 1 - row0) + 1;
+      std::vector<MeshVertex> vertices;
+      d3dx::D3DXVECTOR3 low = at(column0, row0), high = low;
+      for (uint32_t r = row0; r < row0 + rows; ++r) {
+        for (uint32_t c = column0; c < column0 + columns; ++c) {
+          // The slope across the neighbouring samples.
+          const float dx =
+              grid.At(std::min(c + 1, grid.columns - 1), r) - grid.At(c ? c - 1 : 0, r);
+          const float dz = grid.At(c, std::min(r + 1, grid.rows - 1)) - grid.At(c, r ? r - 1 : 0);
+          d3dx::D3DXVECTOR3 normal{-dx, 2 * grid.spacing, -dz};
+          d3dx::D3DXVec3Normalize(&normal, &normal);
+          const d3dx::D3DXVECTOR3 place = at(c, r);
+          low = {std::min(low.x, place.x), std::min(low.y, place.y), std::min(low.z, place.z)};
+          high = {std::max(high.x, place.x), std::max(high.y, place.y), std::max(high.z, place.z)};
+          vertices.push_back({place,
+                              normal,
+                              kUntinted,
+                              {static_cast<float>(c) * uStep, static_cast<float>(r) * vStep}});
+        }
+      }
+      // Each cell split along its diagonal from (column, row) to (column + 1, row + 1), as the
+      // heights and picks split it, both halves clockwise seen from above.
+      std::vector<uint32_t> indices;
+      for (uint32_t r = 0; r + 1 < rows; ++r) {
+        for (uint32_t c = 0; c + 1 < columns; ++c) {
+          const uint32_t v00 = r * columns + c, v10 = v00 + 1, v01 = v00 + columns, v11 = v01 + 1;
+          indices.insert(indices.end(), {v00, v11, v10, v00, v01, v11});
+        }
+      }
+      Upload chunk;
+      chunk.groupStart = {0};
+      chunk.groupTriangles = {static_cast<UINT>(indices.size() / 3)};
+      Fill(chunk, vertices, indices);
+      ground.chunks.push_back(chunk);
+      ground.bounds.push_back({low, high});
+    }
+  }
+  return ground;
 }
 
 void LibraryBackend::ReleaseUploads(bool all) {
   std::erase_if(uploads_, [&](const auto& entry) {
-    const Upload& upload = entry.second;
+    Upload upload = entry.second;
     if (!all && upload.lastFrame + kKeptFrames >= frame_) return false;
-    upload.vertices->Release();
-    upload.indices->Release();
+    Release(upload);
+    return true;
+  });
+  std::erase_if(grounds_, [&](const auto& entry) {
+    Ground ground = entry.second;
+    if (!all && ground.lastFrame + kKeptFrames >= frame_) return false;
+    for (Upload& chunk : ground.chunks) Release(chunk);
     return true;
   });
 }
@@ -536,6 +631,21 @@ void LibraryBackend::SetLook(const MeshLook& look) {
   }
 }
 
+void LibraryBackend::SetSurface(int32_t material, int32_t texture) {
+  D3DMATERIAL8 record{{1, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, 0};
+  if (const Material* found = engine_->Materials().Get(material); found != nullptr)
+    MaterialFactory_GetMaterialInfo(found->device, &record);
+  device_->SetMaterial(&record);
+  TextureFactory_ApplyTexture(0, texture);
+  const DWORD op = texture != 0 ? D3DTOP_MODULATE : D3DTOP_SELECTARG2;
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, op);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAOP, op);
+  for (auto arg : {D3DTSS_COLORARG1, D3DTSS_ALPHAARG1})
+    device_->SetTextureStageState(0, arg, D3DTA_TEXTURE);
+  for (auto arg : {D3DTSS_COLORARG2, D3DTSS_ALPHAARG2})
+    device_->SetTextureStageState(0, arg, D3DTA_DIFFUSE);
+}
+
 void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) {
   EndBatch();
   if (direct3d_ == nullptr || engine_ == nullptr) return;
@@ -562,20 +672,8 @@ void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) 
   const auto& groups = mesh.Groups();
   for (size_t g = 0; g < upload->groupStart.size() && g < groups.size(); ++g) {
     if (!groups[g].enabled || upload->groupTriangles[g] == 0) continue;
-    D3DMATERIAL8 material{{1, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, 0};
-    if (const Material* found = engine_->Materials().Get(groups[g].material); found != nullptr)
-      MaterialFactory_GetMaterialInfo(found->device, &material);
-    device_->SetMaterial(&material);
     const Texture* texture = engine_->Textures().Get(groups[g].texture);
-    TextureFactory_ApplyTexture(0, texture != nullptr ? texture->device : 0);
-    device_->SetTextureStageState(0, D3DTSS_COLOROP,
-                                  texture != nullptr ? D3DTOP_MODULATE : D3DTOP_SELECTARG2);
-    device_->SetTextureStageState(0, D3DTSS_ALPHAOP,
-                                  texture != nullptr ? D3DTOP_MODULATE : D3DTOP_SELECTARG2);
-    for (auto arg : {D3DTSS_COLORARG1, D3DTSS_ALPHAARG1})
-      device_->SetTextureStageState(0, arg, D3DTA_TEXTURE);
-    for (auto arg : {D3DTSS_COLORARG2, D3DTSS_ALPHAARG2})
-      device_->SetTextureStageState(0, arg, D3DTA_DIFFUSE);
+    SetSurface(groups[g].material, texture != nullptr ? texture->device : 0);
     device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, upload->vertexCount, upload->groupStart[g],
                                   upload->groupTriangles[g]);
   }
@@ -638,6 +736,67 @@ std::vector<uint32_t> LibraryBackend::ReadBackBuffer(int32_t width, int32_t heig
   }
   image->Release();
   return pixels;
+}
+
+// True when the box (in the axes world puts in the world) lies wholly outside one side of the
+// view.
+bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMATRIX& toClip) {
+  int outside[6] = {};
+  for (int corner = 0; corner < 8; ++corner) {
+    const d3dx::D3DXVECTOR4 point{box[corner & 1].x, box[(corner >> 1) & 1].y,
+                                  box[(corner >> 2) & 1].z, 1};
+    d3dx::D3DXVECTOR4 clip;
+    d3dx::D3DXVec4Transform(&clip, &point, &toClip);
+    outside[0] += clip.x < -clip.w;
+    outside[1] += clip.x > clip.w;
+    outside[2] += clip.y < -clip.w;
+    outside[3] += clip.y > clip.w;
+    outside[4] += clip.z < 0;
+    outside[5] += clip.z > clip.w;
+  }
+  return std::ranges::any_of(outside, [](int count) { return count == 8; });
+}
+
+void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) {
+  EndBatch();
+  if (direct3d_ == nullptr || engine_ == nullptr || landscape.Grid().columns < 2 ||
+      landscape.Grid().rows < 2)
+    return;
+  EnsureScene();
+  Ground& ground = CurrentGround(landscape);
+  const d3dx::D3DXVECTOR3 scale = landscape.GetScale(), place = landscape.GetPosition();
+  d3dx::D3DXMATRIX scaling, translation, world, toClip;
+  d3dx::D3DXMatrixScaling(&scaling, scale.x, scale.y, scale.z);
+  d3dx::D3DXMatrixTranslation(&translation, place.x, place.y, place.z);
+  d3dx::D3DXMatrixMultiply(&world, &scaling, &translation);
+  toClip = world * camera.view * camera.projection;
+  device_->SetTransform(D3DTS_WORLD, &world);
+  device_->SetTransform(D3DTS_VIEW, &camera.view);
+  device_->SetTransform(D3DTS_PROJECTION, &camera.projection);
+  SetLook(MeshLook{});
+  int32_t texture = 0;
+  if (const Texture* set = engine_->Textures().Get(landscape.Texture()); set != nullptr) {
+    texture = set->device;
+  } else if (!landscape.TexturePath().empty()) {
+    auto [found, added] = groundTextures_.try_emplace(landscape.TexturePath(), 0);
+    if (added) {
+      const std::string name = "engine ground " + std::to_string(++made_);
+      found->second = TextureFactory_LoadTextureFromFile(
+          win::ResolvePath(landscape.TexturePath()).string().c_str(), name.c_str(), -1, -1, 0, 0,
+          0);
+    }
+    texture = found->second;
+  }
+  SetSurface(landscape.Material(), texture);
+  device_->SetVertexShader(kMeshFvf);
+  for (size_t k = 0; k < ground.chunks.size(); ++k) {
+    if (OutsideView(ground.bounds[k], toClip)) continue;
+    const Upload& chunk = ground.chunks[k];
+    device_->SetStreamSource(0, chunk.vertices, sizeof(MeshVertex));
+    device_->SetIndices(chunk.indices, 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount, 0,
+                                  chunk.groupTriangles[0]);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "library/core/vortanautil.h"
 #include "platform/d3dx/image_file.h"
 #include "platform/engine/draw2d.h"
+#include "platform/engine/landscape.h"
 #include "platform/engine/resources.h"
 #include "platform/engine/scene.h"
 #include "platform/engine_draw/library_backend.h"
@@ -90,6 +91,17 @@ class DrawTest : public ::testing::Test {
     draw.DrawTexture(before.GetTexture(), 100, 100, 164, 164, kWhite, kWhite, kWhite, kWhite);
     draw.DrawTexture(inside.GetTexture(), 200, 100, 232, 132, kWhite, kWhite, kWhite, kWhite);
     draw.End();
+  }
+
+  // A 65 x 65 sample landscape, one unit apart: flat at 0 with a ridge 8 high along column 32.
+  void LoadRidge(engine::EngineLandscape& land) {
+    engine::HeightGrid grid{65, 65, 1.0f, {}};
+    for (uint32_t row = 0; row < grid.rows; ++row)
+      for (uint32_t column = 0; column < grid.columns; ++column)
+        grid.heights.push_back(column == 32 ? 8.0f : 0.0f);
+    const auto bytes = engine::WriteHeightGrid(grid);
+    folder.WriteFile("ridge.ht", std::string(bytes.begin(), bytes.end()));
+    land.LoadHeightMap(win::AppPath() + "\\ridge.ht");
   }
 
   // The device the library made, without a reference.

@@ -152,4 +152,38 @@ TEST_F(LibraryBackendGl, ASurfacesPictureShowsOnAQuadAndTheFrameGoesOnUncleared)
   engine->RenderToScreen();
 }
 
+// The ridge shows where the engine's projection puts it, and a pick through that pixel finds the
+// ground drawn there.
+TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksThere) {
+  engine::EngineLandscape land(*engine);
+  LoadRidge(land);
+  engine::EngineScene scene(*engine);
+  scene.SetCameraLookAt(32, 30, -20, 32, 0, 32);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1, 1, 1, 1};
+  sun.Direction = {1, -1, 0};  // from the upper left
+  engine::EngineLights(*engine).CreateLight(sun);
+  engine->Clear(0xFF000000u);
+  land.Render();
+  const std::vector<uint32_t> pixels = Read("engine_draw_landscape");
+  engine::EngineScreen2DDraw draw(*engine);
+  auto pixelOf = [&](float x, float y, float z) {
+    float px = 0, py = 0;
+    bool shown = false;
+    draw.ProjectPoint({x, y, z}, px, py, 0, shown);
+    EXPECT_TRUE(shown);
+    return std::pair{static_cast<int32_t>(px), static_cast<int32_t>(py)};
+  };
+  const auto [crestX, crestY] = pixelOf(32, 8, 32);
+  EXPECT_NE(At(pixels, crestX, crestY), 0xFF000000u) << "the crest drawn where projected";
+  EXPECT_EQ(At(pixels, crestX, 10), 0xFF000000u) << "above the horizon, nothing";
+  // On through the crest's pixel, the first ground met is the crest.
+  const engine::EnginePickResult hit = land.PickRay({32, 30, -20}, {32, -14, 84});
+  ASSERT_TRUE(hit.IsHit());
+  EXPECT_NEAR(hit.GetHitPoint().z, 32, 0.05f);
+  EXPECT_NEAR(hit.GetHitPoint().y, 8, 0.05f);
+  engine->RenderToScreen();
+}
+
 }  // namespace

@@ -174,6 +174,32 @@ TEST_F(LibraryBackendTest, SurfacesDrawBeforeAndInsideTheFrameWithoutNestingScen
   EXPECT_EQ(Internal_GetTexture(device, &texture), 0) << "released in the library too";
 }
 
+TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploadsAgain) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineLandscape land(*engine);
+  LoadRidge(land);
+  engine::EngineScene scene(*engine);
+  auto frame = [&] {
+    engine->Clear(0xFF000000u);
+    control.ClearDraws();
+    land.Render();
+    engine->RenderToScreen();
+    return control.Draws();
+  };
+  scene.SetCameraLookAt(32, 100, 32, 32, 0, 32.1f);  // above the middle: all four chunks
+  EXPECT_EQ(frame().size(), 4u);
+  scene.SetCameraLookAt(8, 10, 8, 8, 0, 8.1f);  // low over the first chunk
+  const std::vector<d3d::DrawRecord> near = frame();
+  ASSERT_EQ(near.size(), 1u) << "chunks out of view are not drawn";
+  EXPECT_EQ(near[0].primitiveCount, 2u * 32 * 32);
+
+  land.SetHeight(1, 1, 3);
+  const std::vector<d3d::DrawRecord> changed = frame();
+  ASSERT_EQ(changed.size(), near.size());
+  EXPECT_NE(changed[0].vertices, near[0].vertices) << "the new height is in the device";
+}
+
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
   d3d::HeadlessConfig refusing;
   refusing.createDeviceResult = d3d::D3DERR_NOTAVAILABLE;
