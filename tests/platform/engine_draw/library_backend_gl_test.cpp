@@ -9,6 +9,7 @@
 #include "platform/d3d/gl.h"
 #include "platform/engine/draw2d.h"
 #include "platform/engine/scene.h"
+#include "platform/win/byte_reader.h"
 #include "tests/platform/engine_draw/draw_fixture.h"
 
 namespace {
@@ -60,6 +61,21 @@ TEST_F(LibraryBackendGl, TwoDCornerColoursAndATexturesQuadrantsLandOnTheirPixels
   draw.DrawTexture(quadrants, 200, 100, 400, 300, kWhite, kWhite, kWhite, kWhite);
   draw.End();
   const std::vector<uint32_t> pixels = Read("engine_draw_2d");
+  // The screenshot is this frame's back buffer, 2D included, as ReadBackBuffer gives it.
+  engine->Screenshot(win::AppPath() + "\\shot.bmp");
+  const auto bytes = win::ReadFileBytes(folder.Path() / "shot.bmp", 1u << 24);
+  ASSERT_TRUE(bytes.has_value());
+  const auto shot = d3dx::DecodeImageFile(*bytes);
+  ASSERT_TRUE(shot.has_value());
+  const d3dx::PixelView view = shot->View(0, 0);
+  ASSERT_EQ(view.width, static_cast<uint32_t>(kWidth));
+  int32_t differing = 0;
+  for (int32_t y = 0; y < kHeight; ++y)
+    for (int32_t x = 0; x < kWidth; ++x)
+      differing +=
+          (reinterpret_cast<const uint32_t*>(view.bits + static_cast<size_t>(y) * view.pitch)[x] |
+           0xFF000000u) != At(pixels, x, y);
+  EXPECT_EQ(differing, 0);
   EXPECT_EQ(At(pixels, 0, 0), kRed) << "top left";
   EXPECT_EQ(At(pixels, kWidth - 1, 0) & 0xFFF0F0F0u, kGreen & 0xFFF0F0F0u) << "top right";
   EXPECT_EQ(At(pixels, 0, kHeight - 1) & 0xFFF0F0F0u, kBlue & 0xFFF0F0F0u) << "bottom left";

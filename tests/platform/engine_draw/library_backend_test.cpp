@@ -200,6 +200,26 @@ TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploads
   EXPECT_NE(changed[0].vertices, near[0].vertices) << "the new height is in the device";
 }
 
+// A panel or a sky of stars puts hundreds of items in one batch: every one is drawn.
+TEST_F(LibraryBackendTest, BigBatchesDrawWhole) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineScreen2DDraw draw(*engine);
+  constexpr int kBoxes = 300;
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  for (int box = 0; box < kBoxes; ++box) {
+    draw.Begin();  // as the star field draws: a batch per star
+    const auto x = static_cast<float>(box % 20 * 10), y = static_cast<float>(box / 20 * 10);
+    draw.DrawFilledBox(x, y, x + 5, y + 5, kWhite, kWhite, kWhite, kWhite);
+    draw.End();
+  }
+  engine->RenderToScreen();
+  d3d::UINT triangles = 0;
+  for (const d3d::DrawRecord& record : control.Draws()) triangles += record.primitiveCount;
+  EXPECT_EQ(triangles, 2u * kBoxes);
+}
+
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
   d3d::HeadlessConfig refusing;
   refusing.createDeviceResult = d3d::D3DERR_NOTAVAILABLE;
