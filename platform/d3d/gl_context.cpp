@@ -108,7 +108,8 @@ void Context::KeepCurrent() {
 bool Context::BindWindow(HWND window, int* width, int* height) {
   if (!windows_ || window == nullptr) return false;
   auto found = surfaces_.find(window);
-  if (found == surfaces_.end()) {
+  const bool made = found == surfaces_.end();
+  if (made) {
     const win::Window* record = win::WindowFromHandle(window);
     if (record->nativeId == 0) return false;
     const auto id = static_cast<EGLNativeWindowType>(record->nativeId);
@@ -118,6 +119,7 @@ bool Context::BindWindow(HWND window, int* width, int* height) {
   }
   if (current_ != found->second || eglGetCurrentContext() != context_) {
     if (eglMakeCurrent(display_, found->second, found->second, context_) != EGL_TRUE) return false;
+    if (made) eglSwapInterval(display_, swapInterval_);
     current_ = found->second;
     currentSerial = serial_;
   }

@@ -490,6 +490,9 @@ HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
   lastError.clear();
   std::unique_ptr<Context> context = Context::Create(window, &lastError);
   if (!context) return D3DERR_NOTAVAILABLE;
+  // The presentation interval holds windowed too: it is how the caller asks for vertical sync.
+  context->SetSwapInterval(
+      params.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
   const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   int major = 0;
   int minor = 0;
