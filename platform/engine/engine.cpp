@@ -9,6 +9,7 @@
 #include "platform/forms/form.h"
 #include "platform/win/app_path.h"
 #include "platform/win/clock.h"
+#include "platform/win/window.h"
 
 namespace engine {
 
@@ -157,6 +158,20 @@ void Engine::LeaveFullScreen() {
 
 void Engine::RefreshAfterModeChange(int32_t settleMs) {
   win::Wait(std::chrono::milliseconds(settleMs));
+}
+
+void Engine::WindowToBackBuffer(float& x, float& y) const {
+  if (window_ == nullptr || window_->ScaleWidth() <= 0 || window_->ScaleHeight() <= 0) return;
+  const win::Window* record = win::WindowFromHandle(reinterpret_cast<void*>(window_->hWnd()));
+  const float ratio =
+      static_cast<float>(record->clientWidth) / static_cast<float>(window_->ScaleWidth());
+  const win::PresentedArea area =
+      win::PlacePicture(record->clientWidth, record->clientHeight, width_, height_);
+  if (area.width <= 0 || area.height <= 0) return;
+  x = (x * ratio - static_cast<float>(area.x)) * static_cast<float>(width_) /
+      static_cast<float>(area.width);
+  y = (y * ratio - static_cast<float>(area.y)) * static_cast<float>(height_) /
+      static_cast<float>(area.height);
 }
 
 DrawTarget Engine::CurrentTarget() const {

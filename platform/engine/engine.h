@@ -118,6 +118,9 @@ class Engine {
   void RefreshAfterModeChange(int32_t settleMs);
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
+  // A point of the main window [the form's pixels] to the back-buffer pixel shown there: through
+  // the device-pixel ratio and, for a back buffer of another shape, its place between the bars.
+  void WindowToBackBuffer(float& x, float& y) const;
 
   // Shared state of the engine's objects.
   DrawBackend& Backend() { return *backend_; }

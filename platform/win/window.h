@@ -27,6 +27,30 @@ struct Window {
   uint64_t nativeId = 0;  // the X11 window id; 0 where the view has no window system (headless)
 };
 
+// Where a picture of width x height pixels shows in a client area: as large as fits with its
+// proportions kept, centred, bars on the sides left over.
+struct PresentedArea {
+  int32_t x = 0;  // client pixels
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+inline PresentedArea PlacePicture(int32_t clientWidth, int32_t clientHeight, int32_t width,
+                                  int32_t height) {
+  if (width <= 0 || height <= 0) return {};
+  // Exact in integers: the side that limits fills the client area.
+  PresentedArea area{0, 0, clientWidth, clientHeight};
+  if (int64_t{clientWidth} * height > int64_t{clientHeight} * width) {
+    area.width = static_cast<int32_t>(int64_t{clientHeight} * width / height);
+  } else {
+    area.height = static_cast<int32_t>(int64_t{clientWidth} * height / width);
+  }
+  area.x = (clientWidth - area.width) / 2;
+  area.y = (clientHeight - area.height) / 2;
+  return area;
+}
+
 // A null handle names no window; the queries then answer false.
 inline Window* WindowFromHandle(void* handle) { return static_cast<Window*>(handle); }
 
