@@ -93,6 +93,17 @@ class DrawTest : public ::testing::Test {
     draw.End();
   }
 
+  // The three-group row (its last group hidden) in the scene, seen from 10 units in front.
+  std::shared_ptr<engine::EngineMesh> LoadRow(engine::EngineScene& scene) {
+    WriteQuadrants("Models/quadrants.bmp");
+    folder.WriteFile("Models/Row.x", kThreeGroups);
+    scene.SetCameraLookAt(0, 0, -10, 0, 0, 0);
+    auto row = scene.CreateMesh();
+    row->LoadXFile(win::AppPath() + "\\Models\\Row.x");
+    row->EnableGroup(2, false);
+    return row;
+  }
+
   // A 65 x 65 sample landscape, one unit apart: flat at 0 with a ridge 8 high along column 32.
   void LoadRidge(engine::EngineLandscape& land) {
     engine::HeightGrid grid{65, 65, 1.0f, {}};

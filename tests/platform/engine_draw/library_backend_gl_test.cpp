@@ -88,13 +88,8 @@ TEST_F(LibraryBackendGl, TwoDCornerColoursAndATexturesQuadrantsLandOnTheirPixels
 }
 
 TEST_F(LibraryBackendGl, ALitMeshShowsEachGroupsColourAndTextureWhereTheSceneProjectsIt) {
-  WriteQuadrants("Models/quadrants.bmp");
-  folder.WriteFile("Models/Row.x", kThreeGroups);
   engine::EngineScene scene(*engine);
-  scene.SetCameraLookAt(0, 0, -10, 0, 0, 0);
-  auto row = scene.CreateMesh();
-  row->LoadXFile(win::AppPath() + "\\Models\\Row.x");
-  row->EnableGroup(2, false);
+  auto row = LoadRow(scene);
   engine::EngineMaterialFactory materials(*engine);
   row->SetMaterial(materials.CreateMaterial(1, 1, 1, 1, "white"), 1);
   d3d::D3DLIGHT8 sun{};

@@ -109,13 +109,8 @@ TEST_F(LibraryBackendTest, TexturesAndConsecutive2DBatchesGoThroughTheLibrary) {
 TEST_F(LibraryBackendTest, EachShownGroupDrawsOnceWithItsMaterialAndTextureAndClonesShare) {
   Start(HeadlessDirect3D());
   d3d::HeadlessControl& control = *d3d::Headless(Device());
-  WriteQuadrants("Models/quadrants.bmp");
-  folder.WriteFile("Models/Row.x", kThreeGroups);
   engine::EngineScene scene(*engine);
-  scene.SetCameraLookAt(0, 0, -10, 0, 0, 0);
-  auto row = scene.CreateMesh();
-  row->LoadXFile(win::AppPath() + "\\Models\\Row.x");
-  row->EnableGroup(2, false);
+  auto row = LoadRow(scene);
   auto clone = row->Clone("Clone");
   clone->SetPosition(0, 3, 0);
 
