@@ -74,6 +74,9 @@ class DrawBackend {
   // Throws EngineError when the device cannot have it.
   virtual int32_t LoadTexture(const Texture&) { return 0; }
   virtual void DeleteTexture(int32_t) {}
+  // How textures are kept (0 16 bits, 1 32 bits, 2 compressed, 3 the best the device takes).
+  virtual void SetTextureMode(int32_t) {}
+  virtual void SetSpecularLighting(bool) {}
   // Makes a render surface's texture; the backend's identifier of it, deleted as a texture.
   virtual int32_t CreateSurface(int32_t, int32_t) { return 0; }
   // Makes or updates a material or light in the device (as `device` names it, 0 for a new one);

@@ -39,7 +39,10 @@ class EngineTextureFactory {
   int32_t LoadTexture(const std::string& programPath, const std::string& name, int32_t width = -1,
                       int32_t height = -1, uint32_t colourKey = 0, int32_t = -1, int32_t = -1);
   void DeleteTexture(int32_t texture);
-  void SetTextureMode(int32_t mode) { mode_ = mode; }
+  void SetTextureMode(int32_t mode) {
+    mode_ = mode;
+    engine_.Backend().SetTextureMode(mode);
+  }
   int32_t TextureMode() const { return mode_; }
 
  private:

@@ -375,6 +375,11 @@ void EngineRenderSurface::Release() {
   Forget();
 }
 
+void EngineScene::SetSpecularLighting(bool on) {
+  specular_ = on;
+  engine_.Backend().SetSpecularLighting(on);
+}
+
 std::shared_ptr<EngineMesh> EngineScene::Keep(std::shared_ptr<EngineMesh> mesh) {
   mesh->scene_ = this;
   std::erase_if(meshes_, [](const auto& m) { return m->Destroyed(); });

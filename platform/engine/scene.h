@@ -274,7 +274,7 @@ class EngineScene {
   void ApplyOption(int32_t option) { options_.push_back(option); }
   void SetSixteenBitTextures(bool on) { sixteenBitTextures_ = on; }
   void SetDepthBuffer(int32_t depth) { depthBuffer_ = depth; }
-  void SetSpecularLighting(bool on) { specular_ = on; }
+  void SetSpecularLighting(bool on);
   void ReleaseAll();
   size_t MeshCount() const;
 

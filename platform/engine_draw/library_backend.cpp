@@ -96,6 +96,12 @@ class LibraryBackend final : public DrawBackend {
   int32_t LoadTexture(const Texture& texture) override;
   void DeleteTexture(int32_t texture) override { TextureFactory_DeleteTexture(texture); }
   int32_t CreateSurface(int32_t width, int32_t height) override;
+  void SetTextureMode(int32_t mode) override {
+    if (direct3d_ != nullptr) TextureFactory_SetTextureMode(mode);
+  }
+  void SetSpecularLighting(bool on) override {
+    if (direct3d_ != nullptr) LightFactory_EnableSpecularLighting(on ? 1 : 0);
+  }
   void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) override;
   void EndTarget() override;
   int32_t StoreMaterial(const Material& material) override;
