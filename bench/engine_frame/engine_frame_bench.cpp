@@ -41,7 +41,7 @@ struct MainForm : forms::Form {
   }
 };
 
-// A bumpy square of side x side cells, two triangles each, in `groups` material groups of rows.
+// A bumpy square of side x side cells, two triangles each.
 void BuildGrid(engine::EngineMesh& mesh, int side, float size) {
   const float step = size / static_cast<float>(side);
   for (int r = 0; r < side; ++r)
