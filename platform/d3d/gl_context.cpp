@@ -3,6 +3,8 @@
 
 #include <EGL/eglext.h>
 
+#include "platform/win/window.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -109,7 +111,8 @@ bool Context::BindWindow(HWND window, int* width, int* height) {
   const uint64_t native = win::NativeWindow(window);
   if (native == 0) return false;
   auto found = surfaces_.find(window);
-  if (found == surfaces_.end()) {
+  const bool made = found == surfaces_.end();
+  if (made) {
     const auto id = static_cast<EGLNativeWindowType>(native);
     const EGLSurface surface = eglCreateWindowSurface(display_, config_, id, nullptr);
     if (surface == EGL_NO_SURFACE) return false;
@@ -117,6 +120,7 @@ bool Context::BindWindow(HWND window, int* width, int* height) {
   }
   if (current_ != found->second || eglGetCurrentContext() != context_) {
     if (eglMakeCurrent(display_, found->second, found->second, context_) != EGL_TRUE) return false;
+    if (made) eglSwapInterval(display_, swapInterval_);
     current_ = found->second;
     currentSerial = serial_;
   }

@@ -31,6 +31,9 @@ class Context {
   // Makes the window's surface current, creating it on first use, and gives its size in pixels;
   // false when the device has no window system or the window cannot take a surface.
   bool BindWindow(HWND window, int* width, int* height);
+  // Frames a window's surface waits between presents (0: none, 1: the display's refresh), set
+  // on each surface when it is first made current.
+  void SetSwapInterval(int interval) { swapInterval_ = interval; }
   void Swap(HWND window);
 
  private:
@@ -43,6 +46,7 @@ class Context {
   bool windows_;
   EGLSurface current_ = EGL_NO_SURFACE;
   std::map<HWND, EGLSurface> surfaces_;
+  int swapInterval_ = 1;
 };
 
 }  // namespace d3d::gl

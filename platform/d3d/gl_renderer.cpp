@@ -15,6 +15,7 @@
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/gl_shader.h"
 #include "platform/d3d/gl_state.h"
+#include "platform/win/window.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -107,6 +108,8 @@ class GlRenderer final : public core::Renderer {
                 D3DCOLOR color, float z, DWORD stencil) override;
   HRESULT Draw(const DrawSubmission& draw) override;
   HRESULT Present(HWND window, Surface& backBuffer) override;
+  // Black over the whole window surface bound for drawing.
+  void ClearWindow();
   void Download(Surface& surface) override;
   void ReadPresented(HWND window, PresentedImage* image) override;
 
@@ -436,6 +439,22 @@ void GlRenderer::Download(Surface& surface) {
   data.drawn = false;
 }
 
+void GlRenderer::ClearWindow() {
+  // The state cache keeps the device's clear colour and scissor: they go back as they were.
+  GLfloat colour[4] = {};
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
+  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  GLboolean mask[4] = {};
+  glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(colour[0], colour[1], colour[2], colour[3]);
+  glColorMask(mask[0], mask[1], mask[2], mask[3]);
+  if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
 HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
   context_->MakeCurrent();
   Upload(backBuffer);
@@ -457,9 +476,14 @@ HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     attached_.reset();
     glDrawBuffer(GL_BACK);
+    // A back buffer of another shape than the window (full screen in a chosen mode) shows at the
+    // largest size that keeps its proportions, centred between black bars.
+    const win::PresentedArea area = win::PlacePicture(windowWidth, windowHeight, width, height);
+    if (area.width != windowWidth || area.height != windowHeight) ClearWindow();
     // Rows run top down in the back buffer and bottom up in a window.
-    glBlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
+    const GLint top = windowHeight - area.y;
+    glBlitFramebuffer(0, 0, width, height, area.x, top, area.x + area.width, top - area.height,
+                      GL_COLOR_BUFFER_BIT, area.width == width ? GL_NEAREST : GL_LINEAR);
     context_->Swap(window);
   }
   return D3D_OK;
@@ -491,6 +515,9 @@ HRESULT MakeRenderer(const D3DDEVICE_CREATION_PARAMETERS& creation,
   lastError.clear();
   std::unique_ptr<Context> context = Context::Create(window, &lastError);
   if (!context) return D3DERR_NOTAVAILABLE;
+  // The presentation interval holds windowed too: it is how the caller asks for vertical sync.
+  context->SetSwapInterval(
+      params.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
   const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   int major = 0;
   int minor = 0;

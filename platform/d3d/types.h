@@ -20,7 +20,7 @@ using INT = int32_t;
 using BOOL = int32_t;
 using HRESULT = int32_t;
 using D3DCOLOR = uint32_t;  // packed 0xAARRGGBB
-using HWND = void*;         // the window the device presents into; opaque to the layer
+using HWND = void*;         // the window the device presents into: a win::Window record
 
 // ---- Result codes -------------------------------------------------------------------------------
 
@@ -173,6 +173,7 @@ enum D3DBACKBUFFER_TYPE : uint32_t {
 };
 
 inline constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0;
+inline constexpr UINT D3DPRESENT_INTERVAL_ONE = 1;
 inline constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
 
 inline constexpr DWORD D3DCLEAR_TARGET = 0x1;

@@ -64,10 +64,11 @@ void EngineScreen2DDraw::Draw(Shape2D shape) {
 void EngineScreen2DDraw::DrawTexture(int32_t texture, float x1, float y1, float x2, float y2,
                                      uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, float u1,
                                      float v1, float u2, float v2) {
-  if (engine_.Textures().Get(texture) == nullptr)
-    throw EngineError("DrawTexture: no texture " + std::to_string(texture));
+  const Texture* found = engine_.Textures().Get(texture);
+  if (found == nullptr) throw EngineError("DrawTexture: no texture " + std::to_string(texture));
   Shape2D shape = MakeShape(Shape2D::Kind::Texture, x1, y1, x2, y2, c1, c2, c3, c4);
   shape.texture = texture;
+  shape.deviceTexture = found->device;
   shape.u1 = u1;
   shape.v1 = v1;
   shape.u2 = u2;
@@ -145,17 +146,25 @@ void EngineScreen2DDraw::ProjectPoint(const D3DXVECTOR3& point, float& x, float&
 
 int32_t EngineScreen2DText::CreateFont(const std::string& name, const std::string& face,
                                        int32_t size, bool bold, bool, bool) {
-  if (size <= 0)
-    throw EngineError("CreateFont: size " + std::to_string(size) + " of font \"" + name + "\"");
-  return engine_.Fonts().Add(name, Font{face, size, bold, false});
+  return Add(name, Font{face, size, bold, false});
 }
 
 int32_t EngineScreen2DText::CreateTextureFont(const std::string& name, const std::string& face,
-                                              int32_t size, bool bold, bool italic, bool underline,
-                                              bool) {
-  const int32_t id = CreateFont(name, face, size, bold, italic, underline);
-  engine_.Fonts().Get(id)->textureFont = true;
-  return id;
+                                              int32_t size, bool bold, bool, bool, bool) {
+  return Add(name, Font{face, size, bold, true});
+}
+
+int32_t EngineScreen2DText::Add(const std::string& name, Font font) {
+  if (font.size <= 0)
+    throw EngineError("CreateFont: size " + std::to_string(font.size) + " of font \"" + name +
+                      "\"");
+  font.device = engine_.Backend().StoreFont(font);
+  return engine_.Fonts().Add(name, font);
+}
+
+void EngineScreen2DText::ResetFonts() {
+  engine_.Backend().ResetFonts();
+  engine_.Fonts().Clear();
 }
 
 const Font& EngineScreen2DText::FontOf(int32_t font) const {
@@ -176,7 +185,8 @@ void EngineScreen2DText::DrawText(const std::string& text, float x, float y, uin
 
 void EngineScreen2DText::GetTextSize(const std::string& text, int32_t font, int32_t& width,
                                      int32_t& height) {
-  engine_.Backend().MeasureText(text, PixelHeight(FontOf(font)), width, height);
+  const Font& found = FontOf(font);
+  engine_.Backend().MeasureText(text, found, PixelHeight(found), width, height);
 }
 
 }  // namespace engine

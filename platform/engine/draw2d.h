@@ -81,9 +81,9 @@ class EngineScreen2DText {
                             bool bold, bool, bool, bool extended);
   void SetFontOption(int32_t option) { option_ = option; }
   // Drops every font, before they are made again for a new device.
-  void ResetFonts() { engine_.Fonts().Clear(); }
+  void ResetFonts();
   // After a display-mode change the fonts stay; the backend makes their glyphs again.
-  void Reset() {}
+  void Reset() { engine_.Backend().ResetFontGlyphs(); }
   void Begin() { batch_.Begin(); }
   void End() { batch_.End(); }
   void DrawText(const std::string& text, float x, float y, uint32_t colour, int32_t font);
@@ -93,6 +93,7 @@ class EngineScreen2DText {
   void GetTextSize(const std::string& text, int32_t font, int32_t& width, int32_t& height);
 
  private:
+  int32_t Add(const std::string& name, Font font);
   const Font& FontOf(int32_t font) const;
   Engine& engine_;
   DrawBatch batch_{"text"};

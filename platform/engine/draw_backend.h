@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,11 +14,16 @@
 
 namespace engine {
 
+class Engine;
 class EngineMesh;
 class EngineLandscape;
 class EngineRenderSurface;
 class EngineAtmosphere;
 class EngineParticleSystem;
+struct Font;
+struct Light;
+struct Material;
+struct Texture;
 
 // Where drawing goes: the main window's back buffer, or a render surface.
 struct DrawTarget {
@@ -36,7 +42,8 @@ struct CameraView {
 struct Shape2D {
   enum class Kind { Texture, FilledBox, Box, Line, Line3D, FilledCircle, CircleBorder, Text };
   Kind kind = Kind::FilledBox;
-  int32_t texture = 0;
+  int32_t texture = 0;        // the engine's texture
+  int32_t deviceTexture = 0;  // the backend's identifier of it
   float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   uint32_t colours[4] = {};
   float u1 = 0, v1 = 0, u2 = 1, v2 = 1;
@@ -45,9 +52,44 @@ struct Shape2D {
   int32_t font = 0;
 };
 
+// What a backend starts its device with.
+struct DeviceSettings {
+  const Engine* engine = nullptr;  // whose tables (textures, materials) the draws read
+  void* window = nullptr;          // the window's handle: its win::Window record
+  int32_t width = 0;               // back buffer [pixels]
+  int32_t height = 0;
+  bool windowed = true;
+  bool vsync = false;
+  std::filesystem::path log;  // the engine's debug log on the host; empty while debug mode is off
+};
+
 class DrawBackend {
  public:
   virtual ~DrawBackend() = default;
+  // Starts the device on the window; throws EngineError saying why it cannot.
+  virtual void Start(const DeviceSettings&) {}
+  // Releases every device object, then the device.
+  virtual void Stop() {}
+  // A new back buffer size [pixels].
+  virtual void Resize(int32_t, int32_t) {}
+  // Makes an engine texture from its image file; the backend's identifier of it (0 for none).
+  // Throws EngineError when the device cannot have it.
+  virtual int32_t LoadTexture(const Texture&) { return 0; }
+  virtual void DeleteTexture(int32_t) {}
+  // How textures are kept (0 16 bits, 1 32 bits, 2 compressed, 3 the best the device takes).
+  virtual void SetTextureMode(int32_t) {}
+  virtual void SetSpecularLighting(bool) {}
+  // Makes a render surface's texture; the backend's identifier of it, deleted as a texture.
+  virtual int32_t CreateSurface(int32_t, int32_t) { return 0; }
+  // Makes or updates a material or light in the device (as `device` names it, 0 for a new one);
+  // the backend's identifier of it. A light of no type is only switched off.
+  virtual int32_t StoreMaterial(const Material&) { return 0; }
+  virtual int32_t StoreLight(const Light&) { return 0; }
+  // Makes a font; the backend's identifier of it. Throws EngineError when it cannot.
+  virtual int32_t StoreFont(const Font&) { return 0; }
+  // Drops every font / makes the fonts' glyphs again after a display-mode change.
+  virtual void ResetFonts() {}
+  virtual void ResetFontGlyphs() {}
   virtual void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) = 0;
   virtual void EndTarget() = 0;
   virtual void DrawMesh(const EngineMesh& mesh, const CameraView& camera) = 0;
@@ -62,9 +104,9 @@ class DrawBackend {
   virtual void DrawShadowVolume(const EngineMesh&, int32_t /*light*/, uint32_t /*colour*/,
                                 float /*range*/, const CameraView&) {}
   virtual void Present() = 0;
-  // The size of a line of text [pixels] in a font whose glyphs are `pixelHeight` high.
-  virtual void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
-                           int32_t& height) = 0;
+  // The size of text [pixels] as the font draws it; its glyphs are `pixelHeight` high.
+  virtual void MeasureText(const std::string& text, const Font& font, int32_t pixelHeight,
+                           int32_t& width, int32_t& height) = 0;
   // The back buffer as 0xAARRGGBB pixels, rows top to bottom.
   virtual std::vector<uint32_t> ReadBackBuffer(int32_t width, int32_t height) = 0;
 };

@@ -9,6 +9,7 @@
 #include "platform/forms/form.h"
 #include "platform/win/app_path.h"
 #include "platform/win/clock.h"
+#include "platform/win/window.h"
 
 namespace engine {
 
@@ -38,6 +39,20 @@ void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
     window_ = nullptr;
     throw EngineError("Init: the window has no drawing area");
   }
+  DeviceSettings settings;
+  settings.engine = this;
+  settings.window = reinterpret_cast<void*>(window.hWnd());
+  settings.width = width_;
+  settings.height = height_;
+  settings.windowed = windowed;
+  settings.vsync = vsync_;
+  if (logEnabled_) settings.log = logPath_;
+  try {
+    backend_->Start(settings);
+  } catch (...) {
+    window_ = nullptr;
+    throw;
+  }
   timerOrigin_ = lastFrame_ = forms::Now();
   elapsedMs_ = 0;
   result = 0;
@@ -47,6 +62,7 @@ void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
 
 void Engine::Shutdown() {
   WriteLog("Engine shut down");
+  if (window_ != nullptr) backend_->Stop();
   window_ = nullptr;
   surfaces_.clear();
 }
@@ -116,16 +132,17 @@ void Engine::Screenshot(const std::string& programPath) {
 void Engine::UpdateWindowSize(int32_t& unused) {
   unused = 0;
   if (window_ == nullptr) return;
-  if (window_->ScaleWidth() > 0 && window_->ScaleHeight() > 0) {
-    width_ = window_->ScaleWidth();
-    height_ = window_->ScaleHeight();
-  }
+  // A window with no drawing area (minimised) keeps the old size.
+  if (window_->ScaleWidth() > 0 && window_->ScaleHeight() > 0)
+    ResizeDevice(window_->ScaleWidth(), window_->ScaleHeight());
 }
 
 void Engine::ResizeDevice(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) throw EngineError("ResizeDevice: no drawing area");
+  if (width == width_ && height == height_) return;
   width_ = width;
   height_ = height;
+  if (Initialised()) backend_->Resize(width, height);
 }
 
 void Engine::EnterFullScreen(int32_t width, int32_t height, int32_t, int32_t) {
@@ -141,6 +158,20 @@ void Engine::LeaveFullScreen() {
 
 void Engine::RefreshAfterModeChange(int32_t settleMs) {
   win::Wait(std::chrono::milliseconds(settleMs));
+}
+
+void Engine::WindowToBackBuffer(float& x, float& y) const {
+  if (window_ == nullptr || window_->ScaleWidth() <= 0 || window_->ScaleHeight() <= 0) return;
+  const win::Window* record = win::WindowFromHandle(reinterpret_cast<void*>(window_->hWnd()));
+  const float ratio =
+      static_cast<float>(record->clientWidth) / static_cast<float>(window_->ScaleWidth());
+  const win::PresentedArea area =
+      win::PlacePicture(record->clientWidth, record->clientHeight, width_, height_);
+  if (area.width <= 0 || area.height <= 0) return;
+  x = (x * ratio - static_cast<float>(area.x)) * static_cast<float>(width_) /
+      static_cast<float>(area.width);
+  y = (y * ratio - static_cast<float>(area.y)) * static_cast<float>(height_) /
+      static_cast<float>(area.height);
 }
 
 DrawTarget Engine::CurrentTarget() const {

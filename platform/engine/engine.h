@@ -32,6 +32,7 @@ struct Texture {
   int32_t width = 0;  // pixels, after any scaling down
   int32_t height = 0;
   uint32_t colourKey = 0;  // 0xAARRGGBB texels of this colour are transparent; 0 = none
+  int32_t device = 0;      // the drawing backend's identifier of it; 0 for none
 };
 
 struct Material {
@@ -39,6 +40,7 @@ struct Material {
   d3dx::D3DXCOLOR ambient{1, 1, 1, 1};
   d3dx::D3DXCOLOR specular{0, 0, 0, 0};
   d3dx::D3DXCOLOR emissive{0, 0, 0, 0};
+  int32_t device = 0;  // the drawing backend's identifier of it; 0 for none
 };
 
 struct Font {
@@ -46,11 +48,13 @@ struct Font {
   int32_t size = 0;  // points
   bool bold = false;
   bool textureFont = false;
+  int32_t device = 0;  // the drawing backend's identifier of it; 0 for none
 };
 
 struct Light {
   d3d::D3DLIGHT8 record{};
   bool enabled = false;
+  int32_t device = 0;  // the drawing backend's identifier of it; 0 for none
 };
 
 class Engine {
@@ -114,12 +118,18 @@ class Engine {
   void RefreshAfterModeChange(int32_t settleMs);
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
+  // A point of the main window [the form's pixels] to the back-buffer pixel shown there: through
+  // the device-pixel ratio and, for a back buffer of another shape, its place between the bars.
+  void WindowToBackBuffer(float& x, float& y) const;
 
   // Shared state of the engine's objects.
   DrawBackend& Backend() { return *backend_; }
   NameTable<Texture>& Textures() { return textures_; }
+  const NameTable<Texture>& Textures() const { return textures_; }
   NameTable<Material>& Materials() { return materials_; }
+  const NameTable<Material>& Materials() const { return materials_; }
   NameTable<Font>& Fonts() { return fonts_; }
+  const NameTable<Font>& Fonts() const { return fonts_; }
   std::vector<Light>& Lights() { return lights_; }
   EngineCamera& MainCamera() { return mainCamera_; }
   // The target drawing goes to now: a render surface between its StartRender and EndRender, else

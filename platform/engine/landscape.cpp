@@ -35,6 +35,7 @@ void EngineLandscape::LoadHeightMap(const std::string& programPath, int32_t, int
   auto grid = ReadHeightGrid(*bytes, &why);
   if (!grid) throw EngineError("LoadHeightMap: " + path.string() + ": " + why);
   grid_ = std::move(*grid);
+  heightRevision_ = NextGeometryRevision();
 }
 
 void EngineLandscape::SetTexture(int32_t texture, int32_t, int32_t, float, float, int32_t) {
@@ -113,6 +114,7 @@ void EngineLandscape::SetHeight(float x, float z, float h) {
   if (!Locate(x, z, column, row, fx, fz) || scale_.y == 0) return;
   grid_.At(column + (fx >= 0.5f ? 1 : 0), row + (fz >= 0.5f ? 1 : 0)) =
       (h - position_.y) / scale_.y;
+  heightRevision_ = NextGeometryRevision();
 }
 
 EnginePickResult EngineLandscape::PickRay(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2) const {

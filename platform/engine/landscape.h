@@ -37,8 +37,7 @@ class EngineLandscape {
   void Update() {}
   // Makes the heights changed by SetHeight the ones drawn: the drawing rebuilds the tile when the
   // revision moves on.
-  void UpdateHeights(int32_t = -1, int32_t = -1) { ++heightRevision_; }
-  uint32_t HeightRevision() const { return heightRevision_; }
+  void UpdateHeights(int32_t = -1, int32_t = -1) { heightRevision_ = NextGeometryRevision(); }
 
   void SetPosition(float x, float y, float z) { position_ = {x, y, z}; }
   d3dx::D3DXVECTOR3 GetPosition() const { return position_; }
@@ -60,7 +59,12 @@ class EngineLandscape {
   void Destroy();
   bool Loaded() const { return !grid_.heights.empty(); }
   const HeightGrid& Grid() const { return grid_; }
+  // Changes with every change of the heights, unique in the process (as a mesh geometry's).
+  uint64_t HeightRevision() const { return heightRevision_; }
+  // The image Generate was given, drawn until SetTexture sets another.
+  const std::string& TexturePath() const { return texturePath_; }
   int32_t Texture() const { return texture_; }
+  int32_t DetailTexture() const { return detailTexture_; }
   int32_t Material() const { return material_; }
 
  private:
@@ -78,7 +82,7 @@ class EngineLandscape {
   int32_t texture_ = 0;
   int32_t detailTexture_ = 0;
   int32_t material_ = 0;
-  uint32_t heightRevision_ = 0;
+  uint64_t heightRevision_ = NextGeometryRevision();
 };
 
 }  // namespace engine

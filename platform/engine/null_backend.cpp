@@ -13,7 +13,7 @@ class NullBackend final : public DrawBackend {
   void DrawLandscape(const EngineLandscape&, const CameraView&) override {}
   void Draw2D(const Shape2D&) override {}
   void Present() override {}
-  void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
+  void MeasureText(const std::string& text, const Font&, int32_t pixelHeight, int32_t& width,
                    int32_t& height) override {
     int32_t characters = 0;
     for (unsigned char c : text)

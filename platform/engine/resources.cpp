@@ -29,41 +29,51 @@ int32_t EngineTextureFactory::LoadTexture(const std::string& programPath, const 
   const double shrink = std::min({1.0, Engine::kMaxTextureSide / w, Engine::kMaxTextureSide / h});
   w = std::max(1.0, std::floor(w * shrink));
   h = std::max(1.0, std::floor(h * shrink));
-  return engine_.Textures().Add(
-      name, Texture{path, static_cast<int32_t>(w), static_cast<int32_t>(h), colourKey});
+  Texture texture{path, static_cast<int32_t>(w), static_cast<int32_t>(h), colourKey};
+  texture.device = engine_.Backend().LoadTexture(texture);
+  return engine_.Textures().Add(name, texture);
+}
+
+void EngineTextureFactory::DeleteTexture(int32_t texture) {
+  if (const Texture* found = engine_.Textures().Get(texture); found != nullptr)
+    engine_.Backend().DeleteTexture(found->device);
+  engine_.Textures().Remove(texture);
 }
 
 int32_t EngineMaterialFactory::CreateMaterial(float red, float green, float blue, float alpha,
                                               const std::string& name) {
   Material material;
   material.diffuse = material.ambient = d3dx::D3DXCOLOR(red, green, blue, alpha);
+  material.device = engine_.Backend().StoreMaterial(material);
   return engine_.Materials().Add(name, material);
 }
 
-Material& EngineMaterialFactory::Get(int32_t material) {
+void EngineMaterialFactory::Change(int32_t material, d3dx::D3DXCOLOR Material::*colour,
+                                   const d3dx::D3DXCOLOR& value) {
   Material* found = engine_.Materials().Get(material);
   if (found == nullptr) throw EngineError("no material " + std::to_string(material));
-  return *found;
+  found->*colour = value;
+  engine_.Backend().StoreMaterial(*found);
 }
 
 void EngineMaterialFactory::SetDiffuse(int32_t material, float red, float green, float blue,
                                        float alpha) {
-  Get(material).diffuse = d3dx::D3DXCOLOR(red, green, blue, alpha);
+  Change(material, &Material::diffuse, d3dx::D3DXCOLOR(red, green, blue, alpha));
 }
 
 void EngineMaterialFactory::SetAmbient(int32_t material, float red, float green, float blue,
                                        float alpha) {
-  Get(material).ambient = d3dx::D3DXCOLOR(red, green, blue, alpha);
+  Change(material, &Material::ambient, d3dx::D3DXCOLOR(red, green, blue, alpha));
 }
 
 void EngineMaterialFactory::SetSpecular(int32_t material, float red, float green, float blue,
                                         float alpha) {
-  Get(material).specular = d3dx::D3DXCOLOR(red, green, blue, alpha);
+  Change(material, &Material::specular, d3dx::D3DXCOLOR(red, green, blue, alpha));
 }
 
 void EngineMaterialFactory::SetEmissive(int32_t material, float red, float green, float blue,
                                         float alpha) {
-  Get(material).emissive = d3dx::D3DXCOLOR(red, green, blue, alpha);
+  Change(material, &Material::emissive, d3dx::D3DXCOLOR(red, green, blue, alpha));
 }
 
 Light& EngineLights::At(int32_t light) {
@@ -79,22 +89,36 @@ int32_t EngineLights::CreateLight(const d3d::D3DLIGHT8& record, int32_t, int32_t
   auto unused =
       std::find_if(lights.begin(), lights.end(), [](const Light& l) { return l.record.Type == 0; });
   const int32_t id = static_cast<int32_t>(unused - lights.begin()) + 1;
-  At(id) = Light{record, true};
+  Light& light = At(id);
+  light.record = record;
+  light.enabled = true;
+  Store(light);
   return id;
 }
 
+void EngineLights::Store(Light& light) { light.device = engine_.Backend().StoreLight(light); }
+
 void EngineLights::SetLight(int32_t light, const d3d::D3DLIGHT8& record) {
   At(light).record = record;
+  Store(At(light));
 }
 
-void EngineLights::EnableLight(int32_t light, bool on) { At(light).enabled = on; }
+void EngineLights::EnableLight(int32_t light, bool on) {
+  At(light).enabled = on;
+  Store(At(light));
+}
 
 const Light& EngineLights::GetLight(int32_t light) const {
   return const_cast<EngineLights*>(this)->At(light);
 }
 
 void EngineLights::ReleaseAll() {
-  for (Light& light : engine_.Lights()) light = Light{};
+  // The device keeps its lights, switched off, for the next ones.
+  for (Light& light : engine_.Lights()) {
+    light.record = d3d::D3DLIGHT8{};
+    light.enabled = false;
+    if (light.device != 0) Store(light);
+  }
 }
 
 D3DXVECTOR3 EngineMathLibrary::PointOnSphere(const D3DXVECTOR3& centre, float distance, float a1,

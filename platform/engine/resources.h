@@ -38,8 +38,11 @@ class EngineTextureFactory {
   // Texels of the colour key's RGB become transparent (0 = no key).
   int32_t LoadTexture(const std::string& programPath, const std::string& name, int32_t width = -1,
                       int32_t height = -1, uint32_t colourKey = 0, int32_t = -1, int32_t = -1);
-  void DeleteTexture(int32_t texture) { engine_.Textures().Remove(texture); }
-  void SetTextureMode(int32_t mode) { mode_ = mode; }
+  void DeleteTexture(int32_t texture);
+  void SetTextureMode(int32_t mode) {
+    mode_ = mode;
+    engine_.Backend().SetTextureMode(mode);
+  }
   int32_t TextureMode() const { return mode_; }
 
  private:
@@ -59,7 +62,8 @@ class EngineMaterialFactory {
   void ReleaseAll() { engine_.Materials().Clear(); }
 
  private:
-  Material& Get(int32_t material);
+  // Sets one colour of the material, in the device too.
+  void Change(int32_t material, d3dx::D3DXCOLOR Material::*colour, const d3dx::D3DXCOLOR& value);
   Engine& engine_;
 };
 
@@ -77,6 +81,7 @@ class EngineLights {
 
  private:
   Light& At(int32_t light);
+  void Store(Light& light);
   Engine& engine_;
 };
 

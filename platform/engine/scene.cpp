@@ -9,6 +9,7 @@
 #include "platform/d3dx/x_file_reader.h"
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
+#include "platform/engine/resources.h"
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
 
@@ -30,8 +31,14 @@ constexpr uint32_t kWhite = 0xFFFFFFFF;
 
 }  // namespace
 
+uint64_t NextGeometryRevision() {
+  static uint64_t last = 0;
+  return ++last;
+}
+
 void MeshGeometry::AddVertex(const D3DXVECTOR3& position, uint32_t colour,
                              const D3DXVECTOR2& texcoord) {
+  revision = NextGeometryRevision();
   positions.push_back(position);
   colours.push_back(colour);
   texcoords.push_back(texcoord);
@@ -62,6 +69,8 @@ void EngineMesh::LoadXFile(const std::string& programPath, int32_t, int32_t) {
     throw EngineError("LoadXFile: " + path.string() + " holds no triangles");
   auto geometry = std::make_shared<MeshGeometry>();
   geometry->positions = std::move(merged.positions);
+  if (merged.normals.size() == geometry->positions.size())
+    geometry->normals = std::move(merged.normals);
   geometry->texcoords = merged.texcoords;
   geometry->texcoords.resize(geometry->positions.size());
   geometry->colours = merged.colors;
@@ -72,6 +81,23 @@ void EngineMesh::LoadXFile(const std::string& programPath, int32_t, int32_t) {
   geometry->groupCount = std::max<uint32_t>(1, static_cast<uint32_t>(merged.materials.size()));
   geometry_ = std::move(geometry);
   groups_.assign(geometry_->groupCount, MeshGroup{});
+  for (size_t g = 0; g < merged.materials.size(); ++g) {
+    const d3dx::XMaterial& file = merged.materials[g];
+    Material material;
+    material.diffuse = material.ambient =
+        d3dx::D3DXCOLOR(file.diffuse[0], file.diffuse[1], file.diffuse[2], file.diffuse[3]);
+    material.specular = d3dx::D3DXCOLOR(file.specular[0], file.specular[1], file.specular[2], 1);
+    material.emissive = d3dx::D3DXCOLOR(file.emissive[0], file.emissive[1], file.emissive[2], 1);
+    material.device = engine_.Backend().StoreMaterial(material);
+    groups_[g].material = engine_.Materials().Add("", material);
+    if (file.textureFilename.empty()) continue;
+    try {
+      groups_[g].texture = EngineTextureFactory(engine_).LoadTexture(
+          (path.parent_path() / file.textureFilename).string(), "");
+    } catch (const EngineError&) {
+      groups_[g].texture = 0;
+    }
+  }
 }
 
 void EngineMesh::AddVertex(float x, float y, float z, uint32_t colour, float u, float v) {
@@ -83,6 +109,7 @@ void EngineMesh::SetVertex(int32_t index, float x, float y, float z) {
     throw EngineError("SetVertex: no vertex " + std::to_string(index) + " in mesh \"" + name_ +
                       "\"");
   geometry_->positions[static_cast<size_t>(index)] = {x, y, z};
+  geometry_->revision = NextGeometryRevision();
 }
 
 void EngineMesh::CreateQuad(int32_t texture, const D3DXVECTOR3 corners[4], float uRepeat,
@@ -310,11 +337,19 @@ EngineRenderSurface::EngineRenderSurface(Engine& engine, int32_t width, int32_t 
     width_ = std::max(1, width_ / 2);
     height_ = std::max(1, height_ / 2);
   }
-  texture_ = engine_.Textures().Add("", Texture{"", width_, height_, 0});
+  Texture texture{"", width_, height_, 0};
+  texture.device = engine_.Backend().CreateSurface(width_, height_);
+  texture_ = engine_.Textures().Add("", texture);
 }
 
-EngineRenderSurface::~EngineRenderSurface() {
-  if (texture_ != 0) engine_.Textures().Remove(texture_);
+EngineRenderSurface::~EngineRenderSurface() { Forget(); }
+
+void EngineRenderSurface::Forget() {
+  if (texture_ == 0) return;
+  if (const Texture* texture = engine_.Textures().Get(texture_); texture != nullptr)
+    engine_.Backend().DeleteTexture(texture->device);
+  engine_.Textures().Remove(texture_);
+  texture_ = 0;
 }
 
 void EngineRenderSurface::StartRender(bool clear, uint32_t clearColour) {
@@ -343,8 +378,12 @@ void EngineRenderSurface::SetCamera(float eyeX, float eyeY, float eyeZ, float at
 
 void EngineRenderSurface::Release() {
   if (rendering_) EndRender();
-  if (texture_ != 0) engine_.Textures().Remove(texture_);
-  texture_ = 0;
+  Forget();
+}
+
+void EngineScene::SetSpecularLighting(bool on) {
+  specular_ = on;
+  engine_.Backend().SetSpecularLighting(on);
 }
 
 std::shared_ptr<EngineMesh> EngineScene::Keep(std::shared_ptr<EngineMesh> mesh) {

@@ -23,15 +23,22 @@ namespace engine {
 class Engine;
 class EngineScene;
 
+// A number no geometry of the process had before.
+uint64_t NextGeometryRevision();
+
 // Triangles of a mesh in its own axes; clones share one.
 struct MeshGeometry {
   std::vector<d3dx::D3DXVECTOR3> positions;
+  std::vector<d3dx::D3DXVECTOR3> normals;    // the file's, one per position; empty: from the faces
   std::vector<d3dx::D3DXVECTOR2> texcoords;  // one per position
   std::vector<uint32_t> colours;             // 0xAARRGGBB, one per position
   std::vector<uint32_t> indices;             // three per triangle
   std::vector<uint32_t> groups;              // material group per triangle
   uint32_t looseVertices = 0;                // added vertices not yet in a triangle
   uint32_t groupCount = 1;
+  // Changes with every change of the geometry (copies share it until they change): a drawing
+  // backend's upload of the geometry is current while the revision is the same.
+  uint64_t revision = NextGeometryRevision();
   // Vertices added one by one form triangles in threes (in group 0), after any loaded ones.
   void AddVertex(const d3dx::D3DXVECTOR3& position, uint32_t colour,
                  const d3dx::D3DXVECTOR2& texcoord);
@@ -44,7 +51,16 @@ struct MeshGroup {
   bool enabled = true;
 };
 
-// How a mesh is drawn; kept for the drawing backend, with the engine's own codes.
+// How a mesh is drawn; kept for the drawing backend, with the engine's own codes:
+// - alpha test: texels whose alpha is below the reference (0..255) are not drawn;
+// - alpha blending: blended with its D3DBLEND factors (0: by the texels' alpha), no depth writes;
+// - blend mode 2: added to what is drawn, no depth writes;
+// - draw mode 2: both faces drawn; draw mode 3: no depth writes;
+// - surface flag: specular highlights;
+// - lighting mode 2: unlit, the vertex colours give the colour; lit, the group's material does;
+// - colour: multiplies the result (white: no tint);
+// - billboard: turned to face the camera, about its own place.
+// A group's texture multiplies its colour; texels of a texture's colour key are transparent.
 struct MeshLook {
   bool alphaTest = false;
   int32_t alphaReference = 128;
@@ -65,7 +81,9 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
  public:
   EngineMesh(Engine& engine, std::string name);
 
-  // Geometry. The path is a program path (program folder + "\Models\" + file name).
+  // Geometry. The path is a program path (program folder + "\Models\" + file name). Each of the
+  // file's materials, with its texture (beside the file), becomes its group's until SetMaterial
+  // or SetTexture; a texture that cannot be read leaves its group untextured.
   void LoadXFile(const std::string& programPath, int32_t optionA = -1, int32_t optionB = -1);
   void PrepareA() {}
   void PrepareB() {}
@@ -221,6 +239,8 @@ class EngineRenderSurface {
   void Release();
 
  private:
+  // Lets go of the surface's texture, in the backend too.
+  void Forget();
   Engine& engine_;
   int32_t width_;
   int32_t height_;
@@ -258,7 +278,7 @@ class EngineScene {
   void ApplyOption(int32_t option) { options_.push_back(option); }
   void SetSixteenBitTextures(bool on) { sixteenBitTextures_ = on; }
   void SetDepthBuffer(int32_t depth) { depthBuffer_ = depth; }
-  void SetSpecularLighting(bool on) { specular_ = on; }
+  void SetSpecularLighting(bool on);
   void ReleaseAll();
   size_t MeshCount() const;
 

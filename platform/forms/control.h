@@ -125,7 +125,8 @@ class Control : public Object, public ControlEvents<> {
   int32_t ScaleWidth() const;
   int32_t ScaleHeight() const;
 
-  // The native window of a windowed control; a picture box's is where a 3D device can render.
+  // The win::Window record of a windowed control, as a form's; a picture box's is where a 3D device
+  // can render.
   uintptr_t hWnd();
   void SetFocus();
 

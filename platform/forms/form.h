@@ -53,7 +53,9 @@ class Form : public Object, public InputEvents<> {
   int32_t ScaleWidth() const;
   int32_t ScaleHeight() const;
   // A form declared with a render surface hosts a native child window over its whole inner area,
-  // whose handle hWnd() gives, for a 3D device to draw into. Set while declaring the form.
+  // for a 3D device to draw into. Set while declaring the form. hWnd() is the address of the
+  // window's win::Window record, which the view keeps current and which carries that child's X11
+  // id (0 headless).
   void SetRenderSurface(bool hosts) { renderSurface_ = hosts; }
   bool HasRenderSurface() const { return renderSurface_; }
   uintptr_t hWnd();

@@ -45,7 +45,7 @@
 // The program's entry shows its windows through Qt and then lives in the idle loop:
 //
 //   int main(int argc, char** argv) {
-//     forms::StartQtView(argc, argv);              // platform/forms/qt_view.h
+//     if (!forms::StartQtView(argc, argv)) return 1;  // platform/forms/qt_view.h
 //     Main();                                      // loads and shows the first forms
 //     return forms::Run();                         // until End() or the last form unloads
 //   }

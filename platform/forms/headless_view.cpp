@@ -22,16 +22,12 @@ Views& State() {
 
 }  // namespace
 
-WindowHandle HeadlessView::HandleOf(const void* object) {
-  // Stable while the window lives, distinct and never zero, like the handles of a real window
-  // system.
-  constexpr WindowHandle kFirstHandle = 0x10000;
-  constexpr WindowHandle kHandleStep = 4;
-  auto found = std::ranges::find(handles_, object, &std::pair<const void*, WindowHandle>::first);
-  if (found != handles_.end()) return found->second;
-  lastHandle_ = lastHandle_ == 0 ? kFirstHandle : lastHandle_ + kHandleStep;
-  handles_.emplace_back(object, lastHandle_);
-  return lastHandle_;
+win::Window& HeadlessView::RecordOf(const void* object) {
+  auto found = std::ranges::find(handles_, object, &std::pair<const void*, win::Window*>::first);
+  if (found != handles_.end()) return *found->second;
+  win::Window& record = records_.emplace_back();
+  handles_.emplace_back(object, &record);
+  return record;
 }
 
 void HeadlessView::Forget(const void* object) {
@@ -49,8 +45,33 @@ void HeadlessView::ForgetInput() {
   screen_ = ScreenInfo{};
 }
 
-WindowHandle HeadlessView::Handle(Form& form) { return HandleOf(&form); }
-WindowHandle HeadlessView::Handle(Control& control) { return HandleOf(&control); }
+namespace {
+
+// The record follows the model, which is all the headless side knows of a window.
+void Describe(Form& form, win::Window& record) {
+  record.clientWidth = form.ScaleWidth();
+  record.clientHeight = form.ScaleHeight();
+  record.show = !form.Visible()                                   ? win::ShowState::Hidden
+                : form.GetWindowState() == WindowState::Minimized ? win::ShowState::Minimised
+                                                                  : win::ShowState::Normal;
+}
+
+}  // namespace
+
+void HeadlessView::Changed(Form& form, Property) {
+  auto found = std::ranges::find(handles_, &form, &std::pair<const void*, win::Window*>::first);
+  if (found != handles_.end()) Describe(form, *found->second);
+}
+
+WindowHandle HeadlessView::Handle(Form& form) {
+  win::Window& record = RecordOf(&form);
+  Describe(form, record);
+  return reinterpret_cast<WindowHandle>(&record);
+}
+
+WindowHandle HeadlessView::Handle(Control& control) {
+  return reinterpret_cast<WindowHandle>(&RecordOf(&control));
+}
 
 void HeadlessView::ProcessEvents() {
   // Only the actions queued so far: an action that posts another leaves it for the next pump.

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/forms/view.h"
+#include "platform/win/window.h"
 
 namespace forms {
 
@@ -15,7 +16,7 @@ class HeadlessView final : public View {
   void FormUnloaded(Form& form) override;
   void ControlAdded(Control&) override {}
   void ControlRemoved(Control& control) override { Forget(&control); }
-  void Changed(Form&, Property) override {}
+  void Changed(Form& form, Property) override;
   void Changed(Control&, Property) override {}
   WindowHandle Handle(Form& form) override;
   WindowHandle Handle(Control& control) override;
@@ -34,13 +35,14 @@ class HeadlessView final : public View {
   void ForgetInput();
 
  private:
-  WindowHandle HandleOf(const void* object);
+  win::Window& RecordOf(const void* object);
   void Forget(const void* object);
 
   std::deque<std::function<void()>> actions_;
-  // The handles of the windows that exist; a window unloaded and loaded again gets a new one.
-  std::vector<std::pair<const void*, WindowHandle>> handles_;
-  WindowHandle lastHandle_ = 0;
+  // A handle is the address of its window's record. Records are never freed, so a window unloaded
+  // and loaded again gets a new handle, and a stale handle still reads as a window.
+  std::vector<std::pair<const void*, win::Window*>> handles_;
+  std::deque<win::Window> records_;
   ScreenInfo screen_;
   int beeps_ = 0;
 };

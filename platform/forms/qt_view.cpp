@@ -23,10 +23,13 @@
 #include <QWindow>
 
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <unordered_map>
 
 #include "platform/forms/form.h"
 #include "platform/win/twips.h"
+#include "platform/win/window.h"
 
 namespace forms {
 
@@ -118,8 +121,23 @@ auto ChooseIn(Control* control) {
   };
 }
 
+// A window's record in device pixels, which are the pixels of the surface a device draws.
+void Describe(QWidget& widget, win::Window& record) {
+  const qreal ratio = widget.devicePixelRatioF();
+  const QPoint origin = widget.mapToGlobal(QPoint(0, 0));
+  record.clientWidth = static_cast<int32_t>(std::lround(widget.width() * ratio));
+  record.clientHeight = static_cast<int32_t>(std::lround(widget.height() * ratio));
+  record.screenX = static_cast<int32_t>(std::lround(origin.x() * ratio));
+  record.screenY = static_cast<int32_t>(std::lround(origin.y() * ratio));
+  record.show = !widget.isVisible()              ? win::ShowState::Hidden
+                : widget.window()->isMinimized() ? win::ShowState::Minimised
+                                                 : win::ShowState::Normal;
+  record.foreground = widget.isActiveWindow();
+}
+
 // The native child window of a form that hosts the 3D device. The device draws into it, so Qt
-// must not paint it; mouse presses still reach the form.
+// must not paint it; it takes the keyboard focus and follows the mouse, and its presses and keys
+// still reach the form.
 class RenderSurface final : public QWidget {
  public:
   RenderSurface(QWidget* parent, Form& form) : QWidget(parent), form_(&form) {
@@ -127,6 +145,8 @@ class RenderSurface final : public QWidget {
     setAttribute(Qt::WA_PaintOnScreen);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
   }
   QPaintEngine* paintEngine() const override { return nullptr; }
   void Forget() { form_ = nullptr; }
@@ -148,6 +168,14 @@ class FormWindow final : public QWidget {
 
   Form* GetForm() const { return form_; }
   RenderSurface* Surface() const { return surface_; }
+  // The handle of the window: its record, carrying the native window the device draws into (the
+  // render surface where there is one).
+  win::Window& Record() {
+    QWidget& drawn = surface_ ? static_cast<QWidget&>(*surface_) : *this;
+    record_.nativeWindow = drawn.winId();
+    UpdateRecord();
+    return record_;
+  }
   void Forget() {
     form_ = nullptr;
     if (surface_) surface_->Forget();
@@ -164,14 +192,25 @@ class FormWindow final : public QWidget {
   void resizeEvent(QResizeEvent* event) override {
     QWidget::resizeEvent(event);
     if (surface_) surface_->setGeometry(rect());
+    UpdateRecord();
     ReportGeometry();
   }
   void moveEvent(QMoveEvent* event) override {
     QWidget::moveEvent(event);
+    UpdateRecord();
     ReportGeometry();
+  }
+  void showEvent(QShowEvent* event) override {
+    QWidget::showEvent(event);
+    UpdateRecord();
+  }
+  void hideEvent(QHideEvent* event) override {
+    QWidget::hideEvent(event);
+    UpdateRecord();
   }
   void changeEvent(QEvent* event) override {
     QWidget::changeEvent(event);
+    UpdateRecord();
     Form* form = form_;
     if (!form) return;
     if (event->type() == QEvent::WindowStateChange) {
@@ -210,8 +249,11 @@ class FormWindow final : public QWidget {
     Dispatch([=] { form->UserKey(code, down, shift); });
   }
 
+  void UpdateRecord() { Describe(*this, record_); }
+
   Form* form_;
   RenderSurface* surface_ = nullptr;
+  win::Window record_;
 };
 
 // Mouse, key and focus events of any control's widget, and clicks on the kinds Qt gives no click.
@@ -307,6 +349,7 @@ class QtView final : public View {
   struct ControlWidget {
     QWidget* widget;
     ControlEvents* events;
+    win::Window record{};  // its handle
   };
   void Create(Control& control, FormWindow& window);
   void Connect(Control& control, QWidget& widget);
@@ -740,15 +783,18 @@ void QtView::ControlRemoved(Control& control) { Retire(control); }
 WindowHandle QtView::Handle(Form& form) {
   auto found = windows_.find(&form);
   if (found == windows_.end()) return 0;
-  FormWindow& window = *found->second;
-  return window.Surface() ? window.Surface()->winId() : window.winId();
+  return reinterpret_cast<WindowHandle>(&found->second->Record());
 }
 
 WindowHandle QtView::Handle(Control& control) {
-  QWidget* widget = Find(control);
-  if (!widget) return 0;
-  widget->setAttribute(Qt::WA_NativeWindow);
-  return widget->winId();
+  auto found = widgets_.find(&control);
+  if (found == widgets_.end()) return 0;
+  QWidget& widget = *found->second.widget;
+  widget.setAttribute(Qt::WA_NativeWindow);
+  win::Window& record = found->second.record;
+  record.nativeWindow = widget.winId();
+  Describe(widget, record);
+  return reinterpret_cast<WindowHandle>(&record);
 }
 
 void QtView::WaitForEvents(std::optional<Duration> timeout) {
@@ -854,11 +900,18 @@ void QtView::MousePointerChanged(MousePointer pointer) {
 
 }  // namespace
 
-void StartQtView(int& argc, char** argv) {
+bool StartQtView(int& argc, char** argv) {
   // The 3D device renders into the main display's native child through an X11 window handle, so
   // under a Wayland session the program runs as an X11 client where one is offered.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("DISPLAY")) {
-    qputenv("QT_QPA_PLATFORM", "xcb");
+  const bool display = qEnvironmentVariableIsSet("DISPLAY");
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && display) qputenv("QT_QPA_PLATFORM", "xcb");
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (!QApplication::instance() && !display && (platform.isEmpty() || platform == "xcb")) {
+    std::fputs(
+        "Marovin needs a graphical desktop: no X11 display (DISPLAY is not set); run it on a "
+        "desktop or under xvfb-run\n",
+        stderr);
+    return false;
   }
   if (!QApplication::instance()) new QApplication(argc, argv);
   // The model's idle loop decides when the program ends, not the last window closed.
@@ -866,6 +919,7 @@ void StartQtView(int& argc, char** argv) {
   auto view = std::make_unique<QtView>();
   TheView = view.get();
   InstallView(std::move(view));
+  return true;
 }
 
 QWidget* WidgetOf(Form& form) { return TheView ? TheView->Find(form) : nullptr; }

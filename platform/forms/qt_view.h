@@ -10,9 +10,11 @@
 namespace forms {
 
 // Creates the Qt application when there is none and installs the Qt view. Call once, before any
-// form loads; argc and argv must outlive the application. A form's hWnd() is then its native
-// window's id (an X11 window on the desktop).
-void StartQtView(int& argc, char** argv);
+// form loads; argc and argv must outlive the application. A form's hWnd() is then the record of
+// its native window (an X11 window on the desktop). With no display to show windows on (the X11
+// platform chosen and DISPLAY not set), it says so on standard error and returns false before Qt
+// would abort the process.
+bool StartQtView(int& argc, char** argv);
 
 // The widget showing a form or control, or nullptr while it has none (tests and the 3D device).
 QWidget* WidgetOf(Form& form);

@@ -58,15 +58,19 @@ int32_t RoundPixels(FT_Pos value) {
   return static_cast<int32_t>((value + (1 << (kFixedShift - 1))) >> kFixedShift);
 }
 
-// The Unicode character of a Windows-1252 byte; the five unassigned bytes stay as they are and
-// draw as the face's missing glyph.
+// The Unicode characters of Windows-1252 bytes 128 to 159; the five unassigned bytes stand for
+// themselves.
+constexpr std::array<uint16_t, 32> kCodePageHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr uint8_t kCodePageHighFirst = 0x80;
+
+// The Unicode character of a Windows-1252 byte; the unassigned bytes draw as the face's missing
+// glyph.
 FT_ULong FromCodePage(uint8_t byte) {
-  static constexpr std::array<uint16_t, 32> kHigh = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  constexpr uint8_t kHighFirst = 0x80;
-  if (byte >= kHighFirst && byte < kHighFirst + kHigh.size()) return kHigh[byte - kHighFirst];
+  if (byte >= kCodePageHighFirst && byte < kCodePageHighFirst + kCodePageHigh.size())
+    return kCodePageHigh[byte - kCodePageHighFirst];
   return byte;
 }
 
@@ -432,6 +436,41 @@ bool ExtTextOutA(HDC dc, int32_t x, int32_t y, uint32_t options, const RECT* rec
     pen += advance(i);
   }
   return true;
+}
+
+std::string CodePageFromUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    const auto lead = static_cast<uint8_t>(text[at]);
+    const int extra = lead < 0x80             ? 0
+                      : (lead & 0xE0) == 0xC0 ? 1
+                      : (lead & 0xF0) == 0xE0 ? 2
+                      : (lead & 0xF8) == 0xF0 ? 3
+                                              : -1;
+    uint32_t code = extra == 0   ? lead
+                    : extra == 1 ? (lead & 0x1Fu)
+                    : extra == 2 ? (lead & 0x0Fu)
+                                 : (lead & 0x07u);
+    bool whole = extra >= 0 && at + static_cast<size_t>(extra) < text.size();
+    for (int k = 1; whole && k <= extra; ++k) {
+      const auto next = static_cast<uint8_t>(text[at + static_cast<size_t>(k)]);
+      whole = (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3Fu);
+    }
+    at += whole ? static_cast<size_t>(extra) + 1 : 1;
+    const auto* high = std::find(kCodePageHigh.begin(), kCodePageHigh.end(), code);
+    if (!whole) {
+      out += '?';
+    } else if (code < kCodePageHighFirst || (code >= 0xA0 && code <= 0xFF)) {
+      out += static_cast<char>(code);
+    } else if (high != kCodePageHigh.end()) {
+      out += static_cast<char>(kCodePageHighFirst + (high - kCodePageHigh.begin()));
+    } else {
+      out += '?';
+    }
+  }
+  return out;
 }
 
 }  // namespace win

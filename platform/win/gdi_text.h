@@ -17,6 +17,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "platform/win/window.h"  // RECT
 
@@ -133,5 +135,9 @@ bool GetTextExtentPoint32A(HDC dc, const char* text, int32_t count, SIZE* size);
 // given, holds each character's advance. False without a font.
 bool ExtTextOutA(HDC dc, int32_t x, int32_t y, uint32_t options, const RECT* rect, const char* text,
                  uint32_t count, const int32_t* dx);
+
+// UTF-8 text in Windows-1252; a character the code page has no byte for, or a broken sequence,
+// becomes "?".
+std::string CodePageFromUtf8(std::string_view text);
 
 }  // namespace win

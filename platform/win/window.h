@@ -2,7 +2,8 @@
 // that the view layer keeps for each top-level window or control it shows. The record carries what
 // those layers ask of a window (its client size, where its client area lies on the desktop, and
 // whether it is shown, minimised or in front), so the answer travels with the handle and no
-// process-wide table has to be shared between the program and the library it loads.
+// process-wide table has to be shared between the program and the library it loads. It also carries
+// the native X11 window that an OpenGL device presents into: nothing reads a handle as an X11 id.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,30 @@ struct Window {
   bool foreground = false;
   uint64_t nativeWindow = 0;  // the X11 window id; 0 without a native window
 };
+
+// Where a picture of width x height pixels shows in a client area: as large as fits with its
+// proportions kept, centred, bars on the sides left over.
+struct PresentedArea {
+  int32_t x = 0;  // client pixels
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+inline PresentedArea PlacePicture(int32_t clientWidth, int32_t clientHeight, int32_t width,
+                                  int32_t height) {
+  if (width <= 0 || height <= 0) return {};
+  // Exact in integers: the side that limits fills the client area.
+  PresentedArea area{0, 0, clientWidth, clientHeight};
+  if (int64_t{clientWidth} * height > int64_t{clientHeight} * width) {
+    area.width = static_cast<int32_t>(int64_t{clientHeight} * width / height);
+  } else {
+    area.height = static_cast<int32_t>(int64_t{clientWidth} * height / width);
+  }
+  area.x = (clientWidth - area.width) / 2;
+  area.y = (clientHeight - area.height) / 2;
+  return area;
+}
 
 // A null handle names no window; the queries then answer false.
 inline Window* WindowFromHandle(void* handle) { return static_cast<Window*>(handle); }

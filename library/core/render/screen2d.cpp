@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <span>
+#include <vector>
 
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/file_paths.h"
@@ -191,6 +192,25 @@ int32_t Screen2D_End() {
     if (item.texture != applied) {
       TextureFactory_ApplyTexture(0, item.texture);
       applied = item.texture;
+    }
+    // A run of fans (a sky of stars, each its own circle) goes to the device as one list.
+    int32_t last = index;
+    while (item.type == D3DPT_TRIANGLEFAN && last + 1 < queue.itemCount &&
+           queue.items[static_cast<size_t>(last + 1)].type == D3DPT_TRIANGLEFAN &&
+           queue.items[static_cast<size_t>(last + 1)].texture == item.texture)
+      ++last;
+    if (last > index) {
+      std::vector<Screen2DVertex> triangles;
+      for (int32_t fan = index; fan <= last; ++fan) {
+        const QueueItem& part = queue.items[static_cast<size_t>(fan)];
+        const Screen2DVertex* v = &queue.vertices[static_cast<size_t>(part.firstVertex)];
+        for (int32_t t = 0; t < part.primitiveCount; ++t)
+          triangles.insert(triangles.end(), {v[0], v[t + 1], v[t + 2]});
+      }
+      CurrentDevice->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(triangles.size() / 3),
+                                     triangles.data(), sizeof(Screen2DVertex));
+      index = last;
+      continue;
     }
     CurrentDevice->DrawPrimitiveUP(
         static_cast<D3DPRIMITIVETYPE>(item.type), static_cast<UINT>(item.primitiveCount),

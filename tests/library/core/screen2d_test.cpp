@@ -120,6 +120,22 @@ TEST_F(Screen2DTest, CirclesCloseTheirRimOnTheFirstVertex) {
   EXPECT_EQ(fan[5].x, fan[1].x);
 }
 
+TEST_F(Screen2DTest, ARunOfFilledCirclesIsOneTriangleList) {
+  Screen2D_Start();
+  for (int star = 0; star < 3; ++star)
+    Screen2D_DrawFilledCircle(static_cast<float>(10 + 20 * star), 40, 5, 4, 0xFFFFFFFF);
+  Screen2D_DrawLine(0, 0, 10, 10, 0xFFFFFFFF, 0xFFFFFFFF);
+  Screen2D_DrawFilledCircle(90, 40, 5, 4, 0xFFFFFFFF);
+  Screen2D_End();
+  ASSERT_EQ(Draws().size(), 3u) << "three circles, the line, the circle after it";
+  EXPECT_EQ(Draws()[0].primitive, D3DPT_TRIANGLELIST);
+  EXPECT_EQ(Draws()[0].primitiveCount, 12u);
+  const std::vector<Vertex> triangles = VerticesOf(Draws()[0]);
+  ASSERT_EQ(triangles.size(), 36u);
+  EXPECT_EQ(triangles[12].x, 30.0f) << "the second circle's centre opens its triangles";
+  EXPECT_EQ(Draws()[2].primitive, D3DPT_TRIANGLEFAN) << "a circle alone stays a fan";
+}
+
 TEST_F(Screen2DTest, ABatchPastNineHundredVerticesIsDrawnAndContinuesInOrder) {
   Screen2D_Start();
   for (int i = 0; i < 150; ++i) Quad(static_cast<float>(i), first_);

@@ -23,6 +23,7 @@ using namespace d3dtest;
 constexpr int kWidth = 320;   // pixels
 constexpr int kHeight = 240;  // pixels
 constexpr int kFrames = 30;
+constexpr int kPlace = 40;  // desktop pixels of the window's top-left corner
 
 bool WriteScreen(Display* display, const char* path) {
   const Window root = DefaultRootWindow(display);
@@ -58,14 +59,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no X display\n");
     return 1;
   }
-  const Window window =
-      XCreateSimpleWindow(display, DefaultRootWindow(display), 40, 40, kWidth, kHeight, 0, 0, 0);
+  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), kPlace, kPlace,
+                                            kWidth, kHeight, 0, 0, 0);
   XMapWindow(display, window);
   XSync(display, False);
 
-  // The handle is the window's record, which carries its X11 id.
-  win::Window record{static_cast<int32_t>(kWidth), static_cast<int32_t>(kHeight)};
-  record.nativeWindow = window;
+  // The handle the device takes is the window record that a view keeps, carrying the X11 id.
+  win::Window record{.clientWidth = kWidth,
+                     .clientHeight = kHeight,
+                     .screenX = kPlace,
+                     .screenY = kPlace,
+                     .nativeWindow = window};
   IDirect3D8* direct3d = CreateGlDirect3D();
   D3DPRESENT_PARAMETERS params = BackBufferParams(kWidth, kHeight, &record, true);
   IDirect3DDevice8* device = nullptr;

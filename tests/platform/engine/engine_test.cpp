@@ -37,6 +37,25 @@ TEST_F(EngineTest, FrameTimesFollowTheWindowSystemsClock) {
   EXPECT_EQ(engine.GetRunTime(), 500);
 }
 
+// The mouse reaches the program in the window's pixels; picks need the back buffer's.
+TEST_F(EngineTest, WindowPointsMapToTheBackBufferPixelShownThere) {
+  float x = 100, y = 50;
+  engine.WindowToBackBuffer(x, y);
+  EXPECT_FLOAT_EQ(x, 100);
+  EXPECT_FLOAT_EQ(y, 50);
+  // A full-screen mode twice as wide as high shows between bars above and below.
+  engine.EnterFullScreen(1280, 640, 32, 24);
+  const struct {
+    float x, y, backX, backY;
+  } cases[] = {{0, 80, 0, 0}, {320, 240, 640, 320}, {640, 400, 1280, 640}, {320, 40, 640, -80}};
+  for (const auto& c : cases) {
+    x = c.x, y = c.y;
+    engine.WindowToBackBuffer(x, y);
+    EXPECT_FLOAT_EQ(x, c.backX) << c.x << ", " << c.y;
+    EXPECT_FLOAT_EQ(y, c.backY) << c.x << ", " << c.y;
+  }
+}
+
 TEST_F(EngineTest, TheLogIsWrittenWhileDebugModeIsOn) {
   engine.SetDebugFile(ProgramPath("GraphicDebug.txt"));
   engine.WriteLog("before");

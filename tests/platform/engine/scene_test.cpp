@@ -133,8 +133,10 @@ TEST_F(SceneTest, NamesAreFoundWithoutRegardToCaseAndTheNewestWins) {
   EXPECT_EQ(globals.GetTextureId("CMOverlay"), 0);
   EXPECT_EQ(globals.GetFontId("Arial"), 0);
 
+  const int32_t fromFile = first->Groups()[0].material;
+  EXPECT_NE(fromFile, 0) << "a group starts with the file's material";
   first->SetMaterial(newer, 1);
-  EXPECT_EQ(first->Groups()[0].material, 0);
+  EXPECT_EQ(first->Groups()[0].material, fromFile);
   EXPECT_EQ(first->Groups()[1].material, newer);
   EXPECT_THROW(first->SetMaterial(newer, 2), EngineError);
   EXPECT_THROW(first->SetMaterial(9999), EngineError);

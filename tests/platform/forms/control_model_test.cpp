@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win/twips.h"
+#include "platform/win/window.h"
 #include "tests/platform/forms/test_form.h"
 
 using forms::Error;
@@ -302,6 +303,14 @@ TEST_F(FormWindow, SizeStateAndFocusReachTheFormsEvents) {
   f.Text1.SetFocus();
   f.Command1.UserFocus();
   EXPECT_EQ(focus, (std::vector<std::string>{"Text1 in", "Text1 out", "Command1 in"}));
-  EXPECT_NE(f.hWnd(), 0u);
   EXPECT_NE(f.hWnd(), f.Text1.hWnd());
+  // The handle is the window's record, with no native window headless.
+  const win::Window* record = win::WindowFromHandle(reinterpret_cast<void*>(f.hWnd()));
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->clientWidth, 630);
+  EXPECT_EQ(record->clientHeight, 450);
+  EXPECT_EQ(record->show, win::ShowState::Minimised);
+  EXPECT_EQ(record->nativeWindow, 0u);
+  f.SetWindowState(forms::WindowState::Normal);
+  EXPECT_EQ(record->show, win::ShowState::Normal) << "the record follows the model";
 }

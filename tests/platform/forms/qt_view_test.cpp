@@ -21,6 +21,7 @@
 
 #include "platform/forms/qt_view.h"
 #include "platform/win/twips.h"
+#include "platform/win/window.h"
 #include "tests/platform/forms/test_form.h"
 
 // Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
@@ -174,15 +175,20 @@ TEST_F(QtView, TheMainDisplayHostsANativeSurfaceAndReportsResizeAndMinimise) {
   forms::DoEvents();
   QWidget* window = forms::WidgetOf(display);
   ASSERT_NE(window, nullptr);
-  const forms::WindowHandle surface = display.hWnd();
-  EXPECT_NE(surface, 0u);
-  EXPECT_NE(surface, window->winId()) << "the device draws into a child, not the whole window";
+  const win::Window* record = win::WindowFromHandle(reinterpret_cast<void*>(display.hWnd()));
+  ASSERT_NE(record, nullptr);
+  EXPECT_NE(record->nativeWindow, 0u);
+  EXPECT_NE(record->nativeWindow, window->winId())
+      << "the device draws into a child, not the whole window";
   EXPECT_EQ(window->width(), display.ScaleWidth()) << "the window's inner area is the form's";
 
   window->resize(800, 600);
   forms::DoEvents();
   EXPECT_EQ(display.ScaleWidth(), 800);
   EXPECT_EQ(display.ScaleHeight(), 600);
+  const qreal ratio = window->devicePixelRatioF();
+  EXPECT_EQ(record->clientWidth, std::lround(800 * ratio)) << "the handle follows the window";
+  EXPECT_EQ(record->clientHeight, std::lround(600 * ratio));
   EXPECT_EQ(display.resizes.back(), 800);
   EXPECT_EQ(display.focus, 1) << "showing the window gave it the focus";
   TestDialog->Show();
@@ -192,6 +198,7 @@ TEST_F(QtView, TheMainDisplayHostsANativeSurfaceAndReportsResizeAndMinimise) {
   forms::DoEvents();
   EXPECT_EQ(display.GetWindowState(), forms::WindowState::Minimized);
   EXPECT_EQ(display.resizes.size(), 3u) << "minimising is a resize";
+  EXPECT_EQ(record->show, win::ShowState::Minimised);
 }
 
 TEST_F(QtView, AHandlerEndsTheProgramFromInsideTheIdleLoop) {
@@ -243,4 +250,21 @@ TEST_F(QtView, MessageBoxesAreQtDialogsReturningTheButtonPressed) {
   EXPECT_EQ(forms::MsgBox(question), forms::MsgBoxResult::Yes);
   EXPECT_EQ(forms::Screen().bitsPerPixel, 32);
   EXPECT_GT(forms::ScreenWidthTwips(), 0);
+}
+
+// Without a display Qt's X11 platform would abort the process; the view says why and refuses.
+[[noreturn]] void StartWithoutDisplay() {
+  unsetenv("DISPLAY");
+  unsetenv("QT_QPA_PLATFORM");
+  static int argc = 1;
+  static char name[] = "forms_qt_tests";
+  static char* argv[] = {name, nullptr};
+  std::exit(forms::StartQtView(argc, argv) ? 0 : 1);
+}
+
+TEST(QtViewStart, WithoutADisplaySaysSoAndRefuses) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(StartWithoutDisplay(), testing::ExitedWithCode(1),
+              "Marovin needs a graphical desktop: no X11 display \\(DISPLAY is not set\\); "
+              "run it on a desktop or under xvfb-run");
 }

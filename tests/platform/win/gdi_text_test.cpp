@@ -177,4 +177,19 @@ TEST(GdiText, SelectedObjectsOutliveTheirDeletionAndOthersAreRefused) {
   DeleteDC(empty);
 }
 
+TEST(CodePage, Utf8TextBecomesWindows1252WithQuestionMarksForTheRest) {
+  const struct {
+    const char* utf8;
+    const char* codePage;
+  } cases[] = {
+      {"Moon 42", "Moon 42"},
+      {"caf\xC3\xA9 \xC2\xB0", "caf\xE9 \xB0"},    // Latin-1 as it is
+      {"\xE2\x82\xAC \xE2\x80\x94", "\x80 \x97"},  // euro sign, em dash
+      {"\xCE\xA9 \xF0\x9F\x9A\x80", "? ?"},        // Greek omega, a rocket
+      {"\xC3", "?"},                               // cut short
+      {"\xFFx", "?x"},                             // not UTF-8
+  };
+  for (const auto& c : cases) EXPECT_EQ(CodePageFromUtf8(c.utf8), c.codePage) << c.utf8;
+}
+
 }  // namespace

@@ -25,8 +25,8 @@ class RecordingBackend : public engine::DrawBackend {
   void DrawLandscape(const engine::EngineLandscape&, const engine::CameraView&) override {}
   void Draw2D(const engine::Shape2D& shape) override { shapes_.push_back(shape); }
   void Present() override {}
-  void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
-                   int32_t& height) override {
+  void MeasureText(const std::string& text, const engine::Font&, int32_t pixelHeight,
+                   int32_t& width, int32_t& height) override {
     width = static_cast<int32_t>(text.size()) * pixelHeight / 2;
     height = pixelHeight;
   }

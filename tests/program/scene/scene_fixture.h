@@ -68,8 +68,8 @@ class RecordingBackend : public engine::DrawBackend {
   uint32_t shadowColour = 0;
   float shadowRange = 0;
   void Present() override {}
-  void MeasureText(const std::string& text, int32_t pixelHeight, int32_t& width,
-                   int32_t& height) override {
+  void MeasureText(const std::string& text, const engine::Font&, int32_t pixelHeight,
+                   int32_t& width, int32_t& height) override {
     width = static_cast<int32_t>(text.size()) * pixelHeight / 2;
     height = pixelHeight;
   }

@@ -137,9 +137,9 @@ TEST_F(ViewSurfacesTest, TheEngineDrawsShadowsParticlesAndSkiesForWhatAsksForThe
   EXPECT_EQ(backend_->draws.back().target, WindowViewSurface.get());
 
   // Heights changed after the tile was made reach the drawing through the revision.
-  const uint32_t revision = LandTiles[0]->HeightRevision();
+  const uint64_t revision = LandTiles[0]->HeightRevision();
   LandTiles[0]->UpdateHeights(-1, -1);
-  EXPECT_EQ(LandTiles[0]->HeightRevision(), revision + 1);
+  EXPECT_GT(LandTiles[0]->HeightRevision(), revision);
 
   // A camera turned in place keeps its position.
   engine::EngineCamera& camera = *ViewCameras[2];

@@ -1,0 +1,153 @@
+// A landing frame of the engine as the program draws it, through the library on the OpenGL device,
+// surfaceless on Mesa's software rasteriser (LIBGL_ALWAYS_SOFTWARE=1, LP_NUM_THREADS=8), 1280 x
+// 960: a 257 x 257 landscape tile, two built meshes of about 3,000 triangles in four groups, 20
+// rocks of 500 triangles, six 256 x 256 render surfaces redrawn, 5,000 stars each drawn as its own
+// batch of one filled circle, 40 textured quads and 30 lines of text in two fonts. It reports
+// frames per second; it has no plain OpenGL peer yet.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/engine/draw2d.h"
+#include "platform/engine/engine.h"
+#include "platform/engine/landscape.h"
+#include "platform/engine/resources.h"
+#include "platform/engine/scene.h"
+#include "platform/engine_draw/library_backend.h"
+#include "platform/forms/forms.h"
+#include "platform/win/app_path.h"
+#include "platform/win/twips.h"
+
+namespace {
+
+constexpr int32_t kWidth = 1280;  // pixels
+constexpr int32_t kHeight = 960;
+constexpr uint32_t kTile = 257;  // samples per side
+constexpr int kStars = 5000;
+constexpr int kQuads = 40;
+constexpr int kLines = 30;
+constexpr int kSurfaces = 6;
+constexpr int32_t kSurfaceSide = 256;
+constexpr int kRocks = 20;
+
+struct MainForm : forms::Form {
+  MainForm() : Form("Main_Display") {
+    SetRenderSurface(true);
+    Move(0, 0, win::PixelsToTwips(kWidth), win::PixelsToTwips(kHeight));
+  }
+};
+
+// A bumpy square of side x side cells, two triangles each.
+void BuildGrid(engine::EngineMesh& mesh, int side, float size) {
+  const float step = size / static_cast<float>(side);
+  for (int r = 0; r < side; ++r)
+    for (int c = 0; c < side; ++c) {
+      const float x = static_cast<float>(c) * step, z = static_cast<float>(r) * step;
+      const float corners[4][2] = {{x, z}, {x, z + step}, {x + step, z + step}, {x + step, z}};
+      for (int t : {0, 1, 2, 0, 2, 3})
+        mesh.AddVertex(corners[t][0], 0.1f * static_cast<float>((c + r) % 3), corners[t][1],
+                       0xFFFFFFFF, corners[t][0] / size, corners[t][1] / size);
+    }
+}
+
+void BM_LandingFrame(benchmark::State& state) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "engine_frame";
+  std::filesystem::create_directories(folder);
+  win::SetAppPath(folder.string());
+  forms::FormSlot<MainForm> form;
+  form->Show();
+  engine::Engine engine(engine::MakeLibraryBackend(engine::GlDirect3D()));
+  int32_t result = -1;
+  engine.Init(*form, true, result);
+
+  engine::HeightGrid grid{kTile, kTile, 4.0f, {}};
+  for (uint32_t r = 0; r < kTile; ++r)
+    for (uint32_t c = 0; c < kTile; ++c)
+      grid.heights.push_back(static_cast<float>((r * 7 + c * 13) % 11) * 0.2f);
+  const auto bytes = engine::WriteHeightGrid(grid);
+  std::ofstream(folder / "tile.ht", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  engine::EngineLandscape land(engine);
+  land.LoadHeightMap((folder / "tile.ht").string());
+  land.SetPosition(-512, -2, -100);
+
+  engine::EngineScene scene(engine);
+  scene.SetCameraLookAt(0, 30, -60, 0, 0, 100);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1, 1, 1, 1};
+  sun.Direction = {0.3f, -1, 0.5f};
+  engine::EngineLights(engine).CreateLight(sun);
+  std::vector<std::shared_ptr<engine::EngineMesh>> meshes;
+  for (int stage = 0; stage < 2; ++stage) {  // about 3,000 triangles each
+    auto lm = scene.CreateMesh();
+    BuildGrid(*lm, 39, 8);
+    lm->SetPosition(static_cast<float>(stage * 10 - 5), 4, 20);
+    meshes.push_back(lm);
+  }
+  auto rock = scene.CreateMesh();
+  BuildGrid(*rock, 16, 2);  // about 500 triangles
+  meshes.push_back(rock);
+  for (int k = 1; k < kRocks; ++k) {
+    auto clone = rock->Clone("rock");
+    clone->SetPosition(static_cast<float>(k % 5 * 6 - 12), 0, static_cast<float>(k / 5 * 6 + 10));
+    meshes.push_back(clone);
+  }
+  std::vector<std::unique_ptr<engine::EngineRenderSurface>> surfaces;
+  for (int k = 0; k < kSurfaces; ++k)
+    surfaces.push_back(
+        std::make_unique<engine::EngineRenderSurface>(engine, kSurfaceSide, kSurfaceSide));
+  engine::EngineScreen2DDraw draw(engine);
+  engine::EngineScreen2DText text(engine);
+  const int32_t fonts[] = {
+      text.CreateTextureFont("panel", "DejaVu Sans", 12, false, false, false, true),
+      text.CreateFont("message", "DejaVu Sans", 14, true)};
+
+  int64_t frames = 0;
+  for (auto _ : state) {
+    for (auto& surface : surfaces) {
+      surface->StartRender(true, 0xFF101010u);
+      draw.Begin();
+      draw.DrawFilledBox(10, 10, 200, 200, 0xFF00FF00u, 0xFF00FF00u, 0xFF0000FFu, 0xFF0000FFu);
+      draw.DrawLine(0, 128, 256, 128, 0xFFFFFFFFu, 0xFFFFFFFFu);
+      draw.End();
+      surface->EndRender();
+    }
+    engine.Clear(0xFF000000u);
+    for (int star = 0; star < kStars; ++star) {
+      draw.Begin();
+      draw.DrawFilledCircle(static_cast<float>(star * 37 % kWidth),
+                            static_cast<float>(star * 91 % (kHeight / 3)), 1.5f, 6, 0xFFFFFFFFu);
+      draw.End();
+    }
+    land.Render();
+    for (auto& mesh : meshes) mesh->Render();
+    draw.Begin();
+    for (int quad = 0; quad < kQuads; ++quad) {
+      const float x = static_cast<float>(quad % 10 * 120), y = static_cast<float>(quad / 10 * 120);
+      const int32_t texture = surfaces[static_cast<size_t>(quad % kSurfaces)]->GetTexture();
+      draw.DrawTexture(texture, x, y + 400, x + 100, y + 500, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu,
+                       0xFFFFFFFFu);
+    }
+    draw.End();
+    text.Begin();
+    for (int line = 0; line < kLines; ++line)
+      text.DrawText("ALT 1234 FT  ALT RATE -12 FT/S  FUEL 8%", 20, static_cast<float>(line * 16),
+                    0xFF80FF80u, fonts[line % 2]);
+    text.End();
+    engine.RenderToScreen();
+    ++frames;
+  }
+  state.counters["frames_per_second"] =
+      benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+  surfaces.clear();
+  engine.Shutdown();
+}
+BENCHMARK(BM_LandingFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

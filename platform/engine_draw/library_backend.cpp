@@ -1,0 +1,814 @@
+#include "platform/engine_draw/library_backend.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "library/core/vortanautil.h"
+#include "platform/engine/engine.h"
+#include "platform/engine/engine_error.h"
+#include "platform/engine/landscape.h"
+#include "platform/engine/scene.h"
+#include "platform/win/app_path.h"
+#include "platform/win/gdi_text.h"
+
+namespace engine {
+namespace {
+
+using namespace d3d;
+
+constexpr int32_t kMainViewport = 0;
+constexpr intptr_t kNoOverrideWindow = -1;
+constexpr int32_t kAdapter = 0;
+constexpr uint32_t kOpaque = 0xFF000000u;  // alpha of a read-back pixel
+constexpr int32_t kBoldFont = 1;           // texture font flags
+constexpr int32_t kCodePageGlyphs = 4;     //   characters 128 to 253 as well
+constexpr int32_t kPointsPerInch = 72;
+
+// Look codes of the engine's meshes (scene.h documents them).
+constexpr int32_t kAdditiveBlend = 2;  // blend mode
+constexpr int32_t kBothFaces = 2;      // draw mode
+constexpr int32_t kNoDepthWrites = 3;  // draw mode
+constexpr int32_t kUnlit = 2;          // lighting mode
+constexpr uint32_t kUntinted = 0xFFFFFFFFu;
+// An upload of a mesh geometry not drawn for this many presents is let go.
+constexpr uint64_t kKeptFrames = 2;
+// Cells along a side of a landscape chunk, the unit drawn or culled.
+constexpr uint32_t kChunkCells = 32;
+
+struct MeshVertex {
+  d3dx::D3DXVECTOR3 position;
+  d3dx::D3DXVECTOR3 normal;
+  uint32_t colour;
+  d3dx::D3DXVECTOR2 texcoord;
+};
+constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+// One geometry in the device: its triangles ordered by material group.
+struct Upload {
+  IDirect3DVertexBuffer8* vertices = nullptr;
+  IDirect3DIndexBuffer8* indices = nullptr;
+  UINT vertexCount = 0;
+  std::vector<UINT> groupStart;      // first index of each group
+  std::vector<UINT> groupTriangles;  // triangles of each group
+  uint64_t lastFrame = 0;
+};
+
+// Unit normals of the file, else the mean of the faces' around each vertex (a clockwise face in
+// left-handed axes faces along (b - a) x (c - a)).
+std::vector<d3dx::D3DXVECTOR3> Normals(const MeshGeometry& geometry) {
+  if (geometry.normals.size() == geometry.positions.size()) return geometry.normals;
+  std::vector<d3dx::D3DXVECTOR3> normals(geometry.positions.size());
+  for (size_t t = 0; t < geometry.TriangleCount(); ++t) {
+    const uint32_t* corner = &geometry.indices[t * 3];
+    const auto& a = geometry.positions[corner[0]];
+    d3dx::D3DXVECTOR3 edge1 = geometry.positions[corner[1]] - a;
+    d3dx::D3DXVECTOR3 edge2 = geometry.positions[corner[2]] - a;
+    d3dx::D3DXVECTOR3 face;
+    d3dx::D3DXVec3Cross(&face, &edge1, &edge2);
+    for (int k = 0; k < 3; ++k) normals[corner[k]] = normals[corner[k]] + face;
+  }
+  for (auto& normal : normals) d3dx::D3DXVec3Normalize(&normal, &normal);
+  return normals;
+}
+
+D3DCOLORVALUE Value(const d3dx::D3DXCOLOR& c) { return {c.r, c.g, c.b, c.a}; }
+
+std::string Hex(HRESULT result) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
+  return text;
+}
+
+class LibraryBackend final : public DrawBackend {
+ public:
+  explicit LibraryBackend(Direct3DSource source) : source_(std::move(source)) {}
+  ~LibraryBackend() override { Stop(); }
+  LibraryBackend(const LibraryBackend&) = delete;
+  LibraryBackend& operator=(const LibraryBackend&) = delete;
+
+  void Start(const DeviceSettings& settings) override;
+  void Stop() override;
+  void Resize(int32_t width, int32_t height) override;
+  int32_t LoadTexture(const Texture& texture) override;
+  void DeleteTexture(int32_t texture) override { TextureFactory_DeleteTexture(texture); }
+  int32_t CreateSurface(int32_t width, int32_t height) override;
+  void SetTextureMode(int32_t mode) override {
+    if (direct3d_ != nullptr) TextureFactory_SetTextureMode(mode);
+  }
+  void SetSpecularLighting(bool on) override {
+    if (direct3d_ != nullptr) LightFactory_EnableSpecularLighting(on ? 1 : 0);
+  }
+  void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) override;
+  void EndTarget() override;
+  int32_t StoreMaterial(const Material& material) override;
+  int32_t StoreLight(const Light& light) override;
+  void DrawMesh(const EngineMesh& mesh, const CameraView& camera) override;
+  void DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) override;
+  void Draw2D(const Shape2D& shape) override;
+  void Present() override;
+  int32_t StoreFont(const Font& font) override;
+  void ResetFonts() override;
+  void ResetFontGlyphs() override {
+    TextureFont_OnLostAll();
+    TextureFont_OnResetAll();
+  }
+  void MeasureText(const std::string& text, const Font& font, int32_t pixelHeight, int32_t& width,
+                   int32_t& height) override;
+  std::vector<uint32_t> ReadBackBuffer(int32_t width, int32_t height) override;
+
+ private:
+  // Opens the frame's scene on the back buffer when none is open.
+  void EnsureScene();
+  // The library's 2D batch: consecutive engine batches share one, and anything else drawn, a new
+  // target or the present ends it.
+  void StartBatch();
+  void EndBatch();
+  // The geometry's upload, made again when it changed; null for a geometry without triangles.
+  Upload* Current(const MeshGeometry& geometry);
+  // A landscape in the device: its chunks and their bounds in the tile's axes.
+  struct Ground {
+    uint64_t revision = 0;
+    std::vector<Upload> chunks;
+    std::vector<std::array<d3dx::D3DXVECTOR3, 2>> bounds;
+    uint64_t lastFrame = 0;
+  };
+  Ground& CurrentGround(const EngineLandscape& landscape);
+  void Fill(Upload& upload, const std::vector<MeshVertex>& vertices,
+            const std::vector<uint32_t>& indices);
+  static void Release(Upload& upload);
+  void ReleaseUploads(bool all);
+  // Material and texture of one draw; material 0: white, texture 0: none.
+  void SetSurface(int32_t material, int32_t texture);
+  void SetLook(const MeshLook& look);
+  // The device's reset after a loss or for a new back buffer size: the families let go of their
+  // device objects, the device resets, and they make them again.
+  void Reset();
+
+  Direct3DSource source_;
+  IDirect3D8* direct3d_ = nullptr;
+  IDirect3DDevice8* device_ = nullptr;
+  D3DPRESENT_PARAMETERS params_{};
+  int32_t primitives_ = 0;  // the library's running count of drawn primitives
+  bool scene_ = false;      // the frame's scene on the back buffer is open
+  bool resetPending_ = false;
+  bool batch_ = false;
+  int32_t made_ = 0;  // textures, materials and lights made, for names of their own
+  const Engine* engine_ = nullptr;
+  // The open targets: a render surface's identifier, 0 for the back buffer.
+  std::vector<int32_t> targets_;
+  bool suspended_ = false;              // the frame's scene, ended while a surface draws
+  std::map<uint64_t, Upload> uploads_;  // by geometry revision
+  std::map<const EngineLandscape*, Ground> grounds_;
+  std::map<std::string, int32_t> groundTextures_;  // the Generate images, by file
+  // A plain font's twin of the library's, by the font's identifier: the library does not measure
+  // plain fonts.
+  std::map<int32_t, win::HFONT> plainFonts_;
+  uint64_t frame_ = 0;  // presents so far
+};
+
+void LibraryBackend::Start(const DeviceSettings& settings) {
+  Stop();
+  engine_ = settings.engine;
+  if (!settings.log.empty()) {
+    DebugManager_Enable(1, 0);
+    StartLog(settings.log.string().c_str());
+  }
+  StartErrorHandler();
+  System_SetVariables(0, &primitives_, 0);
+  direct3d_ = source_.create();
+  if (direct3d_ == nullptr) {
+    EndErrorHandler();
+    throw EngineError("Init: no 3D device: " + source_.whyNot());
+  }
+  params_ = D3DPRESENT_PARAMETERS{};
+  params_.BackBufferWidth = static_cast<UINT>(settings.width);
+  params_.BackBufferHeight = static_cast<UINT>(settings.height);
+  params_.BackBufferFormat = D3DFMT_X8R8G8B8;
+  params_.BackBufferCount = 1;
+  params_.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  params_.hDeviceWindow = settings.window;
+  params_.Windowed = settings.windowed ? 1 : 0;
+  params_.EnableAutoDepthStencil = 1;
+  // Stencil bits for the shadow volumes.
+  params_.AutoDepthStencilFormat = D3DFMT_D24S8;
+  params_.FullScreen_PresentationInterval =
+      settings.vsync ? D3DPRESENT_INTERVAL_ONE : D3DPRESENT_INTERVAL_IMMEDIATE;
+  const int32_t result = VortanaSystem_CreateDevice(
+      kAdapter, D3DDEVTYPE_HAL, settings.window,
+      static_cast<int32_t>(D3DCREATE_SOFTWARE_VERTEXPROCESSING), &params_, &device_, &direct3d_);
+  if (result < 0 || device_ == nullptr) {
+    const std::string why = source_.whyNot();
+    device_ = nullptr;
+    ShutDownDevice();
+    EndErrorHandler();
+    direct3d_->Release();
+    direct3d_ = nullptr;
+    throw EngineError("Init: the 3D device could not be created (" + Hex(result) + ")" +
+                      (why.empty() ? "" : ": " + why));
+  }
+  Screen2D_Init();
+}
+
+void LibraryBackend::Stop() {
+  if (direct3d_ == nullptr) return;
+  EndBatch();
+  if (scene_) device_->EndScene();
+  scene_ = false;
+  suspended_ = false;
+  targets_.clear();
+  ReleaseUploads(true);
+  groundTextures_.clear();
+  ResetFonts();
+  ReleaseAll();
+  // What is left is the engine's own reference.
+  ShutDownDevice();
+  device_->Release();
+  device_ = nullptr;
+  EndErrorHandler();
+  direct3d_->Release();
+  direct3d_ = nullptr;
+}
+
+void LibraryBackend::Resize(int32_t width, int32_t height) {
+  params_.BackBufferWidth = static_cast<UINT>(width);
+  params_.BackBufferHeight = static_cast<UINT>(height);
+  // A device in a scene cannot reset: the present after it does.
+  if (scene_) {
+    resetPending_ = true;
+  } else {
+    Reset();
+  }
+}
+
+void LibraryBackend::Reset() {
+  resetPending_ = false;
+  Screen2D_OnLost();
+  TextureFont_OnLostAll();
+  TextureFactory_OnLostAll();
+  Viewport_OnLostAll();
+  if (Viewport_ResetDevice(&params_) == 0)
+    throw EngineError("the 3D device could not be reset to " +
+                      std::to_string(params_.BackBufferWidth) + " x " +
+                      std::to_string(params_.BackBufferHeight));
+  TextureFactory_OnResetAll();
+  TextureFont_OnResetAll();
+  LightFactory_OnResetDevice();
+}
+
+int32_t LibraryBackend::LoadTexture(const Texture& texture) {
+  // A name of its own: the library's table finds a texture by name, and the engine's names are
+  // not unique.
+  const std::string name = "engine texture " + std::to_string(++made_);
+  const int32_t id = TextureFactory_LoadTextureFromFile(
+      texture.path.c_str(), name.c_str(), texture.width, texture.height,
+      static_cast<int32_t>(texture.colourKey), 0, 0);
+  if (id == 0)
+    throw EngineError("LoadTexture: the device cannot make a texture of " + texture.path);
+  return id;
+}
+
+void LibraryBackend::StartBatch() {
+  if (batch_) return;
+  EnsureScene();
+  // Straight alpha over what is drawn, texels tinted by the corner colours.
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  for (D3DTEXTURESTAGESTATETYPE op : {D3DTSS_COLOROP, D3DTSS_ALPHAOP})
+    device_->SetTextureStageState(0, op, D3DTOP_MODULATE);
+  Screen2D_Start();
+  batch_ = true;
+}
+
+void LibraryBackend::EndBatch() {
+  if (!batch_) return;
+  Screen2D_End();
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  batch_ = false;
+}
+
+void LibraryBackend::Draw2D(const Shape2D& shape) {
+  StartBatch();
+  const uint32_t* c = shape.colours;
+  switch (shape.kind) {
+    case Shape2D::Kind::Texture:
+      Screen2D_DrawTexture(shape.x1, shape.y1, shape.x2, shape.y2, c[0], c[1], c[2], c[3], shape.u1,
+                           shape.v1, shape.u2, shape.v2, shape.deviceTexture);
+      break;
+    case Shape2D::Kind::FilledBox:
+      Screen2D_DrawFilledBox(shape.x1, shape.y1, shape.x2, shape.y2, c[0], c[1], c[2], c[3]);
+      break;
+    case Shape2D::Kind::Box:
+      Screen2D_DrawBox2(shape.x1, shape.y1, shape.x2, shape.y2, c[0], c[1], c[2], c[3]);
+      break;
+    case Shape2D::Kind::Line:
+    case Shape2D::Kind::Line3D:
+      Screen2D_DrawLine(shape.x1, shape.y1, shape.x2, shape.y2, c[0], c[1]);
+      break;
+    case Shape2D::Kind::FilledCircle:
+      Screen2D_DrawFilledCircle(shape.x1, shape.y1, shape.x2, shape.segments, c[0]);
+      break;
+    case Shape2D::Kind::CircleBorder:
+      Screen2D_DrawCircle(shape.x1, shape.y1, shape.x2, shape.segments, c[0]);
+      break;
+    case Shape2D::Kind::Text: {
+      const Font* font = engine_ != nullptr ? engine_->Fonts().Get(shape.font) : nullptr;
+      if (font == nullptr) break;
+      const std::string text = win::CodePageFromUtf8(shape.text);
+      if (font->textureFont) {
+        TextureFont_Render(font->device, shape.x1, shape.y1, text.c_str(), c[0]);
+      } else {
+        NormalFont_Render(font->device, shape.x1, shape.y1, text.c_str(), c[0]);
+      }
+      break;
+    }
+  }
+}
+
+int32_t LibraryBackend::StoreFont(const Font& font) {
+  if (direct3d_ == nullptr) return 0;
+  const std::string name = "engine font " + std::to_string(++made_);
+  int32_t id = 0;
+  if (font.textureFont) {
+    id = TextureFont_Create(name.c_str(), font.face.c_str(), font.size,
+                            (font.bold ? kBoldFont : 0) | kCodePageGlyphs);
+  } else {
+    id = NormalFont_Create(name.c_str(), font.face.c_str(), font.size, font.bold ? 1 : 0, 0, 0);
+  }
+  if (id == 0)
+    throw EngineError("CreateFont: the device cannot make a font of \"" + font.face + "\" at " +
+                      std::to_string(font.size) + " points");
+  if (!font.textureFont) {
+    win::HDC dc = win::CreateCompatibleDC(nullptr);
+    const int32_t height =
+        win::MulDiv(font.size, win::GetDeviceCaps(dc, win::LOGPIXELSY), kPointsPerInch);
+    win::DeleteDC(dc);
+    plainFonts_[id] =
+        win::CreateFontA(-height, 0, 0, 0, font.bold ? win::FW_BOLD : win::FW_NORMAL, 0, 0, 0,
+                         win::DEFAULT_CHARSET, win::OUT_DEFAULT_PRECIS, win::CLIP_DEFAULT_PRECIS,
+                         win::ANTIALIASED_QUALITY, win::VARIABLE_PITCH, font.face.c_str());
+  }
+  return id;
+}
+
+void LibraryBackend::ResetFonts() {
+  for (const auto& [id, font] : plainFonts_)
+    if (font != nullptr) win::DeleteObject(font);
+  plainFonts_.clear();
+  if (direct3d_ != nullptr) TextureFont_Unload();
+}
+
+void LibraryBackend::EnsureScene() {
+  // A render surface draws in the scene of its own.
+  if (scene_ || (!targets_.empty() && targets_.back() != 0)) return;
+  Viewport_Clear(kMainViewport, 1);
+  scene_ = true;
+}
+
+void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) {
+  EndBatch();
+  if (target.surface == nullptr) {
+    targets_.push_back(0);
+    if (!clear) {
+      EnsureScene();
+    } else if (!scene_) {
+      Viewport_SetBackground(kMainViewport, clearColour);
+      Viewport_Clear(kMainViewport, 0);
+      scene_ = true;
+    } else {
+      device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, clearColour,
+                     1.0f, 0);
+    }
+    return;
+  }
+  const Texture* texture =
+      engine_ != nullptr ? engine_->Textures().Get(target.surface->GetTexture()) : nullptr;
+  const int32_t id = texture != nullptr ? texture->device : 0;
+  if (std::ranges::any_of(targets_, [](int32_t open) { return open != 0; }))
+    throw EngineError("StartRender: a render surface is drawn inside another");
+  // The device draws one scene at a time: the frame's waits, and resumes after the surface.
+  if (scene_ && !suspended_) {
+    device_->EndScene();
+    suspended_ = true;
+  }
+  if (TextureFactory_StartRender(id, nullptr, 0) == 0) {
+    if (suspended_) device_->BeginScene();
+    suspended_ = false;
+    throw EngineError("StartRender: the device cannot draw into the surface");
+  }
+  targets_.push_back(id);
+  if (clear) device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clearColour, 1.0f, 0);
+}
+
+void LibraryBackend::EndTarget() {
+  EndBatch();
+  if (targets_.empty()) return;
+  const int32_t id = targets_.back();
+  targets_.pop_back();
+  if (id == 0) return;
+  TextureFactory_EndRender(id);
+  if (suspended_) {
+    device_->BeginScene();
+    suspended_ = false;
+  }
+}
+
+int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
+  if (direct3d_ == nullptr) return 0;
+  const int32_t id =
+      TextureFactory_CreateRenderSurface2(width, height, TextureFactory_GetNewTextureId(), 0, 0, 0);
+  if (id == 0)
+    throw EngineError("CreateRenderSurface: the device cannot make a surface of " +
+                      std::to_string(width) + " x " + std::to_string(height));
+  return id;
+}
+
+void LibraryBackend::Present() {
+  EndBatch();
+  // A frame with nothing drawn still shows: the present needs an open scene.
+  EnsureScene();
+  scene_ = false;
+  if (Viewport_Present(kMainViewport, kNoOverrideWindow) == 1 || resetPending_) Reset();
+  ++frame_;
+  ReleaseUploads(false);
+}
+
+int32_t LibraryBackend::StoreMaterial(const Material& material) {
+  if (direct3d_ == nullptr) return 0;
+  int32_t id = material.device;
+  if (id == 0) {
+    const std::string name = "engine material " + std::to_string(++made_);
+    id = MaterialFactory_CreateQuickMaterial(1, 1, 1, 1, name.c_str());
+    if (id == 0) throw EngineError("CreateMaterial: the device cannot make another material");
+  }
+  const D3DMATERIAL8 record{Value(material.diffuse), Value(material.ambient),
+                            Value(material.specular), Value(material.emissive), 0};
+  MaterialFactory_SetMaterialInfo(id, &record);
+  return id;
+}
+
+int32_t LibraryBackend::StoreLight(const Light& light) {
+  if (direct3d_ == nullptr) return 0;
+  int32_t id = light.device;
+  if (light.record.Type == 0) {
+    if (id != 0) LightFactory_EnableLight(id, 0);
+    return id;
+  }
+  D3DLIGHT8 record = light.record;
+  if (id == 0) {
+    const std::string name = "engine light " + std::to_string(++made_);
+    id = LightFactory_CreateLight(&record, name.c_str(), 0);
+    if (id <= 0) throw EngineError("CreateLight: the device cannot make another light");
+  } else {
+    LightFactory_UpdateLight(id, &record);
+  }
+  LightFactory_EnableLight(id, light.enabled ? 1 : 0);
+  return id;
+}
+
+Upload* LibraryBackend::Current(const MeshGeometry& geometry) {
+  auto found = uploads_.find(geometry.revision);
+  if (found != uploads_.end()) {
+    found->second.lastFrame = frame_;
+    return &found->second;
+  }
+  if (geometry.indices.empty()) return nullptr;
+  Upload upload;
+  upload.vertexCount = static_cast<UINT>(geometry.positions.size());
+  upload.lastFrame = frame_;
+  std::vector<MeshVertex> vertices(geometry.positions.size());
+  const std::vector<d3dx::D3DXVECTOR3> normals = Normals(geometry);
+  for (size_t v = 0; v < vertices.size(); ++v)
+    vertices[v] = {geometry.positions[v], normals[v], geometry.colours[v], geometry.texcoords[v]};
+  std::vector<uint32_t> indices;
+  indices.reserve(geometry.indices.size());
+  for (uint32_t group = 0; group < geometry.groupCount; ++group) {
+    upload.groupStart.push_back(static_cast<UINT>(indices.size()));
+    for (size_t t = 0; t < geometry.TriangleCount(); ++t)
+      if (std::min(geometry.groups[t], geometry.groupCount - 1) == group)
+        indices.insert(indices.end(), &geometry.indices[t * 3], &geometry.indices[t * 3 + 3]);
+    upload.groupTriangles.push_back(
+        static_cast<UINT>((indices.size() - upload.groupStart.back()) / 3));
+  }
+  Fill(upload, vertices, indices);
+  return &uploads_.emplace(geometry.revision, std::move(upload)).first->second;
+}
+
+void LibraryBackend::Fill(Upload& upload, const std::vector<MeshVertex>& vertices,
+                          const std::vector<uint32_t>& indices) {
+  const auto vertexBytes = static_cast<UINT>(vertices.size() * sizeof(MeshVertex));
+  const auto indexBytes = static_cast<UINT>(indices.size() * sizeof(uint32_t));
+  if (FAILED(device_->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, kMeshFvf, D3DPOOL_MANAGED,
+                                         &upload.vertices)) ||
+      FAILED(device_->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32,
+                                        D3DPOOL_MANAGED, &upload.indices))) {
+    if (upload.vertices != nullptr) upload.vertices->Release();
+    throw EngineError("Render: the device has no room for " + std::to_string(vertices.size()) +
+                      " vertices");
+  }
+  BYTE* data = nullptr;
+  upload.vertices->Lock(0, 0, &data, 0);
+  std::memcpy(data, vertices.data(), vertexBytes);
+  upload.vertices->Unlock();
+  upload.indices->Lock(0, 0, &data, 0);
+  std::memcpy(data, indices.data(), indexBytes);
+  upload.indices->Unlock();
+  upload.vertexCount = static_cast<UINT>(vertices.size());
+}
+
+void LibraryBackend::Release(Upload& upload) {
+  upload.vertices->Release();
+  upload.indices->Release();
+}
+
+LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& landscape) {
+  Ground& ground = grounds_[&landscape];
+  ground.lastFrame = frame_;
+  if (ground.revision == landscape.HeightRevision()) return ground;
+  for (Upload& chunk : ground.chunks) Release(chunk);
+  ground.chunks.clear();
+  ground.bounds.clear();
+  ground.revision = landscape.HeightRevision();
+  const HeightGrid& grid = landscape.Grid();
+  const auto at = [&](uint32_t c, uint32_t r) {
+    return d3dx::D3DXVECTOR3{static_cast<float>(c) * grid.spacing, grid.At(c, r),
+                             static_cast<float>(r) * grid.spacing};
+  };
+  const float uStep = 1.0f / static_cast<float>(std::max(1u, grid.columns - 1));
+  const float vStep = 1.0f / static_cast<float>(std::max(1u, grid.rows - 1));
+  for (uint32_t row0 = 0; row0 + 1 < grid.rows; row0 += kChunkCells) {
+    for (uint32_t column0 = 0; column0 + 1 < grid.columns; column0 += kChunkCells) {
+      const uint32_t columns = std::min(kChunkCells, grid.columns - 1 - column0) + 1;
+      const uint32_t rows = std::min(kChunkCells, grid.rows - 1 - row0) + 1;
+      std::vector<MeshVertex> vertices;
+      d3dx::D3DXVECTOR3 low = at(column0, row0), high = low;
+      for (uint32_t r = row0; r < row0 + rows; ++r) {
+        for (uint32_t c = column0; c < column0 + columns; ++c) {
+          // The slope across the neighbouring samples.
+          const float dx =
+              grid.At(std::min(c + 1, grid.columns - 1), r) - grid.At(c ? c - 1 : 0, r);
+          const float dz = grid.At(c, std::min(r + 1, grid.rows - 1)) - grid.At(c, r ? r - 1 : 0);
+          d3dx::D3DXVECTOR3 normal{-dx, 2 * grid.spacing, -dz};
+          d3dx::D3DXVec3Normalize(&normal, &normal);
+          const d3dx::D3DXVECTOR3 place = at(c, r);
+          low = {std::min(low.x, place.x), std::min(low.y, place.y), std::min(low.z, place.z)};
+          high = {std::max(high.x, place.x), std::max(high.y, place.y), std::max(high.z, place.z)};
+          vertices.push_back({place,
+                              normal,
+                              kUntinted,
+                              {static_cast<float>(c) * uStep, static_cast<float>(r) * vStep}});
+        }
+      }
+      // Each cell split along its diagonal from (column, row) to (column + 1, row + 1), as the
+      // heights and picks split it, both halves clockwise seen from above.
+      std::vector<uint32_t> indices;
+      for (uint32_t r = 0; r + 1 < rows; ++r) {
+        for (uint32_t c = 0; c + 1 < columns; ++c) {
+          const uint32_t v00 = r * columns + c, v10 = v00 + 1, v01 = v00 + columns, v11 = v01 + 1;
+          indices.insert(indices.end(), {v00, v11, v10, v00, v01, v11});
+        }
+      }
+      Upload chunk;
+      chunk.groupStart = {0};
+      chunk.groupTriangles = {static_cast<UINT>(indices.size() / 3)};
+      Fill(chunk, vertices, indices);
+      ground.chunks.push_back(chunk);
+      ground.bounds.push_back({low, high});
+    }
+  }
+  return ground;
+}
+
+void LibraryBackend::ReleaseUploads(bool all) {
+  std::erase_if(uploads_, [&](const auto& entry) {
+    Upload upload = entry.second;
+    if (!all && upload.lastFrame + kKeptFrames >= frame_) return false;
+    Release(upload);
+    return true;
+  });
+  std::erase_if(grounds_, [&](const auto& entry) {
+    Ground ground = entry.second;
+    if (!all && ground.lastFrame + kKeptFrames >= frame_) return false;
+    for (Upload& chunk : ground.chunks) Release(chunk);
+    return true;
+  });
+}
+
+void LibraryBackend::SetLook(const MeshLook& look) {
+  const bool additive = look.blendMode == kAdditiveBlend;
+  const bool blended = additive || look.alphaBlending;
+  device_->SetRenderState(D3DRS_LIGHTING, look.lightingMode == kUnlit ? 0 : 1);
+  device_->SetRenderState(D3DRS_SPECULARENABLE, look.surfaceFlag ? 1 : 0);
+  device_->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
+  // Lit, the material gives every colour; unlit, the vertex colours do.
+  for (D3DRENDERSTATETYPE source : {D3DRS_DIFFUSEMATERIALSOURCE, D3DRS_AMBIENTMATERIALSOURCE,
+                                    D3DRS_SPECULARMATERIALSOURCE, D3DRS_EMISSIVEMATERIALSOURCE})
+    device_->SetRenderState(source, D3DMCS_MATERIAL);
+  device_->SetRenderState(D3DRS_CULLMODE, look.drawMode == kBothFaces ? D3DCULL_NONE : D3DCULL_CCW);
+  device_->SetRenderState(D3DRS_ZWRITEENABLE, blended || look.drawMode == kNoDepthWrites ? 0 : 1);
+  device_->SetRenderState(D3DRS_ALPHATESTENABLE, look.alphaTest ? 1 : 0);
+  device_->SetRenderState(D3DRS_ALPHAREF, static_cast<DWORD>(look.alphaReference));
+  device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, blended ? 1 : 0);
+  if (blended) {
+    const DWORD source = additive                ? D3DBLEND_ONE
+                         : look.sourceBlend != 0 ? static_cast<DWORD>(look.sourceBlend)
+                                                 : D3DBLEND_SRCALPHA;
+    const DWORD destination = additive ? D3DBLEND_ONE
+                              : look.destinationBlend != 0
+                                  ? static_cast<DWORD>(look.destinationBlend)
+                                  : D3DBLEND_INVSRCALPHA;
+    device_->SetRenderState(D3DRS_SRCBLEND, source);
+    device_->SetRenderState(D3DRS_DESTBLEND, destination);
+  }
+  // The tint multiplies what stage 0 gives.
+  const bool tinted = look.colour != kUntinted;
+  device_->SetRenderState(D3DRS_TEXTUREFACTOR, look.colour);
+  for (D3DTEXTURESTAGESTATETYPE op : {D3DTSS_COLOROP, D3DTSS_ALPHAOP})
+    device_->SetTextureStageState(1, op, tinted ? D3DTOP_MODULATE : D3DTOP_DISABLE);
+  for (auto [first, second] : {std::pair{D3DTSS_COLORARG1, D3DTSS_COLORARG2},
+                               std::pair{D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2}}) {
+    device_->SetTextureStageState(1, first, D3DTA_CURRENT);
+    device_->SetTextureStageState(1, second, D3DTA_TFACTOR);
+  }
+}
+
+void LibraryBackend::SetSurface(int32_t material, int32_t texture) {
+  D3DMATERIAL8 record{{1, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, 0};
+  if (const Material* found = engine_->Materials().Get(material); found != nullptr)
+    MaterialFactory_GetMaterialInfo(found->device, &record);
+  device_->SetMaterial(&record);
+  TextureFactory_ApplyTexture(0, texture);
+  const DWORD op = texture != 0 ? D3DTOP_MODULATE : D3DTOP_SELECTARG2;
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, op);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAOP, op);
+  for (auto arg : {D3DTSS_COLORARG1, D3DTSS_ALPHAARG1})
+    device_->SetTextureStageState(0, arg, D3DTA_TEXTURE);
+  for (auto arg : {D3DTSS_COLORARG2, D3DTSS_ALPHAARG2})
+    device_->SetTextureStageState(0, arg, D3DTA_DIFFUSE);
+}
+
+void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) {
+  EndBatch();
+  if (direct3d_ == nullptr || engine_ == nullptr) return;
+  Upload* upload = Current(mesh.Geometry());
+  if (upload == nullptr) return;
+  EnsureScene();
+  d3dx::D3DXMATRIX world = mesh.GetMatrix();
+  if (mesh.Look().billboard) {
+    // The camera's axes in place of the mesh's turn, its scale kept.
+    // Row r of the camera's turn back to the world is column r of the view's.
+    for (int r = 0; r < 3; ++r) {
+      float* row = world.m[r];
+      const float scale = std::hypot(row[0], row[1], row[2]);
+      for (int c = 0; c < 3; ++c) row[c] = camera.view.m[c][r] * scale;
+    }
+  }
+  device_->SetTransform(D3DTS_WORLD, &world);
+  device_->SetTransform(D3DTS_VIEW, &camera.view);
+  device_->SetTransform(D3DTS_PROJECTION, &camera.projection);
+  SetLook(mesh.Look());
+  device_->SetVertexShader(kMeshFvf);
+  device_->SetStreamSource(0, upload->vertices, sizeof(MeshVertex));
+  device_->SetIndices(upload->indices, 0);
+  const auto& groups = mesh.Groups();
+  for (size_t g = 0; g < upload->groupStart.size() && g < groups.size(); ++g) {
+    if (!groups[g].enabled || upload->groupTriangles[g] == 0) continue;
+    const Texture* texture = engine_->Textures().Get(groups[g].texture);
+    SetSurface(groups[g].material, texture != nullptr ? texture->device : 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, upload->vertexCount, upload->groupStart[g],
+                                  upload->groupTriangles[g]);
+  }
+}
+
+void LibraryBackend::MeasureText(const std::string& utf8, const Font& font, int32_t, int32_t& width,
+                                 int32_t& height) {
+  width = height = 0;
+  const std::string text = win::CodePageFromUtf8(utf8);
+  if (font.textureFont) {
+    float w = 0, h = 0;
+    TextureFont_GetExtent(font.device, text.c_str(), &w, &h);
+    width = static_cast<int32_t>(w);
+    height = static_cast<int32_t>(h);
+    return;
+  }
+  const auto found = plainFonts_.find(font.device);
+  if (found == plainFonts_.end() || found->second == nullptr) return;
+  // As the plain font draws: '\n' starts a line.
+  win::HDC dc = win::CreateCompatibleDC(nullptr);
+  win::SelectObject(dc, found->second);
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    win::SIZE line{};
+    win::GetTextExtentPoint32A(dc, text.data() + start, static_cast<int32_t>(end - start), &line);
+    width = std::max(width, static_cast<int32_t>(line.cx));
+    height += static_cast<int32_t>(line.cy);
+    start = end + 1;
+  }
+  win::DeleteDC(dc);
+}
+
+std::vector<uint32_t> LibraryBackend::ReadBackBuffer(int32_t width, int32_t height) {
+  // The frame as drawn so far, 2D included.
+  EndBatch();
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), kOpaque);
+  IDirect3DSurface8* back = nullptr;
+  if (Internal_GetBackbuffer(&back) == 0 || back == nullptr) return pixels;
+  D3DSURFACE_DESC desc{};
+  back->GetDesc(&desc);
+  IDirect3DSurface8* image = nullptr;
+  if (FAILED(device_->CreateImageSurface(desc.Width, desc.Height, desc.Format, &image))) {
+    back->Release();
+    return pixels;
+  }
+  device_->CopyRects(back, nullptr, 0, image, nullptr);
+  back->Release();
+  D3DLOCKED_RECT locked{};
+  if (SUCCEEDED(image->LockRect(&locked, nullptr, 0))) {
+    const int32_t rows = std::min(height, static_cast<int32_t>(desc.Height));
+    const int32_t columns = std::min(width, static_cast<int32_t>(desc.Width));
+    for (int32_t y = 0; y < rows; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(
+          static_cast<const uint8_t*>(locked.pBits) + static_cast<ptrdiff_t>(y) * locked.Pitch);
+      for (int32_t x = 0; x < columns; ++x)
+        pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+            row[x] | kOpaque;
+    }
+    image->UnlockRect();
+  }
+  image->Release();
+  return pixels;
+}
+
+// True when the box (in the axes world puts in the world) lies wholly outside one side of the
+// view.
+bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMATRIX& toClip) {
+  int outside[6] = {};
+  for (int corner = 0; corner < 8; ++corner) {
+    const d3dx::D3DXVECTOR4 point{box[corner & 1].x, box[(corner >> 1) & 1].y,
+                                  box[(corner >> 2) & 1].z, 1};
+    d3dx::D3DXVECTOR4 clip;
+    d3dx::D3DXVec4Transform(&clip, &point, &toClip);
+    outside[0] += clip.x < -clip.w;
+    outside[1] += clip.x > clip.w;
+    outside[2] += clip.y < -clip.w;
+    outside[3] += clip.y > clip.w;
+    outside[4] += clip.z < 0;
+    outside[5] += clip.z > clip.w;
+  }
+  return std::ranges::any_of(outside, [](int count) { return count == 8; });
+}
+
+void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) {
+  EndBatch();
+  if (direct3d_ == nullptr || engine_ == nullptr || landscape.Grid().columns < 2 ||
+      landscape.Grid().rows < 2)
+    return;
+  EnsureScene();
+  Ground& ground = CurrentGround(landscape);
+  const d3dx::D3DXVECTOR3 scale = landscape.GetScale(), place = landscape.GetPosition();
+  d3dx::D3DXMATRIX scaling, translation, world, toClip;
+  d3dx::D3DXMatrixScaling(&scaling, scale.x, scale.y, scale.z);
+  d3dx::D3DXMatrixTranslation(&translation, place.x, place.y, place.z);
+  d3dx::D3DXMatrixMultiply(&world, &scaling, &translation);
+  toClip = world * camera.view * camera.projection;
+  device_->SetTransform(D3DTS_WORLD, &world);
+  device_->SetTransform(D3DTS_VIEW, &camera.view);
+  device_->SetTransform(D3DTS_PROJECTION, &camera.projection);
+  SetLook(MeshLook{});
+  int32_t texture = 0;
+  if (const Texture* set = engine_->Textures().Get(landscape.Texture()); set != nullptr) {
+    texture = set->device;
+  } else if (!landscape.TexturePath().empty()) {
+    auto [found, added] = groundTextures_.try_emplace(landscape.TexturePath(), 0);
+    if (added) {
+      const std::string name = "engine ground " + std::to_string(++made_);
+      found->second = TextureFactory_LoadTextureFromFile(
+          win::ResolvePath(landscape.TexturePath()).string().c_str(), name.c_str(), -1, -1, 0, 0,
+          0);
+    }
+    texture = found->second;
+  }
+  SetSurface(landscape.Material(), texture);
+  device_->SetVertexShader(kMeshFvf);
+  for (size_t k = 0; k < ground.chunks.size(); ++k) {
+    if (OutsideView(ground.bounds[k], toClip)) continue;
+    const Upload& chunk = ground.chunks[k];
+    device_->SetStreamSource(0, chunk.vertices, sizeof(MeshVertex));
+    device_->SetIndices(chunk.indices, 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount, 0,
+                                  chunk.groupTriangles[0]);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<DrawBackend> MakeLibraryBackend(Direct3DSource source) {
+  return std::make_unique<LibraryBackend>(std::move(source));
+}
+
+}  // namespace engine

@@ -1,0 +1,200 @@
+// The library backend on the OpenGL device, surfaceless on Mesa's software rasteriser: pixels.
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/d3d/gl.h"
+#include "platform/engine/draw2d.h"
+#include "platform/engine/scene.h"
+#include "platform/win/byte_reader.h"
+#include "tests/platform/engine_draw/draw_fixture.h"
+
+namespace {
+
+class LibraryBackendGl : public DrawTest {
+ protected:
+  void SetUp() override {
+    DrawTest::SetUp();
+    Start(engine::GlDirect3D());
+  }
+
+  // The back buffer, also written as a PNG file of that name in the build folder to look at.
+  std::vector<uint32_t> Read(const std::string& name) {
+    std::vector<uint32_t> pixels = engine->Backend().ReadBackBuffer(kWidth, kHeight);
+    std::vector<uint8_t> rgb;
+    rgb.reserve(pixels.size() * 3);
+    for (uint32_t pixel : pixels)
+      for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(pixel >> shift));
+    const std::string path = std::string(ENGINE_DRAW_PICTURES) + "/" + name + ".png";
+    stbi_write_png(path.c_str(), kWidth, kHeight, 3, rgb.data(), kWidth * 3);
+    return pixels;
+  }
+  static uint32_t At(const std::vector<uint32_t>& pixels, int32_t x, int32_t y) {
+    return pixels[static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)];
+  }
+};
+
+TEST_F(LibraryBackendGl, TheFrameClearsAndReadsBackWhatItDrew) {
+  engine->Clear(0xFF336699u);
+  const std::vector<uint32_t> pixels = engine->Backend().ReadBackBuffer(kWidth, kHeight);
+  EXPECT_EQ(pixels.front(), 0xFF336699u);
+  EXPECT_EQ(pixels.back(), 0xFF336699u);
+  engine->RenderToScreen();
+  engine->ResizeDevice(200, 100);
+  engine->Clear(0xFF996633u);
+  EXPECT_EQ(engine->Backend().ReadBackBuffer(200, 100)[199 + 99 * 200], 0xFF996633u);
+  engine->RenderToScreen();
+}
+
+TEST_F(LibraryBackendGl, TwoDCornerColoursAndATexturesQuadrantsLandOnTheirPixels) {
+  engine::EngineTextureFactory textures(*engine);
+  const int32_t quadrants = textures.LoadTexture(WriteQuadrants("quadrants.bmp"), "quadrants");
+  engine::EngineScreen2DDraw draw(*engine);
+  engine->Clear(0xFF000000u);
+  draw.Begin();
+  draw.DrawFilledBox(0, 0, kWidth, kHeight, kRed, kGreen, kBlue, kWhite);
+  draw.End();
+  draw.Begin();
+  draw.DrawTexture(quadrants, 200, 100, 400, 300, kWhite, kWhite, kWhite, kWhite);
+  draw.End();
+  const std::vector<uint32_t> pixels = Read("engine_draw_2d");
+  // The screenshot is this frame's back buffer, 2D included, as ReadBackBuffer gives it.
+  engine->Screenshot(win::AppPath() + "\\shot.bmp");
+  const auto bytes = win::ReadFileBytes(folder.Path() / "shot.bmp", 1u << 24);
+  ASSERT_TRUE(bytes.has_value());
+  const auto shot = d3dx::DecodeImageFile(*bytes);
+  ASSERT_TRUE(shot.has_value());
+  const d3dx::PixelView view = shot->View(0, 0);
+  ASSERT_EQ(view.width, static_cast<uint32_t>(kWidth));
+  int32_t differing = 0;
+  for (int32_t y = 0; y < kHeight; ++y)
+    for (int32_t x = 0; x < kWidth; ++x)
+      differing +=
+          (reinterpret_cast<const uint32_t*>(view.bits + static_cast<size_t>(y) * view.pitch)[x] |
+           0xFF000000u) != At(pixels, x, y);
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(At(pixels, 0, 0), kRed) << "top left";
+  EXPECT_EQ(At(pixels, kWidth - 1, 0) & 0xFFF0F0F0u, kGreen & 0xFFF0F0F0u) << "top right";
+  EXPECT_EQ(At(pixels, 0, kHeight - 1) & 0xFFF0F0F0u, kBlue & 0xFFF0F0F0u) << "bottom left";
+  EXPECT_EQ(At(pixels, kWidth - 1, kHeight - 1) & 0xFFF0F0F0u, kWhite & 0xFFF0F0F0u);
+  EXPECT_EQ(At(pixels, 250, 150), kRed);
+  EXPECT_EQ(At(pixels, 350, 150), kGreen);
+  EXPECT_EQ(At(pixels, 250, 250), kBlue);
+  EXPECT_EQ(At(pixels, 350, 250), kWhite);
+  engine->RenderToScreen();
+}
+
+TEST_F(LibraryBackendGl, ALitMeshShowsEachGroupsColourAndTextureWhereTheSceneProjectsIt) {
+  engine::EngineScene scene(*engine);
+  auto row = LoadRow(scene);
+  engine::EngineMaterialFactory materials(*engine);
+  row->SetMaterial(materials.CreateMaterial(1, 1, 1, 1, "white"), 1);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1, 1, 1, 1};
+  sun.Direction = {0, 0, 1};  // from the camera's side
+  engine::EngineLights(*engine).CreateLight(sun);
+
+  engine->Clear(0xFF000000u);
+  row->Render();
+  const std::vector<uint32_t> pixels = Read("engine_draw_mesh");
+  engine::EngineScreen2DDraw draw(*engine);
+  auto pixelAt = [&](float x, float y) {
+    float px = 0, py = 0;
+    bool shown = false;
+    draw.ProjectPoint({x, y, 0}, px, py, 0, shown);
+    EXPECT_TRUE(shown);
+    return At(pixels, static_cast<int32_t>(px), static_cast<int32_t>(py));
+  };
+  EXPECT_EQ(pixelAt(-2, 0), kRed) << "the first group's material, lit head on";
+  EXPECT_EQ(pixelAt(-0.5f, 0.5f), kRed) << "the texture's top left at the top left";
+  EXPECT_EQ(pixelAt(0.5f, 0.5f), kGreen);
+  EXPECT_EQ(pixelAt(-0.5f, -0.5f), kBlue);
+  EXPECT_EQ(pixelAt(0.5f, -0.5f), kWhite);
+  EXPECT_EQ(pixelAt(2, 0), 0xFF000000u) << "the hidden group";
+  engine->RenderToScreen();
+}
+
+// Text of either kind of font is drawn where asked, and GetTextSize is the size of its ink.
+TEST_F(LibraryBackendGl, TextInkLiesWhereAskedAndMeasuresAsGetTextSizeSays) {
+  engine::EngineScreen2DText text(*engine);
+  const int32_t fonts[] = {
+      text.CreateTextureFont("panel", "DejaVu Sans", 20, false, false, false, true),
+      text.CreateFont("message", "DejaVu Sans", 20, false)};
+  const std::string line = "Moon 42 \xC2\xB0";  // UTF-8, as the program keeps it
+  for (const int32_t font : fonts) {
+    engine->Clear(0xFF000000u);
+    text.Begin();
+    text.DrawText(line, 100, 200, kWhite, font);
+    text.End();
+    const std::vector<uint32_t> pixels =
+        Read(font == fonts[0] ? "engine_draw_texture_font" : "engine_draw_plain_font");
+    int32_t left = kWidth, right = -1, top = kHeight, bottom = -1;
+    for (int32_t y = 0; y < kHeight; ++y)
+      for (int32_t x = 0; x < kWidth; ++x)
+        if ((At(pixels, x, y) & 0xFF) > 0x80) {
+          left = std::min(left, x), right = std::max(right, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    int32_t width = 0, height = 0;
+    text.GetTextSize(line, font, width, height);
+    ASSERT_GE(right, left) << "ink drawn in font " << font;
+    EXPECT_NEAR(left, 100, 3) << font;
+    EXPECT_GE(top, 200) << font;
+    EXPECT_NEAR(right + 1 - 100, width, 3) << font;
+    EXPECT_LE(bottom + 1 - 200, height) << font;
+    EXPECT_GT(height, 15) << font;
+    engine->RenderToScreen();
+  }
+}
+
+TEST_F(LibraryBackendGl, ASurfacesPictureShowsOnAQuadAndTheFrameGoesOnUncleared) {
+  engine::EngineRenderSurface before(*engine, 64, 64);
+  engine::EngineRenderSurface inside(*engine, 32, 32);
+  DrawSurfaces(before, inside);
+  const std::vector<uint32_t> pixels = Read("engine_draw_surfaces");
+  EXPECT_EQ(At(pixels, 110, 130), kRed) << "the surface drawn before the frame";
+  EXPECT_EQ(At(pixels, 150, 130), kBlue);
+  EXPECT_EQ(At(pixels, 216, 116), kGreen) << "the surface drawn inside it";
+  EXPECT_EQ(At(pixels, 4, 4), kWhite) << "the frame, uncleared";
+  engine->RenderToScreen();
+}
+
+// The ridge shows where the engine's projection puts it, and a pick through that pixel finds the
+// ground drawn there.
+TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksThere) {
+  engine::EngineLandscape land(*engine);
+  LoadRidge(land);
+  engine::EngineScene scene(*engine);
+  scene.SetCameraLookAt(32, 30, -20, 32, 0, 32);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1, 1, 1, 1};
+  sun.Direction = {1, -1, 0};  // from the upper left
+  engine::EngineLights(*engine).CreateLight(sun);
+  engine->Clear(0xFF000000u);
+  land.Render();
+  const std::vector<uint32_t> pixels = Read("engine_draw_landscape");
+  engine::EngineScreen2DDraw draw(*engine);
+  auto pixelOf = [&](float x, float y, float z) {
+    float px = 0, py = 0;
+    bool shown = false;
+    draw.ProjectPoint({x, y, z}, px, py, 0, shown);
+    EXPECT_TRUE(shown);
+    return std::pair{static_cast<int32_t>(px), static_cast<int32_t>(py)};
+  };
+  const auto [crestX, crestY] = pixelOf(32, 8, 32);
+  EXPECT_NE(At(pixels, crestX, crestY), 0xFF000000u) << "the crest drawn where projected";
+  EXPECT_EQ(At(pixels, crestX, 10), 0xFF000000u) << "above the horizon, nothing";
+  // On through the crest's pixel, the first ground met is the crest.
+  const engine::EnginePickResult hit = land.PickRay({32, 30, -20}, {32, -14, 84});
+  ASSERT_TRUE(hit.IsHit());
+  EXPECT_NEAR(hit.GetHitPoint().z, 32, 0.05f);
+  EXPECT_NEAR(hit.GetHitPoint().y, 8, 0.05f);
+  engine->RenderToScreen();
+}
+
+}  // namespace

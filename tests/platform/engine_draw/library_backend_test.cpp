@@ -1,0 +1,237 @@
+// The library backend on the headless device: the library's life cycle, the frame's one scene and
+// its presents, and the reset protocol, checked through the device's records.
+#include "platform/d3d/headless.h"
+#include "platform/engine/draw2d.h"
+#include "platform/engine/engine_error.h"
+#include "platform/engine/scene.h"
+#include "tests/platform/engine_draw/draw_fixture.h"
+
+namespace {
+
+engine::Direct3DSource HeadlessDirect3D(d3d::HeadlessConfig config = {}) {
+  return {[config] { return d3d::CreateHeadlessDirect3D(config); },
+          [] { return std::string("the headless device refused"); }};
+}
+
+class LibraryBackendTest : public DrawTest {};
+
+TEST_F(LibraryBackendTest, FramesClearPresentOnceEachAndShutdownLeavesNothing) {
+  Start(HeadlessDirect3D());
+  d3d::IDirect3DDevice8* device = Device();
+  ASSERT_NE(device, nullptr) << "the library made the device";
+  d3d::HeadlessControl& control = *d3d::Headless(device);
+
+  engine->Clear(0xFF204060u);
+  engine->Clear(0xFF112233u);  // inside the frame's scene: only clears
+  engine->RenderToScreen();
+  EXPECT_EQ(control.PresentCount(), 1u);
+  const d3d::PresentedImage* shown = control.Presented(Handle());
+  ASSERT_NE(shown, nullptr) << "presented into the window's record";
+  EXPECT_EQ(shown->width, static_cast<d3d::UINT>(kWidth));
+  EXPECT_EQ(shown->pixels[0], 0xFF112233u);
+  EXPECT_EQ(engine->Backend().ReadBackBuffer(kWidth, kHeight)[0], 0xFF112233u);
+
+  engine->RenderToScreen();  // nothing drawn still presents
+  EXPECT_EQ(control.PresentCount(), 2u);
+
+  device->AddRef();
+  engine->Shutdown();
+  EXPECT_EQ(Device(), nullptr);
+  EXPECT_EQ(control.LiveObjectCount(), 0u) << "no device object outlives the shutdown";
+  EXPECT_EQ(device->Release(), 0u) << "the engine released exactly its reference";
+}
+
+TEST_F(LibraryBackendTest, AResizeAndADeviceLossResetAndTheNextFrameDrawsTheSame) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+
+  engine->ResizeDevice(320, 240);
+  engine->Clear(0xFF00FF00u);
+  engine->RenderToScreen();
+  ASSERT_NE(control.Presented(Handle()), nullptr);
+  EXPECT_EQ(control.Presented(Handle())->width, 320u);
+
+  // A resize asked for inside the frame waits for its present.
+  engine->Clear(0xFF00FF00u);
+  engine->ResizeDevice(400, 300);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.Presented(Handle())->width, 320u);
+  engine->Clear(0xFF00FF00u);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.Presented(Handle())->width, 400u);
+
+  control.SetLoss(d3d::DeviceLoss::NotReset);
+  engine->Clear(0xFF0000FFu);
+  engine->RenderToScreen();  // fails to present: the backend resets
+  EXPECT_EQ(control.Loss(), d3d::DeviceLoss::None);
+  const d3d::UINT presents = control.PresentCount();
+  engine->Clear(0xFF0000FFu);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.PresentCount(), presents + 1);
+  EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF0000FFu);
+}
+
+TEST_F(LibraryBackendTest, TexturesAndConsecutive2DBatchesGoThroughTheLibrary) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineTextureFactory textures(*engine);
+  const std::string file = WriteQuadrants("quadrants.bmp");
+  const int32_t first = textures.LoadTexture(file, "Quadrants");
+  const int32_t second = textures.LoadTexture(file, "quadrants");  // newest of the name wins
+  const int32_t device = engine->Textures().Get(second)->device;
+  ASSERT_NE(device, 0);
+  EXPECT_NE(engine->Textures().Get(first)->device, 0);
+  EXPECT_NE(engine->Textures().Get(first)->device, device)
+      << "each engine texture its own library record, so deleting one keeps the other";
+  d3d::IDirect3DTexture8* texture = nullptr;
+  ASSERT_NE(Internal_GetTexture(device, &texture), 0);
+  texture->Release();
+
+  engine::EngineScreen2DDraw draw(*engine);
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  draw.Begin();
+  draw.DrawFilledBox(0, 0, 10, 10, kRed, kRed, kRed, kRed);
+  draw.End();
+  draw.Begin();
+  draw.DrawTexture(second, 10, 10, 42, 42, kWhite, kWhite, kWhite, kWhite);
+  draw.End();
+  engine->RenderToScreen();
+  const auto& draws = control.Draws();
+  ASSERT_FALSE(draws.empty());
+  EXPECT_EQ(draws.back().textures[0], texture) << "the quad draws the library's texture";
+  EXPECT_EQ(draws.front().textures[0], nullptr) << "the box before it, untextured";
+
+  textures.DeleteTexture(second);
+  EXPECT_EQ(Internal_GetTexture(device, &texture), 0) << "deleted in the library too";
+}
+
+TEST_F(LibraryBackendTest, EachShownGroupDrawsOnceWithItsMaterialAndTextureAndClonesShare) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineScene scene(*engine);
+  auto row = LoadRow(scene);
+  auto clone = row->Clone("Clone");
+  clone->SetPosition(0, 3, 0);
+
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  row->Render();
+  clone->Render();
+  engine->RenderToScreen();
+  const auto& draws = control.Draws();
+  ASSERT_EQ(draws.size(), 4u) << "two shown groups, twice";
+  EXPECT_EQ(draws[0].state.material.Diffuse.r, 1.0f);
+  EXPECT_EQ(draws[0].textures[0], nullptr);
+  EXPECT_EQ(draws[1].state.material.Diffuse.g, 1.0f);
+  d3d::IDirect3DTexture8* texture = nullptr;
+  Internal_GetTexture(engine->Textures().Get(row->Groups()[1].texture)->device, &texture);
+  ASSERT_NE(texture, nullptr) << "the file's texture, loaded with its group";
+  texture->Release();
+  EXPECT_EQ(draws[1].textures[0], texture);
+  EXPECT_EQ(draws[1].primitiveCount, 2u);
+  EXPECT_EQ(draws[2].streamSource, draws[0].streamSource) << "the clone draws the same buffers";
+
+  // A moved vertex is uploaded again; an unchanged mesh is not.
+  row->SetVertex(0, -3, -2, 0);
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  row->Render();
+  clone->Render();
+  engine->RenderToScreen();
+  ASSERT_EQ(draws.size(), 4u);
+  EXPECT_EQ(draws[0].streamSource, draws[2].streamSource) << "the clone shares the change";
+  EXPECT_EQ(reinterpret_cast<const float*>(draws[0].vertices.data())[1], -2.0f);
+}
+
+TEST_F(LibraryBackendTest, SurfacesDrawBeforeAndInsideTheFrameWithoutNestingScenes) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineRenderSurface before(*engine, 64, 64);
+  engine::EngineRenderSurface inside(*engine, 32, 32);
+  control.ClearDraws();
+  DrawSurfaces(before, inside);  // a nested scene would fail the surface's start
+  engine->RenderToScreen();
+
+  const auto& draws = control.Draws();
+  ASSERT_EQ(draws.size(), 4u);
+  EXPECT_NE(draws[0].renderTarget, draws[1].renderTarget) << "the first box into the surface";
+  EXPECT_EQ(draws[1].renderTarget, draws[3].renderTarget) << "the frame went on on its target";
+  d3d::IDirect3DTexture8* texture = nullptr;
+  Internal_GetTexture(engine->Textures().Get(inside.GetTexture())->device, &texture);
+  ASSERT_NE(texture, nullptr);
+  texture->Release();
+  EXPECT_EQ(draws[3].textures[0], texture);
+  EXPECT_EQ(control.PresentCount(), 1u);
+
+  const int32_t device = engine->Textures().Get(before.GetTexture())->device;
+  before.Release();
+  EXPECT_EQ(Internal_GetTexture(device, &texture), 0) << "released in the library too";
+}
+
+TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploadsAgain) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineLandscape land(*engine);
+  LoadRidge(land);
+  engine::EngineScene scene(*engine);
+  auto frame = [&] {
+    engine->Clear(0xFF000000u);
+    control.ClearDraws();
+    land.Render();
+    engine->RenderToScreen();
+    return control.Draws();
+  };
+  scene.SetCameraLookAt(32, 100, 32, 32, 0, 32.1f);  // above the middle: all four chunks
+  EXPECT_EQ(frame().size(), 4u);
+  scene.SetCameraLookAt(8, 10, 8, 8, 0, 8.1f);  // low over the first chunk
+  const std::vector<d3d::DrawRecord> near = frame();
+  ASSERT_EQ(near.size(), 1u) << "chunks out of view are not drawn";
+  EXPECT_EQ(near[0].primitiveCount, 2u * 32 * 32);
+
+  land.SetHeight(1, 1, 3);
+  const std::vector<d3d::DrawRecord> changed = frame();
+  ASSERT_EQ(changed.size(), near.size());
+  EXPECT_NE(changed[0].vertices, near[0].vertices) << "the new height is in the device";
+}
+
+// A panel or a sky of stars puts hundreds of items in one batch: every one is drawn.
+TEST_F(LibraryBackendTest, BigBatchesDrawWhole) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineScreen2DDraw draw(*engine);
+  constexpr int kBoxes = 300;
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  for (int box = 0; box < kBoxes; ++box) {
+    draw.Begin();  // as the star field draws: a batch per star
+    const auto x = static_cast<float>(box % 20 * 10), y = static_cast<float>(box / 20 * 10);
+    draw.DrawFilledBox(x, y, x + 5, y + 5, kWhite, kWhite, kWhite, kWhite);
+    draw.End();
+  }
+  engine->RenderToScreen();
+  d3d::UINT triangles = 0;
+  for (const d3d::DrawRecord& record : control.Draws()) triangles += record.primitiveCount;
+  EXPECT_EQ(triangles, 2u * kBoxes);
+}
+
+TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
+  d3d::HeadlessConfig refusing;
+  refusing.createDeviceResult = d3d::D3DERR_NOTAVAILABLE;
+  engine = std::make_unique<engine::Engine>(engine::MakeLibraryBackend(HeadlessDirect3D(refusing)));
+  int32_t result = -1;
+  try {
+    engine->Init(*window, true, result);
+    FAIL() << "no device, no start";
+  } catch (const engine::EngineError& error) {
+    EXPECT_NE(std::string(error.what()).find("the headless device refused"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_FALSE(engine->Initialised());
+  EXPECT_EQ(Device(), nullptr);
+  // The library is left ready for the next start.
+  Start(HeadlessDirect3D());
+  EXPECT_NE(Device(), nullptr);
+}
+
+}  // namespace
