@@ -195,6 +195,7 @@ int32_t ReleaseAll() {
   Viewport_UnloadAll();
   // The debug sphere is a mesh of the device: it goes with the other device objects.
   Boundings_Unload();
+  MD2System_LostAll();
   return 1;
 }
 
