@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <string>
 
+#include "library/core/actors/md2_draw.h"
 #include "library/core/actors/md2_models.h"
 #include "library/core/actors/model_shaders.h"
 #include "library/core/vortanautil.h"
 #include "platform/d3d/headless.h"
+#include "platform/d3dx/math.h"
 #include "platform/win/byte_writer.h"
 #include "platform/win/window.h"
 #include "tests/library/core/md2_bytes.h"
@@ -37,9 +39,14 @@ class MD2Models : public ::testing::Test {
     IUnknown* asUnknown = device_;
     ASSERT_EQ(SetDevice(&asUnknown), 0);
     baseline_ = Headless(device_)->LiveObjectCount();
+    device_->BeginScene();
   }
 
   void TearDown() override {
+    device_->EndScene();
+    // The draws leave the last buffers bound, as a caller's next draw would replace them.
+    device_->SetStreamSource(0, nullptr, 0);
+    device_->SetStreamSource(1, nullptr, 0);
     MD2_DeleteAll();
     MD2System_LostAll();
     Engine_SetShaderMode(0);
@@ -131,6 +138,97 @@ TEST_F(MD2Models, TheLastReferenceDeletesTheModel) {
   MD2_ReleaseModel(slot);
   EXPECT_EQ(MD2_FindModel(path.c_str()), -1);
   EXPECT_EQ(Headless(device_)->LiveObjectCount(), withShaders);
+}
+
+// Model space to clip space for the draws below: moved, then squeezed into the clip volume.
+struct DrawMatrices {
+  D3DMATRIX world, view, projection;
+};
+
+DrawMatrices Matrices() {
+  DrawMatrices m{};
+  d3dx::D3DXMatrixTranslation(reinterpret_cast<d3dx::D3DXMATRIX*>(&m.world), 1.0f, -2.0f, 0.5f);
+  d3dx::D3DXMatrixIdentity(reinterpret_cast<d3dx::D3DXMATRIX*>(&m.view));
+  d3dx::D3DXMatrixScaling(reinterpret_cast<d3dx::D3DXMATRIX*>(&m.projection), 0.1f, 0.2f, 0.05f);
+  return m;
+}
+
+MD2Pose PoseAt(const DrawMatrices& m, float frame) {
+  return {&m.world, &m.view, &m.projection, frame, 0, 2, 0, {1, 1, 1, 1}};
+}
+
+TEST_F(MD2Models, BothPathsPutEveryBlendedCornerAtTheSamePlace) {
+  ASSERT_EQ(InitMD2(), 1);
+  const std::vector<uint8_t> file = md2test::Md2File();
+  Engine_SetShaderMode(1);
+  const int32_t software = MD2_LoadModel(Write("soft.md2", file).c_str(), 0);
+  Engine_SetShaderMode(0);
+  const int32_t shaded = MD2_LoadModel(Write("shaded.md2", file).c_str(), 0);
+  ASSERT_GE(software, 0);
+  ASSERT_GE(shaded, 0);
+  const DrawMatrices m = Matrices();
+  // The draw takes the path of the load, whatever the flags say now.
+  Engine_SetShaderMode(1);
+  for (float frame : {0.0f, 1.25f, 2.0f}) {
+    SCOPED_TRACE(frame);
+    Headless(device_)->ClearDraws();
+    EXPECT_EQ(MD2_Draw(MD2ModelTable[static_cast<size_t>(software)], PoseAt(m, frame)), 2);
+    EXPECT_EQ(MD2_Draw(MD2ModelTable[static_cast<size_t>(shaded)], PoseAt(m, frame)), 2);
+    const auto& draws = Headless(device_)->Draws();
+    ASSERT_EQ(draws.size(), 2u);
+    ASSERT_TRUE(draws[0].shaded.empty());
+    ASSERT_EQ(draws[1].shaded.size(), 6u);
+    d3dx::D3DXMATRIX all;
+    d3dx::D3DXMatrixMultiply(&all, reinterpret_cast<const d3dx::D3DXMATRIX*>(&m.world),
+                             reinterpret_cast<const d3dx::D3DXMATRIX*>(&m.projection));
+    for (size_t c = 0; c < 6; ++c) {
+      MD2Vertex vertex;
+      std::memcpy(&vertex, draws[0].vertices.data() + c * sizeof vertex, sizeof vertex);
+      d3dx::D3DXVECTOR4 clip;
+      const d3dx::D3DXVECTOR3 position{{vertex.x, vertex.y, vertex.z}};
+      d3dx::D3DXVec3Transform(&clip, &position, &all);
+      const auto& out = draws[1].shaded[c].position;
+      EXPECT_NEAR(out[0], clip.x, 1e-5f) << c;
+      EXPECT_NEAR(out[1], clip.y, 1e-5f) << c;
+      EXPECT_NEAR(out[2], clip.z, 1e-5f) << c;
+      EXPECT_NEAR(out[3], clip.w, 1e-5f) << c;
+    }
+  }
+}
+
+TEST_F(MD2Models, TheProcessorPathDrawsLargeModelsInBatches) {
+  ASSERT_EQ(InitMD2(), 1);
+  Engine_SetShaderMode(1);
+  md2test::Md2Spec spec;
+  std::vector<uint16_t> triangles;
+  for (int i = 0; i < 1500; ++i) triangles.insert(triangles.end(), {0, 1, 2, 0, 1, 2});
+  spec.triangles = triangles;
+  const int32_t slot = MD2_LoadModel(Write("large.md2", md2test::Md2File(spec)).c_str(), 0);
+  ASSERT_GE(slot, 0);
+  int32_t counter = 0;
+  System_SetVariables(0, &counter, 0);
+  const DrawMatrices m = Matrices();
+  Headless(device_)->ClearDraws();
+  EXPECT_EQ(MD2_Draw(MD2ModelTable[static_cast<size_t>(slot)], PoseAt(m, 0.5f)), 1500);
+  System_SetVariables(0, nullptr, 0);
+  const auto& draws = Headless(device_)->Draws();
+  ASSERT_EQ(draws.size(), 2u);
+  EXPECT_EQ(draws[0].primitiveCount, 1000u);
+  EXPECT_EQ(draws[1].primitiveCount, 500u);
+  EXPECT_EQ(counter, 1500);
+}
+
+TEST_F(MD2Models, NothingIsDrawnOnceTheSharedObjectsAreLost) {
+  ASSERT_EQ(InitMD2(), 1);
+  const int32_t shaded = MD2_LoadModel(Write("a.md2", md2test::Md2File()).c_str(), 0);
+  Engine_SetShaderMode(1);
+  const int32_t software = MD2_LoadModel(Write("b.md2", md2test::Md2File()).c_str(), 0);
+  MD2System_LostAll();
+  const DrawMatrices m = Matrices();
+  Headless(device_)->ClearDraws();
+  for (int32_t slot : {shaded, software})
+    EXPECT_EQ(MD2_Draw(MD2ModelTable[static_cast<size_t>(slot)], PoseAt(m, 0.0f)), 0);
+  EXPECT_TRUE(Headless(device_)->Draws().empty());
 }
 
 }  // namespace
