@@ -2,6 +2,7 @@
 // file leaves no record or device object, and references delete the model at none.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -23,8 +24,9 @@ using namespace d3d;
 class MD2Models : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() / "vortana-md2-models";
-    std::filesystem::create_directories(folder_);
+    // A folder of the test's own: CTest runs the cases as parallel processes.
+    std::string pattern = (std::filesystem::temp_directory_path() / "vortana-md2-XXXXXX").string();
+    folder_ = mkdtemp(pattern.data());
     direct3d_ = CreateHeadlessDirect3D();
     D3DPRESENT_PARAMETERS params{};
     params.BackBufferWidth = 64;

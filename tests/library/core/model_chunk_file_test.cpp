@@ -2,6 +2,9 @@
 // directories, chunks and counts that reach past the end of the file.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -112,7 +115,12 @@ TEST(ModelChunkFile, RefusesWhatReachesPastTheEnd) {
 }
 
 TEST(ModelChunkFile, WrittenFileReadsBackThroughThePrimitives) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "vortana-model.omz";
+  // A name of the process's own: CTest runs the cases as parallel processes.
+  std::string pattern = (std::filesystem::temp_directory_path() / "vortana-model-XXXXXX").string();
+  const int descriptor = mkstemp(pattern.data());
+  ASSERT_GE(descriptor, 0);
+  close(descriptor);
+  const std::filesystem::path path = pattern;
   const std::vector<uint8_t> bytes = ChunkFile(kAllKinds);
   ModelChunkReader* writer = ModelChunkWriter_Open(path.c_str());
   ASSERT_NE(writer, nullptr);
