@@ -64,12 +64,14 @@ bool FillFrameBuffers(ActorModel2& model) {
 }  // namespace
 
 int32_t MD2_FindModel(const char* path) {
+  if (path == nullptr) return -1;
   for (const ActorModel2& model : MD2ModelTable)
     if (model.inUse && model.path == path) return model.slot;
   return -1;
 }
 
 int32_t MD2_LoadModel(const char* path, int32_t loadTextures) {
+  if (path == nullptr) return -1;
   AddLog("MD2 SYSTEM : Loading %s file.", path);
   auto bytes = win::ReadFileBytes(HostPath(path), kMD2MaxFileBytes);
   if (!bytes) {

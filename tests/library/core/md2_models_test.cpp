@@ -124,6 +124,8 @@ TEST_F(MD2Models, RefusedFilesLeaveNothing) {
     EXPECT_EQ(MD2_LoadModel(path.c_str(), 1), -1);
     EXPECT_EQ(MD2_FindModel(path.c_str()), -1);
   }
+  EXPECT_EQ(MD2_LoadModel(nullptr, 1), -1);
+  EXPECT_EQ(MD2_FindModel(nullptr), -1);
   EXPECT_EQ(Headless(device_)->LiveObjectCount(), withShaders);
 }
 
