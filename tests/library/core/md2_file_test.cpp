@@ -66,7 +66,7 @@ TEST(Md2File, RefusesWhatDoesNotHold) {
   using namespace md2test;
   struct Case {
     const char* name;
-    int word;  // -1: the spec alone spoils the file
+    int word;  // -1: the file is spoilt by its Md2Spec alone
     int32_t value;
     Md2Spec spec;
   };
