@@ -846,6 +846,14 @@ VORTANA_API int32_t ShadowVolume_FreeAll();
 // Releases the shared buffers before a device reset.
 VORTANA_API int32_t ShadowVolume_LostAll();
 
+// ---- MD2 keyframe models: shared shaders and buffer ---------------------------------------------
+// Builds both model shaders (software processing) and the MD2 shared buffer anew; 1.
+VORTANA_API int32_t InitMD2();
+// The same for the option word the loaders keep (not 0: hardware shaders, none below 1.1); 1.
+VORTANA_API int32_t InitMD2Second(int32_t option);
+// Before a device reset: deletes both shaders and releases the shared buffer; 1.
+VORTANA_API int32_t MD2System_LostAll();
+
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
 // The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.
 struct MAT3DSC {

@@ -1,9 +1,9 @@
 // Pixel tests of the OpenGL device on the surfaceless platform (Mesa's software rasteriser in CI).
 // Without EGL every test fails and says why: a machine that cannot run them must not pass them.
+#include "library/core/actors/model_shaders.h"
 #include "platform/d3d/gl.h"
 #include "platform/d3d/headless.h"
 #include "tests/platform/d3d/gl_scene.h"
-#include "tests/platform/d3d/model_shaders.h"
 
 #include <gtest/gtest.h>
 
@@ -538,16 +538,16 @@ TEST_F(GlDeviceTest, BlendShaderDrawsThePixelsOfTheFixedFunctionDrawOfTheBlend) 
   SetCameraAtOrigin(device, 1.0f);
   D3DMATRIX projection{};
   device->GetTransform(D3DTS_PROJECTION, &projection);
-  const std::vector<FrameVertex> frame0 = {{-2.1f, -1.3f, 5, 0, 0, 1, 0, 0},
-                                           {0.3f, 2.2f, 5, 0, 0, 1, 0, 0},
-                                           {1.7f, -0.9f, 5, 0, 0, 1, 0, 0}};
-  const std::vector<FrameVertex> frame1 = {{-1.3f, -2.1f, 9, 0, 0, 1, 0, 0},
-                                           {1.1f, 1.8f, 7, 0, 0, 1, 0, 0},
-                                           {2.9f, 0.7f, 5, 0, 0, 1, 0, 0}};
+  const std::vector<MD2Vertex> frame0 = {{-2.1f, -1.3f, 5, 0, 0, 1, 0, 0},
+                                         {0.3f, 2.2f, 5, 0, 0, 1, 0, 0},
+                                         {1.7f, -0.9f, 5, 0, 0, 1, 0, 0}};
+  const std::vector<MD2Vertex> frame1 = {{-1.3f, -2.1f, 9, 0, 0, 1, 0, 0},
+                                         {1.1f, 1.8f, 7, 0, 0, 1, 0, 0},
+                                         {2.9f, 0.7f, 5, 0, 0, 1, 0, 0}};
   IDirect3DVertexBuffer8* first = MakeBuffer(device, frame0);
   IDirect3DVertexBuffer8* second = MakeBuffer(device, frame1);
   ASSERT_NE(second, nullptr);
-  const DWORD shader = MakeShader(device, BlendDeclaration(), BlendProgram());
+  const DWORD shader = MakeShader(device, MD2ShaderDeclaration(), MD2ShaderProgram());
   // The transposed projection (world and view are identity), red, frame 1 at a quarter.
   for (DWORD row = 0; row < 4; ++row) {
     SetConstant(
@@ -559,8 +559,8 @@ TEST_F(GlDeviceTest, BlendShaderDrawsThePixelsOfTheFixedFunctionDrawOfTheBlend) 
   SetConstant(device, 8, {0.75f, 0.75f, 0.75f, 0.75f});
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
   device->SetVertexShader(shader);
-  device->SetStreamSource(0, first, sizeof(FrameVertex));
-  device->SetStreamSource(1, second, sizeof(FrameVertex));
+  device->SetStreamSource(0, first, sizeof(MD2Vertex));
+  device->SetStreamSource(1, second, sizeof(MD2Vertex));
   ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
   const auto shaded = Read();
 
@@ -610,7 +610,7 @@ TEST_F(GlDeviceTest, BoneShaderPlacesEachTriangleAtItsBone) {
     SetConstant(device, 8 + 3 * bone, {0, 1, 0, moves[bone][1]});
     SetConstant(device, 9 + 3 * bone, {0, 0, 1, 0});
   }
-  std::vector<BoneVertex> triangles;
+  std::vector<MDLVertex> triangles;
   for (float bone : {0.0f, 3.0f}) {
     triangles.push_back({-0.25f, -0.25f, 0.5f, 0, 0, 1, 0, 0, bone});
     triangles.push_back({0.0f, 0.25f, 0.5f, 0, 0, 1, 0, 0, bone});
@@ -618,9 +618,9 @@ TEST_F(GlDeviceTest, BoneShaderPlacesEachTriangleAtItsBone) {
   }
   IDirect3DVertexBuffer8* buffer = MakeBuffer(device, triangles);
   ASSERT_NE(buffer, nullptr);
-  const DWORD shader = MakeShader(device, BoneDeclaration(), BoneProgram());
+  const DWORD shader = MakeShader(device, MDLShaderDeclaration(), MDLShaderProgram());
   device->SetVertexShader(shader);
-  device->SetStreamSource(0, buffer, sizeof(BoneVertex));
+  device->SetStreamSource(0, buffer, sizeof(MDLVertex));
   ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
   const auto pixels = Read();
   EXPECT_TRUE(Near(At(pixels, 8, 8), 0x00FF00)) << "bone 0: upper left";

@@ -1,8 +1,8 @@
 // Vertex shaders: decoding and refusing token streams, the processor executor, and draws that read
 // several streams.
+#include "library/core/actors/model_shaders.h"
 #include "platform/d3d/shader_program.h"
 #include "tests/platform/d3d/headless_fixture.h"
-#include "tests/platform/d3d/model_shaders.h"
 
 #include <array>
 #include <bit>
@@ -50,8 +50,8 @@ TEST(VertexShaderDecode, AcceptsWellFormedAndRefusesMalformedTokenStreams) {
   const DWORD noMask = vs::R(0).DestinationToken() & ~(vs::kWriteMaskBits << vs::kWriteMaskShift);
   const DWORD comment = vs::kCommentOpcode | 2u << vs::kCommentLengthShift;
   const std::vector<DecodeCase> cases = {
-      {"the two-frame blend", BlendDeclaration(), BlendProgram(), D3D_OK},
-      {"the bone program", BoneDeclaration(), BoneProgram(), D3D_OK},
+      {"the two-frame blend", MD2ShaderDeclaration(), MD2ShaderProgram(), D3D_OK},
+      {"the bone program", MDLShaderDeclaration(), MDLShaderProgram(), D3D_OK},
       {"every instruction", kOneInput,
        ProgramWith({vs::Nop(),
                     vs::Add(vs::R(0), vs::V(0), vs::C(1)),
@@ -277,16 +277,16 @@ class ShaderDrawTest : public HeadlessDeviceTest {
     SetConstant(3, {0, 0, 0, 1});
   }
 
-  const std::vector<FrameVertex> frame0 = {{0, 0, 0, 1, 0, 0, 0.1f, 0.2f},
-                                           {4, 0, 0, 1, 0, 0, 0.3f, 0.4f},
-                                           {0, 8, 0, 1, 0, 0, 0.5f, 0.6f}};
-  const std::vector<FrameVertex> frame1 = {{4, 4, 4, 0, 1, 0, 0.9f, 0.9f},
-                                           {0, 0, 0, 0, 1, 0, 0.9f, 0.9f},
-                                           {8, 0, 4, 0, 1, 0, 0.9f, 0.9f}};
+  const std::vector<MD2Vertex> frame0 = {{0, 0, 0, 1, 0, 0, 0.1f, 0.2f},
+                                         {4, 0, 0, 1, 0, 0, 0.3f, 0.4f},
+                                         {0, 8, 0, 1, 0, 0, 0.5f, 0.6f}};
+  const std::vector<MD2Vertex> frame1 = {{4, 4, 4, 0, 1, 0, 0.9f, 0.9f},
+                                         {0, 0, 0, 0, 1, 0, 0.9f, 0.9f},
+                                         {8, 0, 4, 0, 1, 0, 0.9f, 0.9f}};
 };
 
 TEST_F(ShaderDrawTest, TwoFrameBlendGivesTheTransformedMixOfBothStreams) {
-  const DWORD shader = Shader(BlendDeclaration(), BlendProgram());
+  const DWORD shader = Shader(MD2ShaderDeclaration(), MD2ShaderProgram());
   IDirect3DVertexBuffer8* first = Buffer(frame0);
   IDirect3DVertexBuffer8* second = Buffer(frame1);
   SetTransform();
@@ -294,8 +294,8 @@ TEST_F(ShaderDrawTest, TwoFrameBlendGivesTheTransformedMixOfBothStreams) {
   SetConstant(7, {0.25f, 0.25f, 0.25f, 0.25f});
   SetConstant(8, {0.75f, 0.75f, 0.75f, 0.75f});
   device->SetVertexShader(shader);
-  device->SetStreamSource(0, first, sizeof(FrameVertex));
-  device->SetStreamSource(1, second, sizeof(FrameVertex));
+  device->SetStreamSource(0, first, sizeof(MD2Vertex));
+  device->SetStreamSource(1, second, sizeof(MD2Vertex));
   ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
 
   const DrawRecord& record = control->Draws().back();
@@ -309,7 +309,7 @@ TEST_F(ShaderDrawTest, TwoFrameBlendGivesTheTransformedMixOfBothStreams) {
     EXPECT_FLOAT_EQ(record.shaded[v].texCoords[0][1], frame0[v].v);
   }
   EXPECT_EQ(record.fvf, shader);
-  EXPECT_EQ(record.vertices.size(), 3 * sizeof(FrameVertex));
+  EXPECT_EQ(record.vertices.size(), 3 * sizeof(MD2Vertex));
   device->SetStreamSource(0, nullptr, 0);
   device->SetStreamSource(1, nullptr, 0);
   first->Release();
@@ -317,7 +317,7 @@ TEST_F(ShaderDrawTest, TwoFrameBlendGivesTheTransformedMixOfBothStreams) {
 }
 
 TEST_F(ShaderDrawTest, BoneProgramMovesEachVertexByItsBoneThroughTheAddressRegister) {
-  const DWORD shader = Shader(BoneDeclaration(), BoneProgram());
+  const DWORD shader = Shader(MDLShaderDeclaration(), MDLShaderProgram());
   // Bone 0 at c7..c9 moves by (10, 0, 0); bone 1 at c10..c12 swaps x and y and moves by (0, 20, 0).
   SetConstant(7, {1, 0, 0, 10});
   SetConstant(8, {0, 1, 0, 0});
@@ -328,12 +328,12 @@ TEST_F(ShaderDrawTest, BoneProgramMovesEachVertexByItsBoneThroughTheAddressRegis
   SetTransform();
   SetConstant(5, {0, 1, 0, 1});
   SetConstant(6, {1, 1, 1, 1});
-  const std::vector<BoneVertex> vertices = {{1, 2, 3, 0, 0, 1, 0.5f, 0.5f, 0},
-                                            {1, 2, 3, 0, 0, 1, 0.5f, 0.5f, 3},
-                                            {1, 2, 3, 0, 0, 1, 0.5f, 0.5f, 3.9f}};
+  const std::vector<MDLVertex> vertices = {{1, 2, 3, 0, 0, 1, 0.5f, 0.5f, 0},
+                                           {1, 2, 3, 0, 0, 1, 0.5f, 0.5f, 3},
+                                           {1, 2, 3, 0, 0, 1, 0.5f, 0.5f, 3.9f}};
   IDirect3DVertexBuffer8* buffer = Buffer(vertices);
   device->SetVertexShader(shader);
-  device->SetStreamSource(0, buffer, sizeof(BoneVertex));
+  device->SetStreamSource(0, buffer, sizeof(MDLVertex));
   ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
 
   const DrawRecord& record = control->Draws().back();
@@ -348,23 +348,23 @@ TEST_F(ShaderDrawTest, BoneProgramMovesEachVertexByItsBoneThroughTheAddressRegis
 }
 
 TEST_F(ShaderDrawTest, DrawsRefuseMissingShortOrNarrowStreams) {
-  const DWORD shader = Shader(BlendDeclaration(), BlendProgram());
+  const DWORD shader = Shader(MD2ShaderDeclaration(), MD2ShaderProgram());
   IDirect3DVertexBuffer8* first = Buffer(frame0);
   IDirect3DVertexBuffer8* shortSecond =
-      Buffer(std::vector<FrameVertex>(frame1.begin(), frame1.begin() + 2));
+      Buffer(std::vector<MD2Vertex>(frame1.begin(), frame1.begin() + 2));
   device->SetVertexShader(shader);
-  device->SetStreamSource(0, first, sizeof(FrameVertex));
+  device->SetStreamSource(0, first, sizeof(MD2Vertex));
   EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL)
       << "stream 1 unbound";
-  device->SetStreamSource(1, shortSecond, sizeof(FrameVertex));
+  device->SetStreamSource(1, shortSecond, sizeof(MD2Vertex));
   EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL)
       << "stream 1 holds two vertices";
   device->SetStreamSource(1, first, 24);
   EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL)
       << "stride below the 32 bytes the declaration reads";
-  device->SetStreamSource(1, first, sizeof(FrameVertex));
+  device->SetStreamSource(1, first, sizeof(MD2Vertex));
   EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
-  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, frame0.data(), sizeof(FrameVertex)),
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, frame0.data(), sizeof(MD2Vertex)),
             D3DERR_INVALIDCALL)
       << "a draw from memory has no stream 1";
 
