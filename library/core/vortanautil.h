@@ -870,3 +870,26 @@ VORTANA_API int32_t Load3DS_C(int32_t swap, int32_t unused, const char* path, MA
 VORTANA_API int32_t Load3DS_SetCenter(int32_t flag);
 // Nonzero: the loaders bring each object's vertices into the object's own space.
 VORTANA_API int32_t Load3DS_SetLocalMat(int32_t flag);
+
+// ---- WAD texture archives and PAK packages (index 0 is a refusal; the first archive gets 1) -----
+// Opens a WAD3 archive, which stays open until WAD_CloseAll; returns its index, 0 when refused.
+VORTANA_API int32_t WAD_Load(const char* path);
+// The texture-table identifier of the open archives' texture of that name (any case), converted
+// once and shared as "WAD_<name>"; 0 when no archive has it or it is damaged.
+VORTANA_API int32_t WAD_LoadTextureFromWAD(const char* name, int32_t format);
+// Closes every WAD archive; 1.
+VORTANA_API int32_t WAD_CloseAll();
+// Opens a PAK package, which stays open until closed; returns its index, 0 when refused.
+VORTANA_API int32_t Archive_OpenPak(const char* path);
+// Closes the package of that index; returns 0 (also when refused).
+VORTANA_API int32_t Archive_ClosePak(int32_t index);
+// Closes every package; 1.
+VORTANA_API int32_t Archive_CloseAll();
+// Copies the entry (any case; '\' is rewritten to '/' in the caller's text) of the first open
+// package holding it to destination; remember lists the file for Archive_RemoveTempFiles. 1 or 0.
+VORTANA_API int32_t Archive_ExtractFileTo(char* name, const char* destination, int32_t remember);
+// A file missing on disk is extracted from the open packages into the working folder and the path
+// (a buffer of 256 bytes) becomes its bare name. 0 when the file was on disk, else 1.
+VORTANA_API int32_t Archive_TestPakFile(char* path);
+// Deletes every file the extractions remembered; 1.
+VORTANA_API int32_t Archive_RemoveTempFiles();

@@ -192,7 +192,9 @@ int32_t ReleaseAll() {
   LightFactory_Unload();
   ShadowVolume_FreeAll();
   ShadowVolume_LostAll();
+  Archive_CloseAll();
   Viewport_UnloadAll();
+  WAD_CloseAll();
   // The debug sphere is a mesh of the device: it goes with the other device objects.
   Boundings_Unload();
   return 1;
