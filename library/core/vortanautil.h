@@ -878,3 +878,59 @@ VORTANA_API int32_t Load3DS_C(int32_t swap, int32_t unused, const char* path, MA
 VORTANA_API int32_t Load3DS_SetCenter(int32_t flag);
 // Nonzero: the loaders bring each object's vertices into the object's own space.
 VORTANA_API int32_t Load3DS_SetLocalMat(int32_t flag);
+
+// ---- WAD texture archives and PAK packages (index 0 is a refusal; the first archive gets 1) -----
+// Opens a WAD3 archive, which stays open until WAD_CloseAll; returns its index, 0 when refused.
+VORTANA_API int32_t WAD_Load(const char* path);
+// The texture-table identifier of the open archives' texture of that name (any case), converted
+// once and shared as "WAD_<name>"; 0 when no archive has it or it is damaged.
+VORTANA_API int32_t WAD_LoadTextureFromWAD(const char* name, int32_t format);
+// Closes every WAD archive; 1.
+VORTANA_API int32_t WAD_CloseAll();
+// Opens a PAK package, which stays open until closed; returns its index, 0 when refused.
+VORTANA_API int32_t Archive_OpenPak(const char* path);
+// Closes the package of that index; returns 0 (also when refused).
+VORTANA_API int32_t Archive_ClosePak(int32_t index);
+// Closes every package; 1.
+VORTANA_API int32_t Archive_CloseAll();
+// Copies the entry (any case; '\' is rewritten to '/' in the caller's text) of the first open
+// package holding it to destination; remember lists the file for Archive_RemoveTempFiles. 1 or 0.
+VORTANA_API int32_t Archive_ExtractFileTo(char* name, const char* destination, int32_t remember);
+// A file missing on disk is extracted from the open packages into the working folder and the path
+// (a buffer of 256 bytes) becomes its bare name. 0 when the file was on disk, else 1.
+VORTANA_API int32_t Archive_TestPakFile(char* path);
+// Deletes every file the extractions remembered; 1.
+VORTANA_API int32_t Archive_RemoveTempFiles();
+
+// ---- Text map files and material scripts (surfaces drawn with the position, normal, uv format) --
+// A vertex of a map surface: 32 bytes.
+struct D3_Vertex {
+  float x, y, z;
+  float nx, ny, nz;
+  float u, v;
+};
+static_assert(sizeof(D3_Vertex) == 32);
+// A vertex with its tangent frame for bump mapping: 68 bytes.
+struct D3_BumpVertex {
+  float x, y, z;
+  float nx, ny, nz;
+  float sx, sy, sz;  // tangent along u
+  float tx, ty, tz;  // tangent along v
+  float sxt[3];      // S x T, turned to the normal's side
+  float u, v;
+};
+static_assert(sizeof(D3_BumpVertex) == 68);
+// Reads every "<folder>materials\*.mtr" script (in name order), then the map file's models and
+// surfaces, resolving each surface's material; folder ends in a separator. 1, or 0 when the map
+// file is missing or damaged (then nothing of it is kept).
+VORTANA_API int32_t D3_Load(const char* path, const char* folder);
+// The index of the material of that name, loading its diffuse, bump and specular textures from the
+// first script that mentions the name, else "<folder><name>_d.tga", "_local.tga" and "_s.tga".
+VORTANA_API int32_t D3_FindMaterial(const char* name, const char* folder);
+// Fills the bump vertices' positions, normals, uv and tangent frames from the triangles; triangles
+// naming a vertex past the count are passed over. 1.
+VORTANA_API int32_t D3_PrecomputeBumpInfo(const D3_Vertex* vertices, const uint16_t* indices,
+                                          D3_BumpVertex* bumpVertices, int32_t vertexCount,
+                                          int32_t indexCount);
+// Draws every surface whose bounding sphere is in the view frustum with its diffuse texture. 1.
+VORTANA_API int32_t D3_RenderAll();

@@ -6,6 +6,7 @@
 #include "library/core/frame/debug_log.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/levels/d3_maps.h"
 #include "library/core/render/atmosphere.h"
 #include "library/core/render/fps_display.h"
 #include "library/core/render/texture_factory.h"
@@ -189,11 +190,15 @@ int32_t ReleaseAll() {
   MaterialFactory_UnloadAll();
   // The fonts' buffers hold device references, and their glyphs live in the texture table.
   TextureFont_Unload();
+  // The map materials hold identifiers of the texture table.
+  D3_FreeAll();
   TextureFactory_UnloadAll();
   LightFactory_Unload();
   ShadowVolume_FreeAll();
   ShadowVolume_LostAll();
+  Archive_CloseAll();
   Viewport_UnloadAll();
+  WAD_CloseAll();
   // The debug sphere is a mesh of the device: it goes with the other device objects.
   Boundings_Unload();
   MD2_DeleteAll();
