@@ -677,3 +677,149 @@ VORTANA_API int32_t Load3DS_C(int32_t swap, int32_t unused, const char* path, MA
 VORTANA_API int32_t Load3DS_SetCenter(int32_t flag);
 // Nonzero: the loaders bring each object's vertices into the object's own space.
 VORTANA_API int32_t Load3DS_SetLocalMat(int32_t flag);
+
+// ---- Terrain ------------------------------------------------------------------------------------
+// Height-field terrains of 256 x 256-unit chunks, addressed by the caller's identifier; every
+// export refuses an identifier outside the table with 0 (Terrain_Create grows the table to it).
+// Positions, heights and normals are in world units through the terrain's world matrix.
+namespace d3dx {
+struct D3DXMATRIX;
+}  // namespace d3dx
+
+// One terrain vertex: format 0x212 (position, normal, colour-map and detail-map coordinates).
+struct TVertex {
+  float x, y, z;
+  float nx, ny, nz;
+  float colorU, colorV;
+  float detailU, detailV;
+};
+static_assert(sizeof(TVertex) == 40);
+
+// A quadtree node; a leaf holds the cells [firstColumn, lastColumn) x [firstRow, lastRow) of its
+// chunk; an outside node lies beyond the terrain. The box is in terrain units.
+struct Land_TerrainQuadtree {
+  Land_TerrainQuadtree* children[4];  // low x low z, high x low z, low x high z, high x high z
+  Land_TerrainQuadtree* parent;
+  int32_t leaf;
+  int32_t outside;
+  int32_t firstColumn, firstRow, lastColumn, lastRow;
+  int32_t chunk;
+  float minX, minY, minZ, maxX, maxY, maxZ;
+};
+
+// What picking fills: 17 words, the collision result's layout with the chunk in the face word.
+struct TerrainPickResult {
+  float normal[3];
+  float point[3];
+  float distance;  // from the segment's start, world units
+  float u, v;      // barycentric weights of the hit triangle's second and third vertices
+  int32_t unused0;
+  int32_t chunk;
+  int32_t hit;   // 1 on a hit
+  int32_t kind;  // 2: terrain
+  int32_t unused1[2];
+  int32_t terrain;
+  int32_t unused2;
+};
+static_assert(sizeof(TerrainPickResult) == 17 * 4);
+
+// Resets record id to its defaults (growing the table to it); returns id, or 0 for id below 0.
+VORTANA_API int32_t Terrain_Create(int32_t id);
+// Builds chunkColumns x chunkRows chunks of 256 / precision + 1 vertices a side (precision 2 to
+// 256) from a height-map image (null: flat) placed at (x, y, z), smoothed smoothLevel cells about;
+// reports progress as event 50 whose value carries the percentage float's bit pattern
+// (std::bit_cast back to float); returns id, or 0 with the terrain holding no data.
+VORTANA_API int32_t Terrain_Generate(int32_t id, const char* heightMapFile, int32_t precision,
+                                     int32_t chunkColumns, int32_t chunkRows, float x, float y,
+                                     float z, int32_t smoothLevel);
+// A flat terrain at (x, 0, z).
+VORTANA_API int32_t Terrain_GenerateEmptyTerrain(int32_t id, int32_t precision,
+                                                 int32_t chunkColumns, int32_t chunkRows, float x,
+                                                 float z);
+// Rebuilds the quadtree (nodes never larger than one chunk); 0 without data.
+VORTANA_API int32_t Terrain_GenerateQuadtree(int32_t id);
+// Frees a subtree; a terrain's own root must not be given (the terrain would keep it); returns 0.
+VORTANA_API int32_t Terrain_FreeNodes(Land_TerrainQuadtree* node);
+// Releases what generation made; 0 without data.
+VORTANA_API int32_t Terrain_FreeMemory(int32_t id);
+// Frees every terrain and the table.
+VORTANA_API int32_t Terrain_FreeAll();
+// Height-map value: 0 the blue byte, else the 24 bits of blue, green and red (blue highest).
+VORTANA_API int32_t Terrain_SetHMMode(int32_t mode);
+// Nonzero: terrains generated later are drawn with clockwise culling.
+VORTANA_API int32_t Terrain_SetFlipMode(int32_t flip);
+// The same for one terrain.
+VORTANA_API int32_t Terrain_ChangeFlipMode(int32_t id, int32_t flip);
+// Height factor applied at the next generation; below 0.0001 becomes 0.0001.
+VORTANA_API int32_t Terrain_SetFactorY(int32_t id, float factor);
+// Placement (world units); the world matrix follows at its next use.
+VORTANA_API int32_t Terrain_SetPosition(int32_t id, float x, float y, float z);
+// Rotation in radians: x pitch, y yaw, z roll.
+VORTANA_API int32_t Terrain_SetRotation(int32_t id, float x, float y, float z);
+// Scale; a 0 component makes all three 1 when the matrix is rebuilt.
+VORTANA_API int32_t Terrain_SetScaling(int32_t id, float x, float y, float z);
+// Takes the caller's world matrix as it is.
+VORTANA_API int32_t Terrain_SetMatrix(int32_t id, const d3dx::D3DXMATRIX* matrix);
+// Copies the world matrix out as it was last set or built.
+VORTANA_API int32_t Terrain_GetMatrix(int32_t id, d3dx::D3DXMATRIX* matrix);
+// Width and depth in world units: chunks x scale x 256.
+VORTANA_API int32_t Terrain_GetExtent(int32_t id, float* width, float* depth);
+// A disabled chunk is never drawn; 0 for a chunk outside the terrain.
+VORTANA_API int32_t Terrain_EnableChunk(int32_t id, int32_t chunk, int32_t enabled);
+// The same for the chunk at column, row.
+VORTANA_API int32_t Terrain_EnableChunk2(int32_t id, int32_t column, int32_t row, int32_t enabled);
+// The chunk's visible flag from the last drawing.
+VORTANA_API int32_t Terrain_IsVisible(int32_t id, int32_t chunk);
+// The chunk's colour texture identifier (0 for a chunk outside the terrain).
+VORTANA_API int32_t Terrain_GetTexture(int32_t id, int32_t chunk);
+// The chunk's material identifier (0 for a chunk outside the terrain).
+VORTANA_API int32_t Terrain_GetMaterial(int32_t id, int32_t chunk);
+// Widens every inner node below node to minY..maxY; 0 for a leaf, an outside node or null.
+VORTANA_API int32_t Terrain_RecurseChildsForUpdate(Land_TerrainQuadtree* node, float maxY,
+                                                   float minY);
+// Widens the nodes over a chunk to its box's height range.
+VORTANA_API int32_t Terrain_UpdateQuadtreeForChunk(int32_t id, int32_t chunk);
+// Widens the nodes over terrain point (x, z) to take height y.
+VORTANA_API int32_t Terrain_UpdateQuadtreeForPoint(int32_t id, float x, float z, float y);
+// The surface point under or over point (clamped onto the terrain, wrapped while paging).
+VORTANA_API int32_t Terrain_GetHeight(int32_t id, const d3dx::D3DXVECTOR3* point,
+                                      d3dx::D3DXVECTOR3* out);
+// The unit normal at point, the cross of the cell's +x by its +z edge: (0, -1, 0) on level ground.
+VORTANA_API int32_t Terrain_GetNormal(int32_t id, const d3dx::D3DXVECTOR3* point,
+                                      d3dx::D3DXVECTOR3* out);
+// The nearest hit on the segment from..to; reserved is not read.
+VORTANA_API int32_t Terrain_RayPicking(int32_t id, const d3dx::D3DXVECTOR3* from,
+                                       const d3dx::D3DXVECTOR3* to, TerrainPickResult* result,
+                                       int32_t reserved);
+// Over every terrain: nearest 0 takes the first hit in identifier order, else the nearest below
+// 9999 units.
+VORTANA_API int32_t Terrain_RayPickingAll(const d3dx::D3DXVECTOR3* from,
+                                          const d3dx::D3DXVECTOR3* to, TerrainPickResult* result,
+                                          int32_t nearest);
+// Appends the leaves below node whose parents' boxes the ray meets (at most 8191); the new count.
+VORTANA_API int32_t Terrain_RecurseTreeForCollision(Land_TerrainQuadtree** leaves, int32_t* count,
+                                                    Land_TerrainQuadtree* node,
+                                                    const d3dx::D3DXVECTOR3* rayStart,
+                                                    const d3dx::D3DXVECTOR3* rayDirection);
+// Smoothing weights for generation: type 1 takes 9 (3 x 3), type 2 25 (5 x 5), row-major, divided
+// by weightSum; enable 0 first returns to the plain mean.
+VORTANA_API int32_t Terrain_SetAffineFilter(int32_t id, int32_t enable, int32_t type,
+                                            const float* weights, float weightSum);
+// Each vertex's y = the mean of heights (columns x rows floats) level cells about.
+VORTANA_API int32_t Terrain_Affine(int32_t columns, int32_t rows, int32_t level,
+                                   const float* heights, TVertex* vertices);
+// The same weighted by the terrain's table; levels above 2 are taken as 2.
+VORTANA_API int32_t Terrain_Affine2(int32_t id, int32_t columns, int32_t rows, int32_t level,
+                                    const float* heights, TVertex* vertices);
+// Vertex normals from the cells' faces, summed in work (3 floats a vertex, zero on entry).
+VORTANA_API int32_t Terrain_ComputeNormals(int32_t columns, int32_t rows, TVertex* vertices,
+                                           float* work);
+// Recomputes a chunk's normals from its heights and matches its seams with its neighbours.
+VORTANA_API int32_t Terrain_ReComputeNormals(int32_t id, int32_t chunk);
+// Sets (or with relative adds to) the height of the vertex nearest (x, z), and its copies in the
+// neighbouring chunks; localCoordinates: terrain units; refresh: copy to the drawn buffers now.
+VORTANA_API int32_t Terrain_ChangePointAltitude(int32_t id, float x, float z, float altitude,
+                                                int32_t relative, int32_t localCoordinates,
+                                                int32_t refresh);
+// Recomputes edited chunks' normals and copies chunk (-1: all) to its vertex buffer.
+VORTANA_API int32_t Terrain_RefreshTerrain(int32_t id, int32_t chunk);

@@ -166,6 +166,7 @@ int32_t SetDevice(IUnknown** device) {
 }
 
 int32_t ReleaseAll() {
+  Terrain_FreeAll();
   MaterialFactory_UnloadAll();
   // The fonts' buffers hold device references, and their glyphs live in the texture table.
   TextureFont_Unload();
