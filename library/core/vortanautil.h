@@ -823,3 +823,25 @@ VORTANA_API int32_t Terrain_ChangePointAltitude(int32_t id, float x, float z, fl
                                                 int32_t refresh);
 // Recomputes edited chunks' normals and copies chunk (-1: all) to its vertex buffer.
 VORTANA_API int32_t Terrain_RefreshTerrain(int32_t id, int32_t chunk);
+// Draws the chunks in view (with paging, the copies within range of the camera) and adds the
+// primitives to the polygon counter; 0 without data.
+VORTANA_API int32_t Terrain_Render(int32_t id);
+// Nonzero: the terrain repeats endlessly, range chunks about the camera drawn, its edges made to
+// meet.
+VORTANA_API int32_t Terrain_SetPagingSystem(int32_t id, int32_t enable, int32_t range);
+// Colour texture of chunk (-1: every chunk); ends the expanded texture; returns 0.
+VORTANA_API int32_t Terrain_SetTexture(int32_t id, int32_t texture, int32_t chunk);
+// Detail texture of chunk (-1: every chunk); the first chunk's decides whether a detail stage is
+// set.
+VORTANA_API int32_t Terrain_SetDetailTexture(int32_t id, int32_t texture, int32_t chunk);
+// Material of chunk (-1: every chunk); returns 0.
+VORTANA_API int32_t Terrain_SetMaterial(int32_t id, int32_t material, int32_t chunk);
+// The detail stage's colour operation (default 8, signed add).
+VORTANA_API int32_t Terrain_SetDetailMapMode(int32_t id, int32_t mode);
+// The lightmap texture (0: none), multiplied over the lit colour; kept apart from the bump light.
+VORTANA_API int32_t Terrain_SetLightmap(int32_t id, int32_t texture);
+// Stored; drawing does not read it.
+VORTANA_API int32_t Terrain_SetLightmapAlpha(int32_t id, int32_t value);
+// Dot-product bump mapping with bumpTexture against light lightId's direction; 0 switches it off.
+VORTANA_API int32_t Terrain_SetBumpmapping(int32_t id, int32_t enable, int32_t bumpTexture,
+                                           int32_t lightId);

@@ -67,6 +67,7 @@ struct TerrainRecord {
   float position[3];
   d3d::IDirect3DIndexBuffer8* indexBuffer;
   int32_t indexCount;
+  int32_t expandedTexture;
   int32_t paging;
   int32_t pagingRange;  // chunks
   int32_t precision;    // terrain units between vertices
