@@ -845,3 +845,10 @@ VORTANA_API int32_t Terrain_SetLightmapAlpha(int32_t id, int32_t value);
 // Dot-product bump mapping with bumpTexture against light lightId's direction; 0 switches it off.
 VORTANA_API int32_t Terrain_SetBumpmapping(int32_t id, int32_t enable, int32_t bumpTexture,
                                            int32_t lightId);
+// Writes the terrain's heights (normalsFlag 1 or 2: and normals), spheres and placement from byte
+// startOffset of path, keeping the bytes before it.
+VORTANA_API int32_t Terrain_SaveTerrainData(int32_t id, const char* path, int32_t normalsFlag,
+                                            int32_t startOffset);
+// Reads such a file from startOffset, regenerating the terrain flat when its shape or precision
+// differ; a refused file leaves the terrain as it was.
+VORTANA_API int32_t Terrain_LoadTerrainData(int32_t id, const char* path, int32_t startOffset);

@@ -2,9 +2,11 @@
 // picking and edits against surfaces whose answers are known.
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "platform/d3dx/math.h"
+#include "platform/win/byte_reader.h"
 #include "tests/library/core/library_fixture.h"
 
 namespace {
@@ -302,6 +304,118 @@ TEST_F(Terrain, ChunkFlagsAndFreeingRefuseWhatIsNotThere) {
   EXPECT_EQ(Terrain_FreeMemory(0), 1);
   EXPECT_EQ(Terrain_FreeMemory(0), 0);
   EXPECT_EQ(Terrain_GenerateQuadtree(0), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class TerrainData : public Terrain {
+ protected:
+  // A 3 x 2 terrain with a raised vertex in chunk 4, placed, turned and scaled.
+  void BuildPlaced(int32_t id) {
+    ASSERT_EQ(Terrain_Create(id), id);
+    ASSERT_EQ(Terrain_GenerateEmptyTerrain(id, 64, 3, 2, 0, 0), id);
+    ASSERT_EQ(Terrain_ChangePointAltitude(id, 300, 300, 40, 0, 1, 1), 1);
+    ASSERT_EQ(Terrain_SetPosition(id, 5, 6, 7), 1);
+    ASSERT_EQ(Terrain_SetRotation(id, 0, 0.25f, 0), 1);
+    ASSERT_EQ(Terrain_SetScaling(id, 2, 1, 2), 1);
+  }
+
+  static D3DXVECTOR3 HeightAt(int32_t id, float x, float z) {
+    const D3DXVECTOR3 point = Vec(x, 0, z);
+    D3DXVECTOR3 out{};
+    EXPECT_EQ(Terrain_GetHeight(id, &point, &out), 1);
+    return out;
+  }
+
+  std::string Path(const char* name) const { return (Folder() / name).string(); }
+};
+
+TEST_F(TerrainData, RoundTripsHeightsNormalsAndPlacementFromAStartOffset) {
+  BuildPlaced(0);
+  // The raised vertex, in the world.
+  HeightAt(0, 0, 0);  // builds the matrix
+  D3DXMATRIX world;
+  ASSERT_EQ(Terrain_GetMatrix(0, &world), 1);
+  const D3DXVECTOR3 local = Vec(320, 0, 320);
+  D3DXVECTOR3 corner;
+  d3dx::D3DXVec3TransformCoord(&corner, &local, &world);
+  const D3DXVECTOR3 raised = HeightAt(0, corner.x, corner.z);
+  ASSERT_GT(raised.y, 30.0f);
+  for (const int32_t flag : {0, 1}) {
+    SCOPED_TRACE(flag);
+    const std::string path = Path("terrain.dat");
+    win::WriteFileBytes(path, std::vector<uint8_t>(12, 0xAB));
+    ASSERT_EQ(Terrain_SaveTerrainData(0, path.c_str(), flag, 12), 1);
+    const auto bytes = win::ReadFileBytes(path, 1 << 20);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::vector<uint8_t>(bytes->begin(), bytes->begin() + 12),
+              std::vector<uint8_t>(12, 0xAB));
+    // A flat 1 x 1 terrain elsewhere takes the file's shape, heights and placement.
+    ASSERT_EQ(Terrain_Create(1), 1);
+    ASSERT_EQ(Terrain_GenerateEmptyTerrain(1, 32, 1, 1, 100, 100), 1);
+    ASSERT_EQ(Terrain_LoadTerrainData(1, path.c_str(), 12), 1);
+    EXPECT_TRUE(Near(HeightAt(1, corner.x, corner.z), raised, kTolerance));
+    float width = 0;
+    float depth = 0;
+    ASSERT_EQ(Terrain_GetExtent(1, &width, &depth), 1);
+    EXPECT_EQ(width, 3 * 2 * 256.0f);
+    const D3DXVECTOR3 down = Vec(raised.x, 1000, raised.z);
+    const D3DXVECTOR3 below = Vec(raised.x, -1000, raised.z);
+    TerrainPickResult hit{};
+    ASSERT_EQ(Terrain_RayPicking(1, &down, &below, &hit, 0), 1);
+    EXPECT_NEAR(hit.point[1], raised.y, 1e-2f);
+  }
+}
+
+TEST_F(TerrainData, RefusedFilesLeaveTheTerrainAsItWas) {
+  BuildPlaced(0);
+  const std::string good = Path("good.dat");
+  ASSERT_EQ(Terrain_SaveTerrainData(0, good.c_str(), 1, 0), 1);
+  const std::vector<uint8_t> bytes = *win::ReadFileBytes(good, 1 << 20);
+  ASSERT_EQ(Terrain_Create(1), 1);
+  ASSERT_EQ(Terrain_GenerateEmptyTerrain(1, 32, 1, 1, 0, 0), 1);
+  const auto variant = [&](size_t offset, uint32_t word) {
+    std::vector<uint8_t> changed = bytes;
+    std::memcpy(&changed[offset], &word, 4);
+    return changed;
+  };
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  };
+  const std::vector<Case> cases = {
+      {"old format", variant(0, 0x52524554)},
+      {"other magic", variant(0, 0x12345678)},
+      {"flag 3", variant(4, 3)},
+      {"count", variant(8, 7)},
+      {"precision", variant(20, 1)},
+      {"table", variant(24, 1000)},
+      {"truncated", std::vector<uint8_t>(bytes.begin(), bytes.end() - 1)},
+      {"header only", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 40)},
+      {"empty", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Path("bad.dat");
+    win::WriteFileBytes(path, c.bytes);
+    EXPECT_EQ(Terrain_LoadTerrainData(1, path.c_str(), 0), 0);
+    float width = 0;
+    float depth = 0;
+    ASSERT_EQ(Terrain_GetExtent(1, &width, &depth), 1);
+    EXPECT_EQ(width, 256.0f);
+    EXPECT_NEAR(HeightAt(1, 10, 10).y, 0.0f, 1e-4f);
+  }
+  EXPECT_TRUE(
+      Logged("LANDSCAPE : You're trying to load an terrain data that has been created with the old "
+             "terrain format, can't  read it, please update the terrain data (" +
+             Path("bad.dat") + ")"));
+  EXPECT_EQ(Terrain_LoadTerrainData(1, Path("missing.dat").c_str(), 0), 0);
+  EXPECT_EQ(Terrain_SaveTerrainData(1, (Folder() / "no" / "such.dat").c_str(), 0, 0), 0);
+  ASSERT_EQ(Terrain_FreeMemory(1), 1);
+  EXPECT_EQ(Terrain_SaveTerrainData(1, good.c_str(), 0, 0), 0);
+  EXPECT_TRUE(Logged("LANDSCAPE : Can't save a empty or not generated terrain"));
 }
 
 }  // namespace
