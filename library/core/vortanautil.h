@@ -852,3 +852,34 @@ VORTANA_API int32_t Terrain_SaveTerrainData(int32_t id, const char* path, int32_
 // Reads such a file from startOffset, regenerating the terrain flat when its shape or precision
 // differ; a refused file leaves the terrain as it was.
 VORTANA_API int32_t Terrain_LoadTerrainData(int32_t id, const char* path, int32_t startOffset);
+// Shows (nonzero) or hides the terrain's water quad.
+VORTANA_API int32_t Terrain_SetWaterEnable(int32_t id, int32_t enable);
+// The water's height in terrain units.
+VORTANA_API int32_t Terrain_SetWaterAltitude(int32_t id, float altitude);
+// The water's colour (0..1); an alpha of exactly -1 keeps the alpha it had.
+VORTANA_API int32_t Terrain_SetWaterColor(int32_t id, float r, float g, float b, float a);
+// Repeats of the water texture across the quad.
+VORTANA_API int32_t Terrain_SetWaterTextureScale(int32_t id, float u, float v);
+// The plain pass's texture.
+VORTANA_API int32_t Terrain_SetWaterTexture(int32_t id, int32_t texture);
+// Blending on or off, alpha, sway on or off, the blend factors and a border (terrain units) about
+// the terrain; reserved is not read.
+VORTANA_API int32_t Terrain_SetWaterEffect(int32_t id, int32_t blend, float alpha, int32_t animate,
+                                           int32_t sourceBlend, int32_t destinationBlend,
+                                           int32_t reserved, float border);
+// The sway's direction atan2(a, b) and its speed.
+VORTANA_API int32_t Terrain_SetWaterAnimation(int32_t id, float a, float b, float speed);
+// Environment-bumped reflection in up to two layers of the given strengths (bump 0: the default
+// bump texture), with the bump matrix m00 .. m11.
+VORTANA_API int32_t Terrain_SetWaterBumpmapping(int32_t id, int32_t enable, int32_t bumpTexture,
+                                                int32_t reflectionTexture, float firstStrength,
+                                                float secondStrength, float m00, float m01,
+                                                float m10, float m11);
+// Rebuilds the water quad over the terrain's extent and border.
+VORTANA_API int32_t Terrain_ComputeWater(int32_t id);
+// Draws the water after the terrain; 0 while it is hidden.
+VORTANA_API int32_t Terrain_RenderWater(int32_t id);
+
+// ---- Scene time ---------------------------------------------------------------------------------
+// Milliseconds of the last frame, which the animated families advance by.
+VORTANA_API int32_t Scene_SetTimeElapsed(float milliseconds);

@@ -47,6 +47,36 @@ struct ChunkVertexBuffer {
   int32_t vertexCount;
 };
 
+// A 0x142 vertex of the water quad: position, diffuse colour, one coordinate pair.
+struct WaterVertex {
+  float x, y, z;
+  d3d::DWORD colour;
+  float u, v;
+};
+
+struct TerrainWater {
+  int32_t enabled;
+  int32_t blend;
+  float colour[4];  // r, g, b, a in 0..1
+  float textureScale[2];
+  float phase;     // radians
+  float altitude;  // terrain units
+  int32_t sourceBlend;
+  int32_t destinationBlend;
+  float direction;  // radians
+  int32_t animate;
+  WaterVertex quad[4];
+  float border;  // terrain units
+  int32_t texture;
+  float speed;
+  int32_t bumpMapping;
+  int32_t bumpTexture;
+  float bumpMatrix[4];  // 00, 01, 10, 11
+  float secondStrength;
+  float firstStrength;
+  int32_t reflectionTexture;
+};
+
 struct TerrainRecord {
   float flipSign;
   int32_t id;
@@ -72,6 +102,7 @@ struct TerrainRecord {
   int32_t pagingRange;  // chunks
   int32_t precision;    // terrain units between vertices
   float heightFactor;
+  TerrainWater water;
 };
 
 extern TerrainRecord* TerrainTable;
@@ -98,3 +129,5 @@ bool IsAntiDiagonalCell(int32_t column, int32_t row, int32_t columns, int32_t ro
 void BuildSpiralStrip(int32_t side, std::vector<uint16_t>& indices);
 // Copies a chunk's grid into its vertex buffer and sets its sphere from its box.
 void CopyChunkToBuffer(TerrainRecord& terrain, int32_t chunk);
+// The texture object of a texture-table identifier, or null.
+d3d::IDirect3DTexture8* TextureOf(int32_t identifier);

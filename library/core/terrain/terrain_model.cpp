@@ -65,6 +65,13 @@ void ResetRecord(TerrainRecord& terrain, int32_t id) {
   terrain.weightSum = kNoWeightTable;
   D3DXMatrixIdentity(&terrain.world);
   std::fill(std::begin(terrain.scale), std::end(terrain.scale), 1.0f);
+  TerrainWater& water = terrain.water;
+  std::fill(std::begin(water.colour), std::end(water.colour), 1.0f);
+  water.textureScale[0] = water.textureScale[1] = 1.0f;
+  // As the caller's settings have always defaulted: inverse source alpha over source alpha.
+  water.sourceBlend = D3DBLEND_INVSRCALPHA;
+  water.destinationBlend = D3DBLEND_SRCALPHA;
+  water.speed = 1.0f;
 }
 
 // The pixels of a height map as X8R8G8B8, four bytes a pixel.
@@ -644,13 +651,13 @@ int32_t Terrain_SetPosition(int32_t id, float x, float y, float z) {
 int32_t Terrain_SetRotation(int32_t id, float x, float y, float z) {
   if (FindTerrain(id) == nullptr) return 0;
   SetPlacement(id, TerrainTable[id].rotation, x, y, z);
-  return 1;
+  return Terrain_ComputeWater(id);
 }
 
 int32_t Terrain_SetScaling(int32_t id, float x, float y, float z) {
   if (FindTerrain(id) == nullptr) return 0;
   SetPlacement(id, TerrainTable[id].scale, x, y, z);
-  return 1;
+  return Terrain_ComputeWater(id);
 }
 
 int32_t Terrain_SetMatrix(int32_t id, const D3DXMATRIX* matrix) {

@@ -28,11 +28,6 @@ struct VisibleChunk {
 // Grows with the terrain and the paging range, so no count overflows it.
 std::vector<VisibleChunk> VisibleList;
 
-IDirect3DTexture8* TextureOf(int32_t identifier) {
-  const TextureRecord* record = TextureFactory_Record(identifier);
-  return record != nullptr ? record->texture : nullptr;
-}
-
 int32_t FloorDiv(int32_t value, int32_t divisor) {
   return static_cast<int32_t>(std::floor(static_cast<float>(value) / static_cast<float>(divisor)));
 }
@@ -193,6 +188,11 @@ int32_t DrawVisible(const TerrainRecord& terrain, bool bindTextures) {
 }
 
 }  // namespace
+
+IDirect3DTexture8* TextureOf(int32_t identifier) {
+  const TextureRecord* record = TextureFactory_Record(identifier);
+  return record != nullptr ? record->texture : nullptr;
+}
 
 int32_t Terrain_Render(int32_t id) {
   TerrainRecord* terrain = FindGeneratedTerrain(id);

@@ -1,5 +1,8 @@
 // Terrain drawing on the headless device: culling, paging and the stage set-ups the draws see.
+#include <cmath>
+#include <cstring>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -57,7 +60,7 @@ class TerrainRender : public LibraryTest {
     return result;
   }
 
-  std::vector<DrawRecord> Draws() const { return Control()->Draws(); }
+  const std::vector<DrawRecord>& Draws() const { return Control()->Draws(); }
 
   int32_t polygons_ = 0;
 };
@@ -204,6 +207,92 @@ TEST_F(TerrainRender, BumpMappingDotsTheBumpTextureWithTheLightDirection) {
   EXPECT_NE(Draws()[0].textures[1], nullptr);
   // The light index is not a lightmap: no stage 2 and no second pass.
   EXPECT_EQ(Draws()[0].textures[2], nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+struct WaterVertex {  // 0x142: position, diffuse, one coordinate pair
+  float x, y, z;
+  DWORD colour;
+  float u, v;
+};
+
+TEST_F(TerrainRender, WaterCoversTheExtentAndItsBorderInItsColour) {
+  Start();
+  ASSERT_EQ(Terrain_Create(0), 0);
+  ASSERT_EQ(Terrain_GenerateEmptyTerrain(0, 64, 2, 1, 0, 0), 0);
+  Control()->ClearDraws();
+  EXPECT_EQ(Terrain_RenderWater(0), 0);  // off: nothing drawn or set
+  EXPECT_TRUE(Draws().empty());
+  ASSERT_EQ(Terrain_SetScaling(0, 0, 0, 0), 1);  // a 0 scale must not spoil the quad
+  ASSERT_EQ(Terrain_SetWaterEnable(0, 1), 1);
+  ASSERT_EQ(Terrain_SetWaterAltitude(0, 12), 1);
+  ASSERT_EQ(Terrain_SetWaterColor(0, 0, 0.5f, 1, 0.25f), 1);
+  ASSERT_EQ(Terrain_SetWaterColor(0, 1, 0.5f, 0, -1.0f), 1);  // keeps the alpha
+  ASSERT_EQ(Terrain_SetWaterEffect(0, 1, 0.25f, 0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0, 10),
+            1);
+  device_->BeginScene();
+  ASSERT_EQ(Terrain_RenderWater(0), 1);
+  device_->EndScene();
+  ASSERT_EQ(Draws().size(), 1u);
+  const DrawRecord& draw = Draws()[0];
+  EXPECT_EQ(draw.primitiveCount, 2u);
+  ASSERT_EQ(draw.vertices.size(), 4 * sizeof(WaterVertex));
+  WaterVertex quad[4];
+  std::memcpy(quad, draw.vertices.data(), sizeof quad);
+  const float corners[4][2] = {{-10, -10}, {522, -10}, {-10, 266}, {522, 266}};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(quad[k].x, corners[k][0]) << k;
+    EXPECT_EQ(quad[k].z, corners[k][1]) << k;
+    EXPECT_EQ(quad[k].y, 12.0f);
+    EXPECT_EQ(quad[k].colour, 0x3FFF7F00u);
+  }
+  EXPECT_EQ(draw.state.renderStates[D3DRS_ALPHABLENDENABLE], 1u);
+  EXPECT_EQ(draw.state.renderStates[D3DRS_CULLMODE], DWORD{D3DCULL_NONE});
+  EXPECT_EQ(Control()->Draws().back().state.stageStates[0][D3DTSS_TEXTURETRANSFORMFLAGS],
+            DWORD{D3DTTFF_COUNT2});
+}
+
+TEST_F(TerrainRender, WaterSwaysByTheElapsedTimeAndBumpLayersFollowTheirStrengths) {
+  Start();
+  ASSERT_EQ(Terrain_Create(0), 0);
+  ASSERT_EQ(Terrain_GenerateEmptyTerrain(0, 64, 1, 1, 0, 0), 0);
+  ASSERT_EQ(Terrain_SetWaterEnable(0, 1), 1);
+  ASSERT_EQ(Terrain_SetWaterEffect(0, 0, 1, 1, D3DBLEND_ONE, D3DBLEND_ZERO, 0, 0), 1);
+  ASSERT_EQ(Terrain_SetWaterAnimation(0, 0, 1, 2), 1);  // along u, phase 2 per second
+  const auto offsetU = [&](float milliseconds) {
+    Scene_SetTimeElapsed(milliseconds);
+    Control()->ClearDraws();
+    device_->BeginScene();
+    EXPECT_EQ(Terrain_RenderWater(0), 1);
+    device_->EndScene();
+    return Draws().at(0).state.Transform(D3DTS_TEXTURE0).m[2][0];
+  };
+  EXPECT_NEAR(offsetU(0), 0.01f, 1e-6f);
+  EXPECT_NEAR(offsetU(500), 0.01f * std::cos(1.0f), 1e-6f);
+  EXPECT_NEAR(offsetU(std::nanf("")), 0.01f * std::cos(1.0f), 1e-6f);  // adds nothing
+  Scene_SetTimeElapsed(0);
+
+  for (const auto& [first, second, draws] :
+       {std::tuple{0.5f, 0.0f, 1u}, std::tuple{0.5f, 0.25f, 2u}, std::tuple{0.0f, 0.0f, 0u}}) {
+    ASSERT_EQ(Terrain_SetWaterBumpmapping(0, 1, 0, 0, first, second, 0.1f, 0, 0, 0.1f), 1);
+    Control()->ClearDraws();
+    device_->BeginScene();
+    ASSERT_EQ(Terrain_RenderWater(0), 1);
+    device_->EndScene();
+    ASSERT_EQ(Draws().size(), draws);
+    if (draws > 0) {
+      const FixedFunctionState& state = Draws()[0].state;
+      EXPECT_EQ(state.stageStates[0][D3DTSS_COLOROP], DWORD{D3DTOP_BUMPENVMAP});
+      EXPECT_EQ(state.renderStates[D3DRS_TEXTUREFACTOR], 0x7FFFFFFFu);
+      EXPECT_NE(Draws()[0].textures[0], nullptr);  // the default bump texture
+    }
+    if (draws > 1) {
+      EXPECT_EQ(Draws()[1].state.renderStates[D3DRS_TEXTUREFACTOR], 0x3FFFFFFFu);
+    }
+  }
 }
 
 }  // namespace
