@@ -879,6 +879,15 @@ VORTANA_API int32_t Terrain_SetWaterBumpmapping(int32_t id, int32_t enable, int3
 VORTANA_API int32_t Terrain_ComputeWater(int32_t id);
 // Draws the water after the terrain; 0 while it is hidden.
 VORTANA_API int32_t Terrain_RenderWater(int32_t id);
+// Colour-map coordinates of chunk (-1: every chunk): su and sv repeats across it.
+VORTANA_API int32_t Terrain_SetTextureScale(int32_t id, float su, float sv, int32_t chunk);
+// Detail-map coordinates the same way.
+VORTANA_API int32_t Terrain_SetDetailScale(int32_t id, float su, float sv, int32_t chunk);
+// Stretches texture once over columns x rows chunks from firstColumn, firstRow (cut to the
+// terrain; alsoDetail: the detail coordinates too); 0 without data or for an empty rectangle.
+VORTANA_API int32_t Terrain_ExpandTexture(int32_t id, int32_t texture, int32_t firstColumn,
+                                          int32_t firstRow, int32_t columns, int32_t rows,
+                                          int32_t alsoDetail);
 
 // ---- Scene time ---------------------------------------------------------------------------------
 // Milliseconds of the last frame, which the animated families advance by.

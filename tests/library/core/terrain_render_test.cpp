@@ -296,3 +296,45 @@ TEST_F(TerrainRender, WaterSwaysByTheElapsedTimeAndBumpLayersFollowTheirStrength
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TerrainRender, ExpandedTextureStretchesOverItsChunksAndClampsTheColourStage) {
+  Start();
+  ASSERT_EQ(Terrain_Create(0), 0);
+  ASSERT_EQ(Terrain_GenerateEmptyTerrain(0, 128, 4, 1, 0, 0), 0);  // 3 x 3 vertices a chunk
+  const int32_t texture = Texture("map", 0xff808080);
+  EXPECT_EQ(Terrain_ExpandTexture(0, texture, 2, 0, 4, 1, 0), 1);
+  EXPECT_EQ(Terrain_ExpandTexture(0, texture, 0, 0, 0, 1, 0), 0);
+  EXPECT_EQ(Terrain_ExpandTexture(0, texture, -1, 0, 1, 1, 0), 0);
+  EXPECT_EQ((std::vector<int32_t>{Terrain_GetTexture(0, 0), Terrain_GetTexture(0, 1),
+                                  Terrain_GetTexture(0, 2), Terrain_GetTexture(0, 3)}),
+            (std::vector<int32_t>{0, 0, texture, texture}));
+  LookDownFromFarAbove();
+  Control()->ClearDraws();
+  ASSERT_EQ(Render(0), 1);
+  ASSERT_EQ(Draws().size(), 4u);
+  // Chunks 2 and 3 run u from 0 to 0.25 and from 0.25 to 0.5; chunk 0 keeps 0 to 1.
+  const auto firstRowU = [&](size_t draw) {
+    std::vector<float> u;
+    for (int j = 0; j < 3; ++j) {
+      TVertex vertex;
+      std::memcpy(&vertex, Draws()[draw].vertices.data() + j * sizeof(TVertex), sizeof vertex);
+      u.push_back(vertex.colorU);
+    }
+    return u;
+  };
+  EXPECT_EQ(firstRowU(0), (std::vector<float>{0, 0.5f, 1}));
+  EXPECT_EQ(firstRowU(2), (std::vector<float>{0, 0.125f, 0.25f}));
+  EXPECT_EQ(firstRowU(3), (std::vector<float>{0.25f, 0.375f, 0.5f}));
+  EXPECT_EQ(Draws()[2].state.stageStates[0][D3DTSS_ADDRESSU], DWORD{D3DTADDRESS_CLAMP});
+  Terrain_SetTexture(0, texture, -1);
+  EXPECT_TRUE(Logged("LAND MANAGER : Switching to Non Expanded texture"));
+  ASSERT_EQ(Terrain_SetTextureScale(0, 4, 2, 1), 1);
+  Control()->ClearDraws();
+  ASSERT_EQ(Render(0), 1);
+  EXPECT_EQ(firstRowU(1), (std::vector<float>{0, 2, 4}));
+  EXPECT_EQ(Draws()[1].state.stageStates[0][D3DTSS_ADDRESSU], DWORD{D3DTADDRESS_WRAP});
+}
+
+}  // namespace
