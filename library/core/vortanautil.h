@@ -888,6 +888,18 @@ VORTANA_API int32_t Terrain_SetDetailScale(int32_t id, float su, float sv, int32
 VORTANA_API int32_t Terrain_ExpandTexture(int32_t id, int32_t texture, int32_t firstColumn,
                                           int32_t firstRow, int32_t columns, int32_t rows,
                                           int32_t alsoDetail);
+// Adds a layer to the texture generator: picture blended where heights lie near the middle of
+// minHeight..maxHeight (0..255), its range widened by falloff and up to randomness at random,
+// repeated uRepeat, vRepeat times a pixel; returns the layer's index.
+VORTANA_API int32_t Terrain_TexGenAddLayer(int32_t id, const char* picture, int32_t minHeight,
+                                           int32_t maxHeight, float falloff, float uRepeat,
+                                           float vRepeat, float randomness);
+// Removes every layer; returns 0.
+VORTANA_API int32_t Terrain_TexGenClearLayers(int32_t id);
+// Writes a size x size bitmap file blending the layers by the height map's blue byte; pixels no
+// layer covers are transparent black.
+VORTANA_API int32_t Terrain_TexGenGenerate(int32_t id, const char* heightMap,
+                                           const char* outputFile, int32_t size);
 
 // ---- Scene time ---------------------------------------------------------------------------------
 // Milliseconds of the last frame, which the animated families advance by.

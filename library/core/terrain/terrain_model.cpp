@@ -9,6 +9,7 @@
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/frame_state.h"
 #include "library/core/terrain/terrain.h"
+#include "library/core/terrain/terrain_texgen.h"
 #include "library/core/vortanautil.h"
 #include "platform/d3dx/filter.h"
 #include "platform/d3dx/mesh.h"
@@ -611,6 +612,7 @@ int32_t Terrain_FreeMemory(int32_t id) {
 
 int32_t Terrain_FreeAll() {
   for (int32_t id = 0; id < TerrainCount; ++id) Terrain_FreeMemory(id);
+  TexGenFreeLayers();
   void* table = TerrainTable;
   FreeTable(&table, &TerrainCount);
   TerrainTable = nullptr;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "library/core/terrain/terrain.h"
+#include "library/core/terrain/terrain_texgen.h"
 
 namespace {
 
@@ -51,6 +52,24 @@ TEST(TerrainStrip, CoversBothTrianglesOfEveryCellWithTheQueriesDiagonal) {
       EXPECT_EQ(triangles, expected) << "side " << side << " cell " << r << ", " << c;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TerrainTexGenRandom, RunsFrom0To32767AndRepeatsFromItsSeed) {
+  TexGenSeed(1);
+  EXPECT_EQ(TexGenRandom(), 16838);  // the first number of the seed every run starts from
+  std::vector<int32_t> first;
+  TexGenSeed(7);
+  for (int k = 0; k < 1000; ++k) first.push_back(TexGenRandom());
+  EXPECT_LE(*std::max_element(first.begin(), first.end()), kTexGenRandomMax);
+  EXPECT_GE(*std::min_element(first.begin(), first.end()), 0);
+  EXPECT_GT(*std::max_element(first.begin(), first.end()), 30000);
+  TexGenSeed(7);
+  for (const int32_t value : first) ASSERT_EQ(TexGenRandom(), value);
+  TexGenSeed(1);
 }
 
 }  // namespace

@@ -419,3 +419,44 @@ TEST_F(TerrainData, RefusedFilesLeaveTheTerrainAsItWas) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Terrain, TextureGeneratorBlendsLayersByHeightPixelExactly) {
+  ASSERT_EQ(Terrain_Create(0), 0);
+  // Columns of height 0, 200 and 100 (the last under no layer), four rows.
+  d3dx::ArgbImage heights(3, 4);
+  for (uint32_t y = 0; y < 4; ++y) {
+    heights.At(0, y) = 0xFF000000u;
+    heights.At(1, y) = 0xFF0000C8u;
+    heights.At(2, y) = 0xFF000064u;
+  }
+  const std::string map = WriteBmp("heights.bmp", heights);
+  EXPECT_EQ(Terrain_TexGenAddLayer(0, nullptr, 0, 40, 1, 1, 1, 0), 0);
+  EXPECT_EQ(
+      Terrain_TexGenAddLayer(0, WriteBmp("red.bmp", 2, 2, 0xFFFF0000u).c_str(), -5, 40, 1, 1, 1, 0),
+      0);
+  EXPECT_EQ(Terrain_TexGenAddLayer(0, WriteBmp("blue.bmp", 2, 2, 0xFF0000FFu).c_str(), 160, 300,
+                                   0.8f, 1, 1, 0),
+            1);
+  // Minimum equal to maximum without randomness: a range of 0, never contributing.
+  EXPECT_EQ(
+      Terrain_TexGenAddLayer(0, WriteBmp("green.bmp", 2, 2, 0xFF00FF00u).c_str(), 0, 0, 1, 1, 1, 0),
+      2);
+  const std::string output = (Folder() / "generated.bmp").string();
+  ASSERT_EQ(Terrain_TexGenGenerate(0, map.c_str(), output.c_str(), 3), 1);
+  const auto bytes = win::ReadFileBytes(output, 1 << 20);
+  ASSERT_TRUE(bytes);
+  const auto image = d3dx::DecodeImageFile(*bytes);
+  ASSERT_TRUE(image);
+  const d3dx::ArgbImage pixels = *d3dx::ReadPixels(image->View(0, 0), nullptr);
+  for (uint32_t y = 0; y < 3; ++y) {
+    EXPECT_EQ(pixels.At(0, y), 0xFFFF0000u) << y;
+    EXPECT_EQ(pixels.At(1, y), 0xFF0000FFu) << y;
+    EXPECT_EQ(pixels.At(2, y), 0x00000000u) << y;
+  }
+  EXPECT_EQ(Terrain_TexGenClearLayers(0), 0);
+  EXPECT_TRUE(Logged("LANDSCAPE TEXGEN MANAGER : Clearing layers."));
+}
+
+}  // namespace
