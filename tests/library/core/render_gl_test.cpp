@@ -396,3 +396,26 @@ TEST_F(TerrainOnOpenGl, RidgeShowsItsLitSlopeBrighterAndItsCheckerInPlace) {
   EXPECT_FALSE(red(28, 76));
   EXPECT_EQ(At(pixels, 4, 64), 0xFF000000u);  // nothing beyond the terrain
 }
+
+TEST_F(TerrainOnOpenGl, LightmapDarkensWhereItIsDark) {
+  BuildRidge();
+  LookDown();
+  const auto unlit = Render();
+  // Dark over the low x quarter of the terrain, white elsewhere.
+  d3dx::ArgbImage shade(8, 8, 0xFFFFFFFFu);
+  for (uint32_t y = 0; y < 8; ++y) {
+    for (uint32_t x = 0; x < 3; ++x) shade.At(x, y) = 0xFF404040u;
+  }
+  const int32_t lightmap = TextureFactory_LoadTextureFromFile(WritePicture("shade", shade).c_str(),
+                                                              "shade", 0, 0, 0, 0, 0);
+  ASSERT_GT(lightmap, 0);
+  ASSERT_EQ(Terrain_SetLightmap(0, lightmap), 1);
+  const auto pixels = Render();
+  SavePicture(pixels);
+  const auto strongest = [](D3DCOLOR c) { return std::max(Channel(c, 16), Channel(c, 0)); };
+  for (const int y : {52, 76}) {
+    // A quarter of what was there on the dark side, unchanged on the white side.
+    EXPECT_NEAR(strongest(At(pixels, 28, y)), strongest(At(unlit, 28, y)) / 4, 6) << y;
+    EXPECT_NEAR(strongest(At(pixels, 100, y)), strongest(At(unlit, 100, y)), 3) << y;
+  }
+}
