@@ -419,3 +419,16 @@ TEST_F(TerrainOnOpenGl, LightmapDarkensWhereItIsDark) {
     EXPECT_NEAR(strongest(At(pixels, 100, y)), strongest(At(unlit, 100, y)), 3) << y;
   }
 }
+
+TEST_F(TerrainOnOpenGl, PagingDrawsTheNeighbouringCopiesBeyondTheEdges) {
+  BuildRidge();
+  LookDown();
+  ASSERT_EQ(Terrain_SetPagingSystem(0, 1, 1), 1);
+  const auto pixels = Render();
+  SavePicture(pixels);
+  // Where the single terrain left the background, its copies now lie, in their checker colours.
+  for (const int x : {2, 125}) {
+    EXPECT_NE(At(pixels, x, 64) & 0xFFFFFFu, 0u) << x;
+  }
+  EXPECT_NE(At(pixels, 64, 2) & 0xFFFFFFu, 0u);
+}
