@@ -934,3 +934,230 @@ VORTANA_API int32_t D3_PrecomputeBumpInfo(const D3_Vertex* vertices, const uint1
                                           int32_t indexCount);
 // Draws every surface whose bounding sphere is in the view frustum with its diffuse texture. 1.
 VORTANA_API int32_t D3_RenderAll();
+
+// ---- Terrain ------------------------------------------------------------------------------------
+// Height-field terrains of 256 x 256-unit chunks, addressed by the caller's identifier; every
+// export refuses an identifier outside the table with 0 (Terrain_Create grows the table to it).
+// Positions, heights and normals are in world units through the terrain's world matrix.
+namespace d3dx {
+struct D3DXMATRIX;
+}  // namespace d3dx
+
+// One terrain vertex: format 0x212 (position, normal, colour-map and detail-map coordinates).
+struct TVertex {
+  float x, y, z;
+  float nx, ny, nz;
+  float colorU, colorV;
+  float detailU, detailV;
+};
+static_assert(sizeof(TVertex) == 40);
+
+// A quadtree node; a leaf holds the cells [firstColumn, lastColumn) x [firstRow, lastRow) of its
+// chunk; an outside node lies beyond the terrain. The box is in terrain units.
+struct Land_TerrainQuadtree {
+  Land_TerrainQuadtree* children[4];  // low x low z, high x low z, low x high z, high x high z
+  Land_TerrainQuadtree* parent;
+  int32_t leaf;
+  int32_t outside;
+  int32_t firstColumn, firstRow, lastColumn, lastRow;
+  int32_t chunk;
+  float minX, minY, minZ, maxX, maxY, maxZ;
+};
+
+// What picking fills: 17 words, the collision result's layout with the chunk in the face word.
+struct TerrainPickResult {
+  float normal[3];
+  float point[3];
+  float distance;  // from the segment's start, world units
+  float u, v;      // barycentric weights of the hit triangle's second and third vertices
+  int32_t unused0;
+  int32_t chunk;
+  int32_t hit;   // 1 on a hit
+  int32_t kind;  // 2: terrain
+  int32_t unused1[2];
+  int32_t terrain;
+  int32_t unused2;
+};
+static_assert(sizeof(TerrainPickResult) == 17 * 4);
+
+// Resets record id to its defaults (growing the table to it); returns id, or 0 for id below 0.
+VORTANA_API int32_t Terrain_Create(int32_t id);
+// Builds chunkColumns x chunkRows chunks of 256 / precision + 1 vertices a side (precision 2 to
+// 256) from a height-map image (null: flat) placed at (x, y, z), smoothed smoothLevel cells about;
+// reports progress as event 50 whose value carries the percentage float's bit pattern
+// (std::bit_cast back to float); returns id, or 0 with the terrain holding no data.
+VORTANA_API int32_t Terrain_Generate(int32_t id, const char* heightMapFile, int32_t precision,
+                                     int32_t chunkColumns, int32_t chunkRows, float x, float y,
+                                     float z, int32_t smoothLevel);
+// A flat terrain at (x, 0, z).
+VORTANA_API int32_t Terrain_GenerateEmptyTerrain(int32_t id, int32_t precision,
+                                                 int32_t chunkColumns, int32_t chunkRows, float x,
+                                                 float z);
+// Rebuilds the quadtree (nodes never larger than one chunk); 0 without data.
+VORTANA_API int32_t Terrain_GenerateQuadtree(int32_t id);
+// Frees a subtree; a terrain's own root must not be given (the terrain would keep it); returns 0.
+VORTANA_API int32_t Terrain_FreeNodes(Land_TerrainQuadtree* node);
+// Releases what generation made; 0 without data.
+VORTANA_API int32_t Terrain_FreeMemory(int32_t id);
+// Frees every terrain and the table.
+VORTANA_API int32_t Terrain_FreeAll();
+// Height-map value: 0 the blue byte, else the 24 bits of blue, green and red (blue highest).
+VORTANA_API int32_t Terrain_SetHMMode(int32_t mode);
+// Nonzero: terrains generated later are drawn with clockwise culling.
+VORTANA_API int32_t Terrain_SetFlipMode(int32_t flip);
+// The same for one terrain.
+VORTANA_API int32_t Terrain_ChangeFlipMode(int32_t id, int32_t flip);
+// Height factor applied at the next generation; below 0.0001 becomes 0.0001.
+VORTANA_API int32_t Terrain_SetFactorY(int32_t id, float factor);
+// Placement (world units); the world matrix follows at its next use.
+VORTANA_API int32_t Terrain_SetPosition(int32_t id, float x, float y, float z);
+// Rotation in radians: x pitch, y yaw, z roll.
+VORTANA_API int32_t Terrain_SetRotation(int32_t id, float x, float y, float z);
+// Scale; a 0 component makes all three 1 when the matrix is rebuilt.
+VORTANA_API int32_t Terrain_SetScaling(int32_t id, float x, float y, float z);
+// Takes the caller's world matrix as it is.
+VORTANA_API int32_t Terrain_SetMatrix(int32_t id, const d3dx::D3DXMATRIX* matrix);
+// Copies the world matrix out as it was last set or built.
+VORTANA_API int32_t Terrain_GetMatrix(int32_t id, d3dx::D3DXMATRIX* matrix);
+// Width and depth in world units: chunks x scale x 256.
+VORTANA_API int32_t Terrain_GetExtent(int32_t id, float* width, float* depth);
+// A disabled chunk is never drawn; 0 for a chunk outside the terrain.
+VORTANA_API int32_t Terrain_EnableChunk(int32_t id, int32_t chunk, int32_t enabled);
+// The same for the chunk at column, row.
+VORTANA_API int32_t Terrain_EnableChunk2(int32_t id, int32_t column, int32_t row, int32_t enabled);
+// The chunk's visible flag from the last drawing.
+VORTANA_API int32_t Terrain_IsVisible(int32_t id, int32_t chunk);
+// The chunk's colour texture identifier (0 for a chunk outside the terrain).
+VORTANA_API int32_t Terrain_GetTexture(int32_t id, int32_t chunk);
+// The chunk's material identifier (0 for a chunk outside the terrain).
+VORTANA_API int32_t Terrain_GetMaterial(int32_t id, int32_t chunk);
+// Widens every inner node below node to minY..maxY; 0 for a leaf, an outside node or null.
+VORTANA_API int32_t Terrain_RecurseChildsForUpdate(Land_TerrainQuadtree* node, float maxY,
+                                                   float minY);
+// Widens the nodes over a chunk to its box's height range.
+VORTANA_API int32_t Terrain_UpdateQuadtreeForChunk(int32_t id, int32_t chunk);
+// Widens the nodes over terrain point (x, z) to take height y.
+VORTANA_API int32_t Terrain_UpdateQuadtreeForPoint(int32_t id, float x, float z, float y);
+// The surface point under or over point (clamped onto the terrain, wrapped while paging).
+VORTANA_API int32_t Terrain_GetHeight(int32_t id, const d3dx::D3DXVECTOR3* point,
+                                      d3dx::D3DXVECTOR3* out);
+// The unit normal at point, the cross of the cell's +x by its +z edge: (0, -1, 0) on level ground.
+VORTANA_API int32_t Terrain_GetNormal(int32_t id, const d3dx::D3DXVECTOR3* point,
+                                      d3dx::D3DXVECTOR3* out);
+// The nearest hit on the segment from..to; reserved is not read.
+VORTANA_API int32_t Terrain_RayPicking(int32_t id, const d3dx::D3DXVECTOR3* from,
+                                       const d3dx::D3DXVECTOR3* to, TerrainPickResult* result,
+                                       int32_t reserved);
+// Over every terrain: nearest 0 takes the first hit in identifier order, else the nearest below
+// 9999 units.
+VORTANA_API int32_t Terrain_RayPickingAll(const d3dx::D3DXVECTOR3* from,
+                                          const d3dx::D3DXVECTOR3* to, TerrainPickResult* result,
+                                          int32_t nearest);
+// Appends the leaves below node whose parents' boxes the ray meets (at most 8191); the new count.
+VORTANA_API int32_t Terrain_RecurseTreeForCollision(Land_TerrainQuadtree** leaves, int32_t* count,
+                                                    Land_TerrainQuadtree* node,
+                                                    const d3dx::D3DXVECTOR3* rayStart,
+                                                    const d3dx::D3DXVECTOR3* rayDirection);
+// Smoothing weights for generation: type 1 takes 9 (3 x 3), type 2 25 (5 x 5), row-major, divided
+// by weightSum; enable 0 first returns to the plain mean.
+VORTANA_API int32_t Terrain_SetAffineFilter(int32_t id, int32_t enable, int32_t type,
+                                            const float* weights, float weightSum);
+// Each vertex's y = the mean of heights (columns x rows floats) level cells about.
+VORTANA_API int32_t Terrain_Affine(int32_t columns, int32_t rows, int32_t level,
+                                   const float* heights, TVertex* vertices);
+// The same weighted by the terrain's table; levels above 2 are taken as 2.
+VORTANA_API int32_t Terrain_Affine2(int32_t id, int32_t columns, int32_t rows, int32_t level,
+                                    const float* heights, TVertex* vertices);
+// Vertex normals from the cells' faces, summed in work (3 floats a vertex, zero on entry).
+VORTANA_API int32_t Terrain_ComputeNormals(int32_t columns, int32_t rows, TVertex* vertices,
+                                           float* work);
+// Recomputes a chunk's normals from its heights and matches its seams with its neighbours.
+VORTANA_API int32_t Terrain_ReComputeNormals(int32_t id, int32_t chunk);
+// Sets (or with relative adds to) the height of the vertex nearest (x, z), and its copies in the
+// neighbouring chunks; localCoordinates: terrain units; refresh: copy to the drawn buffers now.
+VORTANA_API int32_t Terrain_ChangePointAltitude(int32_t id, float x, float z, float altitude,
+                                                int32_t relative, int32_t localCoordinates,
+                                                int32_t refresh);
+// Recomputes edited chunks' normals and copies chunk (-1: all) to its vertex buffer.
+VORTANA_API int32_t Terrain_RefreshTerrain(int32_t id, int32_t chunk);
+// Draws the chunks in view (with paging, the copies within range of the camera) and adds the
+// primitives to the polygon counter; 0 without data.
+VORTANA_API int32_t Terrain_Render(int32_t id);
+// Nonzero: the terrain repeats endlessly, range chunks about the camera drawn, its edges made to
+// meet.
+VORTANA_API int32_t Terrain_SetPagingSystem(int32_t id, int32_t enable, int32_t range);
+// Colour texture of chunk (-1: every chunk); ends the expanded texture; returns 0.
+VORTANA_API int32_t Terrain_SetTexture(int32_t id, int32_t texture, int32_t chunk);
+// Detail texture of chunk (-1: every chunk); the first chunk's decides whether a detail stage is
+// set.
+VORTANA_API int32_t Terrain_SetDetailTexture(int32_t id, int32_t texture, int32_t chunk);
+// Material of chunk (-1: every chunk); returns 0.
+VORTANA_API int32_t Terrain_SetMaterial(int32_t id, int32_t material, int32_t chunk);
+// The detail stage's colour operation (default 8, signed add).
+VORTANA_API int32_t Terrain_SetDetailMapMode(int32_t id, int32_t mode);
+// The lightmap texture (0: none), multiplied over the lit colour; kept apart from the bump light.
+VORTANA_API int32_t Terrain_SetLightmap(int32_t id, int32_t texture);
+// Stored; drawing does not read it.
+VORTANA_API int32_t Terrain_SetLightmapAlpha(int32_t id, int32_t value);
+// Dot-product bump mapping with bumpTexture against light lightId's direction; 0 switches it off.
+VORTANA_API int32_t Terrain_SetBumpmapping(int32_t id, int32_t enable, int32_t bumpTexture,
+                                           int32_t lightId);
+// Writes the terrain's heights (normalsFlag 1 or 2: and normals), spheres and placement from byte
+// startOffset of path, keeping the bytes before it.
+VORTANA_API int32_t Terrain_SaveTerrainData(int32_t id, const char* path, int32_t normalsFlag,
+                                            int32_t startOffset);
+// Reads such a file from startOffset, regenerating the terrain flat when its shape or precision
+// differ; a refused file leaves the terrain as it was.
+VORTANA_API int32_t Terrain_LoadTerrainData(int32_t id, const char* path, int32_t startOffset);
+// Shows (nonzero) or hides the terrain's water quad.
+VORTANA_API int32_t Terrain_SetWaterEnable(int32_t id, int32_t enable);
+// The water's height in terrain units.
+VORTANA_API int32_t Terrain_SetWaterAltitude(int32_t id, float altitude);
+// The water's colour (0..1); an alpha of exactly -1 keeps the alpha it had.
+VORTANA_API int32_t Terrain_SetWaterColor(int32_t id, float r, float g, float b, float a);
+// Repeats of the water texture across the quad.
+VORTANA_API int32_t Terrain_SetWaterTextureScale(int32_t id, float u, float v);
+// The plain pass's texture.
+VORTANA_API int32_t Terrain_SetWaterTexture(int32_t id, int32_t texture);
+// Blending on or off, alpha, sway on or off, the blend factors and a border (terrain units) about
+// the terrain; reserved is not read.
+VORTANA_API int32_t Terrain_SetWaterEffect(int32_t id, int32_t blend, float alpha, int32_t animate,
+                                           int32_t sourceBlend, int32_t destinationBlend,
+                                           int32_t reserved, float border);
+// The sway's direction atan2(a, b) and its speed.
+VORTANA_API int32_t Terrain_SetWaterAnimation(int32_t id, float a, float b, float speed);
+// Environment-bumped reflection in up to two layers of the given strengths (bump 0: the default
+// bump texture), with the bump matrix m00 .. m11.
+VORTANA_API int32_t Terrain_SetWaterBumpmapping(int32_t id, int32_t enable, int32_t bumpTexture,
+                                                int32_t reflectionTexture, float firstStrength,
+                                                float secondStrength, float m00, float m01,
+                                                float m10, float m11);
+// Rebuilds the water quad over the terrain's extent and border.
+VORTANA_API int32_t Terrain_ComputeWater(int32_t id);
+// Draws the water after the terrain; 0 while it is hidden.
+VORTANA_API int32_t Terrain_RenderWater(int32_t id);
+// Colour-map coordinates of chunk (-1: every chunk): su and sv repeats across it.
+VORTANA_API int32_t Terrain_SetTextureScale(int32_t id, float su, float sv, int32_t chunk);
+// Detail-map coordinates the same way.
+VORTANA_API int32_t Terrain_SetDetailScale(int32_t id, float su, float sv, int32_t chunk);
+// Stretches texture once over columns x rows chunks from firstColumn, firstRow (cut to the
+// terrain; alsoDetail: the detail coordinates too); 0 without data or for an empty rectangle.
+VORTANA_API int32_t Terrain_ExpandTexture(int32_t id, int32_t texture, int32_t firstColumn,
+                                          int32_t firstRow, int32_t columns, int32_t rows,
+                                          int32_t alsoDetail);
+// Adds a layer to the texture generator: picture blended where heights lie near the middle of
+// minHeight..maxHeight (0..255), its range widened by falloff and up to randomness at random,
+// repeated uRepeat, vRepeat times a pixel; returns the layer's index.
+VORTANA_API int32_t Terrain_TexGenAddLayer(int32_t id, const char* picture, int32_t minHeight,
+                                           int32_t maxHeight, float falloff, float uRepeat,
+                                           float vRepeat, float randomness);
+// Removes every layer; returns 0.
+VORTANA_API int32_t Terrain_TexGenClearLayers(int32_t id);
+// Writes a size x size bitmap file blending the layers by the height map's blue byte; pixels no
+// layer covers are transparent black.
+VORTANA_API int32_t Terrain_TexGenGenerate(int32_t id, const char* heightMap,
+                                           const char* outputFile, int32_t size);
+
+// ---- Scene time ---------------------------------------------------------------------------------
+// Milliseconds of the last frame, which the animated families advance by.
+VORTANA_API int32_t Scene_SetTimeElapsed(float milliseconds);

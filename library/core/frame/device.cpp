@@ -184,6 +184,7 @@ int32_t SetDevice(IUnknown** device) {
 }
 
 int32_t ReleaseAll() {
+  Terrain_FreeAll();
   Atmosphere_UnloadAll();
   // The cloud dome and the layers' textures are device objects as well.
   CloudSky_Destroy();

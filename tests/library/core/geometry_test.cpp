@@ -19,18 +19,6 @@ using d3dx::D3DXPLANE;
 
 constexpr float kPi = std::numbers::pi_v<float>;
 
-::testing::AssertionResult Near(const D3DVECTOR& actual, const D3DVECTOR& expected,
-                                float tolerance = 1e-5f) {
-  if (std::fabs(actual.x - expected.x) > tolerance ||
-      std::fabs(actual.y - expected.y) > tolerance ||
-      std::fabs(actual.z - expected.z) > tolerance) {
-    return ::testing::AssertionFailure()
-           << "(" << actual.x << ", " << actual.y << ", " << actual.z << "), expected ("
-           << expected.x << ", " << expected.y << ", " << expected.z << ")";
-  }
-  return ::testing::AssertionSuccess();
-}
-
 float PlaneAt(const D3DXPLANE& plane, const D3DVECTOR& p) {
   return plane.a * p.x + plane.b * p.y + plane.c * p.z + plane.d;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,19 @@
 #include "platform/d3dx/image_file.h"
 #include "platform/win/byte_writer.h"
 #include "platform/win/window.h"
+
+// Whether two vectors agree component by component within tolerance.
+inline ::testing::AssertionResult Near(const d3d::D3DVECTOR& actual, const d3d::D3DVECTOR& expected,
+                                       float tolerance = 1e-5f) {
+  if (std::fabs(actual.x - expected.x) > tolerance ||
+      std::fabs(actual.y - expected.y) > tolerance ||
+      std::fabs(actual.z - expected.z) > tolerance) {
+    return ::testing::AssertionFailure()
+           << "(" << actual.x << ", " << actual.y << ", " << actual.z << "), expected ("
+           << expected.x << ", " << expected.y << ", " << expected.z << ")";
+  }
+  return ::testing::AssertionSuccess();
+}
 
 class LibraryTest : public ::testing::Test {
  protected:

@@ -3,6 +3,7 @@
 // build folder, to be looked at.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -297,3 +298,137 @@ TEST_F(LibraryOnOpenGl, BoundingBoxShowsItsTwelveEdgesAndNothingElse) {
 }
 
 }  // namespace
+
+// A ridge terrain seen from above: a height map rising to the middle column and falling after it,
+// a 4 x 4 checker of red and blue over it, lit from the +x side.
+class TerrainOnOpenGl : public LibraryOnOpenGl {
+ protected:
+  static std::string WritePicture(const std::string& name, const d3dx::ArgbImage& image) {
+    const std::filesystem::path file = std::filesystem::path(MAROVIN_PICTURES) / (name + ".bmp");
+    std::filesystem::create_directories(MAROVIN_PICTURES);
+    win::WriteFileBytes(file, d3dx::EncodeBmp(image, false));
+    return file.string();
+  }
+
+  void BuildRidge() {
+    constexpr uint32_t kSide = 64;
+    d3dx::ArgbImage heights(kSide, kSide);
+    for (uint32_t y = 0; y < kSide; ++y) {
+      for (uint32_t x = 0; x < kSide; ++x) {
+        const uint32_t h = x < kSide / 2 ? x * 8 : (kSide - 1 - x) * 8;
+        heights.At(x, y) = 0xFF000000u | h;
+      }
+    }
+    d3dx::ArgbImage checker(4, 4);
+    for (uint32_t y = 0; y < 4; ++y) {
+      for (uint32_t x = 0; x < 4; ++x)
+        checker.At(x, y) = (x + y) % 2 == 0 ? 0xFFFF0000u : 0xFF0000FFu;
+    }
+    ASSERT_EQ(Terrain_Create(0), 0);
+    ASSERT_EQ(Terrain_SetFactorY(0, 0.5f), 1);
+    ASSERT_EQ(
+        Terrain_Generate(0, WritePicture("ridge-heights", heights).c_str(), 8, 1, 1, 0, 0, 0, 0),
+        0);
+    const int32_t texture = TextureFactory_LoadTextureFromFile(
+        WritePicture("checker", checker).c_str(), "checker", 0, 0, 0, 0, 0);
+    ASSERT_GT(texture, 0);
+    Terrain_SetTexture(0, texture, -1);
+    // White but not glowing: what the light leaves dark stays dark.
+    const int32_t material = MaterialFactory_CreateMaterial("ground");
+    ASSERT_EQ(MaterialFactory_SetEmissive(material, 0, 0, 0, 1), 1);
+    ASSERT_EQ(MaterialFactory_SetSpecular(material, 0, 0, 0, 1), 1);
+    Terrain_SetMaterial(0, material, -1);
+    device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+    device_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+    const D3DVECTOR fromPlusX{-1.0f, -0.3f, 0.0f};
+    ASSERT_GT(LightFactory_CreateQuickDirectionalLight(&fromPlusX, 0.5f, 0.5f, 0.5f, 1, "sun", 0),
+              0);
+  }
+
+  // Looks straight down at the terrain's middle from 400 units above the ground.
+  void LookDown() {
+    d3dx::D3DXMATRIX view;
+    d3dx::D3DXMATRIX projection;
+    const d3dx::D3DXVECTOR3 eye{{128, 400, 128}};
+    const d3dx::D3DXVECTOR3 target{{128, 0, 128}};
+    const d3dx::D3DXVECTOR3 up{{0, 0, 1}};
+    d3dx::D3DXMatrixLookAtLH(&view, &eye, &target, &up);
+    d3dx::D3DXMatrixPerspectiveFovLH(&projection, 0.8f, 1.0f, 1.0f, 2000.0f);
+    d3dx::D3DXPLANE planes[6];
+    ComputeClipPlanes(planes, &view, &projection);
+    Viewport_SetCamera(&view.m[0][0], nullptr);
+    device_->SetTransform(D3DTS_VIEW, &view);
+    device_->SetTransform(D3DTS_PROJECTION, &projection);
+  }
+
+  std::vector<D3DCOLOR> Render() {
+    device_->BeginScene();
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    EXPECT_EQ(Terrain_Render(0), 1);
+    device_->EndScene();
+    return ReadBackBuffer();
+  }
+};
+
+TEST_F(TerrainOnOpenGl, RidgeShowsItsLitSlopeBrighterAndItsCheckerInPlace) {
+  BuildRidge();
+  LookDown();
+  const auto pixels = Render();
+  SavePicture(pixels);
+  // Light (1, 0.3, 0) against the slopes' normals (-0.71, 0.71, 0) and (0.71, 0.71, 0): the left
+  // slope has the ambient half only, the right one nearly all of the diffuse half as well.
+  const auto strongest = [](D3DCOLOR c) { return std::max(Channel(c, 16), Channel(c, 0)); };
+  for (const int y : {52, 76}) {
+    const int away = strongest(At(pixels, 44, y));
+    const int facing = strongest(At(pixels, 100, y));
+    EXPECT_NEAR(away, 128, 8) << y;
+    EXPECT_NEAR(facing, 240, 10) << y;
+  }
+  // The checker's cells alternate across x and z, one colour map over the chunk.
+  const auto red = [&](int x, int y) {
+    return Channel(At(pixels, x, y), 16) > Channel(At(pixels, x, y), 0);
+  };
+  EXPECT_TRUE(red(44, 76));
+  EXPECT_FALSE(red(76, 76));
+  EXPECT_TRUE(red(100, 76));
+  EXPECT_FALSE(red(100, 52));
+  EXPECT_FALSE(red(44, 52));
+  EXPECT_FALSE(red(28, 76));
+  EXPECT_EQ(At(pixels, 4, 64), 0xFF000000u);  // nothing beyond the terrain
+}
+
+TEST_F(TerrainOnOpenGl, LightmapDarkensWhereItIsDark) {
+  BuildRidge();
+  LookDown();
+  const auto unlit = Render();
+  // Dark over the low x quarter of the terrain, white elsewhere.
+  d3dx::ArgbImage shade(8, 8, 0xFFFFFFFFu);
+  for (uint32_t y = 0; y < 8; ++y) {
+    for (uint32_t x = 0; x < 3; ++x) shade.At(x, y) = 0xFF404040u;
+  }
+  const int32_t lightmap = TextureFactory_LoadTextureFromFile(WritePicture("shade", shade).c_str(),
+                                                              "shade", 0, 0, 0, 0, 0);
+  ASSERT_GT(lightmap, 0);
+  ASSERT_EQ(Terrain_SetLightmap(0, lightmap), 1);
+  const auto pixels = Render();
+  SavePicture(pixels);
+  const auto strongest = [](D3DCOLOR c) { return std::max(Channel(c, 16), Channel(c, 0)); };
+  for (const int y : {52, 76}) {
+    // A quarter of what was there on the dark side, unchanged on the white side.
+    EXPECT_NEAR(strongest(At(pixels, 28, y)), strongest(At(unlit, 28, y)) / 4, 6) << y;
+    EXPECT_NEAR(strongest(At(pixels, 100, y)), strongest(At(unlit, 100, y)), 3) << y;
+  }
+}
+
+TEST_F(TerrainOnOpenGl, PagingDrawsTheNeighbouringCopiesBeyondTheEdges) {
+  BuildRidge();
+  LookDown();
+  ASSERT_EQ(Terrain_SetPagingSystem(0, 1, 1), 1);
+  const auto pixels = Render();
+  SavePicture(pixels);
+  // Where the single terrain left the background, its copies now lie, in their checker colours.
+  for (const int x : {2, 125}) {
+    EXPECT_NE(At(pixels, x, 64) & 0xFFFFFFu, 0u) << x;
+  }
+  EXPECT_NE(At(pixels, 64, 2) & 0xFFFFFFu, 0u);
+}
