@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/alternating_blocks.h"
 #include "library/core/vortanautil.h"
 #include "platform/d3d/gl.h"
 #include "platform/d3d/gl_context.h"
@@ -328,33 +329,7 @@ class PlainScene {
   Glyph glyphs_[256];
 };
 
-template <class Step>
-double SecondsFor(Step step, int64_t times) {
-  const auto start = std::chrono::steady_clock::now();
-  for (int64_t i = 0; i < times; ++i) step();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-constexpr int64_t kWarmUp = 3;
-constexpr int64_t kBlock = 2;
-
-// Times the library's step, with its peer's in alternating blocks; plain_ratio is their quotient.
-template <class Ours, class Peer>
-void Alternate(benchmark::State& state, Ours ours, Peer peer) {
-  SecondsFor(ours, kWarmUp);
-  SecondsFor(peer, kWarmUp);
-  double oursSeconds = 0;
-  double peerSeconds = 0;
-  for (auto _ : state) {
-    const double block = SecondsFor(ours, kBlock);
-    oursSeconds += block;
-    state.SetIterationTime(block / kBlock);
-    state.PauseTiming();
-    peerSeconds += SecondsFor(peer, kBlock);
-    state.ResumeTiming();
-  }
-  state.counters["plain_ratio"] = oursSeconds / peerSeconds;
-}
+using bench::Alternate;
 
 void BM_Screen2D(benchmark::State& state) {
   StableAllocator();

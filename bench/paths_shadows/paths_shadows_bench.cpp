@@ -19,37 +19,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/alternating_blocks.h"
 #include "library/core/geometry/shadow_volume.h"
 #include "library/core/vortanautil.h"
 
 namespace {
 
-template <class Step>
-double SecondsFor(Step step, int64_t times) {
-  const auto begin = std::chrono::steady_clock::now();
-  for (int64_t i = 0; i < times; ++i) step();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-}
-
-constexpr int64_t kWarmUp = 2;
-constexpr int64_t kBlock = 2;
-
-template <class Ours, class Peer>
-void Alternate(benchmark::State& state, Ours ours, Peer peer) {
-  SecondsFor(ours, kWarmUp);
-  SecondsFor(peer, kWarmUp);
-  double oursSeconds = 0;
-  double peerSeconds = 0;
-  for (auto _ : state) {
-    const double block = SecondsFor(ours, kBlock);
-    oursSeconds += block;
-    state.SetIterationTime(block / kBlock);
-    state.PauseTiming();
-    peerSeconds += SecondsFor(peer, kBlock);
-    state.ResumeTiming();
-  }
-  state.counters["plain_ratio"] = oursSeconds / peerSeconds;
-}
+using bench::Alternate;
 
 // ---- Grid
 

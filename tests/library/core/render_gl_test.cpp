@@ -78,18 +78,8 @@ class LibraryOnOpenGl : public ::testing::Test {
 
   // The pixels of the back buffer, rows top to bottom.
   std::vector<D3DCOLOR> ReadBackBuffer() const {
-    IDirect3DSurface8* surface = nullptr;
-    device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface);
-    D3DLOCKED_RECT locked{};
-    EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    std::vector<D3DCOLOR> pixels(size_t{kSize} * kSize);
-    for (UINT y = 0; y < kSize; ++y) {
-      std::memcpy(&pixels[size_t{y} * kSize],
-                  static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch,
-                  kSize * sizeof(D3DCOLOR));
-    }
-    surface->UnlockRect();
-    surface->Release();
+    std::vector<D3DCOLOR> pixels = tests::ReadBackBufferPixels(device_, kSize, kSize);
+    EXPECT_FALSE(pixels.empty()) << "the back buffer could not be read";
     return pixels;
   }
 

@@ -15,6 +15,7 @@
 #include "platform/d3dx/image_file.h"
 #include "platform/d3dx/math.h"
 #include "platform/win/byte_writer.h"
+#include "tests/library/core/gl_library_device.h"
 #include "tests/library/core/shadow_box.h"
 
 #include <unistd.h>
@@ -58,20 +59,8 @@ class SkyOnOpenGl : public ::testing::Test {
   virtual D3DFORMAT Depth() const { return D3DFMT_D24S8; }
 
   void SetUp() override {
-    direct3d_ = CreateGlDirect3D();
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = kSize;
-    params.BackBufferHeight = kSize;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_COPY;
-    params.Windowed = 1;
-    params.EnableAutoDepthStencil = 1;
-    params.AutoDepthStencilFormat = Depth();
-    ASSERT_EQ(
-        VortanaSystem_CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &params, &device_, &direct3d_),
-        D3D_OK)
+    ASSERT_EQ(tests::CreateOffscreenLibraryDevice(kSize, kSize, &device_, &direct3d_, Depth()),
+              D3D_OK)
         << "no OpenGL device: " << GlDeviceError();
     D3DXMATRIX projection;
     d3dx::D3DXMatrixPerspectiveFovLH(&projection, kPi / 2, 1.0f, 1.0f, 5000.0f);
@@ -104,18 +93,8 @@ class SkyOnOpenGl : public ::testing::Test {
 
   std::vector<D3DCOLOR> End() const {
     device_->EndScene();
-    IDirect3DSurface8* surface = nullptr;
-    device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface);
-    D3DLOCKED_RECT locked{};
-    EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    std::vector<D3DCOLOR> pixels(size_t{kSize} * kSize);
-    for (UINT y = 0; y < kSize; ++y) {
-      std::memcpy(&pixels[size_t{y} * kSize],
-                  static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch,
-                  kSize * sizeof(D3DCOLOR));
-    }
-    surface->UnlockRect();
-    surface->Release();
+    std::vector<D3DCOLOR> pixels = tests::ReadBackBufferPixels(device_, kSize, kSize);
+    EXPECT_FALSE(pixels.empty()) << "the back buffer could not be read";
     return pixels;
   }
 
