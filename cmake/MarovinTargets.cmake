@@ -28,7 +28,7 @@ endif()
 # "whole"): the program flies flight after flight in one process, so no test may lean on a fresh one.
 function(marovin_add_tests name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/leak_suppressions.cpp)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} marovin_options GTest::gtest GTest::gtest_main)
   # The fixture and shipped data folders reach every test the same way, however it is started.
   target_compile_definitions(${name} PRIVATE

@@ -4,10 +4,6 @@
 #include "platform/win/gdi_text.h"
 #include "tests/library/core/overlay_fixture.h"
 
-// Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
-// process on purpose.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace {
 
 using namespace d3d;

@@ -152,6 +152,7 @@ TEST_F(Frame, FailedCreationReportsTheCodeAndInitialisesNothing) {
   EXPECT_EQ(device_, nullptr);
   EXPECT_EQ(MaterialFactory_GetCount(), 0);
   direct3d_->Release();
+  direct3d_ = nullptr;
 }
 
 TEST_F(Frame, SecondCreationFreesWhatBelongedToTheFirstDevice) {
@@ -203,7 +204,9 @@ TEST_F(Frame, AdoptedDeviceIsUsedButNeverReleased) {
   D3DCAPS8 caps{};
   EXPECT_EQ(device_->GetDeviceCaps(&caps), D3D_OK);
   EXPECT_EQ(device_->Release(), 0u);
+  device_ = nullptr;
   direct3d_->Release();
+  direct3d_ = nullptr;
 }
 
 TEST_F(Frame, SetDeviceRefusesAnObjectThatIsNotADevice) {
@@ -219,7 +222,9 @@ TEST_F(Frame, SetDeviceRefusesAnObjectThatIsNotADevice) {
   EXPECT_EQ(current, nullptr);
   texture->Release();
   EXPECT_EQ(device_->Release(), 0u);
+  device_ = nullptr;
   direct3d_->Release();
+  direct3d_ = nullptr;
 }
 
 TEST_F(Frame, ShutDownReportsWhatIsStillAlive) {
@@ -227,6 +232,7 @@ TEST_F(Frame, ShutDownReportsWhatIsStillAlive) {
   win::Window second{64, 64};
   ASSERT_EQ(Viewport_Create(&second, 0, "leaked"), 1);
   device_->Release();
+  device_ = nullptr;
   // Both viewports' back buffers and depth surfaces (the second one's through its swap chain), the
   // default bump texture, and the sky sphere (its mesh and the mesh's two buffers).
   EXPECT_EQ(ShutDownDevice(), 8);
@@ -235,6 +241,7 @@ TEST_F(Frame, ShutDownReportsWhatIsStillAlive) {
   Viewport_UnloadAll();
   TextureFactory_UnloadAll();
   direct3d_->Release();
+  direct3d_ = nullptr;
 }
 
 TEST_F(Frame, ShutDownWithoutDeviceStillClosesTheLog) {

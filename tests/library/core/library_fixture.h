@@ -46,6 +46,11 @@ class LibraryTest : public ::testing::Test {
     // or open log is left for the next test.
     ReleaseAll();
     ShutDownDevice();
+    // The test's own references, for a test that did not shut down with ShutDownAndRelease.
+    if (device_ != nullptr) device_->Release();
+    device_ = nullptr;
+    if (direct3d_ != nullptr) direct3d_->Release();
+    direct3d_ = nullptr;
     // The switches and settings the library keeps for its whole life go back to their values at
     // load, which no export of the life cycle restores.
     DebugManager_Enable(1, 0);

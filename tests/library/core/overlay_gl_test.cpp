@@ -18,10 +18,6 @@
 #include "tests/library/core/gl_library_device.h"
 #include "tests/library/core/library_fixture.h"
 
-// Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
-// process on purpose.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace {
 
 using namespace d3d;

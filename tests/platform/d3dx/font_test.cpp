@@ -6,10 +6,6 @@
 #include "platform/d3dx/com_ptr.h"
 #include "tests/platform/d3dx/headless_fixture.h"
 
-// Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
-// process on purpose.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace {
 
 using namespace d3d;

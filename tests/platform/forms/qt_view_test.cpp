@@ -24,10 +24,6 @@
 #include "platform/win/window.h"
 #include "tests/platform/forms/test_form.h"
 
-// Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
-// process on purpose.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace {
 
 struct DisplayForm : forms::Form {

@@ -5,10 +5,6 @@
 #include <cstring>
 #include <vector>
 
-// Read by the leak checker of sanitizer builds: fontconfig keeps its caches to the end of the
-// process on purpose.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace {
 
 using namespace win;
