@@ -9,7 +9,7 @@
 
 namespace md2test {
 
-struct Md2Spec {
+struct Md2Contents {
   int32_t skinWidth = 64;
   int32_t skinHeight = 32;
   std::string skin = "models/skin.bmp";
@@ -52,39 +52,39 @@ inline void SetWord(std::vector<uint8_t>& file, int word, int32_t value) {
 
 // Frame f puts vertex v at (v + f, 2v + 2, 3) through a scale of (1, 0.5, 2) and a translation of
 // (0, 1, -1): bytes (v + f, 4v + 2, 2).
-inline std::vector<uint8_t> Md2File(const Md2Spec& spec = {}) {
+inline std::vector<uint8_t> Md2File(const Md2Contents& contents = {}) {
   const int32_t header = 68, skinSize = 64;
-  const int32_t triangleCount = static_cast<int32_t>(spec.triangles.size() / 6);
-  const int32_t texCoordCount = static_cast<int32_t>(spec.texCoords.size() / 2);
-  const int32_t frameSize = 40 + 4 * spec.vertexCount;
+  const int32_t triangleCount = static_cast<int32_t>(contents.triangles.size() / 6);
+  const int32_t texCoordCount = static_cast<int32_t>(contents.texCoords.size() / 2);
+  const int32_t frameSize = 40 + 4 * contents.vertexCount;
   const int32_t skinOffset = header;
   const int32_t texCoordOffset = skinOffset + skinSize;
   const int32_t triangleOffset = texCoordOffset + 4 * texCoordCount;
   const int32_t frameOffset = triangleOffset + 12 * triangleCount;
-  const int32_t frameCount = static_cast<int32_t>(spec.frameNames.size());
+  const int32_t frameCount = static_cast<int32_t>(contents.frameNames.size());
   const int32_t end = frameOffset + frameSize * frameCount;
   std::vector<uint8_t> out;
-  for (int32_t word : {0x32504449, 8, spec.skinWidth, spec.skinHeight, frameSize, 1,
-                       spec.vertexCount, texCoordCount, triangleCount, 0, frameCount, skinOffset,
-                       texCoordOffset, triangleOffset, frameOffset, end, end})
+  for (int32_t word : {0x32504449, 8, contents.skinWidth, contents.skinHeight, frameSize, 1,
+                       contents.vertexCount, texCoordCount, triangleCount, 0, frameCount,
+                       skinOffset, texCoordOffset, triangleOffset, frameOffset, end, end})
     Put32(out, static_cast<uint32_t>(word));
-  std::string skin = spec.skin;
+  std::string skin = contents.skin;
   skin.resize(skinSize, '\0');
   out.insert(out.end(), skin.begin(), skin.end());
-  for (int16_t texel : spec.texCoords) {
+  for (int16_t texel : contents.texCoords) {
     out.push_back(static_cast<uint8_t>(texel));
     out.push_back(static_cast<uint8_t>(static_cast<uint16_t>(texel) >> 8));
   }
-  for (uint16_t index : spec.triangles) {
+  for (uint16_t index : contents.triangles) {
     out.push_back(static_cast<uint8_t>(index));
     out.push_back(static_cast<uint8_t>(index >> 8));
   }
-  for (size_t f = 0; f < spec.frameNames.size(); ++f) {
+  for (size_t f = 0; f < contents.frameNames.size(); ++f) {
     for (float value : {1.0f, 0.5f, 2.0f, 0.0f, 1.0f, -1.0f}) PutFloat(out, value);
-    std::string name = spec.frameNames[f];
+    std::string name = contents.frameNames[f];
     name.resize(16, '\0');
     out.insert(out.end(), name.begin(), name.end());
-    for (int32_t v = 0; v < spec.vertexCount; ++v) {
+    for (int32_t v = 0; v < contents.vertexCount; ++v) {
       for (int32_t byte : {v + static_cast<int32_t>(f), 4 * v + 2, 2, 0})
         out.push_back(static_cast<uint8_t>(byte));
     }

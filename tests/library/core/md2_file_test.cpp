@@ -9,8 +9,8 @@
 
 namespace {
 
+using md2test::Md2Contents;
 using md2test::Md2File;
-using md2test::Md2Spec;
 
 TEST(Md2File, DecodesCornersFramesAndBoxes) {
   Md2Decoded decoded = DecodeMd2(Md2File());
@@ -48,9 +48,9 @@ TEST(Md2File, AnimationsAreTheRunsOfEachName) {
       {{"123", "45"}, {{"", 0, 1}}},
   };
   for (const Case& c : cases) {
-    Md2Spec spec;
-    spec.frameNames = c.names;
-    Md2Decoded decoded = DecodeMd2(Md2File(spec));
+    Md2Contents contents;
+    contents.frameNames = c.names;
+    Md2Decoded decoded = DecodeMd2(Md2File(contents));
     ASSERT_TRUE(decoded.model) << decoded.reason;
     const auto& animations = decoded.model->animations;
     ASSERT_EQ(animations.size(), c.animations.size()) << c.names.front();
@@ -66,19 +66,19 @@ TEST(Md2File, RefusesWhatDoesNotHold) {
   using namespace md2test;
   struct Case {
     const char* name;
-    int word;  // -1: the file is spoilt by its Md2Spec alone
+    int word;  // -1: the file is spoilt by its Md2Contents alone
     int32_t value;
-    Md2Spec spec;
+    Md2Contents contents;
   };
-  Md2Spec badVertex;
+  Md2Contents badVertex;
   badVertex.triangles[7] = 4;
-  Md2Spec badTexCoord;
+  Md2Contents badTexCoord;
   badTexCoord.triangles[10] = 9;
-  Md2Spec longFrameName;
+  Md2Contents longFrameName;
   longFrameName.frameNames = {"sixteen_letters_"};
-  Md2Spec longSkin;
+  Md2Contents longSkin;
   longSkin.skin = std::string(64, 's');
-  Md2Spec noFrames;
+  Md2Contents noFrames;
   noFrames.frameNames.clear();
   const std::vector<Case> cases = {
       {"skin width 0", kSkinWidth, 0, {}},
@@ -100,7 +100,7 @@ TEST(Md2File, RefusesWhatDoesNotHold) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<uint8_t> file = Md2File(c.spec);
+    std::vector<uint8_t> file = Md2File(c.contents);
     if (c.word >= 0) SetWord(file, c.word, c.value);
     Md2Decoded decoded = DecodeMd2(file);
     EXPECT_FALSE(decoded.model);

@@ -203,11 +203,11 @@ TEST_F(MD2Models, BothPathsPutEveryBlendedCornerAtTheSamePlace) {
 TEST_F(MD2Models, TheProcessorPathDrawsLargeModelsInBatches) {
   ASSERT_EQ(InitMD2(), 1);
   Engine_SetShaderMode(1);
-  md2test::Md2Spec spec;
+  md2test::Md2Contents contents;
   std::vector<uint16_t> triangles;
   for (int i = 0; i < 1500; ++i) triangles.insert(triangles.end(), {0, 1, 2, 0, 1, 2});
-  spec.triangles = triangles;
-  const int32_t slot = MD2_LoadModel(Write("large.md2", md2test::Md2File(spec)).c_str(), 0);
+  contents.triangles = triangles;
+  const int32_t slot = MD2_LoadModel(Write("large.md2", md2test::Md2File(contents)).c_str(), 0);
   ASSERT_GE(slot, 0);
   int32_t counter = 0;
   System_SetVariables(0, &counter, 0);
