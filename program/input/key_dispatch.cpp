@@ -68,6 +68,7 @@ constexpr float OrbitYawStep = 2.0f;   // degrees
 constexpr float OrbitDistanceStep = 0.02f;
 constexpr float FieldOfViewStep = 0.4f;  // degrees
 constexpr float KeepStart = -1.0f;
+constexpr float MinimumKeyHoldStart = 1.0f;  // the factor of a hold's first frame
 
 // The key-code offsets of the developer keys: Ctrl and the key.
 constexpr int32_t CtrlN = KeyCodeCtrl + scan::kN;
@@ -688,6 +689,9 @@ void UpdateKeyHoldRamp() {
     KeyHoldValue = KeyHoldStart;
     return;
   }
+  // A frame cut short (a held modifier, an EVA strafe) or the flight's first leaves no start: a
+  // ramp from 0 would hold a key that goes on being held at a standstill.
+  KeyHoldValue = std::max(KeyHoldValue, MinimumKeyHoldStart);
   const float f = FlyingFrameRate();
   if (KeyHoldValue < KeyHoldThreshold)
     KeyHoldValue = std::min(KeyHoldValue + KeyHoldRateLow * KeyHoldValue / f, KeyHoldCapLow);

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/d3dx/image_file.h"
 #include "platform/engine/scan_codes.h"
 #include "platform/forms/event_pump.h"
 #include "platform/win/app_path.h"
@@ -19,6 +21,7 @@
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
+#include "program/input/joystick_assign.h"
 #include "program/input/joystick_data.h"
 #include "program/input/key_dispatch.h"
 #include "program/input/mouse_input.h"
@@ -27,6 +30,7 @@
 #include "program/scene/scene_state.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
+#include "tests/platform/win/temp_folder.h"
 #include "tests/program/input_engine.h"
 #include "tests/program/main_display_reload.h"
 #include "tests/program/saved_variables.h"
@@ -67,7 +71,10 @@ class InputTest : public ::testing::Test {
                               "SW_XPointer_LoMult",
                               "SW_XPointer_HiMult"})
       SwitchMeshes[lever] = Scene->CreateMesh(lever);
-    win::SetAppPath(MAROVIN_DATA);
+    // The shipped assignment files in a folder of the test's own, which the dialog may rewrite.
+    for (const char* file : {"KeyBoardOnly.ini", "JoyAssign.ini"})
+      std::filesystem::copy_file(std::filesystem::path(MAROVIN_DATA) / file, folder_.Path() / file);
+    win::SetAppPath(folder_.Path().string());
     UseJoystick = UseMouse = false;
     LoadJoyAssignments();
     for (PanelItem& item : InstrumentLayout) item.SwitchPosition = 0;
@@ -78,6 +85,7 @@ class InputTest : public ::testing::Test {
     Main_Display->TimerSpecialCharacter.SetEnabled(false);
   }
   void TearDown() override {
+    if (JoystickAssign.Loaded()) JoystickAssign->DropWithoutEvents();
     SwitchMeshes.clear();
     engine_.reset();
     DropMainDisplay();
@@ -109,22 +117,30 @@ class InputTest : public ::testing::Test {
     Keys({-key});
     Frame();
   }
+  // A small picture loaded as the texture of that name.
+  int32_t LoadTestTexture(const std::string& name) {
+    const auto bytes = d3dx::EncodeBmp(d3dx::ArgbImage(4, 4, 0xFF808080), false);
+    folder_.WriteFile("Textures/" + name + ".png", std::string(bytes.begin(), bytes.end()));
+    return TextureFactory->LoadTexture(win::AppPath() + "\\Textures\\" + name + ".png", name);
+  }
   // Lets the repeat block of a command run out.
   void WaitOutRepeatBlock() { Frames(12); }
 
   forms::VirtualClock clock;
+  TempFolder folder_;
   std::unique_ptr<EngineForInput> engine_;
 
  private:
   SavedVariables input_ = SavedVariables(
       ControlAssignments, AxisAssignments, UseJoystick, UseMouse, UseKeyboard, JoystickCount,
-      JoystickAxisLimit, POVValue, POVJoystick, CommandInputPending, ShiftPending, CtrlPending,
-      WindowsKeyPending, AltPending, KeyDelayActive, SettingsOverlayShown, CurrentKeyCode,
-      NumLockOn, KeyRepeatBlocked, DescentRateChanged, ExitDialogShown, KeyHandController,
-      ThrottleKeyValue, FlagPlanted, FlagPosition, KeyHeld, KeyHoldValue, KeyHoldStart,
-      KeyHoldThreshold, KeyHoldRateLow, KeyHoldRateHigh, KeyHoldCapLow, KeyHoldCapHigh, MouseX,
-      MouseY, MouseButton1, MouseButton2, LPDRollArm, LPDPitchArm, JoystickThrottleRing,
-      JoystickThrottleIndex, NameEntryItem, SelectedJoystick, JoystickTestStop, LanguageSuffix);
+      JoystickAxisLimit, JoystickListCount, LastTestedJoystick, POVValue, POVJoystick,
+      CommandInputPending, ShiftPending, CtrlPending, WindowsKeyPending, AltPending, KeyDelayActive,
+      SettingsOverlayShown, CurrentKeyCode, NumLockOn, KeyRepeatBlocked, DescentRateChanged,
+      ExitDialogShown, KeyHandController, ThrottleKeyValue, FlagPlanted, FlagPosition, KeyHeld,
+      KeyHoldValue, KeyHoldStart, KeyHoldThreshold, KeyHoldRateLow, KeyHoldRateHigh, KeyHoldCapLow,
+      KeyHoldCapHigh, MouseX, MouseY, MouseButton1, MouseButton2, LPDRollArm, LPDPitchArm,
+      JoystickThrottleRing, JoystickThrottleIndex, NameEntryItem, SelectedJoystick,
+      JoystickTestStop, LanguageSuffix);
   SavedVariables flight_ = SavedVariables(
       ControlsActive, RunFlag, ExitRequest, FramesPerSecond, MaxCommandedRadialVelocity,
       CommandedVerticalRate, ThrottleCommand, MinThrottle, AutoThrottleOn, EngineOff, Landed,
