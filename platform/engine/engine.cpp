@@ -1,10 +1,12 @@
 #include "platform/engine/engine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 
 #include "platform/d3dx/image_file.h"
 #include "platform/engine/engine_error.h"
+#include "platform/engine/scan_codes.h"
 #include "platform/engine/scene.h"
 #include "platform/forms/form.h"
 #include "platform/win/app_path.h"
@@ -28,7 +30,42 @@ Engine::Engine(std::unique_ptr<DrawBackend> backend) : backend_(std::move(backen
   lights_.resize(4);
 }
 
-Engine::~Engine() = default;
+Engine::~Engine() { ListenToWindow(false); }
+
+void Engine::ListenToWindow(bool listen) {
+  if (window_ == nullptr) return;
+  if (!listen) {
+    window_->RawKeyInput = nullptr;
+    window_->RawPointerMoved = nullptr;
+    window_->RawPointerButton = nullptr;
+    window_->RawFocusLost = nullptr;
+    return;
+  }
+  window_->RawKeyInput = [this](const forms::RawKey& key) {
+    if (key.autoRepeat) return;
+    input_.KeyEvent(scan::FromQtKey(key.qtKey, key.keypad, key.nativeScanCode), key.down);
+    // A key's own event tells the state before it: Num Lock's own press is counted instead.
+    const bool numLockKey =
+        scan::FromQtKey(key.qtKey, key.keypad, key.nativeScanCode) == scan::kNumLock;
+    if (key.numLockOn && !numLockKey) input_.SetNumLock(*key.numLockOn);
+  };
+  window_->RawPointerMoved = [this](float x, float y) {
+    input_.MouseMoved(static_cast<int32_t>(std::lround(x)), static_cast<int32_t>(std::lround(y)));
+  };
+  window_->RawPointerButton = [this](int32_t button, bool down) {
+    input_.MouseButton(button, down);
+  };
+  window_->RawFocusLost = [this] { input_.ReleaseAllKeys(); };
+}
+
+bool Engine::MovePointer(int32_t x, int32_t y) {
+  input_.MouseMoved(x, y);
+  return window_ == nullptr || window_->WarpPointer(x, y);
+}
+
+void Engine::HidePointer(bool hidden) {
+  if (window_ != nullptr) window_->SetPointerHidden(hidden);
+}
 
 void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
   window_ = &window;
@@ -56,12 +93,14 @@ void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
   timerOrigin_ = lastFrame_ = forms::Now();
   elapsedMs_ = 0;
   result = 0;
+  ListenToWindow(true);
   WriteLog("Engine started on a " + std::to_string(width_) + " x " + std::to_string(height_) +
            " window");
 }
 
 void Engine::Shutdown() {
   WriteLog("Engine shut down");
+  ListenToWindow(false);
   if (window_ != nullptr) backend_->Stop();
   window_ = nullptr;
   surfaces_.clear();
@@ -152,11 +191,15 @@ void Engine::ResizeDevice(int32_t width, int32_t height) {
 }
 
 void Engine::EnterFullScreen(int32_t width, int32_t height, int32_t, int32_t) {
+  // The desktop keeps its mode: the window covers the screen and the back buffer takes the
+  // chosen mode's size.
+  if (window_ != nullptr) window_->SetFullScreen(true);
   ResizeDevice(width, height);
   windowed_ = false;
 }
 
 void Engine::LeaveFullScreen() {
+  if (window_ != nullptr) window_->SetFullScreen(false);
   windowed_ = true;
   int32_t unused = 0;
   UpdateWindowSize(unused);

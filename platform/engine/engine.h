@@ -154,8 +154,16 @@ class Engine {
   const InputQueue& Input() const { return input_; }
   JoystickSource& Joysticks() { return *joysticks_; }
   void UseJoysticks(std::unique_ptr<JoystickSource> source);
+  // The pointer to a point of the main window's drawing area; false where the window system
+  // refuses it. Hiding it hides the window system's pointer over the main window.
+  bool MovePointer(int32_t x, int32_t y);
+  void HidePointer(bool hidden);
 
  private:
+  // Takes the main window's keys (as scan codes, without auto-repeat, with the window system's
+  // Num Lock), its pointer and buttons, and lets every key go when it loses the keyboard.
+  void ListenToWindow(bool listen);
+
   std::unique_ptr<DrawBackend> backend_;
   forms::Form* window_ = nullptr;
   int32_t width_ = 0;

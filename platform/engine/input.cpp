@@ -55,10 +55,7 @@ void EngineInput::GetMouseState(int32_t& x, int32_t& y, int16_t& button1, int16_
 
 bool EngineInput::NumLockOn() const { return engine_.Input().NumLockOn(); }
 
-bool EngineInput::SetMousePosition(int32_t x, int32_t y) {
-  engine_.Input().MouseMoved(x, y);
-  return true;
-}
+bool EngineInput::SetMousePosition(int32_t x, int32_t y) { return engine_.MovePointer(x, y); }
 
 void EngineInput::Calibrate(uintptr_t) {
   forms::MsgBox("Joysticks are calibrated in the desktop's game controller settings.",

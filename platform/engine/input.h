@@ -70,7 +70,7 @@ class EngineInput {
                      int16_t& button3) const;
   bool NumLockOn() const;
   // Moves the pointer to a point of the main window; false where the window system does not let
-  // a program move it (headless it always moves).
+  // a program move it (headless it always moves). The position reads back as moved either way.
   bool SetMousePosition(int32_t x, int32_t y);
   // Controllers are calibrated in the desktop's own controller settings: a message box says so.
   void Calibrate(uintptr_t);

@@ -467,6 +467,8 @@ std::shared_ptr<EngineMesh> EngineScene::FindMesh(const std::string& name) const
 
 void EngineScene::SetMouseCursor(int32_t texture, float, float, int32_t, int32_t) {
   cursorTexture_ = texture;
+  // "nomouse" is the program's invisible cursor: the window system's pointer goes with it.
+  engine_.HidePointer(texture == 0 || texture == engine_.Textures().Find("nomouse"));
 }
 
 void EngineScene::SetCameraLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY,

@@ -142,6 +142,20 @@ int32_t Form::ScaleHeight() const { return innerHeight_; }
 
 uintptr_t Form::hWnd() { return CurrentView().Handle(*this); }
 
+bool Form::WarpPointer(int32_t x, int32_t y) {
+  return !unloaded_ && CurrentView().WarpPointer(*this, x, y);
+}
+
+void Form::SetPointerHidden(bool hidden) {
+  pointerHidden_ = hidden;
+  if (!unloaded_) CurrentView().PointerHiddenChanged(*this);
+}
+
+void Form::SetFullScreen(bool fullScreen) {
+  fullScreen_ = fullScreen;
+  if (!unloaded_) CurrentView().FullScreenChanged(*this);
+}
+
 void Form::SetFocus() {
   if (!visible_ || !enabled_) throw Error(Error::kInvalidValue, "Can't move focus to " + name_);
   UserFocus(true);
@@ -213,7 +227,20 @@ void Form::UserFocus(bool gained) {
     RaiseInput(&InputEvents<>::GotFocus);
   } else {
     RaiseInput(&InputEvents<>::LostFocus);
+    if (RawFocusLost) RawFocusLost();
   }
+}
+
+void Form::UserRawKey(const RawKey& key) {
+  if (!unloaded_ && RawKeyInput) RawKeyInput(key);
+}
+
+void Form::UserPointerMoved(float x, float y) {
+  if (!unloaded_ && RawPointerMoved) RawPointerMoved(x, y);
+}
+
+void Form::UserPointerButton(int32_t button, bool down) {
+  if (!unloaded_ && RawPointerButton) RawPointerButton(button, down);
 }
 
 void Form::UserMouse(MouseButton button, bool down, int16_t shift, float x, float y) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,16 @@ enum class BorderStyle : int16_t {
 // Why a form is being unloaded, as QueryUnload reports it.
 enum class UnloadMode : int16_t { UserClose = 0, Code = 1, ProgramEnd = 2 };
 
+// A key as the window system reports it to a form that hosts a render surface.
+struct RawKey {
+  int qtKey = 0;                  // a Qt::Key value
+  bool keypad = false;            // Qt marked it as a keypad key
+  uint32_t nativeScanCode = 0;    // the window system's key code (X11), 0 where there is none
+  bool autoRepeat = false;        // a repeat of a key held down
+  std::optional<bool> numLockOn;  // Num Lock, where the window system tells it (X11: Mod2)
+  bool down = false;
+};
+
 class Form : public Object, public InputEvents<> {
  public:
   explicit Form(std::string name);
@@ -33,6 +44,13 @@ class Form : public Object, public InputEvents<> {
 
   std::function<void()> Load, Unload, Resize;
   std::function<void(bool& cancel, UnloadMode mode)> QueryUnload;
+  // Raw input of a form that hosts a render surface, beside its VB-style events: keys, pointer
+  // moves (the drawing area's pixels, tracked without a button down), buttons (0 left, 1 right,
+  // 2 middle) and the loss of the keyboard.
+  std::function<void(const RawKey&)> RawKeyInput;
+  std::function<void(float x, float y)> RawPointerMoved;
+  std::function<void(int32_t button, bool down)> RawPointerButton;
+  std::function<void()> RawFocusLost;
 
   // Every control in the form's own order: declared controls first, in declaration order, then
   // control-array elements loaded at run time, in the order they were loaded.
@@ -60,6 +78,15 @@ class Form : public Object, public InputEvents<> {
   bool HasRenderSurface() const { return renderSurface_; }
   uintptr_t hWnd();
   void SetFocus();
+  // Moves the pointer to a point of the drawing area [pixels]; false where the window system
+  // refuses it (Wayland).
+  bool WarpPointer(int32_t x, int32_t y);
+  // Hides the pointer while it is over the form.
+  void SetPointerHidden(bool hidden);
+  bool PointerHidden() const { return pointerHidden_; }
+  // The form covers its screen without a frame.
+  void SetFullScreen(bool fullScreen);
+  bool FullScreen() const { return fullScreen_; }
   bool Loaded() const { return !unloaded_; }
   // Unloads this form, as the Unload statement does: QueryUnload may cancel; the form's state is
   // dropped and the next touch of its slot loads it afresh. Returns false when cancelled.
@@ -77,6 +104,9 @@ class Form : public Object, public InputEvents<> {
   void UserFocus(bool gained);
   void UserMouse(MouseButton button, bool down, int16_t shift, float x, float y);
   void UserKey(int16_t keyCode, bool down, int16_t shift);
+  void UserRawKey(const RawKey& key);
+  void UserPointerMoved(float x, float y);
+  void UserPointerButton(int32_t button, bool down);
 
   // Used by slots, controls and the pump.
   void Attach(Control& control);
@@ -110,6 +140,8 @@ class Form : public Object, public InputEvents<> {
   bool modal_ = false;
   bool shownOnce_ = false;
   bool renderSurface_ = false;
+  bool pointerHidden_ = false;
+  bool fullScreen_ = false;
   WindowState windowState_ = WindowState::Normal;
   BorderStyle borderStyle_ = BorderStyle::Sizable;
   int32_t innerWidth_ = 0;

@@ -6,9 +6,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -98,15 +100,39 @@ void ApplyBackColor(QWidget& widget, int32_t color) {
 
 void Dispatch(const std::function<void()>& action) { detail::DispatchUserAction(action); }
 
+// The raw button numbers of a form with a render surface: 0 left, 1 right, 2 middle.
+int32_t RawButtonOf(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::RightButton:
+      return 1;
+    case Qt::MiddleButton:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
 void ForwardMouse(Form* form, const QMouseEvent& event, bool down) {
   if (!form) return;
   const QPointF at = event.position();
   const MouseButton button = ButtonOf(event.button());
   const int16_t shift = ShiftOf(event.modifiers());
+  const int32_t raw = RawButtonOf(event.button());
   Dispatch([=] {
+    form->UserPointerMoved(static_cast<float>(at.x()), static_cast<float>(at.y()));
+    form->UserPointerButton(raw, down);
     form->UserMouse(button, down, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
   });
 }
+
+void ForwardPointerMove(Form* form, const QMouseEvent& event) {
+  if (!form) return;
+  const QPointF at = event.position();
+  Dispatch([=] { form->UserPointerMoved(static_cast<float>(at.x()), static_cast<float>(at.y())); });
+}
+
+// X11's modifier bit of Num Lock in a key event's native modifiers.
+constexpr quint32 X11NumLockMask = 0x10;  // Mod2
 
 // Slots that hand typed text and chosen items to a control.
 auto TypeInto(Control* control) {
@@ -154,6 +180,7 @@ class RenderSurface final : public QWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, true); }
   void mouseReleaseEvent(QMouseEvent* event) override { ForwardMouse(form_, *event, false); }
+  void mouseMoveEvent(QMouseEvent* event) override { ForwardPointerMove(form_, *event); }
 
  private:
   Form* form_;
@@ -243,8 +270,20 @@ class FormWindow final : public QWidget {
   }
   void Key(QKeyEvent* event, bool down) {
     Form* form = form_;
+    if (!form) return;
+    if (surface_) {
+      RawKey raw;
+      raw.qtKey = event->key();
+      raw.keypad = event->modifiers().testFlag(Qt::KeypadModifier);
+      raw.nativeScanCode = event->nativeScanCode();
+      raw.autoRepeat = event->isAutoRepeat();
+      if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        raw.numLockOn = (event->nativeModifiers() & X11NumLockMask) != 0;
+      raw.down = down;
+      Dispatch([form, raw] { form->UserRawKey(raw); });
+    }
     const int16_t code = KeyCodeOf(event->key());
-    if (!form || code == 0 || event->isAutoRepeat()) return;
+    if (code == 0 || event->isAutoRepeat()) return;
     const int16_t shift = ShiftOf(event->modifiers());
     Dispatch([=] { form->UserKey(code, down, shift); });
   }
@@ -335,6 +374,9 @@ class QtView final : public View {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
   }
   void MousePointerChanged(MousePointer pointer) override;
+  bool WarpPointer(Form& form, int32_t x, int32_t y) override;
+  void PointerHiddenChanged(Form& form) override;
+  void FullScreenChanged(Form& form) override;
 
   QWidget* Find(Form& form) const {
     auto found = windows_.find(&form);
@@ -896,6 +938,44 @@ void QtView::MousePointerChanged(MousePointer pointer) {
   if (overrideCursor_) QApplication::restoreOverrideCursor();
   overrideCursor_ = pointer == MousePointer::Hourglass;
   if (overrideCursor_) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+// The drawing area: the render surface where the form has one.
+QWidget* DrawingArea(FormWindow* window) {
+  if (window == nullptr) return nullptr;
+  return window->Surface() ? static_cast<QWidget*>(window->Surface()) : window;
+}
+
+bool QtView::WarpPointer(Form& form, int32_t x, int32_t y) {
+  auto found = windows_.find(&form);
+  QWidget* area = DrawingArea(found == windows_.end() ? nullptr : found->second);
+  if (area == nullptr) return false;
+  const QPoint target = area->mapToGlobal(QPoint(x, y));
+  QCursor::setPos(area->screen(), target);
+  // A window system that keeps the pointer to the user (Wayland) leaves it where it was.
+  return QCursor::pos(area->screen()) == target;
+}
+
+void QtView::PointerHiddenChanged(Form& form) {
+  auto found = windows_.find(&form);
+  QWidget* area = DrawingArea(found == windows_.end() ? nullptr : found->second);
+  if (area == nullptr) return;
+  if (form.PointerHidden())
+    area->setCursor(Qt::BlankCursor);
+  else
+    area->unsetCursor();
+}
+
+void QtView::FullScreenChanged(Form& form) {
+  auto found = windows_.find(&form);
+  if (found == windows_.end()) return;
+  FormWindow* window = found->second;
+  window->applying = true;
+  if (form.FullScreen())
+    window->showFullScreen();
+  else if (window->isFullScreen())
+    window->showNormal();
+  window->applying = false;
 }
 
 }  // namespace

@@ -44,6 +44,11 @@ class View {
   // Opens a help page (an HTML file) in the desktop's viewer; a view without one ignores it.
   virtual void OpenHelpPage(const std::string& /*page*/) {}
   virtual void MousePointerChanged(MousePointer pointer) = 0;
+  // The pointer to a point of a form's drawing area [pixels]; false where it cannot be moved.
+  virtual bool WarpPointer(Form& /*form*/, int32_t /*x*/, int32_t /*y*/) { return true; }
+  // Form::PointerHidden and Form::FullScreen changed.
+  virtual void PointerHiddenChanged(Form& /*form*/) {}
+  virtual void FullScreenChanged(Form& /*form*/) {}
 };
 
 // Installs a view (nullptr: back to headless). Install it before loading any form.
