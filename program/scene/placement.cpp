@@ -12,16 +12,19 @@
 #include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
+#include "program/scene/scene_services.h"
 #include "program/scene/scene_state.h"
+#include "program/scene/views.h"
 
 namespace {
 
 using d3dx::D3DXVECTOR3;
 using engine::EngineMathLibrary;
 
-constexpr float AlignedWithin = 0.006f;  // length of (normal - up) below which nothing turns
-constexpr float CraterDepth = 40.0f;     // world units
-constexpr float CraterRadius = 50.0f;    // world units
+constexpr float AlignedWithin = 0.006f;   // length of (normal - up) below which nothing turns
+constexpr float CraterDepth = 40.0f;      // world units
+constexpr float CraterRadius = 50.0f;     // world units
+constexpr float CrashAlignFactor = 0.8f;  // a step of 0.002 toward the normal
 constexpr float RockNearestSize = 0.04f;
 constexpr float RockSizeFactor = 0.25f;
 constexpr float RockFieldRadius = 900.0f;      // world units
@@ -119,6 +122,19 @@ void AlignMeshToTerrain(engine::EngineMesh& mesh, const engine::EngineLandscape&
   mesh.SetRotationMatrix(r);
 }
 
+void ResolveHorizontalVelocity() {
+  // A component of exactly 0 would leave the heading of the velocity undefined.
+  constexpr double Least = 0.00001;  // ft/s
+  if (LMVelocity.x == 0.0) LMVelocity.x = Least;
+  if (LMVelocity.z == 0.0) LMVelocity.z = Least;
+  const auto vx = static_cast<float>(LMVelocity.x);
+  const auto vz = static_cast<float>(LMVelocity.z);
+  const float a = EngineMathLibrary::Angle2D(vx, vz) - 4.712388980384691f - LMHeading;
+  const float s = std::sqrt(vz * vz + vx * vx);
+  HorizontalVelocityForward = s * std::cos(a);
+  HorizontalVelocityLateral = s * std::sin(a);
+}
+
 void DigCrater() {
   engine::EngineLandscape& tile = *LandTiles[static_cast<size_t>(ActiveLandTile)];
   const engine::HeightGrid& grid = tile.Grid();
@@ -134,6 +150,18 @@ void DigCrater() {
       if (depth > 0) tile.SetHeight(x, z, tile.GetHeight(x, z) - depth);
     }
   tile.UpdateHeights(-1, -1);
+}
+
+void ShowCrashSite() {
+  engine::EngineLandscape& tile = *LandTiles[static_cast<size_t>(ActiveLandTile)];
+  AlignMeshToTerrain(*CraterDebrisMesh, tile, CrashAlignFactor);
+  DigCrater();
+  // The view chosen last is chosen again, so that it shows the crash from where it stands.
+  SelectView(CurrentViewIndex);
+}
+
+float ActiveTileRenderHeight() {
+  return LandTiles[static_cast<size_t>(ActiveLandTile)]->GetPosition().y;
 }
 
 float HighestTileHeight(float x, float z, int& tile) {

@@ -2,6 +2,7 @@
 // with the values their positions select.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "program/cockpit/cockpit_state.h"
@@ -263,13 +264,21 @@ TEST_F(CockpitTest, ThePGNSLampFollowsMinimumImpulseModeBelowAuto) {
   }
 }
 
-TEST_F(CockpitTest, TheDSKYsProgramsReachTheCabinThroughItsServices) {
+TEST_F(CockpitTest, TheCabinLightsAndTheDSKYsProgramsReachTheirParts) {
   SavedVariables saved(DSKYNeighbours, PGNSSwitch, InteriorViewFlag, TextureIds);
   BuildVirtualCockpit();
   CreateSwitchModels();
-  WriteImage("Textures/Instruments/ContOff.png");
-  TextureIds.ContOff = TextureFactory->LoadTexture(
-      win::AppPath() + "\\Textures\\Instruments\\ContOff.png", "ContOff");
+  for (const auto& [file, id] : {std::pair{"Instruments/ContOff.png", &TextureIds.ContOff},
+                                 std::pair{"Instruments/ContOn.png", &TextureIds.ContOn},
+                                 std::pair{"desqty.jpg", &TextureIds.DesQty}}) {
+    WriteImage(std::string("Textures/") + file);
+    *id = TextureFactory->LoadTexture(win::AppPath() + "\\Textures\\" + file, file);
+  }
+  LightContactLightMesh();
+  EXPECT_EQ(CockpitPart("ContactLight").Groups()[0].texture, TextureIds.ContOn);
+  ShowLowFuelLight();
+  EXPECT_EQ(CockpitPart("Des_Qty").Groups()[0].texture, TextureIds.DesQty);
+
   InstallSceneDSKYServices();
   DSKYNeighbours.ResetContactLight();
   EXPECT_EQ(CockpitPart("ContactLight").Groups()[0].texture, TextureIds.ContOff);
