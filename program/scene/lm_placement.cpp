@@ -1,6 +1,7 @@
 #include "program/scene/lm_placement.h"
 
 #include <cstddef>
+#include <vector>
 
 #include "program/flight/attitude_control.h"
 #include "program/flight/flight_scene.h"

@@ -7,6 +7,7 @@
 
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/sound_setup.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
@@ -330,7 +331,10 @@ void TransformPoint(D3DXVECTOR3& out, const engine::EngineMesh& mesh, const D3DX
   d3dx::D3DXVec3TransformCoord(&out, &point, &inverse);
 }
 
-void UpdateWalkingCamera() {
+namespace {
+
+// One frame of the walker; false when it stands at the hatch and nothing more is done this frame.
+bool WalkFrame() {
   const bool moving = std::lround(WalkForward) != 0 || std::lround(WalkSide) != 0;
   // Walking goes by the frame's time, so that it keeps its pace whatever the frame rate.
   const float t = FrameTimeMs;
@@ -350,7 +354,7 @@ void UpdateWalkingCamera() {
 
   if (!WalkPathMode) {
     if (d < HatchReach) {
-      if (!moving) return;
+      if (!moving) return false;
       const float before = EngineMathLibrary::GetDistance2D(EVAEye.x, EVAEye.z, hatch.x, hatch.z);
       if (d < before) {
         WalkPathMode = true;
@@ -362,15 +366,15 @@ void UpdateWalkingCamera() {
         WalkPathValue = PathHatchEnd;
         SceneHelper->MoveCamera(WalkPathValue, 1.0f);
         TurnViewCameraToWalk();
-        return;
+        return true;
       }
     }
     EVAEye = next;
     LookFromEVAEye();
-    return;
+    return true;
   }
 
-  if (WalkForward == 0.0f) return;
+  if (WalkForward == 0.0f) return true;
   const float facing = EVARotation.y - YawAxis.Angle - Pi / 4;
   const float s = (-Pi < facing && facing < 0) ? WalkForward : -WalkForward;
   const float rate = WalkPathValue > PathFastPart ? PathFastRate : PathSlowRate;
@@ -379,12 +383,19 @@ void UpdateWalkingCamera() {
     SceneHelper->MoveCamera(WalkPathValue, 1.0f);
     TurnViewCameraToWalk();
     EVAEye = ViewCameraPlace();
-    return;
+    return true;
   }
   EVAEye = next;
   LookFromEVAEye();
   WalkPathMode = false;
   EVAEye = ViewCameraPlace();
+  return true;
+}
+
+}  // namespace
+
+void UpdateWalkingCamera() {
+  if (WalkFrame() && SoundOn) UpdatePhaseSounds();
 }
 
 void UpdateStageVisibility() {
