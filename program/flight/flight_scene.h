@@ -33,5 +33,5 @@ void ResetAttitudeReference();
 // below 0.0001 in size become 0.0001, so that the angles taken from it never divide by zero.
 Vector3 AttitudeReferenceVector();
 // The reference's roll in degrees: the screen angle at which the world's x axis crosses the view
-// of the ball's camera, measured on the attitude surface, plus 90 degrees (0 to 450).
+// of the ball's camera, measured on the attitude surface, plus 90 degrees (90 up to 450).
 float AttitudeReferenceRollDegrees();
