@@ -2,6 +2,7 @@
 // hand device objects and settings across the interface.
 #include <dlfcn.h>
 
+#include "library/core/actors/entities.h"
 #include "library/core/actors/md2_models.h"
 #include "library/core/frame/debug_log.h"
 #include "library/core/frame/file_paths.h"
@@ -202,6 +203,7 @@ int32_t ReleaseAll() {
   WAD_CloseAll();
   // The debug sphere is a mesh of the device: it goes with the other device objects.
   Boundings_Unload();
+  Entity_FreeAll();
   MD2_DeleteAll();
   MD2System_LostAll();
   return 1;
