@@ -1024,6 +1024,27 @@ VORTANA_API int32_t MD2_Delete(ActorModel2* model);
 VORTANA_API int32_t MD2System_Collide(int32_t entity, const d3d::D3DVECTOR* start,
                                       const d3d::D3DVECTOR* end, float* distance);
 
+// Studio entities. Writes the new identifier and returns 1, or writes 0 and returns 0. The model's
+// textures may lie in the file named as the path with "T.MDL" for its last four characters, its
+// sequence groups in those with "01.MDL", "02.MDL" and so on.
+VORTANA_API int32_t CreateEntity(const char* path, const char* name, int32_t* entity,
+                                 int32_t loadTextures);
+// Frees a model; its entities stay and reach no model. 1.
+struct ActorModel;
+VORTANA_API int32_t MDL_Delete(ActorModel* model);
+// Plays the sequence from its start at speed 1; a sequence in a group file that could not be read
+// plays sequence 0 instead. 0 (logged) for a sequence the model lacks, which leaves the current.
+VORTANA_API int32_t VortanaUtils_SetSequence(int32_t entity, int32_t sequence);
+// Advances the entity's frame (elapsed milliseconds, at most 1000) and poses its bones.
+VORTANA_API int32_t VortanaUtils_MDLUpdate(int32_t entity, float elapsed);
+VORTANA_API int32_t VortanaUtils_MDLRender(int32_t entity, const d3d::D3DMATRIX* view,
+                                           const d3d::D3DMATRIX* projection);
+// The model's box and sphere from the entity's pose.
+VORTANA_API int32_t MDLSystem_ComputeBoundingVolumes(int32_t entity);
+// Around a device reset: the processor-path models' dynamic buffers go and come back; 1.
+VORTANA_API int32_t MDL_OnLostAll();
+VORTANA_API int32_t MDL_OnResetAll();
+
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
 // The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.
 struct MAT3DSC {

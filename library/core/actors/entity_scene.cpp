@@ -7,6 +7,7 @@
 #include "library/core/actors/entities.h"
 #include "library/core/actors/keyframe_clock.h"
 #include "library/core/actors/md2_entity.h"
+#include "library/core/actors/mdl_entity.h"
 #include "library/core/actors/scene_time.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
@@ -29,6 +30,8 @@ using Creator = int32_t (*)(const char* path, const char* name, int32_t* entity,
 // The creator of a model kind; null for a kind this library cannot load.
 Creator CreatorOf(int32_t kind) {
   switch (kind) {
+    case kModelKindMDL:
+      return CreateEntity;
     case kModelKindMD2:
       return CreateEntityMD2;
     default:
@@ -53,6 +56,10 @@ int32_t Create(int32_t kind, const char* path, const char* name, int32_t loadTex
 
 // The entity's model bounds; false when it reaches no model.
 bool BoundsOf(const EntityRecord& record, ModelBounds* bounds) {
+  if (const ActorModel* model = MDL_ModelOf(record)) {
+    *bounds = model->bounds;
+    return model->boundsComputed;
+  }
   if (const ActorModel2* model = MD2_ModelOf(record)) {
     *bounds = MD2_Bounds(*model);
     return true;
@@ -89,12 +96,15 @@ bool InFrustum(const EntityRecord& record) {
 }
 
 void StepAnimation(EntityRecord& record) {
+  if (record.kind == kModelKindMDL) VortanaUtils_MDLUpdate(record.identifier, ElapsedTime);
   if (record.kind == kModelKindMD2) MD2_StepEntity(record, ElapsedTime);
 }
 
 // The animation names of the entity's model, in order; empty for a model without any.
 std::vector<std::string> AnimationNames(const EntityRecord& record) {
   std::vector<std::string> names;
+  if (const ActorModel* model = MDL_ModelOf(record))
+    for (const MdlSequence& sequence : model->data.sequences) names.push_back(sequence.name);
   if (const ActorModel2* model = MD2_ModelOf(record))
     for (const Md2Animation& animation : model->data.animations) names.push_back(animation.name);
   return names;
@@ -104,6 +114,10 @@ EntityRecord* LoggedEntityAt(int32_t entity, const char* message) {
   EntityRecord* record = EntityAt(entity);
   if (record == nullptr) AddLog(message, entity);
   return record;
+}
+
+bool HasBone(const EntityRecord& record, int32_t bone) {
+  return bone >= 0 && static_cast<size_t>(bone) < record.boneMatrices.size();
 }
 
 D3DXVECTOR3 TransformCoord(const D3DXVECTOR3& v, const D3DXMATRIX& m) {
@@ -143,6 +157,7 @@ int32_t Scene_CreateEntity(const char* path, const char* name, int32_t loadTextu
 int32_t Entity_Destroy(int32_t entity) {
   EntityRecord* record = EntityAt(entity);
   if (record == nullptr) return 0;
+  if (record->inUse && record->kind == kModelKindMDL) MDL_ReleaseModel(record->mdlModel);
   if (record->inUse && record->kind == kModelKindMD2) MD2_ReleaseModel(record->md2Model);
   Entity_Abandon(entity);
   return 1;
@@ -191,10 +206,12 @@ int32_t Scene_RenderEntity(int32_t entity, const D3DMATRIX* view, const D3DMATRI
   CurrentDevice->SetRenderState(d3d::D3DRS_ALPHATESTENABLE,
                                 static_cast<d3d::DWORD>(record->alphaTest));
   CurrentDevice->SetRenderState(d3d::D3DRS_ALPHAREF, static_cast<d3d::DWORD>(record->alphaRef));
+  if (record->kind == kModelKindMDL) VortanaUtils_MDLRender(entity, view, projection);
   if (record->kind == kModelKindMD2) MD2_DrawEntity(*record, view, projection);
   ModelBounds bounds;
   if (record->showBoundingBox != 0 && BoundsOf(*record, &bounds))
     BoundingBox_Draw(&bounds.min, &bounds.max, &record->world, kBoxColour);
+  if (record->showHitBoxes != 0) MDL_DrawHitBoxes(*record);
   return 1;
 }
 
@@ -225,6 +242,8 @@ int32_t Entity_SetAnimation(int32_t entity, int32_t animation) {
   EntityRecord* record = EntityAt(entity);
   if (record == nullptr) return 0;
   record->finished = 0;
+  if (MDL_ModelOf(*record) != nullptr)
+    return VortanaUtils_SetSequence(entity, animation) != 0 ? 1 : 2;
   if (const ActorModel2* model = MD2_ModelOf(*record)) {
     if (animation < 0 || static_cast<size_t>(animation) >= model->data.animations.size()) return 2;
     record->animation = animation;
@@ -266,6 +285,13 @@ int32_t Entity_GetAnimationLength(int32_t entity, int32_t animation) {
   const char* bad = "ENTITY MANAGER : Entity_GetAnimationLength : Bad entity or animation index";
   const EntityRecord* record = LoggedEntityAt(entity, bad);
   if (record == nullptr) return 0;
+  if (const ActorModel* model = MDL_ModelOf(*record)) {
+    if (animation < 0 || static_cast<size_t>(animation) >= model->data.sequences.size()) {
+      AddLog("%s", bad);
+      return 0;
+    }
+    return model->data.sequences[static_cast<size_t>(animation)].frames;
+  }
   if (const ActorModel2* model = MD2_ModelOf(*record)) {
     if (animation < 0 || static_cast<size_t>(animation) >= model->data.animations.size()) {
       AddLog("%s", bad);
@@ -284,7 +310,7 @@ int32_t Entity_GetAnimationName(int32_t entity, int32_t animation, char* name) {
     AddLog("%s", bad);
     return 0;
   }
-  if (record->kind == kModelKindNone || MD2_ModelOf(*record) == nullptr) {
+  if (MDL_ModelOf(*record) == nullptr && MD2_ModelOf(*record) == nullptr) {
     AddLog("ENTITY MANAGER : Entity_GetAnimationName : Entity not loaded or wrong format");
     return 0;
   }
@@ -351,9 +377,15 @@ int32_t Entity_GetBoneCount(int32_t entity) {
   return record == nullptr ? 0 : static_cast<int32_t>(record->boneMatrices.size());
 }
 
-int32_t Entity_GetBoneName(int32_t entity, int32_t bone, char*) {
+int32_t Entity_GetBoneName(int32_t entity, int32_t bone, char* name) {
   const EntityRecord* record = EntityAt(entity);
   if (record == nullptr || bone < 0) return 0;
+  if (const ActorModel* model = MDL_ModelOf(*record)) {
+    if (static_cast<size_t>(bone) >= model->data.bones.size()) return 0;
+    if (name != nullptr)
+      CopyToField(name, kPathBufferSize, model->data.bones[static_cast<size_t>(bone)].name);
+    return 1;
+  }
   if (record->kind == kModelKindMD2)
     AddLog("ENTITY MANAGER : Entity_GetBoneName : Wrong bone index, out of range. %d", bone);
   else
@@ -361,21 +393,40 @@ int32_t Entity_GetBoneName(int32_t entity, int32_t bone, char*) {
   return 0;
 }
 
-int32_t Entity_GetBoneParent(int32_t, int32_t) { return 0; }
+int32_t Entity_GetBoneParent(int32_t entity, int32_t bone) {
+  const EntityRecord* record = EntityAt(entity);
+  if (record == nullptr || bone < 0) return 0;
+  if (const ActorModel* model = MDL_ModelOf(*record))
+    if (static_cast<size_t>(bone) < model->data.bones.size())
+      return model->data.bones[static_cast<size_t>(bone)].parent;
+  return 0;
+}
 
-int32_t Entity_GetBonePosition(int32_t entity, int32_t, const D3DVECTOR*, D3DVECTOR*) {
+int32_t Entity_GetBonePosition(int32_t entity, int32_t bone, const D3DVECTOR* point,
+                               D3DVECTOR* out) {
   const EntityRecord* record = EntityAt(entity);
   if (record == nullptr) return 0;
   if (record->kind == kModelKindMD2)
     AddLog("MD2 ENTITY : GetBonePosition, there is no bone in MD2 format");
+  if (MDL_ModelOf(*record) != nullptr && HasBone(*record, bone) && point != nullptr &&
+      out != nullptr)
+    *out = TransformCoord(AsVector(*point), MDL_BoneToWorld(*record, bone));
   return 1;
 }
 
-int32_t Entity_GetBoneMatrix(int32_t entity, int32_t, const D3DVECTOR*, D3DMATRIX*) {
+int32_t Entity_GetBoneMatrix(int32_t entity, int32_t bone, const D3DVECTOR* offset,
+                             D3DMATRIX* out) {
   const EntityRecord* record = EntityAt(entity);
   if (record == nullptr) return 0;
   if (record->kind == kModelKindMD2)
     AddLog("MD2 ENTITY : GetBoneMatrix MD2 Entity doesn't have any bone !");
+  if (MDL_ModelOf(*record) != nullptr && HasBone(*record, bone) && out != nullptr) {
+    D3DXMATRIX move;
+    d3dx::D3DXMatrixTranslation(&move, offset != nullptr ? offset->x : 0.0f,
+                                offset != nullptr ? offset->y : 0.0f,
+                                offset != nullptr ? offset->z : 0.0f);
+    *out = MDL_BoneToWorld(*record, bone) * move;
+  }
   return 1;
 }
 
@@ -424,10 +475,16 @@ int32_t Entity_GetBoundingSphere(int32_t entity, D3DVECTOR* centre, float* radiu
 int32_t Entity_BoundsTest(const EntityRecord& record, const ModelBounds& bounds,
                           const D3DVECTOR* start, const D3DVECTOR* end, int32_t kind,
                           CollisionResult* result) {
+  return Entity_SpaceTest(record.world, record.identifier, bounds, start, end, kind, result);
+}
+
+int32_t Entity_SpaceTest(const D3DXMATRIX& space, int32_t identifier, const ModelBounds& bounds,
+                         const D3DVECTOR* start, const D3DVECTOR* end, int32_t kind,
+                         CollisionResult* result) {
   result->cleared[0] = result->cleared[1] = 0;
   result->hit = 0;
   D3DXMATRIX inverse;
-  if (d3dx::D3DXMatrixInverse(&inverse, nullptr, &record.world) == nullptr) return 0;
+  if (d3dx::D3DXMatrixInverse(&inverse, nullptr, &space) == nullptr) return 0;
   const D3DXVECTOR3 from = TransformCoord(AsVector(*start), inverse);
   const D3DXVECTOR3 to = TransformCoord(AsVector(*end), inverse);
   const D3DXVECTOR3 segment = to - from;
@@ -444,9 +501,9 @@ int32_t Entity_BoundsTest(const EntityRecord& record, const ModelBounds& bounds,
                                &normal) == 0) {
     return 0;
   }
-  const D3DXVECTOR3 worldPoint = TransformCoord(point, record.world);
+  const D3DXVECTOR3 worldPoint = TransformCoord(point, space);
   D3DXVECTOR3 worldNormal;
-  d3dx::D3DXVec3TransformNormal(&worldNormal, &normal, &record.world);
+  d3dx::D3DXVec3TransformNormal(&worldNormal, &normal, &space);
   d3dx::D3DXVec3Normalize(&worldNormal, &worldNormal);
   const D3DXVECTOR3 startPoint = AsVector(*start);
   const D3DXVECTOR3 offset = worldPoint - startPoint;
@@ -455,7 +512,7 @@ int32_t Entity_BoundsTest(const EntityRecord& record, const ModelBounds& bounds,
   result->distance = d3dx::D3DXVec3Length(&offset);
   result->hit = 1;
   result->hitKind = 1;
-  result->entity = record.identifier;
+  result->entity = identifier;
   result->reserved[0] = result->reserved[1] = 0;
   return 1;
 }
@@ -464,6 +521,7 @@ int32_t Entity_AdvancedCollision(int32_t entity, const D3DVECTOR* start, const D
                                  CollisionResult* result, int32_t kind) {
   const EntityRecord* record = EntityAt(entity);
   if (record == nullptr || start == nullptr || end == nullptr || result == nullptr) return 0;
+  if (record->kind == kModelKindMDL) return MDL_SegmentTest(*record, start, end, result, kind);
   if (record->kind == kModelKindMD2) return MD2_SegmentTest(*record, start, end, result, kind);
   return 0;
 }

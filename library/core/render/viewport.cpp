@@ -413,6 +413,8 @@ int32_t Viewport_SetParameters(int32_t index, int32_t autoResize) {
 int32_t Viewport_ResetDevice(D3DPRESENT_PARAMETERS* params) {
   ViewportRecord* main = InUseAt(0);
   if (params == nullptr || main == nullptr || CurrentDevice == nullptr) return 0;
+  // The processor-path studio models' dynamic buffers are in the default pool.
+  MDL_OnLostAll();
   // A device resets only when nothing holds its back buffer or depth surface.
   ReleaseSurfaces(*main);
   main->params = *params;
@@ -430,5 +432,6 @@ int32_t Viewport_ResetDevice(D3DPRESENT_PARAMETERS* params) {
   DevicePresentParams = *params;
   Viewport_OnReset(0);
   CurrentDevice->SetViewport(&main->rectangle);
+  MDL_OnResetAll();
   return 1;
 }
