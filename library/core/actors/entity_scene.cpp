@@ -9,6 +9,7 @@
 #include "library/core/actors/md2_entity.h"
 #include "library/core/actors/mdl_entity.h"
 #include "library/core/actors/scene_time.h"
+#include "library/core/actors/skinned_entity.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
 #include "library/core/geometry/frustum.h"
@@ -34,6 +35,8 @@ Creator CreatorOf(int32_t kind) {
       return CreateEntity;
     case kModelKindMD2:
       return CreateEntityMD2;
+    case kModelKindSkinned:
+      return SkinnedMesh_Create;
     default:
       return nullptr;
   }
@@ -59,6 +62,10 @@ bool BoundsOf(const EntityRecord& record, ModelBounds* bounds) {
   if (const ActorModel* model = MDL_ModelOf(record)) {
     *bounds = model->bounds;
     return model->boundsComputed;
+  }
+  if (const SkinnedModelRecord* model = SkinnedMesh_ModelOf(record)) {
+    *bounds = model->bounds;
+    return true;
   }
   if (const ActorModel2* model = MD2_ModelOf(record)) {
     *bounds = MD2_Bounds(*model);
@@ -98,6 +105,7 @@ bool InFrustum(const EntityRecord& record) {
 void StepAnimation(EntityRecord& record) {
   if (record.kind == kModelKindMDL) VortanaUtils_MDLUpdate(record.identifier, ElapsedTime);
   if (record.kind == kModelKindMD2) MD2_StepEntity(record, ElapsedTime);
+  if (record.kind == kModelKindSkinned) SkinnedMesh_StepEntity(record, ElapsedTime);
 }
 
 // The animation names of the entity's model, in order; empty for a model without any.
@@ -107,6 +115,8 @@ std::vector<std::string> AnimationNames(const EntityRecord& record) {
     for (const MdlSequence& sequence : model->data.sequences) names.push_back(sequence.name);
   if (const ActorModel2* model = MD2_ModelOf(record))
     for (const Md2Animation& animation : model->data.animations) names.push_back(animation.name);
+  if (const SkinnedModelRecord* model = SkinnedMesh_ModelOf(record))
+    for (const AnimationSetRecord& set : model->sets) names.push_back(set.name);
   return names;
 }
 
@@ -118,6 +128,15 @@ EntityRecord* LoggedEntityAt(int32_t entity, const char* message) {
 
 bool HasBone(const EntityRecord& record, int32_t bone) {
   return bone >= 0 && static_cast<size_t>(bone) < record.boneMatrices.size();
+}
+
+// The translation by offset (none for a null one).
+D3DXMATRIX OffsetBy(const D3DVECTOR* offset) {
+  D3DXMATRIX move;
+  d3dx::D3DXMatrixTranslation(&move, offset != nullptr ? offset->x : 0.0f,
+                              offset != nullptr ? offset->y : 0.0f,
+                              offset != nullptr ? offset->z : 0.0f);
+  return move;
 }
 
 D3DXVECTOR3 TransformCoord(const D3DXVECTOR3& v, const D3DXMATRIX& m) {
@@ -159,6 +178,8 @@ int32_t Entity_Destroy(int32_t entity) {
   if (record == nullptr) return 0;
   if (record->inUse && record->kind == kModelKindMDL) MDL_ReleaseModel(record->mdlModel);
   if (record->inUse && record->kind == kModelKindMD2) MD2_ReleaseModel(record->md2Model);
+  if (record->inUse && record->kind == kModelKindSkinned)
+    SkinnedMesh_ReleaseModel(record->skinnedModel);
   Entity_Abandon(entity);
   return 1;
 }
@@ -174,7 +195,10 @@ int32_t Entity_DuplicateActor(int32_t entity, const char* name) {
   return copy;
 }
 
-int32_t Entity_LoadAdditionalAnimations(int32_t, const char*) { return 0; }
+int32_t Entity_LoadAdditionalAnimations(int32_t entity, const char* path) {
+  EntityRecord* record = EntityAt(entity);
+  return record == nullptr ? 0 : SkinnedMesh_LoadEntityAnimations(*record, path);
+}
 
 // ---- Update and draw
 // -----------------------------------------------------------------------------
@@ -208,6 +232,7 @@ int32_t Scene_RenderEntity(int32_t entity, const D3DMATRIX* view, const D3DMATRI
   CurrentDevice->SetRenderState(d3d::D3DRS_ALPHAREF, static_cast<d3d::DWORD>(record->alphaRef));
   if (record->kind == kModelKindMDL) VortanaUtils_MDLRender(entity, view, projection);
   if (record->kind == kModelKindMD2) MD2_DrawEntity(*record, view, projection);
+  if (record->kind == kModelKindSkinned) SkinnedMesh_DrawEntity(*record);
   ModelBounds bounds;
   if (record->showBoundingBox != 0 && BoundsOf(*record, &bounds))
     BoundingBox_Draw(&bounds.min, &bounds.max, &record->world, kBoxColour);
@@ -244,6 +269,12 @@ int32_t Entity_SetAnimation(int32_t entity, int32_t animation) {
   record->finished = 0;
   if (MDL_ModelOf(*record) != nullptr)
     return VortanaUtils_SetSequence(entity, animation) != 0 ? 1 : 2;
+  if (const SkinnedModelRecord* model = SkinnedMesh_ModelOf(*record)) {
+    const bool known = animation >= 0 && static_cast<size_t>(animation) < model->sets.size();
+    record->animation = known ? animation : 0;
+    record->frame = 0.0f;
+    return known ? 1 : 2;
+  }
   if (const ActorModel2* model = MD2_ModelOf(*record)) {
     if (animation < 0 || static_cast<size_t>(animation) >= model->data.animations.size()) return 2;
     record->animation = animation;
@@ -292,6 +323,13 @@ int32_t Entity_GetAnimationLength(int32_t entity, int32_t animation) {
     }
     return model->data.sequences[static_cast<size_t>(animation)].frames;
   }
+  if (const SkinnedModelRecord* model = SkinnedMesh_ModelOf(*record)) {
+    if (animation < 0 || static_cast<size_t>(animation) >= model->sets.size()) {
+      AddLog("%s", bad);
+      return 0;
+    }
+    return model->sets[static_cast<size_t>(animation)].length;
+  }
   if (const ActorModel2* model = MD2_ModelOf(*record)) {
     if (animation < 0 || static_cast<size_t>(animation) >= model->data.animations.size()) {
       AddLog("%s", bad);
@@ -310,7 +348,8 @@ int32_t Entity_GetAnimationName(int32_t entity, int32_t animation, char* name) {
     AddLog("%s", bad);
     return 0;
   }
-  if (MDL_ModelOf(*record) == nullptr && MD2_ModelOf(*record) == nullptr) {
+  if (MDL_ModelOf(*record) == nullptr && MD2_ModelOf(*record) == nullptr &&
+      SkinnedMesh_ModelOf(*record) == nullptr) {
     AddLog("ENTITY MANAGER : Entity_GetAnimationName : Entity not loaded or wrong format");
     return 0;
   }
@@ -319,7 +358,9 @@ int32_t Entity_GetAnimationName(int32_t entity, int32_t animation, char* name) {
     AddLog("%s", bad);
     return 0;
   }
-  if (name != nullptr) CopyToField(name, kPathBufferSize, names[static_cast<size_t>(animation)]);
+  // An unnamed set leaves the caller's text as it was.
+  const std::string& found = names[static_cast<size_t>(animation)];
+  if (name != nullptr && !found.empty()) CopyToField(name, kPathBufferSize, found);
   return 1;
 }
 
@@ -354,7 +395,8 @@ int32_t Entity_SetKeyFrame(int32_t entity, float frame) {
 int32_t Entity_GetKeyFrame(int32_t entity, float* frame) {
   const EntityRecord* record = EntityAt(entity);
   if (record == nullptr) return -1;
-  if (frame != nullptr) *frame = record->frame;
+  if (frame != nullptr)
+    *frame = record->kind == kModelKindSkinned ? SkinnedMesh_KeyFrame(*record) : record->frame;
   return 1;
 }
 
@@ -386,6 +428,12 @@ int32_t Entity_GetBoneName(int32_t entity, int32_t bone, char* name) {
       CopyToField(name, kPathBufferSize, model->data.bones[static_cast<size_t>(bone)].name);
     return 1;
   }
+  if (const SkinnedModelRecord* model = SkinnedMesh_ModelOf(*record)) {
+    if (static_cast<size_t>(bone) >= model->frames.size()) return 0;
+    if (name != nullptr)
+      CopyToField(name, kPathBufferSize, model->frames[static_cast<size_t>(bone)]->name);
+    return 1;
+  }
   if (record->kind == kModelKindMD2)
     AddLog("ENTITY MANAGER : Entity_GetBoneName : Wrong bone index, out of range. %d", bone);
   else
@@ -399,6 +447,10 @@ int32_t Entity_GetBoneParent(int32_t entity, int32_t bone) {
   if (const ActorModel* model = MDL_ModelOf(*record))
     if (static_cast<size_t>(bone) < model->data.bones.size())
       return model->data.bones[static_cast<size_t>(bone)].parent;
+  // Frames under the root have no parent bone.
+  if (const SkinnedModelRecord* model = SkinnedMesh_ModelOf(*record))
+    if (static_cast<size_t>(bone) < model->frames.size())
+      return model->frames[static_cast<size_t>(bone)]->parent->index - 1;
   return 0;
 }
 
@@ -411,6 +463,9 @@ int32_t Entity_GetBonePosition(int32_t entity, int32_t bone, const D3DVECTOR* po
   if (MDL_ModelOf(*record) != nullptr && HasBone(*record, bone) && point != nullptr &&
       out != nullptr)
     *out = TransformCoord(AsVector(*point), MDL_BoneToWorld(*record, bone));
+  if (SkinnedMesh_ModelOf(*record) != nullptr && HasBone(*record, bone) && point != nullptr &&
+      out != nullptr)
+    *out = TransformCoord(AsVector(*point), record->boneMatrices[static_cast<size_t>(bone)]);
   return 1;
 }
 
@@ -421,11 +476,10 @@ int32_t Entity_GetBoneMatrix(int32_t entity, int32_t bone, const D3DVECTOR* offs
   if (record->kind == kModelKindMD2)
     AddLog("MD2 ENTITY : GetBoneMatrix MD2 Entity doesn't have any bone !");
   if (MDL_ModelOf(*record) != nullptr && HasBone(*record, bone) && out != nullptr) {
-    D3DXMATRIX move;
-    d3dx::D3DXMatrixTranslation(&move, offset != nullptr ? offset->x : 0.0f,
-                                offset != nullptr ? offset->y : 0.0f,
-                                offset != nullptr ? offset->z : 0.0f);
-    *out = MDL_BoneToWorld(*record, bone) * move;
+    *out = MDL_BoneToWorld(*record, bone) * OffsetBy(offset);
+  }
+  if (SkinnedMesh_ModelOf(*record) != nullptr && HasBone(*record, bone) && out != nullptr) {
+    *out = record->boneMatrices[static_cast<size_t>(bone)] * OffsetBy(offset);
   }
   return 1;
 }
@@ -523,6 +577,8 @@ int32_t Entity_AdvancedCollision(int32_t entity, const D3DVECTOR* start, const D
   if (record == nullptr || start == nullptr || end == nullptr || result == nullptr) return 0;
   if (record->kind == kModelKindMDL) return MDL_SegmentTest(*record, start, end, result, kind);
   if (record->kind == kModelKindMD2) return MD2_SegmentTest(*record, start, end, result, kind);
+  if (const SkinnedModelRecord* model = SkinnedMesh_ModelOf(*record))
+    return Entity_BoundsTest(*record, model->bounds, start, end, kind, result);
   return 0;
 }
 
