@@ -879,6 +879,47 @@ VORTANA_API int32_t Load3DS_SetCenter(int32_t flag);
 // Nonzero: the loaders bring each object's vertices into the object's own space.
 VORTANA_API int32_t Load3DS_SetLocalMat(int32_t flag);
 
+// ---- BSP levels (version 30; index 0 upward, as BSPSystem_Create gives them) ----------------------
+// A level not in use is taken afresh (keeping its enabled flag and settings), else a new one is
+// appended, enabled, with the visibility set and two-pass lightmaps on; returns its index.
+VORTANA_API int32_t BSPSystem_Create();
+// Loads the level file: textures from textureFolder (empty: the level's folder) as "<name>.bmp",
+// or "<number>.bmp" with numberedTextures, then from the open packages, then the WAD archives;
+// lightmaps packed into atlases. A refused file leaves the record out of use. 1 or 0.
+VORTANA_API int32_t BSPSystem_Load(int32_t level, const char* path, int32_t unused1,
+                                   int32_t unused2, const char* textureFolder,
+                                   int32_t numberedTextures);
+// Loads the textures a texture lump names (laid out as in the file, as long as its count and
+// offsets say) for the level's faces; 1, or 0 for a lump that is refused.
+VORTANA_API int32_t BSPSystem_LoadTextures(int32_t level, const uint8_t* textureLump,
+                                           int32_t numbered);
+// Parses the level's entity text again; 1.
+VORTANA_API int32_t BSPSystem_ParseEntity(int32_t level);
+// Appends a side x side atlas of the A8R8G8B8 pixels (side x side x 4 bytes); 1 or 0.
+VORTANA_API int32_t BSPSystem_CreateLightmapTexture(int32_t level, int32_t side,
+                                                    const uint8_t* pixels);
+// Packs the level's face lightmaps (3 bytes a texel at each face's offset in the lump) into new
+// atlases of 512 (256 when the device's textures are narrower), rewriting the faces' lightmap
+// coordinates; a lightmap wider or taller than an atlas less its frame is left out. 1.
+VORTANA_API int32_t BSPSystem_CombineLightmaps(int32_t level, const uint8_t* lightingLump);
+// Releases the level's atlases and buffers and takes it out of use; its textures stay. 1.
+VORTANA_API int32_t BSPSystem_Destroy(int32_t level);
+// Destroys every level and empties the table; returns 0.
+VORTANA_API int32_t BSPSystem_DestroyAll();
+// The world matrix (16 floats, row by row); a load sets a turn of -90 degrees about x. 1.
+VORTANA_API int32_t BSPSystem_SetMatrix(int32_t level, const float* matrix);
+// A disabled level is not drawn.
+VORTANA_API int32_t BSPSystem_Enable(int32_t level, int32_t flag);
+// The visibility set on or off, two-pass lightmaps (taken with one simultaneous texture) on or
+// off, and a third value that is stored only.
+VORTANA_API int32_t BSPSystem_SetParameters(int32_t level, int32_t useVisibility, int32_t twoPass,
+                                            int32_t third);
+// Draws a loaded, enabled level: the faces of the leaves the camera's leaf sees that lie in the
+// view, texture plus 0x202020 times twice the lightmap. 1 (0 for an index outside the table).
+VORTANA_API int32_t BSPSystem_RenderBSP(int32_t level);
+// Draws every level in use; 1.
+VORTANA_API int32_t BSPSystem_RenderAll();
+
 // ---- WAD texture archives and PAK packages (index 0 is a refusal; the first archive gets 1) -----
 // Opens a WAD3 archive, which stays open until WAD_CloseAll; returns its index, 0 when refused.
 VORTANA_API int32_t WAD_Load(const char* path);
