@@ -139,7 +139,7 @@ TEST_F(BspLevels, ABoxRoomLoadsItsFansCoordinatesAtlasAndBatches) {
   EXPECT_FLOAT_EQ(VertexOf(draws[0], 0).lightU, 1.5f / kSide);
   EXPECT_FLOAT_EQ(VertexOf(draws[0], 4).lightU, 12.5f / kSide);
   // A wall of the 32-texel texture: (0, 0, 128) has s = y = 0 and t = z = 128.
-  EXPECT_FLOAT_EQ(VertexOf(draws[1], 1).v, 4);
+  EXPECT_FLOAT_EQ(VertexOf(draws[1], 3).v, 4);
 
   // Every block of 9 x 9 texels sits inside a frame repeating its edge, 11 cells apart.
   const d3dx::ArgbImage atlas = Atlas(draws[0]);

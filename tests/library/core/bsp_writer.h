@@ -86,8 +86,8 @@ inline std::pair<int32_t, int32_t> LightmapSize(float sMin, float sMax, float tM
           static_cast<int32_t>(std::ceil(tMax / 16) - std::floor(tMin / 16) + 1)};
 }
 
-// Adds a face over the corners in order, with a lightmap of one colour (none: no lightmap);
-// returns its index.
+// Adds a face over the corners in order (clockwise seen from its front, as compilers wind them),
+// with a lightmap of one colour (none: no lightmap); returns its index.
 inline uint16_t AddFace(Level& level, const std::vector<Vec3>& corners, int16_t texInfo,
                         std::optional<Rgb> light) {
   Face face{0, static_cast<int32_t>(level.surfaceEdges.size()),
@@ -257,12 +257,12 @@ inline uint16_t AddRoom(Level& level, float x0, Rgb light) {
   }
   const float x1 = x0 + 128;
   const uint16_t first =
-      AddFace(level, {{x0, 0, 0}, {x1, 0, 0}, {x1, 128, 0}, {x0, 128, 0}}, 5, light);
-  AddFace(level, {{x0, 0, 128}, {x0, 128, 128}, {x1, 128, 128}, {x1, 0, 128}}, 5, light);
-  AddFace(level, {{x0, 0, 0}, {x0, 0, 128}, {x1, 0, 128}, {x1, 0, 0}}, 2, light);
-  AddFace(level, {{x0, 128, 0}, {x1, 128, 0}, {x1, 128, 128}, {x0, 128, 128}}, 2, light);
-  AddFace(level, {{x0, 0, 0}, {x0, 128, 0}, {x0, 128, 128}, {x0, 0, 128}}, 0, light);
-  AddFace(level, {{x1, 0, 0}, {x1, 0, 128}, {x1, 128, 128}, {x1, 128, 0}}, 0, light);
+      AddFace(level, {{x0, 0, 0}, {x0, 128, 0}, {x1, 128, 0}, {x1, 0, 0}}, 5, light);
+  AddFace(level, {{x0, 0, 128}, {x1, 0, 128}, {x1, 128, 128}, {x0, 128, 128}}, 5, light);
+  AddFace(level, {{x0, 0, 0}, {x1, 0, 0}, {x1, 0, 128}, {x0, 0, 128}}, 2, light);
+  AddFace(level, {{x0, 128, 0}, {x0, 128, 128}, {x1, 128, 128}, {x1, 128, 0}}, 2, light);
+  AddFace(level, {{x0, 0, 0}, {x0, 0, 128}, {x0, 128, 128}, {x0, 128, 0}}, 0, light);
+  AddFace(level, {{x1, 0, 0}, {x1, 128, 0}, {x1, 128, 128}, {x1, 0, 128}}, 0, light);
   return first;
 }
 
