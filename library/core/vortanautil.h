@@ -879,7 +879,7 @@ VORTANA_API int32_t Load3DS_SetCenter(int32_t flag);
 // Nonzero: the loaders bring each object's vertices into the object's own space.
 VORTANA_API int32_t Load3DS_SetLocalMat(int32_t flag);
 
-// ---- BSP levels (version 30; index 0 upward, as BSPSystem_Create gives them) ----------------------
+// ---- BSP levels (version 30; indices from 0, as BSPSystem_Create gives them) -------------------
 // A level not in use is taken afresh (keeping its enabled flag and settings), else a new one is
 // appended, enabled, with the visibility set and two-pass lightmaps on; returns its index.
 VORTANA_API int32_t BSPSystem_Create();
@@ -975,6 +975,50 @@ VORTANA_API int32_t D3_PrecomputeBumpInfo(const D3_Vertex* vertices, const uint1
                                           int32_t indexCount);
 // Draws every surface whose bounding sphere is in the view frustum with its diffuse texture. 1.
 VORTANA_API int32_t D3_RenderAll();
+
+// ---- Bump-map tool ---------------------------------------------------------------------------
+// A vertex of the buffers BumpMapTool_GenerateBufferFromMesh makes: 88 bytes, no vertex format.
+struct BumpSourceVertex {
+  float position[3];
+  float normal[3];
+  float zero[3];
+  float u, v;
+  float u2, v2;  // the same pair again
+  float s[3];    // the unit axis along u
+  float t[3];    // the unit axis along v
+  float sxt[3];  // s x t, turned to the normal's side
+};
+static_assert(sizeof(BumpSourceVertex) == 88);
+// What BumpMapTool_PseudoVSDOT3 writes: 48 bytes.
+struct BumpOutputVertex {
+  float x, y, z, w;
+  float r, g, b, a;  // the light in the vertex's tangent space, each axis taken into 0..1
+  float u, v;
+  float u2, v2;
+};
+static_assert(sizeof(BumpOutputVertex) == 48);
+// A managed vertex buffer of the mesh's vertices with their normals and tangent frames, and a
+// 16-bit index buffer of its faces; the caller owns the one reference of each. 1, or the error
+// (both outputs null), also for a mesh whose indices do not fit 16 bits.
+VORTANA_API int32_t BumpMapTool_GenerateBufferFromMesh(d3dx::ID3DXMesh** mesh,
+                                                       d3d::IDirect3DVertexBuffer8** vertexBuffer,
+                                                       d3d::IDirect3DIndexBuffer8** indexBuffer);
+// For count vertices: the position through positions, and the colour of the light direction
+// (normalised in place) against s, t and s x t carried through directions. 1 (0 for a null).
+VORTANA_API int32_t BumpMapTool_PseudoVSDOT3(const BumpSourceVertex* source,
+                                             BumpOutputVertex* output,
+                                             const d3d::D3DMATRIX* directions,
+                                             const d3d::D3DMATRIX* positions, d3d::D3DVECTOR* light,
+                                             int32_t count);
+// The normal map of the source's red channel (mirrored at the edges, amplitude 1) into the
+// destination. 0 when made, else the error.
+VORTANA_API int32_t BumpMapTool_GenerateNormalMap2(d3d::IDirect3DTexture8** source,
+                                                   d3d::IDirect3DTexture8** destination);
+// The normal map of a 32-bit source's low bytes (forward differences, the last row and column
+// flat), its height in the alpha, written into the destination of the same size when one is given,
+// else over the source. 1, the lock's error, or 7 when out of memory.
+VORTANA_API int32_t BumpMapTool_GenerateNormalMap(d3d::IDirect3DTexture8** source,
+                                                  d3d::IDirect3DTexture8** destination);
 
 // ---- Terrain ------------------------------------------------------------------------------------
 // Height-field terrains of 256 x 256-unit chunks, addressed by the caller's identifier; every
