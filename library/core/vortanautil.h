@@ -1116,6 +1116,19 @@ VORTANA_API int32_t Terrain_IsVisible(int32_t id, int32_t chunk);
 VORTANA_API int32_t Terrain_GetTexture(int32_t id, int32_t chunk);
 // The chunk's material identifier (0 for a chunk outside the terrain).
 VORTANA_API int32_t Terrain_GetMaterial(int32_t id, int32_t chunk);
+// The generator's sampler over the caller's arrays: a grid of columns x rows vertices (x from
+// originX, z from originZ, precision apart; normals up; coordinates 0..1; y not written) and its
+// heights (columns x rows floats) from the first byte of the imageWidth x imageHeight pixels of
+// three bytes, taken as chunk (chunkColumn, chunkRow) of chunkColumns x chunkRows, times
+// heightFactor; flat nonzero: heights 0 and no pixels read. 1, or 0 for a null array, fewer than 2
+// columns or rows, or no chunks or pixels.
+VORTANA_API int32_t Terrain_LoadFromHeightData(int32_t columns, int32_t rows, float chunkColumn,
+                                               float chunkRow, float chunkColumns, float chunkRows,
+                                               int32_t imageWidth, int32_t imageHeight,
+                                               float* heights, TVertex* vertices,
+                                               const uint8_t* pixels, int32_t precision,
+                                               int32_t originX, int32_t originZ, int32_t flat,
+                                               int32_t unused, float heightFactor);
 // Widens every inner node below node to minY..maxY; 0 for a leaf, an outside node or null.
 VORTANA_API int32_t Terrain_RecurseChildsForUpdate(Land_TerrainQuadtree* node, float maxY,
                                                    float minY);
