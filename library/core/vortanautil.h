@@ -1070,6 +1070,47 @@ VORTANA_API int32_t Load3DS_SetCenter(int32_t flag);
 // Nonzero: the loaders bring each object's vertices into the object's own space.
 VORTANA_API int32_t Load3DS_SetLocalMat(int32_t flag);
 
+// ---- BSP levels (version 30; indices from 0, as BSPSystem_Create gives them) -------------------
+// A level not in use is taken afresh (keeping its enabled flag and settings), else a new one is
+// appended, enabled, with the visibility set and two-pass lightmaps on; returns its index.
+VORTANA_API int32_t BSPSystem_Create();
+// Loads the level file: textures from textureFolder (empty: the level's folder) as "<name>.bmp",
+// or "<number>.bmp" with numberedTextures, then from the open packages, then the WAD archives;
+// lightmaps packed into atlases. A refused file leaves the record out of use. 1 or 0.
+VORTANA_API int32_t BSPSystem_Load(int32_t level, const char* path, int32_t unused1,
+                                   int32_t unused2, const char* textureFolder,
+                                   int32_t numberedTextures);
+// Loads the textures a texture lump names (laid out as in the file, as long as its count and
+// offsets say) for the level's faces; 1, or 0 for a lump that is refused.
+VORTANA_API int32_t BSPSystem_LoadTextures(int32_t level, const uint8_t* textureLump,
+                                           int32_t numbered);
+// Parses the level's entity text again; 1.
+VORTANA_API int32_t BSPSystem_ParseEntity(int32_t level);
+// Appends a side x side atlas of the A8R8G8B8 pixels (side x side x 4 bytes); 1 or 0.
+VORTANA_API int32_t BSPSystem_CreateLightmapTexture(int32_t level, int32_t side,
+                                                    const uint8_t* pixels);
+// Packs the level's face lightmaps (3 bytes a texel at each face's offset in the lump) into new
+// atlases of 512 (256 when the device's textures are narrower), rewriting the faces' lightmap
+// coordinates; a lightmap wider or taller than an atlas less its frame is left out. 1.
+VORTANA_API int32_t BSPSystem_CombineLightmaps(int32_t level, const uint8_t* lightingLump);
+// Releases the level's atlases and buffers and takes it out of use; its textures stay. 1.
+VORTANA_API int32_t BSPSystem_Destroy(int32_t level);
+// Destroys every level and empties the table; returns 0.
+VORTANA_API int32_t BSPSystem_DestroyAll();
+// The world matrix (16 floats, row by row); a load sets a turn of -90 degrees about x. 1.
+VORTANA_API int32_t BSPSystem_SetMatrix(int32_t level, const float* matrix);
+// A disabled level is not drawn.
+VORTANA_API int32_t BSPSystem_Enable(int32_t level, int32_t flag);
+// The visibility set on or off, two-pass lightmaps (taken with one simultaneous texture) on or
+// off, and a third value that is stored only.
+VORTANA_API int32_t BSPSystem_SetParameters(int32_t level, int32_t useVisibility, int32_t twoPass,
+                                            int32_t third);
+// Draws a loaded, enabled level: the faces of the leaves the camera's leaf sees that lie in the
+// view, texture plus 0x202020 times twice the lightmap. 1 (0 for an index outside the table).
+VORTANA_API int32_t BSPSystem_RenderBSP(int32_t level);
+// Draws every level in use; 1.
+VORTANA_API int32_t BSPSystem_RenderAll();
+
 // ---- WAD texture archives and PAK packages (index 0 is a refusal; the first archive gets 1) -----
 // Opens a WAD3 archive, which stays open until WAD_CloseAll; returns its index, 0 when refused.
 VORTANA_API int32_t WAD_Load(const char* path);
@@ -1125,6 +1166,50 @@ VORTANA_API int32_t D3_PrecomputeBumpInfo(const D3_Vertex* vertices, const uint1
                                           int32_t indexCount);
 // Draws every surface whose bounding sphere is in the view frustum with its diffuse texture. 1.
 VORTANA_API int32_t D3_RenderAll();
+
+// ---- Bump-map tool ---------------------------------------------------------------------------
+// A vertex of the buffers BumpMapTool_GenerateBufferFromMesh makes: 88 bytes, no vertex format.
+struct BumpSourceVertex {
+  float position[3];
+  float normal[3];
+  float zero[3];
+  float u, v;
+  float u2, v2;  // the same pair again
+  float s[3];    // the unit axis along u
+  float t[3];    // the unit axis along v
+  float sxt[3];  // s x t, turned to the normal's side
+};
+static_assert(sizeof(BumpSourceVertex) == 88);
+// What BumpMapTool_PseudoVSDOT3 writes: 48 bytes.
+struct BumpOutputVertex {
+  float x, y, z, w;
+  float r, g, b, a;  // the light in the vertex's tangent space, each axis taken into 0..1
+  float u, v;
+  float u2, v2;
+};
+static_assert(sizeof(BumpOutputVertex) == 48);
+// A managed vertex buffer of the mesh's vertices with their normals and tangent frames, and a
+// 16-bit index buffer of its faces; the caller owns the one reference of each. 1, or the error
+// (both outputs null), also for a mesh whose indices do not fit 16 bits.
+VORTANA_API int32_t BumpMapTool_GenerateBufferFromMesh(d3dx::ID3DXMesh** mesh,
+                                                       d3d::IDirect3DVertexBuffer8** vertexBuffer,
+                                                       d3d::IDirect3DIndexBuffer8** indexBuffer);
+// For count vertices: the position through positions, and the colour of the light direction
+// (normalised in place) against s, t and s x t carried through directions. 1 (0 for a null).
+VORTANA_API int32_t BumpMapTool_PseudoVSDOT3(const BumpSourceVertex* source,
+                                             BumpOutputVertex* output,
+                                             const d3d::D3DMATRIX* directions,
+                                             const d3d::D3DMATRIX* positions, d3d::D3DVECTOR* light,
+                                             int32_t count);
+// The normal map of the source's red channel (mirrored at the edges, amplitude 1) into the
+// destination. 0 when made, else the error.
+VORTANA_API int32_t BumpMapTool_GenerateNormalMap2(d3d::IDirect3DTexture8** source,
+                                                   d3d::IDirect3DTexture8** destination);
+// The normal map of a 32-bit source's low bytes (forward differences, the last row and column
+// flat), its height in the alpha, written into the destination of the same size when one is given,
+// else over the source. 1, the lock's error, or 7 when out of memory.
+VORTANA_API int32_t BumpMapTool_GenerateNormalMap(d3d::IDirect3DTexture8** source,
+                                                  d3d::IDirect3DTexture8** destination);
 
 // ---- Terrain ------------------------------------------------------------------------------------
 // Height-field terrains of 256 x 256-unit chunks, addressed by the caller's identifier; every
@@ -1222,6 +1307,19 @@ VORTANA_API int32_t Terrain_IsVisible(int32_t id, int32_t chunk);
 VORTANA_API int32_t Terrain_GetTexture(int32_t id, int32_t chunk);
 // The chunk's material identifier (0 for a chunk outside the terrain).
 VORTANA_API int32_t Terrain_GetMaterial(int32_t id, int32_t chunk);
+// The generator's sampler over the caller's arrays: a grid of columns x rows vertices (x from
+// originX, z from originZ, precision apart; normals up; coordinates 0..1; y not written) and its
+// heights (columns x rows floats) from the first byte of the imageWidth x imageHeight pixels of
+// three bytes, taken as chunk (chunkColumn, chunkRow) of chunkColumns x chunkRows, times
+// heightFactor; flat nonzero: heights 0 and no pixels read. 1, or 0 for a null array, fewer than 2
+// columns or rows, or no chunks or pixels.
+VORTANA_API int32_t Terrain_LoadFromHeightData(int32_t columns, int32_t rows, float chunkColumn,
+                                               float chunkRow, float chunkColumns, float chunkRows,
+                                               int32_t imageWidth, int32_t imageHeight,
+                                               float* heights, TVertex* vertices,
+                                               const uint8_t* pixels, int32_t precision,
+                                               int32_t originX, int32_t originZ, int32_t flat,
+                                               int32_t unused, float heightFactor);
 // Widens every inner node below node to minY..maxY; 0 for a leaf, an outside node or null.
 VORTANA_API int32_t Terrain_RecurseChildsForUpdate(Land_TerrainQuadtree* node, float maxY,
                                                    float minY);

@@ -200,6 +200,7 @@ int32_t ReleaseAll() {
   LightFactory_Unload();
   ShadowVolume_FreeAll();
   ShadowVolume_LostAll();
+  BSPSystem_DestroyAll();
   Archive_CloseAll();
   Viewport_UnloadAll();
   WAD_CloseAll();
