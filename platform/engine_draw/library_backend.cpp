@@ -39,6 +39,11 @@ constexpr uint32_t kUntinted = 0xFFFFFFFFu;
 constexpr uint64_t kKeptFrames = 2;
 // Cells along a side of a landscape chunk, the unit drawn or culled.
 constexpr uint32_t kChunkCells = 32;
+// A landscape is drawn whole within this many chunks of the eye at the default precision (that
+// of a tile Generate did not prepare); a precision of p reaches 2 / p as far.
+constexpr float kDetailChunks = 3.0f;
+constexpr float kDefaultPrecision = 2.0f;
+constexpr int32_t kFinestPrecision = 1;  // precision mode: whole everywhere
 // The sky box and the sun stand this share of the far plane away, inside the view's depth.
 constexpr float kSkyShareOfFar = 0.5f;
 // The sun's billboard size (the library's unit: 200 world units of half side) at the engine's sun
@@ -657,18 +662,54 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
                               {static_cast<float>(c) * uStep, static_cast<float>(r) * vStep}});
         }
       }
-      // Each cell split along its diagonal from (column, row) to (column + 1, row + 1), as the
-      // heights and picks split it, both halves clockwise seen from above.
-      std::vector<uint32_t> indices;
-      for (uint32_t r = 0; r + 1 < rows; ++r) {
-        for (uint32_t c = 0; c + 1 < columns; ++c) {
-          const uint32_t v00 = r * columns + c, v10 = v00 + 1, v01 = v00 + columns, v11 = v01 + 1;
-          indices.insert(indices.end(), {v00, v11, v10, v00, v01, v11});
+      // Each level drops every other sample of the one before; its skirts hang from its edges
+      // deep enough to close the gaps to a neighbour drawn at another level.
+      const float skirt = high.y - low.y + grid.spacing;
+      const auto edge = [&](uint32_t side, uint32_t k) {
+        return side < 2 ? (side == 0 ? k : (rows - 1) * columns + k)
+                        : (side == 2 ? k * columns : k * columns + columns - 1);
+      };
+      const auto skirtStart = static_cast<uint32_t>(vertices.size());
+      for (uint32_t side = 0; side < 4; ++side) {
+        const uint32_t count = side < 2 ? columns : rows;
+        for (uint32_t k = 0; k < count; ++k) {
+          MeshVertex lowered = vertices[edge(side, k)];
+          lowered.position.y -= skirt;
+          vertices.push_back(lowered);
         }
       }
       Upload chunk;
-      chunk.groupStart = {0};
-      chunk.groupTriangles = {static_cast<UINT>(indices.size() / 3)};
+      std::vector<uint32_t> indices;
+      for (uint32_t step = 1; step <= kChunkCells; step *= 2) {
+        chunk.groupStart.push_back(static_cast<UINT>(indices.size()));
+        const auto last = [step](uint32_t count, uint32_t k) {
+          return std::min(k + step, count - 1);
+        };
+        // Each cell split along its diagonal from (column, row) to (column + 1, row + 1), as the
+        // heights and picks split it, both halves clockwise seen from above.
+        for (uint32_t r = 0; r + 1 < rows; r += step) {
+          for (uint32_t c = 0; c + 1 < columns; c += step) {
+            const uint32_t r1 = last(rows, r), c1 = last(columns, c);
+            const uint32_t v00 = r * columns + c, v10 = r * columns + c1, v01 = r1 * columns + c,
+                           v11 = r1 * columns + c1;
+            indices.insert(indices.end(), {v00, v11, v10, v00, v01, v11});
+          }
+        }
+        uint32_t lowered = skirtStart;
+        for (uint32_t side = 0; side < 4; ++side) {
+          const uint32_t count = side < 2 ? columns : rows;
+          for (uint32_t k = 0; k + 1 < count; k += step) {
+            const uint32_t k1 = last(count, k);
+            const uint32_t a = edge(side, k), b = edge(side, k1), a2 = lowered + k,
+                           b2 = lowered + k1;
+            // Seen from either side.
+            indices.insert(indices.end(), {a, b, b2, a, b2, a2, a, b2, b, a, a2, b2});
+          }
+          lowered += count;
+        }
+        chunk.groupTriangles.push_back(
+            static_cast<UINT>((indices.size() - chunk.groupStart.back()) / 3));
+      }
       Fill(chunk, vertices, indices);
       ground.chunks.push_back(chunk);
       ground.bounds.push_back({low, high});
@@ -845,6 +886,25 @@ std::vector<uint32_t> LibraryBackend::ReadBackBuffer(int32_t width, int32_t heig
   return pixels;
 }
 
+// The camera's place and axes in the world: rows 0 to 2 right, up, forward, row 3 the eye.
+d3dx::D3DXMATRIX CameraInWorld(const CameraView& camera) {
+  d3dx::D3DXMATRIX inverse;
+  if (d3dx::D3DXMatrixInverse(&inverse, nullptr, &camera.view) == nullptr)
+    d3dx::D3DXMatrixIdentity(&inverse);
+  return inverse;
+}
+
+d3dx::D3DXVECTOR3 Row(const d3dx::D3DXMATRIX& m, int r) {
+  return {m.m[r][0], m.m[r][1], m.m[r][2]};
+}
+
+// The far plane of a left-handed perspective projection [world units]; 0 when it is not one.
+float FarPlane(const d3dx::D3DXMATRIX& projection) {
+  const float z = projection.m[2][2];
+  const float far = projection.m[3][2] / (1 - z);
+  return std::isfinite(far) && far > 0 ? far : 0;
+}
+
 // True when the box (in the axes world puts in the world) lies wholly outside one side of the
 // view.
 bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMATRIX& toClip) {
@@ -896,33 +956,38 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
   }
   SetSurface(landscape.Material(), texture);
   device_->SetVertexShader(kMeshFvf);
+  // Chunks nearer than the detail distance are drawn whole, each doubling of it halves the
+  // samples; the finest precision mode draws every chunk whole.
+  const d3dx::D3DXVECTOR3 eye = Row(CameraInWorld(camera), 3);
+  const HeightGrid& grid = landscape.Grid();
+  const float chunkSide = static_cast<float>(kChunkCells) * grid.spacing *
+                          std::max(std::fabs(scale.x), std::fabs(scale.z));
+  const float precision =
+      landscape.Precision() > 0 ? static_cast<float>(landscape.Precision()) : kDefaultPrecision;
+  const float detail = chunkSide * kDetailChunks * kDefaultPrecision / precision;
   for (size_t k = 0; k < ground.chunks.size(); ++k) {
     if (OutsideView(ground.bounds[k], toClip)) continue;
     const Upload& chunk = ground.chunks[k];
+    size_t level = 0;
+    if (landscape.PrecisionMode() != kFinestPrecision) {
+      d3dx::D3DXVECTOR3 a, b;
+      d3dx::D3DXVec3TransformCoord(&a, &ground.bounds[k][0], &world);
+      d3dx::D3DXVec3TransformCoord(&b, &ground.bounds[k][1], &world);
+      // The eye's distance to the chunk's box.
+      const auto gap = [](float e, float p, float q) {
+        return std::max({std::min(p, q) - e, e - std::max(p, q), 0.0f});
+      };
+      const float distance =
+          std::hypot(gap(eye.x, a.x, b.x), gap(eye.y, a.y, b.y), gap(eye.z, a.z, b.z));
+      for (float reach = detail; distance >= reach && level + 1 < chunk.groupStart.size();
+           reach *= 2)
+        ++level;
+    }
     device_->SetStreamSource(0, chunk.vertices, sizeof(MeshVertex));
     device_->SetIndices(chunk.indices, 0);
-    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount, 0,
-                                  chunk.groupTriangles[0]);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount, chunk.groupStart[level],
+                                  chunk.groupTriangles[level]);
   }
-}
-
-// The camera's place and axes in the world: rows 0 to 2 right, up, forward, row 3 the eye.
-d3dx::D3DXMATRIX CameraInWorld(const CameraView& camera) {
-  d3dx::D3DXMATRIX inverse;
-  if (d3dx::D3DXMatrixInverse(&inverse, nullptr, &camera.view) == nullptr)
-    d3dx::D3DXMatrixIdentity(&inverse);
-  return inverse;
-}
-
-d3dx::D3DXVECTOR3 Row(const d3dx::D3DXMATRIX& m, int r) {
-  return {m.m[r][0], m.m[r][1], m.m[r][2]};
-}
-
-// The far plane of a left-handed perspective projection [world units]; 0 when it is not one.
-float FarPlane(const d3dx::D3DXMATRIX& projection) {
-  const float z = projection.m[2][2];
-  const float far = projection.m[3][2] / (1 - z);
-  return std::isfinite(far) && far > 0 ? far : 0;
 }
 
 void LibraryBackend::DrawSky(const EngineAtmosphere& atmosphere, const CameraView& camera) {

@@ -187,7 +187,14 @@ TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploads
   scene.SetCameraLookAt(8, 10, 8, 8, 0, 8.1f);  // low over the first chunk
   const std::vector<d3d::DrawRecord> near = frame();
   ASSERT_EQ(near.size(), 1u) << "chunks out of view are not drawn";
-  EXPECT_EQ(near[0].primitiveCount, 2u * 32 * 32);
+  // Two triangles a cell, and a skirt of four along each cell's side on the chunk's edges.
+  const auto triangles = [](d3d::UINT cells) { return 2 * cells * cells + 4 * 4 * cells; };
+  EXPECT_EQ(near[0].primitiveCount, triangles(32));
+  scene.SetCameraLookAt(32, 10, -600, 32, 0, 32);  // far off: every eighth sample
+  for (const d3d::DrawRecord& chunk : frame()) EXPECT_EQ(chunk.primitiveCount, triangles(4));
+  land.SetPrecisionMode(1);
+  for (const d3d::DrawRecord& chunk : frame()) EXPECT_EQ(chunk.primitiveCount, triangles(32));
+  scene.SetCameraLookAt(8, 10, 8, 8, 0, 8.1f);
 
   land.SetHeight(1, 1, 3);
   const std::vector<d3d::DrawRecord> changed = frame();
