@@ -182,23 +182,35 @@ class EngineAtmosphere {
   int32_t skyState_[2] = {};
 };
 
-// Whole-screen effects: the gamma ramp and timed fades, on the window system's clock.
+// Whole-screen effects: the gamma ramp and timed fades, on the window system's clock. Made with
+// the engine, the fade darkens each frame the engine presents while it runs.
 class EngineGraphicEffect {
  public:
+  EngineGraphicEffect() = default;
+  explicit EngineGraphicEffect(Engine& engine);
+  ~EngineGraphicEffect();
+  EngineGraphicEffect(const EngineGraphicEffect&) = delete;
+  EngineGraphicEffect& operator=(const EngineGraphicEffect&) = delete;
+
   void SetGamma(float gamma) { gamma_ = gamma; }
   float Gamma() const { return gamma_; }
-  // A timed screen effect (a fade out) of that length [ms].
+  // A fade out of that length [ms]: the frame darkens to black, then shows again once it ends.
   void Start(int32_t durationMs);
+  // A fade in: the frame comes up from black over that length.
   void StartFadeIn(int32_t durationMs);
   void Stop() { running_ = false; }
   // True once the effect has run its length (and when none was started).
   bool IsFinished() const;
   bool FadingIn() const { return fadeIn_; }
+  // The opacity of the black over the frame now (0 while no fade runs).
+  float Blackness() const;
 
  private:
+  Engine* engine_ = nullptr;
   float gamma_ = 1.0f;
   bool running_ = false;
   bool fadeIn_ = false;
+  forms::Duration start_{};
   forms::Duration end_{};
 };
 
