@@ -2,11 +2,23 @@
 
 #include "platform/win/rnd.h"
 #include "program/scene/cockpit_models.h"
+#include "program/scene/scene_state.h"
 
 namespace {
 
 constexpr uint32_t White = 0xFFFFFFFF;
 constexpr uint32_t Same = engine::EngineScreen2DDraw::kSameAsFirst;
+
+// The display names its glyphs "D0" to "D13"; the signs 10 to 13 are the textures "Dm", "Dp", "Db"
+// and "Da", so glyphs go by the ids the scene keeps.
+int32_t TextureOf(const std::string& name) {
+  if (name.size() >= 2 && name[0] == 'D' &&
+      name.find_first_not_of("0123456789", 1) == std::string::npos) {
+    const int glyph = std::stoi(name.substr(1));
+    if (glyph < DSKYGlyphCount) return TextureIds.DSKYGlyphs[static_cast<size_t>(glyph)];
+  }
+  return Globals->GetTextureId(name);
+}
 
 }  // namespace
 
@@ -21,9 +33,9 @@ void EngineDSKYCanvas::Begin(const std::string& surface) {
 
 void EngineDSKYCanvas::DrawTexture(const std::string& texture, int32_t left, int32_t top,
                                    int32_t right, int32_t bottom) {
-  Screen2DDraw->DrawTexture(Globals->GetTextureId(texture), static_cast<float>(left),
-                            static_cast<float>(top), static_cast<float>(right),
-                            static_cast<float>(bottom), White, Same, Same, Same);
+  Screen2DDraw->DrawTexture(TextureOf(texture), static_cast<float>(left), static_cast<float>(top),
+                            static_cast<float>(right), static_cast<float>(bottom), White, Same,
+                            Same, Same);
 }
 
 void EngineDSKYCanvas::End(const std::string& surface) {
