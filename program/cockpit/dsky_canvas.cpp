@@ -1,13 +1,11 @@
 #include "program/cockpit/dsky_canvas.h"
 
 #include "platform/win/rnd.h"
+#include "program/cockpit/draw_2d.h"
 #include "program/scene/cockpit_models.h"
 #include "program/scene/scene_state.h"
 
 namespace {
-
-constexpr uint32_t White = 0xFFFFFFFF;
-constexpr uint32_t Same = engine::EngineScreen2DDraw::kSameAsFirst;
 
 // The display names its glyphs "D0" to "D13"; the signs 10 to 13 are the textures "Dm", "Dp", "Db"
 // and "Da", so glyphs go by the ids the scene keeps.
@@ -33,9 +31,8 @@ void EngineDSKYCanvas::Begin(const std::string& surface) {
 
 void EngineDSKYCanvas::DrawTexture(const std::string& texture, int32_t left, int32_t top,
                                    int32_t right, int32_t bottom) {
-  Screen2DDraw->DrawTexture(TextureOf(texture), static_cast<float>(left), static_cast<float>(top),
-                            static_cast<float>(right), static_cast<float>(bottom), White, Same,
-                            Same, Same);
+  DrawQuad(TextureOf(texture), static_cast<float>(left), static_cast<float>(top),
+           static_cast<float>(right), static_cast<float>(bottom));
 }
 
 void EngineDSKYCanvas::End(const std::string& surface) {

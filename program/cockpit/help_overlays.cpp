@@ -6,7 +6,7 @@
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
 #include "program/cockpit/cockpit_state.h"
-#include "program/cockpit/small_readouts.h"
+#include "program/cockpit/draw_2d.h"
 #include "program/flight/flight_state.h"
 #include "program/input/input_state.h"
 #include "program/input/joystick_data.h"
@@ -15,10 +15,7 @@
 
 namespace {
 
-constexpr uint32_t Gray = 0xFFC0C0C0;
-constexpr uint32_t White = 0xFFFFFFFF;
 constexpr uint32_t RowText = 0xFFA0A0A0;
-constexpr uint32_t RowRule = 0xFF808080;
 constexpr int32_t ProgramText = 28;
 constexpr int32_t KeyboardAssignmentsText = 29;
 
@@ -126,7 +123,7 @@ std::vector<HelpRow> Page2Column2() {
 std::array<int32_t, 4> RowCounters{};  // columns 1 to 3
 
 float X(int column, float reference) {
-  return ((static_cast<float>(column) - 1) * 520 + reference) * ScreenScaleX;
+  return ScaledX((static_cast<float>(column) - 1) * 520 + reference);
 }
 
 std::string KeyText(int command) {
@@ -156,12 +153,6 @@ void DarkenScreen(float alpha) {
   Screen2DDraw->DrawFilledBox(0, 0, static_cast<float>(ScreenWidth),
                               static_cast<float>(ScreenHeight), c, c, c, c);
   Screen2DDraw->End();
-}
-
-void Text(const std::string& text, float x, float y, uint32_t colour, int32_t font) {
-  Screen2DText->Begin();
-  Screen2DText->DrawText(text, x, y, colour, font);
-  Screen2DText->End();
 }
 
 bool IsUtf8(const std::string& text) {
@@ -231,7 +222,7 @@ void LoadProgramHelpText(ProgramHelpRecord& record) {
     record.Lines[n] = fields[1];
     // Only "white" stands out; any other colour word reads as the plain gray.
     record.LineColours[n] =
-        count == 2 && win::EqualsIgnoringCase(fields[2], "white") ? White : Gray;
+        count == 2 && win::EqualsIgnoringCase(fields[2], "white") ? ArgbWhite : ArgbGray;
     ++record.LineCount;
   }
 }
@@ -244,9 +235,9 @@ void DrawProgramHelpText() {
     if (ProgramIndices[n] == CurrentProgram) record = &ProgramHelp[n];
   int32_t w = 0, h = 0;
   Screen2DText->GetTextSize(record->Name, NthFont(2), w, h);
-  Text(UiText[ProgramText] + " " + record->Name,
-       static_cast<float>(ScreenWidth) / 2 - static_cast<float>(w) / 2,
-       static_cast<float>(ScreenHeight) * 0.01f, White, NthFont(2));
+  DrawScreenText(UiText[ProgramText] + " " + record->Name,
+                 static_cast<float>(ScreenWidth) / 2 - static_cast<float>(w) / 2,
+                 static_cast<float>(ScreenHeight) * 0.01f, ArgbWhite, NthFont(2));
   for (int32_t i = 0; i < record->LineCount; ++i)
     DrawHelpLine(record->Lines[static_cast<size_t>(i)], NthFont(1), i + 1,
                  record->LineColours[static_cast<size_t>(i)]);
@@ -255,7 +246,7 @@ void DrawProgramHelpText() {
 void DrawHelpLine(const std::string& text, int32_t font, int32_t line, uint32_t colour) {
   int32_t w = 0, h = 0;
   Screen2DText->GetTextSize(text, font, w, h);
-  Text(text, ScreenScaleX * 20, static_cast<float>(line * h) + ScreenScaleY * 10, colour, font);
+  DrawScreenText(text, ScaledX(20), static_cast<float>(line * h) + ScaledY(10), colour, font);
 }
 
 void DrawHelpPages() {
@@ -264,8 +255,8 @@ void DrawHelpPages() {
   const int32_t font = FontIds[MessageFont];
   int32_t w = 0, h = 0;
   Screen2DText->GetTextSize(title, font, w, h);
-  Text(title, (static_cast<float>(ScreenWidth) - static_cast<float>(w)) / 2,
-       static_cast<float>(ScreenHeight) * 0.02f, White, font);
+  DrawScreenText(title, (static_cast<float>(ScreenWidth) - static_cast<float>(w)) / 2,
+                 static_cast<float>(ScreenHeight) * 0.02f, ArgbWhite, font);
   RowCounters = {};
   if (HelpPage == 1) {
     DrawRows(Page1Column1, 1);
@@ -283,19 +274,19 @@ void DrawHelpEntry(const std::string& key, const std::string& description, int c
   int32_t& counter = RowCounters[static_cast<size_t>(column)];
   const int32_t font = NthFont(11);
   const float x0 = X(column, 20);
-  const auto y = [&] { return (static_cast<float>(counter) * 15 + 100) * ScreenScaleY; };
+  const auto y = [&] { return ScaledY(static_cast<float>(counter) * 15 + 100); };
   if (k == "Title") {
     counter += 2;
-    Text(d, x0, y(), White, font);
+    DrawScreenText(d, x0, y(), ArgbWhite, font);
     counter += 3;
     return;
   }
   const float top = y();
-  Text(d, x0, top, RowText, font);
-  Text(k + " ", X(column, 420), top, Gray, font);
+  DrawScreenText(d, x0, top, RowText, font);
+  DrawScreenText(k + " ", X(column, 420), top, ArgbGray, font);
   Screen2DDraw->Begin();
-  Screen2DDraw->DrawLine(x0, top + 30 * ScreenScaleY, X(column, 400), top + 30 * ScreenScaleY,
-                         RowRule, RowRule);
+  const float rule = top + ScaledY(30);
+  Screen2DDraw->DrawLine(x0, rule, X(column, 400), rule, ArgbDarkGray, ArgbDarkGray);
   Screen2DDraw->End();
   counter += 2;
 }

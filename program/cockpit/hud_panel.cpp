@@ -6,6 +6,7 @@
 
 #include "platform/win/numbers.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/draw_2d.h"
 #include "program/cockpit/small_readouts.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
@@ -15,12 +16,8 @@
 
 namespace {
 
-constexpr uint32_t Same = engine::EngineScreen2DDraw::kSameAsFirst;
-constexpr uint32_t Green = 0xFF00FF00;
-constexpr uint32_t Black = 0xFF000000;
 constexpr uint32_t Orange = 0xFFFF8000;
 constexpr uint32_t Lilac = 0xFF8080FF;
-constexpr uint32_t White = 0xFFFFFFFF;
 constexpr float QuantityLampPercent = 5.6f;
 constexpr float PanelAlpha = 0.2f;  // the 2D panel seen through from the other views
 constexpr float FuelDigitsAlpha = 0.4f;
@@ -60,16 +57,6 @@ enum HudText : int32_t {
 float W() { return static_cast<float>(ScreenWidth); }
 float H() { return static_cast<float>(ScreenHeight); }
 
-void Text(const std::string& text, float x, float y, uint32_t colour, int32_t font) {
-  Screen2DText->Begin();
-  Screen2DText->DrawText(text, x, y, colour, font);
-  Screen2DText->End();
-}
-
-void Quad(int32_t texture, float x1, float y1, float x2, float y2, uint32_t colour) {
-  Screen2DDraw->DrawTexture(texture, x1, y1, x2, y2, colour, Same, Same, Same);
-}
-
 int32_t ScoreFontId() { return FontIds[ScoreFont]; }
 
 float ReadoutHeight() {
@@ -88,8 +75,9 @@ struct Readout {
 void DrawReadoutLine(const std::vector<Readout>& items) {
   const float y = static_cast<float>(win::RoundHalfEven(H() - ReadoutHeight()));
   for (const Readout& item : items)
-    Text(UiText[static_cast<size_t>(item.label)] + " " + win::FormatNumber(item.value, item.format),
-         static_cast<float>(win::RoundHalfEven(item.at * W())), y, Green, ScoreFontId());
+    DrawScreenText(
+        UiText[static_cast<size_t>(item.label)] + " " + win::FormatNumber(item.value, item.format),
+        static_cast<float>(win::RoundHalfEven(item.at * W())), y, ArgbGreen, ScoreFontId());
 }
 
 // VertV, Alt, FwdV and Fuel from 0.48 W on, as the descent and ascent readouts show them.
@@ -113,11 +101,11 @@ void DrawScoreHeader() {
                               light);
   Screen2DDraw->End();
   const int32_t font = ScoreFontId();
-  Text(UiText[PilotText], 0.06f * W(), 0.16f * H(), Green, font);
-  Text(CurrentScore.Name, 0.15f * W(), 0.16f * H(), White, font);
-  Text(UiText[CategoryText], 0.06f * W(), 0.20f * H(), White, font);
-  Text(UiText[ScoreText], 0.24f * W(), 0.20f * H(), White, font);
-  Text(UiText[PossibleText], 0.32f * W(), 0.20f * H(), White, font);
+  DrawScreenText(UiText[PilotText], 0.06f * W(), 0.16f * H(), ArgbGreen, font);
+  DrawScreenText(CurrentScore.Name, 0.15f * W(), 0.16f * H(), ArgbWhite, font);
+  DrawScreenText(UiText[CategoryText], 0.06f * W(), 0.20f * H(), ArgbWhite, font);
+  DrawScreenText(UiText[ScoreText], 0.24f * W(), 0.20f * H(), ArgbWhite, font);
+  DrawScreenText(UiText[PossibleText], 0.32f * W(), 0.20f * H(), ArgbWhite, font);
 }
 
 struct ScoreRow {
@@ -130,9 +118,10 @@ struct ScoreRow {
 void DrawScoreRows(const std::vector<ScoreRow>& rows) {
   const int32_t font = ScoreFontId();
   for (const ScoreRow& row : rows) {
-    Text(row.label, 0.06f * W(), row.y * H(), Green, font);
-    Text(win::FormatNumber(row.points, "###0"), 0.24f * W(), row.y * H(), White, font);
-    Text(row.possible, 0.35f * W(), row.y * H(), Lilac, font);
+    DrawScreenText(row.label, 0.06f * W(), row.y * H(), ArgbGreen, font);
+    DrawScreenText(win::FormatNumber(row.points, "###0"), 0.24f * W(), row.y * H(), ArgbWhite,
+                   font);
+    DrawScreenText(row.possible, 0.35f * W(), row.y * H(), Lilac, font);
   }
 }
 
@@ -163,14 +152,16 @@ void DrawHudPanel(ViewRecord& view) {
   }
   if (view.HudMode == 2) {
     Screen2DDraw->Begin();
-    Quad(XPointerSurface->GetTexture(), 0.8f * W(), 0, W(), 0.25f * H(), White);
-    Quad(FDAISurface->GetTexture(), 0.8f * W(), 0.25f * H(), W(), 0.5f * H(), White);
-    Quad(DSKYSurface->GetTexture(), 0.85f * W(), 0.5f * H(), W(), 0.73f * H(), White);
-    Quad(DSKYLightsSurface->GetTexture(), 0.85f * W(), 0.73f * H(), W(), 0.97f * H(), White);
-    Quad(AltitudeSurface->GetTexture(), 0.802f * W(), 0.5f * H(), 0.85f * W(), 0.73f * H(), White);
-    Quad(AltitudeRateSurface->GetTexture(), 0.802f * W(), 0.73f * H(), 0.85f * W(), 0.97f * H(),
-         White);
-    Quad(TextureIds.InstrumentBracket, 0.8f * W(), 0, W(), 0.97f * H(), White);
+    DrawQuad(XPointerSurface->GetTexture(), 0.8f * W(), 0, W(), 0.25f * H(), ArgbWhite);
+    DrawQuad(FDAISurface->GetTexture(), 0.8f * W(), 0.25f * H(), W(), 0.5f * H(), ArgbWhite);
+    DrawQuad(DSKYSurface->GetTexture(), 0.85f * W(), 0.5f * H(), W(), 0.73f * H(), ArgbWhite);
+    DrawQuad(DSKYLightsSurface->GetTexture(), 0.85f * W(), 0.73f * H(), W(), 0.97f * H(),
+             ArgbWhite);
+    DrawQuad(AltitudeSurface->GetTexture(), 0.802f * W(), 0.5f * H(), 0.85f * W(), 0.73f * H(),
+             ArgbWhite);
+    DrawQuad(AltitudeRateSurface->GetTexture(), 0.802f * W(), 0.73f * H(), 0.85f * W(), 0.97f * H(),
+             ArgbWhite);
+    DrawQuad(TextureIds.InstrumentBracket, 0.8f * W(), 0, W(), 0.97f * H(), ArgbWhite);
     Screen2DDraw->End();
   }
   if (view.HudMode == 3) {
@@ -178,11 +169,12 @@ void DrawHudPanel(ViewRecord& view) {
     DrawTapes();
   }
   if (Main_Display->TimerP64.Enabled())
-    Text(UiText[LPDRedesignateText], static_cast<float>(win::RoundHalfEven(0.1 * W())),
-         static_cast<float>(win::RoundHalfEven(0.01 * H())), Green, FontIds[MessageFont]);
+    DrawScreenText(UiText[LPDRedesignateText], static_cast<float>(win::RoundHalfEven(0.1 * W())),
+                   static_cast<float>(win::RoundHalfEven(0.01 * H())), ArgbGreen,
+                   FontIds[MessageFont]);
   if (RCSFiring && !SoundOn)
-    Text(UiText[RCSFiringText], static_cast<float>(win::RoundHalfEven(0.1 * W())),
-         static_cast<float>(win::RoundHalfEven(0.05 * H())), Green, ScoreFontId());
+    DrawScreenText(UiText[RCSFiringText], static_cast<float>(win::RoundHalfEven(0.1 * W())),
+                   static_cast<float>(win::RoundHalfEven(0.05 * H())), ArgbGreen, ScoreFontId());
 }
 
 void DrawHudWarningLights() {
@@ -194,10 +186,10 @@ void DrawHudWarningLights() {
                             LampVel || VelocityWarning ? t.DSKYLampOn[0] : t.DSKYLampOff[0],
                             LampProg ? t.DSKYLampOn[2] : t.DSKYLampOff[2]};
   Screen2DDraw->Begin();
-  Screen2DDraw->DrawFilledBox(0, y0, W(), H(), Black, Black, Black, Black);
+  Screen2DDraw->DrawFilledBox(0, y0, W(), H(), ArgbBlack, ArgbBlack, ArgbBlack, ArgbBlack);
   for (int n = 0; n < 4; ++n)
-    Quad(lamps[n], 0.08f * static_cast<float>(n) * W(), y0, 0.08f * static_cast<float>(n + 1) * W(),
-         H(), White);
+    DrawQuad(lamps[n], 0.08f * static_cast<float>(n) * W(), y0,
+             0.08f * static_cast<float>(n + 1) * W(), H(), ArgbWhite);
   Screen2DDraw->End();
 }
 
@@ -247,9 +239,9 @@ void DrawLandingScoreTable() {
                  {0.48f, UiText[ManualThrottleText], s.ManualThrottleBonus, UiText[BonusText]},
                  {0.52f, UiText[ManualFlightTimeText], s.ManualAttitudeBonus, UiText[BonusText]},
                  {0.56f, UiText[TotalText], static_cast<double>(s.LandingTotal), "4400+"}});
-  Text(UiText[BestEverText], 0.06f * W(), 0.60f * H(), Orange, ScoreFontId());
-  Text(win::FormatNumber(ActivePilotBest().LandingTotal, "###0"), 0.24f * W(), 0.60f * H(), Orange,
-       ScoreFontId());
+  DrawScreenText(UiText[BestEverText], 0.06f * W(), 0.60f * H(), Orange, ScoreFontId());
+  DrawScreenText(win::FormatNumber(ActivePilotBest().LandingTotal, "###0"), 0.24f * W(),
+                 0.60f * H(), Orange, ScoreFontId());
 }
 
 void DrawRaceScoreTable() {
@@ -264,22 +256,21 @@ void DrawRaceScoreTable() {
 void DrawViewOverlays() {
   const float alpha = ViewRecords[CockpitView1].Active ? 1.0f : PanelAlpha;
   const uint32_t c = engine::EngineGlobals::MakeColor(1, 1, 1, alpha);
-  const float sx = ScreenScaleX;
-  const float sy = ScreenScaleY;
   const auto item = [&](PanelIndex index, int32_t texture, bool mirrored = false) {
     const PanelItem& p = InstrumentLayout[index];
     if (!p.Enabled) return;
-    const float left = p.Left * sx;
-    const float right = p.Right * sx;
-    Quad(texture, mirrored ? right : left, p.Top * sy, mirrored ? left : right, p.Bottom * sy, c);
+    const float left = ScaledX(p.Left);
+    const float right = ScaledX(p.Right);
+    DrawQuad(texture, mirrored ? right : left, ScaledY(p.Top), mirrored ? left : right,
+             ScaledY(p.Bottom), c);
   };
   Screen2DDraw->Begin();
   item(PanelFDAI, FDAISurface->GetTexture());
   item(PanelXPointer, XPointerSurface->GetTexture());
   item(PanelAltitudeTape, AltitudeSurface->GetTexture());
   item(PanelAltitudeRateTape, AltitudeRateSurface->GetTexture());
-  Quad(TextureIds.LPDCockpit, 630 * sx, 100 * sy, 1030 * sx, 1440 * sy, c);
-  Quad(TextureIds.Panel, 0, 0, W(), H(), c);
+  DrawQuad(TextureIds.LPDCockpit, ScaledX(630), ScaledY(100), ScaledX(1030), ScaledY(1440), c);
+  DrawQuad(TextureIds.Panel, 0, 0, W(), H(), c);
   item(PanelThrottleArrowCMD, ThrottleSurface->GetTexture());
   item(PanelThrottleArrowACT, ThrottleSurface->GetTexture(), true);
   item(PanelContactLight,
@@ -301,11 +292,11 @@ void DrawFuelLEDs(float value, float left, float top, float right, float bottom)
   const std::string s = win::FormatNumber(value, "00");
   const uint32_t colour = ViewRecords[CockpitView2].Active
                               ? engine::EngineGlobals::MakeColor(1, 1, 1, FuelDigitsAlpha)
-                              : White;
+                              : ArgbWhite;
   for (size_t i = 0; i < 2; ++i) {
     const int digit = s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : 0;
     const float x = static_cast<float>(i) * w + left * sx;
-    Quad(TextureIds.DSKYGlyphs[static_cast<size_t>(digit)], x, top * ScreenScaleY, x + w,
-         bottom * ScreenScaleY, colour);
+    DrawQuad(TextureIds.DSKYGlyphs[static_cast<size_t>(digit)], x, top * ScreenScaleY, x + w,
+             bottom * ScreenScaleY, colour);
   }
 }

@@ -9,6 +9,7 @@
 
 #include "platform/win/numbers.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/draw_2d.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/missions_state.h"
@@ -17,9 +18,6 @@
 #include "program/scene/scene_state.h"
 
 namespace {
-
-constexpr uint32_t White = 0xFFFFFFFF;
-constexpr uint32_t Same = engine::EngineScreen2DDraw::kSameAsFirst;
 
 constexpr float BallFrustumAngle = 40.0f;  // degrees
 constexpr float BallFrustumFar = 50000.0f;
@@ -33,10 +31,6 @@ constexpr int32_t DigitCell = 32;       // pixels of one digit of a strip
 constexpr int32_t SecondsPerMinute = 60;
 constexpr int32_t MinutesPerHour = 60;
 constexpr double HundredthsSlack = 1e-6;
-
-void Quad(int32_t texture, float x1, float y1, float x2, float y2) {
-  Screen2DDraw->DrawTexture(texture, x1, y1, x2, y2, White, Same, Same, Same, 0, 0, 1.0f, 1.0f);
-}
 
 // Clears the surface and runs draw(width, height) inside one 2D batch on it.
 template <typename Draw>
@@ -66,7 +60,7 @@ void PaintStrip(engine::EngineRenderSurface& surface, const std::vector<std::str
   Paint(surface, [&](float, float) {
     for (size_t i = 0; i < digits.size(); ++i) {
       const float x = static_cast<float>(DigitCell * static_cast<int32_t>(i));
-      Quad(DigitTexture(digits[i]), x, 0, x + DigitCell, DigitCell);
+      DrawQuad(DigitTexture(digits[i]), x, 0, x + DigitCell, DigitCell);
     }
   });
   for (const char* mesh : meshes) CockpitPart(mesh).SetTexture(surface.GetTexture(), -1.0f);
@@ -138,25 +132,25 @@ void DrawAttitudeBall() {
   FDAIBall->Render();
   Screen2DDraw->Begin();
   const TextureIdSet& t = TextureIds;
-  Quad(t.FDAI1, 1, 0, s + 1, s);
+  DrawQuad(t.FDAI1, 1, 0, s + 1, s);
   const float roll = s * RollAxis.NeedleSmoothed;
-  Quad(t.VertNeedle, roll - 4 * k, 0, roll + 4 * k, 0.3f * s);
+  DrawQuad(t.VertNeedle, roll - 4 * k, 0, roll + 4 * k, 0.3f * s);
   const float pitch = s * PitchAxis.NeedleSmoothed;
-  Quad(t.HorzNeedle, 0.7f * s, pitch - 4 * k, s, pitch + 4 * k);
+  DrawQuad(t.HorzNeedle, 0.7f * s, pitch - 4 * k, s, pitch + 4 * k);
   const float yaw = s * YawAxis.NeedleSmoothed;
-  Quad(t.VertNeedle, yaw - 4 * k, 0.7f * s, yaw + 4 * k, s);
-  Quad(t.FDAI2, 1, 0, s + 1, s);
+  DrawQuad(t.VertNeedle, yaw - 4 * k, 0.7f * s, yaw + 4 * k, s);
+  DrawQuad(t.FDAI2, 1, 0, s + 1, s);
 
   const auto across = [&](float rate) {
     return 0.2732f * s + (0.7227f * s - 0.2732f * s) * RateFraction(rate) - 6.5f * k;
   };
   const float rollX = across(RollAxis.Rate);
-  Quad(t.DownArrow, rollX, 0.082f * s, rollX + 13 * k, 0.082f * s + 20 * k);
+  DrawQuad(t.DownArrow, rollX, 0.082f * s, rollX + 13 * k, 0.082f * s + 20 * k);
   const float yawX = across(YawAxis.Rate);
-  Quad(t.UpArrow, yawX, 0.88f * s, yawX + 13 * k, 0.88f * s + 20 * k);
+  DrawQuad(t.UpArrow, yawX, 0.88f * s, yawX + 13 * k, 0.88f * s + 20 * k);
   const float pitchY =
       0.2672f * s + (0.7198f * s - 0.2672f * s) * RateFraction(PitchAxis.Rate) - 7 * k;
-  Quad(t.LeftArrow, 0.878f * s, pitchY, 0.878f * s + 20 * k, pitchY + 13 * k);
+  DrawQuad(t.LeftArrow, 0.878f * s, pitchY, 0.878f * s + 20 * k, pitchY + 13 * k);
   Screen2DDraw->End();
   surface.EndRender();
   LightEngine->EnableLight(LightIds[InstrumentPointLight], false);
@@ -168,13 +162,13 @@ void DrawCrossPointer() {
   const float q = docking ? LineOfSightAngles[1] : HorizontalVelocityLateral;
   const float scale = XPointerHighScale != 0 ? 200.0f : 20.0f;
   Paint(*XPointerSurface, [&](float w, float h) {
-    Quad(TextureIds.XPointer, 0, 0, w, h);
+    DrawQuad(TextureIds.XPointer, 0, 0, w, h);
     const float across = std::clamp((scale - p) / (2 * scale), 0.0f, 1.0f);
     const float y = 0.04f * h + (0.87f * h - 0.04f * h) * across;
-    Quad(TextureIds.BWHorzNeedle, 0.17f * w, y - 2, 0.95f * w, y + 2);
+    DrawQuad(TextureIds.BWHorzNeedle, 0.17f * w, y - 2, 0.95f * w, y + 2);
     const float along = std::clamp((q + scale) / (2 * scale), 0.0f, 1.0f);
     const float x = 0.17f * w + (0.95f * w - 0.17f * w) * along;
-    Quad(TextureIds.BWVertNeedle, x - 2, 0.04f * h, x + 2, 0.87f * h);
+    DrawQuad(TextureIds.BWVertNeedle, x - 2, 0.04f * h, x + 2, 0.87f * h);
   });
 }
 
@@ -196,8 +190,8 @@ void DrawAltitudeTape() {
     const float e = h / 256;
     const float f = 190 * h / 256;
     const float y = f - segment.base * e - (segment.top - v) * segment.rate * e;
-    Quad(TextureIds.AltitudeTape, 0, 0, w, h);
-    Quad(TextureIds.Altitude, 0, y, 0.757f * w, y + 3411 * e);
+    DrawQuad(TextureIds.AltitudeTape, 0, 0, w, h);
+    DrawQuad(TextureIds.Altitude, 0, y, 0.757f * w, y + 3411 * e);
   });
 }
 
@@ -213,24 +207,24 @@ void DrawAltitudeRateTape() {
     const float y = v >= 100    ? f - 1107 * e - (v - 100) * (222.0f / 500) * e
                     : v <= -100 ? f - (v + 600) * (269.0f / 600) * e
                                 : f - 222 * e - (v + 100) * 4.44f * e;
-    Quad(TextureIds.AltitudeTape, 0, 0, w, h);
-    Quad(TextureIds.AltitudeRate, 0, y, 0.757f * w, y + 1327 * e);
+    DrawQuad(TextureIds.AltitudeTape, 0, 0, w, h);
+    DrawQuad(TextureIds.AltitudeRate, 0, y, 0.757f * w, y + 1327 * e);
   });
 }
 
 void DrawThrottleArrow() {
   Paint(*ThrottleSurface, [](float w, float h) {
-    Screen2DDraw->DrawFilledBox(0, 0, w, h, White, White, White, White);
+    Screen2DDraw->DrawFilledBox(0, 0, w, h, ArgbWhite, ArgbWhite, ArgbWhite, ArgbWhite);
     const float y = h * std::clamp(1.0f - ThrustAverage, 0.0f, 1.0f) - 8;
-    Quad(TextureIds.RightArrow, 0, y, w, y + 16);
+    DrawQuad(TextureIds.RightArrow, 0, y, w, y + 16);
   });
 }
 
 void DrawThrustToWeightArrow() {
   Paint(*PanelSurface, [](float w, float h) {
-    Screen2DDraw->DrawFilledBox(0, 0, w, h, White, White, White, White);
+    Screen2DDraw->DrawFilledBox(0, 0, w, h, ArgbWhite, ArgbWhite, ArgbWhite, ArgbWhite);
     const float y = (h - 22) * std::clamp(1.0f - ThrustToWeight / 10.0f, 0.0f, 1.0f) - 8;
-    Quad(TextureIds.LeftArrow, 0, y, w, y + 16);
+    DrawQuad(TextureIds.LeftArrow, 0, y, w, y + 16);
   });
 }
 

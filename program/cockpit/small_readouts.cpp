@@ -1,22 +1,16 @@
 #include "program/cockpit/small_readouts.h"
 
-#include <algorithm>
 #include <array>
-#include <cmath>
 #include <sstream>
 #include <string>
 
+#include "program/cockpit/draw_2d.h"
 #include "program/flight/flight_state.h"
 #include "program/scene/scene_state.h"
 
 namespace {
 
-constexpr uint32_t Same = engine::EngineScreen2DDraw::kSameAsFirst;
-constexpr uint32_t White = 0xFFFFFFFF;
-constexpr uint32_t FPSColour = 0xFF808080;
-constexpr uint32_t BlackBox = 0xFF000000;
-constexpr uint32_t PathGreen = 0xFF00FF00;
-constexpr uint32_t SceneBackground = 0xFF000000;
+constexpr uint32_t SceneBackground = ArgbBlack;
 constexpr int FirstPathPoint = 3;
 constexpr float RibbonHalfWidth = 1.0f;  // world units either side of the path
 
@@ -32,10 +26,8 @@ std::string ShortestText(float value) {
 }
 
 void Sprite(const PanelItem& item, int32_t texture, uint32_t tint) {
-  Screen2DDraw->DrawTexture(texture, std::round(item.Left * ScreenScaleX),
-                            std::round(item.Top * ScreenScaleY),
-                            std::round(item.Right * ScreenScaleX),
-                            std::round(item.Bottom * ScreenScaleY), tint, tint, tint, tint);
+  DrawQuad(texture, ScaledX(item.Left), ScaledY(item.Top), ScaledX(item.Right),
+           ScaledY(item.Bottom), tint);
 }
 
 void DrawSurfaceOverScreen() {
@@ -46,7 +38,7 @@ void DrawSurfaceOverScreen() {
   const float left = w > h ? w / 2 - h : 0;
   const float right = w > h ? w / 2 + h : w;
   Screen2DDraw->Begin();
-  Screen2DDraw->DrawTexture(ViewSurface->GetTexture(), left, 0, right, h, White, Same, Same, Same);
+  DrawQuad(ViewSurface->GetTexture(), left, 0, right, h);
   Screen2DDraw->End();
 }
 
@@ -54,7 +46,7 @@ d3dx::D3DXVECTOR3 FromLM(const Vector3& p) {
   return {p.x - LMMeshPosition.x, p.y - LMMeshPosition.y, p.z - LMMeshPosition.z};
 }
 
-// The final approach as a flat band of quads, one per stretch between points.
+// The final approach as an upright band of quads, one per stretch between points.
 void BuildRibbon() {
   PathRibbonMesh = Scene->CreateMesh("PathRibbon");
   for (size_t i = FirstPathPoint; i < FinalPathLine.size() - 1; ++i) {
@@ -72,11 +64,8 @@ void BuildRibbon() {
 }  // namespace
 
 void DrawFPS() {
-  Screen2DText->Begin();
-  Screen2DText->DrawText(ShortestText(FramesPerSecond) + " fps",
-                         static_cast<float>(ScreenWidth) * 0.01f,
-                         static_cast<float>(ScreenHeight) * 0.01f, FPSColour, NthFont(5));
-  Screen2DText->End();
+  DrawScreenText(ShortestText(FramesPerSecond) + " fps", static_cast<float>(ScreenWidth) * 0.01f,
+                 static_cast<float>(ScreenHeight) * 0.01f, ArgbDarkGray, NthFont(5));
 }
 
 void DrawValueLines() {
@@ -94,12 +83,11 @@ void DrawValueLines() {
     y += static_cast<float>(th);
     Screen2DDraw->Begin();
     Screen2DDraw->DrawFilledBox(w * 0.1f, y, w * 0.35f + static_cast<float>(tw),
-                                y + static_cast<float>(th), BlackBox, BlackBox, BlackBox, BlackBox);
+                                y + static_cast<float>(th), ArgbBlack, ArgbBlack, ArgbBlack,
+                                ArgbBlack);
     Screen2DDraw->End();
-    Screen2DText->Begin();
-    Screen2DText->DrawText(line.Label, w * 0.1f, y, line.Colour, font);
-    Screen2DText->DrawText(line.Value, w * 0.35f, y, line.Colour, font);
-    Screen2DText->End();
+    DrawScreenText(line.Label, w * 0.1f, y, line.Colour, font);
+    DrawScreenText(line.Value, w * 0.35f, y, line.Colour, font);
   }
   ValueLineCount = 0;
 }
@@ -131,7 +119,7 @@ void DrawPathLines() {
   Screen2DDraw->Begin();
   for (const auto* path : {&FlownPathLine, &SmoothPathLine})
     for (size_t i = FirstPathPoint; i + 1 < path->size(); ++i)
-      Screen2DDraw->DrawLine3D(FromLM((*path)[i]), FromLM((*path)[i + 1]), PathGreen, PathGreen);
+      Screen2DDraw->DrawLine3D(FromLM((*path)[i]), FromLM((*path)[i + 1]), ArgbGreen, ArgbGreen);
   Screen2DDraw->End();
   // The path may change between frames (a replay's score), so the ribbon is made afresh.
   if (PathRibbonMesh) PathRibbonMesh->Destroy();

@@ -6,10 +6,6 @@
 
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
-#include "program/scene/scene_state.h"
-
-// The fonts as the drawings count them, from 1.
-inline int32_t NthFont(int ordinal) { return FontIds[static_cast<size_t>(ordinal - 1)]; }
 
 // The ribbon along the final approach, made by each drawing of the path lines.
 inline MeshPtr PathRibbonMesh;
