@@ -19,9 +19,8 @@ class InstrumentTest : public SceneTest {
   void SetUp() override {
     SceneTest::SetUp();
     ReleaseEngineObjects();
-    auto recording = std::make_unique<RecordingBackend>();
-    backend_ = recording.get();
-    CreateEngineObjects(std::move(recording));
+    CreateEngineObjects(MakeBackend());
+    StartEngine();
     TextureQuality = 1.0f;
     RenderDetail = 0;
     MissionType = 12;
@@ -53,6 +52,14 @@ class InstrumentTest : public SceneTest {
     PathRibbonMesh.reset();
     SceneTest::TearDown();
   }
+
+  // The recording backend; a fixture that draws real pixels gives its own and starts it.
+  virtual std::unique_ptr<engine::DrawBackend> MakeBackend() {
+    auto recording = std::make_unique<RecordingBackend>();
+    backend_ = recording.get();
+    return recording;
+  }
+  virtual void StartEngine() {}
 
   // The shapes drawn into a surface (nullptr: the screen), in drawing order.
   std::vector<engine::Shape2D> ShapesOn(const RenderSurfacePtr& surface) const {
@@ -95,11 +102,17 @@ class InstrumentTest : public SceneTest {
   RecordingBackend* backend_ = nullptr;
 
  private:
-  // One small picture under each name the painters draw, kept where the scene keeps its id.
+  // One small picture under each name the painters draw, kept where the scene keeps its id; each
+  // has a colour of its own, so that a picture of the screen tells them apart.
   void LoadTestTextures() {
-    WriteImage("t.bmp");
-    const auto load = [](const std::string& name) {
-      return TextureFactory->LoadTexture(win::AppPath() + "\\t.bmp", name);
+    int loaded = 0;
+    const auto load = [&](const std::string& name) {
+      const std::string file = "t" + std::to_string(loaded) + ".bmp";
+      const uint32_t colour = 0xFF000000u | (static_cast<uint32_t>(loaded) * 0x2F5D83u & 0xFFFFFFu);
+      ++loaded;
+      const auto bytes = d3dx::EncodeBmp(d3dx::ArgbImage(ImageSide, ImageSide, colour), false);
+      folder_.WriteFile(file, std::string(bytes.begin(), bytes.end()));
+      return TextureFactory->LoadTexture(win::AppPath() + "\\" + file, name);
     };
     TextureIdSet& t = TextureIds;
     const std::vector<std::pair<int32_t*, std::string>> named = {
