@@ -228,6 +228,7 @@ void LoadProgramHelpText(ProgramHelpRecord& record) {
 }
 
 void DrawProgramHelpText() {
+  if (!ProgramHelpShown) return;
   DarkenScreen(0.9f);
   static const ProgramHelpRecord none;
   const ProgramHelpRecord* record = &none;
@@ -250,6 +251,7 @@ void DrawHelpLine(const std::string& text, int32_t font, int32_t line, uint32_t 
 }
 
 void DrawHelpPages() {
+  if (HelpPage != 1 && HelpPage != 2) return;
   DarkenScreen(0.6f);
   const std::string& title = UiText[KeyboardAssignmentsText];
   const int32_t font = FontIds[MessageFont];
@@ -262,7 +264,7 @@ void DrawHelpPages() {
     DrawRows(Page1Column1, 1);
     DrawRows(Page1Column2, 2);
     DrawRows(Page1Column3, 3);
-  } else if (HelpPage == 2) {
+  } else {
     DrawRows(Section(110, 111, ActionKeyPad0, ActionKeyPadRelease), 1);
     DrawRows(Page2Column2(), 2);
   }

@@ -24,6 +24,7 @@ void InitProgramNames();
 // "\Help\" + name + LanguageSuffix + ".txt"; a missing file leaves no lines. Each line is a text
 // with an optional colour word after a comma; a line that is not UTF-8 is read as Windows-1252.
 void LoadProgramHelpText(ProgramHelpRecord& record);
+// Each draws only while its overlay is asked for: ProgramHelpShown, HelpPage 1 or 2.
 void DrawProgramHelpText();
 void DrawHelpPages();
 // One row of a help page in column 1 to 3; the key "Title" makes it a section title.

@@ -96,3 +96,5 @@ void UpdateLandingGuidance() {
   LPDAngle = win::RoundHalfEven(-(PitchAxis.Angle - sight) * DegreesPerRadian - LPDAngleOffset);
   LPDStep = std::abs(std::sin(sight - LPDStepOffset) * g);
 }
+
+void UpdateNeedleAngles() { UpdateLandingGuidance(); }

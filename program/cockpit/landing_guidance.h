@@ -6,4 +6,4 @@
 // Once a frame while P64 runs.
 void UpdateLandingGuidance();
 // The flight loop's name for the same step.
-inline void UpdateNeedleAngles() { UpdateLandingGuidance(); }
+void UpdateNeedleAngles();

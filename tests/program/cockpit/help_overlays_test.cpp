@@ -25,8 +25,9 @@ class HelpTest : public InstrumentTest {
     throw std::runtime_error("no help record " + name);
   }
 
-  SavedVariables help_ = SavedVariables(ProgramHelp, HelpPage, LanguageSuffix, ControlAssignments,
-                                        AxisAssignments, POVJoystick, UseJoystick);
+  SavedVariables help_ =
+      SavedVariables(ProgramHelp, HelpPage, ProgramHelpShown, LanguageSuffix, ControlAssignments,
+                     AxisAssignments, POVJoystick, UseJoystick);
 };
 
 TEST_F(HelpTest, EachLineHasItsTextAndColour) {
@@ -81,6 +82,10 @@ TEST_F(HelpTest, TheProgramHelpDrawsEveryLineUnderItsTitle) {
   folder_.WriteFile("Help/P64.txt", "One,white\nTwo\n");
   InitProgramNames();
   CurrentProgram = P64;
+  ProgramHelpShown = false;
+  DrawProgramHelpText();
+  EXPECT_TRUE(ShapesOn(nullptr).empty());
+  ProgramHelpShown = true;
   DrawProgramHelpText();
   const auto shapes = ShapesOn(nullptr);
   ASSERT_EQ(shapes.size(), 4u);
@@ -129,29 +134,33 @@ TEST_F(HelpTest, TheKeyPagesShowTheKeysOfTheKeyboardFile) {
   HelpPage = 2;
   DrawHelpPages();
   const std::vector<std::string> page2 = TextsOnScreen();
+  ClearRecord();
+  HelpPage = 0;
+  DrawHelpPages();
+  EXPECT_TRUE(ShapesOn(nullptr).empty());
   EXPECT_EQ(after(page2, "PGNS Auto"), "PAGEDOWN ");
   EXPECT_EQ(after(page2, "Deadband Large"), "J ");
   EXPECT_EQ(after(page2, "Continuous Switches"), "Key Xpointer Up");
 }
 
 TEST_F(HelpTest, RowsAndTitlesStepDownTheirColumn) {
-  HelpPage = 0;
-  DrawHelpPages();  // resets the row counters and draws no page
+  HelpPage = 2;
+  DrawHelpPages();  // resets the row counters; page 2 leaves the third column empty
   ClearRecord();
-  DrawHelpEntry("Title", "Section", 2);
-  DrawHelpEntry("", "", 2);
-  DrawHelpEntry("K", "Row", 2);
+  DrawHelpEntry("Title", "Section", 3);
+  DrawHelpEntry("", "", 3);
+  DrawHelpEntry("K", "Row", 3);
   const auto shapes = ShapesOn(nullptr);
   ASSERT_EQ(shapes.size(), 7u);
   // The title two rows down, the next row three more, each row two.
   EXPECT_FLOAT_EQ(shapes[0].y1, 2 * 15 + 100);
-  EXPECT_FLOAT_EQ(shapes[0].x1, 540);
+  EXPECT_FLOAT_EQ(shapes[0].x1, 1060);
   EXPECT_EQ(shapes[1].text, " ");
   EXPECT_FLOAT_EQ(shapes[1].y1, 5 * 15 + 100);
-  EXPECT_FLOAT_EQ(shapes[2].x1, 940);
+  EXPECT_FLOAT_EQ(shapes[2].x1, 1460);
   EXPECT_EQ(shapes[3].kind, engine::Shape2D::Kind::Line);
   EXPECT_FLOAT_EQ(shapes[3].y1, 5 * 15 + 100 + 30);
-  EXPECT_FLOAT_EQ(shapes[3].x2, 920);
+  EXPECT_FLOAT_EQ(shapes[3].x2, 1440);
   EXPECT_FLOAT_EQ(shapes[4].y1, 7 * 15 + 100);
   EXPECT_EQ(shapes[5].text, "K ");
 }
