@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/engine/height_grid.h"
 #include "program/cockpit/small_readouts.h"
 #include "program/flight/main_display.h"
 #include "tests/program/cockpit/instrument_fixture.h"
@@ -24,6 +25,7 @@ class HudPanelTest : public InstrumentTest {
     Main_Display->TimerP64.SetEnabled(false);
   }
   void TearDown() override {
+    for (auto& tile : LandTiles) tile.reset();
     Main_Display->TimerP64.SetEnabled(false);
     InstrumentTest::TearDown();
   }
@@ -330,6 +332,40 @@ TEST_F(HudPanelTest, ValueLinesAreDrawnOnceAndEmptied) {
   EXPECT_EQ(shapes[2].colours[0], 0xFFFF0000u);
   // Each line sits a value height below the last.
   EXPECT_FLOAT_EQ(shapes[3].y1, 2 * shapes[0].y1);
+}
+
+TEST_F(HudPanelTest, TheSceneSurfaceFillsTheScreensHeightAndTheFarTilesFollowIt) {
+  const SavedVariables tiles(LandTilesCreated, ActiveLandTile);
+  ViewSurface = Scene->CreateRenderTarget(512, 256);
+  engine::HeightGrid grid{3, 3, 10.0f, std::vector<float>(9, 5.0f)};
+  const auto bytes = engine::WriteHeightGrid(grid);
+  folder_.WriteFile("t.ht", std::string(bytes.begin(), bytes.end()));
+  for (auto& tile : LandTiles) {
+    tile = std::make_unique<engine::EngineLandscape>(*Engine);
+    tile->LoadHeightMap(win::AppPath() + "\\t.ht");
+  }
+  LandTilesCreated = true;
+  struct Case {
+    int32_t tile;
+    size_t landscapes;
+  };
+  for (const Case& c : {Case{2, 2}, Case{1, 0}}) {
+    ClearRecord();
+    ActiveLandTile = c.tile;
+    DrawSceneSurface();
+    const auto quads = ShapesOn(nullptr);
+    ASSERT_EQ(quads.size(), 1u);
+    EXPECT_EQ(quads[0].texture, ViewSurface->GetTexture());
+    EXPECT_FLOAT_EQ(quads[0].x1, 800 - 1200);
+    EXPECT_FLOAT_EQ(quads[0].x2, 800 + 1200);
+    EXPECT_FLOAT_EQ(quads[0].y2, 1200);
+    const auto landscapes = std::ranges::count_if(
+        backend_->draws, [](const auto& d) { return std::string(d.kind) == "landscape"; });
+    EXPECT_EQ(static_cast<size_t>(landscapes), c.landscapes) << c.tile;
+  }
+  ClearRecord();
+  DrawSceneSurfaceOrbital();
+  EXPECT_EQ(backend_->draws.size(), 1u);
 }
 
 TEST_F(HudPanelTest, TheFrameRateReadsAsItsShortestText) {
