@@ -180,6 +180,9 @@ TEST_F(LandingGuidanceTest, AHeadlessP64SegmentKeepsEveryOutputFiniteAndInItsLim
       VirtualCockpitRotation, MissionClock, EventClock, TimeToAscentIgnition, RCSTorque,
       MomentOfInertia, RCSAngularAcceleration, ThrustDirection, TotalSpeed, AltitudeAboveGround);
   headless::ResetLM(3000.0f);
+  // Twenty seconds at 120 ft/s cross far more than the default ground.
+  headless::SetGround([](float, float) { return 0.0f; }, 40.0f);
+  MeasureAltitude();
   LandingSpot.EastWest = LMMeshPosition.x - 4000 / WorldScale;
   P64LowGateHeight = 100;
   LMVelocity = {-120, -40, 0};

@@ -21,11 +21,11 @@
 
 namespace headless {
 
-// The ground tile: GroundSide samples GroundSpacing apart, its corner at world (GroundCorner,
-// GroundCorner); the frames place it at its world place less LMMeshPosition.
+// The ground tile: GroundSide samples `spacing` apart (2 world units unless a test asks for a
+// wider field), centred on world (0, 0); the frames place it at its world place less
+// LMMeshPosition.
 inline constexpr uint32_t GroundSide = 251;
-inline constexpr float GroundSpacing = 2.0f;  // world units
-inline constexpr float GroundCorner = -250.0f;
+inline float GroundCorner = -250.0f;  // world units, both x and z
 
 // Tile 0 of the ground at its render place for the LM's place now.
 inline void PlaceGround() {
@@ -34,13 +34,14 @@ inline void PlaceGround() {
 }
 
 // Ground of world height `height`(x, z), world units, under the LM's place now.
-inline void SetGround(const std::function<float(float x, float z)>& height) {
+inline void SetGround(const std::function<float(float x, float z)>& height, float spacing = 2.0f) {
   static const TempFolder folder;
-  engine::HeightGrid grid{GroundSide, GroundSide, GroundSpacing, {}};
+  GroundCorner = -0.5f * static_cast<float>(GroundSide - 1) * spacing;
+  engine::HeightGrid grid{GroundSide, GroundSide, spacing, {}};
   for (uint32_t row = 0; row < GroundSide; ++row)
     for (uint32_t column = 0; column < GroundSide; ++column)
-      grid.heights.push_back(height(GroundCorner + static_cast<float>(column) * GroundSpacing,
-                                    GroundCorner + static_cast<float>(row) * GroundSpacing));
+      grid.heights.push_back(height(GroundCorner + static_cast<float>(column) * spacing,
+                                    GroundCorner + static_cast<float>(row) * spacing));
   const auto bytes = engine::WriteHeightGrid(grid);
   folder.WriteFile("ground.ht", std::string(bytes.begin(), bytes.end()));
   LandTiles[0] = std::make_unique<engine::EngineLandscape>(*Engine);
