@@ -27,6 +27,8 @@ class Form;
 
 namespace engine {
 
+class EngineGraphicEffect;
+
 struct Texture {
   std::string path;   // empty for the texture of a render surface
   int32_t width = 0;  // pixels, after any scaling down
@@ -59,7 +61,7 @@ struct Light {
 
 class Engine {
  public:
-  // The largest texture side the device takes [pixels]; larger images are scaled down to it.
+  // The largest texture side of a device that sets none [pixels].
   static constexpr int32_t kMaxTextureSide = 2048;
 
   explicit Engine(std::unique_ptr<DrawBackend> backend = MakeNullBackend());
@@ -134,6 +136,11 @@ class Engine {
 
   // Shared state of the engine's objects.
   DrawBackend& Backend() { return *backend_; }
+  // The largest texture side the device takes [pixels]; larger images are scaled down to it.
+  int32_t MaxTextureSide() const {
+    const int32_t device = backend_->MaxTextureSide();
+    return device > 0 ? device : kMaxTextureSide;
+  }
   NameTable<Texture>& Textures() { return textures_; }
   const NameTable<Texture>& Textures() const { return textures_; }
   NameTable<Material>& Materials() { return materials_; }
@@ -141,6 +148,7 @@ class Engine {
   NameTable<Font>& Fonts() { return fonts_; }
   const NameTable<Font>& Fonts() const { return fonts_; }
   std::vector<Light>& Lights() { return lights_; }
+  const std::vector<Light>& Lights() const { return lights_; }
   EngineCamera& MainCamera() { return mainCamera_; }
   // The target drawing goes to now: a render surface between its StartRender and EndRender, else
   // the back buffer; and the camera that draws into it.
@@ -158,6 +166,8 @@ class Engine {
   // refuses it. Hiding it hides the window system's pointer over the main window.
   bool MovePointer(int32_t x, int32_t y);
   void HidePointer(bool hidden);
+  // The effect whose fade darkens the frames presented (nullptr: none).
+  void UseGraphicEffect(const EngineGraphicEffect* effect) { effect_ = effect; }
 
  private:
   // Takes the main window's keys (as scan codes, without auto-repeat, with the window system's
@@ -187,6 +197,7 @@ class Engine {
   InputQueue input_;
   std::unique_ptr<JoystickSource> joysticks_;
   WindowPresent windowPresent_;
+  const EngineGraphicEffect* effect_ = nullptr;
 };
 
 }  // namespace engine

@@ -4,7 +4,6 @@
 #include <numeric>
 
 #include "platform/win/numbers.h"
-#include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/screen_messages.h"
 #include "program/flight/flight_maths.h"

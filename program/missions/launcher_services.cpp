@@ -6,8 +6,6 @@
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
-forms::FormSlot<StarFormStandIn> StarForm;
-
 void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }
 
 OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner,

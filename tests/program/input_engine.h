@@ -45,12 +45,15 @@ class FrameRecorder final : public engine::DrawBackend {
   std::vector<uint32_t> ReadBackBuffer(int32_t, int32_t) override { return {}; }
 };
 
+// Makes the engine objects afresh for a test. Objects that exist (the headless LM's scene keeps an
+// engine for the whole process) are set aside meanwhile and put back at the end, so that meshes
+// made on them stay good.
 class EngineForInput {
  public:
   EngineForInput() {
     auto backend = std::make_unique<FrameRecorder>();
     recorder = backend.get();
-    Engine = std::make_unique<engine::Engine>(std::move(backend));
+    Make(Engine, std::move(backend));
     auto sticks = std::make_unique<engine::ScriptedJoysticks>();
     joysticks = sticks.get();
     Engine->UseJoysticks(std::move(sticks));
@@ -58,35 +61,23 @@ class EngineForInput {
     if (display.ScaleWidth() <= 0) display.Move(0, 0, 800 * 15, 600 * 15);  // twips
     int32_t result = 0;
     Engine->Init(display, true, result);
-    Globals = std::make_unique<engine::EngineGlobals>(*Engine);
-    InputEngine = std::make_unique<engine::EngineInput>(*Engine);
-    InputDevices = std::make_unique<engine::EngineInputDevices>(*Engine);
-    MathLibrary = std::make_unique<engine::EngineMathLibrary>();
-    TextureFactory = std::make_unique<engine::EngineTextureFactory>(*Engine);
-    Scene = std::make_unique<engine::EngineScene>(*Engine);
-    LightEngine = std::make_unique<engine::EngineLights>(*Engine);
-    Screen2DText = std::make_unique<engine::EngineScreen2DText>(*Engine);
-    Screen2DDraw = std::make_unique<engine::EngineScreen2DDraw>(*Engine);
-    GraphicEffect = std::make_unique<engine::EngineGraphicEffect>();
-    MaterialFactory = std::make_unique<engine::EngineMaterialFactory>(*Engine);
-    SceneHelper = std::make_unique<engine::EnginePath>(*Engine);
+    Make(Globals, *Engine);
+    Make(InputEngine, *Engine);
+    Make(InputDevices, *Engine);
+    Make(MathLibrary);
+    Make(TextureFactory, *Engine);
+    Make(Scene, *Engine);
+    Make(LightEngine, *Engine);
+    Make(Screen2DText, *Engine);
+    Make(Screen2DDraw, *Engine);
+    Make(GraphicEffect);
+    Make(MaterialFactory, *Engine);
+    Make(SceneHelper, *Engine);
   }
   ~EngineForInput() {
     CurrentJoystick.reset();
     MiniLMMesh.reset();
-    SceneHelper.reset();
-    MaterialFactory.reset();
-    GraphicEffect.reset();
-    Screen2DDraw.reset();
-    Screen2DText.reset();
-    LightEngine.reset();
-    Scene.reset();
-    TextureFactory.reset();
-    MathLibrary.reset();
-    InputDevices.reset();
-    InputEngine.reset();
-    Globals.reset();
-    Engine.reset();
+    for (auto restore = restores_.rbegin(); restore != restores_.rend(); ++restore) (*restore)();
   }
   EngineForInput(const EngineForInput&) = delete;
   EngineForInput& operator=(const EngineForInput&) = delete;
@@ -95,4 +86,13 @@ class EngineForInput {
 
   engine::ScriptedJoysticks* joysticks;
   FrameRecorder* recorder;
+
+ private:
+  template <class T, class... Args>
+  void Make(std::unique_ptr<T>& object, Args&&... args) {
+    auto kept = std::make_shared<std::unique_ptr<T>>(std::move(object));
+    object = std::make_unique<T>(std::forward<Args>(args)...);
+    restores_.push_back([&object, kept] { object = std::move(*kept); });
+  }
+  std::vector<std::function<void()>> restores_;
 };

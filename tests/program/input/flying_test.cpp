@@ -107,8 +107,18 @@ class JoystickFlying : public InputTest {
   size_t stick = 0;
 };
 
-TEST_F(JoystickFlying, AxesFlyThroughTheSmoothingToRates) {
-  headless::ResetLM(500.0f);
+// The same on the headless LM, whose scene comes first.
+class JoystickFlyingLM : public JoystickFlying {
+ protected:
+  void SetUp() override {
+    headless::ResetLM(500.0f);
+    const auto switches = InstrumentLayout;  // the scenario's
+    JoystickFlying::SetUp();
+    InstrumentLayout = switches;
+  }
+};
+
+TEST_F(JoystickFlyingLM, AxesFlyThroughTheSmoothingToRates) {
   PGNSSwitch.SwitchPosition = 1;
   AutoThrottleOn = true;
   Joysticks().SetAxis(stick, 0, 10000);  // roll full right

@@ -16,7 +16,6 @@
 #include "platform/engine/scan_codes.h"
 #include "platform/forms/event_pump.h"
 #include "platform/win/app_path.h"
-#include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"

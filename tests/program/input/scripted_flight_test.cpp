@@ -11,10 +11,13 @@ namespace {
 class ScriptedKeyboardFlight : public InputTest {
  protected:
   void SetUp() override {
-    InputTest::SetUp();
-    const std::string folder = win::AppPath();
+    // The headless LM's scene first: the input takes its engine over.
     headless::ResetLM(1000.0f);
-    win::SetAppPath(folder);
+    const auto switches = InstrumentLayout;  // the scenario's
+    const float rateLimit = MaxCommandedRadialVelocity;
+    InputTest::SetUp();
+    InstrumentLayout = switches;
+    MaxCommandedRadialVelocity = rateLimit;
     FramesPerSecond = 50.0f;
     PGNSSwitch.SwitchPosition = 0;
     AutoThrottleOn = false;
