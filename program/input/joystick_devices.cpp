@@ -5,6 +5,8 @@
 #include <numeric>
 #include <string>
 
+#include "platform/engine/engine_error.h"
+#include "platform/engine/joystick.h"
 #include "platform/engine/scan_codes.h"
 #include "platform/forms/event_pump.h"
 #include "platform/win/numbers.h"
@@ -210,6 +212,14 @@ bool ReadAxis(const engine::JoystickState& state, int32_t type, bool reverse, fl
   const float fraction = static_cast<float>(raw) / AxisScale;
   value = reverse ? 1.0f - fraction : fraction;
   return true;
+}
+
+void UseSdlJoysticks() {
+  try {
+    Engine->UseJoysticks(std::make_unique<engine::Sdl2Joysticks>());
+  } catch (const engine::EngineError& error) {
+    Engine->WriteLog(std::string("No joysticks: ") + error.what());
+  }
 }
 
 void EnumerateJoysticks() {

@@ -17,6 +17,10 @@ inline std::array<float, 10> PreviewRollHistory{};
 inline std::array<float, 10> PreviewYawHistory{};
 inline std::array<float, 10> PreviewPitchHistory{};
 
+// The program's joysticks are SDL2's; where SDL cannot start, the engine's log says so once and
+// there is no joystick. Called at the engine's start, before the first enumeration.
+void UseSdlJoysticks();
+
 void EnumerateJoysticks();
 void PollJoysticks();
 void ReleaseJoysticks();

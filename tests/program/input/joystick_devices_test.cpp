@@ -165,7 +165,7 @@ TEST_F(JoystickDevices, WithoutAJoystickTheTestLooksForOneAboutOnceASecond) {
 // yaw on axis 3.
 TEST_F(JoystickDevices, AFourAxisSDLStickFliesWithTheShippedBindings) {
   SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
-  Engine->UseJoysticks(std::make_unique<engine::Sdl2Joysticks>());
+  UseSdlJoysticks();
   const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 4, 4, 1);
   ASSERT_GE(device, 0) << SDL_GetError();
   UseJoystick = true;
