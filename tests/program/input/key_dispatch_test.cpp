@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/forms/script.h"
+#include "program/missions/launcher_forms.h"
 #include "tests/program/input/input_fixture.h"
 
 namespace {
@@ -304,6 +305,41 @@ TEST_F(KeyDispatch, ClampAndHudCycle) {
   ViewRecord view{false, 3, 0.0f};
   CycleHudMode(view);
   EXPECT_EQ(view.HudMode, 3);  // an inactive view keeps its mode
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(KeyDispatch, F4GoesFullScreenAndBackToTheWindowsPlace) {
+  const SavedVariables saved(DisplayModeWidth, DisplayModeHeight, DisplayModeBits, WindowLeft,
+                             WindowTop, WindowWidth, WindowHeight, LightIds);
+  // The scene's four lights are set again first.
+  for (size_t light = 0; light < LightIds.size(); ++light)
+    LightIds[light] = static_cast<int16_t>(LightEngine->CreateLight(LightRecords[light]));
+  DriverDialog.Get();
+  DisplayModeWidth = 1024;
+  DisplayModeHeight = 768;
+  DisplayModeBits = 32;
+  MainDisplayForm& display = *Main_Display;
+  display.Move(300, 450, 9000, 6000);
+  Tap(scan::kF1 + 3);
+  EXPECT_TRUE(FullScreen);
+  EXPECT_FALSE(Engine->IsWindowed());
+  EXPECT_TRUE(display.FullScreen());
+  EXPECT_EQ(ScreenWidth, 1024);
+  EXPECT_FLOAT_EQ(ScreenScaleY, 768.0f / 1200.0f);
+  EXPECT_EQ(DriverDialog->chkWindowed.Value(), forms::Control::kUnchecked);
+  EXPECT_EQ(WindowWidth, 9000);
+  display.Move(0, 0, 15360, 11520);  // the window system covers the screen
+  WaitOutRepeatBlock();
+  Tap(scan::kF1 + 3);
+  EXPECT_FALSE(FullScreen);
+  EXPECT_TRUE(Engine->IsWindowed());
+  EXPECT_FALSE(display.FullScreen());
+  EXPECT_EQ(display.Left(), 300);
+  EXPECT_EQ(display.Width(), 9000);
+  EXPECT_EQ(DriverDialog->chkWindowed.Value(), forms::Control::kChecked);
 }
 
 }  // namespace
