@@ -243,8 +243,11 @@ inline float LineOfSightAngles[2] = {};     // degrees
 inline bool Busy = false;        // a mouse button is down or the window is being changed
 inline int32_t ScreenWidth = 0;  // pixels of the drawing area
 inline int32_t ScreenHeight = 0;
-inline float ScreenScaleX = 0.0f;           // ScreenWidth / 1600
-inline float ScreenScaleY = 0.0f;           // ScreenHeight / 1200
+inline float ScreenScaleX = 0.0f;  // ScreenWidth / ReferenceWidth
+inline float ScreenScaleY = 0.0f;  // ScreenHeight / ReferenceHeight
+// The screen the 2D layouts are given for, pixels.
+inline constexpr float ReferenceWidth = 1600.0f;
+inline constexpr float ReferenceHeight = 1200.0f;
 inline bool SimulationInitialised = false;  // the scene has been built
 // The full-screen display mode in use, copied from the launcher's choice at flight start.
 inline int32_t DisplayModeWidth = 0;        // pixels

@@ -21,7 +21,6 @@ namespace {
 
 constexpr float LowestFrameRate = 5.0f;        // frames per second
 constexpr float KeyUnitsPerSecond = 20.0f;     // keyboard hand controller and throttle
-constexpr float KeyControllerLimit = 100.0f;   // keyboard hand controller, either way
 constexpr float KeyThrottleLimit = 100.0f;     // keyboard throttle, percent
 constexpr float HatTurnDegrees = 80.0f;        // per second, the hat's camera yaw
 constexpr float HatDiagonalYawDegrees = 2.0f;  // per second, the hat's forward-right yaw
@@ -253,6 +252,8 @@ float ApplyDeadZone(float width, float value) {
 
 float FlyingFrameRate() { return std::max(FramesPerSecond, LowestFrameRate); }
 
+float KeyControllerStep() { return KeyUnitsPerSecond / FlyingFrameRate(); }
+
 void CommandRollAndPitch() {
   const float m = MaxCommandedRadialVelocity;
   RollAxis.HandControllerCommand = Smoothing.AxisOutput[1] * 2.0f * m - m;
@@ -282,7 +283,7 @@ void ProcessJoystickControls() {
 
 void ProcessKeyboardFlying() {
   if (!ControlsActive) return;
-  const float step = KeyUnitsPerSecond / FlyingFrameRate();
+  const float step = KeyControllerStep();
   const int32_t pgns = PGNSSwitch.SwitchPosition;
   if (pgns == 1 && MinimumImpulseMode) {
     KeyPulse(PitchAxis, ActionPitchUp, ActionPitchDown);

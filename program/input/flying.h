@@ -7,6 +7,11 @@
 // kept at 0 and 1.
 float ApplyDeadZone(float width, float value);
 
+// The keyboard hand controller's reach either way, and how far a held key moves it (or the
+// keyboard throttle) in this frame: 20 units a second.
+inline constexpr float KeyControllerLimit = 100.0f;
+float KeyControllerStep();
+
 // The frame rate the flying steps divide by: FramesPerSecond, raised to 5 while the engine has
 // not measured one yet, so that a held control never jumps in the first frames.
 float FlyingFrameRate();

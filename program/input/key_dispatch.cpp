@@ -53,8 +53,6 @@ constexpr int32_t IntroFadeMs = 2000;
 constexpr float FlagHeightBelowEye = 2.5f;  // world units
 constexpr float Apollo11FlagTurn = 1.57f;   // radians about the vertical
 constexpr float FlagTurn = 3.76f;           // radians
-constexpr float ReferenceWidth = 1600.0f;   // pixels of the 2D layouts
-constexpr float ReferenceHeight = 1200.0f;
 
 // The cabin's inside, world units of the virtual cockpit.
 constexpr Vector3 CabinLow{-4.3f, 0.0f, -2.06f};
@@ -101,8 +99,7 @@ bool Fires(ActionIndex action) {
 
 // Steps a switch to its next position, the first after the last.
 void StepSwitch(PanelItem& item, int32_t positions, void (*showModel)(int32_t&)) {
-  item.SwitchPosition = item.SwitchPosition + 1 >= positions ? 0 : item.SwitchPosition + 1;
-  showModel(item.SwitchPosition);
+  StepSwitchPosition(item, positions, showModel);
   RepeatBlock();
   PlaySwitchClick();
 }
@@ -610,6 +607,11 @@ Vector3* CurrentCockpitRotationSource() {
   if (CurrentViewIndex <= VirtualView3 && InteriorViewFlag)
     return &VirtualCockpitRotation[static_cast<size_t>(CurrentViewIndex)];
   return EVAViewFlag ? &EVARotation : nullptr;
+}
+
+void StepSwitchPosition(PanelItem& item, int32_t positions, void (*showModel)(int32_t&)) {
+  item.SwitchPosition = item.SwitchPosition + 1 >= positions ? 0 : item.SwitchPosition + 1;
+  showModel(item.SwitchPosition);
 }
 
 void PlaySwitchClick() {

@@ -10,6 +10,7 @@
 
 #include "program/flight/vector3.h"
 #include "program/input/input_state.h"
+#include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
 
 void ProcessKeyCommands();
@@ -40,6 +41,10 @@ Vector3* CurrentCockpitRotationSource();
 // F4: full screen in the chosen display mode, or back to the window's stored place.
 void ToggleFullScreen();
 void LeaveFullScreenDisplay();
+
+// A cockpit switch of `positions` positions to its next one, the first after the last, and its
+// lever shown there.
+void StepSwitchPosition(PanelItem& item, int32_t positions, void (*showModel)(int32_t&));
 
 // The switch click, when the sound is on.
 void PlaySwitchClick();

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr float KeyUnitsPerSecond = 20.0f;
-constexpr float KeyControllerLimit = 100.0f;
 constexpr float CursorSize = 32.0f;  // pixels
 constexpr uint32_t OutsideLabelBox = 0xFF000000;
 constexpr uint32_t OutsideLabelLetters = 0xFF00FF00;
@@ -98,9 +96,7 @@ void Click2DSwitches() {
                   {RateScaleSwitch, 2, SetSwitchModelC}};
   for (const auto& s : switches) {
     if (!IsMouseInRect(s.item)) continue;
-    s.item.SwitchPosition =
-        s.item.SwitchPosition + 1 >= s.positions ? 0 : s.item.SwitchPosition + 1;
-    s.showModel(s.item.SwitchPosition);
+    StepSwitchPosition(s.item, s.positions, s.showModel);
     Main_Display->TimerKeyPress.SetEnabled(true);
     PlaySwitchClick();
   }
@@ -176,7 +172,7 @@ bool IsMouseInRect(const PanelItem& rect) {
 }
 
 void ProcessKeypadYaw() {
-  const float step = KeyUnitsPerSecond / FlyingFrameRate();
+  const float step = KeyControllerStep();
   float& yaw = KeyHandController[2];
   if (InputEngine->IsKeyPressed(engine::scan::kKeypad1))
     yaw = std::max(yaw - step, -KeyControllerLimit);
