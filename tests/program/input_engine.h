@@ -50,14 +50,20 @@ class FrameRecorder final : public engine::DrawBackend {
 // made on them stay good.
 class EngineForInput {
  public:
-  EngineForInput() {
-    auto backend = std::make_unique<FrameRecorder>();
-    recorder = backend.get();
+  // On the recording backend, or on a test's own (the recorder is then null), on the main display
+  // or a test's own window.
+  explicit EngineForInput(std::unique_ptr<engine::DrawBackend> backend = nullptr,
+                          forms::Form* window = nullptr) {
+    if (!backend) {
+      auto recording = std::make_unique<FrameRecorder>();
+      recorder = recording.get();
+      backend = std::move(recording);
+    }
     Make(Engine, std::move(backend));
     auto sticks = std::make_unique<engine::ScriptedJoysticks>();
     joysticks = sticks.get();
     Engine->UseJoysticks(std::move(sticks));
-    MainDisplayForm& display = *Main_Display;
+    forms::Form& display = window != nullptr ? *window : *Main_Display;
     if (display.ScaleWidth() <= 0) display.Move(0, 0, 800 * 15, 600 * 15);  // twips
     int32_t result = 0;
     Engine->Init(display, true, result);
@@ -85,7 +91,7 @@ class EngineForInput {
   engine::InputQueue& Input() { return Engine->Input(); }
 
   engine::ScriptedJoysticks* joysticks;
-  FrameRecorder* recorder;
+  FrameRecorder* recorder = nullptr;
 
  private:
   template <class T, class... Args>
