@@ -55,7 +55,7 @@ void TurnViewByHat(float f) {
     if (down) PressView(ActionVirtualDown);
     if (right) PressView(ActionVirtualRight);
     if (left) PressView(ActionVirtualLeft);
-    if (up || down || right || left) KeyHeld = true;
+    if (up || down || right || left) KeyDelayActive = true;
   } else {
     bool turned = true;
     switch (pov) {
@@ -91,7 +91,7 @@ void TurnViewByHat(float f) {
         turned = false;
     }
     if (turned) {
-      KeyHeld = true;
+      KeyDelayActive = true;
       SetKeyHoldRamp(HatCameraRamp);
     }
   }
@@ -121,17 +121,17 @@ void StickWalk() {
   const float pitch = AxisAssignments[AxisPitch].Value;
   if (roll >= 0.0f && roll < StickLow) {
     WalkSide = -1.0f;
-    KeyHeld = true;
+    KeyDelayActive = true;
   } else if (roll > StickHigh) {
     WalkSide = 1.0f;
-    KeyHeld = true;
+    KeyDelayActive = true;
   }
   if (pitch >= 0.0f && pitch < StickLow) {
     WalkForward = 1.0f;
-    KeyHeld = true;
+    KeyDelayActive = true;
   } else if (pitch > StickHigh) {
     WalkForward = -1.0f;
-    KeyHeld = true;
+    KeyDelayActive = true;
   }
 }
 

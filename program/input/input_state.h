@@ -180,7 +180,7 @@ inline int32_t JoystickCount = 0;
 inline std::vector<int32_t> JoystickAxisLimit;
 
 // Key-command timing flags that the main display's timers clear.
-inline bool KeyDelayActive = false;  // a key command waits for its repeat delay
+inline bool KeyDelayActive = false;  // a movement key acted in this frame (the key-hold ramp)
 // The modifier keys of the key-code scheme seen within the last 500 ms.
 inline bool ShiftPending = false;
 inline bool CtrlPending = false;
@@ -189,6 +189,7 @@ inline bool AltPending = false;
 
 // The in-flight settings menu is asked for.
 inline bool SettingsOverlayShown = false;
+
 // --- Keyboard command dispatch ----------------------------------------------------------------
 
 // The key code of the event being dispatched: scan code plus the modifier offset.
@@ -205,10 +206,10 @@ inline float ThrottleKeyValue = 0.0f;  // keyboard throttle, 0 to 100
 inline bool FlagPlanted = false;
 inline Vector3 FlagPosition;  // world units
 
-// The ramp that speeds up a movement key while it is held: MouseSensitivity (scene_state.h) is
-// the factor the movement commands multiply by, KeyHoldValue its next value. Rates are per
+// The ramp that speeds up a movement key while it is held (KeyDelayActive says one acted):
+// MouseSensitivity (scene_state.h) is the factor the movement commands multiply by, KeyHoldValue
+// its next value. Rates are per
 // second, the others plain factors.
-inline bool KeyHeld = false;  // a movement command acted in this frame
 inline float KeyHoldValue = 0.0f;
 inline float KeyHoldStart = 0.0f;
 inline float KeyHoldThreshold = 0.0f;

@@ -485,7 +485,7 @@ void TurnEye(float Vector3::*axis, float change) {
 // A movement key: it sets the ramp and counts as held.
 bool Moves(ActionIndex action, const RampSettings& ramp) {
   if (!IsCommandHeld(action)) return false;
-  KeyHeld = true;
+  KeyDelayActive = true;
   SetKeyHoldRamp(ramp);
   return true;
 }
@@ -684,7 +684,7 @@ void ProcessKeyCommands() {
 }
 
 void UpdateKeyHoldRamp() {
-  if (!KeyHeld) {
+  if (!KeyDelayActive) {
     MouseSensitivity = 1.0f;
     KeyHoldValue = KeyHoldStart;
     return;
@@ -698,5 +698,5 @@ void UpdateKeyHoldRamp() {
   else
     KeyHoldValue = std::min(KeyHoldValue + KeyHoldRateHigh * KeyHoldValue / f, KeyHoldCapHigh);
   MouseSensitivity = KeyHoldValue;
-  KeyHeld = false;
+  KeyDelayActive = false;
 }
