@@ -194,7 +194,7 @@ inline bool SettingsOverlayShown = false;
 
 // The key code of the event being dispatched: scan code plus the modifier offset.
 inline int32_t CurrentKeyCode = 0;
-// The window system's Num Lock state, taken again whenever Num Lock is pressed.
+// The window system's Num Lock state, taken at each pass and whenever Num Lock is pressed.
 inline bool NumLockOn = false;
 // TimerKeyPress was running when this pass began: no one-shot command fires in it.
 inline bool KeyRepeatBlocked = false;

@@ -659,6 +659,8 @@ void ProcessKeyCommands() {
   if (NameEntryItem.Selected) return;
   if (UseJoystick) PollJoysticks();
   KeyRepeatBlocked = Display().TimerKeyPress.Enabled();
+  // The window system's Num Lock: a desktop that starts with it on types keypad digits at once.
+  NumLockOn = IsNumLockOn();
   KeyHoldStart = 0.0f;
   std::vector<engine::KeyEvent> buffer;
   InputEngine->GetKeyBuffer(buffer);

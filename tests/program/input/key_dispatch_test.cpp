@@ -189,6 +189,13 @@ TEST_P(Commands, FireOnTheirKeys) {
 INSTANTIATE_TEST_SUITE_P(KeyBoardOnly, Commands,
                          ::testing::Range<size_t>(0, CommandCases().size()));
 
+TEST_F(KeyDispatch, NumLockOnAtTheStartTypesKeypadDigits) {
+  Input().SetNumLock(true);  // as the window system reports it
+  Keys({scan::kKeypad7});
+  ProcessKeyCommands();
+  EXPECT_EQ(CurrentKeyCode, 1100000 + scan::kKeypad7);
+}
+
 TEST_F(KeyDispatch, ACommandBlocksTheOthersForTheRepeatDelayButNotTheDSKY) {
   CommandedVerticalRate = 0.0f;
   Tap(scan::kO);
