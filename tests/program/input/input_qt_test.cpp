@@ -2,20 +2,30 @@
 // keyboard and the pointer reaches the engine's input as the program reads it.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/d3dx/image_file.h"
 #include "platform/engine/scan_codes.h"
 #include "platform/forms/event_pump.h"
 #include "platform/forms/qt_view.h"
 #include "program/flight/main_display.h"
+#include "program/input/input_state.h"
+#include "program/input/joystick_assign.h"
+#include "program/input/joystick_devices.h"
+#include "program/startup/native_strings.h"
+#include "program/startup/startup_state.h"
+#include "tests/platform/win/temp_folder.h"
 #include "tests/program/input_engine.h"
 #include "tests/program/main_display_reload.h"
+#include "tests/program/saved_variables.h"
 
 namespace {
 
@@ -147,6 +157,38 @@ TEST_F(MainWindowInput, TheNoMouseCursorHidesThePointerAndFullScreenCoversTheScr
   Engine->LeaveFullScreen();
   forms::DoEvents();
   EXPECT_FALSE(window->isFullScreen());
+}
+
+TEST_F(MainWindowInput, TheAssignmentDialogShowsTheStickAndItsPreview) {
+  const SavedVariables saved(UiText, ControlAssignments, AxisAssignments, JoystickCount,
+                             JoystickAxisLimit, JoystickListCount, SelectedJoystick,
+                             LastTestedJoystick, JoystickTestStop, CapturedButton, Busy);
+  for (int32_t id = 0; id <= LastUiTextId; ++id) UiText[id] = NativeString(id, "");
+  const size_t stick = engine_->joysticks->Plug("Flight Stick", {4, 12, 1});
+  MiniLMMesh = Scene->CreateMesh("JoyLM");
+  const TempFolder folder;
+  const auto bytes = d3dx::EncodeBmp(d3dx::ArgbImage(4, 4, 0xFF808080), false);
+  folder.WriteFile("joyback.bmp", std::string(bytes.begin(), bytes.end()));
+  TextureFactory->LoadTexture((folder.Path() / "joyback.bmp").string(), "joyback");
+  JoystickAssignForm& dialog = *JoystickAssign;
+  dialog.Show();
+  forms::DoEvents();
+  auto* list = qobject_cast<QComboBox*>(forms::WidgetOf(dialog.Combo1));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->itemText(0).toStdString(), "1 > Flight Stick");
+  engine_->joysticks->SetButton(stick, 2, true);
+  int passes = 0;
+  engine_->recorder->onPresentToWindow = [&] {
+    if (++passes == 2) JoystickTestStop = true;
+  };
+  RunJoystickTest();
+  EXPECT_NE(dialog.Picture1.hWnd(), 0u);
+  EXPECT_EQ(Engine->LastWindowPresent().window, dialog.Picture1.hWnd());
+  EXPECT_EQ(dialog.Option2(2).BackColor(), 255);
+  dialog.Option2(2).UserClick();
+  dialog.List2.UserChoose(12);  // "Pause"
+  EXPECT_EQ(ControlAssignments[ActionPause].Button, 2);
+  JoystickAssign->DropWithoutEvents();
 }
 
 }  // namespace
