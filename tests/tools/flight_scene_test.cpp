@@ -20,32 +20,9 @@
 #include "tests/program/main_display_reload.h"
 #include "tests/program/saved_variables.h"
 #include "tests/program/scene/scene_fixture.h"
+#include "tests/tools/generated_folder.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-struct Flight {
-  std::string mission;
-  std::string file;  // without ".sit"
-};
-
-// The mission type the launcher gives a mission folder's name.
-int32_t TypeOf(const std::string& mission) {
-  if (mission == "LM Race") return LMRaceMission;
-  if (mission == "Orbital") return OrbitalMission;
-  return std::stoi(mission.substr(mission.find(' ') + 1));
-}
-
-std::vector<Flight> GeneratedFlights() {
-  std::vector<Flight> flights;
-  for (const auto& mission : fs::directory_iterator(MAROVIN_PROGRAM_FOLDER "/Missions"))
-    for (const auto& file : fs::directory_iterator(mission.path()))
-      if (file.path().extension() == ".sit")
-        flights.push_back({mission.path().filename().string(), file.path().stem().string()});
-  std::ranges::sort(flights, {}, [](const Flight& f) { return f.mission + "/" + f.file; });
-  return flights;
-}
 
 class GeneratedFolderScene : public SceneTest {
  protected:
@@ -128,18 +105,18 @@ class GeneratedFolderScene : public SceneTest {
 };
 
 TEST_F(GeneratedFolderScene, EveryFlightBuildsItsSceneFromTheFolder) {
-  const std::vector<Flight> flights = GeneratedFlights();
+  const std::vector<GeneratedFlight> flights = GeneratedFlights();
   ASSERT_FALSE(flights.empty());
   RockCount = 3;
   StarErrorCount = 0;
-  for (const Flight& flight : flights)
+  for (const GeneratedFlight& flight : flights)
     for (int32_t precision : {1, 2, 4})
       for (bool simple : {false, true}) {
         SCOPED_TRACE(flight.mission + "/" + flight.file + " precision " +
                      std::to_string(precision) + (simple ? " simple" : " full"));
         MissionName = flight.mission;
         FlightFile = flight.file;
-        MissionType = TypeOf(flight.mission);
+        MissionType = MissionTypeOf(flight.mission);
         LandPrecision = precision;
         SimpleLM = SimpleCockpit = simple;
         ReleaseWorld();

@@ -599,9 +599,10 @@ void WriteMarkers(Models& out) {
 
 // ---- The Moon ------------------------------------------------------------------------------
 
-// The whole Moon stands this far below the LM's ground; its top lies just under the landscape.
-constexpr float AllMoonDepth = 6000000.0f;
-constexpr float AllMoonRadius = AllMoonDepth - 100.0f;
+// The whole Moon's centre stands the scenarios' "Moon Radius" below the LM's ground; its top lies
+// just under the landscape.
+constexpr float ScenarioMoonRadius = 4957000.0f;
+constexpr float AllMoonRadius = ScenarioMoonRadius - 100.0f;
 constexpr float SitePatchRise = 30.0f;  // world units above the globe
 constexpr float SitePatchHalf = 0.4f * Degrees;
 

@@ -1,15 +1,16 @@
-// make_terrain FOLDER SEED ROUGHNESS [flat:X,Z,RADIUS,HEIGHT]... [below:X0,Z0,X1,Z1,HEIGHT]...
+// make_terrain FOLDER SEED ROUGHNESS [lift:HEIGHT] [flat:X,Z,RADIUS,HEIGHT]...
+//              [below:X0,Z0,X1,Z1,HEIGHT]...
 // writes a mission's ground into its "Textures" folder: the three height grids temp0.ht to
 // temp2.ht and their pictures Land0.jpg to Land2.jpg.
 //
 // The ground is one surface in world units: gentle relief (ROUGHNESS 0 for a smooth mare, 1 for
 // rough highlands) and craters whose sizes follow a power law (many small, few large), each a bowl
-// with a raised rim and ejecta. A "flat" spot levels the ground round a point to a height (a
-// Surveyor's stand, a landing site); a "below" box keeps the ground under a height (the race
-// course). The tiles are levels of detail of that surface, laid out as every scenario places them
-// (LandTileLayout below, docs/formats.md): tile 0 fine and small, tile 2 coarse and wide, and a
-// coarser tile never rises above a finer one where they overlap, so the finer one is the ground
-// there. No height is exactly 0, the height the program takes for no ground.
+// with a raised rim and ejecta, all raised by "lift". A "flat" spot levels the ground round a point
+// to a height (a Surveyor's stand, a landing site); a "below" box keeps the ground under a height
+// (the race course). The tiles are levels of detail of that surface, laid out as every scenario
+// places them (LandTileLayout below, docs/formats.md): tile 0 fine and small, tile 2 coarse and
+// wide, and a coarser tile never rises above a finer one where they overlap, so the finer one is
+// the ground there. No height is exactly 0, the height the program takes for no ground.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -46,6 +47,7 @@ struct Ceiling {
 struct Ground {
   uint32_t seed = 1;
   float roughness = 0.5f;
+  float lift = 0;               // world units added to the whole ground
   std::vector<Crater> craters;  // largest first
   std::vector<FlatSpot> flats;
   std::vector<Ceiling> ceilings;
@@ -90,7 +92,8 @@ float CraterProfile(float d, float r) {
 // The gentle relief: value noise of a few octaves, in world units.
 float Relief(const Ground& g, float x, float z) {
   const float amplitude = 8 + 70 * g.roughness;
-  return amplitude * (FractalNoise(x / 3000 + 50, z / 3000 + 50, 5, g.seed + 100) - 0.5f) * 2;
+  return g.lift +
+         amplitude * (FractalNoise(x / 3000 + 50, z / 3000 + 50, 5, g.seed + 100) - 0.5f) * 2;
 }
 
 // The ground's heights on one tile's grid, with the craters no smaller than its samples show.
@@ -220,8 +223,8 @@ std::vector<float> Numbers(const std::string& text, size_t count) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::cerr << "usage: make_terrain FOLDER SEED ROUGHNESS [flat:X,Z,RADIUS,HEIGHT]... "
-                 "[below:X0,Z0,X1,Z1,HEIGHT]...\n";
+    std::cerr << "usage: make_terrain FOLDER SEED ROUGHNESS [lift:HEIGHT] "
+                 "[flat:X,Z,RADIUS,HEIGHT]... [below:X0,Z0,X1,Z1,HEIGHT]...\n";
     return 2;
   }
   try {
@@ -231,7 +234,9 @@ int main(int argc, char** argv) {
     ground.roughness = std::stof(argv[3]);
     for (int k = 4; k < argc; ++k) {
       const std::string option = argv[k];
-      if (option.rfind("flat:", 0) == 0) {
+      if (option.rfind("lift:", 0) == 0) {
+        ground.lift = Numbers(option.substr(5), 1)[0];
+      } else if (option.rfind("flat:", 0) == 0) {
         const auto v = Numbers(option.substr(5), 4);
         ground.flats.push_back({v[0], v[1], v[2], v[3]});
       } else if (option.rfind("below:", 0) == 0) {
