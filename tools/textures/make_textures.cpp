@@ -124,16 +124,21 @@ const std::array<const char*, 10> DigitSegments = {
 
 ArgbImage Lamp(uint32_t w, uint32_t h, const std::string& label, bool lit, uint32_t litColour) {
   ArgbImage image(w, h, lit ? litColour : Argb(40, 40, 38));
+  const size_t space = label.find(' ');
   FrameRect(image, 0, 0, static_cast<int>(w), static_cast<int>(h), 2, Argb(20, 20, 20));
   // Two lines where the label has a blank.
-  const size_t space = label.find(' ');
   const uint32_t ink = lit ? Argb(30, 25, 10) : Argb(70, 70, 66);
-  const float size = F(h) * 0.26f;
+  // As large as the lamp's height allows, but no wider than the lamp.
+  float size = F(h) * 0.26f;
+  const std::string first = label.substr(0, space),
+                    second = space == std::string::npos ? "" : label.substr(space + 1);
+  const float widest = std::max(TextWidth(first, size), TextWidth(second, size));
+  if (widest > F(w) - 6) size *= (F(w) - 6) / widest;
   if (space == std::string::npos) {
     Text(image, label, F(w) / 2, F(h) / 2 + size / 2, size, ink, Align::Centre);
   } else {
-    Text(image, label.substr(0, space), F(w) / 2, F(h) / 2 - 2, size, ink, Align::Centre);
-    Text(image, label.substr(space + 1), F(w) / 2, F(h) / 2 + size + 2, size, ink, Align::Centre);
+    Text(image, first, F(w) / 2, F(h) / 2 - 2, size, ink, Align::Centre);
+    Text(image, second, F(w) / 2, F(h) / 2 + size + 2, size, ink, Align::Centre);
   }
   return image;
 }
