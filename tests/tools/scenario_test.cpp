@@ -29,6 +29,7 @@
 #include "platform/win/byte_reader.h"
 #include "platform/win/profile.h"
 #include "program/flight/flight_state.h"
+#include "program/scene/scene_state.h"
 #include "program/missions/mission_file.h"
 #include "program/missions/mission_setup.h"
 #include "program/missions/path_nodes.h"
@@ -78,11 +79,12 @@ class GeneratedScenarios : public ProgramFolderTest {
     LandPrecision = precision;
   }
 
-  SavedVariables saved_ = SavedVariables(
-      LandTilePosition, LandTileScale, SurveyorPosition, StartPosition, LandingSpot,
-      HistoricLandingSpot, MoonRadius, MoonAngle, MissionDescription, LandTileFiles, AltitudeCalls,
-      DescentCalls, LPDCalls, FuelCalls, LoadingSoundFile, InitiationSoundFile, FlyingTheme,
-      AscentSoundFile, DockingSoundFiles, MissionVoiceFiles, SurfaceSoundFile, LandedSoundFile);
+  SavedVariables saved_ =
+      SavedVariables(LandTilePosition, LandTileScale, SurveyorPosition, StartPosition, LandingSpot,
+                     HistoricLandingSpot, MoonRadius, MoonAngle, VirtualCockpitEye,
+                     MissionDescription, LandTileFiles, AltitudeCalls, DescentCalls, LPDCalls,
+                     FuelCalls, LoadingSoundFile, InitiationSoundFile, FlyingTheme, AscentSoundFile,
+                     DockingSoundFiles, MissionVoiceFiles, SurfaceSoundFile, LandedSoundFile);
 };
 
 TEST_F(GeneratedScenarios, NineMissionsOfEveryTypeEachWithItsFlights) {
@@ -263,6 +265,31 @@ TEST_F(GeneratedScenarios, EachSitePatchLiesUnderTheLMAfterItsMoonAngle) {
     EXPECT_GT(up.y, 0.99999f);
     // The globe's top lies just under the ground at the scenario's Moon Radius below the LM.
     EXPECT_NEAR(d3dx::D3DXVec3Length(&sum) / static_cast<float>(corners), -MoonRadius, 200.0f);
+  }
+}
+
+TEST_F(GeneratedScenarios, TheCockpitEyesLieInsideTheCabin) {
+  // The cabin shell as drawn: the program scales it by (-0.025, 0.025, -0.025).
+  const d3dx::XMesh shell =
+      d3dx::MergeXMeshes(d3dx::LoadXModel(d3dx::ReadXFile(Folder / "Models/virtual.X")).root);
+  Vector3 low{1e9f, 1e9f, 1e9f}, high{-1e9f, -1e9f, -1e9f};
+  for (const d3dx::D3DXVECTOR3& p : shell.positions) {
+    const Vector3 w{-p.x * 0.025f, p.y * 0.025f, -p.z * 0.025f};
+    low = {std::min(low.x, w.x), std::min(low.y, w.y), std::min(low.z, w.z)};
+    high = {std::max(high.x, w.x), std::max(high.y, w.y), std::max(high.z, w.z)};
+  }
+  for (const GeneratedFlight& flight : GeneratedFlights()) {
+    Choose(flight);
+    LoadMissionFile();
+    for (const Vector3& eye : VirtualCockpitEye) {
+      SCOPED_TRACE(flight.mission + "/" + flight.file);
+      EXPECT_GT(eye.x, low.x + 0.5f);
+      EXPECT_LT(eye.x, high.x - 0.5f);
+      EXPECT_GT(eye.y, low.y + 0.5f);
+      EXPECT_LT(eye.y, high.y - 0.5f);
+      EXPECT_GT(eye.z, low.z + 0.5f);
+      EXPECT_LT(eye.z, high.z - 0.5f);
+    }
   }
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tools/common/canvas.h"
+#include "tools/common/elapsed.h"
 #include "tools/common/model_builder.h"
 
 namespace {
@@ -715,6 +716,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: make_models FOLDER\n";
     return 2;
   }
+  const Elapsed elapsed;
   try {
     fs::create_directories(argv[1]);
     Models out(argv[1]);
@@ -725,7 +727,7 @@ int main(int argc, char** argv) {
     WriteMarkers(out);
     WriteMoon(out);
     WriteScenery(out);
-    std::cout << "make_models: " << out.Count() << " models\n";
+    std::cout << "make_models: " << out.Count() << " models " << elapsed.Text() << "\n";
   } catch (const std::exception& error) {
     std::cerr << "make_models: " << error.what() << "\n";
     return 1;

@@ -26,6 +26,7 @@
 #include "platform/engine/height_grid.h"
 #include "platform/win/byte_writer.h"
 #include "tools/common/canvas.h"
+#include "tools/common/elapsed.h"
 #include "tools/terrain/land_tile_layout.h"
 
 namespace {
@@ -227,6 +228,7 @@ int main(int argc, char** argv) {
                  "[flat:X,Z,RADIUS,HEIGHT]... [below:X0,Z0,X1,Z1,HEIGHT]...\n";
     return 2;
   }
+  const Elapsed elapsed;
   try {
     const fs::path folder = argv[1];
     Ground ground;
@@ -261,6 +263,8 @@ int main(int argc, char** argv) {
         throw std::runtime_error("cannot write " + (folder / ("temp" + n + ".ht")).string());
       WriteJpeg(folder / ("Land" + n + ".jpg"), Shaded(grids[k], LandTileLayout[k], ground), 85);
     }
+    std::cout << "make_terrain: " << folder.parent_path().filename().string() << " "
+              << ground.craters.size() << " craters " << elapsed.Text() << "\n";
   } catch (const std::exception& error) {
     std::cerr << "make_terrain: " << error.what() << "\n";
     return 1;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/common/canvas.h"
+#include "tools/common/elapsed.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: make_contact_sheet PROGRAM_FOLDER FONT SHEET\n";
     return 2;
   }
+  const Elapsed elapsed;
   try {
     SetFontFile(argv[2]);
     const fs::path folder = argv[1];
@@ -62,7 +64,8 @@ int main(int argc, char** argv) {
            static_cast<float>(y0 + Picture + 16), 9, Argb(220, 220, 220), Align::Centre);
     }
     WritePng(argv[3], sheet);
-    std::cout << "make_contact_sheet: " << pictures.size() << " pictures\n";
+    std::cout << "make_contact_sheet: " << pictures.size() << " pictures " << elapsed.Text()
+              << "\n";
   } catch (const std::exception& error) {
     std::cerr << "make_contact_sheet: " << error.what() << "\n";
     return 1;

@@ -28,6 +28,7 @@
 #include "platform/win/ascii_case.h"
 #include "platform/win/trim.h"
 #include "tools/common/canvas.h"
+#include "tools/common/elapsed.h"
 
 namespace {
 
@@ -747,6 +748,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: make_textures PROGRAM_FOLDER FONT EARTH_MAP MOON_MAP INSTRUMENT_LAYOUT\n";
     return 2;
   }
+  const Elapsed elapsed;
   try {
     SetFontFile(argv[2]);
     Pictures out(argv[1]);
@@ -758,7 +760,7 @@ int main(int argc, char** argv) {
     WriteEarthAndMoon(out, argv[3], argv[4]);
     WriteLoadingAndButtons(out);
     WriteModelPictures(out);
-    std::cout << "make_textures: " << out.Count() << " pictures\n";
+    std::cout << "make_textures: " << out.Count() << " pictures " << elapsed.Text() << "\n";
   } catch (const std::exception& error) {
     std::cerr << "make_textures: " << error.what() << "\n";
     return 1;
