@@ -8,8 +8,10 @@
 #include <string>
 
 #include "platform/d3dx/math.h"
+#include "platform/d3dx/x_file_reader.h"
 #include "tests/library/core/library_fixture.h"
 #include "tests/library/core/skinned_scenes.h"
+#include "tests/library/core/x_binary.h"
 
 namespace {
 
@@ -276,6 +278,45 @@ TEST_F(SkinnedEntities, UnreadableFilesLeaveNothing) {
   EXPECT_EQ(Control()->LiveObjectCount(), before);
   EXPECT_EQ(Entity_Destroy(0), 0);
   EXPECT_TRUE(ShutDownAndRelease());
+}
+
+TEST_F(SkinnedEntities, TheSameSceneInTextAndBinaryGivesTheSameModel) {
+  Start();
+  const std::string text = xtest::Leg();
+  const d3dx::XFileDocument document =
+      d3dx::ReadXFile(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  const std::string binary = xtest::BinaryXWriter(document).Write();
+  ASSERT_EQ(binary.substr(0, 16), "xof 0303bin 0032");
+  const int32_t fromText = Create("text.x", text);
+  const int32_t fromBinary = Create("binary.x", binary);
+  ASSERT_GE(fromText, 0);
+  ASSERT_GE(fromBinary, 0);
+  EXPECT_EQ(Entity_GetBoneCount(fromBinary), Entity_GetBoneCount(fromText));
+  EXPECT_EQ(Entity_GetAnimationCount(fromBinary), Entity_GetAnimationCount(fromText));
+  EXPECT_EQ(Entity_GetAnimationLength(fromBinary, 0), Entity_GetAnimationLength(fromText, 0));
+  D3DVECTOR lowText{}, highText{}, lowBinary{}, highBinary{};
+  Entity_GetBoundingBox(fromText, &lowText, &highText);
+  Entity_GetBoundingBox(fromBinary, &lowBinary, &highBinary);
+  EXPECT_TRUE(Near(lowBinary, lowText));
+  EXPECT_TRUE(Near(highBinary, highText));
+  std::vector<DrawRecord> draws[2];
+  for (const int32_t e : {fromText, fromBinary}) {
+    Entity_SetKeyFrame(e, 50);
+    draws[e == fromText ? 0 : 1] = Draw(e);
+  }
+  ASSERT_EQ(draws[0].size(), draws[1].size());
+  for (size_t d = 0; d < draws[0].size(); ++d) {
+    EXPECT_EQ(draws[0][d].vertices, draws[1][d].vertices);
+    EXPECT_EQ(draws[0][d].indices, draws[1][d].indices);
+    EXPECT_EQ(draws[0][d].state.Transform(D3DTS_WORLDMATRIX(1)),
+              draws[1][d].state.Transform(D3DTS_WORLDMATRIX(1)));
+  }
+  for (int32_t bone = 0; bone < Entity_GetBoneCount(fromText); ++bone) {
+    char textName[256] = "", binaryName[256] = "";
+    Entity_GetBoneName(fromText, bone, textName);
+    Entity_GetBoneName(fromBinary, bone, binaryName);
+    EXPECT_STREQ(textName, binaryName);
+  }
 }
 
 }  // namespace
