@@ -14,10 +14,8 @@
 #include "platform/d3d/headless.h"
 #include "platform/d3dx/math.h"
 #include "platform/win/byte_writer.h"
+#include "tests/library/core/actors_scene.h"
 #include "tests/library/core/gl_library_device.h"
-#include "tests/library/core/md2_bytes.h"
-#include "tests/library/core/mdl_bytes.h"
-#include "tests/library/core/skinned_scenes.h"
 
 // The writer's implementation lives in the pixel tests of the render surfaces.
 #pragma GCC diagnostic push
@@ -67,23 +65,6 @@ class ActorsOnOpenGl : public ::testing::Test {
     direct3d_->Release();
     Scene_SetTimeElapsed(0);
     std::filesystem::remove_all(folder_);
-  }
-
-  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::filesystem::path path = folder_ / name;
-    win::WriteFileBytes(path, bytes);
-    return path.string();
-  }
-
-  int32_t Place(const std::string& path, float x, float scale) {
-    const int32_t e = Scene_CreateEntity(path.c_str(), "actor", 0);
-    EXPECT_GE(e, 0) << path;
-    Entity_SetRotationAxis(e, 1);
-    Entity_SetScale(e, scale, scale, scale);
-    Entity_SetPosition(e, x, 0, 0);
-    Entity_SetSpeed(e, 0);
-    Entity_ForceMatrixUpdate(e);
-    return e;
   }
 
   // The screen rectangle of a world box.
@@ -149,43 +130,28 @@ class ActorsOnOpenGl : public ::testing::Test {
 };
 
 TEST_F(ActorsOnOpenGl, EachActorDrawsInsideItsPosedBoxAndMovesWithTime) {
-  // Keyframe: frame f puts the quad at x f .. 4 + f, y 1 .. 5, z 3; placed at x -16, scale 1.5.
-  md2test::Md2Contents quad;
-  quad.packed = {{0, 0, 2}, {4, 0, 2}, {4, 8, 2}, {0, 8, 2}};
-  const int32_t md2 = Place(Write("walker.md2", md2test::Md2File(quad)), -16, 1.5f);
-  // Studio: the root quad at (1 .. 2, 2 .. 3, 3), the child's 5 above along z, turning about it.
-  const int32_t mdl = Place(Write("arm.mdl", mdltest::ModelFile(mdltest::TwoBones())), -2, 3);
-  // Skinned: the leg from y 0 to 2, its knee rising to 3 half way through the set.
-  const std::string leg = xtest::Leg();
-  const int32_t skinned = Place(Write("leg.x", {leg.begin(), leg.end()}), 11, 3);
-
-  struct Pose {
-    float md2Frame, mdlFrame, legTicks;
+  actorstest::ActorsScene scene;
+  scene.Build(folder_);
+  ASSERT_GE(scene.md2, 0);
+  ASSERT_GE(scene.mdl, 0);
+  ASSERT_GE(scene.skinned, 0);
+  // Where the poses put the quad and the leg, in the world.
+  struct Boxes {
     D3DXVECTOR3 md2Low, md2High, legLow, legHigh;
   };
-  const Pose poses[] = {
-      {0.0f, 0.0f, 0.0f, {{-16, 1.5f, 4.5f}}, {{-10, 7.5f, 4.5f}}, {{8, 0, 0}}, {{14, 6, 0}}},
-      {0.5f,
-       1.5f,
-       50.0f,
-       {{-15.25f, 1.5f, 4.5f}},
-       {{-9.25f, 7.5f, 4.5f}},
-       {{8, 0, 0}},
-       {{14, 9, 0}}}};
+  const Boxes boxes[] = {
+      {{{-16, 1.5f, 4.5f}}, {{-10, 7.5f, 4.5f}}, {{8, 0, 0}}, {{14, 6, 0}}},
+      {{{-15.25f, 1.5f, 4.5f}}, {{-9.25f, 7.5f, 4.5f}}, {{8, 0, 0}}, {{14, 9, 0}}}};
   std::vector<D3DCOLOR> pictures[2];
   for (int p = 0; p < 2; ++p) {
     SCOPED_TRACE(p);
-    const Pose& pose = poses[p];
-    Entity_SetKeyFrame(md2, pose.md2Frame);
-    Entity_SetKeyFrame(mdl, pose.mdlFrame);
-    VortanaUtils_MDLUpdate(mdl, 0);
-    MDLSystem_ComputeBoundingVolumes(mdl);
-    Entity_SetKeyFrame(skinned, pose.legTicks);
+    const Boxes& pose = boxes[p];
+    scene.Show(actorstest::kPoses[p]);
     pictures[p] = Render(std::to_string(p));
     ASSERT_EQ(pictures[p].size(), size_t{kSize} * kSize);
 
     D3DVECTOR low{}, high{};
-    ASSERT_EQ(Entity_GetBoundingBox(mdl, &low, &high), 1);
+    ASSERT_EQ(Entity_GetBoundingBox(scene.mdl, &low, &high), 1);
     const D3DXVECTOR3 studioLow{{-2 + 3 * low.x, 3 * low.y, 3 * low.z}};
     const D3DXVECTOR3 studioHigh{{-2 + 3 * high.x, 3 * high.y, 3 * high.z}};
     const ScreenRect md2Box = Project(pose.md2Low, pose.md2High);
