@@ -115,6 +115,8 @@ class DrawBackend {
   // Black of that opacity (0..1) over the whole frame, under the pointer.
   virtual void DrawFade(float /*opacity*/) {}
   virtual void Present() = 0;
+  // The frame into another window than the main one, at that size.
+  virtual void PresentToWindow(uintptr_t /*window*/, int32_t /*width*/, int32_t /*height*/) {}
   // The size of text [pixels] as the font draws it; its glyphs are `pixelHeight` high.
   virtual void MeasureText(const std::string& text, const Font& font, int32_t pixelHeight,
                            int32_t& width, int32_t& height) = 0;

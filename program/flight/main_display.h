@@ -52,3 +52,5 @@ void NewAscentParticle(Vector3& velocity, float& life);
 void StartAscentEngine();
 void StartDescentEngine();
 void StageAndAscend();
+// Lets the LM go from the command module.
+void Undock();

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/forms/script.h"
+#include "program/input/joystick_assign.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/startup_state.h"
 
