@@ -20,7 +20,6 @@
 #include "program/missions/dev_tools.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_state.h"
-#include "program/missions/records_services.h"
 #include "program/missions/replay_file.h"
 #include "program/scene/cockpit_models.h"
 #include "program/scene/engine_objects.h"
