@@ -18,10 +18,8 @@
 #include "library/core/actors/mdl_file.h"
 #include "library/core/actors/mdl_models.h"
 #include "library/core/actors/skinned_models.h"
-#include "library/core/frame/frame_state.h"
-#include "platform/d3d/headless.h"
 #include "platform/win/byte_reader.h"
-#include "platform/win/window.h"
+#include "tests/library/core/current_headless_device.h"
 
 namespace {
 
@@ -96,19 +94,7 @@ void Skinned(benchmark::State& state, const char* name) {
     state.SkipWithError("assimp-testmodels not installed");
     return;
   }
-  win::Window window{64, 64};
-  d3d::IDirect3D8* direct3d = d3d::CreateHeadlessDirect3D();
-  d3d::D3DPRESENT_PARAMETERS params{};
-  params.BackBufferWidth = 64;
-  params.BackBufferHeight = 64;
-  params.BackBufferFormat = d3d::D3DFMT_X8R8G8B8;
-  params.SwapEffect = d3d::D3DSWAPEFFECT_DISCARD;
-  params.hDeviceWindow = &window;
-  params.Windowed = 1;
-  d3d::IDirect3DDevice8* device = nullptr;
-  direct3d->CreateDevice(0, d3d::D3DDEVTYPE_HAL, &window, d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                         &params, &device);
-  CurrentDevice = device;
+  const tests::CurrentHeadlessDevice device;
   if (const int32_t slot = SkinnedMesh_LoadModel(path.string().c_str(), 0); slot < 0) {
     state.SkipWithError("the model is refused");
   } else {
@@ -122,9 +108,6 @@ void Skinned(benchmark::State& state, const char* name) {
       },
       [&] { PeerLoad(path); });
   SkinnedMesh_DestroyAll();
-  CurrentDevice = nullptr;
-  device->Release();
-  direct3d->Release();
 }
 
 }  // namespace

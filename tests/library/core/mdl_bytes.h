@@ -269,7 +269,7 @@ inline Contents OneBoneQuad() {
 
 // A root at (1, 2, 3) whose x moves 0, 1, 2 over three frames, and a child 5 above it turning
 // about z by 0, 1, 2 radians; two triangles on each bone.
-Contents TwoBones() {
+inline Contents TwoBones() {
   Contents c;
   c.bones = {Bone{"root", -1, {1, 2, 3, 0, 0, 0}, {0.1f, 1, 1, 1, 1, 1}},
              Bone{"child", 0, {0, 0, 5, 0, 0, 0}, {1, 1, 1, 1, 1, 0.01f}}};

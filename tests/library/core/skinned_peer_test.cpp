@@ -10,9 +10,7 @@
 #include <vector>
 
 #include "library/core/actors/skinned_models.h"
-#include "library/core/frame/frame_state.h"
-#include "platform/d3d/headless.h"
-#include "platform/win/window.h"
+#include "tests/library/core/current_headless_device.h"
 #include "tests/peer_package.h"
 
 namespace {
@@ -21,31 +19,9 @@ const std::filesystem::path kPeerModels = "/usr/share/assimp/models/X";
 
 class SkinnedPeer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    direct3d_ = d3d::CreateHeadlessDirect3D();
-    d3d::D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 64;
-    params.BackBufferHeight = 64;
-    params.BackBufferFormat = d3d::D3DFMT_X8R8G8B8;
-    params.SwapEffect = d3d::D3DSWAPEFFECT_DISCARD;
-    params.hDeviceWindow = &window_;
-    params.Windowed = 1;
-    ASSERT_EQ(direct3d_->CreateDevice(0, d3d::D3DDEVTYPE_HAL, &window_,
-                                      d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
-              d3d::D3D_OK);
-    CurrentDevice = device_;
-  }
+  void TearDown() override { SkinnedMesh_DestroyAll(); }
 
-  void TearDown() override {
-    SkinnedMesh_DestroyAll();
-    CurrentDevice = nullptr;
-    device_->Release();
-    direct3d_->Release();
-  }
-
-  win::Window window_{64, 64};
-  d3d::IDirect3D8* direct3d_ = nullptr;
-  d3d::IDirect3DDevice8* device_ = nullptr;
+  tests::CurrentHeadlessDevice device_;
 };
 
 void NodeNames(const aiNode* node, std::vector<std::string>& names) {
