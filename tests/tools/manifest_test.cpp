@@ -21,6 +21,9 @@
 #include "platform/win/ascii_case.h"
 #include "platform/win/byte_reader.h"
 #include "platform/win/profile.h"
+#include "program/flight/attitude_control.h"
+#include "program/flight/flight_state.h"
+#include "tests/program/saved_variables.h"
 #include "tools/common/canvas.h"
 
 namespace {
@@ -219,6 +222,100 @@ TEST(ProgramFolderManifest, TheDSKYFacesHaveTheirCellsWhereTheDSKYDrawsThem) {
       EXPECT_EQ(lamps.At(static_cast<uint32_t>(left + 1), static_cast<uint32_t>(top + 1)), cell);
       EXPECT_EQ(lamps.At(static_cast<uint32_t>(left + 54), static_cast<uint32_t>(top + 27)), cell);
     }
+}
+
+// The texture co-ordinates of a model span 0..1 both ways, so a render surface or a picture set on
+// it fills its face.
+void ExpectWholeTexture(const std::string& model) {
+  const d3dx::XMesh mesh =
+      d3dx::MergeXMeshes(d3dx::LoadXModel(d3dx::ReadXFile(Folder / "Models" / model)).root);
+  float u0 = 1, u1 = 0, v0 = 1, v1 = 0;
+  for (const d3dx::D3DXVECTOR2& uv : mesh.texcoords) {
+    u0 = std::min(u0, uv.x), u1 = std::max(u1, uv.x), v0 = std::min(v0, uv.y),
+    v1 = std::max(v1, uv.y);
+  }
+  EXPECT_EQ(u0, 0.0f) << model;
+  EXPECT_EQ(u1, 1.0f) << model;
+  EXPECT_EQ(v0, 0.0f) << model;
+  EXPECT_EQ(v1, 1.0f) << model;
+}
+
+TEST(ProgramFolderManifest, KeysLeversAndFacesCarryTheWholeTexture) {
+  for (const char* key : {"Key0", "Key5", "Key9", "KeyPlus", "KeyMinus", "KeyEntr", "KeyKeyRel",
+                          "KeyClr", "KeyRset", "KeyPro", "KeyNoun", "KeyVerb"})
+    ExpectWholeTexture(std::string(key) + ".X");
+  for (const char* face : {"FDAICdr", "FDAILmp", "XPointerCdr", "XPointerLmp", "AltitudeTape",
+                           "AltitudeRate", "DSKYDisp", "DSKYLights", "LPDOutside", "LPDInside",
+                           "Event_Timer", "Mission_Timer_Hours", "Mission_Timer_MinSec"})
+    ExpectWholeTexture(std::string(face) + ".X");
+  size_t levers = 0;
+  for (const auto& entry : fs::directory_iterator(Folder / "Models"))
+    if (entry.path().filename().string().starts_with("SW_")) {
+      ExpectWholeTexture(entry.path().filename().string());
+      ++levers;
+    }
+  EXPECT_EQ(levers, 23u);
+}
+
+// Where a plume points, in the LM's axes as drawn: from the pivot's vertical out along its cone.
+d3dx::D3DXVECTOR3 PlumeDirection(int plume) {
+  const d3dx::XMesh mesh = d3dx::MergeXMeshes(
+      d3dx::LoadXModel(
+          d3dx::ReadXFile(Folder / "Models" / ("RCSPlume" + std::to_string(plume) + ".x")))
+          .root);
+  // The cone's tip (at the nozzle) is its one vertex shared by every face; the rest is its base.
+  d3dx::D3DXVECTOR3 base{0, 0, 0}, tip{0, 0, 0};
+  size_t baseCount = 0, tipCount = 0;
+  for (size_t i = 0; i < mesh.positions.size(); ++i) {
+    const d3dx::D3DXVECTOR3 p{-mesh.positions[i].x, mesh.positions[i].y, -mesh.positions[i].z};
+    if (mesh.texcoords[i].y == 0.0f) {
+      tip = {tip.x + p.x, tip.y + p.y, tip.z + p.z};
+      ++tipCount;
+    } else {
+      base = {base.x + p.x, base.y + p.y, base.z + p.z};
+      ++baseCount;
+    }
+  }
+  const float b = 1.0f / static_cast<float>(baseCount), t = 1.0f / static_cast<float>(tipCount);
+  d3dx::D3DXVECTOR3 d{base.x * b - tip.x * t, base.y * b - tip.y * t, base.z * b - tip.z * t};
+  d3dx::D3DXVec3Normalize(&d, &d);
+  return d;
+}
+
+TEST(ProgramFolderManifest, TheTranslationJetsBlowTheirPlumesAgainstTheThrust) {
+  const SavedVariables saved(JetSelectionTables);
+  FillJetSelectionTables();
+  // The LM's axes in the world: x up, y to the right (+z), z forward (-x, where the hatch is).
+  const struct {
+    JetTable table;
+    d3dx::D3DXVECTOR3 thrust;
+  } translations[] = {{JetXPlus, {0, 1, 0}},   {JetXMinus, {0, -1, 0}}, {JetYPlus, {0, 0, 1}},
+                      {JetYMinus, {0, 0, -1}}, {JetZPlus, {-1, 0, 0}},  {JetZMinus, {1, 0, 0}}};
+  for (const auto& [table, thrust] : translations)
+    for (int plume = 1; plume <= RCSPlumeCount; ++plume) {
+      const JetCell& cell =
+          JetSelectionTables[static_cast<size_t>(table)][static_cast<size_t>(plume - 1)];
+      if (!cell.a && !cell.b) continue;
+      const d3dx::D3DXVECTOR3 d = PlumeDirection(plume);
+      EXPECT_LT(d.x * thrust.x + d.y * thrust.y + d.z * thrust.z, -0.99f)
+          << "table " << table << " plume " << plume;
+    }
+}
+
+TEST(ProgramFolderManifest, ThePanelPictureOpensOverEveryInstrument) {
+  const ArgbImage panel = ReadImage(Folder / "Textures/MainScreen.png");
+  ASSERT_EQ(panel.width, 1600u);
+  const std::string layout = (Folder / "Instruments.ini").string();
+  constexpr uint32_t CodeKey = 0xFFFAFFAC;
+  for (const char* section : {"FDAI", "XPointer", "Altitude Tape", "Altitude Rate Tape"}) {
+    const auto at = [&](const char* key) {
+      return static_cast<uint32_t>(
+          std::stoi(win::GetPrivateProfileString(section, key, "0", 16, layout)));
+    };
+    const uint32_t left = at("Left"), top = at("Top"), right = at("Right"), bottom = at("Bottom");
+    EXPECT_EQ(panel.At((left + right) / 2, (top + bottom) / 2), CodeKey) << section;
+    EXPECT_NE(panel.At(left - 3, (top + bottom) / 2), CodeKey) << section;
+  }
 }
 
 }  // namespace

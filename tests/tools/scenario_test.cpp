@@ -29,10 +29,10 @@
 #include "platform/win/byte_reader.h"
 #include "platform/win/profile.h"
 #include "program/flight/flight_state.h"
-#include "program/scene/scene_state.h"
 #include "program/missions/mission_file.h"
 #include "program/missions/mission_setup.h"
 #include "program/missions/path_nodes.h"
+#include "program/scene/scene_state.h"
 #include "tests/program/missions/program_folder.h"
 #include "tests/tools/generated_folder.h"
 

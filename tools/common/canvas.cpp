@@ -164,19 +164,6 @@ void Line(ArgbImage& image, float x0, float y0, float x1, float y1, float width,
     }
 }
 
-void VerticalGradient(ArgbImage& image, uint32_t top, uint32_t bottom) {
-  for (uint32_t y = 0; y < image.height; ++y) {
-    const float t =
-        image.height > 1 ? static_cast<float>(y) / static_cast<float>(image.height - 1) : 0;
-    const auto mix = [&](int shift) {
-      return static_cast<uint32_t>(std::lround(static_cast<float>(Channel(top, shift)) * (1 - t) +
-                                               static_cast<float>(Channel(bottom, shift)) * t));
-    };
-    const uint32_t colour = Argb(mix(16), mix(8), mix(0), mix(24));
-    for (uint32_t x = 0; x < image.width; ++x) image.At(x, y) = colour;
-  }
-}
-
 void SetFontFile(const std::filesystem::path& path) {
   Font& font = TheFont();
   auto bytes = win::ReadFileBytes(path, 64u << 20);

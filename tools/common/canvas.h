@@ -27,8 +27,6 @@ void FrameRect(ArgbImage& image, int x0, int y0, int x1, int y1, int width, uint
 void FillCircle(ArgbImage& image, float cx, float cy, float radius, uint32_t colour);
 void Ring(ArgbImage& image, float cx, float cy, float inner, float outer, uint32_t colour);
 void Line(ArgbImage& image, float x0, float y0, float x1, float y1, float width, uint32_t colour);
-// A vertical run of colours from top to bottom.
-void VerticalGradient(ArgbImage& image, uint32_t top, uint32_t bottom);
 
 enum class Align { Left, Centre, Right };
 // Text of the program folder's one face (a sans-serif of the installed fonts), `height` pixels from

@@ -67,28 +67,23 @@ void ModelBuilder::FaceOutward(uint32_t a, uint32_t b, uint32_t c, Point3 outwar
     Face(a, b, c);
 }
 
-void ModelBuilder::Quad(Point3 a, Point3 b, Point3 c, Point3 d, UvRect uv) {
+void ModelBuilder::Quad(Point3 a, Point3 b, Point3 c, Point3 d) {
   const Point3 n = Normalised(Cross(b - a, c - a));
-  const uint32_t i = Add(a, n, uv.u0, uv.v1);
-  const uint32_t j = Add(b, n, uv.u0, uv.v0);
-  const uint32_t k = Add(c, n, uv.u1, uv.v0);
-  const uint32_t l = Add(d, n, uv.u1, uv.v1);
+  const uint32_t i = Add(a, n, 0, 1);
+  const uint32_t j = Add(b, n, 0, 0);
+  const uint32_t k = Add(c, n, 1, 0);
+  const uint32_t l = Add(d, n, 1, 1);
   Face(i, j, k);
   Face(i, k, l);
 }
 
-void ModelBuilder::Panel(Point3 centre, Point3 normal, Point3 up, float halfWidth, float halfHeight,
-                         UvRect uv) {
+void ModelBuilder::Panel(Point3 centre, Point3 normal, Point3 up, float halfWidth,
+                         float halfHeight) {
   // Seen from the front the viewer looks along -normal; in left-handed axes their right is
   // up x forward.
   const Point3 right = Normalised(Cross(up, normal * -1.0f)) * halfWidth;
   const Point3 u = Normalised(up) * halfHeight;
-  Quad(centre - right - u, centre - right + u, centre + right + u, centre + right - u, uv);
-}
-
-void ModelBuilder::Triangle(Point3 a, Point3 b, Point3 c) {
-  const Point3 n = Normalised(Cross(b - a, c - a));
-  Face(Add(a, n, 0, 1), Add(b, n, 0.5f, 0), Add(c, n, 1, 1));
+  Quad(centre - right - u, centre - right + u, centre + right + u, centre + right - u);
 }
 
 void ModelBuilder::Box(Point3 c, Point3 h) {

@@ -25,11 +25,6 @@ Point3 operator*(Point3 a, float s);
 Point3 Cross(Point3 a, Point3 b);
 Point3 Normalised(Point3 a);
 
-// A rectangle of texture co-ordinates: u0, v0 at the first corner, u1, v1 at the third.
-struct UvRect {
-  float u0 = 0, v0 = 0, u1 = 1, v1 = 1;
-};
-
 struct ModelMaterial {
   std::array<float, 4> diffuse{0.8f, 0.8f, 0.8f, 1};
   float power = 10;
@@ -48,13 +43,11 @@ class ModelBuilder {
 
   // A flat four-cornered face seen from its front: bottom left, top left, top right, bottom right
   // (clockwise on the screen, the front of a triangle in the engine's left-handed axes). The
-  // texture shows upright and unmirrored from the front.
-  void Quad(Point3 a, Point3 b, Point3 c, Point3 d, UvRect uv = {});
+  // whole texture shows upright and unmirrored from the front.
+  void Quad(Point3 a, Point3 b, Point3 c, Point3 d);
   // A rectangle round `centre` facing `normal`, `up` its upright direction (at right angles to
   // the normal), half sizes across and up.
-  void Panel(Point3 centre, Point3 normal, Point3 up, float halfWidth, float halfHeight,
-             UvRect uv = {});
-  void Triangle(Point3 a, Point3 b, Point3 c);
+  void Panel(Point3 centre, Point3 normal, Point3 up, float halfWidth, float halfHeight);
   // A box from its centre and half sizes; every face carries the whole texture.
   void Box(Point3 centre, Point3 half);
   // A box between two points, with a square cross-section of half side `half` (struts, rails).
@@ -78,8 +71,6 @@ class ModelBuilder {
             const std::function<float(float, float)>& shape);
   // A prism of `sides` corners round the vertical through `centre`, from y0 to y1, capped.
   void Prism(Point3 centre, float radius, float y0, float y1, int sides, float turn = 0);
-
-  size_t TriangleCount() const { return triangles_.size(); }
 
   // Writes the model as one frame `frame` holding one mesh `frame` + "_Mesh".
   void Write(const std::filesystem::path& path, const std::string& frame) const;
