@@ -112,6 +112,8 @@ class DrawBackend {
   // that size [pixels], its hot spot at the mouse.
   virtual void SetPointer(int32_t /*texture*/, float /*width*/, float /*height*/, int32_t /*hotX*/,
                           int32_t /*hotY*/) {}
+  // The gamma the window shows the frames with (1 as drawn, larger brighter).
+  virtual void SetGamma(float) {}
   // Black of that opacity (0..1) over the whole frame, under the pointer.
   virtual void DrawFade(float /*opacity*/) {}
   virtual void Present() = 0;

@@ -192,7 +192,7 @@ class EngineGraphicEffect {
   EngineGraphicEffect(const EngineGraphicEffect&) = delete;
   EngineGraphicEffect& operator=(const EngineGraphicEffect&) = delete;
 
-  void SetGamma(float gamma) { gamma_ = gamma; }
+  void SetGamma(float gamma);
   float Gamma() const { return gamma_; }
   // A fade out of that length [ms]: the frame darkens to black, then shows again once it ends.
   void Start(int32_t durationMs);

@@ -145,6 +145,7 @@ class LibraryBackend final : public DrawBackend {
     pointer_ = {texture, width, height, hotX, hotY};
   }
   void DrawFade(float opacity) override { fade_ = opacity; }
+  void SetGamma(float gamma) override;
   void Present() override;
   int32_t StoreFont(const Font& font) override;
   void ResetFonts() override;
@@ -247,6 +248,7 @@ class LibraryBackend final : public DrawBackend {
     int32_t hotX = 0, hotY = 0;
   } pointer_;
   float fade_ = 0;  // the opacity of the black over this frame
+  float gamma_ = 1;
 };
 
 void LibraryBackend::Start(const DeviceSettings& settings) {
@@ -289,6 +291,7 @@ void LibraryBackend::Start(const DeviceSettings& settings) {
                       (why.empty() ? "" : ": " + why));
   }
   Screen2D_Init();
+  SetGamma(gamma_);
   Atmosphere_Initialize();
   Atmosphere_SunSetBillboardSize(kSunSize);
   ShadowVolume_AllocVolumes(kShadowQuads);
@@ -338,6 +341,18 @@ void LibraryBackend::SetDepthBuffer(int32_t choice) {
   if (direct3d_ == nullptr || params_.AutoDepthStencilFormat == depthFormat_) return;
   params_.AutoDepthStencilFormat = depthFormat_;
   RequestReset();
+}
+
+void LibraryBackend::SetGamma(float gamma) {
+  gamma_ = gamma;
+  if (device_ == nullptr || !(gamma > 0)) return;
+  D3DGAMMARAMP ramp{};
+  for (int level = 0; level < 256; ++level) {
+    const auto shown = static_cast<WORD>(
+        std::lround(std::pow(static_cast<float>(level) / 255.0f, 1.0f / gamma) * 65535.0f));
+    ramp.red[level] = ramp.green[level] = ramp.blue[level] = shown;
+  }
+  device_->SetGammaRamp(D3DSGR_NO_CALIBRATION, &ramp);
 }
 
 void LibraryBackend::Reset() {

@@ -266,6 +266,23 @@ TEST_F(LibraryBackendTest, ShadowsDarkenOnceAFrameThroughResetsAndNotWithoutSten
   EXPECT_EQ(device->Release(), 0u);
 }
 
+// The window shows the frame through the gamma; the back buffer keeps what was drawn.
+TEST_F(LibraryBackendTest, TheGammaBrightensWhatTheWindowShows) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineGraphicEffect effect(*engine);
+  effect.SetGamma(2);
+  engine->Clear(0xFF400080u);
+  engine->RenderToScreen();
+  // 255 x (level / 255) ^ (1 / 2)
+  EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF8000B5u);
+  EXPECT_EQ(engine->Backend().ReadBackBuffer(kWidth, kHeight)[0], 0xFF400080u);
+  effect.SetGamma(1);
+  engine->Clear(0xFF400080u);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF400080u);
+}
+
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
   d3d::HeadlessConfig refusing;
   refusing.createDeviceResult = d3d::D3DERR_NOTAVAILABLE;
