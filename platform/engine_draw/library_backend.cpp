@@ -42,6 +42,8 @@ constexpr uint32_t kChunkCells = 32;
 // A landscape is drawn whole within this many chunks of the eye at the default precision (that
 // of a tile Generate did not prepare); a precision of p reaches 2 / p as far.
 constexpr float kDetailChunks = 3.0f;
+// A landscape's detail texture repeats every this many cells.
+constexpr float kDetailCells = 8.0f;
 constexpr float kDefaultPrecision = 2.0f;
 constexpr int32_t kFinestPrecision = 1;  // precision mode: whole everywhere
 // The sky box and the sun stand this share of the far plane away, inside the view's depth.
@@ -970,16 +972,33 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
     texture = found->second;
   }
   SetSurface(landscape.Material(), texture);
+  const HeightGrid& grid = landscape.Grid();
+  const Texture* detail = engine_->Textures().Get(landscape.DetailTexture());
+  if (detail != nullptr) {
+    // The tile's coordinates, scaled to repeat the detail every few cells.
+    d3dx::D3DXMATRIX repeat;
+    d3dx::D3DXMatrixScaling(&repeat, static_cast<float>(grid.columns - 1) / kDetailCells,
+                            static_cast<float>(grid.rows - 1) / kDetailCells, 1);
+    device_->SetTransform(D3DTS_TEXTURE1, &repeat);
+    device_->SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    TextureFactory_ApplyTexture(1, detail->device);
+    device_->SetTextureStageState(1, D3DTSS_COLOROP, static_cast<DWORD>(landscape.DetailMode()));
+    device_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device_->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device_->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+    device_->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  }
   device_->SetVertexShader(kMeshFvf);
   // Chunks nearer than the detail distance are drawn whole, each doubling of it halves the
   // samples; the finest precision mode draws every chunk whole.
   const d3dx::D3DXVECTOR3 eye = Row(CameraInWorld(camera), 3);
-  const HeightGrid& grid = landscape.Grid();
   const float chunkSide = static_cast<float>(kChunkCells) * grid.spacing *
                           std::max(std::fabs(scale.x), std::fabs(scale.z));
   const float precision =
       landscape.Precision() > 0 ? static_cast<float>(landscape.Precision()) : kDefaultPrecision;
-  const float detail = chunkSide * kDetailChunks * kDefaultPrecision / precision;
+  const float wholeWithin = chunkSide * kDetailChunks * kDefaultPrecision / precision;
   for (size_t k = 0; k < ground.chunks.size(); ++k) {
     if (OutsideView(ground.bounds[k], toClip)) continue;
     const Upload& chunk = ground.chunks[k];
@@ -994,7 +1013,7 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
       };
       const float distance =
           std::hypot(gap(eye.x, a.x, b.x), gap(eye.y, a.y, b.y), gap(eye.z, a.z, b.z));
-      for (float reach = detail; distance >= reach && level + 1 < chunk.groupStart.size();
+      for (float reach = wholeWithin; distance >= reach && level + 1 < chunk.groupStart.size();
            reach *= 2)
         ++level;
     }
