@@ -50,6 +50,12 @@ struct Shape2D {
   int32_t segments = 0;  // circles
   std::string text;      // text
   int32_t font = 0;
+  // How the batch draws: blend factors in D3DBLEND numbering (0: by the texels' alpha), and the
+  // texture filter of the settings (0 nearest point, 1 bilinear, 2 trilinear, 3 anisotropic,
+  // 4 flat cubic, 5 Gaussian cubic, 6 none).
+  int32_t sourceBlend = 0;
+  int32_t destinationBlend = 0;
+  int32_t filter = 0;
 };
 
 // What a backend starts its device with.

@@ -166,6 +166,11 @@ class LibraryBackend final : public DrawBackend {
   // target or the present ends it.
   void StartBatch();
   void EndBatch();
+  // The blend factors and filter the open batch draws with, as a shape asks for them.
+  struct BatchState {
+    int32_t sourceBlend = 0, destinationBlend = 0, filter = 0;
+    bool operator==(const BatchState&) const = default;
+  };
   // Draws the shadow volumes asked for since anything else was drawn: one darkening for all of
   // them, so that where shadows overlap the ground is no darker.
   void DrawShadows();
@@ -220,7 +225,11 @@ class LibraryBackend final : public DrawBackend {
   bool scene_ = false;      // the frame's scene on the back buffer is open
   bool resetPending_ = false;
   bool batch_ = false;
-  int32_t made_ = 0;  // textures, materials and lights made, for names of their own
+  BatchState batchState_;
+  static constexpr std::array kFilterStates = {D3DTSS_MINFILTER, D3DTSS_MAGFILTER,
+                                               D3DTSS_MIPFILTER};
+  std::array<DWORD, 3> filters3D_{};  // stage 0's filters before the batch
+  int32_t made_ = 0;                  // textures, materials and lights made, for names of their own
   const Engine* engine_ = nullptr;
   // The open targets: a render surface's identifier, 0 for the back buffer.
   std::vector<int32_t> targets_;
@@ -390,10 +399,28 @@ void LibraryBackend::StartBatch() {
   if (batch_) return;
   DrawShadows();
   EnsureScene();
-  // Straight alpha over what is drawn, texels tinted by the corner colours.
+  // Straight alpha over what is drawn unless asked otherwise, texels tinted by the corner colours.
+  const BatchState& state = batchState_;
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device_->SetRenderState(D3DRS_SRCBLEND, state.sourceBlend != 0
+                                              ? static_cast<DWORD>(state.sourceBlend)
+                                              : D3DBLEND_SRCALPHA);
+  device_->SetRenderState(D3DRS_DESTBLEND, state.destinationBlend != 0
+                                               ? static_cast<DWORD>(state.destinationBlend)
+                                               : D3DBLEND_INVSRCALPHA);
+  // The settings' filters by number: the device has no cubic ones, and "none" samples the
+  // nearest texel. The 3D drawing gets its own back at the end of the batch.
+  constexpr DWORD kFilters[] = {D3DTEXF_POINT,  D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_ANISOTROPIC,
+                                D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_POINT};
+  constexpr int32_t kTrilinear = 2;
+  for (size_t k = 0; k < kFilterStates.size(); ++k)
+    device_->GetTextureStageState(0, kFilterStates[k], &filters3D_[k]);
+  const DWORD filter =
+      kFilters[std::clamp(state.filter, 0, static_cast<int32_t>(std::size(kFilters)) - 1)];
+  device_->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
+  device_->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
+  device_->SetTextureStageState(0, D3DTSS_MIPFILTER,
+                                state.filter == kTrilinear ? D3DTEXF_LINEAR : D3DTEXF_NONE);
   for (D3DTEXTURESTAGESTATETYPE op : {D3DTSS_COLOROP, D3DTSS_ALPHAOP})
     device_->SetTextureStageState(0, op, D3DTOP_MODULATE);
   Screen2D_Start();
@@ -404,10 +431,17 @@ void LibraryBackend::EndBatch() {
   if (!batch_) return;
   Screen2D_End();
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  for (size_t k = 0; k < kFilterStates.size(); ++k)
+    device_->SetTextureStageState(0, kFilterStates[k], filters3D_[k]);
   batch_ = false;
 }
 
 void LibraryBackend::Draw2D(const Shape2D& shape) {
+  const BatchState state{shape.sourceBlend, shape.destinationBlend, shape.filter};
+  if (state != batchState_) {
+    EndBatch();
+    batchState_ = state;
+  }
   StartBatch();
   const uint32_t* c = shape.colours;
   switch (shape.kind) {

@@ -202,6 +202,35 @@ TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploads
   EXPECT_NE(changed[0].vertices, near[0].vertices) << "the new height is in the device";
 }
 
+// Boxes of one colour would share a draw; a change of blend factors or filter between them starts
+// the library's batch again, and the 3D drawing gets its filter back after the batch.
+TEST_F(LibraryBackendTest, ADrawStateOrFilterChangeInABatchStartsItAgain) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineScreen2DDraw draw(*engine);
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  draw.Begin();
+  draw.DrawFilledBox(0, 0, 10, 10, kRed, kRed, kRed, kRed);
+  draw.SetDrawState(d3d::D3DBLEND_ONE, d3d::D3DBLEND_ONE);
+  draw.DrawFilledBox(10, 0, 20, 10, kRed, kRed, kRed, kRed);
+  draw.SetTextureFilter(1);
+  draw.DrawFilledBox(20, 0, 30, 10, kRed, kRed, kRed, kRed);
+  draw.End();
+  engine->RenderToScreen();
+  const auto& draws = control.Draws();
+  ASSERT_EQ(draws.size(), 3u);
+  const auto &first = draws[0].state, &second = draws[1].state, &third = draws[2].state;
+  EXPECT_EQ(first.renderStates[d3d::D3DRS_SRCBLEND], d3d::D3DBLEND_SRCALPHA);
+  EXPECT_EQ(second.renderStates[d3d::D3DRS_SRCBLEND], d3d::D3DBLEND_ONE);
+  EXPECT_EQ(second.renderStates[d3d::D3DRS_DESTBLEND], d3d::D3DBLEND_ONE);
+  EXPECT_EQ(second.stageStates[0][d3d::D3DTSS_MAGFILTER], d3d::D3DTEXF_POINT);
+  EXPECT_EQ(third.stageStates[0][d3d::D3DTSS_MAGFILTER], d3d::D3DTEXF_LINEAR);
+  d3d::DWORD filter = 0;
+  Device()->GetTextureStageState(0, d3d::D3DTSS_MAGFILTER, &filter);
+  EXPECT_EQ(filter, d3d::D3DTEXF_POINT) << "the device's own again";
+}
+
 // A panel or a sky of stars puts hundreds of items in one batch: every one is drawn.
 TEST_F(LibraryBackendTest, BigBatchesDrawWhole) {
   Start(HeadlessDirect3D());
