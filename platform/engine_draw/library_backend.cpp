@@ -15,6 +15,7 @@
 #include "platform/engine/scene.h"
 #include "platform/win/app_path.h"
 #include "platform/win/gdi_text.h"
+#include "platform/win/window.h"
 
 namespace engine {
 namespace {
@@ -582,7 +583,14 @@ void LibraryBackend::Present() {
   EnsureScene();
   DrawOverlays();
   scene_ = false;
-  if (Viewport_Present(kMainViewport, kNoOverrideWindow) == 1 || resetPending_) Reset();
+  // A minimised window shows nothing: the frame ends unshown.
+  const win::Window* window = win::WindowFromHandle(params_.hDeviceWindow);
+  if (window != nullptr && window->show == win::ShowState::Minimised) {
+    device_->EndScene();
+    if (resetPending_) Reset();
+  } else if (Viewport_Present(kMainViewport, kNoOverrideWindow) == 1 || resetPending_) {
+    Reset();
+  }
   ++frame_;
   ReleaseUploads(false);
 }

@@ -33,6 +33,14 @@ TEST_F(LibraryBackendTest, FramesClearPresentOnceEachAndShutdownLeavesNothing) {
 
   engine->RenderToScreen();  // nothing drawn still presents
   EXPECT_EQ(control.PresentCount(), 2u);
+  window->SetWindowState(forms::WindowState::Minimized);
+  engine->Clear(0xFF112233u);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.PresentCount(), 2u) << "a minimised window shows nothing";
+  window->SetWindowState(forms::WindowState::Normal);
+  engine->Clear(0xFF112233u);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.PresentCount(), 3u);
 
   device->AddRef();
   engine->Shutdown();
