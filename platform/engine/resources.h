@@ -151,7 +151,9 @@ class EngineAtmosphere {
   void SetSunPosition(float x, float y, float z) { sun_ = {x, y, z}; }
   void EnableLensFlare(bool on) { lensFlare_ = on; }
   void SetFlareCount(int32_t count);
-  // Flares are numbered from 1.
+  // Flares are numbered from 1. Each lies on from the one before towards the sun by its position,
+  // and size is half its side, both in sixteenths of a world unit; the sun stands at its position
+  // from the eye.
   void SetFlare(int32_t index, int32_t texture, float position, float size, uint32_t colour,
                 int32_t = -1);
   void SetSkyBox(const int32_t textures[6]);

@@ -43,10 +43,10 @@ constexpr uint32_t kChunkCells = 32;
 // A landscape is drawn whole within this many chunks of the eye at the default precision (that
 // of a tile Generate did not prepare); a precision of p reaches 2 / p as far.
 constexpr float kDetailChunks = 3.0f;
-// A landscape's detail texture repeats every this many cells.
-constexpr float kDetailCells = 8.0f;
 constexpr float kDefaultPrecision = 2.0f;
 constexpr int32_t kFinestPrecision = 1;  // precision mode: whole everywhere
+// A landscape's detail texture repeats every this many cells.
+constexpr float kDetailCells = 8.0f;
 // The sky box and the sun stand this share of the far plane away, inside the view's depth.
 constexpr float kSkyShareOfFar = 0.5f;
 // The sun's billboard size (the library's unit: 200 world units of half side) at the engine's sun
@@ -305,7 +305,6 @@ void LibraryBackend::Start(const DeviceSettings& settings) {
   Screen2D_Init();
   SetGamma(gamma_);
   Atmosphere_Initialize();
-  Atmosphere_SunSetBillboardSize(kSunSize);
   ShadowVolume_AllocVolumes(kShadowQuads);
 }
 
