@@ -320,6 +320,28 @@ TEST_F(LibraryBackendTest, TheGammaBrightensWhatTheWindowShows) {
   EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF400080u);
 }
 
+// Textures are capped at the device's largest side; a device that can keep no texture refuses
+// with an EngineError naming the file.
+TEST_F(LibraryBackendTest, TexturesFitTheDeviceOrAreRefusedSayingWhich) {
+  d3d::HeadlessConfig small;
+  small.caps.MaxTextureWidth = small.caps.MaxTextureHeight = 4;
+  Start(HeadlessDirect3D(small));
+  engine::EngineTextureFactory textures(*engine);
+  const std::string file = WriteQuadrants("quadrants.bmp");
+  EXPECT_EQ(engine->Textures().Get(textures.LoadTexture(file, "q"))->width, 4);
+  engine->Shutdown();
+  d3d::HeadlessConfig none;
+  none.textureFormats.clear();
+  Start(HeadlessDirect3D(none));
+  engine::EngineTextureFactory refused(*engine);
+  try {
+    refused.LoadTexture(file, "q");
+    FAIL() << "no texture on a device that keeps none";
+  } catch (const engine::EngineError& error) {
+    EXPECT_NE(std::string(error.what()).find("quadrants.bmp"), std::string::npos) << error.what();
+  }
+}
+
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {
   d3d::HeadlessConfig refusing;
   refusing.createDeviceResult = d3d::D3DERR_NOTAVAILABLE;
