@@ -118,6 +118,10 @@ class IDirect3DDevice8 : public IUnknown {
                           const void* dirtyRegion) = 0;
   virtual HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
                                 IDirect3DSurface8** backBuffer) = 0;
+  // The ramp the presents go through on their way to the window (straight at the start); the
+  // back buffer and what GetFrontBuffer reads stay as drawn. flags are ignored.
+  virtual void SetGammaRamp(DWORD flags, const D3DGAMMARAMP* ramp) = 0;
+  virtual void GetGammaRamp(D3DGAMMARAMP* ramp) = 0;
 
   // ---- Resources ----
   // levels 0 makes the full chain down to 1 x 1.
