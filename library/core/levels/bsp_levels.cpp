@@ -70,6 +70,8 @@ void FreeContents(BspLevel& level) {
   level.visibleLeaves.clear();
   level.visibleFaces.clear();
   level.path.clear();
+  // The next level looks for its textures where it is told, not where the last one did.
+  level.textureFolder.clear();
   level.loaded = false;
 }
 
