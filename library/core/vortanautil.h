@@ -854,6 +854,197 @@ VORTANA_API int32_t InitMD2Second(int32_t option);
 // Before a device reset: deletes both shaders and releases the shared buffer; 1.
 VORTANA_API int32_t MD2System_LostAll();
 
+// ---- Entities: animated actors from MD2, MDL and skinned X files --------------------------------
+// An entity is one placed copy of a loaded model (one copy of each file, shared by all its
+// entities), addressed by its index in the entity table; a destroyed entity's identifier goes to
+// the next one created. Exports taking an entity refuse an identifier outside the table with the
+// result their line gives (0 unless said). Angles are radians; text outputs take 256 characters.
+
+// What the collision tests fill: 17 words.
+struct CollisionResult {
+  d3d::D3DVECTOR normal;  // unit, in world space
+  d3d::D3DVECTOR point;   // in world space
+  float distance;         // from the segment's start, world units
+  int32_t unused[2];      // not written
+  int32_t cleared[2];     // 0 before each test
+  int32_t hit;            // 1 on a hit, else 0
+  int32_t hitKind;        // 1 on a hit
+  int32_t entity;         // the entity hit
+  int32_t reserved[2];    // 0 on a hit
+  int32_t bone;           // the bone of the hit box (studio models, test kinds 2 and above)
+};
+static_assert(sizeof(CollisionResult) == 68);
+
+// Opens a model file and picks its kind from its first bytes ("IDST" studio, "IDP2" keyframe,
+// "xof" skinned); a path an entity already has shares that entity's model without opening the
+// file. Returns the new identifier, or -1 for a null path, a missing file, an unknown format or
+// a model that could not be loaded (nothing is left behind).
+VORTANA_API int32_t Scene_CreateEntity(const char* path, const char* name, int32_t loadTextures);
+// Rebuilds the world matrix when a transform changed; unless transformOnly's low byte is set, also
+// tests the bounding sphere against the frustum and advances the animation by the frame time.
+VORTANA_API int32_t Scene_UpdateEntity(int32_t entity, int32_t transformOnly);
+// Updates and draws one entity; 1 when drawn, 0 when disabled or outside the frustum.
+VORTANA_API int32_t Scene_RenderEntity(int32_t entity, const d3d::D3DMATRIX* view,
+                                       const d3d::D3DMATRIX* projection);
+VORTANA_API int32_t Entity_Render(int32_t entity, const d3d::D3DMATRIX* view,
+                                  const d3d::D3DMATRIX* projection);
+// Every enabled entity in table order; 1.
+VORTANA_API int32_t Scene_RenderAllEntities(const d3d::D3DMATRIX* view,
+                                            const d3d::D3DMATRIX* projection);
+// Does nothing; 1.
+VORTANA_API int32_t Scene_UpdateAllEntities();
+// The segment start..end against every enabled entity (test kind: 0 box, 1 sphere, 2 and above
+// the hit boxes where a model has them): the nearest hit (nearest not 0) or the first, its
+// distance and entity; 1 on a hit, else 0.
+VORTANA_API int32_t Scene_Collide(const d3d::D3DVECTOR* start, const d3d::D3DVECTOR* end,
+                                  float* distance, int32_t* entity, int32_t kind, int32_t nearest);
+VORTANA_API int32_t Scene_AdvancedCollision(const d3d::D3DVECTOR* start, const d3d::D3DVECTOR* end,
+                                            CollisionResult* result, int32_t kind,
+                                            int32_t nearest);
+// One entity's segment test; its hit flag (Entity_Collide writes the distance of a hit).
+VORTANA_API int32_t Entity_AdvancedCollision(int32_t entity, const d3d::D3DVECTOR* start,
+                                             const d3d::D3DVECTOR* end, CollisionResult* result,
+                                             int32_t kind);
+VORTANA_API int32_t Entity_Collide(int32_t entity, const d3d::D3DVECTOR* start,
+                                   const d3d::D3DVECTOR* end, float* distance, int32_t kind);
+// Frees the entity and its reference to the model, which goes with its last entity.
+VORTANA_API int32_t Entity_Destroy(int32_t entity);
+// A new entity of the same file and kind with the source's groups; its identifier, or -1.
+VORTANA_API int32_t Entity_DuplicateActor(int32_t entity, const char* name);
+VORTANA_API int32_t Entity_Enable(int32_t entity, int32_t enable);
+// Rebuilds the world matrix now.
+VORTANA_API int32_t Entity_ForceMatrixUpdate(int32_t entity);
+// The last frustum test: 1 visible, 0 not; -1 for a bad identifier.
+VORTANA_API int32_t Entity_IsVisible(int32_t entity);
+VORTANA_API int32_t Entity_EnableFrustumCulling(int32_t entity, int32_t enable);
+// The cull mode set before the entity draws (1 none).
+VORTANA_API int32_t Entity_SetCullingMode(int32_t entity, int32_t cullMode);
+VORTANA_API int32_t Entity_SetAlphaTest(int32_t entity, int32_t enable, int32_t reference);
+// Draws the model's box, and a studio model's hit boxes, with the entity (absolute values kept).
+VORTANA_API int32_t Entity_ShowBoundingBox(int32_t entity, int32_t box, int32_t hitBoxes);
+// Does nothing; 1.
+VORTANA_API int32_t Entity_SetShadowOptions(int32_t entity, const d3dx::D3DXPLANE* plane,
+                                            const float* vector, float value);
+// Skinned entities: adds the animation sets of another X file to the model; 0 for other kinds.
+VORTANA_API int32_t Entity_LoadAdditionalAnimations(int32_t entity, const char* path);
+VORTANA_API int32_t Entity_GetName(int32_t entity, char* name);
+// Keeps at most 255 characters.
+VORTANA_API int32_t Entity_SetName(int32_t entity, const char* name);
+// The first entity with exactly this name; -1 when none.
+VORTANA_API int32_t Entity_GetEntityIDByName(const char* name);
+
+// Transform. The world matrix is scale x rotation matrix, then the position; axis mode 0 (the
+// default) first turns the model's z-up axes to y-up: (x, y, z) becomes (-x, z, -y), each scaled.
+VORTANA_API int32_t Entity_SetPosition(int32_t entity, float x, float y, float z);
+VORTANA_API int32_t Entity_GetPosition(int32_t entity, float* x, float* y, float* z);
+VORTANA_API int32_t Entity_SetScale(int32_t entity, float x, float y, float z);
+VORTANA_API int32_t Entity_GetScale(int32_t entity, float* x, float* y, float* z);
+// Rotation matrix = yaw y, pitch x, roll z; the angles are kept for Entity_GetRotation alone.
+VORTANA_API int32_t Entity_SetRotation(int32_t entity, float x, float y, float z);
+VORTANA_API int32_t Entity_GetRotation(int32_t entity, float* x, float* y, float* z);
+// Turns about the entity's own axis (world 0) or the world's (world not 0).
+VORTANA_API int32_t Entity_RotateX(int32_t entity, float angle, int32_t world);
+VORTANA_API int32_t Entity_RotateY(int32_t entity, float angle, int32_t world);
+VORTANA_API int32_t Entity_RotateZ(int32_t entity, float angle, int32_t world);
+VORTANA_API int32_t Entity_SetRotationAxis(int32_t entity, int32_t axisMode);
+VORTANA_API int32_t Entity_SetRotationMatrix(int32_t entity, const d3d::D3DMATRIX* matrix);
+VORTANA_API int32_t Entity_GetRotationMatrix(int32_t entity, d3d::D3DMATRIX* matrix);
+// World and rotation matrix = matrix, position = its translation row (cleared in the rotation).
+VORTANA_API int32_t Entity_SetMatrix(int32_t entity, const d3d::D3DMATRIX* matrix);
+VORTANA_API int32_t Entity_GetMatrix(int32_t entity, d3d::D3DMATRIX* matrix);
+// Moves along the rotation matrix's third, second and first rows.
+VORTANA_API int32_t Entity_MoveRelative(int32_t entity, float alongZ, float alongY, float alongX);
+// Writes nothing for a valid entity; a bad one gets (0, 0, 0) and 0.
+VORTANA_API int32_t Entity_GetLookAtPoint(int32_t entity, int32_t unused, float* x, float* y,
+                                          float* z);
+// Stores position, rotation angles and scale (the rotation matrix stays) for the next update.
+VORTANA_API int32_t VortanaUtils_SetSettings(int32_t entity, const d3d::D3DVECTOR* position,
+                                             const d3d::D3DVECTOR* rotation,
+                                             const d3d::D3DVECTOR* scale);
+
+// Animation: sequences (studio), animations (keyframe) or sets (skinned). Time is in frames.
+// 2 for an animation the model lacks.
+VORTANA_API int32_t Entity_SetAnimation(int32_t entity, int32_t animation);
+// -1 for a name the model lacks.
+VORTANA_API int32_t Entity_SetAnimationByName(int32_t entity, const char* name);
+VORTANA_API int32_t Entity_GetAnimationIndexByName(int32_t entity, const char* name);
+VORTANA_API int32_t Entity_GetAnimation(int32_t entity);
+VORTANA_API int32_t Entity_GetAnimationCount(int32_t entity);
+// Frames of the animation (keyframe: last minus first); 1 for a model without animations.
+VORTANA_API int32_t Entity_GetAnimationLength(int32_t entity, int32_t animation);
+VORTANA_API int32_t Entity_GetAnimationName(int32_t entity, int32_t animation, char* name);
+// loop 0 plays the animation once.
+VORTANA_API int32_t Entity_SetAnimationLoop(int32_t entity, int32_t loop);
+VORTANA_API int32_t Entity_IsAnimationFinished(int32_t entity);
+VORTANA_API int32_t Entity_SetSpeed(int32_t entity, float framesPerSecond);
+// -1 for a bad identifier.
+VORTANA_API int32_t Entity_SetKeyFrame(int32_t entity, float frame);
+VORTANA_API int32_t Entity_GetKeyFrame(int32_t entity, float* frame);
+// Plays start..end; both 0 end the custom range.
+VORTANA_API int32_t Entity_SetCustomAnimation(int32_t entity, float start, float end);
+
+// Bones (studio and skinned models).
+VORTANA_API int32_t Entity_GetBoneCount(int32_t entity);
+VORTANA_API int32_t Entity_GetBoneName(int32_t entity, int32_t bone, char* name);
+// The parent bone, -1 for a root.
+VORTANA_API int32_t Entity_GetBoneParent(int32_t entity, int32_t bone);
+VORTANA_API int32_t Entity_GetBonePosition(int32_t entity, int32_t bone,
+                                           const d3d::D3DVECTOR* point, d3d::D3DVECTOR* out);
+VORTANA_API int32_t Entity_GetBoneMatrix(int32_t entity, int32_t bone,
+                                         const d3d::D3DVECTOR* offset, d3d::D3DMATRIX* out);
+// The bone's override: matrix, combine (1 multiply, 0 replace), enabled.
+VORTANA_API int32_t Entity_SetBoneMatrix(int32_t entity, int32_t bone,
+                                         const d3d::D3DMATRIX* matrix, int32_t combine,
+                                         int32_t enable);
+VORTANA_API int32_t Entity_SetBoneRotationMatrix(int32_t entity, int32_t bone,
+                                                 const d3d::D3DMATRIX* matrix, int32_t combine,
+                                                 int32_t enable);
+
+// Material groups (group -1: every group; a keyframe model has one).
+VORTANA_API int32_t Entity_GetMaterialCount(int32_t entity);
+VORTANA_API int32_t Entity_GetGroupNumber(int32_t entity);
+VORTANA_API int32_t Entity_GetMaterial(int32_t entity, int32_t group);
+VORTANA_API int32_t Entity_GetTexture(int32_t entity, int32_t group);
+VORTANA_API int32_t Entity_SetMaterial(int32_t entity, int32_t material, int32_t group);
+VORTANA_API int32_t Entity_SetTexture(int32_t entity, int32_t texture, int32_t group);
+VORTANA_API int32_t Entity_SetSphereMapping(int32_t entity, int32_t enable, int32_t texture,
+                                            int32_t group);
+// The model-space box and sphere.
+VORTANA_API int32_t Entity_GetBoundingBox(int32_t entity, d3d::D3DVECTOR* min, d3d::D3DVECTOR* max);
+VORTANA_API int32_t Entity_GetBoundingSphere(int32_t entity, d3d::D3DVECTOR* centre, float* radius);
+
+// Keyframe entities. Writes the new identifier and returns 1, or writes 0 and returns 0.
+VORTANA_API int32_t CreateEntityMD2(const char* path, const char* name, int32_t* entity,
+                                    int32_t loadTextures);
+// Frees a model; its entities stay and reach no model. 1.
+struct ActorModel2;
+VORTANA_API int32_t MD2_Delete(ActorModel2* model);
+// The distance from start to where the segment meets the current frame's box; 1 on a hit, 0 (and
+// 0 written) on a miss.
+VORTANA_API int32_t MD2System_Collide(int32_t entity, const d3d::D3DVECTOR* start,
+                                      const d3d::D3DVECTOR* end, float* distance);
+
+// Studio entities. Writes the new identifier and returns 1, or writes 0 and returns 0. The model's
+// textures may lie in the file named as the path with "T.MDL" for its last four characters, its
+// sequence groups in those with "01.MDL", "02.MDL" and so on.
+VORTANA_API int32_t CreateEntity(const char* path, const char* name, int32_t* entity,
+                                 int32_t loadTextures);
+// Frees a model; its entities stay and reach no model. 1.
+struct ActorModel;
+VORTANA_API int32_t MDL_Delete(ActorModel* model);
+// Plays the sequence from its start at speed 1; a sequence in a group file that could not be read
+// plays sequence 0 instead. 0 (logged) for a sequence the model lacks, which leaves the current.
+VORTANA_API int32_t VortanaUtils_SetSequence(int32_t entity, int32_t sequence);
+// Advances the entity's frame (elapsed milliseconds, at most 1000) and poses its bones.
+VORTANA_API int32_t VortanaUtils_MDLUpdate(int32_t entity, float elapsed);
+VORTANA_API int32_t VortanaUtils_MDLRender(int32_t entity, const d3d::D3DMATRIX* view,
+                                           const d3d::D3DMATRIX* projection);
+// The model's box and sphere from the entity's pose.
+VORTANA_API int32_t MDLSystem_ComputeBoundingVolumes(int32_t entity);
+// Around a device reset: the processor-path models' dynamic buffers go and come back; 1.
+VORTANA_API int32_t MDL_OnLostAll();
+VORTANA_API int32_t MDL_OnResetAll();
+
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
 // The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.
 struct MAT3DSC {

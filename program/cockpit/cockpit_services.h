@@ -1,5 +1,4 @@
-// The sounds and score tables that the flight calls. The score tables' bodies belong to the score
-// code and do nothing until it is built.
+// The sounds and score tables that the flight calls.
 #pragma once
 
 void PlayCrashSound();
@@ -8,6 +7,7 @@ void PlaySeparationSound();
 void PlayEngineSound();
 // Starts the jet sound and keeps it looping.
 void PlayRCSLoopSound();
+// The score of the last flight in a table over the view.
 void DrawLandingScoreTable();
 void DrawRaceScoreTable();
 // With sound on, the background music starts again.

@@ -1,4 +1,0 @@
-#include "program/cockpit/cockpit_services.h"
-
-void DrawLandingScoreTable() {}
-void DrawRaceScoreTable() {}
