@@ -362,8 +362,9 @@ BspReadResult ReadBspFile(std::span<const uint8_t> file) {
       }
     }
   }
-  // The drawing walks the first model's tree.
+  // The drawing walks the first model's tree, which must end in a leaf.
   if (image.models.empty()) return refuse("models");
+  if (image.leaves.empty()) return refuse("leaves");
   result.image = std::move(image);
   return result;
 }
