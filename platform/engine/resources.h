@@ -35,7 +35,8 @@ class EngineTextureFactory {
   explicit EngineTextureFactory(Engine& engine) : engine_(engine) {}
   // Loads an image file (what the D3DX layer reads) under a name. A width or height of -1 takes
   // the file's; an image larger than the device allows is scaled down, keeping its proportions.
-  // Texels of the colour key's RGB become transparent (0 = no key).
+  // Texels of the colour key's RGB become transparent (0 = no key). The key 0xFFFAFFAC keys
+  // nothing: it asks for a format with alpha, so the file's own alpha makes texels clear.
   int32_t LoadTexture(const std::string& programPath, const std::string& name, int32_t width = -1,
                       int32_t height = -1, uint32_t colourKey = 0, int32_t = -1, int32_t = -1);
   void DeleteTexture(int32_t texture);
