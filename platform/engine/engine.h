@@ -33,7 +33,7 @@ struct Texture {
   std::string path;   // empty for the texture of a render surface
   int32_t width = 0;  // pixels, after any scaling down
   int32_t height = 0;
-  uint32_t colourKey = 0;  // 0xAARRGGBB texels of this colour are transparent; 0 = none
+  uint32_t colourKey = 0;  // 0xAARRGGBB, as EngineTextureFactory::LoadTexture takes it
   int32_t device = 0;      // the drawing backend's identifier of it; 0 for none
 };
 
@@ -196,8 +196,8 @@ class Engine {
   std::vector<EngineRenderSurface*> surfaces_;
   InputQueue input_;
   std::unique_ptr<JoystickSource> joysticks_;
-  WindowPresent windowPresent_;
   const EngineGraphicEffect* effect_ = nullptr;
+  WindowPresent windowPresent_;
 };
 
 }  // namespace engine

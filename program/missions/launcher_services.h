@@ -1,4 +1,5 @@
-// What the launcher's side dialogs share, and the open-file dialog.
+// The dialogs the start-up and the language change unload, beyond the launcher's own forms, and the
+// open-file dialog.
 #pragma once
 
 #include <cstdint>

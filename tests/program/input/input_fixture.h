@@ -30,6 +30,7 @@
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
+#include "tests/program/flight/headless_lm.h"
 #include "tests/program/input_engine.h"
 #include "tests/program/main_display_reload.h"
 #include "tests/program/saved_variables.h"
@@ -86,6 +87,7 @@ class InputTest : public ::testing::Test {
   void TearDown() override {
     if (JoystickAssign.Loaded()) JoystickAssign->DropWithoutEvents();
     SwitchMeshes.clear();
+    headless::ReleaseScene();
     engine_.reset();
     DropMainDisplay();
     forms::UseClock(nullptr);
