@@ -137,10 +137,10 @@ class InputTest : public ::testing::Test {
       JoystickAxisLimit, JoystickListCount, LastTestedJoystick, POVValue, POVJoystick,
       CommandInputPending, ShiftPending, CtrlPending, WindowsKeyPending, AltPending, KeyDelayActive,
       SettingsOverlayShown, CurrentKeyCode, NumLockOn, KeyRepeatBlocked, DescentRateChanged,
-      ExitDialogShown, KeyHandController, ThrottleKeyValue, FlagPlanted, FlagPosition, KeyDelayActive,
-      KeyHoldValue, KeyHoldStart, KeyHoldThreshold, KeyHoldRateLow, KeyHoldRateHigh, KeyHoldCapLow,
-      KeyHoldCapHigh, MouseX, MouseY, MouseButton1, MouseButton2, LPDRollArm, LPDPitchArm,
-      JoystickThrottleRing, JoystickThrottleIndex, NameEntryItem, SelectedJoystick,
+      ExitDialogShown, KeyHandController, ThrottleKeyValue, FlagPlanted, FlagPosition,
+      KeyDelayActive, KeyHoldValue, KeyHoldStart, KeyHoldThreshold, KeyHoldRateLow, KeyHoldRateHigh,
+      KeyHoldCapLow, KeyHoldCapHigh, MouseX, MouseY, MouseButton1, MouseButton2, LPDRollArm,
+      LPDPitchArm, JoystickThrottleRing, JoystickThrottleIndex, NameEntryItem, SelectedJoystick,
       JoystickTestStop, LanguageSuffix);
   SavedVariables flight_ = SavedVariables(
       ControlsActive, RunFlag, ExitRequest, FramesPerSecond, MaxCommandedRadialVelocity,
