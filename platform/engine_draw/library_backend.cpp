@@ -75,6 +75,22 @@ struct MeshVertex {
 };
 constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
+// A vertex of a run of filled circles, in pixels, as the library's 2D batch makes them: just in
+// front of the viewer, untextured.
+struct ScreenVertex {
+  float x, y, z, rhw;
+  uint32_t colour;
+  float u, v;
+};
+constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr float kScreenDepth = 0.001f;
+constexpr float kRadiansPerDegree = 0.017453f;  // the library's, so that rims fall alike
+// The library draws a circle of at most this many segments; finer ones go to it as they are.
+constexpr int32_t kMostCircleSegments = 1022;
+// Triangles of circles a draw holds at most: the software rasteriser takes a long list of small
+// triangles far slower than a few short ones (measured best near a hundred).
+constexpr size_t kMostRunTriangles = 120;
+
 // One geometry in the device: its triangles ordered by material group.
 struct Upload {
   IDirect3DVertexBuffer8* vertices = nullptr;
@@ -167,6 +183,11 @@ class LibraryBackend final : public DrawBackend {
   // target or the present ends it.
   void StartBatch();
   void EndBatch();
+  // A run of filled circles (a sky of stars, each circle its own engine batch) is drawn as one
+  // triangle list of ours: the library's batch would draw a hundred circles at a time. Whatever
+  // the library queued before the run is drawn first, so that the order stays as asked.
+  void QueueCircle(const Shape2D& shape);
+  void DrawCircles();
   // The blend factors and filter the open batch draws with, as a shape asks for them.
   struct BatchState {
     int32_t sourceBlend = 0, destinationBlend = 0, filter = 0;
@@ -226,6 +247,8 @@ class LibraryBackend final : public DrawBackend {
   bool scene_ = false;      // the frame's scene on the back buffer is open
   bool resetPending_ = false;
   bool batch_ = false;
+  bool libraryQueued_ = false;         // the open batch holds something of the library's to draw
+  std::vector<ScreenVertex> circles_;  // the run of filled circles not yet drawn
   BatchState batchState_;
   static constexpr std::array kFilterStates = {D3DTSS_MINFILTER, D3DTSS_MAGFILTER,
                                                D3DTSS_MIPFILTER};
@@ -429,7 +452,9 @@ void LibraryBackend::StartBatch() {
 
 void LibraryBackend::EndBatch() {
   if (!batch_) return;
+  DrawCircles();
   Screen2D_End();
+  libraryQueued_ = false;
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
   for (size_t k = 0; k < kFilterStates.size(); ++k)
     device_->SetTextureStageState(0, kFilterStates[k], filters3D_[k]);
@@ -443,6 +468,13 @@ void LibraryBackend::Draw2D(const Shape2D& shape) {
     batchState_ = state;
   }
   StartBatch();
+  if (shape.kind == Shape2D::Kind::FilledCircle && shape.segments >= 1 &&
+      shape.segments <= kMostCircleSegments) {
+    QueueCircle(shape);
+    return;
+  }
+  DrawCircles();
+  libraryQueued_ = true;
   const uint32_t* c = shape.colours;
   switch (shape.kind) {
     case Shape2D::Kind::Texture:
@@ -477,6 +509,50 @@ void LibraryBackend::Draw2D(const Shape2D& shape) {
       break;
     }
   }
+}
+
+void LibraryBackend::QueueCircle(const Shape2D& shape) {
+  if (libraryQueued_) {
+    Screen2D_End();
+    Screen2D_Start();
+    libraryQueued_ = false;
+  }
+  if (circles_.size() / 3 + static_cast<size_t>(shape.segments) > kMostRunTriangles) DrawCircles();
+  const auto vertex = [&](float x, float y) {
+    return ScreenVertex{x, y, kScreenDepth, kScreenDepth, shape.colours[0], 0, 0};
+  };
+  const ScreenVertex centre = vertex(shape.x1, shape.y1);
+  const float step = 360.0f / static_cast<float>(shape.segments);
+  const auto rim = [&](int32_t i) {
+    const float angle = static_cast<float>(i % shape.segments) * step * kRadiansPerDegree;
+    return vertex(std::cos(angle) * shape.x2 + shape.x1, std::sin(angle) * shape.x2 + shape.y1);
+  };
+  ScreenVertex previous = rim(0);
+  for (int32_t i = 1; i <= shape.segments; ++i) {
+    const ScreenVertex next = rim(i);
+    circles_.insert(circles_.end(), {centre, previous, next});
+    previous = next;
+  }
+}
+
+void LibraryBackend::DrawCircles() {
+  if (circles_.empty()) return;
+  // The library's 2D states, and back to the 3D ones after.
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device_->SetRenderState(D3DRS_LIGHTING, 0);
+  device_->SetRenderState(D3DRS_SPECULARENABLE, 0);
+  device_->SetRenderState(D3DRS_FOGENABLE, 0);
+  device_->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+  device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+  device_->SetVertexShader(kScreenFvf);
+  TextureFactory_ApplyTexture(0, 0);
+  device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(circles_.size() / 3),
+                           circles_.data(), sizeof(ScreenVertex));
+  device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+  device_->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+  LightFactory_ApplySpecularLighting();
+  Atmosphere_ApplyFog();
+  circles_.clear();
 }
 
 int32_t LibraryBackend::StoreFont(const Font& font) {

@@ -4,6 +4,7 @@
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "platform/d3d/gl.h"
@@ -106,6 +107,55 @@ TEST_F(LibraryBackendGl, TwoDCornerColoursAndATexturesQuadrantsLandOnTheirPixels
   EXPECT_EQ(At(pixels, 250, 250), kBlue);
   EXPECT_EQ(At(pixels, 350, 250), kWhite);
   engine->RenderToScreen();
+}
+
+// Stars as the program draws them, each circle its own batch, between boxes: the backend draws
+// runs of circles itself, and the picture is the one the library's own batch draws.
+TEST_F(LibraryBackendGl, ASkyOfStarsDrawsAsTheLibrarysBatchDrawsIt) {
+  constexpr int kStars = 700;
+  const auto star = [](int k) {
+    // The one before the blue box lies under it.
+    return k == kStars / 2
+               ? std::array{350.0f, 150.0f, 10.0f, 6.0f}
+               : std::array{static_cast<float>(k * 37 % kWidth),
+                            static_cast<float>(k * 91 % kHeight), 1.5f + static_cast<float>(k % 4),
+                            static_cast<float>(3 + k % 8)};
+  };
+  const auto colour = [](int k) { return k % 3 == 0 ? kWhite : 0xFF000000u | (0x10305u * k); };
+  engine::EngineScreen2DDraw draw(*engine);
+  engine->Clear(0xFF000000u);
+  draw.Begin();
+  draw.DrawFilledBox(0, 0, 200, 200, kRed, kRed, kRed, kRed);
+  draw.End();
+  for (int k = 0; k < kStars; ++k) {
+    const auto s = star(k);
+    draw.Begin();
+    draw.DrawFilledCircle(s[0], s[1], s[2], static_cast<int32_t>(s[3]), colour(k));
+    if (k == kStars / 2) draw.DrawFilledBox(300, 100, 400, 200, kBlue, kBlue, kBlue, kBlue);
+    draw.End();
+  }
+  draw.Begin();
+  draw.DrawFilledBox(100, 100, 300, 300, kGreen, kGreen, kGreen, kGreen);
+  draw.End();
+  const std::vector<uint32_t> engineDrawn = Read("engine_draw_stars");
+  engine->RenderToScreen();
+
+  engine->Clear(0xFF000000u);
+  Screen2D_Start();
+  Screen2D_DrawFilledBox(0, 0, 200, 200, kRed, kRed, kRed, kRed);
+  for (int k = 0; k < kStars; ++k) {
+    const auto s = star(k);
+    Screen2D_DrawFilledCircle(s[0], s[1], s[2], static_cast<int32_t>(s[3]), colour(k));
+    if (k == kStars / 2) Screen2D_DrawFilledBox(300, 100, 400, 200, kBlue, kBlue, kBlue, kBlue);
+  }
+  Screen2D_DrawFilledBox(100, 100, 300, 300, kGreen, kGreen, kGreen, kGreen);
+  Screen2D_End();
+  const std::vector<uint32_t> libraryDrawn = engine->Backend().ReadBackBuffer(kWidth, kHeight);
+  engine->RenderToScreen();
+  EXPECT_EQ(std::ranges::count(engineDrawn, kWhite), std::ranges::count(libraryDrawn, kWhite));
+  EXPECT_TRUE(engineDrawn == libraryDrawn);
+  EXPECT_EQ(At(engineDrawn, 150, 150), kGreen);  // over the red box and its stars
+  EXPECT_EQ(At(engineDrawn, 350, 150), kBlue);   // over the star before it
 }
 
 TEST_F(LibraryBackendGl, ALitMeshShowsEachGroupsColourAndTextureWhereTheSceneProjectsIt) {
