@@ -45,6 +45,10 @@ constexpr uint32_t kChunkCells = 32;
 constexpr float kDetailChunks = 3.0f;
 constexpr float kDefaultPrecision = 2.0f;
 constexpr int32_t kFinestPrecision = 1;  // precision mode: whole everywhere
+// A landscape chunk's sides, in the order of its skirts: first row, last row, first column, last
+// column. Each level of a chunk has a group of its surface, then one of each side's skirt.
+constexpr uint32_t kSides = 4;
+constexpr size_t kLevelGroups = 1 + kSides;
 // A landscape's detail texture repeats every this many cells.
 constexpr float kDetailCells = 8.0f;
 // The sky box and the sun stand this share of the far plane away, inside the view's depth.
@@ -210,6 +214,7 @@ class LibraryBackend final : public DrawBackend {
     uint64_t revision = 0;
     std::vector<Upload> chunks;
     std::vector<std::array<d3dx::D3DXVECTOR3, 2>> bounds;
+    uint32_t across = 0;  // chunks in a row
     uint64_t lastFrame = 0;
   };
   Ground& CurrentGround(const EngineLandscape& landscape);
@@ -264,7 +269,8 @@ class LibraryBackend final : public DrawBackend {
   // A plain font's twin of the library's, by the font's identifier: the library does not measure
   // plain fonts.
   std::map<int32_t, win::HFONT> plainFonts_;
-  uint64_t frame_ = 0;  // presents so far
+  uint64_t frame_ = 0;          // presents so far
+  std::vector<size_t> levels_;  // a landscape's chunk levels as it draws, kept for their room
   // Shadow volumes asked for and not yet drawn: the volume, its world matrix and light.
   struct ShadowRequest {
     int32_t volume;
@@ -776,6 +782,7 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
   };
   const float uStep = 1.0f / static_cast<float>(std::max(1u, grid.columns - 1));
   const float vStep = 1.0f / static_cast<float>(std::max(1u, grid.rows - 1));
+  ground.across = (grid.columns - 2) / kChunkCells + 1;
   for (uint32_t row0 = 0; row0 + 1 < grid.rows; row0 += kChunkCells) {
     for (uint32_t column0 = 0; column0 + 1 < grid.columns; column0 += kChunkCells) {
       const uint32_t columns = std::min(kChunkCells, grid.columns - 1 - column0) + 1;
@@ -807,7 +814,7 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
                         : (side == 2 ? k * columns : k * columns + columns - 1);
       };
       const auto skirtStart = static_cast<uint32_t>(vertices.size());
-      for (uint32_t side = 0; side < 4; ++side) {
+      for (uint32_t side = 0; side < kSides; ++side) {
         const uint32_t count = side < 2 ? columns : rows;
         for (uint32_t k = 0; k < count; ++k) {
           MeshVertex lowered = vertices[edge(side, k)];
@@ -817,6 +824,11 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
       }
       Upload chunk;
       std::vector<uint32_t> indices;
+      // Each level's groups: its surface, then the skirt of each side.
+      const auto endGroup = [&] {
+        chunk.groupTriangles.push_back(
+            static_cast<UINT>((indices.size() - chunk.groupStart.back()) / 3));
+      };
       for (uint32_t step = 1; step <= kChunkCells; step *= 2) {
         chunk.groupStart.push_back(static_cast<UINT>(indices.size()));
         const auto last = [step](uint32_t count, uint32_t k) {
@@ -832,8 +844,10 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
             indices.insert(indices.end(), {v00, v11, v10, v00, v01, v11});
           }
         }
+        endGroup();
         uint32_t lowered = skirtStart;
-        for (uint32_t side = 0; side < 4; ++side) {
+        for (uint32_t side = 0; side < kSides; ++side) {
+          chunk.groupStart.push_back(static_cast<UINT>(indices.size()));
           const uint32_t count = side < 2 ? columns : rows;
           for (uint32_t k = 0; k + 1 < count; k += step) {
             const uint32_t k1 = last(count, k);
@@ -843,9 +857,8 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
             indices.insert(indices.end(), {a, b, b2, a, b2, a2, a, b2, b, a, a2, b2});
           }
           lowered += count;
+          endGroup();
         }
-        chunk.groupTriangles.push_back(
-            static_cast<UINT>((indices.size() - chunk.groupStart.back()) / 3));
       }
       Fill(chunk, vertices, indices);
       ground.chunks.push_back(chunk);
@@ -1119,6 +1132,9 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
   const float precision =
       landscape.Precision() > 0 ? static_cast<float>(landscape.Precision()) : kDefaultPrecision;
   const float wholeWithin = chunkSide * kDetailChunks * kDefaultPrecision / precision;
+  // The level of each chunk drawn, kCulled for one outside the view.
+  constexpr size_t kCulled = ~size_t{0};
+  levels_.assign(ground.chunks.size(), kCulled);
   for (size_t k = 0; k < ground.chunks.size(); ++k) {
     if (OutsideView(ground.bounds[k], toClip)) continue;
     const Upload& chunk = ground.chunks[k];
@@ -1133,14 +1149,42 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
       };
       const float distance =
           std::hypot(gap(eye.x, a.x, b.x), gap(eye.y, a.y, b.y), gap(eye.z, a.z, b.z));
-      for (float reach = wholeWithin; distance >= reach && level + 1 < chunk.groupStart.size();
-           reach *= 2)
+      for (float reach = wholeWithin;
+           distance >= reach && level + 1 < chunk.groupStart.size() / kLevelGroups; reach *= 2)
         ++level;
     }
+    levels_[k] = level;
+  }
+  // A skirt closes the gap to a neighbour drawn at another level; between neighbours of one level
+  // the edges meet and the skirt would hang unseen below them. The landscape's border keeps its.
+  const size_t across = ground.across;
+  const size_t down = ground.chunks.size() / across;
+  for (size_t k = 0; k < ground.chunks.size(); ++k) {
+    const size_t level = levels_[k];
+    if (level == kCulled) continue;
+    const size_t row = k / across, column = k % across;
+    const std::array<bool, kSides> beside = {row > 0, row + 1 < down, column > 0,
+                                             column + 1 < across};
+    const std::array<size_t, kSides> neighbour = {k - across, k + across, k - 1, k + 1};
+    std::array<bool, kLevelGroups> shown{true};
+    for (uint32_t side = 0; side < kSides; ++side)
+      shown[1 + side] = !beside[side] || levels_[neighbour[side]] != level;
+    const Upload& chunk = ground.chunks[k];
     device_->SetStreamSource(0, chunk.vertices, sizeof(MeshVertex));
     device_->SetIndices(chunk.indices, 0);
-    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount, chunk.groupStart[level],
-                                  chunk.groupTriangles[level]);
+    // The shown groups, adjoining ones in one draw.
+    const size_t first = level * kLevelGroups;
+    for (size_t g = 0; g < kLevelGroups;) {
+      if (!shown[g]) {
+        ++g;
+        continue;
+      }
+      UINT triangles = 0;
+      const size_t start = g;
+      for (; g < kLevelGroups && shown[g]; ++g) triangles += chunk.groupTriangles[first + g];
+      device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount,
+                                    chunk.groupStart[first + start], triangles);
+    }
   }
 }
 
