@@ -45,6 +45,10 @@ constexpr uint32_t kChunkCells = 32;
 constexpr float kDetailChunks = 3.0f;
 constexpr float kDefaultPrecision = 2.0f;
 constexpr int32_t kFinestPrecision = 1;  // precision mode: whole everywhere
+// A landscape chunk's sides, in the order of its skirts: first row, last row, first column, last
+// column. Each level of a chunk has a group of its surface, then one of each side's skirt.
+constexpr uint32_t kSides = 4;
+constexpr size_t kLevelGroups = 1 + kSides;
 // A landscape's detail texture repeats every this many cells.
 constexpr float kDetailCells = 8.0f;
 // The sky box and the sun stand this share of the far plane away, inside the view's depth.
@@ -74,6 +78,22 @@ struct MeshVertex {
   d3dx::D3DXVECTOR2 texcoord;
 };
 constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+// A vertex of a run of filled circles, in pixels, as the library's 2D batch makes them: just in
+// front of the viewer, untextured.
+struct ScreenVertex {
+  float x, y, z, rhw;
+  uint32_t colour;
+  float u, v;
+};
+constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr float kScreenDepth = 0.001f;
+constexpr float kRadiansPerDegree = 0.017453f;  // the library's, so that rims fall alike
+// The library draws a circle of at most this many segments; finer ones go to it as they are.
+constexpr int32_t kMostCircleSegments = 1022;
+// Triangles of circles a draw holds at most: the software rasteriser takes a long list of small
+// triangles far slower than a few short ones (measured best near a hundred).
+constexpr size_t kMostRunTriangles = 120;
 
 // One geometry in the device: its triangles ordered by material group.
 struct Upload {
@@ -167,6 +187,11 @@ class LibraryBackend final : public DrawBackend {
   // target or the present ends it.
   void StartBatch();
   void EndBatch();
+  // A run of filled circles (a sky of stars, each circle its own engine batch) is drawn in
+  // triangle lists of ours: the library's batch would draw a hundred circles at a time. Whatever
+  // the library queued before the run is drawn first, so that the order stays as asked.
+  void QueueCircle(const Shape2D& shape);
+  void DrawCircles();
   // The blend factors and filter the open batch draws with, as a shape asks for them.
   struct BatchState {
     int32_t sourceBlend = 0, destinationBlend = 0, filter = 0;
@@ -189,6 +214,7 @@ class LibraryBackend final : public DrawBackend {
     uint64_t revision = 0;
     std::vector<Upload> chunks;
     std::vector<std::array<d3dx::D3DXVECTOR3, 2>> bounds;
+    uint32_t across = 0;  // chunks in a row
     uint64_t lastFrame = 0;
   };
   Ground& CurrentGround(const EngineLandscape& landscape);
@@ -226,6 +252,8 @@ class LibraryBackend final : public DrawBackend {
   bool scene_ = false;      // the frame's scene on the back buffer is open
   bool resetPending_ = false;
   bool batch_ = false;
+  bool libraryQueued_ = false;         // the open batch holds something of the library's to draw
+  std::vector<ScreenVertex> circles_;  // the run of filled circles not yet drawn
   BatchState batchState_;
   static constexpr std::array kFilterStates = {D3DTSS_MINFILTER, D3DTSS_MAGFILTER,
                                                D3DTSS_MIPFILTER};
@@ -241,7 +269,8 @@ class LibraryBackend final : public DrawBackend {
   // A plain font's twin of the library's, by the font's identifier: the library does not measure
   // plain fonts.
   std::map<int32_t, win::HFONT> plainFonts_;
-  uint64_t frame_ = 0;  // presents so far
+  uint64_t frame_ = 0;          // presents so far
+  std::vector<size_t> levels_;  // a landscape's chunk levels as it draws, kept for their room
   // Shadow volumes asked for and not yet drawn: the volume, its world matrix and light.
   struct ShadowRequest {
     int32_t volume;
@@ -429,7 +458,9 @@ void LibraryBackend::StartBatch() {
 
 void LibraryBackend::EndBatch() {
   if (!batch_) return;
+  DrawCircles();
   Screen2D_End();
+  libraryQueued_ = false;
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
   for (size_t k = 0; k < kFilterStates.size(); ++k)
     device_->SetTextureStageState(0, kFilterStates[k], filters3D_[k]);
@@ -443,6 +474,13 @@ void LibraryBackend::Draw2D(const Shape2D& shape) {
     batchState_ = state;
   }
   StartBatch();
+  if (shape.kind == Shape2D::Kind::FilledCircle && shape.segments >= 1 &&
+      shape.segments <= kMostCircleSegments) {
+    QueueCircle(shape);
+    return;
+  }
+  DrawCircles();
+  libraryQueued_ = true;
   const uint32_t* c = shape.colours;
   switch (shape.kind) {
     case Shape2D::Kind::Texture:
@@ -477,6 +515,53 @@ void LibraryBackend::Draw2D(const Shape2D& shape) {
       break;
     }
   }
+}
+
+void LibraryBackend::QueueCircle(const Shape2D& shape) {
+  if (libraryQueued_) {
+    Screen2D_End();
+    Screen2D_Start();
+    libraryQueued_ = false;
+  }
+  if (circles_.size() / 3 + static_cast<size_t>(shape.segments) > kMostRunTriangles) DrawCircles();
+  const auto vertex = [&](float x, float y) {
+    return ScreenVertex{x, y, kScreenDepth, kScreenDepth, shape.colours[0], 0, 0};
+  };
+  const float step = 360.0f / static_cast<float>(shape.segments);
+  const auto rim = [&](int32_t i) {
+    const float angle = static_cast<float>(i) * step * kRadiansPerDegree;
+    return vertex(std::cos(angle) * shape.x2 + shape.x1, std::sin(angle) * shape.x2 + shape.y1);
+  };
+  // The library fans the rim around the centre; a fan from the first rim vertex covers the same
+  // pixels, each once by the fill rule, with two triangles fewer. Fewer than three segments
+  // enclose nothing.
+  const ScreenVertex first = rim(0);
+  ScreenVertex previous = rim(1);
+  for (int32_t i = 2; i < shape.segments; ++i) {
+    const ScreenVertex next = rim(i);
+    circles_.insert(circles_.end(), {first, previous, next});
+    previous = next;
+  }
+}
+
+void LibraryBackend::DrawCircles() {
+  if (circles_.empty()) return;
+  // The library's 2D states, and back to the 3D ones after.
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device_->SetRenderState(D3DRS_LIGHTING, 0);
+  device_->SetRenderState(D3DRS_SPECULARENABLE, 0);
+  device_->SetRenderState(D3DRS_FOGENABLE, 0);
+  device_->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+  device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+  device_->SetVertexShader(kScreenFvf);
+  TextureFactory_ApplyTexture(0, 0);
+  device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(circles_.size() / 3),
+                           circles_.data(), sizeof(ScreenVertex));
+  device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+  device_->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+  LightFactory_ApplySpecularLighting();
+  Atmosphere_ApplyFog();
+  circles_.clear();
 }
 
 int32_t LibraryBackend::StoreFont(const Font& font) {
@@ -697,6 +782,7 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
   };
   const float uStep = 1.0f / static_cast<float>(std::max(1u, grid.columns - 1));
   const float vStep = 1.0f / static_cast<float>(std::max(1u, grid.rows - 1));
+  ground.across = (grid.columns - 2) / kChunkCells + 1;
   for (uint32_t row0 = 0; row0 + 1 < grid.rows; row0 += kChunkCells) {
     for (uint32_t column0 = 0; column0 + 1 < grid.columns; column0 += kChunkCells) {
       const uint32_t columns = std::min(kChunkCells, grid.columns - 1 - column0) + 1;
@@ -728,7 +814,7 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
                         : (side == 2 ? k * columns : k * columns + columns - 1);
       };
       const auto skirtStart = static_cast<uint32_t>(vertices.size());
-      for (uint32_t side = 0; side < 4; ++side) {
+      for (uint32_t side = 0; side < kSides; ++side) {
         const uint32_t count = side < 2 ? columns : rows;
         for (uint32_t k = 0; k < count; ++k) {
           MeshVertex lowered = vertices[edge(side, k)];
@@ -738,6 +824,11 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
       }
       Upload chunk;
       std::vector<uint32_t> indices;
+      // Each level's groups: its surface, then the skirt of each side.
+      const auto endGroup = [&] {
+        chunk.groupTriangles.push_back(
+            static_cast<UINT>((indices.size() - chunk.groupStart.back()) / 3));
+      };
       for (uint32_t step = 1; step <= kChunkCells; step *= 2) {
         chunk.groupStart.push_back(static_cast<UINT>(indices.size()));
         const auto last = [step](uint32_t count, uint32_t k) {
@@ -753,8 +844,10 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
             indices.insert(indices.end(), {v00, v11, v10, v00, v01, v11});
           }
         }
+        endGroup();
         uint32_t lowered = skirtStart;
-        for (uint32_t side = 0; side < 4; ++side) {
+        for (uint32_t side = 0; side < kSides; ++side) {
+          chunk.groupStart.push_back(static_cast<UINT>(indices.size()));
           const uint32_t count = side < 2 ? columns : rows;
           for (uint32_t k = 0; k + 1 < count; k += step) {
             const uint32_t k1 = last(count, k);
@@ -764,9 +857,8 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
             indices.insert(indices.end(), {a, b, b2, a, b2, a2, a, b2, b, a, a2, b2});
           }
           lowered += count;
+          endGroup();
         }
-        chunk.groupTriangles.push_back(
-            static_cast<UINT>((indices.size() - chunk.groupStart.back()) / 3));
       }
       Fill(chunk, vertices, indices);
       ground.chunks.push_back(chunk);
@@ -1040,6 +1132,9 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
   const float precision =
       landscape.Precision() > 0 ? static_cast<float>(landscape.Precision()) : kDefaultPrecision;
   const float wholeWithin = chunkSide * kDetailChunks * kDefaultPrecision / precision;
+  // The level of each chunk drawn, kCulled for one outside the view.
+  constexpr size_t kCulled = ~size_t{0};
+  levels_.assign(ground.chunks.size(), kCulled);
   for (size_t k = 0; k < ground.chunks.size(); ++k) {
     if (OutsideView(ground.bounds[k], toClip)) continue;
     const Upload& chunk = ground.chunks[k];
@@ -1054,14 +1149,42 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
       };
       const float distance =
           std::hypot(gap(eye.x, a.x, b.x), gap(eye.y, a.y, b.y), gap(eye.z, a.z, b.z));
-      for (float reach = wholeWithin; distance >= reach && level + 1 < chunk.groupStart.size();
-           reach *= 2)
+      for (float reach = wholeWithin;
+           distance >= reach && level + 1 < chunk.groupStart.size() / kLevelGroups; reach *= 2)
         ++level;
     }
+    levels_[k] = level;
+  }
+  // A skirt closes the gap to a neighbour drawn at another level; between neighbours of one level
+  // the edges meet and the skirt would hang unseen below them. The landscape's border keeps its.
+  const size_t across = ground.across;
+  const size_t down = ground.chunks.size() / across;
+  for (size_t k = 0; k < ground.chunks.size(); ++k) {
+    const size_t level = levels_[k];
+    if (level == kCulled) continue;
+    const size_t row = k / across, column = k % across;
+    const std::array<bool, kSides> beside = {row > 0, row + 1 < down, column > 0,
+                                             column + 1 < across};
+    const std::array<size_t, kSides> neighbour = {k - across, k + across, k - 1, k + 1};
+    std::array<bool, kLevelGroups> shown{true};
+    for (uint32_t side = 0; side < kSides; ++side)
+      shown[1 + side] = !beside[side] || levels_[neighbour[side]] != level;
+    const Upload& chunk = ground.chunks[k];
     device_->SetStreamSource(0, chunk.vertices, sizeof(MeshVertex));
     device_->SetIndices(chunk.indices, 0);
-    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount, chunk.groupStart[level],
-                                  chunk.groupTriangles[level]);
+    // The shown groups, adjoining ones in one draw.
+    const size_t first = level * kLevelGroups;
+    for (size_t g = 0; g < kLevelGroups;) {
+      if (!shown[g]) {
+        ++g;
+        continue;
+      }
+      UINT triangles = 0;
+      const size_t start = g;
+      for (; g < kLevelGroups && shown[g]; ++g) triangles += chunk.groupTriangles[first + g];
+      device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount,
+                                    chunk.groupStart[first + start], triangles);
+    }
   }
 }
 

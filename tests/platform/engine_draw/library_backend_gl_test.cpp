@@ -4,6 +4,7 @@
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "platform/d3d/gl.h"
@@ -106,6 +107,68 @@ TEST_F(LibraryBackendGl, TwoDCornerColoursAndATexturesQuadrantsLandOnTheirPixels
   EXPECT_EQ(At(pixels, 250, 250), kBlue);
   EXPECT_EQ(At(pixels, 350, 250), kWhite);
   engine->RenderToScreen();
+}
+
+// Stars as the program draws them, each circle its own batch, between boxes: the backend draws
+// runs of circles itself, and the picture is the one the library's own batch draws, translucent
+// stars included (a pixel covered twice would show).
+TEST_F(LibraryBackendGl, ASkyOfStarsDrawsAsTheLibrarysBatchDrawsIt) {
+  constexpr int kStars = 700;
+  const auto star = [](int k) {
+    // The one before the blue box lies under it; the others on pixel centres, corners and between.
+    return k == kStars / 2
+               ? std::array{350.0f, 150.0f, 10.0f, 6.0f}
+               : std::array{static_cast<float>(k * 37 % kWidth) + static_cast<float>(k % 5) * 0.25f,
+                            static_cast<float>(k * 91 % kHeight) + static_cast<float>(k % 3) * 0.5f,
+                            1.5f + static_cast<float>(k % 4) * 1.25f,
+                            static_cast<float>(3 + k % 12)};
+  };
+  const auto colour = [](int k) {
+    return k % 3 == 0 ? kWhite : (k % 3 == 1 ? 0x80FFC040u : 0xFF000000u | (0x10305u * k));
+  };
+  engine::EngineScreen2DDraw draw(*engine);
+  engine->Clear(0xFF000000u);
+  draw.Begin();
+  draw.DrawFilledBox(0, 0, 200, 200, kRed, kRed, kRed, kRed);
+  draw.End();
+  for (int k = 0; k < kStars; ++k) {
+    const auto s = star(k);
+    draw.Begin();
+    draw.DrawFilledCircle(s[0], s[1], s[2], static_cast<int32_t>(s[3]), colour(k));
+    if (k == kStars / 2) draw.DrawFilledBox(300, 100, 400, 200, kBlue, kBlue, kBlue, kBlue);
+    draw.End();
+  }
+  draw.Begin();
+  draw.DrawFilledBox(100, 100, 300, 300, kGreen, kGreen, kGreen, kGreen);
+  draw.End();
+  const std::vector<uint32_t> engineDrawn = Read("engine_draw_stars");
+  engine->RenderToScreen();
+
+  // The same through the library's batch alone, blending as the engine's 2D does.
+  engine->Clear(0xFF000000u);
+  d3d::IDirect3DDevice8* device = nullptr;
+  ASSERT_EQ(Internal_GetDevice(&device), 1);
+  device->SetRenderState(d3d::D3DRS_ALPHABLENDENABLE, 1);
+  device->SetRenderState(d3d::D3DRS_SRCBLEND, d3d::D3DBLEND_SRCALPHA);
+  device->SetRenderState(d3d::D3DRS_DESTBLEND, d3d::D3DBLEND_INVSRCALPHA);
+  Screen2D_Start();
+  Screen2D_DrawFilledBox(0, 0, 200, 200, kRed, kRed, kRed, kRed);
+  for (int k = 0; k < kStars; ++k) {
+    const auto s = star(k);
+    Screen2D_DrawFilledCircle(s[0], s[1], s[2], static_cast<int32_t>(s[3]), colour(k));
+    if (k == kStars / 2) Screen2D_DrawFilledBox(300, 100, 400, 200, kBlue, kBlue, kBlue, kBlue);
+  }
+  Screen2D_DrawFilledBox(100, 100, 300, 300, kGreen, kGreen, kGreen, kGreen);
+  Screen2D_End();
+  device->SetRenderState(d3d::D3DRS_ALPHABLENDENABLE, 0);
+  const std::vector<uint32_t> libraryDrawn = engine->Backend().ReadBackBuffer(kWidth, kHeight);
+  engine->RenderToScreen();
+  EXPECT_GT(std::ranges::count(engineDrawn, kWhite), kStars);
+  EXPECT_EQ(std::ranges::mismatch(engineDrawn, libraryDrawn).in1 - engineDrawn.begin(),
+            static_cast<std::ptrdiff_t>(engineDrawn.size()))
+      << "first differing pixel";
+  EXPECT_EQ(At(engineDrawn, 150, 150), kGreen);  // over the red box and its stars
+  EXPECT_EQ(At(engineDrawn, 350, 150), kBlue);   // over the star before it
 }
 
 TEST_F(LibraryBackendGl, ALitMeshShowsEachGroupsColourAndTextureWhereTheSceneProjectsIt) {

@@ -190,18 +190,31 @@ TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploads
     engine->RenderToScreen();
     return control.Draws();
   };
-  scene.SetCameraLookAt(32, 100, 32, 32, 0, 32.1f);  // above the middle: all four chunks
-  EXPECT_EQ(frame().size(), 4u);
+  // Two triangles a cell, and a skirt of four along each cell's side on the given sides.
+  const auto triangles = [](d3d::UINT cells, d3d::UINT sides) {
+    return 2 * cells * cells + sides * 4 * cells;
+  };
+  const auto total = [](const std::vector<d3d::DrawRecord>& draws) {
+    d3d::UINT sum = 0;
+    for (const d3d::DrawRecord& draw : draws) sum += draw.primitiveCount;
+    return sum;
+  };
+  // Above the middle: all four chunks whole, skirts only on the landscape's border, as the
+  // edges between chunks of one level meet.
+  scene.SetCameraLookAt(32, 100, 32, 32, 0, 32.1f);
+  EXPECT_EQ(total(frame()), 4 * triangles(32, 2));
   scene.SetCameraLookAt(8, 10, 8, 8, 0, 8.1f);  // low over the first chunk
   const std::vector<d3d::DrawRecord> near = frame();
   ASSERT_EQ(near.size(), 1u) << "chunks out of view are not drawn";
-  // Two triangles a cell, and a skirt of four along each cell's side on the chunk's edges.
-  const auto triangles = [](d3d::UINT cells) { return 2 * cells * cells + 4 * 4 * cells; };
-  EXPECT_EQ(near[0].primitiveCount, triangles(32));
+  EXPECT_EQ(near[0].primitiveCount, triangles(32, 4)) << "skirts towards chunks not drawn";
   scene.SetCameraLookAt(32, 10, -600, 32, 0, 32);  // far off: every eighth sample
-  for (const d3d::DrawRecord& chunk : frame()) EXPECT_EQ(chunk.primitiveCount, triangles(4));
+  EXPECT_EQ(total(frame()), 4 * triangles(4, 2));
   land.SetPrecisionMode(1);
-  for (const d3d::DrawRecord& chunk : frame()) EXPECT_EQ(chunk.primitiveCount, triangles(32));
+  EXPECT_EQ(total(frame()), 4 * triangles(32, 2));
+  land.SetPrecisionMode(0);
+  // Low beside the first column: it whole, the second at every other sample, and skirts between.
+  scene.SetCameraLookAt(-80, 5, 32, 64, 0, 32);
+  EXPECT_EQ(total(frame()), 2 * (triangles(32, 3) + triangles(16, 3)));
   scene.SetCameraLookAt(8, 10, 8, 8, 0, 8.1f);
 
   land.SetHeight(1, 1, 3);
