@@ -426,8 +426,11 @@ TEST_F(GlDeviceTest, PresentedImageReachesTheFrontBuffer) {
   device->EndScene();
   ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
   device->BeginScene();
+  // The front buffer is the screen's size: the X display's where there is one.
+  D3DDISPLAYMODE mode{};
+  ASSERT_EQ(device->GetDisplayMode(&mode), D3D_OK);
   IDirect3DSurface8* screen = nullptr;
-  ASSERT_EQ(device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &screen), D3D_OK);
+  ASSERT_EQ(device->CreateImageSurface(mode.Width, mode.Height, D3DFMT_A8R8G8B8, &screen), D3D_OK);
   ASSERT_EQ(device->GetFrontBuffer(screen), D3D_OK);
   D3DLOCKED_RECT locked{};
   screen->LockRect(&locked, nullptr, D3DLOCK_READONLY);
