@@ -55,6 +55,7 @@ void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
   }
   timerOrigin_ = lastFrame_ = forms::Now();
   elapsedMs_ = 0;
+  recentCount_ = recentNext_ = 0;
   result = 0;
   WriteLog("Engine started on a " + std::to_string(width_) + " x " + std::to_string(height_) +
            " window");
@@ -88,7 +89,10 @@ void Engine::SetColourAndRange(uint32_t shadowColour, float range) {
 float Engine::GetFrameRate() const {
   // A frame that took no measurable time counts as one millisecond, so callers can divide by it.
   constexpr float kShortestFrameMs = 1.0f;
-  return 1000.0f / std::max(elapsedMs_, kShortestFrameMs);
+  float sum = 0;
+  for (size_t i = 0; i < recentCount_; ++i) sum += recentMs_[i];
+  const float mean = recentCount_ == 0 ? 0 : sum / static_cast<float>(recentCount_);
+  return 1000.0f / std::max(mean, kShortestFrameMs);
 }
 
 int32_t Engine::GetRunTime() const {
@@ -98,6 +102,7 @@ int32_t Engine::GetRunTime() const {
 void Engine::RestartTimer(int32_t) {
   timerOrigin_ = lastFrame_ = forms::Now();
   elapsedMs_ = 0;
+  recentCount_ = recentNext_ = 0;
 }
 
 bool Engine::IsWindowActive() const {
@@ -113,9 +118,13 @@ void Engine::Clear(uint32_t colour) {
 void Engine::RenderToScreen() {
   if (!Initialised()) throw EngineError("RenderToScreen: the engine has not been started");
   backend_->Present();
+  if (pacing_ > forms::Duration::zero()) forms::CurrentClock().SkipAhead(pacing_);
   const forms::Duration now = forms::Now();
   elapsedMs_ = Milliseconds(now - lastFrame_);
   lastFrame_ = now;
+  recentMs_[recentNext_] = elapsedMs_;
+  recentNext_ = (recentNext_ + 1) % kMeanFrames;
+  recentCount_ = std::min(recentCount_ + 1, kMeanFrames);
 }
 
 void Engine::Screenshot(const std::string& programPath) {

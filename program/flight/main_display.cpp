@@ -63,13 +63,6 @@ constexpr float ParticleLife = 3.0f;      // seconds
 
 void OneShot(forms::Timer& timer) { timer.SetEnabled(false); }
 
-void StoreWindowSize(MainDisplayForm& form) {
-  ScreenHeight = form.ScaleHeight();
-  ScreenWidth = form.ScaleWidth();
-  ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
-  ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
-}
-
 void ReturnToFrameLoop() {
   if (MissionType == OrbitalMission)
     RunOrbitalFrameLoop();
@@ -154,6 +147,13 @@ void ExplosionTick(forms::Timer& timer) {
 }
 
 }  // namespace
+
+void StoreWindowSize(MainDisplayForm& form) {
+  ScreenHeight = form.ScaleHeight();
+  ScreenWidth = form.ScaleWidth();
+  ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
+  ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
+}
 
 MainDisplayForm::MainDisplayForm() : Form("Main_Display") {
   SetRenderSurface(true);

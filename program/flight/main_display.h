@@ -39,6 +39,8 @@ class MainDisplayForm : public forms::Form {
 
 inline forms::FormSlot<MainDisplayForm> Main_Display;
 
+// ScreenWidth, ScreenHeight and their scales from the form's inner size.
+void StoreWindowSize(MainDisplayForm& form);
 // Stops every timer of the main display but the callout timers and TimerMovie.
 void StopAllTimers();
 // The window's size and scale after a resize; re-enters the flight after a minimise.
