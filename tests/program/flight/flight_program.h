@@ -89,6 +89,9 @@ inline void CopyFolder(const std::filesystem::path& from, const std::filesystem:
 
 // Drops every engine object and puts the window system back as a program finds it.
 inline void EndProgram() {
+  // A program that ended on a fatal box still holds its engine: the window system comes back to
+  // let the shutdown yield.
+  forms::script::StartAfresh();
   if (EngineInitialised) {
     try {
       ShutDownSimulator();

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <vector>
 
 #include "flight_program.h"
 #include "program/cockpit/cockpit_state.h"
@@ -97,6 +98,104 @@ TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
   EXPECT_LE(flight.tilesMisplaced, 1) << "a tile lags the LM by at most the first frame";
   EXPECT_NEAR(flight.altitude, 0.0f, 3.0f);
   EXPECT_GT(flight.missionTime, 10000.0);
+}
+
+// Flight after flight from the launcher: the same flight again, the Orbital mission and back, each
+// building and destroying its mission's objects, so that the counts of meshes and textures hold.
+TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermostLoop) {
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  struct Leg {
+    const char* mission;
+    const char* flight;
+  };
+  const std::vector<Leg> legs = {{"Apollo 11", "Short Flight P66"},
+                                 {"Orbital", "Rendezvous"},
+                                 {"Apollo 11", "Short Flight P66"},
+                                 {"Orbital", "Rendezvous"},
+                                 {"Apollo 11", "Short Flight P66"}};
+  size_t leg = 0;
+  int frames = 0;
+  bool flying = false;
+  bool clickReturned = false;
+  bool restartedOutside = false;
+  int restarts = 0;
+  std::vector<size_t> meshes;
+  std::vector<size_t> textures;
+  std::vector<int> missions;
+  RunWatching([&] {
+    if (!flying) {
+      if (!DriverDialog->Visible() && leg > 0) return true;
+      if (leg > 0) {
+        EXPECT_FALSE(Main_Display->Visible());
+        EXPECT_FALSE(Main_Display->TimerAverage.Enabled());
+        meshes.push_back(Scene->MeshCount());
+        textures.push_back(Engine->Textures().Size());
+      }
+      if (leg == legs.size()) {
+        ClickLater(DriverDialog->Command_Quit);
+        return false;
+      }
+      Choose(legs[leg].mission, legs[leg].flight);
+      clickReturned = false;
+      forms::script::PostUserAction([&] {
+        DriverDialog->Command_Continue.UserClick();
+        clickReturned = true;
+      });
+      flying = true;
+      frames = 0;
+      return true;
+    }
+    if (!RunFlag || !ControlsActive) return true;
+    if (++frames == 1) missions.push_back(MissionType);
+    if (frames == 100 && leg == 0 && restarts == 0) {
+      // The restart of the first flight waits until the launcher's click has returned.
+      ++restarts;
+      RequestExit(3);
+      frames = 0;
+      return true;
+    }
+    if (frames == 2 && restarts == 1 && leg == 0) restartedOutside = clickReturned;
+    if (frames == 200) {
+      RequestExit(1);
+      flying = false;
+      ++leg;
+    }
+    return true;
+  });
+  EXPECT_TRUE(restartedOutside) << "exit request 3 must not nest the next flight in the last";
+  EXPECT_EQ(missions, (std::vector<int>{11, 11, 99, 11, 99, 11}));
+  ASSERT_EQ(meshes.size(), legs.size());
+  // The command module and the orbital Moon stay once built; every other mission object goes with
+  // its mission and comes back with it.
+  EXPECT_GT(meshes[2], meshes[0]);
+  EXPECT_EQ(meshes[4], meshes[2]);
+  EXPECT_EQ(meshes[3], meshes[1]);
+  EXPECT_EQ(textures[4], textures[2]);
+  EXPECT_EQ(textures[3], textures[1]);
+}
+
+// A model missing from the program folder ends the program with the box that names it; missing
+// sound files leave the flight silent but flying.
+TEST_F(FlightRun, AMissingModelIsFatalAndMissingSoundsAreSilent) {
+  std::filesystem::remove_all(folder_.Path() / "General Sounds");
+  std::filesystem::remove(folder_.Path() / "Models" / "LMAscent.x");
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  bool continued = false;
+  RunWatching([&] {
+    if (continued) return true;
+    continued = true;
+    ClickLater(DriverDialog->Command_Continue);
+    return true;
+  });
+  EXPECT_TRUE(forms::ProgramHasEnded());
+  const auto& boxes = forms::script::ShownMessageBoxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().title, "Fatal Error");
+  EXPECT_NE(boxes.back().prompt.find("LMAscent.x"), std::string::npos) << boxes.back().prompt;
+  EXPECT_NE(boxes.back().prompt.find("Sorry, this error is fatal - bye."), std::string::npos);
+  for (const auto& box : boxes) EXPECT_NE(box.title, "Sound Error");
 }
 
 }  // namespace
