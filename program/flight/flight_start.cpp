@@ -9,7 +9,9 @@
 #include "platform/win/twips.h"
 #include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_programs.h"
 #include "program/cockpit/sound_setup.h"
+#include "program/flight/attitude_control.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
@@ -31,6 +33,7 @@
 #include "program/scene/engine_objects.h"
 #include "program/scene/lm_models.h"
 #include "program/scene/scene_resources.h"
+#include "program/scene/scene_services.h"
 #include "program/scene/scene_state.h"
 #include "program/scene/textures_materials.h"
 #include "program/scene/world_models.h"
@@ -383,6 +386,19 @@ void DrawLoadingScreen(const std::string& text) {
   Engine->RenderToScreen();
 }
 
+// The flight's services that the guidance programs call.
+void InstallDSKYNeighbours() {
+  InstallSceneDSKYServices();
+  DSKYNeighbours.StopAllSounds = StopAllSounds;
+  DSKYNeighbours.ResetAttitudeAxes = [] {
+    for (AttitudeAxis* axis : {&RollAxis, &PitchAxis, &YawAxis}) ResetAttitudeAxis(*axis);
+  };
+  DSKYNeighbours.StartStaging = [] { StagingEffect = {true, 0.0f, StagingSeconds}; };
+  DSKYNeighbours.StageAndAscend = StageAndAscend;
+  DSKYNeighbours.StartAscentEngine = StartAscentEngine;
+  DSKYNeighbours.StartDescentEngine = StartDescentEngine;
+}
+
 }  // namespace
 
 void ShowLoadingStep(const std::string& text, bool draw, int32_t step) {
@@ -452,6 +468,7 @@ void InitEngineAndWindow() {
   MaterialFactory = std::make_unique<engine::EngineMaterialFactory>(*Engine);
   CreateMaterials();
   CreateMiniLM();
+  InstallDSKYNeighbours();
 }
 
 void StartFlight() {

@@ -56,7 +56,6 @@ constexpr uint32_t StagingBackColour = 0xFFFFFFFF;
 constexpr int32_t StagingMessageMs = 2000;
 constexpr int32_t AlreadyStagedText = 176;
 constexpr int32_t StagedText = 177;
-constexpr float StagingLength = 6.0f;     // seconds
 constexpr float StagingKick = 0.2f;       // ft/s up the LM's axis
 constexpr float AscentStageLift = -3.0f;  // world units
 constexpr float ParticleLife = 3.0f;      // seconds
@@ -367,7 +366,7 @@ void StageAndAscend() {
     return;
   }
   ShowMessage(UiText[StagedText], StagingMessageMs, StagingBackColour, StagingTextColour);
-  StagingEffect = {true, 0.0f, StagingLength};
+  StagingEffect = {true, 0.0f, StagingSeconds};
   const Vector3 kick = PivotTransformVector({0.0f, StagingKick, 0.0f});
   OffsetLMMeshes(AscentStageLift);
   Fuel = AscentFuelMass;

@@ -39,6 +39,9 @@ class MainDisplayForm : public forms::Form {
 
 inline forms::FormSlot<MainDisplayForm> Main_Display;
 
+// The length of the staging sequence that the frame loop shows, seconds.
+inline constexpr float StagingSeconds = 6.0f;
+
 // ScreenWidth, ScreenHeight and their scales from the form's inner size.
 void StoreWindowSize(MainDisplayForm& form);
 // Stops every timer of the main display but the callout timers and TimerMovie.

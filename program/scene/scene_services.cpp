@@ -21,9 +21,18 @@ void DrawTerrainShadowPicture(bool) {}
 bool IsRCSPlumeShown(int) { return false; }
 void ShowRCSPlume(int, int) {}
 void TurnLMMeshes(const Vector3&) {}
-void UpdateEngineWindowSize() {}
-void SetEngineWindowed() {}
-void ReleaseInputDevices() {}
+void UpdateEngineWindowSize() {
+  int32_t unused = 0;
+  if (Engine) Engine->UpdateWindowSize(unused);
+}
+
+void SetEngineWindowed() {
+  if (Engine) Engine->SetWindowedFlag(true);
+}
+
+void ReleaseInputDevices() {
+  if (InputEngine) InputEngine->ReleaseDevices();
+}
 void RecreateFonts() {}
 void CreateExhaustEmitters() {}
 void StartAscentExhaust(float, float, float) {}
