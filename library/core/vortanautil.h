@@ -854,6 +854,197 @@ VORTANA_API int32_t InitMD2Second(int32_t option);
 // Before a device reset: deletes both shaders and releases the shared buffer; 1.
 VORTANA_API int32_t MD2System_LostAll();
 
+// ---- Entities: animated actors from MD2, MDL and skinned X files --------------------------------
+// An entity is one placed copy of a loaded model (one copy of each file, shared by all its
+// entities), addressed by its index in the entity table; a destroyed entity's identifier goes to
+// the next one created. Exports taking an entity refuse an identifier outside the table with the
+// result their line gives (0 unless said). Angles are radians; text outputs take 256 characters.
+
+// What the collision tests fill: 17 words.
+struct CollisionResult {
+  d3d::D3DVECTOR normal;  // unit, in world space
+  d3d::D3DVECTOR point;   // in world space
+  float distance;         // from the segment's start, world units
+  int32_t unused[2];      // not written
+  int32_t cleared[2];     // 0 before each test
+  int32_t hit;            // 1 on a hit, else 0
+  int32_t hitKind;        // 1 on a hit
+  int32_t entity;         // the entity hit
+  int32_t reserved[2];    // 0 on a hit
+  int32_t bone;           // the bone of the hit box (studio models, test kinds 2 and above)
+};
+static_assert(sizeof(CollisionResult) == 68);
+
+// Opens a model file and picks its kind from its first bytes ("IDST" studio, "IDP2" keyframe,
+// "xof" skinned); a path an entity already has shares that entity's model without opening the
+// file. Returns the new identifier, or -1 for a null path, a missing file, an unknown format or
+// a model that could not be loaded (nothing is left behind).
+VORTANA_API int32_t Scene_CreateEntity(const char* path, const char* name, int32_t loadTextures);
+// Rebuilds the world matrix when a transform changed; unless transformOnly's low byte is set, also
+// tests the bounding sphere against the frustum and advances the animation by the frame time.
+VORTANA_API int32_t Scene_UpdateEntity(int32_t entity, int32_t transformOnly);
+// Updates and draws one entity; 1 when drawn, 0 when disabled or outside the frustum.
+VORTANA_API int32_t Scene_RenderEntity(int32_t entity, const d3d::D3DMATRIX* view,
+                                       const d3d::D3DMATRIX* projection);
+VORTANA_API int32_t Entity_Render(int32_t entity, const d3d::D3DMATRIX* view,
+                                  const d3d::D3DMATRIX* projection);
+// Every enabled entity in table order; 1.
+VORTANA_API int32_t Scene_RenderAllEntities(const d3d::D3DMATRIX* view,
+                                            const d3d::D3DMATRIX* projection);
+// Does nothing; 1.
+VORTANA_API int32_t Scene_UpdateAllEntities();
+// The segment start..end against every enabled entity (test kind: 0 box, 1 sphere, 2 and above
+// the hit boxes where a model has them): the nearest hit (nearest not 0) or the first, its
+// distance and entity; 1 on a hit, else 0.
+VORTANA_API int32_t Scene_Collide(const d3d::D3DVECTOR* start, const d3d::D3DVECTOR* end,
+                                  float* distance, int32_t* entity, int32_t kind, int32_t nearest);
+VORTANA_API int32_t Scene_AdvancedCollision(const d3d::D3DVECTOR* start, const d3d::D3DVECTOR* end,
+                                            CollisionResult* result, int32_t kind,
+                                            int32_t nearest);
+// One entity's segment test; its hit flag (Entity_Collide writes the distance of a hit).
+VORTANA_API int32_t Entity_AdvancedCollision(int32_t entity, const d3d::D3DVECTOR* start,
+                                             const d3d::D3DVECTOR* end, CollisionResult* result,
+                                             int32_t kind);
+VORTANA_API int32_t Entity_Collide(int32_t entity, const d3d::D3DVECTOR* start,
+                                   const d3d::D3DVECTOR* end, float* distance, int32_t kind);
+// Frees the entity and its reference to the model, which goes with its last entity.
+VORTANA_API int32_t Entity_Destroy(int32_t entity);
+// A new entity of the same file and kind with the source's groups; its identifier, or -1.
+VORTANA_API int32_t Entity_DuplicateActor(int32_t entity, const char* name);
+VORTANA_API int32_t Entity_Enable(int32_t entity, int32_t enable);
+// Rebuilds the world matrix now.
+VORTANA_API int32_t Entity_ForceMatrixUpdate(int32_t entity);
+// The last frustum test: 1 visible, 0 not; -1 for a bad identifier.
+VORTANA_API int32_t Entity_IsVisible(int32_t entity);
+VORTANA_API int32_t Entity_EnableFrustumCulling(int32_t entity, int32_t enable);
+// The cull mode set before the entity draws (1 none).
+VORTANA_API int32_t Entity_SetCullingMode(int32_t entity, int32_t cullMode);
+VORTANA_API int32_t Entity_SetAlphaTest(int32_t entity, int32_t enable, int32_t reference);
+// Draws the model's box, and a studio model's hit boxes, with the entity (absolute values kept).
+VORTANA_API int32_t Entity_ShowBoundingBox(int32_t entity, int32_t box, int32_t hitBoxes);
+// Does nothing; 1.
+VORTANA_API int32_t Entity_SetShadowOptions(int32_t entity, const d3dx::D3DXPLANE* plane,
+                                            const float* vector, float value);
+// Skinned entities: adds the animation sets of another X file to the model; 0 for other kinds.
+VORTANA_API int32_t Entity_LoadAdditionalAnimations(int32_t entity, const char* path);
+VORTANA_API int32_t Entity_GetName(int32_t entity, char* name);
+// Keeps at most 255 characters.
+VORTANA_API int32_t Entity_SetName(int32_t entity, const char* name);
+// The first entity with exactly this name; -1 when none.
+VORTANA_API int32_t Entity_GetEntityIDByName(const char* name);
+
+// Transform. The world matrix is scale x rotation matrix, then the position; axis mode 0 (the
+// default) first turns the model's z-up axes to y-up: (x, y, z) becomes (-x, z, -y), each scaled.
+VORTANA_API int32_t Entity_SetPosition(int32_t entity, float x, float y, float z);
+VORTANA_API int32_t Entity_GetPosition(int32_t entity, float* x, float* y, float* z);
+VORTANA_API int32_t Entity_SetScale(int32_t entity, float x, float y, float z);
+VORTANA_API int32_t Entity_GetScale(int32_t entity, float* x, float* y, float* z);
+// Rotation matrix = yaw y, pitch x, roll z; the angles are kept for Entity_GetRotation alone.
+VORTANA_API int32_t Entity_SetRotation(int32_t entity, float x, float y, float z);
+VORTANA_API int32_t Entity_GetRotation(int32_t entity, float* x, float* y, float* z);
+// Turns about the entity's own axis (world 0) or the world's (world not 0).
+VORTANA_API int32_t Entity_RotateX(int32_t entity, float angle, int32_t world);
+VORTANA_API int32_t Entity_RotateY(int32_t entity, float angle, int32_t world);
+VORTANA_API int32_t Entity_RotateZ(int32_t entity, float angle, int32_t world);
+VORTANA_API int32_t Entity_SetRotationAxis(int32_t entity, int32_t axisMode);
+VORTANA_API int32_t Entity_SetRotationMatrix(int32_t entity, const d3d::D3DMATRIX* matrix);
+VORTANA_API int32_t Entity_GetRotationMatrix(int32_t entity, d3d::D3DMATRIX* matrix);
+// World and rotation matrix = matrix, position = its translation row (cleared in the rotation).
+VORTANA_API int32_t Entity_SetMatrix(int32_t entity, const d3d::D3DMATRIX* matrix);
+VORTANA_API int32_t Entity_GetMatrix(int32_t entity, d3d::D3DMATRIX* matrix);
+// Moves along the rotation matrix's third, second and first rows.
+VORTANA_API int32_t Entity_MoveRelative(int32_t entity, float alongZ, float alongY, float alongX);
+// Writes nothing for a valid entity; a bad one gets (0, 0, 0) and 0.
+VORTANA_API int32_t Entity_GetLookAtPoint(int32_t entity, int32_t unused, float* x, float* y,
+                                          float* z);
+// Stores position, rotation angles and scale (the rotation matrix stays) for the next update.
+VORTANA_API int32_t VortanaUtils_SetSettings(int32_t entity, const d3d::D3DVECTOR* position,
+                                             const d3d::D3DVECTOR* rotation,
+                                             const d3d::D3DVECTOR* scale);
+
+// Animation: sequences (studio), animations (keyframe) or sets (skinned). Time is in frames.
+// 2 for an animation the model lacks.
+VORTANA_API int32_t Entity_SetAnimation(int32_t entity, int32_t animation);
+// -1 for a name the model lacks.
+VORTANA_API int32_t Entity_SetAnimationByName(int32_t entity, const char* name);
+VORTANA_API int32_t Entity_GetAnimationIndexByName(int32_t entity, const char* name);
+VORTANA_API int32_t Entity_GetAnimation(int32_t entity);
+VORTANA_API int32_t Entity_GetAnimationCount(int32_t entity);
+// Frames of the animation (keyframe: last minus first); 1 for a model without animations.
+VORTANA_API int32_t Entity_GetAnimationLength(int32_t entity, int32_t animation);
+VORTANA_API int32_t Entity_GetAnimationName(int32_t entity, int32_t animation, char* name);
+// loop 0 plays the animation once.
+VORTANA_API int32_t Entity_SetAnimationLoop(int32_t entity, int32_t loop);
+VORTANA_API int32_t Entity_IsAnimationFinished(int32_t entity);
+VORTANA_API int32_t Entity_SetSpeed(int32_t entity, float framesPerSecond);
+// -1 for a bad identifier.
+VORTANA_API int32_t Entity_SetKeyFrame(int32_t entity, float frame);
+VORTANA_API int32_t Entity_GetKeyFrame(int32_t entity, float* frame);
+// Plays start..end; both 0 end the custom range.
+VORTANA_API int32_t Entity_SetCustomAnimation(int32_t entity, float start, float end);
+
+// Bones (studio and skinned models).
+VORTANA_API int32_t Entity_GetBoneCount(int32_t entity);
+VORTANA_API int32_t Entity_GetBoneName(int32_t entity, int32_t bone, char* name);
+// The parent bone, -1 for a root.
+VORTANA_API int32_t Entity_GetBoneParent(int32_t entity, int32_t bone);
+VORTANA_API int32_t Entity_GetBonePosition(int32_t entity, int32_t bone,
+                                           const d3d::D3DVECTOR* point, d3d::D3DVECTOR* out);
+VORTANA_API int32_t Entity_GetBoneMatrix(int32_t entity, int32_t bone,
+                                         const d3d::D3DVECTOR* offset, d3d::D3DMATRIX* out);
+// The bone's override: matrix, combine (1 multiply, 0 replace), enabled.
+VORTANA_API int32_t Entity_SetBoneMatrix(int32_t entity, int32_t bone,
+                                         const d3d::D3DMATRIX* matrix, int32_t combine,
+                                         int32_t enable);
+VORTANA_API int32_t Entity_SetBoneRotationMatrix(int32_t entity, int32_t bone,
+                                                 const d3d::D3DMATRIX* matrix, int32_t combine,
+                                                 int32_t enable);
+
+// Material groups (group -1: every group; a keyframe model has one).
+VORTANA_API int32_t Entity_GetMaterialCount(int32_t entity);
+VORTANA_API int32_t Entity_GetGroupNumber(int32_t entity);
+VORTANA_API int32_t Entity_GetMaterial(int32_t entity, int32_t group);
+VORTANA_API int32_t Entity_GetTexture(int32_t entity, int32_t group);
+VORTANA_API int32_t Entity_SetMaterial(int32_t entity, int32_t material, int32_t group);
+VORTANA_API int32_t Entity_SetTexture(int32_t entity, int32_t texture, int32_t group);
+VORTANA_API int32_t Entity_SetSphereMapping(int32_t entity, int32_t enable, int32_t texture,
+                                            int32_t group);
+// The model-space box and sphere.
+VORTANA_API int32_t Entity_GetBoundingBox(int32_t entity, d3d::D3DVECTOR* min, d3d::D3DVECTOR* max);
+VORTANA_API int32_t Entity_GetBoundingSphere(int32_t entity, d3d::D3DVECTOR* centre, float* radius);
+
+// Keyframe entities. Writes the new identifier and returns 1, or writes 0 and returns 0.
+VORTANA_API int32_t CreateEntityMD2(const char* path, const char* name, int32_t* entity,
+                                    int32_t loadTextures);
+// Frees a model; its entities stay and reach no model. 1.
+struct ActorModel2;
+VORTANA_API int32_t MD2_Delete(ActorModel2* model);
+// The distance from start to where the segment meets the current frame's box; 1 on a hit, 0 (and
+// 0 written) on a miss.
+VORTANA_API int32_t MD2System_Collide(int32_t entity, const d3d::D3DVECTOR* start,
+                                      const d3d::D3DVECTOR* end, float* distance);
+
+// Studio entities. Writes the new identifier and returns 1, or writes 0 and returns 0. The model's
+// textures may lie in the file named as the path with "T.MDL" for its last four characters, its
+// sequence groups in those with "01.MDL", "02.MDL" and so on.
+VORTANA_API int32_t CreateEntity(const char* path, const char* name, int32_t* entity,
+                                 int32_t loadTextures);
+// Frees a model; its entities stay and reach no model. 1.
+struct ActorModel;
+VORTANA_API int32_t MDL_Delete(ActorModel* model);
+// Plays the sequence from its start at speed 1; a sequence in a group file that could not be read
+// plays sequence 0 instead. 0 (logged) for a sequence the model lacks, which leaves the current.
+VORTANA_API int32_t VortanaUtils_SetSequence(int32_t entity, int32_t sequence);
+// Advances the entity's frame (elapsed milliseconds, at most 1000) and poses its bones.
+VORTANA_API int32_t VortanaUtils_MDLUpdate(int32_t entity, float elapsed);
+VORTANA_API int32_t VortanaUtils_MDLRender(int32_t entity, const d3d::D3DMATRIX* view,
+                                           const d3d::D3DMATRIX* projection);
+// The model's box and sphere from the entity's pose.
+VORTANA_API int32_t MDLSystem_ComputeBoundingVolumes(int32_t entity);
+// Around a device reset: the processor-path models' dynamic buffers go and come back; 1.
+VORTANA_API int32_t MDL_OnLostAll();
+VORTANA_API int32_t MDL_OnResetAll();
+
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
 // The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.
 struct MAT3DSC {
@@ -878,6 +1069,47 @@ VORTANA_API int32_t Load3DS_C(int32_t swap, int32_t unused, const char* path, MA
 VORTANA_API int32_t Load3DS_SetCenter(int32_t flag);
 // Nonzero: the loaders bring each object's vertices into the object's own space.
 VORTANA_API int32_t Load3DS_SetLocalMat(int32_t flag);
+
+// ---- BSP levels (version 30; indices from 0, as BSPSystem_Create gives them) -------------------
+// A level not in use is taken afresh (keeping its enabled flag and settings), else a new one is
+// appended, enabled, with the visibility set and two-pass lightmaps on; returns its index.
+VORTANA_API int32_t BSPSystem_Create();
+// Loads the level file: textures from textureFolder (empty: the level's folder) as "<name>.bmp",
+// or "<number>.bmp" with numberedTextures, then from the open packages, then the WAD archives;
+// lightmaps packed into atlases. A refused file leaves the record out of use. 1 or 0.
+VORTANA_API int32_t BSPSystem_Load(int32_t level, const char* path, int32_t unused1,
+                                   int32_t unused2, const char* textureFolder,
+                                   int32_t numberedTextures);
+// Loads the textures a texture lump names (laid out as in the file, as long as its count and
+// offsets say) for the level's faces; 1, or 0 for a lump that is refused.
+VORTANA_API int32_t BSPSystem_LoadTextures(int32_t level, const uint8_t* textureLump,
+                                           int32_t numbered);
+// Parses the level's entity text again; 1.
+VORTANA_API int32_t BSPSystem_ParseEntity(int32_t level);
+// Appends a side x side atlas of the A8R8G8B8 pixels (side x side x 4 bytes); 1 or 0.
+VORTANA_API int32_t BSPSystem_CreateLightmapTexture(int32_t level, int32_t side,
+                                                    const uint8_t* pixels);
+// Packs the level's face lightmaps (3 bytes a texel at each face's offset in the lump) into new
+// atlases of 512 (256 when the device's textures are narrower), rewriting the faces' lightmap
+// coordinates; a lightmap wider or taller than an atlas less its frame is left out. 1.
+VORTANA_API int32_t BSPSystem_CombineLightmaps(int32_t level, const uint8_t* lightingLump);
+// Releases the level's atlases and buffers and takes it out of use; its textures stay. 1.
+VORTANA_API int32_t BSPSystem_Destroy(int32_t level);
+// Destroys every level and empties the table; returns 0.
+VORTANA_API int32_t BSPSystem_DestroyAll();
+// The world matrix (16 floats, row by row); a load sets a turn of -90 degrees about x. 1.
+VORTANA_API int32_t BSPSystem_SetMatrix(int32_t level, const float* matrix);
+// A disabled level is not drawn.
+VORTANA_API int32_t BSPSystem_Enable(int32_t level, int32_t flag);
+// The visibility set on or off, two-pass lightmaps (taken with one simultaneous texture) on or
+// off, and a third value that is stored only.
+VORTANA_API int32_t BSPSystem_SetParameters(int32_t level, int32_t useVisibility, int32_t twoPass,
+                                            int32_t third);
+// Draws a loaded, enabled level: the faces of the leaves the camera's leaf sees that lie in the
+// view, texture plus 0x202020 times twice the lightmap. 1 (0 for an index outside the table).
+VORTANA_API int32_t BSPSystem_RenderBSP(int32_t level);
+// Draws every level in use; 1.
+VORTANA_API int32_t BSPSystem_RenderAll();
 
 // ---- WAD texture archives and PAK packages (index 0 is a refusal; the first archive gets 1) -----
 // Opens a WAD3 archive, which stays open until WAD_CloseAll; returns its index, 0 when refused.
@@ -934,6 +1166,50 @@ VORTANA_API int32_t D3_PrecomputeBumpInfo(const D3_Vertex* vertices, const uint1
                                           int32_t indexCount);
 // Draws every surface whose bounding sphere is in the view frustum with its diffuse texture. 1.
 VORTANA_API int32_t D3_RenderAll();
+
+// ---- Bump-map tool ---------------------------------------------------------------------------
+// A vertex of the buffers BumpMapTool_GenerateBufferFromMesh makes: 88 bytes, no vertex format.
+struct BumpSourceVertex {
+  float position[3];
+  float normal[3];
+  float zero[3];
+  float u, v;
+  float u2, v2;  // the same pair again
+  float s[3];    // the unit axis along u
+  float t[3];    // the unit axis along v
+  float sxt[3];  // s x t, turned to the normal's side
+};
+static_assert(sizeof(BumpSourceVertex) == 88);
+// What BumpMapTool_PseudoVSDOT3 writes: 48 bytes.
+struct BumpOutputVertex {
+  float x, y, z, w;
+  float r, g, b, a;  // the light in the vertex's tangent space, each axis taken into 0..1
+  float u, v;
+  float u2, v2;
+};
+static_assert(sizeof(BumpOutputVertex) == 48);
+// A managed vertex buffer of the mesh's vertices with their normals and tangent frames, and a
+// 16-bit index buffer of its faces; the caller owns the one reference of each. 1, or the error
+// (both outputs null), also for a mesh whose indices do not fit 16 bits.
+VORTANA_API int32_t BumpMapTool_GenerateBufferFromMesh(d3dx::ID3DXMesh** mesh,
+                                                       d3d::IDirect3DVertexBuffer8** vertexBuffer,
+                                                       d3d::IDirect3DIndexBuffer8** indexBuffer);
+// For count vertices: the position through positions, and the colour of the light direction
+// (normalised in place) against s, t and s x t carried through directions. 1 (0 for a null).
+VORTANA_API int32_t BumpMapTool_PseudoVSDOT3(const BumpSourceVertex* source,
+                                             BumpOutputVertex* output,
+                                             const d3d::D3DMATRIX* directions,
+                                             const d3d::D3DMATRIX* positions, d3d::D3DVECTOR* light,
+                                             int32_t count);
+// The normal map of the source's red channel (mirrored at the edges, amplitude 1) into the
+// destination. 0 when made, else the error.
+VORTANA_API int32_t BumpMapTool_GenerateNormalMap2(d3d::IDirect3DTexture8** source,
+                                                   d3d::IDirect3DTexture8** destination);
+// The normal map of a 32-bit source's low bytes (forward differences, the last row and column
+// flat), its height in the alpha, written into the destination of the same size when one is given,
+// else over the source. 1, the lock's error, or 7 when out of memory.
+VORTANA_API int32_t BumpMapTool_GenerateNormalMap(d3d::IDirect3DTexture8** source,
+                                                  d3d::IDirect3DTexture8** destination);
 
 // ---- Terrain ------------------------------------------------------------------------------------
 // Height-field terrains of 256 x 256-unit chunks, addressed by the caller's identifier; every
@@ -1031,6 +1307,19 @@ VORTANA_API int32_t Terrain_IsVisible(int32_t id, int32_t chunk);
 VORTANA_API int32_t Terrain_GetTexture(int32_t id, int32_t chunk);
 // The chunk's material identifier (0 for a chunk outside the terrain).
 VORTANA_API int32_t Terrain_GetMaterial(int32_t id, int32_t chunk);
+// The generator's sampler over the caller's arrays: a grid of columns x rows vertices (x from
+// originX, z from originZ, precision apart; normals up; coordinates 0..1; y not written) and its
+// heights (columns x rows floats) from the first byte of the imageWidth x imageHeight pixels of
+// three bytes, taken as chunk (chunkColumn, chunkRow) of chunkColumns x chunkRows, times
+// heightFactor; flat nonzero: heights 0 and no pixels read. 1, or 0 for a null array, fewer than 2
+// columns or rows, or no chunks or pixels.
+VORTANA_API int32_t Terrain_LoadFromHeightData(int32_t columns, int32_t rows, float chunkColumn,
+                                               float chunkRow, float chunkColumns, float chunkRows,
+                                               int32_t imageWidth, int32_t imageHeight,
+                                               float* heights, TVertex* vertices,
+                                               const uint8_t* pixels, int32_t precision,
+                                               int32_t originX, int32_t originZ, int32_t flat,
+                                               int32_t unused, float heightFactor);
 // Widens every inner node below node to minY..maxY; 0 for a leaf, an outside node or null.
 VORTANA_API int32_t Terrain_RecurseChildsForUpdate(Land_TerrainQuadtree* node, float maxY,
                                                    float minY);

@@ -37,9 +37,10 @@ namespace d3dx {
 extern const std::string_view kXModelTemplates;
 // ...and the skinning templates.
 extern const std::string_view kXSkinTemplates;
-
 // Both of the above.
 const XTemplateSet& StandardXTemplates();
+// The progressive-mesh and patch templates, which the files of skinned models may also carry.
+extern const std::string_view kXProgressiveMeshTemplates;
 
 // Adds the templates declared in an X file (data objects in it are ignored) to a set.
 void RegisterXTemplates(std::span<const uint8_t> file, XTemplateSet& into);

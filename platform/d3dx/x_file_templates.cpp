@@ -160,6 +160,55 @@ template SkinWeights {
 }
 )";
 
+const std::string_view kXProgressiveMeshTemplates = R"(xof 0303txt 0032
+template FVFData {
+ <b6e70a0e-8ef9-4e83-94ad-ecc8b0c04897>
+ DWORD dwFVF;
+ DWORD nDWords;
+ array DWORD data[nDWords];
+}
+template PMAttributeRange {
+ <917e0427-c61e-4a14-9c64-afe65f9e9844>
+ DWORD iFaceOffset;
+ DWORD nFacesMin;
+ DWORD nFacesMax;
+ DWORD iVertexOffset;
+ DWORD nVerticesMin;
+ DWORD nVerticesMax;
+}
+template PMVSplitRecord {
+ <574ccc14-f0b3-4333-822d-93e8a8a08e4c>
+ DWORD iFaceCLW;
+ DWORD iVlrOffset;
+ DWORD iCode;
+}
+template PMInfo {
+ <b6c3e656-ec8b-4b92-9b62-681659522947>
+ DWORD nAttributes;
+ array PMAttributeRange attributeRanges[nAttributes];
+ DWORD nMaxValence;
+ DWORD nMinLogicalVertices;
+ DWORD nMaxLogicalVertices;
+ DWORD nVSplits;
+ array PMVSplitRecord splitRecords[nVSplits];
+ DWORD nAttributeMispredicts;
+ array DWORD attributeMispredicts[nAttributeMispredicts];
+}
+template Patch {
+ <a3eb5d44-fc22-429d-9afb-3221cb9719a6>
+ DWORD nControlIndices;
+ array DWORD controlIndices[nControlIndices];
+}
+template PatchMesh {
+ <d02c95cc-edba-4305-9b5d-1820d7704bbf>
+ DWORD nVertices;
+ array Vector vertices[nVertices];
+ DWORD nPatches;
+ array Patch patches[nPatches];
+ [ ... ]
+}
+)";
+
 const XTemplateSet& StandardXTemplates() {
   static const XTemplateSet standard = [] {
     XTemplateSet set;

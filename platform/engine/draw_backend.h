@@ -78,6 +78,10 @@ class DrawBackend {
   virtual void DeleteTexture(int32_t) {}
   // How textures are kept (0 16 bits, 1 32 bits, 2 compressed, 3 the best the device takes).
   virtual void SetTextureMode(int32_t) {}
+  // The largest texture side the device takes [pixels]; 0 when it sets none.
+  virtual int32_t MaxTextureSide() const { return 0; }
+  // The depth buffer of the settings: 1 a Z-buffer, 2 a W-buffer.
+  virtual void SetDepthBuffer(int32_t) {}
   virtual void SetSpecularLighting(bool) {}
   // Makes a render surface's texture; the backend's identifier of it, deleted as a texture.
   virtual int32_t CreateSurface(int32_t, int32_t) { return 0; }
@@ -97,12 +101,19 @@ class DrawBackend {
   virtual void Draw2D(const Shape2D& shape) = 0;
   // The sky box, sun and lens flares of the atmosphere, seen by the camera, behind everything.
   virtual void DrawSky(const EngineAtmosphere&, const CameraView&) {}
-  // The live particles of a system, as textured points of its size.
+  // The live particles of a system: camera-facing squares of its texture and size, added to what
+  // is drawn.
   virtual void DrawParticles(const EngineParticleSystem&, const CameraView&) {}
   // The shadow volume the mesh casts from the light, darkening what it falls on by the colour
   // (0xAARRGGBB) out to the range [world units].
   virtual void DrawShadowVolume(const EngineMesh&, int32_t /*light*/, uint32_t /*colour*/,
                                 float /*range*/, const CameraView&) {}
+  // The pointer drawn last in every frame: a texture (the backend's identifier, 0 for none) of
+  // that size [pixels], its hot spot at the mouse.
+  virtual void SetPointer(int32_t /*texture*/, float /*width*/, float /*height*/, int32_t /*hotX*/,
+                          int32_t /*hotY*/) {}
+  // Black of that opacity (0..1) over the whole frame, under the pointer.
+  virtual void DrawFade(float /*opacity*/) {}
   virtual void Present() = 0;
   // The size of text [pixels] as the font draws it; its glyphs are `pixelHeight` high.
   virtual void MeasureText(const std::string& text, const Font& font, int32_t pixelHeight,

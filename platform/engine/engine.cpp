@@ -5,6 +5,7 @@
 
 #include "platform/d3dx/image_file.h"
 #include "platform/engine/engine_error.h"
+#include "platform/engine/resources.h"
 #include "platform/engine/scene.h"
 #include "platform/forms/form.h"
 #include "platform/win/app_path.h"
@@ -117,6 +118,9 @@ void Engine::Clear(uint32_t colour) {
 
 void Engine::RenderToScreen() {
   if (!Initialised()) throw EngineError("RenderToScreen: the engine has not been started");
+  if (effect_ != nullptr) {
+    if (const float black = effect_->Blackness(); black > 0) backend_->DrawFade(black);
+  }
   backend_->Present();
   if (pacing_ > forms::Duration::zero()) forms::CurrentClock().SkipAhead(pacing_);
   const forms::Duration now = forms::Now();
@@ -154,7 +158,8 @@ void Engine::ResizeDevice(int32_t width, int32_t height) {
   if (Initialised()) backend_->Resize(width, height);
 }
 
-void Engine::EnterFullScreen(int32_t width, int32_t height, int32_t, int32_t) {
+void Engine::EnterFullScreen(int32_t width, int32_t height, int32_t, int32_t depthBuffer) {
+  backend_->SetDepthBuffer(depthBuffer);
   ResizeDevice(width, height);
   windowed_ = false;
 }

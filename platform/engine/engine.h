@@ -28,6 +28,8 @@ class Form;
 
 namespace engine {
 
+class EngineGraphicEffect;
+
 struct Texture {
   std::string path;   // empty for the texture of a render surface
   int32_t width = 0;  // pixels, after any scaling down
@@ -60,7 +62,7 @@ struct Light {
 
 class Engine {
  public:
-  // The largest texture side the device takes [pixels]; larger images are scaled down to it.
+  // The largest texture side of a device that sets none [pixels].
   static constexpr int32_t kMaxTextureSide = 2048;
 
   explicit Engine(std::unique_ptr<DrawBackend> backend = MakeNullBackend());
@@ -130,6 +132,11 @@ class Engine {
 
   // Shared state of the engine's objects.
   DrawBackend& Backend() { return *backend_; }
+  // The largest texture side the device takes [pixels]; larger images are scaled down to it.
+  int32_t MaxTextureSide() const {
+    const int32_t device = backend_->MaxTextureSide();
+    return device > 0 ? device : kMaxTextureSide;
+  }
   NameTable<Texture>& Textures() { return textures_; }
   const NameTable<Texture>& Textures() const { return textures_; }
   NameTable<Material>& Materials() { return materials_; }
@@ -137,6 +144,7 @@ class Engine {
   NameTable<Font>& Fonts() { return fonts_; }
   const NameTable<Font>& Fonts() const { return fonts_; }
   std::vector<Light>& Lights() { return lights_; }
+  const std::vector<Light>& Lights() const { return lights_; }
   EngineCamera& MainCamera() { return mainCamera_; }
   // The target drawing goes to now: a render surface between its StartRender and EndRender, else
   // the back buffer; and the camera that draws into it.
@@ -150,6 +158,8 @@ class Engine {
   const InputQueue& Input() const { return input_; }
   JoystickSource& Joysticks() { return *joysticks_; }
   void UseJoysticks(std::unique_ptr<JoystickSource> source);
+  // The effect whose fade darkens the frames presented (nullptr: none).
+  void UseGraphicEffect(const EngineGraphicEffect* effect) { effect_ = effect; }
 
  private:
   std::unique_ptr<DrawBackend> backend_;
@@ -180,6 +190,7 @@ class Engine {
   std::vector<EngineRenderSurface*> surfaces_;
   InputQueue input_;
   std::unique_ptr<JoystickSource> joysticks_;
+  const EngineGraphicEffect* effect_ = nullptr;
 };
 
 }  // namespace engine

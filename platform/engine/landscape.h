@@ -22,7 +22,11 @@ class EngineLandscape {
  public:
   explicit EngineLandscape(Engine& engine) : engine_(engine) {}
 
+  // Mode 1 draws the whole tile at full detail; otherwise chunks far from the eye are drawn with
+  // fewer samples, the sooner the larger the precision Generate was given.
   void SetPrecisionMode(int32_t mode) { precisionMode_ = mode; }
+  int32_t PrecisionMode() const { return precisionMode_; }
+  int32_t Precision() const { return precision_; }
   // Prepares a tile textured with that image; its heights come from LoadHeightMap.
   void Generate(const std::string& texturePath, int32_t precision, float uRepeat, float vRepeat,
                 int32_t = 0, int32_t = 0, int32_t = 0);

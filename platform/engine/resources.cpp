@@ -26,7 +26,8 @@ int32_t EngineTextureFactory::LoadTexture(const std::string& programPath, const 
     throw EngineError("LoadTexture: cannot read the image " + path);
   double w = width > 0 ? width : static_cast<double>(info.Width);
   double h = height > 0 ? height : static_cast<double>(info.Height);
-  const double shrink = std::min({1.0, Engine::kMaxTextureSide / w, Engine::kMaxTextureSide / h});
+  const double most = engine_.MaxTextureSide();
+  const double shrink = std::min({1.0, most / w, most / h});
   w = std::max(1.0, std::floor(w * shrink));
   h = std::max(1.0, std::floor(h * shrink));
   Texture texture{path, static_cast<int32_t>(w), static_cast<int32_t>(h), colourKey};
@@ -203,10 +204,19 @@ void EngineAtmosphere::SetSkyBox(const int32_t textures[6]) {
   std::copy(textures, textures + 6, skyBox_);
 }
 
+EngineGraphicEffect::EngineGraphicEffect(Engine& engine) : engine_(&engine) {
+  engine.UseGraphicEffect(this);
+}
+
+EngineGraphicEffect::~EngineGraphicEffect() {
+  if (engine_ != nullptr) engine_->UseGraphicEffect(nullptr);
+}
+
 void EngineGraphicEffect::Start(int32_t durationMs) {
   running_ = true;
   fadeIn_ = false;
-  end_ = forms::Now() + std::chrono::milliseconds(durationMs);
+  start_ = forms::Now();
+  end_ = start_ + std::chrono::milliseconds(durationMs);
 }
 
 void EngineGraphicEffect::StartFadeIn(int32_t durationMs) {
@@ -215,6 +225,13 @@ void EngineGraphicEffect::StartFadeIn(int32_t durationMs) {
 }
 
 bool EngineGraphicEffect::IsFinished() const { return !running_ || forms::Now() >= end_; }
+
+float EngineGraphicEffect::Blackness() const {
+  if (IsFinished()) return 0;
+  const float share = std::chrono::duration<float>(forms::Now() - start_).count() /
+                      std::chrono::duration<float>(end_ - start_).count();
+  return fadeIn_ ? 1 - share : share;
+}
 
 void EngineParticleSystem::Create(Engine& engine, int32_t count, int32_t, float size,
                                   const D3DXVECTOR3& position, int32_t, int32_t texture) {

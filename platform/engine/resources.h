@@ -182,23 +182,35 @@ class EngineAtmosphere {
   int32_t skyState_[2] = {};
 };
 
-// Whole-screen effects: the gamma ramp and timed fades, on the window system's clock.
+// Whole-screen effects: the gamma ramp and timed fades, on the window system's clock. Made with
+// the engine, the fade darkens each frame the engine presents while it runs.
 class EngineGraphicEffect {
  public:
+  EngineGraphicEffect() = default;
+  explicit EngineGraphicEffect(Engine& engine);
+  ~EngineGraphicEffect();
+  EngineGraphicEffect(const EngineGraphicEffect&) = delete;
+  EngineGraphicEffect& operator=(const EngineGraphicEffect&) = delete;
+
   void SetGamma(float gamma) { gamma_ = gamma; }
   float Gamma() const { return gamma_; }
-  // A timed screen effect (a fade out) of that length [ms].
+  // A fade out of that length [ms]: the frame darkens to black, then shows again once it ends.
   void Start(int32_t durationMs);
+  // A fade in: the frame comes up from black over that length.
   void StartFadeIn(int32_t durationMs);
   void Stop() { running_ = false; }
   // True once the effect has run its length (and when none was started).
   bool IsFinished() const;
   bool FadingIn() const { return fadeIn_; }
+  // The opacity of the black over the frame now (0 while no fade runs).
+  float Blackness() const;
 
  private:
+  Engine* engine_ = nullptr;
   float gamma_ = 1.0f;
   bool running_ = false;
   bool fadeIn_ = false;
+  forms::Duration start_{};
   forms::Duration end_{};
 };
 
@@ -230,10 +242,24 @@ class EngineParticleSystem {
   void SetOptionA(int32_t option) { optionA_ = option; }
   void SetOptionB(int32_t option) { optionB_ = option; }
   void SetRandomValue(float value) { random_ = value; }
+  // The look and motion of the particles as the drawing takes them: their size, texture, blend
+  // factors, drift (x, y) and speed; Start emits `amount` particles at each update from then on.
+  void SetParticleSize(float size) { size_ = size; }
+  void SetTexture(int32_t texture) { texture_ = texture; }
+  void SetBlend(int32_t source, int32_t destination, int32_t operation) {
+    blend_[0] = source, blend_[1] = destination, blend_[2] = operation;
+  }
+  void SetDrift(float x, float y) { drift_[0] = x, drift_[1] = y; }
+  void SetSpeed(float speed) { speed_ = speed; }
+  void Start(int32_t amount) { amount_ = amount; }
   void Update();
   const std::vector<Particle>& Particles() const { return particles_; }
   int32_t Texture() const { return texture_; }
   float Size() const { return size_; }
+  const int32_t (&Blend() const)[3] { return blend_; }
+  const float (&Drift() const)[2] { return drift_; }
+  float Speed() const { return speed_; }
+  int32_t Amount() const { return amount_; }
 
  private:
   Engine* engine_ = nullptr;
@@ -250,6 +276,9 @@ class EngineParticleSystem {
   int32_t optionA_ = 0;
   int32_t optionB_ = 0;
   float random_ = 0;
+  int32_t blend_[3] = {};
+  float drift_[2] = {};
+  float speed_ = 0;
   std::vector<Particle> particles_;
 };
 

@@ -333,7 +333,7 @@ EngineRenderSurface::EngineRenderSurface(Engine& engine, int32_t width, int32_t 
     throw EngineError("CreateRenderSurface: no surface of " + std::to_string(width) + " x " +
                       std::to_string(height));
   // Beyond what the device takes, the surface is halved until it fits, keeping its shape.
-  while (width_ > Engine::kMaxTextureSide || height_ > Engine::kMaxTextureSide) {
+  while (width_ > engine_.MaxTextureSide() || height_ > engine_.MaxTextureSide()) {
     width_ = std::max(1, width_ / 2);
     height_ = std::max(1, height_ / 2);
   }
@@ -465,9 +465,14 @@ std::shared_ptr<EngineMesh> EngineScene::FindMesh(const std::string& name) const
   return nullptr;
 }
 
-void EngineScene::SetMouseCursor(int32_t texture, float, float, int32_t, int32_t) {
+void EngineScene::SetMouseCursor(int32_t texture, float width, float height, int32_t hotX,
+                                 int32_t hotY) {
   cursorTexture_ = texture;
+  const Texture* shown = engine_.Textures().Get(texture);
+  engine_.Backend().SetPointer(shown != nullptr ? shown->device : 0, width, height, hotX, hotY);
 }
+
+void EngineScene::SetDepthBuffer(int32_t depth) { engine_.Backend().SetDepthBuffer(depth); }
 
 void EngineScene::SetCameraLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY,
                                   float atZ) {

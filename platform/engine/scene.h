@@ -277,7 +277,8 @@ class EngineScene {
   void SetCameraLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ);
   void ApplyOption(int32_t option) { options_.push_back(option); }
   void SetSixteenBitTextures(bool on) { sixteenBitTextures_ = on; }
-  void SetDepthBuffer(int32_t depth) { depthBuffer_ = depth; }
+  // 1 a Z-buffer, 2 a W-buffer, as the settings name them.
+  void SetDepthBuffer(int32_t depth);
   void SetSpecularLighting(bool on);
   void ReleaseAll();
   size_t MeshCount() const;
@@ -292,7 +293,6 @@ class EngineScene {
   int32_t cursorTexture_ = 0;
   std::vector<int32_t> options_;
   bool sixteenBitTextures_ = false;
-  int32_t depthBuffer_ = 0;
   bool specular_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
 #include "platform/engine/landscape.h"
+#include "platform/engine/resources.h"
 #include "platform/engine/scene.h"
 #include "platform/win/app_path.h"
 #include "platform/win/gdi_text.h"
@@ -38,6 +39,30 @@ constexpr uint32_t kUntinted = 0xFFFFFFFFu;
 constexpr uint64_t kKeptFrames = 2;
 // Cells along a side of a landscape chunk, the unit drawn or culled.
 constexpr uint32_t kChunkCells = 32;
+// A landscape is drawn whole within this many chunks of the eye at the default precision (that
+// of a tile Generate did not prepare); a precision of p reaches 2 / p as far.
+constexpr float kDetailChunks = 3.0f;
+constexpr float kDefaultPrecision = 2.0f;
+constexpr int32_t kFinestPrecision = 1;  // precision mode: whole everywhere
+// The sky box and the sun stand this share of the far plane away, inside the view's depth.
+constexpr float kSkyShareOfFar = 0.5f;
+// The sun's billboard size (the library's unit: 200 world units of half side) at the engine's sun
+// distance of 2550 units: about 9 degrees across.
+constexpr float kSunSize = 1.0f;
+// The engine's flare sizes and spacings are sixteenths of a world unit.
+constexpr float kFlareUnit = 1.0f / 16.0f;
+// Quads of shadow-volume sides one batch of volumes holds; a fuller batch draws and goes on.
+constexpr int32_t kShadowQuads = 16000;
+// A shadow volume indexes its vertices with 16 bits.
+constexpr size_t kMaxShadowVertices = 0xFFFF;
+
+// A vertex drawn unlit: particles.
+struct ColouredVertex {
+  d3dx::D3DXVECTOR3 position;
+  uint32_t colour;
+  d3dx::D3DXVECTOR2 texcoord;
+};
+constexpr DWORD kColouredFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 struct MeshVertex {
   d3dx::D3DXVECTOR3 position;
@@ -55,6 +80,7 @@ struct Upload {
   std::vector<UINT> groupStart;      // first index of each group
   std::vector<UINT> groupTriangles;  // triangles of each group
   uint64_t lastFrame = 0;
+  int32_t shadow = 0;  // the library's shadow volume of the geometry, 0 until it casts one
 };
 
 // Unit normals of the file, else the mean of the faces' around each vertex (a clockwise face in
@@ -99,6 +125,8 @@ class LibraryBackend final : public DrawBackend {
   void SetTextureMode(int32_t mode) override {
     if (direct3d_ != nullptr) TextureFactory_SetTextureMode(mode);
   }
+  int32_t MaxTextureSide() const override;
+  void SetDepthBuffer(int32_t choice) override;
   void SetSpecularLighting(bool on) override {
     if (direct3d_ != nullptr) LightFactory_EnableSpecularLighting(on ? 1 : 0);
   }
@@ -109,6 +137,14 @@ class LibraryBackend final : public DrawBackend {
   void DrawMesh(const EngineMesh& mesh, const CameraView& camera) override;
   void DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) override;
   void Draw2D(const Shape2D& shape) override;
+  void DrawSky(const EngineAtmosphere& atmosphere, const CameraView& camera) override;
+  void DrawParticles(const EngineParticleSystem& system, const CameraView& camera) override;
+  void DrawShadowVolume(const EngineMesh& mesh, int32_t light, uint32_t colour, float range,
+                        const CameraView& camera) override;
+  void SetPointer(int32_t texture, float width, float height, int32_t hotX, int32_t hotY) override {
+    pointer_ = {texture, width, height, hotX, hotY};
+  }
+  void DrawFade(float opacity) override { fade_ = opacity; }
   void Present() override;
   int32_t StoreFont(const Font& font) override;
   void ResetFonts() override;
@@ -127,6 +163,16 @@ class LibraryBackend final : public DrawBackend {
   // target or the present ends it.
   void StartBatch();
   void EndBatch();
+  // Draws the shadow volumes asked for since anything else was drawn: one darkening for all of
+  // them, so that where shadows overlap the ground is no darker.
+  void DrawShadows();
+  // What was asked for is drawn, before anything else is.
+  void Flush() {
+    DrawShadows();
+    EndBatch();
+  }
+  // The frame's last layer: the fade, then the pointer.
+  void DrawOverlays();
   // The geometry's upload, made again when it changed; null for a geometry without triangles.
   Upload* Current(const MeshGeometry& geometry);
   // A landscape in the device: its chunks and their bounds in the tile's axes.
@@ -147,11 +193,26 @@ class LibraryBackend final : public DrawBackend {
   // The device's reset after a loss or for a new back buffer size: the families let go of their
   // device objects, the device resets, and they make them again.
   void Reset();
+  // A reset now, or at the present when a scene is open: a device in a scene cannot reset.
+  void RequestReset() {
+    if (scene_) {
+      resetPending_ = true;
+    } else {
+      Reset();
+    }
+  }
+  // What a clear of a whole target clears.
+  DWORD ClearFlags() const {
+    return D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER |
+           (params_.AutoDepthStencilFormat == D3DFMT_D24S8 ? D3DCLEAR_STENCIL : 0);
+  }
 
   Direct3DSource source_;
   IDirect3D8* direct3d_ = nullptr;
   IDirect3DDevice8* device_ = nullptr;
   D3DPRESENT_PARAMETERS params_{};
+  // Stencil bits for the shadow volumes, unless the settings ask for the W-buffer.
+  D3DFORMAT depthFormat_ = D3DFMT_D24S8;
   int32_t primitives_ = 0;  // the library's running count of drawn primitives
   bool scene_ = false;      // the frame's scene on the back buffer is open
   bool resetPending_ = false;
@@ -168,6 +229,24 @@ class LibraryBackend final : public DrawBackend {
   // plain fonts.
   std::map<int32_t, win::HFONT> plainFonts_;
   uint64_t frame_ = 0;  // presents so far
+  // Shadow volumes asked for and not yet drawn: the volume, its world matrix and light.
+  struct ShadowRequest {
+    int32_t volume;
+    d3dx::D3DXMATRIX world;
+    bool directional;
+    D3DVECTOR light;
+  };
+  std::vector<ShadowRequest> shadows_;
+  uint32_t shadowColour_ = 0;
+  float shadowRange_ = 0;
+  int32_t volumesMade_ = 0;           // the library's volumes are numbered from 1 by us
+  std::vector<int32_t> freeVolumes_;  // numbers of volumes let go, for reuse
+  struct Pointer {
+    int32_t texture = 0;
+    float width = 0, height = 0;
+    int32_t hotX = 0, hotY = 0;
+  } pointer_;
+  float fade_ = 0;  // the opacity of the black over this frame
 };
 
 void LibraryBackend::Start(const DeviceSettings& settings) {
@@ -193,8 +272,7 @@ void LibraryBackend::Start(const DeviceSettings& settings) {
   params_.hDeviceWindow = settings.window;
   params_.Windowed = settings.windowed ? 1 : 0;
   params_.EnableAutoDepthStencil = 1;
-  // Stencil bits for the shadow volumes.
-  params_.AutoDepthStencilFormat = D3DFMT_D24S8;
+  params_.AutoDepthStencilFormat = depthFormat_;
   params_.FullScreen_PresentationInterval =
       settings.vsync ? D3DPRESENT_INTERVAL_ONE : D3DPRESENT_INTERVAL_IMMEDIATE;
   const int32_t result = VortanaSystem_CreateDevice(
@@ -211,6 +289,9 @@ void LibraryBackend::Start(const DeviceSettings& settings) {
                       (why.empty() ? "" : ": " + why));
   }
   Screen2D_Init();
+  Atmosphere_Initialize();
+  Atmosphere_SunSetBillboardSize(kSunSize);
+  ShadowVolume_AllocVolumes(kShadowQuads);
 }
 
 void LibraryBackend::Stop() {
@@ -220,8 +301,12 @@ void LibraryBackend::Stop() {
   scene_ = false;
   suspended_ = false;
   targets_.clear();
+  shadows_.clear();
   ReleaseUploads(true);
   groundTextures_.clear();
+  volumesMade_ = 0;
+  freeVolumes_.clear();
+  pointer_ = {};
   ResetFonts();
   ReleaseAll();
   // What is left is the engine's own reference.
@@ -236,12 +321,23 @@ void LibraryBackend::Stop() {
 void LibraryBackend::Resize(int32_t width, int32_t height) {
   params_.BackBufferWidth = static_cast<UINT>(width);
   params_.BackBufferHeight = static_cast<UINT>(height);
-  // A device in a scene cannot reset: the present after it does.
-  if (scene_) {
-    resetPending_ = true;
-  } else {
-    Reset();
-  }
+  RequestReset();
+}
+
+int32_t LibraryBackend::MaxTextureSide() const {
+  D3DCAPS8 caps{};
+  if (device_ == nullptr || FAILED(device_->GetDeviceCaps(&caps))) return 0;
+  return static_cast<int32_t>(std::min(caps.MaxTextureWidth, caps.MaxTextureHeight));
+}
+
+void LibraryBackend::SetDepthBuffer(int32_t choice) {
+  // The device has no W-buffering: the W-buffer of the settings is the 16-bit depth it served,
+  // without stencil, so without shadow volumes.
+  constexpr int32_t kWBuffer = 2;
+  depthFormat_ = choice == kWBuffer ? D3DFMT_D16 : D3DFMT_D24S8;
+  if (direct3d_ == nullptr || params_.AutoDepthStencilFormat == depthFormat_) return;
+  params_.AutoDepthStencilFormat = depthFormat_;
+  RequestReset();
 }
 
 void LibraryBackend::Reset() {
@@ -250,6 +346,7 @@ void LibraryBackend::Reset() {
   TextureFont_OnLostAll();
   TextureFactory_OnLostAll();
   Viewport_OnLostAll();
+  ShadowVolume_LostAll();
   if (Viewport_ResetDevice(&params_) == 0)
     throw EngineError("the 3D device could not be reset to " +
                       std::to_string(params_.BackBufferWidth) + " x " +
@@ -257,6 +354,7 @@ void LibraryBackend::Reset() {
   TextureFactory_OnResetAll();
   TextureFont_OnResetAll();
   LightFactory_OnResetDevice();
+  ShadowVolume_AllocVolumes(kShadowQuads);
 }
 
 int32_t LibraryBackend::LoadTexture(const Texture& texture) {
@@ -273,6 +371,7 @@ int32_t LibraryBackend::LoadTexture(const Texture& texture) {
 
 void LibraryBackend::StartBatch() {
   if (batch_) return;
+  DrawShadows();
   EnsureScene();
   // Straight alpha over what is drawn, texels tinted by the corner colours.
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
@@ -370,7 +469,7 @@ void LibraryBackend::EnsureScene() {
 }
 
 void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) {
-  EndBatch();
+  Flush();
   if (target.surface == nullptr) {
     targets_.push_back(0);
     if (!clear) {
@@ -380,8 +479,7 @@ void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t 
       Viewport_Clear(kMainViewport, 0);
       scene_ = true;
     } else {
-      device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, clearColour,
-                     1.0f, 0);
+      device_->Clear(0, nullptr, ClearFlags(), clearColour, 1.0f, 0);
     }
     return;
   }
@@ -401,11 +499,11 @@ void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t 
     throw EngineError("StartRender: the device cannot draw into the surface");
   }
   targets_.push_back(id);
-  if (clear) device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clearColour, 1.0f, 0);
+  if (clear) device_->Clear(0, nullptr, ClearFlags(), clearColour, 1.0f, 0);
 }
 
 void LibraryBackend::EndTarget() {
-  EndBatch();
+  Flush();
   if (targets_.empty()) return;
   const int32_t id = targets_.back();
   targets_.pop_back();
@@ -428,9 +526,10 @@ int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
 }
 
 void LibraryBackend::Present() {
-  EndBatch();
+  Flush();
   // A frame with nothing drawn still shows: the present needs an open scene.
   EnsureScene();
+  DrawOverlays();
   scene_ = false;
   if (Viewport_Present(kMainViewport, kNoOverrideWindow) == 1 || resetPending_) Reset();
   ++frame_;
@@ -563,18 +662,54 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
                               {static_cast<float>(c) * uStep, static_cast<float>(r) * vStep}});
         }
       }
-      // Each cell split along its diagonal from (column, row) to (column + 1, row + 1), as the
-      // heights and picks split it, both halves clockwise seen from above.
-      std::vector<uint32_t> indices;
-      for (uint32_t r = 0; r + 1 < rows; ++r) {
-        for (uint32_t c = 0; c + 1 < columns; ++c) {
-          const uint32_t v00 = r * columns + c, v10 = v00 + 1, v01 = v00 + columns, v11 = v01 + 1;
-          indices.insert(indices.end(), {v00, v11, v10, v00, v01, v11});
+      // Each level drops every other sample of the one before; its skirts hang from its edges
+      // deep enough to close the gaps to a neighbour drawn at another level.
+      const float skirt = high.y - low.y + grid.spacing;
+      const auto edge = [&](uint32_t side, uint32_t k) {
+        return side < 2 ? (side == 0 ? k : (rows - 1) * columns + k)
+                        : (side == 2 ? k * columns : k * columns + columns - 1);
+      };
+      const auto skirtStart = static_cast<uint32_t>(vertices.size());
+      for (uint32_t side = 0; side < 4; ++side) {
+        const uint32_t count = side < 2 ? columns : rows;
+        for (uint32_t k = 0; k < count; ++k) {
+          MeshVertex lowered = vertices[edge(side, k)];
+          lowered.position.y -= skirt;
+          vertices.push_back(lowered);
         }
       }
       Upload chunk;
-      chunk.groupStart = {0};
-      chunk.groupTriangles = {static_cast<UINT>(indices.size() / 3)};
+      std::vector<uint32_t> indices;
+      for (uint32_t step = 1; step <= kChunkCells; step *= 2) {
+        chunk.groupStart.push_back(static_cast<UINT>(indices.size()));
+        const auto last = [step](uint32_t count, uint32_t k) {
+          return std::min(k + step, count - 1);
+        };
+        // Each cell split along its diagonal from (column, row) to (column + 1, row + 1), as the
+        // heights and picks split it, both halves clockwise seen from above.
+        for (uint32_t r = 0; r + 1 < rows; r += step) {
+          for (uint32_t c = 0; c + 1 < columns; c += step) {
+            const uint32_t r1 = last(rows, r), c1 = last(columns, c);
+            const uint32_t v00 = r * columns + c, v10 = r * columns + c1, v01 = r1 * columns + c,
+                           v11 = r1 * columns + c1;
+            indices.insert(indices.end(), {v00, v11, v10, v00, v01, v11});
+          }
+        }
+        uint32_t lowered = skirtStart;
+        for (uint32_t side = 0; side < 4; ++side) {
+          const uint32_t count = side < 2 ? columns : rows;
+          for (uint32_t k = 0; k + 1 < count; k += step) {
+            const uint32_t k1 = last(count, k);
+            const uint32_t a = edge(side, k), b = edge(side, k1), a2 = lowered + k,
+                           b2 = lowered + k1;
+            // Seen from either side.
+            indices.insert(indices.end(), {a, b, b2, a, b2, a2, a, b2, b, a, a2, b2});
+          }
+          lowered += count;
+        }
+        chunk.groupTriangles.push_back(
+            static_cast<UINT>((indices.size() - chunk.groupStart.back()) / 3));
+      }
       Fill(chunk, vertices, indices);
       ground.chunks.push_back(chunk);
       ground.bounds.push_back({low, high});
@@ -588,6 +723,10 @@ void LibraryBackend::ReleaseUploads(bool all) {
     Upload upload = entry.second;
     if (!all && upload.lastFrame + kKeptFrames >= frame_) return false;
     Release(upload);
+    if (upload.shadow != 0 && !all) {
+      ShadowVolume_Free(upload.shadow);
+      freeVolumes_.push_back(upload.shadow);
+    }
     return true;
   });
   std::erase_if(grounds_, [&](const auto& entry) {
@@ -609,6 +748,9 @@ void LibraryBackend::SetLook(const MeshLook& look) {
                                     D3DRS_SPECULARMATERIALSOURCE, D3DRS_EMISSIVEMATERIALSOURCE})
     device_->SetRenderState(source, D3DMCS_MATERIAL);
   device_->SetRenderState(D3DRS_CULLMODE, look.drawMode == kBothFaces ? D3DCULL_NONE : D3DCULL_CCW);
+  // The sky and the shadows leave depth tests of their own.
+  device_->SetRenderState(D3DRS_ZENABLE, 1);
+  device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
   device_->SetRenderState(D3DRS_ZWRITEENABLE, blended || look.drawMode == kNoDepthWrites ? 0 : 1);
   device_->SetRenderState(D3DRS_ALPHATESTENABLE, look.alphaTest ? 1 : 0);
   device_->SetRenderState(D3DRS_ALPHAREF, static_cast<DWORD>(look.alphaReference));
@@ -653,7 +795,7 @@ void LibraryBackend::SetSurface(int32_t material, int32_t texture) {
 }
 
 void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) {
-  EndBatch();
+  Flush();
   if (direct3d_ == nullptr || engine_ == nullptr) return;
   Upload* upload = Current(mesh.Geometry());
   if (upload == nullptr) return;
@@ -714,7 +856,7 @@ void LibraryBackend::MeasureText(const std::string& utf8, const Font& font, int3
 
 std::vector<uint32_t> LibraryBackend::ReadBackBuffer(int32_t width, int32_t height) {
   // The frame as drawn so far, 2D included.
-  EndBatch();
+  Flush();
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height), kOpaque);
   IDirect3DSurface8* back = nullptr;
   if (Internal_GetBackbuffer(&back) == 0 || back == nullptr) return pixels;
@@ -744,6 +886,25 @@ std::vector<uint32_t> LibraryBackend::ReadBackBuffer(int32_t width, int32_t heig
   return pixels;
 }
 
+// The camera's place and axes in the world: rows 0 to 2 right, up, forward, row 3 the eye.
+d3dx::D3DXMATRIX CameraInWorld(const CameraView& camera) {
+  d3dx::D3DXMATRIX inverse;
+  if (d3dx::D3DXMatrixInverse(&inverse, nullptr, &camera.view) == nullptr)
+    d3dx::D3DXMatrixIdentity(&inverse);
+  return inverse;
+}
+
+d3dx::D3DXVECTOR3 Row(const d3dx::D3DXMATRIX& m, int r) {
+  return {m.m[r][0], m.m[r][1], m.m[r][2]};
+}
+
+// The far plane of a left-handed perspective projection [world units]; 0 when it is not one.
+float FarPlane(const d3dx::D3DXMATRIX& projection) {
+  const float z = projection.m[2][2];
+  const float far = projection.m[3][2] / (1 - z);
+  return std::isfinite(far) && far > 0 ? far : 0;
+}
+
 // True when the box (in the axes world puts in the world) lies wholly outside one side of the
 // view.
 bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMATRIX& toClip) {
@@ -764,7 +925,7 @@ bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMA
 }
 
 void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) {
-  EndBatch();
+  Flush();
   if (direct3d_ == nullptr || engine_ == nullptr || landscape.Grid().columns < 2 ||
       landscape.Grid().rows < 2)
     return;
@@ -795,14 +956,199 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
   }
   SetSurface(landscape.Material(), texture);
   device_->SetVertexShader(kMeshFvf);
+  // Chunks nearer than the detail distance are drawn whole, each doubling of it halves the
+  // samples; the finest precision mode draws every chunk whole.
+  const d3dx::D3DXVECTOR3 eye = Row(CameraInWorld(camera), 3);
+  const HeightGrid& grid = landscape.Grid();
+  const float chunkSide = static_cast<float>(kChunkCells) * grid.spacing *
+                          std::max(std::fabs(scale.x), std::fabs(scale.z));
+  const float precision =
+      landscape.Precision() > 0 ? static_cast<float>(landscape.Precision()) : kDefaultPrecision;
+  const float detail = chunkSide * kDetailChunks * kDefaultPrecision / precision;
   for (size_t k = 0; k < ground.chunks.size(); ++k) {
     if (OutsideView(ground.bounds[k], toClip)) continue;
     const Upload& chunk = ground.chunks[k];
+    size_t level = 0;
+    if (landscape.PrecisionMode() != kFinestPrecision) {
+      d3dx::D3DXVECTOR3 a, b;
+      d3dx::D3DXVec3TransformCoord(&a, &ground.bounds[k][0], &world);
+      d3dx::D3DXVec3TransformCoord(&b, &ground.bounds[k][1], &world);
+      // The eye's distance to the chunk's box.
+      const auto gap = [](float e, float p, float q) {
+        return std::max({std::min(p, q) - e, e - std::max(p, q), 0.0f});
+      };
+      const float distance =
+          std::hypot(gap(eye.x, a.x, b.x), gap(eye.y, a.y, b.y), gap(eye.z, a.z, b.z));
+      for (float reach = detail; distance >= reach && level + 1 < chunk.groupStart.size();
+           reach *= 2)
+        ++level;
+    }
     device_->SetStreamSource(0, chunk.vertices, sizeof(MeshVertex));
     device_->SetIndices(chunk.indices, 0);
-    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount, 0,
-                                  chunk.groupTriangles[0]);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount, chunk.groupStart[level],
+                                  chunk.groupTriangles[level]);
   }
+}
+
+void LibraryBackend::DrawSky(const EngineAtmosphere& atmosphere, const CameraView& camera) {
+  Flush();
+  if (direct3d_ == nullptr || engine_ == nullptr) return;
+  EnsureScene();
+  const auto device = [&](int32_t texture) {
+    const Texture* found = engine_->Textures().Get(texture);
+    return found != nullptr ? found->device : 0;
+  };
+  const int32_t* box = atmosphere.SkyBox();
+  // The engine keeps the faces in the library's order: x-, x+, z-, z+, y+, y-.
+  Atmosphere_SkyBoxSetTexture(device(box[0]), device(box[1]), device(box[2]), device(box[3]),
+                              device(box[4]), device(box[5]));
+  Atmosphere_SkyBoxEnable(std::any_of(box, box + 6, [](int32_t t) { return t != 0; }) ? 1 : 0);
+  // Box and sun inside the far plane, or the view would cut them away; the sun keeps its size
+  // in the view wherever it stands.
+  const float far = FarPlane(camera.projection);
+  const d3dx::D3DXVECTOR3 sun = atmosphere.SunPosition();
+  const float sunDistance = d3dx::D3DXVec3Length(&sun);
+  const float sunShare =
+      far > 0 && sunDistance > far * kSkyShareOfFar ? far * kSkyShareOfFar / sunDistance : 1;
+  if (far > 0) Atmosphere_SkyBoxSetDistance(far * kSkyShareOfFar);
+  const bool sunShown = atmosphere.Enabled() && atmosphere.SunTexture() != 0;
+  Atmosphere_SunEnable(sunShown ? 1 : 0);
+  Atmosphere_SunSetBillboardSize(kSunSize * sunShare);
+  Atmosphere_SunSetPosition(sun.x * sunShare, sun.y * sunShare, sun.z * sunShare);
+  Atmosphere_SunSetTexture(device(atmosphere.SunTexture()));
+  const auto& flares = atmosphere.Flares();
+  Atmosphere_LensFlareEnable(atmosphere.LensFlare() ? 1 : 0);
+  Atmosphere_LensFlareSetLensNumber(static_cast<int32_t>(flares.size()));
+  for (size_t f = 0; f < flares.size(); ++f)
+    Atmosphere_LensFlareSetLensParams(static_cast<int32_t>(f + 1), device(flares[f].texture),
+                                      flares[f].size * kFlareUnit, flares[f].position * kFlareUnit,
+                                      flares[f].colour, 0);
+  // The sky's textures modulate its vertex colours, on one stage.
+  SetSurface(0, 0);
+  for (D3DTEXTURESTAGESTATETYPE op : {D3DTSS_COLOROP, D3DTSS_ALPHAOP}) {
+    device_->SetTextureStageState(0, op, D3DTOP_MODULATE);
+    device_->SetTextureStageState(1, op, D3DTOP_DISABLE);
+  }
+  device_->SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+  device_->SetTransform(D3DTS_VIEW, &camera.view);
+  device_->SetTransform(D3DTS_PROJECTION, &camera.projection);
+  // The sun's billboard faces the camera.
+  const d3dx::D3DXMATRIX placed = CameraInWorld(camera);
+  d3dx::D3DXMATRIX facing = placed;
+  facing.m[3][0] = facing.m[3][1] = facing.m[3][2] = 0;
+  const d3dx::D3DXVECTOR3 eye = Row(placed, 3), lookAt = eye + Row(placed, 2);
+  const D3DVECTOR eyeAt{eye.x, eye.y, eye.z}, lookingAt{lookAt.x, lookAt.y, lookAt.z};
+  Atmosphere_Render(&eyeAt, &lookingAt, &facing, &camera.view);
+}
+
+void LibraryBackend::DrawParticles(const EngineParticleSystem& system, const CameraView& camera) {
+  Flush();
+  if (direct3d_ == nullptr || engine_ == nullptr || system.Particles().empty()) return;
+  EnsureScene();
+  const d3dx::D3DXMATRIX placed = CameraInWorld(camera);
+  const float half = system.Size() / 2;
+  const d3dx::D3DXVECTOR3 right = Row(placed, 0) * half, up = Row(placed, 1) * half;
+  std::vector<ColouredVertex> vertices;
+  vertices.reserve(system.Particles().size() * 6);
+  for (const auto& particle : system.Particles()) {
+    const d3dx::D3DXVECTOR3& p = particle.position;
+    const ColouredVertex corners[4] = {{p - right + up, kUntinted, {0, 0}},
+                                       {p + right + up, kUntinted, {1, 0}},
+                                       {p + right - up, kUntinted, {1, 1}},
+                                       {p - right - up, kUntinted, {0, 1}}};
+    for (int k : {0, 1, 2, 0, 2, 3}) vertices.push_back(corners[k]);
+  }
+  MeshLook look;
+  look.blendMode = kAdditiveBlend;
+  look.lightingMode = kUnlit;
+  look.drawMode = kBothFaces;
+  SetLook(look);
+  const Texture* texture = engine_->Textures().Get(system.Texture());
+  SetSurface(0, texture != nullptr ? texture->device : 0);
+  d3dx::D3DXMATRIX identity;
+  d3dx::D3DXMatrixIdentity(&identity);
+  device_->SetTransform(D3DTS_WORLD, &identity);
+  device_->SetTransform(D3DTS_VIEW, &camera.view);
+  device_->SetTransform(D3DTS_PROJECTION, &camera.projection);
+  device_->SetVertexShader(kColouredFvf);
+  device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(vertices.size() / 3),
+                           vertices.data(), sizeof(ColouredVertex));
+}
+
+void LibraryBackend::DrawShadowVolume(const EngineMesh& mesh, int32_t light, uint32_t colour,
+                                      float range, const CameraView& camera) {
+  EndBatch();
+  if (direct3d_ == nullptr || engine_ == nullptr) return;
+  const auto& lights = engine_->Lights();
+  if (light < 1 || static_cast<size_t>(light) > lights.size()) return;
+  const D3DLIGHT8& record = lights[static_cast<size_t>(light - 1)].record;
+  const MeshGeometry& geometry = mesh.Geometry();
+  Upload* upload = Current(geometry);
+  if (upload == nullptr || record.Type == 0 || geometry.positions.size() > kMaxShadowVertices)
+    return;
+  if (upload->shadow == 0) {
+    int32_t volume = 0;
+    if (!freeVolumes_.empty()) {
+      volume = freeVolumes_.back();
+      freeVolumes_.pop_back();
+    } else {
+      volume = ++volumesMade_;
+      ShadowVolume_Create(volume);
+    }
+    std::vector<uint16_t> indices(geometry.indices.begin(), geometry.indices.end());
+    if (ShadowVolume_InitShadowFromPointers(
+            volume, geometry.positions.data(), sizeof(d3dx::D3DXVECTOR3),
+            static_cast<int32_t>(geometry.positions.size()), indices.data(),
+            static_cast<int32_t>(indices.size()), 0) == 0) {
+      freeVolumes_.push_back(volume);
+      return;
+    }
+    upload->shadow = volume;
+  }
+  EnsureScene();
+  // The volumes are drawn with the camera of the target they fall in.
+  device_->SetTransform(D3DTS_VIEW, &camera.view);
+  device_->SetTransform(D3DTS_PROJECTION, &camera.projection);
+  const bool directional = record.Type == D3DLIGHT_DIRECTIONAL;
+  shadows_.push_back({upload->shadow, mesh.GetMatrix(), directional,
+                      directional ? record.Direction : record.Position});
+  shadowColour_ = colour;
+  shadowRange_ = range;
+}
+
+void LibraryBackend::DrawShadows() {
+  if (shadows_.empty()) return;
+  ShadowVolume_SetShadowParameters(shadowColour_, shadowRange_);
+  ShadowVolume_SilhouettePrepare();
+  for (const ShadowRequest& request : shadows_)
+    ShadowVolume_AddToRenderList(&request.world, request.volume, 1, request.directional ? 1 : 0,
+                                 &request.light, nullptr);
+  shadows_.clear();
+  ShadowVolume_SilhouetteUnlockRender();
+  ShadowVolume_RenderAlphaBlendedTri();
+  ShadowVolume_ResetAll();
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+}
+
+void LibraryBackend::DrawOverlays() {
+  const bool pointer = pointer_.texture != 0 && engine_ != nullptr;
+  if (fade_ <= 0 && !pointer) return;
+  StartBatch();
+  if (fade_ > 0) {
+    const auto alpha = static_cast<uint32_t>(std::lround(std::min(fade_, 1.0f) * 255)) << 24;
+    Screen2D_DrawFilledBox(0, 0, static_cast<float>(params_.BackBufferWidth),
+                           static_cast<float>(params_.BackBufferHeight), alpha, alpha, alpha,
+                           alpha);
+    fade_ = 0;
+  }
+  if (pointer) {
+    // The mouse in back-buffer pixels, as the program reads and draws it.
+    const float x = static_cast<float>(engine_->Input().MouseX() - pointer_.hotX);
+    const float y = static_cast<float>(engine_->Input().MouseY() - pointer_.hotY);
+    Screen2D_DrawTexture(x, y, x + pointer_.width, y + pointer_.height, kUntinted, kUntinted,
+                         kUntinted, kUntinted, 0, 0, 1, 1, pointer_.texture);
+  }
+  EndBatch();
 }
 
 }  // namespace

@@ -87,6 +87,9 @@ inline bool LampUplinkActy = false, LampNoAtt = false, LampStby = false, LampKey
             LampOprErr = false, LampSpare1 = false, LampSpare2 = false;
 inline bool LampTemp = false, LampGimbalLock = false, LampProg = false, LampRestart = false,
             LampTracker = false, LampAlt = false, LampVel = false;
+// The attitude warnings of the approach; they light the ALT and VEL lamps beside the guidance
+// computer's own reasons, which they must not erase.
+inline bool AltitudeWarning = false, VelocityWarning = false;
 
 // The restore point of the display.
 inline std::string SavedVerb = "bb", SavedNoun = "bb", SavedProgram = "bb";
@@ -110,6 +113,11 @@ inline std::array<ScreenMessage, 3> MessageText;
 inline int32_t LPDAngle = 0;
 inline std::string LPDTimeTens = "0";
 inline std::string LPDTimeOnes = "0";
+inline double LPDTime = 0.0;  // seconds, at most 99
+inline float LPDStep = 0.0f;  // how far one redesignation moves the landing spot downrange
+// The heading of the horizontal velocity and the line of sight to the low gate, radians.
+inline float VelocityHeading = 0.0f;
+inline float LineOfSightAngle = 0.0f;
 inline bool AscentIgnited = false;  // P12 has lit the ascent engine
 
 // --- Sounds -------------------------------------------------------------------------------------

@@ -560,19 +560,20 @@ void DrawDSKY(DSKYCanvas& canvas, float random100) {
 
 void DrawDSKYLights(DSKYCanvas& canvas) {
   struct Lamp {
-    const bool* lit;
+    bool lit;
     const char* texture;
     bool flashes;  // KEY REL and OPR ERR are dark in the dark flash phase
   };
   // Row by row: the left column's lamp, then the right column's.
+  // The ALT and VEL lamps also show the approach's attitude warnings.
   const Lamp lamps[7][2] = {
-      {{&LampUplinkActy, "DSKYUPLINKACTY", false}, {&LampTemp, "DSKYTEMPA", false}},
-      {{&LampNoAtt, "DSKYNOATT", false}, {&LampGimbalLock, "DSKYGIMBALLOCK", false}},
-      {{&LampStby, "DSKYSTBY", false}, {&LampProg, "DSKYPROG", false}},
-      {{&LampKeyRel, "DSKYKEYREL", true}, {&LampRestart, "DSKYRESTART", false}},
-      {{&LampOprErr, "DSKYOPRERR", true}, {&LampTracker, "DSKYTRACKER", false}},
-      {{&LampSpare1, "BLANK", false}, {&LampAlt, "DSKYALT", false}},
-      {{&LampSpare2, "BLANK", false}, {&LampVel, "DSKYVEL", false}}};
+      {{LampUplinkActy, "DSKYUPLINKACTY", false}, {LampTemp, "DSKYTEMPA", false}},
+      {{LampNoAtt, "DSKYNOATT", false}, {LampGimbalLock, "DSKYGIMBALLOCK", false}},
+      {{LampStby, "DSKYSTBY", false}, {LampProg, "DSKYPROG", false}},
+      {{LampKeyRel, "DSKYKEYREL", true}, {LampRestart, "DSKYRESTART", false}},
+      {{LampOprErr, "DSKYOPRERR", true}, {LampTracker, "DSKYTRACKER", false}},
+      {{LampSpare1, "BLANK", false}, {LampAlt || AltitudeWarning, "DSKYALT", false}},
+      {{LampSpare2, "BLANK", false}, {LampVel || VelocityWarning, "DSKYVEL", false}}};
   constexpr int32_t ColumnLeft[2] = {7, 65};
   constexpr int32_t ColumnRight[2] = {62, 120};
   constexpr int32_t LampHeight = 28;
@@ -582,7 +583,7 @@ void DrawDSKYLights(DSKYCanvas& canvas) {
     const int32_t top = 9 + 35 * row;
     for (int column = 0; column < 2; ++column) {
       const Lamp& lamp = lamps[row][column];
-      const bool lit = *lamp.lit && !(lamp.flashes && FlashPhase);
+      const bool lit = lamp.lit && !(lamp.flashes && FlashPhase);
       canvas.DrawTexture(std::string(lamp.texture) + (lit ? "" : "off"), ColumnLeft[column], top,
                          ColumnRight[column], top + LampHeight);
     }

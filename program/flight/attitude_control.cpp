@@ -337,8 +337,9 @@ void SetFDAIBallAttitude() {
 }
 
 void UpdateFDAIFromLM() {
-  TurnLMMeshes(AttitudeIncrement);
+  // The pivot first: the plume group takes its matrix with the LM's other meshes.
   TurnPivot(AttitudeIncrement);
+  TurnLMMeshes(AttitudeIncrement);
   if (!AttitudeManeuverActive && !GimbalLocked) SetFDAIBallAttitude();
 }
 

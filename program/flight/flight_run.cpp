@@ -7,7 +7,13 @@
 #include "platform/forms/forms.h"
 #include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_canvas.h"
 #include "program/cockpit/dsky_programs.h"
+#include "program/cockpit/help_overlays.h"
+#include "program/cockpit/hud_panel.h"
+#include "program/cockpit/instruments.h"
+#include "program/cockpit/landing_guidance.h"
+#include "program/cockpit/small_readouts.h"
 #include "program/cockpit/sound_setup.h"
 #include "program/cockpit/voice_callouts.h"
 #include "program/flight/attitude_control.h"
@@ -283,31 +289,6 @@ void PlaceLMAndWorld() {
   forms::DoEvents();
 }
 
-// The flight's physics ask the scene's landscape tiles for the terrain.
-void ConnectTerrain() {
-  if (MissionType == OrbitalMission) {
-    SetTerrainHeightSource([](float, float) { return NoTerrainHeight; });
-    SetTerrainPickSource(nullptr);
-    return;
-  }
-  SetTerrainHeightSource([](float x, float z) {
-    int tile = -1;
-    return HighestTileHeight(x, z, tile);
-  });
-  SetTerrainPickSource([](const Vector3& from, const Vector3& to, Vector3& hit) {
-    for (const auto& tile : LandTiles) {
-      if (!tile) continue;
-      const engine::EnginePickResult result =
-          tile->PickRay({from.x, from.y, from.z}, {to.x, to.y, to.z});
-      if (!result.HasHit()) continue;
-      const d3dx::D3DXVECTOR3 p = result.GetHitPoint();
-      hit = {p.x, p.y, p.z};
-      return true;
-    }
-    return false;
-  });
-}
-
 void RunPass() {
   MainDisplayForm& form = *Main_Display;
   Guarded([&] {
@@ -415,7 +396,6 @@ void RunPass() {
   Guarded(StartGuidanceProgram);
   SettleAttitude();
   Guarded(PlaceLMAndWorld);
-  ConnectTerrain();
   MeasureAltitude();
   Weight = StartWeight;
   if (NodeMakeMode) {

@@ -1,85 +1,89 @@
 #include "program/flight/flight_scene.h"
 
-#include <array>
-#include <cmath>
-
 #include "program/flight/flight_maths.h"
+#include "program/flight/flight_state.h"
+#include "program/scene/engine_objects.h"
+#include "program/scene/placement.h"
+#include "program/scene/scene_state.h"
 
 namespace {
 
-std::function<float(float, float)> heightSource;
-std::function<bool(const Vector3&, const Vector3&, Vector3&)> pickSource;
+// The attitude surface's view of the ball's camera, degrees and world units.
+constexpr float MeasureAngle = 40.0f;
+constexpr float MeasureFarPlane = 50000.0f;
+constexpr float MeasureNearPlane = 1.0f;
+constexpr float RollReferenceLength = 3.0f;  // along the world's x axis
+constexpr double QuarterTurnDegrees = 90.0;
 
-// Rows are the pivot's x, y and z axes in world axes; a vector transforms as a row times it.
-using Matrix3 = std::array<std::array<double, 3>, 3>;
-constexpr Matrix3 Identity{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-Matrix3 pivot = Identity;
-Matrix3 reference = Identity;
-
-// A turn about one of a mesh's own axes goes before its matrix, as the engine's meshes turn.
-void TurnAbout(Matrix3& axes, int axis, double angle) {
-  if (angle == 0.0) return;
-  const int a = (axis + 1) % 3;
-  const int b = (axis + 2) % 3;
-  const double c = std::cos(angle);
-  const double s = std::sin(angle);
-  const auto rowA = axes[a];
-  const auto rowB = axes[b];
-  for (int k = 0; k < 3; ++k) {
-    axes[a][k] = c * rowA[k] + s * rowB[k];
-    axes[b][k] = -s * rowA[k] + c * rowB[k];
-  }
-}
+d3dx::D3DXVECTOR3 ToD3DX(const Vector3& v) { return {v.x, v.y, v.z}; }
+Vector3 FromD3DX(const d3dx::D3DXVECTOR3& v) { return {v.x, v.y, v.z}; }
 
 }  // namespace
 
-float TerrainHeight(float x, float z) { return heightSource ? heightSource(x, z) : 0.0f; }
-
-void SetTerrainHeightSource(std::function<float(float, float)> source) {
-  heightSource = std::move(source);
+float TerrainHeight(float x, float z) {
+  int tile = -1;
+  return HighestTileHeight(x, z, tile);
 }
 
 bool PickTerrain(const Vector3& from, const Vector3& to, Vector3& hit) {
-  return pickSource ? pickSource(from, to, hit) : false;
-}
-
-void SetTerrainPickSource(std::function<bool(const Vector3&, const Vector3&, Vector3&)> source) {
-  pickSource = std::move(source);
+  const auto& tile = LandTiles[static_cast<size_t>(ActiveLandTile)];
+  if (!tile) return false;
+  const engine::EnginePickResult pick = tile->PickRay(ToD3DX(from), ToD3DX(to));
+  if (!pick.HasHit()) return false;
+  hit = FromD3DX(pick.GetHitPoint());
+  return true;
 }
 
 Vector3 PivotTransformVector(const Vector3& v) {
-  double out[3];
-  for (int k = 0; k < 3; ++k) out[k] = v.x * pivot[0][k] + v.y * pivot[1][k] + v.z * pivot[2][k];
-  return {static_cast<float>(out[0]), static_cast<float>(out[1]), static_cast<float>(out[2])};
+  return FromD3DX(CameraPivot->TransformVector(ToD3DX(v)));
 }
 
 void TurnPivot(const Vector3& increment) {
-  TurnAbout(pivot, 1, increment.z);
-  TurnAbout(pivot, 0, increment.x);
-  TurnAbout(pivot, 2, increment.y);
+  CameraPivot->RotateY(increment.z);
+  CameraPivot->RotateX(increment.x);
+  CameraPivot->RotateZ(increment.y);
 }
 
-void ResetPivot() { pivot = Identity; }
+void ResetPivot() { CameraPivot->SetRotation(0, 0, 0); }
 
 void TurnAttitudeReference(ReferenceAxis axis, float angle) {
-  TurnAbout(reference, static_cast<int>(axis), angle);
+  switch (axis) {
+    case ReferenceAxis::X:
+      FDAIBallCameraPivot->RotateX(angle);
+      break;
+    case ReferenceAxis::Y:
+      FDAIBallCameraPivot->RotateY(angle);
+      break;
+    case ReferenceAxis::Z:
+      FDAIBallCameraPivot->RotateZ(angle);
+      break;
+  }
 }
 
-void ResetAttitudeReference() { reference = Identity; }
+void ResetAttitudeReference() { FDAIBallCameraPivot->SetRotation(0, 0, 0); }
 
 Vector3 AttitudeReferenceVector() {
-  constexpr double Smallest = 0.0001;
-  float out[3];
-  for (int k = 0; k < 3; ++k) {
-    const double v = -reference[2][k];
-    out[k] = static_cast<float>(std::fabs(v) < Smallest ? Smallest : v);
-  }
-  return {out[0], out[1], out[2]};
+  FDAIBallCameraPivot->UpdateMatrix();
+  OrientationMesh->SetMatrix(FDAIBallCameraPivot->GetMatrix());
+  OrientationMesh->UpdateMatrix();
+  d3dx::D3DXVECTOR3 v;
+  GetMeshVector(v, *OrientationMesh, {0, 0, -1});
+  return FromD3DX(v);
 }
 
 float AttitudeReferenceRollDegrees() {
-  // The world's x axis seen in the reference's own x and y axes; the screen's y runs downward.
-  const double screenX = reference[0][0];
-  const double screenY = -reference[1][0];
-  return static_cast<float>(std::atan2(-screenX, -screenY) * DegreesPerRadianExact + 90.0);
+  FDAIBallCameraPoint->UpdateMatrix();
+  AttitudeMeasureSurface->SetFrustum(MeasureAngle, MeasureFarPlane, MeasureNearPlane);
+  engine::EngineCamera& camera = AttitudeMeasureSurface->GetCamera();
+  camera.SetMatrix(FDAIBallCameraPoint->GetMatrix());
+  AttitudeMeasureSurface->StartRender(true);
+  Screen2DDraw->Begin();
+  float pointX = 0, pointY = 0, originX = 0, originY = 0;
+  bool onScreen = false;
+  Screen2DDraw->ProjectPoint({RollReferenceLength, 0, 0}, pointX, pointY, 0, onScreen);
+  Screen2DDraw->ProjectPoint({0, 0, 0}, originX, originY, 0, onScreen);
+  Screen2DDraw->End();
+  AttitudeMeasureSurface->EndRender();
+  const float a = engine::EngineMathLibrary::Angle2D(originX - pointX, originY - pointY);
+  return static_cast<float>(a * DegreesPerRadianExact + QuarterTurnDegrees);
 }

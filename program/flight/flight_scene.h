@@ -1,9 +1,7 @@
 // What the flight physics asks of the scene: the terrain under a point, the LM pivot's turn and the
-// pick of a ray on the terrain. The engine's landscape and the LM pivot mesh answer these in a
-// flight; until a source is set the ground is flat at height 0 and every ray misses it.
+// pick of a ray on the terrain. The landscape tiles (LandTiles), the LM pivot (CameraPivot) and the
+// attitude ball's rig answer these.
 #pragma once
-
-#include <functional>
 
 #include "program/flight/vector3.h"
 
@@ -11,13 +9,12 @@
 // outside its extent, counts as this (docs/formats.md, "no ground here").
 inline constexpr float NoTerrainHeight = -99999.0f;  // world units
 
-// Terrain height, world units, under the render-coordinate point (x, z); the LM is at (0, 0).
+// Terrain height, world units, under the render-coordinate point (x, z); the LM is at (0, 0). The
+// strictly highest answer of the tiles wins; NoTerrainHeight where none answers.
 float TerrainHeight(float x, float z);
-void SetTerrainHeightSource(std::function<float(float x, float z)> source);
 
-// The first point where the ray from `from` toward `to` meets the terrain, when it does.
+// The first point where the ray from `from` toward `to` meets the active tile, when it does.
 bool PickTerrain(const Vector3& from, const Vector3& to, Vector3& hit);
-void SetTerrainPickSource(std::function<bool(const Vector3&, const Vector3&, Vector3&)> source);
 
 // The LM pivot: a vector of the LM's own axes in world axes (the pivot sits at the render origin).
 Vector3 PivotTransformVector(const Vector3& v);
@@ -27,15 +24,14 @@ void TurnPivot(const Vector3& increment);
 // Puts the pivot upright, its axes the world's.
 void ResetPivot();
 
-// The attitude reference: a hidden pivot that carries the inverse of the LM's turns, from which
-// the attitude ball's angles are measured.
+// The attitude reference: the attitude ball's camera pivot, which carries the inverse of the LM's
+// turns, and from which the attitude ball's angles are measured.
 enum class ReferenceAxis { X, Y, Z };
 void TurnAttitudeReference(ReferenceAxis axis, float angle);
 void ResetAttitudeReference();
-// The reference's forward axis (0, 0, -1) in world axes; components below 0.0001 in size become
-// 0.0001, so that the angles taken from it never divide by zero.
+// The reference's forward axis (0, 0, -1) in world axes, through the orientation mesh; components
+// below 0.0001 in size become 0.0001, so that the angles taken from it never divide by zero.
 Vector3 AttitudeReferenceVector();
-// The reference's roll in degrees: the angle at which the world's x axis crosses the view of a
-// camera that looks down the reference's forward axis, 90 degrees less than the angle the engine
-// measures from the screen's x axis.
+// The reference's roll in degrees: the screen angle at which the world's x axis crosses the view
+// of the ball's camera, measured on the attitude surface, plus 90 degrees (90 up to 450).
 float AttitudeReferenceRollDegrees();

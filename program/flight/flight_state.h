@@ -84,6 +84,8 @@ inline int32_t ControlStartRecord = 0;   // FlightRecordCount when manual contro
 inline double ManualControlTime = 0.0;   // seconds flown since manual control began
 inline double ManualThrottleTime = 0.0;  // seconds flown with the automatic throttle off
 inline bool ScoreShown = false;          // the landing has been scored
+inline int32_t HelpPage = 0;             // the key help page shown, 1 or 2; 0 none
+inline bool ProgramHelpShown = false;    // the running program's help is laid over the view
 
 // --- The LM -----------------------------------------------------------------------------------
 

@@ -14,10 +14,16 @@
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_canvas.h"
 #include "program/cockpit/dsky_display.h"
 #include "program/cockpit/dsky_programs.h"
 #include "program/cockpit/engine_screen2d.h"
+#include "program/cockpit/help_overlays.h"
+#include "program/cockpit/hud_panel.h"
+#include "program/cockpit/instruments.h"
+#include "program/cockpit/landing_guidance.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/cockpit/small_readouts.h"
 #include "program/cockpit/sound_setup.h"
 #include "program/cockpit/voice_callouts.h"
 #include "program/flight/attitude_control.h"
@@ -186,8 +192,8 @@ void DrawDSKYWhenDue(float& accumulator) {
   accumulator += FrameTimeSec;
   if (accumulator <= DSKYRedrawSeconds || !DSKYSurface || !DSKYLightsSurface) return;
   accumulator = 0.0f;
+  DrawDSKY();
   EngineDSKYCanvas canvas;
-  DrawDSKY(canvas, win::Rnd() * 100.0f);
   DrawDSKYLights(canvas);
 }
 

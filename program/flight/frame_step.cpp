@@ -6,7 +6,6 @@
 
 #include "platform/win/ascii_case.h"
 #include "program/missions/missions_state.h"
-#include "program/scene/engine_objects.h"
 
 float FrameStepMs(float elapsedMs, float screenshotMs, float framesPerSecond) {
   float ms = std::max(elapsedMs - screenshotMs, 0.0f);
@@ -59,39 +58,4 @@ std::string ScreenshotNumberText(int32_t number) {
   char text[16];
   std::snprintf(text, sizeof text, "%04d", number);
   return text;
-}
-
-namespace {
-
-engine::EngineRenderSurface* SurfaceNamed(const std::string& surface) {
-  const RenderSurfacePtr& target = surface == "DSKYLights" ? DSKYLightsSurface : DSKYSurface;
-  return target.get();
-}
-
-}  // namespace
-
-void EngineDSKYCanvas::Begin(const std::string& surface) {
-  if (engine::EngineRenderSurface* target = SurfaceNamed(surface)) target->StartRender(true);
-  Screen2DDraw->Begin();
-}
-
-void EngineDSKYCanvas::DrawTexture(const std::string& texture, int32_t left, int32_t top,
-                                   int32_t right, int32_t bottom) {
-  constexpr uint32_t same = engine::EngineScreen2DDraw::kSameAsFirst;
-  // A picture the texture set lacks leaves its place on the face empty.
-  const int32_t id = Globals->GetTextureId(texture);
-  if (id == 0) return;
-  Screen2DDraw->DrawTexture(id, static_cast<float>(left), static_cast<float>(top),
-                            static_cast<float>(right), static_cast<float>(bottom), 0xFFFFFFFF, same,
-                            same, same);
-}
-
-void EngineDSKYCanvas::End(const std::string& surface) {
-  Screen2DDraw->End();
-  engine::EngineRenderSurface* target = SurfaceNamed(surface);
-  if (!target) return;
-  target->EndRender();
-  const auto part = CockpitPartMeshes.find(surface);
-  if (part != CockpitPartMeshes.end() && part->second)
-    part->second->SetTexture(target->GetTexture(), -1.0f);
 }

@@ -1,12 +1,10 @@
 // The frame loops' rules that need no engine: the time step, the replay's sampling and playback
-// index, the screenshot numbers, and the DSKY's drawing onto its two render surfaces.
+// index and the screenshot numbers.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
-
-#include "program/cockpit/dsky_display.h"
 
 // What one call of a frame loop keeps from frame to frame.
 struct FrameLocals {
@@ -37,13 +35,3 @@ bool StepReplayIndex(int32_t count, int32_t& index, double missionTime);
 int32_t NextScreenshotNumber(const std::filesystem::path& folder, const std::string& mission,
                              int32_t last);
 std::string ScreenshotNumberText(int32_t number);  // "0001"
-
-// The DSKY face and its lamps drawn onto DSKYSurface and DSKYLightsSurface, whose textures go
-// onto the cockpit meshes of the same names.
-class EngineDSKYCanvas : public DSKYCanvas {
- public:
-  void Begin(const std::string& surface) override;
-  void DrawTexture(const std::string& texture, int32_t left, int32_t top, int32_t right,
-                   int32_t bottom) override;
-  void End(const std::string& surface) override;
-};

@@ -15,8 +15,8 @@
 #include "program/flight/flight_state.h"
 #include "program/input/input_services.h"
 #include "program/input/input_state.h"
+#include "program/missions/dev_tools.h"
 #include "program/missions/missions_state.h"
-#include "program/missions/records_services.h"
 #include "program/scene/scene_services.h"
 #include "program/startup/startup_state.h"
 

@@ -22,6 +22,7 @@
 #include "program/missions/missions_state.h"
 #include "program/missions/missions_texts.h"
 #include "program/missions/path_nodes.h"
+#include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 
@@ -85,6 +86,12 @@ void RecordPathNode(const Vector3& cameraPosition) {
   PathNodes.push_back(cameraPosition);
   ++PathNodeCount;
   ShowMessage(std::to_string(PathNodeCount), PathCountMessageMs, 0, 0);
+}
+
+void AddPathNode() {
+  if (!ViewCameras[1]) return;
+  const d3dx::D3DXVECTOR3 position = ViewCameras[1]->GetPosition();
+  RecordPathNode({position.x, position.y, position.z});
 }
 
 void SavePathNodes() {

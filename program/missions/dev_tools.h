@@ -22,6 +22,8 @@ std::string DockingMatrixFilePath();
 
 // Appends a node at the camera's position and shows the new count.
 void RecordPathNode(const Vector3& cameraPosition);
+// Records the first view camera's position; without a scene there is no camera and nothing to do.
+void AddPathNode();
 // Writes the recorded nodes and shows "Path Nodes Written".
 void SavePathNodes();
 // Empties the path and, when the mission has a path-node file, reads it into PathNodes and the

@@ -10,6 +10,8 @@
 #include "platform/win/app_path.h"
 #include "platform/win/numbers.h"
 #include "platform/win/profile.h"
+#include "program/missions/missions_texts.h"
+#include "program/startup/startup_state.h"
 
 namespace {
 
@@ -34,7 +36,8 @@ void WriteINI(const std::string& section, const std::string& key, const std::str
   if (win::WritePrivateProfileString(section, key, value, path)) {
     unsaved.erase(path);
   } else if (unsaved.insert(path).second) {
-    forms::MsgBox("The settings could not be saved in " + win::ResolvePath(path).string() + ".",
+    forms::MsgBox(EnsureTralexa().GetTranslation(SettingsNotSaved) + " " +
+                      win::ResolvePath(path).string() + ".",
                   forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
   }
 }

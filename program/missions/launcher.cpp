@@ -1,5 +1,6 @@
 #include "program/missions/launcher.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/d3d/interfaces.h"
@@ -232,10 +233,16 @@ void DriverDialog_Command1_Click() {
 }
 
 void DriverDialog_Command6_Click() {
-  StarFormStandIn& stars = *StarForm;
-  stars.HScroll3.SetValue(static_cast<int16_t>(win::RoundHalfEven(StarMagnitudeCut * 1000.0)));
-  stars.HScroll1.SetValue(static_cast<int16_t>(StarSize));
-  stars.HScroll2.SetValue(static_cast<int16_t>(StarBrightness));
+  StarOptionsForm& stars = *StarForm;
+  // A hand-edited settings file may hold a value beyond a bar; the bar shows its nearest end.
+  const auto show = [](forms::Control& bar, int32_t value) {
+    const int32_t low = std::min(bar.Min(), bar.Max());
+    const int32_t high = std::max(bar.Min(), bar.Max());
+    bar.SetValue(static_cast<int16_t>(std::clamp(value, low, high)));
+  };
+  show(stars.HScroll3, win::RoundHalfEven(StarMagnitudeCut * 1000.0));
+  show(stars.HScroll1, StarSize);
+  show(stars.HScroll2, StarBrightness);
   stars.Check1.SetValue(StarInformationFlag ? forms::Control::kChecked
                                             : forms::Control::kUnchecked);
   stars.Show();

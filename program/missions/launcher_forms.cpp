@@ -2,12 +2,14 @@
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 
 #include "program/missions/launcher.h"
 #include "program/missions/launcher_services.h"
 #include "program/missions/mission_lists.h"
 #include "program/missions/missions_state.h"
 #include "program/missions/settings.h"
+#include "program/missions/star_sound_dialogs.h"
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
@@ -235,8 +237,27 @@ void Advanced_Command2_Click() { Advanced->Hide(); }
 
 SoundSettingsForm::SoundSettingsForm() : forms::Form("SoundSettings") {
   SetCaption("Sound Settings");
-  Range(HScroll_RCSVolume, 0, static_cast<int16_t>(MaxVolume));
-  Range(HScroll_EngineVolume, 0, static_cast<int16_t>(MaxVolume));
-  Range(HScroll_MusicVolume, 0, static_cast<int16_t>(MaxVolume));
+  SetBorderStyle(forms::BorderStyle::FixedDialog);
+  Move(0, 0, 4800, 3660);
+  Label1.SetCaption("Music File (Mission Specific)");
+  Label1.Move(240, 120, 4200, 255);
+  Text1.Move(240, 420, 3600, 315);
+  Command2.SetCaption("...");
+  Command2.Move(3960, 420, 480, 315);
+  int32_t top = 900;
+  for (const auto& [label, bar, caption] :
+       {std::tuple{&Label2, &HScroll_MusicVolume, "Music Volume"},
+        std::tuple{&Label3, &HScroll_RCSVolume, "RCS Volume"},
+        std::tuple{&Label4, &HScroll_EngineVolume, "Engine Volume"}}) {
+    label->SetCaption(caption);
+    label->Move(240, top, 1800, 255);
+    bar->Move(2160, top, 2280, 255);
+    Range(*bar, 0, static_cast<int16_t>(MaxVolume));
+    top += 480;
+  }
+  Command1.SetCaption("OK");
+  Command1.Move(1800, top + 120, 1200, 375);
+  Command1.Click = SoundSettings_Command1_Click;
+  Command2.Click = SoundSettings_Command2_Click;
   Load = [this] { TranslateOnLoad(*this); };
 }

@@ -127,7 +127,13 @@ class SoundSettingsForm : public forms::Form {
   forms::HScrollBar HScroll_RCSVolume{*this, "HScroll_RCSVolume"};
   forms::HScrollBar HScroll_EngineVolume{*this, "HScroll_EngineVolume"};
   forms::HScrollBar HScroll_MusicVolume{*this, "HScroll_MusicVolume"};
-  forms::TextBox Text1{*this, "Text1"};  // the flight's music file
+  forms::TextBox Text1{*this, "Text1"};              // the flight's music file
+  forms::CommandButton Command1{*this, "Command1"};  // OK
+  forms::CommandButton Command2{*this, "Command2"};  // "...": chooses the music file
+  forms::Label Label1{*this, "Label1"};              // the music file
+  forms::Label Label2{*this, "Label2"};              // the music volume
+  forms::Label Label3{*this, "Label3"};              // the jets' volume
+  forms::Label Label4{*this, "Label4"};              // the engine's volume
 };
 
 // Each loads on first touch.

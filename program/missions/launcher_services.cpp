@@ -6,7 +6,6 @@
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
-forms::FormSlot<StarFormStandIn> StarForm;
 forms::FormSlot<JoystickAssignStandIn> JoystickAssign;
 
 JoystickAssignStandIn::JoystickAssignStandIn() : Form("JoystickAssign") {

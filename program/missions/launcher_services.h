@@ -1,7 +1,7 @@
 // The dialogs the start-up and the language change unload, beyond the launcher's own forms, and the
-// open-file dialog. The star and joystick dialogs are stand-ins until their own modules replace
-// them: they carry only what the launcher fills and what the language change relies on (each
-// translates itself when it loads).
+// open-file dialog. The joystick dialog is a stand-in until its own module replaces it: it carries
+// only what the launcher fills and what the language change relies on (it translates itself when
+// it loads).
 #pragma once
 
 #include <cstdint>
@@ -11,22 +11,10 @@
 #include "platform/forms/forms.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/pilot_list.h"
+#include "program/missions/star_sound_dialogs.h"
 
 // Each dialog translates itself as it loads: unloading is what brings it into a new language.
 void TranslateOnLoad(forms::Form& dialog);
-
-// The star options with the controls the launcher fills.
-struct StarFormStandIn : forms::Form {
-  StarFormStandIn() : Form("StarForm") {
-    SetCaption("Star Options");
-    Check1.SetCaption("Mouse-over Information");
-    Load = [this] { TranslateOnLoad(*this); };
-  }
-  forms::HScrollBar HScroll1{*this, "HScroll1"};  // star size
-  forms::HScrollBar HScroll2{*this, "HScroll2"};  // star brightness
-  forms::HScrollBar HScroll3{*this, "HScroll3"};  // magnitude cut, thousandths
-  forms::CheckBox Check1{*this, "Check1"};
-};
 
 // The joystick assignment dialog with the controls the launcher's Setup fills: the preview
 // picture, the joystick list and, for each of the eight physical axes, its flight-axis box
@@ -38,7 +26,6 @@ struct JoystickAssignStandIn : forms::Form {
   forms::ControlArray<forms::ComboBox> Combo2{*this, "Combo2", {0, 1, 2, 3, 4, 5, 6, 7}};
 };
 
-extern forms::FormSlot<StarFormStandIn> StarForm;
 extern forms::FormSlot<JoystickAssignStandIn> JoystickAssign;
 
 // The open-file dialog's settings: filter as "description|pattern" pairs joined by "|".

@@ -4,6 +4,7 @@
 
 #include <array>
 
+inline constexpr char SettingsNotSaved[] = "The settings could not be saved in";
 inline constexpr char ScoreFileNotWritten[] = "The score file could not be written:";
 inline constexpr char ReplayNotSaved[] = "The replay could not be saved:";
 inline constexpr char ReplayNotPlayed[] = "The replay cannot be played back:";
@@ -28,6 +29,8 @@ inline constexpr char PathNodesWrittenText[] = "Path Nodes Written";
 inline constexpr char NoJoystickText[] = "No Joystick Connected";
 
 inline constexpr std::array MissionsTexts = {
-    ScoreFileNotWritten, ReplayNotSaved,    ReplayNotPlayed,  ReplayNameRefused,
-    ReplayEndsEarly,     ReplayTooLong,     ReplayUnreadable, NoDisplayModesText,
-    DirectXProblemTitle, DirectXTooOldText, TryAnywayText,    MiracleText};
+    SettingsNotSaved,   ScoreFileNotWritten, ReplayNotSaved,    ReplayNotPlayed,
+    ReplayNameRefused,  ReplayEndsEarly,     ReplayTooLong,     ReplayUnreadable,
+    NoDisplayModesText, DirectXProblemTitle, DirectXTooOldText, TryAnywayText,
+    MiracleText,        ToolFileNotWritten,  PathNodesRefused,  PathNodesWrittenText,
+    NoJoystickText};

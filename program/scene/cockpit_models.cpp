@@ -7,9 +7,11 @@
 #include "platform/forms/event_pump.h"
 #include "platform/win/app_path.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_programs.h"
 #include "program/cockpit/screen_messages.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/missions_state.h"
+#include "program/scene/scene_services.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 
@@ -237,4 +239,17 @@ void SetSwitchModelH(int32_t& position) {
 void SetSwitchModelI(int32_t& position) {
   if (ShowLever(position, std::array{"SW_XPointer_LoMult", "SW_XPointer_HiMult"}))
     XPointerHighScale = position;
+}
+
+void LightContactLightMesh() { CockpitPart("ContactLight").SetTexture(TextureIds.ContOn, -1.0f); }
+
+void ShowLowFuelLight() { CockpitPart("Des_Qty").SetTexture(TextureIds.DesQty, -1.0f); }
+
+void InstallSceneDSKYServices() {
+  DSKYNeighbours.ResetContactLight = [] {
+    CockpitPart("ContactLight").SetTexture(TextureIds.ContOff, -1.0f);
+  };
+  DSKYNeighbours.ClearInteriorViewFlag = [] { InteriorViewFlag = false; };
+  DSKYNeighbours.RotateLMMeshes = OffsetLMMeshes;
+  DSKYNeighbours.ReapplyPGNSSwitch = [] { SetSwitchModelB(PGNSSwitch.SwitchPosition); };
 }

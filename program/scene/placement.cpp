@@ -7,21 +7,25 @@
 
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/sound_setup.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
+#include "program/scene/scene_services.h"
 #include "program/scene/scene_state.h"
+#include "program/scene/views.h"
 
 namespace {
 
 using d3dx::D3DXVECTOR3;
 using engine::EngineMathLibrary;
 
-constexpr float AlignedWithin = 0.006f;  // length of (normal - up) below which nothing turns
-constexpr float CraterDepth = 40.0f;     // world units
-constexpr float CraterRadius = 50.0f;    // world units
+constexpr float AlignedWithin = 0.006f;   // length of (normal - up) below which nothing turns
+constexpr float CraterDepth = 40.0f;      // world units
+constexpr float CraterRadius = 50.0f;     // world units
+constexpr float CrashAlignFactor = 0.8f;  // a step of 0.002 toward the normal
 constexpr float RockNearestSize = 0.04f;
 constexpr float RockSizeFactor = 0.25f;
 constexpr float RockFieldRadius = 900.0f;      // world units
@@ -119,6 +123,19 @@ void AlignMeshToTerrain(engine::EngineMesh& mesh, const engine::EngineLandscape&
   mesh.SetRotationMatrix(r);
 }
 
+void ResolveHorizontalVelocity() {
+  // A component of exactly 0 would leave the heading of the velocity undefined.
+  constexpr double Least = 0.00001;  // ft/s
+  if (LMVelocity.x == 0.0) LMVelocity.x = Least;
+  if (LMVelocity.z == 0.0) LMVelocity.z = Least;
+  const auto vx = static_cast<float>(LMVelocity.x);
+  const auto vz = static_cast<float>(LMVelocity.z);
+  const float a = EngineMathLibrary::Angle2D(vx, vz) - 4.712388980384691f - LMHeading;
+  const float s = std::sqrt(vz * vz + vx * vx);
+  HorizontalVelocityForward = s * std::cos(a);
+  HorizontalVelocityLateral = s * std::sin(a);
+}
+
 void DigCrater() {
   engine::EngineLandscape& tile = *LandTiles[static_cast<size_t>(ActiveLandTile)];
   const engine::HeightGrid& grid = tile.Grid();
@@ -134,6 +151,18 @@ void DigCrater() {
       if (depth > 0) tile.SetHeight(x, z, tile.GetHeight(x, z) - depth);
     }
   tile.UpdateHeights(-1, -1);
+}
+
+void ShowCrashSite() {
+  engine::EngineLandscape& tile = *LandTiles[static_cast<size_t>(ActiveLandTile)];
+  AlignMeshToTerrain(*CraterDebrisMesh, tile, CrashAlignFactor);
+  DigCrater();
+  // The view chosen last is chosen again, so that it shows the crash from where it stands.
+  SelectView(CurrentViewIndex);
+}
+
+float ActiveTileRenderHeight() {
+  return LandTiles[static_cast<size_t>(ActiveLandTile)]->GetPosition().y;
 }
 
 float HighestTileHeight(float x, float z, int& tile) {
@@ -302,7 +331,10 @@ void TransformPoint(D3DXVECTOR3& out, const engine::EngineMesh& mesh, const D3DX
   d3dx::D3DXVec3TransformCoord(&out, &point, &inverse);
 }
 
-void UpdateWalkingCamera() {
+namespace {
+
+// One frame of the walker; false when it stands at the hatch and nothing more is done this frame.
+bool WalkFrame() {
   const bool moving = std::lround(WalkForward) != 0 || std::lround(WalkSide) != 0;
   // Walking goes by the frame's time, so that it keeps its pace whatever the frame rate.
   const float t = FrameTimeMs;
@@ -322,7 +354,7 @@ void UpdateWalkingCamera() {
 
   if (!WalkPathMode) {
     if (d < HatchReach) {
-      if (!moving) return;
+      if (!moving) return false;
       const float before = EngineMathLibrary::GetDistance2D(EVAEye.x, EVAEye.z, hatch.x, hatch.z);
       if (d < before) {
         WalkPathMode = true;
@@ -334,15 +366,15 @@ void UpdateWalkingCamera() {
         WalkPathValue = PathHatchEnd;
         SceneHelper->MoveCamera(WalkPathValue, 1.0f);
         TurnViewCameraToWalk();
-        return;
+        return true;
       }
     }
     EVAEye = next;
     LookFromEVAEye();
-    return;
+    return true;
   }
 
-  if (WalkForward == 0.0f) return;
+  if (WalkForward == 0.0f) return true;
   const float facing = EVARotation.y - YawAxis.Angle - Pi / 4;
   const float s = (-Pi < facing && facing < 0) ? WalkForward : -WalkForward;
   const float rate = WalkPathValue > PathFastPart ? PathFastRate : PathSlowRate;
@@ -351,12 +383,19 @@ void UpdateWalkingCamera() {
     SceneHelper->MoveCamera(WalkPathValue, 1.0f);
     TurnViewCameraToWalk();
     EVAEye = ViewCameraPlace();
-    return;
+    return true;
   }
   EVAEye = next;
   LookFromEVAEye();
   WalkPathMode = false;
   EVAEye = ViewCameraPlace();
+  return true;
+}
+
+}  // namespace
+
+void UpdateWalkingCamera() {
+  if (WalkFrame() && SoundOn) UpdatePhaseSounds();
 }
 
 void UpdateStageVisibility() {

@@ -7,8 +7,10 @@
 #include "platform/forms/event_pump.h"
 #include "platform/win/numbers.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
+#include "program/scene/scene_services.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 
@@ -140,6 +142,9 @@ constexpr float ParticleTimeStep = 0.05f;  // seconds
 constexpr float ParticleSize = 15.0f;      // world units
 constexpr float ParticlePower = 10.0f;
 constexpr int32_t ParticleAmount = 5;  // particles emitted each update
+// The ascent exhaust once its engine starts.
+constexpr float ExhaustParticleSize = 0.05f;  // world units
+constexpr std::array<int32_t, 3> ExhaustBlend = {1, 5, 2};
 
 }  // namespace
 
@@ -261,4 +266,29 @@ void InitParticleSystem() {
     system.SetPower(ParticlePower);
     system.SetAmount(ParticleAmount);
   }
+}
+
+void RecreateFonts() {
+  Screen2DText->ResetFonts();
+  forms::DoEvents();
+  CreateFonts();
+}
+
+void CreateExhaustEmitters() {
+  ParticleAscent = {};
+  ParticleRCS1 = {};
+  ParticleAscent.NewParticle = [](d3dx::D3DXVECTOR3& velocity, float& life) {
+    Vector3 v;
+    NewAscentParticle(v, life);
+    velocity = {v.x, v.y, v.z};
+  };
+}
+
+void StartAscentExhaust(float driftX, float driftY, float speed) {
+  ParticleAscent.SetParticleSize(ExhaustParticleSize);
+  ParticleAscent.SetTexture(TextureIds.ParticleTexture);
+  ParticleAscent.SetBlend(ExhaustBlend[0], ExhaustBlend[1], ExhaustBlend[2]);
+  ParticleAscent.SetDrift(driftX, driftY);
+  ParticleAscent.SetSpeed(speed);
+  ParticleAscent.Start(ParticleAmount);
 }

@@ -1,5 +1,7 @@
 // The shared engine resources of the scene: the lights, the screen fonts, the render surfaces, the
-// explosion billboard and the exhaust emitters.
+// explosion billboard and the exhaust emitters. The font and emitter services the main display
+// calls (RecreateFonts, CreateExhaustEmitters, StartAscentExhaust) are declared with the flight's
+// other scene services.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
-// The scene placement and view services that the flight calls (LM meshes, legs, lights, crater,
-// views). Their bodies belong to the scene subsystem and do nothing until it is built.
+// The scene services that the flight calls (LM meshes, legs, cabin lights, crater, fonts,
+// emitters). Each is built in the scene file of its concern (LM meshes in lm_placement.cpp,
+// terrain in placement.cpp, cabin lights in cockpit_models.cpp, fonts and emitters in
+// scene_resources.cpp); the engine window's three calls are the flight's.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +16,7 @@ void ResolveHorizontalVelocity();
 void SetDescentLegOffset(int pad, const Vector3& offset);
 // Puts the lit texture on the contact-light mesh.
 void LightContactLightMesh();
-// Shows the low-fuel light mesh.
+// Lights the descent quantity warning of the cabin.
 void ShowLowFuelLight();
 // Places the left-behind descent stage and its shadow at the offset from the LM, and the ascent
 // stage's shadow at the ascent stage's own offset, world units.
@@ -31,7 +33,7 @@ float ActiveTileRenderHeight();
 // parts from the sun's side into the terrain patch surface and puts it on the grid; the blobs are
 // drawn only when `drawBlobs`.
 void DrawTerrainShadowPicture(bool drawBlobs);
-// Jet plumes 1 to 16 and their textures 1 to 4.
+// Jet plumes 1 to 16 and their textures 1 to 5.
 bool IsRCSPlumeShown(int plume);
 void ShowRCSPlume(int plume, int texture);
 // Turns the LM's stage meshes, their shadows, the virtual cockpit and the plume group by this

@@ -89,6 +89,20 @@ inline std::array<bool, 3> ShadowFlags{};
 inline int32_t TextureFilter3D = 0;
 inline int32_t TextureFilter2D = 0;
 
+// The landing guidance's own state: the heading the steering aims the horizontal velocity at
+// (radians), the landing point redesignated by the pilot (the descent rate then stays his), the
+// countdown to the next braking-law step (seconds) and what that step worked out.
+struct LandingGuidanceRecord {
+  float StoredValue = 0.0f;
+  float RequiredDeceleration = 0.0f;  // ft/s^2
+  float BrakingRate = 0.0f;           // ft/s
+  float Ratio = 0.0f;                 // s
+};
+inline float DesiredHeading = 0.0f;
+inline bool LPDRedesignated = false;
+inline double BrakingLawTimer = 0.0;
+inline LandingGuidanceRecord LandingGuidance;
+
 // The horizontal velocity along and across the LM's heading, ft/s.
 inline float HorizontalVelocityForward = 0.0f;
 inline float HorizontalVelocityLateral = 0.0f;

@@ -80,6 +80,9 @@ bool DrawWithTheShader(const ActorModel2& model, const MD2Pose& pose, const KeyF
   CurrentDevice->SetStreamSource(1, model.frameBuffers[static_cast<size_t>(pair.next)],
                                  sizeof(MD2Vertex));
   CurrentDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(model.data.triangleCount));
+  // Nothing else draws from stream 1, and the device's shutdown unbinds only stream 0: a frame
+  // left bound there would outlive its model.
+  CurrentDevice->SetStreamSource(1, nullptr, 0);
   if (software) CurrentDevice->SetRenderState(D3DRS_SOFTWAREVERTEXPROCESSING, 0);
   return true;
 }

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "platform/win/byte_reader.h"
+#include "library/core/actors/record_table.h"
 
 namespace {
 
@@ -19,18 +19,6 @@ Md2Decoded Refuse(std::string reason) {
   Md2Decoded decoded;
   decoded.reason = std::move(reason);
   return decoded;
-}
-
-// A reader over count elements of elementSize bytes at offset; failed when they leave the file.
-win::ByteReader Table(std::span<const uint8_t> bytes, int32_t offset, int32_t count,
-                      size_t elementSize) {
-  win::ByteReader table;
-  table.Fail();
-  if (offset < 0 || count < 0 || static_cast<size_t>(offset) > bytes.size()) return table;
-  const size_t room = bytes.size() - static_cast<size_t>(offset);
-  if (static_cast<size_t>(count) > room / elementSize) return table;
-  return win::ByteReader(
-      bytes.subspan(static_cast<size_t>(offset), static_cast<size_t>(count) * elementSize));
 }
 
 // A name in a fixed field, which must hold its terminator; false when it does not.
@@ -104,11 +92,13 @@ Md2Decoded DecodeMd2(std::span<const uint8_t> bytes) {
           kMd2FrameHeaderSize + static_cast<size_t>(h.vertexCount) * kMd2FrameVertexSize)
     return Refuse("frame size too small for its vertices");
 
-  win::ByteReader skins = Table(bytes, h.skinOffset, h.skinCount, kMd2SkinNameSize);
-  win::ByteReader texCoords = Table(bytes, h.texCoordOffset, h.texCoordCount, kMd2TexCoordSize);
-  win::ByteReader triangles = Table(bytes, h.triangleOffset, h.triangleCount, kMd2TriangleSize);
+  win::ByteReader skins = RecordTable(bytes, h.skinOffset, h.skinCount, kMd2SkinNameSize);
+  win::ByteReader texCoords =
+      RecordTable(bytes, h.texCoordOffset, h.texCoordCount, kMd2TexCoordSize);
+  win::ByteReader triangles =
+      RecordTable(bytes, h.triangleOffset, h.triangleCount, kMd2TriangleSize);
   win::ByteReader frames =
-      Table(bytes, h.frameOffset, h.frameCount, static_cast<size_t>(h.frameSize));
+      RecordTable(bytes, h.frameOffset, h.frameCount, static_cast<size_t>(h.frameSize));
   if (!skins.Ok() || !texCoords.Ok() || !triangles.Ok() || !frames.Ok())
     return Refuse("a table lies outside the file");
 

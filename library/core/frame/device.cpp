@@ -2,7 +2,10 @@
 // hand device objects and settings across the interface.
 #include <dlfcn.h>
 
+#include "library/core/actors/entities.h"
 #include "library/core/actors/md2_models.h"
+#include "library/core/actors/mdl_models.h"
+#include "library/core/actors/skinned_models.h"
 #include "library/core/frame/debug_log.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
@@ -197,11 +200,15 @@ int32_t ReleaseAll() {
   LightFactory_Unload();
   ShadowVolume_FreeAll();
   ShadowVolume_LostAll();
+  BSPSystem_DestroyAll();
   Archive_CloseAll();
   Viewport_UnloadAll();
   WAD_CloseAll();
   // The debug sphere is a mesh of the device: it goes with the other device objects.
   Boundings_Unload();
+  SkinnedMesh_DestroyAll();
+  Entity_FreeAll();
+  MDL_DeleteAll();
   MD2_DeleteAll();
   MD2System_LostAll();
   return 1;

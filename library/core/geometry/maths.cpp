@@ -13,13 +13,11 @@ TrigTableSet TrigTables;
 
 namespace {
 
-constexpr float kRadiansPerDegree = 0.017453292f;
 constexpr float kDegreesPerRadian = 57.29578f;
 // Table entries per radian of a half angle: 1 / (2 x kTrigTableStep).
 constexpr float kHalfAngleIndexScale = 159.15498f;
 // Beyond this |sin| of the pitch the angles are taken at the pole (gimbal lock).
 constexpr float kPoleThreshold = 0.999999f;
-constexpr float kHalfPi = 1.5707963265f;  // radians
 constexpr uint32_t kInverseSquareRootMagic = 0x5F3759DF;
 
 // The tables are built before any export can be called.

@@ -7,6 +7,9 @@
 
 #include "platform/d3dx/math.h"
 
+inline constexpr float kRadiansPerDegree = 0.017453292f;
+inline constexpr float kHalfPi = 1.5707963265f;  // radians
+
 inline constexpr int32_t kTrigTableSize = 2000;        // entries per table
 inline constexpr int32_t kTrigTableCentre = 1000;      // the entry of angle 0
 inline constexpr float kTrigTableStep = 0.003141593f;  // radians per entry

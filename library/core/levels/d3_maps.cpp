@@ -1,6 +1,5 @@
 // Levels exported as text map files: models of surfaces whose materials the ".mtr" scripts of the
 // level's folder name, with per-vertex tangent frames for bump mapping, drawn with frustum culling.
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "library/core/geometry/frustum.h"
 #include "library/core/levels/d3_maps.h"
 #include "library/core/levels/map_file.h"
+#include "library/core/levels/tangent_frames.h"
 #include "library/core/vortanautil.h"
 #include "platform/d3dx/math.h"
 #include "platform/d3dx/mesh.h"
@@ -22,8 +22,8 @@ namespace {
 
 constexpr size_t kMaxTextBytes = size_t{64} << 20;  // a map file or script larger is refused
 constexpr DWORD kVertexFormat = 0x112;              // position, normal, one coordinate pair
-constexpr float kPlanarLimit = 1e-6f;               // |d| below it: the triangle has no x, y share
-constexpr float kDepthLimit = 0.0001f;              // |d| below it: no z share
+constexpr float kPlanarLimit = 1e-6f;               // |d| at most: the triangle has no x, y share
+constexpr float kDepthLimit = 0.0001f;              // |d| at most: no z share
 
 struct D3Script {
   std::string text;
@@ -69,13 +69,6 @@ int32_t LoadMap(const std::string& folder, const std::string& map, const std::st
                 const char* suffix) {
   const std::string file = folder + (map.empty() ? name + suffix : map);
   return TextureFactory_LoadTextureFromFile(file.c_str(), nullptr, -1, -1, -1, 0, 0);
-}
-
-void Normalise(float* v) {
-  const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-  if (length > 0) {
-    for (int axis = 0; axis < 3; ++axis) v[axis] /= length;
-  }
 }
 
 }  // namespace
@@ -154,36 +147,22 @@ int32_t D3_PrecomputeBumpInfo(const D3_Vertex* vertices, const uint16_t* indices
     bumpVertices[i] = D3_BumpVertex{from.x, from.y, from.z, from.nx, from.ny,   from.nz, 0,     0,
                                     0,      0,      0,      0,       {0, 0, 0}, from.u,  from.v};
   }
+  // Triangles flat in texture space add no x or y share; z has a looser limit.
+  constexpr float kLimits[3] = {kPlanarLimit, kPlanarLimit, kDepthLimit};
   for (int32_t first = 0; indices != nullptr && first + 2 < indexCount; first += 3) {
     const uint16_t corner[3] = {indices[first], indices[first + 1], indices[first + 2]};
     if (corner[0] >= vertexCount || corner[1] >= vertexCount || corner[2] >= vertexCount) continue;
-    const D3_Vertex& p = vertices[corner[0]];
-    const D3_Vertex& q = vertices[corner[1]];
-    const D3_Vertex& r = vertices[corner[2]];
-    const float du1 = q.u - p.u, dv1 = q.v - p.v, du2 = r.u - p.u, dv2 = r.v - p.v;
-    const float d = dv2 * du1 - du2 * dv1;
-    const float position[3][3] = {{p.x, q.x, r.x}, {p.y, q.y, r.y}, {p.z, q.z, r.z}};
-    for (int axis = 0; axis < 3; ++axis) {
-      if (std::fabs(d) <= (axis < 2 ? kPlanarLimit : kDepthLimit)) continue;
-      const float da1 = position[axis][1] - position[axis][0];
-      const float da2 = position[axis][2] - position[axis][0];
-      for (uint16_t vertex : corner) {
-        (&bumpVertices[vertex].sx)[axis] -= (dv1 * da2 - dv2 * da1) / d;
-        (&bumpVertices[vertex].tx)[axis] -= (du2 * da1 - du1 * da2) / d;
-      }
+    TangentCorner corners[3];
+    for (int k = 0; k < 3; ++k) {
+      const D3_Vertex& from = vertices[corner[k]];
+      D3_BumpVertex& to = bumpVertices[corner[k]];
+      corners[k] = {&from.x, from.u, from.v, &to.sx, &to.tx};
     }
+    AddTriangleTangents(corners, kLimits);
   }
   for (int32_t i = 0; i < vertexCount; ++i) {
     D3_BumpVertex& b = bumpVertices[i];
-    Normalise(&b.sx);
-    Normalise(&b.tx);
-    b.sxt[0] = b.sy * b.tz - b.sz * b.ty;
-    b.sxt[1] = b.sz * b.tx - b.sx * b.tz;
-    b.sxt[2] = b.sx * b.ty - b.sy * b.tx;
-    Normalise(&b.nx);
-    if (b.nx * b.sxt[0] + b.ny * b.sxt[1] + b.nz * b.sxt[2] < 0) {
-      for (float& component : b.sxt) component = -component;
-    }
+    FinishTangentFrame(&b.sx, &b.tx, b.sxt, &b.nx);
   }
   return 1;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "library/core/actors/skinned_models.h"
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
@@ -413,6 +414,10 @@ int32_t Viewport_SetParameters(int32_t index, int32_t autoResize) {
 int32_t Viewport_ResetDevice(D3DPRESENT_PARAMETERS* params) {
   ViewportRecord* main = InUseAt(0);
   if (params == nullptr || main == nullptr || CurrentDevice == nullptr) return 0;
+  // The processor-path studio models' dynamic buffers and the software-skinned meshes are
+  // device objects a reset does not keep.
+  MDL_OnLostAll();
+  SkinnedMesh_OnLostAll();
   // A device resets only when nothing holds its back buffer or depth surface.
   ReleaseSurfaces(*main);
   main->params = *params;
@@ -430,5 +435,7 @@ int32_t Viewport_ResetDevice(D3DPRESENT_PARAMETERS* params) {
   DevicePresentParams = *params;
   Viewport_OnReset(0);
   CurrentDevice->SetViewport(&main->rectangle);
+  MDL_OnResetAll();
+  SkinnedMesh_OnResetAll();
   return 1;
 }

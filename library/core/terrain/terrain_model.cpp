@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -132,40 +133,70 @@ float PixelValue(const uint8_t* pixel) {
   return static_cast<float>((uint32_t{pixel[0]} * 65536u + pixel[1]) * 256u + pixel[2]);
 }
 
-// One chunk's vertices from the height map (or flat), heights into heights.
-void SampleHeightMap(const TerrainRecord& terrain, const HeightMap* map, int32_t chunkColumn,
-                     int32_t chunkRow, TerrainChunk& chunk, std::vector<float>& heights) {
-  const int32_t side = chunk.columns;
-  const float last = static_cast<float>(side - 1);
-  const float columns = static_cast<float>(terrain.chunkColumns);
-  const float rows = static_cast<float>(terrain.chunkRows);
-  for (int32_t i = 0; i < side; ++i) {
-    for (int32_t j = 0; j < side; ++j) {
-      TVertex& vertex = GridVertex(chunk, i, j);
-      const float u = static_cast<float>(j) / last;
-      const float v = static_cast<float>(i) / last;
-      vertex.x = static_cast<float>(chunk.originX + j * terrain.precision);
-      vertex.z = static_cast<float>(chunk.originZ + i * terrain.precision);
+// Where a grid samples its image: the grid of columns x rows vertices is chunk (chunkColumn,
+// chunkRow) of chunkColumns x chunkRows across the whole image.
+struct SampledGrid {
+  int32_t columns, rows;
+  float chunkColumn, chunkRow, chunkColumns, chunkRows;
+  int32_t precision;
+  int32_t originX, originZ;
+  float heightFactor;
+};
+
+// A grid's vertices (positions, normals and coordinates; y is left to the caller) and heights
+// from width x height pixels whose value (px, py) gives; no value: flat.
+void SampleGrid(const SampledGrid& grid, uint32_t width, uint32_t height,
+                const std::function<float(uint32_t, uint32_t)>& value, TVertex* vertices,
+                float* heights) {
+  const float lastColumn = static_cast<float>(grid.columns - 1);
+  const float lastRow = static_cast<float>(grid.rows - 1);
+  for (int32_t i = 0; i < grid.rows; ++i) {
+    for (int32_t j = 0; j < grid.columns; ++j) {
+      TVertex& vertex = vertices[i * grid.columns + j];
+      const float u = static_cast<float>(j) / lastColumn;
+      const float v = static_cast<float>(i) / lastRow;
+      vertex.x = static_cast<float>(grid.originX + j * grid.precision);
+      vertex.z = static_cast<float>(grid.originZ + i * grid.precision);
       vertex.nx = 0.0f;
       vertex.ny = 1.0f;
       vertex.nz = 0.0f;
       vertex.colorU = vertex.detailU = u;
       vertex.colorV = vertex.detailV = v;
-      float height = 0.0f;
-      if (map != nullptr) {
+      float sampled = 0.0f;
+      if (value) {
         uint32_t px =
-            static_cast<uint32_t>(static_cast<float>(map->width) *
-                                  (static_cast<float>(chunkColumn) / columns + u / columns));
-        uint32_t py = static_cast<uint32_t>(static_cast<float>(map->height) *
-                                            (static_cast<float>(chunkRow) / rows + v / rows));
-        px = std::min(px, map->width - 1);
-        py = std::min(py, map->height - 1);
-        height =
-            terrain.heightFactor * PixelValue(&map->pixels[(size_t{py} * map->width + px) * 4]);
+            static_cast<uint32_t>(static_cast<float>(width) *
+                                  (grid.chunkColumn / grid.chunkColumns + u / grid.chunkColumns));
+        uint32_t py = static_cast<uint32_t>(static_cast<float>(height) *
+                                            (grid.chunkRow / grid.chunkRows + v / grid.chunkRows));
+        sampled = grid.heightFactor * value(std::min(px, width - 1), std::min(py, height - 1));
       }
-      heights[static_cast<size_t>(i * side + j)] = height;
+      heights[i * grid.columns + j] = sampled;
     }
   }
+}
+
+// One chunk's vertices from the height map (or flat), heights into heights.
+void SampleHeightMap(const TerrainRecord& terrain, const HeightMap* map, int32_t chunkColumn,
+                     int32_t chunkRow, TerrainChunk& chunk, std::vector<float>& heights) {
+  const SampledGrid grid{chunk.columns,
+                         chunk.rows,
+                         static_cast<float>(chunkColumn),
+                         static_cast<float>(chunkRow),
+                         static_cast<float>(terrain.chunkColumns),
+                         static_cast<float>(terrain.chunkRows),
+                         terrain.precision,
+                         chunk.originX,
+                         chunk.originZ,
+                         terrain.heightFactor};
+  std::function<float(uint32_t, uint32_t)> value;
+  if (map != nullptr) {
+    value = [map](uint32_t px, uint32_t py) {
+      return PixelValue(&map->pixels[(size_t{py} * map->width + px) * 4]);
+    };
+  }
+  SampleGrid(grid, map != nullptr ? map->width : 0, map != nullptr ? map->height : 0, value,
+             chunk.vertices, heights.data());
 }
 
 void AverageVertices(TVertex& a, TVertex& b) {
@@ -759,5 +790,29 @@ int32_t Terrain_UpdateQuadtreeForPoint(int32_t id, float x, float z, float y) {
     }
     node = next;
   }
+  return 1;
+}
+
+int32_t Terrain_LoadFromHeightData(int32_t columns, int32_t rows, float chunkColumn, float chunkRow,
+                                   float chunkColumns, float chunkRows, int32_t imageWidth,
+                                   int32_t imageHeight, float* heights, TVertex* vertices,
+                                   const uint8_t* pixels, int32_t precision, int32_t originX,
+                                   int32_t originZ, int32_t flat, int32_t, float heightFactor) {
+  const bool sampled = flat == 0;
+  if (columns < 2 || rows < 2 || heights == nullptr || vertices == nullptr || !(chunkColumns > 0) ||
+      !(chunkRows > 0) || (sampled && (pixels == nullptr || imageWidth <= 0 || imageHeight <= 0))) {
+    return 0;
+  }
+  const auto width = static_cast<uint32_t>(std::max(imageWidth, 0));
+  std::function<float(uint32_t, uint32_t)> value;
+  if (sampled) {
+    // Three bytes a pixel; the first is the height.
+    value = [pixels, width](uint32_t px, uint32_t py) {
+      return static_cast<float>(pixels[(size_t{py} * width + px) * 3]);
+    };
+  }
+  SampleGrid({columns, rows, chunkColumn, chunkRow, chunkColumns, chunkRows, precision, originX,
+              originZ, heightFactor},
+             width, static_cast<uint32_t>(std::max(imageHeight, 0)), value, vertices, heights);
   return 1;
 }

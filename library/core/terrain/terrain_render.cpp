@@ -4,6 +4,7 @@
 
 #include "library/core/frame/frame_state.h"
 #include "library/core/geometry/frustum.h"
+#include "library/core/render/bump_maps.h"
 #include "library/core/render/light_factory.h"
 #include "library/core/render/material_factory.h"
 #include "library/core/render/texture_factory.h"
@@ -78,14 +79,6 @@ void CullPagedChunks(TerrainRecord& terrain) {
   }
 }
 
-DWORD PackNormalColor(const D3DVECTOR& direction, float alpha) {
-  D3DXVECTOR3 v{{direction.x, direction.y, direction.z}};
-  D3DXVec3Normalize(&v, &v);
-  const auto channel = [](float value) { return static_cast<DWORD>(value * 127.0f + 128.0f); };
-  return (static_cast<DWORD>(alpha * 255.0f) << 24) | (channel(v.x) << 16) | (channel(v.y) << 8) |
-         channel(v.z);
-}
-
 void SetStageStates(const TerrainRecord& terrain, bool expanded) {
   IDirect3DDevice8* device = CurrentDevice;
   const TerrainChunk& first = terrain.chunks[0];
@@ -126,7 +119,9 @@ void SetStageStates(const TerrainRecord& terrain, bool expanded) {
   if (first.bumpLight >= 0 && first.bumpLight < LightCount) {
     direction = LightTable[first.bumpLight].light.Direction;
   }
-  device->SetRenderState(D3DRS_TEXTUREFACTOR, PackNormalColor(direction, 1.0f));
+  D3DXVECTOR3 unit{{direction.x, direction.y, direction.z}};
+  D3DXVec3Normalize(&unit, &unit);
+  device->SetRenderState(D3DRS_TEXTUREFACTOR, PackNormalColor(unit.x, unit.y, unit.z, 1.0f));
   device->SetTexture(0, TextureOf(first.bumpTexture));
 }
 

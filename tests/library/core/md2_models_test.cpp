@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "library/core/actors/entities.h"
 #include "library/core/actors/md2_draw.h"
 #include "library/core/actors/md2_models.h"
 #include "library/core/actors/model_shaders.h"
@@ -49,6 +50,7 @@ class MD2Models : public ::testing::Test {
     // The draws leave the last buffers bound, as a caller's next draw would replace them.
     device_->SetStreamSource(0, nullptr, 0);
     device_->SetStreamSource(1, nullptr, 0);
+    Entity_FreeAll();
     MD2_DeleteAll();
     MD2System_LostAll();
     Engine_SetShaderMode(0);
@@ -142,6 +144,31 @@ TEST_F(MD2Models, TheLastReferenceDeletesTheModel) {
   MD2_ReleaseModel(slot);
   EXPECT_EQ(MD2_FindModel(path.c_str()), -1);
   EXPECT_EQ(Headless(device_)->LiveObjectCount(), withShaders);
+}
+
+TEST_F(MD2Models, DeletingAModelLeavesItsEntitiesWithout) {
+  ASSERT_EQ(InitMD2(), 1);
+  const size_t withShaders = Headless(device_)->LiveObjectCount();
+  const std::string path = Write("a.md2", md2test::Md2File());
+  int32_t first = -1, second = -1;
+  ASSERT_EQ(CreateEntityMD2(path.c_str(), "a", &first, 0), 1);
+  ASSERT_EQ(CreateEntityMD2(path.c_str(), "b", &second, 0), 1);
+  const int32_t slot = MD2_FindModel(path.c_str());
+  EXPECT_EQ(MD2ModelTable[static_cast<size_t>(slot)].references, 2);
+  EXPECT_EQ(MD2_Delete(&MD2ModelTable[static_cast<size_t>(slot)]), 1);
+  EXPECT_EQ(Headless(device_)->LiveObjectCount(), withShaders);
+  EXPECT_EQ(EntityAt(first)->kind, kModelKindNone);
+  EXPECT_EQ(EntityAt(second)->kind, kModelKindNone);
+  D3DMATRIX identity = IdentityMatrix();
+  Headless(device_)->ClearDraws();
+  EXPECT_EQ(Scene_RenderEntity(first, &identity, &identity), 1) << "drawn as nothing";
+  EXPECT_EQ(Headless(device_)->Draws().size(), 0u);
+  EXPECT_EQ(Entity_DuplicateActor(first, "c"), -1) << "nothing to share";
+  EXPECT_EQ(Entity_Destroy(first), 1);
+  EXPECT_EQ(Entity_Destroy(second), 1);
+  EXPECT_EQ(MD2_Delete(nullptr), 1);
+  ActorModel2 stranger;
+  EXPECT_EQ(MD2_Delete(&stranger), 1) << "a record not in the table is left alone";
 }
 
 // Model space to clip space for the draws below: moved, then squeezed into the clip volume.

@@ -129,6 +129,39 @@ TEST_F(Terrain, HeightsAndNormalsFollowTheRampInBothHeightModes) {
   }
 }
 
+TEST_F(Terrain, TheExportedSamplerReadsTheFirstOfThreeBytesAsTheGeneratorWould) {
+  // A 4 x 2 image whose first byte is 10 x column + 100 x row, sampled as the right half of a
+  // terrain two chunks wide and one deep: columns 2, 3, 3 (the last clamped), rows 0, 1, 1.
+  std::vector<uint8_t> pixels(4 * 2 * 3, 0xEE);
+  for (uint8_t y = 0; y < 2; ++y) {
+    for (uint8_t x = 0; x < 4; ++x)
+      pixels[(y * 4u + x) * 3] = static_cast<uint8_t>(10 * x + 100 * y);
+  }
+  std::vector<float> heights(9, -1);
+  std::vector<TVertex> vertices(9);
+  ASSERT_EQ(Terrain_LoadFromHeightData(3, 3, 1, 0, 2, 1, 4, 2, heights.data(), vertices.data(),
+                                       pixels.data(), 128, 256, 512, 0, 0, 0.5f),
+            1);
+  EXPECT_EQ(heights, (std::vector<float>{10, 15, 15, 60, 65, 65, 60, 65, 65}));
+  const TVertex& last = vertices[8];
+  EXPECT_EQ(std::vector<float>({last.x, last.z, last.ny, last.colorU, last.detailV}),
+            (std::vector<float>{512, 768, 1, 1, 1}));
+  // Flat: heights 0 and the pixels never read.
+  ASSERT_EQ(Terrain_LoadFromHeightData(3, 3, 1, 0, 2, 1, 0, 0, heights.data(), vertices.data(),
+                                       nullptr, 128, 0, 0, 1, 0, 1),
+            1);
+  EXPECT_EQ(heights, std::vector<float>(9, 0));
+  EXPECT_EQ(Terrain_LoadFromHeightData(1, 3, 1, 0, 2, 1, 4, 2, heights.data(), vertices.data(),
+                                       pixels.data(), 128, 0, 0, 0, 0, 1),
+            0);
+  EXPECT_EQ(Terrain_LoadFromHeightData(3, 3, 1, 0, 2, 1, 4, 2, heights.data(), vertices.data(),
+                                       nullptr, 128, 0, 0, 0, 0, 1),
+            0);
+  EXPECT_EQ(Terrain_LoadFromHeightData(3, 3, 1, 0, 0, 1, 4, 2, heights.data(), vertices.data(),
+                                       pixels.data(), 128, 0, 0, 0, 0, 1),
+            0);
+}
+
 TEST_F(Terrain, LevelGroundAnswersItsHeightAndADownwardNormal) {
   ASSERT_EQ(Terrain_Create(0), 0);
   ASSERT_EQ(Terrain_Generate(0, nullptr, 16, 2, 2, 0, 7, 0, 0), 0);

@@ -222,10 +222,16 @@ TEST_F(EngineTest, EffectsAndLightsKeepTheirState) {
   engine::EngineGraphicEffect effect;
   EXPECT_TRUE(effect.IsFinished());
   effect.Start(2000);
-  clock.Advance(milliseconds(1999));
+  clock.Advance(milliseconds(500));
+  EXPECT_FLOAT_EQ(effect.Blackness(), 0.25f) << "a fade out darkens";
+  clock.Advance(milliseconds(1499));
   EXPECT_FALSE(effect.IsFinished());
   clock.Advance(milliseconds(1));
   EXPECT_TRUE(effect.IsFinished());
+  EXPECT_EQ(effect.Blackness(), 0.0f) << "and shows the frame again once it ends";
+  effect.StartFadeIn(1000);
+  clock.Advance(milliseconds(250));
+  EXPECT_FLOAT_EQ(effect.Blackness(), 0.75f) << "a fade in comes up from black";
 
   engine::EngineLights lights(engine);
   d3d::D3DLIGHT8 sun{};

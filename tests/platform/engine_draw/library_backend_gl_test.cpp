@@ -10,6 +10,7 @@
 #include "platform/engine/draw2d.h"
 #include "platform/engine/scene.h"
 #include "platform/win/byte_reader.h"
+#include "tests/library/core/shadow_box.h"
 #include "tests/platform/engine_draw/draw_fixture.h"
 
 namespace {
@@ -34,6 +35,26 @@ class LibraryBackendGl : public DrawTest {
   }
   static uint32_t At(const std::vector<uint32_t>& pixels, int32_t x, int32_t y) {
     return pixels[static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)];
+  }
+  static int32_t Brightness(uint32_t pixel) {
+    return static_cast<int32_t>(((pixel >> 16 & 0xFF) + (pixel >> 8 & 0xFF) + (pixel & 0xFF)) / 3);
+  }
+  // A texture of one colour, loaded by the engine under the file's name.
+  int32_t Plain(engine::EngineTextureFactory& textures, const std::string& file, uint32_t colour) {
+    d3dx::ArgbImage image(4, 4);
+    for (uint32_t& texel : image.pixels) texel = colour;
+    const std::vector<uint8_t> bmp = d3dx::EncodeBmp(image, false);
+    folder.WriteFile(file, std::string(bmp.begin(), bmp.end()));
+    return textures.LoadTexture(win::AppPath() + "\\" + file, file);
+  }
+  // Where the main camera shows a world point.
+  std::pair<int32_t, int32_t> PixelOf(const d3dx::D3DXVECTOR3& point) {
+    engine::EngineScreen2DDraw draw(*engine);
+    float x = 0, y = 0;
+    bool shown = false;
+    draw.ProjectPoint(point, x, y, 0, shown);
+    EXPECT_TRUE(shown);
+    return {static_cast<int32_t>(x), static_cast<int32_t>(y)};
   }
 };
 
@@ -195,6 +216,97 @@ TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksTher
   EXPECT_NEAR(hit.GetHitPoint().z, 32, 0.05f);
   EXPECT_NEAR(hit.GetHitPoint().y, 8, 0.05f);
   engine->RenderToScreen();
+}
+
+// The sky box behind a lit scene, and a box on the ground whose shadow volume darkens the ground
+// on the side away from the light.
+TEST_F(LibraryBackendGl, TheSkyBoxShowsBehindTheSceneAndABoxShadowsTheGroundBehindIt) {
+  engine::EngineTextureFactory textures(*engine);
+  const uint32_t faces[6] = {0xFF800000u, 0xFF008000u, 0xFF000080u,
+                             0xFF808000u, 0xFF008080u, 0xFF800080u};
+  int32_t sky[6];
+  for (int k = 0; k < 6; ++k)
+    sky[k] = Plain(textures, "sky" + std::to_string(k) + ".bmp", faces[k]);
+  engine::EngineAtmosphere atmosphere(*engine);
+  atmosphere.SetSkyBox(sky);
+
+  // The box as the shadow tests of the library build it, corners shared, resting on the ground.
+  const ShadowBox box = MakeShadowBox();
+  std::string x = "xof 0303txt 0032\nMesh Box {\n8;";
+  for (size_t c = 0; c < box.corners.size(); ++c)
+    x += " " + std::to_string(box.corners[c].x) + ";" + std::to_string(box.corners[c].y) + ";" +
+         std::to_string(box.corners[c].z) + (c + 1 < box.corners.size() ? ";," : ";;");
+  x += "\n12;";
+  for (size_t i = 0; i < box.indices.size(); i += 3)
+    x += " 3;" + std::to_string(box.indices[i]) + "," + std::to_string(box.indices[i + 1]) + "," +
+         std::to_string(box.indices[i + 2]) + (i + 3 < box.indices.size() ? ";," : ";;");
+  x += "\n}\n";
+  folder.WriteFile("Models/Box.x", x);
+  engine::EngineScene scene(*engine);
+  auto cube = scene.CreateMesh();
+  cube->LoadXFile(win::AppPath() + "\\Models\\Box.x");
+  cube->SetPosition(0, 1, 0);
+  auto ground = scene.CreateMesh();
+  ground->AddFlatQuad(0, -20, -20, 20, 20, 0, 1, 1);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1, 1, 1, 1};
+  sun.Direction = {0.7071f, -0.7071f, 0};  // from the upper left
+  const int32_t light = engine::EngineLights(*engine).CreateLight(sun);
+  cube->SetShadowCast(true, light);
+  engine->SetColourAndRange(0x80000000u, 100);
+  scene.SetCameraLookAt(0, 6, -12, 1, 0, 0);
+
+  engine->Clear(0xFF000000u);
+  atmosphere.RenderSky();
+  ground->Render();
+  cube->Render();
+  cube->ShadowPass();
+  const std::vector<uint32_t> pixels = Read("engine_draw_sky_shadow");
+  EXPECT_EQ(At(pixels, kWidth / 2, 2) & 0xFFF0F0F0u, faces[3] & 0xFFF0F0F0u)
+      << "the sky box's +z face above the horizon, " << std::hex << At(pixels, kWidth / 2, 2);
+  const auto [litX, litY] = PixelOf({-3, 0, 0});
+  const auto [shadeX, shadeY] = PixelOf({2.4f, 0, 0});
+  const int32_t lit = Brightness(At(pixels, litX, litY));
+  const int32_t shaded = Brightness(At(pixels, shadeX, shadeY));
+  EXPECT_GT(lit, 100) << "the lit ground";
+  EXPECT_NEAR(shaded, lit * 127 / 255, 6) << "half the light behind the box";
+  const auto [besideX, besideY] = PixelOf({2.4f, 0, -3});
+  EXPECT_EQ(Brightness(At(pixels, besideX, besideY)), lit) << "beside the shadow";
+  engine->RenderToScreen();
+}
+
+// Particles add their texture where they float; the fade darkens the whole frame and the pointer
+// is drawn over it, its hot spot at the mouse.
+TEST_F(LibraryBackendGl, ParticlesAddAndTheFadeAndPointerComeLast) {
+  engine::EngineTextureFactory textures(*engine);
+  const int32_t white = Plain(textures, "white.bmp", kWhite);
+  const int32_t arrow = Plain(textures, "arrow.bmp", kRed);
+  engine::EngineScene scene(*engine);
+  scene.SetCameraLookAt(0, 0, -10, 0, 0, 0);
+  engine::EngineParticleSystem particles;
+  particles.Create(*engine, 1, 0, 2.0f, {0, 0, 0}, 0, white);
+  particles.SetAmount(1);
+  particles.SetLifeRange(1, 1);
+  engine::EngineGraphicEffect effect(*engine);
+  effect.StartFadeIn(1000);
+  clock.Advance(std::chrono::milliseconds(500));
+  scene.SetMouseCursor(arrow, 16, 16, 8, 8);
+  engine->Input().MouseMoved(100, 100);
+
+  engine->Clear(0xFF404040u);
+  particles.Update();
+  const std::vector<uint32_t> drawn = Read("engine_draw_particles");
+  EXPECT_EQ(At(drawn, kWidth / 2, kHeight / 2), kWhite) << "the particle, added";
+  EXPECT_EQ(At(drawn, 10, 10), 0xFF404040u);
+  engine->RenderToScreen();
+  // The OpenGL device keeps the back buffer through its present.
+  const std::vector<uint32_t> shown = Read("engine_draw_fade_pointer");
+  EXPECT_NEAR(Brightness(At(shown, 10, 10)), 0x40 / 2, 2) << "half way up from black";
+  EXPECT_NEAR(Brightness(At(shown, kWidth / 2, kHeight / 2)), 0xFF / 2, 2);
+  EXPECT_EQ(At(shown, 93, 93), kRed) << "the pointer over the fade";
+  EXPECT_EQ(At(shown, 107, 107), kRed);
+  EXPECT_NE(At(shown, 109, 109), kRed) << "its hot spot at the mouse";
 }
 
 }  // namespace

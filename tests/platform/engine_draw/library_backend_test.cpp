@@ -187,7 +187,14 @@ TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploads
   scene.SetCameraLookAt(8, 10, 8, 8, 0, 8.1f);  // low over the first chunk
   const std::vector<d3d::DrawRecord> near = frame();
   ASSERT_EQ(near.size(), 1u) << "chunks out of view are not drawn";
-  EXPECT_EQ(near[0].primitiveCount, 2u * 32 * 32);
+  // Two triangles a cell, and a skirt of four along each cell's side on the chunk's edges.
+  const auto triangles = [](d3d::UINT cells) { return 2 * cells * cells + 4 * 4 * cells; };
+  EXPECT_EQ(near[0].primitiveCount, triangles(32));
+  scene.SetCameraLookAt(32, 10, -600, 32, 0, 32);  // far off: every eighth sample
+  for (const d3d::DrawRecord& chunk : frame()) EXPECT_EQ(chunk.primitiveCount, triangles(4));
+  land.SetPrecisionMode(1);
+  for (const d3d::DrawRecord& chunk : frame()) EXPECT_EQ(chunk.primitiveCount, triangles(32));
+  scene.SetCameraLookAt(8, 10, 8, 8, 0, 8.1f);
 
   land.SetHeight(1, 1, 3);
   const std::vector<d3d::DrawRecord> changed = frame();
@@ -213,6 +220,50 @@ TEST_F(LibraryBackendTest, BigBatchesDrawWhole) {
   d3d::UINT triangles = 0;
   for (const d3d::DrawRecord& record : control.Draws()) triangles += record.primitiveCount;
   EXPECT_EQ(triangles, 2u * kBoxes);
+}
+
+// Shadows asked for one after another darken the frame once, through a reset as before; a
+// W-buffer has no stencil and draws none.
+TEST_F(LibraryBackendTest, ShadowsDarkenOnceAFrameThroughResetsAndNotWithoutStencil) {
+  Start(HeadlessDirect3D());
+  d3d::IDirect3DDevice8* device = Device();
+  d3d::HeadlessControl& control = *d3d::Headless(device);
+  engine::EngineScene scene(*engine);
+  auto row = LoadRow(scene);
+  auto clone = row->Clone("Clone");
+  clone->SetPosition(0, 3, 0);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Direction = {0, -1, 1};
+  const int32_t light = engine::EngineLights(*engine).CreateLight(sun);
+  for (auto& mesh : {row, clone}) mesh->SetShadowCast(true, light);
+  engine->SetColourAndRange(0x80000000u, 50);
+  auto shadows = [&] {
+    engine->Clear(0xFF000000u);
+    control.ClearDraws();
+    row->ShadowPass();
+    clone->ShadowPass();
+    engine->RenderToScreen();
+    // Volumes counted into the stencil, and darkenings where it counts.
+    std::pair<int, int> count;
+    for (const d3d::DrawRecord& draw : control.Draws()) {
+      if (draw.state.renderStates[d3d::D3DRS_STENCILENABLE] == 0) continue;
+      const bool darkening =
+          draw.state.renderStates[d3d::D3DRS_STENCILFUNC] == d3d::D3DCMP_LESSEQUAL;
+      (darkening ? count.second : count.first) += 1;
+    }
+    return count;
+  };
+  // Two casters, the sides and caps of each volume counted up and down.
+  EXPECT_EQ(shadows(), std::pair(8, 1));
+  engine->ResizeDevice(320, 240);
+  EXPECT_EQ(shadows(), std::pair(8, 1)) << "the volumes' buffers made again after the reset";
+  scene.SetDepthBuffer(2);
+  EXPECT_EQ(shadows(), std::pair(0, 0));
+  device->AddRef();
+  engine->Shutdown();
+  EXPECT_EQ(control.LiveObjectCount(), 0u);
+  EXPECT_EQ(device->Release(), 0u);
 }
 
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {

@@ -16,6 +16,7 @@
 #include "program/flight/flight_state.h"
 #include "program/scene/engine_objects.h"
 #include "program/startup/startup_state.h"
+#include "tests/program/flight/headless_lm.h"
 #include "tests/program/main_display_reload.h"
 #include "tests/program/saved_variables.h"
 
@@ -29,8 +30,8 @@ class Docking : public ::testing::Test {
  protected:
   void SetUp() override {
     DropMainDisplay();
-    Engine = std::make_unique<engine::Engine>();
-    Scene = std::make_unique<engine::EngineScene>(*Engine);
+    // The headless LM's engine objects and pivot, which live as long as the process.
+    headless::BuildScene();
     CommandModuleMesh = Scene->CreateMesh("CM");
     // The command module's axis stands along the world's y axis, its drogue above its middle.
     CommandModuleMesh->SetRotation(static_cast<float>(Pi) / 2.0f, 0.0f, 0.0f);
@@ -54,10 +55,9 @@ class Docking : public ::testing::Test {
     ResetPivot();
   }
   void TearDown() override {
-    CommandModuleMesh.reset();
-    Scene.reset();
-    Engine.reset();
     ResetPivot();
+    CommandModuleMesh->Destroy();
+    CommandModuleMesh.reset();
     DropMainDisplay();
   }
 

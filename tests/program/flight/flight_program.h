@@ -28,7 +28,9 @@ namespace flight_program {
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    forms::script::StartAfresh();
+    // Engine objects that other tests left are let go as the program's shutdown lets go of its own.
+    if (Engine) EngineInitialised = true;
+    EndProgram();
     CopyFolder(CompleteFolder(), folder_.Path());
     win::SetAppPath(folder_.Path().string());
     forms::UseClock(&clock_);

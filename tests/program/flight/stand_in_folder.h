@@ -24,6 +24,7 @@
 #include "program/missions/mission_setup.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
+#include "program/scene/scene_state.h"
 #include "tests/platform/win/temp_folder.h"
 
 namespace flight_program {
@@ -97,6 +98,11 @@ inline void EndProgram() {
     }
   }
   forms::script::StartAfresh();
+  // The ids of the engine that has gone name nothing in the next one.
+  TextureIds = {};
+  MaterialIds = {};
+  FontIds = {};
+  LightIds = {};
 }
 
 // The shipped data with a stand-in for each file that the scene builds of Apollo 11 and of the

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/engine/camera.h"
 #include "platform/engine/engine.h"
 #include "platform/engine/input.h"
 #include "platform/engine/landscape.h"
@@ -16,6 +17,7 @@
 #include "program/missions/ini.h"
 #include "program/missions/mission_file.h"
 #include "program/missions/path_nodes.h"
+#include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
 #include "tests/program/launcher_dialogs.h"
 #include "tests/program/main_display_reload.h"
@@ -74,9 +76,17 @@ TEST_F(DevTools, ThreeNodesMakeA40ByteFileThatReadsBackInOrder) {
   ASSERT_EQ(PathNodeCount, 3);
   ASSERT_EQ(path.Points().size(), 3u);
   EXPECT_EQ(path.Points()[1].y, 20.0f);
-  RecordPathNode({4.0f, 0.0f, 0.0f});
+  // The timer's node is the first view camera's position, after the loaded ones.
+  engine::EngineCamera camera;
+  camera.SetPosition(4.0f, 5.0f, 6.0f);
+  const auto saved = ViewCameras;
+  ViewCameras[1] = &camera;
+  AddPathNode();
+  ViewCameras = saved;
   EXPECT_EQ(PathNodeCount, 4);
   EXPECT_EQ(PathNodes[3].x, 4.0f);
+  EXPECT_EQ(PathNodes[3].z, 6.0f);
+  EXPECT_EQ(MessageText[0].Text, "4");
 }
 
 TEST_F(DevTools, AMissingFileLeavesTheCountAndADamagedOneIsRefused) {

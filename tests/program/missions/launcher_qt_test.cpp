@@ -17,6 +17,7 @@
 #include "platform/d3d/gl.h"
 #include "platform/forms/qt_view.h"
 #include "program/missions/launcher_forms.h"
+#include "program/missions/star_sound_dialogs.h"
 #include "program/startup/startup_state.h"
 #include "program/startup/ui_text.h"
 #include "tests/program/launcher_dialogs.h"
@@ -56,18 +57,8 @@ class LauncherOnScreen : public ProgramFolderTest {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
-  // Checks the shown launcher and saves its picture under the name.
-  static void CheckLauncher(const std::string& picture) {
-    DriverDialogForm& form = *DriverDialog;
-    form.Show();
-    forms::DoEvents();
-    QWidget* window = forms::WidgetOf(form);
-    ASSERT_NE(window, nullptr);
-    EXPECT_GT(form.cboGroup(2).ListCount(), 0);
-    EXPECT_EQ(form.Combo1.ListCount(), 9);
-    EXPECT_GT(form.Combo2.ListCount(), 0);
-    EXPECT_EQ(form.Combo3.ListCount(), 9);
-
+  // No two visible controls of one container overlap, and every caption fits its control.
+  static void CheckLayout(forms::Form& form) {
     std::vector<QWidget*> shown;
     for (forms::Control* control : form.Controls()) {
       QWidget* widget = forms::WidgetOf(*control);
@@ -97,6 +88,21 @@ class LauncherOnScreen : public ProgramFolderTest {
       EXPECT_LE(a->fontMetrics().horizontalAdvance(text) + margin, a->width())
           << text.toStdString() << " does not fit " << a->objectName().toStdString();
     }
+  }
+
+  // Checks the shown launcher and saves its picture under the name.
+  static void CheckLauncher(const std::string& picture) {
+    DriverDialogForm& form = *DriverDialog;
+    form.Show();
+    forms::DoEvents();
+    QWidget* window = forms::WidgetOf(form);
+    ASSERT_NE(window, nullptr);
+    EXPECT_GT(form.cboGroup(2).ListCount(), 0);
+    EXPECT_EQ(form.Combo1.ListCount(), 9);
+    EXPECT_GT(form.Combo2.ListCount(), 0);
+    EXPECT_EQ(form.Combo3.ListCount(), 9);
+
+    CheckLayout(form);
 
     const QImage image = window->grab().toImage();
     EXPECT_TRUE(image.save(QString::fromStdString(picture)));
@@ -138,6 +144,33 @@ TEST_F(LauncherOnScreen, ListsTheXServersModeThroughOpenGL) {
   for (int16_t i = 0; i < form.cboGroup(2).ListCount(); ++i)
     listed |= form.cboGroup(2).List(i) == "1280x1024x32";
   EXPECT_TRUE(listed);
+}
+
+TEST_F(LauncherOnScreen, TheSoundAndStarDialogsShowAndTheirButtonsReachTheModel) {
+  CurrentLanguage = 1;
+  LoadTranslatedStrings();
+  for (forms::Form* dialog :
+       {static_cast<forms::Form*>(&*SoundSettings), static_cast<forms::Form*>(&*StarForm)}) {
+    dialog->Show();
+    forms::DoEvents();
+    ASSERT_NE(forms::WidgetOf(*dialog), nullptr);
+    EXPECT_TRUE(forms::WidgetOf(*dialog)->isVisible());
+    CheckLayout(*dialog);
+  }
+  auto* ok = qobject_cast<QAbstractButton*>(forms::WidgetOf(SoundSettings->Command1));
+  ASSERT_NE(ok, nullptr);
+  ok->click();
+  forms::DoEvents();
+  EXPECT_FALSE(SoundSettings->Visible());
+  const SavedVariables stars(StarSize);
+  StarSize = 2;
+  StarForm->HScroll1.SetValue(8);
+  auto* cancel = qobject_cast<QAbstractButton*>(forms::WidgetOf(StarForm->Command2));
+  ASSERT_NE(cancel, nullptr);
+  cancel->click();
+  forms::DoEvents();
+  EXPECT_FALSE(StarForm->Visible());
+  EXPECT_EQ(StarSize, 2);
 }
 
 }  // namespace

@@ -283,16 +283,23 @@ namespace {
 TEST_F(LauncherLoad, StarOptionsShowTheSettings) {
   const SavedVariables stars(StarMagnitudeCut, StarSize, StarBrightness, StarInformationFlag);
   DriverDialog->Show();  // its load reads the settings, which the test then replaces
-  StarMagnitudeCut = 4.5f;
+  StarMagnitudeCut = 0.45f;
   StarSize = 3;
-  StarBrightness = 70;
+  StarBrightness = 7;
   StarInformationFlag = true;
   DriverDialog->Command6.UserClick();
   EXPECT_TRUE(StarForm->Visible());
-  EXPECT_EQ(StarForm->HScroll3.Value(), 4500);
+  EXPECT_EQ(StarForm->HScroll3.Value(), 450);
   EXPECT_EQ(StarForm->HScroll1.Value(), 3);
-  EXPECT_EQ(StarForm->HScroll2.Value(), 70);
+  EXPECT_EQ(StarForm->HScroll2.Value(), 7);
   EXPECT_EQ(StarForm->Check1.Value(), forms::Control::kChecked);
+  // A value beyond a bar shows at the bar's end.
+  StarForm->Hide();
+  StarBrightness = 70;
+  StarMagnitudeCut = 4.5f;
+  DriverDialog->Command6.UserClick();
+  EXPECT_EQ(StarForm->HScroll2.Value(), 10);
+  EXPECT_EQ(StarForm->HScroll3.Value(), 1000);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // with the values their positions select.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "program/cockpit/cockpit_state.h"
@@ -12,83 +13,10 @@
 #include "program/scene/scene_services.h"
 #include "program/scene/textures_materials.h"
 #include "tests/program/main_display_reload.h"
+#include "tests/program/scene/scene_files.h"
 #include "tests/program/scene/scene_fixture.h"
 
 namespace {
-
-const std::vector<std::string> CabinModels = {"FDAICdr",
-                                              "XPointerCdr",
-                                              "FDAILmp",
-                                              "XPointerLmp",
-                                              "AltitudeRate",
-                                              "AltitudeTape",
-                                              "coasreticlemask",
-                                              "COASdisplay",
-                                              "DockingWindowOutside",
-                                              "DockingWindowInside",
-                                              "COASoverhead",
-                                              "COASreticle",
-                                              "COASstow",
-                                              "COASReticleGlassStow",
-                                              "EngineLeft",
-                                              "EngineRight",
-                                              "bezels",
-                                              "Helium_Pressure",
-                                              "Fuel_Quantity",
-                                              "Oxy_Quantity",
-                                              "Event_Timer",
-                                              "Mission_Timer_MinSec",
-                                              "Mission_Timer_Hours",
-                                              "Des_Qty",
-                                              "ContactLight",
-                                              "TW",
-                                              "Key0",
-                                              "Key1",
-                                              "Key2",
-                                              "Key3",
-                                              "Key4",
-                                              "Key5",
-                                              "Key6",
-                                              "Key7",
-                                              "Key8",
-                                              "Key9",
-                                              "KeyPlus",
-                                              "KeyMinus",
-                                              "KeyEntr",
-                                              "KeyKeyRel",
-                                              "KeyClr",
-                                              "KeyRset",
-                                              "KeyPro",
-                                              "KeyNoun",
-                                              "KeyVerb",
-                                              "DSKYDisp",
-                                              "DSKYLights",
-                                              "LPDOutside",
-                                              "LPDInside"};
-
-const std::vector<std::string> Levers = {"SW_AGS_Off",
-                                         "SW_AGS_Hold",
-                                         "SW_AGS_Auto",
-                                         "SW_PGNS_Off",
-                                         "SW_PGNS_Hold",
-                                         "SW_PGNS_Auto",
-                                         "SW_YawMode_Off",
-                                         "SW_YawMode_Pulse",
-                                         "SW_YawMode_Cont",
-                                         "SW_PitchMode_Off",
-                                         "SW_PitchMode_Pulse",
-                                         "SW_PitchMode_Cont",
-                                         "SW_RollMode_Off",
-                                         "SW_RollMode_Pulse",
-                                         "SW_RollMode_Cont",
-                                         "SW_DeadBand_Max",
-                                         "SW_DeadBand_Min",
-                                         "SW_ThrottleControl_Auto",
-                                         "SW_ThrottleControl_Manual",
-                                         "SW_RateScale_Max",
-                                         "SW_RateScale_Min",
-                                         "SW_XPointer_LoMult",
-                                         "SW_XPointer_HiMult"};
 
 class CockpitTest : public SceneTest {
  protected:
@@ -263,13 +191,21 @@ TEST_F(CockpitTest, ThePGNSLampFollowsMinimumImpulseModeBelowAuto) {
   }
 }
 
-TEST_F(CockpitTest, TheDSKYsProgramsReachTheCabinThroughItsServices) {
+TEST_F(CockpitTest, TheCabinLightsAndTheDSKYsProgramsReachTheirParts) {
   SavedVariables saved(DSKYNeighbours, PGNSSwitch, InteriorViewFlag, TextureIds);
   BuildVirtualCockpit();
   CreateSwitchModels();
-  WriteImage("Textures/Instruments/ContOff.png");
-  TextureIds.ContOff = TextureFactory->LoadTexture(
-      win::AppPath() + "\\Textures\\Instruments\\ContOff.png", "ContOff");
+  for (const auto& [file, id] : {std::pair{"Instruments/ContOff.png", &TextureIds.ContOff},
+                                 std::pair{"Instruments/ContOn.png", &TextureIds.ContOn},
+                                 std::pair{"desqty.jpg", &TextureIds.DesQty}}) {
+    WriteImage(std::string("Textures/") + file);
+    *id = TextureFactory->LoadTexture(win::AppPath() + "\\Textures\\" + file, file);
+  }
+  LightContactLightMesh();
+  EXPECT_EQ(CockpitPart("ContactLight").Groups()[0].texture, TextureIds.ContOn);
+  ShowLowFuelLight();
+  EXPECT_EQ(CockpitPart("Des_Qty").Groups()[0].texture, TextureIds.DesQty);
+
   InstallSceneDSKYServices();
   DSKYNeighbours.ResetContactLight();
   EXPECT_EQ(CockpitPart("ContactLight").Groups()[0].texture, TextureIds.ContOff);

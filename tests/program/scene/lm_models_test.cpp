@@ -4,38 +4,11 @@
 #include <vector>
 
 #include "platform/engine/engine_error.h"
-#include "program/scene/lm_models.h"
-#include "program/scene/scene_resources.h"
-#include "program/scene/scene_services.h"
-#include "program/scene/textures_materials.h"
-#include "tests/program/scene/scene_fixture.h"
+#include "tests/program/scene/lm_fixture.h"
 
 namespace {
 
-class LMModelsTest : public SceneTest {
- protected:
-  void SetUp() override {
-    SceneTest::SetUp();
-    WriteStageModels();
-    for (const char* model :
-         {"CMMain.x", "CMshiny.x", "CMOverlay.x", "FDAIBall.X", "landingmarker.x", "LMmini.x"})
-      WriteModel(std::string("Models/") + model);
-    for (int i = 1; i <= 16; ++i) WriteModel("Models/RCSPlume" + std::to_string(i) + ".x");
-    for (const char* picture : {"white", "blacksolid", "CMOverlay"}) {
-      WriteImage(std::string("Textures/") + picture + ".png");
-      TextureFactory->LoadTexture(win::AppPath() + "\\Textures\\" + picture + ".png", picture);
-    }
-    CreateMaterials();
-    CreateLights();
-  }
-
-  static void BuildStages() {
-    CreateHatch();
-    BuildAscentStage();
-    BuildDescentStage();
-  }
-  static int32_t Material(const char* name) { return Globals->GetMaterialId(name); }
-};
+using LMModelsTest = LMSceneTest;
 
 struct StageCase {
   bool simpleLM;
@@ -191,34 +164,6 @@ TEST_F(LMModelsTest, TheMiniLMAndTheMarkersComeFromTheProgramFolder) {
   CreateLandingMarker();
   EXPECT_EQ(Scene->FindMesh("ArrowSpot"), ArrowSpotMesh);
   EXPECT_EQ(LandingSpotMesh->Geometry().TriangleCount(), 2u);
-}
-
-TEST_F(LMModelsTest, TheOffsetLiftsThePartsAndSpreadsLandedLegs) {
-  SavedVariables saved(Landed, AscentStageFlying, AscentStageMeshOffset);
-  SimpleLM = false;
-  BuildStages();
-  LoadRCSPlumes();
-  Landed = AscentStageFlying = false;
-  OffsetLMMeshes(3.0f);
-  EXPECT_FLOAT_EQ(AscentStageMeshOffset.y, 3.0f);
-  for (const MeshPtr* part : {&AscentBodyMesh, &DescentGoldFoilMesh, &HatchOpenAMesh,
-                              &AscentShadowMesh, &DescentShadowMesh})
-    EXPECT_FLOAT_EQ((*part)->GetPosition().y, 3.0f);
-  EXPECT_FLOAT_EQ(RCSPlumes[16]->GetPosition().y, 3.0f);
-  DescentLegMeshes[0]->SetPosition(0, 1, 10);
-  DescentLegMeshes[1]->SetPosition(10, 1, 0);
-  Landed = true;
-  OffsetLMMeshes(2.0f);
-  EXPECT_FLOAT_EQ(DescentLegMeshes[0]->GetPosition().z, 6.0f);
-  EXPECT_FLOAT_EQ(DescentLegMeshes[0]->GetPosition().y, 3.0f);
-  EXPECT_FLOAT_EQ(DescentLegMeshes[1]->GetPosition().x, 6.0f);
-  // Once the ascent stage flies the descent stage's companion stays, and no lowering applies.
-  Landed = false;
-  AscentStageFlying = true;
-  OffsetLMMeshes(5.0f);
-  EXPECT_FLOAT_EQ(DescentShadowMesh->GetPosition().y, 0.0f);
-  OffsetLMMeshes(-3.0f);
-  EXPECT_FLOAT_EQ(AscentBodyMesh->GetPosition().y, 5.0f);
 }
 
 TEST_F(LMModelsTest, AModelThatDoesNotLoadFailsNamingItsFile) {

@@ -86,6 +86,9 @@ class SceneTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
+    // A test of another fixture may have left its engine objects behind (the headless LM keeps
+    // its scene for the process); they go before the engine they were made on.
+    ReleaseEngineObjects();
     CreateEngineObjects(engine::MakeNullBackend());
   }
   void TearDown() override { ReleaseEngineObjects(); }
@@ -166,6 +169,8 @@ class SceneTest : public ProgramFolderTest {
     for (auto* meshes : {&DescentLegShadowMeshes, &DescentLegMeshes, &ShadowBlobMeshes})
       for (MeshPtr& mesh : *meshes) mesh.reset();
     for (MeshPtr& mesh : RCSPlumes) mesh.reset();
+    CockpitPartMeshes.clear();
+    for (auto& tile : LandTiles) tile.reset();
     ParticleAscent = {};
     ParticleRCS1 = {};
     TextureIds = {};

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "program/scene/scene_resources.h"
+#include "program/scene/scene_services.h"
 #include "program/scene/textures_materials.h"
 #include "tests/program/scene/scene_fixture.h"
 
@@ -60,7 +61,7 @@ TEST_P(FontsTest, FontsScaleWithTheWindowAndAreFoundByName) {
 
   // Made again after a resize, the names find the new fonts.
   const int32_t first = FontIds[SmallFont];
-  CreateFonts();
+  RecreateFonts();
   EXPECT_NE(FontIds[SmallFont], first);
   EXPECT_EQ(FontIds[SmallFont], Globals->GetFontId("smallfont"));
 }
@@ -185,9 +186,22 @@ TEST_F(SceneTest, TheExplosionAndTheEmittersUseTheirTextures) {
   EXPECT_EQ(ExplosionMesh->Look().blendMode, 2);
   EXPECT_FALSE(ExplosionMesh->IsPickable());
 
+  // The main display makes the emitters when it loads; the scene build sets them up.
+  CreateExhaustEmitters();
+  EXPECT_TRUE(ParticleAscent.NewParticle) << "the main display gives each particle its speed";
+  EXPECT_EQ(ParticleAscent.Texture(), 0);
   InitParticleSystem();
   EXPECT_EQ(ParticleAscent.Texture(), TextureIds.ParticleTexture);
   EXPECT_EQ(ParticleRCS1.Texture(), TextureIds.ParticleTexture);
+
+  // The ascent engine's start turns the exhaust on.
+  StartAscentExhaust(0.2f, 0.0f, 30.0f);
+  EXPECT_FLOAT_EQ(ParticleAscent.Size(), 0.05f);
+  EXPECT_EQ(ParticleAscent.Texture(), TextureIds.ParticleTexture);
+  EXPECT_EQ(ParticleAscent.Blend()[1], 5);
+  EXPECT_FLOAT_EQ(ParticleAscent.Drift()[0], 0.2f);
+  EXPECT_FLOAT_EQ(ParticleAscent.Speed(), 30.0f);
+  EXPECT_EQ(ParticleAscent.Amount(), 5);
 }
 
 }  // namespace

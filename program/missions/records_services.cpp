@@ -1,3 +1,0 @@
-#include "program/missions/records_services.h"
-
-void AddPathNode() {}

@@ -1,0 +1,164 @@
+// The 2D instrument panel drawn for real: the instruments painted into their surfaces and laid out
+// on a 640 x 480 screen through the library backend on the OpenGL device (surfaceless, on Mesa's
+// software rasteriser), compared with a stored picture within a small tolerance.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/d3dx/image_file.h"
+#include "platform/engine_draw/library_backend.h"
+#include "platform/forms/forms.h"
+#include "platform/win/twips.h"
+#include "program/cockpit/dsky_canvas.h"
+#include "program/cockpit/hud_panel.h"
+#include "tests/program/cockpit/instrument_fixture.h"
+
+namespace {
+
+constexpr int32_t ScreenPixelsWide = 640;
+constexpr int32_t ScreenPixelsHigh = 480;
+// Set to write the picture afresh into the fixtures after a deliberate change of the panel.
+constexpr const char* RewriteVariable = "MAROVIN_REWRITE_PANEL_PICTURE";
+const std::string StoredPicture = std::string(MAROVIN_FIXTURES) + "/cockpit/panel_2d.png";
+
+struct PanelWindow : forms::Form {
+  PanelWindow() : Form("Main_Display_Panel") {
+    SetBorderStyle(forms::BorderStyle::None);
+    SetRenderSurface(true);
+    Move(0, 0, win::PixelsToTwips(ScreenPixelsWide), win::PixelsToTwips(ScreenPixelsHigh));
+  }
+};
+
+class PanelOnOpenGL : public InstrumentTest {
+ protected:
+  std::unique_ptr<engine::DrawBackend> MakeBackend() override {
+    return engine::MakeLibraryBackend(engine::GlDirect3D());
+  }
+  void StartEngine() override {
+    forms::UseClock(&clock_);
+    window_->Show();
+    int32_t result = -1;
+    Engine->Init(*window_, true, result);
+    ASSERT_EQ(result, 0);
+    TextureFactory->SetTextureMode(1);  // 32 bits, which keep the colour key's clear texels
+  }
+  void TearDown() override {
+    InstrumentTest::TearDown();
+    window_.Unload();
+    forms::UseClock(nullptr);
+  }
+
+  static std::vector<uint32_t> ReadStored() {
+    std::ifstream file(StoredPicture, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    const auto image = d3dx::DecodeImageFile(bytes);
+    if (!image || image->LevelWidth(0) != ScreenPixelsWide ||
+        image->LevelHeight(0) != ScreenPixelsHigh)
+      return {};
+    const std::vector<uint8_t>& level = image->levels[0][0];
+    std::vector<uint32_t> pixels(static_cast<size_t>(ScreenPixelsWide) * ScreenPixelsHigh);
+    for (size_t i = 0; i < pixels.size(); ++i)
+      pixels[i] = 0xFF000000u | level[4 * i] | level[4 * i + 1] << 8 | level[4 * i + 2] << 16;
+    return pixels;
+  }
+
+  forms::VirtualClock clock_;
+  forms::FormSlot<PanelWindow> window_;
+  SavedVariables panel_ =
+      SavedVariables(InstrumentLayout, ViewRecords, ContactLightFlags, ScreenWidth, ScreenHeight);
+};
+
+TEST_F(PanelOnOpenGL, ThePanelLooksAsStored) {
+  ScreenWidth = ScreenPixelsWide;
+  ScreenHeight = ScreenPixelsHigh;
+  ScreenScaleX = ScreenPixelsWide / 1600.0f;
+  ScreenScaleY = ScreenPixelsHigh / 1200.0f;
+  // The panel picture is clear where the instruments show: its colour key, as the scene loads it.
+  d3dx::ArgbImage panel(8, 8, CodeKey);
+  for (uint32_t i = 0; i < 8; ++i) panel.At(i, 0) = panel.At(i, 7) = panel.At(0, i) = 0xFF405060;
+  const auto bytes = d3dx::EncodeBmp(panel, false);
+  folder_.WriteFile("panel.bmp", std::string(bytes.begin(), bytes.end()));
+  TextureIds.Panel =
+      TextureFactory->LoadTexture(win::AppPath() + "\\panel.bmp", "Panel", -1, -1, CodeKey);
+  const struct {
+    PanelIndex item;
+    float left, top, right, bottom;
+    int32_t position;
+  } layout[] = {{PanelFDAI, 100, 100, 500, 500, 0},
+                {PanelXPointer, 550, 100, 850, 400, 0},
+                {PanelAltitudeTape, 900, 100, 960, 500, 0},
+                {PanelAltitudeRateTape, 980, 100, 1040, 500, 0},
+                {PanelThrottleArrowCMD, 1080, 100, 1110, 400, 0},
+                {PanelThrottleArrowACT, 1120, 100, 1150, 400, 0},
+                {PanelContactLight, 1200, 100, 1300, 150, 0},
+                {PanelPGNSSwitch, 1200, 200, 1240, 260, 1},
+                {PanelXPointerSwitch, 1260, 200, 1300, 260, 0},
+                {PanelFuelLED, 1200, 300, 1300, 360, 0},
+                {PanelDSKY, 100, 600, 300, 1000, 0},
+                {PanelDSKYLights, 320, 600, 520, 1000, 0}};
+  for (const auto& p : layout)
+    InstrumentLayout[p.item] = {p.left, p.top, p.bottom, p.right, true, p.position, ""};
+  // Seen from another view every layer of the panel is faint, so the picture shows them all.
+  ViewRecords[CockpitView1].Active = false;
+  RollAxis.NeedleSmoothed = 0.6f;
+  PitchAxis.Rate = 0.1f;
+  HorizontalVelocityForward = 8;
+  HorizontalVelocityLateral = -5;
+  CurrentProgram = P64;
+  AltitudeAboveGround = 800;
+  LMVelocity.y = -15;
+  ThrustAverage = 0.6f;
+  ThrustToWeight = 4;
+  FuelPercent = 37;
+  DSKYVerb = "16";
+  DSKYNoun = "68";
+  DSKYProgram = "64";
+
+  DrawCockpitDisplays();
+  DrawDSKY();
+  Engine->Clear(0xFF000000);
+  DrawViewOverlays();
+  const std::vector<uint32_t> pixels =
+      Engine->Backend().ReadBackBuffer(ScreenPixelsWide, ScreenPixelsHigh);
+  Engine->RenderToScreen();
+
+  if (std::getenv(RewriteVariable) != nullptr) {
+    std::vector<uint8_t> rgb;
+    for (uint32_t pixel : pixels)
+      for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(pixel >> shift));
+    stbi_write_png(StoredPicture.c_str(), ScreenPixelsWide, ScreenPixelsHigh, 3, rgb.data(),
+                   ScreenPixelsWide * 3);
+    GTEST_SKIP() << "the picture was written to " << StoredPicture;
+  }
+  const std::vector<uint32_t> stored = ReadStored();
+  ASSERT_EQ(stored.size(), pixels.size()) << "no stored picture at " << StoredPicture;
+  size_t differing = 0;
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    for (int shift : {0, 8, 16}) {
+      const int a = static_cast<int>(pixels[i] >> shift & 0xFF);
+      const int b = static_cast<int>(stored[i] >> shift & 0xFF);
+      if (std::abs(a - b) > 8) {
+        ++differing;
+        break;
+      }
+    }
+  }
+  // A few edge pixels may round differently on another rasteriser.
+  EXPECT_LE(differing, pixels.size() / 500);
+  // The ball shows through the faint panel, and the panel's frame is a fifth of its colour.
+  const auto at = [&](int32_t x, int32_t y) {
+    return pixels[static_cast<size_t>(y) * ScreenPixelsWide + static_cast<size_t>(x)];
+  };
+  EXPECT_NE(at(120, 120), at(120, 220)) << "the ball's surface over the panel";
+  const uint32_t frame = at(320, 2);
+  for (const auto& [shift, full] : {std::pair{16, 0x40}, std::pair{8, 0x50}, std::pair{0, 0x60}})
+    EXPECT_NEAR(static_cast<int>(frame >> shift & 0xFF), full * 0.2, 4) << shift;
+}
+
+}  // namespace
