@@ -89,6 +89,8 @@ TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
     return true;
   });
   EXPECT_TRUE(forms::ProgramHasEnded());
+  EXPECT_NE(folder_.ReadFile("Marovin.ini").find("[Window]"), std::string::npos)
+      << "the settings are saved with the window";
   EXPECT_TRUE(flight.flybyEnded);
   EXPECT_GT(flight.frames, 1000) << "the descent takes thousands of frames";
   EXPECT_TRUE(flight.landed);
