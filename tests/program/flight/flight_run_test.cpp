@@ -2,6 +2,7 @@
 // loading steps, the Short Flight P66 to touchdown, the way back to the launcher and the restarts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <vector>
@@ -9,7 +10,9 @@
 #include "flight_program.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/main_display.h"
+#include "program/scene/scene_state.h"
 #include "program/startup/program_entry.h"
+#include "tests/program/scene/scene_fixture.h"
 
 namespace {
 
@@ -198,6 +201,87 @@ TEST_F(FlightRun, AMissingModelIsFatalAndMissingSoundsAreSilent) {
   EXPECT_NE(boxes.back().prompt.find("LMAscent.x"), std::string::npos) << boxes.back().prompt;
   EXPECT_NE(boxes.back().prompt.find("Sorry, this error is fatal - bye."), std::string::npos);
   for (const auto& box : boxes) EXPECT_NE(box.title, "Sound Error");
+}
+
+// One frame of each view row draws its meshes in the row's order, with its near and far planes
+// (those of a render detail above 0, the settings' default).
+TEST_F(FlightRun, EachViewRowDrawsItsPassesInOrderWithItsPlanes) {
+  RecordingBackend* recorder = nullptr;
+  EngineBackendMaker = [&recorder] {
+    auto backend = std::make_unique<RecordingBackend>();
+    recorder = backend.get();
+    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
+  };
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  struct Row {
+    bool* flag;
+    std::vector<const MeshPtr*> order;
+    float nearPlane, farPlane;
+  };
+  const std::vector<Row> rows = {
+      {&CockpitPanelFlag, {&DescentStageMesh, &CameraPivot, &RCSPlumeGroup}, 1.0f, 200000.0f},
+      {&InteriorViewFlag,
+       {&DescentStageMesh, &RCSPlumeGroup, &VirtualCockpitMesh, &CameraPivot},
+       0.1f,
+       5000.0f},
+      {&EVAViewFlag, {&DescentStageMesh, &VirtualCockpitMesh}, 0.3f, 150000.0f},
+      {&SpotViewFlag,
+       {&DescentStageMesh, &AscentStageMesh, &CameraPivot, &RCSPlumeGroup},
+       -1.0f,
+       -1.0f}};
+  size_t row = 0;
+  size_t drawnFrom = 0;
+  int frames = 0;
+  bool continued = false;
+  std::vector<std::string> failures;
+  RunWatching([&] {
+    if (!continued) {
+      continued = true;
+      ClickLater(DriverDialog->Command_Continue);
+      return true;
+    }
+    if (row == rows.size()) {
+      if (!DriverDialog->Visible()) return true;
+      ClickLater(DriverDialog->Command_Quit);
+      return false;
+    }
+    if (!RunFlag || !ControlsActive || IntroFlyby) return true;
+    if (++frames < 2) return true;
+    if (frames > 2 && frames % 2 == 1) {
+      // The frame just drawn had only this row's flag.
+      const Row& drawn = rows[row];
+      std::vector<const engine::EngineMesh*> order;
+      for (size_t k = drawnFrom; k < recorder->meshes.size(); ++k)
+        if (recorder->meshes[k].target == nullptr) order.push_back(recorder->meshes[k].mesh);
+      size_t at = 0;
+      for (const MeshPtr* mesh : drawn.order) {
+        const auto found =
+            std::find(order.begin() + static_cast<long>(at), order.end(), mesh->get());
+        if (found == order.end())
+          failures.push_back("row " + std::to_string(row) + " lacks a pass or has it out of order");
+        else
+          at = static_cast<size_t>(found - order.begin()) + 1;
+      }
+      const engine::EngineCamera& camera = *ViewCameras[1];
+      if (drawn.nearPlane > 0.0f &&
+          (camera.NearPlane() != drawn.nearPlane || camera.FarPlane() != drawn.farPlane))
+        failures.push_back("row " + std::to_string(row) + " planes " +
+                           std::to_string(camera.NearPlane()) + " " +
+                           std::to_string(camera.FarPlane()));
+      if (++row == rows.size()) {
+        RequestExit(1);
+        return true;
+      }
+    }
+    for (const Row& r : rows) *r.flag = false;
+    ExteriorViewFlag = false;
+    *rows[row].flag = true;
+    drawnFrom = recorder->meshes.size();
+    return true;
+  });
+  EXPECT_EQ(row, rows.size());
+  EXPECT_TRUE(failures.empty()) << failures.front();
 }
 
 }  // namespace
