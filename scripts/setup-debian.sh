@@ -17,8 +17,9 @@ packages=(
   libspng-dev libturbojpeg0-dev
   # peers measured in bench/ and their test models
   lib3ds-dev libassimp-dev assimp-testmodels
-  # the default data set: the bright-star list; voice callouts and sound effects
-  xplanet espeak-ng sox
+  # the default data set: the bright-star list, the Earth and Moon maps, the pictures' font; voice
+  # callouts and sound effects
+  xplanet xplanet-images marble-qt-data fonts-liberation2 espeak-ng sox
   # a display for window tests
   xvfb xauth
   # MP3 writing for sox: the default music, the MP3 test fixtures and fuzz seeds

@@ -11,13 +11,13 @@
 // with the C library's default thresholds those go back to the system and fault in again, which
 // costs both peers up to ten times what the drawing does and hides the layer's own cost. The
 // allocator keeps them (StableAllocator), for both alike.
+#include "bench/stable_allocator.h"
 #include "platform/d3d/gl.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/gl_state.h"
 #include "tests/platform/d3d/gl_scene.h"
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <array>
 #include <chrono>
@@ -297,20 +297,13 @@ double SecondsFor(Scene& scene, int64_t frames) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void StableAllocator() {
-  constexpr int kKeptBytes = 1 << 30;     // memory freed below this stays with the process
-  constexpr int kMappedBytes = 32 << 20;  // the largest threshold for a block of its own
-  mallopt(M_TRIM_THRESHOLD, kKeptBytes);
-  mallopt(M_MMAP_THRESHOLD, kMappedBytes);
-}
-
 // The first frames of a context compile its pipeline; they are kept out of every measure.
 constexpr int64_t kWarmUpFrames = 3;
 // Frames per block of the alternating measure.
 constexpr int64_t kBlockFrames = 2;
 
 void BM_PlainGl(benchmark::State& state) {
-  StableAllocator();
+  bench::StableAllocator();
   PlainGl scene(WorkOf(state));
   if (!scene.Ready()) {
     state.SkipWithError("no OpenGL context");
@@ -327,7 +320,7 @@ void FrameShapes(benchmark::internal::Benchmark* benchmark) {
 BENCHMARK(BM_PlainGl)->Unit(benchmark::kMillisecond)->Apply(FrameShapes);
 
 void BM_DeviceAlone(benchmark::State& state) {
-  StableAllocator();
+  bench::StableAllocator();
   DeviceScene scene(WorkOf(state));
   if (!scene.Ready()) {
     state.SkipWithError(("no OpenGL device: " + GlDeviceError()).c_str());
@@ -341,7 +334,7 @@ BENCHMARK(BM_DeviceAlone)->Unit(benchmark::kMillisecond)->Apply(FrameShapes);
 // Each iteration is one block of device frames and one of plain frames; the time reported is the
 // device's, and plain_gl_ratio the sum of the device's blocks over the sum of the plain ones.
 void BM_Device(benchmark::State& state) {
-  StableAllocator();
+  bench::StableAllocator();
   DeviceScene device(WorkOf(state));
   PlainGl plain(WorkOf(state));
   if (!device.Ready() || !plain.Ready()) {

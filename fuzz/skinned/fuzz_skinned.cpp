@@ -9,33 +9,12 @@
 #include <vector>
 
 #include "library/core/actors/skinned_models.h"
-#include "library/core/frame/frame_state.h"
-#include "platform/d3d/headless.h"
 #include "platform/win/byte_writer.h"
-#include "platform/win/window.h"
+#include "tests/library/core/current_headless_device.h"
 
 namespace {
 
 constexpr size_t kMaxInputBytes = 1 << 20;
-
-// The library's device, made once for the whole run.
-void EnsureDevice() {
-  static win::Window window{64, 64};
-  if (CurrentDevice != nullptr) return;
-  d3d::IDirect3D8* direct3d = d3d::CreateHeadlessDirect3D();
-  d3d::D3DPRESENT_PARAMETERS params{};
-  params.BackBufferWidth = 64;
-  params.BackBufferHeight = 64;
-  params.BackBufferFormat = d3d::D3DFMT_X8R8G8B8;
-  params.SwapEffect = d3d::D3DSWAPEFFECT_DISCARD;
-  params.hDeviceWindow = &window;
-  params.Windowed = 1;
-  d3d::IDirect3DDevice8* device = nullptr;
-  direct3d->CreateDevice(0, d3d::D3DDEVTYPE_HAL, &window, d3d::D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                         &params, &device);
-  CurrentDevice = device;
-  d3d::Headless(device)->SetRecording(false);
-}
 
 std::filesystem::path InputPath() {
   static const std::filesystem::path path =
@@ -47,7 +26,13 @@ std::filesystem::path InputPath() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxInputBytes) return 0;
-  EnsureDevice();
+  // The library's device, made once for the whole run; a long run keeps no draw records.
+  static const tests::CurrentHeadlessDevice device;
+  static const bool quiet = [] {
+    d3d::Headless(device.Device())->SetRecording(false);
+    return true;
+  }();
+  (void)quiet;
   win::WriteFileBytes(InputPath(), std::vector<uint8_t>(data, data + size));
   const int32_t slot = SkinnedMesh_LoadModel(InputPath().string().c_str(), 0);
   if (slot < 0) return 0;

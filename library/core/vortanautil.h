@@ -1434,6 +1434,33 @@ VORTANA_API int32_t Terrain_SetDetailScale(int32_t id, float su, float sv, int32
 VORTANA_API int32_t Terrain_ExpandTexture(int32_t id, int32_t texture, int32_t firstColumn,
                                           int32_t firstRow, int32_t columns, int32_t rows,
                                           int32_t alsoDetail);
+// Render surfaces of width x height (fitted to the device) become every chunk's texture, cleared
+// to opaque black, with copy the chunk's texture drawn over it; their pictures survive device
+// resets. 0 for a terrain without chunks or a surface that could not be made.
+VORTANA_API int32_t Terrain_CreateDynTextures(int32_t id, int32_t width, int32_t height,
+                                              int32_t copy);
+// One such surface stretched over the whole terrain (the expanded texture), with copy the first
+// chunk's texture drawn over it.
+VORTANA_API int32_t Terrain_CreateDynExpandTexture(int32_t id, int32_t width, int32_t height,
+                                                   int32_t copy);
+// Ends the dynamic textures: they stay as ordinary textures, or with deleteTextures are deleted
+// and the chunks left without texture.
+VORTANA_API int32_t Terrain_DestroyDynTextures(int32_t id, int32_t deleteTextures);
+// Paints texture over the world rectangle (x1, z1) .. (x2, z2) into the dynamic textures it
+// touches, colour (ARGB) on its corners, alpha-blended with blend; customUV: coordinates of a
+// texture pixel p are p x su + ou and p x sv + ov. Outside any Screen2D_Start ... Screen2D_End;
+// with the expanded texture the rectangle is in terrain units, and 0 when it misses the terrain.
+VORTANA_API int32_t Terrain_DynDrawTexture(int32_t id, int32_t texture, float x1, float z1,
+                                           float x2, float z2, int32_t colour, int32_t blend,
+                                           int32_t customUV, float su, float sv, float ou,
+                                           float ov);
+// Loads "<baseName><chunk>.bmp" as each chunk's texture ("DynTex<chunk>"), or expanded
+// "<baseName>.bmp" ("DynTexture") over the terrain; makeDynamic then copies them into dynamic
+// textures of the pictures' size.
+VORTANA_API int32_t Terrain_LoadDynTexture(int32_t id, const char* baseName, int32_t makeDynamic,
+                                           int32_t expanded);
+// Saves each chunk's texture as "<baseName><chunk>.bmp", or the expanded one as "<baseName>.bmp".
+VORTANA_API int32_t Terrain_SaveDynTextures(int32_t id, const char* baseName);
 // Adds a layer to the texture generator: picture blended where heights lie near the middle of
 // minHeight..maxHeight (0..255), its range widened by falloff and up to randomness at random,
 // repeated uRepeat, vRepeat times a pixel; returns the layer's index.

@@ -262,7 +262,9 @@ HRESULT Device::ShowInWindow(HWND window, Surface& backBuffer) {
   if (const HRESULT lost = LossResult(); FAILED(lost)) return lost;
   const SurfaceLayout& layout = backBuffer.Layout();
   if (renderer_) {
-    if (const HRESULT failed = renderer_->Present(window, backBuffer); FAILED(failed)) {
+    if (const HRESULT failed =
+            renderer_->Present(window, backBuffer, straightGamma_ ? nullptr : &gamma_);
+        FAILED(failed)) {
       return failed;
     }
     stale_.insert(window);
@@ -272,11 +274,23 @@ HRESULT Device::ShowInWindow(HWND window, Surface& backBuffer) {
   PresentedImage image{layout.width, layout.height, {}};
   image.pixels.reserve(static_cast<size_t>(layout.width) * layout.height);
   for (UINT y = 0; y < layout.height; ++y) {
-    for (UINT x = 0; x < layout.width; ++x) image.pixels.push_back(backBuffer.ReadColor(x, y));
+    for (UINT x = 0; x < layout.width; ++x)
+      image.pixels.push_back(ThroughGammaRamp(backBuffer.ReadColor(x, y), gamma_));
   }
   presented_[window] = std::move(image);
   ++presentCount_;
   return D3D_OK;
+}
+
+void Device::SetGammaRamp(DWORD, const D3DGAMMARAMP* ramp) {
+  if (ramp == nullptr) return;
+  gamma_ = *ramp;
+  const D3DGAMMARAMP straight = StraightGammaRamp();
+  straightGamma_ = std::memcmp(&gamma_, &straight, sizeof straight) == 0;
+}
+
+void Device::GetGammaRamp(D3DGAMMARAMP* ramp) {
+  if (ramp != nullptr) *ramp = gamma_;
 }
 
 HWND Device::PresentWindow() const {

@@ -41,6 +41,22 @@ class Direct3D final : public IDirect3D8 {
   ULONG references_ = 1;
 };
 
+// The ramp that shows every level as it is.
+inline D3DGAMMARAMP StraightGammaRamp() {
+  D3DGAMMARAMP ramp{};
+  for (UINT level = 0; level < 256; ++level)
+    ramp.red[level] = ramp.green[level] = ramp.blue[level] = static_cast<WORD>(level * 257);
+  return ramp;
+}
+
+// A colour through a ramp.
+inline D3DCOLOR ThroughGammaRamp(D3DCOLOR colour, const D3DGAMMARAMP& ramp) {
+  const auto level = [&](const WORD* channel, int shift) {
+    return static_cast<D3DCOLOR>(channel[colour >> shift & 0xFF] >> 8) << shift;
+  };
+  return (colour & 0xFF000000u) | level(ramp.red, 16) | level(ramp.green, 8) | level(ramp.blue, 0);
+}
+
 class Device final : public IDirect3DDevice8, public HeadlessControl {
  public:
   // renderer is null for the headless device.
@@ -67,6 +83,8 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
                   const void* dirtyRegion) override;
   HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
                         IDirect3DSurface8** backBuffer) override;
+  void SetGammaRamp(DWORD flags, const D3DGAMMARAMP* ramp) override;
+  void GetGammaRamp(D3DGAMMARAMP* ramp) override;
 
   // Resources
   HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
@@ -234,6 +252,8 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   std::vector<DrawRecord> draws_;
   bool recording_;  // on for the headless device; the OpenGL device records when asked
   UINT presentCount_ = 0;
+  D3DGAMMARAMP gamma_ = StraightGammaRamp();
+  bool straightGamma_ = true;
   // With a renderer, an image is read from it when asked for; stale marks one presented since.
   mutable std::map<HWND, PresentedImage> presented_;
   mutable std::set<HWND> stale_;

@@ -83,8 +83,8 @@ class Surface final : public IDirect3DSurface8 {
   bool Holds(const RECT& rect) const;
   // Where the pixel (or the block holding the pixel) at (x, y) starts in Bits().
   size_t ByteOffset(UINT x, UINT y) const;
-  BYTE* Bits() { return bits_.data(); }
-  const BYTE* Bits() const { return bits_.data(); }
+  BYTE* Bits() { return ClearedBits(); }
+  const BYTE* Bits() const { return ClearedBits(); }
   std::vector<float>& Depth() { return depth_; }
   std::vector<BYTE>& Stencil() { return stencil_; }
   const std::vector<float>& Depth() const { return depth_; }
@@ -116,7 +116,14 @@ class Surface final : public IDirect3DSurface8 {
   UINT face_ = 0;
   UINT level_ = 0;
   RendererSlot slot_;
-  std::vector<BYTE> bits_;     // colour formats
+  // Colour memory is cleared when it is first used rather than when it is made, and not at all
+  // when a lock that discards covers it whole (a texture loaded from a file): clearing it first
+  // would cost the load a second pass over the pixels, and makes the decoders' streaming stores
+  // write back every line the clear left in the cache.
+  BYTE* ClearedBits() const;
+  std::unique_ptr<BYTE[]> bits_;  // colour formats
+  size_t bitsBytes_ = 0;
+  mutable bool cleared_ = false;
   std::vector<float> depth_;   // depth formats: 0..1 per pixel
   std::vector<BYTE> stencil_;  // depth formats with stencil
 };

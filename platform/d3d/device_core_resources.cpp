@@ -51,7 +51,8 @@ Surface::Surface(Device* device, const SurfaceLayout& layout, SurfaceOwnership o
     depth_.assign(static_cast<size_t>(layout.width) * layout.height, 1.0f);
     if (HasStencil(layout.format)) stencil_.assign(depth_.size(), 0);
   } else {
-    bits_.assign(SurfaceSize(layout.format, layout.width, layout.height), 0);
+    bitsBytes_ = SurfaceSize(layout.format, layout.width, layout.height);
+    bits_ = std::make_unique_for_overwrite<BYTE[]>(bitsBytes_);
   }
 }
 
@@ -139,15 +140,23 @@ size_t Surface::ByteOffset(UINT x, UINT y) const {
   return static_cast<size_t>(y) * Pitch() + x * (BitsPerPixel(layout_.format) / 8);
 }
 
-HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
+BYTE* Surface::ClearedBits() const {
+  if (!cleared_) std::fill_n(bits_.get(), bitsBytes_, BYTE{0});
+  cleared_ = true;
+  return bits_.get();
+}
+
+HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
   if (locked == nullptr || locked_ || IsDepth()) return D3DERR_INVALIDCALL;
   const RECT whole = {0, 0, static_cast<LONG>(layout_.width), static_cast<LONG>(layout_.height)};
   const RECT area = rect != nullptr ? *rect : whole;
   if (!Holds(area)) return D3DERR_INVALIDCALL;
   device_->BeforeMemoryAccess(*this);
+  // The locker that discards the whole surface writes every byte of it.
+  if ((flags & D3DLOCK_DISCARD) != 0 && rect == nullptr) cleared_ = true;
   locked->Pitch = static_cast<INT>(Pitch());
   locked->pBits =
-      bits_.data() + ByteOffset(static_cast<UINT>(area.left), static_cast<UINT>(area.top));
+      ClearedBits() + ByteOffset(static_cast<UINT>(area.left), static_cast<UINT>(area.top));
   locked_ = true;
   return D3D_OK;
 }
@@ -163,7 +172,7 @@ D3DCOLOR Surface::ReadColor(UINT x, UINT y) const {
   constexpr D3DCOLOR kOpaqueBlack = 0xFF000000u;
   const UINT bytes = BitsPerPixel(layout_.format) / 8;
   if (IsDepth() || IsBlockCompressed(layout_.format) || bytes == 0) return kOpaqueBlack;
-  const uint32_t packed = LoadPixel(bits_.data() + ByteOffset(x, y), bytes);
+  const uint32_t packed = LoadPixel(ClearedBits() + ByteOffset(x, y), bytes);
   return UnpackColor(layout_.format, packed).value_or(kOpaqueBlack);
 }
 

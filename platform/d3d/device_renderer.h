@@ -88,7 +88,8 @@ class Renderer {
   virtual HRESULT Clear(Surface* target, Surface* depth, const std::vector<D3DRECT>& areas,
                         DWORD flags, D3DCOLOR color, float z, DWORD stencil) = 0;
   virtual HRESULT Draw(const DrawSubmission& draw) = 0;
-  virtual HRESULT Present(HWND window, Surface& backBuffer) = 0;
+  // gamma: the ramp the window shows the back buffer through; null for a straight one.
+  virtual HRESULT Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP* gamma) = 0;
   // Before the core reads or partly overwrites a surface's memory: brings in what was drawn.
   virtual void Download(Surface& surface) = 0;
   // What the window shows since its last present.

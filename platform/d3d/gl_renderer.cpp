@@ -102,12 +102,13 @@ class GlRenderer final : public core::Renderer {
     glDeleteFramebuffers(1, &readFramebuffer_);
     glDeleteTextures(1, &white_);
     for (const auto& [window, front] : fronts_) glDeleteTextures(1, &front.texture);
+    glDeleteTextures(1, &gammaTexture_);
   }
 
   HRESULT Clear(Surface* target, Surface* depth, const std::vector<D3DRECT>& areas, DWORD flags,
                 D3DCOLOR color, float z, DWORD stencil) override;
   HRESULT Draw(const DrawSubmission& draw) override;
-  HRESULT Present(HWND window, Surface& backBuffer) override;
+  HRESULT Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP* gamma) override;
   // Black over the whole window surface bound for drawing.
   void ClearWindow();
   void Download(Surface& surface) override;
@@ -122,6 +123,9 @@ class GlRenderer final : public core::Renderer {
     UINT width = 0;
     UINT height = 0;
   };
+
+  // Attaches for reading a copy of the back buffer bound for reading, through the ramp.
+  void AttachThroughGamma(GLint width, GLint height, const D3DGAMMARAMP& gamma);
 
   SurfaceData& DataOf(Surface& surface);
   NameData& TextureData(RendererSlot& slot, UINT levels, bool cube);
@@ -139,7 +143,9 @@ class GlRenderer final : public core::Renderer {
   std::unique_ptr<Context> context_;
   GLuint drawFramebuffer_ = 0;
   GLuint readFramebuffer_ = 0;
-  GLuint white_ = 0;  // sampled by stages that have no texture
+  GLuint white_ = 0;                   // sampled by stages that have no texture
+  GLuint gammaTexture_ = 0;            // the picture a window is shown through the ramp
+  std::vector<uint32_t> gammaPixels_;  // its texels
   SamplerParams whiteSampler_;
   UINT units_;  // texture units the fixed-function pipeline drives
   StateCache cache_;
@@ -455,7 +461,22 @@ void GlRenderer::ClearWindow() {
   if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
-HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
+void GlRenderer::AttachThroughGamma(GLint width, GLint height, const D3DGAMMARAMP& gamma) {
+  gammaPixels_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, gammaPixels_.data());
+  for (uint32_t& pixel : gammaPixels_) pixel = core::ThroughGammaRamp(pixel, gamma);
+  if (gammaTexture_ == 0) glGenTextures(1, &gammaTexture_);
+  glBindTexture(GL_TEXTURE_2D, gammaTexture_);
+  cache_.ForgetUnitZero();
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+               gammaPixels_.data());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gammaTexture_,
+                         0);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+}
+
+HRESULT GlRenderer::Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP* gamma) {
   context_->MakeCurrent();
   Upload(backBuffer);
   const auto width = static_cast<GLint>(backBuffer.Layout().width);
@@ -473,6 +494,7 @@ HRESULT GlRenderer::Present(HWND window, Surface& backBuffer) {
   int windowHeight = 0;
   if (context_->BindWindow(window, &windowWidth, &windowHeight)) {
     AttachForReading(backBuffer);
+    if (gamma != nullptr) AttachThroughGamma(width, height, *gamma);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     attached_.reset();
     glDrawBuffer(GL_BACK);

@@ -118,6 +118,10 @@ class IDirect3DDevice8 : public IUnknown {
                           const void* dirtyRegion) = 0;
   virtual HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
                                 IDirect3DSurface8** backBuffer) = 0;
+  // The ramp the presents go through on their way to the window (straight at the start); the
+  // back buffer and what GetFrontBuffer reads stay as drawn. flags are ignored.
+  virtual void SetGammaRamp(DWORD flags, const D3DGAMMARAMP* ramp) = 0;
+  virtual void GetGammaRamp(D3DGAMMARAMP* ramp) = 0;
 
   // ---- Resources ----
   // levels 0 makes the full chain down to 1 x 1.
@@ -308,7 +312,9 @@ class IDirect3DSurface8 : public IUnknown {
   virtual HRESULT GetContainer(const IID& iid, void** container) = 0;
   virtual HRESULT GetDesc(D3DSURFACE_DESC* desc) = 0;
   // Depth surfaces cannot be locked. A rectangle must lie inside the surface (on 4 x 4 block
-  // boundaries for block-compressed formats); null locks the whole surface.
+  // boundaries for block-compressed formats); null locks the whole surface. D3DLOCK_DISCARD on the
+  // whole surface promises that every byte is written: a surface never used before is then not
+  // cleared.
   virtual HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) = 0;
   virtual HRESULT UnlockRect() = 0;
 

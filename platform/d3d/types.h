@@ -554,6 +554,14 @@ struct D3DLIGHT8 {
   float Phi;    // outer cone angle of a spot light, radians
 };
 
+// What the screen shows for each level 0..255 of a channel (0..65535).
+struct D3DGAMMARAMP {
+  WORD red[256];
+  WORD green[256];
+  WORD blue[256];
+};
+inline constexpr DWORD D3DSGR_NO_CALIBRATION = 0;
+
 struct D3DPRESENT_PARAMETERS {
   UINT BackBufferWidth;
   UINT BackBufferHeight;

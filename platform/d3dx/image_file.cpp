@@ -228,24 +228,26 @@ uint32_t BlueFirst(uint32_t redFirst, uint32_t alpha) {
   return (redFirst & 0xFF00FF00u) | (redFirst >> 16 & 0xFFu) | (redFirst & 0xFFu) << 16 | alpha;
 }
 
-void SwapRedAndBlue(uint8_t* row, uint32_t width, uint32_t bytesPerPixel, uint32_t alpha) {
+// Eight pixels as one value, for the pass below: the compiler keeps it in a vector register.
+using EightPixels = uint32_t __attribute__((vector_size(32)));
+
+// The pass over every pixel is a few percent of a PNG load; where the processor has 256-bit
+// vectors it takes eight pixels in one operation.
+__attribute__((target_clones("avx2", "default"))) void SwapRedAndBlue(uint8_t* row, uint32_t width,
+                                                                      uint32_t bytesPerPixel,
+                                                                      uint32_t alpha) {
   if (bytesPerPixel != sizeof(uint32_t)) {
     for (uint8_t* pixel = row; pixel != row + size_t{width} * bytesPerPixel; pixel += bytesPerPixel)
       std::swap(pixel[0], pixel[2]);
     return;
   }
-  // A block of pixels written out one by one, which the compiler makes one vector operation (a
-  // loop over the block it would not).
-  constexpr uint32_t kBlock = 4;  // pixels
+  constexpr uint32_t kBlock = sizeof(EightPixels) / sizeof(uint32_t);
   uint32_t x = 0;
   for (; x + kBlock <= width; x += kBlock) {
-    uint32_t block[kBlock];
-    std::memcpy(block, row + size_t{x} * sizeof(uint32_t), sizeof block);
-    block[0] = BlueFirst(block[0], alpha);
-    block[1] = BlueFirst(block[1], alpha);
-    block[2] = BlueFirst(block[2], alpha);
-    block[3] = BlueFirst(block[3], alpha);
-    std::memcpy(row + size_t{x} * sizeof(uint32_t), block, sizeof block);
+    EightPixels block;
+    std::memcpy(&block, row + size_t{x} * sizeof(uint32_t), sizeof block);
+    block = (block & 0xFF00FF00u) | (block >> 16 & 0xFFu) | (block & 0xFFu) << 16 | alpha;
+    std::memcpy(row + size_t{x} * sizeof(uint32_t), &block, sizeof block);
   }
   for (; x < width; ++x) {
     uint32_t pixel = 0;

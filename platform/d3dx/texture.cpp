@@ -166,7 +166,8 @@ std::optional<ArgbImage> ReadTopLevel(const SourceFile& file, uint32_t face) {
 }
 
 // Decodes a file that is not DDS into the surface, which has the file's size, and keys it there;
-// in A8R8G8B8 the key is the pixels' own value.
+// in A8R8G8B8 the key is the pixels' own value. Every decoder writes the whole surface (or fails,
+// and the new texture is dropped), so the lock discards it.
 HRESULT DecodeIntoSurface(IDirect3DSurface8* destination, const SourceFile& file,
                           D3DCOLOR colourKey) {
   D3DSURFACE_DESC desc{};
@@ -174,7 +175,7 @@ HRESULT DecodeIntoSurface(IDirect3DSurface8* destination, const SourceFile& file
     return D3DERR_INVALIDCALL;
   }
   D3DLOCKED_RECT locked{};
-  HRESULT result = destination->LockRect(&locked, nullptr, 0);
+  HRESULT result = destination->LockRect(&locked, nullptr, D3DLOCK_DISCARD);
   if (FAILED(result)) return result;
   PixelView view{desc.Format, desc.Width, desc.Height, static_cast<size_t>(locked.Pitch),
                  static_cast<uint8_t*>(locked.pBits)};

@@ -58,6 +58,9 @@ void EngineScreen2DDraw::Draw(Shape2D shape) {
   batch_.Require();
   for (uint32_t& colour : shape.colours)
     if (colour == kSameAsFirst) colour = shape.colours[0];
+  shape.sourceBlend = sourceBlend_;
+  shape.destinationBlend = destinationBlend_;
+  shape.filter = filter_;
   engine_.Backend().Draw2D(shape);
 }
 

@@ -50,6 +50,12 @@ struct Shape2D {
   int32_t segments = 0;  // circles
   std::string text;      // text
   int32_t font = 0;
+  // How the batch draws: blend factors in D3DBLEND numbering (0: by the texels' alpha), and the
+  // texture filter of the settings (0 nearest point, 1 bilinear, 2 trilinear, 3 anisotropic,
+  // 4 flat cubic, 5 Gaussian cubic, 6 none).
+  int32_t sourceBlend = 0;
+  int32_t destinationBlend = 0;
+  int32_t filter = 0;
 };
 
 // What a backend starts its device with.
@@ -112,9 +118,13 @@ class DrawBackend {
   // that size [pixels], its hot spot at the mouse.
   virtual void SetPointer(int32_t /*texture*/, float /*width*/, float /*height*/, int32_t /*hotX*/,
                           int32_t /*hotY*/) {}
+  // The gamma the window shows the frames with (1 as drawn, larger brighter).
+  virtual void SetGamma(float) {}
   // Black of that opacity (0..1) over the whole frame, under the pointer.
   virtual void DrawFade(float /*opacity*/) {}
   virtual void Present() = 0;
+  // The frame into another window than the main one, at that size.
+  virtual void PresentToWindow(uintptr_t /*window*/, int32_t /*width*/, int32_t /*height*/) {}
   // The size of text [pixels] as the font draws it; its glyphs are `pixelHeight` high.
   virtual void MeasureText(const std::string& text, const Font& font, int32_t pixelHeight,
                            int32_t& width, int32_t& height) = 0;

@@ -131,6 +131,12 @@ void Engine::RenderToScreen() {
   recentCount_ = std::min(recentCount_ + 1, kMeanFrames);
 }
 
+void Engine::PresentToWindow(uintptr_t window, int32_t width, int32_t height) {
+  if (!Initialised()) throw EngineError("PresentToWindow: the engine has not been started");
+  backend_->PresentToWindow(window, width, height);
+  windowPresent_ = {window, width, height, windowPresent_.count + 1};
+}
+
 void Engine::Screenshot(const std::string& programPath) {
   if (!Initialised()) throw EngineError("Screenshot: the engine has not been started");
   d3dx::ArgbImage image(static_cast<uint32_t>(width_), static_cast<uint32_t>(height_));

@@ -34,7 +34,7 @@ struct Texture {
   std::string path;   // empty for the texture of a render surface
   int32_t width = 0;  // pixels, after any scaling down
   int32_t height = 0;
-  uint32_t colourKey = 0;  // 0xAARRGGBB texels of this colour are transparent; 0 = none
+  uint32_t colourKey = 0;  // 0xAARRGGBB, as EngineTextureFactory::LoadTexture takes it
   int32_t device = 0;      // the drawing backend's identifier of it; 0 for none
 };
 
@@ -111,6 +111,16 @@ class Engine {
 
   void Clear(uint32_t colour);
   void RenderToScreen();
+  // Presents the frame drawn since the last present into another window (a dialog's picture
+  // box, by its win::Window record) at that size; the main window's frame timing is untouched.
+  void PresentToWindow(uintptr_t window, int32_t width, int32_t height);
+  struct WindowPresent {
+    uintptr_t window = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t count = 0;  // presents into other windows so far
+  };
+  const WindowPresent& LastWindowPresent() const { return windowPresent_; }
   // Writes the back buffer as a 24-bit BMP, replacing a file of that name.
   void Screenshot(const std::string& programPath);
 
@@ -191,6 +201,7 @@ class Engine {
   InputQueue input_;
   std::unique_ptr<JoystickSource> joysticks_;
   const EngineGraphicEffect* effect_ = nullptr;
+  WindowPresent windowPresent_;
 };
 
 }  // namespace engine

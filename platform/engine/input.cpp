@@ -3,6 +3,7 @@
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
 #include "platform/engine/scan_codes.h"
+#include "platform/forms/dialogs.h"
 
 namespace engine {
 
@@ -57,6 +58,11 @@ bool EngineInput::NumLockOn() const { return engine_.Input().NumLockOn(); }
 bool EngineInput::SetMousePosition(int32_t x, int32_t y) {
   engine_.Input().MouseMoved(x, y);
   return true;
+}
+
+void EngineInput::Calibrate(uintptr_t) {
+  forms::MsgBox("Joysticks are calibrated in the desktop's game controller settings.",
+                forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Information, "Calibrate");
 }
 
 void EngineInput::SetScreenSize(int32_t width, int32_t height) {

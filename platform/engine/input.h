@@ -72,8 +72,8 @@ class EngineInput {
   // Moves the pointer to a point of the main window; false where the window system does not let
   // a program move it (headless it always moves).
   bool SetMousePosition(int32_t x, int32_t y);
-  // The calibration panel of the operating system has no counterpart here.
-  void Calibrate(uintptr_t) {}
+  // Controllers are calibrated in the desktop's own controller settings: a message box says so.
+  void Calibrate(uintptr_t);
   void SetScreenSize(int32_t width, int32_t height);
   void SetFactor(float factor) { factor_ = factor; }
   // (Re)acquires the devices: events before it are dropped, as a fresh device has none.

@@ -9,7 +9,7 @@
 namespace engine {
 
 int32_t& JoystickState::Axis(int32_t k) {
-  int32_t* axes[kAxes] = {&x, &y, &z, &rx, &ry, &rz, &sliders[0], &sliders[1]};
+  int32_t* axes[kAxes] = {&x, &y, &sliders[0], &rz, &z, &sliders[1], &rx, &ry};
   if (k < 0 || k >= kAxes) throw EngineError("no joystick axis " + std::to_string(k));
   return *axes[k];
 }

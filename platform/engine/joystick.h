@@ -23,7 +23,8 @@ struct JoystickState {
   uint32_t povs[4] = {kPovCentred, kPovCentred, kPovCentred, kPovCentred};
   uint8_t buttons[32] = {};
 
-  // Axis k of a device in this order: x, y, z, rx, ry, rz, slider 0, slider 1.
+  // Axis k of a device is the field of the program's axis type k: x, y, slider 0, rz, z,
+  // slider 1, rx, ry. So a device's axis numbers are the ones the assignment files store.
   static constexpr int32_t kAxes = 8;
   int32_t& Axis(int32_t k);
 };
@@ -72,8 +73,8 @@ class ScriptedJoysticks final : public JoystickSource {
   std::vector<Device> devices_;
 };
 
-// SDL2's joystick subsystem (and nothing else of SDL). Axes map in SDL's order onto x, y, z, rx,
-// ry, rz and the two sliders; hat 0 to 3 onto the points of view; buttons 0 to 31.
+// SDL2's joystick subsystem (and nothing else of SDL). SDL's axis k fills JoystickState::Axis(k);
+// hat 0 to 3 the points of view; buttons 0 to 31.
 class Sdl2Joysticks final : public JoystickSource {
  public:
   // Throws EngineError when the subsystem cannot start.

@@ -37,7 +37,12 @@ class EngineLandscape {
   }
   void SetTexture(int32_t texture, int32_t = 0, int32_t = 0, float = 1, float = 1, int32_t = 0);
   void SetMaterial(int32_t material, int32_t = -1, int32_t = 0);
-  void SetDetailTexture(int32_t texture) { detailTexture_ = texture; }
+  // A texture laid over the tile's, repeated every eight cells, and how it joins it (a D3DTEXTUREOP
+  // code: 4 modulate, 5 modulate 2x, 7 add, 8 add signed, 10 subtract).
+  void SetDetailTexture(int32_t texture, int32_t mode = kModulate2x) {
+    detailTexture_ = texture;
+    detailMode_ = mode;
+  }
   void Update() {}
   // Makes the heights changed by SetHeight the ones drawn: the drawing rebuilds the tile when the
   // revision moves on.
@@ -69,6 +74,7 @@ class EngineLandscape {
   const std::string& TexturePath() const { return texturePath_; }
   int32_t Texture() const { return texture_; }
   int32_t DetailTexture() const { return detailTexture_; }
+  int32_t DetailMode() const { return detailMode_; }
   int32_t Material() const { return material_; }
 
  private:
@@ -84,7 +90,9 @@ class EngineLandscape {
   int32_t precisionMode_ = 0;
   int32_t precision_ = 0;
   int32_t texture_ = 0;
+  static constexpr int32_t kModulate2x = 5;
   int32_t detailTexture_ = 0;
+  int32_t detailMode_ = kModulate2x;
   int32_t material_ = 0;
   uint64_t heightRevision_ = NextGeometryRevision();
 };

@@ -212,6 +212,11 @@ EngineGraphicEffect::~EngineGraphicEffect() {
   if (engine_ != nullptr) engine_->UseGraphicEffect(nullptr);
 }
 
+void EngineGraphicEffect::SetGamma(float gamma) {
+  gamma_ = gamma;
+  if (engine_ != nullptr) engine_->Backend().SetGamma(gamma);
+}
+
 void EngineGraphicEffect::Start(int32_t durationMs) {
   running_ = true;
   fadeIn_ = false;

@@ -35,7 +35,8 @@ class EngineTextureFactory {
   explicit EngineTextureFactory(Engine& engine) : engine_(engine) {}
   // Loads an image file (what the D3DX layer reads) under a name. A width or height of -1 takes
   // the file's; an image larger than the device allows is scaled down, keeping its proportions.
-  // Texels of the colour key's RGB become transparent (0 = no key).
+  // Texels of the colour key's RGB become transparent (0 = no key). The key 0xFFFAFFAC keys
+  // nothing: it asks for a format with alpha, so the file's own alpha makes texels clear.
   int32_t LoadTexture(const std::string& programPath, const std::string& name, int32_t width = -1,
                       int32_t height = -1, uint32_t colourKey = 0, int32_t = -1, int32_t = -1);
   void DeleteTexture(int32_t texture);
@@ -151,7 +152,9 @@ class EngineAtmosphere {
   void SetSunPosition(float x, float y, float z) { sun_ = {x, y, z}; }
   void EnableLensFlare(bool on) { lensFlare_ = on; }
   void SetFlareCount(int32_t count);
-  // Flares are numbered from 1.
+  // Flares are numbered from 1. Each lies on from the one before towards the sun by its position,
+  // and size is half its side, both in sixteenths of a world unit; the sun stands at its position
+  // from the eye.
   void SetFlare(int32_t index, int32_t texture, float position, float size, uint32_t colour,
                 int32_t = -1);
   void SetSkyBox(const int32_t textures[6]);
@@ -192,7 +195,7 @@ class EngineGraphicEffect {
   EngineGraphicEffect(const EngineGraphicEffect&) = delete;
   EngineGraphicEffect& operator=(const EngineGraphicEffect&) = delete;
 
-  void SetGamma(float gamma) { gamma_ = gamma; }
+  void SetGamma(float gamma);
   float Gamma() const { return gamma_; }
   // A fade out of that length [ms]: the frame darkens to black, then shows again once it ends.
   void Start(int32_t durationMs);

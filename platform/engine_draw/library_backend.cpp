@@ -15,6 +15,7 @@
 #include "platform/engine/scene.h"
 #include "platform/win/app_path.h"
 #include "platform/win/gdi_text.h"
+#include "platform/win/window.h"
 
 namespace engine {
 namespace {
@@ -44,6 +45,8 @@ constexpr uint32_t kChunkCells = 32;
 constexpr float kDetailChunks = 3.0f;
 constexpr float kDefaultPrecision = 2.0f;
 constexpr int32_t kFinestPrecision = 1;  // precision mode: whole everywhere
+// A landscape's detail texture repeats every this many cells.
+constexpr float kDetailCells = 8.0f;
 // The sky box and the sun stand this share of the far plane away, inside the view's depth.
 constexpr float kSkyShareOfFar = 0.5f;
 // The sun's billboard size (the library's unit: 200 world units of half side) at the engine's sun
@@ -145,6 +148,7 @@ class LibraryBackend final : public DrawBackend {
     pointer_ = {texture, width, height, hotX, hotY};
   }
   void DrawFade(float opacity) override { fade_ = opacity; }
+  void SetGamma(float gamma) override;
   void Present() override;
   int32_t StoreFont(const Font& font) override;
   void ResetFonts() override;
@@ -163,6 +167,11 @@ class LibraryBackend final : public DrawBackend {
   // target or the present ends it.
   void StartBatch();
   void EndBatch();
+  // The blend factors and filter the open batch draws with, as a shape asks for them.
+  struct BatchState {
+    int32_t sourceBlend = 0, destinationBlend = 0, filter = 0;
+    bool operator==(const BatchState&) const = default;
+  };
   // Draws the shadow volumes asked for since anything else was drawn: one darkening for all of
   // them, so that where shadows overlap the ground is no darker.
   void DrawShadows();
@@ -217,7 +226,11 @@ class LibraryBackend final : public DrawBackend {
   bool scene_ = false;      // the frame's scene on the back buffer is open
   bool resetPending_ = false;
   bool batch_ = false;
-  int32_t made_ = 0;  // textures, materials and lights made, for names of their own
+  BatchState batchState_;
+  static constexpr std::array kFilterStates = {D3DTSS_MINFILTER, D3DTSS_MAGFILTER,
+                                               D3DTSS_MIPFILTER};
+  std::array<DWORD, 3> filters3D_{};  // stage 0's filters before the batch
+  int32_t made_ = 0;                  // textures, materials and lights made, for names of their own
   const Engine* engine_ = nullptr;
   // The open targets: a render surface's identifier, 0 for the back buffer.
   std::vector<int32_t> targets_;
@@ -247,6 +260,7 @@ class LibraryBackend final : public DrawBackend {
     int32_t hotX = 0, hotY = 0;
   } pointer_;
   float fade_ = 0;  // the opacity of the black over this frame
+  float gamma_ = 1;
 };
 
 void LibraryBackend::Start(const DeviceSettings& settings) {
@@ -289,8 +303,8 @@ void LibraryBackend::Start(const DeviceSettings& settings) {
                       (why.empty() ? "" : ": " + why));
   }
   Screen2D_Init();
+  SetGamma(gamma_);
   Atmosphere_Initialize();
-  Atmosphere_SunSetBillboardSize(kSunSize);
   ShadowVolume_AllocVolumes(kShadowQuads);
 }
 
@@ -340,6 +354,18 @@ void LibraryBackend::SetDepthBuffer(int32_t choice) {
   RequestReset();
 }
 
+void LibraryBackend::SetGamma(float gamma) {
+  gamma_ = gamma;
+  if (device_ == nullptr || !(gamma > 0)) return;
+  D3DGAMMARAMP ramp{};
+  for (int level = 0; level < 256; ++level) {
+    const auto shown = static_cast<WORD>(
+        std::lround(std::pow(static_cast<float>(level) / 255.0f, 1.0f / gamma) * 65535.0f));
+    ramp.red[level] = ramp.green[level] = ramp.blue[level] = shown;
+  }
+  device_->SetGammaRamp(D3DSGR_NO_CALIBRATION, &ramp);
+}
+
 void LibraryBackend::Reset() {
   resetPending_ = false;
   Screen2D_OnLost();
@@ -373,10 +399,28 @@ void LibraryBackend::StartBatch() {
   if (batch_) return;
   DrawShadows();
   EnsureScene();
-  // Straight alpha over what is drawn, texels tinted by the corner colours.
+  // Straight alpha over what is drawn unless asked otherwise, texels tinted by the corner colours.
+  const BatchState& state = batchState_;
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device_->SetRenderState(D3DRS_SRCBLEND, state.sourceBlend != 0
+                                              ? static_cast<DWORD>(state.sourceBlend)
+                                              : D3DBLEND_SRCALPHA);
+  device_->SetRenderState(D3DRS_DESTBLEND, state.destinationBlend != 0
+                                               ? static_cast<DWORD>(state.destinationBlend)
+                                               : D3DBLEND_INVSRCALPHA);
+  // The settings' filters by number: the device has no cubic ones, and "none" samples the
+  // nearest texel. The 3D drawing gets its own back at the end of the batch.
+  constexpr DWORD kFilters[] = {D3DTEXF_POINT,  D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_ANISOTROPIC,
+                                D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_POINT};
+  constexpr int32_t kTrilinear = 2;
+  for (size_t k = 0; k < kFilterStates.size(); ++k)
+    device_->GetTextureStageState(0, kFilterStates[k], &filters3D_[k]);
+  const DWORD filter =
+      kFilters[std::clamp(state.filter, 0, static_cast<int32_t>(std::size(kFilters)) - 1)];
+  device_->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
+  device_->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
+  device_->SetTextureStageState(0, D3DTSS_MIPFILTER,
+                                state.filter == kTrilinear ? D3DTEXF_LINEAR : D3DTEXF_NONE);
   for (D3DTEXTURESTAGESTATETYPE op : {D3DTSS_COLOROP, D3DTSS_ALPHAOP})
     device_->SetTextureStageState(0, op, D3DTOP_MODULATE);
   Screen2D_Start();
@@ -387,10 +431,17 @@ void LibraryBackend::EndBatch() {
   if (!batch_) return;
   Screen2D_End();
   device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  for (size_t k = 0; k < kFilterStates.size(); ++k)
+    device_->SetTextureStageState(0, kFilterStates[k], filters3D_[k]);
   batch_ = false;
 }
 
 void LibraryBackend::Draw2D(const Shape2D& shape) {
+  const BatchState state{shape.sourceBlend, shape.destinationBlend, shape.filter};
+  if (state != batchState_) {
+    EndBatch();
+    batchState_ = state;
+  }
   StartBatch();
   const uint32_t* c = shape.colours;
   switch (shape.kind) {
@@ -531,7 +582,14 @@ void LibraryBackend::Present() {
   EnsureScene();
   DrawOverlays();
   scene_ = false;
-  if (Viewport_Present(kMainViewport, kNoOverrideWindow) == 1 || resetPending_) Reset();
+  // A minimised window shows nothing: the frame ends unshown.
+  const win::Window* window = win::WindowFromHandle(params_.hDeviceWindow);
+  if (window != nullptr && window->show == win::ShowState::Minimised) {
+    device_->EndScene();
+    if (resetPending_) Reset();
+  } else if (Viewport_Present(kMainViewport, kNoOverrideWindow) == 1 || resetPending_) {
+    Reset();
+  }
   ++frame_;
   ReleaseUploads(false);
 }
@@ -955,16 +1013,33 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
     texture = found->second;
   }
   SetSurface(landscape.Material(), texture);
+  const HeightGrid& grid = landscape.Grid();
+  const Texture* detail = engine_->Textures().Get(landscape.DetailTexture());
+  if (detail != nullptr) {
+    // The tile's coordinates, scaled to repeat the detail every few cells.
+    d3dx::D3DXMATRIX repeat;
+    d3dx::D3DXMatrixScaling(&repeat, static_cast<float>(grid.columns - 1) / kDetailCells,
+                            static_cast<float>(grid.rows - 1) / kDetailCells, 1);
+    device_->SetTransform(D3DTS_TEXTURE1, &repeat);
+    device_->SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    TextureFactory_ApplyTexture(1, detail->device);
+    device_->SetTextureStageState(1, D3DTSS_COLOROP, static_cast<DWORD>(landscape.DetailMode()));
+    device_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device_->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device_->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+    device_->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  }
   device_->SetVertexShader(kMeshFvf);
   // Chunks nearer than the detail distance are drawn whole, each doubling of it halves the
   // samples; the finest precision mode draws every chunk whole.
   const d3dx::D3DXVECTOR3 eye = Row(CameraInWorld(camera), 3);
-  const HeightGrid& grid = landscape.Grid();
   const float chunkSide = static_cast<float>(kChunkCells) * grid.spacing *
                           std::max(std::fabs(scale.x), std::fabs(scale.z));
   const float precision =
       landscape.Precision() > 0 ? static_cast<float>(landscape.Precision()) : kDefaultPrecision;
-  const float detail = chunkSide * kDetailChunks * kDefaultPrecision / precision;
+  const float wholeWithin = chunkSide * kDetailChunks * kDefaultPrecision / precision;
   for (size_t k = 0; k < ground.chunks.size(); ++k) {
     if (OutsideView(ground.bounds[k], toClip)) continue;
     const Upload& chunk = ground.chunks[k];
@@ -979,7 +1054,7 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
       };
       const float distance =
           std::hypot(gap(eye.x, a.x, b.x), gap(eye.y, a.y, b.y), gap(eye.z, a.z, b.z));
-      for (float reach = detail; distance >= reach && level + 1 < chunk.groupStart.size();
+      for (float reach = wholeWithin; distance >= reach && level + 1 < chunk.groupStart.size();
            reach *= 2)
         ++level;
     }

@@ -115,6 +115,7 @@ inline std::string LPDTimeTens = "0";
 inline std::string LPDTimeOnes = "0";
 inline double LPDTime = 0.0;  // seconds, at most 99
 inline float LPDStep = 0.0f;  // how far one redesignation moves the landing spot downrange
+inline float LPDCrossRangeAngle = 0.0f;  // radians the redesignations moved the spot cross-range
 // The heading of the horizontal velocity and the line of sight to the low gate, radians.
 inline float VelocityHeading = 0.0f;
 inline float LineOfSightAngle = 0.0f;

@@ -23,15 +23,10 @@ inline std::function<std::unique_ptr<engine::DrawBackend>()> EngineBackendMaker;
 // --- Flight run and frame loops ---------------------------------------------------------------
 
 inline bool RestartFlag = false;         // RunFlight runs its pass again (nothing sets it)
-inline bool MenuShown = false;           // the in-flight menu is shown: time stands still
-inline bool ExitDialogShown = false;     // the exit confirmation box is open
-inline bool ScreenshotRequest = false;   // the next frame is saved as a screenshot
-inline bool MovieCapture = false;        // every frame is saved, at CaptureFrameRate
 inline bool DisplayModePending = false;  // the frame loop applies the display mode once
 inline bool DisplayModeApplied = false;
 inline bool ScoreEligible = false;       // a landing of this flight may be scored
 inline int32_t ScreenshotCounter = 0;    // number of the last screenshot of the mission
-inline float CounterValue = 2805.0f;     // the four-digit cockpit counter
 inline float CounterDriftStep = 0.0f;    // by how much the counter drifts each frame
 inline bool FrameSkipFlag = false;       // the frames skip their altitude-instrument block
 inline bool EVAWalking = false;          // the camera walks on the surface
@@ -43,7 +38,6 @@ inline bool EVAStarted = false;          // the EVA view has started in this fli
 inline bool DSKYRestorePending = false;  // the next DSKY key puts back the saved display
 inline bool ManeuverComplete = false;    // an automatic manoeuvre reached its attitude
 inline bool UllageTranslation = false;   // the Orbital loop holds the X translation at 1
-inline int32_t PendingFadeTime = 0;      // ms of the fade-in that the EVA view start waits for
 inline float FlybyTime = 0.0f;           // seconds along the opening fly-by's path
 inline double LMHeadingAngle = 0.0;      // radians, for the instruments
 inline Vector3 SunDirection;             // the sun's direction on the surface

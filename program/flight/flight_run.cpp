@@ -23,8 +23,12 @@
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
-#include "program/input/input_services.h"
+#include "program/input/flying.h"
 #include "program/input/input_state.h"
+#include "program/input/joystick_devices.h"
+#include "program/input/key_dispatch.h"
+#include "program/input/menu.h"
+#include "program/input/mouse_input.h"
 #include "program/missions/dev_tools.h"
 #include "program/missions/ini.h"
 #include "program/missions/instrument_layout.h"
@@ -343,7 +347,7 @@ void RunPass() {
     }
   }
   FillJetSelectionTables();
-  CounterValue = 2805.0f;
+  CockpitCounterValue = 2805.0f;
   CounterDriftStep = 0.0f;
   form.TimerAverage.SetEnabled(false);
   Guarded(ResetFlightState);

@@ -287,3 +287,13 @@ inline std::array<float, 3> HandControllerAxes{0.5f, 0.5f, 0.5f};
 
 // What leaving a flight for the launcher does on the launcher's side; set by the launcher.
 inline std::function<void()> ShowLauncherAfterFlight;
+
+// --- Requests of the keyboard commands that the frame loops carry out ----------------------------
+
+inline bool MenuShown = false;          // the status line ("Simulation Paused") is drawn
+inline bool ScreenshotRequest = false;  // the frame loop saves a screenshot after this frame
+inline bool MovieCapture = false;       // every frame is saved, on a fixed time step
+// Non-zero while the change to the EVA view waits for the fade-out: the fade-in time [ms].
+inline int32_t PendingFadeTime = 0;
+// The astronaut's offset from the LM, kept by the EVA walking step, world units.
+inline Vector3 EVAOffset;

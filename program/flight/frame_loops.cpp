@@ -36,8 +36,12 @@
 #include "program/flight/flight_state.h"
 #include "program/flight/frame_step.h"
 #include "program/flight/main_display.h"
-#include "program/input/input_services.h"
+#include "program/input/flying.h"
 #include "program/input/input_state.h"
+#include "program/input/joystick_devices.h"
+#include "program/input/key_dispatch.h"
+#include "program/input/menu.h"
+#include "program/input/mouse_input.h"
 #include "program/missions/dev_tools.h"
 #include "program/missions/ini.h"
 #include "program/missions/missions_state.h"
@@ -438,7 +442,7 @@ void BurnFuelAndDriftCounter() {
   CounterDriftStep =
       std::clamp(CounterDriftStep + (win::Rnd() - CounterDriftBias) * CounterDriftGain,
                  -CounterDriftLimit, CounterDriftLimit);
-  CounterValue -= CounterDriftStep;
+  CockpitCounterValue -= CounterDriftStep;
   if (SoundOn && !AscentStageFlying) CheckFuelCallouts();
   CheckFuelExhaustion();
 }

@@ -13,7 +13,7 @@
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
-#include "program/input/input_services.h"
+#include "program/input/flying.h"
 #include "program/input/input_state.h"
 #include "program/missions/dev_tools.h"
 #include "program/missions/missions_state.h"
@@ -221,7 +221,7 @@ MainDisplayForm::MainDisplayForm() : Form("Main_Display") {
     TimerKeyPress.SetInterval(KeyDelayMs);
   };
   TimerSpecialCharacter.Timer = [this] {
-    ShiftPending = CtrlPending = WindowsKeyPending = KeypadPending = false;
+    ShiftPending = CtrlPending = WindowsKeyPending = AltPending = false;
     OneShot(TimerSpecialCharacter);
   };
   TimerP64.Timer = [this] { OneShot(TimerP64); };

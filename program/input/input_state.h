@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "program/flight/vector3.h"
+
 // One command bound to a keyboard key combination and to one joystick button.
 struct ControlAssignment {
   bool Pressed = false;   // the bound button was seen down and the command not yet consumed
@@ -183,7 +185,81 @@ inline bool KeyDelayActive = false;  // a key command waits for its repeat delay
 inline bool ShiftPending = false;
 inline bool CtrlPending = false;
 inline bool WindowsKeyPending = false;
-inline bool KeypadPending = false;
+inline bool AltPending = false;
 
 // The in-flight settings menu is asked for.
 inline bool SettingsOverlayShown = false;
+// --- Keyboard command dispatch ----------------------------------------------------------------
+
+// The key code of the event being dispatched: scan code plus the modifier offset.
+inline int32_t CurrentKeyCode = 0;
+// The window system's Num Lock state, taken again whenever Num Lock is pressed.
+inline bool NumLockOn = false;
+// TimerKeyPress was running when this pass began: no one-shot command fires in it.
+inline bool KeyRepeatBlocked = false;
+inline bool DescentRateChanged = false;  // a rate-of-descent key changed CommandedVerticalRate
+inline bool ExitDialogShown = false;     // the exit confirmation box is up
+// The keyboard hand controller: roll, pitch, yaw, -100 to 100.
+inline std::array<float, 3> KeyHandController{};
+inline float ThrottleKeyValue = 0.0f;  // keyboard throttle, 0 to 100
+inline bool FlagPlanted = false;
+inline Vector3 FlagPosition;  // world units
+
+// The ramp that speeds up a movement key while it is held: MouseSensitivity (scene_state.h) is
+// the factor the movement commands multiply by, KeyHoldValue its next value. Rates are per
+// second, the others plain factors.
+inline bool KeyHeld = false;  // a movement command acted in this frame
+inline float KeyHoldValue = 0.0f;
+inline float KeyHoldStart = 0.0f;
+inline float KeyHoldThreshold = 0.0f;
+inline float KeyHoldRateLow = 0.0f;
+inline float KeyHoldRateHigh = 0.0f;
+inline float KeyHoldCapLow = 0.0f;
+inline float KeyHoldCapHigh = 0.0f;
+
+// --- Mouse ------------------------------------------------------------------------------------
+
+inline int32_t MouseX = 0;  // pixels of the main window's drawing area
+inline int32_t MouseY = 0;
+inline bool MouseButton1 = false;  // left, down
+inline bool MouseButton2 = false;  // right, down
+
+// --- Joystick flying --------------------------------------------------------------------------
+
+// The P64 redesignation armed by a stick deflection, -1, 0 or +1, fired when the stick centres.
+inline int32_t LPDRollArm = 0;
+inline int32_t LPDPitchArm = 0;
+// The joystick throttle's last five commands, averaged; the next slot to fill, 0 to 4.
+inline std::array<float, 5> JoystickThrottleRing{};
+inline int32_t JoystickThrottleIndex = 0;
+
+// --- The in-flight menu -------------------------------------------------------------------------
+
+// One button or list row of the in-flight menu; its place is in 1600 by 1200 reference units.
+struct MenuItem {
+  float X = 0.0f, Y = 0.0f, Width = 0.0f, Height = 0.0f;
+  std::string Caption;
+  int32_t TexOn = 0, TexOnRoll = 0, TexOff = 0, TexOffRoll = 0;  // texture ids
+  bool Visible = true;
+  bool ListStyle = false;  // caption at the left with a text cursor, else centred
+  bool Selected = false;   // a page stays open while its button is selected
+  bool Clicked = false;    // a click has not been handled yet
+  bool MouseOver = false;
+  int32_t CursorPos = 0;  // characters before the text cursor
+};
+
+inline constexpr int ReplayListRows = 15;
+inline MenuItem StartItem, ExitItem, ReplayItem, SaveReplayItem, LoadItem, SaveOkItem,
+    SaveCancelItem, LoadOkItem, LoadCancelItem, QuitItem, ContinueItem, NameEntryItem;
+inline std::array<MenuItem, ReplayListRows + 1> ReplayListItems;  // rows 1 to 15
+
+// The text entry of the save page: its text and the characters before its cursor.
+inline std::string EditText;
+inline int32_t EditCursor = 0;
+inline bool MenuShiftDown = false;  // a Shift key is down while typing the name
+// The character each scan code types in the text entry, 0 for none.
+inline std::array<char, 256> KeyCharTable{};
+// The texture ids of the menu's headings: "FLIGHT", "REPLAY", "Quit".
+inline int32_t FlightHeaderTexture = 0;
+inline int32_t ReplayHeaderTexture = 0;
+inline int32_t QuitHeaderTexture = 0;

@@ -110,6 +110,14 @@ int32_t ProfileFile::Whole(const std::string& section, const std::string& key,
   return Converted<int32_t>(section, key, defaultText, ToWhole);
 }
 
+int32_t ProfileFile::RoundedNumber(const std::string& section, const std::string& key,
+                                   const std::string& defaultText) const {
+  return Converted<int32_t>(section, key, defaultText, [](std::string_view text) {
+    const std::optional<float> value = win::ParseFiniteDecimal(text);
+    return value ? RoundTo<int32_t>(*value) : std::nullopt;
+  });
+}
+
 int16_t ProfileFile::Short(const std::string& section, const std::string& key,
                            const std::string& defaultText) const {
   return Converted<int16_t>(section, key, defaultText, ToShort);

@@ -92,6 +92,9 @@ class ProfileFile {
                     const std::string& defaultText) const;
   int32_t Whole(const std::string& section, const std::string& key,
                 const std::string& defaultText) const;
+  // Number rounded half to even into a 32-bit integer.
+  int32_t RoundedNumber(const std::string& section, const std::string& key,
+                        const std::string& defaultText) const;
   int16_t Short(const std::string& section, const std::string& key,
                 const std::string& defaultText) const;
   bool Flag(const std::string& section, const std::string& key,

@@ -1,7 +1,5 @@
 #include "program/missions/instrument_layout.h"
 
-#include <optional>
-
 #include "program/flight/flight_state.h"
 #include "program/missions/ini.h"
 #include "program/missions/missions_state.h"
@@ -51,10 +49,8 @@ void LoadInstrumentLayout() {
     item.Bottom = number("Bottom", DefaultEdge);
     item.Enabled = number("Enabled", "-1") != 0.0f;
     if (section.DefaultSwitchPosition != nullptr) {
-      // A position too large for any switch keeps the switch where it was.
-      const std::optional<int32_t> position =
-          RoundTo<int32_t>(number("Switch Position", section.DefaultSwitchPosition));
-      if (position) item.SwitchPosition = *position;
+      item.SwitchPosition =
+          file.RoundedNumber(section.Name, "Switch Position", section.DefaultSwitchPosition);
     }
     if (section.Item == PanelAutoThrottleSwitch) {
       AutoThrottleOn = AutoThrottleSwitch.SwitchPosition != 0;

@@ -11,9 +11,10 @@
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
-#include "program/input/input_services.h"
 #include "program/input/input_state.h"
+#include "program/input/joystick_assign.h"
 #include "program/input/joystick_data.h"
+#include "program/input/joystick_devices.h"
 #include "program/missions/ini.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/launcher_services.h"
@@ -197,10 +198,9 @@ void DriverDialog_Command2_Click() {
 
 void DriverDialog_Command1_Click() {
   JoystickTestStop = false;
-  JoystickAssignStandIn& dialog = *JoystickAssign;
+  JoystickAssignForm& dialog = *JoystickAssign;
   Busy = true;
-  Main_Display->Move(Main_Display->Left(), Main_Display->Top(), dialog.Picture1.Width(),
-                     dialog.Picture1.Height());
+  // The test draws its preview into the dialog's own picture: the main window stays as it is.
   CenterForm(dialog);
   if (dialog.Combo1.ListCount() == 0) {
     forms::MsgBox(EnsureTralexa().GetTranslation(NoJoystickText));

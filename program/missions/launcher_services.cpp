@@ -6,18 +6,6 @@
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
-forms::FormSlot<JoystickAssignStandIn> JoystickAssign;
-
-JoystickAssignStandIn::JoystickAssignStandIn() : Form("JoystickAssign") {
-  SetCaption("Joystick Assignments");
-  Picture1.Move(120, 120, 4800, 3600);
-  for (int16_t axis = 0; axis < 8; ++axis) {
-    for (const char* entry : {"Roll", "Pitch", "Throttle", "Yaw", "X", "Y", "Z", "None"})
-      Combo2(axis).AddItem(entry);
-  }
-  Load = [this] { TranslateOnLoad(*this); };
-}
-
 void TranslateOnLoad(forms::Form& dialog) { EnsureTralexa().TranslateForm(dialog); }
 
 OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner,

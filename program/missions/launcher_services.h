@@ -1,7 +1,5 @@
 // The dialogs the start-up and the language change unload, beyond the launcher's own forms, and the
-// open-file dialog. The joystick dialog is a stand-in until its own module replaces it: it carries
-// only what the launcher fills and what the language change relies on (it translates itself when
-// it loads).
+// open-file dialog.
 #pragma once
 
 #include <cstdint>
@@ -15,18 +13,6 @@
 
 // Each dialog translates itself as it loads: unloading is what brings it into a new language.
 void TranslateOnLoad(forms::Form& dialog);
-
-// The joystick assignment dialog with the controls the launcher's Setup fills: the preview
-// picture, the joystick list and, for each of the eight physical axes, its flight-axis box
-// (entries 0 roll, 1 pitch, 2 throttle, 3 yaw, 4 to 6 translation X, Y, Z, 7 none).
-struct JoystickAssignStandIn : forms::Form {
-  JoystickAssignStandIn();
-  forms::PictureBox Picture1{*this, "Picture1"};
-  forms::ComboBox Combo1{*this, "Combo1"};
-  forms::ControlArray<forms::ComboBox> Combo2{*this, "Combo2", {0, 1, 2, 3, 4, 5, 6, 7}};
-};
-
-extern forms::FormSlot<JoystickAssignStandIn> JoystickAssign;
 
 // The open-file dialog's settings: filter as "description|pattern" pairs joined by "|".
 struct OpenDialogSettings {

@@ -142,7 +142,7 @@ void ReadMiscellaneous(const ProfileFile& file) {
     }
   });
   run([&] { StarMagnitudeCut = file.Number(section, "Star Magnitude Cut 1", ".8"); });
-  run([&] { StarSize = Fits(RoundTo<int32_t>(file.Number(section, "Star Size", "2"))); });
+  run([&] { StarSize = file.RoundedNumber(section, "Star Size", "2"); });
   run([&] { StarBrightness = file.Whole(section, "Star Brightness", "3"); });
   run([&] { StarInformationFlag = file.Flag(section, "Star Information Flag", "-1"); });
   run([&] { MovieMode = file.Flag(section, "Movie Mode", "0"); });

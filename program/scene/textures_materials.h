@@ -9,7 +9,8 @@
 
 #include "program/scene/scene_state.h"
 
-// The colour keys of the texture loads, 0xAARRGGBB; texels of the key's RGB become transparent.
+// The colour keys of the texture loads, 0xAARRGGBB; texels of the key's RGB become transparent,
+// except with the code key, which keys nothing and keeps the picture's own alpha.
 inline constexpr uint32_t NoColourKey = 0;
 inline constexpr uint32_t BlackKey = 0xFF000000;
 inline constexpr uint32_t RedKey = 0xFFFF0000;

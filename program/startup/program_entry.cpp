@@ -6,6 +6,7 @@
 #include "platform/forms/forms.h"
 #include "platform/win/app_path.h"
 #include "platform/win/numbers.h"
+#include "program/input/joystick_assign.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"

@@ -7,6 +7,7 @@
 
 #include "platform/forms/script.h"
 #include "program/flight/flight_loop_state.h"
+#include "program/input/joystick_assign.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/startup_state.h"
 

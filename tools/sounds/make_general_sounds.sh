@@ -25,16 +25,8 @@ effect() {
     remix - "$@"
 }
 
-# A voice over the radio: espeak-ng's words cut to the 300-3000 Hz band with a little hiss.
-radio_voice() {
-  local name=$1 text=$2
-  espeak-ng -v en-us -s 165 -w "$work/voice.wav" "$text"
-  sox "$work/voice.wav" "${wave[@]}" -c 1 "$work/band.wav" gain -10 sinc 300-3000 gain -n -3
-  local seconds
-  seconds=$(soxi -D "$work/band.wav")
-  sox "${wave[@]}" -c 1 -n "$work/hiss.wav" synth "$seconds" whitenoise gain -44 sinc 300-3000
-  sox "${wave[@]}" -c 1 -m "$work/band.wav" "$work/hiss.wav" "$folder/$name" gain -n -1
-}
+# shellcheck source=radio_voice.sh
+source "$(dirname "$0")/radio_voice.sh"
 
 sox "${wave[@]}" -c 1 -n "$folder/silence.wav" trim 0 0.5
 effect click.wav 0.02 square 1800 -- fade q 0.001 0.02 0.015 gain -6
@@ -48,7 +40,7 @@ effect boom.wav 3 brownnoise -- lowpass 300 gain -10 reverb 60 fade q 0.01 3 2.8
 effect bounceoff.wav 0.6 sine 180 sine 430 -- fade q 0.002 0.6 0.58 gain -n -2
 effect harddock.wav 1 sine 120 sine 310 sine 770 -- fade q 0.002 1 0.95 gain -10 reverb 30 gain -n -1
 effect scapeintunnel.wav 2 pinknoise -- gain -10 sinc 900-2500 tremolo 7 60 gain -n -4
-radio_voice test11.wav "Test eleven. Radio check, how do you read."
+radio_voice en-us "Test eleven. Radio check, how do you read." "$folder/test11.wav" "$work"
 
 # The default music: a slow pad on A, fading in and out, that loops without a seam.
 sox -R -r 44100 -c 4 -n -c 2 "$work/pad.wav" synth 30 sine 110 sine 164.8 sine 220 sine 277.2 \

@@ -23,13 +23,6 @@ D3DXMATRIX Identity() {
   return identity;
 }
 
-// The record for an export that logs its refusal; null (logged) for a bad identifier.
-EntityRecord* LoggedEntityAt(int32_t entity, const char* message) {
-  EntityRecord* record = EntityAt(entity);
-  if (record == nullptr) AddLog(message, entity);
-  return record;
-}
-
 int32_t Rotate(int32_t entity, float angle, int32_t world,
                D3DXMATRIX* (*rotation)(D3DXMATRIX*, float)) {
   EntityRecord* record = EntityAt(entity);
@@ -99,6 +92,12 @@ int32_t Entity_AllocateSlot() {
 EntityRecord* EntityAt(int32_t entity) {
   if (entity < 0 || static_cast<size_t>(entity) >= EntityTable.size()) return nullptr;
   return &EntityTable[static_cast<size_t>(entity)];
+}
+
+EntityRecord* LoggedEntityAt(int32_t entity, const char* message) {
+  EntityRecord* record = EntityAt(entity);
+  if (record == nullptr) AddLog(message, entity);
+  return record;
 }
 
 void Entity_Begin(EntityRecord& record, int32_t kind, int32_t model, const char* path,

@@ -91,6 +91,8 @@ extern std::vector<EntityRecord> EntityTable;
 int32_t Entity_AllocateSlot();
 // The record of a valid identifier, else null.
 EntityRecord* EntityAt(int32_t entity);
+// The same for an export that logs its refusal: message (given the identifier) for a bad one.
+EntityRecord* LoggedEntityAt(int32_t entity, const char* message);
 // Fills what every kind's new entity starts with: kind, model index, path, name ("noname" becomes
 // "Entity%d"), enabled, cull mode none, frustum culling, unit scale, identity matrices.
 void Entity_Begin(EntityRecord& record, int32_t kind, int32_t model, const char* path,

@@ -120,12 +120,6 @@ std::vector<std::string> AnimationNames(const EntityRecord& record) {
   return names;
 }
 
-EntityRecord* LoggedEntityAt(int32_t entity, const char* message) {
-  EntityRecord* record = EntityAt(entity);
-  if (record == nullptr) AddLog(message, entity);
-  return record;
-}
-
 bool HasBone(const EntityRecord& record, int32_t bone) {
   return bone >= 0 && static_cast<size_t>(bone) < record.boneMatrices.size();
 }

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "library/core/actors/actor_resources.h"
 #include "library/core/actors/keyframe_clock.h"
 #include "library/core/actors/md2_system.h"
 #include "library/core/frame/frame_state.h"
-#include "library/core/render/texture_factory.h"
 #include "platform/d3dx/math.h"
 
 using namespace d3d;
@@ -16,11 +16,6 @@ namespace {
 
 constexpr uint32_t kFirstBlendConstant = 7;  // c7: weight of the next frame, c8: of the current
 constexpr uint32_t kColourConstant = 4;
-
-IDirect3DBaseTexture8* TextureOf(int32_t identifier) {
-  if (identifier <= 0 || identifier >= TextureCount) return nullptr;
-  return TextureTable[identifier].texture;
-}
 
 // The processor path: blended corners into the shared buffer, a batch of whole triangles at a time.
 bool DrawOnTheProcessor(const ActorModel2& model, const MD2Pose& pose, const KeyFramePair& pair) {
@@ -93,7 +88,7 @@ int32_t MD2_Draw(const ActorModel2& model, const MD2Pose& pose) {
   if (CurrentDevice == nullptr || !model.inUse) return 0;
   const KeyFramePair pair = BlendFrames(pose.frame, pose.first, pose.last,
                                         static_cast<int32_t>(model.data.frames.size()));
-  CurrentDevice->SetTexture(0, TextureOf(pose.texture));
+  CurrentDevice->SetTexture(0, ActorTexture(pose.texture));
   CurrentDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
   CurrentDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   CurrentDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "library/core/actors/actor_resources.h"
 #include "library/core/actors/keyframe_clock.h"
 #include "library/core/actors/md2_draw.h"
-#include "library/core/render/material_factory.h"
 
 using d3d::D3DMATRIX;
 using d3d::D3DVECTOR;
@@ -30,8 +30,8 @@ const Md2Animation* AnimationOf(const ActorModel2& model, int32_t animation) {
 }
 
 d3d::D3DCOLORVALUE DiffuseOf(int32_t material) {
-  if (MaterialTable == nullptr || material < 0 || material >= MaterialCount) return kWhite;
-  return MaterialTable[material].material.Diffuse;
+  const d3d::D3DMATERIAL8* found = ActorMaterial(material);
+  return found != nullptr ? found->Diffuse : kWhite;
 }
 
 }  // namespace

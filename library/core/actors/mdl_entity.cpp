@@ -4,12 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "library/core/actors/actor_resources.h"
 #include "library/core/actors/keyframe_clock.h"
 #include "library/core/actors/model_shaders.h"
 #include "library/core/frame/frame_state.h"
 #include "library/core/geometry/maths.h"
-#include "library/core/render/material_factory.h"
-#include "library/core/render/texture_factory.h"
 
 using namespace d3d;
 using d3dx::D3DXMATRIX;
@@ -54,14 +53,11 @@ const AttributeMaterial* GroupOfTexture(const EntityRecord& record, int32_t text
 }
 
 IDirect3DBaseTexture8* TextureOf(const AttributeMaterial* group) {
-  if (group == nullptr || group->texture <= 0 || group->texture >= TextureCount) return nullptr;
-  return TextureTable[group->texture].texture;
+  return group != nullptr ? ActorTexture(group->texture) : nullptr;
 }
 
 const D3DMATERIAL8* MaterialOf(const AttributeMaterial* group) {
-  const int32_t material = group != nullptr ? group->material : 0;
-  if (MaterialTable == nullptr || material < 0 || material >= MaterialCount) return nullptr;
-  return &MaterialTable[material].material;
+  return ActorMaterial(group != nullptr ? group->material : 0);
 }
 
 void DrawWithTheShader(const EntityRecord& record, const ActorModel& model, const D3DMATRIX* view,

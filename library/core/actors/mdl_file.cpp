@@ -304,7 +304,7 @@ class Decoder {
             value += static_cast<float>(stored) * bone.scale[c];
           } else if (f + 1 < frames) {
             return Fail("a sequence's channel runs past its file or has an empty run");
-          } else {
+          } else if (f > 0) {
             value = sequence.values[((f - 1) * boneCount + b) * kMdlChannels + c];
           }
         }

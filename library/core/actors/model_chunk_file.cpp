@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "library/core/frame/file_paths.h"
+#include "library/core/vortanautil.h"
 
 namespace {
 
@@ -167,7 +168,12 @@ std::unique_ptr<ModelChunkSummary> ModelChunkFile_Read(std::vector<uint8_t> byte
 }
 
 std::unique_ptr<ModelChunkSummary> ModelChunkFile_Open(const char* path) {
-  auto bytes = ReadModelFile(path);
+  if (path == nullptr) return nullptr;
+  // A file missing on disk is taken from the open package archives.
+  char resolved[kPathBufferSize];
+  CopyToField(resolved, sizeof resolved, path);
+  Archive_TestPakFile(resolved);
+  auto bytes = ReadModelFile(resolved);
   if (!bytes) return nullptr;
   return ModelChunkFile_Read(std::move(*bytes));
 }

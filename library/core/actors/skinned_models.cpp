@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "library/core/actors/actor_resources.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
 #include "library/core/render/material_factory.h"
@@ -475,23 +476,18 @@ void AnimateTrack(float time, SkinnedModelRecord& model, const AnimationTrack& t
   if (override.translate != 0) frame.local = Translation(override.translation) * frame.local;
 }
 
-IDirect3DBaseTexture8* TextureOf(int32_t identifier) {
-  if (identifier <= 0 || identifier >= TextureCount) return nullptr;
-  return TextureTable[identifier].texture;
-}
-
 // Binds a group's material and texture, and its sphere map on stage 1; true when one was bound.
 bool Bind(const AttributeMaterial& group) {
-  if (MaterialTable != nullptr && group.material >= 0 && group.material < MaterialCount)
-    CurrentDevice->SetMaterial(&MaterialTable[group.material].material);
-  CurrentDevice->SetTexture(0, TextureOf(group.texture));
+  if (const D3DMATERIAL8* material = ActorMaterial(group.material))
+    CurrentDevice->SetMaterial(material);
+  CurrentDevice->SetTexture(0, ActorTexture(group.texture));
   if (group.sphereMap == 0) return false;
   D3DXMATRIX transform = IdentityMatrix();
   transform.m[0][0] = 0.5f;
   transform.m[1][1] = -0.5f;
   transform.m[2][0] = 0.5f;
   transform.m[2][1] = 0.5f;
-  CurrentDevice->SetTexture(kSphereMapStage, TextureOf(group.sphereMap));
+  CurrentDevice->SetTexture(kSphereMapStage, ActorTexture(group.sphereMap));
   CurrentDevice->SetTransform(D3DTS_TEXTURE1, &transform);
   CurrentDevice->SetTextureStageState(kSphereMapStage, D3DTSS_TEXTURETRANSFORMFLAGS,
                                       D3DTTFF_COUNT2);

@@ -291,7 +291,6 @@ BspReadResult ReadBspFile(std::span<const uint8_t> file) {
       edge.second = reader.U16();
     }
   }
-  image.edgeCount = static_cast<int32_t>(std::min<size_t>(edges.size(), INT32_MAX));
   std::vector<uint32_t> surfaceEdges(lumps[kSurfaceEdges].size() / 4);
   {
     win::ByteReader reader(lumps[kSurfaceEdges]);
@@ -363,8 +362,9 @@ BspReadResult ReadBspFile(std::span<const uint8_t> file) {
       }
     }
   }
-  // The drawing walks the first model's tree.
+  // The drawing walks the first model's tree, which must end in a leaf.
   if (image.models.empty()) return refuse("models");
+  if (image.leaves.empty()) return refuse("leaves");
   result.image = std::move(image);
   return result;
 }

@@ -116,7 +116,6 @@ struct BspImage {
   std::vector<uint8_t> visibility;
   std::vector<uint8_t> lighting;
   std::string entityText;
-  int32_t edgeCount = 0;
 };
 
 struct BspReadResult {

@@ -70,6 +70,8 @@ void FreeContents(BspLevel& level) {
   level.visibleLeaves.clear();
   level.visibleFaces.clear();
   level.path.clear();
+  // The next level looks for its textures where it is told, not where the last one did.
+  level.textureFolder.clear();
   level.loaded = false;
 }
 
@@ -383,7 +385,10 @@ int32_t BSPSystem_LoadTextures(int32_t levelIndex, const uint8_t* textureLump, i
     extent = std::max(extent, static_cast<size_t>(offset) + kBspTextureHeaderBytes);
   }
   const auto textures = ReadBspTextures(std::span(textureLump, extent));
-  if (!textures || CurrentDevice == nullptr) return 0;
+  // The level's faces name its own textures by index.
+  if (!textures || textures->size() != level->image.textures.size() || CurrentDevice == nullptr) {
+    return 0;
+  }
   LoadTextures(*level, *textures, numbered);
   return 1;
 }
@@ -398,7 +403,11 @@ int32_t BSPSystem_ParseEntity(int32_t levelIndex) {
 int32_t BSPSystem_CreateLightmapTexture(int32_t levelIndex, int32_t side, const uint8_t* pixels) {
   BspLevel* level = Record(levelIndex);
   if (level == nullptr) return 0;
-  if (pixels == nullptr || side <= 0) return MakeAtlas(*level, 0, nullptr);
+  // No device texture is wider than the device allows: a larger side is refused before the copy.
+  if (pixels == nullptr || side <= 0 || CurrentDevice == nullptr ||
+      static_cast<DWORD>(side) > DeviceCaps.MaxTextureWidth) {
+    return MakeAtlas(*level, 0, nullptr);
+  }
   std::vector<uint32_t> texels(static_cast<size_t>(side) * static_cast<size_t>(side));
   std::memcpy(texels.data(), pixels, texels.size() * sizeof(uint32_t));
   return MakeAtlas(*level, side, texels.data());

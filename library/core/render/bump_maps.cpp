@@ -149,12 +149,13 @@ int32_t TextureFactory_CreateBumpMap() {
       FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
     return E_FAIL;
   }
-  const auto side = static_cast<float>(kDefaultBumpSide);
-  for (UINT y = 0; y < kDefaultBumpSide; ++y) {
+  // A device with smaller textures made a smaller one: the pattern spans what it made.
+  const auto width = static_cast<float>(desc.Width), height = static_cast<float>(desc.Height);
+  for (UINT y = 0; y < desc.Height; ++y) {
     auto* row = static_cast<int8_t*>(locked.pBits) + size_t{y} * static_cast<size_t>(locked.Pitch);
-    for (UINT x = 0; x < kDefaultBumpSide; ++x) {
+    for (UINT x = 0; x < desc.Width; ++x) {
       const float phase =
-          ((static_cast<float>(y) / side - 0.5f) + (static_cast<float>(x) / side - 0.5f)) *
+          ((static_cast<float>(y) / height - 0.5f) + (static_cast<float>(x) / width - 0.5f)) *
           kDefaultBumpPhaseScale;
       row[2 * x] = static_cast<int8_t>(std::cos(phase) * kDefaultBumpAmplitude);
       row[2 * x + 1] = static_cast<int8_t>(std::sin(phase) * kDefaultBumpAmplitude);
@@ -164,8 +165,8 @@ int32_t TextureFactory_CreateBumpMap() {
   TextureRecord& record =
       StoreTexture(identifier, kDefaultBumpName, kDefaultBumpName, texture.Detach(), nullptr);
   record.format = D3DFMT_V8U8;
-  record.width = static_cast<int32_t>(kDefaultBumpSide);
-  record.height = static_cast<int32_t>(kDefaultBumpSide);
+  record.width = static_cast<int32_t>(desc.Width);
+  record.height = static_cast<int32_t>(desc.Height);
   DefaultBumpTexture = identifier;
   return 0;
 }

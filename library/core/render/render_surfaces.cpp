@@ -2,11 +2,15 @@
 // render-to-surface object that binds them; copies of them into ordinary textures; and the table's
 // device loss and reset, which concern only these (loaded textures live in the managed pool).
 #include <cstdio>
+#include <cstring>
+#include <map>
+#include <vector>
 
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
 #include "library/core/render/fps_display.h"
 #include "library/core/render/texture_factory.h"
+#include "platform/d3d/format.h"
 #include "platform/d3dx/com_ptr.h"
 #include "platform/d3dx/render_to_surface.h"
 #include "platform/d3dx/texture.h"
@@ -309,6 +313,46 @@ int32_t TextureFactory_CreateTextureFromRenderSurface(int32_t sourceIdentifier, 
   return identifier;
 }
 
+namespace {
+
+// The pictures of render surfaces kept across a device reset, by identifier: rows of level 0.
+std::map<int32_t, std::vector<BYTE>> KeptPictures;
+
+void KeepPicture(int32_t identifier, const TextureRecord& record) {
+  D3DLOCKED_RECT locked{};
+  if (record.texture == nullptr ||
+      FAILED(record.texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+    return;
+  }
+  const UINT rowBytes = RowPitch(record.format, static_cast<UINT>(record.width));
+  const auto rows = static_cast<UINT>(record.height);
+  std::vector<BYTE>& picture = KeptPictures[identifier];
+  picture.resize(size_t{rowBytes} * rows);
+  for (UINT row = 0; row < rows; ++row) {
+    std::memcpy(&picture[size_t{row} * rowBytes],
+                static_cast<const BYTE*>(locked.pBits) + row * static_cast<UINT>(locked.Pitch),
+                rowBytes);
+  }
+  record.texture->UnlockRect(0);
+}
+
+void RestorePicture(int32_t identifier, const TextureRecord& record) {
+  const auto kept = KeptPictures.find(identifier);
+  D3DLOCKED_RECT locked{};
+  if (kept == KeptPictures.end() || record.keepContents == 0 || record.texture == nullptr ||
+      FAILED(record.texture->LockRect(0, &locked, nullptr, 0))) {
+    return;
+  }
+  const UINT rowBytes = RowPitch(record.format, static_cast<UINT>(record.width));
+  for (UINT row = 0; row < static_cast<UINT>(record.height); ++row) {
+    std::memcpy(static_cast<BYTE*>(locked.pBits) + row * static_cast<UINT>(locked.Pitch),
+                &kept->second[size_t{row} * rowBytes], rowBytes);
+  }
+  record.texture->UnlockRect(0);
+}
+
+}  // namespace
+
 int32_t TextureFactory_OnLostAll() {
   // Default-pool textures must all be gone before the device can be reset; their size, format and
   // shape stay in the record for the reset.
@@ -316,6 +360,7 @@ int32_t TextureFactory_OnLostAll() {
   for (int32_t index = 1; index < TextureCount; ++index) {
     TextureRecord& record = TextureTable[index];
     if (record.inUse == 0 || record.kind != kTextureRenderSurface) continue;
+    if (record.keepContents != 0) KeepPicture(index, record);
     SafeRelease(record.texture);
     SafeRelease(record.cube);
     if (record.renderTarget != nullptr) record.renderTarget->OnLostDevice();
@@ -342,7 +387,14 @@ int32_t TextureFactory_OnResetAll() {
       continue;
     }
     record.kind = kTextureRenderSurface;
+    RestorePicture(index, record);
   }
+  // What a surface still lost keeps waits for the next reset; the rest is done with.
+  std::erase_if(KeptPictures, [](const auto& kept) {
+    const TextureRecord* record = TextureFactory_Record(kept.first);
+    return record == nullptr || record->inUse == 0 || record->kind != kTextureRenderSurfaceLost ||
+           record->keepContents == 0;
+  });
   if (!TextureFactory_OnResetFpsDisplay()) result = 0;
   return result;
 }

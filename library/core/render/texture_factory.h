@@ -23,6 +23,8 @@ struct TextureRecord {
   d3d::IDirect3DCubeTexture8* cube;
   d3dx::ID3DXRenderToSurface* renderTarget;
   int32_t kind;
+  // 1: a render surface whose picture is kept in system memory across a device reset.
+  int32_t keepContents;
   int32_t cubic;  // 1 for a render surface of six faces: its cube field is its render target
   int32_t identifier;
   d3d::D3DFORMAT format;

@@ -102,6 +102,7 @@ struct TerrainRecord {
   int32_t pagingRange;  // chunks
   int32_t precision;    // terrain units between vertices
   float heightFactor;
+  d3d::D3DVIEWPORT8 dynViewport;  // the dynamic textures' size
   TerrainWater water;
 };
 

@@ -230,7 +230,8 @@ TEST_F(BspLevels, TexturesAreLookedUpInTheFolderNumberedThenInPackagesAndArchive
       EXPECT_EQ(draws[1].textures[0], nullptr);
       EXPECT_TRUE(Logged("BSP TREE MANAGER : Couldn't load the texture Wall"));
     }
-    BSPSystem_DestroyAll();
+    // The record is taken again by the next case, which must not inherit its folder.
+    BSPSystem_Destroy(level_);
     TextureFactory_UnloadAll();
     Archive_CloseAll();
     WAD_CloseAll();
@@ -380,6 +381,9 @@ TEST_F(BspLevels, ExportsOfTheLoaderRebuildTexturesAtlasesAndEntities) {
   EXPECT_EQ(BSPSystem_CreateLightmapTexture(level_, 2, reinterpret_cast<const uint8_t*>(pixels)),
             1);
   EXPECT_EQ(BSPSystem_CreateLightmapTexture(level_, 0, nullptr), 0);
+  EXPECT_EQ(
+      BSPSystem_CreateLightmapTexture(level_, 1 << 20, reinterpret_cast<const uint8_t*>(pixels)),
+      0);
   EXPECT_TRUE(
       Logged("BSP SYSTEM : Couldn't create the lightmap texture 2, probably because "
              "memory shortage."));
@@ -397,6 +401,9 @@ TEST_F(BspLevels, ExportsOfTheLoaderRebuildTexturesAtlasesAndEntities) {
   std::memcpy(&length, &file[4 + 2 * 8 + 4], 4);
   ASSERT_EQ(length, 4 + 2 * 4 + 2 * 40);
   EXPECT_EQ(BSPSystem_LoadTextures(level_, &file[static_cast<size_t>(offset)], 0), 1);
+  // A lump of another count does not fit the level's faces.
+  const int32_t oneTexture[] = {1, 8, 0, 0, 0, 0, 16, 16, 0, 0, 0, 0};
+  EXPECT_EQ(BSPSystem_LoadTextures(level_, reinterpret_cast<const uint8_t*>(oneTexture), 0), 0);
   EXPECT_NE(Render()[0].textures[0], nullptr);
   EXPECT_EQ(BSPSystem_ParseEntity(level_), 1);
 }
@@ -427,6 +434,11 @@ TEST_F(BspLevels, DamagedFilesAreRefusedLeavingNothingBehind) {
       {"a node plane", [](Level& l) { l.nodes[0].plane = 2; }},
       {"a head node", [](Level& l) { l.models[0].headNode = 1; }},
       {"no model", [](Level& l) { l.models.clear(); }},
+      {"no leaf",
+       [](Level& l) {
+         l.leaves.clear();
+         l.nodes[0] = {1, 0, 0};
+       }},
       {"version 0", [](Level& l) { l.version = 0; }},
       {"version 29", [](Level& l) { l.version = 29; }},
   };

@@ -16,6 +16,7 @@
 #include "library/core/vortanautil.h"
 #include "platform/d3d/headless.h"
 #include "platform/d3dx/image_file.h"
+#include "platform/d3dx/math.h"
 #include "platform/win/byte_writer.h"
 #include "platform/win/window.h"
 
@@ -61,11 +62,28 @@ class LibraryTest : public ::testing::Test {
     System_SetVariables(0, nullptr, 0);
     LightFactory_EnableSpecularLighting(0);
     TextureFactory_SetAutoTransColor(0, 0);
+    ForgetCamera();
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
 
   std::filesystem::path Folder() const { return folder_; }
+
+  // The camera as loaded: no view matrix, and a frustum too large to cull anything a test draws
+  // (the library starts with no planes at all, which no export can set again).
+  static void ForgetCamera() {
+    constexpr float kReach = 1e9f;  // an orthographic box from -reach to reach each way
+    d3d::D3DMATRIX identity{}, everything{};
+    for (int i = 0; i < 4; ++i) identity.m[i][i] = 1;
+    everything.m[0][0] = everything.m[1][1] = 1 / kReach;
+    everything.m[2][2] = 1 / (2 * kReach);
+    everything.m[3][2] = 0.5f;
+    everything.m[3][3] = 1;
+    d3dx::D3DXPLANE planes[6];
+    ComputeClipPlanes(planes, &identity, &everything);
+    const float none[16] = {};
+    Viewport_SetCamera(none, nullptr);
+  }
 
   // The messages of the log (the fixture's unless another is named), without their time stamps.
   std::vector<std::string> LogMessages() const { return LogMessages(logPath_); }

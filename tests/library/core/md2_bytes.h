@@ -2,6 +2,7 @@
 // vertices and frames of the given names, with fields open to spoiling one at a time.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -18,6 +19,8 @@ struct Md2Contents {
   std::vector<uint16_t> triangles = {0, 1, 2, 0, 1, 2, 0, 2, 3, 0, 2, 3};
   std::vector<int16_t> texCoords = {0, 0, 32, 0, 32, 16, 0, 16};
   std::vector<std::string> frameNames = {"stand01", "stand02", "run1"};
+  // When set, vertex v's packed bytes in frame f are (x + f, y, z) in place of the formula below.
+  std::vector<std::array<int32_t, 3>> packed;
 };
 
 // Header word positions, for spoiling a file.
@@ -85,7 +88,9 @@ inline std::vector<uint8_t> Md2File(const Md2Contents& contents = {}) {
     name.resize(16, '\0');
     out.insert(out.end(), name.begin(), name.end());
     for (int32_t v = 0; v < contents.vertexCount; ++v) {
-      for (int32_t byte : {v + static_cast<int32_t>(f), 4 * v + 2, 2, 0})
+      std::array<int32_t, 3> bytes = {v, 4 * v + 2, 2};
+      if (!contents.packed.empty()) bytes = contents.packed[static_cast<size_t>(v)];
+      for (int32_t byte : {bytes[0] + static_cast<int32_t>(f), bytes[1], bytes[2], 0})
         out.push_back(static_cast<uint8_t>(byte));
     }
   }

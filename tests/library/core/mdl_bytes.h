@@ -267,4 +267,26 @@ inline Contents OneBoneQuad() {
   return c;
 }
 
+// A root at (1, 2, 3) whose x moves 0, 1, 2 over three frames, and a child 5 above it turning
+// about z by 0, 1, 2 radians; two triangles on each bone.
+inline Contents TwoBones() {
+  Contents c;
+  c.bones = {Bone{"root", -1, {1, 2, 3, 0, 0, 0}, {0.1f, 1, 1, 1, 1, 1}},
+             Bone{"child", 0, {0, 0, 5, 0, 0, 0}, {1, 1, 1, 1, 1, 0.01f}}};
+  c.textures = {Texture{}};
+  c.vertices = {{{0, 0, 0}, 0}, {{1, 0, 0}, 0}, {{0, 1, 0}, 0}, {{1, 1, 0}, 0},
+                {{0, 0, 0}, 1}, {{1, 0, 0}, 1}, {{0, 1, 0}, 1}, {{1, 1, 0}, 1}};
+  c.meshes = {Mesh{0,
+                   {Command{false, {{0, 0, 0, 0}, {1, 0, 4, 0}, {2, 0, 0, 4}, {3, 0, 4, 4}}},
+                    Command{true, {{4, 0, 0, 0}, {5, 0, 4, 0}, {7, 0, 4, 4}, {6, 0, 0, 4}}}}}};
+  c.hitBoxes = {HitBox{0, {0, 0, -1}, {1, 1, 1}}, HitBox{1, {0, 0, -1}, {1, 1, 1}}};
+  Sequence turn{"turn", 3, 0, {}};
+  turn.channels.resize(2);
+  turn.channels[0][0] = {Run{3, {0, 10, 20}}};
+  turn.channels[1][5] = {Run{3, {0, 100, 200}}};
+  Sequence still{"still", 10, 0, {}};
+  c.sequences = {turn, still};
+  return c;
+}
+
 }  // namespace mdltest

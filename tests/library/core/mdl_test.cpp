@@ -27,30 +27,6 @@ using d3dx::D3DXVECTOR3;
   return ::testing::AssertionSuccess();
 }
 
-// A root at (1, 2, 3) whose x moves 0, 1, 2 over three frames, and a child 5 above it turning
-// about z by 0, 1, 2 radians; two triangles on each bone.
-mdltest::Contents TwoBones() {
-  mdltest::Contents c;
-  c.bones = {mdltest::Bone{"root", -1, {1, 2, 3, 0, 0, 0}, {0.1f, 1, 1, 1, 1, 1}},
-             mdltest::Bone{"child", 0, {0, 0, 5, 0, 0, 0}, {1, 1, 1, 1, 1, 0.01f}}};
-  c.textures = {mdltest::Texture{}};
-  c.vertices = {{{0, 0, 0}, 0}, {{1, 0, 0}, 0}, {{0, 1, 0}, 0}, {{1, 1, 0}, 0},
-                {{0, 0, 0}, 1}, {{1, 0, 0}, 1}, {{0, 1, 0}, 1}, {{1, 1, 0}, 1}};
-  c.meshes = {mdltest::Mesh{
-      0,
-      {mdltest::Command{false, {{0, 0, 0, 0}, {1, 0, 4, 0}, {2, 0, 0, 4}, {3, 0, 4, 4}}},
-       mdltest::Command{true, {{4, 0, 0, 0}, {5, 0, 4, 0}, {7, 0, 4, 4}, {6, 0, 0, 4}}}}}};
-  c.hitBoxes = {mdltest::HitBox{0, {0, 0, -1}, {1, 1, 1}},
-                mdltest::HitBox{1, {0, 0, -1}, {1, 1, 1}}};
-  mdltest::Sequence turn{"turn", 3, 0, {}};
-  turn.channels.resize(2);
-  turn.channels[0][0] = {mdltest::Run{3, {0, 10, 20}}};
-  turn.channels[1][5] = {mdltest::Run{3, {0, 100, 200}}};
-  mdltest::Sequence still{"still", 10, 0, {}};
-  c.sequences = {turn, still};
-  return c;
-}
-
 class StudioEntities : public LibraryTest {
  protected:
   void SetUp() override {
@@ -90,7 +66,7 @@ class StudioEntities : public LibraryTest {
 };
 
 TEST_F(StudioEntities, BonesPoseAsHandComputedMatricesSay) {
-  const int32_t e = Create("two.mdl", TwoBones());
+  const int32_t e = Create("two.mdl", mdltest::TwoBones());
   ASSERT_EQ(e, 0);
   EXPECT_EQ(Entity_GetBoneCount(e), 2);
   char name[256] = "";
@@ -134,7 +110,7 @@ TEST_F(StudioEntities, BonesPoseAsHandComputedMatricesSay) {
 }
 
 TEST_F(StudioEntities, TheSequenceClockWrapsPlaysOnceAndEnds) {
-  const int32_t e = Create("clock.mdl", TwoBones());
+  const int32_t e = Create("clock.mdl", mdltest::TwoBones());
   ASSERT_EQ(Entity_SetAnimationByName(e, "still"), 1);
   struct Case {
     int32_t loop;
@@ -175,7 +151,7 @@ TEST_F(StudioEntities, TheSequenceClockWrapsPlaysOnceAndEnds) {
 }
 
 TEST_F(StudioEntities, SideFilesAreFoundWhateverTheirCase) {
-  mdltest::Contents c = TwoBones();
+  mdltest::Contents c = mdltest::TwoBones();
   c.texturesBeside = true;
   c.groupCount = 3;
   c.sequences[1].group = 1;
@@ -227,7 +203,7 @@ TEST_F(StudioEntities, SideFilesAreFoundWhateverTheirCase) {
 
 TEST_F(StudioEntities, BothPathsPutEveryPosedVertexAtTheSamePlace) {
   ASSERT_EQ(InitMD2(), 1);
-  const mdltest::Contents c = TwoBones();
+  const mdltest::Contents c = mdltest::TwoBones();
   const int32_t shaded = Create("a.mdl", c);
   Engine_SetShaderMode(1);
   const int32_t skinned = Create("b.mdl", c);
@@ -287,7 +263,7 @@ TEST_F(StudioEntities, TwentyEightBonesTakeTheShaderAndTwentyNineDoNot) {
 }
 
 TEST_F(StudioEntities, HitBoxesNameTheBoneThatWasHit) {
-  const int32_t e = Create("hit.mdl", TwoBones());
+  const int32_t e = Create("hit.mdl", mdltest::TwoBones());
   Entity_SetKeyFrame(e, 0);
   VortanaUtils_MDLUpdate(e, 0);
   // The child's box lies 5 above the root's: (1 .. 2, 2 .. 3, 7 .. 9).
@@ -333,7 +309,7 @@ TEST_F(StudioEntities, DamagedFilesLeaveNothingBehind) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    mdltest::Contents contents = TwoBones();
+    mdltest::Contents contents = mdltest::TwoBones();
     c.spoil(contents);
     const std::string path = Write("bad.mdl", mdltest::ModelFile(contents));
     int32_t identifier = 5;
@@ -341,7 +317,7 @@ TEST_F(StudioEntities, DamagedFilesLeaveNothingBehind) {
     EXPECT_EQ(identifier, 0);
     EXPECT_EQ(Scene_CreateEntity(path.c_str(), "bad", 1), -1);
   }
-  std::vector<uint8_t> truncated = mdltest::ModelFile(TwoBones());
+  std::vector<uint8_t> truncated = mdltest::ModelFile(mdltest::TwoBones());
   truncated.resize(300);
   EXPECT_EQ(Scene_CreateEntity(Write("short.mdl", truncated).c_str(), "s", 1), -1);
   EXPECT_TRUE(Logged("MDL MANAGER : '" + (Folder() / "bad.mdl").string() +
@@ -353,7 +329,7 @@ TEST_F(StudioEntities, DamagedFilesLeaveNothingBehind) {
 
 TEST_F(StudioEntities, AResetKeepsTheProcessorPathDrawing) {
   Engine_SetShaderMode(1);
-  const int32_t e = Create("reset.mdl", TwoBones());
+  const int32_t e = Create("reset.mdl", mdltest::TwoBones());
   auto draws = [&] {
     Control()->ClearDraws();
     device_->BeginScene();

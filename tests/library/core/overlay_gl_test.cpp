@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/d3d/gl.h"
@@ -50,6 +51,7 @@ class OverlayPixels : public LibraryTest {
 
   void TearDown() override {
     if (device_ != nullptr) {
+      TextureFactory_SetTextureMode(0);  // the formats at load, for a test that changed them
       device_->EndScene();
       EXPECT_TRUE(ShutDownAndRelease());
     }
@@ -258,3 +260,65 @@ TEST_F(OverlayPixels, BoxesLinesAndCircleRimsLandOnTheirPixels) {
 }
 
 }  // namespace
+
+// What the 2D panels rely on, with the blending the engine sets for its 2D batches: texels that a
+// colour key or the file's own alpha clears show what lies beneath, in the 16- and 32-bit modes
+// and when the load scales the picture. The code key asks for the alpha format and keys nothing,
+// so its colour in a file without alpha stays as opaque as the frame round it.
+TEST_F(OverlayPixels, ClearTexelsOfAKeyOrOfTheFilesAlphaShowWhatLiesBeneath) {
+  constexpr D3DCOLOR kCodeKey = 0xFFFAFFAC;
+  constexpr D3DCOLOR kFrame = 0xFF405060;
+  constexpr D3DCOLOR kBeneath = 0xFFFF0000;
+  struct Case {
+    const char* file;
+    D3DCOLOR inside;
+    D3DCOLOR key;
+    int32_t mode;
+    int32_t side;  // of the load, -1 for the file's own
+    D3DCOLOR seen;
+  } const cases[] = {{"black.bmp", 0xFF000000, 0xFF000000, 0, -1, kBeneath},
+                     {"black.bmp", 0xFF000000, 0xFF000000, 1, -1, kBeneath},
+                     {"clear.png", 0x00FAFFAC, kCodeKey, 0, -1, kBeneath},
+                     {"clear.png", 0x00FAFFAC, kCodeKey, 1, -1, kBeneath},
+                     {"clear.png", 0x00FAFFAC, kCodeKey, 1, 64, kBeneath},
+                     {"code.bmp", kCodeKey, kCodeKey, 1, -1, kCodeKey}};
+  constexpr int kSide = 8;
+  for (const Case& c : cases) {
+    const std::string name = std::to_string(&c - cases) + c.file;
+    std::vector<uint8_t> bytes;  // RGBA, or RGB for a BMP file
+    const bool png = std::string_view(c.file).ends_with(".png");
+    for (int y = 0; y < kSide; ++y) {
+      for (int x = 0; x < kSide; ++x) {
+        const bool edge = x == 0 || y == 0 || x == kSide - 1 || y == kSide - 1;
+        const D3DCOLOR texel = edge ? kFrame : c.inside;
+        for (int shift : {16, 8, 0, 24})
+          if (png || shift != 24) bytes.push_back(static_cast<uint8_t>(texel >> shift));
+      }
+    }
+    const std::string path = (Folder() / name).string();
+    ASSERT_NE(png ? stbi_write_png(path.c_str(), kSide, kSide, 4, bytes.data(), kSide * 4)
+                  : stbi_write_bmp(path.c_str(), kSide, kSide, 3, bytes.data()),
+              0);
+    TextureFactory_SetTextureMode(c.mode);
+    const int32_t texture = TextureFactory_LoadTextureFromFile(
+        path.c_str(), name.c_str(), c.side, c.side, static_cast<int32_t>(c.key), 0, 0);
+    ASSERT_NE(texture, 0) << name;
+    ASSERT_EQ(Viewport_Clear(0, 0), 1);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    for (D3DTEXTURESTAGESTATETYPE op : {D3DTSS_COLOROP, D3DTSS_ALPHAOP})
+      device_->SetTextureStageState(0, op, D3DTOP_MODULATE);
+    Screen2D_Start();
+    Screen2D_DrawFilledBox(0, 0, 64, 64, kBeneath, kBeneath, kBeneath, kBeneath);
+    Screen2D_DrawTexture(0, 0, 64, 64, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0, 1, 1,
+                         texture);
+    Screen2D_End();
+    const std::vector<D3DCOLOR> pixels = Picture();
+    // The 16-bit formats keep four bits of each colour.
+    const D3DCOLOR frame = c.mode == 0 ? 0x445566 : kFrame & 0xFFFFFF;
+    EXPECT_TRUE(Near(At(pixels, 2, 2), frame)) << name;
+    EXPECT_TRUE(Near(At(pixels, 32, 32), c.seen & 0xFFFFFF)) << name;
+    TextureFactory_DeleteTexture(texture);
+  }
+}

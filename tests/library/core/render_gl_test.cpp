@@ -422,3 +422,28 @@ TEST_F(TerrainOnOpenGl, PagingDrawsTheNeighbouringCopiesBeyondTheEdges) {
   }
   EXPECT_NE(At(pixels, 64, 2) & 0xFFFFFFu, 0u);
 }
+
+TEST_F(TerrainOnOpenGl, ATexturePaintedAtAWorldPositionAppearsThere) {
+  ASSERT_EQ(Terrain_Create(0), 0);
+  ASSERT_EQ(Terrain_GenerateEmptyTerrain(0, 8, 1, 1, 0, 0), 0);
+  const int32_t grey = TextureFactory_LoadTextureFromFile(
+      WritePicture("grey", d3dx::ArgbImage(4, 4, 0xFF808080u)).c_str(), "grey", 0, 0, 0, 0, 0);
+  const int32_t green = TextureFactory_LoadTextureFromFile(
+      WritePicture("green", d3dx::ArgbImage(4, 4, 0xFF00FF00u)).c_str(), "green", 0, 0, 0, 0, 0);
+  Terrain_SetTexture(0, grey, -1);
+  const D3DVECTOR down{0.0f, -1.0f, 0.0f};
+  ASSERT_GT(LightFactory_CreateQuickDirectionalLight(&down, 1, 1, 1, 1, "sun", 0), 0);
+  ASSERT_EQ(Terrain_CreateDynTextures(0, 64, 64, 1), 1);
+  // The square x 0..64, z 0..64 of the terrain: the near left quarter seen from above.
+  ASSERT_EQ(Terrain_DynDrawTexture(0, green, 0, 0, 64, 64, -1, 0, 0, 0, 0, 0, 0), 1);
+  LookDown();
+  const auto pixels = Render();
+  SavePicture(pixels);
+  // World (32, 0, 32) lies 96 units left of and below the middle, (192, 0, 192) as far the other
+  // way: 400 units away through a field of view of 0.8, 36 pixels from the centre.
+  const D3DCOLOR painted = At(pixels, 28, 100);
+  const D3DCOLOR plain = At(pixels, 100, 28);
+  EXPECT_GT(Channel(painted, 8), Channel(painted, 16) + 100) << std::hex << painted;
+  EXPECT_NEAR(Channel(plain, 8), Channel(plain, 16), 8) << std::hex << plain;
+  EXPECT_GT(Channel(plain, 8), 60) << std::hex << plain;
+}

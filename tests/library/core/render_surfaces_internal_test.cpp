@@ -13,10 +13,13 @@ using namespace d3d;
 
 class SurfaceFormats : public ::testing::Test {
  protected:
-  void SetUp() override {
+  virtual HeadlessConfig Config() const {
     HeadlessConfig config;
     config.renderTargetFormats.push_back(D3DFMT_A1R5G5B5);
-    direct3d_ = CreateHeadlessDirect3D(config);
+    return config;
+  }
+  void SetUp() override {
+    direct3d_ = CreateHeadlessDirect3D(Config());
     D3DPRESENT_PARAMETERS params{};
     params.BackBufferWidth = 64;
     params.BackBufferHeight = 64;
@@ -94,6 +97,25 @@ TEST_F(SurfaceFormats, TheDefaultBumpTextureGoesWithTheTable) {
   EXPECT_EQ(DefaultBumpTexture, 1);
   TextureFactory_UnloadAll();
   EXPECT_EQ(DefaultBumpTexture, 0);
+}
+
+// A device whose textures are smaller than the default bump texture's 256 texels.
+class SmallTextures : public SurfaceFormats {
+ protected:
+  HeadlessConfig Config() const override {
+    HeadlessConfig config;
+    config.caps.MaxTextureWidth = config.caps.MaxTextureHeight = 16;
+    return config;
+  }
+};
+
+TEST_F(SmallTextures, TheDefaultBumpTextureFillsTheSmallerTextureItGets) {
+  ASSERT_EQ(TextureFactory_CreateBumpMap(), 0);
+  IDirect3DTexture8* texture = nullptr;
+  ASSERT_EQ(TextureFactory_GetDXTexture(DefaultBumpTexture, &texture), 1);
+  D3DSURFACE_DESC desc{};
+  texture->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 16u);
 }
 
 }  // namespace

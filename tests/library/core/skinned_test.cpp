@@ -8,45 +8,16 @@
 #include <string>
 
 #include "platform/d3dx/math.h"
+#include "platform/d3dx/x_file_reader.h"
 #include "tests/library/core/library_fixture.h"
+#include "tests/library/core/skinned_scenes.h"
+#include "tests/library/core/x_binary.h"
 
 namespace {
 
 using namespace d3d;
 using d3dx::D3DXMATRIX;
 using d3dx::D3DXVECTOR3;
-
-constexpr const char* kIdentity = "1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;;";
-
-// A leg of two bones: the hip at the root, the knee 2 above it, moved up to 4 over 100 ticks by
-// the set "Bend". Vertices 0 and 1 follow the hip, 2 and 3 the knee.
-std::string Leg() {
-  return std::string("xof 0303txt 0032\n") + "Frame Root {\n FrameTransformMatrix { " + kIdentity +
-         " }\n" +
-         " Frame Hip {\n  Frame Knee { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,2,0,1;; "
-         "} }\n }\n" +
-         " Mesh Leg {\n  4; -1;0;0;, 1;0;0;, -1;2;0;, 1;2;0;;\n  2; 3;0,2,1;, 3;1,2,3;;\n" +
-         "  MeshNormals { 1; 0;0;-1;; 2; 3;0,0,0;, 3;0,0,0;; }\n" +
-         "  MeshMaterialList { 1; 2; 0, 0;; Material { 1;0;0;1;; 8; 1;1;1;; 0;0;0;; } }\n" +
-         "  XSkinMeshHeader { 2; 2; 2; }\n" + "  SkinWeights { \"Hip\"; 2; 0, 1; 1, 1; " +
-         kIdentity + " }\n" +
-         "  SkinWeights { \"Knee\"; 2; 2, 3; 1, 1; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,-2,0,1;; }\n" +
-         " }\n}\n" +
-         "AnimationSet Bend {\n Animation { { Knee } AnimationKey { 2; 2; 0;3;0,2,0;;, "
-         "100;3;0,4,0;;; } }\n}\n" +
-         "AnimationSet Still { }\n";
-}
-
-// A triangle whose corners follow five bones, more than a vertex can blend.
-std::string FiveBones() {
-  std::string text = "xof 0303txt 0032\nFrame Root {\n";
-  for (int b = 0; b < 5; ++b) text += " Frame B" + std::to_string(b) + " { }\n";
-  text += " Mesh Fan { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n";
-  for (int b = 0; b < 5; ++b)
-    text += "  SkinWeights { \"B" + std::to_string(b) + "\"; 1; " + std::to_string(b % 3) +
-            "; 0.2; " + kIdentity + " }\n";
-  return text + " }\n}\n";
-}
 
 class SkinnedEntities : public LibraryTest {
  protected:
@@ -95,7 +66,7 @@ class SkinnedEntities : public LibraryTest {
 
 TEST_F(SkinnedEntities, FramesAreBonesAndSetsAnimateThem) {
   Start();
-  const int32_t e = Create("leg.x", Leg());
+  const int32_t e = Create("leg.x", xtest::Leg());
   ASSERT_EQ(e, 0);
   EXPECT_EQ(Entity_GetBoneCount(e), 3);
   char name[256] = "";
@@ -143,7 +114,7 @@ TEST_F(SkinnedEntities, FramesAreBonesAndSetsAnimateThem) {
 
 TEST_F(SkinnedEntities, PlayingOnceAndCustomRangesEnd) {
   Start();
-  const int32_t e = Create("leg.x", Leg());
+  const int32_t e = Create("leg.x", xtest::Leg());
   Entity_SetSpeed(e, 1000);
   Entity_EnableFrustumCulling(e, 0);
   struct Case {
@@ -175,7 +146,7 @@ TEST_F(SkinnedEntities, BlendedDrawsAgreeWithSkinningOnTheProcessor) {
   for (const DWORD blend : {0u, 2u, 4u}) {
     SCOPED_TRACE(blend);
     Start(blend);
-    const int32_t e = Create("leg.x", Leg());
+    const int32_t e = Create("leg.x", xtest::Leg());
     Entity_SetSpeed(e, 1000);
     Entity_SetKeyFrame(e, 50);
     Scene_SetTimeElapsed(0);
@@ -215,7 +186,7 @@ TEST_F(SkinnedEntities, BlendedDrawsAgreeWithSkinningOnTheProcessor) {
 
 TEST_F(SkinnedEntities, TooManyInfluencesSwitchToSoftwareSkinningAcrossAReset) {
   Start();
-  const int32_t e = Create("five.x", FiveBones());
+  const int32_t e = Create("five.x", xtest::FiveBones());
   ASSERT_GE(e, 0);
   EXPECT_TRUE(
       Logged("X FILE MANAGER : Can't use this skinned mesh in hardware mode. The hardware doesn't "
@@ -233,7 +204,7 @@ TEST_F(SkinnedEntities, TooManyInfluencesSwitchToSoftwareSkinningAcrossAReset) {
 
 TEST_F(SkinnedEntities, ModelsAreSharedBoundedAndCollided) {
   Start();
-  const std::string path = Write("leg.x", Leg());
+  const std::string path = Write("leg.x", xtest::Leg());
   const size_t before = Control()->LiveObjectCount();
   const int32_t a = Scene_CreateEntity(path.c_str(), "a", 1);
   const size_t withModel = Control()->LiveObjectCount();
@@ -271,7 +242,7 @@ TEST_F(SkinnedEntities, ModelsAreSharedBoundedAndCollided) {
 
 TEST_F(SkinnedEntities, AddedAnimationsGrowEveryEntityOfTheModel) {
   Start();
-  const std::string path = Write("leg.x", Leg());
+  const std::string path = Write("leg.x", xtest::Leg());
   const int32_t a = Scene_CreateEntity(path.c_str(), "a", 0);
   const int32_t b = Scene_CreateEntity(path.c_str(), "b", 0);
   const std::string extra =
@@ -307,6 +278,45 @@ TEST_F(SkinnedEntities, UnreadableFilesLeaveNothing) {
   EXPECT_EQ(Control()->LiveObjectCount(), before);
   EXPECT_EQ(Entity_Destroy(0), 0);
   EXPECT_TRUE(ShutDownAndRelease());
+}
+
+TEST_F(SkinnedEntities, TheSameSceneInTextAndBinaryGivesTheSameModel) {
+  Start();
+  const std::string text = xtest::Leg();
+  const d3dx::XFileDocument document =
+      d3dx::ReadXFile(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  const std::string binary = xtest::BinaryXWriter(document).Write();
+  ASSERT_EQ(binary.substr(0, 16), "xof 0303bin 0032");
+  const int32_t fromText = Create("text.x", text);
+  const int32_t fromBinary = Create("binary.x", binary);
+  ASSERT_GE(fromText, 0);
+  ASSERT_GE(fromBinary, 0);
+  EXPECT_EQ(Entity_GetBoneCount(fromBinary), Entity_GetBoneCount(fromText));
+  EXPECT_EQ(Entity_GetAnimationCount(fromBinary), Entity_GetAnimationCount(fromText));
+  EXPECT_EQ(Entity_GetAnimationLength(fromBinary, 0), Entity_GetAnimationLength(fromText, 0));
+  D3DVECTOR lowText{}, highText{}, lowBinary{}, highBinary{};
+  Entity_GetBoundingBox(fromText, &lowText, &highText);
+  Entity_GetBoundingBox(fromBinary, &lowBinary, &highBinary);
+  EXPECT_TRUE(Near(lowBinary, lowText));
+  EXPECT_TRUE(Near(highBinary, highText));
+  std::vector<DrawRecord> draws[2];
+  for (const int32_t e : {fromText, fromBinary}) {
+    Entity_SetKeyFrame(e, 50);
+    draws[e == fromText ? 0 : 1] = Draw(e);
+  }
+  ASSERT_EQ(draws[0].size(), draws[1].size());
+  for (size_t d = 0; d < draws[0].size(); ++d) {
+    EXPECT_EQ(draws[0][d].vertices, draws[1][d].vertices);
+    EXPECT_EQ(draws[0][d].indices, draws[1][d].indices);
+    EXPECT_EQ(draws[0][d].state.Transform(D3DTS_WORLDMATRIX(1)),
+              draws[1][d].state.Transform(D3DTS_WORLDMATRIX(1)));
+  }
+  for (int32_t bone = 0; bone < Entity_GetBoneCount(fromText); ++bone) {
+    char textName[256] = "", binaryName[256] = "";
+    Entity_GetBoneName(fromText, bone, textName);
+    Entity_GetBoneName(fromBinary, bone, binaryName);
+    EXPECT_STREQ(textName, binaryName);
+  }
 }
 
 }  // namespace

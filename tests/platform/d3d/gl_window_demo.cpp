@@ -2,19 +2,15 @@
 // writes what the X server shows (the root window) to a PNG file: the check that presenting
 // reaches a real window. Run under Xvfb:
 //   xvfb-run -s '-screen 0 1024x768x24' gl_window_demo screenshot.png
-#include "platform/d3d/gl.h"
-#include "platform/win/window.h"
-#include "tests/platform/d3d/gl_scene.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-#include <cstdint>
 #include <cstdio>
-#include <vector>
+
+#include "platform/d3d/gl.h"
+#include "platform/win/window.h"
+#include "tests/platform/d3d/gl_scene.h"
+#include "tests/platform/d3d/x11_screenshot.h"
 
 namespace {
 
@@ -24,28 +20,6 @@ constexpr int kWidth = 320;   // pixels
 constexpr int kHeight = 240;  // pixels
 constexpr int kFrames = 30;
 constexpr int kPlace = 40;  // desktop pixels of the window's top-left corner
-
-bool WriteScreen(Display* display, const char* path) {
-  const Window root = DefaultRootWindow(display);
-  XWindowAttributes attributes{};
-  XGetWindowAttributes(display, root, &attributes);
-  XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
-                            static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-  if (image == nullptr) return false;
-  std::vector<uint8_t> rgb(static_cast<size_t>(attributes.width) * attributes.height * 3);
-  for (int y = 0; y < attributes.height; ++y) {
-    for (int x = 0; x < attributes.width; ++x) {
-      const unsigned long pixel = XGetPixel(image, x, y);
-      uint8_t* out = &rgb[(static_cast<size_t>(y) * attributes.width + x) * 3];
-      out[0] = static_cast<uint8_t>((pixel >> 16) & 0xFF);
-      out[1] = static_cast<uint8_t>((pixel >> 8) & 0xFF);
-      out[2] = static_cast<uint8_t>(pixel & 0xFF);
-    }
-  }
-  XDestroyImage(image);
-  return stbi_write_png(path, attributes.width, attributes.height, 3, rgb.data(),
-                        attributes.width * 3) != 0;
-}
 
 }  // namespace
 
@@ -96,7 +70,10 @@ int main(int argc, char** argv) {
     device->Present(nullptr, nullptr, nullptr, nullptr);
   }
   XSync(display, False);
-  const bool written = WriteScreen(display, argv[1]);
+  Screenshot shot;
+  const bool written =
+      ReadScreen(display, &shot) &&
+      stbi_write_png(argv[1], shot.width, shot.height, 3, shot.rgb.data(), shot.width * 3) != 0;
   texture->Release();
   device->Release();
   direct3d->Release();

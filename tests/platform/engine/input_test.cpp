@@ -153,10 +153,12 @@ TEST_F(InputTest, ScriptedJoysticksComeOutAsEightyByteStates) {
     std::memcpy(&v, record + offset, 4);
     return v;
   };
+  // Axis k is the field of axis type k: 0 x, 3 the z rotation, 6 the x rotation.
   EXPECT_EQ(i32(0), 10000);   // x
   EXPECT_EQ(i32(4), 5000);    // y, centred
-  EXPECT_EQ(i32(12), 0);      // rx
-  EXPECT_EQ(i32(24), 10000);  // first slider
+  EXPECT_EQ(i32(20), 0);      // rz
+  EXPECT_EQ(i32(12), 10000);  // rx
+  EXPECT_EQ(i32(24), 5000);   // first slider, centred
   EXPECT_EQ(i32(32), 9000);   // first point of view
   EXPECT_EQ(i32(36), -1);     // centred
   EXPECT_EQ(record[48 + 11], 0x80);

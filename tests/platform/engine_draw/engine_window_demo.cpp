@@ -9,6 +9,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -17,6 +18,7 @@
 #include "platform/engine/draw2d.h"
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
+#include "platform/engine/resources.h"
 #include "platform/engine_draw/library_backend.h"
 #include "platform/forms/forms.h"
 #include "platform/forms/qt_view.h"
@@ -122,6 +124,28 @@ int main(int argc, char** argv) {
     failures += engine.IsWindowActive() ? 1 : 0;
     forms::WidgetOf(*form)->showNormal();
     Settle();
+    {
+      // Through a gamma of 2 the window shows each level brighter; the back buffer keeps it.
+      engine::EngineGraphicEffect effect(engine);
+      effect.SetGamma(2);
+      for (int frame = 0; frame < 3; ++frame) {
+        engine.Clear(0xFF203050u);
+        engine.RenderToScreen();
+        Settle();
+      }
+      const std::vector<uint32_t> shown = Capture(display, *window, folder + "/gamma.png");
+      uint32_t expected = 0xFF000000u;
+      for (int shift : {16, 8, 0}) {
+        const double level = (0xFF203050u >> shift & 0xFF) / 255.0;
+        expected |= static_cast<uint32_t>(std::lround(std::sqrt(level) * 65535) >> 8) << shift;
+      }
+      const bool brighter = !shown.empty() && shown[shown.size() / 2] == expected &&
+                            engine.Backend().ReadBackBuffer(1, 1)[0] == 0xFF203050u;
+      std::printf("gamma 2: %06X shown for 203050: %s\n", shown.empty() ? 0 : shown[0] & 0xFFFFFFu,
+                  brighter ? "ok" : "MISMATCH");
+      failures += brighter ? 0 : 1;
+      effect.SetGamma(1);
+    }
     // Full screen at 800 x 600 on a larger screen: the window covers the screen and the frame
     // shows whole, scaled, between bars.
     const QSize screen = forms::WidgetOf(*form)->screen()->size();

@@ -216,6 +216,16 @@ TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksTher
   EXPECT_NEAR(hit.GetHitPoint().z, 32, 0.05f);
   EXPECT_NEAR(hit.GetHitPoint().y, 8, 0.05f);
   engine->RenderToScreen();
+
+  // A detail texture of a quarter's grey, modulating, darkens the ground to a quarter.
+  engine::EngineTextureFactory textures(*engine);
+  land.SetDetailTexture(Plain(textures, "detail.bmp", 0xFF404040u), 4);
+  engine->Clear(0xFF000000u);
+  land.Render();
+  const std::vector<uint32_t> detailed = Read("engine_draw_landscape_detail");
+  const auto [flatX, flatY] = pixelOf(20, 0, 32);
+  EXPECT_NEAR(Brightness(At(detailed, flatX, flatY)), Brightness(At(pixels, flatX, flatY)) / 4, 2);
+  engine->RenderToScreen();
 }
 
 // The sky box behind a lit scene, and a box on the ground whose shadow volume darkens the ground

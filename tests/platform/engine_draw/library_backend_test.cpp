@@ -33,6 +33,14 @@ TEST_F(LibraryBackendTest, FramesClearPresentOnceEachAndShutdownLeavesNothing) {
 
   engine->RenderToScreen();  // nothing drawn still presents
   EXPECT_EQ(control.PresentCount(), 2u);
+  window->SetWindowState(forms::WindowState::Minimized);
+  engine->Clear(0xFF112233u);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.PresentCount(), 2u) << "a minimised window shows nothing";
+  window->SetWindowState(forms::WindowState::Normal);
+  engine->Clear(0xFF112233u);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.PresentCount(), 3u);
 
   device->AddRef();
   engine->Shutdown();
@@ -202,6 +210,35 @@ TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploads
   EXPECT_NE(changed[0].vertices, near[0].vertices) << "the new height is in the device";
 }
 
+// Boxes of one colour would share a draw; a change of blend factors or filter between them starts
+// the library's batch again, and the 3D drawing gets its filter back after the batch.
+TEST_F(LibraryBackendTest, ADrawStateOrFilterChangeInABatchStartsItAgain) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineScreen2DDraw draw(*engine);
+  engine->Clear(0xFF000000u);
+  control.ClearDraws();
+  draw.Begin();
+  draw.DrawFilledBox(0, 0, 10, 10, kRed, kRed, kRed, kRed);
+  draw.SetDrawState(d3d::D3DBLEND_ONE, d3d::D3DBLEND_ONE);
+  draw.DrawFilledBox(10, 0, 20, 10, kRed, kRed, kRed, kRed);
+  draw.SetTextureFilter(1);
+  draw.DrawFilledBox(20, 0, 30, 10, kRed, kRed, kRed, kRed);
+  draw.End();
+  engine->RenderToScreen();
+  const auto& draws = control.Draws();
+  ASSERT_EQ(draws.size(), 3u);
+  const auto &first = draws[0].state, &second = draws[1].state, &third = draws[2].state;
+  EXPECT_EQ(first.renderStates[d3d::D3DRS_SRCBLEND], d3d::D3DBLEND_SRCALPHA);
+  EXPECT_EQ(second.renderStates[d3d::D3DRS_SRCBLEND], d3d::D3DBLEND_ONE);
+  EXPECT_EQ(second.renderStates[d3d::D3DRS_DESTBLEND], d3d::D3DBLEND_ONE);
+  EXPECT_EQ(second.stageStates[0][d3d::D3DTSS_MAGFILTER], d3d::D3DTEXF_POINT);
+  EXPECT_EQ(third.stageStates[0][d3d::D3DTSS_MAGFILTER], d3d::D3DTEXF_LINEAR);
+  d3d::DWORD filter = 0;
+  Device()->GetTextureStageState(0, d3d::D3DTSS_MAGFILTER, &filter);
+  EXPECT_EQ(filter, d3d::D3DTEXF_POINT) << "the device's own again";
+}
+
 // A panel or a sky of stars puts hundreds of items in one batch: every one is drawn.
 TEST_F(LibraryBackendTest, BigBatchesDrawWhole) {
   Start(HeadlessDirect3D());
@@ -264,6 +301,45 @@ TEST_F(LibraryBackendTest, ShadowsDarkenOnceAFrameThroughResetsAndNotWithoutSten
   engine->Shutdown();
   EXPECT_EQ(control.LiveObjectCount(), 0u);
   EXPECT_EQ(device->Release(), 0u);
+}
+
+// The window shows the frame through the gamma; the back buffer keeps what was drawn.
+TEST_F(LibraryBackendTest, TheGammaBrightensWhatTheWindowShows) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineGraphicEffect effect(*engine);
+  effect.SetGamma(2);
+  engine->Clear(0xFF400080u);
+  engine->RenderToScreen();
+  // 255 x (level / 255) ^ (1 / 2)
+  EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF8000B5u);
+  EXPECT_EQ(engine->Backend().ReadBackBuffer(kWidth, kHeight)[0], 0xFF400080u);
+  effect.SetGamma(1);
+  engine->Clear(0xFF400080u);
+  engine->RenderToScreen();
+  EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF400080u);
+}
+
+// Textures are capped at the device's largest side; a device that can keep no texture refuses
+// with an EngineError naming the file.
+TEST_F(LibraryBackendTest, TexturesFitTheDeviceOrAreRefusedSayingWhich) {
+  d3d::HeadlessConfig small;
+  small.caps.MaxTextureWidth = small.caps.MaxTextureHeight = 4;
+  Start(HeadlessDirect3D(small));
+  engine::EngineTextureFactory textures(*engine);
+  const std::string file = WriteQuadrants("quadrants.bmp");
+  EXPECT_EQ(engine->Textures().Get(textures.LoadTexture(file, "q"))->width, 4);
+  engine->Shutdown();
+  d3d::HeadlessConfig none;
+  none.textureFormats.clear();
+  Start(HeadlessDirect3D(none));
+  engine::EngineTextureFactory refused(*engine);
+  try {
+    refused.LoadTexture(file, "q");
+    FAIL() << "no texture on a device that keeps none";
+  } catch (const engine::EngineError& error) {
+    EXPECT_NE(std::string(error.what()).find("quadrants.bmp"), std::string::npos) << error.what();
+  }
 }
 
 TEST_F(LibraryBackendTest, ADeviceThatCannotBeMadeIsAnEngineErrorSayingWhy) {

@@ -23,6 +23,8 @@ namespace {
 
 constexpr int32_t ScreenPixelsWide = 640;
 constexpr int32_t ScreenPixelsHigh = 480;
+constexpr uint32_t PanelFrame = 0xFF405060;
+constexpr uint32_t LPDFrame = 0xFF806040;
 // Set to write the picture afresh into the fixtures after a deliberate change of the panel.
 constexpr const char* RewriteVariable = "MAROVIN_REWRITE_PANEL_PICTURE";
 const std::string StoredPicture = std::string(MAROVIN_FIXTURES) + "/cockpit/panel_2d.png";
@@ -46,7 +48,7 @@ class PanelOnOpenGL : public InstrumentTest {
     int32_t result = -1;
     Engine->Init(*window_, true, result);
     ASSERT_EQ(result, 0);
-    TextureFactory->SetTextureMode(1);  // 32 bits, which keep the colour key's clear texels
+    TextureFactory->SetTextureMode(1);  // 32 bits, which keep the panel's alpha whole
   }
   void TearDown() override {
     InstrumentTest::TearDown();
@@ -68,6 +70,31 @@ class PanelOnOpenGL : public InstrumentTest {
     return pixels;
   }
 
+  // A 64 x 48 PNG picture of a one-texel frame round a clear middle, loaded as the scene loads it.
+  int32_t LoadFramedPicture(const std::string& name, uint32_t frame, int32_t width,
+                            int32_t height) {
+    constexpr int Wide = 64;
+    constexpr int High = 48;
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < High; ++y) {
+      for (int x = 0; x < Wide; ++x) {
+        const bool edge = x == 0 || y == 0 || x == Wide - 1 || y == High - 1;
+        const uint32_t texel = edge ? frame : CodeKey & 0x00FFFFFFu;
+        for (int shift : {16, 8, 0, 24}) rgba.push_back(static_cast<uint8_t>(texel >> shift));
+      }
+    }
+    std::string png;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+          static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                                     static_cast<size_t>(size));
+        },
+        &png, Wide, High, 4, rgba.data(), Wide * 4);
+    folder_.WriteFile(name + ".png", png);
+    return TextureFactory->LoadTexture(win::AppPath() + "\\" + name + ".png", name, width, height,
+                                       CodeKey);
+  }
+
   forms::VirtualClock clock_;
   forms::FormSlot<PanelWindow> window_;
   SavedVariables panel_ =
@@ -79,13 +106,11 @@ TEST_F(PanelOnOpenGL, ThePanelLooksAsStored) {
   ScreenHeight = ScreenPixelsHigh;
   ScreenScaleX = ScreenPixelsWide / 1600.0f;
   ScreenScaleY = ScreenPixelsHigh / 1200.0f;
-  // The panel picture is clear where the instruments show: its colour key, as the scene loads it.
-  d3dx::ArgbImage panel(8, 8, CodeKey);
-  for (uint32_t i = 0; i < 8; ++i) panel.At(i, 0) = panel.At(i, 7) = panel.At(0, i) = 0xFF405060;
-  const auto bytes = d3dx::EncodeBmp(panel, false);
-  folder_.WriteFile("panel.bmp", std::string(bytes.begin(), bytes.end()));
-  TextureIds.Panel =
-      TextureFactory->LoadTexture(win::AppPath() + "\\panel.bmp", "Panel", -1, -1, CodeKey);
+  // The panel picture and the LPD window: opaque frames round clear middles where the instruments
+  // show. The scene loads both with the code key, which keys nothing: the pictures' own alpha
+  // clears them.
+  TextureIds.Panel = LoadFramedPicture("Panel", PanelFrame, ScreenPixelsWide, ScreenPixelsHigh);
+  TextureIds.LPDCockpit = LoadFramedPicture("lpdcockpit", LPDFrame, -1, -1);
   const struct {
     PanelIndex item;
     float left, top, right, bottom;
@@ -104,8 +129,8 @@ TEST_F(PanelOnOpenGL, ThePanelLooksAsStored) {
                 {PanelDSKYLights, 320, 600, 520, 1000, 0}};
   for (const auto& p : layout)
     InstrumentLayout[p.item] = {p.left, p.top, p.bottom, p.right, true, p.position, ""};
-  // Seen from another view every layer of the panel is faint, so the picture shows them all.
-  ViewRecords[CockpitView1].Active = false;
+  // Seen from the first cockpit view, where every layer of the panel is opaque.
+  ViewRecords[CockpitView1].Active = true;
   RollAxis.NeedleSmoothed = 0.6f;
   PitchAxis.Rate = 0.1f;
   HorizontalVelocityForward = 8;
@@ -151,14 +176,22 @@ TEST_F(PanelOnOpenGL, ThePanelLooksAsStored) {
   }
   // A few edge pixels may round differently on another rasteriser.
   EXPECT_LE(differing, pixels.size() / 500);
-  // The ball shows through the faint panel, and the panel's frame is a fifth of its colour.
   const auto at = [&](int32_t x, int32_t y) {
     return pixels[static_cast<size_t>(y) * ScreenPixelsWide + static_cast<size_t>(x)];
   };
-  EXPECT_NE(at(120, 120), at(120, 220)) << "the ball's surface over the panel";
-  const uint32_t frame = at(320, 2);
-  for (const auto& [shift, full] : {std::pair{16, 0x40}, std::pair{8, 0x50}, std::pair{0, 0x60}})
-    EXPECT_NEAR(static_cast<int>(frame >> shift & 0xFF), full * 0.2, 4) << shift;
+  const auto expectNear = [](uint32_t pixel, uint32_t expected, const char* what) {
+    for (int shift : {16, 8, 0})
+      EXPECT_NEAR(static_cast<int>(pixel >> shift & 0xFF),
+                  static_cast<int>(expected >> shift & 0xFF), 4)
+          << what << ", channel at bit " << shift;
+  };
+  // The frame covers what lies beneath it; the clear middle shows the cleared screen, and the ball.
+  expectNear(at(320, 2), PanelFrame, "the panel's frame");
+  expectNear(at(600, 300), 0xFF000000, "the screen through the panel's clear middle");
+  EXPECT_NE(at(120, 120) & 0xFFFFFF, CodeKey & 0xFFFFFF) << "the ball through the panel";
+  EXPECT_NE(at(120, 120), at(120, 220)) << "the ball's surface";
+  expectNear(at(253, 300), LPDFrame, "the LPD window's frame");
+  expectNear(at(300, 300), 0xFF000000, "the screen through the LPD window");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // physics steps in the loop's order.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,8 +51,20 @@ inline void SetGround(const std::function<float(float x, float z)>& height, floa
   PlaceGround();
 }
 
-// The engine objects and the meshes the flight's physics turns, places and lights, made once in
-// the process; each reset puts them upright and hides the plumes.
+// The single meshes of the small scene, made by BuildScene and dropped by ReleaseScene.
+inline const std::array<MeshPtr*, 17>& SceneMeshes() {
+  static const std::array<MeshPtr*, 17> meshes{
+      &AscentStageMesh,     &AscentShadowGroup, &DescentStageMesh, &DescentShadowGroup,
+      &VirtualCockpitMesh,  &RCSPlumeGroup,     &CameraPivot,      &FDAIBallCameraPivot,
+      &FDAIBallCameraPoint, &OrientationMesh,   &CraterDebrisMesh, &AscentRadarShadowMesh,
+      &ShadowGridMesh,      &HatchOpenMesh,     &HatchOpenAMesh,   &HatchClosedInnerMesh,
+      &HatchClosedOuterMesh};
+  return meshes;
+}
+
+// The engine objects, unless a test's fixture made its own, and the meshes the flight's physics
+// turns, places and lights, made once on that engine; each reset puts them upright and hides the
+// plumes.
 inline void BuildScene() {
   if (!Engine) {
     Engine = std::make_unique<engine::Engine>(engine::MakeNullBackend());
@@ -60,14 +73,10 @@ inline void BuildScene() {
     Screen2DText = std::make_unique<engine::EngineScreen2DText>(*Engine);
     Screen2DDraw = std::make_unique<engine::EngineScreen2DDraw>(*Engine);
     ViewCameras[1] = &Engine->MainCamera();
+  }
+  if (!CameraPivot) {
     const auto mesh = [] { return Scene->CreateMesh(""); };
-    for (MeshPtr* root :
-         {&AscentStageMesh, &AscentShadowGroup, &DescentStageMesh, &DescentShadowGroup,
-          &VirtualCockpitMesh, &RCSPlumeGroup, &CameraPivot, &FDAIBallCameraPivot,
-          &FDAIBallCameraPoint, &OrientationMesh, &CraterDebrisMesh, &AscentRadarShadowMesh,
-          &ShadowGridMesh, &HatchOpenMesh, &HatchOpenAMesh, &HatchClosedInnerMesh,
-          &HatchClosedOuterMesh})
-      *root = mesh();
+    for (MeshPtr* root : SceneMeshes()) *root = mesh();
     FDAIBallCameraPivot->AttachChild(FDAIBallCameraPoint);
     FDAIBallCameraPoint->SetPosition(0, 0, -19.0f);
     for (int plume = 1; plume <= RCSPlumeCount; ++plume) {
@@ -92,6 +101,18 @@ inline void BuildScene() {
     (*root)->SetRotation(0, 0, 0);
   for (int plume = 1; plume <= RCSPlumeCount; ++plume)
     RCSPlumes[static_cast<size_t>(plume)]->Enable(false);
+}
+
+// Drops what BuildScene and SetGround made on a fixture's engine, before that engine goes.
+inline void ReleaseScene() {
+  LandTiles[0].reset();
+  AttitudeMeasureSurface.reset();
+  TerrainPatchSurface.reset();
+  for (const char* light : {"ContactLight", "Des_Qty"}) CockpitPartMeshes.erase(light);
+  for (auto* meshes : {&DescentLegShadowMeshes, &DescentLegMeshes, &ShadowBlobMeshes})
+    for (MeshPtr& mesh : *meshes) mesh.reset();
+  for (MeshPtr& mesh : RCSPlumes) mesh.reset();
+  for (MeshPtr* root : SceneMeshes()) root->reset();
 }
 
 // The shipped Apollo 11 scenario, its LM level and at rest `heightFeet` above ground at world

@@ -50,7 +50,7 @@ TEST_F(InstrumentLayoutFile, ReadsEachKeyIntoItsField) {
   EXPECT_FALSE(AutoThrottleOn);
   EXPECT_EQ(PGNSSwitch.SwitchPosition, 2);
   EXPECT_EQ(RateScaleSwitch.SwitchPosition, 4);
-  EXPECT_EQ(DeadbandSwitch.SwitchPosition, 1);  // beyond any integer: kept
+  EXPECT_EQ(DeadbandSwitch.SwitchPosition, 0);  // beyond any integer: the default
 }
 
 TEST_F(InstrumentLayoutFile, ShippedLayoutPlacesEveryItemOnTheScreen) {

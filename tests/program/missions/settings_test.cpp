@@ -335,6 +335,74 @@ TEST_F(SettingsFile, NumbersThatAreNotFiniteOrDoNotFitReadAsTheirDefaultWithALin
   }
 }
 
+// An integer that does not fit takes its default, not the value it had before; the layout's
+// switches likewise.
+TEST_F(SettingsFile, IntegersThatDoNotFitTakeTheirDefaultWithALine) {
+  const SavedVariables saved(InstrumentLayout);
+  const struct {
+    const char* section;
+    const char* key;
+    std::function<int32_t()> read;
+    int32_t expected;
+    int32_t before = 3;  // a value the key keeps
+  } keys[] = {
+      {"Graphic Settings", "Video Mode", [] { return VideoMode; }, 27},
+      {"Graphic Settings", "Terrain Flash", [] { return RenderDetail; }, 1, 2},
+      {"Graphic Settings", "Land Precision", [] { return LandPrecision; }, 4},
+      {"Miscellaneous", "DetailTextureMode", [] { return DetailTextureMode; }, 5},
+      {"Miscellaneous", "Startup View", [] { return StartupView; }, 4},
+      {"Miscellaneous", "Star Size", [] { return StarSize; }, 2},
+      {"Miscellaneous", "Star Brightness", [] { return StarBrightness; }, 3},
+      {"Miscellaneous", "Movie Width", [] { return MovieWidth; }, 704},
+      {"Miscellaneous", "Movie Height", [] { return MovieHeight; }, 480},
+      {"Miscellaneous", "Number of Rocks", [] { return RockCount; }, 40},
+      {"Miscellaneous", "Rock Graphic", [] { return RockGraphic; }, 75},
+      {"Miscellaneous", "RCSVolume", [] { return RCSVolume; }, 50},
+      {"Miscellaneous", "MasterVolume", [] { return MasterVolume; }, 100},
+      {"Advanced Graphic Settings", "3D Texture Filter", [] { return TextureFilter3D; }, 2},
+      {"Advanced Graphic Settings", "2D Texture Filter", [] { return TextureFilter2D; }, 2},
+      {"Switch Deadband", "Switch Position", [] { return DeadbandSwitch.SwitchPosition; }, 0},
+  };
+  const auto writeAll = [&](const char* text) {
+    std::string settings, layout;
+    std::string_view section;
+    for (const auto& k : keys) {
+      std::string& file = std::string_view(k.section).starts_with("Switch") ? layout : settings;
+      if (k.section != section) file += std::string("[") + k.section + "]\n";
+      section = k.section;
+      file += std::string(k.key) + "=" + (text != nullptr ? text : std::to_string(k.before)) + "\n";
+    }
+    WriteSettings(settings);
+    folder_.WriteFile("Instruments.ini", layout);
+  };
+  for (const char* text : {"1E10", "-3E9"}) {
+    writeAll(nullptr);
+    LoadSettings();
+    LoadInstrumentLayout();
+    for (const auto& k : keys) ASSERT_EQ(k.read(), k.before) << k.key;
+    writeAll(text);
+    const MessageBoxesShown shown;
+    std::ostringstream log;
+    std::streambuf* const oldLog = std::clog.rdbuf(log.rdbuf());
+    LoadSettings();
+    LoadInstrumentLayout();
+    std::clog.rdbuf(oldLog);
+    std::vector<std::string> lines;
+    for (const auto& k : keys) {
+      EXPECT_EQ(k.read(), k.expected) << k.key << "=" << text;
+      if (!std::string_view(k.section).starts_with("Switch")) {
+        lines.push_back(std::string(k.section) + " = " + text);
+      }
+    }
+    std::vector<std::string> prompts;
+    for (const auto& box : shown()) prompts.push_back(box.prompt);
+    EXPECT_EQ(prompts, lines) << "one box for each key of the settings, in the order read";
+    EXPECT_NE(log.str().find(std::string("Switch Deadband: Switch Position=") + text),
+              std::string::npos)
+        << log.str();
+  }
+}
+
 TEST_F(SettingsFile, NoDisplayModeToSelectIsNoError) {
   DriverDialog->cboGroup(2).Clear();
   LoadSettings();
