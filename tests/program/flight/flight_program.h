@@ -51,6 +51,15 @@ class ProgramTest : public ::testing::Test {
       if (launcher.Combo2.List(i) == flight) launcher.Combo2.UserChoose(i);
   }
 
+  // The program folder becomes a copy of `folder` (without any executable in it).
+  void UseProgramFolder(const std::filesystem::path& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
+      std::filesystem::remove_all(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      if (entry.path().filename() != "marovin")
+        CopyFolder(entry.path(), folder_.Path() / entry.path().filename());
+  }
+
   // A click that runs as the user's next action, after the watcher's turn: a click that starts a
   // flight returns only when the flight ends.
   static void ClickLater(forms::Control& button) {

@@ -19,7 +19,13 @@ namespace {
 using namespace std::chrono_literals;
 using flight_program::ProgramTest;
 
-class FlightRun : public ProgramTest {};
+class FlightRun : public ProgramTest {
+ public:
+  using ProgramTest::Choose;
+  using ProgramTest::ClickLater;
+  using ProgramTest::RunWatching;
+  const TempFolder& Folder() const { return folder_; }
+};
 
 // What the watcher saw of a flight.
 struct Flight {
@@ -49,23 +55,23 @@ void StartProgram() {
   Engine->SetFramePacing(std::chrono::nanoseconds(1s) / 60);
 }
 
-TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
+void FlyShortFlightP66ToTouchdown(FlightRun& test) {
   StartProgram();
-  Choose("Apollo 11", "Short Flight P66");
+  FlightRun::Choose("Apollo 11", "Short Flight P66");
   Flight flight;
   bool continued = false;
   bool exited = false;
-  RunWatching([&] {
+  test.RunWatching([&] {
     if (!continued) {
       continued = true;
-      ClickLater(DriverDialog->Command_Continue);
+      FlightRun::ClickLater(DriverDialog->Command_Continue);
       return true;
     }
     if (exited) {
       if (!DriverDialog->Visible()) return true;
       EXPECT_FALSE(Main_Display->Visible());
       EXPECT_FALSE(Main_Display->TimerAverage.Enabled());
-      ClickLater(DriverDialog->Command_Quit);
+      FlightRun::ClickLater(DriverDialog->Command_Quit);
       return false;
     }
     if (!RunFlag || !LandTiles[0]) return true;
@@ -92,7 +98,7 @@ TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
     return true;
   });
   EXPECT_TRUE(forms::ProgramHasEnded());
-  EXPECT_NE(folder_.ReadFile("Marovin.ini").find("[Window]"), std::string::npos)
+  EXPECT_NE(test.Folder().ReadFile("Marovin.ini").find("[Window]"), std::string::npos)
       << "the settings are saved with the window";
   EXPECT_TRUE(flight.flybyEnded);
   EXPECT_GT(flight.frames, 1000) << "the descent takes thousands of frames";
@@ -103,6 +109,18 @@ TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
   EXPECT_LE(flight.tilesMisplaced, 1) << "a tile lags the LM by at most the first frame";
   EXPECT_NEAR(flight.altitude, 0.0f, 3.0f);
   EXPECT_GT(flight.missionTime, 10000.0);
+}
+
+TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
+  FlyShortFlightP66ToTouchdown(*this);
+}
+
+// The same on the default program folder that the build makes, once it holds the scene's files.
+TEST_F(FlightRun, ShortFlightP66FliesToTouchdownOnTheDefaultProgramFolder) {
+  if (!std::filesystem::is_directory(std::filesystem::path(MAROVIN_PROGRAM_FOLDER) / "Models"))
+    GTEST_SKIP() << "the default program folder has no models yet";
+  UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
+  FlyShortFlightP66ToTouchdown(*this);
 }
 
 // Flight after flight from the launcher: the same flight again, the Orbital mission and back, each

@@ -81,6 +81,11 @@ inline std::filesystem::path MissingFile(const std::string& error, const std::st
 }
 
 inline void CopyFolder(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (!std::filesystem::is_directory(from)) {
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+    return;
+  }
+  std::filesystem::create_directories(to);
   std::filesystem::copy(
       from, to,
       std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
