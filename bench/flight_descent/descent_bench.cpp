@@ -14,6 +14,7 @@
 #include "platform/forms/script.h"
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_programs.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/main_display.h"
 #include "program/missions/launcher_forms.h"
@@ -107,10 +108,10 @@ constexpr int32_t TimedBelowFeet = 150;  // the frames timed fly below this, wit
 constexpr int16_t MostRocks = 100;       // the launcher's rock slider at its end
 constexpr int16_t RealShadows = 3;       // the launcher's shadow slider at its end
 
-// Whole frames of the surface loop: the program started through its entry on the stand-in
-// folder, Short Flight P66 chosen with rocks and shadows, each frame timed from one yield of the
-// loop to the next once the LM is near the ground.
-void BM_WholeSurfaceFrame(benchmark::State& state) {
+// Flies an Apollo 11 flight through the program's entry on the stand-in folder, with rocks and
+// shadows, calling `frame` once per frame of the loop while the LM flies until it returns false;
+// then the flight goes back to the launcher and the program ends.
+void FlyThroughTheLoop(const char* flight, const std::function<bool()>& frame) {
   const std::filesystem::path& folder = flight_program::CompleteFolder();
   TempFolder copy;
   flight_program::CopyFolder(folder, copy.Path());
@@ -121,10 +122,9 @@ void BM_WholeSurfaceFrame(benchmark::State& state) {
   Main();
   Engine->SetFramePacing(std::chrono::nanoseconds(std::chrono::seconds(1)) / 60);
   DriverDialogForm& launcher = *DriverDialog;
-  for (auto [list, text] :
-       {std::pair{&launcher.Combo1, "Apollo 11"}, std::pair{&launcher.Combo2, "Short Flight P66"}})
+  for (auto [list, text] : {std::pair{&launcher.Combo1, "Apollo 11"}, {&launcher.Combo2, flight}})
     for (int16_t i = 0; i < list->ListCount(); ++i)
-      if (list->List(i) == text) list->UserChoose(i);
+      if (list->List(i) == std::string(text)) list->UserChoose(i);
   launcher.HScrollRocks.SetValue(MostRocks);
   launcher.HScroll2.SetValue(RealShadows);
   forms::script::PostUserAction([&launcher] { launcher.Command_Continue.UserClick(); });
@@ -135,14 +135,11 @@ void BM_WholeSurfaceFrame(benchmark::State& state) {
       launcher.Command_Quit.UserClick();
       return;
     }
-    if (!leaving && RunFlag && ControlsActive && AltitudeFeet < TimedBelowFeet) {
-      if (Landed) state.SkipWithError("the LM landed before the frames were timed");
-      if (Landed || !state.KeepRunning()) {
-        leaving = true;
-        ExitRequest = 1;
-        RunFlag = false;
-        Main_Display->Timer_Test_Exit.SetEnabled(true);
-      }
+    if (!leaving && RunFlag && ControlsActive && !IntroFlyby && !frame()) {
+      leaving = true;
+      ExitRequest = 1;
+      RunFlag = false;
+      Main_Display->Timer_Test_Exit.SetEnabled(true);
     }
     if (!RunFlag) clock.Advance(std::chrono::milliseconds(1));
     forms::script::PostUserAction(*watch);
@@ -152,6 +149,48 @@ void BM_WholeSurfaceFrame(benchmark::State& state) {
   flight_program::EndProgram();
   forms::UseClock(nullptr);
 }
+
+// Whole frames of the surface loop in Short Flight P66, each timed from one yield of the loop to
+// the next once the LM is near the ground.
+void BM_WholeSurfaceFrame(benchmark::State& state) {
+  FlyThroughTheLoop("Short Flight P66", [&state] {
+    if (AltitudeFeet >= TimedBelowFeet) return true;
+    if (Landed) {
+      state.SkipWithError("the LM landed before the frames were timed");
+      return false;
+    }
+    return state.KeepRunning();
+  });
+}
 BENCHMARK(BM_WholeSurfaceFrame)->Iterations(2000);
+
+// The P63 descent through the real loop with a scripted pilot: the commanded rate as above, P64
+// near 7,000 ft and the low gate to P66, its figures printed beside the first landing's.
+void BM_P63DescentThroughTheLoop(benchmark::State& state) {
+  for (auto _ : state) {
+    Figures figures;
+    FlyThroughTheLoop("Powered Descent P63", [&figures] {
+      const double seconds = MissionTime / 1000.0;
+      CommandedVerticalRate =
+          -std::clamp(AltitudeAboveGround / DescentTimeConstant, SlowestDescent, FastestDescent);
+      if (CurrentProgram == P63 && AltitudeAboveGround <= LowGateFeet) {
+        StartP64();
+        figures.lowGateSeconds = seconds;
+        figures.lowGateRate = -LMVelocity.y;
+      }
+      figures.touchdownSeconds = seconds;
+      figures.fuelLeft = Fuel;
+      figures.crashed = Crashed;
+      return !Landed && seconds < LongestFlight;
+    });
+    std::printf("                      P63 loop   first landing\n");
+    std::printf("P64 (7000 ft)        %7.0f s        ~506 s\n", figures.lowGateSeconds);
+    std::printf("descent rate there   %7.0f ft/s     ~125 ft/s\n", figures.lowGateRate);
+    std::printf("touchdown            %7.0f s        ~756 s%s\n", figures.touchdownSeconds,
+                figures.crashed ? "  (crashed)" : "");
+    std::printf("fuel left            %7.0f lb\n", static_cast<double>(figures.fuelLeft));
+  }
+}
+BENCHMARK(BM_P63DescentThroughTheLoop)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
