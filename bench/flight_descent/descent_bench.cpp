@@ -108,13 +108,19 @@ constexpr int32_t TimedBelowFeet = 150;  // the frames timed fly below this, wit
 constexpr int16_t MostRocks = 100;       // the launcher's rock slider at its end
 constexpr int16_t RealShadows = 3;       // the launcher's shadow slider at its end
 
-// Flies an Apollo 11 flight through the program's entry on the stand-in folder, with rocks and
+// Flies an Apollo 11 flight through the program's entry on a program folder, with rocks and
 // shadows, calling `frame` once per frame of the loop while the LM flies until it returns false;
 // then the flight goes back to the launcher and the program ends.
 void FlyThroughTheLoop(const char* flight, const std::function<bool()>& frame) {
-  const std::filesystem::path& folder = flight_program::CompleteFolder();
+  // The default program folder once the build has made its scene files, whose landscape reaches
+  // as far as the P63 descent flies; else the stand-in folder.
+  const std::filesystem::path built = MAROVIN_PROGRAM_FOLDER;
+  const bool useBuilt = std::filesystem::is_directory(built / "Models");
+  const std::filesystem::path& folder = useBuilt ? built : flight_program::CompleteFolder();
   TempFolder copy;
-  flight_program::CopyFolder(folder, copy.Path());
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename() != "marovin")
+      flight_program::CopyFolder(entry.path(), copy.Path() / entry.path().filename());
   win::SetAppPath(copy.Path().string());
   forms::VirtualClock clock;
   forms::UseClock(&clock);
