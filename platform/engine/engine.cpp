@@ -93,6 +93,7 @@ void Engine::Init(forms::Form& window, bool windowed, int32_t& result) {
   }
   timerOrigin_ = lastFrame_ = forms::Now();
   elapsedMs_ = 0;
+  recentCount_ = recentNext_ = 0;
   result = 0;
   ListenToWindow(true);
   WriteLog("Engine started on a " + std::to_string(width_) + " x " + std::to_string(height_) +
@@ -128,7 +129,10 @@ void Engine::SetColourAndRange(uint32_t shadowColour, float range) {
 float Engine::GetFrameRate() const {
   // A frame that took no measurable time counts as one millisecond, so callers can divide by it.
   constexpr float kShortestFrameMs = 1.0f;
-  return 1000.0f / std::max(elapsedMs_, kShortestFrameMs);
+  float sum = 0;
+  for (size_t i = 0; i < recentCount_; ++i) sum += recentMs_[i];
+  const float mean = recentCount_ == 0 ? 0 : sum / static_cast<float>(recentCount_);
+  return 1000.0f / std::max(mean, kShortestFrameMs);
 }
 
 int32_t Engine::GetRunTime() const {
@@ -138,6 +142,7 @@ int32_t Engine::GetRunTime() const {
 void Engine::RestartTimer(int32_t) {
   timerOrigin_ = lastFrame_ = forms::Now();
   elapsedMs_ = 0;
+  recentCount_ = recentNext_ = 0;
 }
 
 bool Engine::IsWindowActive() const {
@@ -156,9 +161,13 @@ void Engine::RenderToScreen() {
     if (const float black = effect_->Blackness(); black > 0) backend_->DrawFade(black);
   }
   backend_->Present();
+  if (pacing_ > forms::Duration::zero()) forms::CurrentClock().SkipAhead(pacing_);
   const forms::Duration now = forms::Now();
   elapsedMs_ = Milliseconds(now - lastFrame_);
   lastFrame_ = now;
+  recentMs_[recentNext_] = elapsedMs_;
+  recentNext_ = (recentNext_ + 1) % kMeanFrames;
+  recentCount_ = std::min(recentCount_ + 1, kMeanFrames);
 }
 
 void Engine::PresentToWindow(uintptr_t window, int32_t width, int32_t height) {

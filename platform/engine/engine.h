@@ -6,6 +6,7 @@
 // virtual clock see it in GetElapsedTime and GetRunTime.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -96,9 +97,14 @@ class Engine {
   float ShadowRange() const { return shadowRange_; }
 
   // Frame timing: the time between the last two presented frames [ms], and the time since Init
-  // or RestartTimer [ms].
+  // or RestartTimer [ms]. The frame rate is that of the mean of the recent frames, so that one
+  // slow frame does not make the rate jump.
   float GetElapsedTime() const { return elapsedMs_; }
   float GetFrameRate() const;
+  // Headless pacing: each present moves a virtual clock on by one frame of this length, so that a
+  // flight without a display runs in simulated time as fast as the machine allows. A real clock
+  // is not moved; zero turns the pacing off.
+  void SetFramePacing(forms::Duration frame) { pacing_ = frame; }
   int32_t GetRunTime() const;
   void RestartTimer(int32_t);
   bool IsWindowActive() const;
@@ -188,6 +194,12 @@ class Engine {
   forms::Duration timerOrigin_{};
   forms::Duration lastFrame_{};
   float elapsedMs_ = 0;
+  // The lengths of the recent frames [ms], oldest overwritten first.
+  static constexpr size_t kMeanFrames = 30;
+  std::array<float, kMeanFrames> recentMs_{};
+  size_t recentCount_ = 0;
+  size_t recentNext_ = 0;
+  forms::Duration pacing_{};
   NameTable<Texture> textures_;
   NameTable<Material> materials_;
   NameTable<Font> fonts_;

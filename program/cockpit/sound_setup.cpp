@@ -337,13 +337,6 @@ void StopMusic() {
   }
 }
 
-void StopAllSounds() {
-  ForEachSound([](const SoundObject& buffer) {
-    if (IsPlaying(buffer)) buffer->Stop();
-  });
-  StopMusic();
-}
-
 void PlayCrashSound() { Play(BoomSound); }
 
 void PlaySeparationSound() {

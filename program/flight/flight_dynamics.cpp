@@ -51,9 +51,9 @@ struct FootpadRule {
 const std::array<FootpadRule, FootpadCount>& FootpadRules() {
   static const std::array<FootpadRule, FootpadCount> rules{{
       {2, {0.0f, 0.0f, static_cast<float>(LegSideShift)}, &RollAxis, 1.0},
-      {3, {static_cast<float>(-LegSideShift), 0.0f, 0.0f}, &PitchAxis, 1.0},
+      {3, {static_cast<float>(-LegSideShift), 0.0f, 0.0f}, &PitchAxis, -1.0},
       {0, {0.0f, 0.0f, static_cast<float>(-LegSideShift)}, &RollAxis, -1.0},
-      {1, {static_cast<float>(LegSideShift), 0.0f, 0.0f}, &PitchAxis, -1.0},
+      {1, {static_cast<float>(LegSideShift), 0.0f, 0.0f}, &PitchAxis, 1.0},
   }};
   return rules;
 }
@@ -305,16 +305,17 @@ void CrashLM() {
   Main_Display->TimerExplosion.SetEnabled(true);
 }
 
+void UpdateFuelPercent(double descentFullTank) {
+  const double full = AscentStageFlying ? AscentFullTank : descentFullTank;
+  FuelPercent = static_cast<float>(Fuel * 100.0 / full);
+}
+
 void BurnFuel() {
   if (!ControlsActive) return;
   const double dt = FrameTimeSec;
-  if (AscentStageFlying) {
-    Fuel = static_cast<float>(Fuel - dt * AscentBurnRate * ThrustAverage);
-    FuelPercent = static_cast<float>(Fuel * 100.0 / AscentFullTank);
-  } else {
-    Fuel = static_cast<float>(Fuel - dt * DescentBurnRate * ThrustAverage);
-    FuelPercent = static_cast<float>(Fuel * 100.0 / DescentFullTank);
-  }
+  const double rate = AscentStageFlying ? AscentBurnRate : DescentBurnRate;
+  Fuel = static_cast<float>(Fuel - dt * rate * ThrustAverage);
+  UpdateFuelPercent(DescentFullTank);
   if (FuelPercent < LowFuelPercent) ShowLowFuelLight();
   if (Fuel < 0.0f) {
     Fuel = 0.0f;

@@ -34,6 +34,8 @@ void ProcessFootpads();
 void TakeBackLastStep();
 // The crash: the LM stops where it is, the engine is off and the views turn to the crash site.
 void CrashLM();
+// FuelPercent of the stage that flies, the descent stage's full at `descentFullTank` pounds.
+void UpdateFuelPercent(double descentFullTank);
 // Fuel used by the engine over FrameTimeSec, and the cut-off when the tank is empty.
 void BurnFuel();
 

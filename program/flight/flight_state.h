@@ -59,7 +59,7 @@ inline TimeRecord TimeToAscentIgnition;
 inline bool AutoThrottleOn = false;
 inline float CaptureFrameRate = 0.0f;  // frames per second of the movie capture
 
-// The main window's placement, pixels.
+// The main window's placement in a window, twips.
 inline int32_t WindowLeft = 0;
 inline int32_t WindowTop = 0;
 inline int32_t WindowWidth = 0;

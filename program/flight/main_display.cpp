@@ -54,19 +54,11 @@ constexpr uint32_t StagingBackColour = 0xFFFFFFFF;
 constexpr int32_t StagingMessageMs = 2000;
 constexpr int32_t AlreadyStagedText = 176;
 constexpr int32_t StagedText = 177;
-constexpr float StagingLength = 6.0f;     // seconds
 constexpr float StagingKick = 0.2f;       // ft/s up the LM's axis
 constexpr float AscentStageLift = -3.0f;  // world units
 constexpr float ParticleLife = 3.0f;      // seconds
 
 void OneShot(forms::Timer& timer) { timer.SetEnabled(false); }
-
-void StoreWindowSize(MainDisplayForm& form) {
-  ScreenHeight = form.ScaleHeight();
-  ScreenWidth = form.ScaleWidth();
-  ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
-  ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
-}
 
 void ReturnToFrameLoop() {
   if (MissionType == OrbitalMission)
@@ -152,6 +144,13 @@ void ExplosionTick(forms::Timer& timer) {
 }
 
 }  // namespace
+
+void StoreWindowSize(MainDisplayForm& form) {
+  ScreenHeight = form.ScaleHeight();
+  ScreenWidth = form.ScaleWidth();
+  ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
+  ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
+}
 
 MainDisplayForm::MainDisplayForm() : Form("Main_Display") {
   SetRenderSurface(true);
@@ -365,7 +364,7 @@ void StageAndAscend() {
     return;
   }
   ShowMessage(UiText[StagedText], StagingMessageMs, StagingBackColour, StagingTextColour);
-  StagingEffect = {true, 0.0f, StagingLength};
+  StagingEffect = {true, 0.0f, StagingSeconds};
   const Vector3 kick = PivotTransformVector({0.0f, StagingKick, 0.0f});
   OffsetLMMeshes(AscentStageLift);
   Fuel = AscentFuelMass;
@@ -388,6 +387,3 @@ void StageAndAscend() {
   forms::DoEvents();
   StartAscentExhaust(0.0f, 0.0f, 8.0f);
 }
-
-// The undocking belongs to the orbital flight; it does nothing until that is built.
-void Undock() {}

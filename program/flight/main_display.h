@@ -39,6 +39,11 @@ class MainDisplayForm : public forms::Form {
 
 inline forms::FormSlot<MainDisplayForm> Main_Display;
 
+// The length of the staging sequence that the frame loop shows, seconds.
+inline constexpr float StagingSeconds = 6.0f;
+
+// ScreenWidth, ScreenHeight and their scales from the form's inner size.
+void StoreWindowSize(MainDisplayForm& form);
 // Stops every timer of the main display but the callout timers and TimerMovie.
 void StopAllTimers();
 // The window's size and scale after a resize; re-enters the flight after a minimise.
@@ -52,5 +57,3 @@ void NewAscentParticle(Vector3& velocity, float& life);
 void StartAscentEngine();
 void StartDescentEngine();
 void StageAndAscend();
-// Lets the LM go from the command module.
-void Undock();

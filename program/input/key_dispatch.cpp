@@ -11,6 +11,7 @@
 #include "program/cockpit/dsky_programs.h"
 #include "program/cockpit/screen_messages.h"
 #include "program/cockpit/sound_setup.h"
+#include "program/flight/docking.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/input/flying.h"

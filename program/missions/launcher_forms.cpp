@@ -8,6 +8,7 @@
 #include "program/missions/launcher_services.h"
 #include "program/missions/mission_lists.h"
 #include "program/missions/missions_state.h"
+#include "program/missions/settings.h"
 #include "program/missions/star_sound_dialogs.h"
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
@@ -221,11 +222,7 @@ void Advanced_Command1_Click() {
   DisplayFPS = form.Check3.Value() == forms::Control::kChecked;
   SetVsync = form.Check4.Value() == forms::Control::kChecked;
   SpecularLighting = form.Check5.Value() == forms::Control::kChecked;
-  const std::string& texture = form.Combo2.Text();
-  if (texture == "16 Bit") TextureMode = 0;
-  if (texture == "32 Bit") TextureMode = 1;
-  if (texture == "Compressed") TextureMode = 2;
-  if (texture == "Auto (Best)" || texture == "Auto") TextureMode = 3;
+  SetValueByText(TextureMode, form.Combo2.Text(), TextureModeTexts);
   SetDepthBuffer = form.Combo3.Text() == "W-Buffer" ? 2 : 1;
   const std::string& samples = form.Combo4.Text();
   const bool numbered = !samples.empty() && samples.size() <= 2 &&

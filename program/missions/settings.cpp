@@ -52,22 +52,13 @@ class SectionSteps {
   std::string section_;
 };
 
-// The number-to-text table of a combo box's text; a value it lacks leaves the text.
-struct ValueText {
-  int32_t Value;
-  const char* Text;
-};
-
+// Sets the combo box's text to the table's text of the value; a value it lacks leaves the text.
 template <size_t N>
 void SetTextByValue(forms::Control& combo, int32_t value, const ValueText (&table)[N]) {
   for (const ValueText& entry : table) {
     if (entry.Value == value) combo.SetText(entry.Text);
   }
 }
-
-constexpr ValueText FilterTexts[] = {{0, "Nearestpoint"}, {1, "Bilinear"},  {2, "Trilinear"},
-                                     {3, "Anisotropic"},  {4, "Flatcubic"}, {5, "Gaussiancubic"},
-                                     {6, "None"}};
 
 void SelectVideoMode() {
   forms::Control& modes = DriverDialog->cboGroup(2);
@@ -143,11 +134,7 @@ void ReadMiscellaneous(const ProfileFile& file) {
   const char* const section = MiscSection;
   const SectionSteps run(file, section);
   run([&] { DetailTextureMode = file.Whole(section, "DetailTextureMode", "5"); });
-  run([&] {
-    constexpr ValueText modes[] = {
-        {4, "Modulate"}, {5, "Modulate2x"}, {7, "Add"}, {8, "AddSigned"}, {10, "Subtract"}};
-    SetTextByValue(Advanced->Combo6, DetailTextureMode, modes);
-  });
+  run([&] { SetTextByValue(Advanced->Combo6, DetailTextureMode, DetailTextureTexts); });
   run([&] { StartupView = file.Short(section, "Startup View", "4"); });
   run([&] {
     if (StartupView >= 1 && StartupView <= 9) {

@@ -24,6 +24,32 @@
 // put there.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The numbers of the advanced graphics' texts: the combo boxes show the text, the settings keep the
+// number.
+struct ValueText {
+  int32_t Value;
+  const char* Text;
+};
+inline constexpr ValueText FilterTexts[] = {
+    {0, "Nearestpoint"}, {1, "Bilinear"},      {2, "Trilinear"}, {3, "Anisotropic"},
+    {4, "Flatcubic"},    {5, "Gaussiancubic"}, {6, "None"}};
+inline constexpr ValueText DetailTextureTexts[] = {
+    {4, "Modulate"}, {5, "Modulate2x"}, {7, "Add"}, {8, "AddSigned"}, {10, "Subtract"}};
+inline constexpr ValueText TextureModeTexts[] = {
+    {0, "16 Bit"}, {1, "32 Bit"}, {2, "Compressed"}, {3, "Auto (Best)"}, {3, "Auto"}};
+
+// The number of the text in the table into `value`; a text it lacks leaves the value.
+template <size_t N>
+void SetValueByText(int32_t& value, const std::string& text, const ValueText (&table)[N]) {
+  for (const ValueText& entry : table) {
+    if (text == entry.Text) value = entry.Value;
+  }
+}
+
 // Reads the settings file into the settings variables and the launcher's controls. A value that
 // does not fit its variable or its control shows the section and the text read in a message box
 // (the variable then takes its default, a control keeps what it showed); the other keys are still

@@ -1,5 +1,16 @@
 #include "program/scene/scene_services.h"
 
-void UpdateEngineWindowSize() {}
-void SetEngineWindowed() {}
-void ReleaseInputDevices() {}
+#include "program/scene/engine_objects.h"
+
+void UpdateEngineWindowSize() {
+  int32_t unused = 0;
+  if (Engine) Engine->UpdateWindowSize(unused);
+}
+
+void SetEngineWindowed() {
+  if (Engine) Engine->SetWindowedFlag(true);
+}
+
+void ReleaseInputDevices() {
+  if (InputEngine) InputEngine->ReleaseDevices();
+}

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/forms/script.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/input/joystick_assign.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/startup_state.h"
@@ -22,6 +23,19 @@ inline void UnloadLauncherDialogs() {
   JoystickAssign.Unload();
   LanguageChanging = false;
 }
+
+// The launcher's load starts the engine, once in the program's life. A test of the dialogs has no
+// scene to start it on, so while it holds one of these the engine counts as started already.
+class EngineStartedElsewhere {
+ public:
+  EngineStartedElsewhere() : was_(EngineInitialised) { EngineInitialised = true; }
+  ~EngineStartedElsewhere() { EngineInitialised = was_; }
+  EngineStartedElsewhere(const EngineStartedElsewhere&) = delete;
+  EngineStartedElsewhere& operator=(const EngineStartedElsewhere&) = delete;
+
+ private:
+  bool was_;
+};
 
 // The message boxes shown since it was made.
 class MessageBoxesShown {

@@ -37,6 +37,41 @@ TEST_F(EngineTest, FrameTimesFollowTheWindowSystemsClock) {
   EXPECT_EQ(engine.GetRunTime(), 500);
 }
 
+// One slow frame among fast ones moves the rate a little, not to the slow frame's own rate; a
+// restart of the timer forgets the frames before it.
+TEST_F(EngineTest, FrameRateIsThatOfTheMeanOfRecentFrames) {
+  for (int i = 0; i < 29; ++i) {
+    clock.Advance(milliseconds(10));
+    engine.RenderToScreen();
+  }
+  EXPECT_FLOAT_EQ(engine.GetFrameRate(), 100);
+  clock.Advance(milliseconds(300));
+  engine.RenderToScreen();
+  EXPECT_FLOAT_EQ(engine.GetFrameRate(), 1000.0f / ((29 * 10 + 300) / 30.0f));
+  // The slow frame leaves the mean once enough frames follow it.
+  for (int i = 0; i < 30; ++i) {
+    clock.Advance(milliseconds(20));
+    engine.RenderToScreen();
+  }
+  EXPECT_FLOAT_EQ(engine.GetFrameRate(), 50);
+  engine.RestartTimer(0);
+  clock.Advance(milliseconds(40));
+  engine.RenderToScreen();
+  EXPECT_FLOAT_EQ(engine.GetFrameRate(), 25);
+}
+
+// Paced, every present is one frame later on the virtual clock, with no one moving it.
+TEST_F(EngineTest, PacingMovesTheVirtualClockOneFramePerPresent) {
+  engine.SetFramePacing(milliseconds(16));
+  engine.RenderToScreen();
+  engine.RenderToScreen();
+  EXPECT_FLOAT_EQ(engine.GetElapsedTime(), 16);
+  EXPECT_EQ(engine.GetRunTime(), 32);
+  engine.SetFramePacing({});
+  engine.RenderToScreen();
+  EXPECT_FLOAT_EQ(engine.GetElapsedTime(), 0);
+}
+
 // The mouse reaches the program in the window's pixels; picks need the back buffer's.
 TEST_F(EngineTest, WindowPointsMapToTheBackBufferPixelShownThere) {
   float x = 100, y = 50;

@@ -226,24 +226,6 @@ TEST_F(SoundSetup, StopsTheMusicOnlyWithSoundOn) {
   EXPECT_TRUE(MusicPlayer->Playing());
 }
 
-TEST_F(SoundSetup, StopAllSoundsStopsEverySoundAndTheMusic) {
-  CreateSounds();
-  PlayRCSLoopSound();
-  PlaySeparationSound();
-  PlayCrashSound();
-  AltitudeCallSounds[0]->Play();
-  EXPECT_TRUE(RCSLoopSound->Looping());
-  EXPECT_TRUE(DescentEngineSound->Looping());
-  for (const SoundObject* buffer :
-       {&RCSLoopSound, &SeparationSound, &DescentEngineSound, &BoomSound, &AltitudeCallSounds[0]})
-    EXPECT_TRUE(Playing(*buffer));
-  StopAllSounds();
-  for (const SoundObject* buffer :
-       {&RCSLoopSound, &SeparationSound, &DescentEngineSound, &BoomSound, &AltitudeCallSounds[0]})
-    EXPECT_FALSE(Playing(*buffer));
-  EXPECT_FALSE(MusicPlayer->Playing());
-}
-
 TEST_F(SoundSetup, PhaseClipsPlayOnceAProgramRun) {
   CreateSounds();
   auto& clips = MissionVoiceSounds;

@@ -159,7 +159,8 @@ TEST(FlightDynamics, TippingRollsOnTheZPadsAndPitchesOnTheXPads) {
   ProcessFootpads();
   EXPECT_TRUE(PadDown[1]);
   EXPECT_FALSE(PadDown[3]);
-  EXPECT_NEAR(PitchAxis.Rate, -2.0 * 0.7 / 12.0, 1e-3);
+  // The pitch turns the raised pad 3 (-x) down, as the roll turns the raised pad 2 down.
+  EXPECT_NEAR(PitchAxis.Rate, 2.0 * 0.7 / 12.0, 1e-3);
   EXPECT_EQ(RollAxis.Rate, 0.0f);
 }
 

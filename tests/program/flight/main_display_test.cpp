@@ -7,6 +7,7 @@
 
 #include "headless_lm.h"
 #include "platform/forms/event_pump.h"
+#include "platform/forms/script.h"
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/input/input_state.h"
@@ -220,17 +221,23 @@ TEST_F(MainDisplay, ExitRequestsStopTheTimersAndReturnToTheLauncherOrRestartLate
   EXPECT_FALSE(form.Timer_Test_Exit.Enabled());
   ShowLauncherAfterFlight = nullptr;
 
-  ReplayPlayback = true;
-  ExitRequest = 3;
-  form.Timer_Test_Exit.SetEnabled(true);
-  clock.Advance(10ms);
-  forms::DoEvents();
-  EXPECT_FALSE(ReplayPlayback);
-  ExitRequest = 2;
-  form.Timer_Test_Exit.SetEnabled(true);
-  clock.Advance(10ms);
-  forms::DoEvents();
-  EXPECT_TRUE(ReplayPlayback);
+  {
+    // Inside a handler, as a flight's frame is, the next flight waits for the outermost loop.
+    forms::detail::HandlerScope frame;
+    ReplayPlayback = true;
+    ExitRequest = 3;
+    form.Timer_Test_Exit.SetEnabled(true);
+    clock.Advance(10ms);
+    forms::DoEvents();
+    EXPECT_FALSE(ReplayPlayback);
+    ExitRequest = 2;
+    form.Timer_Test_Exit.SetEnabled(true);
+    clock.Advance(10ms);
+    forms::DoEvents();
+    EXPECT_TRUE(ReplayPlayback);
+  }
+  // The deferred flights are not flown here: this test has no scene.
+  forms::script::StartAfresh();
 }
 
 TEST_F(MainDisplay, AFlightMinimisedInFullScreenResumesWhenRestored) {
@@ -244,6 +251,8 @@ TEST_F(MainDisplay, AFlightMinimisedInFullScreenResumesWhenRestored) {
   form.UserSetWindowState(forms::WindowState::Normal);
   EXPECT_TRUE(RunFlag);
   SimulationInitialised = false;
+  // The frame loop it re-enters is not flown here: this test has no scene.
+  forms::script::StartAfresh();
 }
 
 }  // namespace

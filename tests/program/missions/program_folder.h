@@ -8,6 +8,7 @@
 #include "program/missions/missions_state.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
+#include "tests/program/launcher_dialogs.h"
 #include "tests/program/saved_variables.h"
 
 class ProgramFolderTest : public ::testing::Test {
@@ -22,6 +23,7 @@ class ProgramFolderTest : public ::testing::Test {
   // launcher.
   SavedVariables saved_ =
       SavedVariables(CurrentLanguage, MissionName, FlightFile, MissionType, LandPrecision);
+  EngineStartedElsewhere engine_;
 };
 
 // A program folder with the scenario "Test" of the mission "Apollo 12" chosen, at high landscape

@@ -29,5 +29,6 @@ class StartupTest : public ::testing::Test {
  private:
   SavedVariables saved_ = SavedVariables(CurrentLanguage, HelpFilePath, UiText);
   MessageBoxesShown shown_;
+  EngineStartedElsewhere engine_;
   const forms::ScreenInfo screen_ = forms::Screen();
 };

@@ -1,0 +1,3 @@
+#include "program/cockpit/cockpit_services.h"
+
+void AnyViewFlagSet() {}

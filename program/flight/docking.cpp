@@ -1,0 +1,276 @@
+#include "program/flight/docking.h"
+
+#include <cmath>
+#include <exception>
+
+#include "platform/d3dx/math.h"
+#include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/screen_messages.h"
+#include "program/flight/flight_loop_state.h"
+#include "program/flight/flight_maths.h"
+#include "program/flight/flight_scene.h"
+#include "program/flight/flight_state.h"
+#include "program/missions/missions_state.h"
+#include "program/scene/engine_objects.h"
+#include "program/scene/placement.h"
+#include "program/startup/startup_state.h"
+
+namespace {
+
+using d3dx::D3DXVECTOR3;
+
+constexpr int32_t UndockText = 45;
+constexpr int32_t CaptureText = 195;
+constexpr int32_t TooSlowText = 196;
+constexpr int32_t AngleTooHighText = 197;
+constexpr int32_t RetractingText = 198;
+constexpr int32_t HardDockText = 199;
+constexpr int32_t OuchText = 200;
+constexpr int32_t AlreadyUndockedText = 203;
+constexpr int32_t MessageMs = 2000;
+constexpr uint32_t BlackText = 0xFF000000;
+constexpr uint32_t GreenBox = 0xFF00FF00;
+constexpr uint32_t OrangeBox = 0xFFFF8000;
+
+constexpr float ProbeHeightJoined = 6.54f;  // world units above the LM pivot
+constexpr float ProbeHeightAscent = 3.54f;
+constexpr float DrogueDepth = -12.2f;  // along the command module's z axis
+constexpr float ReachLength = -40.0f;
+constexpr float SidePointSpan = 10.0f;  // between points 0 and 2, and between 1 and 3
+constexpr float ConeDepth = 1.9f;       // axial distance at which the cone begins
+constexpr float ConeWidth = 0.9f;       // lateral tolerance at the cone's mouth
+constexpr float CaptureDepth = 1.2f;
+constexpr float ConeNarrowing = -0.7f;
+constexpr float OuchRange = 3.0f;
+constexpr float CaptureAngleLimit = 3.0f;   // degrees
+constexpr float CaptureSpeedLeast = 0.05f;  // world units per second
+constexpr float CaptureSpeedBoost = 0.1f;
+constexpr double CaptureBraking = 1.4;
+constexpr float RetractedDepth = 0.7f;
+constexpr float RetractionDone = 0.001f;
+constexpr float PullInPerSecond = 0.05f;  // world units per second
+constexpr float HardDockDepth = 0.12f;
+constexpr float PushDeadBand = 0.01f;
+constexpr float ToleranceTunnelSound = 0.1f;
+constexpr float BounceBack = 1.2f;
+constexpr float RefusalBounce = 1.6f;
+constexpr float UndockSpeed = 0.3f;  // world units per second
+
+constexpr Vector3 ContactPointsLocal[4] = {
+    {0.0f, 1.0f, 5.0f}, {-5.0f, 1.0f, 0.0f}, {0.0f, 1.0f, -5.0f}, {5.0f, 1.0f, 0.0f}};
+
+D3DXVECTOR3 D(const Vector3& v) { return {v.x, v.y, v.z}; }
+Vector3 V(const D3DXVECTOR3& v) { return {v.x, v.y, v.z}; }
+
+// The LM pivot sits at the render origin, so its transform of a point is its turn.
+D3DXVECTOR3 Pivot(const Vector3& local) { return D(PivotTransformVector(local)); }
+
+void Message(int32_t text, uint32_t box, uint32_t textColour) {
+  ShowMessage(UiText[static_cast<size_t>(text)], MessageMs, box, textColour);
+}
+
+// The docking step carries on past a failing sound call.
+void PlaySound(const SoundObject& sound) {
+  if (!SoundOn || !sound) return;
+  try {
+    sound->Play();
+  } catch (const std::exception&) {
+  }
+}
+
+bool Playing(const SoundObject& sound) {
+  int32_t status = 0;
+  if (sound) sound->IsPlaying(status);
+  return status == 1;
+}
+
+void StopSound(const SoundObject& sound) {
+  if (Playing(sound)) sound->Stop();
+}
+
+void SubtractVelocity(const Vector3& v, float factor = 1.0f) {
+  LMVelocity.x -= factor * v.x;
+  LMVelocity.y -= factor * v.y;
+  LMVelocity.z -= factor * v.z;
+}
+
+float AsinOf(float x) { return std::atan(x / std::sqrt(std::fabs(1.0f - x * x))); }
+
+// Inside the cone and captured: the probe goes in, is retracted, and latches.
+void RetractProbe(float axial, float vUp) {
+  ProbeInsertion = 1.0f - axial / CaptureDepth;
+  if (!ProbeRetracting) {
+    const float s = static_cast<float>(FrameTimeSec * CaptureDeceleration);
+    DockVelocityUp = V(Pivot({0.0f, s, 0.0f}));
+    SubtractVelocity(DockVelocityUp);
+    if (axial - RetractedDepth < RetractionDone) {
+      DockPush.y = 0.0f;
+      ProbeRetracting = true;
+      DockVelocityUp = V(Pivot({0.0f, vUp, 0.0f}));
+      SubtractVelocity(DockVelocityUp);
+      Message(RetractingText, GreenBox, BlackText);
+      PlaySound(DockBounceSound);
+    }
+    return;
+  }
+  // The pull-in is a speed, so it latches alike at any frame rate.
+  DockPush.y = FrameTimeSec * PullInPerSecond;
+  if (SoundOn && !Playing(TunnelScrapeSound)) PlaySound(TunnelScrapeSound);
+  if (axial < HardDockDepth) {
+    DockPush.y = 0.0f;
+    Docked = true;
+    StopSound(TunnelScrapeSound);
+    PlaySound(HardDockSound);
+    Message(HardDockText, GreenBox, BlackText);
+    LMVelocity = {};
+  }
+}
+
+// The cone wall pushes the probe back inside it along one side axis.
+void PushOffWall(float separation, float tolerance, float& push, const Vector3& velocity) {
+  if (separation > tolerance)
+    push = tolerance - separation;
+  else if (-tolerance > separation)
+    push = -(tolerance + separation);
+  else
+    return;
+  if (std::fabs(push) < PushDeadBand) push = 0.0f;
+  SubtractVelocity(velocity);
+}
+
+}  // namespace
+
+void UpdateDockingPoints() {
+  const float probeHeight = AscentStageFlying ? ProbeHeightAscent : ProbeHeightJoined;
+  DroguePoint = V(CommandModuleMesh->TransformVector({0.0f, 0.0f, DrogueDepth}));
+  ProbePoint = V(Pivot({0.0f, probeHeight, 0.0f}));
+  const float d = engine::EngineMathLibrary::Distance3D(D(DroguePoint), D(ProbePoint));
+  DockRangeRaw = DockAxialDistance = d;
+  ProbeReach = V(Pivot({}) - Pivot({0.0f, ReachLength, 0.0f}));
+  UpAxisUnit = {0.0f, 1.0f, 0.0f};
+  for (size_t i = 0; i < ContactPointsWorld.size(); ++i) {
+    ContactPointsWorld[i] = V(Pivot(ContactPointsLocal[i]));
+    ContactPointsShifted[i] = V(D(ContactPointsWorld[i]) + D(ProbeReach));
+  }
+}
+
+void UpdateDockingContact() {
+  if (Docked) return;
+  using engine::EngineMathLibrary;
+  DockPush = {};
+  const D3DXVECTOR3 sep = D(ProbePoint) - D(DroguePoint);
+  const float range = EngineMathLibrary::Distance3D(D(ProbePoint), D(DroguePoint));
+  const D3DXVECTOR3 up = Pivot({0.0f, 1.0f, 0.0f});
+  const D3DXVECTOR3 side = Pivot({1.0f, 0.0f, 0.0f});
+  const D3DXVECTOR3 fore = Pivot({0.0f, 0.0f, 1.0f});
+  const D3DXVECTOR3 v = D(LMVelocityWorld);
+  DockSpeed = EngineMathLibrary::VectorLength(v);
+
+  const float sepFore = EngineMathLibrary::DotProduct(sep, fore);
+  const float sepSide = EngineMathLibrary::DotProduct(sep, side);
+  const float axial = -EngineMathLibrary::DotProduct(sep, up);
+  float vUp = EngineMathLibrary::DotProduct(v, up);
+  const float vFore = EngineMathLibrary::DotProduct(v, fore);
+  const float vSide = EngineMathLibrary::DotProduct(v, side);
+  DockVelocityUp = V(Pivot({0.0f, vUp, 0.0f}));
+  DockVelocityFore = V(Pivot({0.0f, 0.0f, vFore}));
+  DockVelocitySide = V(Pivot({vSide, 0.0f, 0.0f}));
+
+  DockRangeFeet = range * WorldScale;
+  DockClosingAngleRate = 1000.0f * std::atan(vUp / range);
+  DockLateralAngleRate = 1000.0f * std::atan(vFore / range);
+  DockAzimuthAngle = static_cast<float>(DegreesPerRadian) * std::atan(sepFore / range);
+  DockElevationAngle = static_cast<float>(DegreesPerRadian) * std::atan(axial / range);
+
+  for (size_t k = 0; k < ContactPointDepth.size(); ++k) {
+    D3DXVECTOR3 local;
+    TransformPoint(local, *CommandModuleMesh, D(ContactPointsShifted[k]));
+    ContactPointDepth[k] = local.z;
+  }
+  const float tA = (ContactPointDepth[0] - ContactPointDepth[2]) / SidePointSpan;
+  const float tB = (ContactPointDepth[1] - ContactPointDepth[3]) / SidePointSpan;
+  DockPitchError = -static_cast<float>(DegreesPerRadian) * AsinOf(tB);
+  DockRollError = -static_cast<float>(DegreesPerRadian) * AsinOf(tA);
+
+  const auto squared = [](float x) { return x * x; };
+  const float a0 = EngineMathLibrary::Distance3D(D(DroguePoint), D(ContactPointsWorld[0]));
+  const float a2 = EngineMathLibrary::Distance3D(D(DroguePoint), D(ContactPointsWorld[2]));
+  const float a1 = EngineMathLibrary::Distance3D(D(DroguePoint), D(ContactPointsWorld[1]));
+  const float a3 = EngineMathLibrary::Distance3D(D(DroguePoint), D(ContactPointsWorld[3]));
+  const float half = SidePointSpan / 2.0f;
+  const float offA =
+      (squared(a0) - squared(a2) + squared(SidePointSpan)) / (2 * SidePointSpan) - half;
+  const float offB =
+      half - (squared(a1) - squared(a3) + squared(SidePointSpan)) / (2 * SidePointSpan);
+  const float lateral = std::sqrt(std::fabs(squared(offA) + squared(offB)));
+  DockAxialDistance = std::sqrt(std::fabs(squared(DockAxialDistance) - squared(lateral)));
+
+  const float f = std::clamp((DockAxialDistance - ConeDepth) / ConeNarrowing, 0.0f, 1.0f);
+  const float tolerance = ConeWidth - ConeWidth * f;
+
+  if (axial >= ConeDepth || lateral >= ConeWidth) {
+    DockContact = false;
+    CaptureSpeed = 0.0;
+    StopSound(TunnelScrapeSound);
+    if (axial < ConeDepth && std::fabs(DockRangeRaw) < OuchRange) {
+      Message(OuchText, RedBox, WhiteText);
+      PlaySound(DockBounceSound);
+      SubtractVelocity(DockVelocityUp, BounceBack);
+    }
+    return;
+  }
+  DockContact = true;
+  if (axial < CaptureDepth && vUp > 0.0f) {
+    if (!ProbeCaptured) {
+      // A misalignment either way refuses the capture.
+      if (std::fabs(DockPitchError) >= CaptureAngleLimit ||
+          std::fabs(DockRollError) >= CaptureAngleLimit) {
+        PlaySound(DockBounceSound);
+        SubtractVelocity(DockVelocityUp, RefusalBounce);
+        Message(AngleTooHighText, RedBox, WhiteText);
+        return;
+      }
+      if (vUp > CaptureSpeedLeast) {
+        ProbeCaptured = true;
+        PlaySound(DockBounceSound);
+        if (CaptureSpeed == 0.0) {
+          CaptureSpeed = vUp;
+          CaptureDeceleration = CaptureBraking * vUp * vUp;
+        }
+        DockPush.x = DockPush.z = 0.0f;
+        if (vUp < CaptureSpeedBoost) {
+          vUp = CaptureSpeedBoost;
+          DockVelocityUp = V(Pivot({0.0f, CaptureSpeedBoost, 0.0f}));
+          SubtractVelocity(DockVelocityUp, -1.0f);
+        }
+        Message(CaptureText, GreenBox, BlackText);
+      } else {
+        SubtractVelocity(DockVelocityUp);
+        Message(TooSlowText, RedBox, WhiteText);
+      }
+    }
+    // Only a captured probe is drawn in; a refused one stays where it is.
+    if (ProbeCaptured) RetractProbe(axial, vUp);
+  }
+  if (lateral > tolerance && !Docked) {
+    if (tolerance > ToleranceTunnelSound && !Playing(TunnelScrapeSound)) {
+      PlaySound(TunnelScrapeSound);
+      PlaySound(DockBounceSound);
+    }
+    PushOffWall(sepSide, tolerance, DockPush.x, DockVelocitySide);
+    PushOffWall(sepFore, tolerance, DockPush.z, DockVelocityFore);
+  }
+}
+
+void Undock() {
+  if (!Docked) {
+    Message(AlreadyUndockedText, OrangeBox, BlackText);
+    return;
+  }
+  Docked = ProbeCaptured = ProbeRetracting = false;
+  Message(UndockText, OrangeBox, BlackText);
+  PlaySound(HardDockSound);
+  StopSound(TunnelScrapeSound);
+  const D3DXVECTOR3 up = engine::EngineMathLibrary::Normalize(Pivot({0.0f, 1.0f, 0.0f}));
+  SubtractVelocity(V(up), UndockSpeed);
+}

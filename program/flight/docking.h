@@ -1,0 +1,11 @@
+// The docking of the LM with the command module in the Orbital mission: the probe, drogue and
+// side points each frame; contact inside the drogue cone, capture or refusal, the probe's
+// retraction and the hard dock, the cone wall's push; and the undocking command.
+#pragma once
+
+// Once per frame while the controls are active, before UpdateDockingContact.
+void UpdateDockingPoints();
+// The docking step; nothing while Docked.
+void UpdateDockingContact();
+// Separates a docked LM, which drifts off along its up axis.
+void Undock();

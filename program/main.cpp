@@ -1,0 +1,18 @@
+// The simulator: the Qt view, the program's entry in the executable's folder, then the event loop
+// until the program ends.
+#include "platform/engine_draw/library_backend.h"
+#include "platform/forms/forms.h"
+#include "platform/forms/qt_view.h"
+#include "program/flight/flight_loop_state.h"
+#include "program/startup/program_entry.h"
+
+int main(int argc, char** argv) {
+  if (!forms::StartQtView(argc, argv)) return 1;
+  EngineBackendMaker = engine::MakeDrawBackend;
+  try {
+    Main();
+  } catch (const forms::ProgramEnded&) {
+    return 0;
+  }
+  return forms::Run();
+}

@@ -1,0 +1,154 @@
+// The docking step flown frame by frame as the Orbital loop flies it: the LM at the render origin,
+// the command module moved against the LM's travel and the probe's push.
+#include "program/flight/docking.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_loop_state.h"
+#include "program/flight/flight_maths.h"
+#include "program/flight/flight_scene.h"
+#include "program/flight/flight_state.h"
+#include "program/scene/engine_objects.h"
+#include "program/startup/startup_state.h"
+#include "tests/program/flight/headless_lm.h"
+#include "tests/program/main_display_reload.h"
+#include "tests/program/saved_variables.h"
+
+namespace {
+
+constexpr float ProbeHeight = 6.54f;  // world units above the LM pivot
+constexpr float DrogueDepth = 12.2f;  // along the command module's axis
+constexpr float Frame = 1.0f / 60.0f;
+
+class Docking : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DropMainDisplay();
+    // The headless LM's engine objects and pivot, which live as long as the process.
+    headless::BuildScene();
+    CommandModuleMesh = Scene->CreateMesh("CM");
+    // The command module's axis stands along the world's y axis, its drogue above its middle.
+    CommandModuleMesh->SetRotation(static_cast<float>(Pi) / 2.0f, 0.0f, 0.0f);
+    const auto drogue = CommandModuleMesh->TransformVector({0.0f, 0.0f, -DrogueDepth});
+    if (drogue.y < 0.0f) CommandModuleMesh->SetRotation(-static_cast<float>(Pi) / 2.0f, 0.0f, 0.0f);
+    for (const auto& [id, text] : {std::pair{45, "Undock"},
+                                   {195, "Capture"},
+                                   {196, "Not enough speed for capture."},
+                                   {197, "No Capture - Angle too high."},
+                                   {198, "Retracting Probe..."},
+                                   {199, "Hard Dock!"},
+                                   {200, "Ouch!"},
+                                   {203, "You are aleady undocked."}})
+      UiText[static_cast<size_t>(id)] = text;
+    WorldScale = 1.45f;
+    SoundOn = false;
+    AscentStageFlying = false;
+    Docked = ProbeCaptured = ProbeRetracting = DockContact = false;
+    CaptureSpeed = CaptureDeceleration = 0.0;
+    MessageText[0].Text.clear();
+    ResetPivot();
+  }
+  void TearDown() override {
+    ResetPivot();
+    CommandModuleMesh->Destroy();
+    CommandModuleMesh.reset();
+    DropMainDisplay();
+  }
+
+  // The LM `gap` world units below the drogue, closing at `speed` world units a second.
+  static void Approach(float gap, float speed) {
+    CommandModuleMesh->SetPosition(0.0f, ProbeHeight + gap - DrogueDepth, 0.0f);
+    LMVelocity = {0.0, speed * static_cast<double>(WorldScale), 0.0};
+  }
+
+  // Flies frames as the Orbital loop does and gathers the channel-1 messages in order.
+  std::vector<std::string> Fly(int frames) {
+    FrameTimeSec = Frame;
+    for (int i = 0; i < frames && !Docked; ++i) {
+      LMVelocityWorld = {static_cast<float>(LMVelocity.x / WorldScale),
+                         static_cast<float>(LMVelocity.y / WorldScale),
+                         static_cast<float>(LMVelocity.z / WorldScale)};
+      UpdateDockingPoints();
+      UpdateDockingContact();
+      LMVelocityWorld = {static_cast<float>(LMVelocity.x / WorldScale),
+                         static_cast<float>(LMVelocity.y / WorldScale),
+                         static_cast<float>(LMVelocity.z / WorldScale)};
+      Vector3 travel{LMVelocityWorld.x * Frame, LMVelocityWorld.y * Frame,
+                     LMVelocityWorld.z * Frame};
+      if (DockContact) {
+        const Vector3 push = PivotTransformVector(DockPush);
+        travel = {travel.x + push.x, travel.y + push.y, travel.z + push.z};
+      }
+      const auto at = CommandModuleMesh->GetPosition();
+      CommandModuleMesh->SetPosition(at.x - travel.x, at.y - travel.y, at.z - travel.z);
+      if (!MessageText[0].Text.empty() && (said_.empty() || said_.back() != MessageText[0].Text))
+        said_.push_back(MessageText[0].Text);
+    }
+    return said_;
+  }
+
+ private:
+  std::vector<std::string> said_;
+  SavedVariables saved_ = SavedVariables(UiText, WorldScale, SoundOn, LMVelocity, LMVelocityWorld,
+                                         FrameTimeSec, Docked, AscentStageFlying, MessageText);
+};
+
+TEST_F(Docking, AnAlignedProbeIsCapturedRetractedAndLatched) {
+  Approach(2.5f, 0.2f);
+  const std::vector<std::string> said = Fly(60 * 120);
+  EXPECT_EQ(said, (std::vector<std::string>{"Capture", "Retracting Probe...", "Hard Dock!"}));
+  EXPECT_TRUE(Docked);
+  EXPECT_TRUE(ProbeCaptured);
+  EXPECT_EQ(LMVelocity.x, 0.0);
+  EXPECT_EQ(LMVelocity.y, 0.0);
+  EXPECT_EQ(LMVelocity.z, 0.0);
+}
+
+// Either way, 5 degrees off the command module's axis is too much for the capture latches.
+TEST_F(Docking, AProbeFiveDegreesOffEitherWayIsRefused) {
+  for (float degrees : {5.0f, -5.0f}) {
+    SetUp();
+    TurnPivot({degrees * static_cast<float>(RadiansPerDegree), 0.0f, 0.0f});
+    Approach(2.5f, 0.2f);
+    const std::vector<std::string> said = Fly(60 * 30);
+    ASSERT_FALSE(said.empty()) << degrees;
+    EXPECT_EQ(said.front(), "No Capture - Angle too high.") << degrees;
+    EXPECT_FALSE(ProbeCaptured) << degrees;
+    EXPECT_FALSE(Docked) << degrees;
+  }
+}
+
+// Pushed in too slowly, the probe is turned away and never drawn in.
+TEST_F(Docking, ASlowProbeIsNotCapturedAndNeverLatches) {
+  Approach(2.5f, 0.04f);
+  const std::vector<std::string> said = Fly(60 * 120);
+  ASSERT_FALSE(said.empty());
+  EXPECT_EQ(said.front(), "Not enough speed for capture.");
+  for (const std::string& text : said) EXPECT_NE(text, "Hard Dock!");
+  EXPECT_FALSE(ProbeCaptured);
+  EXPECT_FALSE(Docked);
+}
+
+TEST_F(Docking, ADockedLMStaysDockedUntilUndocked) {
+  Approach(0.05f, 0.0f);
+  Docked = ProbeCaptured = ProbeRetracting = true;
+  Fly(600);
+  EXPECT_TRUE(Docked);
+  EXPECT_EQ(LMVelocity.y, 0.0);
+  Undock();
+  EXPECT_FALSE(Docked);
+  EXPECT_FALSE(ProbeCaptured);
+  EXPECT_EQ(MessageText[0].Text, "Undock");
+  EXPECT_NEAR(LMVelocity.y, -0.3, 1e-6) << "the LM backs off along its up axis";
+  Undock();
+  EXPECT_EQ(MessageText[0].Text, "You are aleady undocked.");
+  EXPECT_NEAR(LMVelocity.y, -0.3, 1e-6);
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+// The whole program in one process, headless, on a copy of the stand-in program folder: the
+// virtual clock, the launcher's choice, and a watcher called at every pump of the program.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/forms/forms.h"
+#include "platform/forms/script.h"
+#include "platform/win/app_path.h"
+#include "program/flight/flight_loop_state.h"
+#include "program/flight/flight_state.h"
+#include "program/missions/launcher_forms.h"
+#include "program/missions/missions_state.h"
+#include "program/startup/startup_state.h"
+#include "tests/platform/win/temp_folder.h"
+#include "tests/program/flight/stand_in_folder.h"
+#include "tests/program/saved_variables.h"
+
+namespace flight_program {
+
+// A test of the whole program: a fresh copy of the complete folder as the program folder, the
+// virtual clock, and at the end the program ended and the window system afresh.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Engine objects that other tests left are let go as the program's shutdown lets go of its own.
+    if (Engine) EngineInitialised = true;
+    EndProgram();
+    CopyFolder(CompleteFolder(), folder_.Path());
+    win::SetAppPath(folder_.Path().string());
+    forms::UseClock(&clock_);
+    forms::script::SetHeadlessScreen({1280, 1024, 32, 60});
+    RunFlag = false;
+  }
+  void TearDown() override {
+    EndProgram();
+    forms::UseClock(nullptr);
+  }
+
+  // Chooses the mission and flight in the launcher by their list texts.
+  static void Choose(const std::string& mission, const std::string& flight) {
+    DriverDialogForm& launcher = *DriverDialog;
+    for (int16_t i = 0; i < launcher.Combo1.ListCount(); ++i)
+      if (launcher.Combo1.List(i) == mission) launcher.Combo1.UserChoose(i);
+    for (int16_t i = 0; i < launcher.Combo2.ListCount(); ++i)
+      if (launcher.Combo2.List(i) == flight) launcher.Combo2.UserChoose(i);
+  }
+
+  // The program folder becomes a copy of `folder` (without any executable in it).
+  void UseProgramFolder(const std::filesystem::path& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
+      std::filesystem::remove_all(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      if (entry.path().filename() != "marovin")
+        CopyFolder(entry.path(), folder_.Path() / entry.path().filename());
+  }
+
+  // A click that runs as the user's next action, after the watcher's turn: a click that starts a
+  // flight returns only when the flight ends.
+  static void ClickLater(forms::Control& button) {
+    forms::script::PostUserAction([&button] { button.UserClick(); });
+  }
+
+  // Runs the program's idle loop, calling `watch` once per pump (every frame of a flight) until
+  // it returns false or the program ends. Between flights the watcher lets a millisecond pass at
+  // each pump, so that the timers come due as they would for a user.
+  void RunWatching(const std::function<bool()>& watch) {
+    auto step = std::make_shared<std::function<void()>>();
+    *step = [this, watch, step] {
+      if (!RunFlag) clock_.Advance(std::chrono::milliseconds(1));
+      if (watch()) forms::script::PostUserAction(*step);
+    };
+    forms::script::PostUserAction(*step);
+    forms::Run();
+  }
+
+  TempFolder folder_;
+  forms::VirtualClock clock_;
+
+ private:
+  SavedVariables saved_ = SavedVariables(CurrentLanguage, MissionName, FlightFile, MissionType,
+                                         LandPrecision, EngineBackendMaker);
+};
+
+}  // namespace flight_program

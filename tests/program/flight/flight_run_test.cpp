@@ -1,0 +1,305 @@
+// The program flown headlessly through its entry: the launcher's choice, the scene build in its
+// loading steps, the Short Flight P66 to touchdown, the way back to the launcher and the restarts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+#include "flight_program.h"
+#include "program/cockpit/cockpit_state.h"
+#include "program/flight/main_display.h"
+#include "program/scene/scene_state.h"
+#include "program/startup/program_entry.h"
+#include "tests/program/scene/scene_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using flight_program::ProgramTest;
+
+class FlightRun : public ProgramTest {
+ public:
+  using ProgramTest::Choose;
+  using ProgramTest::ClickLater;
+  using ProgramTest::RunWatching;
+  const TempFolder& Folder() const { return folder_; }
+};
+
+// What the watcher saw of a flight.
+struct Flight {
+  int frames = 0;
+  int framesLanded = 0;
+  bool flybyEnded = false;
+  bool landed = false;
+  bool crashed = false;
+  bool contactLight = false;
+  float startFuel = -1.0f;
+  float fuel = -1.0f;
+  int tilesMisplaced = 0;
+  float altitude = 0.0f;
+  float lowest = 1e9f;
+  double missionTime = 0.0;
+};
+
+// Asks to leave the flight as the exit command does.
+void RequestExit(int16_t request) {
+  ExitRequest = request;
+  RunFlag = false;
+  Main_Display->Timer_Test_Exit.SetEnabled(true);
+}
+
+void StartProgram() {
+  Main();
+  Engine->SetFramePacing(std::chrono::nanoseconds(1s) / 60);
+}
+
+void FlyShortFlightP66ToTouchdown(FlightRun& test) {
+  StartProgram();
+  FlightRun::Choose("Apollo 11", "Short Flight P66");
+  Flight flight;
+  bool continued = false;
+  bool exited = false;
+  test.RunWatching([&] {
+    if (!continued) {
+      continued = true;
+      FlightRun::ClickLater(DriverDialog->Command_Continue);
+      return true;
+    }
+    if (exited) {
+      if (!DriverDialog->Visible()) return true;
+      EXPECT_FALSE(Main_Display->Visible());
+      EXPECT_FALSE(Main_Display->TimerAverage.Enabled());
+      FlightRun::ClickLater(DriverDialog->Command_Quit);
+      return false;
+    }
+    if (!RunFlag || !LandTiles[0]) return true;
+    ++flight.frames;
+    if (flight.startFuel < 0.0f) flight.startFuel = Fuel;
+    // The tiles stand where the world has them, seen from the LM at the render origin.
+    const d3dx::D3DXVECTOR3 tile = LandTiles[0]->GetPosition();
+    if (std::fabs(tile.x - (LandTilePosition[0].x - LMMeshPosition.x)) > 1.0f ||
+        std::fabs(tile.z - (LandTilePosition[0].z - LMMeshPosition.z)) > 1.0f)
+      ++flight.tilesMisplaced;
+    flight.flybyEnded = flight.flybyEnded || !IntroFlyby;
+    flight.lowest = std::min(flight.lowest, AltitudeAboveGround);
+    if (Landed) ++flight.framesLanded;
+    if (flight.framesLanded == 60 || flight.frames > 20000) {
+      flight.landed = Landed;
+      flight.crashed = Crashed;
+      flight.contactLight = ContactLightOn;
+      flight.fuel = Fuel;
+      flight.altitude = AltitudeAboveGround;
+      flight.missionTime = MissionTime;
+      RequestExit(1);
+      exited = true;
+    }
+    return true;
+  });
+  EXPECT_TRUE(forms::ProgramHasEnded());
+  EXPECT_NE(test.Folder().ReadFile("Marovin.ini").find("[Window]"), std::string::npos)
+      << "the settings are saved with the window";
+  EXPECT_TRUE(flight.flybyEnded);
+  EXPECT_GT(flight.frames, 1000) << "the descent takes thousands of frames";
+  EXPECT_TRUE(flight.landed);
+  EXPECT_FALSE(flight.crashed);
+  EXPECT_TRUE(flight.contactLight);
+  EXPECT_LT(flight.fuel, flight.startFuel);
+  EXPECT_LE(flight.tilesMisplaced, 1) << "a tile lags the LM by at most the first frame";
+  EXPECT_NEAR(flight.altitude, 0.0f, 3.0f);
+  EXPECT_GT(flight.missionTime, 10000.0);
+}
+
+TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
+  FlyShortFlightP66ToTouchdown(*this);
+}
+
+// The same on the default program folder that the build makes, once it holds the scene's files.
+TEST_F(FlightRun, ShortFlightP66FliesToTouchdownOnTheDefaultProgramFolder) {
+  if (!std::filesystem::is_directory(std::filesystem::path(MAROVIN_PROGRAM_FOLDER) / "Models"))
+    GTEST_SKIP() << "the default program folder has no models yet";
+  UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
+  FlyShortFlightP66ToTouchdown(*this);
+}
+
+// Flight after flight from the launcher: the same flight again, the Orbital mission and back, each
+// building and destroying its mission's objects, so that the counts of meshes and textures hold.
+TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermostLoop) {
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  struct Leg {
+    const char* mission;
+    const char* flight;
+  };
+  const std::vector<Leg> legs = {{"Apollo 11", "Short Flight P66"},
+                                 {"Orbital", "Rendezvous"},
+                                 {"Apollo 11", "Short Flight P66"},
+                                 {"Orbital", "Rendezvous"},
+                                 {"Apollo 11", "Short Flight P66"}};
+  size_t leg = 0;
+  int frames = 0;
+  bool flying = false;
+  bool clickReturned = false;
+  bool restartedOutside = false;
+  int restarts = 0;
+  std::vector<size_t> meshes;
+  std::vector<size_t> textures;
+  std::vector<int> missions;
+  RunWatching([&] {
+    if (!flying) {
+      if (!DriverDialog->Visible() && leg > 0) return true;
+      if (leg > 0) {
+        EXPECT_FALSE(Main_Display->Visible());
+        EXPECT_FALSE(Main_Display->TimerAverage.Enabled());
+        meshes.push_back(Scene->MeshCount());
+        textures.push_back(Engine->Textures().Size());
+      }
+      if (leg == legs.size()) {
+        ClickLater(DriverDialog->Command_Quit);
+        return false;
+      }
+      Choose(legs[leg].mission, legs[leg].flight);
+      clickReturned = false;
+      forms::script::PostUserAction([&] {
+        DriverDialog->Command_Continue.UserClick();
+        clickReturned = true;
+      });
+      flying = true;
+      frames = 0;
+      return true;
+    }
+    if (!RunFlag || !ControlsActive) return true;
+    if (++frames == 1) missions.push_back(MissionType);
+    if (frames == 100 && leg == 0 && restarts == 0) {
+      // The restart of the first flight waits until the launcher's click has returned.
+      ++restarts;
+      RequestExit(3);
+      frames = 0;
+      return true;
+    }
+    if (frames == 2 && restarts == 1 && leg == 0) restartedOutside = clickReturned;
+    if (frames == 200) {
+      RequestExit(1);
+      flying = false;
+      ++leg;
+    }
+    return true;
+  });
+  EXPECT_TRUE(restartedOutside) << "exit request 3 must not nest the next flight in the last";
+  EXPECT_EQ(missions, (std::vector<int>{11, 11, 99, 11, 99, 11}));
+  ASSERT_EQ(meshes.size(), legs.size());
+  // The command module and the orbital Moon stay once built; every other mission object goes with
+  // its mission and comes back with it.
+  EXPECT_GT(meshes[2], meshes[0]);
+  EXPECT_EQ(meshes[4], meshes[2]);
+  EXPECT_EQ(meshes[3], meshes[1]);
+  EXPECT_EQ(textures[4], textures[2]);
+  EXPECT_EQ(textures[3], textures[1]);
+}
+
+// A model missing from the program folder ends the program with the box that names it; missing
+// sound files leave the flight silent but flying.
+TEST_F(FlightRun, AMissingModelIsFatalAndMissingSoundsAreSilent) {
+  std::filesystem::remove_all(folder_.Path() / "General Sounds");
+  std::filesystem::remove(folder_.Path() / "Models" / "LMAscent.x");
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  bool continued = false;
+  RunWatching([&] {
+    if (continued) return true;
+    continued = true;
+    ClickLater(DriverDialog->Command_Continue);
+    return true;
+  });
+  EXPECT_TRUE(forms::ProgramHasEnded());
+  const auto& boxes = forms::script::ShownMessageBoxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().title, "Fatal Error");
+  EXPECT_NE(boxes.back().prompt.find("LMAscent.x"), std::string::npos) << boxes.back().prompt;
+  EXPECT_NE(boxes.back().prompt.find("Sorry, this error is fatal - bye."), std::string::npos);
+  for (const auto& box : boxes) EXPECT_NE(box.title, "Sound Error");
+}
+
+// One frame of each view row draws its meshes in the row's order, with its near and far planes
+// (those of a render detail above 0, the settings' default).
+TEST_F(FlightRun, EachViewRowDrawsItsPassesInOrderWithItsPlanes) {
+  RecordingBackend* recorder = nullptr;
+  EngineBackendMaker = [&recorder] {
+    auto backend = std::make_unique<RecordingBackend>();
+    recorder = backend.get();
+    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
+  };
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  struct Row {
+    bool* flag;
+    std::vector<const MeshPtr*> order;
+    float nearPlane, farPlane;
+  };
+  const std::vector<Row> rows = {
+      {&CockpitPanelFlag, {&DescentStageMesh, &CameraPivot, &RCSPlumeGroup}, 1.0f, 200000.0f},
+      {&InteriorViewFlag,
+       {&DescentStageMesh, &RCSPlumeGroup, &VirtualCockpitMesh, &CameraPivot},
+       0.1f,
+       5000.0f},
+      {&EVAViewFlag, {&DescentStageMesh, &VirtualCockpitMesh}, 0.3f, 150000.0f},
+      {&SpotViewFlag,
+       {&DescentStageMesh, &AscentStageMesh, &CameraPivot, &RCSPlumeGroup},
+       -1.0f,
+       -1.0f}};
+  size_t row = 0;
+  size_t drawnFrom = 0;
+  int frames = 0;
+  bool continued = false;
+  std::vector<std::string> failures;
+  RunWatching([&] {
+    if (!continued) {
+      continued = true;
+      ClickLater(DriverDialog->Command_Continue);
+      return true;
+    }
+    if (row == rows.size()) {
+      if (!DriverDialog->Visible()) return true;
+      ClickLater(DriverDialog->Command_Quit);
+      return false;
+    }
+    if (!RunFlag || !ControlsActive || IntroFlyby) return true;
+    if (++frames < 2) return true;
+    if (frames > 2 && frames % 2 == 1) {
+      // The frame just drawn had only this row's flag.
+      const Row& drawn = rows[row];
+      std::vector<const engine::EngineMesh*> order;
+      for (size_t k = drawnFrom; k < recorder->meshes.size(); ++k)
+        if (recorder->meshes[k].target == nullptr) order.push_back(recorder->meshes[k].mesh);
+      size_t at = 0;
+      for (const MeshPtr* mesh : drawn.order) {
+        const auto found =
+            std::find(order.begin() + static_cast<long>(at), order.end(), mesh->get());
+        if (found == order.end())
+          failures.push_back("row " + std::to_string(row) + " lacks a pass or has it out of order");
+        else
+          at = static_cast<size_t>(found - order.begin()) + 1;
+      }
+      const engine::EngineCamera& camera = *ViewCameras[1];
+      if (drawn.nearPlane > 0.0f &&
+          (camera.NearPlane() != drawn.nearPlane || camera.FarPlane() != drawn.farPlane))
+        failures.push_back("row " + std::to_string(row) + " planes " +
+                           std::to_string(camera.NearPlane()) + " " +
+                           std::to_string(camera.FarPlane()));
+      if (++row == rows.size()) {
+        RequestExit(1);
+        return true;
+      }
+    }
+    for (const Row& r : rows) *r.flag = false;
+    ExteriorViewFlag = false;
+    *rows[row].flag = true;
+    drawnFrom = recorder->meshes.size();
+    return true;
+  });
+  EXPECT_EQ(row, rows.size());
+  EXPECT_TRUE(failures.empty()) << failures.front();
+}
+
+}  // namespace
