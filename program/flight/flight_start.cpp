@@ -450,6 +450,7 @@ void InitEngineAndWindow() {
   Step(InputEngineText);
   InputEngine = std::make_unique<engine::EngineInput>(*Engine);
   InputDevices = std::make_unique<engine::EngineInputDevices>(*Engine);
+  UseSdlJoysticks();
   EnumerateJoysticks();
   Step(MathLibraryText);
   MathLibrary = std::make_unique<engine::EngineMathLibrary>();

@@ -48,6 +48,7 @@
 #include "program/missions/replay_file.h"
 #include "program/missions/scoring.h"
 #include "program/scene/engine_objects.h"
+#include "program/scene/lm_placement.h"
 #include "program/scene/placement.h"
 #include "program/scene/scene_resources.h"
 #include "program/scene/scene_services.h"
@@ -678,7 +679,10 @@ bool SurfaceFrame(FrameLocals& locals) {
   if (ControlsActive) {
     AttitudeIncrement = {RollAxis.Rate * FrameTimeSec, PitchAxis.Rate * FrameTimeSec,
                          YawAxis.Rate * FrameTimeSec};
-    UpdateFDAIFromLM();
+    if (ReplayPlayback)
+      ApplyLMAttitude();
+    else
+      UpdateFDAIFromLM();
   }
   PlaceScene();
   SoundCallouts(form);
@@ -815,6 +819,7 @@ void RenderOrbitalScene(float& dskyAccumulator) {
   LightEngine->SetLight(LightIds[SunLight], LightRecords[SunLight]);
   ViewCameras[1]->SetViewFrustum(FieldOfView, RenderDetail > 0 ? 10000.0f : 200000.0f,
                                  CockpitPanelFlag || InteriorViewFlag ? 0.1f : 1.0f);
+  if (ShadowFlags[0]) RenderStageMeshes();
   if (!ManeuverActive) CheckTiltLimits();
   RenderWindowSurfaces();
   DrawDSKYWhenDue(dskyAccumulator);

@@ -10,6 +10,7 @@
 #include "platform/engine/scan_codes.h"
 #include "platform/forms/event_pump.h"
 #include "platform/win/numbers.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
@@ -363,8 +364,8 @@ void UpdateJoystickPreview() {
   constexpr uint32_t Same = engine::EngineScreen2DDraw::kSameAsFirst;
   Engine->Clear(0);
   Screen2DDraw->Begin();
-  Screen2DDraw->DrawTexture(Globals->GetTextureId("joyback"), 0.0f, 0.0f, width, height, 0xFFFFFFFF,
-                            Same, Same, Same, 0.0f, 0.0f, 1.0f, 1.0f);
+  Screen2DDraw->DrawTexture(JoystickTestPicture, 0.0f, 0.0f, width, height, 0xFFFFFFFF, Same, Same,
+                            Same, 0.0f, 0.0f, 1.0f, 1.0f);
   Screen2DDraw->End();
   MiniLMMesh->Render();
   Engine->PresentToWindow(picture.hWnd(), picture.ScaleWidth(), picture.ScaleHeight());

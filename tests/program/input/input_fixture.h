@@ -18,6 +18,7 @@
 #include "platform/forms/script.h"
 #include "platform/win/app_path.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
@@ -142,14 +143,14 @@ class InputTest : public ::testing::Test {
   EngineStartedElsewhere engine_started_;
   SavedVariables input_ = SavedVariables(
       ControlAssignments, AxisAssignments, UseJoystick, UseMouse, UseKeyboard, JoystickCount,
-      JoystickAxisLimit, JoystickListCount, LastTestedJoystick, POVValue, POVJoystick,
-      CommandInputPending, ShiftPending, CtrlPending, WindowsKeyPending, AltPending, KeyDelayActive,
-      SettingsOverlayShown, CurrentKeyCode, NumLockOn, KeyRepeatBlocked, DescentRateChanged,
-      ExitDialogShown, KeyHandController, ThrottleKeyValue, FlagPlanted, FlagPosition,
-      KeyDelayActive, KeyHoldValue, KeyHoldStart, KeyHoldThreshold, KeyHoldRateLow, KeyHoldRateHigh,
-      KeyHoldCapLow, KeyHoldCapHigh, MouseX, MouseY, MouseButton1, MouseButton2, LPDRollArm,
-      LPDPitchArm, JoystickThrottleRing, JoystickThrottleIndex, NameEntryItem, SelectedJoystick,
-      JoystickTestStop, LanguageSuffix);
+      JoystickAxisLimit, JoystickListCount, LastTestedJoystick, JoystickTestPicture, POVValue,
+      POVJoystick, CommandInputPending, ShiftPending, CtrlPending, WindowsKeyPending, AltPending,
+      KeyDelayActive, SettingsOverlayShown, CurrentKeyCode, NumLockOn, KeyRepeatBlocked,
+      DescentRateChanged, ExitDialogShown, KeyHandController, ThrottleKeyValue, FlagPlanted,
+      FlagPosition, KeyDelayActive, KeyHoldValue, KeyHoldStart, KeyHoldThreshold, KeyHoldRateLow,
+      KeyHoldRateHigh, KeyHoldCapLow, KeyHoldCapHigh, MouseX, MouseY, MouseButton1, MouseButton2,
+      LPDRollArm, LPDPitchArm, JoystickThrottleRing, JoystickThrottleIndex, NameEntryItem,
+      SelectedJoystick, JoystickTestStop, LanguageSuffix);
   SavedVariables flight_ = SavedVariables(
       ControlsActive, RunFlag, ExitRequest, FramesPerSecond, MaxCommandedRadialVelocity,
       CommandedVerticalRate, ThrottleCommand, MinThrottle, AutoThrottleOn, EngineOff, Landed,

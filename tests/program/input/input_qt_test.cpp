@@ -16,6 +16,7 @@
 #include "platform/engine/scan_codes.h"
 #include "platform/forms/event_pump.h"
 #include "platform/forms/qt_view.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
 #include "program/input/joystick_assign.h"
@@ -162,14 +163,15 @@ TEST_F(MainWindowInput, TheNoMouseCursorHidesThePointerAndFullScreenCoversTheScr
 TEST_F(MainWindowInput, TheAssignmentDialogShowsTheStickAndItsPreview) {
   const SavedVariables saved(UiText, ControlAssignments, AxisAssignments, JoystickCount,
                              JoystickAxisLimit, JoystickListCount, SelectedJoystick,
-                             LastTestedJoystick, JoystickTestStop, CapturedButton, Busy);
+                             LastTestedJoystick, JoystickTestStop, CapturedButton, Busy,
+                             JoystickTestPicture);
   for (int32_t id = 0; id <= LastUiTextId; ++id) UiText[id] = NativeString(id, "");
   const size_t stick = engine_->joysticks->Plug("Flight Stick", {4, 12, 1});
   MiniLMMesh = Scene->CreateMesh("JoyLM");
   const TempFolder folder;
   const auto bytes = d3dx::EncodeBmp(d3dx::ArgbImage(4, 4, 0xFF808080), false);
   folder.WriteFile("joyback.bmp", std::string(bytes.begin(), bytes.end()));
-  TextureFactory->LoadTexture((folder.Path() / "joyback.bmp").string(), "joyback");
+  JoystickTestPicture = TextureFactory->LoadTexture((folder.Path() / "joyback.bmp").string(), "");
   JoystickAssignForm& dialog = *JoystickAssign;
   dialog.Show();
   forms::DoEvents();

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "program/flight/flight_loop_state.h"
 #include "program/input/joystick_assign.h"
 #include "tests/program/input/input_fixture.h"
 
@@ -110,7 +111,7 @@ TEST_F(JoystickDevices, TheTestLoopShowsTheStickAndDrawsThePreviewIntoTheDialog)
   LoadJoyAssignments();
   const size_t stick = Joysticks().Plug("Flight Stick", {4, 12, 1});
   MiniLMMesh = Scene->CreateMesh("JoyLM");
-  LoadTestTexture("joyback");
+  JoystickTestPicture = LoadTestTexture("joyback");
   JoystickAssignForm& dialog = *JoystickAssign;
   dialog.Show();
   Joysticks().SetAxis(stick, 0, 10000);
@@ -142,7 +143,7 @@ TEST_F(JoystickDevices, TheTestLoopShowsTheStickAndDrawsThePreviewIntoTheDialog)
 
 TEST_F(JoystickDevices, WithoutAJoystickTheTestLooksForOneAboutOnceASecond) {
   MiniLMMesh = Scene->CreateMesh("JoyLM");
-  LoadTestTexture("joyback");
+  JoystickTestPicture = LoadTestTexture("joyback");
   EnumerateJoysticks();
   JoystickAssignForm& dialog = *JoystickAssign;
   dialog.Show();
