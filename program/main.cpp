@@ -1,14 +1,16 @@
-// The simulator: the Qt view, the program's entry in the executable's folder, then the event loop
-// until the program ends.
+// The simulator: the Qt view, the drawing and the sound on the user's display and audio device,
+// the program's entry in the executable's folder, then the event loop until the program ends.
 #include "platform/engine_draw/library_backend.h"
 #include "platform/forms/forms.h"
 #include "platform/forms/qt_view.h"
+#include "program/cockpit/cockpit_state.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/startup/program_entry.h"
 
 int main(int argc, char** argv) {
   if (!forms::StartQtView(argc, argv)) return 1;
   EngineBackendMaker = engine::MakeDrawBackend;
+  SoundEngine = sound::SoundEngine(sound::SoundSide::kDevice);
   try {
     Main();
   } catch (const forms::ProgramEnded&) {

@@ -2,8 +2,8 @@
 // folder's pictures: the instruments and the DSKY, the 2D panel, the sky and the flares, the
 // loading screen and the menu buttons, the Earth and the whole Moon from the installed maps, and
 // the pictures that models name. Transparent parts use the colour key each picture is loaded
-// with: black, the code colour (250, 255, 172), red or white, or the alpha channel where the
-// program loads with no key.
+// with (black, red or white), or the alpha channel where the program loads with no key or with
+// the code colour (250, 255, 172), which asks for the alpha channel and keys nothing.
 //
 // The instrument scales sit where the instruments read them: the altitude tape's marks at
 // 15 + (70000 - h) 582 / 60000 rows (above 10000 ft), 597 + (10000 - h) 874 / 9000 (1000 to
@@ -38,7 +38,6 @@ constexpr float Pi = std::numbers::pi_v<float>;
 constexpr uint32_t Transparent = 0;
 constexpr uint32_t Black = Argb(0, 0, 0);
 constexpr uint32_t White = Argb(255, 255, 255);
-constexpr uint32_t CodeKey = Argb(250, 255, 172);
 constexpr uint32_t DisplayGreen = Argb(90, 255, 120);
 constexpr uint32_t PanelGrey = Argb(96, 100, 104);
 constexpr uint32_t Amber = Argb(255, 190, 60);
@@ -152,7 +151,7 @@ void WritePlainAndSmall(Pictures& out) {
   out.Write("Textures/yellow.png", Filled(16, 16, Argb(255, 255, 0)));
   out.Write("Textures/nomouse.png", Filled(4, 4, Black));
   {
-    ArgbImage star(32, 32, CodeKey);
+    ArgbImage star(32, 32, Transparent);
     Line(star, 16, 2, 16, 30, 2, White);
     Line(star, 2, 16, 30, 16, 2, White);
     FillCircle(star, 16, 16, 4, White);
@@ -201,7 +200,7 @@ void WritePlainAndSmall(Pictures& out) {
     out.Write("Textures/GroundSpot.png", spot);
   }
   {
-    ArgbImage bracket(256, 256, CodeKey);
+    ArgbImage bracket(256, 256, Transparent);
     FrameRect(bracket, 0, 0, 256, 256, 12, PanelGrey);
     out.Write("Textures/instrumentbracket.png", bracket);
   }
@@ -393,7 +392,7 @@ void WriteInstruments(Pictures& out) {
     // FDAI1: the face mask, the ball seen through the keyed circle.
     constexpr uint32_t S = 512;
     ArgbImage mask(S, S, Argb(20, 20, 20));
-    FillCircle(mask, 256, 256, 200, CodeKey);
+    FillCircle(mask, 256, 256, 200, Transparent);
     // The fixed aircraft symbol.
     Line(mask, 176, 256, 236, 256, 6, Argb(255, 140, 0));
     Line(mask, 276, 256, 336, 256, 6, Argb(255, 140, 0));
@@ -401,7 +400,7 @@ void WriteInstruments(Pictures& out) {
     out.Write("Textures/Instruments/FDAI1.png", mask);
     // FDAI2: the bezel with the rate scales (roll along the top from 0.2732 S to 0.7227 S, yaw
     // along the bottom, pitch down the right from 0.2672 S to 0.7198 S); the rest keyed out.
-    ArgbImage bezel(S, S, CodeKey);
+    ArgbImage bezel(S, S, Transparent);
     Ring(bezel, 256, 256, 200, 216, Argb(70, 70, 70));
     const auto scaleMarks = [&](bool across, float from, float to, float at) {
       for (int k = 0; k <= 10; ++k) {
@@ -503,12 +502,12 @@ std::vector<std::array<int, 4>> LayoutRectangles(const fs::path& layout) {
 
 void WritePanel(Pictures& out, const fs::path& layout) {
   // The 2D panel below the 3D view: grey, with a keyed window where each instrument is drawn.
-  ArgbImage panel(1600, 1200, CodeKey);
+  ArgbImage panel(1600, 1200, Transparent);
   FillRect(panel, 0, 800, 1600, 1200, PanelGrey);
   FillRect(panel, 0, 796, 1600, 804, Argb(60, 60, 64));
   for (const auto& r : LayoutRectangles(layout)) {
     FillRect(panel, r[0] - 6, r[1] - 6, r[2] + 6, r[3] + 6, Argb(50, 50, 54));
-    FillRect(panel, r[0], r[1], r[2], r[3], CodeKey);
+    FillRect(panel, r[0], r[1], r[2], r[3], Transparent);
   }
   out.Write("Textures/MainScreen.png", panel);
 
@@ -524,7 +523,7 @@ void WritePanel(Pictures& out, const fs::path& layout) {
            Align::Right);
     }
     out.Write("Textures/LPD.png", lpd);
-    ArgbImage view(512, 512, CodeKey);
+    ArgbImage view(512, 512, Transparent);
     Line(view, 256, 40, 256, 472, 4, Argb(255, 80, 80));
     for (int k = 0; k <= 8; ++k) {
       const float y = 40 + 432.0f * static_cast<float>(k) / 8;
@@ -542,7 +541,7 @@ void WritePanel(Pictures& out, const fs::path& layout) {
     out.Write("Textures/DockingWindowDesignator.png", designator);
   }
   {
-    ArgbImage glass(128, 128, CodeKey);
+    ArgbImage glass(128, 128, Transparent);
     Ring(glass, 64, 64, 40, 43, Argb(255, 200, 80));
     Line(glass, 64, 8, 64, 120, 2, Argb(255, 200, 80));
     Line(glass, 8, 64, 120, 64, 2, Argb(255, 200, 80));
@@ -597,7 +596,7 @@ void WriteSkyAndGround(Pictures& out) {
   out.Write("Textures/rocktexture.jpg", Detail(256, 21, 0.9f));
   out.Write("Textures/lunartexture.png", Detail(256, 22, 0.5f));
   {
-    ArgbImage dust(256, 256, CodeKey);  // blown dust: pale streaks, the rest keyed out
+    ArgbImage dust(256, 256, Transparent);  // blown dust: pale streaks, the rest keyed out
     for (uint32_t y = 0; y < 256; ++y)
       for (uint32_t x = 0; x < 256; ++x) {
         const float v = FractalNoise(F(x) / 48, F(y) / 8, 3, 23);
