@@ -437,7 +437,8 @@ void RunPass() {
   }
 }
 
-// Every reference to a mesh, a tile or a surface of the scene, so that none outlives the engine.
+}  // namespace
+
 void DropSceneReferences() {
   for (MeshPtr* mesh : {&ExplosionMesh,
                         &AscentStageMesh,
@@ -512,8 +513,6 @@ void DropSceneReferences() {
   ParticleAscent = {};
   ParticleRCS1 = {};
 }
-
-}  // namespace
 
 void RunFlight() {
   do RunPass();

@@ -26,6 +26,9 @@ void RunFlight();
 void RunFrameLoop();
 void RunOrbitalFrameLoop();
 void StopAllSounds();
+// Drops every reference to a mesh, a tile or a particle system of the scene, so that none outlives
+// the engine.
+void DropSceneReferences();
 // Releases every engine, sound and input object and ends the program.
 void ShutDownSimulator();
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/d3dx/image_file.h"
+#include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
@@ -122,57 +123,7 @@ class SceneTest : public ProgramFolderTest {
           &WindowOverlaySurface, &ShadowSurface, &TerrainPatchSurface})
       surface->reset();
     for (RenderSurfacePtr& surface : DataDisplaySurfaces) surface.reset();
-    ExplosionMesh.reset();
-    for (MeshPtr* mesh : {&AscentStageMesh,
-                          &AscentShadowGroup,
-                          &AscentBodyMesh,
-                          &AscentGoldFoilMesh,
-                          &AscentSilverFoilMesh,
-                          &AscentRadarMesh,
-                          &AscentRadarOrbitMesh,
-                          &AscentWindowsMesh,
-                          &AscentShadowMesh,
-                          &AscentRadarShadowMesh,
-                          &AscentRadarShadowOrbitMesh,
-                          &AscentEngineFlame,
-                          &DescentStageMesh,
-                          &DescentShadowGroup,
-                          &DescentBodyMesh,
-                          &DescentPartsMesh,
-                          &EngineFlame,
-                          &DescentGoldFoilMesh,
-                          &DescentSilverFoilMesh,
-                          &DescentRedFoilMesh,
-                          &DescentLegFoilMesh,
-                          &DescentShadowMesh,
-                          &RCSPlumeGroup,
-                          &CommandModuleMesh,
-                          &CMMainMesh,
-                          &CMShinyMesh,
-                          &CMOverlayMesh,
-                          &HatchOpenMesh,
-                          &HatchOpenAMesh,
-                          &HatchClosedInnerMesh,
-                          &HatchClosedOuterMesh,
-                          &CameraPivot,
-                          &CameraMesh,
-                          &FDAIBall,
-                          &FDAIBallCameraPivot,
-                          &FDAIBallCameraPoint,
-                          &RollOrientationMesh,
-                          &OrientationMesh,
-                          &LandingSpotMesh,
-                          &ArrowSpotMesh,
-                          &ShadowGridMesh,
-                          &MiniLMMesh})
-      mesh->reset();
-    for (auto* meshes : {&DescentLegShadowMeshes, &DescentLegMeshes, &ShadowBlobMeshes})
-      for (MeshPtr& mesh : *meshes) mesh.reset();
-    for (MeshPtr& mesh : RCSPlumes) mesh.reset();
-    CockpitPartMeshes.clear();
-    for (auto& tile : LandTiles) tile.reset();
-    ParticleAscent = {};
-    ParticleRCS1 = {};
+    DropSceneReferences();
     TextureIds = {};
     MaterialIds = {};
     SceneHelper.reset();
