@@ -1,5 +1,6 @@
 // The simulator: the Qt view, the drawing and the sound on the user's display and audio device,
 // the program's entry in the executable's folder, then the event loop until the program ends.
+#include "platform/d3d/gl.h"
 #include "platform/engine_draw/library_backend.h"
 #include "platform/forms/forms.h"
 #include "platform/forms/qt_view.h"
@@ -9,6 +10,8 @@
 
 int main(int argc, char** argv) {
   if (!forms::StartQtView(argc, argv)) return 1;
+  // The launcher lists the graphics card and display modes that the engine will draw on.
+  d3d::InstallGlDirect3D();
   EngineBackendMaker = engine::MakeDrawBackend;
   SoundEngine = sound::SoundEngine(sound::SoundSide::kDevice);
   try {
