@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <vector>
 
 #include "platform/d3dx/image_file.h"
 #include "platform/engine/engine_error.h"
@@ -31,7 +32,11 @@ Engine::Engine(std::unique_ptr<DrawBackend> backend) : backend_(std::move(backen
   lights_.resize(4);
 }
 
-Engine::~Engine() { ListenToWindow(false); }
+Engine::~Engine() {
+  // The window may have been unloaded and freed first; only a loaded one still holds our handlers.
+  const std::vector<forms::Form*> loaded = forms::LoadedForms();
+  if (std::find(loaded.begin(), loaded.end(), window_) != loaded.end()) ListenToWindow(false);
+}
 
 void Engine::ListenToWindow(bool listen) {
   if (window_ == nullptr) return;
