@@ -32,15 +32,15 @@ Engine::Engine(std::unique_ptr<DrawBackend> backend) : backend_(std::move(backen
   lights_.resize(4);
 }
 
-Engine::~Engine() {
-  // The window may have been unloaded and freed first; only a loaded one still holds our handlers.
-  const std::vector<forms::Form*> loaded = forms::LoadedForms();
-  if (std::find(loaded.begin(), loaded.end(), window_) != loaded.end()) ListenToWindow(false);
-}
+Engine::~Engine() { ListenToWindow(false); }
 
 void Engine::ListenToWindow(bool listen) {
   if (window_ == nullptr) return;
   if (!listen) {
+    // The window may have been unloaded and freed before the engine lets go of it (a fixture's
+    // form, the main display at shutdown); only a loaded one still holds our handlers.
+    const std::vector<forms::Form*> loaded = forms::LoadedForms();
+    if (std::find(loaded.begin(), loaded.end(), window_) == loaded.end()) return;
     window_->RawKeyInput = nullptr;
     window_->RawPointerMoved = nullptr;
     window_->RawPointerButton = nullptr;

@@ -70,10 +70,12 @@ class ProgramTest : public ::testing::Test {
   // it returns false or the program ends. Between flights the watcher lets a millisecond pass at
   // each pump, so that the timers come due as they would for a user.
   void RunWatching(const std::function<bool()>& watch) {
+    // The step posts itself again; it holds itself weakly, so it goes when the run ends.
     auto step = std::make_shared<std::function<void()>>();
-    *step = [this, watch, step] {
+    *step = [this, watch, self = std::weak_ptr(step)] {
       if (!RunFlag) clock_.Advance(std::chrono::milliseconds(1));
-      if (watch()) forms::script::PostUserAction(*step);
+      if (watch())
+        if (const auto again = self.lock()) forms::script::PostUserAction(*again);
     };
     forms::script::PostUserAction(*step);
     forms::Run();
