@@ -58,7 +58,7 @@ void Form::NotifyView(Control& control, Property what) {
   if (!declaring_ && !unloaded_) CurrentView().Changed(control, what);
 }
 
-void Form::StoreInnerSize() {
+std::pair<int32_t, int32_t> Form::FramePixels() const {
   int32_t border = 0;
   int32_t title = 0;
   switch (borderStyle_) {
@@ -82,8 +82,13 @@ void Form::StoreInnerSize() {
       title = kTitleBarPixels;
       break;
   }
-  innerWidth_ = std::max(0, win::TwipsToPixels(width_) - 2 * border);
-  innerHeight_ = std::max(0, win::TwipsToPixels(height_) - 2 * border - title);
+  return {2 * border, 2 * border + title};
+}
+
+void Form::StoreInnerSize() {
+  const auto [across, down] = FramePixels();
+  innerWidth_ = std::max(0, win::TwipsToPixels(width_) - across);
+  innerHeight_ = std::max(0, win::TwipsToPixels(height_) - down);
 }
 
 void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -203,13 +208,16 @@ void Form::UserClose() {
   if (!unloaded_) UnloadForm(UnloadMode::UserClose);
 }
 
-void Form::UserMoved(int32_t left, int32_t top, int32_t width, int32_t height,
-                     int32_t innerWidthPixels, int32_t innerHeightPixels) {
+void Form::UserMoved(int32_t left, int32_t top, int32_t innerWidthPixels,
+                     int32_t innerHeightPixels) {
   if (unloaded_) return;
-  // The window system may report the outer frame differently from how it was set; only a new
-  // inner area is a resize.
+  // The outer size is the inner area with the form's own frame, never the window system's (which
+  // may have none, or another): a size read back and set again must give the same inner area,
+  // or a window saved and restored shrinks by the difference every time.
   const bool resized = innerWidthPixels != innerWidth_ || innerHeightPixels != innerHeight_;
-  StoreGeometry(left, top, width, height);
+  const auto [across, down] = FramePixels();
+  StoreGeometry(left, top, win::PixelsToTwips(innerWidthPixels + across),
+                win::PixelsToTwips(innerHeightPixels + down));
   innerWidth_ = innerWidthPixels;
   innerHeight_ = innerHeightPixels;
   if (resized) Raise(&Form::Resize);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/forms/control.h"
@@ -97,9 +98,8 @@ class Form : public Object, public InputEvents<> {
 
   // What a user does to the window; views and tests call these.
   void UserClose();
-  // New outer place and size [twips] and inner size [pixels], as the window system reports them.
-  void UserMoved(int32_t left, int32_t top, int32_t width, int32_t height, int32_t innerWidthPixels,
-                 int32_t innerHeightPixels);
+  // New outer place [twips] and inner size [pixels], as the window system reports them.
+  void UserMoved(int32_t left, int32_t top, int32_t innerWidthPixels, int32_t innerHeightPixels);
   void UserSetWindowState(WindowState state);
   void UserFocus(bool gained);
   void UserMouse(MouseButton button, bool down, int16_t shift, float x, float y);
@@ -125,6 +125,8 @@ class Form : public Object, public InputEvents<> {
 
  private:
   void StoreInnerSize();
+  // The frame the form assumes around its inner area, pixels across and down.
+  std::pair<int32_t, int32_t> FramePixels() const;
   template <class Handler, class... Args>
   void Raise(Handler Form::*handler, Args&&... args);
   template <class Handler, class... Args>

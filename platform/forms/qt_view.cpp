@@ -263,9 +263,8 @@ class FormWindow final : public QWidget {
     const int innerWidth = width();
     const int innerHeight = height();
     Dispatch([=] {
-      form->UserMoved(win::PixelsToTwips(frame.x()), win::PixelsToTwips(frame.y()),
-                      win::PixelsToTwips(frame.width()), win::PixelsToTwips(frame.height()),
-                      innerWidth, innerHeight);
+      form->UserMoved(win::PixelsToTwips(frame.x()), win::PixelsToTwips(frame.y()), innerWidth,
+                      innerHeight);
     });
   }
   void Key(QKeyEvent* event, bool down) {

@@ -9,6 +9,7 @@
 #include "platform/forms/event_pump.h"
 #include "platform/forms/script.h"
 #include "platform/win/rnd.h"
+#include "platform/win/twips.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/input/input_state.h"
 #include "program/missions/missions_state.h"
@@ -253,6 +254,38 @@ TEST_F(MainDisplay, AFlightMinimisedInFullScreenResumesWhenRestored) {
   SimulationInitialised = false;
   // The frame loop it re-enters is not flown here: this test has no scene.
   forms::script::StartAfresh();
+}
+
+// The window system here draws no frame around the window, so it reports the outer size as the
+// inner one. The place the resize handler keeps, and the settings file saves, must give the same
+// drawing area and 2D scale when the next start places the window with it.
+TEST_F(MainDisplay, AKeptWindowSizePlacedAgainGivesTheSameDrawingArea) {
+  MainDisplayForm& form = *Main_Display;
+  form.Show();
+  WindowLeft = win::PixelsToTwips(134);
+  WindowTop = win::PixelsToTwips(10);
+  WindowWidth = win::PixelsToTwips(1011);
+  WindowHeight = win::PixelsToTwips(819);
+  int32_t firstWidth = 0;
+  int32_t firstHeight = 0;
+  for (int start = 1; start <= 3; ++start) {
+    Busy = true;
+    form.Move(WindowLeft, WindowTop, WindowWidth, WindowHeight);
+    Busy = false;
+    const int32_t clientWidth = form.ScaleWidth();
+    const int32_t clientHeight = form.ScaleHeight();
+    form.UserMoved(WindowLeft, WindowTop, clientWidth, clientHeight);
+    MainDisplayResize();
+    if (start == 1) {
+      firstWidth = ScreenWidth;
+      firstHeight = ScreenHeight;
+    }
+    EXPECT_EQ(ScreenWidth, firstWidth) << "start " << start;
+    EXPECT_EQ(ScreenHeight, firstHeight) << "start " << start;
+    EXPECT_FLOAT_EQ(ScreenScaleY, static_cast<float>(firstHeight) / ReferenceHeight);
+  }
+  EXPECT_EQ(WindowWidth, win::PixelsToTwips(1011));
+  EXPECT_EQ(WindowHeight, win::PixelsToTwips(819));
 }
 
 }  // namespace
