@@ -293,6 +293,9 @@ void CarryOutExitRequest() {
     case 3:
       StopAllTimers();
       SettingsOverlayShown = false;
+      // A restart or replay asked for during the opening fly-by flies at once: the fly-by flag of
+      // the last flight would otherwise hold the next one with the controls off and no engine.
+      IntroFlyby = false;
       ReplayPlayback = ExitRequest == 2;
       StopAllSounds();
       if (SoundOn) RestartMusic();

@@ -10,6 +10,7 @@
 #include "flight_program.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/main_display.h"
+#include "program/input/input_state.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/program_entry.h"
 #include "tests/program/scene/scene_fixture.h"
@@ -196,6 +197,54 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
   EXPECT_EQ(meshes[3], meshes[1]);
   EXPECT_EQ(textures[4], textures[2]);
   EXPECT_EQ(textures[3], textures[1]);
+}
+
+// Start Flying during the opening fly-by: the restart flies at once, with the pilot's controls,
+// no menu, rather than opening with the fly-by again.
+TEST_F(FlightRun, ARestartAskedForDuringTheFlybyFliesAtOnce) {
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  bool continued = false;
+  bool restarted = false;
+  bool exited = false;
+  int frames = 0;
+  bool flybyAgain = true;
+  bool controls = false;
+  bool menu = true;
+  RunWatching([&] {
+    if (!continued) {
+      continued = true;
+      ClickLater(DriverDialog->Command_Continue);
+      return true;
+    }
+    if (exited) {
+      if (!DriverDialog->Visible()) return true;
+      ClickLater(DriverDialog->Command_Quit);
+      return false;
+    }
+    if (!RunFlag) return true;
+    if (!restarted) {
+      // The stand-in folder's fly-by path is empty and ends at its first frame: hold the flight
+      // in the fly-by as a recorded path does.
+      IntroFlyby = true;
+      ControlsActive = false;
+      restarted = true;
+      RequestExit(3);
+      return true;
+    }
+    if (++frames == 30) {
+      flybyAgain = IntroFlyby;
+      controls = ControlsActive;
+      menu = SettingsOverlayShown;
+      RequestExit(1);
+      exited = true;
+    }
+    return true;
+  });
+  EXPECT_TRUE(restarted);
+  EXPECT_FALSE(flybyAgain);
+  EXPECT_TRUE(controls);
+  EXPECT_FALSE(menu);
 }
 
 // A model missing from the program folder ends the program with the box that names it; missing
