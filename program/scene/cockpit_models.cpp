@@ -172,30 +172,7 @@ void BuildVirtualCockpit() {
 }
 
 void CreateSwitchModels() {
-  for (const char* lever : {"SW_AGS_Off",
-                            "SW_AGS_Hold",
-                            "SW_AGS_Auto",
-                            "SW_PGNS_Off",
-                            "SW_PGNS_Hold",
-                            "SW_PGNS_Auto",
-                            "SW_YawMode_Off",
-                            "SW_YawMode_Pulse",
-                            "SW_YawMode_Cont",
-                            "SW_PitchMode_Off",
-                            "SW_PitchMode_Pulse",
-                            "SW_PitchMode_Cont",
-                            "SW_RollMode_Off",
-                            "SW_RollMode_Pulse",
-                            "SW_RollMode_Cont",
-                            "SW_DeadBand_Max",
-                            "SW_DeadBand_Min",
-                            "SW_ThrottleControl_Auto",
-                            "SW_ThrottleControl_Manual",
-                            "SW_RateScale_Max",
-                            "SW_RateScale_Min",
-                            "SW_XPointer_LoMult",
-                            "SW_XPointer_HiMult"})
-    LoadSwitchMesh(SwitchMeshes[lever], lever);
+  for (const char* lever : SwitchLeverNames) LoadSwitchMesh(SwitchMeshes[lever], lever);
 }
 
 void SetSwitchModelA(int32_t& position) {

@@ -4,6 +4,7 @@
 // that position selects.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,31 @@
 void LoadCockpitPartMesh(MeshPtr& mesh, const std::string& name, bool pickable, int32_t material);
 // The same for a switch lever, always pickable.
 void LoadSwitchMesh(MeshPtr& mesh, const std::string& name);
+
+// The lever models, one for every position of the mode switches, in the order they are loaded.
+inline constexpr std::array<const char*, 23> SwitchLeverNames = {"SW_AGS_Off",
+                                                                 "SW_AGS_Hold",
+                                                                 "SW_AGS_Auto",
+                                                                 "SW_PGNS_Off",
+                                                                 "SW_PGNS_Hold",
+                                                                 "SW_PGNS_Auto",
+                                                                 "SW_YawMode_Off",
+                                                                 "SW_YawMode_Pulse",
+                                                                 "SW_YawMode_Cont",
+                                                                 "SW_PitchMode_Off",
+                                                                 "SW_PitchMode_Pulse",
+                                                                 "SW_PitchMode_Cont",
+                                                                 "SW_RollMode_Off",
+                                                                 "SW_RollMode_Pulse",
+                                                                 "SW_RollMode_Cont",
+                                                                 "SW_DeadBand_Max",
+                                                                 "SW_DeadBand_Min",
+                                                                 "SW_ThrottleControl_Auto",
+                                                                 "SW_ThrottleControl_Manual",
+                                                                 "SW_RateScale_Max",
+                                                                 "SW_RateScale_Min",
+                                                                 "SW_XPointer_LoMult",
+                                                                 "SW_XPointer_HiMult"};
 
 void BuildVirtualCockpit();
 void CreateSwitchModels();

@@ -1,23 +1,20 @@
 // The 2D instrument panel drawn for real: the instruments painted into their surfaces and laid out
 // on a 640 x 480 screen through the library backend on the OpenGL device (surfaceless, on Mesa's
 // software rasteriser), compared with a stored picture within a small tolerance.
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
+#define STB_IMAGE_WRITE_IMPLEMENTATION  // the PNG writer, which stored_picture.h includes
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "platform/d3dx/image_file.h"
 #include "platform/engine_draw/library_backend.h"
 #include "platform/forms/forms.h"
 #include "platform/win/twips.h"
 #include "program/cockpit/dsky_canvas.h"
 #include "program/cockpit/hud_panel.h"
 #include "tests/program/cockpit/instrument_fixture.h"
+#include "tests/program/stored_picture.h"
 
 namespace {
 
@@ -54,20 +51,6 @@ class PanelOnOpenGL : public InstrumentTest {
     InstrumentTest::TearDown();
     window_.Unload();
     forms::UseClock(nullptr);
-  }
-
-  static std::vector<uint32_t> ReadStored() {
-    std::ifstream file(StoredPicture, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
-    const auto image = d3dx::DecodeImageFile(bytes);
-    if (!image || image->LevelWidth(0) != ScreenPixelsWide ||
-        image->LevelHeight(0) != ScreenPixelsHigh)
-      return {};
-    const std::vector<uint8_t>& level = image->levels[0][0];
-    std::vector<uint32_t> pixels(static_cast<size_t>(ScreenPixelsWide) * ScreenPixelsHigh);
-    for (size_t i = 0; i < pixels.size(); ++i)
-      pixels[i] = 0xFF000000u | level[4 * i] | level[4 * i + 1] << 8 | level[4 * i + 2] << 16;
-    return pixels;
   }
 
   // A 64 x 48 PNG picture of a one-texel frame round a clear middle, loaded as the scene loads it.
@@ -154,26 +137,13 @@ TEST_F(PanelOnOpenGL, ThePanelLooksAsStored) {
   Engine->RenderToScreen();
 
   if (std::getenv(RewriteVariable) != nullptr) {
-    std::vector<uint8_t> rgb;
-    for (uint32_t pixel : pixels)
-      for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(pixel >> shift));
-    stbi_write_png(StoredPicture.c_str(), ScreenPixelsWide, ScreenPixelsHigh, 3, rgb.data(),
-                   ScreenPixelsWide * 3);
+    tests::WriteStoredPicture(StoredPicture, pixels, ScreenPixelsWide, ScreenPixelsHigh);
     GTEST_SKIP() << "the picture was written to " << StoredPicture;
   }
-  const std::vector<uint32_t> stored = ReadStored();
+  const std::vector<uint32_t> stored =
+      tests::ReadStoredPicture(StoredPicture, ScreenPixelsWide, ScreenPixelsHigh);
   ASSERT_EQ(stored.size(), pixels.size()) << "no stored picture at " << StoredPicture;
-  size_t differing = 0;
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    for (int shift : {0, 8, 16}) {
-      const int a = static_cast<int>(pixels[i] >> shift & 0xFF);
-      const int b = static_cast<int>(stored[i] >> shift & 0xFF);
-      if (std::abs(a - b) > 8) {
-        ++differing;
-        break;
-      }
-    }
-  }
+  const size_t differing = tests::CountDifferingPixels(pixels, stored);
   // A few edge pixels may round differently on another rasteriser.
   EXPECT_LE(differing, pixels.size() / 500);
   const auto at = [&](int32_t x, int32_t y) {

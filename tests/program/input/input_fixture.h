@@ -27,6 +27,7 @@
 #include "program/input/key_dispatch.h"
 #include "program/input/mouse_input.h"
 #include "program/missions/missions_state.h"
+#include "program/scene/cockpit_models.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/native_strings.h"
@@ -50,30 +51,7 @@ class InputTest : public ::testing::Test {
     for (int32_t id = 0; id <= LastUiTextId; ++id) UiText[id] = NativeString(id, "");
     DropMainDisplay();
     engine_ = std::make_unique<EngineForInput>();
-    for (const char* lever : {"SW_AGS_Off",
-                              "SW_AGS_Hold",
-                              "SW_AGS_Auto",
-                              "SW_PGNS_Off",
-                              "SW_PGNS_Hold",
-                              "SW_PGNS_Auto",
-                              "SW_RateScale_Min",
-                              "SW_RateScale_Max",
-                              "SW_YawMode_Off",
-                              "SW_YawMode_Pulse",
-                              "SW_YawMode_Cont",
-                              "SW_PitchMode_Off",
-                              "SW_PitchMode_Pulse",
-                              "SW_PitchMode_Cont",
-                              "SW_RollMode_Off",
-                              "SW_RollMode_Pulse",
-                              "SW_RollMode_Cont",
-                              "SW_ThrottleControl_Manual",
-                              "SW_ThrottleControl_Auto",
-                              "SW_DeadBand_Min",
-                              "SW_DeadBand_Max",
-                              "SW_XPointer_LoMult",
-                              "SW_XPointer_HiMult"})
-      SwitchMeshes[lever] = Scene->CreateMesh(lever);
+    for (const char* lever : SwitchLeverNames) SwitchMeshes[lever] = Scene->CreateMesh(lever);
     // The shipped assignment files in a folder of the test's own, which the dialog may rewrite.
     for (const char* file : {"KeyBoardOnly.ini", "JoyAssign.ini"})
       std::filesystem::copy_file(std::filesystem::path(MAROVIN_DATA) / file, folder_.Path() / file);

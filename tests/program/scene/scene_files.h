@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "program/scene/cockpit_models.h"
 #include "program/scene/textures_materials.h"
 
 inline constexpr int32_t File = 0;  // the picture's own size
@@ -160,26 +161,4 @@ inline const std::vector<std::string> CabinModels = {"FDAICdr",
                                                      "LPDOutside",
                                                      "LPDInside"};
 
-inline const std::vector<std::string> Levers = {"SW_AGS_Off",
-                                                "SW_AGS_Hold",
-                                                "SW_AGS_Auto",
-                                                "SW_PGNS_Off",
-                                                "SW_PGNS_Hold",
-                                                "SW_PGNS_Auto",
-                                                "SW_YawMode_Off",
-                                                "SW_YawMode_Pulse",
-                                                "SW_YawMode_Cont",
-                                                "SW_PitchMode_Off",
-                                                "SW_PitchMode_Pulse",
-                                                "SW_PitchMode_Cont",
-                                                "SW_RollMode_Off",
-                                                "SW_RollMode_Pulse",
-                                                "SW_RollMode_Cont",
-                                                "SW_DeadBand_Max",
-                                                "SW_DeadBand_Min",
-                                                "SW_ThrottleControl_Auto",
-                                                "SW_ThrottleControl_Manual",
-                                                "SW_RateScale_Max",
-                                                "SW_RateScale_Min",
-                                                "SW_XPointer_LoMult",
-                                                "SW_XPointer_HiMult"};
+inline const std::vector<std::string> Levers(SwitchLeverNames.begin(), SwitchLeverNames.end());
