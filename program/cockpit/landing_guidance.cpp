@@ -65,18 +65,29 @@ void RunBrakingLaw(float u, float d, float g) {
   PitchAxis.TargetAngle = pitch < SteepestPitch || pitch > HighestPitch ? SteepestPitch : pitch;
 }
 
+// The heading of a ground track going `x` east-west and `z` north-south.
+float Heading(double x, double z) {
+  return static_cast<float>(std::atan(z / (x == 0 ? VxFloor : x)) + Pi);
+}
+
 }  // namespace
 
 void UpdateLandingGuidance() {
-  const double vx = LMVelocity.x == 0 ? VxFloor : LMVelocity.x;
-  VelocityHeading = static_cast<float>(std::atan(LMVelocity.z / vx) + Pi);
+  VelocityHeading = Heading(LMVelocity.x, LMVelocity.z);
+  // The track flown is the one to the landing spot, turned by the pilot's cross-range
+  // redesignations.
+  DesiredHeading =
+      Heading(LandingSpot.EastWest - LMMeshPosition.x, LandingSpot.NorthSouth - LMMeshPosition.z) +
+      LPDCrossRangeAngle;
 
   const float forward = HorizontalVelocityForward;
   if (HalfDegrees(DesiredHeading) != HalfDegrees(VelocityHeading)) {
-    const float f = forward * RollLimitPerSpeed;
+    // The roll is limited to the size of f: flying backwards, f is negative, and a limit of -f
+    // on one side only would let a heading error of half a turn roll the LM over.
+    const float f = std::fabs(forward * RollLimitPerSpeed);
     const float error = DesiredHeading - VelocityHeading;
-    const float roll = error * -f / FullRollHeadingError;
-    RollAxis.TargetAngle = error > 0 ? std::max(roll, -f) : std::min(roll, f);
+    RollAxis.TargetAngle =
+        std::clamp(error * -forward * RollLimitPerSpeed / FullRollHeadingError, -f, f);
     RollAxis.HoldAngle = RollAxis.TargetAngle;
   }
   YawAxis.TargetAngle =

@@ -158,6 +158,8 @@ void ReadFlightParameters(const ProfileFile& file) {
   CMAttitude.Yaw = Radians(number("CM Yaw", "-36") + 90.0f);
   LandingSpot = {number("Landing Spot EW", "1480") / WorldScale,
                  number("Landing Spot NS", "1300") / WorldScale};
+  // The last flight's redesignations turned the track to its own spot.
+  LPDCrossRangeAngle = 0.0f;
   const auto [historicEW, historicNS] = HistoricSpotDefaults();
   HistoricLandingSpot = {number("Historic Landing Spot EW", historicEW) / WorldScale,
                          number("Historic Landing Spot NS", historicNS) / WorldScale};

@@ -33,7 +33,7 @@ class LandingGuidanceTest : public ::testing::Test {
     TotalMass = 1000;
     FrameTimeSec = 0.1f;
     BrakingLawTimer = 0;
-    DesiredHeading = 0;
+    LPDCrossRangeAngle = 0;
     LPDRedesignated = false;
     PGNSSwitch.SwitchPosition = PGNSAuto;
     RollAxis = PitchAxis = YawAxis = AttitudeAxis{};
@@ -43,14 +43,15 @@ class LandingGuidanceTest : public ::testing::Test {
       WorldScale, LMVelocity, LMMeshPosition, LMPosition, LandingSpot, P64LowGateHeight,
       HorizontalVelocityForward, HorizontalVelocityLateral, ThrustAverage, ThrottleCommand,
       EngineThrust, TotalMass, Weight, Fuel, FrameTimeSec, FrameTimeMs, FramesPerSecond,
-      BrakingLawTimer, DesiredHeading, LPDRedesignated, InstrumentLayout, RollAxis, PitchAxis,
-      YawAxis, CommandedVerticalRate, LPDTime, LPDStep, LPDAngle, LPDTimeTens, LPDTimeOnes,
-      LandingGuidance, VelocityHeading, LineOfSightAngle, InstrumentReadouts, MissionName,
-      FlightFile, AltitudeAboveGround, AltitudeFeet, ControlsActive, RunFlag, FrameSettled,
-      IntroFlyby, ReplayPlayback, Landed, OnGround, Crashed, ContactLightOn, EngineOff,
-      AscentStageFlying, Staged, FootpadTouched, PadDown, PadHeight, FootpadReferencePoints,
-      FirstTouchRecord, ContactRecord, FlightRecordCount, AscentStageMeshOffset, DPSThrust,
-      DescentFuelMass, Gravity, RCSThrust, RCSDistance, MinThrottle);
+      BrakingLawTimer, DesiredHeading, LPDCrossRangeAngle, LPDRedesignated, InstrumentLayout,
+      RollAxis, PitchAxis, YawAxis, CommandedVerticalRate, LPDTime, LPDStep, LPDAngle, LPDTimeTens,
+      LPDTimeOnes, LandingGuidance, VelocityHeading, LineOfSightAngle, InstrumentReadouts,
+      MissionName, FlightFile, AltitudeAboveGround, AltitudeFeet, ControlsActive, RunFlag,
+      FrameSettled, IntroFlyby, ReplayPlayback, Landed, OnGround, Crashed, ContactLightOn,
+      EngineOff, AscentStageFlying, Staged, FootpadTouched, PadDown, PadHeight,
+      FootpadReferencePoints, FirstTouchRecord, ContactRecord, FlightRecordCount,
+      AscentStageMeshOffset, DPSThrust, DescentFuelMass, Gravity, RCSThrust, RCSDistance,
+      MinThrottle);
 };
 
 struct BrakingCase {
@@ -137,23 +138,35 @@ TEST_F(LandingGuidanceTest, ARedesignatedSpotKeepsThePilotsDescentRateOutOfAuto)
   EXPECT_NEAR(CommandedVerticalRate, -200 * Pi / 4, 1e-3);
 }
 
-TEST_F(LandingGuidanceTest, RollSteersTheVelocityHeadingWithinItsLimit) {
-  HorizontalVelocityForward = 100;  // limit 0.04 rad
-  LMVelocity = {1, 0, 0};           // heading pi
+// The LM 1000 ft east of the spot flies west along the track to it (heading pi), turned by the
+// pilot's cross-range redesignations; a backward flight keeps the same limit.
+TEST_F(LandingGuidanceTest, RollSteersTheVelocityHeadingToTheSpotWithinItsLimit) {
+  LMVelocity = {-1, 0, 0};  // heading pi
+  const float pi = static_cast<float>(Pi);
   struct Case {
-    float desired, roll;
+    float forward;     // ft/s; the limit is 0.04 rad either way
+    float spotNorth;   // ft
+    float crossRange;  // radians
+    float roll;
   };
-  for (const Case& c : {Case{0, 0.04f}, Case{static_cast<float>(Pi) + 0.1f, -0.04f},
-                        Case{static_cast<float>(Pi) + 0.006f, 0.006f * -0.04f / 0.0349f}}) {
+  for (const Case& c : {Case{100, 0, -pi, 0.04f}, Case{100, 0, 0.1f, -0.04f},
+                        Case{100, 0, 0.006f, 0.006f * -0.04f / 0.0349f},
+                        Case{100, 10, 0, std::atan(0.01f) * 0.04f / 0.0349f},
+                        Case{-100, 0, -pi, -0.04f}, Case{-100, 0, 0.1f, 0.04f}}) {
+    HorizontalVelocityForward = c.forward;
+    LandingSpot.NorthSouth = c.spotNorth;
+    LPDCrossRangeAngle = c.crossRange;
     RollAxis.TargetAngle = 7;
-    DesiredHeading = c.desired;
     UpdateLandingGuidance();
-    EXPECT_NEAR(RollAxis.TargetAngle, c.roll, 1e-6) << c.desired;
+    EXPECT_NEAR(DesiredHeading, pi - std::atan(c.spotNorth / 1000) + c.crossRange, 1e-6);
+    EXPECT_NEAR(RollAxis.TargetAngle, c.roll, 1e-6)
+        << c.forward << " " << c.spotNorth << " " << c.crossRange;
     EXPECT_EQ(RollAxis.HoldAngle, RollAxis.TargetAngle);
   }
   // Within half a degree the roll target is left alone.
   RollAxis.TargetAngle = 7;
-  DesiredHeading = static_cast<float>(Pi) + 0.001f;
+  LandingSpot.NorthSouth = 0;
+  LPDCrossRangeAngle = 0.001f;
   UpdateLandingGuidance();
   EXPECT_EQ(RollAxis.TargetAngle, 7);
 }

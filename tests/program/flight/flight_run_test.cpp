@@ -9,6 +9,7 @@
 
 #include "flight_program.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_maths.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
 #include "program/scene/scene_state.h"
@@ -122,6 +123,61 @@ TEST_F(FlightRun, ShortFlightP66FliesToTouchdownOnTheDefaultProgramFolder) {
     GTEST_SKIP() << "the default program folder has no models yet";
   UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
   FlyShortFlightP66ToTouchdown(*this);
+}
+
+// The approach as a user flies it: Start Flying during the fly-by, then the guidance computer
+// alone. It flies the track to the spot upright, hands over to P66 at the low gate and lands.
+TEST_F(FlightRun, ApproachP64FliesUprightToTheLowGateAndLandsNearTheSpot) {
+  if (!std::filesystem::is_directory(std::filesystem::path(MAROVIN_PROGRAM_FOLDER) / "Models"))
+    GTEST_SKIP() << "the default program folder has no models yet";
+  UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
+  StartProgram();
+  Choose("Apollo 11", "Approach P64");
+  bool continued = false;
+  bool startedFlying = false;
+  bool exited = false;
+  int frames = 0;
+  float steepestRoll = 0.0f;  // in P64
+  bool p66AboveGround = false;
+  float missedBy = 1e9f;  // ft
+  bool landed = false;
+  bool crashed = false;
+  RunWatching([&] {
+    if (!continued) {
+      continued = true;
+      ClickLater(DriverDialog->Command_Continue);
+      return true;
+    }
+    if (exited) {
+      if (!DriverDialog->Visible()) return true;
+      ClickLater(DriverDialog->Command_Quit);
+      return false;
+    }
+    if (!RunFlag) return true;
+    if (!startedFlying) {
+      EXPECT_TRUE(IntroFlyby);
+      startedFlying = true;
+      RequestExit(3);
+      return true;
+    }
+    if (CurrentProgram == P64) steepestRoll = std::max(steepestRoll, std::fabs(RollAxis.Angle));
+    p66AboveGround = p66AboveGround || (CurrentProgram == P66 && AltitudeAboveGround > 100);
+    if (++frames == 20000 || Landed || Crashed) {
+      landed = Landed;
+      crashed = Crashed;
+      missedBy = std::hypot(LMMeshPosition.x - LandingSpot.EastWest,
+                            LMMeshPosition.z - LandingSpot.NorthSouth) *
+                 WorldScale;
+      RequestExit(1);
+      exited = true;
+    }
+    return true;
+  });
+  EXPECT_LT(steepestRoll, 5 * RadiansPerDegree);
+  EXPECT_TRUE(p66AboveGround) << "P66 takes over at the low gate";
+  EXPECT_TRUE(landed);
+  EXPECT_FALSE(crashed);
+  EXPECT_LT(missedBy, 500.0f);
 }
 
 // Flight after flight from the launcher: the same flight again, the Orbital mission and back, each
