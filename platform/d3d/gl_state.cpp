@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <span>
+#include <utility>
 
 namespace d3d::gl {
 namespace {
@@ -83,9 +84,21 @@ GLenum BlendOf(DWORD factor) {
       return GL_DST_COLOR;
     case D3DBLEND_INVDESTCOLOR:
       return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+      return GL_SRC_ALPHA_SATURATE;
     default:
       return GL_ONE;
   }
+}
+
+// The source and destination factors. A "both" factor sets the two at once, in whichever of the
+// two states it stands: programs name it for the destination too, meaning plain alpha blending.
+std::pair<GLenum, GLenum> BlendFactorsOf(DWORD source, DWORD destination) {
+  for (const DWORD factor : {source, destination}) {
+    if (factor == D3DBLEND_BOTHSRCALPHA) return {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA};
+    if (factor == D3DBLEND_BOTHINVSRCALPHA) return {GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA};
+  }
+  return {BlendOf(source), BlendOf(destination)};
 }
 
 GLenum StencilOpOf(DWORD op) {
@@ -822,7 +835,9 @@ void StateCache::ApplyRenderStates(const FixedFunctionState& state, const DrawIn
   glAlphaFunc(CompareOf(rs[D3DRS_ALPHAFUNC]),
               static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF) / kChannel);
   Toggle(GL_BLEND, rs[D3DRS_ALPHABLENDENABLE] != 0);
-  glBlendFunc(BlendOf(rs[D3DRS_SRCBLEND]), BlendOf(rs[D3DRS_DESTBLEND]));
+  const auto [sourceFactor, destinationFactor] =
+      BlendFactorsOf(rs[D3DRS_SRCBLEND], rs[D3DRS_DESTBLEND]);
+  glBlendFunc(sourceFactor, destinationFactor);
   const DWORD write = rs[D3DRS_COLORWRITEENABLE];
   glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
 

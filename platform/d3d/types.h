@@ -240,6 +240,9 @@ enum D3DBLEND : uint32_t {
   D3DBLEND_INVDESTALPHA = 8,
   D3DBLEND_DESTCOLOR = 9,
   D3DBLEND_INVDESTCOLOR = 10,
+  D3DBLEND_SRCALPHASAT = 11,
+  D3DBLEND_BOTHSRCALPHA = 12,     // source alpha, and its complement for the destination
+  D3DBLEND_BOTHINVSRCALPHA = 13,  // the complement for the source, alpha for the destination
 };
 
 enum D3DSTENCILOP : uint32_t {

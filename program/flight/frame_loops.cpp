@@ -568,8 +568,16 @@ void RenderSurfaceFrame(float& dskyAccumulator) {
   const float cameraHeight =
       ViewCameraPosition.y - TerrainHeight(ViewCameraPosition.x, ViewCameraPosition.z);
   SetViewPlanes(cameraHeight);
-  RenderWindowSurfaces();
-  for (int k = 0; k < LightCount; ++k) LightEngine->EnableLight(LightIds[k], true);
+  const auto allLightsOn = [] {
+    for (int k = 0; k < LightCount; ++k) LightEngine->EnableLight(LightIds[k], true);
+  };
+  allLightsOn();
+  // The view surface holds the ground that the main pass lays under the scene; its pass leaves
+  // the fill light off.
+  if (RenderDetail > 0) {
+    RenderViewSurface();
+    allLightsOn();
+  }
   Engine->Clear(0);
   Atmosphere->RenderSky();
   DrawStars();
@@ -674,6 +682,7 @@ bool SurfaceFrame(FrameLocals& locals) {
     ResolveHorizontalVelocity();
     if (!AttitudeManeuverActive) CheckTiltLimits();
   }
+  if (!SimpleLM) RenderWindowSurfaces();
   MeasureAltitude();
   ProcessFootpads();
   if (ControlsActive) {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace d3dtest {
@@ -203,10 +204,19 @@ TEST_F(GlDeviceTest, AlphaBlendMixesAndAlphaTestDrops) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
   device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  DrawScreenRect(device, 0, 0, 16, 32, 0, 0xFF404040u);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  DrawScreenRect(device, 0, 0, 16, 32, 0, 0x80FFFFFFu);
+  // Each pair mixes white at half alpha into grey: a "both" factor sets the two factors, in the
+  // destination's state too.
+  for (const auto& [source, destination, x] :
+       {std::tuple{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0u},
+        std::tuple{D3DBLEND_SRCALPHA, D3DBLEND_BOTHSRCALPHA, 4u},
+        std::tuple{D3DBLEND_BOTHSRCALPHA, D3DBLEND_ONE, 8u},
+        std::tuple{D3DBLEND_BOTHINVSRCALPHA, D3DBLEND_ZERO, 12u}}) {
+    device->SetRenderState(D3DRS_SRCBLEND, source);
+    device->SetRenderState(D3DRS_DESTBLEND, destination);
+    DrawScreenRect(device, static_cast<float>(x), 0, static_cast<float>(x + 4), 32, 0, 0x80FFFFFFu);
+  }
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
   device->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
   device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
@@ -214,7 +224,7 @@ TEST_F(GlDeviceTest, AlphaBlendMixesAndAlphaTestDrops) {
   DrawScreenRect(device, 16, 0, 32, 16, 0, 0x40FF0000u);   // dropped
   DrawScreenRect(device, 16, 16, 32, 32, 0, 0xC000FF00u);  // kept
   const auto pixels = Read();
-  EXPECT_TRUE(Near(At(pixels, 8, 8), 0x808080, 4));
+  for (UINT x : {2u, 6u, 10u, 14u}) EXPECT_TRUE(Near(At(pixels, x, 8), 0xA0A0A0, 4)) << x;
   EXPECT_TRUE(Near(At(pixels, 24, 8), 0x000000));
   EXPECT_TRUE(Near(At(pixels, 24, 24), 0x00FF00));
 }
