@@ -391,7 +391,15 @@ void FlyBy() {
   }
 }
 
-void PlaceCamera() {
+// The first view camera's place, read back for the sky, the view surfaces and the instruments.
+void ReadBackViewCamera() {
+  const d3dx::D3DXVECTOR3 at = ViewCameras[1]->GetPosition();
+  ViewCameraPosition = {at.x, at.y, at.z};
+  CameraDistance = std::sqrt(at.x * at.x + at.y * at.y + at.z * at.z);
+}
+
+// The camera orbiting the LM, for the spot and exterior views (and a flight with no view chosen).
+void PlaceOrbitCamera() {
   CameraLookAt = {};
   FrameHook();
   if (!LandMoveMode && LandTilesCreated) LiftCameraAboveTerrain();
@@ -405,10 +413,70 @@ void PlaceCamera() {
                      engine::EngineMathLibrary::Distance3D(position, target) + 5.0f, 0, 1.0f);
   else
     camera.SetCamera(position, target);
-  const d3dx::D3DXVECTOR3 at = camera.GetPosition();
-  ViewCameraPosition = {at.x, at.y, at.z};
-  CameraDistance = std::sqrt(at.x * at.x + at.y * at.y + at.z * at.z);
+  ReadBackViewCamera();
   if (CurrentView.HudMode == 2) DrawCockpitDisplays();
+}
+
+bool SeenFromTheCabin() {
+  return (InteriorViewFlag || EVAViewFlag || CockpitPanelFlag) && CameraMesh && CameraPivot;
+}
+
+void SetEye(engine::EngineMesh& eye, const Vector3& position, const Vector3& rotation) {
+  eye.SetPosition(position.x, position.y, position.z);
+  eye.SetRotation(rotation.x, rotation.y, rotation.z);
+}
+
+// The eye of a virtual-cockpit or EVA view: one step of the glide between two eyes while one
+// plays, else the eye of the first active of those views.
+void PlaceWindowViewEye(engine::EngineMesh& eye) {
+  if (TransitionIndex > 0) {
+    const auto step = static_cast<size_t>(TransitionIndex - 1);
+    if (step < TransitionEye.size()) {
+      SetEye(eye, TransitionEye[step], TransitionRotation[step]);
+      FieldOfView = TransitionAngle[step];
+    }
+    if (++TransitionIndex > TransitionSteps || step >= TransitionEye.size()) TransitionIndex = 0;
+    return;
+  }
+  for (int k = 0; k < VirtualCockpitViewCount; ++k) {
+    if (!ViewRecords[static_cast<size_t>(VirtualView1 + k)].Active) continue;
+    SetEye(eye, VirtualCockpitEye[static_cast<size_t>(k)],
+           VirtualCockpitRotation[static_cast<size_t>(k)]);
+    return;
+  }
+  if (ViewRecords[EVAView].Active) SetEye(eye, EVAEye, EVARotation);
+}
+
+// The cockpit panel views look out of the cabin from its fixed eye, forward and down by the
+// mission's angles; the third looks by its own angles.
+void PlacePanelViewEye(engine::EngineMesh& eye) {
+  const bool third = ViewRecords[CockpitView3].Active;
+  const float pitch = third ? FullScreenViewAngle : CockpitViewAngle;
+  const float yaw = (third ? FullScreenViewYawAngle : 0.0f) - 90.0f;
+  eye.SetRotation(pitch * static_cast<float>(RadiansPerDegree),
+                  yaw * static_cast<float>(RadiansPerDegree), 0.0f);
+  eye.SetPosition(AscentStageMeshOffset.x, CockpitEyeHeight + AscentStageMeshOffset.y,
+                  AscentStageMeshOffset.z);
+}
+
+// The views from the cabin take the view camera from the cockpit eye on the LM's pivot.
+void PlaceCockpitEye() {
+  engine::EngineMesh& eye = *CameraMesh;
+  PlaceWindowViewEye(eye);
+  if (CockpitPanelFlag) PlacePanelViewEye(eye);
+  // Drawing the pivot brings the eye's matrix up to date with the LM's attitude.
+  CameraPivot->Render();
+  ViewCameras[1]->SetMatrix(eye.GetMatrix());
+  DrawCockpitDisplays();
+  RenderAscentStage();
+  ReadBackViewCamera();
+}
+
+void PlaceCamera() {
+  if (SeenFromTheCabin())
+    PlaceCockpitEye();
+  else
+    PlaceOrbitCamera();
 }
 
 void PlaceScene() {
@@ -786,11 +854,8 @@ void PlaceCommandModule() {
                                  CommandModuleWorld.z - LMMeshPosition.z);
 }
 
-void PlaceOrbitalCamera() {
-  if (IntroFlyby) {
-    FlyBy();
-    return;
-  }
+// The camera outside looks at the LM, and at the drogue as the probe comes close to it.
+void PlaceOrbitalOutsideCamera() {
   Vector3 target{};
   const float range = engine::EngineMathLibrary::Distance3D(
       {ProbePoint.x, ProbePoint.y, ProbePoint.z}, {DroguePoint.x, DroguePoint.y, DroguePoint.z});
@@ -813,7 +878,17 @@ void PlaceOrbitalCamera() {
     camera.SetCamera(position, at);
   const d3dx::D3DXVECTOR3 p = camera.GetPosition();
   ViewCameraPosition = {p.x, p.y, p.z};
-  if (CockpitPanelFlag || InteriorViewFlag) DrawCockpitDisplays();
+}
+
+void PlaceOrbitalCamera() {
+  if (IntroFlyby) {
+    FlyBy();
+    return;
+  }
+  if (SeenFromTheCabin())
+    PlaceCockpitEye();
+  else
+    PlaceOrbitalOutsideCamera();
   DrawCounterDigits4();
   DrawCounterDigits2();
 }

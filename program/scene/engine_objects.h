@@ -105,7 +105,9 @@ inline MeshPtr HatchClosedInnerMesh;  // in the cabin
 inline MeshPtr HatchClosedOuterMesh;  // on the ascent stage
 
 inline MeshPtr CameraPivot;
-inline MeshPtr CameraMesh;
+inline MeshPtr CameraMesh;  // the cockpit eye, on the pivot
+// The cockpit eye's height above the pivot (world units); a lifted ascent stage takes it along.
+inline constexpr float CockpitEyeHeight = 6.25f;
 inline MeshPtr FDAIBall;
 inline MeshPtr FDAIBallCameraPivot;
 inline MeshPtr FDAIBallCameraPoint;

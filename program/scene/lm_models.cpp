@@ -15,7 +15,6 @@ namespace {
 constexpr float LMScale = 0.025f;
 constexpr float CommandModuleScale = 0.0068f;
 constexpr float MiniLMScale = 0.01f;
-constexpr float CameraMeshHeight = 6.25f;         // world units above the pivot
 constexpr float CameraMeshTurn = -0.34906584f;    // radians, 20 degrees
 constexpr float FDAIBallCameraDistance = -19.0f;  // world units before the ball
 constexpr float SpotSide = 25.0f;                 // world units
@@ -265,7 +264,7 @@ void CreateCameraPivot() {
   CameraPivot = Pivot("CameraPivot");
   CameraMesh = Pivot("CameraMesh");
   CameraPivot->AttachChild(CameraMesh);
-  CameraMesh->SetPosition(0, CameraMeshHeight, 0);
+  CameraMesh->SetPosition(0, CockpitEyeHeight, 0);
   CameraMesh->SetRotation(0, CameraMeshTurn, 0);
 }
 

@@ -14,14 +14,29 @@
 #include "platform/win/app_path.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_state.h"
+#include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
 #include "tests/program/flight/stand_in_folder.h"
 #include "tests/program/saved_variables.h"
 
 namespace flight_program {
+
+// Starts the program with the engine's frames paced at 60 a second of the virtual clock.
+inline void StartProgram() {
+  Main();
+  Engine->SetFramePacing(std::chrono::nanoseconds(std::chrono::seconds(1)) / 60);
+}
+
+// Asks to leave the flight as the exit command does.
+inline void RequestExit(int16_t request) {
+  ExitRequest = request;
+  RunFlag = false;
+  Main_Display->Timer_Test_Exit.SetEnabled(true);
+}
 
 // A test of the whole program: a fresh copy of the complete folder as the program folder, the
 // virtual clock, and at the end the program ended and the window system afresh.

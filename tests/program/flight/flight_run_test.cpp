@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <vector>
 
@@ -13,13 +12,13 @@
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
 #include "program/scene/scene_state.h"
-#include "program/startup/program_entry.h"
 #include "tests/program/scene/scene_fixture.h"
 
 namespace {
 
-using namespace std::chrono_literals;
 using flight_program::ProgramTest;
+using flight_program::RequestExit;
+using flight_program::StartProgram;
 
 class FlightRun : public ProgramTest {
  public:
@@ -44,18 +43,6 @@ struct Flight {
   float lowest = 1e9f;
   double missionTime = 0.0;
 };
-
-// Asks to leave the flight as the exit command does.
-void RequestExit(int16_t request) {
-  ExitRequest = request;
-  RunFlag = false;
-  Main_Display->Timer_Test_Exit.SetEnabled(true);
-}
-
-void StartProgram() {
-  Main();
-  Engine->SetFramePacing(std::chrono::nanoseconds(1s) / 60);
-}
 
 void FlyShortFlightP66ToTouchdown(FlightRun& test) {
   StartProgram();
