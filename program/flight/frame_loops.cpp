@@ -96,6 +96,7 @@ constexpr float OrbitalSunElevation = 0.2617994f;
 constexpr float OrbitalJetForce = 200.0f;           // lbf of the translation jets
 constexpr double OrbitalDescentFullTank = 18002.0;  // pounds, 100 % on the gauge in orbit
 constexpr float SmallIncrement = 0.0001f;
+constexpr double OrbitalDeadband = 0.014;  // radians, the manual attitude deadband in orbit
 constexpr int32_t ModeSettleMs = 500;
 constexpr int32_t OrbitalModeSettleMs = 1000;
 
@@ -819,6 +820,9 @@ void IntegrateOrbitalTranslation() {
 }
 
 void StepOrbitalAttitude() {
+  // Near the command module the hand controller holds the attitude in a deadband of its own,
+  // whatever the deadband switch says.
+  SelectedDeadband = OrbitalDeadband;
   UpdateAttitudeControl();
   if (ManeuverActive) {
     float rate = 5.0f;

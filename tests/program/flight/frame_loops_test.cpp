@@ -124,4 +124,16 @@ TEST_F(FrameLoops, CabinViewsTakeTheCameraFromTheCockpitEye) {
   EXPECT_TRUE(glidedBetween) << "the first glide frame lies between the two eyes";
 }
 
+// In orbit the manual attitude control holds its own deadband, whatever the switch says.
+TEST_F(FrameLoops, TheOrbitalLoopSetsItsOwnManualDeadband) {
+  double orbital = 0.0;
+  int frames = 0;
+  // The first frame seen with the controls on may be the one that turned them on.
+  Fly("Orbital", "Rendezvous", [&] {
+    orbital = SelectedDeadband;
+    return ++frames < 2;
+  });
+  EXPECT_DOUBLE_EQ(orbital, 0.014);
+}
+
 }  // namespace
