@@ -32,7 +32,7 @@ inline bool FrameSkipFlag = false;       // the frames skip their altitude-instr
 inline bool EVAWalking = false;          // the camera walks on the surface
 inline bool DebrisShown = false;         // the crater debris is placed
 inline int32_t FitStartRecord = 0;       // flight record from which the approach is fitted
-inline bool StagingFadeFlag = false;     // the staged LM's fade has started
+inline bool StagingFadeFlag = false;     // the end-of-ascent fade has started
 inline bool NeedleKeyFlag = false;       // a needle key command is held
 inline bool EVAStarted = false;          // the EVA view has started in this flight
 inline bool DSKYRestorePending = false;  // the next DSKY key puts back the saved display
@@ -43,6 +43,10 @@ inline double LMHeadingAngle = 0.0;      // radians, for the instruments
 inline Vector3 SunDirection;             // the sun's direction on the surface
 inline Vector3 SceneReferencePoint;      // a reference point of the scene placement
 inline Vector3 SavedMeshPosition;        // world units
+// How far the ascent stage's flight has come: staged, its engine burning, and over once the engine
+// cuts off with the stage clear of the ground; the end fades the view out to the menu.
+enum AscentPhaseValue : int32_t { NoAscent, AscentStaged, AscentBurning, AscentOver };
+inline int32_t AscentPhase = NoAscent;
 // The command module's place in the world, where the flight start put it; the Orbital loop draws
 // it there less the LM's travel, since the LM stays at the render origin.
 inline Vector3 CommandModuleWorld;

@@ -133,6 +133,7 @@ void ResetFlightState() {
   ThrustAverage = 0.0f;
   ThrottleCommand = 0.0f;
   StagingFadeFlag = false;
+  AscentPhase = NoAscent;
   NeedleKeyFlag = false;
   Engine->RestartTimer(0);
   EVAStarted = false;

@@ -97,6 +97,8 @@ constexpr float OrbitalJetForce = 200.0f;           // lbf of the translation je
 constexpr double OrbitalDescentFullTank = 18002.0;  // pounds, 100 % on the gauge in orbit
 constexpr float SmallIncrement = 0.0001f;
 constexpr double OrbitalDeadband = 0.014;  // radians, the manual attitude deadband in orbit
+constexpr int32_t AscentEndFeet = 1000;    // an engine cut-off higher than this ends the ascent
+constexpr int32_t AscentFadeMs = 2000;
 constexpr int32_t ModeSettleMs = 500;
 constexpr int32_t OrbitalModeSettleMs = 1000;
 
@@ -619,7 +621,37 @@ void SetViewPlanes(float cameraHeight) {
   camera.SetViewFrustum(FieldOfView, farPlane, nearPlane);
 }
 
-void RenderSurfaceFrame(float& dskyAccumulator) {
+// The ascent is over once its engine cuts off with the stage well clear of the ground; a cut-off
+// lower down leaves the stage to the pilot.
+void TrackAscentPhase() {
+  if (!AscentStageFlying || !Staged)
+    AscentPhase = NoAscent;
+  else if (!EngineOff)
+    AscentPhase = std::max<int32_t>(AscentPhase, AscentBurning);
+  else if (AscentPhase == AscentBurning && AltitudeFeet > AscentEndFeet)
+    AscentPhase = AscentOver;
+  else if (AscentPhase == NoAscent)
+    AscentPhase = AscentStaged;
+}
+
+// The end of an ascent fades the view out; once it is dark the flight stops under the menu and
+// the frames draw no scene. A crashed stage shows its crash instead.
+bool AscentFadedOut() {
+  if (!AscentStageFlying || !Staged || Crashed || AscentPhase < AscentOver) return false;
+  if (!StagingFadeFlag) {
+    StagingFadeFlag = true;
+    GraphicEffect->Start(AscentFadeMs);
+    return false;
+  }
+  if (!GraphicEffect->IsFinished()) return false;
+  MenuShown = true;
+  ControlsActive = false;
+  GraphicEffect->Stop();
+  return true;
+}
+
+// Draws the frame's scene; false when the end of an ascent has left nothing to draw.
+bool RenderSurfaceFrame(float& dskyAccumulator) {
   Busy = true;
   LightEngine->EnableLight(LightIds[SunLight], true);
   LightEngine->EnableLight(LightIds[FillLight], false);
@@ -648,6 +680,7 @@ void RenderSurfaceFrame(float& dskyAccumulator) {
     allLightsOn();
   }
   Engine->Clear(0);
+  if (AscentFadedOut()) return false;
   Atmosphere->RenderSky();
   DrawStars();
   if (EarthMesh) EarthMesh->Render();
@@ -680,12 +713,15 @@ void RenderSurfaceFrame(float& dskyAccumulator) {
       RenderViewPasses(cockpitShadows);
     }
   }
+  return true;
 }
 
-void DrawSurface2D() {
+void DrawSurface2D(bool sceneDrawn) {
   EngineScreen2D screen = MessageScreen();
-  DrawViewOverlays();
-  if (!IntroFlyby) DrawHudPanel(CurrentView);
+  if (sceneDrawn) {
+    DrawViewOverlays();
+    if (!IntroFlyby) DrawHudPanel(CurrentView);
+  }
   if (ReplayPlayback) DrawCentredNotice(screen);
   DrawMessages(screen);
   if (SettingsOverlayShown) DrawSettingsOverlay();
@@ -754,6 +790,7 @@ bool SurfaceFrame(FrameLocals& locals) {
   if (!SimpleLM) RenderWindowSurfaces();
   MeasureAltitude();
   ProcessFootpads();
+  TrackAscentPhase();
   if (ControlsActive) {
     AttitudeIncrement = {RollAxis.Rate * FrameTimeSec, PitchAxis.Rate * FrameTimeSec,
                          YawAxis.Rate * FrameTimeSec};
@@ -766,8 +803,7 @@ bool SurfaceFrame(FrameLocals& locals) {
   SoundCallouts(form);
   BurnFuelAndDriftCounter();
   SoundDescentCallouts(form);
-  RenderSurfaceFrame(locals.dskyAccumulator);
-  DrawSurface2D();
+  DrawSurface2D(RenderSurfaceFrame(locals.dskyAccumulator));
   locals.screenshotMs = TakeScreenshotWhenAsked();
   return PresentAndYield();
 }

@@ -7,9 +7,11 @@
 
 #include "flight_program.h"
 #include "program/flight/flight_maths.h"
+#include "program/flight/main_display.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
 #include "program/scene/views.h"
+#include "tests/program/scene/scene_fixture.h"
 
 namespace {
 
@@ -17,13 +19,14 @@ using flight_program::RequestExit;
 
 class FrameLoops : public flight_program::ProgramTest {
  protected:
-  // Flies the flight, calling `frame` after each frame flown with the controls on and the fly-by
-  // over, until it returns false; then back to the launcher and out of the program.
+  // Flies the flight, calling `frame` after each frame from the first flown with the controls on
+  // and the fly-by over, until it returns false; then back to the launcher and out of the program.
   void Fly(const std::string& mission, const std::string& flight,
            const std::function<bool()>& frame) {
     flight_program::StartProgram();
     Choose(mission, flight);
     bool continued = false;
+    bool flying = false;
     bool exited = false;
     RunWatching([&] {
       if (!continued) {
@@ -36,7 +39,9 @@ class FrameLoops : public flight_program::ProgramTest {
         ClickLater(DriverDialog->Command_Quit);
         return false;
       }
-      if (!RunFlag || !ControlsActive || IntroFlyby) return true;
+      if (!RunFlag) return true;
+      flying = flying || (ControlsActive && !IntroFlyby);
+      if (!flying) return true;
       if (!frame()) {
         RequestExit(1);
         exited = true;
@@ -135,5 +140,75 @@ TEST_F(FrameLoops, TheOrbitalLoopSetsItsOwnManualDeadband) {
   });
   EXPECT_DOUBLE_EQ(orbital, 0.014);
 }
+
+// An engine cut-off at that height above the ground, and whether it ends the ascent.
+struct AscentCutOff {
+  float feet;
+  bool ends;
+};
+
+class AscentEnd : public FrameLoops, public ::testing::WithParamInterface<AscentCutOff> {};
+
+double NowMs() { return static_cast<double>(forms::Now().count()) / 1e6; }
+
+// An ascent whose engine cuts off well clear of the ground fades out over 2 s, then stops under
+// the menu with no scene drawn; a cut-off low down leaves the stage flying.
+TEST_P(AscentEnd, AnEngineCutOffHighFadesOutToTheMenu) {
+  const AscentCutOff cutOff = GetParam();
+  RecordingBackend* recorder = nullptr;
+  EngineBackendMaker = [&recorder] {
+    auto backend = std::make_unique<RecordingBackend>();
+    recorder = backend.get();
+    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
+  };
+  int frame = 0;
+  double fadeStartMs = -1.0;
+  double menuAfterMs = -1.0;
+  bool controlsDuringFade = true;
+  int skyAfterMenu = 0;
+  size_t drawsBefore = 0;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    ++frame;
+    if (frame == 1) {
+      StageAndAscend();
+      return true;
+    }
+    if (frame == 3) {
+      EXPECT_EQ(AscentPhase, AscentBurning);
+      // The engine cuts off with the stage that high above the ground.
+      LMPosition.y += (cutOff.feet - AltitudeAboveGround) / WorldScale;
+      LMVelocity = {};
+      EngineOff = true;
+      return true;
+    }
+    if (frame < 3) return true;
+    if (StagingFadeFlag && fadeStartMs < 0.0) fadeStartMs = NowMs();
+    if (fadeStartMs >= 0.0 && menuAfterMs < 0.0) {
+      if (!MenuShown) {
+        controlsDuringFade = controlsDuringFade && ControlsActive;
+        return true;
+      }
+      menuAfterMs = NowMs() - fadeStartMs;
+      drawsBefore = recorder->draws.size();
+      return true;
+    }
+    if (menuAfterMs < 0.0) return frame < 300;
+    for (size_t k = drawsBefore; k < recorder->draws.size(); ++k)
+      if (recorder->draws[k].target == nullptr && std::string(recorder->draws[k].kind) == "sky")
+        ++skyAfterMenu;
+    drawsBefore = recorder->draws.size();
+    EXPECT_FALSE(ControlsActive);
+    return frame < 400;
+  });
+  EXPECT_EQ(fadeStartMs >= 0.0, cutOff.ends);
+  if (!cutOff.ends) return;
+  EXPECT_TRUE(controlsDuringFade) << "the stage flies on while the view fades";
+  EXPECT_NEAR(menuAfterMs, 2000.0, 50.0);
+  EXPECT_EQ(skyAfterMenu, 0) << "the faded-out frames draw no scene";
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameLoops, AscentEnd,
+                         ::testing::Values(AscentCutOff{1500.0f, true},
+                                           AscentCutOff{300.0f, false}));
 
 }  // namespace
