@@ -96,9 +96,11 @@ bool SetUpAutomaticProgram() {
   }
 }
 
-// One step of the maneuver on one axis toward its error; the reference turns the other way.
-void StepManeuverAxis(AttitudeAxis& axis, ReferenceAxis turn, float fastRate, double dt,
-                      float rateDegrees) {
+// One step of the maneuver on one axis toward its error. The LM turns by the step as the jets'
+// rates turn it, and the attitude reference the other way: turning the reference alone would leave
+// the ball at the target and the LM, and its thrust, where they were.
+void StepManeuverAxis(AttitudeAxis& axis, float Vector3::*component, ReferenceAxis reference,
+                      float fastRate, double dt, float rateDegrees) {
   const float e = axis.AttitudeError;
   const float size = std::fabs(e);
   float speed = fastRate;
@@ -106,8 +108,11 @@ void StepManeuverAxis(AttitudeAxis& axis, ReferenceAxis turn, float fastRate, do
     speed = ManeuverSlowRate;
   else if (size * DegreesPerRadian < rateDegrees / 5.0f)
     speed = fastRate / 5.0f;
-  const float step = std::min(static_cast<float>(speed * dt), size);
-  TurnAttitudeReference(turn, -std::copysign(step, e));
+  Vector3 turn{};
+  turn.*component = std::copysign(std::min(static_cast<float>(speed * dt), size), e);
+  TurnPivot(turn);
+  TurnLMMeshes(turn);
+  TurnAttitudeReference(reference, -(turn.*component));
   MeasureLMAngles();
 }
 
@@ -348,9 +353,9 @@ void StepAttitudeManeuver(float& rateDegrees, bool& realTime) {
   const double dt = realTime ? FrameTimeSec : ManeuverFixedStep;
   MeasureLMAngles();
   UpdateAttitudeErrors();
-  StepManeuverAxis(PitchAxis, ReferenceAxis::X, fastRate, dt, rateDegrees);
-  StepManeuverAxis(YawAxis, ReferenceAxis::Y, fastRate, dt, rateDegrees);
-  StepManeuverAxis(RollAxis, ReferenceAxis::Z, fastRate, dt, rateDegrees);
+  StepManeuverAxis(PitchAxis, &Vector3::y, ReferenceAxis::X, fastRate, dt, rateDegrees);
+  StepManeuverAxis(YawAxis, &Vector3::z, ReferenceAxis::Y, fastRate, dt, rateDegrees);
+  StepManeuverAxis(RollAxis, &Vector3::x, ReferenceAxis::Z, fastRate, dt, rateDegrees);
   const bool reached = std::fabs(PitchAxis.Angle - PitchAxis.TargetAngle) <= ManeuverDone &&
                        std::fabs(YawAxis.Angle - YawAxis.TargetAngle) <= ManeuverDone &&
                        std::fabs(RollAxis.Angle - RollAxis.TargetAngle) <= ManeuverDone;

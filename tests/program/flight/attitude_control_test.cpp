@@ -157,7 +157,7 @@ TEST_F(AttitudeControl, PitchScheduleIs57DegreesWhileClimbingFast) {
   EXPECT_EQ(PitchAxis.TargetAngle, 0.0f);
 }
 
-TEST_F(AttitudeControl, ManeuverReachesTheTargetWithoutOvershoot) {
+TEST_F(AttitudeControl, ManeuverTurnsTheLMToTheTargetWithoutOvershoot) {
   MeasureLMAngles();
   EXPECT_NEAR(RollAxis.Angle, 0.0f, 1e-3f);
   EXPECT_NEAR(PitchAxis.Angle, 0.0f, 1e-3f);
@@ -181,6 +181,10 @@ TEST_F(AttitudeControl, ManeuverReachesTheTargetWithoutOvershoot) {
   EXPECT_NEAR(PitchAxis.Angle, PitchAxis.TargetAngle, 0.0002f);
   EXPECT_NEAR(YawAxis.Angle, YawAxis.TargetAngle, 0.0002f);
   EXPECT_NEAR(RollAxis.Angle, RollAxis.TargetAngle, 0.0002f);
+  // The LM turned with the ball: its thrust axis leans by about the pitch and the roll (the
+  // small steps about the three axes compose to within a degree of that).
+  EXPECT_NEAR(PivotTransformVector({0, 1, 0}).y,
+              std::cos(PitchAxis.TargetAngle) * std::cos(RollAxis.TargetAngle), 0.01f);
 }
 
 TEST_F(AttitudeControl, JetsThatCannotTurnTheLMFireNothingAndStayFinite) {
