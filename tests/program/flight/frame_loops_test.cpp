@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "flight_program.h"
+#include "platform/engine/scan_codes.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/main_display.h"
+#include "program/missions/replay_file.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
 #include "program/scene/views.h"
@@ -210,5 +214,166 @@ TEST_P(AscentEnd, AnEngineCutOffHighFadesOutToTheMenu) {
 INSTANTIATE_TEST_SUITE_P(FrameLoops, AscentEnd,
                          ::testing::Values(AscentCutOff{1500.0f, true},
                                            AscentCutOff{300.0f, false}));
+
+// The step of one frame in mission time: with movie capture, with the menu shown in orbit (where
+// time stands still, but not on the surface), and paced at 60 frames a second.
+struct StepCase {
+  const char* name;
+  const char* mission;
+  const char* flight;
+  float captureRate;  // frames a second, 0 without capture
+  bool menu;
+  double stepMs;
+};
+
+class TimeStep : public FrameLoops, public ::testing::WithParamInterface<StepCase> {};
+
+TEST_P(TimeStep, EachFrameTakesItsStep) {
+  const StepCase step = GetParam();
+  int pump = 0;
+  std::vector<double> steps;
+  // A screenshot's own pumps come within its frame: each pump sees the step of its frame.
+  Fly(step.mission, step.flight, [&] {
+    if (++pump == 1) {
+      MovieCapture = step.captureRate > 0.0f;
+      CaptureFrameRate = step.captureRate;
+      MenuShown = step.menu;
+    } else if (pump > 2) {
+      steps.push_back(FrameTimeMs);
+    }
+    return pump < 10;
+  });
+  ASSERT_FALSE(steps.empty());
+  for (const double ms : steps) EXPECT_NEAR(ms, step.stepMs, 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FrameLoops, TimeStep,
+    ::testing::Values(
+        StepCase{"Paced", "Apollo 11", "Short Flight P66", 0.0f, false, 1000.0 / 60.0},
+        StepCase{"MovieCapture", "Apollo 11", "Short Flight P66", 25.0f, false, 40.0},
+        StepCase{"MenuOnTheSurface", "Apollo 11", "Short Flight P66", 0.0f, true, 1000.0 / 60.0},
+        StepCase{"MenuInOrbit", "Orbital", "Rendezvous", 0.0f, true, 0.0},
+        StepCase{"MovieCaptureWithTheMenuInOrbit", "Orbital", "Rendezvous", 25.0f, true, 40.0}),
+    [](const ::testing::TestParamInfo<StepCase>& param) { return std::string(param.param.name); });
+
+// Counts the frames presented.
+class PresentCounter : public RecordingBackend {
+ public:
+  int presents = 0;
+  void Present() override { ++presents; }
+};
+
+// After touchdown the landing block runs once in a call of the loop, and again in the next call
+// after the window was minimised and restored; nothing is presented while it is minimised. A lost
+// focus lets go of the keys once, and only a regained focus lets the next loss do so again.
+TEST_F(FrameLoops, TheLandingBlockRunsOncePerLoopCallAndMinimisedFramesAreNotPresented) {
+  PresentCounter* counter = nullptr;
+  EngineBackendMaker = [&counter] {
+    auto backend = std::make_unique<PresentCounter>();
+    counter = backend.get();
+    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
+  };
+  constexpr int32_t Key = engine::scan::kCount - 1;  // no command's key
+  const auto keyHeld = [] { return Engine->Input().IsDown(Key); };
+  const auto lastFlight = [] {
+    return std::filesystem::exists(win::ResolvePath(ReplayPath(LastFlightReplay)));
+  };
+  int stage = 0;
+  int frames = 0;
+  int landedFrames = 0;
+  int presentsMinimised = 0;
+  bool savedAgainInOneCall = true;
+  bool keyReleasedOnLoss = false;
+  bool keyKeptWhileLost = false;
+  bool keyKeptOnRegain = false;
+  bool keyReleasedOnSecondLoss = false;
+  bool scoredOnce = false;
+  bool savedAfterRestore = false;
+  flight_program::StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  bool continued = false;
+  RunWatching([&] {
+    if (!continued) {
+      continued = true;
+      ClickLater(DriverDialog->Command_Continue);
+      return true;
+    }
+    ++frames;
+    switch (stage) {
+      case 0:  // flying to touchdown
+        if (frames > 30000) return false;
+        landedFrames = RunFlag && Landed && EngineOff ? landedFrames + 1 : 0;
+        if (landedFrames < 5) return true;
+        EXPECT_TRUE(lastFlight()) << "the landing block saves the flight";
+        std::filesystem::remove(win::ResolvePath(ReplayPath(LastFlightReplay)));
+        stage = 1, frames = 0;
+        return true;
+      case 1:  // landed, in the same call of the loop
+        savedAgainInOneCall = savedAgainInOneCall && !lastFlight();
+        if (frames < 30) return true;
+        Engine->Input().KeyEvent(Key, true);
+        Main_Display->Hide();
+        stage = 2, frames = 0;
+        return true;
+      case 2:
+        keyReleasedOnLoss = !keyHeld();
+        Engine->Input().KeyEvent(Key, true);
+        stage = 3, frames = 0;
+        return true;
+      case 3:
+        if (frames < 10) return true;
+        keyKeptWhileLost = keyHeld();
+        Main_Display->Show();
+        stage = 4, frames = 0;
+        return true;
+      case 4:
+        if (frames < 5) return true;
+        keyKeptOnRegain = keyHeld();
+        Main_Display->Hide();
+        stage = 5, frames = 0;
+        return true;
+      case 5:
+        keyReleasedOnSecondLoss = !keyHeld();
+        Engine->Input().KeyEvent(Key, false);
+        Main_Display->Show();
+        stage = 6, frames = 0;
+        return true;
+      case 6:
+        if (frames < 5) return true;
+        scoredOnce = ScoreShown;
+        Main_Display->UserSetWindowState(forms::WindowState::Minimized);
+        presentsMinimised = counter->presents;
+        stage = 7, frames = 0;
+        return true;
+      case 7:  // minimised: the program idles
+        EXPECT_FALSE(RunFlag);
+        if (frames < 100) return true;
+        presentsMinimised = counter->presents - presentsMinimised;
+        Main_Display->UserSetWindowState(forms::WindowState::Normal);
+        stage = 8, frames = 0;
+        return true;
+      case 8:  // restored: a new call of the loop
+        if (!RunFlag || frames < 10) return true;
+        savedAfterRestore = lastFlight();
+        EXPECT_EQ(ScoreShown, scoredOnce) << "the landing is not scored twice";
+        RequestExit(1);
+        stage = 9;
+        return true;
+      default:
+        if (!DriverDialog->Visible()) return true;
+        ClickLater(DriverDialog->Command_Quit);
+        return false;
+    }
+  });
+  EXPECT_EQ(stage, 9);
+  EXPECT_TRUE(savedAgainInOneCall) << "the landing block runs once in a call of the loop";
+  EXPECT_TRUE(keyReleasedOnLoss);
+  EXPECT_TRUE(keyKeptWhileLost) << "the devices are let go once, not every frame";
+  EXPECT_TRUE(keyKeptOnRegain);
+  EXPECT_TRUE(keyReleasedOnSecondLoss) << "the regained focus was taken";
+  EXPECT_EQ(presentsMinimised, 0);
+  EXPECT_TRUE(savedAfterRestore) << "the next call of the loop runs the landing block again";
+}
 
 }  // namespace
