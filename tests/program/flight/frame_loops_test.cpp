@@ -9,7 +9,9 @@
 
 #include "flight_program.h"
 #include "platform/engine/scan_codes.h"
+#include "program/cockpit/cockpit_state.h"
 #include "program/flight/flight_maths.h"
+#include "program/flight/flight_scene.h"
 #include "program/flight/main_display.h"
 #include "program/missions/replay_file.h"
 #include "program/scene/engine_objects.h"
@@ -375,5 +377,82 @@ TEST_F(FrameLoops, TheLandingBlockRunsOncePerLoopCallAndMinimisedFramesAreNotPre
   EXPECT_EQ(presentsMinimised, 0);
   EXPECT_TRUE(savedAfterRestore) << "the next call of the loop runs the landing block again";
 }
+
+// The Orbital flight copied with the command module's axis along x and its drogue facing the LM,
+// which drifts toward it at 0.2 world units a second.
+void WriteDriftFlight(const TempFolder& folder) {
+  std::string text = folder.ReadFile("Missions/Orbital/Rendezvous.sit");
+  // Every line of the key, in each section that has it.
+  const auto set = [&text](const std::string& key, const std::string& value) {
+    size_t at = text.find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    for (; at != std::string::npos; at = text.find("\n" + key + "=", at + 1)) {
+      size_t end = text.find('\n', at + 1);
+      if (text[end - 1] == '\r') --end;
+      text.replace(at + 1, end - at - 1, key + "=" + value);
+    }
+  };
+  set("Scenario Name", "Drift In");
+  set("Program Mode", "P20");
+  set("Docked", "0");
+  set("CM Pitch", "0");
+  set("CM Roll", "0");
+  set("CM Yaw", "-180");
+  set("VelocityX", std::to_string(-0.2 * 1.45));  // ft/s at 1.45 ft a world unit
+  set("VelocityY", "0");
+  set("VelocityZ", "0");
+  ASSERT_NE(text.find("FtPerWorldUnit=1.45"), std::string::npos);
+  folder.WriteFile("Missions/Orbital/Drift In.sit", text);
+}
+
+// The LM's pitch as it drifts in (90 degrees points its probe along the command module's axis),
+// the texts the docking shows and whether it docks.
+struct Drift {
+  const char* name;
+  float pitchDegrees;
+  std::vector<int32_t> said;  // the docking's texts on channel 1, in order
+  bool docks;
+};
+
+class DockingThroughTheLoop : public FrameLoops, public ::testing::WithParamInterface<Drift> {};
+
+TEST_P(DockingThroughTheLoop, TheDriftingLMDocksWhenAligned) {
+  const Drift& drift = GetParam();
+  WriteDriftFlight(folder_);
+  std::vector<std::string> said;
+  int frames = 0;
+  Fly("Orbital", "Drift In", [&] {
+    // The LM pitched over, its probe pointing along its travel at the drogue.
+    if (frames == 0) {
+      ResetPivot();
+      TurnPivot({0.0f, drift.pitchDegrees * static_cast<float>(RadiansPerDegree), 0.0f});
+    }
+    const std::string& text = MessageText[0].Text;
+    for (const int32_t id : {195, 196, 197, 198, 199, 200})
+      if (text == UiText[static_cast<size_t>(id)] && (said.empty() || said.back() != text))
+        said.push_back(text);
+    return !Docked && ++frames < 60 * 150;
+  });
+  std::vector<std::string> expected;
+  for (const int32_t id : drift.said) expected.push_back(UiText[static_cast<size_t>(id)]);
+  ASSERT_FALSE(said.empty()) << "the probe reaches the drogue";
+  if (drift.docks) {
+    EXPECT_EQ(said, expected);
+  } else {
+    EXPECT_EQ(said.front(), expected.front());
+  }
+  EXPECT_EQ(Docked, drift.docks);
+  if (!drift.docks) return;
+  EXPECT_TRUE(ProbeCaptured);
+  // The horizontal velocity's resolution leaves 1e-5 ft/s in a component that is 0.
+  EXPECT_LT(std::hypot(LMVelocity.x, LMVelocity.y, LMVelocity.z), 1e-4);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameLoops, DockingThroughTheLoop,
+                         ::testing::Values(Drift{"Aligned", 90.0f, {195, 198, 199}, true},
+                                           Drift{"FiveDegreesOff", 85.0f, {197}, false}),
+                         [](const ::testing::TestParamInfo<Drift>& param) {
+                           return std::string(param.param.name);
+                         });
 
 }  // namespace
