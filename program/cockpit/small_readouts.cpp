@@ -108,9 +108,16 @@ void DrawButtonSprite3(const PanelItem& item, uint32_t tint) {
 
 void DrawSceneSurface() {
   DrawSurfaceOverScreen();
-  if (!LandTilesCreated || ActiveLandTile != 2) return;
-  LandTiles[2]->Render();
-  LandTiles[1]->Render();
+  if (!LandTilesCreated) return;
+  // Over the far tile, it and the middle one are drawn over the surface; over the finest (where
+  // the race is flown, whose surface holds no ground after the fly-by), the middle one and it.
+  if (ActiveLandTile == 2) {
+    LandTiles[2]->Render();
+    LandTiles[1]->Render();
+  } else if (ActiveLandTile == 0) {
+    LandTiles[1]->Render();
+    LandTiles[0]->Render();
+  }
 }
 
 void DrawSceneSurfaceOrbital() { DrawSurfaceOverScreen(); }

@@ -349,7 +349,7 @@ TEST_F(HudPanelTest, TheSceneSurfaceFillsTheScreensHeightAndTheFarTilesFollowIt)
     int32_t tile;
     size_t landscapes;
   };
-  for (const Case& c : {Case{2, 2}, Case{1, 0}}) {
+  for (const Case& c : {Case{2, 2}, Case{1, 0}, Case{0, 2}}) {
     ClearRecord();
     ActiveLandTile = c.tile;
     DrawSceneSurface();

@@ -96,6 +96,32 @@ class ProgramTest : public ::testing::Test {
     forms::Run();
   }
 
+  // Continues from the launcher, calls `flying` at each frame of the flight until it returns
+  // false, then leaves the flight and, back at the launcher with the main display gone, quits.
+  void FlyFromTheLauncher(const std::function<bool()>& flying) {
+    bool continued = false;
+    bool leaving = false;
+    RunWatching([&] {
+      if (!continued) {
+        continued = true;
+        ClickLater(DriverDialog->Command_Continue);
+        return true;
+      }
+      if (leaving) {
+        if (!DriverDialog->Visible()) return true;
+        EXPECT_FALSE(Main_Display->Visible());
+        EXPECT_FALSE(Main_Display->TimerAverage.Enabled());
+        ClickLater(DriverDialog->Command_Quit);
+        return false;
+      }
+      if (RunFlag && !flying()) {
+        RequestExit(1);
+        leaving = true;
+      }
+      return true;
+    });
+  }
+
   TempFolder folder_;
   forms::VirtualClock clock_;
 

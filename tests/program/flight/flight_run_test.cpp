@@ -24,6 +24,7 @@ class FlightRun : public ProgramTest {
  public:
   using ProgramTest::Choose;
   using ProgramTest::ClickLater;
+  using ProgramTest::FlyFromTheLauncher;
   using ProgramTest::RunWatching;
   const TempFolder& Folder() const { return folder_; }
 };
@@ -48,22 +49,8 @@ void FlyShortFlightP66ToTouchdown(FlightRun& test) {
   StartProgram();
   FlightRun::Choose("Apollo 11", "Short Flight P66");
   Flight flight;
-  bool continued = false;
-  bool exited = false;
-  test.RunWatching([&] {
-    if (!continued) {
-      continued = true;
-      FlightRun::ClickLater(DriverDialog->Command_Continue);
-      return true;
-    }
-    if (exited) {
-      if (!DriverDialog->Visible()) return true;
-      EXPECT_FALSE(Main_Display->Visible());
-      EXPECT_FALSE(Main_Display->TimerAverage.Enabled());
-      FlightRun::ClickLater(DriverDialog->Command_Quit);
-      return false;
-    }
-    if (!RunFlag || !LandTiles[0]) return true;
+  test.FlyFromTheLauncher([&] {
+    if (!LandTiles[0]) return true;
     ++flight.frames;
     if (flight.startFuel < 0.0f) flight.startFuel = Fuel;
     // The tiles stand where the world has them, seen from the LM at the render origin.
@@ -74,17 +61,14 @@ void FlyShortFlightP66ToTouchdown(FlightRun& test) {
     flight.flybyEnded = flight.flybyEnded || !IntroFlyby;
     flight.lowest = std::min(flight.lowest, AltitudeAboveGround);
     if (Landed) ++flight.framesLanded;
-    if (flight.framesLanded == 60 || flight.frames > 20000) {
-      flight.landed = Landed;
-      flight.crashed = Crashed;
-      flight.contactLight = ContactLightOn;
-      flight.fuel = Fuel;
-      flight.altitude = AltitudeAboveGround;
-      flight.missionTime = MissionTime;
-      RequestExit(1);
-      exited = true;
-    }
-    return true;
+    if (flight.framesLanded < 60 && flight.frames <= 20000) return true;
+    flight.landed = Landed;
+    flight.crashed = Crashed;
+    flight.contactLight = ContactLightOn;
+    flight.fuel = Fuel;
+    flight.altitude = AltitudeAboveGround;
+    flight.missionTime = MissionTime;
+    return false;
   });
   EXPECT_TRUE(forms::ProgramHasEnded());
   EXPECT_NE(test.Folder().ReadFile("Marovin.ini").find("[Window]"), std::string::npos)
@@ -120,27 +104,14 @@ TEST_F(FlightRun, ApproachP64FliesUprightToTheLowGateAndLandsNearTheSpot) {
   UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
   StartProgram();
   Choose("Apollo 11", "Approach P64");
-  bool continued = false;
   bool startedFlying = false;
-  bool exited = false;
   int frames = 0;
   float steepestRoll = 0.0f;  // in P64
   bool p66AboveGround = false;
   float missedBy = 1e9f;  // ft
   bool landed = false;
   bool crashed = false;
-  RunWatching([&] {
-    if (!continued) {
-      continued = true;
-      ClickLater(DriverDialog->Command_Continue);
-      return true;
-    }
-    if (exited) {
-      if (!DriverDialog->Visible()) return true;
-      ClickLater(DriverDialog->Command_Quit);
-      return false;
-    }
-    if (!RunFlag) return true;
+  FlyFromTheLauncher([&] {
     if (!startedFlying) {
       EXPECT_TRUE(IntroFlyby);
       startedFlying = true;
@@ -149,16 +120,13 @@ TEST_F(FlightRun, ApproachP64FliesUprightToTheLowGateAndLandsNearTheSpot) {
     }
     if (CurrentProgram == P64) steepestRoll = std::max(steepestRoll, std::fabs(RollAxis.Angle));
     p66AboveGround = p66AboveGround || (CurrentProgram == P66 && AltitudeAboveGround > 100);
-    if (++frames == 20000 || Landed || Crashed) {
-      landed = Landed;
-      crashed = Crashed;
-      missedBy = std::hypot(LMMeshPosition.x - LandingSpot.EastWest,
-                            LMMeshPosition.z - LandingSpot.NorthSouth) *
-                 WorldScale;
-      RequestExit(1);
-      exited = true;
-    }
-    return true;
+    if (++frames < 20000 && !Landed && !Crashed) return true;
+    landed = Landed;
+    crashed = Crashed;
+    missedBy = std::hypot(LMMeshPosition.x - LandingSpot.EastWest,
+                          LMMeshPosition.z - LandingSpot.NorthSouth) *
+               WorldScale;
+    return false;
   });
   EXPECT_LT(steepestRoll, 5 * RadiansPerDegree);
   EXPECT_TRUE(p66AboveGround) << "P66 takes over at the low gate";
@@ -247,25 +215,12 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
 TEST_F(FlightRun, ARestartAskedForDuringTheFlybyFliesAtOnce) {
   StartProgram();
   Choose("Apollo 11", "Short Flight P66");
-  bool continued = false;
   bool restarted = false;
-  bool exited = false;
   int frames = 0;
   bool flybyAgain = true;
   bool controls = false;
   bool menu = true;
-  RunWatching([&] {
-    if (!continued) {
-      continued = true;
-      ClickLater(DriverDialog->Command_Continue);
-      return true;
-    }
-    if (exited) {
-      if (!DriverDialog->Visible()) return true;
-      ClickLater(DriverDialog->Command_Quit);
-      return false;
-    }
-    if (!RunFlag) return true;
+  FlyFromTheLauncher([&] {
     if (!restarted) {
       // The stand-in folder's fly-by path is empty and ends at its first frame: hold the flight
       // in the fly-by as a recorded path does.
@@ -275,14 +230,11 @@ TEST_F(FlightRun, ARestartAskedForDuringTheFlybyFliesAtOnce) {
       RequestExit(3);
       return true;
     }
-    if (++frames == 30) {
-      flybyAgain = IntroFlyby;
-      controls = ControlsActive;
-      menu = SettingsOverlayShown;
-      RequestExit(1);
-      exited = true;
-    }
-    return true;
+    if (++frames < 30) return true;
+    flybyAgain = IntroFlyby;
+    controls = ControlsActive;
+    menu = SettingsOverlayShown;
+    return false;
   });
   EXPECT_TRUE(restarted);
   EXPECT_FALSE(flybyAgain);

@@ -31,28 +31,10 @@ class FrameLoops : public flight_program::ProgramTest {
            const std::function<bool()>& frame) {
     flight_program::StartProgram();
     Choose(mission, flight);
-    bool continued = false;
     bool flying = false;
-    bool exited = false;
-    RunWatching([&] {
-      if (!continued) {
-        continued = true;
-        ClickLater(DriverDialog->Command_Continue);
-        return true;
-      }
-      if (exited) {
-        if (!DriverDialog->Visible()) return true;
-        ClickLater(DriverDialog->Command_Quit);
-        return false;
-      }
-      if (!RunFlag) return true;
+    FlyFromTheLauncher([&] {
       flying = flying || (ControlsActive && !IntroFlyby);
-      if (!flying) return true;
-      if (!frame()) {
-        RequestExit(1);
-        exited = true;
-      }
-      return true;
+      return !flying || frame();
     });
     EXPECT_TRUE(forms::ProgramHasEnded());
   }
