@@ -189,16 +189,13 @@ void SetStartAttitude() {
   RollAxis.Angle = StartRotation.x;
   PitchAxis.Angle = StartRotation.y;
   YawAxis.Angle = StartRotation.z;
+  // The guidance start puts the attitude reference upright, and the settle then turns the LM from
+  // there to its targets (the start attitude), its meshes with it: they start upright too, or the
+  // start attitude would be applied twice.
   for (const MeshPtr* mesh :
        {&AscentStageMesh, &DescentStageMesh, &CameraPivot, &VirtualCockpitMesh})
-    if (*mesh) (*mesh)->SetRotation(StartRotation.x, StartRotation.y, StartRotation.z);
-  // The flight's pivot and the attitude reference start upright, then take the start attitude.
-  ResetPivot();
+    if (*mesh) (*mesh)->SetRotation(0.0f, 0.0f, 0.0f);
   ResetAttitudeReference();
-  AttitudeIncrement = StartRotation;
-  TurnPivot(AttitudeIncrement);
-  SetFDAIBallAttitude();
-  AttitudeIncrement = {};
 }
 
 void SetTargets(float roll, float pitch, float yaw) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flight_program.h"
@@ -360,11 +361,11 @@ TEST_F(FrameLoops, TheLandingBlockRunsOncePerLoopCallAndMinimisedFramesAreNotPre
   EXPECT_TRUE(savedAfterRestore) << "the next call of the loop runs the landing block again";
 }
 
-// The Orbital flight copied with the command module's axis along x and its drogue facing the LM,
-// which drifts toward it at 0.2 world units a second.
-void WriteDriftFlight(const TempFolder& folder) {
+// A copy of the Orbital flight under that name, with the changes of its keys (every line of the
+// key, in each section that has it) and the guidance computer in P20.
+void CopyOrbitalFlight(const TempFolder& folder, const std::string& name,
+                       const std::vector<std::pair<std::string, std::string>>& changes) {
   std::string text = folder.ReadFile("Missions/Orbital/Rendezvous.sit");
-  // Every line of the key, in each section that has it.
   const auto set = [&text](const std::string& key, const std::string& value) {
     size_t at = text.find("\n" + key + "=");
     ASSERT_NE(at, std::string::npos) << key;
@@ -374,17 +375,40 @@ void WriteDriftFlight(const TempFolder& folder) {
       text.replace(at + 1, end - at - 1, key + "=" + value);
     }
   };
-  set("Scenario Name", "Drift In");
+  set("Scenario Name", name);
   set("Program Mode", "P20");
   set("Docked", "0");
-  set("CM Pitch", "0");
-  set("CM Roll", "0");
-  set("CM Yaw", "-180");
-  set("VelocityX", std::to_string(-0.2 * 1.45));  // ft/s at 1.45 ft a world unit
-  set("VelocityY", "0");
-  set("VelocityZ", "0");
-  ASSERT_NE(text.find("FtPerWorldUnit=1.45"), std::string::npos);
-  folder.WriteFile("Missions/Orbital/Drift In.sit", text);
+  for (const auto& [key, value] : changes) set(key, value);
+  folder.WriteFile("Missions/Orbital/" + name + ".sit", text);
+}
+
+// A flight that starts pitched over flies its first frame pitched over by that much, no more.
+TEST_F(FrameLoops, TheStartAttitudeIsTakenOnce) {
+  CopyOrbitalFlight(folder_, "Pitched", {{"RotationY", "45"}});
+  d3dx::D3DXVECTOR3 up;
+  float pitch = 0.0f;
+  Fly("Orbital", "Pitched", [&] {
+    up = OnThePivot({0.0f, 1.0f, 0.0f}) - OnThePivot({});
+    pitch = PitchAxis.Angle;
+    return false;
+  });
+  const float half = std::sqrt(0.5f);
+  ExpectNear(up, {-half, half, 0.0f}, "the LM's up axis");
+  EXPECT_NEAR(pitch, 45.0 * RadiansPerDegree, 1e-3);
+}
+
+// The command module's axis along x and its drogue facing the LM, which drifts toward it at 0.2
+// world units a second (at 1.45 ft a world unit).
+void WriteDriftFlight(const TempFolder& folder) {
+  ASSERT_NE(folder.ReadFile("Missions/Orbital/Rendezvous.sit").find("FtPerWorldUnit=1.45"),
+            std::string::npos);
+  CopyOrbitalFlight(folder, "Drift In",
+                    {{"CM Pitch", "0"},
+                     {"CM Roll", "0"},
+                     {"CM Yaw", "-180"},
+                     {"VelocityX", std::to_string(-0.2 * 1.45)},
+                     {"VelocityY", "0"},
+                     {"VelocityZ", "0"}});
 }
 
 // The LM's pitch as it drifts in (90 degrees points its probe along the command module's axis),
