@@ -1,4 +1,6 @@
-// The frame loops flown through the whole program: the camera of the views from the cabin.
+// The frame loops flown through the whole program: the camera of the views from the cabin, the
+// orbital deadband, the end of an ascent, the time step, the landing block, focus and minimising,
+// the start attitude and docking.
 #include <gtest/gtest.h>
 
 #include <cmath>
