@@ -36,6 +36,24 @@ uint64_t NextGeometryRevision() {
   return ++last;
 }
 
+const MeshGeometry::Sphere& MeshGeometry::Bound() const {
+  if (boundRevision_ == revision) return bound_;
+  boundRevision_ = revision;
+  bound_ = Sphere{};
+  if (positions.empty()) return bound_;
+  D3DXVECTOR3 low = positions[0], high = positions[0];
+  for (const D3DXVECTOR3& p : positions) {
+    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+  }
+  bound_.centre = (low + high) * 0.5f;
+  for (const D3DXVECTOR3& p : positions) {
+    const D3DXVECTOR3 out = p - bound_.centre;
+    bound_.radius = std::max(bound_.radius, d3dx::D3DXVec3Length(&out));
+  }
+  return bound_;
+}
+
 void MeshGeometry::AddVertex(const D3DXVECTOR3& position, uint32_t colour,
                              const D3DXVECTOR2& texcoord) {
   revision = NextGeometryRevision();
@@ -170,12 +188,22 @@ void EngineMesh::AttachChild(const std::shared_ptr<EngineMesh>& child) {
 }
 
 void EngineMesh::Rebuild() {
-  D3DXMATRIX scale, translation, toOrigin;
-  d3dx::D3DXMatrixScaling(&scale, scale_.x, scale_.y, scale_.z);
-  d3dx::D3DXMatrixTranslation(&translation, position_.x, position_.y, position_.z);
-  // The origin is the point of the model that the position places and that turns stay about.
-  d3dx::D3DXMatrixTranslation(&toOrigin, -origin_.x, -origin_.y, -origin_.z);
-  local_ = toOrigin * scale * rotation_ * translation;
+  // toOrigin x scale x rotation x translation, written out: meshes are placed thousands of times
+  // a frame (stars, rocks), and the three full products were most of a headless frame. The origin
+  // is the point of the model that the position places and that turns stay about.
+  const float scale[3] = {scale_.x, scale_.y, scale_.z};
+  const float origin[3] = {origin_.x, origin_.y, origin_.z};
+  const float position[3] = {position_.x, position_.y, position_.z};
+  D3DXMATRIX a;
+  for (int j = 0; j < 4; ++j) {
+    a.m[3][j] = rotation_.m[3][j];
+    for (int i = 0; i < 3; ++i) {
+      a.m[i][j] = scale[i] * rotation_.m[i][j];
+      a.m[3][j] -= origin[i] * a.m[i][j];
+    }
+  }
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) local_.m[i][j] = a.m[i][j] + (j < 3 ? a.m[i][3] * position[j] : 0);
 }
 
 void EngineMesh::SetPosition(float x, float y, float z) {
@@ -441,16 +469,34 @@ void EngineScene::MousePick(int32_t x, int32_t y, int32_t, int32_t, EnginePickRe
     const auto& mesh = *it;
     if (!mesh->IsPickable() || !mesh->IsShown()) continue;
     const MeshGeometry& geometry = mesh->Geometry();
+    // The ray goes into the mesh's own space rather than every vertex into the world's: the hit's
+    // parameter along the ray is the same in both, and so is the world distance it gives.
     const D3DXMATRIX world = mesh->GetMatrix();
+    // Most meshes lie off the ray: their bounding sphere, carried into the world and grown by the
+    // largest of the matrix's scales, says so without a look at their triangles.
+    const MeshGeometry::Sphere& bound = geometry.Bound();
+    D3DXVECTOR3 centre;
+    d3dx::D3DXVec3TransformCoord(&centre, &bound.centre, &world);
+    float largestScale = 0;
+    for (int row = 0; row < 3; ++row) {
+      const D3DXVECTOR3 axis{world.m[row][0], world.m[row][1], world.m[row][2]};
+      largestScale = std::max(largestScale, d3dx::D3DXVec3Length(&axis));
+    }
+    if (!d3dx::D3DXSphereBoundProbe(&centre, bound.radius * largestScale, &nearPoint, &direction))
+      continue;
+    D3DXMATRIX toMesh;
+    if (d3dx::D3DXMatrixInverse(&toMesh, nullptr, &world) == nullptr) continue;
+    D3DXVECTOR3 origin, along;
+    d3dx::D3DXVec3TransformCoord(&origin, &nearPoint, &toMesh);
+    d3dx::D3DXVec3TransformNormal(&along, &direction, &toMesh);
     for (size_t t = 0; t < geometry.TriangleCount(); ++t) {
       if (!mesh->Groups()[std::min<size_t>(geometry.groups[t], mesh->Groups().size() - 1)].enabled)
         continue;
-      D3DXVECTOR3 p[3];
-      for (int corner = 0; corner < 3; ++corner)
-        d3dx::D3DXVec3TransformCoord(&p[corner],
-                                     &geometry.positions[geometry.indices[t * 3 + corner]], &world);
+      const uint32_t* corner = &geometry.indices[t * 3];
       float u = 0, v = 0, distance = 0;
-      if (d3dx::D3DXIntersectTri(&p[0], &p[1], &p[2], &nearPoint, &direction, &u, &v, &distance) &&
+      if (d3dx::D3DXIntersectTri(&geometry.positions[corner[0]], &geometry.positions[corner[1]],
+                                 &geometry.positions[corner[2]], &origin, &along, &u, &v,
+                                 &distance) &&
           distance < nearest) {
         nearest = distance;
         result.Set(mesh, nearPoint + direction * distance, distance);

@@ -43,6 +43,17 @@ struct MeshGeometry {
   void AddVertex(const d3dx::D3DXVECTOR3& position, uint32_t colour,
                  const d3dx::D3DXVECTOR2& texcoord);
   size_t TriangleCount() const { return indices.size() / 3; }
+
+  // A sphere about every position, kept until the geometry changes: picks pass it by first.
+  struct Sphere {
+    d3dx::D3DXVECTOR3 centre{};
+    float radius = 0;
+  };
+  const Sphere& Bound() const;
+
+ private:
+  mutable Sphere bound_;
+  mutable uint64_t boundRevision_ = 0;
 };
 
 struct MeshGroup {

@@ -153,6 +153,15 @@ TEST_F(SceneTest, MousePickFindsTheNearestShownMeshUnderThePixel) {
   ASSERT_TRUE(pick.IsHit());
   EXPECT_EQ(pick.GetMesh()->GetName(), "Key0");
   ExpectNear(pick.GetHitPoint(), {0, 0, 0});
+  const float distance = pick.GetDistance();
+
+  // A scaled mesh is hit where its triangles stand in the world, at the world's distance.
+  near->SetScale(2, 2, 2);
+  near->SetPosition(0, -4, 0);
+  scene.MousePick(kWidth / 2, kHeight / 2, 1, 1, pick);
+  ASSERT_TRUE(pick.IsHit());
+  ExpectNear(pick.GetHitPoint(), {0, 0, 0});
+  EXPECT_NEAR(pick.GetDistance(), distance, kTolerance);
 
   near->Enable(false);
   scene.MousePick(kWidth / 2, kHeight / 2, 1, 1, pick);
