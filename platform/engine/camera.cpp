@@ -14,9 +14,11 @@ void EngineCamera::SetCamera(const D3DXVECTOR3& position, const D3DXVECTOR3& loo
   position_ = position;
   lookAt_ = lookAt;
   hasMatrix_ = false;
+  Changed();
 }
 
 void EngineCamera::SetPosition(float x, float y, float z) {
+  Changed();
   const D3DXVECTOR3 moved{x, y, z};
   if (hasMatrix_) {
     world_.m[3][0] = x;
@@ -39,6 +41,7 @@ void EngineCamera::LookAt(float x, float y, float z) { SetCamera(GetPosition(), 
 void EngineCamera::SetMatrix(const D3DXMATRIX& world) {
   world_ = world;
   hasMatrix_ = true;
+  Changed();
 }
 
 void EngineCamera::SetRotation(float x, float y, float z) {
@@ -48,6 +51,7 @@ void EngineCamera::SetRotation(float x, float y, float z) {
   world_.m[3][1] = position.y;
   world_.m[3][2] = position.z;
   hasMatrix_ = true;
+  Changed();
 }
 
 D3DXMATRIX EngineCamera::GetMatrix() const {
@@ -67,10 +71,12 @@ void EngineCamera::SetViewFrustum(float angleDegrees, float farPlane, float near
   fovDegrees_ = angleDegrees;
   far_ = farPlane;
   near_ = nearPlane;
+  projection_.reset();
 }
 
 D3DXMATRIX EngineCamera::View() const {
-  D3DXMATRIX view;
+  if (view_) return *view_;
+  D3DXMATRIX& view = view_.emplace();
   if (hasMatrix_) {
     d3dx::D3DXMatrixInverse(&view, nullptr, &world_);
     return view;
@@ -86,9 +92,11 @@ D3DXMATRIX EngineCamera::View() const {
 }
 
 D3DXMATRIX EngineCamera::Projection(float aspect) const {
+  if (projection_ && projection_->aspect == aspect) return projection_->matrix;
   D3DXMATRIX projection;
   const float fov = fovDegrees_ * std::numbers::pi_v<float> / 180.0f;
   d3dx::D3DXMatrixPerspectiveFovLH(&projection, fov, aspect, near_, far_);
+  projection_ = KeptProjection{aspect, projection};
   return projection;
 }
 

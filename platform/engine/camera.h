@@ -4,6 +4,8 @@
 // the vertical field of view in degrees.
 #pragma once
 
+#include <optional>
+
 #include "platform/d3dx/math.h"
 
 namespace engine {
@@ -36,6 +38,15 @@ class EngineCamera {
   d3dx::D3DXMATRIX Projection(float aspect) const;
 
  private:
+  // Every mesh drawn asks for both; they are made again only after the camera changes.
+  struct KeptProjection {
+    float aspect;
+    d3dx::D3DXMATRIX matrix;
+  };
+  void Changed() { view_.reset(); }
+  mutable std::optional<d3dx::D3DXMATRIX> view_;
+  mutable std::optional<KeptProjection> projection_;
+
   d3dx::D3DXVECTOR3 position_{};
   d3dx::D3DXVECTOR3 lookAt_{0, 0, 1};
   bool hasMatrix_ = false;

@@ -232,10 +232,13 @@ void UpdateRockField() {
     rock.Relative = {rock.World.x - LMMeshPosition.x, rock.World.y - LMMeshPosition.y,
                      rock.World.z - LMMeshPosition.z};
     const D3DXVECTOR3 relative{rock.Relative.x, rock.Relative.y, rock.Relative.z};
-    const float dist = EngineMathLibrary::Distance3D(relative, {});
+    // Most of a field's rocks lie beyond the reach: their squared distance rules them out.
+    const float reach = static_cast<float>(RockGraphic) + RockCandidateMargin;
+    const float squared = d3dx::D3DXVec3LengthSq(&relative);
+    if (!(reach > 0 && squared < reach * reach)) continue;
+    const float dist = std::sqrt(squared);
     const float e = Crashed ? dist : NoCrashDistance;
-    if (!(static_cast<float>(RockGraphic) + RockCandidateMargin > dist && e > CrashClearance))
-      continue;
+    if (!(reach > dist && e > CrashClearance)) continue;
     const D3DXVECTOR3 toward = EngineMathLibrary::Normalize(relative - eye);
     if (!(EngineMathLibrary::VectorDot(toward, ahead) > cosine)) continue;
     const bool near = dist < static_cast<float>(RockGraphic);
