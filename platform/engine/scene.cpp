@@ -164,6 +164,7 @@ std::shared_ptr<EngineMesh> EngineMesh::Copy(const std::string& name,
   copy->origin_ = origin_;
   copy->rotation_ = rotation_;
   copy->local_ = local_;
+  copy->stale_ = stale_;
   copy->enabled_ = enabled_;
   copy->pickable_ = pickable_;
   return scene_ ? scene_->Keep(copy) : copy;
@@ -187,10 +188,11 @@ void EngineMesh::AttachChild(const std::shared_ptr<EngineMesh>& child) {
   children_.push_back(child);
 }
 
-void EngineMesh::Rebuild() {
-  // toOrigin x scale x rotation x translation, written out: meshes are placed thousands of times
-  // a frame (stars, rocks), and the three full products were most of a headless frame. The origin
-  // is the point of the model that the position places and that turns stay about.
+void EngineMesh::Rebuild() const {
+  // toOrigin x scale x rotation x translation, written out, and only when the matrix is asked for:
+  // meshes are placed thousands of times a frame (stars, rocks), each by several calls, and the
+  // products were most of a headless frame. The origin is the point of the model that the
+  // position places and that turns stay about.
   const float scale[3] = {scale_.x, scale_.y, scale_.z};
   const float origin[3] = {origin_.x, origin_.y, origin_.z};
   const float position[3] = {position_.x, position_.y, position_.z};
@@ -208,18 +210,18 @@ void EngineMesh::Rebuild() {
 
 void EngineMesh::SetPosition(float x, float y, float z) {
   position_ = {x, y, z};
-  Rebuild();
+  stale_ = true;
 }
 
 void EngineMesh::SetRotation(float x, float y, float z) {
   d3dx::D3DXMatrixRotationYawPitchRoll(&rotation_, y, x, z);
-  Rebuild();
+  stale_ = true;
 }
 
 void EngineMesh::Turn(const D3DXMATRIX& about) {
   // The turn comes first, so it is about the mesh's own axes as they stand.
   rotation_ = about * rotation_;
-  Rebuild();
+  stale_ = true;
 }
 
 void EngineMesh::RotateX(float angle) {
@@ -239,12 +241,12 @@ void EngineMesh::RotateZ(float angle) {
 
 void EngineMesh::SetScale(float x, float y, float z) {
   scale_ = {x, y, z};
-  Rebuild();
+  stale_ = true;
 }
 
 void EngineMesh::SetOrigin(float x, float y, float z) {
   origin_ = {x, y, z};
-  Rebuild();
+  stale_ = true;
 }
 
 void EngineMesh::SetRotationMatrix(const D3DXMATRIX& rotation) {
@@ -252,7 +254,7 @@ void EngineMesh::SetRotationMatrix(const D3DXMATRIX& rotation) {
   rotation_.m[3][0] = rotation_.m[3][1] = rotation_.m[3][2] = 0;
   rotation_.m[0][3] = rotation_.m[1][3] = rotation_.m[2][3] = 0;
   rotation_.m[3][3] = 1;
-  Rebuild();
+  stale_ = true;
 }
 
 void EngineMesh::SetMatrix(const D3DXMATRIX& local) {
@@ -272,6 +274,10 @@ void EngineMesh::SetMatrix(const D3DXMATRIX& local) {
 
 D3DXMATRIX EngineMesh::GetMatrix() const {
   const EngineMesh* parent = Parent();
+  if (stale_) {
+    Rebuild();
+    stale_ = false;
+  }
   return parent ? local_ * parent->GetMatrix() : local_;
 }
 

@@ -178,7 +178,7 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
   bool Destroyed() const { return destroyed_; }
 
  private:
-  void Rebuild();
+  void Rebuild() const;
   void Turn(const d3dx::D3DXMATRIX& about);
   void ForGroups(int32_t group, void (*change)(MeshGroup&, int32_t), int32_t value);
 
@@ -198,7 +198,8 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
   d3dx::D3DXVECTOR3 scale_{1, 1, 1};
   d3dx::D3DXVECTOR3 origin_{};
   d3dx::D3DXMATRIX rotation_{};
-  d3dx::D3DXMATRIX local_{};
+  mutable d3dx::D3DXMATRIX local_{};
+  mutable bool stale_ = false;  // local_ waits for the latest placement
   bool enabled_ = true;
   bool pickable_ = true;
   bool destroyed_ = false;
