@@ -61,6 +61,11 @@ struct NameData final : RendererData {
   bool buffer;
   uint64_t uploaded = kNeverUploaded;
   SamplerParams sampler;  // a texture's
+  // A single-level texture drawn as a target is sampled from a copy of what was drawn, taken when
+  // the drawing moves to another target (GlRenderer::TakeCopy says why).
+  GLuint copy = 0;
+  SamplerParams copySampler;
+  bool copyCurrent = false;  // the copy holds the texture's pixels
 };
 
 // What the draw framebuffer has attached.
@@ -130,7 +135,12 @@ class GlRenderer final : public core::Renderer {
   SurfaceData& DataOf(Surface& surface);
   NameData& TextureData(RendererSlot& slot, UINT levels, bool cube);
   ColorPlace PlaceOf(Surface& surface);
-  void Upload(Surface& surface);
+  // Brings memory's pixels up to OpenGL; false when they were there already.
+  bool Upload(Surface& surface);
+  // The single-level texture whose only level the surface is; null for any other surface.
+  static Texture* SingleLevelTexture(Surface& surface);
+  // Copies what was drawn into a single-level texture to the copy it is sampled from.
+  void TakeCopy(Surface& target);
   GLuint DepthBufferOf(Surface& depth);
   // Binds the draw framebuffer to the target and depth surface, bringing up what memory changed.
   bool BindTargets(Surface* target, Surface* depth);
@@ -153,6 +163,8 @@ class GlRenderer final : public core::Renderer {
   // The surfaces attached_ came from; deleting any surface empties attached_.
   const Surface* boundTarget_ = nullptr;
   const Surface* boundDepth_ = nullptr;
+  // The single-level texture drawn into since its copy was last taken; null for none.
+  Surface* owed_ = nullptr;
   std::map<HWND, Front> fronts_;
   std::vector<float> positions_;  // pre-transformed positions of the current draw
   std::vector<BYTE> blended_;     // blended vertices of the current draw
@@ -166,11 +178,16 @@ void GlRenderer::DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer)
   // OpenGL unbinds what it deletes and may hand the names out again.
   cache_.ForgetObjects();
   attached_.reset();
+  // The owed copy's surface may be the one going: its texture is sampled as drawn instead.
+  owed_ = nullptr;
 }
 
 SurfaceData::~SurfaceData() { owner->DeleteNames(texture, depthBuffer, 0); }
 
-NameData::~NameData() { owner->DeleteNames(buffer ? 0 : name, 0, buffer ? name : 0); }
+NameData::~NameData() {
+  owner->DeleteNames(buffer ? 0 : name, 0, buffer ? name : 0);
+  if (copy != 0) owner->DeleteNames(copy, 0, 0);
+}
 
 SurfaceData& GlRenderer::DataOf(Surface& surface) {
   auto& data = surface.Slot().Data();
@@ -212,10 +229,10 @@ ColorPlace GlRenderer::PlaceOf(Surface& surface) {
   return {GL_TEXTURE_2D, data.texture, 0};
 }
 
-void GlRenderer::Upload(Surface& surface) {
+bool GlRenderer::Upload(Surface& surface) {
   SurfaceData& data = DataOf(surface);
   const uint64_t version = surface.Slot().Version();
-  if (surface.IsDepth() || data.uploaded == version) return;
+  if (surface.IsDepth() || data.uploaded == version) return false;
   const ColorPlace place = PlaceOf(surface);
   const SurfaceLayout& layout = surface.Layout();
   glBindTexture(place.target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, place.texture);
@@ -224,6 +241,36 @@ void GlRenderer::Upload(Surface& surface) {
                surface.Bits());
   data.uploaded = version;
   data.drawn = false;
+  return true;
+}
+
+Texture* GlRenderer::SingleLevelTexture(Surface& surface) {
+  auto* texture = dynamic_cast<Texture*>(surface.Container());
+  return texture != nullptr && texture->GetLevelCount() == 1 ? texture : nullptr;
+}
+
+// The software rasteriser keeps the targets of its finished work until it reuses the work's
+// record, and it flushes the work under way whenever sampling changes to a texture any record
+// names as a target. Render surfaces redrawn each frame and then drawn on many quads would flush
+// it at every quad; sampling a copy, which is never a target, lets the quads' work stay whole.
+void GlRenderer::TakeCopy(Surface& target) {
+  owed_ = nullptr;
+  NameData& data = TextureData(SingleLevelTexture(target)->Slot(), 1, false);
+  const SurfaceLayout& layout = target.Layout();
+  const auto width = static_cast<GLsizei>(layout.width);
+  const auto height = static_cast<GLsizei>(layout.height);
+  if (data.copy == 0) {
+    glGenTextures(1, &data.copy);
+    glBindTexture(GL_TEXTURE_2D, data.copy);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    UploadPixels(GL_TEXTURE_2D, 0, layout.format, layout.width, layout.height, nullptr);
+  } else {
+    glBindTexture(GL_TEXTURE_2D, data.copy);
+  }
+  cache_.ForgetUnitZero();
+  AttachForReading(target);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+  data.copyCurrent = true;
 }
 
 GLuint GlRenderer::DepthBufferOf(Surface& depth) {
@@ -239,6 +286,13 @@ GLuint GlRenderer::DepthBufferOf(Surface& depth) {
 }
 
 bool GlRenderer::BindTargets(Surface* target, Surface* depth) {
+  if (owed_ != target) {
+    if (owed_ != nullptr) TakeCopy(*owed_);
+    if (Texture* texture = target != nullptr ? SingleLevelTexture(*target) : nullptr) {
+      TextureData(texture->Slot(), 1, false).copyCurrent = false;
+      owed_ = target;
+    }
+  }
   // Most draws go to the surfaces of the draw before, unchanged in memory since.
   if (attached_ && target == boundTarget_ && depth == boundDepth_ &&
       (target == nullptr || DataOf(*target).uploaded == target->Slot().Version())) {
@@ -321,8 +375,14 @@ HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3D
 
 TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
   if (auto* flat = dynamic_cast<Texture*>(texture)) {
-    for (UINT level = 0; level < flat->GetLevelCount(); ++level) Upload(*flat->Level(level));
+    bool uploaded = false;
+    for (UINT level = 0; level < flat->GetLevelCount(); ++level) {
+      uploaded = Upload(*flat->Level(level)) || uploaded;
+    }
     NameData& data = TextureData(flat->Slot(), flat->GetLevelCount(), false);
+    if (owed_ != nullptr && owed_->Container() == flat) TakeCopy(*owed_);
+    if (uploaded) data.copyCurrent = false;
+    if (data.copyCurrent) return {GL_TEXTURE_2D, data.copy, true, &data.copySampler};
     return {GL_TEXTURE_2D, data.name, true, &data.sampler};
   }
   if (auto* cube = dynamic_cast<CubeTexture*>(texture)) {
