@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace d3d {
 namespace gl {
@@ -141,6 +142,8 @@ class GlRenderer final : public core::Renderer {
   static Texture* SingleLevelTexture(Surface& surface);
   // Copies what was drawn into a single-level texture to the copy it is sampled from.
   void TakeCopy(Surface& target);
+  // Takes the owed copy of the texture, if it is owed one.
+  void TakeCopyOf(const Texture& texture);
   GLuint DepthBufferOf(Surface& depth);
   // Binds the draw framebuffer to the target and depth surface, bringing up what memory changed.
   bool BindTargets(Surface* target, Surface* depth);
@@ -163,8 +166,8 @@ class GlRenderer final : public core::Renderer {
   // The surfaces attached_ came from; deleting any surface empties attached_.
   const Surface* boundTarget_ = nullptr;
   const Surface* boundDepth_ = nullptr;
-  // The single-level texture drawn into since its copy was last taken; null for none.
-  Surface* owed_ = nullptr;
+  // The single-level textures drawn into since their copies were last taken.
+  std::vector<Surface*> owed_;
   std::map<HWND, Front> fronts_;
   std::vector<float> positions_;  // pre-transformed positions of the current draw
   std::vector<BYTE> blended_;     // blended vertices of the current draw
@@ -178,8 +181,8 @@ void GlRenderer::DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer)
   // OpenGL unbinds what it deletes and may hand the names out again.
   cache_.ForgetObjects();
   attached_.reset();
-  // The owed copy's surface may be the one going: its texture is sampled as drawn instead.
-  owed_ = nullptr;
+  // An owed copy's surface may be the one going: their textures are sampled as drawn instead.
+  owed_.clear();
 }
 
 SurfaceData::~SurfaceData() { owner->DeleteNames(texture, depthBuffer, 0); }
@@ -254,7 +257,6 @@ Texture* GlRenderer::SingleLevelTexture(Surface& surface) {
 // names as a target. Render surfaces redrawn each frame and then drawn on many quads would flush
 // it at every quad; sampling a copy, which is never a target, lets the quads' work stay whole.
 void GlRenderer::TakeCopy(Surface& target) {
-  owed_ = nullptr;
   NameData& data = TextureData(SingleLevelTexture(target)->Slot(), 1, false);
   const SurfaceLayout& layout = target.Layout();
   const auto width = static_cast<GLsizei>(layout.width);
@@ -273,6 +275,15 @@ void GlRenderer::TakeCopy(Surface& target) {
   data.copyCurrent = true;
 }
 
+void GlRenderer::TakeCopyOf(const Texture& texture) {
+  const auto owed = std::ranges::find_if(
+      owed_, [&](const Surface* surface) { return surface->Container() == &texture; });
+  if (owed == owed_.end()) return;
+  Surface& target = **owed;
+  owed_.erase(owed);
+  TakeCopy(target);
+}
+
 GLuint GlRenderer::DepthBufferOf(Surface& depth) {
   SurfaceData& data = DataOf(depth);
   if (data.depthBuffer == 0) {
@@ -286,12 +297,16 @@ GLuint GlRenderer::DepthBufferOf(Surface& depth) {
 }
 
 bool GlRenderer::BindTargets(Surface* target, Surface* depth) {
-  if (owed_ != target) {
-    if (owed_ != nullptr) TakeCopy(*owed_);
-    if (Texture* texture = target != nullptr ? SingleLevelTexture(*target) : nullptr) {
+  // The copies are taken when drawing reaches another kind of target, all at once: the first
+  // waits for the textures' drawing, the others find it done.
+  if (Texture* texture = target != nullptr ? SingleLevelTexture(*target) : nullptr) {
+    if (std::ranges::find(owed_, target) == owed_.end()) {
       TextureData(texture->Slot(), 1, false).copyCurrent = false;
-      owed_ = target;
+      owed_.push_back(target);
     }
+  } else {
+    for (Surface* owed : owed_) TakeCopy(*owed);
+    owed_.clear();
   }
   // Most draws go to the surfaces of the draw before, unchanged in memory since.
   if (attached_ && target == boundTarget_ && depth == boundDepth_ &&
@@ -380,7 +395,7 @@ TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
       uploaded = Upload(*flat->Level(level)) || uploaded;
     }
     NameData& data = TextureData(flat->Slot(), flat->GetLevelCount(), false);
-    if (owed_ != nullptr && owed_->Container() == flat) TakeCopy(*owed_);
+    TakeCopyOf(*flat);
     if (uploaded) data.copyCurrent = false;
     if (data.copyCurrent) return {GL_TEXTURE_2D, data.copy, true, &data.copySampler};
     return {GL_TEXTURE_2D, data.name, true, &data.sampler};
