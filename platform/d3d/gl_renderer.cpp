@@ -39,6 +39,11 @@ using core::Texture;
 using core::VertexBuffer;
 
 constexpr uint64_t kNeverUploaded = ~uint64_t{0};
+// The work of a frame is handed to the rasteriser once, when this share of the primitives of the
+// frame before has been drawn, if the frame before had at least kFlushedFrame of them (see
+// GlRenderer::Draw).
+constexpr uint64_t kFlushedPercent = 80;
+constexpr UINT kFlushedFrame = 20000;
 
 class GlRenderer;
 
@@ -168,6 +173,8 @@ class GlRenderer final : public core::Renderer {
   const Surface* boundDepth_ = nullptr;
   // The single-level textures drawn into since their copies were last taken.
   std::vector<Surface*> owed_;
+  UINT framePrimitives_ = 0;      // drawn since the last present
+  UINT lastFramePrimitives_ = 0;  // between the two presents before
   std::map<HWND, Front> fronts_;
   std::vector<float> positions_;  // pre-transformed positions of the current draw
   std::vector<BYTE> blended_;     // blended vertices of the current draw
@@ -506,6 +513,16 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   }
   if (draw.shader != nullptr) EndShaderDraw(draw.shader->program);
   if (draw.target != nullptr) DataOf(*draw.target).drawn = true;
+  // The software rasteriser starts on a frame's pixels only when its work is flushed, at the
+  // latest by the present. Handed over most of the way through a big frame (in the landing frame,
+  // after the landscape), those pixels are filled while the rest is still being prepared; each
+  // hand-over makes the rasteriser load and store the tiles it touched once more, so there is one.
+  const UINT before = framePrimitives_;
+  framePrimitives_ += draw.primitiveCount;
+  const auto share = static_cast<UINT>(lastFramePrimitives_ * kFlushedPercent / 100);
+  if (lastFramePrimitives_ >= kFlushedFrame && before < share && framePrimitives_ >= share) {
+    glFlush();
+  }
   return D3D_OK;
 }
 
@@ -553,6 +570,8 @@ void GlRenderer::AttachThroughGamma(GLint width, GLint height, const D3DGAMMARAM
 
 HRESULT GlRenderer::Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP* gamma) {
   context_->MakeCurrent();
+  lastFramePrimitives_ = framePrimitives_;
+  framePrimitives_ = 0;
   Upload(backBuffer);
   const auto width = static_cast<GLint>(backBuffer.Layout().width);
   const auto height = static_cast<GLint>(backBuffer.Layout().height);
