@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace d3d {
 namespace gl {
@@ -38,6 +39,11 @@ using core::Texture;
 using core::VertexBuffer;
 
 constexpr uint64_t kNeverUploaded = ~uint64_t{0};
+// The work of a frame is handed to the rasteriser once, when this share of the primitives of the
+// frame before has been drawn, if the frame before had at least kFlushedFrame of them (see
+// GlRenderer::Draw).
+constexpr uint64_t kFlushedPercent = 80;
+constexpr UINT kFlushedFrame = 20000;
 
 class GlRenderer;
 
@@ -61,6 +67,11 @@ struct NameData final : RendererData {
   bool buffer;
   uint64_t uploaded = kNeverUploaded;
   SamplerParams sampler;  // a texture's
+  // A single-level texture drawn as a target is sampled from a copy of what was drawn, taken when
+  // the drawing moves to another target (GlRenderer::TakeCopy says why).
+  GLuint copy = 0;
+  SamplerParams copySampler;
+  bool copyCurrent = false;  // the copy holds the texture's pixels
 };
 
 // What the draw framebuffer has attached.
@@ -130,7 +141,14 @@ class GlRenderer final : public core::Renderer {
   SurfaceData& DataOf(Surface& surface);
   NameData& TextureData(RendererSlot& slot, UINT levels, bool cube);
   ColorPlace PlaceOf(Surface& surface);
-  void Upload(Surface& surface);
+  // Brings memory's pixels up to OpenGL; false when they were there already.
+  bool Upload(Surface& surface);
+  // The single-level texture whose only level the surface is; null for any other surface.
+  static Texture* SingleLevelTexture(Surface& surface);
+  // Copies what was drawn into a single-level texture to the copy it is sampled from.
+  void TakeCopy(Surface& target);
+  // Takes the owed copy of the texture, if it is owed one.
+  void TakeCopyOf(const Texture& texture);
   GLuint DepthBufferOf(Surface& depth);
   // Binds the draw framebuffer to the target and depth surface, bringing up what memory changed.
   bool BindTargets(Surface* target, Surface* depth);
@@ -153,6 +171,10 @@ class GlRenderer final : public core::Renderer {
   // The surfaces attached_ came from; deleting any surface empties attached_.
   const Surface* boundTarget_ = nullptr;
   const Surface* boundDepth_ = nullptr;
+  // The single-level textures drawn into since their copies were last taken.
+  std::vector<Surface*> owed_;
+  UINT framePrimitives_ = 0;      // drawn since the last present
+  UINT lastFramePrimitives_ = 0;  // between the two presents before
   std::map<HWND, Front> fronts_;
   std::vector<float> positions_;  // pre-transformed positions of the current draw
   std::vector<BYTE> blended_;     // blended vertices of the current draw
@@ -166,11 +188,16 @@ void GlRenderer::DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer)
   // OpenGL unbinds what it deletes and may hand the names out again.
   cache_.ForgetObjects();
   attached_.reset();
+  // An owed copy's surface may be the one going: their textures are sampled as drawn instead.
+  owed_.clear();
 }
 
 SurfaceData::~SurfaceData() { owner->DeleteNames(texture, depthBuffer, 0); }
 
-NameData::~NameData() { owner->DeleteNames(buffer ? 0 : name, 0, buffer ? name : 0); }
+NameData::~NameData() {
+  owner->DeleteNames(buffer ? 0 : name, 0, buffer ? name : 0);
+  if (copy != 0) owner->DeleteNames(copy, 0, 0);
+}
 
 SurfaceData& GlRenderer::DataOf(Surface& surface) {
   auto& data = surface.Slot().Data();
@@ -212,10 +239,10 @@ ColorPlace GlRenderer::PlaceOf(Surface& surface) {
   return {GL_TEXTURE_2D, data.texture, 0};
 }
 
-void GlRenderer::Upload(Surface& surface) {
+bool GlRenderer::Upload(Surface& surface) {
   SurfaceData& data = DataOf(surface);
   const uint64_t version = surface.Slot().Version();
-  if (surface.IsDepth() || data.uploaded == version) return;
+  if (surface.IsDepth() || data.uploaded == version) return false;
   const ColorPlace place = PlaceOf(surface);
   const SurfaceLayout& layout = surface.Layout();
   glBindTexture(place.target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP, place.texture);
@@ -224,6 +251,44 @@ void GlRenderer::Upload(Surface& surface) {
                surface.Bits());
   data.uploaded = version;
   data.drawn = false;
+  return true;
+}
+
+Texture* GlRenderer::SingleLevelTexture(Surface& surface) {
+  auto* texture = dynamic_cast<Texture*>(surface.Container());
+  return texture != nullptr && texture->GetLevelCount() == 1 ? texture : nullptr;
+}
+
+// The software rasteriser keeps the targets of its finished work until it reuses the work's
+// record, and it flushes the work under way whenever sampling changes to a texture any record
+// names as a target. Render surfaces redrawn each frame and then drawn on many quads would flush
+// it at every quad; sampling a copy, which is never a target, lets the quads' work stay whole.
+void GlRenderer::TakeCopy(Surface& target) {
+  NameData& data = TextureData(SingleLevelTexture(target)->Slot(), 1, false);
+  const SurfaceLayout& layout = target.Layout();
+  const auto width = static_cast<GLsizei>(layout.width);
+  const auto height = static_cast<GLsizei>(layout.height);
+  if (data.copy == 0) {
+    glGenTextures(1, &data.copy);
+    glBindTexture(GL_TEXTURE_2D, data.copy);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    UploadPixels(GL_TEXTURE_2D, 0, layout.format, layout.width, layout.height, nullptr);
+  } else {
+    glBindTexture(GL_TEXTURE_2D, data.copy);
+  }
+  cache_.ForgetUnitZero();
+  AttachForReading(target);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+  data.copyCurrent = true;
+}
+
+void GlRenderer::TakeCopyOf(const Texture& texture) {
+  const auto owed = std::ranges::find_if(
+      owed_, [&](const Surface* surface) { return surface->Container() == &texture; });
+  if (owed == owed_.end()) return;
+  Surface& target = **owed;
+  owed_.erase(owed);
+  TakeCopy(target);
 }
 
 GLuint GlRenderer::DepthBufferOf(Surface& depth) {
@@ -239,6 +304,17 @@ GLuint GlRenderer::DepthBufferOf(Surface& depth) {
 }
 
 bool GlRenderer::BindTargets(Surface* target, Surface* depth) {
+  // The copies are taken when drawing reaches another kind of target, all at once: the first
+  // waits for the textures' drawing, the others find it done.
+  if (Texture* texture = target != nullptr ? SingleLevelTexture(*target) : nullptr) {
+    if (std::ranges::find(owed_, target) == owed_.end()) {
+      TextureData(texture->Slot(), 1, false).copyCurrent = false;
+      owed_.push_back(target);
+    }
+  } else {
+    for (Surface* owed : owed_) TakeCopy(*owed);
+    owed_.clear();
+  }
   // Most draws go to the surfaces of the draw before, unchanged in memory since.
   if (attached_ && target == boundTarget_ && depth == boundDepth_ &&
       (target == nullptr || DataOf(*target).uploaded == target->Slot().Version())) {
@@ -321,8 +397,14 @@ HRESULT GlRenderer::Clear(Surface* target, Surface* depth, const std::vector<D3D
 
 TextureBinding GlRenderer::BindTexture(IDirect3DBaseTexture8* texture) {
   if (auto* flat = dynamic_cast<Texture*>(texture)) {
-    for (UINT level = 0; level < flat->GetLevelCount(); ++level) Upload(*flat->Level(level));
+    bool uploaded = false;
+    for (UINT level = 0; level < flat->GetLevelCount(); ++level) {
+      uploaded = Upload(*flat->Level(level)) || uploaded;
+    }
     NameData& data = TextureData(flat->Slot(), flat->GetLevelCount(), false);
+    TakeCopyOf(*flat);
+    if (uploaded) data.copyCurrent = false;
+    if (data.copyCurrent) return {GL_TEXTURE_2D, data.copy, true, &data.copySampler};
     return {GL_TEXTURE_2D, data.name, true, &data.sampler};
   }
   if (auto* cube = dynamic_cast<CubeTexture*>(texture)) {
@@ -431,6 +513,16 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   }
   if (draw.shader != nullptr) EndShaderDraw(draw.shader->program);
   if (draw.target != nullptr) DataOf(*draw.target).drawn = true;
+  // The software rasteriser starts on a frame's pixels only when its work is flushed, at the
+  // latest by the present. Handed over most of the way through a big frame (in the landing frame,
+  // after the landscape), those pixels are filled while the rest is still being prepared; each
+  // hand-over makes the rasteriser load and store the tiles it touched once more, so there is one.
+  const UINT before = framePrimitives_;
+  framePrimitives_ += draw.primitiveCount;
+  const auto share = static_cast<UINT>(lastFramePrimitives_ * kFlushedPercent / 100);
+  if (lastFramePrimitives_ >= kFlushedFrame && before < share && framePrimitives_ >= share) {
+    glFlush();
+  }
   return D3D_OK;
 }
 
@@ -478,6 +570,8 @@ void GlRenderer::AttachThroughGamma(GLint width, GLint height, const D3DGAMMARAM
 
 HRESULT GlRenderer::Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP* gamma) {
   context_->MakeCurrent();
+  lastFramePrimitives_ = framePrimitives_;
+  framePrimitives_ = 0;
   Upload(backBuffer);
   const auto width = static_cast<GLint>(backBuffer.Layout().width);
   const auto height = static_cast<GLint>(backBuffer.Layout().height);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -327,24 +328,47 @@ TEST_F(GlDeviceTest, RenderToTextureThenSampleIt) {
   DrawScreenRect(device, 0, 0, 8, 16, 0, 0xFFFFFF00u);  // yellow left half
   EXPECT_TRUE(Near(Read(level)[0], 0xFFFF00)) << "read back through a lock";
 
-  device->SetRenderTarget(backBuffer, depth);
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-  struct Vertex {
-    float x, y, z, rhw;
-    float u, v;
+  // The texture on the back buffer's whole 32 x 32.
+  const auto show = [&] {
+    device->SetRenderTarget(backBuffer, depth);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    struct Vertex {
+      float x, y, z, rhw;
+      float u, v;
+    };
+    const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
+                            {31.5f, -0.5f, 0, 1, 1, 0},
+                            {-0.5f, 31.5f, 0, 1, 0, 1},
+                            {31.5f, 31.5f, 0, 1, 1, 1}};
+    device->SetTexture(0, target);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    device->SetTexture(0, nullptr);
+    return Read();
   };
-  const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
-                          {31.5f, -0.5f, 0, 1, 1, 0},
-                          {-0.5f, 31.5f, 0, 1, 0, 1},
-                          {31.5f, 31.5f, 0, 1, 1, 1}};
-  device->SetTexture(0, target);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
-  device->SetTexture(0, nullptr);
-  const auto pixels = Read();
+  auto pixels = show();
   EXPECT_TRUE(Near(At(pixels, 4, 4), 0xFFFF00));
   EXPECT_TRUE(Near(At(pixels, 28, 28), 0x0000FF));
+
+  // Drawn into again after it was sampled, then written through a lock: each time the quad shows
+  // the texture's newest pixels.
+  device->SetRenderTarget(level, nullptr);
+  DrawScreenRect(device, 8, 0, 16, 16, 0, 0xFF00FF00u);  // green right half
+  pixels = show();
+  EXPECT_TRUE(Near(At(pixels, 4, 4), 0xFFFF00));
+  EXPECT_TRUE(Near(At(pixels, 28, 28), 0x00FF00));
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(level->LockRect(&locked, nullptr, 0), D3D_OK);
+  for (UINT y = 0; y < 16; ++y) {
+    auto* row = reinterpret_cast<D3DCOLOR*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+    std::fill_n(row, 16, 0xFFFF0000u);
+  }
+  level->UnlockRect();
+  pixels = show();
+  EXPECT_TRUE(Near(At(pixels, 4, 4), 0xFF0000));
+  EXPECT_TRUE(Near(At(pixels, 28, 28), 0xFF0000));
+
   // Bound by the caller, the device's own surfaces hold references until unbound.
   device->SetRenderTarget(nullptr, nullptr);
   level->Release();
