@@ -332,19 +332,7 @@ TEST_F(GlDeviceTest, RenderToTextureThenSampleIt) {
   const auto show = [&] {
     device->SetRenderTarget(backBuffer, depth);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-    struct Vertex {
-      float x, y, z, rhw;
-      float u, v;
-    };
-    const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
-                            {31.5f, -0.5f, 0, 1, 1, 0},
-                            {-0.5f, 31.5f, 0, 1, 0, 1},
-                            {31.5f, 31.5f, 0, 1, 1, 1}};
-    device->SetTexture(0, target);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
-    device->SetTexture(0, nullptr);
+    DrawTextureOverTarget(device, target);
     return Read();
   };
   auto pixels = show();
@@ -392,20 +380,8 @@ TEST_F(GlDeviceTest, BumpOffsetTexturesKeepTheirBytesAndSampleBiasedToUnsigned) 
   texture->UnlockRect(0);
 
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-  struct Vertex {
-    float x, y, z, rhw;
-    float u, v;
-  };
-  const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
-                          {31.5f, -0.5f, 0, 1, 1, 0},
-                          {-0.5f, 31.5f, 0, 1, 0, 1},
-                          {31.5f, 31.5f, 0, 1, 1, 1}};
-  device->SetTexture(0, texture);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
-  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
-  device->SetTexture(0, nullptr);
+  DrawTextureOverTarget(device, texture);
   const auto pixels = Read();
   EXPECT_TRUE(Near(At(pixels, 8, 16), 0x00FFFF));
   EXPECT_TRUE(Near(At(pixels, 24, 16), 0x80C0FF));

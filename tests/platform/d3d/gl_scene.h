@@ -77,6 +77,24 @@ inline void DrawScreenRect(IDirect3DDevice8* device, float left, float top, floa
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
 }
 
+// `texture` over the whole 32 x 32 target, texel centres on pixel centres; the texture is unset
+// afterwards.
+inline void DrawTextureOverTarget(IDirect3DDevice8* device, IDirect3DBaseTexture8* texture) {
+  struct Vertex {
+    float x, y, z, rhw;
+    float u, v;
+  };
+  const Vertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
+                          {31.5f, -0.5f, 0, 1, 1, 0},
+                          {-0.5f, 31.5f, 0, 1, 0, 1},
+                          {31.5f, 31.5f, 0, 1, 1, 1}};
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+  device->SetTexture(0, nullptr);
+}
+
 // A 2 x 2 texture: red, green on the top row; blue, white below.
 inline IDirect3DTexture8* MakeQuadrantTexture(IDirect3DDevice8* device) {
   IDirect3DTexture8* texture = nullptr;
