@@ -49,11 +49,10 @@ void Engine::ListenToWindow(bool listen) {
   }
   window_->RawKeyInput = [this](const forms::RawKey& key) {
     if (key.autoRepeat) return;
-    input_.KeyEvent(scan::FromQtKey(key.qtKey, key.keypad, key.nativeScanCode), key.down);
+    const auto code = scan::FromQtKey(key.qtKey, key.keypad, key.nativeScanCode);
+    input_.KeyEvent(code, key.down);
     // A key's own event tells the state before it: Num Lock's own press is counted instead.
-    const bool numLockKey =
-        scan::FromQtKey(key.qtKey, key.keypad, key.nativeScanCode) == scan::kNumLock;
-    if (key.numLockOn && !numLockKey) input_.SetNumLock(*key.numLockOn);
+    if (key.numLockOn && code != scan::kNumLock) input_.SetNumLock(*key.numLockOn);
   };
   window_->RawPointerMoved = [this](float x, float y) {
     input_.MouseMoved(static_cast<int32_t>(std::lround(x)), static_cast<int32_t>(std::lround(y)));

@@ -381,6 +381,8 @@ class QtView final : public View {
     auto found = windows_.find(&form);
     return found == windows_.end() ? nullptr : found->second;
   }
+  // The form's drawing area: its render surface where it has one.
+  QWidget* DrawingArea(Form& form) const;
   QWidget* Find(Control& control) const {
     auto found = widgets_.find(&control);
     return found == widgets_.end() ? nullptr : found->second.widget;
@@ -939,15 +941,15 @@ void QtView::MousePointerChanged(MousePointer pointer) {
   if (overrideCursor_) QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-// The drawing area: the render surface where the form has one.
-QWidget* DrawingArea(FormWindow* window) {
-  if (window == nullptr) return nullptr;
+QWidget* QtView::DrawingArea(Form& form) const {
+  auto found = windows_.find(&form);
+  if (found == windows_.end()) return nullptr;
+  FormWindow* window = found->second;
   return window->Surface() ? static_cast<QWidget*>(window->Surface()) : window;
 }
 
 bool QtView::WarpPointer(Form& form, int32_t x, int32_t y) {
-  auto found = windows_.find(&form);
-  QWidget* area = DrawingArea(found == windows_.end() ? nullptr : found->second);
+  QWidget* area = DrawingArea(form);
   if (area == nullptr) return false;
   const QPoint target = area->mapToGlobal(QPoint(x, y));
   QCursor::setPos(area->screen(), target);
@@ -956,8 +958,7 @@ bool QtView::WarpPointer(Form& form, int32_t x, int32_t y) {
 }
 
 void QtView::PointerHiddenChanged(Form& form) {
-  auto found = windows_.find(&form);
-  QWidget* area = DrawingArea(found == windows_.end() ? nullptr : found->second);
+  QWidget* area = DrawingArea(form);
   if (area == nullptr) return;
   if (form.PointerHidden())
     area->setCursor(Qt::BlankCursor);

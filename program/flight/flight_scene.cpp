@@ -44,8 +44,6 @@ void TurnPivot(const Vector3& increment) {
   CameraPivot->RotateZ(increment.y);
 }
 
-void ResetPivot() { CameraPivot->SetRotation(0, 0, 0); }
-
 void TurnAttitudeReference(ReferenceAxis axis, float angle) {
   switch (axis) {
     case ReferenceAxis::X:

@@ -21,8 +21,6 @@ Vector3 PivotTransformVector(const Vector3& v);
 // Turns the pivot about its own axes by the increments (roll, pitch, yaw in radians), in the
 // order yaw, roll, pitch; roll is about x, pitch about z, yaw about y.
 void TurnPivot(const Vector3& increment);
-// Puts the pivot upright, its axes the world's.
-void ResetPivot();
 
 // The attitude reference: the attitude ball's camera pivot, which carries the inverse of the LM's
 // turns, and from which the attitude ball's angles are measured.

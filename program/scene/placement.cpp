@@ -238,7 +238,7 @@ void UpdateRockField() {
     if (!(reach > 0 && squared < reach * reach)) continue;
     const float dist = std::sqrt(squared);
     const float e = Crashed ? dist : NoCrashDistance;
-    if (!(reach > dist && e > CrashClearance)) continue;
+    if (!(e > CrashClearance)) continue;
     const D3DXVECTOR3 toward = EngineMathLibrary::Normalize(relative - eye);
     if (!(EngineMathLibrary::VectorDot(toward, ahead) > cosine)) continue;
     const bool near = dist < static_cast<float>(RockGraphic);

@@ -2,6 +2,7 @@
 // and compared within a tolerance, so that pictures of another rasteriser still match.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
 #include <cstdint>
@@ -55,6 +56,21 @@ inline size_t CountDifferingPixels(const std::vector<uint32_t>& pixels,
     }
   }
   return differing;
+}
+
+// Whether the pixels match the stored picture, at most `allowed` of them differing.
+inline ::testing::AssertionResult MatchesStoredPicture(const std::string& path,
+                                                       const std::vector<uint32_t>& pixels,
+                                                       int32_t width, int32_t height,
+                                                       size_t allowed) {
+  const std::vector<uint32_t> stored = ReadStoredPicture(path, width, height);
+  if (stored.size() != pixels.size())
+    return ::testing::AssertionFailure() << "no stored picture at " << path;
+  const size_t differing = CountDifferingPixels(pixels, stored);
+  if (differing > allowed)
+    return ::testing::AssertionFailure()
+           << differing << " pixels differ from " << path << ", at most " << allowed << " may";
+  return ::testing::AssertionSuccess();
 }
 
 }  // namespace tests

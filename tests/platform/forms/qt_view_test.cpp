@@ -22,6 +22,7 @@
 #include "platform/forms/qt_view.h"
 #include "platform/win/twips.h"
 #include "platform/win/window.h"
+#include "tests/platform/forms/qt_view_once.h"
 #include "tests/platform/forms/test_form.h"
 
 namespace {
@@ -43,17 +44,7 @@ forms::FormSlot<DisplayForm> MainDisplay;
 
 class QtView : public FormsTest {
  protected:
-  // The view starts once, as in the program; the tests run offscreen unless told otherwise.
-  static void SetUpTestSuite() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "forms_qt_tests";
-    static char* argv[] = {name, nullptr};
-    forms::StartQtView(argc, argv);
-  }
+  static void SetUpTestSuite() { tests::StartQtViewOnce(); }
   void TearDown() override {
     FormsTest::TearDown();
     // The windows of the dropped forms go at Qt's next turn; without one they would pile up.

@@ -52,10 +52,10 @@ class Docking : public ::testing::Test {
     Docked = ProbeCaptured = ProbeRetracting = DockContact = false;
     CaptureSpeed = CaptureDeceleration = 0.0;
     MessageText[0].Text.clear();
-    ResetPivot();
+    CameraPivot->SetRotation(0, 0, 0);
   }
   void TearDown() override {
-    ResetPivot();
+    CameraPivot->SetRotation(0, 0, 0);
     CommandModuleMesh->Destroy();
     CommandModuleMesh.reset();
     DropMainDisplay();

@@ -432,7 +432,7 @@ TEST_P(DockingThroughTheLoop, TheDriftingLMDocksWhenAligned) {
   Fly("Orbital", "Drift In", [&] {
     // The LM pitched over, its probe pointing along its travel at the drogue.
     if (frames == 0) {
-      ResetPivot();
+      CameraPivot->SetRotation(0, 0, 0);
       TurnPivot({0.0f, drift.pitchDegrees * static_cast<float>(RadiansPerDegree), 0.0f});
     }
     const std::string& text = MessageText[0].Text;

@@ -94,7 +94,7 @@ inline void BuildScene() {
     AttitudeMeasureSurface = Scene->CreateRenderSurface(32, 32, 0, 0, 0);
     TerrainPatchSurface = Scene->CreateRenderSurface(32, 32, 0, 0, 0);
   }
-  ResetPivot();
+  CameraPivot->SetRotation(0, 0, 0);
   ResetAttitudeReference();
   for (const MeshPtr* root : {&AscentStageMesh, &AscentShadowGroup, &DescentStageMesh,
                               &DescentShadowGroup, &VirtualCockpitMesh, &RCSPlumeGroup})

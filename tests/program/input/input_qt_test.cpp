@@ -23,6 +23,7 @@
 #include "program/input/joystick_devices.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
+#include "tests/platform/forms/qt_view_once.h"
 #include "tests/platform/win/temp_folder.h"
 #include "tests/program/input_engine.h"
 #include "tests/program/main_display_reload.h"
@@ -41,16 +42,7 @@ constexpr quint32 NumLockModifier = 0x10;
 
 class MainWindowInput : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "input_qt_tests";
-    static char* argv[] = {name, nullptr};
-    forms::StartQtView(argc, argv);
-  }
+  static void SetUpTestSuite() { tests::StartQtViewOnce(); }
   void SetUp() override {
     DropMainDisplay();
     Main_Display->Move(0, 0, 640 * 15, 480 * 15);

@@ -20,6 +20,7 @@
 #include "program/missions/star_sound_dialogs.h"
 #include "program/startup/startup_state.h"
 #include "program/startup/ui_text.h"
+#include "tests/platform/forms/qt_view_once.h"
 #include "tests/program/launcher_dialogs.h"
 #include "tests/program/missions/program_folder.h"
 
@@ -27,16 +28,7 @@ namespace {
 
 class LauncherOnScreen : public ProgramFolderTest {
  protected:
-  static void SetUpTestSuite() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "launcher_qt_tests";
-    static char* argv[] = {name, nullptr};
-    forms::StartQtView(argc, argv);
-  }
+  static void SetUpTestSuite() { tests::StartQtViewOnce(); }
   void SetUp() override {
     ProgramFolderTest::SetUp();
     UnloadLauncherDialogs();
