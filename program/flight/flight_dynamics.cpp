@@ -27,8 +27,9 @@ constexpr double TouchdownFriction = 5.0;        // ft/s lost per second on the 
 constexpr float LegStroke = -1.1f;               // world units: deepest leg compression
 constexpr double LegSpan = 12.0;                 // world units between partner footpads
 constexpr double TipGain = 0.7;
-constexpr double LegSideShift = 0.6;         // leg moves this much sideways per unit down
-constexpr double LandedVerticalSpeed = 0.1;  // ft/s
+constexpr double LegSideShift = 0.6;           // leg moves this much sideways per unit down
+constexpr double LandedVerticalSpeed = 0.1;    // ft/s
+constexpr float CrashCameraStartYaw = -90.0f;  // degrees
 
 Vector3d lastDisplacement;   // world units moved in this frame's integration
 Vector3 descentStageOffset;  // from the LM, world units, as last placed
@@ -302,6 +303,7 @@ void CrashLM() {
   EngineOff = true;
   if (SoundOn) PlayCrashSound();
   ShowCrashSite();
+  CrashCameraYaw = CrashCameraStartYaw;
   Main_Display->TimerExplosion.SetEnabled(true);
 }
 

@@ -255,6 +255,7 @@ inline int32_t DisplayModeHeight = 0;       // pixels
 inline int32_t DisplayModeBits = 0;         // bits per pixel
 inline int32_t PreviousMissionType = 0;     // the MissionType of the flight before this one
 inline float CameraDistance = 0.0f;         // world units from the view camera to the LM
+inline float CrashCameraYaw = 0.0f;         // degrees: the crash camera circling the site
 inline int32_t ExplosionFrame = 1;          // 1 to 13
 inline int32_t ThrustAverageLength = 0;     // throttle commands in the thrust mean
 inline float AutoThrottleCountdown = 0.0f;  // seconds

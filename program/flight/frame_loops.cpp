@@ -89,6 +89,9 @@ constexpr int32_t LowFlightFeet = 200;
 constexpr int32_t ShadowFeet = 400;
 constexpr float CameraTerrainFeet = 1.45f;  // feet per world unit of the camera's height
 constexpr float MoonTurnPerSecond = 0.000872664625997165f;  // radians, 0.05 degree
+constexpr float CrashCameraDistance = 150.0f;               // world units from the crash site
+constexpr float CrashCameraPitch = -0.785398163f;           // radians: 45 degrees above the site
+constexpr float CrashCameraTurn = 20.0f;                    // degrees of yaw per second
 constexpr float DrogueApproachRange = 10.0f;
 constexpr float DrogueReachRange = 0.11f;
 constexpr float OrbitalSunAzimuth = 3.14159265f / 2.005f;
@@ -401,22 +404,56 @@ void ReadBackViewCamera() {
   CameraDistance = std::sqrt(at.x * at.x + at.y * at.y + at.z * at.z);
 }
 
-// The camera orbiting the LM, for the spot and exterior views (and a flight with no view chosen).
-void PlaceOrbitCamera() {
-  CameraLookAt = {};
-  FrameHook();
-  if (!LandMoveMode && LandTilesCreated) LiftCameraAboveTerrain();
-  const d3dx::D3DXVECTOR3 target{CameraLookAt.x, CameraLookAt.y, CameraLookAt.z};
-  const d3dx::D3DXVECTOR3 position = engine::EngineMathLibrary::PointOnSphere(
-      target, CameraOrbitDistance, CameraOrbitYaw * static_cast<float>(RadiansPerDegree),
-      CameraOrbitPitch * static_cast<float>(RadiansPerDegree));
+// Puts the view camera at `position` looking at `target`. It chases the LM's pivot, lagging behind
+// its turns, unless the chase is off or spot view 1 holds the camera still.
+void AimViewCamera(const d3dx::D3DXVECTOR3& position, const Vector3& target, bool chase) {
+  const d3dx::D3DXVECTOR3 at{target.x, target.y, target.z};
   engine::EngineCamera& camera = *ViewCameras[1];
-  if (!Crashed && CameraPivot)
-    camera.ChaseMesh(*CameraPivot, position, target, 2.0f, -1,
-                     engine::EngineMathLibrary::Distance3D(position, target) + 5.0f, 0, 1.0f);
+  const bool held = SpotViewFlag && !SpotChase;
+  if (chase && !held && CameraPivot)
+    camera.ChaseMesh(*CameraPivot, position, at, 2.0f, -1,
+                     engine::EngineMathLibrary::Distance3D(position, at) + 5.0f, 0, 1.0f);
   else
-    camera.SetCamera(position, target);
+    camera.SetCamera(position, at);
   ReadBackViewCamera();
+}
+
+// The pilot's orbit around `target`: yaw first, then pitch, in degrees.
+d3dx::D3DXVECTOR3 PilotOrbitPoint(const Vector3& target) {
+  return engine::EngineMathLibrary::PointOnSphere(
+      {target.x, target.y, target.z}, CameraOrbitDistance,
+      CameraOrbitYaw * static_cast<float>(RadiansPerDegree),
+      CameraOrbitPitch * static_cast<float>(RadiansPerDegree));
+}
+
+// Right after staging, the orbiting camera's look-at glides from the ascent stage's offset to the
+// LM's origin over the staging display's length, so that the view does not jump with the stage.
+Vector3 StagingLookAt() {
+  if (!StagingEffect.On) return {};
+  float t = StagingEffect.Length > 0.0f ? StagingEffect.Time / StagingEffect.Length : 1.0f;
+  const Vector3 at = LerpVector(AscentStageMeshOffset, {}, t);
+  if (t >= 1.0f)
+    StagingEffect.On = false;
+  else
+    StagingEffect.Time += FrameTimeSec;
+  return at;
+}
+
+// The camera orbiting the LM, for the spot and exterior views (and a flight with no view chosen).
+// After a crash it circles the site from above, on its own orbit.
+void PlaceOrbitCamera() {
+  CameraLookAt = StagingLookAt();
+  FrameHook();
+  if (Crashed) {
+    const d3dx::D3DXVECTOR3 position = engine::EngineMathLibrary::PointOnSphere(
+        {CameraLookAt.x, CameraLookAt.y, CameraLookAt.z}, CrashCameraDistance,
+        CrashCameraYaw * static_cast<float>(RadiansPerDegree), CrashCameraPitch);
+    CrashCameraYaw -= CrashCameraTurn * FrameTimeSec;
+    AimViewCamera(position, CameraLookAt, false);
+  } else {
+    if (!LandMoveMode && LandTilesCreated) LiftCameraAboveTerrain();
+    AimViewCamera(PilotOrbitPoint(CameraLookAt), CameraLookAt, true);
+  }
   if (CurrentView.HudMode == 2) DrawCockpitDisplays();
 }
 
@@ -424,8 +461,10 @@ bool SeenFromTheCabin() {
   return (InteriorViewFlag || EVAViewFlag || CockpitPanelFlag) && CameraMesh && CameraPivot;
 }
 
+// The eye points are the cabin's; after staging the cabin sits at the ascent stage's offset.
 void SetEye(engine::EngineMesh& eye, const Vector3& position, const Vector3& rotation) {
-  eye.SetPosition(position.x, position.y, position.z);
+  eye.SetPosition(position.x + AscentStageMeshOffset.x, position.y + AscentStageMeshOffset.y,
+                  position.z + AscentStageMeshOffset.z);
   eye.SetRotation(rotation.x, rotation.y, rotation.z);
 }
 
@@ -896,7 +935,7 @@ void PlaceCommandModule() {
 
 // The camera outside looks at the LM, and at the drogue as the probe comes close to it.
 void PlaceOrbitalOutsideCamera() {
-  Vector3 target{};
+  Vector3 target = StagingLookAt();
   const float range = engine::EngineMathLibrary::Distance3D(
       {ProbePoint.x, ProbePoint.y, ProbePoint.z}, {DroguePoint.x, DroguePoint.y, DroguePoint.z});
   if (range < DrogueApproachRange) {
@@ -905,19 +944,7 @@ void PlaceOrbitalOutsideCamera() {
   }
   CameraLookAt = target;
   FrameHook();
-  const d3dx::D3DXVECTOR3 at{target.x, target.y, target.z};
-  // Yaw first, then pitch, as every other orbit of the camera.
-  const d3dx::D3DXVECTOR3 position = engine::EngineMathLibrary::PointOnSphere(
-      at, CameraOrbitDistance, CameraOrbitYaw * static_cast<float>(RadiansPerDegree),
-      CameraOrbitPitch * static_cast<float>(RadiansPerDegree));
-  engine::EngineCamera& camera = *ViewCameras[1];
-  if (CameraPivot)
-    camera.ChaseMesh(*CameraPivot, position, at, 2.0f, -1,
-                     engine::EngineMathLibrary::Distance3D(position, at) + 5.0f, 0, 1.0f);
-  else
-    camera.SetCamera(position, at);
-  const d3dx::D3DXVECTOR3 p = camera.GetPosition();
-  ViewCameraPosition = {p.x, p.y, p.z};
+  AimViewCamera(PilotOrbitPoint(target), target, true);
 }
 
 void PlaceOrbitalCamera() {

@@ -3,6 +3,7 @@
 // the start attitude and docking.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "flight_program.h"
 #include "platform/engine/scan_codes.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_dynamics.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/main_display.h"
@@ -47,10 +49,11 @@ d3dx::D3DXVECTOR3 Row(const d3dx::D3DXMATRIX& m, int row) {
   return {m(row, 0), m(row, 1), m(row, 2)};
 }
 
-void ExpectNear(const d3dx::D3DXVECTOR3& a, const d3dx::D3DXVECTOR3& b, const char* what) {
-  EXPECT_NEAR(a.x, b.x, 1e-3f) << what;
-  EXPECT_NEAR(a.y, b.y, 1e-3f) << what;
-  EXPECT_NEAR(a.z, b.z, 1e-3f) << what;
+void ExpectNear(const d3dx::D3DXVECTOR3& a, const d3dx::D3DXVECTOR3& b, const char* what,
+                float tolerance = 1e-3f) {
+  EXPECT_NEAR(a.x, b.x, tolerance) << what;
+  EXPECT_NEAR(a.y, b.y, tolerance) << what;
+  EXPECT_NEAR(a.z, b.z, tolerance) << what;
 }
 
 // A point given in the LM pivot's axes, in the world.
@@ -118,6 +121,96 @@ TEST_F(FrameLoops, CabinViewsTakeTheCameraFromTheCockpitEye) {
   EXPECT_GE(steps, 5);
   EXPECT_EQ(glideFrames, steps);
   EXPECT_TRUE(glidedBetween) << "the first glide frame lies between the two eyes";
+}
+
+d3dx::D3DXVECTOR3 OrbitPoint(float distance, float yawDegrees, float pitchRadians) {
+  return engine::EngineMathLibrary::PointOnSphere(
+      {}, distance, yawDegrees * static_cast<float>(RadiansPerDegree), pitchRadians);
+}
+
+// The pilot's orbit around the LM, 45 world units out: spot view 1 holds the camera on it in the
+// world's axes, spot view 2 rides on it in the LM's axes and so turns with the LM.
+TEST_F(FrameLoops, SpotViewOneHoldsTheCameraAndSpotViewTwoTurnsWithTheLM) {
+  int frame = 0;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    ++frame;
+    const d3dx::D3DXVECTOR3 orbit =
+        OrbitPoint(CameraOrbitDistance, CameraOrbitYaw,
+                   CameraOrbitPitch * static_cast<float>(RadiansPerDegree));
+    if (frame == 2) ExpectNear(ViewCameras[1]->GetPosition(), orbit, "spot view 1", 0.01f);
+    if (frame == 4)
+      ExpectNear(ViewCameras[1]->GetPosition(), CameraPivot->TransformVector(orbit), "spot view 2",
+                 0.01f);
+    if (frame == 1 || frame == 3) {
+      SelectView(frame == 1 ? SpotView1 : SpotView2);
+      CameraPivot->RotateY(0.7f);
+    }
+    return frame < 4;
+  });
+  EXPECT_EQ(frame, 4);
+}
+
+// After staging the outside camera's look-at glides from the ascent stage's offset to the LM's
+// origin over the staging display's 6 s; the virtual-cockpit eye rides in the staged cabin.
+TEST_F(FrameLoops, AfterStagingTheCameraGlidesAndTheEyeStaysInTheCabin) {
+  int frame = 0;
+  std::vector<float> lookAtHeights;
+  double glideSeconds = 0.0;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    ++frame;
+    if (frame == 1) {
+      SelectView(SpotView2);
+      StageAndAscend();
+      return true;
+    }
+    if (StagingEffect.On || lookAtHeights.empty()) {
+      lookAtHeights.push_back(CameraLookAt.y);
+      glideSeconds += FrameTimeSec;
+      return frame < 2000;
+    }
+    if (!InteriorViewFlag) {
+      lookAtHeights.push_back(CameraLookAt.y);
+      SelectView(VirtualView1);
+      return true;
+    }
+    const Vector3& eye = VirtualCockpitEye[0];
+    ExpectNear(CameraMesh->GetPosition(),
+               {eye.x + AscentStageMeshOffset.x, eye.y + AscentStageMeshOffset.y,
+                eye.z + AscentStageMeshOffset.z},
+               "the eye in the staged cabin");
+    return false;
+  });
+  ASSERT_GE(lookAtHeights.size(), 3u);
+  EXPECT_LT(AscentStageMeshOffset.y, 0.0f);
+  EXPECT_FLOAT_EQ(lookAtHeights.front(), AscentStageMeshOffset.y);
+  EXPECT_TRUE(std::is_sorted(lookAtHeights.begin(), lookAtHeights.end())) << "one way, no jump";
+  EXPECT_FLOAT_EQ(lookAtHeights.back(), 0.0f);
+  EXPECT_NEAR(glideSeconds, 6.0, 0.1);
+}
+
+// After a crash the outside camera circles the site 150 units out and 45 degrees up, from a yaw of
+// -90 degrees turning 20 degrees a second.
+TEST_F(FrameLoops, AfterACrashTheCameraCirclesTheSite) {
+  int frame = 0;
+  float startYaw = 0.0f;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    ++frame;
+    if (frame == 1) {
+      SelectView(SpotView2);
+      CrashLM();
+      startYaw = CrashCameraYaw;
+      return true;
+    }
+    // The crash's landing block yields once before the camera is placed.
+    if (CrashCameraYaw == startYaw) return frame < 10;
+    const float placedAt = CrashCameraYaw + 20.0f * FrameTimeSec;
+    EXPECT_NEAR(placedAt, startYaw, 1e-4f) << "the first frame after the crash";
+    ExpectNear(ViewCameras[1]->GetPosition(), OrbitPoint(150.0f, placedAt, -0.785398163f),
+               "over the crash site", 0.01f);
+    return false;
+  });
+  EXPECT_FLOAT_EQ(startYaw, -90.0f);
+  EXPECT_LT(frame, 10);
 }
 
 // In orbit the manual attitude control holds its own deadband, whatever the switch says.
