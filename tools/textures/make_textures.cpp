@@ -470,16 +470,23 @@ void WriteInstruments(Pictures& out) {
 
 // ---- The panel, the windows and the sights -----------------------------------------------
 
+struct LayoutRectangle {
+  std::string section;
+  std::array<int, 4> edges;  // left, top, right, bottom
+};
+
 // The rectangles of the 2D instruments in the layout file, in its 1600 by 1200 units.
-std::vector<std::array<int, 4>> LayoutRectangles(const fs::path& layout) {
+std::vector<LayoutRectangle> LayoutRectangles(const fs::path& layout) {
   std::ifstream file(layout);
   if (!file) throw std::runtime_error("cannot read " + layout.string());
-  std::vector<std::array<int, 4>> rectangles;
+  std::vector<LayoutRectangle> rectangles;
+  std::string section;
   std::map<std::string, int> values;
   const auto flush = [&] {
     if (values.count("left") && values.count("top") && values.count("right") &&
         values.count("bottom") && values["enabled"] != 0)
-      rectangles.push_back({values["left"], values["top"], values["right"], values["bottom"]});
+      rectangles.push_back(
+          {section, {values["left"], values["top"], values["right"], values["bottom"]}});
     values.clear();
   };
   std::string line;
@@ -488,6 +495,7 @@ std::vector<std::array<int, 4>> LayoutRectangles(const fs::path& layout) {
     if (text.empty() || text[0] == ';') continue;
     if (text[0] == '[') {
       flush();
+      section = std::string(text.substr(1, text.find(']') - 1));
       values["enabled"] = -1;
       continue;
     }
@@ -502,12 +510,14 @@ std::vector<std::array<int, 4>> LayoutRectangles(const fs::path& layout) {
 
 void WritePanel(Pictures& out, const fs::path& layout) {
   // The 2D panel below the 3D view: grey, with a keyed window where each instrument is drawn.
+  // The fuel digits are keyed glyphs drawn over the panel, so their window is the display's
+  // dark face rather than a hole onto the scene.
   ArgbImage panel(1600, 1200, Transparent);
   FillRect(panel, 0, 800, 1600, 1200, PanelGrey);
   FillRect(panel, 0, 796, 1600, 804, Argb(60, 60, 64));
-  for (const auto& r : LayoutRectangles(layout)) {
+  for (const auto& [section, r] : LayoutRectangles(layout)) {
     FillRect(panel, r[0] - 6, r[1] - 6, r[2] + 6, r[3] + 6, Argb(50, 50, 54));
-    FillRect(panel, r[0], r[1], r[2], r[3], Transparent);
+    FillRect(panel, r[0], r[1], r[2], r[3], section == "FuelLEDScreen" ? Black : Transparent);
   }
   out.Write("Textures/MainScreen.png", panel);
 
