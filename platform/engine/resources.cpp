@@ -250,7 +250,9 @@ void EngineParticleSystem::Create(Engine& engine, int32_t count, int32_t, float 
 }
 
 void EngineParticleSystem::Update() {
-  for (int32_t i = 0; i < amount_ && particles_.size() < capacity_; ++i) {
+  // A powered-down emitter lets the particles it made live out their lives but makes no more.
+  const int32_t emitted = power_ > 0 ? amount_ : 0;
+  for (int32_t i = 0; i < emitted && particles_.size() < capacity_; ++i) {
     Particle particle{emitter_, {}, life_[1]};
     if (NewParticle) NewParticle(particle.velocity, particle.life);
     particles_.push_back(particle);

@@ -217,8 +217,9 @@ class EngineGraphicEffect {
   forms::Duration end_{};
 };
 
-// A particle emitter. Update emits `amount` particles, asking NewParticle for each one's velocity
-// and life [s], then moves every particle by its velocity over one time step and drops the dead.
+// A particle emitter. Update emits `amount` particles while the power is above 0, asking
+// NewParticle for each one's velocity and life [s], then moves every particle by its velocity
+// over one time step and drops the dead.
 class EngineParticleSystem {
  public:
   struct Particle {

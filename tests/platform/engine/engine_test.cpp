@@ -253,10 +253,16 @@ TEST_F(EngineTest, EffectsAndLightsKeepTheirState) {
   dust.SetAmount(2);
   dust.SetTimeStep(0.05f);
   dust.Update();
+  EXPECT_TRUE(dust.Particles().empty()) << "no power, no particles";
+  dust.SetPower(30);
+  dust.Update();
   ASSERT_EQ(dust.Particles().size(), 2u);
   EXPECT_FLOAT_EQ(dust.Particles()[0].position.y, 0.5f);
   dust.Update();  // room for one more; the first two die at the end of this step
-  EXPECT_EQ(dust.Particles().size(), 1u);
+  ASSERT_EQ(dust.Particles().size(), 1u);
+  dust.SetPower(0);
+  dust.Update();
+  EXPECT_TRUE(dust.Particles().empty()) << "the last one's life ran out, and none came after it";
 }
 
 }  // namespace

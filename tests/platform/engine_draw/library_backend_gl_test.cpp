@@ -360,6 +360,7 @@ TEST_F(LibraryBackendGl, ParticlesAddAndTheFadeAndPointerComeLast) {
   engine::EngineParticleSystem particles;
   particles.Create(*engine, 1, 0, 2.0f, {0, 0, 0}, 0, white);
   particles.SetAmount(1);
+  particles.SetPower(1);
   particles.SetLifeRange(1, 1);
   engine::EngineGraphicEffect effect(*engine);
   effect.StartFadeIn(1000);
