@@ -274,3 +274,13 @@ void Undock() {
   const D3DXVECTOR3 up = engine::EngineMathLibrary::Normalize(Pivot({0.0f, 1.0f, 0.0f}));
   SubtractVelocity(V(up), UndockSpeed);
 }
+
+void SeatDockedCommandModule() {
+  UpdateDockingPoints();
+  const D3DXVECTOR3 gap = D(ProbePoint) - D(DroguePoint);
+  CommandModuleWorld = {CommandModuleWorld.x + gap.x, CommandModuleWorld.y + gap.y,
+                        CommandModuleWorld.z + gap.z};
+  const D3DXVECTOR3 at = CommandModuleMesh->GetPosition() + gap;
+  CommandModuleMesh->SetPosition(at.x, at.y, at.z);
+  UpdateDockingPoints();
+}

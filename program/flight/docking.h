@@ -9,3 +9,6 @@ void UpdateDockingPoints();
 void UpdateDockingContact();
 // Separates a docked LM, which drifts off along its up axis.
 void Undock();
+// For a flight that starts docked: moves the command module so that its drogue holds the LM's
+// probe, wherever the flight put the two.
+void SeatDockedCommandModule();

@@ -17,6 +17,7 @@
 #include "program/cockpit/sound_setup.h"
 #include "program/cockpit/voice_callouts.h"
 #include "program/flight/attitude_control.h"
+#include "program/flight/docking.h"
 #include "program/flight/flight_dynamics.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_maths.h"
@@ -184,11 +185,20 @@ void SelectStartView() {
   }
 }
 
+void SetTargets(float roll, float pitch, float yaw) {
+  RollAxis.TargetAngle = roll;
+  PitchAxis.TargetAngle = pitch;
+  YawAxis.TargetAngle = yaw;
+}
+
 void SetStartAttitude() {
   for (AttitudeAxis* axis : {&RollAxis, &PitchAxis, &YawAxis}) ResetAttitudeAxis(*axis);
   RollAxis.Angle = StartRotation.x;
   PitchAxis.Angle = StartRotation.y;
   YawAxis.Angle = StartRotation.z;
+  // The guidance start may aim the LM elsewhere; a flight whose program aims it nowhere holds the
+  // start attitude, not the last flight's targets.
+  SetTargets(StartRotation.x, StartRotation.y, StartRotation.z);
   // The guidance start puts the attitude reference upright, and the settle then turns the LM from
   // there to its targets (the start attitude), its meshes with it: they start upright too, or the
   // start attitude would be applied twice.
@@ -196,12 +206,6 @@ void SetStartAttitude() {
        {&AscentStageMesh, &DescentStageMesh, &CameraPivot, &VirtualCockpitMesh})
     if (*mesh) (*mesh)->SetRotation(0.0f, 0.0f, 0.0f);
   ResetAttitudeReference();
-}
-
-void SetTargets(float roll, float pitch, float yaw) {
-  RollAxis.TargetAngle = roll;
-  PitchAxis.TargetAngle = pitch;
-  YawAxis.TargetAngle = yaw;
 }
 
 void StartGuidanceProgram() {
@@ -428,7 +432,10 @@ void RunPass() {
   forms::DoEvents();
   RunFlag = true;
   if (MissionType == OrbitalMission) {
-    if (Docked) ProbeCaptured = ProbeRetracting = true;
+    if (Docked) {
+      ProbeCaptured = ProbeRetracting = true;
+      SeatDockedCommandModule();
+    }
     RunOrbitalFrameLoop();
   } else {
     RunFrameLoop();

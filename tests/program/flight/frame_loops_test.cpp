@@ -556,4 +556,23 @@ INSTANTIATE_TEST_SUITE_P(FrameLoops, DockingThroughTheLoop,
                            return std::string(param.param.name);
                          });
 
+// A flight that starts docked shows the LM held in the drogue: the probe on the drogue, and the
+// LM's up axis along the command module's docking axis, into it.
+TEST_F(FrameLoops, ADockedStartHoldsTheLMInTheDrogue) {
+  int frames = 0;
+  Fly("Orbital", "Docked Start", [&] {
+    EXPECT_TRUE(Docked);
+    EXPECT_LT(engine::EngineMathLibrary::Distance3D({ProbePoint.x, ProbePoint.y, ProbePoint.z},
+                                                    {DroguePoint.x, DroguePoint.y, DroguePoint.z}),
+              0.01f);
+    const d3dx::D3DXVECTOR3 up = OnThePivot({0, 1, 0}) - OnThePivot({});
+    const d3dx::D3DXVECTOR3 nose =
+        CommandModuleMesh->TransformVector({0, 0, -1}) - CommandModuleMesh->TransformVector({});
+    EXPECT_LT(d3dx::D3DXVec3Dot(&up, &nose),
+              -std::cos(3.0f * static_cast<float>(RadiansPerDegree)));
+    return ++frames < 3;
+  });
+  EXPECT_EQ(frames, 3);
+}
+
 }  // namespace
