@@ -132,6 +132,20 @@ void SettleOnPair(int a, int b, AttitudeAxis& axis, double verticalDamping, doub
   if (LMVelocity.y < LandedVerticalSpeed) LandNow();
 }
 
+// The legs take their final offsets and the last step into the ground is taken back.
+void TakeBackLastStep() {
+  UpdateFootpadPoints();
+  for (int i = 0; i < FootpadCount; ++i) {
+    const float height = MeasurePad(i);
+    PadHeight[static_cast<size_t>(i)] = height;
+    if (height < 0.0f) OffsetLeg(i, height);
+  }
+  LMPosition.x -= lastDisplacement.x;
+  LMPosition.y -= lastDisplacement.y;
+  LMPosition.z -= lastDisplacement.z;
+  LMMeshPosition = ToSingle(LMPosition);
+}
+
 }  // namespace
 
 float OneFrameSeconds() { return FramesPerSecond > 0.0f ? 1.0f / FramesPerSecond : FrameTimeSec; }
@@ -274,22 +288,12 @@ void ProcessFootpads() {
     if (!Crashed) {
       SettleOnPair(0, 2, RollAxis, verticalDamping, rateDamping);
       SettleOnPair(1, 3, PitchAxis, verticalDamping, rateDamping);
+      // Once, on the frame of the landing: a landed LM is no longer integrated, so taking the
+      // step back again later would lift it off the ground.
+      if (Landed) TakeBackLastStep();
     }
   }
   if (Landed && LMVelocity.y < 0.0) LMVelocity.y = 0.0;
-}
-
-void TakeBackLastStep() {
-  UpdateFootpadPoints();
-  for (int i = 0; i < FootpadCount; ++i) {
-    const float height = MeasurePad(i);
-    PadHeight[static_cast<size_t>(i)] = height;
-    if (height < 0.0f) OffsetLeg(i, height);
-  }
-  LMPosition.x -= lastDisplacement.x;
-  LMPosition.y -= lastDisplacement.y;
-  LMPosition.z -= lastDisplacement.z;
-  LMMeshPosition = ToSingle(LMPosition);
 }
 
 void CrashLM() {

@@ -96,6 +96,20 @@ TEST(FlightDynamics, ContactLightComesOnInItsBandAndTheLMLandsOnFourPads) {
   EXPECT_EQ(LMPosition.y, rest) << "a landed LM is no longer integrated";
 }
 
+TEST(FlightDynamics, TheLandingFrameTakesBackItsStepIntoTheGroundWithTheEngineOn) {
+  ResetLM(20.0f);
+  Vector3d before = LMPosition;
+  for (int i = 0; i < 2000 && !Landed; ++i) {
+    if (!ContactLightOn) LMVelocity.y = -3.0;
+    before = LMPosition;
+    FlyFrame();
+  }
+  ASSERT_TRUE(Landed);
+  EXPECT_FALSE(EngineOff);
+  EXPECT_EQ(LMPosition.y, before.y);
+  EXPECT_EQ(LMMeshPosition.y, static_cast<float>(before.y));
+}
+
 TEST(FlightDynamics, ContactLightStaysOffWhenFastAndTheFirstTouchCrashes) {
   const SavedVariables views(CurrentViewIndex, CurrentView, PreviousView, ViewRecords,
                              ExteriorViewFlag, InteriorViewFlag, SpotViewFlag, CockpitPanelFlag,
