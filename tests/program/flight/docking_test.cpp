@@ -95,8 +95,10 @@ class Docking : public ::testing::Test {
 
  private:
   std::vector<std::string> said_;
-  SavedVariables saved_ = SavedVariables(UiText, WorldScale, SoundOn, LMVelocity, LMVelocityWorld,
-                                         FrameTimeSec, Docked, AscentStageFlying, MessageText);
+  SavedVariables saved_ = SavedVariables(
+      UiText, WorldScale, SoundOn, LMVelocity, LMVelocityWorld, FrameTimeSec, Docked,
+      AscentStageFlying, MessageText, ProbeCaptured, ProbeRetracting, DockContact, DockPush,
+      ProbeInsertion, DockPitchError, DockRollError, CaptureSpeed, CaptureDeceleration);
 };
 
 TEST_F(Docking, AnAlignedProbeIsCapturedRetractedAndLatched) {

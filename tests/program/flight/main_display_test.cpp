@@ -38,6 +38,7 @@ class MainDisplay : public ::testing::Test {
     UseJoystick = UseMouse = false;
     FullScreen = false;
     Busy = false;
+    Docked = ProbeCaptured = ProbeRetracting = false;
   }
   void TearDown() override {
     DropMainDisplay();
@@ -54,6 +55,7 @@ class MainDisplay : public ::testing::Test {
     }
   }
   forms::VirtualClock clock;
+  SavedVariables saved_ = SavedVariables(Docked, ProbeCaptured, ProbeRetracting);
 };
 
 TEST_F(MainDisplay, TimersStartDisabledButTheModifierTimerAndOneShotsStopThemselves) {
@@ -194,7 +196,6 @@ TEST_F(MainDisplay, StagingKicksTheAscentStageUpOnceAndSaysSoTheSecondTime) {
 }
 
 TEST_F(MainDisplay, StagingWithTheProbeHeldLeavesTheAscentStageAtRest) {
-  const SavedVariables saved(Docked, ProbeCaptured, ProbeRetracting);
   for (bool* held : {&Docked, &ProbeCaptured, &ProbeRetracting}) {
     Docked = ProbeCaptured = ProbeRetracting = false;
     *held = true;
