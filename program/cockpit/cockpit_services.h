@@ -2,8 +2,8 @@
 #pragma once
 
 void PlayCrashSound();
-// The stage separation sound, then the engine sound.
 void PlaySeparationSound();
+// Starts the engine sound and keeps it looping.
 void PlayEngineSound();
 // Starts the jet sound and keeps it looping.
 void PlayRCSLoopSound();

@@ -339,10 +339,7 @@ void StopMusic() {
 
 void PlayCrashSound() { Play(BoomSound); }
 
-void PlaySeparationSound() {
-  Play(SeparationSound);
-  PlayEngineSound();
-}
+void PlaySeparationSound() { Play(SeparationSound); }
 
 void PlayEngineSound() {
   if (!DescentEngineSound) return;

@@ -267,10 +267,16 @@ void Undock() {
     Message(AlreadyUndockedText, OrangeBox, BlackText);
     return;
   }
-  Docked = ProbeCaptured = ProbeRetracting = false;
+  // Free again: a later capture starts from nothing, with a closing speed of its own.
+  Docked = ProbeCaptured = ProbeRetracting = DockContact = false;
+  DockPush = {};
+  ProbeInsertion = DockPitchError = DockRollError = 0.0f;
+  CaptureSpeed = CaptureDeceleration = 0.0;
   Message(UndockText, OrangeBox, BlackText);
   PlaySound(HardDockSound);
   StopSound(TunnelScrapeSound);
+  // The LM drifts off along its up axis as it stands now, after this frame's turns.
+  CameraPivot->UpdateMatrix();
   const D3DXVECTOR3 up = engine::EngineMathLibrary::Normalize(Pivot({0.0f, 1.0f, 0.0f}));
   SubtractVelocity(V(up), UndockSpeed);
 }

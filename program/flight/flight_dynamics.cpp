@@ -5,11 +5,13 @@
 
 #include "platform/win/numbers.h"
 #include "program/cockpit/cockpit_services.h"
+#include "program/flight/flight_run.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_services.h"
+#include "program/scene/views.h"
 
 namespace {
 
@@ -19,7 +21,6 @@ constexpr double DescentBurnRate = 34.0;      // lb/s at full thrust
 constexpr double AscentFullTank = 5187.0;     // pounds, 100 % on the gauge
 constexpr double DescentFullTank = 18000.0;   // pounds, 100 % on the gauge
 constexpr float LowFuelPercent = 5.6f;
-constexpr float StageRestHeight = 3.0f;          // world units above the terrain
 constexpr int32_t ContactAltitudeFeet = 20;      // footpads are checked below this
 constexpr float ContactLightProbeHeight = 6.0f;  // world units: the probes reach this far
 constexpr float ContactLightMaxSpeed = 10.0f;    // ft/s
@@ -129,6 +130,20 @@ void SettleOnPair(int a, int b, AttitudeAxis& axis, double verticalDamping, doub
   RollAxis.Rate = 0.0f;
   LMVelocity.y *= verticalDamping;
   if (LMVelocity.y < LandedVerticalSpeed) LandNow();
+}
+
+// The legs take their final offsets and the last step into the ground is taken back.
+void TakeBackLastStep() {
+  UpdateFootpadPoints();
+  for (int i = 0; i < FootpadCount; ++i) {
+    const float height = MeasurePad(i);
+    PadHeight[static_cast<size_t>(i)] = height;
+    if (height < 0.0f) OffsetLeg(i, height);
+  }
+  LMPosition.x -= lastDisplacement.x;
+  LMPosition.y -= lastDisplacement.y;
+  LMPosition.z -= lastDisplacement.z;
+  LMMeshPosition = ToSingle(LMPosition);
 }
 
 }  // namespace
@@ -273,22 +288,12 @@ void ProcessFootpads() {
     if (!Crashed) {
       SettleOnPair(0, 2, RollAxis, verticalDamping, rateDamping);
       SettleOnPair(1, 3, PitchAxis, verticalDamping, rateDamping);
+      // Once, on the frame of the landing: a landed LM is no longer integrated, so taking the
+      // step back again later would lift it off the ground.
+      if (Landed) TakeBackLastStep();
     }
   }
   if (Landed && LMVelocity.y < 0.0) LMVelocity.y = 0.0;
-}
-
-void TakeBackLastStep() {
-  UpdateFootpadPoints();
-  for (int i = 0; i < FootpadCount; ++i) {
-    const float height = MeasurePad(i);
-    PadHeight[static_cast<size_t>(i)] = height;
-    if (height < 0.0f) OffsetLeg(i, height);
-  }
-  LMPosition.x -= lastDisplacement.x;
-  LMPosition.y -= lastDisplacement.y;
-  LMPosition.z -= lastDisplacement.z;
-  LMMeshPosition = ToSingle(LMPosition);
 }
 
 void CrashLM() {
@@ -301,6 +306,9 @@ void CrashLM() {
   OnGround = true;
   Crashed = true;
   EngineOff = true;
+  SetArrowPointer();
+  // The view chosen last is chosen again, so that it shows the crash from where it stands.
+  SelectView(CurrentViewIndex);
   if (SoundOn) PlayCrashSound();
   ShowCrashSite();
   CrashCameraYaw = CrashCameraStartYaw;
@@ -386,7 +394,8 @@ void LayTerrainShadow() {
 
   const float drop = AscentStageFlying ? AscentShadowDrop : 0.0f;
   for (int k : {0, 2, 3}) {
-    const Vector3 p = PivotTransformVector(FootpadReferencePoints[static_cast<size_t>(k + 1)]);
+    const Vector3 p =
+        DescentShadowTransformVector(FootpadReferencePoints[static_cast<size_t>(k + 1)]);
     ShadowBlobPositions[static_cast<size_t>(k)] = {
         p.x + 1.6f, p.y - PadHeight[static_cast<size_t>(k)] - 19.6f - drop, p.z};
   }

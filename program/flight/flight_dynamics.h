@@ -27,11 +27,9 @@ void CheckFuelExhaustion();
 // AltitudeAboveGround and AltitudeFeet from the pivot's altitude reference point.
 void MeasureAltitude();
 // Footpad heights, the contact light, touchdown friction, the legs' tipping and settling, the
-// landing and the crash of a footpad that touches without the contact light.
+// landing (with the last step into the ground taken back) and the crash of a footpad that touches
+// without the contact light.
 void ProcessFootpads();
-// Once per call of the frame loop after a landing: the legs take their final offsets and the last
-// step into the ground is taken back.
-void TakeBackLastStep();
 // The crash: the LM stops where it is, the engine is off and the views turn to the crash site.
 void CrashLM();
 // FuelPercent of the stage that flies, the descent stage's full at `descentFullTank` pounds.

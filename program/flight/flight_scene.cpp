@@ -38,6 +38,10 @@ Vector3 PivotTransformVector(const Vector3& v) {
   return FromD3DX(CameraPivot->TransformVector(ToD3DX(v)));
 }
 
+Vector3 DescentShadowTransformVector(const Vector3& v) {
+  return FromD3DX(DescentShadowGroup->TransformVector(ToD3DX(v)));
+}
+
 void TurnPivot(const Vector3& increment) {
   CameraPivot->RotateY(increment.z);
   CameraPivot->RotateX(increment.x);

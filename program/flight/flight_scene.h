@@ -18,6 +18,9 @@ bool PickTerrain(const Vector3& from, const Vector3& to, Vector3& hit);
 
 // The LM pivot: a vector of the LM's own axes in world axes (the pivot sits at the render origin).
 Vector3 PivotTransformVector(const Vector3& v);
+// The descent stage's shadow group: a point of its own axes in render coordinates. It turns and
+// moves with the LM until staging, and with the descent stage left behind after it.
+Vector3 DescentShadowTransformVector(const Vector3& v);
 // Turns the pivot about its own axes by the increments (roll, pitch, yaw in radians), in the
 // order yaw, roll, pitch; roll is about x, pitch about z, yaw about y.
 void TurnPivot(const Vector3& increment);

@@ -216,6 +216,8 @@ inline std::array<Vector3, 4> ShadowBlobPositions;  // blobs under footpads 0, 2
 inline Vector3d DescentStageVelocity;    // ft/s
 inline Vector3 DescentStagePosition;     // world units
 inline float DescentStageHeight = 0.0f;  // world units above the terrain
+// A descent stage left behind that is this low, world units above the terrain, lies still.
+inline constexpr float StageRestHeight = 3.0f;
 inline Vector3 DescentStageTumbleRates;  // roll, pitch, yaw rad/s
 inline Vector3 AscentStageMeshOffset;    // world units, set when the stages part
 

@@ -293,7 +293,6 @@ void EndLanding(MainDisplayForm& form, bool& landingHandled) {
   ThrottleCommand = 0.0f;
   if (!Landed) return;
   landingHandled = true;
-  if (!Crashed) TakeBackLastStep();
   if (!ReplayPlayback) SaveReplay(-1);
   if (MissionType == LMRaceMission) {
     ScoreEligible = InFinishArea();

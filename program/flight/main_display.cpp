@@ -10,6 +10,7 @@
 #include "program/cockpit/dsky_display.h"
 #include "program/cockpit/dsky_timers.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
@@ -343,7 +344,10 @@ void StartAscentEngine() {
   EngineThrust = APSThrust;
   ThrustAverage = 1.0f;
   ThrottleCommand = 1.0f;
-  if (SoundOn) PlaySeparationSound();
+  if (SoundOn) {
+    PlaySeparationSound();
+    PlayEngineSound();
+  }
   form.Timer_Ascent_Particle.SetEnabled(true);
   forms::DoEvents();
   StartAscentExhaust(0.2f, 0.0f, 30.0f);
@@ -351,14 +355,18 @@ void StartAscentEngine() {
 
 void StartDescentEngine() {
   EngineOff = false;
-  SettingsOverlayShown = false;
+  // The burn itself now pushes the propellant down: the ullage translation ends.
+  UllageTranslation = false;
   AutoThrottleOn = true;
   Main_Display->TimerAverage.SetEnabled(true);
   Fuel = DescentFuelMass;
   EngineThrust = DPSThrust;
   ThrustAverage = 0.1f;
   ThrottleCommand = 0.1f;
-  if (SoundOn) PlaySeparationSound();
+  if (SoundOn) {
+    PlaySeparationSound();
+    PlayEngineSound();
+  }
 }
 
 void StageAndAscend() {
@@ -377,7 +385,8 @@ void StageAndAscend() {
                              PitchAxis.Rate - 0.03f + 0.06f * win::Rnd(),
                              YawAxis.Rate - 0.02f + 0.04f * win::Rnd()};
   const Vector3d before = LMVelocity;
-  if (Docked)
+  // A staging with the probe held in the drogue leaves the ascent stage with the command module.
+  if (Docked || ProbeCaptured || ProbeRetracting)
     LMVelocity = {};
   else
     LMVelocity = {LMVelocity.x + kick.x, LMVelocity.y + kick.y, LMVelocity.z + kick.z};

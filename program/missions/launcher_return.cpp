@@ -12,6 +12,7 @@ void ReturnToLauncher() {
   DriverDialog->Show();
   forms::DoEvents();
   DriverDialog->HScroll1.SetEnabled(false);
+  DriverDialog->Label5.SetEnabled(false);
   Advanced->Check1.SetEnabled(false);
   Advanced->Check2.SetEnabled(false);
   forms::DoEvents();

@@ -14,7 +14,6 @@
 namespace {
 
 constexpr double ReplaySettleMs = 300.0;   // the first part of a replay sets the attitude outright
-constexpr float StageRestHeight = 3.0f;    // world units: a descent stage this low lies still
 constexpr float StagedShadowDrop = -3.0f;  // world units the staged LM's shadow picture is lower
 // The shadow picture's camera: from the sun's side, falling 1 in 5, narrow.
 constexpr float PatchEyeX = 400.0f;

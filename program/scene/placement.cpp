@@ -15,7 +15,6 @@
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_services.h"
 #include "program/scene/scene_state.h"
-#include "program/scene/views.h"
 
 namespace {
 
@@ -157,8 +156,6 @@ void ShowCrashSite() {
   engine::EngineLandscape& tile = *LandTiles[static_cast<size_t>(ActiveLandTile)];
   AlignMeshToTerrain(*CraterDebrisMesh, tile, CrashAlignFactor);
   DigCrater();
-  // The view chosen last is chosen again, so that it shows the crash from where it stands.
-  SelectView(CurrentViewIndex);
 }
 
 float ActiveTileRenderHeight() {

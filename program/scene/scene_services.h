@@ -24,8 +24,7 @@ void PlaceDescentStageMeshes(const Vector3& offset, const Vector3& ascentOffset)
 // Moves the ascent stage meshes up by `height` world units from the descent stage and stores the
 // offset in AscentStageMeshOffset.
 void OffsetLMMeshes(float height);
-// Lays the crater debris on the terrain under the crash, digs the crater and turns the views to
-// the crash.
+// Lays the crater debris on the terrain under the crash and digs the crater.
 void ShowCrashSite();
 // The height at which the active landscape tile is placed this frame, render coordinates.
 float ActiveTileRenderHeight();

@@ -95,8 +95,10 @@ class Docking : public ::testing::Test {
 
  private:
   std::vector<std::string> said_;
-  SavedVariables saved_ = SavedVariables(UiText, WorldScale, SoundOn, LMVelocity, LMVelocityWorld,
-                                         FrameTimeSec, Docked, AscentStageFlying, MessageText);
+  SavedVariables saved_ = SavedVariables(
+      UiText, WorldScale, SoundOn, LMVelocity, LMVelocityWorld, FrameTimeSec, Docked,
+      AscentStageFlying, MessageText, ProbeCaptured, ProbeRetracting, DockContact, DockPush,
+      ProbeInsertion, DockPitchError, DockRollError, CaptureSpeed, CaptureDeceleration);
 };
 
 TEST_F(Docking, AnAlignedProbeIsCapturedRetractedAndLatched) {
@@ -137,13 +139,21 @@ TEST_F(Docking, ASlowProbeIsNotCapturedAndNeverLatches) {
 
 TEST_F(Docking, ADockedLMStaysDockedUntilUndocked) {
   Approach(0.05f, 0.0f);
-  Docked = ProbeCaptured = ProbeRetracting = true;
+  Docked = ProbeCaptured = ProbeRetracting = DockContact = true;
+  CaptureSpeed = 0.2;
+  CaptureDeceleration = 0.056;
+  ProbeInsertion = 0.9f;
   Fly(600);
   EXPECT_TRUE(Docked);
   EXPECT_EQ(LMVelocity.y, 0.0);
   Undock();
   EXPECT_FALSE(Docked);
   EXPECT_FALSE(ProbeCaptured);
+  EXPECT_FALSE(ProbeRetracting);
+  EXPECT_FALSE(DockContact);
+  EXPECT_EQ(CaptureSpeed, 0.0) << "the next capture takes its own closing speed";
+  EXPECT_EQ(CaptureDeceleration, 0.0);
+  EXPECT_EQ(ProbeInsertion, 0.0f);
   EXPECT_EQ(MessageText[0].Text, "Undock");
   EXPECT_NEAR(LMVelocity.y, -0.3, 1e-6) << "the LM backs off along its up axis";
   Undock();

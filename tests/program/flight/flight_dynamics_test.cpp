@@ -9,6 +9,8 @@
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
+#include "program/scene/scene_state.h"
+#include "tests/program/saved_variables.h"
 
 namespace {
 
@@ -94,8 +96,29 @@ TEST(FlightDynamics, ContactLightComesOnInItsBandAndTheLMLandsOnFourPads) {
   EXPECT_EQ(LMPosition.y, rest) << "a landed LM is no longer integrated";
 }
 
+TEST(FlightDynamics, TheLandingFrameTakesBackItsStepIntoTheGroundWithTheEngineOn) {
+  ResetLM(20.0f);
+  Vector3d before = LMPosition;
+  for (int i = 0; i < 2000 && !Landed; ++i) {
+    if (!ContactLightOn) LMVelocity.y = -3.0;
+    before = LMPosition;
+    FlyFrame();
+  }
+  ASSERT_TRUE(Landed);
+  EXPECT_FALSE(EngineOff);
+  EXPECT_EQ(LMPosition.y, before.y);
+  EXPECT_EQ(LMMeshPosition.y, static_cast<float>(before.y));
+}
+
 TEST(FlightDynamics, ContactLightStaysOffWhenFastAndTheFirstTouchCrashes) {
+  const SavedVariables views(CurrentViewIndex, CurrentView, PreviousView, ViewRecords,
+                             ExteriorViewFlag, InteriorViewFlag, SpotViewFlag, CockpitPanelFlag,
+                             EVAViewFlag, HatchOpenFlag);
   ResetLM(60.0f);
+  CurrentViewIndex = ExteriorView;
+  ViewRecords = {};
+  constexpr int32_t OtherPointer = 12345;
+  Scene->SetMouseCursor(OtherPointer, 32.0f, 32.0f, 0, 0);
   DescendAt(12.0, 2000);
   EXPECT_FALSE(ContactLightOn);
   EXPECT_TRUE(Crashed);
@@ -104,6 +127,9 @@ TEST(FlightDynamics, ContactLightStaysOffWhenFastAndTheFirstTouchCrashes) {
   EXPECT_EQ(LMVelocity.x, 0.0);
   EXPECT_EQ(PitchAxis.Rate, 0.0f);
   EXPECT_TRUE(Main_Display->TimerExplosion.Enabled());
+  EXPECT_EQ(Scene->MouseCursorTexture(), Globals->GetTextureId("ArrowPointer"));
+  EXPECT_TRUE(ViewRecords[ExteriorView].Active) << "the view is chosen again";
+  EXPECT_TRUE(ExteriorViewFlag);
 }
 
 TEST(FlightDynamics, ATouchOnTheFirstFrameAfterAViewChangeDoesNotCrash) {
@@ -243,6 +269,21 @@ TEST(FlightDynamics, SurfaceUnevennessIsTheLargestHeightDifference) {
   MeasureSurfaceUnevenness();
   // Heights: pad 0 (z 11.5) -0.575, pad 1 (x 11.5) 1.15, pad 2 0.575, pad 3 -1.15, centre 0.
   EXPECT_NEAR(SurfaceUnevenness, 2.3f, 1e-5f);
+}
+
+TEST(FlightDynamics, ShadowBlobsLieUnderTheFootpadsOfTheDescentStageLeftBehind) {
+  ResetLM(10.0f);
+  AltitudeFeet = 10;
+  PadHeight = {0.5f, 0.5f, 0.5f, 0.5f};
+  AscentStageFlying = true;
+  DescentShadowGroup->SetPosition(4.0f, -2.0f, 1.0f);
+  TurnPivot({0.0f, 0.0f, 0.5f});  // the ascent stage yaws away; the descent stage stays
+  LayTerrainShadow();
+  // Footpad 0 at (0, -7.9, 11.5) of the stage: its blob 1.6 sunward and 19.6 + 3 under the pad.
+  EXPECT_NEAR(ShadowBlobPositions[0].x, 4.0f + 1.6f, 1e-4f);
+  EXPECT_NEAR(ShadowBlobPositions[0].y, -2.0f - 7.9f - 0.5f - 19.6f - 3.0f, 1e-4f);
+  EXPECT_NEAR(ShadowBlobPositions[0].z, 1.0f + 11.5f, 1e-4f);
+  DescentShadowGroup->SetPosition(0.0f, 0.0f, 0.0f);
 }
 
 TEST(FlightDynamics, TerrainShadowFollowsTheGroundAndKeepsMissedEdgePoints) {

@@ -11,10 +11,13 @@
 #include "platform/win/rnd.h"
 #include "platform/win/twips.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/sound_setup.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/input/input_state.h"
 #include "program/missions/missions_state.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/main_display_reload.h"
+#include "tests/program/saved_variables.h"
 
 using namespace std::chrono_literals;
 
@@ -35,6 +38,7 @@ class MainDisplay : public ::testing::Test {
     UseJoystick = UseMouse = false;
     FullScreen = false;
     Busy = false;
+    Docked = ProbeCaptured = ProbeRetracting = false;
   }
   void TearDown() override {
     DropMainDisplay();
@@ -51,6 +55,7 @@ class MainDisplay : public ::testing::Test {
     }
   }
   forms::VirtualClock clock;
+  SavedVariables saved_ = SavedVariables(Docked, ProbeCaptured, ProbeRetracting);
 };
 
 TEST_F(MainDisplay, TimersStartDisabledButTheModifierTimerAndOneShotsStopThemselves) {
@@ -190,8 +195,52 @@ TEST_F(MainDisplay, StagingKicksTheAscentStageUpOnceAndSaysSoTheSecondTime) {
   EXPECT_EQ(LMVelocity.y, after.y) << "already staged: nothing changes";
 }
 
+TEST_F(MainDisplay, StagingWithTheProbeHeldLeavesTheAscentStageAtRest) {
+  for (bool* held : {&Docked, &ProbeCaptured, &ProbeRetracting}) {
+    Docked = ProbeCaptured = ProbeRetracting = false;
+    *held = true;
+    Staged = false;
+    LMVelocity = {1.0, -2.0, 0.5};
+    StageAndAscend();
+    EXPECT_EQ(LMVelocity.x, 0.0);
+    EXPECT_EQ(LMVelocity.y, 0.0);
+    EXPECT_EQ(LMVelocity.z, 0.0);
+    EXPECT_NEAR(DescentStageVelocity.y, -2.2, 1e-6) << "the descent stage still recoils";
+  }
+}
+
+TEST_F(MainDisplay, StagingSoundsTheSeparationAndOnlyAnIgnitionStartsTheEngineSound) {
+  const SavedVariables saved(SoundOn);
+  int32_t result = 0;
+  SoundEngine.Init(0, result);
+  for (SoundObject* buffer : {&SeparationSound, &DescentEngineSound}) {
+    *buffer = std::make_unique<sound::SoundBuffer>(SoundEngine);
+    bool loaded = false;
+    (*buffer)->Load(MAROVIN_FIXTURES "/sound/tone.wav", 0, false, loaded);
+    ASSERT_TRUE(loaded);
+  }
+  const auto playing = [](const SoundObject& buffer) {
+    int32_t status = 0;
+    buffer->IsPlaying(status);
+    return status == 1;
+  };
+  SoundOn = true;
+  Staged = false;
+  StageAndAscend();
+  EXPECT_TRUE(playing(SeparationSound));
+  EXPECT_FALSE(playing(DescentEngineSound)) << "staging does not light the engine";
+  StartAscentEngine();
+  EXPECT_TRUE(playing(DescentEngineSound));
+  SeparationSound.reset();
+  DescentEngineSound.reset();
+  SoundEngine = sound::SoundEngine();
+}
+
 TEST_F(MainDisplay, EngineStartsSetThrustFuelAndTheThrottleTick) {
+  const SavedVariables saved(UllageTranslation);
+  UllageTranslation = true;
   StartDescentEngine();
+  EXPECT_FALSE(UllageTranslation);
   EXPECT_EQ(EngineThrust, DPSThrust);
   EXPECT_EQ(Fuel, DescentFuelMass);
   EXPECT_FLOAT_EQ(ThrottleCommand, 0.1f);

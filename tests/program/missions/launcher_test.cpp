@@ -14,6 +14,7 @@
 #include "program/input/input_state.h"
 #include "program/input/joystick_assign.h"
 #include "program/missions/launcher_forms.h"
+#include "program/missions/launcher_return.h"
 #include "program/missions/missions_state.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/input_engine.h"
@@ -259,6 +260,14 @@ TEST_F(LauncherLoad, LoadsTheModesSettingsMissionsAndViews) {
   EXPECT_EQ(form.Combo3.List(8), "view 57");
   EXPECT_TRUE(form.Command_Continue.Enabled());
   forms::script::SetHeadlessScreen({});
+}
+
+TEST_F(LauncherLoad, BackFromAFlightTheSceneChoicesAreFixed) {
+  ReturnToLauncher();
+  EXPECT_TRUE(DriverDialog->Visible());
+  const std::vector<const forms::Control*> fixed{&DriverDialog->HScroll1, &DriverDialog->Label5,
+                                                 &Advanced->Check1, &Advanced->Check2};
+  for (const forms::Control* choice : fixed) EXPECT_FALSE(choice->Enabled()) << choice->Name();
 }
 
 TEST_F(LauncherLoad, HelpOpensThePageBesideTheHelpFile) {
