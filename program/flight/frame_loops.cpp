@@ -2,6 +2,7 @@
 // (focus, display mode, time step, screenshot, present, one yield) and the small routines the
 // surface loop owns.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -102,6 +103,7 @@ constexpr float SmallIncrement = 0.0001f;
 constexpr double OrbitalDeadband = 0.014;  // radians, the manual attitude deadband in orbit
 constexpr int32_t AscentEndFeet = 1000;    // an engine cut-off higher than this ends the ascent
 constexpr int32_t AscentFadeMs = 2000;
+constexpr float PathNodeApproach = 400.0f;  // nodes at which the recording camera reaches the LM
 constexpr int32_t ModeSettleMs = 500;
 constexpr int32_t OrbitalModeSettleMs = 1000;
 
@@ -361,6 +363,16 @@ void ShowRaceMessages() {
   }
 }
 
+// The developer's placement tools take their keys each frame and list their state.
+void RunDeveloperTools() {
+  if (LandMoveMode) {
+    std::array<engine::EngineLandscape*, LandTileCount> tiles{};
+    for (size_t k = 0; k < tiles.size(); ++k) tiles[k] = LandTiles[k].get();
+    RunLandMoveTool(*InputEngine, tiles);
+  }
+  if (SurveyorMoveMode) RunSurveyorMoveTool(*InputEngine);
+}
+
 void MeasureHeading() {
   const Vector3 origin = PivotTransformVector({});
   const Vector3 ahead = PivotTransformVector({0.0f, 0.0f, -1.0f});
@@ -554,7 +566,7 @@ void BurnFuelAndDriftCounter() {
       std::clamp(CounterDriftStep + (win::Rnd() - CounterDriftBias) * CounterDriftGain,
                  -CounterDriftLimit, CounterDriftLimit);
   CockpitCounterValue -= CounterDriftStep;
-  if (SoundOn && !AscentStageFlying) CheckFuelCallouts();
+  if (SoundOn && !AscentStageFlying && !Test11Mode) CheckFuelCallouts();
   CheckFuelExhaustion();
 }
 
@@ -562,7 +574,7 @@ void SoundCallouts(MainDisplayForm& form) {
   if (!SoundOn) return;
   const bool spacing = form.TimerTalk(MissionEventChannel).Enabled();
   if (!spacing && !AscentStageFlying && ControlsActive) {
-    CheckAltitudeCallouts();
+    if (!Test11Mode) CheckAltitudeCallouts();
     CheckMissionEvents();
   }
 }
@@ -570,7 +582,7 @@ void SoundCallouts(MainDisplayForm& form) {
 void SoundDescentCallouts(MainDisplayForm& form) {
   if (!SoundOn || !ControlsActive || AltitudeFeet <= CalloutFloorFeet) return;
   if (form.TimerTalk(MissionEventChannel).Enabled() || !RateCallsArmed) return;
-  if (CurrentProgram == P66) CheckDescentRateCallouts();
+  if (CurrentProgram == P66 && !Test11Mode) CheckDescentRateCallouts();
   if (CurrentProgram == P64) CheckLPDAngleCallouts();
 }
 
@@ -689,6 +701,23 @@ bool AscentFadedOut() {
   return true;
 }
 
+// The Earth stands on the sky that travels with the camera, at the point the star field carries.
+void PlaceEarth() {
+  if (!EarthMesh || !EarthPoint) return;
+  const d3dx::D3DXVECTOR3 at = EarthPoint->TransformVector({});
+  EarthMesh->SetPosition(at.x, at.y, at.z);
+}
+
+// The planted flag stands where it was planted, against the LM at the render origin.
+void RenderFlag() {
+  for (const MeshPtr* flag : {&FlagMesh, &FlagDarkMesh}) {
+    if (!*flag || (flag == &FlagDarkMesh && !ShadowFlags[0])) continue;
+    (*flag)->SetPosition(FlagPosition.x - LMMeshPosition.x, FlagPosition.y - LMMeshPosition.y,
+                         FlagPosition.z - LMMeshPosition.z);
+    (*flag)->Render();
+  }
+}
+
 // Draws the frame's scene; false when the end of an ascent has left nothing to draw.
 bool RenderSurfaceFrame(float& dskyAccumulator) {
   Busy = true;
@@ -718,6 +747,7 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
     RenderViewSurface();
     allLightsOn();
   }
+  PlaceEarth();
   Engine->Clear(0);
   if (AscentFadedOut()) return false;
   Atmosphere->RenderSky();
@@ -725,6 +755,7 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
   if (EarthMesh) EarthMesh->Render();
   if (RenderDetail > 0) {
     DrawSceneSurface();
+    if (RenderNearTiles && ShowGroundMarkers) PlaceGroundMarkers();
   } else {
     LightEngine->EnableLight(LightIds[NearPointLight], true);
     FadeLandscapeLayers();
@@ -737,6 +768,7 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
   if (CameraDistance < 100000.0f) {
     if (ShadowGridMesh && ShadowFlags[1] && !Crashed) ShadowGridMesh->Render();
     if (MissionType == 12 && SurveyorMesh) SurveyorMesh->Render();
+    if (FlagPlanted) RenderFlag();
     if (MissionType == LMRaceMission) {
       for (auto [gate, x, z] :
            {std::tuple{&StartMesh, 1600.0f, 300.0f}, std::tuple{&FinishMesh, 400.0f, 1765.0f}}) {
@@ -764,8 +796,11 @@ void DrawSurface2D(bool sceneDrawn) {
   if (ReplayPlayback) DrawCentredNotice(screen);
   DrawMessages(screen);
   if (SettingsOverlayShown) DrawSettingsOverlay();
-  if (ValueLineCount > 0) DrawValueLines();
+  if ((LandMoveMode || SurveyorMoveMode) && ValueLineCount > 0) DrawValueLines();
   if (MenuShown) DrawStatusLine(screen);
+  // While the path is recorded node by node the orbiting camera closes in on the LM.
+  if (NodeMakeMode && Main_Display->TimerAutoNode.Enabled())
+    CameraOrbitDistance *= 1.0f - static_cast<float>(PathNodeCount) / PathNodeApproach;
   if (ExitDialogShown) RunExitDialog();
   DrawHelpPages();
   DrawProgramHelpText();
@@ -783,6 +818,7 @@ bool SurfaceFrame(FrameLocals& locals) {
   TakeFrameStep(locals.screenshotMs, false);
   Busy = true;
   UpdateFootpadHeights();
+  RunDeveloperTools();
   CoolJetSound();
   RunInputStep();
   if (PendingFadeTime != 0 && GraphicEffect->IsFinished()) {
