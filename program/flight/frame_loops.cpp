@@ -17,6 +17,7 @@
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/dsky_canvas.h"
 #include "program/cockpit/dsky_display.h"
+#include "program/cockpit/dsky_keys.h"
 #include "program/cockpit/dsky_programs.h"
 #include "program/cockpit/engine_screen2d.h"
 #include "program/cockpit/help_overlays.h"
@@ -133,10 +134,13 @@ void HandleFocus(bool& inputReleased) {
   }
 }
 
-void ApplyDisplayMode(int32_t settleMs) {
+// The Orbital loop first brings the engine up to the window's size and settles longer, with no
+// yield after the settle.
+void ApplyDisplayMode(bool orbital) {
   if (!DisplayModePending || DisplayModeApplied) return;
   DisplayModePending = false;
   DisplayModeApplied = true;
+  if (orbital) UpdateEngineWindowSize();
   if (FullScreen) {
     ScreenWidth = DisplayModeWidth;
     ScreenHeight = DisplayModeHeight;
@@ -147,8 +151,8 @@ void ApplyDisplayMode(int32_t settleMs) {
     forms::DoEvents();
     CreateFonts();
     GraphicEffect->SetGamma(Gamma);
-    Engine->RefreshAfterModeChange(settleMs);
-    forms::DoEvents();
+    Engine->RefreshAfterModeChange(orbital ? OrbitalModeSettleMs : ModeSettleMs);
+    if (!orbital) forms::DoEvents();
   } else {
     GraphicEffect->SetGamma(Gamma);
   }
@@ -814,7 +818,7 @@ bool SurfaceFrame(FrameLocals& locals) {
     RunFlag = false;
     return false;
   }
-  ApplyDisplayMode(ModeSettleMs);
+  ApplyDisplayMode(false);
   TakeFrameStep(locals.screenshotMs, false);
   Busy = true;
   UpdateFootpadHeights();
@@ -1012,6 +1016,7 @@ void RenderOrbitalScene(float& dskyAccumulator) {
   DrawDSKYWhenDue(dskyAccumulator);
   for (int k = 0; k < LightCount; ++k) LightEngine->EnableLight(LightIds[k], true);
   if (RenderDetail > 0) RenderViewSurfaceFixed();
+  if (ManeuverActive) IsAttitudeReached(1.0f, 0.4f);
   Engine->Clear(0);
   Atmosphere->RenderSky();
   DrawStars();
@@ -1047,7 +1052,7 @@ bool OrbitalFrame(FrameLocals& locals) {
     RunFlag = false;
     return false;
   }
-  ApplyDisplayMode(OrbitalModeSettleMs);
+  ApplyDisplayMode(true);
   Busy = true;
   CoolJetSound();
   RunInputStep();

@@ -677,4 +677,43 @@ TEST_F(FrameLoops, RecordingThePathClosesTheCameraIn) {
   EXPECT_FLOAT_EQ(after, before * 0.9f);
 }
 
+// In orbit an automatic manoeuvre ends when its attitude is reached and the rates are small,
+// and goes on while the LM is turned more than a degree away.
+struct ManeuverCase {
+  const char* name;
+  float offDegrees;
+  bool ends;
+};
+
+class OrbitalManeuver : public FrameLoops, public ::testing::WithParamInterface<ManeuverCase> {};
+
+TEST_P(OrbitalManeuver, EndsAtItsAttitude) {
+  const ManeuverCase maneuver = GetParam();
+  int frame = 0;
+  bool active = true;
+  Fly("Orbital", "Rendezvous", [&] {
+    if (++frame == 1) {
+      for (AttitudeAxis* axis : {&RollAxis, &PitchAxis, &YawAxis}) {
+        axis->Rate = 0.0f;
+        axis->TargetAngle = axis->Angle;
+      }
+      PitchAxis.TargetAngle += maneuver.offDegrees * static_cast<float>(RadiansPerDegree);
+      ManeuverActive = true;
+      AutoAttitudeHold = false;
+      return true;
+    }
+    active = ManeuverActive;
+    return false;
+  });
+  EXPECT_EQ(active, !maneuver.ends);
+  EXPECT_EQ(AutoAttitudeHold, maneuver.ends);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameLoops, OrbitalManeuver,
+                         ::testing::Values(ManeuverCase{"Reached", 0.0f, true},
+                                           ManeuverCase{"TenDegreesOff", 10.0f, false}),
+                         [](const ::testing::TestParamInfo<ManeuverCase>& param) {
+                           return std::string(param.param.name);
+                         });
+
 }  // namespace
