@@ -735,8 +735,10 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
   const bool legShadows = cockpitShadows || (!ShadowFlags[0] && ShadowFlags[1]);
   for (const MeshPtr& leg : DescentLegShadowMeshes)
     if (leg) leg->Enable(legShadows);
-  if ((ShadowFlags[1] || cockpitShadows) && AltitudeFeet < ShadowFeet && !Crashed)
-    LayTerrainShadow();
+  // The grid is drawn only in the frames that lay it, so that no stale shadow stays behind.
+  const bool terrainShadow =
+      (ShadowFlags[1] || cockpitShadows) && AltitudeFeet < ShadowFeet && !Crashed;
+  if (terrainShadow) LayTerrainShadow();
   DrawDSKYWhenDue(dskyAccumulator);
   const float cameraHeight =
       ViewCameraPosition.y - TerrainHeight(ViewCameraPosition.x, ViewCameraPosition.z);
@@ -770,7 +772,7 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
                           AltitudeFeet > ShadowFeet;
   RenderNearTiles = !terrainFar;
   if (CameraDistance < 100000.0f) {
-    if (ShadowGridMesh && ShadowFlags[1] && !Crashed) ShadowGridMesh->Render();
+    if (ShadowGridMesh && terrainShadow) ShadowGridMesh->Render();
     if (MissionType == 12 && SurveyorMesh) SurveyorMesh->Render();
     if (FlagPlanted) RenderFlag();
     if (MissionType == LMRaceMission) {

@@ -558,6 +558,49 @@ INSTANTIATE_TEST_SUITE_P(FrameLoops, DockingThroughTheLoop,
                            return std::string(param.param.name);
                          });
 
+// The LM's shadow grid is drawn while it is laid on the terrain, below 400 ft, and not higher up.
+struct ShadowGridCase {
+  const char* name;
+  float feet;
+  bool drawn;
+};
+
+class ShadowGrid : public FrameLoops, public ::testing::WithParamInterface<ShadowGridCase> {};
+
+TEST_P(ShadowGrid, IsDrawnOnlyWhereItIsLaid) {
+  const ShadowGridCase height = GetParam();
+  SavedVariables saved(ShadowFlags);
+  RecordingBackend* recorder = nullptr;
+  EngineBackendMaker = [&recorder] {
+    auto backend = std::make_unique<RecordingBackend>();
+    recorder = backend.get();
+    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
+  };
+  int frame = 0;
+  size_t drawsBefore = 0;
+  bool drawn = false;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (++frame > 2) {
+      for (size_t k = drawsBefore; k < recorder->meshes.size(); ++k)
+        drawn = drawn || (recorder->meshes[k].mesh == ShadowGridMesh.get() &&
+                          recorder->meshes[k].target == nullptr);
+    }
+    ShadowFlags = {false, true, false};
+    LMPosition.y += (height.feet - AltitudeAboveGround) / WorldScale;
+    LMVelocity = {};
+    drawsBefore = recorder->meshes.size();
+    return frame < 4;
+  });
+  EXPECT_EQ(drawn, height.drawn);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameLoops, ShadowGrid,
+                         ::testing::Values(ShadowGridCase{"Low", 150.0f, true},
+                                           ShadowGridCase{"High", 1500.0f, false}),
+                         [](const ::testing::TestParamInfo<ShadowGridCase>& param) {
+                           return std::string(param.param.name);
+                         });
+
 // The developer's placement tools run each frame while their modes are on: with Up held the
 // landscape tool moves its tile and the Surveyor tool its model, one increment a frame.
 TEST_F(FrameLoops, TheDeveloperToolsTakeTheirKeysEachFrame) {
