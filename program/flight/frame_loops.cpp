@@ -1031,6 +1031,8 @@ void RenderOrbitalScene(float& dskyAccumulator) {
   if (CommandModuleMesh) CommandModuleMesh->Render();
   if (AscentStageMesh) AscentStageMesh->Render();
   if (!AscentOnly && DescentStageMesh) DescentStageMesh->Render();
+  // The jets that the attitude and translation steps showed are seen firing.
+  if (RCSPlumeGroup) RCSPlumeGroup->Render();
   if (!AscentOnly) UpdateParticleEmitter();
 }
 

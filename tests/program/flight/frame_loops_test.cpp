@@ -730,6 +730,25 @@ TEST_F(FrameLoops, RecordingThePathClosesTheCameraIn) {
   EXPECT_FLOAT_EQ(after, before * 0.9f);
 }
 
+// In orbit the jet plumes are drawn with the stages, so that the jets the pilot fires are seen.
+TEST_F(FrameLoops, TheOrbitalLoopDrawsTheJetPlumes) {
+  RecordingBackend* recorder = nullptr;
+  EngineBackendMaker = [&recorder] {
+    auto backend = std::make_unique<RecordingBackend>();
+    recorder = backend.get();
+    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
+  };
+  int frame = 0;
+  bool plumes = false;
+  Fly("Orbital", "Rendezvous", [&] {
+    if (!FrameDone()) return true;
+    for (const auto& draw : recorder->meshes)
+      plumes = plumes || (draw.mesh == RCSPlumeGroup.get() && draw.target == nullptr);
+    return ++frame < 3;
+  });
+  EXPECT_TRUE(plumes);
+}
+
 // In orbit an automatic manoeuvre ends when its attitude is reached and the rates are small,
 // and goes on while the LM is turned more than a degree away.
 struct ManeuverCase {
