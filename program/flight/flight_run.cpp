@@ -139,6 +139,8 @@ void ResetFlightState() {
   Engine->RestartTimer(0);
   EVAStarted = false;
   RocksPlaced = false;
+  // A flag planted on an earlier landing stays with that landing.
+  FlagPlanted = false;
   SavedMeshPosition = {};
   if (HatchOpenMesh) HatchOpenMesh->Enable(false);
   FootpadTouched = false;

@@ -2,6 +2,7 @@
 // (focus, display mode, time step, screenshot, present, one yield) and the small routines the
 // surface loop owns.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/dsky_canvas.h"
 #include "program/cockpit/dsky_display.h"
+#include "program/cockpit/dsky_keys.h"
 #include "program/cockpit/dsky_programs.h"
 #include "program/cockpit/engine_screen2d.h"
 #include "program/cockpit/help_overlays.h"
@@ -102,6 +104,7 @@ constexpr float SmallIncrement = 0.0001f;
 constexpr double OrbitalDeadband = 0.014;  // radians, the manual attitude deadband in orbit
 constexpr int32_t AscentEndFeet = 1000;    // an engine cut-off higher than this ends the ascent
 constexpr int32_t AscentFadeMs = 2000;
+constexpr float PathNodeApproach = 400.0f;  // nodes at which the recording camera reaches the LM
 constexpr int32_t ModeSettleMs = 500;
 constexpr int32_t OrbitalModeSettleMs = 1000;
 
@@ -131,10 +134,13 @@ void HandleFocus(bool& inputReleased) {
   }
 }
 
-void ApplyDisplayMode(int32_t settleMs) {
+// The Orbital loop first brings the engine up to the window's size and settles longer, with no
+// yield after the settle.
+void ApplyDisplayMode(bool orbital) {
   if (!DisplayModePending || DisplayModeApplied) return;
   DisplayModePending = false;
   DisplayModeApplied = true;
+  if (orbital) UpdateEngineWindowSize();
   if (FullScreen) {
     ScreenWidth = DisplayModeWidth;
     ScreenHeight = DisplayModeHeight;
@@ -145,8 +151,8 @@ void ApplyDisplayMode(int32_t settleMs) {
     forms::DoEvents();
     CreateFonts();
     GraphicEffect->SetGamma(Gamma);
-    Engine->RefreshAfterModeChange(settleMs);
-    forms::DoEvents();
+    Engine->RefreshAfterModeChange(orbital ? OrbitalModeSettleMs : ModeSettleMs);
+    if (!orbital) forms::DoEvents();
   } else {
     GraphicEffect->SetGamma(Gamma);
   }
@@ -360,6 +366,16 @@ void ShowRaceMessages() {
   }
 }
 
+// The developer's placement tools take their keys each frame and list their state.
+void RunDeveloperTools() {
+  if (LandMoveMode) {
+    std::array<engine::EngineLandscape*, LandTileCount> tiles{};
+    for (size_t k = 0; k < tiles.size(); ++k) tiles[k] = LandTiles[k].get();
+    RunLandMoveTool(*InputEngine, tiles);
+  }
+  if (SurveyorMoveMode) RunSurveyorMoveTool(*InputEngine);
+}
+
 void MeasureHeading() {
   const Vector3 origin = PivotTransformVector({});
   const Vector3 ahead = PivotTransformVector({0.0f, 0.0f, -1.0f});
@@ -553,7 +569,7 @@ void BurnFuelAndDriftCounter() {
       std::clamp(CounterDriftStep + (win::Rnd() - CounterDriftBias) * CounterDriftGain,
                  -CounterDriftLimit, CounterDriftLimit);
   CockpitCounterValue -= CounterDriftStep;
-  if (SoundOn && !AscentStageFlying) CheckFuelCallouts();
+  if (SoundOn && !AscentStageFlying && !Test11Mode) CheckFuelCallouts();
   CheckFuelExhaustion();
 }
 
@@ -561,7 +577,7 @@ void SoundCallouts(MainDisplayForm& form) {
   if (!SoundOn) return;
   const bool spacing = form.TimerTalk(MissionEventChannel).Enabled();
   if (!spacing && !AscentStageFlying && ControlsActive) {
-    CheckAltitudeCallouts();
+    if (!Test11Mode) CheckAltitudeCallouts();
     CheckMissionEvents();
   }
 }
@@ -569,7 +585,7 @@ void SoundCallouts(MainDisplayForm& form) {
 void SoundDescentCallouts(MainDisplayForm& form) {
   if (!SoundOn || !ControlsActive || AltitudeFeet <= CalloutFloorFeet) return;
   if (form.TimerTalk(MissionEventChannel).Enabled() || !RateCallsArmed) return;
-  if (CurrentProgram == P66) CheckDescentRateCallouts();
+  if (CurrentProgram == P66 && !Test11Mode) CheckDescentRateCallouts();
   if (CurrentProgram == P64) CheckLPDAngleCallouts();
 }
 
@@ -688,6 +704,23 @@ bool AscentFadedOut() {
   return true;
 }
 
+// The Earth stands on the sky that travels with the camera, at the point the star field carries.
+void PlaceEarth() {
+  if (!EarthMesh || !EarthPoint) return;
+  const d3dx::D3DXVECTOR3 at = EarthPoint->TransformVector({});
+  EarthMesh->SetPosition(at.x, at.y, at.z);
+}
+
+// The planted flag stands where it was planted, against the LM at the render origin.
+void RenderFlag() {
+  for (const MeshPtr* flag : {&FlagMesh, &FlagDarkMesh}) {
+    if (!*flag || (flag == &FlagDarkMesh && !ShadowFlags[0])) continue;
+    (*flag)->SetPosition(FlagPosition.x - LMMeshPosition.x, FlagPosition.y - LMMeshPosition.y,
+                         FlagPosition.z - LMMeshPosition.z);
+    (*flag)->Render();
+  }
+}
+
 // Draws the frame's scene; false when the end of an ascent has left nothing to draw.
 bool RenderSurfaceFrame(float& dskyAccumulator) {
   Busy = true;
@@ -701,8 +734,10 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
   const bool legShadows = cockpitShadows || (!ShadowFlags[0] && ShadowFlags[1]);
   for (const MeshPtr& leg : DescentLegShadowMeshes)
     if (leg) leg->Enable(legShadows);
-  if ((ShadowFlags[1] || cockpitShadows) && AltitudeFeet < ShadowFeet && !Crashed)
-    LayTerrainShadow();
+  // The grid is drawn only in the frames that lay it, so that no stale shadow stays behind.
+  const bool terrainShadow =
+      (ShadowFlags[1] || cockpitShadows) && AltitudeFeet < ShadowFeet && !Crashed;
+  if (terrainShadow) LayTerrainShadow();
   DrawDSKYWhenDue(dskyAccumulator);
   const float cameraHeight =
       ViewCameraPosition.y - TerrainHeight(ViewCameraPosition.x, ViewCameraPosition.z);
@@ -717,6 +752,7 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
     RenderViewSurface();
     allLightsOn();
   }
+  PlaceEarth();
   Engine->Clear(0);
   if (AscentFadedOut()) return false;
   Atmosphere->RenderSky();
@@ -724,6 +760,7 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
   if (EarthMesh) EarthMesh->Render();
   if (RenderDetail > 0) {
     DrawSceneSurface();
+    if (RenderNearTiles && ShowGroundMarkers) PlaceGroundMarkers();
   } else {
     LightEngine->EnableLight(LightIds[NearPointLight], true);
     FadeLandscapeLayers();
@@ -734,8 +771,9 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
                           AltitudeFeet > ShadowFeet;
   RenderNearTiles = !terrainFar;
   if (CameraDistance < 100000.0f) {
-    if (ShadowGridMesh && ShadowFlags[1] && !Crashed) ShadowGridMesh->Render();
+    if (ShadowGridMesh && terrainShadow) ShadowGridMesh->Render();
     if (MissionType == 12 && SurveyorMesh) SurveyorMesh->Render();
+    if (FlagPlanted) RenderFlag();
     if (MissionType == LMRaceMission) {
       for (auto [gate, x, z] :
            {std::tuple{&StartMesh, 1600.0f, 300.0f}, std::tuple{&FinishMesh, 400.0f, 1765.0f}}) {
@@ -763,8 +801,11 @@ void DrawSurface2D(bool sceneDrawn) {
   if (ReplayPlayback) DrawCentredNotice(screen);
   DrawMessages(screen);
   if (SettingsOverlayShown) DrawSettingsOverlay();
-  if (ValueLineCount > 0) DrawValueLines();
+  if ((LandMoveMode || SurveyorMoveMode) && ValueLineCount > 0) DrawValueLines();
   if (MenuShown) DrawStatusLine(screen);
+  // While the path is recorded node by node the orbiting camera closes in on the LM.
+  if (NodeMakeMode && Main_Display->TimerAutoNode.Enabled())
+    CameraOrbitDistance *= 1.0f - static_cast<float>(PathNodeCount) / PathNodeApproach;
   if (ExitDialogShown) RunExitDialog();
   DrawHelpPages();
   DrawProgramHelpText();
@@ -778,10 +819,11 @@ bool SurfaceFrame(FrameLocals& locals) {
     RunFlag = false;
     return false;
   }
-  ApplyDisplayMode(ModeSettleMs);
+  ApplyDisplayMode(false);
   TakeFrameStep(locals.screenshotMs, false);
   Busy = true;
   UpdateFootpadHeights();
+  RunDeveloperTools();
   CoolJetSound();
   RunInputStep();
   if (PendingFadeTime != 0 && GraphicEffect->IsFinished()) {
@@ -975,6 +1017,7 @@ void RenderOrbitalScene(float& dskyAccumulator) {
   DrawDSKYWhenDue(dskyAccumulator);
   for (int k = 0; k < LightCount; ++k) LightEngine->EnableLight(LightIds[k], true);
   if (RenderDetail > 0) RenderViewSurfaceFixed();
+  if (ManeuverActive) IsAttitudeReached(1.0f, 0.4f);
   Engine->Clear(0);
   Atmosphere->RenderSky();
   DrawStars();
@@ -987,6 +1030,8 @@ void RenderOrbitalScene(float& dskyAccumulator) {
   if (CommandModuleMesh) CommandModuleMesh->Render();
   if (AscentStageMesh) AscentStageMesh->Render();
   if (!AscentOnly && DescentStageMesh) DescentStageMesh->Render();
+  // The jets that the attitude and translation steps showed are seen firing.
+  if (RCSPlumeGroup) RCSPlumeGroup->Render();
   if (!AscentOnly) UpdateParticleEmitter();
 }
 
@@ -1010,7 +1055,7 @@ bool OrbitalFrame(FrameLocals& locals) {
     RunFlag = false;
     return false;
   }
-  ApplyDisplayMode(OrbitalModeSettleMs);
+  ApplyDisplayMode(true);
   Busy = true;
   CoolJetSound();
   RunInputStep();

@@ -18,6 +18,8 @@
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/main_display.h"
+#include "program/input/input_state.h"
+#include "program/missions/missions_state.h"
 #include "program/missions/replay_file.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
@@ -55,6 +57,10 @@ void ExpectNear(const d3dx::D3DXVECTOR3& a, const d3dx::D3DXVECTOR3& b, const ch
   EXPECT_NEAR(a.y, b.y, tolerance) << what;
   EXPECT_NEAR(a.z, b.z, tolerance) << what;
 }
+
+// True at the pump after a frame is presented. A frame's own yields (the camera's lift over the
+// terrain, a screenshot) pump too, with the frame still busy.
+bool FrameDone() { return !Busy; }
 
 // A point given in the LM pivot's axes, in the world.
 d3dx::D3DXVECTOR3 OnThePivot(const Vector3& point) {
@@ -574,5 +580,231 @@ TEST_F(FrameLoops, ADockedStartHoldsTheLMInTheDrogue) {
   });
   EXPECT_EQ(frames, 3);
 }
+
+// The LM's shadow grid is drawn while it is laid on the terrain, below 400 ft, and not higher up.
+struct ShadowGridCase {
+  const char* name;
+  float feet;
+  bool drawn;
+};
+
+class ShadowGrid : public FrameLoops, public ::testing::WithParamInterface<ShadowGridCase> {};
+
+TEST_P(ShadowGrid, IsDrawnOnlyWhereItIsLaid) {
+  const ShadowGridCase height = GetParam();
+  SavedVariables saved(ShadowFlags);
+  RecordingBackend* recorder = nullptr;
+  EngineBackendMaker = [&recorder] {
+    auto backend = std::make_unique<RecordingBackend>();
+    recorder = backend.get();
+    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
+  };
+  int frame = 0;
+  size_t drawsBefore = 0;
+  bool drawn = false;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone()) return true;
+    if (++frame > 2) {
+      for (size_t k = drawsBefore; k < recorder->meshes.size(); ++k)
+        drawn = drawn || recorder->meshes[k].mesh == ShadowGridMesh.get();
+    }
+    // From the cabin, whose camera needs no lifting over the terrain.
+    if (frame == 1) SelectView(CockpitView1);
+    ShadowFlags = {false, true, false};
+    LMPosition.y += (height.feet - AltitudeAboveGround) / WorldScale;
+    LMVelocity = {};
+    drawsBefore = recorder->meshes.size();
+    return frame < 5;
+  });
+  EXPECT_EQ(drawn, height.drawn);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameLoops, ShadowGrid,
+                         ::testing::Values(ShadowGridCase{"Low", 150.0f, true},
+                                           ShadowGridCase{"High", 1500.0f, false}),
+                         [](const ::testing::TestParamInfo<ShadowGridCase>& param) {
+                           return std::string(param.param.name);
+                         });
+
+// The developer's placement tools run each frame while their modes are on: with Up held the
+// landscape tool moves its tile and the Surveyor tool its model, one increment a frame.
+TEST_F(FrameLoops, TheDeveloperToolsTakeTheirKeysEachFrame) {
+  SavedVariables saved(LandMoveMode, SurveyorMoveMode, CurrentLand, LandFunction, MoveIncrement,
+                       SurveyorFunction, SurveyorIncrement);
+  int frame = 0;
+  std::vector<float> tileX;
+  std::vector<float> surveyorX;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone()) return true;
+    if (++frame == 1) {
+      LandMoveMode = SurveyorMoveMode = true;
+      CurrentLand = 0;
+      LandFunction = 3;  // move along x with Up and Down
+      MoveIncrement[0] = 2.0f;
+      SurveyorFunction = 3;  // "Move X"
+      SurveyorIncrement = 0.5f;
+      Engine->Input().KeyEvent(engine::scan::kUp, true);
+    }
+    tileX.push_back(LandTilePosition[0].x);
+    surveyorX.push_back(SurveyorPosition.x);
+    EXPECT_EQ(ValueLineCount, 0) << "the tools' lines are drawn and emptied each frame";
+    if (frame < 4) return true;
+    Engine->Input().KeyEvent(engine::scan::kUp, false);
+    return false;
+  });
+  ASSERT_EQ(tileX.size(), 4u);
+  for (size_t k = 1; k < tileX.size(); ++k) {
+    EXPECT_FLOAT_EQ(tileX[k] - tileX[k - 1], -2.0f);
+    EXPECT_FLOAT_EQ(surveyorX[k] - surveyorX[k - 1], 0.5f);
+  }
+}
+
+// A flight started with the "Test-11" box ticked says no altitude callout: one due at the LM's
+// altitude stays unsaid until the mute goes.
+TEST_F(FrameLoops, MutedCalloutsStaySilent) {
+  SavedVariables saved(SoundOn, Test11Mode, AltitudeCalls);
+  int frame = 0;
+  bool saidWhileMuted = false;
+  bool saidOnceHeard = false;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone()) return true;
+    ++frame;
+    if (frame > 1) {
+      const bool said = AltitudeCalls.front().Played;
+      if (Test11Mode) saidWhileMuted = saidWhileMuted || said;
+      if (!Test11Mode) saidOnceHeard = said;
+    }
+    if (saidOnceHeard) return false;
+    SoundOn = true;  // the callouts are checked only with sound on
+    Test11Mode = frame < 5;
+    AltitudeCallEntry call;
+    call.Altitude = static_cast<int32_t>(std::lround(AltitudeAboveGround));
+    call.Once = true;
+    AltitudeCalls = {call};
+    return frame < 10;
+  });
+  EXPECT_FALSE(saidWhileMuted);
+  EXPECT_TRUE(saidOnceHeard);
+}
+
+// The Earth is drawn on the sky around the camera, at the point the star field carries for it.
+TEST_F(FrameLoops, TheEarthStandsOnTheSky) {
+  int frame = 0;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone() || ++frame < 3) return true;
+    const d3dx::D3DXVECTOR3 sky = EarthPoint->TransformVector({});
+    ExpectNear(EarthMesh->GetPosition(), sky, "the Earth", 1.0f);
+    EXPECT_GT(std::hypot(sky.x, sky.y, sky.z), 1000.0f) << "far out, not at the LM";
+    return false;
+  });
+}
+
+// A planted flag is drawn where it stands against the LM, its shadow only with the stage shadows
+// on; a new flight starts with no flag planted.
+TEST_F(FrameLoops, APlantedFlagStandsWhereItWasPlanted) {
+  SavedVariables saved(FlagPlanted, FlagPosition);
+  FlagPlanted = true;
+  int frame = 0;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone()) return true;
+    if (++frame == 1) {
+      EXPECT_FALSE(FlagPlanted) << "no flag from an earlier flight";
+      FlagPlanted = true;
+      FlagPosition = {LMMeshPosition.x + 3.0f, LMMeshPosition.y - 5.0f, LMMeshPosition.z + 4.0f};
+      FlagDarkMesh->SetPosition(-1.0f, -1.0f, -1.0f);
+      return true;
+    }
+    const d3dx::D3DXVECTOR3 at{FlagPosition.x - LMMeshPosition.x, FlagPosition.y - LMMeshPosition.y,
+                               FlagPosition.z - LMMeshPosition.z};
+    ExpectNear(FlagMesh->GetPosition(), at, "the flag");
+    ExpectNear(FlagDarkMesh->GetPosition(), ShadowFlags[0] ? at : d3dx::D3DXVECTOR3{-1, -1, -1},
+               "the flag's shadow");
+    return false;
+  });
+  EXPECT_EQ(frame, 2);
+}
+
+// While the path is recorded node by node, each frame brings the orbiting camera closer to the LM
+// by the share of 400 nodes recorded.
+TEST_F(FrameLoops, RecordingThePathClosesTheCameraIn) {
+  SavedVariables saved(NodeMakeMode, PathNodeCount);
+  int frame = 0;
+  float before = 0.0f;
+  float after = 0.0f;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone()) return true;
+    if (++frame == 1) {
+      NodeMakeMode = true;
+      PathNodeCount = 40;
+      Main_Display->TimerAutoNode.SetEnabled(true);
+      before = CameraOrbitDistance;
+      return true;
+    }
+    after = CameraOrbitDistance;
+    Main_Display->TimerAutoNode.SetEnabled(false);
+    NodeMakeMode = false;
+    return false;
+  });
+  EXPECT_GT(before, 0.0f);
+  EXPECT_FLOAT_EQ(after, before * 0.9f);
+}
+
+// In orbit the jet plumes are drawn with the stages, so that the jets the pilot fires are seen.
+TEST_F(FrameLoops, TheOrbitalLoopDrawsTheJetPlumes) {
+  RecordingBackend* recorder = nullptr;
+  EngineBackendMaker = [&recorder] {
+    auto backend = std::make_unique<RecordingBackend>();
+    recorder = backend.get();
+    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
+  };
+  int frame = 0;
+  bool plumes = false;
+  Fly("Orbital", "Rendezvous", [&] {
+    if (!FrameDone()) return true;
+    for (const auto& draw : recorder->meshes)
+      plumes = plumes || (draw.mesh == RCSPlumeGroup.get() && draw.target == nullptr);
+    return ++frame < 3;
+  });
+  EXPECT_TRUE(plumes);
+}
+
+// In orbit an automatic manoeuvre ends when its attitude is reached and the rates are small,
+// and goes on while the LM is turned more than a degree away.
+struct ManeuverCase {
+  const char* name;
+  float offDegrees;
+  bool ends;
+};
+
+class OrbitalManeuver : public FrameLoops, public ::testing::WithParamInterface<ManeuverCase> {};
+
+TEST_P(OrbitalManeuver, EndsAtItsAttitude) {
+  const ManeuverCase maneuver = GetParam();
+  int frame = 0;
+  bool active = true;
+  Fly("Orbital", "Rendezvous", [&] {
+    if (++frame == 1) {
+      for (AttitudeAxis* axis : {&RollAxis, &PitchAxis, &YawAxis}) {
+        axis->Rate = 0.0f;
+        axis->TargetAngle = axis->Angle;
+      }
+      PitchAxis.TargetAngle += maneuver.offDegrees * static_cast<float>(RadiansPerDegree);
+      ManeuverActive = true;
+      AutoAttitudeHold = false;
+      return true;
+    }
+    active = ManeuverActive;
+    return false;
+  });
+  EXPECT_EQ(active, !maneuver.ends);
+  EXPECT_EQ(AutoAttitudeHold, maneuver.ends);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameLoops, OrbitalManeuver,
+                         ::testing::Values(ManeuverCase{"Reached", 0.0f, true},
+                                           ManeuverCase{"TenDegreesOff", 10.0f, false}),
+                         [](const ::testing::TestParamInfo<ManeuverCase>& param) {
+                           return std::string(param.param.name);
+                         });
 
 }  // namespace
