@@ -32,6 +32,17 @@ using flight_program::RequestExit;
 
 class FrameLoops : public flight_program::ProgramTest {
  protected:
+  // The engine of the next flight draws through a new backend of that type, which `backend`
+  // points at.
+  template <class Backend>
+  static void DrawThrough(Backend*& backend) {
+    EngineBackendMaker = [&backend] {
+      auto made = std::make_unique<Backend>();
+      backend = made.get();
+      return std::unique_ptr<engine::DrawBackend>(std::move(made));
+    };
+  }
+
   // Flies the flight, calling `frame` after each frame from the first flown with the controls on
   // and the fly-by over, until it returns false; then back to the launcher and out of the program.
   void Fly(const std::string& mission, const std::string& flight,
@@ -246,11 +257,7 @@ double NowMs() { return static_cast<double>(forms::Now().count()) / 1e6; }
 TEST_P(AscentEnd, AnEngineCutOffHighFadesOutToTheMenu) {
   const AscentCutOff cutOff = GetParam();
   RecordingBackend* recorder = nullptr;
-  EngineBackendMaker = [&recorder] {
-    auto backend = std::make_unique<RecordingBackend>();
-    recorder = backend.get();
-    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
-  };
+  DrawThrough(recorder);
   int frame = 0;
   double fadeStartMs = -1.0;
   double menuAfterMs = -1.0;
@@ -355,11 +362,7 @@ class PresentCounter : public RecordingBackend {
 // focus lets go of the keys once, and only a regained focus lets the next loss do so again.
 TEST_F(FrameLoops, TheLandingBlockRunsOncePerLoopCallAndMinimisedFramesAreNotPresented) {
   PresentCounter* counter = nullptr;
-  EngineBackendMaker = [&counter] {
-    auto backend = std::make_unique<PresentCounter>();
-    counter = backend.get();
-    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
-  };
+  DrawThrough(counter);
   constexpr int32_t Key = engine::scan::kCount - 1;  // no command's key
   const auto keyHeld = [] { return Engine->Input().IsDown(Key); };
   const auto lastFlight = [] {
@@ -594,11 +597,7 @@ TEST_P(ShadowGrid, IsDrawnOnlyWhereItIsLaid) {
   const ShadowGridCase height = GetParam();
   SavedVariables saved(ShadowFlags);
   RecordingBackend* recorder = nullptr;
-  EngineBackendMaker = [&recorder] {
-    auto backend = std::make_unique<RecordingBackend>();
-    recorder = backend.get();
-    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
-  };
+  DrawThrough(recorder);
   int frame = 0;
   size_t drawsBefore = 0;
   bool drawn = false;
@@ -752,11 +751,7 @@ TEST_F(FrameLoops, RecordingThePathClosesTheCameraIn) {
 // In orbit the jet plumes are drawn with the stages, so that the jets the pilot fires are seen.
 TEST_F(FrameLoops, TheOrbitalLoopDrawsTheJetPlumes) {
   RecordingBackend* recorder = nullptr;
-  EngineBackendMaker = [&recorder] {
-    auto backend = std::make_unique<RecordingBackend>();
-    recorder = backend.get();
-    return std::unique_ptr<engine::DrawBackend>(std::move(backend));
-  };
+  DrawThrough(recorder);
   int frame = 0;
   bool plumes = false;
   Fly("Orbital", "Rendezvous", [&] {
