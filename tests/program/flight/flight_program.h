@@ -96,17 +96,23 @@ class ProgramTest : public ::testing::Test {
     forms::Run();
   }
 
+  // Clicks the launcher's Continue, then runs the program as RunWatching does, from the pump
+  // after the click.
+  void ContinueAndWatch(const std::function<bool()>& watch) {
+    bool continued = false;
+    RunWatching([&] {
+      if (continued) return watch();
+      continued = true;
+      ClickLater(DriverDialog->Command_Continue);
+      return true;
+    });
+  }
+
   // Continues from the launcher, calls `flying` at each frame of the flight until it returns
   // false, then leaves the flight and, back at the launcher with the main display gone, quits.
   void FlyFromTheLauncher(const std::function<bool()>& flying) {
-    bool continued = false;
     bool leaving = false;
-    RunWatching([&] {
-      if (!continued) {
-        continued = true;
-        ClickLater(DriverDialog->Command_Continue);
-        return true;
-      }
+    ContinueAndWatch([&] {
       if (leaving) {
         if (!DriverDialog->Visible()) return true;
         EXPECT_FALSE(Main_Display->Visible());

@@ -249,13 +249,7 @@ TEST_F(FlightRun, AMissingModelIsFatalAndMissingSoundsAreSilent) {
   std::filesystem::remove(folder_.Path() / "Models" / "LMAscent.x");
   StartProgram();
   Choose("Apollo 11", "Short Flight P66");
-  bool continued = false;
-  RunWatching([&] {
-    if (continued) return true;
-    continued = true;
-    ClickLater(DriverDialog->Command_Continue);
-    return true;
-  });
+  ContinueAndWatch([] { return true; });
   EXPECT_TRUE(forms::ProgramHasEnded());
   const auto& boxes = forms::script::ShownMessageBoxes();
   ASSERT_FALSE(boxes.empty());
@@ -295,14 +289,8 @@ TEST_F(FlightRun, EachViewRowDrawsItsPassesInOrderWithItsPlanes) {
   size_t row = 0;
   size_t drawnFrom = 0;
   int frames = 0;
-  bool continued = false;
   std::vector<std::string> failures;
-  RunWatching([&] {
-    if (!continued) {
-      continued = true;
-      ClickLater(DriverDialog->Command_Continue);
-      return true;
-    }
+  ContinueAndWatch([&] {
     if (row == rows.size()) {
       if (!DriverDialog->Visible()) return true;
       ClickLater(DriverDialog->Command_Quit);

@@ -381,13 +381,7 @@ TEST_F(FrameLoops, TheLandingBlockRunsOncePerLoopCallAndMinimisedFramesAreNotPre
   bool savedAfterRestore = false;
   flight_program::StartProgram();
   Choose("Apollo 11", "Short Flight P66");
-  bool continued = false;
-  RunWatching([&] {
-    if (!continued) {
-      continued = true;
-      ClickLater(DriverDialog->Command_Continue);
-      return true;
-    }
+  ContinueAndWatch([&] {
     ++frames;
     switch (stage) {
       case 0:  // flying to touchdown
