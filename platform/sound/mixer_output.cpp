@@ -4,8 +4,9 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
-#include <chrono>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "platform/sound/sound_error.h"
@@ -17,47 +18,80 @@ constexpr int kOutputRate = 44100;  // frames per second
 constexpr int kOutputChannels = 2;
 constexpr int kOutputChunkFrames = 1024;  // frames mixed per callback: about 23 ms of latency
 constexpr double kHundredthsOfDecibelPerDecade = 2000.0;  // amplitude ratio 10 per 20 dB
-
-using Duration = PlayCourse::Duration;
-
-Duration TicksNow() { return std::chrono::milliseconds(SDL_GetTicks64()); }
+// A play silenced at its end is halted this long after it, two mixing periods, so that the halt
+// never cuts the end short.
+constexpr int kHaltMarginMs = 50;
 
 class MixerOutput;
 
+// How far the mixer has got with a channel's play, counted where the channel's audio is mixed,
+// and the byte at which the play falls silent (-1 while it loops on). Every play runs on the
+// mixer as a loop, so that looping switched on during a single play goes on seamlessly; a single
+// play, or a loop whose looping was switched off, is silenced from the end of its pass, exactly,
+// and halted by the clock a little after.
+struct PlayedBytes {
+  std::atomic<int64_t> played{0};
+  std::atomic<int64_t> end{-1};
+};
+
+// The mixer's effect hook on the channel: called with each part of the play, in order.
+void SilencePastTheEnd(int, void* stream, int length, void* data) {
+  PlayedBytes& bytes = *static_cast<PlayedBytes*>(data);
+  const int64_t at = bytes.played.fetch_add(length);
+  const int64_t end = bytes.end.load();
+  if (end < 0 || at + length <= end) return;
+  const int64_t kept = std::max<int64_t>(end - at, 0);
+  std::memset(static_cast<uint8_t*>(stream) + kept, 0, static_cast<size_t>(length - kept));
+}
+
 class MixerWave final : public WaveVoice {
  public:
-  MixerWave(std::shared_ptr<MixerOutput> output, Mix_Chunk* chunk, int channel, Duration length)
-      : output_(std::move(output)), chunk_(chunk), channel_(channel), course_(length) {}
+  MixerWave(std::shared_ptr<MixerOutput> output, Mix_Chunk* chunk, int channel)
+      : output_(std::move(output)), chunk_(chunk), channel_(channel) {}
   ~MixerWave() override;
 
   void Start(bool looped) override {
-    course_.Start(TicksNow(), looped);
-    if (Mix_PlayChannel(channel_, chunk_, looped ? -1 : 0) < 0) {
+    // A halted channel keeps the effect that is registered before the play starts.
+    Mix_HaltChannel(channel_);
+    Mix_UnregisterAllEffects(channel_);
+    bytes_->played = 0;
+    bytes_->end = looped ? -1 : int64_t{chunk_->alen};
+    Mix_RegisterEffect(channel_, SilencePastTheEnd, nullptr, bytes_.get());
+    if (Mix_PlayChannel(channel_, chunk_, -1) < 0) {
       throw SoundError(std::string("Play: ") + Mix_GetError());
     }
+    if (!looped) HaltAfter(chunk_->alen);
   }
-  void Stop() override {
-    course_.Stop();
-    Mix_HaltChannel(channel_);
+  void Stop() override { Mix_HaltChannel(channel_); }
+  bool Playing() const override {
+    const int64_t end = bytes_->end;
+    return Mix_Playing(channel_) != 0 && (end < 0 || bytes_->played < end);
   }
-  bool Playing() const override { return Mix_Playing(channel_) != 0; }
   void SetLooped(bool looped) override {
     if (!Playing()) return;
-    // The mixer fixes a channel's loops when it starts, so an end of the loop is an expiry.
-    auto left = course_.SetLooped(TicksNow(), looped);
-    int leftMs =
-        left ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*left).count()) : -1;
-    Mix_ExpireChannel(channel_, left ? std::max(leftMs, 1) : -1);
+    if (looped) {
+      bytes_->end = -1;
+      Mix_ExpireChannel(channel_, -1);
+      return;
+    }
+    if (bytes_->end >= 0) return;
+    const int64_t pass = chunk_->alen;
+    const int64_t played = bytes_->played;
+    const int64_t end = pass > 0 ? (played / pass + 1) * pass : played;
+    bytes_->end = end;
+    HaltAfter(end - played);
   }
   void SetAttenuation(int32_t attenuation) override {
     Mix_Volume(channel_, MixerVolume(attenuation));
   }
 
  private:
+  void HaltAfter(int64_t bytes);
+
   std::shared_ptr<MixerOutput> output_;
   Mix_Chunk* chunk_;
   int channel_;
-  PlayCourse course_;
+  std::unique_ptr<PlayedBytes> bytes_ = std::make_unique<PlayedBytes>();
 };
 
 class MixerMusic final : public MusicVoice {
@@ -89,12 +123,12 @@ class MixerOutput final : public Output, public std::enable_shared_from_this<Mix
 
   bool PlaysAudio() const override { return true; }
 
-  std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file, const WaveFormat& format,
+  std::unique_ptr<WaveVoice> MakeWave(std::vector<uint8_t> file, const WaveFormat&,
                                       const std::string&) override {
     Mix_Chunk* chunk =
         Mix_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
     if (!chunk) throw SoundError(std::string("Load: ") + Mix_GetError());
-    return std::make_unique<MixerWave>(shared_from_this(), chunk, TakeChannel(), format.Length());
+    return std::make_unique<MixerWave>(shared_from_this(), chunk, TakeChannel());
   }
 
   std::unique_ptr<MusicVoice> MakeMusic(std::vector<uint8_t> file) override {
@@ -112,6 +146,7 @@ class MixerOutput final : public Output, public std::enable_shared_from_this<Mix
 
   // The music now on the mixer's one music stream.
   const MixerMusic* playingMusic = nullptr;
+  int64_t bytesPerSecond = 0;  // of the device's stream
 
  private:
   int TakeChannel() {
@@ -129,8 +164,14 @@ class MixerOutput final : public Output, public std::enable_shared_from_this<Mix
 };
 
 MixerWave::~MixerWave() {
+  // Halted, the channel no longer reaches the counter.
   output_->GiveBackChannel(channel_);
   Mix_FreeChunk(chunk_);
+}
+
+void MixerWave::HaltAfter(int64_t bytes) {
+  const int64_t ms = bytes * 1000 / std::max<int64_t>(output_->bytesPerSecond, 1);
+  Mix_ExpireChannel(channel_, static_cast<int>(ms) + kHaltMarginMs);
 }
 
 MixerMusic::~MixerMusic() {
@@ -187,6 +228,10 @@ std::shared_ptr<Output> OpenMixerOutput(std::string& reason) {
   // Channels are added one per wave sound as sounds load.
   Mix_AllocateChannels(0);
   auto output = std::make_shared<MixerOutput>();
+  int frequency = 0, channels = 0;
+  Uint16 format = 0;
+  Mix_QuerySpec(&frequency, &format, &channels);
+  output->bytesPerSecond = int64_t{frequency} * channels * (SDL_AUDIO_BITSIZE(format) / 8);
   open = output;
   return output;
 }

@@ -4,8 +4,8 @@
 // Each wave sound is a Mix_Chunk on a mixer channel of its own, so sounds overlap freely and the
 // stop, looping or volume of one never touches another. Music is the mixer's one music stream;
 // the program holds one music player. Time here is real time: a sound plays as long as the mixer
-// says it does. The mixer fixes a channel's loops when it starts it, so a loop whose looping is
-// switched off is halted at the end of its pass by the clock, within about one mixing period.
+// says it does. Every play loops on the mixer; one that must end (a single play, or a loop whose
+// looping was switched off) falls silent at the exact end of its pass and is halted just after.
 #pragma once
 
 #include <cstdint>

@@ -28,19 +28,33 @@ class NullWave final : public WaveVoice {
 
   void Start(bool looped) override {
     course_.Start(forms::Now(), looped);
-    Records().push_back({path_, forms::Now(), std::nullopt, looped, attenuation_});
+    Records().push_back(
+        {path_, forms::Now(), std::nullopt, looped, attenuation_, course_.End(), {}});
     record_ = Records().size() - 1;
     recordClearings_ = RecordsClearings();
   }
   void Stop() override {
-    if (Playing() && recordClearings_ == RecordsClearings()) Records()[record_].stop = forms::Now();
+    if (PlayRecord* record = Playing() ? Record() : nullptr)
+      record->stop = record->end = forms::Now();
     course_.Stop();
   }
   bool Playing() const override { return course_.Running(forms::Now()); }
-  void SetLooped(bool looped) override { course_.SetLooped(forms::Now(), looped); }
-  void SetAttenuation(int32_t attenuation) override { attenuation_ = attenuation; }
+  void SetLooped(bool looped) override {
+    course_.SetLooped(forms::Now(), looped);
+    if (PlayRecord* record = Playing() ? Record() : nullptr) record->end = course_.End();
+  }
+  void SetAttenuation(int32_t attenuation) override {
+    attenuation_ = attenuation;
+    if (PlayRecord* record = Playing() ? Record() : nullptr)
+      record->volumes.emplace_back(forms::Now(), attenuation);
+  }
 
  private:
+  // This voice's latest play, unless the records were cleared since it started.
+  PlayRecord* Record() {
+    return recordClearings_ == RecordsClearings() ? &Records()[record_] : nullptr;
+  }
+
   PlayCourse course_;
   std::string path_;
   int32_t attenuation_ = kFullAttenuation;

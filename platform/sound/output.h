@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sound/wave_file.h"
@@ -21,10 +22,11 @@ namespace sound {
 constexpr int32_t kSilentAttenuation = -4000;
 constexpr int32_t kFullAttenuation = 0;
 
-// The course of one play of a wave sound. A single play ends after one pass. A looped play goes
-// on until stopped; when looping is switched off during it, it ends at the end of the pass then
-// playing, and switching looping on again before that end keeps it going. A single play stays
-// single: looping set during it applies from the next Start.
+// The course of one play of a wave sound. A single play ends after one pass. A sound repeats
+// until stopped while its looping is set, however it started: looping switched on during a single
+// play makes that play go on, pass after pass. When looping is switched off during a play, it
+// ends at the end of the pass then playing, and switching looping on again before that end keeps
+// it going.
 class PlayCourse {
  public:
   using Duration = std::chrono::nanoseconds;
@@ -37,6 +39,8 @@ class PlayCourse {
   // Applies a change of the looping flag at now; returns the time left to play when the play now
   // has an end, nothing when it loops on or is not running.
   std::optional<Duration> SetLooped(Duration now, bool looped);
+  // When a running play ends, nothing while it loops on.
+  std::optional<Duration> End() const { return end_; }
 
  private:
   Duration passLength_;
@@ -81,13 +85,25 @@ class Output {
 
 std::shared_ptr<Output> MakeNullOutput();
 
-// One play of a wave sound on a null output, on the window system's clock.
+// One play of a wave sound on a null output, on the window system's clock: what a listener heard.
 struct PlayRecord {
   std::string path;  // the program path loaded
   PlayCourse::Duration start{};
   std::optional<PlayCourse::Duration> stop;  // when Stop ended it; nothing otherwise
-  bool looped = false;
-  int32_t attenuation = kFullAttenuation;  // when it started
+  bool looped = false;                       // when it started
+  int32_t attenuation = kFullAttenuation;    // when it started
+  // When it ends or ended (the end of its pass, or its stop); nothing while it loops on.
+  std::optional<PlayCourse::Duration> end;
+  // Each change of its volume while it played: when, and the attenuation from then on.
+  std::vector<std::pair<PlayCourse::Duration, int32_t>> volumes;
+
+  bool PlayingAt(PlayCourse::Duration time) const { return start <= time && (!end || time < *end); }
+  int32_t AttenuationAt(PlayCourse::Duration time) const {
+    int32_t at = attenuation;
+    for (const auto& [when, value] : volumes)
+      if (when <= time) at = value;
+    return at;
+  }
 };
 // The plays on every null output since the last ClearPlayRecords, in the order they started.
 const std::vector<PlayRecord>& PlayRecords();

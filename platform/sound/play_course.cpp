@@ -13,8 +13,9 @@ void PlayCourse::Start(Duration now, bool looped) {
 bool PlayCourse::Running(Duration now) const { return running_ && (!end_ || now < *end_); }
 
 std::optional<PlayCourse::Duration> PlayCourse::SetLooped(Duration now, bool looped) {
-  if (!Running(now) || !looped_) return std::nullopt;
+  if (!Running(now)) return std::nullopt;
   if (looped) {
+    looped_ = true;
     end_.reset();
     return std::nullopt;
   }

@@ -3,9 +3,9 @@
 // Playing rules the callers rely on:
 // - Play starts a stopped or finished sound from its beginning; a sound that is playing goes on.
 //   Stop then Play plays from the beginning.
-// - Looping is a flag for the next Play. Switched off while a looped play runs, the sound ends at
-//   the end of its current pass; switched on again before then, it goes on looping. A single play
-//   stays single.
+// - The sound repeats until stopped while looping is set: set before Play, the play loops; set
+//   while a single play runs, that play goes on looping. Switched off while a play loops, the
+//   sound ends at the end of its current pass; switched on again before then, it goes on looping.
 // - IsPlaying gives 1 while the sound plays and 0 otherwise; headless, a single play lasts the
 //   length of its file on the window system's clock.
 // - The volume is kept apart from what is loaded: GetVolume reads back what SetVolume set, and a

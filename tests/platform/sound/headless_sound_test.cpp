@@ -39,7 +39,10 @@ TEST_F(HeadlessSound, RecordsEveryPlay) {
   sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.SetVolume(-1000);
   buffer.Play();
-  clock.Advance(150ms);
+  clock.Advance(40ms);
+  buffer.SetVolume(-2000);
+  clock.Advance(110ms);
+  buffer.SetVolume(-3000);  // heard by no one: the play has ended
   buffer.SetLooping(true);
   buffer.Play();
   clock.Advance(250ms);
@@ -51,10 +54,18 @@ TEST_F(HeadlessSound, RecordsEveryPlay) {
   EXPECT_EQ(records[0].attenuation, -1000);
   EXPECT_FALSE(records[0].looped);
   EXPECT_FALSE(records[0].stop) << "a play that ran out was not stopped";
+  EXPECT_EQ(records[0].end, records[0].start + 100ms);
+  EXPECT_EQ(records[0].AttenuationAt(records[0].start + 39ms), -1000);
+  EXPECT_EQ(records[0].AttenuationAt(records[0].start + 99ms), -2000);
+  EXPECT_EQ(records[0].volumes.size(), 1u);
+  EXPECT_TRUE(records[0].PlayingAt(records[0].start + 99ms));
+  EXPECT_FALSE(records[0].PlayingAt(records[0].start + 100ms));
   EXPECT_EQ(records[1].start - records[0].start, 150ms);
   EXPECT_TRUE(records[1].looped);
+  EXPECT_EQ(records[1].attenuation, -3000);
   ASSERT_TRUE(records[1].stop);
   EXPECT_EQ(*records[1].stop - records[1].start, 250ms);
+  EXPECT_EQ(records[1].end, records[1].stop);
   sound::ClearPlayRecords();
   EXPECT_TRUE(sound::PlayRecords().empty());
 }
@@ -118,16 +129,20 @@ TEST_F(HeadlessSound, LoopingOnAgainBeforeThePassEndsKeepsTheLoop) {
   EXPECT_EQ(Status(buffer), 0);
 }
 
-TEST_F(HeadlessSound, LoopingSetDuringASinglePlayAppliesFromTheNextPlay) {
+TEST_F(HeadlessSound, LoopingSetDuringASinglePlayKeepsItPlaying) {
+  // The engine noise: played, then set to loop.
+  sound::ClearPlayRecords();
   sound::SoundBuffer buffer = LoadedSound(engine);
   buffer.Play();
   clock.Advance(50ms);
   buffer.SetLooping(true);
-  clock.Advance(50ms);
-  EXPECT_EQ(Status(buffer), 0);
-  buffer.Play();
   clock.Advance(1s);
   EXPECT_EQ(Status(buffer), 1);
+  EXPECT_FALSE(sound::PlayRecords().back().end) << "it loops on";
+  buffer.SetLooping(false);
+  clock.Advance(99ms);
+  EXPECT_EQ(Status(buffer), 0) << "it ends with the pass it was in";
+  EXPECT_EQ(sound::PlayRecords().size(), 1u);
 }
 
 TEST_F(HeadlessSound, VolumeReadsBackAndOutOfRangeIsRefused) {

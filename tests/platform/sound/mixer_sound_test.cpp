@@ -77,6 +77,16 @@ TEST_F(MixerSound, ALoopOutlastsItsFileAndEndsAfterItsPassOnceLoopingIsOff) {
   EXPECT_TRUE(EndsWithin(buffer, kPatience));
 }
 
+TEST_F(MixerSound, LoopingSetDuringASinglePlayKeepsItPlaying) {
+  sound::SoundBuffer buffer = LoadedSound(engine);
+  buffer.Play();
+  buffer.SetLooping(true);
+  std::this_thread::sleep_for(350ms);  // three passes and a half
+  EXPECT_EQ(Status(buffer), 1);
+  buffer.SetLooping(false);
+  EXPECT_TRUE(EndsWithin(buffer, kPatience));
+}
+
 TEST_F(MixerSound, SoundsOverlapOnChannelsOfTheirOwn) {
   sound::SoundBuffer first = LoadedSound(engine);
   sound::SoundBuffer second = LoadedSound(engine);

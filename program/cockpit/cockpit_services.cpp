@@ -1,3 +1,0 @@
-#include "program/cockpit/cockpit_services.h"
-
-void AnyViewFlagSet() {}
