@@ -12,5 +12,3 @@ void DrawLandingScoreTable();
 void DrawRaceScoreTable();
 // With sound on, the background music starts again.
 void RestartMusic();
-// Tests the view-state flags after a landing has been scored.
-void AnyViewFlagSet();

@@ -8,6 +8,7 @@
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/draw_2d.h"
 #include "program/cockpit/small_readouts.h"
+#include "program/flight/attitude_control.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
@@ -166,7 +167,7 @@ void DrawHudPanel(ViewRecord& view) {
   }
   if (view.HudMode == 3) {
     if (MissionType != LMRaceMission) DrawPathLines();
-    DrawTapes();
+    DrawScoreTable();
   }
   if (Main_Display->TimerP64.Enabled())
     DrawScreenText(UiText[LPDRedesignateText], static_cast<float>(win::RoundHalfEven(0.1 * W())),
@@ -217,13 +218,6 @@ void DrawHudReadouts() {
   const std::vector<Readout> flight = FlightReadouts();
   items.insert(items.end(), flight.begin(), flight.end());
   DrawReadoutLine(items);
-}
-
-void DrawTapes() {
-  if (MissionType == LMRaceMission)
-    DrawRaceScoreTable();
-  else
-    DrawLandingScoreTable();
 }
 
 void DrawLandingScoreTable() {

@@ -15,8 +15,6 @@ void DrawHudAscentReadouts();
 void DrawHudRendezvousReadouts();
 void DrawHudApproachReadouts();
 void DrawHudReadouts();
-// The score table of the mission.
-void DrawTapes();
 
 void DrawViewOverlays();
 // Two digits of value across a panel rectangle, inside the caller's 2D batch.

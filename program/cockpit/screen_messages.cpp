@@ -4,6 +4,7 @@
 
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/main_display.h"
+#include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 
 namespace {
@@ -103,4 +104,10 @@ void DrawStatusLine(Screen2D& screen) {
 
 void DrawCentredNotice(Screen2D& screen) {
   DrawCentredLine(screen, UiText[ReplayText], 0.0f, 0.0f, 0.0f, BlackBox, 0xFFFFFF00);
+}
+
+void ClearHudModes() {
+  for (ViewRecord& view : ViewRecords)
+    if (view.Active) view.HudMode = 0;
+  CurrentView.HudMode = 0;
 }

@@ -39,3 +39,6 @@ void DrawMessage2(Screen2D& screen);
 void DrawMessage3(Screen2D& screen);
 void DrawStatusLine(Screen2D& screen);     // "Simulation Paused"
 void DrawCentredNotice(Screen2D& screen);  // "Replay"
+// No head-up panel over a score just shown: the mode of every active view and of the current one
+// goes to 0.
+void ClearHudModes();

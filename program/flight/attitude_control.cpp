@@ -362,6 +362,7 @@ void StepAttitudeManeuver(float& rateDegrees, bool& realTime) {
   if (reached) {
     AttitudeManeuverActive = false;
     GimbalLocked = false;
+    LampNoAtt = false;
   }
 }
 

@@ -34,7 +34,6 @@ inline bool DebrisShown = false;         // the crater debris is placed
 inline int32_t FitStartRecord = 0;       // flight record from which the approach is fitted
 inline bool StagingFadeFlag = false;     // the end-of-ascent fade has started
 inline bool NeedleKeyFlag = false;       // a needle key command is held
-inline bool EVAStarted = false;          // the EVA view has started in this flight
 inline bool DSKYRestorePending = false;  // the next DSKY key puts back the saved display
 inline bool ManeuverComplete = false;    // an automatic manoeuvre reached its attitude
 inline bool UllageTranslation = false;   // the Orbital loop holds the X translation at 1

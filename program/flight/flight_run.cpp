@@ -90,6 +90,23 @@ void Guarded(Step step) {
   }
 }
 
+// The in-flight menu opens on the settings in force: its first frame takes the sliders' and the
+// box's values back into the settings, so they must hold them.
+void SetMenuControls() {
+  if (Gamma == 0.0f) Gamma = 1.0f;
+  if (ShipGamma == 0.0f) ShipGamma = 1.0f;
+  if (!MasterVolumeSlider) return;
+  const std::pair<clsInputSlider*, float> sliders[] = {
+      {MasterVolumeSlider.get(), static_cast<float>(MasterVolume)},
+      {MusicVolumeSlider.get(), static_cast<float>(MusicVolume)},
+      {RCSVolumeSlider.get(), static_cast<float>(RCSVolume)},
+      {EngineVolumeSlider.get(), static_cast<float>(EngineVolume)},
+      {GammaSlider.get(), Gamma * 100.0f},
+      {ShipGammaSlider.get(), ShipGamma * 100.0f}};
+  for (const auto& [slider, value] : sliders) slider->Value = value;
+  DisplayFPSBox->IsMarked = DisplayFPS;
+}
+
 void ResetFlightState() {
   RestartFlag = false;
   ExitDialogShown = false;
@@ -133,12 +150,18 @@ void ResetFlightState() {
   UllageTranslation = false;
   ThrustAverage = 0.0f;
   ThrottleCommand = 0.0f;
+  // The thrust mean starts afresh: the last flight's commands are not this one's thrust.
+  Smoothing.ThrottleRing = {};
+  Smoothing.ThrottleIndex = 0;
   StagingFadeFlag = false;
   AscentPhase = NoAscent;
   NeedleKeyFlag = false;
   Engine->RestartTimer(0);
   EVAStarted = false;
   RocksPlaced = false;
+  CurrentView.Active = true;
+  CurrentView.HudMode = 1;
+  KeyReleaseRequest = false;
   // A flag planted on an earlier landing stays with that landing.
   FlagPlanted = false;
   SavedMeshPosition = {};
@@ -179,6 +202,10 @@ void SelectStartView() {
     CurrentCockpitEye = VirtualCockpitEye[0];
     CurrentCockpitRotation = VirtualCockpitRotation[0];
   }
+  // The view in use is chosen again, so that the flight starts in it as chosen afresh.
+  for (ViewIndex view :
+       {CockpitView1, CockpitView2, CockpitView3, VirtualView1, VirtualView2, VirtualView3})
+    if (ViewRecords[static_cast<size_t>(view)].Active) SelectView(view);
   for (int k = 0; k < VirtualCockpitViewCount; ++k) {
     if (!ViewRecords[static_cast<size_t>(VirtualView1 + k)].Active) continue;
     CurrentCockpitEye = VirtualCockpitEye[static_cast<size_t>(k)];
@@ -293,6 +320,13 @@ void PlaceLMAndWorld() {
       (*mesh)->SetRotation(StartRotation.x, StartRotation.y, StartRotation.z);
     }
   }
+  // The rendezvous radar stands folded on the surface and deployed in orbit.
+  const bool orbital = MissionType == OrbitalMission;
+  for (const auto& [mesh, shown] : {std::pair{&AscentRadarMesh, !orbital},
+                                    {&AscentRadarShadowMesh, !orbital},
+                                    {&AscentRadarOrbitMesh, orbital},
+                                    {&AscentRadarShadowOrbitMesh, orbital}})
+    if (*mesh) (*mesh)->Enable(shown);
   if (FDAIBall) FDAIBall->SetRotation(0.0f, FDAIBallTurn, 0.0f);
   forms::DoEvents();
 }
@@ -320,8 +354,7 @@ void RunPass() {
       Engine->SetWindowedFlag(true);
     }
   });
-  if (Gamma == 0.0f) Gamma = 1.0f;
-  if (ShipGamma == 0.0f) ShipGamma = 1.0f;
+  Guarded(SetMenuControls);
   const float h = ShadowFlags[1] || ShadowFlags[2] ? PadHeightLow : PadHeightHigh;
   FootpadReferencePoints = {{{0.0f, h, 0.0f},
                              {0.0f, h, PadReach},
@@ -362,7 +395,8 @@ void RunPass() {
   });
   Guarded(ApplySwitchPositions);
   Guarded([] {
-    if (ReplayPlayback) LoadReplay();
+    // Only a replay that loads is played back; its landing is scored into the replay alone.
+    ReplayLoaded = ReplayPlayback && LoadReplay();
     SetTimeDigits(MissionClock);
     SetTimeDigits(EventClock);
     TimeToAscentIgnition.Hours = 0;
@@ -409,6 +443,7 @@ void RunPass() {
   if (NodeMakeMode) {
     PathNodeCount = 0;
     IntroFlyby = true;
+    Guarded([] { LoadPathNodes(*SceneHelper); });
   }
   if (IntroFlyby) {
     ControlsActive = false;

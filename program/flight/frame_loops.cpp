@@ -299,7 +299,8 @@ void EndLanding(MainDisplayForm& form, bool& landingHandled) {
   ThrottleCommand = 0.0f;
   if (!Landed) return;
   landingHandled = true;
-  if (!ReplayPlayback) SaveReplay(-1);
+  // A replayed landing keeps the replay it came from: nothing of it is the last flight.
+  if (!ReplayPlayback && !ReplayLoaded) SaveReplay(-1);
   if (MissionType == LMRaceMission) {
     ScoreEligible = InFinishArea();
     if (ScoreEligible) ShowMessage(UiText[RaceEndedText], RaceMessageMs, BlackBox, GreenText);
@@ -321,7 +322,7 @@ void EndLanding(MainDisplayForm& form, bool& landingHandled) {
   const int32_t score = race ? CurrentScore.RaceTotal : CurrentScore.LandingTotal;
   ShowMessage2(UiText[race ? RacingScoreText : TotalScoreText] + " = " + std::to_string(score),
                ScoreMessageMs, 0xFFFFFFFF, 0xFF0000FF);
-  AnyViewFlagSet();
+  ClearHudModes();
 }
 
 void SetEngineNoise() {
@@ -337,18 +338,19 @@ void SetEngineNoise() {
   DescentEngineSound->SetVolume(attenuation);
 }
 
-// Playback follows the stored samples by their times; recording keeps one sample every 100 ms.
+// Playback follows the loaded replay's samples by their times; recording keeps one sample every
+// 100 ms. The samples of a loaded replay stay for its scoring once its playback has ended.
 void PlayBackOrRecord(double& nextSampleTime) {
   if (AscentStageFlying) return;
   if (ReplayPlayback) {
-    if (StepReplayIndex(FlightRecordCount, ReplayIndex, MissionTime)) InterpolateReplaySample();
-    if (ReplayIndex >= FlightRecordCount - 2) {
+    if (StepReplayIndex(ReplayCount, ReplayIndex, MissionTime)) InterpolateReplaySample();
+    if (ReplayIndex >= ReplayCount - 2) {
       ReplayPlayback = false;
       if (AltitudeAboveGround < 2.0f) EngineOff = true;
     }
     return;
   }
-  if (Landed || !FrameSettled) return;
+  if (Landed || !FrameSettled || ReplayLoaded) return;
   if (!ReplaySampleDue(MissionTime, nextSampleTime, FlightRecordCount)) return;
   ++FlightRecordCount;
   FlightRecord[static_cast<size_t>(FlightRecordCount)] = CaptureFlightSample();
@@ -404,11 +406,12 @@ void FlyBy() {
     distance = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
   }
   CameraDistance = distance;
+  // The fly-by ends in the menu: the flight itself begins with its Start, which runs it afresh
+  // with the controls on and the engine heard.
   if (distance < FlybyEndDistance) {
     IntroFlyby = false;
     PathNodeCount = 0;
     SettingsOverlayShown = true;
-    ControlsActive = true;
   }
 }
 
@@ -570,7 +573,6 @@ void BurnFuelAndDriftCounter() {
                  -CounterDriftLimit, CounterDriftLimit);
   CockpitCounterValue -= CounterDriftStep;
   if (SoundOn && !AscentStageFlying && !Test11Mode) CheckFuelCallouts();
-  CheckFuelExhaustion();
 }
 
 void SoundCallouts(MainDisplayForm& form) {
@@ -851,6 +853,7 @@ bool SurfaceFrame(FrameLocals& locals) {
     ShowRaceMessages();
     IntegrateLMMotion();
     UpdateLeftBehindDescentStage();
+    CheckFuelExhaustion();
   } else if (!Landed) {
     LMMeshPosition = {static_cast<float>(LMPosition.x), static_cast<float>(LMPosition.y),
                       static_cast<float>(LMPosition.z)};

@@ -19,6 +19,7 @@
 #include "program/missions/dev_tools.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_services.h"
+#include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 
 namespace {
@@ -338,6 +339,11 @@ void StartAscentEngine() {
   FrameTimeMs = 0.0f;
   ReplayIndex = 1;
   MissionTime = 0.0;
+  // The event timer counts the ascent from the mission clock at ignition.
+  EventClock = MissionClock;
+  CurrentView.Active = false;
+  CurrentView.HudMode = 1;
+  EVAStarted = false;
   MainDisplayForm& form = *Main_Display;
   form.TimerAverage.SetEnabled(true);
   Fuel = AscentFuelMass;

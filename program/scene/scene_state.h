@@ -67,7 +67,7 @@ inline int32_t CameraLandTile = 0;  // 0 to 2
 inline Vector3 EVAEye;
 inline Vector3 EVARotation;
 inline Vector3 EVAStartPoint;
-inline bool EVAPathBuilt = false;   // once a flight
+inline bool EVAStarted = false;     // the EVA view started in this flight: its path is built
 inline bool WalkPathMode = false;   // walking along the hatch path
 inline float WalkPathValue = 0.0f;  // 0 the cockpit end, 3.5 the hatch end
 inline Vector3 WalkLookAt;          // one unit ahead of the eye

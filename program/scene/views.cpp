@@ -193,13 +193,13 @@ void StartCameraTransition(const Vector3& fromEye, const Vector3& fromRotation,
 void StartEVAView() {
   // The first time in a flight the path out of the hatch is built, and the walk starts where it
   // starts: the eye the camera glides to.
-  const bool firstTime = !EVAPathBuilt;
+  const bool firstTime = !EVAStarted;
   if (firstTime) {
     AscentStageMesh->Render();
     EVAStartPoint = FromD3DX(AscentStageMesh->TransformVector(HatchPath[0]));
     EVAEye = EVAStartPoint;
     EVARotation = {PitchAxis.Angle, YawAxis.Angle - static_cast<float>(HalfPi), EVARotation.z};
-    EVAPathBuilt = true;
+    EVAStarted = true;
   }
   StartCameraTransition(CurrentCockpitEye, CurrentCockpitRotation, EVAEye, EVARotation,
                         ViewRecords[EVAView].ViewAngle);

@@ -181,7 +181,7 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
       frames = 0;
       return true;
     }
-    if (!RunFlag || !ControlsActive) return true;
+    if (flight_program::StartFromTheMenu() || !RunFlag || !ControlsActive) return true;
     if (++frames == 1) missions.push_back(MissionType);
     if (frames == 100 && leg == 0 && restarts == 0) {
       // The restart of the first flight waits until the launcher's click has returned.

@@ -54,7 +54,7 @@ class ViewsTest : public SceneTest {
       CockpitPanelFlag, ExteriorViewFlag, EVAViewFlag, SpotChase, HatchOpenFlag, TransitionSteps,
       TransitionIndex, TransitionEye, TransitionRotation, TransitionAngle, CameraOrbitYaw,
       CameraOrbitPitch, CameraOrbitDistance, CameraGroundPoint, CameraLandTile, EVAEye, EVARotation,
-      EVAStartPoint, EVAPathBuilt, WalkPathMode, WalkPathValue, FieldOfView, FramesPerSecond,
+      EVAStartPoint, EVAStarted, WalkPathMode, WalkPathValue, FieldOfView, FramesPerSecond,
       FrameSettled, CurrentCockpitEye, CurrentCockpitRotation, MessageText, UiText);
 
  private:
@@ -135,7 +135,7 @@ TEST_F(ViewsTest, TheViewAngleIsKeptExceptInTheFirstTwoPanelViews) {
 
 TEST_F(ViewsTest, TheEVAPathRunsFromTheHatchOnceAFlight) {
   AscentStageMesh->SetPosition(0, 100, 0);
-  EVAPathBuilt = false;
+  EVAStarted = false;
   StartEVAView();
   ASSERT_EQ(SceneHelper->Points().size(), 5u);
   EXPECT_FLOAT_EQ(SceneHelper->Points()[0].y, 102.5f);
