@@ -1,0 +1,293 @@
+// The program as a user meets it: the real entry on a copy of the default program folder that the
+// build makes, the launcher's controls clicked, keys and mouse into the engine's input, the sounds
+// on the recording output, all on the virtual clock. A journey is a list of the user's actions,
+// each waiting for its moment; Run plays them in order while the program runs, and the tests then
+// look at what the user saw, heard and kept.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/engine/scan_codes.h"
+#include "platform/forms/forms.h"
+#include "platform/forms/script.h"
+#include "platform/sound/output.h"
+#include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_loop_state.h"
+#include "program/flight/flight_state.h"
+#include "program/input/input_state.h"
+#include "program/missions/launcher_forms.h"
+#include "program/scene/engine_objects.h"
+#include "program/scene/scene_state.h"
+#include "tests/program/flight/flight_program.h"
+
+namespace journey {
+
+using namespace std::chrono_literals;
+using Seconds = std::chrono::duration<double>;
+
+// A user's settings, unlike the defaults, so that a flight that loses them shows it.
+inline constexpr int32_t UserMasterVolume = 80;
+inline constexpr int32_t UserEngineVolume = 70;
+inline constexpr float UserShipGamma = 0.9f;
+inline constexpr char UserSettings[] =
+    "[Miscellaneous]\n"
+    "MusicVolume=40\n"
+    "RCSVolume=60\n"
+    "EngineVolume=70\n"
+    "MasterVolume=80\n"
+    "Gamma=1.1\n"
+    "Ship Gamma=0.9\n"
+    "[Advanced Graphic Settings]\n"
+    "DisplayFPS=-1\n";
+
+inline constexpr char EngineNoiseFile[] = "DescentEngineNoise.wav";
+
+// The plays of the sound file named `file` (any folder), in the order they started.
+inline std::vector<sound::PlayRecord> Plays(std::string_view file) {
+  std::vector<sound::PlayRecord> plays;
+  for (const sound::PlayRecord& play : sound::PlayRecords())
+    if (play.path.ends_with(file)) plays.push_back(play);
+  return plays;
+}
+
+// The lines of a settings file that differ from `before`'s, apart from lines of `changed` keys.
+inline std::vector<std::string> SettingsChanges(const std::string& before, const std::string& after,
+                                                const std::vector<std::string>& changed) {
+  const auto lines = [&](const std::string& text) {
+    std::vector<std::string> kept;
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      const std::string line = text.substr(start, end - start);
+      bool skipped = false;
+      for (const std::string& key : changed) skipped = skipped || line.starts_with(key + "=");
+      if (!skipped) kept.push_back(line);
+      start = end + 1;
+    }
+    return kept;
+  };
+  const std::vector<std::string> a = lines(before), b = lines(after);
+  std::vector<std::string> differences;
+  for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+    const std::string was = i < a.size() ? a[i] : "(none)";
+    const std::string is = i < b.size() ? b[i] : "(none)";
+    if (was != is) differences.push_back(was + " -> " + is);
+  }
+  return differences;
+}
+
+// What a user sees and hears of a flight at one moment: the DSKY, the lamps, the view, the LM's
+// place and fuel, the sounds heard since the flight began, and how much the scene holds.
+struct Look {
+  std::string dsky;
+  std::string lamps;
+  int view = 0;
+  std::array<long, 3> feet{};  // the LM's place, whole feet
+  long fuel = 0;               // pounds
+  std::vector<std::string> heard;
+  size_t meshes = 0;
+  size_t textures = 0;
+  bool operator==(const Look&) const = default;
+};
+
+inline void PrintTo(const Look& look, std::ostream* out) {
+  *out << "DSKY " << look.dsky << ", lamps " << look.lamps << ", view " << look.view << ", at ("
+       << look.feet[0] << ", " << look.feet[1] << ", " << look.feet[2] << ") ft, fuel " << look.fuel
+       << " lb, " << look.meshes << " meshes, " << look.textures << " textures, heard:";
+  for (const std::string& sound : look.heard) *out << " " << sound;
+}
+
+// The look now; `heardSince` is the number of plays recorded when the flight began.
+inline Look LookNow(size_t heardSince) {
+  Look look;
+  look.dsky = DSKYProgram + " " + DSKYVerb + " " + DSKYNoun + " " + DSKYRegister[0] + " " +
+              DSKYRegister[1] + " " + DSKYRegister[2];
+  for (bool lamp : {LampNoAtt, LampKeyRel, LampOprErr, LampGimbalLock, LampProg, LampAlt, LampVel})
+    look.lamps += lamp ? '1' : '0';
+  look.view = CurrentViewIndex;
+  const double scale = WorldScale;
+  look.feet = {std::lround(LMPosition.x * scale), std::lround(LMPosition.y * scale),
+               std::lround(LMPosition.z * scale)};
+  look.fuel = std::lround(Fuel);
+  const auto& plays = sound::PlayRecords();
+  for (size_t i = heardSince; i < plays.size(); ++i)
+    look.heard.push_back(plays[i].path.substr(plays[i].path.find_last_of("\\/") + 1));
+  look.meshes = Scene->MeshCount();
+  look.textures = Engine->Textures().Size();
+  return look;
+}
+
+class Journey : public flight_program::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
+    folder_.WriteFile("Marovin.ini", UserSettings);
+    sound::ClearPlayRecords();
+    flight_program::StartProgram();
+  }
+
+  // --- The user's actions, each a step of the journey ------------------------------------------
+
+  // Picks the mission and flight in the launcher's lists.
+  void Choose(const std::string& mission, const std::string& flight) {
+    Do("choose " + mission + ", " + flight, [=] { ProgramTest::Choose(mission, flight); });
+  }
+  // Clicks a launcher button; Continue returns only when the flight has gone back.
+  void Click(forms::Control& button) {
+    Do("click " + button.Name(), [&button] { ClickLater(button); });
+  }
+  void Continue() { Click(DriverDialog->Command_Continue); }
+  // Clicks Quit on the launcher once it is back; the program ends.
+  void Quit() {
+    WaitFor(
+        "the launcher", [] { return DriverDialog->Visible() && !RunFlag; }, 10s);
+    Click(DriverDialog->Command_Quit);
+  }
+  // The fly-by ends by itself and the in-flight menu opens.
+  void WatchTheFlyby() {
+    WaitFor(
+        "the fly-by's end and the menu", [] { return RunFlag && SettingsOverlayShown; }, 120s);
+  }
+  // Presses the in-flight menu's button with the mouse, holding it a moment as a hand does.
+  void ClickMenu(const MenuItem& item, const std::string& name) {
+    Do("point at " + name, [&item] {
+      Engine->Input().MouseMoved(
+          static_cast<int32_t>((item.X + item.Width / 2.0f) * ScreenScaleX),
+          static_cast<int32_t>((item.Y + item.Height / 2.0f) * ScreenScaleY));
+    });
+    Wait(100ms);
+    Do("press the mouse on " + name, [] { Engine->Input().MouseButton(0, true); });
+    Wait(200ms);
+    Do("release the mouse", [] { Engine->Input().MouseButton(0, false); });
+  }
+  // Start in the menu: the flight begins again with the controls on.
+  void Start() {
+    ClickMenu(StartItem, "Start");
+    WaitFor(
+        "the controls", [] { return RunFlag && ControlsActive; }, 10s);
+  }
+  // Start Flying (F6) in flight: the flight begins again from its start.
+  void StartFlying() {
+    auto pressedAt = std::make_shared<double>();
+    Do("note the flight's time", [pressedAt] { *pressedAt = MissionTime; });
+    Press(engine::scan::kF1 + 5);
+    WaitFor(
+        "the flight's start again",
+        [pressedAt] { return RunFlag && ControlsActive && MissionTime < *pressedAt; }, 10s);
+  }
+  // A key pressed and released; with a modifier, the modifier first, as the key codes read it.
+  void Press(int32_t key, std::optional<int32_t> modifier = std::nullopt) {
+    if (modifier) Press(*modifier);
+    Hold(key, 100ms);
+    // The program takes no second command within 200 ms of the first.
+    Wait(300ms);
+  }
+  void Hold(int32_t key, forms::Duration held) {
+    Do("press key " + std::to_string(key), [key] { Engine->Input().KeyEvent(key, true); });
+    Wait(held);
+    Do("release key " + std::to_string(key), [key] { Engine->Input().KeyEvent(key, false); });
+  }
+  // Holds a key down until `until` holds, as a pilot watching the instruments does.
+  void HoldUntil(int32_t key, const std::string& what, std::function<bool()> until, Seconds limit) {
+    Do("press key " + std::to_string(key), [key] { Engine->Input().KeyEvent(key, true); });
+    WaitFor(what, std::move(until), limit);
+    Do("release key " + std::to_string(key), [key] { Engine->Input().KeyEvent(key, false); });
+    Wait(300ms);
+  }
+  // Flies on for `time` of the flight's clock, calling `eachFrame` at every frame.
+  void Fly(Seconds time, std::function<void()> eachFrame = {}) {
+    std::optional<double> until;
+    steps_.push_back(
+        {"fly " + std::to_string(time.count()) + " s", Seconds(time * 3), [=]() mutable {
+           if (!RunFlag) return false;
+           if (!until) until = MissionTime + time.count() * 1000.0;
+           if (eachFrame) eachFrame();
+           return MissionTime >= *until;
+         }});
+  }
+  // Escape twice: the exit box, then back to the launcher.
+  void LeaveFlight() {
+    Press(engine::scan::kEscape);
+    Press(engine::scan::kEscape);
+    WaitFor(
+        "the launcher", [] { return DriverDialog->Visible() && !RunFlag; }, 10s);
+  }
+  // Takes the look of the flight `after` its start, by the flight's own clock.
+  void LookAt(Seconds after, Look& look) {
+    std::optional<size_t> heardSince;
+    steps_.push_back({"the look", after * 3 + Seconds(10), [=, &look]() mutable {
+                        if (!RunFlag || !ControlsActive) return false;
+                        if (!heardSince) heardSince = sound::PlayRecords().size();
+                        if (MissionTime < after.count() * 1000.0) return false;
+                        look = LookNow(*heardSince);
+                        return true;
+                      }});
+  }
+  // Waits on the program's clock until `until` holds; the journey fails after `limit`.
+  void WaitFor(const std::string& what, std::function<bool()> until, Seconds limit) {
+    steps_.push_back({what, limit, std::move(until)});
+  }
+  void Wait(forms::Duration time) {
+    std::optional<forms::Duration> end;
+    steps_.push_back({"wait", Seconds(1h), [=]() mutable {
+                        if (!end) end = forms::Now() + time;
+                        return forms::Now() >= *end;
+                      }});
+  }
+  // Something the user does at once, or a look at what the program shows.
+  void Do(const std::string& what, std::function<void()> action) {
+    steps_.push_back({what, Seconds(1h), [action = std::move(action)] {
+                        action();
+                        return true;
+                      }});
+  }
+
+  // Runs the program through every step, then until it ends. A step that waits in vain fails the
+  // journey, which then ends the program where it is.
+  void Run() {
+    size_t at = 0;
+    std::optional<forms::Duration> stepStart;
+    RunWatching([&] {
+      if (at == steps_.size()) return false;
+      Step& step = steps_[at];
+      if (!stepStart) stepStart = forms::Now();
+      if (forms::Now() - *stepStart > step.limit) {
+        ADD_FAILURE() << "the journey waited in vain for: " << step.what;
+        forms::End();
+      }
+      if (step.act()) {
+        ++at;
+        stepStart.reset();
+      }
+      return true;
+    });
+    EXPECT_EQ(at, steps_.size()) << "the program ended before the journey did";
+    EXPECT_TRUE(forms::ProgramHasEnded());
+  }
+
+  std::string Settings() const { return folder_.ReadFile("Marovin.ini"); }
+
+ private:
+  struct Step {
+    std::string what;
+    Seconds limit;
+    std::function<bool()> act;
+  };
+  std::vector<Step> steps_;
+};
+
+}  // namespace journey
