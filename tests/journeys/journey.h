@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -130,6 +131,10 @@ inline Look LookNow(size_t heardSince) {
   return look;
 }
 
+// The keys of the letters a journey types, by their scan codes.
+inline constexpr char KeyLetters[] = "adeflnorstwy";
+inline constexpr int32_t KeyLetterCodes[] = {30, 32, 18, 33, 38, 49, 24, 19, 31, 20, 17, 21};
+
 class Journey : public flight_program::ProgramTest {
  protected:
   void SetUp() override {
@@ -164,15 +169,51 @@ class Journey : public flight_program::ProgramTest {
   }
   // Presses the in-flight menu's button with the mouse, holding it a moment as a hand does.
   void ClickMenu(const MenuItem& item, const std::string& name) {
-    Do("point at " + name, [&item] {
-      Engine->Input().MouseMoved(
-          static_cast<int32_t>((item.X + item.Width / 2.0f) * ScreenScaleX),
-          static_cast<int32_t>((item.Y + item.Height / 2.0f) * ScreenScaleY));
+    ClickMenu([&item] { return &item; }, name);
+  }
+  // The same for the button `item` finds when the pointer moves to it.
+  void ClickMenu(std::function<const MenuItem*()> item, const std::string& name) {
+    Do("point at " + name, [item, name] {
+      const MenuItem* at = item();
+      ASSERT_NE(at, nullptr) << name;
+      Engine->Input().MouseMoved(static_cast<int32_t>((at->X + at->Width / 2.0f) * ScreenScaleX),
+                                 static_cast<int32_t>((at->Y + at->Height / 2.0f) * ScreenScaleY));
     });
     Wait(100ms);
     Do("press the mouse on " + name, [] { Engine->Input().MouseButton(0, true); });
-    Wait(200ms);
+    Wait(170ms);
     Do("release the mouse", [] { Engine->Input().MouseButton(0, false); });
+    // The menu takes no second click within 200 ms of the first.
+    Wait(300ms);
+  }
+  // Presses a key again and again, 200 ms apart, until `until` holds.
+  void PressUntil(int32_t key, const std::string& what, std::function<bool()> until,
+                  Seconds limit) {
+    auto next = std::make_shared<forms::Duration>();
+    WaitFor(
+        what,
+        [=] {
+          const forms::Duration now = forms::Now();
+          if (now < *next) return false;
+          if (Engine->Input().IsDown(key)) {
+            Engine->Input().KeyEvent(key, false);
+            *next = now + 100ms;
+            return false;
+          }
+          if (until()) return true;
+          Engine->Input().KeyEvent(key, true);
+          *next = now + 100ms;
+          return false;
+        },
+        limit);
+  }
+  // Types letters and digits, as the name entry of the menu's save page reads them.
+  void Type(const std::string& text) {
+    for (char c : text) {
+      const auto at = std::string_view(KeyLetters).find(c);
+      EXPECT_NE(at, std::string_view::npos) << c;
+      if (at != std::string_view::npos) Press(KeyLetterCodes[at]);
+    }
   }
   // Start in the menu: the flight begins again with the controls on.
   void Start() {
@@ -207,6 +248,30 @@ class Journey : public flight_program::ProgramTest {
     WaitFor(what, std::move(until), limit);
     Do("release key " + std::to_string(key), [key] { Engine->Input().KeyEvent(key, false); });
     Wait(300ms);
+  }
+  // Flies by keys: at each frame `keysFor` says which keys the pilot holds, from what the
+  // instruments show, until `until` holds.
+  void FlyByKeys(const std::string& what, std::function<std::vector<int32_t>()> keysFor,
+                 std::function<bool()> until, Seconds limit) {
+    auto held = std::make_shared<std::vector<int32_t>>();
+    const auto hold = [held](const std::vector<int32_t>& keys) {
+      for (int32_t key : *held)
+        if (std::find(keys.begin(), keys.end(), key) == keys.end())
+          Engine->Input().KeyEvent(key, false);
+      for (int32_t key : keys)
+        if (std::find(held->begin(), held->end(), key) == held->end())
+          Engine->Input().KeyEvent(key, true);
+      *held = keys;
+    };
+    WaitFor(
+        what,
+        [=] {
+          if (!RunFlag) return false;
+          const bool done = until();
+          hold(done ? std::vector<int32_t>{} : keysFor());
+          return done;
+        },
+        limit);
   }
   // Flies on for `time` of the flight's clock, calling `eachFrame` at every frame.
   void Fly(Seconds time, std::function<void()> eachFrame = {}) {
