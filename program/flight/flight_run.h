@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "program/flight/frame_step.h"
+
 // The launcher's hand-over: the engine and main window start once; the first Continue builds the
 // scene and flies, a later one applies the changed mission and flies again.
 void InitEngineAndWindow();
@@ -24,6 +26,11 @@ void ShowLoadingStep(const std::string& text, bool draw, int32_t step);
 void RunFlight();
 // The frame loops; each returns when RunFlag is cleared or the window is minimised.
 void RunFrameLoop();
+// The flight of one surface frame, after its input and guidance steps and before its drawing:
+// the engine's flame, mass and thrust, the LM's motion (or its playback), attitude, altitude and
+// ground contact, the tiles placed about it and the fuel it burns. The surface loop runs it once a
+// frame, and so do the headless LM of the tests and the benchmarks.
+void FlySurfaceFrame(FrameLocals& locals);
 void RunOrbitalFrameLoop();
 void StopAllSounds();
 // Drops every reference to a mesh, a tile or a particle system of the scene, so that none outlives

@@ -540,7 +540,6 @@ void PlaceCamera() {
 }
 
 void PlaceScene() {
-  PlaceTiles();
   if (!RockMeshes.empty() && AltitudeFeet < LowFlightFeet && !IntroFlyby) {
     if (RocksPlaced)
       UpdateRockField();
@@ -564,15 +563,12 @@ void PlaceScene() {
 }
 
 void BurnFuelAndDriftCounter() {
-  DrawCounterDigits4();
-  DrawCounterDigits2();
   if (!ControlsActive) return;
   BurnFuel();
   CounterDriftStep =
       std::clamp(CounterDriftStep + (win::Rnd() - CounterDriftBias) * CounterDriftGain,
                  -CounterDriftLimit, CounterDriftLimit);
   CockpitCounterValue -= CounterDriftStep;
-  if (SoundOn && !AscentStageFlying && !Test11Mode) CheckFuelCallouts();
 }
 
 void SoundCallouts(MainDisplayForm& form) {
@@ -839,52 +835,14 @@ bool SurfaceFrame(FrameLocals& locals) {
   EndLanding(form, locals.landingHandled);
   SetEngineNoise();
   if (!RunFlag) return false;
-  if (EngineOff) {
-    HideEngineFlames();
-    ThrottleCommand = 0.0f;
-    if (SoundOn && DescentEngineSound) DescentEngineSound->Stop();
-  } else {
-    ShowEngineFlame();
-  }
-  UpdateMassAndThrust();
-  if (ControlsActive && !Landed) {
-    CheckAscentStageStrike();
-    PlayBackOrRecord(locals.nextSampleTime);
-    ShowRaceMessages();
-    IntegrateLMMotion();
-    UpdateLeftBehindDescentStage();
-    CheckFuelExhaustion();
-  } else if (!Landed) {
-    LMMeshPosition = {static_cast<float>(LMPosition.x), static_cast<float>(LMPosition.y),
-                      static_cast<float>(LMPosition.z)};
-  }
-  if (!AscentStageFlying) CheckAttitudeWarnings();
-  if (!ReplayPlayback && !Landed) UpdateAttitudeControl();
-  if (AttitudeManeuverActive && !IntroFlyby) {
-    float rate = 5.0f;
-    bool realTime = true;
-    StepAttitudeManeuver(rate, realTime);
-  }
-  if (ControlsActive && !Landed) {
-    MeasureHeading();
-    ResolveHorizontalVelocity();
-    if (!AttitudeManeuverActive) CheckTiltLimits();
-  }
+  FlySurfaceFrame(locals);
+  // The window views are drawn from the LM as this frame leaves it.
   if (!SimpleLM) RenderWindowSurfaces();
-  MeasureAltitude();
-  ProcessFootpads();
-  TrackAscentPhase();
-  if (ControlsActive) {
-    AttitudeIncrement = {RollAxis.Rate * FrameTimeSec, PitchAxis.Rate * FrameTimeSec,
-                         YawAxis.Rate * FrameTimeSec};
-    if (ReplayPlayback)
-      ApplyLMAttitude();
-    else
-      UpdateFDAIFromLM();
-  }
   PlaceScene();
   SoundCallouts(form);
-  BurnFuelAndDriftCounter();
+  DrawCounterDigits4();
+  DrawCounterDigits2();
+  if (SoundOn && ControlsActive && !AscentStageFlying && !Test11Mode) CheckFuelCallouts();
   SoundDescentCallouts(form);
   DrawSurface2D(RenderSurfaceFrame(locals.dskyAccumulator));
   locals.screenshotMs = TakeScreenshotWhenAsked();
@@ -1144,4 +1102,51 @@ void CheckMissionEvents() {
     if (AltitudeFeet == 45 && verticalRate < 4.0f) event(3);
     if (AltitudeFeet == 32 && verticalRate < 2.0f) event(4);
   }
+}
+
+void FlySurfaceFrame(FrameLocals& locals) {
+  if (EngineOff) {
+    HideEngineFlames();
+    ThrottleCommand = 0.0f;
+    if (SoundOn && DescentEngineSound) DescentEngineSound->Stop();
+  } else {
+    ShowEngineFlame();
+  }
+  UpdateMassAndThrust();
+  if (ControlsActive && !Landed) {
+    CheckAscentStageStrike();
+    PlayBackOrRecord(locals.nextSampleTime);
+    ShowRaceMessages();
+    IntegrateLMMotion();
+    UpdateLeftBehindDescentStage();
+    CheckFuelExhaustion();
+  } else if (!Landed) {
+    LMMeshPosition = {static_cast<float>(LMPosition.x), static_cast<float>(LMPosition.y),
+                      static_cast<float>(LMPosition.z)};
+  }
+  if (!AscentStageFlying) CheckAttitudeWarnings();
+  if (!ReplayPlayback && !Landed) UpdateAttitudeControl();
+  if (AttitudeManeuverActive && !IntroFlyby) {
+    float rate = 5.0f;
+    bool realTime = true;
+    StepAttitudeManeuver(rate, realTime);
+  }
+  if (ControlsActive && !Landed) {
+    MeasureHeading();
+    ResolveHorizontalVelocity();
+    if (!AttitudeManeuverActive) CheckTiltLimits();
+  }
+  MeasureAltitude();
+  ProcessFootpads();
+  TrackAscentPhase();
+  if (ControlsActive) {
+    AttitudeIncrement = {RollAxis.Rate * FrameTimeSec, PitchAxis.Rate * FrameTimeSec,
+                         YawAxis.Rate * FrameTimeSec};
+    if (ReplayPlayback)
+      ApplyLMAttitude();
+    else
+      UpdateFDAIFromLM();
+  }
+  PlaceTiles();
+  BurnFuelAndDriftCounter();
 }

@@ -1,7 +1,7 @@
 // A headless LM for the flight tests: the shipped scenario, read as a flight start reads it, a
 // small real scene on the null engine (the LM's pivot and meshes, the attitude ball's rig, the
-// cabin's two lights and one landscape tile of ground), and one frame of the surface loop's
-// physics steps in the loop's order.
+// cabin's two lights and one landscape tile of ground), and the surface loop's own flight of a
+// frame.
 #pragma once
 
 #include <array>
@@ -13,9 +13,11 @@
 #include "platform/engine/height_grid.h"
 #include "platform/win/app_path.h"
 #include "program/flight/flight_dynamics.h"
+#include "program/flight/flight_run.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/mission_file.h"
+#include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
 #include "tests/platform/win/temp_folder.h"
@@ -43,6 +45,9 @@ inline void SetGround(const std::function<float(float x, float z)>& height, floa
     for (uint32_t column = 0; column < GroundSide; ++column)
       grid.heights.push_back(height(GroundCorner + static_cast<float>(column) * spacing,
                                     GroundCorner + static_cast<float>(row) * spacing));
+  // The frames place the tile at its world place less the LM's, as they place a mission's.
+  LandTilePosition[0] = {GroundCorner, 0.0f, GroundCorner};
+  LandTileScale[0] = {1.0f, 1.0f, 1.0f};
   const auto bytes = engine::WriteHeightGrid(grid);
   folder.WriteFile("ground.ht", std::string(bytes.begin(), bytes.end()));
   LandTiles[0] = std::make_unique<engine::EngineLandscape>(*Engine);
@@ -115,11 +120,15 @@ inline void ReleaseScene() {
   for (MeshPtr* root : SceneMeshes()) root->reset();
 }
 
+// What the frames of the headless LM keep from one to the next, as one call of the loop does.
+inline FrameLocals Locals;
+
 // The shipped Apollo 11 scenario, its LM level and at rest `heightFeet` above ground at world
 // height 0.
 inline void ResetLM(float heightFeet) {
   win::SetAppPath(MAROVIN_DATA);
   MissionName = "Apollo 11";
+  MissionType = 11;
   FlightFile = "Short Flight P66";
   LoadMissionFile();
   EngineThrust = DPSThrust;
@@ -146,6 +155,7 @@ inline void ResetLM(float heightFeet) {
   PadDown = {};
   PadHeight = {};
   FirstTouchRecord = ContactRecord = FlightRecordCount = 0;
+  Locals = {};
   FramesPerSecond = 60.0f;
   FrameTimeSec = 1.0f / 60.0f;
   FrameTimeMs = 1000.0f / 60.0f;
@@ -153,17 +163,9 @@ inline void ResetLM(float heightFeet) {
   MeasureAltitude();
 }
 
-// The physics steps of one surface frame, in the loop's order.
+// One surface frame's flight, the program's own, then the frame's end.
 inline void FlyFrame() {
-  UpdateMassAndThrust();
-  CheckAscentStageStrike();
-  IntegrateLMMotion();
-  PlaceGround();
-  UpdateLeftBehindDescentStage();
-  CheckFuelExhaustion();
-  MeasureAltitude();
-  ProcessFootpads();
-  BurnFuel();
+  FlySurfaceFrame(Locals);
   FrameSettled = true;
 }
 

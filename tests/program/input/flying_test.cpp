@@ -127,7 +127,6 @@ TEST_F(JoystickFlyingLM, AxesFlyThroughTheSmoothingToRates) {
   Main_Display->TimerAverage.SetEnabled(true);
   for (int frame = 0; frame < 50; ++frame) {
     Frame();
-    UpdateAttitudeControl();
     headless::FlyFrame();
   }
   EXPECT_EQ(AxisAssignments[AxisRoll].Value, 1.0f);

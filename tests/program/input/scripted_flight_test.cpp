@@ -1,5 +1,5 @@
 // Whole flights flown by scripted keys on virtual time: each frame runs the input steps in the
-// frame loop's order, then the attitude control and the LM's dynamics, then yields once.
+// frame loop's order, then the loop's own flight of the frame, then yields once.
 #include <gtest/gtest.h>
 
 #include "program/flight/attitude_control.h"
@@ -28,7 +28,6 @@ class ScriptedKeyboardFlight : public InputTest {
       ProcessKeyCommands();
       ProcessMouse();
       UpdateKeyHoldRamp();
-      UpdateAttitudeControl();
       headless::FlyFrame();
       clock.Advance(FrameTime);
       forms::DoEvents();
