@@ -221,7 +221,12 @@ void SetTargets(float roll, float pitch, float yaw) {
 }
 
 void SetStartAttitude() {
-  for (AttitudeAxis* axis : {&RollAxis, &PitchAxis, &YawAxis}) ResetAttitudeAxis(*axis);
+  // The axis reset keeps a firing's time for the resets within a flight; a flight begins with no
+  // firing under way, whatever the last flight was firing when it ended.
+  for (AttitudeAxis* axis : {&RollAxis, &PitchAxis, &YawAxis}) {
+    ResetAttitudeAxis(*axis);
+    axis->FireElapsed = 0.0f;
+  }
   RollAxis.Angle = StartRotation.x;
   PitchAxis.Angle = StartRotation.y;
   YawAxis.Angle = StartRotation.z;
@@ -328,6 +333,9 @@ void PlaceLMAndWorld() {
                                     {&AscentRadarShadowOrbitMesh, orbital}})
     if (*mesh) (*mesh)->Enable(shown);
   if (FDAIBall) FDAIBall->SetRotation(0.0f, FDAIBallTurn, 0.0f);
+  // The first frame's attitude control takes the drift of this flight's start, not the drift the
+  // last flight ended with.
+  ResolveHorizontalVelocity();
   forms::DoEvents();
 }
 

@@ -321,12 +321,15 @@ class Journey : public flight_program::ProgramTest {
                       }});
   }
 
+  // Watches the program at every pump of the whole journey, whatever step it is at.
+  void Watch(std::function<void()> watch) { watches_.push_back(std::move(watch)); }
   // Runs the program through every step, then until it ends. A step that waits in vain fails the
   // journey, which then ends the program where it is.
   void Run() {
     size_t at = 0;
     std::optional<forms::Duration> stepStart;
     RunWatching([&] {
+      for (const auto& watch : watches_) watch();
       if (at == steps_.size()) return false;
       Step& step = steps_[at];
       if (!stepStart) stepStart = forms::Now();
@@ -353,6 +356,7 @@ class Journey : public flight_program::ProgramTest {
     std::function<bool()> act;
   };
   std::vector<Step> steps_;
+  std::vector<std::function<void()>> watches_;
 };
 
 }  // namespace journey
