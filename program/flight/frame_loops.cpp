@@ -85,6 +85,8 @@ constexpr float CounterDriftLimit = 0.05f;
 constexpr float CounterDriftGain = 0.04f;
 constexpr float CounterDriftBias = 0.48f;
 constexpr int32_t CalloutFloorFeet = 10;
+constexpr int32_t GroundContactFeet = 10;  // below it the attitude ball is measured each frame
+constexpr int32_t ScorchFadeLeast = 10;    // of the fade's hundredths
 constexpr int32_t ScoreGateLowFeet = 5;
 constexpr int32_t ScoreGateHighFeet = 250;
 constexpr int32_t LowFlightFeet = 200;
@@ -539,6 +541,20 @@ void PlaceCamera() {
     PlaceOrbitCamera();
 }
 
+// The cabin is lit in the views from inside it; looking around from the hatch, more as the LM's
+// shadow falls away.
+void LightTheCabin() {
+  if (!InteriorViewFlag && !EVAViewFlag) return;
+  const float s = EVAViewFlag ? std::clamp(0.7f + 0.3f * (1.0f - ShadowFade), 0.0f, 1.0f) : 1.0f;
+  d3d::D3DLIGHT8& light = LightRecords[NearPointLight];
+  light.Diffuse.r = s - 0.07f;
+  light.Diffuse.g = s;
+  light.Diffuse.b = s - 0.04f;
+  const Vector3 at = PivotTransformVector({});
+  light.Position = {at.x, at.y, at.z};
+  LightEngine->SetLight(LightIds[NearPointLight], light);
+}
+
 void PlaceScene() {
   if (!RockMeshes.empty() && AltitudeFeet < LowFlightFeet && !IntroFlyby) {
     if (RocksPlaced)
@@ -553,6 +569,7 @@ void PlaceScene() {
     return;
   }
   PlaceCamera();
+  LightTheCabin();
   if (MissionType == 12 && SurveyorMesh) {
     SurveyorMesh->SetPosition(SurveyorPosition.x - LMMeshPosition.x,
                               SurveyorPosition.y - LMMeshPosition.y,
@@ -702,6 +719,15 @@ bool AscentFadedOut() {
   return true;
 }
 
+// The scorch of an ascent stage that struck the ground fades in from black, a hundredth a frame,
+// to nine tenths.
+void FadeScorch() {
+  if (ScorchFade <= 0) return;
+  ScorchFade = std::max(ScorchFade - 1, ScorchFadeLeast);
+  const float term = 1.0f - static_cast<float>(ScorchFade) / 100.0f;
+  MaterialFactory->SetDiffuse(MaterialIds.CraterMat, term, term, term, 1.0f);
+}
+
 // The Earth stands on the sky that travels with the camera, at the point the star field carries.
 void PlaceEarth() {
   if (!EarthMesh || !EarthPoint) return;
@@ -782,6 +808,7 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
     }
     if (Staged) UpdateParticleEmitter();
     if (Crashed) {
+      FadeScorch();
       if (CraterDebrisMesh) CraterDebrisMesh->Render();
     } else {
       RenderViewPasses(cockpitShadows);
@@ -1135,6 +1162,8 @@ void FlySurfaceFrame(FrameLocals& locals) {
     MeasureHeading();
     ResolveHorizontalVelocity();
     if (!AttitudeManeuverActive) CheckTiltLimits();
+    // Close to the ground the attitude ball follows the legs' tipping of the LM.
+    if (InstrumentLayout[PanelFDAI].Enabled && AltitudeFeet < GroundContactFeet) MeasureLMAngles();
   }
   MeasureAltitude();
   ProcessFootpads();

@@ -265,4 +265,53 @@ TEST_F(Journey, ACrashIsHeardAndNotScored) {
   EXPECT_TRUE(folder_.ReadFile("score.dat").empty()) << "no record of a crash";
 }
 
+// The cabin is lit in the virtual cockpit: its light a touch warmer than white.
+TEST_F(Journey, TheCabinIsLitInTheVirtualCockpit) {
+  Choose("Apollo 11", "Short Flight P66");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  Press(engine::scan::k1);  // Virtual Cockpit 1
+  Do("the cabin", [] {
+    EXPECT_TRUE(InteriorViewFlag);
+    const d3d::D3DCOLORVALUE light = LightEngine->GetLight(LightIds[NearPointLight]).record.Diffuse;
+    EXPECT_FLOAT_EQ(light.r, 0.93f);
+    EXPECT_FLOAT_EQ(light.g, 1.0f);
+    EXPECT_FLOAT_EQ(light.b, 0.96f);
+  });
+  LeaveFlight();
+  Quit();
+  Run();
+}
+
+// An ascent stage that falls back to the ground crashes; its scorch fades in from black to nine
+// tenths, a hundredth a frame.
+TEST_F(Journey, AnAscentStageThatFallsBackCrashesAndItsScorchFades) {
+  std::vector<float> scorch;  // frame by frame from the strike
+  Watch([&] {
+    if (RunFlag && Crashed && !Busy)
+      scorch.push_back(Engine->Materials().Get(MaterialIds.CraterMat)->diffuse.r);
+  });
+  Choose("Apollo 11", "Ascent");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  Press(engine::scan::kA, engine::scan::kLeftControl);  // abort ascent: the engine starts
+  // A stage that strikes the ground as it starts is the same strike, sooner.
+  WaitFor(
+      "a climb", [] { return AltitudeAboveGround > 50.0f || Crashed; }, 30s);
+  HoldUntil(
+      engine::scan::kK, "the engine stop", [] { return EngineOff; }, 5s);
+  WaitFor(
+      "the strike", [] { return Crashed; }, 60s);
+  Wait(3s);
+  LeaveFlight();
+  Quit();
+  Run();
+  ASSERT_GT(scorch.size(), 100u);
+  EXPECT_LT(scorch.front(), 0.05f);
+  EXPECT_TRUE(std::is_sorted(scorch.begin(), scorch.end()));
+  EXPECT_FLOAT_EQ(scorch.back(), 0.9f);
+}
+
 }  // namespace
