@@ -24,6 +24,7 @@
 #include "platform/forms/forms.h"
 #include "platform/forms/script.h"
 #include "platform/sound/output.h"
+#include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_state.h"
@@ -137,12 +138,18 @@ inline constexpr int32_t KeyLetterCodes[] = {30, 32, 18, 33, 38, 49, 24, 19, 31,
 
 class Journey : public flight_program::ProgramTest {
  protected:
+  // The same random draws in every journey, so that two flights of one scenario fly alike.
   void SetUp() override {
+    win::SetRndSource([] { return 0.5f; });
     ProgramTest::SetUp();
     UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
     folder_.WriteFile("Marovin.ini", UserSettings);
     sound::ClearPlayRecords();
     flight_program::StartProgram();
+  }
+  void TearDown() override {
+    ProgramTest::TearDown();
+    win::SetRndSource(nullptr);
   }
 
   // --- The user's actions, each a step of the journey ------------------------------------------

@@ -1,5 +1,5 @@
 // Stored references: a descent and a rendezvous flown to their end under a fixed script of keys
-// on the virtual clock, with the same random draws every time; their final state is compared with
+// on the virtual clock, with the journeys' fixed random draws; their final state is compared with
 // the values stored below. A change that alters how the LM flies changes them: when the change is
 // meant, run this test, check that the new flight is right, and paste the values its failure
 // prints (the "Reference{...}" line) over the stored ones.
@@ -8,7 +8,6 @@
 #include <ostream>
 #include <string>
 
-#include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/main_display.h"
 #include "tests/journeys/journey.h"
@@ -63,17 +62,7 @@ void ExpectTheReference(const Reference& flown, const Reference& stored) {
   EXPECT_EQ(flown.score, stored.score) << printed;
 }
 
-class StoredReference : public journey::Landing {
- protected:
-  void SetUp() override {
-    win::SetRndSource([] { return 0.5f; });
-    Landing::SetUp();
-  }
-  void TearDown() override {
-    Landing::TearDown();
-    win::SetRndSource(nullptr);
-  }
-};
+using StoredReference = journey::Landing;
 
 TEST_F(StoredReference, TheDescentByKeys) {
   Reference flown;

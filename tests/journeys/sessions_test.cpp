@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
 #include "tests/journeys/journey.h"
 #include "tests/journeys/landing.h"
@@ -21,17 +20,8 @@ using journey::Landing;
 using journey::Look;
 using namespace std::chrono_literals;
 
-// The same random draws in every flight, so that two flights of one scenario fly alike.
 class Session : public Journey {
  protected:
-  void SetUp() override {
-    win::SetRndSource([] { return 0.5f; });
-    Journey::SetUp();
-  }
-  void TearDown() override {
-    Journey::TearDown();
-    win::SetRndSource(nullptr);
-  }
   // From the launcher to 20 s into the flight, the look taken there, and back to the launcher.
   void FlyFromTheLauncher(const char* mission, const char* flight, Look& look) {
     Choose(mission, flight);
