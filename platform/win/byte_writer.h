@@ -59,4 +59,17 @@ class ByteWriter {
 // file keeps its permissions. False when the file could not be written.
 bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
+// Writes bytes as a new file at path, through a temporary file as WriteFileBytes does, but never
+// over a file that has the name: then the temporary goes and `taken` (when given) says why.
+bool WriteNewFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                       bool* taken = nullptr);
+
+// Renames from to to only where no file has that name; false when one has it, or on any failure.
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The temporaries of these writers are named "." + the file's name + ".tmp-" + six characters,
+// beside the file. Removes those in folder that a writer ended midway (killed, or the machine
+// down) left behind; gives how many went. Run it where no write of this process is under way.
+int RemoveStaleTemporaries(const std::filesystem::path& folder);
+
 }  // namespace win

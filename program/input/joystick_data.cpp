@@ -593,6 +593,7 @@ void SaveButtonAssignment(const ControlAssignment& record, const std::string& ke
 
 void SaveJoystickAssignments() {
   const std::string path = JoyAssignPath();
+  INIWriteBatch batch(path);
   for (const AxisIndex index : AxisSaveOrder) {
     const AxisDefinition& definition = AxisDefinitions[index];
     const AxisAssignment& axis = AxisAssignments[index];
@@ -604,4 +605,5 @@ void SaveJoystickAssignments() {
     SaveButtonAssignment(ControlAssignments[index], ActionDefinitions[index].KeyName);
   }
   WriteINI(AssignmentSection, "POV Joystick", std::to_string(POVJoystick), path);
+  batch.Commit();
 }

@@ -29,11 +29,13 @@ std::optional<Integer> ToInteger(std::string_view text) {
 
 std::string ProgramFolder() { return win::AppPath(); }
 
-void WriteINI(const std::string& section, const std::string& key, const std::string& value,
-              const std::string& path) {
+namespace {
+
+// Tells the user of a failed write to the file, once for a run of them.
+void TellWriteResult(const std::string& path, bool written) {
   // The files whose failed write the user has been told of.
   static std::set<std::string> unsaved;
-  if (win::WritePrivateProfileString(section, key, value, path)) {
+  if (written) {
     unsaved.erase(path);
   } else if (unsaved.insert(path).second) {
     forms::MsgBox(EnsureTralexa().GetTranslation(SettingsNotSaved) + " " +
@@ -41,6 +43,29 @@ void WriteINI(const std::string& section, const std::string& key, const std::str
                   forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
   }
 }
+
+// The files with an open INIWriteBatch, once for each: a write to them is on disk only at the
+// commit, which alone tells whether the file was saved.
+std::multiset<std::string>& BatchedFiles() {
+  static std::multiset<std::string> files;
+  return files;
+}
+
+}  // namespace
+
+void WriteINI(const std::string& section, const std::string& key, const std::string& value,
+              const std::string& path) {
+  const bool written = win::WritePrivateProfileString(section, key, value, path);
+  if (!written || !BatchedFiles().contains(path)) TellWriteResult(path, written);
+}
+
+INIWriteBatch::INIWriteBatch(const std::string& path) : path_(path), batch_(path) {
+  BatchedFiles().insert(path_);
+}
+
+INIWriteBatch::~INIWriteBatch() { BatchedFiles().erase(BatchedFiles().find(path_)); }
+
+void INIWriteBatch::Commit() { TellWriteResult(path_, batch_.Commit()); }
 
 std::string ReadINI(const std::string& section, const std::string& key,
                     const std::string& defaultText, const std::string& path) {

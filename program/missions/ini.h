@@ -18,6 +18,7 @@
 
 #include "platform/win/locale.h"
 #include "platform/win/numbers.h"
+#include "platform/win/profile.h"
 
 // The program folder, without a trailing separator.
 std::string ProgramFolder();
@@ -27,6 +28,22 @@ std::string ProgramFolder();
 // still written, and the file is told of again only after a write to it succeeded.
 void WriteINI(const std::string& section, const std::string& key, const std::string& value,
               const std::string& path);
+
+// Gathers the WriteINI calls to one file, from its making on, into one write of the file at
+// Commit: the file on disk is at every moment wholly as before or wholly as saved. A failed commit
+// is told of as a failed WriteINI is; writes not committed when it ends are dropped.
+class INIWriteBatch {
+ public:
+  explicit INIWriteBatch(const std::string& path);
+  ~INIWriteBatch();
+  INIWriteBatch(const INIWriteBatch&) = delete;
+  INIWriteBatch& operator=(const INIWriteBatch&) = delete;
+  void Commit();
+
+ private:
+  std::string path_;
+  win::ProfileWriteBatch batch_;
+};
 
 // Reads one key with a buffer of 2048 characters (at most 2047 of the value).
 std::string ReadINI(const std::string& section, const std::string& key,
