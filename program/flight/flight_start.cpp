@@ -336,6 +336,9 @@ void RestoreWindow(MainDisplayForm& form) {
   Engine->UpdateWindowSize(unused);
 }
 
+// What the process exits with after a fatal error.
+constexpr int FatalErrorExitCode = 1;
+
 // Any failure of the scene's set-up is fatal: the box says so and the program ends.
 template <class Build>
 void BuildOrEnd(Build build) {
@@ -346,7 +349,7 @@ void BuildOrEnd(Build build) {
     forms::MsgBox(
         std::string(error.what()) + "\r" + text(EngineDllsText) + "\r" + text(FatalByeText),
         forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Critical, text(FatalErrorText));
-    forms::End();
+    forms::End(FatalErrorExitCode);
   }
 }
 

@@ -1,10 +1,19 @@
 // The program flown headlessly through its entry: the launcher's choice, the scene build in its
 // loading steps, the Short Flight P66 to touchdown, the way back to the launcher and the restarts.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
+
+#include "platform/d3d/headless.h"
+#include "platform/engine_draw/library_backend.h"
 
 #include "flight_program.h"
 #include "program/cockpit/cockpit_state.h"
@@ -257,6 +266,30 @@ TEST_F(FlightRun, AMissingModelIsFatalAndMissingSoundsAreSilent) {
   EXPECT_NE(boxes.back().prompt.find("LMAscent.x"), std::string::npos) << boxes.back().prompt;
   EXPECT_NE(boxes.back().prompt.find("Sorry, this error is fatal - bye."), std::string::npos);
   for (const auto& box : boxes) EXPECT_NE(box.title, "Sound Error");
+}
+
+// After the fatal box the process ends with the error's exit code and nothing else: no crash on
+// the way out, static destruction included. A child process runs the program with the engine's
+// real backend (its fonts made in FreeType) on the headless device, and exits as the program does.
+TEST_F(FlightRun, AFatalErrorExitsWithItsCodeAndNothingElse) {
+  std::filesystem::remove(folder_.Path() / "Models" / "LMAscent.x");
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    EngineBackendMaker = [] {
+      return engine::MakeLibraryBackend(
+          {[] { return d3d::CreateHeadlessDirect3D(); }, [] { return std::string(); }});
+    };
+    StartProgram();
+    Choose("Apollo 11", "Short Flight P66");
+    ContinueAndWatch([] { return true; });
+    std::exit(forms::ProgramHasEnded() ? forms::ProgramExitCode() : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 // One frame of each view row draws its meshes in the row's order, with its near and far planes
