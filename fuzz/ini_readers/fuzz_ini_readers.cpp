@@ -1,5 +1,6 @@
 // Any bytes as every INI file the program reads at once (settings, layout, assignments, scenario):
-// each reader takes what it can and never fails.
+// each reader takes what it can and never fails. The launcher's dialogs, which the settings fill,
+// load at the first input only; each input is then one parse, shared by every reader.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -23,12 +24,19 @@ namespace {
 constexpr const char* ReadNames[] = {"Marovin.ini", "Instruments.ini", "JoyAssign.ini",
                                      "KeyBoardOnly.ini", "Missions/Fuzz/Flight.sit"};
 
+// Memory, where the system has it: the input is written once per run of the readers.
+std::filesystem::path FastFolder() {
+  std::error_code error;
+  return std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
+                                                          : std::filesystem::temp_directory_path();
+}
+
 // One program folder for the whole run, in which every file the readers open is a link to the one
-// input file; removed at exit.
+// input file, so that the readers share one parse of it; removed at exit.
 class FuzzFolder {
  public:
   FuzzFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "marovin-fuzz-XXXXXX").string();
+    std::string pattern = (FastFolder() / "marovin-fuzz-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
     std::filesystem::create_directories(path_ / "Missions" / "Fuzz");
     for (const char* name : ReadNames) std::filesystem::create_symlink(Input(), path_ / name);

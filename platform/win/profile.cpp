@@ -284,19 +284,28 @@ class ProfileCache {
     std::filesystem::path path = ResolvePath(fileName);
     std::optional<FileStamp> stamp = StampOf(path);
     if (!stamp || static_cast<uint64_t>(stamp->size) > MaxProfileFileBytes) return nullptr;
-    // Stamped before it is read: a change while reading shows as a new stamp at the next call.
-    auto contents = ReadWholeFile(path);
-    if (!contents) return nullptr;
+    const bool recent = IsRecent(*stamp);
+    // Another name of the same file as it is now (a link, another spelling) shares its parse.
+    auto same = std::find_if(files_.begin(), files_.end(), [&](const CachedFile& file) {
+      return !recent && !file.recent && file.stamp == *stamp;
+    });
     std::shared_ptr<const ProfileIndex> index;
-    if (previous && previous->Text() == *contents) {
-      index = std::move(previous);
+    if (same != files_.end()) {
+      index = same->index;
     } else {
-      index = std::make_shared<const ProfileIndex>(std::move(*contents));
-      LogUnreachableSections(*index, path);
+      // Stamped before it is read: a change while reading shows as a new stamp at the next call.
+      auto contents = ReadWholeFile(path);
+      if (!contents) return nullptr;
+      if (previous && previous->Text() == *contents) {
+        index = std::move(previous);
+      } else {
+        index = std::make_shared<const ProfileIndex>(std::move(*contents));
+        LogUnreachableSections(*index, path);
+      }
     }
     if (files_.size() == MaxCachedFiles) files_.pop_back();
-    files_.insert(files_.begin(), CachedFile{std::string(fileName), std::move(path), *stamp,
-                                             IsRecent(*stamp), index});
+    files_.insert(files_.begin(),
+                  CachedFile{std::string(fileName), std::move(path), *stamp, recent, index});
     return index;
   }
 
@@ -404,6 +413,41 @@ Batches& OpenBatches() {
   return batches;
 }
 
+// A file read under a ProfileReadScope: its parse, taken at the first read.
+struct HeldFile {
+  std::string name;            // as the caller gives it
+  std::filesystem::path path;  // as it resolved
+  std::shared_ptr<const ProfileIndex> index;
+  bool fetched = false;
+  int holders = 1;
+};
+
+// Profile reads, like writes, run on the program's one thread.
+std::vector<HeldFile>& HeldFiles() {
+  static std::vector<HeldFile> held;
+  return held;
+}
+
+// The parse a read of the file answers from.
+std::shared_ptr<const ProfileIndex> IndexToRead(std::string_view fileName) {
+  for (HeldFile& held : HeldFiles()) {
+    if (held.name != fileName) continue;
+    if (!held.fetched) {
+      held.index = Cache().Index(fileName);
+      held.fetched = true;
+    }
+    return held.index;
+  }
+  return Cache().Index(fileName);
+}
+
+// A write to the file: a scope that holds it reads it afresh.
+void ReleaseHeld(const std::filesystem::path& path) {
+  for (HeldFile& held : HeldFiles()) {
+    if (held.path == path) held.fetched = false;
+  }
+}
+
 bool WriteProfileFile(const std::filesystem::path& path, std::string_view section,
                       std::string_view key, std::string_view value) {
   if (OpenBatch* batch = OpenBatches().Find(path)) {
@@ -470,13 +514,13 @@ std::optional<std::string> SetProfileValue(std::string_view contents, std::strin
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultText, size_t bufferSize,
                                     std::string_view fileName) {
-  auto index = Cache().Index(fileName);
+  auto index = IndexToRead(fileName);
   auto value = index ? index->Find(section, key) : std::nullopt;
   return CutToBuffer(value ? *value : defaultText, bufferSize);
 }
 
 std::vector<std::string> GetProfileKeyNames(std::string_view section, std::string_view fileName) {
-  auto index = Cache().Index(fileName);
+  auto index = IndexToRead(fileName);
   return index ? index->KeyNames(section) : std::vector<std::string>();
 }
 
@@ -486,7 +530,26 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   const bool written = WriteProfileFile(path, section, key, value);
   // Parsed afresh at its next read, however coarse the clock of its folder.
   Cache().Forget(path);
+  ReleaseHeld(path);
   return written;
+}
+
+ProfileReadScope::ProfileReadScope(std::string_view fileName) : fileName_(fileName) {
+  std::vector<HeldFile>& held = HeldFiles();
+  auto found = std::find_if(held.begin(), held.end(),
+                            [&](const HeldFile& file) { return file.name == fileName_; });
+  if (found != held.end()) {
+    ++found->holders;
+  } else {
+    held.push_back(HeldFile{fileName_, ResolvePath(fileName_), nullptr});
+  }
+}
+
+ProfileReadScope::~ProfileReadScope() {
+  std::vector<HeldFile>& held = HeldFiles();
+  auto found = std::find_if(held.begin(), held.end(),
+                            [&](const HeldFile& file) { return file.name == fileName_; });
+  if (found != held.end() && --found->holders == 0) held.erase(found);
 }
 
 ProfileWriteBatch::ProfileWriteBatch(std::string_view fileName) : path_(ResolvePath(fileName)) {
@@ -502,6 +565,7 @@ bool ProfileWriteBatch::Commit() {
   batch->edited = false;
   const bool written = WriteText(batch->target->path, batch->target->contents);
   Cache().Forget(path_);
+  ReleaseHeld(path_);
   return written;
 }
 

@@ -13,9 +13,10 @@
 // A file is read and parsed once and every key of it answered from that parse until the file
 // changes: a write through these functions, or a new size, modification time or inode on disk, so
 // that an edit by hand or by another writer is seen at the next call. Reading a file costs one
-// pass over it. File names are program paths, resolved by ResolvePath, again only when the file
-// they resolved to changes or goes. A file larger than 64 MiB
-// is no settings file: reading it gives defaults and writing to it is refused.
+// pass over it; names that lead to the same file as it is now share one parse. File names are
+// program paths, resolved by ResolvePath, again only when the file they resolved to changes or
+// goes. A file larger than 64 MiB is no settings file: reading it gives defaults and writing to it
+// is refused.
 #pragma once
 
 #include <cstddef>
@@ -49,6 +50,21 @@ std::vector<std::string> GetProfileKeyNames(std::string_view section, std::strin
 // or a NUL byte in the section, an empty section or key.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, std::string_view fileName);
+
+// Reads one file once for a run of reads: while it lives, every read of the file by that name
+// answers from the parse taken at the first of them, with no look at the disk per key, as a reader
+// of many keys wants. A change on disk meanwhile is seen after it ends; a write through these
+// functions is seen at once. Scopes of one name nest.
+class ProfileReadScope {
+ public:
+  explicit ProfileReadScope(std::string_view fileName);
+  ~ProfileReadScope();
+  ProfileReadScope(const ProfileReadScope&) = delete;
+  ProfileReadScope& operator=(const ProfileReadScope&) = delete;
+
+ private:
+  std::string fileName_;
+};
 
 // Gathers the writes to one file into one replacement of it, so that the file on disk is at every
 // moment wholly as it was or wholly as written, however many keys a save sets. From its making to

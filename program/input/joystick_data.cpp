@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win/ascii_case.h"
+#include "platform/win/profile.h"
 #include "program/missions/ini.h"
 #include "program/startup/startup_state.h"
 
@@ -482,6 +483,9 @@ std::string KeyBoardOnlyPath() { return AssignmentPath("KeyBoardOnly"); }
 void LoadJoyAssignments() {
   LanguageSuffix = LanguageSuffixFor(CurrentLanguage);
   const std::string joyAssign = JoyAssignPath();
+  // Each file read once for all its keys.
+  const win::ProfileReadScope joyAssignFile(joyAssign);
+  const win::ProfileReadScope buttonsFile(UseJoystick ? joyAssign : KeyBoardOnlyPath());
   for (int i = 0; i < AxisAssignmentCount; ++i) {
     const AxisDefinition& definition = AxisDefinitions[i];
     AxisAssignment& axis = AxisAssignments[i];

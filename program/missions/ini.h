@@ -94,7 +94,7 @@ enum class BadValueLine { Logged, Shown };
 class ProfileFile {
  public:
   explicit ProfileFile(std::string path, BadValueLine line = BadValueLine::Logged)
-      : path_(std::move(path)), line_(line) {}
+      : path_(std::move(path)), line_(line), scope_(path_) {}
 
   const std::string& Path() const { return path_; }
   const std::string& LastText() const { return lastText_; }
@@ -128,6 +128,8 @@ class ProfileFile {
 
   std::string path_;
   BadValueLine line_;
+  // The file is read once for all the keys read through this.
+  win::ProfileReadScope scope_;
   mutable std::string lastText_;
 };
 

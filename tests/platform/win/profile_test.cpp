@@ -257,6 +257,25 @@ TEST_F(Profile, ABatchReplacesTheFileOnceAtItsCommit) {
   EXPECT_EQ(Read("S", "A"), "2");
 }
 
+// Under a read scope a file is read once for all its keys: an edit on disk shows once the scope
+// ends, a write through the profile functions at once.
+TEST_F(Profile, AReadScopeReadsTheFileOnceForAllItsKeys) {
+  folder_.WriteFile("Test.ini", "[S]\nK=1\n");
+  Age(folder_.Path() / "Test.ini");
+  {
+    const win::ProfileReadScope scope(PathOf("Test.ini"));
+    EXPECT_EQ(Read("S", "K"), "1");
+    folder_.WriteFile("Test.ini", "[S]\nK=22\n");
+    EXPECT_EQ(Read("S", "K"), "1");
+    ASSERT_TRUE(win::WritePrivateProfileString("S", "W", "3", PathOf("Test.ini")));
+    EXPECT_EQ(Read("S", "K"), "22");
+    EXPECT_EQ(Read("S", "W"), "3");
+    folder_.WriteFile("Test.ini", "[S]\nK=333\n");
+    EXPECT_EQ(Read("S", "K"), "22");
+  }
+  EXPECT_EQ(Read("S", "K"), "333");
+}
+
 TEST_F(Profile, VeryLongValuesRoundTrip) {
   std::string longValue(100000, 'x');
   ASSERT_TRUE(win::WritePrivateProfileString("S", "K", longValue, PathOf("Test.ini")));
