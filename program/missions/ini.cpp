@@ -5,6 +5,7 @@
 #include <iostream>
 #include <limits>
 #include <set>
+#include <sstream>
 
 #include "platform/forms/dialogs.h"
 #include "platform/win/app_path.h"
@@ -23,6 +24,38 @@ template <typename Integer>
 std::optional<Integer> ToInteger(std::string_view text) {
   const std::optional<double> value = win::LeadingFiniteNumber(text);
   return value ? RoundTo<Integer>(*value) : std::nullopt;
+}
+
+// A text that is one number and nothing else: blanks anywhere (the reading skips them), a sign,
+// digits with one "." or "," among or before them, an exponent (E or D), and a type mark of the
+// files' first writers ("-4957000!"); or no text at all.
+bool IsWholeNumber(std::string_view text) {
+  std::string compact;
+  for (const char c : text)
+    if (c != ' ' && c != '\t') compact.push_back(c);
+  size_t at = 0;
+  const auto digits = [&] {
+    const size_t start = at;
+    while (at < compact.size() && compact[at] >= '0' && compact[at] <= '9') ++at;
+    return at - start;
+  };
+  if (compact.empty()) return true;
+  if (compact[at] == '+' || compact[at] == '-') ++at;
+  size_t mantissa = digits();
+  if (at < compact.size() && (compact[at] == '.' || compact[at] == ',')) {
+    ++at;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (at < compact.size() && std::string_view("EeDd").find(compact[at]) != std::string_view::npos) {
+    ++at;
+    if (at < compact.size() && (compact[at] == '+' || compact[at] == '-')) ++at;
+    if (digits() == 0) return false;
+  }
+  if (at + 1 == compact.size() &&
+      std::string_view("!#%&@").find(compact[at]) != std::string_view::npos)
+    ++at;
+  return at == compact.size();
 }
 
 }  // namespace
@@ -96,7 +129,17 @@ std::string ProfileFile::Text(const std::string& section, const std::string& key
 template <typename Result, typename Convert>
 Result ProfileFile::Converted(const std::string& section, const std::string& key,
                               const std::string& defaultText, Convert convert) const {
-  if (std::optional<Result> value = convert(Text(section, key, defaultText))) return *value;
+  if (std::optional<Result> value = convert(Text(section, key, defaultText))) {
+    // The leading number is what counts, as the files were read for; text after it ("0x10",
+    // "12.5 ft") is dropped, which a hand edit may not have meant.
+    if (!IsWholeNumber(lastText_)) {
+      std::ostringstream read;
+      read << +*value;
+      LogFileProblem(path_, section + ": " + key + "=" + lastText_ +
+                                " is not a number alone; read as " + read.str());
+    }
+    return *value;
+  }
   TellBadValue(section, key);
   return convert(defaultText).value_or(Result{});
 }

@@ -90,7 +90,9 @@ enum class BadValueLine { Logged, Shown };
 
 // The keys of one file read by the reading rule and converted. A number that is not finite
 // ("nan", "inf", "1E400") or a whole number that does not fit its integer reads as the key's
-// default, and the file tells of the text read. It keeps the text it read last.
+// default, and the file tells of the text read. A number followed by other text ("0x10" reads as
+// 0, "12.5 ft" as 12.5) is read by its leading number, with a line in the log. It keeps the text
+// it read last.
 class ProfileFile {
  public:
   explicit ProfileFile(std::string path, BadValueLine line = BadValueLine::Logged)
