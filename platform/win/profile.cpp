@@ -415,8 +415,7 @@ Batches& OpenBatches() {
 
 // A file read under a ProfileReadScope: its parse, taken at the first read.
 struct HeldFile {
-  std::string name;            // as the caller gives it
-  std::filesystem::path path;  // as it resolved
+  std::string name;  // as the caller gives it
   std::shared_ptr<const ProfileIndex> index;
   bool fetched = false;
   int holders = 1;
@@ -441,10 +440,11 @@ std::shared_ptr<const ProfileIndex> IndexToRead(std::string_view fileName) {
   return Cache().Index(fileName);
 }
 
-// A write to the file: a scope that holds it reads it afresh.
+// A write to the file: a scope that holds it reads it afresh. Writes are few, so the names are
+// resolved here rather than at every scope.
 void ReleaseHeld(const std::filesystem::path& path) {
   for (HeldFile& held : HeldFiles()) {
-    if (held.path == path) held.fetched = false;
+    if (held.fetched && ResolvePath(held.name) == path) held.fetched = false;
   }
 }
 
@@ -541,7 +541,7 @@ ProfileReadScope::ProfileReadScope(std::string_view fileName) : fileName_(fileNa
   if (found != held.end()) {
     ++found->holders;
   } else {
-    held.push_back(HeldFile{fileName_, ResolvePath(fileName_), nullptr});
+    held.push_back(HeldFile{fileName_, nullptr});
   }
 }
 
