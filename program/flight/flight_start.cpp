@@ -166,6 +166,8 @@ void ApplyDebugLog() {
 
 void StoreScreenScale() { StoreWindowSize(*Main_Display); }
 
+}  // namespace
+
 // A window stored under 300 by 200 pixels, or none, is placed anew: 80 percent of the screen's
 // height, a little wider than high, centred.
 void PlaceWindowAtStart(MainDisplayForm& form) {
@@ -200,6 +202,8 @@ void PlaceWindowAtStart(MainDisplayForm& form) {
   form.Move(0, 0, win::PixelsToTwips(HiddenFormWidth), win::PixelsToTwips(HiddenFormHeight));
   Busy = false;
 }
+
+namespace {
 
 int32_t MissionTypeOf(const std::string& name) {
   if (name == "Orbital") return OrbitalMission;
