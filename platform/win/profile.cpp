@@ -157,8 +157,24 @@ bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// Names hashed and compared without regard to ASCII case, so that a lookup folds nothing into a
+// new string.
+struct FoldedHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const {
+    size_t hash = 14695981039346656037u;  // FNV-1a
+    for (const char c : name)
+      hash = (hash ^ static_cast<unsigned char>(FoldAsciiCase(c))) * 1099511628211u;
+    return hash;
+  }
+};
+struct FoldedEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return EqualsIgnoringCase(a, b); }
+};
+
 // One parse of a file: the value of the first entry of each key in the first section of each
-// name, both found by their case-folded names.
+// name, both found by their names without regard to case.
 class ProfileIndex {
  public:
   explicit ProfileIndex(std::string text) : text_(std::move(text)) {
@@ -193,16 +209,16 @@ class ProfileIndex {
 
   std::vector<std::string> KeyNames(std::string_view section) const {
     std::vector<std::string> names;
-    auto keys = sections_.find(FoldAsciiCase(TrimBlanks(section)));
+    auto keys = sections_.find(TrimBlanks(section));
     if (keys == sections_.end()) return names;
     for (const auto& [name, value] : keys->second) names.push_back(name);
     return names;
   }
 
   std::optional<std::string_view> Find(std::string_view section, std::string_view key) const {
-    auto keys = sections_.find(FoldAsciiCase(TrimBlanks(section)));
+    auto keys = sections_.find(TrimBlanks(section));
     if (keys == sections_.end()) return std::nullopt;
-    auto value = keys->second.find(FoldAsciiCase(TrimBlanks(key)));
+    auto value = keys->second.find(TrimBlanks(key));
     if (value == keys->second.end()) return std::nullopt;
     return std::string_view(text_).substr(value->second.begin, value->second.size);
   }
@@ -212,10 +228,11 @@ class ProfileIndex {
     size_t begin;
     size_t size;
   };
-  using Keys = std::unordered_map<std::string, ValueSpan>;
+  // Names stored folded to lower case, as KeyNames gives them.
+  using Keys = std::unordered_map<std::string, ValueSpan, FoldedHash, FoldedEqual>;
 
   std::string text_;
-  std::unordered_map<std::string, Keys> sections_;
+  std::unordered_map<std::string, Keys, FoldedHash, FoldedEqual> sections_;
   std::vector<std::string> unreachable_;
 };
 
