@@ -30,32 +30,35 @@ std::optional<Integer> ToInteger(std::string_view text) {
 // digits with one "." or "," among or before them, an exponent (E or D), and a type mark of the
 // files' first writers ("-4957000!"); or no text at all.
 bool IsWholeNumber(std::string_view text) {
-  std::string compact;
-  for (const char c : text)
-    if (c != ' ' && c != '\t') compact.push_back(c);
   size_t at = 0;
-  const auto digits = [&] {
-    const size_t start = at;
-    while (at < compact.size() && compact[at] >= '0' && compact[at] <= '9') ++at;
-    return at - start;
+  const auto skipBlanks = [&] {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
   };
-  if (compact.empty()) return true;
-  if (compact[at] == '+' || compact[at] == '-') ++at;
+  // Takes one character of the set, after blanks.
+  const auto take = [&](std::string_view set) {
+    skipBlanks();
+    if (at == text.size() || set.find(text[at]) == std::string_view::npos) return false;
+    ++at;
+    return true;
+  };
+  const auto digits = [&] {
+    size_t count = 0;
+    while (take("0123456789")) ++count;
+    return count;
+  };
+  skipBlanks();
+  if (at == text.size()) return true;
+  take("+-");
   size_t mantissa = digits();
-  if (at < compact.size() && (compact[at] == '.' || compact[at] == ',')) {
-    ++at;
-    mantissa += digits();
-  }
+  if (take(".,")) mantissa += digits();
   if (mantissa == 0) return false;
-  if (at < compact.size() && std::string_view("EeDd").find(compact[at]) != std::string_view::npos) {
-    ++at;
-    if (at < compact.size() && (compact[at] == '+' || compact[at] == '-')) ++at;
+  if (take("EeDd")) {
+    take("+-");
     if (digits() == 0) return false;
   }
-  if (at + 1 == compact.size() &&
-      std::string_view("!#%&@").find(compact[at]) != std::string_view::npos)
-    ++at;
-  return at == compact.size();
+  take("!#%&@");
+  skipBlanks();
+  return at == text.size();
 }
 
 }  // namespace
@@ -122,6 +125,11 @@ bool ToFlag(std::string_view text) { return ToValue(text) != 0.0; }
 
 std::string ProfileFile::Text(const std::string& section, const std::string& key,
                               const std::string& defaultText) const {
+  return Read(section, key, defaultText);
+}
+
+const std::string& ProfileFile::Read(const std::string& section, const std::string& key,
+                                     const std::string& defaultText) const {
   lastText_ = ReadProfileValue(section, key, defaultText, path_);
   return lastText_;
 }
@@ -129,7 +137,7 @@ std::string ProfileFile::Text(const std::string& section, const std::string& key
 template <typename Result, typename Convert>
 Result ProfileFile::Converted(const std::string& section, const std::string& key,
                               const std::string& defaultText, Convert convert) const {
-  if (std::optional<Result> value = convert(Text(section, key, defaultText))) {
+  if (std::optional<Result> value = convert(Read(section, key, defaultText))) {
     // The leading number is what counts, as the files were read for; text after it ("0x10",
     // "12.5 ft") is dropped, which a hand edit may not have meant.
     if (!IsWholeNumber(lastText_)) {

@@ -122,6 +122,9 @@ class ProfileFile {
   void TellBadValue(const std::string& section, const std::string& key) const;
 
  private:
+  // Reads the key's text into lastText_.
+  const std::string& Read(const std::string& section, const std::string& key,
+                          const std::string& defaultText) const;
   // The text of the key converted by convert, or the default converted when the text gives
   // nothing.
   template <typename Result, typename Convert>
