@@ -1,6 +1,11 @@
-// Any bytes as every INI file the program reads at once (settings, layout, assignments, scenario):
-// each reader takes what it can and never fails. The launcher's dialogs, which the settings fill,
-// load at the first input only; each input is then one parse, shared by every reader.
+// Any bytes as one of the INI files the program reads, each reader taking what it can and never
+// failing. The input's first byte chooses the reader (its value modulo 5: the settings, the
+// assignments, the instrument layout, the scenario's flight state and description, the scenario's
+// set-up and callout tables; for the assignments, the next bit chooses the joystick's file for
+// the buttons). That byte stays in the file: a line before the first section is nobody's. One
+// reader reads one parse of each input; the launcher's dialogs, which the settings fill, load at
+// the first input only.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -21,7 +26,7 @@ namespace {
 constexpr const char* ReadNames[] = {"Marovin.ini", "Instruments.ini", "JoyAssign.ini",
                                      "KeyBoardOnly.ini", "Missions/Fuzz/Flight.sit"};
 
-// The input as every file the readers open: each is a link to it, so that they share one parse.
+// The input as every file the readers open: each is a link to it.
 struct ReadersFolder {
   ReadersFolder() {
     folder.Write("input.ini", "");
@@ -32,28 +37,44 @@ struct ReadersFolder {
   FuzzFolder folder;
 };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 20)) return 0;
-  static ReadersFolder readers;
-  readers.folder.Write("input.ini", std::string_view(reinterpret_cast<const char*>(data), size));
+void ReadSettings(uint8_t) {
   LoadSettings();
-  // The settings name the mission; the scenario readers are to read the fuzzed file.
-  MissionName = "Fuzz";
-  FlightFile = "Flight";
-  // Both assignment files hold the input: one load, the buttons' file chosen by the input's size.
-  UseJoystick = size % 2 == 1;
+  // The boxes of values the settings refused: an input that leaves memory behind is checked for
+  // leaks, which would set the pace.
+  forms::script::ForgetShownMessageBoxes();
+}
+
+void ReadAssignments(uint8_t choice) {
+  UseJoystick = choice % 2 == 1;
   LoadJoyAssignments();
-  LoadInstrumentLayout();
+}
+
+void ReadLayout(uint8_t) { LoadInstrumentLayout(); }
+
+void ReadFlightState(uint8_t) {
   LoadMissionFile();
   LoadMissionDescription();
+}
+
+void ReadSetup(uint8_t) {
   LoadMissionSetup();
   if (AltitudeCalls.size() > MaxCalloutCount || DescentCalls.size() > MaxCalloutCount) {
     __builtin_trap();
   }
-  // The boxes of values the settings refused: an input that leaves memory behind is checked for
-  // leaks, which would set the pace.
-  forms::script::ForgetShownMessageBoxes();
+}
+
+constexpr std::array Readers = {ReadSettings, ReadAssignments, ReadLayout, ReadFlightState,
+                                ReadSetup};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0 || size > (1u << 20)) return 0;
+  static ReadersFolder readers;
+  readers.folder.Write("input.ini", std::string_view(reinterpret_cast<const char*>(data), size));
+  // The scenario readers read the file of this mission and flight.
+  MissionName = "Fuzz";
+  FlightFile = "Flight";
+  Readers[data[0] % Readers.size()](static_cast<uint8_t>(data[0] / Readers.size()));
   return 0;
 }
