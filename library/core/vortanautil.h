@@ -1259,9 +1259,10 @@ static_assert(sizeof(TerrainPickResult) == 17 * 4);
 // Resets record id to its defaults (growing the table to it); returns id, or 0 for id below 0.
 VORTANA_API int32_t Terrain_Create(int32_t id);
 // Builds chunkColumns x chunkRows chunks of 256 / precision + 1 vertices a side (precision 2 to
-// 256) from a height-map image (null: flat) placed at (x, y, z), smoothed smoothLevel cells about;
-// reports progress as event 50 whose value carries the percentage float's bit pattern
-// (std::bit_cast back to float); returns id, or 0 with the terrain holding no data.
+// 256) from a height-map image (null: flat) placed at (x, y, z), smoothed smoothLevel (0 or more)
+// cells about; reports progress as event 50 whose value carries the percentage float's bit pattern
+// (std::bit_cast back to float); returns id, or 0 with the terrain holding no data (also for a
+// size whose chunk or vertex count does not fit 32 bits).
 VORTANA_API int32_t Terrain_Generate(int32_t id, const char* heightMapFile, int32_t precision,
                                      int32_t chunkColumns, int32_t chunkRows, float x, float y,
                                      float z, int32_t smoothLevel);
@@ -1351,7 +1352,8 @@ VORTANA_API int32_t Terrain_RecurseTreeForCollision(Land_TerrainQuadtree** leave
 // by weightSum; enable 0 first returns to the plain mean.
 VORTANA_API int32_t Terrain_SetAffineFilter(int32_t id, int32_t enable, int32_t type,
                                             const float* weights, float weightSum);
-// Each vertex's y = the mean of heights (columns x rows floats) level cells about.
+// Each vertex's y = the mean of heights (columns x rows floats) level cells about; 0 for a level
+// below 0.
 VORTANA_API int32_t Terrain_Affine(int32_t columns, int32_t rows, int32_t level,
                                    const float* heights, TVertex* vertices);
 // The same weighted by the terrain's table; levels above 2 are taken as 2.
@@ -1372,8 +1374,8 @@ VORTANA_API int32_t Terrain_RefreshTerrain(int32_t id, int32_t chunk);
 // Draws the chunks in view (with paging, the copies within range of the camera) and adds the
 // primitives to the polygon counter; 0 without data.
 VORTANA_API int32_t Terrain_Render(int32_t id);
-// Nonzero: the terrain repeats endlessly, range chunks about the camera drawn, its edges made to
-// meet.
+// Nonzero: the terrain repeats endlessly, range chunks about the camera drawn (at most 31, the
+// 63 x 63 copies a frame's visible list holds), its edges made to meet.
 VORTANA_API int32_t Terrain_SetPagingSystem(int32_t id, int32_t enable, int32_t range);
 // Colour texture of chunk (-1: every chunk); ends the expanded texture; returns 0.
 VORTANA_API int32_t Terrain_SetTexture(int32_t id, int32_t texture, int32_t chunk);
