@@ -1046,7 +1046,8 @@ VORTANA_API int32_t MDL_OnLostAll();
 VORTANA_API int32_t MDL_OnResetAll();
 
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
-// The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.
+// The material record of one subset of a loaded 3DS mesh, as Load3DS_C hands it out: 580 bytes,
+// texts terminated.
 struct MAT3DSC {
   d3d::D3DMATERIAL8 material;  // the material's colours, with its opacity as alpha
   char texture[256];           // the first texture map's file (".tif" reported as ".jpg"), or empty
@@ -1054,10 +1055,23 @@ struct MAT3DSC {
 };
 static_assert(sizeof(MAT3DSC) == 580);
 
+// The same record as Load3DS puts it into an automation array: the material, then the two texts
+// as automation strings (platform/win/automation.h: UTF-16 from the system code page; null for an
+// empty text), which the array's owner frees with SysFreeString. Where a pointer is 4 bytes it is
+// 76 bytes; here pointers are 8 bytes and aligned, so it is 88.
+struct MAT3DS {
+  d3d::D3DMATERIAL8 material;
+  char16_t* texture;
+  char16_t* name;
+};
+static_assert(sizeof(MAT3DS) == 88);
+
 // Every mesh of a 3DS file as one managed mesh (position, normal, one coordinate pair; subset N has
 // record N), its bounding sphere and adjacency (3 DWORDs per face); swap exchanges y and z. The
-// caller's array (*materials; null makes one with calloc) gets record count + 1 MAT3DSC elements,
-// its pvData (malloc'd memory, or null) reallocated. 0 when loaded; 1 when nothing was made.
+// caller's array (*materials; null makes one with calloc) gets record count + 1 MAT3DS elements
+// (the last one empty), its pvData (malloc'd memory, or null) reallocated; the strings of the
+// MAT3DS elements it held are freed first. 0 when loaded; 1 when nothing was made (a file the
+// toolkit reports damaged is refused whole, with the toolkit's error in the log).
 VORTANA_API int32_t Load3DS(int32_t swap, int32_t unused, const char* path, SAFEARRAY** materials,
                             d3dx::D3DXVECTOR3* center, float* radius, d3dx::ID3DXBuffer** adjacency,
                             d3dx::ID3DXMesh** mesh);
