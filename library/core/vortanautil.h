@@ -479,7 +479,7 @@ VORTANA_API int32_t MaterialFactory_GetCount();
 VORTANA_API int32_t MaterialFactory_GetUsedCount();
 
 // ---- Texture table (identifier 0 is "no texture") ----------------------------------------------
-// Resets the table to its reserved record; returns 0.
+// Resets the table to its reserved record and the texture mode to 16 bits; returns 0.
 VORTANA_API int32_t TextureFactory_Initialize();
 // Records the device's texture memory as the base of TextureFactory_GetUsedTextureMemory; 0.
 VORTANA_API int32_t TextureFactory_InitializeTextureMemory();
@@ -512,7 +512,8 @@ VORTANA_API int32_t TextureFactory_SaveTexture(const char* file, int32_t identif
                                                int32_t ddsFlag);
 // Writes the table to the log.
 VORTANA_API int32_t TextureFactory_DumpToDebug();
-// 0: 16 bits; 1: 32 bits; 2: compressed; 3: the best the device takes; 4: palettized.
+// 0: 16 bits; 1: 32 bits; 2: compressed; 3: the best the device takes; 4: palettized. The opaque
+// and the colour-keyed format are each taken only when the device takes it unchanged.
 VORTANA_API int32_t TextureFactory_SetTextureMode(int32_t mode);
 VORTANA_API int32_t TextureFactory_SetAutoTransColor(int32_t enable, uint32_t color);
 // Binds the texture to the stage; identifier 0 unbinds stage 0 and the stage.
