@@ -668,9 +668,9 @@ VORTANA_API int32_t MakeEulerAnglesFromQ(const d3dx::D3DXQUATERNION* quaternion,
 VORTANA_API int32_t ComputeClipPlanes(d3dx::D3DXPLANE* planes, const d3d::D3DMATRIX* view,
                                       const d3d::D3DMATRIX* projection);
 // Into the caller's array of six 16-byte planes: the pyramid from eye towards target out to
-// distance (field of view in radians): the plane at the eye and the far plane, both facing into
-// it, then the top, bottom and the two side planes (direction x up first), facing out of it. The
-// current frustum is not changed; returns 0.
+// distance (field of view in radians): the plane at the eye and the far plane, then the top,
+// bottom and the two side planes (direction x up first), all six facing into it (a point inside
+// is in front of every plane). The current frustum is not changed; returns 0.
 VORTANA_API int32_t ComputeClipPlanesRTS(SAFEARRAY** planes, const d3d::D3DVECTOR* eye,
                                          const d3d::D3DVECTOR* target, const float* fieldOfView,
                                          const float* distance);
