@@ -72,7 +72,9 @@ VORTANA_API int32_t StartLog(const char* path);
 VORTANA_API int32_t EndLog();
 // Writes "MM-DD-YYYY HH:MM:SS | message"; 0 when both switches are off or the format is empty.
 VORTANA_API int32_t AddLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Logs one line when the process receives a fatal signal, then lets the signal end it.
+// Logs one line when the process receives a fatal signal (through a descriptor StartLog opened,
+// with async-signal-safe calls only, so a fault inside the allocator still ends the process), then
+// lets the signal end it.
 VORTANA_API int32_t StartErrorHandler();
 // Removes the crash handler.
 VORTANA_API int32_t EndErrorHandler();
