@@ -98,7 +98,10 @@ VORTANA_API int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceTy
                                                d3d::IDirect3D8** direct3d);
 // Adopts the caller's device (the caller keeps ownership); 0 when adopted, 1 when not a device.
 VORTANA_API int32_t SetDevice(d3d::IUnknown** device);
-// Frees every family's device objects and tables; the device and the log stay.
+// Frees every family's device objects and tables, the 2D batch, the waypoint graphs and grids and
+// the camera; the device, the log and the caller's switches stay. Every export stays safe to call
+// afterwards: the tables are empty (a create starts them afresh) and the sky draws nothing until
+// Atmosphere_Initialize.
 VORTANA_API int32_t ReleaseAll();
 // Unbinds and releases the library's device reference and ends the log; returns the references
 // left on a device the library created (0 for an adopted device or none).
@@ -236,11 +239,12 @@ VORTANA_API int32_t Atmosphere_CreateSkyBox(float distance);
 VORTANA_API int32_t Atmosphere_CreateSkySphere(int32_t rings, int32_t segments, float radius);
 // Rebuilds the sun quad from the billboard size and makes the "Init Sun" material the sun's.
 VORTANA_API int32_t Atmosphere_InitSun();
-// Releases the sky sphere and clears the mark, so the next Atmosphere_Initialize builds afresh; 0
-// when not initialised.
+// Releases the sky sphere, empties the flare table and clears the mark, so the next
+// Atmosphere_Initialize builds afresh; 0 when not initialised.
 VORTANA_API int32_t Atmosphere_UnloadAll();
 // Draws sky, sun and flares: eye and look-at point, the sun's billboard matrix, the view matrix;
-// puts the fog back afterwards.
+// puts the fog back afterwards. The renderers draw nothing and return 0 while the state is not
+// initialised (before Atmosphere_Initialize, after Atmosphere_UnloadAll).
 VORTANA_API int32_t Atmosphere_Render(const d3d::D3DVECTOR* eye, const d3d::D3DVECTOR* lookAt,
                                       const d3d::D3DMATRIX* sunMatrix,
                                       const d3d::D3DMATRIX* viewMatrix);
@@ -437,7 +441,8 @@ VORTANA_API int32_t LightFactory_ApplySpecularLighting();
 VORTANA_API int32_t LightFactory_OnResetDevice();
 
 // ---- Materials (identifiers 0 to the count - 1; material 0 "blankmat" always exists) ----------
-// Resets the table to "blankmat" alone; returns 0.
+// Resets the table to "blankmat" alone (a create on the table MaterialFactory_UnloadAll emptied
+// does it first); returns 0.
 VORTANA_API int32_t MaterialFactory_Initialize();
 VORTANA_API int32_t MaterialFactory_CreateMaterial(const char* name);
 // A material whose colours are left as the record had them.
@@ -902,8 +907,7 @@ VORTANA_API int32_t Scene_UpdateAllEntities();
 VORTANA_API int32_t Scene_Collide(const d3d::D3DVECTOR* start, const d3d::D3DVECTOR* end,
                                   float* distance, int32_t* entity, int32_t kind, int32_t nearest);
 VORTANA_API int32_t Scene_AdvancedCollision(const d3d::D3DVECTOR* start, const d3d::D3DVECTOR* end,
-                                            CollisionResult* result, int32_t kind,
-                                            int32_t nearest);
+                                            CollisionResult* result, int32_t kind, int32_t nearest);
 // One entity's segment test; its hit flag (Entity_Collide writes the distance of a hit).
 VORTANA_API int32_t Entity_AdvancedCollision(int32_t entity, const d3d::D3DVECTOR* start,
                                              const d3d::D3DVECTOR* end, CollisionResult* result,
@@ -993,12 +997,11 @@ VORTANA_API int32_t Entity_GetBoneName(int32_t entity, int32_t bone, char* name)
 VORTANA_API int32_t Entity_GetBoneParent(int32_t entity, int32_t bone);
 VORTANA_API int32_t Entity_GetBonePosition(int32_t entity, int32_t bone,
                                            const d3d::D3DVECTOR* point, d3d::D3DVECTOR* out);
-VORTANA_API int32_t Entity_GetBoneMatrix(int32_t entity, int32_t bone,
-                                         const d3d::D3DVECTOR* offset, d3d::D3DMATRIX* out);
+VORTANA_API int32_t Entity_GetBoneMatrix(int32_t entity, int32_t bone, const d3d::D3DVECTOR* offset,
+                                         d3d::D3DMATRIX* out);
 // The bone's override: matrix, combine (1 multiply, 0 replace), enabled.
-VORTANA_API int32_t Entity_SetBoneMatrix(int32_t entity, int32_t bone,
-                                         const d3d::D3DMATRIX* matrix, int32_t combine,
-                                         int32_t enable);
+VORTANA_API int32_t Entity_SetBoneMatrix(int32_t entity, int32_t bone, const d3d::D3DMATRIX* matrix,
+                                         int32_t combine, int32_t enable);
 VORTANA_API int32_t Entity_SetBoneRotationMatrix(int32_t entity, int32_t bone,
                                                  const d3d::D3DMATRIX* matrix, int32_t combine,
                                                  int32_t enable);

@@ -45,6 +45,7 @@ void ReleaseTable() {
   }
   // Its identifier would name whatever texture takes the record next.
   DefaultBumpTexture = 0;
+  TextureFactory_ForgetRenderSurfaces();
   FreeTable(reinterpret_cast<void**>(&TextureTable), &TextureCount);
 }
 
