@@ -34,7 +34,7 @@ void SysFreeString(BSTR text) {
 }
 
 uint32_t SysStringLen(BSTR text) {
-  return text != nullptr ? *PrefixOf(text) / sizeof(char16_t) : 0;
+  return text != nullptr ? *PrefixOf(text) / static_cast<uint32_t>(sizeof(char16_t)) : 0;
 }
 
 std::u16string WideFromCodePage(std::string_view text) {
