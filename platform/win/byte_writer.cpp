@@ -16,15 +16,6 @@ namespace win {
 
 namespace {
 
-bool WriteAll(int descriptor, std::span<const uint8_t> data) {
-  while (!data.empty()) {
-    ssize_t written = ::write(descriptor, data.data(), data.size());
-    if (written <= 0) return false;
-    data = data.subspan(static_cast<size_t>(written));
-  }
-  return true;
-}
-
 mode_t NewFileMode() {
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -53,25 +44,6 @@ namespace {
 constexpr std::string_view TemporaryMark = ".tmp-";
 constexpr size_t TemporaryUniqueChars = 6;  // the characters mkstemp puts in place of XXXXXX
 
-// The bytes in a new temporary file beside path, with path's permissions where it exists;
-// its name, or nothing when it could not be written whole (then it is gone).
-std::optional<std::string> WriteTemporary(const std::filesystem::path& path,
-                                          std::span<const uint8_t> bytes) {
-  std::string temporary = (path.parent_path() /
-                           ("." + path.filename().string() + std::string(TemporaryMark) + "XXXXXX"))
-                              .string();
-  int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) return std::nullopt;
-  struct stat existing {};
-  mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
-  bool ok =
-      ::fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && ::fsync(descriptor) == 0;
-  ok = (::close(descriptor) == 0) && ok;
-  if (ok) return temporary;
-  ::unlink(temporary.c_str());
-  return std::nullopt;
-}
-
 bool IsTemporaryName(std::string_view name) {
   const size_t mark = name.rfind(TemporaryMark);
   return name.size() > 1 && name.front() == '.' && mark != std::string_view::npos && mark > 1 &&
@@ -80,23 +52,77 @@ bool IsTemporaryName(std::string_view name) {
 
 }  // namespace
 
-bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
-  const std::optional<std::string> temporary = WriteTemporary(path, bytes);
-  if (!temporary) return false;
-  if (::rename(temporary->c_str(), path.c_str()) == 0) return true;
-  ::unlink(temporary->c_str());
+ReplacingFile::ReplacingFile(const std::filesystem::path& path)
+    : path_(path),
+      temporary_((path.parent_path() /
+                  ("." + path.filename().string() + std::string(TemporaryMark) + "XXXXXX"))
+                     .string()) {
+  const int descriptor = ::mkstemp(temporary_.data());
+  if (descriptor < 0) return;
+  struct stat existing {};
+  const mode_t mode =
+      ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
+  if (::fchmod(descriptor, mode) == 0) stream_ = ::fdopen(descriptor, "wb");
+  if (stream_ == nullptr) {
+    ::close(descriptor);
+    ::unlink(temporary_.c_str());
+  }
+}
+
+ReplacingFile::~ReplacingFile() {
+  if (stream_ == nullptr) return;
+  std::fclose(stream_);
+  ::unlink(temporary_.c_str());
+}
+
+bool ReplacingFile::Finish() {
+  if (stream_ == nullptr) return false;
+  bool ok = !failed_ && std::fflush(stream_) == 0 && ::fsync(::fileno(stream_)) == 0;
+  ok = std::fclose(stream_) == 0 && ok;
+  stream_ = nullptr;
+  if (!ok) ::unlink(temporary_.c_str());
+  return ok;
+}
+
+bool ReplacingFile::Commit() {
+  if (!Finish()) return false;
+  if (::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
+  ::unlink(temporary_.c_str());
   return false;
+}
+
+bool ReplacingFile::CommitWithoutReplacing(bool* taken) {
+  if (taken != nullptr) *taken = false;
+  if (!Finish()) return false;
+  if (RenameWithoutReplacing(temporary_, path_)) return true;
+  if (taken != nullptr) *taken = errno == EEXIST;
+  ::unlink(temporary_.c_str());
+  return false;
+}
+
+namespace {
+
+// The bytes into the file's stream; marks it failed when they do not all go.
+void WriteAll(ReplacingFile& file, std::span<const uint8_t> bytes) {
+  if (file.Stream() != nullptr && !bytes.empty() &&
+      std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) {
+    file.Fail();
+  }
+}
+
+}  // namespace
+
+bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
+  ReplacingFile file(path);
+  WriteAll(file, bytes);
+  return file.Commit();
 }
 
 bool WriteNewFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes,
                        bool* taken) {
-  if (taken != nullptr) *taken = false;
-  const std::optional<std::string> temporary = WriteTemporary(path, bytes);
-  if (!temporary) return false;
-  if (RenameWithoutReplacing(*temporary, path)) return true;
-  if (taken != nullptr) *taken = errno == EEXIST;
-  ::unlink(temporary->c_str());
-  return false;
+  ReplacingFile file(path);
+  WriteAll(file, bytes);
+  return file.CommitWithoutReplacing(taken);
 }
 
 bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
