@@ -19,10 +19,14 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -190,7 +194,15 @@ class FormWindow final : public QWidget {
  public:
   explicit FormWindow(Form& form) : form_(&form) {
     setAttribute(Qt::WA_QuitOnClose, false);
-    if (form.HasRenderSurface()) surface_ = new RenderSurface(this, form);
+    if (form.HasRenderSurface()) {
+      surface_ = new RenderSurface(this, form);
+    } else {
+      // Escape reaches the dialog wherever its focus is; a render surface keeps it as a key.
+      auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+      QObject::connect(escape, &QShortcut::activated, this, [this] {
+        if (Form* shown = form_) Dispatch([shown] { shown->UserEscape(); });
+      });
+    }
   }
 
   Form* GetForm() const { return form_; }
@@ -376,6 +388,16 @@ class QtView final : public View {
   bool WarpPointer(Form& form, int32_t x, int32_t y) override;
   void PointerHiddenChanged(Form& form) override;
   void FullScreenChanged(Form& form) override;
+  void WatchSignalPipe(int readEnd) override {
+    // Its bytes say only that the pump has a signal to answer, which it reads from its flag.
+    auto* notifier =
+        new QSocketNotifier(readEnd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [readEnd] {
+      char bytes[16];
+      while (::read(readEnd, bytes, sizeof bytes) > 0) {
+      }
+    });
+  }
 
   QWidget* Find(Form& form) const {
     auto found = windows_.find(&form);
@@ -410,6 +432,19 @@ class QtView final : public View {
 };
 
 QtView* TheView = nullptr;
+
+// A picture box shows its picture at its own size from the corner; an image fills its box as far
+// as the picture's proportions allow, centred, as a logo must not be stretched.
+void ShowPicture(Control& control, QWidget& widget) {
+  auto* label = qobject_cast<QLabel*>(&widget);
+  if (label == nullptr || control.Kind() == ControlKind::Label) return;
+  QPixmap picture = control.Picture().empty() ? QPixmap() : QPixmap(ToQt(control.Picture()));
+  if (control.Kind() == ControlKind::Image && !picture.isNull()) {
+    picture = picture.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    label->setAlignment(Qt::AlignCenter);
+  }
+  label->setPixmap(picture);
+}
 
 QWidget* MakeWidget(ControlKind kind) {
   switch (kind) {
@@ -595,6 +630,7 @@ void QtView::Changed(Control& control, Property what) {
       widget->setGeometry(win::TwipsToPixels(control.Left()), win::TwipsToPixels(control.Top()),
                           win::TwipsToPixels(control.Width()),
                           win::TwipsToPixels(control.Height()));
+      if (control.Kind() == ControlKind::Image) ShowPicture(control, *widget);
       break;
     }
     case Property::Caption:
@@ -670,11 +706,7 @@ void QtView::Changed(Control& control, Property what) {
       if (control.Kind() != ControlKind::Image) ApplyBackColor(*widget, control.BackColor());
       break;
     case Property::Picture:
-      if (auto* label = qobject_cast<QLabel*>(widget);
-          label && control.Kind() != ControlKind::Label) {
-        label->setPixmap(control.Picture().empty() ? QPixmap() : QPixmap(ToQt(control.Picture())));
-        label->setScaledContents(control.Kind() == ControlKind::Image);
-      }
+      ShowPicture(control, *widget);
       break;
     case Property::Editable:
       if (auto* combo = qobject_cast<QComboBox*>(widget);

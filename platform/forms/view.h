@@ -49,6 +49,8 @@ class View {
   // Form::PointerHidden and Form::FullScreen changed.
   virtual void PointerHiddenChanged(Form& /*form*/) {}
   virtual void FullScreenChanged(Form& /*form*/) {}
+  // A byte arrives on this pipe when a termination signal is caught: the wait must end then.
+  virtual void WatchSignalPipe(int /*readEnd*/) {}
 };
 
 // Installs a view (nullptr: back to headless). Install it before loading any form.

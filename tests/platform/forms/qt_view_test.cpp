@@ -16,8 +16,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/forms/qt_view.h"
 #include "platform/win/twips.h"
@@ -154,6 +157,41 @@ TEST_F(QtView, ClosingTheWindowAsksTheFormWhichMayRefuse) {
   forms::WidgetOf(f)->close();
   forms::DoEvents();
   EXPECT_FALSE(TestDialog.Loaded());
+}
+
+TEST_F(QtView, EscapeInADialogPressesItsCancelButtonWhereverTheFocusIs) {
+  TestDialogForm& f = *TestDialog;
+  f.Command1.SetCancel(true);
+  f.Show();
+  forms::DoEvents();
+  QWidget& text = WidgetOf<QLineEdit>(f.Text1);
+  text.window()->activateWindow();
+  QApplication::setActiveWindow(text.window());
+  text.setFocus();
+  QTest::keyClick(&text, Qt::Key_Escape);
+  forms::DoEvents();
+  EXPECT_EQ(Seen.back(), "Command1:Click");
+}
+
+// Ctrl+C or a desktop's logout while the program waits for the user: the wait ends and the
+// program's own Quit runs, from the pump.
+TEST_F(QtView, ATerminationSignalWakesTheIdleLoopAndEndsItAsQuit) {
+  TestDialog->Show();
+  bool quit = false;
+  forms::EndOnTerminationSignals([&quit] {
+    EXPECT_TRUE(forms::InsideHandler());
+    quit = true;
+  });
+  std::thread signaller([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(::getpid(), SIGTERM);
+  });
+  EXPECT_EQ(forms::Run(), 0);
+  signaller.join();
+  EXPECT_TRUE(quit);
+  EXPECT_TRUE(forms::ProgramHasEnded());
+  forms::EndOnTerminationSignals(nullptr);
+  for (int signal : {SIGINT, SIGTERM}) std::signal(signal, SIG_DFL);
 }
 
 TEST_F(QtView, TheMainDisplayHostsANativeSurfaceAndReportsResizeAndMinimise) {
