@@ -84,6 +84,7 @@ bool Guarded(const char* method, const std::function<bool()>& body) {
 ChooseLangForm::ChooseLangForm() : Form("frmChooseLang") {
   SetCaption("Select a Language");
   Move(0, 0, 4200, 3900);
+  SetEscapeCloses(true);  // as closing the window: no language is chosen
   lstLanguages.Move(120, 120, 3780, 2580);
   cmdOK.SetCaption("&OK");
   cmdOK.Move(1380, 2880, 1200, 420);

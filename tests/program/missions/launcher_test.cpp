@@ -240,6 +240,8 @@ class LauncherLoad : public ProgramFolderTest {
 TEST_F(LauncherLoad, LoadsTheModesSettingsMissionsAndViews) {
   forms::script::SetHeadlessScreen({1280, 1024, 24, 75});
   for (int id = 49; id < 58; ++id) UiText[static_cast<size_t>(id)] = "view " + std::to_string(id);
+  for (int id = 219; id <= 238; ++id)
+    UiText[static_cast<size_t>(id)] = "text " + std::to_string(id);
   folder_.WriteFile("Marovin.ini",
                     "[Graphic Settings]\nVideo Mode=0\n[Miscellaneous]\n"
                     "Mission=Apollo 15\n");
@@ -258,6 +260,11 @@ TEST_F(LauncherLoad, LoadsTheModesSettingsMissionsAndViews) {
   EXPECT_EQ(FlightFiles, std::vector<std::string>{"Landing"});
   ASSERT_EQ(form.Combo3.ListCount(), 9);
   EXPECT_EQ(form.Combo3.List(8), "view 57");
+  // Every bar's caption names its value, also one that the settings did not move.
+  EXPECT_EQ(form.HScroll2.Value(), 0);
+  EXPECT_EQ(form.Label3.Caption(), "text 222");
+  for (const forms::Control* label : {&form.Label5, &form.Label14, &form.Label15, &form.Label18})
+    EXPECT_TRUE(label->Caption().starts_with("text ")) << label->Name();
   EXPECT_TRUE(form.Command_Continue.Enabled());
   forms::script::SetHeadlessScreen({});
 }
@@ -353,6 +360,8 @@ TEST_F(LauncherSetup, FillsTheAxisBoxesOfTheFirstJoystick) {
   AxisAssignments[AxisTranslateZ] = {0.5f, 1, 2, 0};  // a later match wins
   AxisAssignments[AxisYaw] = {0.5f, 2, 3, 0};         // another joystick
   const int32_t mainWidth = Main_Display->Width();
+  Engine->MainCamera().SetPosition(5000.0f, 120.0f, -300.0f);  // where a flight leaves it
+  Engine->MainCamera().SetViewFrustum(45.0f, 200000.0f, 0.1f);
   const MessageBoxesShown shown;
   form.Command1.UserClick();
   EXPECT_TRUE(shown().empty());
@@ -363,17 +372,26 @@ TEST_F(LauncherSetup, FillsTheAxisBoxesOfTheFirstJoystick) {
   for (int16_t axis = 0; axis < 8; ++axis)
     EXPECT_EQ(JoystickAssign->Combo2(axis).ListIndex(), expected[static_cast<size_t>(axis)])
         << axis;
-  // The preview has a picture of its own: the main window stays as it was.
+  // The preview has a picture of its own: the main window stays as it was. Its camera looks at
+  // the small LM from beside it, wherever a flight left the camera.
   EXPECT_EQ(Main_Display->Width(), mainWidth);
+  const engine::EngineCamera& camera = Engine->MainCamera();
+  EXPECT_FLOAT_EQ(camera.GetPosition().x, 10.0f);
+  EXPECT_FLOAT_EQ(camera.GetPosition().y, 0.0f);
+  EXPECT_FLOAT_EQ(camera.GetPosition().z, 0.0f);
+  EXPECT_FLOAT_EQ(camera.FieldOfView(), 60.0f);
+  EXPECT_FLOAT_EQ(camera.FarPlane(), 1000.0f);
+  EXPECT_FLOAT_EQ(camera.NearPlane(), 1.0f);
   EXPECT_FALSE(Busy);
   EXPECT_TRUE(form.Command8.Enabled());
 }
 
-TEST_F(LauncherSetup, OpensTheDialogWithoutAJoystick) {
+TEST_F(LauncherSetup, SaysSoWithoutAJoystickAndStillOpensTheDialog) {
   DriverDialog->Show();
   const MessageBoxesShown shown;
   DriverDialog->Command1.UserClick();
-  EXPECT_TRUE(shown().empty());
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_EQ(shown()[0].prompt, "No Joystick Connected");
   ASSERT_EQ(JoystickAssign->Combo1.ListCount(), 1);
   EXPECT_EQ(JoystickAssign->Combo1.List(0), "1 > No Joystick Connected");
   EXPECT_EQ(SelectedJoystick, 1);
