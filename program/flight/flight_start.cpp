@@ -223,7 +223,7 @@ void ReadChoicesAToG(bool first) {
   AdvancedForm& advanced = *Advanced;
   GraphicsDebug = Ticked(advanced.Check6);
   ApplyDebugLog();
-  if (Ticked(launcher.Check1)) Test11Mode = true;
+  Test11Mode = Ticked(launcher.Check1);
   if (first) {
     SimpleLM = Ticked(advanced.Check2);
     SimpleCockpit = Ticked(advanced.Check1);

@@ -158,6 +158,7 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
   std::vector<size_t> meshes;
   std::vector<size_t> textures;
   std::vector<int> missions;
+  std::vector<bool> test11;
   RunWatching([&] {
     if (!flying) {
       if (!DriverDialog->Visible() && leg > 0) return true;
@@ -172,6 +173,9 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
         return false;
       }
       Choose(legs[leg].mission, legs[leg].flight);
+      // The callouts are muted for the first flight alone: a later flight takes the box as it is.
+      DriverDialog->Check1.SetValue(leg == 0 ? forms::Control::kChecked
+                                             : forms::Control::kUnchecked);
       clickReturned = false;
       forms::script::PostUserAction([&] {
         DriverDialog->Command_Continue.UserClick();
@@ -182,7 +186,10 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
       return true;
     }
     if (!RunFlag || !ControlsActive) return true;
-    if (++frames == 1) missions.push_back(MissionType);
+    if (++frames == 1) {
+      missions.push_back(MissionType);
+      test11.push_back(Test11Mode);
+    }
     if (frames == 100 && leg == 0 && restarts == 0) {
       // The restart of the first flight waits until the launcher's click has returned.
       ++restarts;
@@ -200,6 +207,7 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
   });
   EXPECT_TRUE(restartedOutside) << "exit request 3 must not nest the next flight in the last";
   EXPECT_EQ(missions, (std::vector<int>{11, 11, 99, 11, 99, 11}));
+  EXPECT_EQ(test11, (std::vector<bool>{true, true, false, false, false, false}));
   ASSERT_EQ(meshes.size(), legs.size());
   // The command module and the orbital Moon stay once built; every other mission object goes with
   // its mission and comes back with it.
