@@ -113,7 +113,7 @@ void ResetFlightState() {
   AutoThrottleCountdown = 0.0f;
   EngineOff = false;
   FitStartRecord = 0;
-  ControlStartRecord = ContactRecord = FirstTouchRecord = FlightRecordCount = 0;
+  ControlStartRecord = ContactRecord = LowGateIndex = FirstTouchRecord = FlightRecordCount = 0;
   ScoreShown = false;
   ContactLightOn = false;
   Landed = false;

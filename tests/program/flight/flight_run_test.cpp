@@ -43,6 +43,8 @@ struct Flight {
   float altitude = 0.0f;
   float lowest = 1e9f;
   double missionTime = 0.0;
+  int32_t lowGate = 0;
+  int32_t contact = 0;
 };
 
 void FlyShortFlightP66ToTouchdown(FlightRun& test) {
@@ -68,6 +70,8 @@ void FlyShortFlightP66ToTouchdown(FlightRun& test) {
     flight.fuel = Fuel;
     flight.altitude = AltitudeAboveGround;
     flight.missionTime = MissionTime;
+    flight.lowGate = LowGateIndex;
+    flight.contact = ContactRecord;
     return false;
   });
   EXPECT_TRUE(forms::ProgramHasEnded());
@@ -82,6 +86,9 @@ void FlyShortFlightP66ToTouchdown(FlightRun& test) {
   EXPECT_LE(flight.tilesMisplaced, 1) << "a tile lags the LM by at most the first frame";
   EXPECT_NEAR(flight.altitude, 0.0f, 3.0f);
   EXPECT_GT(flight.missionTime, 10000.0);
+  // The flight starts 400 ft up: the low gate at 100 ft comes well before the contact light.
+  EXPECT_GT(flight.lowGate, 0);
+  EXPECT_LT(flight.lowGate, flight.contact);
 }
 
 TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
