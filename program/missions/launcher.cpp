@@ -197,7 +197,19 @@ void DriverDialog_Command_Continue_Click() {
 }
 
 void DriverDialog_Command_Quit_Click() {
+  // What was chosen since the last flight is kept for the next start.
+  KeepLauncherChoices();
   if (SimulationInitialised) ShutDownSimulator();
+  forms::End();
+}
+
+void EndAsQuit() {
+  if (DriverDialog.Loaded() && DriverDialog->Visible()) DriverDialog_Command_Quit_Click();
+  // In flight: the settings as the flight's end keeps them, then what closing its window does.
+  if (SimulationInitialised) {
+    SaveSettings();
+    ShutDownSimulator();
+  }
   forms::End();
 }
 

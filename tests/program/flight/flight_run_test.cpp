@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <vector>
 
 #include "flight_program.h"
@@ -11,6 +12,7 @@
 #include "program/flight/flight_maths.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
+#include "program/missions/launcher.h"
 #include "program/scene/scene_state.h"
 #include "tests/program/scene/scene_fixture.h"
 
@@ -223,6 +225,30 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
   EXPECT_EQ(meshes[3], meshes[1]);
   EXPECT_EQ(textures[4], textures[2]);
   EXPECT_EQ(textures[3], textures[1]);
+}
+
+// Ctrl+C in the terminal or a desktop's logout during a flight: the flight's settings are saved
+// and the program ends as closing the flight's window ends it.
+TEST_F(FlightRun, ATerminationSignalInFlightSavesTheSettingsAndEnds) {
+  const SavedVariables volume(MusicVolume);
+  forms::EndOnTerminationSignals(EndAsQuit);
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  int frames = 0;
+  ContinueAndWatch([&] {
+    if (!RunFlag || !ControlsActive) return true;
+    if (++frames == 30) {
+      MusicVolume = 37;  // as the in-flight menu's slider sets it
+      std::raise(SIGTERM);
+    }
+    if (frames == 300) forms::End();  // the signal was not answered
+    return true;
+  });
+  forms::EndOnTerminationSignals(nullptr);
+  for (int signal : {SIGINT, SIGTERM}) std::signal(signal, SIG_DFL);
+  EXPECT_LT(frames, 300);
+  EXPECT_FALSE(SimulationInitialised);
+  EXPECT_NE(Folder().ReadFile("Marovin.ini").find("MusicVolume=37"), std::string::npos);
 }
 
 // Start Flying during the opening fly-by: the restart flies at once, with the pilot's controls,

@@ -16,6 +16,7 @@
 #include "program/missions/launcher_forms.h"
 #include "program/missions/launcher_return.h"
 #include "program/missions/missions_state.h"
+#include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/input_engine.h"
 #include "tests/program/launcher_dialogs.h"
@@ -299,6 +300,36 @@ TEST_F(LauncherLoad, QuitEndsTheProgramButNotDuringALanguageChange) {
 }  // namespace
 
 namespace {
+
+// What a user chose in the launcher and its dialogs is there again at the next start, though no
+// flight was flown in between.
+TEST_F(LauncherLoad, QuitKeepsTheChoicesForTheNextStart) {
+  const SavedVariables settings(SoundOn, MenuSoundChoice, DisplayFPS, MusicVolume, ShadowFlags,
+                                StartupView, RockCount, RockGraphic, FullScreen, LandPrecision,
+                                TextureQuality);
+  DriverDialogForm& form = *DriverDialog;
+  form.Show();
+  form.HScroll2.UserScroll(2, false);
+  form.Check_Sound.UserClick();
+  const int16_t sound = form.Check_Sound.Value();
+  form.Combo3.UserChoose(6);
+  Advanced->Show();
+  Advanced->Check3.UserClick();
+  const int16_t frameRate = Advanced->Check3.Value();
+  Advanced->Command1.UserClick();
+  SoundSettings->Show();
+  SoundSettings->HScroll_MusicVolume.UserScroll(33, false);
+  SoundSettings->Command1.UserClick();
+  EXPECT_THROW(form.Command_Quit.UserClick(), forms::ProgramEnded);
+  forms::script::StartAfresh();
+
+  DriverDialogForm& again = *DriverDialog;
+  EXPECT_EQ(again.HScroll2.Value(), 2);
+  EXPECT_EQ(again.Check_Sound.Value(), sound);
+  EXPECT_EQ(again.Combo3.Text(), again.Combo3.List(6));
+  EXPECT_EQ(Advanced->Check3.Value(), frameRate);
+  EXPECT_EQ(SoundSettings->HScroll_MusicVolume.Value(), 33);
+}
 
 TEST_F(LauncherLoad, StarOptionsShowTheSettings) {
   const SavedVariables stars(StarMagnitudeCut, StarSize, StarBrightness, StarInformationFlag);
