@@ -46,6 +46,8 @@ struct OpenFileRequest {
   std::string initialName;
   std::string defaultExtension;  // without the dot; added to a typed name that has none
   bool multiSelect = false;
+  // The file is to be written: one name, which need not exist yet; an existing one is confirmed.
+  bool newFile = false;
 };
 
 struct OpenFileResult {

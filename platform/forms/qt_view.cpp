@@ -937,8 +937,10 @@ OpenFileResult QtView::ShowOpenFile(const OpenFileRequest& request) {
   QWidget* owner = request.owner ? Find(*request.owner) : nullptr;
   QFileDialog dialog(owner, ToQt(request.title), ToQt(request.startFolder));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  dialog.setAcceptMode(request.newFile ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.newFile       ? QFileDialog::AnyFile
+                     : request.multiSelect ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
   QStringList filters;
   for (const FileFilter& filter : request.filters) {
     filters << ToQt(filter.description + " (" + filter.patterns + ")").replace(';', ' ');

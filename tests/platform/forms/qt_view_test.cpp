@@ -262,6 +262,28 @@ TEST_F(QtView, TheOpenFileDialogStartsInItsFolderWithItsFilters) {
   EXPECT_EQ(chosen.names, std::vector<std::string>{"theme.mp3"});
 }
 
+// A file to be written: the dialog takes a name that is not on disk yet and completes it with the
+// default extension.
+TEST_F(QtView, TheFileDialogNamesAFileToBeMade) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    dialog->selectFile("brand new");
+    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+  });
+  forms::OpenFileRequest request;
+  request.owner = &TestDialog.Get();
+  request.filters = {{"Text", "*.txt"}};
+  request.startFolder = folder.string();
+  request.defaultExtension = "txt";
+  request.newFile = true;
+  const forms::OpenFileResult chosen = forms::ShowOpenFile(request);
+  EXPECT_FALSE(chosen.cancelled);
+  EXPECT_EQ(chosen.names, std::vector<std::string>{"brand new.txt"});
+}
+
 TEST_F(QtView, MessageBoxesAreQtDialogsReturningTheButtonPressed) {
   QTimer::singleShot(0, [] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
