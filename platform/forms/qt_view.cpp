@@ -381,8 +381,8 @@ class QtView final : public View {
   OpenFileResult ShowOpenFile(const OpenFileRequest& request) override;
   ScreenInfo QueryScreen() override;
   void Beep() override { QApplication::beep(); }
-  void OpenHelpPage(const std::string& page) override {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+  bool OpenHelpPage(const std::string& page) override {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
   }
   void MousePointerChanged(MousePointer pointer) override;
   bool WarpPointer(Form& form, int32_t x, int32_t y) override;

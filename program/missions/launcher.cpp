@@ -213,7 +213,7 @@ void EndAsQuit() {
   forms::End();
 }
 
-void DriverDialog_Command_Help_Click() { forms::ShowHelp(HelpFilePath); }
+void DriverDialog_Command_Help_Click() { ShowHelpPage(); }
 
 void DriverDialog_Command2_Click() {
   Set_Music_Box();

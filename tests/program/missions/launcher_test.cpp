@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -278,13 +279,28 @@ TEST_F(LauncherLoad, BackFromAFlightTheSceneChoicesAreFixed) {
   for (const forms::Control* choice : fixed) EXPECT_FALSE(choice->Enabled()) << choice->Name();
 }
 
-TEST_F(LauncherLoad, HelpOpensThePageBesideTheHelpFile) {
+// Help opens the page beside the help file; where the desktop has no viewer for it, or the page
+// is missing, a box says so and names the page, so that the user can open it by hand.
+TEST_F(LauncherLoad, HelpOpensThePageBesideTheHelpFileOrSaysWhereItIs) {
   HelpFilePath = win::AppPath() + "\\help\\marovinhelp.chm";
+  folder_.WriteFile("Help/marovinhelp.html", "<html></html>");
+  const std::string page = (folder_.Path() / "Help" / "marovinhelp.html").string();
   DriverDialog->Show();
+  const MessageBoxesShown shown;
   DriverDialog->Command_Help.UserClick();
   ASSERT_FALSE(forms::script::ShownHelpPages().empty());
-  EXPECT_EQ(forms::script::ShownHelpPages().back(),
-            (folder_.Path() / "help" / "marovinhelp.html").string());
+  EXPECT_EQ(forms::script::ShownHelpPages().back(), page);
+  EXPECT_TRUE(shown().empty());
+
+  forms::script::SetHeadlessHelpViewer(false);
+  DriverDialog->Command_Help.UserClick();
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_TRUE(shown()[0].prompt.starts_with("No program to show web pages was found."));
+  EXPECT_TRUE(shown()[0].prompt.ends_with("\r\r" + page));
+  std::filesystem::remove(page);
+  DriverDialog->Command_Help.UserClick();
+  ASSERT_EQ(shown().size(), 2u);
+  EXPECT_TRUE(shown()[1].prompt.starts_with("The help page was not found:"));
 }
 
 TEST_F(LauncherLoad, QuitEndsTheProgramButNotDuringALanguageChange) {
