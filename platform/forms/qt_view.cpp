@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,6 +28,7 @@
 #include <QWindow>
 
 #include <unistd.h>
+#include <xcb/xproto.h>
 
 #include <chrono>
 #include <cmath>
@@ -403,6 +405,14 @@ class QtView final : public View {
     auto found = windows_.find(&form);
     return found == windows_.end() ? nullptr : found->second;
   }
+  // The form whose window (or render surface) is the native window of that id, if any.
+  Form* FormOfNativeWindow(WId id) const {
+    for (const auto& [form, window] : windows_) {
+      if (window->internalWinId() == id) return form;
+      if (window->Surface() && window->Surface()->internalWinId() == id) return form;
+    }
+    return nullptr;
+  }
   // The form's drawing area: its render surface where it has one.
   QWidget* DrawingArea(Form& form) const;
   QWidget* Find(Control& control) const {
@@ -432,6 +442,21 @@ class QtView final : public View {
 };
 
 QtView* TheView = nullptr;
+
+// A window destroyed from outside the program (a window manager's destroy, xdotool windowclose)
+// leaves Qt a widget with no window behind it: its form is closed as its close box closes it.
+class LostWindowFilter final : public QAbstractNativeEventFilter {
+ public:
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t" || TheView == nullptr) return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & ~0x80) != XCB_DESTROY_NOTIFY) return false;
+    const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
+    if (Form* form = TheView->FormOfNativeWindow(destroyed->window))
+      Dispatch([form] { form->UserClose(); });
+    return false;
+  }
+};
 
 // A picture box shows its picture at its own size from the corner; an image fills its box as far
 // as the picture's proportions allow, centred, as a logo must not be stretched.
@@ -1032,6 +1057,8 @@ bool StartQtView(int& argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   auto view = std::make_unique<QtView>();
   TheView = view.get();
+  static LostWindowFilter lostWindows;
+  QCoreApplication::instance()->installNativeEventFilter(&lostWindows);
   InstallView(std::move(view));
   return true;
 }

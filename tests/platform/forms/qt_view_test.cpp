@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <xcb/xcb.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -192,6 +193,25 @@ TEST_F(QtView, ATerminationSignalWakesTheIdleLoopAndEndsItAsQuit) {
   EXPECT_TRUE(forms::ProgramHasEnded());
   forms::EndOnTerminationSignals(nullptr);
   for (int signal : {SIGINT, SIGTERM}) std::signal(signal, SIG_DFL);
+}
+
+// A window that the window system destroys from outside closes its form, as its close box does;
+// only an X server can destroy a window so (run with QT_QPA_PLATFORM=xcb under Xvfb).
+TEST_F(QtView, AWindowDestroyedFromOutsideClosesItsForm) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "no X server";
+  TestDialog->Show();
+  forms::DoEvents();
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  ASSERT_NE(x11, nullptr);
+  xcb_destroy_window(x11->connection(),
+                     static_cast<xcb_window_t>(forms::WidgetOf(*TestDialog)->winId()));
+  xcb_flush(x11->connection());
+  for (int pass = 0; pass < 100 && TestDialog.Loaded(); ++pass) {
+    forms::DoEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(TestDialog.Loaded());
+  EXPECT_EQ(Seen.back(), "Form:QueryUnload");
 }
 
 TEST_F(QtView, TheMainDisplayHostsANativeSurfaceAndReportsResizeAndMinimise) {
