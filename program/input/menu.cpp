@@ -252,6 +252,17 @@ void CreateMenuItems() {
   InitKeyCodeTable();
 }
 
+void SetMenuControls() {
+  if (!MasterVolumeSlider) return;  // the scene build makes the menu
+  MasterVolumeSlider->Value = static_cast<float>(MasterVolume);
+  MusicVolumeSlider->Value = static_cast<float>(MusicVolume);
+  RCSVolumeSlider->Value = static_cast<float>(RCSVolume);
+  EngineVolumeSlider->Value = static_cast<float>(EngineVolume);
+  GammaSlider->Value = Gamma * 100.0f;
+  ShipGammaSlider->Value = ShipGamma * 100.0f;
+  DisplayFPSBox->IsMarked = DisplayFPS;
+}
+
 void DrawMenuButton(MenuItem& item) {
   if (!item.Visible) return;
   const float x1 = X(item.X), y1 = Y(item.Y);

@@ -248,7 +248,11 @@ TEST_F(FlightRun, ATerminationSignalInFlightSavesTheSettingsAndEnds) {
   for (int signal : {SIGINT, SIGTERM}) std::signal(signal, SIG_DFL);
   EXPECT_LT(frames, 300);
   EXPECT_FALSE(SimulationInitialised);
-  EXPECT_NE(Folder().ReadFile("Marovin.ini").find("MusicVolume=37"), std::string::npos);
+  const std::string settings = Folder().ReadFile("Marovin.ini");
+  EXPECT_NE(settings.find("MusicVolume=37"), std::string::npos);
+  // The in-flight menu, shown through the fly-by, left the launcher's other volumes as they were.
+  EXPECT_NE(settings.find("MasterVolume=100"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("Sound=-1"), std::string::npos);
 }
 
 // Start Flying during the opening fly-by: the restart flies at once, with the pilot's controls,

@@ -114,6 +114,28 @@ TEST_F(Menu, TheMasterSliderSetsTheVolumeAndTheSound) {
   EXPECT_TRUE(SoundOn);
 }
 
+// The menu shows the settings as the flight starts with them: drawn untouched, it changes none
+// (its sliders at 0 silenced the flight and the settings file kept the zeros).
+TEST_F(Menu, OpenedUntouchedItKeepsEverySetting) {
+  const SavedVariables sound(SoundOn);
+  MasterVolume = 80;
+  MusicVolume = 40;
+  RCSVolume = 30;
+  EngineVolume = 20;
+  ShipGamma = 1.5f;
+  DisplayFPS = true;
+  SoundOn = true;
+  SetMenuControls();
+  MenuFrames(3);
+  EXPECT_EQ(MasterVolume, 80);
+  EXPECT_EQ(MusicVolume, 40);
+  EXPECT_EQ(RCSVolume, 30);
+  EXPECT_EQ(EngineVolume, 20);
+  EXPECT_FLOAT_EQ(ShipGamma, 1.5f);
+  EXPECT_TRUE(DisplayFPS);
+  EXPECT_TRUE(SoundOn);
+}
+
 TEST_F(Menu, AClickHoldsEveryItemFor200Milliseconds) {
   ClickAt(100, 160);  // Exit
   EXPECT_TRUE(ExitItem.Selected);
