@@ -154,6 +154,9 @@ void UnbindRow(int16_t type, const AxisAssignment* keep) {
 void FinishDialog() {
   JoystickTestStop = true;
   if (JoystickListCount > 0) SaveJoystickAssignments();
+  // The frame takes the main window's size again, which the preview had taken.
+  int32_t unused = 0;
+  if (Engine && Engine->Initialised()) Engine->UpdateWindowSize(unused);
 }
 
 }  // namespace

@@ -224,7 +224,10 @@ void DriverDialog_Command1_Click() {
   JoystickTestStop = false;
   JoystickAssignForm& dialog = *JoystickAssign;
   Busy = true;
-  // The test draws its preview into the dialog's own picture: the main window stays as it is.
+  // The test draws its preview into the dialog's own picture, so the frame it draws takes the
+  // picture's size; the main window stays as it is, and the dialog's end gives the frame back its
+  // size.
+  Engine->ResizeDevice(dialog.Picture1.ScaleWidth(), dialog.Picture1.ScaleHeight());
   CenterForm(dialog);
   // Without a joystick the list still holds its one "No Joystick Connected" entry, for joystick 1.
   if (JoystickListCount == 0) forms::MsgBox(EnsureTralexa().GetTranslation(NoJoystickText));

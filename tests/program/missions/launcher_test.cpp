@@ -429,6 +429,11 @@ TEST_F(LauncherSetup, FillsTheAxisBoxesOfTheFirstJoystick) {
   EXPECT_FLOAT_EQ(camera.FieldOfView(), 60.0f);
   EXPECT_FLOAT_EQ(camera.FarPlane(), 1000.0f);
   EXPECT_FLOAT_EQ(camera.NearPlane(), 1.0f);
+  // The frame the preview draws has the picture's size until the dialog ends.
+  EXPECT_EQ(Engine->Width(), JoystickAssign->Picture1.ScaleWidth());
+  EXPECT_EQ(Engine->Height(), JoystickAssign->Picture1.ScaleHeight());
+  JoystickAssign->Command1.UserClick();
+  EXPECT_EQ(Engine->Width(), Main_Display->ScaleWidth());
   EXPECT_FALSE(Busy);
   EXPECT_TRUE(form.Command8.Enabled());
 }
