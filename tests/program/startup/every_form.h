@@ -90,6 +90,23 @@ class EveryFormTest : public ::testing::Test {
     }
     LoadTranslatedStrings();
   }
+  // Opens and shows every dialog in each language, hands each to `check`, then calls `done` once
+  // a language's dialogs are through.
+  static void ForEveryFormShown(
+      const std::function<void(const Language&, const FormCase&, forms::Form&)>& check,
+      const std::function<void()>& done) {
+    for (const Language& language : EveryLanguage) {
+      SCOPED_TRACE(language.name);
+      UseLanguage(language);
+      for (const FormCase& each : EveryForm()) {
+        SCOPED_TRACE(each.name);
+        forms::Form& form = each.open();
+        form.Show();
+        check(language, each, form);
+      }
+      done();
+    }
+  }
   static void UnloadEveryForm() {
     UnloadLauncherDialogs();
     frmChooseLang.Unload();

@@ -77,33 +77,29 @@ class EveryFormOnScreen : public EveryFormTest {
 };
 
 TEST_F(EveryFormOnScreen, EveryDialogReadsWellAndClosesWithEscape) {
-  for (const Language& language : EveryLanguage) {
-    SCOPED_TRACE(language.name);
-    UseLanguage(language);
-    for (const FormCase& each : EveryForm()) {
-      SCOPED_TRACE(each.name);
-      forms::Form& form = each.open();
-      form.Show();
-      forms::DoEvents();
-      QWidget* window = forms::WidgetOf(form);
-      ASSERT_NE(window, nullptr);
-      CheckWidgets(form);
-      window->grab().save(
-          QString::fromStdString(std::string(each.name) + "_" + language.name + ".png"));
-      if (&form == &*DriverDialog) continue;
-      window->activateWindow();
-      QApplication::setActiveWindow(window);
-      QTest::keyClick(window, Qt::Key_Escape);
-      forms::DoEvents();
-      EXPECT_TRUE(!form.Loaded() || !form.Visible()) << "Escape leaves it open";
-    }
-    auto* quit = qobject_cast<QAbstractButton*>(forms::WidgetOf(DriverDialog->Command_Quit));
-    ASSERT_NE(quit, nullptr);
-    quit->click();
-    EXPECT_THROW(forms::DoEvents(), forms::ProgramEnded);
-    forms::script::StartAfresh();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
+  ForEveryFormShown(
+      [](const Language& language, const FormCase& each, forms::Form& form) {
+        forms::DoEvents();
+        QWidget* window = forms::WidgetOf(form);
+        ASSERT_NE(window, nullptr);
+        CheckWidgets(form);
+        window->grab().save(
+            QString::fromStdString(std::string(each.name) + "_" + language.name + ".png"));
+        if (&form == &*DriverDialog) return;
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        QTest::keyClick(window, Qt::Key_Escape);
+        forms::DoEvents();
+        EXPECT_TRUE(!form.Loaded() || !form.Visible()) << "Escape leaves it open";
+      },
+      [] {
+        auto* quit = qobject_cast<QAbstractButton*>(forms::WidgetOf(DriverDialog->Command_Quit));
+        ASSERT_NE(quit, nullptr);
+        quit->click();
+        EXPECT_THROW(forms::DoEvents(), forms::ProgramEnded);
+        forms::script::StartAfresh();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      });
 }
 
 }  // namespace

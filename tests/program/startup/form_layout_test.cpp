@@ -22,25 +22,21 @@ TEST_F(EveryFormTest, TheShippedDatabaseTranslatesEveryDialog) {
 }
 
 TEST_F(EveryFormTest, EveryDialogIsLaidOutAndClosesWithEscapeOrItsCancel) {
-  for (const Language& language : EveryLanguage) {
-    SCOPED_TRACE(language.name);
-    UseLanguage(language);
-    for (const FormCase& each : EveryForm()) {
-      SCOPED_TRACE(each.name);
-      forms::Form& form = each.open();
-      form.Show();
-      CheckModel(form);
-      if (&form == &*DriverDialog) continue;  // the program's own window: Quit ends it, below
-      form.UserEscape();
-      EXPECT_TRUE(!form.Loaded() || !form.Visible()) << "Escape leaves it open";
-    }
-    // Escape does not end the program by accident; its Cancel, Quit, does.
-    DriverDialog->UserEscape();
-    EXPECT_TRUE(DriverDialog->Visible());
-    EXPECT_EQ(CancelButtonOf(*DriverDialog), nullptr);
-    EXPECT_THROW(DriverDialog->Command_Quit.UserClick(), forms::ProgramEnded);
-    forms::script::StartAfresh();
-  }
+  ForEveryFormShown(
+      [](const Language&, const FormCase&, forms::Form& form) {
+        CheckModel(form);
+        if (&form == &*DriverDialog) return;  // the program's own window: Quit ends it, below
+        form.UserEscape();
+        EXPECT_TRUE(!form.Loaded() || !form.Visible()) << "Escape leaves it open";
+      },
+      [] {
+        // Escape does not end the program by accident; its Cancel, Quit, does.
+        DriverDialog->UserEscape();
+        EXPECT_TRUE(DriverDialog->Visible());
+        EXPECT_EQ(CancelButtonOf(*DriverDialog), nullptr);
+        EXPECT_THROW(DriverDialog->Command_Quit.UserClick(), forms::ProgramEnded);
+        forms::script::StartAfresh();
+      });
 }
 
 }  // namespace
