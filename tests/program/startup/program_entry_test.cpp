@@ -9,6 +9,7 @@
 #include "platform/forms/script.h"
 #include "platform/win/twips.h"
 #include "program/flight/flight_state.h"
+#include "program/input/input_state.h"
 #include "program/missions/launcher_services.h"
 #include "program/missions/missions_state.h"
 #include "program/missions/settings.h"
@@ -131,6 +132,20 @@ TEST_F(ProgramStart, TakesTheLanguageOfTheLocaleWhenThereIsNoDefault) {
   EXPECT_EQ(CurrentLanguage, 2);
   EXPECT_EQ(folder.StoredDefault(), "(none)");
   EXPECT_TRUE(MessageBoxes().empty());
+}
+
+// Polish, Japanese, Swedish ... are locales the platform cannot name: the program starts in the
+// first language of the list, with every key of its assignment file, and asks nothing.
+TEST_F(ProgramStart, ALocaleThePlatformCannotNameStartsInTheFirstLanguage) {
+  ProgramFolder folder(kTwoLanguages, "pl_PL.UTF-8");
+  std::filesystem::copy_file(MAROVIN_DATA "/KeyBoardOnly.ini", folder.Path() / "KeyBoardOnly.ini");
+  Main();
+  EXPECT_EQ(CurrentLanguage, 1);
+  EXPECT_EQ(UiText[kStagedId], "Staged");
+  EXPECT_EQ(ControlAssignments[ActionKeyPadVerb].KeyName, "V");
+  EXPECT_EQ(folder.StoredDefault(), "(none)");
+  EXPECT_TRUE(MessageBoxes().empty());
+  EXPECT_TRUE(DriverDialog->Visible());
 }
 
 TEST_F(ProgramStart, AsksTheUserWhenNeitherDefaultNorLocaleDecides) {
