@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   try {
     Main();
   } catch (const forms::ProgramEnded&) {
-    return 0;
+    return forms::ProgramExitCode();
   }
   return forms::Run();
 }

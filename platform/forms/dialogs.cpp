@@ -143,6 +143,8 @@ void AnswerNextOpenFile(OpenFileResult answer) {
 
 const std::vector<MessageBox>& ShownMessageBoxes() { return State().shownMessageBoxes; }
 
+void ForgetShownMessageBoxes() { State().shownMessageBoxes.clear(); }
+
 const std::vector<OpenFileRequest>& ShownOpenFileDialogs() { return State().shownOpenFiles; }
 
 const std::vector<std::string>& ShownHelpPages() { return State().shownHelpPages; }

@@ -32,6 +32,7 @@ struct PumpState {
   std::exception_ptr held;
   int handlerDepth = 0;
   bool ended = false;
+  int exitCode = 0;
   uint64_t sequence = 0;
   std::function<void()> onTermination;
 };
@@ -124,13 +125,14 @@ int Run() {
     }
   } catch (const ProgramEnded&) {
   }
-  return 0;
+  return State().exitCode;
 }
 
 void Defer(std::function<void()> action) { State().deferred.push_back(std::move(action)); }
 
-void End() {
+void End(int exitCode) {
   PumpState& state = State();
+  if (!state.ended) state.exitCode = exitCode;
   state.ended = true;
   state.deferred.clear();
   // Copy: dropping a form removes it from the list.
@@ -139,6 +141,8 @@ void End() {
 }
 
 bool ProgramHasEnded() { return State().ended; }
+
+int ProgramExitCode() { return State().exitCode; }
 
 void EndOnTerminationSignals(std::function<void()> asQuit) {
   State().onTermination = std::move(asQuit);
@@ -239,6 +243,7 @@ void StartAfresh() {
   state.deferred.clear();
   state.held = nullptr;
   state.ended = false;
+  state.exitCode = 0;
   detail::ForgetScriptedDialogs();
   detail::ForgetHeadlessInput();
 }

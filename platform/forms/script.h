@@ -16,6 +16,9 @@ void AnswerNextOpenFile(OpenFileResult answer);
 void PostUserAction(std::function<void()> action);
 
 const std::vector<MessageBox>& ShownMessageBoxes();
+// Drops the records of the boxes shown so far, the loaded forms left as they are: for a long run
+// of the same steps (a fuzz target) that must not grow with each.
+void ForgetShownMessageBoxes();
 const std::vector<OpenFileRequest>& ShownOpenFileDialogs();
 int BeepCount();
 // The help pages opened, as paths of this file system.

@@ -74,8 +74,14 @@ class ReplacingFile {
   // Flushes the stream to the disk, closes it and renames the temporary file over the final one.
   // False, with the temporary file removed, when any step fails or Fail was called.
   bool Commit();
+  // The same, but the file takes its final name only where no file has it: a file there is kept,
+  // and `taken` (when given) says that was why.
+  bool CommitWithoutReplacing(bool* taken = nullptr);
 
  private:
+  // Flushes and closes the stream; false, the temporary file removed, when that fails.
+  bool Finish();
+
   std::filesystem::path path_;
   std::string temporary_;
   std::FILE* stream_ = nullptr;
@@ -85,5 +91,18 @@ class ReplacingFile {
 // Replaces the file at path with bytes through a ReplacingFile. False when the file could not be
 // written.
 bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+
+// Writes bytes as a new file at path through a ReplacingFile that never replaces: a file that has
+// the name is kept, and `taken` (when given) says that was why.
+bool WriteNewFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                       bool* taken = nullptr);
+
+// Renames from to to only where no file has that name; false when one has it, or on any failure.
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The temporaries of ReplacingFile are named "." + the file's name + ".tmp-" + six characters,
+// beside the file. Removes those in folder that a writer ended midway (killed, or the machine
+// down) left behind; gives how many went. Run it where no write of this process is under way.
+int RemoveStaleTemporaries(const std::filesystem::path& folder);
 
 }  // namespace win

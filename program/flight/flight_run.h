@@ -5,9 +5,15 @@
 #include <cstdint>
 #include <string>
 
+class MainDisplayForm;
+
 // The launcher's hand-over: the engine and main window start once; the first Continue builds the
 // scene and flies, a later one applies the changed mission and flies again.
 void InitEngineAndWindow();
+// The main window's windowed place and size (WindowLeft, WindowTop, WindowWidth, WindowHeight)
+// from the settings' [Window] section, or a new one for a window stored too small; the window
+// itself waits out of sight until the flight shows it.
+void PlaceWindowAtStart(MainDisplayForm& form);
 void StartFlight();
 void ApplyMissionSelection();
 void RestartFlight();

@@ -167,6 +167,8 @@ void ApplyDebugLog() {
 
 void StoreScreenScale() { StoreWindowSize(*Main_Display); }
 
+}  // namespace
+
 // A window stored under 300 by 200 pixels, or none, is placed anew: 80 percent of the screen's
 // height, a little wider than high, centred.
 void PlaceWindowAtStart(MainDisplayForm& form) {
@@ -201,6 +203,8 @@ void PlaceWindowAtStart(MainDisplayForm& form) {
   form.Move(0, 0, win::PixelsToTwips(HiddenFormWidth), win::PixelsToTwips(HiddenFormHeight));
   Busy = false;
 }
+
+namespace {
 
 int32_t MissionTypeOf(const std::string& name) {
   if (name == "Orbital") return OrbitalMission;
@@ -337,6 +341,9 @@ void RestoreWindow(MainDisplayForm& form) {
   Engine->UpdateWindowSize(unused);
 }
 
+// What the process exits with after a fatal error.
+constexpr int FatalErrorExitCode = 1;
+
 // Any failure of the scene's set-up is fatal: the box says so and the program ends.
 template <class Build>
 void BuildOrEnd(Build build) {
@@ -347,7 +354,7 @@ void BuildOrEnd(Build build) {
     forms::MsgBox(
         std::string(error.what()) + "\r" + text(EngineDllsText) + "\r" + text(FatalByeText),
         forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Critical, text(FatalErrorText));
-    forms::End();
+    forms::End(FatalErrorExitCode);
   }
 }
 

@@ -1114,7 +1114,12 @@ void SaveScreenshot() {
   std::filesystem::create_directories(win::ResolvePath(folder), ignored);
   ScreenshotCounter =
       NextScreenshotNumber(win::ResolvePath(folder), MissionName, ScreenshotCounter);
-  const std::string name = MissionName + ScreenshotNumberText(ScreenshotCounter) + ".bmp";
+  // A name another mission's count made ("Apollo 1" + "10001" is "Apollo 11" + "0001") is passed
+  // over: the engine never writes over a file.
+  const auto nameOf = [] { return MissionName + ScreenshotNumberText(ScreenshotCounter) + ".bmp"; };
+  while (std::filesystem::exists(win::ResolvePath(folder + "\\" + nameOf()), ignored))
+    ++ScreenshotCounter;
+  const std::string name = nameOf();
   if (!MovieCapture)
     ShowMessage(UiText[ScreenDumpText] + "= " + name, ScreenshotMessageMs, 0xFFFF8000, 0xFF000000);
   forms::DoEvents();

@@ -12,6 +12,7 @@
 #include "program/cockpit/sound_setup.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
+#include "program/missions/ini.h"
 #include "program/missions/missions_state.h"
 #include "program/missions/replay_file.h"
 #include "program/scene/engine_objects.h"
@@ -402,7 +403,10 @@ void HandleMenuButtons() {
 }
 
 void ListReplayFiles(const std::string& folder) {
-  const std::vector<std::string> names = win::FindFiles(folder + "\\*.rpy");
+  std::vector<win::FolderProblem> problems;
+  const std::vector<std::string> names = win::FindFiles(folder + "\\*.rpy", &problems);
+  for (const win::FolderProblem& problem : problems)
+    LogFileProblem(problem.path.string(), problem.what);
   for (int i = 1; i <= ReplayListRows; ++i) {
     const auto at = static_cast<size_t>(i - 1);
     // A row past the last replay keeps no name of another folder or an earlier listing.

@@ -1,6 +1,7 @@
 #include "program/missions/launcher.h"
 
 #include <algorithm>
+#include <exception>
 #include <string>
 
 #include "platform/d3d/interfaces.h"
@@ -157,29 +158,39 @@ void UpdateVideoModes(int32_t adapter) {
 
 void DriverDialog_Form_Load() {
   DriverDialogForm& form = *DriverDialog;
-  TranslateOnLoad(form);
-  forms::DoEvents();
-  LoadJoyAssignments();
-  CheckDirectXVersion();
-  form.SetCaption(" Marovin Ver " MAROVIN_VERSION);
-  form.ImageLogo.SetPicture(
-      win::ResolvePath(ProgramFolder() + "\\Textures\\marovinlogo.png").string());
-  const forms::ScreenInfo screen = forms::Screen();
-  DesktopCaps = {screen.widthPixels, screen.heightPixels, screen.bitsPerPixel, screen.refreshHz};
-  UpdateAdapter();
-  UpdateVideoModes(form.AdapterIndex);
-  ShowLoadingStep(UiText[LoadingIniFileTextId], false, 0);
-  LoadSettings();
-  // Each bar's caption names its value from the start, also a value the settings left unchanged.
-  for (void (*caption)() :
-       {DriverDialog_HScroll1_Change, DriverDialog_HScroll2_Change,
-        DriverDialog_HScrollLandscape_Change, DriverDialog_HScrollRockGraphic_Change,
-        DriverDialog_HScrollRocks_Change})
-    caption();
-  FillMissionList();
-  for (int id = FirstViewNameId; id < FirstViewNameId + ViewNameCount; ++id)
-    form.Combo3.AddItem(UiText[static_cast<size_t>(id)]);
-  InitEngineAndWindow();
+  // A flight starts only from a launcher made whole: the engine set up, the lists filled.
+  form.Command_Continue.SetEnabled(false);
+  try {
+    TranslateOnLoad(form);
+    forms::DoEvents();
+    LoadJoyAssignments();
+    CheckDirectXVersion();
+    form.SetCaption(" Marovin Ver " MAROVIN_VERSION);
+    form.ImageLogo.SetPicture(
+        win::ResolvePath(ProgramFolder() + "\\Textures\\marovinlogo.png").string());
+    const forms::ScreenInfo screen = forms::Screen();
+    DesktopCaps = {screen.widthPixels, screen.heightPixels, screen.bitsPerPixel, screen.refreshHz};
+    UpdateAdapter();
+    UpdateVideoModes(form.AdapterIndex);
+    ShowLoadingStep(UiText[LoadingIniFileTextId], false, 0);
+    LoadSettings();
+    // Each bar's caption names its value from the start, also a value the settings left unchanged.
+    for (void (*caption)() :
+         {DriverDialog_HScroll1_Change, DriverDialog_HScroll2_Change,
+          DriverDialog_HScrollLandscape_Change, DriverDialog_HScrollRockGraphic_Change,
+          DriverDialog_HScrollRocks_Change})
+      caption();
+    FillMissionList();
+    for (int id = FirstViewNameId; id < FirstViewNameId + ViewNameCount; ++id)
+      form.Combo3.AddItem(UiText[static_cast<size_t>(id)]);
+    InitEngineAndWindow();
+  } catch (const std::exception& error) {
+    // The launcher stays for Quit and the other dialogs; Continue stays off.
+    forms::MsgBox(error.what(), forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Critical);
+    return;
+  }
+  form.LoadFinished = true;
+  ShowContinueState();
 }
 
 void DriverDialog_Form_QueryUnload(bool&, int16_t) {

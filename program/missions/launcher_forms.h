@@ -90,6 +90,7 @@ class DriverDialogForm : public forms::Form {
   std::vector<DisplayModeRecord> ModeTable;  // by enumeration index of the current adapter
   DisplayModeRecord ChosenMode;
   bool NoModesReported = false;  // the desktop's mode stood in for an empty list
+  bool LoadFinished = false;     // every step of the load ran: a flight may start from here
 };
 
 // The advanced graphics dialog.

@@ -1,10 +1,12 @@
 #include "program/startup/text_language_db.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <string_view>
+#include <system_error>
 
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
@@ -81,6 +83,28 @@ bool SeekSection(LineCursor& cursor, const std::string& name, int64_t offset) {
   return false;
 }
 
+// The first k of 1 to languageCount whose "Language<k>" names the column; 0 when none does. The
+// keys the header holds are looked at, not the count: a count far beyond them costs nothing.
+int32_t ColumnIndex(const std::string& filePath, const std::string& columnName,
+                    int32_t languageCount) {
+  constexpr std::string_view Prefix = "language";
+  int32_t index = 0;
+  for (const std::string& key : win::GetProfileKeyNames(HeaderSection, filePath)) {
+    if (!key.starts_with(Prefix)) continue;
+    const std::string_view digits = std::string_view(key).substr(Prefix.size());
+    int32_t k = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), k);
+    // The key asked for is "Language" + the number's own decimal text: no sign, no leading 0.
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
+        digits.front() == '0' || digits.front() == '-' || k > languageCount)
+      continue;
+    if ((index == 0 || k < index) &&
+        win::EqualsIgnoringCase(HeaderValue(filePath, "Language" + std::to_string(k)), columnName))
+      index = k;
+  }
+  return index;
+}
+
 TextLanguageColumn Failed(std::optional<std::string> error) {
   TextLanguageColumn column;
   column.error = std::move(error);
@@ -104,12 +128,7 @@ TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
     index = 1;
     column.columnName = HeaderValue(filePath, "Language1");
   } else {
-    for (int32_t k = 1; k <= languageCount && index == 0; ++k) {
-      if (win::EqualsIgnoringCase(HeaderValue(filePath, "Language" + std::to_string(k)),
-                                  columnName)) {
-        index = k;
-      }
-    }
+    index = ColumnIndex(filePath, columnName, languageCount);
     if (index == 0) return Failed(LanguageNotFound);
   }
   const int64_t offset = HeaderNumber(filePath, "Language" + std::to_string(index) + "_Offset");

@@ -1,11 +1,22 @@
 // The program flown headlessly through its entry: the launcher's choice, the scene build in its
 // loading steps, the Short Flight P66 to touchdown, the way back to the launcher and the restarts.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
+
+#include "platform/d3d/headless.h"
+#include "platform/engine_draw/library_backend.h"
 
 #include "flight_program.h"
 #include "program/cockpit/cockpit_state.h"
@@ -302,6 +313,48 @@ TEST_F(FlightRun, AMissingModelIsFatalAndMissingSoundsAreSilent) {
   EXPECT_NE(boxes.back().prompt.find("LMAscent.x"), std::string::npos) << boxes.back().prompt;
   EXPECT_NE(boxes.back().prompt.find("Sorry, this error is fatal - bye."), std::string::npos);
   for (const auto& box : boxes) EXPECT_NE(box.title, "Sound Error");
+}
+
+// After the fatal box the process ends with the error's exit code and nothing else: no crash on
+// the way out, static destruction included. The program runs in a process of its own (this test
+// program again, running the next test alone), with the engine's real backend (its fonts made in
+// FreeType) on the headless device, and exits as the program does.
+constexpr const char* FatalChildVariable = "MAROVIN_FATAL_ERROR_CHILD";
+
+TEST_F(FlightRun, AFatalErrorExitsWithItsCodeAndNothingElse) {
+  std::string filter = "--gtest_filter=FlightRun.AFatalErrorInAProcessOfItsOwn";
+  std::string self = "/proc/self/exe";
+  char* const arguments[] = {self.data(), filter.data(), nullptr};
+  std::vector<std::string> variables = {std::string(FatalChildVariable) + "=1"};
+  for (char** variable = environ; *variable != nullptr; ++variable)
+    variables.emplace_back(*variable);
+  std::vector<char*> environment;
+  for (std::string& variable : variables) environment.push_back(variable.data());
+  environment.push_back(nullptr);
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t child = 0;
+  ASSERT_EQ(posix_spawn(&child, self.c_str(), &quiet, nullptr, arguments, environment.data()), 0);
+  posix_spawn_file_actions_destroy(&quiet);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+TEST_F(FlightRun, AFatalErrorInAProcessOfItsOwn) {
+  if (std::getenv(FatalChildVariable) == nullptr)
+    GTEST_SKIP() << "the process of AFatalErrorExitsWithItsCodeAndNothingElse";
+  std::filesystem::remove(folder_.Path() / "Models" / "LMAscent.x");
+  EngineBackendMaker = [] {
+    return engine::MakeLibraryBackend(
+        {[] { return d3d::CreateHeadlessDirect3D(); }, [] { return std::string(); }});
+  };
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  ContinueAndWatch([] { return true; });
+  std::exit(forms::ProgramHasEnded() ? forms::ProgramExitCode() : 0);
 }
 
 // One frame of each view row draws its meshes in the row's order, with its near and far planes

@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "platform/d3d/headless.h"
+#include "platform/engine/draw_backend.h"
+#include "platform/engine/engine_error.h"
 #include "platform/engine/scan_codes.h"
 #include "platform/forms/script.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
 #include "program/input/joystick_assign.h"
@@ -269,6 +272,42 @@ TEST_F(LauncherLoad, LoadsTheModesSettingsMissionsAndViews) {
     EXPECT_TRUE(label->Caption().starts_with("text ")) << label->Name();
   EXPECT_TRUE(form.Command_Continue.Enabled());
   forms::script::SetHeadlessScreen({});
+}
+
+// A load that fails midway (here the engine cannot start) says why and never offers Continue: no
+// flight starts from a launcher made by half.
+TEST_F(LauncherLoad, ALoadThatFailsSaysWhyAndNeverOffersContinue) {
+  struct NoDevice : engine::DrawBackend {
+    void Start(const engine::DeviceSettings&) override { throw engine::EngineError("no device"); }
+    void BeginTarget(const engine::DrawTarget&, bool, uint32_t) override {}
+    void EndTarget() override {}
+    void DrawMesh(const engine::EngineMesh&, const engine::CameraView&) override {}
+    void DrawLandscape(const engine::EngineLandscape&, const engine::CameraView&) override {}
+    void Draw2D(const engine::Shape2D&) override {}
+    void Present() override {}
+    void MeasureText(const std::string&, const engine::Font&, int32_t, int32_t&,
+                     int32_t&) override {}
+    std::vector<uint32_t> ReadBackBuffer(int32_t, int32_t) override { return {}; }
+  };
+  folder_.WriteFile("Missions/Apollo 15/Landing.sit", "");
+  const SavedVariables engine(EngineInitialised, EngineBackendMaker, WindowLeft, WindowTop,
+                              WindowWidth, WindowHeight, DisplayModeWidth, DisplayModeHeight,
+                              DisplayModeBits);
+  EngineInitialised = false;
+  EngineBackendMaker = [] {
+    return std::unique_ptr<engine::DrawBackend>(std::make_unique<NoDevice>());
+  };
+  const MessageBoxesShown shown;
+  DriverDialogForm& form = *DriverDialog;
+  EXPECT_EQ(FlightFiles, std::vector<std::string>{"Landing"});
+  EXPECT_FALSE(form.Command_Continue.Enabled());
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_EQ(shown()[0].prompt, "no device");
+  form.Combo2.UserChoose(0);
+  EXPECT_FALSE(form.Command_Continue.Enabled()) << "choosing a flight does not offer it either";
+  Globals.reset();
+  Engine.reset();
+  DropMainDisplay();
 }
 
 TEST_F(LauncherLoad, BackFromAFlightTheSceneChoicesAreFixed) {

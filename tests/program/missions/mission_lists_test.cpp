@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "program/input/input_state.h"
 #include "program/missions/launcher_forms.h"
+#include "tests/platform/win/captured_log.h"
 #include "tests/program/launcher_dialogs.h"
 #include "tests/program/missions/program_folder.h"
 
@@ -57,6 +60,25 @@ TEST_F(MissionLists, ListFoldersAndFlightsByNameWithoutRegardToCase) {
   EXPECT_EQ(FlightFile, "A");
   EXPECT_FALSE(form.Check1.Visible());
   EXPECT_TRUE(form.Command_Continue.Enabled());
+}
+
+// An entry whose kind cannot be read (a link to itself) is left out of either list with a line in
+// the log; everything else is listed as before.
+TEST_F(MissionLists, EntriesThatCannotBeReadAreLeftOutWithALine) {
+  const std::filesystem::path missions = folder_.Path() / "Missions";
+  std::filesystem::create_symlink("Loop", missions / "Loop");
+  std::filesystem::create_symlink("Loop.sit", missions / "Apollo 12" / "Loop.sit");
+  const CapturedLog log;
+  FillMissionList();
+  DriverDialogForm& form = *DriverDialog;
+  EXPECT_EQ(Items(form.Combo1), (std::vector<std::string>{"apollo 11", "Apollo 12", "Zulu"}));
+  EXPECT_EQ(Items(form.Combo2), (std::vector<std::string>{"A", "c", "Kurzflug P66"}));
+  EXPECT_TRUE(form.Command_Continue.Enabled());
+  const std::string lines = log.Text();
+  EXPECT_NE(lines.find((missions / "Loop").string() + ": skipped: "), std::string::npos) << lines;
+  EXPECT_NE(lines.find((missions / "Apollo 12" / "Loop.sit").string() + ": skipped: "),
+            std::string::npos)
+      << lines;
 }
 
 // The "Test-11" box belongs to the short P66 flight in every language, and a flight it is hidden

@@ -195,9 +195,21 @@ TEST_F(ScoringTest, ScoreFileRoundTripsAndKeepsDamagedFilesAside) {
   EXPECT_FALSE(LoadScoreFile());
   EXPECT_EQ(PilotRoster[3].LandingTotal, 300);
   EXPECT_EQ(PilotRoster[4].LandingTotal, 0);
+  const MessageBoxesShown shown;
   ASSERT_TRUE(SaveScoreFile());
   EXPECT_EQ(ReadBytes("score.dat.bad").size(), 86u * 3 + 40);
   EXPECT_EQ(ReadBytes("score.dat").size(), 860u);
+  // A second damaged file is kept beside the first, and each is told of once.
+  folder_.WriteFile("score.dat", "short");
+  EXPECT_FALSE(LoadScoreFile());
+  ASSERT_TRUE(SaveScoreFile());
+  ASSERT_TRUE(SaveScoreFile());
+  EXPECT_EQ(ReadBytes("score.dat.bad").size(), 86u * 3 + 40);
+  EXPECT_EQ(ReadBytes("score.dat.bad.2").size(), 5u);
+  const auto messages = shown();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1].prompt, "The score file was damaged. It is kept as:\n" +
+                                    (folder_.Path() / "score.dat.bad.2").string());
 }
 
 TEST(PilotNames, CutAtACharacterBoundary) {

@@ -128,6 +128,12 @@ TEST(TextLanguageDb, RefusesBrokenFilesWithTheirReason) {
        NotAValidTextDb},
       {"no languages", replaced("NumberOfLanguages=1", ""), "Deutsch", NotAValidTextDb},
       {"unknown column", good, "Klingon", LanguageNotFound},
+      {"unknown column of a count beyond the header",
+       replaced("NumberOfLanguages=1", "NumberOfLanguages=2147483647"), "Klingon",
+       LanguageNotFound},
+      {"column numbered beyond the count",
+       replaced("Language1=Deutsch", "Language1=Deutsch\r\nLanguage2=Klingon"), "Klingon",
+       LanguageNotFound},
       {"section missing", replaced("[Deutsch]", "[Deutch]"), "Deutsch", std::nullopt},
       {"small l", replaced("L2=Treibstoff", "l2=Treibstoff"), "Deutsch", NotAValidTextDb},
       {"line out of order", replaced("L2=Fuel", "L3=Fuel"), "Native", NotAValidTextDb},
@@ -143,6 +149,12 @@ TEST(TextLanguageDb, RefusesBrokenFilesWithTheirReason) {
     EXPECT_EQ(column.error, c.error) << c.what;
   }
   EXPECT_EQ(LoadTextLanguageColumn(PathIn(folder, "missing.txt"), "Native").error, NotAValidTextDb);
+  // A count far beyond the keys still finds the column the header names.
+  EXPECT_TRUE(LoadTextLanguageColumn(
+                  WriteTestFile(folder, "db.txt",
+                                replaced("NumberOfLanguages=1", "NumberOfLanguages=2147483647")),
+                  "deutsch")
+                  .ok);
 }
 
 // The shipped database must hold every native text exactly, in byte order, with a translation for
