@@ -1,15 +1,18 @@
-// Any bytes as every INI file the program reads at once (settings, layout, assignments, scenario):
-// each reader takes what it can and never fails.
-#include <chrono>
+// Any bytes as one of the INI files the program reads, each reader taking what it can and never
+// failing. The input's first byte chooses the reader (its value modulo 5: the settings, the
+// assignments, the instrument layout, the scenario's flight state and description, the scenario's
+// set-up and callout tables; for the assignments, the next bit chooses the joystick's file for
+// the buttons). That byte stays in the file: a line before the first section is nobody's. One
+// reader reads one parse of each input; the launcher's dialogs, which the settings fill, load at
+// the first input only.
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <string>
+#include <string_view>
 
-#include "platform/win/app_path.h"
+#include "fuzz/fuzz_folder.h"
+#include "platform/forms/script.h"
 #include "program/flight/flight_state.h"
 #include "program/input/joystick_data.h"
 #include "program/missions/instrument_layout.h"
@@ -23,65 +26,55 @@ namespace {
 constexpr const char* ReadNames[] = {"Marovin.ini", "Instruments.ini", "JoyAssign.ini",
                                      "KeyBoardOnly.ini", "Missions/Fuzz/Flight.sit"};
 
-// One program folder for the whole run, in which every file the readers open is a link to the one
-// input file; removed at exit.
-class FuzzFolder {
- public:
-  FuzzFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "marovin-fuzz-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-    std::filesystem::create_directories(path_ / "Missions" / "Fuzz");
-    for (const char* name : ReadNames) std::filesystem::create_symlink(Input(), path_ / name);
-    win::SetAppPath(path_.string());
-    // The readers' log lines are not what is fuzzed, and hundreds of them an input would set the
-    // pace.
-    std::clog.rdbuf(nullptr);
+// The input as every file the readers open: each is a link to it.
+struct ReadersFolder {
+  ReadersFolder() {
+    folder.Write("input.ini", "");
+    std::filesystem::create_directories(folder.Path() / "Missions" / "Fuzz");
+    for (const char* name : ReadNames)
+      std::filesystem::create_symlink(folder.Path() / "input.ini", folder.Path() / name);
   }
-  ~FuzzFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  FuzzFolder(const FuzzFolder&) = delete;
-  FuzzFolder& operator=(const FuzzFolder&) = delete;
-
-  // Writes the input once. Each input is dated one step further into a past long gone, so that
-  // its stamp tells it from the one before and the readers parse it once, as a file the program
-  // did not just write.
-  void Write(const uint8_t* data, size_t size) {
-    std::ofstream(Input(), std::ios::binary)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    stamp_ += std::chrono::seconds(1);
-    std::filesystem::last_write_time(Input(), stamp_);
-  }
-
- private:
-  std::filesystem::path Input() const { return path_ / "input.ini"; }
-
-  std::filesystem::path path_;
-  std::filesystem::file_time_type stamp_ =
-      std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+  FuzzFolder folder;
 };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 20)) return 0;
-  static FuzzFolder fuzzFolder;
-  fuzzFolder.Write(data, size);
+void ReadSettings(uint8_t) {
   LoadSettings();
-  // The settings name the mission; the scenario readers are to read the fuzzed file.
-  MissionName = "Fuzz";
-  FlightFile = "Flight";
-  for (const bool joystick : {false, true}) {
-    UseJoystick = joystick;
-    LoadJoyAssignments();
-  }
-  LoadInstrumentLayout();
+  // The boxes of values the settings refused: an input that leaves memory behind is checked for
+  // leaks, which would set the pace.
+  forms::script::ForgetShownMessageBoxes();
+}
+
+void ReadAssignments(uint8_t choice) {
+  UseJoystick = choice % 2 == 1;
+  LoadJoyAssignments();
+}
+
+void ReadLayout(uint8_t) { LoadInstrumentLayout(); }
+
+void ReadFlightState(uint8_t) {
   LoadMissionFile();
   LoadMissionDescription();
+}
+
+void ReadSetup(uint8_t) {
   LoadMissionSetup();
   if (AltitudeCalls.size() > MaxCalloutCount || DescentCalls.size() > MaxCalloutCount) {
     __builtin_trap();
   }
+}
+
+constexpr std::array Readers = {ReadSettings, ReadAssignments, ReadLayout, ReadFlightState,
+                                ReadSetup};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0 || size > (1u << 20)) return 0;
+  static ReadersFolder readers;
+  readers.folder.Write("input.ini", std::string_view(reinterpret_cast<const char*>(data), size));
+  // The scenario readers read the file of this mission and flight.
+  MissionName = "Fuzz";
+  FlightFile = "Flight";
+  Readers[data[0] % Readers.size()](static_cast<uint8_t>(data[0] / Readers.size()));
   return 0;
 }

@@ -12,6 +12,7 @@
 #include "platform/engine/scene.h"
 #include "platform/forms/form.h"
 #include "platform/win/app_path.h"
+#include "platform/win/byte_writer.h"
 #include "platform/win/clock.h"
 #include "platform/win/window.h"
 
@@ -186,9 +187,11 @@ void Engine::Screenshot(const std::string& programPath) {
   image.pixels = backend_->ReadBackBuffer(width_, height_);
   const std::vector<uint8_t> bmp = d3dx::EncodeBmp(image, false);
   const std::filesystem::path path = win::ResolvePath(programPath);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-  if (!file) throw EngineError("Screenshot: cannot write " + path.string());
+  bool taken = false;
+  if (!win::WriteNewFileBytes(path, bmp, &taken))
+    throw EngineError(
+        "Screenshot: " + std::string(taken ? "a file has the name " : "cannot write ") +
+        path.string());
 }
 
 void Engine::UpdateWindowSize(int32_t& unused) {

@@ -121,7 +121,8 @@ class Engine {
     int32_t count = 0;  // presents into other windows so far
   };
   const WindowPresent& LastWindowPresent() const { return windowPresent_; }
-  // Writes the back buffer as a 24-bit BMP, replacing a file of that name.
+  // Writes the back buffer as a 24-bit BMP under a new name, through a temporary file; a name that
+  // a file has already is refused (EngineError), the file kept.
   void Screenshot(const std::string& programPath);
 
   // Window and display mode.

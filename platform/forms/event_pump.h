@@ -12,7 +12,8 @@
 // - Defer() queues an action for the outermost loop: it runs once every handler on the stack has
 //   returned, so a handler that restarts a flight does not nest one flight inside another.
 // - End() ends the program at once: it unloads every form without their events and unwinds the
-//   stack by throwing ProgramEnded, which Run() catches.
+//   stack by throwing ProgramEnded, which Run() catches. Its code (0 unless an error ended the
+//   program) is what the process exits with: the first End's, should a second one follow.
 
 #include <cstdint>
 #include <functional>
@@ -30,15 +31,22 @@ using win::UseClock;
 using win::VirtualClock;
 
 void DoEvents();
-// The idle loop: pumps and waits until End() or until no form is loaded. Returns the exit code.
+// The idle loop: pumps and waits until End() or until no form is loaded. Returns End()'s exit code
+// (0 when the forms went without it).
 // Headless, a wait that no timer or scripted action can end throws Error kNoInput.
 int Run();
 void Defer(std::function<void()> action);
 
 // Thrown by End(); not a std::exception, so a handler's catch of ordinary errors lets it pass.
 struct ProgramEnded {};
-[[noreturn]] void End();
+[[noreturn]] void End(int exitCode = 0);
 bool ProgramHasEnded();
+int ProgramExitCode();
+
+// SIGINT and SIGTERM end the program as the user would: the next pass of the pump (the idle wait
+// included, which a signal wakes) runs `asQuit` as a handler, which is expected to end the
+// program; without one the pump ends it.
+void EndOnTerminationSignals(std::function<void()> asQuit);
 
 // True while an event handler, a timer or a deferred action runs.
 bool InsideHandler();

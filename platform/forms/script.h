@@ -16,12 +16,17 @@ void AnswerNextOpenFile(OpenFileResult answer);
 void PostUserAction(std::function<void()> action);
 
 const std::vector<MessageBox>& ShownMessageBoxes();
+// Drops the records of the boxes shown so far, the loaded forms left as they are: for a long run
+// of the same steps (a fuzz target) that must not grow with each.
+void ForgetShownMessageBoxes();
 const std::vector<OpenFileRequest>& ShownOpenFileDialogs();
 int BeepCount();
 // The help pages opened, as paths of this file system.
 const std::vector<std::string>& ShownHelpPages();
 // The screen that the headless view reports.
 void SetHeadlessScreen(ScreenInfo screen);
+// Whether the headless view has a viewer that takes help pages (it has, at the start).
+void SetHeadlessHelpViewer(bool present);
 
 // Puts the window system back as a program finds it when it starts, for a test's fixture: every
 // loaded form is dropped without its events, End() is undone, and the deferred and posted actions,

@@ -32,10 +32,11 @@ std::optional<std::filesystem::path> FindIgnoringCase(const std::filesystem::pat
                                                       std::string_view component) {
   std::error_code error;
   std::filesystem::directory_iterator entries(folder.empty() ? "." : folder, error);
-  if (error) return std::nullopt;
   std::vector<std::string> matches;
-  for (const auto& entry : entries) {
-    std::string name = entry.path().filename().string();
+  // Names only: an entry that cannot be read still has one. A folder that fails midway gives the
+  // names read before.
+  for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+    std::string name = entries->path().filename().string();
     if (EqualsIgnoringCase(name, component)) matches.push_back(std::move(name));
   }
   if (matches.empty()) return std::nullopt;

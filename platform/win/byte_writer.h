@@ -9,9 +9,11 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -54,9 +56,53 @@ class ByteWriter {
   bool ok_ = true;
 };
 
-// Replaces the file at path with bytes: they go to a temporary file in the same folder, which is
-// then renamed over the old file, so a failure at any point leaves the old file whole. An existing
-// file keeps its permissions. False when the file could not be written.
+// A file written under a temporary name in the folder of its final one, which takes the final name
+// only when Commit finds it whole: until then, and for ever when writing or closing fails, a file
+// already at the final name stays as it was. An existing file keeps its permissions. A file
+// destroyed uncommitted leaves nothing behind.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(const std::filesystem::path& path);
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  // The binary stream to write, or null when no temporary file could be made.
+  std::FILE* Stream() const { return stream_; }
+  // Marks the writing failed: Commit will not replace the old file.
+  void Fail() { failed_ = true; }
+  // Flushes the stream to the disk, closes it and renames the temporary file over the final one.
+  // False, with the temporary file removed, when any step fails or Fail was called.
+  bool Commit();
+  // The same, but the file takes its final name only where no file has it: a file there is kept,
+  // and `taken` (when given) says that was why.
+  bool CommitWithoutReplacing(bool* taken = nullptr);
+
+ private:
+  // Flushes and closes the stream; false, the temporary file removed, when that fails.
+  bool Finish();
+
+  std::filesystem::path path_;
+  std::string temporary_;
+  std::FILE* stream_ = nullptr;
+  bool failed_ = false;
+};
+
+// Replaces the file at path with bytes through a ReplacingFile. False when the file could not be
+// written.
 bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+
+// Writes bytes as a new file at path through a ReplacingFile that never replaces: a file that has
+// the name is kept, and `taken` (when given) says that was why.
+bool WriteNewFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                       bool* taken = nullptr);
+
+// Renames from to to only where no file has that name; false when one has it, or on any failure.
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The temporaries of ReplacingFile are named "." + the file's name + ".tmp-" + six characters,
+// beside the file. Removes those in folder that a writer ended midway (killed, or the machine
+// down) left behind; gives how many went. Run it where no write of this process is under way.
+int RemoveStaleTemporaries(const std::filesystem::path& folder);
 
 }  // namespace win

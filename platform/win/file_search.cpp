@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
@@ -31,18 +32,38 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
   return p == pattern.size();
 }
 
-std::vector<std::string> FindFiles(std::string_view pattern) {
+FolderListing ListFolder(const std::filesystem::path& folder) {
+  FolderListing listing;
+  std::error_code error;
+  std::filesystem::directory_iterator entries(folder, error);
+  if (error == std::errc::no_such_file_or_directory) return listing;
+  for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+    const std::filesystem::directory_entry& entry = *entries;
+    std::error_code kind;
+    const std::filesystem::file_status status = entry.status(kind);
+    if (kind) {
+      listing.problems.push_back({entry.path(), "skipped: " + kind.message()});
+      continue;
+    }
+    listing.entries.push_back({entry.path().filename().string(), status.type()});
+  }
+  if (error) listing.problems.push_back({folder, "not read whole: " + error.message()});
+  return listing;
+}
+
+std::vector<std::string> FindFiles(std::string_view pattern, std::vector<FolderProblem>* problems) {
   const size_t separator = pattern.find_last_of("\\/");
   const std::string_view folder =
       separator == std::string_view::npos ? std::string_view(".") : pattern.substr(0, separator);
   const std::string_view wildcard =
       separator == std::string_view::npos ? pattern : pattern.substr(separator + 1);
   std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(ResolvePath(folder), error)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.is_regular_file(error) && MatchesWildcard(name, wildcard)) names.push_back(name);
+  FolderListing listing = ListFolder(ResolvePath(folder));
+  for (const FolderEntry& entry : listing.entries) {
+    if (entry.type == std::filesystem::file_type::regular && MatchesWildcard(entry.name, wildcard))
+      names.push_back(entry.name);
   }
+  if (problems != nullptr) *problems = std::move(listing.problems);
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     const std::string lowerA = FoldAsciiCase(a), lowerB = FoldAsciiCase(b);
     return lowerA != lowerB ? lowerA < lowerB : a < b;

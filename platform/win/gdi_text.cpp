@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win/code_page.h"
+
 namespace win {
 
 class GdiObject {
@@ -36,18 +38,18 @@ constexpr int32_t kFixedShift = 6;             // FreeType's 26.6 pixels
 constexpr int32_t kCharacterCount = 256;
 constexpr uint32_t kOpaqueMask = 0x00FFFFFF;
 
-FT_Library Library() {
-  struct Holder {
-    FT_Library library = nullptr;
-    Holder() {
-      if (FT_Init_FreeType(&library) != 0) library = nullptr;
-    }
-    ~Holder() {
-      if (library != nullptr) FT_Done_FreeType(library);
-    }
-  };
-  static Holder holder;
-  return holder.library;
+// FreeType's library, shared by every face made in it: each font holds it, so that it outlives
+// every face, whatever order a process's ending destroys the fonts' owners and this in. Nothing
+// when FreeType cannot start.
+using SharedLibrary = std::shared_ptr<std::remove_pointer_t<FT_Library>>;
+
+SharedLibrary Library() {
+  static const SharedLibrary library = [] {
+    FT_Library made = nullptr;
+    if (FT_Init_FreeType(&made) != 0) return SharedLibrary();
+    return SharedLibrary(made, FT_Done_FreeType);
+  }();
+  return library;
 }
 
 // 26.6 to whole pixels, up.
@@ -58,21 +60,9 @@ int32_t RoundPixels(FT_Pos value) {
   return static_cast<int32_t>((value + (1 << (kFixedShift - 1))) >> kFixedShift);
 }
 
-// The Unicode characters of Windows-1252 bytes 128 to 159; the five unassigned bytes stand for
-// themselves.
-constexpr std::array<uint16_t, 32> kCodePageHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-constexpr uint8_t kCodePageHighFirst = 0x80;
-
 // The Unicode character of a Windows-1252 byte; the unassigned bytes draw as the face's missing
 // glyph.
-FT_ULong FromCodePage(uint8_t byte) {
-  if (byte >= kCodePageHighFirst && byte < kCodePageHighFirst + kCodePageHigh.size())
-    return kCodePageHigh[byte - kCodePageHighFirst];
-  return byte;
-}
+FT_ULong FromCodePage(uint8_t byte) { return CodePageCharacter(byte); }
 
 struct FaceFile {
   std::string path;
@@ -138,6 +128,7 @@ class Font final : public GdiObject {
   int32_t CellHeight() const { return ascent + descent; }
 
   LOGFONTA description{};
+  SharedLibrary library;  // kept until the face is done
   FT_Face face = nullptr;
   int32_t ascent = 0;              // pixels above the baseline
   int32_t descent = 0;             // pixels below it
@@ -242,12 +233,13 @@ HFONT CreateFontA(int32_t height, int32_t width, int32_t escapement, int32_t ori
                   int32_t weight, uint32_t italic, uint32_t underline, uint32_t strikeOut,
                   uint32_t charSet, uint32_t outPrecision, uint32_t clipPrecision, uint32_t quality,
                   uint32_t pitchAndFamily, const char* face) {
-  const FT_Library library = Library();
+  SharedLibrary library = Library();
   const bool bold = weight >= kBoldWeightThreshold;
   FaceFile file;
   if (library == nullptr || !MatchFace(face, bold, italic != 0, &file)) return nullptr;
   auto font = std::make_unique<Font>();
-  if (FT_New_Face(library, file.path.c_str(), file.index, &font->face) != 0) {
+  font->library = std::move(library);
+  if (FT_New_Face(font->library.get(), file.path.c_str(), file.index, &font->face) != 0) {
     font->face = nullptr;
     return nullptr;
   }

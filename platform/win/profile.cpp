@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -105,12 +106,19 @@ class ProfileText {
     return text_.substr(lines_[index].begin, lines_[index].end - lines_[index].begin);
   }
 
-  // The line end this file already uses, so that added lines look like the rest.
+  // The line end most of the file's lines have, so that added lines look like the rest; LF where
+  // no line has one. A tie goes to CR LF, then LF: a stray CR in a damaged file outvotes nothing.
   std::string_view LineEnd() const {
+    size_t crlf = 0, lf = 0, cr = 0;
     for (const Line& line : lines_) {
-      if (line.next > line.end) return text_.substr(line.end, line.next - line.end);
+      const std::string_view end = text_.substr(line.end, line.next - line.end);
+      crlf += end == "\r\n";
+      lf += end == "\n";
+      cr += end == "\r";
     }
-    return "\r\n";
+    if (crlf > 0 && crlf >= lf && crlf >= cr) return "\r\n";
+    if (cr > lf) return "\r";
+    return "\n";
   }
 
  private:
@@ -149,8 +157,24 @@ bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// Names hashed and compared without regard to ASCII case, so that a lookup folds nothing into a
+// new string.
+struct FoldedHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const {
+    size_t hash = 14695981039346656037u;  // FNV-1a
+    for (const char c : name)
+      hash = (hash ^ static_cast<unsigned char>(FoldAsciiCase(c))) * 1099511628211u;
+    return hash;
+  }
+};
+struct FoldedEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return EqualsIgnoringCase(a, b); }
+};
+
 // One parse of a file: the value of the first entry of each key in the first section of each
-// name, both found by their case-folded names.
+// name, both found by their names without regard to case.
 class ProfileIndex {
  public:
   explicit ProfileIndex(std::string text) : text_(std::move(text)) {
@@ -158,6 +182,12 @@ class ProfileIndex {
     ForEachLine(text_, [&](const Line& line) {
       std::string_view lineText(text_.data() + line.begin, line.end - line.begin);
       if (auto name = SectionNameOf(lineText)) {
+        // No caller can ask for a name that holds a NUL byte: its keys are as good as gone.
+        if (name->find('\0') != std::string_view::npos) {
+          unreachable_.emplace_back(*name);
+          keys = nullptr;
+          return;
+        }
         auto [section, added] = sections_.try_emplace(FoldAsciiCase(*name));
         // Entries of a repeated section are hidden by the first one.
         keys = added ? &section->second : nullptr;
@@ -174,11 +204,21 @@ class ProfileIndex {
   ProfileIndex& operator=(const ProfileIndex&) = delete;
 
   const std::string& Text() const { return text_; }
+  // The names of the sections that no caller can ask for, as the file spells them.
+  const std::vector<std::string>& UnreachableSections() const { return unreachable_; }
+
+  std::vector<std::string> KeyNames(std::string_view section) const {
+    std::vector<std::string> names;
+    auto keys = sections_.find(TrimBlanks(section));
+    if (keys == sections_.end()) return names;
+    for (const auto& [name, value] : keys->second) names.push_back(name);
+    return names;
+  }
 
   std::optional<std::string_view> Find(std::string_view section, std::string_view key) const {
-    auto keys = sections_.find(FoldAsciiCase(TrimBlanks(section)));
+    auto keys = sections_.find(TrimBlanks(section));
     if (keys == sections_.end()) return std::nullopt;
-    auto value = keys->second.find(FoldAsciiCase(TrimBlanks(key)));
+    auto value = keys->second.find(TrimBlanks(key));
     if (value == keys->second.end()) return std::nullopt;
     return std::string_view(text_).substr(value->second.begin, value->second.size);
   }
@@ -188,11 +228,22 @@ class ProfileIndex {
     size_t begin;
     size_t size;
   };
-  using Keys = std::unordered_map<std::string, ValueSpan>;
+  // Names stored folded to lower case, as KeyNames gives them.
+  using Keys = std::unordered_map<std::string, ValueSpan, FoldedHash, FoldedEqual>;
 
   std::string text_;
-  std::unordered_map<std::string, Keys> sections_;
+  std::unordered_map<std::string, Keys, FoldedHash, FoldedEqual> sections_;
+  std::vector<std::string> unreachable_;
 };
+
+// Tells of a section of a file just parsed that its keys are not read.
+void LogUnreachableSections(const ProfileIndex& index, const std::filesystem::path& path) {
+  for (std::string name : index.UnreachableSections()) {
+    std::replace(name.begin(), name.end(), '\0', '?');
+    std::clog << "Marovin: " << path.string() << ": section [" << name
+              << "] holds a NUL byte; its keys are not read\n";
+  }
+}
 
 // What tells one state of a file on disk from another: a write through these functions replaces
 // the file (a new inode), and an edit in place changes its size or its modification time.
@@ -250,15 +301,28 @@ class ProfileCache {
     std::filesystem::path path = ResolvePath(fileName);
     std::optional<FileStamp> stamp = StampOf(path);
     if (!stamp || static_cast<uint64_t>(stamp->size) > MaxProfileFileBytes) return nullptr;
-    // Stamped before it is read: a change while reading shows as a new stamp at the next call.
-    auto contents = ReadWholeFile(path);
-    if (!contents) return nullptr;
-    auto index = previous && previous->Text() == *contents
-                     ? std::move(previous)
-                     : std::make_shared<const ProfileIndex>(std::move(*contents));
+    const bool recent = IsRecent(*stamp);
+    // Another name of the same file as it is now (a link, another spelling) shares its parse.
+    auto same = std::find_if(files_.begin(), files_.end(), [&](const CachedFile& file) {
+      return !recent && !file.recent && file.stamp == *stamp;
+    });
+    std::shared_ptr<const ProfileIndex> index;
+    if (same != files_.end()) {
+      index = same->index;
+    } else {
+      // Stamped before it is read: a change while reading shows as a new stamp at the next call.
+      auto contents = ReadWholeFile(path);
+      if (!contents) return nullptr;
+      if (previous && previous->Text() == *contents) {
+        index = std::move(previous);
+      } else {
+        index = std::make_shared<const ProfileIndex>(std::move(*contents));
+        LogUnreachableSections(*index, path);
+      }
+    }
     if (files_.size() == MaxCachedFiles) files_.pop_back();
-    files_.insert(files_.begin(), CachedFile{std::string(fileName), std::move(path), *stamp,
-                                             IsRecent(*stamp), index});
+    files_.insert(files_.begin(),
+                  CachedFile{std::string(fileName), std::move(path), *stamp, recent, index});
     return index;
   }
 
@@ -288,17 +352,22 @@ ProfileCache& Cache() {
   return cache;
 }
 
-bool WriteProfileFile(std::filesystem::path path, std::string_view section, std::string_view key,
-                      std::string_view value) {
+// The file that a write to path replaces, and what it holds now.
+struct WriteTarget {
+  std::filesystem::path path;
+  std::string contents;
+};
+
+// Nothing when the file may not be written.
+std::optional<WriteTarget> OpenForWriting(std::filesystem::path path) {
   // Writing through a link replaces the file it points to, not the link.
   std::error_code error;
   if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink) {
     path = std::filesystem::weakly_canonical(path, error);
-    if (error) return false;
+    if (error) return std::nullopt;
   }
-  std::string existing;
   bool present = std::filesystem::exists(path, error);
-  if (error) return false;
+  if (error) return std::nullopt;
   // A file marked read-only is not replaced, whoever writes: the mark holds even for a user whose
   // rights would let the rename through.
   constexpr auto writable = std::filesystem::perms::owner_write |
@@ -306,16 +375,110 @@ bool WriteProfileFile(std::filesystem::path path, std::string_view section, std:
                             std::filesystem::perms::others_write;
   if (present && (std::filesystem::status(path, error).permissions() & writable) ==
                      std::filesystem::perms::none) {
-    return false;
+    return std::nullopt;
   }
+  WriteTarget target{std::move(path), {}};
   if (present) {
-    auto contents = ReadWholeFile(path);
-    if (!contents) return false;
-    existing = std::move(*contents);
+    auto contents = ReadWholeFile(target.path);
+    if (!contents) return std::nullopt;
+    target.contents = std::move(*contents);
   }
-  auto edited = SetProfileValue(existing, section, key, value);
-  return edited && WriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(edited->data()),
-                                                  edited->size()));
+  return target;
+}
+
+bool WriteText(const std::filesystem::path& path, std::string_view text) {
+  return WriteFileBytes(path,
+                        std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+// A batch of writes to one file, open from its first ProfileWriteBatch to the end of its last.
+struct OpenBatch {
+  std::filesystem::path path;         // as the file's name resolved
+  std::optional<WriteTarget> target;  // nothing: the file may not be written
+  bool edited = false;                // since the last commit
+  int holders = 1;
+};
+
+class Batches {
+ public:
+  // The open batch of the file, or nullptr.
+  OpenBatch* Find(const std::filesystem::path& path) {
+    auto found = std::find_if(open_.begin(), open_.end(),
+                              [&](const OpenBatch& batch) { return batch.path == path; });
+    return found == open_.end() ? nullptr : &*found;
+  }
+  void Open(const std::filesystem::path& path) {
+    if (OpenBatch* batch = Find(path)) {
+      ++batch->holders;
+      return;
+    }
+    open_.push_back(OpenBatch{path, OpenForWriting(path)});
+  }
+  void Close(const std::filesystem::path& path) {
+    OpenBatch* batch = Find(path);
+    if (batch != nullptr && --batch->holders == 0)
+      open_.erase(open_.begin() + (batch - open_.data()));
+  }
+
+ private:
+  std::vector<OpenBatch> open_;
+};
+
+// Profile writes run on the program's one thread, as its dialogs and loops do.
+Batches& OpenBatches() {
+  static Batches batches;
+  return batches;
+}
+
+// A file read under a ProfileReadScope: its parse, taken at the first read.
+struct HeldFile {
+  std::string name;  // as the caller gives it
+  std::shared_ptr<const ProfileIndex> index;
+  bool fetched = false;
+  int holders = 1;
+};
+
+// Profile reads, like writes, run on the program's one thread.
+std::vector<HeldFile>& HeldFiles() {
+  static std::vector<HeldFile> held;
+  return held;
+}
+
+// The parse a read of the file answers from.
+std::shared_ptr<const ProfileIndex> IndexToRead(std::string_view fileName) {
+  for (HeldFile& held : HeldFiles()) {
+    if (held.name != fileName) continue;
+    if (!held.fetched) {
+      held.index = Cache().Index(fileName);
+      held.fetched = true;
+    }
+    return held.index;
+  }
+  return Cache().Index(fileName);
+}
+
+// A write to the file: a scope that holds it reads it afresh. Writes are few, so the names are
+// resolved here rather than at every scope.
+void ReleaseHeld(const std::filesystem::path& path) {
+  for (HeldFile& held : HeldFiles()) {
+    if (held.fetched && ResolvePath(held.name) == path) held.fetched = false;
+  }
+}
+
+bool WriteProfileFile(const std::filesystem::path& path, std::string_view section,
+                      std::string_view key, std::string_view value) {
+  if (OpenBatch* batch = OpenBatches().Find(path)) {
+    if (!batch->target) return false;
+    auto edited = SetProfileValue(batch->target->contents, section, key, value);
+    if (!edited) return false;
+    batch->target->contents = std::move(*edited);
+    batch->edited = true;
+    return true;
+  }
+  auto target = OpenForWriting(path);
+  if (!target) return false;
+  auto edited = SetProfileValue(target->contents, section, key, value);
+  return edited && WriteText(target->path, *edited);
 }
 
 }  // namespace
@@ -331,7 +494,8 @@ std::optional<std::string> FindProfileValue(std::string_view contents, std::stri
 std::optional<std::string> SetProfileValue(std::string_view contents, std::string_view section,
                                            std::string_view key, std::string_view value) {
   if (TrimBlanks(section).empty() || TrimBlanks(key).empty() || HasLineBreak(section) ||
-      HasLineBreak(key) || HasLineBreak(value) || section.find(']') != std::string_view::npos ||
+      HasLineBreak(key) || HasLineBreak(value) ||
+      section.find_first_of(std::string_view("]\0", 2)) != std::string_view::npos ||
       key.find('=') != std::string_view::npos || TrimBlanks(key).starts_with('[')) {
     return std::nullopt;
   }
@@ -367,9 +531,14 @@ std::optional<std::string> SetProfileValue(std::string_view contents, std::strin
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultText, size_t bufferSize,
                                     std::string_view fileName) {
-  auto index = Cache().Index(fileName);
+  auto index = IndexToRead(fileName);
   auto value = index ? index->Find(section, key) : std::nullopt;
   return CutToBuffer(value ? *value : defaultText, bufferSize);
+}
+
+std::vector<std::string> GetProfileKeyNames(std::string_view section, std::string_view fileName) {
+  auto index = IndexToRead(fileName);
+  return index ? index->KeyNames(section) : std::vector<std::string>();
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
@@ -378,6 +547,42 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   const bool written = WriteProfileFile(path, section, key, value);
   // Parsed afresh at its next read, however coarse the clock of its folder.
   Cache().Forget(path);
+  ReleaseHeld(path);
+  return written;
+}
+
+ProfileReadScope::ProfileReadScope(std::string_view fileName) : fileName_(fileName) {
+  std::vector<HeldFile>& held = HeldFiles();
+  auto found = std::find_if(held.begin(), held.end(),
+                            [&](const HeldFile& file) { return file.name == fileName_; });
+  if (found != held.end()) {
+    ++found->holders;
+  } else {
+    held.push_back(HeldFile{fileName_, nullptr});
+  }
+}
+
+ProfileReadScope::~ProfileReadScope() {
+  std::vector<HeldFile>& held = HeldFiles();
+  auto found = std::find_if(held.begin(), held.end(),
+                            [&](const HeldFile& file) { return file.name == fileName_; });
+  if (found != held.end() && --found->holders == 0) held.erase(found);
+}
+
+ProfileWriteBatch::ProfileWriteBatch(std::string_view fileName) : path_(ResolvePath(fileName)) {
+  OpenBatches().Open(path_);
+}
+
+ProfileWriteBatch::~ProfileWriteBatch() { OpenBatches().Close(path_); }
+
+bool ProfileWriteBatch::Commit() {
+  OpenBatch* batch = OpenBatches().Find(path_);
+  if (batch == nullptr || !batch->target) return false;
+  if (batch->holders > 1 || !batch->edited) return true;
+  batch->edited = false;
+  const bool written = WriteText(batch->target->path, batch->target->contents);
+  Cache().Forget(path_);
+  ReleaseHeld(path_);
   return written;
 }
 

@@ -90,23 +90,6 @@ void Guarded(Step step) {
   }
 }
 
-// The in-flight menu opens on the settings in force: its first frame takes the sliders' and the
-// box's values back into the settings, so they must hold them.
-void SetMenuControls() {
-  if (Gamma == 0.0f) Gamma = 1.0f;
-  if (ShipGamma == 0.0f) ShipGamma = 1.0f;
-  if (!MasterVolumeSlider) return;
-  const std::pair<clsInputSlider*, float> sliders[] = {
-      {MasterVolumeSlider.get(), static_cast<float>(MasterVolume)},
-      {MusicVolumeSlider.get(), static_cast<float>(MusicVolume)},
-      {RCSVolumeSlider.get(), static_cast<float>(RCSVolume)},
-      {EngineVolumeSlider.get(), static_cast<float>(EngineVolume)},
-      {GammaSlider.get(), Gamma * 100.0f},
-      {ShipGammaSlider.get(), ShipGamma * 100.0f}};
-  for (const auto& [slider, value] : sliders) slider->Value = value;
-  DisplayFPSBox->IsMarked = DisplayFPS;
-}
-
 void ResetFlightState() {
   RestartFlag = false;
   ExitDialogShown = false;
@@ -130,7 +113,7 @@ void ResetFlightState() {
   AutoThrottleCountdown = 0.0f;
   EngineOff = false;
   FitStartRecord = 0;
-  ControlStartRecord = ContactRecord = FirstTouchRecord = FlightRecordCount = 0;
+  ControlStartRecord = ContactRecord = LowGateIndex = FirstTouchRecord = FlightRecordCount = 0;
   ScoreShown = false;
   ContactLightOn = false;
   Landed = false;
@@ -362,7 +345,9 @@ void RunPass() {
       Engine->SetWindowedFlag(true);
     }
   });
-  Guarded(SetMenuControls);
+  if (Gamma == 0.0f) Gamma = 1.0f;
+  if (ShipGamma == 0.0f) ShipGamma = 1.0f;
+  SetMenuControls();
   const float h = ShadowFlags[1] || ShadowFlags[2] ? PadHeightLow : PadHeightHigh;
   FootpadReferencePoints = {{{0.0f, h, 0.0f},
                              {0.0f, h, PadReach},

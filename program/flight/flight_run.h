@@ -7,12 +7,21 @@
 
 #include "program/flight/frame_step.h"
 
+class MainDisplayForm;
+
 // The launcher's hand-over: the engine and main window start once; the first Continue builds the
 // scene and flies, a later one applies the changed mission and flies again.
 void InitEngineAndWindow();
+// The main window's windowed place and size (WindowLeft, WindowTop, WindowWidth, WindowHeight)
+// from the settings' [Window] section, or a new one for a window stored too small; the window
+// itself waits out of sight until the flight shows it.
+void PlaceWindowAtStart(MainDisplayForm& form);
 void StartFlight();
 void ApplyMissionSelection();
 void RestartFlight();
+// Takes the launcher's choices as a flight start does and saves the settings, for a program that
+// ends without flying them.
+void KeepLauncherChoices();
 // The mission-dependent part of the scene, on a later flight.
 void LoadMissionWorld();
 // The whole scene, in loading steps drawn on the loading screen.

@@ -160,11 +160,14 @@ bool Ticked(const forms::Control& box) { return box.Value() == forms::Control::k
 
 // Where the engine log goes, by the "GraphicsDebug" setting.
 void ApplyDebugLog() {
+  if (!Engine) return;
   Engine->SetDebugFile(GraphicsDebug ? ProgramFolder() + "\\GraphicDebug.txt" : "");
   Engine->SetDebugMode(GraphicsDebug, -1, 0);
 }
 
 void StoreScreenScale() { StoreWindowSize(*Main_Display); }
+
+}  // namespace
 
 // A window stored under 300 by 200 pixels, or none, is placed anew: 80 percent of the screen's
 // height, a little wider than high, centred.
@@ -201,6 +204,8 @@ void PlaceWindowAtStart(MainDisplayForm& form) {
   Busy = false;
 }
 
+namespace {
+
 int32_t MissionTypeOf(const std::string& name) {
   if (name == "Orbital") return OrbitalMission;
   if (name == "LM Race") return LMRaceMission;
@@ -223,7 +228,7 @@ void ReadChoicesAToG(bool first) {
   AdvancedForm& advanced = *Advanced;
   GraphicsDebug = Ticked(advanced.Check6);
   ApplyDebugLog();
-  if (Ticked(launcher.Check1)) Test11Mode = true;
+  Test11Mode = Ticked(launcher.Check1);
   if (first) {
     SimpleLM = Ticked(advanced.Check2);
     SimpleCockpit = Ticked(advanced.Check1);
@@ -270,7 +275,7 @@ void ReadChoicesHToR(bool first) {
   MusicVolume = sounds.HScroll_MusicVolume.Value();
   SetValueByText(TextureMode, advanced.Combo2.Text(), TextureModeTexts);
   RenderDetail = advanced.Combo5.ListIndex();
-  if (first) Scene->SetSixteenBitTextures(TextureMode == 0);
+  if (first && Scene) Scene->SetSixteenBitTextures(TextureMode == 0);
 }
 
 // A windowed flight needs a desktop of 16 or 32 bits (24 bits are kept in 32); any other shows
@@ -336,6 +341,9 @@ void RestoreWindow(MainDisplayForm& form) {
   Engine->UpdateWindowSize(unused);
 }
 
+// What the process exits with after a fatal error.
+constexpr int FatalErrorExitCode = 1;
+
 // Any failure of the scene's set-up is fatal: the box says so and the program ends.
 template <class Build>
 void BuildOrEnd(Build build) {
@@ -346,7 +354,7 @@ void BuildOrEnd(Build build) {
     forms::MsgBox(
         std::string(error.what()) + "\r" + text(EngineDllsText) + "\r" + text(FatalByeText),
         forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Critical, text(FatalErrorText));
-    forms::End();
+    forms::End(FatalErrorExitCode);
   }
 }
 
@@ -525,6 +533,16 @@ void StartFlight() {
   BuildOrEnd(BuildScene);
   forms::DoEvents();
   FlyPreparedFlight();
+}
+
+void KeepLauncherChoices() {
+  const bool first = !SimulationInitialised;
+  ReadChoicesAToG(first);
+  FullScreen = !Ticked(DriverDialog->chkWindowed);
+  ReadChoicesHToR(first);
+  ReadFlightChoice();
+  ChooseRocks();
+  SaveSettings();
 }
 
 void ApplyMissionSelection() {

@@ -89,6 +89,7 @@ constexpr int32_t GroundContactFeet = 10;  // below it the attitude ball is meas
 constexpr int32_t ScorchFadeLeast = 10;    // of the fade's hundredths
 constexpr int32_t ScoreGateLowFeet = 5;
 constexpr int32_t ScoreGateHighFeet = 250;
+constexpr int32_t LowGateAltitudeFeet = 100;
 constexpr int32_t LowFlightFeet = 200;
 constexpr int32_t ShadowFeet = 400;
 constexpr float CameraTerrainFeet = 1.45f;  // feet per world unit of the camera's height
@@ -283,6 +284,8 @@ void RunGuidanceStep(MainDisplayForm& form) {
     form.DSKYStartProgram.SetEnabled(true);
     StartP66();
   }
+  // The approach that the landing's score fits ends at the first sample 100 ft up or lower.
+  if (LowGateIndex == 0 && AltitudeFeet <= LowGateAltitudeFeet) LowGateIndex = FlightRecordCount;
   if (PGNSSwitch.SwitchPosition < PGNSAuto) {
     if (ControlStartRecord == 0 && MissionType != LMRaceMission)
       ControlStartRecord = FlightRecordCount;
@@ -1099,7 +1102,12 @@ void SaveScreenshot() {
   std::filesystem::create_directories(win::ResolvePath(folder), ignored);
   ScreenshotCounter =
       NextScreenshotNumber(win::ResolvePath(folder), MissionName, ScreenshotCounter);
-  const std::string name = MissionName + ScreenshotNumberText(ScreenshotCounter) + ".bmp";
+  // A name another mission's count made ("Apollo 1" + "10001" is "Apollo 11" + "0001") is passed
+  // over: the engine never writes over a file.
+  const auto nameOf = [] { return MissionName + ScreenshotNumberText(ScreenshotCounter) + ".bmp"; };
+  while (std::filesystem::exists(win::ResolvePath(folder + "\\" + nameOf()), ignored))
+    ++ScreenshotCounter;
+  const std::string name = nameOf();
   if (!MovieCapture)
     ShowMessage(UiText[ScreenDumpText] + "= " + name, ScreenshotMessageMs, 0xFFFF8000, 0xFF000000);
   forms::DoEvents();

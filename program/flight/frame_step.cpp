@@ -1,10 +1,13 @@
 #include "program/flight/frame_step.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <string_view>
 #include <system_error>
 
 #include "platform/win/ascii_case.h"
+#include "platform/win/file_search.h"
 #include "program/missions/missions_state.h"
 
 float FrameStepMs(float elapsedMs, float screenshotMs, float framesPerSecond) {
@@ -40,16 +43,24 @@ bool StepReplayIndex(int32_t count, int32_t& index, double missionTime) {
 
 int32_t NextScreenshotNumber(const std::filesystem::path& folder, const std::string& mission,
                              int32_t last) {
+  // More digits than this are no number the count gave: ignored, so that the next one fits.
+  constexpr size_t MaxNumberDigits = 9;
   int32_t highest = last;
-  std::error_code error;
   const std::string prefix = win::UpperAsciiCase(mission);
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    const std::string name = win::UpperAsciiCase(entry.path().filename().string());
-    if (name.size() != prefix.size() + 8 || !name.starts_with(prefix) || !name.ends_with(".BMP"))
+  const std::string_view extension = ".BMP";
+  for (const win::FolderEntry& entry : win::ListFolder(folder).entries) {
+    const std::string name = win::UpperAsciiCase(entry.name);
+    if (name.size() <= prefix.size() + extension.size() || !name.starts_with(prefix) ||
+        !name.ends_with(extension))
       continue;
-    const std::string digits = name.substr(prefix.size(), 4);
-    if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
-    highest = std::max(highest, std::stoi(digits));
+    const std::string_view digits = std::string_view(name).substr(
+        prefix.size(), name.size() - prefix.size() - extension.size());
+    int32_t number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (digits.size() > MaxNumberDigits || error != std::errc() ||
+        end != digits.data() + digits.size() || digits.front() == '-')
+      continue;
+    highest = std::max(highest, number);
   }
   return highest + 1;
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win/ascii_case.h"
+#include "platform/win/profile.h"
 #include "program/missions/ini.h"
 #include "program/startup/startup_state.h"
 
@@ -482,6 +483,9 @@ std::string KeyBoardOnlyPath() { return AssignmentPath("KeyBoardOnly"); }
 void LoadJoyAssignments() {
   LanguageSuffix = LanguageSuffixFor(CurrentLanguage);
   const std::string joyAssign = JoyAssignPath();
+  // Each file read once for all its keys.
+  const win::ProfileReadScope joyAssignFile(joyAssign);
+  const win::ProfileReadScope buttonsFile(UseJoystick ? joyAssign : KeyBoardOnlyPath());
   for (int i = 0; i < AxisAssignmentCount; ++i) {
     const AxisDefinition& definition = AxisDefinitions[i];
     AxisAssignment& axis = AxisAssignments[i];
@@ -593,6 +597,7 @@ void SaveButtonAssignment(const ControlAssignment& record, const std::string& ke
 
 void SaveJoystickAssignments() {
   const std::string path = JoyAssignPath();
+  INIWriteBatch batch(path);
   for (const AxisIndex index : AxisSaveOrder) {
     const AxisDefinition& definition = AxisDefinitions[index];
     const AxisAssignment& axis = AxisAssignments[index];
@@ -604,4 +609,5 @@ void SaveJoystickAssignments() {
     SaveButtonAssignment(ControlAssignments[index], ActionDefinitions[index].KeyName);
   }
   WriteINI(AssignmentSection, "POV Joystick", std::to_string(POVJoystick), path);
+  batch.Commit();
 }

@@ -125,6 +125,7 @@ void LoadPathNodes(engine::EnginePath& path) {
 
 void SaveViewSetup() {
   const std::string section = "Flight Parameters";
+  INIWriteBatch batch(ScenarioPath());
   for (int i = 0; i < VirtualCockpitViewCount; ++i) {
     const std::string n = std::to_string(i + 1);
     WriteScenarioVector(section, "VirtualC" + n + ".", VirtualCockpitEye[static_cast<size_t>(i)]);
@@ -139,13 +140,16 @@ void SaveViewSetup() {
   for (const auto& [name, view] : views)
     WriteScenarioNumber(section, std::string(name) + " VVFrustram",
                         ViewRecords[static_cast<size_t>(view)].ViewAngle);
+  batch.Commit();
 }
 
 void SaveStartPosition(const std::array<float, 16>& pivotMatrix) {
   const std::string section = "Flight Parameters";
+  INIWriteBatch batch(ScenarioPath());
   WriteScenarioNumber(section, "StartX", LMMeshPosition.x * WorldScale);
   WriteScenarioNumber(section, "StartY", LMMeshPosition.y * WorldScale);
   WriteScenarioNumber(section, "StartZ", LMMeshPosition.z * WorldScale);
+  batch.Commit();
   win::ByteWriter writer;
   for (float value : pivotMatrix) writer.F32(value);
   const std::string path = DockingMatrixFilePath();
@@ -239,6 +243,7 @@ void RunLandMoveTool(const engine::EngineInput& input,
 
 void SaveLandPosition() {
   const std::string section = PrecisionSection("Landscape Position");
+  INIWriteBatch batch(ScenarioPath());
   for (int i = 0; i < LandTileCount; ++i) {
     const std::string n = " " + std::to_string(i);
     const Vector3& p = LandTilePosition[static_cast<size_t>(i)];
@@ -250,6 +255,7 @@ void SaveLandPosition() {
     WriteScenarioNumber(section, "LandY" + n, s.y);
     WriteScenarioNumber(section, "LandZ" + n, s.z);
   }
+  batch.Commit();
 }
 
 void RunSurveyorMoveTool(const engine::EngineInput& input) {
@@ -284,10 +290,12 @@ void RunSurveyorMoveTool(const engine::EngineInput& input) {
 
 void SaveSurveyorPosition() {
   const std::string section = PrecisionSection("Surveyor");
+  INIWriteBatch batch(ScenarioPath());
   WriteScenarioNumber(section, "Surveyor X", SurveyorPosition.x);
   WriteScenarioNumber(section, "Surveyor Y", SurveyorPosition.y);
   WriteScenarioNumber(section, "Surveyor Z", SurveyorPosition.z);
   WriteScenarioNumber(section, "Surveyor RotateX", SurveyorRotation.x * MilliradiansPerRadian);
   WriteScenarioNumber(section, "Surveyor RotateY", SurveyorRotation.y * MilliradiansPerRadian);
   WriteScenarioNumber(section, "Surveyor RotateZ", SurveyorRotation.z * MilliradiansPerRadian);
+  batch.Commit();
 }

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <limits>
 #include <set>
+#include <sstream>
 
 #include "platform/forms/dialogs.h"
 #include "platform/win/app_path.h"
@@ -25,15 +26,52 @@ std::optional<Integer> ToInteger(std::string_view text) {
   return value ? RoundTo<Integer>(*value) : std::nullopt;
 }
 
+// A text that is one number and nothing else: blanks anywhere (the reading skips them), a sign,
+// digits with one "." or "," among or before them, an exponent (E or D), and a type mark of the
+// files' first writers ("-4957000!"); or no text at all.
+bool IsWholeNumber(std::string_view text) {
+  size_t at = 0;
+  const auto skipBlanks = [&] {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  };
+  // Takes one character of the set, after blanks.
+  const auto take = [&](std::string_view set) {
+    skipBlanks();
+    if (at == text.size() || set.find(text[at]) == std::string_view::npos) return false;
+    ++at;
+    return true;
+  };
+  const auto digits = [&] {
+    size_t count = 0;
+    while (take("0123456789")) ++count;
+    return count;
+  };
+  skipBlanks();
+  if (at == text.size()) return true;
+  take("+-");
+  size_t mantissa = digits();
+  if (take(".,")) mantissa += digits();
+  if (mantissa == 0) return false;
+  if (take("EeDd")) {
+    take("+-");
+    if (digits() == 0) return false;
+  }
+  take("!#%&@");
+  skipBlanks();
+  return at == text.size();
+}
+
 }  // namespace
 
 std::string ProgramFolder() { return win::AppPath(); }
 
-void WriteINI(const std::string& section, const std::string& key, const std::string& value,
-              const std::string& path) {
+namespace {
+
+// Tells the user of a failed write to the file, once for a run of them.
+void TellWriteResult(const std::string& path, bool written) {
   // The files whose failed write the user has been told of.
   static std::set<std::string> unsaved;
-  if (win::WritePrivateProfileString(section, key, value, path)) {
+  if (written) {
     unsaved.erase(path);
   } else if (unsaved.insert(path).second) {
     forms::MsgBox(EnsureTralexa().GetTranslation(SettingsNotSaved) + " " +
@@ -41,6 +79,29 @@ void WriteINI(const std::string& section, const std::string& key, const std::str
                   forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
   }
 }
+
+// The files with an open INIWriteBatch, once for each: a write to them is on disk only at the
+// commit, which alone tells whether the file was saved.
+std::multiset<std::string>& BatchedFiles() {
+  static std::multiset<std::string> files;
+  return files;
+}
+
+}  // namespace
+
+void WriteINI(const std::string& section, const std::string& key, const std::string& value,
+              const std::string& path) {
+  const bool written = win::WritePrivateProfileString(section, key, value, path);
+  if (!written || !BatchedFiles().contains(path)) TellWriteResult(path, written);
+}
+
+INIWriteBatch::INIWriteBatch(const std::string& path) : path_(path), batch_(path) {
+  BatchedFiles().insert(path_);
+}
+
+INIWriteBatch::~INIWriteBatch() { BatchedFiles().erase(BatchedFiles().find(path_)); }
+
+void INIWriteBatch::Commit() { TellWriteResult(path_, batch_.Commit()); }
 
 std::string ReadINI(const std::string& section, const std::string& key,
                     const std::string& defaultText, const std::string& path) {
@@ -64,6 +125,11 @@ bool ToFlag(std::string_view text) { return ToValue(text) != 0.0; }
 
 std::string ProfileFile::Text(const std::string& section, const std::string& key,
                               const std::string& defaultText) const {
+  return Read(section, key, defaultText);
+}
+
+const std::string& ProfileFile::Read(const std::string& section, const std::string& key,
+                                     const std::string& defaultText) const {
   lastText_ = ReadProfileValue(section, key, defaultText, path_);
   return lastText_;
 }
@@ -71,7 +137,17 @@ std::string ProfileFile::Text(const std::string& section, const std::string& key
 template <typename Result, typename Convert>
 Result ProfileFile::Converted(const std::string& section, const std::string& key,
                               const std::string& defaultText, Convert convert) const {
-  if (std::optional<Result> value = convert(Text(section, key, defaultText))) return *value;
+  if (std::optional<Result> value = convert(Read(section, key, defaultText))) {
+    // The leading number is what counts, as the files were read for; text after it ("0x10",
+    // "12.5 ft") is dropped, which a hand edit may not have meant.
+    if (!IsWholeNumber(lastText_)) {
+      std::ostringstream read;
+      read << +*value;
+      LogFileProblem(path_, section + ": " + key + "=" + lastText_ +
+                                " is not a number alone; read as " + read.str());
+    }
+    return *value;
+  }
   TellBadValue(section, key);
   return convert(defaultText).value_or(Result{});
 }

@@ -18,6 +18,7 @@
 
 #include "platform/win/locale.h"
 #include "platform/win/numbers.h"
+#include "platform/win/profile.h"
 
 // The program folder, without a trailing separator.
 std::string ProgramFolder();
@@ -27,6 +28,22 @@ std::string ProgramFolder();
 // still written, and the file is told of again only after a write to it succeeded.
 void WriteINI(const std::string& section, const std::string& key, const std::string& value,
               const std::string& path);
+
+// Gathers the WriteINI calls to one file, from its making on, into one write of the file at
+// Commit: the file on disk is at every moment wholly as before or wholly as saved. A failed commit
+// is told of as a failed WriteINI is; writes not committed when it ends are dropped.
+class INIWriteBatch {
+ public:
+  explicit INIWriteBatch(const std::string& path);
+  ~INIWriteBatch();
+  INIWriteBatch(const INIWriteBatch&) = delete;
+  INIWriteBatch& operator=(const INIWriteBatch&) = delete;
+  void Commit();
+
+ private:
+  std::string path_;
+  win::ProfileWriteBatch batch_;
+};
 
 // Reads one key with a buffer of 2048 characters (at most 2047 of the value).
 std::string ReadINI(const std::string& section, const std::string& key,
@@ -73,11 +90,13 @@ enum class BadValueLine { Logged, Shown };
 
 // The keys of one file read by the reading rule and converted. A number that is not finite
 // ("nan", "inf", "1E400") or a whole number that does not fit its integer reads as the key's
-// default, and the file tells of the text read. It keeps the text it read last.
+// default, and the file tells of the text read. A number followed by other text ("0x10" reads as
+// 0, "12.5 ft" as 12.5) is read by its leading number, with a line in the log. It keeps the text
+// it read last.
 class ProfileFile {
  public:
   explicit ProfileFile(std::string path, BadValueLine line = BadValueLine::Logged)
-      : path_(std::move(path)), line_(line) {}
+      : path_(std::move(path)), line_(line), scope_(path_) {}
 
   const std::string& Path() const { return path_; }
   const std::string& LastText() const { return lastText_; }
@@ -103,6 +122,9 @@ class ProfileFile {
   void TellBadValue(const std::string& section, const std::string& key) const;
 
  private:
+  // Reads the key's text into lastText_.
+  const std::string& Read(const std::string& section, const std::string& key,
+                          const std::string& defaultText) const;
   // The text of the key converted by convert, or the default converted when the text gives
   // nothing.
   template <typename Result, typename Convert>
@@ -111,6 +133,8 @@ class ProfileFile {
 
   std::string path_;
   BadValueLine line_;
+  // The file is read once for all the keys read through this.
+  win::ProfileReadScope scope_;
   mutable std::string lastText_;
 };
 

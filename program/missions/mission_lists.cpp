@@ -7,6 +7,7 @@
 
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
+#include "platform/win/file_search.h"
 #include "program/flight/flight_state.h"
 #include "program/input/input_state.h"
 #include "program/input/joystick_data.h"
@@ -18,8 +19,12 @@
 namespace {
 
 constexpr char Test11FlightName[] = "Short Flight P66";
+constexpr char NativeDescriptionSection[] = "Mission Description 1";
 
 std::string MissionsFolder() { return ProgramFolder() + "\\Missions\\"; }
+
+// The scenario file of the mission and flight chosen last.
+std::string ChosenScenario() { return MissionsFolder() + MissionName + "\\" + FlightFile + ".sit"; }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   const std::string foldedA = win::FoldAsciiCase(a);
@@ -27,25 +32,27 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return foldedA != foldedB ? foldedA < foldedB : a < b;
 }
 
-// The names of the folder's entries that pass the test, sorted.
+// The names of the folder's entries that pass the test, sorted. What cannot be read is left out,
+// with a line in the log.
 template <class Test>
 std::vector<std::string> EntryNames(const std::string& programFolder, Test test) {
   std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(win::ResolvePath(programFolder), error)) {
-    if (test(entry)) names.push_back(entry.path().filename().string());
+  const win::FolderListing listing = win::ListFolder(win::ResolvePath(programFolder));
+  for (const win::FolderProblem& problem : listing.problems)
+    LogFileProblem(problem.path.string(), problem.what);
+  for (const win::FolderEntry& entry : listing.entries) {
+    if (test(entry)) names.push_back(entry.name);
   }
   std::sort(names.begin(), names.end(), LessIgnoringCase);
   return names;
 }
 
+}  // namespace
+
 void ShowContinueState() {
   DriverDialogForm& form = *DriverDialog;
-  form.Command_Continue.SetEnabled(form.Combo2.ListIndex() >= 0);
+  form.Command_Continue.SetEnabled(form.LoadFinished && form.Combo2.ListIndex() >= 0);
 }
-
-}  // namespace
 
 bool IsDirectory(const std::string& programPath) {
   if (programPath.ends_with(".") || programPath.ends_with("..")) return false;
@@ -60,9 +67,9 @@ void FillMissionList() {
   Busy = true;
   form.Combo1.Clear();
   const std::string folder = MissionsFolder();
-  for (const std::string& name :
-       EntryNames(folder, [&](const std::filesystem::directory_entry& entry) {
-         return IsDirectory(folder + entry.path().filename().string());
+  for (const std::string& name : EntryNames(folder, [&](const win::FolderEntry& entry) {
+         return entry.type == std::filesystem::file_type::directory &&
+                IsDirectory(folder + entry.name);
        }))
     form.Combo1.AddItem(name);
   int16_t chosen = form.Combo1.ListCount() > 0 ? 0 : -1;
@@ -83,12 +90,11 @@ void LoadScenarioList() {
   LanguageSuffix = LanguageSuffixFor(CurrentLanguage);
   const std::string folder = MissionsFolder() + form.Combo1.Text() + "\\";
   std::vector<std::string> files =
-      form.Combo1.Text().empty()
-          ? std::vector<std::string>()
-          : EntryNames(folder, [](const std::filesystem::directory_entry& entry) {
-              return entry.is_regular_file() &&
-                     win::EndsWithIgnoringCase(entry.path().filename().string(), ".sit");
-            });
+      form.Combo1.Text().empty() ? std::vector<std::string>()
+                                 : EntryNames(folder, [](const win::FolderEntry& entry) {
+                                     return entry.type == std::filesystem::file_type::regular &&
+                                            win::EndsWithIgnoringCase(entry.name, ".sit");
+                                   });
   std::vector<std::pair<std::string, std::string>> flights;  // shown name, file
   for (const std::string& file : files) {
     const std::string stem = file.substr(0, file.size() - 4);
@@ -115,8 +121,7 @@ void Set_Music_Box() {
   MissionName = form.Combo1.Text();
   FlightName = form.Combo2.Text();
   FlightFile = GetSelectedFlightName();
-  const std::string scenario = MissionsFolder() + MissionName + "\\" + FlightFile + ".sit";
-  FlyingTheme = ReadProfileValue("General", "Flying Theme", "", scenario);
+  FlyingTheme = ReadProfileValue("General", "Flying Theme", "", ChosenScenario());
   SoundSettings->Text1.SetText(FlyingTheme);
 }
 
@@ -137,6 +142,12 @@ void DriverDialog_Combo1_Click() {
 void DriverDialog_Combo2_Click() {
   Set_Music_Box();
   DriverDialogForm& form = *DriverDialog;
-  form.Check1.SetVisible(form.Combo2.Text() == Test11FlightName);
+  // The box belongs to one flight, known by its name in the native language whichever language
+  // shows it; hidden for another flight, it holds no tick for that one to fly with.
+  const std::string nativeName =
+      ReadProfileValue(NativeDescriptionSection, "Scenario Name", "", ChosenScenario());
+  const bool test11 = (nativeName.empty() ? FlightFile : nativeName) == Test11FlightName;
+  form.Check1.SetVisible(test11);
+  if (!test11) form.Check1.SetValue(forms::Control::kUnchecked);
   ShowContinueState();
 }

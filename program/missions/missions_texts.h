@@ -6,6 +6,7 @@
 
 inline constexpr char SettingsNotSaved[] = "The settings could not be saved in";
 inline constexpr char ScoreFileNotWritten[] = "The score file could not be written:";
+inline constexpr char ScoreFileKeptAside[] = "The score file was damaged. It is kept as:";
 inline constexpr char ReplayNotSaved[] = "The replay could not be saved:";
 inline constexpr char ReplayNotPlayed[] = "The replay cannot be played back:";
 inline constexpr char ReplayNameRefused[] = "A replay name may not hold \\, / or two dots.";
@@ -29,8 +30,8 @@ inline constexpr char PathNodesWrittenText[] = "Path Nodes Written";
 inline constexpr char NoJoystickText[] = "No Joystick Connected";
 
 inline constexpr std::array MissionsTexts = {
-    SettingsNotSaved,   ScoreFileNotWritten, ReplayNotSaved,    ReplayNotPlayed,
-    ReplayNameRefused,  ReplayEndsEarly,     ReplayTooLong,     ReplayUnreadable,
-    NoDisplayModesText, DirectXProblemTitle, DirectXTooOldText, TryAnywayText,
-    MiracleText,        ToolFileNotWritten,  PathNodesRefused,  PathNodesWrittenText,
-    NoJoystickText};
+    SettingsNotSaved,     ScoreFileNotWritten, ScoreFileKeptAside,  ReplayNotSaved,
+    ReplayNotPlayed,      ReplayNameRefused,   ReplayEndsEarly,     ReplayTooLong,
+    ReplayUnreadable,     NoDisplayModesText,  DirectXProblemTitle, DirectXTooOldText,
+    TryAnywayText,        MiracleText,         ToolFileNotWritten,  PathNodesRefused,
+    PathNodesWrittenText, NoJoystickText};

@@ -1,6 +1,8 @@
 #include "program/missions/score_file.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "platform/forms/dialogs.h"
@@ -96,14 +98,32 @@ bool LoadScoreFile() {
   return !scoreFileDamaged;
 }
 
+namespace {
+
+// Far more damaged files than any user keeps; past it the file is replaced.
+constexpr int MaxKeptAside = 1000;
+
+// Moves the damaged score file to the first free name of "score.dat.bad", "score.dat.bad.2", ...
+// and tells the user where it went.
+void KeepDamagedFileAside(const std::filesystem::path& path) {
+  for (int n = 1; n <= MaxKeptAside; ++n) {
+    std::filesystem::path aside = path;
+    aside += n == 1 ? std::string(".bad") : ".bad." + std::to_string(n);
+    if (win::RenameWithoutReplacing(path, aside)) {
+      forms::MsgBox(EnsureTralexa().GetTranslation(ScoreFileKeptAside) + "\n" + aside.string(),
+                    forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
+      return;
+    }
+    if (errno != EEXIST) return;
+  }
+}
+
+}  // namespace
+
 bool SaveScoreFile() {
   const std::filesystem::path path = win::ResolvePath(ScoreFilePath());
   std::error_code error;
-  if (scoreFileDamaged && std::filesystem::exists(path, error)) {
-    std::filesystem::path aside = path;
-    aside += ".bad";
-    std::filesystem::rename(path, aside, error);
-  }
+  if (scoreFileDamaged && std::filesystem::exists(path, error)) KeepDamagedFileAside(path);
   scoreFileDamaged = false;
   win::ByteWriter writer;
   for (int32_t pilot = 1; pilot <= PilotCount; ++pilot)

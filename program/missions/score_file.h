@@ -29,7 +29,8 @@ std::vector<PilotRecord> DecodeScoreFile(std::span<const uint8_t> bytes);
 // Reads the score file into PilotRoster; a pilot the file does not hold whole keeps its record.
 // False when the file is missing or not exactly PilotCount records long.
 bool LoadScoreFile();
-// Writes PilotRoster whole. A score file that did not read back whole is first kept aside as
-// "score.dat.bad", so that a damaged file is not lost. A failure shows one message and leaves the
-// roster in memory as it is; false then.
+// Writes PilotRoster whole. A score file that did not read back whole is first kept aside under
+// the first free name of "score.dat.bad", "score.dat.bad.2", ..., so that no damaged file is lost,
+// and one message tells where it went. A failure to write shows one message and leaves the roster
+// in memory as it is; false then.
 bool SaveScoreFile();

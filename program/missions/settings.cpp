@@ -288,6 +288,7 @@ void LoadSettings() {
 
 void SaveSettings() {
   const std::string path = SettingsPath();
+  INIWriteBatch batch(path);
   const auto write = [&](const char* section, const char* key, const std::string& value) {
     WriteINI(section, key, value, path);
   };
@@ -338,4 +339,5 @@ void SaveSettings() {
   write(AdvancedSection, "SetShadeMode", "0");
   write(AdvancedSection, "SetDepthBuffer", integer(SetDepthBuffer));
   write(AdvancedSection, "EnableAntialiasing", AntialiasingText());
+  batch.Commit();
 }

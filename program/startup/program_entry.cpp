@@ -1,12 +1,18 @@
 #include "program/startup/program_entry.h"
 
 #include <exception>
+#include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/forms/forms.h"
 #include "platform/win/app_path.h"
+#include "platform/win/byte_writer.h"
+#include "platform/win/file_search.h"
 #include "platform/win/numbers.h"
 #include "program/input/joystick_assign.h"
+#include "program/missions/ini.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
@@ -15,6 +21,8 @@
 namespace {
 
 constexpr const char* LanguageListFile = "MarovinLang.ini";
+constexpr char NoHelpViewerText[] = "No program to show web pages was found. The help is the page:";
+constexpr char NoHelpPageText[] = "The help page was not found:";
 
 // The start-up and the language change go on past a failing step: a dialog that cannot load must
 // not keep the launcher from showing.
@@ -28,6 +36,27 @@ void Step(const std::function<void()>& step) {
 
 std::string LanguageListPath() { return AddPath(win::AppPath(), LanguageListFile); }
 
+// A save ended midway (the program killed, the machine down) leaves its temporary file beside the
+// file it was to replace; the file itself is whole, old or new. Those of every folder the program
+// writes in go before anything is read.
+void RemoveStaleTemporaries() {
+  const std::filesystem::path programFolder = win::ResolvePath(win::AppPath());
+  std::vector<std::filesystem::path> folders = {programFolder, programFolder / "Screenshots"};
+  for (const win::FolderEntry& mission :
+       win::ListFolder(win::ResolvePath(win::AppPath() + "\\Missions")).entries) {
+    if (mission.type != std::filesystem::file_type::directory) continue;
+    const std::filesystem::path folder =
+        win::ResolvePath(win::AppPath() + "\\Missions\\" + mission.name);
+    folders.push_back(folder);
+    folders.push_back(win::ResolvePath(folder.string() + "/Replay"));
+  }
+  for (const std::filesystem::path& folder : folders) {
+    if (const int removed = win::RemoveStaleTemporaries(folder); removed > 0)
+      LogFileProblem(folder.string(),
+                     std::to_string(removed) + " temporary file(s) of an unfinished save removed");
+  }
+}
+
 void ShowFormError(const std::exception& error) {
   forms::MsgBox(error.what(), forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
 }
@@ -38,6 +67,7 @@ void Main() {
   std::string languageList;
   int32_t localeId = 0;
   bool chosen = false;
+  Step(RemoveStaleTemporaries);
   Step([&] { languageList = LanguageListPath(); });
   Step([&] { localeId = EnsureTralexa().LocaleID(); });
   Step([&] { chosen = frmChooseLang->SetupDefaultLanguage(languageList, EnsureTralexa()); });
@@ -132,6 +162,14 @@ bool AskYesNo(const std::string& prompt) {
     ShowFormError(error);
     return false;
   }
+}
+
+void ShowHelpPage() {
+  if (forms::ShowHelp(HelpFilePath)) return;
+  const std::string page = forms::HelpPageOf(HelpFilePath);
+  const char* reason = std::filesystem::is_regular_file(page) ? NoHelpViewerText : NoHelpPageText;
+  forms::MsgBox(EnsureTralexa().GetTranslation(reason) + "\r\r" + page, forms::MsgBoxButtons::Ok,
+                forms::MsgBoxIcon::Information);
 }
 
 std::string AddPath(const std::string& folder, const std::string& file) {

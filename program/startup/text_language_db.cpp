@@ -1,6 +1,12 @@
 #include "program/startup/text_language_db.h"
 
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <map>
 #include <string_view>
+#include <system_error>
 
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
@@ -77,6 +83,28 @@ bool SeekSection(LineCursor& cursor, const std::string& name, int64_t offset) {
   return false;
 }
 
+// The first k of 1 to languageCount whose "Language<k>" names the column; 0 when none does. The
+// keys the header holds are looked at, not the count: a count far beyond them costs nothing.
+int32_t ColumnIndex(const std::string& filePath, const std::string& columnName,
+                    int32_t languageCount) {
+  constexpr std::string_view Prefix = "language";
+  int32_t index = 0;
+  for (const std::string& key : win::GetProfileKeyNames(HeaderSection, filePath)) {
+    if (!key.starts_with(Prefix)) continue;
+    const std::string_view digits = std::string_view(key).substr(Prefix.size());
+    int32_t k = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), k);
+    // The key asked for is "Language" + the number's own decimal text: no sign, no leading 0.
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
+        digits.front() == '0' || digits.front() == '-' || k > languageCount)
+      continue;
+    if ((index == 0 || k < index) &&
+        win::EqualsIgnoringCase(HeaderValue(filePath, "Language" + std::to_string(k)), columnName))
+      index = k;
+  }
+  return index;
+}
+
 TextLanguageColumn Failed(std::optional<std::string> error) {
   TextLanguageColumn column;
   column.error = std::move(error);
@@ -100,12 +128,7 @@ TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
     index = 1;
     column.columnName = HeaderValue(filePath, "Language1");
   } else {
-    for (int32_t k = 1; k <= languageCount && index == 0; ++k) {
-      if (win::EqualsIgnoringCase(HeaderValue(filePath, "Language" + std::to_string(k)),
-                                  columnName)) {
-        index = k;
-      }
-    }
+    index = ColumnIndex(filePath, columnName, languageCount);
     if (index == 0) return Failed(LanguageNotFound);
   }
   const int64_t offset = HeaderNumber(filePath, "Language" + std::to_string(index) + "_Offset");
@@ -125,4 +148,58 @@ TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
   }
   column.ok = true;
   return column;
+}
+
+namespace {
+
+// A phrase on one line: its line ends as the markup that GetS turns back into them.
+std::string OneLine(const std::string& phrase) {
+  std::string line;
+  for (const char c : phrase) {
+    if (c == '\r')
+      line += "{\\r}";
+    else if (c == '\n')
+      line += "{\\n}";
+    else
+      line += c;
+  }
+  return line;
+}
+
+std::string Column(const std::string& name, const std::vector<std::string>& phrases) {
+  std::string text = "[" + name + "]\r\n";
+  for (size_t i = 0; i < phrases.size(); ++i)
+    text += "L" + std::to_string(i + 1) + "=" + phrases[i] + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+bool WriteTextLanguageDb(const std::filesystem::path& file, const std::string& columnName,
+                         const std::vector<std::pair<std::string, std::string>>& phrases,
+                         std::string& error) {
+  // std::string compares bytes as unsigned: the order of the lookup's bisection.
+  std::map<std::string, std::string> sorted;
+  for (const auto& [native, foreign] : phrases)
+    if (!native.empty()) sorted.emplace(OneLine(native), OneLine(foreign));
+  std::vector<std::string> natives;
+  std::vector<std::string> foreigns;
+  for (const auto& [native, foreign] : sorted) {
+    natives.push_back(native);
+    foreigns.push_back(foreign);
+  }
+  const std::string nativeColumn = Column("NATIVE", natives);
+  const std::string text =
+      "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=" + std::to_string(natives.size()) +
+      "\r\nLanguage1=" + columnName +
+      "\r\nLanguage0_Offset=0\r\nLanguage1_Offset=" + std::to_string(nativeColumn.size()) +
+      "\r\n\r\n" + nativeColumn + Column(columnName, foreigns);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) {
+    error = std::string(std::strerror(errno)) + ": " + file.string();
+    return false;
+  }
+  return true;
 }

@@ -43,6 +43,8 @@ struct Machine {
   IDirect3D8* direct3d = nullptr;
   IDirect3DDevice8* device = nullptr;
   bool privateDevice = false;  // the engine's device stayed current
+  uint64_t windowPixels = 0;   // of the back buffer a clear or a present goes over
+  uint64_t pixelBudget = 0;    // what clears and presents may still go over in this run
 
   size_t FlowCount() const { return flow.size(); }
   int32_t& Argument(size_t index) { return *entries[position + index]; }
@@ -118,6 +120,7 @@ void OpenWindow(Machine& m, int32_t width, int32_t height) {
                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &m.device))) {
     m.device = nullptr;
   }
+  m.windowPixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
   if (m.device == nullptr) {
     AddLog("Error !!");
     win::MessageBoxA(m.window, "Error !!", "Error !!!", win::MB_ICONWARNING);
@@ -159,15 +162,30 @@ void WindowCommand(Machine& m) {
   m.position += 4;
 }
 
+// A clear or a present goes over every pixel of the window: false, and the run stops, once that
+// would pass the pixel budget.
+bool ChargePixels(Machine& m) {
+  if (m.windowPixels > m.pixelBudget) {
+    AddLog("Flow %d : pixel budget spent", static_cast<int>(m.position));
+    m.Stop();
+    return false;
+  }
+  m.pixelBudget -= m.windowPixels;
+  return true;
+}
+
 void ClearCommand(Machine& m) {
-  if (m.device != nullptr) {
+  if (m.device != nullptr && ChargePixels(m)) {
     m.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
   }
   m.position += 2;
 }
 
 void PresentCommand(Machine& m) {
-  if (m.device != nullptr) m.device->Present(nullptr, nullptr, nullptr, nullptr);
+  if (m.device != nullptr) {
+    if (!ChargePixels(m)) return;
+    m.device->Present(nullptr, nullptr, nullptr, nullptr);
+  }
   win::MSG message;
   while (win::PeekMessageA(&message, nullptr, 0, 0, win::PM_REMOVE)) {
     win::TranslateMessage(&message);
@@ -286,7 +304,7 @@ void Run(Machine& m, uint64_t stepBudget) {
 
 }  // namespace
 
-int32_t RunScriptImage(std::span<const uint8_t> image, uint64_t stepBudget) {
+int32_t RunScriptImage(std::span<const uint8_t> image, uint64_t stepBudget, uint64_t pixelBudget) {
   if (!IsScriptFile(image)) return 1;
   const std::optional<ScriptFile> script = ReadScriptFile(image);
   if (!script) {
@@ -294,6 +312,7 @@ int32_t RunScriptImage(std::span<const uint8_t> image, uint64_t stepBudget) {
     return 1;
   }
   Machine m;
+  m.pixelBudget = pixelBudget;
   if (Link(m, *script)) {
     FillOpcodeTable();
     Run(m, stepBudget);
@@ -317,5 +336,6 @@ int32_t LoadScript(const char* fileName) {
     AddLog("Script : can't read %s", fileName);
     return 1;
   }
-  return RunScriptImage(*image, std::numeric_limits<uint64_t>::max());
+  return RunScriptImage(*image, std::numeric_limits<uint64_t>::max(),
+                        std::numeric_limits<uint64_t>::max());
 }

@@ -187,6 +187,17 @@ TEST_F(Script, AnEndlessLoopStopsAtTheStepBudget) {
   EXPECT_EQ(NewLines().back(), "Flow 0 : step budget spent");
 }
 
+// A step may go over every pixel of a large window: clears and presents stop at a pixel budget
+// long before the step budget, the window's pixels counted at each.
+TEST_F(Script, ClearsAndPresentsStopAtThePixelBudget) {
+  ScriptSource loop = WindowScript(100, 10);
+  loop.flow.insert(loop.flow.end(), {50, 4, -1});  // back to the clear
+  EXPECT_EQ(RunScriptImage(loop.Bytes(), 1'000'000, 8 * 1000 + 999), 1);
+  const Lines lines = NewLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "Flow 4 : pixel budget spent") << "the fifth clear, after four of each";
+}
+
 // What the pump hook saw of the script's window and device.
 struct Seen {
   int pumps = 0;

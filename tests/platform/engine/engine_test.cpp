@@ -1,7 +1,9 @@
 // The root object and the 2D side: frame timing on the window system's clock, the log, screenshots,
 // textures larger than the device, fixed text metrics, and the rules of drawing batches.
 #include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "platform/d3dx/image_file.h"
 #include "platform/engine/draw2d.h"
@@ -100,10 +102,15 @@ TEST_F(EngineTest, TheLogIsWrittenWhileDebugModeIsOn) {
   EXPECT_EQ(folder.ReadFile("GraphicDebug.txt"), "Stars loaded\nEarth loaded\n");
 }
 
-TEST_F(EngineTest, ScreenshotsAreBitmapsOfTheWindowReplacingOldFiles) {
-  folder.WriteFile("shot.bmp", std::string(10000, 'x'));
+TEST_F(EngineTest, ScreenshotsAreBitmapsOfTheWindowThatNeverReplaceAFile) {
+  const std::string old(10000, 'x');
+  folder.WriteFile("old.bmp", old);
   engine.Clear(0xFF336699);
+  EXPECT_THROW(engine.Screenshot(ProgramPath("old.bmp")), EngineError);
+  EXPECT_EQ(folder.ReadFile("old.bmp"), old);
   engine.Screenshot(ProgramPath("shot.bmp"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2)
+      << "no temporary left";
   const std::string bytes = folder.ReadFile("shot.bmp");
   const auto image = d3dx::DecodeImageFile(
       std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/win/byte_reader.h"
 #include "tests/platform/win/temp_folder.h"
@@ -60,6 +63,35 @@ TEST(WriteFileBytes, ReplacesTheFileOrLeavesItWhole) {
   EXPECT_EQ(folder.ReadFile("score.dat"), "\x01\x02\x03");
   EXPECT_FALSE(win::WriteFileBytes(folder.Path() / "missing/score.dat", bytes));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+TEST(WriteNewFileBytes, NeverReplacesAFile) {
+  TempFolder folder;
+  folder.WriteFile("shot.bmp", "old");
+  const std::vector<uint8_t> bytes{1, 2, 3};
+  bool taken = false;
+  EXPECT_FALSE(win::WriteNewFileBytes(folder.Path() / "shot.bmp", bytes, &taken));
+  EXPECT_TRUE(taken);
+  EXPECT_EQ(folder.ReadFile("shot.bmp"), "old");
+  ASSERT_TRUE(win::WriteNewFileBytes(folder.Path() / "new.bmp", bytes, &taken));
+  EXPECT_FALSE(taken);
+  EXPECT_EQ(folder.ReadFile("new.bmp"), "\x01\x02\x03");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+}
+
+// Only names of the writers' own pattern go; the files they were to replace, and look-alikes, stay.
+TEST(RemoveStaleTemporaries, RemovesOnlyTheWritersOwn) {
+  TempFolder folder;
+  const std::vector<std::string> stale = {".Marovin.ini.tmp-a1B2c3", ".score.dat.tmp-XXXXXX"};
+  const std::vector<std::string> kept = {"Marovin.ini", ".hidden", ".Marovin.ini.tmp-abc",
+                                         ".tmp-abcdef", "x.tmp-abcdef"};
+  for (const auto& name : stale) folder.WriteFile(name, "half");
+  for (const auto& name : kept) folder.WriteFile(name, "mine");
+  folder.WriteFile("sub/.Marovin.ini.tmp-a1B2c3", "another folder's");
+  EXPECT_EQ(win::RemoveStaleTemporaries(folder.Path()), 2);
+  for (const auto& name : stale) EXPECT_FALSE(std::filesystem::exists(folder.Path() / name));
+  for (const auto& name : kept) EXPECT_EQ(folder.ReadFile(name), "mine") << name;
+  EXPECT_EQ(win::RemoveStaleTemporaries(folder.Path() / "missing"), 0);
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
+#include "tests/platform/win/captured_log.h"
 #include "tests/platform/win/temp_folder.h"
 
 namespace {
@@ -123,7 +127,7 @@ TEST_F(Profile, CutsValuesAndDefaultsToTheBuffer) {
 TEST_F(Profile, MissingFileGivesTheDefaultAndTheFirstWriteCreatesIt) {
   EXPECT_EQ(Read("Window", "Left", "0"), "0");
   ASSERT_TRUE(win::WritePrivateProfileString("Window", "Left", "12", PathOf("Test.ini")));
-  EXPECT_EQ(folder_.ReadFile("Test.ini"), "[Window]\r\nLeft=12\r\n");
+  EXPECT_EQ(folder_.ReadFile("Test.ini"), "[Window]\nLeft=12\n");
   EXPECT_EQ(Read("window", "LEFT"), "12");
 }
 
@@ -173,6 +177,105 @@ TEST_F(Profile, WritesChangeOnlyTheValueWritten) {
   }
 }
 
+// Added lines end as most of the file's lines do, whatever a damaged first line holds; LF where
+// no line has an end.
+TEST_F(Profile, AddedLinesEndAsMostLinesOfTheFileDo) {
+  const struct {
+    std::string before;
+    std::string after;
+  } cases[] = {
+      {"\x01\x02\rjunk\r\n[S]\r\nA=1\r\n", "\x01\x02\rjunk\r\n[S]\r\nA=1\r\nK=v\r\n"},
+      {"[S]\r\nA=1\nB=2\n", "[S]\r\nA=1\nB=2\nK=v\n"},
+      {"[S]\rA=1\r", "[S]\rA=1\rK=v\r"},
+      {"[S]", "[S]\nK=v\n"},
+      {"garbage", "garbage\n[S]\nK=v\n"},
+  };
+  for (const auto& c : cases) {
+    folder_.WriteFile("Test.ini", c.before);
+    ASSERT_TRUE(win::WritePrivateProfileString("S", "K", "v", PathOf("Test.ini")));
+    EXPECT_EQ(folder_.ReadFile("Test.ini"), c.after) << c.before;
+  }
+}
+
+// A section whose name holds a NUL byte can be asked for by no caller: its keys go unread, and the
+// log says so.
+TEST_F(Profile, ASectionNamedWithANulByteIsSkippedWithALine) {
+  folder_.WriteFile("Test.ini", std::string("[Mi\0sc]\nK=hidden\n", 17) + "[Other]\nK=read\n");
+  const CapturedLog log;
+  EXPECT_EQ(Read("Mi", "K"), "default");
+  EXPECT_EQ(Read("Other", "K"), "read");
+  EXPECT_NE(log.Text().find("Test.ini: section [Mi?sc] holds a NUL byte; its keys are not read"),
+            std::string::npos)
+      << log.Text();
+}
+
+TEST_F(Profile, KeyNamesOfASection) {
+  folder_.WriteFile("Test.ini", "[S]\nLanguage1=a\n language2 = b\nLANGUAGE1=again\nx\n[T]\nY=1\n");
+  std::vector<std::string> names = win::GetProfileKeyNames("s", PathOf("Test.ini"));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"language1", "language2"}));
+  EXPECT_TRUE(win::GetProfileKeyNames("Missing", PathOf("Test.ini")).empty());
+  EXPECT_TRUE(win::GetProfileKeyNames("S", PathOf("None.ini")).empty());
+}
+
+// A batch of writes leaves the file as it was until its commit, then replaces it once; writes it
+// did not commit are dropped, and a batch made inside another joins it.
+TEST_F(Profile, ABatchReplacesTheFileOnceAtItsCommit) {
+  const std::string before = "; mine\n[S]\nA=1\n";
+  folder_.WriteFile("Test.ini", before);
+  struct stat status {};
+  const auto inode = [&] {
+    ::stat((folder_.Path() / "Test.ini").c_str(), &status);
+    return status.st_ino;
+  };
+  const ino_t first = inode();
+  {
+    win::ProfileWriteBatch batch(PathOf("Test.ini"));
+    ASSERT_TRUE(win::WritePrivateProfileString("S", "A", "2", PathOf("Test.ini")));
+    {
+      win::ProfileWriteBatch joined(PathOf("TEST.INI"));
+      ASSERT_TRUE(win::WritePrivateProfileString("T", "B", "3", PathOf("Test.ini")));
+      EXPECT_TRUE(joined.Commit());
+    }
+    EXPECT_FALSE(win::WritePrivateProfileString("S", "K=", "refused", PathOf("Test.ini")));
+    EXPECT_EQ(folder_.ReadFile("Test.ini"), before);
+    EXPECT_EQ(Read("S", "A"), "1") << "reads see the file on disk";
+    EXPECT_EQ(inode(), first);
+    EXPECT_TRUE(batch.Commit());
+  }
+  EXPECT_EQ(folder_.ReadFile("Test.ini"), "; mine\n[S]\nA=2\n[T]\nB=3\n");
+  EXPECT_NE(inode(), first);
+  {
+    win::ProfileWriteBatch dropped(PathOf("Test.ini"));
+    ASSERT_TRUE(win::WritePrivateProfileString("S", "A", "4", PathOf("Test.ini")));
+  }
+  EXPECT_EQ(Read("S", "A"), "2");
+  ::chmod((folder_.Path() / "Test.ini").c_str(), 0444);
+  win::ProfileWriteBatch readOnly(PathOf("Test.ini"));
+  EXPECT_FALSE(win::WritePrivateProfileString("S", "A", "5", PathOf("Test.ini")));
+  EXPECT_FALSE(readOnly.Commit());
+  EXPECT_EQ(Read("S", "A"), "2");
+}
+
+// Under a read scope a file is read once for all its keys: an edit on disk shows once the scope
+// ends, a write through the profile functions at once.
+TEST_F(Profile, AReadScopeReadsTheFileOnceForAllItsKeys) {
+  folder_.WriteFile("Test.ini", "[S]\nK=1\n");
+  Age(folder_.Path() / "Test.ini");
+  {
+    const win::ProfileReadScope scope(PathOf("Test.ini"));
+    EXPECT_EQ(Read("S", "K"), "1");
+    folder_.WriteFile("Test.ini", "[S]\nK=22\n");
+    EXPECT_EQ(Read("S", "K"), "1");
+    ASSERT_TRUE(win::WritePrivateProfileString("S", "W", "3", PathOf("Test.ini")));
+    EXPECT_EQ(Read("S", "K"), "22");
+    EXPECT_EQ(Read("S", "W"), "3");
+    folder_.WriteFile("Test.ini", "[S]\nK=333\n");
+    EXPECT_EQ(Read("S", "K"), "22");
+  }
+  EXPECT_EQ(Read("S", "K"), "333");
+}
+
 TEST_F(Profile, VeryLongValuesRoundTrip) {
   std::string longValue(100000, 'x');
   ASSERT_TRUE(win::WritePrivateProfileString("S", "K", longValue, PathOf("Test.ini")));
@@ -194,6 +297,8 @@ TEST_F(Profile, RefusesWritesThatWouldBreakTheFile) {
     EXPECT_FALSE(win::WritePrivateProfileString(c.section, c.key, c.value, PathOf("Test.ini")))
         << c.key;
   }
+  EXPECT_FALSE(win::WritePrivateProfileString(std::string("S\0", 2), "K", "1", PathOf("Test.ini")))
+      << "a section no reader could ask for";
   EXPECT_FALSE(win::WritePrivateProfileString("S", "K", "1", PathOf("NoFolder\\Test.ini")));
   ::chmod((folder_.Path() / "Test.ini").c_str(), 0444);
   EXPECT_FALSE(win::WritePrivateProfileString("S", "K", "2", PathOf("Test.ini"))) << "read-only";

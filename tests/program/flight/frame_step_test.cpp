@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "program/missions/missions_state.h"
@@ -70,7 +71,15 @@ TEST(FrameStep, ScreenshotsGoOnAfterTheHighestNumberOfTheMission) {
   EXPECT_EQ(NextScreenshotNumber(folder.Path(), "Apollo 11", 0), 8);
   EXPECT_EQ(NextScreenshotNumber(folder.Path(), "Apollo 11", 12), 13);
   EXPECT_EQ(NextScreenshotNumber(folder.Path() / "none", "Apollo 11", 0), 1);
+  // Past 9999 the names grow a digit, and the count goes on; what is no number of ours, and an
+  // entry that cannot be read, are passed over.
+  folder.WriteFile("Apollo 1110000.bmp", "");
+  folder.WriteFile("Apollo 119999999999.bmp", "");
+  folder.WriteFile("Apollo 11-0050.bmp", "");
+  std::filesystem::create_symlink("Apollo 110900.bmp", folder.Path() / "Apollo 110900.bmp");
+  EXPECT_EQ(NextScreenshotNumber(folder.Path(), "Apollo 11", 0), 10001);
   EXPECT_EQ(ScreenshotNumberText(7), "0007");
+  EXPECT_EQ(ScreenshotNumberText(10001), "10001");
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ inline void ResetLM(float heightFeet) {
   AscentStageMeshOffset = {};
   PadDown = {};
   PadHeight = {};
-  FirstTouchRecord = ContactRecord = FlightRecordCount = 0;
+  FirstTouchRecord = ContactRecord = LowGateIndex = FlightRecordCount = 0;
   Locals = {};
   FramesPerSecond = 60.0f;
   FrameTimeSec = 1.0f / 60.0f;

@@ -10,6 +10,7 @@
 #include "platform/win/profile.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
+#include "tests/program/killed_saves.h"
 #include "tests/program/saved_variables.h"
 
 namespace {
@@ -263,6 +264,15 @@ TEST_F(Assignments, SaveWritesButtonsAndAxesAndLoadReadsThemBack) {
     EXPECT_EQ(AxisAssignments[i].Reverse, savedAxes[i].Reverse);
   }
   EXPECT_EQ(POVJoystick, 2);
+}
+
+TEST_F(Assignments, ASaveKilledAnywhereLeavesTheFileWhole) {
+  UseJoystick = true;
+  ExpectWholeAfterKilledSaves(folder_.Path() / "JoyAssign.ini", [](int n) {
+    for (ControlAssignment& record : ControlAssignments) record.Button = static_cast<int16_t>(n);
+    for (AxisAssignment& axis : AxisAssignments) axis.Reverse = static_cast<int16_t>(-n);
+    SaveJoystickAssignments();
+  });
 }
 
 TEST_F(Assignments, TheShippedFileIsWrittenBackUnchanged) {

@@ -19,6 +19,7 @@
 #include "program/missions/path_nodes.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
+#include "tests/program/killed_saves.h"
 #include "tests/program/launcher_dialogs.h"
 #include "tests/program/main_display_reload.h"
 #include "tests/program/missions/program_folder.h"
@@ -228,6 +229,15 @@ TEST_F(DevTools, TheSurveyorToolTurnsMovesAndWritesItsSection) {
   EXPECT_EQ(Scenario("Surveyor High", "Surveyor Y"), "-2");
   EXPECT_EQ(Scenario("Surveyor High", "Surveyor RotateX").substr(0, 6), "17.453");
   EXPECT_EQ(Scenario("Surveyor Low", "Surveyor Y"), "missing");
+}
+
+TEST_F(DevTools, AToolSaveKilledAnywhereLeavesTheScenarioWhole) {
+  const SavedVariables views(VirtualCockpitEye, VirtualCockpitRotation);
+  ExpectWholeAfterKilledSaves(win::ResolvePath(ScenarioPath()), [](int n) {
+    for (Vector3& eye : VirtualCockpitEye) eye = {1.5f * static_cast<float>(n), 2.0f, 3.0f};
+    for (Vector3& turn : VirtualCockpitRotation) turn = {0.0f, 0.5f * static_cast<float>(n), 0.0f};
+    SaveViewSetup();
+  });
 }
 
 TEST_F(DevTools, ViewSetupAndStartPositionGoIntoTheMission) {

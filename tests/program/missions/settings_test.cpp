@@ -23,6 +23,7 @@
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
+#include "tests/platform/win/captured_log.h"
 #include "tests/program/launcher_dialogs.h"
 #include "tests/program/missions/program_folder.h"
 #include "tests/program/saved_variables.h"
@@ -401,6 +402,25 @@ TEST_F(SettingsFile, IntegersThatDoNotFitTakeTheirDefaultWithALine) {
               std::string::npos)
         << log.str();
   }
+}
+
+// A number followed by other text is read by its leading number, as the files always were, and
+// the log says what was dropped; a plain number, its type mark and an empty value say nothing.
+TEST_F(SettingsFile, ANumberWithTextAfterItIsReadByItsLeadingNumberWithALine) {
+  const SavedVariables saved(MoonRadius);
+  WriteSettings("[Miscellaneous]\nStar Size=0x10\nStar Brightness=\nRock Graphic=12 \n");
+  folder_.WriteFile("Missions/Apollo 12/Test.sit", "[Landscape]\nMoon Radius=-4957000!\n");
+  const CapturedLog log;
+  LoadSettings();
+  MissionName = "Apollo 12";
+  FlightFile = "Test";
+  LoadMissionFile();
+  EXPECT_EQ(StarSize, 0);
+  EXPECT_EQ(RockGraphic, 12);
+  EXPECT_EQ(MoonRadius, -4957000.0f);
+  EXPECT_EQ(log.Text(), "Marovin: " + folder_.Path().string() + "\\Marovin.ini" +
+                            ": Miscellaneous: Star Size=0x10 is not a number alone; read as 0\n");
+  EXPECT_EQ(MessageCount(), 0u);
 }
 
 TEST_F(SettingsFile, NoDisplayModeToSelectIsNoError) {

@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include "platform/forms/headless_view.h"
 #include "platform/forms/script.h"
 #include "platform/win/twips.h"
+#include "program/flight/flight_state.h"
+#include "program/input/input_state.h"
 #include "program/missions/launcher_services.h"
+#include "program/missions/missions_state.h"
+#include "program/missions/settings.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
+#include "tests/program/killed_saves.h"
 #include "tests/program/startup/language_db_builder.h"
 #include "tests/program/startup/program_folder.h"
 #include "tests/program/startup/startup_test.h"
@@ -96,6 +104,27 @@ TEST_F(ProgramStart, ShowsTheLauncherCentredAndTheChooserNot) {
   EXPECT_EQ(HelpFilePath, folder.Path().string() + "\\help\\marovinhelp.chm");
 }
 
+// A settings save killed at any moment leaves the file wholly as before or wholly as saved, and
+// the next start removes the temporaries the kills left.
+TEST_F(ProgramStart, ASaveKilledAnywhereLeavesTheSettingsWholeAndTheNextStartNoTemporary) {
+  ProgramFolder folder(std::string(kTwoLanguages) + "DefaultLanguage=1\n");
+  const SavedVariables saved(Gamma, StarSize, WindowLeft, WindowTop, RockGraphic, MissionName);
+  Main();
+  ExpectWholeAfterKilledSaves(folder.Path() / "Marovin.ini", [](int n) {
+    Gamma = 1.0f + static_cast<float>(n);
+    StarSize = n + 1;
+    WindowLeft = WindowTop = 100 * n;
+    RockGraphic = 10 * n;
+    MissionName = n == 0 ? "Apollo 11" : "Apollo 17";
+    SaveSettings();
+  });
+  UnloadLauncherDialogs();
+  Main();
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".Marovin.ini"))
+        << entry.path().filename();
+}
+
 TEST_F(ProgramStart, TakesTheLanguageOfTheLocaleWhenThereIsNoDefault) {
   ProgramFolder folder(kTwoLanguages, "de_DE.UTF-8");
   Main();
@@ -103,6 +132,20 @@ TEST_F(ProgramStart, TakesTheLanguageOfTheLocaleWhenThereIsNoDefault) {
   EXPECT_EQ(CurrentLanguage, 2);
   EXPECT_EQ(folder.StoredDefault(), "(none)");
   EXPECT_TRUE(MessageBoxes().empty());
+}
+
+// Polish, Japanese, Swedish ... are locales the platform cannot name: the program starts in the
+// first language of the list, with every key of its assignment file, and asks nothing.
+TEST_F(ProgramStart, ALocaleThePlatformCannotNameStartsInTheFirstLanguage) {
+  ProgramFolder folder(kTwoLanguages, "pl_PL.UTF-8");
+  std::filesystem::copy_file(MAROVIN_DATA "/KeyBoardOnly.ini", folder.Path() / "KeyBoardOnly.ini");
+  Main();
+  EXPECT_EQ(CurrentLanguage, 1);
+  EXPECT_EQ(UiText[kStagedId], "Staged");
+  EXPECT_EQ(ControlAssignments[ActionKeyPadVerb].KeyName, "V");
+  EXPECT_EQ(folder.StoredDefault(), "(none)");
+  EXPECT_TRUE(MessageBoxes().empty());
+  EXPECT_TRUE(DriverDialog->Visible());
 }
 
 TEST_F(ProgramStart, AsksTheUserWhenNeitherDefaultNorLocaleDecides) {
