@@ -102,16 +102,7 @@ TEST_F(LibraryBackendTest, FontsAndSurfacesAreMadeAgainWhateverTheTexturesTake) 
   makeFonts();
   EXPECT_EQ(device->GetAvailableTextureMem(), available) << "no glyph texture left behind";
 
-  engine::EngineTextureFactory textures(*engine);
-  d3dx::ArgbImage image(512, 512);
-  const std::vector<uint8_t> bmp = d3dx::EncodeBmp(image, false);
-  // The scene's textures fill the texture memory.
-  for (int k = 0; device->GetAvailableTextureMem() > 0; ++k) {
-    ASSERT_LT(k, 100);
-    const std::string file = "big" + std::to_string(k) + ".bmp";
-    folder.WriteFile(file, std::string(bmp.begin(), bmp.end()));
-    textures.LoadTexture(win::AppPath() + "\\" + file, file);
-  }
+  FillTextureMemory();
 
   const auto drawFrame = [&] {
     surface->StartRender(true, kBlue);
