@@ -266,6 +266,20 @@ TEST_F(KeyDispatch, TranslationKeysFollowTheLaterOfAPair) {
   EXPECT_EQ(TranslationCommand[0], 0);
 }
 
+// A key let go again before the frame polls it (a press shorter than a frame: down and up in one
+// yield) acts for that one frame, as a held key does.
+TEST_F(KeyDispatch, AKeyTappedWithinAFrameActsForThatFrame) {
+  Keys({scan::kK, -scan::kK});
+  Frame();
+  EXPECT_TRUE(EngineOff) << "Kill Engine";
+  ControlAssignments[ActionKeyTranslatePX].KeyCode = scan::kF1 + 8;
+  Keys({scan::kF1 + 8, -(scan::kF1 + 8)});
+  Frame();
+  EXPECT_EQ(TranslationCommand[0], 1);
+  Frame();
+  EXPECT_EQ(TranslationCommand[0], 0) << "one frame only";
+}
+
 TEST_F(KeyDispatch, AHeldStrafeKeyRampsUpTheOrbitCamera) {
   SpotViewFlag = true;
   CurrentViewIndex = SpotView1;
