@@ -43,6 +43,16 @@ class FrameLoops : public flight_program::ProgramTest {
     };
   }
 
+  // The default program folder the build makes, with its fly-by paths, as the program folder, and
+  // the settings a new user starts with; false while the build has not made it yet.
+  bool UsingTheDefaultProgramFolder() {
+    if (!std::filesystem::is_directory(std::filesystem::path(MAROVIN_PROGRAM_FOLDER) / "Models"))
+      return false;
+    UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
+    std::filesystem::remove(folder_.Path() / "Marovin.ini");
+    return true;
+  }
+
   // Flies the flight, calling `frame` after each frame from the first flown with the controls on
   // and the fly-by over, until it returns false; then back to the launcher and out of the program.
   void Fly(const std::string& mission, const std::string& flight,
@@ -243,12 +253,7 @@ TEST_F(FrameLoops, EachViewKeyGivesAPictureOfItsOwn) {
 // camera rides its path from afar to the LM with no 2D panel over it, and the panel view shows
 // the panel once the flight is on.
 TEST_F(FrameLoops, TheOpeningFlyByIsSeenWholeWithNoPanelOverIt) {
-  if (!std::filesystem::is_directory(std::filesystem::path(MAROVIN_PROGRAM_FOLDER) / "Models"))
-    GTEST_SKIP() << "the default program folder has no models yet";
-  // The default program folder holds the fly-by paths the build makes; the settings start as
-  // a new user's.
-  UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
-  std::filesystem::remove(folder_.Path() / "Marovin.ini");
+  if (!UsingTheDefaultProgramFolder()) GTEST_SKIP() << "no default program folder yet";
   RecordingBackend* recorder = nullptr;
   DrawThrough(recorder);
   flight_program::StartProgram();
@@ -279,6 +284,36 @@ TEST_F(FrameLoops, TheOpeningFlyByIsSeenWholeWithNoPanelOverIt) {
   EXPECT_GT(farthest, 100.0f) << "from afar";
   EXPECT_EQ(panelsInFlyby, 0);
   EXPECT_GT(panelsAfter, 0);
+}
+
+// Escape during the fly-by opens the exit box and pauses the flight; the fly-by ends behind the box
+// and the LM stays where it was until the box is answered.
+TEST_F(FrameLoops, EscapeInTheFlyByHoldsTheFlightBehindTheExitBox) {
+  if (!UsingTheDefaultProgramFolder()) GTEST_SKIP() << "no default program folder yet";
+  flight_program::StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  int pumps = 0, flybyFrames = 0, framesAfter = 0;
+  Vector3d heldAt{};
+  bool moved = false;
+  FlyFromTheLauncher([&] {
+    if (!FrameDone()) return true;
+    if (++pumps > 5000) return false;
+    if (IntroFlyby) {
+      // Again until the box is up: an Escape first closes whatever else is open, and none acts
+      // in a repeat block.
+      const int step = ++flybyFrames % 20;
+      if (!ExitDialogShown && step < 2) Engine->Input().KeyEvent(engine::scan::kEscape, step == 0);
+      heldAt = LMPosition;
+      return true;
+    }
+    if (flybyFrames == 0) return true;
+    EXPECT_TRUE(ExitDialogShown);
+    moved = moved || LMPosition.x != heldAt.x || LMPosition.y != heldAt.y;
+    return ++framesAfter < 60;
+  });
+  EXPECT_GT(flybyFrames, 31);
+  EXPECT_EQ(framesAfter, 60);
+  EXPECT_FALSE(moved) << "the LM flew on behind the exit box";
 }
 
 // After staging the outside camera's look-at glides from the ascent stage's offset to the LM's
