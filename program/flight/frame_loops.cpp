@@ -880,7 +880,8 @@ bool SurfaceFrame(FrameLocals& locals) {
   if (EngineOff) {
     HideEngineFlames();
     ThrottleCommand = 0.0f;
-    if (SoundOn && DescentEngineSound) DescentEngineSound->Stop();
+    // Also with the sound switched off since the engine started: its noise would loop on.
+    if (DescentEngineSound) DescentEngineSound->Stop();
   } else {
     ShowEngineFlame();
   }

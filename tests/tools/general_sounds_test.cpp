@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/sound/mp3_file.h"
 #include "platform/sound/wave_file.h"
@@ -30,6 +35,47 @@ TEST(ProgramFolderGeneralSounds, EveryFixedSoundIsAMono16BitWaveAt22kHz) {
     EXPECT_EQ(format.sampleRate, 22050u);
     EXPECT_GT(format.Length(), std::chrono::milliseconds(10));
     EXPECT_LT(format.Length(), std::chrono::seconds(5));
+  }
+}
+
+// The samples of a mono 16-bit wave file that sox wrote: its frames come last.
+std::vector<int16_t> Samples(const std::string& name) {
+  const std::vector<uint8_t> bytes = Bytes(name);
+  const sound::WaveFormat format = sound::ReadWaveFormat(bytes);
+  std::vector<int16_t> samples(format.Frames());
+  const uint8_t* frames = bytes.data() + bytes.size() - format.dataBytes;
+  for (size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<int16_t>(frames[2 * i] | frames[2 * i + 1] << 8);
+  return samples;
+}
+
+double Rms(std::span<const int16_t> samples) {
+  double sum = 0;
+  for (const int16_t s : samples) sum += static_cast<double>(s) * s;
+  return std::sqrt(sum / static_cast<double>(samples.size()));
+}
+
+// The sounds the flight loops (the engine's rumble, the jets' hiss) run on from their end into
+// their start: the step across the seam is no larger than the sound's own steps, with no click
+// every pass, and the level holds through the pass.
+TEST(ProgramFolderGeneralSounds, LoopedSoundsJoinTheirEndToTheirStart) {
+  for (const char* name : {"DescentEngineNoise.wav", "rcscont.wav"}) {
+    SCOPED_TRACE(name);
+    const std::vector<int16_t> samples = Samples(name);
+    ASSERT_GT(samples.size(), 1000u);
+    std::vector<int> steps;
+    for (size_t i = 1; i < samples.size(); ++i)
+      steps.push_back(std::abs(samples[i] - samples[i - 1]));
+    std::ranges::sort(steps);
+    const int largeStep = steps[steps.size() * 99 / 100];
+    EXPECT_LE(std::abs(samples.front() - samples.back()), largeStep);
+    const double whole = Rms(samples);
+    const size_t quarter = samples.size() / 4;
+    for (size_t q = 0; q < 4; ++q) {
+      const double part = Rms(std::span(samples).subspan(q * quarter, quarter));
+      EXPECT_GT(part, whole / 2) << "quarter " << q;
+      EXPECT_LT(part, whole * 2) << "quarter " << q;
+    }
   }
 }
 

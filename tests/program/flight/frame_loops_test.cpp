@@ -316,6 +316,40 @@ TEST_F(FrameLoops, EscapeInTheFlyByHoldsTheFlightBehindTheExitBox) {
   EXPECT_FALSE(moved) << "the LM flew on behind the exit box";
 }
 
+bool EngineNoisePlays() {
+  int32_t status = 0;
+  if (DescentEngineSound) DescentEngineSound->IsPlaying(status);
+  return status == 1;
+}
+
+// The engine noise, looping since an ignition, stops with the engine at a crash, also once the
+// sound has been switched off since (the master volume slider at 0 does that).
+TEST_F(FrameLoops, TheEngineNoiseStopsAtACrash) {
+  if (!UsingTheDefaultProgramFolder()) GTEST_SKIP() << "no default program folder yet";
+  SavedVariables saved(SoundOn);
+  int frame = 0;
+  bool playedBeforeTheCrash = false, playedAfter = true;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone()) return true;
+    switch (++frame) {
+      case 1:
+        SoundOn = true;
+        StartDescentEngine();
+        return true;
+      case 2:
+        playedBeforeTheCrash = EngineNoisePlays();
+        SoundOn = false;
+        CrashLM();
+        return true;
+      default:
+        playedAfter = EngineNoisePlays();
+        return false;
+    }
+  });
+  EXPECT_TRUE(playedBeforeTheCrash);
+  EXPECT_FALSE(playedAfter);
+}
+
 // After staging the outside camera's look-at glides from the ascent stage's offset to the LM's
 // origin over the staging display's 6 s; the virtual-cockpit eye rides in the staged cabin.
 TEST_F(FrameLoops, AfterStagingTheCameraGlidesAndTheEyeStaysInTheCabin) {
