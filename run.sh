@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, and starts the simulator in the default program
-# folder that the build makes (build/Marovin/), from which it reads its data.
+# Installs what is missing, builds what it starts (the simulator, the library it draws through and
+# the default program folder, build/Marovin/, from which it reads its data) and starts it. The
+# tests, fuzz targets and benchmarks are test.sh's to build.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup-debian.sh
 cmake -S . -B build
-cmake --build build -j "$(nproc)"
+cmake --build build -j "$(nproc)" --target marovin program_folder
 
 program=build/Marovin/marovin
 if [ ! -x "$program" ]; then

@@ -6,6 +6,7 @@
 #include "platform/forms/qt_view.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/flight_loop_state.h"
+#include "program/missions/launcher.h"
 #include "program/startup/program_entry.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
   d3d::InstallGlDirect3D();
   EngineBackendMaker = engine::MakeDrawBackend;
   SoundEngine = sound::SoundEngine(sound::SoundSide::kDevice);
+  // Ctrl+C in the terminal and the desktop's logout end it as its Quit does.
+  forms::EndOnTerminationSignals(EndAsQuit);
   try {
     Main();
   } catch (const forms::ProgramEnded&) {

@@ -72,7 +72,9 @@ VORTANA_API int32_t StartLog(const char* path);
 VORTANA_API int32_t EndLog();
 // Writes "MM-DD-YYYY HH:MM:SS | message"; 0 when both switches are off or the format is empty.
 VORTANA_API int32_t AddLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Logs one line when the process receives a fatal signal, then lets the signal end it.
+// Logs one line when the process receives a fatal signal (through a descriptor StartLog opened,
+// with async-signal-safe calls only, so a fault inside the allocator still ends the process), then
+// lets the signal end it.
 VORTANA_API int32_t StartErrorHandler();
 // Removes the crash handler.
 VORTANA_API int32_t EndErrorHandler();
@@ -96,7 +98,10 @@ VORTANA_API int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceTy
                                                d3d::IDirect3D8** direct3d);
 // Adopts the caller's device (the caller keeps ownership); 0 when adopted, 1 when not a device.
 VORTANA_API int32_t SetDevice(d3d::IUnknown** device);
-// Frees every family's device objects and tables; the device and the log stay.
+// Frees every family's device objects and tables, the 2D batch, the waypoint graphs and grids and
+// the camera; the device, the log and the caller's switches stay. Every export stays safe to call
+// afterwards: the tables are empty (a create starts them afresh) and the sky draws nothing until
+// Atmosphere_Initialize.
 VORTANA_API int32_t ReleaseAll();
 // Unbinds and releases the library's device reference and ends the log; returns the references
 // left on a device the library created (0 for an adopted device or none).
@@ -234,11 +239,12 @@ VORTANA_API int32_t Atmosphere_CreateSkyBox(float distance);
 VORTANA_API int32_t Atmosphere_CreateSkySphere(int32_t rings, int32_t segments, float radius);
 // Rebuilds the sun quad from the billboard size and makes the "Init Sun" material the sun's.
 VORTANA_API int32_t Atmosphere_InitSun();
-// Releases the sky sphere and clears the mark, so the next Atmosphere_Initialize builds afresh; 0
-// when not initialised.
+// Releases the sky sphere, empties the flare table and clears the mark, so the next
+// Atmosphere_Initialize builds afresh; 0 when not initialised.
 VORTANA_API int32_t Atmosphere_UnloadAll();
 // Draws sky, sun and flares: eye and look-at point, the sun's billboard matrix, the view matrix;
-// puts the fog back afterwards.
+// puts the fog back afterwards. The renderers draw nothing and return 0 while the state is not
+// initialised (before Atmosphere_Initialize, after Atmosphere_UnloadAll).
 VORTANA_API int32_t Atmosphere_Render(const d3d::D3DVECTOR* eye, const d3d::D3DVECTOR* lookAt,
                                       const d3d::D3DMATRIX* sunMatrix,
                                       const d3d::D3DMATRIX* viewMatrix);
@@ -435,7 +441,8 @@ VORTANA_API int32_t LightFactory_ApplySpecularLighting();
 VORTANA_API int32_t LightFactory_OnResetDevice();
 
 // ---- Materials (identifiers 0 to the count - 1; material 0 "blankmat" always exists) ----------
-// Resets the table to "blankmat" alone; returns 0.
+// Resets the table to "blankmat" alone (a create on the table MaterialFactory_UnloadAll emptied
+// does it first); returns 0.
 VORTANA_API int32_t MaterialFactory_Initialize();
 VORTANA_API int32_t MaterialFactory_CreateMaterial(const char* name);
 // A material whose colours are left as the record had them.
@@ -479,7 +486,7 @@ VORTANA_API int32_t MaterialFactory_GetCount();
 VORTANA_API int32_t MaterialFactory_GetUsedCount();
 
 // ---- Texture table (identifier 0 is "no texture") ----------------------------------------------
-// Resets the table to its reserved record; returns 0.
+// Resets the table to its reserved record and the texture mode to 16 bits; returns 0.
 VORTANA_API int32_t TextureFactory_Initialize();
 // Records the device's texture memory as the base of TextureFactory_GetUsedTextureMemory; 0.
 VORTANA_API int32_t TextureFactory_InitializeTextureMemory();
@@ -512,7 +519,8 @@ VORTANA_API int32_t TextureFactory_SaveTexture(const char* file, int32_t identif
                                                int32_t ddsFlag);
 // Writes the table to the log.
 VORTANA_API int32_t TextureFactory_DumpToDebug();
-// 0: 16 bits; 1: 32 bits; 2: compressed; 3: the best the device takes; 4: palettized.
+// 0: 16 bits; 1: 32 bits; 2: compressed; 3: the best the device takes; 4: palettized. The opaque
+// and the colour-keyed format are each taken only when the device takes it unchanged.
 VORTANA_API int32_t TextureFactory_SetTextureMode(int32_t mode);
 VORTANA_API int32_t TextureFactory_SetAutoTransColor(int32_t enable, uint32_t color);
 // Binds the texture to the stage; identifier 0 unbinds stage 0 and the stage.
@@ -667,9 +675,9 @@ VORTANA_API int32_t MakeEulerAnglesFromQ(const d3dx::D3DXQUATERNION* quaternion,
 VORTANA_API int32_t ComputeClipPlanes(d3dx::D3DXPLANE* planes, const d3d::D3DMATRIX* view,
                                       const d3d::D3DMATRIX* projection);
 // Into the caller's array of six 16-byte planes: the pyramid from eye towards target out to
-// distance (field of view in radians): the plane at the eye and the far plane, both facing into
-// it, then the top, bottom and the two side planes (direction x up first), facing out of it. The
-// current frustum is not changed; returns 0.
+// distance (field of view in radians): the plane at the eye and the far plane, then the top,
+// bottom and the two side planes (direction x up first), all six facing into it (a point inside
+// is in front of every plane). The current frustum is not changed; returns 0.
 VORTANA_API int32_t ComputeClipPlanesRTS(SAFEARRAY** planes, const d3d::D3DVECTOR* eye,
                                          const d3d::D3DVECTOR* target, const float* fieldOfView,
                                          const float* distance);
@@ -899,8 +907,7 @@ VORTANA_API int32_t Scene_UpdateAllEntities();
 VORTANA_API int32_t Scene_Collide(const d3d::D3DVECTOR* start, const d3d::D3DVECTOR* end,
                                   float* distance, int32_t* entity, int32_t kind, int32_t nearest);
 VORTANA_API int32_t Scene_AdvancedCollision(const d3d::D3DVECTOR* start, const d3d::D3DVECTOR* end,
-                                            CollisionResult* result, int32_t kind,
-                                            int32_t nearest);
+                                            CollisionResult* result, int32_t kind, int32_t nearest);
 // One entity's segment test; its hit flag (Entity_Collide writes the distance of a hit).
 VORTANA_API int32_t Entity_AdvancedCollision(int32_t entity, const d3d::D3DVECTOR* start,
                                              const d3d::D3DVECTOR* end, CollisionResult* result,
@@ -990,12 +997,11 @@ VORTANA_API int32_t Entity_GetBoneName(int32_t entity, int32_t bone, char* name)
 VORTANA_API int32_t Entity_GetBoneParent(int32_t entity, int32_t bone);
 VORTANA_API int32_t Entity_GetBonePosition(int32_t entity, int32_t bone,
                                            const d3d::D3DVECTOR* point, d3d::D3DVECTOR* out);
-VORTANA_API int32_t Entity_GetBoneMatrix(int32_t entity, int32_t bone,
-                                         const d3d::D3DVECTOR* offset, d3d::D3DMATRIX* out);
+VORTANA_API int32_t Entity_GetBoneMatrix(int32_t entity, int32_t bone, const d3d::D3DVECTOR* offset,
+                                         d3d::D3DMATRIX* out);
 // The bone's override: matrix, combine (1 multiply, 0 replace), enabled.
-VORTANA_API int32_t Entity_SetBoneMatrix(int32_t entity, int32_t bone,
-                                         const d3d::D3DMATRIX* matrix, int32_t combine,
-                                         int32_t enable);
+VORTANA_API int32_t Entity_SetBoneMatrix(int32_t entity, int32_t bone, const d3d::D3DMATRIX* matrix,
+                                         int32_t combine, int32_t enable);
 VORTANA_API int32_t Entity_SetBoneRotationMatrix(int32_t entity, int32_t bone,
                                                  const d3d::D3DMATRIX* matrix, int32_t combine,
                                                  int32_t enable);
@@ -1046,7 +1052,8 @@ VORTANA_API int32_t MDL_OnLostAll();
 VORTANA_API int32_t MDL_OnResetAll();
 
 // ---- 3DS mesh loader ----------------------------------------------------------------------------
-// The material record of one subset of a loaded 3DS mesh: 580 bytes, texts terminated.
+// The material record of one subset of a loaded 3DS mesh, as Load3DS_C hands it out: 580 bytes,
+// texts terminated.
 struct MAT3DSC {
   d3d::D3DMATERIAL8 material;  // the material's colours, with its opacity as alpha
   char texture[256];           // the first texture map's file (".tif" reported as ".jpg"), or empty
@@ -1054,10 +1061,23 @@ struct MAT3DSC {
 };
 static_assert(sizeof(MAT3DSC) == 580);
 
+// The same record as Load3DS puts it into an automation array: the material, then the two texts
+// as automation strings (platform/win/automation.h: UTF-16 from the system code page; null for an
+// empty text), which the array's owner frees with SysFreeString. Where a pointer is 4 bytes it is
+// 76 bytes; here pointers are 8 bytes and aligned, so it is 88.
+struct MAT3DS {
+  d3d::D3DMATERIAL8 material;
+  char16_t* texture;
+  char16_t* name;
+};
+static_assert(sizeof(MAT3DS) == 88);
+
 // Every mesh of a 3DS file as one managed mesh (position, normal, one coordinate pair; subset N has
 // record N), its bounding sphere and adjacency (3 DWORDs per face); swap exchanges y and z. The
-// caller's array (*materials; null makes one with calloc) gets record count + 1 MAT3DSC elements,
-// its pvData (malloc'd memory, or null) reallocated. 0 when loaded; 1 when nothing was made.
+// caller's array (*materials; null makes one with calloc) gets record count + 1 MAT3DS elements
+// (the last one empty), its pvData (malloc'd memory, or null) reallocated; the strings of the
+// MAT3DS elements it held are freed first. 0 when loaded; 1 when nothing was made (a file the
+// toolkit reports damaged is refused whole, with the toolkit's error in the log).
 VORTANA_API int32_t Load3DS(int32_t swap, int32_t unused, const char* path, SAFEARRAY** materials,
                             d3dx::D3DXVECTOR3* center, float* radius, d3dx::ID3DXBuffer** adjacency,
                             d3dx::ID3DXMesh** mesh);
@@ -1259,9 +1279,10 @@ static_assert(sizeof(TerrainPickResult) == 17 * 4);
 // Resets record id to its defaults (growing the table to it); returns id, or 0 for id below 0.
 VORTANA_API int32_t Terrain_Create(int32_t id);
 // Builds chunkColumns x chunkRows chunks of 256 / precision + 1 vertices a side (precision 2 to
-// 256) from a height-map image (null: flat) placed at (x, y, z), smoothed smoothLevel cells about;
-// reports progress as event 50 whose value carries the percentage float's bit pattern
-// (std::bit_cast back to float); returns id, or 0 with the terrain holding no data.
+// 256) from a height-map image (null: flat) placed at (x, y, z), smoothed smoothLevel (0 or more)
+// cells about; reports progress as event 50 whose value carries the percentage float's bit pattern
+// (std::bit_cast back to float); returns id, or 0 with the terrain holding no data (also for a
+// size whose chunk or vertex count does not fit 32 bits).
 VORTANA_API int32_t Terrain_Generate(int32_t id, const char* heightMapFile, int32_t precision,
                                      int32_t chunkColumns, int32_t chunkRows, float x, float y,
                                      float z, int32_t smoothLevel);
@@ -1351,7 +1372,8 @@ VORTANA_API int32_t Terrain_RecurseTreeForCollision(Land_TerrainQuadtree** leave
 // by weightSum; enable 0 first returns to the plain mean.
 VORTANA_API int32_t Terrain_SetAffineFilter(int32_t id, int32_t enable, int32_t type,
                                             const float* weights, float weightSum);
-// Each vertex's y = the mean of heights (columns x rows floats) level cells about.
+// Each vertex's y = the mean of heights (columns x rows floats) level cells about; 0 for a level
+// below 0.
 VORTANA_API int32_t Terrain_Affine(int32_t columns, int32_t rows, int32_t level,
                                    const float* heights, TVertex* vertices);
 // The same weighted by the terrain's table; levels above 2 are taken as 2.
@@ -1372,8 +1394,8 @@ VORTANA_API int32_t Terrain_RefreshTerrain(int32_t id, int32_t chunk);
 // Draws the chunks in view (with paging, the copies within range of the camera) and adds the
 // primitives to the polygon counter; 0 without data.
 VORTANA_API int32_t Terrain_Render(int32_t id);
-// Nonzero: the terrain repeats endlessly, range chunks about the camera drawn, its edges made to
-// meet.
+// Nonzero: the terrain repeats endlessly, range chunks about the camera drawn (at most 31, the
+// 63 x 63 copies a frame's visible list holds), its edges made to meet.
 VORTANA_API int32_t Terrain_SetPagingSystem(int32_t id, int32_t enable, int32_t range);
 // Colour texture of chunk (-1: every chunk); ends the expanded texture; returns 0.
 VORTANA_API int32_t Terrain_SetTexture(int32_t id, int32_t texture, int32_t chunk);

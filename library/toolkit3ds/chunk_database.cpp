@@ -586,3 +586,42 @@ void CopyNodeByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source,
   if (node != nullptr)
     CopyNodeByName3ds(destination, source, NodeNameOf(source, node).c_str(), tag);
 }
+
+namespace {
+
+// Frees a record made for the caller and sets *out to none.
+template <typename Record>
+void ReleaseOwned(Record** out) {
+  if (out == nullptr) {
+    PushError3ds(ERR_INVALID_ARG);
+    return;
+  }
+  delete *out;
+  *out = nullptr;
+}
+
+}  // namespace
+
+void InitNameList3ds(NameIndex3ds** out) {
+  if (ReuseOrAllocate3ds(out)) (*out)->clear();
+}
+
+void ReleaseNameList3ds(NameIndex3ds** out) { ReleaseOwned(out); }
+
+void InitNameArray3ds(NameArray3ds** out) {
+  if (!ReuseOrAllocate3ds(out)) return;
+  (*out)->clear();
+  (*out)->shrink_to_fit();
+  (*out)->reserve(kNameArrayStep3ds);
+}
+
+void ReleaseNameArray3ds(NameArray3ds** out) { ReleaseOwned(out); }
+
+void AddToNameArray3ds(NameArray3ds* array, const char* name) {
+  if (array == nullptr || name == nullptr) {
+    PushError3ds(ERR_INVALID_ARG);
+    return;
+  }
+  if (array->size() == array->capacity()) array->reserve(array->size() + kNameArrayStep3ds);
+  array->emplace_back(name);
+}

@@ -29,8 +29,10 @@ struct NameIndexEntry3ds {
   ChunkNode3ds* node = nullptr;  // not owned
 };
 using NameIndex3ds = std::vector<NameIndexEntry3ds>;
-// Names of the objects of one kind, in file order.
+// Names of the objects of one kind, in file order. Its room grows by kNameArrayStep3ds names at a
+// time.
 using NameArray3ds = std::vector<std::string>;
+inline constexpr size_t kNameArrayStep3ds = 5;  // names
 
 struct ChunkDatabase3ds {
   ChunkNode3ds* root = nullptr;
@@ -112,6 +114,16 @@ void CopyNodeByName3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, 
                        uint16_t tag);
 void CopyNodeByIndex3ds(ChunkDatabase3ds* destination, ChunkDatabase3ds* source, int32_t index,
                         uint16_t tag);
+
+// Name lists and arrays for a caller: Init makes one when *out is none and empties it (an array
+// then has room for kNameArrayStep3ds names); Release frees it and sets *out to none; Add appends a
+// copy of name, growing the room by kNameArrayStep3ds when it is full. A missing argument pushes
+// ERR_INVALID_ARG.
+void InitNameList3ds(NameIndex3ds** out);
+void ReleaseNameList3ds(NameIndex3ds** out);
+void InitNameArray3ds(NameArray3ds** out);
+void ReleaseNameArray3ds(NameArray3ds** out);
+void AddToNameArray3ds(NameArray3ds* array, const char* name);
 
 // Checks shared by the object layers: the database exists, has a root, and is one of the kinds
 // given; pushes ERR_INVALID_ARG, ERR_INVALID_DATABASE or ERR_WRONG_DATABASE otherwise.

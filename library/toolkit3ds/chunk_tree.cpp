@@ -124,7 +124,8 @@ void DeleteSubtree(ChunkNode3ds* node) {
 }
 
 // Reads the header of the chunk at the current position of parent's file into a new node. The
-// chunk must be at least a header long and end within its parent.
+// header must lie within the parent; the chunk must be at least a header long (a shorter one
+// would never move the reader on) and may run past its parent's end as far as the file goes.
 ChunkNode3ds* ReadChildHeader(const ChunkNode3ds* parent, uint32_t parentEnd) {
   uint32_t position = GetFilePosition3ds();
   if (parentEnd - position < kChunkHeaderSize3ds) {
@@ -135,7 +136,7 @@ ChunkNode3ds* ReadChildHeader(const ChunkNode3ds* parent, uint32_t parentEnd) {
   uint32_t length = 0;
   ReadChunkHeader3ds(&tag, &length);
   if (ErrorsPending3ds()) return nullptr;
-  if (length < kChunkHeaderSize3ds || length > parentEnd - position) {
+  if (length < kChunkHeaderSize3ds || length - kChunkHeaderSize3ds > GetFileBytesLeft3ds()) {
     PushError3ds(ERR_INVALID_CHUNK);
     return nullptr;
   }
@@ -208,7 +209,9 @@ void NewChunkWithData3ds(ChunkNode3ds** out, uint16_t tag) {
   if (!ErrorsPending3ds()) InitChunkData3ds(*out);
 }
 
-void DeleteChunk3ds(ChunkNode3ds** out) {
+void DeleteChunk3ds(ChunkNode3ds** out) { DeleteChunkChain3ds(out); }
+
+void DeleteChunkChain3ds(ChunkNode3ds** out) {
   if (out == nullptr) return;
   DeleteSubtree(*out);
   *out = nullptr;
@@ -216,8 +219,7 @@ void DeleteChunk3ds(ChunkNode3ds** out) {
 
 void ClearChunk3ds(ChunkNode3ds* node) {
   if (node == nullptr) return;
-  DeleteSubtree(node->children);
-  node->children = nullptr;
+  DeleteChunkChain3ds(&node->children);
   node->data = std::monostate{};
   node->tag = 0;
   node->length = 0;

@@ -32,8 +32,10 @@ struct ChunkNode3ds {
 void NewChunk3ds(ChunkNode3ds** out);
 void NewChunkWithTag3ds(ChunkNode3ds** out, uint16_t tag);
 void NewChunkWithData3ds(ChunkNode3ds** out, uint16_t tag);
-// Frees the node, its subtree and every sibling that follows it.
+// Frees the node, its subtree and every sibling that follows it, and sets *out to none.
 void DeleteChunk3ds(ChunkNode3ds** out);
+// The same for a chain of siblings from *out (a node's children, say).
+void DeleteChunkChain3ds(ChunkNode3ds** out);
 void ClearChunk3ds(ChunkNode3ds* node);
 // Depth-first, the node itself first.
 void FindChunk3ds(ChunkNode3ds* node, uint16_t tag, ChunkNode3ds** out);

@@ -74,8 +74,8 @@ void GetXDataEntryList3ds(ChunkNode3ds* node, NameIndex3ds* out) {
 
 void GetXDataAppNames3ds(ChunkNode3ds* node, NameArray3ds* out) {
   if (!CheckArguments(node, out)) return;
-  out->clear();
-  for (const NameIndexEntry3ds& entry : EntriesOf(node)) out->push_back(entry.name);
+  InitNameArray3ds(&out);
+  for (const NameIndexEntry3ds& entry : EntriesOf(node)) AddToNameArray3ds(out, entry.name.c_str());
 }
 
 void FindXDataEntry3ds(ChunkNode3ds* node, const char* appName, ChunkNode3ds** out) {

@@ -198,6 +198,8 @@ void SetFileStream3ds(FILE* stream) {
     PushError3ds(ERR_INVALID_ARG);
     return;
   }
+  // The caller's stream is the file from now on: a temporary one made by the open goes.
+  file->replacing.reset();
   file->stream = stream;
   if (file->mode == kModeRead3ds && !LoadContents(file)) PushError3ds(ERR_READING_FILE);
 }
@@ -263,7 +265,12 @@ File3ds* OpenFile3ds(const char* name, const char* mode) {
     }
   }
 
-  file->stream = std::fopen(name, file->mode == kModeRead3ds ? "rb" : "wb");
+  if (file->mode == kModeRead3ds) {
+    file->stream = std::fopen(name, "rb");
+  } else {
+    file->replacing = std::make_unique<win::ReplacingFile>(name);
+    file->stream = file->replacing->Stream();
+  }
   if (file->stream == nullptr) {
     DiscardUnregistered(file);
     PushError3ds(ERR_OPENING_FILE);
@@ -305,7 +312,13 @@ size_t GetFileBytesLeft3ds() {
 void CloseFile3ds(File3ds* file) {
   if (file == nullptr) return;
   bool closed = true;
-  if (file->stream != nullptr) closed = std::fclose(file->stream) == 0;
+  if (file->replacing != nullptr) {
+    // A write that met an error leaves the old file: the temporary one just goes.
+    if (!ErrorsPending3ds()) closed = file->replacing->Commit();
+    file->replacing.reset();
+  } else if (file->stream != nullptr) {
+    closed = std::fclose(file->stream) == 0;
+  }
   if (file->deleteOnClose) std::remove(file->name.c_str());
   ReleaseFileSlot3ds(file);
   delete file;
@@ -476,6 +489,7 @@ bool ReadNewFixedString3ds(std::string* out, size_t limit) {
 void WriteBytes3ds(size_t count, const void* bytes) {
   File3ds* file = WritableCurrentFile();
   if (file == nullptr || (count > 0 && std::fwrite(bytes, 1, count, file->stream) != count)) {
+    if (file != nullptr && file->replacing != nullptr) file->replacing->Fail();
     PushError3ds(ERR_WRITING_FILE);
   }
 }

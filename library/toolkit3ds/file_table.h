@@ -7,6 +7,11 @@
 //
 // At most 252 files are registered at once. Chunk nodes remember the slot of the file their data
 // still lies in, so a file stays in its slot until it is closed or released from it.
+//
+// A file opened for writing is written under a temporary name beside its own and takes its name
+// when it is closed with no error pending; a write that failed, or a close with an error pending,
+// leaves a file already of that name as it was. A close that cannot finish the file pushes
+// ERR_CLOSING_FILE.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +23,7 @@
 
 #include "library/toolkit3ds/toolkit_types.h"
 #include "platform/win/byte_reader.h"
+#include "platform/win/byte_writer.h"
 
 inline constexpr int kMaxFiles3ds = 252;
 inline constexpr uint8_t kNoFileIndex3ds = 255;
@@ -38,6 +44,9 @@ struct File3ds {
   std::unique_ptr<char[]> buffer;
   int32_t bufferSize = 0;  // bytes
   bool deleteOnClose = false;
+  // Write mode: the temporary file the stream writes, which takes the name at the close. Declared
+  // after the buffer, which its stream may use until it is closed.
+  std::unique_ptr<win::ReplacingFile> replacing;
   // Read mode: the file's bytes as they were when it was opened, and the read position in them.
   std::vector<uint8_t> contents;
   win::ByteReader reader;

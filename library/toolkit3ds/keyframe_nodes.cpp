@@ -759,8 +759,8 @@ void GetNodeNames3ds(ChunkDatabase3ds* database, uint16_t tag, NameArray3ds* out
   }
   NameIndex3ds nodes;
   GetNodeNameList3ds(database, tag, &nodes);
-  out->clear();
-  for (NameIndexEntry3ds& entry : nodes) out->push_back(std::move(entry.name));
+  InitNameArray3ds(&out);
+  for (const NameIndexEntry3ds& entry : nodes) AddToNameArray3ds(out, entry.name.c_str());
 }
 
 void GetNodeNameList3ds(ChunkDatabase3ds* database, uint16_t tag, NameIndex3ds* out) {
@@ -768,7 +768,7 @@ void GetNodeNameList3ds(ChunkDatabase3ds* database, uint16_t tag, NameIndex3ds* 
     PushError3ds(ERR_INVALID_ARG);
     return;
   }
-  out->clear();
+  InitNameList3ds(&out);
   if (!CheckDatabase3ds(database, false)) return;
   UpdateNodeList3ds(database);
   for (const NameIndexEntry3ds& entry : database->nodeList) {

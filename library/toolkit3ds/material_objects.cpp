@@ -303,8 +303,9 @@ void GetMaterialNames3ds(ChunkDatabase3ds* database, NameArray3ds* out) {
   }
   if (!CheckDatabase3ds(database, true)) return;
   UpdateMaterialList3ds(database);
-  out->clear();
-  for (const NameIndexEntry3ds& entry : database->materialList) out->push_back(entry.name);
+  InitNameArray3ds(&out);
+  for (const NameIndexEntry3ds& entry : database->materialList)
+    AddToNameArray3ds(out, entry.name.c_str());
 }
 
 void GetMaterialByIndex3ds(ChunkDatabase3ds* database, int32_t index, Materials3ds** out) {

@@ -299,9 +299,9 @@ void GetMeshNames3ds(ChunkDatabase3ds* database, NameArray3ds* out) {
     return;
   }
   if (!CheckDatabase3ds(database, false)) return;
-  out->clear();
+  InitNameArray3ds(&out);
   for (const NameIndexEntry3ds& entry : ListNamedObjects3ds(database, N_TRI_OBJECT))
-    out->push_back(entry.name);
+    AddToNameArray3ds(out, entry.name.c_str());
 }
 
 void GetMeshByIndex3ds(ChunkDatabase3ds* database, int32_t index, Mesh3ds** out) {

@@ -222,8 +222,9 @@ void GetLightByName(ChunkDatabase3ds* database, bool spot, const char* name, Lig
 
 void GetLightNames(ChunkDatabase3ds* database, bool spot, NameArray3ds* out) {
   if (!CheckOut(out) || !CheckDatabase3ds(database, false)) return;
-  out->clear();
-  for (const NameIndexEntry3ds& entry : ListLights(database, spot)) out->push_back(entry.name);
+  InitNameArray3ds(&out);
+  for (const NameIndexEntry3ds& entry : ListLights(database, spot))
+    AddToNameArray3ds(out, entry.name.c_str());
 }
 
 int32_t GetLightCount(ChunkDatabase3ds* database, bool spot) {
@@ -291,9 +292,9 @@ int32_t GetCameraCount3ds(ChunkDatabase3ds* database) {
 
 void GetCameraNames3ds(ChunkDatabase3ds* database, NameArray3ds* out) {
   if (!CheckOut(out) || !CheckDatabase3ds(database, false)) return;
-  out->clear();
+  InitNameArray3ds(&out);
   for (const NameIndexEntry3ds& entry : ListNamedObjects3ds(database, N_CAMERA))
-    out->push_back(entry.name);
+    AddToNameArray3ds(out, entry.name.c_str());
 }
 
 void GetCameraByIndex3ds(ChunkDatabase3ds* database, int32_t index, Camera3ds** out) {

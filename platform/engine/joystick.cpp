@@ -60,6 +60,8 @@ bool ScriptedJoysticks::Poll(size_t index, JoystickState& state) {
 }
 
 Sdl2Joysticks::Sdl2Joysticks() {
+  // Interrupt and terminate signals are the program's to answer, not SDL's event queue's.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
     throw EngineError(std::string("joysticks: SDL cannot start: ") + SDL_GetError());
 }

@@ -170,6 +170,7 @@ class LibraryBackend final : public DrawBackend {
   void DrawFade(float opacity) override { fade_ = opacity; }
   void SetGamma(float gamma) override;
   void Present() override;
+  void PresentToWindow(uintptr_t window, int32_t width, int32_t height) override;
   int32_t StoreFont(const Font& font) override;
   void ResetFonts() override;
   void ResetFontGlyphs() override {
@@ -228,6 +229,8 @@ class LibraryBackend final : public DrawBackend {
   // The device's reset after a loss or for a new back buffer size: the families let go of their
   // device objects, the device resets, and they make them again.
   void Reset();
+  // Ends the frame and shows it in the main window, or in the override window.
+  void PresentInto(intptr_t override);
   // A reset now, or at the present when a scene is open: a device in a scene cannot reset.
   void RequestReset() {
     if (scene_) {
@@ -670,20 +673,30 @@ int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
 }
 
 void LibraryBackend::Present() {
+  PresentInto(kNoOverrideWindow);
+  ++frame_;
+}
+
+void LibraryBackend::PresentToWindow(uintptr_t window, int32_t, int32_t) {
+  // The device shows the back buffer in that window at the window's size.
+  PresentInto(static_cast<intptr_t>(window));
+}
+
+void LibraryBackend::PresentInto(intptr_t override) {
   Flush();
   // A frame with nothing drawn still shows: the present needs an open scene.
   EnsureScene();
   DrawOverlays();
   scene_ = false;
   // A minimised window shows nothing: the frame ends unshown.
-  const win::Window* window = win::WindowFromHandle(params_.hDeviceWindow);
+  const win::Window* window = win::WindowFromHandle(
+      override == kNoOverrideWindow ? params_.hDeviceWindow : reinterpret_cast<void*>(override));
   if (window != nullptr && window->show == win::ShowState::Minimised) {
     device_->EndScene();
     if (resetPending_) Reset();
-  } else if (Viewport_Present(kMainViewport, kNoOverrideWindow) == 1 || resetPending_) {
+  } else if (Viewport_Present(kMainViewport, override) == 1 || resetPending_) {
     Reset();
   }
-  ++frame_;
   ReleaseUploads(false);
 }
 

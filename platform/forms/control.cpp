@@ -304,6 +304,16 @@ void Control::Clear() {
   Changed(Property::List);
 }
 
+bool Control::Cancel() const {
+  RequireKind(kind_ == ControlKind::CommandButton, "Cancel");
+  return cancel_;
+}
+
+void Control::SetCancel(bool cancel) {
+  RequireKind(kind_ == ControlKind::CommandButton, "Cancel");
+  cancel_ = cancel;
+}
+
 int16_t Control::ListCount() const {
   RequireKind(IsList(), "ListCount");
   return static_cast<int16_t>(items_.size());
@@ -550,6 +560,7 @@ void Control::CopyDesignFrom(const Control& model) {
   toolTipText_ = model.toolTipText_;
   text_ = model.kind_ == ControlKind::ListBox ? std::string() : model.text_;
   editable_ = model.editable_;
+  cancel_ = model.cancel_;
   picture_ = model.picture_;
   value_ = model.kind_ == ControlKind::OptionButton ? 0 : model.value_;
   min_ = model.min_;

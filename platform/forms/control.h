@@ -87,6 +87,9 @@ class Control : public Object, public ControlEvents<> {
   // items: setting another throws Error kReadOnly.
   bool Editable() const;
   void SetEditable(bool editable);
+  // A command button that Escape presses, wherever the focus is in its form.
+  bool Cancel() const;
+  void SetCancel(bool cancel);
 
   // Check box: kUnchecked, kChecked, kGrayed. Option button: -1 selected, 0 not (selecting one
   // clears the others of its container). Scroll bar: Min..Max, in either order.
@@ -193,6 +196,7 @@ class Control : public Object, public ControlEvents<> {
   int16_t largeChange_ = 1;
   bool dragged_ = false;
   bool editable_ = true;
+  bool cancel_ = false;
   std::vector<std::string> items_;
   std::vector<int32_t> itemData_;
   int16_t listIndex_ = -1;

@@ -89,11 +89,16 @@ OpenFileResult ShowOpenFile(const OpenFileRequest& request) {
 
 void Beep() { CurrentView().Beep(); }
 
-void ShowHelp(const std::string& helpFile) {
+std::string HelpPageOf(const std::string& helpFile) {
   std::filesystem::path page = win::ResolvePath(helpFile);
   page.replace_extension(".html");
-  State().shownHelpPages.push_back(page.string());
-  CurrentView().OpenHelpPage(page.string());
+  return win::ResolvePath(page.string()).string();
+}
+
+bool ShowHelp(const std::string& helpFile) {
+  const std::string page = HelpPageOf(helpFile);
+  State().shownHelpPages.push_back(page);
+  return std::filesystem::is_regular_file(page) && CurrentView().OpenHelpPage(page);
 }
 
 void SetMousePointer(MousePointer pointer) {

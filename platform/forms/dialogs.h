@@ -46,6 +46,8 @@ struct OpenFileRequest {
   std::string initialName;
   std::string defaultExtension;  // without the dot; added to a typed name that has none
   bool multiSelect = false;
+  // The file is to be written: one name, which need not exist yet; an existing one is confirmed.
+  bool newFile = false;
 };
 
 struct OpenFileResult {
@@ -58,9 +60,12 @@ OpenFileResult ShowOpenFile(const OpenFileRequest& request);
 
 void Beep();
 
-// Shows the help of a compiled help file's name: the HTML page beside it of the same name
-// ("help\marovinhelp.chm" opens "help/marovinhelp.html"), in the desktop's viewer.
-void ShowHelp(const std::string& helpFile);
+// The help page of a compiled help file's name: the HTML page beside it of the same name
+// ("help\marovinhelp.chm" is "help/marovinhelp.html"), as a path of this file system.
+std::string HelpPageOf(const std::string& helpFile);
+// Shows that page in the desktop's viewer; false when the page does not exist or no viewer took
+// it.
+bool ShowHelp(const std::string& helpFile);
 
 enum class MousePointer { Default, Hourglass };
 void SetMousePointer(MousePointer pointer);

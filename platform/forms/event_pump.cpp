@@ -1,6 +1,10 @@
 #include "platform/forms/event_pump.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 #include <deque>
 #include <exception>
 #include <stdexcept>
@@ -29,7 +33,20 @@ struct PumpState {
   int handlerDepth = 0;
   bool ended = false;
   uint64_t sequence = 0;
+  std::function<void()> onTermination;
 };
+
+// Written by the signal handler, so only what a handler may touch: the flag, and a byte into the
+// pipe whose other end wakes the view's wait.
+volatile std::sig_atomic_t terminationSignalled = 0;
+int signalPipeWrite = -1;
+
+extern "C" void NoteTerminationSignal(int) {
+  terminationSignalled = 1;
+  if (signalPipeWrite < 0) return;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = ::write(signalPipeWrite, &byte, 1);
+}
 
 PumpState& State() {
   static PumpState* state = new PumpState;
@@ -75,6 +92,15 @@ void RunDeferred() {
   }
 }
 
+void AnswerTerminationSignal() {
+  if (terminationSignalled == 0) return;
+  terminationSignalled = 0;
+  const std::function<void()> asQuit = State().onTermination;
+  detail::HandlerScope scope;
+  if (asQuit) asQuit();
+  End();
+}
+
 }  // namespace
 
 void DoEvents() {
@@ -82,6 +108,7 @@ void DoEvents() {
   if (state.ended) throw ProgramEnded{};
   CurrentView().ProcessEvents();
   detail::RethrowHeldException();
+  AnswerTerminationSignal();
   FireDueTimers();
   RunDeferred();
   FreeBuried();
@@ -112,6 +139,22 @@ void End() {
 }
 
 bool ProgramHasEnded() { return State().ended; }
+
+void EndOnTerminationSignals(std::function<void()> asQuit) {
+  State().onTermination = std::move(asQuit);
+  if (signalPipeWrite < 0) {
+    int ends[2];
+    if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0) {
+      signalPipeWrite = ends[1];
+      CurrentView().WatchSignalPipe(ends[0]);
+    }
+  }
+  struct sigaction action {};
+  action.sa_handler = NoteTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGINT, SIGTERM}) sigaction(signal, &action, nullptr);
+}
 
 bool InsideHandler() { return State().handlerDepth > 0; }
 

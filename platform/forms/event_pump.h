@@ -40,6 +40,11 @@ struct ProgramEnded {};
 [[noreturn]] void End();
 bool ProgramHasEnded();
 
+// SIGINT and SIGTERM end the program as the user would: the next pass of the pump (the idle wait
+// included, which a signal wakes) runs `asQuit` as a handler, which is expected to end the
+// program; without one the pump ends it.
+void EndOnTerminationSignals(std::function<void()> asQuit);
+
 // True while an event handler, a timer or a deferred action runs.
 bool InsideHandler();
 

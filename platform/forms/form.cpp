@@ -208,6 +208,17 @@ void Form::UserClose() {
   if (!unloaded_) UnloadForm(UnloadMode::UserClose);
 }
 
+void Form::UserEscape() {
+  if (unloaded_ || !visible_ || !enabled_ || renderSurface_) return;
+  for (Control* control : controls_) {
+    if (control->Kind() == ControlKind::CommandButton && control->Cancel()) {
+      control->UserClick();
+      return;
+    }
+  }
+  if (escapeCloses_) UserClose();
+}
+
 void Form::UserMoved(int32_t left, int32_t top, int32_t innerWidthPixels,
                      int32_t innerHeightPixels) {
   if (unloaded_) return;

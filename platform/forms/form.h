@@ -89,6 +89,10 @@ class Form : public Object, public InputEvents<> {
   void SetFullScreen(bool fullScreen);
   bool FullScreen() const { return fullScreen_; }
   bool Loaded() const { return !unloaded_; }
+  // A form without a Cancel button that Escape closes as its window's close box does. Set while
+  // declaring the form.
+  void SetEscapeCloses(bool closes) { escapeCloses_ = closes; }
+  bool EscapeCloses() const { return escapeCloses_; }
   // Unloads this form, as the Unload statement does: QueryUnload may cancel; the form's state is
   // dropped and the next touch of its slot loads it afresh. Returns false when cancelled.
   bool UnloadForm(UnloadMode mode = UnloadMode::Code);
@@ -98,6 +102,9 @@ class Form : public Object, public InputEvents<> {
 
   // What a user does to the window; views and tests call these.
   void UserClose();
+  // Escape pressed in the form: its Cancel button is pressed, or the form closes where it is one
+  // that Escape closes. A form hosting a render surface takes Escape as a key like any other.
+  void UserEscape();
   // New outer place [twips] and inner size [pixels], as the window system reports them.
   void UserMoved(int32_t left, int32_t top, int32_t innerWidthPixels, int32_t innerHeightPixels);
   void UserSetWindowState(WindowState state);
@@ -144,6 +151,7 @@ class Form : public Object, public InputEvents<> {
   bool renderSurface_ = false;
   bool pointerHidden_ = false;
   bool fullScreen_ = false;
+  bool escapeCloses_ = false;
   WindowState windowState_ = WindowState::Normal;
   BorderStyle borderStyle_ = BorderStyle::Sizable;
   int32_t innerWidth_ = 0;

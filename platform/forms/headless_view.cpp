@@ -43,6 +43,7 @@ void HeadlessView::ForgetInput() {
   actions_.clear();
   beeps_ = 0;
   screen_ = ScreenInfo{};
+  helpViewer_ = true;
 }
 
 namespace {
@@ -108,6 +109,7 @@ namespace script {
 void PostUserAction(std::function<void()> action) { State().headless.Post(std::move(action)); }
 int BeepCount() { return State().headless.Beeps(); }
 void SetHeadlessScreen(ScreenInfo screen) { State().headless.SetScreen(screen); }
+void SetHeadlessHelpViewer(bool present) { State().headless.SetHelpViewer(present); }
 
 }  // namespace script
 

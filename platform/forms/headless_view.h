@@ -27,11 +27,13 @@ class HeadlessView final : public View {
   ScreenInfo QueryScreen() override { return screen_; }
   void Beep() override { ++beeps_; }
   void MousePointerChanged(MousePointer) override {}
+  bool OpenHelpPage(const std::string&) override { return helpViewer_; }
 
   void Post(std::function<void()> action) { actions_.push_back(std::move(action)); }
   int Beeps() const { return beeps_; }
   void SetScreen(ScreenInfo screen) { screen_ = screen; }
-  // Drops the posted actions and sets the beep count and the screen back.
+  void SetHelpViewer(bool present) { helpViewer_ = present; }
+  // Drops the posted actions and sets the beep count, the screen and the help viewer back.
   void ForgetInput();
 
  private:
@@ -45,6 +47,7 @@ class HeadlessView final : public View {
   std::deque<win::Window> records_;
   ScreenInfo screen_;
   int beeps_ = 0;
+  bool helpViewer_ = true;
 };
 
 }  // namespace forms

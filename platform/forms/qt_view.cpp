@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,10 +20,15 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+
+#include <unistd.h>
+#include <xcb/xproto.h>
 
 #include <chrono>
 #include <cmath>
@@ -190,7 +196,15 @@ class FormWindow final : public QWidget {
  public:
   explicit FormWindow(Form& form) : form_(&form) {
     setAttribute(Qt::WA_QuitOnClose, false);
-    if (form.HasRenderSurface()) surface_ = new RenderSurface(this, form);
+    if (form.HasRenderSurface()) {
+      surface_ = new RenderSurface(this, form);
+    } else {
+      // Escape reaches the dialog wherever its focus is; a render surface keeps it as a key.
+      auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+      QObject::connect(escape, &QShortcut::activated, this, [this] {
+        if (Form* shown = form_) Dispatch([shown] { shown->UserEscape(); });
+      });
+    }
   }
 
   Form* GetForm() const { return form_; }
@@ -369,17 +383,35 @@ class QtView final : public View {
   OpenFileResult ShowOpenFile(const OpenFileRequest& request) override;
   ScreenInfo QueryScreen() override;
   void Beep() override { QApplication::beep(); }
-  void OpenHelpPage(const std::string& page) override {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+  bool OpenHelpPage(const std::string& page) override {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
   }
   void MousePointerChanged(MousePointer pointer) override;
   bool WarpPointer(Form& form, int32_t x, int32_t y) override;
   void PointerHiddenChanged(Form& form) override;
   void FullScreenChanged(Form& form) override;
+  void WatchSignalPipe(int readEnd) override {
+    // Its bytes say only that the pump has a signal to answer, which it reads from its flag.
+    auto* notifier =
+        new QSocketNotifier(readEnd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [readEnd] {
+      char bytes[16];
+      while (::read(readEnd, bytes, sizeof bytes) > 0) {
+      }
+    });
+  }
 
   QWidget* Find(Form& form) const {
     auto found = windows_.find(&form);
     return found == windows_.end() ? nullptr : found->second;
+  }
+  // The form whose window (or render surface) is the native window of that id, if any.
+  Form* FormOfNativeWindow(WId id) const {
+    for (const auto& [form, window] : windows_) {
+      if (window->internalWinId() == id) return form;
+      if (window->Surface() && window->Surface()->internalWinId() == id) return form;
+    }
+    return nullptr;
   }
   // The form's drawing area: its render surface where it has one.
   QWidget* DrawingArea(Form& form) const;
@@ -410,6 +442,34 @@ class QtView final : public View {
 };
 
 QtView* TheView = nullptr;
+
+// A window destroyed from outside the program (a window manager's destroy, xdotool windowclose)
+// leaves Qt a widget with no window behind it: its form is closed as its close box closes it.
+class LostWindowFilter final : public QAbstractNativeEventFilter {
+ public:
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t" || TheView == nullptr) return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & ~0x80) != XCB_DESTROY_NOTIFY) return false;
+    const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
+    if (Form* form = TheView->FormOfNativeWindow(destroyed->window))
+      Dispatch([form] { form->UserClose(); });
+    return false;
+  }
+};
+
+// A picture box shows its picture at its own size from the corner; an image fills its box as far
+// as the picture's proportions allow, centred, as a logo must not be stretched.
+void ShowPicture(Control& control, QWidget& widget) {
+  auto* label = qobject_cast<QLabel*>(&widget);
+  if (label == nullptr || control.Kind() == ControlKind::Label) return;
+  QPixmap picture = control.Picture().empty() ? QPixmap() : QPixmap(ToQt(control.Picture()));
+  if (control.Kind() == ControlKind::Image && !picture.isNull()) {
+    picture = picture.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    label->setAlignment(Qt::AlignCenter);
+  }
+  label->setPixmap(picture);
+}
 
 QWidget* MakeWidget(ControlKind kind) {
   switch (kind) {
@@ -595,6 +655,7 @@ void QtView::Changed(Control& control, Property what) {
       widget->setGeometry(win::TwipsToPixels(control.Left()), win::TwipsToPixels(control.Top()),
                           win::TwipsToPixels(control.Width()),
                           win::TwipsToPixels(control.Height()));
+      if (control.Kind() == ControlKind::Image) ShowPicture(control, *widget);
       break;
     }
     case Property::Caption:
@@ -670,11 +731,7 @@ void QtView::Changed(Control& control, Property what) {
       if (control.Kind() != ControlKind::Image) ApplyBackColor(*widget, control.BackColor());
       break;
     case Property::Picture:
-      if (auto* label = qobject_cast<QLabel*>(widget);
-          label && control.Kind() != ControlKind::Label) {
-        label->setPixmap(control.Picture().empty() ? QPixmap() : QPixmap(ToQt(control.Picture())));
-        label->setScaledContents(control.Kind() == ControlKind::Image);
-      }
+      ShowPicture(control, *widget);
       break;
     case Property::Editable:
       if (auto* combo = qobject_cast<QComboBox*>(widget);
@@ -905,8 +962,10 @@ OpenFileResult QtView::ShowOpenFile(const OpenFileRequest& request) {
   QWidget* owner = request.owner ? Find(*request.owner) : nullptr;
   QFileDialog dialog(owner, ToQt(request.title), ToQt(request.startFolder));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  dialog.setAcceptMode(request.newFile ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.newFile       ? QFileDialog::AnyFile
+                     : request.multiSelect ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
   QStringList filters;
   for (const FileFilter& filter : request.filters) {
     filters << ToQt(filter.description + " (" + filter.patterns + ")").replace(';', ' ');
@@ -998,6 +1057,8 @@ bool StartQtView(int& argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   auto view = std::make_unique<QtView>();
   TheView = view.get();
+  static LostWindowFilter lostWindows;
+  QCoreApplication::instance()->installNativeEventFilter(&lostWindows);
   InstallView(std::move(view));
   return true;
 }

@@ -22,6 +22,8 @@ int BeepCount();
 const std::vector<std::string>& ShownHelpPages();
 // The screen that the headless view reports.
 void SetHeadlessScreen(ScreenInfo screen);
+// Whether the headless view has a viewer that takes help pages (it has, at the start).
+void SetHeadlessHelpViewer(bool present);
 
 // Puts the window system back as a program finds it when it starts, for a test's fixture: every
 // loaded form is dropped without its events, End() is undone, and the deferred and posted actions,

@@ -41,14 +41,16 @@ class View {
   virtual OpenFileResult ShowOpenFile(const OpenFileRequest& request) = 0;
   virtual ScreenInfo QueryScreen() = 0;
   virtual void Beep() = 0;
-  // Opens a help page (an HTML file) in the desktop's viewer; a view without one ignores it.
-  virtual void OpenHelpPage(const std::string& /*page*/) {}
+  // Opens a help page (an HTML file) in the desktop's viewer; false where no viewer took it.
+  virtual bool OpenHelpPage(const std::string& /*page*/) { return true; }
   virtual void MousePointerChanged(MousePointer pointer) = 0;
   // The pointer to a point of a form's drawing area [pixels]; false where it cannot be moved.
   virtual bool WarpPointer(Form& /*form*/, int32_t /*x*/, int32_t /*y*/) { return true; }
   // Form::PointerHidden and Form::FullScreen changed.
   virtual void PointerHiddenChanged(Form& /*form*/) {}
   virtual void FullScreenChanged(Form& /*form*/) {}
+  // A byte arrives on this pipe when a termination signal is caught: the wait must end then.
+  virtual void WatchSignalPipe(int /*readEnd*/) {}
 };
 
 // Installs a view (nullptr: back to headless). Install it before loading any form.

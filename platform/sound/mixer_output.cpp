@@ -173,6 +173,8 @@ std::shared_ptr<Output> OpenMixerOutput(std::string& reason) {
   // The mixer has one device and one set of channels, so every sound engine shares one output.
   static std::weak_ptr<MixerOutput> open;
   if (auto output = open.lock()) return output;
+  // Interrupt and terminate signals are the program's to answer, not SDL's event queue's.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     reason = SDL_GetError();
     return nullptr;

@@ -12,15 +12,6 @@ namespace win {
 
 namespace {
 
-bool WriteAll(int descriptor, std::span<const uint8_t> data) {
-  while (!data.empty()) {
-    ssize_t written = ::write(descriptor, data.data(), data.size());
-    if (written <= 0) return false;
-    data = data.subspan(static_cast<size_t>(written));
-  }
-  return true;
-}
-
 mode_t NewFileMode() {
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -44,19 +35,44 @@ void ByteWriter::LengthPrefixedString(std::string_view text) {
   bytes_.insert(bytes_.end(), text.begin(), text.end());
 }
 
-bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
-  std::string temporary =
-      (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
-  int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) return false;
+ReplacingFile::ReplacingFile(const std::filesystem::path& path)
+    : path_(path),
+      temporary_((path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string()) {
+  const int descriptor = ::mkstemp(temporary_.data());
+  if (descriptor < 0) return;
   struct stat existing {};
-  mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
-  bool ok =
-      ::fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && ::fsync(descriptor) == 0;
-  ok = (::close(descriptor) == 0) && ok;
-  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
+  const mode_t mode =
+      ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : NewFileMode();
+  if (::fchmod(descriptor, mode) == 0) stream_ = ::fdopen(descriptor, "wb");
+  if (stream_ == nullptr) {
+    ::close(descriptor);
+    ::unlink(temporary_.c_str());
+  }
+}
+
+ReplacingFile::~ReplacingFile() {
+  if (stream_ == nullptr) return;
+  std::fclose(stream_);
+  ::unlink(temporary_.c_str());
+}
+
+bool ReplacingFile::Commit() {
+  if (stream_ == nullptr) return false;
+  bool ok = !failed_ && std::fflush(stream_) == 0 && ::fsync(::fileno(stream_)) == 0;
+  ok = std::fclose(stream_) == 0 && ok;
+  stream_ = nullptr;
+  ok = ok && ::rename(temporary_.c_str(), path_.c_str()) == 0;
+  if (!ok) ::unlink(temporary_.c_str());
   return ok;
+}
+
+bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
+  ReplacingFile file(path);
+  if (file.Stream() != nullptr && !bytes.empty() &&
+      std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) {
+    file.Fail();
+  }
+  return file.Commit();
 }
 
 }  // namespace win

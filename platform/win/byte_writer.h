@@ -9,9 +9,11 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -54,9 +56,34 @@ class ByteWriter {
   bool ok_ = true;
 };
 
-// Replaces the file at path with bytes: they go to a temporary file in the same folder, which is
-// then renamed over the old file, so a failure at any point leaves the old file whole. An existing
-// file keeps its permissions. False when the file could not be written.
+// A file written under a temporary name in the folder of its final one, which takes the final name
+// only when Commit finds it whole: until then, and for ever when writing or closing fails, a file
+// already at the final name stays as it was. An existing file keeps its permissions. A file
+// destroyed uncommitted leaves nothing behind.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(const std::filesystem::path& path);
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  // The binary stream to write, or null when no temporary file could be made.
+  std::FILE* Stream() const { return stream_; }
+  // Marks the writing failed: Commit will not replace the old file.
+  void Fail() { failed_ = true; }
+  // Flushes the stream to the disk, closes it and renames the temporary file over the final one.
+  // False, with the temporary file removed, when any step fails or Fail was called.
+  bool Commit();
+
+ private:
+  std::filesystem::path path_;
+  std::string temporary_;
+  std::FILE* stream_ = nullptr;
+  bool failed_ = false;
+};
+
+// Replaces the file at path with bytes through a ReplacingFile. False when the file could not be
+// written.
 bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
 }  // namespace win

@@ -1,5 +1,6 @@
 #include "program/cockpit/help_overlays.h"
 
+#include <algorithm>
 #include <fstream>
 #include <vector>
 
@@ -17,7 +18,6 @@ namespace {
 
 constexpr uint32_t RowText = 0xFFA0A0A0;
 constexpr int32_t ProgramText = 28;
-constexpr int32_t KeyboardAssignmentsText = 29;
 
 constexpr std::array<const char*, ProgramHelpCount> ProgramNames = {"P12", "P20", "P51", "P64",
                                                                     "P66", "P68", "P71"};
@@ -25,13 +25,29 @@ constexpr std::array<int32_t, ProgramHelpCount> ProgramIndices = {P12, P20, P51,
                                                                   P66, P68, P71};
 
 // A help page row: its text id and the command whose key it shows; the function keys and the
-// section titles have none.
+// section titles have none. A row may name its text by the native text instead of an id.
 constexpr int Title = -1;
 constexpr int F1 = -2, F2 = -3, F3 = -4, F4 = -5;
 struct HelpRow {
   int32_t text;
   int command;
+  const char* native = nullptr;
 };
+
+// Two interface texts are spelled as the language databases know them; the pages show them
+// spelled right, translated where a database holds them so.
+constexpr int32_t ShowOriginalSiteText = 33;
+constexpr char KeyboardAssignmentsSpelled[] = "Keyboard Assignments";
+constexpr char ShowOriginalSiteSpelled[] = "Show Original Site";
+// The hand controller's keys, which no other section lists.
+constexpr char AttitudeTitle[] = "Attitude";
+
+std::string Description(const HelpRow& row) {
+  if (row.native != nullptr) return EnsureTralexa().GetTranslation(row.native);
+  if (row.text == ShowOriginalSiteText)
+    return EnsureTralexa().GetTranslation(ShowOriginalSiteSpelled);
+  return UiText[static_cast<size_t>(row.text)];
+}
 
 const std::vector<HelpRow> Page1Column1 = {{30, Title},
                                            {31, F1},
@@ -106,7 +122,16 @@ std::vector<HelpRow> Section(int32_t title, int32_t firstText, int firstCommand,
   return rows;
 }
 
-// Page 2: the DSKY keys, then the switches that are set by a key of their own.
+// Page 2, column 1: the DSKY keys, then the attitude keys.
+std::vector<HelpRow> Page2Column1() {
+  std::vector<HelpRow> rows = Section(110, 111, ActionKeyPad0, ActionKeyPadRelease);
+  const std::vector<HelpRow> attitude = Section(0, 70, ActionRollLeft, ActionYawRight);
+  rows.push_back({0, Title, AttitudeTitle});
+  rows.insert(rows.end(), attitude.begin() + 1, attitude.end());
+  return rows;
+}
+
+// Page 2, column 2: the switches that are set by a key of their own.
 std::vector<HelpRow> Page2Column2() {
   std::vector<HelpRow> rows = {{130, Title},
                                {131, ActionKeyXpointerUp},
@@ -126,6 +151,15 @@ float X(int column, float reference) {
   return ScaledX((static_cast<float>(column) - 1) * 520 + reference);
 }
 
+// Where a column's descriptions, keys and rules go [pixels]. The designed places hold while the
+// texts fit them; a longer description or key (a long key name, a translation, a small window)
+// moves the key, and the columns after it, right by what it needs.
+struct ColumnPlace {
+  float description, key, ruleEnd;
+};
+ColumnPlace DesignedPlace(int column) { return {X(column, 20), X(column, 420), X(column, 400)}; }
+std::array<ColumnPlace, 4> Places{};  // columns 1 to 3 of the page drawn last
+
 std::string KeyText(int command) {
   switch (command) {
     case F1:
@@ -141,10 +175,45 @@ std::string KeyText(int command) {
   }
 }
 
+// The pages' font: the help font, or in a window too narrow for a page in it, the small one.
+constexpr int HelpFontOrdinal = 11;
+constexpr int NarrowHelpFontOrdinal = 9;
+int32_t HelpFont = 0;
+
+float TextWidth(const std::string& text) {
+  int32_t w = 0, h = 0;
+  Screen2DText->GetTextSize(text, HelpFont, w, h);
+  return static_cast<float>(w);
+}
+
+// Places the page's columns in HelpFont; gives the right end of the last one [pixels].
+float PlaceColumns(const std::vector<std::vector<HelpRow>>& columns) {
+  const float gap = ScaledX(20);
+  float start = 0;
+  for (int column = 1; column <= 3; ++column) {
+    const ColumnPlace designed = DesignedPlace(column);
+    ColumnPlace& place = Places[static_cast<size_t>(column)];
+    if (static_cast<size_t>(column) > columns.size()) {
+      place = designed;  // nothing of the page stands in it
+      continue;
+    }
+    float descriptions = 0, keys = 0;
+    for (const HelpRow& row : columns[static_cast<size_t>(column - 1)]) {
+      descriptions = std::max(descriptions, TextWidth(Description(row)));
+      if (row.command != Title) keys = std::max(keys, TextWidth(KeyText(row.command) + " "));
+    }
+    place.description = std::max(designed.description, start);
+    place.key = std::max(designed.key + place.description - designed.description,
+                         place.description + descriptions + gap);
+    place.ruleEnd = place.key - (designed.key - designed.ruleEnd);
+    start = place.key + keys + gap;
+  }
+  return start;
+}
+
 void DrawRows(const std::vector<HelpRow>& rows, int column) {
   for (const HelpRow& row : rows)
-    DrawHelpEntry(row.command == Title ? "Title" : KeyText(row.command),
-                  UiText[static_cast<size_t>(row.text)], column);
+    DrawHelpEntry(row.command == Title ? "Title" : KeyText(row.command), Description(row), column);
 }
 
 void DarkenScreen(float alpha) {
@@ -253,29 +322,31 @@ void DrawHelpLine(const std::string& text, int32_t font, int32_t line, uint32_t 
 void DrawHelpPages() {
   if (HelpPage != 1 && HelpPage != 2) return;
   DarkenScreen(0.6f);
-  const std::string& title = UiText[KeyboardAssignmentsText];
+  const std::string title = EnsureTralexa().GetTranslation(KeyboardAssignmentsSpelled);
   const int32_t font = FontIds[MessageFont];
   int32_t w = 0, h = 0;
   Screen2DText->GetTextSize(title, font, w, h);
   DrawScreenText(title, (static_cast<float>(ScreenWidth) - static_cast<float>(w)) / 2,
                  static_cast<float>(ScreenHeight) * 0.02f, ArgbWhite, font);
   RowCounters = {};
-  if (HelpPage == 1) {
-    DrawRows(Page1Column1, 1);
-    DrawRows(Page1Column2, 2);
-    DrawRows(Page1Column3, 3);
-  } else {
-    DrawRows(Section(110, 111, ActionKeyPad0, ActionKeyPadRelease), 1);
-    DrawRows(Page2Column2(), 2);
+  const std::vector<std::vector<HelpRow>> columns =
+      HelpPage == 1 ? std::vector{Page1Column1, Page1Column2, Page1Column3}
+                    : std::vector{Page2Column1(), Page2Column2()};
+  HelpFont = NthFont(HelpFontOrdinal);
+  if (PlaceColumns(columns) > static_cast<float>(ScreenWidth)) {
+    HelpFont = NthFont(NarrowHelpFontOrdinal);
+    PlaceColumns(columns);
   }
+  for (size_t c = 0; c < columns.size(); ++c) DrawRows(columns[c], static_cast<int>(c + 1));
 }
 
 void DrawHelpEntry(const std::string& key, const std::string& description, int column) {
   const std::string k = key.empty() ? " " : key;
   const std::string d = description.empty() ? " " : description;
   int32_t& counter = RowCounters[static_cast<size_t>(column)];
-  const int32_t font = NthFont(11);
-  const float x0 = X(column, 20);
+  const int32_t font = HelpFont;
+  const ColumnPlace& place = Places[static_cast<size_t>(column)];
+  const float x0 = place.description;
   const auto y = [&] { return ScaledY(static_cast<float>(counter) * 15 + 100); };
   if (k == "Title") {
     counter += 2;
@@ -285,10 +356,10 @@ void DrawHelpEntry(const std::string& key, const std::string& description, int c
   }
   const float top = y();
   DrawScreenText(d, x0, top, RowText, font);
-  DrawScreenText(k + " ", X(column, 420), top, ArgbGray, font);
+  DrawScreenText(k + " ", place.key, top, ArgbGray, font);
   Screen2DDraw->Begin();
   const float rule = top + ScaledY(30);
-  Screen2DDraw->DrawLine(x0, rule, X(column, 400), rule, ArgbDarkGray, ArgbDarkGray);
+  Screen2DDraw->DrawLine(x0, rule, place.ruleEnd, rule, ArgbDarkGray, ArgbDarkGray);
   Screen2DDraw->End();
   counter += 2;
 }

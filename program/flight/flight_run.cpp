@@ -113,7 +113,7 @@ void ResetFlightState() {
   AutoThrottleCountdown = 0.0f;
   EngineOff = false;
   FitStartRecord = 0;
-  ControlStartRecord = ContactRecord = FirstTouchRecord = FlightRecordCount = 0;
+  ControlStartRecord = ContactRecord = LowGateIndex = FirstTouchRecord = FlightRecordCount = 0;
   ScoreShown = false;
   ContactLightOn = false;
   Landed = false;
@@ -322,6 +322,7 @@ void RunPass() {
   });
   if (Gamma == 0.0f) Gamma = 1.0f;
   if (ShipGamma == 0.0f) ShipGamma = 1.0f;
+  SetMenuControls();
   const float h = ShadowFlags[1] || ShadowFlags[2] ? PadHeightLow : PadHeightHigh;
   FootpadReferencePoints = {{{0.0f, h, 0.0f},
                              {0.0f, h, PadReach},

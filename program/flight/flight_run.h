@@ -11,6 +11,9 @@ void InitEngineAndWindow();
 void StartFlight();
 void ApplyMissionSelection();
 void RestartFlight();
+// Takes the launcher's choices as a flight start does and saves the settings, for a program that
+// ends without flying them.
+void KeepLauncherChoices();
 // The mission-dependent part of the scene, on a later flight.
 void LoadMissionWorld();
 // The whole scene, in loading steps drawn on the loading screen.

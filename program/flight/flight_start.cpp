@@ -160,6 +160,7 @@ bool Ticked(const forms::Control& box) { return box.Value() == forms::Control::k
 
 // Where the engine log goes, by the "GraphicsDebug" setting.
 void ApplyDebugLog() {
+  if (!Engine) return;
   Engine->SetDebugFile(GraphicsDebug ? ProgramFolder() + "\\GraphicDebug.txt" : "");
   Engine->SetDebugMode(GraphicsDebug, -1, 0);
 }
@@ -223,7 +224,7 @@ void ReadChoicesAToG(bool first) {
   AdvancedForm& advanced = *Advanced;
   GraphicsDebug = Ticked(advanced.Check6);
   ApplyDebugLog();
-  if (Ticked(launcher.Check1)) Test11Mode = true;
+  Test11Mode = Ticked(launcher.Check1);
   if (first) {
     SimpleLM = Ticked(advanced.Check2);
     SimpleCockpit = Ticked(advanced.Check1);
@@ -270,7 +271,7 @@ void ReadChoicesHToR(bool first) {
   MusicVolume = sounds.HScroll_MusicVolume.Value();
   SetValueByText(TextureMode, advanced.Combo2.Text(), TextureModeTexts);
   RenderDetail = advanced.Combo5.ListIndex();
-  if (first) Scene->SetSixteenBitTextures(TextureMode == 0);
+  if (first && Scene) Scene->SetSixteenBitTextures(TextureMode == 0);
 }
 
 // A windowed flight needs a desktop of 16 or 32 bits (24 bits are kept in 32); any other shows
@@ -525,6 +526,16 @@ void StartFlight() {
   BuildOrEnd(BuildScene);
   forms::DoEvents();
   FlyPreparedFlight();
+}
+
+void KeepLauncherChoices() {
+  const bool first = !SimulationInitialised;
+  ReadChoicesAToG(first);
+  FullScreen = !Ticked(DriverDialog->chkWindowed);
+  ReadChoicesHToR(first);
+  ReadFlightChoice();
+  ChooseRocks();
+  SaveSettings();
 }
 
 void ApplyMissionSelection() {

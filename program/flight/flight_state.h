@@ -194,6 +194,7 @@ inline std::array<float, FootpadCount> PadHeight{};      // world units above th
 inline std::array<bool, FootpadCount> PadDown{};         // touched in this flight
 inline bool FootpadTouched = false;  // a footpad has touched the ground in this flight
 inline int32_t ContactRecord = 0;
+inline int32_t LowGateIndex = 0;  // the first sample at 100 ft or lower: the approach's end
 inline int32_t FirstTouchRecord = 0;
 inline int32_t TouchdownDistance = 0;    // whole world units from LandingTargetPoint
 inline SurfacePoint LandingTargetPoint;  // world units

@@ -87,6 +87,7 @@ constexpr float CounterDriftBias = 0.48f;
 constexpr int32_t CalloutFloorFeet = 10;
 constexpr int32_t ScoreGateLowFeet = 5;
 constexpr int32_t ScoreGateHighFeet = 250;
+constexpr int32_t LowGateAltitudeFeet = 100;
 constexpr int32_t LowFlightFeet = 200;
 constexpr int32_t ShadowFeet = 400;
 constexpr float CameraTerrainFeet = 1.45f;  // feet per world unit of the camera's height
@@ -285,6 +286,8 @@ void RunGuidanceStep(MainDisplayForm& form) {
     form.DSKYStartProgram.SetEnabled(true);
     StartP66();
   }
+  // The approach that the landing's score fits ends at the first sample 100 ft up or lower.
+  if (LowGateIndex == 0 && AltitudeFeet <= LowGateAltitudeFeet) LowGateIndex = FlightRecordCount;
   if (PGNSSwitch.SwitchPosition < PGNSAuto) {
     if (ControlStartRecord == 0 && MissionType != LMRaceMission)
       ControlStartRecord = FlightRecordCount;

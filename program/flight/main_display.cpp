@@ -338,7 +338,7 @@ void StartAscentEngine() {
   Landed = EngineOff = false;
   CommandedVerticalRate = 8000.0f;
   AutoThrottleOn = true;
-  ControlStartRecord = ContactRecord = FirstTouchRecord = FlightRecordCount = 0;
+  ControlStartRecord = ContactRecord = LowGateIndex = FirstTouchRecord = FlightRecordCount = 0;
   ScoreShown = ContactLightOn = false;
   FrameTimeMs = 0.0f;
   ReplayIndex = 1;

@@ -39,8 +39,13 @@ class JoystickAssignForm : public forms::Form {
   forms::ControlArray<forms::PictureBox> Picture5{*this, "Picture5", {0, 1, 2, 3, 4, 5, 6, 7}};
   forms::ControlArray<forms::PictureBox> Picture6{*this, "Picture6", {0, 1, 2, 3, 4, 5, 6, 7}};
   forms::TextBox Text1{*this, "Text1"};  // the hat's value
-  forms::ControlArray<forms::Label> Label1{*this, "Label1", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}};
+  // The rows' axis names (0 to 7), then the columns' headings: the bars' "Low" and "High", the
+  // lists' "Select" and the reverse boxes' "Rvs".
+  forms::ControlArray<forms::Label> Label1{*this, "Label1", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
   forms::Label Label2{*this, "Label2"};  // "Force Feedback Joystick"
+  forms::Label Label3{*this, "Label3"};  // names the joystick list
+  forms::Label Label4{*this, "Label4"};  // names the hat's value
+  forms::Label Label5{*this, "Label5"};  // names the action list
 };
 
 inline forms::FormSlot<JoystickAssignForm> JoystickAssign;

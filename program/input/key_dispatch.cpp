@@ -26,6 +26,7 @@
 #include "program/scene/scene_resources.h"
 #include "program/scene/scene_services.h"
 #include "program/scene/views.h"
+#include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
 
 namespace {
@@ -178,7 +179,7 @@ void ShowHelpOrFile() {
     RecreateFonts();
     Engine->RefreshAfterModeChange(ModeChangeSettleMs);
   }
-  forms::ShowHelp(HelpFilePath);
+  ShowHelpPage();
 }
 
 void StepHudModes() {

@@ -44,6 +44,16 @@ constexpr float OwnShadowAlpha = 0.6f;
 constexpr float LeastShadowAlpha = 0.05f;
 constexpr float BrightAmbient = 0.7f;
 constexpr float ShipTermOffset = 0.8f;
+// The panel's layout [menu units]: its right edge, where labels and values start, how far a
+// label's or a value's top is above its slider's track, a button caption's margin and the space
+// between a label and a value.
+constexpr float PanelRight = 270.0f;
+constexpr float LabelLeft = 15.0f;
+constexpr float ValueLeft = 210.0f;
+constexpr float LabelAboveTrack = 40.0f;
+constexpr float ValueAboveTrack = 30.0f;
+constexpr float CaptionMargin = 4.0f;
+constexpr float LabelGap = 5.0f;
 
 // The UI texts of the menu.
 constexpr int32_t StartText = 241, ExitText = 242, SaveText = 37, LoadText = 245, OkText = 239,
@@ -51,6 +61,19 @@ constexpr int32_t StartText = 241, ExitText = 242, SaveText = 37, LoadText = 245
                   StoredReplaysText = 267, FileNameText = 268, LoadReplayText = 269;
 
 const std::string& Text(int32_t id) { return UiText[static_cast<size_t>(id)]; }
+
+// A caption takes the menu's own font where it fits its place [pixels], else the largest smaller
+// one that does: a longer translation or a small window must not run a text over its neighbours.
+int32_t FittingFont(const std::string& text, float width, float height) {
+  int32_t chosen = 0;
+  for (const size_t entry : {ButtonFont, PageFont, ListFont}) {
+    chosen = FontIds[entry];
+    int32_t w = 0, h = 0;
+    Screen2DText->GetTextSize(text, chosen, w, h);
+    if (static_cast<float>(w) <= width && static_cast<float>(h) <= height) break;
+  }
+  return chosen;
+}
 
 int32_t Texture(const char* name) { return Globals->GetTextureId(name); }
 
@@ -87,9 +110,12 @@ struct SliderRow {
   float valueY;  // where a changed value is shown
 };
 
+// A changed value: right of the label, above the slider's track, inside the panel.
 void ShowValue(const std::string& value, float y) {
+  const int32_t font =
+      FittingFont(value, X(PanelRight) - X(ValueLeft), Y(y + ValueAboveTrack) - Y(y));
   Screen2DText->Begin();
-  Screen2DText->DrawText(value, X(210.0f), Y(y), White, FontIds[ButtonFont]);
+  Screen2DText->DrawText(value, X(ValueLeft), Y(y), White, font);
   Screen2DText->End();
 }
 
@@ -116,8 +142,12 @@ bool ShowHundredths(const SliderRow& row, float& variable) {
   return true;
 }
 
-void DrawLabel(int32_t text, float y) {
-  Screen2DText->DrawText(Text(text), X(15.0f), Y(y), LabelColour, FontIds[ButtonFont]);
+// A label from its top down to the track of its slider (or, beside the check box, as high), left
+// of where the slider's value is shown.
+void DrawLabel(int32_t text, float x, float y) {
+  const int32_t font =
+      FittingFont(Text(text), X(ValueLeft - LabelGap) - X(x), Y(y + LabelAboveTrack) - Y(y));
+  Screen2DText->DrawText(Text(text), X(x), Y(y), LabelColour, font);
 }
 
 // Restarts the flight by the exit timer: 2 with the replay, 3 without.
@@ -222,6 +252,17 @@ void CreateMenuItems() {
   InitKeyCodeTable();
 }
 
+void SetMenuControls() {
+  if (!MasterVolumeSlider) return;  // the scene build makes the menu
+  MasterVolumeSlider->Value = static_cast<float>(MasterVolume);
+  MusicVolumeSlider->Value = static_cast<float>(MusicVolume);
+  RCSVolumeSlider->Value = static_cast<float>(RCSVolume);
+  EngineVolumeSlider->Value = static_cast<float>(EngineVolume);
+  GammaSlider->Value = Gamma * 100.0f;
+  ShipGammaSlider->Value = ShipGamma * 100.0f;
+  DisplayFPSBox->IsMarked = DisplayFPS;
+}
+
 void DrawMenuButton(MenuItem& item) {
   if (!item.Visible) return;
   const float x1 = X(item.X), y1 = Y(item.Y);
@@ -256,10 +297,11 @@ void DrawMenuButton(MenuItem& item) {
                              y + static_cast<float>(height), cursor, cursor);
       Screen2DDraw->End();
     } else {
-      Screen2DText->GetTextSize(item.Caption, FontIds[ButtonFont], width, height);
+      const int32_t font = FittingFont(item.Caption, x2 - x1 - 2.0f * sx * CaptionMargin, y2 - y1);
+      Screen2DText->GetTextSize(item.Caption, font, width, height);
       const float x = sx * item.Width / 2.0f + sx * item.X - static_cast<float>(width) / 2.0f;
       const float y = sy * item.Height / 2.0f + sy * item.Y - static_cast<float>(height) / 2.0f;
-      Screen2DText->DrawText(item.Caption, x, y, Black, FontIds[ButtonFont]);
+      Screen2DText->DrawText(item.Caption, x, y, Black, font);
       Screen2DText->End();
     }
   }
@@ -278,12 +320,12 @@ void DrawMenuButton(MenuItem& item) {
 void DrawSettingsOverlay() {
   const bool orbital = MissionType == OrbitalMission;
   Screen2DDraw->Begin();
-  PanelBox(0.0f, 0.0f, 270.0f, 1200.0f);
-  Screen2DDraw->DrawTexture(FlightHeaderTexture, X(0.0f), Y(60.0f), X(270.0f), Y(240.0f), White,
+  PanelBox(0.0f, 0.0f, PanelRight, 1200.0f);
+  Screen2DDraw->DrawTexture(FlightHeaderTexture, X(0.0f), Y(60.0f), X(PanelRight), Y(240.0f), White,
                             Same, Same, Same);
   if (!orbital)
-    Screen2DDraw->DrawTexture(ReplayHeaderTexture, X(0.0f), Y(260.0f), X(270.0f), Y(440.0f), White,
-                              Same, Same, Same);
+    Screen2DDraw->DrawTexture(ReplayHeaderTexture, X(0.0f), Y(260.0f), X(PanelRight), Y(440.0f),
+                              White, Same, Same, Same);
   Screen2DDraw->End();
 
   DrawMenuButton(StartItem);
@@ -308,13 +350,13 @@ void DrawSettingsOverlay() {
   if (DisplayFPSBox->IsMarked != DisplayFPS) DisplayFPS = DisplayFPSBox->IsMarked;
 
   Screen2DText->Begin();
-  DrawLabel(7, 510.0f);
-  DrawLabel(8, 610.0f);
-  DrawLabel(9, 710.0f);
-  DrawLabel(10, 810.0f);
-  if (FullScreen) DrawLabel(11, 910.0f);
-  DrawLabel(12, 1010.0f);
-  Screen2DText->DrawText(Text(13), X(55.0f), Y(1110.0f), LabelColour, FontIds[ButtonFont]);
+  DrawLabel(7, LabelLeft, 510.0f);
+  DrawLabel(8, LabelLeft, 610.0f);
+  DrawLabel(9, LabelLeft, 710.0f);
+  DrawLabel(10, LabelLeft, 810.0f);
+  if (FullScreen) DrawLabel(11, LabelLeft, 910.0f);
+  DrawLabel(12, LabelLeft, 1010.0f);
+  DrawLabel(13, 55.0f, 1110.0f);
   Screen2DText->End();
 
   if (SaveReplayItem.Selected) {

@@ -18,6 +18,9 @@ inline std::unique_ptr<clsInputCheckBox> DisplayFPSBox;
 void LoadMenuTextures();
 // Makes the widgets, fills the items and the key character table.
 void CreateMenuItems();
+// The sliders and the frame-rate box take the settings they change, as each flight starts: a
+// slider left at 0 would set its setting to 0 the first time the menu is drawn.
+void SetMenuControls();
 // The character each key types in the text entry.
 void InitKeyCodeTable();
 // Draws one item and registers a click on it.

@@ -24,6 +24,7 @@
 #include "program/missions/pilot_list.h"
 #include "program/missions/registry_query.h"
 #include "program/missions/settings.h"
+#include "program/scene/engine_objects.h"
 #include "program/startup/form_translation.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
@@ -36,6 +37,11 @@ namespace {
 constexpr int16_t AdapterList = 0;
 constexpr int32_t LoadingIniFileTextId = 319;
 constexpr int16_t ModeList = 2;
+// The joystick preview's camera, on the x axis beside the small LM at the origin.
+constexpr float PreviewCameraDistance = 10.0f;  // world units
+constexpr float PreviewViewAngle = 60.0f;       // degrees
+constexpr float PreviewFarPlane = 1000.0f;
+constexpr float PreviewNearPlane = 1.0f;
 
 // The interface texts of the scroll bars' captions, by the first value of each band.
 struct CaptionBand {
@@ -164,6 +170,12 @@ void DriverDialog_Form_Load() {
   UpdateVideoModes(form.AdapterIndex);
   ShowLoadingStep(UiText[LoadingIniFileTextId], false, 0);
   LoadSettings();
+  // Each bar's caption names its value from the start, also a value the settings left unchanged.
+  for (void (*caption)() :
+       {DriverDialog_HScroll1_Change, DriverDialog_HScroll2_Change,
+        DriverDialog_HScrollLandscape_Change, DriverDialog_HScrollRockGraphic_Change,
+        DriverDialog_HScrollRocks_Change})
+    caption();
   FillMissionList();
   for (int id = FirstViewNameId; id < FirstViewNameId + ViewNameCount; ++id)
     form.Combo3.AddItem(UiText[static_cast<size_t>(id)]);
@@ -185,11 +197,23 @@ void DriverDialog_Command_Continue_Click() {
 }
 
 void DriverDialog_Command_Quit_Click() {
+  // What was chosen since the last flight is kept for the next start.
+  KeepLauncherChoices();
   if (SimulationInitialised) ShutDownSimulator();
   forms::End();
 }
 
-void DriverDialog_Command_Help_Click() { forms::ShowHelp(HelpFilePath); }
+void EndAsQuit() {
+  if (DriverDialog.Loaded() && DriverDialog->Visible()) DriverDialog_Command_Quit_Click();
+  // In flight: the settings as the flight's end keeps them, then what closing its window does.
+  if (SimulationInitialised) {
+    SaveSettings();
+    ShutDownSimulator();
+  }
+  forms::End();
+}
+
+void DriverDialog_Command_Help_Click() { ShowHelpPage(); }
 
 void DriverDialog_Command2_Click() {
   Set_Music_Box();
@@ -200,11 +224,14 @@ void DriverDialog_Command1_Click() {
   JoystickTestStop = false;
   JoystickAssignForm& dialog = *JoystickAssign;
   Busy = true;
-  // The test draws its preview into the dialog's own picture: the main window stays as it is.
+  // The test draws its preview into the dialog's own picture, so the frame it draws takes the
+  // picture's size; the main window stays as it is, and the dialog's end gives the frame back its
+  // size.
+  Engine->ResizeDevice(dialog.Picture1.ScaleWidth(), dialog.Picture1.ScaleHeight());
   CenterForm(dialog);
-  if (dialog.Combo1.ListCount() == 0) {
-    forms::MsgBox(EnsureTralexa().GetTranslation(NoJoystickText));
-  } else {
+  // Without a joystick the list still holds its one "No Joystick Connected" entry, for joystick 1.
+  if (JoystickListCount == 0) forms::MsgBox(EnsureTralexa().GetTranslation(NoJoystickText));
+  if (dialog.Combo1.ListCount() > 0) {
     dialog.Combo1.SetListIndex(0);
     SelectedJoystick = static_cast<int16_t>(
         win::RoundHalfEven(win::LeadingNumber(dialog.Combo1.List(0).substr(0, 2))));
@@ -223,6 +250,11 @@ void DriverDialog_Command1_Click() {
     dialog.Combo2(axis).SetListIndex(entry);
   }
   Busy = false;
+  // The preview is drawn through the main camera: beside the small LM, looking at it.
+  engine::EngineCamera& preview = Engine->MainCamera();
+  preview.SetPosition(PreviewCameraDistance, 0.0f, 0.0f);
+  preview.LookAt(0.0f, 0.0f, 0.0f);
+  preview.SetViewFrustum(PreviewViewAngle, PreviewFarPlane, PreviewNearPlane);
   DriverDialogForm& form = *DriverDialog;
   form.Command8.SetEnabled(false);
   const bool continueEnabled = form.Command_Continue.Enabled();

@@ -20,7 +20,11 @@ void DriverDialog_Form_Load();
 void DriverDialog_Form_QueryUnload(bool& cancel, int16_t unloadMode);
 // The first Continue starts a flight; later ones apply the mission chosen and restart.
 void DriverDialog_Command_Continue_Click();
+// Quit keeps the launcher's choices in the settings file and ends the program.
 void DriverDialog_Command_Quit_Click();
+// An interrupt or terminate signal: the program ends as its Quit does, its settings saved; in a
+// flight, the flight's settings are saved and the flight ends as closing its window ends it.
+void EndAsQuit();
 void DriverDialog_Command_Help_Click();
 void DriverDialog_Command2_Click();
 // Setup: fills the joystick assignment dialog from the axis assignments, shows it and runs the

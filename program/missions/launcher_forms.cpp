@@ -34,6 +34,16 @@ void Place(forms::Control& control, forms::Control& frame, int32_t left, int32_t
   control.Move(left, top, width, height);
 }
 
+// The dialogs whose boxes hold settings the flight start reads keep them when their window is
+// closed: closing hides them as their Cancel or OK does. The program's own unloads go on.
+void HideOnClose(forms::Form& form) {
+  form.QueryUnload = [&form](bool& cancel, forms::UnloadMode mode) {
+    if (mode != forms::UnloadMode::UserClose) return;
+    cancel = true;
+    form.Hide();
+  };
+}
+
 // Three columns of frames, wide enough for the German captions: video and graphics; mission,
 // sound, controls and pilot; the logo, stars, start view and the command buttons.
 void LayOut(DriverDialogForm& f) {
@@ -194,12 +204,44 @@ void DriverDialogForm::ExportAppStrings() { ::ExportAppStrings(*this); }
 
 AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   SetCaption("Advanced");
-  Check1.SetCaption("Simple Cockpit");
+  SetBorderStyle(forms::BorderStyle::FixedDialog);
+  Move(0, 0, 8130, 5895);
+  // The switches down the left, the boxes with their labels down the right, the buttons below.
+  constexpr int32_t left = 120;
+  constexpr int32_t right = 4320;
+  constexpr int32_t width = 3600;
+  int32_t top = 120;
+  for (const auto& [box, caption, tip] :
+       {std::tuple{&Check3, "Display frames / sec",
+                   "Shows frames per second on top left of screen."},
+        std::tuple{&Check4, "Limit Vertical Sync Rate",
+                   "Sets max frame rate to screen refresh rate"},
+        std::tuple{&Check5, "Specular Lighting",
+                   "Specular lighting effect when looking into the sun"},
+        std::tuple{&Check6, "Debug File", ""}}) {
+    box->SetCaption(caption);
+    box->SetToolTipText(tip);
+    box->Move(left, top, 4080, 300);
+    top += 360;
+  }
+  Frame1.SetCaption("Use Simple Models");
+  Frame1.Move(left, top + 60, 4080, 1080);
   Check2.SetCaption("Simple LM");
-  Check3.SetCaption("Display frames / sec");
-  Check4.SetCaption("Limit Vertical Sync Rate");
-  Check5.SetCaption("Specular Lighting");
-  Check6.SetCaption("Debug File");
+  Place(Check2, Frame1, 120, 300, 3840, 300);
+  Check1.SetCaption("Simple Cockpit");
+  Place(Check1, Frame1, 120, 660, 3840, 300);
+  top = 120;
+  for (const auto& [label, box, caption] :
+       {std::tuple{&Label1, &Combo2, "Texture Mode"}, std::tuple{&Label2, &Combo3, "Depth Buffer"},
+        std::tuple{&Label3, &Combo4, "Antialiasing"}, std::tuple{&Label4, &Combo1, "3D Filtering"},
+        std::tuple{&Label5, &Combo7, "2D Filtering"},
+        std::tuple{&Label6, &Combo6, "Land Detail Texture Mode"},
+        std::tuple{&Label7, &Combo5, "Reduce Terrain Flash"}}) {
+    label->SetCaption(caption);
+    label->Move(right, top, width, 255);
+    box->Move(right, top + 270, width, 315);
+    top += 660;
+  }
   Items(Combo1, FilterNames);
   Items(Combo2, {"Compressed", "16 Bit", "32 Bit", "Auto (Best)"});
   Items(Combo3, {"Z-Buffer", "W-Buffer"});
@@ -207,9 +249,13 @@ AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   Items(Combo6, {"Add", "AddSigned", "Modulate", "Modulate2x", "Subtract"});
   Items(Combo7, FilterNames);
   Command1.SetCaption("OK");
+  Command1.Move(right, 4920, 1680, 375);
   Command2.SetCaption("Cancel");
+  Command2.Move(right + 1920, 4920, 1680, 375);
+  Command2.SetCancel(true);
   Command1.Click = Advanced_Command1_Click;
   Command2.Click = Advanced_Command2_Click;
+  HideOnClose(*this);
   Load = [this] {
     Combo4.AddItem("None");
     for (int samples = 1; samples <= 10; ++samples) Combo4.AddItem(std::to_string(samples));
@@ -257,7 +303,9 @@ SoundSettingsForm::SoundSettingsForm() : forms::Form("SoundSettings") {
   }
   Command1.SetCaption("OK");
   Command1.Move(1800, top + 120, 1200, 375);
+  Command1.SetCancel(true);  // OK only hides the dialog, which is all Escape asks
   Command1.Click = SoundSettings_Command1_Click;
+  HideOnClose(*this);
   Command2.Click = SoundSettings_Command2_Click;
   Load = [this] { TranslateOnLoad(*this); };
 }

@@ -112,6 +112,15 @@ class AdvancedForm : public forms::Form {
   forms::ComboBox Combo7{*this, "Combo7"};           // 2D filtering
   forms::CommandButton Command1{*this, "Command1"};  // OK
   forms::CommandButton Command2{*this, "Command2"};  // Cancel
+  forms::Frame Frame1{*this, "Frame1"};              // "Use Simple Models"
+  // The boxes' labels, in the order of the boxes down the form.
+  forms::Label Label1{*this, "Label1"};
+  forms::Label Label2{*this, "Label2"};
+  forms::Label Label3{*this, "Label3"};
+  forms::Label Label4{*this, "Label4"};
+  forms::Label Label5{*this, "Label5"};
+  forms::Label Label6{*this, "Label6"};
+  forms::Label Label7{*this, "Label7"};
 };
 
 // OK applies the frame-rate, vertical-sync, specular, texture-mode, depth-buffer and antialiasing

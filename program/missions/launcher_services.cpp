@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 
+#include "platform/win/app_path.h"
 #include "program/startup/form_translation.h"
 #include "program/startup/startup_state.h"
 
@@ -13,8 +15,14 @@ OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form*
   forms::OpenFileRequest request;
   request.owner = centre == -1 ? owner : nullptr;
   request.title = settings.title;
-  request.startFolder = settings.initialFolder;
-  request.initialName = settings.fileName;
+  // The folder as this file system names it: callers build it the program's way, with
+  // backslashes and a closing one, which the dialog took for a file name in the folder above.
+  std::filesystem::path start = win::ResolvePath(settings.initialFolder).lexically_normal();
+  if (!start.has_filename()) start = start.parent_path();
+  request.startFolder = start.string();
+  if (settings.fileName.find_first_of("*?") == std::string::npos)
+    request.initialName = settings.fileName;
+  request.newFile = settings.newFile;
   request.defaultExtension = settings.defaultExtension;
   for (size_t at = 0; at < settings.filter.size();) {
     const size_t bar = settings.filter.find('|', at);
@@ -25,7 +33,7 @@ OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form*
         {settings.filter.substr(at, bar - at), settings.filter.substr(bar + 1, end - bar - 1)});
     at = end == std::string::npos ? settings.filter.size() : end + 1;
   }
-  request.multiSelect = true;
+  request.multiSelect = !settings.newFile;
   const forms::OpenFileResult answer = forms::ShowOpenFile(request);
   OpenDialogResult result;
   if (answer.cancelled || answer.names.empty()) return result;

@@ -20,7 +20,8 @@ struct OpenDialogSettings {
   std::string title;
   std::string initialFolder;
   std::string defaultExtension;
-  std::string fileName;
+  std::string fileName;  // proposed; a pattern such as "*.MDB" only names the kind of file
+  bool newFile = false;  // the file is to be written and may not exist yet
 };
 
 // What the open-file dialog chose. One file: Directory ends with a separator, so that Directory +

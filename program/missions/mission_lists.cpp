@@ -18,8 +18,12 @@
 namespace {
 
 constexpr char Test11FlightName[] = "Short Flight P66";
+constexpr char NativeDescriptionSection[] = "Mission Description 1";
 
 std::string MissionsFolder() { return ProgramFolder() + "\\Missions\\"; }
+
+// The scenario file of the mission and flight chosen last.
+std::string ChosenScenario() { return MissionsFolder() + MissionName + "\\" + FlightFile + ".sit"; }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   const std::string foldedA = win::FoldAsciiCase(a);
@@ -115,8 +119,7 @@ void Set_Music_Box() {
   MissionName = form.Combo1.Text();
   FlightName = form.Combo2.Text();
   FlightFile = GetSelectedFlightName();
-  const std::string scenario = MissionsFolder() + MissionName + "\\" + FlightFile + ".sit";
-  FlyingTheme = ReadProfileValue("General", "Flying Theme", "", scenario);
+  FlyingTheme = ReadProfileValue("General", "Flying Theme", "", ChosenScenario());
   SoundSettings->Text1.SetText(FlyingTheme);
 }
 
@@ -137,6 +140,12 @@ void DriverDialog_Combo1_Click() {
 void DriverDialog_Combo2_Click() {
   Set_Music_Box();
   DriverDialogForm& form = *DriverDialog;
-  form.Check1.SetVisible(form.Combo2.Text() == Test11FlightName);
+  // The box belongs to one flight, known by its name in the native language whichever language
+  // shows it; hidden for another flight, it holds no tick for that one to fly with.
+  const std::string nativeName =
+      ReadProfileValue(NativeDescriptionSection, "Scenario Name", "", ChosenScenario());
+  const bool test11 = (nativeName.empty() ? FlightFile : nativeName) == Test11FlightName;
+  form.Check1.SetVisible(test11);
+  if (!test11) form.Check1.SetValue(forms::Control::kUnchecked);
   ShowContinueState();
 }

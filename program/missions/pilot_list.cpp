@@ -38,6 +38,7 @@ PilotListForm::PilotListForm() : forms::Form("PilotList") {
   SetCaption("Pilot List");
   SetBorderStyle(forms::BorderStyle::FixedDialog);
   Move(0, 0, 6600, 5880);
+  SetEscapeCloses(true);
   Label1.SetCaption("Pilot");
   Label1.Move(840, 480, 2880, 255);
   Label2.SetCaption("High Scores");

@@ -206,7 +206,7 @@ ReplayFile CurrentReplay() {
   replay.MissionClock = MissionClock;
   replay.EventClock = EventClock;
   replay.StartProgram = StartProgram;
-  replay.LowGateIndex = ContactRecord;
+  replay.LowGateIndex = LowGateIndex;
   replay.TouchdownIndex = FirstTouchRecord;
   replay.ManualStartIndex = ControlStartRecord;
   replay.MissDistance = TouchdownDistance;

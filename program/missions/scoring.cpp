@@ -62,11 +62,11 @@ void FitFlightPathCurves() {
   for (RegressionObject& fit : velocityFit) fit.Degree(FitDegree);
   for (RegressionObject& fit : positionFit) fit.Degree(FitDegree);
   if (ReplayLoaded) {
-    ContactRecord = ReplayLowGateIndex;
+    LowGateIndex = ReplayLowGateIndex;
     ControlStartRecord = ReplayManualStartIndex;
     LMPosition = ReplayPosition;
   }
-  const int32_t lowGate = ClampIndex(ContactRecord);
+  const int32_t lowGate = ClampIndex(LowGateIndex);
   const int32_t manualStart = ClampIndex(ControlStartRecord);
 
   std::array<std::array<double, ApproachPathPoints + 1>, 3> velocity{};

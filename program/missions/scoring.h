@@ -1,8 +1,9 @@
 // Scoring a landing or a race once the LM has landed with its engine off.
 //
 // The frame loop's recording counters are the sample indices the scores read: ControlStartRecord
-// (manual control began; the race's start), ContactRecord (the contact light came on: the end of
-// the approach and the start of the final approach), FirstTouchRecord (touchdown) and
+// (manual control began; the race's start), LowGateIndex (the first sample at 100 ft or lower:
+// the end of the approach and the start of the final approach; the contact light, which comes on
+// a few feet up, would leave the final approach almost nothing), FirstTouchRecord (touchdown) and
 // TouchdownDistance (the miss of the landing target point). A played-back flight reads the
 // replay's copies of them. Indices outside the recorded samples are clamped to them.
 #pragma once

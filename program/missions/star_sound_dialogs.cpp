@@ -76,6 +76,7 @@ StarOptionsForm::StarOptionsForm() : Form("StarForm") {
   Command2.SetCaption("Cancel");
   Place(Command1, 960, top + 480, 1200, 375);
   Place(Command2, 2520, top + 480, 1200, 375);
+  Command2.SetCancel(true);
   Command1.Click = StarForm_Command1_Click;
   Command2.Click = StarForm_Command2_Click;
   Load = [this] { TranslateOnLoad(*this); };

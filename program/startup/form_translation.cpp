@@ -6,9 +6,16 @@
 #include "platform/forms/forms.h"
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
+#include "program/input/joystick_assign.h"
+#include "program/missions/launcher_forms.h"
 #include "program/missions/launcher_services.h"
+#include "program/missions/missions_texts.h"
+#include "program/missions/pilot_list.h"
+#include "program/missions/star_sound_dialogs.h"
+#include "program/startup/native_strings.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
+#include "program/startup/text_language_db.h"
 #include "program/startup/tralexa.h"
 
 namespace {
@@ -17,6 +24,10 @@ namespace {
 // passed over.
 constexpr std::array<const char*, 5> TranslatableProperties = {"Caption", "Font", "Font.Name",
                                                                "Text", "ToolTipText"};
+
+constexpr char TextDatabasesText[] = "Text Language Database";
+constexpr char TextsExportedText[] =
+    "The interface texts were exported to a text language database:";
 
 // Longest phrase an Access language database stores.
 constexpr size_t MaxExportPhraseLength = 255;
@@ -139,14 +150,55 @@ void Tralexa::ExportOneString(const std::string& sNative) {
   if (dbIsOpen_) ExportStrings(0);
 }
 
+std::vector<std::string> Tralexa::FormStrings(forms::Form& form) const {
+  std::vector<std::string> texts;
+  VisitFormAndControls(form, [&](forms::Object& object) {
+    if (ExcludedByTag(object)) return;
+    if (const forms::Control* list = AsListBox(object))
+      for (int16_t i = 0; i < list->ListCount(); ++i) texts.push_back(list->List(i));
+    for (auto& [name, text] : ListedTexts(object)) texts.push_back(std::move(text));
+  });
+  return texts;
+}
+
+namespace {
+
+// Every native text the program shows: the interface texts, the subsystems' own messages and the
+// texts of the dialogs as they are designed (fresh copies, which nothing has translated).
+std::vector<std::string> AppNativeTexts(const Tralexa& tralexa) {
+  std::vector<std::string> texts;
+  for (int32_t id = 1; id <= LastStringId; ++id)
+    if (HasNativeString(id)) texts.push_back(NativeString(id, ""));
+  texts.insert(texts.end(), MissionsTexts.begin(), MissionsTexts.end());
+  const auto take = [&](forms::Form&& design) {
+    const std::vector<std::string> shown = tralexa.FormStrings(design);
+    texts.insert(texts.end(), shown.begin(), shown.end());
+  };
+  take(DriverDialogForm());
+  take(AdvancedForm());
+  take(SoundSettingsForm());
+  take(StarOptionsForm());
+  take(PilotListForm());
+  take(JoystickAssignForm());
+  return texts;
+}
+
+// A database of the Access kind, which only a name ending in .mdb asks for.
+bool IsAccessDatabase(const std::string& target) {
+  return win::FoldAsciiCase(target).find(".mdb") != std::string::npos;
+}
+
+}  // namespace
+
 void ExportAppStrings(forms::Form& launcher) {
   Tralexa& tralexa = EnsureTralexa();
   OpenDialogSettings settings;
-  settings.filter = "(*.MDB)|*.MDB";
+  settings.filter = tralexa.GetTranslation(TextDatabasesText) + " (*.txt)|*.txt|(*.MDB)|*.MDB";
   settings.title = tralexa.GetS(324);
   settings.initialFolder = win::AppPath();
-  settings.defaultExtension = "MDB";
-  settings.fileName = "*.MDB";
+  settings.defaultExtension = "txt";
+  settings.fileName = "*.txt";
+  settings.newFile = true;
   const OpenDialogResult chosen = ShowOpenDialog(settings, &launcher, -1);
   // Asking to export into no file at all makes no sense: a cancelled dialog ends the command.
   if (chosen.Cancelled || chosen.Count == 0) return;
@@ -155,14 +207,27 @@ void ExportAppStrings(forms::Form& launcher) {
 
   forms::SetMousePointer(forms::MousePointer::Hourglass);
   std::string refusal;
-  try {
-    tralexa.OpenLanguageDatabase(target, false, AccessLanguageDb);
-  } catch (const LocalisationError& error) {
-    refusal = error.what();
+  if (IsAccessDatabase(target)) {
+    try {
+      tralexa.OpenLanguageDatabase(target, false, AccessLanguageDb);
+    } catch (const LocalisationError& error) {
+      refusal = error.what();
+    }
+  } else {
+    // The texts with their translations in the language in use: a translator's starting point.
+    std::vector<std::pair<std::string, std::string>> phrases;
+    for (const std::string& native : AppNativeTexts(tralexa))
+      phrases.emplace_back(native, tralexa.GetTranslation(native));
+    const std::string column = tralexa.bDbIsOpen() ? tralexa.sForeignColumnName() : "Foreign";
+    WriteTextLanguageDb(win::ResolvePath(target), column, phrases, refusal);
   }
   forms::SetMousePointer(forms::MousePointer::Default);
   if (!refusal.empty()) {
     forms::MsgBox(refusal, forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation,
                   launcher.Caption());
+    return;
   }
+  if (!IsAccessDatabase(target))
+    forms::MsgBox(tralexa.GetTranslation(TextsExportedText) + "\r\r" + target,
+                  forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Information, launcher.Caption());
 }

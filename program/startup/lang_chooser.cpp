@@ -22,6 +22,7 @@ constexpr const char* LanguageSection = "Language";
 constexpr size_t ValueBufferChars = 255;
 constexpr int32_t MaxLanguages = 10;
 constexpr const char* TestWidth = "<TESTWIDTH>";
+constexpr int32_t UnknownLocale = 0;
 
 std::string Read(const std::string& sIniFile, const std::string& key) {
   return win::GetPrivateProfileString(LanguageSection, key, "", ValueBufferChars, sIniFile);
@@ -39,6 +40,11 @@ std::optional<double> NumericValue(const std::string& text) {
   const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
   if (trimmed.empty() || error != std::errc() || stop != end) return std::nullopt;
   return value;
+}
+
+// Language n is one the file names.
+bool IsListed(const std::string& sIniFile, int32_t n) {
+  return !win::TrimBlanks(Read(sIniFile, "Language_", n)).empty();
 }
 
 std::string HelpFileFor(int32_t n) {
@@ -84,6 +90,7 @@ bool Guarded(const char* method, const std::function<bool()>& body) {
 ChooseLangForm::ChooseLangForm() : Form("frmChooseLang") {
   SetCaption("Select a Language");
   Move(0, 0, 4200, 3900);
+  SetEscapeCloses(true);  // as closing the window: no language is chosen
   lstLanguages.Move(120, 120, 3780, 2580);
   cmdOK.SetCaption("&OK");
   cmdOK.Move(1380, 2880, 1200, 420);
@@ -126,8 +133,7 @@ bool ChooseLangForm::SetupDefaultLanguage(const std::string& sIniFile, Tralexa& 
     if (!value) return false;
     // Only a language the file still lists; anything else falls through to the locale and the list.
     const int32_t n = win::RoundHalfEven(*value);
-    if (n < 1 || n > MaxLanguages || win::TrimBlanks(Read(sIniFile, "Language_", n)).empty())
-      return false;
+    if (n < 1 || n > MaxLanguages || !IsListed(sIniFile, n)) return false;
     MakeCurrent(sIniFile, n, oTralexa);
     return SetupLanguageNumber(sIniFile, n, oTralexa);
   });
@@ -136,9 +142,16 @@ bool ChooseLangForm::SetupDefaultLanguage(const std::string& sIniFile, Tralexa& 
 bool ChooseLangForm::SetLanguageByLocaleID(const std::string& sIniFile, Tralexa& oTralexa,
                                            int32_t lLocaleID) {
   return Guarded("SetLanguageByLocaleID()", [&] {
+    // A locale the platform cannot name reads as 0, which an empty entry would match: the list's
+    // first language stands in for it, rather than a language the list does not hold.
+    if (lLocaleID == UnknownLocale) {
+      if (!IsListed(sIniFile, 1)) return false;
+      MakeCurrent(sIniFile, 1, oTralexa);
+      return SetupLanguageNumber(sIniFile, 1, oTralexa);
+    }
     for (int32_t n = 1; n <= MaxLanguages; ++n) {
       const std::string locale = Read(sIniFile, "LanguageLocaleID_", n);
-      if (win::LeadingNumber(locale) != lLocaleID) continue;
+      if (win::LeadingNumber(locale) != lLocaleID || !IsListed(sIniFile, n)) continue;
       MakeCurrent(sIniFile, n, oTralexa);
       const bool complete = NumericValue(locale) && !Read(sIniFile, "LanguageDB_", n).empty() &&
                             !Read(sIniFile, "LanguageColumn_", n).empty();

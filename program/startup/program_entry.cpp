@@ -1,6 +1,7 @@
 #include "program/startup/program_entry.h"
 
 #include <exception>
+#include <filesystem>
 #include <functional>
 
 #include "platform/forms/forms.h"
@@ -15,6 +16,8 @@
 namespace {
 
 constexpr const char* LanguageListFile = "MarovinLang.ini";
+constexpr char NoHelpViewerText[] = "No program to show web pages was found. The help is the page:";
+constexpr char NoHelpPageText[] = "The help page was not found:";
 
 // The start-up and the language change go on past a failing step: a dialog that cannot load must
 // not keep the launcher from showing.
@@ -132,6 +135,14 @@ bool AskYesNo(const std::string& prompt) {
     ShowFormError(error);
     return false;
   }
+}
+
+void ShowHelpPage() {
+  if (forms::ShowHelp(HelpFilePath)) return;
+  const std::string page = forms::HelpPageOf(HelpFilePath);
+  const char* reason = std::filesystem::is_regular_file(page) ? NoHelpViewerText : NoHelpPageText;
+  forms::MsgBox(EnsureTralexa().GetTranslation(reason) + "\r\r" + page, forms::MsgBoxButtons::Ok,
+                forms::MsgBoxIcon::Information);
 }
 
 std::string AddPath(const std::string& folder, const std::string& file) {

@@ -23,6 +23,9 @@ void CenterForm(forms::Form& form);
 void KeepFormOnScreen(forms::Form& form);
 // A Yes/No question, No being the default; true only for Yes.
 bool AskYesNo(const std::string& prompt);
+// Opens the help of the language in use in the desktop's viewer; where the page is missing or no
+// viewer is there to take it, a box says so and names the page.
+void ShowHelpPage();
 
 // Joins a folder and a file name with exactly one backslash. An empty folder gives the file name,
 // an empty file name the folder as passed.

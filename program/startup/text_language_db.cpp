@@ -1,5 +1,9 @@
 #include "program/startup/text_language_db.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <map>
 #include <string_view>
 
 #include "platform/win/app_path.h"
@@ -125,4 +129,58 @@ TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
   }
   column.ok = true;
   return column;
+}
+
+namespace {
+
+// A phrase on one line: its line ends as the markup that GetS turns back into them.
+std::string OneLine(const std::string& phrase) {
+  std::string line;
+  for (const char c : phrase) {
+    if (c == '\r')
+      line += "{\\r}";
+    else if (c == '\n')
+      line += "{\\n}";
+    else
+      line += c;
+  }
+  return line;
+}
+
+std::string Column(const std::string& name, const std::vector<std::string>& phrases) {
+  std::string text = "[" + name + "]\r\n";
+  for (size_t i = 0; i < phrases.size(); ++i)
+    text += "L" + std::to_string(i + 1) + "=" + phrases[i] + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+bool WriteTextLanguageDb(const std::filesystem::path& file, const std::string& columnName,
+                         const std::vector<std::pair<std::string, std::string>>& phrases,
+                         std::string& error) {
+  // std::string compares bytes as unsigned: the order of the lookup's bisection.
+  std::map<std::string, std::string> sorted;
+  for (const auto& [native, foreign] : phrases)
+    if (!native.empty()) sorted.emplace(OneLine(native), OneLine(foreign));
+  std::vector<std::string> natives;
+  std::vector<std::string> foreigns;
+  for (const auto& [native, foreign] : sorted) {
+    natives.push_back(native);
+    foreigns.push_back(foreign);
+  }
+  const std::string nativeColumn = Column("NATIVE", natives);
+  const std::string text =
+      "[Tralexa]\r\nNumberOfLanguages=1\r\nNumberOfStrings=" + std::to_string(natives.size()) +
+      "\r\nLanguage1=" + columnName +
+      "\r\nLanguage0_Offset=0\r\nLanguage1_Offset=" + std::to_string(nativeColumn.size()) +
+      "\r\n\r\n" + nativeColumn + Column(columnName, foreigns);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) {
+    error = std::string(std::strerror(errno)) + ": " + file.string();
+    return false;
+  }
+  return true;
 }

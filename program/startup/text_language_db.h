@@ -24,8 +24,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One column read from a database: its N phrases, entry 0 being phrase line 1.
@@ -45,3 +47,11 @@ inline constexpr const char* LanguageNotFound = "Language not found in Language 
 // native column; an empty name reads the first foreign column.
 TextLanguageColumn LoadTextLanguageColumn(const std::string& filePath,
                                           const std::string& columnName);
+
+// Writes a database of one foreign column from native and foreign phrase pairs: sorted into byte
+// order, each native phrase once (its first pair wins), with the header's count and both offsets.
+// A phrase holding a line end is written with the markup "{\r}" and "{\n}" in its place. False
+// with the reason when the file cannot be written.
+bool WriteTextLanguageDb(const std::filesystem::path& file, const std::string& columnName,
+                         const std::vector<std::pair<std::string, std::string>>& phrases,
+                         std::string& error);

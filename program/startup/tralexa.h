@@ -127,6 +127,9 @@ class Tralexa {
   void ExportControlStrings(forms::Object& oControl, bool& bWasExported);
   void ExportObjectStrings(forms::Object& object);
   void ExportOneString(const std::string& sNative);
+  // The texts an export takes from a form: the listed properties of the form and its controls
+  // and the items of its list boxes, in the walk's order, less what a Tag excludes.
+  std::vector<std::string> FormStrings(forms::Form& form) const;
 
  private:
   std::string PadForWidthTest(const std::string& sNative) const;

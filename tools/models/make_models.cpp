@@ -31,7 +31,9 @@ constexpr float Degrees = Pi / 180.0f;
 // The file scales: the inverse of the scale the program draws each kind of model at.
 constexpr Point3 LMFile{-40, 40, -40};  // LM parts, cabin, hatch, plumes: (-0.025, 0.025, -0.025)
 constexpr Point3 CommandModuleFile{-1 / 0.0068f, 1 / 0.0068f, -1 / 0.0068f};
-constexpr Point3 MiniLMFile{-100, 100, -100};
+// The joystick test's small LM: a fifth of the LM, drawn at (-0.01, 0.01, -0.01), which the test's
+// camera ten units off sees whole.
+constexpr Point3 MiniLMFile{-20, 20, -20};
 constexpr Point3 MirroredFile{-1, 1, -1};  // the ball, the marker, rocks, the flag
 constexpr Point3 PlainFile{1, 1, 1};       // the star marker
 constexpr Point3 AllMoonFile{-1 / 234.0f, 1 / 234.0f, -1 / 234.0f};

@@ -719,9 +719,18 @@ void WriteLoadingAndButtons(Pictures& out) {
   button("ButtonOn", Argb(40, 120, 40), "");
   button("ButtonOff", Argb(60, 60, 60), "");
   button("ButtonRollOn", Argb(70, 150, 70), "");
-  button("Quit", Argb(120, 40, 40), "QUIT");
-  button("REPLAY", Argb(40, 60, 120), "REPLAY");
-  button("FLIGHT", Argb(40, 60, 120), "FLIGHT");
+  // The menu's headings and its exit box carry their buttons: the word stands in the top band,
+  // clear of them. Each is made in the shape it is drawn in (270 x 180 and 394 x 199 menu units).
+  const auto heading = [&](const std::string& name, uint32_t fill, const std::string& label,
+                           uint32_t width, uint32_t height) {
+    ArgbImage h(width, height, fill);
+    FrameRect(h, 0, 0, static_cast<int>(width), static_cast<int>(height), 3, Argb(200, 200, 200));
+    Text(h, label, F(width) / 2, 30, 22, White, Align::Centre);
+    out.Write("Textures/Buttons/" + name + ".png", h);
+  };
+  heading("Quit", Argb(120, 40, 40), "QUIT", 394, 199);
+  heading("REPLAY", Argb(40, 60, 120), "REPLAY", 270, 180);
+  heading("FLIGHT", Argb(40, 60, 120), "FLIGHT", 270, 180);
   button("TextOff", Argb(50, 50, 50), "");
   button("TextOffRoll", Argb(70, 70, 70), "");
   button("TextOn", Argb(40, 100, 40), "");

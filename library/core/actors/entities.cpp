@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "library/core/actors/scene_time.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
 #include "library/core/geometry/maths.h"
@@ -142,7 +143,11 @@ void Entity_DetachModel(int32_t kind, int32_t model) {
   }
 }
 
-void Entity_FreeAll() { std::vector<EntityRecord>().swap(EntityTable); }
+void Entity_FreeAll() {
+  std::vector<EntityRecord>().swap(EntityTable);
+  // The last frame's time belongs to the scene that is gone.
+  ElapsedTime = 0.0f;
+}
 
 // ---- Life and options
 // ----------------------------------------------------------------------------

@@ -117,7 +117,8 @@ int32_t Entity_BoundsTest(const EntityRecord& record, const ModelBounds& bounds,
 int32_t Entity_SpaceTest(const d3dx::D3DXMATRIX& space, int32_t identifier,
                          const ModelBounds& bounds, const d3d::D3DVECTOR* start,
                          const d3d::D3DVECTOR* end, int32_t kind, CollisionResult* result);
-// Frees every entity and the table (the models are the families' to free).
+// Frees every entity and the table (the models are the families' to free); the frame time goes back
+// to 0.
 void Entity_FreeAll();
 // A name as an entity keeps it: at most kEntityNameLength characters.
 std::string EntityText(const char* text);

@@ -21,32 +21,6 @@ void FreeTable(void** table, int32_t* count) {
   *count = 0;
 }
 
-PointerList::~PointerList() { PointerList_Clear(this); }
-
-bool PointerList_Add(PointerList* list, void* item) {
-  if (list->count == list->capacity) {
-    const int32_t capacity = list->capacity == 0 ? 8 : list->capacity * 2;
-    void* block = list->items;
-    if (!Util_ResizeBuffer(&block, sizeof(void*) * static_cast<size_t>(list->capacity),
-                           sizeof(void*) * static_cast<size_t>(capacity))) {
-      return false;
-    }
-    list->items = static_cast<void**>(block);
-    list->capacity = capacity;
-  }
-  list->items[list->count++] = item;
-  return true;
-}
-
-int32_t PointerList_GetCount(const PointerList* list) { return list->count; }
-
-void PointerList_Clear(PointerList* list) {
-  std::free(list->items);
-  list->items = nullptr;
-  list->count = 0;
-  list->capacity = 0;
-}
-
 int32_t Color_UnpackARGB(uint32_t color, float* red, float* green, float* blue, float* alpha) {
   constexpr float kChannelMax = 255.0f;
   *red = static_cast<float>((color >> 16) & 0xFF) / kChannelMax;

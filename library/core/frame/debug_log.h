@@ -3,7 +3,8 @@
 // receives a fatal signal. The exports are declared in library/core/vortanautil.h.
 //
 // A line reads "MM-DD-YYYY HH:MM:SS | message\n" in local time. The file is opened for appending
-// and closed again for every line, so the log survives a crash up to its last line.
+// and closed again for every line, so the log survives a crash up to its last line. The crash
+// line is written through a descriptor held open for it, with async-signal-safe calls only.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,10 @@ struct LogStateRecord {
   int debuggerFlag = 0;
   int openFlag = 0;
   char path[kLogTextSize] = {};
+  // For the crash handler, which may call nothing that locks or allocates: the log file opened for
+  // appending while the log is open (else -1), and local time's offset from UTC when it opened.
+  int crashDescriptor = -1;
+  long utcOffset = 0;  // seconds
 };
 
 extern LogStateRecord LogState;

@@ -9,9 +9,12 @@
 #include "library/core/frame/debug_log.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/geometry/frustum.h"
+#include "library/core/geometry/path_search.h"
 #include "library/core/levels/d3_maps.h"
 #include "library/core/render/atmosphere.h"
 #include "library/core/render/fps_display.h"
+#include "library/core/render/screen2d.h"
 #include "library/core/render/texture_factory.h"
 #include "library/core/render/viewport.h"
 #include "library/core/vortanautil.h"
@@ -187,6 +190,8 @@ int32_t SetDevice(IUnknown** device) {
 }
 
 int32_t ReleaseAll() {
+  // A batch left open names textures and fonts of the tables freed below.
+  Screen2D_Discard();
   Terrain_FreeAll();
   Atmosphere_UnloadAll();
   // The cloud dome and the layers' textures are device objects as well.
@@ -211,6 +216,11 @@ int32_t ReleaseAll() {
   MDL_DeleteAll();
   MD2_DeleteAll();
   MD2System_LostAll();
+  // Not device objects, but the session's: graphs and grids (which point at the caller's cells),
+  // and the camera, which the next session sets afresh.
+  AI_UnloadAll();
+  AStar_FreeAll();
+  Frustum_Forget();
   return 1;
 }
 

@@ -2,7 +2,9 @@
 // visibility against the frustum.
 #include "library/core/geometry/frustum.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "library/core/geometry/maths.h"
 #include "library/core/vortanautil.h"
@@ -28,18 +30,23 @@ D3DXPLANE Sum(const D3DXPLANE& p, const D3DXPLANE& q, float sign) {
   return {p.a + sign * q.a, p.b + sign * q.b, p.c + sign * q.c, p.d + sign * q.d};
 }
 
-// The plane through the eye and two corners of the far rectangle, its normal pointing away from the
-// far centre: of the two corner orders, the one that faces out of the pyramid.
-D3DXPLANE OutwardSidePlane(const D3DXVECTOR3& eye, const D3DXVECTOR3& a, const D3DXVECTOR3& b,
-                           const D3DXVECTOR3& farCentre) {
+// The plane through the eye and two corners of the far rectangle, its normal pointing towards the
+// far centre: of the two corner orders, the one that faces into the pyramid, as the near and far
+// planes do.
+D3DXPLANE InwardSidePlane(const D3DXVECTOR3& eye, const D3DXVECTOR3& a, const D3DXVECTOR3& b,
+                          const D3DXVECTOR3& farCentre) {
   D3DXPLANE plane;
   d3dx::D3DXPlaneFromPoints(&plane, &eye, &a, &b);
-  if (d3dx::D3DXPlaneDotCoord(&plane, &farCentre) > 0)
+  if (d3dx::D3DXPlaneDotCoord(&plane, &farCentre) < 0)
     d3dx::D3DXPlaneFromPoints(&plane, &eye, &b, &a);
   return plane;
 }
 
 }  // namespace
+
+void Frustum_Forget() {
+  std::fill(std::begin(FrustumPlanes), std::end(FrustumPlanes), D3DXPLANE{});
+}
 
 int32_t Frustum_IsSphereVisible(const d3d::D3DVECTOR* centre, float radius,
                                 const d3d::D3DMATRIX* world) {
@@ -101,10 +108,10 @@ int32_t ComputeClipPlanesRTS(SAFEARRAY** planes, const d3d::D3DVECTOR* eye,
   const D3DXVECTOR3 backward = -direction;
   d3dx::D3DXPlaneFromPointNormal(&out[0], &from, &direction);
   d3dx::D3DXPlaneFromPointNormal(&out[1], &farCentre, &backward);
-  out[2] = OutwardSidePlane(from, topLeft, topRight, farCentre);
-  out[3] = OutwardSidePlane(from, bottomLeft, bottomRight, farCentre);
-  out[4] = OutwardSidePlane(from, topRight, bottomRight, farCentre);
-  out[5] = OutwardSidePlane(from, topLeft, bottomLeft, farCentre);
+  out[2] = InwardSidePlane(from, topLeft, topRight, farCentre);
+  out[3] = InwardSidePlane(from, bottomLeft, bottomRight, farCentre);
+  out[4] = InwardSidePlane(from, topRight, bottomRight, farCentre);
+  out[5] = InwardSidePlane(from, topLeft, bottomLeft, farCentre);
   --array->cLocks;
   return 0;
 }

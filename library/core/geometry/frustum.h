@@ -12,6 +12,9 @@ inline constexpr int32_t kFrustumPlaneCount = 6;
 // written by ComputeClipPlanes once the camera is set each frame.
 extern d3dx::D3DXPLANE FrustumPlanes[kFrustumPlaneCount];
 
+// Back to no planes at all, as at load: nothing is culled until the next camera.
+void Frustum_Forget();
+
 // 1 unless the sphere (centre carried by world; null: already in world space) lies beyond a plane
 // by more than its radius and a 30-unit margin, else 0.
 int32_t Frustum_IsSphereVisible(const d3d::D3DVECTOR* centre, float radius,

@@ -18,6 +18,7 @@
 #include "platform/d3dx/math.h"
 #include "platform/d3dx/mesh.h"
 #include "platform/win/ascii_case.h"
+#include "platform/win/automation.h"
 
 int32_t CenterSwitch = 0;
 int32_t LocalMatSwitch = 0;
@@ -48,7 +49,8 @@ void CopyText(char (&field)[256], const char* text) {
   std::snprintf(field, sizeof field, "%s", text);
 }
 
-// The toolkit's meshes of one open file; released with the file.
+// The toolkit's meshes of one open file; released with the file. A file the toolkit could not
+// open or read whole holds no meshes, and the first error it met is kept.
 class File3dsSession {
  public:
   explicit File3dsSession(const char* path) {
@@ -57,10 +59,15 @@ class File3dsSession {
     InitDatabase3ds(&database_);
     if (file_ != nullptr) ReadDatabase3ds(file_, database_);
     const int32_t count = GetMeshCount3ds(database_);
-    for (int32_t index = 0; index < count; ++index) {
+    for (int32_t index = 0; index < count && !ErrorsPending3ds(); ++index) {
       Mesh3ds* mesh = nullptr;
       GetMeshByIndex3ds(database_, index, &mesh);
       if (mesh != nullptr) meshes_.push_back(mesh);
+    }
+    if (ErrorsPending3ds()) {
+      failure_ = GetErrorList3ds()[0].text;
+      for (Mesh3ds*& mesh : meshes_) ReleaseMeshObj3ds(&mesh);
+      meshes_.clear();
     }
   }
   File3dsSession(const File3dsSession&) = delete;
@@ -74,6 +81,8 @@ class File3dsSession {
   }
 
   const std::vector<Mesh3ds*>& Meshes() const { return meshes_; }
+  // The text of the toolkit's first error, or null when the file was read whole.
+  const char* Failure() const { return failure_; }
 
   // A copy of the named material, or none. A material the toolkit could not read to its end is used
   // as far as it was read, and its error ends with its lookup so that the next one runs.
@@ -88,6 +97,7 @@ class File3dsSession {
   File3ds* file_ = nullptr;
   ChunkDatabase3ds* database_ = nullptr;
   std::vector<Mesh3ds*> meshes_;
+  const char* failure_ = nullptr;
 };
 
 // Every face vertex within its mesh and every group's face within the mesh's faces.
@@ -249,6 +259,10 @@ int32_t LoadFile(const char* path, bool swap, Variant variant, d3dx::D3DXVECTOR3
                  float* radius, LoadResult* result) {
   if (path == nullptr || center == nullptr || radius == nullptr) return kNotLoaded;
   File3dsSession session(path);
+  if (session.Failure() != nullptr) {
+    AddLog("MESH MANAGER 3DS LOADER : Couldn't read %s : %s", path, session.Failure());
+    return kNotLoaded;
+  }
   const std::vector<Mesh3ds*>& meshes = session.Meshes();
   if (meshes.empty()) return kNotLoaded;
 
@@ -335,8 +349,14 @@ int32_t LoadFile(const char* path, bool swap, Variant variant, d3dx::D3DXVECTOR3
   return kLoaded;
 }
 
-// Gives the caller's array count + 1 elements of records (the last one empty), reallocating its
-// data.
+// A text of the system code page as a new automation string; none for an empty text.
+char16_t* AutomationString(const char* text) {
+  if (text[0] == '\0') return nullptr;
+  return win::SysAllocString(win::WideFromCodePage(text).c_str());
+}
+
+// Gives the caller's array count + 1 records (the last one empty), reallocating its data. The
+// strings of the records it held go first, as they do when an array of records is redimensioned.
 bool FillAutomationArray(SAFEARRAY** materials, const std::vector<MAT3DSC>& records) {
   if (*materials == nullptr) {
     *materials = static_cast<SAFEARRAY*>(std::calloc(1, sizeof(SAFEARRAY)));
@@ -344,14 +364,25 @@ bool FillAutomationArray(SAFEARRAY** materials, const std::vector<MAT3DSC>& reco
     (*materials)->cDims = 1;
   }
   SAFEARRAY* array = *materials;
-  void* data = std::realloc(array->pvData, (records.size() + 1) * sizeof(MAT3DSC));
+  if (array->pvData != nullptr && array->cbElements == sizeof(MAT3DS)) {
+    auto* held = static_cast<MAT3DS*>(array->pvData);
+    for (uint32_t index = 0; index < array->rgsabound[0].cElements; ++index) {
+      win::SysFreeString(held[index].texture);
+      win::SysFreeString(held[index].name);
+      held[index] = MAT3DS{};
+    }
+  }
+  void* data = std::realloc(array->pvData, (records.size() + 1) * sizeof(MAT3DS));
   if (data == nullptr) return false;
   array->pvData = data;
-  array->cbElements = sizeof(MAT3DSC);
+  array->cbElements = sizeof(MAT3DS);
   array->rgsabound[0] = SAFEARRAYBOUND{static_cast<uint32_t>(records.size() + 1), 0};
-  MAT3DSC* elements = static_cast<MAT3DSC*>(data);
-  std::copy(records.begin(), records.end(), elements);
-  elements[records.size()] = MAT3DSC{};
+  MAT3DS* elements = static_cast<MAT3DS*>(data);
+  for (size_t index = 0; index < records.size(); ++index) {
+    elements[index] = {records[index].material, AutomationString(records[index].texture),
+                       AutomationString(records[index].name)};
+  }
+  elements[records.size()] = MAT3DS{};
   return true;
 }
 

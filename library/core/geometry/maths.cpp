@@ -57,19 +57,6 @@ void Maths_EulerToQuaternion(float x, float y, float z, d3dx::D3DXQUATERNION* ou
   out->w = cx * cy * cz + sx * sy * sz;
 }
 
-void Maths_QuaternionToMatrix(float x, float y, float z, float w, d3dx::D3DXMATRIX* out) {
-  out->m[0][0] = 1 - 2 * y * y - 2 * z * z;
-  out->m[0][1] = 2 * x * y - 2 * z * w;
-  out->m[0][2] = 2 * x * z + 2 * y * w;
-  out->m[1][0] = 2 * x * y + 2 * z * w;
-  out->m[1][1] = 1 - 2 * x * x - 2 * z * z;
-  out->m[1][2] = 2 * y * z - 2 * x * w;
-  out->m[2][0] = 2 * x * z - 2 * y * w;
-  out->m[2][1] = 2 * x * w + 2 * y * z;
-  out->m[2][2] = 1 - 2 * x * x - 2 * y * y;
-  out->m[3][3] = 1.0f;
-}
-
 float Maths_GetDistance2D(float x1, float z1, float x2, float z2) {
   return std::sqrt((x2 - x1) * (x2 - x1) + (z2 - z1) * (z2 - z1));
 }

@@ -37,5 +37,3 @@ inline d3dx::D3DXMATRIX AsMatrix(const d3d::D3DMATRIX& m) {
 void Maths_BuildTrigTables();
 // The rotation of Euler angles x, y, z (radians) from the tables, to their precision.
 void Maths_EulerToQuaternion(float x, float y, float z, d3dx::D3DXQUATERNION* out);
-// Writes the rotation part and m44 = 1 of the quaternion's matrix; the other elements stay.
-void Maths_QuaternionToMatrix(float x, float y, float z, float w, d3dx::D3DXMATRIX* out);

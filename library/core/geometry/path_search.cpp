@@ -6,6 +6,8 @@
 // A grid image: any image the device layer reads, taken pixel for pixel (no scaling) into a side x
 // side grid: opaque pure red blocks a cell, any other pixel's blue byte is its penalty (0 to 255).
 // The grid dump "c:\path.bmp" shows blocked cells red and the others grey by their penalty.
+#include "library/core/geometry/path_search.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -322,6 +324,10 @@ int32_t AI_UnloadAll() {
   AIGraphTable.clear();
   AIGraphTable.shrink_to_fit();
   return 1;
+}
+
+void AStar_FreeAll() {
+  for (AStarGrid& grid : AStarGridTable) grid = AStarGrid{};
 }
 
 int32_t AStar_Init(int32_t identifier, int32_t side, int32_t* cells) {

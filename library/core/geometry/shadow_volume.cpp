@@ -16,10 +16,11 @@ std::vector<ShadowVolumeRecord> ShadowVolumeTable;
 
 namespace {
 
-// One entry of the frame's render list.
+// One entry of the frame's render list. It keeps its own counts: one volume may stand in the list
+// twice (a caster under two lights), rebuilt in between.
 struct ShadowRenderEntry {
-  int32_t volume;  // identifier
   int32_t firstVertex;
+  int32_t quadVertices;
   int32_t quadTriangles;
   int32_t capTriangles;
   D3DMATRIX world;
@@ -161,10 +162,10 @@ void SetStencilOperations(DWORD depthFail) {
   CurrentDevice->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
 }
 
-void DrawEntry(const ShadowRenderEntry& entry, const ShadowVolumeRecord& volume) {
+void DrawEntry(const ShadowRenderEntry& entry) {
   if (entry.quadTriangles > 0) {
     CurrentDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0,
-                                        static_cast<UINT>(volume.quadVertexCount), 0,
+                                        static_cast<UINT>(entry.quadVertices), 0,
                                         static_cast<UINT>(entry.quadTriangles));
   }
   if (entry.capTriangles > 0) {
@@ -460,9 +461,9 @@ int32_t ShadowVolume_AddToRenderList(const D3DMATRIX* world, int32_t identifier,
     if (ShadowVolume_SilhouetteLockBuffer() == 0) return 0;
   }
   ShadowRenderEntry entry{};
-  entry.volume = identifier;
   entry.world = *world;
   entry.firstVertex = Shared.written;
+  entry.quadVertices = record->quadVertexCount;
   entry.quadTriangles = record->quadVertexCount / 2;
   entry.capTriangles = record->capVertexCount / 3;
   entry.firstCapVertex = entry.firstVertex + record->quadVertexCount;
@@ -496,16 +497,15 @@ int32_t ShadowVolume_SilhouetteUnlockRender() {
   CurrentDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
   CurrentDevice->SetRenderState(D3DRS_ZWRITEENABLE, 0);
   for (const ShadowRenderEntry& entry : RenderList) {
-    const ShadowVolumeRecord& volume = ShadowVolumeTable[static_cast<size_t>(entry.volume)];
     CurrentDevice->SetIndices(Shared.indices, static_cast<UINT>(entry.firstVertex));
     CurrentDevice->SetTransform(D3DTS_WORLD, &entry.world);
     // Depth-fail: back faces count up where the scene hides them, front faces count down.
     CurrentDevice->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_INCR);
     CurrentDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
-    DrawEntry(entry, volume);
+    DrawEntry(entry);
     CurrentDevice->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_DECR);
     CurrentDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    DrawEntry(entry, volume);
+    DrawEntry(entry);
   }
   CurrentDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
   CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);

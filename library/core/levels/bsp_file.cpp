@@ -152,8 +152,10 @@ std::optional<Failure> BuildFaces(std::span<const uint8_t> faceLump,
       tMax = std::max(tMax, t);
       ss.push_back(s);
       ts.push_back(t);
-      image.vertices.push_back({p.x, p.y, p.z, 0, 0, 1, s / static_cast<float>(texture.width),
-                                t / static_cast<float>(texture.height), 0, 0});
+      // A missing texture has no size to scale by; nothing is drawn on its coordinates.
+      const float u = texture.missing ? 0.0f : s / static_cast<float>(texture.width);
+      const float v = texture.missing ? 0.0f : t / static_cast<float>(texture.height);
+      image.vertices.push_back({p.x, p.y, p.z, 0, 0, 1, u, v, 0, 0});
     }
     const double width = std::ceil(sMax / kLightmapCell) - std::floor(sMin / kLightmapCell) + 1.0;
     const double height = std::ceil(tMax / kLightmapCell) - std::floor(tMin / kLightmapCell) + 1.0;
@@ -204,6 +206,10 @@ std::optional<std::vector<BspTexture>> ReadBspTextures(std::span<const uint8_t> 
   std::vector<int32_t> offsets(static_cast<size_t>(count));
   for (int32_t& offset : offsets) offset = reader.I32();
   for (int32_t offset : offsets) {
+    if (offset == kBspMissingTexture) {
+      textures.push_back({"", 0, 0, true});
+      continue;
+    }
     if (offset < 0 || !reader.Seek(static_cast<size_t>(offset))) return std::nullopt;
     win::ByteReader header = reader.Sub(kBspTextureHeaderBytes);
     const std::string name = FieldText(header.Bytes(kTextureNameBytes));

@@ -6,16 +6,16 @@
 // The file: int32 version (30), then 15 lumps of {int32 offset, int32 length} from the file's
 // start: entities (text), planes (20 bytes: normal, distance, type), textures (int32 count, int32
 // offsets from the lump start, each to a 40-byte header: name[16], width, height, four mip
-// offsets), vertices (12 bytes), visibility (run-length bytes), nodes (24 bytes: plane, two int16
-// children whose negative c is leaf -(c + 1), bounds and faces not read), texture info (40 bytes: s
-// axis and offset, t axis and offset, texture, flags), faces (20 bytes: uint16 plane, uint16 side,
-// int32 first surface edge, int16 edge count, int16 texture info, 4 styles, int32 lightmap offset
-// or -1), lighting (3 bytes a texel), clip nodes (not read), leaves (28 bytes: contents, visibility
-// offset or -1, int16 box minimum and maximum, uint16 first mark surface and count, 4 ambient
-// bytes), mark surfaces (uint16 faces), edges (two uint16 vertices), surface edges (int32; a
-// negative one is the edge taken backwards) and models (64 bytes: box, origin, four head nodes,
-// visible leaves, first face, face count). Positions keep the file's axes except x, which is
-// negated.
+// offsets; an offset of -1 is a texture that was missing when the level was compiled), vertices (12
+// bytes), visibility (run-length bytes), nodes (24 bytes: plane, two int16 children whose negative
+// c is leaf -(c + 1), bounds and faces not read), texture info (40 bytes: s axis and offset, t axis
+// and offset, texture, flags), faces (20 bytes: uint16 plane, uint16 side, int32 first surface
+// edge, int16 edge count, int16 texture info, 4 styles, int32 lightmap offset or -1), lighting (3
+// bytes a texel), clip nodes (not read), leaves (28 bytes: contents, visibility offset or -1, int16
+// box minimum and maximum, uint16 first mark surface and count, 4 ambient bytes), mark surfaces
+// (uint16 faces), edges (two uint16 vertices), surface edges (int32; a negative one is the edge
+// taken backwards) and models (64 bytes: box, origin, four head nodes, visible leaves, first face,
+// face count). Positions keep the file's axes except x, which is negated.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +35,7 @@ inline constexpr size_t kBspEntityKeyLength = 63;
 inline constexpr size_t kBspEntityValueLength = 259;
 inline constexpr size_t kBspLightmapTexelBytes = 3;
 inline constexpr size_t kBspTextureHeaderBytes = 40;
+inline constexpr int32_t kBspMissingTexture = -1;  // a texture lump offset
 
 // Position (x negated), normal, texture and lightmap coordinates: vertex format 0x212.
 struct BspVertex {
@@ -54,6 +55,7 @@ struct BspTexture {
   std::string name;
   int32_t width;
   int32_t height;
+  bool missing = false;  // no header in the file: no name, no size, texture identifier 0
 };
 
 struct BspFace {

@@ -133,6 +133,7 @@ void LoadTextures(BspLevel& level, const std::vector<BspTexture>& textures, int3
       AutoTransColor.enabled != 0 && AutoTransColor.color != 0 ? AutoTransColor.color : kDefaultKey;
   level.textures.assign(textures.size(), 0);
   for (size_t index = 0; index < textures.size(); ++index) {
+    if (textures[index].missing) continue;  // identifier 0
     const std::string name = numbered != 0 ? std::to_string(index) : textures[index].name;
     char file[kPathBufferSize] = {};
     CopyToField(file, sizeof file, level.textureFolder + name + ".bmp");
@@ -222,12 +223,9 @@ void FlagVisibleFaces(BspLevel& level) {
   std::fill(level.visibleFaces.begin(), level.visibleFaces.end(), uint8_t{0});
   std::fill(level.visibleLeaves.begin(), level.visibleLeaves.end(), uint8_t{0});
   if (level.useVisibility != 0) {
-    d3dx::D3DXMATRIX view;
-    std::memcpy(&view.m[0][0], ViewMatrix, sizeof ViewMatrix);
-    d3dx::D3DXMATRIX camera, inverseWorld;
-    d3dx::D3DXMatrixInverse(&camera, nullptr, &view);
+    d3dx::D3DXMATRIX inverseWorld;
     d3dx::D3DXMatrixInverse(&inverseWorld, nullptr, &level.world);
-    const d3dx::D3DXVECTOR3 eye{{camera.m[3][0], camera.m[3][1], camera.m[3][2]}};
+    const d3dx::D3DXVECTOR3 eye = Viewport_CameraPosition();
     d3dx::D3DXVECTOR3 local;
     d3dx::D3DXVec3TransformCoord(&local, &eye, &inverseWorld);
     // The world's tree: the other models are parts of the world that its leaves already hold.

@@ -9,6 +9,7 @@
 #include "library/core/levels/archives.h"
 #include "library/core/vortanautil.h"
 #include "platform/win/ascii_case.h"
+#include "platform/win/byte_writer.h"
 
 namespace {
 
@@ -109,8 +110,10 @@ int32_t Archive_ExtractFileTo(char* name, const char* destination, int32_t remem
       const PakEntry& entry = record.directory[index];
       if (!win::EqualsIgnoringCase(entry.name, wanted)) continue;
       const std::filesystem::path target = HostPath(destination);
-      std::FILE* out = std::fopen(target.c_str(), "wb");
-      if (out == nullptr) {
+      // Written under a temporary name: a failed extraction leaves a file already at the
+      // destination as it was, and never leaves one empty or cut short for the next loader.
+      win::ReplacingFile out(target);
+      if (out.Stream() == nullptr) {
         AddLog(
             "PACK MANAGER : Couldn't open the destination file '%s' for the package extraction. "
             "Probably access denied.",
@@ -118,11 +121,8 @@ int32_t Archive_ExtractFileTo(char* name, const char* destination, int32_t remem
         return 0;
       }
       const bool empty = entry.length == 0;
-      const bool copied = !empty && CopyEntry(record.file, entry, out);
-      if (std::fclose(out) != 0 || !copied) {
-        // A file empty or cut short would be taken for the real one by the next loader.
-        std::error_code ignored;
-        std::filesystem::remove(target, ignored);
+      if (empty || !CopyEntry(record.file, entry, out.Stream())) out.Fail();
+      if (!out.Commit()) {
         if (empty) {
           AddLog("PACK MANAGER : Problem !! Entry with less than 0 byte");
         } else {

@@ -155,10 +155,16 @@ bool MaterialInUse(int32_t identifier) {
   return identifier > 0 && identifier < MaterialCount && MaterialTable[identifier].inUse != 0;
 }
 
+// The material of identifier, else "blankmat"; with no material table, the device's stays.
 void SetMaterial(int32_t identifier) {
+  if (MaterialCount <= 0) return;
   const int32_t material = identifier >= 0 && identifier < MaterialCount ? identifier : 0;
   CurrentDevice->SetMaterial(&MaterialTable[material].material);
 }
+
+// The sky draws only between Atmosphere_Initialize and Atmosphere_UnloadAll: after a release its
+// identifiers name records of tables that are gone.
+bool Ready() { return CurrentDevice != nullptr && State().marker == kAtmosphereMarker; }
 
 void DrawQuad(const void* vertices, UINT stride) {
   CurrentDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, vertices, stride);
@@ -238,6 +244,7 @@ int32_t Atmosphere_Initialize() {
   if (CurrentDevice == nullptr || State().marker == kAtmosphereMarker) return 1;
   ReleaseSphere();
   State() = {};
+  LensFlareTable.clear();
   State().marker = kAtmosphereMarker;
   BuildSkyBox(kInitialBoxDistance);
   Atmosphere_CreateSkySphere(kInitialSphereCount, kInitialSphereCount, kInitialSphereRadius);
@@ -290,6 +297,8 @@ int32_t Atmosphere_InitSun() {
 int32_t Atmosphere_UnloadAll() {
   if (State().marker != kAtmosphereMarker) return 0;
   ReleaseSphere();
+  // The flares name textures of the table that goes with this release.
+  LensFlareTable.clear();
   State().marker = 0;
   return 1;
 }
@@ -312,7 +321,7 @@ int32_t Atmosphere_GetReadySky(const D3DVECTOR* eye) {
 }
 
 int32_t Atmosphere_RenderSkyBox(const D3DVECTOR* eye) {
-  if (CurrentDevice == nullptr || eye == nullptr) return 0;
+  if (!Ready() || eye == nullptr) return 0;
   CurrentDevice->SetRenderState(D3DRS_CLIPPING, 1);
   CurrentDevice->SetRenderState(D3DRS_ZWRITEENABLE, 0);
   Atmosphere_GetReadySky(eye);
@@ -331,7 +340,7 @@ int32_t Atmosphere_RenderSkyBox(const D3DVECTOR* eye) {
 }
 
 int32_t Atmosphere_RenderSkySphere(const D3DVECTOR* eye) {
-  if (CurrentDevice == nullptr || eye == nullptr) return 0;
+  if (!Ready() || eye == nullptr) return 0;
   CurrentDevice->SetRenderState(D3DRS_ZWRITEENABLE, 0);
   Atmosphere_GetReadySky(eye);
   const AtmosphereSkySphere& sphere = State().skySphere;
@@ -364,7 +373,7 @@ int32_t Atmosphere_RenderSky(const D3DVECTOR* eye) {
 
 int32_t Atmosphere_Render(const D3DVECTOR* eye, const D3DVECTOR* lookAt, const D3DMATRIX* sunMatrix,
                           const D3DMATRIX* viewMatrix) {
-  if (CurrentDevice == nullptr || eye == nullptr || lookAt == nullptr || sunMatrix == nullptr ||
+  if (!Ready() || eye == nullptr || lookAt == nullptr || sunMatrix == nullptr ||
       viewMatrix == nullptr) {
     return 0;
   }

@@ -57,6 +57,8 @@ int32_t AllocateMaterial() {
 }
 
 int32_t NewMaterial(const char* name, const D3DMATERIAL8* material) {
+  // Identifier 0 is "blankmat" to every caller: an emptied table gets it back first.
+  if (MaterialCount == 0) MaterialFactory_Initialize();
   const int32_t index = AllocateMaterial();
   if (index < 0) return 0;
   MaterialRecord& record = MaterialTable[index];

@@ -353,6 +353,11 @@ void RestorePicture(int32_t identifier, const TextureRecord& record) {
 
 }  // namespace
 
+void TextureFactory_ForgetRenderSurfaces() {
+  StartedSurface = 0;
+  KeptPictures.clear();
+}
+
 int32_t TextureFactory_OnLostAll() {
   // Default-pool textures must all be gone before the device can be reset; their size, format and
   // shape stay in the record for the reset.

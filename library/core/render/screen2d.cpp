@@ -163,11 +163,16 @@ int32_t Screen2D_Init() { return 1; }
 int32_t Screen2D_OnLost() { return 1; }
 
 int32_t Screen2D_Start() {
+  Screen2D_Discard();
+  InScreen2D = true;
+  return 1;
+}
+
+void Screen2D_Discard() {
   Screen2DQueue.itemCount = 1;
   Screen2DQueue.vertexCount = 0;
   Screen2DQueue.textCount = 0;
-  InScreen2D = true;
-  return 1;
+  InScreen2D = false;
 }
 
 int32_t Screen2D_End() {

@@ -11,6 +11,10 @@
 // Set from Screen2D_Start to Screen2D_End: the text exports then queue their text here.
 extern bool InScreen2D;
 
+// Empties the queue and ends the batch without drawing: what it held names textures and fonts of
+// tables that a release frees.
+void Screen2D_Discard();
+
 // Pre-transformed vertex of the queue: flexible vertex format 0x144.
 struct Screen2DVertex {
   float x, y;  // pixels

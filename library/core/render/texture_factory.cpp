@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "library/core/frame/buffers.h"
 #include "library/core/frame/file_paths.h"
@@ -44,6 +45,7 @@ void ReleaseTable() {
   }
   // Its identifier would name whatever texture takes the record next.
   DefaultBumpTexture = 0;
+  TextureFactory_ForgetRenderSurfaces();
   FreeTable(reinterpret_cast<void**>(&TextureTable), &TextureCount);
 }
 
@@ -105,19 +107,18 @@ void DescribeFormat(D3DFORMAT format, int16_t* bits, int32_t* alpha) {
   }
 }
 
-// Applies a format pair when the device takes both formats unchanged.
+// Applies each format of a pair that the device takes unchanged; the other keeps its format.
 void TryTextureFormats(D3DFORMAT opaque, D3DFORMAT alpha) {
   if (CurrentDevice == nullptr) return;
-  for (D3DFORMAT candidate : {opaque, alpha}) {
+  for (const auto& [candidate, chosen] :
+       {std::pair{opaque, &TextureFormats.opaque}, std::pair{alpha, &TextureFormats.alpha}}) {
     D3DFORMAT checked = candidate;
-    if (FAILED(d3dx::D3DXCheckTextureRequirements(CurrentDevice, nullptr, nullptr, nullptr, 0,
-                                                  &checked, D3DPOOL_MANAGED)) ||
-        checked != candidate) {
-      return;
+    if (SUCCEEDED(d3dx::D3DXCheckTextureRequirements(CurrentDevice, nullptr, nullptr, nullptr, 0,
+                                                     &checked, D3DPOOL_MANAGED)) &&
+        checked == candidate) {
+      *chosen = candidate;
     }
   }
-  TextureFormats.opaque = opaque;
-  TextureFormats.alpha = alpha;
 }
 
 int32_t ClampToInt32(UINT bytes) {
@@ -152,6 +153,8 @@ int32_t TextureFactory_Initialize() {
   // An earlier table's objects would otherwise stay alive on the device with no owner.
   ReleaseTable();
   GrowTable(&TextureTable, &TextureCount, 1);
+  // The formats a texture mode chose were checked against the device of that table.
+  TextureFormats = TextureFormatPair{};
   return 0;
 }
 

@@ -55,3 +55,6 @@ void TextureFactory_ReleaseObjects(TextureRecord& record);
 // Takes the record of an identifier inside the table into use afresh: its objects released, every
 // field cleared, then in use as an ordinary texture of that identifier.
 TextureRecord& TextureFactory_TakeRecord(int32_t identifier);
+// Forgets the render surface started and the pictures kept for a reset: their identifiers name
+// records of a table that is being freed.
+void TextureFactory_ForgetRenderSurfaces();

@@ -1,8 +1,10 @@
 #include "library/core/render/viewport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "library/core/actors/skinned_models.h"
 #include "library/core/frame/buffers.h"
@@ -250,6 +252,8 @@ int32_t Viewport_UnloadAll() {
   FreeTable(reinterpret_cast<void**>(&ViewportTable), &ViewportCount);
   CurrentViewport = 0;
   SceneBegun = false;
+  // The camera was the released viewports'.
+  std::fill(std::begin(ViewMatrix), std::end(ViewMatrix), 0.0f);
   return 1;
 }
 
@@ -357,6 +361,14 @@ int32_t Viewport_SetBackground(int32_t index, uint32_t color) {
   if (record == nullptr) return 0;
   record->background = color;
   return 1;
+}
+
+d3dx::D3DXVECTOR3 Viewport_CameraPosition() {
+  d3dx::D3DXMATRIX view;
+  std::memcpy(&view.m[0][0], ViewMatrix, sizeof ViewMatrix);
+  d3dx::D3DXMATRIX camera;
+  if (d3dx::D3DXMatrixInverse(&camera, nullptr, &view) == nullptr) return {{0, 0, 0}};
+  return {{camera.m[3][0], camera.m[3][1], camera.m[3][2]}};
 }
 
 int32_t Viewport_SetCamera(const float* viewMatrix, const float*) {

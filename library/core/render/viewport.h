@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/d3d/interfaces.h"
+#include "platform/d3dx/math.h"
 
 struct ViewportRecord {
   int32_t inUse;
@@ -29,6 +30,10 @@ extern ViewportRecord* ViewportTable;
 extern int32_t ViewportCount;
 extern int32_t CurrentViewport;
 extern float ViewMatrix[16];
+
+// The camera's position in the world: the translation of ViewMatrix's inverse, or the origin while
+// no camera is set (ViewMatrix all zero, as after a release).
+d3dx::D3DXVECTOR3 Viewport_CameraPosition();
 
 // The current viewport's back buffer and window, null without one (no reference added).
 d3d::IDirect3DSurface8* Viewport_CurrentBackBuffer();

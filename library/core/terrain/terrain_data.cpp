@@ -20,7 +20,20 @@ constexpr uint32_t kSphereBytes = 16;
 constexpr int32_t kMaxNormalsFlag = 2;
 constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
-TerrainDataRefusal Refuse(std::string reason) { return {std::move(reason)}; }
+TerrainDataRefusal Refuse(std::string reason) {
+  return {TerrainDataRefusal::kDamaged, std::move(reason)};
+}
+
+// The first startOffset bytes of the file at path, zero-filled where it has none (or is missing).
+std::vector<uint8_t> LeadingBytes(const char* path, int32_t startOffset) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(startOffset), 0);
+  if (std::FILE* file = std::fopen(path, "rb")) {
+    const size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(read), bytes.end(), 0);
+    std::fclose(file);
+  }
+  return bytes;
+}
 
 void ReadFloats(win::ByteReader& reader, std::vector<float>& out, uint64_t count) {
   out.resize(static_cast<size_t>(count));
@@ -33,13 +46,10 @@ std::variant<TerrainData, TerrainDataRefusal> ParseTerrainData(std::span<const u
                                                                uint32_t startOffset) {
   win::ByteReader reader(bytes);
   const uint32_t magic = reader.U32();
-  if (!reader.Ok()) return Refuse("The terrain file is shorter than its header.");
-  if (magic == kOldMagic) {
-    return Refuse(
-        "You're trying to load an terrain data that has been created with the old terrain format, "
-        "can't  read it, please update the terrain data");
+  if (magic == kOldMagic) return TerrainDataRefusal{TerrainDataRefusal::kOldFormat, {}};
+  if (!reader.Ok() || magic != kMagic) {
+    return TerrainDataRefusal{TerrainDataRefusal::kNotTerrainData, {}};
   }
-  if (magic != kMagic) return Refuse("The terrain file isn't a Vortana terrain file.");
   TerrainData data;
   data.normalsFlag = reader.I32();
   const int32_t chunkCount = reader.I32();
@@ -134,14 +144,12 @@ int32_t Terrain_SaveTerrainData(int32_t id, const char* path, int32_t normalsFla
       }
     }
   }
-  const std::vector<uint8_t> bytes = EncodeTerrainData(data, static_cast<uint32_t>(startOffset));
-  // Opened for update, so that the bytes before the start offset survive; created when missing.
-  FILE* file = std::fopen(path, "r+b");
-  if (file == nullptr) file = std::fopen(path, "w+b");
-  const bool written = file != nullptr && std::fseek(file, startOffset, SEEK_SET) == 0 &&
-                       std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (file != nullptr) std::fclose(file);
-  if (!written) {
+  // The file ends with the terrain, as it always has; what precedes the start offset is kept. The
+  // whole file goes through a temporary one, so a failed save leaves the old file as it was.
+  std::vector<uint8_t> bytes = LeadingBytes(path, startOffset);
+  const std::vector<uint8_t> encoded = EncodeTerrainData(data, static_cast<uint32_t>(startOffset));
+  bytes.insert(bytes.end(), encoded.begin(), encoded.end());
+  if (!win::WriteFileBytes(path, bytes)) {
     AddLog("LANDSCAPE : Can't save the terrain on this file %s, check your path and filename.",
            path);
     return 0;
@@ -170,7 +178,19 @@ int32_t Terrain_LoadTerrainData(int32_t id, const char* path, int32_t startOffse
                                              : std::span<const uint8_t>();
   auto parsed = ParseTerrainData(bytes, static_cast<uint32_t>(startOffset));
   if (const auto* refusal = std::get_if<TerrainDataRefusal>(&parsed)) {
-    AddLog("LANDSCAPE : %s (%s)", refusal->reason.c_str(), path);
+    switch (refusal->kind) {
+      case TerrainDataRefusal::kOldFormat:
+        AddLog(
+            "LANDSCAPE : You're trying to load an terrain data that has been created with the old "
+            "terrain format, can't  read it, please update the terrain data");
+        break;
+      case TerrainDataRefusal::kNotTerrainData:
+        AddLog("LANDSCAPE : The terrain file %s isn't a Vortana terrain file.", path);
+        break;
+      case TerrainDataRefusal::kDamaged:
+        AddLog("LANDSCAPE : %s (%s)", refusal->reason.c_str(), path);
+        break;
+    }
     return 0;
   }
   const TerrainData& data = std::get<TerrainData>(parsed);

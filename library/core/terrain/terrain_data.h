@@ -34,8 +34,10 @@ struct TerrainData {
   std::vector<float> normals;  // 3 x L x L a chunk, or empty
 };
 
-// Why a file was refused: the log line's text after "LANDSCAPE : ".
+// Why a file was refused. The two kinds of file the format never was have their own log lines;
+// for a damaged one, reason is the log line's text after "LANDSCAPE : ".
 struct TerrainDataRefusal {
+  enum Kind { kOldFormat, kNotTerrainData, kDamaged } kind;
   std::string reason;
 };
 

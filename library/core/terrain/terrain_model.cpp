@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -521,6 +522,7 @@ int32_t Terrain_Create(int32_t id) {
   }
   if (TerrainTable[id].chunkCount >= 0) Terrain_FreeMemory(id);
   ResetRecord(TerrainTable[id], id);
+  TexGenForgetLayers(id);
   AddLog("LANDSCAPE : Landscape object #%d has been created", id);
   return id;
 }
@@ -533,12 +535,21 @@ int32_t Terrain_Generate(int32_t id, const char* heightMapFile, int32_t precisio
     AddLog("LANDSCAPE : Landscape object #%d doesn't exist", id);
     return 0;
   }
-  if (chunkColumns <= 0 || chunkRows <= 0) {
+  if (precision < kMinPrecision || precision > kMaxPrecision) {
+    AddLog("LANDSCAPE : Can't generate the terrain with a precision of %d", precision);
+    return 0;
+  }
+  // Chunk and vertex counts are 32-bit throughout: a size whose product does not fit would wrap
+  // to a chunk table too small for the chunks written into it.
+  const int64_t chunks = int64_t{chunkColumns} * chunkRows;
+  const int64_t side = GridSide(precision);
+  if (chunkColumns <= 0 || chunkRows <= 0 ||
+      chunks * side * side > std::numeric_limits<int32_t>::max()) {
     AddLog("LANDSCAPE : Can't generate the terrain with a size of %dx%d", chunkColumns, chunkRows);
     return 0;
   }
-  if (precision < kMinPrecision || precision > kMaxPrecision) {
-    AddLog("LANDSCAPE : Can't generate the terrain with a precision of %d", precision);
+  if (smoothLevel < 0) {
+    AddLog("LANDSCAPE : Can't generate the terrain with a smoothing level of %d", smoothLevel);
     return 0;
   }
   if (CurrentDevice == nullptr) {

@@ -349,7 +349,8 @@ int32_t Terrain_SetAffineFilter(int32_t id, int32_t enable, int32_t type, const 
 
 int32_t Terrain_Affine(int32_t columns, int32_t rows, int32_t level, const float* heights,
                        TVertex* vertices) {
-  if (heights == nullptr || vertices == nullptr) return 0;
+  // A negative level is an empty window: every height would read as 0.
+  if (heights == nullptr || vertices == nullptr || level < 0) return 0;
   for (int32_t i = 0; i < rows; ++i) {
     for (int32_t j = 0; j < columns; ++j) {
       float sum = 0.0f;

@@ -18,6 +18,9 @@ using namespace d3dx;
 namespace {
 
 constexpr DWORD kLightmapStagesNeeded = 3;  // colour, detail and lightmap in one pass
+// Chunks about the camera: (2 x 31 + 1)^2 copies fill the 4096 entries a frame's visible list
+// was made for; a larger range would only stall the frame on copies never seen.
+constexpr int32_t kMaxPagingRange = 31;
 
 // One chunk copy to draw: the chunk and, with paging, the world offsets of its tile.
 struct VisibleChunk {
@@ -46,13 +49,9 @@ void CullChunks(TerrainRecord& terrain) {
 
 // The chunks within the paging range of the camera, each at the offset of the tile it repeats in.
 void CullPagedChunks(TerrainRecord& terrain) {
-  D3DXMATRIX view;
-  std::copy_n(ViewMatrix, 16, &view.m[0][0]);
-  D3DXMATRIX cameraToWorld;
-  D3DXMatrixInverse(&cameraToWorld, nullptr, &view);
   D3DXMATRIX worldToTerrain;
   D3DXMatrixInverse(&worldToTerrain, nullptr, &terrain.world);
-  const D3DXVECTOR3 cameraWorld{{cameraToWorld(3, 0), cameraToWorld(3, 1), cameraToWorld(3, 2)}};
+  const D3DXVECTOR3 cameraWorld = Viewport_CameraPosition();
   D3DXVECTOR3 camera;
   D3DXVec3TransformCoord(&camera, &cameraWorld, &worldToTerrain);
   const int32_t cx = static_cast<int32_t>(std::floor(camera.x / kChunkSideF));
@@ -274,7 +273,11 @@ int32_t Terrain_SetPagingSystem(int32_t id, int32_t enable, int32_t range) {
   TerrainRecord* terrain = FindTerrain(id);
   if (terrain == nullptr) return 0;
   terrain->paging = enable;
-  terrain->pagingRange = std::max(range, 0);
+  if (range > kMaxPagingRange) {
+    AddLog("LANDSCAPE : Terrain_SetPagingSystem : a range of %d chunks can't be drawn, %d is used",
+           range, kMaxPagingRange);
+  }
+  terrain->pagingRange = std::clamp(range, 0, kMaxPagingRange);
   if (enable == 0 || terrain->chunkCount < 1) return 1;
   // The far edges meet the near ones when the terrain repeats: they take their mean heights.
   const int32_t last = GridSide(terrain->precision) - 1;

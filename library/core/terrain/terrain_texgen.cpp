@@ -36,30 +36,42 @@ std::vector<TexGenLayer>& LayersOf(int32_t id) {
   return Layers[static_cast<size_t>(id)];
 }
 
-// An A8R8G8B8 copy of an image file at width x height (0: its own size), or empty.
-std::vector<uint32_t> LoadPixels(const char* file, UINT& width, UINT& height, DWORD filter) {
-  if (width == 0 || height == 0) {
-    D3DXIMAGE_INFO info{};
-    if (FAILED(D3DXGetImageInfoFromFileA(file, &info))) return {};
-    width = info.Width;
-    height = info.Height;
-  }
-  IDirect3DSurface8* surface = nullptr;
-  if (FAILED(CurrentDevice->CreateImageSurface(width, height, D3DFMT_A8R8G8B8, &surface)))
-    return {};
+// The rows of a locked A8R8G8B8 surface of width x height, as one array.
+std::vector<uint32_t> CopyPixels(IDirect3DSurface8* surface, UINT width, UINT height) {
   std::vector<uint32_t> pixels;
   D3DLOCKED_RECT locked{};
-  if (SUCCEEDED(
-          D3DXLoadSurfaceFromFileA(surface, nullptr, nullptr, file, nullptr, filter, 0, nullptr)) &&
-      SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-    pixels.resize(size_t{width} * height);
-    for (UINT y = 0; y < height; ++y) {
-      std::memcpy(&pixels[size_t{y} * width],
-                  static_cast<const BYTE*>(locked.pBits) + size_t(locked.Pitch) * y, width * 4u);
-    }
-    surface->UnlockRect();
+  if (FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return pixels;
+  pixels.resize(size_t{width} * height);
+  for (UINT y = 0; y < height; ++y) {
+    std::memcpy(&pixels[size_t{y} * width],
+                static_cast<const BYTE*>(locked.pBits) + size_t(locked.Pitch) * y, width * 4u);
+  }
+  surface->UnlockRect();
+  return pixels;
+}
+
+// A layer's picture at its own size, or empty after the failure's log line.
+std::vector<uint32_t> LoadLayerPixels(const char* file, UINT& width, UINT& height) {
+  D3DXIMAGE_INFO info{};
+  if (FAILED(D3DXGetImageInfoFromFileA(file, &info))) {
+    AddLog("LANDSCAPE TEXGEN MANAGER : Couldn't load the layer file %s", file);
+    return {};
+  }
+  IDirect3DSurface8* surface = nullptr;
+  if (FAILED(
+          CurrentDevice->CreateImageSurface(info.Width, info.Height, D3DFMT_A8R8G8B8, &surface))) {
+    AddLog("LANDSCAPE TEXGEN MANAGER : Couldn't load the layer file %s (second try)", file);
+    return {};
+  }
+  std::vector<uint32_t> pixels;
+  if (SUCCEEDED(D3DXLoadSurfaceFromFileA(surface, nullptr, nullptr, file, nullptr,
+                                         D3DX_FILTER_LINEAR, 0, nullptr))) {
+    pixels = CopyPixels(surface, info.Width, info.Height);
   }
   surface->Release();
+  if (pixels.empty()) AddLog("LANDSCAPE TEXGEN MANAGER : Couldn't load the layer file %s", file);
+  width = info.Width;
+  height = info.Height;
   return pixels;
 }
 
@@ -68,6 +80,10 @@ std::vector<uint32_t> LoadPixels(const char* file, UINT& width, UINT& height, DW
 void TexGenSeed(uint32_t seed) { RandomState = seed; }
 
 void TexGenFreeLayers() { Layers.clear(); }
+
+void TexGenForgetLayers(int32_t id) {
+  if (static_cast<size_t>(id) < Layers.size()) Layers[static_cast<size_t>(id)].clear();
+}
 
 int32_t TexGenRandom() {
   RandomState = RandomState * 1103515245u + 12345u;
@@ -105,11 +121,22 @@ int32_t Terrain_TexGenGenerate(int32_t id, const char* heightMap, const char* ou
     return 0;
   }
   const UINT side = static_cast<UINT>(size);
-  UINT width = side;
-  UINT height = side;
-  const std::vector<uint32_t> heights = LoadPixels(heightMap, width, height, D3DX_FILTER_POINT);
+  // One surface takes the height map and, at the end, the generated picture.
+  IDirect3DSurface8* surface = nullptr;
+  HRESULT result = CurrentDevice->CreateImageSurface(side, side, D3DFMT_A8R8G8B8, &surface);
+  if (FAILED(result)) {
+    AddLog("LANDSCAPE TEXGEN MANAGER : Couldn't create the heightmap image surface. hr : %d",
+           static_cast<int>(result));
+    return 0;
+  }
+  result = D3DXLoadSurfaceFromFileA(surface, nullptr, nullptr, heightMap, nullptr,
+                                    D3DX_FILTER_POINT, 0, nullptr);
+  const std::vector<uint32_t> heights =
+      SUCCEEDED(result) ? CopyPixels(surface, side, side) : std::vector<uint32_t>{};
   if (heights.empty()) {
-    AddLog("LANDSCAPE TEXGEN MANAGER : Couldn't load the heightmap. hr : %d", -1);
+    AddLog("LANDSCAPE TEXGEN MANAGER : Couldn't load the heightmap. hr : %d",
+           static_cast<int>(FAILED(result) ? result : D3DERR_INVALIDCALL));
+    surface->Release();
     return 0;
   }
   struct Loaded {
@@ -120,12 +147,8 @@ int32_t Terrain_TexGenGenerate(int32_t id, const char* heightMap, const char* ou
   std::vector<Loaded> loaded;
   for (const TexGenLayer& layer : LayersOf(id)) {
     Loaded entry{&layer, {}, 0, 0};
-    entry.pixels = LoadPixels(layer.picture.c_str(), entry.width, entry.height, D3DX_FILTER_LINEAR);
-    if (entry.pixels.empty()) {
-      AddLog("LANDSCAPE TEXGEN MANAGER : Couldn't load the layer file %s", layer.picture.c_str());
-      continue;
-    }
-    loaded.push_back(std::move(entry));
+    entry.pixels = LoadLayerPixels(layer.picture.c_str(), entry.width, entry.height);
+    if (!entry.pixels.empty()) loaded.push_back(std::move(entry));
   }
   std::vector<uint32_t> output(size_t{side} * side, 0);
   std::vector<float> weights(loaded.size());
@@ -163,11 +186,6 @@ int32_t Terrain_TexGenGenerate(int32_t id, const char* heightMap, const char* ou
       }
       output[size_t{y} * side + x] = colour;
     }
-  }
-  IDirect3DSurface8* surface = nullptr;
-  if (FAILED(CurrentDevice->CreateImageSurface(side, side, D3DFMT_A8R8G8B8, &surface))) {
-    AddLog("LANDSCAPE TEXGEN MANAGER : Couldn't create the heightmap image surface. hr : %d", -1);
-    return 0;
   }
   const RECT whole{0, 0, static_cast<LONG>(side), static_cast<LONG>(side)};
   D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, output.data(), D3DFMT_A8R8G8B8, side * 4,

@@ -12,3 +12,5 @@ void TexGenSeed(uint32_t seed);
 int32_t TexGenRandom();
 // Forgets every terrain's layers.
 void TexGenFreeLayers();
+// Forgets the layers of terrain id (0 or more), which a record made afresh must not inherit.
+void TexGenForgetLayers(int32_t id);

@@ -1,9 +1,12 @@
 // WAD3 texture archives and PAK packages through the exported interface, on the headless device.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
+#include "tests/file_size_limit.h"
 #include "tests/library/core/archive_writers.h"
 #include "tests/library/core/library_fixture.h"
 
@@ -297,6 +300,40 @@ TEST_F(ArchivesTest, DamagedPackagesAndEntriesAreRefusedWithTheirLogLines) {
   EXPECT_EQ(Archive_ExtractFileTo(empty, "empty.txt", 1), 0);
   EXPECT_TRUE(Logged("PACK MANAGER : Problem !! Entry with less than 0 byte"));
   EXPECT_FALSE(std::filesystem::exists(Folder() / "empty.txt"));
+}
+
+TEST_F(ArchivesTest, AFailedExtractionLeavesAFileOfThatNameAsItWas) {
+  ASSERT_EQ(Archive_OpenPak(
+                Write("p.pak",
+                      WritePak({{{"empty.txt", {}}, {"big.bin", std::vector<uint8_t>(200000, 7)}}}))
+                    .c_str()),
+            1);
+  const std::vector<uint8_t> old = Text("the file that was there");
+  struct Case {
+    const char* what;
+    const char* entry;
+    rlim_t sizeLimit;  // bytes any file may grow to during the extraction; 0: none
+  };
+  const Case cases[] = {{"an empty entry", "empty.txt", 0}, {"a full disk", "big.bin", 64 << 10}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write("kept.bin", old);
+    char name[64] = {};
+    std::strcpy(name, c.entry);
+    std::optional<tests::FileSizeLimit> limit;
+    if (c.sizeLimit != 0) limit.emplace(c.sizeLimit);
+    EXPECT_EQ(Archive_ExtractFileTo(name, "kept.bin", 1), 0);
+    limit.reset();
+    EXPECT_EQ(FileBytes(Folder() / "kept.bin"), old);
+  }
+  EXPECT_TRUE(Logged("PACK MANAGER : Problem !! Couldn't copy 'big.bin' from package #1"));
+  // Nothing was remembered and no temporary file is left beside it.
+  Archive_RemoveTempFiles();
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"kept.bin", "log.txt", "p.pak"}));
 }
 
 }  // namespace

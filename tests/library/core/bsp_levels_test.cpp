@@ -242,6 +242,20 @@ TEST_F(BspLevels, TexturesAreLookedUpInTheFolderNumberedThenInPackagesAndArchive
   }
 }
 
+TEST_F(BspLevels, ATextureMissingWhenTheLevelWasCompiledDrawsWithNone) {
+  Start();
+  WriteBmp("maps/Floor.bmp", 16, 16, 0xFF00FF00);
+  Level level = bsp_test::BoxRoom();
+  level.textures[0].missing = true;  // the walls'
+  ASSERT_EQ(Load(level), 1);
+  LookFrom({64, 64, 64}, {1, 0, 0});
+  const auto& draws = Render();
+  ASSERT_EQ(draws.size(), 2u);  // floor and ceiling, then the walls
+  EXPECT_NE(draws[0].textures[0], nullptr);
+  EXPECT_EQ(draws[1].textures[0], nullptr);
+  EXPECT_FALSE(Logged("BSP TREE MANAGER : Couldn't load the texture "));
+}
+
 TEST_F(BspLevels, AFullAtlasStartsTheNextAtZeroAndATooLargeLightmapIsLeftOut) {
   // Textures of 256 texels: atlases of 256.
   Start(4, 256);

@@ -27,6 +27,7 @@ struct Rgb {
 struct Texture {
   std::string name;
   int32_t width, height;
+  bool missing = false;  // offset -1 and no header, as compilers write a texture they lacked
 };
 
 struct TexInfo {
@@ -143,9 +144,13 @@ inline std::vector<uint8_t> Write(const Level& level) {
   lumps[1] = take();
   if (!level.textures.empty()) {
     w.I32(static_cast<int32_t>(level.textures.size()));
-    const auto start = static_cast<int32_t>(4 + 4 * level.textures.size());
-    for (size_t i = 0; i < level.textures.size(); ++i) w.I32(start + static_cast<int32_t>(40 * i));
+    auto header = static_cast<int32_t>(4 + 4 * level.textures.size());
     for (const Texture& texture : level.textures) {
+      w.I32(texture.missing ? -1 : header);
+      if (!texture.missing) header += 40;
+    }
+    for (const Texture& texture : level.textures) {
+      if (texture.missing) continue;
       std::vector<uint8_t> name(16, 0);
       std::copy_n(texture.name.begin(), std::min<size_t>(texture.name.size(), 15), name.begin());
       w.Bytes(name);

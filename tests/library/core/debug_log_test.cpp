@@ -1,4 +1,9 @@
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <ctime>
 #include <regex>
 
@@ -116,6 +121,45 @@ TEST_F(DebugLog, CrashHandlerWritesItsLineAndLetsTheSignalEndTheProcess) {
   EXPECT_EQ(EndErrorHandler(), 1);
   EXPECT_EXIT(std::raise(SIGFPE), testing::KilledBySignal(SIGFPE), "");
   EXPECT_FALSE(Logged("CRASH : CRASH AVOIDED BUT WAS HERE : error code : -1073741676"));
+}
+
+// Takes every descriptor the process may still open, as a process short of resources at the
+// moment it faults.
+void ExhaustDescriptors() {
+  constexpr rlim_t kFew = 64;  // descriptors
+  rlimit limit{};
+  getrlimit(RLIMIT_NOFILE, &limit);
+  limit.rlim_cur = std::min(limit.rlim_cur, kFew);
+  setrlimit(RLIMIT_NOFILE, &limit);
+  while (dup(STDERR_FILENO) >= 0) {
+  }
+}
+
+TEST_F(DebugLog, TheCrashLineNeedsNothingOfTheProcessWhenItFaults) {
+  ASSERT_EQ(StartErrorHandler(), 1);
+  EXPECT_EXIT(
+      {
+        ExhaustDescriptors();
+        std::raise(SIGSEGV);
+      },
+      testing::KilledBySignal(SIGSEGV), "");
+  const std::vector<std::string> messages = LogMessages();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), "CRASH : CRASH AVOIDED BUT WAS HERE : error code : -1073741819");
+  // Stamped as every line is, in local time.
+  std::ifstream log(Folder() / "log.txt");
+  std::string line;
+  for (std::string next; std::getline(log, next);) line = next;
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char date[32];
+  std::snprintf(date, sizeof date, "%02d-%02d-%04d ", local.tm_mon + 1, local.tm_mday,
+                local.tm_year + 1900);
+  EXPECT_TRUE(line.starts_with(date)) << line;
+  EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d\d-\d\d-\d{4} \d\d:\d\d:\d\d \| .*)")))
+      << line;
+  EXPECT_EQ(EndErrorHandler(), 1);
 }
 
 }  // namespace

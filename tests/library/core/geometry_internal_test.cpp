@@ -57,24 +57,6 @@ TEST(TrigTables, EulerAnglesSurviveTheRoundTripThroughAQuaternion) {
   EXPECT_NEAR(angles.z, 0.5f, 0.01f);
 }
 
-TEST(TrigTables, QuaternionMatrixWritesTheRotationAndLeavesTheRest) {
-  d3dx::D3DXMATRIX m;
-  for (auto& row : m.m) {
-    for (float& element : row) element = 7;
-  }
-  const float half = std::sqrt(0.5f);
-  Maths_QuaternionToMatrix(0, 0, half, half, &m);  // a quarter turn about z
-  const float rotation[3][3] = {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}};
-  for (int row = 0; row < 3; ++row) {
-    for (int column = 0; column < 3; ++column) {
-      EXPECT_NEAR(m(row, column), rotation[row][column], 1e-6f) << row << column;
-    }
-    EXPECT_EQ(m(row, 3), 7.0f);
-    EXPECT_EQ(m(3, row), 7.0f);
-  }
-  EXPECT_EQ(m(3, 3), 1.0f);
-}
-
 TEST(FrustumTest, SpheresInWorldSpaceWithoutAMatrix) {
   // Only the plane x = 0, facing +x; the other five pass everything.
   for (d3dx::D3DXPLANE& plane : FrustumPlanes) plane = {0, 0, 0, 1000};

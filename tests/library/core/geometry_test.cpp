@@ -171,16 +171,27 @@ TEST_F(Frustum, PyramidOfEyeAndTargetFillsTheCallersArrayOnly) {
   EXPECT_NEAR(PlaneAt(storage[1], {0, 5, 7}), 93, 1e-4f);  // the far plane faces back
   const float halfWidth = std::tan(fieldOfView / 4) * distance;
   const float halfHeight = 0.785f * halfWidth;
+  // All six planes face into the pyramid: a point inside is in front of each, and a point just
+  // beyond one side is behind that plane alone.
   const D3DVECTOR inside{0, 5, 50};
+  for (const D3DXPLANE& plane : storage) EXPECT_GT(PlaneAt(plane, inside), 0);
   for (int i = 2; i < 6; ++i) {
-    EXPECT_LT(PlaneAt(storage[static_cast<size_t>(i)], inside), 0) << "side plane faces out " << i;
     EXPECT_NEAR(PlaneAt(storage[static_cast<size_t>(i)], eye), 0, 1e-4f) << i;
+  }
+  // Half way to the far rectangle, one unit beyond each side.
+  const float beyondX = halfWidth * 0.5f + 1, beyondY = halfHeight * 0.5f + 1;
+  const D3DVECTOR outside[4] = {
+      {0, 5 + beyondY, 50}, {0, 5 - beyondY, 50}, {-beyondX, 5, 50}, {beyondX, 5, 50}};
+  for (int side = 0; side < 4; ++side) {
+    for (int i = 0; i < 6; ++i) {
+      EXPECT_EQ(PlaneAt(storage[static_cast<size_t>(i)], outside[side]) < 0, i == side + 2)
+          << "point beyond side " << side << ", plane " << i;
+    }
   }
   // Each side plane passes through its two corners of the far rectangle.
   const D3DVECTOR top{halfWidth, 5 + halfHeight, 100}, bottom{-halfWidth, 5 - halfHeight, 100};
   EXPECT_NEAR(PlaneAt(storage[2], top), 0, 1e-3f);
   EXPECT_NEAR(PlaneAt(storage[3], bottom), 0, 1e-3f);
-  EXPECT_GT(PlaneAt(storage[2], {0, 5 + halfHeight, 40}), 0);  // above the pyramid
   EXPECT_NEAR(PlaneAt(storage[4], {-halfWidth, 5 + halfHeight, 100}), 0, 1e-3f);
   EXPECT_NEAR(PlaneAt(storage[5], {halfWidth, 5 - halfHeight, 100}), 0, 1e-3f);
   // The current frustum is the orthographic one still.

@@ -27,20 +27,6 @@ TEST(Buffers, ResizeGrowsWithZerosShrinksAndKeepsEqualSizes) {
   std::free(block);
 }
 
-TEST(Buffers, PointerListGrowsToEightThenDoubles) {
-  PointerList list;
-  int items[9] = {};
-  for (int i = 0; i < 8; ++i) ASSERT_TRUE(PointerList_Add(&list, &items[i]));
-  EXPECT_EQ(list.capacity, 8);
-  ASSERT_TRUE(PointerList_Add(&list, &items[8]));
-  EXPECT_EQ(list.capacity, 16);
-  EXPECT_EQ(PointerList_GetCount(&list), 9);
-  EXPECT_EQ(list.items[8], &items[8]);
-  PointerList_Clear(&list);
-  EXPECT_EQ(list.count, 0);
-  EXPECT_EQ(list.items, nullptr);
-}
-
 TEST(Buffers, ColourUnpacksToUnitChannelsWithOpaqueAlpha) {
   float r = 0, g = 0, b = 0, a = 0;
   EXPECT_EQ(Color_UnpackARGB(0x00FF3300, &r, &g, &b, &a), 1);

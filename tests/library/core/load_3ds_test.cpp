@@ -2,6 +2,7 @@
 // and small files written with the toolkit for the subsets and the refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,9 @@
 #include "library/toolkit3ds/mesh_objects.h"
 #include "platform/d3dx/math.h"
 #include "platform/d3dx/mesh.h"
+#include "platform/win/automation.h"
+#include "platform/win/byte_reader.h"
+#include "platform/win/byte_writer.h"
 #include "tests/library/core/library_fixture.h"
 
 namespace {
@@ -243,25 +247,51 @@ TEST_F(Load3ds, SampleColoursAndOpacity) {
   EXPECT_NEAR(records_[4].material.Ambient.a, 0.17f, 1e-5f);
 }
 
+// The text of an automation string, empty for none.
+std::u16string TextOf(const char16_t* text) { return text != nullptr ? text : u""; }
+
+// Frees an automation array of material records as its owner does: the strings, then the data.
+void FreeMaterialArray(SAFEARRAY* array) {
+  auto* elements = static_cast<MAT3DS*>(array->pvData);
+  for (uint32_t i = 0; i < array->rgsabound[0].cElements; ++i) {
+    win::SysFreeString(elements[i].texture);
+    win::SysFreeString(elements[i].name);
+  }
+  std::free(array->pvData);
+  std::free(array);
+}
+
 TEST_F(Load3ds, AutomationArrayGetsOneMoreEmptyElement) {
   SAFEARRAY* array = nullptr;
   ASSERT_EQ(Load3DS(0, 0, (kModels / "CameraRollAnimWithChildObject.3ds").string().c_str(), &array,
                     &center_, &radius_, &adjacency_, &mesh_),
             0);
   ASSERT_NE(array, nullptr);
-  EXPECT_EQ(array->cbElements, sizeof(MAT3DSC));
+  EXPECT_EQ(array->cbElements, sizeof(MAT3DS));
   ASSERT_EQ(array->rgsabound[0].cElements, 3u);
   EXPECT_EQ(array->rgsabound[0].lLbound, 0);
-  const auto* elements = static_cast<const MAT3DSC*>(array->pvData);
+  const auto* elements = static_cast<const MAT3DS*>(array->pvData);
   // Objects without material groups get a white record each, named after the object.
-  EXPECT_NE(std::string(elements[0].name), "");
-  EXPECT_NE(std::string(elements[0].name), std::string(elements[1].name));
+  EXPECT_NE(TextOf(elements[0].name), u"");
+  EXPECT_NE(TextOf(elements[0].name), TextOf(elements[1].name));
+  EXPECT_EQ(win::SysStringLen(elements[0].name), TextOf(elements[0].name).size());
   EXPECT_EQ(elements[1].material.Diffuse.r, 1.0f);
   EXPECT_EQ(elements[1].material.Ambient.a, 1.0f);
-  EXPECT_EQ(std::string(elements[2].name), "");
+  EXPECT_EQ(elements[1].texture, nullptr);
+  EXPECT_EQ(elements[2].name, nullptr);
   EXPECT_EQ(SubsetFaces(), (std::map<DWORD, DWORD>{{0, 12}, {1, 12}}));
-  std::free(array->pvData);
-  std::free(array);
+  Release();
+
+  // A second load into the same array lets the first one's strings go; texts of the system code
+  // page arrive as their characters.
+  const std::string path = WriteFile("euro.3ds", {{"Box", 3, 1, 0.0f, {{"Coin", {0}}}}},
+                                     {{"Coin", {1.0f, 1.0f, 0.0f}, 0.0f, "CAF\xC9\x80.TIF"}});
+  ASSERT_EQ(Load3DS(0, 0, path.c_str(), &array, &center_, &radius_, &adjacency_, &mesh_), 0);
+  ASSERT_EQ(array->rgsabound[0].cElements, 2u);
+  elements = static_cast<const MAT3DS*>(array->pvData);
+  EXPECT_EQ(TextOf(elements[0].name), u"Box");
+  EXPECT_EQ(TextOf(elements[0].texture), u"CAF\u00C9\u20AC.jpg");
+  FreeMaterialArray(array);
 }
 
 TEST_F(Load3ds, SecondObjectIndexesItsOwnVertices) {
@@ -317,6 +347,16 @@ TEST_F(Load3ds, RefusedFilesMakeNothingAndLeaveNothingOpen) {
   std::fputs("not a chunk file at all", file);
   std::fclose(file);
   const std::string indexMessage = "names a vertex or a face its object hasn't.";
+  // Two objects, the second's point count one past its chunk: the toolkit stops inside it.
+  const std::string damaged = WriteFile("damaged.3ds", {{"First", 3, 1}, {"Second", 3, 1}});
+  {
+    std::vector<uint8_t> bytes = *win::ReadFileBytes(damaged, 1 << 20);
+    const std::vector<uint8_t> points = {0x10, 0x41, 8 + 3 * 12, 0, 0, 0, 3, 0};
+    const auto last = std::find_end(bytes.begin(), bytes.end(), points.begin(), points.end());
+    ASSERT_NE(last, bytes.end());
+    last[6] = 4;
+    ASSERT_TRUE(win::WriteFileBytes(damaged, bytes));
+  }
   struct Case {
     std::string path;
     std::string message;  // the end of the line logged, or empty
@@ -332,6 +372,9 @@ TEST_F(Load3ds, RefusedFilesMakeNothingAndLeaveNothingOpen) {
        "several smaller meshs."},
       {WriteFile("group.3ds", {{"Box", 3, 2, 0.0f, {{"A", {0, 2}}}}}), indexMessage},
       {WriteFile("vertex.3ds", {{"Box", 3, 2, 0.0f, {}, true, true}}), indexMessage},
+      {damaged,
+       damaged + " : ERR_INVALID_CHUNK: An invalid chunk structure was encountered while reading "
+                 "the database. Usually caused by a corrupt database or file"},
       {garbage, ""},
       {(Folder() / "absent.3ds").string(), ""},
   };

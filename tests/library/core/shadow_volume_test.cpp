@@ -172,6 +172,30 @@ TEST_F(Shadows, WithoutRebuildTheLastGeometryIsUsedAgainUnderANewWorldMatrix) {
   EXPECT_EQ(Draws()[4].state.Transform(D3DTS_WORLD).m[3][0], 5.0f);
 }
 
+TEST_F(Shadows, OneCasterUnderTwoLightsDrawsEachEntryWithItsOwnCounts) {
+  AddBox(0);
+  ShadowVolume_SilhouettePrepare();
+  // From above the top's outline (4 edges); from above and -x the outline of top and side (6).
+  const D3DVECTOR slanted = {1, -1, 0};
+  ASSERT_EQ(ShadowVolume_AddToRenderList(&identity_, 0, 1, 1, &down_, nullptr), 1);
+  ASSERT_EQ(ShadowVolume_AddToRenderList(&identity_, 0, 1, 1, &slanted, nullptr), 1);
+  Control()->ClearDraws();
+  ShadowVolume_SilhouetteUnlockRender();
+  ASSERT_EQ(Draws().size(), 8u);
+  const struct {
+    size_t draw;
+    UINT vertices, triangles, base;
+  } quads[] = {{0, 16, 8, 0}, {2, 16, 8, 0}, {4, 24, 12, 16 + 12}, {6, 24, 12, 16 + 12}};
+  for (const auto& q : quads) {
+    SCOPED_TRACE(q.draw);
+    const DrawRecord& draw = Draws()[q.draw];
+    EXPECT_EQ(draw.call, DrawCall::IndexedPrimitive);
+    EXPECT_EQ(draw.vertexCount, q.vertices);
+    EXPECT_EQ(draw.primitiveCount, q.triangles);
+    EXPECT_EQ(draw.baseVertexIndex, q.base);
+  }
+}
+
 TEST_F(Shadows, AFullBufferIsDrawnBeforeTheNextVolumeAndAnOversizedOneIsRefused) {
   ShadowVolume_AllocVolumes(8);  // 32 vertices: one box volume (16 + 12) at a time
   AddBox(0);

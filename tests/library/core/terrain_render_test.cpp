@@ -139,6 +139,27 @@ TEST_F(TerrainRender, PagingDrawsTheNineCopiesAroundTheCameraWrappedToTheTerrain
   EXPECT_NEAR(out.z, 88.0f, 1e-3f);
 }
 
+TEST_F(TerrainRender, APagingRangeIsBoundedByTheCopiesAFrameCanDraw) {
+  Start();
+  ASSERT_EQ(Terrain_Create(0), 0);
+  ASSERT_EQ(Terrain_GenerateEmptyTerrain(0, 256, 1, 1, 0, 0), 0);
+  // The fixture's camera sees everything: every copy in range is drawn.
+  for (const auto& [range, copies] : {std::pair{3, 7 * 7}, {31, 63 * 63}, {40, 63 * 63}}) {
+    SCOPED_TRACE(range);
+    ASSERT_EQ(Terrain_SetPagingSystem(0, 1, range), 1);
+    Control()->ClearDraws();
+    ASSERT_EQ(Render(0), 1);
+    EXPECT_EQ(Draws().size(), static_cast<size_t>(copies));
+  }
+  EXPECT_TRUE(Logged(
+      "LANDSCAPE : Terrain_SetPagingSystem : a range of 40 chunks can't be drawn, 31 is used"));
+  // A range that would stall the frame for ever is drawn at the bound too.
+  ASSERT_EQ(Terrain_SetPagingSystem(0, 1, 1 << 30), 1);
+  Control()->ClearDraws();
+  ASSERT_EQ(Render(0), 1);
+  EXPECT_EQ(Draws().size(), static_cast<size_t>(63 * 63));
+}
+
 TEST_F(TerrainRender, LightmapTakesStage1Stage2OrASecondMultiplyingPass) {
   struct Case {
     DWORD stages;

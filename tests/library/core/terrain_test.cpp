@@ -5,8 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/d3dx/filter.h"
 #include "platform/d3dx/math.h"
+#include "platform/d3dx/texture.h"
 #include "platform/win/byte_reader.h"
+#include "tests/file_size_limit.h"
 #include "tests/library/core/library_fixture.h"
 
 namespace {
@@ -79,6 +82,35 @@ TEST_F(Terrain, RefusesBadPrecisionsSizesAndIdentifiersAndKeepsNoData) {
   EXPECT_EQ(Terrain_GetHeight(7, &point, &out), 0);
   EXPECT_EQ(Terrain_SetPosition(7, 0, 0, 0), 0);
   EXPECT_EQ(Terrain_SetFactorY(0, 0.0f), 1);
+}
+
+TEST_F(Terrain, SizesWhoseCountsDoNotFit32BitsAndNegativeSmoothingAreRefused) {
+  ASSERT_EQ(Terrain_Create(0), 0);
+  struct Case {
+    int32_t precision, columns, rows;
+  };
+  const Case cases[] = {
+      {256, 65536, 65536},   // 2^32 chunks: wraps to 0
+      {256, 1 << 20, 4096},  // the same product by other sides
+      {256, 46341, 46341},   // just past 2^31 chunks
+      {256, 30000, 30000},   // the chunks fit, their four vertices each do not
+      {2, 1000, 1000},       // a million chunks of 16641 vertices
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.columns) + "x" + std::to_string(c.rows));
+    EXPECT_EQ(Terrain_GenerateEmptyTerrain(0, c.precision, c.columns, c.rows, 0, 0), 0);
+    EXPECT_TRUE(Logged("LANDSCAPE : Can't generate the terrain with a size of " +
+                       std::to_string(c.columns) + "x" + std::to_string(c.rows)));
+    EXPECT_EQ(Terrain_FreeMemory(0), 0);  // nothing was made
+  }
+  // A negative level is an empty window, which would flatten every height to 0.
+  EXPECT_EQ(Terrain_Generate(0, nullptr, 64, 1, 1, 0, 0, 0, -1), 0);
+  EXPECT_TRUE(Logged("LANDSCAPE : Can't generate the terrain with a smoothing level of -1"));
+  const std::vector<float> heights(9, 5.0f);
+  std::vector<TVertex> vertices(9);
+  vertices[4].y = 7.0f;
+  EXPECT_EQ(Terrain_Affine(3, 3, -1, heights.data(), vertices.data()), 0);
+  EXPECT_EQ(vertices[4].y, 7.0f);
 }
 
 TEST_F(Terrain, RegeneratingFreesTheOldBuffersAndGroupsHoldAtMost65000Vertices) {
@@ -442,13 +474,56 @@ TEST_F(TerrainData, RefusedFilesLeaveTheTerrainAsItWas) {
   }
   EXPECT_TRUE(
       Logged("LANDSCAPE : You're trying to load an terrain data that has been created with the old "
-             "terrain format, can't  read it, please update the terrain data (" +
-             Path("bad.dat") + ")"));
+             "terrain format, can't  read it, please update the terrain data"));
+  EXPECT_TRUE(
+      Logged("LANDSCAPE : The terrain file " + Path("bad.dat") + " isn't a Vortana terrain file."));
   EXPECT_EQ(Terrain_LoadTerrainData(1, Path("missing.dat").c_str(), 0), 0);
   EXPECT_EQ(Terrain_SaveTerrainData(1, (Folder() / "no" / "such.dat").c_str(), 0, 0), 0);
   ASSERT_EQ(Terrain_FreeMemory(1), 1);
   EXPECT_EQ(Terrain_SaveTerrainData(1, good.c_str(), 0, 0), 0);
   EXPECT_TRUE(Logged("LANDSCAPE : Can't save a empty or not generated terrain"));
+}
+
+TEST_F(TerrainData, ASaveEndsTheFileWithTheTerrainAndKeepsWhatPrecedesItsOffset) {
+  BuildPlaced(0);
+  const std::string path = Path("terrain.dat");
+  // 68 header bytes, 16 a chunk's sphere, 4 a height of 5 x 5 a chunk: 6 chunks.
+  constexpr size_t kSaved = 68 + 6 * (16 + 4 * 25);
+  const std::vector<uint8_t> larger(10000, 0xCD);
+  for (const int32_t offset : {0, 12}) {
+    SCOPED_TRACE(offset);
+    ASSERT_TRUE(win::WriteFileBytes(path, larger));
+    ASSERT_EQ(Terrain_SaveTerrainData(0, path.c_str(), 0, offset), 1);
+    const std::vector<uint8_t> bytes = *win::ReadFileBytes(path, 1 << 20);
+    ASSERT_EQ(bytes.size(), offset + kSaved);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + offset),
+              std::vector<uint8_t>(static_cast<size_t>(offset), 0xCD));
+    ASSERT_EQ(Terrain_Create(1), 1);
+    EXPECT_EQ(Terrain_LoadTerrainData(1, path.c_str(), offset), 1);
+  }
+}
+
+TEST_F(TerrainData, AFailedSaveLeavesTheOldFileAndNothingElse) {
+  ASSERT_EQ(Terrain_Create(0), 0);
+  ASSERT_EQ(Terrain_GenerateEmptyTerrain(0, 2, 3, 2, 0, 0), 0);  // 400 kB of heights
+  const std::string path = Path("terrain.dat");
+  const std::vector<uint8_t> old(100, 0x5A);
+  ASSERT_TRUE(win::WriteFileBytes(path, old));
+  for (const int32_t offset : {0, 40}) {
+    SCOPED_TRACE(offset);
+    {
+      const tests::FileSizeLimit limit(64 << 10);
+      EXPECT_EQ(Terrain_SaveTerrainData(0, path.c_str(), 0, offset), 0);
+    }
+    EXPECT_EQ(*win::ReadFileBytes(path, 1 << 20), old);
+    EXPECT_TRUE(Logged("LANDSCAPE : Can't save the terrain on this file " + path +
+                       ", check your path and filename."));
+  }
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
+    files += entry.path().filename() != "log.txt" ? 1 : 0;
+  }
+  EXPECT_EQ(files, 1u);
 }
 
 }  // namespace
@@ -490,6 +565,49 @@ TEST_F(Terrain, TextureGeneratorBlendsLayersByHeightPixelExactly) {
   }
   EXPECT_EQ(Terrain_TexGenClearLayers(0), 0);
   EXPECT_TRUE(Logged("LANDSCAPE TEXGEN MANAGER : Clearing layers."));
+}
+
+TEST_F(Terrain, ARecreatedTerrainGeneratesFromItsOwnLayersOnly) {
+  const std::string map = WriteBmp("flat.bmp", 2, 2, 0xFF000080u);  // height 128 everywhere
+  ASSERT_EQ(Terrain_Create(0), 0);
+  ASSERT_EQ(
+      Terrain_TexGenAddLayer(0, WriteBmp("red.bmp", 2, 2, 0xFFFF0000u).c_str(), 0, 255, 1, 1, 1, 0),
+      0);
+  ASSERT_EQ(Terrain_Create(0), 0);
+  EXPECT_EQ(Terrain_TexGenAddLayer(0, WriteBmp("blue.bmp", 2, 2, 0xFF0000FFu).c_str(), 0, 255, 1, 1,
+                                   1, 0),
+            0);
+  const std::string output = (Folder() / "generated.bmp").string();
+  ASSERT_EQ(Terrain_TexGenGenerate(0, map.c_str(), output.c_str(), 2), 1);
+  const auto image = d3dx::DecodeImageFile(*win::ReadFileBytes(output, 1 << 20));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(d3dx::ReadPixels(image->View(0, 0), nullptr)->At(1, 1), 0xFF0000FFu);
+}
+
+TEST_F(Terrain, TextureGeneratorLogsEachFailureWithItsResult) {
+  ASSERT_EQ(Terrain_Create(0), 0);
+  const std::string output = (Folder() / "generated.bmp").string();
+  const std::string missing = (Folder() / "missing.bmp").string();
+  // The result the height map's load gives, as the device layer reports it.
+  IDirect3DSurface8* surface = nullptr;
+  ASSERT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_A8R8G8B8, &surface), D3D_OK);
+  const HRESULT missingResult = d3dx::D3DXLoadSurfaceFromFileA(
+      surface, nullptr, nullptr, missing.c_str(), nullptr, d3dx::D3DX_FILTER_POINT, 0, nullptr);
+  surface->Release();
+  ASSERT_TRUE(FAILED(missingResult));
+  EXPECT_EQ(Terrain_TexGenGenerate(0, missing.c_str(), output.c_str(), 4), 0);
+  EXPECT_TRUE(Logged("LANDSCAPE TEXGEN MANAGER : Couldn't load the heightmap. hr : " +
+                     std::to_string(missingResult)));
+  EXPECT_EQ(Terrain_TexGenGenerate(0, missing.c_str(), output.c_str(), 20000), 0);
+  EXPECT_TRUE(
+      Logged("LANDSCAPE TEXGEN MANAGER : Couldn't create the heightmap image surface. hr : " +
+             std::to_string(D3DERR_INVALIDCALL)));
+  // A layer whose picture is missing is skipped and the rest is generated.
+  ASSERT_EQ(Terrain_TexGenAddLayer(0, missing.c_str(), 0, 255, 1, 1, 1, 0), 0);
+  ASSERT_EQ(
+      Terrain_TexGenGenerate(0, WriteBmp("map.bmp", 4, 4, 0xFF000080u).c_str(), output.c_str(), 4),
+      1);
+  EXPECT_TRUE(Logged("LANDSCAPE TEXGEN MANAGER : Couldn't load the layer file " + missing));
 }
 
 }  // namespace

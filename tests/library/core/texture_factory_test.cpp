@@ -292,9 +292,43 @@ TEST_F(Textures, TextureModePicksWhatTheDeviceTakes) {
   const int32_t after = TextureFactory_LoadTextureFromFile(image.c_str(), "after", 4, 4, 0, 0, 0);
   TextureFactory_GetTextureInfo(after, &info);
   EXPECT_EQ(info.bitsPerPixel, 32);
-  // The formats outlive the device: put back the 16-bit pair the library starts with.
-  TextureFactory_SetTextureMode(0);
   EXPECT_TRUE(ShutDownAndRelease());
+}
+
+using TextureModes = LibraryTest;
+
+TEST_F(TextureModes, EachFormatOfAModeIsTakenWhenTheDeviceTakesIt) {
+  struct Case {
+    const char* what;
+    std::vector<D3DFORMAT> missing;  // from the device's texture formats
+    int32_t mode;
+    int16_t opaqueBits, keyedBits;
+  };
+  const Case cases[] = {
+      {"32 bits without A8R8G8B8", {D3DFMT_A8R8G8B8}, 1, 32, 16},
+      {"32 bits without X8R8G8B8", {D3DFMT_X8R8G8B8}, 1, 16, 32},
+      {"the best without A8R8G8B8 and DXT3", {D3DFMT_A8R8G8B8, D3DFMT_DXT3}, 3, 32, 16},
+  };
+  // Two files: one file loaded under two names would be one texture.
+  const std::string image = WriteBmp("m.bmp", 4, 4, 0xFFFFFFFF);
+  const std::string keyedImage = WriteBmp("k.bmp", 4, 4, 0xFFFFFFFF);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HeadlessConfig config;
+    for (const D3DFORMAT format : c.missing) std::erase(config.textureFormats, format);
+    ASSERT_EQ(CreateDevice(D3DFMT_D16, config), D3D_OK);
+    EXPECT_EQ(TextureFactory_SetTextureMode(c.mode), 1);
+    TextureInfo info{};
+    TextureFactory_GetTextureInfo(
+        TextureFactory_LoadTextureFromFile(image.c_str(), "o", 4, 4, 0, 0, 0), &info);
+    EXPECT_EQ(info.bitsPerPixel, c.opaqueBits);
+    TextureFactory_GetTextureInfo(
+        TextureFactory_LoadTextureFromFile(keyedImage.c_str(), "k", 4, 4, 1, 0, 0), &info);
+    EXPECT_EQ(info.bitsPerPixel, c.keyedBits);
+    EXPECT_EQ(info.alpha, -1);
+    // A new device starts from the 16-bit pair again: the formats were checked against this one.
+    EXPECT_TRUE(ShutDownAndRelease());
+  }
 }
 
 TEST_F(Textures, SaveWritesBmpOrDds) {

@@ -53,7 +53,7 @@ TEST_F(ChunkDatabase, LengthsThatLieAreRefused) {
        ERR_INVALID_CHUNK},
       {"child of length 3", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 3), Bytes(6)}),
        ERR_INVALID_CHUNK},
-      {"child past its parent", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 400), Bytes(6)}),
+      {"child past the file", test3ds::Join({Header(M3DMAGIC, 18), Header(MDATA, 400), Bytes(6)}),
        ERR_INVALID_CHUNK},
       {"root past the file", test3ds::Join({Header(M3DMAGIC, 5000), Bytes(10)}), ERR_INVALID_CHUNK},
       {"trailing bytes shorter than a header", Chunk(M3DMAGIC, {}, {Bytes{1, 2, 3}}),
@@ -77,6 +77,55 @@ TEST_F(ChunkDatabase, LengthsThatLieAreRefused) {
     EXPECT_EQ(codes.back(), ERR_CREATING_DATABASE) << c.what;
     CloseAllFiles3ds();
   }
+}
+
+TEST_F(ChunkDatabase, AChildRunningPastItsParentIsReadAsFarAsTheFileGoes) {
+  // The root's length covers MDATA's header only; MDATA's own length reaches the object after it.
+  const Bytes object = Quad("Box");
+  const Bytes file = test3ds::Join(
+      {Header(M3DMAGIC, 12), Header(MDATA, static_cast<uint32_t>(6 + object.size())), object});
+  ChunkDatabase3ds* database = test3ds::ReadDatabaseFromBytes(file);
+  EXPECT_FALSE(ErrorsPending3ds());
+  EXPECT_EQ(GetMeshCount3ds(database), 1);
+  EXPECT_EQ(ChildTags(database->root), std::vector<uint16_t>{MDATA});
+}
+
+TEST_F(ChunkDatabase, NameArraysGrowByFiveAndListsAreMadeAndFreedForTheCaller) {
+  NameArray3ds* names = nullptr;
+  InitNameArray3ds(&names);
+  ASSERT_NE(names, nullptr);
+  EXPECT_EQ(names->capacity(), 5u);
+  for (int i = 0; i < 6; ++i) AddToNameArray3ds(names, ("name" + std::to_string(i)).c_str());
+  EXPECT_EQ(names->capacity(), 10u);
+  EXPECT_EQ(names->back(), "name5");
+  InitNameArray3ds(&names);  // the same array, emptied
+  EXPECT_TRUE(names->empty());
+  EXPECT_EQ(names->capacity(), 5u);
+  ReleaseNameArray3ds(&names);
+  EXPECT_EQ(names, nullptr);
+
+  NameIndex3ds* list = nullptr;
+  InitNameList3ds(&list);
+  ASSERT_NE(list, nullptr);
+  list->push_back({"Box", nullptr});
+  InitNameList3ds(&list);
+  EXPECT_TRUE(list->empty());
+  ReleaseNameList3ds(&list);
+  EXPECT_EQ(list, nullptr);
+
+  // A chain of siblings goes with its children.
+  ChunkNode3ds* chain = nullptr;
+  NewChunkWithTag3ds(&chain, MDATA);
+  NewChunkWithTag3ds(&chain->next, NAMED_OBJECT);
+  NewChunkWithTag3ds(&chain->next->children, N_TRI_OBJECT);
+  DeleteChunkChain3ds(&chain);
+  EXPECT_EQ(chain, nullptr);
+  EXPECT_FALSE(ErrorsPending3ds());
+
+  InitNameArray3ds(nullptr);
+  AddToNameArray3ds(nullptr, "Box");
+  ReleaseNameList3ds(nullptr);
+  EXPECT_EQ(PendingCodes(), std::vector<int32_t>(3, ERR_INVALID_ARG));
 }
 
 TEST_F(ChunkDatabase, AnUnknownRootIsALoneNodeWithoutError) {

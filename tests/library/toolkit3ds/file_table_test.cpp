@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "library/toolkit3ds/error_stack.h"
+#include "tests/file_size_limit.h"
 #include "tests/library/toolkit3ds/chunk_bytes.h"
 
 namespace {
@@ -47,6 +50,41 @@ TEST_F(FileTable, WritingANameOpenForReadingMovesTheReadFileAside) {
   CloseFile3ds(reading);
   EXPECT_FALSE(std::filesystem::exists(aside));
   EXPECT_FALSE(ErrorsPending3ds());
+}
+
+TEST_F(FileTable, AWrittenFileTakesItsNameOnlyWhenClosedWhole) {
+  const auto folder = test3ds::TestFolder();
+  const std::string path = test3ds::WriteFile(folder / "out.3ds", Pack(uint32_t{0x01D}));
+  const auto contents = [&path] {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  };
+  const auto write = [&path](size_t words) {
+    File3ds* file = OpenFile3ds(path.c_str(), "w");
+    SetCurrentFile3ds(file);
+    for (size_t k = 0; k < words; ++k) WriteDword3ds(0xFEED);
+    return file;
+  };
+  File3ds* file = write(1);
+  EXPECT_EQ(contents(), Pack(uint32_t{0x01D}));  // not before the close
+  CloseFile3ds(file);
+  EXPECT_EQ(contents(), Pack(uint32_t{0xFEED}));
+  EXPECT_FALSE(ErrorsPending3ds());
+  // A write that met an error leaves the file as it was, and the close reports nothing more.
+  file = write(2);
+  PushError3ds(ERR_WRITING_DATABASE);
+  CloseFile3ds(file);
+  EXPECT_EQ(PendingCodes(), std::vector<int32_t>{ERR_WRITING_DATABASE});
+  ClearErrors3ds();
+  // A close that cannot write the rest out reports it and leaves the file as it was too.
+  file = write(25001);
+  {
+    const tests::FileSizeLimit limit(1024);
+    CloseFile3ds(file);
+  }
+  EXPECT_EQ(PendingCodes(), std::vector<int32_t>{ERR_CLOSING_FILE});
+  EXPECT_EQ(contents(), Pack(uint32_t{0xFEED}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
 TEST_F(FileTable, TheFileAfterTheLastSlotIsRefused) {

@@ -264,6 +264,23 @@ TEST_F(UserActions, ReachOnlyControlsAUserCouldTouch) {
                                             "List1:Click"}));
 }
 
+TEST_F(UserActions, EscapePressesTheCancelButtonOrClosesAFormThatEscapeCloses) {
+  TestDialogForm& f = *TestDialog;
+  f.Show();
+  f.UserEscape();
+  EXPECT_TRUE(f.Visible()) << "no Cancel button and not closed by Escape";
+  f.Command1.SetCancel(true);
+  f.UserEscape();
+  f.Command1.SetEnabled(false);
+  f.UserEscape();
+  EXPECT_EQ(Seen, (std::vector<std::string>{"Form:Load", "Command1:Click"}));
+  f.Command1.SetCancel(false);
+  f.SetEscapeCloses(true);
+  f.UserEscape();
+  EXPECT_FALSE(TestDialog.Loaded());
+  EXPECT_EQ(Seen.back(), "Form:QueryUnload");
+}
+
 TEST_F(UserActions, DraggingAScrollBarFiresScrollAndLettingGoFiresChange) {
   TestDialogForm& f = *TestDialog;
   f.Show();

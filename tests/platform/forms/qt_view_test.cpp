@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <xcb/xcb.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,8 +17,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/forms/qt_view.h"
 #include "platform/win/twips.h"
@@ -156,6 +160,60 @@ TEST_F(QtView, ClosingTheWindowAsksTheFormWhichMayRefuse) {
   EXPECT_FALSE(TestDialog.Loaded());
 }
 
+TEST_F(QtView, EscapeInADialogPressesItsCancelButtonWhereverTheFocusIs) {
+  TestDialogForm& f = *TestDialog;
+  f.Command1.SetCancel(true);
+  f.Show();
+  forms::DoEvents();
+  QWidget& text = WidgetOf<QLineEdit>(f.Text1);
+  text.window()->activateWindow();
+  QApplication::setActiveWindow(text.window());
+  text.setFocus();
+  QTest::keyClick(&text, Qt::Key_Escape);
+  forms::DoEvents();
+  EXPECT_EQ(Seen.back(), "Command1:Click");
+}
+
+// Ctrl+C or a desktop's logout while the program waits for the user: the wait ends and the
+// program's own Quit runs, from the pump.
+TEST_F(QtView, ATerminationSignalWakesTheIdleLoopAndEndsItAsQuit) {
+  TestDialog->Show();
+  bool quit = false;
+  forms::EndOnTerminationSignals([&quit] {
+    EXPECT_TRUE(forms::InsideHandler());
+    quit = true;
+  });
+  std::thread signaller([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(::getpid(), SIGTERM);
+  });
+  EXPECT_EQ(forms::Run(), 0);
+  signaller.join();
+  EXPECT_TRUE(quit);
+  EXPECT_TRUE(forms::ProgramHasEnded());
+  forms::EndOnTerminationSignals(nullptr);
+  for (int signal : {SIGINT, SIGTERM}) std::signal(signal, SIG_DFL);
+}
+
+// A window that the window system destroys from outside closes its form, as its close box does;
+// only an X server can destroy a window so (run with QT_QPA_PLATFORM=xcb under Xvfb).
+TEST_F(QtView, AWindowDestroyedFromOutsideClosesItsForm) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "no X server";
+  TestDialog->Show();
+  forms::DoEvents();
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  ASSERT_NE(x11, nullptr);
+  xcb_destroy_window(x11->connection(),
+                     static_cast<xcb_window_t>(forms::WidgetOf(*TestDialog)->winId()));
+  xcb_flush(x11->connection());
+  for (int pass = 0; pass < 100 && TestDialog.Loaded(); ++pass) {
+    forms::DoEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(TestDialog.Loaded());
+  EXPECT_EQ(Seen.back(), "Form:QueryUnload");
+}
+
 TEST_F(QtView, TheMainDisplayHostsANativeSurfaceAndReportsResizeAndMinimise) {
   DisplayForm& display = *MainDisplay;
   display.Show();
@@ -222,6 +280,28 @@ TEST_F(QtView, TheOpenFileDialogStartsInItsFolderWithItsFilters) {
   EXPECT_FALSE(chosen.cancelled);
   EXPECT_EQ(chosen.folder, folder.string());
   EXPECT_EQ(chosen.names, std::vector<std::string>{"theme.mp3"});
+}
+
+// A file to be written: the dialog takes a name that is not on disk yet and completes it with the
+// default extension.
+TEST_F(QtView, TheFileDialogNamesAFileToBeMade) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    dialog->selectFile("brand new");
+    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+  });
+  forms::OpenFileRequest request;
+  request.owner = &TestDialog.Get();
+  request.filters = {{"Text", "*.txt"}};
+  request.startFolder = folder.string();
+  request.defaultExtension = "txt";
+  request.newFile = true;
+  const forms::OpenFileResult chosen = forms::ShowOpenFile(request);
+  EXPECT_FALSE(chosen.cancelled);
+  EXPECT_EQ(chosen.names, std::vector<std::string>{"brand new.txt"});
 }
 
 TEST_F(QtView, MessageBoxesAreQtDialogsReturningTheButtonPressed) {

@@ -25,9 +25,16 @@ class HelpTest : public InstrumentTest {
     throw std::runtime_error("no help record " + name);
   }
 
-  SavedVariables help_ =
-      SavedVariables(ProgramHelp, HelpPage, ProgramHelpShown, LanguageSuffix, ControlAssignments,
-                     AxisAssignments, POVJoystick, UseJoystick);
+  static std::string ShippedFile(const std::string& name) {
+    std::ifstream shipped(std::string(MAROVIN_DATA) + "/" + name, std::ios::binary);
+    std::stringstream contents;
+    contents << shipped.rdbuf();
+    return contents.str();
+  }
+
+  SavedVariables help_ = SavedVariables(
+      ProgramHelp, HelpPage, ProgramHelpShown, LanguageSuffix, ControlAssignments, AxisAssignments,
+      POVJoystick, UseJoystick, ScreenWidth, ScreenHeight, ScreenScaleX, ScreenScaleY, FontIds);
 };
 
 TEST_F(HelpTest, EachLineHasItsTextAndColour) {
@@ -107,17 +114,14 @@ TEST_F(HelpTest, TheProgramHelpDrawsEveryLineUnderItsTitle) {
 }
 
 TEST_F(HelpTest, TheKeyPagesShowTheKeysOfTheKeyboardFile) {
-  std::ifstream shipped(std::string(MAROVIN_DATA) + "/KeyBoardOnly.ini", std::ios::binary);
-  std::stringstream contents;
-  contents << shipped.rdbuf();
-  folder_.WriteFile("KeyBoardOnly.ini", contents.str());
+  folder_.WriteFile("KeyBoardOnly.ini", ShippedFile("KeyBoardOnly.ini"));
   UseJoystick = false;
   LoadJoyAssignments();
   HelpPage = 1;
   DrawHelpPages();
   const std::vector<std::string> page1 = TextsOnScreen();
   ASSERT_GT(page1.size(), 3u);
-  EXPECT_EQ(page1[0], "KeyboardAssignments");
+  EXPECT_EQ(page1[0], "Keyboard Assignments");
   EXPECT_EQ(
       std::vector<std::string>(page1.begin() + 1, page1.begin() + 6),
       (std::vector<std::string>{"Basic Commands", "General Help", "F1 ", "Computer Help", "F2 "}));
@@ -126,6 +130,7 @@ TEST_F(HelpTest, TheKeyPagesShowTheKeysOfTheKeyboardFile) {
       if (texts[i] == row) return texts[i + 1];
     return std::string("(none)");
   };
+  EXPECT_EQ(after(page1, "Show Original Site"), "F3 ");
   EXPECT_EQ(after(page1, "Pause"), "P ");
   EXPECT_EQ(after(page1, "Start Flying"), "F6 ");
   EXPECT_EQ(after(page1, "Walk Left"), "A ");
@@ -141,6 +146,69 @@ TEST_F(HelpTest, TheKeyPagesShowTheKeysOfTheKeyboardFile) {
   EXPECT_EQ(after(page2, "PGNS Auto"), "PAGEDOWN ");
   EXPECT_EQ(after(page2, "Deadband Large"), "J ");
   EXPECT_EQ(after(page2, "Continuous Switches"), "Key Xpointer Up");
+  EXPECT_EQ(after(page2, "Roll Left"), "LEFTARROW ");
+  EXPECT_EQ(after(page2, "Yaw Right"), "C ");
+}
+
+// A new user learns the keys from these pages: every command the keyboard file binds has its row
+// on one of them, once, beside the four function keys.
+TEST_F(HelpTest, ThePagesListEveryKeyOfTheKeyboardFile) {
+  folder_.WriteFile("KeyBoardOnly.ini", ShippedFile("KeyBoardOnly.ini"));
+  UseJoystick = false;
+  LoadJoyAssignments();
+  size_t bound = 0;
+  for (const ControlAssignment& record : ControlAssignments) bound += record.KeyName != "NA";
+  ASSERT_GT(bound, 100u);
+  size_t rows = 0;
+  for (int16_t page : {int16_t{1}, int16_t{2}}) {
+    ClearRecord();
+    HelpPage = page;
+    DrawHelpPages();
+    for (const engine::Shape2D& shape : ShapesOn(nullptr))
+      rows += shape.kind == engine::Shape2D::Kind::Line;
+  }
+  EXPECT_EQ(rows, bound + 4);
+}
+
+// In a narrow window, with the German texts and the long key names of the keypad, no text of a
+// page runs into another or out of the window: a column's keys move right to clear its longest
+// text, and a page too wide for the window takes the small font.
+TEST_F(HelpTest, NoTextOfAPageRunsIntoAnother) {
+  folder_.WriteFile("KeyBoardOnly LDE.ini", ShippedFile("KeyBoardOnly LDE.ini"));
+  CurrentLanguage = 2;
+  UseJoystick = false;
+  LoadJoyAssignments();
+  ScreenWidth = 800;
+  ScreenHeight = 780;
+  ScreenScaleX = 800.0f / 1600.0f;
+  ScreenScaleY = 780.0f / 1200.0f;
+  CreateFonts();
+  for (int16_t page : {int16_t{1}, int16_t{2}}) {
+    ClearRecord();
+    HelpPage = page;
+    DrawHelpPages();
+    struct Box {
+      std::string text;
+      float x1, y1, x2, y2;
+    };
+    std::vector<Box> boxes;
+    for (const engine::Shape2D& shape : ShapesOn(nullptr)) {
+      if (shape.kind != engine::Shape2D::Kind::Text) continue;
+      int32_t w = 0, h = 0;
+      Screen2DText->GetTextSize(shape.text, shape.font, w, h);
+      boxes.push_back({shape.text, shape.x1, shape.y1, shape.x1 + static_cast<float>(w),
+                       shape.y1 + static_cast<float>(h) * 0.8f});
+    }
+    for (size_t i = 0; i < boxes.size(); ++i) {
+      const Box& a = boxes[i];
+      EXPECT_LE(a.x2, static_cast<float>(ScreenWidth)) << a.text;
+      for (size_t j = i + 1; j < boxes.size(); ++j) {
+        const Box& b = boxes[j];
+        EXPECT_FALSE(a.x1 < b.x2 && b.x1 < a.x2 && a.y1 < b.y2 && b.y1 < a.y2)
+            << "page " << page << ": " << a.text << " runs into " << b.text;
+      }
+    }
+  }
 }
 
 TEST_F(HelpTest, RowsAndTitlesStepDownTheirColumn) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <vector>
 
 #include "flight_program.h"
@@ -11,6 +12,7 @@
 #include "program/flight/flight_maths.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
+#include "program/missions/launcher.h"
 #include "program/scene/scene_state.h"
 #include "tests/program/scene/scene_fixture.h"
 
@@ -43,6 +45,8 @@ struct Flight {
   float altitude = 0.0f;
   float lowest = 1e9f;
   double missionTime = 0.0;
+  int32_t lowGate = 0;
+  int32_t contact = 0;
 };
 
 void FlyShortFlightP66ToTouchdown(FlightRun& test) {
@@ -68,6 +72,8 @@ void FlyShortFlightP66ToTouchdown(FlightRun& test) {
     flight.fuel = Fuel;
     flight.altitude = AltitudeAboveGround;
     flight.missionTime = MissionTime;
+    flight.lowGate = LowGateIndex;
+    flight.contact = ContactRecord;
     return false;
   });
   EXPECT_TRUE(forms::ProgramHasEnded());
@@ -82,6 +88,9 @@ void FlyShortFlightP66ToTouchdown(FlightRun& test) {
   EXPECT_LE(flight.tilesMisplaced, 1) << "a tile lags the LM by at most the first frame";
   EXPECT_NEAR(flight.altitude, 0.0f, 3.0f);
   EXPECT_GT(flight.missionTime, 10000.0);
+  // The flight starts 400 ft up: the low gate at 100 ft comes well before the contact light.
+  EXPECT_GT(flight.lowGate, 0);
+  EXPECT_LT(flight.lowGate, flight.contact);
 }
 
 TEST_F(FlightRun, ShortFlightP66FliesToTouchdownAndReturnsToTheLauncher) {
@@ -158,6 +167,7 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
   std::vector<size_t> meshes;
   std::vector<size_t> textures;
   std::vector<int> missions;
+  std::vector<bool> test11;
   RunWatching([&] {
     if (!flying) {
       if (!DriverDialog->Visible() && leg > 0) return true;
@@ -172,6 +182,9 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
         return false;
       }
       Choose(legs[leg].mission, legs[leg].flight);
+      // The callouts are muted for the first flight alone: a later flight takes the box as it is.
+      DriverDialog->Check1.SetValue(leg == 0 ? forms::Control::kChecked
+                                             : forms::Control::kUnchecked);
       clickReturned = false;
       forms::script::PostUserAction([&] {
         DriverDialog->Command_Continue.UserClick();
@@ -182,7 +195,10 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
       return true;
     }
     if (!RunFlag || !ControlsActive) return true;
-    if (++frames == 1) missions.push_back(MissionType);
+    if (++frames == 1) {
+      missions.push_back(MissionType);
+      test11.push_back(Test11Mode);
+    }
     if (frames == 100 && leg == 0 && restarts == 0) {
       // The restart of the first flight waits until the launcher's click has returned.
       ++restarts;
@@ -200,6 +216,7 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
   });
   EXPECT_TRUE(restartedOutside) << "exit request 3 must not nest the next flight in the last";
   EXPECT_EQ(missions, (std::vector<int>{11, 11, 99, 11, 99, 11}));
+  EXPECT_EQ(test11, (std::vector<bool>{true, true, false, false, false, false}));
   ASSERT_EQ(meshes.size(), legs.size());
   // The command module and the orbital Moon stay once built; every other mission object goes with
   // its mission and comes back with it.
@@ -208,6 +225,34 @@ TEST_F(FlightRun, RestartsKeepTheSceneSteadyAndExitThreeFliesAgainFromTheOutermo
   EXPECT_EQ(meshes[3], meshes[1]);
   EXPECT_EQ(textures[4], textures[2]);
   EXPECT_EQ(textures[3], textures[1]);
+}
+
+// Ctrl+C in the terminal or a desktop's logout during a flight: the flight's settings are saved
+// and the program ends as closing the flight's window ends it.
+TEST_F(FlightRun, ATerminationSignalInFlightSavesTheSettingsAndEnds) {
+  const SavedVariables volume(MusicVolume);
+  forms::EndOnTerminationSignals(EndAsQuit);
+  StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  int frames = 0;
+  ContinueAndWatch([&] {
+    if (!RunFlag || !ControlsActive) return true;
+    if (++frames == 30) {
+      MusicVolume = 37;  // as the in-flight menu's slider sets it
+      std::raise(SIGTERM);
+    }
+    if (frames == 300) forms::End();  // the signal was not answered
+    return true;
+  });
+  forms::EndOnTerminationSignals(nullptr);
+  for (int signal : {SIGINT, SIGTERM}) std::signal(signal, SIG_DFL);
+  EXPECT_LT(frames, 300);
+  EXPECT_FALSE(SimulationInitialised);
+  const std::string settings = Folder().ReadFile("Marovin.ini");
+  EXPECT_NE(settings.find("MusicVolume=37"), std::string::npos);
+  // The in-flight menu, shown through the fly-by, left the launcher's other volumes as they were.
+  EXPECT_NE(settings.find("MasterVolume=100"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("Sound=-1"), std::string::npos);
 }
 
 // Start Flying during the opening fly-by: the restart flies at once, with the pilot's controls,

@@ -145,7 +145,7 @@ inline void ResetLM(float heightFeet) {
   AscentStageMeshOffset = {};
   PadDown = {};
   PadHeight = {};
-  FirstTouchRecord = ContactRecord = FlightRecordCount = 0;
+  FirstTouchRecord = ContactRecord = LowGateIndex = FlightRecordCount = 0;
   FramesPerSecond = 60.0f;
   FrameTimeSec = 1.0f / 60.0f;
   FrameTimeMs = 1000.0f / 60.0f;

@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/sound/sound_buffer.h"
 #include "platform/win/file_search.h"
+#include "platform/win/numbers.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/replay_file.h"
 #include "tests/program/input/input_fixture.h"
@@ -105,6 +111,28 @@ TEST_F(Menu, TheMasterSliderSetsTheVolumeAndTheSound) {
   EXPECT_EQ(MasterVolume, 0);
   ClickAt(90, 579);
   EXPECT_EQ(MasterVolume, 25);
+  EXPECT_TRUE(SoundOn);
+}
+
+// The menu shows the settings as the flight starts with them: drawn untouched, it changes none
+// (its sliders at 0 silenced the flight and the settings file kept the zeros).
+TEST_F(Menu, OpenedUntouchedItKeepsEverySetting) {
+  const SavedVariables sound(SoundOn);
+  MasterVolume = 80;
+  MusicVolume = 40;
+  RCSVolume = 30;
+  EngineVolume = 20;
+  ShipGamma = 1.5f;
+  DisplayFPS = true;
+  SoundOn = true;
+  SetMenuControls();
+  MenuFrames(3);
+  EXPECT_EQ(MasterVolume, 80);
+  EXPECT_EQ(MusicVolume, 40);
+  EXPECT_EQ(RCSVolume, 30);
+  EXPECT_EQ(EngineVolume, 20);
+  EXPECT_FLOAT_EQ(ShipGamma, 1.5f);
+  EXPECT_TRUE(DisplayFPS);
   EXPECT_TRUE(SoundOn);
 }
 
@@ -227,6 +255,83 @@ TEST_F(Menu, TheExitBoxContinuesOrEnds) {
   EXPECT_FALSE(RunFlag);
   EXPECT_FALSE(ControlsActive);
   EXPECT_TRUE(Main_Display->Timer_Test_Exit.Enabled());
+}
+
+// In a window of 1000 x 780 pixels, with the fonts the program makes for it and the German
+// texts: no text of the menu runs into another, out of the panel or over a slider's track, and the
+// exit box's captions stay on their buttons.
+TEST_F(Menu, TextsKeepToTheirPlacesInASmallWindowAndInGerman) {
+  ScreenWidth = 1000;
+  ScreenHeight = 780;
+  ScreenScaleX = 1000.0f / 1600.0f;
+  ScreenScaleY = 780.0f / 1200.0f;
+  std::map<int32_t, float> pixels;  // each font's height, as the recording backend measures it
+  for (const auto& [font, points] :
+       {std::pair{SmallFont, 11.0}, {ArialFont16, 16.0}, {LargeFont, 30.0}}) {
+    const int32_t size = win::RoundHalfEven(points * ScreenHeight / 1024.0);
+    FontIds[font] =
+        Screen2DText->CreateFont("menu" + std::to_string(font), "DejaVu Sans", size, true);
+    pixels[FontIds[font]] = std::round(static_cast<float>(size) * 96.0f / 72.0f);
+  }
+  const SavedVariables texts(UiText);
+  const std::pair<int32_t, const char*> german[] = {{7, "Gesamtlautstärke"},
+                                                    {8, "Lautstärke Musik"},
+                                                    {9, "Lautstärke RCS"},
+                                                    {10, "Lautstärke Triebwerk"},
+                                                    {12, "Fährenschattierung"},
+                                                    {13, "FPS anzeigen"},
+                                                    {241, "Start"},
+                                                    {242, "Beenden"},
+                                                    {37, "Speichern"},
+                                                    {245, "Laden"},
+                                                    {246, "Weiter"},
+                                                    {247, "Ende"}};
+  for (const auto& [id, text] : german) UiText[static_cast<size_t>(id)] = text;
+  CreateMenuItems();
+  MasterVolume = 99;  // a value the slider changes is shown beside its label
+  ExitItem.Selected = true;
+  engine_->recorder->draws.clear();
+  DrawSettingsOverlay();
+
+  struct Box {
+    std::string text;
+    float x1, y1, x2, y2;
+    bool Overlaps(const Box& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
+  };
+  std::vector<Box> words, tracks;
+  for (const FrameRecorder::Draw& draw : engine_->recorder->draws) {
+    const engine::Shape2D& shape = draw.shape;
+    if (draw.mesh == nullptr && shape.kind == engine::Shape2D::Kind::Text) {
+      const float h = pixels.at(shape.font);
+      words.push_back({shape.text, shape.x1, shape.y1,
+                       shape.x1 + static_cast<float>(shape.text.size()) * h / 2.0f, shape.y1 + h});
+    } else if (draw.mesh == nullptr && shape.kind == engine::Shape2D::Kind::FilledBox &&
+               shape.colours[0] == 0xFFA0A0A0u) {
+      tracks.push_back({"track", shape.x1, shape.y1, shape.x2, shape.y2});
+    }
+  }
+  ASSERT_GE(words.size(), 10u);
+  ASSERT_GE(tracks.size(), 5u);
+  const float panelRight = 270.0f * ScreenScaleX;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const Box& a = words[i];
+    if (a.x1 < panelRight) {
+      EXPECT_LE(a.x2, panelRight + 0.5f) << a.text << " leaves the panel";
+    }
+    for (const Box& track : tracks) {
+      EXPECT_FALSE(a.Overlaps(track)) << a.text << " over a track";
+    }
+    for (size_t j = i + 1; j < words.size(); ++j) {
+      EXPECT_FALSE(a.Overlaps(words[j])) << a.text << " runs into " << words[j].text;
+    }
+  }
+  for (const MenuItem* button : {&QuitItem, &ContinueItem}) {
+    const auto on = std::find_if(words.begin(), words.end(),
+                                 [&](const Box& w) { return w.text == button->Caption; });
+    ASSERT_NE(on, words.end()) << button->Caption;
+    EXPECT_GE(on->x1, button->X * ScreenScaleX) << button->Caption;
+    EXPECT_LE(on->x2, (button->X + button->Width) * ScreenScaleX) << button->Caption;
+  }
 }
 
 TEST_F(Menu, TheOrbitalMissionHasNoReplaysAndAWindowNoGamma) {

@@ -1,14 +1,11 @@
 // The launcher as a Qt window on the offscreen platform, in English and in German: its lists are
-// filled, no two visible controls of one frame overlap, every caption fits its control, and the
-// logo and the boxes are drawn. Each language's picture is saved beside the test binary.
+// filled, and the logo and the boxes are drawn (the layout of every dialog is
+// form_layout_qt_test's). Each language's picture is saved beside the test binary.
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QImage>
-#include <QLabel>
-#include <QPushButton>
 #include <QWidget>
 
 #include <cstdlib>
@@ -49,39 +46,6 @@ class LauncherOnScreen : public ProgramFolderTest {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
-  // No two visible controls of one container overlap, and every caption fits its control.
-  static void CheckLayout(forms::Form& form) {
-    std::vector<QWidget*> shown;
-    for (forms::Control* control : form.Controls()) {
-      QWidget* widget = forms::WidgetOf(*control);
-      if (widget != nullptr && widget->isVisible()) shown.push_back(widget);
-    }
-    for (size_t i = 0; i < shown.size(); ++i) {
-      QWidget* a = shown[i];
-      EXPECT_TRUE(a->parentWidget()->rect().contains(a->geometry()))
-          << a->objectName().toStdString() << " leaves its frame";
-      for (size_t j = i + 1; j < shown.size(); ++j) {
-        QWidget* b = shown[j];
-        if (a->parentWidget() != b->parentWidget()) continue;
-        EXPECT_FALSE(a->geometry().intersects(b->geometry()))
-            << a->objectName().toStdString() << " overlaps " << b->objectName().toStdString();
-      }
-      QString text;
-      int margin = 8;
-      if (auto* button = qobject_cast<QAbstractButton*>(a)) {
-        text = button->text();
-        margin = qobject_cast<QPushButton*>(a) ? 12 : 24;  // the box or the circle
-      } else if (auto* label = qobject_cast<QLabel*>(a)) {
-        text = label->text();
-      } else if (auto* frame = qobject_cast<QGroupBox*>(a)) {
-        text = frame->title();
-        margin = 24;
-      }
-      EXPECT_LE(a->fontMetrics().horizontalAdvance(text) + margin, a->width())
-          << text.toStdString() << " does not fit " << a->objectName().toStdString();
-    }
-  }
-
   // Checks the shown launcher and saves its picture under the name.
   static void CheckLauncher(const std::string& picture) {
     DriverDialogForm& form = *DriverDialog;
@@ -94,13 +58,15 @@ class LauncherOnScreen : public ProgramFolderTest {
     EXPECT_GT(form.Combo2.ListCount(), 0);
     EXPECT_EQ(form.Combo3.ListCount(), 9);
 
-    CheckLayout(form);
-
     const QImage image = window->grab().toImage();
     EXPECT_TRUE(image.save(QString::fromStdString(picture)));
     QWidget* logo = forms::WidgetOf(form.ImageLogo);
     const QPoint centre = logo->geometry().center();
     EXPECT_EQ(QColor(image.pixel(centre)), QColor(200, 30, 40)) << "the logo is drawn";
+    // A logo of another shape than its box keeps its proportions: bars above and below it.
+    ASSERT_GT(logo->height() * 2, logo->width() + 8) << "the box is less wide than the logo";
+    EXPECT_NE(QColor(image.pixel(centre.x(), logo->geometry().top() + 1)), QColor(200, 30, 40))
+        << "the logo is stretched";
     QWidget* modes = forms::WidgetOf(form.cboGroup(2));
     const QPoint inside = modes->mapTo(window, QPoint(2, modes->height() / 2));
     EXPECT_NE(image.pixel(inside), image.pixel(modes->mapTo(window, QPoint(-6, 0))))
@@ -147,7 +113,6 @@ TEST_F(LauncherOnScreen, TheSoundAndStarDialogsShowAndTheirButtonsReachTheModel)
     forms::DoEvents();
     ASSERT_NE(forms::WidgetOf(*dialog), nullptr);
     EXPECT_TRUE(forms::WidgetOf(*dialog)->isVisible());
-    CheckLayout(*dialog);
   }
   auto* ok = qobject_cast<QAbstractButton*>(forms::WidgetOf(SoundSettings->Command1));
   ASSERT_NE(ok, nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "program/missions/launcher_forms.h"
 #include "program/missions/launcher_return.h"
 #include "program/missions/missions_state.h"
+#include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/input_engine.h"
 #include "tests/program/launcher_dialogs.h"
@@ -240,6 +242,8 @@ class LauncherLoad : public ProgramFolderTest {
 TEST_F(LauncherLoad, LoadsTheModesSettingsMissionsAndViews) {
   forms::script::SetHeadlessScreen({1280, 1024, 24, 75});
   for (int id = 49; id < 58; ++id) UiText[static_cast<size_t>(id)] = "view " + std::to_string(id);
+  for (int id = 219; id <= 238; ++id)
+    UiText[static_cast<size_t>(id)] = "text " + std::to_string(id);
   folder_.WriteFile("Marovin.ini",
                     "[Graphic Settings]\nVideo Mode=0\n[Miscellaneous]\n"
                     "Mission=Apollo 15\n");
@@ -258,6 +262,11 @@ TEST_F(LauncherLoad, LoadsTheModesSettingsMissionsAndViews) {
   EXPECT_EQ(FlightFiles, std::vector<std::string>{"Landing"});
   ASSERT_EQ(form.Combo3.ListCount(), 9);
   EXPECT_EQ(form.Combo3.List(8), "view 57");
+  // Every bar's caption names its value, also one that the settings did not move.
+  EXPECT_EQ(form.HScroll2.Value(), 0);
+  EXPECT_EQ(form.Label3.Caption(), "text 222");
+  for (const forms::Control* label : {&form.Label5, &form.Label14, &form.Label15, &form.Label18})
+    EXPECT_TRUE(label->Caption().starts_with("text ")) << label->Name();
   EXPECT_TRUE(form.Command_Continue.Enabled());
   forms::script::SetHeadlessScreen({});
 }
@@ -270,13 +279,28 @@ TEST_F(LauncherLoad, BackFromAFlightTheSceneChoicesAreFixed) {
   for (const forms::Control* choice : fixed) EXPECT_FALSE(choice->Enabled()) << choice->Name();
 }
 
-TEST_F(LauncherLoad, HelpOpensThePageBesideTheHelpFile) {
+// Help opens the page beside the help file; where the desktop has no viewer for it, or the page
+// is missing, a box says so and names the page, so that the user can open it by hand.
+TEST_F(LauncherLoad, HelpOpensThePageBesideTheHelpFileOrSaysWhereItIs) {
   HelpFilePath = win::AppPath() + "\\help\\marovinhelp.chm";
+  folder_.WriteFile("Help/marovinhelp.html", "<html></html>");
+  const std::string page = (folder_.Path() / "Help" / "marovinhelp.html").string();
   DriverDialog->Show();
+  const MessageBoxesShown shown;
   DriverDialog->Command_Help.UserClick();
   ASSERT_FALSE(forms::script::ShownHelpPages().empty());
-  EXPECT_EQ(forms::script::ShownHelpPages().back(),
-            (folder_.Path() / "help" / "marovinhelp.html").string());
+  EXPECT_EQ(forms::script::ShownHelpPages().back(), page);
+  EXPECT_TRUE(shown().empty());
+
+  forms::script::SetHeadlessHelpViewer(false);
+  DriverDialog->Command_Help.UserClick();
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_TRUE(shown()[0].prompt.starts_with("No program to show web pages was found."));
+  EXPECT_TRUE(shown()[0].prompt.ends_with("\r\r" + page));
+  std::filesystem::remove(page);
+  DriverDialog->Command_Help.UserClick();
+  ASSERT_EQ(shown().size(), 2u);
+  EXPECT_TRUE(shown()[1].prompt.starts_with("The help page was not found:"));
 }
 
 TEST_F(LauncherLoad, QuitEndsTheProgramButNotDuringALanguageChange) {
@@ -292,6 +316,36 @@ TEST_F(LauncherLoad, QuitEndsTheProgramButNotDuringALanguageChange) {
 }  // namespace
 
 namespace {
+
+// What a user chose in the launcher and its dialogs is there again at the next start, though no
+// flight was flown in between.
+TEST_F(LauncherLoad, QuitKeepsTheChoicesForTheNextStart) {
+  const SavedVariables settings(SoundOn, MenuSoundChoice, DisplayFPS, MusicVolume, ShadowFlags,
+                                StartupView, RockCount, RockGraphic, FullScreen, LandPrecision,
+                                TextureQuality);
+  DriverDialogForm& form = *DriverDialog;
+  form.Show();
+  form.HScroll2.UserScroll(2, false);
+  form.Check_Sound.UserClick();
+  const int16_t sound = form.Check_Sound.Value();
+  form.Combo3.UserChoose(6);
+  Advanced->Show();
+  Advanced->Check3.UserClick();
+  const int16_t frameRate = Advanced->Check3.Value();
+  Advanced->Command1.UserClick();
+  SoundSettings->Show();
+  SoundSettings->HScroll_MusicVolume.UserScroll(33, false);
+  SoundSettings->Command1.UserClick();
+  EXPECT_THROW(form.Command_Quit.UserClick(), forms::ProgramEnded);
+  forms::script::StartAfresh();
+
+  DriverDialogForm& again = *DriverDialog;
+  EXPECT_EQ(again.HScroll2.Value(), 2);
+  EXPECT_EQ(again.Check_Sound.Value(), sound);
+  EXPECT_EQ(again.Combo3.Text(), again.Combo3.List(6));
+  EXPECT_EQ(Advanced->Check3.Value(), frameRate);
+  EXPECT_EQ(SoundSettings->HScroll_MusicVolume.Value(), 33);
+}
 
 TEST_F(LauncherLoad, StarOptionsShowTheSettings) {
   const SavedVariables stars(StarMagnitudeCut, StarSize, StarBrightness, StarInformationFlag);
@@ -353,6 +407,8 @@ TEST_F(LauncherSetup, FillsTheAxisBoxesOfTheFirstJoystick) {
   AxisAssignments[AxisTranslateZ] = {0.5f, 1, 2, 0};  // a later match wins
   AxisAssignments[AxisYaw] = {0.5f, 2, 3, 0};         // another joystick
   const int32_t mainWidth = Main_Display->Width();
+  Engine->MainCamera().SetPosition(5000.0f, 120.0f, -300.0f);  // where a flight leaves it
+  Engine->MainCamera().SetViewFrustum(45.0f, 200000.0f, 0.1f);
   const MessageBoxesShown shown;
   form.Command1.UserClick();
   EXPECT_TRUE(shown().empty());
@@ -363,17 +419,31 @@ TEST_F(LauncherSetup, FillsTheAxisBoxesOfTheFirstJoystick) {
   for (int16_t axis = 0; axis < 8; ++axis)
     EXPECT_EQ(JoystickAssign->Combo2(axis).ListIndex(), expected[static_cast<size_t>(axis)])
         << axis;
-  // The preview has a picture of its own: the main window stays as it was.
+  // The preview has a picture of its own: the main window stays as it was. Its camera looks at
+  // the small LM from beside it, wherever a flight left the camera.
   EXPECT_EQ(Main_Display->Width(), mainWidth);
+  const engine::EngineCamera& camera = Engine->MainCamera();
+  EXPECT_FLOAT_EQ(camera.GetPosition().x, 10.0f);
+  EXPECT_FLOAT_EQ(camera.GetPosition().y, 0.0f);
+  EXPECT_FLOAT_EQ(camera.GetPosition().z, 0.0f);
+  EXPECT_FLOAT_EQ(camera.FieldOfView(), 60.0f);
+  EXPECT_FLOAT_EQ(camera.FarPlane(), 1000.0f);
+  EXPECT_FLOAT_EQ(camera.NearPlane(), 1.0f);
+  // The frame the preview draws has the picture's size until the dialog ends.
+  EXPECT_EQ(Engine->Width(), JoystickAssign->Picture1.ScaleWidth());
+  EXPECT_EQ(Engine->Height(), JoystickAssign->Picture1.ScaleHeight());
+  JoystickAssign->Command1.UserClick();
+  EXPECT_EQ(Engine->Width(), Main_Display->ScaleWidth());
   EXPECT_FALSE(Busy);
   EXPECT_TRUE(form.Command8.Enabled());
 }
 
-TEST_F(LauncherSetup, OpensTheDialogWithoutAJoystick) {
+TEST_F(LauncherSetup, SaysSoWithoutAJoystickAndStillOpensTheDialog) {
   DriverDialog->Show();
   const MessageBoxesShown shown;
   DriverDialog->Command1.UserClick();
-  EXPECT_TRUE(shown().empty());
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_EQ(shown()[0].prompt, "No Joystick Connected");
   ASSERT_EQ(JoystickAssign->Combo1.ListCount(), 1);
   EXPECT_EQ(JoystickAssign->Combo1.List(0), "1 > No Joystick Connected");
   EXPECT_EQ(SelectedJoystick, 1);

@@ -24,7 +24,8 @@ class MissionLists : public ProgramFolderTest {
     folder_.WriteFile("Missions/apollo 11/Landing.sit",
                       "[Mission Description 2]\nScenario Name=Landung\n");
     folder_.WriteFile("Missions/Apollo 12/b.sit",
-                      "[Mission Description 2]\nScenario Name=Short Flight P66\n"
+                      "[Mission Description 1]\nScenario Name=Short Flight P66\n"
+                      "[Mission Description 2]\nScenario Name=Kurzflug P66\n"
                       "[General]\nFlying Theme=theme.mp3\n");
     folder_.WriteFile("Missions/Apollo 12/A.sit", "[Mission Description 1]\nScenario Name=X\n");
     folder_.WriteFile("Missions/Apollo 12/c.sit", "");
@@ -48,7 +49,7 @@ TEST_F(MissionLists, ListFoldersAndFlightsByNameWithoutRegardToCase) {
   DriverDialogForm& form = *DriverDialog;
   EXPECT_EQ(Items(form.Combo1), (std::vector<std::string>{"apollo 11", "Apollo 12", "Zulu"}));
   EXPECT_EQ(form.Combo1.Text(), "Apollo 12");
-  EXPECT_EQ(Items(form.Combo2), (std::vector<std::string>{"A", "c", "Short Flight P66"}));
+  EXPECT_EQ(Items(form.Combo2), (std::vector<std::string>{"A", "c", "Kurzflug P66"}));
   EXPECT_EQ(FlightFiles, (std::vector<std::string>{"A", "c", "b"}));
   EXPECT_EQ(LanguageSuffix, " LDE");
   EXPECT_FALSE(Busy);
@@ -58,8 +59,10 @@ TEST_F(MissionLists, ListFoldersAndFlightsByNameWithoutRegardToCase) {
   EXPECT_TRUE(form.Command_Continue.Enabled());
 }
 
+// The "Test-11" box belongs to the short P66 flight in every language, and a flight it is hidden
+// for does not keep its tick.
 TEST_F(MissionLists, ChoosingAFlightTakesItsFileMusicAndTest11Box) {
-  FlightName = "Short Flight P66";
+  FlightName = "Kurzflug P66";
   FillMissionList();
   DriverDialogForm& form = *DriverDialog;
   EXPECT_EQ(FlightFile, "b");
@@ -67,10 +70,15 @@ TEST_F(MissionLists, ChoosingAFlightTakesItsFileMusicAndTest11Box) {
   EXPECT_EQ(SoundSettings->Text1.Text(), "theme.mp3");
   EXPECT_TRUE(form.Check1.Visible());
   form.Show();
+  form.Check1.UserClick();
   form.Combo2.UserChoose(0);
   EXPECT_EQ(FlightFile, "A");
   EXPECT_EQ(FlyingTheme, "");
   EXPECT_FALSE(form.Check1.Visible());
+  EXPECT_EQ(form.Check1.Value(), forms::Control::kUnchecked);
+  form.Combo2.UserChoose(2);
+  EXPECT_TRUE(form.Check1.Visible());
+  EXPECT_EQ(form.Check1.Value(), forms::Control::kUnchecked);
 
   form.Combo1.UserChoose(0);
   EXPECT_EQ(Items(form.Combo2), (std::vector<std::string>{"Landung"}));

@@ -48,10 +48,10 @@ class RecordsTest : public ProgramFolderTest {
       FlightRecord, FlightRecordCount, PilotRoster, ActivePilot, CurrentScore, ReplayScore,
       ReplayName, ReplayLoaded, ReplayPlayback, ReplayCount, ReplayLowGateIndex,
       ReplayTouchdownIndex, ReplayManualStartIndex, ReplayMissDistance, ReplayUnevenness,
-      ReplayPosition, ReplayStartValue, ControlStartRecord, ContactRecord, FirstTouchRecord,
-      TouchdownDistance, SurfaceUnevenness, ManualControlTime, ManualThrottleTime, LMPosition,
-      LMMeshPosition, LMVelocity, HistoricLandingSpot, MissionClock, EventClock, StartProgram,
-      DescentSpeed, StartVelocity, StartRotation, StartPosition, RCSFuel, MessageText, PitchAxis,
-      RollAxis, YawAxis, ThrottleCommand, CommandedVerticalRate, RCSFiring, MissionTime,
+      ReplayPosition, ReplayStartValue, ControlStartRecord, ContactRecord, LowGateIndex,
+      FirstTouchRecord, TouchdownDistance, SurfaceUnevenness, ManualControlTime, ManualThrottleTime,
+      LMPosition, LMMeshPosition, LMVelocity, HistoricLandingSpot, MissionClock, EventClock,
+      StartProgram, DescentSpeed, StartVelocity, StartRotation, StartPosition, RCSFuel, MessageText,
+      PitchAxis, RollAxis, YawAxis, ThrottleCommand, CommandedVerticalRate, RCSFiring, MissionTime,
       ReplayIndex, TouchdownSpeed);
 };

@@ -124,7 +124,7 @@ TEST(ReplayFormat, RefusesDamagedFiles) {
 TEST_F(ReplayFileTest, SavesAndLoadsTheFlight) {
   RecordDescent(40);
   FlightRecord[5].Message = "Low gate";
-  ContactRecord = 30;
+  LowGateIndex = 30;
   FirstTouchRecord = 38;
   ControlStartRecord = 2;
   TouchdownDistance = 12;

@@ -19,7 +19,7 @@ class ScoringTest : public RecordsTest {
     RecordsTest::SetUp();
     RecordDescent(100);
     ControlStartRecord = 1;
-    ContactRecord = 80;
+    LowGateIndex = 80;
     FirstTouchRecord = 100;
     TouchdownDistance = 0;
     SurfaceUnevenness = 0.0f;
@@ -86,11 +86,28 @@ TEST_F(ScoringTest, TotalsTheLandingAndRaisesThePilotsBests) {
   EXPECT_EQ(PilotRoster[1].SpeedPoints, 500);
 }
 
+// The approach ends and the final approach begins at the first sample 100 ft up, not where the
+// contact light came on a few feet above the ground.
+TEST_F(ScoringTest, TheLowGateSplitsTheApproachFromTheFinalApproach) {
+  LowGateIndex = 50;
+  ContactRecord = 95;
+  TouchDownAt(2.0);
+  ScoreLanding();
+  const auto position = [](int32_t sample) {
+    const Vector3d& p = FlightRecord[static_cast<size_t>(sample)].Position;
+    return std::array{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+  };
+  const auto point = [](const Vector3& p) { return std::array{p.x, p.y, p.z}; };
+  EXPECT_EQ(point(FlownPathLine[ApproachPathPoints]), position(50));
+  EXPECT_EQ(point(FinalPathLine[1]), position(50));
+  EXPECT_EQ(point(FinalPathLine[FinalApproachPoints]), position(100));
+}
+
 TEST_F(ScoringTest, SurvivesIndicesOutsideTheRecord) {
   for (auto [start, gate, touch] :
        {std::array{0, 0, 0}, std::array{90, 40, 10}, std::array{-5, 7000, 99999}}) {
     ControlStartRecord = start;
-    ContactRecord = gate;
+    LowGateIndex = gate;
     FirstTouchRecord = touch;
     ScoreLanding();
     EXPECT_GE(CurrentScore.PathPoints, 0);

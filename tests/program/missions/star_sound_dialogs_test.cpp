@@ -110,6 +110,8 @@ TEST_F(MusicChooser, AChoiceIsWrittenIntoTheFlightsScenarioAtOnce) {
   dialog.Command2.UserClick();
   const forms::OpenFileRequest& request = forms::script::ShownOpenFileDialogs().back();
   EXPECT_EQ(request.title, "Choose the music");
+  EXPECT_EQ(request.startFolder, folder_.Path().string()) << "the program folder, as a folder";
+  EXPECT_EQ(request.initialName, "");
   ASSERT_EQ(request.filters.size(), 1u);
   EXPECT_EQ(request.filters[0].patterns, "*.wav;*.mp3");
   EXPECT_EQ(request.filters[0].description, "Music (*.wav,*.mp3)");

@@ -115,6 +115,31 @@ TEST_F(FormTranslation, ExportRefusesAndKeepsTheTranslationInUse) {
   EXPECT_EQ(form_.Continue.Caption(), "Weiter");
 }
 
+// The export writes a text database a translator can take up: every text of the program with its
+// translation in the language in use, which the program then opens as a language of its own.
+TEST_F(FormTranslation, ExportWritesATextDatabaseOfEveryTextAndItsTranslation) {
+  OpenGerman();
+  forms::script::AnswerNextOpenFile({false, folder_.Path().string(), {"mine.txt"}});
+  forms::script::AnswerNextMessageBox(forms::MsgBoxResult::Yes);
+  DriverDialog->ExportAppStrings();
+  const forms::OpenFileRequest& request = forms::script::ShownOpenFileDialogs().back();
+  EXPECT_TRUE(request.newFile) << "the name of a file yet to be made can be given";
+  EXPECT_EQ(request.initialName, "") << "a pattern is no name";
+  EXPECT_EQ(request.defaultExtension, "txt");
+  ASSERT_EQ(MessageBoxes().size(), 2u);
+  EXPECT_EQ(MessageBoxes()[1].icon, forms::MsgBoxIcon::Information);
+  EXPECT_NE(MessageBoxes()[1].prompt.find("mine.txt"), std::string::npos);
+
+  Tralexa exported;
+  exported.sForeignColumnName("Deutsch");
+  ASSERT_TRUE(exported.OpenLanguageDatabase(PathIn(folder_, "mine.txt"), true, TextLanguageDb));
+  EXPECT_EQ(exported.GetTranslation("Continue"), "Weiter");           // an interface text
+  EXPECT_EQ(exported.GetTranslation("Texture Mode"), "Texturmodus");  // a dialog's label
+  EXPECT_EQ(exported.GetTranslation("No Joystick Connected"),
+            tralexa_.GetTranslation("No Joystick Connected"));  // a message
+  EXPECT_GT(exported.lNumTextPhrases(), 400);
+}
+
 TEST_F(FormTranslation, ExportEndsQuietlyWhenTheUserCancelsOrSaysNo) {
   DriverDialog->ExportAppStrings();
   EXPECT_TRUE(MessageBoxes().empty()) << "no question after a cancelled dialog";

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/forms/headless_view.h"
 #include "platform/forms/script.h"
 #include "platform/win/twips.h"
+#include "program/input/input_state.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
@@ -103,6 +106,20 @@ TEST_F(ProgramStart, TakesTheLanguageOfTheLocaleWhenThereIsNoDefault) {
   EXPECT_EQ(CurrentLanguage, 2);
   EXPECT_EQ(folder.StoredDefault(), "(none)");
   EXPECT_TRUE(MessageBoxes().empty());
+}
+
+// Polish, Japanese, Swedish ... are locales the platform cannot name: the program starts in the
+// first language of the list, with every key of its assignment file, and asks nothing.
+TEST_F(ProgramStart, ALocaleThePlatformCannotNameStartsInTheFirstLanguage) {
+  ProgramFolder folder(kTwoLanguages, "pl_PL.UTF-8");
+  std::filesystem::copy_file(MAROVIN_DATA "/KeyBoardOnly.ini", folder.Path() / "KeyBoardOnly.ini");
+  Main();
+  EXPECT_EQ(CurrentLanguage, 1);
+  EXPECT_EQ(UiText[kStagedId], "Staged");
+  EXPECT_EQ(ControlAssignments[ActionKeyPadVerb].KeyName, "V");
+  EXPECT_EQ(folder.StoredDefault(), "(none)");
+  EXPECT_TRUE(MessageBoxes().empty());
+  EXPECT_TRUE(DriverDialog->Visible());
 }
 
 TEST_F(ProgramStart, AsksTheUserWhenNeitherDefaultNorLocaleDecides) {

@@ -83,6 +83,33 @@ TEST(TextLanguageDb, FindsColumnsByOffsetOrByScanWhenTheOffsetIsMissingOrWrong) 
   }
 }
 
+// What the export writes, a reader takes: phrases in byte order with their translations beside
+// them, each once, line ends as markup, and an offset that leads straight to the foreign column.
+TEST(TextLanguageDb, AWrittenDatabaseReadsBackSortedAndAligned) {
+  TempFolder folder;
+  const std::filesystem::path db = folder.Path() / "export.txt";
+  std::string error;
+  ASSERT_TRUE(WriteTextLanguageDb(db, "Deutsch",
+                                  {{"time", "Zeit"},
+                                   {"Fuel", "Treibstoff"},
+                                   {"Staged", "Stufe getrennt"},
+                                   {"Fuel", "Benzin"},
+                                   {"Two\rlines", "Zwei\rZeilen"}},
+                                  error))
+      << error;
+  const TextLanguageColumn native = LoadTextLanguageColumn(db.string(), "Native");
+  const TextLanguageColumn german = LoadTextLanguageColumn(db.string(), "Deutsch");
+  ASSERT_TRUE(native.ok && german.ok);
+  EXPECT_EQ(native.phrases, (std::vector<std::string>{"Fuel", "Staged", "Two{\\r}lines", "time"}));
+  EXPECT_EQ(german.phrases,
+            (std::vector<std::string>{"Treibstoff", "Stufe getrennt", "Zwei{\\r}Zeilen", "Zeit"}));
+  const std::string text = ReadText(db.string());
+  const size_t offset = std::stoul(text.substr(text.find("Language1_Offset=") + 17));
+  EXPECT_EQ(text.substr(text.find("[NATIVE]") + offset, 9), "[Deutsch]");
+  EXPECT_FALSE(WriteTextLanguageDb(folder.Path() / "no" / "such" / "folder.txt", "x", {}, error));
+  EXPECT_NE(error.find("folder.txt"), std::string::npos);
+}
+
 TEST(TextLanguageDb, RefusesBrokenFilesWithTheirReason) {
   TempFolder folder;
   const std::string good = SmallGermanDb();
