@@ -63,7 +63,10 @@ effect harddock.wav 1 sine 120 sine 310 sine 770 -- fade q 0.002 1 0.95 gain -10
 effect scapeintunnel.wav 2 pinknoise -- gain -10 sinc 900-2500 tremolo 7 60 gain -n -4
 radio_voice en-us "Test eleven. Radio check, how do you read." "$folder/test11.wav" "$work"
 
-# The default music: a slow pad on A, fading in and out, that loops without a seam.
-sox -R -r 44100 -c 4 -n -c 2 "$work/pad.wav" synth 30 sine 110 sine 164.8 sine 220 sine 277.2 \
-  remix 1,3 2,4 tremolo 0.2 40 fade q 4 30 4 gain -n -6
+# The default music: a slow pad on A, fading in and out, that loops without a seam. Each ear has
+# the whole chord, the right a little sharp of the left so that the two slowly beat: a channel of
+# the octave alone would repeat every 9 ms and sound as a buzz.
+sox -R -r 44100 -c 8 -n -c 2 "$work/pad.wav" synth 30 sine 110 sine 164.8 sine 220 sine 277.2 \
+  sine 110.3 sine 165.2 sine 220.6 sine 277.9 remix 1,2,3,4 5,6,7,8 tremolo 0.2 40 \
+  fade q 4 30 4 gain -n -6
 sox -R "$work/pad.wav" -C 128 "$folder/backgroundmusic.mp3"
