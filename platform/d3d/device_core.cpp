@@ -129,9 +129,10 @@ HRESULT Device::LossResult() const {
 
 HRESULT Device::TestCooperativeLevel() { return LossResult(); }
 
-UINT Device::UsedMemory() const {
+UINT Device::UsedMemory(bool defaultPoolOnly) const {
   UINT used = 0;
-  for (const DeviceHold* hold : live_) used += hold->MemoryBytes();
+  for (const DeviceHold* hold : live_)
+    if (!defaultPoolOnly || hold->Pool() == D3DPOOL_DEFAULT) used += hold->MemoryBytes();
   return used;
 }
 
@@ -176,7 +177,9 @@ HRESULT Device::TakeInjectedFailure() {
 
 HRESULT Device::CheckMemory(D3DPOOL pool, UINT bytes) const {
   if (pool != D3DPOOL_DEFAULT) return D3D_OK;
-  const UINT used = UsedMemory();
+  // Managed resources keep their copy in system memory: the runtime evicts them from texture
+  // memory to make room, so only what the default pool holds can refuse a creation.
+  const UINT used = UsedMemory(true);
   return used > Config().textureMemory || bytes > Config().textureMemory - used
              ? D3DERR_OUTOFVIDEOMEMORY
              : D3D_OK;

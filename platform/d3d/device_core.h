@@ -195,7 +195,8 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   HWND PresentWindow() const;
   // The failure a test asked for, once; D3D_OK otherwise.
   HRESULT TakeInjectedFailure();
-  UINT UsedMemory() const;
+  // Bytes of texture memory the live resources take: every pool's, or the default pool's.
+  UINT UsedMemory(bool defaultPoolOnly = false) const;
   HRESULT CheckMemory(D3DPOOL pool, UINT bytes) const;
   HRESULT CheckTextureSize(UINT width, UINT height) const;
   HRESULT CreateStandaloneSurface(const SurfaceLayout& layout, IDirect3DSurface8** surface);

@@ -43,7 +43,9 @@ struct HeadlessConfig {
   // The first adapter's desktop; devices are made on the first adapter only.
   D3DDISPLAYMODE desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
   std::vector<HeadlessAdapter> adapters = HeadlessDefaultAdapters();
-  // Bytes for default- and managed-pool resources; a default-pool creation beyond it fails.
+  // Bytes of texture memory. GetAvailableTextureMem counts default- and managed-pool resources;
+  // a default-pool creation fails only beyond what the default pool itself holds, since managed
+  // resources give way.
   UINT textureMemory = 64u << 20;
   std::vector<D3DFORMAT> textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,
                                            D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4,

@@ -1,5 +1,7 @@
 #include "platform/engine/input.h"
 
+#include <utility>
+
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
 #include "platform/engine/scan_codes.h"
@@ -12,6 +14,7 @@ void InputQueue::KeyEvent(int32_t scanCode, bool pressed) {
   bool& down = down_[static_cast<size_t>(scanCode)];
   if (down == pressed) return;
   down = pressed;
+  if (pressed) keysWentDown_[static_cast<size_t>(scanCode)] = true;
   if (pressed && scanCode == scan::kNumLock) numLock_ = !numLock_;
   if (events_.size() < kBufferSize)
     events_.push_back({static_cast<int16_t>(pressed ? -1 : 0), scanCode});
@@ -23,17 +26,23 @@ void InputQueue::MouseMoved(int32_t x, int32_t y) {
 }
 
 void InputQueue::MouseButton(int32_t button, bool down) {
-  if (button >= 0 && button < 3) buttons_[static_cast<size_t>(button)] = down;
+  if (button < 0 || button >= 3) return;
+  buttons_[static_cast<size_t>(button)] = down;
+  if (down) buttonsWentDown_[static_cast<size_t>(button)] = true;
 }
 
 std::vector<KeyEvent> InputQueue::TakeEvents() {
   std::vector<engine::KeyEvent> taken(events_.begin(), events_.end());
   events_.clear();
+  keysSeenDown_ = std::exchange(keysWentDown_, {});
+  buttonsSeenDown_ = std::exchange(buttonsWentDown_, {});
   return taken;
 }
 
 bool InputQueue::IsDown(int32_t scanCode) const {
-  return scanCode > 0 && scanCode < scan::kCount && down_[static_cast<size_t>(scanCode)];
+  if (scanCode <= 0 || scanCode >= scan::kCount) return false;
+  const auto code = static_cast<size_t>(scanCode);
+  return down_[code] || keysSeenDown_[code];
 }
 
 int32_t EngineInput::GetKeyBuffer(std::vector<KeyEvent>& items) {

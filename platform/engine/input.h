@@ -28,6 +28,10 @@ struct KeyEvent {
 };
 static_assert(sizeof(KeyEvent) == 8, "the program reads key events as 8-byte items");
 
+// The keys and mouse buttons as the window system reports them. The program takes the key
+// buffer once a frame and then polls what is held; a key or button that went down since the
+// buffer was taken before reads as down until it is taken again, so that a press shorter than a
+// frame, which comes and goes within the frame's one yield, is still seen by the polls.
 class InputQueue {
  public:
   static constexpr size_t kBufferSize = 256;  // events
@@ -37,7 +41,11 @@ class InputQueue {
   // Button 0 left, 1 right, 2 middle.
   void MouseButton(int32_t button, bool down);
   // Forgets every key held (the window lost the keyboard) without making events.
-  void ReleaseAllKeys() { down_.fill(false); }
+  void ReleaseAllKeys() {
+    down_.fill(false);
+    keysWentDown_.fill(false);
+    keysSeenDown_.fill(false);
+  }
   void SetNumLock(bool on) { numLock_ = on; }
 
   std::vector<engine::KeyEvent> TakeEvents();
@@ -46,16 +54,21 @@ class InputQueue {
   int32_t MouseX() const { return mouseX_; }
   int32_t MouseY() const { return mouseY_; }
   bool ButtonDown(int32_t button) const {
-    return button >= 0 && button < 3 && buttons_[static_cast<size_t>(button)];
+    if (button < 0 || button >= 3) return false;
+    const auto b = static_cast<size_t>(button);
+    return buttons_[b] || buttonsSeenDown_[b];
   }
 
  private:
   std::deque<engine::KeyEvent> events_;
   std::array<bool, 256> down_{};
+  // Went down since the buffer was last taken, and went down before that take: read as down.
+  std::array<bool, 256> keysWentDown_{}, keysSeenDown_{};
   bool numLock_ = false;
   int32_t mouseX_ = 0;
   int32_t mouseY_ = 0;
   std::array<bool, 3> buttons_{};
+  std::array<bool, 3> buttonsWentDown_{}, buttonsSeenDown_{};
 };
 
 class EngineInput {

@@ -272,6 +272,8 @@ class LibraryBackend final : public DrawBackend {
   // A plain font's twin of the library's, by the font's identifier: the library does not measure
   // plain fonts.
   std::map<int32_t, win::HFONT> plainFonts_;
+  // The texture fonts made, whose glyph textures the library's unloading leaves in its table.
+  std::vector<int32_t> textureFonts_;
   uint64_t frame_ = 0;          // presents so far
   std::vector<size_t> levels_;  // a landscape's chunk levels as it draws, kept for their room
   // Shadow volumes asked for and not yet drawn: the volume, its world matrix and light.
@@ -574,6 +576,7 @@ int32_t LibraryBackend::StoreFont(const Font& font) {
   if (font.textureFont) {
     id = TextureFont_Create(name.c_str(), font.face.c_str(), font.size,
                             (font.bold ? kBoldFont : 0) | kCodePageGlyphs);
+    if (id != 0) textureFonts_.push_back(id);
   } else {
     id = NormalFont_Create(name.c_str(), font.face.c_str(), font.size, font.bold ? 1 : 0, 0, 0);
   }
@@ -597,7 +600,12 @@ void LibraryBackend::ResetFonts() {
   for (const auto& [id, font] : plainFonts_)
     if (font != nullptr) win::DeleteObject(font);
   plainFonts_.clear();
-  if (direct3d_ != nullptr) TextureFont_Unload();
+  if (direct3d_ != nullptr) {
+    for (const int32_t font : textureFonts_)
+      TextureFactory_DeleteTexture(TextureFont_GetTexture(font));
+    TextureFont_Unload();
+  }
+  textureFonts_.clear();
 }
 
 void LibraryBackend::EnsureScene() {

@@ -97,6 +97,10 @@ constexpr float MoonTurnPerSecond = 0.000872664625997165f;  // radians, 0.05 deg
 constexpr float CrashCameraDistance = 150.0f;               // world units from the crash site
 constexpr float CrashCameraPitch = -0.785398163f;           // radians: 45 degrees above the site
 constexpr float CrashCameraTurn = 20.0f;                    // degrees of yaw per second
+constexpr float GroundViewEyeHeight = 4.0f;  // world units above the terrain: a standing eye
+// The ground view stands this many times the LM's height away, so that it sees the LM about 20
+// degrees up, with the horizon in the picture.
+constexpr float GroundViewReachPerHeight = 2.75f;
 constexpr float DrogueApproachRange = 10.0f;
 constexpr float DrogueReachRange = 0.11f;
 constexpr float OrbitalSunAzimuth = 3.14159265f / 2.005f;
@@ -462,8 +466,34 @@ Vector3 StagingLookAt() {
   return at;
 }
 
-// The camera orbiting the LM, for the spot and exterior views (and a flight with no view chosen).
-// After a crash it circles the site from above, on its own orbit.
+// The ground view's camera stands on the terrain, in the world, where the view was chosen: out
+// along the pilot's orbit yaw, far enough to see the LM low over the horizon, so that the LM is
+// seen flying past the spot. It is placed on the first frame after the view is chosen; false
+// where no terrain is.
+Vector3 GroundCamera;  // world units
+bool GroundCameraPlaced = false;
+
+bool PlaceGroundCamera() {
+  if (FrameSettled && GroundCameraPlaced) return true;
+  const float height = std::max(AltitudeAboveGround, 0.0f) / std::max(WorldScale, 1.0f);
+  // Nearer in, where the terrain does not reach that far out.
+  d3dx::D3DXVECTOR3 spot{};
+  float ground = NoTerrainHeight;
+  for (float reach = CameraOrbitDistance + GroundViewReachPerHeight * height;
+       reach >= CameraOrbitDistance && ground == NoTerrainHeight; reach /= 2.0f) {
+    spot = engine::EngineMathLibrary::PointOnSphere(
+        {}, reach, CameraOrbitYaw * static_cast<float>(RadiansPerDegree), 0.0f);
+    ground = TerrainHeight(spot.x, spot.z);
+  }
+  GroundCameraPlaced = ground != NoTerrainHeight;
+  GroundCamera = {spot.x + LMMeshPosition.x, ground + GroundViewEyeHeight + LMMeshPosition.y,
+                  spot.z + LMMeshPosition.z};
+  return GroundCameraPlaced;
+}
+
+// The camera orbiting the LM, for the spot views (and a flight with no view chosen), or standing
+// on the ground for the ground view. After a crash it circles the site from above, on its own
+// orbit.
 void PlaceOrbitCamera() {
   CameraLookAt = StagingLookAt();
   FrameHook();
@@ -473,6 +503,10 @@ void PlaceOrbitCamera() {
         CrashCameraYaw * static_cast<float>(RadiansPerDegree), CrashCameraPitch);
     CrashCameraYaw -= CrashCameraTurn * FrameTimeSec;
     AimViewCamera(position, CameraLookAt, false);
+  } else if (ExteriorViewFlag && PlaceGroundCamera()) {
+    AimViewCamera({GroundCamera.x - LMMeshPosition.x, GroundCamera.y - LMMeshPosition.y,
+                   GroundCamera.z - LMMeshPosition.z},
+                  CameraLookAt, false);
   } else {
     if (!LandMoveMode && LandTilesCreated) LiftCameraAboveTerrain();
     AimViewCamera(PilotOrbitPoint(CameraLookAt), CameraLookAt, true);
@@ -820,10 +854,16 @@ bool RenderSurfaceFrame(float& dskyAccumulator) {
   return true;
 }
 
+// The 2D instrument panel belongs to the cockpit panel views; the virtual cockpits show the 3D
+// one, the outside views none, and the fly-by is seen whole.
+void DrawPanelInItsViews() {
+  if (CockpitPanelFlag && !IntroFlyby) DrawViewOverlays();
+}
+
 void DrawSurface2D(bool sceneDrawn) {
   EngineScreen2D screen = MessageScreen();
   if (sceneDrawn) {
-    DrawViewOverlays();
+    DrawPanelInItsViews();
     if (!IntroFlyby) DrawHudPanel(CurrentView);
   }
   if (ReplayPlayback) DrawCentredNotice(screen);
@@ -1028,7 +1068,7 @@ void RenderOrbitalScene(float& dskyAccumulator) {
 
 void DrawOrbital2D() {
   EngineScreen2D screen = MessageScreen();
-  DrawViewOverlays();
+  DrawPanelInItsViews();
   DrawMessages(screen);
   if (!IntroFlyby) DrawHudPanel(CurrentView);
   if (SettingsOverlayShown) DrawSettingsOverlay();
@@ -1143,7 +1183,8 @@ void FlySurfaceFrame(FrameLocals& locals) {
   if (EngineOff) {
     HideEngineFlames();
     ThrottleCommand = 0.0f;
-    if (SoundOn && DescentEngineSound) DescentEngineSound->Stop();
+    // Also with the sound switched off since the engine started: its noise would loop on.
+    if (DescentEngineSound) DescentEngineSound->Stop();
   } else {
     ShowEngineFlame();
   }

@@ -244,6 +244,7 @@ void StopAllTimers() {
 void MainDisplayResize() {
   MainDisplayForm& form = *Main_Display;
   if (Busy || form.TimerKeyPress.Enabled()) return;
+  const int32_t fontHeight = ScreenHeight;
   // In full screen the window keeps the display mode's size, but a flight minimised from full
   // screen must still resume when the window comes back.
   if (!FullScreen) {
@@ -259,7 +260,11 @@ void MainDisplayResize() {
     return;
   }
   if (!FullScreen) UpdateEngineWindowSize();
-  if (RunFlag) return;
+  if (RunFlag) {
+    // The fonts are sized by the screen's height: a flight going on gets them at the new one.
+    if (ScreenHeight != fontHeight) RecreateFonts();
+    return;
+  }
   RecreateFonts();
   RunFlag = true;
   // The frame loop is entered again from the outermost loop, not from inside this event.

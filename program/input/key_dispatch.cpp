@@ -625,6 +625,7 @@ void ToggleFullScreen() {
     LightEngine->SetLight(LightIds[light], LightRecords[light]);
   if (!Engine->IsWindowed()) {
     LeaveFullScreenDisplay();
+    RecreateFonts();
     return;
   }
   MainDisplayForm& display = Display();
@@ -655,6 +656,10 @@ void LeaveFullScreenDisplay() {
   display.Move(WindowLeft, WindowTop, WindowWidth, WindowHeight);
   Busy = false;
   Engine->SetWindowedState(true);
+  // The move's resize came while Busy was set: the 2D scale and the back buffer are brought back
+  // to the window here, or the picture stays laid out for the display mode and is cut off.
+  StoreWindowSize(display);
+  UpdateEngineWindowSize();
 }
 
 void ProcessKeyCommands() {

@@ -487,6 +487,9 @@ void RunLoadReplayPage() {
 }
 
 void RunExitDialog() {
+  // The box holds the flight until it is answered, whatever else (the end of the opening fly-by)
+  // would switch the controls on.
+  if (ExitDialogShown) ControlsActive = false;
   Screen2DDraw->Begin();
   PanelBox(590.0f, 300.0f, 984.0f, 499.0f);
   Screen2DDraw->DrawTexture(QuitHeaderTexture, X(590.0f), Y(300.0f), X(984.0f), Y(499.0f), White,

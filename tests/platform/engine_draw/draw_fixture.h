@@ -93,6 +93,19 @@ class DrawTest : public ::testing::Test {
     draw.End();
   }
 
+  // Textures loaded until the device reports no texture memory left, as a scene's can.
+  void FillTextureMemory() {
+    engine::EngineTextureFactory textures(*engine);
+    const d3dx::ArgbImage image(512, 512);
+    const std::vector<uint8_t> bmp = d3dx::EncodeBmp(image, false);
+    for (int k = 0; Device()->GetAvailableTextureMem() > 0; ++k) {
+      ASSERT_LT(k, 200);
+      const std::string file = "filling" + std::to_string(k) + ".bmp";
+      folder.WriteFile(file, std::string(bmp.begin(), bmp.end()));
+      textures.LoadTexture(win::AppPath() + "\\" + file, file);
+    }
+  }
+
   // The three-group row (its last group hidden) in the scene, seen from 10 units in front.
   std::shared_ptr<engine::EngineMesh> LoadRow(engine::EngineScene& scene) {
     WriteQuadrants("Models/quadrants.bmp");

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/d3d/gl.h"
+#include "platform/d3d/headless.h"
 #include "platform/engine/draw2d.h"
 #include "platform/engine/scene.h"
 #include "platform/win/byte_reader.h"
@@ -244,6 +245,39 @@ TEST_F(LibraryBackendGl, ASurfacesPictureShowsOnAQuadAndTheFrameGoesOnUncleared)
   EXPECT_EQ(At(pixels, 150, 130), kBlue);
   EXPECT_EQ(At(pixels, 216, 116), kGreen) << "the surface drawn inside it";
   EXPECT_EQ(At(pixels, 4, 4), kWhite) << "the frame, uncleared";
+  engine->RenderToScreen();
+}
+
+// With the textures taking all the texture memory, fonts are made again (a later flight) and the
+// device resets for a resize and a lost device: the surfaces made before draw their pictures and
+// the new font shows its ink.
+TEST_F(LibraryBackendGl, SurfacesAndFontsDrawAgainAfterAResizeAndALostDevice) {
+  engine::EngineRenderSurface before(*engine, 64, 64);
+  engine::EngineRenderSurface inside(*engine, 32, 32);
+  engine::EngineScreen2DText text(*engine);
+  text.CreateTextureFont("panel", "DejaVu Sans", 20, false, false, false, true);
+  FillTextureMemory();
+  text.ResetFonts();
+  const int32_t font =
+      text.CreateTextureFont("panel", "DejaVu Sans", 20, false, false, false, true);
+  engine->RenderToScreen();
+  engine->ResizeDevice(320, 240);
+  engine->RenderToScreen();
+  engine->ResizeDevice(kWidth, kHeight);
+  d3d::Headless(Device())->SetLoss(d3d::DeviceLoss::NotReset);
+  engine->RenderToScreen();
+  DrawSurfaces(before, inside);
+  text.Begin();
+  text.DrawText("Go on", 300, 300, kWhite, font);
+  text.End();
+  const std::vector<uint32_t> pixels = Read("engine_draw_after_reset");
+  EXPECT_EQ(At(pixels, 110, 130), kRed);
+  EXPECT_EQ(At(pixels, 150, 130), kBlue);
+  EXPECT_EQ(At(pixels, 216, 116), kGreen);
+  int32_t ink = 0;
+  for (int32_t y = 300; y < 330; ++y)
+    for (int32_t x = 300; x < 380; ++x) ink += Brightness(At(pixels, x, y)) > 0x80 ? 1 : 0;
+  EXPECT_GT(ink, 50) << "the text of the font made again";
   engine->RenderToScreen();
 }
 

@@ -79,6 +79,52 @@ TEST_F(LibraryBackendTest, AResizeAndADeviceLossResetAndTheNextFrameDrawsTheSame
   EXPECT_EQ(control.Presented(Handle())->pixels[0], 0xFF0000FFu);
 }
 
+// A later flight, a resize and a lost device make the fonts and the render surfaces again, also
+// when the scene's textures take more than the texture memory; the glyph textures of the fonts let
+// go are deleted.
+TEST_F(LibraryBackendTest, FontsAndSurfacesAreMadeAgainWhateverTheTexturesTake) {
+  d3d::HeadlessConfig config;
+  config.textureMemory = 16u << 20;
+  Start(HeadlessDirect3D(config));
+  d3d::IDirect3DDevice8* device = Device();
+  d3d::HeadlessControl& control = *d3d::Headless(device);
+  engine::EngineScreen2DText text(*engine);
+  auto surface = engine::EngineScene(*engine).CreateRenderSurface(256, 256, 0);
+  int32_t font = 0;
+  const auto makeFonts = [&] {
+    for (const int32_t size : {8, 10, 11, 12, 13, 14, 16, 30})
+      font = text.CreateTextureFont("Font" + std::to_string(size), "DejaVu Sans", size, true, false,
+                                    false, true);
+  };
+  makeFonts();
+  const d3d::UINT available = device->GetAvailableTextureMem();
+  text.ResetFonts();
+  makeFonts();
+  EXPECT_EQ(device->GetAvailableTextureMem(), available) << "no glyph texture left behind";
+
+  FillTextureMemory();
+
+  const auto drawFrame = [&] {
+    surface->StartRender(true, kBlue);
+    surface->EndRender();
+    engine->Clear(0xFF000000u);
+    text.Begin();
+    text.DrawText("Go on", 10, 10, kWhite, font);
+    text.End();
+    engine->RenderToScreen();
+  };
+  text.ResetFonts();
+  ASSERT_NO_THROW(makeFonts()) << "the next flight's fonts";
+  ASSERT_NO_THROW(drawFrame());
+  engine->ResizeDevice(320, 240);
+  ASSERT_NO_THROW(drawFrame()) << "after a resize";
+  control.SetLoss(d3d::DeviceLoss::NotReset);
+  engine->Clear(0xFF000000u);
+  engine->RenderToScreen();
+  ASSERT_NO_THROW(drawFrame()) << "after a lost device";
+  EXPECT_EQ(control.Presented(Handle())->width, 320u);
+}
+
 TEST_F(LibraryBackendTest, TexturesAndConsecutive2DBatchesGoThroughTheLibrary) {
   Start(HeadlessDirect3D());
   d3d::HeadlessControl& control = *d3d::Headless(Device());

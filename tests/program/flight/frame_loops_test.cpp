@@ -43,6 +43,16 @@ class FrameLoops : public flight_program::ProgramTest {
     };
   }
 
+  // The default program folder the build makes, with its fly-by paths, as the program folder, and
+  // the settings a new user starts with; false while the build has not made it yet.
+  bool UsingTheDefaultProgramFolder() {
+    if (!std::filesystem::is_directory(std::filesystem::path(MAROVIN_PROGRAM_FOLDER) / "Models"))
+      return false;
+    UseProgramFolder(MAROVIN_PROGRAM_FOLDER);
+    std::filesystem::remove(folder_.Path() / "Marovin.ini");
+    return true;
+  }
+
   // Flies the flight, calling `frame` after each frame from the first flown with the controls on
   // and the fly-by over, until it returns false; then back to the launcher and out of the program.
   void Fly(const std::string& mission, const std::string& flight,
@@ -165,6 +175,179 @@ TEST_F(FrameLoops, SpotViewOneHoldsTheCameraAndSpotViewTwoTurnsWithTheLM) {
     return frame < 4;
   });
   EXPECT_EQ(frame, 4);
+}
+
+// What a view key shows, in the LM's axes (the LM turns while the keys are pressed): where the
+// view camera stands and looks, and whether the frame drew the 2D panel and the 3D cockpit.
+struct ViewPicture {
+  d3dx::D3DXVECTOR3 position, forward;
+  bool panel = false, cockpit = false;
+  uint32_t panelColour = 0;
+};
+
+ViewPicture SeenFromTheLM() {
+  d3dx::D3DXMATRIX toLM;
+  const d3dx::D3DXMATRIX pivot = CameraPivot->GetMatrix();
+  d3dx::D3DXMatrixInverse(&toLM, nullptr, &pivot);
+  const d3dx::D3DXVECTOR3 position = ViewCameras[1]->GetPosition();
+  const d3dx::D3DXVECTOR3 forward = Row(ViewCameras[1]->GetMatrix(), 2);
+  ViewPicture seen;
+  d3dx::D3DXVec3TransformCoord(&seen.position, &position, &toLM);
+  d3dx::D3DXVec3TransformNormal(&seen.forward, &forward, &toLM);
+  d3dx::D3DXVec3Normalize(&seen.forward, &seen.forward);
+  return seen;
+}
+
+// The nine view keys, each pressed and held past the repeat block and a cockpit eye's glide, each
+// give a picture of their own: the virtual cockpits look forward (the LM's -x) at the 3D cockpit,
+// the 2D panel is drawn in the cockpit panel views only, and no two views stand and look alike.
+TEST_F(FrameLoops, EachViewKeyGivesAPictureOfItsOwn) {
+  RecordingBackend* recorder = nullptr;
+  DrawThrough(recorder);
+  constexpr int HeldFrames = 70;  // a glide takes a frame per frame of a second, here 60
+  std::vector<ViewPicture> pictures;
+  int frame = 0;
+  size_t shapesBefore = 0, meshesBefore = 0;
+  // The keys start once the start view's own repeat block is over.
+  Fly("Apollo 11", "Approach P64", [&] {
+    if (!FrameDone()) return true;
+    const int key = frame / HeldFrames - 1;
+    const int step = frame++ % HeldFrames;
+    if (key < 0) return true;
+    if (step == HeldFrames - 1) {
+      ViewPicture seen = SeenFromTheLM();
+      for (size_t k = shapesBefore; k < recorder->shapes.size(); ++k) {
+        if (recorder->shapes[k].texture != TextureIds.Panel) continue;
+        seen.panel = true;
+        seen.panelColour = recorder->shapes[k].colours[0];
+      }
+      for (size_t k = meshesBefore; k < recorder->meshes.size(); ++k)
+        seen.cockpit = seen.cockpit || recorder->meshes[k].mesh == VirtualCockpitMesh.get();
+      pictures.push_back(seen);
+      return key < 8;
+    }
+    if (step == 0 || step == 1) Engine->Input().KeyEvent(engine::scan::k1 + key, step == 0);
+    shapesBefore = recorder->shapes.size();
+    meshesBefore = recorder->meshes.size();
+    return true;
+  });
+  ASSERT_EQ(pictures.size(), 9u);
+  for (size_t k = 0; k < pictures.size(); ++k) {
+    const ViewPicture& seen = pictures[k];
+    EXPECT_EQ(seen.panel, k >= 3 && k < 6) << "the 2D panel, key " << k + 1;
+    if (k < 3) {
+      EXPECT_TRUE(seen.cockpit) << "key " << k + 1;
+      EXPECT_LT(seen.forward.x, -0.7f) << "key " << k + 1 << " looks forward, at the panel";
+    }
+    for (size_t j = 0; j < k; ++j) {
+      const d3dx::D3DXVECTOR3 moved = seen.position - pictures[j].position;
+      const d3dx::D3DXVECTOR3 turned = seen.forward - pictures[j].forward;
+      EXPECT_TRUE(d3dx::D3DXVec3Length(&moved) + d3dx::D3DXVec3Length(&turned) > 0.05f ||
+                  seen.panelColour != pictures[j].panelColour)
+          << "keys " << j + 1 << " and " << k + 1 << " show the same picture";
+    }
+  }
+}
+
+// The opening fly-by is seen whole, whatever the start view (a new user's is Cockpit View 1): the
+// camera rides its path from afar to the LM with no 2D panel over it, and the panel view shows
+// the panel once the flight is on.
+TEST_F(FrameLoops, TheOpeningFlyByIsSeenWholeWithNoPanelOverIt) {
+  if (!UsingTheDefaultProgramFolder()) GTEST_SKIP() << "no default program folder yet";
+  RecordingBackend* recorder = nullptr;
+  DrawThrough(recorder);
+  flight_program::StartProgram();
+  Choose("Apollo 11", "Approach P64");
+  int pumps = 0, flybyFrames = 0, panelsInFlyby = 0, panelsAfter = 0, framesAfter = 0;
+  float farthest = 0.0f;
+  size_t shapesBefore = 0;
+  FlyFromTheLauncher([&] {
+    if (!FrameDone()) return true;
+    if (++pumps > 5000) return false;
+    int panels = 0;
+    for (size_t k = shapesBefore; k < recorder->shapes.size(); ++k)
+      panels += recorder->shapes[k].texture == TextureIds.Panel ? 1 : 0;
+    shapesBefore = recorder->shapes.size();
+    if (IntroFlyby) {
+      ++flybyFrames;
+      panelsInFlyby += panels;
+      farthest = std::max(farthest, CameraDistance);
+      return true;
+    }
+    if (flybyFrames == 0) return true;
+    // Cockpit View 1 chosen by its key once the fly-by is over.
+    if (framesAfter < 2) Engine->Input().KeyEvent(engine::scan::k1 + 3, framesAfter == 0);
+    panelsAfter += panels;
+    return ++framesAfter < 4;
+  });
+  EXPECT_GT(flybyFrames, 60) << "the fly-by lasts more than a second";
+  EXPECT_GT(farthest, 100.0f) << "from afar";
+  EXPECT_EQ(panelsInFlyby, 0);
+  EXPECT_GT(panelsAfter, 0);
+}
+
+// Escape during the fly-by opens the exit box and pauses the flight; the fly-by ends behind the box
+// and the LM stays where it was until the box is answered.
+TEST_F(FrameLoops, EscapeInTheFlyByHoldsTheFlightBehindTheExitBox) {
+  if (!UsingTheDefaultProgramFolder()) GTEST_SKIP() << "no default program folder yet";
+  flight_program::StartProgram();
+  Choose("Apollo 11", "Short Flight P66");
+  int pumps = 0, flybyFrames = 0, framesAfter = 0;
+  Vector3d heldAt{};
+  bool moved = false;
+  FlyFromTheLauncher([&] {
+    if (!FrameDone()) return true;
+    if (++pumps > 5000) return false;
+    if (IntroFlyby) {
+      // Again until the box is up: an Escape first closes whatever else is open, and none acts
+      // in a repeat block.
+      const int step = ++flybyFrames % 20;
+      if (!ExitDialogShown && step < 2) Engine->Input().KeyEvent(engine::scan::kEscape, step == 0);
+      heldAt = LMPosition;
+      return true;
+    }
+    if (flybyFrames == 0) return true;
+    EXPECT_TRUE(ExitDialogShown);
+    moved = moved || LMPosition.x != heldAt.x || LMPosition.y != heldAt.y;
+    return ++framesAfter < 60;
+  });
+  EXPECT_GT(flybyFrames, 31);
+  EXPECT_EQ(framesAfter, 60);
+  EXPECT_FALSE(moved) << "the LM flew on behind the exit box";
+}
+
+bool EngineNoisePlays() {
+  int32_t status = 0;
+  if (DescentEngineSound) DescentEngineSound->IsPlaying(status);
+  return status == 1;
+}
+
+// The engine noise, looping since an ignition, stops with the engine at a crash, also once the
+// sound has been switched off since (the master volume slider at 0 does that).
+TEST_F(FrameLoops, TheEngineNoiseStopsAtACrash) {
+  if (!UsingTheDefaultProgramFolder()) GTEST_SKIP() << "no default program folder yet";
+  SavedVariables saved(SoundOn);
+  int frame = 0;
+  bool playedBeforeTheCrash = false, playedAfter = true;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone()) return true;
+    switch (++frame) {
+      case 1:
+        SoundOn = true;
+        StartDescentEngine();
+        return true;
+      case 2:
+        playedBeforeTheCrash = EngineNoisePlays();
+        SoundOn = false;
+        CrashLM();
+        return true;
+      default:
+        playedAfter = EngineNoisePlays();
+        return false;
+    }
+  });
+  EXPECT_TRUE(playedBeforeTheCrash);
+  EXPECT_FALSE(playedAfter);
 }
 
 // After staging the outside camera's look-at glides from the ascent stage's offset to the LM's

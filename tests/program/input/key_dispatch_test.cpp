@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/forms/script.h"
+#include "platform/win/numbers.h"
 #include "program/missions/launcher_forms.h"
 #include "tests/program/input/input_fixture.h"
 
@@ -265,6 +266,20 @@ TEST_F(KeyDispatch, TranslationKeysFollowTheLaterOfAPair) {
   EXPECT_EQ(TranslationCommand[0], 0);
 }
 
+// A key let go again before the frame polls it (a press shorter than a frame: down and up in one
+// yield) acts for that one frame, as a held key does.
+TEST_F(KeyDispatch, AKeyTappedWithinAFrameActsForThatFrame) {
+  Keys({scan::kK, -scan::kK});
+  Frame();
+  EXPECT_TRUE(EngineOff) << "Kill Engine";
+  ControlAssignments[ActionKeyTranslatePX].KeyCode = scan::kF1 + 8;
+  Keys({scan::kF1 + 8, -(scan::kF1 + 8)});
+  Frame();
+  EXPECT_EQ(TranslationCommand[0], 1);
+  Frame();
+  EXPECT_EQ(TranslationCommand[0], 0) << "one frame only";
+}
+
 TEST_F(KeyDispatch, AHeldStrafeKeyRampsUpTheOrbitCamera) {
   SpotViewFlag = true;
   CurrentViewIndex = SpotView1;
@@ -320,7 +335,7 @@ namespace {
 
 TEST_F(KeyDispatch, F4GoesFullScreenAndBackToTheWindowsPlace) {
   const SavedVariables saved(DisplayModeWidth, DisplayModeHeight, DisplayModeBits, WindowLeft,
-                             WindowTop, WindowWidth, WindowHeight, LightIds);
+                             WindowTop, WindowWidth, WindowHeight, LightIds, FontIds);
   // The scene's four lights are set again first.
   for (size_t light = 0; light < LightIds.size(); ++light)
     LightIds[light] = static_cast<int16_t>(LightEngine->CreateLight(LightRecords[light]));
@@ -347,6 +362,31 @@ TEST_F(KeyDispatch, F4GoesFullScreenAndBackToTheWindowsPlace) {
   EXPECT_EQ(display.Left(), 300);
   EXPECT_EQ(display.Width(), 9000);
   EXPECT_EQ(DriverDialog->chkWindowed.Value(), forms::Control::kChecked);
+  // The picture is laid out for the window again, not for the display mode.
+  EXPECT_EQ(ScreenWidth, display.ScaleWidth());
+  EXPECT_EQ(ScreenHeight, display.ScaleHeight());
+  EXPECT_FLOAT_EQ(ScreenScaleY, static_cast<float>(display.ScaleHeight()) / 1200.0f);
+  EXPECT_EQ(Engine->Width(), display.ScaleWidth());
+  EXPECT_EQ(Engine->Height(), display.ScaleHeight());
+  EXPECT_EQ(Engine->Fonts().Get(FontIds[LargeFont])->size,
+            win::RoundHalfEven(30.0f * static_cast<float>(ScreenHeight) / 1024.0f));
+}
+
+// A window resized while the flight goes on: the back buffer and the fonts follow it.
+TEST_F(KeyDispatch, AWindowResizedInFlightGetsItsBackBufferAndFonts) {
+  const SavedVariables saved(WindowLeft, WindowTop, WindowWidth, WindowHeight, FontIds,
+                             SimulationInitialised);
+  SimulationInitialised = true;
+  MainDisplayForm& display = *Main_Display;
+  for (const auto& [width, height] : {std::pair{1000, 800}, std::pair{640, 400}}) {
+    display.UserMoved(10, 10, width, height);
+    EXPECT_TRUE(RunFlag);
+    EXPECT_EQ(Engine->Width(), width);
+    EXPECT_EQ(Engine->Height(), height);
+    const engine::Font* large = Engine->Fonts().Get(FontIds[LargeFont]);
+    ASSERT_NE(large, nullptr) << "the fonts are made for " << height;
+    EXPECT_EQ(large->size, win::RoundHalfEven(30.0f * static_cast<float>(height) / 1024.0f));
+  }
 }
 
 }  // namespace

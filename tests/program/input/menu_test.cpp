@@ -146,6 +146,16 @@ TEST_F(Menu, AClickHoldsEveryItemFor200Milliseconds) {
   EXPECT_FALSE(ExitItem.Selected);
 }
 
+// A click quicker than a frame, down and up within the frame's one yield, takes the button.
+TEST_F(Menu, AClickWithinOneFrameTakesTheButton) {
+  Input().MouseMoved(100, 160);  // Exit
+  Input().MouseButton(0, true);
+  Input().MouseButton(0, false);
+  Frame();
+  DrawSettingsOverlay();
+  EXPECT_TRUE(ExitItem.Selected);
+}
+
 TEST_F(Menu, StartRestartsTheFlight) {
   SettingsOverlayShown = true;
   ClickAt(100, 110);

@@ -32,19 +32,24 @@
 struct FormCase {
   const char* name;
   std::function<forms::Form&()> open;
+  // Asks the form's slot, not the form: a dialog closed by its user may already be freed.
+  std::function<bool()> shown;
 };
+
+template <class T>
+FormCase CaseOf(const char* name, forms::FormSlot<T>& slot) {
+  return {name, [&slot]() -> forms::Form& { return *slot; },
+          [&slot] { return slot.Loaded() && slot->Visible(); }};
+}
 
 // The dialogs in the order a user meets them: the language chooser, the launcher and the dialogs
 // its buttons open.
 inline const std::vector<FormCase>& EveryForm() {
   static const std::vector<FormCase> forms = {
-      {"frmChooseLang", []() -> forms::Form& { return *frmChooseLang; }},
-      {"DriverDialog", []() -> forms::Form& { return *DriverDialog; }},
-      {"Advanced", []() -> forms::Form& { return *Advanced; }},
-      {"SoundSettings", []() -> forms::Form& { return *SoundSettings; }},
-      {"StarForm", []() -> forms::Form& { return *StarForm; }},
-      {"PilotList", []() -> forms::Form& { return *PilotList; }},
-      {"JoystickAssign", []() -> forms::Form& { return *JoystickAssign; }},
+      CaseOf("frmChooseLang", frmChooseLang), CaseOf("DriverDialog", DriverDialog),
+      CaseOf("Advanced", Advanced),           CaseOf("SoundSettings", SoundSettings),
+      CaseOf("StarForm", StarForm),           CaseOf("PilotList", PilotList),
+      CaseOf("JoystickAssign", JoystickAssign),
   };
   return forms;
 }
