@@ -39,10 +39,11 @@ inline void RequestExit(int16_t request) {
   Main_Display->Timer_Test_Exit.SetEnabled(true);
 }
 
-// The fly-by ends in the menu with the flight held; the menu's Start flies it. True when this
-// pump pressed it.
+// The fly-by ends in the menu with the flight held; the menu's Start flies it, unless the exit
+// box is up, which the user answers first. True when this pump pressed it.
 inline bool StartFromTheMenu() {
-  if (!RunFlag || !SettingsOverlayShown || ControlsActive || IntroFlyby) return false;
+  if (!RunFlag || !SettingsOverlayShown || ControlsActive || IntroFlyby || ExitDialogShown)
+    return false;
   RequestExit(3);
   return true;
 }
