@@ -72,7 +72,7 @@ TEST_F(StoredReference, TheDescentByKeys) {
   Quit();
   Run();
   ExpectTheReference(flown, Reference{633.0, 14.3, 1114.0, 0.00, 0.00, 0.00, 1053.4,
-                                      "66 06 60 p00000 m00004 p00000", "Total Score = 2289"});
+                                      "66 06 60 p00000 m00004 p00000", "Total Score = 2305"});
 }
 
 // The rendezvous: the translation jets toward the command module and up, then a coast.
