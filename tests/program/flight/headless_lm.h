@@ -148,7 +148,9 @@ inline void ResetLM(float heightFeet) {
   RollAxis = PitchAxis = YawAxis = AttitudeAxis{};
   ControlsActive = RunFlag = true;
   FrameSettled = true;
-  IntroFlyby = ReplayPlayback = false;
+  IntroFlyby = ReplayPlayback = ReplayLoaded = false;
+  // The headless frames leave the clock alone: a sample falls due only where a test moves it.
+  MissionTime = 0.0;
   Landed = OnGround = Crashed = ContactLightOn = EngineOff = false;
   AscentStageFlying = Staged = FootpadTouched = false;
   AscentStageMeshOffset = {};
