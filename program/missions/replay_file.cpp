@@ -220,7 +220,9 @@ ReplayFile CurrentReplay() {
 
 bool SaveReplay(int16_t lastFlight) {
   if (MissionType == OrbitalMission) return false;
-  if (ReplayName.empty()) ReplayName = UnnamedReplay;
+  // Only a save under the user's name names an unnamed replay: the last flight, saved at every
+  // landing, leaves the name alone, or the next replay asked for would be a file never written.
+  if (lastFlight == 0 && ReplayName.empty()) ReplayName = UnnamedReplay;
   const std::string name = lastFlight != 0 ? std::string(LastFlightReplay) : ReplayName;
   if (!NameAllowed(name)) {
     ShowReplayProblem(ReplayNotSaved, name, ReplayNameRefused);
@@ -237,7 +239,11 @@ bool SaveReplay(int16_t lastFlight) {
 }
 
 bool LoadReplay() {
-  if (ReplayName.empty() || MissionType == OrbitalMission) return false;
+  if (ReplayName.empty() || MissionType == OrbitalMission) {
+    // Nothing is played back: the samples in store belong to another flight.
+    ReplayPlayback = false;
+    return false;
+  }
   ReplayDecodeResult result;
   if (!NameAllowed(ReplayName)) {
     result.reason = ReplayNameRefused;

@@ -153,6 +153,23 @@ TEST_F(ReplayFileTest, SavesAndLoadsTheFlight) {
   EXPECT_EQ(EncodeReplay(CurrentReplay()), saved);
 }
 
+// The last flight saved at a landing leaves an unnamed replay unnamed, and a playback asked for
+// without a name plays nothing of the samples in store.
+TEST_F(ReplayFileTest, TheLastFlightLeavesAnUnnamedReplayUnnamed) {
+  RecordDescent(3);
+  ReplayName = "";
+  const MessageBoxesShown shown;
+  ASSERT_TRUE(SaveReplay(-1));
+  EXPECT_EQ(ReplayName, "");
+  EXPECT_TRUE(
+      std::filesystem::exists(folder_.Path() / "Missions/Apollo 12/Replay/Last Flight.rpy"));
+  EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "Missions/Apollo 12/Replay/218.rpy"));
+  ReplayPlayback = true;
+  EXPECT_FALSE(LoadReplay());
+  EXPECT_FALSE(ReplayPlayback);
+  EXPECT_TRUE(shown().empty());
+}
+
 TEST_F(ReplayFileTest, OrbitalMissionNeitherWritesNorReads) {
   MissionType = OrbitalMission;
   RecordDescent(3);
