@@ -9,6 +9,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -123,29 +124,40 @@ class GeneratedFolderScene : public SceneTest {
   forms::VirtualClock clock_;
 };
 
-TEST_F(GeneratedFolderScene, EveryFlightBuildsItsSceneFromTheFolder) {
+// One case per landscape precision and LM (simple or full), so each stays well inside a test's
+// time under the sanitizers.
+using SceneChoice = std::tuple<int32_t, bool>;
+
+class GeneratedFolderSceneChoice : public GeneratedFolderScene,
+                                   public ::testing::WithParamInterface<SceneChoice> {};
+
+TEST_P(GeneratedFolderSceneChoice, EveryFlightBuildsItsSceneFromTheFolder) {
   const std::vector<GeneratedFlight> flights = GeneratedFlights();
   ASSERT_FALSE(flights.empty());
   RockCount = 3;
   StarErrorCount = 0;
-  for (const GeneratedFlight& flight : flights)
-    for (int32_t precision : {1, 2, 4})
-      for (bool simple : {false, true}) {
-        SCOPED_TRACE(flight.mission + "/" + flight.file + " precision " +
-                     std::to_string(precision) + (simple ? " simple" : " full"));
-        MissionName = flight.mission;
-        FlightFile = flight.file;
-        MissionType = MissionTypeOf(flight.mission);
-        LandPrecision = precision;
-        SimpleLM = SimpleCockpit = simple;
-        ReleaseWorld();
-        ReleaseEngineObjects();
-        CreateEngineObjects(engine::MakeNullBackend());
-        ASSERT_TRUE(BuildFlightScene());
-        // The whole catalogue was read: no star step failed.
-        EXPECT_EQ(StarErrorCount, 0);
-        EXPECT_GT(BrightStarCount, 0);
-      }
+  for (const GeneratedFlight& flight : flights) {
+    SCOPED_TRACE(flight.mission + "/" + flight.file);
+    MissionName = flight.mission;
+    FlightFile = flight.file;
+    MissionType = MissionTypeOf(flight.mission);
+    LandPrecision = std::get<0>(GetParam());
+    SimpleLM = SimpleCockpit = std::get<1>(GetParam());
+    ReleaseWorld();
+    ReleaseEngineObjects();
+    CreateEngineObjects(engine::MakeNullBackend());
+    ASSERT_TRUE(BuildFlightScene());
+    // The whole catalogue was read: no star step failed.
+    EXPECT_EQ(StarErrorCount, 0);
+    EXPECT_GT(BrightStarCount, 0);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Choices, GeneratedFolderSceneChoice,
+                         ::testing::Combine(::testing::Values(1, 2, 4), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<SceneChoice>& choice) {
+                           return "Precision" + std::to_string(std::get<0>(choice.param)) +
+                                  (std::get<1>(choice.param) ? "Simple" : "Full");
+                         });
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,9 +47,12 @@ FormCase CaseOf(const char* name, forms::FormSlot<T>& slot) {
 // its buttons open.
 inline const std::vector<FormCase>& EveryForm() {
   static const std::vector<FormCase> forms = {
-      CaseOf("frmChooseLang", frmChooseLang), CaseOf("DriverDialog", DriverDialog),
-      CaseOf("Advanced", Advanced),           CaseOf("SoundSettings", SoundSettings),
-      CaseOf("StarForm", StarForm),           CaseOf("PilotList", PilotList),
+      CaseOf("frmChooseLang", frmChooseLang),
+      CaseOf("DriverDialog", DriverDialog),
+      CaseOf("Advanced", Advanced),
+      CaseOf("SoundSettings", SoundSettings),
+      CaseOf("StarForm", StarForm),
+      CaseOf("PilotList", PilotList),
       CaseOf("JoystickAssign", JoystickAssign),
   };
   return forms;
@@ -96,12 +100,15 @@ class EveryFormTest : public ::testing::Test {
     LoadTranslatedStrings();
   }
   // Opens and shows every dialog in each language, hands each to `check`, then calls `done` once
-  // a language's dialogs are through.
-  static void ForEveryFormShown(
+  // a language's dialogs are through. `done` may end the program, which unloads the main display
+  // the engine draws in, so each language starts on an engine of its own.
+  void ForEveryFormShown(
       const std::function<void(const Language&, const FormCase&, forms::Form&)>& check,
       const std::function<void()>& done) {
     for (const Language& language : EveryLanguage) {
       SCOPED_TRACE(language.name);
+      engine_.reset();
+      engine_.emplace();
       UseLanguage(language);
       for (const FormCase& each : EveryForm()) {
         SCOPED_TRACE(each.name);
@@ -123,7 +130,7 @@ class EveryFormTest : public ::testing::Test {
   SavedVariables saved_ = SavedVariables(CurrentLanguage, MissionName, FlightName, FlightFile,
                                          MissionType, UiText, Busy);
   EngineStartedElsewhere started_;
-  EngineForInput engine_;
+  std::optional<EngineForInput> engine_{std::in_place};
 };
 
 namespace form_layout {
