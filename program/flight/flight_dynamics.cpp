@@ -84,6 +84,7 @@ void TouchFootpad(double oneFrame, double rateDamping) {
   if (!FootpadTouched) {
     FootpadTouched = true;
     FirstTouchRecord = FlightRecordCount;
+    ContactLightFlags[1] = true;  // the panel's lamp shows the touchdown
     TouchdownDistance =
         win::RoundHalfEven(std::hypot(LandingTargetPoint.EastWest - LMMeshPosition.x,
                                       LandingTargetPoint.NorthSouth - LMMeshPosition.z));
@@ -273,6 +274,7 @@ void ProcessFootpads() {
           !ContactLightOn) {
         ContactRecord = FlightRecordCount;
         ContactLightOn = true;
+        ContactLightFlags[0] = true;
         LightContactLightMesh();
       }
       if (height > 0.0f) continue;

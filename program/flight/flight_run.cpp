@@ -116,6 +116,8 @@ void ResetFlightState() {
   ControlStartRecord = ContactRecord = LowGateIndex = FirstTouchRecord = FlightRecordCount = 0;
   ScoreShown = false;
   ContactLightOn = false;
+  // The panel's lamp is the frame loop's own, and a new flight has touched nothing yet.
+  ContactLightFlags[0] = ContactLightFlags[1] = false;
   Landed = false;
   FrameTimeMs = 0.0f;
   ReplayIndex = 1;

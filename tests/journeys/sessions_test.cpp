@@ -152,8 +152,11 @@ TEST_F(Landing, ALandingFlownByKeysIsScored) {
     EXPECT_TRUE(Landed);
     EXPECT_FALSE(Crashed);
     EXPECT_TRUE(ContactLightOn);
+    EXPECT_TRUE(ContactLightFlags[1]) << "the panel's CONTACT lamp";
     EXPECT_TRUE(MessageText[1].Text.starts_with("Total Score = ")) << MessageText[1].Text;
   });
+  StartFlying();
+  Do("the next flight", [] { EXPECT_FALSE(ContactLightFlags[1]) << "the panel's CONTACT lamp"; });
   LeaveFlight();
   Quit();
   Run();
