@@ -356,7 +356,9 @@ void PlayRCSLoopSound() {
 void UpdatePhaseSounds() {
   if (MissionType != LMRaceMission && IsPlaying(LandedSound)) LandedSound->Stop();
   auto& clips = MissionVoiceSounds;
-  if (!ViewPathActive) {
+  // The walker's place on the path out of the cabin: 1 the porch, 2 to 3 the ladder, above 3 its
+  // foot; off the path the walker is on the surface.
+  if (!WalkPathMode) {
     if (MissionType == 11) Stop(clips[FootOfLadderClip]);
     if (!PhaseClipPlayed[SurfaceClip] && MissionType != LMRaceMission) {
       if (!IsPlaying(SurfaceSound)) Play(SurfaceSound);
@@ -364,7 +366,7 @@ void UpdatePhaseSounds() {
     }
     return;
   }
-  const float p = ViewPathPosition;
+  const float p = WalkPathValue;
   const bool onPorch = p >= 1.0f && p <= 1.6f;
   const bool onLadder = p >= 2.0f && p <= 3.0f;
   const bool atFoot = p > 3.0f;

@@ -143,6 +143,9 @@ void ResetFlightState() {
   NeedleKeyFlag = false;
   Engine->RestartTimer(0);
   EVAStarted = false;
+  // No walker is on the path out of the cabin until this flight's EVA starts one.
+  WalkPathMode = false;
+  WalkPathValue = 0.0f;
   RocksPlaced = false;
   CurrentView.Active = true;
   CurrentView.HudMode = 1;

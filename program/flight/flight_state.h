@@ -231,9 +231,9 @@ inline TimeRecord IgnitionTime;
 inline TimeRecord TimeToIgnition;
 inline float BurnVelocity[3] = {};         // noun 81, ft/s
 inline float AttitudeEntryAngles[3] = {};  // noun 22, radians
-inline bool EVAMode = false;
-inline float FDAIGimbalAngles[3] = {};   // radians
-inline float HorizontalVelocity = 0.0f;  // ft/s
+inline bool EVAMode = false;               // the EVA view is in use: the DSKY takes no keys
+inline float FDAIGimbalAngles[3] = {};     // radians
+inline float HorizontalVelocity = 0.0f;    // ft/s
 inline float Noun40Quantity = 0.0f;
 inline bool PlatformAlignmentFlag = false;  // the attitude display shows the P51 alignment
 inline bool BurnWindowFlag = false;         // set by the P40 monitor around the ignition
@@ -302,5 +302,5 @@ inline bool ScreenshotRequest = false;  // the frame loop saves a screenshot aft
 inline bool MovieCapture = false;       // every frame is saved, on a fixed time step
 // Non-zero while the change to the EVA view waits for the fade-out: the fade-in time [ms].
 inline int32_t PendingFadeTime = 0;
-// The astronaut's offset from the LM, kept by the EVA walking step, world units.
+// The astronaut's offset from the LM across the ground, kept by the EVA walking step, world units.
 inline Vector3 EVAOffset;

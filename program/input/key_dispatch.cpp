@@ -502,10 +502,9 @@ void HeldMovement() {
 
   const RampSettings strafeRamp = cockpit ? RampSettings{KeepStart, 4.0f, 1.1f, 4.0f, 4.0f, 30.0f}
                                           : RampSettings{2.0f, 3.0f, 1.5f, 4.0f, 5.0f, 20.0f};
-  if (cockpit) {
-    SetKeyHoldRamp(strafeRamp);
-    WalkSide = 0.0f;
-  }
+  if (cockpit) SetKeyHoldRamp(strafeRamp);
+  // A step to the side lasts while its key is down, as a step forward does.
+  WalkSide = 0.0f;
   for (const float side : {-1.0f, 1.0f}) {
     if (!Moves(side < 0.0f ? ActionStrafeLeft : ActionStrafeRight, strafeRamp)) continue;
     if (cockpit) {

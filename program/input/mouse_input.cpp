@@ -128,7 +128,7 @@ void ClickCockpitControl(const std::string& name) {
       {"keyclr", ActionKeyPadClr},
       {"keypro", ActionKeyPadPro},
       {"keyrset", ActionKeyPadRset},
-      {"keyrel", ActionKeyPadRelease},
+      {"keykeyrel", ActionKeyPadRelease},
       {"keyplus", ActionKeyPadPlus},
       {"keyminus", ActionKeyPadMinus},
       {"sw_ags_off", ActionAGSToggle},

@@ -395,7 +395,10 @@ bool WalkFrame() {
 }  // namespace
 
 void UpdateWalkingCamera() {
-  if (WalkFrame() && SoundOn) UpdatePhaseSounds();
+  const bool walked = WalkFrame();
+  // The LM stands at the render origin: the walker's eye is its offset from the LM.
+  EVAOffset = {EVAEye.x, 0.0f, EVAEye.z};
+  if (walked && SoundOn) UpdatePhaseSounds();
 }
 
 void UpdateStageVisibility() {

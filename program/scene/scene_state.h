@@ -271,7 +271,3 @@ inline bool ShowGroundMarkers = false;  // the landing-spot markers (a menu opti
 inline int32_t SceneOption = 0;         // the engine's scene option of the settings file
 inline Vector3 CameraLookAt;            // the orbiting camera's look-at point, world units
 inline Vector3 ViewCameraPosition;      // the first view camera's place, read back each frame
-
-// The camera's ride along the engine path; the position counts in path nodes from 0.
-inline bool ViewPathActive = false;
-inline float ViewPathPosition = 0.0f;

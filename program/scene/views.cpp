@@ -22,8 +22,9 @@ using d3dx::D3DXVECTOR3;
 
 constexpr float DegreesToRadians = 0.0174532925199433f;
 constexpr double HalfPi = 3.14159265358979 / 2;
-// The UiText entries naming the records on screen, in record order.
-constexpr std::array<int32_t, ViewCount> ViewNameTexts = {48, 49, 50, 57, 51, 52, 53, 56, 54, 55};
+// The string ids of the texts naming the records on screen, in record order: "Virtual Cockpit 1"
+// to "Spot View 2", the EVA view's "EVA View" and the exterior view's "Ground View".
+constexpr std::array<int32_t, ViewCount> ViewNameTexts = {49, 50, 51, 58, 52, 53, 54, 57, 55, 56};
 constexpr int32_t EVAStartText = 188;
 constexpr int32_t ViewNameMs = 1000;
 constexpr int32_t EVAStartMs = 2000;
@@ -106,6 +107,7 @@ Vector3 FromD3DX(const D3DXVECTOR3& v) { return {v.x, v.y, v.z}; }
 void ClearViewFlags() {
   for (ViewRecord& record : ViewRecords) record.Active = false;
   InteriorViewFlag = SpotViewFlag = CockpitPanelFlag = ExteriorViewFlag = EVAViewFlag = false;
+  EVAMode = false;
 }
 
 void SelectView(ViewIndex view) {
@@ -133,7 +135,7 @@ void SelectView(ViewIndex view) {
       break;
     }
     case EVAView:
-      EVAViewFlag = HatchOpenFlag = true;
+      EVAViewFlag = HatchOpenFlag = EVAMode = true;
       OpenHatch();
       break;
     case CockpitView1:
@@ -206,7 +208,7 @@ void StartEVAView() {
   ControlAssignments[ActionEVAView].Pressed = false;
   ClearViewFlags();
   ViewRecords[EVAView].Active = true;
-  HatchOpenFlag = EVAViewFlag = true;
+  HatchOpenFlag = EVAViewFlag = EVAMode = true;
   MakeCurrent(EVAView);
   ShowViewName(EVAView);
   OpenHatch();

@@ -33,6 +33,7 @@
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
 #include "tests/program/flight/flight_program.h"
+#include "tests/program/saved_variables.h"
 
 namespace journey {
 
@@ -364,6 +365,8 @@ class Journey : public flight_program::ProgramTest {
   };
   std::vector<Step> steps_;
   std::vector<std::function<void()>> watches_;
+  // The phase clips play once a program run, and each journey is a run of its own.
+  SavedVariables phaseClips_ = SavedVariables(PhaseClipPlayed);
 };
 
 }  // namespace journey

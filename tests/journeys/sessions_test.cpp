@@ -277,6 +277,34 @@ TEST_F(Journey, TheCabinIsLitInTheVirtualCockpit) {
   Run();
 }
 
+// Each view key shows its view's name, in the shipped texts.
+TEST_F(Journey, EveryViewKeyShowsItsViewsName) {
+  const struct {
+    int32_t key;
+    const char* name;
+  } views[] = {
+      {engine::scan::k1, "Virtual Cockpit 1"},     {engine::scan::k1 + 1, "Virtual Cockpit 2"},
+      {engine::scan::k1 + 2, "Virtual Cockpit 3"}, {engine::scan::k1 + 3, "Cockpit View 1"},
+      {engine::scan::k1 + 4, "Cockpit View 2"},    {engine::scan::k1 + 5, "Cockpit View 3"},
+      {engine::scan::k1 + 6, "Spot View 1"},       {engine::scan::k1 + 7, "Spot View 2"},
+      {engine::scan::k1 + 8, "Ground View"}};
+  std::vector<std::string> shown;
+  Choose("Apollo 11", "Short Flight P66");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  for (const auto& view : views) {
+    Press(view.key);
+    Do("the view's name", [&] { shown.push_back(MessageText[0].Text); });
+  }
+  LeaveFlight();
+  Quit();
+  Run();
+  std::vector<std::string> names;
+  for (const auto& view : views) names.emplace_back(view.name);
+  EXPECT_EQ(shown, names);
+}
+
 // An ascent stage that falls back to the ground crashes; its scorch fades in from black to nine
 // tenths, a hundredth a frame.
 TEST_F(Journey, AnAscentStageThatFallsBackCrashesAndItsScorchFades) {

@@ -110,6 +110,6 @@ class SoundSetup : public ProgramFolderTest {
   SavedVariables saved_ = SavedVariables(
       MasterVolume, RCSVolume, EngineVolume, MusicVolume, SoundOn, FlyingTheme, LoadingSoundFile,
       InitiationSoundFile, AscentSoundFile, SurfaceSoundFile, LandedSoundFile, MissionVoiceFiles,
-      DockingSoundFiles, AltitudeCalls, DescentCalls, LPDCalls, FuelCalls, ViewPathActive,
-      ViewPathPosition, MusicIsWave, DSKYNeighbours, UiText);
+      DockingSoundFiles, AltitudeCalls, DescentCalls, LPDCalls, FuelCalls, WalkPathMode,
+      WalkPathValue, MusicIsWave, DSKYNeighbours, UiText);
 };

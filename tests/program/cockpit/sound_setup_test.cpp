@@ -229,25 +229,25 @@ TEST_F(SoundSetup, StopsTheMusicOnlyWithSoundOn) {
 TEST_F(SoundSetup, PhaseClipsPlayOnceAProgramRun) {
   CreateSounds();
   auto& clips = MissionVoiceSounds;
-  ViewPathActive = true;
-  ViewPathPosition = 1.3f;
+  WalkPathMode = true;
+  WalkPathValue = 1.3f;
   UpdatePhaseSounds();
   EXPECT_TRUE(Playing(clips[PorchClip]));
-  ViewPathPosition = 2.5f;
+  WalkPathValue = 2.5f;
   UpdatePhaseSounds();
   EXPECT_FALSE(Playing(clips[PorchClip]));
   EXPECT_TRUE(Playing(clips[LadderClip]));
-  ViewPathPosition = 1.3f;
+  WalkPathValue = 1.3f;
   UpdatePhaseSounds();
   EXPECT_FALSE(Playing(clips[PorchClip]));
   EXPECT_FALSE(Playing(clips[LadderClip]));
-  ViewPathPosition = 3.5f;
+  WalkPathValue = 3.5f;
   UpdatePhaseSounds();
   EXPECT_TRUE(Playing(clips[FootOfLadderClip]));
 
   // The path left, the surface sound starts once and the clip at the foot of the ladder stops.
   LandedSound->Play();
-  ViewPathActive = false;
+  WalkPathMode = false;
   UpdatePhaseSounds();
   EXPECT_FALSE(Playing(LandedSound));
   EXPECT_FALSE(Playing(clips[FootOfLadderClip]));
@@ -258,8 +258,8 @@ TEST_F(SoundSetup, PhaseClipsPlayOnceAProgramRun) {
 
   // A later flight of the same run.
   CreateSounds();
-  ViewPathActive = true;
-  ViewPathPosition = 1.3f;
+  WalkPathMode = true;
+  WalkPathValue = 1.3f;
   UpdatePhaseSounds();
   EXPECT_FALSE(Playing(MissionVoiceSounds[PorchClip]));
 }
@@ -281,8 +281,8 @@ TEST_F(SoundSetup, PhaseClipsOfTheOtherMissions) {
     PhaseClipPlayed = {};
     ChooseMission("Mission", c.type);
     CreateSounds();
-    ViewPathActive = true;
-    ViewPathPosition = c.position;
+    WalkPathMode = true;
+    WalkPathValue = c.position;
     UpdatePhaseSounds();
     for (int clip = 0; clip < 5; ++clip)
       if (MissionVoiceSounds[clip]) {

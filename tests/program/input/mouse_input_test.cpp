@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include "program/cockpit/dsky_keys.h"
 #include "tests/program/input/input_fixture.h"
 
@@ -76,26 +79,68 @@ TEST_F(Mouse, AClickOnACockpitPartShowsItsNameAndFiresItsCommandAfterTheRepeatBl
   EXPECT_TRUE(VerbEntryActive);
 }
 
-TEST_F(Mouse, ClickNamesPressTheirCommands) {
+// Every clickable model of the cabin, by the name it is shipped and loaded under, presses its
+// command; any other name presses nothing.
+TEST_F(Mouse, EveryClickableCockpitModelPressesItsCommand) {
   const struct {
     const char* name;
     ActionIndex action;
   } cases[] = {
-      {"key7", ActionKeyPad7},
+      {"Key0", ActionKeyPad0},
+      {"Key1", ActionKeyPad1},
+      {"Key2", ActionKeyPad2},
+      {"Key3", ActionKeyPad3},
+      {"Key4", ActionKeyPad4},
+      {"Key5", ActionKeyPad5},
+      {"Key6", ActionKeyPad6},
+      {"Key7", ActionKeyPad7},
+      {"Key8", ActionKeyPad8},
+      {"Key9", ActionKeyPad9},
+      {"KeyPlus", ActionKeyPadPlus},
+      {"KeyMinus", ActionKeyPadMinus},
       {"KeyEntr", ActionKeyPadEntr},
-      {"sw_pgns_auto", ActionPGNSToggle},
+      {"KeyKeyRel", ActionKeyPadRelease},
+      {"KeyClr", ActionKeyPadClr},
+      {"KeyRset", ActionKeyPadRset},
+      {"KeyPro", ActionKeyPadPro},
+      {"KeyNoun", ActionKeyPadNoun},
+      {"KeyVerb", ActionKeyPadVerb},
+      {"SW_AGS_Off", ActionAGSToggle},
+      {"SW_AGS_Hold", ActionAGSToggle},
+      {"SW_AGS_Auto", ActionAGSToggle},
+      {"SW_PGNS_Off", ActionPGNSToggle},
+      {"SW_PGNS_Hold", ActionPGNSToggle},
+      {"SW_PGNS_Auto", ActionPGNSToggle},
+      {"SW_YawMode_Off", ActionYawModeToggle},
+      {"SW_YawMode_Pulse", ActionYawModeToggle},
+      {"SW_YawMode_Cont", ActionYawModeToggle},
+      {"SW_PitchMode_Off", ActionPitchModeToggle},
+      {"SW_PitchMode_Pulse", ActionPitchModeToggle},
+      {"SW_PitchMode_Cont", ActionPitchModeToggle},
+      {"SW_RollMode_Off", ActionRollModeToggle},
+      {"SW_RollMode_Pulse", ActionRollModeToggle},
+      {"SW_RollMode_Cont", ActionRollModeToggle},
+      {"SW_DeadBand_Max", ActionDeadbandToggle},
       {"SW_DeadBand_Min", ActionDeadbandToggle},
-      {"sw_xpointer_lomult", ActionXPointerScaleToggle},
+      {"SW_ThrottleControl_Auto", ActionAutManThrottleToggle},
+      {"SW_ThrottleControl_Manual", ActionAutManThrottleToggle},
+      {"SW_RateScale_Max", ActionRatescaleToggle},
+      {"SW_RateScale_Min", ActionRatescaleToggle},
+      {"SW_XPointer_LoMult", ActionXPointerScaleToggle},
+      {"SW_XPointer_HiMult", ActionXPointerScaleToggle},
   };
+  const std::filesystem::path models = std::filesystem::path(MAROVIN_PROGRAM_FOLDER) / "Models";
   for (const auto& c : cases) {
-    ControlAssignments[c.action].Pressed = false;
+    EXPECT_TRUE(std::filesystem::exists(models / (std::string(c.name) + ".X")))
+        << c.name << " is a shipped model";
+    for (ControlAssignment& record : ControlAssignments) record.Pressed = false;
     ClickCockpitControl(c.name);
-    EXPECT_TRUE(ControlAssignments[c.action].Pressed) << c.name;
+    for (size_t action = 0; action < ControlAssignments.size(); ++action)
+      EXPECT_EQ(ControlAssignments[action].Pressed, action == static_cast<size_t>(c.action))
+          << c.name << " presses action " << action;
   }
-  // Any other name presses nothing.
   for (ControlAssignment& record : ControlAssignments) record.Pressed = false;
-  ClickCockpitControl("keyboard");
-  ClickCockpitControl("key10");
+  for (const char* other : {"keyboard", "key10", "Cockpit", "DSKYDisp"}) ClickCockpitControl(other);
   for (const ControlAssignment& record : ControlAssignments) EXPECT_FALSE(record.Pressed);
 }
 

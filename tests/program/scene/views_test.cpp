@@ -9,6 +9,8 @@
 #include "program/scene/scene_resources.h"
 #include "program/scene/textures_materials.h"
 #include "program/scene/views.h"
+#include "program/startup/startup_state.h"
+#include "program/startup/ui_text.h"
 #include "tests/program/main_display_reload.h"
 #include "tests/program/scene/scene_fixture.h"
 
@@ -27,9 +29,11 @@ class ViewsTest : public SceneTest {
     for (int k = 0; k < 3; ++k) SetTile(k, 10.0f, 0);
     for (size_t v = 0; v < ViewRecords.size(); ++v)
       ViewRecords[v].ViewAngle = 40.0f + static_cast<float>(v);
-    for (int32_t id = 48; id <= 57; ++id) UiText[id] = "view " + std::to_string(id);
+    // The texts the program shows in its own language.
+    LoadTranslatedStrings();
   }
   void TearDown() override {
+    ProgramTralexa.reset();
     for (auto& tile : LandTiles) tile.reset();
     AscentStageMesh.reset();
     DropMainDisplay();
@@ -55,7 +59,7 @@ class ViewsTest : public SceneTest {
       TransitionIndex, TransitionEye, TransitionRotation, TransitionAngle, CameraOrbitYaw,
       CameraOrbitPitch, CameraOrbitDistance, CameraGroundPoint, CameraLandTile, EVAEye, EVARotation,
       EVAStartPoint, EVAStarted, WalkPathMode, WalkPathValue, FieldOfView, FramesPerSecond,
-      FrameSettled, CurrentCockpitEye, CurrentCockpitRotation, MessageText, UiText);
+      FrameSettled, CurrentCockpitEye, CurrentCockpitRotation, MessageText, UiText, EVAMode);
 
  private:
   forms::VirtualClock clock_;
@@ -66,6 +70,7 @@ struct ViewCase {
   bool interior, spot, panel, exterior, eva;
   bool hatchOpen;     // the open meshes shown (the hatch flag being clear before)
   bool inner, outer;  // the closed meshes shown
+  const char* name;   // shown on screen
 };
 
 class SelectViewTest : public ViewsTest, public ::testing::WithParamInterface<ViewCase> {};
@@ -78,6 +83,7 @@ TEST_P(SelectViewTest, EachRecordSetsItsKindAndShowsItsSideOfTheHatch) {
   EXPECT_EQ(std::vector<bool>(
                 {InteriorViewFlag, SpotViewFlag, CockpitPanelFlag, ExteriorViewFlag, EVAViewFlag}),
             std::vector<bool>({c.interior, c.spot, c.panel, c.exterior, c.eva}));
+  EXPECT_EQ(EVAMode, c.eva) << "the DSKY refuses its keys in the EVA view alone";
   if (c.interior || c.spot || c.exterior || c.eva) {
     EXPECT_EQ(HatchOpenMesh->IsEnabled(), c.hatchOpen);
     EXPECT_EQ(HatchOpenAMesh->IsEnabled(), c.hatchOpen);
@@ -88,20 +94,24 @@ TEST_P(SelectViewTest, EachRecordSetsItsKindAndShowsItsSideOfTheHatch) {
   EXPECT_TRUE(ViewRecords[static_cast<size_t>(c.view)].Active);
   EXPECT_EQ(CurrentViewIndex, c.view);
   EXPECT_FLOAT_EQ(FieldOfView, 40.0f + static_cast<float>(c.view));
-  const int32_t names[] = {48, 49, 50, 57, 51, 52, 53, 56, 54, 55};
-  EXPECT_EQ(MessageText[0].Text, "view " + std::to_string(names[c.view]));
+  EXPECT_EQ(MessageText[0].Text, c.name);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Records, SelectViewTest,
-    ::testing::Values(ViewCase{VirtualView1, true, false, false, false, false, false, true, false},
-                      ViewCase{VirtualView3, true, false, false, false, false, false, true, false},
-                      ViewCase{EVAView, false, false, false, false, true, true, false, false},
-                      ViewCase{CockpitView1, false, false, true, false, false, false, false, false},
-                      ViewCase{CockpitView3, false, false, true, false, false, false, false, false},
-                      ViewCase{ExteriorView, false, false, false, true, false, false, false, true},
-                      ViewCase{SpotView1, false, true, false, false, false, false, false, true},
-                      ViewCase{SpotView2, false, true, false, false, false, false, false, true}));
+    ::testing::Values(
+        ViewCase{VirtualView1, true, false, false, false, false, false, true, false,
+                 "Virtual Cockpit 1"},
+        ViewCase{VirtualView3, true, false, false, false, false, false, true, false,
+                 "Virtual Cockpit 3"},
+        ViewCase{EVAView, false, false, false, false, true, true, false, false, "EVA View"},
+        ViewCase{CockpitView1, false, false, true, false, false, false, false, false,
+                 "Cockpit View 1"},
+        ViewCase{CockpitView3, false, false, true, false, false, false, false, false,
+                 "Cockpit View 3"},
+        ViewCase{ExteriorView, false, false, false, true, false, false, false, true, "Ground View"},
+        ViewCase{SpotView1, false, true, false, false, false, false, false, true, "Spot View 1"},
+        ViewCase{SpotView2, false, true, false, false, false, false, false, true, "Spot View 2"}));
 
 TEST_F(ViewsTest, CockpitEyesGlideBetweenThemselvesAndJumpFromOutside) {
   VirtualCockpitEye = {Vector3{0, 0, 0}, Vector3{10, 0, 0}, Vector3{0, 20, 0}};
