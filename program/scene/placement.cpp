@@ -214,8 +214,8 @@ void UpdateRocks() {
       rock.World.z += LMMeshPosition.z;
     }
     int tile = -1;
-    const float h = HighestTileHeight(rock.World.x - LMMeshPosition.x,
-                                      rock.World.z - LMMeshPosition.z, tile);
+    const float h =
+        HighestTileHeight(rock.World.x - LMMeshPosition.x, rock.World.z - LMMeshPosition.z, tile);
     if (tile >= 0) rock.World.y = h + LMMeshPosition.y;
   }
   RocksLaid = true;
@@ -278,8 +278,8 @@ void UpdateParticleEmitter() {
   ParticleAscent.SetSecondPosition(p);
   ParticleAscent.SetOptionA(1);
   // The floor comes before the 16-bit conversion: a far camera's large negative amount would wrap.
-  ParticleAscent.SetAmount(static_cast<int16_t>(
-      std::lround(std::max(FewestParticles, MostParticles - CameraDistance))));
+  ParticleAscent.SetAmount(
+      static_cast<int16_t>(std::lround(std::max(FewestParticles, MostParticles - CameraDistance))));
   ParticleAscent.SetRandomValue(random);
   const bool burning = Main_Display->Timer_Ascent_Particle.Enabled();
   ParticleAscent.SetPower(burning ? (orbital ? OrbitalExhaustPower : ExhaustPower) : 0.0f);

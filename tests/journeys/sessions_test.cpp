@@ -141,7 +141,8 @@ TEST_F(Session, TheOrbitalMoonsKeepTheirPicturesAfterASurfaceMission) {
 // next flight: the fly-by opens without the exit box.
 TEST_F(Journey, AButtonTriedInTheJoystickTestDoesNotFireInTheNextFlight) {
   bool exitBoxInTheFlyby = false;
-  Watch([&] { exitBoxInTheFlyby = exitBoxInTheFlyby || (RunFlag && IntroFlyby && ExitDialogShown); });
+  Watch(
+      [&] { exitBoxInTheFlyby = exitBoxInTheFlyby || (RunFlag && IntroFlyby && ExitDialogShown); });
   size_t stick = 0;
   engine::ScriptedJoysticks* sticks = nullptr;
   Do("plug a joystick in", [&] {
@@ -170,8 +171,8 @@ TEST_F(Journey, AButtonTriedInTheJoystickTestDoesNotFireInTheNextFlight) {
   Wait(300ms);
   Do("Escape in the dialog", [] { JoystickAssign->UserEscape(); });
   WaitFor(
-      "the launcher", [] { return !JoystickAssign->Visible() && DriverDialog->Command_Continue.Enabled(); },
-      10s);
+      "the launcher",
+      [] { return !JoystickAssign->Visible() && DriverDialog->Command_Continue.Enabled(); }, 10s);
   Choose("Apollo 11", "Short Flight P66");
   Continue();
   WatchTheFlyby();
