@@ -15,6 +15,7 @@ constexpr int16_t PacingChannel = 9;
 constexpr int32_t AlarmAltitude = 3000;  // feet
 constexpr double AltitudeWindow = 0.02;  // of the entry's altitude, either side
 constexpr int32_t AlarmMission = 11;
+constexpr int32_t RateCallFloorFeet = 10;  // no rate call at or below it
 
 forms::Timer& PacingTimer() { return Main_Display->TimerTalk(PacingChannel); }
 
@@ -82,12 +83,14 @@ void CheckFuelCallouts() {
                 [tenths](const CalloutEntry& call) { return call.Low * 10 == tenths; });
 }
 
+// The altitude calls are checked with sound off as well: the 1201 alarm they raise is the
+// guidance computer's, seen on the DSKY, and their pauses keep its timing the same.
 void CheckCallouts() {
   if (!PacingTimer().Enabled() && !AscentStageFlying && ControlsActive && !Test11Mode)
     CheckAltitudeCallouts();
-  if (SoundOn && !AscentStageFlying && !Test11Mode) CheckFuelCallouts();
-  if (AltitudeFeet > 10 && RateCallsArmed && !PacingTimer().Enabled() && ControlsActive &&
-      SoundOn) {
+  if (SoundOn && ControlsActive && !AscentStageFlying && !Test11Mode) CheckFuelCallouts();
+  if (AltitudeFeet > RateCallFloorFeet && RateCallsArmed && !PacingTimer().Enabled() &&
+      ControlsActive && SoundOn) {
     if (CurrentProgram == P66 && !Test11Mode) CheckDescentRateCallouts();
     if (CurrentProgram == P64) CheckLPDAngleCallouts();
   }

@@ -655,10 +655,9 @@ void LoadMissionWorld() {
       TextureFactory->LoadTexture(ProgramFolder() + "\\Textures\\CMOverlay.png", "CMOverlay", -1,
                                   -1, CMOverlayColourKey);
     if (OrbitalObjectsLoaded) {
-      if (OrbitalMoonMesh) {
-        OrbitalMoonMesh->SetTexture(Globals->GetTextureId("halfmoonbackground"), -1.0f);
-        OrbitalMoonMesh->SetMaterial(Globals->GetMaterialId("MatOrbit"), -1);
-      }
+      // The orbital Moon keeps the whole-Moon picture; the slice lost its picture with the last
+      // mission.
+      if (HalfMoonMesh) TextureMoonSlice();
     } else {
       OrbitalObjectsLoaded = true;
       Step(CSMText, true, 2);

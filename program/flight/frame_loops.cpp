@@ -84,7 +84,6 @@ constexpr float DSKYRedrawSeconds = 0.1f;
 constexpr float CounterDriftLimit = 0.05f;
 constexpr float CounterDriftGain = 0.04f;
 constexpr float CounterDriftBias = 0.48f;
-constexpr int32_t CalloutFloorFeet = 10;
 constexpr int32_t GroundContactFeet = 10;  // below it the attitude ball is measured each frame
 constexpr int32_t ScorchFadeLeast = 10;    // of the fade's hundredths
 constexpr int32_t ScoreGateLowFeet = 5;
@@ -625,20 +624,13 @@ void BurnFuelAndDriftCounter() {
   CockpitCounterValue -= CounterDriftStep;
 }
 
+// The voice callouts under their own conditions, then the mission's events, which the same
+// spacing timer holds apart from the calls; an altitude call that starts this frame does not
+// hold back the events.
 void SoundCallouts(MainDisplayForm& form) {
-  if (!SoundOn) return;
   const bool spacing = form.TimerTalk(MissionEventChannel).Enabled();
-  if (!spacing && !AscentStageFlying && ControlsActive) {
-    if (!Test11Mode) CheckAltitudeCallouts();
-    CheckMissionEvents();
-  }
-}
-
-void SoundDescentCallouts(MainDisplayForm& form) {
-  if (!SoundOn || !ControlsActive || AltitudeFeet <= CalloutFloorFeet) return;
-  if (form.TimerTalk(MissionEventChannel).Enabled() || !RateCallsArmed) return;
-  if (CurrentProgram == P66 && !Test11Mode) CheckDescentRateCallouts();
-  if (CurrentProgram == P64) CheckLPDAngleCallouts();
+  CheckCallouts();
+  if (SoundOn && !spacing && !AscentStageFlying && ControlsActive) CheckMissionEvents();
 }
 
 void RenderViewPasses(bool cockpitShadows) {
@@ -912,8 +904,6 @@ bool SurfaceFrame(FrameLocals& locals) {
   SoundCallouts(form);
   DrawCounterDigits4();
   DrawCounterDigits2();
-  if (SoundOn && ControlsActive && !AscentStageFlying && !Test11Mode) CheckFuelCallouts();
-  SoundDescentCallouts(form);
   DrawSurface2D(RenderSurfaceFrame(locals.dskyAccumulator));
   locals.screenshotMs = TakeScreenshotWhenAsked();
   return PresentAndYield();

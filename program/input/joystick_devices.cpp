@@ -292,7 +292,9 @@ void ReleaseJoysticks() {
   CurrentJoystick.reset();
 }
 
-void RunJoystickTest() {
+namespace {
+
+void TestUntilStopped() {
   forms::Duration lastEnumeration = forms::Now();
   while (!InputEngine->IsKeyPressed(engine::scan::kEscape) && !JoystickTestStop) {
     forms::DoEvents();
@@ -336,6 +338,15 @@ void RunJoystickTest() {
       if (axis.Joystick < 1 || axis.AxisType < 0) axis.Value = 0.5f;
     UpdateJoystickPreview();
   }
+}
+
+}  // namespace
+
+void RunJoystickTest() {
+  TestUntilStopped();
+  // The buttons tried in the test were no commands: the next flight must not act on them.
+  for (ControlAssignment& record : ControlAssignments) record.Pressed = false;
+  CommandInputPending = false;
 }
 
 void UpdateJoystickPreview() {

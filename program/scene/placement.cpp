@@ -37,7 +37,7 @@ constexpr float EmitterHeight = 20.0f;
 constexpr float OrbitalEmitterSpread = 100.0f;  // world units either way
 constexpr float EmitterSpread = 50.0f;
 constexpr float MostParticles = 30.0f;
-constexpr int16_t FewestParticles = 5;
+constexpr float FewestParticles = 5.0f;
 constexpr float OrbitalExhaustPower = 100.0f;
 constexpr float ExhaustPower = 30.0f;
 constexpr float SmallestComponent = 0.0001f;
@@ -201,18 +201,24 @@ void PlaceRocks() {
     rock.World = {ground.x, 0, ground.y};
   }
   RocksPlaced = false;
+  RocksLaid = false;
 }
 
 void UpdateRocks() {
   if (RocksPlaced) return;
   for (RockRecord& rock : RockRecords) {
-    // The place around the site becomes a world place once, asked for at its render point.
+    // The place around the site becomes a world place once; its ground is asked for at its
+    // render point.
+    if (!RocksLaid) {
+      rock.World.x += LMMeshPosition.x;
+      rock.World.z += LMMeshPosition.z;
+    }
     int tile = -1;
-    const float h = HighestTileHeight(rock.World.x, rock.World.z, tile);
-    rock.World.x += LMMeshPosition.x;
-    rock.World.z += LMMeshPosition.z;
+    const float h =
+        HighestTileHeight(rock.World.x - LMMeshPosition.x, rock.World.z - LMMeshPosition.z, tile);
     if (tile >= 0) rock.World.y = h + LMMeshPosition.y;
   }
+  RocksLaid = true;
   RocksPlaced = true;
 }
 
@@ -271,8 +277,9 @@ void UpdateParticleEmitter() {
   ParticleAscent.SetEmitterPosition(p);
   ParticleAscent.SetSecondPosition(p);
   ParticleAscent.SetOptionA(1);
+  // The floor comes before the 16-bit conversion: a far camera's large negative amount would wrap.
   ParticleAscent.SetAmount(
-      std::max(FewestParticles, static_cast<int16_t>(std::lround(MostParticles - CameraDistance))));
+      static_cast<int16_t>(std::lround(std::max(FewestParticles, MostParticles - CameraDistance))));
   ParticleAscent.SetRandomValue(random);
   const bool burning = Main_Display->Timer_Ascent_Particle.Enabled();
   ParticleAscent.SetPower(burning ? (orbital ? OrbitalExhaustPower : ExhaustPower) : 0.0f);

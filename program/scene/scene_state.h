@@ -256,6 +256,9 @@ struct RockRecord {
 inline constexpr int32_t RockPlacesPerModel = 5;
 inline std::vector<RockRecord> RockRecords;
 inline bool RocksPlaced = false;  // the records stand on the ground of this flight
+// The records' places are world places, laid around the LM where it first came low in this flight:
+// the field stays there when the LM climbs away and comes back.
+inline bool RocksLaid = false;
 
 // The LM's ground shadow: its fade (0 to 1) and the scroll of its texture.
 inline float ShadowFade = 0.0f;

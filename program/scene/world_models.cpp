@@ -440,6 +440,10 @@ void CreateOrbitalMoon() {
     (*mesh)->SetScale(-OrbitalMoonScale, OrbitalMoonScale, -OrbitalMoonScale);
     (*mesh)->SetPosition(0, OrbitalMoonHeight, 0);
   }
+  TextureMoonSlice();
+}
+
+void TextureMoonSlice() {
   HalfMoonMesh->SetTexture(TextureNamed("halfmoonbackground"), -1.0f);
   HalfMoonMesh->SetMaterial(Material("MatOrbit"), -1);
 }

@@ -14,6 +14,9 @@ void DrawStars();
 // The whole Moon showing the landing site's group; a failing step is logged and skipped.
 void Init_AllMoon();
 void CreateOrbitalMoon();
+// The Moon slice takes the background picture by its current id: an Orbital flight after another
+// mission loads the picture again under a new id.
+void TextureMoonSlice();
 void CreateFlag();
 void CreateCraterDebris();
 void CreateStartFinishGates();

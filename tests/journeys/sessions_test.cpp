@@ -5,11 +5,15 @@
 #include <cstdlib>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/engine/joystick.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/input/joystick_assign.h"
+#include "program/scene/engine_objects.h"
 #include "tests/journeys/journey.h"
 #include "tests/journeys/landing.h"
 
@@ -105,6 +109,78 @@ TEST_F(Session, LaterFlightsAreTheirFirstFlightAgain) {
     EXPECT_EQ(later->meshes, first->meshes);
     EXPECT_EQ(later->textures, first->textures);
   }
+}
+
+// Orbital, a surface mission, Orbital again: the Moon slice shows the background picture loaded
+// for this flight, and the orbital Moon keeps the whole-Moon picture.
+TEST_F(Session, TheOrbitalMoonsKeepTheirPicturesAfterASurfaceMission) {
+  Look look;
+  std::optional<int32_t> slice, orbital, background, wholeMoon;
+  FlyFromTheLauncher("Orbital", "Docked Start", look);
+  FlyFromTheLauncher("Apollo 11", "Short Flight P66", look);
+  Choose("Orbital", "Docked Start");
+  Continue();
+  WatchTheFlyby();
+  Do("the Moon's pictures", [&] {
+    slice = HalfMoonMesh->Groups().at(0).texture;
+    orbital = OrbitalMoonMesh->Groups().at(0).texture;
+    background = Globals->GetTextureId("halfmoonbackground");
+    wholeMoon = Globals->GetTextureId("texallmoon");
+  });
+  Start();
+  LeaveFlight();
+  Quit();
+  Run();
+  ASSERT_TRUE(slice && background);
+  EXPECT_NE(*background, 0);
+  EXPECT_EQ(*slice, *background);
+  EXPECT_EQ(*orbital, *wholeMoon);
+}
+
+// A joystick button bound to Escape and tried in the Setup dialog's test is no command of the
+// next flight: the fly-by opens without the exit box.
+TEST_F(Journey, AButtonTriedInTheJoystickTestDoesNotFireInTheNextFlight) {
+  bool exitBoxInTheFlyby = false;
+  Watch(
+      [&] { exitBoxInTheFlyby = exitBoxInTheFlyby || (RunFlag && IntroFlyby && ExitDialogShown); });
+  size_t stick = 0;
+  engine::ScriptedJoysticks* sticks = nullptr;
+  Do("plug a joystick in", [&] {
+    auto scripted = std::make_unique<engine::ScriptedJoysticks>();
+    sticks = scripted.get();
+    stick = sticks->Plug("Test Stick", {4, 4, 0});
+    Engine->UseJoysticks(std::move(scripted));
+  });
+  Click(DriverDialog->Option_Joystick);
+  Click(DriverDialog->Command1);  // Setup
+  WaitFor(
+      "the joystick dialog", [] { return JoystickAssign.Loaded() && JoystickAssign->Visible(); },
+      10s);
+  WaitFor(
+      "the stick in the test", [] { return JoystickCount > 0; }, 10s);
+  Do("bind button 1 to Escape", [] {
+    JoystickAssign->Option2(0).UserClick();
+    forms::ListBox& list = JoystickAssign->List2;
+    for (int16_t item = 0; item < list.ListCount(); ++item)
+      if (list.List(item) == "Escape") list.UserChoose(item);
+    EXPECT_EQ(ControlAssignments[ActionEscape].Button, 0);
+  });
+  Do("press the button", [&] { sticks->SetButton(stick, 0, true); });
+  Wait(300ms);
+  Do("release the button", [&] { sticks->SetButton(stick, 0, false); });
+  Wait(300ms);
+  Do("Escape in the dialog", [] { JoystickAssign->UserEscape(); });
+  WaitFor(
+      "the launcher",
+      [] { return !JoystickAssign->Visible() && DriverDialog->Command_Continue.Enabled(); }, 10s);
+  Choose("Apollo 11", "Short Flight P66");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  LeaveFlight();
+  Quit();
+  Run();
+  EXPECT_FALSE(exitBoxInTheFlyby);
 }
 
 // The loudest the engine noise is in the first half second of a play: the thrust it follows.

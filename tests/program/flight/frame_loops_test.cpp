@@ -853,7 +853,7 @@ TEST_F(FrameLoops, MutedCalloutsStaySilent) {
       if (!Test11Mode) saidOnceHeard = said;
     }
     if (saidOnceHeard) return false;
-    SoundOn = true;  // the callouts are checked only with sound on
+    SoundOn = true;
     Test11Mode = frame < 5;
     AltitudeCallEntry call;
     call.Altitude = static_cast<int32_t>(std::lround(AltitudeAboveGround));
@@ -863,6 +863,29 @@ TEST_F(FrameLoops, MutedCalloutsStaySilent) {
   });
   EXPECT_FALSE(saidWhileMuted);
   EXPECT_TRUE(saidOnceHeard);
+}
+
+// With sound off the frame loop still checks the altitude calls: one due is taken, silently, and
+// its pause holds the next call back, as the guidance computer's alarms need.
+TEST_F(FrameLoops, WithSoundOffTheAltitudeCallsAreTakenSilently) {
+  SavedVariables saved(SoundOn, AltitudeCalls);
+  bool taken = false;
+  int frame = 0;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    if (!FrameDone()) return true;
+    if (++frame == 1) {
+      SoundOn = false;
+      AltitudeCallEntry call;
+      call.Altitude = static_cast<int32_t>(std::lround(AltitudeAboveGround));
+      call.Interval = 3000;
+      call.Once = true;
+      AltitudeCalls = {call};
+      return true;
+    }
+    taken = AltitudeCalls.front().Played && Main_Display->TimerTalk(9).Enabled();
+    return !taken && frame < 10;
+  });
+  EXPECT_TRUE(taken);
 }
 
 // The Earth is drawn on the sky around the camera, at the point the star field carries for it.

@@ -49,7 +49,7 @@ class PlacementTest : public SceneTest {
 
   SavedVariables saved_ =
       SavedVariables(LMVelocity, LMHeading, HorizontalVelocityForward, HorizontalVelocityLateral,
-                     ActiveLandTile, RockRecords, RocksPlaced, RockCount, RockGraphic,
+                     ActiveLandTile, RockRecords, RocksPlaced, RocksLaid, RockCount, RockGraphic,
                      LMMeshPosition, FieldOfView, CameraDistance, Crashed, RollAxis, GimbalLocked,
                      LampGimbalLock, LampNoAtt, ForcedGimbalWarning, LandMoveMode);
 };
@@ -170,6 +170,14 @@ TEST_F(PlacementTest, RocksLieInTheirRingAndStandOnTheGroundOnce) {
   EXPECT_FLOAT_EQ(RockRecords[0].World.z, first.World.z - 200);
   EXPECT_FLOAT_EQ(RockRecords[0].World.y, 12.0f + 50);
   EXPECT_TRUE(RocksPlaced);
+  // A climb through 200 ft marks the pool not ready; coming back down, the field lies where it
+  // was laid, on the ground under its render point.
+  RocksPlaced = false;
+  LMMeshPosition = {130, 40, -170};
+  UpdateRocks();
+  EXPECT_FLOAT_EQ(RockRecords[0].World.x, first.World.x + 100);
+  EXPECT_FLOAT_EQ(RockRecords[0].World.z, first.World.z - 200);
+  EXPECT_FLOAT_EQ(RockRecords[0].World.y, 12.0f + 40);
 }
 
 TEST_F(PlacementTest, ThePoolGoesToTheRocksInViewAndCrashesClearTheirSite) {
@@ -256,6 +264,12 @@ TEST_F(PlacementTest, TheExhaustEmitterFollowsTheDescentStageAndTheTimer) {
   // A new particle falls for one step at the speed the main display gives it (0.2 x 0.5).
   EXPECT_NEAR(ParticleAscent.Particles().back().position.y, 120.0f - 0.2f * 0.5f * 0.05f, 1e-4);
   EXPECT_EQ(ParticleAscent.Particles().size(), 20u);  // 30 - CameraDistance
+  // The floor of 5 holds however far the camera is: a far camera's amount does not wrap.
+  for (const float distance : {100.0f, 40000.0f, 65000.0f}) {
+    CameraDistance = distance;
+    UpdateParticleEmitter();
+    EXPECT_EQ(ParticleAscent.Amount(), 5) << distance;
+  }
 }
 
 TEST_F(PlacementTest, MeshVectorsAndPointsGoBetweenFrames) {
