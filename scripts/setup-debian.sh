@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
   # toolchain, tests, benchmarks, fuzzing
   g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+  # clang-query: the test that every program-wide state variable the program reads has a writer
+  # walks clang's AST of the program, which sees writes through references that a text search cannot
+  clang-tools-14
   # dialogs and the main window; joysticks and sound; rendering; images; glyphs
   qt6-base-dev libsdl2-dev libsdl2-mixer-dev libegl-dev libgl-dev libgl1-mesa-dri libstb-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core

@@ -10,6 +10,8 @@
 #include "program/cockpit/dsky_keys.h"
 #include "program/cockpit/dsky_programs.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/flight/docking.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
@@ -88,22 +90,24 @@ void FormatVerb06(const std::string& noun) {
   } else if (noun == "45") {
     SetRegisters("p00000", TimeToIgnitionRegister(), Angle(FDAIGimbalAngles[1]));
   } else if (noun == "49" || noun == "78") {
-    const std::string range = Tenths(DockingRange / 5280.0);
+    // Nouns 49 and 78 show the range in tenths of a nautical mile to one decimal: 13,200 ft
+    // is 25.0, which the five digits show without the point as 00250.
+    const std::string range = Tenths(DockRangeFeet * 10.0 / 5280.0);
+    const double rate = DockRangeRateFeet();
     if (noun == "49") {
-      SetRegisters(range, Tenths(DockingRangeRate), "bbbbb4");
+      SetRegisters(range, Tenths(rate * 10.0), "bbbbb4");
     } else {
-      SetRegisters(range, SignLetter(DockingRangeRate) + Digits5(DockingRangeRate * 10.0),
-                   "b0bb00");
+      SetRegisters(range, SignLetter(rate) + Digits5(rate * 10.0), "b0bb00");
     }
   } else if (noun == "64") {
     SetRegisters("a" + LPDTimeTens + LPDTimeOnes + "b" + Digits5(LPDAngle).substr(3),
                  Stored(StoredR2Value, LMVelocity.y * 10.0),
                  Stored(StoredR3Value, AltitudeAboveGround));
   } else if (noun == "72") {
-    const auto lineOfSight = [](float degrees) {
-      return VerbFlash ? FormatSignedValue(degrees) : std::string(Blank);
+    const auto lineOfSight = [](float milliradians) {
+      return VerbFlash ? FormatSignedValue(milliradians) : std::string(Blank);
     };
-    SetRegisters(lineOfSight(LineOfSightAngles[1]), lineOfSight(LineOfSightAngles[0]), Blank);
+    SetRegisters(lineOfSight(DockLateralAngleRate), lineOfSight(DockClosingAngleRate), Blank);
   } else if (noun == "74") {
     const int32_t seconds = SecondsToIgnition();
     if (seconds >= 30 && seconds <= 35) {

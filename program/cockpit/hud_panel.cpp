@@ -9,6 +9,8 @@
 #include "program/cockpit/draw_2d.h"
 #include "program/cockpit/small_readouts.h"
 #include "program/flight/attitude_control.h"
+#include "program/flight/docking.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
@@ -201,10 +203,10 @@ void DrawHudAscentReadouts() {
 }
 
 void DrawHudRendezvousReadouts() {
-  DrawReadoutLine({{0.33f, VertMRadText, LineOfSightAngles[0], "###.0"},
-                   {0.5f, HorzMRadText, LineOfSightAngles[1], "###.0"},
-                   {0.68f, ClosingVelText, DockingRangeRate, "###.0"},
-                   {0.86f, RangeText, DockingRange, "####.0"}});
+  DrawReadoutLine({{0.33f, VertMRadText, DockClosingAngleRate, "###.0"},
+                   {0.5f, HorzMRadText, DockLateralAngleRate, "###.0"},
+                   {0.68f, ClosingVelText, DockRangeRateFeet(), "###.0"},
+                   {0.86f, RangeText, DockRangeFeet, "####.0"}});
 }
 
 void DrawHudApproachReadouts() {

@@ -10,6 +10,8 @@
 #include "platform/win/numbers.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/draw_2d.h"
+#include "program/flight/docking.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/missions_state.h"
@@ -158,8 +160,8 @@ void DrawAttitudeBall() {
 
 void DrawCrossPointer() {
   const bool docking = CurrentProgram == P20;
-  const float p = docking ? LineOfSightAngles[0] : HorizontalVelocityForward;
-  const float q = docking ? LineOfSightAngles[1] : HorizontalVelocityLateral;
+  const float p = docking ? DockClosingAngleRate : HorizontalVelocityForward;
+  const float q = docking ? DockLateralAngleRate : HorizontalVelocityLateral;
   const float scale = XPointerHighScale != 0 ? 200.0f : 20.0f;
   Paint(*XPointerSurface, [&](float w, float h) {
     DrawQuad(TextureIds.XPointer, 0, 0, w, h);
@@ -174,7 +176,7 @@ void DrawCrossPointer() {
 
 void DrawAltitudeTape() {
   if (CurrentProgram == P20)
-    InstrumentReadouts.ShownAltitude = DockingRange;
+    InstrumentReadouts.ShownAltitude = DockRangeFeet;
   else if (FliesTheTapes(CurrentProgram))
     InstrumentReadouts.ShownAltitude = AltitudeAboveGround;
   // The scale has no marks below the ground.
@@ -197,7 +199,7 @@ void DrawAltitudeTape() {
 
 void DrawAltitudeRateTape() {
   if (CurrentProgram == P20)
-    InstrumentReadouts.ShownAltitudeRate = DockingRangeRate;
+    InstrumentReadouts.ShownAltitudeRate = DockRangeRateFeet();
   else if (FliesTheTapes(CurrentProgram))
     InstrumentReadouts.ShownAltitudeRate = static_cast<float>(LMVelocity.y);
   const float v = InstrumentReadouts.ShownAltitudeRate;

@@ -154,6 +154,8 @@ void UpdateDockingPoints() {
   }
 }
 
+float DockRangeRateFeet() { return DockSpeed * WorldScale; }
+
 void UpdateDockingContact() {
   if (Docked) return;
   using engine::EngineMathLibrary;

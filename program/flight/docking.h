@@ -7,6 +7,8 @@
 void UpdateDockingPoints();
 // The docking step; nothing while Docked.
 void UpdateDockingContact();
+// The closing speed that the docking step measures, in ft/s: the rate of the P20 displays.
+float DockRangeRateFeet();
 // Separates a docked LM, which drifts off along its up axis.
 void Undock();
 // For a flight that starts docked: moves the command module so that its drogue holds the LM's

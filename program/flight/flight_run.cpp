@@ -285,9 +285,14 @@ void PlaceLMAndWorld() {
   if (MissionType == OrbitalMission) {
     for (const MeshPtr* mesh : {&CMShinyMesh, &CMMainMesh, &CMOverlayMesh})
       if (*mesh) (*mesh)->SetPosition(0.0f, 0.0f, 0.0f);
-    CommandModuleWorld = {StartPosition.x + CommandModuleOffset, StartPosition.y, StartPosition.z};
+    // The command module holds its place in the world; the scenario's start puts the LM against
+    // it (below and behind it in the rendezvous, under its drogue when docked). The LM is drawn
+    // at the origin, so the command module is drawn where it stands from the LM.
+    CommandModuleWorld = {CommandModuleOffset, 0.0f, 0.0f};
     if (CommandModuleMesh) {
-      CommandModuleMesh->SetPosition(CommandModuleOffset, 0.0f, 0.0f);
+      CommandModuleMesh->SetPosition(CommandModuleWorld.x - StartPosition.x,
+                                     CommandModuleWorld.y - StartPosition.y,
+                                     CommandModuleWorld.z - StartPosition.z);
       CommandModuleMesh->SetRotation(0.0f, 0.0f, 0.0f);
       CommandModuleMesh->RotateY(CMAttitude.Yaw);
       CommandModuleMesh->RotateX(CMAttitude.Pitch);

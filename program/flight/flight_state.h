@@ -237,9 +237,6 @@ inline float HorizontalVelocity = 0.0f;    // ft/s
 inline float Noun40Quantity = 0.0f;
 inline bool PlatformAlignmentFlag = false;  // the attitude display shows the P51 alignment
 inline bool BurnWindowFlag = false;         // set by the P40 monitor around the ignition
-inline float DockingRange = 0.0f;           // feet
-inline float DockingRangeRate = 0.0f;       // ft/s
-inline float LineOfSightAngles[2] = {};     // degrees
 
 // --- The main display ------------------------------------------------------------------------
 

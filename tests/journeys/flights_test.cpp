@@ -49,8 +49,7 @@ const FlightCase Flights[] = {
     {"Apollo 17", "Powered Descent P63", true, P63Fault},
     {"LM Race", "Race Course", true},
     {"Orbital", "Docked Start", false},
-    {"Orbital", "Rendezvous P20", false,
-     "Rendezvous P20: the command module sits on the LM and nothing changes"},
+    {"Orbital", "Rendezvous P20", false},
 };
 
 void PrintTo(const FlightCase& flight, std::ostream* out) {

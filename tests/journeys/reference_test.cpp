@@ -9,6 +9,8 @@
 #include <string>
 
 #include "program/cockpit/cockpit_state.h"
+#include "program/flight/flight_loop_state.h"
+#include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "tests/journeys/journey.h"
 #include "tests/journeys/landing.h"
@@ -18,11 +20,13 @@ namespace {
 using namespace std::chrono_literals;
 
 // The final state of a scripted flight: place (ft) and velocity (ft/s) of the LM in the world,
-// its fuel (lb), the DSKY's display and the score shown.
+// its fuel (lb), the range from its probe to the command module's drogue (ft), the DSKY's display
+// and the score shown.
 struct Reference {
   double x, y, z;
   double vx, vy, vz;
   double fuel;
+  double range;
   std::string dsky;
   std::string score;
 };
@@ -37,14 +41,15 @@ Reference Now() {
           LMVelocity.y,
           LMVelocity.z,
           Fuel,
+          MissionType == OrbitalMission ? DockRangeFeet : 0.0,
           journey::LookNow(0).dsky,
           scoreShown ? MessageText[1].Text : ""};
 }
 
 std::string Printed(const Reference& r) {
   char numbers[256];
-  std::snprintf(numbers, sizeof numbers, "%.1f, %.1f, %.1f, %.2f, %.2f, %.2f, %.1f", r.x, r.y, r.z,
-                r.vx, r.vy, r.vz, r.fuel);
+  std::snprintf(numbers, sizeof numbers, "%.1f, %.1f, %.1f, %.2f, %.2f, %.2f, %.1f, %.1f", r.x, r.y,
+                r.z, r.vx, r.vy, r.vz, r.fuel, r.range);
   return "Reference{" + std::string(numbers) + ", \"" + r.dsky + "\", \"" + r.score + "\"}";
 }
 
@@ -58,6 +63,7 @@ void ExpectTheReference(const Reference& flown, const Reference& stored) {
   EXPECT_NEAR(flown.vy, stored.vy, 0.01) << printed;
   EXPECT_NEAR(flown.vz, stored.vz, 0.01) << printed;
   EXPECT_NEAR(flown.fuel, stored.fuel, 0.1) << printed;
+  EXPECT_NEAR(flown.range, stored.range, 0.1) << printed;
   EXPECT_EQ(flown.dsky, stored.dsky) << printed;
   EXPECT_EQ(flown.score, stored.score) << printed;
 }
@@ -71,7 +77,7 @@ TEST_F(StoredReference, TheDescentByKeys) {
   LeaveFlight();
   Quit();
   Run();
-  ExpectTheReference(flown, Reference{633.0, 14.3, 1114.0, 0.00, 0.00, 0.00, 1053.4,
+  ExpectTheReference(flown, Reference{633.0, 14.3, 1114.0, 0.00, 0.00, 0.00, 1053.4, 0.0,
                                       "66 06 60 p00000 m00004 p00000", "Total Score = 2305"});
 }
 
@@ -89,8 +95,8 @@ TEST_F(StoredReference, TheRendezvousByKeys) {
   LeaveFlight();
   Quit();
   Run();
-  ExpectTheReference(flown, Reference{-58.0, -194.4, 353.4, -0.00, 1.30, 0.87, 0.0,
-                                      "20 06 72 p00000 p00000 bbbbbb", ""});
+  ExpectTheReference(flown, Reference{-58.0, -194.4, 353.4, -0.00, 1.30, 0.87, 0.0, 391.0,
+                                      "20 06 72 p00224 p00333 bbbbbb", ""});
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ const RegisterCase kRegisterCases[] = {
     {"16", "92", 9, "p00057", "m00050", "p00250"}, {"50", "25", 6, "p00203", "bbbbbb", "bbbbbb"},
     {"50", "25", 8, "p00015", "bbbbbb", "bbbbbb"}, {"01", "71", 9, "p00150", "p00000", "p00000"},
     {"06", "69", 9, "b00000", "b00000", "b00000"}, {"00", "00", 9, "bbbbbb", "bbbbbb", "bbbbbb"},
-    {"06", "49", 9, "p00025", "m00015", "bbbbb4"}, {"06", "64", 10, "a35b42", "m00050", "p00250"},
+    {"06", "49", 9, "p00250", "p00150", "bbbbb4"},
+    {"06", "78", 4, "p00250", "p00015", "b0bb00"}, {"06", "64", 10, "a35b42", "m00050", "p00250"},
     {"06", "72", 4, "bbbbbb", "bbbbbb", "bbbbbb"}, {"06", "74", 3, "m00b03", "p00100", "p05450"},
 };
 
@@ -71,8 +72,9 @@ class RegisterFormatting : public DSKYTest, public ::testing::WithParamInterface
     ThrustAverage = 0.57f;
     TimeToIgnition.Seconds = 3;
     SetTimeDigits(TimeToIgnition);
-    DockingRange = 13200.0f;
-    DockingRangeRate = -1.5f;
+    DockRangeFeet = 13200.0f;
+    WorldScale = 1.0f;
+    DockSpeed = 1.5f;
     LPDAngle = 42;
     LPDTimeTens = "3";
     LPDTimeOnes = "5";

@@ -13,6 +13,7 @@
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/dsky_keys.h"
 #include "program/cockpit/dsky_programs.h"
+#include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
@@ -89,7 +90,8 @@ class DSKYTest : public ::testing::Test {
       LPDTimeOnes, AscentIgnited, DSKYNeighbours, UiText);
   SavedVariables flight_ = SavedVariables(
       APSThrust, AltitudeAboveGround, AscentFuelMass, AscentOnly, AscentStageFlying, BurnWindowFlag,
-      DescentFuelMass, DockingRange, DockingRangeRate, EVAMode, EngineOff, EngineThrust, Fuel,
+      DescentFuelMass, DockRangeFeet, DockSpeed, WorldScale, DockClosingAngleRate,
+      DockLateralAngleRate, EVAMode, EngineOff, EngineThrust, Fuel,
       HorizontalVelocity, IgnitionTime, LMVelocity, ManeuverTargets, MissionClock,
       PlatformAlignmentFlag, Staged, ThrottleCommand, ThrustAverage, ThrustAverageLength,
       TimeToAscentIgnition, TimeToIgnition, RollAxis, PitchAxis, YawAxis, AttitudeReachedFlags,

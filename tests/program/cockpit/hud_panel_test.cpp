@@ -81,10 +81,11 @@ TEST_F(HudPanelTest, EachProgramHasItsReadoutLine) {
   CommandedVerticalRate = -5;
   LPDAngle = 42;
   TimeToIgnition.TotalSeconds = 17;
-  LineOfSightAngles[0] = 1.25f;
-  LineOfSightAngles[1] = -2.5f;
-  DockingRangeRate = -0.5f;
-  DockingRange = 310.25f;
+  DockClosingAngleRate = 1.25f;
+  DockLateralAngleRate = -2.5f;
+  WorldScale = 1.0f;
+  DockSpeed = 0.5f;
+  DockRangeFeet = 310.25f;
   struct Case {
     int32_t program;
     std::vector<std::pair<std::string, float>> texts;
@@ -103,7 +104,7 @@ TEST_F(HudPanelTest, EachProgramHasItsReadoutLine) {
         Case{P20,
              {{"Vert.mRad 1.3", 528},
               {"Horz.mRad -2.5", 800},
-              {"Closing Vel -.5", 1088},
+              {"Closing Vel .5", 1088},
               {"Range 310.3", 1376}}},
         Case{P63, {}}}) {
     ClearRecord();

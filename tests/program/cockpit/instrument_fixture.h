@@ -9,6 +9,8 @@
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/instruments.h"
 #include "program/cockpit/small_readouts.h"
+#include "program/flight/flight_loop_state.h"
+#include "program/flight/flight_state.h"
 #include "program/scene/scene_resources.h"
 #include "program/scene/textures_materials.h"
 #include "program/startup/native_strings.h"
@@ -158,7 +160,8 @@ class InstrumentTest : public SceneTest {
 
   SavedVariables instruments_ = SavedVariables(
       CurrentProgram, AltitudeAboveGround, AltitudeFeet, LMVelocity, HorizontalVelocityForward,
-      HorizontalVelocityLateral, DockingRange, DockingRangeRate, LineOfSightAngles, RollAxis,
+      HorizontalVelocityLateral, DockRangeFeet, DockSpeed, WorldScale, DockClosingAngleRate,
+      DockLateralAngleRate, RollAxis,
       PitchAxis, YawAxis, ThrustAverage, ThrustToWeight, FuelPercent, CockpitCounterValue,
       InstrumentReadouts, XPointerHighScale, MissionClock, EventClock, IgnitionTime, TimeToIgnition,
       FrameTimeSec, LPDTimeTens, LPDTimeOnes, AltitudeWarning, VelocityWarning, LampAlt, LampVel,

@@ -78,12 +78,13 @@ TEST_F(InstrumentTest, TapesFollowTheDockingValuesInP20AndFreezeInTheCoastingPro
   EXPECT_EQ(InstrumentReadouts.ShownAltitude, 500);
   EXPECT_EQ(InstrumentReadouts.ShownAltitudeRate, -12);
   CurrentProgram = P20;
-  DockingRange = 120;
-  DockingRangeRate = -1.5f;
+  DockRangeFeet = 120;
+  WorldScale = 1.0f;
+  DockSpeed = 1.5f;
   DrawAltitudeTape();
   DrawAltitudeRateTape();
   EXPECT_EQ(InstrumentReadouts.ShownAltitude, 120);
-  EXPECT_EQ(InstrumentReadouts.ShownAltitudeRate, -1.5f);
+  EXPECT_EQ(InstrumentReadouts.ShownAltitudeRate, 1.5f);
 }
 
 // The cross-pointer is 512 x 512: the bars run from 0.04 H to 0.87 H and 0.17 W to 0.95 W.
@@ -101,8 +102,8 @@ TEST_P(CrossPointerTest, TheBarsShowTheVelocitiesWithinTheScale) {
   CurrentProgram = c.program;
   XPointerHighScale = c.highScale;
   if (c.program == P20) {
-    LineOfSightAngles[0] = c.forward;
-    LineOfSightAngles[1] = c.lateral;
+    DockClosingAngleRate = c.forward;
+    DockLateralAngleRate = c.lateral;
     HorizontalVelocityForward = HorizontalVelocityLateral = 999;
   } else {
     HorizontalVelocityForward = c.forward;

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_display.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
@@ -159,6 +161,30 @@ TEST_F(Docking, ADockedLMStaysDockedUntilUndocked) {
   Undock();
   EXPECT_EQ(MessageText[0].Text, "You are aleady undocked.");
   EXPECT_NEAR(LMVelocity.y, -0.3, 1e-6);
+}
+
+// The rendezvous displays read what the docking step measures: 13,200 ft below the drogue, closing
+// at 2 milliradians of the range a second and drifting forward at 5.
+TEST_F(Docking, TheRendezvousNounsShowTheDockingStepsRangeRateAndAngles) {
+  const SavedVariables dsky(DSKYVerb, DSKYNoun, DSKYRegister, VerbFlash, NounFlash, CurrentProgram,
+                            DockRangeFeet, DockSpeed, DockClosingAngleRate, DockLateralAngleRate);
+  const double rangeFeet = 13200.0;
+  Approach(static_cast<float>(rangeFeet) / WorldScale, 0.0f);
+  const double up = rangeFeet * std::tan(0.002), fore = rangeFeet * std::tan(0.005);
+  LMVelocity = {0.0, up, fore};
+  Fly(1);
+  const auto show = [](const char* noun) {
+    DSKYVerb = "06";
+    DSKYNoun = noun;
+    FormatVerbNounDisplay();
+    return DSKYRegister;
+  };
+  // The closing speed is 71.08 ft/s: noun 49 shows it to a tenth, noun 78 whole.
+  EXPECT_EQ(show("49"), (std::array<std::string, 3>{"p00250", "p07108", "bbbbb4"}));
+  EXPECT_EQ(show("78"), (std::array<std::string, 3>{"p00250", "p00711", "b0bb00"}));
+  VerbFlash = true;
+  EXPECT_EQ(show("72"), (std::array<std::string, 3>{"p00500", "p00200", "bbbbbb"}))
+      << "the forward drift first, then the closing";
 }
 
 }  // namespace

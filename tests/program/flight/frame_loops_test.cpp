@@ -680,13 +680,17 @@ TEST_F(FrameLoops, TheStartAttitudeIsTakenOnce) {
   EXPECT_NEAR(pitch, 45.0 * RadiansPerDegree, 1e-3);
 }
 
-// The command module's axis along x and its drogue facing the LM, which drifts toward it at 0.2
-// world units a second (at 1.45 ft a world unit).
+// The command module's axis along x and its drogue facing the LM, which starts at the world's
+// origin, 40 world units beside the command module, and drifts toward it at 0.2 world units a
+// second (at 1.45 ft a world unit).
 void WriteDriftFlight(const TempFolder& folder) {
   ASSERT_NE(folder.ReadFile("Missions/Orbital/Rendezvous.sit").find("FtPerWorldUnit=1.45"),
             std::string::npos);
   CopyOrbitalFlight(folder, "Drift In",
-                    {{"CM Pitch", "0"},
+                    {{"StartX", "0"},
+                     {"StartY", "0"},
+                     {"StartZ", "0"},
+                     {"CM Pitch", "0"},
                      {"CM Roll", "0"},
                      {"CM Yaw", "-180"},
                      {"VelocityX", std::to_string(-0.2 * 1.45)},
