@@ -20,6 +20,9 @@ struct FlightCase {
   bool descentEngine;  // the flight burns the descent engine, whose noise the user hears
   // A fault of the flight itself that keeps the journey from passing, named until it is mended.
   const char* knownFault = nullptr;
+  // Unflown, nothing of the flight moves: the rendezvous holds the LM and the command module
+  // where they start until the pilot translates, so its displays read the same all minute.
+  bool heldUntilFlown = false;
 };
 
 constexpr char P63Fault[] = "every Powered Descent P63 shows its DSKY at zeros and never counts";
@@ -49,7 +52,7 @@ const FlightCase Flights[] = {
     {"Apollo 17", "Powered Descent P63", true, P63Fault},
     {"LM Race", "Race Course", true},
     {"Orbital", "Docked Start", false},
-    {"Orbital", "Rendezvous P20", false},
+    {"Orbital", "Rendezvous P20", false, nullptr, true},
 };
 
 void PrintTo(const FlightCase& flight, std::ostream* out) {
@@ -125,7 +128,9 @@ TEST_P(EveryFlight, FliesAMinuteAndKeepsTheSettingsAndTheSound) {
       << forms::script::ShownMessageBoxes()[0].prompt;
   EXPECT_EQ(journey::SettingsChanges(before, Settings(), {}), std::vector<std::string>{});
   ASSERT_TRUE(menu && first && last);
-  EXPECT_NE(first->registers, last->registers) << "the DSKY counts";
+  if (!flight.heldUntilFlown) {
+    EXPECT_NE(first->registers, last->registers) << "the DSKY counts";
+  }
   // The user's ship shading is the sun's light on the LM, from the menu to the end.
   for (const Moment* moment : {&*menu, &*first, &*last}) {
     EXPECT_FLOAT_EQ(moment->sun.r, journey::UserShipGamma);
