@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <vector>
@@ -109,6 +110,9 @@ class GlRenderer final : public core::Renderer {
 
   ~GlRenderer() override {
     context_->MakeCurrent();
+    CountFragments(-1);
+    for (const auto& [counter, query] : counted_) glDeleteQueries(1, &query);
+    glDeleteQueries(static_cast<GLsizei>(spareQueries_.size()), spareQueries_.data());
     glDeleteFramebuffers(1, &drawFramebuffer_);
     glDeleteFramebuffers(1, &readFramebuffer_);
     glDeleteTextures(1, &white_);
@@ -124,11 +128,20 @@ class GlRenderer final : public core::Renderer {
   void ClearWindow();
   void Download(Surface& surface) override;
   void ReadPresented(HWND window, PresentedImage* image) override;
+  void CountFragments(int counter) override;
+  std::vector<uint64_t> TakeFragmentCounts() override;
 
   // Deletes an object's names (0 for none) with the context current.
   void DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer);
 
  private:
+  // The fragment counts: a query per stretch of drawing under one counter, and the queries
+  // ended and not yet read.
+  GLenum countTarget_ = 0;  // the kind of query, chosen on first use
+  int counting_ = -1;
+  GLuint countQuery_ = 0;
+  std::vector<std::pair<int, GLuint>> counted_;
+  std::vector<GLuint> spareQueries_;
   struct Front {
     GLuint texture = 0;
     UINT width = 0;
@@ -524,6 +537,48 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
     glFlush();
   }
   return D3D_OK;
+}
+
+void GlRenderer::CountFragments(int counter) {
+  context_->KeepCurrent();
+  if (counting_ >= 0) {
+    glEndQuery(countTarget_);
+    counted_.emplace_back(counting_, countQuery_);
+  }
+  counting_ = counter;
+  if (counter < 0) return;
+  if (countTarget_ == 0) {
+    // Fragment-shader invocations where the rasteriser reports them; else the samples that
+    // passed, which leaves out what the depth test rejects.
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    constexpr GLenum kFragmentShaderInvocations = 0x82F4;
+    countTarget_ = extensions != nullptr &&
+                           std::strstr(extensions, "GL_ARB_pipeline_statistics_query") != nullptr
+                       ? kFragmentShaderInvocations
+                       : GL_SAMPLES_PASSED;
+  }
+  if (spareQueries_.empty()) {
+    spareQueries_.push_back(0);
+    glGenQueries(1, &spareQueries_.back());
+  }
+  countQuery_ = spareQueries_.back();
+  spareQueries_.pop_back();
+  glBeginQuery(countTarget_, countQuery_);
+}
+
+std::vector<uint64_t> GlRenderer::TakeFragmentCounts() {
+  context_->MakeCurrent();
+  CountFragments(-1);
+  std::vector<uint64_t> counts;
+  for (const auto& [index, query] : counted_) {
+    GLuint64 fragments = 0;
+    glGetQueryObjectui64v(query, GL_QUERY_RESULT, &fragments);
+    if (counts.size() <= static_cast<size_t>(index)) counts.resize(static_cast<size_t>(index) + 1);
+    counts[static_cast<size_t>(index)] += fragments;
+    spareQueries_.push_back(query);
+  }
+  counted_.clear();
+  return counts;
 }
 
 void GlRenderer::Download(Surface& surface) {
