@@ -265,6 +265,8 @@ HRESULT Device::ShowInWindow(HWND window, Surface& backBuffer) {
   if (const HRESULT lost = LossResult(); FAILED(lost)) return lost;
   const SurfaceLayout& layout = backBuffer.Layout();
   if (renderer_) {
+    // Showing the image shades fragments of its own, apart from any pass of the frame.
+    BeginPass("present");
     if (const HRESULT failed =
             renderer_->Present(window, backBuffer, straightGamma_ ? nullptr : &gamma_);
         FAILED(failed)) {
@@ -1022,7 +1024,8 @@ std::vector<PassStatistics> Device::TakeStatistics() {
   passes_ = {{taken[pass_].name, 0, 0}};
   pass_ = 0;
   if (renderer_) renderer_->CountFragments(0);
-  std::erase_if(taken, [](const PassStatistics& pass) { return pass.draws == 0; });
+  std::erase_if(taken,
+                [](const PassStatistics& pass) { return pass.draws == 0 && pass.fragments == 0; });
   return taken;
 }
 
