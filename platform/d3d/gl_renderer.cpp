@@ -138,6 +138,7 @@ class GlRenderer final : public core::Renderer {
   // The fragment counts: a query per stretch of drawing under one counter, and the queries
   // ended and not yet read.
   GLenum countTarget_ = 0;  // the kind of query, chosen on first use
+  int copyImages_ = -1;     // GL_ARB_copy_image is there (1) or not (0); -1 until asked
   int counting_ = -1;
   GLuint countQuery_ = 0;
   std::vector<std::pair<int, GLuint>> counted_;
@@ -146,7 +147,10 @@ class GlRenderer final : public core::Renderer {
     GLuint texture = 0;
     UINT width = 0;
     UINT height = 0;
+    GLint format = 0;  // internal format of the texels copied into it, 0 before the first copy
   };
+  // Copies the back buffer's texels into the window's front texture.
+  void KeepFront(Front& front, Surface& backBuffer);
 
   // Attaches for reading a copy of the back buffer bound for reading, through the ramp.
   void AttachThroughGamma(GLint width, GLint height, const D3DGAMMARAMP& gamma);
@@ -623,6 +627,42 @@ void GlRenderer::AttachThroughGamma(GLint width, GLint height, const D3DGAMMARAM
   glReadBuffer(GL_COLOR_ATTACHMENT0);
 }
 
+void GlRenderer::KeepFront(Front& front, Surface& backBuffer) {
+  const ColorPlace place = PlaceOf(backBuffer);
+  const auto width = static_cast<GLsizei>(backBuffer.Layout().width);
+  const auto height = static_cast<GLsizei>(backBuffer.Layout().height);
+  if (front.texture == 0) glGenTextures(1, &front.texture);
+  if (copyImages_ < 0) {
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    copyImages_ =
+        extensions != nullptr && std::strstr(extensions, "GL_ARB_copy_image") != nullptr ? 1 : 0;
+  }
+  cache_.ForgetUnitZero();
+  if (copyImages_ == 0 || place.target != GL_TEXTURE_2D) {
+    AttachForReading(backBuffer);
+    glBindTexture(GL_TEXTURE_2D, front.texture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
+    front.format = GL_RGBA8;
+  } else {
+    // A copy of the texels as they are: the copy through a framebuffer shades every pixel of the
+    // frame on the software rasteriser, this one only moves memory.
+    GLint format = 0;
+    glBindTexture(GL_TEXTURE_2D, place.texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, place.level, GL_TEXTURE_INTERNAL_FORMAT, &format);
+    glBindTexture(GL_TEXTURE_2D, front.texture);
+    if (front.format != format || front.width != static_cast<UINT>(width) ||
+        front.height != static_cast<UINT>(height)) {
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+      glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+      front.format = format;
+    }
+    glCopyImageSubData(place.texture, GL_TEXTURE_2D, place.level, 0, 0, 0, front.texture,
+                       GL_TEXTURE_2D, 0, 0, 0, 0, width, height, 1);
+  }
+  front.width = static_cast<UINT>(width);
+  front.height = static_cast<UINT>(height);
+}
+
 HRESULT GlRenderer::Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP* gamma) {
   context_->MakeCurrent();
   lastFramePrimitives_ = framePrimitives_;
@@ -630,15 +670,8 @@ HRESULT GlRenderer::Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP
   Upload(backBuffer);
   const auto width = static_cast<GLint>(backBuffer.Layout().width);
   const auto height = static_cast<GLint>(backBuffer.Layout().height);
-  AttachForReading(backBuffer);
   // Keep what the window shows for GetFrontBuffer.
-  Front& front = fronts_[window];
-  if (front.texture == 0) glGenTextures(1, &front.texture);
-  glBindTexture(GL_TEXTURE_2D, front.texture);
-  cache_.ForgetUnitZero();
-  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
-  front.width = backBuffer.Layout().width;
-  front.height = backBuffer.Layout().height;
+  KeepFront(fronts_[window], backBuffer);
   int windowWidth = 0;
   int windowHeight = 0;
   if (context_->BindWindow(window, &windowWidth, &windowHeight)) {
