@@ -103,6 +103,8 @@ class DrawBackend {
   // Makes or updates a material or light in the device (as `device` names it, 0 for a new one);
   // the backend's identifier of it. A light of no type is only switched off.
   virtual int32_t StoreMaterial(const Material&) { return 0; }
+  // Lets go of a material StoreMaterial made (0: none).
+  virtual void DeleteMaterial(int32_t) {}
   virtual int32_t StoreLight(const Light&) { return 0; }
   // Makes a font; the backend's identifier of it. Throws EngineError when it cannot.
   virtual int32_t StoreFont(const Font&) { return 0; }

@@ -157,6 +157,9 @@ class LibraryBackend final : public DrawBackend {
   void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) override;
   void EndTarget() override;
   int32_t StoreMaterial(const Material& material) override;
+  void DeleteMaterial(int32_t material) override {
+    if (direct3d_ != nullptr && material != 0) MaterialFactory_DeleteMaterial(material);
+  }
   int32_t StoreLight(const Light& light) override;
   void DrawMesh(const EngineMesh& mesh, const CameraView& camera) override;
   void DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) override;
