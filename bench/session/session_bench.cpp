@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/program_start.h"
 #include "platform/forms/script.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/main_display.h"
@@ -54,19 +55,9 @@ Holdings Measure() {
 
 void BM_TwentyFlights(benchmark::State& state) {
   for (auto _ : state) {
-    const std::filesystem::path built = MAROVIN_PROGRAM_FOLDER;
-    const bool useBuilt = std::filesystem::is_directory(built / "Models");
-    const std::filesystem::path& folder = useBuilt ? built : flight_program::CompleteFolder();
     TempFolder copy;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-      if (entry.path().filename() != "marovin")
-        flight_program::CopyFolder(entry.path(), copy.Path() / entry.path().filename());
-    win::SetAppPath(copy.Path().string());
     forms::VirtualClock clock;
-    forms::UseClock(&clock);
-    forms::script::StartAfresh();
-    Main();
-    Engine->SetFramePacing(std::chrono::nanoseconds(std::chrono::seconds(1)) / 60);
+    bench::StartProgram(MAROVIN_PROGRAM_FOLDER, copy, clock);
     DriverDialogForm& launcher = *DriverDialog;
     std::vector<Holdings> after;
     int flown = 0;
@@ -80,17 +71,17 @@ void BM_TwentyFlights(benchmark::State& state) {
       launcher.Combo1.UserChoose(static_cast<int16_t>(k % missions));
       const int16_t flights = launcher.Combo2.ListCount();
       launcher.Combo2.UserChoose(static_cast<int16_t>(k / missions % flights));
-      std::printf("flight %2d: %s, %s\n", flight + 1, launcher.Combo1.List(launcher.Combo1.ListIndex()).c_str(),
+      std::printf("flight %2d: %s, %s\n", flight + 1,
+                  launcher.Combo1.List(launcher.Combo1.ListIndex()).c_str(),
                   launcher.Combo2.List(launcher.Combo2.ListIndex()).c_str());
       std::fflush(stdout);
     };
-    auto watch = std::make_shared<std::function<void()>>();
-    *watch = [&] {
+    bench::RunWatched(clock, [&] {
       if (!flying && DriverDialog->Visible()) {
         if (flown > 0 && static_cast<int>(after.size()) < flown) after.push_back(Measure());
         if (flown == kFlights) {
           launcher.Command_Quit.UserClick();
-          return;
+          return false;
         }
         choose(flown++);
         flying = true;
@@ -100,18 +91,11 @@ void BM_TwentyFlights(benchmark::State& state) {
       } else if (flying && RunFlag) {
         if (++steps >= kFlightSteps) {
           flying = false;
-          ExitRequest = 1;
-          RunFlag = false;
-          Main_Display->Timer_Test_Exit.SetEnabled(true);
+          bench::LeaveFlight();
         }
       }
-      if (!RunFlag) clock.Advance(std::chrono::milliseconds(1));
-      forms::script::PostUserAction(*watch);
-    };
-    forms::script::PostUserAction(*watch);
-    forms::Run();
-    flight_program::EndProgram();
-    forms::UseClock(nullptr);
+      return true;
+    });
     std::printf("after flight  textures  materials  fonts  lights  meshes  resident MB\n");
     for (size_t k = 0; k < after.size(); ++k)
       std::printf("%12zu  %8zu  %9zu  %5zu  %6zu  %6zu  %11.1f\n", k + 1, after[k].textures,
@@ -123,7 +107,9 @@ void BM_TwentyFlights(benchmark::State& state) {
     }
     const Holdings& second = after[1];
     const Holdings& last = after.back();
-    const auto grown = [](size_t a, size_t b) { return static_cast<double>(a) - static_cast<double>(b); };
+    const auto grown = [](size_t a, size_t b) {
+      return static_cast<double>(a) - static_cast<double>(b);
+    };
     state.counters["textures_grown"] = grown(last.textures, second.textures);
     state.counters["materials_grown"] = grown(last.materials, second.materials);
     state.counters["fonts_grown"] = grown(last.fonts, second.fonts);
