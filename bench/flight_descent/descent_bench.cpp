@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/program_start.h"
 #include "platform/forms/script.h"
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
@@ -114,19 +115,9 @@ constexpr int16_t RealShadows = 3;       // the launcher's shadow slider at its 
 void FlyThroughTheLoop(const char* flight, const std::function<bool()>& frame) {
   // The default program folder once the build has made its scene files, whose landscape reaches
   // as far as the P63 descent flies; else the stand-in folder.
-  const std::filesystem::path built = MAROVIN_PROGRAM_FOLDER;
-  const bool useBuilt = std::filesystem::is_directory(built / "Models");
-  const std::filesystem::path& folder = useBuilt ? built : flight_program::CompleteFolder();
   TempFolder copy;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (entry.path().filename() != "marovin")
-      flight_program::CopyFolder(entry.path(), copy.Path() / entry.path().filename());
-  win::SetAppPath(copy.Path().string());
   forms::VirtualClock clock;
-  forms::UseClock(&clock);
-  forms::script::StartAfresh();
-  Main();
-  Engine->SetFramePacing(std::chrono::nanoseconds(std::chrono::seconds(1)) / 60);
+  bench::StartProgram(MAROVIN_PROGRAM_FOLDER, copy, clock);
   DriverDialogForm& launcher = *DriverDialog;
   for (auto [list, text] : {std::pair{&launcher.Combo1, "Apollo 11"}, {&launcher.Combo2, flight}})
     for (int16_t i = 0; i < list->ListCount(); ++i)
@@ -135,25 +126,17 @@ void FlyThroughTheLoop(const char* flight, const std::function<bool()>& frame) {
   launcher.HScroll2.SetValue(RealShadows);
   forms::script::PostUserAction([&launcher] { launcher.Command_Continue.UserClick(); });
   bool leaving = false;
-  auto watch = std::make_shared<std::function<void()>>();
-  *watch = [&] {
+  bench::RunWatched(clock, [&] {
     if (leaving && DriverDialog->Visible()) {
       launcher.Command_Quit.UserClick();
-      return;
+      return false;
     }
     if (!leaving && RunFlag && ControlsActive && !IntroFlyby && !frame()) {
       leaving = true;
-      ExitRequest = 1;
-      RunFlag = false;
-      Main_Display->Timer_Test_Exit.SetEnabled(true);
+      bench::LeaveFlight();
     }
-    if (!RunFlag) clock.Advance(std::chrono::milliseconds(1));
-    forms::script::PostUserAction(*watch);
-  };
-  forms::script::PostUserAction(*watch);
-  forms::Run();
-  flight_program::EndProgram();
-  forms::UseClock(nullptr);
+    return true;
+  });
 }
 
 // Whole frames of the surface loop in Short Flight P66, each timed from one yield of the loop to

@@ -265,6 +265,8 @@ HRESULT Device::ShowInWindow(HWND window, Surface& backBuffer) {
   if (const HRESULT lost = LossResult(); FAILED(lost)) return lost;
   const SurfaceLayout& layout = backBuffer.Layout();
   if (renderer_) {
+    // Showing the image shades fragments of its own, apart from any pass of the frame.
+    BeginPass("present");
     if (const HRESULT failed =
             renderer_->Present(window, backBuffer, straightGamma_ ? nullptr : &gamma_);
         FAILED(failed)) {
@@ -994,7 +996,41 @@ DrawRecord Device::StartRecord(DrawCall call, const DrawSubmission& draw) const 
 
 void Device::Keep(DrawRecord record) { draws_.push_back(std::move(record)); }
 
+void Device::SetStatistics(bool on) {
+  statistics_ = on;
+  passes_.clear();
+  pass_ = 0;
+  if (renderer_) renderer_->TakeFragmentCounts();
+  if (on) BeginPass("frame");
+}
+
+void Device::BeginPass(const std::string& name) {
+  if (!statistics_) return;
+  const auto found = std::ranges::find(passes_, name, &PassStatistics::name);
+  pass_ = static_cast<size_t>(found - passes_.begin());
+  if (found == passes_.end()) passes_.push_back({name, 0, 0});
+  if (renderer_) renderer_->CountFragments(static_cast<int>(pass_));
+}
+
+std::vector<PassStatistics> Device::TakeStatistics() {
+  if (!statistics_) return {};
+  if (renderer_) {
+    const std::vector<uint64_t> counts = renderer_->TakeFragmentCounts();
+    for (size_t k = 0; k < counts.size() && k < passes_.size(); ++k)
+      passes_[k].fragments += counts[k];
+  }
+  std::vector<PassStatistics> taken = std::move(passes_);
+  // Counting goes on in the pass that was counting, now first of the next take.
+  passes_ = {{taken[pass_].name, 0, 0}};
+  pass_ = 0;
+  if (renderer_) renderer_->CountFragments(0);
+  std::erase_if(taken,
+                [](const PassStatistics& pass) { return pass.draws == 0 && pass.fragments == 0; });
+  return taken;
+}
+
 HRESULT Device::Render(DrawSubmission draw) {
+  if (statistics_) ++passes_[pass_].draws;
   if (!renderer_) return D3D_OK;
   draw.state = &state_;
   for (UINT stage = 0; stage < kMaxTextureStages; ++stage) {

@@ -169,6 +169,9 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   void SetRecording(bool on) override { recording_ = on; }
   UINT PresentCount() const override { return presentCount_; }
   size_t LiveObjectCount() const override { return live_.size(); }
+  void SetStatistics(bool on) override;
+  void BeginPass(const std::string& name) override;
+  std::vector<PassStatistics> TakeStatistics() override;
   void SetWindowOrigin(HWND window, POINT origin) override { windowOrigins_[window] = origin; }
   const PresentedImage* Presented(HWND window) const override;
   bool ReadDepthStencil(IDirect3DSurface8* surface, std::vector<float>* depth,
@@ -251,6 +254,9 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   UINT baseVertexIndex_ = 0;
 
   std::vector<DrawRecord> draws_;
+  bool statistics_ = false;
+  std::vector<PassStatistics> passes_;  // counted since the last take
+  size_t pass_ = 0;                     // the one counting now
   bool recording_;  // on for the headless device; the OpenGL device records when asked
   UINT presentCount_ = 0;
   D3DGAMMARAMP gamma_ = StraightGammaRamp();

@@ -94,6 +94,11 @@ class Renderer {
   virtual void Download(Surface& surface) = 0;
   // What the window shows since its last present.
   virtual void ReadPresented(HWND window, PresentedImage* image) = 0;
+  // Counts the fragments shaded from now on under the counter of that number (-1: none).
+  virtual void CountFragments(int) {}
+  // The fragments each counter counted since the last take (index: counter), once drawn; counting
+  // stops until the next CountFragments.
+  virtual std::vector<uint64_t> TakeFragmentCounts() { return {}; }
 };
 
 // Makes the renderer of a new device, or fails with a device error.

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <vector>
@@ -109,6 +110,9 @@ class GlRenderer final : public core::Renderer {
 
   ~GlRenderer() override {
     context_->MakeCurrent();
+    CountFragments(-1);
+    for (const auto& [counter, query] : counted_) glDeleteQueries(1, &query);
+    glDeleteQueries(static_cast<GLsizei>(spareQueries_.size()), spareQueries_.data());
     glDeleteFramebuffers(1, &drawFramebuffer_);
     glDeleteFramebuffers(1, &readFramebuffer_);
     glDeleteTextures(1, &white_);
@@ -124,16 +128,29 @@ class GlRenderer final : public core::Renderer {
   void ClearWindow();
   void Download(Surface& surface) override;
   void ReadPresented(HWND window, PresentedImage* image) override;
+  void CountFragments(int counter) override;
+  std::vector<uint64_t> TakeFragmentCounts() override;
 
   // Deletes an object's names (0 for none) with the context current.
   void DeleteNames(GLuint texture, GLuint renderbuffer, GLuint buffer);
 
  private:
+  // The fragment counts: a query per stretch of drawing under one counter, and the queries
+  // ended and not yet read.
+  GLenum countTarget_ = 0;  // the kind of query, chosen on first use
+  int copyImages_ = -1;     // GL_ARB_copy_image is there (1) or not (0); -1 until asked
+  int counting_ = -1;
+  GLuint countQuery_ = 0;
+  std::vector<std::pair<int, GLuint>> counted_;
+  std::vector<GLuint> spareQueries_;
   struct Front {
     GLuint texture = 0;
     UINT width = 0;
     UINT height = 0;
+    GLint format = 0;  // internal format of the texels copied into it, 0 before the first copy
   };
+  // Copies the back buffer's texels into the window's front texture.
+  void KeepFront(Front& front, Surface& backBuffer);
 
   // Attaches for reading a copy of the back buffer bound for reading, through the ramp.
   void AttachThroughGamma(GLint width, GLint height, const D3DGAMMARAMP& gamma);
@@ -526,6 +543,48 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
   return D3D_OK;
 }
 
+void GlRenderer::CountFragments(int counter) {
+  context_->KeepCurrent();
+  if (counting_ >= 0) {
+    glEndQuery(countTarget_);
+    counted_.emplace_back(counting_, countQuery_);
+  }
+  counting_ = counter;
+  if (counter < 0) return;
+  if (countTarget_ == 0) {
+    // Fragment-shader invocations where the rasteriser reports them; else the samples that
+    // passed, which leaves out what the depth test rejects.
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    constexpr GLenum kFragmentShaderInvocations = 0x82F4;
+    countTarget_ = extensions != nullptr &&
+                           std::strstr(extensions, "GL_ARB_pipeline_statistics_query") != nullptr
+                       ? kFragmentShaderInvocations
+                       : GL_SAMPLES_PASSED;
+  }
+  if (spareQueries_.empty()) {
+    spareQueries_.push_back(0);
+    glGenQueries(1, &spareQueries_.back());
+  }
+  countQuery_ = spareQueries_.back();
+  spareQueries_.pop_back();
+  glBeginQuery(countTarget_, countQuery_);
+}
+
+std::vector<uint64_t> GlRenderer::TakeFragmentCounts() {
+  context_->MakeCurrent();
+  CountFragments(-1);
+  std::vector<uint64_t> counts;
+  for (const auto& [index, query] : counted_) {
+    GLuint64 fragments = 0;
+    glGetQueryObjectui64v(query, GL_QUERY_RESULT, &fragments);
+    if (counts.size() <= static_cast<size_t>(index)) counts.resize(static_cast<size_t>(index) + 1);
+    counts[static_cast<size_t>(index)] += fragments;
+    spareQueries_.push_back(query);
+  }
+  counted_.clear();
+  return counts;
+}
+
 void GlRenderer::Download(Surface& surface) {
   if (surface.IsDepth() || !surface.Slot().Data()) return;
   SurfaceData& data = DataOf(surface);
@@ -568,6 +627,42 @@ void GlRenderer::AttachThroughGamma(GLint width, GLint height, const D3DGAMMARAM
   glReadBuffer(GL_COLOR_ATTACHMENT0);
 }
 
+void GlRenderer::KeepFront(Front& front, Surface& backBuffer) {
+  const ColorPlace place = PlaceOf(backBuffer);
+  const auto width = static_cast<GLsizei>(backBuffer.Layout().width);
+  const auto height = static_cast<GLsizei>(backBuffer.Layout().height);
+  if (front.texture == 0) glGenTextures(1, &front.texture);
+  if (copyImages_ < 0) {
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    copyImages_ =
+        extensions != nullptr && std::strstr(extensions, "GL_ARB_copy_image") != nullptr ? 1 : 0;
+  }
+  cache_.ForgetUnitZero();
+  if (copyImages_ == 0 || place.target != GL_TEXTURE_2D) {
+    AttachForReading(backBuffer);
+    glBindTexture(GL_TEXTURE_2D, front.texture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
+    front.format = GL_RGBA8;
+  } else {
+    // A copy of the texels as they are: the copy through a framebuffer shades every pixel of the
+    // frame on the software rasteriser, this one only moves memory.
+    GLint format = 0;
+    glBindTexture(GL_TEXTURE_2D, place.texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, place.level, GL_TEXTURE_INTERNAL_FORMAT, &format);
+    glBindTexture(GL_TEXTURE_2D, front.texture);
+    if (front.format != format || front.width != static_cast<UINT>(width) ||
+        front.height != static_cast<UINT>(height)) {
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+      glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+      front.format = format;
+    }
+    glCopyImageSubData(place.texture, GL_TEXTURE_2D, place.level, 0, 0, 0, front.texture,
+                       GL_TEXTURE_2D, 0, 0, 0, 0, width, height, 1);
+  }
+  front.width = static_cast<UINT>(width);
+  front.height = static_cast<UINT>(height);
+}
+
 HRESULT GlRenderer::Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP* gamma) {
   context_->MakeCurrent();
   lastFramePrimitives_ = framePrimitives_;
@@ -575,15 +670,8 @@ HRESULT GlRenderer::Present(HWND window, Surface& backBuffer, const D3DGAMMARAMP
   Upload(backBuffer);
   const auto width = static_cast<GLint>(backBuffer.Layout().width);
   const auto height = static_cast<GLint>(backBuffer.Layout().height);
-  AttachForReading(backBuffer);
   // Keep what the window shows for GetFrontBuffer.
-  Front& front = fronts_[window];
-  if (front.texture == 0) glGenTextures(1, &front.texture);
-  glBindTexture(GL_TEXTURE_2D, front.texture);
-  cache_.ForgetUnitZero();
-  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, width, height, 0);
-  front.width = backBuffer.Layout().width;
-  front.height = backBuffer.Layout().height;
+  KeepFront(fronts_[window], backBuffer);
   int windowWidth = 0;
   int windowHeight = 0;
   if (context_->BindWindow(window, &windowWidth, &windowHeight)) {

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,14 @@ struct DrawRecord {
   std::vector<vs::VertexOutput> shaded;
 };
 
+// What one pass of the frames counted cost: the draws it made and the fragments the rasteriser
+// shaded for it (0 on the headless device, which shades none).
+struct PassStatistics {
+  std::string name;
+  uint64_t draws = 0;
+  uint64_t fragments = 0;
+};
+
 // An image shown in a window: A8R8G8B8 pixels, rows of width pixels top to bottom.
 struct PresentedImage {
   UINT width = 0;
@@ -117,6 +126,14 @@ class HeadlessControl {
   // on). A long headless run turns it off so that records do not pile up; draws are still checked.
   virtual void SetRecording(bool on) = 0;
   virtual UINT PresentCount() const = 0;
+
+  // Frame statistics: while on, draws and shaded fragments are counted under the pass named last
+  // (BeginPass; "frame" until one is named), passes of one name adding up. Counting fragments
+  // waits for the rasteriser when they are taken, so it is for measuring, not for every run.
+  virtual void SetStatistics(bool on) = 0;
+  virtual void BeginPass(const std::string& name) = 0;
+  // The passes counted since the last take, in the order they were first named.
+  virtual std::vector<PassStatistics> TakeStatistics() = 0;
 
   // Resources, surfaces and swap chains of this device that are still alive (the device's own
   // back buffer and automatic depth surface not counted).

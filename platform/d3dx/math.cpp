@@ -130,19 +130,6 @@ D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v) {
   return out;
 }
 
-D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
-  D3DXVECTOR4 point{v->x, v->y, v->z, 1};
-  return D3DXVec4Transform(out, &point, m);
-}
-
-D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
-  D3DXVECTOR4 result;
-  D3DXVec3Transform(&result, v, m);
-  float scale = result.w != 0 ? 1.0f / result.w : 0.0f;
-  *out = {result.x * scale, result.y * scale, result.z * scale};
-  return out;
-}
-
 D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
   const auto& a = m->m;
   *out = {v->x * a[0][0] + v->y * a[1][0] + v->z * a[2][0],

@@ -94,10 +94,25 @@ D3DXVECTOR3* D3DXVec3Minimize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DX
 D3DXVECTOR3* D3DXVec3Maximize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 // A zero vector normalises to zero rather than to not-a-number.
 D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
-// (x, y, z, 1) * m, all four components.
-D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
+// (x, y, z, 1) * m, all four components. Inline, as loops over many points call it.
+inline D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v,
+                                      const D3DXMATRIX* m) {
+  const auto& a = m->m;
+  *out = {v->x * a[0][0] + v->y * a[1][0] + v->z * a[2][0] + a[3][0],
+          v->x * a[0][1] + v->y * a[1][1] + v->z * a[2][1] + a[3][1],
+          v->x * a[0][2] + v->y * a[1][2] + v->z * a[2][2] + a[3][2],
+          v->x * a[0][3] + v->y * a[1][3] + v->z * a[2][3] + a[3][3]};
+  return out;
+}
 // (x, y, z, 1) * m, divided by the resulting w.
-D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
+inline D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v,
+                                           const D3DXMATRIX* m) {
+  D3DXVECTOR4 result;
+  D3DXVec3Transform(&result, v, m);
+  const float scale = result.w != 0 ? 1.0f / result.w : 0.0f;
+  *out = {result.x * scale, result.y * scale, result.z * scale};
+  return out;
+}
 // (x, y, z, 0) * m: a direction, untouched by the translation.
 D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
 

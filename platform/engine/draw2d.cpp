@@ -129,22 +129,22 @@ void EngineScreen2DDraw::SetDrawState(int32_t sourceBlend, int32_t destinationBl
   destinationBlend_ = destinationBlend;
 }
 
+PointProjector::PointProjector(const Engine& engine) {
+  const DrawTarget target = engine.CurrentTarget();
+  const CameraView camera = engine.CurrentCameraView();
+  viewProjection_ = camera.view * camera.projection;
+  width_ = static_cast<float>(target.width);
+  height_ = static_cast<float>(target.height);
+}
+
+PointProjector::PointProjector(const Engine& engine, const d3dx::D3DXMATRIX& world)
+    : PointProjector(engine) {
+  viewProjection_ = world * viewProjection_;
+}
+
 void EngineScreen2DDraw::ProjectPoint(const D3DXVECTOR3& point, float& x, float& y, int32_t,
                                       bool& onScreen) const {
-  const DrawTarget target = engine_.CurrentTarget();
-  const CameraView camera = engine_.CurrentCameraView();
-  const d3dx::D3DXMATRIX viewProjection = camera.view * camera.projection;
-  d3dx::D3DXVECTOR4 clip;
-  d3dx::D3DXVec3Transform(&clip, &point, &viewProjection);
-  if (clip.w <= 0) {
-    x = y = 0;
-    onScreen = false;
-    return;
-  }
-  const float ndcX = clip.x / clip.w, ndcY = clip.y / clip.w, depth = clip.z / clip.w;
-  x = (ndcX + 1) / 2 * static_cast<float>(target.width);
-  y = (1 - ndcY) / 2 * static_cast<float>(target.height);
-  onScreen = std::fabs(ndcX) <= 1 && std::fabs(ndcY) <= 1 && depth >= 0 && depth <= 1;
+  onScreen = PointProjector(engine_).Project(point, x, y);
 }
 
 int32_t EngineScreen2DText::CreateFont(const std::string& name, const std::string& face,

@@ -4,6 +4,7 @@
 // 32-bit value) means "the same as the first corner".
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,34 @@ class DrawBatch {
  private:
   const char* kind_;
   bool open_ = false;
+};
+
+// Projects world points into pixels of the target current when it is made, with that target's
+// size and camera taken once: for loops over many points (ProjectPoint makes one per point).
+class PointProjector {
+ public:
+  explicit PointProjector(const Engine& engine);
+  // For points in the axes that `world` takes to world axes.
+  PointProjector(const Engine& engine, const d3dx::D3DXMATRIX& world);
+  // The pixel where a world point appears; false behind the camera (x and y 0 then) or outside
+  // the target.
+  bool Project(const d3dx::D3DXVECTOR3& point, float& x, float& y) const {
+    d3dx::D3DXVECTOR4 clip;
+    d3dx::D3DXVec3Transform(&clip, &point, &viewProjection_);
+    if (clip.w <= 0) {
+      x = y = 0;
+      return false;
+    }
+    const float ndcX = clip.x / clip.w, ndcY = clip.y / clip.w, depth = clip.z / clip.w;
+    x = (ndcX + 1) / 2 * width_;
+    y = (1 - ndcY) / 2 * height_;
+    return std::fabs(ndcX) <= 1 && std::fabs(ndcY) <= 1 && depth >= 0 && depth <= 1;
+  }
+
+ private:
+  d3dx::D3DXMATRIX viewProjection_;
+  float width_;  // pixels
+  float height_;
 };
 
 class EngineScreen2DDraw {

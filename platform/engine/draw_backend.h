@@ -58,6 +58,15 @@ struct Shape2D {
   int32_t filter = 0;
 };
 
+// What one pass of a frame cost: the draws it made and the fragments shaded for it. The passes are
+// the backend's: "scene" (the 3D drawing into the back buffer), "surface N" (a render surface),
+// "2D" and "text".
+struct PassCost {
+  std::string name;
+  uint64_t draws = 0;
+  uint64_t fragments = 0;
+};
+
 // What a backend starts its device with.
 struct DeviceSettings {
   const Engine* engine = nullptr;  // whose tables (textures, materials) the draws read
@@ -94,6 +103,8 @@ class DrawBackend {
   // Makes or updates a material or light in the device (as `device` names it, 0 for a new one);
   // the backend's identifier of it. A light of no type is only switched off.
   virtual int32_t StoreMaterial(const Material&) { return 0; }
+  // Lets go of a material StoreMaterial made (0: none).
+  virtual void DeleteMaterial(int32_t) {}
   virtual int32_t StoreLight(const Light&) { return 0; }
   // Makes a font; the backend's identifier of it. Throws EngineError when it cannot.
   virtual int32_t StoreFont(const Font&) { return 0; }
@@ -123,6 +134,10 @@ class DrawBackend {
   // Black of that opacity (0..1) over the whole frame, under the pointer.
   virtual void DrawFade(float /*opacity*/) {}
   virtual void Present() = 0;
+  // Frame statistics: while on, each present keeps what its frame's passes cost (counting waits
+  // for the frame's pixels, so it is for measuring).
+  virtual void SetFrameStatistics(bool) {}
+  virtual std::vector<PassCost> FrameStatistics() const { return {}; }
   // The frame into another window than the main one, at that size.
   virtual void PresentToWindow(uintptr_t /*window*/, int32_t /*width*/, int32_t /*height*/) {}
   // The size of text [pixels] as the font draws it; its glyphs are `pixelHeight` high.

@@ -166,6 +166,15 @@ void Engine::RenderToScreen() {
     if (const float black = effect_->Blackness(); black > 0) backend_->DrawFade(black);
   }
   backend_->Present();
+  if (counting_) {
+    WriteLog(FrameStatisticsLine(backend_->FrameStatistics()));
+    backend_->SetFrameStatistics(false);
+    counting_ = false;
+  } else if (logEnabled_ && ++framesUncounted_ >= kStatisticsFrames) {
+    backend_->SetFrameStatistics(true);
+    counting_ = true;
+    framesUncounted_ = 0;
+  }
   if (pacing_ > forms::Duration::zero()) forms::CurrentClock().SkipAhead(pacing_);
   const forms::Duration now = forms::Now();
   elapsedMs_ = Milliseconds(now - lastFrame_);
@@ -173,6 +182,19 @@ void Engine::RenderToScreen() {
   recentMs_[recentNext_] = elapsedMs_;
   recentNext_ = (recentNext_ + 1) % kMeanFrames;
   recentCount_ = std::min(recentCount_ + 1, kMeanFrames);
+}
+
+std::string Engine::FrameStatisticsLine(const std::vector<PassCost>& passes) {
+  uint64_t draws = 0, fragments = 0;
+  std::string each;
+  for (const PassCost& pass : passes) {
+    draws += pass.draws;
+    fragments += pass.fragments;
+    each += (each.empty() ? "" : ", ") + pass.name + " " + std::to_string(pass.draws) + "/" +
+            std::to_string((pass.fragments + 500) / 1000) + "k";
+  }
+  return "Frame: " + std::to_string(draws) + " draws, " + std::to_string(fragments) +
+         " fragments; " + each;
 }
 
 void Engine::PresentToWindow(uintptr_t window, int32_t width, int32_t height) {

@@ -110,7 +110,12 @@ class Engine {
   bool IsWindowActive() const;
 
   void Clear(uint32_t colour);
+  // Presents the frame. While debug mode is on, one frame in kStatisticsFrames is counted and
+  // its frame-statistics line logged.
   void RenderToScreen();
+  static constexpr int32_t kStatisticsFrames = 300;
+  // "Frame: D draws, F fragments; " then each pass as "name D/F", fragments in thousands.
+  static std::string FrameStatisticsLine(const std::vector<PassCost>& passes);
   // Presents the frame drawn since the last present into another window (a dialog's picture
   // box, by its win::Window record) at that size; the main window's frame timing is untouched.
   void PresentToWindow(uintptr_t window, int32_t width, int32_t height);
@@ -190,6 +195,8 @@ class Engine {
   std::string title_;
   std::filesystem::path logPath_;
   bool logEnabled_ = false;
+  int32_t framesUncounted_ = 0;  // presents since the last counted frame
+  bool counting_ = false;        // the frame being drawn is counted
   uint32_t shadowColour_ = 0;
   float shadowRange_ = 0;
   forms::Duration timerOrigin_{};

@@ -99,6 +99,8 @@ void EngineMesh::LoadXFile(const std::string& programPath, int32_t, int32_t) {
   geometry->groupCount = std::max<uint32_t>(1, static_cast<uint32_t>(merged.materials.size()));
   geometry_ = std::move(geometry);
   groups_.assign(geometry_->groupCount, MeshGroup{});
+  ReleaseFileMaterials();
+  fileMaterials_ = std::make_shared<std::vector<int32_t>>();
   for (size_t g = 0; g < merged.materials.size(); ++g) {
     const d3dx::XMaterial& file = merged.materials[g];
     Material material;
@@ -108,6 +110,7 @@ void EngineMesh::LoadXFile(const std::string& programPath, int32_t, int32_t) {
     material.emissive = d3dx::D3DXCOLOR(file.emissive[0], file.emissive[1], file.emissive[2], 1);
     material.device = engine_.Backend().StoreMaterial(material);
     groups_[g].material = engine_.Materials().Add("", material);
+    fileMaterials_->push_back(groups_[g].material);
     if (file.textureFilename.empty()) continue;
     try {
       groups_[g].texture = EngineTextureFactory(engine_).LoadTexture(
@@ -158,6 +161,7 @@ std::shared_ptr<EngineMesh> EngineMesh::Copy(const std::string& name,
   auto copy = std::make_shared<EngineMesh>(engine_, name);
   copy->geometry_ = std::move(geometry);
   copy->groups_ = groups_;
+  copy->fileMaterials_ = fileMaterials_;
   copy->look_ = look_;
   copy->position_ = position_;
   copy->scale_ = scale_;
@@ -354,8 +358,20 @@ void EngineMesh::ShadowPass() {
                                        engine_.ShadowRange(), engine_.CurrentCameraView());
 }
 
+void EngineMesh::ReleaseFileMaterials() {
+  if (fileMaterials_ && fileMaterials_.use_count() == 1) {
+    for (const int32_t id : *fileMaterials_) {
+      if (const Material* material = engine_.Materials().Get(id))
+        engine_.Backend().DeleteMaterial(material->device);
+      engine_.Materials().Remove(id);
+    }
+  }
+  fileMaterials_.reset();
+}
+
 void EngineMesh::Destroy() {
   destroyed_ = true;
+  ReleaseFileMaterials();
   if (EngineMesh* parent = Parent())
     std::erase_if(parent->children_, [this](const auto& c) { return c.get() == this; });
   parent_.reset();

@@ -191,6 +191,10 @@ class EngineMesh : public std::enable_shared_from_this<EngineMesh> {
   std::string name_;
   std::shared_ptr<MeshGeometry> geometry_;
   std::vector<MeshGroup> groups_;
+  // The materials LoadXFile made for the file's groups, shared with the mesh's copies: the last
+  // of them destroyed, or loading another file, lets them go.
+  std::shared_ptr<std::vector<int32_t>> fileMaterials_;
+  void ReleaseFileMaterials();
   MeshLook look_;
   std::weak_ptr<EngineMesh> parent_;
   std::vector<std::shared_ptr<EngineMesh>> children_;

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "library/core/vortanautil.h"
+#include "platform/d3d/headless.h"
 #include "platform/engine/engine.h"
 #include "platform/engine/engine_error.h"
 #include "platform/engine/landscape.h"
@@ -156,6 +157,9 @@ class LibraryBackend final : public DrawBackend {
   void BeginTarget(const DrawTarget& target, bool clear, uint32_t clearColour) override;
   void EndTarget() override;
   int32_t StoreMaterial(const Material& material) override;
+  void DeleteMaterial(int32_t material) override {
+    if (direct3d_ != nullptr && material != 0) MaterialFactory_DeleteMaterial(material);
+  }
   int32_t StoreLight(const Light& light) override;
   void DrawMesh(const EngineMesh& mesh, const CameraView& camera) override;
   void DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) override;
@@ -170,6 +174,8 @@ class LibraryBackend final : public DrawBackend {
   void DrawFade(float opacity) override { fade_ = opacity; }
   void SetGamma(float gamma) override;
   void Present() override;
+  void SetFrameStatistics(bool on) override;
+  std::vector<PassCost> FrameStatistics() const override { return lastStatistics_; }
   void PresentToWindow(uintptr_t window, int32_t width, int32_t height) override;
   int32_t StoreFont(const Font& font) override;
   void ResetFonts() override;
@@ -229,6 +235,9 @@ class LibraryBackend final : public DrawBackend {
   // The device's reset after a loss or for a new back buffer size: the families let go of their
   // device objects, the device resets, and they make them again.
   void Reset();
+  // Names the pass what the device draws next is counted under, while statistics are on: a
+  // render surface's, else `backBuffer`.
+  void Pass(const char* backBuffer);
   // Ends the frame and shows it in the main window, or in the override window.
   void PresentInto(intptr_t override);
   // A reset now, or at the present when a scene is open: a device in a scene cannot reset.
@@ -295,6 +304,9 @@ class LibraryBackend final : public DrawBackend {
   } pointer_;
   float fade_ = 0;  // the opacity of the black over this frame
   float gamma_ = 1;
+  bool statistics_ = false;
+  const char* batchPass_ = nullptr;  // the back-buffer pass the open batch counts under
+  std::vector<PassCost> lastStatistics_;
 };
 
 void LibraryBackend::Start(const DeviceSettings& settings) {
@@ -459,6 +471,7 @@ void LibraryBackend::StartBatch() {
     device_->SetTextureStageState(0, op, D3DTOP_MODULATE);
   Screen2D_Start();
   batch_ = true;
+  Pass(batchPass_ != nullptr ? batchPass_ : "2D");
 }
 
 void LibraryBackend::EndBatch() {
@@ -478,6 +491,10 @@ void LibraryBackend::Draw2D(const Shape2D& shape) {
     EndBatch();
     batchState_ = state;
   }
+  // Counted apart, text and other 2D drawing are batched apart; the order stays.
+  const char* pass = shape.kind == Shape2D::Kind::Text ? "text" : "2D";
+  if (statistics_ && batch_ && pass != batchPass_) EndBatch();
+  if (!batch_) batchPass_ = pass;
   StartBatch();
   if (shape.kind == Shape2D::Kind::FilledCircle && shape.segments >= 1 &&
       shape.segments <= kMostCircleSegments) {
@@ -672,6 +689,19 @@ int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
   return id;
 }
 
+void LibraryBackend::Pass(const char* backBuffer) {
+  if (!statistics_) return;
+  const int32_t target = targets_.empty() ? 0 : targets_.back();
+  Headless(device_)->BeginPass(target != 0 ? "surface " + std::to_string(target) : backBuffer);
+}
+
+void LibraryBackend::SetFrameStatistics(bool on) {
+  if (device_ == nullptr || Headless(device_) == nullptr) return;
+  statistics_ = on;
+  Headless(device_)->SetStatistics(on);
+  lastStatistics_.clear();
+}
+
 void LibraryBackend::Present() {
   PresentInto(kNoOverrideWindow);
   ++frame_;
@@ -696,6 +726,11 @@ void LibraryBackend::PresentInto(intptr_t override) {
     if (resetPending_) Reset();
   } else if (Viewport_Present(kMainViewport, override) == 1 || resetPending_) {
     Reset();
+  }
+  if (statistics_) {
+    lastStatistics_.clear();
+    for (const PassStatistics& pass : Headless(device_)->TakeStatistics())
+      lastStatistics_.push_back({pass.name, pass.draws, pass.fragments});
   }
   ReleaseUploads(false);
 }
@@ -967,6 +1002,7 @@ void LibraryBackend::SetSurface(int32_t material, int32_t texture) {
 
 void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) {
   Flush();
+  Pass("scene");
   if (direct3d_ == nullptr || engine_ == nullptr) return;
   Upload* upload = Current(mesh.Geometry());
   if (upload == nullptr) return;
@@ -1097,6 +1133,7 @@ bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMA
 
 void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) {
   Flush();
+  Pass("scene");
   if (direct3d_ == nullptr || engine_ == nullptr || landscape.Grid().columns < 2 ||
       landscape.Grid().rows < 2)
     return;
@@ -1211,6 +1248,7 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
 
 void LibraryBackend::DrawSky(const EngineAtmosphere& atmosphere, const CameraView& camera) {
   Flush();
+  Pass("scene");
   if (direct3d_ == nullptr || engine_ == nullptr) return;
   EnsureScene();
   const auto device = [&](int32_t texture) {
@@ -1262,6 +1300,7 @@ void LibraryBackend::DrawSky(const EngineAtmosphere& atmosphere, const CameraVie
 
 void LibraryBackend::DrawParticles(const EngineParticleSystem& system, const CameraView& camera) {
   Flush();
+  Pass("scene");
   if (direct3d_ == nullptr || engine_ == nullptr || system.Particles().empty()) return;
   EnsureScene();
   const d3dx::D3DXMATRIX placed = CameraInWorld(camera);
@@ -1337,6 +1376,7 @@ void LibraryBackend::DrawShadowVolume(const EngineMesh& mesh, int32_t light, uin
 
 void LibraryBackend::DrawShadows() {
   if (shadows_.empty()) return;
+  Pass("scene");
   ShadowVolume_SetShadowParameters(shadowColour_, shadowRange_);
   ShadowVolume_SilhouettePrepare();
   for (const ShadowRequest& request : shadows_)
@@ -1352,6 +1392,7 @@ void LibraryBackend::DrawShadows() {
 void LibraryBackend::DrawOverlays() {
   const bool pointer = pointer_.texture != 0 && engine_ != nullptr;
   if (fade_ <= 0 && !pointer) return;
+  batchPass_ = "2D";
   StartBatch();
   if (fade_ > 0) {
     const auto alpha = static_cast<uint32_t>(std::lround(std::min(fade_, 1.0f) * 255)) << 24;

@@ -354,17 +354,23 @@ void Init_Stars_and_Planets() {
 void DrawStars() {
   if (BrightStarCount < 1 || !StarField) return;
   const float m = StarScale() * FieldOfView / ReferenceFieldOfView;
-  // The field's matrix once a frame, not once a star.
+  // The field's matrix and the camera once a frame, not once a star: a star goes from the field's
+  // axes to the pixels in one product, and only its height above the horizon apart.
   const d3dx::D3DXMATRIX field = StarField->GetMatrix();
+  const engine::PointProjector projector(*Engine, field);
+  const float floor = -CameraDistance;
   if (!StarInformationFlag) Screen2DDraw->Begin();
   for (size_t i = 0; i < KeptStars.size(); ++i) {
     const KeptStar& star = KeptStars[i];
     if (!star.Shown) continue;
-    D3DXVECTOR3 world;
     const D3DXVECTOR3 local = StarPointMeshes[i]->GetPosition();
-    d3dx::D3DXVec3TransformCoord(&world, &local, &field);
-    if (!(world.y > -CameraDistance)) continue;
+    // The field turns and moves, so its matrix leaves w at 1.
+    const auto& f = field.m;
+    const float height = local.x * f[0][1] + local.y * f[1][1] + local.z * f[2][1] + f[3][1];
+    if (!(height > floor)) continue;
     if (StarInformationFlag) {
+      D3DXVECTOR3 world;
+      d3dx::D3DXVec3TransformCoord(&world, &local, &field);
       engine::EngineMesh& info = *StarInfoMeshes[i];
       info.SetScale(m, m, m);
       info.SetPosition(world.x, world.y, world.z);
@@ -373,10 +379,8 @@ void DrawStars() {
     }
     float x = 0;
     float y = 0;
-    bool onScreen = false;
-    Screen2DDraw->ProjectPoint(world, x, y, 0, onScreen);
     // A star behind the camera would show mirrored through it.
-    if (!onScreen) continue;
+    if (!projector.Project(local, x, y)) continue;
     const float b = star.Brightness;
     Screen2DDraw->DrawFilledCircle(x, y, m, StarDiscSegments,
                                    engine::EngineGlobals::MakeColor(b, b, b, b));

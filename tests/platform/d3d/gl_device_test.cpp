@@ -431,6 +431,38 @@ TEST_F(GlDeviceTest, IndexedBufferDrawsAddTheBaseVertex) {
   indices->Release();
 }
 
+// The fragments of a pass are those its draws shade: every pixel covered, each time it is covered
+// again, and the rasteriser's spare lanes along the triangles' edges (the same shape in the same
+// place on its block grid counts alike). Passes of one name add up; counts start afresh after
+// each take.
+TEST_F(GlDeviceTest, FrameStatisticsCountEachPassesDrawsAndFragments) {
+  HeadlessControl* control = Headless(device);
+  control->SetStatistics(true);
+  control->BeginPass("left");
+  DrawScreenRect(device, 0, 0, 16, 32, 0, 0xFF404040u);  // 512 pixels
+  control->BeginPass("corner");
+  DrawScreenRect(device, 0, 0, 8, 8, 0, 0xFF808080u);  // 64 over the left half
+  control->BeginPass("left");
+  DrawScreenRect(device, 16, 0, 32, 32, 0, 0xFF404040u);
+  const std::vector<PassStatistics> passes = control->TakeStatistics();
+  ASSERT_EQ(passes.size(), 2u);
+  EXPECT_EQ(passes[0].name, "left");
+  EXPECT_EQ(passes[0].draws, 2u);
+  EXPECT_GE(passes[0].fragments, 1024u);
+  EXPECT_EQ(passes[1].name, "corner");
+  EXPECT_EQ(passes[1].draws, 1u);
+  EXPECT_GE(passes[1].fragments, 64u);
+  // Counting goes on in the pass named last.
+  DrawScreenRect(device, 8, 8, 16, 16, 0, 0xFF808080u);
+  const std::vector<PassStatistics> next = control->TakeStatistics();
+  ASSERT_EQ(next.size(), 1u);
+  EXPECT_EQ(next[0].name, "left");
+  EXPECT_EQ(next[0].fragments, passes[1].fragments);
+  control->SetStatistics(false);
+  DrawScreenRect(device, 0, 0, 4, 4, 0, 0xFF808080u);
+  EXPECT_TRUE(control->TakeStatistics().empty());
+}
+
 TEST_F(GlDeviceTest, PresentedImageReachesTheFrontBuffer) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699u, 1.0f, 0);
   device->EndScene();

@@ -102,6 +102,18 @@ TEST_F(EngineTest, TheLogIsWrittenWhileDebugModeIsOn) {
   EXPECT_EQ(folder.ReadFile("GraphicDebug.txt"), "Stars loaded\nEarth loaded\n");
 }
 
+// In debug mode one frame in kStatisticsFrames is counted, and the frame after it logs the line.
+TEST_F(EngineTest, DebugModeLogsAFrameStatisticsLineEveryFewHundredFrames) {
+  engine.SetDebugFile(ProgramPath("GraphicDebug.txt"));
+  engine.SetDebugMode(true, -1, 0);
+  for (int32_t frame = 0; frame < 2 * engine::Engine::kStatisticsFrames + 2; ++frame)
+    engine.RenderToScreen();
+  EXPECT_EQ(folder.ReadFile("GraphicDebug.txt"),
+            "Frame: 0 draws, 0 fragments; \nFrame: 0 draws, 0 fragments; \n");
+  EXPECT_EQ(engine::Engine::FrameStatisticsLine({{"scene", 98, 2241499}, {"text", 30, 549000}}),
+            "Frame: 128 draws, 2790499 fragments; scene 98/2241k, text 30/549k");
+}
+
 TEST_F(EngineTest, ScreenshotsAreBitmapsOfTheWindowThatNeverReplaceAFile) {
   const std::string old(10000, 'x');
   folder.WriteFile("old.bmp", old);

@@ -69,6 +69,22 @@ class SceneTest : public EngineTest {
   engine::EngineScene scene{engine};
 };
 
+// A file's group materials live as long as a mesh drawing them: its copies keep them after it is
+// destroyed, and the last of them destroyed, or another file loaded, lets them go.
+TEST_F(SceneTest, AFilesGroupMaterialsGoWithTheLastMeshThatDrawsThem) {
+  const size_t before = engine.Materials().Size();
+  auto panel = LoadModel("Panel.x", "Panel");
+  EXPECT_EQ(engine.Materials().Size(), before + 2);
+  auto copy = panel->Clone("copy");
+  panel->Destroy();
+  EXPECT_NE(engine.Materials().Get(copy->Groups()[1].material), nullptr);
+  copy->Destroy();
+  EXPECT_EQ(engine.Materials().Size(), before);
+  auto reloaded = LoadModel("Panel.x", "Panel");
+  reloaded->LoadXFile(ProgramPath("Models\\Panel.x"), -1, -1);
+  EXPECT_EQ(engine.Materials().Size(), before + 2);
+}
+
 TEST_F(SceneTest, ModelsLoadThroughProgramPathsWithoutRegardToCase) {
   auto panel = LoadModel("PANEL.X", "Panel");
   ASSERT_EQ(panel->Geometry().TriangleCount(), 2u);
