@@ -234,6 +234,52 @@ TEST_F(Landing, AFlightIsReplayedFromTheMenuAndItsLandingScoredIntoTheReplayOnly
   EXPECT_TRUE(Kept("score.dat") == records) << "the replay is not the pilot's landing";
 }
 
+// The powered descent as its text tells the pilot to fly it: the computer brakes in P63, the
+// DSKY counting the descent, and below the high gate the screen asks for P64; keyed, P64 flies the
+// approach, P66 takes over at the low gate and the LM lands under the automatic guidance.
+TEST_F(Journey, APoweredDescentCallsForP64AndLandsUnderTheGuidance) {
+  std::string shown, prompt;
+  float lowestPitch = 0.0f;  // the braking attitude, back to upright by the low gate
+  Choose("Apollo 11", "Powered Descent P63");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  Fly(3s);
+  Do("the braking display", [&] { shown = DSKYRegister[2]; });
+  WaitFor(
+      "the call for P64", [&] {
+        prompt = MessageText[0].Text;
+        return prompt.find("VERB 3 7 ENTER, 6 4 ENTER") != std::string::npos;
+      },
+      60s);
+  Do("the braking", [&] {
+    EXPECT_EQ(DSKYProgram, "63");
+    EXPECT_LT(AltitudeAboveGround, 7000.0f);
+    EXPECT_NE(DSKYRegister[2], shown) << "the DSKY counts the altitude";
+    EXPECT_LT(HorizontalVelocity, 419.0f) << "P63 brakes";
+  });
+  KeyDSKY("V37E64E");
+  WaitFor(
+      "P64", [] { return DSKYProgram == "64" && CurrentProgram == P64; }, 10s);
+  WaitFor(
+      "the low gate's P66", [&] {
+        lowestPitch = std::min(lowestPitch, PitchAxis.Angle);
+        return CurrentProgram == P66;
+      },
+      300s);
+  WaitFor(
+      "the touchdown", [] { return Landed || Crashed; }, 300s);
+  Do("the landing", [] {
+    EXPECT_TRUE(Landed);
+    EXPECT_FALSE(Crashed);
+    EXPECT_TRUE(ContactLightOn);
+  });
+  LeaveFlight();
+  Quit();
+  Run();
+  EXPECT_LT(lowestPitch, -0.3f) << "the approach pitched back to brake";
+}
+
 // A crash: the throttle let go at a few hundred feet. The crash is heard, nothing is scored.
 TEST_F(Journey, ACrashIsHeardAndNotScored) {
   Choose("Apollo 11", "Short Flight P66");
