@@ -33,12 +33,22 @@ class Session : public Journey {
   }
 };
 
-// The fly-by ends in the menu with the flight held: nothing flies and nothing burns until Start.
-TEST_F(Journey, TheFlybyEndsInTheMenuWithTheFlightHeld) {
+// The fly-by ends in the menu with the flight held, whether it ends by itself or by the key that
+// skips it: nothing flies and nothing burns until Start.
+class FlybyEnd : public Journey, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FlybyEnd, InTheMenuWithTheFlightHeld) {
+  const bool skipped = GetParam();
   float altitude = 0.0f;
   Choose("Apollo 11", "Short Flight P66");
   Continue();
+  if (skipped) {
+    WaitFor(
+        "the fly-by", [] { return RunFlag && IntroFlyby; }, 60s);
+    Press(engine::scan::kSpace);  // Exit Intro Screen
+  }
   WatchTheFlyby();
+  Do("the menu", [] { EXPECT_FALSE(ControlsActive) << "the controls wait for Start"; });
   Press(engine::scan::kEscape);  // closes the menu
   Do("the altitude", [&] { altitude = AltitudeAboveGround; });
   Wait(10s);
@@ -57,6 +67,11 @@ TEST_F(Journey, TheFlybyEndsInTheMenuWithTheFlightHeld) {
   Quit();
   Run();
 }
+
+INSTANTIATE_TEST_SUITE_P(Journey, FlybyEnd, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& skipped) {
+                           return skipped.param ? "Skipped" : "ByItself";
+                         });
 
 // Two looks of one flight are alike: the same DSKY display, lamps and view, the same kinds of
 // sound heard, the LM within a few feet and pounds. A jet firing under way when a flight ends is
