@@ -51,9 +51,11 @@ std::string CountdownRegister() { return "m" + TimeToIgnitionRegister().substr(1
 
 std::string Tenths(double x) { return SignLetter(x) + Digits5(x * 10.0); }
 
+std::string Signed5(double x) { return SignLetter(x) + Digits5(x); }
+
 std::string Stored(float& stored, double value) {
   stored = static_cast<float>(value);
-  return SignLetter(value) + Digits5(value);
+  return Signed5(value);
 }
 
 void ShowClock(const TimeRecord& clock) {
@@ -187,11 +189,22 @@ bool TakeProceed() { return std::exchange(ProceedRequest, false); }
 
 void MonitorGeneric() { RestoreOnRequest(); }
 
+// P63 brakes down to the high gate; from there the approach is P64's, which the pilot calls up.
+constexpr float P63HighGateFeet = 7000.0f;
+constexpr char CallUpP64[] = "P64: VERB 3 7 ENTER, 6 4 ENTER";
+constexpr int32_t CallUpMs = 1500;  // outlasts the next display tick, so the prompt stays up
+
+// The braking display counts the horizontal velocity, the vertical velocity in tenths and the
+// altitude, as the landing programs' displays do; another verb and noun, a program alarm among
+// them, keep the registers they were given. Below the high gate the screen asks for P64.
 void MonitorP63() {
   RestoreOnRequest();
   LampAlt = true;
   LampVel = true;
-  SetRegisters("a00000", "a00000", "a00000");
+  if (DSKYVerb == "06" && DSKYNoun == "69") {
+    SetRegisters(Signed5(HorizontalVelocity), Tenths(LMVelocity.y), Signed5(AltitudeAboveGround));
+  }
+  if (AltitudeAboveGround < P63HighGateFeet) ShowMessage(CallUpP64, CallUpMs, BlackBox, GreenText);
 }
 
 // P64 and P66: PRO accepts the display of `noun`.

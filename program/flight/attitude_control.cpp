@@ -77,6 +77,7 @@ bool SetUpAutomaticProgram() {
       AutoStepPeriod = TimedStepPeriod;
       return true;
     case P41:
+    case P63:
     case P64:
       AttitudeDeadband = AutoDeadband;
       AutoStepPeriod = 0.0;

@@ -276,6 +276,7 @@ void RunGuidanceStep(MainDisplayForm& form) {
     case P71:
       if (Staged) UpdatePitchSchedule();
       break;
+    case P63:  // the braking phase flies the same law toward the landing spot
     case P64:
       UpdateNeedleAngles();
       break;

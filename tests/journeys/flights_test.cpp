@@ -25,31 +25,29 @@ struct FlightCase {
   bool heldUntilFlown = false;
 };
 
-constexpr char P63Fault[] = "every Powered Descent P63 shows its DSKY at zeros and never counts";
-
 const FlightCase Flights[] = {
     {"Apollo 11", "Short Flight P66", true},
     {"Apollo 11", "Approach P64", true},
-    {"Apollo 11", "Powered Descent P63", true, P63Fault},
+    {"Apollo 11", "Powered Descent P63", true},
     {"Apollo 11", "Ascent", false},
     {"Apollo 12", "Short Flight P66", true},
     {"Apollo 12", "Approach P64", true},
-    {"Apollo 12", "Powered Descent P63", true, P63Fault},
+    {"Apollo 12", "Powered Descent P63", true},
     {"Apollo 13", "Short Flight P66", true},
     {"Apollo 13", "Approach P64", true},
-    {"Apollo 13", "Powered Descent P63", true, P63Fault},
+    {"Apollo 13", "Powered Descent P63", true},
     {"Apollo 14", "Short Flight P66", true},
     {"Apollo 14", "Approach P64", true},
-    {"Apollo 14", "Powered Descent P63", true, P63Fault},
+    {"Apollo 14", "Powered Descent P63", true},
     {"Apollo 15", "Short Flight P66", true},
     {"Apollo 15", "Approach P64", true},
-    {"Apollo 15", "Powered Descent P63", true, P63Fault},
+    {"Apollo 15", "Powered Descent P63", true},
     {"Apollo 16", "Short Flight P66", true},
     {"Apollo 16", "Approach P64", true},
-    {"Apollo 16", "Powered Descent P63", true, P63Fault},
+    {"Apollo 16", "Powered Descent P63", true},
     {"Apollo 17", "Short Flight P66", true},
     {"Apollo 17", "Approach P64", true},
-    {"Apollo 17", "Powered Descent P63", true, P63Fault},
+    {"Apollo 17", "Powered Descent P63", true},
     {"LM Race", "Race Course", true},
     {"Orbital", "Docked Start", false},
     {"Orbital", "Rendezvous P20", false, nullptr, true},

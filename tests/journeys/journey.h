@@ -245,6 +245,22 @@ class Journey : public flight_program::ProgramTest {
     // The program takes no second command within 200 ms of the first.
     Wait(300ms);
   }
+  // Keys the DSKY on the keypad, Num Lock on: V verb, N noun, E enter, digits.
+  void KeyDSKY(const std::string& keys) {
+    Do("Num Lock on", [] { Engine->Input().SetNumLock(true); });
+    for (char c : keys) {
+      static constexpr int32_t digits[] = {
+          engine::scan::kKeypad0, engine::scan::kKeypad1, engine::scan::kKeypad2,
+          engine::scan::kKeypad3, engine::scan::kKeypad4, engine::scan::kKeypad5,
+          engine::scan::kKeypad6, engine::scan::kKeypad7, engine::scan::kKeypad8,
+          engine::scan::kKeypad9};
+      if (c == 'V') Press(engine::scan::kV);
+      else if (c == 'N') Press(engine::scan::kN);
+      else if (c == 'E') Press(engine::scan::kKeypadEnter);
+      else if (c >= '0' && c <= '9') Press(digits[c - '0']);
+      else ADD_FAILURE() << "no DSKY key " << c;
+    }
+  }
   void Hold(int32_t key, forms::Duration held) {
     Do("press key " + std::to_string(key), [key] { Engine->Input().KeyEvent(key, true); });
     Wait(held);

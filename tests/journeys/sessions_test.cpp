@@ -37,12 +37,22 @@ class Session : public Journey {
   }
 };
 
-// The fly-by ends in the menu with the flight held: nothing flies and nothing burns until Start.
-TEST_F(Journey, TheFlybyEndsInTheMenuWithTheFlightHeld) {
+// The fly-by ends in the menu with the flight held, whether it ends by itself or by the key that
+// skips it: nothing flies and nothing burns until Start.
+class FlybyEnd : public Journey, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FlybyEnd, InTheMenuWithTheFlightHeld) {
+  const bool skipped = GetParam();
   float altitude = 0.0f;
   Choose("Apollo 11", "Short Flight P66");
   Continue();
+  if (skipped) {
+    WaitFor(
+        "the fly-by", [] { return RunFlag && IntroFlyby; }, 60s);
+    Press(engine::scan::kSpace);  // Exit Intro Screen
+  }
   WatchTheFlyby();
+  Do("the menu", [] { EXPECT_FALSE(ControlsActive) << "the controls wait for Start"; });
   Press(engine::scan::kEscape);  // closes the menu
   Do("the altitude", [&] { altitude = AltitudeAboveGround; });
   Wait(10s);
@@ -61,6 +71,11 @@ TEST_F(Journey, TheFlybyEndsInTheMenuWithTheFlightHeld) {
   Quit();
   Run();
 }
+
+INSTANTIATE_TEST_SUITE_P(Journey, FlybyEnd, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& skipped) {
+                           return skipped.param ? "Skipped" : "ByItself";
+                         });
 
 // Two looks of one flight are alike: the same DSKY display, lamps and view, the same kinds of
 // sound heard, the LM within a few feet and pounds. A jet firing under way when a flight ends is
@@ -311,6 +326,52 @@ TEST_F(Landing, AFlightIsReplayedFromTheMenuAndItsLandingScoredIntoTheReplayOnly
   EXPECT_TRUE(Kept(saved) == replay) << "the saved replay";
   EXPECT_TRUE(Kept(LastFlight) == lastFlight) << "the last flight";
   EXPECT_TRUE(Kept("score.dat") == records) << "the replay is not the pilot's landing";
+}
+
+// The powered descent as its text tells the pilot to fly it: the computer brakes in P63, the
+// DSKY counting the descent, and below the high gate the screen asks for P64; keyed, P64 flies the
+// approach, P66 takes over at the low gate and the LM lands under the automatic guidance.
+TEST_F(Journey, APoweredDescentCallsForP64AndLandsUnderTheGuidance) {
+  std::string shown, prompt;
+  float lowestPitch = 0.0f;  // the braking attitude, back to upright by the low gate
+  Choose("Apollo 11", "Powered Descent P63");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  Fly(3s);
+  Do("the braking display", [&] { shown = DSKYRegister[2]; });
+  WaitFor(
+      "the call for P64", [&] {
+        prompt = MessageText[0].Text;
+        return prompt.find("VERB 3 7 ENTER, 6 4 ENTER") != std::string::npos;
+      },
+      60s);
+  Do("the braking", [&] {
+    EXPECT_EQ(DSKYProgram, "63");
+    EXPECT_LT(AltitudeAboveGround, 7000.0f);
+    EXPECT_NE(DSKYRegister[2], shown) << "the DSKY counts the altitude";
+    EXPECT_LT(HorizontalVelocity, 419.0f) << "P63 brakes";
+  });
+  KeyDSKY("V37E64E");
+  WaitFor(
+      "P64", [] { return DSKYProgram == "64" && CurrentProgram == P64; }, 10s);
+  WaitFor(
+      "the low gate's P66", [&] {
+        lowestPitch = std::min(lowestPitch, PitchAxis.Angle);
+        return CurrentProgram == P66;
+      },
+      300s);
+  WaitFor(
+      "the touchdown", [] { return Landed || Crashed; }, 300s);
+  Do("the landing", [] {
+    EXPECT_TRUE(Landed);
+    EXPECT_FALSE(Crashed);
+    EXPECT_TRUE(ContactLightOn);
+  });
+  LeaveFlight();
+  Quit();
+  Run();
+  EXPECT_LT(lowestPitch, -0.3f) << "the approach pitched back to brake";
 }
 
 // A crash: the throttle let go at a few hundred feet. The crash is heard, nothing is scored.

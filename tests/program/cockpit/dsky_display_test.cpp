@@ -3,6 +3,7 @@
 #include "program/cockpit/dsky_display.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -116,7 +117,7 @@ TEST_F(DSKYTest, WhileAStartIsPendingTheRegistersWaitAndNoMonitorRuns) {
   // At 2 s the display update fires before the start delay ends (the form's timer order), so the
   // monitor's first register appears on the update after that.
   RunFor(2000ms);
-  EXPECT_EQ(DSKYRegister[0], "a00000");  // P63's monitor
+  EXPECT_EQ(DSKYRegister[0], "p00000");  // P63's monitor: the horizontal velocity
   EXPECT_TRUE(LampAlt && LampVel);
 }
 
@@ -189,6 +190,29 @@ TEST_F(DSKYTest, P41FliesToItsTargetsOnPRO) {
   EXPECT_TRUE(ManeuverActive);
   EXPECT_FLOAT_EQ(PitchAxis.TargetAngle, ManeuverTargets.y);
   EXPECT_EQ(DSKYVerb, "16");
+}
+
+// P63 counts the braking on its own display, leaves a program alarm's registers standing, and
+// below the high gate asks for P64 on the screen.
+TEST_F(DSKYTest, P63CountsTheBrakingAndCallsForP64BelowTheHighGate) {
+  Started(StartP63);
+  HorizontalVelocity = 350.4f;
+  LMVelocity.y = -100.2;
+  AltitudeAboveGround = 7200.0f;
+  MessageText[0].Text.clear();
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYRegister, (std::array<std::string, 3>{"p00350", "m01002", "p07200"}));
+  EXPECT_TRUE(LampAlt && LampVel);
+  EXPECT_EQ(MessageText[0].Text, "");
+  AltitudeAboveGround = 6999.0f;
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYRegister[2], "p06999");
+  EXPECT_EQ(MessageText[0].Text, "P64: VERB 3 7 ENTER, 6 4 ENTER");
+  DSKYVerb = "05";
+  DSKYNoun = "09";
+  DSKYRegister = {"ab1201", "abbbbb", "abbbbb"};
+  UpdateDSKYDisplay();
+  EXPECT_EQ(DSKYRegister[0], "ab1201") << "the alarm stays shown";
 }
 
 TEST_F(DSKYTest, KeyingDuringAProgramLightsKeyRel) {

@@ -85,7 +85,7 @@ TEST_F(AttitudeControl, AutomaticModeSteersOnlyInItsPrograms) {
   PGNSSwitch.SwitchPosition = 2;
   RollRCSSwitch.SwitchPosition = PitchRCSSwitch.SwitchPosition = YawRCSSwitch.SwitchPosition = 2;
   PitchAxis.TargetAngle = 10.0f * Degree;
-  CurrentProgram = P63;  // steers nothing by itself
+  CurrentProgram = P00;  // steers nothing by itself
   for (int i = 0; i < 30; ++i) Frame();
   EXPECT_EQ(PitchAxis.Rate, 0.0f);
   CurrentProgram = P64;
