@@ -28,8 +28,6 @@ OPEN_FAULTS = {
     'LMHeading',
     'LandingTargetPoint',
     'Noun40Quantity',
-    'SceneOption',
-    'ViewMinHeight',
 }
 
 STATE_VAR = ('varDecl(hasDeclContext(anyOf(translationUnitDecl(), namespaceDecl())),'

@@ -291,7 +291,6 @@ class EngineScene {
   void SetMouseCursor(int32_t texture, float width, float height, int32_t hotX, int32_t hotY);
   int32_t MouseCursorTexture() const { return cursorTexture_; }
   void SetCameraLookAt(float eyeX, float eyeY, float eyeZ, float atX, float atY, float atZ);
-  void ApplyOption(int32_t option) { options_.push_back(option); }
   void SetSixteenBitTextures(bool on) { sixteenBitTextures_ = on; }
   // 1 a Z-buffer, 2 a W-buffer, as the settings name them.
   void SetDepthBuffer(int32_t depth);
@@ -307,7 +306,6 @@ class EngineScene {
   std::vector<std::shared_ptr<EngineMesh>> meshes_;
   std::vector<std::weak_ptr<EngineRenderSurface>> surfaces_;
   int32_t cursorTexture_ = 0;
-  std::vector<int32_t> options_;
   bool sixteenBitTextures_ = false;
   bool specular_ = false;
 };

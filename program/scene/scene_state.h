@@ -266,11 +266,8 @@ inline float ShadowTextureOffset = 0.0f;
 
 // --- View surfaces ----------------------------------------------------------------------------
 
-// The lowest height the view surface's near plane is set for (world units): no mission raises it.
-inline float ViewMinHeight = 0.0f;
 // The near tiles go into the view surface too; off, as the main pass draws them.
 inline bool RenderNearTiles = false;
 inline bool ShowGroundMarkers = false;  // the landing-spot markers (a menu option)
-inline int32_t SceneOption = 0;         // the engine's scene option of the settings file
 inline Vector3 CameraLookAt;            // the orbiting camera's look-at point, world units
 inline Vector3 ViewCameraPosition;      // the first view camera's place, read back each frame

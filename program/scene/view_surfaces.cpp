@@ -40,12 +40,10 @@ void DrawWhole(int32_t texture) {
 }  // namespace
 
 void RenderViewSurface() {
-  const float h = std::max(ViewMinHeight, AltitudeAboveGround);
-  const float nearPlane = std::max(h * NearPlaneShare, NearestPlane);
+  const float nearPlane = std::max(AltitudeAboveGround * NearPlaneShare, NearestPlane);
   const float farPlane = std::max(nearPlane * PlaneRatio, NearestFarPlane);
   ViewSurface->SetFrustum(FieldOfView, farPlane, nearPlane);
   TakeViewCamera(*ViewSurface);
-  Scene->ApplyOption(SceneOption);
   ViewSurface->StartRender(true);
   // The sky of the view surface is the atmosphere's.
   Atmosphere->RenderSky();
