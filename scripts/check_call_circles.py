@@ -70,6 +70,8 @@ def read_objects(object_list, source_dir):
             if not line.strip():
                 continue
             group, target_dir, obj = line.rstrip('\n').split('\t')
+            if not os.path.exists(obj):
+                sys.exit(f'{obj} is missing: build the program and the library first')
             # CMake keeps a source's path under the target's folder in its object's path.
             marker = '.dir' + os.sep
             inside = obj[obj.index(marker) + len(marker):] if marker in obj else os.path.basename(obj)
