@@ -22,13 +22,13 @@ import sys
 # lie in one entry. A file is named by its source path without the extension; '*' spans a family.
 ALLOWED_CIRCLES = [
     ({'program/cockpit/dsky_keys', 'program/cockpit/dsky_programs', 'program/cockpit/dsky_timers'},
-     "the DSKY: a key runs a program, a program arms a timer, a timer's end re-enters the keys"),
+     "the DSKY: a key starts a program or arms a timer; programs and timers set the keys' lamps and state"),
     ({'program/input/flying', 'program/input/key_dispatch', 'program/input/mouse_input'},
      'flying input: keys and the mouse drive one set of flying commands, which read both'),
-    ({'program/input/joystick_*'},
-     'the joystick dialog: its assignment page and its device list fill each other'),
+    ({'program/input/joystick_assign', 'program/input/joystick_devices'},
+     'the joystick dialog: it lists the devices, and a device found opens it'),
     ({'library/core/terrain/*'},
-     'terrain: its data, model, textures and rendering are one structure, split by size'),
+     'terrain: its table, queries, textures, water and rendering are one structure, split by size'),
 ]
 
 # Circles still open, each its size and a few of its files: listed, not failed, until they are
