@@ -151,6 +151,16 @@ def demangle(names):
     return dict(zip(names, out.splitlines()))
 
 
+def open_status(size, listed_sizes):
+    """How a circle stands against the sizes of the open entries that match it, and whether it passes."""
+    if not listed_sizes:
+        return '', False
+    if listed_sizes == {size}:
+        return ' (an open circle)', True
+    change = 'a new call joined it' if size > max(listed_sizes) else 'it shrank, lower its size'
+    return f' (an open circle listed with {", ".join(map(str, sorted(listed_sizes)))} files: {change})', False
+
+
 def main():
     object_list, source_dir = sys.argv[1], os.path.realpath(sys.argv[2])
     failing = 0
@@ -164,15 +174,8 @@ def main():
             members = set(component)
             open_hits = [i for i, (_, few) in enumerate(OPEN_CIRCLES) if few <= members]
             matched_open.update(open_hits)
-            sizes = {OPEN_CIRCLES[i][0] for i in open_hits}
-            if not open_hits:
-                tag = ''
-            elif sizes == {len(component)}:
-                tag = ' (an open circle)'
-            else:
-                tag = f' (an open circle listed with {", ".join(map(str, sorted(sizes)))} files: ' + (
-                    'a new call joined it' if len(component) > max(sizes) else 'it shrank, lower its size') + ')'
-            failing += tag != ' (an open circle)'
+            tag, ok = open_status(len(component), {OPEN_CIRCLES[i][0] for i in open_hits})
+            failing += not ok
             edges = [(a, b, graph[a][b]) for a in component for b in sorted(graph[a]) if b in members]
             shown = demangle(sorted({syms[0] for _, _, syms in edges}))
             print(f'{group}: a circle of {len(component)} files{tag}:')
