@@ -151,6 +151,9 @@ void PlainGlFrame::Impl::Apply(const Draw& draw) {
   glViewport(static_cast<GLint>(view.X), static_cast<GLint>(view.Y),
              static_cast<GLsizei>(view.Width), static_cast<GLsizei>(view.Height));
   glDepthRange(view.MinZ, view.MaxZ);
+  const RECT& scissor = state.scissor;
+  enable(GL_SCISSOR_TEST, scissor.right > scissor.left && scissor.bottom > scissor.top);
+  glScissor(scissor.left, scissor.top, scissor.right - scissor.left, scissor.bottom - scissor.top);
   glMatrixMode(GL_PROJECTION);
   const bool screen = draw.layout.pretransformed;
   if (screen) {
@@ -379,6 +382,7 @@ void PlainGlFrame::Frame() {
       last = nullptr;
     }
     if (draw.clearsTarget) {
+      glDisable(GL_SCISSOR_TEST);
       glDepthMask(GL_TRUE);
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
       last = nullptr;

@@ -576,6 +576,8 @@ HRESULT Device::SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurfac
   if (target != nullptr) {
     state_.viewport = {0, 0, target->Layout().width, target->Layout().height, 0.0f, 1.0f};
   }
+  // A scissor set for one target does not follow the drawing into another.
+  state_.scissor = {};
   return D3D_OK;
 }
 

@@ -167,6 +167,7 @@ class Device final : public IDirect3DDevice8, public HeadlessControl {
   const std::vector<DrawRecord>& Draws() const override { return draws_; }
   void ClearDraws() override { draws_.clear(); }
   void SetRecording(bool on) override { recording_ = on; }
+  void SetScissor(const RECT& area) override { state_.scissor = area; }
   UINT PresentCount() const override { return presentCount_; }
   size_t LiveObjectCount() const override { return live_.size(); }
   void SetStatistics(bool on) override;

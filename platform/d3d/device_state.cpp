@@ -139,6 +139,7 @@ uint64_t Digest(const FixedFunctionState& state) {
   }
   hash.Add(state.material);
   hash.Add(state.viewport);
+  hash.Add(state.scissor);
   for (const auto& [index, slot] : state.lights) {
     if (!slot.enabled) continue;
     hash.Add(index);

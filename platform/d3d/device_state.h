@@ -22,6 +22,9 @@ struct FixedFunctionState {
   std::map<DWORD, D3DMATRIX> transforms;  // by D3DTRANSFORMSTATETYPE; a missing one is identity
   D3DMATERIAL8 material;
   D3DVIEWPORT8 viewport;
+  // The drawing is kept inside this rectangle of the render target [pixels]; an empty one keeps
+  // it nowhere in particular. The device's own addition (HeadlessControl::SetScissor).
+  RECT scissor;
   std::map<DWORD, LightSlot> lights;  // by light index: every light ever set or enabled
   DWORD vertexShader;                 // a flexible vertex format or a shader handle
   DWORD pixelShader;

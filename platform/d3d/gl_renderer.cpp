@@ -511,6 +511,14 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
     cache_.SetVertexArrays(state, inputs, vertices);
   }
 
+  // The scissor is on for its draw alone: clears, copies and the present go without it.
+  const RECT& scissor = state.scissor;
+  const bool scissored = scissor.right > scissor.left && scissor.bottom > scissor.top;
+  if (scissored) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(scissor.left, scissor.top, scissor.right - scissor.left,
+              scissor.bottom - scissor.top);
+  }
   const GLenum mode = PrimitiveMode(draw.primitive);
   const auto count =
       static_cast<GLsizei>(PrimitiveVertexCount(draw.primitive, draw.primitiveCount));
@@ -528,6 +536,7 @@ HRESULT GlRenderer::Draw(const DrawSubmission& draw) {
     }
     glDrawElements(mode, count, type, indices);
   }
+  if (scissored) glDisable(GL_SCISSOR_TEST);
   if (draw.shader != nullptr) EndShaderDraw(draw.shader->program);
   if (draw.target != nullptr) DataOf(*draw.target).drawn = true;
   // The software rasteriser starts on a frame's pixels only when its work is flushed, at the

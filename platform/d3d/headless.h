@@ -126,6 +126,10 @@ class HeadlessControl {
   // on). A long headless run turns it off so that records do not pile up; draws are still checked.
   virtual void SetRecording(bool on) = 0;
   virtual UINT PresentCount() const = 0;
+  // Draws from now on touch only the pixels inside that rectangle of the render target (an empty
+  // one: no such limit), until it is set again or the render target changes; clears are not
+  // limited. A drawing that leaves alone what others cover opaquely shades fewer pixels.
+  virtual void SetScissor(const RECT& area) = 0;
 
   // Frame statistics: while on, draws and shaded fragments are counted under the pass named last
   // (BeginPass; "frame" until one is named), passes of one name adding up. Counting fragments

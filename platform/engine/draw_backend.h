@@ -58,6 +58,12 @@ struct Shape2D {
   int32_t filter = 0;
 };
 
+// A rectangle of pixels of a target: columns left to right - 1, rows top to bottom - 1.
+struct PixelRect {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const PixelRect&) const = default;
+};
+
 // What one pass of a frame cost: the draws it made and the fragments shaded for it. The passes are
 // the backend's: "scene" (the 3D drawing into the back buffer), "surface N" (a render surface),
 // "2D" and "text".

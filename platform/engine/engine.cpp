@@ -160,12 +160,43 @@ void Engine::Clear(uint32_t colour) {
   backend_->EndTarget();
 }
 
+void Engine::CoverView(float left, float top, float right, float bottom) {
+  // Only the pixels wholly inside: those a 2D drawing of the rectangle covers however it rounds
+  // its edges (at pixel centres or half a pixel off).
+  const auto after = [](float edge) { return static_cast<int32_t>(std::ceil(edge)); };
+  const auto before = [](float edge) { return static_cast<int32_t>(std::floor(edge)); };
+  covers_.push_back({after(left), after(top), before(right), before(bottom)});
+}
+
+PixelRect Engine::SceneArea() const {
+  PixelRect area{0, 0, width_, height_};
+  // A cover trimming one side can let another reach across what is left: trims until none does.
+  for (bool trimmed = true; trimmed;) {
+    trimmed = false;
+    for (const PixelRect& cover : covers_) {
+      const bool across = cover.left <= area.left && cover.right >= area.right;
+      const bool down = cover.top <= area.top && cover.bottom >= area.bottom;
+      PixelRect next = area;
+      if (across && cover.top <= area.top) next.top = std::max(area.top, cover.bottom);
+      if (across && cover.bottom >= area.bottom) next.bottom = std::min(area.bottom, cover.top);
+      if (down && cover.left <= area.left) next.left = std::max(area.left, cover.right);
+      if (down && cover.right >= area.right) next.right = std::min(area.right, cover.left);
+      // A cover of all that is left is drawn under: the 3D drawing goes on as before.
+      if (next.right <= next.left || next.bottom <= next.top) continue;
+      trimmed = trimmed || next != area;
+      area = next;
+    }
+  }
+  return area;
+}
+
 void Engine::RenderToScreen() {
   if (!Initialised()) throw EngineError("RenderToScreen: the engine has not been started");
   if (effect_ != nullptr) {
     if (const float black = effect_->Blackness(); black > 0) backend_->DrawFade(black);
   }
   backend_->Present();
+  covers_.clear();
   if (counting_) {
     WriteLog(FrameStatisticsLine(backend_->FrameStatistics()));
     backend_->SetFrameStatistics(false);
@@ -200,6 +231,7 @@ std::string Engine::FrameStatisticsLine(const std::vector<PassCost>& passes) {
 void Engine::PresentToWindow(uintptr_t window, int32_t width, int32_t height) {
   if (!Initialised()) throw EngineError("PresentToWindow: the engine has not been started");
   backend_->PresentToWindow(window, width, height);
+  covers_.clear();
   windowPresent_ = {window, width, height, windowPresent_.count + 1};
 }
 

@@ -110,6 +110,13 @@ class Engine {
   bool IsWindowActive() const;
 
   void Clear(uint32_t colour);
+  // A rectangle of the back buffer [pixels] that this frame's 2D layer will cover opaquely. The 3D
+  // drawing into the back buffer is kept to what the covers leave, as far as one rectangle holds
+  // it: a cover across the whole of what is left, at one of its sides, trims that side; any other
+  // cover is drawn under as before. The covers hold until the frame is presented.
+  void CoverView(float left, float top, float right, float bottom);
+  // The part of the back buffer the 3D drawing of this frame is kept to.
+  PixelRect SceneArea() const;
   // Presents the frame. While debug mode is on, one frame in kStatisticsFrames is counted and
   // its frame-statistics line logged.
   void RenderToScreen();
@@ -199,6 +206,7 @@ class Engine {
   bool counting_ = false;        // the frame being drawn is counted
   uint32_t shadowColour_ = 0;
   float shadowRange_ = 0;
+  std::vector<PixelRect> covers_;  // this frame's, see CoverView
   forms::Duration timerOrigin_{};
   forms::Duration lastFrame_{};
   float elapsedMs_ = 0;

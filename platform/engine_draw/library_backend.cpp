@@ -30,6 +30,7 @@ constexpr uint32_t kOpaque = 0xFF000000u;  // alpha of a read-back pixel
 constexpr int32_t kBoldFont = 1;           // texture font flags
 constexpr int32_t kCodePageGlyphs = 4;     //   characters 128 to 253 as well
 constexpr int32_t kPointsPerInch = 72;
+constexpr const char* kScenePass = "scene";  // the 3D drawing into the back buffer
 
 // Look codes of the engine's meshes (scene.h documents them).
 constexpr int32_t kAdditiveBlend = 2;  // blend mode
@@ -236,7 +237,8 @@ class LibraryBackend final : public DrawBackend {
   // device objects, the device resets, and they make them again.
   void Reset();
   // Names the pass what the device draws next is counted under, while statistics are on: a
-  // render surface's, else `backBuffer`.
+  // render surface's, else `backBuffer`. The 3D passes into the back buffer ("scene") are kept to
+  // the part of it the engine's covers leave; the others draw anywhere.
   void Pass(const char* backBuffer);
   // Ends the frame and shows it in the main window, or in the override window.
   void PresentInto(intptr_t override);
@@ -690,9 +692,18 @@ int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
 }
 
 void LibraryBackend::Pass(const char* backBuffer) {
-  if (!statistics_) return;
+  HeadlessControl* control = device_ != nullptr ? Headless(device_) : nullptr;
+  if (control == nullptr) return;
   const int32_t target = targets_.empty() ? 0 : targets_.back();
-  Headless(device_)->BeginPass(target != 0 ? "surface " + std::to_string(target) : backBuffer);
+  RECT scissor{};
+  if (target == 0 && engine_ != nullptr && std::strcmp(backBuffer, kScenePass) == 0) {
+    const PixelRect area = engine_->SceneArea();
+    if (area != PixelRect{0, 0, engine_->Width(), engine_->Height()})
+      scissor = {area.left, area.top, area.right, area.bottom};
+  }
+  control->SetScissor(scissor);
+  if (statistics_)
+    control->BeginPass(target != 0 ? "surface " + std::to_string(target) : backBuffer);
 }
 
 void LibraryBackend::SetFrameStatistics(bool on) {
@@ -1002,7 +1013,7 @@ void LibraryBackend::SetSurface(int32_t material, int32_t texture) {
 
 void LibraryBackend::DrawMesh(const EngineMesh& mesh, const CameraView& camera) {
   Flush();
-  Pass("scene");
+  Pass(kScenePass);
   if (direct3d_ == nullptr || engine_ == nullptr) return;
   Upload* upload = Current(mesh.Geometry());
   if (upload == nullptr) return;
@@ -1133,7 +1144,7 @@ bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMA
 
 void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) {
   Flush();
-  Pass("scene");
+  Pass(kScenePass);
   if (direct3d_ == nullptr || engine_ == nullptr || landscape.Grid().columns < 2 ||
       landscape.Grid().rows < 2)
     return;
@@ -1248,7 +1259,7 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
 
 void LibraryBackend::DrawSky(const EngineAtmosphere& atmosphere, const CameraView& camera) {
   Flush();
-  Pass("scene");
+  Pass(kScenePass);
   if (direct3d_ == nullptr || engine_ == nullptr) return;
   EnsureScene();
   const auto device = [&](int32_t texture) {
@@ -1300,7 +1311,7 @@ void LibraryBackend::DrawSky(const EngineAtmosphere& atmosphere, const CameraVie
 
 void LibraryBackend::DrawParticles(const EngineParticleSystem& system, const CameraView& camera) {
   Flush();
-  Pass("scene");
+  Pass(kScenePass);
   if (direct3d_ == nullptr || engine_ == nullptr || system.Particles().empty()) return;
   EnsureScene();
   const d3dx::D3DXMATRIX placed = CameraInWorld(camera);
@@ -1376,7 +1387,7 @@ void LibraryBackend::DrawShadowVolume(const EngineMesh& mesh, int32_t light, uin
 
 void LibraryBackend::DrawShadows() {
   if (shadows_.empty()) return;
-  Pass("scene");
+  Pass(kScenePass);
   ShadowVolume_SetShadowParameters(shadowColour_, shadowRange_);
   ShadowVolume_SilhouettePrepare();
   for (const ShadowRequest& request : shadows_)

@@ -180,8 +180,17 @@ void DrawHudPanel(ViewRecord& view) {
                    static_cast<float>(win::RoundHalfEven(0.05 * H())), ArgbGreen, ScoreFontId());
 }
 
+// The top of the warning-light bar along the bottom of the view.
+float WarningBarTop() { return H() - 2 - ReadoutHeight(); }
+
+void CoverViewWithHud(const ViewRecord& view) {
+  if (view.HudMode == 1 || view.HudMode == 2) Engine->CoverView(0, WarningBarTop(), W(), H());
+  // The instrument column's surfaces are opaque from 0.802 of the width across.
+  if (view.HudMode == 2) Engine->CoverView(0.802f * W(), 0, W(), 0.97f * H());
+}
+
 void DrawHudWarningLights() {
-  const float y0 = H() - 2 - ReadoutHeight();
+  const float y0 = WarningBarTop();
   const TextureIdSet& t = TextureIds;
   // DSKYLampNames begins VEL, ALT, PROG.
   const int32_t lamps[4] = {FuelPercent < QuantityLampPercent ? t.DesQty : t.DesQtyoff,

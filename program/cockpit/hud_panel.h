@@ -10,6 +10,10 @@
 // back to 0.
 void DrawHudPanel(ViewRecord& view);
 void DrawHudWarningLights();
+// Tells the engine what of the view this frame's head-up layers will hide (the warning-light bar
+// of modes 1 and 2, the instrument column of mode 2), so that the 3D drawing leaves it; called
+// before the scene is drawn.
+void CoverViewWithHud(const ViewRecord& view);
 // The readout lines of P12 and P71, P20, P64 and P66.
 void DrawHudAscentReadouts();
 void DrawHudRendezvousReadouts();

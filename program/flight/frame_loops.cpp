@@ -905,6 +905,7 @@ bool SurfaceFrame(FrameLocals& locals) {
   SoundCallouts(form);
   DrawCounterDigits4();
   DrawCounterDigits2();
+  if (!IntroFlyby) CoverViewWithHud(CurrentView);
   DrawSurface2D(RenderSurfaceFrame(locals.dskyAccumulator));
   locals.screenshotMs = TakeScreenshotWhenAsked();
   return PresentAndYield();

@@ -1,9 +1,11 @@
 // The root object and the 2D side: frame timing on the window system's clock, the log, screenshots,
 // textures larger than the device, fixed text metrics, and the rules of drawing batches.
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "platform/d3dx/image_file.h"
 #include "platform/engine/draw2d.h"
@@ -41,6 +43,39 @@ TEST_F(EngineTest, FrameTimesFollowTheWindowSystemsClock) {
 
 // One slow frame among fast ones moves the rate a little, not to the slow frame's own rate; a
 // restart of the timer forgets the frames before it.
+// The covers a frame's 2D layer announces leave the 3D drawing one rectangle: each cover across
+// the whole of what is left, at a side of it, trims that side (a trim letting the next cover reach
+// across); fractional edges give only the pixels wholly under; the covers end with the frame.
+TEST_F(EngineTest, CoversTrimTheSceneAreaWhereTheyLeaveOneRectangle) {
+  using engine::PixelRect;
+  const float w = kWidth, h = kHeight;
+  struct Case {
+    const char* name;
+    std::vector<std::array<float, 4>> covers;
+    PixelRect area;
+  };
+  const Case cases[] = {
+      {"none", {}, {0, 0, kWidth, kHeight}},
+      {"a bar along the bottom", {{0, h - 20.5f, w, h}}, {0, 0, kWidth, kHeight - 20}},
+      {"a column, then the bar it meets",
+       {{w - 100.5f, 0, w, h - 20}, {0, h - 20, w, h}},
+       {0, 0, kWidth - 100, kHeight - 20}},
+      {"a column short of the bar",
+       {{w - 100, 0, w, h - 30}, {0, h - 20, w, h}},
+       {0, 0, kWidth, kHeight - 20}},
+      {"a top and a left edge", {{0, 0, w, 10}, {0, 0, 30, h}}, {30, 10, kWidth, kHeight}},
+      {"a box in the middle", {{100, 100, 200, 200}}, {0, 0, kWidth, kHeight}},
+      {"everything", {{0, 0, w, h}}, {0, 0, kWidth, kHeight}},
+  };
+  for (const Case& c : cases) {
+    for (const auto& [left, top, right, bottom] : c.covers)
+      engine.CoverView(left, top, right, bottom);
+    EXPECT_EQ(engine.SceneArea(), c.area) << c.name;
+    engine.RenderToScreen();
+    EXPECT_EQ(engine.SceneArea(), (PixelRect{0, 0, kWidth, kHeight})) << c.name << ", presented";
+  }
+}
+
 TEST_F(EngineTest, FrameRateIsThatOfTheMeanOfRecentFrames) {
   for (int i = 0; i < 29; ++i) {
     clock.Advance(milliseconds(10));

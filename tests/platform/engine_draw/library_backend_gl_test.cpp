@@ -203,6 +203,38 @@ TEST_F(LibraryBackendGl, ALitMeshShowsEachGroupsColourAndTextureWhereTheScenePro
   engine->RenderToScreen();
 }
 
+// Under the covers the frame announces, the 3D drawing of the back buffer leaves the pixels as
+// they were; beside them it draws as ever, and 2D drawing goes on everywhere.
+TEST_F(LibraryBackendGl, TheSceneLeavesWhatTheCoversHide) {
+  engine::EngineScene scene(*engine);
+  auto row = LoadRow(scene);
+  row->SetMaterial(engine::EngineMaterialFactory(*engine).CreateMaterial(1, 1, 1, 1, "white"), 1);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1, 1, 1, 1};
+  sun.Direction = {0, 0, 1};
+  engine::EngineLights(*engine).CreateLight(sun);
+  const auto [x, y] = PixelOf({-2, 0, 0});   // inside the first group, drawn red
+  const float edge = static_cast<float>(x);  // the cover's left edge, across the group
+  engine->CoverView(edge, 0, kWidth, kHeight);
+  engine->Clear(0xFF000000u);
+  row->Render();
+  engine::EngineScreen2DDraw draw(*engine);
+  draw.Begin();
+  draw.DrawFilledBox(kWidth - 10, 0, kWidth, 10, kBlue, kBlue, kBlue, kBlue);
+  draw.End();
+  const std::vector<uint32_t> pixels = Read("engine_draw_covered");
+  EXPECT_EQ(At(pixels, x - 2, y), kRed) << "beside the cover";
+  EXPECT_EQ(At(pixels, x + 1, y), 0xFF000000u) << "under the cover";
+  EXPECT_EQ(At(pixels, kWidth - 5, 5), kBlue) << "2D over the cover";
+  engine->RenderToScreen();
+  // The covers were the last frame's.
+  engine->Clear(0xFF000000u);
+  row->Render();
+  EXPECT_EQ(At(Read("engine_draw_uncovered"), x + 1, y), kRed);
+  engine->RenderToScreen();
+}
+
 // Text of either kind of font is drawn where asked, and GetTextSize is the size of its ink.
 TEST_F(LibraryBackendGl, TextInkLiesWhereAskedAndMeasuresAsGetTextSizeSays) {
   engine::EngineScreen2DText text(*engine);
