@@ -24,6 +24,10 @@ constexpr uint32_t Lilac = 0xFF8080FF;
 constexpr float QuantityLampPercent = 5.6f;
 constexpr float PanelAlpha = 0.2f;  // the 2D panel seen through from the other views
 constexpr float FuelDigitsAlpha = 0.4f;
+// Mode 2's instrument column, in parts of the view: the surfaces beside the DSKY start a little
+// right of the bracket's edge, and the column stops above the warning-light bar.
+constexpr float ColumnSurfacesLeft = 0.802f;
+constexpr float ColumnBottom = 0.97f;
 
 enum HudText : int32_t {
   RCSFiringText = 14,
@@ -158,13 +162,13 @@ void DrawHudPanel(ViewRecord& view) {
     DrawQuad(XPointerSurface->GetTexture(), 0.8f * W(), 0, W(), 0.25f * H(), ArgbWhite);
     DrawQuad(FDAISurface->GetTexture(), 0.8f * W(), 0.25f * H(), W(), 0.5f * H(), ArgbWhite);
     DrawQuad(DSKYSurface->GetTexture(), 0.85f * W(), 0.5f * H(), W(), 0.73f * H(), ArgbWhite);
-    DrawQuad(DSKYLightsSurface->GetTexture(), 0.85f * W(), 0.73f * H(), W(), 0.97f * H(),
+    DrawQuad(DSKYLightsSurface->GetTexture(), 0.85f * W(), 0.73f * H(), W(), ColumnBottom * H(),
              ArgbWhite);
-    DrawQuad(AltitudeSurface->GetTexture(), 0.802f * W(), 0.5f * H(), 0.85f * W(), 0.73f * H(),
+    DrawQuad(AltitudeSurface->GetTexture(), ColumnSurfacesLeft * W(), 0.5f * H(), 0.85f * W(), 0.73f * H(),
              ArgbWhite);
-    DrawQuad(AltitudeRateSurface->GetTexture(), 0.802f * W(), 0.73f * H(), 0.85f * W(), 0.97f * H(),
+    DrawQuad(AltitudeRateSurface->GetTexture(), ColumnSurfacesLeft * W(), 0.73f * H(), 0.85f * W(), ColumnBottom * H(),
              ArgbWhite);
-    DrawQuad(TextureIds.InstrumentBracket, 0.8f * W(), 0, W(), 0.97f * H(), ArgbWhite);
+    DrawQuad(TextureIds.InstrumentBracket, 0.8f * W(), 0, W(), ColumnBottom * H(), ArgbWhite);
     Screen2DDraw->End();
   }
   if (view.HudMode == 3) {
@@ -185,8 +189,8 @@ float WarningBarTop() { return H() - 2 - ReadoutHeight(); }
 
 void CoverViewWithHud(const ViewRecord& view) {
   if (view.HudMode == 1 || view.HudMode == 2) Engine->CoverView(0, WarningBarTop(), W(), H());
-  // The instrument column's surfaces are opaque from 0.802 of the width across.
-  if (view.HudMode == 2) Engine->CoverView(0.802f * W(), 0, W(), 0.97f * H());
+  // The column's surfaces have no alpha; its bracket, from 0.8 across, may.
+  if (view.HudMode == 2) Engine->CoverView(ColumnSurfacesLeft * W(), 0, W(), ColumnBottom * H());
 }
 
 void DrawHudWarningLights() {
