@@ -472,4 +472,54 @@ TEST_F(Journey, AnAscentStageThatFallsBackCrashesAndItsScorchFades) {
   EXPECT_FLOAT_EQ(scorch.back(), 0.9f);
 }
 
+// A race after a flight rolled into gimbal lock with the keys, the throttle keys pushed up: the
+// race starts upright with its throttle closed and flies as the first race of the run did. The
+// keys' stick and throttle lever are the flight's, not the last flight's.
+TEST_F(Journey, ARaceAfterARollIntoGimbalLockFliesAsTheFirstRace) {
+  struct Flown {
+    std::array<float, 3> angles{};
+    std::array<float, 3> rates{};
+    float throttle = 0.0f;
+    bool crashed = false;
+  };
+  Flown first, later;
+  const auto race = [&](Flown& flown) {
+    Choose("LM Race", "Race Course");
+    Continue();
+    WatchTheFlyby();
+    Start();
+    Press(engine::scan::kEnd);  // PGNS attitude hold: the keys fly the LM
+    Press(engine::scan::kY);    // manual throttle: the throttle keys' lever sets the thrust
+    Hold(engine::scan::kRightBracket, 1s);
+    Fly(10s);
+    Do("the race", [&] {
+      flown = {{RollAxis.Angle, PitchAxis.Angle, YawAxis.Angle},
+               {RollAxis.Rate, PitchAxis.Rate, YawAxis.Rate},
+               ThrottleCommand,
+               Crashed};
+    });
+    LeaveFlight();
+  };
+  race(first);
+  Choose("Apollo 11", "Short Flight P66");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  Press(engine::scan::kEnd);
+  HoldUntil(
+      engine::scan::kRight, "a roll into gimbal lock", [] { return GimbalLocked; }, 30s);
+  Hold(engine::scan::kRightBracket, 3s);
+  LeaveFlight();
+  race(later);
+  Quit();
+  Run();
+  EXPECT_FALSE(first.crashed);
+  EXPECT_FALSE(later.crashed) << "the race rolled over";
+  for (size_t axis = 0; axis < 3; ++axis) {
+    EXPECT_NEAR(later.angles[axis], first.angles[axis], 0.01f) << "axis " << axis;
+    EXPECT_NEAR(later.rates[axis], first.rates[axis], 0.001f) << "axis " << axis;
+  }
+  EXPECT_FLOAT_EQ(later.throttle, first.throttle);
+}
+
 }  // namespace
