@@ -522,4 +522,42 @@ TEST_F(Journey, ARaceAfterARollIntoGimbalLockFliesAsTheFirstRace) {
   EXPECT_FLOAT_EQ(later.throttle, first.throttle);
 }
 
+// The engine stopped after an automatic landing: the views look on from where they did, in the
+// cabin and outside; the walker's eye takes the camera only in the view from the hatch.
+TEST_F(Journey, TheEngineStopAfterALandingLeavesTheViewsWhereTheyWere) {
+  std::array<d3dx::D3DXVECTOR3, 2> cabin, outside;  // the camera before and after the stop
+  const auto camera = [] { return Engine->MainCamera().GetPosition(); };
+  Choose("Apollo 11", "Approach P64");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  WaitFor(
+      "the touchdown", [] { return Landed && ContactLightOn; }, 400s);
+  Wait(2s);
+  Do("the cabin view", [&] { cabin[0] = camera(); });
+  Hold(engine::scan::kK, 1200ms);  // engine stop
+  Wait(2s);
+  Do("the cabin view after the stop", [&] {
+    EXPECT_TRUE(EngineOff);
+    cabin[1] = camera();
+  });
+  Press(engine::scan::k1 + 6);  // 7: Spot View 1
+  Wait(2s);
+  Do("the spot view", [&] { outside[0] = camera(); });
+  Wait(2s);
+  Do("the spot view a while on", [&] { outside[1] = camera(); });
+  LeaveFlight();
+  Quit();
+  Run();
+  for (const auto& [name, view] : {std::pair{"cabin", &cabin}, {"outside", &outside}}) {
+    const auto& [before, after] = *view;
+    EXPECT_NEAR(after.x, before.x, 0.01f) << name;
+    EXPECT_NEAR(after.y, before.y, 0.01f) << name;
+    EXPECT_NEAR(after.z, before.z, 0.01f) << name;
+  }
+  // The spot view looks on from its orbit round the LM, not from the ground beside it.
+  const d3dx::D3DXVECTOR3 at = outside[1];
+  EXPECT_NEAR(std::sqrt(at.x * at.x + at.y * at.y + at.z * at.z), CameraOrbitDistance, 5.0f);
+}
+
 }  // namespace
