@@ -125,6 +125,11 @@ void ResetFlightState() {
   MinimumImpulseMode = false;
   HatchOpenFlag = false;
   HandControllerAxes = {0.5f, 0.5f, 0.5f};
+  // The keys' stick and throttle lever are centred and closed with it: the keyboard step sets the
+  // hand controller from them every frame, so a stick the last flight left deflected would fly
+  // this one, and a race begun after a roll would roll over as it starts.
+  KeyHandController = {};
+  ThrottleKeyValue = 0.0f;
   Docked = false;
   ProbeCaptured = ProbeRetracting = DockContact = false;
   ManeuverActive = false;

@@ -613,7 +613,9 @@ void PlaceScene() {
                               SurveyorPosition.z - LMMeshPosition.z);
     SurveyorMesh->SetRotation(SurveyorRotation.x, SurveyorRotation.y, SurveyorRotation.z);
   }
-  if (Landed && !Crashed && EngineOff) UpdateWalkingCamera();
+  // The walker's eye is the camera of the view from the hatch alone; the other views keep theirs
+  // when the engine stops on the ground.
+  if (EVAViewFlag && Landed && !Crashed && EngineOff) UpdateWalkingCamera();
 }
 
 void BurnFuelAndDriftCounter() {

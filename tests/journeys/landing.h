@@ -41,8 +41,8 @@ class Landing : public Journey {
     Continue();
     WatchTheFlyby();
     Start();
-    // The throttle keys' lever stays where the last flight left it: down to its stop before the
-    // throttle goes over to it (20 units a second, 100 at most).
+    // The computer flies the first seconds, the throttle keys' lever held at its stop, before the
+    // throttle goes over to it.
     Hold(engine::scan::kLeftBracket, 6s);
     Press(engine::scan::kY);  // manual throttle
     // The computer nulls the drift; the pilot takes the attitude over before the last 250 ft,
@@ -54,7 +54,7 @@ class Landing : public Journey {
           return AltitudeAboveGround < 260.0f;
         },
         120s);
-    // The keys' hand controller stays where the last flight left it: centred first.
+    // The keys' hand controller centred before the attitude hold takes it.
     Press(engine::scan::kTab);
     Press(engine::scan::kEnd);  // PGNS attitude hold
     FlyByKeys(

@@ -472,4 +472,92 @@ TEST_F(Journey, AnAscentStageThatFallsBackCrashesAndItsScorchFades) {
   EXPECT_FLOAT_EQ(scorch.back(), 0.9f);
 }
 
+// A race after a flight rolled into gimbal lock with the keys, the throttle keys pushed up: the
+// race starts upright with its throttle closed and flies as the first race of the run did. The
+// keys' stick and throttle lever are the flight's, not the last flight's.
+TEST_F(Journey, ARaceAfterARollIntoGimbalLockFliesAsTheFirstRace) {
+  struct Flown {
+    std::array<float, 3> angles{};
+    std::array<float, 3> rates{};
+    float throttle = 0.0f;
+    bool crashed = false;
+  };
+  Flown first, later;
+  const auto race = [&](Flown& flown) {
+    Choose("LM Race", "Race Course");
+    Continue();
+    WatchTheFlyby();
+    Start();
+    Press(engine::scan::kEnd);  // PGNS attitude hold: the keys fly the LM
+    Press(engine::scan::kY);    // manual throttle: the throttle keys' lever sets the thrust
+    Hold(engine::scan::kRightBracket, 1s);
+    Fly(10s);
+    Do("the race", [&] {
+      flown = {{RollAxis.Angle, PitchAxis.Angle, YawAxis.Angle},
+               {RollAxis.Rate, PitchAxis.Rate, YawAxis.Rate},
+               ThrottleCommand,
+               Crashed};
+    });
+    LeaveFlight();
+  };
+  race(first);
+  Choose("Apollo 11", "Short Flight P66");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  Press(engine::scan::kEnd);
+  HoldUntil(
+      engine::scan::kRight, "a roll into gimbal lock", [] { return GimbalLocked; }, 30s);
+  Hold(engine::scan::kRightBracket, 3s);
+  LeaveFlight();
+  race(later);
+  Quit();
+  Run();
+  EXPECT_FALSE(first.crashed);
+  EXPECT_FALSE(later.crashed) << "the race rolled over";
+  for (size_t axis = 0; axis < 3; ++axis) {
+    EXPECT_NEAR(later.angles[axis], first.angles[axis], 0.01f) << "axis " << axis;
+    EXPECT_NEAR(later.rates[axis], first.rates[axis], 0.001f) << "axis " << axis;
+  }
+  EXPECT_FLOAT_EQ(later.throttle, first.throttle);
+}
+
+// The engine stopped after an automatic landing: the views look on from where they did, in the
+// cabin and outside; the walker's eye takes the camera only in the view from the hatch.
+TEST_F(Journey, TheEngineStopAfterALandingLeavesTheViewsWhereTheyWere) {
+  std::array<d3dx::D3DXVECTOR3, 2> cabin, outside;  // the camera before and after the stop
+  const auto camera = [] { return Engine->MainCamera().GetPosition(); };
+  Choose("Apollo 11", "Approach P64");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  WaitFor(
+      "the touchdown", [] { return Landed && ContactLightOn; }, 400s);
+  Wait(2s);
+  Do("the cabin view", [&] { cabin[0] = camera(); });
+  Hold(engine::scan::kK, 1200ms);  // engine stop
+  Wait(2s);
+  Do("the cabin view after the stop", [&] {
+    EXPECT_TRUE(EngineOff);
+    cabin[1] = camera();
+  });
+  Press(engine::scan::k1 + 6);  // 7: Spot View 1
+  Wait(2s);
+  Do("the spot view", [&] { outside[0] = camera(); });
+  Wait(2s);
+  Do("the spot view a while on", [&] { outside[1] = camera(); });
+  LeaveFlight();
+  Quit();
+  Run();
+  for (const auto& [name, view] : {std::pair{"cabin", &cabin}, {"outside", &outside}}) {
+    const auto& [before, after] = *view;
+    EXPECT_NEAR(after.x, before.x, 0.01f) << name;
+    EXPECT_NEAR(after.y, before.y, 0.01f) << name;
+    EXPECT_NEAR(after.z, before.z, 0.01f) << name;
+  }
+  // The spot view looks on from its orbit round the LM, not from the ground beside it.
+  const d3dx::D3DXVECTOR3 at = outside[1];
+  EXPECT_NEAR(std::sqrt(at.x * at.x + at.y * at.y + at.z * at.z), CameraOrbitDistance, 5.0f);
+}
+
 }  // namespace
