@@ -6,6 +6,7 @@
 #include "platform/d3dx/math.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/cockpit/sound_setup.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
@@ -78,16 +79,6 @@ void PlaySound(const SoundObject& sound) {
   }
 }
 
-bool Playing(const SoundObject& sound) {
-  int32_t status = 0;
-  if (sound) sound->IsPlaying(status);
-  return status == 1;
-}
-
-void StopSound(const SoundObject& sound) {
-  if (Playing(sound)) sound->Stop();
-}
-
 void SubtractVelocity(const Vector3& v, float factor = 1.0f) {
   LMVelocity.x -= factor * v.x;
   LMVelocity.y -= factor * v.y;
@@ -115,11 +106,11 @@ void RetractProbe(float axial, float vUp) {
   }
   // The pull-in is a speed, so it latches alike at any frame rate.
   DockPush.y = FrameTimeSec * PullInPerSecond;
-  if (SoundOn && !Playing(TunnelScrapeSound)) PlaySound(TunnelScrapeSound);
+  if (SoundOn && !IsPlaying(TunnelScrapeSound)) PlaySound(TunnelScrapeSound);
   if (axial < HardDockDepth) {
     DockPush.y = 0.0f;
     Docked = true;
-    StopSound(TunnelScrapeSound);
+    StopIfPlaying(TunnelScrapeSound);
     PlaySound(HardDockSound);
     Message(HardDockText, GreenBox, BlackText);
     LMVelocity = {};
@@ -213,7 +204,7 @@ void UpdateDockingContact() {
   if (axial >= ConeDepth || lateral >= ConeWidth) {
     DockContact = false;
     CaptureSpeed = 0.0;
-    StopSound(TunnelScrapeSound);
+    StopIfPlaying(TunnelScrapeSound);
     if (axial < ConeDepth && std::fabs(DockRangeRaw) < OuchRange) {
       Message(OuchText, RedBox, WhiteText);
       PlaySound(DockBounceSound);
@@ -255,7 +246,7 @@ void UpdateDockingContact() {
     if (ProbeCaptured) RetractProbe(axial, vUp);
   }
   if (lateral > tolerance && !Docked) {
-    if (tolerance > ToleranceTunnelSound && !Playing(TunnelScrapeSound)) {
+    if (tolerance > ToleranceTunnelSound && !IsPlaying(TunnelScrapeSound)) {
       PlaySound(TunnelScrapeSound);
       PlaySound(DockBounceSound);
     }
@@ -276,7 +267,7 @@ void Undock() {
   CaptureSpeed = CaptureDeceleration = 0.0;
   Message(UndockText, OrangeBox, BlackText);
   PlaySound(HardDockSound);
-  StopSound(TunnelScrapeSound);
+  StopIfPlaying(TunnelScrapeSound);
   // The LM drifts off along its up axis as it stands now, after this frame's turns.
   CameraPivot->UpdateMatrix();
   const D3DXVECTOR3 up = engine::EngineMathLibrary::Normalize(Pivot({0.0f, 1.0f, 0.0f}));

@@ -69,17 +69,6 @@ constexpr int32_t SilentAttenuation = -4000;
 constexpr float CommandModuleOffset = -40.0f;  // world units along x
 constexpr float FDAIBallTurn = 1.5707964f;
 
-// A sound that the sound set-up did not make is not loaded: nothing is asked of it.
-bool Playing(const SoundObject& sound) {
-  int32_t status = 0;
-  if (sound) sound->IsPlaying(status);
-  return status == 1;
-}
-
-void StopIfPlaying(const SoundObject& sound) {
-  if (Playing(sound)) sound->Stop();
-}
-
 // Each step of a pass goes on past a failure, whose text the loading screen shows.
 template <class Step>
 void Guarded(Step step) {

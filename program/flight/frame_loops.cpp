@@ -114,14 +114,6 @@ constexpr float PathNodeApproach = 400.0f;  // nodes at which the recording came
 constexpr int32_t ModeSettleMs = 500;
 constexpr int32_t OrbitalModeSettleMs = 1000;
 
-// --- Sounds -------------------------------------------------------------------------------------
-
-bool Playing(const SoundObject& sound) {
-  int32_t status = 0;
-  if (sound) sound->IsPlaying(status);
-  return status == 1;
-}
-
 // --- Steps both loops share
 // -----------------------------------------------------------------------
 
@@ -187,7 +179,7 @@ void CoolJetSound() {
   RCSSoundCooldown -= FrameTimeSec;
   if (RCSSoundCooldown < 0.0f) {
     RCSSoundCooldown = -1.0f;
-    if (SoundOn && Playing(RCSLoopSound)) RCSLoopSound->SetLooping(false);
+    if (SoundOn && IsPlaying(RCSLoopSound)) RCSLoopSound->SetLooping(false);
   }
 }
 
@@ -1082,7 +1074,7 @@ bool OrbitalFrame(FrameLocals& locals) {
   CoolJetSound();
   RunInputStep();
   TakeFrameStep(locals.screenshotMs, true);
-  if (Playing(DescentEngineSound)) {
+  if (IsPlaying(DescentEngineSound)) {
     DescentEngineSound->Stop();
     forms::DoEvents();
   }
