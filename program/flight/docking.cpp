@@ -33,29 +33,32 @@ constexpr uint32_t BlackText = 0xFF000000;
 constexpr uint32_t GreenBox = 0xFF00FF00;
 constexpr uint32_t OrangeBox = 0xFFFF8000;
 
-constexpr float ProbeHeightJoined = 6.54f;  // world units above the LM pivot
-constexpr float ProbeHeightAscent = 3.54f;
-constexpr float DrogueDepth = -12.2f;  // along the command module's z axis
-constexpr float ReachLength = -40.0f;
-constexpr float SidePointSpan = 10.0f;  // between points 0 and 2, and between 1 and 3
-constexpr float ConeDepth = 1.9f;       // axial distance at which the cone begins
-constexpr float ConeWidth = 0.9f;       // lateral tolerance at the cone's mouth
-constexpr float CaptureDepth = 1.2f;
-constexpr float ConeNarrowing = -0.7f;
-constexpr float OuchRange = 3.0f;
+// Lengths are world units, speeds world units per second.
+constexpr float ProbeHeightJoined = 6.54f;  // probe tip above the LM pivot, with the descent stage
+constexpr float ProbeHeightAscent = 3.54f;  // the same on the ascent stage alone
+constexpr float DrogueDepth = -12.2f;       // along the command module's z axis
+constexpr float ReachLength = -40.0f;       // along the LM's up axis: the side points' offset
+constexpr float SidePointSpan = 10.0f;      // between points 0 and 2, and between 1 and 3
+constexpr float ConeDepth = 1.9f;           // axial distance at which the cone begins
+constexpr float ConeWidth = 0.9f;           // lateral tolerance at the cone's mouth
+constexpr float CaptureDepth = 1.2f;        // axial distance at which the latches can catch
+constexpr float ConeNarrowing = -0.7f;      // CaptureDepth - ConeDepth: the cone closes over it
+constexpr float OuchRange = 3.0f;           // a probe this close outside the cone hits the rim
 constexpr float CaptureAngleLimit = 3.0f;   // degrees
-constexpr float CaptureSpeedLeast = 0.05f;  // world units per second
-constexpr float CaptureSpeedBoost = 0.1f;
-constexpr double CaptureBraking = 1.4;
-constexpr float RetractedDepth = 0.7f;
-constexpr float RetractionDone = 0.001f;
-constexpr float PullInPerSecond = 0.05f;  // world units per second
-constexpr float HardDockDepth = 0.12f;
-constexpr float PushDeadBand = 0.01f;
-constexpr float ToleranceTunnelSound = 0.1f;
+constexpr float CaptureSpeedLeast = 0.05f;  // slower closings are refused
+constexpr float CaptureSpeedBoost = 0.1f;   // a slower capture is sped up to this
+constexpr double CaptureBraking = 1.4;      // per world unit: deceleration per squared speed
+constexpr float RetractedDepth = 0.7f;      // axial distance of the probe fully retracted
+constexpr float RetractionDone = 0.001f;    // within this of RetractedDepth the retraction ends
+constexpr float PullInPerSecond = 0.05f;
+constexpr float HardDockDepth = 0.12f;        // axial distance at which the latches close
+constexpr float PushDeadBand = 0.01f;         // smaller wall pushes are dropped
+constexpr float ToleranceTunnelSound = 0.1f;  // a wider cone scrapes the tunnel audibly
+// Fractions of the closing velocity taken off: the rim bounce, and the refused capture's.
 constexpr float BounceBack = 1.2f;
 constexpr float RefusalBounce = 1.6f;
-constexpr float UndockSpeed = 0.3f;  // world units per second
+constexpr float UndockSpeed = 0.3f;
+constexpr float MilliradiansPerRadian = 1000.0f;  // the angle-rate readouts' unit
 
 constexpr Vector3 ContactPointsLocal[4] = {
     {0.0f, 1.0f, 5.0f}, {-5.0f, 1.0f, 0.0f}, {0.0f, 1.0f, -5.0f}, {5.0f, 1.0f, 0.0f}};
@@ -170,8 +173,8 @@ void UpdateDockingContact() {
   DockVelocitySide = V(Pivot({vSide, 0.0f, 0.0f}));
 
   DockRangeFeet = range * WorldScale;
-  DockClosingAngleRate = 1000.0f * std::atan(vUp / range);
-  DockLateralAngleRate = 1000.0f * std::atan(vFore / range);
+  DockClosingAngleRate = MilliradiansPerRadian * std::atan(vUp / range);
+  DockLateralAngleRate = MilliradiansPerRadian * std::atan(vFore / range);
   DockAzimuthAngle = static_cast<float>(DegreesPerRadian) * std::atan(sepFore / range);
   DockElevationAngle = static_cast<float>(DegreesPerRadian) * std::atan(axial / range);
 
