@@ -142,8 +142,8 @@ void ApplyDisplayMode(bool orbital) {
   if (FullScreen) {
     ScreenWidth = DisplayModeWidth;
     ScreenHeight = DisplayModeHeight;
-    ScreenScaleY = static_cast<float>(ScreenHeight) / 1200.0f;
-    ScreenScaleX = static_cast<float>(ScreenWidth) / 1600.0f;
+    ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
+    ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
     Engine->EnterFullScreen(DisplayModeWidth, DisplayModeHeight, DisplayModeBits, SetDepthBuffer);
     Screen2DText->ResetFonts();
     forms::DoEvents();
