@@ -349,7 +349,7 @@ void UpdateFDAIFromLM() {
   if (!AttitudeManeuverActive && !GimbalLocked) SetFDAIBallAttitude();
 }
 
-void StepAttitudeManeuver(float& rateDegrees, bool& realTime) {
+void StepAttitudeManeuver(float rateDegrees, bool realTime) {
   const float fastRate = static_cast<float>(rateDegrees * RadiansPerDegree);
   const double dt = realTime ? FrameTimeSec : ManeuverFixedStep;
   MeasureLMAngles();

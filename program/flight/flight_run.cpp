@@ -260,8 +260,8 @@ void StartGuidanceProgram() {
 }
 
 void SettleAttitude() {
-  float rate = 50.0f;
-  bool realTime = false;
+  constexpr float rate = 50.0f;
+  constexpr bool realTime = false;
   for (int32_t round = 0; AttitudeManeuverActive && round < SettleRounds; ++round) {
     StepAttitudeManeuver(rate, realTime);
     forms::DoEvents();

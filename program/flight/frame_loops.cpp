@@ -955,8 +955,8 @@ void StepOrbitalAttitude() {
   SelectedDeadband = OrbitalDeadband;
   UpdateAttitudeControl();
   if (ManeuverActive) {
-    float rate = 5.0f;
-    bool realTime = true;
+    constexpr float rate = 5.0f;
+    constexpr bool realTime = true;
     StepAttitudeManeuver(rate, realTime);
   }
   ResolveHorizontalVelocity();
@@ -1186,8 +1186,8 @@ void FlySurfaceFrame(FrameLocals& locals) {
   if (!AscentStageFlying) CheckAttitudeWarnings();
   if (!ReplayPlayback && !Landed) UpdateAttitudeControl();
   if (AttitudeManeuverActive && !IntroFlyby) {
-    float rate = 5.0f;
-    bool realTime = true;
+    constexpr float rate = 5.0f;
+    constexpr bool realTime = true;
     StepAttitudeManeuver(rate, realTime);
   }
   if (ControlsActive && !Landed) {
