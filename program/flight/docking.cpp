@@ -175,8 +175,8 @@ void UpdateDockingContact() {
   DockRangeFeet = range * WorldScale;
   DockClosingAngleRate = MilliradiansPerRadian * std::atan(vUp / range);
   DockLateralAngleRate = MilliradiansPerRadian * std::atan(vFore / range);
-  DockAzimuthAngle = static_cast<float>(DegreesPerRadian) * std::atan(sepFore / range);
-  DockElevationAngle = static_cast<float>(DegreesPerRadian) * std::atan(axial / range);
+  DockAzimuthAngle = DegreesPerRadianSingle * std::atan(sepFore / range);
+  DockElevationAngle = DegreesPerRadianSingle * std::atan(axial / range);
 
   for (size_t k = 0; k < ContactPointDepth.size(); ++k) {
     D3DXVECTOR3 local;
@@ -185,8 +185,8 @@ void UpdateDockingContact() {
   }
   const float tA = (ContactPointDepth[0] - ContactPointDepth[2]) / SidePointSpan;
   const float tB = (ContactPointDepth[1] - ContactPointDepth[3]) / SidePointSpan;
-  DockPitchError = -static_cast<float>(DegreesPerRadian) * AsinOf(tB);
-  DockRollError = -static_cast<float>(DegreesPerRadian) * AsinOf(tA);
+  DockPitchError = -DegreesPerRadianSingle * AsinOf(tB);
+  DockRollError = -DegreesPerRadianSingle * AsinOf(tA);
 
   const auto squared = [](float x) { return x * x; };
   const float a0 = EngineMathLibrary::Distance3D(D(DroguePoint), D(ContactPointsWorld[0]));

@@ -67,7 +67,7 @@ constexpr float StartWeight = 16000.0f;
 constexpr int32_t FlybyEffectMs = 2000;
 constexpr int32_t SilentAttenuation = -4000;
 constexpr float CommandModuleOffset = -40.0f;  // world units along x
-constexpr float FDAIBallTurn = 1.5707964f;
+constexpr float FDAIBallTurn = PiSingle / 2;
 
 // Each step of a pass goes on past a failure, whose text the loading screen shows.
 template <class Step>
@@ -221,7 +221,7 @@ void SetStartAttitude() {
 
 void StartGuidanceProgram() {
   const float h = StartPosition.y * WorldScale;
-  const float degree = static_cast<float>(RadiansPerDegree);
+  const float degree = RadiansPerDegreeSingle;
   ScoreEligible = false;
   switch (StartProgram) {
     case NoProgram:
