@@ -192,8 +192,9 @@ void HideJetPlumes() {
 void ShowEngineFlame() {
   const MeshPtr& flame = AscentStageFlying ? AscentEngineFlame : EngineFlame;
   if (!flame) return;
-  const auto k = static_cast<size_t>(std::lround(win::Rnd() * 4.0f));
-  flame->SetTexture(TextureIds.RCSPlume[k], -1.0f);
+  // Pictures 1 to 5, rounded as a whole number: the half-way draws go to the even picture.
+  const int32_t picture = win::RoundHalfEven(win::Rnd() * 4.0f + 1.0f);
+  flame->SetTexture(TextureIds.RCSPlume[static_cast<size_t>(picture - 1)], -1.0f);
   flame->SetRotation(0.0f, win::Rnd(), 0.0f);
   flame->Enable(true);
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "platform/win/numbers.h"
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/sound_setup.h"
@@ -275,7 +276,7 @@ void UpdateParticleEmitter() {
   ParticleAscent.SetOptionA(1);
   // The floor comes before the 16-bit conversion: a far camera's large negative amount would wrap.
   ParticleAscent.SetAmount(
-      static_cast<int16_t>(std::lround(std::max(FewestParticles, MostParticles - CameraDistance))));
+      static_cast<int16_t>(win::RoundHalfEven(std::max(FewestParticles, MostParticles - CameraDistance))));
   ParticleAscent.SetRandomValue(random);
   const bool burning = Main_Display->Timer_Ascent_Particle.Enabled();
   ParticleAscent.SetPower(burning ? (orbital ? OrbitalExhaustPower : ExhaustPower) : 0.0f);
@@ -338,7 +339,7 @@ namespace {
 
 // One frame of the walker; false when it stands at the hatch and nothing more is done this frame.
 bool WalkFrame() {
-  const bool moving = std::lround(WalkForward) != 0 || std::lround(WalkSide) != 0;
+  const bool moving = win::RoundHalfEven(WalkForward) != 0 || win::RoundHalfEven(WalkSide) != 0;
   // Walking goes by the frame's time, so that it keeps its pace whatever the frame rate.
   const float t = FrameTimeMs;
   const float heading = EVARotation.y;

@@ -11,6 +11,7 @@
 #include "platform/forms/dialogs.h"
 #include "platform/forms/event_pump.h"
 #include "platform/win/app_path.h"
+#include "platform/win/numbers.h"
 #include "platform/win/rnd.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
@@ -484,7 +485,7 @@ void CreateRocks() {
   for (int32_t n = 1; n <= RockCount; ++n) {
     const std::string number = std::to_string(n);
     const int32_t k =
-        std::clamp(static_cast<int32_t>(std::lround(win::Rnd() * RockMaterials)), 1, RockMaterials);
+        std::clamp(win::RoundHalfEven(win::Rnd() * RockMaterials), 1, RockMaterials);
     MeshPtr rock;
     MeshPtr fake;
     if (n == 1) {
