@@ -47,8 +47,7 @@ void Paint(engine::EngineRenderSurface& surface, Draw draw) {
 }
 
 float RateFraction(float radiansPerSecond) {
-  return (radiansPerSecond * static_cast<float>(DegreesPerRadian) + RateScaleSpan) /
-         (2.0f * RateScaleSpan);
+  return (radiansPerSecond * DegreesPerRadianSingle + RateScaleSpan) / (2.0f * RateScaleSpan);
 }
 
 int32_t DigitTexture(const std::string& digit) {

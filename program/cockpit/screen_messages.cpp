@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/win/numbers.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/flight/main_display.h"
 #include "program/scene/scene_state.h"
@@ -38,7 +39,7 @@ void DrawCentredLine(Screen2D& screen, const std::string& text, float topOffset,
   const float x = static_cast<float>(screen.ScreenWidth()) / 2.0f - w / 2.0f;
   const float y = lineIndex * h + topOffset;
   screen.DrawFilledBox(x - margin, y, x + w + margin, y + h, boxColour);
-  screen.DrawText(text, static_cast<int32_t>(std::lround(x)), static_cast<int32_t>(std::lround(y)),
+  screen.DrawText(text, win::RoundHalfEven(x), win::RoundHalfEven(y),
                   textColour);
 }
 
@@ -90,8 +91,7 @@ void DrawMessage3(Screen2D& screen) {
     const float x = m.X - w / 2.0f;
     const float y = m.Y - h - 2.0f;
     screen.DrawFilledBox(x - 2.0f, y, x + w + 2.0f, y + h, m.BoxColour);
-    screen.DrawText(m.Text, static_cast<int32_t>(std::lround(x)),
-                    static_cast<int32_t>(std::lround(y)), m.TextColour);
+    screen.DrawText(m.Text, win::RoundHalfEven(x), win::RoundHalfEven(y), m.TextColour);
   }
   m.X = -1.0f;
   m.Y = -1.0f;

@@ -78,12 +78,6 @@ void Stop(const SoundObject& buffer) {
   if (buffer) buffer->Stop();
 }
 
-bool IsPlaying(const SoundObject& buffer) {
-  int32_t status = 0;
-  if (buffer) buffer->IsPlaying(status);
-  return status == 1;
-}
-
 // Starts a phase clip the first time it is due in the program run.
 void PlayOnce(const SoundObject& buffer, PhaseClip clip) {
   if (PhaseClipPlayed[clip]) return;
@@ -173,6 +167,16 @@ void CreateMusic() {
 }
 
 }  // namespace
+
+bool IsPlaying(const SoundObject& sound) {
+  int32_t status = 0;
+  if (sound) sound->IsPlaying(status);
+  return status == 1;
+}
+
+void StopIfPlaying(const SoundObject& sound) {
+  if (IsPlaying(sound)) sound->Stop();
+}
 
 std::string GeneralSoundFolder() { return ProgramFolder() + "\\General Sounds\\"; }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/sound/music_player.h"
@@ -20,6 +21,11 @@ std::string MissionSoundFolder();
 void CreateSounds();
 // Releases every sound object.
 void ReleaseSounds();
+
+// Whether a sound object is playing; one the set-up did not make (null) never is.
+bool IsPlaying(const std::unique_ptr<sound::SoundBuffer>& sound);
+// Stops a sound object that is playing, and leaves a null or silent one alone.
+void StopIfPlaying(const std::unique_ptr<sound::SoundBuffer>& sound);
 
 // Loads a wave file; a missing or unplayable one loads the silence file and is reported on the
 // loading screen.

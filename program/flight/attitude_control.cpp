@@ -30,7 +30,7 @@ constexpr float MaxScheduledPitch = 0.9948377013206482f;      // rad, 57 degrees
 constexpr float VerticalRateRamp = 0.8f;                      // ft/s per second
 constexpr float SlowestAutoDescent = -3.0f;                   // ft/s
 constexpr float AltitudePerDescentRate = 33.0f;               // feet per ft/s
-constexpr float ManeuverSlowRate = 0.01745329238474369f;      // rad/s, 1 degree per second
+constexpr float ManeuverSlowRate = RadiansPerDegreeSingle;    // rad/s, 1 degree per second
 constexpr float ManeuverDone = 0.00017453292093705386f;       // rad, 0.01 degree
 constexpr double ManeuverFixedStep = 0.01;                    // s
 constexpr float LoopSoundTime = 0.2f;                         // s
@@ -105,7 +105,7 @@ void StepManeuverAxis(AttitudeAxis& axis, float Vector3::*component, ReferenceAx
   const float e = axis.AttitudeError;
   const float size = std::fabs(e);
   float speed = fastRate;
-  if (size < static_cast<float>(RadiansPerDegree))
+  if (size < RadiansPerDegreeSingle)
     speed = ManeuverSlowRate;
   else if (size * DegreesPerRadian < rateDegrees / 5.0f)
     speed = fastRate / 5.0f;
@@ -349,7 +349,7 @@ void UpdateFDAIFromLM() {
   if (!AttitudeManeuverActive && !GimbalLocked) SetFDAIBallAttitude();
 }
 
-void StepAttitudeManeuver(float& rateDegrees, bool& realTime) {
+void StepAttitudeManeuver(float rateDegrees, bool realTime) {
   const float fastRate = static_cast<float>(rateDegrees * RadiansPerDegree);
   const double dt = realTime ? FrameTimeSec : ManeuverFixedStep;
   MeasureLMAngles();

@@ -30,7 +30,7 @@ void SetFDAIBallAttitude();
 void UpdateFDAIFromLM();
 // One step of the turn toward the targets at up to `rateDegrees` per second, over this frame's
 // time when `realTime`, else over 0.01 s.
-void StepAttitudeManeuver(float& rateDegrees, bool& realTime);
+void StepAttitudeManeuver(float rateDegrees, bool realTime);
 void ResetAttitudeAxis(AttitudeAxis& axis);
 void UpdateRCSJets();
 void ShowJetPlumes(const JetSelection& table);

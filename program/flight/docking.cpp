@@ -6,6 +6,7 @@
 #include "platform/d3dx/math.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/cockpit/sound_setup.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
@@ -32,29 +33,32 @@ constexpr uint32_t BlackText = 0xFF000000;
 constexpr uint32_t GreenBox = 0xFF00FF00;
 constexpr uint32_t OrangeBox = 0xFFFF8000;
 
-constexpr float ProbeHeightJoined = 6.54f;  // world units above the LM pivot
-constexpr float ProbeHeightAscent = 3.54f;
-constexpr float DrogueDepth = -12.2f;  // along the command module's z axis
-constexpr float ReachLength = -40.0f;
-constexpr float SidePointSpan = 10.0f;  // between points 0 and 2, and between 1 and 3
-constexpr float ConeDepth = 1.9f;       // axial distance at which the cone begins
-constexpr float ConeWidth = 0.9f;       // lateral tolerance at the cone's mouth
-constexpr float CaptureDepth = 1.2f;
-constexpr float ConeNarrowing = -0.7f;
-constexpr float OuchRange = 3.0f;
+// Lengths are world units, speeds world units per second.
+constexpr float ProbeHeightJoined = 6.54f;  // probe tip above the LM pivot, with the descent stage
+constexpr float ProbeHeightAscent = 3.54f;  // the same on the ascent stage alone
+constexpr float DrogueDepth = -12.2f;       // along the command module's z axis
+constexpr float ReachLength = -40.0f;       // along the LM's up axis: the side points' offset
+constexpr float SidePointSpan = 10.0f;      // between points 0 and 2, and between 1 and 3
+constexpr float ConeDepth = 1.9f;           // axial distance at which the cone begins
+constexpr float ConeWidth = 0.9f;           // lateral tolerance at the cone's mouth
+constexpr float CaptureDepth = 1.2f;        // axial distance at which the latches can catch
+constexpr float ConeNarrowing = -0.7f;      // CaptureDepth - ConeDepth: the cone closes over it
+constexpr float OuchRange = 3.0f;           // a probe this close outside the cone hits the rim
 constexpr float CaptureAngleLimit = 3.0f;   // degrees
-constexpr float CaptureSpeedLeast = 0.05f;  // world units per second
-constexpr float CaptureSpeedBoost = 0.1f;
-constexpr double CaptureBraking = 1.4;
-constexpr float RetractedDepth = 0.7f;
-constexpr float RetractionDone = 0.001f;
-constexpr float PullInPerSecond = 0.05f;  // world units per second
-constexpr float HardDockDepth = 0.12f;
-constexpr float PushDeadBand = 0.01f;
-constexpr float ToleranceTunnelSound = 0.1f;
+constexpr float CaptureSpeedLeast = 0.05f;  // slower closings are refused
+constexpr float CaptureSpeedBoost = 0.1f;   // a slower capture is sped up to this
+constexpr double CaptureBraking = 1.4;      // per world unit: deceleration per squared speed
+constexpr float RetractedDepth = 0.7f;      // axial distance of the probe fully retracted
+constexpr float RetractionDone = 0.001f;    // within this of RetractedDepth the retraction ends
+constexpr float PullInPerSecond = 0.05f;
+constexpr float HardDockDepth = 0.12f;        // axial distance at which the latches close
+constexpr float PushDeadBand = 0.01f;         // smaller wall pushes are dropped
+constexpr float ToleranceTunnelSound = 0.1f;  // a wider cone scrapes the tunnel audibly
+// Fractions of the closing velocity taken off: the rim bounce, and the refused capture's.
 constexpr float BounceBack = 1.2f;
 constexpr float RefusalBounce = 1.6f;
-constexpr float UndockSpeed = 0.3f;  // world units per second
+constexpr float UndockSpeed = 0.3f;
+constexpr float MilliradiansPerRadian = 1000.0f;  // the angle-rate readouts' unit
 
 constexpr Vector3 ContactPointsLocal[4] = {
     {0.0f, 1.0f, 5.0f}, {-5.0f, 1.0f, 0.0f}, {0.0f, 1.0f, -5.0f}, {5.0f, 1.0f, 0.0f}};
@@ -76,16 +80,6 @@ void PlaySound(const SoundObject& sound) {
     sound->Play();
   } catch (const std::exception&) {
   }
-}
-
-bool Playing(const SoundObject& sound) {
-  int32_t status = 0;
-  if (sound) sound->IsPlaying(status);
-  return status == 1;
-}
-
-void StopSound(const SoundObject& sound) {
-  if (Playing(sound)) sound->Stop();
 }
 
 void SubtractVelocity(const Vector3& v, float factor = 1.0f) {
@@ -115,11 +109,11 @@ void RetractProbe(float axial, float vUp) {
   }
   // The pull-in is a speed, so it latches alike at any frame rate.
   DockPush.y = FrameTimeSec * PullInPerSecond;
-  if (SoundOn && !Playing(TunnelScrapeSound)) PlaySound(TunnelScrapeSound);
+  if (SoundOn && !IsPlaying(TunnelScrapeSound)) PlaySound(TunnelScrapeSound);
   if (axial < HardDockDepth) {
     DockPush.y = 0.0f;
     Docked = true;
-    StopSound(TunnelScrapeSound);
+    StopIfPlaying(TunnelScrapeSound);
     PlaySound(HardDockSound);
     Message(HardDockText, GreenBox, BlackText);
     LMVelocity = {};
@@ -179,10 +173,10 @@ void UpdateDockingContact() {
   DockVelocitySide = V(Pivot({vSide, 0.0f, 0.0f}));
 
   DockRangeFeet = range * WorldScale;
-  DockClosingAngleRate = 1000.0f * std::atan(vUp / range);
-  DockLateralAngleRate = 1000.0f * std::atan(vFore / range);
-  DockAzimuthAngle = static_cast<float>(DegreesPerRadian) * std::atan(sepFore / range);
-  DockElevationAngle = static_cast<float>(DegreesPerRadian) * std::atan(axial / range);
+  DockClosingAngleRate = MilliradiansPerRadian * std::atan(vUp / range);
+  DockLateralAngleRate = MilliradiansPerRadian * std::atan(vFore / range);
+  DockAzimuthAngle = DegreesPerRadianSingle * std::atan(sepFore / range);
+  DockElevationAngle = DegreesPerRadianSingle * std::atan(axial / range);
 
   for (size_t k = 0; k < ContactPointDepth.size(); ++k) {
     D3DXVECTOR3 local;
@@ -191,8 +185,8 @@ void UpdateDockingContact() {
   }
   const float tA = (ContactPointDepth[0] - ContactPointDepth[2]) / SidePointSpan;
   const float tB = (ContactPointDepth[1] - ContactPointDepth[3]) / SidePointSpan;
-  DockPitchError = -static_cast<float>(DegreesPerRadian) * AsinOf(tB);
-  DockRollError = -static_cast<float>(DegreesPerRadian) * AsinOf(tA);
+  DockPitchError = -DegreesPerRadianSingle * AsinOf(tB);
+  DockRollError = -DegreesPerRadianSingle * AsinOf(tA);
 
   const auto squared = [](float x) { return x * x; };
   const float a0 = EngineMathLibrary::Distance3D(D(DroguePoint), D(ContactPointsWorld[0]));
@@ -213,7 +207,7 @@ void UpdateDockingContact() {
   if (axial >= ConeDepth || lateral >= ConeWidth) {
     DockContact = false;
     CaptureSpeed = 0.0;
-    StopSound(TunnelScrapeSound);
+    StopIfPlaying(TunnelScrapeSound);
     if (axial < ConeDepth && std::fabs(DockRangeRaw) < OuchRange) {
       Message(OuchText, RedBox, WhiteText);
       PlaySound(DockBounceSound);
@@ -255,7 +249,7 @@ void UpdateDockingContact() {
     if (ProbeCaptured) RetractProbe(axial, vUp);
   }
   if (lateral > tolerance && !Docked) {
-    if (tolerance > ToleranceTunnelSound && !Playing(TunnelScrapeSound)) {
+    if (tolerance > ToleranceTunnelSound && !IsPlaying(TunnelScrapeSound)) {
       PlaySound(TunnelScrapeSound);
       PlaySound(DockBounceSound);
     }
@@ -276,7 +270,7 @@ void Undock() {
   CaptureSpeed = CaptureDeceleration = 0.0;
   Message(UndockText, OrangeBox, BlackText);
   PlaySound(HardDockSound);
-  StopSound(TunnelScrapeSound);
+  StopIfPlaying(TunnelScrapeSound);
   // The LM drifts off along its up axis as it stands now, after this frame's turns.
   CameraPivot->UpdateMatrix();
   const D3DXVECTOR3 up = engine::EngineMathLibrary::Normalize(Pivot({0.0f, 1.0f, 0.0f}));

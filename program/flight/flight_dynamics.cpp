@@ -355,21 +355,39 @@ constexpr float ShadowHighLift = 3.0f;        // world units above the terrain
 constexpr float ShadowMinLift = 0.1f;         // world units
 constexpr float AscentShadowDrop = 3.0f;      // world units the ascent stage's shadow lies lower
 
+constexpr float ShadowLiftFeetPerUnit = 10.0f;  // feet of altitude per world unit of lift
+// The sunward edge points start this high (world units) and step down by EdgePointSpacing; the
+// picks toward them reach out to the edge reach, less the drop to the tile along the sun's slope.
+constexpr float DescentEdgeBase = 17.0f;
+constexpr float AscentEdgeBase = 14.0f;
+constexpr float DescentEdgeReach = 226.0f;
+constexpr float AscentEdgeReach = 238.5f;
+constexpr float EdgePointSpacing = 3.4f;  // world units between edge points
+constexpr float EdgePickX = 190.0f;       // world units toward the sun of the picks' start
+constexpr float EdgePickRise = 40.0f;     // world units above the edge point of the picks' start
+constexpr float EdgeDropHeight = 40.0f;   // world units: the height the reach's drop falls from
+constexpr float SunSlope = 0.2f;          // the sun's rays fall 1 in 5
+// The footpad blobs sit this far (world units) sunward and below the transformed footpad.
+constexpr float BlobSunwardShift = 1.6f;
+constexpr float BlobDrop = 19.6f;
+
 }  // namespace
 
 void LayTerrainShadow() {
-  const float lift = static_cast<float>(AltitudeFeet) <= ShadowLowLift
-                         ? std::max(static_cast<float>(AltitudeFeet) / 10.0f, ShadowMinLift)
-                         : ShadowHighLift;
+  const float lift =
+      static_cast<float>(AltitudeFeet) <= ShadowLowLift
+          ? std::max(static_cast<float>(AltitudeFeet) / ShadowLiftFeetPerUnit, ShadowMinLift)
+          : ShadowHighLift;
   // The edge points run along the shadow's sunward edge, picked on the terrain from above.
-  const float base = AscentStageFlying ? 14.0f : 17.0f;
-  const float reach = AscentStageFlying ? 238.5f : 226.0f;
+  const float base = AscentStageFlying ? AscentEdgeBase : DescentEdgeBase;
+  const float reach = AscentStageFlying ? AscentEdgeReach : DescentEdgeReach;
   const float tileHeight = ActiveTileRenderHeight();
   for (int i = 0; i < ShadowEdgePointCount; ++i) {
-    const float y = base - 3.4f * static_cast<float>(i);
+    const float y = base - EdgePointSpacing * static_cast<float>(i);
     Vector3 hit;
-    if (PickTerrain({190.0f, y + 40.0f, 0.0f},
-                    {reach - (40.0f - tileHeight) / 0.2f - y, tileHeight, 0.0f}, hit)) {
+    if (PickTerrain({EdgePickX, y + EdgePickRise, 0.0f},
+                    {reach - (EdgeDropHeight - tileHeight) / SunSlope - y, tileHeight, 0.0f},
+                    hit)) {
       hit.y += lift;
       ShadowEdgePoints[static_cast<size_t>(i)] = hit;
     }
@@ -399,7 +417,7 @@ void LayTerrainShadow() {
     const Vector3 p =
         DescentShadowTransformVector(FootpadReferencePoints[static_cast<size_t>(k + 1)]);
     ShadowBlobPositions[static_cast<size_t>(k)] = {
-        p.x + 1.6f, p.y - PadHeight[static_cast<size_t>(k)] - 19.6f - drop, p.z};
+        p.x + BlobSunwardShift, p.y - PadHeight[static_cast<size_t>(k)] - BlobDrop - drop, p.z};
   }
 
   size_t vertex = 0;

@@ -21,6 +21,9 @@ inline constexpr float PiSingle = 3.1415927f;   // radians
 inline constexpr double DegreesPerRadian = 57.2957795130823;        // degrees per radian
 inline constexpr double RadiansPerDegree = 0.0174532925199433;      // radians per degree
 inline constexpr double DegreesPerRadianExact = 57.29577951308232;  // degrees per radian
+// The two conversions rounded to floats, for the steps that convert in single precision.
+inline constexpr float DegreesPerRadianSingle = static_cast<float>(DegreesPerRadian);
+inline constexpr float RadiansPerDegreeSingle = static_cast<float>(RadiansPerDegree);
 
 // Arc cosine; 0 for x >= 1 and for x <= -1 (callers divide by the cosine of the result).
 float ArcCos(float x);

@@ -67,18 +67,7 @@ constexpr float StartWeight = 16000.0f;
 constexpr int32_t FlybyEffectMs = 2000;
 constexpr int32_t SilentAttenuation = -4000;
 constexpr float CommandModuleOffset = -40.0f;  // world units along x
-constexpr float FDAIBallTurn = 1.5707964f;
-
-// A sound that the sound set-up did not make is not loaded: nothing is asked of it.
-bool Playing(const SoundObject& sound) {
-  int32_t status = 0;
-  if (sound) sound->IsPlaying(status);
-  return status == 1;
-}
-
-void StopIfPlaying(const SoundObject& sound) {
-  if (Playing(sound)) sound->Stop();
-}
+constexpr float FDAIBallTurn = PiSingle / 2;
 
 // Each step of a pass goes on past a failure, whose text the loading screen shows.
 template <class Step>
@@ -237,7 +226,7 @@ void SetStartAttitude() {
 
 void StartGuidanceProgram() {
   const float h = StartPosition.y * WorldScale;
-  const float degree = static_cast<float>(RadiansPerDegree);
+  const float degree = RadiansPerDegreeSingle;
   ScoreEligible = false;
   switch (StartProgram) {
     case NoProgram:
@@ -276,8 +265,8 @@ void StartGuidanceProgram() {
 }
 
 void SettleAttitude() {
-  float rate = 50.0f;
-  bool realTime = false;
+  constexpr float rate = 50.0f;
+  constexpr bool realTime = false;
   for (int32_t round = 0; AttitudeManeuverActive && round < SettleRounds; ++round) {
     StepAttitudeManeuver(rate, realTime);
     forms::DoEvents();

@@ -94,7 +94,7 @@ constexpr int32_t ShadowFeet = 400;
 constexpr float CameraTerrainFeet = 1.45f;  // feet per world unit of the camera's height
 constexpr float MoonTurnPerSecond = 0.000872664625997165f;  // radians, 0.05 degree
 constexpr float CrashCameraDistance = 150.0f;               // world units from the crash site
-constexpr float CrashCameraPitch = -0.785398163f;           // radians: 45 degrees above the site
+constexpr float CrashCameraPitch = -PiSingle / 4;           // radians: 45 degrees above the site
 constexpr float CrashCameraTurn = 20.0f;                    // degrees of yaw per second
 constexpr float GroundViewEyeHeight = 4.0f;  // world units above the terrain: a standing eye
 // The ground view stands this many times the LM's height away, so that it sees the LM about 20
@@ -102,7 +102,7 @@ constexpr float GroundViewEyeHeight = 4.0f;  // world units above the terrain: a
 constexpr float GroundViewReachPerHeight = 2.75f;
 constexpr float DrogueApproachRange = 10.0f;
 constexpr float DrogueReachRange = 0.11f;
-constexpr float OrbitalSunAzimuth = 3.14159265f / 2.005f;
+constexpr float OrbitalSunAzimuth = PiSingle / 2.005f;
 constexpr float OrbitalSunElevation = 0.2617994f;
 constexpr float OrbitalJetForce = 200.0f;           // lbf of the translation jets
 constexpr double OrbitalDescentFullTank = 18002.0;  // pounds, 100 % on the gauge in orbit
@@ -113,14 +113,6 @@ constexpr int32_t AscentFadeMs = 2000;
 constexpr float PathNodeApproach = 400.0f;  // nodes at which the recording camera reaches the LM
 constexpr int32_t ModeSettleMs = 500;
 constexpr int32_t OrbitalModeSettleMs = 1000;
-
-// --- Sounds -------------------------------------------------------------------------------------
-
-bool Playing(const SoundObject& sound) {
-  int32_t status = 0;
-  if (sound) sound->IsPlaying(status);
-  return status == 1;
-}
 
 // --- Steps both loops share
 // -----------------------------------------------------------------------
@@ -150,8 +142,8 @@ void ApplyDisplayMode(bool orbital) {
   if (FullScreen) {
     ScreenWidth = DisplayModeWidth;
     ScreenHeight = DisplayModeHeight;
-    ScreenScaleY = static_cast<float>(ScreenHeight) / 1200.0f;
-    ScreenScaleX = static_cast<float>(ScreenWidth) / 1600.0f;
+    ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
+    ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
     Engine->EnterFullScreen(DisplayModeWidth, DisplayModeHeight, DisplayModeBits, SetDepthBuffer);
     Screen2DText->ResetFonts();
     forms::DoEvents();
@@ -187,7 +179,7 @@ void CoolJetSound() {
   RCSSoundCooldown -= FrameTimeSec;
   if (RCSSoundCooldown < 0.0f) {
     RCSSoundCooldown = -1.0f;
-    if (SoundOn && Playing(RCSLoopSound)) RCSLoopSound->SetLooping(false);
+    if (SoundOn && IsPlaying(RCSLoopSound)) RCSLoopSound->SetLooping(false);
   }
 }
 
@@ -200,8 +192,9 @@ void HideJetPlumes() {
 void ShowEngineFlame() {
   const MeshPtr& flame = AscentStageFlying ? AscentEngineFlame : EngineFlame;
   if (!flame) return;
-  const auto k = static_cast<size_t>(std::lround(win::Rnd() * 4.0f));
-  flame->SetTexture(TextureIds.RCSPlume[k], -1.0f);
+  // Pictures 1 to 5, rounded as a whole number: the half-way draws go to the even picture.
+  const int32_t picture = win::RoundHalfEven(win::Rnd() * 4.0f + 1.0f);
+  flame->SetTexture(TextureIds.RCSPlume[static_cast<size_t>(picture - 1)], -1.0f);
   flame->SetRotation(0.0f, win::Rnd(), 0.0f);
   flame->Enable(true);
 }
@@ -448,9 +441,8 @@ void AimViewCamera(const d3dx::D3DXVECTOR3& position, const Vector3& target, boo
 // The pilot's orbit around `target`: yaw first, then pitch, in degrees.
 d3dx::D3DXVECTOR3 PilotOrbitPoint(const Vector3& target) {
   return engine::EngineMathLibrary::PointOnSphere(
-      {target.x, target.y, target.z}, CameraOrbitDistance,
-      CameraOrbitYaw * static_cast<float>(RadiansPerDegree),
-      CameraOrbitPitch * static_cast<float>(RadiansPerDegree));
+      {target.x, target.y, target.z}, CameraOrbitDistance, CameraOrbitYaw * RadiansPerDegreeSingle,
+      CameraOrbitPitch * RadiansPerDegreeSingle);
 }
 
 // Right after staging, the orbiting camera's look-at glides from the ascent stage's offset to the
@@ -481,8 +473,8 @@ bool PlaceGroundCamera() {
   float ground = NoTerrainHeight;
   for (float reach = CameraOrbitDistance + GroundViewReachPerHeight * height;
        reach >= CameraOrbitDistance && ground == NoTerrainHeight; reach /= 2.0f) {
-    spot = engine::EngineMathLibrary::PointOnSphere(
-        {}, reach, CameraOrbitYaw * static_cast<float>(RadiansPerDegree), 0.0f);
+    spot = engine::EngineMathLibrary::PointOnSphere({}, reach,
+                                                    CameraOrbitYaw * RadiansPerDegreeSingle, 0.0f);
     ground = TerrainHeight(spot.x, spot.z);
   }
   GroundCameraPlaced = ground != NoTerrainHeight;
@@ -500,7 +492,7 @@ void PlaceOrbitCamera() {
   if (Crashed) {
     const d3dx::D3DXVECTOR3 position = engine::EngineMathLibrary::PointOnSphere(
         {CameraLookAt.x, CameraLookAt.y, CameraLookAt.z}, CrashCameraDistance,
-        CrashCameraYaw * static_cast<float>(RadiansPerDegree), CrashCameraPitch);
+        CrashCameraYaw * RadiansPerDegreeSingle, CrashCameraPitch);
     CrashCameraYaw -= CrashCameraTurn * FrameTimeSec;
     AimViewCamera(position, CameraLookAt, false);
   } else if (ExteriorViewFlag && PlaceGroundCamera()) {
@@ -552,8 +544,7 @@ void PlacePanelViewEye(engine::EngineMesh& eye) {
   const bool third = ViewRecords[CockpitView3].Active;
   const float pitch = third ? FullScreenViewAngle : CockpitViewAngle;
   const float yaw = (third ? FullScreenViewYawAngle : 0.0f) - 90.0f;
-  eye.SetRotation(pitch * static_cast<float>(RadiansPerDegree),
-                  yaw * static_cast<float>(RadiansPerDegree), 0.0f);
+  eye.SetRotation(pitch * RadiansPerDegreeSingle, yaw * RadiansPerDegreeSingle, 0.0f);
   eye.SetPosition(AscentStageMeshOffset.x, CockpitEyeHeight + AscentStageMeshOffset.y,
                   AscentStageMeshOffset.z);
 }
@@ -966,8 +957,8 @@ void StepOrbitalAttitude() {
   SelectedDeadband = OrbitalDeadband;
   UpdateAttitudeControl();
   if (ManeuverActive) {
-    float rate = 5.0f;
-    bool realTime = true;
+    constexpr float rate = 5.0f;
+    constexpr bool realTime = true;
     StepAttitudeManeuver(rate, realTime);
   }
   ResolveHorizontalVelocity();
@@ -976,7 +967,7 @@ void StepOrbitalAttitude() {
       AttitudeIncrement = {};
     } else {
       const auto aligned = [](float error) {
-        const float turn = -ProbeInsertion * error * static_cast<float>(RadiansPerDegree);
+        const float turn = -ProbeInsertion * error * RadiansPerDegreeSingle;
         return std::fabs(turn) < SmallIncrement ? 0.0f : turn;
       };
       AttitudeIncrement.x = aligned(DockRollError);
@@ -1085,7 +1076,7 @@ bool OrbitalFrame(FrameLocals& locals) {
   CoolJetSound();
   RunInputStep();
   TakeFrameStep(locals.screenshotMs, true);
-  if (Playing(DescentEngineSound)) {
+  if (IsPlaying(DescentEngineSound)) {
     DescentEngineSound->Stop();
     forms::DoEvents();
   }
@@ -1197,8 +1188,8 @@ void FlySurfaceFrame(FrameLocals& locals) {
   if (!AscentStageFlying) CheckAttitudeWarnings();
   if (!ReplayPlayback && !Landed) UpdateAttitudeControl();
   if (AttitudeManeuverActive && !IntroFlyby) {
-    float rate = 5.0f;
-    bool realTime = true;
+    constexpr float rate = 5.0f;
+    constexpr bool realTime = true;
     StepAttitudeManeuver(rate, realTime);
   }
   if (ControlsActive && !Landed) {

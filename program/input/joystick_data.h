@@ -36,12 +36,19 @@ inline constexpr int32_t KeyCodeWindows = 10000;
 
 inline constexpr int MaxKeyTokens = 8;
 
-// One command: the name its entries stand under and what it is bound to when a file is silent.
+// How a joystick button bound to a command fires it: once per repeat block of the key timer, for
+// as long as it is held (the movement and switch commands and the DSKY keys), or not at all.
+enum class ButtonFiring : uint8_t { None, OneShot, Held };
+
+// One command: its index, the name its entries stand under, what it is bound to when a file is
+// silent, and how its button fires it.
 struct ActionDefinition {
+  ActionIndex Index;
   const char* KeyName;
   const char* DefaultKeyText;
   int16_t DefaultButton;
   int16_t DefaultJoystick;
+  ButtonFiring Firing;
 };
 
 // The 107 commands in the order of ControlAssignments.

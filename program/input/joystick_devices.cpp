@@ -29,64 +29,6 @@ constexpr int32_t PressedButtonColour = 255;                  // red
 constexpr int32_t ButtonFaceColour = static_cast<int32_t>(0x8000000F);
 constexpr float PreviewTurnDegrees = 90.0f;  // a full deflection turns the preview this far
 
-// The commands a button fires once per repeat block.
-constexpr ActionIndex OneShotCommands[] = {
-    ActionRateOfDescentUp,
-    ActionRateOfDescentDown,
-    ActionCockpitView1,
-    ActionCockpitView2,
-    ActionCockpitView3,
-    ActionSpotView1,
-    ActionSpotView2,
-    ActionGroundView,
-    ActionVirtualCockpit1,
-    ActionVirtualCockpit2,
-    ActionVirtualCockpit3,
-    ActionEscape,
-    ActionStartFlying,
-    ActionPause,
-    ActionAutManThrottleToggle,
-    ActionKillEngine,
-    ActionPlantFlag,
-    ActionXPointerScaleToggle,
-    ActionScreenDump,
-    ActionExitIntroScreen,
-    ActionShowMenu,
-    ActionStartReplay,
-    ActionSaveReplay,
-    ActionCenterControls,
-    ActionUndock,
-    ActionRatescaleToggle,
-    ActionDeadbandToggle,
-    ActionRollModeToggle,
-    ActionPitchModeToggle,
-    ActionYawModeToggle,
-    ActionAGSToggle,
-    ActionPGNSToggle,
-    ActionATTMONToggle,
-};
-
-// The commands a button fires for as long as it is held, and the DSKY keys.
-constexpr ActionIndex HeldCommands[] = {
-    ActionStrafeLeft,     ActionStrafeRight,     ActionWalkForward,      ActionWalkBackward,
-    ActionLowerCamera,    ActionRaiseCamera,     ActionWiderCameraAngle, ActionNarrowerCameraAngle,
-    ActionResetSpotView,  ActionAGSOff,          ActionAGSHold,          ActionAGSAuto,
-    ActionPGNSOff,        ActionPGNSHold,        ActionPGNSAuto,         ActionYawModeOff,
-    ActionYawModePulse,   ActionYawModeAuto,     ActionPitchModeOff,     ActionPitchModePulse,
-    ActionPitchModeAuto,  ActionRollModeOff,     ActionRollModePulse,    ActionRollModeAuto,
-    ActionDeadbandLarge,  ActionDeadbandSmall,   ActionKeyPad0,          ActionKeyPad1,
-    ActionKeyPad2,        ActionKeyPad3,         ActionKeyPad4,          ActionKeyPad5,
-    ActionKeyPad6,        ActionKeyPad7,         ActionKeyPad8,          ActionKeyPad9,
-    ActionKeyPadPlus,     ActionKeyPadMinus,     ActionKeyPadEntr,       ActionKeyPadClr,
-    ActionKeyPadRset,     ActionKeyPadPro,       ActionKeyPadNoun,       ActionKeyPadVerb,
-    ActionKeyPadRelease,  ActionEVAView,         ActionVirtualLeft,      ActionVirtualRight,
-    ActionVirtualUp,      ActionVirtualDown,     ActionATTMONPGNS,       ActionATTMONAGS,
-    ActionKeyXpointerUp,  ActionKeyXpointerDown, ActionKeyTranslatePX,   ActionKeyTranslateMX,
-    ActionKeyTranslatePY, ActionKeyTranslateMY,  ActionKeyTranslatePZ,   ActionKeyTranslateMZ,
-    ActionKeyAbortAscent, ActionKeyAbortDescent, ActionRatescaleLow,     ActionRatescaleHigh,
-    ActionThrottleAuto,   ActionThrottleMan,
-};
-
 // The hat picture of each direction; the centred hat (-1) shows picture 0.
 constexpr int32_t HatDirections[] = {0, 4500, 9000, 13500, 18000, 22500, 27000, 31500};
 
@@ -106,14 +48,17 @@ void CentreAxesOf(int32_t joystick) {
 
 void MatchButtons(const engine::JoystickState& state, int32_t buttonCount, int32_t joystick) {
   const int32_t count = std::min(buttonCount, MaxButtons);
+  // A one-shot command fires once per repeat block of the key timer.
+  const bool repeatBlocked = Main_Display->TimerKeyPress.Enabled();
   for (int32_t b = 0; b < count; ++b) {
     if (state.buttons[b] == 0) continue;
     const auto button = static_cast<int16_t>(b);
-    if (!Main_Display->TimerKeyPress.Enabled())
-      for (const ActionIndex action : OneShotCommands)
-        MatchJoystickButton(ControlAssignments[action], button, AsJoystickNumber(joystick));
-    for (const ActionIndex action : HeldCommands)
-      MatchJoystickButton(ControlAssignments[action], button, AsJoystickNumber(joystick));
+    for (const ActionDefinition& action : ActionDefinitions) {
+      const bool fires = action.Firing == ButtonFiring::Held ||
+                         (action.Firing == ButtonFiring::OneShot && !repeatBlocked);
+      if (fires)
+        MatchJoystickButton(ControlAssignments[action.Index], button, AsJoystickNumber(joystick));
+    }
   }
 }
 

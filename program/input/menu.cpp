@@ -321,7 +321,7 @@ void DrawMenuButton(MenuItem& item) {
 void DrawSettingsOverlay() {
   const bool orbital = MissionType == OrbitalMission;
   Screen2DDraw->Begin();
-  PanelBox(0.0f, 0.0f, PanelRight, 1200.0f);
+  PanelBox(0.0f, 0.0f, PanelRight, ReferenceHeight);
   Screen2DDraw->DrawTexture(FlightHeaderTexture, X(0.0f), Y(60.0f), X(PanelRight), Y(240.0f), White,
                             Same, Same, Same);
   if (!orbital)

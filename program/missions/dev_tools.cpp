@@ -15,6 +15,7 @@
 #include "platform/win/byte_writer.h"
 #include "platform/win/numbers.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/missions/ini.h"
@@ -34,7 +35,6 @@ constexpr int32_t PathCountMessageMs = 500;
 constexpr int32_t PathWrittenMessageMs = 2000;
 constexpr int32_t SurveyorKeyDelayMs = 500;
 constexpr float SurveyorIncrementStep = 0.001f;
-constexpr double RadiansPerDegree = 0.0174532925199433;
 constexpr uint32_t RedLine = 0xFFFF0000;
 constexpr uint32_t BlueLine = 0xFF0000FF;
 constexpr uint32_t GreenLine = 0xFF00FF00;

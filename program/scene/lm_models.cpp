@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/win/app_path.h"
+#include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
@@ -277,7 +278,7 @@ void CreateFDAIBall() {
   FDAIBall->SetName("FDAIBall");
   FDAIBall->SetShadowCast(false, 0, -1.0f);
   FDAIBall->PrepareC();
-  FDAIBall->SetRotation(0, static_cast<float>(3.14159265358979 / 2), 0);
+  FDAIBall->SetRotation(0, static_cast<float>(Pi / 2), 0);
   FDAIBall->SetScale(-1.0f, 1.0f, -1.0f);
   FDAIBall->SetPosition(0, 0, 0);
   FDAIBall->SetMaterial(Material("MatFDAI"), -1);

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numbers>
 
+#include "platform/win/numbers.h"
 #include "platform/win/rnd.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/sound_setup.h"
+#include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
@@ -41,7 +42,6 @@ constexpr float FewestParticles = 5.0f;
 constexpr float OrbitalExhaustPower = 100.0f;
 constexpr float ExhaustPower = 30.0f;
 constexpr float SmallestComponent = 0.0001f;
-constexpr float DegreesPerRadian = 57.2957795130823f;
 
 constexpr float ForwardStep = 1.0f / 400.0f;  // world units a millisecond
 constexpr float SideStep = 1.0f / 500.0f;     // world units a millisecond
@@ -51,7 +51,6 @@ constexpr float PathHatchEnd = 3.5f;
 constexpr float PathFastPart = 3.0f;  // beyond it the path runs at the fast rate
 constexpr float PathFastRate = 0.002f;
 constexpr float PathSlowRate = 0.0005f;
-constexpr float Pi = std::numbers::pi_v<float>;
 // The hatch point and the path from the cabin out to it, in the cabin's axes.
 constexpr D3DXVECTOR3 HatchPoint{-12.0f, -4.5f, 0};
 constexpr D3DXVECTOR3 CabinPath[] = {
@@ -189,15 +188,13 @@ void UpdateFootpadHeights() {
 void PlaceRocks() {
   win::Randomize();
   RockRecords.assign(static_cast<size_t>(std::max(0, RockCount) * RockPlacesPerModel), {});
-  constexpr float TwoPi = 2 * std::numbers::pi_v<float>;
   for (RockRecord& rock : RockRecords) {
     const float r = win::Rnd();
     rock.Size = std::max(r * r * RockSizeFactor, RockNearestSize);
-    rock.Turn = win::Rnd() * TwoPi;
-    rock.Distance =
-        (std::sin(win::Rnd() * std::numbers::pi_v<float> / 2) + RockFieldInner) * RockFieldRadius;
+    rock.Turn = win::Rnd() * TwoPiSingle;
+    rock.Distance = (std::sin(win::Rnd() * PiSingle / 2) + RockFieldInner) * RockFieldRadius;
     const d3dx::D3DXVECTOR2 ground =
-        EngineMathLibrary::PointOnCircle({0, 0}, win::Rnd() * TwoPi, rock.Distance);
+        EngineMathLibrary::PointOnCircle({0, 0}, win::Rnd() * TwoPiSingle, rock.Distance);
     rock.World = {ground.x, 0, ground.y};
   }
   RocksPlaced = false;
@@ -228,7 +225,7 @@ void UpdateRockField() {
   const d3dx::D3DXMATRIX view = camera.GetMatrix();
   const D3DXVECTOR3 ahead =
       EngineMathLibrary::Normalize({view.m[2][0], view.m[2][1], view.m[2][2]});
-  const float cosine = std::cos(FieldOfView / DegreesPerRadian);
+  const float cosine = std::cos(FieldOfView / DegreesPerRadianSingle);
   size_t handed = 0;
   const size_t pool = RockMeshes.size();
   for (RockRecord& rock : RockRecords) {
@@ -279,7 +276,7 @@ void UpdateParticleEmitter() {
   ParticleAscent.SetOptionA(1);
   // The floor comes before the 16-bit conversion: a far camera's large negative amount would wrap.
   ParticleAscent.SetAmount(
-      static_cast<int16_t>(std::lround(std::max(FewestParticles, MostParticles - CameraDistance))));
+      static_cast<int16_t>(win::RoundHalfEven(std::max(FewestParticles, MostParticles - CameraDistance))));
   ParticleAscent.SetRandomValue(random);
   const bool burning = Main_Display->Timer_Ascent_Particle.Enabled();
   ParticleAscent.SetPower(burning ? (orbital ? OrbitalExhaustPower : ExhaustPower) : 0.0f);
@@ -313,7 +310,7 @@ void FadeLandscapeLayers() {
 }
 
 void CheckTiltLimits() {
-  const float a = std::abs(RollAxis.Angle) * DegreesPerRadian;
+  const float a = std::abs(RollAxis.Angle) * DegreesPerRadianSingle;
   if (Between(a, 70, 110) || ForcedGimbalWarning == 1) {
     LampGimbalLock = true;
     if (Between(a, 85, 95)) {
@@ -342,15 +339,15 @@ namespace {
 
 // One frame of the walker; false when it stands at the hatch and nothing more is done this frame.
 bool WalkFrame() {
-  const bool moving = std::lround(WalkForward) != 0 || std::lround(WalkSide) != 0;
+  const bool moving = win::RoundHalfEven(WalkForward) != 0 || win::RoundHalfEven(WalkSide) != 0;
   // Walking goes by the frame's time, so that it keeps its pace whatever the frame rate.
   const float t = FrameTimeMs;
   const float heading = EVARotation.y;
   Vector3 next{EVAEye.x + t * WalkForward * ForwardStep * std::sin(heading) +
-                   t * WalkSide * SideStep * std::sin(heading + Pi / 2),
+                   t * WalkSide * SideStep * std::sin(heading + PiSingle / 2),
                EVAEye.y,
                EVAEye.z + t * WalkForward * ForwardStep * std::cos(heading) +
-                   t * WalkSide * SideStep * std::cos(heading + Pi / 2)};
+                   t * WalkSide * SideStep * std::cos(heading + PiSingle / 2)};
   int tile = -1;
   const float ground = HighestTileHeight(next.x, next.z, tile);
   if (tile >= 0) next.y = ground + EyeHeight;
@@ -382,8 +379,8 @@ bool WalkFrame() {
   }
 
   if (WalkForward == 0.0f) return true;
-  const float facing = EVARotation.y - YawAxis.Angle - Pi / 4;
-  const float s = (-Pi < facing && facing < 0) ? WalkForward : -WalkForward;
+  const float facing = EVARotation.y - YawAxis.Angle - PiSingle / 4;
+  const float s = (-PiSingle < facing && facing < 0) ? WalkForward : -WalkForward;
   const float rate = WalkPathValue > PathFastPart ? PathFastRate : PathSlowRate;
   WalkPathValue = std::max(0.0f, WalkPathValue + t * s / 3 * rate);
   if (WalkPathValue <= PathHatchEnd) {

@@ -7,6 +7,7 @@
 #include "platform/forms/event_pump.h"
 #include "platform/win/numbers.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
@@ -20,8 +21,6 @@ namespace {
 
 using d3dx::D3DXVECTOR3;
 
-constexpr float DegreesToRadians = 0.0174532925199433f;
-constexpr double HalfPi = 3.14159265358979 / 2;
 // The string ids of the texts naming the records on screen, in record order: "Virtual Cockpit 1"
 // to "Spot View 2", the EVA view's "EVA View" and the exterior view's "Ground View".
 constexpr std::array<int32_t, ViewCount> ViewNameTexts = {49, 50, 51, 58, 52, 53, 54, 57, 55, 56};
@@ -89,8 +88,8 @@ void MakeCurrent(ViewIndex view) {
 
 D3DXVECTOR3 OrbitPoint() {
   return engine::EngineMathLibrary::PointOnSphere({}, CameraOrbitDistance,
-                                                  CameraOrbitYaw * DegreesToRadians,
-                                                  CameraOrbitPitch * DegreesToRadians);
+                                                  CameraOrbitYaw * RadiansPerDegreeSingle,
+                                                  CameraOrbitPitch * RadiansPerDegreeSingle);
 }
 
 // The camera at the orbit point stands on or above the ground under it.
@@ -200,7 +199,7 @@ void StartEVAView() {
     AscentStageMesh->Render();
     EVAStartPoint = FromD3DX(AscentStageMesh->TransformVector(HatchPath[0]));
     EVAEye = EVAStartPoint;
-    EVARotation = {PitchAxis.Angle, YawAxis.Angle - static_cast<float>(HalfPi), EVARotation.z};
+    EVARotation = {PitchAxis.Angle, YawAxis.Angle - static_cast<float>(Pi / 2), EVARotation.z};
     EVAStarted = true;
   }
   StartCameraTransition(CurrentCockpitEye, CurrentCockpitRotation, EVAEye, EVARotation,

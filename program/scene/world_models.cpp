@@ -11,7 +11,9 @@
 #include "platform/forms/dialogs.h"
 #include "platform/forms/event_pump.h"
 #include "platform/win/app_path.h"
+#include "platform/win/numbers.h"
 #include "platform/win/rnd.h"
+#include "program/flight/flight_maths.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/mission_file.h"
 #include "program/missions/missions_state.h"
@@ -23,8 +25,6 @@ namespace {
 
 using d3dx::D3DXVECTOR3;
 
-constexpr double Pi = 3.14159265358979;
-constexpr float DegreesToRadians = 0.0174532925199433f;
 constexpr int32_t AlphaReference = 128;
 
 // The sky: far and large at render detail 0, near and small otherwise (world units).
@@ -175,7 +175,8 @@ void BuildStarMeshes() {
 // The points stay in the star field's axes; the kept positions and markers go to world axes.
 void TurnStarField() {
   if (MissionType == OrbitalMission)
-    StarField->SetRotation(-45 * DegreesToRadians, -90 * DegreesToRadians, -60 * DegreesToRadians);
+    StarField->SetRotation(-45 * RadiansPerDegreeSingle, -90 * RadiansPerDegreeSingle,
+                           -60 * RadiansPerDegreeSingle);
   else
     StarField->SetRotation(0, 0, 0);
   for (size_t i = 0; i < KeptStars.size(); ++i) {
@@ -211,7 +212,7 @@ void BuildEarth() {
   } else {
     EarthMesh->SetLightingMode(2);
     EarthMesh->SetRotationMatrix(engine::EngineMathLibrary::RotationMatrix(
-        -90 * DegreesToRadians, -46 * DegreesToRadians, 0));
+        -90 * RadiansPerDegreeSingle, -46 * RadiansPerDegreeSingle, 0));
   }
   EarthMesh->SetShadowCast(false, 0, -1.0f);
   EarthPoint = OneVertex();
@@ -219,7 +220,7 @@ void BuildEarth() {
   EarthSite site = OtherEarthSite;
   for (const EarthSite& s : EarthSites)
     if (s.mission == MissionType) site = s;
-  EarthAngles = {site.elevation * DegreesToRadians, site.azimuth * DegreesToRadians};
+  EarthAngles = {site.elevation * RadiansPerDegreeSingle, site.azimuth * RadiansPerDegreeSingle};
   const bool near = RenderDetail >= 1;
   EarthDistance = near ? NearEarthDistance : FarEarthDistance;
   const float scale = near ? NearEarthScale : FarEarthScale;
@@ -484,7 +485,7 @@ void CreateRocks() {
   for (int32_t n = 1; n <= RockCount; ++n) {
     const std::string number = std::to_string(n);
     const int32_t k =
-        std::clamp(static_cast<int32_t>(std::lround(win::Rnd() * RockMaterials)), 1, RockMaterials);
+        std::clamp(win::RoundHalfEven(win::Rnd() * RockMaterials), 1, RockMaterials);
     MeshPtr rock;
     MeshPtr fake;
     if (n == 1) {

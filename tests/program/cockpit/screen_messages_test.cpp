@@ -89,6 +89,14 @@ TEST_F(ScreenMessages, ALabelLastsOneFrameAndSitsAboveItsPoint) {
   EXPECT_EQ(screen.calls.back(), "RCS 385,46 2");
 }
 
+TEST_F(ScreenMessages, TextAHalfPixelOffGoesToTheEvenPixel) {
+  RecordingScreen screen;
+  ShowMessage3("RCS", 1, 2, 99.5f, 200.5f);  // the text's corner at (84.5, 178.5)
+  DrawMessage3(screen);
+  ASSERT_FALSE(screen.calls.empty());
+  EXPECT_EQ(screen.calls.back(), "RCS 84,178 2");
+}
+
 TEST_F(ScreenMessages, BannersSpanTheirTextAtTheTop) {
   RecordingScreen screen;
   DrawStatusLine(screen);

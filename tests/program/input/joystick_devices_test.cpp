@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "program/flight/flight_loop_state.h"
+#include "program/flight/main_display.h"
 #include "program/input/joystick_assign.h"
+#include "program/input/joystick_data.h"
 #include "tests/program/input/input_fixture.h"
 
 namespace {
@@ -92,6 +94,38 @@ TEST_F(JoystickDevices, AHeldPauseButtonFiresOncePerRepeatBlock) {
   EXPECT_FALSE(ControlsActive);
   Frames(10);
   EXPECT_TRUE(ControlsActive);
+}
+
+// While the key timer runs its repeat block only the held commands take a button; the attitude
+// keys never do, the stick turning the LM in their place.
+TEST_F(JoystickDevices, AButtonFiresItsCommandByHowTheCommandTakesIt) {
+  struct Case {
+    ActionIndex action;
+    bool pressedInBlock;
+    bool pressedOutside;
+  };
+  const Case cases[] = {{ActionPause, false, true},      {ActionRatescaleToggle, false, true},
+                        {ActionWalkForward, true, true}, {ActionKeyPadNoun, true, true},
+                        {ActionATTMONAGS, true, true},   {ActionRollLeft, false, false},
+                        {ActionThrottleUp, false, false}};
+  UseJoystick = true;
+  LoadJoyAssignments();
+  const size_t stick = Joysticks().Plug("Flight Stick", {4, 12, 1});
+  EnumerateJoysticks();
+  Joysticks().SetButton(stick, 11, true);
+  for (const Case& c : cases) {
+    for (const bool block : {true, false}) {
+      ControlAssignments[c.action] = {};
+      ControlAssignments[c.action].Joystick = 1;
+      ControlAssignments[c.action].Button = 11;
+      Main_Display->TimerKeyPress.SetEnabled(block);
+      PollJoysticks();
+      EXPECT_EQ(ControlAssignments[c.action].Pressed, block ? c.pressedInBlock : c.pressedOutside)
+          << ActionDefinitions[c.action].KeyName << (block ? " in a repeat block" : "");
+      ControlAssignments[c.action].Button = -1;
+    }
+  }
+  Main_Display->TimerKeyPress.SetEnabled(false);
 }
 
 TEST_F(JoystickDevices, ButtonsAtOrPastTheCountAreNotRead) {
