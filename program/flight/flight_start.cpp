@@ -22,6 +22,7 @@
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
+#include "program/flight/staging.h"
 #include "program/input/flying.h"
 #include "program/input/input_state.h"
 #include "program/input/joystick_data.h"

@@ -7,7 +7,7 @@
 #include "platform/forms/event_pump.h"
 #include "platform/win/numbers.h"
 #include "program/flight/flight_state.h"
-#include "program/flight/main_display.h"
+#include "program/flight/staging.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_services.h"
