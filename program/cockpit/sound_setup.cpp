@@ -16,6 +16,7 @@
 #include "program/cockpit/dsky_programs.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/loading_screen.h"
 #include "program/missions/ini.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_state.h"

@@ -23,6 +23,7 @@
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/loading_screen.h"
 #include "program/flight/main_display.h"
 #include "program/input/flying.h"
 #include "program/input/input_state.h"

@@ -26,10 +26,6 @@ void KeepLauncherChoices();
 void LoadMissionWorld();
 // The whole scene, in loading steps drawn on the loading screen.
 void BuildScene();
-// A step of a long set-up: logs its text once the simulation is initialised and lets the window
-// system run; with `draw`, it draws the loading screen with the progress bar at `step` (0 keeps
-// the bar as it was).
-void ShowLoadingStep(const std::string& text, bool draw, int32_t step);
 
 // Resets the flight, reads its files and runs the mission's frame loop until it returns.
 void RunFlight();

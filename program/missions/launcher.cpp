@@ -11,6 +11,7 @@
 #include "platform/win/numbers.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/loading_screen.h"
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
 #include "program/input/joystick_assign.h"
