@@ -14,7 +14,6 @@
 #include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/dsky_programs.h"
-#include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/loading_screen.h"
 #include "program/missions/ini.h"
@@ -336,6 +335,31 @@ void StopMusic() {
   } else if (MusicPlayer) {
     MusicPlayer->Stop();
   }
+}
+
+// A sound that the sound set-up did not make is not loaded: nothing is asked of it.
+void StopIfPlaying(const SoundObject& sound) {
+  if (IsPlaying(sound)) sound->Stop();
+}
+
+void StopAllSounds() {
+  if (!SoundOn) return;
+  StopMusic();
+  if (MissionType != LMRaceMission && MissionType != OrbitalMission) {
+    StopIfPlaying(SurfaceSound);
+    StopIfPlaying(LandedSound);
+  }
+  const auto voices = [](std::initializer_list<size_t> clips) {
+    for (size_t clip : clips) StopIfPlaying(MissionVoiceSounds[clip]);
+  };
+  if (MissionType == 11) voices({0, 1, 2});
+  if (MissionType == 12) voices({1, 2});
+  if (MissionType == 15) voices({1});
+  StopIfPlaying(InitiationSound);
+  StopIfPlaying(DescentEngineSound);
+  StopIfPlaying(RCSLoopSound);
+  if (MissionType != OrbitalMission) StopIfPlaying(AscentSound);
+  if (Test11Mode) StopIfPlaying(Test11Sound);
 }
 
 void PlayCrashSound() { Play(BoomSound); }

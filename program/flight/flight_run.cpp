@@ -70,17 +70,6 @@ constexpr int32_t SilentAttenuation = -4000;
 constexpr float CommandModuleOffset = -40.0f;  // world units along x
 constexpr float FDAIBallTurn = 1.5707964f;
 
-// A sound that the sound set-up did not make is not loaded: nothing is asked of it.
-bool Playing(const SoundObject& sound) {
-  int32_t status = 0;
-  if (sound) sound->IsPlaying(status);
-  return status == 1;
-}
-
-void StopIfPlaying(const SoundObject& sound) {
-  if (Playing(sound)) sound->Stop();
-}
-
 // Each step of a pass goes on past a failure, whose text the loading screen shows.
 template <class Step>
 void Guarded(Step step) {
@@ -563,26 +552,6 @@ void DropSceneReferences() {
 void RunFlight() {
   do RunPass();
   while (RestartFlag);
-}
-
-void StopAllSounds() {
-  if (!SoundOn) return;
-  StopMusic();
-  if (MissionType != LMRaceMission && MissionType != OrbitalMission) {
-    StopIfPlaying(SurfaceSound);
-    StopIfPlaying(LandedSound);
-  }
-  const auto voices = [](std::initializer_list<size_t> clips) {
-    for (size_t clip : clips) StopIfPlaying(MissionVoiceSounds[clip]);
-  };
-  if (MissionType == 11) voices({0, 1, 2});
-  if (MissionType == 12) voices({1, 2});
-  if (MissionType == 15) voices({1});
-  StopIfPlaying(InitiationSound);
-  StopIfPlaying(DescentEngineSound);
-  StopIfPlaying(RCSLoopSound);
-  if (MissionType != OrbitalMission) StopIfPlaying(AscentSound);
-  if (Test11Mode) StopIfPlaying(Test11Sound);
 }
 
 void ShutDownSimulator() {

@@ -37,7 +37,6 @@ void RunFrameLoop();
 // frame, and so do the headless LM of the tests and the benchmarks.
 void FlySurfaceFrame(FrameLocals& locals);
 void RunOrbitalFrameLoop();
-void StopAllSounds();
 // Drops every reference to a mesh, a tile or a particle system of the scene, so that none outlives
 // the engine.
 void DropSceneReferences();

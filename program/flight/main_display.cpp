@@ -10,6 +10,7 @@
 #include "program/cockpit/dsky_display.h"
 #include "program/cockpit/dsky_timers.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/cockpit/sound_setup.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_scene.h"
