@@ -627,8 +627,4 @@ void ShutDownSimulator() {
   forms::End();
 }
 
-void SetArrowPointer() {
-  Scene->SetMouseCursor(Globals->GetTextureId("ArrowPointer"), 32.0f, 32.0f, 0, 0);
-}
-
 void FrameHook() {}

@@ -45,8 +45,6 @@ void ShutDownSimulator();
 
 // Saves the frame as the mission's next numbered screenshot.
 void SaveScreenshot();
-// The mouse pointer becomes the arrow.
-void SetArrowPointer();
 // The spoken events of the Apollo 11 and 17 landings at their altitudes.
 void CheckMissionEvents();
 // Called once per frame; does nothing.
