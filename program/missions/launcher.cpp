@@ -27,6 +27,7 @@
 #include "program/missions/registry_query.h"
 #include "program/missions/settings.h"
 #include "program/scene/engine_objects.h"
+#include "program/startup/form_helpers.h"
 #include "program/startup/form_translation.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
