@@ -22,20 +22,8 @@ constexpr int32_t AlreadyStagedText = 176;
 constexpr int32_t StagedText = 177;
 constexpr float StagingKick = 0.2f;       // ft/s up the LM's axis
 constexpr float AscentStageLift = -3.0f;  // world units
-constexpr float ParticleLife = 3.0f;      // seconds
 
 }  // namespace
-
-void NewAscentParticle(Vector3& velocity, float& life) {
-  const float r1 = win::Rnd();
-  const float r2 = win::Rnd();
-  const float r3 = win::Rnd();
-  const Vector3 local = MissionType == OrbitalMission
-                            ? Vector3{(2 * r1 - 1) * 0.05f, r2 * 0.005f, (2 * r3 - 1) * 0.05f}
-                            : Vector3{(2 * r1 - 1) * 0.8f, -(r2 * 0.2f), (2 * r3 - 1) * 0.8f};
-  velocity = PivotTransformVector(local);
-  life = ParticleLife;
-}
 
 void StartAscentEngine() {
   AscentStageFlying = Staged = true;
