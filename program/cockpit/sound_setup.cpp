@@ -14,8 +14,8 @@
 #include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/dsky_programs.h"
-#include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/loading_screen.h"
 #include "program/missions/ini.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_state.h"
@@ -339,6 +339,26 @@ void StopMusic() {
   } else if (MusicPlayer) {
     MusicPlayer->Stop();
   }
+}
+
+void StopAllSounds() {
+  if (!SoundOn) return;
+  StopMusic();
+  if (MissionType != LMRaceMission && MissionType != OrbitalMission) {
+    StopIfPlaying(SurfaceSound);
+    StopIfPlaying(LandedSound);
+  }
+  const auto voices = [](std::initializer_list<size_t> clips) {
+    for (size_t clip : clips) StopIfPlaying(MissionVoiceSounds[clip]);
+  };
+  if (MissionType == 11) voices({0, 1, 2});
+  if (MissionType == 12) voices({1, 2});
+  if (MissionType == 15) voices({1});
+  StopIfPlaying(InitiationSound);
+  StopIfPlaying(DescentEngineSound);
+  StopIfPlaying(RCSLoopSound);
+  if (MissionType != OrbitalMission) StopIfPlaying(AscentSound);
+  if (Test11Mode) StopIfPlaying(Test11Sound);
 }
 
 void PlayCrashSound() { Play(BoomSound); }

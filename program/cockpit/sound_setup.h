@@ -12,6 +12,7 @@
 
 #include "platform/sound/music_player.h"
 #include "platform/sound/sound_buffer.h"
+#include "program/cockpit/cockpit_state.h"
 
 // The general sound folder and the current mission's sound folder, program paths ending in "\".
 std::string GeneralSoundFolder();
@@ -40,5 +41,7 @@ int32_t VolumeToAttenuation(int32_t& volume);
 void ApplySoundVolumes();
 // With sound on, stops the music.
 void StopMusic();
+// With sound on, stops the music and every sound of the mission type that may be playing.
+void StopAllSounds();
 // Starts and stops the voice clips of the mission's phases by the position of the view path.
 void UpdatePhaseSounds();

@@ -10,10 +10,14 @@
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
 #include "program/missions/missions_state.h"
+#include "program/scene/engine_objects.h"
+#include "program/scene/lm_placement.h"
 #include "program/scene/scene_services.h"
 #include "program/scene/scene_state.h"
 
 namespace {
+
+constexpr double ReplaySettleMs = 300.0;  // the first part of a replay sets the attitude outright
 
 constexpr float RateBand = 0.0087f;     // rad/s either side of the commanded rate
 constexpr float RateHoldPad = 0.016f;   // s added to a rate-hold firing
@@ -340,6 +344,27 @@ void SetFDAIBallAttitude() {
   TurnAttitudeReference(ReferenceAxis::Y, -AttitudeIncrement.z);
   TurnAttitudeReference(ReferenceAxis::Z, -AttitudeIncrement.x);
   MeasureLMAngles();
+}
+
+void ApplyLMAttitude() {
+  if (MissionTime > ReplaySettleMs) {
+    Turn(*AscentStageMesh, AttitudeIncrement);
+    if (ShadowFlags[0]) Turn(*AscentShadowGroup, AttitudeIncrement);
+    TurnDescentStage(AttitudeIncrement);
+    TurnPivot(AttitudeIncrement);
+    if (!AttitudeManeuverActive) SetFDAIBallAttitude();
+    Turn(*VirtualCockpitMesh, AttitudeIncrement);
+  } else {
+    for (const MeshPtr* mesh :
+         {&AscentStageMesh, &DescentStageMesh, &CameraPivot, &VirtualCockpitMesh})
+      SetAbsoluteRotation(**mesh, 1.0f);
+    SetAbsoluteRotation(*FDAIBallCameraPivot, -1.0f);
+    if (ShadowFlags[0]) {
+      SetAbsoluteRotation(*AscentShadowGroup, 1.0f);
+      SetAbsoluteRotation(*DescentShadowGroup, 1.0f);
+    }
+  }
+  PlumesFollowThePivot();
 }
 
 void UpdateFDAIFromLM() {

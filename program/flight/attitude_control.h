@@ -28,6 +28,9 @@ void MeasureLMAngles();
 void SetFDAIBallAttitude();
 // Turns the LM meshes, the pivot and the attitude reference by this frame's increments.
 void UpdateFDAIFromLM();
+// The turns of a replay: by this frame's increments, or absolutely from the axes' angles during
+// its first 300 ms.
+void ApplyLMAttitude();
 // One step of the turn toward the targets at up to `rateDegrees` per second, over this frame's
 // time when `realTime`, else over 0.01 s.
 void StepAttitudeManeuver(float rateDegrees, bool realTime);

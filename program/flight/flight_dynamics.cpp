@@ -5,7 +5,6 @@
 
 #include "platform/win/numbers.h"
 #include "program/cockpit/cockpit_services.h"
-#include "program/flight/flight_run.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"

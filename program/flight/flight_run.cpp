@@ -23,6 +23,7 @@
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/loading_screen.h"
 #include "program/flight/main_display.h"
 #include "program/input/flying.h"
 #include "program/input/input_state.h"
@@ -558,26 +559,6 @@ void RunFlight() {
   while (RestartFlag);
 }
 
-void StopAllSounds() {
-  if (!SoundOn) return;
-  StopMusic();
-  if (MissionType != LMRaceMission && MissionType != OrbitalMission) {
-    StopIfPlaying(SurfaceSound);
-    StopIfPlaying(LandedSound);
-  }
-  const auto voices = [](std::initializer_list<size_t> clips) {
-    for (size_t clip : clips) StopIfPlaying(MissionVoiceSounds[clip]);
-  };
-  if (MissionType == 11) voices({0, 1, 2});
-  if (MissionType == 12) voices({1, 2});
-  if (MissionType == 15) voices({1});
-  StopIfPlaying(InitiationSound);
-  StopIfPlaying(DescentEngineSound);
-  StopIfPlaying(RCSLoopSound);
-  if (MissionType != OrbitalMission) StopIfPlaying(AscentSound);
-  if (Test11Mode) StopIfPlaying(Test11Sound);
-}
-
 void ShutDownSimulator() {
   const auto ignore = [](auto step) {
     try {
@@ -649,10 +630,6 @@ void ShutDownSimulator() {
   ViewCameras = {};
   EngineInitialised = SimulationInitialised = false;
   forms::End();
-}
-
-void SetArrowPointer() {
-  Scene->SetMouseCursor(Globals->GetTextureId("ArrowPointer"), 32.0f, 32.0f, 0, 0);
 }
 
 void FrameHook() {}

@@ -26,10 +26,6 @@ void KeepLauncherChoices();
 void LoadMissionWorld();
 // The whole scene, in loading steps drawn on the loading screen.
 void BuildScene();
-// A step of a long set-up: logs its text once the simulation is initialised and lets the window
-// system run; with `draw`, it draws the loading screen with the progress bar at `step` (0 keeps
-// the bar as it was).
-void ShowLoadingStep(const std::string& text, bool draw, int32_t step);
 
 // Resets the flight, reads its files and runs the mission's frame loop until it returns.
 void RunFlight();
@@ -41,7 +37,6 @@ void RunFrameLoop();
 // frame, and so do the headless LM of the tests and the benchmarks.
 void FlySurfaceFrame(FrameLocals& locals);
 void RunOrbitalFrameLoop();
-void StopAllSounds();
 // Drops every reference to a mesh, a tile or a particle system of the scene, so that none outlives
 // the engine.
 void DropSceneReferences();
@@ -50,8 +45,6 @@ void ShutDownSimulator();
 
 // Saves the frame as the mission's next numbered screenshot.
 void SaveScreenshot();
-// The mouse pointer becomes the arrow.
-void SetArrowPointer();
 // The spoken events of the Apollo 11 and 17 landings at their altitudes.
 void CheckMissionEvents();
 // Called once per frame; does nothing.

@@ -10,6 +10,7 @@
 #include "program/cockpit/dsky_display.h"
 #include "program/cockpit/dsky_timers.h"
 #include "program/cockpit/screen_messages.h"
+#include "program/cockpit/sound_setup.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_scene.h"
@@ -51,14 +52,6 @@ constexpr float AutoThrottleGain = 15.0f;
 constexpr float P40ThrottleStep = 0.01f;  // per tick
 constexpr float SmallestVerticalThrust = 0.0001f;
 constexpr float NeedleLimit = 0.43633232f;  // radians, 25 degrees
-constexpr uint32_t StagingTextColour = 0xFFFF8000;
-constexpr uint32_t StagingBackColour = 0xFFFFFFFF;
-constexpr int32_t StagingMessageMs = 2000;
-constexpr int32_t AlreadyStagedText = 176;
-constexpr int32_t StagedText = 177;
-constexpr float StagingKick = 0.2f;       // ft/s up the LM's axis
-constexpr float AscentStageLift = -3.0f;  // world units
-constexpr float ParticleLife = 3.0f;      // seconds
 
 void OneShot(forms::Timer& timer) { timer.SetEnabled(false); }
 
@@ -321,92 +314,4 @@ void AverageTick() {
   if (AutoThrottleOn && !EngineOff) RunAutoThrottle();
   SmoothThrust();
   SmoothNeedles();
-}
-
-void NewAscentParticle(Vector3& velocity, float& life) {
-  const float r1 = win::Rnd();
-  const float r2 = win::Rnd();
-  const float r3 = win::Rnd();
-  const Vector3 local = MissionType == OrbitalMission
-                            ? Vector3{(2 * r1 - 1) * 0.05f, r2 * 0.005f, (2 * r3 - 1) * 0.05f}
-                            : Vector3{(2 * r1 - 1) * 0.8f, -(r2 * 0.2f), (2 * r3 - 1) * 0.8f};
-  velocity = PivotTransformVector(local);
-  life = ParticleLife;
-}
-
-void StartAscentEngine() {
-  AscentStageFlying = Staged = true;
-  Landed = EngineOff = false;
-  CommandedVerticalRate = 8000.0f;
-  AutoThrottleOn = true;
-  ControlStartRecord = ContactRecord = LowGateIndex = FirstTouchRecord = FlightRecordCount = 0;
-  ScoreShown = ContactLightOn = false;
-  FrameTimeMs = 0.0f;
-  ReplayIndex = 1;
-  MissionTime = 0.0;
-  // The event timer counts the ascent from the mission clock at ignition.
-  EventClock = MissionClock;
-  CurrentView.Active = false;
-  CurrentView.HudMode = 1;
-  EVAStarted = false;
-  MainDisplayForm& form = *Main_Display;
-  form.TimerAverage.SetEnabled(true);
-  Fuel = AscentFuelMass;
-  EngineThrust = APSThrust;
-  ThrustAverage = 1.0f;
-  ThrottleCommand = 1.0f;
-  if (SoundOn) {
-    PlaySeparationSound();
-    PlayEngineSound();
-  }
-  form.Timer_Ascent_Particle.SetEnabled(true);
-  forms::DoEvents();
-  StartAscentExhaust(0.2f, 0.0f, 30.0f);
-}
-
-void StartDescentEngine() {
-  EngineOff = false;
-  // The burn itself now pushes the propellant down: the ullage translation ends.
-  UllageTranslation = false;
-  AutoThrottleOn = true;
-  Main_Display->TimerAverage.SetEnabled(true);
-  Fuel = DescentFuelMass;
-  EngineThrust = DPSThrust;
-  ThrustAverage = 0.1f;
-  ThrottleCommand = 0.1f;
-  if (SoundOn) {
-    PlaySeparationSound();
-    PlayEngineSound();
-  }
-}
-
-void StageAndAscend() {
-  if (Staged) {
-    ShowMessage(UiText[AlreadyStagedText], StagingMessageMs, StagingBackColour, StagingTextColour);
-    return;
-  }
-  ShowMessage(UiText[StagedText], StagingMessageMs, StagingBackColour, StagingTextColour);
-  StagingEffect = {true, 0.0f, StagingSeconds};
-  const Vector3 kick = PivotTransformVector({0.0f, StagingKick, 0.0f});
-  OffsetLMMeshes(AscentStageLift);
-  Fuel = AscentFuelMass;
-  AscentStageFlying = Staged = true;
-
-  DescentStageTumbleRates = {RollAxis.Rate - 0.03f + 0.06f * win::Rnd(),
-                             PitchAxis.Rate - 0.03f + 0.06f * win::Rnd(),
-                             YawAxis.Rate - 0.02f + 0.04f * win::Rnd()};
-  const Vector3d before = LMVelocity;
-  // A staging with the probe held in the drogue leaves the ascent stage with the command module.
-  if (Docked || ProbeCaptured || ProbeRetracting)
-    LMVelocity = {};
-  else
-    LMVelocity = {LMVelocity.x + kick.x, LMVelocity.y + kick.y, LMVelocity.z + kick.z};
-  // The descent stage recoils against the kick.
-  DescentStageVelocity = {before.x - kick.x, before.y - kick.y, before.z - kick.z};
-
-  if (SoundOn) PlaySeparationSound();
-  MainDisplayForm& form = *Main_Display;
-  form.Timer_Ascent_Particle.SetEnabled(true);
-  forms::DoEvents();
-  StartAscentExhaust(0.0f, 0.0f, 8.0f);
 }

@@ -1,13 +1,11 @@
 // The main display: the window of the 3D view and its timers, which fire while the frame loop
 // yields once per frame: the exit request, the automatic throttle with thrust and needle smoothing,
-// the DSKY's flash and delays, message expiry, callout spacing and key delays. Also the engine
-// starts and the stage separation.
+// the DSKY's flash and delays, message expiry, callout spacing and key delays.
 #pragma once
 
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
 #include "program/flight/flight_state.h"
-#include "program/flight/vector3.h"
 
 class MainDisplayForm : public forms::Form {
  public:
@@ -41,6 +39,8 @@ inline forms::FormSlot<MainDisplayForm> Main_Display;
 
 // The length of the staging sequence that the frame loop shows, seconds.
 inline constexpr float StagingSeconds = 6.0f;
+// How long the staging messages stay, ms: the interval of the message timer.
+inline constexpr int32_t StagingMessageMs = 2000;
 
 // ScreenWidth, ScreenHeight and their scales from the form's inner size.
 void StoreWindowSize(MainDisplayForm& form);
@@ -52,8 +52,3 @@ void MainDisplayResize();
 void CarryOutExitRequest();
 // The 100 ms tick: stick shaping, automatic throttle, thrust and needle smoothing.
 void AverageTick();
-// Velocity (world axes) and life (seconds) of a new ascent exhaust particle.
-void NewAscentParticle(Vector3& velocity, float& life);
-void StartAscentEngine();
-void StartDescentEngine();
-void StageAndAscend();

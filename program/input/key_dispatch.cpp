@@ -14,6 +14,7 @@
 #include "program/flight/docking.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
+#include "program/flight/staging.h"
 #include "program/input/flying.h"
 #include "program/input/joystick_data.h"
 #include "program/input/joystick_devices.h"

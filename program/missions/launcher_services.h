@@ -1,10 +1,5 @@
-// The dialogs the start-up and the language change unload, beyond the launcher's own forms, and the
-// open-file dialog.
+// The dialogs the start-up and the language change unload, beyond the launcher's own forms.
 #pragma once
-
-#include <cstdint>
-#include <string>
-#include <vector>
 
 #include "platform/forms/forms.h"
 #include "program/missions/launcher_forms.h"
@@ -13,28 +8,3 @@
 
 // Each dialog translates itself as it loads: unloading is what brings it into a new language.
 void TranslateOnLoad(forms::Form& dialog);
-
-// The open-file dialog's settings: filter as "description|pattern" pairs joined by "|".
-struct OpenDialogSettings {
-  std::string filter;
-  std::string title;
-  std::string initialFolder;
-  std::string defaultExtension;
-  std::string fileName;  // proposed; a pattern such as "*.MDB" only names the kind of file
-  bool newFile = false;  // the file is to be written and may not exist yet
-};
-
-// What the open-file dialog chose. One file: Directory ends with a separator, so that Directory +
-// Files[1] is its path. Several: Directory has no trailing separator. Files is indexed from 1
-// (element 0 is unused and empty).
-struct OpenDialogResult {
-  int16_t Count = 0;
-  std::vector<std::string> Files{std::string()};
-  std::string Directory;
-  bool Cancelled = true;
-};
-
-// Shows the open-file dialog over owner with multiple selection, centred over the owner when
-// centre is -1, else over the screen. Each call starts afresh from the settings given.
-OpenDialogResult ShowOpenDialog(const OpenDialogSettings& settings, forms::Form* owner,
-                                int16_t centre);

@@ -11,6 +11,7 @@
 #include "program/missions/launcher_services.h"
 #include "program/missions/mission_lists.h"
 #include "program/missions/missions_state.h"
+#include "program/startup/form_helpers.h"
 #include "program/startup/startup_state.h"
 
 namespace {

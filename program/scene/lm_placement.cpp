@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <vector>
 
-#include "program/flight/attitude_control.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/missions_state.h"
@@ -13,7 +12,6 @@
 
 namespace {
 
-constexpr double ReplaySettleMs = 300.0;   // the first part of a replay sets the attitude outright
 constexpr float StagedShadowDrop = -3.0f;  // world units the staged LM's shadow picture is lower
 // The shadow picture's camera: from the sun's side, falling 1 in 5, narrow.
 constexpr float PatchEyeX = 400.0f;
@@ -22,6 +20,8 @@ constexpr float PatchAngle = 3.5f;  // degrees
 constexpr float PatchFarPlane = 500.0f;
 constexpr float PatchNearPlane = 10.0f;
 constexpr size_t BlobPads[] = {0, 2, 3};  // footpad 1 has no blob
+
+}  // namespace
 
 // A turn by (roll, pitch, yaw) increments, in the order the LM's meshes take them.
 void Turn(engine::EngineMesh& mesh, const Vector3& increment) {
@@ -54,6 +54,8 @@ void PlumesFollowThePivot() {
   CameraPivot->UpdateMatrix();
   RCSPlumeGroup->SetMatrix(CameraPivot->GetMatrix());
 }
+
+namespace {
 
 // The parts RenderAscentStage keeps out of the cockpit eye's way, for the current options.
 std::vector<engine::EngineMesh*> PartsInTheWay() {
@@ -120,27 +122,6 @@ void TurnLMMeshes(const Vector3& increment) {
   AscentShadowGroup->SetMatrix(AscentStageMesh->GetMatrix());
   TurnDescentStage(increment);
   Turn(*VirtualCockpitMesh, increment);
-  PlumesFollowThePivot();
-}
-
-void ApplyLMAttitude() {
-  if (MissionTime > ReplaySettleMs) {
-    Turn(*AscentStageMesh, AttitudeIncrement);
-    if (ShadowFlags[0]) Turn(*AscentShadowGroup, AttitudeIncrement);
-    TurnDescentStage(AttitudeIncrement);
-    TurnPivot(AttitudeIncrement);
-    if (!AttitudeManeuverActive) SetFDAIBallAttitude();
-    Turn(*VirtualCockpitMesh, AttitudeIncrement);
-  } else {
-    for (const MeshPtr* mesh :
-         {&AscentStageMesh, &DescentStageMesh, &CameraPivot, &VirtualCockpitMesh})
-      SetAbsoluteRotation(**mesh, 1.0f);
-    SetAbsoluteRotation(*FDAIBallCameraPivot, -1.0f);
-    if (ShadowFlags[0]) {
-      SetAbsoluteRotation(*AscentShadowGroup, 1.0f);
-      SetAbsoluteRotation(*DescentShadowGroup, 1.0f);
-    }
-  }
   PlumesFollowThePivot();
 }
 

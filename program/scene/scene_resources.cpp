@@ -6,8 +6,9 @@
 
 #include "platform/forms/event_pump.h"
 #include "platform/win/numbers.h"
+#include "platform/win/rnd.h"
+#include "program/flight/flight_scene.h"
 #include "program/flight/flight_state.h"
-#include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_services.h"
@@ -145,6 +146,19 @@ constexpr int32_t ParticleAmount = 5;  // particles emitted each update
 // The ascent exhaust once its engine starts.
 constexpr float ExhaustParticleSize = 0.05f;  // world units
 constexpr std::array<int32_t, 3> ExhaustBlend = {1, 5, 2};
+constexpr float ParticleLife = 3.0f;  // seconds
+
+// Velocity (world axes) and life (seconds) of a new ascent exhaust particle.
+void NewAscentParticle(Vector3& velocity, float& life) {
+  const float r1 = win::Rnd();
+  const float r2 = win::Rnd();
+  const float r3 = win::Rnd();
+  const Vector3 local = MissionType == OrbitalMission
+                            ? Vector3{(2 * r1 - 1) * 0.05f, r2 * 0.005f, (2 * r3 - 1) * 0.05f}
+                            : Vector3{(2 * r1 - 1) * 0.8f, -(r2 * 0.2f), (2 * r3 - 1) * 0.8f};
+  velocity = PivotTransformVector(local);
+  life = ParticleLife;
+}
 
 }  // namespace
 

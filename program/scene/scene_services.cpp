@@ -14,3 +14,7 @@ void SetEngineWindowed() {
 void ReleaseInputDevices() {
   if (InputEngine) InputEngine->ReleaseDevices();
 }
+
+void SetArrowPointer() {
+  Scene->SetMouseCursor(Globals->GetTextureId("ArrowPointer"), 32.0f, 32.0f, 0, 0);
+}

@@ -1,7 +1,8 @@
 // The scene services that the flight calls (LM meshes, legs, cabin lights, crater, fonts,
 // emitters). Each is built in the scene file of its concern (LM meshes in lm_placement.cpp,
 // terrain in placement.cpp, cabin lights in cockpit_models.cpp, fonts and emitters in
-// scene_resources.cpp); the engine window's three calls are the flight's.
+// scene_resources.cpp); the engine window's three calls and the mouse pointer in
+// scene_services.cpp.
 #pragma once
 
 #include <cstdint>
@@ -52,3 +53,5 @@ void StartAscentExhaust(float driftX, float driftY, float speed);
 // Gives the DSKY's programs the scene's services: the contact light back to off, the interior
 // view flag cleared, the LM meshes offset, the PGNS switch applied again.
 void InstallSceneDSKYServices();
+// The mouse pointer becomes the arrow.
+void SetArrowPointer();

@@ -7,8 +7,8 @@
 
 #include "platform/win/app_path.h"
 #include "platform/win/numbers.h"
-#include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/loading_screen.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_services.h"

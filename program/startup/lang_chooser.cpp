@@ -10,8 +10,7 @@
 #include "platform/win/profile.h"
 #include "platform/win/trim.h"
 #include "program/missions/ini.h"
-#include "program/missions/launcher_services.h"
-#include "program/startup/program_entry.h"
+#include "program/startup/form_helpers.h"
 #include "program/startup/startup_state.h"
 
 forms::FormSlot<ChooseLangForm> frmChooseLang;

@@ -10,10 +10,10 @@
 #include "platform/win/app_path.h"
 #include "platform/win/byte_writer.h"
 #include "platform/win/file_search.h"
-#include "platform/win/numbers.h"
 #include "program/input/joystick_assign.h"
 #include "program/missions/ini.h"
 #include "program/missions/launcher_services.h"
+#include "program/startup/form_helpers.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
 #include "program/startup/ui_text.h"
@@ -55,10 +55,6 @@ void RemoveStaleTemporaries() {
       LogFileProblem(folder.string(),
                      std::to_string(removed) + " temporary file(s) of an unfinished save removed");
   }
-}
-
-void ShowFormError(const std::exception& error) {
-  forms::MsgBox(error.what(), forms::MsgBoxButtons::Ok, forms::MsgBoxIcon::Exclamation);
 }
 
 }  // namespace
@@ -123,58 +119,10 @@ void ChangeLanguage() {
   LanguageChanging = false;
 }
 
-void CenterForm(forms::Form& form) {
-  try {
-    form.SetTop(win::RoundHalfEven(forms::ScreenHeightTwips() / 2.0 - form.Height() / 2.0));
-    form.SetLeft(win::RoundHalfEven(forms::ScreenWidthTwips() / 2.0 - form.Width() / 2.0));
-  } catch (const std::exception& error) {
-    ShowFormError(error);
-    return;
-  }
-  KeepFormOnScreen(form);
-}
-
-void KeepFormOnScreen(forms::Form& form) {
-  // One axis: the form's start and size against the screen's size.
-  const auto kept = [](int32_t start, int32_t size, int32_t screen) {
-    if (size > screen) return start;
-    if (start + size > screen) start = screen - size;
-    return start < 0 ? 0 : start;
-  };
-  try {
-    form.SetLeft(kept(form.Left(), form.Width(), forms::ScreenWidthTwips()));
-    form.SetTop(kept(form.Top(), form.Height(), forms::ScreenHeightTwips()));
-  } catch (const std::exception& error) {
-    ShowFormError(error);
-  }
-}
-
-bool AskYesNo(const std::string& prompt) {
-  try {
-    forms::SetMousePointer(forms::MousePointer::Default);
-    forms::MessageBox box;
-    box.prompt = prompt;
-    box.buttons = forms::MsgBoxButtons::YesNo;
-    box.icon = forms::MsgBoxIcon::Question;
-    box.defaultButton = 1;
-    return forms::MsgBox(box) == forms::MsgBoxResult::Yes;
-  } catch (const std::exception& error) {
-    ShowFormError(error);
-    return false;
-  }
-}
-
 void ShowHelpPage() {
   if (forms::ShowHelp(HelpFilePath)) return;
   const std::string page = forms::HelpPageOf(HelpFilePath);
   const char* reason = std::filesystem::is_regular_file(page) ? NoHelpViewerText : NoHelpPageText;
   forms::MsgBox(EnsureTralexa().GetTranslation(reason) + "\r\r" + page, forms::MsgBoxButtons::Ok,
                 forms::MsgBoxIcon::Information);
-}
-
-std::string AddPath(const std::string& folder, const std::string& file) {
-  if (folder.empty()) return file;
-  if (file.empty()) return folder;
-  const std::string base = folder.ends_with('\\') ? folder.substr(0, folder.size() - 1) : folder;
-  return file.starts_with('\\') ? base + file : base + "\\" + file;
 }

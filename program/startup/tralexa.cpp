@@ -7,8 +7,8 @@
 #include "platform/win/locale.h"
 #include "platform/win/numbers.h"
 #include "platform/win/trim.h"
+#include "program/startup/form_helpers.h"
 #include "program/startup/native_strings.h"
-#include "program/startup/program_entry.h"
 #include "program/startup/text_language_db.h"
 
 namespace {

@@ -8,7 +8,6 @@
 
 #include "program/cockpit/cockpit_services.h"
 #include "program/cockpit/cockpit_state.h"
-#include "program/flight/flight_run.h"
 #include "program/missions/launcher_forms.h"
 #include "program/scene/scene_state.h"
 #include "tests/program/cockpit/sound_fixture.h"

@@ -18,6 +18,7 @@
 #include "program/flight/flight_maths.h"
 #include "program/flight/flight_scene.h"
 #include "program/flight/main_display.h"
+#include "program/flight/staging.h"
 #include "program/input/input_state.h"
 #include "program/missions/missions_state.h"
 #include "program/missions/replay_file.h"

@@ -1,4 +1,5 @@
 #include "program/flight/main_display.h"
+#include "program/flight/staging.h"
 
 #include <gtest/gtest.h>
 

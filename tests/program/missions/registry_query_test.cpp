@@ -4,6 +4,7 @@
 
 #include "platform/forms/script.h"
 #include "program/missions/launcher_services.h"
+#include "program/startup/form_helpers.h"
 #include "tests/program/launcher_dialogs.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "program/flight/attitude_control.h"
 #include "program/flight/flight_scene.h"
 #include "program/scene/lm_placement.h"
 #include "program/scene/scene_services.h"

@@ -13,6 +13,7 @@
 #include "program/missions/launcher_services.h"
 #include "program/missions/missions_state.h"
 #include "program/missions/settings.h"
+#include "program/startup/form_helpers.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/killed_saves.h"
