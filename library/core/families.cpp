@@ -1,4 +1,7 @@
-// Device creation, release of every family and shutdown.
+// Every family's part in the device's life, in one ordered table: what runs when a device is
+// created, at ReleaseAll and before the library lets go of the device, and the exports that run
+// it (VortanaSystem_CreateDevice, ReleaseAll, ShutDownDevice). The families know nothing of this
+// file; it alone calls down into all of them.
 #include "library/core/actors/entities.h"
 #include "library/core/actors/md2_models.h"
 #include "library/core/actors/mdl_models.h"
@@ -28,29 +31,6 @@ void LogCreationFailure(HRESULT result) {
   AddLog("DEVICE INIT : Failed : Error %d, %s", result, text);
 }
 
-void InitializeFamilies() {
-  MaterialFactory_Initialize();
-  TextureFactory_Initialize();
-  TextureFactory_InitializeTextureMemory();
-  TextureFactory_CreateFpsDisplay();
-  TextureFactory_Initialize();
-  TextureFactory_CreateBumpMap();
-  Viewport_Initialize();
-  Atmosphere_Initialize();
-  // The atmosphere's defaults: box and sphere at 1500 units, all white; white exponential pixel
-  // fog from 1 to 1000 units, off until enabled.
-  Atmosphere_SkyBoxSetDistance(1500.0f);
-  Atmosphere_SkySphereSetRadius(1500.0f);
-  Atmosphere_FogSetColor(1.0f, 1.0f, 1.0f);
-  Atmosphere_SkySphereSetColor(1.0f, 1.0f, 1.0f, 1.0f);
-  Atmosphere_SkyBoxSetColor(1.0f, 1.0f, 1.0f, 1.0f);
-  Atmosphere_FogSetParameters(1.0f, 1000.0f, 0.001f);
-  Atmosphere_FogSetType(D3DFOG_EXP, kFogPixel);
-  Boundings_Init();
-  CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0);
-}
-
-// The device holds what is bound to it; unbinding lets the families' released objects go.
 void UnbindDeviceObjects() {
   CurrentDevice->SetTexture(0, nullptr);
   CurrentDevice->SetTexture(1, nullptr);
@@ -59,9 +39,108 @@ void UnbindDeviceObjects() {
   CurrentDevice->SetIndices(nullptr, 0);
 }
 
-// Drops the library's hold on the current device: its own reference for a created device, nothing
-// for an adopted one. Returns the references left on a created device.
+// The atmosphere's defaults: box and sphere at 1500 units, all white; white exponential pixel fog
+// from 1 to 1000 units, off until enabled.
+void SetAtmosphereDefaults() {
+  Atmosphere_SkyBoxSetDistance(1500.0f);
+  Atmosphere_SkySphereSetRadius(1500.0f);
+  Atmosphere_FogSetColor(1.0f, 1.0f, 1.0f);
+  Atmosphere_SkySphereSetColor(1.0f, 1.0f, 1.0f, 1.0f);
+  Atmosphere_SkyBoxSetColor(1.0f, 1.0f, 1.0f, 1.0f);
+  Atmosphere_FogSetParameters(1.0f, 1000.0f, 0.001f);
+  Atmosphere_FogSetType(D3DFOG_EXP, kFogPixel);
+}
+
+void ClearZBias() { CurrentDevice->SetRenderState(D3DRS_ZBIAS, 0); }
+
+// The moments of the device's life at which the families act.
+enum class Moment {
+  kCreate,   // a device was just created: every family starts afresh on it
+  kRelease,  // ReleaseAll: every family's objects and tables go, the device stays
+  kDrop,     // the library is about to let go of the device (shutdown, or a create over it)
+};
+
+struct FamilyStep {
+  Moment moment;
+  void (*run)();
+};
+
+// A family's operation as a step; its result says nothing the sequence acts on.
+template <auto Operation>
+void Run() {
+  Operation();
+}
+
+// Every family's initialisation and teardown, in the order each moment runs them.
+constexpr FamilyStep kFamilySteps[] = {
+    {Moment::kCreate, Run<MaterialFactory_Initialize>},
+    // The device's free texture memory is read once the table holds no texture of an earlier one.
+    {Moment::kCreate, Run<TextureFactory_Initialize>},
+    {Moment::kCreate, Run<TextureFactory_InitializeTextureMemory>},
+    {Moment::kCreate, Run<TextureFactory_CreateFpsDisplay>},
+    // The table starts afresh once more, so that the default bump texture made next is always
+    // identifier 1.
+    {Moment::kCreate, Run<TextureFactory_Initialize>},
+    {Moment::kCreate, Run<TextureFactory_CreateBumpMap>},
+    // Viewport 0 takes its size from the presentation parameters the creation has just copied.
+    {Moment::kCreate, Run<Viewport_Initialize>},
+    // The defaults follow the initialisation, which clears the atmosphere's whole state.
+    {Moment::kCreate, Run<Atmosphere_Initialize>},
+    {Moment::kCreate, SetAtmosphereDefaults},
+    {Moment::kCreate, Run<Boundings_Init>},
+    {Moment::kCreate, ClearZBias},
+
+    // A batch left open names textures and fonts of the tables freed below.
+    {Moment::kRelease, Run<Screen2D_Discard>},
+    {Moment::kRelease, Run<Terrain_FreeAll>},
+    // The lens flares name textures of the table freed below.
+    {Moment::kRelease, Run<Atmosphere_UnloadAll>},
+    // The cloud dome and the layers' textures are device objects as well.
+    {Moment::kRelease, Run<CloudSky_Destroy>},
+    {Moment::kRelease, Run<MaterialFactory_UnloadAll>},
+    // The fonts' buffers hold device references, and their glyphs live in the texture table.
+    {Moment::kRelease, Run<TextureFont_Unload>},
+    // The map materials hold identifiers of the texture table.
+    {Moment::kRelease, Run<D3_FreeAll>},
+    {Moment::kRelease, Run<TextureFactory_UnloadAll>},
+    {Moment::kRelease, Run<LightFactory_Unload>},
+    {Moment::kRelease, Run<ShadowVolume_FreeAll>},
+    {Moment::kRelease, Run<ShadowVolume_LostAll>},
+    {Moment::kRelease, Run<BSPSystem_DestroyAll>},
+    {Moment::kRelease, Run<Archive_CloseAll>},
+    // Only viewport 0 stays: the next creation's Viewport_Initialize must find index 0 free.
+    {Moment::kRelease, Run<Viewport_UnloadAll>},
+    {Moment::kRelease, Run<WAD_CloseAll>},
+    // The debug sphere is a mesh of the device: it goes with the other device objects.
+    {Moment::kRelease, Run<Boundings_Unload>},
+    {Moment::kRelease, Run<SkinnedMesh_DestroyAll>},
+    {Moment::kRelease, Run<Entity_FreeAll>},
+    {Moment::kRelease, Run<MDL_DeleteAll>},
+    {Moment::kRelease, Run<MD2_DeleteAll>},
+    {Moment::kRelease, Run<MD2System_LostAll>},
+    // Not device objects, but the session's: graphs and grids (which point at the caller's cells),
+    // and the camera, which the next session sets afresh.
+    {Moment::kRelease, Run<AI_UnloadAll>},
+    {Moment::kRelease, Run<AStar_FreeAll>},
+    {Moment::kRelease, Run<Frustum_Forget>},
+
+    // The device holds what is bound to it; unbinding lets the families' released objects go.
+    {Moment::kDrop, UnbindDeviceObjects},
+    // The frame-rate display lives outside the tables and outlives ReleaseAll: it goes with the
+    // device, before the reference whose release counts what is left.
+    {Moment::kDrop, Run<TextureFactory_ReleaseFpsDisplay>},
+};
+
+void RunFamilySteps(Moment moment) {
+  for (const FamilyStep& step : kFamilySteps) {
+    if (step.moment == moment) step.run();
+  }
+}
+
+// Lets the families go of the device, then drops the library's hold on it: its own reference for
+// a created device, nothing for an adopted one. Returns the references left on a created device.
 int32_t ReleaseCurrentDevice() {
+  RunFamilySteps(Moment::kDrop);
   ULONG left = 0;
   if (!CurrentDeviceAdopted) left = CurrentDevice->Release();
   CurrentDevice = nullptr;
@@ -83,8 +162,6 @@ int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND foc
     // The families' objects belong to the old device: free them with it, or viewport 0 and the
     // texture table would keep surfaces of a device that is no longer current.
     ReleaseAll();
-    UnbindDeviceObjects();
-    TextureFactory_ReleaseFpsDisplay();
     ReleaseCurrentDevice();
     AddLog("DEVICE INIT : Device cleaned");
   }
@@ -105,50 +182,18 @@ int32_t VortanaSystem_CreateDevice(int32_t adapter, int32_t deviceType, HWND foc
   }
   CurrentDevice->GetDeviceCaps(&DeviceCaps);
   DevicePresentParams = *params;
-  InitializeFamilies();
+  RunFamilySteps(Moment::kCreate);
   return result;
 }
 
 int32_t ReleaseAll() {
-  // A batch left open names textures and fonts of the tables freed below.
-  Screen2D_Discard();
-  Terrain_FreeAll();
-  Atmosphere_UnloadAll();
-  // The cloud dome and the layers' textures are device objects as well.
-  CloudSky_Destroy();
-  MaterialFactory_UnloadAll();
-  // The fonts' buffers hold device references, and their glyphs live in the texture table.
-  TextureFont_Unload();
-  // The map materials hold identifiers of the texture table.
-  D3_FreeAll();
-  TextureFactory_UnloadAll();
-  LightFactory_Unload();
-  ShadowVolume_FreeAll();
-  ShadowVolume_LostAll();
-  BSPSystem_DestroyAll();
-  Archive_CloseAll();
-  Viewport_UnloadAll();
-  WAD_CloseAll();
-  // The debug sphere is a mesh of the device: it goes with the other device objects.
-  Boundings_Unload();
-  SkinnedMesh_DestroyAll();
-  Entity_FreeAll();
-  MDL_DeleteAll();
-  MD2_DeleteAll();
-  MD2System_LostAll();
-  // Not device objects, but the session's: graphs and grids (which point at the caller's cells),
-  // and the camera, which the next session sets afresh.
-  AI_UnloadAll();
-  AStar_FreeAll();
-  Frustum_Forget();
+  RunFamilySteps(Moment::kRelease);
   return 1;
 }
 
 int32_t ShutDownDevice() {
   int32_t left = 0;
   if (CurrentDevice != nullptr) {
-    UnbindDeviceObjects();
-    TextureFactory_ReleaseFpsDisplay();
     left = ReleaseCurrentDevice();
     if (left != 0) {
       AddLog(
