@@ -4,7 +4,6 @@
 
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
-#include "library/core/render/texture_factory.h"
 #include "library/core/render/viewport.h"
 #include "library/core/vortanautil.h"
 #include "platform/d3dx/mesh.h"
@@ -157,16 +156,6 @@ int32_t Internal_GetMesh(int32_t identifier, d3dx::ID3DXMesh** mesh) {
   if (MeshMailbox == nullptr) return 0;
   MeshMailbox->AddRef();
   *mesh = MeshMailbox;
-  return 1;
-}
-
-int32_t Internal_GetTexture(int32_t identifier, IDirect3DTexture8** texture) {
-  if (texture == nullptr) return 0;
-  *texture = nullptr;
-  const TextureRecord* record = TextureFactory_Record(identifier);
-  if (record == nullptr || record->texture == nullptr) return 0;
-  record->texture->AddRef();
-  *texture = record->texture;
   return 1;
 }
 
