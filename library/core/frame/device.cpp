@@ -4,7 +4,6 @@
 
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
-#include "library/core/render/viewport.h"
 #include "library/core/vortanautil.h"
 #include "platform/d3dx/mesh.h"
 
@@ -156,14 +155,6 @@ int32_t Internal_GetMesh(int32_t identifier, d3dx::ID3DXMesh** mesh) {
   if (MeshMailbox == nullptr) return 0;
   MeshMailbox->AddRef();
   *mesh = MeshMailbox;
-  return 1;
-}
-
-int32_t Internal_GetBackbuffer(IDirect3DSurface8** surface) {
-  if (surface == nullptr) return 0;
-  *surface = Viewport_CurrentBackBuffer();
-  if (*surface == nullptr) return 0;
-  (*surface)->AddRef();
   return 1;
 }
 
