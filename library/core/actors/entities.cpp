@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "library/core/actors/scene_time.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/frame/scene_time.h"
 #include "library/core/geometry/maths.h"
 
 using d3d::D3DMATRIX;

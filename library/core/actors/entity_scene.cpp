@@ -8,10 +8,10 @@
 #include "library/core/actors/keyframe_clock.h"
 #include "library/core/actors/md2_entity.h"
 #include "library/core/actors/mdl_entity.h"
-#include "library/core/actors/scene_time.h"
 #include "library/core/actors/skinned_entity.h"
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/frame/scene_time.h"
 #include "library/core/geometry/frustum.h"
 #include "library/core/geometry/maths.h"
 

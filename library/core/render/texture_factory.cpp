@@ -149,6 +149,16 @@ TextureRecord* TextureFactory_Record(int32_t identifier) {
   return identifier >= 0 && identifier < TextureCount ? &TextureTable[identifier] : nullptr;
 }
 
+int32_t Internal_GetTexture(int32_t identifier, IDirect3DTexture8** texture) {
+  if (texture == nullptr) return 0;
+  *texture = nullptr;
+  const TextureRecord* record = TextureFactory_Record(identifier);
+  if (record == nullptr || record->texture == nullptr) return 0;
+  record->texture->AddRef();
+  *texture = record->texture;
+  return 1;
+}
+
 int32_t TextureFactory_Initialize() {
   // An earlier table's objects would otherwise stay alive on the device with no owner.
   ReleaseTable();

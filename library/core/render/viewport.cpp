@@ -97,6 +97,14 @@ HWND Viewport_CurrentWindow() {
   return record != nullptr ? record->window : nullptr;
 }
 
+int32_t Internal_GetBackbuffer(IDirect3DSurface8** surface) {
+  if (surface == nullptr) return 0;
+  *surface = Viewport_CurrentBackBuffer();
+  if (*surface == nullptr) return 0;
+  (*surface)->AddRef();
+  return 1;
+}
+
 int32_t Viewport_Initialize() {
   AddLog("VIEWPORT MANAGER : Main viewport initialization");
   const int32_t index = Allocate();

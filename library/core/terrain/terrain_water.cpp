@@ -1,8 +1,8 @@
 #include <bit>
 #include <cmath>
 
-#include "library/core/actors/scene_time.h"
 #include "library/core/frame/frame_state.h"
+#include "library/core/frame/scene_time.h"
 #include "library/core/render/bump_maps.h"
 #include "library/core/render/texture_factory.h"
 #include "library/core/terrain/terrain.h"

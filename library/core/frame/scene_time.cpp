@@ -1,4 +1,4 @@
-#include "library/core/actors/scene_time.h"
+#include "library/core/frame/scene_time.h"
 
 #include "library/core/vortanautil.h"
 
