@@ -390,7 +390,9 @@ void RunDeveloperTools() {
 void MeasureHeading() {
   const Vector3 origin = PivotTransformVector({});
   const Vector3 ahead = PivotTransformVector({0.0f, 0.0f, -1.0f});
-  LMHeadingAngle = engine::EngineMathLibrary::Angle2D(ahead.x - origin.x, ahead.z - origin.z);
+  // The heading and the velocity's direction are both turned from +x toward +z (the engine's
+  // Angle2D turns from its second axis toward its first), as the split of the velocity expects.
+  LMHeading = engine::EngineMathLibrary::Angle2D(ahead.z - origin.z, ahead.x - origin.x);
 }
 
 void PlaceTiles() {
@@ -443,14 +445,6 @@ void AimViewCamera(const d3dx::D3DXVECTOR3& position, const Vector3& target, boo
   else
     camera.SetCamera(position, at);
   ReadBackViewCamera();
-}
-
-// The pilot's orbit around `target`: yaw first, then pitch, in degrees.
-d3dx::D3DXVECTOR3 PilotOrbitPoint(const Vector3& target) {
-  return engine::EngineMathLibrary::PointOnSphere(
-      {target.x, target.y, target.z}, CameraOrbitDistance,
-      CameraOrbitYaw * static_cast<float>(RadiansPerDegree),
-      CameraOrbitPitch * static_cast<float>(RadiansPerDegree));
 }
 
 // Right after staging, the orbiting camera's look-at glides from the ascent stage's offset to the
@@ -509,7 +503,9 @@ void PlaceOrbitCamera() {
                   CameraLookAt, false);
   } else {
     if (!LandMoveMode && LandTilesCreated) LiftCameraAboveTerrain();
-    AimViewCamera(PilotOrbitPoint(CameraLookAt), CameraLookAt, true);
+    const d3dx::D3DXVECTOR3 position = OrbitCameraPoint(CameraLookAt);
+    CameraGroundPoint = {position.x, position.y, position.z};
+    AimViewCamera(position, CameraLookAt, true);
   }
   if (CurrentView.HudMode == 2) DrawCockpitDisplays();
 }
@@ -1007,7 +1003,7 @@ void PlaceOrbitalOutsideCamera() {
   }
   CameraLookAt = target;
   FrameHook();
-  AimViewCamera(PilotOrbitPoint(target), target, true);
+  AimViewCamera(OrbitCameraPoint(target), target, true);
 }
 
 void PlaceOrbitalCamera() {
@@ -1154,7 +1150,7 @@ void SaveScreenshot() {
 
 void CheckMissionEvents() {
   const float verticalRate = static_cast<float>(LMVelocity.y);
-  const float horizontal = HorizontalVelocity;
+  const float horizontal = HorizontalVelocityForward;
   const auto event = [](size_t clip) {
     MainDisplayForm& form = *Main_Display;
     form.TimerTalk(MissionEventChannel).SetInterval(MissionEventMs);

@@ -87,11 +87,7 @@ void MakeCurrent(ViewIndex view) {
   CurrentViewIndex = view;
 }
 
-D3DXVECTOR3 OrbitPoint() {
-  return engine::EngineMathLibrary::PointOnSphere({}, CameraOrbitDistance,
-                                                  CameraOrbitYaw * DegreesToRadians,
-                                                  CameraOrbitPitch * DegreesToRadians);
-}
+D3DXVECTOR3 OrbitPoint() { return OrbitCameraPoint({}); }
 
 // The camera at the orbit point stands on or above the ground under it.
 bool CameraAboveGround() {
@@ -227,6 +223,12 @@ void StartEVAView() {
   CurrentCockpitRotation = EVARotation;
   CurrentCockpitEye = EVAEye;
   ShowMessage(UiText[EVAStartText], EVAStartMs, 0, 0);
+}
+
+D3DXVECTOR3 OrbitCameraPoint(const Vector3& centre) {
+  return engine::EngineMathLibrary::PointOnSphere(
+      {centre.x, centre.y, centre.z}, CameraOrbitDistance, CameraOrbitYaw * DegreesToRadians,
+      CameraOrbitPitch * DegreesToRadians);
 }
 
 void GetCameraGroundPoint() {

@@ -47,11 +47,10 @@ class PlacementTest : public SceneTest {
     LandTiles[static_cast<size_t>(k)] = std::move(tile);
   }
 
-  SavedVariables saved_ =
-      SavedVariables(LMVelocity, LMHeading, HorizontalVelocityForward, HorizontalVelocityLateral,
-                     ActiveLandTile, RockRecords, RocksPlaced, RocksLaid, RockCount, RockGraphic,
-                     LMMeshPosition, FieldOfView, CameraDistance, Crashed, RollAxis, GimbalLocked,
-                     LampGimbalLock, LampNoAtt, ForcedGimbalWarning, LandMoveMode);
+  SavedVariables saved_ = SavedVariables(
+      LMVelocity, LMHeading, HorizontalVelocityForward, HorizontalVelocityLateral, ActiveLandTile,
+      RockRecords, RocksPlaced, RocksLaid, RockCount, RockGraphic, LMMeshPosition, FieldOfView,
+      CameraDistance, Crashed, RollAxis, GimbalLocked, LampGimbalLock, LampNoAtt, LandMoveMode);
 };
 
 struct VelocityCase {
@@ -73,11 +72,12 @@ TEST_P(VelocityTest, TheHorizontalVelocityIsSplitAlongTheHeading) {
   EXPECT_NE(LMVelocity.z, 0.0);
 }
 
-// Angle2D(vx, vz) is the heading of the velocity; less three quarter turns and the LM's heading.
+// The velocity's direction, turned from +x toward +z; less three quarter turns and the LM's
+// heading.
 INSTANTIATE_TEST_SUITE_P(
     Headings, VelocityTest,
-    ::testing::Values(VelocityCase{0, 10, 0, 0, 10}, VelocityCase{10, 0, 0, -10, 0},
-                      VelocityCase{0, 10, std::numbers::pi_v<float> / 2, 10, 0},
+    ::testing::Values(VelocityCase{0, 10, 0, -10, 0}, VelocityCase{10, 0, 0, 0, 10},
+                      VelocityCase{0, 10, std::numbers::pi_v<float> / 2, 0, 10},
                       VelocityCase{0, 0, 0, 0, 0}));
 
 TEST_F(PlacementTest, AlignmentTurnsTheUpAxisOneStepTowardTheNormal) {
