@@ -390,9 +390,9 @@ void RunDeveloperTools() {
 void MeasureHeading() {
   const Vector3 origin = PivotTransformVector({});
   const Vector3 ahead = PivotTransformVector({0.0f, 0.0f, -1.0f});
-  // The heading and the velocity's direction are both turned from +x toward +z (the engine's
-  // Angle2D turns from its second axis toward its first), as the split of the velocity expects.
-  LMHeading = engine::EngineMathLibrary::Angle2D(ahead.z - origin.z, ahead.x - origin.x);
+  // The direction from the pivot's point ahead back to its origin: the LM as it starts heads 0,
+  // and the velocity it flies with, windows first, is forward.
+  LMHeading = engine::EngineMathLibrary::Angle2D(origin.x - ahead.x, origin.z - ahead.z);
 }
 
 void PlaceTiles() {

@@ -129,9 +129,7 @@ void ResolveHorizontalVelocity() {
   if (LMVelocity.z == 0.0) LMVelocity.z = Least;
   const auto vx = static_cast<float>(LMVelocity.x);
   const auto vz = static_cast<float>(LMVelocity.z);
-  // Turned from +x toward +z, as LMHeading is: the LM's forward axis is three quarter turns from
-  // its heading axis.
-  const double a = EngineMathLibrary::Angle2D(vz, vx) - 4.712388980384691 - LMHeading;
+  const double a = EngineMathLibrary::Angle2D(vx, vz) - 4.712388980384691 - LMHeading;
   const float s = std::sqrt(vz * vz + vx * vx);
   HorizontalVelocityForward = static_cast<float>(s * std::cos(a));
   HorizontalVelocityLateral = static_cast<float>(s * std::sin(a));

@@ -72,12 +72,11 @@ TEST_P(VelocityTest, TheHorizontalVelocityIsSplitAlongTheHeading) {
   EXPECT_NE(LMVelocity.z, 0.0);
 }
 
-// The velocity's direction, turned from +x toward +z; less three quarter turns and the LM's
-// heading.
+// Angle2D(vx, vz) is the heading of the velocity; less three quarter turns and the LM's heading.
 INSTANTIATE_TEST_SUITE_P(
     Headings, VelocityTest,
-    ::testing::Values(VelocityCase{0, 10, 0, -10, 0}, VelocityCase{10, 0, 0, 0, 10},
-                      VelocityCase{0, 10, std::numbers::pi_v<float> / 2, 0, 10},
+    ::testing::Values(VelocityCase{0, 10, 0, 0, 10}, VelocityCase{10, 0, 0, -10, 0},
+                      VelocityCase{0, 10, std::numbers::pi_v<float> / 2, 10, 0},
                       VelocityCase{0, 0, 0, 0, 0}));
 
 TEST_F(PlacementTest, AlignmentTurnsTheUpAxisOneStepTowardTheNormal) {
