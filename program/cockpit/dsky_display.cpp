@@ -16,6 +16,7 @@
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
 #include "program/missions/missions_state.h"
+#include "program/scene/scene_state.h"
 
 namespace {
 
@@ -70,8 +71,8 @@ void FormatVerb06(const std::string& noun) {
   if (noun == "18") {
     SetRegisters(Angle(ManeuverTargets.x), Angle(ManeuverTargets.y), Angle(ManeuverTargets.z));
   } else if (noun == "20") {
-    SetRegisters(Angle(FDAIGimbalAngles[2]), Angle(FDAIGimbalAngles[0]),
-                 Angle(FDAIGimbalAngles[1]));
+    SetRegisters(Angle(DisplayAttitudeAngles[2]), Angle(DisplayAttitudeAngles[0]),
+                 Angle(DisplayAttitudeAngles[1]));
   } else if (noun == "22") {
     SetRegisters(Angle(AttitudeEntryAngles[0]), Angle(AttitudeEntryAngles[1]),
                  Angle(AttitudeEntryAngles[2]));
@@ -90,7 +91,7 @@ void FormatVerb06(const std::string& noun) {
   } else if (noun == "43") {
     SetRegisters("p00340", "p03367", "p10234");
   } else if (noun == "45") {
-    SetRegisters("p00000", TimeToIgnitionRegister(), Angle(FDAIGimbalAngles[1]));
+    SetRegisters("p00000", TimeToIgnitionRegister(), Angle(DisplayAttitudeAngles[1]));
   } else if (noun == "49" || noun == "78") {
     // Nouns 49 and 78 show the range in tenths of a nautical mile to one decimal: 13,200 ft
     // is 25.0, which the five digits show without the point as 00250.
@@ -123,7 +124,7 @@ void FormatVerb06(const std::string& noun) {
       NounFlash = true;
     }
   } else if (noun == "60") {
-    SetRegisters(Stored(StoredR1Value, HorizontalVelocity),
+    SetRegisters(Stored(StoredR1Value, HorizontalVelocityForward),
                  Stored(StoredR2Value, LMVelocity.y * 10.0),
                  Stored(StoredR3Value, AltitudeAboveGround));
     if (!VerbFlash) NounFlash = false;
@@ -149,8 +150,9 @@ void FormatVerb16(const std::string& noun) {
   if (noun == "18" || noun == "20" || noun == "22" || noun == "85") {
     FormatVerb06(noun);
   } else if (noun == "40") {
+    // The third register's quantity is computed by nothing: it stands at zero.
     SetRegisters(TimeToIgnitionRegister(), FormatSignedValue(BurnVelocity[0]),
-                 FormatSignedValue(Noun40Quantity));
+                 FormatSignedValue(0.0));
   } else if (noun == "36" || noun == "65") {
     ShowClock(MissionClock);
   } else if (noun == "78") {
@@ -202,7 +204,8 @@ void MonitorP63() {
   LampAlt = true;
   LampVel = true;
   if (DSKYVerb == "06" && DSKYNoun == "69") {
-    SetRegisters(Signed5(HorizontalVelocity), Tenths(LMVelocity.y), Signed5(AltitudeAboveGround));
+    SetRegisters(Signed5(HorizontalVelocityForward), Tenths(LMVelocity.y),
+                 Signed5(AltitudeAboveGround));
   }
   if (AltitudeAboveGround < P63HighGateFeet) ShowMessage(CallUpP64, CallUpMs, BlackBox, GreenText);
 }

@@ -84,9 +84,8 @@ void TouchFootpad(double oneFrame, double rateDamping) {
     FootpadTouched = true;
     FirstTouchRecord = FlightRecordCount;
     ContactLightFlags[1] = true;  // the panel's lamp shows the touchdown
-    TouchdownDistance =
-        win::RoundHalfEven(std::hypot(LandingTargetPoint.EastWest - LMMeshPosition.x,
-                                      LandingTargetPoint.NorthSouth - LMMeshPosition.z));
+    TouchdownDistance = win::RoundHalfEven(std::hypot(LandingSpot.EastWest - LMMeshPosition.x,
+                                                      LandingSpot.NorthSouth - LMMeshPosition.z));
   }
   const double loss = TouchdownFriction * oneFrame;
   LMVelocity.x = Slow(LMVelocity.x, loss);

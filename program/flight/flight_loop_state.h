@@ -38,7 +38,6 @@ inline bool DSKYRestorePending = false;  // the next DSKY key puts back the save
 inline bool ManeuverComplete = false;    // an automatic manoeuvre reached its attitude
 inline bool UllageTranslation = false;   // the Orbital loop holds the X translation at 1
 inline float FlybyTime = 0.0f;           // seconds along the opening fly-by's path
-inline double LMHeadingAngle = 0.0;      // radians, for the instruments
 inline Vector3 SunDirection;             // the sun's direction on the surface
 inline Vector3 SceneReferencePoint;      // a reference point of the scene placement
 inline Vector3 SavedMeshPosition;        // world units

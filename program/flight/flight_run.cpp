@@ -452,6 +452,9 @@ void RunPass() {
     PathNodeCount = 0;
   }
   Guarded([&] {
+    // The camera starts on its orbit, where the first frame's ground test looks under it.
+    const d3dx::D3DXVECTOR3 camera = OrbitCameraPoint({});
+    CameraGroundPoint = {camera.x, camera.y, camera.z};
     ApplyShipGamma();
     form.TimerAverage.SetEnabled(true);
     if (MissionType != OrbitalMission) PlaceRocks();

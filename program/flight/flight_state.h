@@ -39,6 +39,7 @@ inline float AscentFuelMass = 0.0f;              // pounds
 inline float MaxCommandedRadialVelocity = 0.0f;  // rad/s
 
 // Start values of a flight, from the scenario file.
+// The landing target, which the LPD redesignations move; a touchdown is measured from it.
 inline SurfacePoint LandingSpot;
 inline SurfacePoint HistoricLandingSpot;
 inline float DescentSpeed = 0.0f;  // ft/s, negative downward
@@ -196,9 +197,8 @@ inline bool FootpadTouched = false;  // a footpad has touched the ground in this
 inline int32_t ContactRecord = 0;
 inline int32_t LowGateIndex = 0;  // the first sample at 100 ft or lower: the approach's end
 inline int32_t FirstTouchRecord = 0;
-inline int32_t TouchdownDistance = 0;    // whole world units from LandingTargetPoint
-inline SurfacePoint LandingTargetPoint;  // world units
-inline float SurfaceUnevenness = 0.0f;   // world units
+inline int32_t TouchdownDistance = 0;   // whole world units from LandingSpot
+inline float SurfaceUnevenness = 0.0f;  // world units
 
 // Lowered by the crash rendering from 100 toward 10 after the ascent stage strikes the ground.
 inline int32_t ScorchFade = 0;
@@ -232,9 +232,6 @@ inline TimeRecord TimeToIgnition;
 inline float BurnVelocity[3] = {};         // noun 81, ft/s
 inline float AttitudeEntryAngles[3] = {};  // noun 22, radians
 inline bool EVAMode = false;               // the EVA view is in use: the DSKY takes no keys
-inline float FDAIGimbalAngles[3] = {};     // radians
-inline float HorizontalVelocity = 0.0f;    // ft/s
-inline float Noun40Quantity = 0.0f;
 inline bool PlatformAlignmentFlag = false;  // the attitude display shows the P51 alignment
 inline bool BurnWindowFlag = false;         // set by the P40 monitor around the ignition
 

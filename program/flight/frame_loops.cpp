@@ -383,7 +383,9 @@ void RunDeveloperTools() {
 void MeasureHeading() {
   const Vector3 origin = PivotTransformVector({});
   const Vector3 ahead = PivotTransformVector({0.0f, 0.0f, -1.0f});
-  LMHeadingAngle = engine::EngineMathLibrary::Angle2D(ahead.x - origin.x, ahead.z - origin.z);
+  // The direction from the pivot's point ahead back to its origin: the LM as it starts heads 0,
+  // and the velocity it flies with, windows first, is forward.
+  LMHeading = engine::EngineMathLibrary::Angle2D(origin.x - ahead.x, origin.z - ahead.z);
 }
 
 void PlaceTiles() {
@@ -436,13 +438,6 @@ void AimViewCamera(const d3dx::D3DXVECTOR3& position, const Vector3& target, boo
   else
     camera.SetCamera(position, at);
   ReadBackViewCamera();
-}
-
-// The pilot's orbit around `target`: yaw first, then pitch, in degrees.
-d3dx::D3DXVECTOR3 PilotOrbitPoint(const Vector3& target) {
-  return engine::EngineMathLibrary::PointOnSphere(
-      {target.x, target.y, target.z}, CameraOrbitDistance, CameraOrbitYaw * RadiansPerDegreeSingle,
-      CameraOrbitPitch * RadiansPerDegreeSingle);
 }
 
 // Right after staging, the orbiting camera's look-at glides from the ascent stage's offset to the
@@ -501,7 +496,9 @@ void PlaceOrbitCamera() {
                   CameraLookAt, false);
   } else {
     if (!LandMoveMode && LandTilesCreated) LiftCameraAboveTerrain();
-    AimViewCamera(PilotOrbitPoint(CameraLookAt), CameraLookAt, true);
+    const d3dx::D3DXVECTOR3 position = OrbitCameraPoint(CameraLookAt);
+    CameraGroundPoint = {position.x, position.y, position.z};
+    AimViewCamera(position, CameraLookAt, true);
   }
   if (CurrentView.HudMode == 2) DrawCockpitDisplays();
 }
@@ -1001,7 +998,7 @@ void PlaceOrbitalOutsideCamera() {
   }
   CameraLookAt = target;
   FrameHook();
-  AimViewCamera(PilotOrbitPoint(target), target, true);
+  AimViewCamera(OrbitCameraPoint(target), target, true);
 }
 
 void PlaceOrbitalCamera() {
@@ -1148,7 +1145,7 @@ void SaveScreenshot() {
 
 void CheckMissionEvents() {
   const float verticalRate = static_cast<float>(LMVelocity.y);
-  const float horizontal = HorizontalVelocity;
+  const float horizontal = HorizontalVelocityForward;
   const auto event = [](size_t clip) {
     MainDisplayForm& form = *Main_Display;
     form.TimerTalk(MissionEventChannel).SetInterval(MissionEventMs);

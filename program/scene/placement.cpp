@@ -128,10 +128,10 @@ void ResolveHorizontalVelocity() {
   if (LMVelocity.z == 0.0) LMVelocity.z = Least;
   const auto vx = static_cast<float>(LMVelocity.x);
   const auto vz = static_cast<float>(LMVelocity.z);
-  const float a = EngineMathLibrary::Angle2D(vx, vz) - 4.712388980384691f - LMHeading;
+  const double a = EngineMathLibrary::Angle2D(vx, vz) - 4.712388980384691 - LMHeading;
   const float s = std::sqrt(vz * vz + vx * vx);
-  HorizontalVelocityForward = s * std::cos(a);
-  HorizontalVelocityLateral = s * std::sin(a);
+  HorizontalVelocityForward = static_cast<float>(s * std::cos(a));
+  HorizontalVelocityLateral = static_cast<float>(s * std::sin(a));
 }
 
 void DigCrater() {
@@ -311,7 +311,7 @@ void FadeLandscapeLayers() {
 
 void CheckTiltLimits() {
   const float a = std::abs(RollAxis.Angle) * DegreesPerRadianSingle;
-  if (Between(a, 70, 110) || ForcedGimbalWarning == 1) {
+  if (Between(a, 70, 110)) {
     LampGimbalLock = true;
     if (Between(a, 85, 95)) {
       GimbalLocked = true;

@@ -239,10 +239,10 @@ inline Vector3 EarthPosition;
 
 // --- Per-frame placement ----------------------------------------------------------------------
 
-inline float LMHeading = 0.0f;      // radians, the LM's heading about the vertical
+// Radians, the LM's heading about the vertical, which the surface frame loop measures from the
+// pivot each frame.
+inline double LMHeading = 0.0;
 inline int32_t ActiveLandTile = 0;  // 0 to 2, the tile under the ground probe point
-// Set by the guidance computer to light the gimbal warning whatever the roll.
-inline int32_t ForcedGimbalWarning = 0;
 
 // One place of the rock field. There are RockPlacesPerModel places for every model of the pool,
 // which is handed out each frame to the places in view.

@@ -86,11 +86,7 @@ void MakeCurrent(ViewIndex view) {
   CurrentViewIndex = view;
 }
 
-D3DXVECTOR3 OrbitPoint() {
-  return engine::EngineMathLibrary::PointOnSphere({}, CameraOrbitDistance,
-                                                  CameraOrbitYaw * RadiansPerDegreeSingle,
-                                                  CameraOrbitPitch * RadiansPerDegreeSingle);
-}
+D3DXVECTOR3 OrbitPoint() { return OrbitCameraPoint({}); }
 
 // The camera at the orbit point stands on or above the ground under it.
 bool CameraAboveGround() {
@@ -226,6 +222,12 @@ void StartEVAView() {
   CurrentCockpitRotation = EVARotation;
   CurrentCockpitEye = EVAEye;
   ShowMessage(UiText[EVAStartText], EVAStartMs, 0, 0);
+}
+
+D3DXVECTOR3 OrbitCameraPoint(const Vector3& centre) {
+  return engine::EngineMathLibrary::PointOnSphere(
+      {centre.x, centre.y, centre.z}, CameraOrbitDistance, CameraOrbitYaw * RadiansPerDegreeSingle,
+      CameraOrbitPitch * RadiansPerDegreeSingle);
 }
 
 void GetCameraGroundPoint() {

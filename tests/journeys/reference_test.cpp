@@ -78,7 +78,7 @@ TEST_F(StoredReference, TheDescentByKeys) {
   Quit();
   Run();
   ExpectTheReference(flown, Reference{633.0, 14.3, 1114.0, 0.00, 0.00, 0.00, 1053.4, 0.0,
-                                      "66 06 60 p00000 m00004 p00000", "Total Score = 2305"});
+                                      "66 06 60 m00000 m00004 p00000", "Total Score = 2365"});
 }
 
 // The rendezvous: the translation jets toward the command module and up, then a coast.

@@ -12,7 +12,10 @@
 
 #include "platform/engine/joystick.h"
 #include "program/cockpit/cockpit_state.h"
+#include "program/cockpit/dsky_display.h"
+#include "program/flight/flight_maths.h"
 #include "program/input/joystick_assign.h"
+#include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
 #include "tests/journeys/journey.h"
 #include "tests/journeys/landing.h"
@@ -245,6 +248,9 @@ TEST_F(Landing, ALandingFlownByKeysIsScored) {
     EXPECT_TRUE(ContactLightOn);
     EXPECT_TRUE(ContactLightFlags[1]) << "the panel's CONTACT lamp";
     EXPECT_TRUE(MessageText[1].Text.starts_with("Total Score = ")) << MessageText[1].Text;
+    // The keys fly the LM down by the landing target: its miss is the accuracy scored.
+    EXPECT_LT(TouchdownDistance, 100);
+    EXPECT_GT(CurrentScore.TargetPoints, 0);
   });
   StartFlying();
   Do("the next flight", [] { EXPECT_FALSE(ContactLightFlags[1]) << "the panel's CONTACT lamp"; });
@@ -332,14 +338,17 @@ TEST_F(Landing, AFlightIsReplayedFromTheMenuAndItsLandingScoredIntoTheReplayOnly
 // DSKY counting the descent, and below the high gate the screen asks for P64; keyed, P64 flies the
 // approach, P66 takes over at the low gate and the LM lands under the automatic guidance.
 TEST_F(Journey, APoweredDescentCallsForP64AndLandsUnderTheGuidance) {
-  std::string shown, prompt;
+  std::string shown, shownSpeed, prompt;
   float lowestPitch = 0.0f;  // the braking attitude, back to upright by the low gate
   Choose("Apollo 11", "Powered Descent P63");
   Continue();
   WatchTheFlyby();
   Start();
   Fly(3s);
-  Do("the braking display", [&] { shown = DSKYRegister[2]; });
+  Do("the braking display", [&] {
+    shown = DSKYRegister[2];
+    shownSpeed = DSKYRegister[0];
+  });
   WaitFor(
       "the call for P64", [&] {
         prompt = MessageText[0].Text;
@@ -350,7 +359,20 @@ TEST_F(Journey, APoweredDescentCallsForP64AndLandsUnderTheGuidance) {
     EXPECT_EQ(DSKYProgram, "63");
     EXPECT_LT(AltitudeAboveGround, 7000.0f);
     EXPECT_NE(DSKYRegister[2], shown) << "the DSKY counts the altitude";
-    EXPECT_LT(HorizontalVelocity, 419.0f) << "P63 brakes";
+    // R1 counts the horizontal velocity down as P63 brakes.
+    EXPECT_EQ(DSKYVerb + DSKYNoun, "0669");
+    EXPECT_EQ(shownSpeed[0], 'p') << shownSpeed;
+    EXPECT_GT(std::stoi(shownSpeed.substr(1)), 100) << shownSpeed;
+    EXPECT_LT(std::stoi(DSKYRegister[0].substr(1)), std::stoi(shownSpeed.substr(1)))
+        << DSKYRegister[0];
+    // Noun 20 shows the attitude ball's angles: its second register the pitch back of the braking,
+    // in hundredths of a degree.
+    DSKYNoun = "20";
+    FormatVerbNounDisplay();
+    EXPECT_LT(PitchAxis.Angle, -0.3f);
+    EXPECT_NEAR(std::stod(DSKYRegister[1].substr(1)) / 100.0, -PitchAxis.Angle * 180.0 / Pi, 0.5)
+        << DSKYRegister[1];
+    DSKYNoun = "69";
   });
   KeyDSKY("V37E64E");
   WaitFor(

@@ -68,7 +68,7 @@ class RegisterFormatting : public DSKYTest, public ::testing::WithParamInterface
     BurnVelocity[2] = 100.0f;
     LMVelocity.x = 1.5;
     LMVelocity.y = -5.0;
-    HorizontalVelocity = 30.0f;
+    HorizontalVelocityForward = 30.0f;
     AltitudeAboveGround = 250.4f;
     ThrustAverage = 0.57f;
     TimeToIgnition.Seconds = 3;
@@ -196,7 +196,7 @@ TEST_F(DSKYTest, P41FliesToItsTargetsOnPRO) {
 // below the high gate asks for P64 on the screen.
 TEST_F(DSKYTest, P63CountsTheBrakingAndCallsForP64BelowTheHighGate) {
   Started(StartP63);
-  HorizontalVelocity = 350.4f;
+  HorizontalVelocityForward = 350.4f;
   LMVelocity.y = -100.2;
   AltitudeAboveGround = 7200.0f;
   MessageText[0].Text.clear();

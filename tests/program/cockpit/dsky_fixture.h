@@ -18,6 +18,7 @@
 #include "program/flight/main_display.h"
 #include "program/input/input_state.h"
 #include "program/missions/missions_state.h"
+#include "program/scene/scene_state.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/main_display_reload.h"
@@ -91,9 +92,9 @@ class DSKYTest : public ::testing::Test {
   SavedVariables flight_ = SavedVariables(
       APSThrust, AltitudeAboveGround, AscentFuelMass, AscentOnly, AscentStageFlying, BurnWindowFlag,
       DescentFuelMass, DockRangeFeet, DockSpeed, WorldScale, DockClosingAngleRate,
-      DockLateralAngleRate, EVAMode, EngineOff, EngineThrust, Fuel,
-      HorizontalVelocity, IgnitionTime, LMVelocity, ManeuverTargets, MissionClock,
-      PlatformAlignmentFlag, Staged, ThrottleCommand, ThrustAverage, ThrustAverageLength,
-      TimeToAscentIgnition, TimeToIgnition, RollAxis, PitchAxis, YawAxis, AttitudeReachedFlags,
-      ContactLightFlags, BurnVelocity, AttitudeEntryAngles, InstrumentLayout, ControlAssignments);
+      DockLateralAngleRate, EVAMode, EngineOff, EngineThrust, Fuel, HorizontalVelocityForward,
+      IgnitionTime, LMVelocity, ManeuverTargets, MissionClock, PlatformAlignmentFlag, Staged,
+      ThrottleCommand, ThrustAverage, ThrustAverageLength, TimeToAscentIgnition, TimeToIgnition,
+      RollAxis, PitchAxis, YawAxis, AttitudeReachedFlags, ContactLightFlags, BurnVelocity,
+      AttitudeEntryAngles, InstrumentLayout, ControlAssignments);
 };

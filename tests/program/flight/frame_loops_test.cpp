@@ -178,6 +178,56 @@ TEST_F(FrameLoops, SpotViewOneHoldsTheCameraAndSpotViewTwoTurnsWithTheLM) {
   EXPECT_EQ(frame, 4);
 }
 
+// The horizontal velocity is split along the LM's heading as it stands in the frame: a quarter
+// turn of the LM about its vertical trades the forward and the lateral velocity.
+TEST_F(FrameLoops, TheVelocitySplitTurnsWithTheLM) {
+  int frame = 0;
+  float forward = 0.0f, lateral = 0.0f, turnedForward = 0.0f, turnedLateral = 0.0f;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    ++frame;
+    if (frame == 2) {
+      forward = HorizontalVelocityForward;
+      lateral = HorizontalVelocityLateral;
+      TurnPivot({0.0f, 0.0f, static_cast<float>(Pi / 2)});
+    }
+    if (frame == 3) {
+      turnedForward = HorizontalVelocityForward;
+      turnedLateral = HorizontalVelocityLateral;
+    }
+    LMVelocity.x = 30.0;
+    LMVelocity.z = 10.0;
+    return frame < 3;
+  });
+  EXPECT_NEAR(std::hypot(forward, lateral), std::hypot(30.0, 10.0), 0.5);
+  EXPECT_GT(std::fabs(std::fabs(forward) - std::fabs(lateral)), 10.0f);
+  EXPECT_NEAR(std::fabs(turnedForward), std::fabs(lateral), 0.5f);
+  EXPECT_NEAR(std::fabs(turnedLateral), std::fabs(forward), 0.5f);
+}
+
+// The ground tests look under the orbiting camera, not under the LM: under the LM the two inner
+// tiles stand level, and out beyond the innermost one the camera stands over the middle one.
+TEST_F(FrameLoops, TheCameraTileIsTheOneUnderTheCamera) {
+  int frame = 0;
+  Fly("Apollo 11", "Short Flight P66", [&] {
+    ++frame;
+    if (frame == 1) {
+      SelectView(SpotView1);
+      CameraOrbitDistance = 3300.0f;
+      CameraOrbitYaw = 225.0f;
+      CameraOrbitPitch = -30.0f;
+      CameraLandTile = 0;
+    }
+    if (frame == 3) {
+      const d3dx::D3DXVECTOR3 orbit = OrbitCameraPoint({});
+      EXPECT_NEAR(CameraGroundPoint.x, orbit.x, 1.0f);
+      EXPECT_NEAR(CameraGroundPoint.z, orbit.z, 1.0f);
+      EXPECT_EQ(CameraLandTile, 1);
+    }
+    return frame < 3;
+  });
+  EXPECT_EQ(frame, 3);
+}
+
 // What a view key shows, in the LM's axes (the LM turns while the keys are pressed): where the
 // view camera stands and looks, and whether the frame drew the 2D panel and the 3D cockpit.
 struct ViewPicture {

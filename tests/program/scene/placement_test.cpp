@@ -47,11 +47,10 @@ class PlacementTest : public SceneTest {
     LandTiles[static_cast<size_t>(k)] = std::move(tile);
   }
 
-  SavedVariables saved_ =
-      SavedVariables(LMVelocity, LMHeading, HorizontalVelocityForward, HorizontalVelocityLateral,
-                     ActiveLandTile, RockRecords, RocksPlaced, RocksLaid, RockCount, RockGraphic,
-                     LMMeshPosition, FieldOfView, CameraDistance, Crashed, RollAxis, GimbalLocked,
-                     LampGimbalLock, LampNoAtt, ForcedGimbalWarning, LandMoveMode);
+  SavedVariables saved_ = SavedVariables(
+      LMVelocity, LMHeading, HorizontalVelocityForward, HorizontalVelocityLateral, ActiveLandTile,
+      RockRecords, RocksPlaced, RocksLaid, RockCount, RockGraphic, LMMeshPosition, FieldOfView,
+      CameraDistance, Crashed, RollAxis, GimbalLocked, LampGimbalLock, LampNoAtt, LandMoveMode);
 };
 
 struct VelocityCase {
