@@ -124,6 +124,8 @@ class AdvancedForm : public forms::Form {
   forms::Label Label7{*this, "Label7"};
 };
 
+// Connects the advanced graphics dialog's buttons and load to their handlers.
+void ConnectAdvanced();
 // OK applies the frame-rate, vertical-sync, specular, texture-mode, depth-buffer and antialiasing
 // choices; the flight start reads the other boxes itself. Both buttons only hide the form.
 void Advanced_Command1_Click();

@@ -14,6 +14,7 @@
 #include "program/input/joystick_assign.h"
 #include "program/missions/ini.h"
 #include "program/missions/launcher_services.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
 #include "program/startup/ui_text.h"
@@ -64,6 +65,7 @@ void ShowFormError(const std::exception& error) {
 }  // namespace
 
 void Main() {
+  ConnectForms();
   std::string languageList;
   int32_t localeId = 0;
   bool chosen = false;
