@@ -376,3 +376,15 @@ void ConnectDriverDialog() {
     };
   });
 }
+
+void ConnectAdvanced() {
+  Advanced.Connect([](AdvancedForm& form) {
+    form.Command1.Click = Advanced_Command1_Click;
+    form.Command2.Click = Advanced_Command2_Click;
+    form.Load = [&form] {
+      form.Combo4.AddItem("None");
+      for (int samples = 1; samples <= 10; ++samples) form.Combo4.AddItem(std::to_string(samples));
+      TranslateOnLoad(form);
+    };
+  });
+}

@@ -4,11 +4,8 @@
 #include <string>
 #include <tuple>
 
-#include "program/missions/launcher_services.h"
 #include "program/missions/missions_state.h"
 #include "program/missions/settings.h"
-#include "program/startup/form_translation.h"
-#include "program/startup/startup_state.h"
 
 namespace {
 
@@ -171,8 +168,6 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Command1.SetToolTipText("Assign buttons and functions to your joystick(s)");
 }
 
-void DriverDialogForm::ExportAppStrings() { ::ExportAppStrings(*this); }
-
 AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   SetCaption("Advanced");
   SetBorderStyle(forms::BorderStyle::FixedDialog);
@@ -225,18 +220,6 @@ AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   Command2.Move(right + 1920, 4920, 1680, 375);
   Command2.SetCancel(true);
   HideOnClose(*this);
-}
-
-void ConnectAdvanced() {
-  Advanced.Connect([](AdvancedForm& form) {
-    form.Command1.Click = Advanced_Command1_Click;
-    form.Command2.Click = Advanced_Command2_Click;
-    form.Load = [&form] {
-      form.Combo4.AddItem("None");
-      for (int samples = 1; samples <= 10; ++samples) form.Combo4.AddItem(std::to_string(samples));
-      TranslateOnLoad(form);
-    };
-  });
 }
 
 void Advanced_Command1_Click() {
