@@ -166,6 +166,9 @@ class FormSlotBase {
   virtual std::unique_ptr<Form> Release() = 0;
 };
 
+// A form's class holds its controls and how they are designed; the handlers come from the owner
+// of each, which connects them to the slot. Those handlers reach far into the program, so a file
+// that only touches a form's controls links the form without them.
 template <class T>
 class FormSlot final : public FormSlotBase {
  public:
@@ -174,10 +177,14 @@ class FormSlot final : public FormSlotBase {
   T& Get() {
     if (!form_) {
       form_ = std::make_unique<T>();
+      if (connect_) connect_(*form_);
       form_->FinishLoading(this);
     }
     return *form_;
   }
+  // Called on every form the slot creates, before the form's Load, to wire its handlers. A form
+  // loaded already keeps the handlers it has.
+  void Connect(std::function<void(T&)> hook) { connect_ = std::move(hook); }
   // Touches nothing: a form not loaded stays so.
   bool Loaded() const { return form_ != nullptr; }
   // Unloads the form when it is loaded; false when its QueryUnload or Unload cancelled.
@@ -186,6 +193,7 @@ class FormSlot final : public FormSlotBase {
 
  private:
   std::unique_ptr<T> form_;
+  std::function<void(T&)> connect_;
 };
 
 // The loaded forms, in load order.

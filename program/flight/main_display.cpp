@@ -25,25 +25,7 @@
 
 namespace {
 
-constexpr int32_t ExitTimerMs = 10;
-constexpr int32_t AverageTickMs = 100;
-constexpr int32_t DSKYDisplayMs = 1000;
-constexpr int32_t DSKYFlashMs = 500;
-constexpr int32_t DSKYDelayMs = 2000;
-constexpr int32_t CalloutSpacingMs = 3000;
-constexpr int32_t ShortCalloutSpacingMs = 700;  // channel 9
-constexpr int16_t ShortCalloutChannel = 9;
-constexpr int32_t AscentParticleMs = 3000;
-constexpr int32_t ExplosionFrameMs = 75;
 constexpr int32_t ExplosionLastFrame = 13;
-constexpr int32_t KeyDelayMs = 200;
-constexpr int32_t ModifierMemoryMs = 500;
-constexpr int32_t P64SpacingMs = 500;
-constexpr int32_t ButtonDelayMs = 200;
-constexpr int32_t PathNodeMs = 1000;
-constexpr int32_t IdleTimerMs = 100;
-constexpr int32_t RCSIdleTimerMs = 500;
-constexpr int32_t RCSP64IdleTimerMs = 200;
 constexpr float StickDeadZone = 0.3f;
 constexpr float StickSpread = 84.0f;
 constexpr float StickShapeOffset = 10.5f;
@@ -98,7 +80,8 @@ void RunAutoThrottle() {
   }
   if (!ReplayPlayback || CurrentProgram == P40)
     ThrottleCommand = std::clamp(ThrottleCommand, MinThrottle, 1.0f);
-  AutoThrottleCountdown = std::max(0.0f, AutoThrottleCountdown - AverageTickMs / 1000.0f);
+  AutoThrottleCountdown =
+      std::max(0.0f, AutoThrottleCountdown - MainDisplayForm::AverageTickMs / 1000.0f);
 }
 
 // The applied thrust follows the command as the mean of the last ThrustAverageLength commands.
@@ -147,79 +130,48 @@ void StoreWindowSize(MainDisplayForm& form) {
   ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
 }
 
-MainDisplayForm::MainDisplayForm() : Form("Main_Display") {
-  SetRenderSurface(true);
-  const std::array<std::pair<forms::Timer*, int32_t>, 20> designed{{
-      {&Timer_Test_Exit, ExitTimerMs},
-      {&TimerAverage, AverageTickMs},
-      {&DSKY_Display_Update, DSKYDisplayMs},
-      {&DSKYFlash, DSKYFlashMs},
-      {&DSKYReset, DSKYDelayMs},
-      {&DSKYStartProgram, DSKYDelayMs},
-      {&Timer_Program_Message, StagingMessageMs},
-      {&Timer_Program_Message2, DSKYDisplayMs},
-      {&Timer_Ascent_Particle, AscentParticleMs},
-      {&TimerExplosion, ExplosionFrameMs},
-      {&TimerKeyPress, KeyDelayMs},
-      {&TimerSpecialCharacter, ModifierMemoryMs},
-      {&TimerP64, P64SpacingMs},
-      {&ButtonTimer, ButtonDelayMs},
-      {&TimerAutoNode, PathNodeMs},
-      {&TimerVortanaPause, IdleTimerMs},
-      {&Timer_Replay, IdleTimerMs},
-      {&TimerRCS, RCSIdleTimerMs},
-      {&TimerRCSP64, RCSP64IdleTimerMs},
-      {&TimerMovie, IdleTimerMs},
-  }};
-  for (const auto& [timer, interval] : designed) {
-    timer->SetInterval(interval);
-    timer->SetEnabled(timer == &TimerSpecialCharacter);
-  }
-  for (int16_t channel = 1; channel <= 10; ++channel) {
-    TimerTalk(channel).SetInterval(channel == ShortCalloutChannel ? ShortCalloutSpacingMs
-                                                                  : CalloutSpacingMs);
-    TimerTalk(channel).SetEnabled(false);
-  }
+void ConnectMainDisplay() {
+  Main_Display.Connect([](MainDisplayForm& form) {
+    form.Load = [] { CreateExhaustEmitters(); };
+    form.MouseDown = [](forms::MouseButton, int16_t, float, float) { Busy = true; };
+    form.MouseUp = [](forms::MouseButton, int16_t, float, float) { Busy = false; };
+    form.QueryUnload = [](bool&, forms::UnloadMode) {
+      ShutDownSimulator();
+      forms::End();
+    };
+    form.Resize = [] { MainDisplayResize(); };
 
-  Load = [] { CreateExhaustEmitters(); };
-  MouseDown = [](forms::MouseButton, int16_t, float, float) { Busy = true; };
-  MouseUp = [](forms::MouseButton, int16_t, float, float) { Busy = false; };
-  QueryUnload = [](bool&, forms::UnloadMode) {
-    ShutDownSimulator();
-    forms::End();
-  };
-  Resize = [] { MainDisplayResize(); };
-
-  Timer_Test_Exit.Timer = [] { CarryOutExitRequest(); };
-  TimerAverage.Timer = [] { AverageTick(); };
-  DSKY_Display_Update.Timer = [] { UpdateDSKYDisplay(); };
-  DSKYFlash.Timer = [] { DSKYFlashTick(); };
-  DSKYReset.Timer = [this] {
-    DisplayHold = false;
-    OneShot(DSKYReset);
-    ClearDSKYLights();
-  };
-  DSKYStartProgram.Timer = [this] { OneShot(DSKYStartProgram); };
-  Timer_Program_Message.Timer = [this] {
-    OneShot(Timer_Program_Message);
-    MessageText[0].Text.clear();
-  };
-  Timer_Program_Message2.Timer = [this] { OneShot(Timer_Program_Message2); };
-  TimerTalk.Timer = [this](int16_t channel) { OneShot(TimerTalk(channel)); };
-  Timer_Ascent_Particle.Timer = [this] { OneShot(Timer_Ascent_Particle); };
-  TimerExplosion.Timer = [this] { ExplosionTick(TimerExplosion); };
-  TimerKeyPress.Timer = [this] {
-    OneShot(TimerKeyPress);
-    KeyDelayActive = false;
-    TimerKeyPress.SetInterval(KeyDelayMs);
-  };
-  TimerSpecialCharacter.Timer = [this] {
-    ShiftPending = CtrlPending = WindowsKeyPending = AltPending = false;
-    OneShot(TimerSpecialCharacter);
-  };
-  TimerP64.Timer = [this] { OneShot(TimerP64); };
-  ButtonTimer.Timer = [this] { OneShot(ButtonTimer); };
-  TimerAutoNode.Timer = [] { AddPathNode(); };
+    form.Timer_Test_Exit.Timer = [] { CarryOutExitRequest(); };
+    form.TimerAverage.Timer = [] { AverageTick(); };
+    form.DSKY_Display_Update.Timer = [] { UpdateDSKYDisplay(); };
+    form.DSKYFlash.Timer = [] { DSKYFlashTick(); };
+    form.DSKYReset.Timer = [&form] {
+      DisplayHold = false;
+      OneShot(form.DSKYReset);
+      ClearDSKYLights();
+    };
+    form.DSKYStartProgram.Timer = [&form] { OneShot(form.DSKYStartProgram); };
+    form.Timer_Program_Message.Timer = [&form] {
+      OneShot(form.Timer_Program_Message);
+      MessageText[0].Text.clear();
+    };
+    form.Timer_Program_Message2.Timer = [&form] { OneShot(form.Timer_Program_Message2); };
+    form.TimerTalk.Timer = [&form](int16_t channel) { OneShot(form.TimerTalk(channel)); };
+    form.Timer_Ascent_Particle.Timer = [&form] { OneShot(form.Timer_Ascent_Particle); };
+    form.TimerExplosion.Timer = [&form] { ExplosionTick(form.TimerExplosion); };
+    form.TimerKeyPress.Timer = [&form] {
+      OneShot(form.TimerKeyPress);
+      KeyDelayActive = false;
+      form.TimerKeyPress.SetInterval(MainDisplayForm::KeyDelayMs);
+    };
+    form.TimerSpecialCharacter.Timer = [&form] {
+      ShiftPending = CtrlPending = WindowsKeyPending = AltPending = false;
+      OneShot(form.TimerSpecialCharacter);
+    };
+    form.TimerP64.Timer = [&form] { OneShot(form.TimerP64); };
+    form.ButtonTimer.Timer = [&form] { OneShot(form.ButtonTimer); };
+    form.TimerAutoNode.Timer = [] { AddPathNode(); };
+  });
 }
 
 void StopAllTimers() {

@@ -3,39 +3,11 @@
 // the DSKY's flash and delays, message expiry, callout spacing and key delays.
 #pragma once
 
-#include "platform/forms/control.h"
-#include "platform/forms/form.h"
 #include "program/flight/flight_state.h"
+#include "program/flight/main_display_form.h"
 
-class MainDisplayForm : public forms::Form {
- public:
-  MainDisplayForm();
-
-  forms::Timer Timer_Test_Exit{*this, "Timer_Test_Exit"};
-  forms::Timer TimerAverage{*this, "TimerAverage"};
-  forms::Timer DSKY_Display_Update{*this, "DSKY_Display_Update"};
-  forms::Timer DSKYFlash{*this, "DSKYFlash"};
-  forms::Timer DSKYReset{*this, "DSKYReset"};
-  forms::Timer DSKYStartProgram{*this, "DSKYStartProgram"};
-  forms::Timer Timer_Program_Message{*this, "Timer_Program_Message"};
-  forms::Timer Timer_Program_Message2{*this, "Timer_Program_Message2"};
-  forms::ControlArray<forms::Timer> TimerTalk{*this, "TimerTalk", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}};
-  forms::Timer Timer_Ascent_Particle{*this, "Timer_Ascent_Particle"};
-  forms::Timer TimerExplosion{*this, "TimerExplosion"};
-  forms::Timer TimerKeyPress{*this, "TimerKeyPress"};
-  forms::Timer TimerSpecialCharacter{*this, "TimerSpecialCharacter"};
-  forms::Timer TimerP64{*this, "TimerP64"};
-  forms::Timer ButtonTimer{*this, "ButtonTimer"};
-  forms::Timer TimerAutoNode{*this, "TimerAutoNode"};
-  // Designed but enabled by nothing.
-  forms::Timer TimerVortanaPause{*this, "TimerVortanaPause"};
-  forms::Timer Timer_Replay{*this, "Timer_Replay"};
-  forms::Timer TimerRCS{*this, "TimerRCS"};
-  forms::Timer TimerRCSP64{*this, "TimerRCSP64"};
-  forms::Timer TimerMovie{*this, "TimerMovie"};
-};
-
-inline forms::FormSlot<MainDisplayForm> Main_Display;
+// Connects the main display's events and timers to their handlers, for every load of the form.
+void ConnectMainDisplay();
 
 // The length of the staging sequence that the frame loop shows, seconds.
 inline constexpr float StagingSeconds = 6.0f;

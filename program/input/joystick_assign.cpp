@@ -239,16 +239,21 @@ JoystickAssignForm::JoystickAssignForm() : Form("JoystickAssign") {
   Label5.Move(120, 1680, 5400, 255);
   List2.SetContainer(Frame2);
   List2.Move(120, 1950, 5400, 1410);
-  Load = [this] { JoystickAssign_Form_Load(*this); };
-  Combo1.Click = [] { JoystickAssign_Combo1_Click(); };
-  Combo2.Click = [](int16_t i) { JoystickAssign_Combo2_Click(i); };
-  Check1.Click = [](int16_t i) { JoystickAssign_Check1_Click(i); };
-  Check2.Click = [] { JoystickAssign_Check2_Click(); };
-  Option2.Click = [](int16_t n) { JoystickAssign_Option2_Click(n); };
-  List2.Click = [] { JoystickAssign_List2_Click(); };
-  Command1.Click = [] { JoystickAssign_Command1_Click(); };
-  Command2.Click = [this] { InputEngine->Calibrate(hWnd()); };
-  QueryUnload = [](bool&, forms::UnloadMode) { FinishDialog(); };
+}
+
+void ConnectJoystickAssign() {
+  JoystickAssign.Connect([](JoystickAssignForm& form) {
+    form.Load = [&form] { JoystickAssign_Form_Load(form); };
+    form.Combo1.Click = [] { JoystickAssign_Combo1_Click(); };
+    form.Combo2.Click = [](int16_t i) { JoystickAssign_Combo2_Click(i); };
+    form.Check1.Click = [](int16_t i) { JoystickAssign_Check1_Click(i); };
+    form.Check2.Click = [] { JoystickAssign_Check2_Click(); };
+    form.Option2.Click = [](int16_t n) { JoystickAssign_Option2_Click(n); };
+    form.List2.Click = [] { JoystickAssign_List2_Click(); };
+    form.Command1.Click = [] { JoystickAssign_Command1_Click(); };
+    form.Command2.Click = [&form] { InputEngine->Calibrate(form.hWnd()); };
+    form.QueryUnload = [](bool&, forms::UnloadMode) { FinishDialog(); };
+  });
 }
 
 void JoystickAssign_Form_Load(JoystickAssignForm& form) {

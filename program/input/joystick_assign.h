@@ -54,6 +54,8 @@ inline int32_t CapturedButton = 0;  // the button option chosen last
 
 struct ControlAssignment;
 
+// Connects the dialog's controls and events to their handlers.
+void ConnectJoystickAssign();
 // The dialog's event handlers; each but Option2's does nothing while Busy is set.
 void JoystickAssign_Form_Load(JoystickAssignForm& form);
 void Load_List2(JoystickAssignForm& form);

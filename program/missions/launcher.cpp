@@ -346,3 +346,47 @@ void DriverDialog_HScrollRocks_Change() {
 
 void DriverDialog_Command3_Click() { PilotList->Show(); }
 void DriverDialog_Command5_Click() { Advanced->Show(); }
+
+void ConnectDriverDialog() {
+  DriverDialog.Connect([](DriverDialogForm& form) {
+    form.Combo1.Change = DriverDialog_Combo1_Change;
+    form.Combo1.Click = DriverDialog_Combo1_Click;
+    form.Combo2.Click = DriverDialog_Combo2_Click;
+    form.cboGroup.Click = DriverDialog_cboGroup_Click;
+    form.chkWindowed.Click = DriverDialog_chkWindowed_Click;
+    form.Option_Joystick.Click = DriverDialog_Option_Joystick_Click;
+    form.Option_KeyBoard.Click = DriverDialog_Option_KeyBoard_Click;
+    form.HScroll1.Change = DriverDialog_HScroll1_Change;
+    form.HScroll2.Change = form.HScroll2.Scroll = DriverDialog_HScroll2_Change;
+    form.HScrollLandscape.Change = DriverDialog_HScrollLandscape_Change;
+    form.HScrollRockGraphic.Change = form.HScrollRockGraphic.Scroll =
+        DriverDialog_HScrollRockGraphic_Change;
+    form.HScrollRocks.Change = form.HScrollRocks.Scroll = DriverDialog_HScrollRocks_Change;
+    form.Command3.Click = DriverDialog_Command3_Click;
+    form.Command5.Click = DriverDialog_Command5_Click;
+    form.Command_Continue.Click = DriverDialog_Command_Continue_Click;
+    form.Command_Quit.Click = DriverDialog_Command_Quit_Click;
+    form.Command_Help.Click = DriverDialog_Command_Help_Click;
+    form.Command2.Click = DriverDialog_Command2_Click;
+    form.Command1.Click = DriverDialog_Command1_Click;
+    form.Command6.Click = DriverDialog_Command6_Click;
+    form.Command7.Click = DriverDialog_Command7_Click;
+    form.Command8.Click = DriverDialog_Command8_Click;
+    form.Load = DriverDialog_Form_Load;
+    form.QueryUnload = [](bool& cancel, forms::UnloadMode mode) {
+      DriverDialog_Form_QueryUnload(cancel, static_cast<int16_t>(mode));
+    };
+  });
+}
+
+void ConnectAdvanced() {
+  Advanced.Connect([](AdvancedForm& form) {
+    form.Command1.Click = Advanced_Command1_Click;
+    form.Command2.Click = Advanced_Command2_Click;
+    form.Load = [&form] {
+      form.Combo4.AddItem("None");
+      for (int samples = 1; samples <= 10; ++samples) form.Combo4.AddItem(std::to_string(samples));
+      TranslateOnLoad(form);
+    };
+  });
+}

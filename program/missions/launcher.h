@@ -16,6 +16,10 @@ int32_t ModeBits(int32_t format);
 
 // The load: translation, assignments, the runtime check, caption, desktop, adapters and modes,
 // settings, missions and flights, views, and the engine's start (once in the program's life).
+// Connects the launcher's controls and events to their handlers, for every load of the launcher.
+void ConnectDriverDialog();
+// Connects the advanced graphics dialog's buttons and load to their handlers.
+void ConnectAdvanced();
 void DriverDialog_Form_Load();
 void DriverDialog_Form_QueryUnload(bool& cancel, int16_t unloadMode);
 // The first Continue starts a flight; later ones apply the mission chosen and restart.

@@ -4,14 +4,8 @@
 #include <string>
 #include <tuple>
 
-#include "program/missions/launcher.h"
-#include "program/missions/launcher_services.h"
-#include "program/missions/mission_lists.h"
 #include "program/missions/missions_state.h"
 #include "program/missions/settings.h"
-#include "program/missions/star_sound_dialogs.h"
-#include "program/startup/form_translation.h"
-#include "program/startup/startup_state.h"
 
 namespace {
 
@@ -157,20 +151,6 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Combo2.SetEditable(false);
   Check1.SetCaption("Test-11");
   Check1.SetVisible(false);
-  Combo1.Change = DriverDialog_Combo1_Change;
-  Combo1.Click = DriverDialog_Combo1_Click;
-  Combo2.Click = DriverDialog_Combo2_Click;
-  cboGroup.Click = DriverDialog_cboGroup_Click;
-  chkWindowed.Click = DriverDialog_chkWindowed_Click;
-  Option_Joystick.Click = DriverDialog_Option_Joystick_Click;
-  Option_KeyBoard.Click = DriverDialog_Option_KeyBoard_Click;
-  HScroll1.Change = DriverDialog_HScroll1_Change;
-  HScroll2.Change = HScroll2.Scroll = DriverDialog_HScroll2_Change;
-  HScrollLandscape.Change = DriverDialog_HScrollLandscape_Change;
-  HScrollRockGraphic.Change = HScrollRockGraphic.Scroll = DriverDialog_HScrollRockGraphic_Change;
-  HScrollRocks.Change = HScrollRocks.Scroll = DriverDialog_HScrollRocks_Change;
-  Command3.Click = DriverDialog_Command3_Click;
-  Command5.Click = DriverDialog_Command5_Click;
   Command_Continue.SetCaption("Continue");
   Command_Continue.SetToolTipText("Start the program");
   Command_Quit.SetCaption("Quit");
@@ -186,21 +166,7 @@ DriverDialogForm::DriverDialogForm() : forms::Form("DriverDialog") {
   Option_Joystick.SetToolTipText("Primary Roll Pitch axis");
   Option_KeyBoard.SetToolTipText("Keyboard / Mouse control");
   Command1.SetToolTipText("Assign buttons and functions to your joystick(s)");
-  Command_Continue.Click = DriverDialog_Command_Continue_Click;
-  Command_Quit.Click = DriverDialog_Command_Quit_Click;
-  Command_Help.Click = DriverDialog_Command_Help_Click;
-  Command2.Click = DriverDialog_Command2_Click;
-  Command1.Click = DriverDialog_Command1_Click;
-  Command6.Click = DriverDialog_Command6_Click;
-  Command7.Click = DriverDialog_Command7_Click;
-  Command8.Click = DriverDialog_Command8_Click;
-  Load = DriverDialog_Form_Load;
-  QueryUnload = [](bool& cancel, forms::UnloadMode mode) {
-    DriverDialog_Form_QueryUnload(cancel, static_cast<int16_t>(mode));
-  };
 }
-
-void DriverDialogForm::ExportAppStrings() { ::ExportAppStrings(*this); }
 
 AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   SetCaption("Advanced");
@@ -253,14 +219,7 @@ AdvancedForm::AdvancedForm() : forms::Form("Advanced") {
   Command2.SetCaption("Cancel");
   Command2.Move(right + 1920, 4920, 1680, 375);
   Command2.SetCancel(true);
-  Command1.Click = Advanced_Command1_Click;
-  Command2.Click = Advanced_Command2_Click;
   HideOnClose(*this);
-  Load = [this] {
-    Combo4.AddItem("None");
-    for (int samples = 1; samples <= 10; ++samples) Combo4.AddItem(std::to_string(samples));
-    TranslateOnLoad(*this);
-  };
 }
 
 void Advanced_Command1_Click() {
@@ -304,8 +263,5 @@ SoundSettingsForm::SoundSettingsForm() : forms::Form("SoundSettings") {
   Command1.SetCaption("OK");
   Command1.Move(1800, top + 120, 1200, 375);
   Command1.SetCancel(true);  // OK only hides the dialog, which is all Escape asks
-  Command1.Click = SoundSettings_Command1_Click;
   HideOnClose(*this);
-  Command2.Click = SoundSettings_Command2_Click;
-  Load = [this] { TranslateOnLoad(*this); };
 }

@@ -10,6 +10,7 @@
 
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
+#include "program/startup/form_translation.h"
 
 namespace d3d {
 class IDirect3D8;
@@ -80,7 +81,7 @@ class DriverDialogForm : public forms::Form {
   forms::CommandButton Command6{*this, "Command6"};  // star display options
 
   // The launcher's Export Language command.
-  void ExportAppStrings();
+  void ExportAppStrings() { ::ExportAppStrings(*this); }
 
   // The platform's Direct3D object, made on first use and released with the form.
   std::shared_ptr<d3d::IDirect3D8> Direct3D;

@@ -57,11 +57,16 @@ PilotListForm::PilotListForm() : forms::Form("PilotList") {
   Command1.Move(1560, 4980, 1455, 375);
   Command2.SetCaption("Clear");
   Command2.Move(3480, 4980, 1455, 375);
-  Load = PilotList_Form_Load;
-  Option3D1.Click = PilotList_Option3D1_Click;
-  Text1.Change = PilotList_Text1_Change;
-  Command1.Click = PilotList_Command1_Click;
-  Command2.Click = PilotList_Command2_Click;
+}
+
+void ConnectPilotList() {
+  PilotList.Connect([](PilotListForm& form) {
+    form.Load = PilotList_Form_Load;
+    form.Option3D1.Click = PilotList_Option3D1_Click;
+    form.Text1.Change = PilotList_Text1_Change;
+    form.Command1.Click = PilotList_Command1_Click;
+    form.Command2.Click = PilotList_Command2_Click;
+  });
 }
 
 void PilotList_Form_Load() {

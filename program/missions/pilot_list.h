@@ -23,6 +23,8 @@ struct PilotListForm : forms::Form {
 
 extern forms::FormSlot<PilotListForm> PilotList;
 
+// Connects the pilot list's controls and load to their handlers.
+void ConnectPilotList();
 void PilotList_Form_Load();
 void LoadPilotRoster();
 void PilotList_Option3D1_Click(int16_t index);

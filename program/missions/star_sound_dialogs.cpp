@@ -78,9 +78,6 @@ StarOptionsForm::StarOptionsForm() : Form("StarForm") {
   Place(Command1, 960, top + 480, 1200, 375);
   Place(Command2, 2520, top + 480, 1200, 375);
   Command2.SetCancel(true);
-  Command1.Click = StarForm_Command1_Click;
-  Command2.Click = StarForm_Command2_Click;
-  Load = [this] { TranslateOnLoad(*this); };
 }
 
 void StarForm_Command1_Click() {
@@ -124,3 +121,19 @@ void SoundSettings_Command2_Click() {
 }
 
 void SaveFlyingTheme() { WriteINI("General", "Flying Theme", FlyingTheme, ScenarioPath()); }
+
+void ConnectStarForm() {
+  StarForm.Connect([](StarOptionsForm& form) {
+    form.Command1.Click = StarForm_Command1_Click;
+    form.Command2.Click = StarForm_Command2_Click;
+    form.Load = [&form] { TranslateOnLoad(form); };
+  });
+}
+
+void ConnectSoundSettings() {
+  SoundSettings.Connect([](SoundSettingsForm& form) {
+    form.Command1.Click = SoundSettings_Command1_Click;
+    form.Command2.Click = SoundSettings_Command2_Click;
+    form.Load = [&form] { TranslateOnLoad(form); };
+  });
+}

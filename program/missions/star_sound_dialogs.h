@@ -28,6 +28,10 @@ struct StarOptionsForm : forms::Form {
 
 inline forms::FormSlot<StarOptionsForm> StarForm;
 
+// Connect the star options' and the sound settings' buttons and loads to their handlers.
+void ConnectStarForm();
+void ConnectSoundSettings();
+
 // OK stores the four star settings and hides the dialog; Cancel only hides it.
 void StarForm_Command1_Click();
 void StarForm_Command2_Click();

@@ -93,8 +93,6 @@ ChooseLangForm::ChooseLangForm() : Form("frmChooseLang") {
   lstLanguages.Move(120, 120, 3780, 2580);
   cmdOK.SetCaption("&OK");
   cmdOK.Move(1380, 2880, 1200, 420);
-  cmdOK.Click = frmChooseLang_cmdOK_Click;
-  lstLanguages.DblClick = frmChooseLang_lstLanguages_DblClick;
 }
 
 bool ChooseLangForm::SetupLanguage(std::string& sLanguageDB, const std::string& sLanguageColumn,
@@ -212,3 +210,10 @@ void frmChooseLang_cmdOK_Click() {
 }
 
 void frmChooseLang_lstLanguages_DblClick() { frmChooseLang_cmdOK_Click(); }
+
+void ConnectChooseLang() {
+  frmChooseLang.Connect([](ChooseLangForm& form) {
+    form.cmdOK.Click = frmChooseLang_cmdOK_Click;
+    form.lstLanguages.DblClick = frmChooseLang_lstLanguages_DblClick;
+  });
+}

@@ -45,5 +45,7 @@ struct ChooseLangForm : forms::Form {
 };
 extern forms::FormSlot<ChooseLangForm> frmChooseLang;
 
+// Connects the language chooser's OK button and list to their handlers.
+void ConnectChooseLang();
 void frmChooseLang_cmdOK_Click();
 void frmChooseLang_lstLanguages_DblClick();

@@ -14,6 +14,7 @@
 #include "program/missions/ini.h"
 #include "program/missions/launcher_services.h"
 #include "program/startup/form_helpers.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
 #include "program/startup/ui_text.h"
@@ -60,6 +61,7 @@ void RemoveStaleTemporaries() {
 }  // namespace
 
 void Main() {
+  ConnectForms();
   std::string languageList;
   int32_t localeId = 0;
   bool chosen = false;

@@ -19,6 +19,7 @@
 #include "program/input/input_state.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/main_display_reload.h"
@@ -27,6 +28,7 @@
 class DSKYTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ConnectForms();
     forms::UseClock(&clock);
     for (int32_t id = 0; id <= LastUiTextId; ++id) UiText[id] = NativeString(id, "");
     Main_Display->DSKYFlash.SetEnabled(true);

@@ -18,6 +18,7 @@
 #include "program/input/input_state.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_state.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/program_entry.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
@@ -53,6 +54,7 @@ inline bool StartFromTheMenu() {
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ConnectForms();
     // Engine objects that other tests left are let go as the program's shutdown lets go of its own.
     if (Engine) EngineInitialised = true;
     EndProgram();

@@ -20,6 +20,7 @@
 #include "program/missions/missions_state.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
+#include "program/startup/form_connections.h"
 #include "tests/platform/win/temp_folder.h"
 
 namespace headless {
@@ -126,6 +127,7 @@ inline FrameLocals Locals;
 // The shipped Apollo 11 scenario, its LM level and at rest `heightFeet` above ground at world
 // height 0.
 inline void ResetLM(float heightFeet) {
+  ConnectForms();
   win::SetAppPath(MAROVIN_DATA);
   MissionName = "Apollo 11";
   MissionType = 11;

@@ -16,6 +16,7 @@
 #include "program/flight/flight_loop_state.h"
 #include "program/input/input_state.h"
 #include "program/missions/missions_state.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/main_display_reload.h"
 #include "tests/program/saved_variables.h"
@@ -28,6 +29,7 @@ namespace {
 class MainDisplay : public ::testing::Test {
  protected:
   void SetUp() override {
+    ConnectForms();
     DropMainDisplay();
     forms::UseClock(&clock);
     win::SetRndSource([] { return 0.5f; });

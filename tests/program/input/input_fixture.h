@@ -30,6 +30,7 @@
 #include "program/scene/cockpit_models.h"
 #include "program/scene/engine_objects.h"
 #include "program/scene/scene_state.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
@@ -47,6 +48,7 @@ class InputTest : public ::testing::Test {
   static constexpr auto FrameTime = 20ms;  // 50 frames per second
 
   void SetUp() override {
+    ConnectForms();
     forms::UseClock(&clock);
     for (int32_t id = 0; id <= LastUiTextId; ++id) UiText[id] = NativeString(id, "");
     DropMainDisplay();

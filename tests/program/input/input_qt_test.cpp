@@ -21,6 +21,7 @@
 #include "program/input/input_state.h"
 #include "program/input/joystick_assign.h"
 #include "program/input/joystick_devices.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/forms/qt_view_once.h"
@@ -44,6 +45,7 @@ class MainWindowInput : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { tests::StartQtViewOnce(); }
   void SetUp() override {
+    ConnectForms();
     DropMainDisplay();
     Main_Display->Move(0, 0, 640 * 15, 480 * 15);
     Main_Display->Show();

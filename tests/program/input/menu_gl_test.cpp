@@ -17,6 +17,7 @@
 #include "program/input/menu.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
@@ -43,6 +44,7 @@ struct MenuWindow : forms::Form {
 class MenuOnOpenGL : public ::testing::Test {
  protected:
   void SetUp() override {
+    ConnectForms();
     forms::UseClock(&clock_);
     for (int32_t id = 0; id <= LastUiTextId; ++id) UiText[id] = NativeString(id, "");
     win::SetAppPath(folder_.Path().string());

@@ -21,6 +21,7 @@
 #include "program/missions/launcher_return.h"
 #include "program/missions/missions_state.h"
 #include "program/scene/scene_state.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/input_engine.h"
 #include "tests/program/launcher_dialogs.h"
@@ -186,7 +187,10 @@ namespace {
 
 class AdvancedDialog : public ::testing::Test {
  protected:
-  void SetUp() override { UnloadLauncherDialogs(); }
+  void SetUp() override {
+    ConnectForms();
+    UnloadLauncherDialogs();
+  }
   void TearDown() override { UnloadLauncherDialogs(); }
   SavedVariables saved_ = SavedVariables(DisplayFPS, SetVsync, SpecularLighting, TextureMode,
                                          SetDepthBuffer, AntialiasingOn, AntialiasingSamples);

@@ -6,6 +6,7 @@
 #include "platform/win/app_path.h"
 #include "program/flight/flight_state.h"
 #include "program/missions/missions_state.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/startup_state.h"
 #include "tests/platform/win/temp_folder.h"
 #include "tests/program/launcher_dialogs.h"
@@ -13,7 +14,10 @@
 
 class ProgramFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override { win::SetAppPath(folder_.Path().string()); }
+  void SetUp() override {
+    ConnectForms();
+    win::SetAppPath(folder_.Path().string());
+  }
   static void UseShippedData() { win::SetAppPath(MAROVIN_DATA); }
 
   TempFolder folder_;

@@ -12,6 +12,7 @@
 #include "platform/forms/script.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_state.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/launcher_dialogs.h"
 #include "tests/program/missions/program_folder.h"
@@ -26,7 +27,10 @@ d3d::IDirect3D8* CreateOneAdapter() {
 
 class StarOptions : public ::testing::Test {
  protected:
-  void SetUp() override { UnloadLauncherDialogs(); }
+  void SetUp() override {
+    ConnectForms();
+    UnloadLauncherDialogs();
+  }
   void TearDown() override { UnloadLauncherDialogs(); }
   SavedVariables saved_ =
       SavedVariables(StarMagnitudeCut, StarSize, StarBrightness, StarInformationFlag);

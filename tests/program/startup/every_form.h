@@ -21,6 +21,7 @@
 #include "program/missions/launcher_forms.h"
 #include "program/missions/pilot_list.h"
 #include "program/missions/star_sound_dialogs.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
 #include "program/startup/tralexa.h"
@@ -71,6 +72,7 @@ inline constexpr Language EveryLanguage[] = {{"English", 1, nullptr}, {"German",
 class EveryFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ConnectForms();
     for (const char* file : {"KeyBoardOnly.ini", "JoyAssign.ini", "KeyBoardOnly LDE.ini",
                              "JoyAssign LDE.ini", "MarovinLanguages.txt", "MarovinLang.ini"})
       std::filesystem::copy_file(std::filesystem::path(MAROVIN_DATA) / file, folder_.Path() / file);

@@ -9,6 +9,7 @@
 
 #include "platform/forms/dialogs.h"
 #include "platform/forms/script.h"
+#include "program/startup/form_connections.h"
 #include "program/startup/lang_chooser.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/launcher_dialogs.h"
@@ -16,6 +17,7 @@
 
 class StartupTest : public ::testing::Test {
  protected:
+  void SetUp() override { ConnectForms(); }
   void TearDown() override {
     UnloadLauncherDialogs();
     frmChooseLang.Unload();
