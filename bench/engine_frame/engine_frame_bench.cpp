@@ -2,9 +2,10 @@
 // surfaceless on Mesa's software rasteriser (LIBGL_ALWAYS_SOFTWARE=1, LP_NUM_THREADS=8), in a
 // 1280 x 960 window (its drawing area is 1272 x 926): a 257 x 257 landscape tile, two built meshes
 // of about 3,000 triangles in four groups, 20 rocks of 500 triangles, six 256 x 256 render surfaces
-// redrawn, 5,000 stars each drawn as its own batch of one filled circle, 40 textured quads, the
-// head-up instrument column of the six surfaces and the warning-light bar (both opaque, told to
-// the engine as covering the view) and 30 lines of text in two fonts. It reports frames per
+// drawn alike each frame (so the device draws them once: the backend keeps their pictures), 5,000
+// stars each drawn as its own batch of one filled circle, 40 textured quads, the head-up
+// instrument column of the six surfaces and the warning-light bar (both opaque, told to the engine
+// as covering the view) and 30 lines of text in two fonts. It reports frames per
 // second, the allocator keeping the rasteriser's blocks (stable_allocator.h), and plain_ratio: its
 // frame time over plain OpenGL 2.1 drawing the same frame (plain_gl_frame.h, the draws the device
 // recorded for one frame; plain_gl_ms its time per frame), timed in alternating blocks (goal at

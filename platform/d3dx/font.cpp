@@ -1,5 +1,6 @@
 #include "platform/d3dx/font.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -32,6 +33,9 @@ struct Cell {
   int32_t x = 0;  // texels of the cell's left edge, overhang included
   int32_t y = 0;
   int32_t advance = 0;  // pixels
+  // The texels of the cell with any coverage, from the cell's corner; empty for a blank glyph.
+  // Only they are drawn: the rest of the cell is fully transparent.
+  int32_t inkLeft = 0, inkTop = 0, inkRight = 0, inkBottom = 0;
 };
 
 // The states Begin changes and End puts back.
@@ -123,7 +127,8 @@ class Font final : public ID3DXFont {
       }
       if (character < kFirstCharacter) continue;
       const Cell& cell = cells_[character - kFirstCharacter];
-      AppendQuad(&vertices, cell, penX - overhang_, top, color);
+      if (cell.inkRight > cell.inkLeft)
+        AppendQuad(&vertices, cell, penX - overhang_, top, color);
       penX += cell.advance;
     }
     HRESULT result = D3D_OK;
@@ -242,17 +247,40 @@ class Font final : public ID3DXFont {
       }
     }
     texture_->UnlockRect(0);
+    for (Cell& cell : cells_) FindInk(cell, pixels);
   }
 
+  // The cell's ink box, from the coverage of the atlas (side_ x side_ pixels).
+  void FindInk(Cell& cell, const uint32_t* pixels) const {
+    const int32_t width = cell.advance + 2 * overhang_;
+    int32_t left = width, top = cellHeight_, right = 0, bottom = 0;
+    for (int32_t y = 0; y < cellHeight_; ++y)
+      for (int32_t x = 0; x < width; ++x)
+        if ((pixels[static_cast<size_t>(cell.y + y) * side_ + static_cast<size_t>(cell.x + x)] &
+             0xFF) != 0) {
+          left = std::min(left, x);
+          right = std::max(right, x + 1);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y + 1);
+        }
+    if (right > left) {
+      cell.inkLeft = left;
+      cell.inkTop = top;
+      cell.inkRight = right;
+      cell.inkBottom = bottom;
+    }
+  }
+
+  // The quad of the cell's ink, the cell's left edge at left.
   void AppendQuad(std::vector<Vertex>* vertices, const Cell& cell, int32_t left, int32_t top,
                   D3DCOLOR color) const {
     const float side = static_cast<float>(side_);
-    const float width = static_cast<float>(cell.advance + 2 * overhang_);
-    const float height = static_cast<float>(cellHeight_);
-    const float x0 = static_cast<float>(left) + kTexelCentreShift;
-    const float y0 = static_cast<float>(top) + kTexelCentreShift;
-    const float u0 = static_cast<float>(cell.x) / side;
-    const float v0 = static_cast<float>(cell.y) / side;
+    const float width = static_cast<float>(cell.inkRight - cell.inkLeft);
+    const float height = static_cast<float>(cell.inkBottom - cell.inkTop);
+    const float x0 = static_cast<float>(left + cell.inkLeft) + kTexelCentreShift;
+    const float y0 = static_cast<float>(top + cell.inkTop) + kTexelCentreShift;
+    const float u0 = static_cast<float>(cell.x + cell.inkLeft) / side;
+    const float v0 = static_cast<float>(cell.y + cell.inkTop) / side;
     const float u1 = u0 + width / side;
     const float v1 = v0 + height / side;
     const Vertex topLeft = {x0, y0, 0.0f, 1.0f, color, u0, v0};

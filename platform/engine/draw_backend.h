@@ -56,6 +56,7 @@ struct Shape2D {
   int32_t sourceBlend = 0;
   int32_t destinationBlend = 0;
   int32_t filter = 0;
+  bool operator==(const Shape2D&) const = default;
 };
 
 // A rectangle of pixels of a target: columns left to right - 1, rows top to bottom - 1.

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <set>
 
 #include "library/core/vortanautil.h"
 #include "platform/d3d/headless.h"
@@ -145,9 +147,14 @@ class LibraryBackend final : public DrawBackend {
   void Stop() override;
   void Resize(int32_t width, int32_t height) override;
   int32_t LoadTexture(const Texture& texture) override;
-  void DeleteTexture(int32_t texture) override { TextureFactory_DeleteTexture(texture); }
+  void DeleteTexture(int32_t texture) override {
+    Forget();
+    surfaces_.erase(texture);
+    TextureFactory_DeleteTexture(texture);
+  }
   int32_t CreateSurface(int32_t width, int32_t height) override;
   void SetTextureMode(int32_t mode) override {
+    Forget();
     if (direct3d_ != nullptr) TextureFactory_SetTextureMode(mode);
   }
   int32_t MaxTextureSide() const override;
@@ -181,6 +188,7 @@ class LibraryBackend final : public DrawBackend {
   int32_t StoreFont(const Font& font) override;
   void ResetFonts() override;
   void ResetFontGlyphs() override {
+    Forget();
     TextureFont_OnLostAll();
     TextureFont_OnResetAll();
   }
@@ -210,9 +218,35 @@ class LibraryBackend final : public DrawBackend {
   void DrawShadows();
   // What was asked for is drawn, before anything else is.
   void Flush() {
+    Interrupt();
     DrawShadows();
     EndBatch();
   }
+  // A render surface cleared and drawn in 2D alone, as the frame before drew it, is not drawn
+  // again: it still shows that. Its drawing is held back while it repeats the last one (each
+  // shape compared as it comes); at the first difference, or anything else drawn, what was held
+  // back is drawn and the rest goes on as asked.
+  struct SurfaceDrawing {
+    uint32_t clearColour = 0;
+    std::vector<Shape2D> shapes;
+  };
+  // Opens the surface as the target, cleared to the colour when clear.
+  void OpenSurface(int32_t id, bool clear, uint32_t clearColour);
+  // Draws what the open surface held back, if anything.
+  void Resume();
+  // Something other than the open surface's 2D drawing comes: the surface's drawing is no longer
+  // one to repeat.
+  void Interrupt() {
+    Resume();
+    recording_.reset();
+  }
+  // Textures, fonts or the device changed: no surface's last drawing is known to repeat.
+  void Forget() {
+    Interrupt();
+    shown_.clear();
+  }
+  // Draws the shape into the open target (Draw2D, past holding back).
+  void DrawShape(const Shape2D& shape);
   // The frame's last layer: the fade, then the pointer.
   void DrawOverlays();
   // The geometry's upload, made again when it changed; null for a geometry without triangles.
@@ -309,6 +343,10 @@ class LibraryBackend final : public DrawBackend {
   bool statistics_ = false;
   const char* batchPass_ = nullptr;  // the back-buffer pass the open batch counts under
   std::vector<PassCost> lastStatistics_;
+  std::set<int32_t> surfaces_;              // the render surfaces' identifiers
+  std::map<int32_t, SurfaceDrawing> shown_;  // what each surface shows, drawn as SurfaceDrawing
+  std::optional<SurfaceDrawing> recording_;  // the open surface's drawing while it is one
+  bool heldBack_ = false;                    // the open surface's drawing repeats, undrawn
 };
 
 void LibraryBackend::Start(const DeviceSettings& settings) {
@@ -358,6 +396,10 @@ void LibraryBackend::Start(const DeviceSettings& settings) {
 
 void LibraryBackend::Stop() {
   if (direct3d_ == nullptr) return;
+  heldBack_ = false;
+  recording_.reset();
+  shown_.clear();
+  surfaces_.clear();
   EndBatch();
   if (scene_) device_->EndScene();
   scene_ = false;
@@ -415,6 +457,7 @@ void LibraryBackend::SetGamma(float gamma) {
 }
 
 void LibraryBackend::Reset() {
+  Forget();
   resetPending_ = false;
   Screen2D_OnLost();
   TextureFont_OnLostAll();
@@ -432,6 +475,7 @@ void LibraryBackend::Reset() {
 }
 
 int32_t LibraryBackend::LoadTexture(const Texture& texture) {
+  Forget();
   // A name of its own: the library's table finds a texture by name, and the engine's names are
   // not unique.
   const std::string name = "engine texture " + std::to_string(++made_);
@@ -488,6 +532,28 @@ void LibraryBackend::EndBatch() {
 }
 
 void LibraryBackend::Draw2D(const Shape2D& shape) {
+  if (recording_) {
+    if ((shape.kind == Shape2D::Kind::Texture && surfaces_.contains(shape.deviceTexture)) ||
+        (shape.kind == Shape2D::Kind::Text &&
+         (engine_ == nullptr || engine_->Fonts().Get(shape.font) == nullptr))) {
+      // What another surface shows may change without its drawing here changing; a font let go
+      // draws nothing where its text was.
+      Interrupt();
+    } else {
+      recording_->shapes.push_back(shape);
+      if (heldBack_) {
+        const std::vector<Shape2D>& last = shown_.at(targets_.back()).shapes;
+        const size_t count = recording_->shapes.size();
+        if (count <= last.size() && last[count - 1] == shape) return;
+        Resume();
+        return;
+      }
+    }
+  }
+  DrawShape(shape);
+}
+
+void LibraryBackend::DrawShape(const Shape2D& shape) {
   const BatchState state{shape.sourceBlend, shape.destinationBlend, shape.filter};
   if (state != batchState_) {
     EndBatch();
@@ -589,6 +655,7 @@ void LibraryBackend::DrawCircles() {
 }
 
 int32_t LibraryBackend::StoreFont(const Font& font) {
+  Forget();
   if (direct3d_ == nullptr) return 0;
   const std::string name = "engine font " + std::to_string(++made_);
   int32_t id = 0;
@@ -616,6 +683,7 @@ int32_t LibraryBackend::StoreFont(const Font& font) {
 }
 
 void LibraryBackend::ResetFonts() {
+  Forget();
   for (const auto& [id, font] : plainFonts_)
     if (font != nullptr) win::DeleteObject(font);
   plainFonts_.clear();
@@ -654,6 +722,20 @@ void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t 
   const int32_t id = texture != nullptr ? texture->device : 0;
   if (std::ranges::any_of(targets_, [](int32_t open) { return open != 0; }))
     throw EngineError("StartRender: a render surface is drawn inside another");
+  if (clear) {
+    recording_ = SurfaceDrawing{clearColour, {}};
+    if (const auto last = shown_.find(id);
+        last != shown_.end() && last->second.clearColour == clearColour) {
+      targets_.push_back(id);
+      heldBack_ = true;
+      return;
+    }
+  }
+  shown_.erase(id);
+  OpenSurface(id, clear, clearColour);
+}
+
+void LibraryBackend::OpenSurface(int32_t id, bool clear, uint32_t clearColour) {
   // The device draws one scene at a time: the frame's waits, and resumes after the surface.
   if (scene_ && !suspended_) {
     device_->EndScene();
@@ -668,17 +750,38 @@ void LibraryBackend::BeginTarget(const DrawTarget& target, bool clear, uint32_t 
   if (clear) device_->Clear(0, nullptr, ClearFlags(), clearColour, 1.0f, 0);
 }
 
+void LibraryBackend::Resume() {
+  if (!heldBack_) return;
+  heldBack_ = false;
+  const int32_t id = targets_.back();
+  targets_.pop_back();
+  shown_.erase(id);
+  OpenSurface(id, true, recording_->clearColour);
+  for (const Shape2D& shape : recording_->shapes) DrawShape(shape);
+}
+
 void LibraryBackend::EndTarget() {
-  Flush();
+  // A drawing that stopped short of the last one is drawn.
+  if (heldBack_ && recording_->shapes.size() != shown_.at(targets_.back()).shapes.size())
+    Resume();
+  DrawShadows();
+  EndBatch();
   if (targets_.empty()) return;
   const int32_t id = targets_.back();
   targets_.pop_back();
   if (id == 0) return;
+  std::optional<SurfaceDrawing> drawing = std::move(recording_);
+  recording_.reset();
+  if (heldBack_) {
+    heldBack_ = false;
+    return;
+  }
   TextureFactory_EndRender(id);
   if (suspended_) {
     device_->BeginScene();
     suspended_ = false;
   }
+  if (drawing) shown_[id] = std::move(*drawing);
 }
 
 int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
@@ -688,6 +791,7 @@ int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
   if (id == 0)
     throw EngineError("CreateRenderSurface: the device cannot make a surface of " +
                       std::to_string(width) + " x " + std::to_string(height));
+  surfaces_.insert(id);
   return id;
 }
 
@@ -1346,6 +1450,7 @@ void LibraryBackend::DrawParticles(const EngineParticleSystem& system, const Cam
 
 void LibraryBackend::DrawShadowVolume(const EngineMesh& mesh, int32_t light, uint32_t colour,
                                       float range, const CameraView& camera) {
+  Interrupt();
   EndBatch();
   if (direct3d_ == nullptr || engine_ == nullptr) return;
   const auto& lights = engine_->Lights();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "library/core/frame/file_paths.h"
 #include "library/core/frame/frame_state.h"
@@ -75,9 +76,34 @@ bool Lay(win::HDC dc, int32_t side, int32_t lastCharacter, int32_t spacing, Glyp
   return true;
 }
 
-// Draws the characters into a side x side DIB section and copies it into level 0 of texture.
+// The part of cell drawn in 2D: the texels of alpha > 0 and one texel around them, inside the
+// cell; empty for a blank glyph. Beyond it even a filtered pixel samples only transparent texels.
+GlyphCell InkOf(const GlyphCell& cell, int32_t side, const uint16_t* alpha) {
+  const auto texel = [side](float coordinate) {
+    return win::RoundHalfEven(coordinate * static_cast<float>(side));
+  };
+  const int32_t x0 = texel(cell.u1), y0 = texel(cell.v1), x1 = texel(cell.u2), y1 = texel(cell.v2);
+  int32_t left = x1, top = y1, right = x0, bottom = y0;
+  for (int32_t y = y0; y < y1; ++y)
+    for (int32_t x = x0; x < x1; ++x)
+      if (alpha[static_cast<size_t>(y) * static_cast<size_t>(side) + static_cast<size_t>(x)] != 0) {
+        left = std::min(left, x);
+        right = std::max(right, x + 1);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y + 1);
+      }
+  if (right <= left) return {};
+  const auto texels = static_cast<float>(side);
+  return {static_cast<float>(std::max(x0, left - 1)) / texels,
+          static_cast<float>(std::max(y0, top - 1)) / texels,
+          static_cast<float>(std::min(x1, right + 1)) / texels,
+          static_cast<float>(std::min(y1, bottom + 1)) / texels};
+}
+
+// Draws the characters into a side x side DIB section and copies it into level 0 of texture;
+// inks gets each cell's InkOf.
 HRESULT Rasterise(win::HDC dc, int32_t side, int32_t lastCharacter, const GlyphCell* cells,
-                  IDirect3DTexture8* texture) {
+                  IDirect3DTexture8* texture, GlyphCell* inks) {
   win::BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(win::BITMAPINFOHEADER);
   info.bmiHeader.biWidth = side;
@@ -105,17 +131,19 @@ HRESULT Rasterise(win::HDC dc, int32_t side, int32_t lastCharacter, const GlyphC
   if (const HRESULT result = texture->LockRect(0, &locked, nullptr, 0); FAILED(result))
     return result;
   const auto* pixels = static_cast<const uint32_t*>(bits);
+  std::vector<uint16_t> alphas(static_cast<size_t>(side) * static_cast<size_t>(side));
   for (int32_t y = 0; y < side; ++y) {
     auto* row = reinterpret_cast<uint16_t*>(static_cast<BYTE*>(locked.pBits) +
                                             static_cast<size_t>(y) * locked.Pitch);
     for (int32_t x = 0; x < side; ++x) {
-      const auto alpha = static_cast<uint16_t>(
-          (pixels[static_cast<size_t>(y) * static_cast<size_t>(side) + static_cast<size_t>(x)] &
-           0xFF) >>
-          kCoverageShift);
+      const size_t at = static_cast<size_t>(y) * static_cast<size_t>(side) + static_cast<size_t>(x);
+      const auto alpha = static_cast<uint16_t>((pixels[at] & 0xFF) >> kCoverageShift);
+      alphas[at] = alpha;
       row[x] = alpha == 0 ? 0 : static_cast<uint16_t>(alpha << kAlphaShift | kWhiteTexel);
     }
   }
+  for (int32_t character = kFirstGlyph; character <= lastCharacter; ++character)
+    inks[character - kFirstGlyph] = InkOf(cells[character - kFirstGlyph], side, alphas.data());
   return texture->UnlockRect(0);
 }
 
@@ -188,6 +216,7 @@ void FontTexture::Init(const char* faceName, int32_t points, int32_t fontFlags) 
   textureHeight = 0;
   scale = 1.0f;
   std::fill(std::begin(glyphs), std::end(glyphs), GlyphCell{});
+  std::fill(std::begin(inks), std::end(inks), GlyphCell{});
   textureIdentifier = 0;
 }
 
@@ -245,7 +274,7 @@ HRESULT FontTexture::Create(IDirect3DDevice8* target) {
                        ? E_OUTOFMEMORY
                        : device->CreateTexture(static_cast<UINT>(side), static_cast<UINT>(side), 1,
                                                0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture);
-  if (SUCCEEDED(result)) result = Rasterise(dc, side, last, glyphs, texture);
+  if (SUCCEEDED(result)) result = Rasterise(dc, side, last, glyphs, texture, inks);
   win::DeleteDC(dc);
   if (FAILED(result)) {
     SafeRelease(texture);
@@ -340,20 +369,21 @@ HRESULT FontTexture::Render(float x, float y, D3DCOLOR color, const char* text, 
     }
     if (character < kFirstGlyph) continue;
     const GlyphCell& cell = glyphs[character - kFirstGlyph];
-    const float width = Width(cell);
-    if (character != ' ' && cell.u2 > cell.u1) {
-      const float x0 = penX + kTexelCentreShift;
-      const float y0 = penY + kTexelCentreShift;
-      const float x1 = x0 + width;
-      const float y1 = y0 + Height(cell);
+    // The cell's ink, where the cell would put it.
+    const GlyphCell& ink = inks[character - kFirstGlyph];
+    if (ink.u2 > ink.u1) {
+      const float x0 = penX + kTexelCentreShift + Width({cell.u1, cell.v1, ink.u1, ink.v1});
+      const float y0 = penY + kTexelCentreShift + Height({cell.u1, cell.v1, ink.u1, ink.v1});
+      const float x1 = x0 + Width(ink);
+      const float y1 = y0 + Height(ink);
       const auto vertex = [&](float vx, float vy, float u, float v) {
         return ScreenVertex{vx, vy, kScreenDepth, kScreenDepth, color, u, v};
       };
-      batch.Add({vertex(x0, y1, cell.u1, cell.v2), vertex(x0, y0, cell.u1, cell.v1),
-                 vertex(x1, y1, cell.u2, cell.v2), vertex(x1, y0, cell.u2, cell.v1),
-                 vertex(x1, y1, cell.u2, cell.v2), vertex(x0, y0, cell.u1, cell.v1)});
+      batch.Add({vertex(x0, y1, ink.u1, ink.v2), vertex(x0, y0, ink.u1, ink.v1),
+                 vertex(x1, y1, ink.u2, ink.v2), vertex(x1, y0, ink.u2, ink.v1),
+                 vertex(x1, y1, ink.u2, ink.v2), vertex(x0, y0, ink.u1, ink.v1)});
     }
-    penX += width;
+    penX += Width(cell);
   }
   batch.Close();
   if (keepStates) return D3D_OK;

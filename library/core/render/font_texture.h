@@ -1,7 +1,8 @@
 // The glyph texture of a texture font: the characters are rasterised once by the text layer into
 // an A4R4G4B4 texture of the texture table (white, the coverage as alpha), laid out in rows, and
-// each string is then drawn as one textured quad per character from a dynamic vertex buffer, in
-// screen pixels or in world units (ten pixels to the unit).
+// each string is then drawn as one textured quad per character (in 2D, per inked character over
+// its ink) from a dynamic vertex buffer, in screen pixels or in world units (ten pixels to the
+// unit).
 #pragma once
 
 #include <cstdint>
@@ -65,6 +66,9 @@ class FontTexture {
   // rasterised smaller by this factor and drawn larger by it.
   float scale;
   GlyphCell glyphs[kGlyphCount];
+  // What of each cell a 2D string draws: its ink with a texel around it, inside the cell (the
+  // rest is fully transparent); u2 <= u1 for a blank glyph, which is not drawn.
+  GlyphCell inks[kGlyphCount];
   int32_t textureIdentifier;
 
  private:

@@ -93,7 +93,7 @@ TEST_F(Fonts, GlyphsAreTheTextLayersCoverageAsAlphaNibbles) {
             "TextureFont " + std::to_string(TextureFont_GetTexture(font)) + " (DejaVu Sans)");
 
   // The H: where the text layer draws it in a fresh cell, the texture holds its coverage's high
-  // nibble as alpha over white.
+  // nibble as alpha over white; the quad covers that ink and a texel around it, no more.
   Control()->ClearDraws();
   ASSERT_EQ(TextureFont_Render(font, 0, 0, "H", 0xFFFFFFFF), 1);
   ASSERT_EQ(Draws().size(), 1u);
@@ -103,13 +103,16 @@ TEST_F(Fonts, GlyphsAreTheTextLayersCoverageAsAlphaNibbles) {
   const auto top = static_cast<int32_t>(quad[1].v * static_cast<float>(desc.Height) + 0.5f);
   const auto width = static_cast<int32_t>(quad[2].x - quad[0].x);
   const auto height = static_cast<int32_t>(quad[0].y - quad[1].y);
+  const auto offsetX = static_cast<int32_t>(quad[1].x + 0.5f);  // from the pen
+  const auto offsetY = static_cast<int32_t>(quad[1].y + 0.5f);
+  constexpr int32_t kCell = 40;  // pixels, more than the H's cell
   win::HDC dc = win::CreateCompatibleDC(nullptr);
   win::HFONT same =
       win::CreateFontA(-16, 0, 0, 0, win::FW_NORMAL, 0, 0, 0, win::DEFAULT_CHARSET, 0, 0,
                        win::ANTIALIASED_QUALITY, win::VARIABLE_PITCH, "DejaVu Sans");
   win::BITMAPINFO info{};
   info.bmiHeader = {
-      sizeof(win::BITMAPINFOHEADER), width, -height, 1, 32, win::BI_RGB, 0, 0, 0, 0, 0};
+      sizeof(win::BITMAPINFOHEADER), kCell, -kCell, 1, 32, win::BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   win::HBITMAP bitmap = win::CreateDIBSection(dc, &info, win::DIB_RGB_COLORS, &bits, nullptr, 0);
   win::SelectObject(dc, bitmap);
@@ -119,14 +122,16 @@ TEST_F(Fonts, GlyphsAreTheTextLayersCoverageAsAlphaNibbles) {
   win::ExtTextOutA(dc, 0, 0, win::ETO_OPAQUE, nullptr, "H", 1, nullptr);
   D3DLOCKED_RECT locked{};
   ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  const auto nibbleAt = [&](int32_t x, int32_t y) {
+    return static_cast<uint16_t>((static_cast<const uint32_t*>(bits)[y * kCell + x] & 0xFF) >> 4);
+  };
   int32_t opaque = 0;
   int32_t partial = 0;
   for (int32_t y = 0; y < height; ++y) {
     const auto* row = reinterpret_cast<const uint16_t*>(
         static_cast<const BYTE*>(locked.pBits) + static_cast<size_t>(top + y) * locked.Pitch);
     for (int32_t x = 0; x < width; ++x) {
-      const uint32_t coverage = static_cast<const uint32_t*>(bits)[y * width + x] & 0xFF;
-      const uint16_t nibble = static_cast<uint16_t>(coverage >> 4);
+      const uint16_t nibble = nibbleAt(offsetX + x, offsetY + y);
       const uint16_t expected = nibble == 0 ? 0 : static_cast<uint16_t>(nibble << 12 | 0x0FFF);
       ASSERT_EQ(row[left + x], expected) << x << ", " << y;
       opaque += nibble == 15 ? 1 : 0;
@@ -136,6 +141,19 @@ TEST_F(Fonts, GlyphsAreTheTextLayersCoverageAsAlphaNibbles) {
   texture->UnlockRect(0);
   EXPECT_GT(opaque, 10);
   EXPECT_GT(partial, 0);
+  int32_t inked = 0, border = 0;
+  for (int32_t y = 0; y < kCell; ++y)
+    for (int32_t x = 0; x < kCell; ++x) {
+      const bool inside =
+          x >= offsetX && x < offsetX + width && y >= offsetY && y < offsetY + height;
+      const bool edge = inside && (x == offsetX || x == offsetX + width - 1 || y == offsetY ||
+                                   y == offsetY + height - 1);
+      if (nibbleAt(x, y) == 0) continue;
+      inked += inside ? 0 : 1;
+      border += edge ? 1 : 0;
+    }
+  EXPECT_EQ(inked, 0);   // no ink outside the quad
+  EXPECT_EQ(border, 0);  // and a transparent texel around it
   win::DeleteObject(bitmap);
   win::DeleteObject(same);
   win::DeleteDC(dc);
@@ -157,7 +175,7 @@ TEST_F(Fonts, EveryCellLiesInsideItsTexture) {
       EXPECT_LE(vertex.v, 1.0f);
     }
   }
-  EXPECT_EQ(PrimitivesOf(Draws()), 2u * 221);
+  EXPECT_EQ(PrimitivesOf(Draws()), 2u * 220);  // every glyph but the blank no-break space
 }
 
 TEST_F(Fonts, ExtentsCountTheWidestLineAndEveryLine) {

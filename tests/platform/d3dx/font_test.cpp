@@ -67,62 +67,79 @@ TEST_F(D3dxFont, HoldsOneReferenceOnTheDevice) {
   EXPECT_EQ(second, nullptr);
 }
 
-TEST_F(D3dxFont, DrawsEachCharacterAsAQuadOfItsGlyph) {
+TEST_F(D3dxFont, DrawsEachCharacterAsAQuadOfItsInk) {
   RECT rect = {20, 30, 0, 0};
-  const int32_t height = object_->DrawTextA("Hi\nH", -1, &rect, DT_NOCLIP, 0x80FF0000);
+  const int32_t height = object_->DrawTextA("H H\nH", -1, &rect, DT_NOCLIP, 0x80FF0000);
   EXPECT_EQ(height, 2 * 19);  // two lines of DejaVu Sans' 19-pixel cell at a 16-pixel em
   ASSERT_EQ(d3d::Headless(device)->Draws().size(), 1u);
   const DrawRecord& draw = d3d::Headless(device)->Draws()[0];
   EXPECT_EQ(draw.primitive, D3DPT_TRIANGLELIST);
-  EXPECT_EQ(draw.primitiveCount, 6u);
   EXPECT_EQ(draw.fvf, D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
   EXPECT_EQ(draw.state.renderStates[D3DRS_ALPHABLENDENABLE], 1u);
   EXPECT_EQ(draw.state.stageStates[0][D3DTSS_ALPHAOP], D3DTOP_MODULATE);
+  // The space has no ink, so no quad.
   const std::vector<Vertex> vertices = DrawnVertices();
   ASSERT_EQ(vertices.size(), 18u);
   for (const Vertex& vertex : vertices) EXPECT_EQ(vertex.color, 0x80FF0000u);
-  // The first H and the H of the second line share their left edge, one cell apart.
-  EXPECT_EQ(vertices[12].x, vertices[0].x);
-  EXPECT_EQ(vertices[12].y, vertices[0].y + 19);
-  EXPECT_EQ(vertices[0].y, 30 - 0.5f);
-  EXPECT_LT(vertices[0].x, 20 - 0.5f);  // the cell reaches left of the pen for overhanging ink
 
-  // The quad's texels are the text layer's own rendering of the character, as alpha.
-  ComPtr<IDirect3DTexture8> texture;
-  ASSERT_EQ(draw.textures[0]->QueryInterface(IID_IDirect3DTexture8,
-                                             reinterpret_cast<void**>(texture.Out())),
-            D3D_OK);
-  D3DSURFACE_DESC desc{};
-  texture->GetLevelDesc(0, &desc);
-  const auto cellLeft = static_cast<int32_t>(vertices[0].u * static_cast<float>(desc.Width));
-  const auto cellTop = static_cast<int32_t>(vertices[0].v * static_cast<float>(desc.Height));
-  const auto cellWidth = static_cast<int32_t>(vertices[1].x - vertices[0].x);
-  const int32_t penOffset = 20 - static_cast<int32_t>(vertices[0].x + 0.5f);
+  // The text layer's own rendering of the line "H H" from the same pen: the quads cover exactly
+  // its ink, and their texels are its coverage as alpha.
+  constexpr int32_t kWidth = 80, kHeight = 19;
   win::HDC dc = win::CreateCompatibleDC(nullptr);
   win::BITMAPINFO info{};
   info.bmiHeader = {
-      sizeof(win::BITMAPINFOHEADER), cellWidth, -19, 1, 32, win::BI_RGB, 0, 0, 0, 0, 0};
+      sizeof(win::BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, win::BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   win::HBITMAP bitmap = win::CreateDIBSection(dc, &info, win::DIB_RGB_COLORS, &bits, nullptr, 0);
   win::SelectObject(dc, bitmap);
   win::SelectObject(dc, font_);
   win::SetTextColor(dc, win::RGB(255, 255, 255));
   win::SetBkColor(dc, win::RGB(0, 0, 0));
-  win::ExtTextOutA(dc, penOffset, 0, 0, nullptr, "H", 1, nullptr);
+  win::ExtTextOutA(dc, 0, 0, 0, nullptr, "H", 1, nullptr);
+  win::SIZE advance{};
+  win::GetTextExtentPoint32A(dc, "H ", 2, &advance);
+  win::ExtTextOutA(dc, advance.cx, 0, 0, nullptr, "H", 1, nullptr);
+  const auto coverage = [&](int32_t x, int32_t y) {
+    return static_cast<const uint32_t*>(bits)[y * kWidth + x] & 0xFF;
+  };
+  ComPtr<IDirect3DTexture8> texture;
+  ASSERT_EQ(draw.textures[0]->QueryInterface(IID_IDirect3DTexture8,
+                                             reinterpret_cast<void**>(texture.Out())),
+            D3D_OK);
+  D3DSURFACE_DESC desc{};
+  texture->GetLevelDesc(0, &desc);
   D3DLOCKED_RECT locked{};
   ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-  int32_t ink = 0;
-  for (int32_t y = 0; y < 19; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
-                                                        (cellTop + y) * locked.Pitch);
-    for (int32_t x = 0; x < cellWidth; ++x) {
-      const uint32_t expected = static_cast<const uint32_t*>(bits)[y * cellWidth + x] & 0xFF;
-      ASSERT_EQ(row[cellLeft + x], expected << 24 | 0xFFFFFF) << x << ", " << y;
-      if (expected != 0) ++ink;
+  int32_t drawnInk = 0;
+  for (size_t quad = 0; quad < 2; ++quad) {
+    const Vertex& topLeft = vertices[quad * 6];
+    const Vertex& bottomRight = vertices[quad * 6 + 4];
+    const auto left = static_cast<int32_t>(topLeft.x + 0.5f) - 20;
+    const auto top = static_cast<int32_t>(topLeft.y + 0.5f) - 30;
+    const auto right = static_cast<int32_t>(bottomRight.x + 0.5f) - 20;
+    const auto bottom = static_cast<int32_t>(bottomRight.y + 0.5f) - 30;
+    ASSERT_LT(left, right);
+    ASSERT_LT(top, bottom);
+    const auto texelLeft = static_cast<int32_t>(topLeft.u * static_cast<float>(desc.Width) + 0.5f);
+    const auto texelTop = static_cast<int32_t>(topLeft.v * static_cast<float>(desc.Height) + 0.5f);
+    for (int32_t y = top; y < bottom; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
+                                                          (texelTop + y - top) * locked.Pitch);
+      for (int32_t x = left; x < right; ++x) {
+        ASSERT_EQ(row[texelLeft + x - left], coverage(x, y) << 24 | 0xFFFFFF) << x << ", " << y;
+        if (coverage(x, y) != 0) ++drawnInk;
+      }
     }
   }
   texture->UnlockRect(0);
-  EXPECT_GT(ink, 20);
+  int32_t ink = 0;
+  for (int32_t y = 0; y < kHeight; ++y)
+    for (int32_t x = 0; x < kWidth; ++x) ink += coverage(x, y) != 0 ? 1 : 0;
+  EXPECT_GT(ink, 40);
+  EXPECT_EQ(drawnInk, ink);
+  // The H of the second line is the first one a line lower.
+  EXPECT_EQ(vertices[12].x, vertices[0].x);
+  EXPECT_EQ(vertices[12].y, vertices[0].y + 19);
   win::DeleteObject(bitmap);
   win::DeleteDC(dc);
 }

@@ -280,6 +280,27 @@ TEST_F(LibraryBackendGl, ASurfacesPictureShowsOnAQuadAndTheFrameGoesOnUncleared)
   engine->RenderToScreen();
 }
 
+// Surfaces drawn in the next frame as in the one before keep their pictures, undrawn.
+TEST_F(LibraryBackendGl, SurfacesDrawnAsBeforeShowTheSamePictures) {
+  engine::EngineRenderSurface before(*engine, 64, 64);
+  engine::EngineRenderSurface inside(*engine, 32, 32);
+  DrawSurfaces(before, inside);
+  engine->RenderToScreen();
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  control.ClearDraws();
+  control.SetRecording(true);
+  DrawSurfaces(before, inside);
+  const std::vector<uint32_t> pixels = Read("engine_draw_surfaces_again");
+  control.SetRecording(false);
+  EXPECT_EQ(control.Draws().size(), 3u) << "the frame's box and its two quads alone";
+  control.ClearDraws();
+  EXPECT_EQ(At(pixels, 110, 130), kRed);
+  EXPECT_EQ(At(pixels, 150, 130), kBlue);
+  EXPECT_EQ(At(pixels, 216, 116), kGreen);
+  EXPECT_EQ(At(pixels, 4, 4), kWhite);
+  engine->RenderToScreen();
+}
+
 // With the textures taking all the texture memory, fonts are made again (a later flight) and the
 // device resets for a resize and a lost device: the surfaces made before draw their pictures and
 // the new font shows its ink.

@@ -1,5 +1,8 @@
 // The library backend on the headless device: the library's life cycle, the frame's one scene and
 // its presents, and the reset protocol, checked through the device's records.
+#include <algorithm>
+#include <functional>
+
 #include "platform/d3d/headless.h"
 #include "platform/engine/draw2d.h"
 #include "platform/engine/engine_error.h"
@@ -221,6 +224,79 @@ TEST_F(LibraryBackendTest, SurfacesDrawBeforeAndInsideTheFrameWithoutNestingScen
   const int32_t device = engine->Textures().Get(before.GetTexture())->device;
   before.Release();
   EXPECT_EQ(Internal_GetTexture(device, &texture), 0) << "released in the library too";
+}
+
+// A surface cleared and drawn in 2D as the frame before drew it is not drawn again; whatever could
+// make its picture differ draws it again, whole.
+TEST_F(LibraryBackendTest, ASurfaceDrawnAsBeforeIsNotDrawnAgain) {
+  Start(HeadlessDirect3D());
+  d3d::HeadlessControl& control = *d3d::Headless(Device());
+  engine::EngineRenderSurface surface(*engine, 64, 64);
+  engine::EngineRenderSurface other(*engine, 32, 32);
+  engine::EngineScreen2DDraw draw(*engine);
+  engine::EngineScene scene(*engine);
+  auto mesh = scene.CreateMesh();
+  mesh->AddVertex(0, 0, 1, kWhite, 0, 0);
+  mesh->AddVertex(1, 0, 1, kWhite, 1, 0);
+  mesh->AddVertex(0, 1, 1, kWhite, 0, 1);
+  const std::string file = WriteQuadrants("quadrants.bmp");
+  struct Case {
+    const char* what;
+    bool otherClear = false;    // cleared to another colour
+    uint32_t secondBox = kRed;  // 0: no second box
+    bool otherSurface = false;  // its texture drawn too, both times
+    bool mesh = false;          // drawn into the surface after the boxes, both times
+    std::function<void()> between = [] {};
+    bool drawn = true;  // into the surface in the frame after the first
+  };
+  const Case cases[] = {
+      {"the same again", false, kRed, false, false, [] {}, false},
+      {"another clear colour", true},
+      {"another colour", false, kGreen},
+      {"a box fewer", false, 0},
+      {"another surface's picture", false, kRed, true},
+      {"a mesh in it", false, kRed, false, true},
+      {"a texture loaded", false, kRed, false, false,
+       [&] { engine::EngineTextureFactory(*engine).LoadTexture(file, "quadrants"); }},
+      {"a lost device", false, kRed, false, false,
+       [&] {
+         control.SetLoss(d3d::DeviceLoss::NotReset);
+         engine->Clear(0xFF000000u);
+         engine->RenderToScreen();
+       }},
+  };
+  uint32_t clear = kBlue;
+  const auto frame = [&](const Case& drawn) {
+    control.ClearDraws();
+    surface.StartRender(true, clear);
+    draw.Begin();
+    draw.DrawFilledBox(0, 0, 32, 64, kRed, kRed, kRed, kRed);
+    if (drawn.secondBox != 0)
+      draw.DrawFilledBox(32, 0, 64, 64, drawn.secondBox, drawn.secondBox, drawn.secondBox,
+                         drawn.secondBox);
+    if (drawn.otherSurface)
+      draw.DrawTexture(other.GetTexture(), 0, 0, 8, 8, kWhite, kWhite, kWhite, kWhite);
+    draw.End();
+    if (drawn.mesh) mesh->Render();
+    surface.EndRender();
+    engine->Clear(0xFF000000u);
+    draw.Begin();
+    draw.DrawFilledBox(0, 0, 8, 8, kWhite, kWhite, kWhite, kWhite);  // into the back buffer
+    draw.End();
+    engine->RenderToScreen();
+    return std::ranges::any_of(control.Draws(), [&](const d3d::DrawRecord& record) {
+      return record.renderTarget != control.Draws().back().renderTarget;
+    });
+  };
+  for (const Case& next : cases) {
+    ++clear;  // each case's first frame unlike the one before
+    Case first = next;
+    first.secondBox = kRed;
+    EXPECT_TRUE(frame(first)) << next.what;
+    next.between();
+    if (next.otherClear) ++clear;
+    EXPECT_EQ(frame(next), next.drawn) << next.what;
+  }
 }
 
 TEST_F(LibraryBackendTest, ALandscapeDrawsTheChunksInViewAndAHeightChangeUploadsAgain) {
