@@ -631,5 +631,3 @@ void ShutDownSimulator() {
   EngineInitialised = SimulationInitialised = false;
   forms::End();
 }
-
-void FrameHook() {}

@@ -1120,6 +1120,8 @@ void RunFrameLoop() { RunLoop(SurfaceFrame); }
 
 void RunOrbitalFrameLoop() { RunLoop(OrbitalFrame); }
 
+void FrameHook() {}
+
 void SaveScreenshot() {
   if (NodeMakeMode) return;
   const std::string folder = ProgramFolder() + "\\Screenshots";
