@@ -140,13 +140,6 @@ void ExplosionTick(forms::Timer& timer) {
 
 }  // namespace
 
-void StoreWindowSize(MainDisplayForm& form) {
-  ScreenHeight = form.ScaleHeight();
-  ScreenWidth = form.ScaleWidth();
-  ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
-  ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
-}
-
 MainDisplayForm::MainDisplayForm() : Form("Main_Display") {
   SetRenderSurface(true);
   const std::array<std::pair<forms::Timer*, int32_t>, 20> designed{{
