@@ -9,6 +9,7 @@
 #include "program/flight/flight_run.h"
 #include "program/flight/flight_state.h"
 #include "program/flight/main_display.h"
+#include "program/scene/scene_services.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;

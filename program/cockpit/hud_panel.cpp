@@ -8,7 +8,6 @@
 #include "program/cockpit/cockpit_state.h"
 #include "program/cockpit/draw_2d.h"
 #include "program/cockpit/small_readouts.h"
-#include "program/flight/attitude_control.h"
 #include "program/flight/docking.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_state.h"
@@ -260,6 +259,13 @@ void DrawRaceScoreTable() {
                  {0.28f, UiText[AltitudeText], s.RaceHeightPoints, " 4000"},
                  {0.32f, UiText[ManualThrottleText], s.RaceManualPoints, " 1000"},
                  {0.36f, UiText[TotalText], static_cast<double>(s.RaceTotal), "10000"}});
+}
+
+void DrawScoreTable() {
+  if (MissionType == LMRaceMission)
+    DrawRaceScoreTable();
+  else
+    DrawLandingScoreTable();
 }
 
 void DrawViewOverlays() {

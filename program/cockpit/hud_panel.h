@@ -19,6 +19,7 @@ void DrawHudAscentReadouts();
 void DrawHudRendezvousReadouts();
 void DrawHudApproachReadouts();
 void DrawHudReadouts();
+void DrawScoreTable();
 
 void DrawViewOverlays();
 // Two digits of value across a panel rectangle, inside the caller's 2D batch.

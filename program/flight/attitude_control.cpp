@@ -466,13 +466,6 @@ void FillJetSelectionTables() {
   }
 }
 
-void DrawScoreTable() {
-  if (MissionType == LMRaceMission)
-    DrawRaceScoreTable();
-  else
-    DrawLandingScoreTable();
-}
-
 void RestartLoopSound() {
   if (RCSSoundCooldown <= 0.0f && SoundOn) PlayRCSLoopSound();
   RCSSoundCooldown = LoopSoundTime;

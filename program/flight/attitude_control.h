@@ -38,6 +38,5 @@ void ResetAttitudeAxis(AttitudeAxis& axis);
 void UpdateRCSJets();
 void ShowJetPlumes(const JetSelection& table);
 void FillJetSelectionTables();
-void DrawScoreTable();
 // A jet fired: keeps the jet sound looping for another 0.2 s.
 void RestartLoopSound();

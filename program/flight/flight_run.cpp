@@ -634,5 +634,3 @@ void ShutDownSimulator() {
   EngineInitialised = SimulationInitialised = false;
   forms::End();
 }
-
-void FrameHook() {}

@@ -1117,6 +1117,8 @@ void RunFrameLoop() { RunLoop(SurfaceFrame); }
 
 void RunOrbitalFrameLoop() { RunLoop(OrbitalFrame); }
 
+void FrameHook() {}
+
 void SaveScreenshot() {
   if (NodeMakeMode) return;
   const std::string folder = ProgramFolder() + "\\Screenshots";

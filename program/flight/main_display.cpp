@@ -123,13 +123,6 @@ void ExplosionTick(forms::Timer& timer) {
 
 }  // namespace
 
-void StoreWindowSize(MainDisplayForm& form) {
-  ScreenHeight = form.ScaleHeight();
-  ScreenWidth = form.ScaleWidth();
-  ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
-  ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
-}
-
 void ConnectMainDisplay() {
   Main_Display.Connect([](MainDisplayForm& form) {
     form.Load = [] { CreateExhaustEmitters(); };

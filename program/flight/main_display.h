@@ -14,8 +14,6 @@ inline constexpr float StagingSeconds = 6.0f;
 // How long the staging messages stay, ms: the interval of the message timer.
 inline constexpr int32_t StagingMessageMs = 2000;
 
-// ScreenWidth, ScreenHeight and their scales from the form's inner size.
-void StoreWindowSize(MainDisplayForm& form);
 // Stops every timer of the main display but the callout timers and TimerMovie.
 void StopAllTimers();
 // The window's size and scale after a resize; re-enters the flight after a minimise.

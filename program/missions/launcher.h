@@ -1,18 +1,10 @@
-// The launcher's display adapters and modes and its handlers, over the control model of
-// launcher_forms.h.
+// The launcher's handlers, over the control model of launcher_forms.h.
 #pragma once
 
 #include <cstdint>
 
-// Refills the adapter list from the Direct3D object, made on first use, and selects the current
-// adapter.
-void UpdateAdapter();
-// Refills the mode list of the adapter: modes of a 32- or 16-bit format, each listed when its
-// size or format differs from the mode listed before it. An adapter that lists none gets the
-// desktop's mode, so that a full-screen flight never starts at 0 by 0 pixels.
-void UpdateVideoModes(int32_t adapter);
-// The bits per pixel the mode list gives a Direct3D format; 0 for a format it does not list.
-int32_t ModeBits(int32_t format);
+// The adapter and mode lists, whose handlers the launcher connects with its own.
+#include "program/missions/video_modes.h"
 
 // The load: translation, assignments, the runtime check, caption, desktop, adapters and modes,
 // settings, missions and flights, views, and the engine's start (once in the program's life).
@@ -39,8 +31,6 @@ void DriverDialog_Command1_Click();
 void DriverDialog_Command6_Click();
 void DriverDialog_Command7_Click();
 void DriverDialog_Command8_Click();
-void DriverDialog_cboGroup_Click(int16_t index);
-void DriverDialog_chkWindowed_Click();
 void DriverDialog_Option_Joystick_Click();
 void DriverDialog_Option_KeyBoard_Click();
 void DriverDialog_HScroll1_Change();

@@ -1,7 +1,5 @@
 #include "program/missions/settings.h"
 
-#include "program/missions/launcher.h"
-
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -13,6 +11,7 @@
 #include "program/missions/ini.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_state.h"
+#include "program/missions/video_modes.h"
 #include "program/scene/scene_state.h"
 #include "program/startup/startup_state.h"
 

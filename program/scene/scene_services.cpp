@@ -1,6 +1,15 @@
 #include "program/scene/scene_services.h"
 
+#include "program/flight/flight_state.h"
+#include "program/flight/main_display.h"
 #include "program/scene/engine_objects.h"
+
+void StoreWindowSize(MainDisplayForm& form) {
+  ScreenHeight = form.ScaleHeight();
+  ScreenWidth = form.ScaleWidth();
+  ScreenScaleY = static_cast<float>(ScreenHeight) / ReferenceHeight;
+  ScreenScaleX = static_cast<float>(ScreenWidth) / ReferenceWidth;
+}
 
 void UpdateEngineWindowSize() {
   int32_t unused = 0;

@@ -1,8 +1,8 @@
 // The scene services that the flight calls (LM meshes, legs, cabin lights, crater, fonts,
 // emitters). Each is built in the scene file of its concern (LM meshes in lm_placement.cpp,
 // terrain in placement.cpp, cabin lights in cockpit_models.cpp, fonts and emitters in
-// scene_resources.cpp); the engine window's three calls and the mouse pointer in
-// scene_services.cpp.
+// scene_resources.cpp); the main display's size, the engine window's three calls and the mouse
+// pointer in scene_services.cpp.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,8 @@
 
 #include "program/flight/vector3.h"
 #include "program/scene/scene_state.h"
+
+class MainDisplayForm;
 
 // Splits the LM's horizontal velocity into HorizontalVelocityForward and HorizontalVelocityLateral.
 void ResolveHorizontalVelocity();
@@ -40,6 +42,8 @@ void ShowRCSPlume(int plume, int texture);
 // frame's increments (roll, pitch, yaw radians); the left-behind descent stage tumbles by its own
 // rates instead.
 void TurnLMMeshes(const Vector3& increment);
+// ScreenWidth, ScreenHeight and their scales from the form's inner size.
+void StoreWindowSize(MainDisplayForm& form);
 // The engine's window and device calls of the main display.
 void UpdateEngineWindowSize();
 void SetEngineWindowed();
