@@ -27,7 +27,7 @@
 #include "program/scene/scene_resources.h"
 #include "program/scene/scene_services.h"
 #include "program/scene/views.h"
-#include "program/startup/program_entry.h"
+#include "program/startup/help_page.h"
 #include "program/startup/startup_state.h"
 
 namespace {

@@ -28,7 +28,8 @@
 #include "program/scene/engine_objects.h"
 #include "program/startup/form_helpers.h"
 #include "program/startup/form_translation.h"
-#include "program/startup/program_entry.h"
+#include "program/startup/help_page.h"
+#include "program/startup/language_change.h"
 #include "program/startup/startup_state.h"
 
 namespace {

@@ -1,8 +1,6 @@
 #include "program/startup/program_entry.h"
 
-#include <exception>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,26 +14,11 @@
 #include "program/startup/form_helpers.h"
 #include "program/startup/form_connections.h"
 #include "program/startup/lang_chooser.h"
+#include "program/startup/language_change.h"
 #include "program/startup/startup_state.h"
 #include "program/startup/ui_text.h"
 
 namespace {
-
-constexpr const char* LanguageListFile = "MarovinLang.ini";
-constexpr char NoHelpViewerText[] = "No program to show web pages was found. The help is the page:";
-constexpr char NoHelpPageText[] = "The help page was not found:";
-
-// The start-up and the language change go on past a failing step: a dialog that cannot load must
-// not keep the launcher from showing.
-void Step(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-    // The next step runs.
-  }
-}
-
-std::string LanguageListPath() { return AddPath(win::AppPath(), LanguageListFile); }
 
 // A save ended midway (the program killed, the machine down) leaves its temporary file beside the
 // file it was to replace; the file itself is whole, old or new. Those of every folder the program
@@ -85,46 +68,3 @@ void Main() {
   Step(forms::DoEvents);
 }
 
-void ChangeLanguage() {
-  std::string languageList;
-  bool chosen = false;
-  int32_t top = 0;
-  int32_t left = 0;
-  Step([&] { languageList = LanguageListPath(); });
-  Step([&] { chosen = frmChooseLang->Choose(languageList, EnsureTralexa()); });
-  // Closing the chooser keeps the language in use, and with it every dialog as it is.
-  if (!chosen) return;
-  Step([&] {
-    top = DriverDialog->Top();
-    left = DriverDialog->Left();
-  });
-  LanguageChanging = true;
-  Step([] { DriverDialog.Unload(); });
-  Step([] { Advanced.Unload(); });
-  Step(forms::DoEvents);
-  Step([] { PilotList.Unload(); });
-  Step([] { StarForm.Unload(); });
-  Step([] { SoundSettings.Unload(); });
-  Step([] { JoystickAssign.Unload(); });
-  Step(forms::DoEvents);
-  Step(LoadTranslatedStrings);
-  Step(forms::DoEvents);
-  Step([] { DriverDialog.Get(); });
-  Step(forms::DoEvents);
-  Step([] { PilotList.Get(); });
-  Step([&] {
-    DriverDialog->SetTop(top);
-    DriverDialog->SetLeft(left);
-  });
-  Step([] { DriverDialog->Show(); });
-  Step(forms::DoEvents);
-  LanguageChanging = false;
-}
-
-void ShowHelpPage() {
-  if (forms::ShowHelp(HelpFilePath)) return;
-  const std::string page = forms::HelpPageOf(HelpFilePath);
-  const char* reason = std::filesystem::is_regular_file(page) ? NoHelpViewerText : NoHelpPageText;
-  forms::MsgBox(EnsureTralexa().GetTranslation(reason) + "\r\r" + page, forms::MsgBoxButtons::Ok,
-                forms::MsgBoxIcon::Information);
-}

@@ -15,6 +15,7 @@
 #include "program/missions/settings.h"
 #include "program/startup/form_helpers.h"
 #include "program/startup/lang_chooser.h"
+#include "program/startup/language_change.h"
 #include "program/startup/startup_state.h"
 #include "tests/program/killed_saves.h"
 #include "tests/program/startup/language_db_builder.h"
