@@ -1014,6 +1014,23 @@ void PlaceOrbitalCamera() {
   DrawCounterDigits2();
 }
 
+// The stages by view, as on the surface: the views from the cabin look out from inside the ascent
+// stage, whose hull would fill them, so they leave it out; the virtual cockpit's views show the
+// cabin in its place, lit by its own lamp alone.
+void RenderOrbitalStages() {
+  const auto render = [](const MeshPtr& mesh) {
+    if (mesh) mesh->Render();
+  };
+  if (!AscentOnly) render(DescentStageMesh);
+  if (IntroFlyby || !SeenFromTheCabin()) render(AscentStageMesh);
+  // The jets that the attitude and translation steps showed are seen firing.
+  render(RCSPlumeGroup);
+  if (!InteriorViewFlag || IntroFlyby) return;
+  for (int k = 0; k < LightCount; ++k) LightEngine->EnableLight(LightIds[k], k == NearPointLight);
+  render(VirtualCockpitMesh);
+  render(CameraPivot);
+}
+
 void RenderOrbitalScene(float& dskyAccumulator) {
   if (ControlsActive || IntroFlyby)
     for (const MeshPtr* moon : {&OrbitalMoonMesh, &HalfMoonMesh, &AllMoonMesh})
@@ -1041,10 +1058,7 @@ void RenderOrbitalScene(float& dskyAccumulator) {
       if (*moon) (*moon)->Render();
   }
   if (CommandModuleMesh) CommandModuleMesh->Render();
-  if (AscentStageMesh) AscentStageMesh->Render();
-  if (!AscentOnly && DescentStageMesh) DescentStageMesh->Render();
-  // The jets that the attitude and translation steps showed are seen firing.
-  if (RCSPlumeGroup) RCSPlumeGroup->Render();
+  RenderOrbitalStages();
   if (!AscentOnly) UpdateParticleEmitter();
 }
 
