@@ -6,7 +6,7 @@
 #include "platform/forms/forms.h"
 #include "platform/win/app_path.h"
 #include "platform/win/ascii_case.h"
-#include "program/input/joystick_assign.h"
+#include "program/input/joystick_assign_form.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_texts.h"
 #include "program/missions/pilot_list.h"
