@@ -9,7 +9,7 @@
 #include "program/input/joystick_assign_form.h"
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_texts.h"
-#include "program/missions/pilot_list.h"
+#include "program/missions/pilot_list_form.h"
 #include "program/missions/star_sound_dialogs.h"
 #include "program/startup/form_helpers.h"
 #include "program/startup/native_strings.h"
