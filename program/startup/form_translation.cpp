@@ -10,7 +10,7 @@
 #include "program/missions/launcher_forms.h"
 #include "program/missions/missions_texts.h"
 #include "program/missions/pilot_list_form.h"
-#include "program/missions/star_sound_dialogs.h"
+#include "program/missions/star_options_form.h"
 #include "program/startup/form_helpers.h"
 #include "program/startup/native_strings.h"
 #include "program/startup/startup_state.h"
