@@ -129,6 +129,9 @@ GLuint PlainGlFrame::Impl::TextureOf(IDirect3DBaseTexture8* base) {
                   rowBytes);
     texture->UnlockRect(0);
   }
+  // The device reads a texture it drew back into memory in its own context, which the lock leaves
+  // current: what follows belongs to the peer's.
+  context->MakeCurrent();
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
