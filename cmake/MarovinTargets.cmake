@@ -21,6 +21,9 @@ if(MAROVIN_SANITIZE)
       -fno-omit-frame-pointer)
   add_compile_options(${MAROVIN_SANITIZER_FLAGS})
   add_link_options(${MAROVIN_SANITIZER_FLAGS})
+  # A report names file and line, which the line tables give; full debug information in every
+  # instrumented test binary would make this build several times larger.
+  add_compile_options(-g1)
 endif()
 
 # marovin_add_tests(NAME SOURCES... LIBS...): one GoogleTest executable. CTest runs each test case in
