@@ -16,6 +16,26 @@ if(MAROVIN_LIBFUZZER)
   # Every library is instrumented for coverage, so that the fuzzer sees into the readers it drives.
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
+# Each test program links most of the program and the library, and under the sanitizers weighs
+# about 150 MB: together they would need more disk than a build machine may have. Apart, they stay
+# out of the default build, and test.sh builds, runs and deletes them one at a time (the file
+# test_programs.txt of the build folder lists them, with the label their tests carry).
+option(MAROVIN_TESTS_APART "Leave the test programs out of the default build" OFF)
+function(marovin_test_program name)
+  set_property(GLOBAL APPEND PROPERTY MAROVIN_TEST_PROGRAMS ${name})
+  if(MAROVIN_TESTS_APART)
+    set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL ON)
+  endif()
+endfunction()
+function(marovin_write_test_programs)
+  get_property(programs GLOBAL PROPERTY MAROVIN_TEST_PROGRAMS)
+  set(lines "")
+  foreach(program IN LISTS programs)
+    string(APPEND lines "${program}\t$<TARGET_FILE:${program}>\n")
+  endforeach()
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/test_programs.txt CONTENT "${lines}")
+endfunction()
+
 if(MAROVIN_SANITIZE)
   set(MAROVIN_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
       -fno-omit-frame-pointer)
@@ -29,6 +49,7 @@ endif()
 # marovin_add_tests(NAME SOURCES... LIBS...): one GoogleTest executable. CTest runs each test case in
 # a process of its own, and once more the whole binary, shuffled and repeated, in one process (label
 # "whole"): the program flies flight after flight in one process, so no test may lean on a fresh one.
+# Every test case carries the binary's name as its label.
 function(marovin_add_tests name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/leak_suppressions.cpp)
@@ -41,7 +62,8 @@ function(marovin_add_tests name)
     # first; discovery then also runs under the same variables.
     set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${ARG_ENVIRONMENT})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${name})
+  marovin_test_program(${name})
   # The whole run has a temporary folder of its own: it runs beside the per-case runs of the same
   # tests, which write the same file names.
   set(wholeTemp ${CMAKE_CURRENT_BINARY_DIR}/${name}.whole.tmp)
@@ -65,6 +87,8 @@ function(marovin_add_fuzzer name source)
     target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
     add_test(NAME fuzz_replay.${name}
              COMMAND ${target} ${CMAKE_CURRENT_SOURCE_DIR}/corpus)
+    set_tests_properties(fuzz_replay.${name} PROPERTIES LABELS ${target})
+    marovin_test_program(${target})
   endif()
 endfunction()
 
