@@ -26,7 +26,7 @@ constexpr int32_t MinusY = engine::scan::kF1 + 8;  // F9
 constexpr int32_t PlusZ = engine::scan::kF1 + 7;   // F8
 constexpr int32_t MinusZ = engine::scan::kF1 + 6;  // F7
 
-class Docking : public Journey {
+class OrbitalDocking : public Journey {
  protected:
   // Each message as it comes up on the screen.
   std::vector<std::string> messages_;
@@ -92,7 +92,7 @@ Held HeldNow() {
 // Undocked, the LM drifts off the drogue; flown back too slowly its probe is refused, flown back
 // at a capture's speed it is captured, drawn in and latched, and the docked LM then stays where
 // the latches hold it whatever jets the pilot fires. A later flight starts undocked.
-TEST_F(Docking, TheDockedLMUndocksAndFliesBackToAHardDock) {
+TEST_F(OrbitalDocking, TheDockedLMUndocksAndFliesBackToAHardDock) {
   Held docked, later;
   std::vector<journey::Look> drifting;
   Choose("Orbital", "Docked Start");
@@ -174,8 +174,9 @@ TEST_F(Docking, TheDockedLMUndocksAndFliesBackToAHardDock) {
 // while the speed is off it. Along the probe the LM holds off until the probe stands in front of
 // the drogue, then closes at no less than a capture's speed.
 std::vector<int32_t> PilotKeys() {
-  constexpr double push = 200.0 / 469.0 / 2.0;  // ft/s^2, half the jets' push on the ascent stage
-  constexpr double band = 0.01;                 // ft/s
+  constexpr double jets = 200.0;  // lbf on each axis
+  constexpr double band = 0.01;   // ft/s
+  const double push = jets / TotalMass / 2.0;
   const Approach a = ApproachNow();
   std::vector<int32_t> keys;
   const auto fly = [&](double offset, double speed, double fastest, int32_t plus, int32_t minus) {
@@ -197,7 +198,7 @@ std::vector<int32_t> PilotKeys() {
 // From the rendezvous start the command module is 390 ft away, 250 ft up the probe axis and 300 ft
 // to the side: flown in on the jets the range and the range rate readouts follow the LM in, and
 // the probe is captured and latched. The flight begins undocked.
-TEST_F(Docking, TheRendezvousFliesInToAHardDock) {
+TEST_F(OrbitalDocking, TheRendezvousFliesInToAHardDock) {
   std::vector<float> ranges, rates;
   Held docked;
   Choose("Orbital", "Rendezvous P20");
