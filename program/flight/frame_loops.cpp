@@ -1092,6 +1092,10 @@ bool OrbitalFrame(FrameLocals& locals) {
     forms::DoEvents();
   }
   if (RunFlag) {
+    // An empty tank feeds no engine: a flight that starts without fuel, as the docked one does,
+    // would otherwise thrust at the throttle's least setting and carry the LM through the
+    // command module.
+    if (Fuel <= 0.0f) EngineOff = true;
     HideJetPlumes();
     if (EngineOff) {
       HideEngineFlames();

@@ -20,8 +20,9 @@ struct FlightCase {
   bool descentEngine;  // the flight burns the descent engine, whose noise the user hears
   // A fault of the flight itself that keeps the journey from passing, named until it is mended.
   const char* knownFault = nullptr;
-  // Unflown, nothing of the flight moves: the rendezvous holds the LM and the command module
-  // where they start until the pilot translates, so its displays read the same all minute.
+  // Unflown, nothing of the flight moves: the Orbital flights hold the LM and the command module
+  // where they start until the pilot translates or undocks, so their displays read the same all
+  // minute.
   bool heldUntilFlown = false;
 };
 
@@ -49,7 +50,7 @@ const FlightCase Flights[] = {
     {"Apollo 17", "Approach P64", true},
     {"Apollo 17", "Powered Descent P63", true},
     {"LM Race", "Race Course", true},
-    {"Orbital", "Docked Start", false},
+    {"Orbital", "Docked Start", false, nullptr, true},
     {"Orbital", "Rendezvous P20", false, nullptr, true},
 };
 
