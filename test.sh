@@ -29,11 +29,12 @@ run_apart() {
   cmake -S . -B "$dir" -DMAROVIN_WERROR=ON -DMAROVIN_TESTS_APART=ON "$@"
   cmake --build "$dir" -j "$jobs"
   run_labelled "$dir" static
-  while IFS=$'\t' read -r name file; do
+  # The list on a descriptor of its own: ctest reads standard input.
+  while IFS=$'\t' read -r -u 3 name file; do
     cmake --build "$dir" -j "$jobs" --target "$name"
     run_labelled "$dir" "$name"
     rm -f "$file"
-  done < "$dir/test_programs.txt"
+  done 3< "$dir/test_programs.txt"
 }
 run_suite build-test -DCMAKE_BUILD_TYPE=Release
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
