@@ -168,8 +168,12 @@ void Engine::CoverView(float left, float top, float right, float bottom) {
   covers_.push_back({after(left), after(top), before(right), before(bottom)});
 }
 
-PixelRect Engine::SceneArea() const {
-  PixelRect area{0, 0, width_, height_};
+PixelRect Engine::SceneArea() const { return SceneArea({0, 0, width_, height_}); }
+
+PixelRect Engine::SceneArea(const PixelRect& within) const {
+  PixelRect area{std::max(within.left, 0), std::max(within.top, 0), std::min(within.right, width_),
+                 std::min(within.bottom, height_)};
+  if (area.right <= area.left || area.bottom <= area.top) return area;
   // A cover trimming one side can let another reach across what is left: trims until none does.
   for (bool trimmed = true; trimmed;) {
     trimmed = false;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -55,6 +56,10 @@ constexpr uint32_t kSides = 4;
 constexpr size_t kLevelGroups = 1 + kSides;
 // A landscape's detail texture repeats every this many cells.
 constexpr float kDetailCells = 8.0f;
+// Depths (clip w, the eye's distance along its view) nearer than this have no bounded picture.
+constexpr float kNearestDepth = 1e-3f;
+// Farther off the viewport than this a picture's edge is taken as there [pixels].
+constexpr float kFarthestPixel = 1e6f;
 // The sky box and the sun stand this share of the far plane away, inside the view's depth.
 constexpr float kSkyShareOfFar = 0.5f;
 // The sun's billboard size (the library's unit: 200 world units of half side) at the engine's sun
@@ -255,8 +260,9 @@ class LibraryBackend final : public DrawBackend {
   struct Ground {
     uint64_t revision = 0;
     std::vector<Upload> chunks;
-    std::vector<std::array<d3dx::D3DXVECTOR3, 2>> bounds;
-    uint32_t across = 0;  // chunks in a row
+    std::vector<std::array<d3dx::D3DXVECTOR3, 2>> bounds;  // of each chunk's surface
+    std::vector<float> skirts;                             // how deep each chunk's skirts hang
+    uint32_t across = 0;                                   // chunks in a row
     uint64_t lastFrame = 0;
   };
   Ground& CurrentGround(const EngineLandscape& landscape);
@@ -274,6 +280,10 @@ class LibraryBackend final : public DrawBackend {
   // render surface's, else `backBuffer`. The 3D passes into the back buffer ("scene") are kept to
   // the part of it the engine's covers leave; the others draw anywhere.
   void Pass(const char* backBuffer);
+  // The scissor of the scene's drawing into the back buffer, of a drawing inside within when
+  // given: what the covers leave of it; none into a render surface or where nothing is trimmed.
+  // False when within reaches no pixel of the back buffer.
+  bool SceneScissor(const PixelRect* within, RECT* scissor) const;
   // Ends the frame and shows it in the main window, or in the override window.
   void PresentInto(intptr_t override);
   // A reset now, or at the present when a scene is open: a device in a scene cannot reset.
@@ -795,16 +805,23 @@ int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
   return id;
 }
 
+bool LibraryBackend::SceneScissor(const PixelRect* within, RECT* scissor) const {
+  *scissor = {};
+  const int32_t target = targets_.empty() ? 0 : targets_.back();
+  if (target != 0 || engine_ == nullptr) return true;
+  const PixelRect whole{0, 0, engine_->Width(), engine_->Height()};
+  const PixelRect area = within != nullptr ? engine_->SceneArea(*within) : engine_->SceneArea();
+  if (area.right <= area.left || area.bottom <= area.top) return false;
+  if (area != whole) *scissor = {area.left, area.top, area.right, area.bottom};
+  return true;
+}
+
 void LibraryBackend::Pass(const char* backBuffer) {
   HeadlessControl* control = device_ != nullptr ? Headless(device_) : nullptr;
   if (control == nullptr) return;
   const int32_t target = targets_.empty() ? 0 : targets_.back();
   RECT scissor{};
-  if (target == 0 && engine_ != nullptr && std::strcmp(backBuffer, kScenePass) == 0) {
-    const PixelRect area = engine_->SceneArea();
-    if (area != PixelRect{0, 0, engine_->Width(), engine_->Height()})
-      scissor = {area.left, area.top, area.right, area.bottom};
-  }
+  if (std::strcmp(backBuffer, kScenePass) == 0) SceneScissor(nullptr, &scissor);
   control->SetScissor(scissor);
   if (statistics_)
     control->BeginPass(target != 0 ? "surface " + std::to_string(target) : backBuffer);
@@ -945,6 +962,7 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
   for (Upload& chunk : ground.chunks) Release(chunk);
   ground.chunks.clear();
   ground.bounds.clear();
+  ground.skirts.clear();
   ground.revision = landscape.HeightRevision();
   const HeightGrid& grid = landscape.Grid();
   const auto at = [&](uint32_t c, uint32_t r) {
@@ -1034,6 +1052,7 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
       Fill(chunk, vertices, indices);
       ground.chunks.push_back(chunk);
       ground.bounds.push_back({low, high});
+      ground.skirts.push_back(skirt);
     }
   }
   return ground;
@@ -1246,6 +1265,36 @@ bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMA
   return std::ranges::any_of(outside, [](int count) { return count == 8; });
 }
 
+// The pixels of the viewport that the box (in the axes world puts in the world) may reach, with a
+// pixel to spare each way; false when a corner is not in front of the eye, where a box has no
+// bounded picture.
+bool ScreenBox(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMATRIX& toClip,
+               const D3DVIEWPORT8& viewport, PixelRect* pixels) {
+  float left = std::numeric_limits<float>::max(), top = left, right = -left, bottom = -left;
+  for (int corner = 0; corner < 8; ++corner) {
+    const d3dx::D3DXVECTOR4 point{box[corner & 1].x, box[(corner >> 1) & 1].y,
+                                  box[(corner >> 2) & 1].z, 1};
+    d3dx::D3DXVECTOR4 clip;
+    d3dx::D3DXVec4Transform(&clip, &point, &toClip);
+    if (!(clip.w > kNearestDepth)) return false;
+    const float x = static_cast<float>(viewport.X) +
+                    (clip.x / clip.w + 1) * 0.5f * static_cast<float>(viewport.Width);
+    const float y = static_cast<float>(viewport.Y) +
+                    (1 - clip.y / clip.w) * 0.5f * static_cast<float>(viewport.Height);
+    left = std::min(left, x);
+    right = std::max(right, x);
+    top = std::min(top, y);
+    bottom = std::max(bottom, y);
+  }
+  if (!std::isfinite(left + top + right + bottom)) return false;
+  const auto pixel = [](float edge) {
+    return static_cast<int32_t>(std::clamp(edge, -kFarthestPixel, kFarthestPixel));
+  };
+  *pixels = {pixel(std::floor(left)) - 1, pixel(std::floor(top)) - 1, pixel(std::ceil(right)) + 1,
+             pixel(std::ceil(bottom)) + 1};
+  return true;
+}
+
 void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) {
   Flush();
   Pass(kScenePass);
@@ -1332,9 +1381,22 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
   // the edges meet and the skirt would hang unseen below them. The landscape's border keeps its.
   const size_t across = ground.across;
   const size_t down = ground.chunks.size() / across;
+  HeadlessControl* control = Headless(device_);
+  D3DVIEWPORT8 viewport{};
+  device_->GetViewport(&viewport);
   for (size_t k = 0; k < ground.chunks.size(); ++k) {
     const size_t level = levels_[k];
     if (level == kCulled) continue;
+    // Each chunk is kept to the pixels its surface and skirts may reach that the covers leave, as
+    // the scene is to the rectangle around all they leave: a chunk beside a cover is not drawn
+    // under it.
+    std::array<d3dx::D3DXVECTOR3, 2> reach = ground.bounds[k];
+    reach[0].y -= ground.skirts[k];
+    PixelRect pixels;
+    RECT scissor{};
+    const bool boxed = control != nullptr && ScreenBox(reach, toClip, viewport, &pixels);
+    if (!SceneScissor(boxed ? &pixels : nullptr, &scissor)) continue;
+    if (control != nullptr) control->SetScissor(scissor);
     const size_t row = k / across, column = k % across;
     const std::array<bool, kSides> beside = {row > 0, row + 1 < down, column > 0,
                                              column + 1 < across};
@@ -1358,6 +1420,12 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
       device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount,
                                     chunk.groupStart[first + start], triangles);
     }
+  }
+  // What is drawn next is kept to the scene's rectangle again.
+  if (control != nullptr) {
+    RECT scene{};
+    SceneScissor(nullptr, &scene);
+    control->SetScissor(scene);
   }
 }
 

@@ -19,6 +19,11 @@ namespace {
 
 class LibraryBackendGl : public DrawTest {
  protected:
+  // A column of the head-up layer short of its warning bar [pixels].
+  static constexpr int32_t kColumnLeft = kWidth * 3 / 4;
+  static constexpr int32_t kColumnBottom = kHeight - 30;
+  static constexpr int32_t kBarTop = kHeight - 20;
+
   void SetUp() override {
     DrawTest::SetUp();
     Start(engine::GlDirect3D());
@@ -376,6 +381,47 @@ TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksTher
   const auto [flatX, flatY] = pixelOf(20, 0, 32);
   EXPECT_NEAR(Brightness(At(detailed, flatX, flatY)), Brightness(At(pixels, flatX, flatY)) / 4, 2);
   engine->RenderToScreen();
+}
+
+// A landscape's chunks beside a cover the scene is drawn under (a column short of the bar) are
+// kept out from under it, and every pixel the covers leave is drawn as without them.
+TEST_F(LibraryBackendGl, LandscapeChunksBesideACoverAreNotDrawnUnderIt) {
+  engine::EngineLandscape land(*engine);
+  LoadRidge(land);
+  engine::EngineScene scene(*engine);
+  scene.SetCameraLookAt(32, 30, -20, 32, 0, 32);
+  d3d::D3DLIGHT8 sun{};
+  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1, 1, 1, 1};
+  sun.Direction = {1, -1, 0};
+  engine::EngineLights(*engine).CreateLight(sun);
+  const auto frame = [&](bool covered, const std::string& name) {
+    if (covered) {
+      engine->CoverView(kColumnLeft, 0, kWidth, kColumnBottom);
+      engine->CoverView(0, kBarTop, kWidth, kHeight);
+    }
+    engine->Clear(0xFF000000u);
+    land.Render();
+    std::vector<uint32_t> pixels = Read(name);
+    engine->RenderToScreen();
+    return pixels;
+  };
+  const std::vector<uint32_t> whole = frame(false, "engine_draw_landscape_uncovered");
+  const std::vector<uint32_t> covered = frame(true, "engine_draw_landscape_covered");
+  int32_t drawnUnder = 0, wholeUnder = 0, differing = 0;
+  for (int32_t y = 0; y < kHeight; ++y)
+    for (int32_t x = 0; x < kWidth; ++x) {
+      const bool column = x >= kColumnLeft && y < kColumnBottom;
+      if (column) {
+        drawnUnder += At(covered, x, y) != 0xFF000000u;
+        wholeUnder += At(whole, x, y) != 0xFF000000u;
+      } else if (y < kBarTop) {
+        differing += At(covered, x, y) != At(whole, x, y);
+      }
+    }
+  EXPECT_EQ(differing, 0) << "pixels the covers leave";
+  EXPECT_GT(wholeUnder, 0) << "ground where the column is";
+  EXPECT_LT(drawnUnder, wholeUnder) << "the far chunk kept out from under the column";
 }
 
 // The sky box behind a lit scene, and a box on the ground whose shadow volume darkens the ground
