@@ -194,6 +194,28 @@ PixelRect Engine::SceneArea(const PixelRect& within) const {
   return area;
 }
 
+std::vector<PixelRect> Engine::SceneAreas(const PixelRect& within) const {
+  const PixelRect whole = SceneArea(within);
+  const auto size = [](const PixelRect& r) {
+    return int64_t{std::max(r.right - r.left, 0)} * int64_t{std::max(r.bottom - r.top, 0)};
+  };
+  if (size(whole) == 0) return {};
+  std::vector<PixelRect> least{whole};
+  int64_t leastSize = size(whole);
+  for (const PixelRect& cover : covers_) {
+    for (const int32_t edge : {cover.top, cover.bottom}) {
+      if (edge <= whole.top || edge >= whole.bottom) continue;
+      const PixelRect above = SceneArea({whole.left, whole.top, whole.right, edge});
+      const PixelRect below = SceneArea({whole.left, edge, whole.right, whole.bottom});
+      if (size(above) + size(below) < leastSize) {
+        leastSize = size(above) + size(below);
+        least = {above, below};
+      }
+    }
+  }
+  return least;
+}
+
 void Engine::RenderToScreen() {
   if (!Initialised()) throw EngineError("RenderToScreen: the engine has not been started");
   if (effect_ != nullptr) {

@@ -120,6 +120,11 @@ class Engine {
   // trimming within as they trim the whole.
   PixelRect SceneArea() const;
   PixelRect SceneArea(const PixelRect& within) const;
+  // The rectangles a drawing inside within is kept to: SceneArea(within), or where a cover's top
+  // or bottom edge crosses it and that leaves less to draw, its parts above and below the edge,
+  // each kept to SceneArea of its own (a column stopping above the strip of scene under it);
+  // none when within reaches no pixel of the back buffer.
+  std::vector<PixelRect> SceneAreas(const PixelRect& within) const;
   // Presents the frame. While debug mode is on, one frame in kStatisticsFrames is counted and
   // its frame-statistics line logged.
   void RenderToScreen();
