@@ -54,6 +54,16 @@ class LibraryBackendGl : public DrawTest {
     folder.WriteFile(file, std::string(bmp.begin(), bmp.end()));
     return textures.LoadTexture(win::AppPath() + "\\" + file, file);
   }
+  // The ridge landscape seen from before it and above, lit from the upper left.
+  void ShowRidge(engine::EngineLandscape& land, engine::EngineScene& scene) {
+    LoadRidge(land);
+    scene.SetCameraLookAt(32, 30, -20, 32, 0, 32);
+    d3d::D3DLIGHT8 sun{};
+    sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+    sun.Diffuse = {1, 1, 1, 1};
+    sun.Direction = {1, -1, 0};
+    engine::EngineLights(*engine).CreateLight(sun);
+  }
   // Where the main camera shows a world point.
   std::pair<int32_t, int32_t> PixelOf(const d3dx::D3DXVECTOR3& point) {
     engine::EngineScreen2DDraw draw(*engine);
@@ -343,14 +353,8 @@ TEST_F(LibraryBackendGl, SurfacesAndFontsDrawAgainAfterAResizeAndALostDevice) {
 // ground drawn there.
 TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksThere) {
   engine::EngineLandscape land(*engine);
-  LoadRidge(land);
   engine::EngineScene scene(*engine);
-  scene.SetCameraLookAt(32, 30, -20, 32, 0, 32);
-  d3d::D3DLIGHT8 sun{};
-  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
-  sun.Diffuse = {1, 1, 1, 1};
-  sun.Direction = {1, -1, 0};  // from the upper left
-  engine::EngineLights(*engine).CreateLight(sun);
+  ShowRidge(land, scene);
   engine->Clear(0xFF000000u);
   land.Render();
   const std::vector<uint32_t> pixels = Read("engine_draw_landscape");
@@ -388,14 +392,8 @@ TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksTher
 // covers leave is drawn as without them.
 TEST_F(LibraryBackendGl, LandscapeChunksBesideACoverAreNotDrawnUnderIt) {
   engine::EngineLandscape land(*engine);
-  LoadRidge(land);
   engine::EngineScene scene(*engine);
-  scene.SetCameraLookAt(32, 30, -20, 32, 0, 32);
-  d3d::D3DLIGHT8 sun{};
-  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
-  sun.Diffuse = {1, 1, 1, 1};
-  sun.Direction = {1, -1, 0};
-  engine::EngineLights(*engine).CreateLight(sun);
+  ShowRidge(land, scene);
   const auto frame = [&](bool covered, const std::string& name) {
     if (covered) {
       engine->CoverView(kColumnLeft, 0, kWidth, kColumnBottom);
