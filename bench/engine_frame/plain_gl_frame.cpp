@@ -154,9 +154,12 @@ void PlainGlFrame::Impl::Apply(const Draw& draw) {
   glViewport(static_cast<GLint>(view.X), static_cast<GLint>(view.Y),
              static_cast<GLsizei>(view.Width), static_cast<GLsizei>(view.Height));
   glDepthRange(view.MinZ, view.MaxZ);
+  // The device's rows run top down and these bottom up (the peer draws its pictures upright, the
+  // device upside down): a scissor of the device's rows is the mirror of these.
   const RECT& scissor = state.scissor;
   enable(GL_SCISSOR_TEST, scissor.right > scissor.left && scissor.bottom > scissor.top);
-  glScissor(scissor.left, scissor.top, scissor.right - scissor.left, scissor.bottom - scissor.top);
+  glScissor(scissor.left, static_cast<GLint>(draw.target->height) - scissor.bottom,
+            scissor.right - scissor.left, scissor.bottom - scissor.top);
   glMatrixMode(GL_PROJECTION);
   const bool screen = draw.layout.pretransformed;
   if (screen) {

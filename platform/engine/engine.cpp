@@ -168,8 +168,12 @@ void Engine::CoverView(float left, float top, float right, float bottom) {
   covers_.push_back({after(left), after(top), before(right), before(bottom)});
 }
 
-PixelRect Engine::SceneArea() const {
-  PixelRect area{0, 0, width_, height_};
+PixelRect Engine::SceneArea() const { return SceneArea({0, 0, width_, height_}); }
+
+PixelRect Engine::SceneArea(const PixelRect& within) const {
+  PixelRect area{std::max(within.left, 0), std::max(within.top, 0), std::min(within.right, width_),
+                 std::min(within.bottom, height_)};
+  if (area.right <= area.left || area.bottom <= area.top) return area;
   // A cover trimming one side can let another reach across what is left: trims until none does.
   for (bool trimmed = true; trimmed;) {
     trimmed = false;
@@ -188,6 +192,28 @@ PixelRect Engine::SceneArea() const {
     }
   }
   return area;
+}
+
+std::vector<PixelRect> Engine::SceneAreas(const PixelRect& within) const {
+  const PixelRect whole = SceneArea(within);
+  const auto size = [](const PixelRect& r) {
+    return int64_t{std::max(r.right - r.left, 0)} * int64_t{std::max(r.bottom - r.top, 0)};
+  };
+  if (size(whole) == 0) return {};
+  std::vector<PixelRect> least{whole};
+  int64_t leastSize = size(whole);
+  for (const PixelRect& cover : covers_) {
+    for (const int32_t edge : {cover.top, cover.bottom}) {
+      if (edge <= whole.top || edge >= whole.bottom) continue;
+      const PixelRect above = SceneArea({whole.left, whole.top, whole.right, edge});
+      const PixelRect below = SceneArea({whole.left, edge, whole.right, whole.bottom});
+      if (size(above) + size(below) < leastSize) {
+        leastSize = size(above) + size(below);
+        least = {above, below};
+      }
+    }
+  }
+  return least;
 }
 
 void Engine::RenderToScreen() {

@@ -115,8 +115,16 @@ class Engine {
   // it: a cover across the whole of what is left, at one of its sides, trims that side; any other
   // cover is drawn under as before. The covers hold until the frame is presented.
   void CoverView(float left, float top, float right, float bottom);
-  // The part of the back buffer the 3D drawing of this frame is kept to.
+  // The part of the back buffer the 3D drawing of this frame is kept to; of a drawing that stays
+  // inside within (clipped to the back buffer), the part of within it is kept to, the covers
+  // trimming within as they trim the whole.
   PixelRect SceneArea() const;
+  PixelRect SceneArea(const PixelRect& within) const;
+  // The rectangles a drawing inside within is kept to: SceneArea(within), or where a cover's top
+  // or bottom edge crosses it and that leaves less to draw, its parts above and below the edge,
+  // each kept to SceneArea of its own (a column stopping above the strip of scene under it);
+  // none when within reaches no pixel of the back buffer.
+  std::vector<PixelRect> SceneAreas(const PixelRect& within) const;
   // Presents the frame. While debug mode is on, one frame in kStatisticsFrames is counted and
   // its frame-statistics line logged.
   void RenderToScreen();

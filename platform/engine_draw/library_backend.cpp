@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -55,6 +56,10 @@ constexpr uint32_t kSides = 4;
 constexpr size_t kLevelGroups = 1 + kSides;
 // A landscape's detail texture repeats every this many cells.
 constexpr float kDetailCells = 8.0f;
+// Depths (clip w, the eye's distance along its view) nearer than this have no bounded picture.
+constexpr float kNearestDepth = 1e-3f;
+// Farther off the viewport than this a picture's edge is taken as there [pixels].
+constexpr float kFarthestPixel = 1e6f;
 // The sky box and the sun stand this share of the far plane away, inside the view's depth.
 constexpr float kSkyShareOfFar = 0.5f;
 // The sun's billboard size (the library's unit: 200 world units of half side) at the engine's sun
@@ -255,8 +260,9 @@ class LibraryBackend final : public DrawBackend {
   struct Ground {
     uint64_t revision = 0;
     std::vector<Upload> chunks;
-    std::vector<std::array<d3dx::D3DXVECTOR3, 2>> bounds;
-    uint32_t across = 0;  // chunks in a row
+    std::vector<std::array<d3dx::D3DXVECTOR3, 2>> bounds;  // of each chunk's surface
+    std::vector<float> skirts;                             // how deep each chunk's skirts hang
+    uint32_t across = 0;                                   // chunks in a row
     uint64_t lastFrame = 0;
   };
   Ground& CurrentGround(const EngineLandscape& landscape);
@@ -274,6 +280,10 @@ class LibraryBackend final : public DrawBackend {
   // render surface's, else `backBuffer`. The 3D passes into the back buffer ("scene") are kept to
   // the part of it the engine's covers leave; the others draw anywhere.
   void Pass(const char* backBuffer);
+  // True while the drawing goes into the back buffer of the engine's window.
+  bool IntoBackBuffer() const;
+  // The scissor keeping a drawing into the back buffer to that area: none for the whole of it.
+  RECT ScissorOf(const PixelRect& area) const;
   // Ends the frame and shows it in the main window, or in the override window.
   void PresentInto(intptr_t override);
   // A reset now, or at the present when a scene is open: a device in a scene cannot reset.
@@ -795,16 +805,22 @@ int32_t LibraryBackend::CreateSurface(int32_t width, int32_t height) {
   return id;
 }
 
+bool LibraryBackend::IntoBackBuffer() const {
+  return engine_ != nullptr && (targets_.empty() || targets_.back() == 0);
+}
+
+RECT LibraryBackend::ScissorOf(const PixelRect& area) const {
+  if (area == PixelRect{0, 0, engine_->Width(), engine_->Height()}) return {};
+  return {area.left, area.top, area.right, area.bottom};
+}
+
 void LibraryBackend::Pass(const char* backBuffer) {
   HeadlessControl* control = device_ != nullptr ? Headless(device_) : nullptr;
   if (control == nullptr) return;
   const int32_t target = targets_.empty() ? 0 : targets_.back();
   RECT scissor{};
-  if (target == 0 && engine_ != nullptr && std::strcmp(backBuffer, kScenePass) == 0) {
-    const PixelRect area = engine_->SceneArea();
-    if (area != PixelRect{0, 0, engine_->Width(), engine_->Height()})
-      scissor = {area.left, area.top, area.right, area.bottom};
-  }
+  if (IntoBackBuffer() && std::strcmp(backBuffer, kScenePass) == 0)
+    scissor = ScissorOf(engine_->SceneArea());
   control->SetScissor(scissor);
   if (statistics_)
     control->BeginPass(target != 0 ? "surface " + std::to_string(target) : backBuffer);
@@ -945,6 +961,7 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
   for (Upload& chunk : ground.chunks) Release(chunk);
   ground.chunks.clear();
   ground.bounds.clear();
+  ground.skirts.clear();
   ground.revision = landscape.HeightRevision();
   const HeightGrid& grid = landscape.Grid();
   const auto at = [&](uint32_t c, uint32_t r) {
@@ -1034,6 +1051,7 @@ LibraryBackend::Ground& LibraryBackend::CurrentGround(const EngineLandscape& lan
       Fill(chunk, vertices, indices);
       ground.chunks.push_back(chunk);
       ground.bounds.push_back({low, high});
+      ground.skirts.push_back(skirt);
     }
   }
   return ground;
@@ -1246,6 +1264,35 @@ bool OutsideView(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMA
   return std::ranges::any_of(outside, [](int count) { return count == 8; });
 }
 
+// Narrows pixels to those of the viewport the box (in the axes world puts in the world) may reach,
+// with a pixel to spare each way; leaves them when a corner is not in front of the eye, where a box
+// has no bounded picture.
+void ScreenBox(const std::array<d3dx::D3DXVECTOR3, 2>& box, const d3dx::D3DXMATRIX& toClip,
+               const D3DVIEWPORT8& viewport, PixelRect* pixels) {
+  float left = std::numeric_limits<float>::max(), top = left, right = -left, bottom = -left;
+  for (int corner = 0; corner < 8; ++corner) {
+    const d3dx::D3DXVECTOR4 point{box[corner & 1].x, box[(corner >> 1) & 1].y,
+                                  box[(corner >> 2) & 1].z, 1};
+    d3dx::D3DXVECTOR4 clip;
+    d3dx::D3DXVec4Transform(&clip, &point, &toClip);
+    if (!(clip.w > kNearestDepth)) return;
+    const float x = static_cast<float>(viewport.X) +
+                    (clip.x / clip.w + 1) * 0.5f * static_cast<float>(viewport.Width);
+    const float y = static_cast<float>(viewport.Y) +
+                    (1 - clip.y / clip.w) * 0.5f * static_cast<float>(viewport.Height);
+    left = std::min(left, x);
+    right = std::max(right, x);
+    top = std::min(top, y);
+    bottom = std::max(bottom, y);
+  }
+  if (!std::isfinite(left + top + right + bottom)) return;
+  const auto pixel = [](float edge) {
+    return static_cast<int32_t>(std::clamp(edge, -kFarthestPixel, kFarthestPixel));
+  };
+  *pixels = {pixel(std::floor(left)) - 1, pixel(std::floor(top)) - 1, pixel(std::ceil(right)) + 1,
+             pixel(std::ceil(bottom)) + 1};
+}
+
 void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const CameraView& camera) {
   Flush();
   Pass(kScenePass);
@@ -1332,9 +1379,26 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
   // the edges meet and the skirt would hang unseen below them. The landscape's border keeps its.
   const size_t across = ground.across;
   const size_t down = ground.chunks.size() / across;
+  HeadlessControl* control = IntoBackBuffer() ? Headless(device_) : nullptr;
+  D3DVIEWPORT8 viewport{};
+  device_->GetViewport(&viewport);
   for (size_t k = 0; k < ground.chunks.size(); ++k) {
     const size_t level = levels_[k];
     if (level == kCulled) continue;
+    // Each chunk is kept to what the covers leave of the pixels its surface and skirts may reach
+    // (of the whole back buffer when its box has no bounded picture), split where a cover's edge
+    // crosses them, as the scene is to the one rectangle around all the covers leave: a chunk
+    // beside a cover, or reaching the strip under it, is not drawn under it. None: the scene's
+    // scissor.
+    std::vector<PixelRect> areas;
+    if (control != nullptr) {
+      std::array<d3dx::D3DXVECTOR3, 2> reach = ground.bounds[k];
+      reach[0].y -= ground.skirts[k];
+      PixelRect pixels{0, 0, engine_->Width(), engine_->Height()};
+      ScreenBox(reach, toClip, viewport, &pixels);
+      areas = engine_->SceneAreas(pixels);
+      if (areas.empty()) continue;
+    }
     const size_t row = k / across, column = k % across;
     const std::array<bool, kSides> beside = {row > 0, row + 1 < down, column > 0,
                                              column + 1 < across};
@@ -1345,20 +1409,25 @@ void LibraryBackend::DrawLandscape(const EngineLandscape& landscape, const Camer
     const Upload& chunk = ground.chunks[k];
     device_->SetStreamSource(0, chunk.vertices, sizeof(MeshVertex));
     device_->SetIndices(chunk.indices, 0);
-    // The shown groups, adjoining ones in one draw.
+    // The shown groups, adjoining ones in one draw, once into each area.
     const size_t first = level * kLevelGroups;
-    for (size_t g = 0; g < kLevelGroups;) {
-      if (!shown[g]) {
-        ++g;
-        continue;
+    for (size_t part = 0; part < std::max<size_t>(areas.size(), 1); ++part) {
+      if (!areas.empty()) control->SetScissor(ScissorOf(areas[part]));
+      for (size_t g = 0; g < kLevelGroups;) {
+        if (!shown[g]) {
+          ++g;
+          continue;
+        }
+        UINT triangles = 0;
+        const size_t start = g;
+        for (; g < kLevelGroups && shown[g]; ++g) triangles += chunk.groupTriangles[first + g];
+        device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount,
+                                      chunk.groupStart[first + start], triangles);
       }
-      UINT triangles = 0;
-      const size_t start = g;
-      for (; g < kLevelGroups && shown[g]; ++g) triangles += chunk.groupTriangles[first + g];
-      device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, chunk.vertexCount,
-                                    chunk.groupStart[first + start], triangles);
     }
   }
+  // What is drawn next is kept to the scene's rectangle again.
+  if (control != nullptr) control->SetScissor(ScissorOf(engine_->SceneArea()));
 }
 
 void LibraryBackend::DrawSky(const EngineAtmosphere& atmosphere, const CameraView& camera) {

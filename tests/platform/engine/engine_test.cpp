@@ -76,6 +76,54 @@ TEST_F(EngineTest, CoversTrimTheSceneAreaWhereTheyLeaveOneRectangle) {
   }
 }
 
+// A drawing that stays inside a rectangle is kept to what the covers leave of that rectangle,
+// trimmed as the whole is: a cover short of the whole may still reach across the rectangle.
+TEST_F(EngineTest, CoversTrimARectangleOfTheSceneAsTheyTrimTheWhole) {
+  using engine::PixelRect;
+  const float w = kWidth, h = kHeight;
+  engine.CoverView(w - 100, 0, w, h - 30);  // a column short of the bar
+  engine.CoverView(0, h - 20, w, h);
+  ASSERT_EQ(engine.SceneArea(), (PixelRect{0, 0, kWidth, kHeight - 20}));
+  const struct {
+    const char* name;
+    PixelRect within, area;
+  } cases[] = {
+      {"beside the column", {0, 0, kWidth, 100}, {0, 0, kWidth - 100, 100}},
+      {"down into the strip under the column",
+       {0, 0, kWidth, kHeight - 25},
+       {0, 0, kWidth, kHeight - 25}},
+      {"over the bar and off the back buffer",
+       {-10, 100, kWidth + 10, kHeight + 10},
+       {0, 100, kWidth, kHeight - 20}},
+      {"wholly under the column", {kWidth - 50, 10, kWidth, 20}, {kWidth - 50, 10, kWidth, 20}},
+      {"off the back buffer", {kWidth + 5, 0, kWidth + 10, 10}, {kWidth + 5, 0, kWidth, 10}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(engine.SceneArea(c.within), c.area) << c.name;
+}
+
+// Where a cover's edge crosses what a drawing may reach, the parts either side of it are kept to
+// what the covers leave of each, if that leaves less to draw than the rectangle around it all.
+TEST_F(EngineTest, ACoversEdgeAcrossADrawingSplitsItWhereThatLeavesLess) {
+  using engine::PixelRect;
+  const float w = kWidth, h = kHeight;
+  engine.CoverView(w - 100, 0, w, h - 30);  // a column short of the bar
+  engine.CoverView(0, h - 20, w, h);
+  engine.CoverView(100, 100, 200, 200);  // a box nothing goes round
+  const struct {
+    const char* name;
+    PixelRect within;
+    std::vector<PixelRect> areas;
+  } cases[] = {
+      {"down into the strip under the column",
+       {0, 0, kWidth, kHeight},
+       {{0, 0, kWidth - 100, kHeight - 30}, {0, kHeight - 30, kWidth, kHeight - 20}}},
+      {"beside the column", {0, 0, kWidth, 100}, {{0, 0, kWidth - 100, 100}}},
+      {"across the box alone", {0, 50, 300, 250}, {{0, 50, 300, 250}}},
+      {"off the back buffer", {kWidth + 5, 0, kWidth + 10, 10}, {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(engine.SceneAreas(c.within), c.areas) << c.name;
+}
+
 TEST_F(EngineTest, FrameRateIsThatOfTheMeanOfRecentFrames) {
   for (int i = 0; i < 29; ++i) {
     clock.Advance(milliseconds(10));

@@ -19,6 +19,11 @@ namespace {
 
 class LibraryBackendGl : public DrawTest {
  protected:
+  // A column of the head-up layer short of its warning bar [pixels].
+  static constexpr int32_t kColumnLeft = kWidth * 3 / 4;
+  static constexpr int32_t kColumnBottom = kHeight - 30;
+  static constexpr int32_t kBarTop = kHeight - 20;
+
   void SetUp() override {
     DrawTest::SetUp();
     Start(engine::GlDirect3D());
@@ -48,6 +53,16 @@ class LibraryBackendGl : public DrawTest {
     const std::vector<uint8_t> bmp = d3dx::EncodeBmp(image, false);
     folder.WriteFile(file, std::string(bmp.begin(), bmp.end()));
     return textures.LoadTexture(win::AppPath() + "\\" + file, file);
+  }
+  // The ridge landscape seen from before it and above, lit from the upper left.
+  void ShowRidge(engine::EngineLandscape& land, engine::EngineScene& scene) {
+    LoadRidge(land);
+    scene.SetCameraLookAt(32, 30, -20, 32, 0, 32);
+    d3d::D3DLIGHT8 sun{};
+    sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
+    sun.Diffuse = {1, 1, 1, 1};
+    sun.Direction = {1, -1, 0};
+    engine::EngineLights(*engine).CreateLight(sun);
   }
   // Where the main camera shows a world point.
   std::pair<int32_t, int32_t> PixelOf(const d3dx::D3DXVECTOR3& point) {
@@ -338,14 +353,8 @@ TEST_F(LibraryBackendGl, SurfacesAndFontsDrawAgainAfterAResizeAndALostDevice) {
 // ground drawn there.
 TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksThere) {
   engine::EngineLandscape land(*engine);
-  LoadRidge(land);
   engine::EngineScene scene(*engine);
-  scene.SetCameraLookAt(32, 30, -20, 32, 0, 32);
-  d3d::D3DLIGHT8 sun{};
-  sun.Type = d3d::D3DLIGHT_DIRECTIONAL;
-  sun.Diffuse = {1, 1, 1, 1};
-  sun.Direction = {1, -1, 0};  // from the upper left
-  engine::EngineLights(*engine).CreateLight(sun);
+  ShowRidge(land, scene);
   engine->Clear(0xFF000000u);
   land.Render();
   const std::vector<uint32_t> pixels = Read("engine_draw_landscape");
@@ -376,6 +385,43 @@ TEST_F(LibraryBackendGl, ALandscapeRidgeShowsWhereProjectPointPutsItAndPicksTher
   const auto [flatX, flatY] = pixelOf(20, 0, 32);
   EXPECT_NEAR(Brightness(At(detailed, flatX, flatY)), Brightness(At(pixels, flatX, flatY)) / 4, 2);
   engine->RenderToScreen();
+}
+
+// A landscape's chunks beside a cover the scene is drawn under (a column short of the bar) are
+// kept out from under it, a chunk reaching the strip under the column too, and every pixel the
+// covers leave is drawn as without them.
+TEST_F(LibraryBackendGl, LandscapeChunksBesideACoverAreNotDrawnUnderIt) {
+  engine::EngineLandscape land(*engine);
+  engine::EngineScene scene(*engine);
+  ShowRidge(land, scene);
+  const auto frame = [&](bool covered, const std::string& name) {
+    if (covered) {
+      engine->CoverView(kColumnLeft, 0, kWidth, kColumnBottom);
+      engine->CoverView(0, kBarTop, kWidth, kHeight);
+    }
+    engine->Clear(0xFF000000u);
+    land.Render();
+    std::vector<uint32_t> pixels = Read(name);
+    engine->RenderToScreen();
+    return pixels;
+  };
+  const std::vector<uint32_t> whole = frame(false, "engine_draw_landscape_uncovered");
+  const std::vector<uint32_t> covered = frame(true, "engine_draw_landscape_covered");
+  int32_t drawnUnder = 0, wholeUnder = 0, differing = 0;
+  for (int32_t y = 0; y < kHeight; ++y)
+    for (int32_t x = 0; x < kWidth; ++x) {
+      const bool column = x >= kColumnLeft && y < kColumnBottom;
+      if (column) {
+        drawnUnder += At(covered, x, y) != 0xFF000000u;
+        wholeUnder += At(whole, x, y) != 0xFF000000u;
+      } else if (y < kBarTop) {
+        differing += At(covered, x, y) != At(whole, x, y);
+      }
+    }
+  EXPECT_EQ(differing, 0) << "pixels the covers leave";
+  EXPECT_GT(wholeUnder, 0) << "ground where the column is";
+  EXPECT_EQ(drawnUnder, 0) << "the chunks kept out from under the column, the near one also "
+                              "beside the strip under it";
 }
 
 // The sky box behind a lit scene, and a box on the ground whose shadow volume darkens the ground
