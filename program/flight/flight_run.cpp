@@ -436,6 +436,11 @@ void RunPass() {
   Guarded(StartGuidanceProgram);
   SettleAttitude();
   Guarded(PlaceLMAndWorld);
+  // The stages start joined: the descent stage stands where the flight start put its mesh, at
+  // the LM's pivot, whatever the last flight left behind.
+  DescentStagePosition = {LMMeshPosition.x + AscentStageMeshOffset.x,
+                          LMMeshPosition.y + AscentStageMeshOffset.y,
+                          LMMeshPosition.z + AscentStageMeshOffset.z};
   MeasureAltitude();
   Weight = StartWeight;
   if (NodeMakeMode) {
