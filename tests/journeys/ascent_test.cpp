@@ -172,4 +172,35 @@ TEST_F(Ascent, TheAscentFlightEndsInTheMenuAndStartsAfresh) {
   EXPECT_EQ(journey::SettingsChanges(settings_, Settings(), {}), std::vector<std::string>{});
 }
 
+// After a landing under the guidance of P64, the ascent from the surface: P12 keyed, its
+// countdown proceeded, the ascent engine lifts the ascent stage off the descent stage, which
+// stays on the ground where the LM landed.
+TEST_F(Ascent, AfterALandingP12LiftsTheAscentStageOffTheDescentStage) {
+  Stages landed, climbed;
+  Choose("Apollo 11", "Approach P64");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  WaitFor(
+      "the touchdown", [] { return Landed && ContactLightOn; }, 400s);
+  Hold(engine::scan::kK, 1200ms);  // engine stop
+  Wait(2s);
+  Do("the landed LM", [&] {
+    landed = StagesNow();
+    EXPECT_TRUE(EngineOff);
+    EXPECT_FALSE(landed.staged);
+    EXPECT_LT(Apart(landed.descent, landed.ascent), 0.1) << "the stages are joined";
+  });
+  ClimbPast(
+      500.0f, [this] { StartP12(); }, climbed);
+  Do("the ascent", [&] {
+    EXPECT_EQ(DSKYProgram, "12");
+    EXPECT_LT(Apart(climbed.descent, landed.descent), 0.01) << "the descent stage stays";
+  });
+  LeaveFlight();
+  Quit();
+  Run();
+  EXPECT_FALSE(crashed_);
+}
+
 }  // namespace
