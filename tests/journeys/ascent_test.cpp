@@ -176,12 +176,7 @@ TEST_F(Ascent, TheAscentFlightEndsInTheMenuAndStartsAfresh) {
 // countdown proceeded, the ascent engine lifts the ascent stage off the descent stage, which
 // stays on the ground where the LM landed.
 TEST_F(Ascent, AfterALandingP12LiftsTheAscentStageOffTheDescentStage) {
-  Choose("Apollo 11", "Approach P64");
-  Continue();
-  WatchTheFlyby();
-  Start();
-  WaitFor(
-      "the touchdown", [] { return Landed && ContactLightOn; }, 400s);
+  LandUnderTheGuidance();
   Hold(engine::scan::kK, 1200ms);  // engine stop
   Wait(2s);
   Do("the landed LM", [] {

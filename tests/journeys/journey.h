@@ -184,6 +184,15 @@ class Journey : public flight_program::ProgramTest {
     WaitFor(
         "the fly-by's end and the menu", [] { return RunFlag && SettingsOverlayShown; }, 120s);
   }
+  // Approach P64 from the launcher, flown by the automatic guidance to its touchdown.
+  void LandUnderTheGuidance() {
+    Choose("Apollo 11", "Approach P64");
+    Continue();
+    WatchTheFlyby();
+    Start();
+    WaitFor(
+        "the touchdown", [] { return Landed && ContactLightOn; }, 400s);
+  }
   // Presses the in-flight menu's button with the mouse, holding it a moment as a hand does.
   void ClickMenu(const MenuItem& item, const std::string& name) {
     ClickMenu([&item] { return &item; }, name);
