@@ -182,7 +182,9 @@ void CheckAscentStageStrike() {
 }
 
 void IntegrateLMMotion() {
-  if (!ControlsActive || Landed) return;
+  // An ascent-only flight starts with the ascent stage on its descent stage on the ground, where
+  // it stays until its engine lifts it off.
+  if (!ControlsActive || Landed || (AscentOnly && !Staged)) return;
   const double dt = FrameTimeSec;
   const double thrust = static_cast<double>(EngineThrust) * ThrustAverage;
   const double mass = TotalMass;
@@ -223,7 +225,8 @@ void UpdateLeftBehindDescentStage() {
     DescentStagePosition = LMMeshPosition;
     return;
   }
-  if (!OnGround) {
+  // A descent stage that stood on the ground when the flight began stands there still.
+  if (!OnGround && !AscentOnly) {
     const double dt = FrameTimeSec;
     const double g = Gravity;
     const double dy = FeetToWorld(DescentStageVelocity.y * dt - g * dt * dt / 2.0);

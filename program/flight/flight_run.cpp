@@ -397,10 +397,12 @@ void RunPass() {
     ReplayLoaded = ReplayPlayback && LoadReplay();
     SetTimeDigits(MissionClock);
     SetTimeDigits(EventClock);
-    TimeToAscentIgnition.Hours = 0;
-    TimeToAscentIgnition.Minutes = 0;
-    TimeToAscentIgnition.Seconds = 99;
-    SetTimeDigits(TimeToAscentIgnition);
+    // The countdown starts at 99 s. The scenario's time to ascent ignition stays as read: P12 adds
+    // it to the mission clock, a sum that carries one minute at most.
+    TimeToIgnition.Hours = 0;
+    TimeToIgnition.Minutes = 0;
+    TimeToIgnition.Seconds = 99;
+    SetTimeDigits(TimeToIgnition);
     SetArrowPointer();
   });
   if (MissionType != OrbitalMission) ResetCallouts();
@@ -436,6 +438,11 @@ void RunPass() {
   Guarded(StartGuidanceProgram);
   SettleAttitude();
   Guarded(PlaceLMAndWorld);
+  // The stages start joined: the descent stage stands where the flight start put its mesh, at
+  // the LM's pivot, whatever the last flight left behind.
+  DescentStagePosition = {LMMeshPosition.x + AscentStageMeshOffset.x,
+                          LMMeshPosition.y + AscentStageMeshOffset.y,
+                          LMMeshPosition.z + AscentStageMeshOffset.z};
   MeasureAltitude();
   Weight = StartWeight;
   if (NodeMakeMode) {

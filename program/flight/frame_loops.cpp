@@ -733,6 +733,8 @@ bool AscentFadedOut() {
     return false;
   }
   if (!GraphicEffect->IsFinished()) return false;
+  // The first dark frame opens the menu, which offers the next flight; closed, it stays closed.
+  if (ControlsActive) SettingsOverlayShown = true;
   MenuShown = true;
   ControlsActive = false;
   GraphicEffect->Stop();

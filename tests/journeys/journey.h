@@ -57,6 +57,15 @@ inline constexpr char UserSettings[] =
 
 inline constexpr char EngineNoiseFile[] = "DescentEngineNoise.wav";
 
+// The engine noise's attenuation at `thrust` for the user's volumes: the noise rises from a
+// floor of 20 to the engine volume as the thrust grows.
+inline int32_t NoiseAttenuation(float thrust) {
+  const double volume =
+      std::nearbyint(20.0 + (UserEngineVolume - 20.0) * (1.0 - std::pow(1.0 - thrust, 2.8)));
+  return static_cast<int32_t>(
+      std::nearbyint(4000.0 * UserMasterVolume / 100.0 * volume / 100.0 - 4000.0));
+}
+
 // The plays of the sound file named `file` (any folder), in the order they started.
 inline std::vector<sound::PlayRecord> Plays(std::string_view file) {
   std::vector<sound::PlayRecord> plays;
@@ -174,6 +183,15 @@ class Journey : public flight_program::ProgramTest {
   void WatchTheFlyby() {
     WaitFor(
         "the fly-by's end and the menu", [] { return RunFlag && SettingsOverlayShown; }, 120s);
+  }
+  // Approach P64 from the launcher, flown by the automatic guidance to its touchdown.
+  void LandUnderTheGuidance() {
+    Choose("Apollo 11", "Approach P64");
+    Continue();
+    WatchTheFlyby();
+    Start();
+    WaitFor(
+        "the touchdown", [] { return Landed && ContactLightOn; }, 400s);
   }
   // Presses the in-flight menu's button with the mouse, holding it a moment as a hand does.
   void ClickMenu(const MenuItem& item, const std::string& name) {

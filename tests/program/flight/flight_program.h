@@ -41,9 +41,11 @@ inline void RequestExit(int16_t request) {
 }
 
 // The fly-by ends in the menu with the flight held; the menu's Start flies it, unless the exit
-// box is up, which the user answers first. True when this pump pressed it.
+// box is up, which the user answers first. The menu at the end of an ascent is no fly-by's.
+// True when this pump pressed it.
 inline bool StartFromTheMenu() {
-  if (!RunFlag || !SettingsOverlayShown || ControlsActive || IntroFlyby || ExitDialogShown)
+  if (!RunFlag || !SettingsOverlayShown || ControlsActive || IntroFlyby || ExitDialogShown ||
+      StagingFadeFlag)
     return false;
   RequestExit(3);
   return true;
