@@ -19,22 +19,27 @@ run_suite() {
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300 || status=1
 }
-# The tests of one program, or of none (the static checks), by their label.
+# The tests whose label matches, but for the whole runs.
 run_labelled() {
   ctest --test-dir "$1" -j "$jobs" --output-on-failure --timeout 300 --label-regex "^$2\$" \
     --label-exclude whole --no-tests=error || status=1
 }
+# The sanitizer build's test programs, a few at a time: built together, their tests run (each test
+# carries its program's name as its label), then deleted before the next few are built.
 run_apart() {
-  local dir=$1 name file; shift
+  local dir=$1 name file names=() files=() group=4 i; shift
   cmake -S . -B "$dir" -DMAROVIN_WERROR=ON -DMAROVIN_TESTS_APART=ON "$@"
   cmake --build "$dir" -j "$jobs"
   run_labelled "$dir" static
-  # The list on a descriptor of its own: ctest reads standard input.
-  while IFS=$'\t' read -r -u 3 name file; do
-    cmake --build "$dir" -j "$jobs" --target "$name"
-    run_labelled "$dir" "$name"
-    rm -f "$file"
-  done 3< "$dir/test_programs.txt"
+  while IFS=$'\t' read -r name file; do
+    names+=("$name")
+    files+=("$file")
+  done < "$dir/test_programs.txt"
+  for ((i = 0; i < ${#names[@]}; i += group)); do
+    cmake --build "$dir" -j "$jobs" --target "${names[@]:i:group}"
+    run_labelled "$dir" "($(IFS='|'; echo "${names[*]:i:group}"))"
+    rm -f "${files[@]:i:group}"
+  done
 }
 run_suite build-test -DCMAKE_BUILD_TYPE=Release
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
