@@ -3,12 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "platform/engine/draw_backend.h"
 #include "platform/engine/scan_codes.h"
 #include "program/flight/flight_loop_state.h"
 #include "program/flight/flight_state.h"
@@ -16,6 +17,7 @@
 #include "program/missions/score_file.h"
 #include "program/scene/engine_objects.h"
 #include "tests/journeys/journey.h"
+#include "tests/program/scene/scene_fixture.h"
 
 namespace {
 
@@ -68,31 +70,22 @@ class RacePilot {
 };
 
 // Keeps the texts of the last frame shown on the screen.
-class ShownTexts : public engine::DrawBackend {
+class ShownTexts : public RecordingBackend {
  public:
   std::vector<std::string> shown;
 
-  void BeginTarget(const engine::DrawTarget& target, bool, uint32_t) override {
-    targets_.push_back(target.surface);
+  void Present() override {
+    shown.clear();
+    size_t shape = 0;  // each 2D draw has its shape
+    for (const Draw& draw : draws) {
+      if (std::string_view(draw.kind) != "2D") continue;
+      const engine::Shape2D& drawn = shapes[shape++];
+      if (!draw.target && drawn.kind == engine::Shape2D::Kind::Text) shown.push_back(drawn.text);
+    }
+    shapes.clear();
+    draws.clear();
+    meshes.clear();
   }
-  void EndTarget() override { targets_.pop_back(); }
-  void DrawMesh(const engine::EngineMesh&, const engine::CameraView&) override {}
-  void DrawLandscape(const engine::EngineLandscape&, const engine::CameraView&) override {}
-  void Draw2D(const engine::Shape2D& shape) override {
-    if (shape.kind == engine::Shape2D::Kind::Text && (targets_.empty() || !targets_.back()))
-      frame_.push_back(shape.text);
-  }
-  void Present() override { shown = std::exchange(frame_, {}); }
-  void MeasureText(const std::string& text, const engine::Font&, int32_t pixelHeight,
-                   int32_t& width, int32_t& height) override {
-    width = static_cast<int32_t>(text.size()) * pixelHeight / 2;
-    height = pixelHeight;
-  }
-  std::vector<uint32_t> ReadBackBuffer(int32_t, int32_t) override { return {}; }
-
- private:
-  std::vector<engine::EngineRenderSurface*> targets_;
-  std::vector<std::string> frame_;
 };
 
 struct RaceCase {
@@ -100,6 +93,8 @@ struct RaceCase {
   Place goal;
   bool finished;  // the goal lies in the finish area
 };
+
+void PrintTo(const RaceCase& race, std::ostream* out) { *out << race.name; }
 
 // The program's engine, made at its start, draws through a ShownTexts.
 class Race : public Journey, public ::testing::WithParamInterface<RaceCase> {
