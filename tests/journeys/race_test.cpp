@@ -16,6 +16,7 @@
 #include "program/missions/missions_state.h"
 #include "program/missions/score_file.h"
 #include "program/scene/engine_objects.h"
+#include "program/scene/scene_state.h"
 #include "tests/journeys/journey.h"
 #include "tests/program/scene/scene_fixture.h"
 
@@ -194,6 +195,32 @@ TEST_P(Race, FlownByKeysAndLanded) {
       DecodeScoreFile(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
   ASSERT_EQ(kept.size(), static_cast<size_t>(PilotCount)) << "the score file";
   EXPECT_EQ(kept[static_cast<size_t>(ActivePilot - 1)].RaceTotal, total);
+}
+
+// A flight after the race, in the same run of the program: its first frame splits its start
+// drift by its own heading, not by the heading the race ended with, and fires no jet for it.
+TEST_F(Journey, AFlightAfterTheRaceStartsOnItsOwnHeading) {
+  float rollRate = 1.0f;
+  Choose("LM Race", "Race Course");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  Press(engine::scan::kEnd);  // PGNS attitude hold: the keys fly the LM
+  Hold(engine::scan::kC, 2s);  // yaw right
+  Press(engine::scan::kTab);   // the keys' hand controller centred
+  Fly(5s);
+  Do("the race's heading", [] { EXPECT_GT(std::fabs(LMHeading), 0.05) << "the LM turned"; });
+  LeaveFlight();
+  Choose("Apollo 11", "Short Flight P66");
+  Continue();
+  WatchTheFlyby();
+  Start();
+  Fly(1s);
+  Do("the descent's roll", [&] { rollRate = RollAxis.Rate; });
+  LeaveFlight();
+  Quit();
+  Run();
+  EXPECT_FLOAT_EQ(rollRate, 0.0f) << "a roll fired for the race's heading";
 }
 
 INSTANTIATE_TEST_SUITE_P(Journey, Race,
