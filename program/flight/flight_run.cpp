@@ -322,7 +322,9 @@ void PlaceLMAndWorld() {
     if (*mesh) (*mesh)->Enable(shown);
   if (FDAIBall) FDAIBall->SetRotation(0.0f, FDAIBallTurn, 0.0f);
   // The first frame's attitude control takes the drift of this flight's start, not the drift the
-  // last flight ended with.
+  // last flight ended with, split by this flight's heading, not the heading the last flight ended
+  // with.
+  if (CameraPivot) MeasureHeading();
   ResolveHorizontalVelocity();
   forms::DoEvents();
 }

@@ -38,6 +38,14 @@ Vector3 PivotTransformVector(const Vector3& v) {
   return FromD3DX(CameraPivot->TransformVector(ToD3DX(v)));
 }
 
+void MeasureHeading() {
+  const Vector3 origin = PivotTransformVector({});
+  const Vector3 ahead = PivotTransformVector({0.0f, 0.0f, -1.0f});
+  // The direction from the pivot's point ahead back to its origin: the LM as it starts heads 0,
+  // and the velocity it flies with, windows first, is forward.
+  LMHeading = engine::EngineMathLibrary::Angle2D(origin.x - ahead.x, origin.z - ahead.z);
+}
+
 Vector3 DescentShadowTransformVector(const Vector3& v) {
   return FromD3DX(DescentShadowGroup->TransformVector(ToD3DX(v)));
 }

@@ -21,6 +21,8 @@ Vector3 PivotTransformVector(const Vector3& v);
 // The descent stage's shadow group: a point of its own axes in render coordinates. It turns and
 // moves with the LM until staging, and with the descent stage left behind after it.
 Vector3 DescentShadowTransformVector(const Vector3& v);
+// LMHeading from the pivot: the direction from its point ahead back to its origin.
+void MeasureHeading();
 // Turns the pivot about its own axes by the increments (roll, pitch, yaw in radians), in the
 // order yaw, roll, pitch; roll is about x, pitch about z, yaw about y.
 void TurnPivot(const Vector3& increment);

@@ -380,14 +380,6 @@ void RunDeveloperTools() {
   if (SurveyorMoveMode) RunSurveyorMoveTool(*InputEngine);
 }
 
-void MeasureHeading() {
-  const Vector3 origin = PivotTransformVector({});
-  const Vector3 ahead = PivotTransformVector({0.0f, 0.0f, -1.0f});
-  // The direction from the pivot's point ahead back to its origin: the LM as it starts heads 0,
-  // and the velocity it flies with, windows first, is forward.
-  LMHeading = engine::EngineMathLibrary::Angle2D(origin.x - ahead.x, origin.z - ahead.z);
-}
-
 void PlaceTiles() {
   for (int k = 0; k < LandTileCount; ++k) {
     auto& tile = LandTiles[static_cast<size_t>(k)];

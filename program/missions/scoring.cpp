@@ -175,9 +175,11 @@ void ScoreRace() {
       if (s.ThrottleMode > AutoThrottleMode) ++manual;
       height += 1.0 - (s.Position.y - RaceBaseHeight) / RaceHeightSpan;
     }
-    const double span = end - start;
-    score.RaceManualPoints = static_cast<float>(1000.0 * manual / span);
-    score.RaceHeightPoints = static_cast<float>(4000.0 * height / span);
+    // The shares are of the samples counted, start and end both among them: a race flown
+    // wholly on the manual throttle at the base height scores exactly the possible points.
+    const double samples = end - start + 1;
+    score.RaceManualPoints = static_cast<float>(1000.0 * manual / samples);
+    score.RaceHeightPoints = static_cast<float>(4000.0 * height / samples);
     score.RaceTimePoints =
         static_cast<float>(5000.0 - (FlightRecord[static_cast<size_t>(end)].Time -
                                      FlightRecord[static_cast<size_t>(start)].Time) /

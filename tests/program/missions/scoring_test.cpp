@@ -146,10 +146,10 @@ TEST_F(ScoringTest, RaceWritesOnlyWhenItsTotalRises) {
         i <= 51 ? ManualThrottleMode : AutoThrottleMode;
   }
   ScoreRace();
-  EXPECT_FLOAT_EQ(CurrentScore.RaceManualPoints, 510.0f);
-  EXPECT_FLOAT_EQ(CurrentScore.RaceHeightPoints, 4040.0f);
+  EXPECT_FLOAT_EQ(CurrentScore.RaceManualPoints, 51000.0f / 101);
+  EXPECT_FLOAT_EQ(CurrentScore.RaceHeightPoints, 4000.0f) << "the possible, not more";
   EXPECT_FLOAT_EQ(CurrentScore.RaceTimePoints, 4800.0f);
-  EXPECT_EQ(CurrentScore.RaceTotal, 8840);
+  EXPECT_EQ(CurrentScore.RaceTotal, 8800);
   EXPECT_EQ(CurrentScore.LandingTotal, 0);
   ASSERT_TRUE(ScoreFileExists());
   std::filesystem::remove(folder_.Path() / "score.dat");
@@ -160,9 +160,9 @@ TEST_F(ScoringTest, RaceWritesOnlyWhenItsTotalRises) {
     FlightRecord[static_cast<size_t>(i)].ThrottleMode = ManualThrottleMode;
   }
   ScoreRace();
-  EXPECT_LT(CurrentScore.RaceTotal, 8840);
-  EXPECT_FLOAT_EQ(PilotRoster[1].RaceManualPoints, 1010.0f);
-  EXPECT_EQ(PilotRoster[1].RaceTotal, 8840);
+  EXPECT_LT(CurrentScore.RaceTotal, 8800);
+  EXPECT_FLOAT_EQ(PilotRoster[1].RaceManualPoints, 1000.0f) << "the possible, not more";
+  EXPECT_EQ(PilotRoster[1].RaceTotal, 8800);
   EXPECT_FALSE(ScoreFileExists());
 
   // A race with no length scores no race points.
