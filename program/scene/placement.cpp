@@ -465,4 +465,6 @@ void DrawLMShadow() {
                             ShadowTextureOffset, 0, ShadowTextureOffset + 1.0f, 1.0f);
   Screen2DDraw->End();
   ShadowSurface->EndRender();
+  // The dust grid shows the streaks just drawn; without them it would hide the ground.
+  DustMesh->SetTexture(ShadowSurface->GetTexture(), -1.0f);
 }

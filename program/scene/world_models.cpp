@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d/types.h"
 #include "platform/forms/dialogs.h"
 #include "platform/forms/event_pump.h"
 #include "platform/win/app_path.h"
@@ -524,6 +525,9 @@ void CreateDustSurface() {
   DustMesh->SetMaterial(Material("DustMat"), -1);
   DustMesh->SetPickable(false, -1);
   DustMesh->SetAlphaTest(false, AlphaReference, -1, -1);
+  // The dust is the shadow surface's streaks. That surface keeps no alpha: the streaks stand on
+  // black, faded as they were drawn, so they are added to the ground under them.
+  DustMesh->SetAlphaBlending(true, d3d::D3DBLEND_ONE, d3d::D3DBLEND_ONE, 0, -1);
   DustMesh->SetShadowCast(false, 0, -1.0f);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d/types.h"
 #include "platform/engine/height_grid.h"
 #include "program/scene/lm_models.h"
 #include "program/scene/placement.h"
@@ -195,6 +196,13 @@ TEST_P(LMShadowTest, TheGroundShadowFollowsTheTileAndFadesWithHeight) {
   DrawLMShadow();
   EXPECT_FLOAT_EQ(ShadowFade, c.fadeAfter);
   EXPECT_EQ(DrawsInto(ShadowSurface), (std::vector<std::string>{"2D"}));
+  // The grid shows those streaks added to the ground: untextured, or over it by an alpha the
+  // surface does not keep, it hid the ground under the LM.
+  EXPECT_EQ(DustMesh->Groups()[0].texture, ShadowSurface->GetTexture());
+  const engine::MeshLook& dust = DustMesh->Look();
+  EXPECT_TRUE(dust.alphaBlending);
+  EXPECT_EQ(dust.sourceBlend, d3d::D3DBLEND_ONE);
+  EXPECT_EQ(dust.destinationBlend, d3d::D3DBLEND_ONE);
   if (!c.engineOff) {
     // The tile stands 5 high over (0..20, 0..20); elsewhere it gives no ground (0).
     const engine::MeshGeometry& grid = DustMesh->Geometry();
